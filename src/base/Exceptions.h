@@ -38,6 +38,10 @@ QM_DECLARE_EXCEPTION(EWriteError, EFilerError)
 QM_DECLARE_EXCEPTION(EComponentError, Exception)
 QM_DECLARE_EXCEPTION(EClassNotFound, EFilerError)
 QM_DECLARE_EXCEPTION(EIniFileException, Exception)
+QM_DECLARE_EXCEPTION(EMathError, Exception)
+QM_DECLARE_EXCEPTION(EInvalidOp, EMathError)
+QM_DECLARE_EXCEPTION(EZeroDivide, EMathError)
+QM_DECLARE_EXCEPTION(EOverflow, EMathError)
 
 // Input/output failure with the operating system's error number.
 class EInOutError : public Exception {

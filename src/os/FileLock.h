@@ -15,6 +15,8 @@ public:
 
     // Takes the lock on [start, start+length). Waits up to timeoutMs
     // milliseconds (0 tries once, negative waits forever). False on time-out.
+    // A length of 0 reaches past the end of any file. A shared lock needs a
+    // descriptor open for reading, an exclusive one a descriptor open for writing.
     bool Lock(uint64_t start, uint64_t length, LockKind kind, int timeoutMs) const;
     void Unlock(uint64_t start, uint64_t length) const;
     // True when another open file description holds a lock that would

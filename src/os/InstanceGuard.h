@@ -1,6 +1,7 @@
 #pragma once
-// A named guard that one process at a time can hold on this machine. Another
-// process sees it; it vanishes when its holder exits or is killed.
+// A named guard that one process at a time can hold on this machine, per user
+// and per installation root. Another process sees it; it vanishes when its
+// holder exits or is killed, even by kill -9.
 #include <string>
 
 namespace os {
@@ -19,6 +20,7 @@ public:
 
 private:
     std::string name_;
+    std::string path_;  // the guard file while held
     int fd_ = -1;
 };
 

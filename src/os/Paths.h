@@ -19,12 +19,14 @@ std::string TempFolder();
 // Maps a Windows or POSIX path onto this machine: "\" becomes "/", "C:\TEMP\x"
 // becomes <root>/temp/x, another drive "D:\x" becomes <root>/drive_d/x, ".\" is
 // the current folder. Each component that exists on disk is matched without
-// regard to case; components that do not exist keep the case given.
+// regard to (ASCII) case, the exact name first; components that do not exist
+// keep the case given. A relative path stays relative; a trailing separator stays.
 std::string MapPath(const std::string& path);
 
 bool FileExists(const std::string& path);
 bool DirectoryExists(const std::string& path);
 bool DeleteFile(const std::string& path);
+// Never replaces an existing file, as on Windows; a change of case only is allowed.
 bool RenameFile(const std::string& from, const std::string& to);
 bool CopyFile(const std::string& from, const std::string& to, bool failIfExists);
 // Makes the folder and any missing parents; true when it exists afterwards.
@@ -33,7 +35,7 @@ bool ForceDirectories(const std::string& path);
 // "*.ini" or "Temp?.dbf", without regard to case, sorted.
 std::vector<std::string> ListFiles(const std::string& folder, const std::string& pattern);
 // A new, empty, uniquely named file in the temp folder whose name begins with
-// prefix; returns its path.
+// prefix and that ends in ".tmp"; returns its path, or "" when none can be made.
 std::string TempFileName(const std::string& prefix);
 
 // Path helpers that understand both separators.
