@@ -1,0 +1,88 @@
+#include "fts/Words.h"
+
+#include <algorithm>
+#include <array>
+
+#include "base/SysUtils.h"
+
+namespace fts {
+
+namespace {
+
+// Letters and digits of Windows-1252; everything else separates words.
+constexpr bool isWordByte(unsigned char c) {
+    if ((c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z')) return true;
+    switch (c) {
+        case 0x83: case 0x8A: case 0x8C: case 0x8E: case 0x9A: case 0x9C: case 0x9E: case 0x9F:
+        case 0xAA: case 0xB5: case 0xBA:
+            return true;
+        default:
+            return c >= 0xC0 && c != 0xD7 && c != 0xF7;
+    }
+}
+
+constexpr std::array<bool, 256> wordBytes = [] {
+    std::array<bool, 256> table{};
+    for (int c = 0; c < 256; ++c) table[c] = isWordByte(static_cast<unsigned char>(c));
+    return table;
+}();
+
+// One upper-casing table taken from the class library, so the index and its
+// callers agree on every byte.
+const std::array<char, 256>& upperTable() {
+    static const std::array<char, 256> table = [] {
+        std::string all(256, '\0');
+        for (int c = 0; c < 256; ++c) all[c] = static_cast<char>(c);
+        const std::string upper = AnsiUpperCase(all);
+        std::array<char, 256> t{};
+        for (int c = 0; c < 256; ++c) t[c] = upper[c];
+        return t;
+    }();
+    return table;
+}
+
+}  // namespace
+
+std::string UpperText(std::string_view text) {
+    const auto& table = upperTable();
+    std::string out(text.size(), '\0');
+    for (size_t i = 0; i < text.size(); ++i) out[i] = table[static_cast<unsigned char>(text[i])];
+    return out;
+}
+
+std::vector<std::string_view> SplitWords(std::string_view upperText) {
+    std::vector<std::string_view> words;
+    size_t i = 0;
+    const size_t n = upperText.size();
+    while (i < n) {
+        while (i < n && !wordBytes[static_cast<unsigned char>(upperText[i])]) ++i;
+        const size_t start = i;
+        while (i < n && wordBytes[static_cast<unsigned char>(upperText[i])]) ++i;
+        if (i > start) words.push_back(upperText.substr(start, std::min(i - start, MaxWordLength)));
+    }
+    return words;
+}
+
+std::vector<std::string_view> DistinctWords(std::string_view upperText) {
+    std::vector<std::string_view> words = SplitWords(upperText);
+    std::sort(words.begin(), words.end());
+    words.erase(std::unique(words.begin(), words.end()), words.end());
+    return words;
+}
+
+bool KeySatisfies(std::string_view key, std::string_view text) {
+    const std::string upperKey = UpperText(key);
+    const std::string upperText = UpperText(text);
+    const std::vector<std::string_view> keyWords = DistinctWords(upperKey);
+    const std::vector<std::string_view> textWords = DistinctWords(upperText);
+    if (textWords.empty()) return false;
+    for (std::string_view wanted : textWords) {
+        // The first key word not below the wanted one is the only candidate
+        // that can begin with it.
+        auto at = std::lower_bound(keyWords.begin(), keyWords.end(), wanted);
+        if (at == keyWords.end() || !at->starts_with(wanted)) return false;
+    }
+    return true;
+}
+
+}  // namespace fts

@@ -1,0 +1,443 @@
+#include "xbengine/DbfFile.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <thread>
+#include <cctype>
+#include <cerrno>
+#include <cstring>
+#include <ctime>
+
+#include "os/FileLock.h"
+#include "xbengine/FieldValue.h"
+
+namespace xb {
+
+namespace {
+
+constexpr int HeaderBytes = 32;
+constexpr int DescriptorBytes = 32;
+constexpr char Terminator = 0x0D;
+constexpr char EndOfFile = 0x1A;
+constexpr uint32_t MaxRecords = 0xFFFFFFFEu;
+constexpr size_t MaxFields = 1023;
+
+uint32_t ReadLe32(const unsigned char* p) {
+    return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<uint32_t>(p[3]) << 24);
+}
+
+uint16_t ReadLe16(const unsigned char* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
+
+void WriteLe32(unsigned char* p, uint32_t v) {
+    for (int i = 0; i < 4; ++i)
+        p[i] = static_cast<unsigned char>(v >> (8 * i));
+}
+
+void WriteLe16(unsigned char* p, uint16_t v) {
+    p[0] = static_cast<unsigned char>(v);
+    p[1] = static_cast<unsigned char>(v >> 8);
+}
+
+// Date of last update and record count, bytes 1..7 of the header.
+void FillUpdateStamp(unsigned char* p, uint32_t count) {
+    // The local date, worked out again only when the second changes.
+    static std::time_t stampTime = -1;
+    static unsigned char stampDate[3];
+    std::time_t now = std::time(nullptr);
+    if (now != stampTime) {
+        std::tm local{};
+        localtime_r(&now, &local);
+        stampDate[0] = static_cast<unsigned char>(local.tm_year);
+        stampDate[1] = static_cast<unsigned char>(local.tm_mon + 1);
+        stampDate[2] = static_cast<unsigned char>(local.tm_mday);
+        stampTime = now;
+    }
+    std::memcpy(p, stampDate, 3);
+    WriteLe32(p + 3, count);
+}
+
+bool KnownVersion(uint8_t v) {
+    static const uint8_t known[] = {0x02, 0x03, 0x04, 0x05, 0x06, 0x30, 0x31, 0x32, 0x43, 0x63, 0x83,
+                                    0x86, 0x8B, 0x8E, 0xCB, 0xE5, 0xE6, 0xF5, 0xF6, 0xFB};
+    return std::find(std::begin(known), std::end(known), v) != std::end(known);
+}
+
+bool ValidFieldName(const std::string& name) {
+    if (name.empty() || name.size() > 10)
+        return false;
+    if (!std::isalpha(static_cast<unsigned char>(name[0])) && name[0] != '_')
+        return false;
+    return std::all_of(name.begin(), name.end(),
+                       [](char c) { return std::isalnum(static_cast<unsigned char>(c)) || c == '_'; });
+}
+
+std::string Upper(std::string s) {
+    for (char& c : s)
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return s;
+}
+
+}  // namespace
+
+bool ReadAt(int fd, void* buf, size_t n, uint64_t offset) {
+    char* p = static_cast<char*>(buf);
+    while (n > 0) {
+        ssize_t got = pread(fd, p, n, static_cast<off_t>(offset));
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got <= 0)
+            return false;
+        p += got;
+        n -= static_cast<size_t>(got);
+        offset += static_cast<uint64_t>(got);
+    }
+    return true;
+}
+
+bool WriteAt(int fd, const void* buf, size_t n, uint64_t offset) {
+    const char* p = static_cast<const char*>(buf);
+    while (n > 0) {
+        ssize_t put = pwrite(fd, p, n, static_cast<off_t>(offset));
+        if (put < 0 && errno == EINTR)
+            continue;
+        if (put <= 0)
+            return false;
+        p += put;
+        n -= static_cast<size_t>(put);
+        offset += static_cast<uint64_t>(put);
+    }
+    return true;
+}
+
+DbfFile::~DbfFile() {
+    if (fd_ >= 0)
+        close(fd_);  // releases every lock of this open
+}
+
+std::unique_ptr<DbfFile> DbfFile::Open(const std::string& path, OpenMode mode, DbfStatus* status) {
+    std::unique_ptr<DbfFile> file(new DbfFile);
+    file->path_ = path;
+    file->mode_ = mode;
+    int flags = (mode == OpenMode::ReadOnly ? O_RDONLY : O_RDWR) | O_CLOEXEC;
+    file->fd_ = ::open(path.c_str(), flags);
+    if (file->fd_ < 0) {
+        *status = DbfStatus::NotFound;
+        return nullptr;
+    }
+    struct stat info;
+    if (fstat(file->fd_, &info) != 0 || !S_ISREG(info.st_mode)) {
+        *status = DbfStatus::NotFound;
+        return nullptr;
+    }
+    // Shared opens hold a shared lock on the open region, exclusive opens an
+    // exclusive one, so each kind keeps the other out (also within this process).
+    os::LockKind kind = mode == OpenMode::Exclusive ? os::LockKind::Exclusive : os::LockKind::Shared;
+    if (!os::FileLock(file->fd_).Lock(OpenLockOffset, 1, kind, 0)) {
+        *status = DbfStatus::InUse;
+        return nullptr;
+    }
+    if (!file->readHeader(status))
+        return nullptr;
+    *status = DbfStatus::Ok;
+    return file;
+}
+
+bool DbfFile::readHeader(DbfStatus* status) {
+    *status = DbfStatus::Damaged;
+    struct stat info;
+    if (fstat(fd_, &info) != 0)
+        return false;
+    knownFileSize_ = static_cast<uint64_t>(info.st_size);
+    unsigned char head[HeaderBytes];
+    if (knownFileSize_ < HeaderBytes + 1 || !ReadAt(fd_, head, HeaderBytes, 0))
+        return false;
+    version_ = head[0];
+    headerSize_ = ReadLe16(head + 8);
+    recordSize_ = ReadLe16(head + 10);
+    if (!KnownVersion(version_) || headerSize_ < HeaderBytes + DescriptorBytes ||
+        static_cast<uint64_t>(headerSize_) > knownFileSize_ || recordSize_ < 2)
+        return false;
+
+    std::vector<unsigned char> descriptors(headerSize_ - HeaderBytes);
+    if (!ReadAt(fd_, descriptors.data(), descriptors.size(), HeaderBytes))
+        return false;
+    int offset = 1;  // after the deletion flag
+    for (size_t at = 0; at + DescriptorBytes <= descriptors.size(); at += DescriptorBytes) {
+        const unsigned char* d = descriptors.data() + at;
+        if (d[0] == static_cast<unsigned char>(Terminator))
+            break;
+        FieldInfo field;
+        field.name.assign(reinterpret_cast<const char*>(d), strnlen(reinterpret_cast<const char*>(d), 11));
+        field.type = static_cast<char>(std::toupper(d[11]));
+        field.width = d[16];
+        field.decimals = d[17];
+        if (field.type == 'C' && field.decimals > 0) {  // long character fields keep the high byte here
+            field.width += field.decimals * 256;
+            field.decimals = 0;
+        }
+        field.offset = offset;
+        if (field.name.empty() || field.width <= 0 || fields_.size() >= MaxFields)
+            return false;
+        offset += field.width;
+        fields_.push_back(field);
+    }
+    if (fields_.empty() || offset > recordSize_)
+        return false;
+    count_ = countFromHeader();
+    *status = DbfStatus::Ok;
+    return true;
+}
+
+bool DbfFile::hasMemoFields() const {
+    return std::any_of(fields_.begin(), fields_.end(), IsMemoField);
+}
+
+uint64_t DbfFile::recordOffset(uint32_t recNo) const {
+    return static_cast<uint64_t>(headerSize_) + static_cast<uint64_t>(recNo - 1) * recordSize_;
+}
+
+uint32_t DbfFile::countFromHeader() {
+    unsigned char raw[4];
+    if (!ReadAt(fd_, raw, 4, 4))
+        return 0;
+    uint32_t count = ReadLe32(raw);
+    // A count the file cannot hold (a damaged header) is cut to the records
+    // that are really there.
+    if (recordOffset(count) + recordSize_ > knownFileSize_ && count > 0) {
+        struct stat info;
+        if (fstat(fd_, &info) == 0)
+            knownFileSize_ = static_cast<uint64_t>(info.st_size);
+        if (recordOffset(count) + recordSize_ > knownFileSize_) {
+            uint64_t room = knownFileSize_ > static_cast<uint64_t>(headerSize_) ? knownFileSize_ - headerSize_ : 0;
+            count = static_cast<uint32_t>(std::min<uint64_t>(room / recordSize_, MaxRecords));
+        }
+    }
+    return count;
+}
+
+uint32_t DbfFile::recordCount() {
+    if (shared())
+        count_ = countFromHeader();
+    return count_;
+}
+
+bool DbfFile::readRecord(uint32_t recNo, char* buf) {
+    if (recNo == 0)
+        return false;
+    if (recNo > count_ && (!shared() || recNo > recordCount()))
+        return false;
+    return ReadAt(fd_, buf, recordSize_, recordOffset(recNo));
+}
+
+uint32_t DbfFile::readRecords(uint32_t first, uint32_t n, char* buf) {
+    uint32_t count = shared() ? recordCount() : count_;
+    if (first == 0 || first > count)
+        return 0;
+    n = std::min(n, count - first + 1);
+    return ReadAt(fd_, buf, static_cast<size_t>(n) * recordSize_, recordOffset(first)) ? n : 0;
+}
+
+bool DbfFile::writeRecord(uint32_t recNo, const char* buf) {
+    return writeRecordPart(recNo, 0, recordSize_, buf);
+}
+
+bool DbfFile::writeRecordPart(uint32_t recNo, int offset, int length, const char* bytes) {
+    if (readOnly() || recNo == 0 || offset < 0 || length < 0 || offset + length > recordSize_)
+        return false;
+    if (recNo > count_ && (!shared() || recNo > recordCount()))
+        return false;
+    return WriteAt(fd_, bytes, length, recordOffset(recNo) + offset);
+}
+
+// In shared use the append lock is the lock of the record slot after the
+// last record: whoever holds it may write that record and the header count,
+// and keeps it as the new record's lock. Another appender that finds the slot
+// taken waits until the count moves on, then takes the next slot.
+bool DbfFile::reserveSlot(int lockTimeoutMs, uint32_t* slot, int* refusal) {
+    os::FileLock lock(fd_);
+    using Clock = std::chrono::steady_clock;
+    const auto deadline = Clock::now() + std::chrono::milliseconds(std::max(lockTimeoutMs, 0));
+    auto pause = std::chrono::microseconds(50);
+    for (;;) {
+        uint32_t count = countFromHeader();
+        if (count >= MaxRecords) {
+            *refusal = AppendTableFull;
+            return false;
+        }
+        uint32_t next = count + 1;
+        if (lock.Lock(RecordLockBase + next, 1, os::LockKind::Exclusive, 0)) {
+            if (countFromHeader() == count) {
+                *slot = next;
+                return true;
+            }
+            lock.Unlock(RecordLockBase + next, 1);  // someone appended meanwhile
+            continue;
+        }
+        if (countFromHeader() != count)
+            continue;
+        auto now = Clock::now();
+        if (now >= deadline) {
+            // Nobody holding the slot means the system refused the lock itself.
+            bool held = lock.LockedByOther(RecordLockBase + next, 1, os::LockKind::Exclusive);
+            *refusal = held ? AppendLockTimeout : AppendRecordLock;
+            return false;
+        }
+        std::this_thread::sleep_for(std::min<Clock::duration>(pause, deadline - now));
+        pause = std::min(pause * 2, std::chrono::microseconds(5000));
+    }
+}
+
+int DbfFile::appendRecord(const char* buf, int lockTimeoutMs, uint32_t* recNo) {
+    if (readOnly())
+        return AppendReadOnly;
+    uint32_t newRecNo = 0;
+    if (shared()) {
+        int refusal = AppendDone;
+        if (!reserveSlot(lockTimeoutMs, &newRecNo, &refusal))
+            return refusal;
+        locks_.insert(newRecNo);
+    } else {
+        if (count_ >= MaxRecords)
+            return AppendTableFull;
+        newRecNo = count_ + 1;
+    }
+    unsigned char stamp[7];
+    FillUpdateStamp(stamp, newRecNo);
+    // The record first, then the count that makes it visible: a crash between
+    // the two leaves the table as it was.
+    uint64_t at = recordOffset(newRecNo);
+    appendImage_.resize(recordSize_ + 1);
+    std::memcpy(appendImage_.data(), buf, recordSize_);
+    appendImage_[recordSize_] = EndOfFile;
+    if (!WriteAt(fd_, appendImage_.data(), appendImage_.size(), at) || !WriteAt(fd_, stamp, sizeof stamp, 1)) {
+        unlockRecord(newRecNo);
+        return AppendWriteFailed;
+    }
+    count_ = newRecNo;
+    knownFileSize_ = std::max(knownFileSize_, at + recordSize_ + 1);
+    *recNo = newRecNo;
+    return AppendDone;
+}
+
+bool DbfFile::zap() {
+    if (mode_ != OpenMode::Exclusive)
+        return false;
+    unsigned char stamp[7];
+    FillUpdateStamp(stamp, 0);
+    char eof = EndOfFile;
+    if (!WriteAt(fd_, stamp, sizeof stamp, 1) || !WriteAt(fd_, &eof, 1, headerSize_))
+        return false;
+    if (ftruncate(fd_, headerSize_ + 1) != 0)
+        return false;
+    count_ = 0;
+    knownFileSize_ = headerSize_ + 1;
+    return true;
+}
+
+bool DbfFile::flush() { return readOnly() || fdatasync(fd_) == 0; }
+
+bool DbfFile::lockRecord(uint32_t recNo, int timeoutMs) {
+    if (readOnly() || recNo == 0)
+        return false;
+    if (!shared())
+        return recNo <= count_;
+    if (holdsLock(recNo))
+        return true;
+    if (recNo > recordCount())
+        return false;
+    if (!os::FileLock(fd_).Lock(RecordLockBase + recNo, 1, os::LockKind::Exclusive, timeoutMs))
+        return false;
+    locks_.insert(recNo);
+    return true;
+}
+
+void DbfFile::unlockRecord(uint32_t recNo) {
+    os::FileLock lock(fd_);
+    if (recNo == 0) {
+        for (uint32_t held : locks_)
+            lock.Unlock(RecordLockBase + held, 1);
+        locks_.clear();
+    } else if (locks_.erase(recNo)) {
+        lock.Unlock(RecordLockBase + recNo, 1);
+    }
+}
+
+bool DbfFile::holdsLock(uint32_t recNo) const { return locks_.count(recNo) > 0; }
+
+bool DbfFile::recordLockedByOther(uint32_t recNo) const {
+    if (!shared() || recNo == 0)
+        return false;
+    return os::FileLock(fd_).LockedByOther(RecordLockBase + recNo, 1, os::LockKind::Exclusive);
+}
+
+bool DbfFile::PrepareLayout(std::vector<FieldInfo>& fields) {
+    if (fields.empty() || fields.size() > MaxFields)
+        return false;
+    std::set<std::string> names;
+    int offset = 1;
+    for (FieldInfo& f : fields) {
+        f.name = Upper(f.name);
+        f.type = static_cast<char>(std::toupper(static_cast<unsigned char>(f.type)));
+        if (!ValidFieldName(f.name) || !names.insert(f.name).second)
+            return false;
+        switch (f.type) {
+        case 'C':
+            if (f.width < 1 || f.width > 254)
+                return false;
+            f.decimals = 0;
+            break;
+        case 'N':
+        case 'F':
+            if (f.width < 1 || f.width > 20 || f.decimals < 0 || (f.decimals > 0 && f.decimals > f.width - 2))
+                return false;
+            break;
+        case 'D': f.width = 8; f.decimals = 0; break;
+        case 'L': f.width = 1; f.decimals = 0; break;
+        case 'M': f.width = 10; f.decimals = 0; break;
+        default: return false;
+        }
+        f.offset = offset;
+        offset += f.width;
+    }
+    return offset <= 0xFFFF;
+}
+
+bool DbfFile::Create(const std::string& path, const std::vector<FieldInfo>& given, int driver) {
+    std::vector<FieldInfo> fields = given;
+    if (!PrepareLayout(fields))
+        return false;
+    bool memo = std::any_of(fields.begin(), fields.end(), [](const FieldInfo& f) { return f.type == 'M'; });
+    int headerSize = HeaderBytes + DescriptorBytes * static_cast<int>(fields.size()) + 1;
+    int recordSize = fields.back().offset + fields.back().width;
+
+    std::vector<unsigned char> image(headerSize + 1, 0);
+    image[0] = !memo ? 0x03 : driver == 1 ? 0x83 : driver == 2 ? 0xF5 : 0xE5;
+    FillUpdateStamp(&image[1], 0);
+    WriteLe16(&image[8], static_cast<uint16_t>(headerSize));
+    WriteLe16(&image[10], static_cast<uint16_t>(recordSize));
+    for (size_t i = 0; i < fields.size(); ++i) {
+        unsigned char* d = &image[HeaderBytes + DescriptorBytes * i];
+        std::memcpy(d, fields[i].name.data(), fields[i].name.size());
+        d[11] = static_cast<unsigned char>(fields[i].type);
+        d[16] = static_cast<unsigned char>(fields[i].width);
+        d[17] = static_cast<unsigned char>(fields[i].decimals);
+    }
+    image[headerSize - 1] = Terminator;
+    image[headerSize] = EndOfFile;
+
+    // O_EXCL: an existing table is never overwritten.
+    int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd < 0)
+        return false;
+    bool written = WriteAt(fd, image.data(), image.size(), 0);
+    close(fd);
+    if (!written)
+        unlink(path.c_str());
+    return written;
+}
+
+}  // namespace xb

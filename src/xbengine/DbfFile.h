@@ -1,0 +1,123 @@
+#pragma once
+// One open .DBF file: its header and field layout, record reads and writes,
+// appends, and the locks that let several processes share it.
+//
+// Layout (dBASE III): a 32-byte header (version byte, date of last update,
+// record count, header size, record size), one 32-byte descriptor per field,
+// a 0x0D terminator, then the records (deletion flag and the fields as text)
+// and a closing 0x1A.
+#include <cstdint>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "xbengine/Types.h"
+
+namespace xb {
+
+enum class OpenMode { Shared = 0, ReadOnly = 1, Exclusive = 2 };
+
+enum class DbfStatus {
+    Ok,
+    NotFound,    // the file does not exist or cannot be opened
+    InUse,       // another open excludes this one (exclusive against shared)
+    Damaged,     // not a table this engine can read
+};
+
+// Why an append did not happen; the values are the refusal codes of xb_AppendEx.
+enum AppendRefusal {
+    AppendDone = 0,
+    AppendLockTimeout = 1,    // another user held the append lock past the time-out
+    AppendRecordLock = 2,     // the new record could not be locked (the system refused the lock)
+    AppendWriteFailed = 3,    // the file could not be written (disk full, I/O error)
+    AppendTableFull = 4,      // the table has reached its largest record count
+    AppendReadOnly = 5,       // the table is open read-only
+    AppendNoTable = 6,        // no table is open in the work area
+};
+
+class DbfFile {
+public:
+    ~DbfFile();
+    DbfFile(const DbfFile&) = delete;
+    DbfFile& operator=(const DbfFile&) = delete;
+
+    static std::unique_ptr<DbfFile> Open(const std::string& path, OpenMode mode, DbfStatus* status);
+    // Writes a new empty table; false when the file exists or cannot be written.
+    static bool Create(const std::string& path, const std::vector<FieldInfo>& fields, int driver);
+    // Checks names, types, widths and sizes of a new table's fields and fills
+    // in their offsets; false when the layout cannot be written.
+    static bool PrepareLayout(std::vector<FieldInfo>& fields);
+
+    const std::string& path() const { return path_; }
+    const std::vector<FieldInfo>& fields() const { return fields_; }
+    int recordSize() const { return recordSize_; }
+    uint8_t version() const { return version_; }
+    bool hasMemoFields() const;
+    OpenMode mode() const { return mode_; }
+    bool readOnly() const { return mode_ == OpenMode::ReadOnly; }
+    bool shared() const { return mode_ != OpenMode::Exclusive; }
+
+    // The record count. In shared use it is read from the header every time,
+    // so appends of other users show at once.
+    uint32_t recordCount();
+    // The count last read; records up to it always exist (a shared table only grows).
+    uint32_t knownCount() const { return count_; }
+
+    // Reads record recNo (1-based) into buf (recordSize bytes). False when it
+    // is not in the file.
+    bool readRecord(uint32_t recNo, char* buf);
+    // Reads up to n records from first on into buf; the number read.
+    uint32_t readRecords(uint32_t first, uint32_t n, char* buf);
+    // Writes a whole record, or the bytes [offset, offset+length) of it.
+    bool writeRecord(uint32_t recNo, const char* buf);
+    bool writeRecordPart(uint32_t recNo, int offset, int length, const char* bytes);
+
+    // Appends buf as a new record under the append lock (in shared use the
+    // lock of the slot after the last record): the record is written before
+    // the header count that makes it visible. In shared use the new record is
+    // left locked. Returns an AppendRefusal.
+    int appendRecord(const char* buf, int lockTimeoutMs, uint32_t* recNo);
+
+    // Removes every record (exclusive use only).
+    bool zap();
+    // Forces written data to the disk.
+    bool flush();
+
+    // Record locks (only meaningful in shared use; an exclusive open holds every record).
+    bool lockRecord(uint32_t recNo, int timeoutMs);
+    void unlockRecord(uint32_t recNo);  // 0 releases every lock
+    bool holdsLock(uint32_t recNo) const;
+    bool recordLockedByOther(uint32_t recNo) const;
+
+private:
+    DbfFile() = default;
+    bool readHeader(DbfStatus* status);
+    bool reserveSlot(int lockTimeoutMs, uint32_t* slot, int* refusal);
+    uint32_t countFromHeader();
+    uint64_t recordOffset(uint32_t recNo) const;
+
+    std::string path_;
+    int fd_ = -1;
+    OpenMode mode_ = OpenMode::Shared;
+    uint8_t version_ = 0;
+    int headerSize_ = 0;
+    int recordSize_ = 0;
+    uint32_t count_ = 0;
+    uint64_t knownFileSize_ = 0;
+    std::vector<FieldInfo> fields_;
+    std::set<uint32_t> locks_;
+    std::vector<char> appendImage_;  // a record and the end-of-file byte, written in one go
+};
+
+// Lock regions lie far beyond any real file size, so they never cover data.
+inline constexpr uint64_t LockRegionBase = 1ull << 62;
+inline constexpr uint64_t OpenLockOffset = LockRegionBase;
+inline constexpr uint64_t MemoLockOffset = LockRegionBase + 1;
+inline constexpr uint64_t RecordLockBase = LockRegionBase + 16;
+
+// Reads or writes exactly n bytes at offset; false on a short transfer.
+bool ReadAt(int fd, void* buf, size_t n, uint64_t offset);
+bool WriteAt(int fd, const void* buf, size_t n, uint64_t offset);
+
+}  // namespace xb

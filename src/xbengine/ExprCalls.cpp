@@ -1,0 +1,150 @@
+#include "xbengine/ExprCalls.h"
+
+#include <array>
+#include <map>
+#include <memory>
+
+#include "xbengine/Engine.h"
+#include "xbengine/WorkArea.h"
+
+using xb::Engine;
+using xb::ExprStatus;
+using xb::Expression;
+using xb::WorkArea;
+
+namespace {
+
+ExprStatus lastStatus;
+
+// Returned texts live in a small ring, so a few can be used side by side.
+const char* Keep(std::string text) {
+    static std::array<std::string, 8> ring;
+    static size_t next = 0;
+    std::string& slot = ring[next++ % ring.size()];
+    slot = std::move(text);
+    return slot.c_str();
+}
+
+std::string Text(const char* s) { return s ? std::string(s) : std::string(); }
+
+// A filter is owned by the visibility test it installs in its work area, so
+// it goes away with the area or when the test is replaced. The table here
+// only remembers it for xb_DBFilter, through a weak reference.
+struct AreaFilter {
+    std::string text;
+    std::unique_ptr<Expression> expression;
+};
+
+std::map<const WorkArea*, std::weak_ptr<AreaFilter>>& filters() {
+    static std::map<const WorkArea*, std::weak_ptr<AreaFilter>> table;
+    return table;
+}
+
+std::shared_ptr<AreaFilter> FilterOf(const WorkArea& area) {
+    auto it = filters().find(&area);
+    if (it == filters().end())
+        return nullptr;
+    std::shared_ptr<AreaFilter> filter = it->second.lock();
+    if (!filter)
+        filters().erase(it);
+    return filter;
+}
+
+// Compiles over the selected area's fields (none when no table is open).
+std::unique_ptr<Expression> CompileForCurrent(const char* text) {
+    static const std::vector<xb::FieldInfo> noFields;
+    WorkArea* area = Engine::Instance().Current();
+    auto expr = Expression::Compile(Text(text), area ? area->fields() : noFields,
+                                    Engine::Instance().settings(), lastStatus);
+    return expr;
+}
+
+xb::RecordView CurrentRecord() {
+    WorkArea* area = Engine::Instance().Current();
+    return area ? area->view() : xb::RecordView{};
+}
+
+}  // namespace
+
+int xb_EvalTest(const char* expression) {
+    auto expr = CompileForCurrent(expression);
+    if (!expr)
+        return 0;
+    switch (expr->Type()) {
+    case xb::ExprType::Character: return 1;
+    case xb::ExprType::Numeric: return 2;
+    case xb::ExprType::Logical: return 3;
+    case xb::ExprType::Date: return 4;
+    }
+    return 0;
+}
+
+const char* xb_EvalString(const char* expression) {
+    auto expr = CompileForCurrent(expression);
+    if (!expr)
+        return Keep(std::string());
+    return Keep(expr->EvalString(CurrentRecord(), Engine::Instance().settings()));
+}
+
+int xb_EvalLogical(const char* expression) {
+    auto expr = CompileForCurrent(expression);
+    if (!expr)
+        return 0;
+    return expr->EvalLogical(CurrentRecord(), Engine::Instance().settings()) ? 1 : 0;
+}
+
+int xb_SetFilter(const char* expression) {
+    WorkArea* area = Engine::Instance().Current();
+    if (!area) {
+        lastStatus = {xb::ExprError::NoTable, "No table is open", 0};
+        return 0;
+    }
+    return xb::SetAreaFilter(*area, Text(expression), lastStatus) ? 1 : 0;
+}
+
+int xb_Query(const char* expression) { return xb_SetFilter(expression); }
+
+const char* xb_DBFilter() {
+    WorkArea* area = Engine::Instance().Current();
+    return Keep(area ? xb::AreaFilterText(*area) : std::string());
+}
+
+int xb_QueryRecCount() {
+    WorkArea* area = Engine::Instance().Current();
+    return area ? static_cast<int>(area->Count()) : 0;
+}
+
+namespace xb {
+
+const ExprStatus& LastExpressionStatus() { return lastStatus; }
+
+bool SetAreaFilter(WorkArea& area, const std::string& text, ExprStatus& status) {
+    status = ExprStatus{};
+    if (text.find_first_not_of(" \t\r\n") == std::string::npos) {
+        filters().erase(&area);
+        area.SetVisibility(nullptr);
+        return true;
+    }
+    const Settings& settings = Engine::Instance().settings();
+    auto filter = std::make_shared<AreaFilter>();
+    filter->text = text;
+    filter->expression = Expression::Compile(text, area.fields(), settings, status);
+    if (!filter->expression)
+        return false;
+    if (filter->expression->Type() != ExprType::Logical) {
+        status = {ExprError::TypeMismatch, "A filter must be a logical expression", 0};
+        return false;
+    }
+    filters()[&area] = filter;
+    area.SetVisibility([filter, &settings](const RecordView& record) {
+        return filter->expression->EvalLogical(record, settings);
+    });
+    return true;
+}
+
+std::string AreaFilterText(const WorkArea& area) {
+    std::shared_ptr<AreaFilter> filter = FilterOf(area);
+    return filter ? filter->text : std::string();
+}
+
+}  // namespace xb

@@ -1,0 +1,40 @@
+#pragma once
+// The engine's expression calls on the selected work area: evaluation of an
+// expression over the current record, and the area's filter.
+#include <string>
+
+#include "xbengine/Expr.h"
+
+// The type of an expression over the selected area's fields: 1 character,
+// 2 numeric, 3 logical, 4 date; 0 when it does not compile.
+int xb_EvalTest(const char* expression);
+// The value over the current record as text (numbers by their str text, dates
+// "yyyymmdd", logicals ".T."/".F."); "" when it does not compile.
+const char* xb_EvalString(const char* expression);
+// Non-zero when the logical expression is true for the current record.
+int xb_EvalLogical(const char* expression);
+
+// Filters: only records for which the logical expression is true are visible
+// to movement and counts. An empty text clears the filter. A text that does
+// not compile, or is not logical, is refused with 0 and the filter in force
+// stays. Non-zero when the new filter (or none) is in force. The record
+// pointer does not move.
+int xb_SetFilter(const char* expression);
+int xb_Query(const char* expression);
+// The text of the filter in force; "" when none.
+const char* xb_DBFilter();
+// The records visible under the filter (and scope and deleted setting).
+int xb_QueryRecCount();
+
+namespace xb {
+
+class WorkArea;
+
+// Why the last expression call refused its text (code None after a success).
+const ExprStatus& LastExpressionStatus();
+
+// The same for a given work area, for callers that hold one.
+bool SetAreaFilter(WorkArea& area, const std::string& text, ExprStatus& status);
+std::string AreaFilterText(const WorkArea& area);
+
+}  // namespace xb

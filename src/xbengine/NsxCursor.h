@@ -1,0 +1,81 @@
+#pragma once
+// A position in one tag of an index file, moving in the tag's order
+// (descending tags included). The cursor remembers its entry, not only its
+// place in the pages, so after any change to the file, by this process or
+// another, it finds its way back by (key, record number) and moves on from
+// there.
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "xbengine/NsxFile.h"
+#include "xbengine/NsxTree.h"
+
+namespace xb {
+
+class NsxCursor {
+public:
+    // Throws NsxError when the file has no such tag. The cursor starts
+    // before the first entry; it shows only the first entry of each key when
+    // the tag is unique (see setUniqueView).
+    NsxCursor(NsxFile& file, std::string_view tagName);
+
+    const std::string& tagName() const { return tagName_; }
+
+    // Each is true when the cursor stands on an entry afterwards.
+    bool first();
+    bool last();
+    // From before the first entry, next goes to the first; from after the
+    // last, prev goes to the last. Moving past either end leaves the cursor
+    // off that end.
+    bool next();
+    bool prev();
+
+    // Stands on the first entry whose key, compared over the search text's
+    // length, is at or after the text in the tag's order (exact: the text
+    // padded to the key length). Numeric tags read the text as a number.
+    // True when that entry's key matches; false with the cursor on the next
+    // greater key, or off the end.
+    bool seek(std::string_view text, bool exact = false);
+    // Stands on the last entry whose key, compared in the same way, is at or
+    // before the text (the upper end of a scope). True when it matches.
+    bool seekLast(std::string_view text, bool exact = false);
+    // Stands on the entry (keyText, recNo), or the next one after where it
+    // would be. True when the entry itself is there.
+    bool position(std::string_view keyText, uint32_t recNo);
+
+    bool onEntry() const { return where_ == Where::On; }
+    bool bof() const { return where_ == Where::Bof; }
+    bool eof() const { return where_ == Where::Eof; }
+    // The current entry's key text (numbers as the shortest text that reads
+    // back the same) and record number; empty and 0 off the entries.
+    std::string key() const;
+    uint32_t recNo() const;
+
+    // Whether only the first entry (lowest record number) of each key shows.
+    bool uniqueView() const { return uniqueView_; }
+    void setUniqueView(bool on) { uniqueView_ = on; }
+
+private:
+    enum class Where { Bof, On, Eof };
+
+    template <class F>
+    bool move(F&& find);
+    // The scratch entry takes the path's entry when onEntry.
+    Where land(NsxTree& tree, const NsxTree::Path& path, bool onEntry, Where otherwise, const NsxKeyCodec& codec);
+    void firstOfKey(NsxTree& tree, NsxTree::Path& path, const NsxKeyCodec& codec) const;
+    bool pathValid() const;
+
+    NsxFile& file_;
+    std::string tagName_;
+    NsxKeyCodec codec_;
+    bool uniqueView_;
+    Where where_ = Where::Bof;
+    std::string entry_;  // stored key and record number
+    NsxTree::Path path_;
+    uint64_t pathVersion_ = 0;
+    std::string scratchEntry_;
+    NsxTree::Path scratchPath_;
+};
+
+}  // namespace xb

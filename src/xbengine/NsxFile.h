@@ -1,0 +1,215 @@
+#pragma once
+// The structural index file of a table: one file holding all of the table's
+// tags, each an on-disk B+tree of (key, record number) entries.
+//
+// Layout: pages of 4 KiB. Page 0 is the header: magic, page size, page
+// count, head of the free-page list, the change counter and the tag
+// directory (name and page of each tag's description). A tag's description
+// page holds its name, expressions, flags, key layout and the page of its
+// root. Tree pages are leaves (key and record number) or branches (the
+// largest entry below each child, and the child).
+//
+// Several processes may share the file. Writers call the write operations
+// while they hold the table's lock; each update takes a short lock of its
+// own on the file, raises the change counter to an odd value before its first
+// page write and to the next even value with the header write that ends it.
+// Every reading operation checks the counter first, drops its page cache when
+// another process has written, and starts again when the counter moved while
+// it read; an odd counter with no writer at work means an update was cut
+// short, and the file is reported damaged.
+#include <cstdint>
+#include <functional>
+#include <list>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <type_traits>
+#include <unordered_map>
+#include <utility>
+#include <vector>
+
+#include "xbengine/NsxKey.h"
+
+namespace xb {
+
+class NsxUpdate;
+
+class NsxFile {
+public:
+    static constexpr uint32_t pageSize = 4096;
+
+    ~NsxFile();
+    NsxFile(const NsxFile&) = delete;
+    NsxFile& operator=(const NsxFile&) = delete;
+
+    // A new file without tags; an existing file of that name is emptied.
+    static std::unique_ptr<NsxFile> Create(const std::string& path);
+    // Throws NsxError when the file is missing, not an index file or damaged.
+    static std::unique_ptr<NsxFile> Open(const std::string& path, bool readOnly = false);
+
+    const std::string& path() const { return path_; }
+    bool readOnly() const { return readOnly_; }
+
+    // Tags in the order they were added.
+    std::vector<NsxTagInfo> tags();
+    bool hasTag(std::string_view name);
+    // Throws NsxError for an unknown name.
+    NsxTagInfo tag(std::string_view name);
+
+    // Creates the tag described by keys.info(), or replaces the tag of that
+    // name, filled with the given entries. progress (optional) hears 0..100.
+    void addTag(const NsxKeyList& keys, const std::function<void(int)>& progress = {});
+    // False when there is no such tag.
+    bool dropTag(std::string_view name);
+
+    // Entry changes. insert is false when the entry is already there, remove
+    // when it is not.
+    bool insert(std::string_view tag, std::string_view keyText, uint32_t recNo);
+    bool remove(std::string_view tag, std::string_view keyText, uint32_t recNo);
+    void replace(std::string_view tag, std::string_view oldKeyText, std::string_view newKeyText,
+                 uint32_t recNo);
+
+    // Groups the changes made until the matching endUpdate into one change
+    // that other processes see whole (all tags of one record, say). Nests.
+    void beginUpdate();
+    void endUpdate();
+    // Drops the changes of an update that failed part-way (see NsxUpdate).
+    // Within a nested update it drops the whole update, and the outermost
+    // endUpdate reports that with NsxError.
+    void abandonUpdate();
+
+    // Hands the file's writes to the disk.
+    void flush();
+    // The counter as it stands in the file now.
+    uint64_t changeCounter() const;
+    // Pages kept in memory: 1024 (4 MiB) at first, at least 16.
+    void setCacheCapacity(size_t pages);
+
+private:
+    friend class NsxTree;
+    friend class NsxCursor;
+
+    struct TagState {
+        NsxTagInfo info;
+        NsxKeyCodec codec;
+        uint32_t tagPage;
+        uint32_t root;
+    };
+    struct CachedPage {
+        uint32_t no;
+        bool dirty;
+        bool fresh;  // allocated in the current update: written before older pages
+        std::unique_ptr<uint8_t[]> bytes;
+    };
+
+    NsxFile(std::string path, int fd, bool readOnly);
+
+    // Runs a reading operation against a consistent state of the file,
+    // repeating it when another process wrote meanwhile.
+    template <class F>
+    auto reading(F&& operation) -> decltype(operation());
+
+    uint64_t stableCounter() const;
+    void syncForRead();
+    void loadState();
+    void dropCache();
+    bool writerActive() const;
+    void lockWriter();
+    void unlockWriter();
+
+    const TagState& tagState(std::string_view name) const;
+    const TagState& existingTag(std::string_view name, NsxUpdate& update);
+    TagState* findTag(std::string_view name);
+    void freeTag(const TagState& tag);
+    // Changes whenever the tree pages may have changed: cursor paths of an
+    // older version are found again by key.
+    uint64_t stateVersion() const { return stateVersion_; }
+
+    const uint8_t* readPage(uint32_t no);
+    uint8_t* writablePage(uint32_t no);
+    // A page number for new content: from the free list, else the file grows.
+    uint32_t allocPage();
+    // A zeroed cached page for new content at a number from allocPage.
+    uint8_t* freshPage(uint32_t no);
+    void freePage(uint32_t no);
+    void writeDirect(uint32_t no, const uint8_t* bytes);
+    CachedPage& cachePage(uint32_t no, bool load);
+    void evictIfFull();
+    void writeCached(CachedPage& page);
+    void markWriting();
+    void writeHeader(uint64_t counter);
+    void preadPage(uint32_t no, uint8_t* into) const;
+    void pwriteAll(const void* bytes, size_t size, uint64_t offset);
+    void requireUpdate() const;
+    [[noreturn]] void damaged(const std::string& what) const;
+
+    std::string path_;
+    int fd_;
+    bool readOnly_;
+    const uint8_t* header_ = nullptr;  // page 0 mapped shared, for the counter
+
+    // State as of counter_.
+    bool loaded_ = false;
+    uint64_t counter_ = 0;
+    uint64_t stateVersion_ = 0;  // rises on every reload and every own update
+    uint32_t pageCount_ = 1;
+    uint32_t freeHead_ = 0;
+    std::vector<TagState> tags_;
+
+    // Update in progress.
+    int updateDepth_ = 0;
+    bool headerDirty_ = false;
+    bool marked_ = false;  // the odd counter is on disk
+    bool freedInUpdate_ = false;
+    bool abandoned_ = false;
+    // (page, next) of each page taken from the free list in this update.
+    std::vector<std::pair<uint32_t, uint32_t>> takenFromFreeList_;
+
+    size_t capacity_ = 1024;
+    std::list<CachedPage> lru_;
+    std::unordered_map<uint32_t, std::list<CachedPage>::iterator> cached_;
+    std::vector<uint32_t> dirty_;  // pages made dirty in this update, in order
+};
+
+// Holds an update open; an exception that leaves the scope before commit()
+// abandons it.
+class NsxUpdate {
+public:
+    explicit NsxUpdate(NsxFile& file) : file_(file) { file_.beginUpdate(); }
+    ~NsxUpdate() {
+        if (!done_) file_.abandonUpdate();
+    }
+    void commit() {
+        done_ = true;
+        file_.endUpdate();
+    }
+    NsxUpdate(const NsxUpdate&) = delete;
+    NsxUpdate& operator=(const NsxUpdate&) = delete;
+
+private:
+    NsxFile& file_;
+    bool done_ = false;
+};
+
+template <class F>
+auto NsxFile::reading(F&& operation) -> decltype(operation()) {
+    if (updateDepth_ > 0) return operation();  // our own update: the cache is the truth
+    for (;;) {
+        syncForRead();
+        const uint64_t seen = counter_;
+        try {
+            if constexpr (std::is_void_v<decltype(operation())>) {
+                operation();
+                if (changeCounter() == seen) return;
+            } else {
+                auto result = operation();
+                if (changeCounter() == seen) return result;
+            }
+        } catch (const NsxError&) {
+            if (changeCounter() == seen) throw;
+        }
+        loaded_ = false;  // another process wrote while we read: read again
+    }
+}
+
+}  // namespace xb

@@ -1,0 +1,84 @@
+// The work area's plug points for index orders, visibility tests and write
+// listeners, driven as an index tag and a filter would drive them.
+
+#include "xbengine/Engine.h"
+#include "xbengine/StorageSupport.h"
+
+namespace {
+
+// Visits the records from the highest record number down.
+class Descending : public xb::RecordOrder {
+public:
+    explicit Descending(xb::WorkArea& area) : area_(area) {}
+    uint32_t First() override { return area_.RecCount(); }
+    uint32_t Last() override { return area_.RecCount() > 0 ? 1 : 0; }
+    uint32_t Next(const xb::RecordView& current) override { return current.recNo - 1; }
+    uint32_t Prior(const xb::RecordView& current) override {
+        return current.recNo < area_.RecCount() ? current.recNo + 1 : 0;
+    }
+
+private:
+    xb::WorkArea& area_;
+};
+
+int ValueOf(const xb::RecordView& record) { return std::atoi(std::string(record.buffer + 1, 3).c_str()); }
+
+}  // namespace
+
+TEST_F(StorageTest, OrderAndVisibilityPlugIntoMovement) {
+    std::string path = dir.file("plug.dbf");
+    ASSERT_TRUE(MakeTable(path, {{"N", "N", 3, 0}}));
+    ASSERT_GT(xb_Use(path.c_str(), "", 0, 3), 0);
+    for (int i = 1; i <= 6; ++i)
+        ASSERT_TRUE(AppendValues({{"N", std::to_string(i)}}));
+    xb::WorkArea* area = xb::Engine::Instance().Current();
+    area->SetOrder(std::make_unique<Descending>(*area));
+    area->SetVisibility([](const xb::RecordView& r) { return ValueOf(r) % 2 == 0; });
+
+    std::vector<int> seen;
+    for (xb_GoTop(); !xb_Eof(); xb_Skip(1))
+        seen.push_back(xb_RecNo());
+    EXPECT_EQ(seen, (std::vector<int>{6, 4, 2}));
+    EXPECT_EQ(xb_Count(), 3);
+    xb_GoBottom();
+    EXPECT_EQ(xb_RecNo(), 2);
+    EXPECT_EQ(xb_OrderRecNo(), 3);
+    xb_Skip(-1);
+    EXPECT_EQ(xb_RecNo(), 4);
+    xb_Go(5);  // stands on a hidden record when asked to
+    EXPECT_EQ(xb_RecNo(), 5);
+    xb_Skip(1);
+    EXPECT_EQ(xb_RecNo(), 4);
+
+    area->SetOrder(nullptr);
+    area->SetVisibility(nullptr);
+    xb_GoTop();
+    EXPECT_EQ(xb_RecNo(), 1);
+    EXPECT_EQ(xb_Count(), 6);
+}
+
+TEST_F(StorageTest, WriteListenerSeesEveryRecordChange) {
+    std::string path = dir.file("listen.dbf");
+    ASSERT_TRUE(MakeTable(path, {{"N", "N", 3, 0}, {"C", "C", 2, 0}}));
+    ASSERT_GT(xb_Use(path.c_str(), "", 0, 3), 0);
+    xb::WorkArea* area = xb::Engine::Instance().Current();
+    std::vector<std::string> heard;
+    area->onRecordWritten = [&](uint32_t recNo, const char* before, const char* after) {
+        heard.push_back(std::to_string(recNo) + ":" + (before ? std::string(before, 6) : "new") + ">" +
+                        std::string(after, 6));
+    };
+    bool zapped = false;
+    area->onZapped = [&] { zapped = true; };
+
+    ASSERT_EQ(xb_AppendEx(), 0);
+    ASSERT_TRUE(xb_PutRecord("   7ab"));
+    ASSERT_TRUE(xb_Replace("C", 0x400, "xy"));
+    ASSERT_TRUE(xb_Delete());
+    EXPECT_EQ(heard, (std::vector<std::string>{"1:new>      ", "1:      >   7ab", "1:   7ab>   7xy",
+                                               "1:   7xy>*  7xy"}));
+    xb_Close();
+    ASSERT_GT(xb_Use(path.c_str(), "", 2, 3), 0);
+    xb::Engine::Instance().Current()->onZapped = [&] { zapped = true; };
+    ASSERT_TRUE(xb_Zap());
+    EXPECT_TRUE(zapped);
+}
