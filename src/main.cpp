@@ -1,13 +1,15 @@
 // The quenmark program. Until the application shell exists it opens an empty
 // main window.
-#include <QApplication>
-#include <QMainWindow>
+#include "ui/Application.h"
+#include "ui/Forms.h"
 
 int main(int argc, char** argv) {
-    QApplication app(argc, argv);
-    QMainWindow window;
-    window.setWindowTitle("Quenmark 2003");
-    window.resize(800, 600);
-    window.show();
-    return app.exec();
+    Application->Initialize(argc, argv);
+    Application->SetTitle("Quenmark 2003");
+    TForm* mainForm = nullptr;
+    Application->CreateForm(mainForm);
+    mainForm->SetCaption("Quenmark 2003");
+    mainForm->SetBounds(0, 0, 800, 600);
+    Application->Run();
+    return 0;
 }

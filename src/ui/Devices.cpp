@@ -1,0 +1,1346 @@
+#include "ui/Devices.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QFont>
+#include <QFontInfo>
+#include <QFontMetricsF>
+#include <QImage>
+#include <QPageLayout>
+#include <QPageSize>
+#include <QPainter>
+#include <QPainterPath>
+#include <QPainterPathStroker>
+#include <QPdfWriter>
+#include <QPrinter>
+#include <QPrinterInfo>
+
+#include <algorithm>
+#include <cctype>
+#include <cmath>
+#include <deque>
+#include <map>
+#include <utility>
+
+#include "os/Paths.h"
+#include "ui/Text1252.h"
+
+namespace {
+
+std::string upper(std::string s) {
+    for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return s;
+}
+
+QColor qcolor(TColor c) { return TColorToQColor(c); }
+
+// Fractional pixel-centre coordinate of pixel p.
+double centre(int p) { return p + 0.5; }
+
+}  // namespace
+
+// ---------------------------------------------------------------- fonts
+
+std::string MapFaceName(const std::string& face) {
+    static const struct {
+        const char* windows;
+        const char* here;
+    } kFaces[] = {
+        {"ARIAL", "Liberation Sans"},
+        {"TIMES NEW ROMAN", "Liberation Serif"},
+        {"COURIER NEW", "Liberation Mono"},
+        // The old screen faces of dialogs and controls.
+        {"MS SANS SERIF", "Liberation Sans"},
+        {"MS SERIF", "Liberation Serif"},
+        {"SYSTEM", "Liberation Sans"},
+        {"COURIER", "Liberation Mono"},
+        {"", "Liberation Sans"},
+    };
+    std::string key = upper(face);
+    for (const auto& f : kFaces)
+        if (key == f.windows) return f.here;
+    return face;
+}
+
+TDeviceFont::TDeviceFont(const TLogFont& logFont) : logFont_(logFont) {
+    QFont f(QString::fromStdString(MapFaceName(logFont.FaceName)));
+    f.setKerning(false);
+    f.setHintingPreference(QFont::PreferNoHinting);
+    int weight = logFont.Weight <= 0 ? FW_NORMAL : std::clamp(logFont.Weight, 1, 1000);
+    f.setWeight(static_cast<QFont::Weight>(weight));
+    f.setItalic(logFont.Italic);
+    f.setUnderline(logFont.Underline);
+    f.setStrikeOut(logFont.StrikeOut);
+    if ((logFont.PitchAndFamily & 3) == FIXED_PITCH) {
+        f.setFixedPitch(true);
+        f.setStyleHint(QFont::TypeWriter);
+    }
+
+    // Windows reads a positive height as the cell (ascent + descent) and a
+    // negative one as the character height; Qt's pixel size is the latter.
+    int cell = logFont.Height == 0 ? 16 : logFont.Height;
+    int em = -cell;
+    if (cell > 0) {
+        QFont probe(f);
+        probe.setPixelSize(1000);
+        QFontMetricsF pm(probe);
+        double ratio = (pm.ascent() + pm.descent()) / 1000.0;
+        em = std::max(1, static_cast<int>(std::lround(cell / (ratio > 0 ? ratio : 1.0))));
+    }
+    f.setPixelSize(std::max(1, em));
+    if (logFont.Width > 0) {
+        double natural = QFontMetricsF(f).averageCharWidth();
+        if (natural > 0)
+            f.setStretch(std::clamp(static_cast<int>(std::lround(100.0 * logFont.Width / natural)), 1, 4000));
+    }
+    font_ = std::make_unique<QFont>(f);
+    rasterFont_ = std::make_unique<QFont>(f);
+    rasterFont_->setStyleStrategy(QFont::NoAntialias);
+
+    QFontMetricsF fm(*font_);
+    metrics_.Ascent = static_cast<int>(std::lround(fm.ascent()));
+    metrics_.Descent = static_cast<int>(std::lround(fm.descent()));
+    metrics_.Height = metrics_.Ascent + metrics_.Descent;
+    metrics_.InternalLeading = std::max(0, metrics_.Height - f.pixelSize());
+    metrics_.ExternalLeading = std::max(0, static_cast<int>(std::lround(fm.leading())));
+    metrics_.AveCharWidth = static_cast<int>(std::lround(fm.averageCharWidth()));
+    metrics_.MaxCharWidth = static_cast<int>(std::lround(fm.maxWidth()));
+    metrics_.Weight = weight;
+    metrics_.Italic = logFont.Italic;
+    metrics_.Underlined = logFont.Underline;
+    metrics_.StruckOut = logFont.StrikeOut;
+    bool fixed = QFontInfo(f).fixedPitch();
+    metrics_.PitchAndFamily = static_cast<std::uint8_t>(TMPF_TRUETYPE | TMPF_VECTOR | (fixed ? 0 : TMPF_FIXED_PITCH));
+    metrics_.CharSet = ANSI_CHARSET;
+    for (int c = 0; c < 256; ++c) {
+        advances_[c] = fm.horizontalAdvance(CharToQChar(static_cast<unsigned char>(c)));
+        charWidths_[c] = static_cast<int>(std::lround(advances_[c]));
+    }
+}
+
+TDeviceFont::~TDeviceFont() = default;
+
+std::string TDeviceFont::FaceName() const { return QFontInfo(*font_).family().toStdString(); }
+
+int TDeviceFont::TextWidth(const std::string& text) const {
+    double w = 0;
+    for (char c : text) w += advances_[static_cast<unsigned char>(c)];
+    return static_cast<int>(std::lround(w));
+}
+
+const QFont& TDeviceFont::QtFont(bool raster) const { return raster ? *rasterFont_ : *font_; }
+
+namespace {
+
+std::string fontKey(const TLogFont& lf) {
+    return std::to_string(lf.Height) + "," + std::to_string(lf.Width) + "," + std::to_string(lf.Escapement) + "," +
+           std::to_string(lf.Weight) + "," + std::to_string(lf.Italic) + std::to_string(lf.Underline) +
+           std::to_string(lf.StrikeOut) + "," + std::to_string(lf.CharSet) + "," +
+           std::to_string(lf.PitchAndFamily) + "," + upper(lf.FaceName);
+}
+
+}  // namespace
+
+// Canvases select a font again after every change (a grid switches between its
+// title and cell fonts for each cell); realised fonts are kept for reuse.
+HFONT CreateFontIndirect(const TLogFont& logFont) {
+    static std::map<std::string, HFONT> cache;
+    std::string key = fontKey(logFont);
+    auto it = cache.find(key);
+    if (it != cache.end()) return it->second;
+    if (cache.size() >= 256) cache.clear();
+    HFONT font = std::make_shared<const TDeviceFont>(logFont);
+    cache.emplace(key, font);
+    return font;
+}
+
+namespace {
+
+// The font a context uses before one is selected.
+HFONT defaultFont() {
+    static HFONT font = [] {
+        TLogFont lf;
+        lf.FaceName = "MS Sans Serif";
+        lf.Height = -11;
+        return CreateFontIndirect(lf);
+    }();
+    return font;
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------- device context
+
+TDeviceContext::TDeviceContext(const TDeviceCaps& caps) : caps_(caps) {}
+
+TDeviceContext::TDeviceContext(QPainter* painter, const TDeviceCaps& caps)
+    : caps_(caps), painter_(painter) {}
+
+TDeviceContext::TDeviceContext(QImage* image, const TDeviceCaps& caps) : caps_(caps), image_(image) {}
+
+TDeviceContext::~TDeviceContext() { ReleasePainter(); }
+
+int TDeviceContext::GetDeviceCaps(int index) const {
+    switch (index) {
+    case TECHNOLOGY: return caps_.Technology;
+    case HORZSIZE: return static_cast<int>(std::lround(caps_.HorzRes * 25.4 / caps_.LogPixelsX));
+    case VERTSIZE: return static_cast<int>(std::lround(caps_.VertRes * 25.4 / caps_.LogPixelsY));
+    case HORZRES: return caps_.HorzRes;
+    case VERTRES: return caps_.VertRes;
+    case BITSPIXEL: return caps_.BitsPixel;
+    case PLANES: return 1;
+    case NUMCOLORS: return caps_.NumColors;
+    case LOGPIXELSX: return caps_.LogPixelsX;
+    case LOGPIXELSY: return caps_.LogPixelsY;
+    case PHYSICALWIDTH: return caps_.PhysicalWidth;
+    case PHYSICALHEIGHT: return caps_.PhysicalHeight;
+    case PHYSICALOFFSETX: return caps_.PhysicalOffsetX;
+    case PHYSICALOFFSETY: return caps_.PhysicalOffsetY;
+    default: return 0;
+    }
+}
+
+int TDeviceContext::Escape(int code, int query, TPoint* out) const {
+    switch (code) {
+    case QUERYESCSUPPORT:
+        return query == QUERYESCSUPPORT || query == GETPHYSPAGESIZE || query == GETPRINTINGOFFSET ? 1 : 0;
+    case GETPHYSPAGESIZE:
+        if (out) *out = {caps_.PhysicalWidth, caps_.PhysicalHeight};
+        return 1;
+    case GETPRINTINGOFFSET:
+        if (out) *out = {caps_.PhysicalOffsetX, caps_.PhysicalOffsetY};
+        return 1;
+    default: return 0;
+    }
+}
+
+bool TDeviceContext::CanDraw() const { return image_ != nullptr || (painter_ && painter_->isActive()); }
+
+void TDeviceContext::ReleasePainter() {
+    if (ownPainter_) {
+        if (painter_ == ownPainter_.get()) painter_ = nullptr;
+        ownPainter_.reset();
+    }
+}
+
+void TDeviceContext::setPainter(QPainter* painter) { painter_ = painter; }
+
+void TDeviceContext::setImage(QImage* image) {
+    ReleasePainter();
+    image_ = image;
+}
+
+QPainter* TDeviceContext::activePainter() {
+    if (!painter_ && image_) {
+        ownPainter_ = std::make_unique<QPainter>(image_);
+        painter_ = ownPainter_.get();
+    }
+    if (!painter_ || !painter_->isActive()) return nullptr;
+    QPainter* p = painter_;
+    p->setRenderHint(QPainter::Antialiasing, !caps_.Raster);
+    p->setRenderHint(QPainter::TextAntialiasing, !caps_.Raster);
+    p->setRenderHint(QPainter::SmoothPixmapTransform, false);
+    p->setCompositionMode(QPainter::CompositionMode_SourceOver);
+    p->setBackgroundMode(bkMode_ == OPAQUE ? Qt::OpaqueMode : Qt::TransparentMode);
+    p->setBackground(qcolor(bkColor_));
+    if (clipped_)
+        p->setClipRect(QRect(clip_.Left, clip_.Top, clip_.Width(), clip_.Height()));
+    else
+        p->setClipping(false);
+    return p;
+}
+
+HFONT TDeviceContext::SelectFont(HFONT font) {
+    HFONT old = font_;
+    font_ = std::move(font);
+    return old;
+}
+
+void TDeviceContext::SelectPen(TPenStyle style, int width, TColor color) {
+    penStyle_ = style;
+    penWidth_ = std::max(1, width);
+    penColor_ = color;
+}
+
+void TDeviceContext::SelectBrush(TBrushStyle style, TColor color, const QImage* pattern) {
+    brushStyle_ = style;
+    brushColor_ = color;
+    if (pattern && !pattern->isNull())
+        brushPattern_ = std::make_unique<QImage>(pattern->convertToFormat(QImage::Format_RGB32));
+    else
+        brushPattern_.reset();
+}
+
+TColor TDeviceContext::SetTextColor(TColor c) { return std::exchange(textColor_, c); }
+TColor TDeviceContext::SetBkColor(TColor c) { return std::exchange(bkColor_, c); }
+int TDeviceContext::SetBkMode(int mode) { return std::exchange(bkMode_, mode == TRANSPARENT ? TRANSPARENT : OPAQUE); }
+unsigned TDeviceContext::SetTextAlign(unsigned flags) { return std::exchange(textAlign_, flags); }
+TPenMode TDeviceContext::SetROP2(TPenMode mode) { return std::exchange(rop2_, mode); }
+
+TPoint TDeviceContext::MoveTo(int x, int y) { return std::exchange(position_, TPoint{x, y}); }
+
+void TDeviceContext::SelectClipRect(const TRect* r) {
+    clipped_ = r != nullptr;
+    if (r) clip_ = *r;
+}
+
+void TDeviceContext::IntersectClipRect(const TRect& r) {
+    clip_ = clipped_ ? IntersectRect(clip_, r) : r;
+    clipped_ = true;
+}
+
+TRect TDeviceContext::ClipBox() const {
+    TRect whole = image_ ? Rect(0, 0, image_->width(), image_->height()) : Rect(0, 0, caps_.HorzRes, caps_.VertRes);
+    return clipped_ ? IntersectRect(whole, clip_) : whole;
+}
+
+// ---- pens, brushes and raster modes
+
+bool TDeviceContext::penVisible() const { return penStyle_ != psClear && rop2_ != pmNop; }
+
+void TDeviceContext::applyROP(QPainter* p) const {
+    // Raster operations exist only where there are pixels to combine.
+    if (!caps_.Raster) return;
+    switch (rop2_) {
+    case pmNot: p->setCompositionMode(QPainter::RasterOp_NotDestination); break;
+    case pmNotCopy: p->setCompositionMode(QPainter::RasterOp_NotSource); break;
+    case pmXor: p->setCompositionMode(QPainter::RasterOp_SourceXorDestination); break;
+    case pmNotXor: p->setCompositionMode(QPainter::RasterOp_NotSourceXorDestination); break;
+    case pmMask: p->setCompositionMode(QPainter::RasterOp_SourceAndDestination); break;
+    case pmMerge: p->setCompositionMode(QPainter::RasterOp_SourceOrDestination); break;
+    case pmNotMask: p->setCompositionMode(QPainter::RasterOp_NotSourceOrNotDestination); break;
+    case pmNotMerge: p->setCompositionMode(QPainter::RasterOp_NotSourceAndNotDestination); break;
+    case pmMaskPenNot: p->setCompositionMode(QPainter::RasterOp_SourceAndNotDestination); break;
+    case pmMaskNotPen: p->setCompositionMode(QPainter::RasterOp_NotSourceAndDestination); break;
+    case pmMergePenNot: p->setCompositionMode(QPainter::RasterOp_SourceOrNotDestination); break;
+    case pmMergeNotPen: p->setCompositionMode(QPainter::RasterOp_NotSourceOrDestination); break;
+    default: break;
+    }
+}
+
+namespace {
+
+QColor ropColor(TPenMode mode, TColor c) {
+    if (mode == pmBlack) return Qt::black;
+    if (mode == pmWhite) return Qt::white;
+    return TColorToQColor(c);
+}
+
+// Windows' cosmetic dash patterns, in pixels (for one-pixel pens).
+QList<qreal> dashPattern(TPenStyle style) {
+    switch (style) {
+    case psDash: return {18, 6};
+    case psDot: return {3, 3};
+    case psDashDot: return {9, 6, 3, 6};
+    case psDashDotDot: return {9, 3, 3, 3, 3, 3};
+    default: return {};
+    }
+}
+
+}  // namespace
+
+void TDeviceContext::applyPen(QPainter* p) const {
+    p->setPen(Qt::NoPen);
+    p->setBrush(QBrush(ropColor(rop2_, penColor_)));
+}
+
+void TDeviceContext::applyBrush(QPainter* p) const {
+    p->setPen(Qt::NoPen);
+    if (brushPattern_) {
+        p->setBrush(QBrush(*brushPattern_));
+        return;
+    }
+    Qt::BrushStyle style = Qt::SolidPattern;
+    switch (brushStyle_) {
+    case bsClear: style = Qt::NoBrush; break;
+    case bsHorizontal: style = Qt::HorPattern; break;
+    case bsVertical: style = Qt::VerPattern; break;
+    case bsFDiagonal: style = Qt::BDiagPattern; break;  // Windows' forward diagonal rises to the right
+    case bsBDiagonal: style = Qt::FDiagPattern; break;
+    case bsCross: style = Qt::CrossPattern; break;
+    case bsDiagCross: style = Qt::DiagCrossPattern; break;
+    default: break;
+    }
+    p->setBrush(QBrush(qcolor(brushColor_), style));
+}
+
+// Fills fillPath with the brush and then the outline of strokePath with the pen.
+// Outlines are filled as shapes, so pixels follow the pixel-centre rule
+// and match the vector output.
+void TDeviceContext::strokeAndFill(QPainterPath& fillPath, QPainterPath& strokePath, bool fill) {
+    QPainter* p = activePainter();
+    if (!p) return;
+    if (fill && brushStyle_ != bsClear) {
+        applyBrush(p);
+        applyROP(p);
+        p->drawPath(fillPath);
+        p->setCompositionMode(QPainter::CompositionMode_SourceOver);
+    }
+    if (!penVisible() || strokePath.isEmpty()) return;
+    QPainterPathStroker stroker;
+    stroker.setWidth(penWidth_);
+    stroker.setJoinStyle(Qt::MiterJoin);
+    stroker.setCapStyle(Qt::FlatCap);
+    if (penWidth_ <= 1 && penStyle_ != psSolid && penStyle_ != psInsideFrame) stroker.setDashPattern(dashPattern(penStyle_));
+    QPainterPath outline = stroker.createStroke(strokePath);
+    outline.setFillRule(Qt::WindingFill);
+    applyPen(p);
+    applyROP(p);
+    p->drawPath(outline);
+    p->setCompositionMode(QPainter::CompositionMode_SourceOver);
+}
+
+// ---- lines and shapes
+
+void TDeviceContext::LineTo(int x, int y) {
+    TPoint from = position_;
+    position_ = {x, y};
+    QPainter* p = activePainter();
+    if (!p || !penVisible() || (from.X == x && from.Y == y)) return;
+    double dx = x - from.X, dy = y - from.Y;
+    double len = std::hypot(dx, dy);
+    QPainterPath path;
+    if (penWidth_ <= 1) {
+        // The segment between pixel centres, moved back half a pixel along its
+        // direction, so that it covers the first pixel and not the last.
+        double ux = dx / len * 0.5, uy = dy / len * 0.5;
+        path.moveTo(centre(from.X) - ux, centre(from.Y) - uy);
+        path.lineTo(centre(x) - ux, centre(y) - uy);
+        QPainterPath empty;
+        strokeAndFill(empty, path, false);
+        return;
+    }
+    // Wide pens have round ends, as Windows' geometric pens.
+    path.moveTo(centre(from.X), centre(from.Y));
+    path.lineTo(centre(x), centre(y));
+    QPainterPathStroker stroker;
+    stroker.setWidth(penWidth_);
+    stroker.setCapStyle(Qt::RoundCap);
+    stroker.setJoinStyle(Qt::RoundJoin);
+    QPainterPath outline = stroker.createStroke(path);
+    applyPen(p);
+    applyROP(p);
+    p->drawPath(outline);
+    p->setCompositionMode(QPainter::CompositionMode_SourceOver);
+}
+
+namespace {
+
+// The path through the centres of the outermost pixels of (x1, y1)-(x2, y2),
+// moved inwards for an inside-frame pen so that the pen stays within.
+QRectF outlineRect(int x1, int y1, int x2, int y2, int width, bool insideFrame) {
+    QRectF r(centre(x1), centre(y1), (x2 - 1) - x1, (y2 - 1) - y1);
+    if (insideFrame && width > 1) {
+        double inset = (width - 1) / 2.0;
+        r.adjust(inset, inset, -inset, -inset);
+    }
+    return r;
+}
+
+void normalise(int& x1, int& y1, int& x2, int& y2) {
+    if (x1 > x2) std::swap(x1, x2);
+    if (y1 > y2) std::swap(y1, y2);
+}
+
+}  // namespace
+
+void TDeviceContext::Rectangle(int x1, int y1, int x2, int y2) {
+    normalise(x1, y1, x2, y2);
+    bool pen = penVisible();
+    // Without a pen Windows fills one pixel less in each direction.
+    int shrink = pen ? 0 : 1;
+    QPainterPath fill;
+    fill.addRect(QRectF(x1, y1, x2 - x1 - shrink, y2 - y1 - shrink));
+    QPainterPath stroke;
+    if (pen) stroke.addRect(outlineRect(x1, y1, x2, y2, penWidth_, penStyle_ == psInsideFrame));
+    strokeAndFill(fill, stroke, true);
+}
+
+void TDeviceContext::Ellipse(int x1, int y1, int x2, int y2) {
+    normalise(x1, y1, x2, y2);
+    bool pen = penVisible();
+    QRectF path = outlineRect(x1, y1, x2, y2, penWidth_, penStyle_ == psInsideFrame);
+    QPainterPath fill;
+    if (pen)
+        fill.addEllipse(path);
+    else
+        fill.addEllipse(QRectF(x1, y1, x2 - x1 - 1, y2 - y1 - 1));
+    QPainterPath stroke;
+    if (pen) stroke.addEllipse(path);
+    strokeAndFill(fill, stroke, true);
+}
+
+void TDeviceContext::RoundRect(int x1, int y1, int x2, int y2, int cornerWidth, int cornerHeight) {
+    normalise(x1, y1, x2, y2);
+    bool pen = penVisible();
+    QRectF path = outlineRect(x1, y1, x2, y2, penWidth_, penStyle_ == psInsideFrame);
+    double rx = cornerWidth / 2.0, ry = cornerHeight / 2.0;
+    QPainterPath fill;
+    fill.addRoundedRect(pen ? path : QRectF(x1, y1, x2 - x1 - 1, y2 - y1 - 1), rx, ry);
+    QPainterPath stroke;
+    if (pen) stroke.addRoundedRect(path, rx, ry);
+    strokeAndFill(fill, stroke, true);
+}
+
+namespace {
+
+enum class ArcKind { Arc, Chord, Pie };
+
+// Angles (degrees, anticlockwise from three o'clock) where the radials
+// through (x3, y3) and (x4, y4) meet the ellipse; drawn anticlockwise.
+void arcAngles(const QRectF& r, int x3, int y3, int x4, int y4, double& start, double& sweep) {
+    double cx = r.center().x(), cy = r.center().y();
+    double rx = std::max(r.width() / 2, 0.5), ry = std::max(r.height() / 2, 0.5);
+    auto angle = [&](double x, double y) {
+        return std::atan2(-(y + 0.5 - cy) / ry, (x + 0.5 - cx) / rx) * 180.0 / M_PI;
+    };
+    start = angle(x3, y3);
+    double end = angle(x4, y4);
+    sweep = end - start;
+    while (sweep <= 0) sweep += 360;
+}
+
+QPainterPath arcPath(const QRectF& r, double start, double sweep, ArcKind kind) {
+    QPainterPath path;
+    if (kind == ArcKind::Pie) {
+        path.moveTo(r.center());
+        path.arcTo(r, start, sweep);
+        path.closeSubpath();
+    } else {
+        path.arcMoveTo(r, start);
+        path.arcTo(r, start, sweep);
+        if (kind == ArcKind::Chord) path.closeSubpath();
+    }
+    return path;
+}
+
+}  // namespace
+
+void TDeviceContext::Arc(int x1, int y1, int x2, int y2, int x3, int y3, int x4, int y4) {
+    normalise(x1, y1, x2, y2);
+    QRectF r = outlineRect(x1, y1, x2, y2, penWidth_, false);
+    double start, sweep;
+    arcAngles(r, x3, y3, x4, y4, start, sweep);
+    QPainterPath fill;
+    QPainterPath stroke = arcPath(r, start, sweep, ArcKind::Arc);
+    strokeAndFill(fill, stroke, false);
+}
+
+void TDeviceContext::Chord(int x1, int y1, int x2, int y2, int x3, int y3, int x4, int y4) {
+    normalise(x1, y1, x2, y2);
+    QRectF r = outlineRect(x1, y1, x2, y2, penWidth_, penStyle_ == psInsideFrame);
+    double start, sweep;
+    arcAngles(r, x3, y3, x4, y4, start, sweep);
+    QPainterPath path = arcPath(r, start, sweep, ArcKind::Chord);
+    QPainterPath stroke = penVisible() ? path : QPainterPath();
+    strokeAndFill(path, stroke, true);
+}
+
+void TDeviceContext::Pie(int x1, int y1, int x2, int y2, int x3, int y3, int x4, int y4) {
+    normalise(x1, y1, x2, y2);
+    QRectF r = outlineRect(x1, y1, x2, y2, penWidth_, penStyle_ == psInsideFrame);
+    double start, sweep;
+    arcAngles(r, x3, y3, x4, y4, start, sweep);
+    QPainterPath path = arcPath(r, start, sweep, ArcKind::Pie);
+    QPainterPath stroke = penVisible() ? path : QPainterPath();
+    strokeAndFill(path, stroke, true);
+}
+
+void TDeviceContext::Polygon(const std::vector<TPoint>& points) {
+    if (points.size() < 2) return;
+    QPainterPath fill, stroke;
+    fill.setFillRule(Qt::OddEvenFill);  // Windows' default ALTERNATE mode
+    fill.moveTo(points[0].X, points[0].Y);
+    stroke.moveTo(centre(points[0].X), centre(points[0].Y));
+    for (size_t i = 1; i < points.size(); ++i) {
+        fill.lineTo(points[i].X, points[i].Y);
+        stroke.lineTo(centre(points[i].X), centre(points[i].Y));
+    }
+    fill.closeSubpath();
+    stroke.closeSubpath();
+    if (!penVisible()) stroke = QPainterPath();
+    strokeAndFill(fill, stroke, true);
+}
+
+void TDeviceContext::Polyline(const std::vector<TPoint>& points) {
+    if (points.empty()) return;
+    TPoint saved = position_;
+    position_ = points[0];
+    for (size_t i = 1; i < points.size(); ++i) LineTo(points[i].X, points[i].Y);
+    position_ = saved;  // Polyline leaves the current position alone
+}
+
+void TDeviceContext::FillRect(const TRect& r) {
+    QPainter* p = activePainter();
+    if (!p || r.IsEmpty() || brushStyle_ == bsClear) return;
+    applyBrush(p);
+    p->drawRect(QRectF(r.Left, r.Top, r.Width(), r.Height()));
+}
+
+void TDeviceContext::FrameRect(const TRect& r) {
+    QPainter* p = activePainter();
+    if (!p || r.IsEmpty()) return;
+    QColor c = qcolor(brushColor_);
+    p->fillRect(QRectF(r.Left, r.Top, r.Width(), 1), c);
+    p->fillRect(QRectF(r.Left, r.Bottom - 1, r.Width(), 1), c);
+    p->fillRect(QRectF(r.Left, r.Top, 1, r.Height()), c);
+    p->fillRect(QRectF(r.Right - 1, r.Top, 1, r.Height()), c);
+}
+
+void TDeviceContext::InvertRect(const TRect& r) {
+    QPainter* p = activePainter();
+    if (!p || r.IsEmpty()) return;
+    if (caps_.Raster) p->setCompositionMode(QPainter::RasterOp_NotDestination);
+    p->fillRect(QRectF(r.Left, r.Top, r.Width(), r.Height()), Qt::black);
+    p->setCompositionMode(QPainter::CompositionMode_SourceOver);
+}
+
+void TDeviceContext::DrawFocusRect(const TRect& r) {
+    QPainter* p = activePainter();
+    if (!p || r.IsEmpty()) return;
+    // Every other pixel of the frame in a checker pattern, inverted, so that a
+    // second call restores what was there.
+    if (caps_.Raster) p->setCompositionMode(QPainter::RasterOp_NotDestination);
+    auto dot = [&](int x, int y) {
+        if ((x + y) % 2 == 0) p->fillRect(QRect(x, y, 1, 1), Qt::black);
+    };
+    for (int x = r.Left; x < r.Right; ++x) {
+        dot(x, r.Top);
+        if (r.Bottom - 1 > r.Top) dot(x, r.Bottom - 1);
+    }
+    for (int y = r.Top + 1; y < r.Bottom - 1; ++y) {
+        dot(r.Left, y);
+        if (r.Right - 1 > r.Left) dot(r.Right - 1, y);
+    }
+    p->setCompositionMode(QPainter::CompositionMode_SourceOver);
+}
+
+TColor TDeviceContext::GetPixel(int x, int y) const {
+    if (!image_ || x < 0 || y < 0 || x >= image_->width() || y >= image_->height()) return clNone;
+    return QColorToTColor(QColor::fromRgb(image_->pixel(x, y)));
+}
+
+void TDeviceContext::SetPixel(int x, int y, TColor c) {
+    QPainter* p = activePainter();
+    if (p) p->fillRect(QRect(x, y, 1, 1), qcolor(c));
+}
+
+void TDeviceContext::FloodFill(int x, int y, TColor color, TFillStyle style) {
+    if (!image_ || x < 0 || y < 0 || x >= image_->width() || y >= image_->height()) return;
+    ReleasePainter();
+    QImage& img = *image_;
+    QRgb target = qcolor(ColorToRGB(color)).rgb() | 0xFF000000u;
+    QRgb fill = qcolor(ColorToRGB(brushColor_)).rgb() | 0xFF000000u;
+    auto inside = [&](int px, int py) {
+        QRgb c = img.pixel(px, py) | 0xFF000000u;
+        return style == fsSurface ? c == target : c != target;
+    };
+    if (!inside(x, y) || (style == fsSurface && target == fill)) return;
+    TRect box = ClipBox();
+    std::vector<bool> seen(static_cast<size_t>(img.width()) * img.height(), false);
+    std::deque<TPoint> queue{{x, y}};
+    while (!queue.empty()) {
+        TPoint pt = queue.front();
+        queue.pop_front();
+        if (!box.Contains(pt)) continue;
+        size_t idx = static_cast<size_t>(pt.Y) * img.width() + pt.X;
+        if (seen[idx] || !inside(pt.X, pt.Y)) continue;
+        seen[idx] = true;
+        img.setPixel(pt.X, pt.Y, fill);
+        queue.push_back({pt.X + 1, pt.Y});
+        queue.push_back({pt.X - 1, pt.Y});
+        queue.push_back({pt.X, pt.Y + 1});
+        queue.push_back({pt.X, pt.Y - 1});
+    }
+}
+
+// ---- text
+
+int TDeviceContext::textWidth(const std::string& text, const std::vector<int>& dx) const {
+    if (!dx.empty()) {
+        int w = 0;
+        for (size_t i = 0; i < text.size() && i < dx.size(); ++i) w += dx[i];
+        return w;
+    }
+    return (font_ ? font_ : defaultFont())->TextWidth(text);
+}
+
+void TDeviceContext::drawText(QPainter* p, double x, double baseline, const std::string& text,
+                              const std::vector<int>& dx) {
+    const TDeviceFont& f = *(font_ ? font_ : defaultFont());
+    p->setFont(f.QtFont(caps_.Raster));
+    p->setPen(qcolor(textColor_));
+    p->setBackgroundMode(Qt::TransparentMode);
+    if (dx.empty()) {
+        p->drawText(QPointF(x, baseline), ToQString(text));
+        return;
+    }
+    double pos = x;
+    for (size_t i = 0; i < text.size(); ++i) {
+        p->drawText(QPointF(pos, baseline), QString(CharToQChar(static_cast<unsigned char>(text[i]))));
+        pos += i < dx.size() ? dx[i] : f.CharWidth(static_cast<unsigned char>(text[i]));
+    }
+}
+
+void TDeviceContext::TextOut(int x, int y, const std::string& text) { ExtTextOut(x, y, 0, nullptr, text); }
+
+void TDeviceContext::ExtTextOut(int x, int y, unsigned options, const TRect* rect, const std::string& text,
+                                const std::vector<int>& dx) {
+    bool updateCP = (textAlign_ & TA_UPDATECP) != 0;
+    if (updateCP) {
+        x = position_.X;
+        y = position_.Y;
+    }
+    const TDeviceFont& f = *(font_ ? font_ : defaultFont());
+    TTextMetric tm = f.Metrics();
+    int width = textWidth(text, dx);
+    int left = 0;
+    switch (textAlign_ & TA_CENTER) {
+    case TA_RIGHT: left = -width; break;
+    case TA_CENTER: left = -width / 2; break;
+    default: break;
+    }
+    int baseline = 0;  // relative to y
+    switch (textAlign_ & TA_BASELINE) {
+    case TA_BASELINE: baseline = 0; break;
+    case TA_BOTTOM: baseline = -tm.Descent; break;
+    default: baseline = tm.Ascent; break;
+    }
+    double angle = f.LogFont().Escapement / 10.0;
+    if (updateCP) {
+        double rad = angle * M_PI / 180.0;
+        int advance = (textAlign_ & TA_CENTER) == TA_LEFT ? width : 0;
+        position_ = {x + static_cast<int>(std::lround(advance * std::cos(rad))),
+                     y - static_cast<int>(std::lround(advance * std::sin(rad)))};
+    }
+
+    QPainter* p = activePainter();
+    if (!p) return;
+    p->save();
+    if (rect && (options & ETO_OPAQUE))
+        p->fillRect(QRect(rect->Left, rect->Top, rect->Width(), rect->Height()), qcolor(bkColor_));
+    if (rect && (options & ETO_CLIPPED))
+        p->setClipRect(QRect(rect->Left, rect->Top, rect->Width(), rect->Height()), Qt::IntersectClip);
+    if (!text.empty()) {
+        p->translate(x, y);
+        if (angle != 0) p->rotate(-angle);
+        if (bkMode_ == OPAQUE) p->fillRect(QRect(left, baseline - tm.Ascent, width, tm.Height), qcolor(bkColor_));
+        drawText(p, left, baseline, text, dx);
+    }
+    p->restore();
+}
+
+namespace {
+
+struct TextLine {
+    std::string text;   // without prefix characters
+    int prefixAt = -1;  // index of the underlined character
+};
+
+TextLine stripPrefix(const std::string& line, bool prefix) {
+    TextLine out;
+    for (size_t i = 0; i < line.size(); ++i) {
+        if (prefix && line[i] == '&' && i + 1 < line.size()) {
+            ++i;
+            if (line[i] != '&') out.prefixAt = static_cast<int>(out.text.size());
+        }
+        out.text.push_back(line[i]);
+    }
+    return out;
+}
+
+std::vector<std::string> splitLines(const std::string& text, bool single) {
+    std::vector<std::string> lines(1);
+    for (size_t i = 0; i < text.size(); ++i) {
+        char c = text[i];
+        if (c == '\r' || c == '\n') {
+            if (single) continue;
+            if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+            lines.emplace_back();
+        } else {
+            lines.back().push_back(c);
+        }
+    }
+    return lines;
+}
+
+}  // namespace
+
+int TDeviceContext::DrawText(const std::string& text, TRect& rect, unsigned format) {
+    const TDeviceFont& f = *(font_ ? font_ : defaultFont());
+    int lineHeight = f.Metrics().Height;
+    bool single = (format & DT_SINGLELINE) != 0;
+    bool prefix = (format & DT_NOPREFIX) == 0;
+    std::string source = text;
+    if (format & DT_EXPANDTABS) {
+        std::string expanded;
+        for (char c : source) {
+            if (c != '\t') expanded.push_back(c);
+            else expanded.append(8 - expanded.size() % 8, ' ');
+        }
+        source = expanded;
+    }
+
+    std::vector<TextLine> lines;
+    int widthLimit = rect.Width();
+    for (const std::string& raw : splitLines(source, single)) {
+        TextLine line = stripPrefix(raw, prefix);
+        if (!(format & DT_WORDBREAK) || single || f.TextWidth(line.text) <= widthLimit) {
+            lines.push_back(line);
+            continue;
+        }
+        // Break at blanks; a word wider than the rectangle stands alone.
+        std::string current;
+        size_t pos = 0;
+        const std::string& t = line.text;
+        while (pos < t.size()) {
+            size_t end = t.find(' ', pos);
+            std::string word = t.substr(pos, end == std::string::npos ? std::string::npos : end - pos);
+            std::string candidate = current.empty() ? word : current + " " + word;
+            if (!current.empty() && f.TextWidth(candidate) > widthLimit) {
+                lines.push_back({current, -1});
+                current = word;
+            } else {
+                current = candidate;
+            }
+            if (end == std::string::npos) break;
+            pos = end + 1;
+        }
+        lines.push_back({current, -1});
+    }
+
+    int widest = 0;
+    for (const TextLine& l : lines) widest = std::max(widest, f.TextWidth(l.text));
+    int height = lineHeight * static_cast<int>(lines.size());
+    if (format & DT_CALCRECT) {
+        rect.Right = rect.Left + std::max(widest, (format & DT_WORDBREAK) ? rect.Width() : 0);
+        rect.Bottom = rect.Top + height;
+        return height;
+    }
+
+    int top = rect.Top;
+    if (single && (format & DT_VCENTER)) top = rect.Top + (rect.Height() - lineHeight) / 2;
+    else if (single && (format & DT_BOTTOM)) top = rect.Bottom - lineHeight;
+    unsigned savedAlign = SetTextAlign(TA_LEFT | TA_TOP);
+    unsigned options = (format & DT_NOCLIP) ? 0 : ETO_CLIPPED;
+    for (const TextLine& l : lines) {
+        int w = f.TextWidth(l.text);
+        int left = rect.Left;
+        if (format & DT_CENTER) left = rect.Left + (rect.Width() - w) / 2;
+        else if (format & DT_RIGHT) left = rect.Right - w;
+        ExtTextOut(left, top, options, &rect, l.text);
+        if (l.prefixAt >= 0) {
+            QPainter* p = activePainter();
+            if (p) {
+                int x = left + f.TextWidth(l.text.substr(0, static_cast<size_t>(l.prefixAt)));
+                int cw = f.CharWidth(static_cast<unsigned char>(l.text[static_cast<size_t>(l.prefixAt)]));
+                p->fillRect(QRect(x, top + f.Metrics().Ascent + 1, cw, 1), qcolor(textColor_));
+            }
+        }
+        top += lineHeight;
+    }
+    SetTextAlign(savedAlign);
+    return height;
+}
+
+TSize TDeviceContext::GetTextExtentPoint(const std::string& text) const {
+    const TDeviceFont& f = *(font_ ? font_ : defaultFont());
+    return {f.TextWidth(text), f.Metrics().Height};
+}
+
+TTextMetric TDeviceContext::GetTextMetrics() const { return (font_ ? font_ : defaultFont())->Metrics(); }
+
+std::vector<int> TDeviceContext::GetCharWidth(int first, int last) const {
+    const TDeviceFont& f = *(font_ ? font_ : defaultFont());
+    std::vector<int> widths;
+    for (int c = std::max(0, first); c <= std::min(255, last); ++c) widths.push_back(f.CharWidth(static_cast<unsigned char>(c)));
+    return widths;
+}
+
+// ---- images
+
+void TDeviceContext::StretchBlt(const TRect& dest, const QImage& src, const TRect& srcRect, TCopyMode rop,
+                                bool monochromeSource) {
+    QPainter* p = activePainter();
+    if (!p || dest.IsEmpty()) return;
+    QRectF target(dest.Left, dest.Top, dest.Width(), dest.Height());
+    QRectF source(srcRect.Left, srcRect.Top, srcRect.Width(), srcRect.Height());
+    if (rop == cmBlackness || rop == cmWhiteness) {
+        p->fillRect(target, rop == cmBlackness ? Qt::black : Qt::white);
+        return;
+    }
+    if (rop == cmDstInvert) {
+        InvertRect(dest);
+        return;
+    }
+    QImage image = src.convertToFormat(QImage::Format_RGB32);
+    if (monochromeSource) {
+        QRgb fore = qcolor(textColor_).rgb(), back = qcolor(bkColor_).rgb();
+        for (int yy = 0; yy < image.height(); ++yy) {
+            QRgb* line = reinterpret_cast<QRgb*>(image.scanLine(yy));
+            for (int xx = 0; xx < image.width(); ++xx) line[xx] = qGray(line[xx]) >= 128 ? back : fore;
+        }
+    }
+    if (rop == cmNotSrcCopy) image.invertPixels();
+    if (caps_.Raster) {
+        switch (rop) {
+        case cmSrcAnd: p->setCompositionMode(QPainter::RasterOp_SourceAndDestination); break;
+        case cmSrcPaint: p->setCompositionMode(QPainter::RasterOp_SourceOrDestination); break;
+        case cmSrcInvert: p->setCompositionMode(QPainter::RasterOp_SourceXorDestination); break;
+        default: break;
+        }
+    } else if (rop == cmSrcAnd) {
+        // A vector page cannot AND pixels; white is the neutral colour of AND,
+        // so it becomes transparent.
+        image = image.convertToFormat(QImage::Format_ARGB32);
+        for (int yy = 0; yy < image.height(); ++yy) {
+            QRgb* line = reinterpret_cast<QRgb*>(image.scanLine(yy));
+            for (int xx = 0; xx < image.width(); ++xx)
+                if ((line[xx] & 0xFFFFFFu) == 0xFFFFFFu) line[xx] = 0;
+        }
+    }
+    p->drawImage(target, image, source);
+    p->setCompositionMode(QPainter::CompositionMode_SourceOver);
+}
+
+QImage TDeviceContext::CopyImage(const TRect& r) const {
+    if (image_) return image_->copy(QRect(r.Left, r.Top, r.Width(), r.Height()));
+    return QImage();
+}
+
+// ---------------------------------------------------------------- image device
+
+namespace {
+
+TDeviceCaps imageCaps(int w, int h, int dpi) {
+    TDeviceCaps caps;
+    caps.Technology = DT_RASDISPLAY;
+    caps.LogPixelsX = caps.LogPixelsY = dpi;
+    caps.HorzRes = caps.PhysicalWidth = w;
+    caps.VertRes = caps.PhysicalHeight = h;
+    return caps;
+}
+
+std::unique_ptr<QImage> whiteImage(int w, int h, int dpiX, int dpiY) {
+    auto img = std::make_unique<QImage>(std::max(1, w), std::max(1, h), QImage::Format_RGB32);
+    img->fill(Qt::white);
+    img->setDotsPerMeterX(static_cast<int>(std::lround(dpiX / 0.0254)));
+    img->setDotsPerMeterY(static_cast<int>(std::lround(dpiY / 0.0254)));
+    return img;
+}
+
+}  // namespace
+
+TImageDevice::TImageDevice(int widthPixels, int heightPixels, int dpi)
+    : TImageDevice(imageCaps(widthPixels, heightPixels, dpi)) {}
+
+// The image is the printable area; the capabilities keep the paper's size and
+// offsets, so a page measures as on the printer it previews.
+TImageDevice::TImageDevice(const TDeviceCaps& caps)
+    : TDeviceContext(static_cast<QImage*>(nullptr), caps),
+      pixels_(whiteImage(caps.HorzRes, caps.VertRes, caps.LogPixelsX, caps.LogPixelsY)) {
+    TDeviceCaps raster = caps;
+    raster.Raster = true;
+    SetCaps(raster);
+    setImage(pixels_.get());
+}
+
+TImageDevice::~TImageDevice() { ReleasePainter(); }
+
+const QImage& TImageDevice::Image() {
+    ReleasePainter();
+    return *pixels_;
+}
+
+bool TImageDevice::SaveToFile(const std::string& fileName) {
+    ReleasePainter();
+    return pixels_->save(QString::fromStdString(fileName));
+}
+
+// ---------------------------------------------------------------- printers
+
+TPrinterDriver::TPrinterDriver(std::string device, std::string driver, std::string port)
+    : device_(std::move(device)), driver_(std::move(driver)), port_(std::move(port)) {}
+
+std::unique_ptr<TDeviceContext> TPrinterDriver::CreateIC(const TDevMode* devMode) const {
+    return std::make_unique<TDeviceContext>(CapsFor(devMode));
+}
+
+TSize TPrinterDriver::paperSizeFor(const TDevMode& dm) const {
+    TSize size{2159, 2794};  // Letter
+    if (dm.PaperSize == DMPAPER_USER || (dm.PaperWidth > 0 && dm.PaperLength > 0)) {
+        if (dm.PaperWidth > 0 && dm.PaperLength > 0) size = {dm.PaperWidth, dm.PaperLength};
+    } else {
+        for (const TPaperInfo& paper : Papers())
+            if (paper.Number == dm.PaperSize) size = {paper.Width, paper.Length};
+    }
+    if (dm.Orientation == DMORIENT_LANDSCAPE) std::swap(size.cx, size.cy);
+    return size;
+}
+
+TPrinterContext::TPrinterContext(const TPrinterDriver& driver, const TDevMode& devMode)
+    : TDeviceContext(driver.CapsFor(&devMode)), driver_(driver), devMode_(devMode) {}
+
+TPrinterContext::~TPrinterContext() = default;
+
+namespace {
+
+QPageLayout pageLayoutFor(const TDevMode& dm) {
+    QPageSize size;
+    if (dm.PaperSize == DMPAPER_USER || (dm.PaperWidth > 0 && dm.PaperLength > 0)) {
+        if (dm.PaperWidth > 0 && dm.PaperLength > 0)
+            size = QPageSize(QSizeF(dm.PaperWidth / 10.0, dm.PaperLength / 10.0), QPageSize::Millimeter);
+    } else {
+        QPageSize::PageSizeId id = QPageSize::id(dm.PaperSize);
+        if (id != QPageSize::Custom) size = QPageSize(id);
+    }
+    if (!size.isValid()) size = QPageSize(QPageSize::Letter);
+    return QPageLayout(size, dm.Orientation == DMORIENT_LANDSCAPE ? QPageLayout::Landscape : QPageLayout::Portrait,
+                       QMarginsF(0, 0, 0, 0));
+}
+
+std::string sanitiseFileName(const std::string& name) {
+    std::string result;
+    for (char c : name) {
+        unsigned char u = static_cast<unsigned char>(c);
+        result.push_back(u < 32 || std::string("/\\:*?\"<>|").find(c) != std::string::npos ? '_' : c);
+    }
+    while (!result.empty() && (result.back() == ' ' || result.back() == '.')) result.pop_back();
+    return result.empty() ? "Document" : result;
+}
+
+// Shared job logic of the two kinds of printer: a paged Qt device, opened by
+// the first page and finished by EndDoc.
+class PagedPrinterContext : public TPrinterContext {
+public:
+    PagedPrinterContext(const TPrinterDriver& driver, const TDevMode& devMode) : TPrinterContext(driver, devMode) {}
+    ~PagedPrinterContext() override {
+        if (started_) AbortDoc();
+    }
+
+    int StartDoc(const std::string& docName, const std::string& output) override {
+        if (started_) return 0;
+        if (!openDevice(docName, output)) return 0;
+        started_ = true;
+        pages_ = 0;
+        layoutPending_ = false;
+        return 1;
+    }
+
+    int StartPage() override {
+        if (!started_ || pageOpen_) return 0;
+        if (pages_ == 0) {
+            applyLayout();
+            if (!painter_.begin(paintDevice())) return 0;
+        } else {
+            if (layoutPending_) applyLayout();
+            if (!newPage()) return 0;
+        }
+        layoutPending_ = false;
+        ++pages_;
+        pageOpen_ = true;
+        SetCaps(driver_.CapsFor(&devMode_));
+        setPainter(&painter_);
+        return 1;
+    }
+
+    int EndPage() override {
+        if (!pageOpen_) return 0;
+        pageOpen_ = false;
+        setPainter(nullptr);
+        return 1;
+    }
+
+    int EndDoc() override {
+        if (!started_) return 0;
+        EndPage();
+        if (painter_.isActive()) painter_.end();
+        closeDevice(false);
+        started_ = false;
+        return 1;
+    }
+
+    int AbortDoc() override {
+        if (!started_) return 0;
+        EndPage();
+        abortDevice();
+        if (painter_.isActive()) painter_.end();
+        closeDevice(true);
+        started_ = false;
+        return 1;
+    }
+
+    bool ResetDC(const TDevMode& devMode) override {
+        devMode_ = devMode;
+        if (started_ && pageOpen_) {
+            layoutPending_ = true;  // a page keeps its size; the next one takes it
+            return true;
+        }
+        layoutPending_ = started_;
+        SetCaps(driver_.CapsFor(&devMode_));
+        return true;
+    }
+
+protected:
+    virtual bool openDevice(const std::string& docName, const std::string& output) = 0;
+    virtual QPaintDevice* paintDevice() = 0;
+    virtual void applyLayout() = 0;
+    virtual bool newPage() = 0;
+    virtual void abortDevice() {}
+    virtual void closeDevice(bool aborted) = 0;
+
+    QPainter painter_;
+    bool started_ = false;
+    bool pageOpen_ = false;
+    bool layoutPending_ = false;
+    int pages_ = 0;
+};
+
+// ---- the PDF printer
+
+constexpr int kPdfDpi = 600;
+
+class PdfPrinterDriver : public TPrinterDriver {
+public:
+    PdfPrinterDriver() : TPrinterDriver("PDF", "Quenmark PDF", "FILE:") {}
+
+    TDevMode DefaultDevMode() const override {
+        TDevMode dm;
+        dm.DeviceName = Device();
+        dm.Fields = DM_ORIENTATION | DM_PAPERSIZE | DM_PAPERLENGTH | DM_PAPERWIDTH | DM_DEFAULTSOURCE;
+        return dm;
+    }
+
+    std::vector<TPaperInfo> Papers() const override {
+        return {
+            {DMPAPER_LETTER, "Letter", 2159, 2794},     {DMPAPER_LEGAL, "Legal", 2159, 3556},
+            {DMPAPER_EXECUTIVE, "Executive", 1842, 2667}, {DMPAPER_A3, "A3", 2970, 4200},
+            {DMPAPER_A4, "A4", 2100, 2970},             {DMPAPER_A5, "A5", 1480, 2100},
+            {DMPAPER_ENV_10, "Envelope #10", 1048, 2413}, {DMPAPER_USER, "User defined", 0, 0},
+        };
+    }
+    std::vector<TBinInfo> Bins() const override { return {{DMBIN_AUTO, "Automatically Select"}}; }
+    TSize MinExtent() const override { return {254, 254}; }
+    TSize MaxExtent() const override { return {4318, 5588}; }
+    // A file holds one copy; copies are made by printing again.
+    int MaxCopies() const override { return 1; }
+
+    TDeviceCaps CapsFor(const TDevMode* devMode) const override {
+        TDevMode dm = devMode ? *devMode : DefaultDevMode();
+        TSize paper = paperSizeFor(dm);
+        TDeviceCaps caps;
+        caps.Technology = DT_RASPRINTER;
+        caps.LogPixelsX = caps.LogPixelsY = kPdfDpi;
+        caps.PhysicalWidth = caps.HorzRes = static_cast<int>(std::lround(paper.cx / 254.0 * kPdfDpi));
+        caps.PhysicalHeight = caps.VertRes = static_cast<int>(std::lround(paper.cy / 254.0 * kPdfDpi));
+        caps.NumColors = -1;
+        caps.BitsPixel = 24;
+        caps.Raster = false;
+        return caps;
+    }
+
+    std::unique_ptr<TPrinterContext> CreateDC(const TDevMode* devMode) const override;
+};
+
+class PdfPrinterContext : public PagedPrinterContext {
+public:
+    using PagedPrinterContext::PagedPrinterContext;
+
+protected:
+    bool openDevice(const std::string& docName, const std::string& output) override {
+        outputFile_ = output.empty() ? PdfOutputFileFor(docName) : os::MapPath(output);
+        QFile probe(QString::fromStdString(outputFile_));
+        if (!probe.open(QIODevice::WriteOnly)) return false;
+        probe.close();
+        writer_ = std::make_unique<QPdfWriter>(QString::fromStdString(outputFile_));
+        writer_->setResolution(kPdfDpi);
+        writer_->setTitle(ToQString(docName));
+        writer_->setCreator("Quenmark");
+        return true;
+    }
+    QPaintDevice* paintDevice() override { return writer_.get(); }
+    void applyLayout() override { writer_->setPageLayout(pageLayoutFor(devMode_)); }
+    bool newPage() override { return writer_->newPage(); }
+    void closeDevice(bool aborted) override {
+        writer_.reset();
+        if (aborted || pages_ == 0) QFile::remove(QString::fromStdString(outputFile_));
+        if (aborted || pages_ == 0) outputFile_.clear();
+    }
+
+private:
+    std::unique_ptr<QPdfWriter> writer_;
+};
+
+std::unique_ptr<TPrinterContext> PdfPrinterDriver::CreateDC(const TDevMode* devMode) const {
+    return std::make_unique<PdfPrinterContext>(*this, devMode ? *devMode : DefaultDevMode());
+}
+
+// ---- system printers through Qt
+
+int tenthsMm(double mm) { return static_cast<int>(std::lround(mm * 10)); }
+
+class QtPrinterDriver : public TPrinterDriver {
+public:
+    explicit QtPrinterDriver(const QPrinterInfo& info)
+        : TPrinterDriver(info.printerName().toStdString(),
+                         info.makeAndModel().isEmpty() ? "CUPS" : info.makeAndModel().toStdString(), "CUPS"),
+          info_(info) {}
+
+    TDevMode DefaultDevMode() const override {
+        TDevMode dm;
+        dm.DeviceName = Device();
+        dm.Fields = DM_ORIENTATION | DM_PAPERSIZE | DM_PAPERLENGTH | DM_PAPERWIDTH | DM_COPIES | DM_COLLATE |
+                    DM_DEFAULTSOURCE;
+        if (info_.supportedDuplexModes().size() > 1) dm.Fields |= DM_DUPLEX;
+        int id = info_.defaultPageSize().windowsId();
+        dm.PaperSize = id > 0 ? id : DMPAPER_LETTER;
+        switch (info_.defaultDuplexMode()) {
+        case QPrinter::DuplexLongSide: dm.Duplex = DMDUP_VERTICAL; break;
+        case QPrinter::DuplexShortSide: dm.Duplex = DMDUP_HORIZONTAL; break;
+        default: dm.Duplex = DMDUP_SIMPLEX; break;
+        }
+        return dm;
+    }
+
+    std::vector<TPaperInfo> Papers() const override {
+        std::vector<TPaperInfo> papers;
+        int custom = DMPAPER_USER + 1;
+        for (const QPageSize& size : info_.supportedPageSizes()) {
+            QSizeF mm = size.size(QPageSize::Millimeter);
+            int id = size.windowsId();
+            papers.push_back({id > 0 ? id : custom++, size.name().toStdString(), tenthsMm(mm.width()),
+                              tenthsMm(mm.height())});
+        }
+        if (info_.supportsCustomPageSizes()) papers.push_back({DMPAPER_USER, "User defined", 0, 0});
+        return papers;
+    }
+    std::vector<TBinInfo> Bins() const override { return {{DMBIN_AUTO, "Automatically Select"}}; }
+    TSize MinExtent() const override { return extent(info_.minimumPhysicalPageSize()); }
+    TSize MaxExtent() const override { return extent(info_.maximumPhysicalPageSize()); }
+    int MaxCopies() const override { return 9999; }
+
+    TDeviceCaps CapsFor(const TDevMode* devMode) const override {
+        QPrinter printer(info_, QPrinter::HighResolution);
+        configure(printer, devMode ? *devMode : DefaultDevMode());
+        int dpi = printer.resolution();
+        QRect full = printer.pageLayout().fullRectPixels(dpi);
+        QRect paint = printer.pageLayout().paintRectPixels(dpi);
+        TDeviceCaps caps;
+        caps.Technology = DT_RASPRINTER;
+        caps.LogPixelsX = caps.LogPixelsY = dpi;
+        caps.PhysicalWidth = full.width();
+        caps.PhysicalHeight = full.height();
+        caps.HorzRes = paint.width();
+        caps.VertRes = paint.height();
+        caps.PhysicalOffsetX = paint.left();
+        caps.PhysicalOffsetY = paint.top();
+        caps.NumColors = info_.defaultColorMode() == QPrinter::GrayScale ? 2 : -1;
+        caps.BitsPixel = caps.NumColors == 2 ? 1 : 24;
+        caps.Raster = false;  // the driver rasterises
+        return caps;
+    }
+
+    void configure(QPrinter& printer, const TDevMode& dm) const {
+        printer.setFullPage(false);
+        QPageLayout layout = pageLayoutFor(dm);
+        printer.setPageSize(layout.pageSize());
+        printer.setPageOrientation(layout.orientation());
+        printer.setCopyCount(std::max(1, dm.Copies));
+        printer.setCollateCopies(dm.Collate == 1);
+        printer.setDuplex(dm.Duplex == DMDUP_VERTICAL     ? QPrinter::DuplexLongSide
+                          : dm.Duplex == DMDUP_HORIZONTAL ? QPrinter::DuplexShortSide
+                                                          : QPrinter::DuplexNone);
+    }
+
+    const QPrinterInfo& Info() const { return info_; }
+    std::unique_ptr<TPrinterContext> CreateDC(const TDevMode* devMode) const override;
+
+private:
+    static TSize extent(const QPageSize& size) {
+        if (!size.isValid()) return {-1, -1};
+        QSizeF mm = size.size(QPageSize::Millimeter);
+        return {tenthsMm(mm.width()), tenthsMm(mm.height())};
+    }
+    QPrinterInfo info_;
+};
+
+class QtPrinterContext : public PagedPrinterContext {
+public:
+    QtPrinterContext(const QtPrinterDriver& driver, const TDevMode& devMode)
+        : PagedPrinterContext(driver, devMode), qtDriver_(driver) {}
+
+protected:
+    bool openDevice(const std::string& docName, const std::string& output) override {
+        printer_ = std::make_unique<QPrinter>(qtDriver_.Info(), QPrinter::HighResolution);
+        qtDriver_.configure(*printer_, devMode_);
+        printer_->setDocName(ToQString(docName));
+        outputFile_ = output.empty() ? std::string() : os::MapPath(output);
+        if (!outputFile_.empty()) printer_->setOutputFileName(QString::fromStdString(outputFile_));
+        return printer_->isValid();
+    }
+    QPaintDevice* paintDevice() override { return printer_.get(); }
+    void applyLayout() override {
+        QPageLayout layout = pageLayoutFor(devMode_);
+        printer_->setPageSize(layout.pageSize());
+        printer_->setPageOrientation(layout.orientation());
+    }
+    bool newPage() override { return printer_->newPage(); }
+    void abortDevice() override { printer_->abort(); }
+    void closeDevice(bool) override { printer_.reset(); }
+
+private:
+    const QtPrinterDriver& qtDriver_;
+    std::unique_ptr<QPrinter> printer_;
+};
+
+std::unique_ptr<TPrinterContext> QtPrinterDriver::CreateDC(const TDevMode* devMode) const {
+    return std::make_unique<QtPrinterContext>(*this, devMode ? *devMode : DefaultDevMode());
+}
+
+struct PrinterRegistry {
+    PdfPrinterDriver pdf;
+    std::vector<std::unique_ptr<QtPrinterDriver>> system;
+    std::vector<const TPrinterDriver*> all;
+    std::string systemDefault;
+
+    PrinterRegistry() {
+        // Qt's print support needs an application object; without one only the
+        // PDF printer exists.
+        if (QCoreApplication::instance()) {
+            for (const QPrinterInfo& info : QPrinterInfo::availablePrinters()) {
+                system.push_back(std::make_unique<QtPrinterDriver>(info));
+                all.push_back(system.back().get());
+            }
+            systemDefault = QPrinterInfo::defaultPrinterName().toStdString();
+        }
+        all.push_back(&pdf);
+    }
+};
+
+PrinterRegistry& registry() {
+    static PrinterRegistry r;
+    return r;
+}
+
+}  // namespace
+
+const std::vector<const TPrinterDriver*>& InstalledPrinters() { return registry().all; }
+
+const TPrinterDriver* PdfPrinter() { return &registry().pdf; }
+
+const TPrinterDriver* FindPrinter(const std::string& device) {
+    std::string key = upper(device);
+    for (const TPrinterDriver* p : InstalledPrinters())
+        if (upper(p->Device()) == key) return p;
+    return nullptr;
+}
+
+const TPrinterDriver* DefaultPrinter() {
+    const std::string& name = registry().systemDefault;
+    const TPrinterDriver* found = name.empty() ? nullptr : FindPrinter(name);
+    return found ? found : PdfPrinter();
+}
+
+std::string PdfOutputFileFor(const std::string& docName) {
+    return os::TempFolder() + "/" + sanitiseFileName(docName) + ".pdf";
+}

@@ -1,0 +1,241 @@
+#include "ui/Mask.h"
+
+#include <QLineEdit>
+
+#include <cctype>
+#include <cstring>
+
+#include "os/Locale.h"
+#include "ui/Text1252.h"
+
+// ---------------------------------------------------------------- TEditMask
+
+TEditMask::TEditMask(const std::string& mask) {
+    // The mask ends at the first ";" that is not escaped; then come the
+    // save-literals flag and the blank character.
+    size_t end = 0;
+    while (end < mask.size() && mask[end] != ';') end += mask[end] == '\\' ? 2 : 1;
+    end = std::min(end, mask.size());
+    std::string body = mask.substr(0, end);
+    if (end < mask.size()) {
+        std::string rest = mask.substr(end + 1);
+        size_t sep = rest.find(';');
+        std::string save = rest.substr(0, sep);
+        saveLiterals_ = save.empty() || save[0] != '0';
+        if (sep != std::string::npos && sep + 1 < rest.size()) blank_ = rest[sep + 1];
+    }
+    char charCase = 0;
+    for (size_t i = 0; i < body.size(); ++i) {
+        char c = body[i];
+        TMaskPosition p;
+        p.charCase = charCase;
+        switch (c) {
+        case '!': leadingBlanks_ = true; continue;
+        case '>': charCase = '>'; continue;
+        case '<':
+            if (i + 1 < body.size() && body[i + 1] == '>') {
+                charCase = 0;
+                ++i;
+            } else {
+                charCase = '<';
+            }
+            continue;
+        case '\\':
+            if (++i >= body.size()) continue;
+            p.literal = body[i];
+            break;
+        case 'L': p.kind = TMaskPosition::Letter; p.required = true; break;
+        case 'l': p.kind = TMaskPosition::Letter; break;
+        case 'A': p.kind = TMaskPosition::LetterOrDigit; p.required = true; break;
+        case 'a': p.kind = TMaskPosition::LetterOrDigit; break;
+        case 'C': p.kind = TMaskPosition::AnyChar; p.required = true; break;
+        case 'c': p.kind = TMaskPosition::AnyChar; break;
+        case '0': p.kind = TMaskPosition::Digit; p.required = true; break;
+        case '9': p.kind = TMaskPosition::Digit; break;
+        case '#': p.kind = TMaskPosition::DigitOrSign; break;
+        case ':': p.literal = ':'; break;
+        case '/': p.literal = os::DateSeparator(); break;
+        case '_': p.literal = ' '; break;
+        default: p.literal = c; break;
+        }
+        positions_.push_back(p);
+    }
+}
+
+char TEditMask::Convert(size_t i, char c) const {
+    if (i >= positions_.size()) return c;
+    unsigned char u = static_cast<unsigned char>(c);
+    if (positions_[i].charCase == '>') return static_cast<char>(std::toupper(u));
+    if (positions_[i].charCase == '<') return static_cast<char>(std::tolower(u));
+    return c;
+}
+
+bool TEditMask::Accepts(size_t i, char c) const {
+    if (i >= positions_.size()) return false;
+    unsigned char u = static_cast<unsigned char>(c);
+    bool letter = std::isalpha(u) || u >= 0xC0;
+    switch (positions_[i].kind) {
+    case TMaskPosition::Literal: return c == positions_[i].literal;
+    case TMaskPosition::Letter: return letter;
+    case TMaskPosition::LetterOrDigit: return letter || std::isdigit(u);
+    case TMaskPosition::AnyChar: return u >= ' ';
+    case TMaskPosition::Digit: return std::isdigit(u);
+    case TMaskPosition::DigitOrSign: return std::isdigit(u) || c == '+' || c == '-';
+    }
+    return false;
+}
+
+std::string TEditMask::EditTextOf(const std::string& value) const {
+    std::string out(positions_.size(), blank_);
+    if (saveLiterals_) {
+        for (size_t i = 0; i < positions_.size(); ++i) {
+            char c = i < value.size() ? value[i] : ' ';
+            if (positions_[i].kind == TMaskPosition::Literal)
+                out[i] = positions_[i].literal;
+            else if (c != ' ' && c != blank_ && Accepts(i, Convert(i, c)))
+                out[i] = Convert(i, c);
+        }
+        return out;
+    }
+    size_t inputs = 0;
+    for (const TMaskPosition& p : positions_)
+        if (p.kind != TMaskPosition::Literal) ++inputs;
+    std::string chars = value.substr(0, std::min(value.size(), inputs));
+    if (leadingBlanks_ && chars.size() < inputs) chars = std::string(inputs - chars.size(), ' ') + chars;
+    size_t next = 0;
+    for (size_t i = 0; i < positions_.size(); ++i) {
+        if (positions_[i].kind == TMaskPosition::Literal) {
+            out[i] = positions_[i].literal;
+            continue;
+        }
+        char c = next < chars.size() ? chars[next] : ' ';
+        ++next;
+        if (c != ' ' && c != blank_ && Accepts(i, Convert(i, c))) out[i] = Convert(i, c);
+    }
+    return out;
+}
+
+std::string TEditMask::TextOf(const std::string& editText) const {
+    std::string out;
+    for (size_t i = 0; i < positions_.size(); ++i) {
+        char c = i < editText.size() ? editText[i] : blank_;
+        if (positions_[i].kind == TMaskPosition::Literal) {
+            if (saveLiterals_) out += positions_[i].literal;
+        } else {
+            out += c == blank_ ? ' ' : c;
+        }
+    }
+    return out;
+}
+
+int TEditMask::FirstMissing(const std::string& editText) const {
+    for (size_t i = 0; i < positions_.size(); ++i) {
+        if (!positions_[i].required) continue;
+        char c = i < editText.size() ? editText[i] : blank_;
+        if (c == blank_ || (c == ' ' && positions_[i].kind != TMaskPosition::AnyChar)) return static_cast<int>(i);
+    }
+    return -1;
+}
+
+std::string TEditMask::QtInputMask() const {
+    std::string out;
+    char charCase = 0;
+    for (const TMaskPosition& p : positions_) {
+        if (p.charCase != charCase) {
+            out += p.charCase == '>' ? '>' : p.charCase == '<' ? '<' : '!';
+            charCase = p.charCase;
+        }
+        switch (p.kind) {
+        case TMaskPosition::Literal:
+            if (p.literal && std::strchr("AaNnXx90Dd#HhBb><!;\\[]{}", p.literal)) out += '\\';
+            out += p.literal;
+            break;
+        case TMaskPosition::Letter: out += p.required ? 'A' : 'a'; break;
+        case TMaskPosition::LetterOrDigit: out += p.required ? 'N' : 'n'; break;
+        case TMaskPosition::AnyChar: out += p.required ? 'X' : 'x'; break;
+        case TMaskPosition::Digit: out += p.required ? '9' : '0'; break;
+        case TMaskPosition::DigitOrSign: out += '#'; break;
+        }
+    }
+    out += ';';
+    out += blank_;
+    return out;
+}
+
+// ---------------------------------------------------------------- TMaskEdit
+
+TMaskEdit::TMaskEdit(TComponent* AOwner) : TCustomEdit(AOwner) {}
+
+void TMaskEdit::SetEditMask(const std::string& Value) {
+    std::string text = Text();
+    editMask_ = Value;
+    mask_ = TEditMask(Value);
+    edit()->setInputMask(mask_.Empty() ? QString() : ToQString(mask_.QtInputMask()));
+    RealSetText(text);
+}
+
+std::string TMaskEdit::EditText() const { return FromQString(edit()->displayText()); }
+
+void TMaskEdit::SetEditText(const std::string& Value) {
+    if (!IsMasked()) {
+        TCustomEdit::RealSetText(Value);
+        return;
+    }
+    // With every position given, blanks as blanks.
+    std::string text(mask_.Positions().size(), ' ');
+    for (size_t i = 0; i < text.size() && i < Value.size(); ++i)
+        text[i] = Value[i] == mask_.Blank() ? ' ' : Value[i];
+    edit()->setText(ToQString(text));
+}
+
+std::string TMaskEdit::RealGetText() const {
+    if (!IsMasked()) return TCustomEdit::RealGetText();
+    return mask_.TextOf(EditText());
+}
+
+void TMaskEdit::RealSetText(const std::string& Value) {
+    if (!IsMasked()) {
+        TCustomEdit::RealSetText(Value);
+        return;
+    }
+    SetEditText(mask_.EditTextOf(Value));
+}
+
+void TMaskEdit::ValidateEdit() {
+    if (!IsMasked() || !Modified()) return;
+    int missing = mask_.FirstMissing(EditText());
+    if (missing < 0) return;
+    if (CanFocus()) SetFocus();
+    edit()->setCursorPosition(missing);
+    throw EDBEditError("Invalid input value.  Use escape key to abandon changes");
+}
+
+void TMaskEdit::Reset() {
+    if (!IsMasked()) return;
+    SetEditText(textOnEnter_);
+    SetModified(false);
+}
+
+void TMaskEdit::DoEnter() {
+    textOnEnter_ = EditText();
+    SetModified(false);
+    TCustomEdit::DoEnter();
+}
+
+void TMaskEdit::DoExit() {
+    ValidateEdit();
+    TCustomEdit::DoExit();
+}
+
+void TMaskEdit::KeyDown(Word& Key, TShiftState Shift) {
+    TCustomEdit::KeyDown(Key, Shift);
+    if (Key == VK_ESCAPE && IsMasked() && Modified()) {
+        Reset();
+        Key = 0;
+    }
+}
+
+bool TMaskEdit::WantsKey(Word Key, TShiftState Shift) const {
+    if (Key == VK_ESCAPE && IsMasked() && Modified()) return true;
+    return TCustomEdit::WantsKey(Key, Shift);
+}

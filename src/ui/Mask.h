@@ -1,0 +1,87 @@
+#pragma once
+// The masked edit with the class library's edit masks:
+//   "mask;save-literals;blank", e.g. "!\(999\)000-0000 9999;1; " or "000\-00\-0000;1;_".
+// Mask characters: L/l letter (required/optional), A/a letter or digit,
+// C/c any character, 0/9 digit, # digit or sign (optional), > upper case,
+// < lower case, <> no case change, \ literal next, _ a blank literal,
+// : and / the time and date separators, ! optional characters as leading
+// blanks. Other characters are literals.
+#include <string>
+#include <vector>
+
+#include "ui/StdCtrls.h"
+
+QM_DECLARE_EXCEPTION(EDBEditError, Exception)
+
+// One position of a parsed edit mask.
+struct TMaskPosition {
+    enum Kind { Literal, Letter, LetterOrDigit, AnyChar, Digit, DigitOrSign };
+    Kind kind = Literal;
+    bool required = false;
+    char literal = 0;   // for Literal
+    char charCase = 0;  // '>' upper, '<' lower, 0 as typed
+};
+
+// A parsed edit mask.
+class TEditMask {
+public:
+    TEditMask() = default;
+    explicit TEditMask(const std::string& mask);
+
+    bool Empty() const { return positions_.empty(); }
+    const std::vector<TMaskPosition>& Positions() const { return positions_; }
+    bool SaveLiterals() const { return saveLiterals_; }
+    char Blank() const { return blank_; }
+    bool LeadingBlanks() const { return leadingBlanks_; }
+
+    // Whether c may stand at position i (after case conversion).
+    bool Accepts(size_t i, char c) const;
+    char Convert(size_t i, char c) const;
+    // The edit text (literals, characters, blanks) a value gives: with
+    // SaveLiterals the value lines up with every position, otherwise its
+    // characters fill the input positions in order.
+    std::string EditTextOf(const std::string& value) const;
+    // The value of an edit text: blanks become spaces, literals stay only
+    // with SaveLiterals.
+    std::string TextOf(const std::string& editText) const;
+    // -1 when every required position is filled, otherwise the first that is not.
+    int FirstMissing(const std::string& editText) const;
+    // The mask in Qt's input mask notation.
+    std::string QtInputMask() const;
+
+private:
+    std::vector<TMaskPosition> positions_;
+    bool saveLiterals_ = true;
+    char blank_ = '_';
+    bool leadingBlanks_ = false;
+};
+
+class TMaskEdit : public TCustomEdit {
+public:
+    explicit TMaskEdit(TComponent* AOwner);
+
+    const std::string& EditMask() const { return editMask_; }
+    void SetEditMask(const std::string& Value);
+    bool IsMasked() const { return !mask_.Empty(); }
+    // The text as shown, with literals and blank characters.
+    std::string EditText() const;
+    void SetEditText(const std::string& Value);
+    // Raises EDBEditError "Invalid input value.  Use escape key to abandon
+    // changes" when a changed text leaves a required position empty.
+    void ValidateEdit();
+    // Back to the text the edit had when it got the focus.
+    void Reset();
+
+protected:
+    std::string RealGetText() const override;
+    void RealSetText(const std::string& Value) override;
+    void DoEnter() override;
+    void DoExit() override;
+    void KeyDown(Word& Key, TShiftState Shift) override;
+    bool WantsKey(Word Key, TShiftState Shift) const override;
+
+private:
+    std::string editMask_;
+    TEditMask mask_;
+    std::string textOnEnter_;
+};

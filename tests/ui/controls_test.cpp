@@ -1,0 +1,559 @@
+// The standard controls as the forms use them: masked edits, case and
+// length limits, memo lines, combo and list boxes, check and radio buttons,
+// page changes, custom painting, scroll bars, mouse, caret, clipboard,
+// timers and the tree view.
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QImage>
+#include <QMouseEvent>
+#include <QScrollBar>
+#include <QTabWidget>
+#include <QWidget>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "ui/Application.h"
+#include "ui/ComCtrls.h"
+#include "ui/Controls.h"
+#include "ui/DialogResponder.h"
+#include "ui/ExtCtrls.h"
+#include "ui/Forms.h"
+#include "ui/Mask.h"
+#include "ui/OffscreenRender.h"
+#include "ui/StdCtrls.h"
+
+namespace {
+
+class ControlsTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        Application->Initialize();
+        form = std::make_unique<TForm>(nullptr);
+        form->SetBounds(0, 0, 400, 300);
+    }
+    template <class T>
+    T* add(int left = 10, int top = 10) {
+        auto* control = new T(form.get());
+        control->SetParent(form.get());
+        control->SetLeft(left);
+        control->SetTop(top);
+        return control;
+    }
+    void show() {
+        form->Show();
+        Application->ProcessMessages();
+    }
+    std::unique_ptr<TForm> form;
+};
+
+const char* const phoneMask = "!\\(999\\)000-0000 9999;1; ";
+const char* const ssnMask = "000\\-00\\-0000;1;_";
+
+TEST_F(ControlsTest, EditMasksFormatTextAndEditText) {
+    struct Case {
+        const char* mask;
+        const char* text;
+        const char* editText;
+        const char* readBack;
+    };
+    const Case cases[] = {
+        {phoneMask, "(800)555-1212 1234", "(800)555-1212 1234", "(800)555-1212 1234"},
+        {phoneMask, "(   )555-1212", "(   )555-1212     ", "(   )555-1212     "},
+        {phoneMask, "", "(   )   -         ", "(   )   -         "},
+        {ssnMask, "123-45-6789", "123-45-6789", "123-45-6789"},
+        {ssnMask, "12x-45-6789", "12_-45-6789", "12 -45-6789"},
+        {ssnMask, "", "___-__-____", "   -  -    "},
+        {"000;0;_", "42", "42_", "42 "},
+        {">LL;0;_", "ny", "NY", "NY"},
+    };
+    for (const Case& c : cases) {
+        auto* edit = add<TMaskEdit>();
+        edit->SetEditMask(c.mask);
+        edit->SetText(c.text);
+        EXPECT_EQ(edit->EditText(), c.editText) << c.mask << " / " << c.text;
+        EXPECT_EQ(edit->Text(), c.readBack) << c.mask << " / " << c.text;
+    }
+}
+
+TEST_F(ControlsTest, MaskedEditTakesOnlyWhatTheMaskAllowsAndValidatesOnExit) {
+    auto* ssn = add<TMaskEdit>();
+    ssn->SetEditMask(ssnMask);
+    auto* other = add<TEdit>(10, 60);
+    show();
+    ssn->SetFocus();
+    for (char c : std::string("12a3456")) ssn->SendChar(c);
+    EXPECT_EQ(ssn->EditText(), "123-45-6___");
+    {
+        // Leaving with required digits missing: the error is shown and the
+        // focus stays.
+        TDialogScript script;
+        script.Answer(mrOk);
+        other->SetFocus();
+        ASSERT_EQ(script.Shown().size(), 1u);
+        EXPECT_EQ(script.Shown()[0].Text, "Invalid input value.  Use escape key to abandon changes.");
+        EXPECT_EQ(form->ActiveControl(), ssn);
+        EXPECT_TRUE(ssn->Focused());
+    }
+
+    ssn->SendKey(VK_ESCAPE);  // abandons the changes
+    EXPECT_EQ(ssn->EditText(), "___-__-____");
+    EXPECT_NO_THROW(other->SetFocus()) << "unchanged text is not checked";
+
+    ssn->SetFocus();
+    for (char c : std::string("123456789")) ssn->SendChar(c);
+    EXPECT_NO_THROW(other->SetFocus());
+    EXPECT_EQ(ssn->Text(), "123-45-6789");
+}
+
+TEST_F(ControlsTest, EditCaseAndLengthLimitsApplyToTypingAndCode) {
+    auto* edit = add<TEdit>();
+    edit->SetCharCase(ecUpperCase);
+    edit->SetMaxLength(5);
+    int changes = 0;
+    edit->OnChange = [&](TObject*) { ++changes; };
+    show();
+    edit->SetFocus();
+    for (char c : std::string("smith, john")) edit->SendChar(c);
+    EXPECT_EQ(edit->Text(), "SMITH");
+    edit->SetText("jones");
+    EXPECT_EQ(edit->Text(), "JONES");
+    EXPECT_EQ(changes, 6) << "every change, by typing or by code";
+    edit->SetReadOnly(true);
+    edit->SendKey(VK_BACK);
+    EXPECT_EQ(edit->Text(), "JONES");
+}
+
+TEST_F(ControlsTest, MemoLinesAndText) {
+    auto* memo = add<TMemo>();
+    memo->Lines()->Add("first");
+    memo->Lines()->Add("second");
+    EXPECT_EQ(memo->Lines()->Count(), 2);
+    EXPECT_EQ(memo->Text(), "first\r\nsecond\r\n");
+    memo->SetText("a\r\nb");
+    EXPECT_EQ(memo->Lines()->Count(), 2) << "a last line without break counts";
+    memo->Lines()->Insert(1, "between");
+    memo->Lines()->SetStrings(0, "A");
+    EXPECT_EQ(memo->Text(), "A\r\nbetween\r\nb\r\n");
+    memo->Lines()->Delete(1);
+    EXPECT_EQ(memo->Lines()->Strings(1), "b");
+    EXPECT_THROW(memo->Lines()->Strings(5), EStringListError);
+    memo->Lines()->Clear();
+    EXPECT_EQ(memo->Lines()->Count(), 0);
+
+    // Enter is the memo's own unless it does not want returns.
+    show();
+    memo->SetFocus();
+    memo->SendChar('x');
+    memo->SendKey(VK_RETURN);
+    memo->SendChar('y');
+    EXPECT_EQ(memo->Text(), "x\r\ny");
+    memo->SetWantReturns(false);
+    memo->SendKey(VK_RETURN);
+    EXPECT_EQ(memo->Text(), "x\r\ny");
+}
+
+TEST_F(ControlsTest, ComboBoxItemsTextAndEvents) {
+    auto* combo = add<TComboBox>();
+    combo->SetSorted(true);
+    for (const char* s : {"Name", "account", "Date"}) combo->Items()->Add(s);
+    EXPECT_EQ(combo->Items()->Strings(0), "account");
+    EXPECT_EQ(combo->Items()->Strings(2), "Name");
+    std::vector<std::string> events;
+    combo->OnChange = [&](TObject*) { events.push_back("change " + combo->Text()); };
+    combo->OnClick = [&](TObject*) { events.push_back("click"); };
+
+    combo->SetItemIndex(1);
+    EXPECT_EQ(combo->Text(), "Date");
+    combo->SetText("Whatever");
+    EXPECT_EQ(combo->ItemIndex(), -1);
+    EXPECT_TRUE(events.empty()) << "changes by code fire nothing";
+
+    show();
+    combo->SetFocus();
+    combo->SelectAll();
+    combo->SendChar('Z');
+    EXPECT_EQ(events, std::vector<std::string>{"change Z"});
+
+    combo->SetStyle(csDropDownList);
+    combo->SetText("name");
+    EXPECT_EQ(combo->ItemIndex(), 2) << "a drop-down list picks the item";
+    combo->SetText("missing");
+    EXPECT_EQ(combo->ItemIndex(), -1);
+    combo->SetItemIndex(0);
+    events.clear();
+    combo->SendKey(VK_DOWN);  // the user picks the next item
+    EXPECT_EQ(combo->ItemIndex(), 1);
+    EXPECT_EQ(events, (std::vector<std::string>{"click", "change Date"}));
+}
+
+TEST_F(ControlsTest, ListBoxItemsAndSelection) {
+    auto* list = add<TListBox>();
+    list->SetSorted(true);
+    for (const char* s : {"pear", "Apple", "fig"}) list->Items()->Add(s);
+    EXPECT_EQ(list->Items()->Strings(0), "Apple");
+    EXPECT_EQ(list->Items()->IndexOf("PEAR"), 2);
+    int clicks = 0;
+    list->OnClick = [&](TObject*) { ++clicks; };
+    list->SetItemIndex(1);
+    EXPECT_EQ(list->ItemIndex(), 1);
+    EXPECT_TRUE(list->Selected(1));
+    EXPECT_EQ(clicks, 0);
+    show();
+    list->SetFocus();
+    list->SendKey(VK_DOWN);
+    EXPECT_EQ(list->ItemIndex(), 2);
+    EXPECT_EQ(clicks, 1);
+    EXPECT_THROW(list->Selected(7), EListError);
+}
+
+TEST_F(ControlsTest, CheckAndRadioButtonsFireOnClickWhenTheirStateChanges) {
+    auto* check = add<TCheckBox>();
+    int checkClicks = 0;
+    check->OnClick = [&](TObject*) { ++checkClicks; };
+    check->SetChecked(true);
+    check->SetChecked(true);
+    EXPECT_EQ(checkClicks, 1) << "set by code: clicked once, not for the same state";
+    static_cast<QAbstractButton*>(check->Handle())->click();  // the user
+    EXPECT_FALSE(check->Checked());
+    EXPECT_EQ(checkClicks, 2);
+
+    auto* group = add<TRadioGroup>(10, 40);
+    group->SetBounds(10, 40, 200, 100);
+    for (const char* s : {"Yes", "No"}) group->Items()->Add(s);
+    std::vector<int> chosen;
+    group->OnClick = [&](TObject*) { chosen.push_back(group->ItemIndex()); };
+    group->SetItemIndex(1);
+    group->SetItemIndex(1);
+    group->SetItemIndex(-1);
+    group->SetItemIndex(7);
+    EXPECT_EQ(group->ItemIndex(), 1) << "out of range clamps to the last item";
+    EXPECT_EQ(chosen, (std::vector<int>{1, 1}));
+
+    auto* a = add<TRadioButton>(250, 10);
+    auto* b = add<TRadioButton>(250, 40);
+    a->SetChecked(true);
+    b->SetChecked(true);
+    EXPECT_FALSE(a->Checked());
+    b->SetChecked(false);
+    EXPECT_FALSE(b->Checked());
+}
+
+TEST_F(ControlsTest, SpeedButtonsOfOneGroupStayDownOneAtATime) {
+    auto* a = add<TSpeedButton>(10, 10);
+    auto* b = add<TSpeedButton>(40, 10);
+    for (auto* button : {a, b}) button->SetGroupIndex(1);
+    auto press = [](TSpeedButton* button) { static_cast<QAbstractButton*>(button->Handle())->click(); };
+    press(a);
+    EXPECT_TRUE(a->Down());
+    press(b);
+    EXPECT_FALSE(a->Down());
+    EXPECT_TRUE(b->Down());
+    press(b);
+    EXPECT_TRUE(b->Down()) << "without AllowAllUp the down button stays down";
+    b->SetAllowAllUp(true);
+    press(b);
+    EXPECT_FALSE(b->Down());
+}
+
+TEST_F(ControlsTest, BitButtonKindsGiveCaptionResultAndRole) {
+    auto* ok = add<TBitBtn>();
+    ok->SetKind(bkOK);
+    EXPECT_EQ(ok->Caption(), "OK");
+    EXPECT_EQ(ok->ModalResult(), mrOk);
+    EXPECT_TRUE(ok->Default());
+    auto* cancel = add<TBitBtn>();
+    cancel->SetKind(bkCancel);
+    EXPECT_TRUE(cancel->Cancel());
+    EXPECT_EQ(cancel->ModalResult(), mrCancel);
+    auto* close = add<TBitBtn>();
+    close->SetKind(bkClose);
+    show();
+    close->Click();
+    EXPECT_FALSE(form->Visible()) << "a close button closes its form";
+}
+
+TEST_F(ControlsTest, PageChangesByTheUserCanBeRefused) {
+    auto* pages = add<TPageControl>();
+    std::vector<TTabSheet*> sheets;
+    for (const char* caption : {"Patient Information", "Patient Insurance", "Insured"}) {
+        auto* sheet = new TTabSheet(form.get());
+        sheet->SetCaption(caption);
+        sheet->SetPageControl(pages);
+        sheets.push_back(sheet);
+    }
+    auto* edit = new TEdit(form.get());
+    edit->SetParent(sheets[1]);
+    show();
+    EXPECT_EQ(pages->ActivePage(), sheets[0]);
+    EXPECT_FALSE(edit->CanFocus()) << "on a page not shown";
+
+    bool allow = false;
+    std::vector<std::string> events;
+    pages->OnChanging = [&](TObject*, bool& allowChange) {
+        events.push_back("changing");
+        allowChange = allow;
+    };
+    pages->OnChange = [&](TObject*) { events.push_back("change"); };
+    auto* tabs = static_cast<QTabWidget*>(pages->Handle());
+    tabs->setCurrentIndex(1);  // as a click on the tab
+    EXPECT_EQ(pages->ActivePage(), sheets[0]);
+    EXPECT_EQ(tabs->currentIndex(), 0);
+    allow = true;
+    tabs->setCurrentIndex(1);
+    EXPECT_EQ(pages->ActivePage(), sheets[1]);
+    EXPECT_TRUE(edit->CanFocus());
+    pages->SetActivePageIndex(2);  // by code: no events
+    EXPECT_EQ(events, (std::vector<std::string>{"changing", "changing", "change"}));
+    EXPECT_EQ(tabs->currentIndex(), 2);
+
+    sheets[1]->SetPageIndex(0);
+    EXPECT_EQ(pages->Pages(0), sheets[1]);
+    EXPECT_EQ(pages->ActivePage(), sheets[2]);
+    delete sheets[2];
+    EXPECT_EQ(pages->PageCount(), 2);
+    EXPECT_NE(pages->ActivePage(), nullptr);
+}
+
+// A custom control that paints a red square and follows its scroll bar.
+class Swatch : public TCustomControl {
+public:
+    using TCustomControl::TCustomControl;
+    std::vector<TScrollCode> codes;
+
+protected:
+    void Paint() override {
+        Canvas()->Brush()->SetColor(clRed);
+        Canvas()->FillRect(Rect(10, 10, 30, 30));
+        Canvas()->Pen()->SetColor(clBlue);
+        Canvas()->MoveTo(0, 40);
+        Canvas()->LineTo(50, 40);
+    }
+    void Scroll(TScrollBarKind, TScrollCode Code, int Pos) override {
+        codes.push_back(Code);
+        if (Code == scLineDown) SetScrollPos(sbVertical, Pos);
+    }
+};
+
+TEST_F(ControlsTest, CustomControlPaintsThroughItsCanvas) {
+    auto* swatch = new Swatch(form.get());
+    swatch->SetParent(form.get());
+    swatch->SetBounds(0, 0, 60, 60);
+    swatch->SetColor(clWhite);
+    QImage image = RenderControl(swatch);
+    ASSERT_EQ(image.size(), QSize(60, 60));
+    EXPECT_EQ(image.pixelColor(20, 20), QColor(255, 0, 0));
+    EXPECT_EQ(image.pixelColor(25, 40), QColor(0, 0, 255));
+    EXPECT_EQ(image.pixelColor(5, 5), QColor(255, 255, 255)) << "background in Color";
+}
+
+TEST_F(ControlsTest, ScrollBarsReportAndTheControlDecides) {
+    auto* swatch = new Swatch(form.get());
+    swatch->SetParent(form.get());
+    swatch->SetBounds(0, 0, 100, 100);
+    EXPECT_EQ(swatch->ClientWidth(), 100);
+    swatch->SetScrollRange(sbVertical, 0, 10);
+    swatch->ShowScrollBar(sbVertical, true);
+    EXPECT_TRUE(swatch->ScrollBarVisible(sbVertical));
+    EXPECT_LT(swatch->ClientWidth(), 100);
+    QScrollBar* bar = nullptr;
+    for (auto* b : swatch->Handle()->findChildren<QScrollBar*>())
+        if (b->orientation() == Qt::Vertical) bar = b;
+    ASSERT_NE(bar, nullptr);
+    bar->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+    EXPECT_EQ(swatch->ScrollPos(sbVertical), 1) << "the control moved it";
+    bar->triggerAction(QAbstractSlider::SliderPageStepAdd);
+    EXPECT_EQ(swatch->ScrollPos(sbVertical), 1) << "page down ignored by the control: the bar stays";
+    EXPECT_EQ(swatch->codes, (std::vector<TScrollCode>{scLineDown, scPageDown}));
+}
+
+TEST_F(ControlsTest, MouseEventsClicksAndDoubleClicks) {
+    auto* panel = add<TPanel>(20, 20);
+    std::vector<std::string> log;
+    panel->OnMouseDown = [&](TObject*, TMouseButton b, TShiftState s, int x, int y) {
+        log.push_back("down " + std::to_string(b) + (s.Contains(ssDouble) ? " double" : "") + " " +
+                      std::to_string(x) + "," + std::to_string(y));
+    };
+    panel->OnMouseUp = [&](TObject*, TMouseButton, TShiftState s, int, int) {
+        log.push_back(std::string("up") + (s.Contains(ssCtrl) ? " ctrl" : ""));
+    };
+    panel->OnClick = [&](TObject*) { log.push_back("click"); };
+    panel->OnDblClick = [&](TObject*) { log.push_back("dblclick"); };
+    auto send = [&](QEvent::Type type, Qt::MouseButton button, QPoint p, Qt::KeyboardModifiers mods = {}) {
+        QMouseEvent e(type, QPointF(p), panel->Handle()->mapToGlobal(QPointF(p)), button,
+                      type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::MouseButtons(button), mods);
+        QCoreApplication::sendEvent(panel->Handle(), &e);
+    };
+    send(QEvent::MouseButtonPress, Qt::LeftButton, {5, 6});
+    send(QEvent::MouseButtonRelease, Qt::LeftButton, {5, 6}, Qt::ControlModifier);
+    send(QEvent::MouseButtonDblClick, Qt::LeftButton, {5, 6});
+    send(QEvent::MouseButtonRelease, Qt::LeftButton, {5, 6});
+    send(QEvent::MouseButtonPress, Qt::LeftButton, {5, 6});
+    send(QEvent::MouseButtonRelease, Qt::LeftButton, {500, 6});  // released outside: no click
+    send(QEvent::MouseButtonPress, Qt::RightButton, {1, 2});
+    std::vector<std::string> expected = {"down 0 5,6", "up ctrl", "click", "dblclick", "down 0 double 5,6",
+                                         "up", "down 0 5,6", "up", "down 1 1,2"};
+    EXPECT_EQ(log, expected);
+}
+
+TEST_F(ControlsTest, CaretShowsOnlyWhenEveryHideIsUndone) {
+    auto* swatch = new Swatch(form.get());
+    swatch->SetParent(form.get());
+    ASSERT_TRUE(CreateCaret(swatch, 1, 14));
+    EXPECT_FALSE(CaretVisible()) << "created hidden";
+    ShowCaret(swatch);
+    EXPECT_TRUE(CaretVisible());
+    HideCaret(swatch);
+    HideCaret(swatch);
+    ShowCaret(swatch);
+    EXPECT_FALSE(CaretVisible());
+    ShowCaret(swatch);
+    EXPECT_TRUE(CaretVisible());
+    SetCaretPos(12, 3);
+    EXPECT_EQ(GetCaretPos(), Point(12, 3));
+    auto* other = add<TEdit>();
+    EXPECT_FALSE(HideCaret(other)) << "the caret belongs to one window";
+    DestroyCaret();
+    EXPECT_FALSE(CaretVisible());
+}
+
+TEST_F(ControlsTest, ClipboardHoldsTextAndNamedFormats) {
+    TClipboardFormat rtf = RegisterClipboardFormat("Rich Text Format");
+    EXPECT_EQ(RegisterClipboardFormat("rich text format"), rtf);
+    EXPECT_NE(RegisterClipboardFormat("Quenmark Private"), rtf);
+
+    Clipboard()->SetAsText("Caf\xE9");
+    EXPECT_EQ(Clipboard()->AsText(), "Caf\xE9");
+    EXPECT_FALSE(Clipboard()->HasFormat(rtf));
+
+    Clipboard()->Open();
+    Clipboard()->SetData(rtf, "{\\rtf1 Caf\\'e9}");
+    Clipboard()->SetAsText("Caf\xE9");
+    Clipboard()->Close();
+    EXPECT_TRUE(Clipboard()->HasFormat(rtf));
+    EXPECT_TRUE(Clipboard()->HasFormat(CF_TEXT));
+    EXPECT_EQ(Clipboard()->GetData(rtf), "{\\rtf1 Caf\\'e9}");
+
+    Clipboard()->SetAsText("plain");  // outside Open: replaces everything
+    EXPECT_FALSE(Clipboard()->HasFormat(rtf));
+    Clipboard()->Clear();
+    EXPECT_FALSE(Clipboard()->HasFormat(CF_TEXT));
+}
+
+TEST_F(ControlsTest, TimerFiresWhileEnabled) {
+    TTimer timer(nullptr);
+    timer.SetInterval(1);
+    int ticks = 0;
+    timer.OnTimer = [&](TObject*) {
+        if (++ticks == 3) timer.SetEnabled(false);
+    };
+    for (int i = 0; i < 1000 && timer.Enabled(); ++i) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    EXPECT_EQ(ticks, 3);
+}
+
+TEST_F(ControlsTest, TreeViewNodesOrderSelectionAndSorting) {
+    auto* tree = add<TTreeView>();
+    TTreeNodes* nodes = tree->Items();
+    TTreeNode* patients = nodes->Add(nullptr, "Patients");
+    TTreeNode* smith = nodes->AddChild(patients, "Smith");
+    nodes->AddChild(patients, "Adams");
+    TTreeNode* items = nodes->Add(patients, "Items");
+    nodes->Insert(patients, "Accounts");
+    EXPECT_EQ(nodes->Count(), 5);
+    std::vector<std::string> order;
+    for (int i = 0; i < nodes->Count(); ++i) order.push_back(nodes->Item(i)->Text());
+    EXPECT_EQ(order, (std::vector<std::string>{"Accounts", "Patients", "Smith", "Adams", "Items"}));
+    EXPECT_EQ(smith->Level(), 1);
+    EXPECT_EQ(smith->AbsoluteIndex(), 2);
+    EXPECT_EQ(items->GetPrevSibling(), patients);
+
+    std::vector<std::string> changes;
+    tree->OnChange = [&](TObject*, TTreeNode* n) { changes.push_back(n ? n->Text() : "none"); };
+    tree->SetSelected(smith);
+    EXPECT_TRUE(smith->Selected());
+    tree->OnChanging = [](TObject*, TTreeNode* n, bool& allow) { allow = n->Text() != "Items"; };
+    tree->SetSelected(items);
+    EXPECT_EQ(tree->Selected(), smith) << "refused by OnChanging";
+    tree->OnChanging = nullptr;
+
+    tree->AlphaSort();
+    EXPECT_EQ(patients->GetFirstChild()->Text(), "Adams");
+    EXPECT_EQ(tree->Selected(), smith) << "sorting keeps the selection";
+    patients->Delete();
+    EXPECT_EQ(nodes->Count(), 2);
+    EXPECT_NE(tree->Selected(), smith);
+    EXPECT_EQ(changes.front(), "Smith");
+
+    TImageList images(nullptr);
+    TBitmap glyph(16, 16);
+    glyph.Canvas()->Brush()->SetColor(clRed);
+    glyph.Canvas()->FillRect(Rect(0, 0, 16, 16));
+    EXPECT_EQ(images.AddMasked(&glyph, clWhite), 0);
+    tree->SetImages(&images);
+    items->SetImageIndex(0);
+    EXPECT_EQ(images.Count(), 1);
+}
+
+TEST_F(ControlsTest, ProgressBarAndGauge) {
+    auto* bar = add<TProgressBar>();
+    bar->SetMax(25);
+    bar->SetStep(10);
+    bar->StepIt();
+    bar->StepIt();
+    EXPECT_EQ(bar->Position(), 20);
+    bar->StepIt();
+    EXPECT_EQ(bar->Position(), 4) << "past the end it starts again";
+    bar->SetPosition(99);
+    EXPECT_EQ(bar->Position(), 25);
+
+    auto* gauge = add<TGauge>();
+    gauge->SetMaxValue(200);
+    gauge->AddProgress(50);
+    EXPECT_EQ(gauge->PercentDone(), 25);
+    gauge->AddProgress(500);
+    EXPECT_EQ(gauge->Progress(), 200);
+    gauge->SetMaxValue(gauge->MinValue());
+    EXPECT_EQ(gauge->PercentDone(), 0) << "an empty range is no division by zero";
+}
+
+TEST_F(ControlsTest, ScrollBoxScrollsOverItsChildren) {
+    auto* box = add<TScrollBox>();
+    box->SetBounds(0, 0, 200, 150);
+    auto* far = new TEdit(form.get());
+    far->SetParent(box);
+    far->SetBounds(10, 600, 100, 21);
+    show();
+    EXPECT_GE(box->VertScrollBar()->Range(), 621);
+    box->VertScrollBar()->SetPosition(box->VertScrollBar()->Position() + 242);
+    EXPECT_EQ(box->VertScrollBar()->Position(), 242);
+    EXPECT_EQ(far->Top(), 600) << "children keep their coordinates";
+}
+
+TEST_F(ControlsTest, GraphicControlsPaintTheirShapes) {
+    form->SetColor(clWhite);
+    auto* shape = add<TShape>(0, 0);
+    shape->SetShape(stEllipse);
+    shape->Brush()->SetColor(clRed);
+    auto* bevel = add<TBevel>(100, 0);
+    bevel->SetShape(bsBox);
+    bevel->SetStyle(bsLowered);
+    auto* image = add<TImage>(200, 0);
+    image->Picture()->Bitmap()->SetSize(8, 8);
+    image->Picture()->Bitmap()->Canvas()->Brush()->SetColor(clBlue);
+    image->Picture()->Bitmap()->Canvas()->FillRect(Rect(0, 0, 8, 8));
+    image->SetStretch(true);
+
+    QImage shot = RenderControl(form.get());
+    QPoint origin(0, form->Height() - form->ClientHeight());  // the client area
+    auto at = [&](int x, int y) { return shot.pixelColor(origin + QPoint(x, y)); };
+    EXPECT_EQ(at(32, 32), QColor(255, 0, 0)) << "inside the ellipse";
+    EXPECT_EQ(at(1, 1), QColor(255, 255, 255)) << "outside the ellipse the form shows";
+    EXPECT_EQ(at(100, 10), TColorToQColor(clBtnShadow)) << "a lowered bevel's left edge";
+    EXPECT_EQ(at(149, 10), TColorToQColor(clBtnHighlight)) << "and its right edge";
+    EXPECT_EQ(at(250, 50), QColor(0, 0, 255)) << "the stretched picture";
+}
+
+}  // namespace

@@ -1,0 +1,265 @@
+// Printers and print jobs: the PDF printer's files are read back with the
+// poppler tools and compared with the same page drawn on an image.
+#include <gtest/gtest.h>
+
+#include <QImage>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QString>
+
+#include <cmath>
+#include <filesystem>
+
+#include "os/Paths.h"
+#include "support/TempDir.h"
+#include "ui/Devices.h"
+#include "ui/Graphics.h"
+#include "ui/Printers.h"
+
+inline void PrintTo(const TRect& r, std::ostream* os) {
+    *os << "(" << r.Left << "," << r.Top << ")-(" << r.Right << "," << r.Bottom << ")";
+}
+
+namespace {
+
+std::string run(const QString& program, const QStringList& args) {
+    QProcess p;
+    p.start(program, args);
+    p.waitForFinished(30000);
+    return p.readAllStandardOutput().toStdString();
+}
+
+int pdfPrinterIndex(TPrinter& printer) { return printer.Printers()->Count() - 1; }
+
+// The same page at any resolution: every position is given in inches.
+void drawPage(TCanvas* c) {
+    int dpi = c->Handle()->GetDeviceCaps(LOGPIXELSX);
+    auto px = [dpi](double inches) { return static_cast<int>(std::lround(inches * dpi)); };
+    c->Pen()->SetStyle(psClear);
+    c->Brush()->SetColor(clRed);
+    c->Rectangle(px(1), px(1), px(3), px(2));
+    c->Brush()->SetColor(clBlue);
+    c->FillRect(Rect(px(4.5), px(1.25), px(7.5), px(1.75)));
+    c->Pen()->SetStyle(psSolid);
+    c->Pen()->SetColor(clLime);
+    c->Pen()->SetWidth(px(0.04));
+    c->MoveTo(px(1), px(5));
+    c->LineTo(px(7), px(5));
+    c->Pen()->SetColor(clFuchsia);
+    c->Pen()->SetWidth(px(0.02));
+    c->Brush()->SetStyle(bsClear);
+    c->Rectangle(px(1), px(8), px(7.5), px(10));
+    c->Font()->SetName("Arial");
+    c->Font()->SetSize(24);
+    c->Font()->SetColor(clBlack);
+    c->SetTextAlign(TA_LEFT | TA_BASELINE);
+    c->TextOut(px(1), px(7), "Quenmark Optical 2003");
+}
+
+// Bounding box of the pixels that `is` picks.
+TRect boundsOf(const QImage& image, bool (*is)(int r, int g, int b)) {
+    QImage img = image.convertToFormat(QImage::Format_RGB32);
+    int left = img.width(), top = img.height(), right = -1, bottom = -1;
+    for (int y = 0; y < img.height(); ++y) {
+        const QRgb* line = reinterpret_cast<const QRgb*>(img.constScanLine(y));
+        for (int x = 0; x < img.width(); ++x) {
+            if (!is(qRed(line[x]), qGreen(line[x]), qBlue(line[x]))) continue;
+            left = std::min(left, x);
+            top = std::min(top, y);
+            right = std::max(right, x);
+            bottom = std::max(bottom, y);
+        }
+    }
+    return right < 0 ? TRect{} : TRect{left, top, right + 1, bottom + 1};
+}
+
+bool red(int r, int g, int b) { return r > 160 && g < 100 && b < 100; }
+bool blue(int r, int g, int b) { return b > 160 && r < 100 && g < 100; }
+bool green(int r, int g, int b) { return g > 160 && r < 100 && b < 100; }
+bool fuchsia(int r, int g, int b) { return r > 160 && b > 160 && g < 100; }
+bool black(int r, int g, int b) { return r < 100 && g < 100 && b < 100; }
+
+void expectWithinAPixel(const TRect& a, const TRect& b, const char* what) {
+    EXPECT_FALSE(a.IsEmpty()) << what;
+    EXPECT_LE(std::abs(a.Left - b.Left), 1) << what;
+    EXPECT_LE(std::abs(a.Top - b.Top), 1) << what;
+    EXPECT_LE(std::abs(a.Right - b.Right), 1) << what;
+    EXPECT_LE(std::abs(a.Bottom - b.Bottom), 1) << what;
+}
+
+}  // namespace
+
+TEST(PrinterList, ThePdfPrinterIsAlwaysThere) {
+    const auto& printers = InstalledPrinters();
+    ASSERT_FALSE(printers.empty());
+    EXPECT_EQ(printers.back(), PdfPrinter());
+    EXPECT_EQ(PdfPrinter()->DisplayName(), "PDF on FILE:");
+    EXPECT_EQ(FindPrinter("pdf"), PdfPrinter());
+    EXPECT_EQ(FindPrinter("no such printer"), nullptr);
+    ASSERT_NE(DefaultPrinter(), nullptr);
+
+    TPrinter printer;
+    EXPECT_EQ(printer.Printers()->Count(), static_cast<int>(printers.size()));
+    EXPECT_EQ(printer.Printers()->Strings(pdfPrinterIndex(printer)), "PDF on FILE:");
+    EXPECT_EQ(printer.Driver(), DefaultPrinter());  // index -1 resolves to the default
+    EXPECT_EQ(Printer(), Printer());
+}
+
+TEST(PdfPrinter, PapersSettingsAndPageSizes) {
+    const TPrinterDriver* pdf = PdfPrinter();
+    TDevMode dm = pdf->DefaultDevMode();
+    EXPECT_EQ(dm.PaperSize, DMPAPER_LETTER);
+    EXPECT_FALSE(dm.Fields & DM_COPIES);  // one copy per file
+    EXPECT_EQ(pdf->MaxCopies(), 1);
+
+    struct Case {
+        int paper, orientation, width, length;
+        int horzRes, vertRes;
+    } cases[] = {
+        {DMPAPER_LETTER, DMORIENT_PORTRAIT, 0, 0, 5100, 6600},
+        {DMPAPER_LETTER, DMORIENT_LANDSCAPE, 0, 0, 6600, 5100},
+        {DMPAPER_A4, DMORIENT_PORTRAIT, 0, 0, 4961, 7016},
+        {DMPAPER_USER, DMORIENT_PORTRAIT, 1016, 508, 2400, 1200},
+    };
+    for (const Case& c : cases) {
+        TDevMode m = dm;
+        m.PaperSize = c.paper;
+        m.Orientation = c.orientation;
+        m.PaperWidth = c.width;
+        m.PaperLength = c.length;
+        auto ic = pdf->CreateIC(&m);
+        EXPECT_EQ(ic->GetDeviceCaps(HORZRES), c.horzRes) << c.paper;
+        EXPECT_EQ(ic->GetDeviceCaps(VERTRES), c.vertRes) << c.paper;
+        EXPECT_EQ(ic->GetDeviceCaps(PHYSICALWIDTH), c.horzRes);
+        EXPECT_EQ(ic->GetDeviceCaps(PHYSICALOFFSETX), 0);
+        EXPECT_EQ(ic->GetDeviceCaps(LOGPIXELSY), 600);
+        TPoint size;
+        EXPECT_EQ(ic->Escape(GETPHYSPAGESIZE, 0, &size), 1);
+        EXPECT_EQ(size, (TPoint{c.horzRes, c.vertRes}));
+    }
+}
+
+TEST(PdfPrinter, APageMatchesTheSamePageOnAnImage) {
+    TempDir dir;
+    TPrinter printer;
+    printer.SetPrinterIndex(pdfPrinterIndex(printer));
+    printer.SetTitle("Geometry");
+    printer.SetOutputFile(dir.file("page.pdf"));
+    printer.BeginDoc();
+    drawPage(printer.Canvas());
+    printer.EndDoc();
+    ASSERT_EQ(printer.LastOutputFile(), dir.file("page.pdf"));
+    run("pdftoppm", {"-r", "150", "-png", "-singlefile", QString::fromStdString(dir.file("page.pdf")),
+                     QString::fromStdString(dir.file("page"))});
+    QImage printed(QString::fromStdString(dir.file("page.png")));
+    ASSERT_FALSE(printed.isNull());
+    ASSERT_EQ(printed.size(), QSize(1275, 1650));
+
+    TImageDevice device(1275, 1650, 150);
+    TCanvas canvas(&device);
+    drawPage(&canvas);
+    const QImage& drawn = device.Image();
+
+    expectWithinAPixel(boundsOf(printed, red), boundsOf(drawn, red), "filled rectangle");
+    expectWithinAPixel(boundsOf(printed, blue), boundsOf(drawn, blue), "FillRect");
+    expectWithinAPixel(boundsOf(printed, green), boundsOf(drawn, green), "wide line");
+    expectWithinAPixel(boundsOf(printed, fuchsia), boundsOf(drawn, fuchsia), "frame");
+    expectWithinAPixel(boundsOf(printed, black), boundsOf(drawn, black), "text");
+    EXPECT_EQ(boundsOf(drawn, red), Rect(150, 150, 449, 299));  // clear pen: one pixel less
+}
+
+TEST(PdfPrinter, TwoPageJobWithALandscapeSecondPage) {
+    TempDir dir;
+    TPrinter printer;
+    printer.SetPrinterIndex(pdfPrinterIndex(printer));
+    printer.SetOutputFile(dir.file("two.pdf"));
+    printer.BeginDoc();
+    EXPECT_EQ(printer.PageNumber(), 1);
+    EXPECT_EQ(printer.PageWidth(), 5100);
+    printer.Canvas()->TextOut(100, 100, "Page one");
+    printer.SetOrientation(poLandscape);
+    printer.NewPage();
+    EXPECT_EQ(printer.PageNumber(), 2);
+    EXPECT_EQ(printer.PageWidth(), 6600);
+    EXPECT_EQ(printer.PageHeight(), 5100);
+    printer.Canvas()->TextOut(100, 100, "Page two");
+    printer.EndDoc();
+    EXPECT_FALSE(printer.Printing());
+
+    QString info = QString::fromStdString(
+        run("pdfinfo", {"-f", "1", "-l", "2", QString::fromStdString(dir.file("two.pdf"))}));
+    EXPECT_TRUE(info.contains(QRegularExpression("Pages:\\s+2\\b"))) << info.toStdString();
+    EXPECT_TRUE(info.contains(QRegularExpression("Page\\s+1 size:\\s+612 x 792 pts"))) << info.toStdString();
+    EXPECT_TRUE(info.contains(QRegularExpression("Page\\s+2 size:\\s+792 x 612 pts"))) << info.toStdString();
+    std::string text = run("pdftotext", {QString::fromStdString(dir.file("two.pdf")), "-"});
+    EXPECT_NE(text.find("Page one"), std::string::npos);
+    EXPECT_NE(text.find("Page two"), std::string::npos);
+}
+
+TEST(Printer, JobRulesAndErrors) {
+    TempDir dir;
+    TPrinter printer;
+    printer.SetPrinterIndex(pdfPrinterIndex(printer));
+    try {
+        printer.NewPage();
+        ADD_FAILURE() << "NewPage outside a job";
+    } catch (const EPrinter& e) {
+        EXPECT_EQ(e.Message(), "Printer is not currently printing");
+    }
+    try {
+        printer.SetPrinterIndex(printer.Printers()->Count());
+        ADD_FAILURE() << "index beyond the list";
+    } catch (const EPrinter& e) {
+        EXPECT_EQ(e.Message(), "Printer index out of range");
+    }
+    // The PDF printer makes one copy; more are ignored.
+    printer.SetCopies(3);
+    EXPECT_EQ(printer.Copies(), 1);
+    // Orientation outside a job changes what the canvas measures.
+    EXPECT_LT(printer.PageWidth(), printer.PageHeight());
+    printer.SetOrientation(poLandscape);
+    EXPECT_GT(printer.PageWidth(), printer.PageHeight());
+    EXPECT_EQ(printer.Canvas()->Font()->PixelsPerInch(), 600);
+
+    printer.SetOutputFile(dir.file("aborted.pdf"));
+    printer.BeginDoc();
+    try {
+        printer.BeginDoc();
+        ADD_FAILURE() << "BeginDoc twice";
+    } catch (const EPrinter& e) {
+        EXPECT_EQ(e.Message(), "Printing in progress");
+    }
+    EXPECT_THROW(printer.SetPrinterIndex(-1), EPrinter);
+    printer.Canvas()->TextOut(10, 10, "never printed");
+    printer.Abort();
+    EXPECT_FALSE(printer.Printing());
+    EXPECT_FALSE(std::filesystem::exists(dir.file("aborted.pdf")));
+    EXPECT_EQ(printer.LastOutputFile(), "");
+}
+
+TEST(Printer, WithoutAnOutputFileThePdfGoesToTheTempFolder) {
+    TPrinter printer;
+    printer.SetPrinterIndex(pdfPrinterIndex(printer));
+    printer.SetTitle("Daily: Report/1");
+    printer.BeginDoc();
+    printer.Canvas()->Rectangle(0, 0, 100, 100);
+    printer.EndDoc();
+    EXPECT_EQ(printer.LastOutputFile(), os::TempFolder() + "/Daily_ Report_1.pdf");
+    EXPECT_TRUE(std::filesystem::exists(printer.LastOutputFile()));
+    std::filesystem::remove(printer.LastOutputFile());
+}
+
+TEST(PrinterContext, InformationAndDeviceContextsMeasureAlike) {
+    const TPrinterDriver* pdf = PdfPrinter();
+    auto ic = pdf->CreateIC(nullptr);
+    auto dc = pdf->CreateDC(nullptr);
+    TLogFont lf;
+    lf.FaceName = "Arial";
+    lf.Height = -50;
+    ic->SelectFont(CreateFontIndirect(lf));
+    dc->SelectFont(CreateFontIndirect(lf));
+    EXPECT_EQ(ic->GetTextExtentPoint("Frames and lenses"), dc->GetTextExtentPoint("Frames and lenses"));
+    // Pages only between StartDoc and EndDoc; drawing outside a page is ignored.
+    EXPECT_EQ(dc->StartPage(), 0);
+    EXPECT_FALSE(dc->CanDraw());
+}
