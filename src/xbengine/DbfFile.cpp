@@ -230,6 +230,25 @@ bool DbfFile::readRecord(uint32_t recNo, char* buf) {
         return false;
     if (recNo > count_ && (!shared() || recNo > recordCount()))
         return false;
+    if (!shared()) {
+        const bool inBlock = recNo >= aheadFirst_ && recNo - aheadFirst_ < aheadCount_;
+        if (!inBlock && recNo == lastRead_ + 1) {
+            // A second record in a row: read on ahead.
+            const uint32_t perBlock = std::max<uint32_t>(1, 64 * 1024 / static_cast<uint32_t>(recordSize_));
+            const uint32_t n = std::min(perBlock, count_ - recNo + 1);
+            ahead_.resize(static_cast<size_t>(n) * recordSize_);
+            aheadCount_ = 0;
+            if (ReadAt(fd_, ahead_.data(), ahead_.size(), recordOffset(recNo))) {
+                aheadFirst_ = recNo;
+                aheadCount_ = n;
+            }
+        }
+        lastRead_ = recNo;
+        if (recNo >= aheadFirst_ && recNo - aheadFirst_ < aheadCount_) {
+            std::memcpy(buf, ahead_.data() + static_cast<size_t>(recNo - aheadFirst_) * recordSize_, recordSize_);
+            return true;
+        }
+    }
     return ReadAt(fd_, buf, recordSize_, recordOffset(recNo));
 }
 
@@ -250,7 +269,11 @@ bool DbfFile::writeRecordPart(uint32_t recNo, int offset, int length, const char
         return false;
     if (recNo > count_ && (!shared() || recNo > recordCount()))
         return false;
-    return WriteAt(fd_, bytes, length, recordOffset(recNo) + offset);
+    if (!WriteAt(fd_, bytes, length, recordOffset(recNo) + offset))
+        return false;
+    if (recNo >= aheadFirst_ && recNo - aheadFirst_ < aheadCount_)
+        std::memcpy(ahead_.data() + static_cast<size_t>(recNo - aheadFirst_) * recordSize_ + offset, bytes, length);
+    return true;
 }
 
 // In shared use the append lock is the lock of the record slot after the
@@ -335,6 +358,8 @@ bool DbfFile::zap() {
         return false;
     count_ = 0;
     knownFileSize_ = headerSize_ + 1;
+    aheadCount_ = 0;
+    lastRead_ = 0;
     return true;
 }
 

@@ -65,7 +65,9 @@ public:
     uint32_t knownCount() const { return count_; }
 
     // Reads record recNo (1-based) into buf (recordSize bytes). False when it
-    // is not in the file.
+    // is not in the file. In exclusive use records read one after another
+    // are read ahead in blocks: nobody else writes the file then, and this
+    // open's own writes go through the block too.
     bool readRecord(uint32_t recNo, char* buf);
     // Reads up to n records from first on into buf; the number read.
     uint32_t readRecords(uint32_t first, uint32_t n, char* buf);
@@ -108,6 +110,11 @@ private:
     std::vector<FieldInfo> fields_;
     std::set<uint32_t> locks_;
     std::vector<char> appendImage_;  // a record and the end-of-file byte, written in one go
+    // Read-ahead (exclusive use only): records [aheadFirst_, aheadFirst_ + aheadCount_).
+    std::vector<char> ahead_;
+    uint32_t aheadFirst_ = 0;
+    uint32_t aheadCount_ = 0;
+    uint32_t lastRead_ = 0;
 };
 
 // Lock regions lie far beyond any real file size, so they never cover data.

@@ -17,6 +17,22 @@ WorkArea* Engine::Area(int area) const {
     return slots_[area].table.get();
 }
 
+AreaIndexes* Engine::Indexes(int area) const {
+    if (area < 1 || area > MaxAreas)
+        return nullptr;
+    return slots_[area].indexes.get();
+}
+
+void Engine::clear(Slot& slot) {
+    slot.indexes.reset();
+    slot = Slot();
+}
+
+void Engine::attachIndexes(Slot& slot) {
+    slot.indexes = std::make_unique<AreaIndexes>(*slot.table, settings_);
+    slot.indexes->OpenStructural(gauge_);
+}
+
 int Engine::Select(int area) {
     int previous = selected_;
     if (area >= 1 && area <= MaxAreas)
@@ -90,6 +106,7 @@ int Engine::Use(const std::string& path, const std::string& alias, OpenMode mode
         return 0;
     slots_[area].table = std::move(table);
     slots_[area].alias = name;
+    attachIndexes(slots_[area]);
     selected_ = area;
     return area;
 }
@@ -97,12 +114,12 @@ int Engine::Use(const std::string& path, const std::string& alias, OpenMode mode
 void Engine::Close(int area) {
     if (area < 1 || area > MaxAreas)
         return;
-    slots_[area] = Slot();
+    clear(slots_[area]);
 }
 
 void Engine::CloseAll() {
     for (int i = 1; i <= MaxAreas; ++i)
-        slots_[i] = Slot();
+        clear(slots_[i]);
 }
 
 int Engine::CreateNew(const std::string& path, const std::string& alias, int driver, int fieldCount) {
@@ -147,9 +164,10 @@ bool Engine::CreateExec() {
     if (created)
         slot.table = WorkArea::Open(definition->path, OpenMode::Shared, definition->driver, settings_, &status);
     if (!slot.table) {
-        slot = Slot();
+        clear(slot);
         return false;
     }
+    attachIndexes(slot);
     return true;
 }
 

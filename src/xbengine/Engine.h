@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "xbengine/AreaIndexes.h"
 #include "xbengine/Types.h"
 #include "xbengine/WorkArea.h"
 
@@ -23,6 +24,12 @@ public:
     // The open table of an area, or null.
     WorkArea* Area(int area) const;
     WorkArea* Current() const { return Area(selected_); }
+    // The index files of an area's open table, or null.
+    AreaIndexes* Indexes(int area) const;
+    AreaIndexes* CurrentIndexes() const { return Indexes(selected_); }
+    // Hears the progress of index builds (0..100); empty for none.
+    const AreaIndexes::Gauge& GaugeHook() const { return gauge_; }
+    void SetGaugeHook(AreaIndexes::Gauge gauge) { gauge_ = std::move(gauge); }
     int Selected() const { return selected_; }
     // Selects an area (1..255); returns the previously selected one.
     int Select(int area);
@@ -57,18 +64,44 @@ private:
     };
     struct Slot {
         std::unique_ptr<WorkArea> table;
+        std::unique_ptr<AreaIndexes> indexes;  // goes before the table it serves
         std::unique_ptr<Definition> definition;
         std::string alias;
         bool free() const { return !table && !definition; }
     };
 
     int freeArea() const;
+    void clear(Slot& slot);
+    void attachIndexes(Slot& slot);
     std::string aliasFor(const std::string& path, const std::string& alias) const;
     static std::string DefaultAlias(const std::string& path);
 
     Settings settings_;
+    AreaIndexes::Gauge gauge_;
     std::array<Slot, MaxAreas + 1> slots_;  // slot 0 unused
     int selected_ = 1;
 };
+
+// Runs a movement of the selected area. When an index file fails under it,
+// the area's index files are built again from the table (or put out of use
+// when they cannot be) and the movement runs once more; should that fail
+// too, it runs in record order.
+template <class F>
+auto GuardedMove(F&& move) -> decltype(move()) {
+    Engine& engine = Engine::Instance();
+    try {
+        return move();
+    } catch (const NsxError&) {
+    }
+    if (AreaIndexes* indexes = engine.CurrentIndexes())
+        indexes->Recover(engine.GaugeHook());
+    try {
+        return move();
+    } catch (const NsxError&) {
+    }
+    if (AreaIndexes* indexes = engine.CurrentIndexes())
+        indexes->SetOrder(0);
+    return move();
+}
 
 }  // namespace xb

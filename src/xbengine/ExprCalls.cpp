@@ -111,7 +111,7 @@ const char* xb_DBFilter() {
 
 int xb_QueryRecCount() {
     WorkArea* area = Engine::Instance().Current();
-    return area ? static_cast<int>(area->Count()) : 0;
+    return area ? static_cast<int>(xb::GuardedMove([area] { return area->Count(); })) : 0;
 }
 
 namespace xb {

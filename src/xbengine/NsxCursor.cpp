@@ -170,6 +170,21 @@ std::string NsxCursor::key() const {
     return codec_.decodeKey(bytesOf(entry_));
 }
 
+bool NsxCursor::isAt(std::string_view keyText, uint32_t recNo) const {
+    if (where_ != Where::On || entry_.size() != size_t(codec_.entryBytes())) return false;
+    uint8_t wanted[nsxMaxKeyLength + 4];
+    codec_.encodeKey(keyText, wanted);
+    nsxPutRecNo(wanted + codec_.keyBytes(), recNo);
+    return std::memcmp(entry_.data(), wanted, codec_.entryBytes()) == 0;
+}
+
+int NsxCursor::compareKey(std::string_view text, bool exact) const {
+    if (where_ != Where::On || entry_.size() != size_t(codec_.entryBytes())) return 1;
+    uint8_t wanted[nsxMaxKeyLength];
+    const size_t size = codec_.encodeSearch(text, exact, wanted);
+    return std::memcmp(entry_.data(), wanted, size);
+}
+
 uint32_t NsxCursor::recNo() const {
     if (where_ != Where::On) return 0;
     return nsxGetRecNo(bytesOf(entry_) + codec_.keyBytes());

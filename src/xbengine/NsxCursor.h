@@ -51,6 +51,12 @@ public:
     // back the same) and record number; empty and 0 off the entries.
     std::string key() const;
     uint32_t recNo() const;
+    // Whether the cursor stands on the entry (keyText, recNo).
+    bool isAt(std::string_view keyText, uint32_t recNo) const;
+    // The current key against a search text compared as seek compares it:
+    // below zero when the key comes first in the tag's order. Off the
+    // entries the cursor compares after every text.
+    int compareKey(std::string_view text, bool exact) const;
 
     // Whether only the first entry (lowest record number) of each key shows.
     bool uniqueView() const { return uniqueView_; }

@@ -89,6 +89,47 @@ std::unique_ptr<NsxFile> NsxFile::Open(const std::string& path, bool readOnly) {
     return file;
 }
 
+std::vector<NsxTagInfo> NsxFile::Salvage(const std::string& path) {
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return {};
+    NsxFile file(path, fd, true);
+    std::vector<NsxTagInfo> result;
+    // The descriptions are read as they lie, whatever the counter says; a
+    // description that cannot be read is passed over.
+    uint8_t page[pageSize];
+    try {
+        file.preadPage(0, page);
+    } catch (const NsxError&) {
+        return result;
+    }
+    if (std::memcmp(page, magic, 8) != 0) return result;
+    const uint32_t tagCount = std::min<uint32_t>(get32(page + hdrTagCount), maxTags);
+    uint8_t tagBytes[pageSize];
+    for (uint32_t i = 0; i < tagCount; ++i) {
+        const uint32_t tagPage = get32(page + hdrDirectory + i * dirEntrySize + dirNameSize);
+        try {
+            if (tagPage == 0) continue;
+            file.preadPage(tagPage, tagBytes);
+        } catch (const NsxError&) {
+            continue;
+        }
+        const int exprLength = get16(tagBytes + tagExprLength);
+        const int condLength = get16(tagBytes + tagCondLength);
+        if (tagBytes[0] != typeTag || tagTexts + exprLength + condLength > int(pageSize)) continue;
+        NsxTagInfo info;
+        info.name.assign(reinterpret_cast<const char*>(tagBytes + tagName),
+                         strnlen(reinterpret_cast<const char*>(tagBytes + tagName), dirNameSize));
+        info.keyExpression.assign(reinterpret_cast<const char*>(tagBytes + tagTexts), exprLength);
+        info.condition.assign(reinterpret_cast<const char*>(tagBytes + tagTexts + exprLength), condLength);
+        info.unique = tagBytes[tagUnique] != 0;
+        info.descending = tagBytes[tagDescending] != 0;
+        info.keyType = char(tagBytes[tagKeyType]);
+        info.keyLength = get16(tagBytes + tagKeyLength);
+        if (!info.name.empty() && !info.keyExpression.empty()) result.push_back(std::move(info));
+    }
+    return result;
+}
+
 uint64_t NsxFile::changeCounter() const {
     return __atomic_load_n(reinterpret_cast<const uint64_t*>(header_ + hdrCounter), __ATOMIC_ACQUIRE);
 }

@@ -46,6 +46,9 @@ public:
     static std::unique_ptr<NsxFile> Create(const std::string& path);
     // Throws NsxError when the file is missing, not an index file or damaged.
     static std::unique_ptr<NsxFile> Open(const std::string& path, bool readOnly = false);
+    // The tag descriptions of a file that may be damaged, as far as they can
+    // be read, so that its tags can be built again; empty when none can.
+    static std::vector<NsxTagInfo> Salvage(const std::string& path);
 
     const std::string& path() const { return path_; }
     bool readOnly() const { return readOnly_; }

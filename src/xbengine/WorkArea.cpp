@@ -235,6 +235,9 @@ void WorkArea::Skip(long count) {
 uint32_t WorkArea::Count() {
     if (!order_)
         return !visibility_ && !settings_.deleted ? RecCount() : countNatural(RecCount());
+    uint32_t entries = 0;
+    if (!visibility_ && !settings_.deleted && order_->CountEntries(&entries))
+        return entries;
     std::vector<char> saved = buffer_;
     uint32_t savedRecNo = recNo_;
     bool savedEof = eof_, savedBof = bof_, savedBlank = blankMemos_;
@@ -276,6 +279,28 @@ uint32_t WorkArea::OrderRecNo() {
     bof_ = savedBof;
     blankMemos_ = savedBlank;
     return position;
+}
+
+bool WorkArea::Seek(std::string_view text) {
+    found_ = false;
+    if (!order_ || !order_->CanSeek())
+        return false;
+    staged_.clear();
+    bof_ = false;
+    const bool exact = settings_.exact;
+    if (firstVisible(order_->SeekFirst(text, exact), true) == 0) {
+        goPhantom();
+        return false;
+    }
+    found_ = order_->KeyMatches(view(), text, exact);
+    if (!found_ && !settings_.softSeek)
+        goPhantom();
+    return found_;
+}
+
+bool WorkArea::RecordVisible(uint32_t recNo) {
+    probe_.resize(buffer_.size());
+    return table_->readRecord(recNo, probe_.data()) && visibleRecord(probe_.data(), recNo);
 }
 
 void WorkArea::CopyRecord(char* dest) {
@@ -346,10 +371,10 @@ bool WorkArea::PutRecord(const char* src) {
     std::vector<char> record(src, src + buffer_.size());
     std::vector<uint32_t> oldBlocks, newBlocks;
     bool ok = true;
+    // Just appended and held ever since: the stored record is the blank one.
+    const bool storedBlank = blankMemos_ && (!table_->shared() || !tookLock);
     if (memo_) {
         // The stored memo pointers are kept unless a staged memo replaces them.
-        // Just appended and held ever since: the stored pointers are blank.
-        bool storedBlank = blankMemos_ && (!table_->shared() || !tookLock);
         std::vector<char> stored(buffer_.size(), ' ');
         if (!storedBlank)
             ok = table_->readRecord(recNo_, stored.data());
@@ -376,7 +401,9 @@ bool WorkArea::PutRecord(const char* src) {
             std::copy(pointer.begin(), pointer.end(), record.begin() + f.offset);
         }
     }
-    std::vector<char> before = ok ? storedForListener() : std::vector<char>();
+    std::vector<char> before;
+    if (ok && onRecordWritten)
+        before = storedBlank && blank_.size() == buffer_.size() ? blank_ : storedForListener();
     ok = ok && table_->writeRecord(recNo_, record.data());
     // The record now points at the new memos: the old ones can go. On failure
     // the new ones go instead and the record stays as it was.

@@ -4,8 +4,9 @@
 //
 // Every movement goes through one routine that walks the current order and
 // stops on the first visible record. Natural order and the deleted setting
-// are built in; an index order (RecordOrder) and a visibility test (filter,
-// scope, tag condition) plug in from outside.
+// are built in; an index order (RecordOrder, which keeps to its scope and
+// its tag's condition itself) and a visibility test (the filter) plug in
+// from outside.
 #include <cstdint>
 #include <functional>
 #include <map>
@@ -62,6 +63,14 @@ public:
     // Visible records in the current order, and the current one's place among them.
     uint32_t Count();
     uint32_t OrderRecNo();
+    // Searches the visible records of the current order for a key text (the
+    // exact and soft seek settings apply). Found: stands on the record.
+    // Missed: on the next greater key with soft seek on, else at end of
+    // file. False also when the order has no keys (the position stays).
+    bool Seek(std::string_view text);
+    bool Found() const { return found_; }
+    // Whether record recNo is one the area shows (deleted setting, filter).
+    bool RecordVisible(uint32_t recNo);
 
     // The engine's record buffer (deletion flag first); its address stays
     // the same while the table is open.
@@ -155,6 +164,8 @@ private:
     bool bof_ = false;
     bool eof_ = true;
     bool blankMemos_ = false;     // the current record was just appended, its memo pointers blank
+    bool found_ = false;          // the last seek's result
+    std::vector<char> probe_;     // scratch record for RecordVisible
     std::map<int, StagedMemo> staged_;
 };
 

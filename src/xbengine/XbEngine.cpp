@@ -21,6 +21,7 @@ intptr_t blobWriteFlag = 1;
 
 Engine& engine() { return Engine::Instance(); }
 WorkArea* current() { return engine().Current(); }
+xb::AreaIndexes* indexes() { return engine().CurrentIndexes(); }
 
 // Returned texts live in a small ring, so a few can be used side by side.
 const char* Keep(std::string text) {
@@ -111,12 +112,16 @@ intptr_t xb_SysProp(int code, intptr_t value) {
     case 1001: return Previous(s.softSeek, static_cast<int>(value));
     case 1002: return s.exact ? 1 : 0;
     case 1003: return Previous(s.exact, static_cast<int>(value));
+    case 65006: return current() ? current()->driver() : 0;
+    case 3000: return indexes() ? indexes()->TagCount() : 0;
+    case 3002: return indexes() && indexes()->Descending(static_cast<int>(value)) ? 1 : 0;
+    case 1006: return indexes() && indexes()->ScopeActive() ? 1 : 0;
     case 1305: {
         intptr_t old = blobWriteFlag;
         blobWriteFlag = value;
         return old;
     }
-    default: return 0;  // 65005, 65006, 65012, 3000, 3002, 1006 and unknown codes
+    default: return 0;  // 65005, 65012 (no variable-length fields) and unknown codes
     }
 }
 
@@ -145,12 +150,22 @@ int xb_AppendFrom(const char* file, int driver, const char* condition) {
     WorkArea* area = current();
     if (!area)
         return 0;
-    return area->AppendFrom(TablePath(file), driver, Text(condition)) ? 1 : 0;
+    indexes()->BeginBulk();
+    bool done = area->AppendFrom(TablePath(file), driver, Text(condition));
+    indexes()->EndBulk();
+    return done ? 1 : 0;
 }
 
 int xb_Zap() { return current() && current()->Zap() ? 1 : 0; }
 
-int xb_Commit() { return current() && current()->Commit() ? 1 : 0; }
+int xb_Commit() {
+    if (!current())
+        return 0;
+    // Both, even when the first fails.
+    bool table = current()->Commit();
+    bool index = indexes()->Commit();
+    return table && index ? 1 : 0;
+}
 
 // Fields.
 
@@ -189,12 +204,12 @@ int xb_RecSize() { return current() ? current()->recordSize() : 0; }
 
 void xb_GoTop() {
     if (current())
-        current()->GoTop();
+        xb::GuardedMove([] { current()->GoTop(); });
 }
 
 void xb_GoBottom() {
     if (current())
-        current()->GoBottom();
+        xb::GuardedMove([] { current()->GoBottom(); });
 }
 
 void xb_Go(int recNo) {
@@ -204,7 +219,7 @@ void xb_Go(int recNo) {
 
 void xb_Skip(int count) {
     if (current())
-        current()->Skip(count);
+        xb::GuardedMove([count] { current()->Skip(count); });
 }
 
 int xb_Bof() { return current() && current()->Bof() ? 1 : 0; }
@@ -215,9 +230,11 @@ int xb_RecNo() { return current() ? static_cast<int>(current()->RecNo()) : 0; }
 
 int xb_RecCount() { return current() ? static_cast<int>(current()->RecCount()) : 0; }
 
-int xb_OrderRecNo() { return current() ? static_cast<int>(current()->OrderRecNo()) : 0; }
+int xb_OrderRecNo() {
+    return current() ? static_cast<int>(xb::GuardedMove([] { return current()->OrderRecNo(); })) : 0;
+}
 
-int xb_Count() { return current() ? static_cast<int>(current()->Count()) : 0; }
+int xb_Count() { return current() ? static_cast<int>(xb::GuardedMove([] { return current()->Count(); })) : 0; }
 
 int xb_Deleted() { return current() && current()->Deleted() ? 1 : 0; }
 

@@ -6,6 +6,7 @@
 // Fields are named by their field name (any case). Table file names may be
 // Windows paths; a name without extension gets ".DBF".
 #include <cstdint>
+#include <functional>
 
 // Areas.
 const char* xb_Version();
@@ -18,9 +19,10 @@ void xb_Close();
 void xb_CloseAll();
 int xb_ErrorLevel(int level);               // previous level
 // 65000 record buffer address, 65002 area in use (value: the area), 65005 at
-// exit, 65006 index kind, 65012 variable-length field, 3000 tag count, 3002
-// descending, 1000/1001 soft seek get/set, 1002/1003 exact get/set, 1006 scope
-// active, 1305 blob write flag. Unknown codes answer 0.
+// exit, 65006 index kind (the area's driver: 1 NTX, single-tag index files;
+// 2 FOX; 3 NSX), 65012 variable-length field, 3000 tag count, 3002 descending
+// (value: the order, 0 the current), 1000/1001 soft seek get/set, 1002/1003
+// exact get/set, 1006 scope active, 1305 blob write flag. Unknown codes answer 0.
 intptr_t xb_SysProp(int code, intptr_t value);
 
 // Tables. mode: 0 shared, 1 read-only, 2 exclusive; driver: 1 NTX, 2 FOX, 3 NSX.
@@ -89,6 +91,58 @@ int xb_GetBlob(const char* field, void* dest);      // copies the whole blob; it
 // xb_PutRecord) of this area.
 int xb_PutBlob(const char* field, const void* data, int length);
 int xb_IsEncrypted(int which);
+
+// Indexes. The orders of an area are the tags of its index files, numbered
+// from 1: first the table's structural index (.NSX, or .CDX for FOX), which
+// opens with the table, then other index files in the order they were
+// opened. Order 0 is record order. Tag names are up to 10 characters (longer
+// ones are cut) and compare without regard to case.
+//
+// xb_IndexTag builds a tag (replacing one of that name) in an index file:
+// an empty file name is the table's own; a name without folder lies beside
+// the table; option 1 makes it unique (one record per key shown, no
+// constraint). xb_Index makes an index file anew holding one tag named after
+// the file. Both make the new tag the current order, on its first record,
+// and return its order; 0 when refused (see xb_IndexError).
+int xb_IndexTag(const char* file, const char* tagName, const char* expression, int option, int descending,
+                const char* condition);
+int xb_Index(const char* file, const char* expression, int option, int descending, const char* condition);
+// Opens another index file (NTX files, say) and makes its first tag the
+// current order; that order, or 0 when the file is missing or unreadable.
+int xb_IndexOpen(const char* file);
+// Why the last index call of the selected area failed, or what its opening
+// repaired: 0 nothing, 1 a damaged index file was built again from the
+// table, 2 an index file could not be read or written, 3 a key expression or
+// condition does not compile, 4 the table is read-only.
+int xb_IndexError();
+// Hears the progress (0..100) of tags being built; an empty hook stops it.
+void xb_SetGaugeHook(std::function<void(int percent)> hook);
+int xb_SetOrder(int order);                 // keeps the current record; the previous order
+int xb_IndexOrd();                          // the current order, 0 record order
+int xb_TagArea(const char* tagName);        // the tag's order, 0 when unknown
+// About an order (0: the current one).
+const char* xb_TagName(int order);
+const char* xb_IndexName(int order);        // the index file's name, without folder
+// About the current order; "" in record order.
+const char* xb_IndexKey();
+const char* xb_IndexKeyField();             // the fields the key reads, joined with "+"
+const char* xb_IndexCondition();
+int xb_IndexType();                         // 1 plain, 2 unique, 3 conditional, 4 both; 0 record order
+const char* xb_KeyData();                   // the current record's key text
+// Searches the current order's visible records (scope, filter, tag
+// condition, hidden deleted records) for a key text. Exact off: a shorter
+// text matches as a prefix; exact on: the text padded with blanks must equal
+// the key. Numeric keys read the text as a number, date keys are "yyyymmdd".
+// Non-zero when found; a miss stands on the next greater key with soft seek
+// on, else at end of file.
+int xb_Seek(const char* key);
+int xb_Found();                             // the result of the area's last seek
+// Holds the current order to the keys from low to high, both inclusive and
+// compared over each bound's own length. A low bound alone means the keys
+// that begin with it; both empty clears the scope. Each order keeps its own
+// scope. Non-zero when set (0 in record order). The record does not move.
+int xb_SetScope(const char* low, const char* high);
+const char* xb_GetScope(int which);         // 0 low, 1 high; "" when none
 
 // Settings; each returns the previous value.
 int xb_SetExact(int on);

@@ -6,18 +6,12 @@
 #include <string>
 #include <vector>
 
+#include "xbengine/CatalogueSupport.h"
 #include "xbengine/DateText.h"
 #include "xbengine/Expr.h"
 
 namespace {
 
-struct Column {
-    std::string name;
-    char type;
-    int width;
-    int decimals;
-    std::string value;  // as the user sees it; placed as the table stores it
-};
 
 // One record buffer laid out as a table stores it: deletion byte, then the
 // fields as text (character left-aligned, numbers right-aligned).
@@ -363,131 +357,9 @@ TEST(Expression, BareFieldsAreReportedForNumericAndDateKeys) {
 // Every key expression and condition of the company tables' index tags, on a
 // one-record fixture of the fields each needs, with the tables' field widths.
 TEST(Expression, CompanyIndexCatalogueGivesItsKeys) {
-    const std::map<std::string, std::vector<Column>> tables = {
-        {"Patient", {{"ID", 'N', 10, 0, "42"}, {"RECNAME", 'C', 30, 0, "Smith, John"},
-                     {"PHONE1", 'C', 20, 0, "(555)123-4567"}, {"PHONE2", 'C', 20, 0, ""},
-                     {"BIRTHDATE", 'D', 8, 0, "19650704"}, {"BALANCE", 'N', 10, 2, "12.50"}}},
-        {"Sales", {{"RECEIPT", 'N', 10, 0, "1001"}, {"DATE", 'D', 8, 0, "20030704"},
-                   {"PATID", 'N', 10, 0, "42"}, {"EMPLY", 'C', 4, 0, "7"},
-                   {"BALANCE", 'N', 10, 2, "0.00"}, {"INCIDENT", 'N', 4, 0, "3"},
-                   {"DUEDATE", 'D', 8, 0, "20030803"}}},
-        {"SalesDtl", {{"RECEIPT", 'N', 10, 0, "1001"}, {"ITEMNO", 'C', 10, 0, "FR-100"}}},
-        {"Acct", {{"ID", 'N', 4, 0, "5"}, {"NAME", 'C', 25, 0, "Checking"}}},
-        {"Personne", {{"ID", 'N', 4, 0, "7"}, {"RECNAME", 'C', 30, 0, "Lee, Ann"}}},
-        {"Ledger", {{"ID", 'N', 10, 0, "300"}, {"ACCOUNT", 'N', 4, 0, "4"},
-                    {"ACCTNO", 'C', 10, 0, "A-17"}, {"DATE", 'D', 8, 0, "20030704"}}},
-        {"CptCode", {{"ID", 'C', 5, 0, "92004"}, {"CATEGORY", 'C', 20, 0, "Exam"},
-                     {"DESC", 'C', 30, 0, "Eye exam"}}},
-        {"DiagCode", {{"ID", 'C', 6, 0, "367.1"}, {"CATEGORY", 'C', 20, 0, "Refr"},
-                      {"DESC", 'C', 30, 0, "Myopia"}}},
-        {"Incident", {{"ID", 'N', 4, 0, "2"}, {"ACCOUNT", 'N', 10, 0, "42"}}},
-        {"Item", {{"ID", 'C', 10, 0, "fr-100"}, {"CATEGORY", 'C', 20, 0, "Frames"},
-                  {"DESC", 'C', 30, 0, "Metal frame"}, {"MANF", 'C', 30, 0, "Zeiss"},
-                  {"VENDOR", 'C', 30, 0, "Acme"}, {"QTYONHAND", 'N', 6, 0, "3"},
-                  {"REORDERPT", 'N', 6, 0, "5"}, {"CTRLITEM", 'L', 1, 0, "T"}}},
-        {"Pymt", {{"ID", 'N', 10, 0, "55"}, {"DATE", 'D', 8, 0, "20030704"},
-                  {"NAME", 'C', 30, 0, "Jones"}, {"DEPOSITED", 'L', 1, 0, "F"}}},
-        {"PymtDtl", {{"PAYMENTID", 'N', 10, 0, "55"}, {"RECEIPT", 'C', 10, 0, "1001"}}},
-        {"Deposit", {{"ID", 'N', 10, 0, "8"}, {"DATE", 'D', 8, 0, "20030705"}}},
-        {"DeposDtl", {{"DEPOSITID", 'N', 10, 0, "8"}, {"PAYMENTID", 'N', 10, 0, "55"}}},
-        {"Ins", {{"ID", 'N', 10, 0, "9"}, {"DATE", 'D', 8, 0, "20030704"},
-                 {"PAT_NAME", 'C', 27, 0, "doe, jane"}, {"PRINTED", 'D', 8, 0, "20030705"},
-                 {"EBILLED", 'D', 8, 0, ""}, {"RECEIPT", 'C', 10, 0, "1001"}}},
-        {"InsDtl", {{"ID", 'N', 10, 0, "9"}}},
-        {"InsComp", {{"ID", 'N', 5, 0, "3"}, {"NAME", 'C', 25, 0, "Vsp"},
-                     {"CITY", 'C', 15, 0, "Fresno"}, {"STATE", 'C', 2, 0, "ca"}}},
-        {"LabRx", {{"RECEIPT", 'C', 10, 0, "1001"}, {"ITEM", 'N', 2, 0, "1"}}},
-        {"Recall", {{"PATIENTID", 'N', 10, 0, "42"}, {"DATE", 'D', 8, 0, "20040115"}}},
-        {"Calendar", {{"DATE", 'D', 8, 0, "20031225"}}},
-        {"Schedule", {{"DATE", 'D', 8, 0, "20030704"}, {"TIME", 'C', 6, 0, "12:30P"},
-                      {"RESOURCE", 'C', 30, 0, "Dr. Lee"}}},
-        {"Pattern", {{"ID", 'C', 12, 0, "p-12"}, {"MANF", 'C', 25, 0, "Hoya"},
-                     {"DESC", 'C', 20, 0, "Oval"}, {"LOC", 'C', 12, 0, "b2"}}},
-    };
-    const std::string scheduleTime =
-        "substr(time,6,1) + iif(substr(time,1,2) = \"12\", \"00\"+ substr(time,3,4),time)";
-    struct Tag {
-        const char* table;
-        std::string key;
-        const char* condition;  // null: none
-        std::string expectedKey;
-        bool expectedCondition;
-    };
-    const std::string blank30(30, ' ');
-    auto pad = [](const std::string& s, size_t width) { return s + std::string(width - s.size(), ' '); };
-    const std::vector<Tag> catalogue = {
-        {"Patient", "upper(RecName)", nullptr, pad("SMITH, JOHN", 30), true},
-        {"Patient", "id", nullptr, "        42", true},
-        {"Patient", "substr(dtoc(birthdate),1,5)", nullptr, "07/04", true},
-        {"Patient", "upper(RecName)", "(Balance <> 0.0)", pad("SMITH, JOHN", 30), true},
-        {"Patient", "phone1", nullptr, pad("(555)123-4567", 20), true},
-        {"Patient", "phone2", nullptr, std::string(20, ' '), true},
-        {"Sales", "receipt", nullptr, "      1001", true},
-        {"Sales", "patid", nullptr, "        42", true},
-        {"Sales", "str(patid,10,0) + str(incident,4,0)", nullptr, "        42   3", true},
-        {"Sales", "dtos(Date)", "(Balance <> 0.0)", "20030704", false},
-        {"Sales", "descend(dtos(DueDate))", "(Balance <> 0.0)", "\xCD\xCF\xCF\xCC\xCF\xC7\xCF\xCC", false},
-        {"Sales", "dtos(Date)", nullptr, "20030704", true},
-        {"Sales", "Emply + dtos(date)", nullptr, "7   20030704", true},
-        {"SalesDtl", "receipt", nullptr, "      1001", true},
-        {"SalesDtl", "itemno", nullptr, "FR-100    ", true},
-        {"Acct", "name", nullptr, pad("Checking", 25), true},
-        {"Acct", "id", nullptr, "   5", true},
-        {"Personne", "upper(recname)", nullptr, pad("LEE, ANN", 30), true},
-        {"Personne", "id", nullptr, "   7", true},
-        {"Ledger", "id", nullptr, "       300", true},
-        {"Ledger", "account", nullptr, "   4", true},
-        {"Ledger", "date", nullptr, "20030704", true},
-        {"Ledger", "acctno + str(account,10,0) + dtos(date)", nullptr, "A-17               420030704", true},
-        {"CptCode", "id", nullptr, "92004", true},
-        {"CptCode", "upper(category) + upper(Desc)", nullptr, pad("EXAM", 20) + pad("EYE EXAM", 30), true},
-        {"CptCode", "upper(desc)", nullptr, pad("EYE EXAM", 30), true},
-        {"DiagCode", "id", nullptr, "367.1 ", true},
-        {"DiagCode", "upper(category) + upper(Desc)", nullptr, pad("REFR", 20) + pad("MYOPIA", 30), true},
-        {"DiagCode", "upper(desc)", nullptr, pad("MYOPIA", 30), true},
-        {"Incident", "str(account,10,0) + str(id,4,0)", nullptr, "        42   2", true},
-        {"Item", "upper(id)", nullptr, "FR-100    ", true},
-        {"Item", "category+upper(id)", nullptr, pad("Frames", 20) + "FR-100    ", true},
-        {"Item", "desc", nullptr, pad("Metal frame", 30), true},
-        {"Item", "category", nullptr, pad("Frames", 20), true},
-        {"Item", "upper(vendor) + upper(category) + upper(manf) + upper(id)",
-         "CtrlItem .and. (QtyOnHand <= ReorderPt)",
-         pad("ACME", 30) + pad("FRAMES", 20) + pad("ZEISS", 30) + "FR-100    ", true},
-        {"Item", "upper(vendor) + upper(category) + upper(manf) + upper(id)", "CtrlItem",
-         pad("ACME", 30) + pad("FRAMES", 20) + pad("ZEISS", 30) + "FR-100    ", true},
-        {"Pymt", "id", nullptr, "        55", true},
-        {"Pymt", "dtos(Date)", "(.not. Deposited)", "20030704", true},
-        {"Pymt", "dtos(Date)+str(id,10,0)", nullptr, "20030704        55", true},
-        {"Pymt", "upper(Name)", nullptr, pad("JONES", 30), true},
-        {"PymtDtl", "PaymentID", nullptr, "        55", true},
-        {"PymtDtl", "receipt", nullptr, "1001      ", true},
-        {"Deposit", "id", nullptr, "         8", true},
-        {"Deposit", "dtos(Date)+str(id,10,0)", nullptr, "20030705         8", true},
-        {"DeposDtl", "depositid", nullptr, "         8", true},
-        {"DeposDtl", "paymentid", nullptr, "        55", true},
-        {"Ins", "id", nullptr, "         9", true},
-        {"Ins", "dtos(Date)+str(id,10,0)", nullptr, "20030704         9", true},
-        {"Ins", "upper(Pat_Name)", nullptr, pad("DOE, JANE", 27), true},
-        {"Ins", "id", "Empty(Ebilled) .and. Empty(Printed)", "         9", false},
-        {"Ins", "Receipt", nullptr, "1001      ", true},
-        {"InsDtl", "id", nullptr, "         9", true},
-        {"InsComp", "id", nullptr, "    3", true},
-        {"InsComp", "upper(name)+upper(state)+upper(city)", nullptr, pad("VSP", 25) + "CA" + pad("FRESNO", 15), true},
-        {"InsComp", "upper(state)+upper(city)", nullptr, "CA" + pad("FRESNO", 15), true},
-        {"LabRx", "receipt + str(item,2,0)", nullptr, "1001       1", true},
-        {"Recall", "str(patientid,10,0) + dtos(Date)", nullptr, "        4220040115", true},
-        {"Recall", "dtos(Date)", nullptr, "20040115", true},
-        {"Calendar", "date", nullptr, "20031225", true},
-        {"Schedule", "dtos(Date) + " + scheduleTime, nullptr, "20030704P00:30P", true},
-        {"Schedule", "dtos(Date) + Resource + " + scheduleTime, nullptr,
-         "20030704" + pad("Dr. Lee", 30) + "P00:30P", true},
-        {"Pattern", "upper(id)", nullptr, pad("P-12", 12), true},
-        {"Pattern", "upper(manf)", nullptr, pad("HOYA", 25), true},
-        {"Pattern", "upper(desc)", nullptr, pad("OVAL", 20), true},
-        {"Pattern", "upper(loc)", nullptr, pad("B2", 12), true},
-    };
+    const auto& tables = CatalogueTables();
     xb::Settings settings = AppSettings();
-    for (const Tag& tag : catalogue) {
+    for (const CatalogueTag& tag : Catalogue()) {
         TestRecord record(tables.at(tag.table));
         auto key = CompileOrFail(tag.key, record, settings);
         if (!key)

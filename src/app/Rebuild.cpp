@@ -1,0 +1,272 @@
+#include "app/Rebuild.h"
+
+#include <strings.h>
+
+#include <functional>
+
+#include "app/IndexCatalog.h"
+#include "app/Schemas.h"
+#include "app/Settings.h"
+#include "data/DataSource.h"
+#include "data/DbTables.h"
+#include "os/Paths.h"
+#include "ui/Application.h"
+#include "ui/Dialogs.h"
+#include "ui/ExtCtrls.h"
+#include "ui/StdCtrls.h"
+#include "xbase/FTS32.h"
+#include "xbase/Xbase.h"
+#include "xbengine/XbEngine.h"
+
+namespace {
+
+// Deleted in this order before anything is built.
+const char* const IndexFileNames[] = {
+    "Acct.nsx",     "Cptcode.nsx", "Deposdtl.nsx", "Deposit.nsx", "Diagcode.nsx",  "Incident.nsx",
+    "Ins.nsx",      "Inscomp.nsx", "Insdtl.nsx",   "Item.nsx",    "Labrx.nsx",     "Ledger.nsx",
+    "Patient.nsx",  "Personne.nsx", "Pymt.nsx",    "Pymtdtl.nsx", "Recall.nsx",    "Sales.nsx",
+    "Salesdtl.nsx", "Calendar.nsx", "Schedule.nsx", "Pattern.nsx",
+};
+
+constexpr int UniqueOption = 1;
+
+// The hourglass and the guard against a second rebuild started from the
+// progress channel's message processing, undone however the rebuild ends.
+class TRebuildRun {
+public:
+    explicit TRebuildRun(bool& Running) : running_(Running) {
+        running_ = true;
+        Screen->SetCursor(crHourGlass);
+    }
+    ~TRebuildRun() {
+        Screen->SetCursor(crDefault);
+        running_ = false;
+    }
+
+private:
+    bool& running_;
+};
+
+// Shows deleted records for its lifetime, so that every physical record is visited.
+class TDeletedShown {
+public:
+    TDeletedShown() : hidden_(xb_SetDeleted(0)) {}
+    ~TDeletedShown() { xb_SetDeleted(hidden_); }
+
+private:
+    int hidden_;
+};
+
+// The engine's progress goes to the dialog only while one tag is built.
+class TGaugeHooked {
+public:
+    TGaugeHooked(TXbase* Engine, std::function<void(int)> Hook) : engine_(Engine) {
+        engine_->SetGaugeHook(std::move(Hook));
+    }
+    ~TGaugeHooked() { engine_->SetGaugeHook({}); }
+
+private:
+    TXbase* engine_;
+};
+
+bool IsPatientTable(const char* FileName) { return strcasecmp(FileName, "Patient.dbf") == 0; }
+
+}  // namespace
+
+TRebuildDlg::TRebuildDlg(TComponent* AOwner, TCompanyFiles* Company) : TForm(AOwner), company_(Company) {
+    SetCaption("Rebuild Indexes");
+    SetBorderStyle(bsDialog);
+    SetPosition(poScreenCenter);
+    SetBounds(0, 0, 360, 210);
+
+    FileLabel = new TLabel(this);
+    FileLabel->SetParent(this);
+    FileLabel->SetBounds(16, 12, 320, 16);
+    DataBaseGauge = new TGauge(this);
+    DataBaseGauge->SetParent(this);
+    DataBaseGauge->SetBounds(16, 32, 320, 20);
+    TagLabel = new TLabel(this);
+    TagLabel->SetParent(this);
+    TagLabel->SetBounds(16, 64, 320, 16);
+    IndexGauge = new TGauge(this);
+    IndexGauge->SetParent(this);
+    IndexGauge->SetBounds(16, 84, 320, 20);
+
+    OKBtn = new TButton(this);
+    OKBtn->SetParent(this);
+    OKBtn->SetCaption("OK");
+    OKBtn->SetDefault(true);
+    OKBtn->SetBounds(56, 130, 75, 25);
+    OKBtn->OnClick = [this](TObject* Sender) { OKBtnClick(Sender); };
+    OKBtn->OnKeyDown = [this](TObject* Sender, Word& Key, TShiftState Shift) { OKBtnKeyDown(Sender, Key, Shift); };
+    CancelBtn = new TButton(this);
+    CancelBtn->SetParent(this);
+    CancelBtn->SetCaption("Cancel");
+    CancelBtn->SetCancel(true);
+    CancelBtn->SetBounds(142, 130, 75, 25);
+    CancelBtn->OnClick = [this](TObject* Sender) { CancelBtnClick(Sender); };
+    HelpBtn = new TButton(this);
+    HelpBtn->SetParent(this);
+    HelpBtn->SetCaption("&Help");
+    HelpBtn->SetBounds(228, 130, 75, 25);
+
+    table_ = new TTable(this);
+    table_->SetTableType(ttSXNSX);
+    source_ = new TDataSource(this);
+    source_->SetDataSet(table_);
+    xbase_ = new TXbase(this);
+    xbase_->SetDataSource(source_);
+    fts_ = new TFts(this);
+
+    // Closing in the middle would free the dialog under the running rebuild.
+    OnCloseQuery = [this](TObject*, bool& CanClose) { CanClose = !rebuilding_; };
+    OnClose = [](TObject*, TCloseAction& Action) { Action = caFree; };
+    Show();
+}
+
+void TRebuildDlg::RebuildFiles(TObject* Sender, bool Reopen) {
+    if (rebuilding_)
+        return;
+    {
+        TRebuildRun run(rebuilding_);
+        tagRefused_ = false;
+        company_->CloseFiles();
+        deleteIndexFiles_();
+        Application->ProcessMessages();
+        DataBaseGauge->SetProgress(0);
+        IndexGauge->SetProgress(0);
+
+        for (const TIndexedTable& table : IndexCatalog::Tables()) {
+            openTable_(table.FileName);
+            FileLabel->SetCaption(table.Label);
+            bool first = true;
+            for (const TIndexTagDef& tag : table.Tags) {
+                if (tag.Unique)
+                    RebuildUniqueTag(xbase_, tag.TagName, tag.Expression);
+                else if (*tag.Condition)
+                    RebuildConditionalTag(xbase_, tag.TagName, tag.Condition, tag.Expression);
+                else
+                    RebuildTag(xbase_, tag.TagName, tag.Expression);
+                if (first && table.FirstTagMark)
+                    DataBaseGauge->SetProgress(table.FirstTagMark);
+                first = false;
+            }
+            if (IsPatientTable(table.FileName))
+                RebuildFts(xbase_, "IA");
+            DataBaseGauge->SetProgress(table.Mark);
+            table_->Close();
+            Application->ProcessMessages();
+        }
+
+        CompanyIni::File(company_->DataFolder()).Write(CompanyIni::OpenCount, 0);
+        if (Reopen)
+            company_->OpenFiles();
+        DataBaseGauge->SetProgress(100);
+        FileLabel->SetCaption("");
+        TagLabel->SetCaption("");
+    }
+    bool fromCompany = Sender && dynamic_cast<void*>(Sender) == dynamic_cast<void*>(company_);
+    // A tag the engine refused has been reported already; the rebuild is not complete then.
+    if (!fromCompany && !tagRefused_)
+        ShowMessage("Rebuild Complete!");
+    Close();
+}
+
+int TRebuildDlg::RebuildTag(TXbase* Engine, const std::string& TagName, const std::string& Expression) {
+    return buildTag_(Engine, TagName, Expression, 0, "");
+}
+
+int TRebuildDlg::RebuildUniqueTag(TXbase* Engine, const std::string& TagName, const std::string& Expression) {
+    return buildTag_(Engine, TagName, Expression, UniqueOption, "");
+}
+
+int TRebuildDlg::RebuildConditionalTag(TXbase* Engine, const std::string& TagName, const std::string& Condition,
+                                       const std::string& Expression) {
+    return buildTag_(Engine, TagName, Expression, 0, Condition);
+}
+
+int TRebuildDlg::buildTag_(TXbase* Engine, const std::string& TagName, const std::string& Expression, int Option,
+                           const std::string& Condition) {
+    TagLabel->SetCaption(TagName);
+    FileLabel->Repaint();
+    TagLabel->Repaint();
+    int result;
+    {
+        // Each report arrives as the key code the progress channel decodes.
+        TGaugeHooked hooked(Engine, [this](int Percent) {
+            Word key = static_cast<Word>(0x10000 - Percent);
+            OKBtnKeyDown(OKBtn, key, {});
+        });
+        IndexGauge->SetProgress(0);
+        result = Engine->IndexTag("", TagName, Expression, Option, false, Condition);
+    }
+    if (result == 0) {
+        tagRefused_ = true;
+        ShowMessage("Index tag " + TagName + " of " + table_->TableName() + " could not be built.");
+    }
+    return result;
+}
+
+void TRebuildDlg::RebuildFts(TXbase* Engine, const std::string& Label) {
+    TagLabel->SetCaption(Label);
+    TagLabel->Repaint();
+    IndexGauge->SetProgress(0);
+
+    fts_->Close();
+    std::string path = Schemas::TableFileName(company_->DataFolder(), "Patient.ia");
+    if (fts_->CreateIndex(path, 20, 3, 1, 1) != 0) {
+        // Without an index every add would fail; say so once.
+        ShowMessage("Error adding IA key!");
+        return;
+    }
+
+    // Every physical record, in record order, so that key n is record n.
+    Engine->SetOrder(0);
+    {
+        TDeletedShown allRecords;
+        int n = Engine->RecCount();
+        int i = 0;
+        Engine->GoTop();
+        while (!Engine->Eof()) {
+            if (fts_->Add(PatientFtsKey(Engine)) < 0)
+                ShowMessage("Error adding IA key!");
+            if (Engine->RecordDeleted())
+                fts_->Delete(Engine->RecNo());
+            ++i;
+            IndexGauge->SetProgress(n > 0 ? i * 100 / n : 100);
+            Engine->Skip(1);
+        }
+    }
+    Engine->GoTop();
+    fts_->Close();
+}
+
+void TRebuildDlg::OKBtnClick(TObject* Sender) { RebuildFiles(Sender, true); }
+
+void TRebuildDlg::CancelBtnClick(TObject*) { Close(); }
+
+void TRebuildDlg::OKBtnKeyDown(TObject*, Word& Key, TShiftState) {
+    if (((Key >> 8) & 0x70) == 0)
+        return;
+    IndexGauge->SetProgress(static_cast<Word>(-Key));
+    Application->ProcessMessages();
+    Key = 0;
+}
+
+void TRebuildDlg::openTable_(const std::string& FileName) {
+    table_->Close();
+    table_->SetDatabaseName(company_->DataFolder());
+    table_->SetTableName(FileName);
+    table_->SetIndexName("");
+    table_->SetExclusive(true);
+    table_->Open();
+}
+
+void TRebuildDlg::deleteIndexFiles_() {
+    std::string folder = os::IncludeTrailingPathDelimiter(os::MapPath(company_->DataFolder()));
+    // Every spelling of the name: an index left under another case would be
+    // found by the case-blind open and served stale.
+    for (const char* name : IndexFileNames)
+        for (const std::string& file : os::ListFiles(folder, name))
+            os::DeleteFile(folder + file);
+}

@@ -1,0 +1,924 @@
+#include "ui/DBCtrls.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QFontMetrics>
+#include <QLineEdit>
+#include <QWidget>
+
+#include <algorithm>
+
+#include "base/SysUtils.h"
+#include "ui/Dialogs.h"
+#include "ui/Forms.h"
+#include "ui/Text1252.h"
+
+namespace {
+
+void beep() { QApplication::beep(); }
+
+bool isPrintable(char Key) { return static_cast<unsigned char>(Key) >= 32; }
+
+// Keys that change an edit's text: backspace, Ctrl+V, Ctrl+X and printable characters.
+bool changesText(char Key) { return Key == 8 || Key == 22 || Key == 24 || isPrintable(Key); }
+
+// A character the bound field cannot hold beeps and is swallowed.
+void refuseInvalidChar(const TFieldDataLink& Link, char& Key) {
+    if (isPrintable(Key) && Link.Field() && !Link.Field()->IsValidChar(Key)) {
+        beep();
+        Key = 0;
+    }
+}
+
+// A control being freed stops hearing from its link before the link goes.
+void detachLink(TFieldDataLink& Link) {
+    Link.OnDataChange = nullptr;
+    Link.OnEditingChange = nullptr;
+    Link.OnUpdateData = nullptr;
+    Link.OnActiveChange = nullptr;
+    Link.SetDataSource(nullptr);
+}
+
+// Writes the link's pending value when a control is left; on failure the
+// control keeps the focus and the error goes on.
+template <class C>
+void updateOnExit(C* Control, TFieldDataLink& Link) {
+    try {
+        Link.UpdateRecord();
+    } catch (...) {
+        if (Control->CanFocus()) Control->SetFocus();
+        throw;
+    }
+}
+
+// Puts the dataset into edit for a change the user already made on the
+// screen; when the link refuses (or the edit fails), Undo shows the stored
+// value again.
+template <class F>
+bool editOrUndo(TFieldDataLink& Link, F Undo) {
+    bool editing = false;
+    try {
+        editing = Link.Edit();
+    } catch (...) {
+        Undo();
+        throw;
+    }
+    if (!editing) Undo();
+    return editing;
+}
+
+// Reading another buffered record through a link, put back afterwards.
+class ActiveRecordSwitch {
+public:
+    ActiveRecordSwitch(TDataLink& Link, int Row) : link_(Link), saved_(Link.ActiveRecord()) {
+        link_.SetActiveRecord(Row);
+    }
+    ~ActiveRecordSwitch() { link_.SetActiveRecord(saved_); }
+    ActiveRecordSwitch(const ActiveRecordSwitch&) = delete;
+    ActiveRecordSwitch& operator=(const ActiveRecordSwitch&) = delete;
+
+private:
+    TDataLink& link_;
+    int saved_;
+};
+
+}  // namespace
+
+// ---------------------------------------------------------------- TFieldDataLink
+
+void TFieldDataLink::SetFieldName(const std::string& Value) {
+    if (fieldName_ == Value) return;
+    fieldName_ = Value;
+    updateField_();
+}
+
+bool TFieldDataLink::CanModify() const { return !ReadOnly() && field_ && field_->CanModify(); }
+
+bool TFieldDataLink::Edit() {
+    if (CanModify()) TDataLink::Edit();
+    return editing_;
+}
+
+void TFieldDataLink::ActiveChanged() {
+    updateField_();
+    if (OnActiveChange) OnActiveChange(this);
+}
+
+void TFieldDataLink::EditingChanged() { setEditing_(TDataLink::Editing() && CanModify()); }
+
+void TFieldDataLink::FocusControl(TField* Field) {
+    if (!Field || Field != field_) return;
+    if (auto* control = dynamic_cast<TWinControl*>(control_); control && control->CanFocus()) control->SetFocus();
+}
+
+void TFieldDataLink::LayoutChanged() { updateField_(); }
+
+void TFieldDataLink::RecordChanged(TField* Field) {
+    if (Field && Field != field_) return;
+    if (OnDataChange) OnDataChange(this);
+    modified_ = false;
+}
+
+void TFieldDataLink::UpdateData() {
+    if (!modified_) return;
+    if (field_ && OnUpdateData) OnUpdateData(this);
+    modified_ = false;
+}
+
+void TFieldDataLink::setField_(TField* Value) {
+    if (field_ == Value) return;
+    field_ = Value;
+    EditingChanged();
+    RecordChanged(nullptr);
+}
+
+void TFieldDataLink::setEditing_(bool Value) {
+    if (editing_ == Value) return;
+    editing_ = Value;
+    modified_ = false;
+    if (OnEditingChange) OnEditingChange(this);
+}
+
+// Dropped first, so that a field freed and made anew at the same address is
+// still taken as a new one.
+void TFieldDataLink::updateField_() {
+    setField_(nullptr);
+    if (!Active() || fieldName_.empty()) return;
+    TField* field = DataSet()->FindField(fieldName_);
+    if (!field) DatabaseErrorFmt(SFieldNotFound, {fieldName_}, control_);
+    setField_(field);
+}
+
+// ---------------------------------------------------------------- TDBEdit
+
+TDBEdit::TDBEdit(TComponent* AOwner) : TMaskEdit(AOwner) {
+    dataLink_.SetControl(this);
+    dataLink_.OnDataChange = [this](TObject*) { dataChange(); };
+    dataLink_.OnEditingChange = [this](TObject*) { editingChange(); };
+    dataLink_.OnUpdateData = [this](TObject*) { updateData(); };
+    editingChange();
+}
+
+TDBEdit::~TDBEdit() { detachLink(dataLink_); }
+
+void TDBEdit::SetDataSource(TDataSource* Value) { dataLink_.SetDataSource(Value); }
+
+void TDBEdit::dataChange() {
+    TField* field = dataLink_.Field();
+    if (!field) {
+        if (!EditMask().empty()) SetEditMask("");
+        if (!Text().empty()) SetEditText("");
+        return;
+    }
+    if (EditMask() != field->EditMask()) SetEditMask(field->EditMask());
+    if (field->DataType() == ftString && MaxLength() == 0) SetMaxLength(field->Size());
+    // Set only when different, so a refresh while typing keeps the caret and selection.
+    if (focused_ && dataLink_.CanModify()) {
+        std::string text = field->Text();
+        if (Text() != text) SetText(text);
+    } else {
+        std::string text = field->DisplayText();
+        if (Text() != text) SetText(text);
+    }
+}
+
+void TDBEdit::editingChange() { TCustomEdit::SetReadOnly(!dataLink_.Editing()); }
+
+void TDBEdit::updateData() {
+    ValidateEdit();
+    dataLink_.Field()->SetText(Text());
+}
+
+void TDBEdit::setFocused(bool Value) {
+    if (focused_ == Value) return;
+    focused_ = Value;
+    dataLink_.Reset();
+}
+
+void TDBEdit::Change() {
+    dataLink_.Modified();
+    TMaskEdit::Change();
+}
+
+void TDBEdit::DoEnter() {
+    setFocused(true);
+    TMaskEdit::DoEnter();
+}
+
+void TDBEdit::DoExit() {
+    try {
+        dataLink_.UpdateRecord();
+    } catch (...) {
+        SelectAll();
+        if (CanFocus()) SetFocus();
+        throw;
+    }
+    setFocused(false);
+    // The mask was checked by the update; the text shown now is the field's.
+    TCustomEdit::DoExit();
+}
+
+void TDBEdit::KeyDown(Word& Key, TShiftState Shift) {
+    TMaskEdit::KeyDown(Key, Shift);
+    if (Key == VK_DELETE || (Key == VK_INSERT && Shift.Contains(ssShift))) dataLink_.Edit();
+}
+
+void TDBEdit::KeyPress(char& Key) {
+    TMaskEdit::KeyPress(Key);
+    refuseInvalidChar(dataLink_, Key);
+    if (changesText(Key)) {
+        if (!dataLink_.Edit()) Key = 0;
+    } else if (Key == 27) {
+        dataLink_.Reset();
+        SelectAll();
+        Key = 0;
+    }
+}
+
+// ---------------------------------------------------------------- TDBText
+
+TDBText::TDBText(TComponent* AOwner) : TLabel(AOwner) {
+    SetAutoSize(false);
+    dataLink_.SetControl(this);
+    dataLink_.OnDataChange = [this](TObject*) { dataChange(); };
+}
+
+TDBText::~TDBText() { detachLink(dataLink_); }
+
+void TDBText::SetDataSource(TDataSource* Value) { dataLink_.SetDataSource(Value); }
+
+void TDBText::dataChange() { SetCaption(dataLink_.Field() ? dataLink_.Field()->DisplayText() : std::string()); }
+
+// ---------------------------------------------------------------- TDBMemo
+
+TDBMemo::TDBMemo(TComponent* AOwner) : TMemo(AOwner) {
+    dataLink_.SetControl(this);
+    dataLink_.OnDataChange = [this](TObject*) { dataChange(); };
+    dataLink_.OnEditingChange = [this](TObject*) { editingChange(); };
+    dataLink_.OnUpdateData = [this](TObject*) { updateData(); };
+    editingChange();
+}
+
+TDBMemo::~TDBMemo() { detachLink(dataLink_); }
+
+void TDBMemo::SetDataSource(TDataSource* Value) { dataLink_.SetDataSource(Value); }
+
+void TDBMemo::SetAutoDisplay(bool Value) {
+    if (autoDisplay_ == Value) return;
+    autoDisplay_ = Value;
+    if (Value) LoadMemo();
+}
+
+void TDBMemo::LoadMemo() {
+    TField* field = dataLink_.Field();
+    if (memoLoaded_ || !field || !field->IsBlob()) return;
+    // Set only when different, so a reload while typing keeps the caret.
+    std::string text = field->AsString();
+    if (Text() != text) SetText(text);
+    memoLoaded_ = true;
+    editingChange();
+}
+
+void TDBMemo::dataChange() {
+    TField* field = dataLink_.Field();
+    if (!field) {
+        SetText("");
+        memoLoaded_ = false;
+    } else if (field->IsBlob()) {
+        if (autoDisplay_ || (dataLink_.Editing() && memoLoaded_)) {
+            memoLoaded_ = false;
+            LoadMemo();
+        } else {
+            SetText("(" + field->DisplayLabel() + ")");
+            memoLoaded_ = false;
+        }
+    } else {
+        std::string text = focused_ && dataLink_.CanModify() ? field->Text() : field->DisplayText();
+        if (Text() != text) SetText(text);
+        memoLoaded_ = true;
+    }
+    editingChange();
+}
+
+void TDBMemo::editingChange() { TMemo::SetReadOnly(!(dataLink_.Editing() && memoLoaded_)); }
+
+void TDBMemo::updateData() { dataLink_.Field()->SetAsString(Text()); }
+
+void TDBMemo::setFocused(bool Value) {
+    if (focused_ == Value) return;
+    focused_ = Value;
+    if (!dataLink_.Field() || !dataLink_.Field()->IsBlob()) dataLink_.Reset();
+}
+
+void TDBMemo::Change() {
+    if (memoLoaded_) dataLink_.Modified();
+    TMemo::Change();
+}
+
+void TDBMemo::DblClick() {
+    if (!memoLoaded_)
+        LoadMemo();
+    else
+        TMemo::DblClick();
+}
+
+void TDBMemo::DoEnter() {
+    setFocused(true);
+    TMemo::DoEnter();
+}
+
+void TDBMemo::DoExit() {
+    updateOnExit(this, dataLink_);
+    setFocused(false);
+    TMemo::DoExit();
+}
+
+void TDBMemo::KeyDown(Word& Key, TShiftState Shift) {
+    TMemo::KeyDown(Key, Shift);
+    if (memoLoaded_ && (Key == VK_DELETE || (Key == VK_INSERT && Shift.Contains(ssShift)))) dataLink_.Edit();
+}
+
+void TDBMemo::KeyPress(char& Key) {
+    TMemo::KeyPress(Key);
+    if (!memoLoaded_) {
+        // Until the memo is shown the keys only load it.
+        if (Key == '\r') LoadMemo();
+        Key = 0;
+        return;
+    }
+    refuseInvalidChar(dataLink_, Key);
+    if (changesText(Key) || Key == '\t' || Key == '\n' || Key == '\r') {
+        if (!dataLink_.Edit()) Key = 0;
+    } else if (Key == 27) {
+        dataLink_.Reset();
+        Key = 0;
+    }
+}
+
+// ---------------------------------------------------------------- TDBCheckBox
+
+namespace {
+// Whether Text is one of the ";"-separated values, without regard to case.
+bool valueMatch(const std::string& Values, const std::string& Text) {
+    size_t start = 0;
+    while (start <= Values.size()) {
+        size_t end = Values.find(';', start);
+        if (end == std::string::npos) end = Values.size();
+        if (SameText(Trim(Values.substr(start, end - start)), Text)) return true;
+        start = end + 1;
+    }
+    return false;
+}
+
+std::string firstValue(const std::string& Values) { return Trim(Values.substr(0, Values.find(';'))); }
+}  // namespace
+
+TDBCheckBox::TDBCheckBox(TComponent* AOwner) : TCheckBox(AOwner) {
+    dataLink_.SetControl(this);
+    dataLink_.OnDataChange = [this](TObject*) { dataChange(); };
+    dataLink_.OnUpdateData = [this](TObject*) { updateData(); };
+    showState(cbUnchecked);
+}
+
+TDBCheckBox::~TDBCheckBox() { detachLink(dataLink_); }
+
+void TDBCheckBox::SetDataSource(TDataSource* Value) { dataLink_.SetDataSource(Value); }
+
+void TDBCheckBox::SetValueChecked(const std::string& Value) {
+    valueChecked_ = Value;
+    dataChange();
+}
+
+void TDBCheckBox::SetValueUnchecked(const std::string& Value) {
+    valueUnchecked_ = Value;
+    dataChange();
+}
+
+TCheckBoxState TDBCheckBox::fieldState() const {
+    TField* field = dataLink_.Field();
+    if (!field) return cbUnchecked;
+    if (field->IsNull()) return cbGrayed;
+    if (field->DataType() == ftBoolean) return field->AsBoolean() ? cbChecked : cbUnchecked;
+    std::string text = field->Text();
+    if (valueMatch(valueChecked_, text)) return cbChecked;
+    if (valueMatch(valueUnchecked_, text)) return cbUnchecked;
+    return cbGrayed;
+}
+
+// Shows a state without taking it as the user's toggle; a grayed state
+// shown for the record does not let the user gray the box.
+void TDBCheckBox::showState(TCheckBoxState Value) {
+    bool was = showing_;
+    showing_ = true;
+    SetState(Value);
+    if (Value != cbGrayed) SetAllowGrayed(AllowGrayed());
+    showing_ = was;
+}
+
+void TDBCheckBox::dataChange() { showState(fieldState()); }
+
+void TDBCheckBox::updateData() {
+    TField* field = dataLink_.Field();
+    if (State() == cbGrayed)
+        field->Clear();
+    else if (field->DataType() == ftBoolean)
+        field->SetAsBoolean(Checked());
+    else
+        field->SetText(firstValue(Checked() ? valueChecked_ : valueUnchecked_));
+}
+
+void TDBCheckBox::Click() {
+    if (showing_) {
+        TCheckBox::Click();
+        return;
+    }
+    TCheckBoxState wanted = State();
+    // The platform's box steps through grayed once it showed a null field.
+    if (wanted == cbGrayed && !AllowGrayed()) wanted = cbChecked;
+    // Edit re-reads the record, which shows the stored state again.
+    if (!editOrUndo(dataLink_, [this] { showState(fieldState()); })) return;
+    if (State() != wanted) {
+        showing_ = true;
+        SetState(wanted);
+        showing_ = false;
+    }
+    dataLink_.Modified();
+    TCheckBox::Click();
+}
+
+void TDBCheckBox::DoExit() {
+    updateOnExit(this, dataLink_);
+    TCheckBox::DoExit();
+}
+
+// ---------------------------------------------------------------- TDBComboBox
+
+TDBComboBox::TDBComboBox(TComponent* AOwner) : TComboBox(AOwner) {
+    dataLink_.SetControl(this);
+    dataLink_.OnDataChange = [this](TObject*) { dataChange(); };
+    dataLink_.OnEditingChange = [this](TObject*) { editingChange(); };
+    dataLink_.OnUpdateData = [this](TObject*) { updateData(); };
+    editingChange();
+}
+
+TDBComboBox::~TDBComboBox() { detachLink(dataLink_); }
+
+void TDBComboBox::SetDataSource(TDataSource* Value) { dataLink_.SetDataSource(Value); }
+
+void TDBComboBox::SetStyle(TComboBoxStyle Value) {
+    TComboBox::SetStyle(Value);
+    editingChange();
+    dataChange();
+}
+
+void TDBComboBox::dataChange() {
+    if (DroppedDown()) SetDroppedDown(false);
+    SetText(dataLink_.Field() ? dataLink_.Field()->Text() : std::string());
+}
+
+void TDBComboBox::editingChange() {
+    if (QLineEdit* edit = combo()->lineEdit()) edit->setReadOnly(!dataLink_.Editing());
+}
+
+void TDBComboBox::updateData() { dataLink_.Field()->SetText(Text()); }
+
+void TDBComboBox::Click() {
+    std::string wanted = Text();
+    refused_ = !editOrUndo(dataLink_, [this] { dataChange(); });
+    if (refused_) return;
+    // Edit re-reads the record, which shows the stored text again.
+    if (Text() != wanted) SetText(wanted);
+    TComboBox::Click();
+}
+
+void TDBComboBox::Change() {
+    // A choice the link refused was undone: nothing changed.
+    if (std::exchange(refused_, false)) return;
+    dataLink_.Modified();
+    TComboBox::Change();
+}
+
+void TDBComboBox::DoExit() {
+    try {
+        dataLink_.UpdateRecord();
+    } catch (...) {
+        SelectAll();
+        if (CanFocus()) SetFocus();
+        throw;
+    }
+    TComboBox::DoExit();
+}
+
+void TDBComboBox::KeyPress(char& Key) {
+    TComboBox::KeyPress(Key);
+    refuseInvalidChar(dataLink_, Key);
+    if (changesText(Key)) {
+        if (!dataLink_.Edit()) Key = 0;
+    } else if (Key == 27) {
+        dataLink_.Reset();
+        SelectAll();
+    }
+}
+
+// ---------------------------------------------------------------- TDBRadioGroup
+
+TDBRadioGroup::TDBRadioGroup(TComponent* AOwner) : TRadioGroup(AOwner) {
+    dataLink_.SetControl(this);
+    dataLink_.OnDataChange = [this](TObject*) { dataChange(); };
+    dataLink_.OnUpdateData = [this](TObject*) { updateData(); };
+    // New items or values may match the record's text.
+    // (The group keeps its items in a string list.)
+    auto* items = static_cast<TStringList*>(Items());
+    items->OnChange = [this, rebuild = items->OnChange](TObject* Sender) {
+        if (rebuild) rebuild(Sender);
+        dataChange();
+    };
+    values_.OnChange = [this](TObject*) { dataChange(); };
+}
+
+TDBRadioGroup::~TDBRadioGroup() {
+    values_.OnChange = nullptr;
+    detachLink(dataLink_);
+}
+
+void TDBRadioGroup::SetDataSource(TDataSource* Value) { dataLink_.SetDataSource(Value); }
+
+std::string TDBRadioGroup::buttonValue(int Index) {
+    if (Index < values_.Count() && !values_.Strings(Index).empty()) return values_.Strings(Index);
+    if (Index < Items()->Count()) return Items()->Strings(Index);
+    return "";
+}
+
+int TDBRadioGroup::indexOfValue(const std::string& Value) {
+    for (int i = 0; i < Items()->Count(); ++i)
+        if (buttonValue(i) == Value) return i;
+    return -1;
+}
+
+void TDBRadioGroup::showButton(int Index) {
+    if (ItemIndex() == Index) return;
+    bool was = inSetValue_;
+    inSetValue_ = true;
+    SetItemIndex(Index);
+    inSetValue_ = was;
+}
+
+void TDBRadioGroup::SetValue(const std::string& Value) {
+    bool changed = value_ != Value;
+    showButton(indexOfValue(Value));
+    value_ = Value;
+    if (changed) Change();
+}
+
+void TDBRadioGroup::Change() {
+    if (OnChange) OnChange(this);
+}
+
+void TDBRadioGroup::dataChange() {
+    SetValue(dataLink_.Field() ? dataLink_.Field()->Text() : std::string());
+}
+
+void TDBRadioGroup::updateData() { dataLink_.Field()->SetText(value_); }
+
+void TDBRadioGroup::Click() {
+    if (inSetValue_) return;
+    int wanted = ItemIndex();
+    // Edit re-reads the record, which shows the stored value again.
+    if (!editOrUndo(dataLink_, [this] { showButton(indexOfValue(value_)); })) return;
+    showButton(wanted);
+    TRadioGroup::Click();
+    if (ItemIndex() >= 0) SetValue(buttonValue(ItemIndex()));
+    dataLink_.Modified();
+}
+
+void TDBRadioGroup::DoExit() {
+    updateOnExit(this, dataLink_);
+    TRadioGroup::DoExit();
+}
+
+// ---------------------------------------------------------------- TDBGrid
+
+namespace {
+constexpr int kIndicatorWidth = 11;
+constexpr int kScrollTop = 0;
+constexpr int kScrollMiddle = 2;
+constexpr int kScrollBottom = 4;
+}  // namespace
+
+void TDBGrid::TGridDataLink::ActiveChanged() {
+    grid_->layoutChanged();
+    grid_->dataChanged();
+}
+
+void TDBGrid::TGridDataLink::DataSetChanged() { grid_->dataChanged(); }
+
+void TDBGrid::TGridDataLink::DataSetScrolled(int) { grid_->dataChanged(); }
+
+void TDBGrid::TGridDataLink::EditingChanged() { grid_->Invalidate(); }
+
+void TDBGrid::TGridDataLink::FocusControl(TField* Field) {
+    auto it = std::find(grid_->columns_.begin(), grid_->columns_.end(), Field);
+    if (!Field || it == grid_->columns_.end()) return;
+    grid_->SetSelectedIndex(static_cast<int>(it - grid_->columns_.begin()));
+    if (grid_->CanFocus()) grid_->SetFocus();
+}
+
+void TDBGrid::TGridDataLink::LayoutChanged() {
+    grid_->layoutChanged();
+    grid_->dataChanged();
+}
+
+void TDBGrid::TGridDataLink::RecordChanged(TField*) { grid_->Invalidate(); }
+
+TDBGrid::TDBGrid(TComponent* AOwner) : TCustomControl(AOwner) {
+    SetTabStop(true);
+    Handle()->setFocusPolicy(Qt::StrongFocus);
+    SetBounds(0, 0, 320, 120);
+    SetScrollRange(sbVertical, kScrollTop, kScrollBottom);
+    SetScrollPage(sbVertical, 1);
+    ShowScrollBar(sbVertical, true);
+}
+
+TDBGrid::~TDBGrid() { dataLink_.SetDataSource(nullptr); }
+
+void TDBGrid::SetDataSource(TDataSource* Value) {
+    dataLink_.SetDataSource(Value);
+    layoutChanged();
+    dataChanged();
+}
+
+void TDBGrid::SetOptions(TDBGridOptions Value) {
+    options_ = Value;
+    updateBufferCount();
+    Invalidate();
+}
+
+TField* TDBGrid::Fields(int Index) const {
+    if (Index < 0 || Index >= FieldCount()) return nullptr;
+    return columns_[Index];
+}
+
+void TDBGrid::SetSelectedIndex(int Value) {
+    Value = std::clamp(Value, 0, std::max(FieldCount() - 1, 0));
+    if (Value == selectedIndex_) return;
+    if (OnColExit) OnColExit(this);
+    selectedIndex_ = Value;
+    Invalidate();
+    if (OnColEnter) OnColEnter(this);
+}
+
+TField* TDBGrid::SelectedField() const { return Fields(selectedIndex_); }
+
+int TDBGrid::rowHeight() const { return QFontMetrics(Handle()->font()).height() + 4; }
+
+int TDBGrid::titleHeight() const { return options_.Contains(dgTitles) ? rowHeight() : 0; }
+
+int TDBGrid::indicatorWidth() const { return options_.Contains(dgIndicator) ? kIndicatorWidth : 0; }
+
+int TDBGrid::dataLeft() const { return indicatorWidth(); }
+
+int TDBGrid::VisibleRowCount() const { return std::max(1, (ClientHeight() - titleHeight()) / rowHeight()); }
+
+int TDBGrid::columnWidth(int Column) const {
+    TField* field = Fields(Column);
+    if (!field) return 0;
+    QFontMetrics metrics(Handle()->font());
+    int data = metrics.horizontalAdvance(QLatin1Char('0')) * field->DisplayWidth();
+    int title = options_.Contains(dgTitles) ? metrics.horizontalAdvance(ToQString(field->DisplayLabel())) : 0;
+    return std::max(data, title) + 4;
+}
+
+std::string TDBGrid::cellText(int Row, int Column) {
+    TField* field = Fields(Column);
+    if (!field || Row < 0 || Row >= dataLink_.RecordCount()) return "";
+    ActiveRecordSwitch at(dataLink_, Row);
+    return field->DisplayText();
+}
+
+void TDBGrid::layoutChanged() {
+    columns_.clear();
+    if (dataLink_.Active()) {
+        TDataSet* ds = dataLink_.DataSet();
+        for (int i = 0; i < ds->FieldCount(); ++i)
+            if (ds->Fields()[i]->Visible()) columns_.push_back(ds->Fields()[i]);
+    }
+    selectedIndex_ = std::clamp(selectedIndex_, 0, std::max(FieldCount() - 1, 0));
+    updateBufferCount();
+}
+
+void TDBGrid::dataChanged() {
+    updateScrollBar();
+    Invalidate();
+}
+
+void TDBGrid::updateBufferCount() {
+    if (dataLink_.BufferCount() != VisibleRowCount()) dataLink_.SetBufferCount(VisibleRowCount());
+}
+
+// Without record numbers in order, the thumb tells only top, middle or bottom.
+void TDBGrid::updateScrollBar() {
+    int pos = kScrollTop;
+    if (dataLink_.Active()) {
+        TDataSet* ds = dataLink_.DataSet();
+        pos = ds->Bof() ? kScrollTop : ds->Eof() ? kScrollBottom : kScrollMiddle;
+    }
+    SetScrollPos(sbVertical, pos);
+}
+
+void TDBGrid::moveBy(int Distance) {
+    if (Distance != 0 && dataLink_.Active()) dataLink_.DataSet()->MoveBy(Distance);
+}
+
+void TDBGrid::deleteRecord() {
+    TDataSet* ds = dataLink_.DataSet();
+    if (readOnly_ || ds->IsEmpty() || !ds->CanModify()) return;
+    if (options_.Contains(dgConfirmDelete) && MessageDlg("Delete record?", mtConfirmation, mbOKCancel) == mrCancel)
+        return;
+    ds->Delete();
+}
+
+void TDBGrid::Paint() {
+    paintTitles();
+    paintRows();
+}
+
+void TDBGrid::paintTitles() {
+    if (!options_.Contains(dgTitles)) return;
+    TCanvas* c = Canvas();
+    int h = titleHeight();
+    c->Brush()->SetStyle(bsSolid);
+    c->Brush()->SetColor(clBtnFace);
+    c->FillRect(Rect(0, 0, ClientWidth(), h));
+    c->Font()->SetColor(clBtnText);
+    c->Pen()->SetColor(clBtnShadow);
+    int x = dataLeft();
+    if (x > 0) {
+        c->MoveTo(x - 1, 0);
+        c->LineTo(x - 1, h);
+    }
+    for (int col = 0; col < FieldCount() && x < ClientWidth(); ++col) {
+        int w = columnWidth(col);
+        c->TextRect(Rect(x, 0, x + w - 1, h - 1), x + 2, 2, Fields(col)->DisplayLabel());
+        c->MoveTo(x + w - 1, 0);
+        c->LineTo(x + w - 1, h);
+        x += w;
+    }
+    c->MoveTo(0, h - 1);
+    c->LineTo(ClientWidth(), h - 1);
+}
+
+void TDBGrid::paintRows() {
+    if (!dataLink_.Active()) return;
+    TCanvas* c = Canvas();
+    int rh = rowHeight();
+    bool showSelection = Focused() || options_.Contains(dgAlwaysShowSelection);
+    int active = dataLink_.ActiveRecord();
+    for (int row = 0; row < dataLink_.RecordCount(); ++row) {
+        int top = titleHeight() + row * rh;
+        if (top >= ClientHeight()) break;
+        paintIndicator(row == active ? row : -1, top);
+        ActiveRecordSwitch at(dataLink_, row);
+        int x = dataLeft();
+        for (int col = 0; col < FieldCount() && x < ClientWidth(); ++col) {
+            int w = columnWidth(col);
+            bool selected = showSelection && row == active && (options_.Contains(dgRowSelect) || col == selectedIndex_);
+            c->Brush()->SetStyle(bsSolid);
+            c->Brush()->SetColor(selected ? clHighlight : Color());
+            c->Font()->SetColor(selected ? clHighlightText : Font()->Color());
+            TField* field = Fields(col);
+            std::string text = field->DisplayText();
+            TRect cell = Rect(x, top, x + w - 1, top + rh - 1);
+            int textX = dynamic_cast<TNumericField*>(field) ? cell.Right - 2 - c->TextWidth(text) : x + 2;
+            c->TextRect(cell, textX, top + 2, text);
+            c->Pen()->SetColor(clSilver);
+            if (options_.Contains(dgColLines)) {
+                c->MoveTo(x + w - 1, top);
+                c->LineTo(x + w - 1, top + rh);
+            }
+            x += w;
+        }
+        if (options_.Contains(dgRowLines)) {
+            c->Pen()->SetColor(clSilver);
+            c->MoveTo(dataLeft(), top + rh - 1);
+            c->LineTo(x, top + rh - 1);
+        }
+    }
+}
+
+// The indicator column: an arrow at the current record, or the mark of an
+// edit ("I") or insert ("*") in progress.
+void TDBGrid::paintIndicator(int Row, int Top) {
+    if (!options_.Contains(dgIndicator)) return;
+    TCanvas* c = Canvas();
+    int rh = rowHeight();
+    c->Brush()->SetStyle(bsSolid);
+    c->Brush()->SetColor(clBtnFace);
+    c->FillRect(Rect(0, Top, kIndicatorWidth - 1, Top + rh));
+    c->Pen()->SetColor(clBtnShadow);
+    c->MoveTo(kIndicatorWidth - 1, Top);
+    c->LineTo(kIndicatorWidth - 1, Top + rh);
+    if (Row < 0) return;
+    TDataSetState state = dataLink_.DataSet()->State();
+    c->Pen()->SetColor(clBlack);
+    c->Font()->SetColor(clBlack);
+    c->Brush()->SetStyle(bsClear);
+    if (state == dsEdit || state == dsInsert) {
+        c->TextOut(2, Top + 2, state == dsEdit ? "I" : "*");
+    } else {
+        int mid = Top + rh / 2;
+        c->Brush()->SetStyle(bsSolid);
+        c->Brush()->SetColor(clBlack);
+        c->Polygon({Point(3, mid - 4), Point(7, mid), Point(3, mid + 4)});
+    }
+}
+
+void TDBGrid::KeyDown(Word& Key, TShiftState Shift) {
+    TCustomControl::KeyDown(Key, Shift);
+    if (Key == 0 || !dataLink_.Active()) return;
+    TDataSet* ds = dataLink_.DataSet();
+    bool wholeRows = Shift.Contains(ssCtrl) || options_.Contains(dgRowSelect);
+    switch (Key) {
+    case VK_UP: ds->Prior(); break;
+    case VK_DOWN: ds->Next(); break;
+    case VK_PRIOR: ds->MoveBy(-VisibleRowCount()); break;
+    case VK_NEXT: ds->MoveBy(VisibleRowCount()); break;
+    case VK_HOME:
+        if (wholeRows)
+            ds->First();
+        else
+            SetSelectedIndex(0);
+        break;
+    case VK_END:
+        if (wholeRows)
+            ds->Last();
+        else
+            SetSelectedIndex(FieldCount() - 1);
+        break;
+    case VK_LEFT:
+        if (!options_.Contains(dgRowSelect)) SetSelectedIndex(selectedIndex_ - 1);
+        break;
+    case VK_RIGHT:
+        if (!options_.Contains(dgRowSelect)) SetSelectedIndex(selectedIndex_ + 1);
+        break;
+    case VK_DELETE:
+        if (Shift.Contains(ssCtrl)) deleteRecord();
+        break;
+    default: break;
+    }
+}
+
+void TDBGrid::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) {
+    if (Button == mbLeft && dataLink_.Active()) {
+        if (Y >= titleHeight()) {
+            int row = (Y - titleHeight()) / rowHeight();
+            if (row < dataLink_.RecordCount()) moveBy(row - dataLink_.ActiveRecord());
+        }
+        int x = dataLeft();
+        for (int col = 0; col < FieldCount(); ++col) {
+            int w = columnWidth(col);
+            if (X >= x && X < x + w) {
+                SetSelectedIndex(col);
+                break;
+            }
+            x += w;
+        }
+    }
+    TCustomControl::MouseDown(Button, Shift, X, Y);
+}
+
+void TDBGrid::Scroll(TScrollBarKind Kind, TScrollCode Code, int Pos) {
+    if (Kind == sbVertical && dataLink_.Active()) {
+        TDataSet* ds = dataLink_.DataSet();
+        switch (Code) {
+        case scLineUp: ds->Prior(); break;
+        case scLineDown: ds->Next(); break;
+        case scPageUp: ds->MoveBy(-VisibleRowCount()); break;
+        case scPageDown: ds->MoveBy(VisibleRowCount()); break;
+        case scTop: ds->First(); break;
+        case scBottom: ds->Last(); break;
+        case scPosition:
+            if (Pos <= kScrollTop)
+                ds->First();
+            else if (Pos >= kScrollBottom)
+                ds->Last();
+            break;
+        default: break;
+        }
+        updateScrollBar();
+    }
+    TCustomControl::Scroll(Kind, Code, Pos);
+}
+
+void TDBGrid::DoExit() {
+    if (options_.Contains(dgCancelOnExit) && dataLink_.Active()) {
+        TDataSet* ds = dataLink_.DataSet();
+        if (ds->State() == dsInsert && !ds->Modified()) ds->Cancel();
+    }
+    TCustomControl::DoExit();
+}
+
+void TDBGrid::Resize() {
+    updateBufferCount();
+    Invalidate();
+    TCustomControl::Resize();
+}

@@ -1,0 +1,391 @@
+#pragma once
+// Data-aware controls: standard controls bound to one field of a dataset
+// through a TFieldDataLink, and a browsing grid over a dataset's records.
+//
+// An edit control shows the field of the dataset's current record. Typing
+// into it puts the dataset into edit (when the data source's AutoEdit
+// allows); the typed value goes into the field when the control is left and
+// when the dataset posts. A read-only link, field or dataset refuses typing.
+#include <string>
+#include <vector>
+
+#include "data/DataSet.h"
+#include "data/DataSource.h"
+#include "ui/ExtCtrls.h"
+#include "ui/Mask.h"
+#include "ui/StdCtrls.h"
+
+// ---------------------------------------------------------------- TFieldDataLink
+
+// Ties a control to one field: tells it when the field's value changes,
+// when editing starts or stops and when the record wants the control's value.
+class TFieldDataLink : public TDataLink {
+public:
+    TFieldDataLink() = default;
+
+    // The control the link serves (named in its error messages, focused by
+    // the dataset's FocusControl).
+    TComponent* Control() const { return control_; }
+    void SetControl(TComponent* Value) { control_ = Value; }
+    // The bound field; nullptr while inactive or without a field name.
+    TField* Field() const { return field_; }
+    const std::string& FieldName() const { return fieldName_; }
+    // Raises "<control>: Field 'X' not found" for a name the open dataset lacks.
+    void SetFieldName(const std::string& Value);
+
+    // The dataset edits and the field may be changed through this link.
+    bool Editing() const { return editing_; }
+    // Not read-only, and the field can be modified.
+    bool CanModify() const;
+    // Puts the dataset into edit when the field can be modified; true when
+    // the link is editing afterwards.
+    bool Edit();
+    // The control's value differs from the field's: it is written on update.
+    void Modified() { modified_ = true; }
+    bool IsModified() const { return modified_; }
+    // Shows the field's value again, dropping what the control holds.
+    void Reset() { RecordChanged(nullptr); }
+
+    TNotifyEvent OnDataChange;
+    TNotifyEvent OnEditingChange;
+    TNotifyEvent OnUpdateData;
+    TNotifyEvent OnActiveChange;
+
+protected:
+    void ActiveChanged() override;
+    void EditingChanged() override;
+    void FocusControl(TField* Field) override;
+    void LayoutChanged() override;
+    void RecordChanged(TField* Field) override;
+    void UpdateData() override;
+
+private:
+    void setField_(TField* Value);
+    void setEditing_(bool Value);
+    void updateField_();
+
+    TComponent* control_ = nullptr;
+    TField* field_ = nullptr;
+    std::string fieldName_;
+    bool editing_ = false;
+    bool modified_ = false;
+};
+
+// ---------------------------------------------------------------- TDBEdit
+
+// A masked edit over a field: the field's edit mask, its size as the input
+// limit (when MaxLength is 0), its edit text while focused and its display
+// text otherwise.
+class TDBEdit : public TMaskEdit {
+public:
+    explicit TDBEdit(TComponent* AOwner);
+    ~TDBEdit() override;
+
+    TDataSource* DataSource() const { return dataLink_.DataSource(); }
+    void SetDataSource(TDataSource* Value);
+    const std::string& DataField() const { return dataLink_.FieldName(); }
+    void SetDataField(const std::string& Value) { dataLink_.SetFieldName(Value); }
+    TField* Field() const { return dataLink_.Field(); }
+    // The link's read-only flag; the edit itself is read-only whenever the
+    // link is not editing.
+    bool ReadOnly() const { return dataLink_.ReadOnly(); }
+    void SetReadOnly(bool Value) { dataLink_.SetReadOnly(Value); }
+
+
+protected:
+    void Change() override;
+    void DoEnter() override;
+    void DoExit() override;
+    void KeyDown(Word& Key, TShiftState Shift) override;
+    void KeyPress(char& Key) override;
+
+private:
+    void dataChange();
+    void editingChange();
+    void updateData();
+    void setFocused(bool Value);
+
+    TFieldDataLink dataLink_;
+    bool focused_ = false;
+};
+
+// ---------------------------------------------------------------- TDBText
+
+// A label showing a field's display text.
+class TDBText : public TLabel {
+public:
+    explicit TDBText(TComponent* AOwner);
+    ~TDBText() override;
+
+    TDataSource* DataSource() const { return dataLink_.DataSource(); }
+    void SetDataSource(TDataSource* Value);
+    const std::string& DataField() const { return dataLink_.FieldName(); }
+    void SetDataField(const std::string& Value) { dataLink_.SetFieldName(Value); }
+    TField* Field() const { return dataLink_.Field(); }
+
+
+private:
+    void dataChange();
+    TFieldDataLink dataLink_;
+};
+
+// ---------------------------------------------------------------- TDBMemo
+
+// A memo over a memo field (loaded when the record changes while AutoDisplay
+// is set, otherwise by a double click or Enter) or over any other field's text.
+class TDBMemo : public TMemo {
+public:
+    explicit TDBMemo(TComponent* AOwner);
+    ~TDBMemo() override;
+
+    TDataSource* DataSource() const { return dataLink_.DataSource(); }
+    void SetDataSource(TDataSource* Value);
+    const std::string& DataField() const { return dataLink_.FieldName(); }
+    void SetDataField(const std::string& Value) { dataLink_.SetFieldName(Value); }
+    TField* Field() const { return dataLink_.Field(); }
+    bool ReadOnly() const { return dataLink_.ReadOnly(); }
+    void SetReadOnly(bool Value) { dataLink_.SetReadOnly(Value); }
+    bool AutoDisplay() const { return autoDisplay_; }
+    void SetAutoDisplay(bool Value);
+    // Puts a memo field's text into the control.
+    void LoadMemo();
+
+
+protected:
+    void Change() override;
+    void DblClick() override;
+    void DoEnter() override;
+    void DoExit() override;
+    void KeyDown(Word& Key, TShiftState Shift) override;
+    void KeyPress(char& Key) override;
+
+private:
+    void dataChange();
+    void editingChange();
+    void updateData();
+    void setFocused(bool Value);
+
+    TFieldDataLink dataLink_;
+    bool autoDisplay_ = true;
+    bool memoLoaded_ = false;
+    bool focused_ = false;
+};
+
+// ---------------------------------------------------------------- TDBCheckBox
+
+// A check box over a field: ticked when the field's text matches
+// ValueChecked, clear when it matches ValueUnchecked, grayed otherwise.
+// Each value may list several texts separated by ";" (the first is written).
+// A Boolean field is read and written as such.
+class TDBCheckBox : public TCheckBox {
+public:
+    explicit TDBCheckBox(TComponent* AOwner);
+    ~TDBCheckBox() override;
+
+    TDataSource* DataSource() const { return dataLink_.DataSource(); }
+    void SetDataSource(TDataSource* Value);
+    const std::string& DataField() const { return dataLink_.FieldName(); }
+    void SetDataField(const std::string& Value) { dataLink_.SetFieldName(Value); }
+    TField* Field() const { return dataLink_.Field(); }
+    bool ReadOnly() const { return dataLink_.ReadOnly(); }
+    void SetReadOnly(bool Value) { dataLink_.SetReadOnly(Value); }
+    const std::string& ValueChecked() const { return valueChecked_; }
+    void SetValueChecked(const std::string& Value);
+    const std::string& ValueUnchecked() const { return valueUnchecked_; }
+    void SetValueUnchecked(const std::string& Value);
+
+    // A toggle the link cannot edit is undone without a click.
+    void Click() override;
+protected:
+    void DoExit() override;
+
+private:
+    TCheckBoxState fieldState() const;
+    void showState(TCheckBoxState Value);
+    void dataChange();
+    void updateData();
+
+    TFieldDataLink dataLink_;
+    std::string valueChecked_ = "True";
+    std::string valueUnchecked_ = "False";
+    bool showing_ = false;
+};
+
+// ---------------------------------------------------------------- TDBComboBox
+
+// A combo box over a field's text: the edit part of a drop-down combo, or
+// the item of a drop-down list that matches the text.
+class TDBComboBox : public TComboBox {
+public:
+    explicit TDBComboBox(TComponent* AOwner);
+    ~TDBComboBox() override;
+
+    TDataSource* DataSource() const { return dataLink_.DataSource(); }
+    void SetDataSource(TDataSource* Value);
+    const std::string& DataField() const { return dataLink_.FieldName(); }
+    void SetDataField(const std::string& Value) { dataLink_.SetFieldName(Value); }
+    TField* Field() const { return dataLink_.Field(); }
+    bool ReadOnly() const { return dataLink_.ReadOnly(); }
+    void SetReadOnly(bool Value) { dataLink_.SetReadOnly(Value); }
+    void SetStyle(TComboBoxStyle Value);
+
+    // Choosing an item puts the dataset into edit; when it cannot, the
+    // choice is undone.
+    void Click() override;
+
+protected:
+    void Change() override;
+    void DoExit() override;
+    void KeyPress(char& Key) override;
+
+private:
+    void dataChange();
+    void editingChange();
+    void updateData();
+
+    TFieldDataLink dataLink_;
+    bool refused_ = false;
+};
+
+// ---------------------------------------------------------------- TDBRadioGroup
+
+// A radio group over a field's text: the button whose value (Values, or the
+// item's caption where Values has none) equals the text is chosen.
+class TDBRadioGroup : public TRadioGroup {
+public:
+    explicit TDBRadioGroup(TComponent* AOwner);
+    ~TDBRadioGroup() override;
+
+    TDataSource* DataSource() const { return dataLink_.DataSource(); }
+    void SetDataSource(TDataSource* Value);
+    const std::string& DataField() const { return dataLink_.FieldName(); }
+    void SetDataField(const std::string& Value) { dataLink_.SetFieldName(Value); }
+    TField* Field() const { return dataLink_.Field(); }
+    bool ReadOnly() const { return dataLink_.ReadOnly(); }
+    void SetReadOnly(bool Value) { dataLink_.SetReadOnly(Value); }
+    TStrings* Values() { return &values_; }
+    // The value of the chosen button ("" when none is chosen).
+    const std::string& Value() const { return value_; }
+    void SetValue(const std::string& Value);
+
+    // Fires after Value changed, by the user or by the record.
+    TNotifyEvent OnChange;
+
+    void Click() override;
+
+protected:
+    virtual void Change();
+    void DoExit() override;
+
+private:
+    std::string buttonValue(int Index);
+    int indexOfValue(const std::string& Value);
+    // Checks a button without taking it as the user's choice.
+    void showButton(int Index);
+    void dataChange();
+    void updateData();
+
+    TFieldDataLink dataLink_;
+    TStringList values_;
+    std::string value_;
+    bool inSetValue_ = false;
+};
+
+// ---------------------------------------------------------------- TDBGrid
+
+// Option names and order as the grids of the program use them.
+enum TDBGridOption {
+    dgEditing, dgAlwaysShowEditor, dgTitles, dgIndicator, dgColumnResize, dgColLines, dgRowLines, dgTabs,
+    dgRowSelect, dgAlwaysShowSelection, dgConfirmDelete, dgCancelOnExit
+};
+using TDBGridOptions = TSet<TDBGridOption>;
+
+// A grid browsing a dataset: one column per visible field (display label as
+// title, display width as width), one row per record buffered for it; the
+// current record is the current row. Keys, clicks and the scroll bar move
+// the dataset. The cells are for reading: the grid edits nothing itself
+// (dgEditing, dgAlwaysShowEditor, dgTabs and dgColumnResize have no effect),
+// but Ctrl+Delete deletes the current record (asking first with
+// dgConfirmDelete), and with dgCancelOnExit leaving the grid cancels an
+// insert nobody filled in.
+class TDBGrid : public TCustomControl {
+public:
+    explicit TDBGrid(TComponent* AOwner);
+    ~TDBGrid() override;
+
+    TDataSource* DataSource() const { return dataLink_.DataSource(); }
+    void SetDataSource(TDataSource* Value);
+    TDBGridOptions Options() const { return options_; }
+    void SetOptions(TDBGridOptions Value);
+    bool ReadOnly() const { return readOnly_; }
+    void SetReadOnly(bool Value) { readOnly_ = Value; }
+
+    // The fields shown as columns, in order.
+    int FieldCount() const { return static_cast<int>(columns_.size()); }
+    TField* Fields(int Index) const;
+    // The column that has the selection (its field; nullptr without columns).
+    int SelectedIndex() const { return selectedIndex_; }
+    void SetSelectedIndex(int Value);
+    TField* SelectedField() const;
+    // Data rows that fit the window.
+    int VisibleRowCount() const;
+
+    // Data rows filled with records now, the row of the current record, and
+    // the text drawn in a data row's cell.
+    int rowCount() const { return dataLink_.RecordCount(); }
+    int activeRow() const { return dataLink_.ActiveRecord(); }
+    std::string cellText(int Row, int Column);
+    // Column widths and row height in pixels, as drawn.
+    int columnWidth(int Column) const;
+    int rowHeight() const;
+    int titleHeight() const;
+    int indicatorWidth() const;
+
+    TNotifyEvent OnColEnter;
+    TNotifyEvent OnColExit;
+
+
+protected:
+    void Paint() override;
+    void KeyDown(Word& Key, TShiftState Shift) override;
+    void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+    void Scroll(TScrollBarKind Kind, TScrollCode Code, int Pos) override;
+    void DoExit() override;
+    void Resize() override;
+
+private:
+    class TGridDataLink : public TDataLink {
+    public:
+        explicit TGridDataLink(TDBGrid* Grid) : grid_(Grid) {}
+
+    protected:
+        void ActiveChanged() override;
+        void DataSetChanged() override;
+        void DataSetScrolled(int Distance) override;
+        void EditingChanged() override;
+        void FocusControl(TField* Field) override;
+        void LayoutChanged() override;
+        void RecordChanged(TField* Field) override;
+
+    private:
+        TDBGrid* grid_;
+    };
+
+    void layoutChanged();
+    void dataChanged();
+    void updateBufferCount();
+    void updateScrollBar();
+    void moveBy(int Distance);
+    void deleteRecord();
+    int dataLeft() const;
+    void paintTitles();
+    void paintRows();
+    void paintIndicator(int Row, int Top);
+
+    TGridDataLink dataLink_{this};
+    std::vector<TField*> columns_;
+    TDBGridOptions options_{dgEditing, dgTitles, dgIndicator, dgColumnResize, dgColLines,
+                            dgRowLines, dgTabs, dgConfirmDelete, dgCancelOnExit};
+    bool readOnly_ = false;
+    int selectedIndex_ = 0;
+};

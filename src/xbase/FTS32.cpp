@@ -1,0 +1,61 @@
+#include "xbase/FTS32.h"
+
+#include "base/SysUtils.h"
+#include "fts/Fts.h"
+#include "xbase/Xbase.h"
+
+TFts::TFts(TComponent* AOwner) : TComponent(AOwner) {}
+
+TFts::~TFts() { Close(); }
+
+int TFts::Open(const std::string& Path, int A, int B) {
+    Close();
+    int handle = 0;
+    int result = FtsOpen(Path.c_str(), A, B, &handle);
+    if (result == FtsOk)
+        handle_ = handle;
+    return result;
+}
+
+int TFts::CreateIndex(const std::string& Path, int A, int B, int C, int D) {
+    Close();
+    int handle = 0;
+    int result = FtsCreate(Path.c_str(), A, B, C, D, &handle);
+    if (result == FtsOk)
+        handle_ = handle;
+    return result;
+}
+
+int TFts::Close() {
+    if (handle_ == 0)
+        return FtsOk;
+    int result = FtsClose(handle_);
+    handle_ = 0;
+    return result;
+}
+
+int TFts::Add(const std::string& Key) { return FtsAdd(handle_, Key.c_str()); }
+
+int TFts::Delete(int RecNo) { return FtsDelete(handle_, RecNo); }
+
+int TFts::Replace(const std::string& Key, int RecNo) { return FtsReplace(handle_, Key.c_str(), RecNo); }
+
+int TFts::Set(const std::string& Text) { return FtsSet(handle_, Text.c_str()); }
+
+int TFts::NextRec() { return FtsNextRec(handle_); }
+
+int TFts::NumRecs() { return FtsNumRecs(handle_); }
+
+int TFts::Verify(const std::string& Key, const std::string& Text, int Mode) {
+    return FtsVerify(handle_, Key.c_str(), Text.c_str(), Mode + 1);
+}
+
+std::string PatientFtsKey(TXbase* Engine) {
+    std::string key;
+    std::string value;
+    for (const char* field : {"RecName", "Addr", "Phone1", "Phone2", "SSN"}) {
+        Engine->PaddedFieldValue(field, value);
+        key += value;
+    }
+    return UpperCase(key);
+}

@@ -1,0 +1,5 @@
+#pragma once
+// The information boxes of the engine glue (an OK button only).
+#include <string>
+
+void ShowGlueMessage(const std::string& Text);

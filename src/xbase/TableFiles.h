@@ -1,0 +1,32 @@
+#pragma once
+// The files of an xBase table: driver names, the driver a .DBF's first byte
+// stands for, the alias a table opens under, and the companion files that
+// go with it when it is deleted.
+#include <functional>
+#include <string>
+#include <vector>
+
+// "SXNTX" 1, "SXFOX" 2, "SXNSX" 3, without regard to case; anything else 0.
+int DriverFromName(const char* Name);
+// The driver's name, "" for an unknown driver.
+std::string DriverName(int Driver);
+
+// The driver of the table at Path from its first byte and the index files
+// beside it. ForDelete: unknown first bytes (and a .MDX beside a dBASE
+// table) give 0 instead of FOX.
+int ProbeDriver(const std::string& Path, bool ForDelete);
+
+// The alias a table opens under: its file name cut to 8 characters with
+// "~", "-" and blanks made "_"; while AliasTaken says the alias is in use,
+// the next of the 8 characters as they stand followed by "_1", "_2", ...
+std::string TableAlias(const std::string& FileName, const std::function<bool(const std::string&)>& AliasTaken);
+
+// The files that make up a table of the driver, the .DBF first.
+std::vector<std::string> TableFiles(const std::string& TablePath, int Driver);
+
+// A table name with a folder or drive is used as it stands; a bare name
+// lies in the database's directory.
+bool HasDirectory(const std::string& TableName);
+// The directory of a database as kept: empty becomes ".\", and a separator
+// is appended unless it ends in one or in ":".
+std::string NormalizeDirectory(const std::string& Dir);

@@ -1,0 +1,553 @@
+#include "xbase/Xbase.h"
+
+#include <cstdint>
+
+#include "base/Exceptions.h"
+#include "base/SysUtils.h"
+#include "data/DbTables.h"
+#include "os/Locale.h"
+#include "os/Paths.h"
+#include "xbengine/ExprCalls.h"
+#include "xbengine/XbEngine.h"
+
+// ---------------------------------------------------------------------------
+// TXbaseEnv
+
+namespace {
+
+// The settings are process-wide, so one component holds them.
+TXbaseEnv* theXbaseEnv = nullptr;
+
+struct DateLayout {
+    char separator;
+    const char* shortDateFormat;
+};
+
+DateLayout layoutOf(TXbaseDateFrmt format) {
+    switch (format) {
+        case dfAmerican: return {'/', "mm/dd/yy"};
+        case dfAnsi: return {'.', "yy.mm.dd"};
+        case dfBritish:
+        case dfFrench: return {'/', "dd/mm/yy"};
+        case dfGerman: return {'.', "dd.mm.yy"};
+        case dfItalian:
+        case dfSpanish: return {'-', "dd-mm-yy"};
+        case dfWinDefault: break;
+    }
+    return {'/', "m/d/yy"};
+}
+
+}  // namespace
+
+TXbaseEnv::TXbaseEnv(TComponent* AOwner) : TComponent(AOwner) {
+    // A second component would silently override the first one's settings.
+    if (theXbaseEnv) throw Exception(SExtraXbaseEnv);
+    theXbaseEnv = this;
+}
+
+TXbaseEnv::~TXbaseEnv() {
+    if (theXbaseEnv == this) theXbaseEnv = nullptr;
+}
+
+void TXbaseEnv::SetExact(bool Value) {
+    xb_SetExact(Value ? 1 : 0);
+    exact_ = Value;
+}
+
+void TXbaseEnv::SetCentury(bool Value) {
+    xb_SetCentury(Value ? 1 : 0);
+    century_ = Value;
+    applyCentury_();
+}
+
+void TXbaseEnv::applyCentury_() {
+    std::string::size_type four = ShortDateFormat.find("yyyy");
+    if (century_) {
+        std::string::size_type two = ShortDateFormat.find("yy");
+        if (two != std::string::npos && four == std::string::npos) ShortDateFormat.replace(two, 2, "yyyy");
+    } else if (four != std::string::npos) {
+        ShortDateFormat.replace(four, 4, "yy");
+    }
+}
+
+void TXbaseEnv::SetEpoch(int Value) {
+    if (Value == 0)
+        Value = 1900;
+    else if (Value < 100)
+        Value = 100;
+    else if (Value > 2999)
+        Value = 2999;
+    epoch_ = Value;
+    xb_SetEpoch(Value);
+}
+
+void TXbaseEnv::SetDateFormat(TXbaseDateFrmt Value) {
+    xb_SetDateFormat(Value == dfWinDefault ? 99 : static_cast<int>(Value));
+    dateFormat_ = Value;
+    if (Value == dfWinDefault) {
+        std::string system = os::ShortDateFormat();
+        ShortDateFormat = system.empty() ? layoutOf(dfWinDefault).shortDateFormat : system;
+        DateSeparator = os::DateSeparator();
+    } else {
+        DateLayout layout = layoutOf(Value);
+        ShortDateFormat = layout.shortDateFormat;
+        DateSeparator = layout.separator;
+    }
+    if (century_) applyCentury_();
+}
+
+void TXbaseEnv::SetLockTimeout(int Value) {
+    xb_SetLockTimeout(Value);
+    lockTimeout_ = Value;
+}
+
+void TXbaseEnv::SetMemoBlockSize(int Value) {
+    xb_SetMemoBlockSize(Value);
+    memoBlockSize_ = Value;
+}
+
+void TXbaseEnv::SetSoftSeek(bool Value) {
+    xb_SetSoftSeek(Value ? 1 : 0);
+    softSeek_ = Value;
+}
+
+void TXbaseEnv::SetDeleted(bool Value) {
+    xb_SetDeleted(Value ? 1 : 0);
+    deleted_ = Value;
+}
+
+int TXbaseEnv::ErrorLevel(int Level) { return static_cast<int16_t>(xb_ErrorLevel(Level)); }
+
+// ---------------------------------------------------------------------------
+// TXbaseDataLink
+
+void TXbaseDataLink::ActiveChanged() { owner_->activeChanged_(); }
+
+// ---------------------------------------------------------------------------
+// TXbase
+
+namespace {
+
+// Selects the table's work area for the time of one call and puts the
+// previous selection back: callers never rely on which area is current.
+class AreaSelection {
+public:
+    explicit AreaSelection(const TTable* table)
+        : saved_(table && table->Handle() != 0 ? xb_Select(static_cast<int>(table->Handle()))
+                                               : xb_WorkArea(nullptr)) {}
+    // Selects another area (the table being defined) within the call.
+    explicit AreaSelection(int area) : saved_(xb_Select(area)) {}
+    // Also when the call itself selected another area (a table being created).
+    ~AreaSelection() {
+        if (saved_ != 0) xb_Select(saved_);
+    }
+    AreaSelection(const AreaSelection&) = delete;
+    AreaSelection& operator=(const AreaSelection&) = delete;
+
+private:
+    int saved_;
+};
+
+const char* extensionFor(TTableType type) {
+    switch (type) {
+        case ttSXNTX: return ".NTX";
+        case ttSXFOX: return ".IDX";
+        case ttSXNSX: return ".NSX";
+        default: return "";
+    }
+}
+
+}  // namespace
+
+TXbase::TXbase(TComponent* AOwner) : TComponent(AOwner), dataLink_(this) { xb_SetStringType(1); }
+
+TXbase::~TXbase() = default;
+
+TTable* TXbase::linkedTable_() const { return dynamic_cast<TTable*>(dataLink_.DataSet()); }
+
+TTable* TXbase::openTable_() const {
+    TTable* table = linkedTable_();
+    return table && table->Active() && table->Handle() != 0 ? table : nullptr;
+}
+
+void TXbase::beforeMove_(TTable* Table) {
+    Table->CheckBrowseMode();
+    Table->UpdateCursorPos();
+}
+
+void TXbase::afterMove_(TTable* Table) {
+    // Re-read around the engine's position; the dataset's old record is
+    // forgotten, so seeks and scopes show in every control.
+    Table->Resync({});
+}
+
+void TXbase::indexChanged_(TTable* Table, int Order) {
+    Table->UpdateIndexDefs();
+    std::string tag;
+    {
+        AreaSelection area(Table);
+        tag = xb_TagName(Order);
+    }
+    Table->SetIndexName(tag);
+}
+
+// ---- Seeking and limiting ----
+
+bool TXbase::Seek(const std::string& Key) {
+    TTable* table = openTable_();
+    if (!table) return false;
+    beforeMove_(table);
+    bool found;
+    {
+        AreaSelection area(table);
+        found = xb_Seek(Key.c_str()) != 0;
+    }
+    if (found) {
+        afterMove_(table);
+    } else {
+        // At end of file also when soft seek left the engine on a greater key.
+        table->Last();
+        table->Next();
+    }
+    return found;
+}
+
+bool TXbase::Found() {
+    TTable* table = openTable_();
+    if (!table) return false;
+    AreaSelection area(table);
+    return xb_Found() != 0;
+}
+
+bool TXbase::SetScope(const std::string& Low, const std::string& High) {
+    TTable* table = openTable_();
+    if (!table) return false;
+    beforeMove_(table);
+    bool taken;
+    {
+        AreaSelection area(table);
+        taken = xb_SetScope(Low.c_str(), High.c_str()) != 0;
+    }
+    table->First();
+    return taken;
+}
+
+void TXbase::GetScope(int Which, std::string& Value) {
+    TTable* table = openTable_();
+    if (!table) {
+        Value.clear();
+        return;
+    }
+    AreaSelection area(table);
+    Value = xb_GetScope(Which);
+}
+
+int TXbase::Query(const std::string& Expression) {
+    filter_ = Expression;
+    TTable* table = openTable_();
+    if (!table) return 0;
+    beforeMove_(table);
+    int result;
+    {
+        AreaSelection area(table);
+        result = xb_Query(Expression.c_str());
+    }
+    afterMove_(table);
+    return result;
+}
+
+void TXbase::SetFilter(const std::string& Expression) {
+    filter_ = Expression;
+    TTable* table = openTable_();
+    if (!table) return;
+    beforeMove_(table);
+    {
+        AreaSelection area(table);
+        xb_SetFilter(Expression.c_str());
+    }
+    afterMove_(table);
+}
+
+// ---- Counts and positions ----
+
+int TXbase::Count() {
+    TTable* table = openTable_();
+    if (!table) return 0;
+    AreaSelection area(table);
+    return xb_Count();
+}
+
+int TXbase::RecCount() {
+    TTable* table = openTable_();
+    if (!table) return 0;
+    AreaSelection area(table);
+    return xb_RecCount();
+}
+
+int TXbase::RecSize() {
+    TTable* table = openTable_();
+    if (!table) return 0;
+    AreaSelection area(table);
+    return xb_RecSize();
+}
+
+int TXbase::RecNo() {
+    TTable* table = openTable_();
+    return table ? table->RecNo() : -1;
+}
+
+bool TXbase::Locked(int RecNo) {
+    TTable* table = openTable_();
+    if (!table) return false;
+    AreaSelection area(table);
+    return xb_Locked(RecNo) != 0;
+}
+
+void TXbase::Go(int RecNo) {
+    TTable* table = openTable_();
+    if (!table) return;
+    beforeMove_(table);
+    {
+        AreaSelection area(table);
+        xb_Go(RecNo);
+    }
+    afterMove_(table);
+}
+
+void TXbase::GoTop() {
+    TTable* table = openTable_();
+    if (!table) return;
+    beforeMove_(table);
+    {
+        AreaSelection area(table);
+        xb_GoTop();
+    }
+    afterMove_(table);
+}
+
+void TXbase::GoBottom() {
+    TTable* table = openTable_();
+    if (!table) return;
+    beforeMove_(table);
+    {
+        AreaSelection area(table);
+        xb_GoBottom();
+    }
+    afterMove_(table);
+}
+
+void TXbase::Skip(int Count) {
+    if (TTable* table = openTable_()) table->MoveBy(Count);
+}
+
+bool TXbase::Eof() {
+    TTable* table = openTable_();
+    return table ? table->Eof() : true;
+}
+
+bool TXbase::RecordDeleted() {
+    TTable* table = openTable_();
+    // An empty dataset has no record, so nothing is deleted.
+    if (!table || table->IsEmpty()) return false;
+    const uint8_t* buffer = table->ActiveBuffer();
+    return buffer && buffer[0] != ' ' && buffer[0] != 'E';
+}
+
+void TXbase::PaddedFieldValue(const std::string& FieldName, std::string& Value) {
+    TTable* table = linkedTable_();
+    if (!table) {
+        Value.clear();
+        return;
+    }
+    TField* field = table->FieldByName(FieldName);
+    Value = field->AsString();
+    if (field->DataType() == ftString) {
+        size_t width = static_cast<size_t>(field->DataSize() - 1);
+        if (Value.size() < width) Value.append(width - Value.size(), ' ');
+    }
+}
+
+// ---- Writing ----
+
+void TXbase::Commit() {
+    TTable* table = openTable_();
+    if (!table) return;
+    if (table->State() == dsEdit || table->State() == dsInsert) table->Post();
+    AreaSelection area(table);
+    xb_Commit();
+}
+
+void TXbase::Zap() {
+    TTable* table = openTable_();
+    if (!table) return;
+    beforeMove_(table);
+    {
+        AreaSelection area(table);
+        xb_Zap();
+    }
+    afterMove_(table);
+}
+
+void TXbase::AppendFrom(const std::string& FileName, int Driver, const std::string& Condition) {
+    TTable* table = openTable_();
+    if (!table) return;
+    beforeMove_(table);
+    {
+        AreaSelection area(table);
+        xb_AppendFrom(FileName.c_str(), Driver, Condition.c_str());
+    }
+    afterMove_(table);
+}
+
+// ---- Creating tables ----
+
+int TXbase::CreateNew(const std::string& FileName, const std::string& Alias, int Driver, int NumFields) {
+    AreaSelection area(openTable_());
+    newWorkArea_ = xb_CreateNew(FileName.c_str(), Alias.c_str(), Driver, NumFields);
+    return newWorkArea_;
+}
+
+int TXbase::CreateNew(const std::string& FileName, int Driver, int NumFields) {
+    return CreateNew(FileName, std::string(), Driver, NumFields);
+}
+
+void TXbase::CreateField(const std::string& Name, const std::string& FieldType, int Width, int Decimals) {
+    // Without a table being defined the field would land in whatever area is current.
+    if (newWorkArea_ == 0) return;
+    AreaSelection area(newWorkArea_);
+    xb_CreateField(Name.c_str(), FieldType.c_str(), Width, Decimals);
+}
+
+bool TXbase::CreateExec() {
+    if (newWorkArea_ == 0) return false;
+    AreaSelection area(newWorkArea_);
+    bool written = xb_CreateExec() != 0;
+    xb_Close();
+    newWorkArea_ = 0;
+    return written;
+}
+
+// ---- Indexes ----
+
+int TXbase::Index(const std::string& FileName, const std::string& Expression, int Option, bool Descending,
+                  const std::string& Condition) {
+    TTable* table = openTable_();
+    if (!table) return 0;
+    beforeMove_(table);
+    int order;
+    {
+        AreaSelection area(table);
+        order = xb_Index(FileName.c_str(), Expression.c_str(), Option, Descending ? 1 : 0, Condition.c_str());
+    }
+    if (order > 0) indexChanged_(table, order);
+    afterMove_(table);
+    return order;
+}
+
+int TXbase::IndexTag(const std::string& FileName, const std::string& TagName, const std::string& Expression,
+                     int Option, bool Descending, const std::string& Condition) {
+    TTable* table = openTable_();
+    if (!table) return 0;
+    beforeMove_(table);
+    int order;
+    {
+        AreaSelection area(table);
+        order = xb_IndexTag(FileName.c_str(), TagName.c_str(), Expression.c_str(), Option, Descending ? 1 : 0,
+                            Condition.c_str());
+    }
+    if (order > 0) indexChanged_(table, order);
+    afterMove_(table);
+    return order;
+}
+
+int TXbase::IndexOpen(const std::string& FileName) {
+    TTable* table = openTable_();
+    if (!table) return 0;
+    beforeMove_(table);
+    int order;
+    {
+        AreaSelection area(table);
+        order = xb_IndexOpen(FileName.c_str());
+    }
+    if (order > 0) indexChanged_(table, order);
+    afterMove_(table);
+    return order;
+}
+
+int TXbase::IndexOrd() {
+    TTable* table = openTable_();
+    if (!table) return 0;
+    AreaSelection area(table);
+    return xb_IndexOrd();
+}
+
+int TXbase::SetOrder(int Order) {
+    TTable* table = openTable_();
+    if (!table) return 0;
+    table->CheckBrowseMode();
+    int previous;
+    std::string tag;
+    {
+        AreaSelection area(table);
+        previous = xb_SetOrder(Order);
+        tag = xb_TagName(Order);
+    }
+    // The table switches to the same order and keeps its record.
+    table->SetIndexName(tag);
+    return previous;
+}
+
+std::string TXbase::TagName(int Order) {
+    TTable* table = openTable_();
+    if (!table) return std::string();
+    AreaSelection area(table);
+    return xb_TagName(Order);
+}
+
+void TXbase::SetGaugeHook(std::function<void(int Percent)> Hook) { xb_SetGaugeHook(std::move(Hook)); }
+
+// ---- Engine properties ----
+
+intptr_t TXbase::SysProp(int Code, intptr_t Value) {
+    AreaSelection area(openTable_());
+    return xb_SysProp(Code, Value);
+}
+
+void TXbase::SetTurboRead(bool Value) {
+    turboRead_ = Value;
+    TTable* table = openTable_();
+    if (!table) return;
+    AreaSelection area(table);
+    xb_SetTurboRead(Value ? 1 : 0);
+}
+
+// ---- Binding ----
+
+void TXbase::SetDataSource(TDataSource* Value) { dataLink_.SetDataSource(Value); }
+
+void TXbase::SetExtraIndexes(const TStrings* Value) {
+    extraIndexes_.Assign(Value);
+    if (openTable_()) openExtraIndexes_();
+}
+
+void TXbase::openExtraIndexes_() {
+    TTable* table = openTable_();
+    if (!table) return;
+    int remembered = IndexOrd();
+    SetOrder(0);
+    int firstOpened = 0;
+    for (int i = 0; i < extraIndexes_.Count(); ++i) {
+        std::string file = extraIndexes_.Strings(i);
+        if (file.empty()) continue;
+        if (os::ExtractFileExt(file).empty()) file += extensionFor(table->TableType());
+        int order = IndexOpen(file);
+        if (firstOpened == 0) firstOpened = order;
+    }
+    SetOrder(remembered != 0 ? remembered : firstOpened);
+}
+
+void TXbase::activeChanged_() {
+    if (!openTable_()) return;
+    if (!filter_.empty()) Query(filter_);
+    if (extraIndexes_.Count() > 0) openExtraIndexes_();
+}

@@ -1,0 +1,205 @@
+#pragma once
+// The engine components the application places beside its tables:
+// TXbaseEnv holds the engine's process-wide settings; TXbase calls the
+// engine directly on the work area of one bound table for what the dataset
+// classes do not offer (key seeks, scopes, queries, counts, table creation,
+// index building) and makes the dataset show the engine's new position.
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "base/Classes.h"
+#include "data/DataSource.h"
+
+class TTable;
+class TXbase;
+
+// ---------------------------------------------------------------------------
+// TXbaseEnv
+
+enum TXbaseDateFrmt { dfAmerican, dfAnsi, dfBritish, dfFrench, dfGerman, dfItalian, dfSpanish, dfWinDefault };
+
+inline const std::string SExtraXbaseEnv = "Removing extra TXbaseEnv component";
+
+// The one settings component of the process: a second one raises
+// SExtraXbaseEnv and the first keeps its settings. Each setter hands its
+// value to the engine; the date settings also set the class library's
+// ShortDateFormat and DateSeparator, so controls show dates as the engine reads them.
+class TXbaseEnv : public TComponent {
+public:
+    explicit TXbaseEnv(TComponent* AOwner);
+    ~TXbaseEnv() override;
+
+    bool Exact() const { return exact_; }
+    void SetExact(bool Value);
+    bool Century() const { return century_; }
+    void SetCentury(bool Value);
+    // 0 is taken as 1900; other values are held to 100..2999.
+    int Epoch() const { return epoch_; }
+    void SetEpoch(int Value);
+    TXbaseDateFrmt DateFormat() const { return dateFormat_; }
+    void SetDateFormat(TXbaseDateFrmt Value);
+    int LockTimeout() const { return lockTimeout_; }
+    void SetLockTimeout(int Value);
+    int MemoBlockSize() const { return memoBlockSize_; }
+    void SetMemoBlockSize(int Value);
+    bool SoftSeek() const { return softSeek_; }
+    void SetSoftSeek(bool Value);
+    // True hides deleted records.
+    bool Deleted() const { return deleted_; }
+    void SetDeleted(bool Value);
+
+    // The engine's error level; returns the previous one.
+    int ErrorLevel(int Level);
+
+private:
+    void applyCentury_();
+
+    bool exact_ = false;
+    bool century_ = false;
+    int epoch_ = 1900;
+    TXbaseDateFrmt dateFormat_ = dfWinDefault;
+    int lockTimeout_ = 1;
+    int memoBlockSize_ = 64;
+    bool softSeek_ = false;
+    bool deleted_ = false;
+};
+
+// ---------------------------------------------------------------------------
+// TXbaseDataLink: follows the bound dataset opening and closing, so that the
+// component's filter and extra indexes are in force whenever the table is open.
+
+class TXbaseDataLink : public TDataLink {
+public:
+    explicit TXbaseDataLink(TXbase* AOwner) : owner_(AOwner) {}
+
+protected:
+    void ActiveChanged() override;
+
+private:
+    TXbase* owner_;
+};
+
+// ---------------------------------------------------------------------------
+// TXbase
+
+class TXbase : public TComponent {
+public:
+    explicit TXbase(TComponent* AOwner);
+    ~TXbase() override;
+
+    // ---- Seeking and limiting ----
+    // Seeks Key in the current order. Found: the dataset stands on the found
+    // record. Not found: the dataset is at end of file, whatever the soft-seek setting.
+    bool Seek(const std::string& Key);
+    // The result of the last seek of the table's work area.
+    bool Found();
+    // Holds the current order to the keys from Low to High (both inclusive,
+    // prefix compare; Low alone: the keys that begin with it); two empty
+    // strings clear it. The dataset goes to its first record. True when the
+    // engine took the scope.
+    bool SetScope(const std::string& Low, const std::string& High);
+    // Which 0: the low bound, 1: the high bound; "" when none.
+    void GetScope(int Which, std::string& Value);
+    // An engine filter expression ("" clears it); stored as Filter and
+    // applied when the table is open. The engine's result (0 when closed or refused).
+    int Query(const std::string& Expression);
+    // As Query; also the setter of the Filter property.
+    void SetFilter(const std::string& Expression);
+    const std::string& Filter() const { return filter_; }
+
+    // ---- Counts and positions ----
+    // Records visible under the current scope and filter.
+    int Count();
+    // All records of the table.
+    int RecCount();
+    int RecSize();
+    // The record number of the dataset's current record (-1 without one).
+    int RecNo();
+    // True when another user holds the lock of record RecNo.
+    bool Locked(int RecNo);
+    void Go(int RecNo);
+    void GoTop();
+    void GoBottom();
+    // Moves the dataset Count records (negative: back).
+    void Skip(int Count);
+    bool Eof();
+    // True when the dataset's current record carries the deletion mark.
+    bool RecordDeleted();
+    // The field's text; a string field is padded with blanks to its full
+    // width, as it appears in a key.
+    void PaddedFieldValue(const std::string& FieldName, std::string& Value);
+
+    // ---- Writing ----
+    // Posts a pending edit or insert, then flushes the work area to disk.
+    void Commit();
+    // Removes every record (the table must be open exclusively).
+    void Zap();
+    // Appends the records of another table that satisfy Condition ("" all).
+    void AppendFrom(const std::string& FileName, int Driver, const std::string& Condition);
+
+    // ---- Creating tables: CreateNew, one CreateField per field, CreateExec ----
+    // The new table's work area, 0 when refused.
+    int CreateNew(const std::string& FileName, const std::string& Alias, int Driver, int NumFields);
+    int CreateNew(const std::string& FileName, int Driver, int NumFields);
+    void CreateField(const std::string& Name, const std::string& FieldType, int Width, int Decimals);
+    // Writes the table and closes its work area; true when written.
+    bool CreateExec();
+
+    // ---- Indexes ----
+    // A new index file with one order; the order becomes the table's index.
+    // The engine's order number (0 when refused).
+    int Index(const std::string& FileName, const std::string& Expression, int Option, bool Descending,
+              const std::string& Condition);
+    // A new tag in a multi-order index file ("" the table's own); it becomes
+    // the table's index. The engine's order number (0 when refused).
+    int IndexTag(const std::string& FileName, const std::string& TagName, const std::string& Expression,
+                 int Option, bool Descending, const std::string& Condition);
+    // Opens another index file; its first order becomes the table's index.
+    int IndexOpen(const std::string& FileName);
+    // The current order, 0 record order.
+    int IndexOrd();
+    // Makes Order current (the record stays) and the table's IndexName its
+    // tag; the previous order.
+    int SetOrder(int Order);
+    std::string TagName(int Order);
+    // Hears the progress (0..100) of indexes being built; an empty hook stops it.
+    void SetGaugeHook(std::function<void(int Percent)> Hook);
+
+    // ---- Engine properties ----
+    intptr_t SysProp(int Code, intptr_t Value);
+    bool TurboRead() const { return turboRead_; }
+    void SetTurboRead(bool Value);
+
+    // ---- Binding ----
+    TDataSource* DataSource() const { return dataLink_.DataSource(); }
+    void SetDataSource(TDataSource* Value);
+    // Index files opened with the table (a name without extension gets the
+    // extension of the table's type).
+    TStringList* ExtraIndexes() { return &extraIndexes_; }
+    void SetExtraIndexes(const TStrings* Value);
+
+private:
+    friend class TXbaseDataLink;
+
+    // The table of the data source's dataset; null when none.
+    TTable* linkedTable_() const;
+    // The bound table when it is open, else null.
+    TTable* openTable_() const;
+    // Before an engine move: a pending edit is posted (or cancelled) and the
+    // engine put on the dataset's record.
+    void beforeMove_(TTable* Table);
+    // After an engine move: the dataset re-reads from the engine's position.
+    void afterMove_(TTable* Table);
+    // The table's index settings follow the order the engine has made current.
+    void indexChanged_(TTable* Table, int Order);
+    void openExtraIndexes_();
+    void activeChanged_();
+
+    TXbaseDataLink dataLink_;
+    TStringList extraIndexes_;
+    std::string filter_;
+    // The work area of the table being defined by CreateNew.
+    int newWorkArea_ = 0;
+    bool turboRead_ = false;
+};

@@ -1,0 +1,54 @@
+#pragma once
+// Company folders for tests: the 22 company tables (with the default chart
+// of accounts) and every index tag of the catalogue, made with the program's
+// own table definitions and tag catalogue on real files.
+//
+// The functions raise std::runtime_error when a table or tag cannot be made.
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace CompanyFixture {
+
+// One record as field name and stored text ("yyyymmdd" for dates, "T"/"F"
+// for logicals); fields left out stay blank.
+using Row = std::vector<std::pair<std::string, std::string>>;
+
+// Every company table, empty but for the default accounts in Acct.dbf.
+void CreateTables(const std::string& DataDirectory);
+// One company table, empty (Acct.dbf too).
+void CreateTable(const std::string& DataDirectory, const std::string& FileName);
+// Every tag of every table, into each table's own index file.
+void BuildIndexes(const std::string& DataDirectory);
+// The tags of one table.
+void BuildIndex(const std::string& DataDirectory, const std::string& FileName);
+// Appends the rows to a table; tags in its index file follow them.
+void AppendRows(const std::string& DataDirectory, const std::string& FileName, const std::vector<Row>& Rows);
+// Marks the records deleted.
+void DeleteRecords(const std::string& DataDirectory, const std::string& FileName, const std::vector<int>& RecNos);
+
+}  // namespace CompanyFixture
+
+// A company under the installation root: the registry file Company/<name>.ini
+// at the program's build (so opening it runs no upgrade) and the data folder
+// Data/<name> with all tables and tags. Removed again when the object goes,
+// with the Company and Data folders when it made them.
+class TestCompany {
+public:
+    // An empty name picks one no other TestCompany of the process uses.
+    explicit TestCompany(std::string Name = "");
+    ~TestCompany();
+    TestCompany(const TestCompany&) = delete;
+    TestCompany& operator=(const TestCompany&) = delete;
+
+    const std::string& Name() const { return name_; }
+    const std::string& DataDirectory() const { return dataDirectory_; }
+    // A file of the data folder.
+    std::string File(const std::string& FileName) const;
+
+private:
+    std::string name_;
+    std::string dataDirectory_;
+    // The Company and Data folders this object made, removed again when empty.
+    std::vector<std::string> madeFolders_;
+};

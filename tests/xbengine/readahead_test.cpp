@@ -1,0 +1,61 @@
+// Records read ahead in blocks during sequential movement in exclusive use:
+// what this open writes shows at once, and nothing of a zapped table remains.
+#include <cstring>
+
+#include "xbengine/StorageSupport.h"
+
+namespace {
+
+// The number field without the blanks that align it.
+std::string Number() {
+    std::string text = Str(xb_GetTrimString("N"));
+    return text.substr(text.find_first_not_of(' ') == std::string::npos ? text.size() : text.find_first_not_of(' '));
+}
+
+std::vector<std::string> WalkValues() {
+    std::vector<std::string> values;
+    for (xb_GoTop(); !xb_Eof(); xb_Skip(1))
+        values.push_back(Number());
+    return values;
+}
+
+}  // namespace
+
+TEST_F(StorageTest, ReadAheadServesWhatThisOpenWrote) {
+    std::string path = dir.file("ahead.dbf");
+    ASSERT_TRUE(MakeTable(path, {{"N", "N", 6, 0}, {"PAD", "C", 30, 0}}));
+    ASSERT_GT(xb_Use(path.c_str(), "", 2, 3), 0);
+    std::vector<std::string> expected;
+    for (int i = 1; i <= 5000; ++i) {
+        ASSERT_TRUE(AppendValues({{"N", std::to_string(i)}}));
+        expected.push_back(std::to_string(i));
+    }
+    ASSERT_EQ(WalkValues(), expected);
+
+    // Written in the middle of a walk, by field and by whole record.
+    xb_GoTop();
+    xb_Skip(9);
+    ASSERT_TRUE(xb_Replace("N", 0x400, "-10"));
+    xb_Skip(1);
+    std::vector<char> record(xb_RecSize());
+    xb_GetRecord(record.data());
+    std::memcpy(record.data() + 1, "   -11", 6);
+    ASSERT_TRUE(xb_PutRecord(record.data()));
+    xb_Skip(-1);
+    EXPECT_EQ(Number(), "-10");
+    xb_Skip(1);
+    EXPECT_EQ(Number(), "-11");
+    expected[9] = "-10";
+    expected[10] = "-11";
+    EXPECT_EQ(WalkValues(), expected);
+    xb_Go(4000);
+    ASSERT_TRUE(xb_Delete());
+    xb_Skip(-1);
+    xb_Skip(1);
+    EXPECT_TRUE(xb_Deleted());
+
+    ASSERT_TRUE(xb_Zap());
+    for (const char* n : {"7", "8"})
+        ASSERT_TRUE(AppendValues({{"N", n}}));
+    EXPECT_EQ(WalkValues(), (std::vector<std::string>{"7", "8"}));
+}
