@@ -50,7 +50,14 @@ void Report(const AreaIndexes::Gauge& gauge, int percent) {
 
 }  // namespace
 
-AreaIndexes::AreaIndexes(WorkArea& area, const Settings& settings) : area_(area), settings_(settings) {
+AreaIndexes::AreaIndexes(WorkArea& area, const Settings& settings) : area_(area), settings_(settings) {}
+
+// The area tells of its writes once there are tags to keep, so that a table
+// without index files reads no record back before writing it. (The hooks
+// stay once set: a file may go out of use while a hook runs.)
+void AreaIndexes::listen() {
+    if (files_.empty() || area_.onRecordWritten)
+        return;
     area_.onRecordWritten = [this](uint32_t recNo, const char* before, const char* after) {
         recordWritten(recNo, before, after);
     };
@@ -112,6 +119,7 @@ AreaIndexes::File* AreaIndexes::addFile(std::unique_ptr<File> file) {
         files_.insert(files_.begin(), std::move(file));
     else
         files_.push_back(std::move(file));
+    listen();
     return added;
 }
 
@@ -122,6 +130,7 @@ void AreaIndexes::removeFile(File* file) {
     }
     files_.erase(std::remove_if(files_.begin(), files_.end(), [&](const auto& f) { return f.get() == file; }),
                  files_.end());
+    listen();
 }
 
 std::unique_ptr<AreaIndexes::Tag> AreaIndexes::tagOf(const NsxTagInfo& info) {

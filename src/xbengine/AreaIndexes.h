@@ -121,6 +121,7 @@ private:
     bool isStructural(const std::string& path) const;
     File* findFile(const std::string& path) const;
     File* addFile(std::unique_ptr<File> file);
+    void listen();
     void removeFile(File* file);
 
     std::unique_ptr<Tag> makeTag(const std::string& name, const std::string& expression, const std::string& condition,

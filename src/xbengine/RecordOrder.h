@@ -28,6 +28,9 @@ public:
     // The number of entries the order holds when that is every visible
     // record (no record needs reading); false when it cannot tell.
     virtual bool CountEntries(uint32_t* /*count*/) { return false; }
+    // In the same way, the place of the current record among them (0 when
+    // it is not among them).
+    virtual bool EntryPosition(const RecordView& /*current*/, uint32_t* /*position*/) { return false; }
 };
 
 }  // namespace xb

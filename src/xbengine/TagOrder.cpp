@@ -142,4 +142,22 @@ bool TagOrder::CountEntries(uint32_t* count) {
     return true;
 }
 
+bool TagOrder::EntryPosition(const RecordView& current, uint32_t* position) {
+    ready();
+    if (unique_)
+        return false;
+    const std::string keyText = key_.KeyText(current, settings_);
+    uint32_t n = 0;
+    for (uint32_t rec = First(); rec != 0; rec = landForward()) {
+        ++n;
+        if (cursor_.isAt(keyText, current.recNo)) {
+            *position = n;
+            return true;
+        }
+        cursor_.next();
+    }
+    *position = 0;
+    return true;
+}
+
 }  // namespace xb

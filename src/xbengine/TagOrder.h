@@ -42,6 +42,7 @@ public:
     uint32_t SeekFirst(std::string_view text, bool exact) override;
     bool KeyMatches(const RecordView& record, std::string_view text, bool exact) override;
     bool CountEntries(uint32_t* count) override;
+    bool EntryPosition(const RecordView& current, uint32_t* position) override;
 
     // Called before the order reads its tag, so that index changes held
     // back by this process reach it first.

@@ -261,6 +261,9 @@ uint32_t WorkArea::OrderRecNo() {
             return recNo_;
         return visible() ? countNatural(recNo_) : 0;
     }
+    uint32_t entry = 0;
+    if (!visibility_ && !settings_.deleted && order_->EntryPosition(view(), &entry))
+        return entry;
     std::vector<char> saved = buffer_;
     uint32_t target = recNo_;
     bool savedBof = bof_, savedBlank = blankMemos_;

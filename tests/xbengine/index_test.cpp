@@ -299,6 +299,10 @@ TEST_F(IndexTest, ConditionalTagsFollowRecordsInAndOut) {
     EXPECT_EQ(Walk(), (Recs{6, 2, 5, 3, 4}));
     EXPECT_EQ(Walk(), ExpectedOrder("upper(name)", "amt > 10"));
     xb_SetOrder(5);
+    xb_Go(5);
+    EXPECT_EQ(xb_OrderRecNo(), 3);
+    xb_Go(1);
+    EXPECT_EQ(xb_OrderRecNo(), 0);  // not in the tag
     xb_SetSoftSeek(1);
     EXPECT_TRUE(xb_Seek("BAKER"));  // the Baker of record 1 has left the tag, that of 5 came in
     EXPECT_EQ(xb_RecNo(), 5);
