@@ -777,8 +777,12 @@ void TTable::SetRange(const std::vector<Variant>& StartValues, const std::vector
 
 void TTable::readIndexDefs_() {
     indexDefs_.Clear();
+    // The tag count is read afresh: an index built on the open table does
+    // not show in the properties saved when it opened.
+    CURProps props;
+    if (engine().GetCursorProps(Handle(), &props) != DBIERR_NONE || props.iIndexes == 0) return;
     std::vector<IDXDesc> descs;
-    if (CursorProps().iIndexes == 0 || engine().GetIndexDescs(Handle(), descs) != DBIERR_NONE) return;
+    if (engine().GetIndexDescs(Handle(), descs) != DBIERR_NONE) return;
     for (const IDXDesc& desc : descs) {
         std::string fields;
         for (int i = 0; i < desc.iFldsInKey && i < static_cast<int>(desc.aiKeyFld.size()); ++i) {

@@ -458,6 +458,19 @@ TEST_F(XbaseComponents, IndexTagBuildsATagAndMakesItTheTableIndex) {
     EXPECT_EQ(AllNames(b.table), (std::vector<std::string>{"Davis", "Evans", "Baker", "Moore", "Clark", "Adams"}));
     EXPECT_TRUE(b.xbase->Seek("B   EVANS"));
     EXPECT_EQ(Name(b.table), "Evans");
+
+    // A table opened without any tag learns of the one built on it.
+    MakeTable("plain.dbf", {{"NAME", "C", 10, 0}}, {{"Baker"}, {"Adams"}}, {});
+    Bound plain = Bind("plain.dbf", "", false);
+    plain.table->SetExclusive(true);
+    plain.table->Open();
+    ASSERT_EQ(plain.table->IndexDefs().Count(), 0);
+    ASSERT_GT(plain.xbase->IndexTag("", "ByName", "upper(name)", 0, false, ""), 0);
+    ASSERT_EQ(plain.table->IndexDefs().Count(), 1);
+    EXPECT_TRUE(SameText(plain.table->IndexDefs().Items(0).Name(), "ByName"));
+    EXPECT_EQ(plain.table->IndexDefs().Items(0).Fields(), "NAME");
+    EXPECT_EQ(plain.table->IndexFieldNames(), "NAME");
+    EXPECT_EQ(AllNames(plain.table), (std::vector<std::string>{"Adams", "Baker"}));
 }
 
 TEST_F(XbaseComponents, IndexFileBuiltOnceOpensWithTheTableAsExtraIndex) {
