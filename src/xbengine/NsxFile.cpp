@@ -21,6 +21,13 @@ static_assert(std::endian::native == std::endian::little, "the change counter is
 
 namespace {
 
+// An index entry: the encoded key followed by the record number, so that one
+// byte comparison orders by key and then by record.
+void encodeEntry(const NsxKeyCodec& codec, std::string_view keyText, uint32_t recNo, uint8_t* entry) {
+    codec.encodeKey(keyText, entry);
+    nsxPutRecNo(entry + codec.keyBytes(), recNo);
+}
+
 // The writer's lock lies far beyond any real file size, so it never meets a
 // lock on the file's bytes.
 constexpr uint64_t writerLockOffset = uint64_t(1) << 40;
@@ -358,8 +365,7 @@ bool NsxFile::insert(std::string_view tag, std::string_view keyText, uint32_t re
     NsxUpdate update(*this);
     const TagState& state = existingTag(tag, update);
     uint8_t entry[nsxMaxKeyLength + 4];
-    state.codec.encodeKey(keyText, entry);
-    nsxPutRecNo(entry + state.codec.keyBytes(), recNo);
+    encodeEntry(state.codec, keyText, recNo, entry);
     ++stateVersion_;
     const bool inserted = NsxTree(*this, state).insert(entry);
     update.commit();
@@ -370,8 +376,7 @@ bool NsxFile::remove(std::string_view tag, std::string_view keyText, uint32_t re
     NsxUpdate update(*this);
     const TagState& state = existingTag(tag, update);
     uint8_t entry[nsxMaxKeyLength + 4];
-    state.codec.encodeKey(keyText, entry);
-    nsxPutRecNo(entry + state.codec.keyBytes(), recNo);
+    encodeEntry(state.codec, keyText, recNo, entry);
     ++stateVersion_;
     const bool removed = NsxTree(*this, state).remove(entry);
     update.commit();
@@ -384,11 +389,9 @@ void NsxFile::replace(std::string_view tag, std::string_view oldKeyText, std::st
     const TagState& state = existingTag(tag, update);
     uint8_t oldEntry[nsxMaxKeyLength + 4];
     uint8_t newEntry[nsxMaxKeyLength + 4];
-    state.codec.encodeKey(oldKeyText, oldEntry);
-    state.codec.encodeKey(newKeyText, newEntry);
+    encodeEntry(state.codec, oldKeyText, recNo, oldEntry);
+    encodeEntry(state.codec, newKeyText, recNo, newEntry);
     if (std::memcmp(oldEntry, newEntry, state.codec.keyBytes()) != 0) {
-        nsxPutRecNo(oldEntry + state.codec.keyBytes(), recNo);
-        nsxPutRecNo(newEntry + state.codec.keyBytes(), recNo);
         ++stateVersion_;
         NsxTree tree(*this, state);
         tree.remove(oldEntry);
