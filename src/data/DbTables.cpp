@@ -191,7 +191,14 @@ void TDBDataSet::SetDatabaseName(const std::string& Value) {
 void TDBDataSet::InternalOpen() {
     database_ = Session()->OpenDatabase(databaseName_);
     database_->dataSets_.push_back(this);
-    handle_ = CreateHandle();
+    // A cursor that never opened is not closed through InternalClose, so a
+    // failed open lets go of the database here.
+    try {
+        handle_ = CreateHandle();
+    } catch (...) {
+        detachFromDatabase_();
+        throw;
+    }
     cursorProps_ = CURProps();
     Check(engine().GetCursorProps(handle_, &cursorProps_));
     recordDataSize_ = std::max<int>(cursorProps_.iRecSize, cursorProps_.iRecBufSize);
@@ -212,6 +219,10 @@ void TDBDataSet::InternalClose() {
     hDBICur handle = handle_;
     handle_ = 0;
     if (TDbiEngine* e = DbiEngine()) e->CloseCursor(handle);
+    detachFromDatabase_();
+}
+
+void TDBDataSet::detachFromDatabase_() {
     if (database_) {
         auto& list = database_->dataSets_;
         list.erase(std::remove(list.begin(), list.end(), this), list.end());

@@ -165,6 +165,7 @@ private:
     void dropRecordFilter_();
     void installExprFilter_();
     void dropExprFilter_();
+    void detachFromDatabase_();
     // Finds the first record matching the expression into Buffer.
     bool locateRecord_(const std::string& Expression, uint8_t* Buffer);
 

@@ -523,7 +523,10 @@ void NsxFile::writeHeader(uint64_t counter) {
     put32(page + hdrPageCount, pageCount_);
     put32(page + hdrFreeHead, freeHead_);
     put32(page + hdrTagCount, uint32_t(tags_.size()));
-    put64(page + hdrCounter, counter);
+    // The body goes out under the odd counter and the new even counter in a
+    // write of its own after it: a reader copying the page while it is being
+    // written could otherwise see the new counter beside an old directory.
+    put64(page + hdrCounter, counter - 1);
     for (size_t i = 0; i < tags_.size(); ++i) {
         uint8_t* dir = page + hdrDirectory + i * dirEntrySize;
         std::memcpy(dir, tags_[i].info.name.data(), tags_[i].info.name.size());
@@ -531,6 +534,9 @@ void NsxFile::writeHeader(uint64_t counter) {
     }
     // Only the used part: the rest of the page stays as it was, unread.
     pwriteAll(page, used, 0);
+    uint8_t even[8];
+    put64(even, counter);
+    pwriteAll(even, sizeof even, hdrCounter);
 }
 
 void NsxFile::flush() {

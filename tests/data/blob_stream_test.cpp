@@ -23,6 +23,12 @@ protected:
         TBlobStream stream(notes, bmWrite);
         stream.WriteBuffer(text.data(), static_cast<int64_t>(text.size()));
     }
+    // The table's fields are dynamic: Close frees them, so the field is looked up again.
+    void Reopen() {
+        t->Close();
+        t->Open();
+        notes = t->FieldByName("NOTES");
+    }
     TTable* t = nullptr;
     TField* notes = nullptr;
 };
@@ -34,8 +40,7 @@ TEST_F(BlobStreams, MemoWrittenInEditIsReadAfterReopen) {
     EXPECT_TRUE(t->Modified());
     EXPECT_EQ(ReadAll(), "First line\r\nSecond line");
     t->Post();
-    t->Close();
-    t->Open();
+    Reopen();
     t->Next();
     EXPECT_EQ(ReadAll(), "First line\r\nSecond line");
     EXPECT_EQ(notes->AsString(), "First line\r\nSecond line");
@@ -68,8 +73,7 @@ TEST_F(BlobStreams, CancelDropsTheMemoWrite) {
     notes->SetAsString("dropped");
     t->Cancel();
     EXPECT_EQ(notes->AsString(), "kept");
-    t->Close();
-    t->Open();
+    Reopen();
     EXPECT_EQ(notes->AsString(), "kept");
 }
 

@@ -116,6 +116,10 @@ TEST_F(SharedTable, ExclusiveOpenKeepsOthersOut) {
     a->Open();
     EXPECT_THROW(b->Open(), EDBEngineError);
     EXPECT_FALSE(b->Active());
+    // The refused table is not left among the database's datasets.
+    EXPECT_EQ(b->Database(), nullptr);
+    ASSERT_EQ(a->Database()->DataSetCount(), 1);
+    EXPECT_EQ(a->Database()->DataSets(0), a);
     a->Close();
     b->Open();
     EXPECT_THROW(a->Open(), EDBEngineError);
