@@ -7,6 +7,8 @@
 // engine's read-ahead of records counts.
 // xBase trim() cuts trailing blanks only, so SQLite's side uses rtrim().
 #include <benchmark/benchmark.h>
+
+#include "BenchRatio.h"
 #include <sqlite3.h>
 #include <stdlib.h>
 
@@ -151,18 +153,6 @@ void SqliteFilterSkip(benchmark::State& state) {
     }
 }
 
-// Keeps the time per iteration of each run, for the RATIO line.
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        for (const Run& run : runs)
-            if (run.iterations > 0 && run.run_type == Run::RT_Iteration)
-                seconds[run.benchmark_name()] = run.real_accumulated_time / static_cast<double>(run.iterations);
-        ConsoleReporter::ReportRuns(runs);
-    }
-    std::map<std::string, double> seconds;
-};
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -183,12 +173,8 @@ int main(int argc, char** argv) {
     RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
 
-    for (const char* name : {"filter_scan", "filter_skip"}) {
-        double ours = reporter.seconds[std::string(name) + "/ours"];
-        double peer = reporter.seconds[std::string(name) + "/sqlite"];
-        if (ours > 0 && peer > 0)
-            std::printf("RATIO %s %.6f %.6f %.2f\n", name, ours, peer, peer / ours);
-    }
+    for (const char* name : {"filter_scan", "filter_skip"})
+        reporter.PrintRatio(name);
 
     sqlite3_finalize(query);
     sqlite3_finalize(rows);

@@ -11,6 +11,8 @@
 // engine's writes to the system as SQLite's commit does with
 // synchronous=NORMAL. With arguments, only the cases named run.
 #include <sqlite3.h>
+
+#include "BenchRatio.h"
 #include <stdlib.h>
 
 #include <chrono>
@@ -59,11 +61,6 @@ double secondsOf(const auto& work) {
         if (run == 0 || seconds < best) best = seconds;
     }
     return best;
-}
-
-void printRatio(const char* name, double ours, double peer) {
-    std::printf("RATIO %s %.6f %.6f %.2f\n", name, ours, peer, peer / ours);
-    std::fflush(stdout);
 }
 
 void check(int rc, sqlite3* db, int expected = SQLITE_OK) {
@@ -167,7 +164,7 @@ double sqliteSeeks(const ScratchFolder& folder, const KeySet& set, bool numeric)
 void seekCase(const char* name, bool numeric) {
     ScratchFolder folder;
     const KeySet set = makeKeys(numeric);
-    printRatio(name, oursSeeks(folder, set, numeric), sqliteSeeks(folder, set, numeric));
+    PrintRatio(name, oursSeeks(folder, set, numeric), sqliteSeeks(folder, set, numeric));
 }
 
 
@@ -347,7 +344,7 @@ void appendIndexedCase() {
             exec(db, "COMMIT");
         });
     sqlite3_close(db);
-    printRatio("append_indexed", ours, peer);
+    PrintRatio("append_indexed", ours, peer);
 }
 
 void reindexCase() {
@@ -382,7 +379,7 @@ void reindexCase() {
             exec(db, "COMMIT");
         });
     sqlite3_close(db);
-    printRatio("reindex", ours, peer);
+    PrintRatio("reindex", ours, peer);
 }
 
 // ---- Ledger --------------------------------------------------------------------
@@ -466,7 +463,7 @@ void scanScopeCase() {
     sqlite3_finalize(scan);
     sqlite3_close(db);
     if (ourRows != peerRows) fail("the scoped scans differ");
-    printRatio("scan_scope", ours, peer);
+    PrintRatio("scan_scope", ours, peer);
 }
 
 }  // namespace

@@ -8,6 +8,8 @@
 // append, is measured too (append_shared, read_shared). Prints
 //   RATIO <case> <our seconds> <sqlite seconds> <speedup>
 #include <sqlite3.h>
+
+#include "BenchRatio.h"
 #include <stdlib.h>
 
 #include <algorithm>
@@ -333,11 +335,6 @@ Digest readSqlite(const std::string& path) {
     return digest;
 }
 
-void printRatio(const char* name, double ours, double peer) {
-    std::printf("RATIO %s %.6f %.6f %.2f\n", name, ours, peer, peer / ours);
-    std::fflush(stdout);
-}
-
 }  // namespace
 
 int main() {
@@ -364,10 +361,10 @@ int main() {
             if (ours.trues != digests[2].trues ||
                 std::abs(ours.numbers - digests[2].numbers) > 1e-3 * std::abs(digests[2].numbers))
                 throw std::runtime_error("the two sides read different data");
-        printRatio("append_plain", append[0], append[2]);
-        printRatio("read_sequential", read[0], read[2]);
-        printRatio("append_shared", append[1], append[2]);
-        printRatio("read_shared", read[1], read[2]);
+        PrintRatio("append_plain", append[0], append[2]);
+        PrintRatio("read_sequential", read[0], read[2]);
+        PrintRatio("append_shared", append[1], append[2]);
+        PrintRatio("read_shared", read[1], read[2]);
     } catch (const std::exception& e) {
         std::fprintf(stderr, "engine_storage: %s\n", e.what());
         return 1;

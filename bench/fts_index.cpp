@@ -5,6 +5,8 @@
 //   RATIO fts_add <ours> <sqlite> <speedup>
 //   RATIO fts_search <ours> <sqlite> <speedup>
 #include <benchmark/benchmark.h>
+
+#include "BenchRatio.h"
 #include <sqlite3.h>
 #include <stdlib.h>
 
@@ -160,24 +162,6 @@ void SqliteSearch(benchmark::State& state) {
     sqlite3_finalize(query);
 }
 
-// Keeps the time per iteration of each run, for the RATIO lines.
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        for (const Run& run : runs)
-            if (run.iterations > 0 && run.run_type == Run::RT_Iteration)
-                seconds[run.run_name.function_name] = run.real_accumulated_time / static_cast<double>(run.iterations);
-        ConsoleReporter::ReportRuns(runs);
-    }
-    std::map<std::string, double> seconds;
-};
-
-void PrintRatio(RatioReporter& reporter, const char* name) {
-    const double ours = reporter.seconds[std::string(name) + "/ours"];
-    const double peer = reporter.seconds[std::string(name) + "/sqlite"];
-    if (ours > 0 && peer > 0) std::printf("RATIO %s %.6f %.6f %.2f\n", name, ours, peer, peer / ours);
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -203,8 +187,8 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "fts_index: %ld matches here, %ld in SQLite\n", ourMatches, peerMatches);
         return 1;
     }
-    PrintRatio(reporter, "fts_add");
-    PrintRatio(reporter, "fts_search");
+    reporter.PrintRatio("fts_add");
+    reporter.PrintRatio("fts_search");
 
     sqlite3_close(db);
     std::filesystem::remove_all(folder);
