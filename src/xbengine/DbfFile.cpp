@@ -1,7 +1,9 @@
 #include "xbengine/DbfFile.h"
 
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
+#include <sys/vfs.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -75,6 +77,33 @@ bool ValidFieldName(const std::string& name) {
                        [](char c) { return std::isalnum(static_cast<unsigned char>(c)) || c == '_'; });
 }
 
+// Whether a mapping of the file shows other machines' writes as soon as a
+// read would: true on local file systems, not on network shares, whose
+// clients may keep mapped pages after another machine wrote.
+bool MapsCoherently(int fd) {
+    struct statfs info;
+    if (fstatfs(fd, &info) != 0)
+        return false;
+    switch (static_cast<uint32_t>(info.f_type)) {
+    case 0x6969u:      // NFS
+    case 0x517Bu:      // SMB
+    case 0xFF534D42u:  // CIFS
+    case 0xFE534D42u:  // SMB2
+    case 0x65735546u:  // FUSE (sshfs and the like)
+    case 0x00C36400u:  // Ceph
+    case 0x5346414Fu:  // AFS
+    case 0x01021997u:  // 9P
+    case 0x73757245u:  // Coda
+        return false;
+    default:
+        return true;
+    }
+}
+
+// A mapping grows in steps of at least this, so a table growing by a record
+// at a time is not mapped again for each one.
+constexpr uint64_t MapGrowth = 1 << 20;
+
 std::string Upper(std::string s) {
     for (char& c : s)
         c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
@@ -114,6 +143,7 @@ bool WriteAt(int fd, const void* buf, size_t n, uint64_t offset) {
 }
 
 DbfFile::~DbfFile() {
+    unmapFile();
     if (fd_ >= 0)
         close(fd_);  // releases every lock of this open
 }
@@ -142,8 +172,41 @@ std::unique_ptr<DbfFile> DbfFile::Open(const std::string& path, OpenMode mode, D
     }
     if (!file->readHeader(status))
         return nullptr;
+    file->mappable_ = file->shared() && MapsCoherently(file->fd_);
+    file->mapFile();
     *status = DbfStatus::Ok;
     return file;
+}
+
+void DbfFile::mapFile() {
+    if (!mappable_ || knownFileSize_ <= mapSize_)
+        return;
+    void* map = mmap(nullptr, knownFileSize_, PROT_READ, MAP_SHARED, fd_, 0);
+    if (map == MAP_FAILED)
+        return;  // reads go to the file
+    unmapFile();
+    map_ = static_cast<const char*>(map);
+    mapSize_ = knownFileSize_;
+}
+
+void DbfFile::unmapFile() {
+    if (map_)
+        munmap(const_cast<char*>(map_), mapSize_);
+    map_ = nullptr;
+    mapSize_ = 0;
+}
+
+const char* DbfFile::mapped(uint64_t offset, size_t n) {
+    if (offset + n > mapSize_) {
+        // Records added since the file was mapped are read from the file
+        // until it has grown by a step; then it is mapped again.
+        if (offset + n > knownFileSize_ || (knownFileSize_ < mapSize_ + MapGrowth && mapSize_ > 0))
+            return nullptr;
+        mapFile();
+        if (offset + n > mapSize_)
+            return nullptr;
+    }
+    return map_ + offset;
 }
 
 bool DbfFile::readHeader(DbfStatus* status) {
@@ -202,7 +265,9 @@ uint64_t DbfFile::recordOffset(uint32_t recNo) const {
 
 uint32_t DbfFile::countFromHeader() {
     unsigned char raw[4];
-    if (!ReadAt(fd_, raw, 4, 4))
+    if (const char* at = mapped(4, 4))
+        std::memcpy(raw, at, 4);
+    else if (!ReadAt(fd_, raw, 4, 4))
         return 0;
     uint32_t count = ReadLe32(raw);
     // A count the file cannot hold (a damaged header) is cut to the records
@@ -248,6 +313,10 @@ bool DbfFile::readRecord(uint32_t recNo, char* buf) {
             std::memcpy(buf, ahead_.data() + static_cast<size_t>(recNo - aheadFirst_) * recordSize_, recordSize_);
             return true;
         }
+    }
+    if (const char* at = mapped(recordOffset(recNo), recordSize_)) {
+        std::memcpy(buf, at, recordSize_);
+        return true;
     }
     return ReadAt(fd_, buf, recordSize_, recordOffset(recNo));
 }

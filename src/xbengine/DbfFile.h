@@ -98,6 +98,11 @@ private:
     bool reserveSlot(int lockTimeoutMs, uint32_t* slot, int* refusal);
     uint32_t countFromHeader();
     uint64_t recordOffset(uint32_t recNo) const;
+    // The file's bytes [offset, offset + n) in the shared mapping, or null
+    // when they lie beyond it (the caller then reads the file).
+    const char* mapped(uint64_t offset, size_t n);
+    void mapFile();
+    void unmapFile();
 
     std::string path_;
     int fd_ = -1;
@@ -115,6 +120,13 @@ private:
     uint32_t aheadFirst_ = 0;
     uint32_t aheadCount_ = 0;
     uint32_t lastRead_ = 0;
+    // Shared and read-only opens read through a shared mapping of the file:
+    // it shows every process's writes as a read would, without a system call
+    // per record. The file only grows while it is open shared (emptying it
+    // needs exclusive use), so the mapped bytes stay in the file.
+    bool mappable_ = false;
+    const char* map_ = nullptr;
+    uint64_t mapSize_ = 0;
 };
 
 // Lock regions lie far beyond any real file size, so they never cover data.

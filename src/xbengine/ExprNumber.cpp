@@ -13,6 +13,30 @@ constexpr double PowersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
                                   1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
                                   1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
 
+// The text of a whole number below 10^15 in magnitude, as NumberStr gives it.
+std::string WholeNumberStr(double value, int width, int decimals) {
+    char text[40];
+    char* end = text + sizeof text;
+    char* p = end;
+    for (int i = 0; i < decimals; ++i)
+        *--p = '0';
+    if (decimals > 0)
+        *--p = '.';
+    uint64_t whole = static_cast<uint64_t>(std::fabs(value));
+    do {
+        *--p = static_cast<char>('0' + whole % 10);
+        whole /= 10;
+    } while (whole != 0);
+    if (value < 0)  // not for -0.0, which prints as 0
+        *--p = '-';
+    const size_t length = static_cast<size_t>(end - p);
+    if (static_cast<int>(length) > width)
+        return std::string(static_cast<size_t>(width), '*');
+    std::string result(static_cast<size_t>(width) - length, ' ');
+    result.append(p, length);
+    return result;
+}
+
 }  // namespace
 
 double NumberVal(std::string_view text) {
@@ -66,6 +90,10 @@ std::string NumberStr(double value, int width, int decimals) {
         decimals = 15;
     if (!std::isfinite(value))
         return std::string(width, '*');
+    // Whole numbers (the usual key of an N field) are exact in a double up
+    // to 15 digits: written out directly, without the decimal rounding below.
+    if (std::fabs(value) < 1e15 && value == std::trunc(value))
+        return WholeNumberStr(value, width, decimals);
 
     // Fifteen significant digits are what a double carries reliably; the
     // rounding to the decimals is then done on those decimal digits, so 2.675

@@ -22,11 +22,11 @@ NsxCursor::NsxCursor(NsxFile& file, std::string_view tagName)
 template <class F>
 bool NsxCursor::move(F&& find) {
     const Where where = file_.reading([&] {
-        const NsxFile::TagState& tag = file_.tagState(tagName_);
-        NsxTree tree(file_, tag);
-        return find(tree, tag.codec);
+        const NsxFile::TagState& state = tag();
+        NsxTree tree(file_, state);
+        return find(tree, state.codec);
     });
-    codec_ = file_.tagState(tagName_).codec;
+    codec_ = tag().codec;
     where_ = where;
     if (where == Where::On) {
         entry_.swap(scratchEntry_);
@@ -53,6 +53,14 @@ void NsxCursor::firstOfKey(NsxTree& tree, NsxTree::Path& path, const NsxKeyCodec
     // The key is in the tree, so only a damaged tree can miss it.
     if (!tree.lowerBound({key, size_t(codec.keyBytes()), false}, path))
         file_.damaged("its entries are out of order");
+}
+
+const NsxFile::TagState& NsxCursor::tag() {
+    if (!tag_ || tagVersion_ != file_.stateVersion()) {
+        tag_ = &file_.tagState(tagName_);
+        tagVersion_ = file_.stateVersion();
+    }
+    return *tag_;
 }
 
 bool NsxCursor::pathValid() const {

@@ -71,6 +71,9 @@ private:
     Where land(NsxTree& tree, const NsxTree::Path& path, bool onEntry, Where otherwise, const NsxKeyCodec& codec);
     void firstOfKey(NsxTree& tree, NsxTree::Path& path, const NsxKeyCodec& codec) const;
     bool pathValid() const;
+    // The tag's state in the file, looked up again only when the file's
+    // state has changed since.
+    const NsxFile::TagState& tag();
 
     NsxFile& file_;
     std::string tagName_;
@@ -80,6 +83,8 @@ private:
     std::string entry_;  // stored key and record number
     NsxTree::Path path_;
     uint64_t pathVersion_ = 0;
+    const NsxFile::TagState* tag_ = nullptr;
+    uint64_t tagVersion_ = 0;
     std::string scratchEntry_;
     NsxTree::Path scratchPath_;
 };

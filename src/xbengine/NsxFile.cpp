@@ -555,21 +555,34 @@ void NsxFile::dropCache() {
     lru_.clear();
     cached_.clear();
     dirty_.clear();
+    recent_.fill(RecentPage{});
+}
+
+void NsxFile::forgetRecent(uint32_t no) {
+    RecentPage& slot = recent_[no % recent_.size()];
+    if (slot.no == no) slot = RecentPage{};
 }
 
 void NsxFile::evictIfFull() {
     while (!lru_.empty() && cached_.size() >= capacity_) {
         CachedPage& victim = lru_.back();
         if (victim.dirty) writeCached(victim);
+        forgetRecent(victim.no);
         cached_.erase(victim.no);
         lru_.pop_back();
     }
 }
 
 NsxFile::CachedPage& NsxFile::cachePage(uint32_t no, bool load) {
+    RecentPage& recent = recent_[no % recent_.size()];
+    if (recent.no == no) {
+        lru_.splice(lru_.begin(), lru_, recent.at);
+        return *recent.at;
+    }
     auto found = cached_.find(no);
     if (found != cached_.end()) {
         lru_.splice(lru_.begin(), lru_, found->second);
+        recent = RecentPage{no, found->second};
         return *found->second;
     }
     evictIfFull();
@@ -577,6 +590,7 @@ NsxFile::CachedPage& NsxFile::cachePage(uint32_t no, bool load) {
     if (load) preadPage(no, page.bytes.get());
     lru_.push_front(std::move(page));
     cached_[no] = lru_.begin();
+    recent = RecentPage{no, lru_.begin()};
     return lru_.front();
 }
 
@@ -607,6 +621,7 @@ uint32_t NsxFile::allocPage() {
         takenFromFreeList_.push_back({no, next});
         auto found = cached_.find(no);
         if (found != cached_.end()) {
+            forgetRecent(no);
             lru_.erase(found->second);
             cached_.erase(found);
         }

@@ -17,6 +17,7 @@
 // another process has written, and starts again when the counter moved while
 // it read; an odd counter with no writer at work means an update was cut
 // short, and the file is reported damaged.
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <list>
@@ -172,6 +173,15 @@ private:
     std::list<CachedPage> lru_;
     std::unordered_map<uint32_t, std::list<CachedPage>::iterator> cached_;
     std::vector<uint32_t> dirty_;  // pages made dirty in this update, in order
+    // The cached pages found last, by page number modulo the table's size
+    // (that of the default cache): a search's pages are mostly found here,
+    // without the hash lookup.
+    struct RecentPage {
+        uint32_t no = UINT32_MAX;  // no page has that number
+        std::list<CachedPage>::iterator at;
+    };
+    std::array<RecentPage, 1024> recent_;
+    void forgetRecent(uint32_t no);
 };
 
 // Holds an update open; an exception that leaves the scope before commit()
