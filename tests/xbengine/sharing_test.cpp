@@ -324,3 +324,45 @@ TEST_F(StorageTest, KilledAppenderLeavesEveryReturnedAppend) {
     ASSERT_EQ(xb_AppendEx(), 0);  // nothing left locked by the dead writer
     EXPECT_EQ(xb_RecNo(), count + 1);
 }
+
+// A shared reader keeps seeing the table as it grows well past the part it
+// first read, and sees changes to records it has already read.
+TEST_F(StorageTest, SharedReaderFollowsALargeGrowthAndLaterChanges) {
+    std::string path = dir.file("grow.dbf");
+    ASSERT_TRUE(MakeTable(path, kStampFields));
+    int reader = xb_Use(path.c_str(), "reader", 0, 3);
+    int writer = xb_Use(path.c_str(), "writer", 0, 3);
+    ASSERT_GT(reader, 0);
+    ASSERT_GT(writer, 0);
+
+    xb_Select(writer);
+    ASSERT_TRUE(AppendValues({{"WHO", "a"}, {"SEQ", "1"}}));
+    xb_Select(reader);
+    xb_GoTop();
+    ASSERT_EQ(xb_Eof(), 0);
+
+    // About 2 MiB of records after the reader's first look.
+    const int count = 30000;
+    xb_Select(writer);
+    for (int i = 2; i <= count; ++i) {
+        ASSERT_EQ(xb_AppendEx(), 0);
+        std::string record = Stamp('b', i);
+        ASSERT_TRUE(xb_PutRecord(record.c_str()));
+        xb_Unlock(0);
+    }
+    xb_Go(1);
+    ASSERT_TRUE(xb_Replace("WHO", 0x400, "z"));
+
+    xb_Select(reader);
+    EXPECT_EQ(xb_RecCount(), count);
+    for (int n : {count / 2, count - 1, count}) {
+        xb_Go(n);
+        char record[80] = {};
+        xb_GetRecord(record);
+        EXPECT_EQ(std::string(record), Stamp('b', n)) << n;
+    }
+    xb_GoBottom();
+    EXPECT_EQ(xb_RecNo(), count);
+    xb_Go(1);
+    EXPECT_EQ(Str(xb_GetTrimString("WHO")), "z");
+}
