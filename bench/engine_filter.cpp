@@ -8,7 +8,7 @@
 // xBase trim() cuts trailing blanks only, so SQLite's side uses rtrim().
 #include <benchmark/benchmark.h>
 
-#include "BenchRatio.h"
+#include "BenchSupport.h"
 #include <sqlite3.h>
 #include <stdlib.h>
 

@@ -14,7 +14,7 @@
 // synchronous=NORMAL. With arguments, only the cases named run.
 #include <sqlite3.h>
 
-#include "BenchRatio.h"
+#include "BenchSupport.h"
 #include <stdlib.h>
 
 #include <chrono>
@@ -34,23 +34,6 @@ namespace {
 
 constexpr int entryCount = 100000;
 constexpr int seekCount = 100000;
-
-class ScratchFolder {
-public:
-    ScratchFolder() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "qm-bench-XXXXXX").string();
-        if (!mkdtemp(pattern.data())) throw std::runtime_error("cannot make a scratch folder");
-        path_ = pattern;
-    }
-    ~ScratchFolder() {
-        std::error_code ec;
-        std::filesystem::remove_all(path_, ec);
-    }
-    std::string file(const std::string& name) const { return path_ + "/" + name; }
-
-private:
-    std::string path_;
-};
 
 // The best of three runs, so that a busy machine disturbs the figures less.
 double secondsOf(const auto& work) {

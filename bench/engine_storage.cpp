@@ -9,7 +9,7 @@
 //   RATIO <case> <our seconds> <sqlite seconds> <speedup>
 #include <sqlite3.h>
 
-#include "BenchRatio.h"
+#include "BenchSupport.h"
 #include <stdlib.h>
 
 #include <algorithm>
@@ -105,24 +105,6 @@ std::vector<Row> makeRows() {
     }
     return rows;
 }
-
-class ScratchFolder {
-public:
-    ScratchFolder() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "qm-bench-XXXXXX").string();
-        if (!mkdtemp(pattern.data()))
-            throw std::runtime_error("cannot make a scratch folder");
-        path_ = pattern;
-    }
-    ~ScratchFolder() {
-        std::error_code ec;
-        std::filesystem::remove_all(path_, ec);
-    }
-    std::string file(const std::string& name) const { return path_ + "/" + name; }
-
-private:
-    std::string path_;
-};
 
 double secondsOf(const auto& work) {
     auto start = std::chrono::steady_clock::now();

@@ -6,7 +6,7 @@
 //   RATIO fts_search <ours> <sqlite> <speedup>
 #include <benchmark/benchmark.h>
 
-#include "BenchRatio.h"
+#include "BenchSupport.h"
 #include <sqlite3.h>
 #include <stdlib.h>
 

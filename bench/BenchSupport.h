@@ -1,13 +1,37 @@
 #pragma once
-// The side-by-side result line every benchmark prints, so scripts can read it:
+// What the benchmarks share: a scratch folder, and the side-by-side result
+// line every benchmark prints, so scripts can read it:
 //   RATIO <case> <our seconds> <peer seconds> <speedup>
 // where speedup is the peer's time divided by ours.
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
+#include <cstdlib>
+#include <filesystem>
 #include <map>
+#include <stdexcept>
 #include <string>
 #include <vector>
+
+// A fresh folder under the system temp folder, removed with its contents.
+class ScratchFolder {
+public:
+    ScratchFolder() {
+        std::string pattern = (std::filesystem::temp_directory_path() / "qm-bench-XXXXXX").string();
+        if (!mkdtemp(pattern.data())) throw std::runtime_error("cannot make a scratch folder");
+        path_ = pattern;
+    }
+    ~ScratchFolder() {
+        std::error_code ec;
+        std::filesystem::remove_all(path_, ec);
+    }
+    ScratchFolder(const ScratchFolder&) = delete;
+    ScratchFolder& operator=(const ScratchFolder&) = delete;
+    std::string file(const std::string& name) const { return path_ + "/" + name; }
+
+private:
+    std::string path_;
+};
 
 inline void PrintRatio(const std::string& name, double ours, double peer) {
     if (ours <= 0 || peer <= 0) return;
