@@ -175,9 +175,20 @@ W* NewWidget(Args&&... args) {
 
 // ---------------------------------------------------------------- TControl
 
+// What a control is going through. A grid sets csPaintCopy while it paints a
+// control's image into a cell that is not being edited.
+enum TControlStateItem {
+    csLButtonDown, csClicked, csPalette, csReadingState, csAlignmentNeeded, csFocusing,
+    csCreating, csPaintCopy, csCustomPaint, csDestroyingHandle, csDocking
+};
+using TControlState = TSet<TControlStateItem>;
+
 class TControl : public TComponent {
 public:
     ~TControl() override;
+
+    TControlState ControlState() const { return controlState_; }
+    void SetControlState(TControlState Value) { controlState_ = Value; }
 
     // The Qt widget of this control (for the visual class library only).
     QWidget* Handle() const { return widget_; }
@@ -324,6 +335,7 @@ private:
     TCursor cursor_ = crDefault;
     TPopupMenu* popupMenu_ = nullptr;
     bool leftPressed_ = false;
+    TControlState controlState_;
 };
 
 // ---------------------------------------------------------------- TWinControl

@@ -106,6 +106,8 @@ bool TextContains(const std::string& Text, const std::string& Part) {
 
 namespace Qmqbe {
 
+bool IsPaintCopyState(TControlState ControlState) { return ControlState.Contains(csPaintCopy); }
+
 bool IsQmDataSet(const TObject* Obj) {
     return dynamic_cast<const TQmTable*>(Obj) || dynamic_cast<const TQmQuery*>(Obj) ||
            dynamic_cast<const TQmQBE*>(Obj);

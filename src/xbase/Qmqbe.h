@@ -15,6 +15,7 @@
 
 #include "base/Classes.h"
 #include "data/DbTables.h"
+#include "ui/Controls.h"
 
 class TQmTable;
 
@@ -48,6 +49,10 @@ namespace Qmqbe {
 
 // True for a TQmTable, TQmQuery or TQmQBE.
 bool IsQmDataSet(const TObject* Obj);
+
+// True while a control is painted as a copy (into a grid cell): it then draws
+// its text and check boxes without focus decoration.
+bool IsPaintCopyState(TControlState ControlState);
 
 // The dataset's list (testing TQmTable, TQmQuery, TQmQBE in that order);
 // nullptr for any other dataset.

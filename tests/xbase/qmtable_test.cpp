@@ -245,6 +245,8 @@ TEST_F(QmTableTest, DataSetKindsAndTheirLists) {
     EXPECT_EQ(Qmqbe::GetDataSetLookupFields(&query), query.LookupFields());
     EXPECT_EQ(Qmqbe::GetDataSetLookupLinks(&qbe), qbe.LookupLinks());
     EXPECT_EQ(Qmqbe::GetDataSetControlType(&plain), nullptr);
+    EXPECT_TRUE(Qmqbe::IsPaintCopyState({csFocusing, csPaintCopy}));
+    EXPECT_FALSE(Qmqbe::IsPaintCopyState({csFocusing, csCustomPaint}));
 
     SetLines(*table.LookupFields(), {"CUSTNAME;db;cust.dbf;NAME;CUSTID", "CITY;db;cust.dbf;CITY;CUSTID"});
     SetLines(*table.LookupLinks(), {"CUSTID;CUSTID", "CUSTID;ID"});
