@@ -9,16 +9,10 @@
 #include <vector>
 
 #include "data/DbTables.h"
+#include "support/EngineTables.h"
 #include "support/TempDir.h"
 #include "xbase/EngineGlue.h"
 #include "xbengine/XbEngine.h"
-
-struct FieldSpec {
-    const char* name;
-    const char* type;
-    int width;
-    int decimals;
-};
 
 class DataTest : public ::testing::Test {
 protected:
@@ -36,23 +30,12 @@ protected:
     }
 
     void MakeTable(const std::string& name, const std::vector<FieldSpec>& fields) {
-        std::string path = dir.file(name);
-        ASSERT_NE(xb_CreateNew(path.c_str(), "", 3, static_cast<int>(fields.size())), 0);
-        for (const FieldSpec& f : fields) ASSERT_NE(xb_CreateField(f.name, f.type, f.width, f.decimals), 0);
-        ASSERT_NE(xb_CreateExec(), 0);
-        xb_Close();
+        ASSERT_EQ(CreateTable(dir.file(name), fields), "");
     }
 
     // Appends rows through the engine; each row gives every field's text in order.
     void Fill(const std::string& name, const std::vector<std::vector<std::string>>& rows) {
-        std::string path = dir.file(name);
-        ASSERT_NE(xb_Use(path.c_str(), "FILLING", 2, 3), 0);
-        for (const auto& row : rows) {
-            ASSERT_EQ(xb_AppendEx(), 0);
-            for (size_t i = 0; i < row.size(); ++i)
-                ASSERT_NE(xb_Replace(xb_FieldName(static_cast<int>(i + 1)), 0x400, row[i].c_str()), 0);
-        }
-        xb_Close();
+        ASSERT_EQ(FillTable(dir.file(name), rows), "");
     }
 
     // A table of "ID" N(6) and "NAME" C(10) with count rows: ID i, NAME "Name<i>".

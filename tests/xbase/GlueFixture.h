@@ -8,17 +8,11 @@
 #include <string>
 #include <vector>
 
+#include "support/EngineTables.h"
 #include "support/TempDir.h"
 #include "ui/DialogResponder.h"
 #include "xbase/EngineGlue.h"
 #include "xbengine/XbEngine.h"
-
-struct FieldSpec {
-    const char* name;
-    const char* type;
-    int width;
-    int decimals;
-};
 
 class GlueTest : public ::testing::Test {
 protected:
@@ -41,25 +35,12 @@ protected:
 
     // Makes a table in the folder (closed again afterwards).
     void MakeTable(const std::string& name, const std::vector<FieldSpec>& fields, int driver = 3) {
-        std::string path = dir.file(name);
-        ASSERT_NE(xb_CreateNew(path.c_str(), "", driver, static_cast<int>(fields.size())), 0);
-        for (const FieldSpec& f : fields)
-            ASSERT_NE(xb_CreateField(f.name, f.type, f.width, f.decimals), 0) << f.name;
-        ASSERT_NE(xb_CreateExec(), 0);
-        xb_Close();
+        ASSERT_EQ(CreateTable(dir.file(name), fields, driver), "");
     }
 
     // Appends records through the engine: each row gives the text of every field in order.
     void Fill(const std::string& name, const std::vector<std::vector<std::string>>& rows) {
-        std::string path = dir.file(name);
-        int area = xb_Use(path.c_str(), "FILLING", 2, 3);
-        ASSERT_NE(area, 0);
-        for (const auto& row : rows) {
-            ASSERT_EQ(xb_AppendEx(), 0);
-            for (size_t i = 0; i < row.size(); ++i)
-                ASSERT_NE(xb_Replace(xb_FieldName(static_cast<int>(i + 1)), 0x400, row[i].c_str()), 0);
-        }
-        xb_Close();
+        ASSERT_EQ(FillTable(dir.file(name), rows), "");
     }
 
     hDBICur Open(const std::string& name, const char* driver = "SXNSX", DBIShareMode share = dbiOPENSHARED) {

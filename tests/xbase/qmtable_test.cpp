@@ -10,6 +10,7 @@
 
 #include "base/SysUtils.h"
 #include "data/DbTables.h"
+#include "support/EngineTables.h"
 #include "support/TempDir.h"
 #include "ui/DialogResponder.h"
 #include "ui/Forms.h"
@@ -20,18 +21,6 @@
 #include "xbengine/XbEngine.h"
 
 namespace {
-
-struct Column {
-    const char* name;
-    const char* type;
-    int width;
-    int decimals;
-};
-
-struct Tag {
-    const char* name;
-    const char* expression;
-};
 
 std::vector<std::string> Lines(const TStrings& List) {
     std::vector<std::string> lines;
@@ -62,25 +51,12 @@ protected:
     }
 
     // A table with rows (each the text of every field in order) and tags.
-    void MakeTable(const std::string& name, const std::vector<Column>& columns,
-                   const std::vector<std::vector<std::string>>& rows, const std::vector<Tag>& tags) {
-        std::string path = dir.file(name);
-        ASSERT_NE(xb_CreateNew(path.c_str(), "", 3, static_cast<int>(columns.size())), 0);
-        for (const Column& c : columns) ASSERT_NE(xb_CreateField(c.name, c.type, c.width, c.decimals), 0);
-        ASSERT_NE(xb_CreateExec(), 0);
-        xb_Close();
-        ASSERT_NE(xb_Use(path.c_str(), "FILLING", 2, 3), 0);
-        for (const auto& row : rows) {
-            ASSERT_EQ(xb_AppendEx(), 0);
-            for (size_t i = 0; i < row.size(); ++i) {
-                const char* field = xb_FieldName(static_cast<int>(i + 1));
-                int type = *xb_FieldType(static_cast<int>(i + 1)) == 'M' ? 0xC00 : 0x400;
-                ASSERT_NE(xb_Replace(field, type, row[i].c_str()), 0);
-            }
-        }
-        xb_Commit();
-        for (const Tag& t : tags) ASSERT_NE(xb_IndexTag("", t.name, t.expression, 0, 0, ""), 0) << t.name;
-        xb_Close();
+    void MakeTable(const std::string& name, const std::vector<FieldSpec>& columns,
+                   const std::vector<std::vector<std::string>>& rows, const std::vector<TagSpec>& tags) {
+        const std::string path = dir.file(name);
+        ASSERT_EQ(CreateTable(path, columns), "");
+        ASSERT_EQ(FillTable(path, rows), "");
+        ASSERT_EQ(TagTable(path, tags), "");
     }
 
     // Six people; Baker twice (records 2 and 6). Tags NAME, ID and

@@ -13,6 +13,7 @@
 #include "data/DataSource.h"
 #include "data/DbTables.h"
 #include "os/Paths.h"
+#include "support/EngineTables.h"
 #include "support/TempDir.h"
 #include "xbase/EngineGlue.h"
 #include "xbase/Xbase.h"
@@ -20,18 +21,6 @@
 #include "xbengine/XbEngine.h"
 
 namespace {
-
-struct Column {
-    const char* name;
-    const char* type;
-    int width;
-    int decimals;
-};
-
-struct Tag {
-    const char* name;
-    const char* expression;
-};
 
 // The engine settings a test may change, put back afterwards.
 int (*const engineSettings[])(int) = {xb_SetExact, xb_SetSoftSeek,   xb_SetDeleted,     xb_SetCentury,
@@ -88,22 +77,12 @@ protected:
     }
 
     // Makes a table with rows (each the text of every field in order) and tags.
-    void MakeTable(const std::string& name, const std::vector<Column>& columns,
-                   const std::vector<std::vector<std::string>>& rows, const std::vector<Tag>& tags) {
-        std::string path = dir.file(name);
-        ASSERT_NE(xb_CreateNew(path.c_str(), "", 3, static_cast<int>(columns.size())), 0);
-        for (const Column& c : columns) ASSERT_NE(xb_CreateField(c.name, c.type, c.width, c.decimals), 0);
-        ASSERT_NE(xb_CreateExec(), 0);
-        xb_Close();
-        ASSERT_NE(xb_Use(path.c_str(), "FILLING", 2, 3), 0);
-        for (const auto& row : rows) {
-            ASSERT_EQ(xb_AppendEx(), 0);
-            for (size_t i = 0; i < row.size(); ++i)
-                ASSERT_NE(xb_Replace(xb_FieldName(static_cast<int>(i + 1)), 0x400, row[i].c_str()), 0);
-        }
-        xb_Commit();
-        for (const Tag& t : tags) ASSERT_NE(xb_IndexTag("", t.name, t.expression, 0, 0, ""), 0) << t.name;
-        xb_Close();
+    void MakeTable(const std::string& name, const std::vector<FieldSpec>& columns,
+                   const std::vector<std::vector<std::string>>& rows, const std::vector<TagSpec>& tags) {
+        const std::string path = dir.file(name);
+        ASSERT_EQ(CreateTable(path, columns), "");
+        ASSERT_EQ(FillTable(path, rows), "");
+        ASSERT_EQ(TagTable(path, tags), "");
     }
 
     // Six people in three kinds; tags NAME (1), ID (2), KIND (3).

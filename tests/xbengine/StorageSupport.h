@@ -10,26 +10,9 @@
 #include <string>
 #include <vector>
 
+#include "support/EngineTables.h"
 #include "support/TempDir.h"
 #include "xbengine/XbEngine.h"
-
-struct FieldDef {
-    const char* name;
-    const char* type;
-    int width;
-    int decimals;
-};
-
-// Creates a table through xb_CreateNew/CreateField/CreateExec and closes it.
-inline bool MakeTable(const std::string& path, const std::vector<FieldDef>& fields, int driver = 3) {
-    if (xb_CreateNew(path.c_str(), "", driver, static_cast<int>(fields.size())) == 0)
-        return false;
-    for (const FieldDef& f : fields)
-        xb_CreateField(f.name, f.type, f.width, f.decimals);
-    int done = xb_CreateExec();
-    xb_Close();
-    return done != 0;
-}
 
 inline std::string Str(const char* s) { return s ? std::string(s) : std::string(); }
 

@@ -31,7 +31,7 @@ protected:
         StorageTest::SetUp();
         table = dir.file("good.dbf");
         memo = dir.file("good.smt");
-        ASSERT_TRUE(MakeTable(table, {{"NAME", "C", 3, 0}, {"N", "N", 2, 0}, {"NOTE", "M", 10, 0}}));
+        ASSERT_EQ(CreateTable(table, {{"NAME", "C", 3, 0}, {"N", "N", 2, 0}, {"NOTE", "M", 10, 0}}), "");
         ASSERT_GT(xb_Use(table.c_str(), "", 0, 3), 0);
         for (const char* name : {"one", "two", "six"})
             ASSERT_TRUE(AppendValues({{"NAME", name}, {"N", "7"}, {"NOTE", std::string("memo of ") + name}}));

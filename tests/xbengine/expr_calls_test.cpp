@@ -7,7 +7,7 @@
 
 namespace {
 
-const std::vector<FieldDef> kItems = {
+const std::vector<FieldSpec> kItems = {
     {"NAME", "C", 10, 0}, {"TYPE", "C", 10, 0}, {"BALANCE", "N", 10, 2}, {"DUE", "D", 8, 0},
 };
 
@@ -31,7 +31,7 @@ protected:
     void SetUp() override {
         StorageTest::SetUp();
         path = dir.file("items.dbf");
-        ASSERT_TRUE(MakeTable(path, kItems));
+        ASSERT_EQ(CreateTable(path, kItems), "");
         area = xb_Use(path.c_str(), "", 0, 3);
         ASSERT_GT(area, 0);
         for (const Row& r : kRows)
@@ -149,7 +149,7 @@ TEST_F(ExprCallsTest, EmptyTextClearsAndAFilterEndsWithItsTable) {
 
 TEST_F(ExprCallsTest, FiltersBelongToTheirOwnArea) {
     std::string other = dir.file("other.dbf");
-    ASSERT_TRUE(MakeTable(other, kItems));
+    ASSERT_EQ(CreateTable(other, kItems), "");
     int first = area;
     xb_Select(first);
     ASSERT_NE(xb_SetFilter("balance = 0"), 0);

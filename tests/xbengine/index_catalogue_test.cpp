@@ -53,13 +53,13 @@ TEST_F(CatalogueIndexTest, EveryTagListsItsRecordsInKeyOrder) {
     std::mt19937 random(2003);
     for (const auto& [tableName, columns] : CatalogueTables()) {
         const std::string path = dir.file(tableName + ".dbf");
-        std::vector<FieldDef> fields;
+        std::vector<FieldSpec> fields;
         std::vector<std::string> typeLetters;
         for (const Column& c : columns)
             typeLetters.push_back(std::string(1, c.type));
         for (size_t i = 0; i < columns.size(); ++i)
             fields.push_back({columns[i].name.c_str(), typeLetters[i].c_str(), columns[i].width, columns[i].decimals});
-        ASSERT_TRUE(MakeTable(path, fields)) << tableName;
+        ASSERT_EQ(CreateTable(path, fields), "") << tableName;
         ASSERT_GT(xb_Use(path.c_str(), "", 2, 3), 0) << tableName;
         for (int r = 0; r < records; ++r) {
             ASSERT_EQ(xb_AppendEx(), 0);

@@ -76,7 +76,7 @@ protected:
         xb_SetExact(0);
         xb_SetSoftSeek(0);
         path = dir.file("keys.dbf");
-        ASSERT_TRUE(MakeTable(path, {{"KEY", "C", 12, 0}, {"SEQ", "N", 8, 0}}));
+        ASSERT_EQ(CreateTable(path, {{"KEY", "C", 12, 0}, {"SEQ", "N", 8, 0}}), "");
         ASSERT_GT(xb_Use(path.c_str(), "", 0, 3), 0);
         ASSERT_EQ(xb_IndexTag("", "KEY", "key", 0, 0, ""), 1);
         ASSERT_EQ(xb_IndexTag("", "SEQ", "seq", 0, 0, ""), 2);
@@ -169,7 +169,7 @@ TEST_F(IndexSharingTest, ATagAnotherUserBuiltIsKeptByThisUsersWrites) {
 TEST_F(IndexSharingTest, AnAppendFromInSharedUseKeepsTheTagsInGroups) {
     const std::string source = dir.file("source.dbf");
     int area = xb_WorkArea(nullptr);
-    ASSERT_TRUE(MakeTable(source, {{"KEY", "C", 12, 0}, {"SEQ", "N", 8, 0}}));
+    ASSERT_EQ(CreateTable(source, {{"KEY", "C", 12, 0}, {"SEQ", "N", 8, 0}}), "");
     ASSERT_GT(xb_Use(source.c_str(), "", 2, 3), 0);
     for (int i = 700; i > 0; --i)
         ASSERT_TRUE(AppendValues({{"KEY", KeyOf('s', i)}, {"SEQ", std::to_string(i % 37)}}));

@@ -27,10 +27,10 @@ protected:
         xb_SetSoftSeek(0);
         xb_SetGaugeHook(nullptr);
         table = dir.file("people.dbf");
-        ASSERT_TRUE(MakeTable(table, {{"NAME", "C", 10, 0},
+        ASSERT_EQ(CreateTable(table, {{"NAME", "C", 10, 0},
                                       {"AMT", "N", 8, 2},
                                       {"DAY", "D", 8, 0},
-                                      {"KIND", "C", 1, 0}}));
+                                      {"KIND", "C", 1, 0}}), "");
         ASSERT_GT(xb_Use(table.c_str(), "", 2, 3), 0);
         const char* rows[][4] = {{"Baker", "12", "20030105", "A"},   {"adams", "-3", "20021231", "B"},
                                  {"Bakerson", "12.5", "20030105", "A"}, {"Carter", "100", "20030210", "C"},
@@ -343,7 +343,7 @@ TEST_F(IndexTest, EveryWritePathKeepsEveryTagRight) {
     xb_Select(mine);
     {
         int area = xb_WorkArea(nullptr);
-        ASSERT_TRUE(MakeTable(other, {{"NAME", "C", 10, 0}, {"AMT", "N", 8, 2}}));
+        ASSERT_EQ(CreateTable(other, {{"NAME", "C", 10, 0}, {"AMT", "N", 8, 2}}), "");
         xb_Select(area);
     }
     ASSERT_GT(xb_Use(other.c_str(), "MORE", 0, 3), 0);
@@ -445,7 +445,7 @@ TEST_F(IndexTest, OneTagFilesAndOtherIndexFiles) {
 
     // NTX tables have no structural index; their files are opened one by one.
     std::string ntx = dir.file("old.dbf");
-    ASSERT_TRUE(MakeTable(ntx, {{"NAME", "C", 8, 0}}, 1));
+    ASSERT_EQ(CreateTable(ntx, {{"NAME", "C", 8, 0}}, 1), "");
     ASSERT_GT(xb_Use(ntx.c_str(), "", 0, 1), 0);
     for (const char* name : {"delta", "alpha", "charlie"})
         ASSERT_TRUE(AppendValues({{"NAME", name}}));

@@ -127,7 +127,7 @@ TEST_F(StorageTest, LibreOfficeReadsWhatTheEngineWrites) {
     if (std::system("test -e \"$(dirname \"$(readlink -f \"$(command -v soffice)\")\")/libdbaselo.so\"") != 0)
         GTEST_SKIP() << "LibreOffice has no dBASE driver (libreoffice-base-drivers)";
 
-    std::vector<FieldDef> fields;
+    std::vector<FieldSpec> fields;
     std::vector<std::string> names;
     names.reserve(22);  // the definitions point into these names
     for (int i = 0; i < 22; ++i) {
@@ -136,7 +136,7 @@ TEST_F(StorageTest, LibreOfficeReadsWhatTheEngineWrites) {
         fields.push_back({names.back().c_str(), type, type[0] == 'N' ? 10 : 12, type[0] == 'N' ? 2 : 0});
     }
     std::string table = dir.file("office.dbf");
-    ASSERT_TRUE(MakeTable(table, fields));
+    ASSERT_EQ(CreateTable(table, fields), "");
     ASSERT_GT(xb_Use(table.c_str(), "", 0, 3), 0);
     std::vector<std::vector<std::string>> rows;
     for (int r = 0; r < 3; ++r) {

@@ -23,7 +23,7 @@ std::vector<std::string> WalkValues() {
 
 TEST_F(StorageTest, ReadAheadServesWhatThisOpenWrote) {
     std::string path = dir.file("ahead.dbf");
-    ASSERT_TRUE(MakeTable(path, {{"N", "N", 6, 0}, {"PAD", "C", 30, 0}}));
+    ASSERT_EQ(CreateTable(path, {{"N", "N", 6, 0}, {"PAD", "C", 30, 0}}), "");
     ASSERT_GT(xb_Use(path.c_str(), "", 2, 3), 0);
     std::vector<std::string> expected;
     for (int i = 1; i <= 5000; ++i) {

@@ -13,7 +13,7 @@
 
 namespace {
 
-const std::vector<FieldDef> kStampFields = {{"WHO", "C", 1, 0}, {"SEQ", "N", 8, 0}, {"BODY", "C", 60, 0}};
+const std::vector<FieldSpec> kStampFields = {{"WHO", "C", 1, 0}, {"SEQ", "N", 8, 0}, {"BODY", "C", 60, 0}};
 
 // The record a writer stores for its n-th append: every byte of BODY follows
 // from WHO and SEQ, so a torn or mixed record shows.
@@ -47,7 +47,7 @@ bool ReadInt(int fd, int* value) { return read(fd, value, sizeof *value) == size
 
 TEST_F(StorageTest, TwoProcessesAppendingKeepEveryRecordWhole) {
     std::string path = dir.file("shared.dbf");
-    ASSERT_TRUE(MakeTable(path, kStampFields));
+    ASSERT_EQ(CreateTable(path, kStampFields), "");
     const int perWriter = 10000;
     pid_t first = StartChild([&] { return AppendStamps(path, 'a', perWriter); });
     pid_t second = StartChild([&] { return AppendStamps(path, 'b', perWriter); });
@@ -78,7 +78,7 @@ TEST_F(StorageTest, TwoProcessesAppendingKeepEveryRecordWhole) {
 // allocation is shared, so a race would show as one record reading another's memo.
 TEST_F(StorageTest, TwoProcessesWritingMemosNeverMixThem) {
     std::string path = dir.file("memos.dbf");
-    ASSERT_TRUE(MakeTable(path, {{"WHO", "C", 1, 0}, {"SEQ", "N", 6, 0}, {"NOTE", "M", 10, 0}}));
+    ASSERT_EQ(CreateTable(path, {{"WHO", "C", 1, 0}, {"SEQ", "N", 6, 0}, {"NOTE", "M", 10, 0}}), "");
     const int perWriter = 1500;
     auto memoText = [](char who, int seq, int pass) {
         return std::string(1 + (seq * 37 + pass * 101) % 300, static_cast<char>('a' + (seq + pass) % 26)) + who;
@@ -124,7 +124,7 @@ TEST_F(StorageTest, TwoProcessesWritingMemosNeverMixThem) {
 
 TEST_F(StorageTest, SharedOpensSeeEachOthersChangesAtOnce) {
     std::string path = dir.file("live.dbf");
-    ASSERT_TRUE(MakeTable(path, {{"V", "C", 5, 0}}));
+    ASSERT_EQ(CreateTable(path, {{"V", "C", 5, 0}}), "");
     int reader = xb_Use(path.c_str(), "reader", 0, 3);
     int writer = xb_Use(path.c_str(), "writer", 0, 3);
     ASSERT_GT(reader, 0);
@@ -154,7 +154,7 @@ TEST_F(StorageTest, SharedOpensSeeEachOthersChangesAtOnce) {
 
 TEST_F(StorageTest, RecordLockIsSeenByASecondOpenAndAnotherProcess) {
     std::string path = dir.file("lock.dbf");
-    ASSERT_TRUE(MakeTable(path, {{"V", "C", 5, 0}}));
+    ASSERT_EQ(CreateTable(path, {{"V", "C", 5, 0}}), "");
     int holder = xb_Use(path.c_str(), "holder", 0, 3);
     ASSERT_GT(holder, 0);
     ASSERT_TRUE(AppendValues({{"V", "a"}}));
@@ -216,7 +216,7 @@ TEST_F(StorageTest, RecordLockIsSeenByASecondOpenAndAnotherProcess) {
 
 TEST_F(StorageTest, ExclusiveAndSharedOpensExcludeEachOther) {
     std::string path = dir.file("modes.dbf");
-    ASSERT_TRUE(MakeTable(path, {{"V", "C", 5, 0}}));
+    ASSERT_EQ(CreateTable(path, {{"V", "C", 5, 0}}), "");
     struct Case {
         int first, second;
         bool secondOpens;
@@ -242,7 +242,7 @@ TEST_F(StorageTest, ExclusiveAndSharedOpensExcludeEachOther) {
 
 TEST_F(StorageTest, ReadOnlyOpenRefusesWrites) {
     std::string path = dir.file("ro.dbf");
-    ASSERT_TRUE(MakeTable(path, {{"V", "C", 5, 0}}));
+    ASSERT_EQ(CreateTable(path, {{"V", "C", 5, 0}}), "");
     ASSERT_GT(xb_Use(path.c_str(), "", 0, 3), 0);
     ASSERT_TRUE(AppendValues({{"V", "keep"}}));
     xb_Close();
@@ -256,7 +256,7 @@ TEST_F(StorageTest, ReadOnlyOpenRefusesWrites) {
 
 TEST_F(StorageTest, AppendWaitsForTheAppendLockThenGivesUp) {
     std::string path = dir.file("busy.dbf");
-    ASSERT_TRUE(MakeTable(path, {{"V", "C", 5, 0}}));
+    ASSERT_EQ(CreateTable(path, {{"V", "C", 5, 0}}), "");
     int pipeFds[2];
     ASSERT_EQ(pipe(pipeFds), 0);
     // A child that has appended record 1 (and holds it) and is stuck in the
@@ -292,7 +292,7 @@ TEST_F(StorageTest, AppendWaitsForTheAppendLockThenGivesUp) {
 
 TEST_F(StorageTest, KilledAppenderLeavesEveryReturnedAppend) {
     std::string path = dir.file("killed.dbf");
-    ASSERT_TRUE(MakeTable(path, kStampFields));
+    ASSERT_EQ(CreateTable(path, kStampFields), "");
     int pipeFds[2];
     ASSERT_EQ(pipe(pipeFds), 0);
     pid_t child = StartChild([&] {
@@ -329,7 +329,7 @@ TEST_F(StorageTest, KilledAppenderLeavesEveryReturnedAppend) {
 // first read, and sees changes to records it has already read.
 TEST_F(StorageTest, SharedReaderFollowsALargeGrowthAndLaterChanges) {
     std::string path = dir.file("grow.dbf");
-    ASSERT_TRUE(MakeTable(path, kStampFields));
+    ASSERT_EQ(CreateTable(path, kStampFields), "");
     int reader = xb_Use(path.c_str(), "reader", 0, 3);
     int writer = xb_Use(path.c_str(), "writer", 0, 3);
     ASSERT_GT(reader, 0);

@@ -20,7 +20,7 @@ long FileSize(const std::string& path) {
     return stat(path.c_str(), &info) == 0 ? static_cast<long>(info.st_size) : -1;
 }
 
-const std::vector<FieldDef> kAllTypes = {
+const std::vector<FieldSpec> kAllTypes = {
     {"NAME", "C", 12, 0}, {"AMOUNT", "N", 10, 2}, {"COUNT", "N", 4, 0},
     {"BORN", "D", 8, 0},  {"ACTIVE", "L", 1, 0},  {"NOTE", "M", 10, 0},
 };
@@ -29,7 +29,7 @@ const std::vector<FieldDef> kAllTypes = {
 
 TEST_F(StorageTest, EveryFieldTypeSurvivesWriteCloseAndReopen) {
     std::string path = dir.file("people.dbf");
-    ASSERT_TRUE(MakeTable(path, kAllTypes));
+    ASSERT_EQ(CreateTable(path, kAllTypes), "");
     ASSERT_GT(xb_Use(path.c_str(), "", 0, 3), 0);
 
     double amount = -1234.5;
@@ -70,7 +70,7 @@ TEST_F(StorageTest, EveryFieldTypeSurvivesWriteCloseAndReopen) {
 
 TEST_F(StorageTest, FileLayoutIsPlainDbaseThree) {
     struct Case {
-        std::vector<FieldDef> fields;
+        std::vector<FieldSpec> fields;
         unsigned char firstByte;
     };
     const Case cases[] = {
@@ -79,7 +79,7 @@ TEST_F(StorageTest, FileLayoutIsPlainDbaseThree) {
     };
     for (const Case& c : cases) {
         std::string path = dir.file("layout" + std::to_string(c.firstByte) + ".dbf");
-        ASSERT_TRUE(MakeTable(path, c.fields));
+        ASSERT_EQ(CreateTable(path, c.fields), "");
         ASSERT_GT(xb_Use(path.c_str(), "", 0, 3), 0);
         ASSERT_TRUE(AppendValues({{"CODE", "ab"}}));
         xb_Close();
@@ -104,7 +104,7 @@ TEST_F(StorageTest, FileLayoutIsPlainDbaseThree) {
 
 TEST_F(StorageTest, FieldDescriptionsAndRecordSize) {
     std::string path = dir.file("desc.dbf");
-    ASSERT_TRUE(MakeTable(path, kAllTypes));
+    ASSERT_EQ(CreateTable(path, kAllTypes), "");
     ASSERT_GT(xb_Use(path.c_str(), "", 0, 3), 0);
     EXPECT_EQ(xb_FieldCount(), 6);
     EXPECT_EQ(xb_RecSize(), 1 + 12 + 10 + 4 + 8 + 1 + 10);
@@ -121,7 +121,7 @@ TEST_F(StorageTest, FieldDescriptionsAndRecordSize) {
 
 TEST_F(StorageTest, ValuesThatDoNotFitAreRefused) {
     std::string path = dir.file("fit.dbf");
-    ASSERT_TRUE(MakeTable(path, {{"PRICE", "N", 8, 2}, {"CODE", "C", 3, 0}, {"WHEN", "D", 8, 0}}));
+    ASSERT_EQ(CreateTable(path, {{"PRICE", "N", 8, 2}, {"CODE", "C", 3, 0}, {"WHEN", "D", 8, 0}}), "");
     ASSERT_GT(xb_Use(path.c_str(), "", 0, 3), 0);
     ASSERT_TRUE(AppendValues({{"PRICE", "1.5"}}));
     ASSERT_EQ(xb_Rlock(1), 1);
@@ -179,7 +179,7 @@ TEST_F(StorageTest, MovementAtBothEndsAndOverDeletedRecords) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         std::string path = dir.file(std::string("move") + std::to_string(&c - cases) + ".dbf");
-        ASSERT_TRUE(MakeTable(path, {{"N", "N", 3, 0}}));
+        ASSERT_EQ(CreateTable(path, {{"N", "N", 3, 0}}), "");
         ASSERT_GT(xb_Use(path.c_str(), "", 0, 3), 0);
         for (int i = 1; i <= c.records; ++i)
             ASSERT_TRUE(AppendValues({{"N", std::to_string(i)}}));
@@ -210,7 +210,7 @@ TEST_F(StorageTest, MovementAtBothEndsAndOverDeletedRecords) {
 
 TEST_F(StorageTest, CountsFollowTheDeletedSetting) {
     std::string path = dir.file("count.dbf");
-    ASSERT_TRUE(MakeTable(path, {{"N", "N", 3, 0}}));
+    ASSERT_EQ(CreateTable(path, {{"N", "N", 3, 0}}), "");
     ASSERT_GT(xb_Use(path.c_str(), "", 0, 3), 0);
     for (int i = 1; i <= 6; ++i)
         ASSERT_TRUE(AppendValues({{"N", std::to_string(i)}}));
@@ -232,7 +232,7 @@ TEST_F(StorageTest, CountsFollowTheDeletedSetting) {
 
 TEST_F(StorageTest, RecordBufferRoundTripAndWritesOfTheEngineBuffer) {
     std::string path = dir.file("buffer.dbf");
-    ASSERT_TRUE(MakeTable(path, {{"A", "C", 3, 0}, {"B", "N", 2, 0}}));
+    ASSERT_EQ(CreateTable(path, {{"A", "C", 3, 0}, {"B", "N", 2, 0}}), "");
     ASSERT_GT(xb_Use(path.c_str(), "", 0, 3), 0);
     ASSERT_EQ(xb_AppendEx(), 0);
     ASSERT_TRUE(xb_PutRecord(" xyz12"));
@@ -258,7 +258,7 @@ TEST_F(StorageTest, RecordBufferRoundTripAndWritesOfTheEngineBuffer) {
 
 TEST_F(StorageTest, MemoRewrittenManyTimesReusesItsBlocks) {
     std::string path = dir.file("memo.dbf");
-    ASSERT_TRUE(MakeTable(path, {{"ID", "N", 4, 0}, {"NOTE", "M", 10, 0}}));
+    ASSERT_EQ(CreateTable(path, {{"ID", "N", 4, 0}, {"NOTE", "M", 10, 0}}), "");
     ASSERT_GT(xb_Use(path.c_str(), "", 0, 3), 0);
     ASSERT_TRUE(AppendValues({{"ID", "1"}}));
     ASSERT_TRUE(AppendValues({{"ID", "2"}}));
@@ -294,7 +294,7 @@ TEST_F(StorageTest, MemoRewrittenManyTimesReusesItsBlocks) {
 
 TEST_F(StorageTest, StagedBlobGoesWithTheRecordWritten) {
     std::string path = dir.file("blob.dbf");
-    ASSERT_TRUE(MakeTable(path, {{"ID", "N", 4, 0}, {"PIC", "M", 10, 0}}));
+    ASSERT_EQ(CreateTable(path, {{"ID", "N", 4, 0}, {"PIC", "M", 10, 0}}), "");
     ASSERT_GT(xb_Use(path.c_str(), "", 0, 3), 0);
     ASSERT_TRUE(AppendValues({{"ID", "1"}}));
 
@@ -327,15 +327,15 @@ TEST_F(StorageTest, StagedBlobGoesWithTheRecordWritten) {
 
 TEST_F(StorageTest, TableDefinitionRules) {
     std::string path = dir.file("def.dbf");
-    ASSERT_TRUE(MakeTable(path, {{"A", "C", 3, 0}}));
-    EXPECT_FALSE(MakeTable(path, {{"B", "C", 3, 0}}));  // never over an existing table
+    ASSERT_EQ(CreateTable(path, {{"A", "C", 3, 0}}), "");
+    EXPECT_NE(CreateTable(path, {{"B", "C", 3, 0}}), "");  // never over an existing table
     ASSERT_GT(xb_Use(path.c_str(), "", 0, 3), 0);
     EXPECT_EQ(Str(xb_FieldName(1)), "A");
     xb_Close();
 
     struct Case {
         const char* name;
-        std::vector<FieldDef> fields;
+        std::vector<FieldSpec> fields;
     };
     const Case refused[] = {
         {"no fields", {}},
@@ -347,7 +347,7 @@ TEST_F(StorageTest, TableDefinitionRules) {
     };
     for (const Case& c : refused) {
         std::string file = dir.file(std::string("bad_") + std::to_string(&c - refused) + ".dbf");
-        EXPECT_FALSE(MakeTable(file, c.fields)) << c.name;
+        EXPECT_NE(CreateTable(file, c.fields), "") << c.name;
         EXPECT_EQ(FileSize(file), -1) << c.name;
         EXPECT_EQ(xb_WorkArea(nullptr) > 0 && xb_SysProp(65002, xb_WorkArea(nullptr)), 0) << c.name;
     }
@@ -355,8 +355,8 @@ TEST_F(StorageTest, TableDefinitionRules) {
 
 TEST_F(StorageTest, AreasAliasesAndSelection) {
     std::string a = dir.file("alpha.dbf"), b = dir.file("beta.dbf");
-    ASSERT_TRUE(MakeTable(a, {{"X", "C", 1, 0}}));
-    ASSERT_TRUE(MakeTable(b, {{"Y", "C", 1, 0}}));
+    ASSERT_EQ(CreateTable(a, {{"X", "C", 1, 0}}), "");
+    ASSERT_EQ(CreateTable(b, {{"Y", "C", 1, 0}}), "");
     int areaA = xb_Use(a.c_str(), "", 0, 3);
     int areaB = xb_Use(b.c_str(), "second", 0, 3);
     ASSERT_GT(areaA, 0);
@@ -385,7 +385,7 @@ TEST_F(StorageTest, AreasAliasesAndSelection) {
 
 TEST_F(StorageTest, ZapNeedsExclusiveUse) {
     std::string path = dir.file("zap.dbf");
-    ASSERT_TRUE(MakeTable(path, {{"N", "N", 3, 0}, {"NOTE", "M", 10, 0}}));
+    ASSERT_EQ(CreateTable(path, {{"N", "N", 3, 0}, {"NOTE", "M", 10, 0}}), "");
     ASSERT_GT(xb_Use(path.c_str(), "", 0, 3), 0);
     ASSERT_TRUE(AppendValues({{"N", "1"}, {"NOTE", "text"}}));
     EXPECT_FALSE(xb_Zap());
@@ -402,10 +402,10 @@ TEST_F(StorageTest, ZapNeedsExclusiveUse) {
 
 TEST_F(StorageTest, AppendFromMatchesFieldsByNameAndConvertsThroughText) {
     std::string source = dir.file("source.dbf"), target = dir.file("target.dbf");
-    ASSERT_TRUE(MakeTable(source, {{"NAME", "C", 10, 0}, {"QTY", "C", 5, 0}, {"WHEN", "D", 8, 0},
-                                   {"NOTE", "M", 10, 0}, {"ONLYHERE", "C", 2, 0}}));
-    ASSERT_TRUE(MakeTable(target, {{"qty", "N", 6, 1}, {"Name", "C", 4, 0}, {"WHEN", "C", 8, 0},
-                                   {"NOTE", "M", 10, 0}}));
+    ASSERT_EQ(CreateTable(source, {{"NAME", "C", 10, 0}, {"QTY", "C", 5, 0}, {"WHEN", "D", 8, 0},
+                                   {"NOTE", "M", 10, 0}, {"ONLYHERE", "C", 2, 0}}), "");
+    ASSERT_EQ(CreateTable(target, {{"qty", "N", 6, 1}, {"Name", "C", 4, 0}, {"WHEN", "C", 8, 0},
+                                   {"NOTE", "M", 10, 0}}), "");
     ASSERT_GT(xb_Use(source.c_str(), "", 0, 3), 0);
     ASSERT_TRUE(AppendValues({{"NAME", "Alexander"}, {"QTY", " 12.5"}, {"WHEN", "20240229"}, {"NOTE", "memo one"}}));
     ASSERT_TRUE(AppendValues({{"NAME", "Gone"}, {"QTY", "3"}}));

@@ -27,7 +27,7 @@ int ValueOf(const xb::RecordView& record) { return std::atoi(std::string(record.
 
 TEST_F(StorageTest, OrderAndVisibilityPlugIntoMovement) {
     std::string path = dir.file("plug.dbf");
-    ASSERT_TRUE(MakeTable(path, {{"N", "N", 3, 0}}));
+    ASSERT_EQ(CreateTable(path, {{"N", "N", 3, 0}}), "");
     ASSERT_GT(xb_Use(path.c_str(), "", 0, 3), 0);
     for (int i = 1; i <= 6; ++i)
         ASSERT_TRUE(AppendValues({{"N", std::to_string(i)}}));
@@ -59,7 +59,7 @@ TEST_F(StorageTest, OrderAndVisibilityPlugIntoMovement) {
 
 TEST_F(StorageTest, WriteListenerSeesEveryRecordChange) {
     std::string path = dir.file("listen.dbf");
-    ASSERT_TRUE(MakeTable(path, {{"N", "N", 3, 0}, {"C", "C", 2, 0}}));
+    ASSERT_EQ(CreateTable(path, {{"N", "N", 3, 0}, {"C", "C", 2, 0}}), "");
     ASSERT_GT(xb_Use(path.c_str(), "", 0, 3), 0);
     xb::WorkArea* area = xb::Engine::Instance().Current();
     std::vector<std::string> heard;
