@@ -8,9 +8,9 @@
 #include <memory>
 
 #include "base/Exceptions.h"
-#include "os/ChildProcess.h"
+#include "support/ChildProcess.h"
 #include "os/Paths.h"
-#include "os/ScopedRoot.h"
+#include "support/ScopedRoot.h"
 #include "support/TempDir.h"
 
 namespace fs = std::filesystem;

@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "fts/Fts.h"
-#include "os/ChildProcess.h"
+#include "support/ChildProcess.h"
 #include "support/TempDir.h"
 
 namespace {

@@ -5,7 +5,7 @@
 #include <chrono>
 #include <thread>
 
-#include "ChildProcess.h"
+#include "support/ChildProcess.h"
 #include "os/FileLock.h"
 #include "os/InstanceGuard.h"
 #include "support/TempDir.h"

@@ -7,7 +7,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "ScopedRoot.h"
+#include "support/ScopedRoot.h"
 #include "support/TempDir.h"
 
 namespace fs = std::filesystem;

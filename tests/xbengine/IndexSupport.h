@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "xbengine/ExprCalls.h"
-#include "xbengine/StorageSupport.h"
+#include "StorageSupport.h"
 
 using Recs = std::vector<int>;
 

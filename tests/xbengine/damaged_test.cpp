@@ -5,7 +5,7 @@
 #include <fstream>
 #include <iterator>
 
-#include "xbengine/StorageSupport.h"
+#include "StorageSupport.h"
 
 namespace {
 

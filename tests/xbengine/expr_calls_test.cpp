@@ -3,7 +3,7 @@
 #include <set>
 
 #include "xbengine/ExprCalls.h"
-#include "xbengine/StorageSupport.h"
+#include "StorageSupport.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "xbengine/CatalogueSupport.h"
+#include "CatalogueSupport.h"
 #include "xbengine/DateText.h"
 #include "xbengine/Expr.h"
 

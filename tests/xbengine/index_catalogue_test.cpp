@@ -3,8 +3,8 @@
 // included, and reads the same after the table is opened again.
 #include <random>
 
-#include "xbengine/CatalogueSupport.h"
-#include "xbengine/IndexSupport.h"
+#include "CatalogueSupport.h"
+#include "IndexSupport.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <chrono>
 #include <thread>
 
-#include "xbengine/IndexSupport.h"
+#include "IndexSupport.h"
 
 namespace {
 

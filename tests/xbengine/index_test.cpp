@@ -6,7 +6,7 @@
 
 #include <functional>
 
-#include "xbengine/IndexSupport.h"
+#include "IndexSupport.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <iterator>
 #include <sstream>
 
-#include "xbengine/StorageSupport.h"
+#include "StorageSupport.h"
 
 namespace {
 

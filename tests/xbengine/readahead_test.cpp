@@ -2,7 +2,7 @@
 // what this open writes shows at once, and nothing of a zapped table remains.
 #include <cstring>
 
-#include "xbengine/StorageSupport.h"
+#include "StorageSupport.h"
 
 namespace {
 

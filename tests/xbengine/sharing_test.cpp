@@ -9,7 +9,7 @@
 
 #include "os/FileLock.h"
 #include "xbengine/DbfFile.h"
-#include "xbengine/StorageSupport.h"
+#include "StorageSupport.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <fstream>
 #include <iterator>
 
-#include "xbengine/StorageSupport.h"
+#include "StorageSupport.h"
 
 namespace {
 

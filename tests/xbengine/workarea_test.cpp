@@ -2,7 +2,7 @@
 // listeners, driven as an index tag and a filter would drive them.
 
 #include "xbengine/Engine.h"
-#include "xbengine/StorageSupport.h"
+#include "StorageSupport.h"
 
 namespace {
 
