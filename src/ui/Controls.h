@@ -15,6 +15,7 @@
 
 #include "base/Classes.h"
 #include "base/Exceptions.h"
+#include "ui/ControlState.h"
 #include "ui/Graphics.h"
 
 class QWidget;
@@ -174,14 +175,6 @@ W* NewWidget(Args&&... args) {
 }
 
 // ---------------------------------------------------------------- TControl
-
-// What a control is going through. A grid sets csPaintCopy while it paints a
-// control's image into a cell that is not being edited.
-enum TControlStateItem {
-    csLButtonDown, csClicked, csPalette, csReadingState, csAlignmentNeeded, csFocusing,
-    csCreating, csPaintCopy, csCustomPaint, csDestroyingHandle, csDocking
-};
-using TControlState = TSet<TControlStateItem>;
 
 class TControl : public TComponent {
 public:

@@ -15,7 +15,7 @@
 
 #include "base/Classes.h"
 #include "data/DbTables.h"
-#include "ui/Controls.h"
+#include "ui/ControlState.h"
 
 class TQmTable;
 
