@@ -43,7 +43,7 @@ void Fail(const char* what) {
 
 void MakeTable() {
     std::string path = folder + "/ledger.dbf";
-    if (!xb_CreateNew(path.c_str(), "LEDGER", 3, 5))
+    if (!xb_CreateNew(path.c_str(), "LEDGER", XB_DRIVER_NSX, 5))
         Fail("cannot start the table");
     xb_CreateField("ID", "N", 10, 0);
     xb_CreateField("TYPE", "C", 25, 0);
@@ -53,18 +53,18 @@ void MakeTable() {
     if (!xb_CreateExec())
         Fail("cannot create the table");
     xb_Close();
-    area = xb_Use(path.c_str(), "LEDGER", 2, 3);
+    area = xb_Use(path.c_str(), "LEDGER", XB_EXCLUSIVE, XB_DRIVER_NSX);
     if (!area)
         Fail("cannot open the table");
     for (int i = 1; i <= kRecords; ++i) {
-        if (xb_AppendEx() != 0)
+        if (xb_AppendEx() != XB_APPEND_DONE)
             Fail("append refused");
         double balance = BalanceOf(i);
-        xb_Replace("ID", 1, &i);
-        xb_Replace("TYPE", 0x400, TypeOf(i));
-        xb_Replace("DESC", 0x400, "ledger line");
-        xb_Replace("DATE", 0x400, "20030704");
-        xb_Replace("BALANCE", 8, &balance);
+        xb_Replace("ID", XB_REPLACE_INT, &i);
+        xb_Replace("TYPE", XB_REPLACE_TEXT, TypeOf(i));
+        xb_Replace("DESC", XB_REPLACE_TEXT, "ledger line");
+        xb_Replace("DATE", XB_REPLACE_TEXT, "20030704");
+        xb_Replace("BALANCE", XB_REPLACE_DOUBLE, &balance);
     }
     xb_Commit();
 }

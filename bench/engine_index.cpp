@@ -73,7 +73,7 @@ struct FieldSpec {
 };
 
 void createTable(const std::string& path, const std::vector<FieldSpec>& fields) {
-    if (!xb_CreateNew(path.c_str(), "", 3, int(fields.size()))) fail("cannot start " + path);
+    if (!xb_CreateNew(path.c_str(), "", XB_DRIVER_NSX, int(fields.size()))) fail("cannot start " + path);
     for (const FieldSpec& f : fields) xb_CreateField(f.name, f.type, f.width, f.decimals);
     if (!xb_CreateExec()) fail("cannot create " + path);
     xb_Close();
@@ -134,11 +134,11 @@ public:
     // program opens its tables.
     double ours(bool numeric) const {
         const std::vector<std::string>& keys = this->keys(numeric);
-        if (!xb_Use(table_.c_str(), "", 0, 3)) fail("cannot open the seek table");
+        if (!xb_Use(table_.c_str(), "", XB_SHARED, XB_DRIVER_NSX)) fail("cannot open the seek table");
         const int tag = xb_TagArea(numeric ? "NUM" : "NAME");
         if (tag == 0) fail("the seek table has lost its tag");
         xb_SetOrder(tag);
-        const int exact = xb_SetExact(1);
+        const int exact = xb_SetExact(XB_ON);
         double seconds = secondsOf([&] {
             for (int index : data_.seeks) {
                 if (!xb_Seek(keys[size_t(index)].c_str())) fail("our seek missed " + keys[size_t(index)]);
@@ -179,15 +179,16 @@ public:
 private:
     void buildOurs() {
         createTable(table_, {{"NAME", "C", 10, 0}, {"NUM", "N", 10, 0}});
-        if (!xb_Use(table_.c_str(), "", 2, 3)) fail("cannot open the seek table");
+        if (!xb_Use(table_.c_str(), "", XB_EXCLUSIVE, XB_DRIVER_NSX)) fail("cannot open the seek table");
         std::vector<char> record(size_t(xb_RecSize()), ' ');
         for (int i = 0; i < entryCount; ++i) {
-            if (xb_AppendEx() != 0) fail("append refused");
+            if (xb_AppendEx() != XB_APPEND_DONE) fail("append refused");
             putField(record, "NAME", data_.names[size_t(i)]);
             putField(record, "NUM", data_.numbers[size_t(i)]);
             if (!xb_PutRecord(record.data())) fail("record not written");
         }
-        if (!xb_IndexTag("", "NAME", "name", 0, 0, "") || !xb_IndexTag("", "NUM", "num", 0, 0, ""))
+        if (!xb_IndexTag("", "NAME", "name", XB_INDEX_PLAIN, XB_ASCENDING, "") ||
+            !xb_IndexTag("", "NUM", "num", XB_INDEX_PLAIN, XB_ASCENDING, ""))
             fail("tag refused");
         xb_CloseAll();
     }
@@ -292,7 +293,7 @@ std::string moneyText(double value) {
 void appendPatients(const std::vector<Patient>& patients) {
     std::vector<char> record(size_t(xb_RecSize()), ' ');
     for (const Patient& p : patients) {
-        if (xb_AppendEx() != 0) fail("append refused");
+        if (xb_AppendEx() != XB_APPEND_DONE) fail("append refused");
         putField(record, "ID", std::to_string(p.id));
         putField(record, "RECNAME", p.name);
         putField(record, "PHONE1", p.phone1);
@@ -342,14 +343,14 @@ void appendIndexedCase() {
             xb_CloseAll();
             const std::string path = folder.file("patient" + std::to_string(run) + ".dbf");
             createTable(path, patientFields);
-            if (!xb_Use(path.c_str(), "", 2, 3)) fail("cannot open the patients");
-            for (const TagSpec& t : five) xb_IndexTag("", t.name, t.key, 0, 0, t.condition);
+            if (!xb_Use(path.c_str(), "", XB_EXCLUSIVE, XB_DRIVER_NSX)) fail("cannot open the patients");
+            for (const TagSpec& t : five) xb_IndexTag("", t.name, t.key, XB_INDEX_PLAIN, XB_ASCENDING, t.condition);
         },
         [&] {
             appendPatients(patients);
             xb_CloseAll();
         });
-    if (!xb_Use(folder.file("patient2.dbf").c_str(), "", 0, 3)) fail("cannot open the patients");
+    if (!xb_Use(folder.file("patient2.dbf").c_str(), "", XB_SHARED, XB_DRIVER_NSX)) fail("cannot open the patients");
     xb_SetOrder(1);
     if (xb_Count() != patientCount) fail("our tag misses records");
     xb_CloseAll();
@@ -376,12 +377,13 @@ void reindexCase() {
     const std::vector<Patient> patients = makePatients();
     const std::string path = folder.file("patient.dbf");
     createTable(path, patientFields);
-    if (!xb_Use(path.c_str(), "", 2, 3)) fail("cannot open the patients");
+    if (!xb_Use(path.c_str(), "", XB_EXCLUSIVE, XB_DRIVER_NSX)) fail("cannot open the patients");
     appendPatients(patients);
     double ours = timedRuns([](int) {},
                             [&] {
                                 for (const TagSpec& t : patientTags)
-                                    if (!xb_IndexTag("", t.name, t.key, 0, 0, t.condition)) fail("tag refused");
+                                    if (!xb_IndexTag("", t.name, t.key, XB_INDEX_PLAIN, XB_ASCENDING, t.condition))
+                                        fail("tag refused");
                             });
     xb_CloseAll();
 
@@ -427,10 +429,10 @@ void scanScopeCase() {
                        {"DATE", "D", 8, 0},
                        {"AMOUNT", "N", 10, 2},
                        {"DESC", "C", 20, 0}});
-    if (!xb_Use(path.c_str(), "", 2, 3)) fail("cannot open the ledger");
+    if (!xb_Use(path.c_str(), "", XB_EXCLUSIVE, XB_DRIVER_NSX)) fail("cannot open the ledger");
     std::vector<char> record(size_t(xb_RecSize()), ' ');
     for (int i = 0; i < ledgerRows; ++i) {
-        if (xb_AppendEx() != 0) fail("append refused");
+        if (xb_AppendEx() != XB_APPEND_DONE) fail("append refused");
         putField(record, "ID", std::to_string(owners[i]));
         putField(record, "ACCOUNT", std::to_string(i % 40));
         putField(record, "ACCTNO", "A-" + std::to_string(i % 997));
@@ -439,7 +441,7 @@ void scanScopeCase() {
         putField(record, "DESC", "ledger line");
         if (!xb_PutRecord(record.data())) fail("record not written");
     }
-    if (!xb_IndexTag("", "ID", "id", 0, 0, "")) fail("tag refused");
+    if (!xb_IndexTag("", "ID", "id", XB_INDEX_PLAIN, XB_ASCENDING, "")) fail("tag refused");
 
     long ourRows = 0;
     double ours = secondsOf([&] {

@@ -122,7 +122,7 @@ struct Digest {
 // The engine side.
 
 void createEngineTable(const std::string& path) {
-    if (!xb_CreateNew(path.c_str(), "", 3, fieldCount))
+    if (!xb_CreateNew(path.c_str(), "", XB_DRIVER_NSX, fieldCount))
         throw std::runtime_error("cannot start the table definition");
     for (const Field& f : patientFields) {
         char type[2] = {f.type, 0};
@@ -134,7 +134,7 @@ void createEngineTable(const std::string& path) {
 }
 
 void appendEngine(const std::string& path, int mode, const std::vector<Row>& rows) {
-    if (!xb_Use(path.c_str(), "", mode, 3))
+    if (!xb_Use(path.c_str(), "", mode, XB_DRIVER_NSX))
         throw std::runtime_error("cannot open the table");
     int size = xb_RecSize();
     std::vector<char> buffer(size);
@@ -143,7 +143,7 @@ void appendEngine(const std::string& path, int mode, const std::vector<Row>& row
         offsets[f] = xb_FieldOffset(f + 1) - 1;
     for (int i = 0; i < recordCount; ++i) {
         const Row& row = rows[i % rows.size()];
-        if (xb_AppendEx() != 0)
+        if (xb_AppendEx() != XB_APPEND_DONE)
             throw std::runtime_error("append refused");
         std::memset(buffer.data(), ' ', size);
         for (int f = 0; f < fieldCount; ++f) {
@@ -175,7 +175,7 @@ void appendEngine(const std::string& path, int mode, const std::vector<Row>& row
 }
 
 Digest readEngine(const std::string& path, int mode) {
-    if (!xb_Use(path.c_str(), "", mode, 3))
+    if (!xb_Use(path.c_str(), "", mode, XB_DRIVER_NSX))
         throw std::runtime_error("cannot open the table");
     Digest digest;
     int size = xb_RecSize();

@@ -16,7 +16,6 @@
 #include "ui/StdCtrls.h"
 #include "xbase/FTS32.h"
 #include "xbase/Xbase.h"
-#include "xbengine/XbEngine.h"
 
 namespace {
 
@@ -27,8 +26,6 @@ const char* const IndexFileNames[] = {
     "Patient.nsx",  "Personne.nsx", "Pymt.nsx",    "Pymtdtl.nsx", "Recall.nsx",    "Sales.nsx",
     "Salesdtl.nsx", "Calendar.nsx", "Schedule.nsx", "Pattern.nsx",
 };
-
-constexpr int UniqueOption = 1;
 
 // The hourglass and the guard against a second rebuild started from the
 // progress channel's message processing, undone however the rebuild ends.
@@ -50,11 +47,12 @@ private:
 // Shows deleted records for its lifetime, so that every physical record is visited.
 class TDeletedShown {
 public:
-    TDeletedShown() : hidden_(xb_SetDeleted(0)) {}
-    ~TDeletedShown() { xb_SetDeleted(hidden_); }
+    explicit TDeletedShown(TXbase* Engine) : engine_(Engine), hidden_(Engine->hideDeleted(false)) {}
+    ~TDeletedShown() { engine_->hideDeleted(hidden_); }
 
 private:
-    int hidden_;
+    TXbase* engine_;
+    bool hidden_;
 };
 
 // The engine's progress goes to the dialog only while one tag is built.
@@ -173,16 +171,16 @@ void TRebuildDlg::RebuildFiles(TObject* Sender, bool Reopen) {
 }
 
 int TRebuildDlg::RebuildTag(TXbase* Engine, const std::string& TagName, const std::string& Expression) {
-    return buildTag_(Engine, TagName, Expression, 0, "");
+    return buildTag_(Engine, TagName, Expression, XB_INDEX_PLAIN, "");
 }
 
 int TRebuildDlg::RebuildUniqueTag(TXbase* Engine, const std::string& TagName, const std::string& Expression) {
-    return buildTag_(Engine, TagName, Expression, UniqueOption, "");
+    return buildTag_(Engine, TagName, Expression, XB_INDEX_UNIQUE, "");
 }
 
 int TRebuildDlg::RebuildConditionalTag(TXbase* Engine, const std::string& TagName, const std::string& Condition,
                                        const std::string& Expression) {
-    return buildTag_(Engine, TagName, Expression, 0, Condition);
+    return buildTag_(Engine, TagName, Expression, XB_INDEX_PLAIN, Condition);
 }
 
 int TRebuildDlg::buildTag_(TXbase* Engine, const std::string& TagName, const std::string& Expression, int Option,
@@ -221,9 +219,9 @@ void TRebuildDlg::RebuildFts(TXbase* Engine, const std::string& Label) {
     }
 
     // Every physical record, in record order, so that key n is record n.
-    Engine->SetOrder(0);
+    Engine->SetOrder(XB_RECORD_ORDER);
     {
-        TDeletedShown allRecords;
+        TDeletedShown allRecords(Engine);
         int n = Engine->RecCount();
         int i = 0;
         Engine->GoTop();

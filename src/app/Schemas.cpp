@@ -625,7 +625,8 @@ std::string TableFileName(const std::string& DataDirectory, const std::string& F
 }
 
 bool CreateTable(TXbase* Engine, const TTableSchema& Schema, const std::string& FileName) {
-    if (Engine->CreateNew(FileName, "", NsxDriver, static_cast<int>(Schema.Fields.size())) == 0) {
+    // Every company table is of the NSX family.
+    if (Engine->CreateNew(FileName, "", XB_DRIVER_NSX, static_cast<int>(Schema.Fields.size())) == 0) {
         ShowMessage(CreateFailed);
         return false;
     }

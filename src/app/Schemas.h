@@ -31,9 +31,6 @@ struct TDefaultAccount {
     const char* DC;  // "D" debit or "C" credit: the account's normal side
 };
 
-// The engine's table type of every company table.
-constexpr int NsxDriver = 3;
-
 namespace Schemas {
 
 // The company tables in the order a new company creates them.

@@ -3,7 +3,7 @@
 #include "xbengine/XbEngine.h"
 
 int SelectWorkArea(int Area) {
-    if (Area < 1 || Area > MaxWorkArea || xb_SysProp(65002, Area) == 0)
+    if (Area < 1 || Area > MaxWorkArea || xb_SysProp(XB_SP_AREA_IN_USE, Area) == 0)
         return -1;
     return xb_Select(Area);
 }
@@ -13,7 +13,7 @@ TWA::TWA(int Area) {
         invalid_ = true;
         return;
     }
-    if (xb_SysProp(65002, Area) != 0) {
+    if (xb_SysProp(XB_SP_AREA_IN_USE, Area) != 0) {
         previous_ = xb_Select(Area);
         selected_ = true;
         return;

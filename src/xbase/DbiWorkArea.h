@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "data/Dbi.h"
+#include "xbengine/XbCodes.h"
 
 // The engine numbers its work areas 1..255; cursor handles above are virtual.
 constexpr int MaxWorkArea = 255;
@@ -71,7 +72,7 @@ public:
     std::vector<TGlueField> Fields;
     std::vector<FLDDesc> LogicalDescs;
     std::vector<FLDDesc> PhysicalDescs;
-    int Driver = 3;              // 1 NTX, 2 FOX, 3 NSX
+    int Driver = XB_DRIVER_NSX;
     int RecordSize = 0;          // the full xBase record, deletion byte included
     XLTMode TranslateMode = xltFIELD;
     DBIOpenMode OpenMode = dbiREADWRITE;

@@ -33,7 +33,7 @@ DBIResult TEngineGlue::EngineInit(const void*) { return StartWithVersion(xb_Vers
 
 DBIResult TEngineGlue::StartWithVersion(const char* Version) {
     const std::string tooOld = "xBase Engine Components Require XBENG32.DLL Version 2.40.00 or later.";
-    xb_SetStringType(1);
+    xb_SetStringType(XB_STRING_ZERO_TERMINATED);
     std::string text = std::string(Version ? Version : "").substr(0, 8);
     int number = 0;
     // A version text that holds no number is as unusable as an old engine.
@@ -46,7 +46,7 @@ DBIResult TEngineGlue::StartWithVersion(const char* Version) {
 
 DBIResult TEngineGlue::EngineExit() {
     xb_CloseAll();
-    xb_SysProp(65005, 0);
+    xb_SysProp(XB_SP_AT_EXIT, 0);
     areas_.clear();
     fieldList_.reset();
     return DBIERR_NONE;

@@ -16,7 +16,8 @@ namespace {
 class TBufferSwap {
 public:
     TBufferSwap(const TDbiWorkArea& Area, const uint8_t* RecBuf)
-        : engine_(reinterpret_cast<char*>(xb_SysProp(65000, 0))), size_(static_cast<size_t>(Area.RecordSize)) {
+        : engine_(reinterpret_cast<char*>(xb_SysProp(XB_SP_RECORD_BUFFER, 0))),
+          size_(static_cast<size_t>(Area.RecordSize)) {
         if (!engine_)
             return;
         saved_.assign(engine_, engine_ + size_);
@@ -40,8 +41,8 @@ private:
 std::string CurrentKeyText() {
     std::string expression = xb_IndexKey();
     switch (xb_EvalTest(expression.c_str())) {
-    case 2: return xb_EvalString(("LTRIM(STR(" + expression + ", 19))").c_str());
-    case 3: return xb_EvalLogical(expression.c_str()) ? ".T." : ".F.";
+    case XB_EXPR_NUMERIC: return xb_EvalString(("LTRIM(STR(" + expression + ", 19))").c_str());
+    case XB_EXPR_LOGICAL: return xb_EvalLogical(expression.c_str()) ? ".T." : ".F.";
     default: return xb_EvalString(expression.c_str());
     }
 }
@@ -79,10 +80,10 @@ void DescribeCurrentOrder(IDXDesc& Desc) {
     Desc.szName = xb_IndexName(order);
     Desc.iIndexId = static_cast<uint16_t>(order);
     Desc.szTagName = xb_TagName(order);
-    Desc.bDescending = xb_SysProp(3002, order) >= 1;
+    Desc.bDescending = xb_SysProp(XB_SP_DESCENDING, order) >= 1;
     int type = xb_IndexType();
-    Desc.bUnique = type == 2 || type == 4;
-    Desc.bSubset = type == 3 || type == 4;
+    Desc.bUnique = type == XB_ORDER_UNIQUE || type == XB_ORDER_UNIQUE_CONDITIONAL;
+    Desc.bSubset = type == XB_ORDER_CONDITIONAL || type == XB_ORDER_UNIQUE_CONDITIONAL;
     if (Desc.bSubset)
         Desc.szKeyCond = xb_IndexCondition();
     Desc.bMaintained = true;
@@ -103,14 +104,14 @@ void DescribeCurrentOrder(IDXDesc& Desc) {
 // The engine's soft-seek and exact settings, put back when this goes.
 class TSeekSettings {
 public:
-    TSeekSettings() : softSeek_(xb_SysProp(1000, 0)), exact_(xb_SysProp(1002, 0)) {}
+    TSeekSettings() : softSeek_(xb_SysProp(XB_SP_SOFTSEEK, 0)), exact_(xb_SysProp(XB_SP_EXACT, 0)) {}
     ~TSeekSettings() {
-        xb_SysProp(1001, softSeek_);
-        xb_SysProp(1003, exact_);
+        xb_SysProp(XB_SP_SET_SOFTSEEK, softSeek_);
+        xb_SysProp(XB_SP_SET_EXACT, exact_);
     }
     void Set(bool softSeek, bool exact) {
-        xb_SysProp(1001, softSeek ? 1 : 0);
-        xb_SysProp(1003, exact ? 1 : 0);
+        xb_SysProp(XB_SP_SET_SOFTSEEK, softSeek ? XB_ON : XB_OFF);
+        xb_SysProp(XB_SP_SET_EXACT, exact ? XB_ON : XB_OFF);
     }
     TSeekSettings(const TSeekSettings&) = delete;
     TSeekSettings& operator=(const TSeekSettings&) = delete;
@@ -127,11 +128,11 @@ DBIResult TEngineGlue::SwitchToIndex(hDBICur& hCursor, const char*, const char* 
         return DBIERR_INVALIDHNDL;
     std::string tag = pszTagName ? pszTagName : "";
     if (tag.empty()) {
-        xb_SetOrder(0);
+        xb_SetOrder(XB_RECORD_ORDER);
         return DBIERR_NONE;
     }
     std::string name = os::ExtractFileName(tag);
-    if (xb_SysProp(65006, 0) == 1) {
+    if (xb_SysProp(XB_SP_INDEX_KIND, 0) == XB_DRIVER_NTX) {
         // Each order of an NTX table is an index file, named as its tag.
         for (int order = 1;; ++order) {
             std::string tagName = xb_TagName(order);
@@ -166,7 +167,7 @@ DBIResult TEngineGlue::GetIndexDescs(hDBICur hCursor, std::vector<IDXDesc>& Desc
     TCursor cursor(*this, hCursor);
     if (!cursor)
         return DBIERR_INVALIDHNDL;
-    int tags = static_cast<int>(xb_SysProp(3000, 0));
+    int tags = static_cast<int>(xb_SysProp(XB_SP_TAG_COUNT, 0));
     int previous = xb_IndexOrd();
     for (int order = 1; order <= tags; ++order) {
         xb_SetOrder(order);

@@ -151,7 +151,7 @@ DBIResult TEngineGlue::GetCurrentRecord(hDBICur hCursor, DBILockType eLock, uint
         return DBIERR_BOF;
     // A record of the visible set comes home from a step forward and back;
     // one that left it (filtered, out of scope, deleted and hidden) does not.
-    if (*xb_DBFilter() != '\0' || xb_SysProp(1006, 0) == 1 || xb_Deleted()) {
+    if (*xb_DBFilter() != '\0' || xb_SysProp(XB_SP_SCOPE_ACTIVE, 0) == 1 || xb_Deleted()) {
         int recNo = xb_RecNo();
         xb_Skip(1);
         xb_Skip(-1);
@@ -182,11 +182,11 @@ DBIResult TEngineGlue::InitRecord(hDBICur hCursor, uint8_t* pRecBuf) {
 DBIResult TEngineGlue::writeRecord(TDbiWorkArea& Area, uint8_t* pRecBuf) {
     if (!pRecBuf)
         return DBIERR_NA;
-    intptr_t blobFlag = xb_SysProp(1305, 0);
+    intptr_t blobFlag = xb_SysProp(XB_SP_BLOB_WRITE, 0);
     for (const auto& [key, data] : Area.PendingBlobs)
         if (key.first == pRecBuf)
             xb_PutBlob(Area.Fields[key.second - 1].Name.c_str(), data.data(), static_cast<int>(data.size()));
-    xb_SysProp(1305, blobFlag);
+    xb_SysProp(XB_SP_BLOB_WRITE, blobFlag);
     if (!xb_PutRecord(Chars(pRecBuf))) {
         DBIResult refusal = WriteRefusal();
         xb_Skip(0);  // re-reads the record and lets go of the memos handed over for it
@@ -238,7 +238,7 @@ DBIResult TEngineGlue::ReleaseRecordLock(hDBICur hCursor, bool bAll) {
     TCursor cursor(*this, hCursor);
     if (!cursor)
         return DBIERR_INVALIDHNDL;
-    xb_Unlock(bAll ? 0 : xb_RecNo());
+    xb_Unlock(bAll ? XB_UNLOCK_ALL : xb_RecNo());
     return DBIERR_NONE;
 }
 
@@ -289,7 +289,7 @@ std::string TEngineGlue::blobValue(TDbiWorkArea& Area, const uint8_t* pRecBuf, u
     const char* name = Area.Fields[iField - 1].Name.c_str();
     // The engine reads the memo of the record in its own buffer, so the
     // caller's record stands in it for the read.
-    char* engineBuffer = reinterpret_cast<char*>(xb_SysProp(65000, 0));
+    char* engineBuffer = reinterpret_cast<char*>(xb_SysProp(XB_SP_RECORD_BUFFER, 0));
     std::vector<char> saved;
     if (pRecBuf && engineBuffer) {
         saved.assign(engineBuffer, engineBuffer + Area.RecordSize);

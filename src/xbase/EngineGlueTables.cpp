@@ -10,7 +10,7 @@
 #include "xbengine/XbEngine.h"
 
 TDbiWorkArea* TEngineGlue::OpenWorkArea(hDBICur hCursor) const {
-    if (hCursor < 1 || hCursor > MaxWorkArea || xb_SysProp(65002, static_cast<intptr_t>(hCursor)) == 0)
+    if (hCursor < 1 || hCursor > MaxWorkArea || xb_SysProp(XB_SP_AREA_IN_USE, static_cast<intptr_t>(hCursor)) == 0)
         return nullptr;
     auto found = areas_.find(static_cast<int>(hCursor));
     return found == areas_.end() ? nullptr : found->second.get();
@@ -45,18 +45,18 @@ DBIResult TEngineGlue::OpenTable(hDBIDb hDb, const char* pszTableName, const cha
     if (!path)
         return DBIERR_CANTOPENTABLE;
 
-    int driver = 2;
+    int driver = XB_DRIVER_FOX;
     if (!pszDriverType)
         driver = ProbeDriver(*path, false);
     else if (int named = DriverFromName(pszDriverType))
         driver = named;
 
-    xb_SetStringType(1);
-    int mode = 2;
+    xb_SetStringType(XB_STRING_ZERO_TERMINATED);
+    int mode = XB_EXCLUSIVE;
     if (eShareMode == dbiOPENSHARED)
-        mode = 0;
+        mode = XB_SHARED;
     if (eOpenMode == dbiREADONLY)
-        mode = 1;
+        mode = XB_READONLY;
     std::string alias = TableAlias(*path, [](const std::string& a) { return xb_WorkArea(a.c_str()) != 0; });
 
     int previous = xb_WorkArea(nullptr);
@@ -82,7 +82,7 @@ DBIResult TEngineGlue::OpenTable(hDBIDb hDb, const char* pszTableName, const cha
         TGlueField field;
         field.Name = xb_FieldName(i);
         field.Letter = *xb_FieldType(i);
-        if (field.Letter == 'C' && xb_SysProp(65012, i) != 0)
+        if (field.Letter == 'C' && xb_SysProp(XB_SP_VARIABLE_FIELD, i) != 0)
             field.Letter = 'V';
         field.Width = xb_FieldWidth(i);
         field.Decimals = xb_FieldDecimals(i);
@@ -95,7 +95,7 @@ DBIResult TEngineGlue::OpenTable(hDBIDb hDb, const char* pszTableName, const cha
     // The structural index opens with the table; a named tag becomes the order.
     std::string tag = pszIndexTagName ? pszIndexTagName : "";
     if (!tag.empty()) {
-        if (driver == 1) {
+        if (driver == XB_DRIVER_NTX) {
             std::optional<std::string> indexPath = filePath(hDb, tag);
             if (indexPath && os::FileExists(os::MapPath(*indexPath)))
                 xb_IndexOpen(indexPath->c_str());
@@ -138,7 +138,7 @@ DBIResult TEngineGlue::GetCursorProps(hDBICur hCursor, CURProps* pCurProps) {
     props.szTableType = DriverName(cursor->Driver);
     props.iFields = static_cast<uint16_t>(xb_FieldCount());
     props.iRecSize = static_cast<uint16_t>(cursor->RecordSize);
-    props.iIndexes = static_cast<uint16_t>(xb_SysProp(3000, 0));
+    props.iIndexes = static_cast<uint16_t>(xb_SysProp(XB_SP_TAG_COUNT, 0));
     props.bIndexed = xb_IndexOrd() > 0;
     props.iFilters = static_cast<uint16_t>(cursor->ExpressionFilterCount());
     std::string base = xb_BaseName();

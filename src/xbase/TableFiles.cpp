@@ -7,19 +7,18 @@
 
 int DriverFromName(const char* Name) {
     if (!Name)
-        return 0;
-    static const char* const names[] = {"SXNTX", "SXFOX", "SXNSX"};
-    for (int driver = 1; driver <= 3; ++driver)
-        if (SameText(Name, names[driver - 1]))
+        return UnknownDriver;
+    for (int driver : {XB_DRIVER_NTX, XB_DRIVER_FOX, XB_DRIVER_NSX})
+        if (SameText(Name, DriverName(driver)))
             return driver;
-    return 0;
+    return UnknownDriver;
 }
 
 std::string DriverName(int Driver) {
     switch (Driver) {
-    case 1: return "SXNTX";
-    case 2: return "SXFOX";
-    case 3: return "SXNSX";
+    case XB_DRIVER_NTX: return "SXNTX";
+    case XB_DRIVER_FOX: return "SXFOX";
+    case XB_DRIVER_NSX: return "SXNSX";
     default: return "";
     }
 }
@@ -35,25 +34,26 @@ bool CompanionExists(const std::string& Path, const char* Ext) {
 int ProbeDriver(const std::string& Path, bool ForDelete) {
     std::ifstream file(os::MapPath(Path), std::ios::binary);
     char first = 0;
+    const int unknown = ForDelete ? UnknownDriver : XB_DRIVER_FOX;
     if (!file.get(first))
-        return ForDelete ? 0 : 2;
+        return unknown;
     switch (static_cast<unsigned char>(first)) {
     case 0x03:
     case 0x06:
         if (CompanionExists(Path, ".CDX"))
-            return 2;
+            return XB_DRIVER_FOX;
         if (CompanionExists(Path, ".NSX"))
-            return 3;
+            return XB_DRIVER_NSX;
         if (ForDelete && CompanionExists(Path, ".MDX"))
-            return 0;
-        return 2;
+            return UnknownDriver;
+        return XB_DRIVER_FOX;
     case 0x83:
-    case 0x86: return 1;
+    case 0x86: return XB_DRIVER_NTX;
     case 0xE5:
-    case 0xE6: return 3;
+    case 0xE6: return XB_DRIVER_NSX;
     case 0xF5:
-    case 0xF6: return 2;
-    default: return ForDelete ? 0 : 2;
+    case 0xF6: return XB_DRIVER_FOX;
+    default: return unknown;
     }
 }
 
@@ -71,14 +71,16 @@ std::string TableAlias(const std::string& FileName, const std::function<bool(con
 }
 
 std::vector<std::string> TableFiles(const std::string& TablePath, int Driver) {
-    static const char* const companions[4][2] = {
-        {nullptr, nullptr}, {".DBT", nullptr}, {".FPT", ".CDX"}, {".SMT", ".NSX"}};
-    if (Driver < 1 || Driver > 3)
-        return {};
+    std::vector<const char*> companions;
+    switch (Driver) {
+    case XB_DRIVER_NTX: companions = {".DBT"}; break;
+    case XB_DRIVER_FOX: companions = {".FPT", ".CDX"}; break;
+    case XB_DRIVER_NSX: companions = {".SMT", ".NSX"}; break;
+    default: return {};
+    }
     std::vector<std::string> files{TablePath};
-    for (const char* ext : companions[Driver])
-        if (ext)
-            files.push_back(os::ChangeFileExt(TablePath, ext));
+    for (const char* ext : companions)
+        files.push_back(os::ChangeFileExt(TablePath, ext));
     return files;
 }
 

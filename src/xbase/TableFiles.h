@@ -6,14 +6,20 @@
 #include <string>
 #include <vector>
 
-// "SXNTX" 1, "SXFOX" 2, "SXNSX" 3, without regard to case; anything else 0.
+#include "xbengine/XbCodes.h"
+
+// What the lookups below give when a name or file stands for no driver.
+constexpr int UnknownDriver = 0;
+
+// "SXNTX" XB_DRIVER_NTX, "SXFOX" XB_DRIVER_FOX, "SXNSX" XB_DRIVER_NSX, without
+// regard to case; anything else UnknownDriver.
 int DriverFromName(const char* Name);
 // The driver's name, "" for an unknown driver.
 std::string DriverName(int Driver);
 
 // The driver of the table at Path from its first byte and the index files
 // beside it. ForDelete: unknown first bytes (and a .MDX beside a dBASE
-// table) give 0 instead of FOX.
+// table) give UnknownDriver instead of XB_DRIVER_FOX.
 int ProbeDriver(const std::string& Path, bool ForDelete);
 
 // The alias a table opens under: its file name cut to 8 characters with

@@ -50,12 +50,12 @@ TXbaseEnv::~TXbaseEnv() {
 }
 
 void TXbaseEnv::SetExact(bool Value) {
-    xb_SetExact(Value ? 1 : 0);
+    xb_SetExact(Value ? XB_ON : XB_OFF);
     exact_ = Value;
 }
 
 void TXbaseEnv::SetCentury(bool Value) {
-    xb_SetCentury(Value ? 1 : 0);
+    xb_SetCentury(Value ? XB_ON : XB_OFF);
     century_ = Value;
     applyCentury_();
 }
@@ -82,7 +82,7 @@ void TXbaseEnv::SetEpoch(int Value) {
 }
 
 void TXbaseEnv::SetDateFormat(TXbaseDateFrmt Value) {
-    xb_SetDateFormat(Value == dfWinDefault ? 99 : static_cast<int>(Value));
+    xb_SetDateFormat(Value == dfWinDefault ? XB_DATE_SYSTEM : static_cast<int>(Value));
     dateFormat_ = Value;
     if (Value == dfWinDefault) {
         std::string system = os::ShortDateFormat();
@@ -107,12 +107,12 @@ void TXbaseEnv::SetMemoBlockSize(int Value) {
 }
 
 void TXbaseEnv::SetSoftSeek(bool Value) {
-    xb_SetSoftSeek(Value ? 1 : 0);
+    xb_SetSoftSeek(Value ? XB_ON : XB_OFF);
     softSeek_ = Value;
 }
 
 void TXbaseEnv::SetDeleted(bool Value) {
-    xb_SetDeleted(Value ? 1 : 0);
+    xb_SetDeleted(Value ? XB_ON : XB_OFF);
     deleted_ = Value;
 }
 
@@ -159,7 +159,9 @@ const char* extensionFor(TTableType type) {
 
 }  // namespace
 
-TXbase::TXbase(TComponent* AOwner) : TComponent(AOwner), dataLink_(this) { xb_SetStringType(1); }
+TXbase::TXbase(TComponent* AOwner) : TComponent(AOwner), dataLink_(this) {
+    xb_SetStringType(XB_STRING_ZERO_TERMINATED);
+}
 
 TXbase::~TXbase() = default;
 
@@ -437,7 +439,8 @@ int TXbase::Index(const std::string& FileName, const std::string& Expression, in
     int order;
     {
         AreaSelection area(table);
-        order = xb_Index(FileName.c_str(), Expression.c_str(), Option, Descending ? 1 : 0, Condition.c_str());
+        order = xb_Index(FileName.c_str(), Expression.c_str(), Option, Descending ? XB_DESCENDING : XB_ASCENDING,
+                         Condition.c_str());
     }
     if (order > 0) indexChanged_(table, order);
     afterMove_(table);
@@ -452,8 +455,8 @@ int TXbase::IndexTag(const std::string& FileName, const std::string& TagName, co
     int order;
     {
         AreaSelection area(table);
-        order = xb_IndexTag(FileName.c_str(), TagName.c_str(), Expression.c_str(), Option, Descending ? 1 : 0,
-                            Condition.c_str());
+        order = xb_IndexTag(FileName.c_str(), TagName.c_str(), Expression.c_str(), Option,
+                            Descending ? XB_DESCENDING : XB_ASCENDING, Condition.c_str());
     }
     if (order > 0) indexChanged_(table, order);
     afterMove_(table);
@@ -513,12 +516,14 @@ intptr_t TXbase::SysProp(int Code, intptr_t Value) {
     return xb_SysProp(Code, Value);
 }
 
+bool TXbase::hideDeleted(bool Hide) { return xb_SetDeleted(Hide ? XB_ON : XB_OFF) != XB_OFF; }
+
 void TXbase::SetTurboRead(bool Value) {
     turboRead_ = Value;
     TTable* table = openTable_();
     if (!table) return;
     AreaSelection area(table);
-    xb_SetTurboRead(Value ? 1 : 0);
+    xb_SetTurboRead(Value ? XB_ON : XB_OFF);
 }
 
 // ---- Binding ----

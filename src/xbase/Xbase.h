@@ -10,6 +10,7 @@
 
 #include "base/Classes.h"
 #include "data/DataSource.h"
+#include "xbengine/XbCodes.h"
 
 class TTable;
 class TXbase;
@@ -99,7 +100,7 @@ public:
     // strings clear it. The dataset goes to its first record. True when the
     // engine took the scope.
     bool SetScope(const std::string& Low, const std::string& High);
-    // Which 0: the low bound, 1: the high bound; "" when none.
+    // Which XB_SCOPE_LOW or XB_SCOPE_HIGH; "" when none.
     void GetScope(int Which, std::string& Value);
     // An engine filter expression ("" clears it); stored as Filter and
     // applied when the table is open. The engine's result (0 when closed or refused).
@@ -136,6 +137,7 @@ public:
     // Removes every record (the table must be open exclusively).
     void Zap();
     // Appends the records of another table that satisfy Condition ("" all).
+    // Driver: one of the engine's XB_DRIVER_ codes.
     void AppendFrom(const std::string& FileName, int Driver, const std::string& Condition);
 
     // ---- Creating tables: CreateNew, one CreateField per field, CreateExec ----
@@ -167,7 +169,11 @@ public:
     void SetGaugeHook(std::function<void(int Percent)> Hook);
 
     // ---- Engine properties ----
+    // Code: one of the engine's XB_SP_ codes.
     intptr_t SysProp(int Code, intptr_t Value);
+    // Hides (true) or shows deleted records; the setting is the engine's, for
+    // every table of the process. The previous setting.
+    bool hideDeleted(bool Hide);
     bool TurboRead() const { return turboRead_; }
     void SetTurboRead(bool Value);
 

@@ -597,7 +597,7 @@ std::string AreaIndexes::Scope(int which) const {
     if (!current_)
         return std::string();
     const TagScope& scope = current_->scope;
-    if (which == 0)
+    if (which == XB_SCOPE_LOW)
         return scope.hasLow ? scope.low : std::string();
     return scope.hasHigh ? scope.high : std::string();
 }

@@ -16,16 +16,21 @@
 #include "xbengine/NsxFile.h"
 #include "xbengine/TagOrder.h"
 #include "xbengine/WorkArea.h"
+#include "xbengine/XbCodes.h"
 
 namespace xb {
 
 // What went wrong with the area's indexes, for xb_IndexError.
 enum IndexError {
-    IndexErrorNone = 0,
-    IndexErrorRebuilt = 1,         // an index file was damaged and has been built again from the table
-    IndexErrorUnusable = 2,        // an index file could not be read or written; its tags are not in use
-    IndexErrorBadExpression = 3,   // a key expression or condition does not compile (or has no usable key)
-    IndexErrorReadOnly = 4,        // the table is open read-only, so no index can be written
+    IndexErrorNone = XB_INDEX_OK,
+    // An index file was damaged and has been built again from the table.
+    IndexErrorRebuilt = XB_INDEX_REBUILT,
+    // An index file could not be read or written; its tags are not in use.
+    IndexErrorUnusable = XB_INDEX_UNUSABLE,
+    // A key expression or condition does not compile (or has no usable key).
+    IndexErrorBadExpression = XB_INDEX_BAD_EXPRESSION,
+    // The table is open read-only, so no index can be written.
+    IndexErrorReadOnly = XB_INDEX_READ_ONLY,
 };
 
 class AreaIndexes {

@@ -13,10 +13,11 @@
 #include <vector>
 
 #include "xbengine/Types.h"
+#include "xbengine/XbCodes.h"
 
 namespace xb {
 
-enum class OpenMode { Shared = 0, ReadOnly = 1, Exclusive = 2 };
+enum class OpenMode { Shared = XB_SHARED, ReadOnly = XB_READONLY, Exclusive = XB_EXCLUSIVE };
 
 enum class DbfStatus {
     Ok,
@@ -27,13 +28,13 @@ enum class DbfStatus {
 
 // Why an append did not happen; the values are the refusal codes of xb_AppendEx.
 enum AppendRefusal {
-    AppendDone = 0,
-    AppendLockTimeout = 1,    // another user held the append lock past the time-out
-    AppendRecordLock = 2,     // the new record could not be locked (the system refused the lock)
-    AppendWriteFailed = 3,    // the file could not be written (disk full, I/O error)
-    AppendTableFull = 4,      // the table has reached its largest record count
-    AppendReadOnly = 5,       // the table is open read-only
-    AppendNoTable = 6,        // no table is open in the work area
+    AppendDone = XB_APPEND_DONE,
+    AppendLockTimeout = XB_APPEND_LOCK_TIMEOUT,  // another user held the append lock past the time-out
+    AppendRecordLock = XB_APPEND_RECORD_LOCK,    // the new record could not be locked (the system refused)
+    AppendWriteFailed = XB_APPEND_WRITE_FAILED,  // the file could not be written (disk full, I/O error)
+    AppendTableFull = XB_APPEND_TABLE_FULL,      // the table has reached its largest record count
+    AppendReadOnly = XB_APPEND_READ_ONLY,        // the table is open read-only
+    AppendNoTable = XB_APPEND_NO_TABLE,          // no table is open in the work area
 };
 
 class DbfFile {

@@ -7,34 +7,12 @@
 #include <string_view>
 #include <vector>
 
+#include "xbengine/ExprStatus.h"
 #include "xbengine/Types.h"
 
 namespace xb {
 
 enum class ExprType : char { Character = 'C', Numeric = 'N', Date = 'D', Logical = 'L' };
-
-enum class ExprError {
-    None = 0,
-    Empty,             // no text at all
-    Syntax,            // unexpected character or token
-    UnbalancedParens,  // a "(" without ")" or the reverse
-    UnterminatedString,
-    UnknownField,
-    UnknownFunction,
-    WrongArgumentCount,
-    TypeMismatch,
-    UnsupportedField,  // a memo or binary field, which has no value in the record
-    TooComplex,        // nested too deeply or too long
-    NoTable,           // a filter call with no table open in the selected area
-};
-
-// Outcome of a compile: a code and a message that can be shown to a user.
-struct ExprStatus {
-    ExprError code = ExprError::None;
-    std::string message;
-    int position = 0;  // 0-based offset in the text where the fault was found
-    bool ok() const { return code == ExprError::None; }
-};
 
 class ExprNode;
 

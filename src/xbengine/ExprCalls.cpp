@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "xbengine/Engine.h"
+#include "xbengine/Expr.h"
 #include "xbengine/WorkArea.h"
 
 using xb::Engine;
@@ -59,6 +60,36 @@ std::unique_ptr<Expression> CompileForCurrent(const char* text) {
     return expr;
 }
 
+// Installs (or clears, for blank text) the filter of a work area.
+bool SetAreaFilter(WorkArea& area, const std::string& text, ExprStatus& status) {
+    status = ExprStatus{};
+    if (text.find_first_not_of(" \t\r\n") == std::string::npos) {
+        filters().erase(&area);
+        area.SetVisibility(nullptr);
+        return true;
+    }
+    const xb::Settings& settings = Engine::Instance().settings();
+    auto filter = std::make_shared<AreaFilter>();
+    filter->text = text;
+    filter->expression = Expression::Compile(text, area.fields(), settings, status);
+    if (!filter->expression)
+        return false;
+    if (filter->expression->Type() != xb::ExprType::Logical) {
+        status = {xb::ExprError::TypeMismatch, "A filter must be a logical expression", 0};
+        return false;
+    }
+    filters()[&area] = filter;
+    area.SetVisibility([filter, &settings](const xb::RecordView& record) {
+        return filter->expression->EvalLogical(record, settings);
+    });
+    return true;
+}
+
+std::string AreaFilterText(const WorkArea& area) {
+    std::shared_ptr<AreaFilter> filter = FilterOf(area);
+    return filter ? filter->text : std::string();
+}
+
 xb::RecordView CurrentRecord() {
     WorkArea* area = Engine::Instance().Current();
     return area ? area->view() : xb::RecordView{};
@@ -69,14 +100,14 @@ xb::RecordView CurrentRecord() {
 int xb_EvalTest(const char* expression) {
     auto expr = CompileForCurrent(expression);
     if (!expr)
-        return 0;
+        return XB_EXPR_INVALID;
     switch (expr->Type()) {
-    case xb::ExprType::Character: return 1;
-    case xb::ExprType::Numeric: return 2;
-    case xb::ExprType::Logical: return 3;
-    case xb::ExprType::Date: return 4;
+    case xb::ExprType::Character: return XB_EXPR_CHARACTER;
+    case xb::ExprType::Numeric: return XB_EXPR_NUMERIC;
+    case xb::ExprType::Logical: return XB_EXPR_LOGICAL;
+    case xb::ExprType::Date: return XB_EXPR_DATE;
     }
-    return 0;
+    return XB_EXPR_INVALID;
 }
 
 const char* xb_EvalString(const char* expression) {
@@ -99,14 +130,14 @@ int xb_SetFilter(const char* expression) {
         lastStatus = {xb::ExprError::NoTable, "No table is open", 0};
         return 0;
     }
-    return xb::SetAreaFilter(*area, Text(expression), lastStatus) ? 1 : 0;
+    return SetAreaFilter(*area, Text(expression), lastStatus) ? 1 : 0;
 }
 
 int xb_Query(const char* expression) { return xb_SetFilter(expression); }
 
 const char* xb_DBFilter() {
     WorkArea* area = Engine::Instance().Current();
-    return Keep(area ? xb::AreaFilterText(*area) : std::string());
+    return Keep(area ? AreaFilterText(*area) : std::string());
 }
 
 int xb_QueryRecCount() {
@@ -117,34 +148,5 @@ int xb_QueryRecCount() {
 namespace xb {
 
 const ExprStatus& LastExpressionStatus() { return lastStatus; }
-
-bool SetAreaFilter(WorkArea& area, const std::string& text, ExprStatus& status) {
-    status = ExprStatus{};
-    if (text.find_first_not_of(" \t\r\n") == std::string::npos) {
-        filters().erase(&area);
-        area.SetVisibility(nullptr);
-        return true;
-    }
-    const Settings& settings = Engine::Instance().settings();
-    auto filter = std::make_shared<AreaFilter>();
-    filter->text = text;
-    filter->expression = Expression::Compile(text, area.fields(), settings, status);
-    if (!filter->expression)
-        return false;
-    if (filter->expression->Type() != ExprType::Logical) {
-        status = {ExprError::TypeMismatch, "A filter must be a logical expression", 0};
-        return false;
-    }
-    filters()[&area] = filter;
-    area.SetVisibility([filter, &settings](const RecordView& record) {
-        return filter->expression->EvalLogical(record, settings);
-    });
-    return true;
-}
-
-std::string AreaFilterText(const WorkArea& area) {
-    std::shared_ptr<AreaFilter> filter = FilterOf(area);
-    return filter ? filter->text : std::string();
-}
 
 }  // namespace xb

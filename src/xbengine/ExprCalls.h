@@ -1,12 +1,11 @@
 #pragma once
 // The engine's expression calls on the selected work area: evaluation of an
 // expression over the current record, and the area's filter.
-#include <string>
+#include "xbengine/ExprStatus.h"
+#include "xbengine/XbCodes.h"
 
-#include "xbengine/Expr.h"
-
-// The type of an expression over the selected area's fields: 1 character,
-// 2 numeric, 3 logical, 4 date; 0 when it does not compile.
+// The type of an expression over the selected area's fields: one of the
+// XB_EXPR_ answers (XB_EXPR_INVALID when it does not compile).
 int xb_EvalTest(const char* expression);
 // The value over the current record as text (numbers by their str text, dates
 // "yyyymmdd", logicals ".T."/".F."); "" when it does not compile.
@@ -28,13 +27,7 @@ int xb_QueryRecCount();
 
 namespace xb {
 
-class WorkArea;
-
 // Why the last expression call refused its text (code None after a success).
 const ExprStatus& LastExpressionStatus();
-
-// The same for a given work area, for callers that hold one.
-bool SetAreaFilter(WorkArea& area, const std::string& text, ExprStatus& status);
-std::string AreaFilterText(const WorkArea& area);
 
 }  // namespace xb

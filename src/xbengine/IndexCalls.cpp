@@ -49,7 +49,7 @@ int xb_IndexOpen(const char* file) {
 
 int xb_IndexError() {
     AreaIndexes* area = indexes();
-    return area ? area->LastError() : 0;
+    return area ? area->LastError() : XB_INDEX_OK;
 }
 
 void xb_SetGaugeHook(std::function<void(int percent)> hook) { engine().SetGaugeHook(std::move(hook)); }
@@ -97,10 +97,13 @@ const char* xb_IndexCondition() {
 int xb_IndexType() {
     AreaIndexes* area = indexes();
     if (!area || area->Order() == 0)
-        return 0;
+        return XB_ORDER_NONE;
     const bool unique = area->Unique(0);
     const bool subset = !area->Condition(0).empty();
-    return unique && subset ? 4 : subset ? 3 : unique ? 2 : 1;
+    return unique && subset ? XB_ORDER_UNIQUE_CONDITIONAL
+           : subset         ? XB_ORDER_CONDITIONAL
+           : unique         ? XB_ORDER_UNIQUE
+                            : XB_ORDER_PLAIN;
 }
 
 const char* xb_KeyData() {

@@ -20,11 +20,12 @@
 #include "xbengine/MemoFile.h"
 #include "xbengine/RecordOrder.h"
 #include "xbengine/Types.h"
+#include "xbengine/XbCodes.h"
 
 namespace xb {
 
 // Table families: the driver decides the memo file beside the .DBF.
-enum Driver { DriverNtx = 1, DriverFox = 2, DriverNsx = 3 };
+enum Driver { DriverNtx = XB_DRIVER_NTX, DriverFox = XB_DRIVER_FOX, DriverNsx = XB_DRIVER_NSX };
 
 class WorkArea {
 public:

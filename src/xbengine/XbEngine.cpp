@@ -15,7 +15,7 @@ using xb::WorkArea;
 
 namespace {
 
-int stringType = 1;
+int stringType = XB_STRING_ZERO_TERMINATED;
 int errorLevel = 1;
 intptr_t blobWriteFlag = 1;
 
@@ -106,22 +106,22 @@ int xb_ErrorLevel(int level) {
 intptr_t xb_SysProp(int code, intptr_t value) {
     xb::Settings& s = engine().settings();
     switch (code) {
-    case 65000: return current() ? reinterpret_cast<intptr_t>(current()->buffer()) : 0;
-    case 65002: return engine().InUse(static_cast<int>(value)) ? 1 : 0;
-    case 1000: return s.softSeek ? 1 : 0;
-    case 1001: return Previous(s.softSeek, static_cast<int>(value));
-    case 1002: return s.exact ? 1 : 0;
-    case 1003: return Previous(s.exact, static_cast<int>(value));
-    case 65006: return current() ? current()->driver() : 0;
-    case 3000: return indexes() ? indexes()->TagCount() : 0;
-    case 3002: return indexes() && indexes()->Descending(static_cast<int>(value)) ? 1 : 0;
-    case 1006: return indexes() && indexes()->ScopeActive() ? 1 : 0;
-    case 1305: {
+    case XB_SP_RECORD_BUFFER: return current() ? reinterpret_cast<intptr_t>(current()->buffer()) : 0;
+    case XB_SP_AREA_IN_USE: return engine().InUse(static_cast<int>(value)) ? 1 : 0;
+    case XB_SP_SOFTSEEK: return s.softSeek ? 1 : 0;
+    case XB_SP_SET_SOFTSEEK: return Previous(s.softSeek, static_cast<int>(value));
+    case XB_SP_EXACT: return s.exact ? 1 : 0;
+    case XB_SP_SET_EXACT: return Previous(s.exact, static_cast<int>(value));
+    case XB_SP_INDEX_KIND: return current() ? current()->driver() : 0;
+    case XB_SP_TAG_COUNT: return indexes() ? indexes()->TagCount() : 0;
+    case XB_SP_DESCENDING: return indexes() && indexes()->Descending(static_cast<int>(value)) ? 1 : 0;
+    case XB_SP_SCOPE_ACTIVE: return indexes() && indexes()->ScopeActive() ? 1 : 0;
+    case XB_SP_BLOB_WRITE: {
         intptr_t old = blobWriteFlag;
         blobWriteFlag = value;
         return old;
     }
-    default: return 0;  // 65005, 65012 (no variable-length fields) and unknown codes
+    default: return 0;  // XB_SP_AT_EXIT, XB_SP_VARIABLE_FIELD (no variable-length fields) and unknown codes
     }
 }
 
@@ -129,7 +129,7 @@ intptr_t xb_SysProp(int code, intptr_t value) {
 
 int xb_Use(const char* file, const char* alias, int mode, int driver) {
     std::string path = TablePath(file);
-    if (path.empty() || mode < 0 || mode > 2)
+    if (path.empty() || mode < XB_SHARED || mode > XB_EXCLUSIVE)
         return 0;
     return engine().Use(path, Text(alias), static_cast<xb::OpenMode>(mode), driver);
 }
@@ -311,15 +311,15 @@ int xb_Replace(const char* field, int type, const void* value) {
     WorkArea* area = current();
     const xb::FieldInfo& f = area->fields()[i];
     if (xb::IsMemoField(f)) {
-        if (type != 0xC00 && type != 0x400)
+        if (type != XB_REPLACE_MEMO && type != XB_REPLACE_TEXT)
             return 0;
         return area->WriteMemo(i, static_cast<const char*>(value), xb::MemoText) ? 1 : 0;
     }
     std::string text;
     switch (type) {
-    case 0x400:
-    case 0xC00: text = static_cast<const char*>(value); break;
-    case 0x420: {
+    case XB_REPLACE_TEXT:
+    case XB_REPLACE_MEMO: text = static_cast<const char*>(value); break;
+    case XB_REPLACE_DATE_TEXT: {
         std::string given = static_cast<const char*>(value);
         text = xb::TextToDate(given, engine().settings());
         // Text that is not a date is refused rather than stored as a blank date.
@@ -328,9 +328,9 @@ int xb_Replace(const char* field, int type, const void* value) {
             return 0;
         break;
     }
-    case 0x80: text = *static_cast<const int*>(value) ? "T" : "F"; break;
-    case 1: text = std::to_string(*static_cast<const int*>(value)); break;
-    case 8: {
+    case XB_REPLACE_LOGICAL: text = *static_cast<const int*>(value) ? "T" : "F"; break;
+    case XB_REPLACE_INT: text = std::to_string(*static_cast<const int*>(value)); break;
+    case XB_REPLACE_DOUBLE: {
         std::string formatted;
         double v = *static_cast<const double*>(value);
         if (f.type == 'N' || f.type == 'F') {
@@ -414,7 +414,7 @@ int xb_SetEpoch(int year) {
 
 int xb_SetDateFormat(int format) {
     int old = engine().settings().dateFormat;
-    if ((format >= 0 && format <= 6) || format == 99)
+    if ((format >= XB_DATE_AMERICAN && format <= XB_DATE_SPANISH) || format == XB_DATE_SYSTEM)
         engine().settings().dateFormat = format;
     return old;
 }

@@ -8,9 +8,11 @@
 #include <cstdint>
 #include <functional>
 
+#include "xbengine/XbCodes.h"
+
 // Areas.
 const char* xb_Version();
-void xb_SetStringType(int type);
+void xb_SetStringType(int type);             // XB_STRING_ZERO_TERMINATED
 int xb_Select(int area);                    // previous area
 int xb_WorkArea(const char* alias);         // area of the alias (0 none); null: the selected area
 const char* xb_Alias(int area);             // "" when the area is empty; 0: the selected area
@@ -18,14 +20,11 @@ const char* xb_BaseName();                  // file name of the selected table, 
 void xb_Close();
 void xb_CloseAll();
 int xb_ErrorLevel(int level);               // previous level
-// 65000 record buffer address, 65002 area in use (value: the area), 65005 at
-// exit, 65006 index kind (the area's driver: 1 NTX, single-tag index files;
-// 2 FOX; 3 NSX), 65012 variable-length field, 3000 tag count, 3002 descending
-// (value: the order, 0 the current), 1000/1001 soft seek get/set, 1002/1003
-// exact get/set, 1006 scope active, 1305 blob write flag. Unknown codes answer 0.
+// code: one of the XB_SP_ codes (XbCodes.h). Unknown codes answer 0.
 intptr_t xb_SysProp(int code, intptr_t value);
 
-// Tables. mode: 0 shared, 1 read-only, 2 exclusive; driver: 1 NTX, 2 FOX, 3 NSX.
+// Tables. mode: XB_SHARED, XB_READONLY or XB_EXCLUSIVE; driver: XB_DRIVER_NTX,
+// XB_DRIVER_FOX or XB_DRIVER_NSX.
 int xb_Use(const char* file, const char* alias, int mode, int driver);  // area or 0
 int xb_CreateNew(const char* file, const char* alias, int driver, int fieldCount);  // area or 0
 int xb_CreateField(const char* name, const char* type, int width, int decimals);  // non-zero when taken
@@ -57,20 +56,15 @@ int xb_OrderRecNo();
 int xb_Count();
 int xb_Deleted();
 
-// Records. xb_AppendEx returns 0, or why the append was refused:
-//   1 another user held the append lock past the lock time-out
-//   2 the new record could not be locked
-//   3 the table could not be written (disk full, I/O error)
-//   4 the table holds the largest number of records it can
-//   5 the table is open read-only
-//   6 no table is open in the selected area
+// Records. xb_AppendEx returns XB_APPEND_DONE, or why the append was
+// refused (the other XB_APPEND_ codes).
 int xb_GetRecord(char* buffer);             // copies record-size bytes
 int xb_PutRecord(const char* buffer);       // non-zero when written
 int xb_AppendEx();
 int xb_Delete();
 int xb_Rlock(int recNo);                    // non-zero when locked (waits up to the lock time-out)
 int xb_Locked(int recNo);                   // non-zero when another holder has the record
-int xb_Unlock(int recNo);                   // 0 releases every lock of the area
+int xb_Unlock(int recNo);                   // XB_UNLOCK_ALL releases every lock of the area
 
 // Values of the current record.
 const char* xb_GetString(const char* field);       // the stored text
@@ -78,8 +72,7 @@ const char* xb_GetTrimString(const char* field);   // without trailing blanks
 const char* xb_GetDateString(const char* field);   // in the set date format
 int xb_GetLogical(const char* field);
 int xb_Empty(const char* field);
-// type: 0x400 text, 0x420 date text in the set format, 0x80 logical (int*),
-// 8 double*, 1 int*, 0xC00 memo text. Non-zero when written.
+// type: one of the XB_REPLACE_ value types. Non-zero when written.
 int xb_Replace(const char* field, int type, const void* value);
 
 // Memos.
@@ -100,10 +93,11 @@ int xb_IsEncrypted(int which);
 //
 // xb_IndexTag builds a tag (replacing one of that name) in an index file:
 // an empty file name is the table's own; a name without folder lies beside
-// the table; option 1 makes it unique (one record per key shown, no
-// constraint). xb_Index makes an index file anew holding one tag named after
-// the file. Both make the new tag the current order, on its first record,
-// and return its order; 0 when refused (see xb_IndexError).
+// the table; option XB_INDEX_UNIQUE makes it unique (one record per key
+// shown, no constraint), descending XB_DESCENDING reverses it. xb_Index
+// makes an index file anew holding one tag named after the file. Both make
+// the new tag the current order, on its first record, and return its order;
+// 0 when refused (see xb_IndexError).
 int xb_IndexTag(const char* file, const char* tagName, const char* expression, int option, int descending,
                 const char* condition);
 int xb_Index(const char* file, const char* expression, int option, int descending, const char* condition);
@@ -111,9 +105,7 @@ int xb_Index(const char* file, const char* expression, int option, int descendin
 // current order; that order, or 0 when the file is missing or unreadable.
 int xb_IndexOpen(const char* file);
 // Why the last index call of the selected area failed, or what its opening
-// repaired: 0 nothing, 1 a damaged index file was built again from the
-// table, 2 an index file could not be read or written, 3 a key expression or
-// condition does not compile, 4 the table is read-only.
+// repaired: one of the XB_INDEX_ answers (XB_INDEX_OK: nothing).
 int xb_IndexError();
 // Hears the progress (0..100) of tags being built; an empty hook stops it.
 void xb_SetGaugeHook(std::function<void(int percent)> hook);
@@ -127,7 +119,7 @@ const char* xb_IndexName(int order);        // the index file's name, without fo
 const char* xb_IndexKey();
 const char* xb_IndexKeyField();             // the fields the key reads, joined with "+"
 const char* xb_IndexCondition();
-int xb_IndexType();                         // 1 plain, 2 unique, 3 conditional, 4 both; 0 record order
+int xb_IndexType();                         // one of the XB_ORDER_ answers
 const char* xb_KeyData();                   // the current record's key text
 // Searches the current order's visible records (scope, filter, tag
 // condition, hidden deleted records) for a key text. Exact off: a shorter
@@ -142,15 +134,15 @@ int xb_Found();                             // the result of the area's last see
 // that begin with it; both empty clears the scope. Each order keeps its own
 // scope. Non-zero when set (0 in record order). The record does not move.
 int xb_SetScope(const char* low, const char* high);
-const char* xb_GetScope(int which);         // 0 low, 1 high; "" when none
+const char* xb_GetScope(int which);         // XB_SCOPE_LOW or XB_SCOPE_HIGH; "" when none
 
-// Settings; each returns the previous value.
+// Settings (on: XB_ON or XB_OFF); each returns the previous value.
 int xb_SetExact(int on);
 int xb_SetSoftSeek(int on);
 int xb_SetDeleted(int on);
 int xb_SetCentury(int on);
 int xb_SetEpoch(int year);
-int xb_SetDateFormat(int format);           // 0..6, 99 the system's
+int xb_SetDateFormat(int format);           // one of the XB_DATE_ formats
 int xb_SetLockTimeout(int milliseconds);
 int xb_SetMemoBlockSize(int bytes);
 int xb_SetTurboRead(int on);

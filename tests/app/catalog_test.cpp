@@ -21,8 +21,8 @@ class TagTest : public testing::Test {
 protected:
     void SetUp() override {
         xb_CloseAll();
-        oldDateFormat_ = xb_SetDateFormat(0);  // American, as the program runs
-        oldDeleted_ = xb_SetDeleted(1);
+        oldDateFormat_ = xb_SetDateFormat(XB_DATE_AMERICAN);  // American, as the program runs
+        oldDeleted_ = xb_SetDeleted(XB_ON);
     }
     void TearDown() override {
         xb_CloseAll();
@@ -40,7 +40,7 @@ protected:
     std::vector<std::string> InTagOrder(const std::string& fileName, const char* tag, const char* field) {
         std::vector<std::string> values;
         std::string path = dir.file(fileName);
-        EXPECT_NE(xb_Use(path.c_str(), "ORDERED", 0, NsxDriver), 0);
+        EXPECT_NE(xb_Use(path.c_str(), "ORDERED", XB_SHARED, XB_DRIVER_NSX), 0);
         int order = xb_TagArea(tag);
         EXPECT_NE(order, 0) << tag;
         xb_SetOrder(order);
@@ -93,8 +93,8 @@ TEST(IndexCatalogTest, EveryTagBuildsOnAFreshCompany) {
     TestCompany company;
     for (const TIndexedTable& table : IndexCatalog::Tables()) {
         std::string path = company.File(table.FileName);
-        ASSERT_NE(xb_Use(path.c_str(), "CHECKED", 1, NsxDriver), 0) << table.FileName;
-        EXPECT_EQ(static_cast<size_t>(xb_SysProp(3000, 0)), table.Tags.size()) << table.FileName;
+        ASSERT_NE(xb_Use(path.c_str(), "CHECKED", XB_READONLY, XB_DRIVER_NSX), 0) << table.FileName;
+        EXPECT_EQ(static_cast<size_t>(xb_SysProp(XB_SP_TAG_COUNT, 0)), table.Tags.size()) << table.FileName;
         for (const TIndexTagDef& tag : table.Tags) {
             SCOPED_TRACE(std::string(table.FileName) + " " + tag.TagName);
             int order = xb_TagArea(tag.TagName);
@@ -176,7 +176,7 @@ TEST_F(TagTest, BirthdayGroupsByMonthAndDayWhateverTheYear) {
     EXPECT_EQ(InTagOrder("Patient.dbf", "Birthday", "RECNAME"), (Values{"Jan", "MarchEarly", "MarchLate", "Dec"}));
 
     // A month's birthdays are one scope of the tag.
-    ASSERT_NE(xb_Use(dir.file("Patient.dbf").c_str(), "BIRTHDAYS", 0, NsxDriver), 0);
+    ASSERT_NE(xb_Use(dir.file("Patient.dbf").c_str(), "BIRTHDAYS", XB_SHARED, XB_DRIVER_NSX), 0);
     xb_SetOrder(xb_TagArea("Birthday"));
     ASSERT_NE(xb_SetScope("03", "03"), 0);
     Values march;

@@ -56,7 +56,7 @@ protected:
     void SetUp() override {
         Application->Initialize();
         xb_CloseAll();
-        oldDeleted_ = xb_SetDeleted(1);  // as the program runs
+        oldDeleted_ = xb_SetDeleted(XB_ON);  // as the program runs
     }
     void TearDown() override {
         Session()->Close();
@@ -80,8 +80,8 @@ protected:
     void ExpectAllTags() {
         for (const TIndexedTable& table : IndexCatalog::Tables()) {
             SCOPED_TRACE(table.FileName);
-            ASSERT_NE(xb_Use(owner.company.File(table.FileName).c_str(), "CHECKED", 1, 3), 0);
-            EXPECT_EQ(static_cast<size_t>(xb_SysProp(3000, 0)), table.Tags.size());
+            ASSERT_NE(xb_Use(owner.company.File(table.FileName).c_str(), "CHECKED", XB_READONLY, XB_DRIVER_NSX), 0);
+            EXPECT_EQ(static_cast<size_t>(xb_SysProp(XB_SP_TAG_COUNT, 0)), table.Tags.size());
             for (const TIndexTagDef& tag : table.Tags)
                 EXPECT_NE(xb_TagArea(tag.TagName), 0) << tag.TagName;
             xb_Close();
@@ -112,7 +112,7 @@ TEST_F(RebuildTest, OpenSequenceRebuildsEveryDeletedIndexQuietly) {
     ExpectAllTags();
 
     // The rebuilt tags hold the records that were there.
-    ASSERT_NE(xb_Use(owner.company.File("Item.dbf").c_str(), "ITEMS", 1, 3), 0);
+    ASSERT_NE(xb_Use(owner.company.File("Item.dbf").c_str(), "ITEMS", XB_READONLY, XB_DRIVER_NSX), 0);
     xb_SetOrder(xb_TagArea("UCategory"));
     EXPECT_EQ(xb_Count(), 1);
     xb_SetOrder(xb_TagArea("ID"));
@@ -149,7 +149,7 @@ TEST_F(RebuildTest, FullTextKeyNIsRecordNOverDeletedRecords) {
     NewDialog()->RebuildFiles(&owner, false);
     Application->ProcessMessages();
     EXPECT_TRUE(script.Shown().empty());
-    EXPECT_EQ(xb_SetDeleted(1), 1) << "deleted records are hidden again";
+    EXPECT_EQ(xb_SetDeleted(XB_ON), 1) << "deleted records are hidden again";
 
     TFts fts(nullptr);
     ASSERT_EQ(fts.Open(owner.company.File("Patient.ia"), 20, 0), 0);
@@ -180,7 +180,7 @@ TEST_F(RebuildTest, NoIndexSurvivesUnderAnotherCase) {
     Application->ProcessMessages();
 
     EXPECT_EQ(os::ListFiles(owner.DataFolder(), "item.nsx"), std::vector<std::string>{"Item.nsx"});
-    ASSERT_NE(xb_Use(owner.company.File("Item.dbf").c_str(), "ITEMS", 1, 3), 0);
+    ASSERT_NE(xb_Use(owner.company.File("Item.dbf").c_str(), "ITEMS", XB_READONLY, XB_DRIVER_NSX), 0);
     xb_SetOrder(xb_TagArea("ID"));
     EXPECT_EQ(xb_Count(), 1);
     xb_Close();
@@ -259,7 +259,7 @@ TEST_F(RebuildTest, TagProgressReachesTheIndexGauge) {
 }
 
 TEST_F(RebuildTest, TableHeldByAnotherUserStopsTheRebuild) {
-    ASSERT_NE(xb_Use(owner.company.File("Sales.dbf").c_str(), "OTHERUSER", 0, 3), 0);
+    ASSERT_NE(xb_Use(owner.company.File("Sales.dbf").c_str(), "OTHERUSER", XB_SHARED, XB_DRIVER_NSX), 0);
     TRebuildDlg* dialog = NewDialog();
     TDialogScript script;
     EXPECT_THROW(dialog->RebuildFiles(&owner, true), EDatabaseError);

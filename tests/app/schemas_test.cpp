@@ -181,7 +181,7 @@ protected:
 
     // Opens a table of the folder read-only in the engine's selected area.
     void UseTable(const std::string& fileName) {
-        ASSERT_NE(xb_Use(dir.file(fileName).c_str(), "CHECKED", 1, NsxDriver), 0) << fileName;
+        ASSERT_NE(xb_Use(dir.file(fileName).c_str(), "CHECKED", XB_READONLY, XB_DRIVER_NSX), 0) << fileName;
     }
 
     TempDir dir;

@@ -20,13 +20,13 @@ protected:
         RegisterEngineGlue();
         xb_CloseAll();
         // As the program runs: deleted records hidden, short lock waits.
-        xb_SetDeleted(1);
+        xb_SetDeleted(XB_ON);
         xb_SetLockTimeout(50);
     }
     void TearDown() override {
         tables_.clear();
         Session()->Close();
-        xb_SetDeleted(0);
+        xb_SetDeleted(XB_OFF);
     }
 
     void MakeTable(const std::string& name, const std::vector<FieldSpec>& fields) {

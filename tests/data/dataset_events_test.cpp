@@ -109,9 +109,9 @@ TEST_F(DataSetEvents, NewRecordHandlerMayPostAndEditAgain) {
     // The program's numbering: read the last number before the insert, assign
     // the next in the new record, write it at once and go on editing it.
     std::string path = dir.file("events.dbf");
-    ASSERT_NE(xb_Use(path.c_str(), "TAGGING", 2, 3), 0);
-    ASSERT_NE(xb_IndexTag("", "NAME", "UPPER(NAME)", 0, 0, ""), 0);
-    ASSERT_NE(xb_IndexTag("", "ID", "ID", 0, 0, ""), 0);
+    ASSERT_NE(xb_Use(path.c_str(), "TAGGING", XB_EXCLUSIVE, XB_DRIVER_NSX), 0);
+    ASSERT_NE(xb_IndexTag("", "NAME", "UPPER(NAME)", XB_INDEX_PLAIN, XB_ASCENDING, ""), 0);
+    ASSERT_NE(xb_IndexTag("", "ID", "ID", XB_INDEX_PLAIN, XB_ASCENDING, ""), 0);
     xb_Close();
     t->SetIndexName("NAME");
     int lastId = 0;

@@ -13,10 +13,10 @@ protected:
                             {"4", "Baker", "Austin"},
                             {"5", "Smithers", "Chicago"}});
         std::string path = dir.file("people.dbf");
-        ASSERT_NE(xb_Use(path.c_str(), "TAGGING", 2, 3), 0);
-        ASSERT_NE(xb_IndexTag("", "NAME", "UPPER(NAME)", 0, 0, ""), 0);
-        ASSERT_NE(xb_IndexTag("", "ID", "ID", 0, 0, ""), 0);
-        ASSERT_NE(xb_IndexTag("", "CITYNAME", "UPPER(CITY)+UPPER(NAME)", 0, 0, ""), 0);
+        ASSERT_NE(xb_Use(path.c_str(), "TAGGING", XB_EXCLUSIVE, XB_DRIVER_NSX), 0);
+        ASSERT_NE(xb_IndexTag("", "NAME", "UPPER(NAME)", XB_INDEX_PLAIN, XB_ASCENDING, ""), 0);
+        ASSERT_NE(xb_IndexTag("", "ID", "ID", XB_INDEX_PLAIN, XB_ASCENDING, ""), 0);
+        ASSERT_NE(xb_IndexTag("", "CITYNAME", "UPPER(CITY)+UPPER(NAME)", XB_INDEX_PLAIN, XB_ASCENDING, ""), 0);
         xb_Close();
         t = Table("people.dbf");
     }

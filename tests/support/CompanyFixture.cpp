@@ -26,7 +26,7 @@ template <class Action>
 void WithTable(const std::string& DataDirectory, const std::string& FileName, Action action) {
     int previous = xb_Select(0);
     std::string path = Schemas::TableFileName(DataDirectory, FileName);
-    if (xb_Use(path.c_str(), "FIXTURE", 2, NsxDriver) == 0) {
+    if (xb_Use(path.c_str(), "FIXTURE", XB_EXCLUSIVE, XB_DRIVER_NSX) == 0) {
         xb_Select(previous);
         Fail("cannot open " + path);
     }
@@ -73,7 +73,7 @@ void BuildIndex(const std::string& DataDirectory, const std::string& FileName) {
         Fail("no tags for " + FileName);
     WithTable(DataDirectory, FileName, [&] {
         for (const TIndexTagDef& tag : table->Tags)
-            if (xb_IndexTag("", tag.TagName, tag.Expression, tag.Unique ? 1 : 0, 0, tag.Condition) == 0)
+            if (xb_IndexTag("", tag.TagName, tag.Expression, tag.Unique ? 1 : 0, XB_ASCENDING, tag.Condition) == 0)
                 Fail(FileName + ": tag " + tag.TagName + " refused, error " + std::to_string(xb_IndexError()));
     });
 }
@@ -86,10 +86,10 @@ void BuildIndexes(const std::string& DataDirectory) {
 void AppendRows(const std::string& DataDirectory, const std::string& FileName, const std::vector<Row>& Rows) {
     WithTable(DataDirectory, FileName, [&] {
         for (const Row& row : Rows) {
-            if (xb_AppendEx() != 0)
+            if (xb_AppendEx() != XB_APPEND_DONE)
                 Fail("append refused in " + FileName);
             for (const auto& [field, value] : row)
-                if (xb_Replace(field.c_str(), 0x400, value.c_str()) == 0)
+                if (xb_Replace(field.c_str(), XB_REPLACE_TEXT, value.c_str()) == 0)
                     Fail(FileName + ": cannot store " + field + " = " + value);
         }
         xb_Commit();

@@ -53,7 +53,7 @@ protected:
         Application->Initialize();
         RegisterEngineGlue();
         xb_CloseAll();
-        xb_SetDeleted(1);
+        xb_SetDeleted(XB_ON);
         xb_SetLockTimeout(50);
         makePatients();
         form = std::make_unique<TForm>(nullptr);
@@ -68,20 +68,20 @@ protected:
     void TearDown() override {
         form.reset();
         Session()->Close();
-        xb_SetDeleted(0);
+        xb_SetDeleted(XB_OFF);
     }
 
     void makePatients() {
         std::string path = dir.file("patient.dbf");
-        ASSERT_NE(xb_CreateNew(path.c_str(), "", 3, static_cast<int>(kPatientColumns.size())), 0);
+        ASSERT_NE(xb_CreateNew(path.c_str(), "", XB_DRIVER_NSX, static_cast<int>(kPatientColumns.size())), 0);
         for (const Column& c : kPatientColumns) ASSERT_NE(xb_CreateField(c.name, c.type, c.width, 0), 0);
         ASSERT_NE(xb_CreateExec(), 0);
         xb_Close();
-        ASSERT_NE(xb_Use(path.c_str(), "FILLING", 2, 3), 0);
+        ASSERT_NE(xb_Use(path.c_str(), "FILLING", XB_EXCLUSIVE, XB_DRIVER_NSX), 0);
         for (const auto& row : kPatients) {
-            ASSERT_EQ(xb_AppendEx(), 0);
+            ASSERT_EQ(xb_AppendEx(), XB_APPEND_DONE);
             for (size_t i = 0; i < row.size(); ++i)
-                ASSERT_NE(xb_Replace(xb_FieldName(static_cast<int>(i + 1)), 0x400, row[i].c_str()), 0);
+                ASSERT_NE(xb_Replace(xb_FieldName(static_cast<int>(i + 1)), XB_REPLACE_TEXT, row[i].c_str()), 0);
         }
         xb_Close();
     }
@@ -89,7 +89,7 @@ protected:
     // What the file holds, read through an area of its own.
     std::string stored(int recNo, const char* field) {
         std::string path = dir.file("patient.dbf");
-        EXPECT_NE(xb_Use(path.c_str(), "CHECK", 0, 3), 0);
+        EXPECT_NE(xb_Use(path.c_str(), "CHECK", XB_SHARED, XB_DRIVER_NSX), 0);
         xb_Go(recNo);
         std::string text = xb_GetTrimString(field);
         xb_Close();

@@ -27,14 +27,14 @@ protected:
     }
     static void ResetEngine() {
         xb_CloseAll();
-        xb_SetDeleted(0);
-        xb_SetCentury(0);
+        xb_SetDeleted(XB_OFF);
+        xb_SetCentury(XB_OFF);
         xb_SetEpoch(1900);
         xb_SetLockTimeout(1000);
     }
 
     // Makes a table in the folder (closed again afterwards).
-    void MakeTable(const std::string& name, const std::vector<FieldSpec>& fields, int driver = 3) {
+    void MakeTable(const std::string& name, const std::vector<FieldSpec>& fields, int driver = XB_DRIVER_NSX) {
         ASSERT_EQ(CreateTable(dir.file(name), fields, driver), "");
     }
 

@@ -17,11 +17,11 @@ protected:
                             {"Brown", "Cy", "30"},
                             {"Smithers", "Bo", "5"}});
         std::string path = dir.file("PEOPLE.DBF");
-        ASSERT_NE(xb_Use(path.c_str(), "TAGGING", 2, 3), 0);
-        ASSERT_NE(xb_IndexTag("", "NAME", "upper(LAST)+upper(FIRST)", 0, 0, ""), 0);
-        ASSERT_NE(xb_IndexTag("", "ID", "ID", 0, 0, ""), 0);
-        ASSERT_NE(xb_IndexTag("", "ODDLAST", "LAST", 1, 1, "ID > 4"), 0);
-        ASSERT_NE(xb_IndexTag("", "MIXED", "STR(ID,4)+LAST", 0, 0, ""), 0);
+        ASSERT_NE(xb_Use(path.c_str(), "TAGGING", XB_EXCLUSIVE, XB_DRIVER_NSX), 0);
+        ASSERT_NE(xb_IndexTag("", "NAME", "upper(LAST)+upper(FIRST)", XB_INDEX_PLAIN, XB_ASCENDING, ""), 0);
+        ASSERT_NE(xb_IndexTag("", "ID", "ID", XB_INDEX_PLAIN, XB_ASCENDING, ""), 0);
+        ASSERT_NE(xb_IndexTag("", "ODDLAST", "LAST", XB_INDEX_UNIQUE, XB_DESCENDING, "ID > 4"), 0);
+        ASSERT_NE(xb_IndexTag("", "MIXED", "STR(ID,4)+LAST", XB_INDEX_PLAIN, XB_ASCENDING, ""), 0);
         xb_Close();
         cursor = Open("PEOPLE.DBF");
         rec = Buffer(cursor);
@@ -234,12 +234,12 @@ TEST_F(IndexTest, RangesAreInclusiveAndResetKeepsThePlace) {
 namespace {
 
 TEST_F(GlueTest, NtxIndexFilesOpenByNameAndSwitchByFileName) {
-    MakeTable("OLD.DBF", {{"NAME", "C", 10, 0}, {"ID", "N", 4, 0}}, 1);
+    MakeTable("OLD.DBF", {{"NAME", "C", 10, 0}, {"ID", "N", 4, 0}}, XB_DRIVER_NTX);
     Fill("OLD.DBF", {{"b", "2"}, {"a", "3"}, {"c", "1"}});
     std::string path = dir.file("OLD.DBF");
-    ASSERT_NE(xb_Use(path.c_str(), "TAGGING", 2, 1), 0);
-    ASSERT_NE(xb_Index(dir.file("BYNAME.NTX").c_str(), "NAME", 0, 0, ""), 0);
-    ASSERT_NE(xb_Index(dir.file("BYID.NTX").c_str(), "ID", 0, 0, ""), 0);
+    ASSERT_NE(xb_Use(path.c_str(), "TAGGING", XB_EXCLUSIVE, XB_DRIVER_NTX), 0);
+    ASSERT_NE(xb_Index(dir.file("BYNAME.NTX").c_str(), "NAME", XB_INDEX_PLAIN, XB_ASCENDING, ""), 0);
+    ASSERT_NE(xb_Index(dir.file("BYID.NTX").c_str(), "ID", XB_INDEX_PLAIN, XB_ASCENDING, ""), 0);
     xb_Close();
 
     hDBICur cursor = 0;

@@ -40,14 +40,14 @@ protected:
     void SetUp() override {
         RegisterEngineGlue();
         xb_CloseAll();
-        xb_SetDeleted(1);
+        xb_SetDeleted(XB_ON);
         xb_SetLockTimeout(50);
     }
     void TearDown() override {
         owner_.reset();
         Session()->Close();
         xb_CloseAll();
-        xb_SetDeleted(0);
+        xb_SetDeleted(XB_OFF);
     }
 
     // A table with rows (each the text of every field in order) and tags.

@@ -126,7 +126,7 @@ TEST_F(RecordTest, AppendModifyAndDelete) {
 
     // Hidden deleted records are skipped by the engine itself, and one that
     // is current is current no more.
-    xb_SetDeleted(1);
+    xb_SetDeleted(XB_ON);
     EXPECT_EQ(glue.GetCurrentRecord(cursor, dbiNOLOCK, rec.data(), nullptr), DBIERR_NOCURRREC);
     EXPECT_EQ(RecNoOf(cursor), 2u);
     ASSERT_EQ(glue.SetToBegin(cursor), DBIERR_NONE);
@@ -149,7 +149,7 @@ TEST_F(RecordTest, LockHeldByAnotherProcessIsRefused) {
     pid_t child = fork();
     if (child == 0) {
         xb_CloseAll();
-        int ok = xb_Use(path.c_str(), "HOLDER", 0, 3) != 0 && xb_Rlock(2) != 0;
+        int ok = xb_Use(path.c_str(), "HOLDER", XB_SHARED, XB_DRIVER_NSX) != 0 && xb_Rlock(2) != 0;
         char c = ok ? '1' : '0';
         (void)!write(ready[1], &c, 1);
         (void)!read(release[0], &c, 1);

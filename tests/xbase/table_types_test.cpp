@@ -13,7 +13,7 @@ TEST(TableTypes, EachTypeOpensWithItsDriver) {
     RegisterEngineGlue();
     TempDir dir;
     std::string path = dir.file("PATIENT.DBF");
-    ASSERT_NE(xb_CreateNew(path.c_str(), "", 3, 1), 0);
+    ASSERT_NE(xb_CreateNew(path.c_str(), "", XB_DRIVER_NSX, 1), 0);
     xb_CreateField("NAME", "C", 10, 0);
     ASSERT_NE(xb_CreateExec(), 0);
     xb_Close();

@@ -32,11 +32,11 @@ TEST(TableAlias, NameIsCutCleanedAndNumberedWhileTaken) {
 }
 
 TEST(DriverNames, NamesMapWithoutRegardToCase) {
-    EXPECT_EQ(DriverFromName("SXNTX"), 1);
-    EXPECT_EQ(DriverFromName("sxfox"), 2);
-    EXPECT_EQ(DriverFromName("SxNsX"), 3);
-    EXPECT_EQ(DriverFromName("DBASE"), 0);
-    EXPECT_EQ(DriverFromName(nullptr), 0);
+    EXPECT_EQ(DriverFromName("SXNTX"), XB_DRIVER_NTX);
+    EXPECT_EQ(DriverFromName("sxfox"), XB_DRIVER_FOX);
+    EXPECT_EQ(DriverFromName("SxNsX"), XB_DRIVER_NSX);
+    EXPECT_EQ(DriverFromName("DBASE"), UnknownDriver);
+    EXPECT_EQ(DriverFromName(nullptr), UnknownDriver);
 }
 
 TEST(DriverProbe, FirstByteAndIndexFilesBesideIt) {
@@ -45,15 +45,15 @@ TEST(DriverProbe, FirstByteAndIndexFilesBesideIt) {
         std::vector<const char*> beside;
         int opening, deleting;
     } cases[] = {
-        {0x03, {".CDX", ".NSX"}, 2, 2},
-        {0x03, {".NSX"}, 3, 3},
-        {0x03, {}, 2, 2},
-        {0x06, {".MDX"}, 2, 0},
-        {0x83, {}, 1, 1},
-        {0xE5, {}, 3, 3},
-        {0xF6, {}, 2, 2},
-        {0x8B, {}, 2, 0},
-        {0x30, {}, 2, 0},
+        {0x03, {".CDX", ".NSX"}, XB_DRIVER_FOX, XB_DRIVER_FOX},
+        {0x03, {".NSX"}, XB_DRIVER_NSX, XB_DRIVER_NSX},
+        {0x03, {}, XB_DRIVER_FOX, XB_DRIVER_FOX},
+        {0x06, {".MDX"}, XB_DRIVER_FOX, UnknownDriver},
+        {0x83, {}, XB_DRIVER_NTX, XB_DRIVER_NTX},
+        {0xE5, {}, XB_DRIVER_NSX, XB_DRIVER_NSX},
+        {0xF6, {}, XB_DRIVER_FOX, XB_DRIVER_FOX},
+        {0x8B, {}, XB_DRIVER_FOX, UnknownDriver},
+        {0x30, {}, XB_DRIVER_FOX, UnknownDriver},
     };
     for (const Case& c : cases) {
         TempDir dir;
@@ -202,7 +202,7 @@ TEST_F(GlueTest, DeleteTableLeavesFilesOfUnknownKind) {
 TEST_F(GlueTest, TablesNamedWithAFolderIgnoreTheDatabaseDirectory) {
     TempDir other;
     std::string path = other.file("ELSEWHERE.DBF");
-    ASSERT_NE(xb_CreateNew(path.c_str(), "", 3, 1), 0);
+    ASSERT_NE(xb_CreateNew(path.c_str(), "", XB_DRIVER_NSX, 1), 0);
     xb_CreateField("NAME", "C", 10, 0);
     ASSERT_NE(xb_CreateExec(), 0);
     xb_Close();

@@ -62,7 +62,7 @@ protected:
             savedSettings_.push_back(value);
         }
         // As the program runs: deleted records hidden, short lock waits.
-        xb_SetDeleted(1);
+        xb_SetDeleted(XB_ON);
         xb_SetLockTimeout(50);
         savedDateFormat_ = ShortDateFormat;
         savedSeparator_ = DateSeparator;
@@ -222,7 +222,7 @@ TEST_F(XbaseComponents, ScopeShowsOnlyItsKeysAndEmptyBoundsClearIt) {
         EXPECT_EQ(b.xbase->Count(), static_cast<int>(c.names.size())) << c.low << ".." << c.high;
         EXPECT_EQ(b.xbase->RecCount(), 6);
         std::string low;
-        b.xbase->GetScope(0, low);
+        b.xbase->GetScope(XB_SCOPE_LOW, low);
         EXPECT_EQ(low, c.low);
     }
 }
@@ -297,11 +297,11 @@ TEST_F(XbaseComponents, GoGoTopAndGoBottomMoveTheDataset) {
 TEST_F(XbaseComponents, RecordDeletedReadsTheDeletionFlag) {
     MakePeople();
     std::string path = dir.file("people.dbf");
-    ASSERT_NE(xb_Use(path.c_str(), "MARKING", 2, 3), 0);
+    ASSERT_NE(xb_Use(path.c_str(), "MARKING", XB_EXCLUSIVE, XB_DRIVER_NSX), 0);
     xb_Go(2);
     xb_Delete();
     xb_Close();
-    xb_SetDeleted(0);  // deleted records visible
+    xb_SetDeleted(XB_OFF);  // deleted records visible
     Bound b = Bind("people.dbf", "");
     b.table->First();
     std::vector<bool> deleted;
@@ -326,7 +326,7 @@ TEST_F(XbaseComponents, CommitWhileInsertingPostsAndWritesTheRecord) {
     // Another open of the file sees the record.
     int before = xb_WorkArea(nullptr);
     std::string path = dir.file("people.dbf");
-    int other = xb_Use(path.c_str(), "PEEK", 0, 3);
+    int other = xb_Use(path.c_str(), "PEEK", XB_SHARED, XB_DRIVER_NSX);
     ASSERT_NE(other, 0);
     EXPECT_EQ(xb_RecCount(), 7);
     xb_Go(7);
@@ -340,14 +340,14 @@ TEST_F(XbaseComponents, LockedSeesTheLockOfAnotherHolder) {
     Bound b = Bind("people.dbf", "NAME");
     int tableArea = static_cast<int>(b.table->Handle());
     std::string path = dir.file("people.dbf");
-    int other = xb_Use(path.c_str(), "HOLDER", 0, 3);
+    int other = xb_Use(path.c_str(), "HOLDER", XB_SHARED, XB_DRIVER_NSX);
     ASSERT_NE(other, 0);
     ASSERT_NE(xb_Rlock(2), 0);
     xb_Select(tableArea);
     EXPECT_TRUE(b.xbase->Locked(2));
     EXPECT_FALSE(b.xbase->Locked(3));
     xb_Select(other);
-    xb_Unlock(0);
+    xb_Unlock(XB_UNLOCK_ALL);
     EXPECT_FALSE(b.xbase->Locked(2));
     xb_Select(other);
     xb_Close();
@@ -378,7 +378,7 @@ TEST_F(XbaseComponents, CallsLeaveTheSelectedWorkAreaAsTheyFoundIt) {
         {"Seek miss", [&] { b.xbase->Seek("NOBODY"); }},
         {"Found", [&] { b.xbase->Found(); }},
         {"SetScope", [&] { b.xbase->SetScope("C", "E"); }},
-        {"GetScope", [&] { b.xbase->GetScope(1, text); }},
+        {"GetScope", [&] { b.xbase->GetScope(XB_SCOPE_HIGH, text); }},
         {"Query", [&] { b.xbase->Query("ID > 1"); }},
         {"Count", [&] { b.xbase->Count(); }},
         {"RecCount", [&] { b.xbase->RecCount(); }},
@@ -390,7 +390,7 @@ TEST_F(XbaseComponents, CallsLeaveTheSelectedWorkAreaAsTheyFoundIt) {
         {"SetOrder", [&] { b.xbase->SetOrder(2); }},
         {"IndexOrd", [&] { b.xbase->IndexOrd(); }},
         {"TagName", [&] { b.xbase->TagName(1); }},
-        {"SysProp", [&] { b.xbase->SysProp(3000, 0); }},
+        {"SysProp", [&] { b.xbase->SysProp(XB_SP_TAG_COUNT, 0); }},
     };
     for (auto& [name, call] : calls) {
         xb_Select(areaA);
@@ -415,7 +415,7 @@ TEST_F(XbaseComponents, SetOrderSwitchesTheTableIndexAndKeepsTheRecord) {
     EXPECT_EQ(Name(b.table), "Clark");
     b.table->Next();
     EXPECT_EQ(Name(b.table), "Davis");
-    EXPECT_EQ(b.xbase->SetOrder(0), 2);
+    EXPECT_EQ(b.xbase->SetOrder(XB_RECORD_ORDER), 2);
     EXPECT_EQ(b.table->IndexName(), "");
 }
 
@@ -426,7 +426,7 @@ TEST_F(XbaseComponents, IndexTagBuildsATagAndMakesItTheTableIndex) {
     b.table->Open();
     int percent = -1;
     b.xbase->SetGaugeHook([&](int p) { percent = p; });
-    int order = b.xbase->IndexTag("", "KindName", "kind + upper(name)", 0, true, "");
+    int order = b.xbase->IndexTag("", "KindName", "kind + upper(name)", XB_INDEX_PLAIN, true, "");
     b.xbase->SetGaugeHook(nullptr);
     ASSERT_GT(order, 0);
     EXPECT_EQ(b.xbase->IndexOrd(), order);
@@ -444,7 +444,7 @@ TEST_F(XbaseComponents, IndexTagBuildsATagAndMakesItTheTableIndex) {
     plain.table->SetExclusive(true);
     plain.table->Open();
     ASSERT_EQ(plain.table->IndexDefs().Count(), 0);
-    ASSERT_GT(plain.xbase->IndexTag("", "ByName", "upper(name)", 0, false, ""), 0);
+    ASSERT_GT(plain.xbase->IndexTag("", "ByName", "upper(name)", XB_INDEX_PLAIN, false, ""), 0);
     ASSERT_EQ(plain.table->IndexDefs().Count(), 1);
     EXPECT_TRUE(SameText(plain.table->IndexDefs().Items(0).Name(), "ByName"));
     EXPECT_EQ(plain.table->IndexDefs().Items(0).Fields(), "NAME");
@@ -457,7 +457,7 @@ TEST_F(XbaseComponents, IndexFileBuiltOnceOpensWithTheTableAsExtraIndex) {
     Bound builder = Bind("people.dbf", "", false);
     builder.table->SetExclusive(true);
     builder.table->Open();
-    int order = builder.xbase->Index(dir.file("extra.nsx"), "upper(name)", 0, true, "");
+    int order = builder.xbase->Index(dir.file("extra.nsx"), "upper(name)", XB_INDEX_PLAIN, true, "");
     ASSERT_EQ(order, 4);
     EXPECT_TRUE(SameText(builder.table->IndexName(), builder.xbase->TagName(order)));
     EXPECT_EQ(AllNames(builder.table).front(), "Moore");
@@ -474,7 +474,7 @@ TEST_F(XbaseComponents, IndexFileBuiltOnceOpensWithTheTableAsExtraIndex) {
         Bound b = Bind("people.dbf", c.indexName, false);
         b.xbase->ExtraIndexes()->Add("extra");
         b.table->Open();
-        EXPECT_EQ(b.xbase->SysProp(3000, 0), 4) << c.indexName;
+        EXPECT_EQ(b.xbase->SysProp(XB_SP_TAG_COUNT, 0), 4) << c.indexName;
         EXPECT_EQ(b.xbase->IndexOrd(), c.order) << c.indexName;
         EXPECT_EQ(AllNames(b.table).front(), c.first) << c.indexName;
         b.table->Close();
@@ -497,7 +497,8 @@ TEST_F(XbaseComponents, CreateNewFieldsAndExecWriteATableAndLeaveNoAreaOpen) {
     } cases[] = {{"new1.dbf", true}, {"new2.dbf", false}};
     for (const Case& c : cases) {
         std::string path = dir.file(c.file);
-        int area = c.withAlias ? b.xbase->CreateNew(path, "NEWT", 3, 2) : b.xbase->CreateNew(path, 3, 2);
+        int area = c.withAlias ? b.xbase->CreateNew(path, "NEWT", XB_DRIVER_NSX, 2)
+                               : b.xbase->CreateNew(path, XB_DRIVER_NSX, 2);
         ASSERT_NE(area, 0) << c.file;
         b.xbase->CreateField("CODE", "C", 8, 0);
         b.xbase->CreateField("QTY", "N", 5, 0);
@@ -505,7 +506,7 @@ TEST_F(XbaseComponents, CreateNewFieldsAndExecWriteATableAndLeaveNoAreaOpen) {
         EXPECT_EQ(xb_WorkArea(nullptr), selected) << c.file;
         EXPECT_EQ(OpenAreaCount(), areasBefore) << c.file;
 
-        ASSERT_NE(xb_Use(path.c_str(), "CHECK", 0, 3), 0) << c.file;
+        ASSERT_NE(xb_Use(path.c_str(), "CHECK", XB_SHARED, XB_DRIVER_NSX), 0) << c.file;
         EXPECT_EQ(xb_FieldCount(), 2);
         EXPECT_STREQ(xb_FieldName(2), "QTY");
         EXPECT_EQ(xb_RecCount(), 0);
@@ -515,7 +516,7 @@ TEST_F(XbaseComponents, CreateNewFieldsAndExecWriteATableAndLeaveNoAreaOpen) {
 
     // A field the engine refuses spoils the table: nothing is written, no area stays.
     std::string bad = dir.file("bad.dbf");
-    ASSERT_NE(b.xbase->CreateNew(bad, 3, 1), 0);
+    ASSERT_NE(b.xbase->CreateNew(bad, XB_DRIVER_NSX, 1), 0);
     b.xbase->CreateField("ODD", "Q", 8, 0);
     EXPECT_FALSE(b.xbase->CreateExec());
     EXPECT_FALSE(os::FileExists(bad));
@@ -627,10 +628,10 @@ TEST_F(XbaseComponents, DateFormatSetsTheShortDateFormatAndSeparator) {
     EXPECT_EQ(ShortDateFormat, "dd-mm-yyyy");
     env.SetCentury(false);
     EXPECT_EQ(ShortDateFormat, "dd-mm-yy");
-    EXPECT_EQ(xb_SetCentury(0), 0);
+    EXPECT_EQ(xb_SetCentury(XB_OFF), 0);
 
     env.SetDateFormat(dfWinDefault);
-    EXPECT_EQ(xb_SetDateFormat(99), 99);
+    EXPECT_EQ(xb_SetDateFormat(XB_DATE_SYSTEM), 99);
     EXPECT_FALSE(ShortDateFormat.empty());
 }
 

@@ -43,7 +43,7 @@ inline std::vector<int> ExpectedOrder(const std::string& key, const std::string&
         double number;
         int recNo;
     };
-    const int previousOrder = xb_SetOrder(0);
+    const int previousOrder = xb_SetOrder(XB_RECORD_ORDER);
     const int previousRecNo = xb_RecNo();
     const bool numeric = xb_EvalTest(key.c_str()) == 2;
     std::vector<Entry> entries;

@@ -25,12 +25,12 @@ inline std::string Memo(const char* field) {
 
 // Appends a record and writes the given text values into it.
 inline bool AppendValues(const std::vector<std::pair<const char*, std::string>>& values) {
-    if (xb_AppendEx() != 0)
+    if (xb_AppendEx() != XB_APPEND_DONE)
         return false;
     bool ok = true;
     for (const auto& [field, text] : values)
-        ok = xb_Replace(field, 0x400, text.c_str()) != 0 && ok;
-    xb_Unlock(0);
+        ok = xb_Replace(field, XB_REPLACE_TEXT, text.c_str()) != 0 && ok;
+    xb_Unlock(XB_UNLOCK_ALL);
     return ok;
 }
 
@@ -40,9 +40,9 @@ protected:
     void TearDown() override { Reset(); }
     static void Reset() {
         xb_CloseAll();
-        xb_SetDeleted(0);
-        xb_SetCentury(0);
-        xb_SetDateFormat(0);
+        xb_SetDeleted(XB_OFF);
+        xb_SetCentury(XB_OFF);
+        xb_SetDateFormat(XB_DATE_AMERICAN);
         xb_SetEpoch(1900);
         xb_SetLockTimeout(1000);
         xb_SetMemoBlockSize(64);

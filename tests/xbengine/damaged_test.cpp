@@ -32,7 +32,7 @@ protected:
         table = dir.file("good.dbf");
         memo = dir.file("good.smt");
         ASSERT_EQ(CreateTable(table, {{"NAME", "C", 3, 0}, {"N", "N", 2, 0}, {"NOTE", "M", 10, 0}}), "");
-        ASSERT_GT(xb_Use(table.c_str(), "", 0, 3), 0);
+        ASSERT_GT(xb_Use(table.c_str(), "", XB_SHARED, XB_DRIVER_NSX), 0);
         for (const char* name : {"one", "two", "six"})
             ASSERT_TRUE(AppendValues({{"NAME", name}, {"N", "7"}, {"NOTE", std::string("memo of ") + name}}));
         xb_CloseAll();
@@ -92,7 +92,7 @@ TEST_F(DamagedTest, BrokenTableFilesAreRefusedOrReadAsFarAsTheyAreSound) {
         c.damage(bytes);
         WriteFile(table, bytes);
         WriteFile(memo, goodMemo);
-        int area = xb_Use(table.c_str(), "", 0, 3);
+        int area = xb_Use(table.c_str(), "", XB_SHARED, XB_DRIVER_NSX);
         if (c.records < 0) {
             EXPECT_EQ(area, 0);
             continue;
@@ -132,7 +132,7 @@ TEST_F(DamagedTest, BrokenMemoFiles) {
         } else {
             unlink(memo.c_str());
         }
-        int area = xb_Use(table.c_str(), "", 0, 3);
+        int area = xb_Use(table.c_str(), "", XB_SHARED, XB_DRIVER_NSX);
         EXPECT_EQ(area > 0, c.opens);
         if (area == 0)
             continue;
@@ -140,7 +140,7 @@ TEST_F(DamagedTest, BrokenMemoFiles) {
         xb_GoTop();
         EXPECT_EQ(Memo("NOTE"), c.firstMemo);
         // Writing a new memo still works and reads back.
-        ASSERT_TRUE(xb_Replace("NOTE", 0xC00, "fresh"));
+        ASSERT_TRUE(xb_Replace("NOTE", XB_REPLACE_MEMO, "fresh"));
         EXPECT_EQ(Memo("NOTE"), "fresh");
         xb_CloseAll();
     }
@@ -157,7 +157,7 @@ TEST_F(DamagedTest, NoSingleByteDamageCrashes) {
             bytes[at] = static_cast<char>(v);
             WriteFile(table, bytes);
             WriteFile(memo, goodMemo);
-            if (xb_Use(table.c_str(), "", 1, 3) == 0)
+            if (xb_Use(table.c_str(), "", XB_READONLY, XB_DRIVER_NSX) == 0)
                 continue;
             long size = static_cast<long>(bytes.size());
             long header = static_cast<unsigned char>(bytes[8]) | static_cast<unsigned char>(bytes[9]) << 8;

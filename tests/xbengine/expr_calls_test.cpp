@@ -32,7 +32,7 @@ protected:
         StorageTest::SetUp();
         path = dir.file("items.dbf");
         ASSERT_EQ(CreateTable(path, kItems), "");
-        area = xb_Use(path.c_str(), "", 0, 3);
+        area = xb_Use(path.c_str(), "", XB_SHARED, XB_DRIVER_NSX);
         ASSERT_GT(area, 0);
         for (const Row& r : kRows)
             ASSERT_TRUE(AppendValues({{"NAME", r.name}, {"TYPE", r.type}, {"BALANCE", r.balance}, {"DUE", r.due}}));
@@ -100,7 +100,7 @@ TEST_F(ExprCallsTest, FilterLimitsMovementAndCounts) {
     // Deleted records stay hidden under a filter when the setting hides them.
     xb_Go(2);
     ASSERT_NE(xb_Delete(), 0);
-    xb_SetDeleted(1);
+    xb_SetDeleted(XB_ON);
     EXPECT_EQ(VisibleNames(), (std::vector<std::string>{"dee"}));
     EXPECT_EQ(xb_QueryRecCount(), 1);
 }
@@ -142,7 +142,7 @@ TEST_F(ExprCallsTest, EmptyTextClearsAndAFilterEndsWithItsTable) {
     // A table opened again in the same area starts without a filter.
     ASSERT_NE(xb_SetFilter("balance = 0"), 0);
     xb_Close();
-    ASSERT_EQ(xb_Use(path.c_str(), "", 0, 3), area);
+    ASSERT_EQ(xb_Use(path.c_str(), "", XB_SHARED, XB_DRIVER_NSX), area);
     EXPECT_EQ(Str(xb_DBFilter()), "");
     EXPECT_EQ(VisibleNames().size(), 5u);
 }
@@ -153,7 +153,7 @@ TEST_F(ExprCallsTest, FiltersBelongToTheirOwnArea) {
     int first = area;
     xb_Select(first);
     ASSERT_NE(xb_SetFilter("balance = 0"), 0);
-    int second = xb_Use(other.c_str(), "OTHER", 0, 3);
+    int second = xb_Use(other.c_str(), "OTHER", XB_SHARED, XB_DRIVER_NSX);
     ASSERT_GT(second, 0);
     ASSERT_NE(second, first);
     EXPECT_EQ(Str(xb_DBFilter()), "");

@@ -42,14 +42,14 @@ std::string DateValue(std::mt19937& random) {
 class CatalogueIndexTest : public StorageTest {
 protected:
     void TearDown() override {
-        xb_SetCentury(0);
+        xb_SetCentury(XB_OFF);
         StorageTest::TearDown();
     }
 };
 
 TEST_F(CatalogueIndexTest, EveryTagListsItsRecordsInKeyOrder) {
     constexpr int records = 300;
-    xb_SetCentury(1);  // as the program runs
+    xb_SetCentury(XB_ON);  // as the program runs
     std::mt19937 random(2003);
     for (const auto& [tableName, columns] : CatalogueTables()) {
         const std::string path = dir.file(tableName + ".dbf");
@@ -60,21 +60,21 @@ TEST_F(CatalogueIndexTest, EveryTagListsItsRecordsInKeyOrder) {
         for (size_t i = 0; i < columns.size(); ++i)
             fields.push_back({columns[i].name.c_str(), typeLetters[i].c_str(), columns[i].width, columns[i].decimals});
         ASSERT_EQ(CreateTable(path, fields), "") << tableName;
-        ASSERT_GT(xb_Use(path.c_str(), "", 2, 3), 0) << tableName;
+        ASSERT_GT(xb_Use(path.c_str(), "", XB_EXCLUSIVE, XB_DRIVER_NSX), 0) << tableName;
         for (int r = 0; r < records; ++r) {
-            ASSERT_EQ(xb_AppendEx(), 0);
+            ASSERT_EQ(xb_AppendEx(), XB_APPEND_DONE);
             for (const Column& c : columns) {
                 const char* name = c.name.c_str();
                 if (c.type == 'N') {
                     double v = NumberValue(random, c.width, c.decimals);
-                    ASSERT_TRUE(xb_Replace(name, 8, &v)) << tableName << "." << name << " " << v;
+                    ASSERT_TRUE(xb_Replace(name, XB_REPLACE_DOUBLE, &v)) << tableName << "." << name << " " << v;
                 } else if (c.type == 'D') {
-                    ASSERT_TRUE(xb_Replace(name, 0x400, DateValue(random).c_str()));
+                    ASSERT_TRUE(xb_Replace(name, XB_REPLACE_TEXT, DateValue(random).c_str()));
                 } else if (c.type == 'L') {
                     int on = static_cast<int>(random() % 2);
-                    ASSERT_TRUE(xb_Replace(name, 0x80, &on));
+                    ASSERT_TRUE(xb_Replace(name, XB_REPLACE_LOGICAL, &on));
                 } else {
-                    ASSERT_TRUE(xb_Replace(name, 0x400, TextValue(random, c.width).c_str()));
+                    ASSERT_TRUE(xb_Replace(name, XB_REPLACE_TEXT, TextValue(random, c.width).c_str()));
                 }
             }
         }
@@ -84,14 +84,14 @@ TEST_F(CatalogueIndexTest, EveryTagListsItsRecordsInKeyOrder) {
             if (tableName == tag.table)
                 tags.push_back(&tag);
         for (const CatalogueTag* tag : tags)
-            ASSERT_GT(xb_IndexTag("", tag->name, tag->key.c_str(), tag->unique ? 1 : 0, 0,
+            ASSERT_GT(xb_IndexTag("", tag->name, tag->key.c_str(), tag->unique ? 1 : 0, XB_ASCENDING,
                                   tag->condition ? tag->condition : ""),
                       0)
                 << tableName << " " << tag->name << ": " << xb_IndexError();
         xb_CloseAll();
 
-        ASSERT_GT(xb_Use(path.c_str(), "", 0, 3), 0);
-        EXPECT_EQ(xb_SysProp(3000, 0), static_cast<int>(tags.size())) << tableName;
+        ASSERT_GT(xb_Use(path.c_str(), "", XB_SHARED, XB_DRIVER_NSX), 0);
+        EXPECT_EQ(xb_SysProp(XB_SP_TAG_COUNT, 0), static_cast<int>(tags.size())) << tableName;
         for (const CatalogueTag* tag : tags) {
             Recs expected = ExpectedOrder(tag->key, tag->condition ? tag->condition : "", tag->unique);
             xb_SetOrder(xb_TagArea(tag->name));

@@ -17,16 +17,16 @@ std::string KeyOf(char who, int seq) {
 }
 
 int AppendKeys(const std::string& path, char who, int count) {
-    if (xb_Use(path.c_str(), "", 0, 3) == 0)
+    if (xb_Use(path.c_str(), "", XB_SHARED, XB_DRIVER_NSX) == 0)
         return 10;
     for (int i = 1; i <= count; ++i) {
-        if (xb_AppendEx() != 0)
+        if (xb_AppendEx() != XB_APPEND_DONE)
             return 11;
         std::string key = KeyOf(who, i);
         double seq = who == 'a' ? i : -i;
-        if (!xb_Replace("KEY", 0x400, key.c_str()) || !xb_Replace("SEQ", 8, &seq))
+        if (!xb_Replace("KEY", XB_REPLACE_TEXT, key.c_str()) || !xb_Replace("SEQ", XB_REPLACE_DOUBLE, &seq))
             return 12;
-        xb_Unlock(0);
+        xb_Unlock(XB_UNLOCK_ALL);
     }
     xb_Close();
     return 0;
@@ -36,7 +36,7 @@ int AppendKeys(const std::string& path, char who, int count) {
 // found (allowing the writer the moment between its record and its keys),
 // on its own record. Ends when `total` records were checked.
 int SeekWhileOthersAppend(const std::string& path, int total) {
-    if (xb_Use(path.c_str(), "", 0, 3) == 0)
+    if (xb_Use(path.c_str(), "", XB_SHARED, XB_DRIVER_NSX) == 0)
         return 20;
     const int keyOrder = xb_TagArea("KEY");
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
@@ -45,7 +45,7 @@ int SeekWhileOthersAppend(const std::string& path, int total) {
         if (std::chrono::steady_clock::now() > deadline)
             return 21;
         int next = checked + 1;
-        xb_SetOrder(0);
+        xb_SetOrder(XB_RECORD_ORDER);
         if (next > xb_RecCount()) {
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
             continue;
@@ -73,13 +73,13 @@ class IndexSharingTest : public StorageTest {
 protected:
     void SetUp() override {
         StorageTest::SetUp();
-        xb_SetExact(0);
-        xb_SetSoftSeek(0);
+        xb_SetExact(XB_OFF);
+        xb_SetSoftSeek(XB_OFF);
         path = dir.file("keys.dbf");
         ASSERT_EQ(CreateTable(path, {{"KEY", "C", 12, 0}, {"SEQ", "N", 8, 0}}), "");
-        ASSERT_GT(xb_Use(path.c_str(), "", 0, 3), 0);
-        ASSERT_EQ(xb_IndexTag("", "KEY", "key", 0, 0, ""), 1);
-        ASSERT_EQ(xb_IndexTag("", "SEQ", "seq", 0, 0, ""), 2);
+        ASSERT_GT(xb_Use(path.c_str(), "", XB_SHARED, XB_DRIVER_NSX), 0);
+        ASSERT_EQ(xb_IndexTag("", "KEY", "key", XB_INDEX_PLAIN, XB_ASCENDING, ""), 1);
+        ASSERT_EQ(xb_IndexTag("", "SEQ", "seq", XB_INDEX_PLAIN, XB_ASCENDING, ""), 2);
     }
     std::string path;
 };
@@ -96,7 +96,7 @@ TEST_F(IndexSharingTest, TwoAppendersAndASeekerLeaveEveryTagWhole) {
     EXPECT_EQ(WaitChild(second), 0);
     EXPECT_EQ(WaitChild(seeker), 0);
 
-    ASSERT_GT(xb_Use(path.c_str(), "", 0, 3), 0);
+    ASSERT_GT(xb_Use(path.c_str(), "", XB_SHARED, XB_DRIVER_NSX), 0);
     ASSERT_EQ(xb_RecCount(), 2 * perWriter);
     for (const char* tag : {"KEY", "SEQ"}) {
         xb_SetOrder(xb_TagArea(tag));
@@ -114,12 +114,12 @@ TEST_F(IndexSharingTest, AnotherUsersChangesShowAtTheNextSeekAndSkip) {
     ASSERT_EQ(xb_RecNo(), 2);
 
     pid_t child = StartChild([&] {
-        if (xb_Use(path.c_str(), "", 0, 3) == 0)
+        if (xb_Use(path.c_str(), "", XB_SHARED, XB_DRIVER_NSX) == 0)
             return 1;
         xb_Go(2);
-        if (!xb_Replace("KEY", 0x400, "k9"))
+        if (!xb_Replace("KEY", XB_REPLACE_TEXT, "k9"))
             return 2;
-        xb_Unlock(0);
+        xb_Unlock(XB_UNLOCK_ALL);
         return AppendValues({{"KEY", "k0"}, {"SEQ", "2"}}) ? 0 : 3;
     });
     ASSERT_EQ(WaitChild(child), 0);
@@ -148,17 +148,17 @@ TEST_F(IndexSharingTest, AnotherUsersChangesShowAtTheNextSeekAndSkip) {
 TEST_F(IndexSharingTest, ATagAnotherUserBuiltIsKeptByThisUsersWrites) {
     ASSERT_TRUE(AppendValues({{"KEY", "k1"}, {"SEQ", "5"}}));
     pid_t child = StartChild([&] {
-        if (xb_Use(path.c_str(), "", 0, 3) == 0)
+        if (xb_Use(path.c_str(), "", XB_SHARED, XB_DRIVER_NSX) == 0)
             return 1;
-        return xb_IndexTag("", "BYSEQ", "seq", 0, 1, "") == 3 ? 0 : 2;
+        return xb_IndexTag("", "BYSEQ", "seq", XB_INDEX_PLAIN, XB_DESCENDING, "") == 3 ? 0 : 2;
     });
     ASSERT_EQ(WaitChild(child), 0);
     ASSERT_TRUE(AppendValues({{"KEY", "k2"}, {"SEQ", "9"}}));
     xb_Go(1);
-    ASSERT_TRUE(xb_Replace("SEQ", 0x400, "1"));
+    ASSERT_TRUE(xb_Replace("SEQ", XB_REPLACE_TEXT, "1"));
 
     xb_CloseAll();
-    ASSERT_GT(xb_Use(path.c_str(), "", 0, 3), 0);
+    ASSERT_GT(xb_Use(path.c_str(), "", XB_SHARED, XB_DRIVER_NSX), 0);
     xb_SetOrder(xb_TagArea("BYSEQ"));
     ASSERT_EQ(xb_IndexOrd(), 3);
     EXPECT_EQ(Walk(), (Recs{2, 1}));
@@ -170,16 +170,16 @@ TEST_F(IndexSharingTest, AnAppendFromInSharedUseKeepsTheTagsInGroups) {
     const std::string source = dir.file("source.dbf");
     int area = xb_WorkArea(nullptr);
     ASSERT_EQ(CreateTable(source, {{"KEY", "C", 12, 0}, {"SEQ", "N", 8, 0}}), "");
-    ASSERT_GT(xb_Use(source.c_str(), "", 2, 3), 0);
+    ASSERT_GT(xb_Use(source.c_str(), "", XB_EXCLUSIVE, XB_DRIVER_NSX), 0);
     for (int i = 700; i > 0; --i)
         ASSERT_TRUE(AppendValues({{"KEY", KeyOf('s', i)}, {"SEQ", std::to_string(i % 37)}}));
     xb_Close();
     xb_Select(area);
-    ASSERT_TRUE(xb_AppendFrom(source.c_str(), 3, ""));
+    ASSERT_TRUE(xb_AppendFrom(source.c_str(), XB_DRIVER_NSX, ""));
 
     // Another user sees every group once the append is done.
     pid_t child = StartChild([&] {
-        if (xb_Use(path.c_str(), "", 0, 3) == 0)
+        if (xb_Use(path.c_str(), "", XB_SHARED, XB_DRIVER_NSX) == 0)
             return 1;
         xb_SetOrder(1);
         return xb_Count() == 700 && xb_Seek(KeyOf('s', 1).c_str()) && xb_RecNo() == 700 ? 0 : 2;

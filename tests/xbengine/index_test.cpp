@@ -23,28 +23,28 @@ class IndexTest : public StorageTest {
 protected:
     void SetUp() override {
         StorageTest::SetUp();
-        xb_SetExact(0);
-        xb_SetSoftSeek(0);
+        xb_SetExact(XB_OFF);
+        xb_SetSoftSeek(XB_OFF);
         xb_SetGaugeHook(nullptr);
         table = dir.file("people.dbf");
         ASSERT_EQ(CreateTable(table, {{"NAME", "C", 10, 0},
                                       {"AMT", "N", 8, 2},
                                       {"DAY", "D", 8, 0},
                                       {"KIND", "C", 1, 0}}), "");
-        ASSERT_GT(xb_Use(table.c_str(), "", 2, 3), 0);
+        ASSERT_GT(xb_Use(table.c_str(), "", XB_EXCLUSIVE, XB_DRIVER_NSX), 0);
         const char* rows[][4] = {{"Baker", "12", "20030105", "A"},   {"adams", "-3", "20021231", "B"},
                                  {"Bakerson", "12.5", "20030105", "A"}, {"Carter", "100", "20030210", "C"},
                                  {"Baker", "5", "", "B"},             {"Abel", "12", "20030301", "A"}};
         for (auto& row : rows)
             ASSERT_TRUE(AppendValues({{"NAME", row[0]}, {"AMT", row[1]}, {"DAY", row[2]}, {"KIND", row[3]}}));
-        ASSERT_EQ(xb_IndexTag("", "NAME", "upper(name)", 0, 0, ""), 1);
-        ASSERT_EQ(xb_IndexTag("", "AMT", "amt", 0, 0, ""), 2);
-        ASSERT_EQ(xb_IndexTag("", "DAY", "day", 0, 0, ""), 3);
-        ASSERT_EQ(xb_IndexTag("", "RNAME", "upper(name)", 0, 1, ""), 4);
+        ASSERT_EQ(xb_IndexTag("", "NAME", "upper(name)", XB_INDEX_PLAIN, XB_ASCENDING, ""), 1);
+        ASSERT_EQ(xb_IndexTag("", "AMT", "amt", XB_INDEX_PLAIN, XB_ASCENDING, ""), 2);
+        ASSERT_EQ(xb_IndexTag("", "DAY", "day", XB_INDEX_PLAIN, XB_ASCENDING, ""), 3);
+        ASSERT_EQ(xb_IndexTag("", "RNAME", "upper(name)", XB_INDEX_PLAIN, XB_DESCENDING, ""), 4);
     }
     void TearDown() override {
-        xb_SetExact(0);
-        xb_SetSoftSeek(0);
+        xb_SetExact(XB_OFF);
+        xb_SetSoftSeek(XB_OFF);
         xb_SetGaugeHook(nullptr);
         StorageTest::TearDown();
     }
@@ -124,7 +124,7 @@ TEST_F(IndexTest, SeeksFollowExactSoftSeekAndTheKeyType) {
 
 TEST_F(IndexTest, SeeksSearchOnlyTheVisibleRecords) {
     UseTag("NAME");
-    xb_SetDeleted(1);
+    xb_SetDeleted(XB_ON);
     xb_Go(1);
     ASSERT_TRUE(xb_Delete());
     EXPECT_TRUE(xb_Seek("BAKER"));
@@ -137,14 +137,14 @@ TEST_F(IndexTest, SeeksSearchOnlyTheVisibleRecords) {
     EXPECT_EQ(xb_RecNo(), 2);
 
     ASSERT_TRUE(xb_SetFilter("kind = 'X'"));
-    xb_SetSoftSeek(1);
+    xb_SetSoftSeek(XB_ON);
     EXPECT_FALSE(xb_Seek("A"));
     EXPECT_TRUE(xb_Eof());
     EXPECT_FALSE(xb_Found());
 
     // Record order has no keys: nothing is found and nothing moves.
     ASSERT_TRUE(xb_SetFilter(""));
-    xb_SetOrder(0);
+    xb_SetOrder(XB_RECORD_ORDER);
     xb_Go(4);
     EXPECT_FALSE(xb_Seek("BAKER"));
     EXPECT_EQ(xb_RecNo(), 4);
@@ -172,19 +172,19 @@ TEST_F(IndexTest, ScopesHoldMovementCountsAndSeeksToTheirKeys) {
     for (const Case& c : cases) {
         UseTag(c.tag);
         ASSERT_TRUE(xb_SetScope(c.low, c.high)) << c.tag << " " << c.low;
-        EXPECT_EQ(xb_SysProp(1006, 0), 1);
+        EXPECT_EQ(xb_SysProp(XB_SP_SCOPE_ACTIVE, 0), 1);
         EXPECT_EQ(Walk(), c.expected) << c.tag << " " << c.low << ".." << c.high;
         EXPECT_EQ(WalkBack(), c.expected) << c.tag << " " << c.low << ".." << c.high;
         EXPECT_EQ(xb_Count(), static_cast<int>(c.expected.size())) << c.tag << " " << c.low;
         ASSERT_TRUE(xb_SetScope("", ""));
-        EXPECT_EQ(xb_SysProp(1006, 0), 0);
+        EXPECT_EQ(xb_SysProp(XB_SP_SCOPE_ACTIVE, 0), 0);
         EXPECT_EQ(xb_Count(), 6);
     }
 
     UseTag("NAME");
     xb_SetScope("BAKER", "");
-    EXPECT_EQ(Str(xb_GetScope(0)), "BAKER");
-    EXPECT_EQ(Str(xb_GetScope(1)), "BAKER");
+    EXPECT_EQ(Str(xb_GetScope(XB_SCOPE_LOW)), "BAKER");
+    EXPECT_EQ(Str(xb_GetScope(XB_SCOPE_HIGH)), "BAKER");
     xb_GoTop();
     xb_Skip(-1);
     EXPECT_TRUE(xb_Bof());
@@ -196,7 +196,7 @@ TEST_F(IndexTest, ScopesHoldMovementCountsAndSeeksToTheirKeys) {
     EXPECT_EQ(xb_OrderRecNo(), 2);
     EXPECT_FALSE(xb_Seek("CARTER"));
     EXPECT_TRUE(xb_Eof());
-    xb_SetSoftSeek(1);
+    xb_SetSoftSeek(XB_ON);
     EXPECT_FALSE(xb_Seek("ADAMS"));  // stands on the scope's first record
     EXPECT_EQ(xb_RecNo(), 1);
     // A record outside the scope reached with xb_Go moves back into it.
@@ -212,14 +212,14 @@ TEST_F(IndexTest, ScopesHoldMovementCountsAndSeeksToTheirKeys) {
 }
 
 TEST_F(IndexTest, OrdersAreDescribedAndSettingOneKeepsTheRecord) {
-    EXPECT_EQ(xb_SysProp(3000, 0), 4);
+    EXPECT_EQ(xb_SysProp(XB_SP_TAG_COUNT, 0), 4);
     EXPECT_EQ(xb_TagArea("rname"), 4);
     EXPECT_EQ(xb_TagArea("Nobody"), 0);
-    EXPECT_EQ(xb_SysProp(3002, 4), 1);
-    EXPECT_EQ(xb_SysProp(3002, 1), 0);
-    EXPECT_EQ(xb_SysProp(65006, 0), 3);
+    EXPECT_EQ(xb_SysProp(XB_SP_DESCENDING, 4), 1);
+    EXPECT_EQ(xb_SysProp(XB_SP_DESCENDING, 1), 0);
+    EXPECT_EQ(xb_SysProp(XB_SP_INDEX_KIND, 0), XB_DRIVER_NSX);
 
-    xb_SetOrder(0);
+    xb_SetOrder(XB_RECORD_ORDER);
     xb_Go(3);
     EXPECT_EQ(xb_SetOrder(2), 0);
     EXPECT_EQ(xb_RecNo(), 3);
@@ -230,7 +230,7 @@ TEST_F(IndexTest, OrdersAreDescribedAndSettingOneKeepsTheRecord) {
     EXPECT_EQ(Str(xb_IndexName(0)), "people.nsx");
     EXPECT_EQ(Str(xb_IndexKey()), "upper(name)");
     EXPECT_EQ(Str(xb_IndexKeyField()), "name");
-    EXPECT_EQ(xb_IndexType(), 1);
+    EXPECT_EQ(xb_IndexType(), XB_ORDER_PLAIN);
     EXPECT_EQ(Str(xb_KeyData()), "BAKERSON  ");
     xb_Skip(1);
     EXPECT_EQ(xb_RecNo(), 4);  // the walk goes on from the kept record in the new order
@@ -241,34 +241,34 @@ TEST_F(IndexTest, OrdersAreDescribedAndSettingOneKeepsTheRecord) {
     EXPECT_EQ(Walk(), (Recs{1, 2, 3, 4, 5, 6}));
 
     // Long names are cut to ten characters and compare without regard to case.
-    ASSERT_EQ(xb_IndexTag("", "OpenBalance", "upper(name)", 0, 0, "amt <> 0"), 5);
+    ASSERT_EQ(xb_IndexTag("", "OpenBalance", "upper(name)", XB_INDEX_PLAIN, XB_ASCENDING, "amt <> 0"), 5);
     EXPECT_EQ(xb_TagArea("OPENBALANC"), 5);
     EXPECT_EQ(xb_TagArea("openbalance"), 5);
-    EXPECT_EQ(xb_IndexType(), 3);
+    EXPECT_EQ(xb_IndexType(), XB_ORDER_CONDITIONAL);
     EXPECT_EQ(Str(xb_IndexCondition()), "amt <> 0");
     // Replacing a tag keeps its order number.
-    ASSERT_EQ(xb_IndexTag("", "AMT", "amt", 1, 0, ""), 2);
-    EXPECT_EQ(xb_IndexType(), 2);
-    EXPECT_EQ(xb_SysProp(3000, 0), 5);
+    ASSERT_EQ(xb_IndexTag("", "AMT", "amt", XB_INDEX_UNIQUE, XB_ASCENDING, ""), 2);
+    EXPECT_EQ(xb_IndexType(), XB_ORDER_UNIQUE);
+    EXPECT_EQ(xb_SysProp(XB_SP_TAG_COUNT, 0), 5);
 
     // Refused expressions build nothing.
-    EXPECT_EQ(xb_IndexTag("", "BAD", "upper(nosuchfield)", 0, 0, ""), 0);
-    EXPECT_EQ(xb_IndexError(), 3);
-    EXPECT_EQ(xb_IndexTag("", "BAD", "name", 0, 0, "amt + 1"), 0);
+    EXPECT_EQ(xb_IndexTag("", "BAD", "upper(nosuchfield)", XB_INDEX_PLAIN, XB_ASCENDING, ""), 0);
+    EXPECT_EQ(xb_IndexError(), XB_INDEX_BAD_EXPRESSION);
+    EXPECT_EQ(xb_IndexTag("", "BAD", "name", XB_INDEX_PLAIN, XB_ASCENDING, "amt + 1"), 0);
     EXPECT_EQ(xb_TagArea("BAD"), 0);
 }
 
 TEST_F(IndexTest, UniqueTagsShowTheFirstShownRecordOfEachKey) {
-    ASSERT_EQ(xb_IndexTag("", "UKIND", "kind", 1, 0, ""), 5);
+    ASSERT_EQ(xb_IndexTag("", "UKIND", "kind", XB_INDEX_UNIQUE, XB_ASCENDING, ""), 5);
     EXPECT_EQ(Walk(), (Recs{1, 2, 4}));
     EXPECT_EQ(WalkBack(), (Recs{1, 2, 4}));
 
-    xb_SetDeleted(1);
+    xb_SetDeleted(XB_ON);
     xb_Go(1);
     ASSERT_TRUE(xb_Delete());
     EXPECT_EQ(Walk(), (Recs{3, 2, 4}));  // the next A takes the deleted record's place
     xb_Go(3);
-    ASSERT_TRUE(xb_Replace("KIND", 0x400, "C"));
+    ASSERT_TRUE(xb_Replace("KIND", XB_REPLACE_TEXT, "C"));
     EXPECT_EQ(Walk(), (Recs{6, 2, 3}));  // and when that one changes its key, the next again
     EXPECT_EQ(WalkBack(), (Recs{6, 2, 3}));
     EXPECT_EQ(xb_Count(), 3);
@@ -279,17 +279,17 @@ TEST_F(IndexTest, UniqueTagsShowTheFirstShownRecordOfEachKey) {
     EXPECT_TRUE(xb_Seek("B"));
     EXPECT_EQ(xb_RecNo(), 5);
 
-    xb_SetDeleted(0);
+    xb_SetDeleted(XB_OFF);
     EXPECT_EQ(Walk(), (Recs{1, 2, 3}));
 }
 
 TEST_F(IndexTest, ConditionalTagsFollowRecordsInAndOut) {
-    ASSERT_EQ(xb_IndexTag("", "RICH", "upper(name)", 0, 0, "amt > 10"), 5);
+    ASSERT_EQ(xb_IndexTag("", "RICH", "upper(name)", XB_INDEX_PLAIN, XB_ASCENDING, "amt > 10"), 5);
     EXPECT_EQ(Walk(), (Recs{6, 1, 3, 4}));
     xb_Go(2);
-    ASSERT_TRUE(xb_Replace("AMT", 0x400, "50"));  // moves in
+    ASSERT_TRUE(xb_Replace("AMT", XB_REPLACE_TEXT, "50"));  // moves in
     xb_Go(1);
-    ASSERT_TRUE(xb_Replace("AMT", 0x400, "0"));  // moves out
+    ASSERT_TRUE(xb_Replace("AMT", XB_REPLACE_TEXT, "0"));  // moves out
     xb_Go(5);
     std::vector<char> record(xb_RecSize());
     xb_GetRecord(record.data());
@@ -303,7 +303,7 @@ TEST_F(IndexTest, ConditionalTagsFollowRecordsInAndOut) {
     EXPECT_EQ(xb_OrderRecNo(), 3);
     xb_Go(1);
     EXPECT_EQ(xb_OrderRecNo(), 0);  // not in the tag
-    xb_SetSoftSeek(1);
+    xb_SetSoftSeek(XB_ON);
     EXPECT_TRUE(xb_Seek("BAKER"));  // the Baker of record 1 has left the tag, that of 5 came in
     EXPECT_EQ(xb_RecNo(), 5);
 }
@@ -324,7 +324,7 @@ TEST_F(IndexTest, EveryWritePathKeepsEveryTagRight) {
     };
     ASSERT_TRUE(AppendValues({{"NAME", "Aaron"}, {"AMT", "7"}, {"DAY", "19991231"}}));
     checkAll("append");
-    xb_SetOrder(0);
+    xb_SetOrder(XB_RECORD_ORDER);
     xb_Go(4);
     std::vector<char> record(xb_RecSize());
     xb_GetRecord(record.data());
@@ -333,8 +333,8 @@ TEST_F(IndexTest, EveryWritePathKeepsEveryTagRight) {
     checkAll("put record");
     xb_Go(2);
     double amount = 1e4;
-    ASSERT_TRUE(xb_Replace("AMT", 8, &amount));
-    ASSERT_TRUE(xb_Replace("DAY", 0x400, "20100101"));
+    ASSERT_TRUE(xb_Replace("AMT", XB_REPLACE_DOUBLE, &amount));
+    ASSERT_TRUE(xb_Replace("DAY", XB_REPLACE_TEXT, "20100101"));
     ASSERT_TRUE(xb_Delete());
     checkAll("replace and delete");
 
@@ -346,12 +346,12 @@ TEST_F(IndexTest, EveryWritePathKeepsEveryTagRight) {
         ASSERT_EQ(CreateTable(other, {{"NAME", "C", 10, 0}, {"AMT", "N", 8, 2}}), "");
         xb_Select(area);
     }
-    ASSERT_GT(xb_Use(other.c_str(), "MORE", 0, 3), 0);
+    ASSERT_GT(xb_Use(other.c_str(), "MORE", XB_SHARED, XB_DRIVER_NSX), 0);
     for (const char* name : {"Moe", "bea", "Al"})
         ASSERT_TRUE(AppendValues({{"NAME", name}, {"AMT", "3"}}));
     xb_Close();
     xb_Select(xb_WorkArea("PEOPLE"));
-    ASSERT_TRUE(xb_AppendFrom(other.c_str(), 3, "name <> 'Al'"));
+    ASSERT_TRUE(xb_AppendFrom(other.c_str(), XB_DRIVER_NSX, "name <> 'Al'"));
     EXPECT_EQ(xb_RecCount(), 9);
     checkAll("append from");
 
@@ -364,8 +364,8 @@ TEST_F(IndexTest, EveryWritePathKeepsEveryTagRight) {
 
     // What was written reached the file: it reads the same after a reopen.
     xb_CloseAll();
-    ASSERT_GT(xb_Use(table.c_str(), "", 0, 3), 0);
-    EXPECT_EQ(xb_SysProp(3000, 0), 4);
+    ASSERT_GT(xb_Use(table.c_str(), "", XB_SHARED, XB_DRIVER_NSX), 0);
+    EXPECT_EQ(xb_SysProp(XB_SP_TAG_COUNT, 0), 4);
     checkAll("reopened");
 }
 
@@ -373,9 +373,9 @@ TEST_F(IndexTest, AMissingIndexFileMeansRecordOrderAndADamagedOneIsBuiltAgain) {
     xb_CloseAll();
     const std::string index = dir.file("people.nsx");
     ASSERT_EQ(unlink(index.c_str()), 0);
-    ASSERT_GT(xb_Use(table.c_str(), "", 0, 3), 0);
-    EXPECT_EQ(xb_SysProp(3000, 0), 0);
-    EXPECT_EQ(xb_IndexError(), 0);
+    ASSERT_GT(xb_Use(table.c_str(), "", XB_SHARED, XB_DRIVER_NSX), 0);
+    EXPECT_EQ(xb_SysProp(XB_SP_TAG_COUNT, 0), 0);
+    EXPECT_EQ(xb_IndexError(), XB_INDEX_OK);
     xb_SetOrder(xb_TagArea("NAME"));
     EXPECT_EQ(Walk(), (Recs{1, 2, 3, 4, 5, 6}));
     xb_CloseAll();
@@ -396,24 +396,24 @@ TEST_F(IndexTest, AMissingIndexFileMeansRecordOrderAndADamagedOneIsBuiltAgain) {
     };
     for (const Case& c : cases) {
         unlink(index.c_str());
-        ASSERT_GT(xb_Use(table.c_str(), "", 0, 3), 0);
-        ASSERT_EQ(xb_IndexTag("", "NAME", "upper(name)", 0, 0, ""), 1);
-        ASSERT_EQ(xb_IndexTag("", "AMT", "amt", 0, 0, ""), 2);
+        ASSERT_GT(xb_Use(table.c_str(), "", XB_SHARED, XB_DRIVER_NSX), 0);
+        ASSERT_EQ(xb_IndexTag("", "NAME", "upper(name)", XB_INDEX_PLAIN, XB_ASCENDING, ""), 1);
+        ASSERT_EQ(xb_IndexTag("", "AMT", "amt", XB_INDEX_PLAIN, XB_ASCENDING, ""), 2);
         xb_CloseAll();
         int fd = open(index.c_str(), O_RDWR);
         ASSERT_GE(fd, 0);
         ASSERT_EQ(pwrite(fd, c.bytes.data(), c.bytes.size(), c.at), static_cast<ssize_t>(c.bytes.size()));
         close(fd);
 
-        ASSERT_GT(xb_Use(table.c_str(), "", 0, 3), 0) << c.name;
-        EXPECT_EQ(xb_SysProp(3000, 0), c.tagsLeft) << c.name;
-        for (int order = 1; order <= xb_SysProp(3000, 0); ++order) {
+        ASSERT_GT(xb_Use(table.c_str(), "", XB_SHARED, XB_DRIVER_NSX), 0) << c.name;
+        EXPECT_EQ(xb_SysProp(XB_SP_TAG_COUNT, 0), c.tagsLeft) << c.name;
+        for (int order = 1; order <= xb_SysProp(XB_SP_TAG_COUNT, 0); ++order) {
             xb_SetOrder(order);
             Recs expected = ExpectedOrder(xb_IndexKey());
             EXPECT_EQ(Walk(), expected) << c.name << ": " << xb_TagName(0);
         }
         // Reported on opening, or when a movement met the damage.
-        EXPECT_EQ(xb_IndexError(), 1) << c.name;
+        EXPECT_EQ(xb_IndexError(), XB_INDEX_REBUILT) << c.name;
         xb_CloseAll();
     }
 }
@@ -422,9 +422,9 @@ TEST_F(IndexTest, OneTagFilesAndOtherIndexFiles) {
     std::vector<int> heard;
     xb_SetGaugeHook([&](int percent) { heard.push_back(percent); });
     // A one-tag file named after the table replaces its structural index.
-    ASSERT_EQ(xb_Index("People.nsx", "kind + upper(name)", 0, 0, ""), 1);
+    ASSERT_EQ(xb_Index("People.nsx", "kind + upper(name)", XB_INDEX_PLAIN, XB_ASCENDING, ""), 1);
     EXPECT_EQ(Str(xb_TagName(1)), "PEOPLE");
-    EXPECT_EQ(xb_SysProp(3000, 0), 1);
+    EXPECT_EQ(xb_SysProp(XB_SP_TAG_COUNT, 0), 1);
     EXPECT_EQ(Walk(), ExpectedOrder("kind + upper(name)"));
     ASSERT_FALSE(heard.empty());
     EXPECT_EQ(heard.back(), 100);
@@ -432,12 +432,12 @@ TEST_F(IndexTest, OneTagFilesAndOtherIndexFiles) {
     EXPECT_GE(heard.front(), 0);
 
     // Another file beside the table holds its own tags, numbered after the structural ones.
-    ASSERT_EQ(xb_IndexTag("extra", "BYAMT", "amt", 0, 0, ""), 2);
+    ASSERT_EQ(xb_IndexTag("extra", "BYAMT", "amt", XB_INDEX_PLAIN, XB_ASCENDING, ""), 2);
     ASSERT_TRUE(AppendValues({{"NAME", "Last"}, {"AMT", "-50"}, {"KIND", "A"}}));
     EXPECT_EQ(Walk(), ExpectedOrder("amt"));
     xb_CloseAll();
-    ASSERT_GT(xb_Use(table.c_str(), "", 0, 3), 0);
-    EXPECT_EQ(xb_SysProp(3000, 0), 1);
+    ASSERT_GT(xb_Use(table.c_str(), "", XB_SHARED, XB_DRIVER_NSX), 0);
+    EXPECT_EQ(xb_SysProp(XB_SP_TAG_COUNT, 0), 1);
     EXPECT_EQ(xb_IndexOpen("EXTRA"), 2);
     EXPECT_EQ(xb_IndexOrd(), 2);
     EXPECT_EQ(Walk(), ExpectedOrder("amt"));
@@ -445,15 +445,15 @@ TEST_F(IndexTest, OneTagFilesAndOtherIndexFiles) {
 
     // NTX tables have no structural index; their files are opened one by one.
     std::string ntx = dir.file("old.dbf");
-    ASSERT_EQ(CreateTable(ntx, {{"NAME", "C", 8, 0}}, 1), "");
-    ASSERT_GT(xb_Use(ntx.c_str(), "", 0, 1), 0);
+    ASSERT_EQ(CreateTable(ntx, {{"NAME", "C", 8, 0}}, XB_DRIVER_NTX), "");
+    ASSERT_GT(xb_Use(ntx.c_str(), "", XB_SHARED, XB_DRIVER_NTX), 0);
     for (const char* name : {"delta", "alpha", "charlie"})
         ASSERT_TRUE(AppendValues({{"NAME", name}}));
-    ASSERT_EQ(xb_Index("byname", "name", 0, 0, ""), 1);
-    EXPECT_EQ(xb_SysProp(65006, 0), 1);
+    ASSERT_EQ(xb_Index("byname", "name", XB_INDEX_PLAIN, XB_ASCENDING, ""), 1);
+    EXPECT_EQ(xb_SysProp(XB_SP_INDEX_KIND, 0), XB_DRIVER_NTX);
     xb_Close();
-    ASSERT_GT(xb_Use(ntx.c_str(), "", 0, 1), 0);
-    EXPECT_EQ(xb_SysProp(3000, 0), 0);
+    ASSERT_GT(xb_Use(ntx.c_str(), "", XB_SHARED, XB_DRIVER_NTX), 0);
+    EXPECT_EQ(xb_SysProp(XB_SP_TAG_COUNT, 0), 0);
     EXPECT_EQ(xb_IndexOpen("BYNAME.NTX"), 1);
     EXPECT_EQ(Str(xb_TagName(1)), "BYNAME");
     ASSERT_TRUE(AppendValues({{"NAME", "bravo"}}));

@@ -78,7 +78,7 @@ TEST_F(StorageTest, DbaseThreeTableWithDbtMemoFromAnotherProgram) {
     dbt.resize(1024, '\0');
     WriteFile(dir.file("LEGACY.DBT"), dbt);
 
-    ASSERT_GT(xb_Use(table.c_str(), "", 0, 1), 0);
+    ASSERT_GT(xb_Use(table.c_str(), "", XB_SHARED, XB_DRIVER_NTX), 0);
     EXPECT_EQ(xb_RecCount(), 2);
     xb_GoTop();
     EXPECT_EQ(Str(xb_GetTrimString("NAME")), "Widget");
@@ -91,7 +91,7 @@ TEST_F(StorageTest, DbaseThreeTableWithDbtMemoFromAnotherProgram) {
     // New memos go to the end of the memo file and read back after reopening.
     ASSERT_TRUE(AppendValues({{"NAME", "Added"}, {"NOTE", "written here"}}));
     xb_Close();
-    ASSERT_GT(xb_Use(table.c_str(), "", 0, 1), 0);
+    ASSERT_GT(xb_Use(table.c_str(), "", XB_SHARED, XB_DRIVER_NTX), 0);
     xb_Go(1);
     EXPECT_EQ(Memo("NOTE"), "hello from dbt\r\nline two");
     xb_Go(3);
@@ -109,7 +109,7 @@ TEST_F(StorageTest, FoxProTableWithBinaryFieldsAndFptMemo) {
     fpt += Be32(1) + Be32(10) + "fox memo!!";
     WriteFile(dir.file("fox.fpt"), fpt);
 
-    ASSERT_GT(xb_Use(table.c_str(), "", 0, 2), 0);
+    ASSERT_GT(xb_Use(table.c_str(), "", XB_SHARED, XB_DRIVER_FOX), 0);
     EXPECT_EQ(xb_FieldCount(), 3);
     xb_GoTop();
     EXPECT_EQ(Str(xb_GetString("ID")), "4711");
@@ -137,7 +137,7 @@ TEST_F(StorageTest, LibreOfficeReadsWhatTheEngineWrites) {
     }
     std::string table = dir.file("office.dbf");
     ASSERT_EQ(CreateTable(table, fields), "");
-    ASSERT_GT(xb_Use(table.c_str(), "", 0, 3), 0);
+    ASSERT_GT(xb_Use(table.c_str(), "", XB_SHARED, XB_DRIVER_NSX), 0);
     std::vector<std::vector<std::string>> rows;
     for (int r = 0; r < 3; ++r) {
         std::vector<std::pair<const char*, std::string>> values;

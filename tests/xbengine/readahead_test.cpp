@@ -24,7 +24,7 @@ std::vector<std::string> WalkValues() {
 TEST_F(StorageTest, ReadAheadServesWhatThisOpenWrote) {
     std::string path = dir.file("ahead.dbf");
     ASSERT_EQ(CreateTable(path, {{"N", "N", 6, 0}, {"PAD", "C", 30, 0}}), "");
-    ASSERT_GT(xb_Use(path.c_str(), "", 2, 3), 0);
+    ASSERT_GT(xb_Use(path.c_str(), "", XB_EXCLUSIVE, XB_DRIVER_NSX), 0);
     std::vector<std::string> expected;
     for (int i = 1; i <= 5000; ++i) {
         ASSERT_TRUE(AppendValues({{"N", std::to_string(i)}}));
@@ -35,7 +35,7 @@ TEST_F(StorageTest, ReadAheadServesWhatThisOpenWrote) {
     // Written in the middle of a walk, by field and by whole record.
     xb_GoTop();
     xb_Skip(9);
-    ASSERT_TRUE(xb_Replace("N", 0x400, "-10"));
+    ASSERT_TRUE(xb_Replace("N", XB_REPLACE_TEXT, "-10"));
     xb_Skip(1);
     std::vector<char> record(xb_RecSize());
     xb_GetRecord(record.data());

@@ -25,15 +25,15 @@ std::string Stamp(char who, int seq) {
 }
 
 int AppendStamps(const std::string& path, char who, int count, int reportFd = -1) {
-    if (xb_Use(path.c_str(), "", 0, 3) == 0)
+    if (xb_Use(path.c_str(), "", XB_SHARED, XB_DRIVER_NSX) == 0)
         return 10;
     for (int i = 1; i <= count; ++i) {
-        if (xb_AppendEx() != 0)
+        if (xb_AppendEx() != XB_APPEND_DONE)
             return 11;
         std::string record = Stamp(who, i);
         if (!xb_PutRecord(record.c_str()))
             return 12;
-        xb_Unlock(0);
+        xb_Unlock(XB_UNLOCK_ALL);
         if (reportFd >= 0 && write(reportFd, &i, sizeof i) != sizeof i)
             return 13;
     }
@@ -54,7 +54,7 @@ TEST_F(StorageTest, TwoProcessesAppendingKeepEveryRecordWhole) {
     EXPECT_EQ(WaitChild(first), 0);
     EXPECT_EQ(WaitChild(second), 0);
 
-    ASSERT_GT(xb_Use(path.c_str(), "", 0, 3), 0);
+    ASSERT_GT(xb_Use(path.c_str(), "", XB_SHARED, XB_DRIVER_NSX), 0);
     ASSERT_EQ(xb_RecCount(), 2 * perWriter);
     std::vector<char> record(xb_RecSize() + 1, '\0');
     int next[2] = {1, 1};  // each writer's records appear in its own order
@@ -84,11 +84,11 @@ TEST_F(StorageTest, TwoProcessesWritingMemosNeverMixThem) {
         return std::string(1 + (seq * 37 + pass * 101) % 300, static_cast<char>('a' + (seq + pass) % 26)) + who;
     };
     auto writer = [&](char who) {
-        if (xb_Use(path.c_str(), "", 0, 3) == 0)
+        if (xb_Use(path.c_str(), "", XB_SHARED, XB_DRIVER_NSX) == 0)
             return 10;
         std::vector<int> mine;
         for (int i = 1; i <= perWriter; ++i) {
-            if (xb_AppendEx() != 0)
+            if (xb_AppendEx() != XB_APPEND_DONE)
                 return 11;
             char record[32];
             std::snprintf(record, sizeof record, " %c%6d          ", who, i);
@@ -96,11 +96,11 @@ TEST_F(StorageTest, TwoProcessesWritingMemosNeverMixThem) {
             if (!xb_PutBlob("NOTE", memo.data(), static_cast<int>(memo.size())) || !xb_PutRecord(record))
                 return 12;
             mine.push_back(xb_RecNo());
-            xb_Unlock(0);
+            xb_Unlock(XB_UNLOCK_ALL);
         }
         for (int i = 1; i <= perWriter; ++i) {  // every memo rewritten with another length
             xb_Go(mine[i - 1]);
-            if (!xb_Replace("NOTE", 0xC00, memoText(who, i, 1).c_str()))
+            if (!xb_Replace("NOTE", XB_REPLACE_MEMO, memoText(who, i, 1).c_str()))
                 return 13;
         }
         xb_Close();
@@ -111,7 +111,7 @@ TEST_F(StorageTest, TwoProcessesWritingMemosNeverMixThem) {
     EXPECT_EQ(WaitChild(first), 0);
     EXPECT_EQ(WaitChild(second), 0);
 
-    ASSERT_GT(xb_Use(path.c_str(), "", 0, 3), 0);
+    ASSERT_GT(xb_Use(path.c_str(), "", XB_SHARED, XB_DRIVER_NSX), 0);
     ASSERT_EQ(xb_RecCount(), 2 * perWriter);
     int wrong = 0;
     for (xb_GoTop(); !xb_Eof(); xb_Skip(1)) {
@@ -125,8 +125,8 @@ TEST_F(StorageTest, TwoProcessesWritingMemosNeverMixThem) {
 TEST_F(StorageTest, SharedOpensSeeEachOthersChangesAtOnce) {
     std::string path = dir.file("live.dbf");
     ASSERT_EQ(CreateTable(path, {{"V", "C", 5, 0}}), "");
-    int reader = xb_Use(path.c_str(), "reader", 0, 3);
-    int writer = xb_Use(path.c_str(), "writer", 0, 3);
+    int reader = xb_Use(path.c_str(), "reader", XB_SHARED, XB_DRIVER_NSX);
+    int writer = xb_Use(path.c_str(), "writer", XB_SHARED, XB_DRIVER_NSX);
     ASSERT_GT(reader, 0);
     ASSERT_GT(writer, 0);
 
@@ -141,7 +141,7 @@ TEST_F(StorageTest, SharedOpensSeeEachOthersChangesAtOnce) {
     EXPECT_EQ(Str(xb_GetTrimString("V")), "one");
 
     xb_Select(writer);
-    ASSERT_TRUE(xb_Replace("V", 0x400, "two"));
+    ASSERT_TRUE(xb_Replace("V", XB_REPLACE_TEXT, "two"));
     ASSERT_TRUE(AppendValues({{"V", "three"}}));
     xb_Select(reader);
     char buf[8] = {};
@@ -155,11 +155,11 @@ TEST_F(StorageTest, SharedOpensSeeEachOthersChangesAtOnce) {
 TEST_F(StorageTest, RecordLockIsSeenByASecondOpenAndAnotherProcess) {
     std::string path = dir.file("lock.dbf");
     ASSERT_EQ(CreateTable(path, {{"V", "C", 5, 0}}), "");
-    int holder = xb_Use(path.c_str(), "holder", 0, 3);
+    int holder = xb_Use(path.c_str(), "holder", XB_SHARED, XB_DRIVER_NSX);
     ASSERT_GT(holder, 0);
     ASSERT_TRUE(AppendValues({{"V", "a"}}));
     ASSERT_TRUE(AppendValues({{"V", "b"}}));
-    int other = xb_Use(path.c_str(), "other", 0, 3);
+    int other = xb_Use(path.c_str(), "other", XB_SHARED, XB_DRIVER_NSX);
     ASSERT_GT(other, 0);
     xb_SetLockTimeout(20);
 
@@ -172,7 +172,7 @@ TEST_F(StorageTest, RecordLockIsSeenByASecondOpenAndAnotherProcess) {
     EXPECT_EQ(xb_Locked(2), 0);
     EXPECT_EQ(xb_Rlock(1), 0);
     xb_Go(1);
-    EXPECT_FALSE(xb_Replace("V", 0x400, "mine"));  // a locked record is not written over
+    EXPECT_FALSE(xb_Replace("V", XB_REPLACE_TEXT, "mine"));  // a locked record is not written over
     EXPECT_FALSE(xb_Delete());
     EXPECT_EQ(xb_Rlock(2), 1);
 
@@ -181,7 +181,7 @@ TEST_F(StorageTest, RecordLockIsSeenByASecondOpenAndAnotherProcess) {
     ASSERT_EQ(pipe(toChild), 0);
     pid_t child = StartChild([&] {
         xb_SetLockTimeout(20);
-        if (xb_Use(path.c_str(), "", 0, 3) == 0)
+        if (xb_Use(path.c_str(), "", XB_SHARED, XB_DRIVER_NSX) == 0)
             return 10;
         int seen = (xb_Locked(1) ? 1 : 0) | (xb_Locked(2) ? 2 : 0) | (xb_Rlock(1) ? 4 : 0);
         if (write(toParent[1], &seen, sizeof seen) != sizeof seen)
@@ -197,7 +197,7 @@ TEST_F(StorageTest, RecordLockIsSeenByASecondOpenAndAnotherProcess) {
     EXPECT_EQ(seen, 1 | 2);  // both locks seen, record 1 refused
 
     xb_Select(holder);
-    xb_Unlock(0);
+    xb_Unlock(XB_UNLOCK_ALL);
     int go = 1;
     ASSERT_EQ(write(toChild[1], &go, sizeof go), static_cast<ssize_t>(sizeof go));
     ASSERT_TRUE(ReadInt(toParent[0], &seen));
@@ -227,29 +227,29 @@ TEST_F(StorageTest, ExclusiveAndSharedOpensExcludeEachOther) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::to_string(c.first) + " then " + std::to_string(c.second));
-        ASSERT_GT(xb_Use(path.c_str(), "first", c.first, 3), 0);
-        int area = xb_Use(path.c_str(), "second", c.second, 3);
+        ASSERT_GT(xb_Use(path.c_str(), "first", c.first, XB_DRIVER_NSX), 0);
+        int area = xb_Use(path.c_str(), "second", c.second, XB_DRIVER_NSX);
         EXPECT_EQ(area > 0, c.secondOpens);
-        pid_t child = StartChild([&] { return xb_Use(path.c_str(), "", c.second, 3) > 0 ? 1 : 0; });
+        pid_t child = StartChild([&] { return xb_Use(path.c_str(), "", c.second, XB_DRIVER_NSX) > 0 ? 1 : 0; });
         EXPECT_EQ(WaitChild(child), c.secondOpens ? 1 : 0);
         xb_CloseAll();
     }
     // Once the exclusive user is gone the table opens again.
-    ASSERT_GT(xb_Use(path.c_str(), "", 2, 3), 0);
+    ASSERT_GT(xb_Use(path.c_str(), "", XB_EXCLUSIVE, XB_DRIVER_NSX), 0);
     xb_Close();
-    EXPECT_GT(xb_Use(path.c_str(), "", 0, 3), 0);
+    EXPECT_GT(xb_Use(path.c_str(), "", XB_SHARED, XB_DRIVER_NSX), 0);
 }
 
 TEST_F(StorageTest, ReadOnlyOpenRefusesWrites) {
     std::string path = dir.file("ro.dbf");
     ASSERT_EQ(CreateTable(path, {{"V", "C", 5, 0}}), "");
-    ASSERT_GT(xb_Use(path.c_str(), "", 0, 3), 0);
+    ASSERT_GT(xb_Use(path.c_str(), "", XB_SHARED, XB_DRIVER_NSX), 0);
     ASSERT_TRUE(AppendValues({{"V", "keep"}}));
     xb_Close();
-    ASSERT_GT(xb_Use(path.c_str(), "", 1, 3), 0);
+    ASSERT_GT(xb_Use(path.c_str(), "", XB_READONLY, XB_DRIVER_NSX), 0);
     xb_GoTop();
-    EXPECT_EQ(xb_AppendEx(), 5);
-    EXPECT_FALSE(xb_Replace("V", 0x400, "lost"));
+    EXPECT_EQ(xb_AppendEx(), XB_APPEND_READ_ONLY);
+    EXPECT_FALSE(xb_Replace("V", XB_REPLACE_TEXT, "lost"));
     EXPECT_FALSE(xb_PutRecord(" lost "));
     EXPECT_EQ(Str(xb_GetTrimString("V")), "keep");
 }
@@ -262,7 +262,7 @@ TEST_F(StorageTest, AppendWaitsForTheAppendLockThenGivesUp) {
     // A child that has appended record 1 (and holds it) and is stuck in the
     // middle of its next append, holding the append lock: the slot of record 2.
     pid_t child = StartChild([&] {
-        if (xb_Use(path.c_str(), "", 0, 3) == 0 || xb_AppendEx() != 0)
+        if (xb_Use(path.c_str(), "", XB_SHARED, XB_DRIVER_NSX) == 0 || xb_AppendEx() != XB_APPEND_DONE)
             return 10;
         int fd = open(path.c_str(), O_RDWR);
         if (fd < 0 || !os::FileLock(fd).Lock(xb::RecordLockBase + 2, 1, os::LockKind::Exclusive, 0))
@@ -275,16 +275,16 @@ TEST_F(StorageTest, AppendWaitsForTheAppendLockThenGivesUp) {
     });
     int ready = 0;
     ASSERT_TRUE(ReadInt(pipeFds[0], &ready));
-    ASSERT_GT(xb_Use(path.c_str(), "", 0, 3), 0);
+    ASSERT_GT(xb_Use(path.c_str(), "", XB_SHARED, XB_DRIVER_NSX), 0);
     xb_SetLockTimeout(30);
     EXPECT_EQ(xb_Locked(1), 1);
-    EXPECT_EQ(xb_AppendEx(), 1);
+    EXPECT_EQ(xb_AppendEx(), XB_APPEND_LOCK_TIMEOUT);
     EXPECT_EQ(xb_RecCount(), 1);
 
     kill(child, SIGKILL);
     WaitChild(child);
     EXPECT_EQ(xb_Locked(1), 0);  // a dead process holds nothing
-    EXPECT_EQ(xb_AppendEx(), 0);
+    EXPECT_EQ(xb_AppendEx(), XB_APPEND_DONE);
     EXPECT_EQ(xb_RecNo(), 2);
     close(pipeFds[0]);
     close(pipeFds[1]);
@@ -309,7 +309,7 @@ TEST_F(StorageTest, KilledAppenderLeavesEveryReturnedAppend) {
         last = value;
     close(pipeFds[0]);
 
-    ASSERT_GT(xb_Use(path.c_str(), "", 0, 3), 0);
+    ASSERT_GT(xb_Use(path.c_str(), "", XB_SHARED, XB_DRIVER_NSX), 0);
     int count = xb_RecCount();
     EXPECT_GE(count, last);
     EXPECT_LE(count, last + 1);  // at most the one in flight, written whole or blank
@@ -321,7 +321,7 @@ TEST_F(StorageTest, KilledAppenderLeavesEveryReturnedAppend) {
         bad += std::string(record.data()) != Stamp('k', r);
     }
     EXPECT_EQ(bad, 0);
-    ASSERT_EQ(xb_AppendEx(), 0);  // nothing left locked by the dead writer
+    ASSERT_EQ(xb_AppendEx(), XB_APPEND_DONE);  // nothing left locked by the dead writer
     EXPECT_EQ(xb_RecNo(), count + 1);
 }
 
@@ -330,8 +330,8 @@ TEST_F(StorageTest, KilledAppenderLeavesEveryReturnedAppend) {
 TEST_F(StorageTest, SharedReaderFollowsALargeGrowthAndLaterChanges) {
     std::string path = dir.file("grow.dbf");
     ASSERT_EQ(CreateTable(path, kStampFields), "");
-    int reader = xb_Use(path.c_str(), "reader", 0, 3);
-    int writer = xb_Use(path.c_str(), "writer", 0, 3);
+    int reader = xb_Use(path.c_str(), "reader", XB_SHARED, XB_DRIVER_NSX);
+    int writer = xb_Use(path.c_str(), "writer", XB_SHARED, XB_DRIVER_NSX);
     ASSERT_GT(reader, 0);
     ASSERT_GT(writer, 0);
 
@@ -345,13 +345,13 @@ TEST_F(StorageTest, SharedReaderFollowsALargeGrowthAndLaterChanges) {
     const int count = 30000;
     xb_Select(writer);
     for (int i = 2; i <= count; ++i) {
-        ASSERT_EQ(xb_AppendEx(), 0);
+        ASSERT_EQ(xb_AppendEx(), XB_APPEND_DONE);
         std::string record = Stamp('b', i);
         ASSERT_TRUE(xb_PutRecord(record.c_str()));
-        xb_Unlock(0);
+        xb_Unlock(XB_UNLOCK_ALL);
     }
     xb_Go(1);
-    ASSERT_TRUE(xb_Replace("WHO", 0x400, "z"));
+    ASSERT_TRUE(xb_Replace("WHO", XB_REPLACE_TEXT, "z"));
 
     xb_Select(reader);
     EXPECT_EQ(xb_RecCount(), count);

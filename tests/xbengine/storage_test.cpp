@@ -30,22 +30,22 @@ const std::vector<FieldSpec> kAllTypes = {
 TEST_F(StorageTest, EveryFieldTypeSurvivesWriteCloseAndReopen) {
     std::string path = dir.file("people.dbf");
     ASSERT_EQ(CreateTable(path, kAllTypes), "");
-    ASSERT_GT(xb_Use(path.c_str(), "", 0, 3), 0);
+    ASSERT_GT(xb_Use(path.c_str(), "", XB_SHARED, XB_DRIVER_NSX), 0);
 
     double amount = -1234.5;
     int active = 1;
     int count = 42;
-    ASSERT_EQ(xb_AppendEx(), 0);
-    EXPECT_TRUE(xb_Replace("name", 0x400, "Ann O'Neil"));
-    EXPECT_TRUE(xb_Replace("AMOUNT", 8, &amount));
-    EXPECT_TRUE(xb_Replace("count", 1, &count));
-    EXPECT_TRUE(xb_Replace("Born", 0x420, "07/04/76"));
-    EXPECT_TRUE(xb_Replace("ACTIVE", 0x80, &active));
-    EXPECT_TRUE(xb_Replace("NOTE", 0xC00, "first line\r\nsecond line \xE9"));
-    ASSERT_EQ(xb_AppendEx(), 0);  // a second record left blank
+    ASSERT_EQ(xb_AppendEx(), XB_APPEND_DONE);
+    EXPECT_TRUE(xb_Replace("name", XB_REPLACE_TEXT, "Ann O'Neil"));
+    EXPECT_TRUE(xb_Replace("AMOUNT", XB_REPLACE_DOUBLE, &amount));
+    EXPECT_TRUE(xb_Replace("count", XB_REPLACE_INT, &count));
+    EXPECT_TRUE(xb_Replace("Born", XB_REPLACE_DATE_TEXT, "07/04/76"));
+    EXPECT_TRUE(xb_Replace("ACTIVE", XB_REPLACE_LOGICAL, &active));
+    EXPECT_TRUE(xb_Replace("NOTE", XB_REPLACE_MEMO, "first line\r\nsecond line \xE9"));
+    ASSERT_EQ(xb_AppendEx(), XB_APPEND_DONE);  // a second record left blank
     xb_Close();
 
-    ASSERT_GT(xb_Use(path.c_str(), "", 0, 3), 0);
+    ASSERT_GT(xb_Use(path.c_str(), "", XB_SHARED, XB_DRIVER_NSX), 0);
     EXPECT_EQ(xb_RecCount(), 2);
     xb_GoTop();
     EXPECT_EQ(Str(xb_GetString("NAME")), "Ann O'Neil  ");
@@ -54,8 +54,8 @@ TEST_F(StorageTest, EveryFieldTypeSurvivesWriteCloseAndReopen) {
     EXPECT_EQ(Str(xb_GetString("COUNT")), "  42");
     EXPECT_EQ(Str(xb_GetString("BORN")), "19760704");
     EXPECT_EQ(Str(xb_GetDateString("BORN")), "07/04/76");
-    xb_SetCentury(1);
-    xb_SetDateFormat(4);
+    xb_SetCentury(XB_ON);
+    xb_SetDateFormat(XB_DATE_GERMAN);
     EXPECT_EQ(Str(xb_GetDateString("BORN")), "04.07.1976");
     EXPECT_EQ(xb_GetLogical("ACTIVE"), 1);
     EXPECT_EQ(Memo("NOTE"), "first line\r\nsecond line \xE9");
@@ -80,7 +80,7 @@ TEST_F(StorageTest, FileLayoutIsPlainDbaseThree) {
     for (const Case& c : cases) {
         std::string path = dir.file("layout" + std::to_string(c.firstByte) + ".dbf");
         ASSERT_EQ(CreateTable(path, c.fields), "");
-        ASSERT_GT(xb_Use(path.c_str(), "", 0, 3), 0);
+        ASSERT_GT(xb_Use(path.c_str(), "", XB_SHARED, XB_DRIVER_NSX), 0);
         ASSERT_TRUE(AppendValues({{"CODE", "ab"}}));
         xb_Close();
 
@@ -105,7 +105,7 @@ TEST_F(StorageTest, FileLayoutIsPlainDbaseThree) {
 TEST_F(StorageTest, FieldDescriptionsAndRecordSize) {
     std::string path = dir.file("desc.dbf");
     ASSERT_EQ(CreateTable(path, kAllTypes), "");
-    ASSERT_GT(xb_Use(path.c_str(), "", 0, 3), 0);
+    ASSERT_GT(xb_Use(path.c_str(), "", XB_SHARED, XB_DRIVER_NSX), 0);
     EXPECT_EQ(xb_FieldCount(), 6);
     EXPECT_EQ(xb_RecSize(), 1 + 12 + 10 + 4 + 8 + 1 + 10);
     EXPECT_EQ(Str(xb_FieldName(2)), "AMOUNT");
@@ -122,25 +122,25 @@ TEST_F(StorageTest, FieldDescriptionsAndRecordSize) {
 TEST_F(StorageTest, ValuesThatDoNotFitAreRefused) {
     std::string path = dir.file("fit.dbf");
     ASSERT_EQ(CreateTable(path, {{"PRICE", "N", 8, 2}, {"CODE", "C", 3, 0}, {"WHEN", "D", 8, 0}}), "");
-    ASSERT_GT(xb_Use(path.c_str(), "", 0, 3), 0);
+    ASSERT_GT(xb_Use(path.c_str(), "", XB_SHARED, XB_DRIVER_NSX), 0);
     ASSERT_TRUE(AppendValues({{"PRICE", "1.5"}}));
     ASSERT_EQ(xb_Rlock(1), 1);
 
     double fewerDecimals = 654321.789;  // fits only with one decimal
-    EXPECT_TRUE(xb_Replace("PRICE", 8, &fewerDecimals));
+    EXPECT_TRUE(xb_Replace("PRICE", XB_REPLACE_DOUBLE, &fewerDecimals));
     EXPECT_EQ(Str(xb_GetString("PRICE")), "654321.8");
     double tooBig = 1234567890.0;
-    EXPECT_FALSE(xb_Replace("PRICE", 8, &tooBig));
+    EXPECT_FALSE(xb_Replace("PRICE", XB_REPLACE_DOUBLE, &tooBig));
     EXPECT_EQ(Str(xb_GetString("PRICE")), "654321.8");
-    EXPECT_FALSE(xb_Replace("WHEN", 0x400, "20230231"));  // no such day
-    EXPECT_FALSE(xb_Replace("WHEN", 0x420, "13/45/2023"));
-    EXPECT_TRUE(xb_Replace("WHEN", 0x420, "02/28/23"));
+    EXPECT_FALSE(xb_Replace("WHEN", XB_REPLACE_TEXT, "20230231"));  // no such day
+    EXPECT_FALSE(xb_Replace("WHEN", XB_REPLACE_DATE_TEXT, "13/45/2023"));
+    EXPECT_TRUE(xb_Replace("WHEN", XB_REPLACE_DATE_TEXT, "02/28/23"));
     EXPECT_EQ(Str(xb_GetString("WHEN")), "19230228");  // two-digit years fall in the epoch window
-    EXPECT_TRUE(xb_Replace("WHEN", 0x420, "  /  /  "));
+    EXPECT_TRUE(xb_Replace("WHEN", XB_REPLACE_DATE_TEXT, "  /  /  "));
     EXPECT_EQ(xb_Empty("WHEN"), 1);
-    EXPECT_TRUE(xb_Replace("CODE", 0x400, "ABCDEF"));    // text is cut to the width
+    EXPECT_TRUE(xb_Replace("CODE", XB_REPLACE_TEXT, "ABCDEF"));    // text is cut to the width
     EXPECT_EQ(Str(xb_GetString("CODE")), "ABC");
-    EXPECT_FALSE(xb_Replace("NOSUCH", 0x400, "x"));
+    EXPECT_FALSE(xb_Replace("NOSUCH", XB_REPLACE_TEXT, "x"));
 }
 
 // Movement over five records; the table says which are deleted and whether
@@ -180,7 +180,7 @@ TEST_F(StorageTest, MovementAtBothEndsAndOverDeletedRecords) {
         SCOPED_TRACE(c.name);
         std::string path = dir.file(std::string("move") + std::to_string(&c - cases) + ".dbf");
         ASSERT_EQ(CreateTable(path, {{"N", "N", 3, 0}}), "");
-        ASSERT_GT(xb_Use(path.c_str(), "", 0, 3), 0);
+        ASSERT_GT(xb_Use(path.c_str(), "", XB_SHARED, XB_DRIVER_NSX), 0);
         for (int i = 1; i <= c.records; ++i)
             ASSERT_TRUE(AppendValues({{"N", std::to_string(i)}}));
         for (int d : c.deleted) {
@@ -203,7 +203,7 @@ TEST_F(StorageTest, MovementAtBothEndsAndOverDeletedRecords) {
                 EXPECT_EQ(std::stoi(Str(xb_GetString("N"))), s.recNo);
             }
         }
-        xb_SetDeleted(0);
+        xb_SetDeleted(XB_OFF);
         xb_Close();
     }
 }
@@ -211,7 +211,7 @@ TEST_F(StorageTest, MovementAtBothEndsAndOverDeletedRecords) {
 TEST_F(StorageTest, CountsFollowTheDeletedSetting) {
     std::string path = dir.file("count.dbf");
     ASSERT_EQ(CreateTable(path, {{"N", "N", 3, 0}}), "");
-    ASSERT_GT(xb_Use(path.c_str(), "", 0, 3), 0);
+    ASSERT_GT(xb_Use(path.c_str(), "", XB_SHARED, XB_DRIVER_NSX), 0);
     for (int i = 1; i <= 6; ++i)
         ASSERT_TRUE(AppendValues({{"N", std::to_string(i)}}));
     for (int d : {2, 5}) {
@@ -222,7 +222,7 @@ TEST_F(StorageTest, CountsFollowTheDeletedSetting) {
     xb_Go(4);
     EXPECT_EQ(xb_Count(), 6);
     EXPECT_EQ(xb_OrderRecNo(), 4);
-    xb_SetDeleted(1);
+    xb_SetDeleted(XB_ON);
     EXPECT_EQ(xb_Count(), 4);
     EXPECT_EQ(xb_OrderRecNo(), 3);
     EXPECT_EQ(xb_RecCount(), 6);
@@ -233,19 +233,19 @@ TEST_F(StorageTest, CountsFollowTheDeletedSetting) {
 TEST_F(StorageTest, RecordBufferRoundTripAndWritesOfTheEngineBuffer) {
     std::string path = dir.file("buffer.dbf");
     ASSERT_EQ(CreateTable(path, {{"A", "C", 3, 0}, {"B", "N", 2, 0}}), "");
-    ASSERT_GT(xb_Use(path.c_str(), "", 0, 3), 0);
-    ASSERT_EQ(xb_AppendEx(), 0);
+    ASSERT_GT(xb_Use(path.c_str(), "", XB_SHARED, XB_DRIVER_NSX), 0);
+    ASSERT_EQ(xb_AppendEx(), XB_APPEND_DONE);
     ASSERT_TRUE(xb_PutRecord(" xyz12"));
     std::vector<char> buf(xb_RecSize() + 1, '\0');
     ASSERT_TRUE(xb_GetRecord(buf.data()));
     EXPECT_EQ(std::string(buf.data()), " xyz12");
 
     // The engine's own buffer, reached through its address, reads what is stored.
-    char* engineBuffer = reinterpret_cast<char*>(xb_SysProp(65000, 0));
+    char* engineBuffer = reinterpret_cast<char*>(xb_SysProp(XB_SP_RECORD_BUFFER, 0));
     ASSERT_NE(engineBuffer, nullptr);
     EXPECT_EQ(std::string(engineBuffer, 6), " xyz12");
-    EXPECT_EQ(xb_SysProp(65002, xb_WorkArea(nullptr)), 1);
-    EXPECT_EQ(xb_SysProp(65002, 200), 0);
+    EXPECT_EQ(xb_SysProp(XB_SP_AREA_IN_USE, xb_WorkArea(nullptr)), 1);
+    EXPECT_EQ(xb_SysProp(XB_SP_AREA_IN_USE, 200), 0);
     EXPECT_EQ(xb_SysProp(4242, 1), 0);
 
     xb_GoBottom();
@@ -259,17 +259,17 @@ TEST_F(StorageTest, RecordBufferRoundTripAndWritesOfTheEngineBuffer) {
 TEST_F(StorageTest, MemoRewrittenManyTimesReusesItsBlocks) {
     std::string path = dir.file("memo.dbf");
     ASSERT_EQ(CreateTable(path, {{"ID", "N", 4, 0}, {"NOTE", "M", 10, 0}}), "");
-    ASSERT_GT(xb_Use(path.c_str(), "", 0, 3), 0);
+    ASSERT_GT(xb_Use(path.c_str(), "", XB_SHARED, XB_DRIVER_NSX), 0);
     ASSERT_TRUE(AppendValues({{"ID", "1"}}));
     ASSERT_TRUE(AppendValues({{"ID", "2"}}));
-    ASSERT_TRUE(xb_Replace("NOTE", 0xC00, "neighbour"));
+    ASSERT_TRUE(xb_Replace("NOTE", XB_REPLACE_MEMO, "neighbour"));
 
     xb_Go(1);
     std::string longest;
     for (int i = 0; i < 1000; ++i) {
         // Sizes wander up and down between 1 and 3000 bytes.
         std::string text(1 + (i * 7919) % 3000, static_cast<char>('a' + i % 26));
-        ASSERT_TRUE(xb_Replace("NOTE", 0xC00, text.c_str())) << i;
+        ASSERT_TRUE(xb_Replace("NOTE", XB_REPLACE_MEMO, text.c_str())) << i;
         if (text.size() > longest.size())
             longest = text;
         if (i % 97 == 0) {
@@ -295,19 +295,19 @@ TEST_F(StorageTest, MemoRewrittenManyTimesReusesItsBlocks) {
 TEST_F(StorageTest, StagedBlobGoesWithTheRecordWritten) {
     std::string path = dir.file("blob.dbf");
     ASSERT_EQ(CreateTable(path, {{"ID", "N", 4, 0}, {"PIC", "M", 10, 0}}), "");
-    ASSERT_GT(xb_Use(path.c_str(), "", 0, 3), 0);
+    ASSERT_GT(xb_Use(path.c_str(), "", XB_SHARED, XB_DRIVER_NSX), 0);
     ASSERT_TRUE(AppendValues({{"ID", "1"}}));
 
     // Staged while standing on record 1, written with the appended record 2.
     const char binary[] = {'\x00', '\x01', 'x', '\x00', '\xFF'};
     ASSERT_TRUE(xb_PutBlob("PIC", binary, sizeof binary));
     EXPECT_EQ(xb_GetBlobLength("PIC"), 5);  // the staged value is what the record will hold
-    ASSERT_EQ(xb_AppendEx(), 0);
+    ASSERT_EQ(xb_AppendEx(), XB_APPEND_DONE);
     std::vector<char> buf(xb_RecSize(), ' ');
     std::memcpy(buf.data() + 1, "   2", 4);
     std::memcpy(buf.data() + 5, "      9999", 10);  // the caller's memo bytes are not taken
     ASSERT_TRUE(xb_PutRecord(buf.data()));
-    xb_Unlock(0);
+    xb_Unlock(XB_UNLOCK_ALL);
 
     xb_Go(1);
     EXPECT_EQ(xb_GetBlobLength("PIC"), 0);
@@ -329,7 +329,7 @@ TEST_F(StorageTest, TableDefinitionRules) {
     std::string path = dir.file("def.dbf");
     ASSERT_EQ(CreateTable(path, {{"A", "C", 3, 0}}), "");
     EXPECT_NE(CreateTable(path, {{"B", "C", 3, 0}}), "");  // never over an existing table
-    ASSERT_GT(xb_Use(path.c_str(), "", 0, 3), 0);
+    ASSERT_GT(xb_Use(path.c_str(), "", XB_SHARED, XB_DRIVER_NSX), 0);
     EXPECT_EQ(Str(xb_FieldName(1)), "A");
     xb_Close();
 
@@ -349,7 +349,7 @@ TEST_F(StorageTest, TableDefinitionRules) {
         std::string file = dir.file(std::string("bad_") + std::to_string(&c - refused) + ".dbf");
         EXPECT_NE(CreateTable(file, c.fields), "") << c.name;
         EXPECT_EQ(FileSize(file), -1) << c.name;
-        EXPECT_EQ(xb_WorkArea(nullptr) > 0 && xb_SysProp(65002, xb_WorkArea(nullptr)), 0) << c.name;
+        EXPECT_EQ(xb_WorkArea(nullptr) > 0 && xb_SysProp(XB_SP_AREA_IN_USE, xb_WorkArea(nullptr)), 0) << c.name;
     }
 }
 
@@ -357,8 +357,8 @@ TEST_F(StorageTest, AreasAliasesAndSelection) {
     std::string a = dir.file("alpha.dbf"), b = dir.file("beta.dbf");
     ASSERT_EQ(CreateTable(a, {{"X", "C", 1, 0}}), "");
     ASSERT_EQ(CreateTable(b, {{"Y", "C", 1, 0}}), "");
-    int areaA = xb_Use(a.c_str(), "", 0, 3);
-    int areaB = xb_Use(b.c_str(), "second", 0, 3);
+    int areaA = xb_Use(a.c_str(), "", XB_SHARED, XB_DRIVER_NSX);
+    int areaB = xb_Use(b.c_str(), "second", XB_SHARED, XB_DRIVER_NSX);
     ASSERT_GT(areaA, 0);
     ASSERT_GT(areaB, 0);
     EXPECT_NE(areaA, areaB);
@@ -366,8 +366,8 @@ TEST_F(StorageTest, AreasAliasesAndSelection) {
     EXPECT_EQ(xb_WorkArea("ALPHA"), areaA);
     EXPECT_EQ(xb_WorkArea("Second"), areaB);
     EXPECT_EQ(xb_WorkArea("none"), 0);
-    EXPECT_EQ(xb_Use(a.c_str(), "second", 0, 3), 0);  // alias taken
-    int third = xb_Use(a.c_str(), "", 0, 3);          // the engine's own alias is made unique
+    EXPECT_EQ(xb_Use(a.c_str(), "second", XB_SHARED, XB_DRIVER_NSX), 0);  // alias taken
+    int third = xb_Use(a.c_str(), "", XB_SHARED, XB_DRIVER_NSX);          // the engine's own alias is made unique
     EXPECT_EQ(Str(xb_Alias(third)), "ALPHA_1");
     xb_Close();
     EXPECT_EQ(xb_Select(areaA), third);
@@ -375,23 +375,23 @@ TEST_F(StorageTest, AreasAliasesAndSelection) {
     EXPECT_EQ(Str(xb_Alias(areaB)), "second");
     // A Windows-style name without extension finds the same file.
     std::string windowsName = dir.path() + "\\ALPHA";
-    int again = xb_Use(windowsName.c_str(), "again", 1, 3);
+    int again = xb_Use(windowsName.c_str(), "again", XB_READONLY, XB_DRIVER_NSX);
     EXPECT_GT(again, 0);
     xb_Close();
-    EXPECT_EQ(xb_SysProp(65002, again), 0);
+    EXPECT_EQ(xb_SysProp(XB_SP_AREA_IN_USE, again), 0);
     EXPECT_EQ(xb_Eof(), 1);  // calls on an empty area do nothing
-    EXPECT_EQ(xb_AppendEx(), 6);
+    EXPECT_EQ(xb_AppendEx(), XB_APPEND_NO_TABLE);
 }
 
 TEST_F(StorageTest, ZapNeedsExclusiveUse) {
     std::string path = dir.file("zap.dbf");
     ASSERT_EQ(CreateTable(path, {{"N", "N", 3, 0}, {"NOTE", "M", 10, 0}}), "");
-    ASSERT_GT(xb_Use(path.c_str(), "", 0, 3), 0);
+    ASSERT_GT(xb_Use(path.c_str(), "", XB_SHARED, XB_DRIVER_NSX), 0);
     ASSERT_TRUE(AppendValues({{"N", "1"}, {"NOTE", "text"}}));
     EXPECT_FALSE(xb_Zap());
     EXPECT_EQ(xb_RecCount(), 1);
     xb_Close();
-    ASSERT_GT(xb_Use(path.c_str(), "", 2, 3), 0);
+    ASSERT_GT(xb_Use(path.c_str(), "", XB_EXCLUSIVE, XB_DRIVER_NSX), 0);
     EXPECT_TRUE(xb_Zap());
     EXPECT_EQ(xb_RecCount(), 0);
     EXPECT_EQ(xb_Eof(), 1);
@@ -406,16 +406,16 @@ TEST_F(StorageTest, AppendFromMatchesFieldsByNameAndConvertsThroughText) {
                                    {"NOTE", "M", 10, 0}, {"ONLYHERE", "C", 2, 0}}), "");
     ASSERT_EQ(CreateTable(target, {{"qty", "N", 6, 1}, {"Name", "C", 4, 0}, {"WHEN", "C", 8, 0},
                                    {"NOTE", "M", 10, 0}}), "");
-    ASSERT_GT(xb_Use(source.c_str(), "", 0, 3), 0);
+    ASSERT_GT(xb_Use(source.c_str(), "", XB_SHARED, XB_DRIVER_NSX), 0);
     ASSERT_TRUE(AppendValues({{"NAME", "Alexander"}, {"QTY", " 12.5"}, {"WHEN", "20240229"}, {"NOTE", "memo one"}}));
     ASSERT_TRUE(AppendValues({{"NAME", "Gone"}, {"QTY", "3"}}));
     ASSERT_TRUE(xb_Delete());
     ASSERT_TRUE(AppendValues({{"NAME", "Bo"}, {"QTY", "abc"}}));
     xb_Close();
 
-    ASSERT_GT(xb_Use(target.c_str(), "", 0, 3), 0);
-    xb_SetDeleted(1);
-    ASSERT_TRUE(xb_AppendFrom(source.c_str(), 3, ""));
+    ASSERT_GT(xb_Use(target.c_str(), "", XB_SHARED, XB_DRIVER_NSX), 0);
+    xb_SetDeleted(XB_ON);
+    ASSERT_TRUE(xb_AppendFrom(source.c_str(), XB_DRIVER_NSX, ""));
     ASSERT_EQ(xb_RecCount(), 2);
     xb_GoTop();
     EXPECT_EQ(Str(xb_GetString("NAME")), "Alex");
@@ -426,14 +426,14 @@ TEST_F(StorageTest, AppendFromMatchesFieldsByNameAndConvertsThroughText) {
     EXPECT_EQ(Str(xb_GetString("NAME")), "Bo  ");
     EXPECT_EQ(Str(xb_GetString("QTY")), "      ");  // not a number: left blank
     EXPECT_EQ(Memo("NOTE"), "");
-    EXPECT_FALSE(xb_AppendFrom(dir.file("missing.dbf").c_str(), 3, ""));
+    EXPECT_FALSE(xb_AppendFrom(dir.file("missing.dbf").c_str(), XB_DRIVER_NSX, ""));
 
     // A condition over the other table's fields picks the records.
-    ASSERT_TRUE(xb_AppendFrom(source.c_str(), 3, "upper(name) = 'BO' .or. when = ctod('02/29/2024')"));
+    ASSERT_TRUE(xb_AppendFrom(source.c_str(), XB_DRIVER_NSX, "upper(name) = 'BO' .or. when = ctod('02/29/2024')"));
     EXPECT_EQ(xb_RecCount(), 4);
     xb_GoBottom();
     EXPECT_EQ(Str(xb_GetString("NAME")), "Bo  ");
-    EXPECT_FALSE(xb_AppendFrom(source.c_str(), 3, "name = "));  // unreadable: nothing appended
-    EXPECT_FALSE(xb_AppendFrom(source.c_str(), 3, "qty"));      // not a condition
+    EXPECT_FALSE(xb_AppendFrom(source.c_str(), XB_DRIVER_NSX, "name = "));  // unreadable: nothing appended
+    EXPECT_FALSE(xb_AppendFrom(source.c_str(), XB_DRIVER_NSX, "qty"));      // not a condition
     EXPECT_EQ(xb_RecCount(), 4);
 }

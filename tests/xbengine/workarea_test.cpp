@@ -28,7 +28,7 @@ int ValueOf(const xb::RecordView& record) { return std::atoi(std::string(record.
 TEST_F(StorageTest, OrderAndVisibilityPlugIntoMovement) {
     std::string path = dir.file("plug.dbf");
     ASSERT_EQ(CreateTable(path, {{"N", "N", 3, 0}}), "");
-    ASSERT_GT(xb_Use(path.c_str(), "", 0, 3), 0);
+    ASSERT_GT(xb_Use(path.c_str(), "", XB_SHARED, XB_DRIVER_NSX), 0);
     for (int i = 1; i <= 6; ++i)
         ASSERT_TRUE(AppendValues({{"N", std::to_string(i)}}));
     xb::WorkArea* area = xb::Engine::Instance().Current();
@@ -60,7 +60,7 @@ TEST_F(StorageTest, OrderAndVisibilityPlugIntoMovement) {
 TEST_F(StorageTest, WriteListenerSeesEveryRecordChange) {
     std::string path = dir.file("listen.dbf");
     ASSERT_EQ(CreateTable(path, {{"N", "N", 3, 0}, {"C", "C", 2, 0}}), "");
-    ASSERT_GT(xb_Use(path.c_str(), "", 0, 3), 0);
+    ASSERT_GT(xb_Use(path.c_str(), "", XB_SHARED, XB_DRIVER_NSX), 0);
     xb::WorkArea* area = xb::Engine::Instance().Current();
     std::vector<std::string> heard;
     area->onRecordWritten = [&](uint32_t recNo, const char* before, const char* after) {
@@ -70,14 +70,14 @@ TEST_F(StorageTest, WriteListenerSeesEveryRecordChange) {
     bool zapped = false;
     area->onZapped = [&] { zapped = true; };
 
-    ASSERT_EQ(xb_AppendEx(), 0);
+    ASSERT_EQ(xb_AppendEx(), XB_APPEND_DONE);
     ASSERT_TRUE(xb_PutRecord("   7ab"));
-    ASSERT_TRUE(xb_Replace("C", 0x400, "xy"));
+    ASSERT_TRUE(xb_Replace("C", XB_REPLACE_TEXT, "xy"));
     ASSERT_TRUE(xb_Delete());
     EXPECT_EQ(heard, (std::vector<std::string>{"1:new>      ", "1:      >   7ab", "1:   7ab>   7xy",
                                                "1:   7xy>*  7xy"}));
     xb_Close();
-    ASSERT_GT(xb_Use(path.c_str(), "", 2, 3), 0);
+    ASSERT_GT(xb_Use(path.c_str(), "", XB_EXCLUSIVE, XB_DRIVER_NSX), 0);
     xb::Engine::Instance().Current()->onZapped = [&] { zapped = true; };
     ASSERT_TRUE(xb_Zap());
     EXPECT_TRUE(zapped);
