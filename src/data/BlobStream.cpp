@@ -18,7 +18,7 @@ TBlobStream::TBlobStream(TField* Field, TBlobStreamMode Mode)
     // The engine reads a memo of the record it stands on.
     if (state == dsBrowse) dataSet_->UpdateCursorPos();
     if (recBuf_)
-        Check(Session()->Engine().OpenBlob(dataSet_->Handle(), recBuf_, fieldNo_(),
+        Check(Session()->Engine().OpenBlob(dataSet_->Handle(), recBuf_, fieldNo(),
                                            Mode == bmRead ? dbiBLOBREADONLY : dbiBLOBREADWRITE));
     if (Mode == bmWrite && recBuf_) Truncate();
 }
@@ -28,18 +28,18 @@ TBlobStream::~TBlobStream() {
     if (modified_) {
         try {
             dataSet_->DataEvent(deFieldChange, reinterpret_cast<intptr_t>(field_));
-            field_->changed_();
+            field_->changed();
         } catch (...) {
         }
     } else if (dataSet_->State() == dsBrowse) {
-        Session()->Engine().FreeBlob(dataSet_->Handle(), recBuf_, fieldNo_());
+        Session()->Engine().FreeBlob(dataSet_->Handle(), recBuf_, fieldNo());
     }
 }
 
 int64_t TBlobStream::Read(void* buffer, int64_t count) {
     if (!recBuf_ || count <= 0) return 0;
     uint32_t read = 0;
-    DBIResult status = Session()->Engine().GetBlob(dataSet_->Handle(), recBuf_, fieldNo_(),
+    DBIResult status = Session()->Engine().GetBlob(dataSet_->Handle(), recBuf_, fieldNo(),
                                                    static_cast<uint32_t>(position_), static_cast<uint32_t>(count),
                                                    buffer, read);
     if (status != DBIERR_NONE && status != DBIERR_ENDOFBLOB && status != DBIERR_BLOBOFFSET) Check(status);
@@ -50,7 +50,7 @@ int64_t TBlobStream::Read(void* buffer, int64_t count) {
 int64_t TBlobStream::Write(const void* buffer, int64_t count) {
     if (mode_ == bmRead) DatabaseError(SNotEditing, dataSet_);
     if (!recBuf_ || count <= 0) return 0;
-    Check(Session()->Engine().PutBlob(dataSet_->Handle(), recBuf_, fieldNo_(), static_cast<uint32_t>(position_),
+    Check(Session()->Engine().PutBlob(dataSet_->Handle(), recBuf_, fieldNo(), static_cast<uint32_t>(position_),
                                       static_cast<uint32_t>(count), buffer));
     position_ += count;
     modified_ = true;
@@ -71,14 +71,14 @@ int64_t TBlobStream::Seek(int64_t offset, uint16_t origin) {
 int64_t TBlobStream::Size() {
     if (!recBuf_) return 0;
     uint32_t size = 0;
-    Check(Session()->Engine().GetBlobSize(dataSet_->Handle(), recBuf_, fieldNo_(), size));
+    Check(Session()->Engine().GetBlobSize(dataSet_->Handle(), recBuf_, fieldNo(), size));
     return size;
 }
 
 void TBlobStream::SetSize(int64_t newSize) {
     if (mode_ == bmRead) DatabaseError(SNotEditing, dataSet_);
     if (!recBuf_) return;
-    Check(Session()->Engine().TruncateBlob(dataSet_->Handle(), recBuf_, fieldNo_(), static_cast<uint32_t>(newSize)));
+    Check(Session()->Engine().TruncateBlob(dataSet_->Handle(), recBuf_, fieldNo(), static_cast<uint32_t>(newSize)));
     position_ = std::min(position_, newSize);
     modified_ = true;
 }

@@ -28,7 +28,7 @@ public:
     void Truncate();
 
 private:
-    uint16_t fieldNo_() const { return static_cast<uint16_t>(field_->FieldNo()); }
+    uint16_t fieldNo() const { return static_cast<uint16_t>(field_->FieldNo()); }
 
     TField* field_;
     TDBDataSet* dataSet_;

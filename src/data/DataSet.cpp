@@ -44,7 +44,7 @@ TDataSet::~TDataSet() {
     sources.swap(dataSources_);
     for (TDataSource* source : sources) {
         source->dataSet_ = nullptr;
-        source->updateState_();
+        source->updateState();
     }
     for (int i = 0; i < fields_.Count(); ++i) fields_[i]->dataSet_ = nullptr;
 }
@@ -65,10 +65,10 @@ void TDataSet::SetActive(bool Value) {
     bool destroying = ComponentState().Contains(csDestroying);
     if (Value) {
         if (BeforeOpen) BeforeOpen(this);
-        openCursor_();
+        openCursor();
         SetState(dsBrowse);
         if (AfterOpen) AfterOpen(this);
-        if (!IsEmpty()) doAfterScroll_();
+        if (!IsEmpty()) doAfterScroll();
     } else {
         if (!destroying && BeforeClose) BeforeClose(this);
         // A pending edit is dropped, its record lock released.
@@ -79,26 +79,26 @@ void TDataSet::SetActive(bool Value) {
             }
         }
         SetState(dsInactive);
-        closeCursor_();
+        closeCursor();
         if (!destroying && AfterClose) AfterClose(this);
     }
 }
 
-void TDataSet::openCursor_() {
+void TDataSet::openCursor() {
     try {
         defaultFields_ = fields_.Count() == 0;
         InternalOpen();
         internalOpenComplete_ = true;
-        layoutBuffers_();
-        updateBufferCount_();
+        layoutBuffers();
+        updateBufferCount();
         bof_ = true;
     } catch (...) {
-        closeCursor_();
+        closeCursor();
         throw;
     }
 }
 
-void TDataSet::closeCursor_() {
+void TDataSet::closeCursor() {
     if (IsCursorOpen()) InternalClose();
     BindFields(false);
     if (defaultFields_) DestroyFields();
@@ -111,7 +111,7 @@ void TDataSet::closeCursor_() {
     internalOpenComplete_ = false;
 }
 
-void TDataSet::layoutBuffers_() {
+void TDataSet::layoutBuffers() {
     calcFieldsOffset_ = RecordDataSize();
     calcFieldsSize_ = 0;
     for (int i = 0; i < fields_.Count(); ++i) {
@@ -193,14 +193,14 @@ void TDataSet::SetState(TDataSetState Value) {
     DataEvent(deUpdateState, 0);
 }
 
-TDataSet::SavedState TDataSet::setTempState_(TDataSetState Value) {
+TDataSet::SavedState TDataSet::setTempState(TDataSetState Value) {
     SavedState saved{state_, modified_, calcBuffer_};
     state_ = Value;
     ++disableCount_;
     return saved;
 }
 
-void TDataSet::restoreState_(const SavedState& Saved) {
+void TDataSet::restoreState(const SavedState& Saved) {
     state_ = Saved.state;
     modified_ = Saved.modified;
     calcBuffer_ = Saved.calcBuffer;
@@ -210,8 +210,8 @@ void TDataSet::restoreState_(const SavedState& Saved) {
 void TDataSet::DataEvent(TDataEvent Event, intptr_t Info) {
     if (Event == deFieldChange) {
         auto* field = reinterpret_cast<TField*>(Info);
-        if (field && field->FieldKind() == fkData) setModified_(true);
-        updateCalcFields_();
+        if (field && field->FieldKind() == fkData) setModified(true);
+        updateCalcFields();
     }
     if (!ControlsDisabled()) {
         for (TDataSource* source : std::vector<TDataSource*>(dataSources_)) source->DataEvent(Event, Info);
@@ -236,13 +236,13 @@ void TDataSet::EnableControls() {
     }
 }
 
-void TDataSet::setModified_(bool Value) { modified_ = Value; }
+void TDataSet::setModified(bool Value) { modified_ = Value; }
 
-void TDataSet::doBeforeScroll_() {
+void TDataSet::doBeforeScroll() {
     if (BeforeScroll) BeforeScroll(this);
 }
 
-void TDataSet::doAfterScroll_() {
+void TDataSet::doAfterScroll() {
     if (AfterScroll) AfterScroll(this);
 }
 
@@ -254,14 +254,14 @@ void TDataSet::DoOnCalcFields() {
     if (OnCalcFields) OnCalcFields(this);
 }
 
-void TDataSet::addDataSource_(TDataSource* Source) {
+void TDataSet::addDataSource(TDataSource* Source) {
     dataSources_.push_back(Source);
-    updateBufferCount_();
+    updateBufferCount();
 }
 
-void TDataSet::removeDataSource_(TDataSource* Source) {
+void TDataSet::removeDataSource(TDataSource* Source) {
     dataSources_.erase(std::remove(dataSources_.begin(), dataSources_.end(), Source), dataSources_.end());
-    updateBufferCount_();
+    updateBufferCount();
 }
 
 // ---------------------------------------------------------------------------
@@ -269,7 +269,7 @@ void TDataSet::removeDataSource_(TDataSource* Source) {
 
 uint8_t* TDataSet::ActiveBuffer() const {
     if (buffers_.empty()) return nullptr;
-    return buffer_(activeRecord_);
+    return bufferAt(activeRecord_);
 }
 
 uint8_t* TDataSet::GetActiveRecBuf() const {
@@ -301,7 +301,7 @@ void TDataSet::SetBookmarkData(uint8_t* Buffer, const TBookmark& Data) const {
     std::memcpy(Buffer + bookmarkOffset_, Data.data(), std::min<size_t>(Data.size(), BookmarkSize()));
 }
 
-void TDataSet::moveBuffer_(int CurIndex, int NewIndex) {
+void TDataSet::moveBuffer(int CurIndex, int NewIndex) {
     if (CurIndex == NewIndex) return;
     auto begin = buffers_.begin();
     if (CurIndex < NewIndex)
@@ -317,7 +317,7 @@ void TDataSet::moveBuffer_(int CurIndex, int NewIndex) {
         ++currentRecord_;
 }
 
-void TDataSet::setBufferCount_(int Value) {
+void TDataSet::setBufferCount(int Value) {
     if (bufferCount_ == Value) return;
     if (bufferCount_ > Value && recordCount_ > 0) {
         // The records before the active one leave; the active record comes first.
@@ -336,36 +336,36 @@ void TDataSet::setBufferCount_(int Value) {
     while (buffers_.size() < wanted) buffers_.push_back(std::make_unique<std::vector<uint8_t>>(recordBufferSize_, 0));
     bufferCount_ = Value;
     if (!ComponentState().Contains(csDestroying)) {
-        getNextRecords_();
-        getPriorRecords_();
+        getNextRecords();
+        getPriorRecords();
     }
 }
 
-void TDataSet::updateBufferCount_() {
+void TDataSet::updateBufferCount() {
     if (!IsCursorOpen() || !internalOpenComplete_) return;
     int count = 1;
     for (TDataSource* source : dataSources_)
         for (TDataLink* link : source->dataLinks_) count = std::max(count, link->bufferCount_);
-    setBufferCount_(count);
+    setBufferCount(count);
 }
 
-void TDataSet::clearBuffers_() {
+void TDataSet::clearBuffers() {
     recordCount_ = 0;
     activeRecord_ = 0;
     currentRecord_ = -1;
     bof_ = eof_ = true;
 }
 
-void TDataSet::activateBuffers_() {
+void TDataSet::activateBuffers() {
     recordCount_ = 1;
     activeRecord_ = 0;
     currentRecord_ = 0;
     bof_ = eof_ = false;
 }
 
-void TDataSet::setCurrentRecord_(int Index) {
+void TDataSet::setCurrentRecord(int Index) {
     if (currentRecord_ == Index) return;
-    uint8_t* buffer = buffer_(Index);
+    uint8_t* buffer = bufferAt(Index);
     switch (GetBookmarkFlag(buffer)) {
         case bfCurrent:
         case bfInserted: InternalSetToRecord(buffer); break;
@@ -376,24 +376,24 @@ void TDataSet::setCurrentRecord_(int Index) {
 }
 
 void TDataSet::UpdateCursorPos() {
-    if (recordCount_ > 0) setCurrentRecord_(activeRecord_);
+    if (recordCount_ > 0) setCurrentRecord(activeRecord_);
 }
 
-bool TDataSet::getNextRecord_() {
+bool TDataSet::getNextRecord() {
     TGetMode mode = gmNext;
     if (recordCount_ > 0) {
-        setCurrentRecord_(recordCount_ - 1);
+        setCurrentRecord(recordCount_ - 1);
         if (state_ == dsInsert && currentRecord_ == activeRecord_ && GetBookmarkFlag(ActiveBuffer()) == bfCurrent)
             mode = gmCurrent;
     }
-    bool ok = GetRecord(buffer_(recordCount_), mode, true) == grOK;
+    bool ok = GetRecord(bufferAt(recordCount_), mode, true) == grOK;
     if (ok) {
         if (recordCount_ == 0)
-            activateBuffers_();
+            activateBuffers();
         else if (recordCount_ < bufferCount_)
             ++recordCount_;
         else
-            moveBuffer_(0, recordCount_);
+            moveBuffer(0, recordCount_);
         currentRecord_ = recordCount_ - 1;
     } else {
         CursorPosChanged();
@@ -401,14 +401,14 @@ bool TDataSet::getNextRecord_() {
     return ok;
 }
 
-bool TDataSet::getPriorRecord_() {
-    if (recordCount_ > 0) setCurrentRecord_(0);
-    bool ok = GetRecord(buffer_(recordCount_), gmPrior, true) == grOK;
+bool TDataSet::getPriorRecord() {
+    if (recordCount_ > 0) setCurrentRecord(0);
+    bool ok = GetRecord(bufferAt(recordCount_), gmPrior, true) == grOK;
     if (ok) {
         if (recordCount_ == 0) {
-            activateBuffers_();
+            activateBuffers();
         } else {
-            moveBuffer_(recordCount_, 0);
+            moveBuffer(recordCount_, 0);
             if (recordCount_ < bufferCount_) {
                 ++recordCount_;
                 ++activeRecord_;
@@ -421,15 +421,15 @@ bool TDataSet::getPriorRecord_() {
     return ok;
 }
 
-int TDataSet::getNextRecords_() {
+int TDataSet::getNextRecords() {
     int count = 0;
-    while (recordCount_ < bufferCount_ && getNextRecord_()) ++count;
+    while (recordCount_ < bufferCount_ && getNextRecord()) ++count;
     return count;
 }
 
-int TDataSet::getPriorRecords_() {
+int TDataSet::getPriorRecords() {
     int count = 0;
-    while (recordCount_ < bufferCount_ && getPriorRecord_()) ++count;
+    while (recordCount_ < bufferCount_ && getPriorRecord()) ++count;
     return count;
 }
 
@@ -438,50 +438,50 @@ int TDataSet::getPriorRecords_() {
 
 void TDataSet::First() {
     CheckBrowseMode();
-    doBeforeScroll_();
-    clearBuffers_();
+    doBeforeScroll();
+    clearBuffers();
     Finally done([this] {
         bof_ = true;
         DataEvent(deDataSetChange, 0);
-        doAfterScroll_();
+        doAfterScroll();
     });
     InternalFirst();
-    getNextRecord_();
-    getNextRecords_();
+    getNextRecord();
+    getNextRecords();
 }
 
 void TDataSet::Last() {
     CheckBrowseMode();
-    doBeforeScroll_();
-    clearBuffers_();
+    doBeforeScroll();
+    clearBuffers();
     Finally done([this] {
         eof_ = true;
         DataEvent(deDataSetChange, 0);
-        doAfterScroll_();
+        doAfterScroll();
     });
     InternalLast();
-    getPriorRecord_();
-    getPriorRecords_();
+    getPriorRecord();
+    getPriorRecords();
 }
 
 int TDataSet::MoveBy(int Distance) {
     CheckBrowseMode();
     int result = 0;
-    doBeforeScroll_();
+    doBeforeScroll();
     if ((Distance > 0 && !eof_) || (Distance < 0 && !bof_)) {
         bof_ = eof_ = false;
         // Positive: the records moved forward through the buffers.
         int scrolled = 0;
         Finally done([&] {
             DataEvent(deDataSetScroll, scrolled);
-            doAfterScroll_();
+            doAfterScroll();
         });
         while (Distance > 0) {
             if (activeRecord_ < recordCount_ - 1) {
                 ++activeRecord_;
             } else {
                 bool full = recordCount_ >= bufferCount_;
-                if (!getNextRecord_()) {
+                if (!getNextRecord()) {
                     eof_ = true;
                     break;
                 }
@@ -495,7 +495,7 @@ int TDataSet::MoveBy(int Distance) {
             if (activeRecord_ > 0) {
                 --activeRecord_;
             } else {
-                if (!getPriorRecord_()) {
+                if (!getPriorRecord()) {
                     bof_ = true;
                     break;
                 }
@@ -510,7 +510,7 @@ int TDataSet::MoveBy(int Distance) {
 }
 
 void TDataSet::Resync(TResyncMode Mode) {
-    uint8_t* spare = buffer_(recordCount_);
+    uint8_t* spare = bufferAt(recordCount_);
     if (Mode.Contains(rmExact)) {
         CursorPosChanged();
         if (GetRecord(spare, gmCurrent, true) != grOK) DatabaseError(SRecordNotFound, this);
@@ -520,19 +520,19 @@ void TDataSet::Resync(TResyncMode Mode) {
             // Past the end the cursor may stand anywhere: ask for the last record.
             if (next == grEOF) InternalLast();
             if (GetRecord(spare, gmPrior, false) != grOK) {
-                clearBuffers_();
+                clearBuffers();
                 DataEvent(deDataSetChange, 0);
                 return;
             }
         }
     }
     int count = Mode.Contains(rmCenter) ? (bufferCount_ - 1) / 2 : activeRecord_;
-    moveBuffer_(recordCount_, 0);
-    activateBuffers_();
+    moveBuffer(recordCount_, 0);
+    activateBuffers();
     Finally done([this] { DataEvent(deDataSetChange, 0); });
-    while (count > 0 && getPriorRecord_()) --count;
-    getNextRecords_();
-    getPriorRecords_();
+    while (count > 0 && getPriorRecord()) --count;
+    getNextRecords();
+    getPriorRecords();
 }
 
 void TDataSet::Refresh() {
@@ -545,26 +545,26 @@ void TDataSet::Refresh() {
 // ---------------------------------------------------------------------------
 // Editing
 
-void TDataSet::initRecord_(uint8_t* Buffer) {
+void TDataSet::initRecord(uint8_t* Buffer) {
     InternalInitRecord(Buffer);
-    clearCalcFields_(Buffer);
+    clearCalcFields(Buffer);
     SetBookmarkFlag(Buffer, bfInserted);
 }
 
-void TDataSet::clearCalcFields_(uint8_t* Buffer) {
+void TDataSet::clearCalcFields(uint8_t* Buffer) {
     if (calcFieldsSize_ > 0) std::memset(Buffer + calcFieldsOffset_, 0, calcFieldsSize_);
 }
 
 void TDataSet::GetCalcFields(uint8_t* Buffer) {
     if (calcFieldsSize_ == 0) return;
-    SavedState saved = setTempState_(dsCalcFields);
+    SavedState saved = setTempState(dsCalcFields);
     calcBuffer_ = Buffer;
-    Finally restore([&] { restoreState_(saved); });
-    clearCalcFields_(Buffer);
+    Finally restore([&] { restoreState(saved); });
+    clearCalcFields(Buffer);
     DoOnCalcFields();
 }
 
-void TDataSet::updateCalcFields_() {
+void TDataSet::updateCalcFields() {
     if (state_ != dsSetKey && state_ != dsCalcFields && state_ != dsFilter && autoCalcFields_ &&
         calcFieldsSize_ > 0)
         GetCalcFields(ActiveBuffer());
@@ -572,9 +572,9 @@ void TDataSet::updateCalcFields_() {
 
 bool TDataSet::RecordFilterAccepts(uint8_t* RecBuf) {
     if (!OnFilterRecord) return true;
-    SavedState saved = setTempState_(dsFilter);
+    SavedState saved = setTempState(dsFilter);
     calcBuffer_ = RecBuf;
-    Finally restore([&] { restoreState_(saved); });
+    Finally restore([&] { restoreState(saved); });
     bool accept = true;
     OnFilterRecord(this, accept);
     return accept;
@@ -627,20 +627,20 @@ Variant TDataSet::Lookup(const std::string&, const std::vector<Variant>&, const 
 }
 
 Variant TDataSet::FieldValueInBuffer(TField* Field, uint8_t* Buffer) {
-    SavedState saved = setTempState_(dsCalcFields);
+    SavedState saved = setTempState(dsCalcFields);
     calcBuffer_ = Buffer;
-    Finally restore([&] { restoreState_(saved); });
+    Finally restore([&] { restoreState(saved); });
     return Field->Value();
 }
 
-void TDataSet::beginInsertAppend_() {
+void TDataSet::beginInsertAppend() {
     CheckBrowseMode();
     if (!CanModify()) DatabaseError(SDataSetReadOnly, this);
     if (BeforeInsert) BeforeInsert(this);
-    doBeforeScroll_();
+    doBeforeScroll();
 }
 
-void TDataSet::endInsertAppend_() {
+void TDataSet::endInsertAppend() {
     SetState(dsInsert);
     try {
         DoOnNewRecord();
@@ -657,42 +657,42 @@ void TDataSet::endInsertAppend_() {
     modified_ = false;
     DataEvent(deDataSetChange, 0);
     if (AfterInsert) AfterInsert(this);
-    doAfterScroll_();
+    doAfterScroll();
 }
 
 void TDataSet::Insert() {
-    beginInsertAppend_();
+    beginInsertAppend();
     TBookmark oldCurrent = GetBookmark();
-    moveBuffer_(recordCount_, activeRecord_);
+    moveBuffer(recordCount_, activeRecord_);
     uint8_t* buffer = ActiveBuffer();
     try {
         InternalInsert();
     } catch (...) {
-        moveBuffer_(activeRecord_, recordCount_);
+        moveBuffer(activeRecord_, recordCount_);
         throw;
     }
-    initRecord_(buffer);
+    initRecord(buffer);
     if (recordCount_ == 0)
         SetBookmarkFlag(buffer, bfBOF);
     else
         SetBookmarkData(buffer, oldCurrent);
     if (recordCount_ < bufferCount_) ++recordCount_;
     if (currentRecord_ >= recordCount_) CursorPosChanged();
-    endInsertAppend_();
+    endInsertAppend();
 }
 
 void TDataSet::Append() {
-    beginInsertAppend_();
-    clearBuffers_();
-    uint8_t* buffer = buffer_(0);
-    initRecord_(buffer);
+    beginInsertAppend();
+    clearBuffers();
+    uint8_t* buffer = bufferAt(0);
+    initRecord(buffer);
     SetBookmarkFlag(buffer, bfEOF);
     recordCount_ = 1;
     bof_ = false;
-    getPriorRecords_();
+    getPriorRecords();
     InternalLast();
     currentRecord_ = activeRecord_;
-    endInsertAppend_();
+    endInsertAppend();
 }
 
 void TDataSet::Edit() {
@@ -756,13 +756,13 @@ void TDataSet::Cancel() {
     if (BeforeCancel) BeforeCancel(this);
     if (!isEditMode(state_)) return;
     bool scrolls = state_ == dsInsert;
-    if (scrolls) doBeforeScroll_();
+    if (scrolls) doBeforeScroll();
     UpdateCursorPos();
     InternalCancel();
     SetState(dsBrowse);
     Resync({});
     if (AfterCancel) AfterCancel(this);
-    if (scrolls) doAfterScroll_();
+    if (scrolls) doAfterScroll();
 }
 
 void TDataSet::Delete() {
@@ -774,12 +774,12 @@ void TDataSet::Delete() {
     if (recordCount_ == 0) DatabaseError(SDataSetEmpty, this);
     DataEvent(deCheckBrowseMode, 0);
     if (BeforeDelete) BeforeDelete(this);
-    doBeforeScroll_();
+    doBeforeScroll();
     InternalDelete();
     SetState(dsBrowse);
     Resync({});
     if (AfterDelete) AfterDelete(this);
-    doAfterScroll_();
+    doAfterScroll();
 }
 
 void TDataSet::CheckBrowseMode() {
@@ -808,10 +808,10 @@ TBookmark TDataSet::GetBookmark() const {
 void TDataSet::GotoBookmark(const TBookmark& Bookmark) {
     if (Bookmark.empty()) return;
     CheckBrowseMode();
-    doBeforeScroll_();
+    doBeforeScroll();
     InternalGotoBookmark(Bookmark);
     Resync({rmExact, rmCenter});
-    doAfterScroll_();
+    doAfterScroll();
 }
 
 bool TDataSet::BookmarkValid(const TBookmark&) { return false; }
@@ -866,7 +866,7 @@ void TDataSet::SetFieldData(TField* Field, const void* Buffer) {
     }
     if (state_ != dsCalcFields && state_ != dsFilter) {
         DataEvent(deFieldChange, reinterpret_cast<intptr_t>(Field));
-        Field->changed_();
+        Field->changed();
     }
 }
 

@@ -187,8 +187,8 @@ protected:
     virtual void PostKeyBuffer(bool Commit);
     // Refuses a key value for a field that is not part of the key.
     virtual void CheckKeyField(TField* Field) { (void)Field; }
-    void DoBeforeScroll() { doBeforeScroll_(); }
-    void DoAfterScroll() { doAfterScroll_(); }
+    void DoBeforeScroll() { doBeforeScroll(); }
+    void DoAfterScroll() { doAfterScroll(); }
     // A field's value as stored in a record buffer other than the active one.
     Variant FieldValueInBuffer(TField* Field, uint8_t* Buffer);
     virtual void DoOnNewRecord();
@@ -202,8 +202,8 @@ protected:
         bool modified;
         uint8_t* calcBuffer;
     };
-    SavedState setTempState_(TDataSetState Value);
-    void restoreState_(const SavedState& Saved);
+    SavedState setTempState(TDataSetState Value);
+    void restoreState(const SavedState& Saved);
     // Makes one field per field def (the default fields), owned by the dataset.
     void CreateFields();
     // Ties every data field to its field def; calculated fields get their place.
@@ -228,33 +228,33 @@ private:
     friend class TDataSource;
 
 
-    void openCursor_();
-    void closeCursor_();
-    void doAfterScroll_();
-    void doBeforeScroll_();
-    void beginInsertAppend_();
-    void endInsertAppend_();
-    void initRecord_(uint8_t* Buffer);
-    void setModified_(bool Value);
-    void updateCalcFields_();
-    void clearCalcFields_(uint8_t* Buffer);
-    void layoutBuffers_();
+    void openCursor();
+    void closeCursor();
+    void doAfterScroll();
+    void doBeforeScroll();
+    void beginInsertAppend();
+    void endInsertAppend();
+    void initRecord(uint8_t* Buffer);
+    void setModified(bool Value);
+    void updateCalcFields();
+    void clearCalcFields(uint8_t* Buffer);
+    void layoutBuffers();
 
     // Buffer ring.
-    uint8_t* buffer_(int Index) const { return buffers_[Index]->data(); }
-    void moveBuffer_(int CurIndex, int NewIndex);
-    void setBufferCount_(int Value);
-    void updateBufferCount_();
-    void clearBuffers_();
-    void activateBuffers_();
-    bool getNextRecord_();
-    bool getPriorRecord_();
-    int getNextRecords_();
-    int getPriorRecords_();
-    void setCurrentRecord_(int Index);
+    uint8_t* bufferAt(int Index) const { return buffers_[Index]->data(); }
+    void moveBuffer(int CurIndex, int NewIndex);
+    void setBufferCount(int Value);
+    void updateBufferCount();
+    void clearBuffers();
+    void activateBuffers();
+    bool getNextRecord();
+    bool getPriorRecord();
+    int getNextRecords();
+    int getPriorRecords();
+    void setCurrentRecord(int Index);
 
-    void addDataSource_(TDataSource* Source);
-    void removeDataSource_(TDataSource* Source);
+    void addDataSource(TDataSource* Source);
+    void removeDataSource(TDataSource* Source);
 
     TDataSetState state_ = dsInactive;
     bool modified_ = false;

@@ -21,15 +21,15 @@ TDataSource::~TDataSource() {
 
 void TDataSource::SetDataSet(TDataSet* Value) {
     if (Value == dataSet_) return;
-    if (dataSet_) dataSet_->removeDataSource_(this);
+    if (dataSet_) dataSet_->removeDataSource(this);
     dataSet_ = Value;
-    if (dataSet_) dataSet_->addDataSource_(this);
-    updateState_();
+    if (dataSet_) dataSet_->addDataSource(this);
+    updateState();
 }
 
 void TDataSource::SetEnabled(bool Value) {
     enabled_ = Value;
-    updateState_();
+    updateState();
 }
 
 void TDataSource::Edit() {
@@ -40,11 +40,11 @@ bool TDataSource::IsLinkedTo(TDataSet* ADataSet) const { return dataSet_ == ADat
 
 void TDataSource::DataEvent(TDataEvent Event, intptr_t Info) {
     if (Event == deUpdateState) {
-        updateState_();
+        updateState();
         return;
     }
     if (state_ == dsInactive) return;
-    notifyLinks_(Event, Info);
+    notifyLinks(Event, Info);
     switch (Event) {
         case deFieldChange:
             if (OnDataChange) OnDataChange(this, reinterpret_cast<TField*>(Info));
@@ -62,53 +62,53 @@ void TDataSource::DataEvent(TDataEvent Event, intptr_t Info) {
     }
 }
 
-void TDataSource::notifyLinks_(TDataEvent Event, intptr_t Info) {
+void TDataSource::notifyLinks(TDataEvent Event, intptr_t Info) {
     // A handler may remove links; only those still present are told.
     for (TDataLink* link : std::vector<TDataLink*>(dataLinks_))
         if (std::find(dataLinks_.begin(), dataLinks_.end(), link) != dataLinks_.end()) link->DataEvent(Event, Info);
 }
 
-void TDataSource::updateState_() {
-    setState_(enabled_ && dataSet_ ? dataSet_->State() : dsInactive);
+void TDataSource::updateState() {
+    setState(enabled_ && dataSet_ ? dataSet_->State() : dsInactive);
 }
 
-void TDataSource::setState_(TDataSetState Value) {
+void TDataSource::setState(TDataSetState Value) {
     if (state_ == Value) return;
     TDataSetState prior = state_;
     state_ = Value;
-    notifyLinks_(deUpdateState, 0);
+    notifyLinks(deUpdateState, 0);
     if (ComponentState().Contains(csDestroying)) return;
     if (OnStateChange) OnStateChange(this);
     if (prior == dsInactive && OnDataChange) OnDataChange(this, nullptr);
 }
 
-void TDataSource::addLink_(TDataLink* Link) {
+void TDataSource::addLink(TDataLink* Link) {
     dataLinks_.push_back(Link);
     Link->dataSource_ = this;
-    if (dataSet_) dataSet_->updateBufferCount_();
-    Link->setActive_(state_ != dsInactive);
-    Link->setEditing_(isEditMode(state_));
+    if (dataSet_) dataSet_->updateBufferCount();
+    Link->setActive(state_ != dsInactive);
+    Link->setEditing(isEditMode(state_));
 }
 
-void TDataSource::removeLink_(TDataLink* Link) {
+void TDataSource::removeLink(TDataLink* Link) {
     Link->dataSource_ = nullptr;
     dataLinks_.erase(std::remove(dataLinks_.begin(), dataLinks_.end(), Link), dataLinks_.end());
-    Link->setActive_(false);
-    Link->setEditing_(false);
-    if (dataSet_) dataSet_->updateBufferCount_();
+    Link->setActive(false);
+    Link->setEditing(false);
+    if (dataSet_) dataSet_->updateBufferCount();
 }
 
 // ---------------------------------------------------------------------------
 // TDataLink
 
 TDataLink::~TDataLink() {
-    if (dataSource_) dataSource_->removeLink_(this);
+    if (dataSource_) dataSource_->removeLink(this);
 }
 
 void TDataLink::SetDataSource(TDataSource* Value) {
     if (Value == dataSource_) return;
-    if (dataSource_) dataSource_->removeLink_(this);
-    if (Value) Value->addLink_(this);
+    if (dataSource_) dataSource_->removeLink(this);
+    if (Value) Value->addLink(this);
 }
 
 TDataSet* TDataLink::DataSet() const { return dataSource_ ? dataSource_->DataSet() : nullptr; }
@@ -116,7 +116,7 @@ TDataSet* TDataLink::DataSet() const { return dataSource_ ? dataSource_->DataSet
 void TDataLink::SetReadOnly(bool Value) {
     if (readOnly_ == Value) return;
     readOnly_ = Value;
-    setEditing_(!readOnly_ && dataSource_ && isEditMode(dataSource_->State()));
+    setEditing(!readOnly_ && dataSource_ && isEditMode(dataSource_->State()));
 }
 
 int TDataLink::ActiveRecord() const {
@@ -133,8 +133,8 @@ void TDataLink::SetBufferCount(int Value) {
     if (bufferCount_ == Value) return;
     bufferCount_ = Value;
     if (active_) {
-        DataSet()->updateBufferCount_();
-        updateRange_();
+        DataSet()->updateBufferCount();
+        updateRange();
     }
 }
 
@@ -159,7 +159,7 @@ void TDataLink::UpdateRecord() {
     updating_ = false;
 }
 
-void TDataLink::updateRange_() {
+void TDataLink::updateRange() {
     TDataSet* ds = DataSet();
     int active = ds->activeRecord_;
     int min = std::max(0, active - bufferCount_ + 1);
@@ -168,17 +168,17 @@ void TDataLink::updateRange_() {
     if (firstRecord_ > max) firstRecord_ = max;
 }
 
-void TDataLink::setActive_(bool Value) {
+void TDataLink::setActive(bool Value) {
     if (active_ == Value) return;
     active_ = Value;
     if (Value)
-        updateRange_();
+        updateRange();
     else
         firstRecord_ = 0;
     ActiveChanged();
 }
 
-void TDataLink::setEditing_(bool Value) {
+void TDataLink::setEditing(bool Value) {
     if (Value && readOnly_) Value = false;
     if (editing_ == Value) return;
     editing_ = Value;
@@ -188,8 +188,8 @@ void TDataLink::setEditing_(bool Value) {
 void TDataLink::DataEvent(TDataEvent Event, intptr_t Info) {
     if (Event == deUpdateState) {
         TDataSetState state = dataSource_->State();
-        setActive_(state != dsInactive);
-        setEditing_(isEditMode(state));
+        setActive(state != dsInactive);
+        setEditing(isEditMode(state));
         return;
     }
     if (!active_) return;
@@ -202,7 +202,7 @@ void TDataLink::DataEvent(TDataEvent Event, intptr_t Info) {
         case deDataSetScroll:
         case deLayoutChange: {
             int first = firstRecord_;
-            if (dataSource_->State() != dsSetKey) updateRange_();
+            if (dataSource_->State() != dsSetKey) updateRange();
             if (Event == deDataSetChange)
                 DataSetChanged();
             else if (Event == deDataSetScroll)

@@ -38,11 +38,11 @@ private:
     friend class TDataLink;
 
     void DataEvent(TDataEvent Event, intptr_t Info);
-    void notifyLinks_(TDataEvent Event, intptr_t Info);
-    void updateState_();
-    void setState_(TDataSetState Value);
-    void addLink_(TDataLink* Link);
-    void removeLink_(TDataLink* Link);
+    void notifyLinks(TDataEvent Event, intptr_t Info);
+    void updateState();
+    void setState(TDataSetState Value);
+    void addLink(TDataLink* Link);
+    void removeLink(TDataLink* Link);
 
     TDataSet* dataSet_ = nullptr;
     bool enabled_ = true;
@@ -100,9 +100,9 @@ private:
     friend class TDataSet;
 
     void DataEvent(TDataEvent Event, intptr_t Info);
-    void updateRange_();
-    void setActive_(bool Value);
-    void setEditing_(bool Value);
+    void updateRange();
+    void setActive(bool Value);
+    void setEditing(bool Value);
 
     TDataSource* dataSource_ = nullptr;
     int firstRecord_ = 0;

@@ -196,7 +196,7 @@ void TDBDataSet::InternalOpen() {
     try {
         handle_ = CreateHandle();
     } catch (...) {
-        detachFromDatabase_();
+        detachFromDatabase();
         throw;
     }
     cursorProps_ = CURProps();
@@ -207,22 +207,22 @@ void TDBDataSet::InternalOpen() {
     BindFields(true);
     PrepareCursor();
     if (Filtered()) {
-        installExprFilter_();
-        installRecordFilter_();
+        installExprFilter();
+        installRecordFilter();
     }
     InternalFirst();
 }
 
 void TDBDataSet::InternalClose() {
-    dropRecordFilter_();
-    dropExprFilter_();
+    dropRecordFilter();
+    dropExprFilter();
     hDBICur handle = handle_;
     handle_ = 0;
     if (TDbiEngine* e = DbiEngine()) e->CloseCursor(handle);
-    detachFromDatabase_();
+    detachFromDatabase();
 }
 
-void TDBDataSet::detachFromDatabase_() {
+void TDBDataSet::detachFromDatabase() {
     if (database_) {
         auto& list = database_->dataSets_;
         list.erase(std::remove(list.begin(), list.end(), this), list.end());
@@ -245,7 +245,7 @@ void TDBDataSet::InternalInitFieldDefs() {
     }
 }
 
-bool TDBDataSet::hiddenDeleted_(const uint8_t* RecBuf) const {
+bool TDBDataSet::hiddenDeleted(const uint8_t* RecBuf) const {
     return RecBuf[0] == '*' && !cursorProps_.bDeletedOn;
 }
 
@@ -265,7 +265,7 @@ TGetResult TDBDataSet::GetRecord(uint8_t* Buffer, TGetMode GetMode, bool DoCheck
     }
     // A record just deleted is still the engine's current one; it is gone
     // for the dataset all the same.
-    if (GetMode == gmCurrent && hiddenDeleted_(Buffer)) return grError;
+    if (GetMode == gmCurrent && hiddenDeleted(Buffer)) return grError;
     SetBookmarkData(Buffer, bookmarkOf(props.iPhyRecNum));
     SetBookmarkFlag(Buffer, bfCurrent);
     GetCalcFields(Buffer);
@@ -284,7 +284,7 @@ void TDBDataSet::InternalEdit() {
     Check(engine().GetCurrentRecord(handle_, dbiWRITELOCK, ActiveBuffer(), &props));
     // Another user deleted the record since it was read: editing it would
     // write into a record nobody sees again.
-    if (hiddenDeleted_(ActiveBuffer())) {
+    if (hiddenDeleted(ActiveBuffer())) {
         engine().ReleaseRecordLock(handle_, false);
         Resync({});
         DatabaseError(SRecordDeleted);
@@ -300,12 +300,12 @@ void TDBDataSet::InternalPost() {
     } else {
         Check(engine().AppendRecord(handle_, buffer, true));
     }
-    freeBlobs_(buffer);
+    freeBlobs(buffer);
 }
 
 void TDBDataSet::InternalCancel() {
     if (State() == dsEdit) engine().ReleaseRecordLock(handle_, false);
-    freeBlobs_(ActiveBuffer());
+    freeBlobs(ActiveBuffer());
 }
 
 void TDBDataSet::InternalDelete() {
@@ -317,7 +317,7 @@ void TDBDataSet::InternalDelete() {
     }
     DBIResult status = engine().DeleteRecord(handle_, ActiveBuffer());
     engine().ReleaseRecordLock(handle_, false);
-    freeBlobs_(ActiveBuffer());
+    freeBlobs(ActiveBuffer());
     Check(status);
 }
 
@@ -341,7 +341,7 @@ bool TDBDataSet::BookmarkValid(const TBookmark& Bookmark) {
     std::vector<uint8_t> scratch(RecordBufferSize());
     RECProps props;
     if (engine().GetCurrentRecord(handle_, dbiNOLOCK, scratch.data(), &props) != DBIERR_NONE) return false;
-    return props.iPhyRecNum == recNoOf(Bookmark) && !hiddenDeleted_(scratch.data());
+    return props.iPhyRecNum == recNoOf(Bookmark) && !hiddenDeleted(scratch.data());
 }
 
 int TDBDataSet::CompareBookmarks(const TBookmark& Bookmark1, const TBookmark& Bookmark2) {
@@ -383,7 +383,7 @@ int TDBDataSet::GetRecordCount() const {
     return static_cast<int>(count);
 }
 
-void TDBDataSet::freeBlobs_(uint8_t* RecBuf) {
+void TDBDataSet::freeBlobs(uint8_t* RecBuf) {
     if (!RecBuf) return;
     for (int i = 0; i < FieldCount(); ++i) {
         TField* field = Fields()[i];
@@ -392,7 +392,7 @@ void TDBDataSet::freeBlobs_(uint8_t* RecBuf) {
     }
 }
 
-int16_t TDBDataSet::filterRecordCallback_(uintptr_t ClientData, uint8_t* RecBuf, uint32_t) {
+int16_t TDBDataSet::filterRecordCallback(uintptr_t ClientData, uint8_t* RecBuf, uint32_t) {
     auto* self = reinterpret_cast<TDBDataSet*>(ClientData);
     try {
         return self->RecordFilterAccepts(RecBuf) ? 1 : 0;
@@ -402,23 +402,23 @@ int16_t TDBDataSet::filterRecordCallback_(uintptr_t ClientData, uint8_t* RecBuf,
     }
 }
 
-void TDBDataSet::installRecordFilter_() {
+void TDBDataSet::installRecordFilter() {
     if (!OnFilterRecord || recordFilter_ > 0) return;
     hDBIFilter filter = 0;
-    Check(engine().AddFilter(handle_, reinterpret_cast<uintptr_t>(this), 1, false, nullptr, &filterRecordCallback_,
+    Check(engine().AddFilter(handle_, reinterpret_cast<uintptr_t>(this), 1, false, nullptr, &filterRecordCallback,
                              filter));
     if (filter <= 0) return;
     recordFilter_ = filter;
     Check(engine().ActivateFilter(handle_, recordFilter_));
 }
 
-void TDBDataSet::dropRecordFilter_() {
+void TDBDataSet::dropRecordFilter() {
     if (recordFilter_ <= 0) return;
     if (TDbiEngine* e = DbiEngine()) e->DropFilter(handle_, recordFilter_);
     recordFilter_ = 0;
 }
 
-void TDBDataSet::installExprFilter_() {
+void TDBDataSet::installExprFilter() {
     if (Filter().empty() || exprFilter_ > 0) return;
     hDBIFilter filter = 0;
     Check(engine().AddFilter(handle_, reinterpret_cast<uintptr_t>(this), 0, false, Filter().c_str(), nullptr, filter));
@@ -427,12 +427,12 @@ void TDBDataSet::installExprFilter_() {
     exprFilter_ = filter;
     DBIResult status = engine().ActivateFilter(handle_, exprFilter_);
     if (status != DBIERR_NONE) {
-        dropExprFilter_();
+        dropExprFilter();
         Check(status);
     }
 }
 
-void TDBDataSet::dropExprFilter_() {
+void TDBDataSet::dropExprFilter() {
     if (exprFilter_ <= 0) return;
     if (TDbiEngine* e = DbiEngine()) e->DropFilter(handle_, exprFilter_);
     exprFilter_ = 0;
@@ -440,11 +440,11 @@ void TDBDataSet::dropExprFilter_() {
 
 void TDBDataSet::SetFilterActive(bool Value) {
     if (Value) {
-        installExprFilter_();
-        installRecordFilter_();
+        installExprFilter();
+        installRecordFilter();
     } else {
-        dropRecordFilter_();
-        dropExprFilter_();
+        dropRecordFilter();
+        dropExprFilter();
     }
 }
 
@@ -454,7 +454,7 @@ void TDBDataSet::SetFilterText(const std::string&) {
     hDBIFilter old = exprFilter_;
     exprFilter_ = 0;
     try {
-        installExprFilter_();
+        installExprFilter();
     } catch (...) {
         exprFilter_ = old;
         throw;
@@ -462,7 +462,7 @@ void TDBDataSet::SetFilterText(const std::string&) {
     if (old > 0) engine().DropFilter(handle_, old);
 }
 
-bool TDBDataSet::locateRecord_(const std::string& Expression, uint8_t* Buffer) {
+bool TDBDataSet::locateRecord(const std::string& Expression, uint8_t* Buffer) {
     CursorPosChanged();
     hDBIFilter filter = 0;
     Check(engine().AddFilter(handle_, reinterpret_cast<uintptr_t>(this), 2, false, Expression.c_str(), nullptr,
@@ -485,7 +485,7 @@ bool TDBDataSet::Locate(const std::string& KeyFields, const std::vector<Variant>
                                                     Options.Contains(loPartialKey));
     DoBeforeScroll();
     std::vector<uint8_t> scratch(RecordBufferSize());
-    if (!locateRecord_(expression, scratch.data())) return false;
+    if (!locateRecord(expression, scratch.data())) return false;
     Resync({rmExact, rmCenter});
     DoAfterScroll();
     return true;
@@ -497,7 +497,7 @@ Variant TDBDataSet::Lookup(const std::string& KeyFields, const std::vector<Varia
     TField* result = FieldByName(ResultField);
     std::string expression = XBaseLocateExpression(GetFieldList(KeyFields), KeyValues, false, false);
     std::vector<uint8_t> scratch(RecordBufferSize());
-    if (!locateRecord_(expression, scratch.data())) return {};
+    if (!locateRecord(expression, scratch.data())) return {};
     GetCalcFields(scratch.data());
     return FieldValueInBuffer(result, scratch.data());
 }
@@ -571,14 +571,14 @@ hDBICur TTable::CreateHandle() {
 }
 
 void TTable::PrepareCursor() {
-    readIndexDefs_();
-    readIndexFields_();
+    readIndexDefs();
+    readIndexFields();
     // The record layout is complete only after opening; the key buffers are
     // made on first use.
     for (TKeyBuffer& key : keyBuffers_) key = TKeyBuffer();
 }
 
-TTable::TKeyBuffer& TTable::keyBufferFor_(TKeyIndex Index) {
+TTable::TKeyBuffer& TTable::keyBufferFor(TKeyIndex Index) {
     TKeyBuffer& key = keyBuffers_[Index];
     if (key.data.size() != static_cast<size_t>(RecordBufferSize())) {
         key = TKeyBuffer{std::vector<uint8_t>(RecordBufferSize()), false, false, 0};
@@ -589,8 +589,8 @@ TTable::TKeyBuffer& TTable::keyBufferFor_(TKeyIndex Index) {
 
 void TTable::UpdateIndexDefs() {
     CheckActive();
-    readIndexDefs_();
-    readIndexFields_();
+    readIndexDefs();
+    readIndexFields();
 }
 
 void TTable::InternalClose() {
@@ -598,7 +598,7 @@ void TTable::InternalClose() {
     TDBDataSet::InternalClose();
 }
 
-void TTable::readIndexFields_() {
+void TTable::readIndexFields() {
     indexFields_.clear();
     IDXDesc desc;
     if (engine().GetIndexDesc(Handle(), 0, &desc) != DBIERR_NONE) return;
@@ -640,15 +640,15 @@ void TTable::CheckKeyField(TField* Field) {
         DatabaseErrorFmt(SNotIndexField, {Field->DisplayName()}, this);
 }
 
-void TTable::checkSetKeyMode_() const {
+void TTable::checkSetKeyMode() const {
     if (State() != dsSetKey) DatabaseError(SNotEditing, this);
 }
 
-void TTable::setKeyBuffer_(TKeyIndex Index, bool Clear) {
+void TTable::setKeyBuffer(TKeyIndex Index, bool Clear) {
     CheckBrowseMode();
     if (indexFields_.empty()) DatabaseError(SNoFieldIndexes, this);
     keyIndex_ = Index;
-    TKeyBuffer& key = keyBufferFor_(Index);
+    TKeyBuffer& key = keyBufferFor(Index);
     savedKey_ = key;
     if (Clear) {
         Check(engine().InitRecord(Handle(), key.data.data()));
@@ -663,46 +663,46 @@ void TTable::setKeyBuffer_(TKeyIndex Index, bool Clear) {
 void TTable::PostKeyBuffer(bool Commit) {
     DataEvent(deCheckBrowseMode, 0);
     if (Commit)
-        currentKey_().modified = currentKey_().modified || Modified();
+        currentKey().modified = currentKey().modified || Modified();
     else
-        currentKey_() = savedKey_;
+        currentKey() = savedKey_;
     SetState(dsBrowse);
     DataEvent(deDataSetChange, 0);
 }
 
-void TTable::setKeyFields_(TKeyIndex Index, const std::vector<Variant>& Values) {
+void TTable::setKeyFields(TKeyIndex Index, const std::vector<Variant>& Values) {
     if (indexFields_.empty()) DatabaseError(SNoFieldIndexes, this);
     if (Values.size() > indexFields_.size()) DatabaseError(SFieldIndexError, this);
     keyIndex_ = Index;
-    TKeyBuffer& key = keyBufferFor_(Index);
+    TKeyBuffer& key = keyBufferFor(Index);
     Check(engine().InitRecord(Handle(), key.data.data()));
-    SavedState saved = setTempState_(dsSetKey);
+    SavedState saved = setTempState(dsSetKey);
     try {
         for (size_t i = 0; i < Values.size(); ++i) indexFields_[i]->SetValue(Values[i]);
     } catch (...) {
-        restoreState_(saved);
+        restoreState(saved);
         throw;
     }
-    restoreState_(saved);
+    restoreState(saved);
     key.fieldCount = static_cast<int>(Values.size());
     key.modified = true;
     key.exclusive = false;
 }
 
-uint16_t TTable::keyFields_(const TKeyBuffer& Buffer) const {
+uint16_t TTable::keyFields(const TKeyBuffer& Buffer) const {
     return static_cast<uint16_t>(Buffer.fieldCount > 0 ? Buffer.fieldCount : IndexFieldCount());
 }
 
-void TTable::SetKey() { setKeyBuffer_(kiLookup, true); }
+void TTable::SetKey() { setKeyBuffer(kiLookup, true); }
 
-void TTable::EditKey() { setKeyBuffer_(kiLookup, false); }
+void TTable::EditKey() { setKeyBuffer(kiLookup, false); }
 
 bool TTable::GotoKey() {
     CheckBrowseMode();
     DoBeforeScroll();
     CursorPosChanged();
-    const TKeyBuffer& key = keyBufferFor_(kiLookup);
-    DBIResult status = engine().GetRecordForKey(Handle(), false, keyFields_(key), 0, key.data.data(), nullptr);
+    const TKeyBuffer& key = keyBufferFor(kiLookup);
+    DBIResult status = engine().GetRecordForKey(Handle(), false, keyFields(key), 0, key.data.data(), nullptr);
     if (status == DBIERR_RECNOTFOUND) return false;
     Check(status);
     Resync({rmExact, rmCenter});
@@ -714,8 +714,8 @@ void TTable::GotoNearest() {
     CheckBrowseMode();
     DoBeforeScroll();
     CursorPosChanged();
-    const TKeyBuffer& key = keyBufferFor_(kiLookup);
-    Check(engine().SetToKey(Handle(), key.exclusive ? keySEARCHGT : keySEARCHGEQ, false, keyFields_(key), 0,
+    const TKeyBuffer& key = keyBufferFor(kiLookup);
+    Check(engine().SetToKey(Handle(), key.exclusive ? keySEARCHGT : keySEARCHGEQ, false, keyFields(key), 0,
                             key.data.data()));
     Resync({rmCenter});
     DoAfterScroll();
@@ -723,13 +723,13 @@ void TTable::GotoNearest() {
 
 bool TTable::FindKey(const std::vector<Variant>& KeyValues) {
     CheckBrowseMode();
-    setKeyFields_(kiLookup, KeyValues);
+    setKeyFields(kiLookup, KeyValues);
     return GotoKey();
 }
 
 void TTable::FindNearest(const std::vector<Variant>& KeyValues) {
     CheckBrowseMode();
-    setKeyFields_(kiLookup, KeyValues);
+    setKeyFields(kiLookup, KeyValues);
     GotoNearest();
 }
 
@@ -739,8 +739,8 @@ bool TTable::KeyExclusive() const {
 }
 
 void TTable::SetKeyExclusive(bool Value) {
-    checkSetKeyMode_();
-    currentKey_().exclusive = Value;
+    checkSetKeyMode();
+    currentKey().exclusive = Value;
 }
 
 int TTable::KeyFieldCount() const {
@@ -749,24 +749,24 @@ int TTable::KeyFieldCount() const {
 }
 
 void TTable::SetKeyFieldCount(int Value) {
-    checkSetKeyMode_();
-    currentKey_().fieldCount = Value;
+    checkSetKeyMode();
+    currentKey().fieldCount = Value;
 }
 
-void TTable::SetRangeStart() { setKeyBuffer_(kiRangeStart, true); }
-void TTable::SetRangeEnd() { setKeyBuffer_(kiRangeEnd, true); }
-void TTable::EditRangeStart() { setKeyBuffer_(kiRangeStart, false); }
-void TTable::EditRangeEnd() { setKeyBuffer_(kiRangeEnd, false); }
+void TTable::SetRangeStart() { setKeyBuffer(kiRangeStart, true); }
+void TTable::SetRangeEnd() { setKeyBuffer(kiRangeEnd, true); }
+void TTable::EditRangeStart() { setKeyBuffer(kiRangeStart, false); }
+void TTable::EditRangeEnd() { setKeyBuffer(kiRangeEnd, false); }
 
 void TTable::ApplyRange() {
     CheckBrowseMode();
-    const TKeyBuffer& low = keyBufferFor_(kiRangeStart);
-    const TKeyBuffer& high = keyBufferFor_(kiRangeEnd);
+    const TKeyBuffer& low = keyBufferFor(kiRangeStart);
+    const TKeyBuffer& high = keyBufferFor(kiRangeEnd);
     CursorPosChanged();
     // An end that was never given leaves the range open on that side.
-    Check(engine().SetRange(Handle(), false, low.modified ? keyFields_(low) : 0, 0,
+    Check(engine().SetRange(Handle(), false, low.modified ? keyFields(low) : 0, 0,
                             low.modified ? low.data.data() : nullptr, !low.exclusive,
-                            high.modified ? keyFields_(high) : 0, 0, high.modified ? high.data.data() : nullptr,
+                            high.modified ? keyFields(high) : 0, 0, high.modified ? high.data.data() : nullptr,
                             !high.exclusive));
     First();
 }
@@ -781,12 +781,12 @@ void TTable::CancelRange() {
 
 void TTable::SetRange(const std::vector<Variant>& StartValues, const std::vector<Variant>& EndValues) {
     CheckBrowseMode();
-    setKeyFields_(kiRangeStart, StartValues);
-    setKeyFields_(kiRangeEnd, EndValues);
+    setKeyFields(kiRangeStart, StartValues);
+    setKeyFields(kiRangeEnd, EndValues);
     ApplyRange();
 }
 
-void TTable::readIndexDefs_() {
+void TTable::readIndexDefs() {
     indexDefs_.Clear();
     // The tag count is read afresh: an index built on the open table does
     // not show in the properties saved when it opened.
@@ -826,7 +826,7 @@ void TTable::SetIndexName(const std::string& Value) {
     hDBICur handle = Handle();
     Check(engine().SwitchToIndex(handle, Value.c_str(), Value.c_str(), 0, true));
     indexName_ = Value;
-    readIndexFields_();
+    readIndexFields();
     // The engine keeps the record; the buffers are filled around it in the new order.
     Resync({});
 }

@@ -158,16 +158,16 @@ protected:
 
 private:
     friend class TDatabase;
-    static int16_t filterRecordCallback_(uintptr_t ClientData, uint8_t* RecBuf, uint32_t PhysicalRecNo);
-    bool hiddenDeleted_(const uint8_t* RecBuf) const;
-    void freeBlobs_(uint8_t* RecBuf);
-    void installRecordFilter_();
-    void dropRecordFilter_();
-    void installExprFilter_();
-    void dropExprFilter_();
-    void detachFromDatabase_();
+    static int16_t filterRecordCallback(uintptr_t ClientData, uint8_t* RecBuf, uint32_t PhysicalRecNo);
+    bool hiddenDeleted(const uint8_t* RecBuf) const;
+    void freeBlobs(uint8_t* RecBuf);
+    void installRecordFilter();
+    void dropRecordFilter();
+    void installExprFilter();
+    void dropExprFilter();
+    void detachFromDatabase();
     // Finds the first record matching the expression into Buffer.
-    bool locateRecord_(const std::string& Expression, uint8_t* Buffer);
+    bool locateRecord(const std::string& Expression, uint8_t* Buffer);
 
     std::string databaseName_;
     TDatabase* database_ = nullptr;
@@ -256,14 +256,14 @@ private:
         int fieldCount = 0;
     };
 
-    void readIndexDefs_();
-    void readIndexFields_();
-    void setKeyBuffer_(TKeyIndex Index, bool Clear);
-    void setKeyFields_(TKeyIndex Index, const std::vector<Variant>& Values);
-    void checkSetKeyMode_() const;
-    uint16_t keyFields_(const TKeyBuffer& Buffer) const;
-    TKeyBuffer& currentKey_() { return keyBuffers_[keyIndex_]; }
-    TKeyBuffer& keyBufferFor_(TKeyIndex Index);
+    void readIndexDefs();
+    void readIndexFields();
+    void setKeyBuffer(TKeyIndex Index, bool Clear);
+    void setKeyFields(TKeyIndex Index, const std::vector<Variant>& Values);
+    void checkSetKeyMode() const;
+    uint16_t keyFields(const TKeyBuffer& Buffer) const;
+    TKeyBuffer& currentKey() { return keyBuffers_[keyIndex_]; }
+    TKeyBuffer& keyBufferFor(TKeyIndex Index);
 
     std::string tableName_;
     TTableType tableType_ = ttDefault;

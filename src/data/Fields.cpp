@@ -96,7 +96,7 @@ void TField::SetData(const void* Buffer) {
     dataSet_->SetFieldData(this, Buffer);
 }
 
-void TField::changed_() {
+void TField::changed() {
     if (OnChange) OnChange(this);
 }
 

@@ -135,7 +135,7 @@ protected:
 private:
     friend class TDataSet;
     friend class TBlobStream;
-    void changed_();
+    void changed();
 
     TDataSet* dataSet_ = nullptr;
     std::string fieldName_;

@@ -91,13 +91,13 @@ void TQmTable::DoOnCalcFields() {
 
 void TQmTable::PrepareCursor() {
     TTable::PrepareCursor();
-    if (!installFilterText_()) Warn(SFailToSetFilter);
-    if (onFilter_) installRecordCallback_();
+    if (!installFilterText()) Warn(SFailToSetFilter);
+    if (onFilter_) installRecordCallback();
 }
 
 void TQmTable::InternalClose() {
-    dropRecordCallback_();
-    dropFilterText_();
+    dropRecordCallback();
+    dropFilterText();
     TTable::InternalClose();
 }
 
@@ -107,18 +107,18 @@ void TQmTable::SetqmFilter(const TStrings* Value) {
     qmFilter_.Assign(Value);
     if (!Active()) return;
     CheckBrowseMode();
-    bool installed = installFilterText_();
+    bool installed = installFilterText();
     First();
     if (!installed) Warn(SFailToSetFilter);
 }
 
-std::string TQmTable::qmFilterText() const { return joinedFilterLines_("AND", false); }
+std::string TQmTable::qmFilterText() const { return joinedFilterLines("AND", false); }
 
-std::string TQmTable::installedFilterText_() const {
-    return joinedFilterLines_(IsXbaseType(TableType()) ? ".and." : "AND", true);
+std::string TQmTable::installedFilterText() const {
+    return joinedFilterLines(IsXbaseType(TableType()) ? ".and." : "AND", true);
 }
 
-std::vector<std::string> TQmTable::filterLines_() const {
+std::vector<std::string> TQmTable::filterLines() const {
     std::vector<std::string> lines;
     for (int i = 0; i < qmFilter_.Count(); ++i) {
         std::string line = qmFilter_.Strings(i);
@@ -128,8 +128,8 @@ std::vector<std::string> TQmTable::filterLines_() const {
     return lines;
 }
 
-std::string TQmTable::joinedFilterLines_(const std::string& AndWord, bool GroupFirst) const {
-    std::vector<std::string> lines = filterLines_();
+std::string TQmTable::joinedFilterLines(const std::string& AndWord, bool GroupFirst) const {
+    std::vector<std::string> lines = filterLines();
     if (lines.size() == 1) return lines[0];
     std::string text;
     for (const std::string& line : lines)
@@ -137,13 +137,13 @@ std::string TQmTable::joinedFilterLines_(const std::string& AndWord, bool GroupF
     return text;
 }
 
-bool TQmTable::installFilterText_() {
-    dropFilterText_();
-    std::string text = installedFilterText_();
+bool TQmTable::installFilterText() {
+    dropFilterText();
+    std::string text = installedFilterText();
     if (text.empty()) return true;
     std::string condition;
     try {
-        condition = IsXbaseType(TableType()) ? text : translatedFilter_(text);
+        condition = IsXbaseType(TableType()) ? text : translatedFilter(text);
     } catch (const EDatabaseError& e) {
         // The parser's reason ("Field not found in Table. ") comes first.
         Warn(e.Message());
@@ -160,13 +160,13 @@ bool TQmTable::installFilterText_() {
     return true;
 }
 
-void TQmTable::dropFilterText_() {
+void TQmTable::dropFilterText() {
     if (exprFilter_ <= 0) return;
     if (TDbiEngine* e = DbiEngine()) e->DropFilter(Handle(), exprFilter_);
     exprFilter_ = 0;
 }
 
-std::string TQmTable::translatedFilter_(const std::string& Text) {
+std::string TQmTable::translatedFilter(const std::string& Text) {
     std::vector<std::string> names;
     for (int i = 0; i < FieldDefs().Count(); ++i) names.push_back(FieldDefs().Items(i).Name());
     TFilterBuffer parsed = ParseFilterText(Text, names);
@@ -179,38 +179,38 @@ void TQmTable::SetOnFilter(TQmTableFilterEvent Value) {
     onFilter_ = std::move(Value);
     if (!Active()) return;
     if (onFilter_)
-        installRecordCallback_();
+        installRecordCallback();
     else
-        dropRecordCallback_();
+        dropRecordCallback();
 }
 
-void TQmTable::installRecordCallback_() {
+void TQmTable::installRecordCallback() {
     if (recordFilter_ > 0) return;
     hDBIFilter filter = 0;
-    Check(engine().AddFilter(Handle(), reinterpret_cast<uintptr_t>(this), 1, false, nullptr, &filterCallback_,
+    Check(engine().AddFilter(Handle(), reinterpret_cast<uintptr_t>(this), 1, false, nullptr, &filterCallback,
                              filter));
     if (filter <= 0) return;
     recordFilter_ = filter;
     Check(engine().ActivateFilter(Handle(), recordFilter_));
 }
 
-void TQmTable::dropRecordCallback_() {
+void TQmTable::dropRecordCallback() {
     if (recordFilter_ <= 0) return;
     if (TDbiEngine* e = DbiEngine()) e->DropFilter(Handle(), recordFilter_);
     recordFilter_ = 0;
 }
 
-int16_t TQmTable::filterCallback_(uintptr_t ClientData, uint8_t* RecBuf, uint32_t) {
+int16_t TQmTable::filterCallback(uintptr_t ClientData, uint8_t* RecBuf, uint32_t) {
     auto* self = reinterpret_cast<TQmTable*>(ClientData);
     try {
-        return self->filterAccepts_(RecBuf) ? 1 : 0;
+        return self->filterAccepts(RecBuf) ? 1 : 0;
     } catch (...) {
         // An exception must not cross the engine; the record is shown.
         return 1;
     }
 }
 
-bool TQmTable::filterAccepts_(uint8_t* RecBuf) {
+bool TQmTable::filterAccepts(uint8_t* RecBuf) {
     if (destroying_ || !onFilter_) return true;
     // The engine hands the bare record; the handler reads it through the
     // fields, which may reach the calculated area too.

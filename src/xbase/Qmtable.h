@@ -74,23 +74,23 @@ protected:
     void InternalClose() override;
 
 private:
-    static int16_t filterCallback_(uintptr_t ClientData, uint8_t* RecBuf, uint32_t PhysicalRecNo);
-    bool filterAccepts_(uint8_t* RecBuf);
+    static int16_t filterCallback(uintptr_t ClientData, uint8_t* RecBuf, uint32_t PhysicalRecNo);
+    bool filterAccepts(uint8_t* RecBuf);
     // Installs the qmFilter text on the open table; false when refused
     // (the table is then unfiltered).
-    bool installFilterText_();
-    void dropFilterText_();
-    void installRecordCallback_();
-    void dropRecordCallback_();
-    std::vector<std::string> filterLines_() const;
-    std::string joinedFilterLines_(const std::string& AndWord, bool GroupFirst) const;
+    bool installFilterText();
+    void dropFilterText();
+    void installRecordCallback();
+    void dropRecordCallback();
+    std::vector<std::string> filterLines() const;
+    std::string joinedFilterLines(const std::string& AndWord, bool GroupFirst) const;
     // What is installed: every line in parentheses, so an OR in the first
     // cannot swallow the others; joined with ".and." for the xBase types,
     // whose engine reads xBase conditions, and "AND" for the parser.
-    std::string installedFilterText_() const;
+    std::string installedFilterText() const;
     // The xBase condition for a table type the engine does not read filter
     // text of directly; raises for a text the parser refuses.
-    std::string translatedFilter_(const std::string& Text);
+    std::string translatedFilter(const std::string& Text);
 
     TStringList lookupFields_;
     TStringList lookupLinks_;

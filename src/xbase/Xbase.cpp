@@ -57,10 +57,10 @@ void TXbaseEnv::SetExact(bool Value) {
 void TXbaseEnv::SetCentury(bool Value) {
     xb_SetCentury(Value ? XB_ON : XB_OFF);
     century_ = Value;
-    applyCentury_();
+    applyCentury();
 }
 
-void TXbaseEnv::applyCentury_() {
+void TXbaseEnv::applyCentury() {
     std::string::size_type four = ShortDateFormat.find("yyyy");
     if (century_) {
         std::string::size_type two = ShortDateFormat.find("yy");
@@ -93,7 +93,7 @@ void TXbaseEnv::SetDateFormat(TXbaseDateFrmt Value) {
         ShortDateFormat = layout.shortDateFormat;
         DateSeparator = layout.separator;
     }
-    if (century_) applyCentury_();
+    if (century_) applyCentury();
 }
 
 void TXbaseEnv::SetLockTimeout(int Value) {
@@ -121,7 +121,7 @@ int TXbaseEnv::ErrorLevel(int Level) { return static_cast<int16_t>(xb_ErrorLevel
 // ---------------------------------------------------------------------------
 // TXbaseDataLink
 
-void TXbaseDataLink::ActiveChanged() { owner_->activeChanged_(); }
+void TXbaseDataLink::ActiveChanged() { owner_->activeChanged(); }
 
 // ---------------------------------------------------------------------------
 // TXbase
@@ -165,25 +165,25 @@ TXbase::TXbase(TComponent* AOwner) : TComponent(AOwner), dataLink_(this) {
 
 TXbase::~TXbase() = default;
 
-TTable* TXbase::linkedTable_() const { return dynamic_cast<TTable*>(dataLink_.DataSet()); }
+TTable* TXbase::linkedTable() const { return dynamic_cast<TTable*>(dataLink_.DataSet()); }
 
-TTable* TXbase::openTable_() const {
-    TTable* table = linkedTable_();
+TTable* TXbase::openTable() const {
+    TTable* table = linkedTable();
     return table && table->Active() && table->Handle() != 0 ? table : nullptr;
 }
 
-void TXbase::beforeMove_(TTable* Table) {
+void TXbase::beforeMove(TTable* Table) {
     Table->CheckBrowseMode();
     Table->UpdateCursorPos();
 }
 
-void TXbase::afterMove_(TTable* Table) {
+void TXbase::afterMove(TTable* Table) {
     // Re-read around the engine's position; the dataset's old record is
     // forgotten, so seeks and scopes show in every control.
     Table->Resync({});
 }
 
-void TXbase::indexChanged_(TTable* Table, int Order) {
+void TXbase::indexChanged(TTable* Table, int Order) {
     Table->UpdateIndexDefs();
     std::string tag;
     {
@@ -196,16 +196,16 @@ void TXbase::indexChanged_(TTable* Table, int Order) {
 // ---- Seeking and limiting ----
 
 bool TXbase::Seek(const std::string& Key) {
-    TTable* table = openTable_();
+    TTable* table = openTable();
     if (!table) return false;
-    beforeMove_(table);
+    beforeMove(table);
     bool found;
     {
         AreaSelection area(table);
         found = xb_Seek(Key.c_str()) != 0;
     }
     if (found) {
-        afterMove_(table);
+        afterMove(table);
     } else {
         // At end of file also when soft seek left the engine on a greater key.
         table->Last();
@@ -215,16 +215,16 @@ bool TXbase::Seek(const std::string& Key) {
 }
 
 bool TXbase::Found() {
-    TTable* table = openTable_();
+    TTable* table = openTable();
     if (!table) return false;
     AreaSelection area(table);
     return xb_Found() != 0;
 }
 
 bool TXbase::SetScope(const std::string& Low, const std::string& High) {
-    TTable* table = openTable_();
+    TTable* table = openTable();
     if (!table) return false;
-    beforeMove_(table);
+    beforeMove(table);
     bool taken;
     {
         AreaSelection area(table);
@@ -235,7 +235,7 @@ bool TXbase::SetScope(const std::string& Low, const std::string& High) {
 }
 
 void TXbase::GetScope(int Which, std::string& Value) {
-    TTable* table = openTable_();
+    TTable* table = openTable();
     if (!table) {
         Value.clear();
         return;
@@ -246,109 +246,109 @@ void TXbase::GetScope(int Which, std::string& Value) {
 
 int TXbase::Query(const std::string& Expression) {
     filter_ = Expression;
-    TTable* table = openTable_();
+    TTable* table = openTable();
     if (!table) return 0;
-    beforeMove_(table);
+    beforeMove(table);
     int result;
     {
         AreaSelection area(table);
         result = xb_Query(Expression.c_str());
     }
-    afterMove_(table);
+    afterMove(table);
     return result;
 }
 
 void TXbase::SetFilter(const std::string& Expression) {
     filter_ = Expression;
-    TTable* table = openTable_();
+    TTable* table = openTable();
     if (!table) return;
-    beforeMove_(table);
+    beforeMove(table);
     {
         AreaSelection area(table);
         xb_SetFilter(Expression.c_str());
     }
-    afterMove_(table);
+    afterMove(table);
 }
 
 // ---- Counts and positions ----
 
 int TXbase::Count() {
-    TTable* table = openTable_();
+    TTable* table = openTable();
     if (!table) return 0;
     AreaSelection area(table);
     return xb_Count();
 }
 
 int TXbase::RecCount() {
-    TTable* table = openTable_();
+    TTable* table = openTable();
     if (!table) return 0;
     AreaSelection area(table);
     return xb_RecCount();
 }
 
 int TXbase::RecSize() {
-    TTable* table = openTable_();
+    TTable* table = openTable();
     if (!table) return 0;
     AreaSelection area(table);
     return xb_RecSize();
 }
 
 int TXbase::RecNo() {
-    TTable* table = openTable_();
+    TTable* table = openTable();
     return table ? table->RecNo() : -1;
 }
 
 bool TXbase::Locked(int RecNo) {
-    TTable* table = openTable_();
+    TTable* table = openTable();
     if (!table) return false;
     AreaSelection area(table);
     return xb_Locked(RecNo) != 0;
 }
 
 void TXbase::Go(int RecNo) {
-    TTable* table = openTable_();
+    TTable* table = openTable();
     if (!table) return;
-    beforeMove_(table);
+    beforeMove(table);
     {
         AreaSelection area(table);
         xb_Go(RecNo);
     }
-    afterMove_(table);
+    afterMove(table);
 }
 
 void TXbase::GoTop() {
-    TTable* table = openTable_();
+    TTable* table = openTable();
     if (!table) return;
-    beforeMove_(table);
+    beforeMove(table);
     {
         AreaSelection area(table);
         xb_GoTop();
     }
-    afterMove_(table);
+    afterMove(table);
 }
 
 void TXbase::GoBottom() {
-    TTable* table = openTable_();
+    TTable* table = openTable();
     if (!table) return;
-    beforeMove_(table);
+    beforeMove(table);
     {
         AreaSelection area(table);
         xb_GoBottom();
     }
-    afterMove_(table);
+    afterMove(table);
 }
 
 void TXbase::Skip(int Count) {
-    if (TTable* table = openTable_()) table->MoveBy(Count);
+    if (TTable* table = openTable()) table->MoveBy(Count);
 }
 
 bool TXbase::Eof() {
-    TTable* table = openTable_();
+    TTable* table = openTable();
     return table ? table->Eof() : true;
 }
 
 bool TXbase::RecordDeleted() {
-    TTable* table = openTable_();
+    TTable* table = openTable();
     // An empty dataset has no record, so nothing is deleted.
     if (!table || table->IsEmpty()) return false;
     const uint8_t* buffer = table->ActiveBuffer();
@@ -356,7 +356,7 @@ bool TXbase::RecordDeleted() {
 }
 
 void TXbase::PaddedFieldValue(const std::string& FieldName, std::string& Value) {
-    TTable* table = linkedTable_();
+    TTable* table = linkedTable();
     if (!table) {
         Value.clear();
         return;
@@ -372,7 +372,7 @@ void TXbase::PaddedFieldValue(const std::string& FieldName, std::string& Value) 
 // ---- Writing ----
 
 void TXbase::Commit() {
-    TTable* table = openTable_();
+    TTable* table = openTable();
     if (!table) return;
     if (table->State() == dsEdit || table->State() == dsInsert) table->Post();
     AreaSelection area(table);
@@ -380,31 +380,31 @@ void TXbase::Commit() {
 }
 
 void TXbase::Zap() {
-    TTable* table = openTable_();
+    TTable* table = openTable();
     if (!table) return;
-    beforeMove_(table);
+    beforeMove(table);
     {
         AreaSelection area(table);
         xb_Zap();
     }
-    afterMove_(table);
+    afterMove(table);
 }
 
 void TXbase::AppendFrom(const std::string& FileName, int Driver, const std::string& Condition) {
-    TTable* table = openTable_();
+    TTable* table = openTable();
     if (!table) return;
-    beforeMove_(table);
+    beforeMove(table);
     {
         AreaSelection area(table);
         xb_AppendFrom(FileName.c_str(), Driver, Condition.c_str());
     }
-    afterMove_(table);
+    afterMove(table);
 }
 
 // ---- Creating tables ----
 
 int TXbase::CreateNew(const std::string& FileName, const std::string& Alias, int Driver, int NumFields) {
-    AreaSelection area(openTable_());
+    AreaSelection area(openTable());
     newWorkArea_ = xb_CreateNew(FileName.c_str(), Alias.c_str(), Driver, NumFields);
     return newWorkArea_;
 }
@@ -433,59 +433,59 @@ bool TXbase::CreateExec() {
 
 int TXbase::Index(const std::string& FileName, const std::string& Expression, int Option, bool Descending,
                   const std::string& Condition) {
-    TTable* table = openTable_();
+    TTable* table = openTable();
     if (!table) return 0;
-    beforeMove_(table);
+    beforeMove(table);
     int order;
     {
         AreaSelection area(table);
         order = xb_Index(FileName.c_str(), Expression.c_str(), Option, Descending ? XB_DESCENDING : XB_ASCENDING,
                          Condition.c_str());
     }
-    if (order > 0) indexChanged_(table, order);
-    afterMove_(table);
+    if (order > 0) indexChanged(table, order);
+    afterMove(table);
     return order;
 }
 
 int TXbase::IndexTag(const std::string& FileName, const std::string& TagName, const std::string& Expression,
                      int Option, bool Descending, const std::string& Condition) {
-    TTable* table = openTable_();
+    TTable* table = openTable();
     if (!table) return 0;
-    beforeMove_(table);
+    beforeMove(table);
     int order;
     {
         AreaSelection area(table);
         order = xb_IndexTag(FileName.c_str(), TagName.c_str(), Expression.c_str(), Option,
                             Descending ? XB_DESCENDING : XB_ASCENDING, Condition.c_str());
     }
-    if (order > 0) indexChanged_(table, order);
-    afterMove_(table);
+    if (order > 0) indexChanged(table, order);
+    afterMove(table);
     return order;
 }
 
 int TXbase::IndexOpen(const std::string& FileName) {
-    TTable* table = openTable_();
+    TTable* table = openTable();
     if (!table) return 0;
-    beforeMove_(table);
+    beforeMove(table);
     int order;
     {
         AreaSelection area(table);
         order = xb_IndexOpen(FileName.c_str());
     }
-    if (order > 0) indexChanged_(table, order);
-    afterMove_(table);
+    if (order > 0) indexChanged(table, order);
+    afterMove(table);
     return order;
 }
 
 int TXbase::IndexOrd() {
-    TTable* table = openTable_();
+    TTable* table = openTable();
     if (!table) return 0;
     AreaSelection area(table);
     return xb_IndexOrd();
 }
 
 int TXbase::SetOrder(int Order) {
-    TTable* table = openTable_();
+    TTable* table = openTable();
     if (!table) return 0;
     table->CheckBrowseMode();
     int previous;
@@ -501,7 +501,7 @@ int TXbase::SetOrder(int Order) {
 }
 
 std::string TXbase::TagName(int Order) {
-    TTable* table = openTable_();
+    TTable* table = openTable();
     if (!table) return std::string();
     AreaSelection area(table);
     return xb_TagName(Order);
@@ -512,7 +512,7 @@ void TXbase::SetGaugeHook(std::function<void(int Percent)> Hook) { xb_SetGaugeHo
 // ---- Engine properties ----
 
 intptr_t TXbase::SysProp(int Code, intptr_t Value) {
-    AreaSelection area(openTable_());
+    AreaSelection area(openTable());
     return xb_SysProp(Code, Value);
 }
 
@@ -520,7 +520,7 @@ bool TXbase::hideDeleted(bool Hide) { return xb_SetDeleted(Hide ? XB_ON : XB_OFF
 
 void TXbase::SetTurboRead(bool Value) {
     turboRead_ = Value;
-    TTable* table = openTable_();
+    TTable* table = openTable();
     if (!table) return;
     AreaSelection area(table);
     xb_SetTurboRead(Value ? XB_ON : XB_OFF);
@@ -532,11 +532,11 @@ void TXbase::SetDataSource(TDataSource* Value) { dataLink_.SetDataSource(Value);
 
 void TXbase::SetExtraIndexes(const TStrings* Value) {
     extraIndexes_.Assign(Value);
-    if (openTable_()) openExtraIndexes_();
+    if (openTable()) openExtraIndexes();
 }
 
-void TXbase::openExtraIndexes_() {
-    TTable* table = openTable_();
+void TXbase::openExtraIndexes() {
+    TTable* table = openTable();
     if (!table) return;
     int remembered = IndexOrd();
     SetOrder(0);
@@ -551,8 +551,8 @@ void TXbase::openExtraIndexes_() {
     SetOrder(remembered != 0 ? remembered : firstOpened);
 }
 
-void TXbase::activeChanged_() {
-    if (!openTable_()) return;
+void TXbase::activeChanged() {
+    if (!openTable()) return;
     if (!filter_.empty()) Query(filter_);
-    if (extraIndexes_.Count() > 0) openExtraIndexes_();
+    if (extraIndexes_.Count() > 0) openExtraIndexes();
 }

@@ -54,7 +54,7 @@ public:
     int ErrorLevel(int Level);
 
 private:
-    void applyCentury_();
+    void applyCentury();
 
     bool exact_ = false;
     bool century_ = false;
@@ -189,18 +189,18 @@ private:
     friend class TXbaseDataLink;
 
     // The table of the data source's dataset; null when none.
-    TTable* linkedTable_() const;
+    TTable* linkedTable() const;
     // The bound table when it is open, else null.
-    TTable* openTable_() const;
+    TTable* openTable() const;
     // Before an engine move: a pending edit is posted (or cancelled) and the
     // engine put on the dataset's record.
-    void beforeMove_(TTable* Table);
+    void beforeMove(TTable* Table);
     // After an engine move: the dataset re-reads from the engine's position.
-    void afterMove_(TTable* Table);
+    void afterMove(TTable* Table);
     // The table's index settings follow the order the engine has made current.
-    void indexChanged_(TTable* Table, int Order);
-    void openExtraIndexes_();
-    void activeChanged_();
+    void indexChanged(TTable* Table, int Order);
+    void openExtraIndexes();
+    void activeChanged();
 
     TXbaseDataLink dataLink_;
     TStringList extraIndexes_;
