@@ -30,6 +30,8 @@ TRtRTFText::TRtRTFText() : Header(std::make_unique<TTextHeader>()) {
     Header->Inches = true;
     Header->HasAttributes = true;
     Header->OnTabsFull = [this](TObject*) { CollectTabs(); };
+    // The default font is named from the start, so every run's font is declared.
+    Header->FontName[0] = "Arial";
     CurAttr.Size = 10;
     std::fill(std::begin(CharWidth), std::end(CharWidth), 16);
     NewParagraph(FirstPar, firstLineCapacity);
