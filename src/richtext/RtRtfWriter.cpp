@@ -78,7 +78,9 @@ bool TRtRTFWriter::flush() {
 
 bool TRtRTFWriter::flushWithSpace() {
     if (pending_.empty()) return true;
-    pending_ += ' ';
+    // Only a control word needs the space that ends it; after a brace it would be text.
+    char last = pending_.back();
+    if ((last >= 'a' && last <= 'z') || (last >= '0' && last <= '9')) pending_ += ' ';
     return flush();
 }
 
