@@ -7,6 +7,7 @@
 
 #include "base/Exceptions.h"
 #include "richtext/RtInvariants.h"
+#include "richtext/RtProgress.h"
 #include "richtext/RtTestDoc.h"
 
 namespace {
@@ -285,4 +286,20 @@ TEST(RtModel, InvalidateSpecialMarksOnlyParagraphsWithSuchCharacters) {
     EXPECT_TRUE(doc.InvalidateSpecial(spInsertPoint));
     EXPECT_EQ(ParAt(doc, 0)->Dirty, 0);
     EXPECT_EQ(ParAt(doc, 1)->Dirty, dfAll);
+}
+
+TEST(RtProgress, NestedLevelsShareTheRangeOfTheirParent) {
+    std::vector<int> reported;
+    RtProgressEvent = [&](int percent) { reported.push_back(percent); };
+    EXPECT_EQ(BeginProgress(200), 2) << "two positions a percent";
+    ProgressStep(1);  // less than a step: nothing
+    ProgressStep(100);
+    SetProgressShare(50);
+    EXPECT_EQ(BeginProgress(10), 1);
+    ProgressStep(10);
+    EndProgress();
+    EndProgress();
+    RtProgressEvent = nullptr;
+    EXPECT_EQ(reported, (std::vector<int>{50, 75, 75, 100, 0}));
+    EXPECT_EQ(ProgressDepth(), 0);
 }
