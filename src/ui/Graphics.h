@@ -1,6 +1,6 @@
 #pragma once
-// Colours, pens, brushes, fonts, the canvas and the graphic objects of the
-// visual class library. The canvas draws through a device context (Devices.h)
+// Pens, brushes, fonts, the canvas and the graphic objects of the visual
+// class library (colours, geometry and drawing modes have headers of their own). The canvas draws through a device context (Devices.h)
 // with the Windows semantics the program was written against: rectangles
 // exclude their right and bottom edges, text is placed by the text alignment,
 // and raster devices get exact pixels (no antialiasing).
@@ -13,171 +13,21 @@
 
 #include "base/Classes.h"
 #include "base/Exceptions.h"
+#include "ui/Colors.h"
+#include "ui/DrawAttributes.h"
+#include "ui/Geometry.h"
 
-class QColor;
 class QImage;
 class TDeviceContext;
 class TStream;
 
-// ---------------------------------------------------------------- geometry
-
-struct TPoint {
-    int X = 0;
-    int Y = 0;
-    bool operator==(const TPoint&) const = default;
-};
-
-struct TSize {
-    int cx = 0;
-    int cy = 0;
-    bool operator==(const TSize&) const = default;
-};
-
-// Right and Bottom are exclusive, as on Windows.
-struct TRect {
-    int Left = 0;
-    int Top = 0;
-    int Right = 0;
-    int Bottom = 0;
-    int Width() const { return Right - Left; }
-    int Height() const { return Bottom - Top; }
-    TPoint TopLeft() const { return {Left, Top}; }
-    TPoint BottomRight() const { return {Right, Bottom}; }
-    bool IsEmpty() const { return Right <= Left || Bottom <= Top; }
-    bool Contains(TPoint p) const { return p.X >= Left && p.X < Right && p.Y >= Top && p.Y < Bottom; }
-    bool operator==(const TRect&) const = default;
-};
-
-inline TPoint Point(int x, int y) { return {x, y}; }
-inline TRect Rect(int left, int top, int right, int bottom) { return {left, top, right, bottom}; }
-inline TRect Bounds(int left, int top, int width, int height) { return {left, top, left + width, top + height}; }
-// Windows' InflateRect/OffsetRect/IntersectRect on values.
-TRect InflateRect(TRect r, int dx, int dy);
-TRect OffsetRect(TRect r, int dx, int dy);
-TRect IntersectRect(const TRect& a, const TRect& b);   // empty rect (all 0) when disjoint
-
-// ---------------------------------------------------------------- colours
-
-// 0x00BBGGRR for plain colours; system colours have the top bit set and the
-// system colour index in the low byte.
-using TColor = std::int32_t;
-
-constexpr TColor clBlack = 0x000000;
-constexpr TColor clMaroon = 0x000080;
-constexpr TColor clGreen = 0x008000;
-constexpr TColor clOlive = 0x008080;
-constexpr TColor clNavy = 0x800000;
-constexpr TColor clPurple = 0x800080;
-constexpr TColor clTeal = 0x808000;
-constexpr TColor clGray = 0x808080;
-constexpr TColor clSilver = 0xC0C0C0;
-constexpr TColor clRed = 0x0000FF;
-constexpr TColor clLime = 0x00FF00;
-constexpr TColor clYellow = 0x00FFFF;
-constexpr TColor clBlue = 0xFF0000;
-constexpr TColor clFuchsia = 0xFF00FF;
-constexpr TColor clAqua = 0xFFFF00;
-constexpr TColor clLtGray = 0xC0C0C0;
-constexpr TColor clDkGray = 0x808080;
-constexpr TColor clWhite = 0xFFFFFF;
-constexpr TColor clNone = 0x1FFFFFFF;
-constexpr TColor clDefault = 0x20000000;
-
-constexpr TColor SystemColor(int index) { return static_cast<TColor>(0x80000000u | static_cast<unsigned>(index)); }
-constexpr TColor clScrollBar = SystemColor(0);
-constexpr TColor clBackground = SystemColor(1);
-constexpr TColor clActiveCaption = SystemColor(2);
-constexpr TColor clInactiveCaption = SystemColor(3);
-constexpr TColor clMenu = SystemColor(4);
-constexpr TColor clWindow = SystemColor(5);
-constexpr TColor clWindowFrame = SystemColor(6);
-constexpr TColor clMenuText = SystemColor(7);
-constexpr TColor clWindowText = SystemColor(8);
-constexpr TColor clCaptionText = SystemColor(9);
-constexpr TColor clActiveBorder = SystemColor(10);
-constexpr TColor clInactiveBorder = SystemColor(11);
-constexpr TColor clAppWorkSpace = SystemColor(12);
-constexpr TColor clHighlight = SystemColor(13);
-constexpr TColor clHighlightText = SystemColor(14);
-constexpr TColor clBtnFace = SystemColor(15);
-constexpr TColor clBtnShadow = SystemColor(16);
-constexpr TColor clGrayText = SystemColor(17);
-constexpr TColor clBtnText = SystemColor(18);
-constexpr TColor clInactiveCaptionText = SystemColor(19);
-constexpr TColor clBtnHighlight = SystemColor(20);
-constexpr TColor cl3DDkShadow = SystemColor(21);
-constexpr TColor cl3DLight = SystemColor(22);
-constexpr TColor clInfoText = SystemColor(23);
-constexpr TColor clInfoBk = SystemColor(24);
-
-constexpr TColor RGB(int r, int g, int b) { return (r & 0xFF) | ((g & 0xFF) << 8) | ((b & 0xFF) << 16); }
-constexpr int GetRValue(TColor c) { return c & 0xFF; }
-constexpr int GetGValue(TColor c) { return (c >> 8) & 0xFF; }
-constexpr int GetBValue(TColor c) { return (c >> 16) & 0xFF; }
-
-// A system colour resolved through the application's palette (the classic
-// Windows colours when no application object exists); a plain colour unchanged.
-// clNone and clDefault give black.
-TColor ColorToRGB(TColor color);
-QColor TColorToQColor(TColor color);
-TColor QColorToTColor(const QColor& color);
-
-// ---------------------------------------------------------------- enumerations
+// ---------------------------------------------------------------- font styles
 
 enum TFontStyle { fsBold, fsItalic, fsUnderline, fsStrikeOut };
 
 using TFontStyles = TSet<TFontStyle>;
 
 enum TFontPitch { fpDefault, fpVariable, fpFixed };
-using TFontCharset = std::uint8_t;
-constexpr TFontCharset ANSI_CHARSET = 0;
-constexpr TFontCharset DEFAULT_CHARSET = 1;
-
-enum TPenStyle { psSolid, psDash, psDot, psDashDot, psDashDotDot, psClear, psInsideFrame };
-enum TPenMode {
-    pmBlack, pmWhite, pmNop, pmNot, pmCopy, pmNotCopy, pmMergePenNot, pmMaskPenNot,
-    pmMergeNotPen, pmMaskNotPen, pmMerge, pmNotMerge, pmMask, pmNotMask, pmXor, pmNotXor
-};
-enum TBrushStyle { bsSolid, bsClear, bsHorizontal, bsVertical, bsFDiagonal, bsBDiagonal, bsCross, bsDiagCross };
-enum TFillStyle { fsSurface, fsBorder };
-
-// Raster operations of CopyRect, Draw and the device's image output.
-using TCopyMode = std::uint32_t;
-constexpr TCopyMode cmBlackness = 0x00000042;
-constexpr TCopyMode cmDstInvert = 0x00550009;
-constexpr TCopyMode cmMergeCopy = 0x00C000CA;
-constexpr TCopyMode cmMergePaint = 0x00BB0226;
-constexpr TCopyMode cmNotSrcCopy = 0x00330008;
-constexpr TCopyMode cmNotSrcErase = 0x001100A6;
-constexpr TCopyMode cmPatCopy = 0x00F00021;
-constexpr TCopyMode cmPatInvert = 0x005A0049;
-constexpr TCopyMode cmPatPaint = 0x00FB0A09;
-constexpr TCopyMode cmSrcAnd = 0x008800C6;
-constexpr TCopyMode cmSrcCopy = 0x00CC0020;
-constexpr TCopyMode cmSrcErase = 0x00440328;
-constexpr TCopyMode cmSrcInvert = 0x00660046;
-constexpr TCopyMode cmSrcPaint = 0x00EE0086;
-constexpr TCopyMode cmWhiteness = 0x00FF0062;
-constexpr TCopyMode SRCCOPY = cmSrcCopy;
-constexpr TCopyMode SRCAND = cmSrcAnd;
-
-// Text alignment flags of the device context (SetTextAlign).
-constexpr unsigned TA_NOUPDATECP = 0;
-constexpr unsigned TA_UPDATECP = 1;
-constexpr unsigned TA_LEFT = 0;
-constexpr unsigned TA_RIGHT = 2;
-constexpr unsigned TA_CENTER = 6;
-constexpr unsigned TA_TOP = 0;
-constexpr unsigned TA_BOTTOM = 8;
-constexpr unsigned TA_BASELINE = 24;
-
-// Background modes (SetBkMode).
-constexpr int TRANSPARENT = 1;
-constexpr int OPAQUE = 2;
-
-// ExtTextOut options.
-constexpr unsigned ETO_OPAQUE = 2;
-constexpr unsigned ETO_CLIPPED = 4;
 
 // ---------------------------------------------------------------- graphics objects
 

@@ -6,7 +6,7 @@
 
 #include "base/Classes.h"
 #include "base/Exceptions.h"
-#include "ui/Devices.h"
+#include "ui/PrinterDrivers.h"
 #include "ui/Graphics.h"
 
 QM_DECLARE_EXCEPTION(EPrinter, Exception)
