@@ -111,8 +111,6 @@ using TShiftState = TSet<TShiftStateItem>;
 
 // Whether the key is held down now, as GetKeyState's high bit tells.
 bool KeyIsDown(Word vk);
-// The Qt key code of a virtual key (0 when none), for the visual class library.
-int QtKeyOfVirtualKey(Word Key);
 
 // ---------------------------------------------------------------- events
 

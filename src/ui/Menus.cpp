@@ -4,11 +4,13 @@
 #include <QKeySequence>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPointer>
 
 #include <algorithm>
 #include <cctype>
 
 #include "ui/Application.h"
+#include "ui/KeyMapping.h"
 #include "ui/Text1252.h"
 
 // ---------------------------------------------------------------- shortcuts
@@ -41,7 +43,7 @@ QKeySequence keySequenceOf(TShortCut shortCut) {
     Word key;
     TShiftState shift;
     ShortCutToKey(shortCut, key, shift);
-    int qtKey = QtKeyOfVirtualKey(key);
+    int qtKey = vkToQtKey(key).first;
     if (!qtKey) return {};
     Qt::KeyboardModifiers mods;
     if (shift.Contains(ssShift)) mods |= Qt::ShiftModifier;
@@ -296,7 +298,11 @@ TMenuItem* TMenu::FindShortCut(TShortCut ShortCut) const {
 
 // ---------------------------------------------------------------- TMainMenu
 
-TMainMenu::TMainMenu(TComponent* AOwner) : TMenu(AOwner) {
+struct TMainMenu::BarSlot {
+    QPointer<QMenuBar> bar;
+};
+
+TMainMenu::TMainMenu(TComponent* AOwner) : TMenu(AOwner), bar_(std::make_unique<BarSlot>()) {
     if (auto* form = dynamic_cast<TForm*>(AOwner); form && !form->Menu()) form->SetMenu(this);
 }
 
@@ -307,22 +313,24 @@ TMainMenu::~TMainMenu() {
         form_ = nullptr;
         form->SetMenu(nullptr);
     }
-    delete bar_.data();
+    delete bar_->bar.data();
 }
+
+QMenuBar* TMainMenu::menuBar() const { return bar_->bar; }
 
 void TMainMenu::attachTo(TForm* Form) {
     form_ = Form;
     FreeNotification(Form);
-    if (!bar_) bar_ = new QMenuBar(Form->Handle());
-    bar_->setParent(Form->Handle());
-    bar_->show();
+    if (!bar_->bar) bar_->bar = new QMenuBar(Form->Handle());
+    bar_->bar->setParent(Form->Handle());
+    bar_->bar->show();
     MenuChanged();
 }
 
 void TMainMenu::detachFrom(TForm* Form) {
     if (form_ != Form) return;
     form_ = nullptr;
-    delete bar_.data();
+    delete bar_->bar.data();
 }
 
 void TMainMenu::Notification(TComponent* AComponent, TOperation Operation) {
@@ -331,9 +339,10 @@ void TMainMenu::Notification(TComponent* AComponent, TOperation Operation) {
 }
 
 void TMainMenu::MenuChanged() {
-    if (!bar_) return;
-    bar_->clear();
-    for (int i = 0; i < Items()->Count(); ++i) bar_->addAction(Items()->Items(i)->Action());
+    QMenuBar* bar = menuBar();
+    if (!bar) return;
+    bar->clear();
+    for (int i = 0; i < Items()->Count(); ++i) bar->addAction(Items()->Items(i)->Action());
     if (form_) form_->layoutClientArea();
 }
 

@@ -2,8 +2,6 @@
 // Menus: the form's main menu, pop-up menus and their items, with "&"
 // mnemonics, shortcuts, hints (shown through Application->Hint when an item
 // is highlighted), visibility, enabling, check marks and submenus.
-#include <QMenuBar>
-#include <QPointer>
 #include <memory>
 #include <string>
 #include <vector>
@@ -12,6 +10,7 @@
 
 class QAction;
 class QMenu;
+class QMenuBar;
 class TMenu;
 
 // Key plus scShift/scCtrl/scAlt.
@@ -131,7 +130,7 @@ public:
     ~TMainMenu() override;
 
     // For TForm.
-    QMenuBar* menuBar() const { return bar_; }
+    QMenuBar* menuBar() const;
     void attachTo(TForm* Form);
     void detachFrom(TForm* Form);
 
@@ -141,7 +140,9 @@ protected:
     void MenuChanged() override;
 
 private:
-    QPointer<QMenuBar> bar_;
+    // The bar lives in the form's window, which may free it first.
+    struct BarSlot;
+    std::unique_ptr<BarSlot> bar_;
     TForm* form_ = nullptr;
 };
 
