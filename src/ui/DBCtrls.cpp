@@ -1,6 +1,5 @@
 #include "ui/DBCtrls.h"
 
-#include <QApplication>
 #include <QComboBox>
 #include <QFontMetrics>
 #include <QLineEdit>
@@ -14,58 +13,6 @@
 #include "ui/Text1252.h"
 
 namespace {
-
-void beep() { QApplication::beep(); }
-
-bool isPrintable(char Key) { return static_cast<unsigned char>(Key) >= 32; }
-
-// Keys that change an edit's text: backspace, Ctrl+V, Ctrl+X and printable characters.
-bool changesText(char Key) { return Key == 8 || Key == 22 || Key == 24 || isPrintable(Key); }
-
-// A character the bound field cannot hold beeps and is swallowed.
-void refuseInvalidChar(const TFieldDataLink& Link, char& Key) {
-    if (isPrintable(Key) && Link.Field() && !Link.Field()->IsValidChar(Key)) {
-        beep();
-        Key = 0;
-    }
-}
-
-// A control being freed stops hearing from its link before the link goes.
-void detachLink(TFieldDataLink& Link) {
-    Link.OnDataChange = nullptr;
-    Link.OnEditingChange = nullptr;
-    Link.OnUpdateData = nullptr;
-    Link.OnActiveChange = nullptr;
-    Link.SetDataSource(nullptr);
-}
-
-// Writes the link's pending value when a control is left; on failure the
-// control keeps the focus and the error goes on.
-template <class C>
-void updateOnExit(C* Control, TFieldDataLink& Link) {
-    try {
-        Link.UpdateRecord();
-    } catch (...) {
-        if (Control->CanFocus()) Control->SetFocus();
-        throw;
-    }
-}
-
-// Puts the dataset into edit for a change the user already made on the
-// screen; when the link refuses (or the edit fails), Undo shows the stored
-// value again.
-template <class F>
-bool editOrUndo(TFieldDataLink& Link, F Undo) {
-    bool editing = false;
-    try {
-        editing = Link.Edit();
-    } catch (...) {
-        Undo();
-        throw;
-    }
-    if (!editing) Undo();
-    return editing;
-}
 
 // Reading another buffered record through a link, put back afterwards.
 class ActiveRecordSwitch {
@@ -84,84 +31,9 @@ private:
 
 }  // namespace
 
-// ---------------------------------------------------------------- TFieldDataLink
-
-void TFieldDataLink::SetFieldName(const std::string& Value) {
-    if (fieldName_ == Value) return;
-    fieldName_ = Value;
-    updateField_();
-}
-
-bool TFieldDataLink::CanModify() const { return !ReadOnly() && field_ && field_->CanModify(); }
-
-bool TFieldDataLink::Edit() {
-    if (CanModify()) TDataLink::Edit();
-    return editing_;
-}
-
-void TFieldDataLink::ActiveChanged() {
-    updateField_();
-    if (OnActiveChange) OnActiveChange(this);
-}
-
-void TFieldDataLink::EditingChanged() { setEditing_(TDataLink::Editing() && CanModify()); }
-
-void TFieldDataLink::FocusControl(TField* Field) {
-    if (!Field || Field != field_) return;
-    if (auto* control = dynamic_cast<TWinControl*>(control_); control && control->CanFocus()) control->SetFocus();
-}
-
-void TFieldDataLink::LayoutChanged() { updateField_(); }
-
-void TFieldDataLink::RecordChanged(TField* Field) {
-    if (Field && Field != field_) return;
-    if (OnDataChange) OnDataChange(this);
-    modified_ = false;
-}
-
-void TFieldDataLink::UpdateData() {
-    if (!modified_) return;
-    if (field_ && OnUpdateData) OnUpdateData(this);
-    modified_ = false;
-}
-
-void TFieldDataLink::setField_(TField* Value) {
-    if (field_ == Value) return;
-    field_ = Value;
-    EditingChanged();
-    RecordChanged(nullptr);
-}
-
-void TFieldDataLink::setEditing_(bool Value) {
-    if (editing_ == Value) return;
-    editing_ = Value;
-    modified_ = false;
-    if (OnEditingChange) OnEditingChange(this);
-}
-
-// Dropped first, so that a field freed and made anew at the same address is
-// still taken as a new one.
-void TFieldDataLink::updateField_() {
-    setField_(nullptr);
-    if (!Active() || fieldName_.empty()) return;
-    TField* field = DataSet()->FindField(fieldName_);
-    if (!field) DatabaseErrorFmt(SFieldNotFound, {fieldName_}, control_);
-    setField_(field);
-}
-
 // ---------------------------------------------------------------- TDBEdit
 
-TDBEdit::TDBEdit(TComponent* AOwner) : TMaskEdit(AOwner) {
-    dataLink_.SetControl(this);
-    dataLink_.OnDataChange = [this](TObject*) { dataChange(); };
-    dataLink_.OnEditingChange = [this](TObject*) { editingChange(); };
-    dataLink_.OnUpdateData = [this](TObject*) { updateData(); };
-    editingChange();
-}
-
-TDBEdit::~TDBEdit() { detachLink(dataLink_); }
-
-void TDBEdit::SetDataSource(TDataSource* Value) { dataLink_.SetDataSource(Value); }
+TDBEdit::TDBEdit(TComponent* AOwner) : TFieldBinding(AOwner) { editingChange(); }
 
 void TDBEdit::dataChange() {
     TField* field = dataLink_.Field();
@@ -237,31 +109,13 @@ void TDBEdit::KeyPress(char& Key) {
 
 // ---------------------------------------------------------------- TDBText
 
-TDBText::TDBText(TComponent* AOwner) : TLabel(AOwner) {
-    SetAutoSize(false);
-    dataLink_.SetControl(this);
-    dataLink_.OnDataChange = [this](TObject*) { dataChange(); };
-}
-
-TDBText::~TDBText() { detachLink(dataLink_); }
-
-void TDBText::SetDataSource(TDataSource* Value) { dataLink_.SetDataSource(Value); }
+TDBText::TDBText(TComponent* AOwner) : TFieldBinding(AOwner) { SetAutoSize(false); }
 
 void TDBText::dataChange() { SetCaption(dataLink_.Field() ? dataLink_.Field()->DisplayText() : std::string()); }
 
 // ---------------------------------------------------------------- TDBMemo
 
-TDBMemo::TDBMemo(TComponent* AOwner) : TMemo(AOwner) {
-    dataLink_.SetControl(this);
-    dataLink_.OnDataChange = [this](TObject*) { dataChange(); };
-    dataLink_.OnEditingChange = [this](TObject*) { editingChange(); };
-    dataLink_.OnUpdateData = [this](TObject*) { updateData(); };
-    editingChange();
-}
-
-TDBMemo::~TDBMemo() { detachLink(dataLink_); }
-
-void TDBMemo::SetDataSource(TDataSource* Value) { dataLink_.SetDataSource(Value); }
+TDBMemo::TDBMemo(TComponent* AOwner) : TFieldBinding(AOwner) { editingChange(); }
 
 void TDBMemo::SetAutoDisplay(bool Value) {
     if (autoDisplay_ == Value) return;
@@ -328,7 +182,7 @@ void TDBMemo::DoEnter() {
 }
 
 void TDBMemo::DoExit() {
-    updateOnExit(this, dataLink_);
+    updateRecordOnExit(this, dataLink_);
     setFocused(false);
     TMemo::DoExit();
 }
@@ -373,16 +227,7 @@ bool valueMatch(const std::string& Values, const std::string& Text) {
 std::string firstValue(const std::string& Values) { return Trim(Values.substr(0, Values.find(';'))); }
 }  // namespace
 
-TDBCheckBox::TDBCheckBox(TComponent* AOwner) : TCheckBox(AOwner) {
-    dataLink_.SetControl(this);
-    dataLink_.OnDataChange = [this](TObject*) { dataChange(); };
-    dataLink_.OnUpdateData = [this](TObject*) { updateData(); };
-    showState(cbUnchecked);
-}
-
-TDBCheckBox::~TDBCheckBox() { detachLink(dataLink_); }
-
-void TDBCheckBox::SetDataSource(TDataSource* Value) { dataLink_.SetDataSource(Value); }
+TDBCheckBox::TDBCheckBox(TComponent* AOwner) : TFieldBinding(AOwner) { showState(cbUnchecked); }
 
 void TDBCheckBox::SetValueChecked(const std::string& Value) {
     valueChecked_ = Value;
@@ -447,23 +292,13 @@ void TDBCheckBox::Click() {
 }
 
 void TDBCheckBox::DoExit() {
-    updateOnExit(this, dataLink_);
+    updateRecordOnExit(this, dataLink_);
     TCheckBox::DoExit();
 }
 
 // ---------------------------------------------------------------- TDBComboBox
 
-TDBComboBox::TDBComboBox(TComponent* AOwner) : TComboBox(AOwner) {
-    dataLink_.SetControl(this);
-    dataLink_.OnDataChange = [this](TObject*) { dataChange(); };
-    dataLink_.OnEditingChange = [this](TObject*) { editingChange(); };
-    dataLink_.OnUpdateData = [this](TObject*) { updateData(); };
-    editingChange();
-}
-
-TDBComboBox::~TDBComboBox() { detachLink(dataLink_); }
-
-void TDBComboBox::SetDataSource(TDataSource* Value) { dataLink_.SetDataSource(Value); }
+TDBComboBox::TDBComboBox(TComponent* AOwner) : TFieldBinding(AOwner) { editingChange(); }
 
 void TDBComboBox::SetStyle(TComboBoxStyle Value) {
     TComboBox::SetStyle(Value);
@@ -522,10 +357,7 @@ void TDBComboBox::KeyPress(char& Key) {
 
 // ---------------------------------------------------------------- TDBRadioGroup
 
-TDBRadioGroup::TDBRadioGroup(TComponent* AOwner) : TRadioGroup(AOwner) {
-    dataLink_.SetControl(this);
-    dataLink_.OnDataChange = [this](TObject*) { dataChange(); };
-    dataLink_.OnUpdateData = [this](TObject*) { updateData(); };
+TDBRadioGroup::TDBRadioGroup(TComponent* AOwner) : TFieldBinding(AOwner) {
     // New items or values may match the record's text.
     // (The group keeps its items in a string list.)
     auto* items = static_cast<TStringList*>(Items());
@@ -536,12 +368,7 @@ TDBRadioGroup::TDBRadioGroup(TComponent* AOwner) : TRadioGroup(AOwner) {
     values_.OnChange = [this](TObject*) { dataChange(); };
 }
 
-TDBRadioGroup::~TDBRadioGroup() {
-    values_.OnChange = nullptr;
-    detachLink(dataLink_);
-}
-
-void TDBRadioGroup::SetDataSource(TDataSource* Value) { dataLink_.SetDataSource(Value); }
+TDBRadioGroup::~TDBRadioGroup() { values_.OnChange = nullptr; }
 
 std::string TDBRadioGroup::buttonValue(int Index) {
     if (Index < values_.Count() && !values_.Strings(Index).empty()) return values_.Strings(Index);
@@ -592,7 +419,7 @@ void TDBRadioGroup::Click() {
 }
 
 void TDBRadioGroup::DoExit() {
-    updateOnExit(this, dataLink_);
+    updateRecordOnExit(this, dataLink_);
     TRadioGroup::DoExit();
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 // Data-aware controls: standard controls bound to one field of a dataset
-// through a TFieldDataLink, and a browsing grid over a dataset's records.
+// through the binding core (FieldBinding.h), and a browsing grid over a
+// dataset's records.
 //
 // An edit control shows the field of the dataset's current record. Typing
 // into it puts the dataset into edit (when the data source's AutoEdit
@@ -12,85 +13,19 @@
 #include "data/DataSet.h"
 #include "data/DataSource.h"
 #include "ui/ExtCtrls.h"
+#include "ui/FieldBinding.h"
 #include "ui/Mask.h"
 #include "ui/StdCtrls.h"
-
-// ---------------------------------------------------------------- TFieldDataLink
-
-// Ties a control to one field: tells it when the field's value changes,
-// when editing starts or stops and when the record wants the control's value.
-class TFieldDataLink : public TDataLink {
-public:
-    TFieldDataLink() = default;
-
-    // The control the link serves (named in its error messages, focused by
-    // the dataset's FocusControl).
-    TComponent* Control() const { return control_; }
-    void SetControl(TComponent* Value) { control_ = Value; }
-    // The bound field; nullptr while inactive or without a field name.
-    TField* Field() const { return field_; }
-    const std::string& FieldName() const { return fieldName_; }
-    // Raises "<control>: Field 'X' not found" for a name the open dataset lacks.
-    void SetFieldName(const std::string& Value);
-
-    // The dataset edits and the field may be changed through this link.
-    bool Editing() const { return editing_; }
-    // Not read-only, and the field can be modified.
-    bool CanModify() const;
-    // Puts the dataset into edit when the field can be modified; true when
-    // the link is editing afterwards.
-    bool Edit();
-    // The control's value differs from the field's: it is written on update.
-    void Modified() { modified_ = true; }
-    bool IsModified() const { return modified_; }
-    // Shows the field's value again, dropping what the control holds.
-    void Reset() { RecordChanged(nullptr); }
-
-    TNotifyEvent OnDataChange;
-    TNotifyEvent OnEditingChange;
-    TNotifyEvent OnUpdateData;
-    TNotifyEvent OnActiveChange;
-
-protected:
-    void ActiveChanged() override;
-    void EditingChanged() override;
-    void FocusControl(TField* Field) override;
-    void LayoutChanged() override;
-    void RecordChanged(TField* Field) override;
-    void UpdateData() override;
-
-private:
-    void setField_(TField* Value);
-    void setEditing_(bool Value);
-    void updateField_();
-
-    TComponent* control_ = nullptr;
-    TField* field_ = nullptr;
-    std::string fieldName_;
-    bool editing_ = false;
-    bool modified_ = false;
-};
 
 // ---------------------------------------------------------------- TDBEdit
 
 // A masked edit over a field: the field's edit mask, its size as the input
 // limit (when MaxLength is 0), its edit text while focused and its display
-// text otherwise.
-class TDBEdit : public TMaskEdit {
+// text otherwise. Besides ReadOnly (the link's flag) the edit itself is
+// read-only whenever the link is not editing.
+class TDBEdit : public TFieldBinding<TMaskEdit> {
 public:
     explicit TDBEdit(TComponent* AOwner);
-    ~TDBEdit() override;
-
-    TDataSource* DataSource() const { return dataLink_.DataSource(); }
-    void SetDataSource(TDataSource* Value);
-    const std::string& DataField() const { return dataLink_.FieldName(); }
-    void SetDataField(const std::string& Value) { dataLink_.SetFieldName(Value); }
-    TField* Field() const { return dataLink_.Field(); }
-    // The link's read-only flag; the edit itself is read-only whenever the
-    // link is not editing.
-    bool ReadOnly() const { return dataLink_.ReadOnly(); }
-    void SetReadOnly(bool Value) { dataLink_.SetReadOnly(Value); }
-
 
 protected:
     void Change() override;
@@ -100,56 +35,37 @@ protected:
     void KeyPress(char& Key) override;
 
 private:
-    void dataChange();
-    void editingChange();
-    void updateData();
+    void dataChange() override;
+    void editingChange() override;
+    void updateData() override;
     void setFocused(bool Value);
 
-    TFieldDataLink dataLink_;
     bool focused_ = false;
 };
 
 // ---------------------------------------------------------------- TDBText
 
 // A label showing a field's display text.
-class TDBText : public TLabel {
+class TDBText : public TFieldBinding<TLabel, fuShow> {
 public:
     explicit TDBText(TComponent* AOwner);
-    ~TDBText() override;
-
-    TDataSource* DataSource() const { return dataLink_.DataSource(); }
-    void SetDataSource(TDataSource* Value);
-    const std::string& DataField() const { return dataLink_.FieldName(); }
-    void SetDataField(const std::string& Value) { dataLink_.SetFieldName(Value); }
-    TField* Field() const { return dataLink_.Field(); }
-
 
 private:
-    void dataChange();
-    TFieldDataLink dataLink_;
+    void dataChange() override;
 };
 
 // ---------------------------------------------------------------- TDBMemo
 
 // A memo over a memo field (loaded when the record changes while AutoDisplay
 // is set, otherwise by a double click or Enter) or over any other field's text.
-class TDBMemo : public TMemo {
+class TDBMemo : public TFieldBinding<TMemo> {
 public:
     explicit TDBMemo(TComponent* AOwner);
-    ~TDBMemo() override;
 
-    TDataSource* DataSource() const { return dataLink_.DataSource(); }
-    void SetDataSource(TDataSource* Value);
-    const std::string& DataField() const { return dataLink_.FieldName(); }
-    void SetDataField(const std::string& Value) { dataLink_.SetFieldName(Value); }
-    TField* Field() const { return dataLink_.Field(); }
-    bool ReadOnly() const { return dataLink_.ReadOnly(); }
-    void SetReadOnly(bool Value) { dataLink_.SetReadOnly(Value); }
     bool AutoDisplay() const { return autoDisplay_; }
     void SetAutoDisplay(bool Value);
     // Puts a memo field's text into the control.
     void LoadMemo();
-
 
 protected:
     void Change() override;
@@ -160,12 +76,11 @@ protected:
     void KeyPress(char& Key) override;
 
 private:
-    void dataChange();
-    void editingChange();
-    void updateData();
+    void dataChange() override;
+    void editingChange() override;
+    void updateData() override;
     void setFocused(bool Value);
 
-    TFieldDataLink dataLink_;
     bool autoDisplay_ = true;
     bool memoLoaded_ = false;
     bool focused_ = false;
@@ -177,18 +92,10 @@ private:
 // ValueChecked, clear when it matches ValueUnchecked, grayed otherwise.
 // Each value may list several texts separated by ";" (the first is written).
 // A Boolean field is read and written as such.
-class TDBCheckBox : public TCheckBox {
+class TDBCheckBox : public TFieldBinding<TCheckBox> {
 public:
     explicit TDBCheckBox(TComponent* AOwner);
-    ~TDBCheckBox() override;
 
-    TDataSource* DataSource() const { return dataLink_.DataSource(); }
-    void SetDataSource(TDataSource* Value);
-    const std::string& DataField() const { return dataLink_.FieldName(); }
-    void SetDataField(const std::string& Value) { dataLink_.SetFieldName(Value); }
-    TField* Field() const { return dataLink_.Field(); }
-    bool ReadOnly() const { return dataLink_.ReadOnly(); }
-    void SetReadOnly(bool Value) { dataLink_.SetReadOnly(Value); }
     const std::string& ValueChecked() const { return valueChecked_; }
     void SetValueChecked(const std::string& Value);
     const std::string& ValueUnchecked() const { return valueUnchecked_; }
@@ -196,16 +103,16 @@ public:
 
     // A toggle the link cannot edit is undone without a click.
     void Click() override;
+
 protected:
     void DoExit() override;
 
 private:
     TCheckBoxState fieldState() const;
     void showState(TCheckBoxState Value);
-    void dataChange();
-    void updateData();
+    void dataChange() override;
+    void updateData() override;
 
-    TFieldDataLink dataLink_;
     std::string valueChecked_ = "True";
     std::string valueUnchecked_ = "False";
     bool showing_ = false;
@@ -215,18 +122,10 @@ private:
 
 // A combo box over a field's text: the edit part of a drop-down combo, or
 // the item of a drop-down list that matches the text.
-class TDBComboBox : public TComboBox {
+class TDBComboBox : public TFieldBinding<TComboBox> {
 public:
     explicit TDBComboBox(TComponent* AOwner);
-    ~TDBComboBox() override;
 
-    TDataSource* DataSource() const { return dataLink_.DataSource(); }
-    void SetDataSource(TDataSource* Value);
-    const std::string& DataField() const { return dataLink_.FieldName(); }
-    void SetDataField(const std::string& Value) { dataLink_.SetFieldName(Value); }
-    TField* Field() const { return dataLink_.Field(); }
-    bool ReadOnly() const { return dataLink_.ReadOnly(); }
-    void SetReadOnly(bool Value) { dataLink_.SetReadOnly(Value); }
     void SetStyle(TComboBoxStyle Value);
 
     // Choosing an item puts the dataset into edit; when it cannot, the
@@ -239,11 +138,10 @@ protected:
     void KeyPress(char& Key) override;
 
 private:
-    void dataChange();
-    void editingChange();
-    void updateData();
+    void dataChange() override;
+    void editingChange() override;
+    void updateData() override;
 
-    TFieldDataLink dataLink_;
     bool refused_ = false;
 };
 
@@ -251,18 +149,11 @@ private:
 
 // A radio group over a field's text: the button whose value (Values, or the
 // item's caption where Values has none) equals the text is chosen.
-class TDBRadioGroup : public TRadioGroup {
+class TDBRadioGroup : public TFieldBinding<TRadioGroup> {
 public:
     explicit TDBRadioGroup(TComponent* AOwner);
     ~TDBRadioGroup() override;
 
-    TDataSource* DataSource() const { return dataLink_.DataSource(); }
-    void SetDataSource(TDataSource* Value);
-    const std::string& DataField() const { return dataLink_.FieldName(); }
-    void SetDataField(const std::string& Value) { dataLink_.SetFieldName(Value); }
-    TField* Field() const { return dataLink_.Field(); }
-    bool ReadOnly() const { return dataLink_.ReadOnly(); }
-    void SetReadOnly(bool Value) { dataLink_.SetReadOnly(Value); }
     TStrings* Values() { return &values_; }
     // The value of the chosen button ("" when none is chosen).
     const std::string& Value() const { return value_; }
@@ -282,10 +173,9 @@ private:
     int indexOfValue(const std::string& Value);
     // Checks a button without taking it as the user's choice.
     void showButton(int Index);
-    void dataChange();
-    void updateData();
+    void dataChange() override;
+    void updateData() override;
 
-    TFieldDataLink dataLink_;
     TStringList values_;
     std::string value_;
     bool inSetValue_ = false;
@@ -343,7 +233,6 @@ public:
 
     TNotifyEvent OnColEnter;
     TNotifyEvent OnColExit;
-
 
 protected:
     void Paint() override;

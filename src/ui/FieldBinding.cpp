@@ -1,0 +1,92 @@
+#include "ui/FieldBinding.h"
+
+#include <QApplication>
+
+#include "data/Fields.h"
+
+void TFieldDataLink::SetFieldName(const std::string& Value) {
+    if (fieldName_ == Value) return;
+    fieldName_ = Value;
+    updateField();
+}
+
+bool TFieldDataLink::CanModify() const { return !ReadOnly() && field_ && field_->CanModify(); }
+
+bool TFieldDataLink::Edit() {
+    if (CanModify()) TDataLink::Edit();
+    return editing_;
+}
+
+void TFieldDataLink::ActiveChanged() {
+    updateField();
+    if (OnActiveChange) OnActiveChange(this);
+}
+
+void TFieldDataLink::EditingChanged() { setEditing(TDataLink::Editing() && CanModify()); }
+
+void TFieldDataLink::FocusControl(TField* Field) {
+    if (!Field || Field != field_) return;
+    if (auto* control = dynamic_cast<TWinControl*>(control_); control && control->CanFocus()) control->SetFocus();
+}
+
+void TFieldDataLink::LayoutChanged() { updateField(); }
+
+void TFieldDataLink::RecordChanged(TField* Field) {
+    if (Field && Field != field_) return;
+    if (OnDataChange) OnDataChange(this);
+    modified_ = false;
+}
+
+void TFieldDataLink::UpdateData() {
+    if (!modified_) return;
+    if (field_ && OnUpdateData) OnUpdateData(this);
+    modified_ = false;
+}
+
+void TFieldDataLink::setField(TField* Value) {
+    if (field_ == Value) return;
+    field_ = Value;
+    EditingChanged();
+    RecordChanged(nullptr);
+}
+
+void TFieldDataLink::setEditing(bool Value) {
+    if (editing_ == Value) return;
+    editing_ = Value;
+    modified_ = false;
+    if (OnEditingChange) OnEditingChange(this);
+}
+
+// Dropped first, so that a field freed and made anew at the same address is
+// still taken as a new one.
+void TFieldDataLink::updateField() {
+    setField(nullptr);
+    if (!Active() || fieldName_.empty()) return;
+    TField* field = DataSet()->FindField(fieldName_);
+    if (!field) DatabaseErrorFmt(SFieldNotFound, {fieldName_}, control_);
+    setField(field);
+}
+
+// ---------------------------------------------------------------- helpers
+
+namespace {
+bool isPrintable(char Key) { return static_cast<unsigned char>(Key) >= 32; }
+}  // namespace
+
+bool changesText(char Key) { return Key == 8 || Key == 22 || Key == 24 || isPrintable(Key); }
+
+void refuseInvalidChar(const TFieldDataLink& Link, char& Key) {
+    if (isPrintable(Key) && Link.Field() && !Link.Field()->IsValidChar(Key)) {
+        QApplication::beep();
+        Key = 0;
+    }
+}
+
+void updateRecordOnExit(TWinControl* Control, TFieldDataLink& Link) {
+    try {
+        Link.UpdateRecord();
+    } catch (...) {
+        if (Control->CanFocus()) Control->SetFocus();
+        throw;
+    }
+}
