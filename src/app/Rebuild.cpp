@@ -13,6 +13,7 @@
 #include "ui/Application.h"
 #include "ui/Dialogs.h"
 #include "ui/ExtCtrls.h"
+#include "ui/FormKit.h"
 #include "ui/StdCtrls.h"
 #include "xbase/FTS32.h"
 #include "xbase/Xbase.h"
@@ -77,36 +78,19 @@ TRebuildDlg::TRebuildDlg(TComponent* AOwner, TCompanyFiles* Company) : TForm(AOw
     SetPosition(poScreenCenter);
     SetBounds(0, 0, 360, 210);
 
-    FileLabel = new TLabel(this);
-    FileLabel->SetParent(this);
-    FileLabel->SetBounds(16, 12, 320, 16);
-    DataBaseGauge = new TGauge(this);
-    DataBaseGauge->SetParent(this);
-    DataBaseGauge->SetBounds(16, 32, 320, 20);
-    TagLabel = new TLabel(this);
-    TagLabel->SetParent(this);
-    TagLabel->SetBounds(16, 64, 320, 16);
-    IndexGauge = new TGauge(this);
-    IndexGauge->SetParent(this);
-    IndexGauge->SetBounds(16, 84, 320, 20);
+    FileLabel = place<TLabel>(this, 16, 12, 320, 16);
+    DataBaseGauge = place<TGauge>(this, 16, 32, 320, 20);
+    TagLabel = place<TLabel>(this, 16, 64, 320, 16);
+    IndexGauge = place<TGauge>(this, 16, 84, 320, 20);
 
-    OKBtn = new TButton(this);
-    OKBtn->SetParent(this);
-    OKBtn->SetCaption("OK");
+    OKBtn = place<TButton>(this, 56, 130, 75, 25, "OK");
     OKBtn->SetDefault(true);
-    OKBtn->SetBounds(56, 130, 75, 25);
-    OKBtn->OnClick = [this](TObject* Sender) { OKBtnClick(Sender); };
-    OKBtn->OnKeyDown = [this](TObject* Sender, Word& Key, TShiftState Shift) { OKBtnKeyDown(Sender, Key, Shift); };
-    CancelBtn = new TButton(this);
-    CancelBtn->SetParent(this);
-    CancelBtn->SetCaption("Cancel");
+    bindEvent(OKBtn->OnClick, this, &TRebuildDlg::OKBtnClick);
+    bindEvent(OKBtn->OnKeyDown, this, &TRebuildDlg::OKBtnKeyDown);
+    CancelBtn = place<TButton>(this, 142, 130, 75, 25, "Cancel");
     CancelBtn->SetCancel(true);
-    CancelBtn->SetBounds(142, 130, 75, 25);
-    CancelBtn->OnClick = [this](TObject* Sender) { CancelBtnClick(Sender); };
-    HelpBtn = new TButton(this);
-    HelpBtn->SetParent(this);
-    HelpBtn->SetCaption("&Help");
-    HelpBtn->SetBounds(228, 130, 75, 25);
+    bindEvent(CancelBtn->OnClick, this, &TRebuildDlg::CancelBtnClick);
+    HelpBtn = place<TButton>(this, 228, 130, 75, 25, "&Help");
 
     table_ = new TTable(this);
     table_->SetTableType(ttSXNSX);

@@ -21,6 +21,7 @@
 #include "ui/Controls.h"
 #include "ui/DialogResponder.h"
 #include "ui/ExtCtrls.h"
+#include "ui/FormKit.h"
 #include "ui/Forms.h"
 #include "ui/Mask.h"
 #include "ui/OffscreenRender.h"
@@ -34,14 +35,6 @@ protected:
         Application->Initialize();
         form = std::make_unique<TForm>(nullptr);
         form->SetBounds(0, 0, 400, 300);
-    }
-    template <class T>
-    T* add(int left = 10, int top = 10) {
-        auto* control = new T(form.get());
-        control->SetParent(form.get());
-        control->SetLeft(left);
-        control->SetTop(top);
-        return control;
     }
     void show() {
         form->Show();
@@ -71,7 +64,7 @@ TEST_F(ControlsTest, EditMasksFormatTextAndEditText) {
         {">LL;0;_", "ny", "NY", "NY"},
     };
     for (const Case& c : cases) {
-        auto* edit = add<TMaskEdit>();
+        auto* edit = place<TMaskEdit>(form.get(), 10, 10);
         edit->SetEditMask(c.mask);
         edit->SetText(c.text);
         EXPECT_EQ(edit->EditText(), c.editText) << c.mask << " / " << c.text;
@@ -80,9 +73,9 @@ TEST_F(ControlsTest, EditMasksFormatTextAndEditText) {
 }
 
 TEST_F(ControlsTest, MaskedEditTakesOnlyWhatTheMaskAllowsAndValidatesOnExit) {
-    auto* ssn = add<TMaskEdit>();
+    auto* ssn = place<TMaskEdit>(form.get(), 10, 10);
     ssn->SetEditMask(ssnMask);
-    auto* other = add<TEdit>(10, 60);
+    auto* other = place<TEdit>(form.get(), 10, 60);
     show();
     ssn->SetFocus();
     for (char c : std::string("12a3456")) ssn->SendChar(c);
@@ -110,7 +103,7 @@ TEST_F(ControlsTest, MaskedEditTakesOnlyWhatTheMaskAllowsAndValidatesOnExit) {
 }
 
 TEST_F(ControlsTest, EditCaseAndLengthLimitsApplyToTypingAndCode) {
-    auto* edit = add<TEdit>();
+    auto* edit = place<TEdit>(form.get(), 10, 10);
     edit->SetCharCase(ecUpperCase);
     edit->SetMaxLength(5);
     int changes = 0;
@@ -128,7 +121,7 @@ TEST_F(ControlsTest, EditCaseAndLengthLimitsApplyToTypingAndCode) {
 }
 
 TEST_F(ControlsTest, MemoLinesAndText) {
-    auto* memo = add<TMemo>();
+    auto* memo = place<TMemo>(form.get(), 10, 10);
     memo->Lines()->Add("first");
     memo->Lines()->Add("second");
     EXPECT_EQ(memo->Lines()->Count(), 2);
@@ -157,7 +150,7 @@ TEST_F(ControlsTest, MemoLinesAndText) {
 }
 
 TEST_F(ControlsTest, ComboBoxItemsTextAndEvents) {
-    auto* combo = add<TComboBox>();
+    auto* combo = place<TComboBox>(form.get(), 10, 10);
     combo->SetSorted(true);
     for (const char* s : {"Name", "account", "Date"}) combo->Items()->Add(s);
     EXPECT_EQ(combo->Items()->Strings(0), "account");
@@ -191,7 +184,7 @@ TEST_F(ControlsTest, ComboBoxItemsTextAndEvents) {
 }
 
 TEST_F(ControlsTest, ListBoxItemsAndSelection) {
-    auto* list = add<TListBox>();
+    auto* list = place<TListBox>(form.get(), 10, 10);
     list->SetSorted(true);
     for (const char* s : {"pear", "Apple", "fig"}) list->Items()->Add(s);
     EXPECT_EQ(list->Items()->Strings(0), "Apple");
@@ -211,7 +204,7 @@ TEST_F(ControlsTest, ListBoxItemsAndSelection) {
 }
 
 TEST_F(ControlsTest, CheckAndRadioButtonsFireOnClickWhenTheirStateChanges) {
-    auto* check = add<TCheckBox>();
+    auto* check = place<TCheckBox>(form.get(), 10, 10);
     int checkClicks = 0;
     check->OnClick = [&](TObject*) { ++checkClicks; };
     check->SetChecked(true);
@@ -221,7 +214,7 @@ TEST_F(ControlsTest, CheckAndRadioButtonsFireOnClickWhenTheirStateChanges) {
     EXPECT_FALSE(check->Checked());
     EXPECT_EQ(checkClicks, 2);
 
-    auto* group = add<TRadioGroup>(10, 40);
+    auto* group = place<TRadioGroup>(form.get(), 10, 40);
     group->SetBounds(10, 40, 200, 100);
     for (const char* s : {"Yes", "No"}) group->Items()->Add(s);
     std::vector<int> chosen;
@@ -233,8 +226,8 @@ TEST_F(ControlsTest, CheckAndRadioButtonsFireOnClickWhenTheirStateChanges) {
     EXPECT_EQ(group->ItemIndex(), 1) << "out of range clamps to the last item";
     EXPECT_EQ(chosen, (std::vector<int>{1, 1}));
 
-    auto* a = add<TRadioButton>(250, 10);
-    auto* b = add<TRadioButton>(250, 40);
+    auto* a = place<TRadioButton>(form.get(), 250, 10);
+    auto* b = place<TRadioButton>(form.get(), 250, 40);
     a->SetChecked(true);
     b->SetChecked(true);
     EXPECT_FALSE(a->Checked());
@@ -243,8 +236,8 @@ TEST_F(ControlsTest, CheckAndRadioButtonsFireOnClickWhenTheirStateChanges) {
 }
 
 TEST_F(ControlsTest, SpeedButtonsOfOneGroupStayDownOneAtATime) {
-    auto* a = add<TSpeedButton>(10, 10);
-    auto* b = add<TSpeedButton>(40, 10);
+    auto* a = place<TSpeedButton>(form.get(), 10, 10);
+    auto* b = place<TSpeedButton>(form.get(), 40, 10);
     for (auto* button : {a, b}) button->SetGroupIndex(1);
     auto press = [](TSpeedButton* button) { static_cast<QAbstractButton*>(button->Handle())->click(); };
     press(a);
@@ -260,16 +253,16 @@ TEST_F(ControlsTest, SpeedButtonsOfOneGroupStayDownOneAtATime) {
 }
 
 TEST_F(ControlsTest, BitButtonKindsGiveCaptionResultAndRole) {
-    auto* ok = add<TBitBtn>();
+    auto* ok = place<TBitBtn>(form.get(), 10, 10);
     ok->SetKind(bkOK);
     EXPECT_EQ(ok->Caption(), "OK");
     EXPECT_EQ(ok->ModalResult(), mrOk);
     EXPECT_TRUE(ok->Default());
-    auto* cancel = add<TBitBtn>();
+    auto* cancel = place<TBitBtn>(form.get(), 10, 10);
     cancel->SetKind(bkCancel);
     EXPECT_TRUE(cancel->Cancel());
     EXPECT_EQ(cancel->ModalResult(), mrCancel);
-    auto* close = add<TBitBtn>();
+    auto* close = place<TBitBtn>(form.get(), 10, 10);
     close->SetKind(bkClose);
     show();
     close->Click();
@@ -277,7 +270,7 @@ TEST_F(ControlsTest, BitButtonKindsGiveCaptionResultAndRole) {
 }
 
 TEST_F(ControlsTest, PageChangesByTheUserCanBeRefused) {
-    auto* pages = add<TPageControl>();
+    auto* pages = place<TPageControl>(form.get(), 10, 10);
     std::vector<TTabSheet*> sheets;
     for (const char* caption : {"Patient Information", "Patient Insurance", "Insured"}) {
         auto* sheet = new TTabSheet(form.get());
@@ -371,7 +364,7 @@ TEST_F(ControlsTest, ScrollBarsReportAndTheControlDecides) {
 }
 
 TEST_F(ControlsTest, MouseEventsClicksAndDoubleClicks) {
-    auto* panel = add<TPanel>(20, 20);
+    auto* panel = place<TPanel>(form.get(), 20, 20);
     std::vector<std::string> log;
     panel->OnMouseDown = [&](TObject*, TMouseButton b, TShiftState s, int x, int y) {
         log.push_back("down " + std::to_string(b) + (s.Contains(ssDouble) ? " double" : "") + " " +
@@ -414,7 +407,7 @@ TEST_F(ControlsTest, CaretShowsOnlyWhenEveryHideIsUndone) {
     EXPECT_TRUE(CaretVisible());
     SetCaretPos(12, 3);
     EXPECT_EQ(GetCaretPos(), Point(12, 3));
-    auto* other = add<TEdit>();
+    auto* other = place<TEdit>(form.get(), 10, 10);
     EXPECT_FALSE(HideCaret(other)) << "the caret belongs to one window";
     DestroyCaret();
     EXPECT_FALSE(CaretVisible());
@@ -455,7 +448,7 @@ TEST_F(ControlsTest, TimerFiresWhileEnabled) {
 }
 
 TEST_F(ControlsTest, TreeViewNodesOrderSelectionAndSorting) {
-    auto* tree = add<TTreeView>();
+    auto* tree = place<TTreeView>(form.get(), 10, 10);
     TTreeNodes* nodes = tree->Items();
     TTreeNode* patients = nodes->Add(nullptr, "Patients");
     TTreeNode* smith = nodes->AddChild(patients, "Smith");
@@ -498,7 +491,7 @@ TEST_F(ControlsTest, TreeViewNodesOrderSelectionAndSorting) {
 }
 
 TEST_F(ControlsTest, ProgressBarAndGauge) {
-    auto* bar = add<TProgressBar>();
+    auto* bar = place<TProgressBar>(form.get(), 10, 10);
     bar->SetMax(25);
     bar->SetStep(10);
     bar->StepIt();
@@ -509,7 +502,7 @@ TEST_F(ControlsTest, ProgressBarAndGauge) {
     bar->SetPosition(99);
     EXPECT_EQ(bar->Position(), 25);
 
-    auto* gauge = add<TGauge>();
+    auto* gauge = place<TGauge>(form.get(), 10, 10);
     gauge->SetMaxValue(200);
     gauge->AddProgress(50);
     EXPECT_EQ(gauge->PercentDone(), 25);
@@ -520,7 +513,7 @@ TEST_F(ControlsTest, ProgressBarAndGauge) {
 }
 
 TEST_F(ControlsTest, ScrollBoxScrollsOverItsChildren) {
-    auto* box = add<TScrollBox>();
+    auto* box = place<TScrollBox>(form.get(), 10, 10);
     box->SetBounds(0, 0, 200, 150);
     auto* far = new TEdit(form.get());
     far->SetParent(box);
@@ -534,13 +527,13 @@ TEST_F(ControlsTest, ScrollBoxScrollsOverItsChildren) {
 
 TEST_F(ControlsTest, GraphicControlsPaintTheirShapes) {
     form->SetColor(clWhite);
-    auto* shape = add<TShape>(0, 0);
+    auto* shape = place<TShape>(form.get(), 0, 0);
     shape->SetShape(stEllipse);
     shape->Brush()->SetColor(clRed);
-    auto* bevel = add<TBevel>(100, 0);
+    auto* bevel = place<TBevel>(form.get(), 100, 0);
     bevel->SetShape(bsBox);
     bevel->SetStyle(bsLowered);
-    auto* image = add<TImage>(200, 0);
+    auto* image = place<TImage>(form.get(), 200, 0);
     image->Picture()->Bitmap()->SetSize(8, 8);
     image->Picture()->Bitmap()->Canvas()->Brush()->SetColor(clBlue);
     image->Picture()->Bitmap()->Canvas()->FillRect(Rect(0, 0, 8, 8));
@@ -554,6 +547,39 @@ TEST_F(ControlsTest, GraphicControlsPaintTheirShapes) {
     EXPECT_EQ(at(100, 10), TColorToQColor(clBtnShadow)) << "a lowered bevel's left edge";
     EXPECT_EQ(at(149, 10), TColorToQColor(clBtnHighlight)) << "and its right edge";
     EXPECT_EQ(at(250, 50), QColor(0, 0, 255)) << "the stretched picture";
+}
+
+// ---------------------------------------------------------------- form kit
+
+TEST_F(ControlsTest, KitPlacesControlsForTheFormToFreeAndBindsHandlers) {
+    auto* panel = place<TPanel>(form.get(), 10, 10, 200, 100);
+    auto* button = place<TButton>(panel, 8, 8, 75, 25, "&Save");
+    EXPECT_EQ(button->Owner(), form.get()) << "a control on a panel belongs to the panel's form";
+    EXPECT_EQ(button->Parent(), panel);
+    EXPECT_EQ(button->BoundsRect(), Bounds(8, 8, 75, 25));
+    EXPECT_EQ(button->Caption(), "&Save");
+
+    // Handlers that take their arguments by reference change them for the caller.
+    struct Handlers {
+        std::vector<std::string> calls;
+        void click(TObject* Sender) { calls.push_back(static_cast<TButton*>(Sender)->Caption()); }
+        void keyDown(TObject*, Word& Key, TShiftState) {
+            calls.push_back("key");
+            Key = 0;
+        }
+    } handlers;
+    bindEvent(button->OnClick, &handlers, &Handlers::click);
+    bindEvent(button->OnKeyDown, &handlers, &Handlers::keyDown);
+    button->Click();
+    Word key = VK_RETURN;
+    button->OnKeyDown(button, key, {});
+    EXPECT_EQ(handlers.calls, (std::vector<std::string>{"&Save", "key"}));
+    EXPECT_EQ(key, 0);
+
+    // Freeing the panel takes its controls along; the form forgets them.
+    int owned = form->ComponentCount();
+    delete panel;
+    EXPECT_EQ(form->ComponentCount(), owned - 2);
 }
 
 }  // namespace

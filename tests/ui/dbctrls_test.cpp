@@ -22,6 +22,7 @@
 #include "ui/ComCtrls.h"
 #include "ui/DBCtrls.h"
 #include "ui/DialogResponder.h"
+#include "ui/FormKit.h"
 #include "ui/Forms.h"
 #include "ui/Menus.h"
 #include "ui/OffscreenRender.h"
@@ -96,22 +97,6 @@ protected:
         return text;
     }
 
-    template <class C>
-    C* place(int left, int top, int width, int height) {
-        auto* control = new C(form.get());
-        control->SetParent(form.get());
-        control->SetBounds(left, top, width, height);
-        return control;
-    }
-
-    template <class C>
-    C* bound(const std::string& field, int top) {
-        auto* control = place<C>(10, top, 150, 21);
-        control->SetDataSource(source);
-        control->SetDataField(field);
-        return control;
-    }
-
     void type(TWinControl* control, const std::string& text) {
         for (char c : text) control->SendChar(c);
     }
@@ -127,8 +112,8 @@ protected:
 // ---------------------------------------------------------------- writing back
 
 TEST_F(DBCtrlsTest, TypedTextIsWrittenOnLeavingAndPostedToTheTable) {
-    auto* name = bound<TDBEdit>("NAME", 10);
-    auto* other = place<TEdit>(10, 40, 150, 21);
+    auto* name = placeBound<TDBEdit>(form.get(), 10, 10, 150, 21, source, "NAME");
+    auto* other = place<TEdit>(form.get(), 10, 40, 150, 21);
     form->Show();
     table->Open();
     EXPECT_EQ(name->Text(), "SMITH, JOHN");
@@ -167,11 +152,11 @@ TEST_F(DBCtrlsTest, TypedTextIsWrittenOnLeavingAndPostedToTheTable) {
 }
 
 TEST_F(DBCtrlsTest, ChoiceControlsShowAndWriteTheirValues) {
-    auto* check = bound<TDBCheckBox>("ACPTASSIGN", 10);
-    auto* sex = bound<TDBComboBox>("SEX", 40);
+    auto* check = placeBound<TDBCheckBox>(form.get(), 10, 10, 150, 21, source, "ACPTASSIGN");
+    auto* sex = placeBound<TDBComboBox>(form.get(), 10, 40, 150, 21, source, "SEX");
     sex->SetStyle(csDropDownList);
     for (const char* item : {"Male", "Female"}) sex->Items()->Add(item);
-    auto* radio = place<TDBRadioGroup>(200, 10, 200, 80);
+    auto* radio = place<TDBRadioGroup>(form.get(), 200, 10, 200, 80);
     radio->Items()->Add("Yes");
     radio->Items()->Add("No");
     radio->Values()->Add("True");
@@ -180,7 +165,7 @@ TEST_F(DBCtrlsTest, ChoiceControlsShowAndWriteTheirValues) {
     radio->SetDataField("OTHER_INS");
     std::vector<std::string> changes;
     radio->OnChange = [&](TObject*) { changes.push_back(radio->Value()); };
-    auto* text = bound<TDBText>("NAME", 70);
+    auto* text = placeBound<TDBText>(form.get(), 10, 70, 150, 21, source, "NAME");
     form->Show();
     table->Open();
 
@@ -230,10 +215,10 @@ TEST_F(DBCtrlsTest, ChoiceControlsShowAndWriteTheirValues) {
 }
 
 TEST_F(DBCtrlsTest, MemoTextIsPostedAndReadBack) {
-    auto* memo = place<TDBMemo>(10, 10, 200, 80);
+    auto* memo = place<TDBMemo>(form.get(), 10, 10, 200, 80);
     memo->SetDataSource(source);
     memo->SetDataField("NOTES");
-    auto* other = place<TEdit>(10, 100, 150, 21);
+    auto* other = place<TEdit>(form.get(), 10, 100, 150, 21);
     form->Show();
     table->Open();
     EXPECT_EQ(memo->Text(), "");
@@ -261,12 +246,12 @@ TEST_F(DBCtrlsTest, MemoTextIsPostedAndReadBack) {
 // ---------------------------------------------------------------- refusing edits
 
 TEST_F(DBCtrlsTest, ReadOnlySourcesRefuseEdits) {
-    auto* name = bound<TDBEdit>("NAME", 10);
-    auto* check = bound<TDBCheckBox>("ACPTASSIGN", 40);
-    auto* sex = bound<TDBComboBox>("SEX", 70);
+    auto* name = placeBound<TDBEdit>(form.get(), 10, 10, 150, 21, source, "NAME");
+    auto* check = placeBound<TDBCheckBox>(form.get(), 10, 40, 150, 21, source, "ACPTASSIGN");
+    auto* sex = placeBound<TDBComboBox>(form.get(), 10, 70, 150, 21, source, "SEX");
     sex->SetStyle(csDropDownList);
     for (const char* item : {"Male", "Female"}) sex->Items()->Add(item);
-    auto* other = place<TEdit>(10, 100, 150, 21);
+    auto* other = place<TEdit>(form.get(), 10, 100, 150, 21);
     form->Show();
 
     // Some flags are set on the closed table, the fields' only while it is open.
@@ -314,8 +299,8 @@ TEST_F(DBCtrlsTest, ReadOnlySourcesRefuseEdits) {
 }
 
 TEST_F(DBCtrlsTest, AFailedWriteKeepsTheFocusOnTheEdit) {
-    auto* name = bound<TDBEdit>("NAME", 10);
-    auto* other = place<TEdit>(10, 40, 150, 21);
+    auto* name = placeBound<TDBEdit>(form.get(), 10, 10, 150, 21, source, "NAME");
+    auto* other = place<TEdit>(form.get(), 10, 40, 150, 21);
     form->Show();
     table->Open();
     table->FieldByName("NAME")->OnValidate = [](TField*) { throw EDatabaseError("Name refused"); };
@@ -336,7 +321,7 @@ class DBGridTest : public DBCtrlsTest {
 protected:
     void SetUp() override {
         DBCtrlsTest::SetUp();
-        grid = place<TDBGrid>(10, 10, 400, 100);
+        grid = place<TDBGrid>(form.get(), 10, 10, 400, 100);
         grid->SetOptions({dgTitles, dgIndicator, dgColLines, dgRowLines, dgRowSelect, dgAlwaysShowSelection,
                           dgConfirmDelete, dgCancelOnExit});
         grid->SetDataSource(source);
@@ -442,7 +427,7 @@ TEST_F(DBGridTest, CtrlDeleteAsksFirstAndReadOnlyGridsKeepTheRecord) {
 }
 
 TEST_F(DBGridTest, LeavingCancelsAnUntouchedInsert) {
-    auto* other = place<TEdit>(10, 200, 150, 21);
+    auto* other = place<TEdit>(form.get(), 10, 200, 150, 21);
     grid->SetFocus();
     table->Insert();
     other->SetFocus();
@@ -466,7 +451,7 @@ TEST_F(DBCtrlsTest, OffscreenPictureShowsTheFieldInADataAwareEdit) {
         item->SetCaption(caption);
         menu->Items()->Add(item);
     }
-    auto* pages = place<TPageControl>(10, 10, 330, 150);
+    auto* pages = place<TPageControl>(form.get(), 10, 10, 330, 150);
     auto* sheet = new TTabSheet(form.get());
     sheet->SetCaption("Patient Information");
     sheet->SetPageControl(pages);
@@ -478,7 +463,7 @@ TEST_F(DBCtrlsTest, OffscreenPictureShowsTheFieldInADataAwareEdit) {
     name->SetBounds(10, 10, 200, 21);
     name->SetDataSource(source);
     name->SetDataField("NAME");
-    auto* plain = place<TEdit>(10, 175, 150, 21);
+    auto* plain = place<TEdit>(form.get(), 10, 175, 150, 21);
     plain->SetText("plain edit");
     table->Open();
 
