@@ -70,7 +70,7 @@ void TApplication::Run() {
     QEventLoop loop;
     while (!terminated_ && mainForm_) {
         loop.processEvents(QEventLoop::WaitForMoreEvents);
-        RaisePendingFailure();
+        raisePendingFailure();
     }
     // The forms go while Qt is still there.
     mainForm_ = nullptr;
@@ -81,7 +81,7 @@ void TApplication::ProcessMessages() {
     Initialize();
     QCoreApplication::sendPostedEvents();
     QCoreApplication::processEvents(QEventLoop::AllEvents);
-    RaisePendingFailure();
+    raisePendingFailure();
 }
 
 void TApplication::Terminate() {
@@ -148,7 +148,7 @@ void TApplication::ShowException(const Exception& E) {
     MessageBox(message, title_, MB_OK | MB_ICONSTOP);
 }
 
-void TApplication::RaisePendingFailure() {
+void TApplication::raisePendingFailure() {
     if (pendingFailure_) {
         std::exception_ptr failure = pendingFailure_;
         pendingFailure_ = nullptr;

@@ -87,7 +87,7 @@ public:
     void ShowException(const Exception& E);
     // A failure caught by HandleException that must not be swallowed (an
     // unscripted dialog): raised again by the next ProcessMessages.
-    void RaisePendingFailure();
+    void raisePendingFailure();
 
     void Minimize();
     void Restore();

@@ -42,9 +42,9 @@ int TImageList::Count() const { return static_cast<int>(store_->images.size()); 
 
 int TImageList::Add(TBitmap* Image, TBitmap* Mask) {
     if (!Image) return -1;
-    QImage image = Image->ToImage().convertToFormat(QImage::Format_ARGB32);
+    QImage image = Image->toImage().convertToFormat(QImage::Format_ARGB32);
     if (Mask && !Mask->Empty()) {
-        QImage mask = Mask->ToImage().convertToFormat(QImage::Format_RGB32);
+        QImage mask = Mask->toImage().convertToFormat(QImage::Format_RGB32);
         for (int y = 0; y < std::min(image.height(), mask.height()); ++y)
             for (int x = 0; x < std::min(image.width(), mask.width()); ++x)
                 if (qGray(mask.pixel(x, y)) > 127) image.setPixel(x, y, qRgba(0, 0, 0, 0));
@@ -56,7 +56,7 @@ int TImageList::Add(TBitmap* Image, TBitmap* Mask) {
 
 int TImageList::AddMasked(TBitmap* Image, TColor MaskColor) {
     if (!Image) return -1;
-    QImage image = Image->ToImage().convertToFormat(QImage::Format_ARGB32);
+    QImage image = Image->toImage().convertToFormat(QImage::Format_ARGB32);
     QRgb key = TColorToQColor(MaskColor).rgb() & 0xFFFFFF;
     for (int y = 0; y < image.height(); ++y)
         for (int x = 0; x < image.width(); ++x)
@@ -82,7 +82,7 @@ void TImageList::Draw(TCanvas* Canvas, int X, int Y, int Index) {
     const QImage& image = store_->images[Index];
     // Drawn over what is there: transparent pixels leave the canvas alone.
     TRect dest = Bounds(X, Y, image.width(), image.height());
-    QImage under = Canvas->Handle()->CopyImage(dest);
+    QImage under = Canvas->Handle()->copyImage(dest);
     if (under.isNull()) under = QImage(image.size(), QImage::Format_ARGB32);
     under = under.convertToFormat(QImage::Format_ARGB32);
     {
@@ -99,7 +99,7 @@ void TImageList::GetBitmap(int Index, TBitmap* Image) const {
     QPainter p(&flat);
     p.drawImage(0, 0, store_->images[Index]);
     p.end();
-    Image->FromImage(flat);
+    Image->fromImage(flat);
 }
 
 QIcon TImageList::Icon(int Index) const {
@@ -112,7 +112,7 @@ QIcon TImageList::Icon(int Index) const {
 TTabSheet::TTabSheet(TComponent* AOwner) : TWinControl(AOwner, NewWidget<QWidget>()) {}
 
 TTabSheet::~TTabSheet() {
-    DetachEvents();
+    detachEvents();
     if (pageControl_) SetParent(nullptr);
 }
 
@@ -190,23 +190,23 @@ int TTabSheet::TabIndex() const {
 TPageControl::TPageControl(TComponent* AOwner) : TWinControl(AOwner, NewWidget<QTabWidget>()) {
     SetTabStop(true);
     tabs()->resize(289, 193);
-    AddEventSource(tabs()->tabBar());
+    addEventSource(tabs()->tabBar());
     QObject::connect(tabs(), &QTabWidget::currentChanged, tabs(), [this](int index) {
         if (!syncing_) guardedCall(this, [&] { tabChosen(index); });
     });
 }
 
 TPageControl::~TPageControl() {
-    DetachEvents();
+    detachEvents();
     while (!pages_.empty()) delete pages_.back();
 }
 
 QTabWidget* TPageControl::tabs() const { return static_cast<QTabWidget*>(Handle()); }
 
-void TPageControl::InsertChildWidget(TControl* AControl) {
+void TPageControl::insertChildWidget(TControl* AControl) {
     auto* sheet = dynamic_cast<TTabSheet*>(AControl);
     if (!sheet) {
-        TWinControl::InsertChildWidget(AControl);
+        TWinControl::insertChildWidget(AControl);
         return;
     }
     sheet->pageControl_ = this;
@@ -218,7 +218,7 @@ void TPageControl::InsertChildWidget(TControl* AControl) {
     if (!activePage_ && sheet->tabVisible_) SetActivePage(sheet);
 }
 
-void TPageControl::RemoveChildWidget(TControl* AControl) {
+void TPageControl::removeChildWidget(TControl* AControl) {
     auto* sheet = dynamic_cast<TTabSheet*>(AControl);
     if (!sheet) return;
     TTabSheet* next = activePage_ == sheet ? FindNextPage(sheet, true, true) : activePage_;
@@ -359,7 +359,7 @@ TStatusBar::TStatusBar(TComponent* AOwner) : TWinControl(AOwner, NewWidget<QWidg
     layoutPanels();
 }
 
-TStatusBar::~TStatusBar() { DetachEvents(); }
+TStatusBar::~TStatusBar() { detachEvents(); }
 
 void TStatusBar::Resize() {
     layoutPanels();
@@ -673,7 +673,7 @@ TTreeView::TTreeView(TComponent* AOwner) : TWinControl(AOwner, NewWidget<QTreeWi
     tree()->setHeaderHidden(true);
     tree()->setColumnCount(1);
     tree()->resize(121, 97);
-    AddEventSource(tree()->viewport());
+    addEventSource(tree()->viewport());
     QObject::connect(tree(), &QTreeWidget::currentItemChanged, tree(),
                      [this](QTreeWidgetItem* current, QTreeWidgetItem* previous) {
                          if (changingSelection_) return;
@@ -705,7 +705,7 @@ TTreeView::TTreeView(TComponent* AOwner) : TWinControl(AOwner, NewWidget<QTreeWi
 }
 
 TTreeView::~TTreeView() {
-    DetachEvents();
+    detachEvents();
     tree()->blockSignals(true);
     nodes_.reset();
 }

@@ -111,8 +111,8 @@ public:
 
 protected:
     QTabWidget* tabs() const;
-    void InsertChildWidget(TControl* AControl) override;
-    void RemoveChildWidget(TControl* AControl) override;
+    void insertChildWidget(TControl* AControl) override;
+    void removeChildWidget(TControl* AControl) override;
     virtual bool CanChange();
     virtual void Change();
 

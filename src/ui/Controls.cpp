@@ -67,7 +67,7 @@ QFont qtFontOf(const TFont& font) {
     lf.FaceName = font.Name();
     lf.PitchAndFamily = font.Pitch() == fpFixed ? FIXED_PITCH
                         : font.Pitch() == fpVariable ? VARIABLE_PITCH : DEFAULT_PITCH;
-    return CreateFontIndirect(lf)->QtFont(false);
+    return CreateFontIndirect(lf)->qtFont(false);
 }
 
 // Runs a handler called from Qt's event dispatch: exceptions may not cross
@@ -118,7 +118,7 @@ public:
     bool eventFilter(QObject* watched, QEvent* event) override {
         if (!control_ || !watched->isWidgetType()) return false;
         TControl* control = control_;
-        return guarded(control, [&] { return control->HandleEvent(static_cast<QWidget*>(watched), event); });
+        return guarded(control, [&] { return control->handleEvent(static_cast<QWidget*>(watched), event); });
     }
 
 private:
@@ -150,9 +150,9 @@ TControl::~TControl() {
     }
 }
 
-void TControl::DetachEvents() { bridge_->detach(); }
+void TControl::detachEvents() { bridge_->detach(); }
 
-void TControl::AddEventSource(QWidget* source) {
+void TControl::addEventSource(QWidget* source) {
     source->installEventFilter(bridge_.get());
     source->setMouseTracking(true);
 }
@@ -165,8 +165,8 @@ void TControl::SetParent(TWinControl* AParent) {
     if (AParent) {
         parent_ = AParent;
         AParent->insertControl(this);
-        if (parentFont_) ParentFontChanged();
-        if (parentColor_) ParentColorChanged();
+        if (parentFont_) parentFontChanged();
+        if (parentColor_) parentColorChanged();
     } else if (widget_) {
         widget_->hide();
         widget_->setParent(nullptr);
@@ -195,7 +195,7 @@ void TControl::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {
     }
     if (resized)
         if (auto* self = dynamic_cast<TWinControl*>(this)) self->Realign();
-    if (parent_) parent_->ChildBoundsChanged(this);
+    if (parent_) parent_->childBoundsChanged(this);
 }
 
 TRect TControl::BoundsRect() const { return Bounds(Left(), Top(), Width(), Height()); }
@@ -247,27 +247,27 @@ void TControl::SetEnabled(bool Value) {
 void TControl::SetColor(TColor Value) {
     color_ = Value;
     parentColor_ = false;
-    ApplyColor();
+    applyColor();
     if (auto* self = dynamic_cast<TWinControl*>(this))
         for (TControl* c : self->controls_)
-            if (c->parentColor_) c->ParentColorChanged();
+            if (c->parentColor_) c->parentColorChanged();
 }
 
 void TControl::SetParentColor(bool Value) {
     parentColor_ = Value;
-    if (Value) ParentColorChanged();
+    if (Value) parentColorChanged();
 }
 
-void TControl::ParentColorChanged() {
+void TControl::parentColorChanged() {
     if (!parent_ || !parentColor_) return;
     // The parent's background shows through; nothing to push to the widget.
     color_ = parent_->Color();
     if (auto* self = dynamic_cast<TWinControl*>(this))
         for (TControl* c : self->controls_)
-            if (c->parentColor_) c->ParentColorChanged();
+            if (c->parentColor_) c->parentColorChanged();
 }
 
-void TControl::ApplyColor() {
+void TControl::applyColor() {
     if (!widget_) return;
     QPalette pal = widget_->palette();
     pal.setColor(widget_->backgroundRole(), TColorToQColor(color_));
@@ -278,10 +278,10 @@ void TControl::ApplyColor() {
 
 void TControl::SetParentFont(bool Value) {
     parentFont_ = Value;
-    if (Value) ParentFontChanged();
+    if (Value) parentFontChanged();
 }
 
-void TControl::ParentFontChanged() {
+void TControl::parentFontChanged() {
     if (!parent_ || !parentFont_) return;
     settingParentFont_ = true;
     font_.Assign(*parent_->Font());
@@ -290,13 +290,13 @@ void TControl::ParentFontChanged() {
 
 void TControl::fontChanged() {
     if (!settingParentFont_) parentFont_ = false;
-    ApplyFont();
+    applyFont();
     if (auto* self = dynamic_cast<TWinControl*>(this))
         for (TControl* c : self->controls_)
-            if (c->parentFont_) c->ParentFontChanged();
+            if (c->parentFont_) c->parentFontChanged();
 }
 
-void TControl::ApplyFont() {
+void TControl::applyFont() {
     if (!widget_) return;
     widget_->setFont(qtFontOf(font_));
     QPalette pal = widget_->palette();
@@ -395,7 +395,7 @@ void TControl::Resize() {
     if (OnResize) OnResize(this);
 }
 
-void TControl::PaintWidget(QWidget*) {}
+void TControl::paintWidget(QWidget*) {}
 
 namespace {
 std::string hintOf(const TControl* c) {
@@ -405,7 +405,7 @@ std::string hintOf(const TControl* c) {
 }
 }  // namespace
 
-bool TControl::HandleEvent(QWidget* source, QEvent* event) {
+bool TControl::handleEvent(QWidget* source, QEvent* event) {
     auto mousePos = [&](QMouseEvent* me) {
         QPoint p = me->position().toPoint();
         if (source != widget_ && widget_) p = source->mapTo(widget_, p);
@@ -443,7 +443,7 @@ bool TControl::HandleEvent(QWidget* source, QEvent* event) {
     case QEvent::MouseButtonRelease: {
         auto* me = static_cast<QMouseEvent*>(event);
         QPoint p = mousePos(me);
-        bool click = me->button() == Qt::LeftButton && leftPressed_ && ClicksOnMouseUp() && widget_ &&
+        bool click = me->button() == Qt::LeftButton && leftPressed_ && clicksOnMouseUp() && widget_ &&
                      widget_->rect().contains(p);
         if (me->button() == Qt::LeftButton) leftPressed_ = false;
         MouseUp(buttonOf(me->button()), shiftOf(me->modifiers(), me->buttons()), p.x(), p.y());
@@ -465,8 +465,8 @@ bool TControl::HandleEvent(QWidget* source, QEvent* event) {
         if (source == widget_) Application->SetHint(GetLongHint(hintOf(parent_)));
         return false;
     case QEvent::Paint:
-        if (PaintsItself() && source == widget_) {
-            PaintWidget(source);
+        if (paintsItself() && source == widget_) {
+            paintWidget(source);
             return true;
         }
         return false;
@@ -492,32 +492,32 @@ TWinControl::~TWinControl() {
     while (!controls_.empty()) delete controls_.back();
 }
 
-QWidget* TWinControl::ClientWidget() const { return Handle(); }
+QWidget* TWinControl::clientWidget() const { return Handle(); }
 
 void TWinControl::insertControl(TControl* AControl) {
     controls_.push_back(AControl);
     if (auto* win = dynamic_cast<TWinControl*>(AControl)) tabList_.push_back(win);
-    InsertChildWidget(AControl);
+    insertChildWidget(AControl);
     if (AControl->align_ != alNone) Realign();
 }
 
 void TWinControl::removeControl(TControl* AControl) {
     std::erase(controls_, AControl);
     if (auto* win = dynamic_cast<TWinControl*>(AControl)) std::erase(tabList_, win);
-    RemoveChildWidget(AControl);
+    removeChildWidget(AControl);
     if (AControl->align_ != alNone) Realign();
 }
 
-void TWinControl::InsertChildWidget(TControl* AControl) {
+void TWinControl::insertChildWidget(TControl* AControl) {
     QWidget* w = AControl->Handle();
     if (!w) return;
     QRect geometry = w->geometry();
-    w->setParent(ClientWidget());
+    w->setParent(clientWidget());
     w->setGeometry(geometry);
     w->setVisible(AControl->Visible());
 }
 
-void TWinControl::RemoveChildWidget(TControl*) {}
+void TWinControl::removeChildWidget(TControl*) {}
 
 int TWinControl::TabOrder() const {
     if (!Parent()) return -1;
@@ -672,7 +672,7 @@ void TWinControl::AlignControls(TRect& R) {
     for (TControl* c : aligned(alClient)) c->SetBounds(R.Left, R.Top, R.Width(), R.Height());
 }
 
-void TWinControl::ChildBoundsChanged(TControl* Child) {
+void TWinControl::childBoundsChanged(TControl* Child) {
     if (Child->Align() != alNone) Realign();
 }
 
@@ -681,7 +681,7 @@ void TWinControl::ScrollBy(int DeltaX, int DeltaY) {
 }
 
 // Tab, Enter and Escape are the form's dialog keys unless a control wants them.
-bool TWinControl::WantsKey(Word Key, TShiftState) const {
+bool TWinControl::wantsKey(Word Key, TShiftState) const {
     return Key != VK_TAB && Key != VK_RETURN && Key != VK_ESCAPE;
 }
 
@@ -726,7 +726,7 @@ bool TWinControl::SendKey(Word Key, TShiftState Shift) {
     std::string text = ch ? std::string(1, ch) : std::string();
     TForm* form = GetParentForm(this);
     QWidget* target = Handle();
-    if (form && !WantsKey(Key, Shift) && !Shift.Contains(ssAlt) && form->DialogKey(this, Key, Shift))
+    if (form && !wantsKey(Key, Shift) && !Shift.Contains(ssAlt) && form->DialogKey(this, Key, Shift))
         return false;
     Word key = Key;
     if (form && form != this && form->KeyPreview()) previewOf(form)->KeyDown(key, Shift);
@@ -775,7 +775,7 @@ bool TWinControl::handleKeyPress(QWidget* source, QEvent* event) {
     TShiftState shift = shiftOf(ke->modifiers());
     std::string text = FromQString(ke->text());
     TForm* form = GetParentForm(this);
-    if (vk && form && !WantsKey(vk, shift) && !shift.Contains(ssAlt) && form->DialogKey(this, vk, shift))
+    if (vk && form && !wantsKey(vk, shift) && !shift.Contains(ssAlt) && form->DialogKey(this, vk, shift))
         return true;
     Word key = vk;
     if (key) {
@@ -819,7 +819,7 @@ bool TWinControl::handleKeyRelease(QEvent* event) {
     return key == 0;
 }
 
-bool TWinControl::HandleEvent(QWidget* source, QEvent* event) {
+bool TWinControl::handleEvent(QWidget* source, QEvent* event) {
     switch (event->type()) {
     case QEvent::KeyPress:
         if (deliveringKey) return false;
@@ -831,10 +831,10 @@ bool TWinControl::HandleEvent(QWidget* source, QEvent* event) {
         if (TForm* form = GetParentForm(this); form && form != this) form->controlFocused(this);
         return false;
     case QEvent::Resize:
-        if (source == ClientWidget() || source == Handle()) Realign();
-        return TControl::HandleEvent(source, event);
+        if (source == clientWidget() || source == Handle()) Realign();
+        return TControl::handleEvent(source, event);
     default:
-        return TControl::HandleEvent(source, event);
+        return TControl::handleEvent(source, event);
     }
 }
 
@@ -932,7 +932,7 @@ TCustomControl::TCustomControl(TComponent* AOwner, QWidget* widget)
     scrollBars_ = std::make_unique<ScrollBars>(this);
 }
 
-TCustomControl::~TCustomControl() { DetachEvents(); }
+TCustomControl::~TCustomControl() { detachEvents(); }
 
 void TCustomControl::Paint() {}
 
@@ -940,15 +940,15 @@ void TCustomControl::Scroll(TScrollBarKind Kind, TScrollCode Code, int Pos) {
     if (OnScroll) OnScroll(this, Kind, Code, Pos);
 }
 
-void TCustomControl::PaintWidget(QWidget* target) {
+void TCustomControl::paintWidget(QWidget* target) {
     Canvas()->Font()->Assign(*Font());
     Canvas()->Brush()->SetColor(Color());
     paintThroughCanvas(target, canvas_.get(), Color(), true, [this] { Paint(); });
 }
 
-bool TCustomControl::HandleEvent(QWidget* source, QEvent* event) {
+bool TCustomControl::handleEvent(QWidget* source, QEvent* event) {
     if (event->type() == QEvent::Resize && source == Handle()) scrollBars_->place();
-    return TWinControl::HandleEvent(source, event);
+    return TWinControl::handleEvent(source, event);
 }
 
 void TCustomControl::SetScrollRange(TScrollBarKind Kind, int Min, int Max) {
@@ -990,7 +990,7 @@ TGraphicControl::~TGraphicControl() = default;
 
 void TGraphicControl::Paint() {}
 
-void TGraphicControl::PaintWidget(QWidget* target) {
+void TGraphicControl::paintWidget(QWidget* target) {
     Canvas()->Font()->Assign(*Font());
     paintThroughCanvas(target, canvas_.get(), Color(), false, [this] { Paint(); });
 }

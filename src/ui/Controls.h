@@ -280,26 +280,26 @@ protected:
     virtual void Resize();
     // Whether a left press and release inside the control fires Click
     // (buttons take their click from the widget instead).
-    virtual bool ClicksOnMouseUp() const { return true; }
+    virtual bool clicksOnMouseUp() const { return true; }
     // Paints the control through the canvas; only custom-painted controls
     // are asked.
-    virtual bool PaintsItself() const { return false; }
-    virtual void PaintWidget(QWidget* target);
+    virtual bool paintsItself() const { return false; }
+    virtual void paintWidget(QWidget* target);
     // Colour and font pushed onto the widget.
-    virtual void ApplyColor();
-    virtual void ApplyFont();
+    virtual void applyColor();
+    virtual void applyFont();
     // Mouse and key events of an inner Qt widget (a viewport, an embedded
     // line edit) are treated as the control's own.
-    void AddEventSource(QWidget* source);
+    void addEventSource(QWidget* source);
     // Stops routing the widgets' events here (the first step of freeing).
-    void DetachEvents();
+    void detachEvents();
 
     // Routed here by the event bridge; true swallows the event.
-    virtual bool HandleEvent(QWidget* source, QEvent* event);
+    virtual bool handleEvent(QWidget* source, QEvent* event);
 
     // Font and colour the control shows: its own, or its parent's.
-    void ParentFontChanged();
-    void ParentColorChanged();
+    void parentFontChanged();
+    void parentColorChanged();
 
 private:
     friend class TWinControl;
@@ -379,13 +379,13 @@ protected:
     TWinControl(TComponent* AOwner, QWidget* widget);
 
     // The widget children are placed in.
-    virtual QWidget* ClientWidget() const;
+    virtual QWidget* clientWidget() const;
     // Puts a child's widget into this control (a tab sheet goes into its
     // page control's tabs, for instance).
-    virtual void InsertChildWidget(TControl* AControl);
-    virtual void RemoveChildWidget(TControl* AControl);
+    virtual void insertChildWidget(TControl* AControl);
+    virtual void removeChildWidget(TControl* AControl);
     // Keys the control handles itself instead of the form's dialog keys.
-    virtual bool WantsKey(Word Key, TShiftState Shift) const;
+    virtual bool wantsKey(Word Key, TShiftState Shift) const;
 
     virtual void DoEnter();
     virtual void DoExit();
@@ -395,9 +395,9 @@ protected:
     // Places aligned children in the client rectangle.
     virtual void AlignControls(TRect& R);
     // A child moved or changed size.
-    virtual void ChildBoundsChanged(TControl* Child);
+    virtual void childBoundsChanged(TControl* Child);
 
-    bool HandleEvent(QWidget* source, QEvent* event) override;
+    bool handleEvent(QWidget* source, QEvent* event) override;
 
 private:
     friend class TControl;
@@ -456,9 +456,9 @@ protected:
     TCustomControl(TComponent* AOwner, QWidget* widget);
     virtual void Paint();
     virtual void Scroll(TScrollBarKind Kind, TScrollCode Code, int Pos);
-    bool PaintsItself() const override { return true; }
-    void PaintWidget(QWidget* target) override;
-    bool HandleEvent(QWidget* source, QEvent* event) override;
+    bool paintsItself() const override { return true; }
+    void paintWidget(QWidget* target) override;
+    bool handleEvent(QWidget* source, QEvent* event) override;
 
 private:
     class ScrollBars;
@@ -475,8 +475,8 @@ public:
 
 protected:
     virtual void Paint();
-    bool PaintsItself() const override { return true; }
-    void PaintWidget(QWidget* target) override;
+    bool paintsItself() const override { return true; }
+    void paintWidget(QWidget* target) override;
 
 private:
     std::unique_ptr<TCanvas> canvas_;

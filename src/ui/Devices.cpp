@@ -120,7 +120,7 @@ int TDeviceFont::TextWidth(const std::string& text) const {
     return static_cast<int>(std::lround(w));
 }
 
-const QFont& TDeviceFont::QtFont(bool raster) const { return raster ? *rasterFont_ : *font_; }
+const QFont& TDeviceFont::qtFont(bool raster) const { return raster ? *rasterFont_ : *font_; }
 
 namespace {
 
@@ -170,7 +170,7 @@ TDeviceContext::TDeviceContext(QPainter* painter, const TDeviceCaps& caps)
 
 TDeviceContext::TDeviceContext(QImage* image, const TDeviceCaps& caps) : caps_(caps), image_(image) {}
 
-TDeviceContext::~TDeviceContext() { ReleasePainter(); }
+TDeviceContext::~TDeviceContext() { releasePainter(); }
 
 int TDeviceContext::GetDeviceCaps(int index) const {
     switch (index) {
@@ -206,9 +206,9 @@ int TDeviceContext::Escape(int code, int query, TPoint* out) const {
     }
 }
 
-bool TDeviceContext::CanDraw() const { return image_ != nullptr || (painter_ && painter_->isActive()); }
+bool TDeviceContext::canDraw() const { return image_ != nullptr || (painter_ && painter_->isActive()); }
 
-void TDeviceContext::ReleasePainter() {
+void TDeviceContext::releasePainter() {
     if (ownPainter_) {
         if (painter_ == ownPainter_.get()) painter_ = nullptr;
         ownPainter_.reset();
@@ -218,7 +218,7 @@ void TDeviceContext::ReleasePainter() {
 void TDeviceContext::setPainter(QPainter* painter) { painter_ = painter; }
 
 void TDeviceContext::setImage(QImage* image) {
-    ReleasePainter();
+    releasePainter();
     image_ = image;
 }
 
@@ -619,7 +619,7 @@ void TDeviceContext::SetPixel(int x, int y, TColor c) {
 
 void TDeviceContext::FloodFill(int x, int y, TColor color, TFillStyle style) {
     if (!image_ || x < 0 || y < 0 || x >= image_->width() || y >= image_->height()) return;
-    ReleasePainter();
+    releasePainter();
     QImage& img = *image_;
     QRgb target = qcolor(ColorToRGB(color)).rgb() | 0xFF000000u;
     QRgb fill = qcolor(ColorToRGB(brushColor_)).rgb() | 0xFF000000u;
@@ -660,7 +660,7 @@ int TDeviceContext::textWidth(const std::string& text, const std::vector<int>& d
 void TDeviceContext::drawText(QPainter* p, double x, double baseline, const std::string& text,
                               const std::vector<int>& dx) {
     const TDeviceFont& f = *(font_ ? font_ : defaultFont());
-    p->setFont(f.QtFont(caps_.Raster));
+    p->setFont(f.qtFont(caps_.Raster));
     p->setPen(qcolor(textColor_));
     p->setBackgroundMode(Qt::TransparentMode);
     if (dx.empty()) {
@@ -895,7 +895,7 @@ void TDeviceContext::StretchBlt(const TRect& dest, const QImage& src, const TRec
     p->setCompositionMode(QPainter::CompositionMode_SourceOver);
 }
 
-QImage TDeviceContext::CopyImage(const TRect& r) const {
+QImage TDeviceContext::copyImage(const TRect& r) const {
     if (image_) return image_->copy(QRect(r.Left, r.Top, r.Width(), r.Height()));
     return QImage();
 }
@@ -933,18 +933,18 @@ TImageDevice::TImageDevice(const TDeviceCaps& caps)
       pixels_(whiteImage(caps.HorzRes, caps.VertRes, caps.LogPixelsX, caps.LogPixelsY)) {
     TDeviceCaps raster = caps;
     raster.Raster = true;
-    SetCaps(raster);
+    setCaps(raster);
     setImage(pixels_.get());
 }
 
-TImageDevice::~TImageDevice() { ReleasePainter(); }
+TImageDevice::~TImageDevice() { releasePainter(); }
 
 const QImage& TImageDevice::Image() {
-    ReleasePainter();
+    releasePainter();
     return *pixels_;
 }
 
 bool TImageDevice::SaveToFile(const std::string& fileName) {
-    ReleasePainter();
+    releasePainter();
     return pixels_->save(QString::fromStdString(fileName));
 }

@@ -118,7 +118,7 @@ public:
     int CharWidth(unsigned char c) const { return charWidths_[c]; }
     int TextWidth(const std::string& text) const;
     // The Qt font; `raster` selects the non-antialiased variant.
-    const QFont& QtFont(bool raster) const;
+    const QFont& qtFont(bool raster) const;
 
 private:
     TLogFont logFont_;
@@ -170,16 +170,16 @@ public:
     TDeviceContext(const TDeviceContext&) = delete;
     TDeviceContext& operator=(const TDeviceContext&) = delete;
 
-    const TDeviceCaps& Caps() const { return caps_; }
+    const TDeviceCaps& caps() const { return caps_; }
     int GetDeviceCaps(int index) const;
     // Answers QUERYESCSUPPORT (for the codes it knows), GETPHYSPAGESIZE and
     // GETPRINTINGOFFSET (into *out); PASSTHROUGH is not supported: raw printer
     // data has no path to a Qt printer. Returns 0 when unsupported.
     int Escape(int code, int query = 0, TPoint* out = nullptr) const;
-    bool CanDraw() const;
+    bool canDraw() const;
     // Ends an own painter on an image, so that the image can be read or
     // replaced; the next drawing opens it again.
-    void ReleasePainter();
+    void releasePainter();
 
     // Drawing attributes.
     HFONT SelectFont(HFONT font);  // returns the font it replaces
@@ -253,10 +253,10 @@ public:
     void StretchBlt(const TRect& dest, const QImage& src, const TRect& srcRect, TCopyMode rop,
                     bool monochromeSource = false);
     // The pixels of a rectangle of an image device; an empty image otherwise.
-    QImage CopyImage(const TRect& r) const;
+    QImage copyImage(const TRect& r) const;
 
     // For the owners of a drawing surface (bitmaps, printers).
-    void SetCaps(const TDeviceCaps& caps) { caps_ = caps; }
+    void setCaps(const TDeviceCaps& caps) { caps_ = caps; }
 
 protected:
     // Set by printer contexts when a page opens and closes.

@@ -264,7 +264,7 @@ void TRadioGroup::rebuildButtons() {
     for (int i = 0; i < items_.Count(); ++i) {
         auto* button = new QRadioButton(ToQString(items_.Strings(i)), Handle());
         button->setFocusPolicy(Qt::StrongFocus);
-        AddEventSource(button);
+        addEventSource(button);
         QObject::connect(button, &QRadioButton::toggled, button, [this, i](bool checked) {
             if (!checked || updating_) return;
             itemIndex_ = i;
@@ -317,9 +317,9 @@ void TRadioGroup::SetColumns(int Value) {
     arrangeButtons();
 }
 
-bool TRadioGroup::HandleEvent(QWidget* source, QEvent* event) {
+bool TRadioGroup::handleEvent(QWidget* source, QEvent* event) {
     if (event->type() == QEvent::Resize && source == Handle()) arrangeButtons();
-    return TGroupBox::HandleEvent(source, event);
+    return TGroupBox::handleEvent(source, event);
 }
 
 // ---------------------------------------------------------------- TGauge

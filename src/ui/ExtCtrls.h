@@ -141,7 +141,7 @@ public:
     void SetColumns(int Value);
 
 protected:
-    bool HandleEvent(QWidget* source, QEvent* event) override;
+    bool handleEvent(QWidget* source, QEvent* event) override;
 
 private:
     void rebuildButtons();

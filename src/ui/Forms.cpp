@@ -18,11 +18,11 @@
 
 TForm::TForm(TComponent* AOwner) : TWinControl(AOwner, NewWidget<QWidget>(nullptr, Qt::Window)) {
     client_ = new QWidget(Handle());
-    AddEventSource(client_);
+    addEventSource(client_);
     visible_ = false;
     SetColor(clBtnFace);
     SetParentColor(false);
-    ApplyFont();
+    applyFont();
     Handle()->resize(320, 240);
     layoutClientArea();
     Handle()->setFocusPolicy(Qt::NoFocus);
@@ -57,7 +57,7 @@ void TForm::AfterConstruction() {
     if (OnCreate) OnCreate(this);
 }
 
-QWidget* TForm::ClientWidget() const { return client_; }
+QWidget* TForm::clientWidget() const { return client_; }
 
 std::string TForm::RealGetText() const { return FromQString(Handle()->windowTitle()); }
 
@@ -345,7 +345,7 @@ int TForm::ShowModal() {
             QEventLoop loop;
             while (modalResult_ == mrNone) {
                 loop.processEvents(QEventLoop::WaitForMoreEvents);
-                Application->RaisePendingFailure();
+                Application->raisePendingFailure();
                 if (Application->Terminated() && modalResult_ == mrNone) modalResult_ = mrCancel;
                 if (modalResult_ != mrNone) closeModal();
             }
@@ -418,7 +418,7 @@ void TForm::forgetControl(TWinControl* Control) {
     if (requestedControl_ == Control) requestedControl_ = enteredControl_;
 }
 
-bool TForm::WantsKey(Word, TShiftState) const { return true; }
+bool TForm::wantsKey(Word, TShiftState) const { return true; }
 
 bool TForm::DialogKey(TWinControl* Control, Word Key, TShiftState Shift) {
     if (Key == VK_TAB) {
@@ -445,7 +445,7 @@ bool TForm::DialogKey(TWinControl* Control, Word Key, TShiftState Shift) {
     return false;
 }
 
-bool TForm::HandleEvent(QWidget* source, QEvent* event) {
+bool TForm::handleEvent(QWidget* source, QEvent* event) {
     if (source == Handle()) {
         switch (event->type()) {
         case QEvent::Close:
@@ -468,12 +468,12 @@ bool TForm::HandleEvent(QWidget* source, QEvent* event) {
             return false;
         case QEvent::Resize:
             layoutClientArea();
-            return TControl::HandleEvent(source, event);
+            return TControl::handleEvent(source, event);
         default:
             break;
         }
     }
-    return TWinControl::HandleEvent(source, event);
+    return TWinControl::handleEvent(source, event);
 }
 
 // ---------------------------------------------------------------- TScrollBox
@@ -487,17 +487,17 @@ TScrollBox::TScrollBox(TComponent* AOwner) : TWinControl(AOwner, NewWidget<QScro
     inner_ = new QWidget;
     area()->setWidget(inner_);
     area()->setWidgetResizable(false);
-    AddEventSource(area()->viewport());
+    addEventSource(area()->viewport());
     horz_.reset(new TControlScrollBar(area()->horizontalScrollBar()));
     vert_.reset(new TControlScrollBar(area()->verticalScrollBar()));
     area()->resize(185, 41);
     SetTabStop(false);
 }
 
-TScrollBox::~TScrollBox() { DetachEvents(); }
+TScrollBox::~TScrollBox() { detachEvents(); }
 
 QScrollArea* TScrollBox::area() const { return static_cast<QScrollArea*>(Handle()); }
-QWidget* TScrollBox::ClientWidget() const { return inner_; }
+QWidget* TScrollBox::clientWidget() const { return inner_; }
 int TScrollBox::ClientWidth() const { return area()->viewport()->width(); }
 int TScrollBox::ClientHeight() const { return area()->viewport()->height(); }
 
@@ -512,8 +512,8 @@ void TScrollBox::updateRange() {
     if (inner_->size() != QSize(width, height)) inner_->resize(width, height);
 }
 
-void TScrollBox::ChildBoundsChanged(TControl* Child) {
-    TWinControl::ChildBoundsChanged(Child);
+void TScrollBox::childBoundsChanged(TControl* Child) {
+    TWinControl::childBoundsChanged(Child);
     updateRange();
 }
 
@@ -522,9 +522,9 @@ void TScrollBox::AlignControls(TRect& R) {
     updateRange();
 }
 
-bool TScrollBox::HandleEvent(QWidget* source, QEvent* event) {
+bool TScrollBox::handleEvent(QWidget* source, QEvent* event) {
     if (source == area()->viewport() && event->type() == QEvent::Resize) Realign();
-    return TWinControl::HandleEvent(source, event);
+    return TWinControl::handleEvent(source, event);
 }
 
 void TScrollBox::ScrollInView(TControl* AControl) {

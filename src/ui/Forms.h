@@ -104,9 +104,9 @@ public:
     void Notification(TComponent* AComponent, TOperation Operation) override;
 
 protected:
-    QWidget* ClientWidget() const override;
-    bool WantsKey(Word Key, TShiftState Shift) const override;
-    bool HandleEvent(QWidget* source, QEvent* event) override;
+    QWidget* clientWidget() const override;
+    bool wantsKey(Word Key, TShiftState Shift) const override;
+    bool handleEvent(QWidget* source, QEvent* event) override;
     std::string RealGetText() const override;
     void RealSetText(const std::string& Value) override;
 
@@ -188,10 +188,10 @@ public:
     void ScrollInView(TControl* AControl);
 
 protected:
-    QWidget* ClientWidget() const override;
-    void ChildBoundsChanged(TControl* Child) override;
+    QWidget* clientWidget() const override;
+    void childBoundsChanged(TControl* Child) override;
     void AlignControls(TRect& R) override;
-    bool HandleEvent(QWidget* source, QEvent* event) override;
+    bool handleEvent(QWidget* source, QEvent* event) override;
 
 private:
     QScrollArea* area() const;

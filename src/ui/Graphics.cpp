@@ -439,7 +439,7 @@ void TCanvas::StretchDraw(const TRect& r, TGraphic* graphic) {
 
 void TCanvas::CopyRect(const TRect& dest, TCanvas* canvas, const TRect& source) {
     if (!canvas || !canvas->Handle()) return;
-    QImage pixels = canvas->Handle()->CopyImage(source);
+    QImage pixels = canvas->Handle()->copyImage(source);
     if (pixels.isNull()) return;
     bool monochrome = canvas->Handle()->GetDeviceCaps(BITSPIXEL) == 1;
     changing();
@@ -569,11 +569,11 @@ TBitmap::~TBitmap() {
 }
 
 void TBitmap::releaseCanvas() const {
-    if (dc_) dc_->ReleasePainter();
+    if (dc_) dc_->releasePainter();
 }
 
 void TBitmap::Changed() {
-    if (dc_) dc_->SetCaps(bitmapCaps(*image_, monochrome_));
+    if (dc_) dc_->setCaps(bitmapCaps(*image_, monochrome_));
     TGraphic::Changed();
 }
 
@@ -633,30 +633,30 @@ TCanvas* TBitmap::Canvas() {
     return canvas_.get();
 }
 
-void TBitmap::LoadFromFile(const std::string& fileName) { LoadFromBytes(readFile(fileName)); }
+void TBitmap::LoadFromFile(const std::string& fileName) { loadFromBytes(readFile(fileName)); }
 
-void TBitmap::SaveToFile(const std::string& fileName) const { writeFile(fileName, SaveToBytes()); }
+void TBitmap::SaveToFile(const std::string& fileName) const { writeFile(fileName, saveToBytes()); }
 
-void TBitmap::LoadFromBytes(const std::string& bmpBytes) {
+void TBitmap::loadFromBytes(const std::string& bmpBytes) {
     QImage loaded;
     if (bmpBytes.size() < 2 || bmpBytes.compare(0, 2, "BM") != 0 ||
         !loaded.loadFromData(reinterpret_cast<const uchar*>(bmpBytes.data()), static_cast<int>(bmpBytes.size()), "BMP"))
         throw EInvalidGraphic("Bitmap image is not valid");
-    FromImage(loaded);
+    fromImage(loaded);
 }
 
 void TBitmap::LoadFromStream(TStream* stream) {
     std::string bytes(static_cast<size_t>(std::max<int64_t>(0, stream->Size() - stream->Position())), '\0');
     if (!bytes.empty()) stream->ReadBuffer(bytes.data(), static_cast<int64_t>(bytes.size()));
-    LoadFromBytes(bytes);
+    loadFromBytes(bytes);
 }
 
 void TBitmap::SaveToStream(TStream* stream) const {
-    std::string bytes = SaveToBytes();
+    std::string bytes = saveToBytes();
     if (!bytes.empty()) stream->WriteBuffer(bytes.data(), static_cast<int64_t>(bytes.size()));
 }
 
-std::string TBitmap::SaveToBytes() const {
+std::string TBitmap::saveToBytes() const {
     if (Empty()) return std::string();
     releaseCanvas();
     return encodeBmp(*image_, monochrome_);
@@ -669,12 +669,12 @@ void TBitmap::Draw(TCanvas* canvas, const TRect& r) {
         dc->StretchBlt(r, *image_, Rect(0, 0, Width(), Height()), canvas->CopyMode(), monochrome_);
 }
 
-QImage TBitmap::ToImage() const {
+QImage TBitmap::toImage() const {
     releaseCanvas();
     return image_->copy();
 }
 
-void TBitmap::FromImage(const QImage& image) {
+void TBitmap::fromImage(const QImage& image) {
     releaseCanvas();
     QImage converted = image.convertToFormat(QImage::Format_RGB32);
     *image_ = monochrome_ ? blackAndWhite(converted) : converted;
@@ -720,7 +720,7 @@ void TIcon::Draw(TCanvas* canvas, const TRect& r) {
     // Icons keep their transparency: paint them over what is there.
     QImage scaled = image_->scaled(r.Width(), r.Height());
     if (TDeviceContext* dc = canvas->Handle()) {
-        QImage under = dc->CopyImage(r);
+        QImage under = dc->copyImage(r);
         if (under.isNull()) {
             under = QImage(r.Width(), r.Height(), QImage::Format_RGB32);
             under.fill(Qt::white);
@@ -735,9 +735,9 @@ void TIcon::Draw(TCanvas* canvas, const TRect& r) {
     }
 }
 
-QImage TIcon::ToImage() const { return image_->copy(); }
+QImage TIcon::toImage() const { return image_->copy(); }
 
-void TIcon::FromImage(const QImage& image) {
+void TIcon::fromImage(const QImage& image) {
     *image_ = image.convertToFormat(QImage::Format_ARGB32);
     Changed();
 }
@@ -788,7 +788,7 @@ void TPicture::LoadFromFile(const std::string& fileName) {
             throw EFOpenError("Cannot open file \"" + fileName + "\". No such file or directory");
         QImage image(QString::fromStdString(path));
         if (image.isNull()) throw EInvalidGraphic("Unknown picture file extension (" + ext + ")");
-        bitmap->FromImage(image);
+        bitmap->fromImage(image);
     }
     SetGraphic(std::move(bitmap));
 }
@@ -810,7 +810,7 @@ void TPicture::Assign(const TPicture& source) {
         SetGraphic(std::move(copy));
     } else if (auto* i = dynamic_cast<TIcon*>(source.graphic_.get())) {
         auto copy = std::make_unique<TIcon>();
-        copy->FromImage(i->ToImage());
+        copy->fromImage(i->toImage());
         SetGraphic(std::move(copy));
     } else {
         SetGraphic(nullptr);

@@ -249,7 +249,7 @@ public:
     // Paints the graphic stretched into r of the canvas.
     virtual void Draw(TCanvas* canvas, const TRect& r) = 0;
     // The pixels as a Qt image (for the device layer and the ui widgets).
-    virtual QImage ToImage() const = 0;
+    virtual QImage toImage() const = 0;
 
     std::function<void(TGraphic* Sender)> OnChange;
 
@@ -285,14 +285,14 @@ public:
     // saved as 24-bit (1-bit when Monochrome).
     void LoadFromFile(const std::string& fileName) override;
     void SaveToFile(const std::string& fileName) const override;
-    void LoadFromBytes(const std::string& bmpBytes);
-    std::string SaveToBytes() const;
+    void loadFromBytes(const std::string& bmpBytes);
+    std::string saveToBytes() const;
     // From the stream's position to its end; written at the stream's position.
     void LoadFromStream(TStream* stream);
     void SaveToStream(TStream* stream) const;
     void Draw(TCanvas* canvas, const TRect& r) override;
-    QImage ToImage() const override;
-    void FromImage(const QImage& image);
+    QImage toImage() const override;
+    void fromImage(const QImage& image);
 
     // For the device layer: the pixel store.
     QImage& Image();
@@ -322,8 +322,8 @@ public:
     void LoadFromFile(const std::string& fileName) override;
     void SaveToFile(const std::string& fileName) const override;
     void Draw(TCanvas* canvas, const TRect& r) override;
-    QImage ToImage() const override;
-    void FromImage(const QImage& image);
+    QImage toImage() const override;
+    void fromImage(const QImage& image);
 
 private:
     std::unique_ptr<QImage> image_;

@@ -62,7 +62,7 @@ TEditMask::TEditMask(const std::string& mask) {
     }
 }
 
-char TEditMask::Convert(size_t i, char c) const {
+char TEditMask::convert(size_t i, char c) const {
     if (i >= positions_.size()) return c;
     unsigned char u = static_cast<unsigned char>(c);
     if (positions_[i].charCase == '>') return static_cast<char>(std::toupper(u));
@@ -70,7 +70,7 @@ char TEditMask::Convert(size_t i, char c) const {
     return c;
 }
 
-bool TEditMask::Accepts(size_t i, char c) const {
+bool TEditMask::accepts(size_t i, char c) const {
     if (i >= positions_.size()) return false;
     unsigned char u = static_cast<unsigned char>(c);
     bool letter = std::isalpha(u) || u >= 0xC0;
@@ -85,15 +85,15 @@ bool TEditMask::Accepts(size_t i, char c) const {
     return false;
 }
 
-std::string TEditMask::EditTextOf(const std::string& value) const {
+std::string TEditMask::editTextOf(const std::string& value) const {
     std::string out(positions_.size(), blank_);
     if (saveLiterals_) {
         for (size_t i = 0; i < positions_.size(); ++i) {
             char c = i < value.size() ? value[i] : ' ';
             if (positions_[i].kind == TMaskPosition::Literal)
                 out[i] = positions_[i].literal;
-            else if (c != ' ' && c != blank_ && Accepts(i, Convert(i, c)))
-                out[i] = Convert(i, c);
+            else if (c != ' ' && c != blank_ && accepts(i, convert(i, c)))
+                out[i] = convert(i, c);
         }
         return out;
     }
@@ -110,12 +110,12 @@ std::string TEditMask::EditTextOf(const std::string& value) const {
         }
         char c = next < chars.size() ? chars[next] : ' ';
         ++next;
-        if (c != ' ' && c != blank_ && Accepts(i, Convert(i, c))) out[i] = Convert(i, c);
+        if (c != ' ' && c != blank_ && accepts(i, convert(i, c))) out[i] = convert(i, c);
     }
     return out;
 }
 
-std::string TEditMask::TextOf(const std::string& editText) const {
+std::string TEditMask::textOf(const std::string& editText) const {
     std::string out;
     for (size_t i = 0; i < positions_.size(); ++i) {
         char c = i < editText.size() ? editText[i] : blank_;
@@ -128,7 +128,7 @@ std::string TEditMask::TextOf(const std::string& editText) const {
     return out;
 }
 
-int TEditMask::FirstMissing(const std::string& editText) const {
+int TEditMask::firstMissing(const std::string& editText) const {
     for (size_t i = 0; i < positions_.size(); ++i) {
         if (!positions_[i].required) continue;
         char c = i < editText.size() ? editText[i] : blank_;
@@ -137,7 +137,7 @@ int TEditMask::FirstMissing(const std::string& editText) const {
     return -1;
 }
 
-std::string TEditMask::QtInputMask() const {
+std::string TEditMask::qtInputMask() const {
     std::string out;
     char charCase = 0;
     for (const TMaskPosition& p : positions_) {
@@ -170,7 +170,7 @@ void TMaskEdit::SetEditMask(const std::string& Value) {
     std::string text = Text();
     editMask_ = Value;
     mask_ = TEditMask(Value);
-    edit()->setInputMask(mask_.Empty() ? QString() : ToQString(mask_.QtInputMask()));
+    edit()->setInputMask(mask_.empty() ? QString() : ToQString(mask_.qtInputMask()));
     RealSetText(text);
 }
 
@@ -182,15 +182,15 @@ void TMaskEdit::SetEditText(const std::string& Value) {
         return;
     }
     // With every position given, blanks as blanks.
-    std::string text(mask_.Positions().size(), ' ');
+    std::string text(mask_.positions().size(), ' ');
     for (size_t i = 0; i < text.size() && i < Value.size(); ++i)
-        text[i] = Value[i] == mask_.Blank() ? ' ' : Value[i];
+        text[i] = Value[i] == mask_.blank() ? ' ' : Value[i];
     edit()->setText(ToQString(text));
 }
 
 std::string TMaskEdit::RealGetText() const {
     if (!IsMasked()) return TCustomEdit::RealGetText();
-    return mask_.TextOf(EditText());
+    return mask_.textOf(EditText());
 }
 
 void TMaskEdit::RealSetText(const std::string& Value) {
@@ -198,12 +198,12 @@ void TMaskEdit::RealSetText(const std::string& Value) {
         TCustomEdit::RealSetText(Value);
         return;
     }
-    SetEditText(mask_.EditTextOf(Value));
+    SetEditText(mask_.editTextOf(Value));
 }
 
 void TMaskEdit::ValidateEdit() {
     if (!IsMasked() || !Modified()) return;
-    int missing = mask_.FirstMissing(EditText());
+    int missing = mask_.firstMissing(EditText());
     if (missing < 0) return;
     if (CanFocus()) SetFocus();
     edit()->setCursorPosition(missing);
@@ -235,7 +235,7 @@ void TMaskEdit::KeyDown(Word& Key, TShiftState Shift) {
     }
 }
 
-bool TMaskEdit::WantsKey(Word Key, TShiftState Shift) const {
+bool TMaskEdit::wantsKey(Word Key, TShiftState Shift) const {
     if (Key == VK_ESCAPE && IsMasked() && Modified()) return true;
-    return TCustomEdit::WantsKey(Key, Shift);
+    return TCustomEdit::wantsKey(Key, Shift);
 }

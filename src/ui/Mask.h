@@ -28,26 +28,26 @@ public:
     TEditMask() = default;
     explicit TEditMask(const std::string& mask);
 
-    bool Empty() const { return positions_.empty(); }
-    const std::vector<TMaskPosition>& Positions() const { return positions_; }
-    bool SaveLiterals() const { return saveLiterals_; }
-    char Blank() const { return blank_; }
-    bool LeadingBlanks() const { return leadingBlanks_; }
+    bool empty() const { return positions_.empty(); }
+    const std::vector<TMaskPosition>& positions() const { return positions_; }
+    bool saveLiterals() const { return saveLiterals_; }
+    char blank() const { return blank_; }
+    bool leadingBlanks() const { return leadingBlanks_; }
 
     // Whether c may stand at position i (after case conversion).
-    bool Accepts(size_t i, char c) const;
-    char Convert(size_t i, char c) const;
+    bool accepts(size_t i, char c) const;
+    char convert(size_t i, char c) const;
     // The edit text (literals, characters, blanks) a value gives: with
     // SaveLiterals the value lines up with every position, otherwise its
     // characters fill the input positions in order.
-    std::string EditTextOf(const std::string& value) const;
+    std::string editTextOf(const std::string& value) const;
     // The value of an edit text: blanks become spaces, literals stay only
     // with SaveLiterals.
-    std::string TextOf(const std::string& editText) const;
+    std::string textOf(const std::string& editText) const;
     // -1 when every required position is filled, otherwise the first that is not.
-    int FirstMissing(const std::string& editText) const;
+    int firstMissing(const std::string& editText) const;
     // The mask in Qt's input mask notation.
-    std::string QtInputMask() const;
+    std::string qtInputMask() const;
 
 private:
     std::vector<TMaskPosition> positions_;
@@ -62,7 +62,7 @@ public:
 
     const std::string& EditMask() const { return editMask_; }
     void SetEditMask(const std::string& Value);
-    bool IsMasked() const { return !mask_.Empty(); }
+    bool IsMasked() const { return !mask_.empty(); }
     // The text as shown, with literals and blank characters.
     std::string EditText() const;
     void SetEditText(const std::string& Value);
@@ -78,7 +78,7 @@ protected:
     void DoEnter() override;
     void DoExit() override;
     void KeyDown(Word& Key, TShiftState Shift) override;
-    bool WantsKey(Word Key, TShiftState Shift) const override;
+    bool wantsKey(Word Key, TShiftState Shift) const override;
 
 private:
     std::string editMask_;

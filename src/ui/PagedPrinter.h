@@ -45,7 +45,7 @@ public:
         layoutPending_ = false;
         ++pages_;
         pageOpen_ = true;
-        SetCaps(driver_.CapsFor(&devMode_));
+        setCaps(driver_.CapsFor(&devMode_));
         setPainter(&painter_);
         return 1;
     }
@@ -83,7 +83,7 @@ public:
             return true;
         }
         layoutPending_ = started_;
-        SetCaps(driver_.CapsFor(&devMode_));
+        setCaps(driver_.CapsFor(&devMode_));
         return true;
     }
 

@@ -42,7 +42,7 @@ public:
     const std::string& OutputFile() const { return outputFile_; }
     void SetOutputFile(const std::string& value);
     // The file the last job was written to ("" when it went to a printer).
-    const std::string& LastOutputFile() const { return lastOutputFile_; }
+    const std::string& lastOutputFile() const { return lastOutputFile_; }
 
     void BeginDoc();
     void NewPage();

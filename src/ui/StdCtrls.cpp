@@ -57,7 +57,7 @@ Qt::Alignment qtAlignment(TAlignment a) {
 // the class library draws button glyphs.
 QIcon glyphIcon(TBitmap& glyph) {
     if (glyph.Empty()) return {};
-    QImage image = glyph.ToImage().convertToFormat(QImage::Format_ARGB32);
+    QImage image = glyph.toImage().convertToFormat(QImage::Format_ARGB32);
     QPixmap pixmap = QPixmap::fromImage(image);
     QColor transparent = image.pixelColor(0, image.height() - 1);
     pixmap.setMask(pixmap.createMaskFromColor(transparent, Qt::MaskInColor));
@@ -156,15 +156,15 @@ void TLabel::SetWordWrap(bool Value) {
 
 void TLabel::SetTransparent(bool Value) {
     transparent_ = Value;
-    ApplyColor();
+    applyColor();
 }
 
-void TLabel::ApplyColor() {
+void TLabel::applyColor() {
     if (transparent_) {
         label()->setAutoFillBackground(false);
         return;
     }
-    TControl::ApplyColor();
+    TControl::applyColor();
 }
 
 void TLabel::SetFocusControl(TWinControl* Value) {
@@ -328,7 +328,7 @@ TMemo::TMemo(TComponent* AOwner) : TWinControl(AOwner, NewWidget<QPlainTextEdit>
     SetColor(clWindow);
     memo()->resize(185, 89);
     memo()->setTabChangesFocus(false);
-    AddEventSource(memo()->viewport());
+    addEventSource(memo()->viewport());
     SetScrollBars(ssNone);
     QObject::connect(memo(), &QPlainTextEdit::textChanged, memo(), [this] {
         if (limiting_) return;
@@ -438,10 +438,10 @@ void TMemo::KeyPress(char& Key) {
     if (Key == '\r' && !wantReturns_) Key = 0;
 }
 
-bool TMemo::WantsKey(Word Key, TShiftState Shift) const {
+bool TMemo::wantsKey(Word Key, TShiftState Shift) const {
     if (Key == VK_RETURN) return wantReturns_;
     if (Key == VK_TAB) return wantTabs_;
-    return TWinControl::WantsKey(Key, Shift);
+    return TWinControl::wantsKey(Key, Shift);
 }
 
 void TMemo::Change() {
@@ -762,7 +762,7 @@ void TComboBox::SetStyle(TComboBoxStyle Value) {
         combo()->setCompleter(nullptr);
         edit->setMaxLength(maxLength_ > 0 ? maxLength_ : 32767);
         applyCharCase(edit, charCase_);
-        AddEventSource(edit);
+        addEventSource(edit);
         if (!edit->property("qmWired").toBool()) {
             edit->setProperty("qmWired", true);
             QObject::connect(edit, &QLineEdit::textEdited, combo(), [this] { guardedCall(this, [this] { Change(); }); });
@@ -925,7 +925,7 @@ TListBox::TListBox(TComponent* AOwner) : TWinControl(AOwner, NewWidget<QListWidg
     SetTabStop(true);
     SetColor(clWindow);
     list()->resize(121, 97);
-    AddEventSource(list()->viewport());
+    addEventSource(list()->viewport());
     QObject::connect(list(), &QListWidget::itemSelectionChanged, list(), [this] {
         if (!updating_) guardedCall(this, [this] { Click(); });
     });

@@ -47,7 +47,7 @@ public:
 protected:
     std::string RealGetText() const override { return caption_; }
     void RealSetText(const std::string& Value) override;
-    void ApplyColor() override;
+    void applyColor() override;
 
 private:
     QLabel* label() const;
@@ -169,7 +169,7 @@ protected:
     // Lines joined with CR LF, as the class library's memo text.
     std::string RealGetText() const override;
     void RealSetText(const std::string& Value) override;
-    bool WantsKey(Word Key, TShiftState Shift) const override;
+    bool wantsKey(Word Key, TShiftState Shift) const override;
     // Enter is no character of a memo that does not want returns.
     void KeyPress(char& Key) override;
     virtual void Change();
@@ -210,7 +210,7 @@ protected:
     QPushButton* button() const;
     std::string RealGetText() const override;
     void RealSetText(const std::string& Value) override;
-    bool ClicksOnMouseUp() const override { return false; }
+    bool clicksOnMouseUp() const override { return false; }
 
 private:
     bool default_ = false;
@@ -262,7 +262,7 @@ protected:
     QToolButton* button() const;
     std::string RealGetText() const override;
     void RealSetText(const std::string& Value) override;
-    bool ClicksOnMouseUp() const override { return false; }
+    bool clicksOnMouseUp() const override { return false; }
 
 private:
     void glyphChanged();
@@ -295,7 +295,7 @@ protected:
     QCheckBox* box() const;
     std::string RealGetText() const override;
     void RealSetText(const std::string& Value) override;
-    bool ClicksOnMouseUp() const override { return false; }
+    bool clicksOnMouseUp() const override { return false; }
 
 private:
     TCheckBoxState state_ = cbUnchecked;
@@ -316,7 +316,7 @@ protected:
     QRadioButton* radio() const;
     std::string RealGetText() const override;
     void RealSetText(const std::string& Value) override;
-    bool ClicksOnMouseUp() const override { return false; }
+    bool clicksOnMouseUp() const override { return false; }
 
 private:
     void uncheckSiblings();
@@ -363,7 +363,7 @@ protected:
     QComboBox* combo() const;
     std::string RealGetText() const override;
     void RealSetText(const std::string& Value) override;
-    bool ClicksOnMouseUp() const override { return false; }
+    bool clicksOnMouseUp() const override { return false; }
     virtual void Change();
     virtual void DropDown();
 
@@ -400,7 +400,7 @@ public:
 
 protected:
     QListWidget* list() const;
-    bool ClicksOnMouseUp() const override { return false; }
+    bool clicksOnMouseUp() const override { return false; }
 
 private:
     class ListStrings;

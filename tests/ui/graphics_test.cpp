@@ -524,7 +524,7 @@ TEST(DeviceContext, InformationContextMeasuresAndDrawsNothing) {
     caps.HorzRes = 5100;
     caps.VertRes = 6600;
     TDeviceContext ic(caps);
-    EXPECT_FALSE(ic.CanDraw());
+    EXPECT_FALSE(ic.canDraw());
     EXPECT_EQ(ic.GetDeviceCaps(LOGPIXELSY), 600);
     EXPECT_EQ(ic.GetDeviceCaps(HORZSIZE), 216);
     ic.Rectangle(0, 0, 10, 10);  // harmless
@@ -561,10 +561,10 @@ TEST(Bitmap, SavesAndLoadsWindowsBmp) {
     mono.Canvas()->Brush()->SetColor(clBlack);
     mono.Canvas()->FillRect(Rect(0, 0, 3, 2));
     mono.SetMonochrome(true);
-    std::string monoBytes = mono.SaveToBytes();
+    std::string monoBytes = mono.saveToBytes();
     EXPECT_EQ(static_cast<unsigned char>(monoBytes[28]), 1);
     TBitmap back;
-    back.LoadFromBytes(monoBytes);
+    back.loadFromBytes(monoBytes);
     EXPECT_EQ(back.Canvas()->Pixels(2, 1), clBlack);
     EXPECT_EQ(back.Canvas()->Pixels(3, 1), clWhite);
 }
@@ -573,8 +573,8 @@ TEST(Bitmap, BadFilesRaise) {
     TempDir dir;
     TBitmap bmp;
     EXPECT_THROW(bmp.LoadFromFile(dir.file("missing.bmp")), EFOpenError);
-    EXPECT_THROW(bmp.LoadFromBytes("BM not really a bitmap"), EInvalidGraphic);
-    EXPECT_THROW(bmp.LoadFromBytes("GIF89a"), EInvalidGraphic);
+    EXPECT_THROW(bmp.loadFromBytes("BM not really a bitmap"), EInvalidGraphic);
+    EXPECT_THROW(bmp.loadFromBytes("GIF89a"), EInvalidGraphic);
     EXPECT_TRUE(bmp.Empty());
 }
 
@@ -630,7 +630,7 @@ TEST(Bitmap, ResizingKeepsPixelsAndTheCanvasWorks) {
     bmp.SetWidth(10);
     EXPECT_EQ(c->Pixels(1, 1), clBlue);
     c->SetPixels(8, 1, clBlue);
-    EXPECT_EQ(bmp.ToImage().pixel(8, 1) & 0xFFFFFF, 0x0000FFu);
+    EXPECT_EQ(bmp.toImage().pixel(8, 1) & 0xFFFFFF, 0x0000FFu);
 }
 
 TEST(Picture, LoadsByExtension) {

@@ -148,7 +148,7 @@ TEST(PdfPrinter, APageMatchesTheSamePageOnAnImage) {
     printer.BeginDoc();
     drawPage(printer.Canvas());
     printer.EndDoc();
-    ASSERT_EQ(printer.LastOutputFile(), dir.file("page.pdf"));
+    ASSERT_EQ(printer.lastOutputFile(), dir.file("page.pdf"));
     run("pdftoppm", {"-r", "150", "-png", "-singlefile", QString::fromStdString(dir.file("page.pdf")),
                      QString::fromStdString(dir.file("page"))});
     QImage printed(QString::fromStdString(dir.file("page.png")));
@@ -234,7 +234,7 @@ TEST(Printer, JobRulesAndErrors) {
     printer.Abort();
     EXPECT_FALSE(printer.Printing());
     EXPECT_FALSE(std::filesystem::exists(dir.file("aborted.pdf")));
-    EXPECT_EQ(printer.LastOutputFile(), "");
+    EXPECT_EQ(printer.lastOutputFile(), "");
 }
 
 TEST(Printer, WithoutAnOutputFileThePdfGoesToTheTempFolder) {
@@ -244,9 +244,9 @@ TEST(Printer, WithoutAnOutputFileThePdfGoesToTheTempFolder) {
     printer.BeginDoc();
     printer.Canvas()->Rectangle(0, 0, 100, 100);
     printer.EndDoc();
-    EXPECT_EQ(printer.LastOutputFile(), os::TempFolder() + "/Daily_ Report_1.pdf");
-    EXPECT_TRUE(std::filesystem::exists(printer.LastOutputFile()));
-    std::filesystem::remove(printer.LastOutputFile());
+    EXPECT_EQ(printer.lastOutputFile(), os::TempFolder() + "/Daily_ Report_1.pdf");
+    EXPECT_TRUE(std::filesystem::exists(printer.lastOutputFile()));
+    std::filesystem::remove(printer.lastOutputFile());
 }
 
 TEST(PrinterContext, InformationAndDeviceContextsMeasureAlike) {
@@ -261,5 +261,5 @@ TEST(PrinterContext, InformationAndDeviceContextsMeasureAlike) {
     EXPECT_EQ(ic->GetTextExtentPoint("Frames and lenses"), dc->GetTextExtentPoint("Frames and lenses"));
     // Pages only between StartDoc and EndDoc; drawing outside a page is ignored.
     EXPECT_EQ(dc->StartPage(), 0);
-    EXPECT_FALSE(dc->CanDraw());
+    EXPECT_FALSE(dc->canDraw());
 }
