@@ -379,9 +379,16 @@ void TGauge::Paint() {
     r = InflateRect(r, -1, -1);
     int percent = PercentDone();
     c->Brush()->SetColor(foreColor_);
+    TRect filled;  // the bar's filled part, where the text is drawn in the back colour
     switch (kind_) {
-    case gkHorizontalBar: c->FillRect(Rect(r.Left, r.Top, r.Left + r.Width() * percent / 100, r.Bottom)); break;
-    case gkVerticalBar: c->FillRect(Rect(r.Left, r.Bottom - r.Height() * percent / 100, r.Right, r.Bottom)); break;
+    case gkHorizontalBar:
+        filled = Rect(r.Left, r.Top, r.Left + r.Width() * percent / 100, r.Bottom);
+        c->FillRect(filled);
+        break;
+    case gkVerticalBar:
+        filled = Rect(r.Left, r.Bottom - r.Height() * percent / 100, r.Right, r.Bottom);
+        c->FillRect(filled);
+        break;
     case gkPie:
     case gkNeedle:
         if (percent > 0) {
@@ -397,7 +404,14 @@ void TGauge::Paint() {
     std::string text = std::to_string(percent) + "%";
     c->Brush()->SetStyle(bsClear);
     c->Font()->Assign(*Font());
-    c->TextOut((r.Left + r.Right - c->TextWidth(text)) / 2, (r.Top + r.Bottom - c->TextHeight(text)) / 2, text);
+    int x = (r.Left + r.Right - c->TextWidth(text)) / 2, y = (r.Top + r.Bottom - c->TextHeight(text)) / 2;
+    c->TextRect(r, x, y, text);
+    // Over the filled part the text is drawn again in the back colour, so it
+    // stays readable whatever the fore colour.
+    if (filled.Right > filled.Left && filled.Bottom > filled.Top) {
+        c->Font()->SetColor(backColor_);
+        c->TextRect(filled, x, y, text);
+    }
 }
 
 // ---------------------------------------------------------------- TTimer

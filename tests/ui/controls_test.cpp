@@ -549,6 +549,23 @@ TEST_F(ControlsTest, GraphicControlsPaintTheirShapes) {
     EXPECT_EQ(at(250, 50), QColor(0, 0, 255)) << "the stretched picture";
 }
 
+TEST_F(ControlsTest, GaugeTextStaysReadableOverItsFilledPart) {
+    auto* gauge = place<TGauge>(form.get(), 0, 0, 200, 24);
+    gauge->SetKind(gkHorizontalBar);
+    gauge->SetForeColor(clBlack);
+    gauge->SetBackColor(clWhite);
+    gauge->SetProgress(90);
+
+    QImage shot = RenderControl(form.get());
+    QPoint origin(0, form->Height() - form->ClientHeight());
+    int light = 0;  // text pixels drawn in the back colour inside the black bar
+    for (int x = 60; x < 140; ++x)
+        for (int y = 4; y < 20; ++y)
+            if (shot.pixelColor(origin + QPoint(x, y)).lightness() > 128)
+                ++light;
+    EXPECT_GT(light, 10) << "the percentage shows over the filled bar";
+}
+
 // ---------------------------------------------------------------- form kit
 
 TEST_F(ControlsTest, KitPlacesControlsForTheFormToFreeAndBindsHandlers) {
