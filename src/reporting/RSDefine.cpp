@@ -1,0 +1,22 @@
+#include "reporting/RSDefine.h"
+
+const char* const ReportEngineVersion = "1.0.0.2017";
+
+void DefaultMessageHook(const std::string& Source, std::string& Dest) { Dest = Source; }
+
+TMessageHook MessageHook = DefaultMessageHook;
+
+std::string ThroughMessageHook(const std::string& Source) {
+    std::string result;
+    (MessageHook ? MessageHook : DefaultMessageHook)(Source, result);
+    return result;
+}
+
+void RaiseReportError(const std::string& Msg) { throw EDazedeVedodev(Msg); }
+
+TColor ShadeColor(TColor Color, std::uint8_t Percent) {
+    int percent = Percent > 100 ? 100 : Percent;
+    TColor rgb = ColorToRGB(Color);
+    auto mix = [percent](int c) { return c + (100 - percent) * (255 - c) / 100; };
+    return RGB(mix(GetRValue(rgb)), mix(GetGValue(rgb)), mix(GetBValue(rgb)));
+}

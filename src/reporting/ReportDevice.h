@@ -1,0 +1,50 @@
+#pragma once
+// What a report asks of the printer device it works for: whether any printer
+// is installed, the selected printer's context and canvas (measured with,
+// and drawn on during a job), its names, and the settings of its next job.
+// The process-wide printer device implements all of it; a device without
+// settings keeps the defaults below, which ignore every change.
+#include <string>
+
+#include "reporting/RSDefine.h"
+#include "ui/Devices.h"
+
+class TReportDevice {
+public:
+    virtual ~TReportDevice() = default;
+
+    // False when no printer at all is installed.
+    virtual bool HasPrinters() = 0;
+    // The selected printer's context: an information context, or the device
+    // context while a job runs. nullptr without printers.
+    virtual TDeviceContext* Handle() = 0;
+    // The canvas over Handle; nullptr while the device has none.
+    virtual TCanvas* Canvas() = 0;
+    virtual std::string Device() { return {}; }
+    virtual std::string Driver() { return {}; }
+    virtual std::string Port() { return {}; }
+    // A job is open on the device.
+    virtual bool Printing() { return false; }
+    virtual void Abort() {}
+
+    // Applies changed settings to the information context (Force: always).
+    virtual void UpdateDevMode(bool /*Force*/) {}
+    virtual const TDevMode* DevMode() { return nullptr; }
+    // Width and Length in tenths of a millimetre (both 0 for a standard size).
+    virtual bool SetPaperSize(int /*PaperSize*/, int /*Width*/, int /*Length*/) { return false; }
+    virtual void SetOrientation(TOrientation /*Value*/) {}
+    virtual int MaxCopies() { return 1; }
+    virtual void SetCopies(int /*Value*/) {}
+    // 0 simplex, 1 long edge, 2 short edge.
+    virtual int Duplex() { return 0; }
+    virtual void SetDuplex(int /*Value*/) {}
+    virtual bool Collate() { return false; }
+    virtual void SetCollate(bool /*Value*/) {}
+    virtual bool SelectBin(const std::string& /*Name*/, bool /*Exact*/) { return false; }
+    virtual bool SelectPrinter(const std::string& /*Name*/, bool /*Exact*/) { return false; }
+    // A file the next job prints into instead of the port ("" = the port).
+    virtual void SetOutputFile(const std::string& /*FileName*/) {}
+};
+
+// The device of a machine without printers: no context, no canvas.
+TReportDevice* NoPrinterDevice();
