@@ -62,8 +62,11 @@ TEST(ReportTabs, ThreeStopBoxTableWithShade) {
     };
     std::sort(expected.begin(), expected.end());
     EXPECT_EQ(shapes(report.Output), expected);
-    for (const Drawn& d : report.Output)
-        if (d.Op == "rect") EXPECT_EQ(d.Color, RGB(229, 229, 229));
+    for (const Drawn& d : report.Output) {
+        if (d.Op == "rect") {
+            EXPECT_EQ(d.Color, RGB(229, 229, 229));
+        }
+    }
 
     // Text inside the stops, then the merged lines on top of it.
     ASSERT_GE(report.Output.size(), 3u);
@@ -103,7 +106,9 @@ TEST(ReportTabs, ExplicitLineWidthsAndShadeOverride) {
             r.Tab(c.left, c.right, c.top, NA, c.shade);
         });
         EXPECT_EQ(shapes(report.Output), c.drawn) << int(c.lines) << " " << c.left << " " << c.right << " " << c.top;
-        if (c.shade == 50) EXPECT_EQ(report.Output[0].Color, RGB(127, 127, 127));
+        if (c.shade == 50) {
+            EXPECT_EQ(report.Output[0].Color, RGB(127, 127, 127));
+        }
     }
 }
 
