@@ -23,6 +23,8 @@
 #include "base/DateTime.h"
 #include "reporting/RSDefine.h"
 #include "reporting/ReportDevice.h"
+#include "ui/Devices.h"
+#include "ui/Graphics.h"
 
 class TLabel;
 class TGraphic;

@@ -12,7 +12,7 @@
 
 #include "base/Classes.h"
 #include "base/Exceptions.h"
-#include "ui/Graphics.h"
+#include "ui/Colors.h"
 
 class TBitmap;
 class TStream;

@@ -8,6 +8,8 @@
 
 #include "reporting/RSDefine.h"
 #include "ui/Devices.h"
+#include "ui/Graphics.h"
+#include "ui/PrinterDrivers.h"
 
 class TReportDevice {
 public:

@@ -17,6 +17,7 @@
 #include <string>
 
 #include "reporting/RSDefine.h"
+#include "ui/Graphics.h"
 
 class TBaseReport;
 class TStream;
