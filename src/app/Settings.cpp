@@ -14,6 +14,14 @@ TSettingsFile File(const std::string& DataDirectory) {
     return TSettingsFile(InstallLayout::CompanySettingsFileName(DataDirectory));
 }
 
+int CountOpening(const std::string& DataDirectory) {
+    return File(DataDirectory).Update(OpenCount, [](int Old) { return Old < 0 ? 1 : Old + 1; });
+}
+
+void CountClosing(const std::string& DataDirectory) {
+    File(DataDirectory).Update(OpenCount, [](int Old) { return Old > 0 ? Old - 1 : 0; });
+}
+
 }  // namespace CompanyIni
 
 namespace CompanyRegistry {

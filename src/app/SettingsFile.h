@@ -4,6 +4,12 @@
 // in the file is read and written. Nothing is kept open or cached: every read
 // and write goes to the file, so a value another workstation saved is seen at
 // the next read.
+//
+// Several workstations share a company's settings, so every write is a
+// read-modify-write under the file's own lock that puts a complete new file
+// in place by renaming: a reader sees the old file or the new one, never part
+// of one, and two writers never lose each other's change.
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -42,6 +48,10 @@ public:
     void Write(const TTextKey& Key, const std::string& Value);
     void Write(const TIntegerKey& Key, int Value);
     void Write(const TBoolKey& Key, bool Value);
+    // Reads the value, lets Change turn it into the new one and writes that,
+    // all under one lock, so that counts kept by several workstations stay
+    // exact. Returns the value read.
+    int Update(const TIntegerKey& Key, const std::function<int(int Old)>& Change);
 
     // Numbers kept as text (tax rates, offsets, last numbers). The text, or
     // the key's default text when it is missing or blank, is converted with
@@ -53,6 +63,12 @@ public:
 
 private:
     std::string readNumberText(const TTextKey& Key) const;
+    // The file on this machine, as the INI object resolves it.
+    std::string path_() const;
+    // Runs Change on a private copy of the file under the file's lock and
+    // renames the copy over the file. Raises EIniFileException "Unable to
+    // write to <file>" when the folder is missing or nothing can be written.
+    void rewrite_(const std::function<void(const std::string& CopyPath)>& Change) const;
 
     std::string fileName_;
 };

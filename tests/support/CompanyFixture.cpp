@@ -5,6 +5,7 @@
 
 #include "app/IndexCatalog.h"
 #include "app/InstallLayout.h"
+#include "app/ProgramBuild.h"
 #include "app/Schemas.h"
 #include "app/Settings.h"
 #include "data/DbTables.h"
@@ -14,9 +15,6 @@
 #include "xbengine/XbEngine.h"
 
 namespace {
-
-// The data build a company made by this program carries.
-constexpr int ProgramBuild = 1084;
 
 void Fail(const std::string& what) { throw std::runtime_error(what); }
 

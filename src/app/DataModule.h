@@ -1,0 +1,167 @@
+#pragma once
+// TDataModule1: the one shared data module. It owns the database connection
+// "DODurodor" to the open company's data folder, the engine settings, one
+// table, data source and engine component per company table and per scratch
+// table, and the patients' full-text component. Forms bind to its sources
+// and call its engine components; it opens a company (upgrading its tables
+// and rebuilding its indexes when needed), switches to another and closes it.
+//
+// Opening a company leaves the current folder at the installation root and
+// counts the session in the company's Company.ini [Data] OpenCount; closing
+// counts it out again. The upgrade steps are in Upgrades.cpp.
+#include <string>
+#include <vector>
+
+#include "app/Rebuild.h"
+#include "base/Classes.h"
+
+class TDatabase;
+class TDataSource;
+class TFts;
+class TMainFormLink;
+class TQmDataSource;
+class TQmTable;
+class TTable;
+class TXbase;
+class TXbaseEnv;
+
+class TDataModule1 : public TComponent, public TCompanyFiles {
+public:
+    // MainForm hears what opening does to the main window; it may be null.
+    TDataModule1(TComponent* AOwner, TMainFormLink* MainForm);
+    // Clears DataModule1 when it is this module.
+    ~TDataModule1() override;
+
+    TDatabase* Database1;
+    TXbaseEnv* XbaseEnv1;
+    TFts* Fts1;
+
+    TQmTable* PatientTable;      TQmDataSource* PatientSource;     TXbase* Xbase1;
+    TQmTable* InsTable;          TQmDataSource* InsSource;         TXbase* InsXbase;
+    TQmTable* CPTCodeTable;      TQmDataSource* CPTCodeSource;     TXbase* Xbase3;
+    TQmTable* InsDetailTable;    TQmDataSource* InsDetailSource;   TXbase* InsDetailXbase;
+    TQmTable* IncidentTable;     TQmDataSource* IncidentSource;    TXbase* IncidentXbase;
+    TQmTable* PersonnelTable;    TQmDataSource* PersonnelSource;   TXbase* PersonnelXbase;
+    TQmTable* SalesTable;        TQmDataSource* SalesSource;       TXbase* SalesXbase;
+    TQmTable* SalesDetailTable;  TQmDataSource* SalesDetailSource; TXbase* SalesDetailXbase;
+    TQmTable* Temp1Table;        TQmDataSource* Temp1Source;       TXbase* Temp1Xbase;
+    TQmTable* Temp2Table;        TQmDataSource* Temp2Source;       TXbase* Temp2Xbase;
+    TQmTable* AccountTable;      TQmDataSource* AccountSource;     TXbase* AccountXbase;
+    TQmTable* LedgerTable;       TQmDataSource* LedgerSource;      TXbase* LedgerXbase;
+    TQmTable* Temp3Table;        TQmDataSource* Temp3Source;       TXbase* Temp3Xbase;
+    TQmTable* Temp4Table;        TQmDataSource* Temp4Source;       TXbase* Temp4Xbase;
+    TQmTable* ItemTable;         TQmDataSource* ItemSource;        TXbase* ItemXbase;
+    TQmTable* PaymentTable;      TQmDataSource* PaymentSource;     TXbase* PaymentXbase;
+    TQmTable* PaymentDtlTable;   TQmDataSource* PaymentDtlSource;  TXbase* PaymentDtlXbase;
+    TQmTable* Temp5Table;        TQmDataSource* Temp5Source;       TXbase* Temp5Xbase;
+    TQmTable* DepositTable;      TQmDataSource* DepositSource;     TXbase* DepositXbase;
+    TQmTable* DepositDtlTable;   TQmDataSource* DepositDtlSource;  TXbase* DepositDtlXbase;
+    TQmTable* InsCompTable;      TQmDataSource* InsCompSource;     TXbase* InsCompXbase;
+    TQmTable* Temp6Table;        TQmDataSource* Temp6Source;       TXbase* Temp6Xbase;
+    TQmTable* DiagCodeTable;     TQmDataSource* DiagCodeSource;    TXbase* DiagCodeXbase;
+    TQmTable* LabRxTable;        TQmDataSource* LabRxSource;       TXbase* LabRxXbase;
+    TTable* RecallTable;         TDataSource* RecallDataSource;    TXbase* RecallXbase;
+    TTable* CalendarTable;       TDataSource* CalendarSource;      TXbase* CalendarXbase;
+    TTable* ScheduleTable;       TDataSource* ScheduleSource;      TXbase* ScheduleXbase;
+    TTable* PatternTable;        TDataSource* PatternSource;       TXbase* PatternXbase;
+
+    // ---- Module state ----
+    // The open company's data folder, without a trailing separator; empty
+    // until a company is opened.
+    std::string DataDirectory;
+    // The last numbers used by the numbered tables.
+    double LastPatientID = 0;
+    double LastSalesID = 0;
+    double LastPaymentID = 0;
+    double LastDepositID = 0;
+    int LastAccountID = 0;
+    int LastLedgerID = 0;
+    int LastPersonnelID = 0;
+    int LastInsID = 0;
+    int LastInsCompID = 0;
+    // Record number and record count of Patient.dbf and SALES.DBF at the last insert.
+    int PatientRecNo = 0;
+    int PatientRecCount = 0;
+    int SalesRecNo = 0;
+    int SalesRecCount = 0;
+    // Set when an upgrade was refused or failed: the company stays closed.
+    bool OpeningAbandoned = false;
+    // Rows the payment and deposit grids may hold; 0 = no limit.
+    int Temp4RowLimit = 0;
+    int Temp6RowLimit = 0;
+    // The Company.ini [Data] last numbers as read at activation or written at close.
+    double IniLastPatientID = 0;
+    double IniLastSalesID = 0;
+    double IniLastPaymentID = 0;
+    double IniLastDepositID = 0;
+
+    // ---- Opening and closing a company ----
+    // Switches to the company whose data folder is Folder; a folder that does
+    // not exist is ignored and the open company stays.
+    void ChangeDataDirectory(const std::string& Folder);
+    // Opens the company of DataDirectory: build check and upgrades, the
+    // OpenCount check, index rebuild when needed, then the tables.
+    void OpenFiles() override;
+    // Opens the 19 company tables kept open, each on its first record; a
+    // table that cannot be opened is reported and the main form asked to close.
+    void OpenTables();
+    // Closes the company's tables and counts this session out.
+    void CloseFiles() override;
+    std::string DataFolder() const override { return DataDirectory; }
+
+    // ---- Upgrades by build (Upgrades.cpp) ----
+    // Runs the steps the company's build needs, after the upgrade question,
+    // then rebuilds the indexes and stamps the program's build. False, with
+    // OpeningAbandoned set, when the user refused or a step failed: nothing
+    // after that step ran and the build is not stamped.
+    bool UpgradeFromBuild(int Build);
+    // Each step rebuilds its tables in the current layout, carrying their
+    // records over; false (OpeningAbandoned set) when cancelled or failed,
+    // with the table left as it was.
+    bool UpgradeToBuild1002();
+    bool UpgradeToBuild1008();
+    bool UpgradeToBuild1009();
+    bool UpgradeToBuild1010();
+    bool UpgradeToBuild1015();
+    bool UpgradeToBuild1021();
+    bool UpgradeToBuild1024();
+    bool UpgradeItemDataStructure();
+    bool UpgradePatientDataStructure();
+    bool UpgradeLabRxDataStructure();
+    bool UpgradeInsDtlDataStructure();
+
+    TMainFormLink* MainForm() const { return mainForm_; }
+    void SetMainForm(TMainFormLink* Value) { mainForm_ = Value; }
+
+private:
+    void createTables_();
+    void createFields_();
+    // The company's build from its registry file under the installation
+    // root, or under the root above VO97.ini's DataDirectory when that reads 1001.
+    int companyBuild_() const;
+    // True when no other session has the company open.
+    bool probeExclusive_();
+    void countOpening_(bool WarnWhenSole);
+    void rebuildIndexes_();
+    void stampBuild_();
+    // The module's tables that make up an open company, in opening order.
+    std::vector<TTable*> companyTables_() const;
+
+    // Upgrade helpers (Upgrades.cpp).
+    // Renames the company table to BackupName (with its memo file), creates
+    // it anew in Layout through Engine and appends the backup's records
+    // through Table; a table that does not exist is created empty. On any
+    // failure the table is put back as it was.
+    bool upgradeTable_(TTable* Table, TXbase* Engine, const char* FileName, const std::string& BackupName);
+    // Asks before an old backup is overwritten; false (flag set) on Abort.
+    bool confirmBackupOverwrite_(const std::string& TablePath, const std::string& BackupPath);
+    // Sets OpeningAbandoned; false.
+    bool stepFailed_();
+
+    TMainFormLink* mainForm_;
+    // This session is counted in the open company's OpenCount.
+    bool counted_ = false;
+};
+
+// The program's data module; set by whoever creates it.
+extern TDataModule1* DataModule1;
