@@ -3,12 +3,15 @@
 #include <fstream>
 #include <optional>
 #include <sstream>
+#include <stdexcept>
 #include <string>
+#include <vector>
 
 #include "app/InstallLayout.h"
 #include "app/Settings.h"
 #include "base/Exceptions.h"
 #include "os/Paths.h"
+#include "support/ChildProcess.h"
 #include "support/TempDir.h"
 
 namespace {
@@ -207,3 +210,67 @@ TEST(SettingsFiles, CompanyNameIsTheDataFolderName) {
 }
 
 }  // namespace
+
+TEST_F(SettingsFileTest, AWriteReplacesTheFileWholeAndKeepsItsOtherLines) {
+    TSettingsFile file = fileWith("; kept\r\n[Configuration]\r\nSalesTaxRate=7.25\r\n");
+    file.Write(CompanyIni::OpenCount, 1);
+    EXPECT_EQ(readText(path), "; kept\r\n[Configuration]\r\nSalesTaxRate=7.25\r\n\r\n[Data]\r\nOpenCount=1\r\n");
+    // No copy is left beside it.
+    EXPECT_EQ(os::ListFiles(dir.path(), "*"), std::vector<std::string>{"Settings.ini"});
+
+    // A value that would break the file leaves it as it was.
+    EXPECT_THROW(file.Write(CompanyIni::ReceiptName, "two\r\nlines"), EIniFileException);
+    EXPECT_EQ(file.Read(CompanyIni::OpenCount), 1);
+    EXPECT_EQ(os::ListFiles(dir.path(), "*"), std::vector<std::string>{"Settings.ini"});
+}
+
+TEST_F(SettingsFileTest, OpenCountCountsSessionsAndNeverGoesBelowZero) {
+    const std::string folder = dir.path();
+    struct Case {
+        Content content;
+        int afterOpening;
+        int afterClosingTwice;
+    } cases[] = {
+        {std::nullopt, 1, 0},
+        {"[Data]\r\nOpenCount=2\r\n", 3, 1},
+        {"[Data]\r\nOpenCount=-4\r\n", 1, 0},
+        {"[Data]\r\nOpenCount=abc\r\n", 1, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.content.value_or("(no file)"));
+        os::DeleteFile(folder + "/Company.ini");
+        if (c.content)
+            writeText(folder + "/Company.ini", *c.content);
+        CompanyIni::CountOpening(folder);
+        EXPECT_EQ(CompanyIni::File(folder).Read(CompanyIni::OpenCount), c.afterOpening);
+        CompanyIni::CountClosing(folder);
+        CompanyIni::CountClosing(folder);
+        EXPECT_EQ(CompanyIni::File(folder).Read(CompanyIni::OpenCount), c.afterClosingTwice);
+    }
+}
+
+// Two workstations open and close one company over and over while a third
+// prices receipts from the same Company.ini.
+TEST_F(SettingsFileTest, SimultaneousOpensAndClosesCountExactlyAndReadersNeverSeeAHalfFile) {
+    const std::string folder = dir.path();
+    writeText(folder + "/Company.ini", "[Configuration]\r\nSalesTaxRate=7.25\r\n[Data]\r\nOpenCount=0\r\n");
+
+    auto openAndClose = [&](ChildProcess&) {
+        for (int i = 0; i < 200; ++i) {
+            CompanyIni::CountOpening(folder);
+            CompanyIni::CountClosing(folder);
+        }
+    };
+    auto priceReceipts = [&](ChildProcess&) {
+        for (int i = 0; i < 2000; ++i)
+            if (CompanyIni::File(folder).Read(CompanyIni::SalesTaxRate) != "7.25")
+                throw std::runtime_error("tax rate misread");
+    };
+    ChildProcess first(openAndClose), second(openAndClose), reader(priceReceipts);
+    ASSERT_TRUE(first.Started() && second.Started() && reader.Started());
+    EXPECT_EQ(first.Wait(), 0);
+    EXPECT_EQ(second.Wait(), 0);
+    EXPECT_EQ(reader.Wait(), 0);
+    EXPECT_EQ(CompanyIni::File(folder).Read(CompanyIni::OpenCount), 0);
+    EXPECT_EQ(CompanyIni::File(folder).Read(CompanyIni::SalesTaxRate), "7.25");
+}
