@@ -12,6 +12,7 @@
 #include "ui/Dialogs.h"
 #include "xbase/Qmtable.h"
 #include "xbase/Xbase.h"
+#include "xbengine/XbCodes.h"
 #include "xbengine/XbEngine.h"
 
 namespace {
@@ -62,7 +63,7 @@ const TTableSchema& Layout(const char* FileName) { return *Schemas::FindTable(Fi
 int VisibleRecords(const std::string& Path) {
     int previous = xb_Select(0);
     int count = -1;
-    if (xb_Use(Path.c_str(), "UPGRADEDFROM", 1, NsxDriver) != 0) {
+    if (xb_Use(Path.c_str(), "UPGRADEDFROM", XB_READONLY, XB_DRIVER_NSX) != 0) {
         count = xb_Count();
         xb_Close();
     }
@@ -170,7 +171,7 @@ bool TDataModule1::upgradeTable_(TTable* Table, TXbase* Engine, const char* File
     try {
         TNaturalOrder natural(Table);
         Table->Open();
-        Engine->AppendFrom(backupPath, NsxDriver, "");
+        Engine->AppendFrom(backupPath, XB_DRIVER_NSX, "");
         carried = Engine->RecCount();
     } catch (const Exception&) {
         carried = -1;

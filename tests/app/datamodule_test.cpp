@@ -22,6 +22,7 @@
 #include "ui/Forms.h"
 #include "xbase/Qmtable.h"
 #include "xbase/Xbase.h"
+#include "xbengine/XbCodes.h"
 #include "xbengine/XbEngine.h"
 
 namespace {
@@ -183,7 +184,7 @@ TEST_F(DataModuleTest, ASoleOpenerIsWarnedAboutAnUncleanCloseButNotWhileAnotherS
 
     const std::string patient = company.File("Patient.dbf");
     ChildProcess other([&](ChildProcess& self) {
-        if (xb_Use(patient.c_str(), "HOLDING", 0, 3) == 0)
+        if (xb_Use(patient.c_str(), "HOLDING", XB_SHARED, XB_DRIVER_NSX) == 0)
             throw std::runtime_error("cannot hold the company");
         self.Send();
         self.Receive();

@@ -22,6 +22,7 @@
 #include "ui/DialogResponder.h"
 #include "ui/Forms.h"
 #include "xbase/Qmtable.h"
+#include "xbengine/XbCodes.h"
 #include "xbengine/XbEngine.h"
 
 namespace {
@@ -92,11 +93,11 @@ protected:
     }
     void appendRows(const char* FileName, const std::vector<Row>& Rows) {
         std::string path = company.File(FileName);
-        ASSERT_NE(xb_Use(path.c_str(), "OLDER", 2, 3), 0);
+        ASSERT_NE(xb_Use(path.c_str(), "OLDER", XB_EXCLUSIVE, XB_DRIVER_NSX), 0);
         for (const Row& row : Rows) {
             ASSERT_EQ(xb_AppendEx(), 0);
             for (const auto& [field, value] : row) {
-                const int type = *xb_FieldType(xb_FieldNum(field.c_str())) == 'M' ? 0xC00 : 0x400;
+                const int type = *xb_FieldType(xb_FieldNum(field.c_str())) == 'M' ? XB_REPLACE_MEMO : XB_REPLACE_TEXT;
                 ASSERT_NE(xb_Replace(field.c_str(), type, value.c_str()), 0) << field;
             }
         }
@@ -106,7 +107,7 @@ protected:
     // Record count and whether the field exists, read straight from the file.
     std::pair<int, bool> fileState(const char* FileName, const char* Field) {
         std::string path = company.File(FileName);
-        if (xb_Use(path.c_str(), "CHECKED", 1, 3) == 0)
+        if (xb_Use(path.c_str(), "CHECKED", XB_READONLY, XB_DRIVER_NSX) == 0)
             return {-1, false};
         std::pair<int, bool> state{xb_RecCount(), xb_FieldNum(Field) != 0};
         xb_Close();
