@@ -242,7 +242,7 @@ void TDataModule1::OpenFiles() {
     std::string folder = os::IncludeTrailingPathDelimiter(DataDirectory);
     if (!os::FileExists(folder + "Patient.nsx") || !os::FileExists(folder + "Pattern.nsx")) {
         rebuildIndexes_();
-        // The rebuild closed the company, counting this session out; it
+        // The rebuild closed the company, counting this workstation out; it
         // holds the company again from here on.
         if (!counted_)
             countOpening_(false);
@@ -276,7 +276,7 @@ bool TDataModule1::probeExclusive_() {
         PatientTable->Open();
         sole = true;
     } catch (const Exception&) {
-        // Another session has the company open: no error.
+        // Another workstation has the company open: no error.
     }
     PatientTable->Close();
     PatientTable->SetExclusive(false);

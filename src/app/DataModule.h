@@ -7,7 +7,7 @@
 // and rebuilding its indexes when needed), switches to another and closes it.
 //
 // Opening a company leaves the current folder at the installation root and
-// counts the session in the company's Company.ini [Data] OpenCount; closing
+// counts the workstation in the company's Company.ini [Data] OpenCount; closing
 // counts it out again. The upgrade steps are in Upgrades.cpp.
 #include <string>
 #include <vector>
@@ -105,7 +105,7 @@ public:
     // Opens the 19 company tables kept open, each on its first record; a
     // table that cannot be opened is reported and the main form asked to close.
     void OpenTables();
-    // Closes the company's tables and counts this session out.
+    // Closes the company's tables and counts this workstation out.
     void CloseFiles() override;
     std::string DataFolder() const override { return DataDirectory; }
 
@@ -139,7 +139,7 @@ private:
     // The company's build from its registry file under the installation
     // root, or under the root above VO97.ini's DataDirectory when that reads 1001.
     int companyBuild_() const;
-    // True when no other session has the company open.
+    // True when no other workstation has the company open.
     bool probeExclusive_();
     void countOpening_(bool WarnWhenSole);
     void rebuildIndexes_();
@@ -159,7 +159,7 @@ private:
     bool stepFailed_();
 
     TMainFormLink* mainForm_;
-    // This session is counted in the open company's OpenCount.
+    // This workstation is counted in the open company's OpenCount.
     bool counted_ = false;
 };
 

@@ -81,10 +81,10 @@ inline constexpr TBoolKey PrintOtherReason{"Postcards", "PrintOtherReason", true
 // The Company.ini of the company whose data folder is DataDirectory.
 TSettingsFile File(const std::string& DataDirectory);
 
-// A session opening the company: OpenCount + 1 under the file's lock; the
+// A workstation opening the company: OpenCount + 1 under the file's lock; the
 // count found before.
 int CountOpening(const std::string& DataDirectory);
-// A session closing it: OpenCount - 1 under the file's lock, never below 0.
+// A workstation closing it: OpenCount - 1 under the file's lock, never below 0.
 void CountClosing(const std::string& DataDirectory);
 
 }  // namespace CompanyIni

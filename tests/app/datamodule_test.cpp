@@ -167,7 +167,7 @@ TEST_F(DataModuleTest, IndexesAreRebuiltWhenAnIndexIsMissingOrTheBuildIsOlder) {
     }
 }
 
-TEST_F(DataModuleTest, ASoleOpenerIsWarnedAboutAnUncleanCloseButNotWhileAnotherSessionHoldsTheCompany) {
+TEST_F(DataModuleTest, ASoleOpenerIsWarnedAboutAnUncleanCloseButNotWhileAnotherWorkstationHoldsTheCompany) {
     const std::string warning =
         "The files for this company were not previously closed properly.  You must rebuild the indexes now to "
         "insure data integrity!\r\rTo rebuild the indexes Click on the 'File' menu item and select 'Rebuild "
