@@ -224,7 +224,7 @@ TEST_F(SettingsFileTest, AWriteReplacesTheFileWholeAndKeepsItsOtherLines) {
     EXPECT_EQ(os::ListFiles(dir.path(), "*"), std::vector<std::string>{"Settings.ini"});
 }
 
-TEST_F(SettingsFileTest, OpenCountCountsSessionsAndNeverGoesBelowZero) {
+TEST_F(SettingsFileTest, OpenCountCountsOpenersAndNeverGoesBelowZero) {
     const std::string folder = dir.path();
     struct Case {
         Content content;

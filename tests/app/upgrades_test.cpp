@@ -227,7 +227,7 @@ TEST_F(UpgradeTest, ABuild1001CompanyKeepsEveryRecordOfItsTables) {
     appendRows("Recall.dbf", {{{"PATIENTID", "7"}, {"REASON", "Annual"}}});
     appendRows("Ledger.dbf", {{{"ID", "1"}, {"DEBIT", "10.00"}}});
     // A registry file without a build.
-    std::filesystem::remove(InstallLayout::CompanyRegistryFileName(company.Name()));
+    ASSERT_TRUE(os::DeleteFile(InstallLayout::CompanyRegistryFileName(company.Name())));
     CompanyRegistry::File(company.Name()).Write(CompanyRegistry::CompanyFileName, company.Name());
 
     TDialogScript script;
@@ -249,7 +249,7 @@ TEST_F(UpgradeTest, ABuild1001CompanyKeepsEveryRecordOfItsTables) {
 TEST_F(UpgradeTest, ABuildRead1001IsReadAgainBesideTheLastCompanyUsed) {
     // The installation's registry file has no build; the one beside the
     // folder VO97.ini names has the current build.
-    std::filesystem::remove(InstallLayout::CompanyRegistryFileName(company.Name()));
+    ASSERT_TRUE(os::DeleteFile(InstallLayout::CompanyRegistryFileName(company.Name())));
     const std::string elsewhere = os::InstallRoot() + "/moved";
     ASSERT_TRUE(os::ForceDirectories(elsewhere + "/Company"));
     TSettingsFile(elsewhere + "/Company/" + company.Name() + ".ini").Write(CompanyRegistry::Build, 1084);
