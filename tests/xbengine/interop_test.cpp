@@ -67,6 +67,37 @@ std::string TableImage(unsigned char version, const std::vector<RawField>& field
     return out;
 }
 
+// Why LibreOffice cannot take part here, or "" when it can.
+std::string LibreOfficeMissing() {
+    if (std::system("command -v soffice > /dev/null 2>&1") != 0)
+        return "LibreOffice (soffice) is not installed";
+    if (std::system("test -e \"$(dirname \"$(readlink -f \"$(command -v soffice)\")\")/libdbaselo.so\"") != 0)
+        return "LibreOffice has no dBASE driver (libreoffice-base-drivers)";
+    return "";
+}
+
+// Has LibreOffice write the table in folder as out/<name>.csv (comma,
+// double quotes, UTF-8); false when it could not load the table.
+bool ConvertToCsv(const std::string& folder, const std::string& table) {
+    std::string command = "cd '" + folder + "' && HOME='" + folder +
+                          "' soffice --headless --convert-to 'csv:Text - txt - csv (StarCalc):44,34,76' "
+                          "--outdir out " + table + " > /dev/null 2>&1";
+    if (std::system(command.c_str()) != 0)
+        return false;
+    std::string csv = folder + "/out/" + table.substr(0, table.rfind('.')) + ".csv";
+    return std::ifstream(csv).good();
+}
+
+// The cells of one CSV line, quotes taken off.
+std::vector<std::string> CsvCells(const std::string& line) {
+    std::vector<std::string> cells;
+    std::stringstream cellStream(line);
+    std::string cell;
+    while (std::getline(cellStream, cell, ','))
+        cells.push_back(cell.size() >= 2 && cell.front() == '"' ? cell.substr(1, cell.size() - 2) : cell);
+    return cells;
+}
+
 }  // namespace
 
 TEST_F(StorageTest, DbaseThreeTableWithDbtMemoFromAnotherProgram) {
@@ -122,10 +153,8 @@ TEST_F(StorageTest, FoxProTableWithBinaryFieldsAndFptMemo) {
 
 // Runs only where LibreOffice is installed with its dBASE driver.
 TEST_F(StorageTest, LibreOfficeReadsWhatTheEngineWrites) {
-    if (std::system("command -v soffice > /dev/null 2>&1") != 0)
-        GTEST_SKIP() << "LibreOffice (soffice) is not installed";
-    if (std::system("test -e \"$(dirname \"$(readlink -f \"$(command -v soffice)\")\")/libdbaselo.so\"") != 0)
-        GTEST_SKIP() << "LibreOffice has no dBASE driver (libreoffice-base-drivers)";
+    if (std::string missing = LibreOfficeMissing(); !missing.empty())
+        GTEST_SKIP() << missing;
 
     std::vector<FieldSpec> fields;
     std::vector<std::string> names;
@@ -156,21 +185,13 @@ TEST_F(StorageTest, LibreOfficeReadsWhatTheEngineWrites) {
     }
     xb_Close();
 
-    std::string command = "cd '" + dir.path() +
-                          "' && HOME='" + dir.path() +
-                          "' soffice --headless --convert-to 'csv:Text - txt - csv (StarCalc):44,34,76' "
-                          "--outdir out office.dbf > /dev/null 2>&1";
-    ASSERT_EQ(std::system(command.c_str()), 0);
+    ASSERT_TRUE(ConvertToCsv(dir.path(), "office.dbf"));
     std::istringstream csv(ReadFile(dir.file("out/office.csv")));
     std::string line;
     std::getline(csv, line);  // field names
     for (int r = 0; r < 3; ++r) {
         ASSERT_TRUE(std::getline(csv, line)) << r;
-        std::vector<std::string> cells;
-        std::stringstream cellStream(line);
-        std::string cell;
-        while (std::getline(cellStream, cell, ','))
-            cells.push_back(cell.size() >= 2 && cell.front() == '"' ? cell.substr(1, cell.size() - 2) : cell);
+        std::vector<std::string> cells = CsvCells(line);
         ASSERT_EQ(cells.size(), 22u) << line;
         for (int i = 0; i < 22; ++i) {
             const std::string& want = rows[r][i];
@@ -183,5 +204,30 @@ TEST_F(StorageTest, LibreOfficeReadsWhatTheEngineWrites) {
             else
                 EXPECT_EQ(cells[i], want) << line;
         }
+    }
+}
+
+// A table with memo fields is the NSX family's (first byte 0xE5, memos in
+// .SMT); LibreOffice may show its other fields, or refuse the file.
+TEST_F(StorageTest, LibreOfficeShowsTheFieldsBesideMemos) {
+    if (std::string missing = LibreOfficeMissing(); !missing.empty())
+        GTEST_SKIP() << missing;
+
+    std::string table = dir.file("notes.dbf");
+    ASSERT_EQ(CreateTable(table, {{"NAME", "C", 10, 0}, {"NOTE", "M", 10, 0}, {"PRICE", "N", 8, 2}}), "");
+    ASSERT_EQ(FillTable(table, {{"Alpha", "first memo", "12.50"}, {"Beta", "second memo", "3.00"}}), "");
+    if (!ConvertToCsv(dir.path(), "notes.dbf"))
+        GTEST_SKIP() << "LibreOffice refuses a table with memo fields in the engine's format (0xE5, .SMT memos)";
+
+    std::istringstream csv(ReadFile(dir.file("out/notes.csv")));
+    std::string line;
+    std::getline(csv, line);  // field names
+    const std::pair<std::string, double> rows[] = {{"Alpha", 12.5}, {"Beta", 3.0}};
+    for (const auto& [name, price] : rows) {
+        ASSERT_TRUE(std::getline(csv, line)) << name;
+        std::vector<std::string> cells = CsvCells(line);
+        ASSERT_GE(cells.size(), 3u) << line;
+        EXPECT_EQ(cells[0], name) << line;
+        EXPECT_DOUBLE_EQ(std::stod(cells[2]), price) << line;
     }
 }
