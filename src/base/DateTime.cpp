@@ -243,15 +243,6 @@ int currentYear() {
     return y;
 }
 
-int widenYear(int year) {
-    int current = currentYear();
-    if (TwoDigitYearCenturyWindow <= 0) return year + current / 100 * 100;
-    int threshold = current - TwoDigitYearCenturyWindow;
-    year += threshold / 100 * 100;
-    if (year < threshold) year += 100;
-    return year;
-}
-
 bool scanDate(Scanner& in, TDateTime& value) {
     enum { MDY, DMY, YMD } order = MDY;
     for (char c : ShortDateFormat) {
@@ -273,7 +264,7 @@ bool scanDate(Scanner& in, TDateTime& value) {
             month = order == MDY ? n1 : n2;
             day = order == MDY ? n2 : n1;
         }
-        if (yearDigits <= 2) year = widenYear(year);
+        if (yearDigits <= 2) year = ExpandTwoDigitYear(year);
     } else {
         year = currentYear();
         month = order == DMY ? n2 : n1;
@@ -301,6 +292,16 @@ bool scanTime(Scanner& in, TDateTime& value) {
 }
 
 }  // namespace
+
+int ExpandTwoDigitYear(int Year) {
+    if (Year < 0 || Year > 99) return Year;
+    int current = currentYear();
+    if (TwoDigitYearCenturyWindow <= 0) return Year + current / 100 * 100;
+    int first = current - TwoDigitYearCenturyWindow;
+    Year += first / 100 * 100;
+    if (Year < first) Year += 100;
+    return Year;
+}
 
 bool IsLeapYear(int Year) { return Year % 4 == 0 && (Year % 100 != 0 || Year % 400 == 0); }
 

@@ -48,9 +48,14 @@ std::string DateToStr(TDateTime Value);      // ShortDateFormat
 std::string TimeToStr(TDateTime Value);      // LongTimeFormat
 std::string DateTimeToStr(TDateTime Value);  // date, then the time unless it is midnight
 
+// A year of 0 to 99 moved into the century window (TwoDigitYearCenturyWindow)
+// around the current year; other years unchanged.
+int ExpandTwoDigitYear(int Year);
+
 // Text read by ShortDateFormat's order of day, month and year and the
-// DateSeparator; two parts take the current year, a two-digit year falls in
-// the century window. EConvertError "'%s' is not a valid date".
+// DateSeparator; two parts take the current year, a year written with one or
+// two digits falls in the century window (ExpandTwoDigitYear).
+// EConvertError "'%s' is not a valid date".
 TDateTime StrToDate(const std::string& S);
 bool TryStrToDate(const std::string& S, TDateTime& Value);
 TDateTime StrToDateDef(const std::string& S, TDateTime Default);

@@ -26,7 +26,7 @@ std::string CurrencyString = "$";
 int CurrencyFormat = 0;
 int NegCurrFormat = 0;
 int CurrencyDecimals = 2;
-int TwoDigitYearCenturyWindow = 50;
+int TwoDigitYearCenturyWindow = 80;
 std::array<std::string, 12> ShortMonthNames = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
                                                "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
 std::array<std::string, 12> LongMonthNames = {"January", "February", "March",     "April",

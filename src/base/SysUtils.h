@@ -28,8 +28,11 @@ extern std::string CurrencyString;
 extern int CurrencyFormat;    // 0 "$1", 1 "1$", 2 "$ 1", 3 "1 $"
 extern int NegCurrFormat;     // 0 "($1)", 1 "-$1", ... 15 "(1 $)"
 extern int CurrencyDecimals;
-// Two-digit years read from text fall within this many years before the
-// current year and the years after it.
+// Two-digit years read from text fall in the hundred years that begin this
+// many years before the current year: 80, the default, reaches 19 years
+// ahead (in 2026: 1946-2045), so birth years of the 1950s stay in the past
+// and near due dates of this century stay in it. 0 or less: the current
+// century.
 extern int TwoDigitYearCenturyWindow;
 extern std::array<std::string, 12> ShortMonthNames;
 extern std::array<std::string, 12> LongMonthNames;

@@ -191,7 +191,7 @@ bool scanDate(TextScanner& in) {
     } else {
         year = n1, month = n2, day = n3;
     }
-    if (threeParts && year <= 99) year += 1900;
+    if (threeParts) year = ExpandTwoDigitYear(year);
     return year >= 1 && year <= 9999 && month >= 1 && month <= 12 && day >= 1 && day <= DaysInAMonth(year, month);
 }
 

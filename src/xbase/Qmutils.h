@@ -64,7 +64,8 @@ bool IsValidIntegerText(const std::string& Text);
 bool IsValidFloatText(const std::string& Text);
 // The whole text is one date in the order of ShortDateFormat, parts separated
 // by DateSeparator, blanks allowed around them. Two parts take the current
-// year; a year of 0 to 99 means 1900 to 1999.
+// year; a year of 0 to 99 falls in the date conversion's century window
+// (ExpandTwoDigitYear), so the check agrees with StrToDate.
 bool IsValidDateText(const std::string& Text);
 // A date, optionally followed by a time: hours, TimeSeparator, minutes,
 // optionally TimeSeparator and seconds, optionally an AM or PM marker.

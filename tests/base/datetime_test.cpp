@@ -217,6 +217,23 @@ TEST_F(DateSettings, StrToDateByTheShortDateFormat) {
     }
 }
 
+TEST_F(DateSettings, TwoDigitYearsFallInTheHundredYearsEndingNineteenAhead) {
+    struct Case {
+        int today;  // the clock's year
+        const char* text;
+        const char* expected;
+    } cases[] = {
+        {2026, "1/5/75", "1975-1-5"},   {2026, "12/10/26", "2026-12-10"}, {2026, "1/5/27", "2027-1-5"},
+        {2026, "1/5/45", "2045-1-5"},   {2026, "1/5/46", "1946-1-5"},     {2026, "1/5/00", "2000-1-5"},
+        {2026, "1/5/5", "2005-1-5"},    {2026, "1/5/0075", "75-1-5"},     {2030, "1/5/49", "2049-1-5"},
+        {2030, "1/5/50", "1950-1-5"},   {2081, "1/5/00", "2100-1-5"},     {2081, "1/5/01", "2001-1-5"},
+    };
+    for (const Case& c : cases) {
+        SetFixedNow(EncodeDate(c.today, 6, 1));
+        EXPECT_EQ(ymd(StrToDate(c.text)), c.expected) << c.text << " in " << c.today;
+    }
+}
+
 TEST_F(DateSettings, StrToTimeAndStrToDateTime) {
     struct Case {
         const char* text;

@@ -200,8 +200,8 @@ TEST_F(QmutilsDates, MonthFirstDates) {
 }
 
 TEST_F(QmutilsDates, TwoDigitYearsAndMissingYears) {
-    // No century window: 0 to 99 are 1900 to 1999, so "2/29/00" is 1900.
-    EXPECT_FALSE(IsValidDateText("2/29/00"));
+    // The date conversion's century window: in 2003, "00" is 2000, a leap year.
+    EXPECT_TRUE(IsValidDateText("2/29/00"));
     EXPECT_TRUE(IsValidDateText("2/29/96"));
     EXPECT_TRUE(IsValidDateText("2/29/0096"));  // read as 96, so 1996
     // Two parts take the current year.
