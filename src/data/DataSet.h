@@ -114,10 +114,11 @@ public:
     bool Locate(const std::string& KeyFields, const Variant& KeyValue, TLocateOptions Options) {
         return Locate(KeyFields, std::vector<Variant>{KeyValue}, Options);
     }
-    // The value of ResultField in the first matching record, null when none
-    // matches; the dataset does not move.
+    // The value of ResultFields in the first matching record, null when none
+    // matches; several ";"-separated result fields give an array of their
+    // values in that order. The dataset does not move.
     virtual Variant Lookup(const std::string& KeyFields, const std::vector<Variant>& KeyValues,
-                           const std::string& ResultField);
+                           const std::string& ResultFields);
     // The fields named in a ";"-separated list; raises for an unknown name.
     std::vector<TField*> GetFieldList(const std::string& FieldNames) const;
 

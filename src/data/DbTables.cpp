@@ -492,14 +492,17 @@ bool TDBDataSet::Locate(const std::string& KeyFields, const std::vector<Variant>
 }
 
 Variant TDBDataSet::Lookup(const std::string& KeyFields, const std::vector<Variant>& KeyValues,
-                           const std::string& ResultField) {
+                           const std::string& ResultFields) {
     CheckBrowseMode();
-    TField* result = FieldByName(ResultField);
+    std::vector<TField*> results = GetFieldList(ResultFields);
     std::string expression = XBaseLocateExpression(GetFieldList(KeyFields), KeyValues, false, false);
     std::vector<uint8_t> scratch(RecordBufferSize());
     if (!locateRecord(expression, scratch.data())) return {};
     GetCalcFields(scratch.data());
-    return FieldValueInBuffer(result, scratch.data());
+    if (results.size() == 1) return FieldValueInBuffer(results[0], scratch.data());
+    std::vector<Variant> values;
+    for (TField* field : results) values.push_back(FieldValueInBuffer(field, scratch.data()));
+    return Variant::Array(std::move(values));
 }
 
 std::unique_ptr<TStream> TDBDataSet::CreateBlobStream(TField* Field, TBlobStreamMode Mode) {

@@ -123,7 +123,7 @@ public:
                 TLocateOptions Options) override;
     using TDataSet::Locate;
     Variant Lookup(const std::string& KeyFields, const std::vector<Variant>& KeyValues,
-                   const std::string& ResultField) override;
+                   const std::string& ResultFields) override;
 
 protected:
     // Opens the engine cursor.

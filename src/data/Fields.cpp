@@ -137,7 +137,8 @@ void TField::SetValue(const Variant& Value) {
         case Variant::varDouble: SetAsFloat(Value.AsFloat()); break;
         case Variant::varCurrency: SetAsCurrency(Value.AsCurrency()); break;
         case Variant::varDate: SetAsDateTime(Value.AsDateTime()); break;
-        case Variant::varString: SetAsString(Value.AsString()); break;
+        case Variant::varString:
+        case Variant::varArray: SetAsString(Value.AsString()); break;  // an array raises
     }
 }
 

@@ -2,12 +2,34 @@
 
 #include <cmath>
 
+#include "base/Exceptions.h"
 #include "base/SysUtils.h"
+
+namespace {
+
+[[noreturn]] void InvalidConversion() { throw EConvertError("Invalid variant type conversion"); }
+
+}  // namespace
 
 Variant Variant::FromDate(TDateTime Value) {
     Variant v;
     v.value_ = Date{Value};
     return v;
+}
+
+Variant Variant::Array(std::vector<Variant> Items) {
+    Variant v;
+    v.value_ = std::move(Items);
+    return v;
+}
+
+int Variant::ArrayCount() const {
+    return IsArray() ? static_cast<int>(std::get<std::vector<Variant>>(value_).size()) : 0;
+}
+
+const Variant& Variant::Item(int Index) const {
+    if (Index < 0 || Index >= ArrayCount()) throw EConvertError("Variant or safe array index out of bounds");
+    return std::get<std::vector<Variant>>(value_)[static_cast<size_t>(Index)];
 }
 
 std::string Variant::AsString() const {
@@ -19,6 +41,7 @@ std::string Variant::AsString() const {
         case varCurrency: return CurrToStr(std::get<Currency>(value_));
         case varDate: return DateTimeToStr(std::get<Date>(value_).value);
         case varString: return std::get<std::string>(value_);
+        case varArray: InvalidConversion();
     }
     return {};
 }
@@ -32,6 +55,7 @@ double Variant::AsFloat() const {
         case varCurrency: return std::get<Currency>(value_).ToDouble();
         case varDate: return std::get<Date>(value_).value;
         case varString: return StrToFloat(std::get<std::string>(value_));
+        case varArray: InvalidConversion();
     }
     return 0;
 }

@@ -85,6 +85,21 @@ TEST_F(FilterAndLocate, LookupReadsAValueWithoutMoving) {
     EXPECT_THROW(t->Lookup("NOSUCH", {1}, "ID"), EDatabaseError);
 }
 
+TEST_F(FilterAndLocate, LookupOfSeveralResultFieldsGivesEachInOrder) {
+    Variant found = t->Lookup("ID", {3}, "FIRST;BORN; LAST;ACTIVE");
+    ASSERT_TRUE(found.IsArray());
+    ASSERT_EQ(found.ArrayCount(), 4);
+    EXPECT_EQ(found.Item(0).AsString(), "Cy");
+    EXPECT_EQ(found.Item(1).AsDateTime(), EncodeDate(1980, 3, 3));
+    EXPECT_EQ(found.Item(2).AsString(), "O'Brien");
+    EXPECT_TRUE(found.Item(3).AsBoolean());
+    EXPECT_THROW(found.Item(4), EConvertError);
+    EXPECT_THROW(found.AsString(), EConvertError);  // an array is no single value
+
+    EXPECT_TRUE(t->Lookup("ID", {42}, "FIRST;LAST").IsNull());
+    EXPECT_THROW(t->Lookup("ID", {3}, "FIRST;NOSUCH"), EDatabaseError);
+}
+
 TEST_F(FilterAndLocate, FilterTextShowsOnlyMatchingRecords) {
     t->SetFilter("ID > 2");
     EXPECT_EQ(IdsToEnd(t), (std::vector<int>{1, 2, 3, 4, 5}));  // not filtered yet
