@@ -246,7 +246,11 @@ void TDBDataSet::InternalInitFieldDefs() {
 }
 
 bool TDBDataSet::hiddenDeleted(const uint8_t* RecBuf) const {
-    return RecBuf[0] == '*' && !cursorProps_.bDeletedOn;
+    if (RecBuf[0] != '*') return false;
+    // Asked now, not at open: the engine's setting may change while the
+    // cursor is open (the full-text rebuild shows deleted records for its walk).
+    CURProps props;
+    return engine().GetCursorProps(handle_, &props) != DBIERR_NONE || !props.bDeletedOn;
 }
 
 TGetResult TDBDataSet::GetRecord(uint8_t* Buffer, TGetMode GetMode, bool DoCheck) {

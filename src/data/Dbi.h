@@ -154,7 +154,7 @@ struct CURProps {
     bool bIndexed = false;       // an index order is active
     int16_t iSeqNums = 0;
     bool bSoftDeletes = true;
-    bool bDeletedOn = false;     // deleted records are shown; false: the dataset hides a deleted current record
+    bool bDeletedOn = false;     // deleted records are shown now; false: the dataset hides a deleted current record
     uint16_t iRefRange = 0;
     XLTMode exltMode = xltFIELD;
     uint16_t iRestrVersion = 0;

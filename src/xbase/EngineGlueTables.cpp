@@ -9,6 +9,18 @@
 #include "xbase/TableFiles.h"
 #include "xbengine/XbEngine.h"
 
+namespace {
+
+// The engine's Deleted setting off: deleted records are part of every read.
+// The engine answers a setting only by changing it, so it is put back at once.
+bool DeletedRecordsShown() {
+    int hidden = xb_SetDeleted(XB_OFF);
+    xb_SetDeleted(hidden);
+    return hidden == XB_OFF;
+}
+
+}  // namespace
+
 TDbiWorkArea* TEngineGlue::OpenWorkArea(hDBICur hCursor) const {
     if (hCursor < 1 || hCursor > MaxWorkArea || xb_SysProp(XB_SP_AREA_IN_USE, static_cast<intptr_t>(hCursor)) == 0)
         return nullptr;
@@ -155,6 +167,7 @@ DBIResult TEngineGlue::GetCursorProps(hDBICur hCursor, CURProps* pCurProps) {
     props.iRecBufSize = static_cast<uint16_t>(std::max(bufferSize, cursor->RecordSize));
     props.iValChecks = 0;
     props.iTblLevel = 4;
+    props.bDeletedOn = DeletedRecordsShown();
     return DBIERR_NONE;
 }
 

@@ -169,6 +169,38 @@ TEST_F(RebuildTest, FullTextKeyNIsRecordNOverDeletedRecords) {
     fts.Close();
 }
 
+TEST_F(RebuildTest, FullTextKeysStayOnTheirRecordsWhenTheFirstPatientIsDeleted) {
+    CompanyFixture::AppendRows(owner.DataFolder(), "Patient.dbf",
+                               {{{"RECNAME", "Adams, Amy"}, {"ADDR", "1 Elm St"}},
+                                {{"RECNAME", "Baker, Bo"}, {"PHONE1", "(555)111-2222"}},
+                                {{"RECNAME", "Cole, Cy"}, {"SSN", "123-45-6789"}},
+                                {{"RECNAME", "Drake, Di"}, {"ADDR", "4 Oak Ave"}},
+                                {{"RECNAME", "Evans, Eve"}, {"PHONE2", "(555)999-0000"}}});
+    CompanyFixture::DeleteRecords(owner.DataFolder(), "Patient.dbf", {1, 3});
+
+    TDialogScript script;
+    NewDialog()->RebuildFiles(&owner, false);
+    Application->ProcessMessages();
+    EXPECT_TRUE(script.Shown().empty());
+
+    TFts fts(nullptr);
+    ASSERT_EQ(fts.Open(owner.company.File("Patient.ia"), 20, 0), 0);
+    EXPECT_EQ(fts.NumRecs(), 3);
+    struct Search {
+        const char* Text;
+        int RecNo;  // 0: no match
+    };
+    const Search searches[] = {
+        {"ADAMS", 0}, {"ELM", 0}, {"BAKER", 2}, {"111-2222", 2}, {"COLE", 0}, {"DRAKE", 4}, {"OAK", 4}, {"EVANS", 5},
+    };
+    for (const Search& s : searches) {
+        SCOPED_TRACE(s.Text);
+        ASSERT_EQ(fts.Set(s.Text), 1);
+        EXPECT_EQ(std::max(fts.NextRec(), 0), s.RecNo);
+    }
+    fts.Close();
+}
+
 TEST_F(RebuildTest, NoIndexSurvivesUnderAnotherCase) {
     // An old index under another spelling would be found by the case-blind open.
     namespace fs = std::filesystem;

@@ -313,6 +313,52 @@ TEST_F(XbaseComponents, RecordDeletedReadsTheDeletionFlag) {
     EXPECT_FALSE(empty.xbase->RecordDeleted());
 }
 
+TEST_F(XbaseComponents, ReadsShowADeletedRecordExactlyWhenTheEngineShowsIt) {
+    MakePeople();
+    std::string path = dir.file("people.dbf");
+    ASSERT_NE(xb_Use(path.c_str(), "MARKING", 2, 3), 0);
+    for (int recNo : {1, 3}) {
+        xb_Go(recNo);
+        xb_Delete();
+    }
+    xb_Close();
+    TXbaseEnv env(nullptr);
+    env.SetDeleted(true);
+    Bound b = Bind("people.dbf", "NAME");
+    // The setting changes while the table is open, as the full-text rebuild does.
+    env.SetDeleted(false);
+    b.xbase->Go(3);
+    const TBookmark clark = b.table->GetBookmark();
+
+    struct Case {
+        bool hidden;  // the engine's Deleted setting
+        const char* move;
+        std::function<void()> act;
+        const char* name;
+        bool deleted;
+        bool eof = false;
+    } cases[] = {
+        {false, "Seek", [&] { b.xbase->Seek("CLARK"); }, "Clark", true},
+        {false, "Go", [&] { b.xbase->Go(1); }, "Adams", true},
+        {false, "GoTop", [&] { b.xbase->GoTop(); }, "Adams", true},
+        {false, "Refresh", [&] { b.xbase->Go(3), b.table->Refresh(); }, "Clark", true},
+        {false, "GotoBookmark", [&] { b.table->GotoBookmark(clark); }, "Clark", true},
+        {false, "Skip", [&] { b.xbase->GoTop(), b.xbase->Skip(2); }, "Clark", true},
+        {true, "Seek", [&] { b.xbase->Seek("CLARK"); }, "Moore", false, true},  // a miss: end of file
+        {true, "GoTop", [&] { b.xbase->GoTop(); }, "Baker", false},
+        {true, "Skip", [&] { b.xbase->GoTop(), b.xbase->Skip(1); }, "Davis", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.move) + (c.hidden ? ", deleted hidden" : ", deleted shown"));
+        env.SetDeleted(c.hidden);
+        b.xbase->GoBottom();
+        c.act();
+        EXPECT_EQ(Name(b.table), c.name);
+        EXPECT_EQ(b.xbase->RecordDeleted(), c.deleted);
+        EXPECT_EQ(b.table->Eof(), c.eof);
+    }
+}
+
 TEST_F(XbaseComponents, CommitWhileInsertingPostsAndWritesTheRecord) {
     MakePeople();
     Bound b = Bind("people.dbf", "NAME");
