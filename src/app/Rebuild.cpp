@@ -2,6 +2,7 @@
 
 #include <strings.h>
 
+#include <cstdio>
 #include <functional>
 
 #include "app/IndexCatalog.h"
@@ -20,7 +21,7 @@
 
 namespace {
 
-// Deleted in this order before anything is built.
+// Replaced by the rebuild.
 const char* const IndexFileNames[] = {
     "Acct.nsx",     "Cptcode.nsx", "Deposdtl.nsx", "Deposit.nsx", "Diagcode.nsx",  "Incident.nsx",
     "Ins.nsx",      "Inscomp.nsx", "Insdtl.nsx",   "Item.nsx",    "Labrx.nsx",     "Ledger.nsx",
@@ -70,6 +71,75 @@ private:
 
 bool IsPatientTable(const char* FileName) { return strcasecmp(FileName, "Patient.dbf") == 0; }
 
+// The company's index files, moved aside rather than deleted until every
+// table is rebuilt: unless the rebuild confirms, they are put back when this
+// goes out of scope, in place of whatever was built meanwhile. Another
+// workstation may open a table while a long rebuild runs; the company then
+// keeps the index files it had.
+class TIndexFilesAside {
+public:
+    // REQUIRES: Folder is a mapped folder path with its trailing separator.
+    explicit TIndexFilesAside(std::string Folder) : folder_(std::move(Folder)) {
+        // Every spelling of the name: an index left under another case would
+        // be found by the case-blind open and served stale.
+        for (const char* name : IndexFileNames)
+            for (const std::string& file : os::ListFiles(folder_, name))
+                if (std::rename(path(file).c_str(), asidePath(file).c_str()) == 0)
+                    aside_.push_back(file);
+                else
+                    os::DeleteFile(path(file));  // cannot be kept: it goes, as it always did
+    }
+    ~TIndexFilesAside() {
+        if (!confirmed_)
+            putBack();
+    }
+    // Every table is rebuilt: the old files go.
+    void Confirm() {
+        for (const std::string& file : aside_)
+            std::remove(asidePath(file).c_str());
+        confirmed_ = true;
+    }
+
+private:
+    void putBack() {
+        for (const char* name : IndexFileNames)
+            for (const std::string& file : os::ListFiles(folder_, name))
+                std::remove(path(file).c_str());
+        for (const std::string& file : aside_)
+            std::rename(asidePath(file).c_str(), path(file).c_str());
+    }
+    std::string path(const std::string& File) const { return folder_ + File; }
+    std::string asidePath(const std::string& File) const { return folder_ + File + ".old"; }
+
+    std::string folder_;
+    std::vector<std::string> aside_;  // names as they were spelled
+    bool confirmed_ = false;
+};
+
+// Closes the table however the build of its tags ends, before the index
+// files are put back.
+class TTableClosed {
+public:
+    explicit TTableClosed(TTable* Table) : table_(Table) {}
+    ~TTableClosed() {
+        try {
+            table_->Close();
+        } catch (...) {
+        }
+    }
+
+private:
+    TTable* table_;
+};
+
+std::string BusyMessage(const std::vector<std::string>& Tables) {
+    std::string names;
+    for (const std::string& table : Tables)
+        names += (names.empty() ? "" : ", ") + table;
+    return "The indexes were not rebuilt: " + names + (Tables.size() == 1 ? " is" : " are") +
+           " in use by another user.\r\rClose the company on the other workstations, then rebuild the indexes.";
+}
+
 }  // namespace
 
 TRebuildDlg::TRebuildDlg(TComponent* AOwner, TCompanyFiles* Company) : TForm(AOwner), company_(Company) {
@@ -109,49 +179,80 @@ TRebuildDlg::TRebuildDlg(TComponent* AOwner, TCompanyFiles* Company) : TForm(AOw
 void TRebuildDlg::RebuildFiles(TObject* Sender, bool Reopen) {
     if (rebuilding_)
         return;
+    std::vector<std::string> busy;
     {
         TRebuildRun run(rebuilding_);
         tagRefused_ = false;
         company_->CloseFiles();
-        deleteIndexFiles_();
-        Application->ProcessMessages();
-        DataBaseGauge->SetProgress(0);
-        IndexGauge->SetProgress(0);
-
-        for (const TIndexedTable& table : IndexCatalog::Tables()) {
-            openTable_(table.FileName);
-            FileLabel->SetCaption(table.Label);
-            bool first = true;
-            for (const TIndexTagDef& tag : table.Tags) {
-                if (tag.Unique)
-                    RebuildUniqueTag(xbase_, tag.TagName, tag.Expression);
-                else if (*tag.Condition)
-                    RebuildConditionalTag(xbase_, tag.TagName, tag.Condition, tag.Expression);
-                else
-                    RebuildTag(xbase_, tag.TagName, tag.Expression);
-                if (first && table.FirstTagMark)
-                    DataBaseGauge->SetProgress(table.FirstTagMark);
-                first = false;
-            }
-            if (IsPatientTable(table.FileName))
-                RebuildFts(xbase_, "IA");
-            DataBaseGauge->SetProgress(table.Mark);
-            table_->Close();
-            Application->ProcessMessages();
-        }
-
-        CompanyIni::File(company_->DataFolder()).Write(CompanyIni::OpenCount, 0);
+        // Nothing is touched unless every table can be had for exclusive use.
+        busy = busyTables();
+        if (busy.empty())
+            busy = buildAll();
+        // Another workstation still has the company open when a table was busy.
+        if (busy.empty())
+            CompanyIni::File(company_->DataFolder()).Write(CompanyIni::OpenCount, 0);
         if (Reopen)
             company_->OpenFiles();
-        DataBaseGauge->SetProgress(100);
+        DataBaseGauge->SetProgress(busy.empty() ? 100 : 0);
         FileLabel->SetCaption("");
         TagLabel->SetCaption("");
     }
     bool fromCompany = Sender && dynamic_cast<void*>(Sender) == dynamic_cast<void*>(company_);
+    if (!busy.empty())
+        ShowMessage(BusyMessage(busy));
     // A tag the engine refused has been reported already; the rebuild is not complete then.
-    if (!fromCompany && !tagRefused_)
+    else if (!fromCompany && !tagRefused_)
         ShowMessage("Rebuild Complete!");
     Close();
+}
+
+std::vector<std::string> TRebuildDlg::busyTables() {
+    std::vector<std::string> busy;
+    for (const TIndexedTable& table : IndexCatalog::Tables()) {
+        try {
+            openTable_(table.FileName);
+        } catch (const EDatabaseError&) {
+            busy.push_back(table.FileName);
+        }
+        table_->Close();
+    }
+    return busy;
+}
+
+std::vector<std::string> TRebuildDlg::buildAll() {
+    TIndexFilesAside oldFiles(os::IncludeTrailingPathDelimiter(os::MapPath(company_->DataFolder())));
+    Application->ProcessMessages();
+    DataBaseGauge->SetProgress(0);
+    IndexGauge->SetProgress(0);
+
+    for (const TIndexedTable& table : IndexCatalog::Tables()) {
+        TTableClosed closed(table_);
+        try {
+            openTable_(table.FileName);
+        } catch (const EDatabaseError&) {
+            return {table.FileName};
+        }
+        FileLabel->SetCaption(table.Label);
+        bool first = true;
+        for (const TIndexTagDef& tag : table.Tags) {
+            if (tag.Unique)
+                RebuildUniqueTag(xbase_, tag.TagName, tag.Expression);
+            else if (*tag.Condition)
+                RebuildConditionalTag(xbase_, tag.TagName, tag.Condition, tag.Expression);
+            else
+                RebuildTag(xbase_, tag.TagName, tag.Expression);
+            if (first && table.FirstTagMark)
+                DataBaseGauge->SetProgress(table.FirstTagMark);
+            first = false;
+        }
+        if (IsPatientTable(table.FileName))
+            RebuildFts(xbase_, "IA");
+        DataBaseGauge->SetProgress(table.Mark);
+        table_->Close();
+        Application->ProcessMessages();
+    }
+    oldFiles.Confirm();
+    return {};
 }
 
 int TRebuildDlg::RebuildTag(TXbase* Engine, const std::string& TagName, const std::string& Expression) {
@@ -242,13 +343,4 @@ void TRebuildDlg::openTable_(const std::string& FileName) {
     table_->SetIndexName("");
     table_->SetExclusive(true);
     table_->Open();
-}
-
-void TRebuildDlg::deleteIndexFiles_() {
-    std::string folder = os::IncludeTrailingPathDelimiter(os::MapPath(company_->DataFolder()));
-    // Every spelling of the name: an index left under another case would be
-    // found by the case-blind open and served stale.
-    for (const char* name : IndexFileNames)
-        for (const std::string& file : os::ListFiles(folder, name))
-            os::DeleteFile(folder + file);
 }

@@ -1,9 +1,12 @@
 #pragma once
-// The "Rebuild Indexes" dialog: deletes every index file of the open company
-// and builds all tags anew from the catalogue (IndexCatalog.h), then the
-// patients' full-text index. It shows itself when created and frees itself
-// when closed.
+// The "Rebuild Indexes" dialog: replaces every index file of the open
+// company, building all tags anew from the catalogue (IndexCatalog.h), then
+// the patients' full-text index. Either every table is rebuilt or the index
+// files stay as they were: a table that another workstation holds stops the
+// rebuild with one message naming it. It shows itself when created and frees
+// itself when closed.
 #include <string>
+#include <vector>
 
 #include "ui/Forms.h"
 
@@ -41,8 +44,8 @@ public:
 
     // Rebuilds every index file of the company. A Sender that is the company
     // itself (the data module's open sequence) gets no completion message;
-    // with Reopen set the company is opened again afterwards. The dialog
-    // closes at the end.
+    // with Reopen set the company is opened again afterwards, also when a
+    // table in use elsewhere stopped the rebuild. The dialog closes at the end.
     void RebuildFiles(TObject* Sender, bool Reopen);
     // Build one tag of the table bound to Engine into the table's own index
     // file; each returns the engine's result (the new order, 0 when refused).
@@ -66,7 +69,11 @@ private:
     int buildTag_(TXbase* Engine, const std::string& TagName, const std::string& Expression, int Option,
                   const std::string& Condition);
     void openTable_(const std::string& FileName);
-    void deleteIndexFiles_();
+    // The catalogue's tables that cannot be opened for exclusive use now.
+    std::vector<std::string> busyTables();
+    // Builds every table's tags, and the full-text index; the table that
+    // could not be opened for exclusive use stops it (nothing when none).
+    std::vector<std::string> buildAll();
 
     TCompanyFiles* company_;
     TTable* table_;

@@ -1,9 +1,15 @@
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <filesystem>
+#include <fstream>
 #include <functional>
+#include <iterator>
+#include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/IndexCatalog.h"
@@ -86,6 +92,31 @@ protected:
                 EXPECT_NE(xb_TagArea(tag.TagName), 0) << tag.TagName;
             xb_Close();
         }
+    }
+
+    // A file made anew has another inode, even with the same bytes.
+    static ino_t Inode(const std::string& Path) {
+        struct stat info {};
+        EXPECT_EQ(stat(Path.c_str(), &info), 0) << Path;
+        return info.st_ino;
+    }
+
+    // Every index file of the company and what makes it that file: its
+    // inode and its bytes.
+    std::map<std::string, std::pair<ino_t, std::string>> IndexFiles() {
+        std::map<std::string, std::pair<ino_t, std::string>> files;
+        for (const std::string& name : os::ListFiles(owner.DataFolder(), "*.nsx")) {
+            std::string path = owner.company.File(name);
+            std::ifstream in(path, std::ios::binary);
+            files[name] = {Inode(path), std::string(std::istreambuf_iterator<char>(in), {})};
+        }
+        EXPECT_TRUE(os::ListFiles(owner.DataFolder(), "*.old").empty()) << "no file left aside";
+        return files;
+    }
+
+    static std::string BusyText(const std::string& Named) {
+        return "The indexes were not rebuilt: " + Named +
+               " in use by another user.\r\rClose the company on the other workstations, then rebuild the indexes.";
     }
 
     RecordingCompany owner;
@@ -212,6 +243,7 @@ TEST_F(RebuildTest, NoIndexSurvivesUnderAnotherCase) {
     Application->ProcessMessages();
 
     EXPECT_EQ(os::ListFiles(owner.DataFolder(), "item.nsx"), std::vector<std::string>{"Item.nsx"});
+    EXPECT_TRUE(os::ListFiles(owner.DataFolder(), "*.old").empty());
     ASSERT_NE(xb_Use(owner.company.File("Item.dbf").c_str(), "ITEMS", XB_READONLY, XB_DRIVER_NSX), 0);
     xb_SetOrder(xb_TagArea("ID"));
     EXPECT_EQ(xb_Count(), 1);
@@ -290,17 +322,60 @@ TEST_F(RebuildTest, TagProgressReachesTheIndexGauge) {
     delete dialog;
 }
 
-TEST_F(RebuildTest, TableHeldByAnotherUserStopsTheRebuild) {
-    ASSERT_NE(xb_Use(owner.company.File("Sales.dbf").c_str(), "OTHERUSER", XB_SHARED, XB_DRIVER_NSX), 0);
-    TRebuildDlg* dialog = NewDialog();
+TEST_F(RebuildTest, TablesHeldByAnotherUserStopTheRebuildBeforeAnythingChanges) {
+    struct Case {
+        std::vector<std::string> held;
+        std::string named;
+    } cases[] = {
+        {{"Sales.dbf"}, "Sales.dbf is"},
+        {{"Patient.dbf", "Pattern.dbf"}, "Patient.dbf, Pattern.dbf are"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.named);
+        owner.calls.clear();
+        dialogGone = false;
+        CompanyIni::File(owner.DataFolder()).Write(CompanyIni::OpenCount, 2);
+        const auto before = IndexFiles();
+        for (const std::string& table : c.held)
+            ASSERT_NE(xb_Use(owner.company.File(table).c_str(), ("OTHER" + table).c_str(), XB_SHARED, XB_DRIVER_NSX), 0);
+
+        TDialogScript script;
+        script.Answer(mrOk);
+        NewDialog()->RebuildFiles(&owner, true);
+        Application->ProcessMessages();
+        xb_CloseAll();
+
+        ASSERT_EQ(script.Shown().size(), 1u);
+        EXPECT_EQ(script.Shown()[0].Text, BusyText(c.named));
+        EXPECT_EQ(IndexFiles(), before);
+        EXPECT_EQ(owner.calls, (std::vector<std::string>{"CloseFiles", "OpenFiles"}));
+        EXPECT_EQ(CompanyIni::File(owner.DataFolder()).Read(CompanyIni::OpenCount), 2);
+        EXPECT_EQ(Screen->Cursor(), crDefault);
+        EXPECT_TRUE(dialogGone);
+    }
+}
+
+TEST_F(RebuildTest, TableOpenedElsewhereWhileRebuildingPutsEveryIndexFileBack) {
+    const auto before = IndexFiles();
+    ASSERT_FALSE(os::FileExists(owner.company.File("Patient.ia")));
+    // Another workstation opens Sales.dbf once the rebuild has begun, after
+    // the check and while Patient.dbf is being rebuilt.
+    owner.whileClosing = [this] {
+        QueueOnMainThread([this] {
+            EXPECT_NE(xb_Use(owner.company.File("Sales.dbf").c_str(), "LATECOMER", XB_SHARED, XB_DRIVER_NSX), 0);
+        });
+    };
     TDialogScript script;
-    EXPECT_THROW(dialog->RebuildFiles(&owner, true), EDatabaseError);
-    EXPECT_EQ(Screen->Cursor(), crDefault);
-    EXPECT_TRUE(script.Shown().empty());
-    EXPECT_EQ(owner.calls, std::vector<std::string>{"CloseFiles"});
-    xb_CloseAll();
-    dialog->CancelBtnClick(dialog->CancelBtn);
+    script.Answer(mrOk);
+    NewDialog()->RebuildFiles(&owner, false);
     Application->ProcessMessages();
+    xb_CloseAll();
+
+    ASSERT_EQ(script.Shown().size(), 1u);
+    EXPECT_EQ(script.Shown()[0].Text, BusyText("Sales.dbf is"));
+    EXPECT_TRUE(os::FileExists(owner.company.File("Patient.ia"))) << "the patients were rebuilt first";
+    EXPECT_EQ(IndexFiles(), before);
+    EXPECT_EQ(owner.calls, std::vector<std::string>{"CloseFiles"});
     EXPECT_TRUE(dialogGone);
 }
 
