@@ -210,7 +210,7 @@ std::vector<std::string> TRebuildDlg::busyTables() {
     std::vector<std::string> busy;
     for (const TIndexedTable& table : IndexCatalog::Tables()) {
         try {
-            openTable_(table.FileName);
+            openTable(table.FileName);
         } catch (const EDatabaseError&) {
             busy.push_back(table.FileName);
         }
@@ -228,7 +228,7 @@ std::vector<std::string> TRebuildDlg::buildAll() {
     for (const TIndexedTable& table : IndexCatalog::Tables()) {
         TTableClosed closed(table_);
         try {
-            openTable_(table.FileName);
+            openTable(table.FileName);
         } catch (const EDatabaseError&) {
             return {table.FileName};
         }
@@ -256,19 +256,19 @@ std::vector<std::string> TRebuildDlg::buildAll() {
 }
 
 int TRebuildDlg::RebuildTag(TXbase* Engine, const std::string& TagName, const std::string& Expression) {
-    return buildTag_(Engine, TagName, Expression, XB_INDEX_PLAIN, "");
+    return buildTag(Engine, TagName, Expression, XB_INDEX_PLAIN, "");
 }
 
 int TRebuildDlg::RebuildUniqueTag(TXbase* Engine, const std::string& TagName, const std::string& Expression) {
-    return buildTag_(Engine, TagName, Expression, XB_INDEX_UNIQUE, "");
+    return buildTag(Engine, TagName, Expression, XB_INDEX_UNIQUE, "");
 }
 
 int TRebuildDlg::RebuildConditionalTag(TXbase* Engine, const std::string& TagName, const std::string& Condition,
                                        const std::string& Expression) {
-    return buildTag_(Engine, TagName, Expression, XB_INDEX_PLAIN, Condition);
+    return buildTag(Engine, TagName, Expression, XB_INDEX_PLAIN, Condition);
 }
 
-int TRebuildDlg::buildTag_(TXbase* Engine, const std::string& TagName, const std::string& Expression, int Option,
+int TRebuildDlg::buildTag(TXbase* Engine, const std::string& TagName, const std::string& Expression, int Option,
                            const std::string& Condition) {
     TagLabel->SetCaption(TagName);
     FileLabel->Repaint();
@@ -336,7 +336,7 @@ void TRebuildDlg::OKBtnKeyDown(TObject*, Word& Key, TShiftState) {
     Key = 0;
 }
 
-void TRebuildDlg::openTable_(const std::string& FileName) {
+void TRebuildDlg::openTable(const std::string& FileName) {
     table_->Close();
     table_->SetDatabaseName(company_->DataFolder());
     table_->SetTableName(FileName);

@@ -66,9 +66,9 @@ public:
     void OKBtnKeyDown(TObject* Sender, Word& Key, TShiftState Shift);
 
 private:
-    int buildTag_(TXbase* Engine, const std::string& TagName, const std::string& Expression, int Option,
+    int buildTag(TXbase* Engine, const std::string& TagName, const std::string& Expression, int Option,
                   const std::string& Condition);
-    void openTable_(const std::string& FileName);
+    void openTable(const std::string& FileName);
     // The catalogue's tables that cannot be opened for exclusive use now.
     std::vector<std::string> busyTables();
     // Builds every table's tags, and the full-text index; the table that

@@ -75,7 +75,7 @@ bool writeAll(int Fd, const std::string& Content) {
 
 }  // namespace
 
-std::string TSettingsFile::path_() const {
+std::string TSettingsFile::mappedPath() const {
     if (fileName_.find_first_of("/\\:") == std::string::npos)
         return os::MapPath(os::IncludeTrailingPathDelimiter(os::WindowsFolder()) + fileName_);
     return os::MapPath(fileName_);
@@ -101,8 +101,8 @@ static int lockSettingsFile(const std::string& Path) {
     }
 }
 
-void TSettingsFile::rewrite_(const std::function<void(const std::string& CopyPath)>& Change) const {
-    const std::string path = path_();
+void TSettingsFile::rewrite(const std::function<void(const std::string& CopyPath)>& Change) const {
+    const std::string path = mappedPath();
     const std::string failure = "Unable to write to " + fileName_;
 
     // Closing the descriptor at the end releases the lock.
@@ -162,20 +162,20 @@ bool TSettingsFile::Read(const TBoolKey& Key) const {
 }
 
 void TSettingsFile::Write(const TTextKey& Key, const std::string& Value) {
-    rewrite_([&](const std::string& Copy) { TIniFile(Copy).WriteString(text(Key.Section), text(Key.Ident), Value); });
+    rewrite([&](const std::string& Copy) { TIniFile(Copy).WriteString(text(Key.Section), text(Key.Ident), Value); });
 }
 
 void TSettingsFile::Write(const TIntegerKey& Key, int Value) {
-    rewrite_([&](const std::string& Copy) { TIniFile(Copy).WriteInteger(text(Key.Section), text(Key.Ident), Value); });
+    rewrite([&](const std::string& Copy) { TIniFile(Copy).WriteInteger(text(Key.Section), text(Key.Ident), Value); });
 }
 
 void TSettingsFile::Write(const TBoolKey& Key, bool Value) {
-    rewrite_([&](const std::string& Copy) { TIniFile(Copy).WriteBool(text(Key.Section), text(Key.Ident), Value); });
+    rewrite([&](const std::string& Copy) { TIniFile(Copy).WriteBool(text(Key.Section), text(Key.Ident), Value); });
 }
 
 int TSettingsFile::Update(const TIntegerKey& Key, const std::function<int(int Old)>& Change) {
     int old = 0;
-    rewrite_([&](const std::string& Copy) {
+    rewrite([&](const std::string& Copy) {
         TIniFile copy(Copy);
         old = copy.ReadInteger(text(Key.Section), text(Key.Ident), Key.Default);
         copy.WriteInteger(text(Key.Section), text(Key.Ident), Change(old));

@@ -64,11 +64,11 @@ public:
 private:
     std::string readNumberText(const TTextKey& Key) const;
     // The file on this machine, as the INI object resolves it.
-    std::string path_() const;
+    std::string mappedPath() const;
     // Runs Change on a private copy of the file under the file's lock and
     // renames the copy over the file. Raises EIniFileException "Unable to
     // write to <file>" when the folder is missing or nothing can be written.
-    void rewrite_(const std::function<void(const std::string& CopyPath)>& Change) const;
+    void rewrite(const std::function<void(const std::string& CopyPath)>& Change) const;
 
     std::string fileName_;
 };

@@ -193,7 +193,7 @@ TComponent::~TComponent() {
     while (!freeNotifies_.empty()) {
         TComponent* other = freeNotifies_.back();
         freeNotifies_.pop_back();
-        other->dropFreeNotify_(this);
+        other->dropFreeNotify(this);
         other->Notification(this, opRemove);
     }
     DestroyComponents();
@@ -283,11 +283,11 @@ void TComponent::FreeNotification(TComponent* AComponent) {
 
 void TComponent::RemoveFreeNotification(TComponent* AComponent) {
     if (!AComponent) return;
-    dropFreeNotify_(AComponent);
-    AComponent->dropFreeNotify_(this);
+    dropFreeNotify(AComponent);
+    AComponent->dropFreeNotify(this);
 }
 
-void TComponent::dropFreeNotify_(TComponent* AComponent) {
+void TComponent::dropFreeNotify(TComponent* AComponent) {
     freeNotifies_.erase(std::remove(freeNotifies_.begin(), freeNotifies_.end(), AComponent),
                         freeNotifies_.end());
 }
@@ -332,17 +332,17 @@ void TComponent::Loaded() { state_.Exclude(csLoading); }
 
 void TList::Error(int Index) { throw EListError(fmtIndexError(Index)); }
 
-void TList::checkIndex_(int Index) const {
+void TList::checkIndex(int Index) const {
     if (Index < 0 || Index >= Count()) Error(Index);
 }
 
 void* TList::Items(int Index) const {
-    checkIndex_(Index);
+    checkIndex(Index);
     return items_[Index];
 }
 
 void TList::SetItems(int Index, void* Item) {
-    checkIndex_(Index);
+    checkIndex(Index);
     void* old = items_[Index];
     if (old == Item) return;
     items_[Index] = Item;
@@ -363,7 +363,7 @@ void TList::Insert(int Index, void* Item) {
 }
 
 void TList::Delete(int Index) {
-    checkIndex_(Index);
+    checkIndex(Index);
     void* old = items_[Index];
     items_.erase(items_.begin() + Index);
     if (old) Notify(old, lnDeleted);
@@ -385,15 +385,15 @@ void TList::Clear() {
 }
 
 void TList::Exchange(int Index1, int Index2) {
-    checkIndex_(Index1);
-    checkIndex_(Index2);
+    checkIndex(Index1);
+    checkIndex(Index2);
     std::swap(items_[Index1], items_[Index2]);
 }
 
 void TList::Move(int CurIndex, int NewIndex) {
     if (CurIndex == NewIndex) return;
-    checkIndex_(CurIndex);
-    checkIndex_(NewIndex);
+    checkIndex(CurIndex);
+    checkIndex(NewIndex);
     void* item = items_[CurIndex];
     items_.erase(items_.begin() + CurIndex);
     items_.insert(items_.begin() + NewIndex, item);
@@ -492,15 +492,15 @@ void TStrings::SetValues(const std::string& Name, const std::string& Value) {
     }
 }
 
-std::string TStrings::DelimitedText() const { return joinDelimited_(delimiter_, quoteChar_); }
+std::string TStrings::DelimitedText() const { return joinDelimited(delimiter_, quoteChar_); }
 
-void TStrings::SetDelimitedText(const std::string& Value) { splitDelimited_(Value, delimiter_, quoteChar_); }
+void TStrings::SetDelimitedText(const std::string& Value) { splitDelimited(Value, delimiter_, quoteChar_); }
 
-std::string TStrings::CommaText() const { return joinDelimited_(',', '"'); }
+std::string TStrings::CommaText() const { return joinDelimited(',', '"'); }
 
-void TStrings::SetCommaText(const std::string& Value) { splitDelimited_(Value, ',', '"'); }
+void TStrings::SetCommaText(const std::string& Value) { splitDelimited(Value, ',', '"'); }
 
-std::string TStrings::joinDelimited_(char delimiter, char quoteChar) const {
+std::string TStrings::joinDelimited(char delimiter, char quoteChar) const {
     int count = GetCount();
     if (count == 1 && Get(0).empty()) return std::string(2, quoteChar);
     std::string result;
@@ -524,7 +524,7 @@ std::string TStrings::joinDelimited_(char delimiter, char quoteChar) const {
     return result;
 }
 
-void TStrings::splitDelimited_(const std::string& Value, char delimiter, char quoteChar) {
+void TStrings::splitDelimited(const std::string& Value, char delimiter, char quoteChar) {
     auto blank = [](char c) { return static_cast<unsigned char>(c) <= ' '; };
     BeginUpdate();
     try {
@@ -666,7 +666,7 @@ int TStrings::CompareStrings(const std::string& S1, const std::string& S2) const
 // ---------------------------------------------------------------------------
 // TStringList
 
-void TStringList::checkIndex_(int Index) const {
+void TStringList::checkIndex(int Index) const {
     if (Index < 0 || Index >= GetCount()) IndexError(Index);
 }
 
@@ -693,11 +693,11 @@ int TStringList::AddObject(const std::string& S, TObject* AObject) {
         if (duplicates_ == dupIgnore) return index;
         if (duplicates_ == dupError) Error("String list does not allow duplicates");
     }
-    insertItem_(index, S, AObject);
+    insertItem(index, S, AObject);
     return index;
 }
 
-void TStringList::insertItem_(int Index, const std::string& S, TObject* AObject) {
+void TStringList::insertItem(int Index, const std::string& S, TObject* AObject) {
     Changing();
     items_.insert(items_.begin() + Index, Item{S, AObject});
     Changed();
@@ -706,7 +706,7 @@ void TStringList::insertItem_(int Index, const std::string& S, TObject* AObject)
 void TStringList::Insert(int Index, const std::string& S) {
     if (sorted_) Error("Operation not allowed on sorted list");
     if (Index < 0 || Index > GetCount()) IndexError(Index);
-    insertItem_(Index, S, nullptr);
+    insertItem(Index, S, nullptr);
 }
 
 void TStringList::Clear() {
@@ -717,15 +717,15 @@ void TStringList::Clear() {
 }
 
 void TStringList::Delete(int Index) {
-    checkIndex_(Index);
+    checkIndex(Index);
     Changing();
     items_.erase(items_.begin() + Index);
     Changed();
 }
 
 void TStringList::Exchange(int Index1, int Index2) {
-    checkIndex_(Index1);
-    checkIndex_(Index2);
+    checkIndex(Index1);
+    checkIndex(Index2);
     Changing();
     std::swap(items_[Index1], items_[Index2]);
     Changed();
@@ -751,7 +751,7 @@ bool TStringList::Find(const std::string& S, int& Index) const {
     return low < GetCount() && CompareStrings(items_[low].text, S) == 0;
 }
 
-void TStringList::sortItems_(const TStringListSortCompare& Compare) {
+void TStringList::sortItems(const TStringListSortCompare& Compare) {
     // Compare reads the list by index, so the list stays as it is while the
     // order is worked out, and is rearranged once at the end.
     std::vector<int> order(items_.size());
@@ -772,7 +772,7 @@ void TStringList::Sort() {
 void TStringList::CustomSort(const TStringListSortCompare& Compare) {
     if (sorted_ || GetCount() < 2) return;
     Changing();
-    sortItems_(Compare);
+    sortItems(Compare);
     Changed();
 }
 
@@ -794,7 +794,7 @@ void TStringList::SetCaseSensitive(bool Value) {
 }
 
 std::string TStringList::Get(int Index) const {
-    checkIndex_(Index);
+    checkIndex(Index);
     return items_[Index].text;
 }
 
@@ -802,19 +802,19 @@ int TStringList::GetCount() const { return static_cast<int>(items_.size()); }
 
 void TStringList::Put(int Index, const std::string& S) {
     if (sorted_) Error("Operation not allowed on sorted list");
-    checkIndex_(Index);
+    checkIndex(Index);
     Changing();
     items_[Index].text = S;
     Changed();
 }
 
 TObject* TStringList::GetObject(int Index) const {
-    checkIndex_(Index);
+    checkIndex(Index);
     return items_[Index].object;
 }
 
 void TStringList::PutObject(int Index, TObject* AObject) {
-    checkIndex_(Index);
+    checkIndex(Index);
     Changing();
     items_[Index].object = AObject;
     Changed();

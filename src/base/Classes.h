@@ -177,7 +177,7 @@ protected:
                                 const std::string& NewName);
 
 private:
-    void dropFreeNotify_(TComponent* AComponent);
+    void dropFreeNotify(TComponent* AComponent);
 
     TComponent* owner_ = nullptr;
     std::vector<TComponent*> components_;
@@ -224,7 +224,7 @@ protected:
     [[noreturn]] static void Error(int Index);
 
 private:
-    void checkIndex_(int Index) const;
+    void checkIndex(int Index) const;
     std::vector<void*> items_;
 };
 
@@ -328,8 +328,8 @@ protected:
     [[noreturn]] static void IndexError(int Index);
 
 private:
-    std::string joinDelimited_(char delimiter, char quoteChar) const;
-    void splitDelimited_(const std::string& Value, char delimiter, char quoteChar);
+    std::string joinDelimited(char delimiter, char quoteChar) const;
+    void splitDelimited(const std::string& Value, char delimiter, char quoteChar);
 
     int updateCount_ = 0;
     char delimiter_ = ',';
@@ -385,9 +385,9 @@ private:
         std::string text;
         TObject* object = nullptr;
     };
-    void insertItem_(int Index, const std::string& S, TObject* AObject);
-    void checkIndex_(int Index) const;
-    void sortItems_(const TStringListSortCompare& Compare);
+    void insertItem(int Index, const std::string& S, TObject* AObject);
+    void checkIndex(int Index) const;
+    void sortItems(const TStringListSortCompare& Compare);
 
     std::vector<Item> items_;
     bool sorted_ = false;

@@ -234,7 +234,7 @@ void update(const std::string& path, const std::string& fileName, Change change)
 
 }  // namespace
 
-std::string TIniFile::path_() const {
+std::string TIniFile::mappedPath() const {
     if (fileName_.find_first_of("/\\:") == std::string::npos)
         return os::MapPath(os::IncludeTrailingPathDelimiter(os::WindowsFolder()) + fileName_);
     return os::MapPath(fileName_);
@@ -242,7 +242,7 @@ std::string TIniFile::path_() const {
 
 std::string TIniFile::ReadString(const std::string& Section, const std::string& Ident,
                                  const std::string& Default) const {
-    IniText text = load(path_());
+    IniText text = load(mappedPath());
     int found = text.findKey(trimBlanks(Section), trimBlanks(Ident));
     if (found >= 0) return unquote(text.line(found).value);
     // As the Windows call does, the default loses its trailing blanks.
@@ -256,7 +256,7 @@ void TIniFile::WriteString(const std::string& Section, const std::string& Ident,
     bool breaksStructure = hasLineBreak(section) || hasLineBreak(key) || hasLineBreak(Value) || key.empty() ||
                            key.find('=') != std::string::npos || key[0] == '[' || key[0] == ';';
     if (breaksStructure) throw EIniFileException("Unable to write to " + fileName_);
-    update(path_(), fileName_, [&](IniText& text) { return text.setValue(section, key, Value); });
+    update(mappedPath(), fileName_, [&](IniText& text) { return text.setValue(section, key, Value); });
 }
 
 int TIniFile::ReadInteger(const std::string& Section, const std::string& Ident, int Default) const {
@@ -294,7 +294,7 @@ TDateTime TIniFile::ReadDate(const std::string& Section, const std::string& Iden
 }
 
 void TIniFile::ReadSection(const std::string& Section, TStrings& Strings) const {
-    std::vector<std::string> keys = load(path_()).keys(trimBlanks(Section));
+    std::vector<std::string> keys = load(mappedPath()).keys(trimBlanks(Section));
     Strings.BeginUpdate();
     try {
         Strings.Clear();
@@ -307,7 +307,7 @@ void TIniFile::ReadSection(const std::string& Section, TStrings& Strings) const 
 }
 
 void TIniFile::ReadSections(TStrings& Strings) const {
-    std::vector<std::string> sections = load(path_()).sections();
+    std::vector<std::string> sections = load(mappedPath()).sections();
     Strings.BeginUpdate();
     try {
         Strings.Clear();
@@ -321,7 +321,7 @@ void TIniFile::ReadSections(TStrings& Strings) const {
 
 void TIniFile::ReadSectionValues(const std::string& Section, TStrings& Strings) const {
     // One reading of the file for all the values, so they belong together.
-    IniText text = load(path_());
+    IniText text = load(mappedPath());
     std::string section = trimBlanks(Section);
     Strings.BeginUpdate();
     try {
@@ -337,18 +337,18 @@ void TIniFile::ReadSectionValues(const std::string& Section, TStrings& Strings) 
 
 void TIniFile::EraseSection(const std::string& Section) {
     std::string section = trimBlanks(Section);
-    update(path_(), fileName_, [&](IniText& text) { return text.eraseSection(section); });
+    update(mappedPath(), fileName_, [&](IniText& text) { return text.eraseSection(section); });
 }
 
 void TIniFile::DeleteKey(const std::string& Section, const std::string& Ident) {
     std::string section = trimBlanks(Section), key = trimBlanks(Ident);
-    update(path_(), fileName_, [&](IniText& text) { return text.deleteKey(section, key); });
+    update(mappedPath(), fileName_, [&](IniText& text) { return text.deleteKey(section, key); });
 }
 
 bool TIniFile::SectionExists(const std::string& Section) const {
-    return !load(path_()).keys(trimBlanks(Section)).empty();
+    return !load(mappedPath()).keys(trimBlanks(Section)).empty();
 }
 
 bool TIniFile::ValueExists(const std::string& Section, const std::string& Ident) const {
-    return load(path_()).findKey(trimBlanks(Section), trimBlanks(Ident)) >= 0;
+    return load(mappedPath()).findKey(trimBlanks(Section), trimBlanks(Ident)) >= 0;
 }

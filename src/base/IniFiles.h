@@ -54,7 +54,7 @@ public:
     void UpdateFile() {}
 
 private:
-    std::string path_() const;
+    std::string mappedPath() const;
 
     std::string fileName_;
 };
