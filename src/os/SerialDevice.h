@@ -1,0 +1,143 @@
+#pragma once
+// A serial device over termios: opened by path for exclusive use (TIOCEXCL
+// and a non-blocking flock, so a second open in this or another process
+// fails), raw, CLOCAL|CREAD, non-blocking, waited on with poll. Line settings,
+// flow control, modem lines, error counts, break and flush map onto termios
+// and the tty ioctls. What a pseudo-terminal cannot do (modem lines, error
+// counts, rates) succeeds without effect.
+//
+// Failures are the serial library's negative codes (see SerialErrorCode),
+// so the layers above never see errno.
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+namespace os {
+
+// Codes for failures of the operating system, in the numbering the serial
+// library's texts use (the negated Windows system error numbers).
+constexpr int kSerialNoDevice = -2;          // no such device
+constexpr int kSerialPathNotFound = -3;      // a folder of the path is missing
+constexpr int kSerialTooManyFiles = -4;      // out of descriptors
+constexpr int kSerialInUse = -5;             // another open holds the device
+constexpr int kSerialNoMemory = -8;
+constexpr int kSerialNotADevice = -20;       // the path is no terminal
+constexpr int kSerialDeviceFailure = -31;    // the device stopped working
+constexpr int kSerialPermissionDenied = -65; // no right to open the device
+constexpr int kSerialInvalidArgument = -87;  // refused by the driver
+constexpr int kSerialBadRate = -2002;        // a rate termios has no code for
+
+// The library code for an errno value met while opening or using a device.
+int SerialErrorCode(int err);
+
+// The device path of port COMn: the environment variable QUENMARK_COMn when
+// set, else `configured` (the workstation's own setting) when not empty,
+// else /dev/ttyS<n-1>.
+std::string SerialDevicePath(int comNumber, const std::string& configured);
+
+enum class SerialParity { None, Odd, Even, Mark, Space };
+
+struct SerialLine {
+    int baud = 19200;
+    SerialParity parity = SerialParity::None;
+    int dataBits = 8;  // 5 to 8
+    int stopBits = 1;  // 1 or 2
+};
+
+struct SerialFlow {
+    bool rtsCts = false;     // RTS/CTS hardware handshake
+    bool xonOutput = false;  // stop sending on XOFF
+    bool xonInput = false;   // send XOFF when the input fills
+    unsigned char xonChar = 17;
+    unsigned char xoffChar = 19;
+};
+
+struct SerialModemLines {
+    bool cts = false, dsr = false, ri = false, dcd = false;
+};
+
+// Running totals of line errors since the device was opened.
+struct SerialErrorCounts {
+    uint32_t overrun = 0, parity = 0, framing = 0, breaks = 0, bufferOverrun = 0;
+};
+
+// What a wait on the device saw.
+enum class SerialWait { Readable, Writable, Woken, TimedOut, HungUp };
+
+class SerialDevice {
+public:
+    SerialDevice() = default;
+    ~SerialDevice() { Close(); }
+    SerialDevice(const SerialDevice&) = delete;
+    SerialDevice& operator=(const SerialDevice&) = delete;
+
+    // 0, or a negative code (the device stays closed).
+    int Open(const std::string& path);
+    // Takes over a descriptor opened elsewhere; Close closes it.
+    void Adopt(int fd);
+    void Close();
+    bool IsOpen() const { return fd_ >= 0; }
+    int Handle() const { return fd_; }
+
+    // 0 or a negative code. Rates termios has no code for give kSerialBadRate.
+    int SetLine(const SerialLine& line);
+    SerialLine GetLine() const;
+    int SetFlow(const SerialFlow& flow);
+    SerialFlow GetFlow() const;
+
+    // Raise or lower a modem control line.
+    int SetDTR(bool on);
+    int SetRTS(bool on);
+    SerialModemLines ModemLines() const;
+    SerialErrorCounts ErrorCounts() const;
+    int SetBreak(bool on);
+    // Discards what the driver holds in that direction.
+    int FlushInput();
+    int FlushOutput();
+    // Bytes waiting in the driver's input and output queues.
+    int InQueue() const;
+    int OutQueue() const;
+
+    // Bytes read or written (0 when none can move now), or a negative code.
+    long Read(void* buffer, size_t count);
+    long Write(const void* buffer, size_t count);
+
+    // Waits up to timeoutMs (negative: for ever) until the device can be
+    // read (or written, when forWrite) or wakeFd becomes readable (-1: none).
+    // When watchDevice is false only wakeFd and the time count.
+    SerialWait Wait(bool forWrite, int wakeFd, int timeoutMs, bool watchDevice = true) const;
+
+private:
+    int fd_ = -1;
+};
+
+// The same on a bare descriptor (fd -1: only wakeFd and the time count).
+SerialWait WaitOnDescriptor(int fd, bool forWrite, int wakeFd, int timeoutMs);
+// Non-blocking reads and writes on a bare descriptor: bytes moved (0 when
+// none can move now), or a negative code.
+long ReadFromDevice(int fd, void* buffer, size_t count);
+long WriteToDevice(int fd, const void* buffer, size_t count);
+// Modem lines and error counts of a terminal descriptor; all clear when the
+// device cannot tell (a pseudo-terminal).
+SerialModemLines ModemLinesOf(int fd);
+SerialErrorCounts ErrorCountsOf(int fd);
+
+// A wake-up descriptor for threads that wait in SerialDevice::Wait.
+class WakeEvent {
+public:
+    WakeEvent();
+    ~WakeEvent();
+    WakeEvent(const WakeEvent&) = delete;
+    WakeEvent& operator=(const WakeEvent&) = delete;
+
+    bool Valid() const { return fd_ >= 0; }
+    int Fd() const { return fd_; }
+    void Signal();
+    // Clears any signals given so far.
+    void Reset();
+
+private:
+    int fd_ = -1;
+};
+
+}  // namespace os

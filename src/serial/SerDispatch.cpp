@@ -1,0 +1,898 @@
+#include "SerDispatch.h"
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+
+#include "SerErrors.h"
+#include "SerPortRec.h"
+#include "ui/Application.h"
+
+namespace ser {
+
+namespace {
+
+using Guard = std::lock_guard<std::recursive_mutex>;
+constexpr int kTimerPassMs = 50;
+
+std::mutex& tableMutex() {
+    static std::mutex m;
+    return m;
+}
+
+std::array<TPortRef, kMaxPorts + 1>& portTable() {
+    static std::array<TPortRef, kMaxPorts + 1> table;
+    return table;
+}
+
+TPortRef port(int Handle) {
+    if (Handle < 1 || Handle > kMaxPorts) return nullptr;
+    std::lock_guard lock(tableMutex());
+    return portTable()[Handle];
+}
+
+void logEntry(TPortRec& p, uint8_t type, uint8_t subType, uint16_t data, const uint8_t* more = nullptr,
+              uint16_t length = 0) {
+    AddLogEntry(p.Log, type, subType, p.ticksSinceOpen(), data, more, length);
+}
+
+// ---------------------------------------------------------------------------
+// Notifications, on the main thread.
+
+uint8_t subTypeOf(uint32_t msg) {
+    switch (msg) {
+    case APW_TRIGGERAVAIL: return lsAvail;
+    case APW_TRIGGERDATA: return lsData;
+    case APW_TRIGGERTIMER: return lsTimer;
+    default: return lsStatus;
+    }
+}
+
+void wakeReaderIfStalled(TPortRec& p) {
+    if (p.RxStalled && p.rxCount() < kReceiveBufferSize) {
+        p.RxStalled = false;
+        p.IoWake.Signal();
+    }
+}
+
+// Hands one notification to every handler; false when the port is closing
+// or an avail was not wholly consumed.
+bool notify(TPortRec& p, uint32_t msg, uint16_t wParam, uint16_t lowWord) {
+    {
+        Guard g(p.Lock);
+        p.InDispatch = true;
+        p.PeekMode = msg == APW_TRIGGERAVAIL || msg == APW_TRIGGERDATA;
+        p.LargestConsumed = 0;
+        std::fill(std::begin(p.StopFlags), std::end(p.StopFlags), false);
+        logEntry(p, ltTrigger, subTypeOf(msg), wParam);
+    }
+    bool result = true;
+    const uint32_t lParam = (static_cast<uint32_t>(p.Handle) << 16) | lowWord;
+    for (THandler& h : p.Handlers) {
+        if (h.Deleted) continue;
+        {
+            Guard g(p.Lock);
+            p.PeekCount = 0;
+        }
+        try {
+            if (h.Window)
+                h.Window->WindowProc(msg, wParam, lParam);
+            else if (h.Proc)
+                h.Proc(h.Data, msg, wParam, lParam);
+        } catch (...) {
+            Application->HandleException(Application);
+        }
+        Guard g(p.Lock);
+        if (p.Closing) {
+            result = false;
+            break;
+        }
+        p.LargestConsumed = std::max(p.LargestConsumed, p.PeekCount);
+        if (!h.PassOn) break;
+        if (msg != APW_TRIGGERAVAIL && wParam <= kMaxTriggerHandles && p.StopFlags[wParam]) break;
+    }
+    Guard g(p.Lock);
+    p.Handlers.remove_if([](const THandler& h) { return h.Deleted; });
+    p.HandlerDeleted = false;
+    if (p.PeekMode && !p.Closing) {
+        uint64_t advance = std::min<uint64_t>(p.LargestConsumed, p.rxCount());
+        p.RxOut += advance;
+        if (msg == APW_TRIGGERAVAIL && p.LargestConsumed < wParam) result = false;
+    }
+    p.PeekMode = false;
+    p.InDispatch = false;
+    wakeReaderIfStalled(p);
+    return result;
+}
+
+// One data-trigger check: true when it sent a notification that was taken.
+bool checkDataTriggers(TPortRec& p) {
+    std::vector<std::pair<uint16_t, uint16_t>> fired;  // handle, length
+    uint16_t availCount = 0;
+    {
+        Guard g(p.Lock);
+        if (p.ScanPos < p.RxOut) {  // a handler took characters never scanned
+            p.ScanPos = p.RxOut;
+            p.MatchPending = false;
+        }
+        bool matched = p.MatchPending;
+        while (!matched && p.ScanPos < p.RxIn) {
+            uint8_t c = p.Rx[p.ScanPos % kReceiveBufferSize];
+            for (TDataTrigger& t : p.Triggers.Data)
+                if (t.Handle != 0 && !t.Matched && MatchDataTrigger(t, c)) {
+                    t.Matched = true;
+                    matched = true;
+                }
+            if (!matched) ++p.ScanPos;
+        }
+        if (matched) {
+            p.MatchPending = true;
+            uint16_t longest = 0;
+            for (const TDataTrigger& t : p.Triggers.Data)
+                if (t.Handle != 0 && t.Matched) longest = std::max(longest, t.Length);
+            uint64_t upTo = p.ScanPos + 1 - p.RxOut;
+            uint64_t before = upTo > longest ? upTo - longest : 0;
+            if (p.Triggers.TriggerLength > 0 && p.AvailPos != p.ScanPos + 1 && before > 0 &&
+                before >= p.Triggers.TriggerLength) {
+                p.AvailPos = p.ScanPos + 1;
+                availCount = static_cast<uint16_t>(before);
+            } else {
+                for (TDataTrigger& t : p.Triggers.Data)
+                    if (t.Handle != 0 && t.Matched) {
+                        t.Matched = false;
+                        fired.emplace_back(t.Handle, t.Length);
+                    }
+                p.MatchPending = false;
+                ++p.ScanPos;
+            }
+        } else if (p.Triggers.TriggerLength > 0 && p.AvailPos != p.ScanPos &&
+                   p.rxCount() >= p.Triggers.TriggerLength) {
+            p.AvailPos = p.ScanPos;
+            availCount = static_cast<uint16_t>(p.rxCount());
+        } else {
+            return false;
+        }
+    }
+    if (availCount > 0) return notify(p, APW_TRIGGERAVAIL, availCount, 0);
+    for (auto [handle, length] : fired) {
+        if (!notify(p, APW_TRIGGERDATA, handle, length)) return false;
+    }
+    return true;
+}
+
+bool statusConditionHolds(TPortRec& p, TStatusTrigger& s) {
+    switch (s.Kind) {
+    case stModem: {
+        uint8_t expected = s.Value & 0xFF, mask = s.Value >> 8;
+        return ((p.MSRShadow ^ expected) & mask) != 0;
+    }
+    case stLineError:
+        if ((s.Value & p.LineErrors) == 0) return false;
+        s.Value = static_cast<uint16_t>(p.LineErrors);
+        return true;
+    case stOutBuffFree: return p.OutSize - p.txUsed() >= s.Value;
+    case stOutBuffUsed: return p.txUsed() <= s.Value;
+    case stOutSent:
+        if (!p.OutputSent) return false;
+        p.OutputSent = false;
+        return true;
+    default: return false;
+    }
+}
+
+bool checkStatusTriggers(TPortRec& p) {
+    uint16_t handle = 0;
+    {
+        Guard g(p.Lock);
+        for (int i = 0; i < kMaxStatusTriggers && handle == 0; ++i) {
+            TStatusTrigger& s = p.Triggers.Status[i];
+            if (s.Handle == 0 || !s.Active || p.StatusTriggerFired[i]) continue;
+            if (!statusConditionHolds(p, s)) continue;
+            s.Active = false;
+            p.StatusTriggerFired[i] = true;
+            p.StatusFired = true;
+            handle = s.Handle;
+        }
+    }
+    return handle != 0 && notify(p, APW_TRIGGERSTATUS, handle, 0);
+}
+
+void endStatusCycle(TPortRec& p) {
+    Guard g(p.Lock);
+    std::fill(std::begin(p.StatusTriggerFired), std::end(p.StatusTriggerFired), false);
+    p.StatusFired = false;
+}
+
+void checkTimerTriggers(TPortRec& p) {
+    uint16_t handle = 0;
+    {
+        Guard g(p.Lock);
+        uint32_t now = p.ticksSinceOpen() / 55;
+        for (TTimerTrigger& t : p.Triggers.Timers)
+            if (t.Handle != 0 && t.Active && TimerExpired(t, now)) {
+                t.Active = false;
+                handle = t.Handle;
+                break;
+            }
+    }
+    if (handle != 0) notify(p, APW_TRIGGERTIMER, handle, 0);
+}
+
+bool closing(TPortRec& p) {
+    Guard g(p.Lock);
+    return p.Closing;
+}
+
+// Delivers everything pending, on the main thread.
+void runPass(const TPortRef& ref) {
+    TPortRec& p = *ref;
+    for (;;) {
+        uint64_t seen;
+        bool timerDue;
+        {
+            Guard g(p.Lock);
+            if (p.Closing) return;
+            seen = p.RxIn;
+            timerDue = p.TimerDue;
+            p.TimerDue = false;
+        }
+        while (!closing(p) && checkStatusTriggers(p)) {
+        }
+        endStatusCycle(p);
+        if (timerDue && !closing(p)) checkTimerTriggers(p);
+        while (!closing(p) && checkDataTriggers(p)) {
+        }
+        Guard g(p.Lock);
+        if (p.Closing) return;
+        if (p.RxIn != seen || p.TimerDue) continue;
+        p.PassPending = false;
+        wakeReaderIfStalled(p);
+        return;
+    }
+}
+
+void requestPass(const TPortRef& ref) {
+    {
+        Guard g(ref->Lock);
+        if (ref->PassPending || ref->Closing) return;
+        ref->PassPending = true;
+    }
+    QueueOnMainThread([ref] { runPass(ref); });
+}
+
+// ---------------------------------------------------------------------------
+// The port's threads.
+
+// Reads what the ring has room for; true when characters arrived.
+bool readIntoRing(TPortRec& p, std::vector<uint8_t>& scratch) {
+    uint32_t room;
+    {
+        Guard g(p.Lock);
+        room = kReceiveBufferSize - p.rxCount();
+    }
+    if (room == 0) return false;
+    int n = p.Layer.Read(p.Device, scratch.data(), static_cast<int>(room));
+    Guard g(p.Lock);
+    if (n < 0) {
+        // The device failed (the far end hung up): stop polling it.
+        p.HungUp = true;
+        logEntry(p, ltDispatch, lsReadCom, 0);
+        return false;
+    }
+    for (int i = 0; i < n;) {
+        size_t at = p.RxIn % kReceiveBufferSize;
+        size_t piece = std::min<size_t>(n - i, kReceiveBufferSize - at);
+        std::memcpy(&p.Rx[at], &scratch[i], piece);
+        p.RxIn += piece;
+        i += static_cast<int>(piece);
+    }
+    logEntry(p, ltDispatch, lsReadCom, static_cast<uint16_t>(n), scratch.data(), static_cast<uint16_t>(n));
+    return n > 0;
+}
+
+bool anyActiveStatusOrTimer(const TPortRec& p) {
+    for (const TStatusTrigger& s : p.Triggers.Status)
+        if (s.Handle != 0 && s.Active) return true;
+    for (const TTimerTrigger& t : p.Triggers.Timers)
+        if (t.Handle != 0 && t.Active) return true;
+    return false;
+}
+
+uint8_t modemHighNibble(int device) {
+    os::SerialModemLines lines = os::ModemLinesOf(device);
+    return static_cast<uint8_t>((lines.cts ? 0x10 : 0) | (lines.dsr ? 0x20 : 0) | (lines.ri ? 0x40 : 0) |
+                                (lines.dcd ? 0x80 : 0));
+}
+
+// The timer pass of the I/O thread: modem lines and line errors are
+// polled; true when a trigger may fire.
+bool timerPoll(TPortRec& p) {
+    uint8_t high = modemHighNibble(p.Device);
+    TComStat stat;
+    int errors = p.Layer.Status(p.Device, stat);
+    Guard g(p.Lock);
+    uint8_t changed = (p.MSRShadow ^ high) & 0xF0;
+    p.MSRShadow = static_cast<uint8_t>(high | (p.MSRShadow & 0x0F) | (changed >> 4));
+    if (errors > 0) p.LineErrors |= static_cast<uint32_t>(errors);
+    if (!anyActiveStatusOrTimer(p)) return false;
+    p.TimerDue = true;
+    return true;
+}
+
+void ioLoop(TPortRef ref) {
+    TPortRec& p = *ref;
+    std::vector<uint8_t> scratch(kReceiveBufferSize);
+    p.Layer.SetEventMask(p.Device, p.EventMask);
+    auto nextTimer = std::chrono::steady_clock::now() + std::chrono::milliseconds(kTimerPassMs);
+    for (;;) {
+        bool watch;
+        {
+            Guard g(p.Lock);
+            if (p.Kill) break;
+            bool room = p.rxCount() < kReceiveBufferSize;
+            p.RxStalled = !room;
+            watch = room && !p.HungUp;
+        }
+        auto now = std::chrono::steady_clock::now();
+        int timeout = static_cast<int>(
+            std::max<long>(0, std::chrono::duration_cast<std::chrono::milliseconds>(nextTimer - now).count()));
+        os::SerialWait w = os::WaitOnDescriptor(watch ? p.Device : -1, false, p.IoWake.Fd(), timeout);
+        if (w == os::SerialWait::Woken) p.IoWake.Reset();
+        {
+            Guard g(p.Lock);
+            if (p.Kill) break;
+            if (w == os::SerialWait::HungUp) p.HungUp = true;
+        }
+        bool wantPass = false;
+        if (w == os::SerialWait::Readable) wantPass = readIntoRing(p, scratch);
+        if (std::chrono::steady_clock::now() >= nextTimer) {
+            wantPass = timerPoll(p) || wantPass;
+            nextTimer = std::chrono::steady_clock::now() + std::chrono::milliseconds(kTimerPassMs);
+        }
+        if (wantPass) requestPass(ref);
+    }
+}
+
+void outLoop(TPortRec* pp) {
+    TPortRec& p = *pp;
+    std::unique_lock lock(p.Lock);
+    bool blocked = false;  // the device took nothing last time
+    for (;;) {
+        p.OutCv.wait(lock, [&] { return p.Kill || p.FlushRequested || (p.txUsed() > 0 && !blocked); });
+        if (p.Kill) break;
+        if (p.FlushRequested) {
+            p.FlushRequested = false;
+            p.FlushAnswered = true;
+            blocked = false;
+            p.OutCv.notify_all();
+            continue;
+        }
+        size_t piece = (p.TxHead > p.TxTail) ? p.TxHead - p.TxTail : p.OutSize - p.TxTail;
+        const uint8_t* from = &p.Tx[p.TxTail];
+        lock.unlock();
+        long n = os::WriteToDevice(p.Device, from, piece);
+        if (n == 0) {
+            os::SerialWait w = os::WaitOnDescriptor(p.Device, true, p.OutWake.Fd(), p.WriteTimeoutMs);
+            if (w == os::SerialWait::Woken) p.OutWake.Reset();
+        }
+        lock.lock();
+        if (n > 0) {
+            p.TxTail = static_cast<uint16_t>((p.TxTail + n) % p.OutSize);
+            p.TxFull = false;
+            if (p.txUsed() == 0) p.OutputSent = true;
+        } else if (n < 0) {
+            // The device is gone; what it cannot take is dropped.
+            p.TxTail = p.TxHead;
+            p.TxFull = false;
+        }
+    }
+    p.OutRunning = false;
+    p.OutCv.notify_all();
+}
+
+void stopThreads(TPortRec& p) {
+    {
+        Guard g(p.Lock);
+        p.Kill = true;
+        p.OutCv.notify_all();
+    }
+    p.IoWake.Signal();
+    p.OutWake.Signal();
+    if (p.IoThread.joinable()) p.IoThread.join();
+    if (p.OutThread.joinable()) p.OutThread.join();
+}
+
+void releaseDevice(TPortRec& p) {
+    if (p.Device < 0) return;
+    if (p.Adopted)
+        p.Layer.RegisterHandle(p.Device, false);
+    else
+        p.Layer.CloseDevice(p.Device);
+    p.Device = -1;
+}
+
+int applyDCB(TPortRec& p, TDCB dcb) {
+    if (p.DTRLowered) dcb.fDtrControl = DTR_CONTROL_DISABLE;
+    if (p.RTSLowered) dcb.fRtsControl = RTS_CONTROL_DISABLE;
+    int r = p.Layer.SetLine(p.Device, dcb);
+    if (r < 0) return r == -1 ? ecNotSupported : r;
+    p.DCB = dcb;
+    return 0;
+}
+
+int setLine(TPortRec& p, int Baud, int Parity, int DataBits, int StopBits) {
+    TDCB dcb = p.DCB;
+    if (Baud != 0) dcb.BaudRate = static_cast<uint32_t>(Baud);
+    if (Parity != 5) dcb.Parity = static_cast<uint8_t>(Parity);
+    if (DataBits != 9) dcb.ByteSize = static_cast<uint8_t>(DataBits);
+    if (StopBits != 3) {
+        int stop = StopBits == 0 ? 1 : std::min(StopBits, 2);
+        if (stop == 1)
+            dcb.StopBits = ONESTOPBIT;
+        else
+            dcb.StopBits = dcb.ByteSize == 5 ? ONE5STOPBITS : TWOSTOPBITS;
+    }
+    return applyDCB(p, dcb);
+}
+
+}  // namespace
+
+TPortRef FindPortByDevice(int Dev) {
+    std::lock_guard lock(tableMutex());
+    for (const TPortRef& p : portTable())
+        if (p && p->Device == Dev) return p;
+    return nullptr;
+}
+
+bool ValidPort(int Handle) { return port(Handle) != nullptr; }
+
+int RateFromDCB(uint32_t BaudRate) {
+    static const int kOldRates[] = {110, 300, 600, 1200, 2400, 4800, 9600, 14400, 19200, 0, 0,
+                                    38400, 0, 0, 0, 56000, 0, 0, 0, 128000, 0, 0, 0, 256000};
+    if (BaudRate == 0xFEFF) return 115200;
+    if (BaudRate >= 0xFF10 && BaudRate <= 0xFF27) {
+        int rate = kOldRates[BaudRate - 0xFF10];
+        if (rate != 0) return rate;
+    }
+    return static_cast<int>(BaudRate);
+}
+
+int InitPort(int& Handle, int /*Mode*/, const std::string& Name, int Baud, int Parity, int DataBits,
+             int StopBits, uint16_t InSize, uint16_t OutSize, int DevHandle) {
+    if (OutSize == 0) return ecBadArgument;
+    int slot = 0;
+    auto p = std::make_shared<TPortRec>();
+    {
+        std::lock_guard lock(tableMutex());
+        for (int i = 1; i <= kMaxPorts && slot == 0; ++i)
+            if (!portTable()[i]) slot = i;
+        if (slot == 0) return ecNoHandles;
+        portTable()[slot] = p;  // reserved; the device is not known yet
+    }
+    auto fail = [&](int code) {
+        stopThreads(*p);
+        releaseDevice(*p);
+        std::lock_guard lock(tableMutex());
+        portTable()[slot] = nullptr;
+        return code;
+    };
+    p->Layer = CurrentDeviceLayer();
+    if (!p->IoWake.Valid() || !p->OutWake.Valid()) return fail(ecOutOfMemory);
+    if (DevHandle == 0) {
+        int dev = p->Layer.Open(Name, InSize, OutSize);
+        if (dev < 0) return fail(dev);
+        p->Device = dev;
+    } else {
+        p->Device = DevHandle;
+        p->Adopted = true;
+        p->Layer.RegisterHandle(DevHandle, true);
+    }
+    p->Layer.SetBufferSizes(p->Device, InSize, OutSize);
+    p->Rx.assign(kReceiveBufferSize, 0);
+    p->Tx.assign(OutSize, 0);
+    p->Handle = static_cast<uint16_t>(slot);
+    p->Name = Name.substr(0, 6);
+    p->InSize = InSize;
+    p->OutSize = OutSize;
+    p->Layer.GetLine(p->Device, p->DCB);
+    p->MSRShadow = modemHighNibble(p->Device);
+    if (!p->Adopted) {
+        int r = setLine(*p, Baud, Parity, DataBits, StopBits);
+        if (r < 0) return fail(r);
+    }
+    p->Layer.Status(p->Device, p->ComStatus);
+    p->OpenTime = std::chrono::steady_clock::now();
+    p->OutRunning = true;
+    p->IoThread = std::thread(ioLoop, p);
+    p->OutThread = std::thread(outLoop, p.get());
+    Handle = slot;
+    return 0;
+}
+
+int DonePort(int Handle) {
+    TPortRef p = port(Handle);
+    if (!p) return ecBadHandle;
+    p->Layer.Flush(p->Device, FLUSH_OUTPUT);
+    stopThreads(*p);
+    releaseDevice(*p);
+    {
+        Guard g(p->Lock);
+        p->Closing = true;
+    }
+    std::lock_guard lock(tableMutex());
+    portTable()[Handle] = nullptr;
+    return 0;
+}
+
+#define QM_PORT_OR_FAIL(Handle)      \
+    TPortRef p = port(Handle);       \
+    if (!p) return ecBadHandle;      \
+    Guard guard_(p->Lock)
+
+int SetLine(int Handle, int Baud, int Parity, int DataBits, int StopBits) {
+    QM_PORT_OR_FAIL(Handle);
+    return setLine(*p, Baud, Parity, DataBits, StopBits);
+}
+
+int GetLine(int Handle, int& Baud, int& Parity, int& DataBits, int& StopBits) {
+    QM_PORT_OR_FAIL(Handle);
+    TDCB dcb;
+    int r = p->Layer.GetLine(p->Device, dcb);
+    if (r < 0) return r;
+    Baud = RateFromDCB(dcb.BaudRate);
+    Parity = dcb.Parity;
+    DataBits = dcb.ByteSize;
+    StopBits = dcb.StopBits != ONESTOPBIT ? 2 : 1;
+    return 0;
+}
+
+int SetBufferSizes(int Handle, uint16_t InSize, uint16_t OutSize) {
+    QM_PORT_OR_FAIL(Handle);
+    if (!p->Layer.SetBufferSizes(p->Device, InSize, OutSize)) return ecBadArgument;
+    p->InSize = InSize;
+    return 0;
+}
+
+int SetDTR(int Handle, bool On) {
+    QM_PORT_OR_FAIL(Handle);
+    if (p->Layer.EscapeFunction(p->Device, On ? SETDTR : CLRDTR) < 0) return ecBadArgument;
+    p->DTRLowered = !On;
+    return 0;
+}
+
+int SetRTS(int Handle, bool On) {
+    QM_PORT_OR_FAIL(Handle);
+    if (p->Layer.EscapeFunction(p->Device, On ? SETRTS : CLRRTS) < 0) return ecBadArgument;
+    p->RTSLowered = !On;
+    return 0;
+}
+
+int HWFlowEnable(int Handle, uint16_t BufferFull, uint16_t BufferResume, uint16_t Options) {
+    QM_PORT_OR_FAIL(Handle);
+    if (!(BufferResume <= BufferFull && BufferFull <= p->InSize)) return ecBadArgument;
+    TDCB dcb = p->DCB;
+    dcb.fDtrControl = (Options & 1) ? DTR_CONTROL_HANDSHAKE : DTR_CONTROL_DISABLE;
+    dcb.fRtsControl = (Options & 2) ? RTS_CONTROL_HANDSHAKE : RTS_CONTROL_DISABLE;
+    if (Options & 3) {
+        dcb.XoffLim = static_cast<uint16_t>(p->InSize - BufferFull);
+        dcb.XonLim = BufferResume;
+    }
+    if (Options & 12) {
+        dcb.fOutxDsrFlow = (Options & 4) != 0;
+        dcb.fOutxCtsFlow = (Options & 8) != 0;
+    }
+    return applyDCB(*p, dcb);
+}
+
+int HWFlowDisable(int Handle) {
+    QM_PORT_OR_FAIL(Handle);
+    TDCB dcb = p->DCB;
+    dcb.fDtrControl = DTR_CONTROL_ENABLE;
+    dcb.fRtsControl = RTS_CONTROL_ENABLE;
+    dcb.fOutxDsrFlow = dcb.fOutxCtsFlow = false;
+    return applyDCB(*p, dcb);
+}
+
+int SWFlowEnable(int Handle, uint16_t BufferFull, uint16_t BufferResume, uint16_t Options) {
+    QM_PORT_OR_FAIL(Handle);
+    TDCB dcb = p->DCB;
+    if (Options & 1) dcb.fOutX = true;
+    if (Options & 2) {
+        dcb.fInX = true;
+        dcb.XoffLim = static_cast<uint16_t>(p->InSize > BufferFull ? p->InSize - BufferFull : 0);
+        dcb.XonLim = BufferResume;
+    }
+    dcb.XonChar = 17;
+    dcb.XoffChar = 19;
+    return applyDCB(*p, dcb);
+}
+
+int SWFlowDisable(int Handle) {
+    QM_PORT_OR_FAIL(Handle);
+    TDCB dcb = p->DCB;
+    dcb.fOutX = dcb.fInX = false;
+    return applyDCB(*p, dcb);
+}
+
+int SetFlowChars(int Handle, unsigned char XOn, unsigned char XOff) {
+    QM_PORT_OR_FAIL(Handle);
+    TDCB dcb = p->DCB;
+    dcb.XonChar = XOn;
+    dcb.XoffChar = XOff;
+    return applyDCB(*p, dcb);
+}
+
+int GetModemStatus(int Handle) {
+    QM_PORT_OR_FAIL(Handle);
+    uint8_t value = p->MSRShadow;
+    p->MSRShadow &= 0xF0;
+    return value;
+}
+
+int GetLineError(int Handle) {
+    QM_PORT_OR_FAIL(Handle);
+    int value = static_cast<int>(p->LineErrors & ~CE_BREAK);
+    p->LineErrors &= CE_BREAK;
+    return value;
+}
+
+int CheckLineBreak(int Handle) {
+    QM_PORT_OR_FAIL(Handle);
+    bool brk = (p->LineErrors & CE_BREAK) != 0;
+    p->LineErrors &= ~CE_BREAK;
+    return brk ? 1 : 0;
+}
+
+int SetBreak(int Handle, bool On) {
+    QM_PORT_OR_FAIL(Handle);
+    return On ? p->Layer.SetBreak(p->Device) : p->Layer.ClearBreak(p->Device);
+}
+
+int GetChar(int Handle, unsigned char& C) {
+    QM_PORT_OR_FAIL(Handle);
+    bool peek = p->InDispatch && p->PeekMode && !(p->Options & poConsumeDuringNotify);
+    if (peek) {
+        if (p->PeekCount >= p->rxCount()) return ecBufferIsEmpty;
+        C = p->Rx[(p->RxOut + p->PeekCount) % kReceiveBufferSize];
+        ++p->PeekCount;
+    } else {
+        if (p->rxCount() == 0) return ecBufferIsEmpty;
+        C = p->Rx[p->RxOut % kReceiveBufferSize];
+        ++p->RxOut;
+        wakeReaderIfStalled(*p);
+    }
+    AddTraceEntry(p->Trace, 'R', C);
+    return 0;
+}
+
+int PeekChar(int Handle, unsigned char& C, int Index) {
+    QM_PORT_OR_FAIL(Handle);
+    if (Index < 1) return ecBadArgument;
+    if (static_cast<uint32_t>(Index) > p->rxCount()) return ecBufferIsEmpty;
+    C = p->Rx[(p->RxOut + Index - 1) % kReceiveBufferSize];
+    return 0;
+}
+
+int PutBlock(int Handle, const void* Data, int Len) {
+    QM_PORT_OR_FAIL(Handle);
+    if (Len < 0) return ecBadArgument;
+    if (Len == 0) return 0;  // nothing to send is no failure
+    TComStat stat;
+    int errors = p->Layer.Status(p->Device, stat);
+    if (errors < 0) return errors;
+    int free = static_cast<int>(p->OutSize) - static_cast<int>(stat.cbOutQue);
+    if (Len > free) return ecOutputBufferTooSmall;
+    if (Len == free) p->TxFull = true;
+    const auto* bytes = static_cast<const unsigned char*>(Data);
+    int written = p->Layer.Write(p->Device, bytes, Len);
+    if (written < 1) return ecPutBlockFail;
+    for (int i = 0; i < Len; ++i) AddTraceEntry(p->Trace, 'T', bytes[i]);
+    logEntry(*p, ltDispatch, lsWriteCom, static_cast<uint16_t>(Len), bytes, static_cast<uint16_t>(Len));
+    return 0;
+}
+
+int InBuffUsed(int Handle) {
+    QM_PORT_OR_FAIL(Handle);
+    return static_cast<int>(p->rxCount());
+}
+
+int OutBuffUsed(int Handle) {
+    QM_PORT_OR_FAIL(Handle);
+    return static_cast<int>(p->txUsed());
+}
+
+int OutBuffFree(int Handle) {
+    QM_PORT_OR_FAIL(Handle);
+    return static_cast<int>(p->OutSize - p->txUsed());
+}
+
+bool OutBuffFull(int Handle) {
+    TPortRef p = port(Handle);
+    if (!p) return false;
+    Guard g(p->Lock);
+    return p->TxFull;
+}
+
+int AddDataTrigger(int Handle, const std::string& Data, bool IgnoreCase) {
+    QM_PORT_OR_FAIL(Handle);
+    return ser::AddDataTrigger(p->Triggers, Data, IgnoreCase);
+}
+
+int SetTriggerLength(int Handle, uint16_t Length) {
+    QM_PORT_OR_FAIL(Handle);
+    p->Triggers.TriggerLength = Length;
+    return 0;
+}
+
+int GetTriggers(int Handle, TTriggerSnapshot& Snapshot) {
+    QM_PORT_OR_FAIL(Handle);
+    Snapshot = p->Triggers;
+    return 0;
+}
+
+int SetTriggers(int Handle, const TTriggerSnapshot& Snapshot) {
+    QM_PORT_OR_FAIL(Handle);
+    p->Triggers = Snapshot;
+    p->MatchPending = false;
+    return 0;
+}
+
+int ClearTriggers(int Handle) {
+    QM_PORT_OR_FAIL(Handle);
+    uint16_t length = p->Triggers.TriggerLength;
+    p->Triggers = TTriggerSnapshot{};
+    p->Triggers.TriggerLength = length;
+    p->MatchPending = false;
+    return 0;
+}
+
+int SetStopFlag(int Handle, uint16_t TriggerHandle) {
+    QM_PORT_OR_FAIL(Handle);
+    if (TriggerHandle < 1 || TriggerHandle > kMaxTriggerHandles) return ecBadTriggerHandle;
+    p->StopFlags[TriggerHandle] = true;
+    return 0;
+}
+
+int RegisterHandler(int Handle, TSerWindow* Window, TSerHandlerProc Proc, uint32_t Data, bool PassOn) {
+    QM_PORT_OR_FAIL(Handle);
+    THandler h;
+    h.Window = Window;
+    h.Proc = std::move(Proc);
+    h.Data = Data;
+    h.PassOn = PassOn;
+    p->Handlers.push_front(std::move(h));
+    return 0;
+}
+
+int DeregisterHandler(int Handle, TSerWindow* Window, uint32_t Data) {
+    QM_PORT_OR_FAIL(Handle);
+    for (auto it = p->Handlers.begin(); it != p->Handlers.end();) {
+        bool same = Window ? it->Window == Window : (!it->Window && it->Data == Data);
+        if (!same || it->Deleted) {
+            ++it;
+        } else if (p->InDispatch) {
+            it->Deleted = true;
+            p->HandlerDeleted = true;
+            ++it;
+        } else {
+            it = p->Handlers.erase(it);
+        }
+    }
+    return 0;
+}
+
+int SetOption(int Handle, uint16_t Option) {
+    QM_PORT_OR_FAIL(Handle);
+    p->Options |= Option;
+    return 0;
+}
+
+int ClearOption(int Handle, uint16_t Option) {
+    QM_PORT_OR_FAIL(Handle);
+    p->Options &= static_cast<uint16_t>(~Option);
+    return 0;
+}
+
+int ProcessCommunications(int Handle) {
+    QM_PORT_OR_FAIL(Handle);
+    return 0;
+}
+
+int SetCommNotificationLevel(int Handle, uint16_t /*Level*/) {
+    QM_PORT_OR_FAIL(Handle);
+    return 0;
+}
+
+int InitTracing(int Handle, int NumEntries) {
+    QM_PORT_OR_FAIL(Handle);
+    return InitTrace(p->Trace, NumEntries);
+}
+
+int StartTracing(int Handle) {
+    QM_PORT_OR_FAIL(Handle);
+    if (p->Trace.Exists()) p->Trace.On = true;
+    return 0;
+}
+
+int StopTracing(int Handle) {
+    QM_PORT_OR_FAIL(Handle);
+    p->Trace.On = false;
+    return 0;
+}
+
+int ClearTracing(int Handle) {
+    QM_PORT_OR_FAIL(Handle);
+    ClearTrace(p->Trace);
+    return 0;
+}
+
+int AbortTracing(int Handle) {
+    QM_PORT_OR_FAIL(Handle);
+    FreeTrace(p->Trace);
+    return 0;
+}
+
+namespace {
+
+int writeTrace(int Handle, const std::string& FName, bool InHex, bool Append) {
+    QM_PORT_OR_FAIL(Handle);
+    return WriteTrace(p->Trace, FName, InHex, Append);
+}
+
+int writeLog(int Handle, const std::string& FName, bool InHex, bool Append) {
+    QM_PORT_OR_FAIL(Handle);
+    return WriteLog(p->Log, FName, InHex, Append);
+}
+
+}  // namespace
+
+int TakeTrace(int Handle, TTraceState& Trace) {
+    QM_PORT_OR_FAIL(Handle);
+    Trace = std::move(p->Trace);
+    p->Trace = TTraceState{};
+    return 0;
+}
+
+int TakeLog(int Handle, TLogState& Log) {
+    QM_PORT_OR_FAIL(Handle);
+    Log = std::move(p->Log);
+    p->Log = TLogState{};
+    return 0;
+}
+
+int DumpTrace(int Handle, const std::string& FName, bool InHex) { return writeTrace(Handle, FName, InHex, false); }
+int AppendTrace(int Handle, const std::string& FName, bool InHex) { return writeTrace(Handle, FName, InHex, true); }
+
+int InitLogging(int Handle, int Size) {
+    QM_PORT_OR_FAIL(Handle);
+    return InitLog(p->Log, Size, std::max(p->InSize, p->OutSize));
+}
+
+int StartLogging(int Handle) {
+    QM_PORT_OR_FAIL(Handle);
+    if (p->Log.Exists()) p->Log.On = true;
+    return 0;
+}
+
+int StopLogging(int Handle) {
+    QM_PORT_OR_FAIL(Handle);
+    p->Log.On = false;
+    return 0;
+}
+
+int ClearLogging(int Handle) {
+    QM_PORT_OR_FAIL(Handle);
+    ClearLog(p->Log);
+    return 0;
+}
+
+int AbortLogging(int Handle) {
+    QM_PORT_OR_FAIL(Handle);
+    FreeLog(p->Log);
+    return 0;
+}
+
+int DumpLog(int Handle, const std::string& FName, bool InHex) { return writeLog(Handle, FName, InHex, false); }
+int AppendLog(int Handle, const std::string& FName, bool InHex) { return writeLog(Handle, FName, InHex, true); }
+
+}  // namespace ser

@@ -1,0 +1,111 @@
+#pragma once
+// Inside the port dispatcher: the record of one open port, shared by the
+// dispatcher, its two threads and the device layer that fronts the output
+// ring. Not for use outside src/serial.
+#include <chrono>
+#include <condition_variable>
+#include <cstdint>
+#include <list>
+#include <memory>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+#include "SerDeviceLayer.h"
+#include "SerDispatch.h"
+#include "SerTrace.h"
+#include "SerTriggers.h"
+#include "os/SerialDevice.h"
+
+namespace ser {
+
+struct THandler {
+    TSerWindow* Window = nullptr;  // window handler when set, else procedure
+    TSerHandlerProc Proc;
+    uint32_t Data = 0;
+    bool PassOn = true;
+    bool Deleted = false;
+};
+
+struct TPortRec {
+    TDeviceLayerTable Layer;
+    uint16_t Handle = 0;
+    std::string Name;
+    int Device = -1;
+    bool Adopted = false;
+    uint32_t LineErrors = 0;  // CE_ bits gathered
+    uint16_t EventMask = 0x21F9;
+    uint16_t InSize = 0, OutSize = 0;
+    uint8_t MSRShadow = 0;
+    TComStat ComStatus;
+    TDCB DCB;
+    uint16_t Options = poConsumeDuringNotify;
+    bool DTRLowered = false, RTSLowered = false;
+
+    std::list<THandler> Handlers;  // newest first
+    TTriggerSnapshot Triggers;
+
+    // Receive ring. Positions count characters since the open; the ring
+    // index is the position modulo its size.
+    std::vector<uint8_t> Rx;
+    uint64_t RxIn = 0;        // next write
+    uint64_t RxOut = 0;       // next read
+    uint64_t ScanPos = 0;     // next character for the matchers
+    uint64_t AvailPos = ~0ull;  // position of the last avail notification
+    bool MatchPending = false;  // the character at ScanPos matched and awaits its data notification
+
+    // Notification state.
+    bool InDispatch = false;
+    bool PeekMode = false;
+    uint16_t PeekCount = 0, LargestConsumed = 0;
+    bool HandlerDeleted = false;
+    bool StatusFired = false;
+    bool StatusTriggerFired[kMaxStatusTriggers] = {};
+    bool StopFlags[kMaxTriggerHandles + 1] = {};
+
+    // Output ring.
+    std::vector<uint8_t> Tx;
+    uint16_t TxHead = 0, TxTail = 0;
+    bool TxFull = false;
+
+    bool Closing = false;
+    bool OverflowPending = false;
+    bool OutputSent = false;
+    bool RingTrailingEdge = false;
+    bool HungUp = false;      // the far end went away: input is no longer polled
+    bool PassPending = false; // a notification pass waits for the main thread
+    bool RxStalled = false;   // the ring is full and the I/O thread waits for room
+    bool TimerDue = false;
+
+    // Threads. The lock is recursive, as the critical section it stands for.
+    std::recursive_mutex Lock;
+    std::condition_variable_any OutCv;
+    bool Kill = false;
+    bool OutRunning = false;
+    bool FlushRequested = false, FlushAnswered = false;
+    std::thread IoThread, OutThread;
+    os::WakeEvent IoWake, OutWake;
+    int WriteTimeoutMs = 60000;
+
+    TTraceState Trace;
+    TLogState Log;
+    std::chrono::steady_clock::time_point OpenTime;
+
+    uint32_t ticksSinceOpen() const {
+        return static_cast<uint32_t>(std::chrono::duration_cast<std::chrono::milliseconds>(
+                                         std::chrono::steady_clock::now() - OpenTime)
+                                         .count());
+    }
+    uint32_t rxCount() const { return static_cast<uint32_t>(RxIn - RxOut); }
+    uint32_t txUsed() const {
+        if (TxFull) return OutSize;
+        return TxHead >= TxTail ? TxHead - TxTail : OutSize - TxTail + TxHead;
+    }
+};
+
+using TPortRef = std::shared_ptr<TPortRec>;
+
+// The open port whose device handle is Dev, or null.
+TPortRef FindPortByDevice(int Dev);
+
+}  // namespace ser
