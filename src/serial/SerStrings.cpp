@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <iterator>
+#include <map>
 
 namespace {
 
@@ -149,12 +150,26 @@ std::string SerLoadStr(int Id) {
     return it != std::end(kStrings) && it->id == Id ? it->text : "";
 }
 
+namespace {
+
+std::map<std::string, std::string>& linkedResources() {
+    static std::map<std::string, std::string> resources{{"SERSTRES_STRINGS", serStrResStrings()}};
+    return resources;
+}
+
+}  // namespace
+
 bool FindSerResource(const std::string& Name, const unsigned char*& Data, size_t& Size) {
-    if (Name != "SERSTRES_STRINGS") return false;
-    const std::string& bytes = serStrResStrings();
-    Data = reinterpret_cast<const unsigned char*>(bytes.data());
-    Size = bytes.size();
+    auto& resources = linkedResources();
+    auto it = resources.find(Name);
+    if (it == resources.end()) return false;
+    Data = reinterpret_cast<const unsigned char*>(it->second.data());
+    Size = it->second.size();
     return true;
+}
+
+void AddSerResource(const std::string& Name, std::string Bytes) {
+    linkedResources().emplace(Name, std::move(Bytes));
 }
 
 TSerStringResource::TSerStringResource(const std::string& ResourceName) {

@@ -17,6 +17,9 @@ QM_DECLARE_EXCEPTION(EApStringResourceError, Exception)
 // The bytes of an embedded resource by name ("SERSTRES_STRINGS"); false when
 // there is none.
 bool FindSerResource(const std::string& Name, const unsigned char*& Data, size_t& Size);
+// Links a further resource into the program's set (kept to the end of the
+// process).
+void AddSerResource(const std::string& Name, std::string Bytes);
 
 class TSerStringResource : public TObject {
 public:

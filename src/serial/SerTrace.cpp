@@ -236,7 +236,13 @@ int WriteDiagnosticFile(const std::string& FileName, bool Append, const std::str
     std::string path = os::MapPath(FileName);
     bool append = Append && os::FileExists(path);
     std::FILE* file = std::fopen(path.c_str(), append ? "ab" : "wb");
-    if (!file) return -ioResult(errno);
+    if (!file) {
+        int err = errno;
+        // As on Windows: a missing folder is "path not found", not "file not found".
+        if (err == ENOENT && !os::DirectoryExists(os::ExtractFilePath(path).empty() ? "." : os::ExtractFilePath(path)))
+            err = ENOTDIR;
+        return -ioResult(err);
+    }
     std::setvbuf(file, nullptr, _IOFBF, 512);
     bool written = std::fwrite(Text.data(), 1, Text.size(), file) == Text.size();
     int err = written ? 0 : errno;
