@@ -140,9 +140,7 @@ void SerialDevice::Close() {
     fd_ = -1;
 }
 
-int SerialDevice::SetLine(const SerialLine& line) {
-    termios tio{};
-    if (tcgetattr(fd_, &tio) != 0) return failure();
+int LineToTermios(const SerialLine& line, termios& tio) {
     speed_t code;
     if (!rateCode(line.baud, code)) return kSerialBadRate;
     cfsetispeed(&tio, code);
@@ -163,14 +161,11 @@ int SerialDevice::SetLine(const SerialLine& line) {
     case SerialParity::Space: tio.c_cflag |= PARENB | CMSPAR; break;
     }
     if (line.stopBits >= 2) tio.c_cflag |= CSTOPB;
-    if (tcsetattr(fd_, TCSANOW, &tio) != 0) return failure();
     return 0;
 }
 
-SerialLine SerialDevice::GetLine() const {
+SerialLine LineFromTermios(const termios& tio) {
     SerialLine line;
-    termios tio{};
-    if (tcgetattr(fd_, &tio) != 0) return line;
     if (int rate = codeRate(cfgetospeed(&tio))) line.baud = rate;
     switch (tio.c_cflag & CSIZE) {
     case CS5: line.dataBits = 5; break;
@@ -186,6 +181,20 @@ SerialLine SerialDevice::GetLine() const {
         line.parity = (tio.c_cflag & PARODD) ? SerialParity::Odd : SerialParity::Even;
     line.stopBits = (tio.c_cflag & CSTOPB) ? 2 : 1;
     return line;
+}
+
+int SerialDevice::SetLine(const SerialLine& line) {
+    termios tio{};
+    if (tcgetattr(fd_, &tio) != 0) return failure();
+    if (int r = LineToTermios(line, tio); r < 0) return r;
+    if (tcsetattr(fd_, TCSANOW, &tio) != 0) return failure();
+    return 0;
+}
+
+SerialLine SerialDevice::GetLine() const {
+    termios tio{};
+    if (tcgetattr(fd_, &tio) != 0) return SerialLine{};
+    return LineFromTermios(tio);
 }
 
 int SerialDevice::SetFlow(const SerialFlow& flow) {
@@ -278,7 +287,8 @@ long SerialDevice::Write(const void* buffer, size_t count) { return WriteToDevic
 long ReadFromDevice(int fd, void* buffer, size_t count) {
     for (;;) {
         ssize_t n = ::read(fd, buffer, count);
-        if (n >= 0) return n;
+        if (n > 0 || count == 0) return n;
+        if (n == 0) return kSerialDeviceFailure;  // end of file on a terminal: the line hung up
         if (errno == EINTR) continue;
         if (errno == EAGAIN) return 0;
         return failure();

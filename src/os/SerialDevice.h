@@ -12,6 +12,8 @@
 #include <cstdint>
 #include <string>
 
+struct termios;
+
 namespace os {
 
 // Codes for failures of the operating system, in the numbering the serial
@@ -121,6 +123,11 @@ long WriteToDevice(int fd, const void* buffer, size_t count);
 // device cannot tell (a pseudo-terminal).
 SerialModemLines ModemLinesOf(int fd);
 SerialErrorCounts ErrorCountsOf(int fd);
+
+// Line settings onto termios flags and back (the device applies them; a
+// pseudo-terminal keeps only some).
+int LineToTermios(const SerialLine& line, termios& tio);
+SerialLine LineFromTermios(const termios& tio);
 
 // A wake-up descriptor for threads that wait in SerialDevice::Wait.
 class WakeEvent {
