@@ -55,8 +55,7 @@ void wakeReaderIfStalled(TPortRec& p) {
     }
 }
 
-// Hands one notification to every handler; false when the port is closing
-// or an avail was not wholly consumed.
+// Hands one notification to every handler; false when the port is closing.
 bool notify(TPortRec& p, uint32_t msg, uint16_t wParam, uint16_t lowWord) {
     {
         Guard g(p.Lock);
@@ -97,7 +96,9 @@ bool notify(TPortRec& p, uint32_t msg, uint16_t wParam, uint16_t lowWord) {
     if (p.PeekMode && !p.Closing) {
         uint64_t advance = std::min<uint64_t>(p.LargestConsumed, p.rxCount());
         p.RxOut += advance;
-        if (msg == APW_TRIGGERAVAIL && p.LargestConsumed < wParam) result = false;
+        // An avail the handlers did not wholly take does not hold back the
+        // data notification that follows: it would wait for the next
+        // character from the line, for ever after the last line.
     }
     p.PeekMode = false;
     p.InDispatch = false;
