@@ -53,9 +53,9 @@ public:
         ConsoleReporter::ReportRuns(runs);
     }
 
-    // Prints the line for the pair of runs "<name>/ours" and "<name>/sqlite".
-    void PrintRatio(const std::string& name) {
-        ::PrintRatio(name, seconds_[name + "/ours"], seconds_[name + "/sqlite"]);
+    // Prints the line for the pair of runs "<name>/ours" and "<name>/<peer>".
+    void PrintRatio(const std::string& name, const std::string& peer = "sqlite") {
+        ::PrintRatio(name, seconds_[name + "/ours"], seconds_[name + "/" + peer]);
     }
 
 private:

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <cstring>
 
 #include "SerErrors.h"
@@ -25,7 +26,21 @@ std::array<TPortRef, kMaxPorts + 1>& portTable() {
     return table;
 }
 
-TPortRef port(int Handle) {
+// The port table owns the records; lookups by handle read a parallel table
+// of plain pointers, so the per-character calls take no table lock. A port's
+// calls and its DonePort come from one thread (the component's), so a
+// record found here outlives the call.
+std::array<std::atomic<TPortRec*>, kMaxPorts + 1>& fastTable() {
+    static std::array<std::atomic<TPortRec*>, kMaxPorts + 1> table{};
+    return table;
+}
+
+TPortRec* port(int Handle) {
+    if (Handle < 1 || Handle > kMaxPorts) return nullptr;
+    return fastTable()[Handle].load(std::memory_order_acquire);
+}
+
+TPortRef portRef(int Handle) {
     if (Handle < 1 || Handle > kMaxPorts) return nullptr;
     std::lock_guard lock(tableMutex());
     return portTable()[Handle];
@@ -48,11 +63,13 @@ uint8_t subTypeOf(uint32_t msg) {
     }
 }
 
-void wakeReaderIfStalled(TPortRec& p) {
-    if (p.RxStalled && p.rxCount() < kReceiveBufferSize) {
-        p.RxStalled = false;
+// The I/O thread waits while the ring is full; it is woken once half the
+// ring is free again (or any room at the end of a pass), so it reads in
+// large pieces rather than one line's room at a time.
+void wakeReaderIfStalled(TPortRec& p, uint32_t wantRoom = kReceiveBufferSize / 2) {
+    if (p.RxStalled && kReceiveBufferSize - p.rxCount() >= std::max<uint32_t>(wantRoom, 1) &&
+        p.RxStalled.exchange(false))
         p.IoWake.Signal();
-    }
 }
 
 // Hands one notification to every handler; false when the port is closing.
@@ -108,56 +125,63 @@ bool notify(TPortRec& p, uint32_t msg, uint16_t wParam, uint16_t lowWord) {
 
 // One data-trigger check: true when it sent a notification that was taken.
 bool checkDataTriggers(TPortRec& p) {
-    std::vector<std::pair<uint16_t, uint16_t>> fired;  // handle, length
+    std::pair<uint16_t, uint16_t> fired[kMaxDataTriggers];  // handle, length
+    int firedCount = 0;
     uint16_t availCount = 0;
     {
         Guard g(p.Lock);
-        if (p.ScanPos < p.RxOut) {  // a handler took characters never scanned
-            p.ScanPos = p.RxOut;
+        uint64_t out = p.RxOut, in = p.RxIn;
+        if (p.ScanPos < out) {  // a handler took characters never scanned
+            p.ScanPos = out;
             p.MatchPending = false;
         }
+        TDataTrigger* active[kMaxDataTriggers];
+        int activeCount = 0;
+        for (TDataTrigger& t : p.Triggers.Data)
+            if (t.Handle != 0) active[activeCount++] = &t;
         bool matched = p.MatchPending;
-        while (!matched && p.ScanPos < p.RxIn) {
+        while (!matched && p.ScanPos < in) {
             uint8_t c = p.Rx[p.ScanPos % kReceiveBufferSize];
-            for (TDataTrigger& t : p.Triggers.Data)
-                if (t.Handle != 0 && !t.Matched && MatchDataTrigger(t, c)) {
+            for (int i = 0; i < activeCount; ++i) {
+                TDataTrigger& t = *active[i];
+                if (!t.Matched && MatchDataTrigger(t, c)) {
                     t.Matched = true;
                     matched = true;
                 }
+            }
             if (!matched) ++p.ScanPos;
         }
         if (matched) {
             p.MatchPending = true;
             uint16_t longest = 0;
-            for (const TDataTrigger& t : p.Triggers.Data)
-                if (t.Handle != 0 && t.Matched) longest = std::max(longest, t.Length);
-            uint64_t upTo = p.ScanPos + 1 - p.RxOut;
+            for (int i = 0; i < activeCount; ++i)
+                if (active[i]->Matched) longest = std::max(longest, active[i]->Length);
+            uint64_t upTo = p.ScanPos + 1 - out;
             uint64_t before = upTo > longest ? upTo - longest : 0;
             if (p.Triggers.TriggerLength > 0 && p.AvailPos != p.ScanPos + 1 && before > 0 &&
                 before >= p.Triggers.TriggerLength) {
                 p.AvailPos = p.ScanPos + 1;
                 availCount = static_cast<uint16_t>(before);
             } else {
-                for (TDataTrigger& t : p.Triggers.Data)
-                    if (t.Handle != 0 && t.Matched) {
-                        t.Matched = false;
-                        fired.emplace_back(t.Handle, t.Length);
+                for (int i = 0; i < activeCount; ++i)
+                    if (active[i]->Matched) {
+                        active[i]->Matched = false;
+                        fired[firedCount++] = {active[i]->Handle, active[i]->Length};
                     }
                 p.MatchPending = false;
                 ++p.ScanPos;
             }
         } else if (p.Triggers.TriggerLength > 0 && p.AvailPos != p.ScanPos &&
-                   p.rxCount() >= p.Triggers.TriggerLength) {
+                   in - out >= p.Triggers.TriggerLength) {
             p.AvailPos = p.ScanPos;
-            availCount = static_cast<uint16_t>(p.rxCount());
+            availCount = static_cast<uint16_t>(in - out);
         } else {
             return false;
         }
     }
     if (availCount > 0) return notify(p, APW_TRIGGERAVAIL, availCount, 0);
-    for (auto [handle, length] : fired) {
-        if (!notify(p, APW_TRIGGERDATA, handle, length)) return false;
-    }
+    for (int i = 0; i < firedCount; ++i)
+        if (!notify(p, APW_TRIGGERDATA, fired[i].first, fired[i].second)) return false;
     return true;
 }
 
@@ -246,48 +270,49 @@ void runPass(const TPortRef& ref) {
         Guard g(p.Lock);
         if (p.Closing) return;
         if (p.RxIn != seen || p.TimerDue) continue;
+        // The I/O thread posts no pass while one is pending: clear the flag,
+        // then look again, so characters stored meanwhile are never left.
         p.PassPending = false;
-        wakeReaderIfStalled(p);
+        if (p.RxIn != seen && !p.PassPending.exchange(true)) continue;
+        wakeReaderIfStalled(p, 1);
         return;
     }
 }
 
 void requestPass(const TPortRef& ref) {
-    {
-        Guard g(ref->Lock);
-        if (ref->PassPending || ref->Closing) return;
-        ref->PassPending = true;
-    }
+    if (ref->PassPending.exchange(true)) return;
     QueueOnMainThread([ref] { runPass(ref); });
 }
 
 // ---------------------------------------------------------------------------
 // The port's threads.
 
-// Reads what the ring has room for; true when characters arrived.
+// Reads what the ring has room for; true when characters arrived. The
+// characters go beyond RxIn, where no reader looks, and become visible when
+// RxIn moves, so the copy needs no lock.
 bool readIntoRing(TPortRec& p, std::vector<uint8_t>& scratch) {
-    uint32_t room;
-    {
-        Guard g(p.Lock);
-        room = kReceiveBufferSize - p.rxCount();
-    }
+    uint32_t room = kReceiveBufferSize - p.rxCount();
     if (room == 0) return false;
     int n = p.Layer.Read(p.Device, scratch.data(), static_cast<int>(room));
-    Guard g(p.Lock);
     if (n < 0) {
         // The device failed (the far end hung up): stop polling it.
         p.HungUp = true;
+        Guard g(p.Lock);
         logEntry(p, ltDispatch, lsReadCom, 0);
         return false;
     }
+    uint64_t in = p.RxIn.load(std::memory_order_relaxed);
     for (int i = 0; i < n;) {
-        size_t at = p.RxIn % kReceiveBufferSize;
+        size_t at = (in + i) % kReceiveBufferSize;
         size_t piece = std::min<size_t>(n - i, kReceiveBufferSize - at);
         std::memcpy(&p.Rx[at], &scratch[i], piece);
-        p.RxIn += piece;
         i += static_cast<int>(piece);
     }
-    logEntry(p, ltDispatch, lsReadCom, static_cast<uint16_t>(n), scratch.data(), static_cast<uint16_t>(n));
+    p.RxIn.store(in + n);
+    if (p.Log.On) {
+        Guard g(p.Lock);
+        logEntry(p, ltDispatch, lsReadCom, static_cast<uint16_t>(n), scratch.data(), static_cast<uint16_t>(n));
+    }
     return n > 0;
 }
 
@@ -326,24 +351,23 @@ void ioLoop(TPortRef ref) {
     p.Layer.SetEventMask(p.Device, p.EventMask);
     auto nextTimer = std::chrono::steady_clock::now() + std::chrono::milliseconds(kTimerPassMs);
     for (;;) {
-        bool watch;
-        {
-            Guard g(p.Lock);
-            if (p.Kill) break;
-            bool room = p.rxCount() < kReceiveBufferSize;
-            p.RxStalled = !room;
-            watch = room && !p.HungUp;
+        if (p.Kill) break;
+        bool room = p.rxCount() < kReceiveBufferSize;
+        if (!room) {
+            // Stalled until a reader makes room; it looks at the flag after
+            // moving RxOut, so one of the two sees the other.
+            p.RxStalled = true;
+            room = p.rxCount() < kReceiveBufferSize;
+            if (room) p.RxStalled = false;
         }
+        bool watch = room && !p.HungUp;
         auto now = std::chrono::steady_clock::now();
         int timeout = static_cast<int>(
             std::max<long>(0, std::chrono::duration_cast<std::chrono::milliseconds>(nextTimer - now).count()));
         os::SerialWait w = os::WaitOnDescriptor(watch ? p.Device : -1, false, p.IoWake.Fd(), timeout);
         if (w == os::SerialWait::Woken) p.IoWake.Reset();
-        {
-            Guard g(p.Lock);
-            if (p.Kill) break;
-            if (w == os::SerialWait::HungUp) p.HungUp = true;
-        }
+        if (p.Kill) break;
+        if (w == os::SerialWait::HungUp) p.HungUp = true;
         bool wantPass = false;
         if (w == os::SerialWait::Readable) wantPass = readIntoRing(p, scratch);
         if (std::chrono::steady_clock::now() >= nextTimer) {
@@ -397,6 +421,7 @@ void stopThreads(TPortRec& p) {
         p.Kill = true;
         p.OutCv.notify_all();
     }
+
     p.IoWake.Signal();
     p.OutWake.Signal();
     if (p.IoThread.joinable()) p.IoThread.join();
@@ -506,12 +531,13 @@ int InitPort(int& Handle, int /*Mode*/, const std::string& Name, int Baud, int P
     p->OutRunning = true;
     p->IoThread = std::thread(ioLoop, p);
     p->OutThread = std::thread(outLoop, p.get());
+    fastTable()[slot].store(p.get(), std::memory_order_release);
     Handle = slot;
     return 0;
 }
 
 int DonePort(int Handle) {
-    TPortRef p = port(Handle);
+    TPortRef p = portRef(Handle);
     if (!p) return ecBadHandle;
     p->Layer.Flush(p->Device, FLUSH_OUTPUT);
     stopThreads(*p);
@@ -520,13 +546,14 @@ int DonePort(int Handle) {
         Guard g(p->Lock);
         p->Closing = true;
     }
+    fastTable()[Handle].store(nullptr, std::memory_order_release);
     std::lock_guard lock(tableMutex());
     portTable()[Handle] = nullptr;
     return 0;
 }
 
 #define QM_PORT_OR_FAIL(Handle)      \
-    TPortRef p = port(Handle);       \
+    TPortRec* p = port(Handle);      \
     if (!p) return ecBadHandle;      \
     Guard guard_(p->Lock)
 
@@ -649,21 +676,37 @@ int SetBreak(int Handle, bool On) {
     return On ? p->Layer.SetBreak(p->Device) : p->Layer.ClearBreak(p->Device);
 }
 
-int GetChar(int Handle, unsigned char& C) {
-    QM_PORT_OR_FAIL(Handle);
-    bool peek = p->InDispatch && p->PeekMode && !(p->Options & poConsumeDuringNotify);
+namespace {
+
+int takeChar(TPortRec& p, unsigned char& C) {
+    bool peek = p.InDispatch && p.PeekMode && !(p.Options & poConsumeDuringNotify);
+    uint64_t out = p.RxOut.load(std::memory_order_relaxed);
+    uint64_t in = p.RxIn.load(std::memory_order_acquire);
     if (peek) {
-        if (p->PeekCount >= p->rxCount()) return ecBufferIsEmpty;
-        C = p->Rx[(p->RxOut + p->PeekCount) % kReceiveBufferSize];
-        ++p->PeekCount;
+        if (p.PeekCount >= in - out) return ecBufferIsEmpty;
+        C = p.Rx[(out + p.PeekCount) % kReceiveBufferSize];
+        ++p.PeekCount;
     } else {
-        if (p->rxCount() == 0) return ecBufferIsEmpty;
-        C = p->Rx[p->RxOut % kReceiveBufferSize];
-        ++p->RxOut;
-        wakeReaderIfStalled(*p);
+        if (in == out) return ecBufferIsEmpty;
+        C = p.Rx[out % kReceiveBufferSize];
+        p.RxOut.store(out + 1);
+        if (p.RxStalled) wakeReaderIfStalled(p);
     }
-    AddTraceEntry(p->Trace, 'R', C);
     return 0;
+}
+
+}  // namespace
+
+// REQUIRES: one thread at a time takes characters from a port (the
+// component's, the main thread).
+int GetChar(int Handle, unsigned char& C) {
+    TPortRec* p = port(Handle);
+    if (!p) return ecBadHandle;
+    if (!p->Trace.On) return takeChar(*p, C);
+    Guard g(p->Lock);
+    int r = takeChar(*p, C);
+    if (r == 0) AddTraceEntry(p->Trace, 'R', C);
+    return r;
 }
 
 int PeekChar(int Handle, unsigned char& C, int Index) {
@@ -708,7 +751,7 @@ int OutBuffFree(int Handle) {
 }
 
 bool OutBuffFull(int Handle) {
-    TPortRef p = port(Handle);
+    TPortRec* p = port(Handle);
     if (!p) return false;
     Guard g(p->Lock);
     return p->TxFull;

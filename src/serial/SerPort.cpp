@@ -612,9 +612,12 @@ uint16_t TSerCustomComPort::AddDataTrigger(const std::string& Data, bool IgnoreC
 }
 
 char TSerCustomComPort::GetChar() {
-    int h = PortHandle();
     unsigned char c = 0;
-    if (check_(ser::GetChar(h, c)) < 0) return '\0';
+    int r = ser::GetChar(portActive_ ? portHandle_ : PortHandle(), c);
+    if (r < 0) {
+        check_(r);
+        return '\0';
+    }
     return static_cast<char>(c);
 }
 

@@ -2,6 +2,7 @@
 // Inside the port dispatcher: the record of one open port, shared by the
 // dispatcher, its two threads and the device layer that fronts the output
 // ring. Not for use outside src/serial.
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
@@ -46,10 +47,11 @@ struct TPortRec {
     TTriggerSnapshot Triggers;
 
     // Receive ring. Positions count characters since the open; the ring
-    // index is the position modulo its size.
+    // index is the position modulo its size. The I/O thread alone moves
+    // RxIn and the reader alone RxOut, so taking a character needs no lock.
     std::vector<uint8_t> Rx;
-    uint64_t RxIn = 0;        // next write
-    uint64_t RxOut = 0;       // next read
+    std::atomic<uint64_t> RxIn{0};   // next write
+    std::atomic<uint64_t> RxOut{0};  // next read
     uint64_t ScanPos = 0;     // next character for the matchers
     uint64_t AvailPos = ~0ull;  // position of the last avail notification
     bool MatchPending = false;  // the character at ScanPos matched and awaits its data notification
@@ -72,15 +74,15 @@ struct TPortRec {
     bool OverflowPending = false;
     bool OutputSent = false;
     bool RingTrailingEdge = false;
-    bool HungUp = false;      // the far end went away: input is no longer polled
-    bool PassPending = false; // a notification pass waits for the main thread
-    bool RxStalled = false;   // the ring is full and the I/O thread waits for room
+    std::atomic<bool> HungUp{false};       // the far end went away: input is no longer polled
+    std::atomic<bool> PassPending{false};  // a notification pass waits for the main thread
+    std::atomic<bool> RxStalled{false};  // the ring is full and the I/O thread waits for room
     bool TimerDue = false;
 
     // Threads. The lock is recursive, as the critical section it stands for.
     std::recursive_mutex Lock;
     std::condition_variable_any OutCv;
-    bool Kill = false;
+    std::atomic<bool> Kill{false};
     bool OutRunning = false;
     bool FlushRequested = false, FlushAnswered = false;
     std::thread IoThread, OutThread;

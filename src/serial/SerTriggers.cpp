@@ -1,9 +1,28 @@
 #include "SerTriggers.h"
 
+#include <array>
+
 #include "SerErrors.h"
 #include "base/SysUtils.h"
 
 namespace ser {
+
+namespace {
+
+// Windows-1252 upper case of every byte, made once.
+uint8_t upperOf(uint8_t c) {
+    static const auto table = [] {
+        std::array<uint8_t, 256> t{};
+        std::string all(256, '\0');
+        for (int i = 0; i < 256; ++i) all[i] = static_cast<char>(i);
+        std::string upper = AnsiUpperCase(all);
+        for (int i = 0; i < 256; ++i) t[i] = static_cast<uint8_t>(upper[i]);
+        return t;
+    }();
+    return table[c];
+}
+
+}  // namespace
 
 int AddDataTrigger(TTriggerSnapshot& Triggers, const std::string& Data, bool IgnoreCase) {
     if (Data.size() > kMaxTriggerText) return ecTriggerTooLong;
@@ -28,7 +47,7 @@ int AddDataTrigger(TTriggerSnapshot& Triggers, const std::string& Data, bool Ign
 }
 
 bool MatchDataTrigger(TDataTrigger& T, uint8_t C) {
-    if (T.IgnoreCase) C = static_cast<uint8_t>(AnsiUpperCase(std::string(1, static_cast<char>(C)))[0]);
+    if (T.IgnoreCase) C = upperOf(C);
     const int L = T.Length;
     bool matched = false, started = false, go = true;
     for (int k = 0; k < L; ++k) {
