@@ -66,10 +66,10 @@ public:
         close(holder_);
         close(far_);
     }
-    const std::string& Device() const { return device_; }
+    const std::string& device() const { return device_; }
 
     // Writes Data, line by line on the given pace (0: as fast as it goes).
-    void Write(const std::string& Data, double bytesPerSecond) const {
+    void write(const std::string& Data, double bytesPerSecond) const {
         Clock::time_point start = Clock::now();
         for (size_t at = 0; at < Data.size();) {
             size_t end = bytesPerSecond > 0 ? std::min(Data.size(), at + kLineLength) : Data.size();
@@ -77,7 +77,7 @@ public:
                 std::this_thread::sleep_until(start + std::chrono::duration_cast<Clock::duration>(
                                                           std::chrono::duration<double>(at / bytesPerSecond)));
             while (at < end) {
-                ssize_t n = write(far_, Data.data() + at, end - at);
+                ssize_t n = ::write(far_, Data.data() + at, end - at);
                 if (n > 0) {
                     at += n;
                 } else {
@@ -88,10 +88,10 @@ public:
         }
     }
     // Reads Count bytes at the far end.
-    void Read(size_t Count) const {
+    void read(size_t Count) const {
         char buffer[4096];
         for (size_t got = 0; got < Count;) {
-            ssize_t n = read(far_, buffer, sizeof buffer);
+            ssize_t n = ::read(far_, buffer, sizeof buffer);
             if (n > 0) got += n;
             else if (n < 0 && errno != EINTR && errno != EAGAIN) Fail("far end read failed");
         }
@@ -146,7 +146,7 @@ double OursReceive(const std::string& data, double pace) {
     port.SetOpen(true);
     port.AddDataTrigger("\r", false);
     Clock::time_point start = Clock::now();
-    std::thread writer([&] { pty.Write(data, pace); });
+    std::thread writer([&] { pty.write(data, pace); });
     QEventLoop loop;
     while (sink.lines < expected) loop.processEvents(QEventLoop::WaitForMoreEvents);
     double seconds = std::chrono::duration<double>(Clock::now() - start).count();
@@ -160,9 +160,9 @@ double PlainReceive(const std::string& data, double pace) {
     LineSink sink;
     std::string current;
     const size_t expected = data.size() / kLineLength;
-    int fd = OpenPlain(pty.Device());
+    int fd = OpenPlain(pty.device());
     Clock::time_point start = Clock::now();
-    std::thread writer([&] { pty.Write(data, pace); });
+    std::thread writer([&] { pty.write(data, pace); });
     char buffer[8192];
     while (sink.lines < expected) {
         pollfd p{fd, POLLIN, 0};
@@ -199,7 +199,7 @@ double OursTransmit(const std::string& data) {
     port.SetAutoOpen(false);
     port.SetOpen(true);
     Clock::time_point start = Clock::now();
-    std::thread reader([&] { pty.Read(data.size()); });
+    std::thread reader([&] { pty.read(data.size()); });
     Paced(data, start, [&](const std::string& line) { port.PutString(line); });
     reader.join();
     return std::chrono::duration<double>(Clock::now() - start).count();
@@ -207,9 +207,9 @@ double OursTransmit(const std::string& data) {
 
 double PlainTransmit(const std::string& data) {
     Pty pty;
-    int fd = OpenPlain(pty.Device());
+    int fd = OpenPlain(pty.device());
     Clock::time_point start = Clock::now();
-    std::thread reader([&] { pty.Read(data.size()); });
+    std::thread reader([&] { pty.read(data.size()); });
     Paced(data, start, [&](const std::string& line) {
         for (size_t at = 0; at < line.size();) {
             ssize_t n = write(fd, line.data() + at, line.size() - at);

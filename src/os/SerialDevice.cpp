@@ -14,7 +14,7 @@
 
 namespace os {
 
-int SerialErrorCode(int err) {
+int serialErrorCode(int err) {
     switch (err) {
     case ENOENT:
     case ENODEV:
@@ -46,7 +46,7 @@ int SerialErrorCode(int err) {
     }
 }
 
-std::string SerialDevicePath(int comNumber, const std::string& configured) {
+std::string serialDevicePath(int comNumber, const std::string& configured) {
     const std::string variable = "QUENMARK_COM" + std::to_string(comNumber);
     if (const char* value = std::getenv(variable.c_str()); value && *value)
         return value;
@@ -90,12 +90,12 @@ int codeRate(speed_t code) {
 // Modem-line and counter ioctls that a pseudo-terminal does not know.
 bool unsupportedOnThisDevice(int err) { return err == ENOTTY || err == EINVAL; }
 
-int failure() { return SerialErrorCode(errno); }
+int failure() { return serialErrorCode(errno); }
 
 }  // namespace
 
-int SerialDevice::Open(const std::string& path) {
-    Close();
+int SerialDevice::open(const std::string& path) {
+    close();
     int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) return failure();
     if (!isatty(fd)) {
@@ -128,19 +128,19 @@ int SerialDevice::Open(const std::string& path) {
     return 0;
 }
 
-void SerialDevice::Adopt(int fd) {
-    Close();
+void SerialDevice::adopt(int fd) {
+    close();
     fd_ = fd;
 }
 
-void SerialDevice::Close() {
+void SerialDevice::close() {
     if (fd_ < 0) return;
     ioctl(fd_, TIOCNXCL);
     ::close(fd_);  // the flock goes with the descriptor
     fd_ = -1;
 }
 
-int LineToTermios(const SerialLine& line, termios& tio) {
+int lineToTermios(const SerialLine& line, termios& tio) {
     speed_t code;
     if (!rateCode(line.baud, code)) return kSerialBadRate;
     cfsetispeed(&tio, code);
@@ -164,7 +164,7 @@ int LineToTermios(const SerialLine& line, termios& tio) {
     return 0;
 }
 
-SerialLine LineFromTermios(const termios& tio) {
+SerialLine lineFromTermios(const termios& tio) {
     SerialLine line;
     if (int rate = codeRate(cfgetospeed(&tio))) line.baud = rate;
     switch (tio.c_cflag & CSIZE) {
@@ -183,21 +183,21 @@ SerialLine LineFromTermios(const termios& tio) {
     return line;
 }
 
-int SerialDevice::SetLine(const SerialLine& line) {
+int SerialDevice::setLine(const SerialLine& line) {
     termios tio{};
     if (tcgetattr(fd_, &tio) != 0) return failure();
-    if (int r = LineToTermios(line, tio); r < 0) return r;
+    if (int r = lineToTermios(line, tio); r < 0) return r;
     if (tcsetattr(fd_, TCSANOW, &tio) != 0) return failure();
     return 0;
 }
 
-SerialLine SerialDevice::GetLine() const {
+SerialLine SerialDevice::getLine() const {
     termios tio{};
     if (tcgetattr(fd_, &tio) != 0) return SerialLine{};
-    return LineFromTermios(tio);
+    return lineFromTermios(tio);
 }
 
-int SerialDevice::SetFlow(const SerialFlow& flow) {
+int SerialDevice::setFlow(const SerialFlow& flow) {
     termios tio{};
     if (tcgetattr(fd_, &tio) != 0) return failure();
     if (flow.rtsCts)
@@ -213,7 +213,7 @@ int SerialDevice::SetFlow(const SerialFlow& flow) {
     return 0;
 }
 
-SerialFlow SerialDevice::GetFlow() const {
+SerialFlow SerialDevice::getFlow() const {
     SerialFlow flow;
     termios tio{};
     if (tcgetattr(fd_, &tio) != 0) return flow;
@@ -234,13 +234,13 @@ int setModemBit(int fd, int bit, bool on) {
 
 }  // namespace
 
-int SerialDevice::SetDTR(bool on) { return setModemBit(fd_, TIOCM_DTR, on); }
-int SerialDevice::SetRTS(bool on) { return setModemBit(fd_, TIOCM_RTS, on); }
+int SerialDevice::setDTR(bool on) { return setModemBit(fd_, TIOCM_DTR, on); }
+int SerialDevice::setRTS(bool on) { return setModemBit(fd_, TIOCM_RTS, on); }
 
-SerialModemLines SerialDevice::ModemLines() const { return ModemLinesOf(fd_); }
-SerialErrorCounts SerialDevice::ErrorCounts() const { return ErrorCountsOf(fd_); }
+SerialModemLines SerialDevice::modemLines() const { return modemLinesOf(fd_); }
+SerialErrorCounts SerialDevice::errorCounts() const { return errorCountsOf(fd_); }
 
-SerialModemLines ModemLinesOf(int fd) {
+SerialModemLines modemLinesOf(int fd) {
     SerialModemLines lines;
     int bits = 0;
     if (ioctl(fd, TIOCMGET, &bits) != 0) return lines;
@@ -251,7 +251,7 @@ SerialModemLines ModemLinesOf(int fd) {
     return lines;
 }
 
-SerialErrorCounts ErrorCountsOf(int fd) {
+SerialErrorCounts errorCountsOf(int fd) {
     SerialErrorCounts counts;
     serial_icounter_struct icount{};
     if (ioctl(fd, TIOCGICOUNT, &icount) != 0) return counts;
@@ -263,28 +263,28 @@ SerialErrorCounts ErrorCountsOf(int fd) {
     return counts;
 }
 
-int SerialDevice::SetBreak(bool on) {
+int SerialDevice::setBreak(bool on) {
     if (ioctl(fd_, on ? TIOCSBRK : TIOCCBRK) == 0) return 0;
     return unsupportedOnThisDevice(errno) ? 0 : failure();
 }
 
-int SerialDevice::FlushInput() { return tcflush(fd_, TCIFLUSH) == 0 ? 0 : failure(); }
-int SerialDevice::FlushOutput() { return tcflush(fd_, TCOFLUSH) == 0 ? 0 : failure(); }
+int SerialDevice::flushInput() { return tcflush(fd_, TCIFLUSH) == 0 ? 0 : failure(); }
+int SerialDevice::flushOutput() { return tcflush(fd_, TCOFLUSH) == 0 ? 0 : failure(); }
 
-int SerialDevice::InQueue() const {
+int SerialDevice::inQueue() const {
     int count = 0;
     return ioctl(fd_, FIONREAD, &count) == 0 ? count : 0;
 }
 
-int SerialDevice::OutQueue() const {
+int SerialDevice::outQueue() const {
     int count = 0;
     return ioctl(fd_, TIOCOUTQ, &count) == 0 ? count : 0;
 }
 
-long SerialDevice::Read(void* buffer, size_t count) { return ReadFromDevice(fd_, buffer, count); }
-long SerialDevice::Write(const void* buffer, size_t count) { return WriteToDevice(fd_, buffer, count); }
+long SerialDevice::read(void* buffer, size_t count) { return readFromDevice(fd_, buffer, count); }
+long SerialDevice::write(const void* buffer, size_t count) { return writeToDevice(fd_, buffer, count); }
 
-long ReadFromDevice(int fd, void* buffer, size_t count) {
+long readFromDevice(int fd, void* buffer, size_t count) {
     for (;;) {
         ssize_t n = ::read(fd, buffer, count);
         if (n > 0 || count == 0) return n;
@@ -295,7 +295,7 @@ long ReadFromDevice(int fd, void* buffer, size_t count) {
     }
 }
 
-long WriteToDevice(int fd, const void* buffer, size_t count) {
+long writeToDevice(int fd, const void* buffer, size_t count) {
     for (;;) {
         ssize_t n = ::write(fd, buffer, count);
         if (n >= 0) return n;
@@ -305,11 +305,11 @@ long WriteToDevice(int fd, const void* buffer, size_t count) {
     }
 }
 
-SerialWait SerialDevice::Wait(bool forWrite, int wakeFd, int timeoutMs, bool watchDevice) const {
-    return WaitOnDescriptor(watchDevice ? fd_ : -1, forWrite, wakeFd, timeoutMs);
+SerialWait SerialDevice::wait(bool forWrite, int wakeFd, int timeoutMs, bool watchDevice) const {
+    return waitOnDescriptor(watchDevice ? fd_ : -1, forWrite, wakeFd, timeoutMs);
 }
 
-SerialWait WaitOnDescriptor(int fd, bool forWrite, int wakeFd, int timeoutMs) {
+SerialWait waitOnDescriptor(int fd, bool forWrite, int wakeFd, int timeoutMs) {
     pollfd fds[2];
     int count = 0;
     int deviceIndex = -1, wakeIndex = -1;
@@ -341,12 +341,12 @@ WakeEvent::~WakeEvent() {
     if (fd_ >= 0) ::close(fd_);
 }
 
-void WakeEvent::Signal() {
+void WakeEvent::signal() {
     uint64_t one = 1;
     (void)!::write(fd_, &one, sizeof one);
 }
 
-void WakeEvent::Reset() {
+void WakeEvent::reset() {
     uint64_t value;
     (void)!::read(fd_, &value, sizeof value);
 }

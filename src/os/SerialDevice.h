@@ -6,7 +6,7 @@
 // and the tty ioctls. What a pseudo-terminal cannot do (modem lines, error
 // counts, rates) succeeds without effect.
 //
-// Failures are the serial library's negative codes (see SerialErrorCode),
+// Failures are the serial library's negative codes (see serialErrorCode),
 // so the layers above never see errno.
 #include <cstddef>
 #include <cstdint>
@@ -30,12 +30,12 @@ constexpr int kSerialInvalidArgument = -87;  // refused by the driver
 constexpr int kSerialBadRate = -2002;        // a rate termios has no code for
 
 // The library code for an errno value met while opening or using a device.
-int SerialErrorCode(int err);
+int serialErrorCode(int err);
 
 // The device path of port COMn: the environment variable QUENMARK_COMn when
 // set, else `configured` (the workstation's own setting) when not empty,
 // else /dev/ttyS<n-1>.
-std::string SerialDevicePath(int comNumber, const std::string& configured);
+std::string serialDevicePath(int comNumber, const std::string& configured);
 
 enum class SerialParity { None, Odd, Even, Mark, Space };
 
@@ -69,65 +69,65 @@ enum class SerialWait { Readable, Writable, Woken, TimedOut, HungUp };
 class SerialDevice {
 public:
     SerialDevice() = default;
-    ~SerialDevice() { Close(); }
+    ~SerialDevice() { close(); }
     SerialDevice(const SerialDevice&) = delete;
     SerialDevice& operator=(const SerialDevice&) = delete;
 
     // 0, or a negative code (the device stays closed).
-    int Open(const std::string& path);
+    int open(const std::string& path);
     // Takes over a descriptor opened elsewhere; Close closes it.
-    void Adopt(int fd);
-    void Close();
-    bool IsOpen() const { return fd_ >= 0; }
-    int Handle() const { return fd_; }
+    void adopt(int fd);
+    void close();
+    bool isOpen() const { return fd_ >= 0; }
+    int handle() const { return fd_; }
 
     // 0 or a negative code. Rates termios has no code for give kSerialBadRate.
-    int SetLine(const SerialLine& line);
-    SerialLine GetLine() const;
-    int SetFlow(const SerialFlow& flow);
-    SerialFlow GetFlow() const;
+    int setLine(const SerialLine& line);
+    SerialLine getLine() const;
+    int setFlow(const SerialFlow& flow);
+    SerialFlow getFlow() const;
 
     // Raise or lower a modem control line.
-    int SetDTR(bool on);
-    int SetRTS(bool on);
-    SerialModemLines ModemLines() const;
-    SerialErrorCounts ErrorCounts() const;
-    int SetBreak(bool on);
+    int setDTR(bool on);
+    int setRTS(bool on);
+    SerialModemLines modemLines() const;
+    SerialErrorCounts errorCounts() const;
+    int setBreak(bool on);
     // Discards what the driver holds in that direction.
-    int FlushInput();
-    int FlushOutput();
+    int flushInput();
+    int flushOutput();
     // Bytes waiting in the driver's input and output queues.
-    int InQueue() const;
-    int OutQueue() const;
+    int inQueue() const;
+    int outQueue() const;
 
     // Bytes read or written (0 when none can move now), or a negative code.
-    long Read(void* buffer, size_t count);
-    long Write(const void* buffer, size_t count);
+    long read(void* buffer, size_t count);
+    long write(const void* buffer, size_t count);
 
     // Waits up to timeoutMs (negative: for ever) until the device can be
     // read (or written, when forWrite) or wakeFd becomes readable (-1: none).
     // When watchDevice is false only wakeFd and the time count.
-    SerialWait Wait(bool forWrite, int wakeFd, int timeoutMs, bool watchDevice = true) const;
+    SerialWait wait(bool forWrite, int wakeFd, int timeoutMs, bool watchDevice = true) const;
 
 private:
     int fd_ = -1;
 };
 
 // The same on a bare descriptor (fd -1: only wakeFd and the time count).
-SerialWait WaitOnDescriptor(int fd, bool forWrite, int wakeFd, int timeoutMs);
+SerialWait waitOnDescriptor(int fd, bool forWrite, int wakeFd, int timeoutMs);
 // Non-blocking reads and writes on a bare descriptor: bytes moved (0 when
 // none can move now), or a negative code.
-long ReadFromDevice(int fd, void* buffer, size_t count);
-long WriteToDevice(int fd, const void* buffer, size_t count);
+long readFromDevice(int fd, void* buffer, size_t count);
+long writeToDevice(int fd, const void* buffer, size_t count);
 // Modem lines and error counts of a terminal descriptor; all clear when the
 // device cannot tell (a pseudo-terminal).
-SerialModemLines ModemLinesOf(int fd);
-SerialErrorCounts ErrorCountsOf(int fd);
+SerialModemLines modemLinesOf(int fd);
+SerialErrorCounts errorCountsOf(int fd);
 
 // Line settings onto termios flags and back (the device applies them; a
 // pseudo-terminal keeps only some).
-int LineToTermios(const SerialLine& line, termios& tio);
-SerialLine LineFromTermios(const termios& tio);
+int lineToTermios(const SerialLine& line, termios& tio);
+SerialLine lineFromTermios(const termios& tio);
 
 // A wake-up descriptor for threads that wait in SerialDevice::Wait.
 class WakeEvent {
@@ -137,11 +137,11 @@ public:
     WakeEvent(const WakeEvent&) = delete;
     WakeEvent& operator=(const WakeEvent&) = delete;
 
-    bool Valid() const { return fd_ >= 0; }
-    int Fd() const { return fd_; }
-    void Signal();
+    bool valid() const { return fd_ >= 0; }
+    int fd() const { return fd_; }
+    void signal();
     // Clears any signals given so far.
-    void Reset();
+    void reset();
 
 private:
     int fd_ = -1;

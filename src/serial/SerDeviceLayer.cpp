@@ -14,13 +14,13 @@ std::mutex& layerMutex() {
 }
 
 TDeviceLayerTable& installed() {
-    static TDeviceLayerTable table = DefaultDeviceLayer();
+    static TDeviceLayerTable table = defaultDeviceLayer();
     return table;
 }
 
 }  // namespace
 
-TDeviceLayerTable DefaultDeviceLayer() {
+TDeviceLayerTable defaultDeviceLayer() {
     TDeviceLayerTable t;
     t.BuildDCB = [](int, const std::string&, TDCB&) { return ecNullApi; };
     t.ClearBreak = [](int) { return ecNullApi; };
@@ -44,14 +44,14 @@ TDeviceLayerTable DefaultDeviceLayer() {
     return t;
 }
 
-void InstallDeviceLayer(const TDeviceLayerTable& Table) {
+void installDeviceLayer(const TDeviceLayerTable& Table) {
     std::lock_guard lock(layerMutex());
     installed() = Table;
 }
 
-void InstallDefaultDeviceLayer() { InstallDeviceLayer(DefaultDeviceLayer()); }
+void installDefaultDeviceLayer() { installDeviceLayer(defaultDeviceLayer()); }
 
-TDeviceLayerTable CurrentDeviceLayer() {
+TDeviceLayerTable currentDeviceLayer() {
     std::lock_guard lock(layerMutex());
     return installed();
 }

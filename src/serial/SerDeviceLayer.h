@@ -76,10 +76,10 @@ struct TDeviceLayerTable {
 
 // The table every operation of which fails with ecNullApi (setting the
 // event mask succeeds; the hooks do nothing).
-TDeviceLayerTable DefaultDeviceLayer();
+TDeviceLayerTable defaultDeviceLayer();
 // The table ports opened from now on get.
-void InstallDeviceLayer(const TDeviceLayerTable& Table);
-void InstallDefaultDeviceLayer();
-TDeviceLayerTable CurrentDeviceLayer();
+void installDeviceLayer(const TDeviceLayerTable& Table);
+void installDefaultDeviceLayer();
+TDeviceLayerTable currentDeviceLayer();
 
 }  // namespace ser

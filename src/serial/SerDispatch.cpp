@@ -48,7 +48,7 @@ TPortRef portRef(int Handle) {
 
 void logEntry(TPortRec& p, uint8_t type, uint8_t subType, uint16_t data, const uint8_t* more = nullptr,
               uint16_t length = 0) {
-    AddLogEntry(p.Log, type, subType, p.ticksSinceOpen(), data, more, length);
+    addLogEntry(p.Log, type, subType, p.ticksSinceOpen(), data, more, length);
 }
 
 // ---------------------------------------------------------------------------
@@ -69,7 +69,7 @@ uint8_t subTypeOf(uint32_t msg) {
 void wakeReaderIfStalled(TPortRec& p, uint32_t wantRoom = kReceiveBufferSize / 2) {
     if (p.RxStalled && kReceiveBufferSize - p.rxCount() >= std::max<uint32_t>(wantRoom, 1) &&
         p.RxStalled.exchange(false))
-        p.IoWake.Signal();
+        p.IoWake.signal();
 }
 
 // Hands one notification to every handler; false when the port is closing.
@@ -144,7 +144,7 @@ bool checkDataTriggers(TPortRec& p) {
             uint8_t c = p.Rx[p.ScanPos % kReceiveBufferSize];
             for (int i = 0; i < activeCount; ++i) {
                 TDataTrigger& t = *active[i];
-                if (!t.Matched && MatchDataTrigger(t, c)) {
+                if (!t.Matched && matchDataTrigger(t, c)) {
                     t.Matched = true;
                     matched = true;
                 }
@@ -234,7 +234,7 @@ void checkTimerTriggers(TPortRec& p) {
         Guard g(p.Lock);
         uint32_t now = p.ticksSinceOpen() / 55;
         for (TTimerTrigger& t : p.Triggers.Timers)
-            if (t.Handle != 0 && t.Active && TimerExpired(t, now)) {
+            if (t.Handle != 0 && t.Active && timerExpired(t, now)) {
                 t.Active = false;
                 handle = t.Handle;
                 break;
@@ -325,7 +325,7 @@ bool anyActiveStatusOrTimer(const TPortRec& p) {
 }
 
 uint8_t modemHighNibble(int device) {
-    os::SerialModemLines lines = os::ModemLinesOf(device);
+    os::SerialModemLines lines = os::modemLinesOf(device);
     return static_cast<uint8_t>((lines.cts ? 0x10 : 0) | (lines.dsr ? 0x20 : 0) | (lines.ri ? 0x40 : 0) |
                                 (lines.dcd ? 0x80 : 0));
 }
@@ -364,8 +364,8 @@ void ioLoop(TPortRef ref) {
         auto now = std::chrono::steady_clock::now();
         int timeout = static_cast<int>(
             std::max<long>(0, std::chrono::duration_cast<std::chrono::milliseconds>(nextTimer - now).count()));
-        os::SerialWait w = os::WaitOnDescriptor(watch ? p.Device : -1, false, p.IoWake.Fd(), timeout);
-        if (w == os::SerialWait::Woken) p.IoWake.Reset();
+        os::SerialWait w = os::waitOnDescriptor(watch ? p.Device : -1, false, p.IoWake.fd(), timeout);
+        if (w == os::SerialWait::Woken) p.IoWake.reset();
         if (p.Kill) break;
         if (w == os::SerialWait::HungUp) p.HungUp = true;
         bool wantPass = false;
@@ -395,10 +395,10 @@ void outLoop(TPortRec* pp) {
         size_t piece = (p.TxHead > p.TxTail) ? p.TxHead - p.TxTail : p.OutSize - p.TxTail;
         const uint8_t* from = &p.Tx[p.TxTail];
         lock.unlock();
-        long n = os::WriteToDevice(p.Device, from, piece);
+        long n = os::writeToDevice(p.Device, from, piece);
         if (n == 0) {
-            os::SerialWait w = os::WaitOnDescriptor(p.Device, true, p.OutWake.Fd(), p.WriteTimeoutMs);
-            if (w == os::SerialWait::Woken) p.OutWake.Reset();
+            os::SerialWait w = os::waitOnDescriptor(p.Device, true, p.OutWake.fd(), p.WriteTimeoutMs);
+            if (w == os::SerialWait::Woken) p.OutWake.reset();
         }
         lock.lock();
         if (n > 0) {
@@ -422,8 +422,8 @@ void stopThreads(TPortRec& p) {
         p.OutCv.notify_all();
     }
 
-    p.IoWake.Signal();
-    p.OutWake.Signal();
+    p.IoWake.signal();
+    p.OutWake.signal();
     if (p.IoThread.joinable()) p.IoThread.join();
     if (p.OutThread.joinable()) p.OutThread.join();
 }
@@ -463,16 +463,16 @@ int setLine(TPortRec& p, int Baud, int Parity, int DataBits, int StopBits) {
 
 }  // namespace
 
-TPortRef FindPortByDevice(int Dev) {
+TPortRef findPortByDevice(int Dev) {
     std::lock_guard lock(tableMutex());
     for (const TPortRef& p : portTable())
         if (p && p->Device == Dev) return p;
     return nullptr;
 }
 
-bool ValidPort(int Handle) { return port(Handle) != nullptr; }
+bool validPort(int Handle) { return port(Handle) != nullptr; }
 
-int RateFromDCB(uint32_t BaudRate) {
+int rateFromDCB(uint32_t BaudRate) {
     static const int kOldRates[] = {110, 300, 600, 1200, 2400, 4800, 9600, 14400, 19200, 0, 0,
                                     38400, 0, 0, 0, 56000, 0, 0, 0, 128000, 0, 0, 0, 256000};
     if (BaudRate == 0xFEFF) return 115200;
@@ -502,8 +502,8 @@ int InitPort(int& Handle, int /*Mode*/, const std::string& Name, int Baud, int P
         portTable()[slot] = nullptr;
         return code;
     };
-    p->Layer = CurrentDeviceLayer();
-    if (!p->IoWake.Valid() || !p->OutWake.Valid()) return fail(ecOutOfMemory);
+    p->Layer = currentDeviceLayer();
+    if (!p->IoWake.valid() || !p->OutWake.valid()) return fail(ecOutOfMemory);
     if (DevHandle == 0) {
         int dev = p->Layer.Open(Name, InSize, OutSize);
         if (dev < 0) return fail(dev);
@@ -567,7 +567,7 @@ int GetLine(int Handle, int& Baud, int& Parity, int& DataBits, int& StopBits) {
     TDCB dcb;
     int r = p->Layer.GetLine(p->Device, dcb);
     if (r < 0) return r;
-    Baud = RateFromDCB(dcb.BaudRate);
+    Baud = rateFromDCB(dcb.BaudRate);
     Parity = dcb.Parity;
     DataBits = dcb.ByteSize;
     StopBits = dcb.StopBits != ONESTOPBIT ? 2 : 1;
@@ -705,7 +705,7 @@ int GetChar(int Handle, unsigned char& C) {
     if (!p->Trace.On) return takeChar(*p, C);
     Guard g(p->Lock);
     int r = takeChar(*p, C);
-    if (r == 0) AddTraceEntry(p->Trace, 'R', C);
+    if (r == 0) addTraceEntry(p->Trace, 'R', C);
     return r;
 }
 
@@ -730,7 +730,7 @@ int PutBlock(int Handle, const void* Data, int Len) {
     const auto* bytes = static_cast<const unsigned char*>(Data);
     int written = p->Layer.Write(p->Device, bytes, Len);
     if (written < 1) return ecPutBlockFail;
-    for (int i = 0; i < Len; ++i) AddTraceEntry(p->Trace, 'T', bytes[i]);
+    for (int i = 0; i < Len; ++i) addTraceEntry(p->Trace, 'T', bytes[i]);
     logEntry(*p, ltDispatch, lsWriteCom, static_cast<uint16_t>(Len), bytes, static_cast<uint16_t>(Len));
     return 0;
 }
@@ -740,17 +740,17 @@ int InBuffUsed(int Handle) {
     return static_cast<int>(p->rxCount());
 }
 
-int OutBuffUsed(int Handle) {
+int outBuffUsed(int Handle) {
     QM_PORT_OR_FAIL(Handle);
     return static_cast<int>(p->txUsed());
 }
 
-int OutBuffFree(int Handle) {
+int outBuffFree(int Handle) {
     QM_PORT_OR_FAIL(Handle);
     return static_cast<int>(p->OutSize - p->txUsed());
 }
 
-bool OutBuffFull(int Handle) {
+bool outBuffFull(int Handle) {
     TPortRec* p = port(Handle);
     if (!p) return false;
     Guard g(p->Lock);
@@ -790,7 +790,7 @@ int ClearTriggers(int Handle) {
     return 0;
 }
 
-int SetStopFlag(int Handle, uint16_t TriggerHandle) {
+int setStopFlag(int Handle, uint16_t TriggerHandle) {
     QM_PORT_OR_FAIL(Handle);
     if (TriggerHandle < 1 || TriggerHandle > kMaxTriggerHandles) return ecBadTriggerHandle;
     p->StopFlags[TriggerHandle] = true;
@@ -849,12 +849,12 @@ int SetCommNotificationLevel(int Handle, uint16_t /*Level*/) {
 
 int InitTracing(int Handle, int NumEntries) {
     QM_PORT_OR_FAIL(Handle);
-    return InitTrace(p->Trace, NumEntries);
+    return initTrace(p->Trace, NumEntries);
 }
 
 int StartTracing(int Handle) {
     QM_PORT_OR_FAIL(Handle);
-    if (p->Trace.Exists()) p->Trace.On = true;
+    if (p->Trace.exists()) p->Trace.On = true;
     return 0;
 }
 
@@ -866,13 +866,13 @@ int StopTracing(int Handle) {
 
 int ClearTracing(int Handle) {
     QM_PORT_OR_FAIL(Handle);
-    ClearTrace(p->Trace);
+    clearTrace(p->Trace);
     return 0;
 }
 
 int AbortTracing(int Handle) {
     QM_PORT_OR_FAIL(Handle);
-    FreeTrace(p->Trace);
+    freeTrace(p->Trace);
     return 0;
 }
 
@@ -880,24 +880,24 @@ namespace {
 
 int writeTrace(int Handle, const std::string& FName, bool InHex, bool Append) {
     QM_PORT_OR_FAIL(Handle);
-    return WriteTrace(p->Trace, FName, InHex, Append);
+    return writeTraceFile(p->Trace, FName, InHex, Append);
 }
 
 int writeLog(int Handle, const std::string& FName, bool InHex, bool Append) {
     QM_PORT_OR_FAIL(Handle);
-    return WriteLog(p->Log, FName, InHex, Append);
+    return writeLogFile(p->Log, FName, InHex, Append);
 }
 
 }  // namespace
 
-int TakeTrace(int Handle, TTraceState& Trace) {
+int takeTrace(int Handle, TTraceState& Trace) {
     QM_PORT_OR_FAIL(Handle);
     Trace = std::move(p->Trace);
     p->Trace = TTraceState{};
     return 0;
 }
 
-int TakeLog(int Handle, TLogState& Log) {
+int takeLog(int Handle, TLogState& Log) {
     QM_PORT_OR_FAIL(Handle);
     Log = std::move(p->Log);
     p->Log = TLogState{};
@@ -909,12 +909,12 @@ int AppendTrace(int Handle, const std::string& FName, bool InHex) { return write
 
 int InitLogging(int Handle, int Size) {
     QM_PORT_OR_FAIL(Handle);
-    return InitLog(p->Log, Size, std::max(p->InSize, p->OutSize));
+    return initLog(p->Log, Size, std::max(p->InSize, p->OutSize));
 }
 
 int StartLogging(int Handle) {
     QM_PORT_OR_FAIL(Handle);
-    if (p->Log.Exists()) p->Log.On = true;
+    if (p->Log.exists()) p->Log.On = true;
     return 0;
 }
 
@@ -926,13 +926,13 @@ int StopLogging(int Handle) {
 
 int ClearLogging(int Handle) {
     QM_PORT_OR_FAIL(Handle);
-    ClearLog(p->Log);
+    clearLog(p->Log);
     return 0;
 }
 
 int AbortLogging(int Handle) {
     QM_PORT_OR_FAIL(Handle);
-    FreeLog(p->Log);
+    freeLog(p->Log);
     return 0;
 }
 

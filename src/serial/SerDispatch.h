@@ -57,7 +57,7 @@ int InitPort(int& Handle, int Mode, const std::string& Name, int Baud, int Parit
 // Discards pending output, closes the device and frees the port; inside a
 // notification pass the port is freed when the pass ends.
 int DonePort(int Handle);
-bool ValidPort(int Handle);
+bool validPort(int Handle);
 
 // Line: a Baud of 0, Parity 5 and DataBits 9 keep the current value;
 // StopBits 3 keeps it, 0 is 1, above 2 is 2.
@@ -89,9 +89,9 @@ int GetChar(int Handle, unsigned char& C);
 int PeekChar(int Handle, unsigned char& C, int Index);
 int PutBlock(int Handle, const void* Data, int Len);
 int InBuffUsed(int Handle);
-int OutBuffUsed(int Handle);
-int OutBuffFree(int Handle);
-bool OutBuffFull(int Handle);
+int outBuffUsed(int Handle);
+int outBuffFree(int Handle);
+bool outBuffFull(int Handle);
 
 int AddDataTrigger(int Handle, const std::string& Data, bool IgnoreCase);
 int SetTriggerLength(int Handle, uint16_t Length);
@@ -100,7 +100,7 @@ int SetTriggers(int Handle, const TTriggerSnapshot& Snapshot);
 int ClearTriggers(int Handle);
 // Ends the current notification of that trigger after the handler that
 // calls it (messages other than avail).
-int SetStopFlag(int Handle, uint16_t TriggerHandle);
+int setStopFlag(int Handle, uint16_t TriggerHandle);
 
 int RegisterHandler(int Handle, TSerWindow* Window, TSerHandlerProc Proc, uint32_t Data, bool PassOn);
 int DeregisterHandler(int Handle, TSerWindow* Window, uint32_t Data);
@@ -127,10 +127,10 @@ int AppendLog(int Handle, const std::string& FName, bool InHex);
 
 // Moves a port's trace and log out of it (for writing once the port is
 // closed); the port goes on without them.
-int TakeTrace(int Handle, TTraceState& Trace);
-int TakeLog(int Handle, TLogState& Log);
+int takeTrace(int Handle, TTraceState& Trace);
+int takeLog(int Handle, TLogState& Log);
 
 // The rate a line-settings record holds, the old rate codes read back.
-int RateFromDCB(uint32_t BaudRate);
+int rateFromDCB(uint32_t BaudRate);
 
 }  // namespace ser

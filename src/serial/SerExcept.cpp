@@ -9,7 +9,7 @@ namespace {
 
 // An id with no text in the table still gives a readable message.
 std::string textOrGeneric(int id) {
-    std::string text = SerLoadStr(id);
+    std::string text = serLoadStr(id);
     return text.empty() ? "Serial exception" : text;
 }
 

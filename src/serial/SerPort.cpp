@@ -18,7 +18,7 @@ std::array<TSerCustomComPort*, kMaxComponentPorts + 1>& componentTable() {
 
 // The unit's start-up: ports opened from now on get the termios layer.
 const bool kLayerInstalled = [] {
-    ser::InstallTermiosDeviceLayer();
+    ser::installTermiosDeviceLayer();
     return true;
 }();
 
@@ -28,7 +28,7 @@ bool onOrPaused(TTraceLogState s) { return s == tlOn || s == tlPause; }
 
 TSerCustomComPort::TSerCustomComPort(TComponent* AOwner) : TComponent(AOwner) {
     (void)kLayerInstalled;
-    CustomDeviceLayerProc = ser::InstallTermiosDeviceLayer;
+    CustomDeviceLayerProc = ser::installTermiosDeviceLayer;
 }
 
 TSerCustomComPort::~TSerCustomComPort() {
@@ -48,7 +48,7 @@ bool TSerCustomComPort::loadingOrDesigning_() const {
 
 int TSerCustomComPort::check_(int Code) const { return RaiseForErrorCode(this, Code); }
 
-int TSerCustomComPort::PortHandle() {
+int TSerCustomComPort::portHandle() {
     if (!loadingOrDesigning_() && !portActive_ && autoOpen_) SetOpen(true);
     return portHandle_;
 }
@@ -138,7 +138,7 @@ void TSerCustomComPort::CheckComNumber() {
 void TSerCustomComPort::ActivateDeviceLayer() {
     switch (deviceLayer_) {
     case dlWin32:
-        ser::InstallTermiosDeviceLayer();
+        ser::installTermiosDeviceLayer();
         break;
     case dlOther:
         if (!CustomDeviceLayerProc) check_(ser::ecNullApi);
@@ -244,8 +244,8 @@ void TSerCustomComPort::ClosePort() {
     if (portActive_) {
         DoPortClose();
         // The trace and log go to their files once the port is closed.
-        if (onOrPaused(tracing_)) ser::TakeTrace(portHandle_, trace);
-        if (onOrPaused(logging_)) ser::TakeLog(portHandle_, log);
+        if (onOrPaused(tracing_)) ser::takeTrace(portHandle_, trace);
+        if (onOrPaused(logging_)) ser::takeLog(portHandle_, log);
         tracing_ = tlOff;
         logging_ = tlOff;
         if (ser::GetTriggers(portHandle_, triggerSnapshot_) >= 0) savedTriggers_ = true;
@@ -259,8 +259,8 @@ void TSerCustomComPort::ClosePort() {
     }
     open_ = false;
     if (!closed) return;
-    int traceResult = ser::WriteTrace(trace, traceName_, traceHex_, false);
-    int logResult = ser::WriteLog(log, logName_, logHex_, false);
+    int traceResult = ser::writeTraceFile(trace, traceName_, traceHex_, false);
+    int logResult = ser::writeLogFile(log, logName_, logHex_, false);
     check_(traceResult);
     check_(logResult);
 }
@@ -285,11 +285,11 @@ void TSerCustomComPort::DoPortClose() {
     if (OnPortClose) OnPortClose(this);
 }
 
-void TSerCustomComPort::AddPortHook(ser::TSerWindow* Window, TPortHookProc Proc, uint32_t Data) {
+void TSerCustomComPort::addPortHook(ser::TSerWindow* Window, TPortHookProc Proc, uint32_t Data) {
     hooks_.push_back({Window, std::move(Proc), Data});
 }
 
-void TSerCustomComPort::RemovePortHook(ser::TSerWindow* Window, uint32_t Data) {
+void TSerCustomComPort::removePortHook(ser::TSerWindow* Window, uint32_t Data) {
     std::erase_if(hooks_, [&](const PortHook& h) { return Window ? h.Window == Window : h.Data == Data; });
 }
 
@@ -575,45 +575,45 @@ void TSerCustomComPort::logCall_(int Code, TTraceLogState Result) {
 
 void TSerCustomComPort::InitTracing(uint16_t NumEntries) {
     if (NumEntries != 0) traceSize_ = NumEntries;
-    traceCall_(ser::InitTracing(PortHandle(), traceSize_), tlOn);
+    traceCall_(ser::InitTracing(portHandle(), traceSize_), tlOn);
 }
-void TSerCustomComPort::StartTracing() { traceCall_(ser::StartTracing(PortHandle()), tlOn); }
-void TSerCustomComPort::StopTracing() { traceCall_(ser::StopTracing(PortHandle()), tlPause); }
-void TSerCustomComPort::ClearTracing() { traceCall_(ser::ClearTracing(PortHandle()), tracing_); }
-void TSerCustomComPort::AbortTracing() { traceCall_(ser::AbortTracing(PortHandle()), tlOff); }
+void TSerCustomComPort::StartTracing() { traceCall_(ser::StartTracing(portHandle()), tlOn); }
+void TSerCustomComPort::StopTracing() { traceCall_(ser::StopTracing(portHandle()), tlPause); }
+void TSerCustomComPort::ClearTracing() { traceCall_(ser::ClearTracing(portHandle()), tracing_); }
+void TSerCustomComPort::AbortTracing() { traceCall_(ser::AbortTracing(portHandle()), tlOff); }
 void TSerCustomComPort::DumpTrace(const std::string& FName, bool InHex) {
-    traceCall_(ser::DumpTrace(PortHandle(), FName, InHex), tlOff);
+    traceCall_(ser::DumpTrace(portHandle(), FName, InHex), tlOff);
 }
 void TSerCustomComPort::AppendTrace(const std::string& FName, bool InHex) {
-    traceCall_(ser::AppendTrace(PortHandle(), FName, InHex), tlOff);
+    traceCall_(ser::AppendTrace(portHandle(), FName, InHex), tlOff);
 }
 
 void TSerCustomComPort::InitLogging(uint16_t Size) {
     if (Size != 0) logSize_ = Size;
-    logCall_(ser::InitLogging(PortHandle(), logSize_), tlOn);
+    logCall_(ser::InitLogging(portHandle(), logSize_), tlOn);
 }
-void TSerCustomComPort::StartLogging() { logCall_(ser::StartLogging(PortHandle()), tlOn); }
-void TSerCustomComPort::StopLogging() { logCall_(ser::StopLogging(PortHandle()), tlPause); }
-void TSerCustomComPort::ClearLogging() { logCall_(ser::ClearLogging(PortHandle()), logging_); }
-void TSerCustomComPort::AbortLogging() { logCall_(ser::AbortLogging(PortHandle()), tlOff); }
+void TSerCustomComPort::StartLogging() { logCall_(ser::StartLogging(portHandle()), tlOn); }
+void TSerCustomComPort::StopLogging() { logCall_(ser::StopLogging(portHandle()), tlPause); }
+void TSerCustomComPort::ClearLogging() { logCall_(ser::ClearLogging(portHandle()), logging_); }
+void TSerCustomComPort::AbortLogging() { logCall_(ser::AbortLogging(portHandle()), tlOff); }
 void TSerCustomComPort::DumpLog(const std::string& FName, bool InHex) {
-    logCall_(ser::DumpLog(PortHandle(), FName, InHex), tlOff);
+    logCall_(ser::DumpLog(portHandle(), FName, InHex), tlOff);
 }
 void TSerCustomComPort::AppendLog(const std::string& FName, bool InHex) {
-    logCall_(ser::AppendLog(PortHandle(), FName, InHex), tlOff);
+    logCall_(ser::AppendLog(portHandle(), FName, InHex), tlOff);
 }
 
 // ---------------------------------------------------------------------------
 // Data
 
 uint16_t TSerCustomComPort::AddDataTrigger(const std::string& Data, bool IgnoreCase) {
-    int h = PortHandle();
+    int h = portHandle();
     return static_cast<uint16_t>(check_(ser::AddDataTrigger(h, Data, IgnoreCase)));
 }
 
 char TSerCustomComPort::GetChar() {
     unsigned char c = 0;
-    int r = ser::GetChar(portActive_ ? portHandle_ : PortHandle(), c);
+    int r = ser::GetChar(portActive_ ? portHandle_ : portHandle(), c);
     if (r < 0) {
         check_(r);
         return '\0';
@@ -622,11 +622,11 @@ char TSerCustomComPort::GetChar() {
 }
 
 void TSerCustomComPort::PutString(const std::string& S) {
-    int h = PortHandle();
+    int h = portHandle();
     check_(ser::PutBlock(h, S.data(), static_cast<int>(S.size())));
 }
 
-int TSerCustomComPort::ProcessCommunications() { return check_(ser::ProcessCommunications(PortHandle())); }
+int TSerCustomComPort::ProcessCommunications() { return check_(ser::ProcessCommunications(portHandle())); }
 
 // ---------------------------------------------------------------------------
 // Notifications

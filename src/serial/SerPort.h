@@ -115,7 +115,7 @@ public:
     bool PortActive() const { return portActive_; }
     // The dispatcher port handle, opening first when AutoOpen allows (0
     // when the port is not open).
-    int PortHandle();
+    int portHandle();
 
     // REQUIRES (for all below): an open port, or AutoOpen.
     uint16_t AddDataTrigger(const std::string& Data, bool IgnoreCase);
@@ -141,8 +141,8 @@ public:
     void AppendLog(const std::string& FName, bool InHex);
 
     // Port hooks, told of every open and close (last added first).
-    void AddPortHook(ser::TSerWindow* Window, TPortHookProc Proc, uint32_t Data);
-    void RemovePortHook(ser::TSerWindow* Window, uint32_t Data);
+    void addPortHook(ser::TSerWindow* Window, TPortHookProc Proc, uint32_t Data);
+    void removePortHook(ser::TSerWindow* Window, uint32_t Data);
 
     // The layer installed for DeviceLayer = dlOther (initially the termios layer).
     std::function<void()> CustomDeviceLayerProc;

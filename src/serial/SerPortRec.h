@@ -108,6 +108,6 @@ struct TPortRec {
 using TPortRef = std::shared_ptr<TPortRec>;
 
 // The open port whose device handle is Dev, or null.
-TPortRef FindPortByDevice(int Dev);
+TPortRef findPortByDevice(int Dev);
 
 }  // namespace ser

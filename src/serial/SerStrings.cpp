@@ -134,7 +134,7 @@ std::string ownMessage(int id, const std::string& argument) {
     const unsigned char* data;
     size_t size;
     std::string pattern = fallback[id];
-    if (FindSerResource("SERSTRES_STRINGS", data, size)) {
+    if (findSerResource("SERSTRES_STRINGS", data, size)) {
         static TSerStringResource messages("SERSTRES_STRINGS");
         std::string text = messages.GetString(id);
         if (!text.empty()) pattern = text;
@@ -144,7 +144,7 @@ std::string ownMessage(int id, const std::string& argument) {
 
 }  // namespace
 
-std::string SerLoadStr(int Id) {
+std::string serLoadStr(int Id) {
     auto it = std::lower_bound(std::begin(kStrings), std::end(kStrings), Id,
                                [](const StringEntry& e, int id) { return e.id < id; });
     return it != std::end(kStrings) && it->id == Id ? it->text : "";
@@ -159,7 +159,7 @@ std::map<std::string, std::string>& linkedResources() {
 
 }  // namespace
 
-bool FindSerResource(const std::string& Name, const unsigned char*& Data, size_t& Size) {
+bool findSerResource(const std::string& Name, const unsigned char*& Data, size_t& Size) {
     auto& resources = linkedResources();
     auto it = resources.find(Name);
     if (it == resources.end()) return false;
@@ -168,13 +168,13 @@ bool FindSerResource(const std::string& Name, const unsigned char*& Data, size_t
     return true;
 }
 
-void AddSerResource(const std::string& Name, std::string Bytes) {
+void addSerResource(const std::string& Name, std::string Bytes) {
     linkedResources().emplace(Name, std::move(Bytes));
 }
 
 TSerStringResource::TSerStringResource(const std::string& ResourceName) {
     if (ResourceName.empty()) return;
-    if (!FindSerResource(ResourceName, resource_, resourceSize_))
+    if (!findSerResource(ResourceName, resource_, resourceSize_))
         throw EApStringResourceError(ownMessage(3, ResourceName));
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 // The serial library's texts: the string table of ids 11000 to 13934 that
-// its error codes point at (SerLoadStr), and TSerStringResource, which reads
+// its error codes point at (serLoadStr), and TSerStringResource, which reads
 // texts from an embedded RCDATA-style resource of records {Id: u16
 // little-endian; Text: zero-terminated bytes} through a small cache.
 #include <cstddef>
@@ -10,16 +10,16 @@
 #include "base/Exceptions.h"
 
 // The text of a string-table id, "" when the table has none.
-std::string SerLoadStr(int Id);
+std::string serLoadStr(int Id);
 
 QM_DECLARE_EXCEPTION(EApStringResourceError, Exception)
 
 // The bytes of an embedded resource by name ("SERSTRES_STRINGS"); false when
 // there is none.
-bool FindSerResource(const std::string& Name, const unsigned char*& Data, size_t& Size);
+bool findSerResource(const std::string& Name, const unsigned char*& Data, size_t& Size);
 // Links a further resource into the program's set (kept to the end of the
 // process).
-void AddSerResource(const std::string& Name, std::string Bytes);
+void addSerResource(const std::string& Name, std::string Bytes);
 
 class TSerStringResource : public TObject {
 public:
@@ -36,7 +36,7 @@ public:
 
     bool ReportError() const { return reportError_; }
     void SetReportError(bool Value) { reportError_ = Value; }
-    int CachedCount() const { return cache_.Count(); }
+    int cachedCount() const { return cache_.Count(); }
 
 private:
     static constexpr int kCacheLimit = 50;

@@ -58,10 +58,10 @@ uint8_t parityCode(os::SerialParity parity) {
 
 int openDevice(const std::string& Name, uint16_t, uint16_t) {
     auto rec = std::make_unique<TDeviceRecord>();
-    int r = rec->Device.Open(DevicePathForName(Name));
+    int r = rec->Device.open(devicePathForName(Name));
     if (r < 0) return r;
-    int fd = rec->Device.Handle();
-    rec->Counts = rec->Device.ErrorCounts();
+    int fd = rec->Device.handle();
+    rec->Counts = rec->Device.errorCounts();
     std::lock_guard lock(recordsMutex());
     records()[fd] = std::move(rec);
     return fd;
@@ -81,25 +81,25 @@ int setLine(int Dev, const TDCB& dcb) {
     line.parity = parityOf(dcb.Parity);
     line.dataBits = dcb.ByteSize;
     line.stopBits = dcb.StopBits == ONESTOPBIT ? 1 : 2;
-    if (int r = rec->Device.SetLine(line); r < 0) return r;
+    if (int r = rec->Device.setLine(line); r < 0) return r;
     os::SerialFlow flow;
     flow.rtsCts = dcb.fRtsControl == RTS_CONTROL_HANDSHAKE || dcb.fOutxCtsFlow;
     flow.xonOutput = dcb.fOutX;
     flow.xonInput = dcb.fInX;
     flow.xonChar = dcb.XonChar;
     flow.xoffChar = dcb.XoffChar;
-    if (int r = rec->Device.SetFlow(flow); r < 0) return r;
-    if (int r = rec->Device.SetDTR(dcb.fDtrControl != DTR_CONTROL_DISABLE); r < 0) return r;
+    if (int r = rec->Device.setFlow(flow); r < 0) return r;
+    if (int r = rec->Device.setDTR(dcb.fDtrControl != DTR_CONTROL_DISABLE); r < 0) return r;
     if (!flow.rtsCts)
-        if (int r = rec->Device.SetRTS(dcb.fRtsControl != RTS_CONTROL_DISABLE); r < 0) return r;
+        if (int r = rec->Device.setRTS(dcb.fRtsControl != RTS_CONTROL_DISABLE); r < 0) return r;
     return 0;
 }
 
 int getLine(int Dev, TDCB& dcb) {
     TDeviceRecord* rec = record(Dev);
     if (!rec) return -1;
-    os::SerialLine line = rec->Device.GetLine();
-    os::SerialFlow flow = rec->Device.GetFlow();
+    os::SerialLine line = rec->Device.getLine();
+    os::SerialFlow flow = rec->Device.getFlow();
     dcb.BaudRate = static_cast<uint32_t>(line.baud);
     dcb.ByteSize = static_cast<uint8_t>(line.dataBits);
     dcb.Parity = parityCode(line.parity);
@@ -117,12 +117,12 @@ int escape(int Dev, int Func) {
     TDeviceRecord* rec = record(Dev);
     if (!rec) return 0;
     switch (Func) {
-    case SETDTR: rec->Device.SetDTR(true); break;
-    case CLRDTR: rec->Device.SetDTR(false); break;
-    case SETRTS: rec->Device.SetRTS(true); break;
-    case CLRRTS: rec->Device.SetRTS(false); break;
-    case SETBREAK: rec->Device.SetBreak(true); break;
-    case CLRBREAK: rec->Device.SetBreak(false); break;
+    case SETDTR: rec->Device.setDTR(true); break;
+    case CLRDTR: rec->Device.setDTR(false); break;
+    case SETRTS: rec->Device.setRTS(true); break;
+    case CLRRTS: rec->Device.setRTS(false); break;
+    case SETBREAK: rec->Device.setBreak(true); break;
+    case CLRBREAK: rec->Device.setBreak(false); break;
     default: break;
     }
     return 0;
@@ -131,12 +131,12 @@ int escape(int Dev, int Func) {
 int readDevice(int Dev, unsigned char* Buf, int Count) {
     TDeviceRecord* rec = record(Dev);
     if (!rec) return ecNoPortRecord;
-    long n = rec->Device.Read(Buf, static_cast<size_t>(Count));
+    long n = rec->Device.read(Buf, static_cast<size_t>(Count));
     return static_cast<int>(n);
 }
 
 int writeDevice(int Dev, const unsigned char* Buf, int Count) {
-    TPortRef p = FindPortByDevice(Dev);
+    TPortRef p = findPortByDevice(Dev);
     if (!p) return ecNoPortRecord;
     std::lock_guard lock(p->Lock);
     for (int i = 0; i < Count;) {
@@ -151,10 +151,10 @@ int writeDevice(int Dev, const unsigned char* Buf, int Count) {
 }
 
 int status(int Dev, TComStat& Stat) {
-    TPortRef p = FindPortByDevice(Dev);
+    TPortRef p = findPortByDevice(Dev);
     TDeviceRecord* rec = record(Dev);
     if (!rec) return ecNoPortRecord;
-    os::SerialErrorCounts now = rec->Device.ErrorCounts();
+    os::SerialErrorCounts now = rec->Device.errorCounts();
     const os::SerialErrorCounts& was = rec->Counts;
     int bits = 0;
     if (now.bufferOverrun != was.bufferOverrun) bits |= CE_RXOVER;
@@ -164,7 +164,7 @@ int status(int Dev, TComStat& Stat) {
     if (now.breaks != was.breaks) bits |= CE_BREAK;
     rec->Counts = now;
     Stat.Flags = 0;
-    Stat.cbInQue = static_cast<uint32_t>(rec->Device.InQueue());
+    Stat.cbInQue = static_cast<uint32_t>(rec->Device.inQueue());
     if (p) {
         std::lock_guard lock(p->Lock);
         Stat.cbOutQue = p->txUsed();
@@ -177,27 +177,27 @@ int status(int Dev, TComStat& Stat) {
 int flush(int Dev, int Queue) {
     TDeviceRecord* rec = record(Dev);
     if (!rec) return ecNoPortRecord;
-    if (Queue != FLUSH_OUTPUT) return rec->Device.FlushInput();
-    if (TPortRef p = FindPortByDevice(Dev)) {
+    if (Queue != FLUSH_OUTPUT) return rec->Device.flushInput();
+    if (TPortRef p = findPortByDevice(Dev)) {
         std::unique_lock lock(p->Lock);
         if (p->OutRunning) {
             p->FlushRequested = true;
             p->FlushAnswered = false;
             p->OutCv.notify_all();
-            p->OutWake.Signal();
+            p->OutWake.signal();
             p->OutCv.wait(lock, [&] { return p->FlushAnswered || !p->OutRunning; });
         }
         p->TxHead = p->TxTail = 0;
         p->TxFull = false;
     }
-    return rec->Device.FlushOutput();
+    return rec->Device.flushOutput();
 }
 
 void registerHandle(int Dev, bool Adopt) {
     std::lock_guard lock(recordsMutex());
     if (Adopt) {
         auto rec = std::make_unique<TDeviceRecord>();
-        rec->Device.Adopt(Dev);
+        rec->Device.adopt(Dev);
         records()[Dev] = std::move(rec);
     } else {
         records().erase(Dev);
@@ -206,7 +206,7 @@ void registerHandle(int Dev, bool Adopt) {
 
 }  // namespace
 
-std::string DevicePathForName(const std::string& Name) {
+std::string devicePathForName(const std::string& Name) {
     std::string rest = Name;
     if (rest.rfind("\\\\.\\", 0) == 0) rest = rest.substr(4);
     if (rest.size() > 3 && UpperCase(rest.substr(0, 3)) == "COM") {
@@ -219,13 +219,13 @@ std::string DevicePathForName(const std::string& Name) {
         if (digits && n > 0) {
             std::string key = "COM" + std::to_string(n);
             std::string configured = TIniFile("VO97.ini").ReadString("Serial Ports", key, "");
-            return os::SerialDevicePath(n, configured);
+            return os::serialDevicePath(n, configured);
         }
     }
     return Name;
 }
 
-TDeviceLayerTable TermiosDeviceLayer() {
+TDeviceLayerTable termiosDeviceLayer() {
     TDeviceLayerTable t;
     // No definition strings are built: the settings go field by field.
     t.BuildDCB = [](int, const std::string&, TDCB&) { return -1; };
@@ -243,7 +243,7 @@ TDeviceLayerTable TermiosDeviceLayer() {
     t.SetLine = setLine;
     t.TransmitChar = [](int Dev, unsigned char C) {
         TDeviceRecord* rec = record(Dev);
-        return rec && rec->Device.Write(&C, 1) == 1 ? 0 : -1;
+        return rec && rec->Device.write(&C, 1) == 1 ? 0 : -1;
     };
     t.UngetChar = [](int, unsigned char) { return ecNotSupported; };
     t.Write = writeDevice;
@@ -254,6 +254,6 @@ TDeviceLayerTable TermiosDeviceLayer() {
     return t;
 }
 
-void InstallTermiosDeviceLayer() { InstallDeviceLayer(TermiosDeviceLayer()); }
+void installTermiosDeviceLayer() { installDeviceLayer(termiosDeviceLayer()); }
 
 }  // namespace ser

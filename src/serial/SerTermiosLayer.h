@@ -13,11 +13,11 @@
 
 namespace ser {
 
-TDeviceLayerTable TermiosDeviceLayer();
-void InstallTermiosDeviceLayer();
+TDeviceLayerTable termiosDeviceLayer();
+void installTermiosDeviceLayer();
 
 // The device path for a port name: "\\.\COMn" (or "COMn") through the COM
 // mapping, any other name as given.
-std::string DevicePathForName(const std::string& Name);
+std::string devicePathForName(const std::string& Name);
 
 }  // namespace ser

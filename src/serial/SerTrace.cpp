@@ -8,29 +8,29 @@
 
 namespace ser {
 
-int InitTrace(TTraceState& Trace, int NumEntries) {
-    if (Trace.Exists()) {
-        ClearTrace(Trace);
+int initTrace(TTraceState& Trace, int NumEntries) {
+    if (Trace.exists()) {
+        clearTrace(Trace);
         Trace.On = true;
         return 0;
     }
     if (NumEntries > kMaxTraceEntries || NumEntries <= 0) return ecBadArgument;
     Trace.Buffer.assign(static_cast<size_t>(NumEntries) * 2, 0);
     Trace.Capacity = static_cast<uint16_t>(NumEntries);
-    ClearTrace(Trace);
+    clearTrace(Trace);
     Trace.On = true;
     return 0;
 }
 
-void ClearTrace(TTraceState& Trace) {
+void clearTrace(TTraceState& Trace) {
     Trace.Index = 0;
     Trace.Wrapped = false;
 }
 
-void FreeTrace(TTraceState& Trace) { Trace = TTraceState{}; }
+void freeTrace(TTraceState& Trace) { Trace = TTraceState{}; }
 
-void AddTraceEntry(TTraceState& Trace, char Kind, uint8_t Byte) {
-    if (!Trace.On || !Trace.Exists()) return;
+void addTraceEntry(TTraceState& Trace, char Kind, uint8_t Byte) {
+    if (!Trace.On || !Trace.exists()) return;
     Trace.Buffer[Trace.Index * 2] = static_cast<uint8_t>(Kind);
     Trace.Buffer[Trace.Index * 2 + 1] = Byte;
     if (++Trace.Index >= Trace.Capacity) {
@@ -52,9 +52,9 @@ std::string byteText(uint8_t b, bool InHex) {
 
 }  // namespace
 
-std::string TraceText(const TTraceState& Trace, bool InHex) {
+std::string traceText(const TTraceState& Trace, bool InHex) {
     std::string out;
-    if (!Trace.Exists()) return out;
+    if (!Trace.exists()) return out;
     int count = Trace.Wrapped ? Trace.Capacity : Trace.Index;
     int first = Trace.Wrapped ? Trace.Index : 0;
     int column = 0;
@@ -86,9 +86,9 @@ std::string TraceText(const TTraceState& Trace, bool InHex) {
     return out;
 }
 
-int InitLog(TLogState& Log, int Size, int ScratchSize) {
-    if (Log.Exists()) {
-        ClearLog(Log);
+int initLog(TLogState& Log, int Size, int ScratchSize) {
+    if (Log.exists()) {
+        clearLog(Log);
         Log.On = true;
         return 0;
     }
@@ -96,17 +96,17 @@ int InitLog(TLogState& Log, int Size, int ScratchSize) {
     Log.Buffer.assign(static_cast<size_t>(Size), 0);
     Log.Scratch.assign(static_cast<size_t>(ScratchSize), 0);
     Log.Capacity = static_cast<uint32_t>(Size);
-    ClearLog(Log);
+    clearLog(Log);
     Log.On = true;
     return 0;
 }
 
-void ClearLog(TLogState& Log) {
+void clearLog(TLogState& Log) {
     Log.Head = Log.Tail = 0;
     Log.Free = Log.Capacity;
 }
 
-void FreeLog(TLogState& Log) { Log = TLogState{}; }
+void freeLog(TLogState& Log) { Log = TLogState{}; }
 
 namespace {
 
@@ -130,9 +130,9 @@ uint32_t entrySize(const TLogState& Log, uint32_t position) {
 
 }  // namespace
 
-void AddLogEntry(TLogState& Log, uint8_t Type, uint8_t SubType, uint32_t Time, uint16_t Data,
+void addLogEntry(TLogState& Log, uint8_t Type, uint8_t SubType, uint32_t Time, uint16_t Data,
                  const uint8_t* More, uint16_t MoreLength) {
-    if (!Log.On || !Log.Exists()) return;
+    if (!Log.On || !Log.exists()) return;
     uint32_t needed = kLogHeaderSize + MoreLength;
     if (needed > Log.Capacity) return;
     while (Log.Free < needed) {
@@ -169,9 +169,9 @@ const std::string kIndent(40, ' ');
 
 }  // namespace
 
-std::string LogText(const TLogState& Log, bool InHex) {
+std::string logText(const TLogState& Log, bool InHex) {
     std::string out;
-    if (!Log.Exists()) return out;
+    if (!Log.exists()) return out;
     out += "Time      Type      SubType       Data  OtherData\r\n";
     out += "----      ----      -------       ----  ---------\r\n";
     uint32_t used = Log.Capacity - Log.Free;
@@ -232,7 +232,7 @@ int ioResult(int err) {
 
 }  // namespace
 
-int WriteDiagnosticFile(const std::string& FileName, bool Append, const std::string& Text) {
+int writeDiagnosticFile(const std::string& FileName, bool Append, const std::string& Text) {
     std::string path = os::MapPath(FileName);
     bool append = Append && os::FileExists(path);
     std::FILE* file = std::fopen(path.c_str(), append ? "ab" : "wb");
@@ -250,17 +250,17 @@ int WriteDiagnosticFile(const std::string& FileName, bool Append, const std::str
     return written && err == 0 ? 0 : -ioResult(err);
 }
 
-int WriteTrace(TTraceState& Trace, const std::string& FileName, bool InHex, bool Append) {
-    std::string text = TraceText(Trace, InHex);
-    FreeTrace(Trace);
-    return text.empty() ? 0 : WriteDiagnosticFile(FileName, Append, text);
+int writeTraceFile(TTraceState& Trace, const std::string& FileName, bool InHex, bool Append) {
+    std::string text = traceText(Trace, InHex);
+    freeTrace(Trace);
+    return text.empty() ? 0 : writeDiagnosticFile(FileName, Append, text);
 }
 
-int WriteLog(TLogState& Log, const std::string& FileName, bool InHex, bool Append) {
+int writeLogFile(TLogState& Log, const std::string& FileName, bool InHex, bool Append) {
     bool empty = Log.Free == Log.Capacity;
-    std::string text = empty ? std::string() : LogText(Log, InHex);
-    FreeLog(Log);
-    return text.empty() ? 0 : WriteDiagnosticFile(FileName, Append, text);
+    std::string text = empty ? std::string() : logText(Log, InHex);
+    freeLog(Log);
+    return text.empty() ? 0 : writeDiagnosticFile(FileName, Append, text);
 }
 
 }  // namespace ser

@@ -20,7 +20,7 @@ struct TTraceState {
     uint16_t Index = 0;           // next entry
     uint16_t Capacity = 0;        // entries
     bool Wrapped = false;
-    bool Exists() const { return Capacity != 0; }
+    bool exists() const { return Capacity != 0; }
 };
 
 // Log entry types and subtypes.
@@ -39,34 +39,34 @@ struct TLogState {
     uint32_t Free = 0;
     uint32_t Capacity = 0;
     std::vector<uint8_t> Scratch;  // as large as the larger driver queue
-    bool Exists() const { return Capacity != 0; }
+    bool exists() const { return Capacity != 0; }
 };
 
 // Tracing: 0 or a negative code. Init empties an existing buffer, or makes
 // one of NumEntries (above 32760: ecBadArgument).
-int InitTrace(TTraceState& Trace, int NumEntries);
-void ClearTrace(TTraceState& Trace);
-void FreeTrace(TTraceState& Trace);
-void AddTraceEntry(TTraceState& Trace, char Kind, uint8_t Byte);
+int initTrace(TTraceState& Trace, int NumEntries);
+void clearTrace(TTraceState& Trace);
+void freeTrace(TTraceState& Trace);
+void addTraceEntry(TTraceState& Trace, char Kind, uint8_t Byte);
 // The trace file's text, oldest entry first.
-std::string TraceText(const TTraceState& Trace, bool InHex);
+std::string traceText(const TTraceState& Trace, bool InHex);
 
-int InitLog(TLogState& Log, int Size, int ScratchSize);
-void ClearLog(TLogState& Log);
-void FreeLog(TLogState& Log);
+int initLog(TLogState& Log, int Size, int ScratchSize);
+void clearLog(TLogState& Log);
+void freeLog(TLogState& Log);
 // An entry that cannot fit the buffer at all is not stored; otherwise the
 // oldest whole entries make room.
-void AddLogEntry(TLogState& Log, uint8_t Type, uint8_t SubType, uint32_t Time, uint16_t Data,
+void addLogEntry(TLogState& Log, uint8_t Type, uint8_t SubType, uint32_t Time, uint16_t Data,
                  const uint8_t* More, uint16_t MoreLength);
-std::string LogText(const TLogState& Log, bool InHex);
+std::string logText(const TLogState& Log, bool InHex);
 
 // Writes Text to the file (through the path mapping), appending when asked
 // and the file exists. 0, or the negated input/output result.
-int WriteDiagnosticFile(const std::string& FileName, bool Append, const std::string& Text);
+int writeDiagnosticFile(const std::string& FileName, bool Append, const std::string& Text);
 
 // Write the trace (log) to its file and free it: an empty one writes
 // nothing. 0, or the negated input/output result.
-int WriteTrace(TTraceState& Trace, const std::string& FileName, bool InHex, bool Append);
-int WriteLog(TLogState& Log, const std::string& FileName, bool InHex, bool Append);
+int writeTraceFile(TTraceState& Trace, const std::string& FileName, bool InHex, bool Append);
+int writeLogFile(TLogState& Log, const std::string& FileName, bool InHex, bool Append);
 
 }  // namespace ser

@@ -46,7 +46,7 @@ int AddDataTrigger(TTriggerSnapshot& Triggers, const std::string& Data, bool Ign
     return handle;
 }
 
-bool MatchDataTrigger(TDataTrigger& T, uint8_t C) {
+bool matchDataTrigger(TDataTrigger& T, uint8_t C) {
     if (T.IgnoreCase) C = upperOf(C);
     const int L = T.Length;
     bool matched = false, started = false, go = true;
@@ -78,7 +78,7 @@ bool MatchDataTrigger(TDataTrigger& T, uint8_t C) {
     return matched;
 }
 
-bool TimerExpired(const TTimerTrigger& Timer, uint32_t Now) {
+bool timerExpired(const TTimerTrigger& Timer, uint32_t Now) {
     if (Now > Timer.Expiry) return true;
     if (Now < Timer.Start) return Now + 39045157u > Timer.Expiry;
     return false;

@@ -62,10 +62,10 @@ int AddDataTrigger(TTriggerSnapshot& Triggers, const std::string& Data, bool Ign
 // now arrived. Partial matches are kept between calls, so a text split
 // across two reads still matches, and after a match the same character may
 // start the next candidate.
-bool MatchDataTrigger(TDataTrigger& Trigger, uint8_t C);
+bool matchDataTrigger(TDataTrigger& Trigger, uint8_t C);
 
 // Whether a timer of ticks (55 ms) has expired at Now, the tick counter
 // having possibly wrapped since it started.
-bool TimerExpired(const TTimerTrigger& Timer, uint32_t Now);
+bool timerExpired(const TTimerTrigger& Timer, uint32_t Now);
 
 }  // namespace ser

@@ -7,7 +7,7 @@
 
 #include <QCoreApplication>
 
-inline bool RunEventsUntil(const std::function<bool()>& done, int timeoutMs = 3000) {
+inline bool runEventsUntil(const std::function<bool()>& done, int timeoutMs = 3000) {
     auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
     while (!done()) {
         if (std::chrono::steady_clock::now() > deadline) return false;
@@ -18,6 +18,6 @@ inline bool RunEventsUntil(const std::function<bool()>& done, int timeoutMs = 30
 }
 
 // Runs the events that arrive within the next milliseconds.
-inline void RunEventsFor(int ms) {
-    RunEventsUntil([] { return false; }, ms);
+inline void runEventsFor(int ms) {
+    runEventsUntil([] { return false; }, ms);
 }

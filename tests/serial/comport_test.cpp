@@ -28,8 +28,8 @@ bool onMainThread() { return QCoreApplication::instance()->thread() == QThread::
 class ComPort : public ::testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(pty_.Valid());
-        pty_.ExportAs(2);
+        ASSERT_TRUE(pty_.valid());
+        pty_.exportAs(2);
         port_ = std::make_unique<TSerComPort>(nullptr);
         port_->SetComNumber(2);
         port_->SetBaud(4800);
@@ -114,11 +114,11 @@ TEST_F(ComPort, CallerIdExchange) {
     uint16_t trigger = port_->AddDataTrigger("\r", false);
     EXPECT_GT(trigger, 1);
     port_->PutString("ATSN\r");
-    EXPECT_EQ(pty_.Read(5), "ATSN\r");
-    EXPECT_EQ(pty_.Read(1, 100), "") << "nothing more than the command";
-    pty_.Write("+1 5551234567 001\r", 7, 60);
-    ASSERT_TRUE(RunEventsUntil([&] { return dataEvents > 0; }));
-    RunEventsFor(100);
+    EXPECT_EQ(pty_.read(5), "ATSN\r");
+    EXPECT_EQ(pty_.read(1, 100), "") << "nothing more than the command";
+    pty_.write("+1 5551234567 001\r", 7, 60);
+    ASSERT_TRUE(runEventsUntil([&] { return dataEvents > 0; }));
+    runEventsFor(100);
     EXPECT_EQ(availTotal, 17);
     EXPECT_EQ(collected, "+1 5551234567 001");
     EXPECT_EQ(dataEvents, 1);
@@ -129,17 +129,17 @@ TEST_F(ComPort, CashDrawerBytesArriveByteForByte) {
     port_->SetOpen(true);
     const std::string code{27, 112, 0, 25, static_cast<char>(250)};
     port_->PutString(code);
-    EXPECT_EQ(pty_.Read(5), code);
+    EXPECT_EQ(pty_.read(5), code);
 }
 
 TEST_F(ComPort, EveryByteValueReadsBackUnchanged) {
     port_->SetOpen(true);
     std::string all;
     for (int b = 0; b < 256; ++b) all += static_cast<char>(b);
-    pty_.Write(all);
+    pty_.write(all);
     std::string got;
-    RunEventsUntil([&] {
-        while (got.size() < 256 && ser::InBuffUsed(port_->PortHandle()) > 0) got += port_->GetChar();
+    runEventsUntil([&] {
+        while (got.size() < 256 && ser::InBuffUsed(port_->portHandle()) > 0) got += port_->GetChar();
         return got.size() == 256;
     });
     EXPECT_EQ(got, all);
@@ -180,7 +180,7 @@ TEST_F(ComPort, ABusyDeviceIsAlreadyOpen) {
     port_->SetOpen(false);
     ChildProcess child([&](ChildProcess& self) {
         os::SerialDevice device;
-        if (device.Open(pty_.DevicePath()) != 0) throw 1;
+        if (device.open(pty_.devicePath()) != 0) throw 1;
         self.Send();
         self.Receive();
     });
@@ -198,7 +198,7 @@ TEST_F(ComPort, UseOfAClosedPort) {
     port_->SetAutoOpen(true);
     port_->PutString("x");
     EXPECT_TRUE(port_->Open()) << "AutoOpen opens on first use";
-    EXPECT_EQ(pty_.Read(1), "x");
+    EXPECT_EQ(pty_.read(1), "x");
 }
 
 TEST_F(ComPort, BadInputRaises) {
@@ -240,15 +240,15 @@ TEST_F(ComPort, FlowThresholdsAndClosedStates) {
 
 TEST_F(ComPort, TriggerHandlesSurviveAComNumberChange) {
     PtyPair other;
-    other.ExportAs(3);
+    other.exportAs(3);
     std::vector<uint16_t> fired;
     port_->OnTriggerData = [&](TObject*, uint16_t Handle) { fired.push_back(Handle); };
     port_->SetOpen(true);
     uint16_t handle = port_->AddDataTrigger("OK", false);
     port_->SetComNumber(3);
     ASSERT_TRUE(port_->Open());
-    other.Write("xOKy");
-    ASSERT_TRUE(RunEventsUntil([&] { return !fired.empty(); }));
+    other.write("xOKy");
+    ASSERT_TRUE(runEventsUntil([&] { return !fired.empty(); }));
     EXPECT_EQ(fired, std::vector<uint16_t>{handle});
 }
 
@@ -263,10 +263,10 @@ TEST_F(ComPort, TraceAndLogAreWrittenAtClose) {
     };
     port_->SetOpen(true);
     port_->PutString("AT\r");
-    EXPECT_EQ(pty_.Read(3), "AT\r");
-    pty_.Write("OK");
-    ASSERT_TRUE(RunEventsUntil([&] { return ser::InBuffUsed(port_->PortHandle()) == 0; }));
-    RunEventsFor(50);
+    EXPECT_EQ(pty_.read(3), "AT\r");
+    pty_.write("OK");
+    ASSERT_TRUE(runEventsUntil([&] { return ser::InBuffUsed(port_->portHandle()) == 0; }));
+    runEventsFor(50);
     port_->SetOpen(false);
     EXPECT_EQ(fileText(dir.file("serial.trc")), "Transmit: AT[0D]\r\nReceive: OK\r\n");
     std::string log = std::regex_replace(fileText(dir.file("serial.log")), std::regex("\\d{8}  "), "TTTTTTTT  ");
@@ -315,9 +315,9 @@ TEST_F(ComPort, LinesArriveWholeAndInOrderWhileTheMainThreadIsBusy) {
         expected.push_back(line);
         all += line;
     }
-    std::thread writer([&] { pty_.Write(all, 500, 2); });
+    std::thread writer([&] { pty_.write(all, 500, 2); });
     std::this_thread::sleep_for(std::chrono::milliseconds(400));  // busy
-    ASSERT_TRUE(RunEventsUntil([&] { return lines.size() >= expected.size(); }, 10000));
+    ASSERT_TRUE(runEventsUntil([&] { return lines.size() >= expected.size(); }, 10000));
     writer.join();
     EXPECT_EQ(lines, expected);
 }
@@ -326,14 +326,14 @@ TEST_F(ComPort, OpenCloseCyclesLeaveNoThreadOrDescriptor) {
     port_->SetOpen(true);
     port_->AddDataTrigger("\r", false);
     port_->SetOpen(false);
-    RunEventsFor(50);
+    runEventsFor(50);
     const int threads = entriesIn("/proc/self/task"), descriptors = entriesIn("/proc/self/fd");
     for (int i = 0; i < 100; ++i) {
         port_->SetOpen(true);
-        if (i % 2) pty_.Write("x\r");  // now and then with a notification on its way
+        if (i % 2) pty_.write("x\r");  // now and then with a notification on its way
         port_->SetOpen(false);
     }
-    RunEventsFor(50);
+    runEventsFor(50);
     EXPECT_EQ(entriesIn("/proc/self/task"), threads);
     EXPECT_EQ(entriesIn("/proc/self/fd"), descriptors);
 }
@@ -343,21 +343,21 @@ TEST_F(ComPort, ClosingWithANotificationWaitingReturnsAtOnce) {
     port_->OnTriggerData = [&](TObject*, uint16_t) { ++events; };
     port_->SetOpen(true);
     port_->AddDataTrigger("\r", false);
-    pty_.Write("x\r");
+    pty_.write("x\r");
     std::this_thread::sleep_for(std::chrono::milliseconds(150));  // the hand-off waits for the main thread
     auto start = std::chrono::steady_clock::now();
     port_->SetOpen(false);
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(500));
-    RunEventsFor(100);
+    runEventsFor(100);
     EXPECT_EQ(events, 0) << "a notification after the close does nothing";
 }
 
 TEST_F(ComPort, AHungUpFarEndStopsPollingAndCloseStillWorks) {
     port_->SetOpen(true);
-    pty_.HangUp();
-    RunEventsFor(100);
+    pty_.hangUp();
+    runEventsFor(100);
     double before = cpuSeconds();
-    RunEventsFor(500);
+    runEventsFor(500);
     EXPECT_LT(cpuSeconds() - before, 0.25) << "no busy loop after the hang-up";
     port_->SetOpen(false);
     EXPECT_FALSE(port_->PortActive());
@@ -369,8 +369,8 @@ TEST_F(ComPort, AHandlersExceptionIsShownByTheApplication) {
     port_->OnTriggerData = [](TObject*, uint16_t) { throw Exception("handler failed"); };
     port_->SetOpen(true);
     port_->AddDataTrigger("\r", false);
-    pty_.Write("\r");
-    ASSERT_TRUE(RunEventsUntil([&] { return !script.Shown().empty(); }));
+    pty_.write("\r");
+    ASSERT_TRUE(runEventsUntil([&] { return !script.Shown().empty(); }));
     EXPECT_EQ(script.Shown()[0].Text, "handler failed.");
     EXPECT_TRUE(port_->Open());
 }

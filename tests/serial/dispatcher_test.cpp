@@ -18,9 +18,9 @@ namespace {
 class DispatcherPort : public ::testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(pty_.Valid());
-        pty_.ExportAs(5);
-        InstallTermiosDeviceLayer();
+        ASSERT_TRUE(pty_.valid());
+        pty_.exportAs(5);
+        installTermiosDeviceLayer();
         ASSERT_EQ(InitPort(handle_, dmWin32, "\\\\.\\COM5", 19200, 0, 8, 1, 4096, 1024, 0), 0);
     }
     void TearDown() override {
@@ -48,15 +48,15 @@ struct Note {
 
 TEST(DeviceLayer, DefaultTableRefusesToOpen) {
     PtyPair pty;
-    pty.ExportAs(5);
-    InstallDefaultDeviceLayer();
+    pty.exportAs(5);
+    installDefaultDeviceLayer();
     int handle = 0;
     EXPECT_EQ(InitPort(handle, dmWin32, "\\\\.\\COM5", 19200, 0, 8, 1, 4096, 4096, 0), ecNullApi);
-    TDeviceLayerTable t = DefaultDeviceLayer();
+    TDeviceLayerTable t = defaultDeviceLayer();
     TDCB dcb;
     EXPECT_EQ(t.GetLine(3, dcb), ecNullApi);
     EXPECT_EQ(t.SetEventMask(3, 0), 0);
-    InstallTermiosDeviceLayer();
+    installTermiosDeviceLayer();
     EXPECT_EQ(InitPort(handle, dmWin32, "\\\\.\\COM5", 19200, 0, 8, 1, 4096, 4096, 0), 0);
     DonePort(handle);
     EXPECT_EQ(InitPort(handle, dmWin32, "\\\\.\\COM6", 19200, 0, 8, 1, 4096, 4096, 0), ecFileNotFound)
@@ -69,7 +69,7 @@ TEST(DeviceLayer, OldRateCodesReadBack) {
         int rate;
     } cases[] = {{0xFF10, 110}, {0xFF18, 19200}, {0xFF1B, 38400}, {0xFF27, 256000}, {0xFEFF, 115200},
                  {0xFF19, 0xFF19}, {4800, 4800}};
-    for (const Case& c : cases) EXPECT_EQ(RateFromDCB(c.code), c.rate) << c.code;
+    for (const Case& c : cases) EXPECT_EQ(rateFromDCB(c.code), c.rate) << c.code;
 }
 
 TEST_F(DispatcherPort, LineSettingsRules) {
@@ -107,21 +107,21 @@ TEST_F(DispatcherPort, FlowControlRules) {
 TEST_F(DispatcherPort, OutputBeyondTheFreeSpaceIsRefused) {
     // The far end sends XOFF, so the device takes nothing and the ring keeps what it gets.
     ASSERT_EQ(SWFlowEnable(handle_, 900, 100, 1), 0);
-    pty_.Write("\x13");
-    RunEventsFor(100);
+    pty_.write("\x13");
+    runEventsFor(100);
     std::string block(1024, 'o');
     ASSERT_EQ(PutBlock(handle_, block.data(), 1000), 0);
-    RunEventsFor(100);
-    int free = OutBuffFree(handle_);
+    runEventsFor(100);
+    int free = outBuffFree(handle_);
     ASSERT_EQ(free, 24);
     EXPECT_EQ(PutBlock(handle_, block.data(), free + 1), ecOutputBufferTooSmall);
-    EXPECT_FALSE(OutBuffFull(handle_));
+    EXPECT_FALSE(outBuffFull(handle_));
     EXPECT_EQ(PutBlock(handle_, block.data(), free), 0);
-    EXPECT_TRUE(OutBuffFull(handle_)) << "exactly the free space fills the ring";
+    EXPECT_TRUE(outBuffFull(handle_)) << "exactly the free space fills the ring";
     EXPECT_EQ(PutBlock(handle_, block.data(), 1), ecOutputBufferTooSmall);
     EXPECT_EQ(PutBlock(handle_, block.data(), 0), 0) << "an empty block is no failure";
-    pty_.Write("\x11");
-    EXPECT_EQ(pty_.Read(1024).size(), 1024u) << "XON lets the ring drain";
+    pty_.write("\x11");
+    EXPECT_EQ(pty_.read(1024).size(), 1024u) << "XON lets the ring drain";
 }
 
 TEST_F(DispatcherPort, AvailThenDataAndPeekingHandlers) {
@@ -140,9 +140,9 @@ TEST_F(DispatcherPort, AvailThenDataAndPeekingHandlers) {
     int trigger = AddDataTrigger(handle_, "\r", false);
     ASSERT_GT(trigger, 0);
     SetTriggerLength(handle_, 1);
-    pty_.Write("abcdefg\r");
-    ASSERT_TRUE(RunEventsUntil([&] { return notes.size() >= 4; }));
-    RunEventsFor(50);
+    pty_.write("abcdefg\r");
+    ASSERT_TRUE(runEventsUntil([&] { return notes.size() >= 4; }));
+    runEventsFor(50);
     ASSERT_EQ(notes.size(), 4u) << "the data notification follows an avail not wholly taken";
     EXPECT_EQ(notes[0].who, "newer") << "newest registration first";
     EXPECT_EQ(notes[0].msg, APW_TRIGGERAVAIL);
@@ -166,11 +166,11 @@ TEST_F(DispatcherPort, NoAvailWithTriggerLengthZeroAndPassOnStops) {
     RegisterHandler(handle_, nullptr, record("never"), 1, true);
     RegisterHandler(handle_, nullptr, record("only"), 2, false);
     int trigger = AddDataTrigger(handle_, "OK\r", false);
-    pty_.Write("AT\rO");
-    RunEventsFor(150);
-    pty_.Write("K\r");
-    ASSERT_TRUE(RunEventsUntil([&] { return !notes.empty(); }));
-    RunEventsFor(100);
+    pty_.write("AT\rO");
+    runEventsFor(150);
+    pty_.write("K\r");
+    ASSERT_TRUE(runEventsUntil([&] { return !notes.empty(); }));
+    runEventsFor(100);
     ASSERT_EQ(notes.size(), 1u);
     EXPECT_EQ(notes[0].who, "only");
     EXPECT_EQ(notes[0].msg, APW_TRIGGERDATA);

@@ -121,11 +121,11 @@ TEST(SerStringResource, CacheNeverHoldsMoreThanFifty) {
         bytes += "text " + std::to_string(id);
         bytes += '\0';
     }
-    AddSerResource("CACHE_TEST_STRINGS", bytes);
+    addSerResource("CACHE_TEST_STRINGS", bytes);
     TSerStringResource strings("CACHE_TEST_STRINGS");
     for (int round = 0; round < 2; ++round)
         for (int id = 1; id <= 120; ++id) {
             ASSERT_EQ(strings.GetString(id), "text " + std::to_string(id));
-            ASSERT_LE(strings.CachedCount(), 50);
+            ASSERT_LE(strings.cachedCount(), 50);
         }
 }

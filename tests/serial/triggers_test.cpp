@@ -22,7 +22,7 @@ TDataTrigger trigger(const std::string& text, bool ignoreCase = false) {
 std::vector<int> firings(TDataTrigger t, const std::string& input) {
     std::vector<int> at;
     for (size_t i = 0; i < input.size(); ++i)
-        if (MatchDataTrigger(t, static_cast<uint8_t>(input[i]))) at.push_back(static_cast<int>(i) + 1);
+        if (matchDataTrigger(t, static_cast<uint8_t>(input[i]))) at.push_back(static_cast<int>(i) + 1);
     return at;
 }
 
@@ -48,7 +48,7 @@ TEST(DataTrigger, FiresWhereItsTextEnds) {
 TEST(DataTrigger, TextSplitAcrossReadsStillMatches) {
     TDataTrigger t = trigger("ATSN\r");
     EXPECT_TRUE(firings(t, "xxAT").empty());
-    for (char c : std::string("xxAT")) MatchDataTrigger(t, static_cast<uint8_t>(c));
+    for (char c : std::string("xxAT")) matchDataTrigger(t, static_cast<uint8_t>(c));
     EXPECT_EQ(firings(t, "SN\r"), std::vector<int>{3});
 }
 
@@ -89,7 +89,7 @@ TEST(TimerTrigger, ExpiryAcrossTheTickCounterWrap) {
     TTimerTrigger t;
     t.Start = 100;
     t.Expiry = 118;
-    EXPECT_FALSE(TimerExpired(t, 110));
-    EXPECT_TRUE(TimerExpired(t, 119));
-    EXPECT_TRUE(TimerExpired(t, 5)) << "wrapped past the start";
+    EXPECT_FALSE(timerExpired(t, 110));
+    EXPECT_TRUE(timerExpired(t, 119));
+    EXPECT_TRUE(timerExpired(t, 5)) << "wrapped past the start";
 }

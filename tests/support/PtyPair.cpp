@@ -45,17 +45,17 @@ PtyPair::~PtyPair() {
     if (far_ >= 0) close(far_);
 }
 
-void PtyPair::ExportAs(int comNumber) {
+void PtyPair::exportAs(int comNumber) {
     exported_ = "QUENMARK_COM" + std::to_string(comNumber);
     setenv(exported_.c_str(), devicePath_.c_str(), 1);
 }
 
-void PtyPair::Write(const std::string& Data, size_t ChunkSize, int PauseMs) {
+void PtyPair::write(const std::string& Data, size_t ChunkSize, int PauseMs) {
     size_t chunk = ChunkSize == 0 ? Data.size() : ChunkSize;
     for (size_t at = 0; at < Data.size();) {
         size_t end = std::min(Data.size(), at + chunk);
         while (at < end) {
-            ssize_t n = write(far_, Data.data() + at, end - at);
+            ssize_t n = ::write(far_, Data.data() + at, end - at);
             if (n > 0) {
                 at += static_cast<size_t>(n);
             } else if (n < 0 && errno != EINTR && errno != EAGAIN) {
@@ -69,7 +69,7 @@ void PtyPair::Write(const std::string& Data, size_t ChunkSize, int PauseMs) {
     }
 }
 
-std::string PtyPair::Read(size_t Count, int TimeoutMs) {
+std::string PtyPair::read(size_t Count, int TimeoutMs) {
     std::string out;
     auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(TimeoutMs);
     while (out.size() < Count) {
@@ -78,14 +78,14 @@ std::string PtyPair::Read(size_t Count, int TimeoutMs) {
         pollfd p{far_, POLLIN, 0};
         if (poll(&p, 1, static_cast<int>(left.count())) <= 0) continue;
         char buffer[4096];
-        ssize_t n = read(far_, buffer, std::min(sizeof buffer, Count - out.size()));
+        ssize_t n = ::read(far_, buffer, std::min(sizeof buffer, Count - out.size()));
         if (n > 0) out.append(buffer, static_cast<size_t>(n));
         else if (n < 0 && errno != EINTR && errno != EAGAIN) break;
     }
     return out;
 }
 
-void PtyPair::HangUp() {
+void PtyPair::hangUp() {
     if (holder_ >= 0) close(holder_);
     holder_ = -1;
     if (far_ >= 0) close(far_);
