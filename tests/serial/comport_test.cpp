@@ -374,3 +374,45 @@ TEST_F(ComPort, AHandlersExceptionIsShownByTheApplication) {
     EXPECT_EQ(script.Shown()[0].Text, "handler failed.");
     EXPECT_TRUE(port_->Open());
 }
+
+TEST_F(ComPort, AHandlerMayCloseThePort) {
+    int events = 0;
+    port_->OnTrigger = [&](TObject*, uint16_t, uint16_t, uint16_t) { ++events; };
+    port_->OnTriggerData = [&](TObject*, uint16_t) { port_->SetOpen(false); };
+    port_->SetOpen(true);
+    port_->AddDataTrigger("\r", false);
+    pty_.write("a\rb\rc\r");
+    ASSERT_TRUE(runEventsUntil([&] { return !port_->PortActive(); }));
+    runEventsFor(100);
+    EXPECT_EQ(events, 2) << "the avail and the data of the first line, nothing after the close";
+    port_->SetOpen(true);
+    EXPECT_TRUE(port_->Open());
+}
+
+TEST_F(ComPort, HooksHearOpenAndCloseLastAddedFirst) {
+    std::vector<std::string> heard;
+    for (uint32_t data : {1u, 2u})
+        port_->addPortHook(nullptr, [&](uint32_t Data, TObject*, bool Opening) {
+            heard.push_back(std::to_string(Data) + (Opening ? " open" : " close"));
+        }, data);
+    port_->OnPortOpen = [&](TObject*) { heard.push_back("OnPortOpen"); };
+    port_->SetOpen(true);
+    port_->SetOpen(false);
+    EXPECT_EQ(heard, (std::vector<std::string>{"2 open", "1 open", "OnPortOpen", "2 close", "1 close"}));
+}
+
+TEST_F(ComPort, AssignCopiesTheSettingsButNotTheOpenState) {
+    port_->SetTraceName("X.TRC");
+    port_->SetTriggerLength(4);
+    port_->SetOpen(true);
+    TSerComPort copy(nullptr);
+    copy.Assign(port_.get());
+    EXPECT_EQ(copy.ComNumber(), 2);
+    EXPECT_EQ(copy.Baud(), 4800);
+    EXPECT_EQ(copy.TraceName(), "X.TRC");
+    EXPECT_EQ(copy.TriggerLength(), 4);
+    EXPECT_FALSE(copy.Open());
+    TComponent other(nullptr);
+    copy.Assign(&other);  // any other source is ignored
+    EXPECT_EQ(copy.Baud(), 4800);
+}
