@@ -1037,8 +1037,7 @@ void TCustomGrid::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y
                     }
                     Click();
                 } else {
-                    gridState_ = gsSelecting;
-                    startTimer();
+                    beginSelecting();
                     MoveColRow(hit.X, hit.Y, true, true);
                 }
             } else if (options_.Contains(goColMoving) && hit.Y >= 0 && hit.Y < fixedRows_ && hit.X >= fixedCols_) {
@@ -1093,6 +1092,11 @@ void TCustomGrid::endMoving(int X) {
     TGridCoord hit = MouseCoord(std::clamp(X, 0, std::max(0, ClientWidth() - 1)), y);
     if (hit.X >= fixedCols_ && moveIndex_ >= fixedCols_ && hit.X != moveIndex_) MoveColumn(moveIndex_, hit.X);
     moveIndex_ = -1;
+}
+
+void TCustomGrid::beginSelecting() {
+    gridState_ = gsSelecting;
+    startTimer();
 }
 
 void TCustomGrid::startTimer() {

@@ -263,6 +263,9 @@ protected:
     // As the user moves: MoveColRow, editor update, Click.
     void FocusCell(int ACol, int ARow, bool MoveAnchor);
     void MoveTopLeft(int ALeft, int ATop);
+    // Starts selecting cells with the mouse (the timed scroll runs while the
+    // mouse is outside the scrolling area) until the button is released.
+    void beginSelecting();
     // Whether a point is on a column or row border that may be dragged.
     bool Sizing(int X, int Y) const;
     void MoveColumn(int FromIndex, int ToIndex);
