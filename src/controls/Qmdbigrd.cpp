@@ -289,10 +289,8 @@ void TQmCustomDBGrid::LayoutChanged() {
     layoutInProgress_ = true;
     try {
         titleOffset_ = options_.Contains(dgTitles) ? 1 : 0;
-        int rowHeight = textHeight(*Font(), "W") + 2;
-        if (options_.Contains(dgRowLines)) ++rowHeight;
-        SetDefaultRowHeight(rowHeight);
-        if (titleOffset_ > 0) SetRowHeights(0, textHeight(titleFont_, "W") + 4);
+        SetDefaultRowHeight(dataRowHeight());
+        if (titleOffset_ > 0) SetRowHeights(0, titleRowHeight());
         indicatorOffset_ = options_.Contains(dgIndicator) ? 1 : 0;
         dataLink_.ClearMapping();
         if (dataLink_.Active()) DefineFieldMap();
@@ -315,6 +313,16 @@ void TQmCustomDBGrid::LayoutChanged() {
     updateActive();
     Invalidate();
     --updateLock_;
+}
+
+int TQmCustomDBGrid::dataRowHeight() {
+    return textHeight(*Font(), "W") + 2 + (options_.Contains(dgRowLines) ? 1 : 0);
+}
+
+int TQmCustomDBGrid::titleRowHeight() { return textHeight(titleFont_, "W") + 4; }
+
+void TQmCustomDBGrid::ColExit() {
+    if (OnColExit) OnColExit(this);
 }
 
 void TQmCustomDBGrid::updateRowCount() {
@@ -511,7 +519,7 @@ void TQmCustomDBGrid::MoveCol(int To) {
         int before = Col();
         inColExit_ = true;
         try {
-            if (OnColExit) OnColExit(this);
+            ColExit();
         } catch (...) {
             inColExit_ = false;
             throw;

@@ -121,6 +121,8 @@ public:
 
     // Makes the grid match its dataset's fields and its options again.
     virtual void LayoutChanged();
+    // A key an embedded editor hands back to the grid (Tab, Enter).
+    void keyFromEditor(Word& Key, TShiftState Shift) { KeyDown(Key, Shift); }
 
 protected:
     friend class TQmGridDataLink;
@@ -136,6 +138,11 @@ protected:
     virtual bool IsCustomEditCell(int ACol, int ARow);
     // Whether leaving the grid may cancel a fresh insert (dgCancelOnExit).
     virtual bool mayCancelOnExit() { return true; }
+    // Heights of a data row and of the title row for the fonts and options.
+    virtual int dataRowHeight();
+    virtual int titleRowHeight();
+    // The current column is being left: OnColExit.
+    virtual void ColExit();
 
     // ---- the custom grid's hooks
     void DrawCell(int ACol, int ARow, const TRect& ARect, TGridDrawState AState) override;

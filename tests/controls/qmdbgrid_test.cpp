@@ -1,0 +1,292 @@
+// The published data grid: a list grid with its column lines, an entry grid
+// over receipt lines with check boxes, a combo over its cell, a two-line
+// title and memo cells, the discard question, the memo dialog run through
+// the dialog script, and the pictures of both grids.
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QImage>
+#include <QMouseEvent>
+#include <QWidget>
+
+#include "GridFixture.h"
+#include "controls/Qmdbcomb.h"
+#include "controls/Qmdbgrid.h"
+#include "ui/DialogResponder.h"
+#include "ui/Dialogs.h"
+#include "ui/OffscreenRender.h"
+
+namespace {
+
+class QmDBGridTest : public GridFixture {
+protected:
+    TQmDBGrid* placeGrid(const std::string& name, int left, int top, int width, int height) {
+        auto* grid = new TQmDBGrid(form.get());
+        grid->SetName(name);
+        grid->SetParent(form.get());
+        grid->SetBounds(left, top, width, height);
+        return grid;
+    }
+
+    // The receipt form's entry grid.
+    void openLines() {
+        makeLines();
+        lines = openTable("lines.dbf");
+        lines->ControlType()->Add("TAXABLE;CheckBox;Y;N");
+        lines->ControlType()->Add("KIND;Combo;KindCombo");
+        lines->ControlType()->Add("AMOUNT;Combo");       // no control named: ignored
+        lines->ControlType()->Add("DESC;LookupCombo;");  // kept, no such control
+        combo = new TQmDBComboBox(form.get());
+        combo->SetName("KindCombo");
+        combo->SetParent(form.get());
+        combo->Items()->Add("Goods");
+        combo->Items()->Add("Service");
+        grid = placeGrid("LinesGrid", 8, 8, 540, 160);
+        grid->SetTitleLines(2);
+        for (const char* line : {"DESC\t14\tItem~Description", "TAXABLE\t3\tTax", "KIND\t9\tKind",
+                                 "AMOUNT\t9\tAmount", "NOTES\t14\tNotes"})
+            grid->Selected()->Add(line);
+        grid->SetDataSource(sourceOf(lines));
+        lines->Open();
+        show();
+        grid->SetFocus();
+    }
+
+    std::string text(const char* field) { return lines->FieldByName(field)->AsString(); }
+
+    void mouseAt(QEvent::Type type, TGridCoord cell) {
+        TRect r = grid->CellRect(cell.X, cell.Y);
+        QPointF p(r.Left + 3, r.Top + 3);
+        QMouseEvent e(type, p, grid->Handle()->mapToGlobal(p), Qt::LeftButton,
+                      type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(grid->Handle(), &e);
+    }
+
+    TQmTable* lines = nullptr;
+    TQmDBComboBox* combo = nullptr;
+    TQmDBGrid* grid = nullptr;
+};
+
+TEST_F(QmDBGridTest, TheColumnLinesPickOrderWidthsAndTitles) {
+    openLines();
+    ASSERT_EQ(grid->FieldCount(), 5);
+    EXPECT_EQ(grid->Fields(0)->FieldName(), "DESC");
+    EXPECT_EQ(grid->Fields(1)->DisplayLabel(), "Tax");
+    auto height = [](TFont* font) {
+        TBitmap measure(1, 1);
+        measure.Canvas()->Font()->Assign(*font);
+        return measure.Canvas()->TextHeight("W");
+    };
+    EXPECT_EQ(grid->RowHeights(0), 2 * height(grid->TitleFont()) + 4) << "two title lines";
+    EXPECT_EQ(grid->DefaultRowHeight(), height(grid->Font()) + 5 + 1) << "room for the combo, and the row line";
+    EXPECT_EQ(lines->FieldByName("KIND")->DisplayWidth(), 9);
+    EXPECT_FALSE(lines->ControlsDisabled());
+}
+
+TEST_F(QmDBGridTest, SpaceAndDoubleClickToggleACheckBoxOfAnEditableGrid) {
+    openLines();
+    std::vector<std::string> order;
+    grid->OnKeyUp = [&](TObject*, Word&, TShiftState) { order.push_back("keyup " + text("TAXABLE")); };
+    grid->OnDblClick = [&](TObject*) { order.push_back("dblclick " + text("TAXABLE")); };
+    grid->SetSelectedIndex(1);
+    grid->SendKey(VK_SPACE);
+    EXPECT_EQ(text("TAXABLE"), "N");
+    EXPECT_EQ(lines->State(), dsEdit);
+    EXPECT_EQ(grid->InplaceEditor(), nullptr) << "no in-place editor over a check box";
+    mouseAt(QEvent::MouseButtonDblClick, {2, 1});
+    EXPECT_EQ(text("TAXABLE"), "Y");
+    EXPECT_EQ(order, (std::vector<std::string>{"keyup N", "dblclick N"}))
+        << "Space toggles before OnKeyUp, OnDblClick runs before the toggle";
+    lines->Post();
+    grid->SetReadOnly(true);
+    grid->SendKey(VK_SPACE);
+    EXPECT_EQ(text("TAXABLE"), "Y") << "a read-only grid never toggles";
+}
+
+TEST_F(QmDBGridTest, TheComboIsPlacedOverTheCurrentCell) {
+    openLines();
+    grid->SetSelectedIndex(2);
+    RenderControl(form.get());
+    ASSERT_EQ(grid->EmbeddedControl(), combo);
+    EXPECT_TRUE(combo->Visible());
+    EXPECT_EQ(combo->Parent(), grid);
+    TRect cell = grid->CellRect(3, 1);
+    EXPECT_EQ(combo->BoundsRect(), Bounds(cell.Left + 2, cell.Top + 1 + (grid->DefaultRowHeight() - combo->Height()) / 2,
+                                          cell.Width(), cell.Height()));
+    EXPECT_EQ(combo->Text(), "Goods");
+    grid->SetSelectedIndex(3);
+    EXPECT_FALSE(combo->Visible()) << "leaving the column hides it";
+}
+
+TEST_F(QmDBGridTest, EscapeOnAChangedRecordAsksAndNoEndsTheKey) {
+    openLines();
+    int keyDowns = 0;
+    grid->OnKeyDown = [&](TObject*, Word&, TShiftState) { ++keyDowns; };
+    lines->Edit();
+    lines->FieldByName("DESC")->SetAsString("Case");
+    TDialogScript script;
+    script.Answer(mrNo).Answer(mrYes);
+    grid->SendKey(VK_ESCAPE);
+    EXPECT_EQ(lines->State(), dsEdit);
+    EXPECT_EQ(keyDowns, 0) << "No ends the key handling, OnKeyDown included";
+    grid->SendKey(VK_ESCAPE);
+    EXPECT_EQ(lines->State(), dsBrowse);
+    EXPECT_EQ(text("DESC"), "Frames");
+    ASSERT_EQ(script.Shown().size(), 2u);
+    EXPECT_EQ(script.Shown()[0].Text, "Discard changes to this record?");
+}
+
+TEST_F(QmDBGridTest, F2OnAMemoCellEditsTheMemoInTheDialog) {
+    openLines();
+    grid->SetSelectedIndex(4);
+    TDialogScript script;
+    script.Answer([](TForm& form) {
+        auto& dialog = dynamic_cast<TMemoDialog&>(form);
+        EXPECT_EQ(dialog.Caption(), "Notes");
+        EXPECT_EQ(dialog.DBMemo->Text(), "Metal frame\r\nblack");
+        EXPECT_TRUE(dialog.CancelBtn->Visible());
+        dialog.DBMemo->SetFocus();
+        dialog.DBMemo->SelectAll();
+        for (char c : std::string("Titanium")) dialog.DBMemo->SendChar(c);
+        dialog.DBMemo->SendKey(VK_TAB);  // stays in the text
+        dialog.DBMemo->SendKey(VK_RETURN, {ssCtrl});
+    });
+    bool closed = false, cancelled = true;
+    grid->OnMemoClose = [&](TQmDBGrid*, bool Cancel) {
+        closed = true;
+        cancelled = Cancel;
+    };
+    grid->SendKey(VK_F2);
+    EXPECT_TRUE(closed);
+    EXPECT_FALSE(cancelled);
+    EXPECT_EQ(lines->State(), dsBrowse);
+    EXPECT_EQ(text("NOTES"), "Titanium\t");
+}
+
+TEST_F(QmDBGridTest, LeavingAChangedMemoAsksAndNoKeepsTheText) {
+    openLines();
+    grid->SetSelectedIndex(4);
+    TDialogScript script;
+    script.Answer([&](TForm& form) {
+              auto& dialog = dynamic_cast<TMemoDialog&>(form);
+              dialog.DBMemo->SetFocus();
+              dialog.DBMemo->SelectAll();
+              dialog.DBMemo->SendChar('!');
+              bool canClose = true;
+              dialog.FormCloseQuery(&dialog, canClose);
+              EXPECT_FALSE(canClose);
+              EXPECT_EQ(dialog.DBMemo->Text(), "!");
+              dialog.SetModalResult(mrCancel);
+          })
+        .Answer(mrNo)    // the question inside the action
+        .Answer(mrYes);  // the question of the close
+    grid->SendKey(VK_F2);
+    ASSERT_EQ(script.Shown().size(), 3u);
+    EXPECT_EQ(script.Shown()[1].Text, "Changes have been made!  Are you sure you wish to cancel?");
+    EXPECT_EQ(lines->State(), dsBrowse) << "Yes cancelled the record's edit";
+    EXPECT_EQ(text("NOTES"), "Metal frame\r\nblack");
+}
+
+TEST_F(QmDBGridTest, AFailingPostKeepsTheMemoDialogOpenWithItsText) {
+    openLines();
+    grid->SetSelectedIndex(4);
+    lines->BeforePost = [](TDataSet*) { throw Exception("Record locked by another user."); };
+    TDialogScript script;
+    script.Answer([&](TForm& form) {
+        auto& dialog = dynamic_cast<TMemoDialog&>(form);
+        dialog.DBMemo->SetFocus();
+        dialog.DBMemo->SelectAll();
+        dialog.DBMemo->SendChar('!');
+        EXPECT_THROW(dialog.OKBtn->Click(), Exception);
+        EXPECT_EQ(dialog.ModalResult(), mrNone) << "the dialog stays open";
+        EXPECT_EQ(dialog.DBMemo->Text(), "!");
+        lines->BeforePost = nullptr;
+        dialog.OKBtn->Click();
+    });
+    grid->SendKey(VK_F2);
+    EXPECT_EQ(script.Shown().size(), 1u) << "no question about throwing the text away";
+    EXPECT_EQ(text("NOTES"), "!");
+}
+
+TEST_F(QmDBGridTest, AViewOnlyMemoShowsOnlyTheCentredOKButton) {
+    openLines();
+    grid->SetReadOnly(true);
+    grid->SetSelectedIndex(4);
+    TDialogScript script;
+    script.Answer([](TForm& form) {
+        auto& dialog = dynamic_cast<TMemoDialog&>(form);
+        EXPECT_FALSE(dialog.CancelBtn->Visible());
+        EXPECT_TRUE(dialog.DBMemo->ReadOnly());
+        int centre = dialog.DBMemo->Left() + dialog.DBMemo->Width() / 2;
+        EXPECT_EQ(dialog.OKBtn->Left() + dialog.OKBtn->Width() / 2, centre);
+        EXPECT_EQ(dialog.Width(), 561);
+        EXPECT_EQ(dialog.Height(), 396);
+        dialog.OKBtn->Click();
+    });
+    mouseAt(QEvent::MouseButtonDblClick, {5, 1});  // F2 opens nothing on a read-only grid
+    EXPECT_EQ(script.Unanswered(), 0u);
+}
+
+TEST_F(QmDBGridTest, BadColumnLinesAndFixedColsAreRefused) {
+    makePeople(3);
+    TQmTable* table = openTable("people.dbf");
+    TQmDBGrid* list = placeGrid("PeopleGrid", 8, 8, 300, 120);
+    list->Selected()->Add("NAME\twide\tName");
+    list->SetDataSource(sourceOf(table));
+    EXPECT_THROW(table->Open(), EConvertError);
+    EXPECT_FALSE(table->ControlsDisabled());
+    TDialogScript script;
+    script.Answer(mrOk);
+    list->SetFixedCols(-1);
+    EXPECT_EQ(list->FixedCols(), 0);
+    ASSERT_EQ(script.Shown().size(), 1u);
+    EXPECT_EQ(script.Shown()[0].Text, "Invalid value for FixedCols");
+}
+
+TEST_F(QmDBGridTest, PicturesOfAListGridAndAnEntryGrid) {
+    openLines();
+    grid->SetSelectedIndex(2);
+    RenderControl(form.get());  // places the combo
+    QImage entry = RenderControl(grid);
+    auto colour = [](const QImage& image, int x, int y) { return QColorToTColor(image.pixelColor(x, y)); };
+    TRect title = grid->CellRect(1, 0);
+    EXPECT_EQ(colour(entry, title.Right - 3, title.Bottom - 3), ColorToRGB(clBtnFace)) << "title colour";
+    auto indicatorInk = [&](int row) {
+        TRect r = grid->CellRect(0, row);
+        int ink = 0;
+        for (int y = r.Top; y < r.Bottom; ++y)
+            for (int x = r.Left; x < r.Right; ++x) ink += colour(entry, x, y) == clBlack;
+        return ink;
+    };
+    EXPECT_GT(indicatorInk(1), 0) << "the indicator on the current row";
+    EXPECT_EQ(indicatorInk(2), 0);
+    EXPECT_EQ(indicatorInk(3), 0);
+    auto boxInk = [&](int row) {
+        TRect r = grid->CellRect(2, row);
+        int x0 = (r.Left + r.Right - 10) / 2, y0 = (r.Top + r.Bottom - 10) / 2;
+        int ink = 0;
+        for (int y = y0 + 1; y < y0 + 9; ++y)
+            for (int x = x0 + 1; x < x0 + 9; ++x) ink += colour(entry, x, y) == clBlack;
+        return ink;
+    };
+    EXPECT_GT(boxInk(1), 4) << "Y: checked";
+    EXPECT_EQ(boxInk(2), 0) << "N: unchecked";
+
+    makePeople(12);
+    TQmTable* people = openTable("people.dbf");
+    TQmDBGrid* list = placeGrid("PeopleGrid", 8, 180, 540, 120);
+    list->SetOptions({dgEditing, dgTitles, dgColumnResize, dgColLines, dgRowLines, dgTabs, dgRowSelect,
+                      dgAlwaysShowSelection, dgConfirmDelete, dgCancelOnExit});
+    list->SetTitleAlignment(taCenter);
+    for (const char* line : {"NAME\t20\tNAME", "CITY\t12\tCity", "AMOUNT\t10\tAmount"}) list->Selected()->Add(line);
+    list->SetDataSource(sourceOf(people));
+    people->Open();
+    people->MoveBy(2);
+    RenderToPng(form.get(), dir.file("grids.png"));
+    QImage listImage = RenderControl(list);
+    TRect third = list->CellRect(1, 3);
+    EXPECT_EQ(colour(listImage, third.Right - 3, third.Top + 3), ColorToRGB(clHighlight)) << "the selected row";
+    if (const char* keep = std::getenv("QM_KEEP_PICTURES")) RenderToPng(form.get(), std::string(keep) + "/grids.png");
+}
+
+}  // namespace
