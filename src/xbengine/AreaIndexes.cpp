@@ -62,6 +62,8 @@ void AreaIndexes::listen() {
         recordWritten(recNo, before, after);
     };
     area_.onZapped = [this] { zapped(); };
+    area_.onWriting = [this] { beforeWrite(); };
+    area_.onWriteFailed = [this] { intentKept_ = true; };
 }
 
 AreaIndexes::~AreaIndexes() {
@@ -69,6 +71,8 @@ AreaIndexes::~AreaIndexes() {
     area_.SetOrder(nullptr);
     area_.onRecordWritten = nullptr;
     area_.onZapped = nullptr;
+    area_.onWriting = nullptr;
+    area_.onWriteFailed = nullptr;
 }
 
 std::string AreaIndexes::StructuralPath(const std::string& tablePath, int driver) {
@@ -239,6 +243,9 @@ void AreaIndexes::buildTags(File& file, const std::vector<Tag*>& tags, const Gau
 
 bool AreaIndexes::rebuildFile(File& file, std::vector<std::unique_ptr<Tag>> tags, const Gauge& gauge) {
     file.batchOpen = false;
+    // The new file is built from the table as it is now, so it owes nothing
+    // to this area's mark, which it clears.
+    file.intentOpen = false;
     file.nsx.reset();
     try {
         file.nsx = NsxFile::Create(file.path);
@@ -629,6 +636,32 @@ void AreaIndexes::endBatches() {
         }
     }
     repair(std::move(failed));
+    endIntents();
+}
+
+void AreaIndexes::beforeWrite() {
+    for (const auto& file : files_) {
+        if (file->intentOpen || file->tags.empty() || !file->nsx || file->nsx->readOnly())
+            continue;
+        try {
+            file->nsx->beginIntent();
+            file->intentOpen = true;
+        } catch (const NsxError&) {
+            // No writer's slot free (hundreds of opens): the write goes on unmarked.
+        }
+    }
+}
+
+void AreaIndexes::endIntents() {
+    if (intentKept_ || pending_.recNo != 0)
+        return;
+    for (const auto& file : files_) {
+        if (!file->intentOpen || file->batchOpen)
+            continue;
+        file->intentOpen = false;
+        if (file->nsx)
+            file->nsx->endIntent();
+    }
 }
 
 std::vector<AreaIndexes::File*> AreaIndexes::flushPending() {
@@ -661,6 +694,7 @@ void AreaIndexes::recordWritten(uint32_t recNo, const char* before, const char* 
         tagsReloaded_ = false;
         installOrder();  // the order read a tag description that was replaced
     }
+    endIntents();
 }
 
 bool AreaIndexes::sameTags(File& file) {
@@ -737,6 +771,7 @@ void AreaIndexes::zapped() {
     }
     repair(std::move(failed));
     installOrder();
+    endIntents();
 }
 
 void AreaIndexes::BeginBulk() { bulk_ = true; }

@@ -115,6 +115,7 @@ private:
         std::vector<std::unique_ptr<Tag>> tags;
         bool batchOpen = false;   // an update spans records until the batch ends
         int batchRecords = 0;
+        bool intentOpen = false;  // the file is marked: the table changed ahead of its tags
     };
 
     Tag* tagAt(int order) const;
@@ -141,6 +142,12 @@ private:
     void repairFile(File& file, const Gauge& gauge = {});
     int finishBuild(File* file, const std::string& tagName, std::unique_ptr<Tag> tag, const Gauge& gauge);
 
+    // Marks every file before the table changes; the marks are cleared once
+    // the tags hold what the table holds (at once in shared use, at the end
+    // of a batch in exclusive use), so that a writer dying in between leaves
+    // a mark the next open finds.
+    void beforeWrite();
+    void endIntents();
     void recordWritten(uint32_t recNo, const char* before, const char* after);
     // Changes one record's keys in every tag; the files that failed.
     std::vector<File*> writeKeys(uint32_t recNo, const char* before, const char* after);
@@ -159,6 +166,9 @@ private:
     Tag* current_ = nullptr;
     bool bulk_ = false;
     bool tagsReloaded_ = false;
+    // A table write failed part-way: the marks stay until the files close,
+    // so that the next open builds the tags again.
+    bool intentKept_ = false;
     uint64_t writes_ = 0;  // records this area wrote
     // In exclusive use a new record's keys wait for its first write (or the
     // next read of a tag), so that a record appended blank and then filled

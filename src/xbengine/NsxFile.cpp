@@ -31,7 +31,17 @@ void encodeEntry(const NsxKeyCodec& codec, std::string_view keyText, uint32_t re
 // The writer's lock lies far beyond any real file size, so it never meets a
 // lock on the file's bytes.
 constexpr uint64_t writerLockOffset = uint64_t(1) << 40;
-constexpr size_t maxTags = (NsxFile::pageSize - hdrDirectory) / dirEntrySize;
+// The lock of writer slot i is at intentLockBase + i.
+constexpr uint64_t intentLockBase = writerLockOffset + 1;
+constexpr size_t maxTags = (hdrIntents - hdrDirectory) / dirEntrySize;
+static_assert(hdrIntents % 8 == 0 && hdrIntents + intentSlots == NsxFile::pageSize);
+
+const uint8_t* MapHeader(int fd, bool writable) {
+    void* map = mmap(nullptr, NsxFile::pageSize, PROT_READ | (writable ? PROT_WRITE : 0), MAP_SHARED, fd, 0);
+    return map == MAP_FAILED ? nullptr : static_cast<const uint8_t*>(map);
+}
+
+uint8_t markOf(const uint8_t* marks, int slot) { return __atomic_load_n(marks + slot, __ATOMIC_ACQUIRE); }
 
 void report(const std::function<void(int)>& progress, int percent) {
     if (progress) progress(percent);
@@ -46,6 +56,8 @@ NsxFile::~NsxFile() {
         updateDepth_ = 1;
         abandonUpdate();
     }
+    // A mark still set stays: the tags did not follow the table, so the
+    // next open builds them again. Closing releases the slot's lock.
     if (header_) munmap(const_cast<uint8_t*>(header_), pageSize);
     if (fd_ >= 0) ::close(fd_);
 }
@@ -70,9 +82,12 @@ std::unique_ptr<NsxFile> NsxFile::Create(const std::string& path) {
         file->writeHeader(file->counter_);
         if (::ftruncate(fd, pageSize) != 0)
             throw NsxError("Cannot write index file " + path + ": " + std::strerror(errno));
-        void* map = mmap(nullptr, pageSize, PROT_READ, MAP_SHARED, fd, 0);
-        if (map == MAP_FAILED) throw NsxError("Cannot map index file " + path);
-        file->header_ = static_cast<const uint8_t*>(map);
+        file->header_ = MapHeader(fd, true);
+        if (!file->header_) throw NsxError("Cannot map index file " + path);
+        file->intents_ = const_cast<uint8_t*>(file->header_) + hdrIntents;
+        // The tags are about to be built from the table as it is now, which
+        // settles what dead writers left undone.
+        file->clearDeadIntents();
         file->loaded_ = true;
     } catch (...) {
         file->unlockWriter();
@@ -88,9 +103,9 @@ std::unique_ptr<NsxFile> NsxFile::Open(const std::string& path, bool readOnly) {
     std::unique_ptr<NsxFile> file(new NsxFile(path, fd, readOnly));
     struct stat st {};
     if (fstat(fd, &st) != 0 || st.st_size < off_t(pageSize)) file->damaged("it is not an index file");
-    void* map = mmap(nullptr, pageSize, PROT_READ, MAP_SHARED, fd, 0);
-    if (map == MAP_FAILED) throw NsxError("Cannot map index file " + path);
-    file->header_ = static_cast<const uint8_t*>(map);
+    file->header_ = MapHeader(fd, !readOnly);
+    if (!file->header_) throw NsxError("Cannot map index file " + path);
+    if (!readOnly) file->intents_ = const_cast<uint8_t*>(file->header_) + hdrIntents;
     if (std::memcmp(file->header_, magic, 8) != 0) file->damaged("it is not an index file");
     file->syncForRead();
     return file;
@@ -156,6 +171,7 @@ uint64_t NsxFile::stableCounter() const {
         usleep(100);
         counter = changeCounter();
     }
+    if (deadIntent()) damaged("a write to its table was cut short before its tags followed");
     return counter;
 }
 
@@ -243,6 +259,79 @@ void NsxFile::lockWriter() {
 }
 
 void NsxFile::unlockWriter() { os::FileLock(fd_).Unlock(writerLockOffset, 1); }
+
+// ---- Writers' marks ------------------------------------------------------------
+
+bool NsxFile::deadIntent() const {
+    const uint8_t* marks = header_ + hdrIntents;
+    uint64_t any = 0;
+    for (int i = 0; i < intentSlots; i += 8)
+        any |= __atomic_load_n(reinterpret_cast<const uint64_t*>(marks + i), __ATOMIC_ACQUIRE);
+    if (any == 0) return false;
+    const os::FileLock lock(fd_);
+    for (int slot = 0; slot < intentSlots; ++slot) {
+        if (slot == intentSlot_ || markOf(marks, slot) == 0) continue;
+        const uint64_t at = intentLockBase + uint64_t(slot);
+        if (lock.LockedByOther(at, 1, os::LockKind::Shared)) continue;  // its writer is at work
+        // Nobody seemed to hold the slot. A lock of our own makes sure: while
+        // we hold it, nobody can take the slot and mark it.
+        if (!lock.Lock(at, 1, os::LockKind::Shared, 0)) continue;
+        const bool dead = markOf(marks, slot) != 0;
+        lock.Unlock(at, 1);
+        if (dead) return true;
+    }
+    return false;
+}
+
+void NsxFile::clearDeadIntents() {
+    const os::FileLock lock(fd_);
+    for (int slot = 0; slot < intentSlots; ++slot) {
+        if (markOf(intents_, slot) == 0) continue;
+        const uint64_t at = intentLockBase + uint64_t(slot);
+        if (lock.LockedByOther(at, 1, os::LockKind::Shared)) continue;  // a live writer's
+        // A reader making sure the slot is dead holds it only for a moment.
+        if (!lock.Lock(at, 1, os::LockKind::Exclusive, 50)) continue;
+        __atomic_store_n(intents_ + slot, uint8_t(0), __ATOMIC_SEQ_CST);
+        lock.Unlock(at, 1);
+    }
+}
+
+void NsxFile::takeIntentSlot() {
+    const os::FileLock lock(fd_);
+    const int start = int(getpid() % intentSlots);
+    for (int k = 0; k < intentSlots; ++k) {
+        const int slot = (start + k) % intentSlots;
+        const uint64_t at = intentLockBase + uint64_t(slot);
+        if (!lock.Lock(at, 1, os::LockKind::Exclusive, 0)) continue;
+        // A mark in a free slot is a dead writer's: it stays for the next
+        // open or read to find.
+        if (markOf(intents_, slot) == 0) {
+            intentSlot_ = slot;
+            return;
+        }
+        lock.Unlock(at, 1);
+    }
+    throw NsxError("Index file " + path_ + " has no free writer's slot");
+}
+
+void NsxFile::beginIntent() {
+    if (!intents_) throw NsxError("Index file " + path_ + " is open read-only");
+    if (intentDepth_++ > 0) return;
+    if (intentSlot_ < 0) {
+        try {
+            takeIntentSlot();
+        } catch (...) {
+            intentDepth_ = 0;
+            throw;
+        }
+    }
+    __atomic_store_n(intents_ + intentSlot_, uint8_t(1), __ATOMIC_SEQ_CST);
+}
+
+void NsxFile::endIntent() {
+    if (intentDepth_ <= 0 || --intentDepth_ > 0) return;
+    __atomic_store_n(intents_ + intentSlot_, uint8_t(0), __ATOMIC_SEQ_CST);
+}
 
 // ---- Tags --------------------------------------------------------------------
 
@@ -419,6 +508,7 @@ void NsxFile::beginUpdate() {
         const uint64_t counter = changeCounter();
         // We hold the writer's lock, so an odd counter is a writer that died.
         if (counter & 1) damaged("an update of it was cut short");
+        if (deadIntent()) damaged("a write to its table was cut short before its tags followed");
         if (!loaded_ || counter != counter_) {
             loaded_ = false;
             dropCache();

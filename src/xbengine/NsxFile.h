@@ -17,6 +17,10 @@
 // another process has written, and starts again when the counter moved while
 // it read; an odd counter with no writer at work means an update was cut
 // short, and the file is reported damaged.
+//
+// A table write and the tag changes that follow it are two steps; the marks
+// at the end of the header page let later opens tell whether a writer died
+// between them (see beginIntent).
 #include <array>
 #include <cstdint>
 #include <functional>
@@ -82,6 +86,16 @@ public:
     // endUpdate reports that with NsxError.
     void abandonUpdate();
 
+    // Marks, where every opener sees it, that the table is about to change
+    // in a way these tags must follow; endIntent clears the mark once they
+    // have. Nests. Each writing open holds a slot of its own, and the slot's
+    // lock, for as long as it is open: a mark in a slot whose lock nobody
+    // holds is a writer that died in between, and every later open or read
+    // reports the file damaged, so that it is built again from the table.
+    // The mark is a store into the mapped header, no system call.
+    void beginIntent();
+    void endIntent();
+
     // Hands the file's writes to the disk.
     void flush();
     // The counter as it stands in the file now.
@@ -118,6 +132,10 @@ private:
     void loadState();
     void dropCache();
     bool writerActive() const;
+    // Whether another open's slot holds a mark its writer left behind.
+    bool deadIntent() const;
+    void clearDeadIntents();
+    void takeIntentSlot();
     void lockWriter();
     void unlockWriter();
 
@@ -151,6 +169,9 @@ private:
     int fd_;
     bool readOnly_;
     const uint8_t* header_ = nullptr;  // page 0 mapped shared, for the counter
+    uint8_t* intents_ = nullptr;       // the writers' marks in it (writable opens only)
+    int intentSlot_ = -1;              // this open's slot, taken at its first mark
+    int intentDepth_ = 0;
 
     // State as of counter_.
     bool loaded_ = false;

@@ -21,6 +21,10 @@ constexpr int hdrCounter = 24;
 constexpr int hdrDirectory = 32;
 constexpr int dirEntrySize = 16;  // name (12 bytes, zero padded) and tag page
 constexpr int dirNameSize = 12;
+// Writers' marks: the last bytes of the header page, one per writer slot
+// (see NsxFile::beginIntent). The tag directory ends before them.
+constexpr int intentSlots = 256;
+constexpr int hdrIntents = 4096 - intentSlots;
 
 // Tag description page.
 constexpr int tagKeyType = 1;

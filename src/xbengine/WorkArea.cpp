@@ -337,6 +337,16 @@ std::vector<char> WorkArea::storedForListener() {
     return stored;
 }
 
+void WorkArea::tellWriting() {
+    if (onWriting)
+        onWriting();
+}
+
+void WorkArea::tellWriteFailed() {
+    if (onWriteFailed)
+        onWriteFailed();
+}
+
 void WorkArea::tellWritten(uint32_t recNo, const std::vector<char>& before, const char* after) {
     if (onRecordWritten)
         onRecordWritten(recNo, before.empty() ? nullptr : before.data(), after);
@@ -407,7 +417,12 @@ bool WorkArea::PutRecord(const char* src) {
     std::vector<char> before;
     if (ok && onRecordWritten)
         before = storedBlank && blank_.size() == buffer_.size() ? blank_ : storedForListener();
-    ok = ok && table_->writeRecord(recNo_, record.data());
+    if (ok) {
+        tellWriting();
+        ok = table_->writeRecord(recNo_, record.data());
+        if (!ok)
+            tellWriteFailed();
+    }
     // The record now points at the new memos: the old ones can go. On failure
     // the new ones go instead and the record stays as it was.
     for (uint32_t block : ok ? oldBlocks : newBlocks)
@@ -427,7 +442,10 @@ int WorkArea::Append() {
     if (blank_.size() != buffer_.size())
         blank_.assign(buffer_.size(), ' ');
     uint32_t recNo = 0;
+    tellWriting();
     int refusal = table_->appendRecord(blank_.data(), settings_.lockTimeoutMs, &recNo);
+    if (refusal == AppendWriteFailed)
+        tellWriteFailed();
     if (refusal != AppendDone)
         return refusal;
     std::copy(blank_.begin(), blank_.end(), buffer_.begin());
@@ -445,7 +463,10 @@ bool WorkArea::Delete() {
     if (!lockForWrite(recNo_, &tookLock))
         return false;
     std::vector<char> before = storedForListener();
+    tellWriting();
     bool ok = table_->writeRecordPart(recNo_, 0, 1, "*");
+    if (!ok)
+        tellWriteFailed();
     if (ok) {
         buffer_[0] = '*';
         tellPartWritten(before);
@@ -467,7 +488,10 @@ bool WorkArea::WriteField(int index, const std::string& bytes) {
     if (!lockForWrite(recNo_, &tookLock))
         return false;
     std::vector<char> before = storedForListener();
+    tellWriting();
     bool ok = table_->writeRecordPart(recNo_, f.offset, f.width, bytes.data());
+    if (!ok)
+        tellWriteFailed();
     if (ok) {
         std::copy(bytes.begin(), bytes.end(), buffer_.begin() + f.offset);
         tellPartWritten(before);
@@ -518,12 +542,19 @@ void WorkArea::StageMemo(int index, std::string data, uint32_t type) {
 }
 
 bool WorkArea::Zap() {
-    if (!table_->zap() || (memo_ && !memo_->Clear()))
+    if (mode() != OpenMode::Exclusive)
         return false;
+    tellWriting();
+    if (!table_->zap()) {
+        tellWriteFailed();
+        return false;
+    }
+    // The records are gone whatever becomes of the memos: the tags follow.
+    const bool memosCleared = !memo_ || memo_->Clear();
     if (onZapped)
         onZapped();
     GoTop();
-    return true;
+    return memosCleared;
 }
 
 bool WorkArea::Commit() { return table_->flush() && (!memo_ || memo_->Flush()); }

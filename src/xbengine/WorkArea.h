@@ -119,6 +119,12 @@ public:
     RecordOrder* order() const { return order_.get(); }
     void SetVisibility(Visibility visible) { visibility_ = std::move(visible); }
 
+    // Told just before the area changes the table in a way its indexes
+    // follow (a record written or appended, the table emptied), so that they
+    // can mark the change as under way until their keys follow it.
+    std::function<void()> onWriting;
+    // Told when such a write failed: the table may hold part of it.
+    std::function<void()> onWriteFailed;
     // Told of every record this area writes, after the write: the record as
     // stored before (null for a new record) and after. Indexes keep their
     // keys in step through it.
@@ -144,6 +150,8 @@ private:
     uint32_t countNatural(uint32_t last);
     uint32_t firstVisible(uint32_t candidate, bool forward);
     bool lockForWrite(uint32_t recNo, bool* tookLock);
+    void tellWriting();
+    void tellWriteFailed();
     std::vector<char> storedForListener();
     void tellWritten(uint32_t recNo, const std::vector<char>& before, const char* after);
     void tellPartWritten(const std::vector<char>& before);
