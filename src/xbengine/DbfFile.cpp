@@ -15,6 +15,7 @@
 #include <ctime>
 
 #include "os/FileLock.h"
+#include "os/MappedCopy.h"
 #include "xbengine/FieldValue.h"
 
 namespace xb {
@@ -209,6 +210,22 @@ const char* DbfFile::mapped(uint64_t offset, size_t n) {
     return map_ + offset;
 }
 
+bool DbfFile::readBytes(uint64_t offset, size_t n, void* into) {
+    if (const char* at = mapped(offset, n)) {
+        if (os::CopyFromMapping(into, at, n))
+            return true;
+        fileShrank();
+    }
+    return ReadAt(fd_, into, n, offset);
+}
+
+void DbfFile::fileShrank() {
+    unmapFile();
+    struct stat info;
+    knownFileSize_ = fstat(fd_, &info) == 0 ? static_cast<uint64_t>(info.st_size) : 0;
+    mapFile();
+}
+
 bool DbfFile::readHeader(DbfStatus* status) {
     *status = DbfStatus::Damaged;
     struct stat info;
@@ -265,9 +282,7 @@ uint64_t DbfFile::recordOffset(uint32_t recNo) const {
 
 uint32_t DbfFile::countFromHeader() {
     unsigned char raw[4];
-    if (const char* at = mapped(4, 4))
-        std::memcpy(raw, at, 4);
-    else if (!ReadAt(fd_, raw, 4, 4))
+    if (!readBytes(4, 4, raw))
         return 0;
     uint32_t count = ReadLe32(raw);
     // A count the file cannot hold (a damaged header) is cut to the records
@@ -314,11 +329,19 @@ bool DbfFile::readRecord(uint32_t recNo, char* buf) {
             return true;
         }
     }
-    if (const char* at = mapped(recordOffset(recNo), recordSize_)) {
-        std::memcpy(buf, at, recordSize_);
-        return true;
+    if (!readBytes(recordOffset(recNo), recordSize_, buf))
+        return false;
+    // Past the end of a file cut short, the rest of its last page reads as
+    // zeros through the mapping. A record that starts or ends with a zero
+    // byte is rare enough to be checked against the file's size.
+    if (map_ && (buf[0] == 0 || buf[recordSize_ - 1] == 0)) {
+        struct stat info;
+        if (fstat(fd_, &info) != 0 || recordOffset(recNo) + recordSize_ > static_cast<uint64_t>(info.st_size)) {
+            fileShrank();
+            return false;
+        }
     }
-    return ReadAt(fd_, buf, recordSize_, recordOffset(recNo));
+    return true;
 }
 
 uint32_t DbfFile::readRecords(uint32_t first, uint32_t n, char* buf) {

@@ -102,6 +102,14 @@ private:
     // The file's bytes [offset, offset + n) in the shared mapping, or null
     // when they lie beyond it (the caller then reads the file).
     const char* mapped(uint64_t offset, size_t n);
+    // Copies the file's bytes [offset, offset + n) through the mapping when
+    // they lie in it, else reads them from the file. False when they are not
+    // in the file: beyond its end, also when another program cut it short
+    // while it was mapped.
+    bool readBytes(uint64_t offset, size_t n, void* into);
+    // After a read found the file shorter than mapped: the mapping is made
+    // anew for its present size.
+    void fileShrank();
     void mapFile();
     void unmapFile();
 
@@ -123,8 +131,9 @@ private:
     uint32_t lastRead_ = 0;
     // Shared and read-only opens read through a shared mapping of the file:
     // it shows every process's writes as a read would, without a system call
-    // per record. The file only grows while it is open shared (emptying it
-    // needs exclusive use), so the mapped bytes stay in the file.
+    // per record. The engine only lets the file grow while it is open shared
+    // (emptying it needs exclusive use), but another program may cut it
+    // short: reads through the mapping then fail as reads past the end do.
     bool mappable_ = false;
     const char* map_ = nullptr;
     uint64_t mapSize_ = 0;

@@ -6,6 +6,7 @@
 #include <iterator>
 
 #include "StorageSupport.h"
+#include "support/ChildProcess.h"
 
 namespace {
 
@@ -165,5 +166,49 @@ TEST_F(DamagedTest, NoSingleByteDamageCrashes) {
             EXPECT_LE(ReadEverything(), 3) << at;
             xb_CloseAll();
         }
+    }
+}
+
+// Shared opens read through a mapping of the table. Another program cutting
+// the file short makes the mapped pages past its new end unreadable: reads
+// there fail as reads past the end of a cut-short table do.
+TEST_F(DamagedTest, ATableCutShortByAnotherProgramWhileMappedReadsAsFarAsItGoes) {
+    const std::string path = dir.file("long.dbf");
+    ASSERT_EQ(CreateTable(path, {{"NAME", "C", 10, 0}}), "");
+    ASSERT_EQ(FillTable(path, std::vector<std::vector<std::string>>(4000, {"patient"})), "");
+    const std::string whole = ReadFile(path);
+    const size_t header = 32 + 32 + 1, record = 11;
+    struct Case {
+        const char* name;
+        size_t size;
+        int records;
+    };
+    const Case cases[] = {
+        {"cut after ten records", header + 10 * record, 10},
+        {"cut inside record eleven", header + 10 * record + 5, 10},
+        {"cut inside the header", 20, 0},
+        {"emptied", 0, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        WriteFile(path, whole);
+        ASSERT_GT(xb_Use(path.c_str(), "", 0, 3), 0);
+        xb_Go(3000);
+        ASSERT_EQ(Str(xb_GetTrimString("NAME")), "patient");
+        ChildProcess other([&](ChildProcess&) {
+            if (truncate(path.c_str(), static_cast<off_t>(c.size)) != 0)
+                _exit(1);
+        });
+        ASSERT_EQ(other.Wait(), 0);
+
+        // The record after the last one left lies in the file's last page, if
+        // any, which reads as zeros past the end; later pages are gone.
+        xb_Go(c.records + 1);
+        EXPECT_EQ(xb_Eof(), 1);
+        xb_Go(3000);
+        EXPECT_EQ(xb_Eof(), 1);
+        EXPECT_EQ(ReadEverything(), c.records);
+        EXPECT_EQ(xb_RecCount(), c.records);
+        xb_CloseAll();
     }
 }
