@@ -4,7 +4,6 @@
 #include <signal.h>
 
 #include <atomic>
-#include <cstdint>
 #include <cstring>
 #include <mutex>
 
@@ -12,8 +11,8 @@ namespace os {
 
 namespace {
 
-// The copy under way on this thread, if any: where to return to and the
-// source bytes it reads.
+// The access under way on this thread, if any: where to return to and the
+// mapped pages it touches.
 struct Guard {
     sigjmp_buf jump;
     const char* from;
@@ -28,7 +27,7 @@ void OnBusError(int signal, siginfo_t* info, void* context) {
     const char* at = static_cast<const char*>(info->si_addr);
     if (guard && at >= guard->from && at < guard->to)
         siglongjmp(guard->jump, 1);
-    // Not one of our copies: as if this handler had never been installed.
+    // Not one of our accesses: as if this handler had never been installed.
     if (previousAction.sa_flags & SA_SIGINFO) {
         previousAction.sa_sigaction(signal, info, context);
         return;
@@ -54,13 +53,13 @@ void InstallHandler() {
     });
 }
 
-}  // namespace
-
-bool CopyFromMapping(void* dest, const void* src, size_t n) {
+// Runs access over the mapped bytes [at, at + n): false when it faulted there.
+template <class Access>
+bool Guarded(const void* at, size_t n, Access access) {
     InstallHandler();
-    // The whole pages of the source, should the copy read a little around it.
+    // The whole pages, should the access touch a little around the bytes.
     constexpr uintptr_t page = 4096;
-    const uintptr_t from = reinterpret_cast<uintptr_t>(src);
+    const uintptr_t from = reinterpret_cast<uintptr_t>(at);
     Guard guard;
     guard.from = reinterpret_cast<const char*>(from & ~(page - 1));
     guard.to = reinterpret_cast<const char*>((from + n + page - 1) & ~(page - 1));
@@ -70,10 +69,24 @@ bool CopyFromMapping(void* dest, const void* src, size_t n) {
     }
     activeGuard = &guard;
     std::atomic_signal_fence(std::memory_order_seq_cst);
-    std::memcpy(dest, src, n);
+    access();
     std::atomic_signal_fence(std::memory_order_seq_cst);
     activeGuard = nullptr;
     return true;
+}
+
+}  // namespace
+
+bool CopyFromMapping(void* dest, const void* src, size_t n) {
+    return Guarded(src, n, [&] { std::memcpy(dest, src, n); });
+}
+
+bool CopyToMapping(void* dest, const void* src, size_t n) {
+    return Guarded(dest, n, [&] { std::memcpy(dest, src, n); });
+}
+
+bool StoreToMapping(uint32_t* dest, uint32_t value) {
+    return Guarded(dest, sizeof value, [&] { __atomic_store_n(dest, value, __ATOMIC_RELEASE); });
 }
 
 }  // namespace os

@@ -1,9 +1,10 @@
 #pragma once
-// Copies out of a shared file mapping that another program may cut short.
-// Touching mapped pages past a file's new end raises SIGBUS, which would end
-// the process; this copy turns it into a failed read instead, at the cost of
-// a jump-buffer save on each copy (no system call).
+// Copies into and out of a shared file mapping that another program may cut
+// short. Touching mapped pages past a file's new end raises SIGBUS, which
+// would end the process; these turn it into a failed access instead, at the
+// cost of a jump-buffer save on each call (no system call).
 #include <cstddef>
+#include <cstdint>
 
 namespace os {
 
@@ -11,5 +12,10 @@ namespace os {
 // part of the source is no longer backed by the file (dest then holds an
 // unspecified part of it). Other faults reach whatever handled SIGBUS before.
 bool CopyFromMapping(void* dest, const void* src, size_t n);
+// The same the other way: dest lies in a writable file mapping.
+bool CopyToMapping(void* dest, const void* src, size_t n);
+// Stores value at dest (4-byte aligned, in a writable file mapping) in one
+// store, so that no reader sees part of it.
+bool StoreToMapping(uint32_t* dest, uint32_t value);
 
 }  // namespace os

@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <bit>
 #include <chrono>
 #include <thread>
 #include <cctype>
@@ -28,6 +29,9 @@ constexpr char Terminator = 0x0D;
 constexpr char EndOfFile = 0x1A;
 constexpr uint32_t MaxRecords = 0xFFFFFFFEu;
 constexpr size_t MaxFields = 1023;
+constexpr size_t HeaderPage = 4096;
+
+static_assert(std::endian::native == std::endian::little, "the count is stored in place");
 
 uint32_t ReadLe32(const unsigned char* p) {
     return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<uint32_t>(p[3]) << 24);
@@ -144,7 +148,10 @@ bool WriteAt(int fd, const void* buf, size_t n, uint64_t offset) {
 }
 
 DbfFile::~DbfFile() {
+    writeAppended();
     unmapFile();
+    if (headerMap_)
+        munmap(headerMap_, HeaderPage);
     if (fd_ >= 0)
         close(fd_);  // releases every lock of this open
 }
@@ -173,8 +180,14 @@ std::unique_ptr<DbfFile> DbfFile::Open(const std::string& path, OpenMode mode, D
     }
     if (!file->readHeader(status))
         return nullptr;
-    file->mappable_ = file->shared() && MapsCoherently(file->fd_);
+    const bool coherent = MapsCoherently(file->fd_);
+    file->mappable_ = file->shared() && coherent;
     file->mapFile();
+    if (!file->readOnly() && coherent) {
+        void* map = mmap(nullptr, HeaderPage, PROT_READ | PROT_WRITE, MAP_SHARED, file->fd_, 0);
+        if (map != MAP_FAILED)
+            file->headerMap_ = static_cast<char*>(map);
+    }
     *status = DbfStatus::Ok;
     return file;
 }
@@ -308,6 +321,14 @@ uint32_t DbfFile::recordCount() {
 bool DbfFile::readRecord(uint32_t recNo, char* buf) {
     if (recNo == 0)
         return false;
+    if (appendPending_) {
+        if (recNo == count_) {
+            std::memcpy(buf, appendImage_.data(), recordSize_);
+            return true;
+        }
+        if (!writeAppended())
+            return false;
+    }
     if (recNo > count_ && (!shared() || recNo > recordCount()))
         return false;
     if (!shared()) {
@@ -345,6 +366,8 @@ bool DbfFile::readRecord(uint32_t recNo, char* buf) {
 }
 
 uint32_t DbfFile::readRecords(uint32_t first, uint32_t n, char* buf) {
+    if (!writeAppended())
+        return 0;
     uint32_t count = shared() ? recordCount() : count_;
     if (first == 0 || first > count)
         return 0;
@@ -361,7 +384,11 @@ bool DbfFile::writeRecordPart(uint32_t recNo, int offset, int length, const char
         return false;
     if (recNo > count_ && (!shared() || recNo > recordCount()))
         return false;
-    if (!WriteAt(fd_, bytes, length, recordOffset(recNo) + offset))
+    if (appendPending_ && recNo == count_) {
+        std::memcpy(appendImage_.data() + offset, bytes, length);
+        return writeAppended();
+    }
+    if (!writeAppended() || !WriteAt(fd_, bytes, length, recordOffset(recNo) + offset))
         return false;
     if (recNo >= aheadFirst_ && recNo - aheadFirst_ < aheadCount_)
         std::memcpy(ahead_.data() + static_cast<size_t>(recNo - aheadFirst_) * recordSize_ + offset, bytes, length);
@@ -416,35 +443,56 @@ int DbfFile::appendRecord(const char* buf, int lockTimeoutMs, uint32_t* recNo) {
             return refusal;
         locks_.insert(newRecNo);
     } else {
+        if (!writeAppended())
+            return AppendWriteFailed;
         if (count_ >= MaxRecords)
             return AppendTableFull;
         newRecNo = count_ + 1;
     }
-    unsigned char stamp[7];
-    FillUpdateStamp(stamp, newRecNo);
-    // The record first, then the count that makes it visible: a crash between
-    // the two leaves the table as it was.
-    uint64_t at = recordOffset(newRecNo);
     appendImage_.resize(recordSize_ + 1);
     std::memcpy(appendImage_.data(), buf, recordSize_);
     appendImage_[recordSize_] = EndOfFile;
-    if (!WriteAt(fd_, appendImage_.data(), appendImage_.size(), at) || !WriteAt(fd_, stamp, sizeof stamp, 1)) {
+    count_ = newRecNo;
+    appendPending_ = true;
+    if (shared() && !writeAppended()) {
         unlockRecord(newRecNo);
         return AppendWriteFailed;
     }
-    count_ = newRecNo;
-    knownFileSize_ = std::max(knownFileSize_, at + recordSize_ + 1);
     *recNo = newRecNo;
     return AppendDone;
+}
+
+bool DbfFile::writeAppended() {
+    if (!appendPending_)
+        return true;
+    appendPending_ = false;
+    const uint32_t recNo = count_;
+    // The record first, then the count that makes it visible: a crash between
+    // the two leaves the table as it was.
+    const uint64_t at = recordOffset(recNo);
+    if (!WriteAt(fd_, appendImage_.data(), appendImage_.size(), at) || !writeStamp(recNo)) {
+        count_ = recNo - 1;
+        return false;
+    }
+    knownFileSize_ = std::max(knownFileSize_, at + recordSize_ + 1);
+    return true;
+}
+
+bool DbfFile::writeStamp(uint32_t count) {
+    unsigned char stamp[7];
+    FillUpdateStamp(stamp, count);
+    if (headerMap_ && os::CopyToMapping(headerMap_ + 1, stamp, 3) &&
+        os::StoreToMapping(reinterpret_cast<uint32_t*>(headerMap_ + 4), count))
+        return true;
+    return WriteAt(fd_, stamp, sizeof stamp, 1);
 }
 
 bool DbfFile::zap() {
     if (mode_ != OpenMode::Exclusive)
         return false;
-    unsigned char stamp[7];
-    FillUpdateStamp(stamp, 0);
+    appendPending_ = false;
     char eof = EndOfFile;
-    if (!WriteAt(fd_, stamp, sizeof stamp, 1) || !WriteAt(fd_, &eof, 1, headerSize_))
+    if (!writeStamp(0) || !WriteAt(fd_, &eof, 1, headerSize_))
         return false;
     if (ftruncate(fd_, headerSize_ + 1) != 0)
         return false;
@@ -455,7 +503,7 @@ bool DbfFile::zap() {
     return true;
 }
 
-bool DbfFile::flush() { return readOnly() || fdatasync(fd_) == 0; }
+bool DbfFile::flush() { return readOnly() || (writeAppended() && fdatasync(fd_) == 0); }
 
 bool DbfFile::lockRecord(uint32_t recNo, int timeoutMs) {
     if (readOnly() || recNo == 0)

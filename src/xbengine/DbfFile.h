@@ -80,6 +80,11 @@ public:
     // lock of the slot after the last record): the record is written before
     // the header count that makes it visible. In shared use the new record is
     // left locked. Returns an AppendRefusal.
+    //
+    // In exclusive use the new record reaches the file, with its count, at
+    // its first write (so a record appended and then filled in is written
+    // once), or before anything else touches the file; a record appended and
+    // never written reaches it at the latest at flush or close.
     int appendRecord(const char* buf, int lockTimeoutMs, uint32_t* recNo);
 
     // Removes every record (exclusive use only).
@@ -98,6 +103,11 @@ private:
     bool readHeader(DbfStatus* status);
     bool reserveSlot(int lockTimeoutMs, uint32_t* slot, int* refusal);
     uint32_t countFromHeader();
+    // Writes the record appended last and its count; false (and the record
+    // gone) when the file could not be written.
+    bool writeAppended();
+    // Writes the date of last update and the record count into the header.
+    bool writeStamp(uint32_t count);
     uint64_t recordOffset(uint32_t recNo) const;
     // The file's bytes [offset, offset + n) in the shared mapping, or null
     // when they lie beyond it (the caller then reads the file).
@@ -124,6 +134,7 @@ private:
     std::vector<FieldInfo> fields_;
     std::set<uint32_t> locks_;
     std::vector<char> appendImage_;  // a record and the end-of-file byte, written in one go
+    bool appendPending_ = false;     // exclusive use: record count_ is in appendImage_ only
     // Read-ahead (exclusive use only): records [aheadFirst_, aheadFirst_ + aheadCount_).
     std::vector<char> ahead_;
     uint32_t aheadFirst_ = 0;
@@ -137,6 +148,10 @@ private:
     bool mappable_ = false;
     const char* map_ = nullptr;
     uint64_t mapSize_ = 0;
+    // Writable opens on a local file system also map the header's page for
+    // writing: the count of each append is stored there, without a system
+    // call, in one store that readers never see half done.
+    char* headerMap_ = nullptr;
 };
 
 // Lock regions lie far beyond any real file size, so they never cover data.

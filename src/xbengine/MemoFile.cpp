@@ -52,10 +52,12 @@ MemoFile::~MemoFile() {
         close(fd_);
 }
 
-std::unique_ptr<MemoFile> MemoFile::Open(const std::string& path, MemoFormat format, bool readOnly) {
+std::unique_ptr<MemoFile> MemoFile::Open(const std::string& path, MemoFormat format, bool readOnly,
+                                         bool exclusive) {
     std::unique_ptr<MemoFile> file(new MemoFile);
     file->format_ = format;
     file->readOnly_ = readOnly;
+    file->exclusive_ = exclusive && !readOnly;
     file->fd_ = ::open(path.c_str(), (readOnly ? O_RDONLY : O_RDWR) | O_CLOEXEC);
     if (file->fd_ < 0)
         return nullptr;
@@ -108,6 +110,10 @@ uint32_t MemoFile::firstBlock() const {
 }
 
 bool MemoFile::readHeader(Header* header) {
+    if (kept_) {
+        *header = *kept_;
+        return true;
+    }
     unsigned char* head = header->raw;
     if (!ReadAt(fd_, head, HeaderSize, 0))
         return false;
@@ -132,6 +138,8 @@ bool MemoFile::readHeader(Header* header) {
             lastEnd = first + blocks;
         }
     }
+    if (exclusive_)
+        kept_ = std::make_unique<Header>(*header);
     return true;
 }
 
@@ -150,14 +158,23 @@ bool MemoFile::writeHeader(const Header& header) {
             WriteBe32(head + FreeRunsAt + 8 * i + 4, header.freeRuns[i].second);
         }
     }
-    return WriteAt(fd_, head, HeaderSize, 0);
+    if (!WriteAt(fd_, head, HeaderSize, 0)) {
+        kept_.reset();  // the file may hold part of it: read it again
+        return false;
+    }
+    if (exclusive_)
+        kept_ = std::make_unique<Header>(header);
+    return true;
 }
 
 bool MemoFile::lockAllocation(int timeoutMs) {
-    return os::FileLock(fd_).Lock(MemoLockOffset, 1, os::LockKind::Exclusive, timeoutMs);
+    return exclusive_ || os::FileLock(fd_).Lock(MemoLockOffset, 1, os::LockKind::Exclusive, timeoutMs);
 }
 
-void MemoFile::unlockAllocation() { os::FileLock(fd_).Unlock(MemoLockOffset, 1); }
+void MemoFile::unlockAllocation() {
+    if (!exclusive_)
+        os::FileLock(fd_).Unlock(MemoLockOffset, 1);
+}
 
 bool MemoFile::Read(uint32_t block, std::string* data, uint32_t* type) {
     data->clear();

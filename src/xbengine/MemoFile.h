@@ -28,7 +28,10 @@ public:
     MemoFile(const MemoFile&) = delete;
     MemoFile& operator=(const MemoFile&) = delete;
 
-    static std::unique_ptr<MemoFile> Open(const std::string& path, MemoFormat format, bool readOnly);
+    // exclusive: the table is open for exclusive use, so nobody else writes
+    // the file; its header is then kept in memory and allocations take no lock.
+    static std::unique_ptr<MemoFile> Open(const std::string& path, MemoFormat format, bool readOnly,
+                                          bool exclusive = false);
     // Writes a new empty memo file; false when it cannot be written.
     static bool Create(const std::string& path, MemoFormat format, int blockSize);
 
@@ -63,6 +66,8 @@ private:
 
     int fd_ = -1;
     bool readOnly_ = false;
+    bool exclusive_ = false;
+    std::unique_ptr<Header> kept_;  // exclusive use: the header as last read or written
     MemoFormat format_ = MemoFormat::Block;
     int blockSize_ = 64;
     uint64_t knownFileSize_ = 0;

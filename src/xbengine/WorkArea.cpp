@@ -69,7 +69,8 @@ std::unique_ptr<WorkArea> WorkArea::Open(const std::string& path, OpenMode mode,
         return nullptr;
     std::unique_ptr<MemoFile> memo;
     if (table->hasMemoFields()) {
-        memo = MemoFile::Open(os::MapPath(MemoPath(path, driver)), FormatOf(driver), mode == OpenMode::ReadOnly);
+        memo = MemoFile::Open(os::MapPath(MemoPath(path, driver)), FormatOf(driver), mode == OpenMode::ReadOnly,
+                              mode == OpenMode::Exclusive);
         if (!memo) {  // a table whose memos cannot be read is not opened
             *status = DbfStatus::NotFound;
             return nullptr;

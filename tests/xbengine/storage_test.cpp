@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include <cstring>
+#include <functional>
 #include <fstream>
 #include <iterator>
 
@@ -100,6 +101,39 @@ TEST_F(StorageTest, FileLayoutIsPlainDbaseThree) {
     }
     EXPECT_EQ(FileSize(dir.file("layout229.SMT")), -1);  // memo takes the table's extension case
     EXPECT_EQ(FileSize(dir.file("layout229.smt")), 512);
+}
+
+// In exclusive use an appended record is written with its count once, at its
+// first write; whatever comes first after the append, the record is in the
+// file with its count by then, the last record followed by the end-of-file byte.
+TEST_F(StorageTest, AnExclusiveAppendIsInTheFileBeforeAnythingElseTouchesIt) {
+    struct Case {
+        const char* name;
+        std::function<void()> then;
+        const char* second;  // the appended record as the file holds it
+    };
+    const Case cases[] = {
+        {"written", [] { xb_Replace("CODE", 0x400, "new"); }, " new  "},
+        {"written in one piece", [] { xb_PutRecord(" all  "); }, " all  "},
+        {"committed", [] { xb_Commit(); }, "      "},
+        {"another record read", [] { xb_Go(1); }, "      "},
+        {"closed", [] { xb_CloseAll(); }, "      "},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string path = dir.file(std::string("append ") + c.name + ".dbf");
+        ASSERT_EQ(CreateTable(path, {{"CODE", "C", 5, 0}}), "");
+        ASSERT_EQ(FillTable(path, {{"old"}}), "");
+        ASSERT_GT(xb_Use(path.c_str(), "", 2, 3), 0);
+        ASSERT_EQ(xb_AppendEx(), 0);
+        c.then();
+
+        const std::string bytes = ReadFile(path);
+        const size_t header = 32 + 32 + 1;
+        EXPECT_EQ(bytes[4], 2);
+        EXPECT_EQ(bytes.substr(header), std::string(" old  ") + c.second + "\x1A");
+        xb_CloseAll();
+    }
 }
 
 TEST_F(StorageTest, FieldDescriptionsAndRecordSize) {
