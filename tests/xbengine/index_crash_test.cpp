@@ -56,14 +56,14 @@ std::string Record(const std::string& name, int num) {
 
 // Every tag lists the table's records (deleted ones count) in key order.
 void ExpectEveryTagMatchesTheTable() {
-    const int tags = static_cast<int>(xb_SysProp(3000, 0));
+    const int tags = static_cast<int>(xb_SysProp(XB_SP_TAG_COUNT, 0));
     ASSERT_EQ(tags, 3);
     for (int order = 1; order <= tags; ++order) {
         xb_SetOrder(order);
         const std::string name = Str(xb_TagName(0));
         EXPECT_EQ(Walk(), ExpectedOrder(Str(xb_IndexKey()), Str(xb_IndexCondition()))) << name;
     }
-    xb_SetOrder(0);
+    xb_SetOrder(XB_RECORD_ORDER);
 }
 
 class IndexCrashTest : public StorageTest {
@@ -90,16 +90,16 @@ protected:
                                    {"golf", "700"},
                                    {"echo", "500"}}),
                   "");
-        ASSERT_GT(xb_Use(path.c_str(), "", 2, 3), 0);
-        ASSERT_EQ(xb_IndexTag("", "NAME", "upper(name)", 0, 0, ""), 1);
-        ASSERT_EQ(xb_IndexTag("", "NUM", "num", 0, 0, ""), 2);
-        ASSERT_EQ(xb_IndexTag("", "BIG", "name", 0, 0, "num > 450"), 3);
+        ASSERT_GT(xb_Use(path.c_str(), "", XB_EXCLUSIVE, XB_DRIVER_NSX), 0);
+        ASSERT_EQ(xb_IndexTag("", "NAME", "upper(name)", XB_INDEX_PLAIN, XB_ASCENDING, ""), 1);
+        ASSERT_EQ(xb_IndexTag("", "NUM", "num", XB_INDEX_PLAIN, XB_ASCENDING, ""), 2);
+        ASSERT_EQ(xb_IndexTag("", "BIG", "name", XB_INDEX_PLAIN, XB_ASCENDING, "num > 450"), 3);
         xb_CloseAll();
     }
 
     // Opens the table shared and checks what the open reported and the tags.
     void ExpectOpenReportsAndTagsMatch(int indexError) {
-        ASSERT_GT(xb_Use(path.c_str(), "", 0, 3), 0);
+        ASSERT_GT(xb_Use(path.c_str(), "", XB_SHARED, XB_DRIVER_NSX), 0);
         EXPECT_EQ(xb_IndexError(), indexError);
         ExpectEveryTagMatchesTheTable();
         xb_CloseAll();
@@ -132,9 +132,9 @@ TEST_F(IndexCrashTest, AWriterThatDiedBetweenTableAndTagsMakesTheNextOpenRebuild
             _exit(0);  // dies before its tags follow
         });
         ASSERT_EQ(writer.Wait(), 0);
-        ExpectOpenReportsAndTagsMatch(1);
+        ExpectOpenReportsAndTagsMatch(XB_INDEX_REBUILT);
         // The rebuild cleared the mark: the open after it finds nothing to mend.
-        ExpectOpenReportsAndTagsMatch(0);
+        ExpectOpenReportsAndTagsMatch(XB_INDEX_OK);
     }
 }
 
@@ -148,8 +148,8 @@ TEST_F(IndexCrashTest, AWriterStillAtWorkIsNotTakenForDead) {
         _exit(0);  // and then dies before its tags follow
     });
     ASSERT_TRUE(writer.Receive());
-    ASSERT_GT(xb_Use(path.c_str(), "", 0, 3), 0);
-    EXPECT_EQ(xb_IndexError(), 0);
+    ASSERT_GT(xb_Use(path.c_str(), "", XB_SHARED, XB_DRIVER_NSX), 0);
+    EXPECT_EQ(xb_IndexError(), XB_INDEX_OK);
     xb_SetOrder(1);
     EXPECT_FALSE(xb_Seek("AARDVARK"));
 
@@ -160,7 +160,7 @@ TEST_F(IndexCrashTest, AWriterStillAtWorkIsNotTakenForDead) {
     EXPECT_EQ(xb_RecNo(), 9);
     ExpectEveryTagMatchesTheTable();
     xb_CloseAll();
-    ExpectOpenReportsAndTagsMatch(0);
+    ExpectOpenReportsAndTagsMatch(XB_INDEX_OK);
 }
 
 // Exclusive use keeps tag changes in memory until commit or close.
@@ -170,21 +170,21 @@ TEST_F(IndexCrashTest, AnExclusiveWriterThatDiesBeforeClosingLeavesTagsThatAreRe
         bool closes;
         int indexError;
     };
-    const Case cases[] = {{"dies before closing", false, 1}, {"closes", true, 0}};
+    const Case cases[] = {{"dies before closing", false, XB_INDEX_REBUILT}, {"closes", true, XB_INDEX_OK}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         MakeTable();
         ChildProcess writer([&](ChildProcess&) {
-            if (xb_Use(path.c_str(), "", 2, 3) == 0)
+            if (xb_Use(path.c_str(), "", XB_EXCLUSIVE, XB_DRIVER_NSX) == 0)
                 _exit(1);
             for (const char* name : {"kilo", "aardvark", "lima"})
                 if (!AppendValues({{"NAME", name}, {"NUM", "900"}}))
                     _exit(2);
             xb_Go(1);
-            if (!xb_Replace("NAME", 0x400, "zulu"))
+            if (!xb_Replace("NAME", XB_REPLACE_TEXT, "zulu"))
                 _exit(3);
             xb_Go(2);
-            if (!xb_Replace("NUM", 0x400, "999"))
+            if (!xb_Replace("NUM", XB_REPLACE_TEXT, "999"))
                 _exit(4);
             if (c.closes)
                 xb_CloseAll();
@@ -201,7 +201,7 @@ TEST_F(IndexCrashTest, KillingASharedWriterAtRandomMomentsNeverLeavesAWrongTag) 
         SCOPED_TRACE("kill " + std::to_string(kill));
         ChildProcess writer([&](ChildProcess& self) {
             std::mt19937 own(static_cast<unsigned>(kill));
-            if (xb_Use(path.c_str(), "", 0, 3) == 0)
+            if (xb_Use(path.c_str(), "", XB_SHARED, XB_DRIVER_NSX) == 0)
                 _exit(1);
             self.Send();
             for (;;) {
@@ -211,9 +211,9 @@ TEST_F(IndexCrashTest, KillingASharedWriterAtRandomMomentsNeverLeavesAWrongTag) 
                     AppendValues({{"NAME", name}, {"NUM", num}});
                 } else {
                     xb_Go(1 + static_cast<int>(own() % static_cast<unsigned>(xb_RecCount())));
-                    xb_Replace("NAME", 0x400, name.c_str());
-                    xb_Replace("NUM", 0x400, num.c_str());
-                    xb_Unlock(0);
+                    xb_Replace("NAME", XB_REPLACE_TEXT, name.c_str());
+                    xb_Replace("NUM", XB_REPLACE_TEXT, num.c_str());
+                    xb_Unlock(XB_UNLOCK_ALL);
                 }
             }
         });
@@ -222,8 +222,8 @@ TEST_F(IndexCrashTest, KillingASharedWriterAtRandomMomentsNeverLeavesAWrongTag) 
         writer.KillHard();
         ASSERT_EQ(writer.Wait(), -1);
 
-        ASSERT_GT(xb_Use(path.c_str(), "", 0, 3), 0);
-        EXPECT_LE(xb_IndexError(), 1);
+        ASSERT_GT(xb_Use(path.c_str(), "", XB_SHARED, XB_DRIVER_NSX), 0);
+        EXPECT_LE(xb_IndexError(), XB_INDEX_REBUILT);
         ExpectEveryTagMatchesTheTable();
         xb_CloseAll();
     }

@@ -113,7 +113,7 @@ TEST_F(StorageTest, AnExclusiveAppendIsInTheFileBeforeAnythingElseTouchesIt) {
         const char* second;  // the appended record as the file holds it
     };
     const Case cases[] = {
-        {"written", [] { xb_Replace("CODE", 0x400, "new"); }, " new  "},
+        {"written", [] { xb_Replace("CODE", XB_REPLACE_TEXT, "new"); }, " new  "},
         {"written in one piece", [] { xb_PutRecord(" all  "); }, " all  "},
         {"committed", [] { xb_Commit(); }, "      "},
         {"another record read", [] { xb_Go(1); }, "      "},
@@ -124,8 +124,8 @@ TEST_F(StorageTest, AnExclusiveAppendIsInTheFileBeforeAnythingElseTouchesIt) {
         const std::string path = dir.file(std::string("append ") + c.name + ".dbf");
         ASSERT_EQ(CreateTable(path, {{"CODE", "C", 5, 0}}), "");
         ASSERT_EQ(FillTable(path, {{"old"}}), "");
-        ASSERT_GT(xb_Use(path.c_str(), "", 2, 3), 0);
-        ASSERT_EQ(xb_AppendEx(), 0);
+        ASSERT_GT(xb_Use(path.c_str(), "", XB_EXCLUSIVE, XB_DRIVER_NSX), 0);
+        ASSERT_EQ(xb_AppendEx(), XB_APPEND_DONE);
         c.then();
 
         const std::string bytes = ReadFile(path);
