@@ -45,6 +45,7 @@ std::string MapFaceName(const std::string& face) {
         {"MS SANS SERIF", "Liberation Sans"},
         {"MS SERIF", "Liberation Serif"},
         {"SYSTEM", "Liberation Sans"},
+        {"SMALL FONTS", "Liberation Sans"},
         {"COURIER", "Liberation Mono"},
         {"", "Liberation Sans"},
     };

@@ -234,6 +234,8 @@ void TCustomEdit::SetBorderStyle(TBorderStyle Value) {
     edit()->setFrame(Value != bsNone);
 }
 
+void TCustomEdit::setRightTextMargin(int Pixels) { edit()->setTextMargins(0, 0, Pixels, 0); }
+
 int TCustomEdit::SelStart() const {
     return edit()->hasSelectedText() ? edit()->selectionStart() : edit()->cursorPosition();
 }

@@ -82,6 +82,9 @@ public:
     void SetBorderStyle(TBorderStyle Value);
     bool Modified() const { return modified_; }
     void SetModified(bool Value) { modified_ = Value; }
+    // Keeps the text this many pixels clear of the right edge, for a button
+    // that sits inside the edit there.
+    void setRightTextMargin(int Pixels);
 
     int SelStart() const;
     void SetSelStart(int Value);
