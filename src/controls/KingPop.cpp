@@ -83,9 +83,11 @@ TkcPopup::TkcPopup(TComponent* AOwner) : TForm(AOwner) {
     SpeedButton2->SetGlyph(glyph);
     bindEvent(SpeedButton2->OnClick, this, &TkcPopup::SpeedButton2Click);
 
-    KingNavigator1 = place<TKingNavigator>(this, 29, 113, 145, 21);
-    KingNavigator1->SetCalendarSource(KingCalendar1);
+    // The buttons are chosen before the bounds, so that four of them share the width.
+    KingNavigator1 = place<TKingNavigator>(this, 29, 113);
     KingNavigator1->SetVisibleButtons({nbPrevYear, nbPrevMonth, nbNextMonth, nbNextYear});
+    KingNavigator1->SetBounds(29, 113, 145, 21);
+    KingNavigator1->SetCalendarSource(KingCalendar1);
     KingNavigator1->SetHighlight(clBlue);
     KingNavigator1->SetTodayText("Today");
 
