@@ -379,6 +379,20 @@ void TXbase::Commit() {
     xb_Commit();
 }
 
+bool TXbase::lockAppend() {
+    TTable* table = openTable();
+    if (!table) return false;
+    AreaSelection area(table);
+    return xb_AppendLock() != 0;
+}
+
+void TXbase::unlockAppend() {
+    TTable* table = openTable();
+    if (!table) return;
+    AreaSelection area(table);
+    xb_AppendUnlock();
+}
+
 void TXbase::Zap() {
     TTable* table = openTable();
     if (!table) return;

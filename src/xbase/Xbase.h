@@ -134,6 +134,13 @@ public:
     // ---- Writing ----
     // Posts a pending edit or insert, then flushes the work area to disk.
     void Commit();
+    // Holds the table's append lock until unlockAppend or the table's close:
+    // this work area's appends go ahead, other users' appends wait up to the
+    // lock time-out. Waits up to the time-out itself; false when another user
+    // kept it that long, or the table is not open.
+    bool lockAppend();
+    // Lets the append lock go; nothing when this work area does not hold it.
+    void unlockAppend();
     // Removes every record (the table must be open exclusively).
     void Zap();
     // Appends the records of another table that satisfy Condition ("" all).

@@ -433,9 +433,38 @@ bool DbfFile::reserveSlot(int lockTimeoutMs, uint32_t* slot, int* refusal) {
     }
 }
 
+bool DbfFile::holdAppendLock(int timeoutMs) {
+    if (readOnly())
+        return false;
+    if (!shared() || appendLockHeld_)
+        return true;
+    appendLockHeld_ = os::FileLock(fd_).Lock(AppendLockOffset, 1, os::LockKind::Exclusive, timeoutMs);
+    return appendLockHeld_;
+}
+
+void DbfFile::releaseAppendLock() {
+    if (!appendLockHeld_)
+        return;
+    os::FileLock(fd_).Unlock(AppendLockOffset, 1);
+    appendLockHeld_ = false;
+}
+
 int DbfFile::appendRecord(const char* buf, int lockTimeoutMs, uint32_t* recNo) {
     if (readOnly())
         return AppendReadOnly;
+    if (!shared() || appendLockHeld_)
+        return appendUnderLock(buf, lockTimeoutMs, recNo);
+    // Not held by a caller: taken for this append alone.
+    if (!holdAppendLock(lockTimeoutMs)) {
+        bool held = os::FileLock(fd_).LockedByOther(AppendLockOffset, 1, os::LockKind::Exclusive);
+        return held ? AppendLockTimeout : AppendRecordLock;
+    }
+    int result = appendUnderLock(buf, lockTimeoutMs, recNo);
+    releaseAppendLock();
+    return result;
+}
+
+int DbfFile::appendUnderLock(const char* buf, int lockTimeoutMs, uint32_t* recNo) {
     uint32_t newRecNo = 0;
     if (shared()) {
         int refusal = AppendDone;

@@ -77,15 +77,24 @@ public:
     bool writeRecordPart(uint32_t recNo, int offset, int length, const char* bytes);
 
     // Appends buf as a new record under the append lock (in shared use the
-    // lock of the slot after the last record): the record is written before
-    // the header count that makes it visible. In shared use the new record is
-    // left locked. Returns an AppendRefusal.
+    // table's append lock, then the lock of the slot after the last record):
+    // the record is written before the header count that makes it visible.
+    // In shared use the new record is left locked. Returns an AppendRefusal.
     //
     // In exclusive use the new record reaches the file, with its count, at
     // its first write (so a record appended and then filled in is written
     // once), or before anything else touches the file; a record appended and
     // never written reaches it at the latest at flush or close.
     int appendRecord(const char* buf, int lockTimeoutMs, uint32_t* recNo);
+
+    // The table's append lock, held by a caller across several calls (to
+    // read the last number and append the next one, say). While this open
+    // holds it, its own appends go ahead and every other open's appends wait
+    // for it. Waits up to timeoutMs; true when held (an exclusive open holds
+    // it always). It goes with the open, also when its process dies.
+    bool holdAppendLock(int timeoutMs);
+    void releaseAppendLock();
+    bool holdsAppendLock() const { return appendLockHeld_; }
 
     // Removes every record (exclusive use only).
     bool zap();
@@ -102,6 +111,8 @@ private:
     DbfFile() = default;
     bool readHeader(DbfStatus* status);
     bool reserveSlot(int lockTimeoutMs, uint32_t* slot, int* refusal);
+    // REQUIRES: exclusive use, or this open holds the append lock.
+    int appendUnderLock(const char* buf, int lockTimeoutMs, uint32_t* recNo);
     uint32_t countFromHeader();
     // Writes the record appended last and its count; false (and the record
     // gone) when the file could not be written.
@@ -133,6 +144,7 @@ private:
     uint64_t knownFileSize_ = 0;
     std::vector<FieldInfo> fields_;
     std::set<uint32_t> locks_;
+    bool appendLockHeld_ = false;
     std::vector<char> appendImage_;  // a record and the end-of-file byte, written in one go
     bool appendPending_ = false;     // exclusive use: record count_ is in appendImage_ only
     // Read-ahead (exclusive use only): records [aheadFirst_, aheadFirst_ + aheadCount_).
@@ -158,6 +170,7 @@ private:
 inline constexpr uint64_t LockRegionBase = 1ull << 62;
 inline constexpr uint64_t OpenLockOffset = LockRegionBase;
 inline constexpr uint64_t MemoLockOffset = LockRegionBase + 1;
+inline constexpr uint64_t AppendLockOffset = LockRegionBase + 2;
 inline constexpr uint64_t RecordLockBase = LockRegionBase + 16;
 
 // Reads or writes exactly n bytes at offset; false on a short transfer.

@@ -264,6 +264,17 @@ int xb_Unlock(int recNo) {
     return 1;
 }
 
+int xb_AppendLock() {
+    return current() && current()->table().holdAppendLock(engine().settings().lockTimeoutMs) ? 1 : 0;
+}
+
+int xb_AppendUnlock() {
+    if (!current() || !current()->table().holdsAppendLock())
+        return 0;
+    current()->table().releaseAppendLock();
+    return 1;
+}
+
 // Values.
 
 const char* xb_GetString(const char* field) { return Keep(FieldBytes(field)); }

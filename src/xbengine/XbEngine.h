@@ -65,6 +65,14 @@ int xb_Delete();
 int xb_Rlock(int recNo);                    // non-zero when locked (waits up to the lock time-out)
 int xb_Locked(int recNo);                   // non-zero when another holder has the record
 int xb_Unlock(int recNo);                   // XB_UNLOCK_ALL releases every lock of the area
+// The table's append lock, held across several calls (to read the last
+// number of a table and append the next, say). While this area holds it, its
+// own appends go ahead and every other area's appends wait up to the lock
+// time-out. xb_AppendLock waits up to the lock time-out and is non-zero when
+// held; xb_AppendUnlock is non-zero when the area held it. Closing the table
+// lets it go, as does the end of its process.
+int xb_AppendLock();
+int xb_AppendUnlock();
 
 // Values of the current record.
 const char* xb_GetString(const char* field);       // the stored text

@@ -399,6 +399,33 @@ TEST_F(XbaseComponents, LockedSeesTheLockOfAnotherHolder) {
     xb_Close();
 }
 
+TEST_F(XbaseComponents, AHeldAppendLockRefusesAnotherTablesInsertUntilLetGo) {
+    MakePeople();
+    Bound holder = Bind("people.dbf", "ID");
+    Bound other = Bind("people.dbf", "ID");
+    ASSERT_TRUE(holder.xbase->lockAppend());
+
+    other.table->Append();
+    other.table->FieldByName("ID")->SetAsInteger(7);
+    try {
+        other.table->Post();
+        ADD_FAILURE() << "the insert went ahead";
+    } catch (const EDatabaseError& e) {
+        EXPECT_EQ(e.Message(), "Record locked by another user.");
+    }
+    other.table->Cancel();
+    EXPECT_EQ(other.xbase->RecCount(), 6);
+
+    holder.table->Append();  // the holder's own insert goes ahead
+    holder.table->FieldByName("ID")->SetAsInteger(7);
+    holder.table->Post();
+    holder.xbase->unlockAppend();
+    other.table->Append();
+    other.table->FieldByName("ID")->SetAsInteger(8);
+    other.table->Post();
+    EXPECT_EQ(other.xbase->RecCount(), 8);
+}
+
 TEST_F(XbaseComponents, PaddedFieldValueFillsStringFieldsToTheirWidth) {
     MakePeople();
     Bound b = Bind("people.dbf", "NAME");
@@ -432,6 +459,8 @@ TEST_F(XbaseComponents, CallsLeaveTheSelectedWorkAreaAsTheyFoundIt) {
         {"GoTop", [&] { b.xbase->GoTop(); }},
         {"GoBottom", [&] { b.xbase->GoBottom(); }},
         {"Locked", [&] { b.xbase->Locked(1); }},
+        {"lockAppend", [&] { b.xbase->lockAppend(); }},
+        {"unlockAppend", [&] { b.xbase->unlockAppend(); }},
         {"Commit", [&] { b.xbase->Commit(); }},
         {"SetOrder", [&] { b.xbase->SetOrder(2); }},
         {"IndexOrd", [&] { b.xbase->IndexOrd(); }},

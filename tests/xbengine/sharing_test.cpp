@@ -290,6 +290,46 @@ TEST_F(StorageTest, AppendWaitsForTheAppendLockThenGivesUp) {
     close(pipeFds[1]);
 }
 
+// A caller holds the append lock across several calls: its own appends go
+// ahead, every other open's wait and give up, until it lets go or closes.
+TEST_F(StorageTest, AHeldAppendLockLetsOnlyItsHolderAppend) {
+    std::string path = dir.file("numbered.dbf");
+    ASSERT_EQ(CreateTable(path, {{"V", "C", 5, 0}}), "");
+    int holder = xb_Use(path.c_str(), "HOLDER", XB_SHARED, XB_DRIVER_NSX);
+    int other = xb_Use(path.c_str(), "OTHER", XB_SHARED, XB_DRIVER_NSX);
+    ASSERT_GT(holder, 0);
+    ASSERT_GT(other, 0);
+    xb_SetLockTimeout(30);
+
+    xb_Select(holder);
+    ASSERT_EQ(xb_AppendLock(), 1);
+    EXPECT_EQ(xb_AppendLock(), 1);  // held already
+    ASSERT_EQ(xb_AppendEx(), XB_APPEND_DONE);
+    xb_Unlock(XB_UNLOCK_ALL);       // record locks go, the append lock stays
+    ASSERT_EQ(xb_AppendEx(), XB_APPEND_DONE);
+    EXPECT_EQ(xb_RecNo(), 2);
+
+    xb_Select(other);
+    EXPECT_EQ(xb_AppendLock(), 0);
+    EXPECT_EQ(xb_AppendEx(), XB_APPEND_LOCK_TIMEOUT);
+    EXPECT_EQ(xb_RecCount(), 2);
+    EXPECT_EQ(xb_AppendUnlock(), 0);  // not this area's to let go
+
+    xb_Select(holder);
+    EXPECT_EQ(xb_AppendUnlock(), 1);
+    xb_Select(other);
+    ASSERT_EQ(xb_AppendEx(), XB_APPEND_DONE);
+    EXPECT_EQ(xb_RecNo(), 3);
+
+    // Closing the table lets it go.
+    ASSERT_EQ(xb_AppendLock(), 1);
+    xb_Close();
+    xb_Select(holder);
+    ASSERT_EQ(xb_AppendEx(), XB_APPEND_DONE);
+    EXPECT_EQ(xb_RecNo(), 4);
+    xb_Close();
+}
+
 TEST_F(StorageTest, KilledAppenderLeavesEveryReturnedAppend) {
     std::string path = dir.file("killed.dbf");
     ASSERT_EQ(CreateTable(path, kStampFields), "");
