@@ -111,6 +111,7 @@ TDataModule1::TDataModule1(TComponent* AOwner, TMainFormLink* MainForm) : TCompo
 
     createTables_();
     DataModuleFields::CreateFields(this);
+    hookTableEvents_();
 
     AddLines(InsDetailTable, {"CPTCODE;LookupCombo;CPTCodeDBLookupCombo"});
     AddLines(IncidentTable, {"DESC;LookupCombo;", "FIRSTEXAM;LookupCombo;IncidentDBLookupCombo", "ID;LookupCombo;"});

@@ -9,14 +9,19 @@
 // Opening a company leaves the current folder at the installation root and
 // counts the workstation in the company's Company.ini [Data] OpenCount; closing
 // counts it out again. The upgrade steps are in Upgrades.cpp.
+#include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "app/Rebuild.h"
 #include "base/Classes.h"
+#include "base/Currency.h"
 
 class TDatabase;
+class TDataSet;
 class TDataSource;
+class TField;
 class TFts;
 class TMainFormLink;
 class TQmDataSource;
@@ -94,6 +99,19 @@ public:
     double IniLastSalesID = 0;
     double IniLastPaymentID = 0;
     double IniLastDepositID = 0;
+    // The receipt on screen has unsaved changes: raised by every data change
+    // of temp1 and temp2, cleared by the receipt form.
+    bool ReceiptChanged = false;
+    // The payments form's running total of the amounts applied to receipts
+    // with a positive balance, and the applied amount of the temp4 row being
+    // edited as it was before the edit; both in 1/10000 units.
+    int64_t TotalDistribution = 0;
+    int64_t PreviousPayment = 0;
+    // The CHARGE of a claim service row before its last typed change, and the
+    // claim dialog's recompute of the claim's charges, run after every change
+    // of a CHARGE (set by the claim side; nothing runs while it is empty).
+    Currency PreviousCharge;
+    std::function<void()> CalcCharges;
 
     // ---- Opening and closing a company ----
     // Switches to the company whose data folder is Folder; a folder that does
@@ -130,6 +148,69 @@ public:
     bool UpgradeLabRxDataStructure();
     bool UpgradeInsDtlDataStructure();
 
+    // ---- Table events ----
+    // Numbering (TableEvents.cpp): BeforeInsert takes the table's append lock
+    // and reads the last number; OnNewRecord gives the new record the next
+    // one. The lock is held until the new record is in the file with its
+    // number: the commit in OnNewRecord for patients, receipts, payments and
+    // deposits, the post for the others. Cancel, close and failures let it go.
+    void PatientTableBeforeInsert(TDataSet* DataSet);
+    void PatientTableNewRecord(TDataSet* DataSet);
+    void SalesTableBeforeInsert(TDataSet* DataSet);
+    void SalesTableNewRecord(TDataSet* DataSet);
+    void PaymentTableBeforeInsert(TDataSet* DataSet);
+    void PaymentTableNewRecord(TDataSet* DataSet);
+    void DepositTableBeforeInsert(TDataSet* DataSet);
+    void DepositTableNewRecord(TDataSet* DataSet);
+    void AccountTableBeforeInsert(TDataSet* DataSet);
+    void AccountTableNewRecord(TDataSet* DataSet);
+    void LedgerTableBeforeInsert(TDataSet* DataSet);
+    void LedgerTableNewRecord(TDataSet* DataSet);
+    void PersonnelTableBeforeInsert(TDataSet* DataSet);
+    void PersonnelTableNewRecord(TDataSet* DataSet);
+    void InsTableBeforeInsert(TDataSet* DataSet);
+    void InsTableNewRecord(TDataSet* DataSet);
+    void InsCompTableBeforeInsert(TDataSet* DataSet);
+    void InsCompTableNewRecord(TDataSet* DataSet);
+    // The receipt table's last number follows its opening and closing too.
+    void SalesTableAfterOpen(TDataSet* DataSet);
+    void SalesTableBeforeClose(TDataSet* DataSet);
+    void SalesTableBeforeDelete(TDataSet* DataSet);
+
+    // Patients, exams and recalls (PatientEvents.cpp): the full-text key of a
+    // patient, the record-lock test before editing, the clean-up and the
+    // sentinels on opening.
+    void PatientTableAfterOpen(TDataSet* DataSet);
+    void PatientTableBeforeEdit(TDataSet* DataSet);
+    void PatientTableBeforeDelete(TDataSet* DataSet);
+    void IncidentTableAfterOpen(TDataSet* DataSet);
+    void IncidentTableBeforeEdit(TDataSet* DataSet);
+    void RecallTableAfterOpen(TDataSet* DataSet);
+
+    // Defaults of new records and calculated fields (TableDefaults.cpp).
+    void PatientTableAfterInsert(TDataSet* DataSet);
+    void IncidentTableAfterInsert(TDataSet* DataSet);
+    void InsTableAfterInsert(TDataSet* DataSet);
+    void ItemTableAfterInsert(TDataSet* DataSet);
+    void InsDetailTableAfterInsert(TDataSet* DataSet);
+    void AccountTableCalcFields(TDataSet* DataSet);
+    void InsTableCalcFields(TDataSet* DataSet);
+    void Temp3TableCalcFields(TDataSet* DataSet);
+
+    // The scratch tables of the receipt, payments and deposit forms and the
+    // claim's service-row charge (ScratchEvents.cpp).
+    void Temp1TableAfterInsert(TDataSet* DataSet);
+    void Temp2TableAfterInsert(TDataSet* DataSet);
+    void Temp1SourceDataChange(TObject* Sender, TField* Field);
+    void Temp2SourceDataChange(TObject* Sender, TField* Field);
+    void Temp4TableBeforeInsert(TDataSet* DataSet);
+    void Temp4TableAfterInsert(TDataSet* DataSet);
+    void Temp4TableBeforeEdit(TDataSet* DataSet);
+    void Temp4TableAfterPost(TDataSet* DataSet);
+    void Temp6TableAfterInsert(TDataSet* DataSet);
+    void InsDetailTableCHARGESetText(TField* Sender, const std::string& Text);
+    void InsDetailTableCHARGEChange(TField* Sender);
+
     TMainFormLink* MainForm() const { return mainForm_; }
     void SetMainForm(TMainFormLink* Value) { mainForm_ = Value; }
 
@@ -146,6 +227,29 @@ private:
     void stampBuild_();
     // The module's tables that make up an open company, in opening order.
     std::vector<TTable*> companyTables_() const;
+
+    // Table events.
+    // Sets every table's, source's and field's handlers.
+    void hookTableEvents_();
+    // Lets a numbered table's append lock go when its insert is cancelled or
+    // the table closes, and, with AtPost, when its new record is posted.
+    void releaseAppendLockOn_(TTable* Table, TXbase* Engine, bool AtPost);
+    // The first steps of every numbered insert: the append lock, then the
+    // last number of the number tag.
+    int64_t captureNumber_(TTable* Table, TXbase* Engine, const char* NumberTag, const char* NumberField);
+    // Commits the new record and puts the table back into edit state.
+    void commitAndEdit_(TTable* Table, TXbase* Engine);
+    // The full-text key and the first exam of the new patient, added under
+    // the patient table's append lock.
+    // The full-text failure to show once the lock is let go; "" when none.
+    std::string addPatientFtsKey_();
+    void addFirstExam_();
+    // Deletes the leading records whose ID is 0 in the table's current order.
+    void deleteLeadingZeroIDs_(TTable* Table);
+    // Runs Step with the table's append lock held, when it can be had.
+    template <class Step>
+    void underAppendLock_(TXbase* Engine, Step step);
+    std::string ftsPath_() const;
 
     // Upgrade helpers (Upgrades.cpp).
     // Renames the company table to BackupName (with its memo file), creates

@@ -1,0 +1,157 @@
+// Events of the patient, exam and recall tables: the patients' full-text
+// keys, a new patient's first exam, the record-lock test before an edit, and
+// the clean-up and sentinel records when the tables open.
+#include <cmath>
+
+#include "app/DataModule.h"
+#include "app/Schemas.h"
+#include "base/DateTime.h"
+#include "base/Exceptions.h"
+#include "data/DbTables.h"
+#include "data/Fields.h"
+#include "os/Paths.h"
+#include "ui/Dialogs.h"
+#include "xbase/FTS32.h"
+#include "xbase/Qmtable.h"
+#include "xbase/Xbase.h"
+
+namespace {
+
+// The settings the patients' full-text index is opened with.
+constexpr int FtsOpenA = 20;
+constexpr int FtsOpenB = 0;
+
+const char* const IndexNotOpened = "IA Index did not open!";
+const char* const KeyNotAdded = "Error adding IA key!";
+const char* const KeyNotDeleted = "Error deleting IA key!";
+const char* const RecordLockedMessage = "This record currently locked by another user!";
+
+// The exam sentinel sorts last in the tag "ID" (account, then exam number).
+constexpr const char* SentinelAccount = "9999999999";
+constexpr const char* SentinelExam = "9999";
+// The recall sentinel sorts last in the tag "PatientID" (patient, then date).
+constexpr const char* SentinelPatient = "9999999999";
+constexpr const char* SentinelRecallKey = "29990101";
+
+// Another workstation holds the record the engine component stands on:
+// the message, and the edit is abandoned without a further error.
+void RefuseLockedRecord(TXbase* Engine) {
+    if (Engine->Locked(Engine->RecNo())) {
+        ShowMessage(RecordLockedMessage);
+        Abort();
+    }
+}
+
+}  // namespace
+
+template <class Step>
+void TDataModule1::underAppendLock_(TXbase* Engine, Step step) {
+    // Another workstation appending past the lock time-out: the clean-up is
+    // left to the next opening rather than done under its feet.
+    if (!Engine->lockAppend())
+        return;
+    try {
+        step();
+    } catch (...) {
+        Engine->unlockAppend();
+        throw;
+    }
+    Engine->unlockAppend();
+}
+
+std::string TDataModule1::ftsPath_() const { return Schemas::TableFileName(DataDirectory, "Patient.ia"); }
+
+// ---------------------------------------------------------------------------
+// A new patient
+
+std::string TDataModule1::addPatientFtsKey_() {
+    if (Fts1->Open(ftsPath_(), FtsOpenA, FtsOpenB) != 0) {
+        Fts1->Close();
+        return IndexNotOpened;
+    }
+    const bool added = Fts1->Add(PatientFtsKey(Xbase1)) >= 0;
+    Fts1->Close();
+    return added ? "" : KeyNotAdded;
+}
+
+void TDataModule1::addFirstExam_() {
+    IncidentTable->Append();
+    IncidentTable->FieldByName("ID")->SetAsInteger(1);
+    IncidentTable->FieldByName("ACCOUNT")->SetAsFloat(LastPatientID);
+    IncidentXbase->Commit();
+}
+
+// ---------------------------------------------------------------------------
+// Locks and deleting
+
+void TDataModule1::PatientTableBeforeEdit(TDataSet*) { RefuseLockedRecord(Xbase1); }
+
+void TDataModule1::IncidentTableBeforeEdit(TDataSet*) { RefuseLockedRecord(IncidentXbase); }
+
+void TDataModule1::PatientTableBeforeDelete(TDataSet*) {
+    if (Fts1->Open(ftsPath_(), FtsOpenA, FtsOpenB) != 0) {
+        Fts1->Close();
+        ShowMessage(IndexNotOpened);
+        return;
+    }
+    const bool deleted = Fts1->Delete(Xbase1->RecNo()) >= 0;
+    Fts1->Close();
+    if (!deleted)
+        ShowMessage(KeyNotDeleted);
+}
+
+// ---------------------------------------------------------------------------
+// Cleaning on open
+
+void TDataModule1::deleteLeadingZeroIDs_(TTable* Table) {
+    Table->First();
+    while (!Table->IsEmpty() && !Table->Eof() && Table->FieldByName("ID")->AsFloat() == 0) {
+        Table->Delete();
+        Table->First();
+    }
+}
+
+void TDataModule1::PatientTableAfterOpen(TDataSet*) {
+    if (PatientTable->IsEmpty())
+        return;
+    underAppendLock_(Xbase1, [&] {
+        PatientTable->SetIndexName("ID");
+        deleteLeadingZeroIDs_(PatientTable);
+    });
+    PatientTable->Last();
+    if (!PatientTable->IsEmpty())
+        LastPatientID = std::round(PatientTable->FieldByName("ID")->AsFloat());
+    PatientTable->First();
+}
+
+void TDataModule1::IncidentTableAfterOpen(TDataSet*) {
+    if (!os::FileExists(Schemas::TableFileName(DataDirectory, "Incident.nsx")))
+        return;
+    underAppendLock_(IncidentXbase, [&] {
+        IncidentTable->SetIndexName("ID");
+        if (!IncidentTable->IsEmpty())
+            deleteLeadingZeroIDs_(IncidentTable);
+        if (!IncidentXbase->Seek(std::string(SentinelAccount) + SentinelExam)) {
+            IncidentTable->Append();
+            IncidentTable->FieldByName("ACCOUNT")->SetAsString(SentinelAccount);
+            IncidentTable->FieldByName("ID")->SetAsString(SentinelExam);
+            IncidentXbase->Commit();
+            IncidentTable->Edit();
+        }
+    });
+}
+
+void TDataModule1::RecallTableAfterOpen(TDataSet*) {
+    if (!os::FileExists(Schemas::TableFileName(DataDirectory, "Recall.nsx")))
+        return;
+    underAppendLock_(RecallXbase, [&] {
+        RecallTable->SetIndexName("PatientID");
+        if (!RecallXbase->Seek(std::string(SentinelPatient) + SentinelRecallKey)) {
+            RecallTable->Append();
+            RecallTable->FieldByName("PATIENTID")->SetAsString(SentinelPatient);
+            RecallTable->FieldByName("DATE")->SetAsDateTime(EncodeDate(2999, 1, 1));
+            RecallXbase->Commit();
+            RecallTable->Edit();
+        }
+    });
+}

@@ -1,0 +1,269 @@
+// The data module's table events: which handler serves which table, and the
+// numbering of new records in the nine numbered tables.
+#include <cmath>
+
+#include "app/DataModule.h"
+#include "app/ReceiptLog.h"
+#include "app/RecordNumbers.h"
+#include "app/Schemas.h"
+#include "base/DateTime.h"
+#include "data/DataSource.h"
+#include "data/DbTables.h"
+#include "data/Fields.h"
+#include "ui/Dialogs.h"
+#include "xbase/Qmtable.h"
+#include "xbase/Xbase.h"
+
+namespace {
+
+constexpr const char* NewName = "<new>";
+
+}  // namespace
+
+void TDataModule1::hookTableEvents_() {
+    auto on = [this](void (TDataModule1::*Handler)(TDataSet*)) {
+        return [this, Handler](TDataSet* DataSet) { (this->*Handler)(DataSet); };
+    };
+    using M = TDataModule1;
+
+    // Numbered tables: patients, receipts, payments and deposits keep their
+    // append lock to the commit in OnNewRecord, the others to the post.
+    releaseAppendLockOn_(PatientTable, Xbase1, false);
+    releaseAppendLockOn_(SalesTable, SalesXbase, false);
+    releaseAppendLockOn_(PaymentTable, PaymentXbase, false);
+    releaseAppendLockOn_(DepositTable, DepositXbase, false);
+    releaseAppendLockOn_(AccountTable, AccountXbase, true);
+    releaseAppendLockOn_(LedgerTable, LedgerXbase, true);
+    releaseAppendLockOn_(PersonnelTable, PersonnelXbase, true);
+    releaseAppendLockOn_(InsTable, InsXbase, true);
+    releaseAppendLockOn_(InsCompTable, InsCompXbase, true);
+
+    PatientTable->AfterOpen = on(&M::PatientTableAfterOpen);
+    PatientTable->BeforeInsert = on(&M::PatientTableBeforeInsert);
+    PatientTable->AfterInsert = on(&M::PatientTableAfterInsert);
+    PatientTable->BeforeEdit = on(&M::PatientTableBeforeEdit);
+    PatientTable->BeforeDelete = on(&M::PatientTableBeforeDelete);
+    PatientTable->OnNewRecord = on(&M::PatientTableNewRecord);
+
+    InsTable->BeforeInsert = on(&M::InsTableBeforeInsert);
+    InsTable->AfterInsert = on(&M::InsTableAfterInsert);
+    InsTable->OnNewRecord = on(&M::InsTableNewRecord);
+    InsTable->OnCalcFields = on(&M::InsTableCalcFields);
+
+    InsDetailTable->AfterInsert = on(&M::InsDetailTableAfterInsert);
+    if (TField* charge = InsDetailTable->FindField("CHARGE")) {
+        charge->OnSetText = [this](TField* Sender, const std::string& Text) {
+            InsDetailTableCHARGESetText(Sender, Text);
+        };
+        charge->OnChange = [this](TField* Sender) { InsDetailTableCHARGEChange(Sender); };
+    }
+
+    IncidentTable->AfterOpen = on(&M::IncidentTableAfterOpen);
+    IncidentTable->AfterInsert = on(&M::IncidentTableAfterInsert);
+    IncidentTable->BeforeEdit = on(&M::IncidentTableBeforeEdit);
+
+    PersonnelTable->BeforeInsert = on(&M::PersonnelTableBeforeInsert);
+    PersonnelTable->OnNewRecord = on(&M::PersonnelTableNewRecord);
+
+    SalesTable->AfterOpen = on(&M::SalesTableAfterOpen);
+    SalesTable->BeforeClose = on(&M::SalesTableBeforeClose);
+    SalesTable->BeforeInsert = on(&M::SalesTableBeforeInsert);
+    SalesTable->BeforeDelete = on(&M::SalesTableBeforeDelete);
+    SalesTable->OnNewRecord = on(&M::SalesTableNewRecord);
+
+    Temp1Table->AfterInsert = on(&M::Temp1TableAfterInsert);
+    Temp2Table->AfterInsert = on(&M::Temp2TableAfterInsert);
+    Temp1Source->OnDataChange = [this](TObject* Sender, TField* Field) { Temp1SourceDataChange(Sender, Field); };
+    Temp2Source->OnDataChange = [this](TObject* Sender, TField* Field) { Temp2SourceDataChange(Sender, Field); };
+
+    AccountTable->BeforeInsert = on(&M::AccountTableBeforeInsert);
+    AccountTable->OnNewRecord = on(&M::AccountTableNewRecord);
+    AccountTable->OnCalcFields = on(&M::AccountTableCalcFields);
+
+    LedgerTable->BeforeInsert = on(&M::LedgerTableBeforeInsert);
+    LedgerTable->OnNewRecord = on(&M::LedgerTableNewRecord);
+
+    Temp3Table->OnCalcFields = on(&M::Temp3TableCalcFields);
+
+    Temp4Table->BeforeInsert = on(&M::Temp4TableBeforeInsert);
+    Temp4Table->AfterInsert = on(&M::Temp4TableAfterInsert);
+    Temp4Table->BeforeEdit = on(&M::Temp4TableBeforeEdit);
+    Temp4Table->AfterPost = on(&M::Temp4TableAfterPost);
+
+    ItemTable->AfterInsert = on(&M::ItemTableAfterInsert);
+
+    PaymentTable->BeforeInsert = on(&M::PaymentTableBeforeInsert);
+    PaymentTable->OnNewRecord = on(&M::PaymentTableNewRecord);
+
+    DepositTable->BeforeInsert = on(&M::DepositTableBeforeInsert);
+    DepositTable->OnNewRecord = on(&M::DepositTableNewRecord);
+
+    InsCompTable->BeforeInsert = on(&M::InsCompTableBeforeInsert);
+    InsCompTable->OnNewRecord = on(&M::InsCompTableNewRecord);
+
+    Temp6Table->AfterInsert = on(&M::Temp6TableAfterInsert);
+
+    RecallTable->AfterOpen = on(&M::RecallTableAfterOpen);
+}
+
+void TDataModule1::releaseAppendLockOn_(TTable* Table, TXbase* Engine, bool AtPost) {
+    auto release = [Engine](TDataSet*) { Engine->unlockAppend(); };
+    Table->AfterCancel = release;
+    Table->BeforeClose = release;
+    if (AtPost)
+        Table->AfterPost = release;
+}
+
+// ---------------------------------------------------------------------------
+// Capture and assignment
+
+int64_t TDataModule1::captureNumber_(TTable* Table, TXbase* Engine, const char* NumberTag, const char* NumberField) {
+    RecordNumbers::lockForInsert(Engine);
+    int64_t last = 0;
+    RecordNumbers::releasingOnFailure(Engine,
+                                      [&] { last = RecordNumbers::lastNumber(Table, Engine, NumberTag, NumberField); });
+    return last;
+}
+
+void TDataModule1::commitAndEdit_(TTable* Table, TXbase* Engine) {
+    Engine->Commit();
+    Table->Edit();
+}
+
+void TDataModule1::PatientTableBeforeInsert(TDataSet*) {
+    LastPatientID = static_cast<double>(captureNumber_(PatientTable, Xbase1, "ID", "ID"));
+    PatientRecNo = std::max(0, Xbase1->RecNo());
+    PatientRecCount = Xbase1->RecCount();
+}
+
+void TDataModule1::PatientTableNewRecord(TDataSet*) {
+    std::string ftsFailure;
+    RecordNumbers::releasingOnFailure(Xbase1, [&] {
+        LastPatientID += 1;
+        PatientTable->FieldByName("ID")->SetAsFloat(LastPatientID);
+        PatientTable->FieldByName("RECNAME")->SetAsString(NewName);
+        for (const char* flag : {"BILLINSUR", "ACPTASSIGN", "PATSIGONFI", "PAT_EMPLYD", "INSSIGONFI"})
+            PatientTable->FieldByName(flag)->SetAsBoolean(false);
+        commitAndEdit_(PatientTable, Xbase1);
+        // Key n belongs to record n: it is added before another workstation
+        // may append the next patient.
+        ftsFailure = addPatientFtsKey_();
+        addFirstExam_();
+        PatientTable->FieldByName("INCIDENT")->SetAsInteger(1);
+        Xbase1->Commit();
+    });
+    Xbase1->unlockAppend();
+    // Shown once the lock is let go, so a message waiting for OK never holds
+    // up another workstation's new patient.
+    if (!ftsFailure.empty())
+        ShowMessage(ftsFailure);
+    PatientTable->Edit();
+}
+
+void TDataModule1::SalesTableBeforeInsert(TDataSet*) {
+    LastSalesID = static_cast<double>(captureNumber_(SalesTable, SalesXbase, "Receipt", "RECEIPT"));
+    SalesRecNo = std::max(0, SalesXbase->RecNo());
+    SalesRecCount = SalesXbase->RecCount();
+}
+
+void TDataModule1::SalesTableNewRecord(TDataSet*) {
+    RecordNumbers::releasingOnFailure(SalesXbase, [&] {
+        LastSalesID += 1;
+        SalesTable->FieldByName("RECEIPT")->SetAsFloat(LastSalesID);
+        SalesXbase->Commit();
+    });
+    SalesXbase->unlockAppend();
+    // Logged once the receipt is in the file: a log that cannot be written
+    // is reported and the receipt keeps its number.
+    if (!ReceiptLog::Append(DataDirectory, ReceiptLog::Line(Now(), SalesRecNo, SalesRecCount)))
+        ShowMessage("Unable to write to " + Schemas::TableFileName(DataDirectory, ReceiptLog::FileName));
+    SalesTable->Edit();
+}
+
+void TDataModule1::SalesTableAfterOpen(TDataSet*) {
+    LastSalesID = static_cast<double>(RecordNumbers::lastNumber(SalesTable, SalesXbase, "Receipt", "RECEIPT"));
+    SalesTable->First();
+}
+
+void TDataModule1::SalesTableBeforeClose(TDataSet*) {
+    LastSalesID = static_cast<double>(RecordNumbers::lastNumber(SalesTable, SalesXbase, "Receipt", "RECEIPT"));
+    SalesTable->First();
+    SalesXbase->unlockAppend();
+}
+
+void TDataModule1::SalesTableBeforeDelete(TDataSet*) {}
+
+void TDataModule1::PaymentTableBeforeInsert(TDataSet*) {
+    LastPaymentID = static_cast<double>(captureNumber_(PaymentTable, PaymentXbase, "ID", "ID"));
+}
+
+void TDataModule1::PaymentTableNewRecord(TDataSet*) {
+    RecordNumbers::releasingOnFailure(PaymentXbase, [&] {
+        LastPaymentID += 1;
+        PaymentTable->FieldByName("ID")->SetAsFloat(LastPaymentID);
+        PaymentXbase->Commit();
+    });
+    PaymentXbase->unlockAppend();
+    PaymentTable->Edit();
+}
+
+void TDataModule1::DepositTableBeforeInsert(TDataSet*) {
+    LastDepositID = static_cast<double>(captureNumber_(DepositTable, DepositXbase, "ID", "ID"));
+}
+
+void TDataModule1::DepositTableNewRecord(TDataSet*) {
+    RecordNumbers::releasingOnFailure(DepositXbase, [&] {
+        LastDepositID += 1;
+        DepositTable->FieldByName("ID")->SetAsFloat(LastDepositID);
+        DepositXbase->Commit();
+    });
+    DepositXbase->unlockAppend();
+    DepositTable->Edit();
+}
+
+// The next five keep the append lock until their new record is posted.
+
+void TDataModule1::AccountTableBeforeInsert(TDataSet*) {
+    LastAccountID = static_cast<int>(captureNumber_(AccountTable, AccountXbase, "ID", "ID"));
+}
+
+void TDataModule1::AccountTableNewRecord(TDataSet*) {
+    AccountTable->FieldByName("ID")->SetAsInteger(++LastAccountID);
+    AccountTable->FieldByName("NAME")->SetAsString(NewName);
+}
+
+void TDataModule1::LedgerTableBeforeInsert(TDataSet*) {
+    LastLedgerID = static_cast<int>(captureNumber_(LedgerTable, LedgerXbase, "ID", "ID"));
+}
+
+void TDataModule1::LedgerTableNewRecord(TDataSet*) { LedgerTable->FieldByName("ID")->SetAsInteger(++LastLedgerID); }
+
+void TDataModule1::PersonnelTableBeforeInsert(TDataSet*) {
+    LastPersonnelID = static_cast<int>(captureNumber_(PersonnelTable, PersonnelXbase, "ID", "ID"));
+}
+
+void TDataModule1::PersonnelTableNewRecord(TDataSet*) {
+    PersonnelTable->FieldByName("ID")->SetAsInteger(++LastPersonnelID);
+    PersonnelTable->FieldByName("RECNAME")->SetAsString(NewName);
+}
+
+// For claims and carriers an empty table gives 0 (the capture reads a
+// record only when there is one, deleted ones included).
+void TDataModule1::InsTableBeforeInsert(TDataSet*) {
+    LastInsID = static_cast<int>(captureNumber_(InsTable, InsXbase, "ID", "ID"));
+}
+
+void TDataModule1::InsTableNewRecord(TDataSet*) {
+    InsTable->FieldByName("ID")->SetAsInteger(++LastInsID);
+    InsTable->FieldByName("PAT_NAME")->SetAsString(NewName);
+    InsTable->FieldByName("DATE")->SetAsDateTime(Date());
+}
+
+void TDataModule1::InsCompTableBeforeInsert(TDataSet*) {
+    LastInsCompID = static_cast<int>(captureNumber_(InsCompTable, InsCompXbase, "ID", "ID"));
+}
+
+void TDataModule1::InsCompTableNewRecord(TDataSet*) {
+    InsCompTable->FieldByName("ID")->SetAsInteger(++LastInsCompID);
+    InsCompTable->FieldByName("NAME")->SetAsString(NewName);
+}
