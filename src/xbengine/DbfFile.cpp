@@ -438,8 +438,21 @@ bool DbfFile::holdAppendLock(int timeoutMs) {
         return false;
     if (!shared() || appendLockHeld_)
         return true;
-    appendLockHeld_ = os::FileLock(fd_).Lock(AppendLockOffset, 1, os::LockKind::Exclusive, timeoutMs);
-    return appendLockHeld_;
+    // Holders keep it for one new record at a time and then take it again:
+    // short polls let a waiting user in between.
+    os::FileLock lock(fd_);
+    using Clock = std::chrono::steady_clock;
+    const auto deadline = Clock::now() + std::chrono::milliseconds(std::max(timeoutMs, 0));
+    auto pause = std::chrono::microseconds(50);
+    while (!lock.Lock(AppendLockOffset, 1, os::LockKind::Exclusive, 0)) {
+        const auto now = Clock::now();
+        if (now >= deadline)
+            return false;
+        std::this_thread::sleep_for(std::min<Clock::duration>(pause, deadline - now));
+        pause = std::min(pause * 2, std::chrono::microseconds(1000));
+    }
+    appendLockHeld_ = true;
+    return true;
 }
 
 void DbfFile::releaseAppendLock() {
