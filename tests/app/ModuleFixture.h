@@ -32,10 +32,13 @@ protected:
     }
 
     void open() { module->ChangeDataDirectory(company.DataDirectory()); }
-    // An empty "Patient.ia", as the index rebuild leaves it for an empty table.
-    void makeFullTextIndex() {
+    // "Patient.ia" with a key for each of the first Keys patient records, as
+    // the index rebuild leaves it.
+    void makeFullTextIndex(int Keys = 0) {
         TFts fts(nullptr);
         ASSERT_EQ(fts.CreateIndex(company.File("Patient.ia"), 20, 3, 1, 1), 0);
+        for (int n = 1; n <= Keys; ++n)
+            ASSERT_EQ(fts.Add("PATIENT" + std::to_string(n)), n);
         fts.Close();
     }
 
