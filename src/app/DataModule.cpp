@@ -126,6 +126,11 @@ TDataModule1::TDataModule1(TComponent* AOwner, TMainFormLink* MainForm) : TCompo
 TDataModule1::~TDataModule1() {
     if (DataModule1 == this)
         DataModule1 = nullptr;
+    // The tables close after this body: their events must not call back
+    // into the module then.
+    Destroying();
+    Temp1Source->OnDataChange = nullptr;
+    Temp2Source->OnDataChange = nullptr;
 }
 
 void TDataModule1::createTables_() {

@@ -9,6 +9,11 @@
 // Opening a company leaves the current folder at the installation root and
 // counts the workstation in the company's Company.ini [Data] OpenCount; closing
 // counts it out again. The upgrade steps are in Upgrades.cpp.
+//
+// The tables' events number new records, give them their defaults, refuse to
+// edit a patient or exam another workstation holds, keep the patients'
+// full-text index and the sentinel records in place and log new receipts
+// (TableEvents.cpp, PatientEvents.cpp, TableDefaults.cpp, ScratchEvents.cpp).
 #include <cstdint>
 #include <functional>
 #include <string>

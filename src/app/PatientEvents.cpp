@@ -114,10 +114,8 @@ void TDataModule1::deleteLeadingZeroIDs_(TTable* Table) {
 void TDataModule1::PatientTableAfterOpen(TDataSet*) {
     if (PatientTable->IsEmpty())
         return;
-    underAppendLock_(Xbase1, [&] {
-        PatientTable->SetIndexName("ID");
-        deleteLeadingZeroIDs_(PatientTable);
-    });
+    PatientTable->SetIndexName("ID");
+    underAppendLock_(Xbase1, [&] { deleteLeadingZeroIDs_(PatientTable); });
     PatientTable->Last();
     if (!PatientTable->IsEmpty())
         LastPatientID = std::round(PatientTable->FieldByName("ID")->AsFloat());
@@ -127,8 +125,8 @@ void TDataModule1::PatientTableAfterOpen(TDataSet*) {
 void TDataModule1::IncidentTableAfterOpen(TDataSet*) {
     if (!os::FileExists(Schemas::TableFileName(DataDirectory, "Incident.nsx")))
         return;
+    IncidentTable->SetIndexName("ID");
     underAppendLock_(IncidentXbase, [&] {
-        IncidentTable->SetIndexName("ID");
         if (!IncidentTable->IsEmpty())
             deleteLeadingZeroIDs_(IncidentTable);
         if (!IncidentXbase->Seek(std::string(SentinelAccount) + SentinelExam)) {
@@ -144,8 +142,8 @@ void TDataModule1::IncidentTableAfterOpen(TDataSet*) {
 void TDataModule1::RecallTableAfterOpen(TDataSet*) {
     if (!os::FileExists(Schemas::TableFileName(DataDirectory, "Recall.nsx")))
         return;
+    RecallTable->SetIndexName("PatientID");
     underAppendLock_(RecallXbase, [&] {
-        RecallTable->SetIndexName("PatientID");
         if (!RecallXbase->Seek(std::string(SentinelPatient) + SentinelRecallKey)) {
             RecallTable->Append();
             RecallTable->FieldByName("PATIENTID")->SetAsString(SentinelPatient);

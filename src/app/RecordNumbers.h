@@ -8,8 +8,9 @@
 #include <cstdint>
 #include <string>
 
+#include "xbase/Xbase.h"
+
 class TTable;
-class TXbase;
 
 namespace RecordNumbers {
 
@@ -24,12 +25,8 @@ void lockForInsert(TXbase* Engine);
 // REQUIRES: the table is open and in browse state.
 int64_t lastNumber(TTable* Table, TXbase* Engine, const std::string& NumberTag, const std::string& NumberField);
 
-// Runs Step; when it raises, the append lock is let go before the exception
-// goes on, so a failed insert never keeps other users waiting.
-template <class Step>
-void releasingOnFailure(TXbase* Engine, Step step);
-
-// Hides deleted records again (or leaves them shown) as they were when made.
+// Shows deleted records for its lifetime, then puts the engine's setting
+// back as it found it.
 class TDeletedShown {
 public:
     explicit TDeletedShown(TXbase* Engine);
@@ -42,12 +39,10 @@ private:
     bool hidden_;
 };
 
-}  // namespace RecordNumbers
-
-#include "xbase/Xbase.h"
-
+// Runs Step; when it raises, the append lock is let go before the exception
+// goes on, so a failed insert never keeps other users waiting.
 template <class Step>
-void RecordNumbers::releasingOnFailure(TXbase* Engine, Step step) {
+void releasingOnFailure(TXbase* Engine, Step step) {
     try {
         step();
     } catch (...) {
@@ -55,3 +50,5 @@ void RecordNumbers::releasingOnFailure(TXbase* Engine, Step step) {
         throw;
     }
 }
+
+}  // namespace RecordNumbers
