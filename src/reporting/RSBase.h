@@ -28,6 +28,7 @@
 
 class TLabel;
 class TGraphic;
+class TBaseMemoBuf;
 
 // The value of a box-line width or shade that is not given.
 constexpr int NA = -32768;
@@ -112,8 +113,8 @@ public:
     void AssignTo(TPersistent* Dest) const override;
     void Notification(TComponent* AComponent, TOperation Operation) override;
 
-    // ---- the printer device (default: a machine without printers)
-    TReportDevice* Device() const { return device_ ? device_ : NoPrinterDevice(); }
+    // ---- the printer device (default: the process-wide printer device)
+    TReportDevice* Device() const { return device_ ? device_ : DefaultReportDevice(); }
     // REQUIRES: not printing. Refreshes the geometry and margins.
     void SetDevice(TReportDevice* Value);
     bool NoPrinters() const;
@@ -453,6 +454,16 @@ public:
     void AdvancePos(double Width);
     double TabSpacing() const { return tabSpacing_; }
     void SetTabSpacing(double Value) { tabSpacing_ = Value; }
+    // Set: text prints as it stands, embedded format codes included.
+    bool NoFormatCodes() const { return noFormatCodes_; }
+    void SetNoFormatCodes(bool Value) { noFormatCodes_ = Value; }
+
+    // ---- memo text (MemoBuf.h)
+    // The lines the buffer still holds, measured with this report.
+    int MemoLines(TBaseMemoBuf* MemoBuf);
+    // Prints Lines lines of the buffer (0: all that remain) from the
+    // current line; printed lines leave the buffer.
+    virtual void PrintMemo(TBaseMemoBuf* MemoBuf, int Lines, bool PrintTabs);
 
     // ---- macros and named values
     // The text of macro ID now, or its token when the stream writer records.
@@ -623,6 +634,7 @@ private:
     bool fontHooked_ = false;
     bool inLeftPrint_ = false;
     double tabSpacing_ = 0.5;
+    bool noFormatCodes_ = false;
     std::unique_ptr<TStrings> macroData_;
 
     // tabs

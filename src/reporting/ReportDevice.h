@@ -1,9 +1,10 @@
 #pragma once
 // What a report asks of the printer device it works for: whether any printer
 // is installed, the selected printer's context and canvas (measured with,
-// and drawn on during a job), its names, and the settings of its next job.
-// The process-wide printer device implements all of it; a device without
-// settings keeps the defaults below, which ignore every change.
+// and drawn on during a job), its names, the settings of its next job and
+// the job itself. The process-wide printer device (RSDevice.h) implements
+// all of it; a device without settings keeps the defaults below, which
+// ignore every change.
 #include <string>
 
 #include "reporting/RSDefine.h"
@@ -25,9 +26,20 @@ public:
     virtual std::string Device() { return {}; }
     virtual std::string Driver() { return {}; }
     virtual std::string Port() { return {}; }
+    // The print job: the document's title, BeginDoc, one NewPage per page
+    // (StartNext false closes the open page without opening another), then
+    // EndDoc, or Abort, which ends the job without output.
+    virtual void SetTitle(const std::string& /*Value*/) {}
+    virtual void BeginDoc() {}
+    virtual void NewPage(bool /*StartNext*/) {}
+    virtual void EndDoc() {}
+    virtual void Abort() {}
     // A job is open on the device.
     virtual bool Printing() { return false; }
-    virtual void Abort() {}
+    // Raw bytes for the printer, passed unchanged; a device that cannot
+    // pass them answers false and drops them.
+    virtual bool CanPassThrough() { return false; }
+    virtual void PassThrough(const std::string& /*Data*/) {}
 
     // Applies changed settings to the information context (Force: always).
     virtual void UpdateDevMode(bool /*Force*/) {}
@@ -50,3 +62,5 @@ public:
 
 // The device of a machine without printers: no context, no canvas.
 TReportDevice* NoPrinterDevice();
+// The process-wide printer device every report uses unless given another.
+TReportDevice* DefaultReportDevice();
