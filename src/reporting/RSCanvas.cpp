@@ -210,8 +210,9 @@ TRect TCanvasReport::framedRect(double X1, double Y1, double X2, double Y2) {
         inset = w / 2;
         outset = w - inset;
     } else if (FrameMode() == 2) {
-        inset = -(w / 2);
-        outset = inset - w;
+        // The mirror of frame mode 0: the pen lies just outside the box.
+        inset = -(w / 2) - 1;
+        outset = -(w / 2);
     }
     return {xUnitsToDevice(X1) + inset, yUnitsToDevice(Y1) + inset, xUnitsToDevice(X2) - outset + 2,
             yUnitsToDevice(Y2) - outset + 2};
