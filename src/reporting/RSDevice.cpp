@@ -10,7 +10,8 @@ namespace {
 const char* const DeviceNotPrintingMessage = "Invalid method call.  Device is not printing.";
 const char* const DeviceAlreadyPrintingMessage = "Invalid method call.  Device already printing.";
 const char* const InvalidPrinterMessage = "Invalid Printer - %0:s on %1:s (%2:s)";
-const char* const CannotStartJobMessage = "Cannot start the print job on %0:s: \"%1:s\" cannot be written.";
+const char* const CannotWriteFileMessage = "Cannot print to the file \"%s\": it cannot be written.";
+const char* const CannotStartJobMessage = "Cannot start the print job on %s.";
 
 // An extent answer of -1 means the driver sets no limit.
 constexpr int NoExtent = -1;
@@ -446,8 +447,8 @@ void TRSDevice::BeginDoc() {
     if (dc_->StartDoc(title_, outputFile_) <= 0) {
         printing_ = false;
         SetDeviceState(0);
-        RaiseReportError(Format(ThroughMessageHook(CannotStartJobMessage),
-                                {device_ + " on " + port_, outputFile_.empty() ? title_ : outputFile_}));
+        if (!outputFile_.empty()) RaiseReportError(Format(ThroughMessageHook(CannotWriteFileMessage), {outputFile_}));
+        RaiseReportError(Format(ThroughMessageHook(CannotStartJobMessage), {device_ + " on " + port_}));
     }
 }
 

@@ -104,7 +104,9 @@ TEST(CanvasReport, InkOfTextAndShapes) {
         const TRect ink = InkBounds(page);
         ASSERT_FALSE(ink.IsEmpty()) << c.name;
         auto check = [&](int expected, int actual, const char* edge) {
-            if (expected >= 0) EXPECT_NEAR(actual, expected, c.tolerance) << c.name << ": " << edge;
+            if (expected >= 0) {
+                EXPECT_NEAR(actual, expected, c.tolerance) << c.name << ": " << edge;
+            }
         };
         check(c.expected.Left, ink.Left, "left");
         check(c.expected.Top, ink.Top, "top");
