@@ -180,6 +180,9 @@ void TBaseReport::SetFontState(const TFontState& State) {
     font_.Superscript = State.Superscript;
     font_.Rotation = State.Rotation;
     font_.Align = State.Align;
+    // The canvas holds whole pixels: the state keeps its exact size.
+    font_.Height = State.Height;
+    font_.Size = State.Size;
     fontChanged_ = true;
     FontChanged(this);
 }
