@@ -187,6 +187,25 @@ TEST(CanvasReport, LinesBitmapsAndImages) {
     EXPECT_TRUE(InkBounds(page, {650, 0, 850, 300}).IsEmpty());
 }
 
+TEST(CanvasReport, BitmapsAreCopiedOrAndedByTheImageMode) {
+    TBitmap white(2, 2);
+    white.Canvas()->Brush()->SetColor(clWhite);
+    white.Canvas()->FillRect(Rect(0, 0, 2, 2));
+    for (std::uint8_t mode : {0, 1}) {
+        const QImage page = drawPage([&](TBaseReport& r) {
+            r.SetPen(clBlack, psClear, 1, pmCopy);
+            r.SetBrush(clBlack, bsSolid, nullptr);
+            r.Rectangle(1, 1, 2, 2);
+            r.SetImageMode(mode);
+            r.PrintBitmapRect(1.25, 1.25, 1.75, 1.75, &white);
+        });
+        // Copied, the white bitmap clears the middle of the black square;
+        // ANDed onto it, it leaves the square black.
+        EXPECT_EQ(IsInk(page.pixel(150, 150)), mode == 1) << int(mode);
+        EXPECT_TRUE(IsInk(page.pixel(110, 110))) << int(mode);
+    }
+}
+
 TEST(CanvasReport, ImagesOfUnknownTypesGoThroughTheDecoder) {
     ImagePagesDevice pages(Dpi);
     TDazedeVedodev report(nullptr);
