@@ -88,7 +88,10 @@ void TDuzuLinkBuffer::ensure(std::int32_t Count) {
     std::int64_t needed = std::int64_t(position_) + Count;
     if (needed <= static_cast<std::int64_t>(buffers_[static_cast<std::size_t>(current_)].size())) return;
     if (needed + kLinkBufferSize > INT32_MAX) RaiseDesignerError("Data link message too large.");
-    int next = (current_ & 1) + 1;
+    // The numbers take turns, so a new alternate never replaces the one a
+    // reader may still hold.
+    int next = (lastAlternate_ & 1) + 1;
+    lastAlternate_ = next;
     std::vector<std::uint8_t> grown(static_cast<std::size_t>(needed + kLinkBufferSize), 0);
     const auto& old = buffers_[static_cast<std::size_t>(current_)];
     std::copy_n(old.begin(), position_, grown.begin());
@@ -121,6 +124,7 @@ void TDuzuLinkBuffer::FinishEmpty() {
 }
 
 void TDuzuLinkBuffer::BeginReadReply() {
+    current_ = 0;
     std::int32_t number = Int32At(4);
     current_ = number == 1 || number == 2 ? number : 0;
     if (buffers_[static_cast<std::size_t>(current_)].size() < kLinkHeaderSize) linkError();

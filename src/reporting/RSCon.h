@@ -86,6 +86,7 @@ private:
 
     std::array<std::vector<std::uint8_t>, 3> buffers_;
     int current_ = 0;
+    int lastAlternate_ = 0;
     std::int32_t position_ = kLinkHeaderSize;
     std::int32_t readLimit_ = 0;
 };
