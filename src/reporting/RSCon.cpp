@@ -524,6 +524,8 @@ void TRSCustomConnection::WriteNullData() {
     if (columnIndex_ >= static_cast<int>(fieldDefs_.size()))
         RaiseReportError(ThroughMessageHook("Attempt to write more fields than defined."));
     const TDataConnectFieldDef& def = fieldDefs_[static_cast<std::size_t>(columnIndex_)];
+    // A null equals no filter value: the row does not pass.
+    if (localFilter_ && def.FilterSize > 0) rowPasses_ = false;
     if (def.Listed && rowPasses_)
         DuzuLinkBuffer().PatchInt32(kRowTableOffset + def.ListedIndex * 8, -1);
     endWrite();

@@ -101,10 +101,15 @@ TEST(DataLink, ALocalFilterSkipsRowsBeforeValidation) {
     EXPECT_EQ(validated, 1);  // rows 1 and 3 never reach the handler
     EXPECT_TRUE(client.row(kReqNext).End);
 
-    client.filter({});  // no filter: every row passes
-    int rows = 0;
-    for (LinkRow r = client.row(kReqFirst); !r.End; r = client.row(kReqNext)) ++rows;
-    EXPECT_EQ(rows, 3);
+    auto count = [&] {
+        int rows = 0;
+        for (LinkRow r = client.row(kReqFirst); !r.End; r = client.row(kReqNext)) ++rows;
+        return rows;
+    };
+    client.filter({{"Name", "=", "Name 0", dtString, ""}});
+    EXPECT_EQ(count(), 1);  // the row with a null name does not pass either
+    client.filter({});      // no filter: every row passes
+    EXPECT_EQ(count(), 3);
 }
 
 TEST(DataLink, WritesAreCheckedAgainstTheColumns) {
