@@ -121,6 +121,7 @@ TDataModule1::TDataModule1(TComponent* AOwner, TMainFormLink* MainForm) : TCompo
     AddLines(Temp2Table, {"TAX;CheckBox;True;False", "CODE;LookupCombo;ItemQmDBLookupCombo"});
     for (TQmTable* table : {PaymentTable, Temp5Table, DepositDtlTable, Temp6Table})
         AddLines(table, {"TAG;CheckBox;True;False"});
+    createReportConnections_();
 }
 
 TDataModule1::~TDataModule1() {

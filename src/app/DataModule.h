@@ -31,6 +31,8 @@ class TFts;
 class TMainFormLink;
 class TQmDataSource;
 class TQmTable;
+class TRSCustomConnection;
+class TRSDataSetConnection;
 class TTable;
 class TXbase;
 class TXbaseEnv;
@@ -74,6 +76,13 @@ public:
     TTable* CalendarTable;       TDataSource* CalendarSource;      TXbase* CalendarXbase;
     TTable* ScheduleTable;       TDataSource* ScheduleSource;      TXbase* ScheduleXbase;
     TTable* PatternTable;        TDataSource* PatternSource;       TXbase* PatternXbase;
+
+    // Report data connections serving tables to the stored report project.
+    TRSDataSetConnection* ItemRSDataSet;
+    TRSDataSetConnection* PaymentRSDataset;
+    TRSDataSetConnection* PaymentDtlRSDataset;
+    TRSDataSetConnection* InsRSDataSet;
+    TRSCustomConnection* RSCustomConnection1;
 
     // ---- Module state ----
     // The open company's data folder, without a trailing separator; empty
@@ -222,6 +231,7 @@ public:
 private:
     void createTables_();
     void createFields_();
+    void createReportConnections_();
     // The company's build from its registry file under the installation
     // root, or under the root above VO97.ini's DataDirectory when that reads 1001.
     int companyBuild_() const;

@@ -154,7 +154,8 @@ private:
 };
 
 // ---------------------------------------------------------------------------
-// Decompressor.
+// Decompressor. The input is taken whole first: a block is in memory anyway,
+// and the end code needs a look ahead (below).
 
 class Decompressor {
 public:
@@ -165,6 +166,8 @@ public:
           length_(std::size_t(1) << maxBits) {}
 
     void run() {
+        std::uint8_t piece[kPieceSize];
+        for (int n; (n = read_(piece, kPieceSize)) > 0;) input_.insert(input_.end(), piece, piece + n);
         reset();
         if (readCode() != clear_) invalidData();
         for (;;) {
@@ -205,6 +208,7 @@ public:
 private:
     void reset() {
         width_ = firstWidth(dataBits_);
+        widened_ = false;
         last_ = clear_ + 1;
         end_ = clear_ + 1;
         for (unsigned code = 0; code < clear_; ++code) {
@@ -216,9 +220,11 @@ private:
 
     void addEntry(unsigned prev, std::uint8_t first) {
         unsigned code = last_ + 1;
+        widened_ = false;
         if (code == (1u << width_) - 1) {
             if (width_ == maxBits_) RaiseDesignerError(ThroughMessageHook("Hash Table overflow."));
             ++width_;
+            widened_ = true;
         }
         last_ = code;
         prefix_[code] = static_cast<std::uint16_t>(prev);
@@ -252,40 +258,40 @@ private:
         if (limit_ > 0 && produced_ > limit_) invalidData();
     }
 
-    int nextBit() {
-        if (bitsLeft_ == 0) {
-            int byte = nextByte();
-            if (byte < 0) invalidData();  // the input ends before the end code
-            current_ = static_cast<std::uint8_t>(byte);
-            bitsLeft_ = 8;
-        }
-        --bitsLeft_;
-        return (current_ >> bitsLeft_) & 1;
+    std::size_t totalBits() const { return input_.size() * 8; }
+
+    unsigned peekBits(std::size_t at, int count) const {
+        unsigned value = 0;
+        for (int i = 0; i < count; ++i, ++at)
+            value = (value << 1) | ((input_[at / 8] >> (7 - at % 8)) & 1u);
+        return value;
+    }
+
+    // Only zero bits from the position to the end of the last byte.
+    bool onlyPaddingFrom(std::size_t at) const {
+        return totalBits() - at < 8 && peekBits(at, static_cast<int>(totalBits() - at)) == 0;
     }
 
     unsigned readCode() {
-        unsigned code = 0;
-        for (int i = 0; i < width_; ++i) code = (code << 1) | static_cast<unsigned>(nextBit());
+        // The compressor widens one entry later than the reader: when its
+        // last entry was 2^w - 1, the end code follows at the old width.
+        if (widened_) {
+            int old = width_ - 1;
+            if (bitPos_ + static_cast<std::size_t>(old) <= totalBits() && peekBits(bitPos_, old) == end_ &&
+                onlyPaddingFrom(bitPos_ + static_cast<std::size_t>(old))) {
+                bitPos_ += static_cast<std::size_t>(old);
+                return end_;
+            }
+        }
+        if (bitPos_ + static_cast<std::size_t>(width_) > totalBits()) invalidData();  // ends before the end code
+        unsigned code = peekBits(bitPos_, width_);
+        bitPos_ += static_cast<std::size_t>(width_);
         return code;
     }
 
-    int nextByte() {
-        if (inPos_ >= inCount_) {
-            if (inEnded_) return -1;
-            inCount_ = read_(in_, kPieceSize);
-            inPos_ = 0;
-            if (inCount_ <= 0) {
-                inEnded_ = true;
-                return -1;
-            }
-        }
-        return in_[inPos_++];
-    }
-
     // After the end code: zero padding and nothing more.
-    void checkTail() {
-        if (bitsLeft_ > 0 && (current_ & ((1u << bitsLeft_) - 1)) != 0) invalidData();
-        if (nextByte() >= 0) invalidData();
+    void checkTail() const {
+        if (!onlyPaddingFrom(bitPos_)) invalidData();
     }
 
     int dataBits_, maxBits_;
@@ -298,13 +304,11 @@ private:
     std::vector<std::uint8_t> symbol_;
     std::vector<std::uint16_t> length_;
     std::vector<std::uint8_t> buffer_;
+    std::vector<std::uint8_t> input_;
+    std::size_t bitPos_ = 0;
     int width_ = 9;
+    bool widened_ = false;
     unsigned last_ = 0, end_ = 0;
-    std::uint8_t in_[kPieceSize] = {};
-    int inCount_ = 0, inPos_ = 0;
-    bool inEnded_ = false;
-    std::uint8_t current_ = 0;
-    int bitsLeft_ = 0;
     std::uint8_t out_[kPieceSize] = {};
     int outCount_ = 0;
 };

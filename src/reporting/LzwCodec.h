@@ -6,7 +6,9 @@
 // dictionary entries from 2^n + 2. Codes start n + 1 bits wide (3 for n = 1)
 // and grow to MaxBits, packed most significant bit first; the last byte is
 // completed with zero bits. Every stream starts with a clear code. The
-// compressor clears instead of assigning code 2^MaxBits - 1.
+// compressor clears instead of assigning code 2^MaxBits - 1. The reader
+// widens one entry earlier than the writer; when the writer's last entry was
+// 2^w - 1, its end code is read at the width it was written in.
 //
 // Each call keeps its own state, so calls may run side by side. Input and
 // output go through callbacks in pieces of at most 1024 bytes.

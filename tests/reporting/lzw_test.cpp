@@ -120,6 +120,9 @@ TEST(LzwCodec, RoundTripsRandomDataRunsAndFullDictionaries) {
         randomBytes(100000, 2),         // fills the dictionary many times
         randomBytes(300000, 3, 4),      // long matches from a small alphabet
         Bytes(200000, 'x'),             // the code one past the last assigned, over and over
+        [] { Bytes b; for (int i = 0; i < 255; ++i) b.push_back(static_cast<std::uint8_t>(i)); return b; }(),
+        // (the last entry made is 511: the end code follows at nine bits, one
+        // entry before the reader's own widening)
         [] { Bytes b; for (int i = 0; i < 70000; ++i) b.push_back(static_cast<std::uint8_t>(i * 7 % 251)); return b; }(),
     };
     for (const Bytes& input : cases) EXPECT_EQ(decompress(compress(input)), input) << input.size();
