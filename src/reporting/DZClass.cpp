@@ -32,6 +32,20 @@ void TDuzuEvent::Assign(const TPersistent* Source) {
     position_ = event->position_;
 }
 
+std::int64_t TDuzuFont::styleBits() const {
+    std::int64_t bits = 0;
+    for (TFontStyle style : {fsBold, fsItalic, fsUnderline, fsStrikeOut})
+        if (Style().Contains(style)) bits |= std::int64_t(1) << style;
+    return bits;
+}
+
+void TDuzuFont::setStyleBits(std::int64_t Bits) {
+    TFontStyles styles;
+    for (TFontStyle style : {fsBold, fsItalic, fsUnderline, fsStrikeOut})
+        if ((Bits >> style) & 1) styles.Include(style);
+    SetStyle(styles);
+}
+
 TDuzuPersistentList::~TDuzuPersistentList() { TDuzuPersistentList::Clear(); }
 
 TPersistent* TDuzuPersistentList::CreateItem(const std::string& ClassName, TComponent* AOwner) {

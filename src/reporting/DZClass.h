@@ -15,6 +15,7 @@
 #include "base/Classes.h"
 #include "reporting/DesignerUtils.h"
 #include "reporting/RSDefine.h"
+#include "ui/Graphics.h"
 
 class TBaseReport;
 class TDuzuPage;
@@ -68,6 +69,13 @@ public:
 
 private:
     TComponent* sender_ = nullptr;
+};
+
+// The font of report components; its Height and Size are both streamed.
+class TDuzuFont : public TFont {
+public:
+    std::int64_t styleBits() const;
+    void setStyleBits(std::int64_t Bits);
 };
 
 // ---------------------------------------------------------------------------

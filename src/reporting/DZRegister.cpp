@@ -46,6 +46,22 @@ void registerLibraryClasses() {
     RegisterDuzuClassInfo({"TStringList", "TStrings", {}, {}});
 }
 
+void registerFont() {
+    TDuzuPropInfo style = ordinal<TDuzuFont>("Style", pkSet, &TDuzuFont::styleBits, &TDuzuFont::setStyleBits);
+    style.Names = {"fsBold", "fsItalic", "fsUnderline", "fsStrikeOut"};
+    style.HasDefault = true;
+    RegisterDuzuClassInfo(
+        {"TDuzuFont", "",
+         {integer<TFont>("Charset", &TFont::Charset, &TFont::SetCharset, DEFAULT_CHARSET),
+          integer<TFont>("Color", &TFont::Color, &TFont::SetColor, clWindowText),
+          integerNoDefault<TFont>("Height", &TFont::Height, &TFont::SetHeight),
+          string<TFont>("Name", &TFont::Name, &TFont::SetName),
+          enumeration<TFont>("Pitch", &TFont::Pitch, &TFont::SetPitch, {"fpDefault", "fpVariable", "fpFixed"},
+                             fpDefault),
+          integerNoDefault<TFont>("Size", &TFont::Size, &TFont::SetSize), style},
+         {}});
+}
+
 void registerModelClasses() {
     RegisterDuzuClassInfo({"TDuzuEvent", "",
                            {string<TDuzuEvent>("Header", &TDuzuEvent::Header, &TDuzuEvent::SetHeader),
@@ -158,8 +174,9 @@ void DuzuRegisterClasses() {
     static std::once_flag once;
     std::call_once(once, [] {
         registerLibraryClasses();
+        registerFont();
         registerModelClasses();
         registerProjectClasses();
-        RegisterClasses<TStringList, TDuzuSimpleEvent, TDuzuPage, TDuzuReport, TDuzuProjectManager>();
+        RegisterClasses<TStringList, TDuzuFont, TDuzuSimpleEvent, TDuzuPage, TDuzuReport, TDuzuProjectManager>();
     });
 }

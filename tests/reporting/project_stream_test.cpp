@@ -3,6 +3,8 @@
 // untrusted bytes.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <climits>
 #include <memory>
 
@@ -10,6 +12,7 @@
 #include "reporting/DZFiler.h"
 #include "reporting/DZProj.h"
 #include "reporting/Extended80.h"
+#include "support/TempDir.h"
 
 namespace {
 
@@ -333,6 +336,61 @@ TEST_F(ProjectStreamTest, NamesAndUnitsOfTheManager) {
     project.SetParamValue("begdate", "01/02/2026");
     EXPECT_EQ(project.GetParamValue("BEGDATE"), "01/02/2026");
     EXPECT_EQ(project.GetParamValue("EndDate"), "");
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(ProjectStreamTest, AFontReadsBackWithItsStyleSet) {
+    TDuzuFont font;
+    font.SetName("Arial");
+    font.SetSize(12);
+    font.SetColor(clRed);
+    font.SetStyle({fsBold, fsUnderline});
+    Bytes record = propertyRecord(&font);
+    const std::string style = "\x05Style\x07\x06" "fsBold\x0B" "fsUnderline\x00";
+    EXPECT_NE(std::search(record.begin(), record.end(), style.begin(), style.end()), record.end());
+
+    TDuzuFont back;
+    TStringStream stream(std::string(record.begin() + 1, record.end()));
+    TStreamHelper helper(&stream);
+    TDuzuReader(&helper).ReadProperties(&back);
+    EXPECT_EQ(back.Name(), "Arial");
+    EXPECT_EQ(back.Size(), 12);
+    EXPECT_EQ(back.Color(), clRed);
+    EXPECT_TRUE(back.Style() == (TFontStyles{fsBold, fsUnderline}));
+}
+
+TEST_F(ProjectStreamTest, LoadReadsTheFileOrMakesANewProject) {
+    TempDir dir;
+    TDuzuProjectManager project(nullptr);
+    project.SetFileName(dir.file("Missing.rav"));
+    project.Load();
+    EXPECT_EQ(project.FileName(), "Project1.rav");
+    ASSERT_EQ(project.ReportList().size(), 1u);
+    EXPECT_EQ(project.ReportList()[0]->Name(), "Report1");
+
+    SampleProject sample(project);
+    Bytes bytes = save(project);
+    std::string path = dir.file("QM.duz");
+    {
+        TFileStream file(path, fmCreate);
+        file.WriteBuffer(bytes.data(), static_cast<std::int64_t>(bytes.size()));
+    }
+    ::chmod(path.c_str(), 0444);
+    TDuzuProjectManager back(nullptr);
+    back.SetFileName(path);
+    back.Load();
+    EXPECT_TRUE(back.FileLoaded());
+    EXPECT_EQ(back.ReportList().size(), 2u);
+    back.SetModified(true);
+    EXPECT_TRUE(back.Modified());
+    EXPECT_EQ(Shown, (std::vector<std::string>{
+                         "The report project file you are modifying is marked read only.  You will be prompted for "
+                         "another file name when saving."}));
+    back.SetModified(true);  // once per change of state
+    EXPECT_EQ(Shown.size(), 1u);
 }
 
 }  // namespace
