@@ -171,9 +171,10 @@ public:
     // Looks up the page names read with the report.
     void ResolvePageRefs();
 
-    // Runs the report into Engine, which must not be printing yet and is run
-    // by its own Execute; the data link is held for the run.
-    // REQUIRES: Engine is not nullptr (the built-in runner is not here yet).
+    // Runs the report into Engine: by the engine's own Execute, or straight
+    // into it when it is printing already. The data link is held for the
+    // run; every length reaches the engine in inches.
+    // REQUIRES: Engine is not nullptr.
     void Execute(TBaseReport* Engine);
     // The report's printer set-up, restore step and page loop, as the
     // engine's OnBeforePrint, OnAfterPrint and OnPrint run them.
@@ -185,7 +186,7 @@ public:
 
 private:
     TDuzuProjectManager* manager() const;
-    void selectBin(TBaseReport* Engine, const TDuzuPage* Page, bool ThroughEngine);
+    void selectBin(TBaseReport* Engine, const TDuzuPage* Page);
 
     bool alwaysGenerate_ = false;
     std::string category_;

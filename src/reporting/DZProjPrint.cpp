@@ -102,13 +102,12 @@ void TDuzuReport::PrinterSetup(TBaseReport* Engine) {
     else if (first->PaperSize() != -1)
         Engine->SetPaperSize(first->PaperSize(), 0, 0);
     if (first->Orientation() != TOrientation::poDefault) Engine->SetOrientation(first->Orientation());
-    selectBin(Engine, first, false);
+    selectBin(Engine, first);
 }
 
 void TDuzuReport::RestoreEngine() { PrintEngine = savedEngine_; }
 
-void TDuzuReport::selectBin(TBaseReport* Engine, const TDuzuPage* Page, bool ThroughEngine) {
-    (void)ThroughEngine;
+void TDuzuReport::selectBin(TBaseReport* Engine, const TDuzuPage* Page) {
     // A bin by number needs the printer's numbered bin list, which the
     // report device does not give: only a bin named by BinCustom is chosen.
     if (!Page->BinCustom().empty()) Engine->SelectBin(Page->BinCustom());
@@ -135,7 +134,7 @@ void TDuzuReport::PrintPages(TBaseReport* Engine) {
         }
         if (printed > 0) {
             if (current->Orientation() != TOrientation::poDefault) Engine->SetOrientation(current->Orientation());
-            selectBin(Engine, current, true);
+            selectBin(Engine, current);
             Engine->NewPage();
         }
         current->Print(Engine);
