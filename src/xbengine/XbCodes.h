@@ -33,6 +33,7 @@ constexpr int XB_SP_SET_SOFTSEEK = 1001;     // value: XB_ON or XB_OFF; the prev
 constexpr int XB_SP_EXACT = 1002;            // exact compare in force
 constexpr int XB_SP_SET_EXACT = 1003;        // value: XB_ON or XB_OFF; the previous setting
 constexpr int XB_SP_SCOPE_ACTIVE = 1006;     // the current order has a scope
+constexpr int XB_SP_SET_1009 = 1009;         // value: XB_OFF, set by the main window at start; no setting of this engine
 constexpr int XB_SP_BLOB_WRITE = 1305;       // value: the blob write flag; the previous flag
 constexpr int XB_SP_TAG_COUNT = 3000;        // the selected area's orders
 constexpr int XB_SP_DESCENDING = 3002;       // value: an order (0 the current); non-zero when descending

@@ -1,0 +1,14 @@
+#include "shell/CallerIDHookup.h"
+
+namespace {
+
+TCallerIDStart& Hook() {
+    static TCallerIDStart hook;
+    return hook;
+}
+
+}  // namespace
+
+void SetCallerIDStart(TCallerIDStart Start) { Hook() = std::move(Start); }
+
+const TCallerIDStart& CallerIDStart() { return Hook(); }
