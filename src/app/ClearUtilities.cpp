@@ -1,5 +1,7 @@
 #include "app/ClearUtilities.h"
 
+#include <string>
+
 #include "app/DataModule.h"
 #include "base/Exceptions.h"
 #include "data/DbTables.h"
@@ -51,13 +53,23 @@ void ClearTable(TDataModule1& Module, TTable* Table, TXbase* Engine) {
     ReopenShared(Table);
 }
 
+// Walked in record order: a tag over the balance (such as the open-balance
+// tag) would drop each record from the walk as it is zeroed.
 void ZeroBalances(TTable* Table) {
     Table->CheckActive();
-    for (Table->First(); !Table->Eof(); Table->Next()) {
-        Table->Edit();
-        Table->FieldByName("Balance")->SetAsFloat(0.0);
-        Table->Post();
+    const std::string tag = Table->IndexName();
+    Table->SetIndexName("");
+    try {
+        for (Table->First(); !Table->Eof(); Table->Next()) {
+            Table->Edit();
+            Table->FieldByName("Balance")->SetAsFloat(0.0);
+            Table->Post();
+        }
+    } catch (...) {
+        Table->SetIndexName(tag);
+        throw;
     }
+    Table->SetIndexName(tag);
     Table->First();
 }
 

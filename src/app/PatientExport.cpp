@@ -10,7 +10,6 @@
 #include "base/SysUtils.h"
 #include "data/Fields.h"
 #include "os/Paths.h"
-#include "ui/Application.h"
 #include "ui/ComCtrls.h"
 #include "ui/Dialogs.h"
 #include "xbase/Qmtable.h"
@@ -90,8 +89,11 @@ public:
             bar_->Hide();
     }
     void StepIt() {
-        if (bar_)
-            bar_->StepIt();
+        if (!bar_)
+            return;
+        bar_->StepIt();
+        // Painted now: nothing else may run while the patient table is walked.
+        bar_->Update();
     }
 
 private:
@@ -116,7 +118,6 @@ bool PatientAddressesSDF(TDataModule1& Module, TProgressBar* Progress) {
             for (patients->First(); !patients->Eof(); patients->Next()) {
                 file.WriteLine(AddressLine(patients));
                 shown.StepIt();
-                Application->ProcessMessages();
             }
         }
         file.Close();

@@ -185,8 +185,13 @@ TEST_F(CompanyUtilitiesTest, ClearAllZeroesEveryBalanceAndEmptiesTheMoneyTables)
         accounts->Post();
     }
 
+    // A tag over the balance must not cut the walk short.
+    module->PatientTable->SetIndexName("OpenBalance");
+
     TDialogScript script;
     ClearUtilities::ClearAll(*module);
+    EXPECT_EQ(module->PatientTable->IndexName(), "OpenBalance");
+    module->PatientTable->SetIndexName("");
     for (TQmTable* table : {module->PatientTable, module->AccountTable})
         for (table->First(); !table->Eof(); table->Next())
             EXPECT_EQ(table->FieldByName("BALANCE")->AsFloat(), 0.0) << table->Name();
