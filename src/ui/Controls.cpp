@@ -301,9 +301,11 @@ void TControl::applyFont() {
     widget_->setFont(qtFontOf(font_));
     QPalette pal = widget_->palette();
     QColor text = TColorToQColor(font_.Color());
-    pal.setColor(QPalette::WindowText, text);
-    pal.setColor(QPalette::Text, text);
-    pal.setColor(QPalette::ButtonText, text);
+    // Only the enabled groups: a disabled control keeps the greyed text that
+    // tells the user it cannot be used.
+    for (auto group : {QPalette::Active, QPalette::Inactive})
+        for (auto role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
+            pal.setColor(group, role, text);
     widget_->setPalette(pal);
 }
 

@@ -549,6 +549,23 @@ TEST_F(ControlsTest, GraphicControlsPaintTheirShapes) {
     EXPECT_EQ(at(250, 50), QColor(0, 0, 255)) << "the stretched picture";
 }
 
+TEST_F(ControlsTest, ADisabledButtonShowsGreyedText) {
+    auto* enabled = place<TButton>(form.get(), 0, 0, 120, 30, "Receipt");
+    auto* disabled = place<TButton>(form.get(), 0, 40, 120, 30, "Receipt");
+    disabled->SetEnabled(false);
+
+    QImage shot = RenderControl(form.get());
+    QPoint origin(0, form->Height() - form->ClientHeight());
+    auto darkest = [&](TControl* button) {
+        int least = 255;
+        for (int x = button->Left() + 4; x < button->Left() + button->Width() - 4; ++x)
+            for (int y = button->Top() + 6; y < button->Top() + button->Height() - 6; ++y)
+                least = std::min(least, shot.pixelColor(origin + QPoint(x, y)).lightness());
+        return least;
+    };
+    EXPECT_LT(darkest(enabled) + 40, darkest(disabled)) << "the disabled caption is drawn lighter";
+}
+
 TEST_F(ControlsTest, GaugeTextStaysReadableOverItsFilledPart) {
     auto* gauge = place<TGauge>(form.get(), 0, 0, 200, 24);
     gauge->SetKind(gkHorizontalBar);
