@@ -440,6 +440,29 @@ TEST_F(DBGridTest, LeavingCancelsAnUntouchedInsert) {
     table->Cancel();
 }
 
+TEST_F(DBGridTest, APictureShowsTitlesTheIndicatorAndTheSelectedRow) {
+    table->Next();
+    QImage image = RenderControl(grid);
+    auto colour = [&](int x, int y) { return QColorToTColor(image.pixelColor(x, y)); };
+    int left = grid->indicatorWidth();
+    auto rowTop = [&](int row) { return grid->titleHeight() + row * grid->rowHeight(); };
+    EXPECT_EQ(colour(left + grid->columnWidth(0) - 4, grid->titleHeight() - 4), ColorToRGB(clBtnFace)) << "titles";
+    auto indicatorInk = [&](int row) {
+        int ink = 0;
+        for (int y = rowTop(row) + 1; y < rowTop(row + 1) - 1; ++y)
+            for (int x = 1; x < grid->indicatorWidth() - 1; ++x) ink += colour(x, y) == clBlack;
+        return ink;
+    };
+    EXPECT_EQ(indicatorInk(0), 0);
+    EXPECT_GT(indicatorInk(1), 0) << "the indicator on the current record's row";
+    EXPECT_EQ(indicatorInk(2), 0);
+    for (int row : {0, 1, 2}) {
+        TColor wanted = ColorToRGB(row == 1 ? clHighlight : clWindow);
+        EXPECT_EQ(colour(left + grid->columnWidth(0) + grid->columnWidth(1) - 5, rowTop(row) + 3), wanted) << "row " << row;
+    }
+    if (const char* keep = std::getenv("QM_KEEP_PICTURES")) RenderToPng(form.get(), std::string(keep) + "/dbgrid.png");
+}
+
 // ---------------------------------------------------------------- picture
 
 TEST_F(DBCtrlsTest, OffscreenPictureShowsTheFieldInADataAwareEdit) {
