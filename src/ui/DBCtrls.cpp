@@ -441,7 +441,9 @@ void TDBGrid::TGridDataLink::DataSetChanged() { grid_->dataChanged(); }
 
 void TDBGrid::TGridDataLink::DataSetScrolled(int) { grid_->dataChanged(); }
 
-void TDBGrid::TGridDataLink::EditingChanged() { grid_->Invalidate(); }
+void TDBGrid::TGridDataLink::EditingChanged() {
+    if (grid_->indicatorOffset_ > 0) grid_->InvalidateCell(0, grid_->Row());
+}
 
 void TDBGrid::TGridDataLink::FocusControl(TField* Field) {
     auto it = std::find(grid_->columns_.begin(), grid_->columns_.end(), Field);
@@ -455,15 +457,20 @@ void TDBGrid::TGridDataLink::LayoutChanged() {
     grid_->dataChanged();
 }
 
-void TDBGrid::TGridDataLink::RecordChanged(TField*) { grid_->Invalidate(); }
+void TDBGrid::TGridDataLink::RecordChanged(TField*) { grid_->InvalidateRow(grid_->Row()); }
 
-TDBGrid::TDBGrid(TComponent* AOwner) : TCustomControl(AOwner) {
-    SetTabStop(true);
-    Handle()->setFocusPolicy(Qt::StrongFocus);
-    SetBounds(0, 0, 320, 120);
+TDBGrid::TDBGrid(TComponent* AOwner) : TCustomGrid(AOwner) {
+    // Every cell is drawn here, background included.
+    TCustomGrid::SetDefaultDrawing(false);
+    SetFixedLineColor(clBtnShadow);
+    // The vertical bar follows the dataset, not the rows.
+    SetScrollBars(ssNone);
     SetScrollRange(sbVertical, kScrollTop, kScrollBottom);
     SetScrollPage(sbVertical, 1);
     ShowScrollBar(sbVertical, true);
+    TDBGridOptions start = options_;
+    options_ = {};
+    SetOptions(start);
 }
 
 TDBGrid::~TDBGrid() { dataLink_.SetDataSource(nullptr); }
@@ -476,8 +483,15 @@ void TDBGrid::SetDataSource(TDataSource* Value) {
 
 void TDBGrid::SetOptions(TDBGridOptions Value) {
     options_ = Value;
-    updateBufferCount();
-    Invalidate();
+    // Titles and the indicator column are always set off by a line.
+    TGridOptions grid{goFixedVertLine, goFixedHorzLine};
+    if (Value.Contains(dgColLines)) grid.Include(goVertLine);
+    if (Value.Contains(dgRowLines)) grid.Include(goHorzLine);
+    if (Value.Contains(dgColumnResize)) grid.Include(goColSizing);
+    if (Value.Contains(dgRowSelect)) grid.Include(goRowSelect);
+    TCustomGrid::SetOptions(grid);
+    layoutChanged();
+    dataChanged();
 }
 
 TField* TDBGrid::Fields(int Index) const {
@@ -487,32 +501,24 @@ TField* TDBGrid::Fields(int Index) const {
 
 void TDBGrid::SetSelectedIndex(int Value) {
     Value = std::clamp(Value, 0, std::max(FieldCount() - 1, 0));
-    if (Value == selectedIndex_) return;
+    if (Value == SelectedIndex()) return;
     if (OnColExit) OnColExit(this);
-    selectedIndex_ = Value;
-    Invalidate();
+    MoveColRow(Value + indicatorOffset_, Row(), true, true);
     if (OnColEnter) OnColEnter(this);
 }
 
-TField* TDBGrid::SelectedField() const { return Fields(selectedIndex_); }
+TField* TDBGrid::SelectedField() const { return Fields(SelectedIndex()); }
 
-int TDBGrid::rowHeight() const { return QFontMetrics(Handle()->font()).height() + 4; }
+int TDBGrid::rowHeight() const { return DefaultRowHeight() + rowLineWidth(RowCount() - 1); }
 
-int TDBGrid::titleHeight() const { return options_.Contains(dgTitles) ? rowHeight() : 0; }
+int TDBGrid::titleHeight() const { return titleOffset_ > 0 ? RowHeights(0) + rowLineWidth(0) : 0; }
 
-int TDBGrid::indicatorWidth() const { return options_.Contains(dgIndicator) ? kIndicatorWidth : 0; }
-
-int TDBGrid::dataLeft() const { return indicatorWidth(); }
-
-int TDBGrid::VisibleRowCount() const { return std::max(1, (ClientHeight() - titleHeight()) / rowHeight()); }
+int TDBGrid::indicatorWidth() const { return indicatorOffset_ > 0 ? ColWidths(0) + colLineWidth(0) : 0; }
 
 int TDBGrid::columnWidth(int Column) const {
-    TField* field = Fields(Column);
-    if (!field) return 0;
-    QFontMetrics metrics(Handle()->font());
-    int data = metrics.horizontalAdvance(QLatin1Char('0')) * field->DisplayWidth();
-    int title = options_.Contains(dgTitles) ? metrics.horizontalAdvance(ToQString(field->DisplayLabel())) : 0;
-    return std::max(data, title) + 4;
+    if (!Fields(Column)) return 0;
+    int col = Column + indicatorOffset_;
+    return ColWidths(col) + colLineWidth(col);
 }
 
 std::string TDBGrid::cellText(int Row, int Column) {
@@ -523,23 +529,54 @@ std::string TDBGrid::cellText(int Row, int Column) {
 }
 
 void TDBGrid::layoutChanged() {
+    int selected = SelectedIndex();
     columns_.clear();
     if (dataLink_.Active()) {
         TDataSet* ds = dataLink_.DataSet();
         for (int i = 0; i < ds->FieldCount(); ++i)
             if (ds->Fields()[i]->Visible()) columns_.push_back(ds->Fields()[i]);
     }
-    selectedIndex_ = std::clamp(selectedIndex_, 0, std::max(FieldCount() - 1, 0));
-    updateBufferCount();
+    titleOffset_ = options_.Contains(dgTitles) ? 1 : 0;
+    indicatorOffset_ = options_.Contains(dgIndicator) ? 1 : 0;
+
+    // A line, when drawn, takes the last pixel of a row's or column's pitch.
+    QFontMetrics metrics(Handle()->font());
+    int pitch = metrics.height() + 4;
+    SetDefaultRowHeight(pitch - (options_.Contains(dgRowLines) ? GridLineWidth() : 0));
+    SetColCount(indicatorOffset_ + std::max(FieldCount(), 1));
+    SetFixedCols(indicatorOffset_);
+    if (indicatorOffset_ > 0) SetColWidths(0, kIndicatorWidth - GridLineWidth());
+    int lineWidth = options_.Contains(dgColLines) ? GridLineWidth() : 0;
+    for (int i = 0; i < FieldCount(); ++i) {
+        TField* field = columns_[i];
+        int data = metrics.horizontalAdvance(QLatin1Char('0')) * field->DisplayWidth();
+        int title = titleOffset_ > 0 ? metrics.horizontalAdvance(ToQString(field->DisplayLabel())) : 0;
+        SetColWidths(i + indicatorOffset_, std::max(data, title) + 4 - lineWidth);
+    }
+    updateRows();
+    if (titleOffset_ > 0) SetRowHeights(0, pitch - GridLineWidth());
+    selected = std::clamp(selected, 0, std::max(FieldCount() - 1, 0));
+    MoveColRow(selected + indicatorOffset_, Row(), true, true);
 }
 
 void TDBGrid::dataChanged() {
+    updateRows();
     updateScrollBar();
     Invalidate();
 }
 
-void TDBGrid::updateBufferCount() {
-    if (dataLink_.BufferCount() != VisibleRowCount()) dataLink_.SetBufferCount(VisibleRowCount());
+void TDBGrid::updateRows() {
+    if (RowCount() <= titleOffset_) SetRowCount(titleOffset_ + 1);
+    SetFixedRows(titleOffset_);
+    int records = 1;
+    if (dataLink_.Active()) {
+        int visible = VisibleRowCount();
+        if (dataLink_.BufferCount() != visible) dataLink_.SetBufferCount(visible);
+        records = std::max(dataLink_.RecordCount(), 1);
+    }
+    SetRowCount(titleOffset_ + records);
+    int active = dataLink_.Active() ? dataLink_.ActiveRecord() : 0;
+    MoveColRow(Col(), std::min(titleOffset_ + active, RowCount() - 1), false, true);
 }
 
 // Without record numbers in order, the thumb tells only top, middle or bottom.
@@ -564,100 +601,67 @@ void TDBGrid::deleteRecord() {
     ds->Delete();
 }
 
-void TDBGrid::Paint() {
-    paintTitles();
-    paintRows();
-}
+// ---- cells
 
-void TDBGrid::paintTitles() {
-    if (!options_.Contains(dgTitles)) return;
+void TDBGrid::DrawCell(int ACol, int ARow, const TRect& ARect, TGridDrawState) {
     TCanvas* c = Canvas();
-    int h = titleHeight();
     c->Brush()->SetStyle(bsSolid);
-    c->Brush()->SetColor(clBtnFace);
-    c->FillRect(Rect(0, 0, ClientWidth(), h));
-    c->Font()->SetColor(clBtnText);
-    c->Pen()->SetColor(clBtnShadow);
-    int x = dataLeft();
-    if (x > 0) {
-        c->MoveTo(x - 1, 0);
-        c->LineTo(x - 1, h);
-    }
-    for (int col = 0; col < FieldCount() && x < ClientWidth(); ++col) {
-        int w = columnWidth(col);
-        c->TextRect(Rect(x, 0, x + w - 1, h - 1), x + 2, 2, Fields(col)->DisplayLabel());
-        c->MoveTo(x + w - 1, 0);
-        c->LineTo(x + w - 1, h);
-        x += w;
-    }
-    c->MoveTo(0, h - 1);
-    c->LineTo(ClientWidth(), h - 1);
+    if (ARow < titleOffset_)
+        drawTitle(ACol - indicatorOffset_, ARect);
+    else if (ACol < indicatorOffset_)
+        drawIndicator(ARow - titleOffset_, ARect);
+    else
+        drawData(ACol - indicatorOffset_, ARow - titleOffset_, ARect);
 }
 
-void TDBGrid::paintRows() {
-    if (!dataLink_.Active()) return;
+void TDBGrid::drawTitle(int Column, const TRect& Rect) {
     TCanvas* c = Canvas();
-    int rh = rowHeight();
-    bool showSelection = Focused() || options_.Contains(dgAlwaysShowSelection);
-    int active = dataLink_.ActiveRecord();
-    for (int row = 0; row < dataLink_.RecordCount(); ++row) {
-        int top = titleHeight() + row * rh;
-        if (top >= ClientHeight()) break;
-        paintIndicator(row == active ? row : -1, top);
-        ActiveRecordSwitch at(dataLink_, row);
-        int x = dataLeft();
-        for (int col = 0; col < FieldCount() && x < ClientWidth(); ++col) {
-            int w = columnWidth(col);
-            bool selected = showSelection && row == active && (options_.Contains(dgRowSelect) || col == selectedIndex_);
-            c->Brush()->SetStyle(bsSolid);
-            c->Brush()->SetColor(selected ? clHighlight : Color());
-            c->Font()->SetColor(selected ? clHighlightText : Font()->Color());
-            TField* field = Fields(col);
-            std::string text = field->DisplayText();
-            TRect cell = Rect(x, top, x + w - 1, top + rh - 1);
-            int textX = dynamic_cast<TNumericField*>(field) ? cell.Right - 2 - c->TextWidth(text) : x + 2;
-            c->TextRect(cell, textX, top + 2, text);
-            c->Pen()->SetColor(clSilver);
-            if (options_.Contains(dgColLines)) {
-                c->MoveTo(x + w - 1, top);
-                c->LineTo(x + w - 1, top + rh);
-            }
-            x += w;
-        }
-        if (options_.Contains(dgRowLines)) {
-            c->Pen()->SetColor(clSilver);
-            c->MoveTo(dataLeft(), top + rh - 1);
-            c->LineTo(x, top + rh - 1);
-        }
-    }
+    c->Brush()->SetColor(FixedColor());
+    c->Font()->SetColor(clBtnText);
+    TField* field = Fields(Column);
+    c->TextRect(Rect, Rect.Left + 2, Rect.Top + 2, field ? field->DisplayLabel() : std::string());
 }
 
 // The indicator column: an arrow at the current record, or the mark of an
 // edit ("I") or insert ("*") in progress.
-void TDBGrid::paintIndicator(int Row, int Top) {
-    if (!options_.Contains(dgIndicator)) return;
+void TDBGrid::drawIndicator(int Record, const TRect& Rect) {
     TCanvas* c = Canvas();
-    int rh = rowHeight();
-    c->Brush()->SetStyle(bsSolid);
-    c->Brush()->SetColor(clBtnFace);
-    c->FillRect(Rect(0, Top, kIndicatorWidth - 1, Top + rh));
-    c->Pen()->SetColor(clBtnShadow);
-    c->MoveTo(kIndicatorWidth - 1, Top);
-    c->LineTo(kIndicatorWidth - 1, Top + rh);
-    if (Row < 0) return;
+    c->Brush()->SetColor(FixedColor());
+    c->FillRect(Rect);
+    if (!dataLink_.Active() || Record != dataLink_.ActiveRecord() || Record >= dataLink_.RecordCount()) return;
     TDataSetState state = dataLink_.DataSet()->State();
     c->Pen()->SetColor(clBlack);
     c->Font()->SetColor(clBlack);
-    c->Brush()->SetStyle(bsClear);
     if (state == dsEdit || state == dsInsert) {
-        c->TextOut(2, Top + 2, state == dsEdit ? "I" : "*");
+        c->Brush()->SetStyle(bsClear);
+        c->TextOut(Rect.Left + 2, Rect.Top + 2, state == dsEdit ? "I" : "*");
     } else {
-        int mid = Top + rh / 2;
-        c->Brush()->SetStyle(bsSolid);
+        int mid = Rect.Top + (Rect.Height() + 1) / 2;
         c->Brush()->SetColor(clBlack);
-        c->Polygon({Point(3, mid - 4), Point(7, mid), Point(3, mid + 4)});
+        c->Polygon({Point(Rect.Left + 3, mid - 4), Point(Rect.Left + 7, mid), Point(Rect.Left + 3, mid + 4)});
     }
 }
+
+void TDBGrid::drawData(int Column, int Record, const TRect& Rect) {
+    TCanvas* c = Canvas();
+    TField* field = Fields(Column);
+    if (!field || !dataLink_.Active() || Record >= dataLink_.RecordCount()) {
+        c->Brush()->SetColor(Color());
+        c->FillRect(Rect);
+        return;
+    }
+    bool showSelection = Focused() || options_.Contains(dgAlwaysShowSelection);
+    bool selected = showSelection && Record == dataLink_.ActiveRecord() &&
+                    (options_.Contains(dgRowSelect) || Column == SelectedIndex());
+    c->Brush()->SetColor(selected ? clHighlight : Color());
+    c->Font()->SetColor(selected ? clHighlightText : Font()->Color());
+    ActiveRecordSwitch at(dataLink_, Record);
+    std::string text = field->DisplayText();
+    int textX = dynamic_cast<TNumericField*>(field) ? Rect.Right - 2 - c->TextWidth(text) : Rect.Left + 2;
+    c->TextRect(Rect, textX, Rect.Top + 2, text);
+}
+
+// ---- keys, mouse, scroll bar, focus
 
 void TDBGrid::KeyDown(Word& Key, TShiftState Shift) {
     TCustomControl::KeyDown(Key, Shift);
@@ -682,10 +686,10 @@ void TDBGrid::KeyDown(Word& Key, TShiftState Shift) {
             SetSelectedIndex(FieldCount() - 1);
         break;
     case VK_LEFT:
-        if (!options_.Contains(dgRowSelect)) SetSelectedIndex(selectedIndex_ - 1);
+        if (!options_.Contains(dgRowSelect)) SetSelectedIndex(SelectedIndex() - 1);
         break;
     case VK_RIGHT:
-        if (!options_.Contains(dgRowSelect)) SetSelectedIndex(selectedIndex_ + 1);
+        if (!options_.Contains(dgRowSelect)) SetSelectedIndex(SelectedIndex() + 1);
         break;
     case VK_DELETE:
         if (Shift.Contains(ssCtrl)) deleteRecord();
@@ -695,20 +699,16 @@ void TDBGrid::KeyDown(Word& Key, TShiftState Shift) {
 }
 
 void TDBGrid::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) {
-    if (Button == mbLeft && dataLink_.Active()) {
-        if (Y >= titleHeight()) {
-            int row = (Y - titleHeight()) / rowHeight();
-            if (row < dataLink_.RecordCount()) moveBy(row - dataLink_.ActiveRecord());
-        }
-        int x = dataLeft();
-        for (int col = 0; col < FieldCount(); ++col) {
-            int w = columnWidth(col);
-            if (X >= x && X < x + w) {
-                SetSelectedIndex(col);
-                break;
-            }
-            x += w;
-        }
+    if (Button == mbLeft && Sizing(X, Y)) {
+        TCustomGrid::MouseDown(Button, Shift, X, Y);
+        return;
+    }
+    if (CanFocus() && !Focused()) SetFocus();
+    TGridCoord cell = MouseCoord(X, Y);
+    if (Button == mbLeft && dataLink_.Active() && cell.X >= 0) {
+        int record = cell.Y - titleOffset_;
+        if (record >= 0 && record < dataLink_.RecordCount()) moveBy(record - dataLink_.ActiveRecord());
+        if (cell.X >= indicatorOffset_) SetSelectedIndex(cell.X - indicatorOffset_);
     }
     TCustomControl::MouseDown(Button, Shift, X, Y);
 }
@@ -733,19 +733,18 @@ void TDBGrid::Scroll(TScrollBarKind Kind, TScrollCode Code, int Pos) {
         }
         updateScrollBar();
     }
-    TCustomControl::Scroll(Kind, Code, Pos);
+    TCustomGrid::Scroll(Kind, Code, Pos);
 }
 
-void TDBGrid::DoExit() {
+void TDBGrid::ExitGrid() {
     if (options_.Contains(dgCancelOnExit) && dataLink_.Active()) {
         TDataSet* ds = dataLink_.DataSet();
         if (ds->State() == dsInsert && !ds->Modified()) ds->Cancel();
     }
-    TCustomControl::DoExit();
 }
 
 void TDBGrid::Resize() {
-    updateBufferCount();
+    TCustomGrid::Resize();
+    updateRows();
     Invalidate();
-    TCustomControl::Resize();
 }

@@ -14,6 +14,7 @@
 #include "data/DataSource.h"
 #include "ui/ExtCtrls.h"
 #include "ui/FieldBinding.h"
+#include "ui/Grids.h"
 #include "ui/Mask.h"
 #include "ui/StdCtrls.h"
 
@@ -190,15 +191,18 @@ enum TDBGridOption {
 };
 using TDBGridOptions = TSet<TDBGridOption>;
 
-// A grid browsing a dataset: one column per visible field (display label as
-// title, display width as width), one row per record buffered for it; the
-// current record is the current row. Keys, clicks and the scroll bar move
-// the dataset. The cells are for reading: the grid edits nothing itself
-// (dgEditing, dgAlwaysShowEditor, dgTabs and dgColumnResize have no effect),
-// but Ctrl+Delete deletes the current record (asking first with
+// A grid browsing a dataset, drawn cell by cell on the custom grid: one
+// column per visible field (display label as title, display width as width),
+// one row per record buffered for it (as many as the rows that fit); the
+// current record is the current row, marked in the indicator column. Keys,
+// clicks and the vertical bar move the dataset; the bar has three positions
+// (top, between, bottom). The cells are for reading: the grid edits nothing
+// itself (dgEditing, dgAlwaysShowEditor and dgTabs have no effect), but
+// dgColumnResize lets the user drag a column's width (kept until the fields'
+// layout changes), Ctrl+Delete deletes the current record (asking first with
 // dgConfirmDelete), and with dgCancelOnExit leaving the grid cancels an
 // insert nobody filled in.
-class TDBGrid : public TCustomControl {
+class TDBGrid : public TCustomGrid {
 public:
     explicit TDBGrid(TComponent* AOwner);
     ~TDBGrid() override;
@@ -214,18 +218,17 @@ public:
     int FieldCount() const { return static_cast<int>(columns_.size()); }
     TField* Fields(int Index) const;
     // The column that has the selection (its field; nullptr without columns).
-    int SelectedIndex() const { return selectedIndex_; }
+    int SelectedIndex() const { return Col() - indicatorOffset_; }
     void SetSelectedIndex(int Value);
     TField* SelectedField() const;
-    // Data rows that fit the window.
-    int VisibleRowCount() const;
 
     // Data rows filled with records now, the row of the current record, and
     // the text drawn in a data row's cell.
     int rowCount() const { return dataLink_.RecordCount(); }
     int activeRow() const { return dataLink_.ActiveRecord(); }
     std::string cellText(int Row, int Column);
-    // Column widths and row height in pixels, as drawn.
+    // Column widths and row heights in pixels from one cell's start to the
+    // next's (grid line included).
     int columnWidth(int Column) const;
     int rowHeight() const;
     int titleHeight() const;
@@ -235,11 +238,11 @@ public:
     TNotifyEvent OnColExit;
 
 protected:
-    void Paint() override;
+    void DrawCell(int ACol, int ARow, const TRect& ARect, TGridDrawState AState) override;
     void KeyDown(Word& Key, TShiftState Shift) override;
     void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
     void Scroll(TScrollBarKind Kind, TScrollCode Code, int Pos) override;
-    void DoExit() override;
+    void ExitGrid() override;
     void Resize() override;
 
 private:
@@ -262,19 +265,21 @@ private:
 
     void layoutChanged();
     void dataChanged();
-    void updateBufferCount();
+    // Rows for the records the window holds, the window as long as the rows
+    // that fit, and the current row on the current record.
+    void updateRows();
     void updateScrollBar();
     void moveBy(int Distance);
     void deleteRecord();
-    int dataLeft() const;
-    void paintTitles();
-    void paintRows();
-    void paintIndicator(int Row, int Top);
+    void drawTitle(int Column, const TRect& Rect);
+    void drawIndicator(int Record, const TRect& Rect);
+    void drawData(int Column, int Record, const TRect& Rect);
 
     TGridDataLink dataLink_{this};
     std::vector<TField*> columns_;
     TDBGridOptions options_{dgEditing, dgTitles, dgIndicator, dgColumnResize, dgColLines,
                             dgRowLines, dgTabs, dgConfirmDelete, dgCancelOnExit};
     bool readOnly_ = false;
-    int selectedIndex_ = 0;
+    int titleOffset_ = 1;
+    int indicatorOffset_ = 1;
 };

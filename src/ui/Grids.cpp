@@ -192,6 +192,8 @@ void TCustomGrid::SetFixedCols(int Value) {
     if (Value == fixedCols_) return;
     if (Value < 0) throw EInvalidGridOperation(SGridIndexOutOfRange);
     if (Value >= ColCount()) throw EInvalidGridOperation(SFixedColTooBig);
+    // A grid scrolled to its start stays at its start.
+    if (topLeft_.X == fixedCols_) topLeft_.X = Value;
     fixedCols_ = Value;
     current_.X = std::max(current_.X, fixedCols_);
     topLeft_.X = std::max(topLeft_.X, fixedCols_);
@@ -204,6 +206,7 @@ void TCustomGrid::SetFixedRows(int Value) {
     if (Value == fixedRows_) return;
     if (Value < 0) throw EInvalidGridOperation(SGridIndexOutOfRange);
     if (Value >= RowCount()) throw EInvalidGridOperation(SFixedRowTooBig);
+    if (topLeft_.Y == fixedRows_) topLeft_.Y = Value;
     fixedRows_ = Value;
     current_.Y = std::max(current_.Y, fixedRows_);
     topLeft_.Y = std::max(topLeft_.Y, fixedRows_);

@@ -302,6 +302,16 @@ TEST_F(GridTest, ScrollingMovesTheTopLeftAndTellsIt) {
     EXPECT_EQ(grid->TopRow(), 40 - grid->VisibleRowCount());
 }
 
+TEST_F(GridTest, FewerFixedColumnsKeepAGridAtItsStartAtItsStart) {
+    grid->SetColCount(20);
+    grid->SetFixedCols(0);
+    EXPECT_EQ(grid->LeftCol(), 0) << "the first column shows";
+    grid->SetFixedCols(2);
+    grid->SetLeftCol(6);
+    grid->SetFixedCols(1);
+    EXPECT_EQ(grid->LeftCol(), 6) << "a scrolled grid stays where it was";
+}
+
 TEST_F(GridTest, BadSizesRaiseTheGridError) {
     EXPECT_THROW(grid->SetColCount(MaxGridColumns + 1), EInvalidGridOperation);
     EXPECT_NO_THROW(grid->SetColCount(MaxGridColumns));
