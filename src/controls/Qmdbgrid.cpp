@@ -283,6 +283,10 @@ void TQmDBGrid::SetColumnAttributes() {
 void TQmDBGrid::Paint() {
     if (!Enabled()) return;
     TQmCustomDBGrid::Paint();
+    // The editor an always-editing grid hid while moving (a click on another
+    // row and column, a pass over an embedded editor's cell) comes back.
+    if (Focused() && !userChange() && Options().Contains(dgAlwaysShowEditor) && !IsCustomEditCell(Col(), Row()))
+        ShowEditor();
 }
 
 void TQmDBGrid::DrawCell(int ACol, int ARow, const TRect& ARect, TGridDrawState AState) {
@@ -347,6 +351,21 @@ std::string TQmDBGrid::memoText(TField* Field) {
     return text.substr(0, std::min(text.find('\r'), text.find('\n')));
 }
 
+std::string TQmDBGrid::textOf(int ACol, int ARow, TField* Field) {
+    if (!Field) return {};
+    drawnRow_ = ARow;
+    return isMemoCell(ACol, ARow) ? memoText(Field) : Field->DisplayText();
+}
+
+std::string TQmDBGrid::cellText(int ACol, int ARow) {
+    if (!DataLink()->Active() || ACol < IndicatorOffset() || ARow < TitleOffset() ||
+        recordOfRow(ARow) >= DataLink()->RecordCount())
+        return {};
+    std::string text;
+    withRecordOfRow(ARow, [&] { text = textOf(ACol, ARow, Fields(ACol - IndicatorOffset())); });
+    return text;
+}
+
 void TQmDBGrid::drawDataText(int ACol, int ARow, const TRect& ARect, TGridDrawState AState) {
     TCanvas* canvas = Canvas();
     canvas->Font()->Assign(*Font());
@@ -356,9 +375,7 @@ void TQmDBGrid::drawDataText(int ACol, int ARow, const TRect& ARect, TGridDrawSt
     for (const Attached& a : attached_) top = std::max(top, a.Kind->TextTop());
     withRecordOfRow(ARow, [&] {
         TField* field = Fields(ACol - IndicatorOffset());
-        std::string text;
-        drawnRow_ = ARow;
-        if (field) text = isMemoCell(ACol, ARow) ? memoText(field) : field->DisplayText();
+        std::string text = textOf(ACol, ARow, field);
         bool highlight = HighlightCell(ACol, ARow, text, AState);
         if (highlight) {
             canvas->Brush()->SetColor(clHighlight);
@@ -443,9 +460,14 @@ void TQmDBGrid::placeEmbedded(const Attached& Editor, const TRect& ARect) {
     if (TField* field = SelectedField()) Editor.Kind->ShowText(control, field->DisplayText());
     TRect wanted = Bounds(ARect.Left + 2, ARect.Top + 1 + (DefaultRowHeight() - control->Height()) / 2,
                           ARect.Width(), ARect.Height());
-    if (first && (Align() == alBottom || Align() == alRight)) {
-        savedAlign_ = Align();
-        SetAlign(alNone);
+    if (first) {
+        auto setAside = [](TControl* control, TAlign& saved) {
+            if (!control || (control->Align() != alBottom && control->Align() != alRight)) return;
+            saved = control->Align();
+            control->SetAlign(alNone);
+        };
+        setAside(this, savedAlign_);
+        setAside(Parent(), savedParentAlign_);
     }
     if (!(control->BoundsRect() == wanted)) control->SetBoundsRect(wanted);
     shown_ = control;
@@ -460,6 +482,10 @@ void TQmDBGrid::hideEmbedded() {
     if (savedAlign_ != alNone) {
         SetAlign(savedAlign_);
         savedAlign_ = alNone;
+    }
+    if (savedParentAlign_ != alNone && Parent()) {
+        Parent()->SetAlign(savedParentAlign_);
+        savedParentAlign_ = alNone;
     }
     shown_ = nullptr;
     shownCell_ = {-1, -1};

@@ -126,6 +126,9 @@ public:
     TField* GetSelectedField() const { return SelectedField(); }
     // The control placed over the current cell now, or nullptr.
     TWinControl* EmbeddedControl() const { return shown_; }
+    // The text a data cell shows: the field's display text; for a memo
+    // "(Memo)", or with mGridShow the memo's first line of at most 255 bytes.
+    std::string cellText(int ACol, int ARow);
 
     TCalcCellColorsEvent OnCalcCellColors;
     TQmMemoOpenEvent OnMemoOpen;
@@ -172,6 +175,8 @@ private:
     void placeEmbedded(const Attached& Editor, const TRect& ARect);
     void hideEmbedded();
     void raisedLook(int ARow, const TRect& ARect);
+    // The cell's text while the row's record is the active one.
+    std::string textOf(int ACol, int ARow, TField* Field);
     std::string memoText(TField* Field);
     void toggleCheckBox();
     void openMemo();
@@ -185,7 +190,10 @@ private:
     std::vector<Attached> attached_;
     TWinControl* shown_ = nullptr;  // placed over shownCell_
     TGridCoord shownCell_{-1, -1};
+    // Bottom or right alignments of the grid and its parent, set aside while
+    // a control shows over a cell.
     TAlign savedAlign_ = alNone;
+    TAlign savedParentAlign_ = alNone;
     bool hasCombo_ = false;
     bool hasLookupCombo_ = false;
     bool applying_ = false;

@@ -192,8 +192,25 @@ void TQmCustomDBGrid::SetShowVertScrollBar(bool Value) {
     Invalidate();
 }
 
+// A title font of the grid's own is no longer overwritten by the parent's.
 void TQmCustomDBGrid::titleFontChanged() {
+    if (!selfChangingTitleFont_) SetParentFont(false);
     if (options_.Contains(dgTitles)) LayoutChanged();
+}
+
+void TQmCustomDBGrid::afterFontChange(bool FromParent) {
+    TCustomGrid::afterFontChange(FromParent);
+    if (FromParent && ParentFont()) {
+        selfChangingTitleFont_ = true;
+        try {
+            titleFont_.Assign(*Font());
+        } catch (...) {
+            selfChangingTitleFont_ = false;
+            throw;
+        }
+        selfChangingTitleFont_ = false;
+    }
+    LayoutChanged();
 }
 
 // ---- text measuring and writing

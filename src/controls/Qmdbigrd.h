@@ -162,6 +162,9 @@ protected:
     bool CanEditShow() override;
     void ExitGrid() override;
     void Resize() override;
+    // A new font re-lays the grid out; one taken from the parent is the
+    // title font too.
+    void afterFontChange(bool FromParent) override;
 
     // ---- shared with descendants
     // Moves to data column To (clamped), running OnColExit and OnColEnter.

@@ -284,16 +284,23 @@ void TControl::SetParentFont(bool Value) {
 void TControl::parentFontChanged() {
     if (!parent_ || !parentFont_) return;
     settingParentFont_ = true;
-    font_.Assign(*parent_->Font());
+    try {
+        font_.Assign(*parent_->Font());
+    } catch (...) {
+        settingParentFont_ = false;
+        throw;
+    }
     settingParentFont_ = false;
 }
 
 void TControl::fontChanged() {
+    bool fromParent = settingParentFont_;
     if (!settingParentFont_) parentFont_ = false;
     applyFont();
     if (auto* self = dynamic_cast<TWinControl*>(this))
         for (TControl* c : self->controls_)
             if (c->parentFont_) c->parentFontChanged();
+    afterFontChange(fromParent);
 }
 
 void TControl::applyFont() {

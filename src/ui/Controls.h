@@ -297,6 +297,10 @@ protected:
     // Routed here by the event bridge; true swallows the event.
     virtual bool handleEvent(QWidget* source, QEvent* event);
 
+    // The control's font changed, after the widget took it; FromParent when
+    // it was copied from the parent's (ParentFont).
+    virtual void afterFontChange(bool FromParent) { (void)FromParent; }
+
     // Font and colour the control shows: its own, or its parent's.
     void parentFontChanged();
     void parentColorChanged();

@@ -748,3 +748,10 @@ void TDBGrid::Resize() {
     updateRows();
     Invalidate();
 }
+
+// Rows and columns are measured in the font.
+void TDBGrid::afterFontChange(bool FromParent) {
+    TCustomGrid::afterFontChange(FromParent);
+    layoutChanged();
+    dataChanged();
+}

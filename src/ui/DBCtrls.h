@@ -244,6 +244,7 @@ protected:
     void Scroll(TScrollBarKind Kind, TScrollCode Code, int Pos) override;
     void ExitGrid() override;
     void Resize() override;
+    void afterFontChange(bool FromParent) override;
 
 private:
     class TGridDataLink : public TDataLink {

@@ -228,6 +228,33 @@ TEST_F(DBGridBaseTest, ARaisingCellDrawingLeavesTheRecordWindowAsItWas) {
     EXPECT_EQ(name(), "N04");
 }
 
+TEST_F(DBGridBaseTest, AFontChangeRelaysTheGridOutAndTheParentsFontBecomesTheTitleFont) {
+    auto height = [](const TFont& font) {
+        TBitmap measure(1, 1);
+        measure.Canvas()->Font()->Assign(font);
+        return measure.Canvas()->TextHeight("W");
+    };
+    int rowHeight = grid->DefaultRowHeight();
+    int nameWidth = grid->ColWidths(1);
+    form->Font()->SetSize(16);
+    EXPECT_EQ(grid->Font()->Size(), 16);
+    EXPECT_EQ(grid->TitleFont()->Size(), 16) << "the parent's font is the title font too";
+    EXPECT_TRUE(grid->ParentFont());
+    EXPECT_EQ(grid->RowHeights(0), height(*grid->TitleFont()) + 4);
+    EXPECT_EQ(grid->DefaultRowHeight(), height(*grid->Font()) + 2 + 1);
+    EXPECT_GT(grid->DefaultRowHeight(), rowHeight);
+    EXPECT_GT(grid->ColWidths(1), nameWidth);
+    EXPECT_EQ(grid->DataLink()->BufferCount(), grid->VisibleRowCount());
+
+    grid->TitleFont()->SetStyle({fsBold});
+    EXPECT_FALSE(grid->ParentFont()) << "a title font of the grid's own";
+    form->Font()->SetSize(8);
+    EXPECT_EQ(grid->TitleFont()->Size(), 16);
+    grid->Font()->SetSize(8);
+    EXPECT_EQ(grid->DefaultRowHeight(), height(*grid->Font()) + 2 + 1) << "the grid's own font";
+    EXPECT_EQ(grid->TitleFont()->Size(), 16);
+}
+
 TEST_F(DBGridBaseTest, MoreThanTheMostColumnsRaisesTheGridError) {
     TQmGridDataLink* link = grid->DataLink();
     link->ClearMapping();

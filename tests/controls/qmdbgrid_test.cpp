@@ -13,6 +13,7 @@
 #include "controls/Qmdbcomb.h"
 #include "controls/Qmdbgrid.h"
 #include "ui/DialogResponder.h"
+#include "ui/ExtCtrls.h"
 #include "ui/Dialogs.h"
 #include "ui/OffscreenRender.h"
 
@@ -116,6 +117,101 @@ TEST_F(QmDBGridTest, TheComboIsPlacedOverTheCurrentCell) {
     EXPECT_EQ(combo->Text(), "Goods");
     grid->SetSelectedIndex(3);
     EXPECT_FALSE(combo->Visible()) << "leaving the column hides it";
+}
+
+TEST_F(QmDBGridTest, CharactersTypedOnAComboCellGoToTheCombo) {
+    openLines();
+    combo->SetStyle(csDropDownList);
+    grid->SetSelectedIndex(2);
+    RenderControl(form.get());  // places the combo
+    ASSERT_EQ(grid->EmbeddedControl(), combo);
+    grid->SendChar('S');
+    Application->ProcessMessages();
+    EXPECT_EQ(form->ActiveControl(), combo);
+    EXPECT_EQ(combo->Text(), "Service");
+    EXPECT_EQ(grid->InplaceEditor(), nullptr) << "never the in-place editor";
+
+    grid->SetFocus();
+    grid->SetSelectedIndex(1);
+    grid->SendChar('N');
+    Application->ProcessMessages();
+    EXPECT_EQ(form->ActiveControl(), grid) << "a check box cell drops it";
+    EXPECT_EQ(grid->InplaceEditor(), nullptr);
+}
+
+TEST_F(QmDBGridTest, ABottomOrRightAlignmentIsSetAsideWhileTheComboShows) {
+    struct Case {
+        TAlign grid, panel;
+    } cases[] = {{alBottom, alNone}, {alRight, alBottom}, {alClient, alRight}, {alTop, alTop}};
+    openLines();
+    auto* panel = new TPanel(form.get());
+    panel->SetParent(form.get());
+    panel->SetBounds(0, 0, 560, 200);
+    grid->SetParent(panel);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << "grid " << c.grid << ", panel " << c.panel);
+        grid->SetAlign(c.grid);
+        panel->SetAlign(c.panel);
+        grid->SetFocus();
+        grid->SetSelectedIndex(2);
+        RenderControl(form.get());
+        ASSERT_EQ(grid->EmbeddedControl(), combo);
+        auto whileShown = [](TAlign a) { return a == alBottom || a == alRight ? alNone : a; };
+        EXPECT_EQ(grid->Align(), whileShown(c.grid));
+        EXPECT_EQ(panel->Align(), whileShown(c.panel));
+        grid->SetSelectedIndex(3);
+        EXPECT_EQ(grid->EmbeddedControl(), nullptr);
+        EXPECT_EQ(grid->Align(), c.grid) << "restored";
+        EXPECT_EQ(panel->Align(), c.panel) << "restored";
+    }
+}
+
+TEST_F(QmDBGridTest, AMemoCellShowsMemoOrTheMemosFirstLine) {
+    openLines();
+    struct Case {
+        std::string memo, shown;
+    } cases[] = {
+        {"Metal frame\r\nblack", "Metal frame"},
+        {"one\ntwo\rthree", "one"},
+        {"one\rtwo\nthree", "one"},
+        {"", ""},
+        {std::string(300, 'x'), std::string(255, 'x')},
+        {std::string(254, 'y') + "z\r\n", std::string(254, 'y') + "z"},
+    };
+    for (const Case& c : cases) {
+        lines->Edit();
+        lines->FieldByName("NOTES")->SetAsString(c.memo);
+        lines->Post();
+        grid->SetMemoAttributes({mGridShow});
+        EXPECT_EQ(grid->cellText(5, 1), c.shown) << c.memo;
+        grid->SetMemoAttributes({});
+        EXPECT_EQ(grid->cellText(5, 1), "(Memo)") << c.memo;
+    }
+    grid->SetMemoAttributes({mGridShow});
+    lines->Append();
+    EXPECT_EQ(grid->cellText(5, grid->Row()), "") << "the record being inserted";
+    lines->Cancel();
+    while (!lines->IsEmpty()) lines->Delete();
+    EXPECT_EQ(grid->cellText(5, 1), "") << "an empty table";
+}
+
+TEST_F(QmDBGridTest, AnAlwaysShownEditorComesBackWhenTheGridPaints) {
+    openLines();
+    TQmDBGridOptions options = grid->Options();
+    options.Include(dgAlwaysShowEditor);
+    grid->SetOptions(options);
+    grid->SetSelectedIndex(1);
+    EXPECT_FALSE(grid->EditorMode()) << "none over a check box";
+    // A click on another row and column within the window.
+    mouseAt(QEvent::MouseButtonPress, {1, 2});
+    mouseAt(QEvent::MouseButtonRelease, {1, 2});
+    EXPECT_EQ(text("DESC"), "Eye exam");
+    EXPECT_FALSE(grid->InplaceEditor() && grid->InplaceEditor()->Visible());
+    RenderControl(form.get());
+    ASSERT_NE(grid->InplaceEditor(), nullptr);
+    EXPECT_TRUE(grid->InplaceEditor()->Visible());
+    EXPECT_EQ(grid->InplaceEditor()->Text(), "Eye exam");
+    EXPECT_EQ(grid->InplaceEditor()->BoundsRect(), grid->CellRect(1, 2));
 }
 
 TEST_F(QmDBGridTest, EscapeOnAChangedRecordAsksAndNoEndsTheKey) {
