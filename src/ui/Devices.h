@@ -81,6 +81,7 @@ struct TLogFont {
     std::uint8_t CharSet = DEFAULT_CHARSET;
     std::uint8_t PitchAndFamily = DEFAULT_PITCH;  // low two bits: the pitch
     std::string FaceName;
+    bool operator==(const TLogFont&) const = default;
 };
 
 struct TTextMetric {

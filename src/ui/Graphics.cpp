@@ -225,7 +225,10 @@ TLogFont logFontOf(const TFont& f) {
 }  // namespace
 
 void TCanvas::selectFont(TDeviceContext* dc) {
-    dc->SelectFont(CreateFontIndirect(logFontOf(font_)));
+    // Grids assign their fonts afresh for every cell: a font the device
+    // already holds is not realised again.
+    TLogFont logFont = logFontOf(font_);
+    if (!dc->Font() || !(dc->Font()->LogFont() == logFont)) dc->SelectFont(CreateFontIndirect(logFont));
     dc->SetTextColor(ColorToRGB(font_.Color()));
     fontValid_ = true;
 }
