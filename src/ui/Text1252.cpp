@@ -27,6 +27,13 @@ char QCharToChar(QChar c) {
     return '?';
 }
 
+int CodePointTo1252(uint32_t codePoint) {
+    if (codePoint < 0x80 || (codePoint >= 0xA0 && codePoint <= 0xFF)) return static_cast<int>(codePoint);
+    for (int i = 0; i < 32; ++i)
+        if (kHighControls[i] == codePoint) return 0x80 + i;
+    return -1;
+}
+
 QString ToQString(const std::string& text) {
     QString result;
     result.reserve(static_cast<qsizetype>(text.size()));

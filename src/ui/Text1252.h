@@ -1,6 +1,7 @@
 #pragma once
 // Conversion between the program's text (Windows-1252 bytes) and Qt's
 // strings. Nothing else in the program converts code pages.
+#include <cstdint>
 #include <string>
 
 class QChar;
@@ -15,3 +16,6 @@ std::string FromQString(const QString& text);
 QChar CharToQChar(unsigned char c);
 // '?' when the character has no Windows-1252 byte.
 char QCharToChar(QChar c);
+// The Windows-1252 byte of a Unicode code point, or -1 when 1252 has none.
+// The five undefined bytes answer for their own code points, as above.
+int CodePointTo1252(uint32_t codePoint);
