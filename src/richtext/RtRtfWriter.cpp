@@ -4,6 +4,9 @@
 
 #include "base/Streams.h"
 #include "richtext/RtRtfTxt.h"
+#include "ui/BitmapBits.h"
+#include "ui/Graphics.h"
+#include "ui/Metafile.h"
 
 namespace {
 
@@ -45,6 +48,18 @@ std::string borderSide(const std::string& side, uint32_t f, bool spacing = false
     if (f & tfHairline) s += "\\brdrhair";
     if (spacing && (f & 0xFF000000u)) s += "\\brsp" + num(spacingTwips(f));
     return s;
+}
+
+// Picture data: two lower-case hex digits a byte.
+std::string hexBytes(const std::string& bytes) {
+    static const char hex[] = "0123456789abcdef";
+    std::string out(bytes.size() * 2, '0');
+    for (size_t i = 0; i < bytes.size(); ++i) {
+        unsigned char c = static_cast<unsigned char>(bytes[i]);
+        out[2 * i] = hex[c >> 4];
+        out[2 * i + 1] = hex[c & 15];
+    }
+    return out;
 }
 
 }  // namespace
@@ -351,7 +366,31 @@ uint8_t TRtRTFWriter::WriteObject(uint16_t Tag, uint16_t Number) {
                     " \\'01";
         return flush() ? rtWriteOk : Result;
     }
-    return rtWriteOk;
+    TObject* obj = e->Obj;
+    if (auto* picture = dynamic_cast<TPicture*>(obj)) obj = picture->Graphic();
+    std::string goal = "\\picwgoal" + num(e->WidthTw) + "\\pichgoal" + num(e->HeightTw) + "\r\n";
+    try {
+        if (auto* metafile = dynamic_cast<TMetafile*>(obj)) {
+            pending_ += "{\\pict\\wmetafile8\\picw" + num(metafile->Width()) + "\\pich" + num(metafile->Height()) + goal +
+                        hexBytes(metafile->windowsMetafileBytes()) + "}";
+        } else if (auto* bitmap = dynamic_cast<TBitmap*>(obj)) {
+            if (bitmap->Empty()) return rtWriteOk;
+            TDeviceBits bits = DeviceBitsOf(*bitmap);
+            std::string sizes = "\\wbmbitspixel" + num(bits.BitsPixel) + "\\wbmplanes" + num(bits.Planes) +
+                                "\\wbmwidthbytes" + num(bits.WidthBytes) + "\\picw" + num(bits.Width) + "\\pich" +
+                                num(bits.Height) + goal;
+            if (WriteBitmapAsDib)
+                pending_ += "{\\pict\\dibitmap0" + sizes + hexBytes(PackedDibOf(*bitmap)) + "}";
+            else
+                pending_ += "{\\pict\\wbitmap0" + sizes + hexBytes(bits.Bits) + "}";
+        } else {
+            return rtWriteOk;
+        }
+    } catch (const std::bad_alloc&) {
+        pending_.clear();
+        return Result = rtWriteNoMemory;
+    }
+    return flush() ? rtWriteOk : Result;
 }
 
 uint8_t TRtRTFWriter::WriteFootnote(uint16_t Tag) {

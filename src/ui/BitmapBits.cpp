@@ -43,7 +43,7 @@ QRgb pixelAt(const unsigned char* row, int x, int bitsPixel) {
 }  // namespace
 
 bool LoadDeviceBits(TBitmap& bitmap, const TDeviceBits& b) {
-    if (b.Planes != 1 || b.Width <= 0 || b.Height <= 0) return false;
+    if (b.Planes > 1 || b.Width <= 0 || b.Height <= 0) return false;
     if (b.BitsPixel != 1 && b.BitsPixel != 4 && b.BitsPixel != 8 && b.BitsPixel != 16 && b.BitsPixel != 24 &&
         b.BitsPixel != 32)
         return false;

@@ -21,7 +21,7 @@ struct TDeviceBits {
 // Most pixels a decoded picture may have; larger ones are refused.
 constexpr long long MaxBitmapPixels = 16LL * 1024 * 1024;
 
-// One plane of 1, 4, 8, 16, 24 or 32 bits per pixel. 1 bit: 0 black, 1
+// One plane (0 counts as one) of 1, 4, 8, 16, 24 or 32 bits per pixel. 1 bit: 0 black, 1
 // white; 4 bits: the 16 standard colours; 8 bits: grey levels; 16 bits: 5-5-5.
 bool LoadDeviceBits(TBitmap& bitmap, const TDeviceBits& bits);
 // 24 bits per pixel, 1 for a monochrome bitmap.
