@@ -501,8 +501,8 @@ uint8_t TRtRtfReader::popState() {
     unicodeSkip_ = s.UnicodeSkip;
     saveStack_.pop_back();
     if (cellBordersSet_) CurPar->TableFlags = 0;
-    // A paragraph without text yet takes the formatting in force again.
-    if (empty && !inRow_ && !(CurPar->ParFlags & pfTableCell)) takeParProps(CurPar, false);
+    // A paragraph without text or formatting of its own yet takes the formatting in force again.
+    if (empty && !parTouched_ && !inRow_ && !(CurPar->ParFlags & pfTableCell)) takeParProps(CurPar, false);
     skipFallback_ = 0;
     --depth_;
     if (inHyperlinkResult_ && depth_ < hyperlinkDepth_) finishHyperlink();
@@ -694,6 +694,7 @@ void TRtRtfReader::storeChar(int c) {
             attr.Tag = e->Tag;
             e->WidthTw = objWidth_;
             e->HeightTw = objHeight_;
+            e->ByReference = e->Tag != 0;
             e->Used = 1;
         }
     }
@@ -759,16 +760,23 @@ void TRtRtfReader::endParagraph(bool cell) {
     takeParProps(CurPar, false);
     if (inRow_) CurPar->TableFlags = cellBorder_[std::min(cellIndex_, MaxCells)];
     tabsSet_ = false;
+    parTouched_ = false;
 }
 
 void TRtRtfReader::setMeasure(int32_t TParProps::*field, int32_t TParagraph::*target, int32_t value) {
     ParProps.*field = value;
-    if (inText()) CurPar->*target = value;
+    if (inText()) {
+        CurPar->*target = value;
+        parTouched_ = true;
+    }
 }
 
 void TRtRtfReader::setTableFlags(uint32_t flags) {
     ParProps.TableFlags = flags;
-    if (inText()) CurPar->TableFlags = flags;
+    if (inText()) {
+        CurPar->TableFlags = flags;
+        parTouched_ = true;
+    }
 }
 
 uint32_t& TRtRtfReader::borderTarget() {
@@ -871,7 +879,10 @@ uint8_t TRtRtfReader::applyProperty(int index, int32_t value) {
     case pLineSpacing: setMeasure(&TParProps::LineSpacing, &TParagraph::LineSpacing, std::max(0, value)); break;
     case pAlign:
         ParProps.Align = static_cast<uint8_t>(value);
-        if (inText()) CurPar->Align = ParProps.Align;
+        if (inText()) {
+            CurPar->Align = ParProps.Align;
+            parTouched_ = true;
+        }
         break;
     case pPard: {
         if (inText() && CurPar->Prev && (CurPar->Prev->TableFlags & tfBorder) && CurPar != firstHandled_)
@@ -907,6 +918,7 @@ uint8_t TRtRtfReader::applyProperty(int index, int32_t value) {
             ParProps.TabSet |= bit;
             if (inText()) CurPar->TabSet |= bit;
         }
+        if (inText()) parTouched_ = true;
         tabKind_ = 0;
         break;
     case pTabKind: tabKind_ = static_cast<uint8_t>(value >= 1 && value <= 3 ? value : 0); break;

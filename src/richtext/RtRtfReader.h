@@ -179,6 +179,8 @@ private:
     int fieldPos_ = -1;
     bool fieldStandard_ = false;
     bool eatSpace_ = false;
+    // A paragraph property word has been applied to the current paragraph.
+    bool parTouched_ = false;
     // "\uc": fallback characters after a "\u" to drop; the count still to drop.
     int unicodeSkip_ = 1;
     int skipFallback_ = 0;

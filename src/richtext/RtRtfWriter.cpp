@@ -156,6 +156,11 @@ uint8_t TRtRTFWriter::WriteHeader(TStream* AStream) {
 uint8_t TRtRTFWriter::WriteTrailer(TStream* AStream) {
     Stream = AStream;
     Result = rtWriteOk;
+    // Raw code that runs to the end of the text is closed, or the reader would take the last braces as code.
+    if (InRtfCode) {
+        pending_ += "\\rtrtf0 ";
+        InRtfCode = false;
+    }
     while (!States.empty()) {
         States.pop_back();
         pending_ += '}';
