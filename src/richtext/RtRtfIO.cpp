@@ -1,6 +1,7 @@
 // Loading, saving, the "Data" property and copying of TRtRTFTextIo.
 #include "richtext/RtRtfIO.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <memory>
 
@@ -37,18 +38,20 @@ private:
 
 bool isBlank(int c) { return c == ' ' || c == '\n' || c == '\r' || c == '\t' || c == 8; }
 
+// RTF leaves the stream at its "{": the blanks before it are not text.
 TRtLoadFormat detectFormat(TStream* stream) {
     int64_t start = stream->Position();
     unsigned char c = 0;
     bool got = stream->Read(&c, 1) == 1;
     while (got && isBlank(c)) got = stream->Read(&c, 1) == 1;
+    int64_t brace = stream->Position() - 1;
     TRtLoadFormat format = FormatANSI;
     if (got && c == '{') {
         char next[4] = {};
         if (stream->Read(next, 4) == 4 && next[0] == '\\' && next[1] == 'r' && next[2] == 't' && next[3] == 'f')
             format = FormatRTF;
     }
-    stream->Seek(start, soFromBeginning);
+    stream->Seek(format == FormatRTF ? brace : start, soFromBeginning);
     return format;
 }
 
@@ -105,6 +108,28 @@ void TRtRTFTextIo::Clear() {
     resetCursor();
 }
 
+void TRtRTFTextIo::keepCursorInDocument() {
+    auto holds = [this](const TParagraph* par, const TLine* line) {
+        for (const TParagraph* p = FirstPar; p; p = p->Next)
+            if (p == par)
+                for (const TLine* l = p->FirstLine; l; l = l->Next)
+                    if (l == line) return true;
+        return false;
+    };
+    if (!holds(BlockStartPar, BlockStartLine) || !holds(BlockEndPar, BlockEndLine)) {
+        BlockStartPar = BlockEndPar = nullptr;
+        BlockStartLine = BlockEndLine = nullptr;
+        BlockStartPos = BlockEndPos = 0;
+    }
+    if (holds(CurPar, CurLine)) {
+        CurPos = std::clamp<int>(CurPos, 0, CurLine->Length);
+        return;
+    }
+    CurPar = FirstPar;
+    CurLine = FirstPar ? FirstPar->FirstLine : nullptr;
+    CurPos = 0;
+}
+
 bool TRtRTFTextIo::IsEmpty() const {
     return FirstPar && !FirstPar->Next && FirstPar->FirstLine && !FirstPar->FirstLine->Next &&
            FirstPar->FirstLine->Length == 0;
@@ -124,6 +149,7 @@ void TRtRTFTextIo::ReadText(TStream* Stream, TRtTextReader* Reader) {
     struct TEnd {
         ~TEnd() { EndProgress(); }
     } endProgress;
+    keepCursorInDocument();
     if (!Reader || !Stream || !Initialized || !CurPar || !CurLine) return;
     Reader->Owner = this;
     Reader->Text = this;

@@ -98,6 +98,11 @@ public:
     // their footnote stamps and pictures.
     void CopyParagraphs(const TParagraph* FirstSourcePar, const TRtRTFText* Source);
 
+    // Puts the cursor at the start of the document when it no longer names
+    // a line of it (after paragraphs were replaced or deleted by index), and
+    // drops a block whose ends are gone.
+    void keepCursorInDocument();
+
     // The result of the last save's writer.
     uint8_t LastSaveResult = 0;
 

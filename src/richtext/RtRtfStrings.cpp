@@ -13,15 +13,21 @@ int TRtRtfStrings::GetCount() const {
 }
 
 void TRtRtfStrings::Put(int Index, const std::string& S) {
-    if (Text) Text->SetParText(Index, S, &Text->CurAttr);
+    if (!Text) return;
+    Text->SetParText(Index, S, &Text->CurAttr);
+    Text->keepCursorInDocument();
 }
 
 void TRtRtfStrings::Insert(int Index, const std::string& S) {
-    if (Text) Text->InsertParagraph(Index, S, &Text->CurAttr);
+    if (!Text) return;
+    Text->InsertParagraph(Index, S, &Text->CurAttr);
+    Text->keepCursorInDocument();
 }
 
 void TRtRtfStrings::Delete(int Index) {
-    if (Text) Text->DeleteParagraph(Index);
+    if (!Text) return;
+    Text->DeleteParagraph(Index);
+    Text->keepCursorInDocument();
 }
 
 void TRtRtfStrings::Clear() {
