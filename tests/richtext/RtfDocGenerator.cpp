@@ -43,7 +43,7 @@ void putChar(TRtRTFText& doc, TLine* line, char c, const TCharAttr& a) {
     line->Text[line->Length] = 0;
 }
 
-TCharAttr randomAttr(Rng& r) {
+TCharAttr randomAttr(Rng& r, bool allColors) {
     TCharAttr a;
     a.Font = static_cast<uint8_t>(r.in(0, 2));
     static const uint8_t sizes[] = {8, 10, 12, 24};
@@ -51,6 +51,7 @@ TCharAttr randomAttr(Rng& r) {
     a.Colors = static_cast<uint8_t>(r.in(0, 15) | (r.chance(20) ? r.in(1, 15) << 4 : 0));
     if (r.chance(30)) a.Style = static_cast<uint8_t>(r.next() & ~stBlockMarked);
     if (r.chance(15)) a.Special |= spProtected;
+    if (!allColors) a.Colors &= 0x07;
     return a;
 }
 
@@ -106,9 +107,9 @@ void fillParagraph(TRtRTFTextIo& doc, TParagraph* p, Rng& r, const TGeneratorOpt
     int runs = r.in(0, 5);
     bool lastWasCode = false;
     for (int k = 0; k < runs; ++k) {
-        TCharAttr a = randomAttr(r);
+        TCharAttr a = randomAttr(r, o.AllColors);
         int kind = o.SetSpecials ? r.in(0, 12) : 0;
-        if (kind == 1) {
+        if (kind == 1 && o.TabsAndBorders) {
             a.Special |= spHidden;
         } else if (kind == 2 && !lastWasCode) {
             a.Special |= spRtfCode;
@@ -168,6 +169,8 @@ void fillParagraph(TRtRTFTextIo& doc, TParagraph* p, Rng& r, const TGeneratorOpt
         int n = r.in(1, 12);
         for (int i = 0; i < n; ++i) {
             char c = textChars[r.in(0, sizeof textChars - 2)];
+            if (!o.ControlChars && (c == '\x7F' || c == '\x04')) c = 'z';
+            if (!o.ControlChars && c == ' ' && line->Length > 0 && line->Text[line->Length - 1] == ' ') c = 'z';
             if (!cell && r.chance(3)) c = '\n';
             putChar(doc, line, c, a);
         }
@@ -222,7 +225,7 @@ void GenerateDocument(TRtRTFTextIo& doc, uint32_t seed, const TGeneratorOptions&
     h.FontName[2] = "Times New Roman";
     h.FontFamily[2] = 0x10;
     for (int i = 0; i < rtColorCount - 1; ++i)
-        if (r.chance(30)) h.Palette[i] = {static_cast<uint8_t>(r.in(0, 255)), static_cast<uint8_t>(r.in(0, 255)),
+        if (o.AllColors && r.chance(30)) h.Palette[i] = {static_cast<uint8_t>(r.in(0, 255)), static_cast<uint8_t>(r.in(0, 255)),
                                           static_cast<uint8_t>(r.in(0, 255)), 0};
     h.PageWidth = r.in(10000, 13000);
     h.PageHeight = r.in(14000, 17000);
@@ -257,15 +260,15 @@ void GenerateDocument(TRtRTFTextIo& doc, uint32_t seed, const TGeneratorOptions&
         q->SpaceAfter = r.chance(30) ? 60 : 0;
         q->LineSpacing = r.chance(20) ? 240 : 0;
         q->Align = static_cast<uint8_t>(r.in(0, 3));
-        q->TabSet = randomTabs(doc, r);
-        if (r.chance(10)) q->ParFlags |= pfPageBreak;
+        q->TabSet = o.TabsAndBorders ? randomTabs(doc, r) : 0;
+        if (r.chance(10) && o.PageBreaks) q->ParFlags |= pfPageBreak;
         q->TableFlags = border;
         fillParagraph(doc, q, r, o, false);
     };
     int blocks = r.in(2, 7);
     for (int b = 0; b < blocks; ++b) {
         int kind = r.in(0, 3);
-        if (kind == 1) {
+        if (kind == 1 && o.TabsAndBorders) {
             uint32_t border = randomBorder(r, false);
             int n = r.in(1, 3);
             for (int i = 0; i < n; ++i) normal(border | (i == n - 1 ? tfBoxEnds : 0));

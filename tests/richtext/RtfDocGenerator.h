@@ -14,6 +14,10 @@ struct TGeneratorOptions {
     bool Tables = true;
     bool Pictures = true;
     bool SetSpecials = true;  // hidden text, raw code, insert points, automatic text, footnotes, objects
+    bool ControlChars = true;  // bytes below 32 other than tab, 127, and blanks in a row
+    bool PageBreaks = true;
+    bool TabsAndBorders = true;
+    bool AllColors = true;     // false: text colours 0-7 only, no background colours
 };
 
 // Fills an empty document from the seed.
