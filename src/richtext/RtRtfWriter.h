@@ -8,6 +8,9 @@
 // set's own words: "\rtrtf1" ... "\rtrtf0" around raw RTF code shown as
 // text, "\inspnt" and "\inaut" for insert points and automatic text,
 // "\rtobjtag", "\rtobjw", "\rtobjh" for objects kept by the application.
+// Pictures are written as "{\pict" groups in lower-case hex: a metafile as
+// "\wmetafile8" (its records, without the placeable header), a bitmap as
+// device-dependent "\wbitmap0" bits or, with WriteBitmapAsDib, "\dibitmap0".
 #include <cstdint>
 #include <string>
 #include <vector>

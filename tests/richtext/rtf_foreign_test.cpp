@@ -227,7 +227,9 @@ TEST(RtfForeign, GeneratedDocumentsThroughLibreOffice) {
             TParagraph* b = pb[n];
             ASSERT_EQ(textOf(b), textOf(a));
             bool last = n + 1 == pe.size();
-            if (!last) EXPECT_EQ(b->Align, a->Align);
+            if (!last) {
+                EXPECT_EQ(b->Align, a->Align);
+            }
             bool cell = (a->ParFlags & pfTableCell) != 0;
             EXPECT_EQ((b->ParFlags & pfTableCell) != 0, cell);
             if (!cell && !last && !textOf(a).empty()) {

@@ -109,7 +109,9 @@ TEST(RtfSave, FormatFollowsTheNameTheSettingAndTheDocument) {
         EXPECT_EQ(doc.SaveFormat, c.saveFormat);
         std::string saved = readFile(dir.file(c.file));
         EXPECT_EQ(saved.rfind("{\\rtf", 0) == 0, c.rtf) << saved;
-        if (!c.rtf) EXPECT_EQ(saved, "hello");
+        if (!c.rtf) {
+            EXPECT_EQ(saved, "hello");
+        }
     }
 }
 
@@ -187,7 +189,9 @@ TEST(RtfCopy, AssignCopiesTextStampsAndPictures) {
         ASSERT_EQ(RtCheckInvariants(copy), "");
         EXPECT_EQ(CompareDocuments(source, copy), "");
         for (const TObjectEntry& e : copy.Objects)
-            if (e.Number) EXPECT_NE(e.Obj, source.FindObject(0, e.Number)->Obj) << "a copy, not the same graphic";
+            if (e.Number) {
+                EXPECT_NE(e.Obj, source.FindObject(0, e.Number)->Obj) << "a copy, not the same graphic";
+            }
     }
 }
 

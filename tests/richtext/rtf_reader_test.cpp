@@ -240,8 +240,12 @@ TEST(RtfReader, HostileInputEndsSafely) {
         EXPECT_EQ(out.Result, c.result);
         std::string text = TextOf(doc);
         EXPECT_EQ(text.substr(0, c.textStart.size()), c.textStart);
-        if (std::string(c.name) == "huge font size") EXPECT_EQ(AttrAt(doc, 0).Size, 255);
-        if (c.rtf == longParagraph) EXPECT_EQ(text, longParagraph.substr(7, longParagraph.size() - 8));
+        if (std::string(c.name) == "huge font size") {
+            EXPECT_EQ(AttrAt(doc, 0).Size, 255);
+        }
+        if (c.rtf == longParagraph) {
+            EXPECT_EQ(text, longParagraph.substr(7, longParagraph.size() - 8));
+        }
     }
 }
 
