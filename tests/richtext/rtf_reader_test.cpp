@@ -388,6 +388,10 @@ TEST(RtfReader, PicturesBecomeGraphics) {
          "{\\rtf1 {\\pict\\wbitmap0\\wbmbitspixel24\\wbmwidthbytes6\\picw2\\pich5 " + hexOf(ddb) + "}x}", false,
          nullptr},
         {"a picture of no known kind stores nothing", "{\\rtf1 {\\pict\\pngblip 89504e470d0a}x}", false, nullptr},
+        {"a picture over 32 MiB is dropped and reading goes on",
+         "{\\rtf1 {\\pict\\wbitmap0\\wbmbitspixel8\\wbmwidthbytes16384\\picw4096\\pich2049\\bin" +
+             std::to_string(16384 * 2049) + " " + std::string(16384 * 2049, 'z') + "}x}",
+         false, [](TRtRTFTextIo& d) { EXPECT_EQ(TextOf(d), "x"); }},
         {"binary picture data", "{\\rtf1 {\\pict\\wbitmap0\\wbmbitspixel24\\wbmwidthbytes6\\picw2\\pich1\\bin6 " + ddb +
              "}}",
          true, [](TRtRTFTextIo& d) { EXPECT_EQ(pictureOf<TBitmap>(d)->toImage().pixel(1, 0), qRgb(0, 0, 255)); }},
