@@ -4,13 +4,19 @@
 #include <QWidget>
 
 namespace {
+bool offscreen() { return QGuiApplication::platformName() == "offscreen"; }
+
 // Windows without a screen have no stacking order to change.
 void raise(QWidget* widget) {
-    if (QGuiApplication::platformName() != "offscreen") widget->raise();
+    if (!offscreen()) widget->raise();
 }
 
 Qt::WindowFlags floatingFlags(bool topmost) {
-    Qt::WindowFlags flags = Qt::Tool | Qt::FramelessWindowHint | Qt::WindowDoesNotAcceptFocus;
+    // The offscreen platform activates every window it shows except tool
+    // tips, so there the list floats as one; anywhere else it is a tool
+    // window that is never activated.
+    Qt::WindowFlags flags = (offscreen() ? Qt::ToolTip : Qt::Tool) | Qt::FramelessWindowHint |
+                            Qt::WindowDoesNotAcceptFocus;
     if (topmost) flags |= Qt::WindowStaysOnTopHint;
     return flags;
 }

@@ -7,6 +7,7 @@
 #include <QMouseEvent>
 
 #include "LookupFixture.h"
+#include "controls/Qmdbgrid.h"
 #include "controls/qmdblook.h"
 #include "ui/DialogResponder.h"
 #include "ui/Dialogs.h"
@@ -277,7 +278,8 @@ TEST_F(LookupComboTest, FreedWhileOpenOrSearchingLeavesNoWindowOrTimer) {
     delete combo;
     combo = nullptr;
     EXPECT_TRUE(watched.isNull()) << "the floating list went with the combo";
-    for (QWidget* w : QApplication::topLevelWidgets()) EXPECT_FALSE(w->isVisible() && w->windowFlags().testFlag(Qt::Tool));
+    for (QWidget* w : QApplication::topLevelWidgets())
+        EXPECT_FALSE(w->isVisible() && w->windowFlags().testFlag(Qt::FramelessWindowHint));
     int moves = 0;
     itemsTable->AfterScroll = [&](TDataSet*) { ++moves; };
     runUntil([] { return false; }, 250);
@@ -319,6 +321,75 @@ TEST_F(LookupComboTest, PictureOfAnOpenListWithItsChosenRowHighlighted) {
     picture.save(QString::fromStdString(dir.file("combo.png")));
     if (const char* keep = std::getenv("QM_KEEP_PICTURES"))
         picture.save(QString::fromStdString(std::string(keep) + "/lookup_combo.png"));
+}
+
+// The receipt form's entry grid: the item column is a "LookupCombo" cell.
+TEST_F(LookupComboTest, TheGridsLookupCellHostsTheComboAndPicksWithIt) {
+    makeItems();
+    makeSale({"AB2", "Frames", "Plastic frame", "1"});
+    itemsTable = openTable("items.dbf");
+    itemsTable->SetIndexName("CODE");
+    sale = openTable("sale.dbf");
+    sale->ControlType()->Add("CODE;LookupCombo;ItemCombo");
+    saleSource = sourceOf(sale);
+    itemsTable->Open();
+    combo = new TQmDBLookupCombo(form.get());
+    combo->SetName("ItemCombo");
+    combo->SetParent(form.get());
+    combo->SetLookupTable(itemsTable);
+    combo->SetLookupField("CODE;CATEGORY;DESC");
+    for (const char* line : {"CODE\t6\tCode", "CATEGORY\t10\tCategory", "DESC\t20\tDescription"})
+        combo->Selected()->Add(line);
+    auto* grid = new TQmDBGrid(form.get());
+    grid->SetName("LinesGrid");
+    grid->SetParent(form.get());
+    grid->SetBounds(8, 40, 540, 150);
+    for (const char* line : {"CODE\t8\tItem", "DESC\t20\tDescription", "QTY\t5\tQty"}) grid->Selected()->Add(line);
+    grid->SetDataSource(saleSource);
+    sale->Open();
+    show();
+    grid->SetFocus();
+    RenderControl(form.get());
+    ASSERT_EQ(grid->EmbeddedControl(), combo);
+    EXPECT_EQ(combo->Parent(), grid);
+    EXPECT_EQ(combo->DataField(), "CODE");
+    EXPECT_EQ(combo->Text(), "AB2");
+    TRect cell = grid->CellRect(1, 1);
+    EXPECT_EQ(combo->Left(), cell.Left + 2);
+
+    grid->SendKey(VK_DOWN, {ssAlt});
+    ASSERT_TRUE(combo->DroppedDown()) << "Alt+Down opens the cell's list";
+    EXPECT_TRUE(combo->Focused());
+    TQmPopupGrid* list = combo->PopupGrid();
+    EXPECT_EQ(list->Top(), combo->ClientToScreen({0, 0}).Y + combo->Height() - 1);
+    QImage picture = screenPicture(form.get(), {list});
+    picture.save(QString::fromStdString(dir.file("cell.png")));
+    if (const char* keep = std::getenv("QM_KEEP_PICTURES"))
+        picture.save(QString::fromStdString(std::string(keep) + "/lookup_cell.png"));
+
+    combo->SendKey(VK_DOWN);
+    combo->SendKey(VK_RETURN);
+    EXPECT_FALSE(combo->DroppedDown());
+    EXPECT_EQ(sold("CODE"), "AC1");
+    EXPECT_EQ(sold("DESC"), "Single vision");
+    EXPECT_TRUE(combo->Focused()) << "Enter on the open list only closes it";
+
+    combo->SendKey(VK_TAB);
+    EXPECT_TRUE(grid->Focused()) << "Tab gives the grid the key back";
+    EXPECT_EQ(grid->SelectedIndex(), 1);
+    EXPECT_FALSE(combo->Visible()) << "hidden when its column is left";
+
+    // A character typed on the cell goes to the combo.
+    grid->SetSelectedIndex(0);
+    RenderControl(form.get());
+    grid->SendChar('B');
+    Application->ProcessMessages();
+    EXPECT_TRUE(combo->Focused());
+    EXPECT_EQ(combo->Text(), "B");
+    combo->SendKey(VK_ESCAPE);
+    EXPECT_EQ(combo->Text(), "AC1");
+    combo->SendKey(VK_ESCAPE);
+    EXPECT_TRUE(grid->Focused()) << "Escape on a closed combo returns to the grid";
 }
 
 }  // namespace
