@@ -98,6 +98,11 @@ void TQmKeyCombo::refresh() {
     SetItemIndex(currentLabel.empty() ? -1 : Items()->IndexOf(currentLabel));
 }
 
+bool TQmKeyCombo::wantsKey(Word Key, TShiftState Shift) const {
+    if ((Key == VK_RETURN || Key == VK_ESCAPE) && DroppedDown()) return true;
+    return TComboBox::wantsKey(Key, Shift);
+}
+
 void TQmKeyCombo::Change() {
     auto* table = DataSource() ? dynamic_cast<TTable*>(DataSource()->DataSet()) : nullptr;
     if (table && table->Active()) {

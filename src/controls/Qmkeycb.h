@@ -61,6 +61,8 @@ protected:
     friend class qmKeyDataLink;
     // The user picked an item: the table takes its index.
     void Change() override;
+    // Enter and Escape close an open list instead of the dialog.
+    bool wantsKey(Word Key, TShiftState Shift) const override;
 
 private:
     void refresh();

@@ -849,6 +849,20 @@ void TQmDBCustomLookupCombo::releaseButton() {
     button_->Repaint();
 }
 
+void TQmDBCustomLookupCombo::addLookupColumn() {
+    TQmTable* table = LookupTable();
+    if (Selected()->Count() > 0 || !table) return;
+    TField* shown = nullptr;
+    if (isLookupLinkField()) {
+        shown = grid_->DisplayField();
+    } else {
+        for (const std::string& name : splitList(LookupField(), ';'))
+            if ((shown = table->FindField(name))) break;
+    }
+    if (shown) Selected()->Add(shown->FieldName() + "\t" + IntToStr(shown->DisplayWidth()) + "\t" + shown->DisplayLabel());
+    grid_->resolveFields();
+}
+
 void TQmDBCustomLookupCombo::DropDown() {
     TQmTable* table = LookupTable();
     if (!table) {
@@ -862,18 +876,7 @@ void TQmDBCustomLookupCombo::DropDown() {
         return;
     }
     if (DroppedDown() || Width() <= 20) return;
-    if (Selected()->Count() == 0) {
-        TField* shown = nullptr;
-        if (isLookupLinkField()) {
-            shown = grid_->DisplayField();
-        } else {
-            for (const std::string& name : splitList(LookupField(), ';'))
-                if ((shown = table->FindField(name))) break;
-        }
-        if (shown)
-            Selected()->Add(shown->FieldName() + "\t" + IntToStr(shown->DisplayWidth()) + "\t" + shown->DisplayLabel());
-        grid_->resolveFields();
-    }
+    addLookupColumn();
     if (!typingDropDown_) grid_->locateCurrent(true);
     Qmqbe::ApplySelectedFields(table, *Selected());
     if (OnDropDown) OnDropDown(this);

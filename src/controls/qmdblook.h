@@ -318,6 +318,12 @@ protected:
     bool isLookupLinkField();
     // The combo is the editor of a data grid (its parent).
     TQmCustomDBGrid* hostGrid() const;
+    // The button comes up again after a drop-down that did not happen.
+    void releaseButton();
+    // Without column lines, the list shows the lookup field alone.
+    void addLookupColumn();
+    // The lookup table's current record becomes the chosen value.
+    void takeCurrentRecord() { grid_->readValuesFromRecord(); }
 
     void dataChange() override;
     void editingChange() override;
@@ -341,7 +347,6 @@ protected:
     bool typingDropDown_ = false;
 
 private:
-    void releaseButton();
     void placeButton();
     void paintFace();
     bool listStyle() const { return style_ == csDropDownList && !autoDropDown_; }

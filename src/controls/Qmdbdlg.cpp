@@ -1,0 +1,131 @@
+#include "controls/Qmdbdlg.h"
+
+#include "base/SysUtils.h"
+#include "data/Fields.h"
+#include "ui/Dialogs.h"
+#include "ui/ExtCtrls.h"
+#include "xbase/Qmqbe.h"
+
+TQmDBLookupComboDlg::TQmDBLookupComboDlg(TComponent* AOwner) : TQmDBCustomLookupCombo(AOwner) {
+    Button()->SetGlyph(*GetGlyph());
+}
+
+void TQmDBLookupComboDlg::DrawButton(TCanvas* Canvas, const TRect& Rect, bool& DefaultPaint, TControlState State,
+                                     bool Pressed) {
+    bool pushed = Pressed && !Qmqbe::IsPaintCopyState(State);
+    TRect r = Rect;
+    Canvas->Brush()->SetStyle(bsSolid);
+    Canvas->Brush()->SetColor(clBtnFace);
+    Canvas->FillRect(r);
+    if (pushed) {
+        Canvas->Brush()->SetColor(clBtnShadow);
+        Canvas->FrameRect(r);
+    } else {
+        Frame3D(Canvas, r, cl3DLight, cl3DDkShadow, 1);
+        Frame3D(Canvas, r, clBtnHighlight, clBtnShadow, 1);
+    }
+    // Three black squares in a row, centred.
+    int side = std::max(1, Rect.Width() / 8);
+    int left = Rect.Left + (Rect.Width() - 5 * side) / 2 + (pushed ? 1 : 0);
+    int top = Rect.Top + (Rect.Height() - side) / 2 + (pushed ? 1 : 0);
+    Canvas->Brush()->SetColor(clBlack);
+    for (int i = 0; i < 3; ++i) Canvas->FillRect(Bounds(left + 2 * i * side, top, side, side));
+    DefaultPaint = false;
+}
+
+TBitmap* TQmDBLookupComboDlg::GetGlyph() {
+    static TBitmap* dots = [] {
+        auto* bitmap = new TBitmap(9, 2);
+        for (int y = 0; y < 2; ++y)
+            for (int x = 0; x < 9; ++x) bitmap->Canvas()->SetPixels(x, y, (x % 4) < 2 ? clBlack : clBtnFace);
+        return bitmap;
+    }();
+    return dots;
+}
+
+void TQmDBLookupComboDlg::closeUp(TDataSet* DataSet, bool OK) {
+    if (!OnCloseUp) return;
+    if (DataSet) DataSet->DisableControls();
+    try {
+        OnCloseUp(this, LookupTable(), DataSet, OK);
+    } catch (...) {
+        if (DataSet) DataSet->EnableControls();
+        throw;
+    }
+    if (DataSet) DataSet->EnableControls();
+}
+
+bool TQmDBLookupComboDlg::runDialog() {
+    TQmLookupDialogSettings settings;
+    settings.Caption = caption_;
+    settings.CallingForm = GetParentForm(this);
+    settings.LookupTable = LookupTable();
+    settings.Selected = Selected();
+    settings.InitialSearch = typingDropDown_ ? Text() : std::string();
+    settings.Options = options_;
+    settings.GridOptions = gridOptions_;
+    settings.GridColor = gridColor_;
+    settings.TitleAlignment = gridTitleAlignment_;
+    settings.MaxWidth = maxWidth_;
+    settings.MaxHeight = maxHeight_;
+    settings.CharCase = CharCase();
+    settings.OnUserButton1Click = OnUserButton1Click;
+    settings.OnUserButton2Click = OnUserButton2Click;
+    settings.UserButton1Caption = userButton1Caption_;
+    settings.UserButton2Caption = userButton2Caption_;
+    settings.OnInitDialog = OnInitDialog;
+    return RunLookupDialog(settings);
+}
+
+void TQmDBLookupComboDlg::DropDown() {
+    TQmTable* table = LookupTable();
+    if (!table || !table->Active()) {
+        MessageDlg(table ? SLookupTableNotActive : SNoLookupTable, mtWarning, {mbOK});
+        releaseButton();
+        return;
+    }
+    if (OnDropDown) OnDropDown(this);
+    TQmPopupGrid* grid = PopupGrid();
+    addLookupColumn();
+    TDataSet* data = DataSource() ? DataSource()->DataSet() : nullptr;
+    if (isLookupLinkField()) {
+        Qmqbe::LocateLookupRecord(Field()->DataSet(), Field()->FieldName(), table);
+        Qmtable::SelectIndexForFirstField(table, *Selected());
+        bool ok = runDialog();
+        if (data) data->DisableControls();
+        try {
+            if (ok) copyLinkValues();
+        } catch (...) {
+            if (data) data->EnableControls();
+            throw;
+        }
+        if (data) data->EnableControls();
+        closeUp(data, ok);
+    } else {
+        TField* key = grid->KeyField();
+        std::string value = LookupValue();
+        if (!value.empty() && key && key->AsString() != value) {
+            Qmtable::SelectIndexForFields(table, LookupField());
+            std::vector<Variant> keys{Variant(value)};
+            if (grid->LookupFieldCount() >= 2) keys.emplace_back(grid->SecondValue());
+            if (grid->LookupFieldCount() >= 3) keys.emplace_back(grid->ThirdValue());
+            table->FindKey(keys);
+        }
+        Qmtable::SelectIndexForFirstField(table, *Selected());
+        bool ok = runDialog();
+        if (ok && !LookupField().empty() && key) {
+            std::string picked = key->EditText();
+            dataLink_.Edit();
+            // Only a field that may take the value gets it.
+            if (!Field() || dataLink_.Editing()) {
+                takeCurrentRecord();
+                SetText(grid->DisplayValue());
+                dataLink_.Modified();
+                if (Field()) Field()->SetAsString(picked);
+            }
+        }
+        closeUp(data, ok);
+    }
+    if (Style() == csDropDownList || AutoDropDown()) SelectAll();
+    releaseButton();
+}
