@@ -215,4 +215,31 @@ TEST_F(LookupDialogTest, TheGridKeepsWithinTheMaximumSizeAndFillsTheMinimumWidth
     }
 }
 
+TEST_F(LookupDialogTest, TheComboPaintsItsOwnFaceAndThreeDotsOnItsButton) {
+    openPayments();
+    pick([](TQmLookupDlg& dialog) { dialog.qmIncrementalSearch1->SendKey(VK_RETURN); });
+    auto* plain = new TQmDBLookupCombo(form.get());
+    plain->SetParent(form.get());
+    plain->SetBounds(20, 60, 120, 25);
+    plain->SetLookupTable(payments);
+    plain->SetLookupField("PYMTNO");
+    combo->SetFocus();
+    QImage picture = RenderControl(form.get());
+    if (const char* keep = std::getenv("QM_KEEP_PICTURES"))
+        picture.save(QString::fromStdString(std::string(keep) + "/lookup_faces.png"));
+    auto colour = [&](TControl* control, int x, int y) {
+        QPoint at = control->Handle()->mapTo(form->Handle(), QPoint(x, y));
+        return QColorToTColor(picture.pixelColor(at));
+    };
+    EXPECT_EQ(combo->Text(), "1001");
+    EXPECT_EQ(colour(combo, 6, combo->Height() - 6), ColorToRGB(clHighlight))
+        << "a focused drop-down list paints its text highlighted";
+    EXPECT_EQ(colour(plain, 6, plain->Height() - 6), ColorToRGB(clWindow)) << "a plain edit elsewhere";
+    TQmComboButton* button = combo->Button();
+    int ink = 0;
+    for (int x = 0; x < button->Width(); ++x)
+        ink += colour(button, x, button->Height() / 2) == clBlack;
+    EXPECT_GE(ink, 3) << "three dots across the button's middle";
+}
+
 }  // namespace
