@@ -1155,7 +1155,8 @@ void TQmDBCustomLookupCombo::KeyUp(Word& Key, TShiftState Shift) {
             typingDropDown_ = false;
         }
     }
-    if (!dropped) dataLink_.Modified();
+    // Only a record being edited may take the text on leaving.
+    if (!dropped && dataLink_.Editing()) dataLink_.Modified();
 }
 
 void TQmDBCustomLookupCombo::Change() {

@@ -26,13 +26,14 @@ protected:
                                                         {"PAIDWITH", "C", 8, 0},
                                                         {"AMOUNT", "N", 10, 2}}),
                   "");
-        if (!empty)
+        if (!empty) {
             ASSERT_EQ(FillTable(dir.file("payments.dbf"), {{"1001", "Adams, Ann", "Cash", "40.00"},
                                                           {"1002", "Brown, Bob", "Check", "125.50"},
                                                           {"1003", "Clark, Cy", "Visa", "80.00"},
                                                           {"1004", "Adams, Ann", "Cash", "12.00"},
                                                           {"1005", "Evans, Eve", "Check", "300.00"}}),
                       "");
+        }
         ASSERT_EQ(TagTable(dir.file("payments.dbf"), {{"PYMTNO", "PYMTNO"}, {"NAME", "NAME"}}), "");
         ASSERT_EQ(CreateTable(dir.file("pyref.dbf"), {{"PYMTNO", "C", 6, 0}}), "");
         ASSERT_EQ(FillTable(dir.file("pyref.dbf"), {{""}}), "");
@@ -240,6 +241,25 @@ TEST_F(LookupDialogTest, TheComboPaintsItsOwnFaceAndThreeDotsOnItsButton) {
     for (int x = 0; x < button->Width(); ++x)
         ink += colour(button, x, button->Height() / 2) == clBlack;
     EXPECT_GE(ink, 3) << "three dots across the button's middle";
+}
+
+TEST_F(LookupDialogTest, UserButtonsStandBesideOKAndActOnTheTable) {
+    openPayments();
+    combo->SetUserButton1Caption("&New");
+    std::vector<std::pair<TObject*, TTable*>> clicks;
+    combo->OnUserButton1Click = [&](TObject* Sender, TTable* Table) { clicks.emplace_back(Sender, Table); };
+    TQmLookupDlg* shown = nullptr;
+    combo->OnInitDialog = [&](TQmLookupDlg* Dialog) { shown = Dialog; };
+    pick([&](TQmLookupDlg& dialog) {
+        EXPECT_EQ(shown, &dialog) << "OnInitDialog ran";
+        EXPECT_TRUE(dialog.UserButtonPanel->Visible());
+        EXPECT_FALSE(dialog.UserButton2->Visible());
+        EXPECT_EQ(dialog.UserButtonPanel->Width(), dialog.UserButton1->Left() + dialog.UserButton1->Width() + 10);
+        EXPECT_LT(dialog.UserButtonPanel->Left() + dialog.UserButtonPanel->Width(), dialog.OKBtn->Left());
+        dialog.UserButton1->Click();
+        EXPECT_EQ(clicks, (std::vector<std::pair<TObject*, TTable*>>{{&dialog, payments}}));
+        dialog.CancelBtn->Click();
+    });
 }
 
 }  // namespace
