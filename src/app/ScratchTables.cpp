@@ -7,14 +7,14 @@ namespace {
 constexpr TFieldSchema Temp1Fields[] = {
     {"Receipt", "C", 10, 0}, {"Date", "D", 8, 0},     {"PatID", "N", 10, 0},     {"Name", "C", 30, 0},
     {"Addr", "C", 30, 0},    {"City", "C", 20, 0},    {"State", "C", 2, 0},      {"Zip", "C", 10, 0},
-    {"Emply", "C", 3, 0},    {"PaidWith", "C", 6, 0}, {"Tendered", "N", 10, 2},  {"Status", "C", 1, 0},
+    {"Emply", "C", 4, 0},    {"PaidWith", "C", 6, 0}, {"Tendered", "N", 10, 2},  {"Status", "C", 1, 0},
     {"BillInsur", "L", 1, 0}, {"Incident", "N", 4, 0}, {"Terms", "N", 3, 0},
 };
 
 // Fields 1-8 are the sale, the rest the line's laboratory order.
 constexpr TFieldSchema Temp2Fields[] = {
     {"Receipt", "C", 10, 0},   {"Item", "N", 2, 0},       {"Qty", "N", 6, 2},        {"Code", "C", 10, 0},
-    {"Desc", "C", 30, 0},      {"Price", "N", 7, 2},      {"Cost", "N", 11, 2},      {"Tax", "L", 1, 0},
+    {"Desc", "C", 30, 0},      {"Price", "N", 10, 2},     {"Cost", "N", 11, 2},      {"Tax", "L", 1, 0},
     {"TYPE", "C", 1, 0},       {"RX", "C", 2, 0},         {"SPHERE_R", "C", 6, 0},   {"SPHERE_L", "C", 6, 0},
     {"CYLINDER_R", "C", 6, 0}, {"CYLINDER_L", "C", 6, 0}, {"AXIS_R", "C", 3, 0},     {"AXIS_L", "C", 3, 0},
     {"PRISM_R", "C", 5, 0},    {"PRISM_L", "C", 5, 0},    {"ADD_R", "C", 5, 0},      {"ADD_L", "C", 5, 0},

@@ -17,6 +17,7 @@
 
 #include "os/FileLock.h"
 #include "os/MappedCopy.h"
+#include "xbengine/DurableScope.h"
 #include "xbengine/FieldValue.h"
 
 namespace xb {
@@ -545,7 +546,7 @@ bool DbfFile::zap() {
     return true;
 }
 
-bool DbfFile::flush() { return readOnly() || (writeAppended() && fdatasync(fd_) == 0); }
+bool DbfFile::flush() { return readOnly() || (writeAppended() && syncOrDefer(fd_)); }
 
 bool DbfFile::lockRecord(uint32_t recNo, int timeoutMs) {
     if (readOnly() || recNo == 0)

@@ -1,4 +1,5 @@
 #include "xbengine/MemoFile.h"
+#include "xbengine/DurableScope.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -359,7 +360,7 @@ bool MemoFile::Clear() {
     return true;
 }
 
-bool MemoFile::Flush() { return readOnly_ || fdatasync(fd_) == 0; }
+bool MemoFile::Flush() { return readOnly_ || syncOrDefer(fd_); }
 
 std::vector<std::pair<uint32_t, uint32_t>> MemoFile::FreeRuns() {
     Header header;

@@ -1,4 +1,5 @@
 #include "xbengine/NsxFile.h"
+#include "xbengine/DurableScope.h"
 
 #include <fcntl.h>
 #include <sys/mman.h>
@@ -630,7 +631,7 @@ void NsxFile::writeHeader(uint64_t counter) {
 }
 
 void NsxFile::flush() {
-    if (!readOnly_ && fdatasync(fd_) != 0)
+    if (!readOnly_ && !syncOrDefer(fd_))
         throw NsxError("Cannot write index file " + path_ + ": " + std::strerror(errno));
 }
 

@@ -7,6 +7,7 @@
 
 #include "os/Paths.h"
 #include "xbengine/DateText.h"
+#include "xbengine/DurableScope.h"
 #include "xbengine/Engine.h"
 #include "xbengine/FieldValue.h"
 
@@ -166,6 +167,10 @@ int xb_Commit() {
     bool index = indexes()->Commit();
     return table && index ? 1 : 0;
 }
+
+void xb_BeginScope() { xb::beginDurableScope(); }
+
+int xb_EndScope() { return xb::endDurableScope() ? 1 : 0; }
 
 // Fields.
 

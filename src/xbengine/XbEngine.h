@@ -32,6 +32,11 @@ int xb_CreateExec();                        // non-zero when the table was writt
 int xb_AppendFrom(const char* file, int driver, const char* condition);  // non-zero when done
 int xb_Zap();                               // exclusive use only
 int xb_Commit();
+// A document scope: inside it commits write at once but wait for the disk only
+// at the outermost xb_EndScope, which flushes every touched file once
+// (non-zero when all flushes succeeded). Scopes nest.
+void xb_BeginScope();
+int xb_EndScope();
 
 // Fields (numbered from 1).
 int xb_FieldCount();

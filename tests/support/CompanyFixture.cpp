@@ -1,6 +1,7 @@
 #include "support/CompanyFixture.h"
 
 #include <filesystem>
+#include <fstream>
 #include <stdexcept>
 
 #include "app/IndexCatalog.h"
@@ -103,6 +104,19 @@ void DeleteRecords(const std::string& DataDirectory, const std::string& FileName
         }
         xb_Commit();
     });
+}
+
+void AddMoneyFixture(const std::string& DataDirectory) {
+    AppendRows(DataDirectory, "Patient.dbf",
+               {{{"ID", "7"}, {"RECNAME", "SEVEN, PAT"}, {"NAME", "Pat Seven"}, {"BALANCE", "0"}, {"TERMS", "30"}},
+                {{"ID", "8"}, {"RECNAME", "EIGHT, PAT"}, {"NAME", "Pat Eight"}, {"BALANCE", "0"}, {"TERMS", "30"}}});
+    AppendRows(DataDirectory, "Item.dbf",
+               {{{"ID", "FRAME1"}, {"DESC", "Frame"}, {"SELL", "100.00"}, {"TAXED", "T"}, {"CTRLITEM", "F"}},
+                {{"ID", "EXAM"}, {"DESC", "Eye exam"}, {"SELL", "50.00"}, {"TAXED", "F"}, {"CTRLITEM", "F"}},
+                {{"ID", "LENS1"}, {"DESC", "Lens"}, {"SELL", "40.00"}, {"TAXED", "T"}, {"CTRLITEM", "T"},
+                 {"QTYONHAND", "10"}}});
+    std::ofstream ini(DataDirectory + "/Company.ini", std::ios::app);
+    ini << "[Configuration]\r\nSalesTaxRate=5\r\n";
 }
 
 }  // namespace CompanyFixture

@@ -27,6 +27,11 @@ void AppendRows(const std::string& DataDirectory, const std::string& FileName, c
 // Marks the records deleted.
 void DeleteRecords(const std::string& DataDirectory, const std::string& FileName, const std::vector<int>& RecNos);
 
+// The money fixture: patients 7 and 8, the items "FRAME1" (taxed), "EXAM"
+// (untaxed) and "LENS1" (controlled, 10 on hand), and a sales tax rate of
+// 5 % in the company's Company.ini.
+void AddMoneyFixture(const std::string& DataDirectory);
+
 }  // namespace CompanyFixture
 
 // A company under the installation root: the registry file Company/<name>.ini

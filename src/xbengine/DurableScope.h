@@ -1,0 +1,22 @@
+#pragma once
+// The engine's document scope: while one is open, a commit writes its records
+// (so other workstations see them at once) but leaves the wait for the disk to
+// the end of the scope, where every file the scope touched is flushed once.
+// Scopes nest; only the outermost end flushes. Outside a scope every flush
+// reaches the disk before it returns, as before.
+#include <cstdint>
+
+namespace xb {
+
+// Flushes fd to disk now, or, inside a scope, notes it for the scope's end.
+// False when an immediate flush failed.
+bool syncOrDefer(int fd);
+
+void beginDurableScope();
+// Ends one level; the outermost flushes each noted file once. False when a
+// flush failed (the scope is ended all the same).
+bool endDurableScope();
+// Files flushed by the ends of scopes since the process started.
+uint64_t durableScopeFlushes();
+
+}  // namespace xb
