@@ -47,6 +47,8 @@ std::string MapFaceName(const std::string& face) {
         {"SYSTEM", "Liberation Sans"},
         {"SMALL FONTS", "Liberation Sans"},
         {"COURIER", "Liberation Mono"},
+        // The OCR face of the claim form facsimile: any fixed pitch keeps its columns.
+        {"OCR B MT", "Liberation Mono"},
         {"", "Liberation Sans"},
     };
     std::string key = upper(face);

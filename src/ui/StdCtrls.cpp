@@ -111,9 +111,25 @@ QLabel* TLabel::label() const { return static_cast<QLabel*>(Handle()); }
 
 void TLabel::RealSetText(const std::string& Value) {
     caption_ = Value;
-    // With a control to focus, Qt shows the "&" mnemonic itself.
-    label()->setText(ToQString(focusControl_ ? Value : StripHotkey(Value)));
+    label()->setText(ToQString(shownText()));
     adjustBounds();
+}
+
+std::string TLabel::shownText() const {
+    if (!showAccelChar_) {
+        // With a buddy Qt reads "&" as a mnemonic; "&&" shows one "&".
+        if (!focusControl_) return caption_;
+        std::string doubled;
+        for (char c : caption_) doubled += c == '&' ? std::string("&&") : std::string(1, c);
+        return doubled;
+    }
+    // With a control to focus, Qt shows the "&" mnemonic itself.
+    return focusControl_ ? caption_ : StripHotkey(caption_);
+}
+
+void TLabel::SetShowAccelChar(bool Value) {
+    showAccelChar_ = Value;
+    RealSetText(caption_);
 }
 
 void TLabel::adjustBounds() {

@@ -38,6 +38,9 @@ public:
     void SetWordWrap(bool Value);
     bool Transparent() const { return transparent_; }
     void SetTransparent(bool Value);
+    // "&" marks the mnemonic (on by default); off, the caption shows as it is.
+    bool ShowAccelChar() const { return showAccelChar_; }
+    void SetShowAccelChar(bool Value);
     // The control its "&" mnemonic focuses.
     TWinControl* FocusControl() const { return focusControl_; }
     void SetFocusControl(TWinControl* Value);
@@ -52,6 +55,7 @@ protected:
 private:
     QLabel* label() const;
     void adjustBounds();
+    std::string shownText() const;
     void applyAlignment();
     std::string caption_;
     TAlignment alignment_ = taLeftJustify;
@@ -59,6 +63,7 @@ private:
     bool autoSize_ = true;
     bool wordWrap_ = false;
     bool transparent_ = true;
+    bool showAccelChar_ = true;
     TWinControl* focusControl_ = nullptr;
 };
 
