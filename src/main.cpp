@@ -1,5 +1,9 @@
 // The quenmark program. The forms of the folders above the application
 // shell register here, before the shell starts, as they are built.
+#include "patients/EbillViewer.h"
 #include "shell/Startup.h"
 
-int main(int argc, char** argv) { return RunQuenmark(argc, argv); }
+int main(int argc, char** argv) {
+    RegisterEbillViewer();
+    return RunQuenmark(argc, argv);
+}

@@ -16,7 +16,7 @@ struct TEBillColumn;
 // The grid: one capture-file column is this many pixels wide, one line this
 // tall; the page starts this far from the facsimile's top-left corner.
 constexpr int kHcfaColumnWidth = 8;
-constexpr int kHcfaLineHeight = 16;
+constexpr int kHcfaLineHeight = 20;
 constexpr int kHcfaMargin = 16;
 // The page's width in columns and height in lines.
 constexpr int kHcfaPageColumns = 84;
@@ -33,17 +33,24 @@ struct THcfaBox {
     std::string Caption;
 };
 
-// A fixed text of the form at the top of Line, starting at Column.
+// Where in its line a fixed text stands: the upper half holds box
+// captions, the lower half the captions of what follows in the next line.
+enum class THcfaTextPlace { Upper, Lower, Middle, Title };
+
+// A fixed text of the form in Line, starting at Column.
 struct THcfaText {
     int Line;
     double Column;
     std::string Text;
-    bool Title = false;
+    THcfaTextPlace Place = THcfaTextPlace::Upper;
 };
+
+// Character height of the printed matter's captions, in pixels.
+constexpr int kHcfaCaptionHeight = 8;
 
 // Every box of the form, in drawing order.
 const std::vector<THcfaBox>& HcfaBoxes();
-// Every fixed text that is not a box caption.
+// Every fixed text that is not a box caption, check-square captions included.
 const std::vector<THcfaText>& HcfaTexts();
 
 // The pixel bounds of a box, and of the label showing a capture-file column.

@@ -14,7 +14,7 @@
 namespace {
 
 constexpr int kButtonBarHeight = 41;
-constexpr int kShownFacsimileHeight = 560;
+constexpr int kShownFacsimileHeight = 600;
 // Room for the scroll box's vertical scroll bar and frame.
 constexpr int kScrollBarRoom = 22;
 // Character height of the data labels' face; its fixed pitch fills one grid column.
@@ -57,6 +57,7 @@ TEbillViewer::TEbillViewer(TComponent* AOwner) : TForm(AOwner) {
         label->SetAutoSize(false);
         label->SetShowAccelChar(false);
         label->SetTransparent(true);
+        label->SetLayout(tlCenter);
         label->SetParentFont(false);
         label->Font()->SetName("OCR B MT");
         label->Font()->SetHeight(-kDataFontHeight);

@@ -7,6 +7,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QImage>
+#include <QLabel>
 #include <QMouseEvent>
 #include <QScrollBar>
 #include <QTabWidget>
@@ -581,6 +582,24 @@ TEST_F(ControlsTest, GaugeTextStaysReadableOverItsFilledPart) {
             if (shot.pixelColor(origin + QPoint(x, y)).lightness() > 128)
                 ++light;
     EXPECT_GT(light, 10) << "the percentage shows over the filled bar";
+}
+
+TEST_F(ControlsTest, LabelsShowAmpersandsAsTheyAreWhenAsked) {
+    struct Case {
+        bool showAccelChar;
+        bool withBuddy;
+        const char* shown;
+    };
+    auto* buddy = place<TEdit>(form.get(), 0, 60, 80, 21);
+    for (const Case& c : std::vector<Case>{{true, false, "A  B"}, {false, false, "A & B"}, {false, true, "A && B"}}) {
+        auto* label = place<TLabel>(form.get(), 0, 0, 100, 16);
+        label->SetFocusControl(c.withBuddy ? buddy : nullptr);
+        label->SetShowAccelChar(c.showAccelChar);
+        label->SetCaption("A & B");
+        EXPECT_EQ(label->Caption(), "A & B");
+        EXPECT_EQ(static_cast<QLabel*>(label->Handle())->text().toStdString(), c.shown);
+        delete label;
+    }
 }
 
 // ---------------------------------------------------------------- form kit
