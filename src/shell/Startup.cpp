@@ -1,7 +1,9 @@
 #include "shell/Startup.h"
 
+#include "app/Preference.h"
 #include "os/InstanceGuard.h"
 #include "shell/AboutBox.h"
+#include "shell/CallerIDStart.h"
 #include "shell/LogoMain.h"
 #include "ui/Application.h"
 
@@ -29,6 +31,8 @@ int RunQuenmark(int argc, char** argv) {
     Application->Initialize(argc, argv);
     Application->SetTitle("Quenmark 2003");
     Application->SetHelpFile(".\\program\\QMHelp.HLP");
+    RegisterClass<TPreferencesDlg>();
+    HookUpCallerID();
 
     TLogoAppForm* mainForm = nullptr;
     Application->CreateForm(mainForm);

@@ -4,7 +4,8 @@
 // box and, once its class is registered, the account-balance rebuild), then
 // the message loop until the main window closes.
 //
-// Forms of the higher folders are registered by the caller before this runs.
+// The shell registers its own dialogs and hooks up caller ID here; forms of
+// the higher folders are registered by the caller before this runs.
 
 // The process's exit status. A second copy ends at once, before any window,
 // with status 0.
