@@ -22,6 +22,11 @@ void CreateRegisteredForm(const char* ClassName) {
 
 }  // namespace
 
+void RegisterShellParts() {
+    RegisterClass<TPreferencesDlg>();
+    HookUpCallerID();
+}
+
 int RunQuenmark(int argc, char** argv) {
     // Held until the process ends; the system drops it however the process ends.
     static os::InstanceGuard guard(InstanceGuardName);
@@ -31,8 +36,7 @@ int RunQuenmark(int argc, char** argv) {
     Application->Initialize(argc, argv);
     Application->SetTitle("Quenmark 2003");
     Application->SetHelpFile(".\\program\\QMHelp.HLP");
-    RegisterClass<TPreferencesDlg>();
-    HookUpCallerID();
+    RegisterShellParts();
 
     TLogoAppForm* mainForm = nullptr;
     Application->CreateForm(mainForm);

@@ -4,8 +4,12 @@
 // box and, once its class is registered, the account-balance rebuild), then
 // the message loop until the main window closes.
 //
-// The shell registers its own dialogs and hooks up caller ID here; forms of
-// the higher folders are registered by the caller before this runs.
+// Forms of the higher folders are registered by the caller before this runs.
+
+// What the start does for the shell's own parts: the preferences dialog
+// registered by class name, caller ID's start put into the main window's
+// hook.
+void RegisterShellParts();
 
 // The process's exit status. A second copy ends at once, before any window,
 // with status 0.

@@ -244,6 +244,16 @@ TEST_F(PreferencesTest, AnUnwritableCompanyFileIsReportedAndTheDialogStays) {
     EXPECT_NE(dlg, nullptr);
 }
 
+TEST_F(PreferencesTest, HelpOpensTheProgramsHelp) {
+    show();
+    TDialogScript script;
+    script.Answer(mrOk);
+    dlg->HelpBtn->Click();
+    ASSERT_EQ(script.Shown().size(), 1u) << "no help file under the installation root";
+    EXPECT_EQ(script.Shown()[0].Text, "Failed to execute QMHelp.html");
+    EXPECT_NE(dlg, nullptr);
+}
+
 TEST(MultiLineSettingTest, LineBreaksAndBackslashesSurviveTheSettingsFile) {
     const std::pair<const char*, const char*> cases[] = {
         {"one line", "one line"},

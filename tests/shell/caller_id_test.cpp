@@ -15,6 +15,7 @@
 #include "app/DataModule.h"
 #include "app/FormOpener.h"
 #include "app/IncomingCall.h"
+#include "app/Preference.h"
 #include "app/Settings.h"
 #include "data/DbTables.h"
 #include "os/Paths.h"
@@ -22,10 +23,12 @@
 #include "shell/CallerIDHookup.h"
 #include "shell/CallerIDStart.h"
 #include "shell/LogoMain.h"
+#include "shell/Startup.h"
 #include "support/CompanyFixture.h"
 #include "support/PtyPair.h"
 #include "ui/Application.h"
 #include "ui/DialogResponder.h"
+#include "ui/Menus.h"
 #include "ui/OffscreenRender.h"
 #include "ui/StdCtrls.h"
 #include "xbase/Qmtable.h"
@@ -57,7 +60,7 @@ protected:
         Application->Initialize();
         xb_CloseAll();
         os::DeleteFile(Vo97Ini::File().FileName());
-        HookUpCallerID();
+        RegisterShellParts();
         ASSERT_TRUE(pty.valid());
         pty.exportAs(ModemPort);
         CompanyFixture::AppendRows(company.DataDirectory(), "Patient.dbf",
@@ -220,6 +223,19 @@ TEST_F(CallerIDTest, AFailedStartIsReportedOnceInARun) {
     pty.write("+1 5551234567 001\r");
     runEventsFor(200);
     EXPECT_TRUE(callWindows().empty());
+}
+
+TEST_F(CallerIDTest, TheStartRegistersThePreferencesDialogForTheFileMenu) {
+    start("Not Installed");
+    form->MenuItem("Preferences1")->Click();
+    TPreferencesDlg* preferences = nullptr;
+    for (int i = 0; i < form->ComponentCount(); ++i)
+        if (auto* dlg = dynamic_cast<TPreferencesDlg*>(form->Components(i)))
+            preferences = dlg;
+    ASSERT_NE(preferences, nullptr);
+    EXPECT_TRUE(preferences->Visible());
+    EXPECT_FALSE(preferences->Modal());
+    preferences->CancelBtn->Click();
 }
 
 TEST_F(CallerIDTest, NotInstalledLeavesThePortClosed) {
