@@ -9,6 +9,7 @@
 // followed by an extension, so the number is sought as the beginning of the
 // stored phone.
 #include <cstdint>
+#include <string>
 
 #include "ui/Forms.h"
 
