@@ -132,6 +132,11 @@ TDuzuReport* TDuzuProjectManager::NewReport() {
     return report;
 }
 
+void TDuzuProjectManager::AddDataObject(TDuzuProjectItem* Item) {
+    Item->SetParent(this);
+    dataObjectList_.push_back(Item);
+}
+
 void TDuzuProjectManager::DeleteItem(TDuzuProjectItem* Item) {
     bool ownPageRemoved = false;
     if (auto* report = dynamic_cast<TDuzuReport*>(Item)) {

@@ -93,6 +93,8 @@ public:
     void SaveToStreamHelper(TStreamHelper* Helper) override;
     void SaveToStream(TStream* Stream);
     TDuzuReport* NewReport();
+    // Takes a data view made in code into the project.
+    void AddDataObject(TDuzuProjectItem* Item);
     void DeleteItem(TDuzuProjectItem* Item);
     void ActivateReport(TDuzuReport* Report);
     void DeactivateReport();

@@ -42,6 +42,8 @@ public:
 
     // The in-process connection of that name (without regard to case), or nullptr.
     TRSCustomConnection* OpenConnection(const std::string& Name);
+    // True when two connections listed to end users share that Name.
+    bool DuplicateConnection(const std::string& Name) const { return DataConnectManager().CountListed(Name) > 1; }
     // The request buffer: the client writes a request's parameters after
     // its kind, ExecuteRequest has the connection answer, and the reply is
     // read from the same buffer.

@@ -220,6 +220,13 @@ TRSCustomConnection* TDataConnectManager::Find(const std::string& Name) const {
     return nullptr;
 }
 
+int TDataConnectManager::CountListed(const std::string& Name) const {
+    int count = 0;
+    for (TRSCustomConnection* c : connections_)
+        if (SameText(c->Name(), Name) && c->RuntimeVisibility() == rtEndUser) ++count;
+    return count;
+}
+
 // ---------------------------------------------------------------------------
 // TRSCustomConnection
 

@@ -208,6 +208,8 @@ public:
     void Remove(TRSCustomConnection* Connection);
     // The first connection with that Name, without regard to case.
     TRSCustomConnection* Find(const std::string& Name) const;
+    // How many connections answer to that Name and are listed to end users.
+    int CountListed(const std::string& Name) const;
 
 private:
     std::vector<TRSCustomConnection*> connections_;
