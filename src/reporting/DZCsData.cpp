@@ -1,0 +1,219 @@
+#include "reporting/DZCsData.h"
+
+#include <mutex>
+
+#include "base/SysUtils.h"
+#include "reporting/DZData.h"
+#include "reporting/DZProj.h"
+#include "reporting/DesignerUtils.h"
+#include "reporting/DuzuProperties.h"
+
+namespace {
+
+const char* const kCalcNewData = "CalcNewData";
+const char* const kCalcInitData = "CalcInitData";
+
+template <class T>
+void setReference(TComponent* Self, T*& Field, T* Value) {
+    if (Field != nullptr) Field->RemoveFreeNotification(Self);
+    Field = Value;
+    if (Field != nullptr) Field->FreeNotification(Self);
+}
+
+// The number in an expression's text (0 when there is none).
+double expressionNumber(const std::string& Expression, TDuzuDataView* View) {
+    if (View != nullptr) {
+        TDuzuDataField* field = View->FindField(Expression);
+        if (field != nullptr) return field->AsFloat();
+    }
+    return StrToFloatDef(FilterNumber(DataTextExpression(Expression, View)), 0);
+}
+
+std::string numberText(double Value, const std::string& Format) {
+    return Format.empty() ? FloatToStr(Value) : FormatFloat(Format, Value);
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------
+
+TDuzuDataText::TDuzuDataText(TComponent* AOwner) : TDuzuText(AOwner) { SetTruncate(true); }
+
+void TDuzuDataText::SetDataView(TDuzuProjectItem* Value) { setReference(this, dataView_, Value); }
+
+void TDuzuDataText::SetLookupDataView(TDuzuProjectItem* Value) { setReference(this, lookupDataView_, Value); }
+
+void TDuzuDataText::Notification(TComponent* AComponent, TOperation Operation) {
+    TDuzuText::Notification(AComponent, Operation);
+    if (Operation != opRemove) return;
+    if (AComponent == dataView_) dataView_ = nullptr;
+    if (AComponent == lookupDataView_) lookupDataView_ = nullptr;
+}
+
+std::string TDuzuDataText::PrintText() {
+    auto* view = dynamic_cast<TDuzuDataView*>(dataView_);
+    auto* lookup = dynamic_cast<TDuzuDataView*>(lookupDataView_);
+    if (lookup == nullptr || lookupField_.empty() || lookupDisplay_.empty())
+        return DataTextExpression(dataField_, view);
+    if (lookup == view) {
+        TDuzuDataField* display = lookup->FindField(lookupDisplay_);
+        return display != nullptr ? display->AsString() : lookupInvalid_;
+    }
+    std::string value = DataTextExpression(dataField_, view);
+    return lookup->LookupText(lookupField_, value, lookupDisplay_, lookupInvalid_);
+}
+
+// ---------------------------------------------------------------------------
+
+TDuzuCalcCore::~TDuzuCalcCore() {
+    if (auto* publisher = dynamic_cast<TDuzuCalcPublisher*>(controller_)) publisher->Unsubscribe(kCalcNewData, this);
+    if (auto* publisher = dynamic_cast<TDuzuCalcPublisher*>(initializer_))
+        publisher->Unsubscribe(kCalcInitData, this);
+}
+
+void TDuzuCalcCore::SetController(TDuzuComponent* Value) {
+    if (auto* publisher = dynamic_cast<TDuzuCalcPublisher*>(controller_)) publisher->Unsubscribe(kCalcNewData, this);
+    setReference(self_, controller_, Value);
+    if (auto* publisher = dynamic_cast<TDuzuCalcPublisher*>(controller_)) publisher->Subscribe(kCalcNewData, this);
+}
+
+void TDuzuCalcCore::SetInitializer(TDuzuComponent* Value) {
+    if (auto* publisher = dynamic_cast<TDuzuCalcPublisher*>(initializer_))
+        publisher->Unsubscribe(kCalcInitData, this);
+    setReference(self_, initializer_, Value);
+    if (auto* publisher = dynamic_cast<TDuzuCalcPublisher*>(initializer_)) publisher->Subscribe(kCalcInitData, this);
+}
+
+void TDuzuCalcCore::SetDataView(TDuzuProjectItem* Value) { setReference(self_, dataView_, Value); }
+
+void TDuzuCalcCore::Forget(TComponent* AComponent) {
+    if (AComponent == controller_) controller_ = nullptr;
+    if (AComponent == initializer_) initializer_ = nullptr;
+    if (AComponent == dataView_) dataView_ = nullptr;
+}
+
+double TDuzuCalcCore::SourceValue() const {
+    return expressionNumber(dataField_, dynamic_cast<TDuzuDataView*>(dataView_));
+}
+
+std::string TDuzuCalcCore::ValueText() const { return numberText(Value(), displayFormat_); }
+
+void TDuzuCalcCore::CalcNotify(const std::string& Event, bool HasValue, double Value) {
+    if (Event == kCalcNewData)
+        total_.Add(SourceValue());
+    else if (Event == kCalcInitData)
+        total_.Init(HasValue ? Value : 0);
+}
+
+void TDuzuCalcText::PrintSelf(TBaseReport* Engine) {
+    TDuzuText::PrintSelf(Engine);
+    if (!RunningTotal()) Reset();
+}
+
+void TDuzuCalcText::BeforeReport() {
+    TDuzuText::BeforeReport();
+    Reset();
+}
+
+void TDuzuCalcText::Notification(TComponent* AComponent, TOperation Operation) {
+    TDuzuText::Notification(AComponent, Operation);
+    if (Operation == opRemove) Forget(AComponent);
+}
+
+void TDuzuCalcTotal::CalcNotify(const std::string& Event, bool HasValue, double Value) {
+    TDuzuCalcCore::CalcNotify(Event, HasValue, Value);
+    std::string text = ValueText();
+    if (!destParam_.empty() && ProjectManager != nullptr) ProjectManager->SetParamValue(destParam_, text);
+    if (!destPIVar_.empty() && ProjectManager != nullptr && ProjectManager->ActiveReport() != nullptr)
+        ProjectManager->ActiveReport()->PIVars()->SetValues(destPIVar_, text);
+}
+
+void TDuzuCalcTotal::BeforeReport() {
+    TDuzuCalcVariable::BeforeReport();
+    Reset();
+}
+
+void TDuzuCalcTotal::Notification(TComponent* AComponent, TOperation Operation) {
+    TDuzuCalcVariable::Notification(AComponent, Operation);
+    if (Operation == opRemove) Forget(AComponent);
+}
+
+double TDuzuCalcController::StartValue() const {
+    if (initCalcVar_ != nullptr) return initCalcVar_->Value();
+    if (!initDataField_.empty()) return expressionNumber(initDataField_, nullptr);
+    return initValue_;
+}
+
+void TDuzuCalcController::PrintSelf(TBaseReport* Engine) {
+    (void)Engine;
+    double value = StartValue();
+    Fire(kCalcNewData, true, value);
+    Fire(kCalcInitData, true, value);
+}
+
+void TDuzuCalcController::Notification(TComponent* AComponent, TOperation Operation) {
+    TDuzuComponent::Notification(AComponent, Operation);
+    if (Operation == opRemove && AComponent == initCalcVar_) initCalcVar_ = nullptr;
+}
+
+// ---------------------------------------------------------------------------
+
+namespace {
+
+using namespace duzu_props;
+
+template <class C>
+std::vector<TDuzuPropInfo> calcProps() {
+    return {enumeration<C>("CalcType", &C::CalcType, &C::SetCalcType, {"ctCount", "ctSum", "ctMin", "ctMax", "ctAverage"},
+                           ctSum),
+            object<C, TDuzuComponent>("Controller", &C::Controller, &C::SetController),
+            object<C, TDuzuComponent>("Initializer", &C::Initializer, &C::SetInitializer),
+            boolean<C>("CountBlanks", &C::CountBlanks, &C::SetCountBlanks, true),
+            boolean<C>("RunningTotal", &C::RunningTotal, &C::SetRunningTotal, false),
+            object<C, TDuzuProjectItem>("DataView", &C::DataView, &C::SetDataView),
+            string<C>("DataField", &C::DataField, &C::SetDataField),
+            string<C>("DisplayFormat", &C::DisplayFormat, &C::SetDisplayFormat)};
+}
+
+void registerDataAwareClasses() {
+    TDuzuPropInfo truncate = boolean<TDuzuDataText>("Truncate", &TDuzuDataText::Truncate, &TDuzuDataText::SetTruncate,
+                                                    true);
+    RegisterDuzuClassInfo(
+        {"TDuzuDataText", "TDuzuText",
+         {object<TDuzuDataText, TDuzuProjectItem>("DataView", &TDuzuDataText::DataView, &TDuzuDataText::SetDataView),
+          string<TDuzuDataText>("DataField", &TDuzuDataText::DataField, &TDuzuDataText::SetDataField),
+          object<TDuzuDataText, TDuzuProjectItem>("LookupDataView", &TDuzuDataText::LookupDataView,
+                                                  &TDuzuDataText::SetLookupDataView),
+          string<TDuzuDataText>("LookupField", &TDuzuDataText::LookupField, &TDuzuDataText::SetLookupField),
+          string<TDuzuDataText>("LookupDisplay", &TDuzuDataText::LookupDisplay, &TDuzuDataText::SetLookupDisplay),
+          string<TDuzuDataText>("LookupInvalid", &TDuzuDataText::LookupInvalid, &TDuzuDataText::SetLookupInvalid),
+          truncate},
+         {}});
+    RegisterDuzuClassInfo({"TDuzuCalcText", "TDuzuText", calcProps<TDuzuCalcText>(), {}});
+    RegisterDuzuClassInfo({"TDuzuCalcVariable", "TDuzuComponent", {}, {}});
+    std::vector<TDuzuPropInfo> totalProps = calcProps<TDuzuCalcTotal>();
+    totalProps.push_back(string<TDuzuCalcTotal>("DestParam", &TDuzuCalcTotal::DestParam, &TDuzuCalcTotal::SetDestParam));
+    totalProps.push_back(string<TDuzuCalcTotal>("DestPIVar", &TDuzuCalcTotal::DestPIVar, &TDuzuCalcTotal::SetDestPIVar));
+    RegisterDuzuClassInfo({"TDuzuCalcTotal", "TDuzuCalcVariable", totalProps, {}});
+    RegisterDuzuClassInfo(
+        {"TDuzuCalcController", "TDuzuComponent",
+         {object<TDuzuCalcController, TDuzuCalcVariable>("InitCalcVar", &TDuzuCalcController::InitCalcVar,
+                                                         &TDuzuCalcController::SetInitCalcVar),
+          string<TDuzuCalcController>("InitDataField", &TDuzuCalcController::InitDataField,
+                                      &TDuzuCalcController::SetInitDataField),
+          floating<TDuzuCalcController>("InitValue", &TDuzuCalcController::InitValue,
+                                        &TDuzuCalcController::SetInitValue)},
+         {}});
+    RegisterClasses<TDuzuDataText, TDuzuCalcText, TDuzuCalcTotal, TDuzuCalcController>();
+}
+
+}  // namespace
+
+void DuzuRegisterDataAwareClasses() {
+    static std::once_flag once;
+    std::call_once(once, [] {
+        DuzuRegisterStandardClasses();
+        DuzuRegisterBandClasses();
+        registerDataAwareClasses();
+    });
+}

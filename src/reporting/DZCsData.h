@@ -1,0 +1,139 @@
+#pragma once
+// The data-aware and calculated components of report projects: the data
+// text (a field or expression, optionally looked up in another view), the
+// calculated text and total that accumulate a value for each row their
+// controller announces, and the controller that starts them from a value.
+#include <string>
+
+#include "reporting/DZCalc.h"
+#include "reporting/DZCsRpt.h"
+#include "reporting/DZCsStd.h"
+
+class TDuzuDataView;
+
+class TDuzuDataText : public TDuzuText {
+public:
+    explicit TDuzuDataText(TComponent* AOwner);
+    TDuzuProjectItem* DataView() const { return dataView_; }
+    void SetDataView(TDuzuProjectItem* Value);
+    const std::string& DataField() const { return dataField_; }
+    void SetDataField(const std::string& Value) { dataField_ = Value; }
+    TDuzuProjectItem* LookupDataView() const { return lookupDataView_; }
+    void SetLookupDataView(TDuzuProjectItem* Value);
+    const std::string& LookupField() const { return lookupField_; }
+    void SetLookupField(const std::string& Value) { lookupField_ = Value; }
+    const std::string& LookupDisplay() const { return lookupDisplay_; }
+    void SetLookupDisplay(const std::string& Value) { lookupDisplay_ = Value; }
+    const std::string& LookupInvalid() const { return lookupInvalid_; }
+    void SetLookupInvalid(const std::string& Value) { lookupInvalid_ = Value; }
+
+    std::string PrintText() override;
+    void Notification(TComponent* AComponent, TOperation Operation) override;
+
+private:
+    TDuzuProjectItem* dataView_ = nullptr;
+    std::string dataField_;
+    TDuzuProjectItem* lookupDataView_ = nullptr;
+    std::string lookupField_, lookupDisplay_, lookupInvalid_;
+};
+
+// What calculated texts and totals share: the value source, the
+// subscriptions to a controller and an initializer, and the accumulation.
+class TDuzuCalcCore : public TDuzuCalcListener {
+public:
+    explicit TDuzuCalcCore(TComponent* Self) : self_(Self) {}
+    ~TDuzuCalcCore() override;
+
+    TDuzuCalcType CalcType() const { return total_.CalcType; }
+    void SetCalcType(TDuzuCalcType Value) { total_.CalcType = Value; }
+    bool CountBlanks() const { return total_.CountBlanks; }
+    void SetCountBlanks(bool Value) { total_.CountBlanks = Value; }
+    bool RunningTotal() const { return runningTotal_; }
+    void SetRunningTotal(bool Value) { runningTotal_ = Value; }
+    TDuzuComponent* Controller() const { return controller_; }
+    void SetController(TDuzuComponent* Value);
+    TDuzuComponent* Initializer() const { return initializer_; }
+    void SetInitializer(TDuzuComponent* Value);
+    TDuzuProjectItem* DataView() const { return dataView_; }
+    void SetDataView(TDuzuProjectItem* Value);
+    const std::string& DataField() const { return dataField_; }
+    void SetDataField(const std::string& Value) { dataField_ = Value; }
+    const std::string& DisplayFormat() const { return displayFormat_; }
+    void SetDisplayFormat(const std::string& Value) { displayFormat_ = Value; }
+
+    double Value() const { return total_.Result(); }
+    std::string ValueText() const;
+    // The source's value for the current row.
+    double SourceValue() const;
+    void CalcNotify(const std::string& Event, bool HasValue, double Value) override;
+    void Reset() { total_.Reset(); }
+    // Forgets a component that goes.
+    void Forget(TComponent* AComponent);
+
+private:
+    TComponent* self_;
+    TDuzuCalcAccumulator total_;
+    bool runningTotal_ = false;
+    TDuzuComponent* controller_ = nullptr;
+    TDuzuComponent* initializer_ = nullptr;
+    TDuzuProjectItem* dataView_ = nullptr;
+    std::string dataField_, displayFormat_;
+};
+
+class TDuzuCalcText : public TDuzuText, public TDuzuCalcCore {
+public:
+    explicit TDuzuCalcText(TComponent* AOwner) : TDuzuText(AOwner), TDuzuCalcCore(this) {}
+    // The result in DisplayFormat; the total starts again after printing
+    // unless RunningTotal is set.
+    std::string PrintText() override { return ValueText(); }
+    void PrintSelf(TBaseReport* Engine) override;
+    void BeforeReport() override;
+    void Notification(TComponent* AComponent, TOperation Operation) override;
+};
+
+class TDuzuCalcVariable : public TDuzuComponent {
+public:
+    using TDuzuComponent::TDuzuComponent;
+    virtual double Value() const = 0;
+};
+
+class TDuzuCalcTotal : public TDuzuCalcVariable, public TDuzuCalcCore {
+public:
+    explicit TDuzuCalcTotal(TComponent* AOwner) : TDuzuCalcVariable(AOwner), TDuzuCalcCore(this) {}
+    const std::string& DestParam() const { return destParam_; }
+    void SetDestParam(const std::string& Value) { destParam_ = Value; }
+    const std::string& DestPIVar() const { return destPIVar_; }
+    void SetDestPIVar(const std::string& Value) { destPIVar_ = Value; }
+    double Value() const override { return TDuzuCalcCore::Value(); }
+    // Also hands the result text to DestParam and DestPIVar.
+    void CalcNotify(const std::string& Event, bool HasValue, double Value) override;
+    void BeforeReport() override;
+    void Notification(TComponent* AComponent, TOperation Operation) override;
+
+private:
+    std::string destParam_, destPIVar_;
+};
+
+// Starts the calculations that subscribe to it from InitCalcVar's value,
+// else InitDataField's, else InitValue, whenever it prints.
+class TDuzuCalcController : public TDuzuComponent, public TDuzuCalcPublisher {
+public:
+    using TDuzuComponent::TDuzuComponent;
+    TDuzuCalcVariable* InitCalcVar() const { return initCalcVar_; }
+    void SetInitCalcVar(TDuzuCalcVariable* Value) { initCalcVar_ = Value; }
+    const std::string& InitDataField() const { return initDataField_; }
+    void SetInitDataField(const std::string& Value) { initDataField_ = Value; }
+    double InitValue() const { return initValue_; }
+    void SetInitValue(double Value) { initValue_ = Value; }
+
+    double StartValue() const;
+    void PrintSelf(TBaseReport* Engine) override;
+    void Notification(TComponent* AComponent, TOperation Operation) override;
+
+private:
+    TDuzuCalcVariable* initCalcVar_ = nullptr;
+    std::string initDataField_;
+    double initValue_ = 0;
+};
+
+void DuzuRegisterDataAwareClasses();

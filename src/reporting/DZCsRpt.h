@@ -1,0 +1,270 @@
+#pragma once
+// The banded layout of report projects. A region on a page fills its
+// columns with bands: a band prints its children at the region's current
+// position when its place (PrintLoc) and occasion (PrintOcc) come, and an
+// iterate band repeats its row bands once per data row. A band that does not
+// fit ends the column or page; the region picks up there the next time its
+// page prints, with the bands marked for new pages printed again first.
+// Group headers print when their key changes; group footers when the next
+// row (read ahead through the view's look-ahead) starts another group.
+// Iterate bands tell the calculations that subscribe to them of each new
+// row ("CalcNewData") and of each start ("CalcInitData").
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "reporting/DZClass.h"
+
+class TDuzuDataView;
+class TDuzuIterateBand;
+class TDuzuRegion;
+
+enum TBandPrintLoc {
+    plBodyHeader, plGroupHeader, plRowHeader, plMaster, plDetail, plRowFooter, plGroupFooter, plBodyFooter
+};
+// Bit n stands for the location of value n.
+using TBandPrintLocSet = std::uint8_t;
+enum TBandPrintOcc { poFirst, poNewPage, poNewColumn };
+using TBandPrintOccSet = std::uint8_t;
+enum TBandPositionMode { pmOffset, pmOverlay, pmAbsolute };
+
+constexpr std::uint8_t LocBit(TBandPrintLoc Loc) { return static_cast<std::uint8_t>(1u << Loc); }
+constexpr std::uint8_t OccBit(TBandPrintOcc Occ) { return static_cast<std::uint8_t>(1u << Occ); }
+constexpr TBandPrintLocSet kAllPrintLocs = 0xFF;
+
+// Told of a controller's calculation events; HasValue is false when the
+// event carries no start value.
+class TDuzuCalcListener {
+public:
+    virtual ~TDuzuCalcListener() = default;
+    virtual void CalcNotify(const std::string& Event, bool HasValue, double Value) = 0;
+};
+
+// Keeps the subscribers of "CalcNewData" and "CalcInitData".
+class TDuzuCalcPublisher {
+public:
+    virtual ~TDuzuCalcPublisher() = default;
+    // Any other event name raises EDuzuException.
+    void Subscribe(const std::string& Event, TDuzuCalcListener* Listener);
+    void Unsubscribe(const std::string& Event, TDuzuCalcListener* Listener);
+    void Fire(const std::string& Event, bool HasValue, double Value);
+
+private:
+    std::map<std::string, std::vector<TDuzuCalcListener*>> subscribers_;
+};
+
+class TDuzuBandStyle : public TPersistent {
+public:
+    std::int64_t PrintLoc() const { return printLoc_; }
+    void SetPrintLoc(std::int64_t Value) { printLoc_ = static_cast<TBandPrintLocSet>(Value); }
+    std::int64_t PrintOcc() const { return printOcc_; }
+    void SetPrintOcc(std::int64_t Value) { printOcc_ = static_cast<TBandPrintOccSet>(Value); }
+    void Assign(const TPersistent* Source) override;
+
+private:
+    TBandPrintLocSet printLoc_ = 0;
+    TBandPrintOccSet printOcc_ = OccBit(poFirst);
+};
+
+class TDuzuBand : public TDuzuContainerControl {
+public:
+    explicit TDuzuBand(TComponent* AOwner);
+    ~TDuzuBand() override;
+
+    bool AllowSplit() const { return allowSplit_; }
+    void SetAllowSplit(bool Value) { allowSplit_ = Value; }
+    TDuzuBandStyle* BandStyle() const { return bandStyle_.get(); }
+    void SetBandStyle(TDuzuBandStyle* Value) { bandStyle_->Assign(Value); }
+    TDuzuIterateBand* ControllerBand() const { return controllerBand_; }
+    void SetControllerBand(TDuzuIterateBand* Value);
+    bool DesignerHide() const { return designerHide_; }
+    void SetDesignerHide(bool Value) { designerHide_ = Value; }
+    bool FinishNewPage() const { return finishNewPage_; }
+    void SetFinishNewPage(bool Value) { finishNewPage_ = Value; }
+    TDuzuProjectItem* GroupDataView() const { return groupDataView_; }
+    void SetGroupDataView(TDuzuProjectItem* Value);
+    const std::string& GroupKey() const { return groupKey_; }
+    void SetGroupKey(const std::string& Value) { groupKey_ = Value; }
+    double MinHeightLeft() const { return minHeightLeft_; }
+    void SetMinHeightLeft(double Value) { minHeightLeft_ = Value; }
+    TBandPositionMode PositionMode() const { return positionMode_; }
+    void SetPositionMode(TBandPositionMode Value) { positionMode_ = Value; }
+    double PositionValue() const { return positionValue_; }
+    void SetPositionValue(double Value) { positionValue_ = Value; }
+    std::int64_t ReprintLocs() const { return reprintLocs_; }
+    void SetReprintLocs(std::int64_t Value) { reprintLocs_ = static_cast<TBandPrintLocSet>(Value); }
+    bool StartNewPage() const { return startNewPage_; }
+    void SetStartNewPage(bool Value) { startNewPage_ = Value; }
+
+    bool PrintsAt(TBandPrintLoc Loc) const { return (bandStyle_->PrintLoc() & LocBit(Loc)) != 0; }
+    bool PrintsOn(TBandPrintOcc Occ) const { return (bandStyle_->PrintOcc() & OccBit(Occ)) != 0; }
+    // Each GroupKey field's text followed by "|" ("|(invalid)" for a field
+    // that is not found; an empty part at the end of data).
+    std::string GroupKeyText();
+    // The key of the row after the current one, read ahead.
+    std::string NextGroupKeyText();
+
+    // Where the region places the band while it prints.
+    void Place(double Left, double Top);
+    void Unplace() { placed_ = false; }
+    double PageLeft() const override;
+    double PageTop() const override;
+
+    // Prints the children at the placed position.
+    void PrintContents(TBaseReport* Engine);
+    void BeforeReport() override;
+    void Notification(TComponent* AComponent, TOperation Operation) override;
+    bool AcceptParent(const TDuzuComponent* NewParent) const override;
+
+    // The key the band printed last as a group header.
+    std::string LastGroupKey;
+
+private:
+    bool allowSplit_ = false;
+    std::unique_ptr<TDuzuBandStyle> bandStyle_;
+    TDuzuIterateBand* controllerBand_ = nullptr;
+    bool designerHide_ = false;
+    bool finishNewPage_ = false;
+    TDuzuProjectItem* groupDataView_ = nullptr;
+    std::string groupKey_;
+    double minHeightLeft_ = 0;
+    TBandPositionMode positionMode_ = pmOffset;
+    double positionValue_ = 0;
+    TBandPrintLocSet reprintLocs_ = kAllPrintLocs;
+    bool startNewPage_ = false;
+    bool placed_ = false;
+    double placedLeft_ = 0, placedTop_ = 0;
+};
+
+// What printing a band or a body came to.
+enum class TBandResult { Printed, Break, BreakAfter };
+
+class TDuzuIterateBand : public TDuzuBand, public TDuzuCalcPublisher {
+public:
+    explicit TDuzuIterateBand(TComponent* AOwner);
+
+    int Columns() const { return columns_; }
+    void SetColumns(int Value) {
+        if (Value >= 1) columns_ = Value;
+    }
+    double ColumnSpacing() const { return columnSpacing_; }
+    void SetColumnSpacing(double Value) { columnSpacing_ = Value; }
+    bool KeepBodyTogether() const { return keepBodyTogether_; }
+    void SetKeepBodyTogether(bool Value) { keepBodyTogether_ = Value; }
+    bool KeepRowTogether() const { return keepRowTogether_; }
+    void SetKeepRowTogether(bool Value) { keepRowTogether_ = Value; }
+    int MaxRows() const { return maxRows_; }
+    void SetMaxRows(int Value) { maxRows_ = Value; }
+    bool InitToFirst() const { return initToFirst_; }
+    void SetInitToFirst(bool Value) { initToFirst_ = Value; }
+    int OrphanRows() const { return orphanRows_; }
+    void SetOrphanRows(int Value) { orphanRows_ = Value; }
+    int WidowRows() const { return widowRows_; }
+    void SetWidowRows(int Value) { widowRows_ = Value; }
+
+    int RowCount() const { return rowCount_; }
+    // The iteration; a plain iterate band has no rows.
+    virtual void StartData() {}
+    virtual void NextRow() {}
+    virtual bool AtEnd() { return true; }
+
+    // Header bands, rows and footer bands of the body into Region; resumes
+    // where a break stopped it.
+    TBandResult PrintBody(TDuzuRegion* Region, TBaseReport* Engine);
+    // The body-header bands marked for new pages, when a body goes on after a break.
+    TBandResult Reprint(TDuzuRegion* Region, TBaseReport* Engine);
+    bool Running() const { return phase_ != kIdle; }
+    void BeforeReport() override;
+
+private:
+    enum Phase { kIdle, kHeaders, kRows, kFooters };
+    TBandResult printRow(TDuzuRegion* Region, TBaseReport* Engine);
+    std::vector<std::pair<TDuzuBand*, TBandPrintLoc>> rowSteps() const;
+
+    int columns_ = 1;
+    double columnSpacing_ = 0;
+    bool keepBodyTogether_ = false;
+    bool keepRowTogether_ = false;
+    int maxRows_ = 0;
+    bool initToFirst_ = true;
+    int orphanRows_ = 0;
+    int widowRows_ = 0;
+    int rowCount_ = 0;
+    Phase phase_ = kIdle;
+    std::size_t step_ = 0;
+    bool newRow_ = true;
+};
+
+class TDuzuDataBand : public TDuzuIterateBand {
+public:
+    using TDuzuIterateBand::TDuzuIterateBand;
+    TDuzuProjectItem* DataView() const { return dataView_; }
+    void SetDataView(TDuzuProjectItem* Value);
+    const std::string& DetailKey() const { return detailKey_; }
+    void SetDetailKey(const std::string& Value) { detailKey_ = Value; }
+    TDuzuProjectItem* MasterDataView() const { return masterDataView_; }
+    void SetMasterDataView(TDuzuProjectItem* Value);
+    const std::string& MasterKey() const { return masterKey_; }
+    void SetMasterKey(const std::string& Value) { masterKey_ = Value; }
+    const std::string& SortKey() const { return sortKey_; }
+    void SetSortKey(const std::string& Value) { sortKey_ = Value; }
+
+    void StartData() override;
+    void NextRow() override;
+    bool AtEnd() override;
+    void Notification(TComponent* AComponent, TOperation Operation) override;
+
+private:
+    TDuzuDataView* view() const;
+
+    TDuzuProjectItem* dataView_ = nullptr;
+    std::string detailKey_;
+    TDuzuProjectItem* masterDataView_ = nullptr;
+    std::string masterKey_;
+    std::string sortKey_;
+};
+
+class TDuzuRegion : public TDuzuContainerControl {
+public:
+    explicit TDuzuRegion(TComponent* AOwner);
+
+    int Columns() const { return columns_; }
+    // Values below 1 are refused.
+    void SetColumns(int Value) {
+        if (Value >= 1) columns_ = Value;
+    }
+    double ColumnSpacing() const { return columnSpacing_; }
+    void SetColumnSpacing(double Value) { columnSpacing_ = Value; }
+    double ColumnWidth() const;
+
+    // Fills the columns from where the last print stopped; done when every
+    // band of the region has printed.
+    void Print(TBaseReport* Engine) override;
+    bool IsDone() const override { return finished_; }
+    void BeforeReport() override;
+
+    // For the bands: one band at a location, placed at the current position.
+    TBandResult PrintBand(TDuzuBand* Band, TBandPrintLoc Loc, bool Reprint = false);
+    // The bands of Controller (nullptr: the region's own) printing at Loc, in child order.
+    std::vector<TDuzuBand*> BandsAt(const TDuzuIterateBand* Controller, TBandPrintLoc Loc, bool OwnPass) const;
+    double SpaceLeft() const;
+    bool PassStart() const { return passStart_; }
+    TBaseReport* Engine() const { return engine_; }
+
+private:
+    int columns_ = 1;
+    double columnSpacing_ = 0;
+    // Printing state.
+    TBaseReport* engine_ = nullptr;
+    int column_ = 1;
+    double y_ = 0;
+    bool finished_ = false;
+    bool passStart_ = true;
+    bool resuming_ = false;
+    std::size_t resumeIndex_ = 0;
+};
+
+void DuzuRegisterBandClasses();

@@ -1,0 +1,101 @@
+#pragma once
+// The standard components of report projects: texts printed in their font
+// and justification (cut to their width when Truncate is set), the font
+// master that texts mirror, the page-number initialiser, and the section
+// that prints its children as one block.
+#include <memory>
+#include <string>
+
+#include "reporting/DZClass.h"
+
+class TDuzuFontMaster : public TDuzuComponent {
+public:
+    explicit TDuzuFontMaster(TComponent* AOwner);
+    TDuzuFont* Font() const { return font_.get(); }
+    void SetFont(TDuzuFont* Value) { font_->Assign(Value); }
+
+private:
+    std::unique_ptr<TDuzuFont> font_;
+};
+
+// Sets the engine's relative page offset so that the current page counts as
+// the start value: the number in InitDataField's expression over
+// InitDataView when a field is named (1 when there is none), else InitValue.
+class TDuzuPageNumInit : public TDuzuComponent {
+public:
+    using TDuzuComponent::TDuzuComponent;
+    int InitValue() const { return initValue_; }
+    void SetInitValue(int Value) { initValue_ = Value; }
+    TDuzuProjectItem* InitDataView() const { return initDataView_; }
+    void SetInitDataView(TDuzuProjectItem* Value) { initDataView_ = Value; }
+    const std::string& InitDataField() const { return initDataField_; }
+    void SetInitDataField(const std::string& Value) { initDataField_ = Value; }
+
+    int StartValue() const;
+    void PrintSelf(TBaseReport* Engine) override;
+    void Notification(TComponent* AComponent, TOperation Operation) override;
+
+private:
+    int initValue_ = 1;
+    TDuzuProjectItem* initDataView_ = nullptr;
+    std::string initDataField_;
+};
+
+class TDuzuCustomText : public TDuzuControl {
+public:
+    using TDuzuControl::TDuzuControl;
+};
+
+class TDuzuText : public TDuzuCustomText {
+public:
+    explicit TDuzuText(TComponent* AOwner);
+
+    TColor Color() const { return color_; }
+    void SetColor(TColor Value) { color_ = Value; }
+    TDuzuFont* Font() const { return font_.get(); }
+    void SetFont(TDuzuFont* Value) { font_->Assign(Value); }
+    TPrintJustify FontJustify() const { return fontJustify_; }
+    void SetFontJustify(TPrintJustify Value) { fontJustify_ = Value; }
+    TDuzuFontMaster* FontMirror() const { return fontMirror_; }
+    void SetFontMirror(TDuzuFontMaster* Value);
+    int Rotation() const { return rotation_; }
+    void SetRotation(int Value) { rotation_ = Value; }
+    const std::string& Text() const { return text_; }
+    void SetText(const std::string& Value) { text_ = Value; }
+    bool Truncate() const { return truncate_; }
+    void SetTruncate(bool Value) { truncate_ = Value; }
+
+    // The text to print; data-aware texts compute theirs.
+    virtual std::string PrintText() { return text_; }
+    void PrintSelf(TBaseReport* Engine) override;
+    void Notification(TComponent* AComponent, TOperation Operation) override;
+
+protected:
+    // Selects the mirrored or own font with the rotation.
+    void selectFont(TBaseReport* Engine) const;
+
+private:
+    TColor color_ = 0;
+    std::unique_ptr<TDuzuFont> font_;
+    TPrintJustify fontJustify_ = pjLeft;
+    TDuzuFontMaster* fontMirror_ = nullptr;
+    int rotation_ = 0;
+    std::string text_;
+    bool truncate_ = false;
+};
+
+// Text cut to what fits in Width in the engine's current font.
+std::string TruncateToWidth(TBaseReport* Engine, const std::string& Text, double Width);
+
+class TDuzuSection : public TDuzuContainerControl {
+public:
+    using TDuzuContainerControl::TDuzuContainerControl;
+    bool WasteFit() const { return wasteFit_; }
+    void SetWasteFit(bool Value) { wasteFit_ = Value; }
+
+private:
+    bool wasteFit_ = false;
+};
+
+// Registers the font master, page-number initialiser, text and section.
+void DuzuRegisterStandardClasses();
