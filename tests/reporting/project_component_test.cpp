@@ -1,0 +1,143 @@
+// The report-project component: which copy Open loads (the stored one, the
+// disk file, or the user's choice when the disk file is newer), a missing or
+// damaged project, the project file's name, selecting and running reports.
+#include <gtest/gtest.h>
+#include <sys/time.h>
+
+#include <fstream>
+
+#include "RecordingReport.h"
+#include "support/TempDir.h"
+#include "base/Streams.h"
+#include "os/Paths.h"
+#include "reporting/DZProj.h"
+#include "reporting/DesignerUtils.h"
+#include "reporting/RSDuzu.h"
+#include "ui/DialogResponder.h"
+#include "ui/Dialogs.h"
+
+namespace {
+
+// A project stream holding one report of that name.
+std::string projectBytes(const std::string& ReportName) {
+    TDuzuProjectManager project(nullptr);
+    project.NewReport()->SetName(ReportName);
+    TMemoryStream bytes;
+    project.SaveToStream(&bytes);
+    return std::string(bytes.Memory(), static_cast<std::size_t>(bytes.Size()));
+}
+
+void writeFile(const std::string& Path, const std::string& Bytes, TDateTime Date) {
+    std::ofstream(Path, std::ios::binary) << Bytes;
+    double seconds = (Date - 25569.0) * 86400.0;
+    struct timeval times[2] = {{static_cast<time_t>(seconds), 0}, {static_cast<time_t>(seconds), 0}};
+    ::utimes(Path.c_str(), times);
+}
+
+std::string reportNames(TDuzuProject& Project) {
+    std::string names;
+    for (TDuzuReport* report : Project.ProjectManager()->ReportList()) names += report->Name() + " ";
+    return names;
+}
+
+TEST(DuzuProject, OpenChoosesTheStoredCopyOrTheNewerDiskFile) {
+    TempDir dir;
+    const TDateTime stored = EncodeDate(2024, 1, 2);
+    struct Case {
+        bool HasStored;
+        TDateTime DiskDate;  // 0: no file on disk
+        int Answer;          // 0: no question expected
+        std::string Loaded;
+    } cases[] = {
+        {true, 0, 0, "Stored "},
+        {true, stored - 1, 0, "Stored "},
+        {true, stored, 0, "Stored "},
+        {true, stored + 1, mrYes, "Disk "},
+        {true, stored + 1, mrNo, "Stored "},
+        {false, stored - 1, 0, "Disk "},
+    };
+    for (const Case& c : cases) {
+        std::string path = dir.file("QM.duz");
+        os::DeleteFile(path);
+        if (c.DiskDate != 0) writeFile(path, projectBytes("Disk"), c.DiskDate);
+        TDuzuProject project(nullptr);
+        project.SetProjectFile(path);
+        if (c.HasStored) project.SetStoredProject(projectBytes("Stored"), stored);
+        TDialogScript script;
+        if (c.Answer != 0) script.Answer(c.Answer);
+        project.Open();
+        EXPECT_TRUE(project.IsOpen());
+        EXPECT_EQ(reportNames(project), c.Loaded);
+        ASSERT_EQ(script.Shown().size(), c.Answer != 0 ? 1u : 0u);
+        if (c.Answer != 0)
+            EXPECT_EQ(script.Shown()[0].Text,
+                      "The report project stored in the executable is older than the disk file\r\"" + path +
+                          "\"\rDo you want to use the file on disk?");
+        project.Close();
+        EXPECT_FALSE(project.IsOpen());
+        EXPECT_TRUE(project.ProjectManager()->ReportList().empty());
+    }
+}
+
+TEST(DuzuProject, AProjectThatCannotLoadLeavesItClosedAndEmpty) {
+    TempDir dir;
+    TDuzuProject missing(nullptr);
+    missing.SetProjectFile(dir.file("None"));
+    EXPECT_EQ(missing.ProjectFile(), dir.file("None.duz"));
+    try {
+        missing.Open();
+        FAIL() << "no error";
+    } catch (const EDuzuException& e) {
+        EXPECT_EQ(e.Message(), "The following reporting project does not exist:\r\"" + dir.file("None.duz") + "\"");
+    }
+    EXPECT_FALSE(missing.IsOpen());
+
+    TDuzuProject damaged(nullptr);
+    damaged.SetStoredProject("DUZ?not a project", 0);
+    try {
+        damaged.Open();
+        FAIL() << "no error";
+    } catch (const Exception& e) {
+        EXPECT_EQ(e.Message(), "Invalid Project Format");
+    }
+    EXPECT_FALSE(damaged.IsOpen());
+    EXPECT_TRUE(damaged.ProjectManager()->ReportList().empty());
+
+    TDuzuProject designer(nullptr);
+    designer.SetStoredProject(projectBytes("Stored"), 0);
+    designer.SetLoadDesigner(true);
+    try {
+        designer.Open();
+        FAIL() << "no error";
+    } catch (const Exception& e) {
+        EXPECT_EQ(e.Message(), "Error loading DUZU.DLL");
+    }
+    EXPECT_FALSE(designer.IsOpen());
+}
+
+TEST(DuzuProject, AWindowsProjectPathNamesTheFileInTheProgramFolder) {
+    TDuzuProject project(nullptr);
+    project.SetProjectFile("C:\\Project\\VO97\\Program\\QM.duz");
+    EXPECT_EQ(project.ExpandedProjectFile(), os::IncludeTrailingPathDelimiter(os::ProgramFolder()) + "QM.duz");
+}
+
+TEST(DuzuProject, ReportsAreSelectedByNameAndRunIntoTheEngine) {
+    TDuzuProject project(nullptr);
+    project.SetStoredProject(projectBytes("Pmt_Report"), 0);
+    EXPECT_TRUE(project.SelectReport("PMT_REPORT", false));
+    EXPECT_FALSE(project.SelectReport("Other", false));
+    project.ExecuteReport("Other");  // runs nothing, needs no engine
+    EXPECT_THROW(project.ExecuteReport("Pmt_Report"), EDuzuException);
+
+    TestDevice device;
+    TRecordingReport engine(&device);
+    int pages = 0;
+    engine.OnNewPage = [&](TObject*) { ++pages; };
+    project.SetEngine(&engine);
+    project.SetParam("BegDate", "01/02/2024");
+    project.ExecuteReport("Pmt_Report");
+    EXPECT_EQ(pages, 1);
+    EXPECT_EQ(project.ProjectManager()->GetParamValue("BegDate"), "01/02/2024");
+}
+
+}  // namespace
