@@ -177,6 +177,26 @@ void TDuzuProjectManager::DeactivateReport() {
     activeReport_ = nullptr;
 }
 
+namespace {
+
+// A component of that name owned by Owner or, below it, by its components.
+TComponent* findOwnedDeep(const TComponent* Owner, const std::string& Name) {
+    if (TComponent* found = Owner->FindComponent(Name)) return found;
+    for (int i = 0; i < Owner->ComponentCount(); ++i)
+        if (TComponent* found = findOwnedDeep(Owner->Components(i), Name)) return found;
+    return nullptr;
+}
+
+// The page Component lies on (components may be owned by their parents), or
+// Component itself when it lies on none.
+const TComponent* pageOrSelf(const TComponent* Component) {
+    for (const TComponent* c = Component; c != nullptr; c = c->Owner())
+        if (dynamic_cast<const TDuzuPage*>(c) != nullptr) return c;
+    return Component;
+}
+
+}  // namespace
+
 TComponent* TDuzuProjectManager::FindDuzuComponent(const std::string& Name, const TComponent* DefaultOwner) const {
     const TComponent* owner = DefaultOwner != nullptr ? DefaultOwner : this;
     std::string componentName = Name;
@@ -185,18 +205,26 @@ TComponent* TDuzuProjectManager::FindDuzuComponent(const std::string& Name, cons
         std::string ownerName = Name.substr(0, dot);
         componentName = Name.substr(dot + 1);
         owner = nullptr;
-        if (activeReport_ != nullptr) {
-            for (int i = 0; i < activeReport_->GetChildCount() && owner == nullptr; ++i) {
-                auto* page = dynamic_cast<TDuzuPage*>(activeReport_->GetChild(i));
+        // The active report's pages first, then the one being read, then
+        // the others: references are resolved while no report is active yet.
+        std::vector<const TDuzuReport*> reports{activeReport_, loadingReport_};
+        reports.insert(reports.end(), reportList_.begin(), reportList_.end());
+        for (const TDuzuReport* report : reports) {
+            if (report == nullptr) continue;
+            for (int i = 0; i < report->GetChildCount() && owner == nullptr; ++i) {
+                auto* page = dynamic_cast<TDuzuPage*>(report->GetChild(i));
                 if (page != nullptr && SameText(page->Name(), ownerName)) owner = page;
             }
         }
         for (int i = 0; i < GetChildCount() && owner == nullptr; ++i)
             if (SameText(GetChild(i)->Name(), ownerName)) owner = GetChild(i);
+        // A reference kept while reading names the component's parent.
+        if (owner == nullptr) owner = findOwnedDeep(this, ownerName);
         if (owner == nullptr) return nullptr;
     }
     if (componentName.empty()) return nullptr;
     if (TComponent* found = owner->FindComponent(componentName)) return found;
+    if (TComponent* found = findOwnedDeep(pageOrSelf(owner), componentName)) return found;
     return FindComponent(componentName);
 }
 
