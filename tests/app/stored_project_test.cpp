@@ -143,6 +143,32 @@ TEST_F(StoredProjectTest, PaymentsByDatePrintOneGroupPerDateWithItsSumAndTheRunn
     EXPECT_LT(text.find("01/05/2024"), text.find("$1,370.06"));
 }
 
+TEST_F(StoredProjectTest, AllItemsListEveryItemOnceInIdOrderWithItsFormats) {
+    using Row = CompanyFixture::Row;
+    CompanyFixture::AppendRows(company.DataDirectory(), "Item.dbf",
+                               {
+                                   Row{{"ID", "FR200"}, {"CATEGORY", "FRAMES"}, {"DESC", "Round metal"},
+                                       {"QTYONHAND", "3"}, {"COST", "1234.5"}, {"SELL", "2469"}, {"REORDERPT", "1"}},
+                                   Row{{"ID", "CL100"}, {"CATEGORY", "CONTACTS"}, {"DESC", "Daily lens"},
+                                       {"QTYONHAND", "12"}, {"COST", "4.25"}, {"SELL", "9.5"}, {"REORDERPT", "6"}},
+                                   Row{{"ID", "SG300"}, {"CATEGORY", "SUN"}, {"DESC", "Aviator"},
+                                       {"QTYONHAND", "0"}, {"COST", "20"}, {"SELL", "45"}, {"REORDERPT", "2"}},
+                               });
+    openCompany();
+    const std::string pdf = folder + "/Items_All_Report.pdf";
+    print("Items_All_Report", pdf);
+    std::string text = commandOutput("pdftotext -layout '" + pdf + "' -");
+    commandOutput("pdftoppm -r 80 -png -f 1 -l 1 '" + pdf + "' '" + folder + "/Items_All_Report'");
+    for (const char* expected : {"All Items", "Page 1", "Item", "Category", "Description", "Quantity", "Cost", "Sell",
+                                 "1,234.50", "2,469.00", "4.25", "9.50", "20.00", "45.00", "Items: 3"})
+        EXPECT_NE(text.find(expected), std::string::npos) << expected << "\n" << text;
+    std::size_t cl = text.find("CL100"), fr = text.find("FR200"), sg = text.find("SG300");
+    ASSERT_NE(sg, std::string::npos) << text;
+    EXPECT_LT(cl, fr);
+    EXPECT_LT(fr, sg);
+    EXPECT_EQ(text.find("CL100", cl + 1), std::string::npos);
+}
+
 TEST_F(StoredProjectTest, AFailedRunLeavesNoViewOpenAndTheDataLinkFree) {
     openCompany();
     project = std::make_unique<TDuzuProject>(nullptr);
