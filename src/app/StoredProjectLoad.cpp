@@ -1,5 +1,5 @@
-// Kept apart from the project's definition, so that the build step that
-// makes the embedded bytes does not need them itself.
+// Built with the embedded bytes (not into the app library), so that the
+// build step that makes them does not need them itself.
 #include "app/StoredProject.h"
 #include "reporting/RSDuzu.h"
 

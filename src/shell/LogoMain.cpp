@@ -12,8 +12,11 @@
 #include "app/PatientExport.h"
 #include "app/Rebuild.h"
 #include "app/Settings.h"
+#include "app/StoredProject.h"
 #include "base/Exceptions.h"
 #include "os/Paths.h"
+#include "reporting/RSDuzu.h"
+#include "reporting/RSPrinter.h"
 #include "serial/SerPort.h"
 #include "shell/AboutBox.h"
 #include "shell/CallerIDHookup.h"
@@ -126,6 +129,13 @@ TLogoAppForm::TLogoAppForm(TComponent* AOwner) : TForm(AOwner) {
     StatusBar1->SetName("StatusBar1");
     StatusBar1->SetAlign(alBottom);
     StatusBar1->SetSimplePanel(true);
+
+    DuzuEngine1 = new TDazedeVedodev(this);
+    DuzuEngine1->SetName("DuzuEngine1");
+    DuzuProject1 = new TDuzuProject(this);
+    DuzuProject1->SetName("DuzuProject1");
+    LoadStoredProject(*DuzuProject1);
+    DuzuProject1->SetEngine(DuzuEngine1);
 
     SerComPort1 = new TSerComPort(this);
     SerComPort1->SetName("SerComPort1");
@@ -412,12 +422,9 @@ void TLogoAppForm::PatientAddressesSDFClick(TObject*) {
 }
 
 void TLogoAppForm::AllItemsClick(TObject*) {
-    // Runs the stored report project's "Items_All_Report" once report
-    // projects exist; until then its window is not available.
-    TFormTarget target;
-    target.ClassName = "Items_All_Report";
-    target.Caption = "&All Items";
-    OpenForm(this, target);
+    DuzuProject1->Open();
+    DuzuProject1->ExecuteReport("Items_All_Report");
+    DuzuProject1->Close();
 }
 
 void TLogoAppForm::Receipts1Click(TObject*) {

@@ -16,6 +16,8 @@
 #include "shell/MainMenuItems.h"
 #include "ui/Forms.h"
 
+class TDazedeVedodev;
+class TDuzuProject;
 class TGauge;
 class TImage;
 class TMainMenu;
@@ -50,6 +52,10 @@ public:
     TXbase* Xbase1;
     TOpenDialog* OpenDialog1;
     TPrinterSetupDialog* PrinterSetupDialog1;
+    // The program's stored report project, and the report its reports print
+    // into (straight to the printer until a report runner with a preview exists).
+    TDuzuProject* DuzuProject1;
+    TDazedeVedodev* DuzuEngine1;
 
     // ---- Life of the window ----
     void FormCreate(TObject* Sender);

@@ -18,6 +18,9 @@
 #include "base/SysUtils.h"
 #include "data/DbTables.h"
 #include "os/Paths.h"
+#include "reporting/RSDevice.h"
+#include "reporting/RSDuzu.h"
+#include "reporting/RSPrinter.h"
 #include "serial/SerPort.h"
 #include "shell/AboutBox.h"
 #include "shell/CallerIDHookup.h"
@@ -31,6 +34,7 @@
 #include "ui/ExtCtrls.h"
 #include "ui/Menus.h"
 #include "ui/OffscreenRender.h"
+#include "ui/PrinterDrivers.h"
 #include "ui/StdCtrls.h"
 #include "xbase/Qmtable.h"
 #include "xbengine/XbEngine.h"
@@ -381,12 +385,33 @@ TEST_F(MainFormTest, ModalItemsShowAModalPlaceholderAndWorkOutOfSightStillShowsO
         EXPECT_EQ(script.Shown()[0].Caption, "Payments/Refunds");
     }
     click("AgingDetail1");
-    click("AllItems");
     std::vector<std::string> captions;
     for (TForm* f : ownedForms())
         if (f->Visible())
             captions.push_back(f->Caption());
-    EXPECT_EQ(captions, (std::vector<std::string>{"Aging Detail", "All Items"}));
+    EXPECT_EQ(captions, (std::vector<std::string>{"Aging Detail"}));
+}
+
+TEST_F(MainFormTest, AllItemsPrintsTheStoredProjectsItemsReport) {
+    TestCompany company;
+    CompanyFixture::AppendRows(company.DataDirectory(), "Item.dbf",
+                               {{{"ID", "FR200"}, {"DESC", "Round metal"}, {"SELL", "2469"}}});
+    startWith(company.DataDirectory());
+    TempDir dir;
+    TRSDevice device({PdfPrinter()}, "PDF");
+    form->DuzuEngine1->SetDevice(&device);
+    form->DuzuEngine1->SetOutputFileName(dir.file("items.pdf"));
+    click("AllItems");
+    form->DuzuEngine1->SetDevice(nullptr);
+    EXPECT_FALSE(form->DuzuProject1->IsOpen());
+    std::string text;
+    if (FILE* pipe = ::popen(("pdftotext '" + dir.file("items.pdf") + "' -").c_str(), "r")) {
+        char buffer[4096];
+        for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) text.append(buffer, n);
+        ::pclose(pipe);
+    }
+    for (const char* expected : {"All Items", "FR200", "Round metal", "2,469.00", "Items: 1"})
+        EXPECT_NE(text.find(expected), std::string::npos) << expected << "\n" << text;
 }
 
 // Stands in for the balance rebuild of a later folder.
