@@ -35,6 +35,26 @@ std::string numberText(double Value, const std::string& Format) {
 
 }  // namespace
 
+namespace {
+
+double operandValue(const TDuzuCalcOp::Operand& Source) {
+    double value = Source.Value;
+    if (Source.CalcVar != nullptr)
+        value = Source.CalcVar->Value();
+    else if (!Source.DataField.empty())
+        value = expressionNumber(Source.DataField, dynamic_cast<TDuzuDataView*>(Source.DataView));
+    return ApplyCalcFunction(Source.Function, value);
+}
+
+void handOn(const std::string& DestParam, const std::string& DestPIVar, const std::string& Text) {
+    if (ProjectManager == nullptr) return;
+    if (!DestParam.empty()) ProjectManager->SetParamValue(DestParam, Text);
+    if (!DestPIVar.empty() && ProjectManager->ActiveReport() != nullptr)
+        ProjectManager->ActiveReport()->PIVars()->SetValues(DestPIVar, Text);
+}
+
+}  // namespace
+
 // ---------------------------------------------------------------------------
 
 TDuzuDataText::TDuzuDataText(TComponent* AOwner) : TDuzuText(AOwner) { SetTruncate(true); }
@@ -122,10 +142,7 @@ void TDuzuCalcText::Notification(TComponent* AComponent, TOperation Operation) {
 
 void TDuzuCalcTotal::CalcNotify(const std::string& Event, bool HasValue, double Value) {
     TDuzuCalcCore::CalcNotify(Event, HasValue, Value);
-    std::string text = ValueText();
-    if (!destParam_.empty() && ProjectManager != nullptr) ProjectManager->SetParamValue(destParam_, text);
-    if (!destPIVar_.empty() && ProjectManager != nullptr && ProjectManager->ActiveReport() != nullptr)
-        ProjectManager->ActiveReport()->PIVars()->SetValues(destPIVar_, text);
+    handOn(destParam_, destPIVar_, ValueText());
 }
 
 void TDuzuCalcTotal::BeforeReport() {
@@ -136,6 +153,25 @@ void TDuzuCalcTotal::BeforeReport() {
 void TDuzuCalcTotal::Notification(TComponent* AComponent, TOperation Operation) {
     TDuzuCalcVariable::Notification(AComponent, Operation);
     if (Operation == opRemove) Forget(AComponent);
+}
+
+double TDuzuCalcOp::Value() const {
+    double result = ApplyCalcOperator(operator_, operandValue(src1_), operandValue(src2_));
+    return ApplyCalcFunction(resultFunction_, result);
+}
+
+void TDuzuCalcOp::PrintSelf(TBaseReport* Engine) {
+    (void)Engine;
+    handOn(destParam_, destPIVar_, numberText(Value(), displayFormat_));
+}
+
+void TDuzuCalcOp::Notification(TComponent* AComponent, TOperation Operation) {
+    TDuzuCalcVariable::Notification(AComponent, Operation);
+    if (Operation != opRemove) return;
+    for (Operand* source : {&src1_, &src2_}) {
+        if (AComponent == source->CalcVar) source->CalcVar = nullptr;
+        if (AComponent == source->DataView) source->DataView = nullptr;
+    }
 }
 
 double TDuzuCalcController::StartValue() const {
@@ -204,7 +240,34 @@ void registerDataAwareClasses() {
           floating<TDuzuCalcController>("InitValue", &TDuzuCalcController::InitValue,
                                         &TDuzuCalcController::SetInitValue)},
          {}});
-    RegisterClasses<TDuzuDataText, TDuzuCalcText, TDuzuCalcTotal, TDuzuCalcController>();
+    const std::vector<std::string> functions = {
+        "cfNone", "cfTrunc", "cfFrac", "cfRound", "cfNeg", "cfAbs", "cfSin", "cfCos", "cfArcTan",
+        "cfSqr", "cfSqrt", "cfInc", "cfDec", "cfRandom", "cfRound1", "cfRound2", "cfRound3", "cfRound4",
+        "cfRound5", "cfSecsToTime", "cfMinsToTime", "cfHoursToTime", "cfTimeToSecs", "cfTimeToMins",
+        "cfTimeToHours", "cfPercent"};
+    using Op = TDuzuCalcOp;
+    RegisterDuzuClassInfo(
+        {"TDuzuCalcOp", "TDuzuCalcVariable",
+         {enumeration<Op>("Operator", &Op::Operator, &Op::SetOperator,
+                          {"coAdd", "coSub", "coMul", "coDiv", "coMod", "coExp", "coGreater", "coLesser",
+                           "coAverage"},
+                          coAdd),
+          object<Op, TDuzuCalcVariable>("Src1CalcVar", &Op::Src1CalcVar, &Op::SetSrc1CalcVar),
+          object<Op, TDuzuProjectItem>("Src1DataView", &Op::Src1DataView, &Op::SetSrc1DataView),
+          string<Op>("Src1DataField", &Op::Src1DataField, &Op::SetSrc1DataField),
+          floating<Op>("Src1Value", &Op::Src1Value, &Op::SetSrc1Value),
+          enumeration<Op>("Src1Function", &Op::Src1Function, &Op::SetSrc1Function, functions, cfNone),
+          object<Op, TDuzuCalcVariable>("Src2CalcVar", &Op::Src2CalcVar, &Op::SetSrc2CalcVar),
+          object<Op, TDuzuProjectItem>("Src2DataView", &Op::Src2DataView, &Op::SetSrc2DataView),
+          string<Op>("Src2DataField", &Op::Src2DataField, &Op::SetSrc2DataField),
+          floating<Op>("Src2Value", &Op::Src2Value, &Op::SetSrc2Value),
+          enumeration<Op>("Src2Function", &Op::Src2Function, &Op::SetSrc2Function, functions, cfNone),
+          enumeration<Op>("ResultFunction", &Op::ResultFunction, &Op::SetResultFunction, functions, cfNone),
+          string<Op>("DestParam", &Op::DestParam, &Op::SetDestParam),
+          string<Op>("DestPIVar", &Op::DestPIVar, &Op::SetDestPIVar),
+          string<Op>("DisplayFormat", &Op::DisplayFormat, &Op::SetDisplayFormat)},
+         {}});
+    RegisterClasses<TDuzuDataText, TDuzuCalcText, TDuzuCalcTotal, TDuzuCalcController, TDuzuCalcOp>();
 }
 
 }  // namespace

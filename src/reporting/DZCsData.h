@@ -114,6 +114,63 @@ private:
     std::string destParam_, destPIVar_;
 };
 
+// One operation on two operands, each a calculation's value, a field's
+// number or a constant, with a function applied to each and to the result;
+// the result's text also goes to DestParam and DestPIVar when they are named.
+class TDuzuCalcOp : public TDuzuCalcVariable {
+public:
+    struct Operand {
+        TDuzuCalcVariable* CalcVar = nullptr;
+        TDuzuProjectItem* DataView = nullptr;
+        std::string DataField;
+        double Value = 0;
+        TDuzuCalcFunction Function = cfNone;
+    };
+    using TDuzuCalcVariable::TDuzuCalcVariable;
+
+    TDuzuCalcOperator Operator() const { return operator_; }
+    void SetOperator(TDuzuCalcOperator Value) { operator_ = Value; }
+    TDuzuCalcVariable* Src1CalcVar() const { return src1_.CalcVar; }
+    void SetSrc1CalcVar(TDuzuCalcVariable* Value) { src1_.CalcVar = Value; }
+    TDuzuProjectItem* Src1DataView() const { return src1_.DataView; }
+    void SetSrc1DataView(TDuzuProjectItem* Value) { src1_.DataView = Value; }
+    const std::string& Src1DataField() const { return src1_.DataField; }
+    void SetSrc1DataField(const std::string& Value) { src1_.DataField = Value; }
+    double Src1Value() const { return src1_.Value; }
+    void SetSrc1Value(double Value) { src1_.Value = Value; }
+    TDuzuCalcFunction Src1Function() const { return src1_.Function; }
+    void SetSrc1Function(TDuzuCalcFunction Value) { src1_.Function = Value; }
+    TDuzuCalcVariable* Src2CalcVar() const { return src2_.CalcVar; }
+    void SetSrc2CalcVar(TDuzuCalcVariable* Value) { src2_.CalcVar = Value; }
+    TDuzuProjectItem* Src2DataView() const { return src2_.DataView; }
+    void SetSrc2DataView(TDuzuProjectItem* Value) { src2_.DataView = Value; }
+    const std::string& Src2DataField() const { return src2_.DataField; }
+    void SetSrc2DataField(const std::string& Value) { src2_.DataField = Value; }
+    double Src2Value() const { return src2_.Value; }
+    void SetSrc2Value(double Value) { src2_.Value = Value; }
+    TDuzuCalcFunction Src2Function() const { return src2_.Function; }
+    void SetSrc2Function(TDuzuCalcFunction Value) { src2_.Function = Value; }
+    TDuzuCalcFunction ResultFunction() const { return resultFunction_; }
+    void SetResultFunction(TDuzuCalcFunction Value) { resultFunction_ = Value; }
+    const std::string& DestParam() const { return destParam_; }
+    void SetDestParam(const std::string& Value) { destParam_ = Value; }
+    const std::string& DestPIVar() const { return destPIVar_; }
+    void SetDestPIVar(const std::string& Value) { destPIVar_ = Value; }
+    const std::string& DisplayFormat() const { return displayFormat_; }
+    void SetDisplayFormat(const std::string& Value) { displayFormat_ = Value; }
+
+    // Works the operation out and hands its text on.
+    double Value() const override;
+    void PrintSelf(TBaseReport* Engine) override;
+    void Notification(TComponent* AComponent, TOperation Operation) override;
+
+private:
+    TDuzuCalcOperator operator_ = coAdd;
+    Operand src1_, src2_;
+    TDuzuCalcFunction resultFunction_ = cfNone;
+    std::string destParam_, destPIVar_, displayFormat_;
+};
+
 // Starts the calculations that subscribe to it from InitCalcVar's value,
 // else InitDataField's, else InitValue, whenever it prints.
 class TDuzuCalcController : public TDuzuComponent, public TDuzuCalcPublisher {

@@ -7,6 +7,9 @@
 
 #include "RecordingReport.h"
 #include "reporting/DZCalc.h"
+#include "reporting/DZCsData.h"
+#include "reporting/DZProj.h"
+#include "reporting/RSDuzu.h"
 #include "reporting/DZCsDraw.h"
 
 namespace {
@@ -65,6 +68,30 @@ TEST(DuzuCalc, TotalsByType) {
     sum.Init(100);
     sum.Add(1);
     EXPECT_DOUBLE_EQ(sum.Result(), 101);
+}
+
+TEST(DuzuCalc, AnOperationTakesItsOperandsWithTheirFunctionsAndHandsItsTextOn) {
+    DuzuRegisterAllClasses();
+    TDuzuProjectManager project(nullptr);
+    TDuzuProjectManager* saved = ProjectManager;
+    ProjectManager = &project;
+    TDuzuCalcOp inner(nullptr);
+    inner.SetOperator(coMul);
+    inner.SetSrc1Value(2.5);
+    inner.SetSrc2Value(-4);
+    inner.SetSrc2Function(cfAbs);  // 2.5 * 4
+    TDuzuCalcOp outer(nullptr);
+    outer.SetOperator(coAverage);
+    outer.SetSrc1CalcVar(&inner);
+    outer.SetSrc2Value(0.2345);
+    outer.SetSrc2Function(cfPercent);  // (10 + 23.45) / 2
+    outer.SetResultFunction(cfRound1);
+    outer.SetDestParam("Half");
+    outer.SetDisplayFormat("0.00");
+    EXPECT_DOUBLE_EQ(outer.Value(), 16.7);
+    outer.PrintSelf(nullptr);
+    EXPECT_EQ(project.GetParamValue("Half"), "16.70");
+    ProjectManager = saved;
 }
 
 TEST(DuzuDrawing, LinesTakeTheirDiagonalAndPen) {
