@@ -1,5 +1,6 @@
 #include "shell/Startup.h"
 
+#include "app/LookupListMembers.h"
 #include "app/Preference.h"
 #include "os/InstanceGuard.h"
 #include "shell/AboutBox.h"
@@ -24,6 +25,7 @@ void CreateRegisteredForm(const char* ClassName) {
 
 void RegisterShellParts() {
     RegisterClass<TPreferencesDlg>();
+    RegisterLookupLists();
     HookUpCallerID();
 }
 

@@ -1,0 +1,184 @@
+// The lookup lists over a real company: each of the nineteen opened by class
+// name, and the patient list's search, delete and picture.
+#include <QImage>
+
+#include <algorithm>
+#include <cstdlib>
+
+#include "ModuleFixture.h"
+#include "app/FormOpener.h"
+#include "app/LookupListMembers.h"
+#include "controls/Qmdbgrid.h"
+#include "support/TempDir.h"
+#include "ui/MessageBeep.h"
+#include "ui/OffscreenRender.h"
+#include "ui/StdCtrls.h"
+#include "xbase/Qmtable.h"
+
+namespace {
+
+class LookupListTest : public ModuleTest {
+protected:
+    void SetUp() override {
+        ModuleTest::SetUp();
+        RegisterLookupLists();
+    }
+    TLookupListForm* openList(const std::string& ClassName) {
+        auto* list = dynamic_cast<TLookupListForm*>(OpenForm(nullptr, {.ClassName = ClassName}));
+        opened.push_back(list);
+        return list;
+    }
+    void TearDown() override {
+        for (TLookupListForm* list : opened)
+            delete list;
+        ModuleTest::TearDown();
+    }
+    std::vector<TLookupListForm*> opened;
+};
+
+struct ListCase {
+    const char* ClassName;
+    const char* Caption;
+    std::vector<std::string> Sorts;
+    // Visible buttons: New, Edit, Delete, Select, Advanced, Print.
+    std::string Buttons;
+};
+
+std::string VisibleButtons(TLookupListForm& list) {
+    std::string shown;
+    for (TButton* b : {list.NewButton, list.EditButton, list.DeleteButton, list.SelectButton,
+                       list.AdvancedSearchButton, list.BitBtn1})
+        shown += b && b->Visible() ? (b->Enabled() ? "Y" : "d") : "-";
+    return shown;
+}
+
+TEST_F(LookupListTest, EveryListOpensByNameWithItsCaptionSortsAndButtons) {
+    open();
+    const ListCase cases[] = {
+        {"TLookupList", "Patients", {"Name", "Account"}, "YYY-Y-"},
+        {"TPatientLookupList2", "Patient Lookup", {"Name", "Account"}, "YY-YY-"},
+        {"TPatientLookupList3", "Patient Lookup", {"Name", "Account"}, "YY-YY-"},
+        {"TPatientLookupList4", "Patient Lookup", {"Name", "Account"}, "YY-YY-"},
+        {"TReceiptLookupList", "Receipt Lookup", {"Receipt", "Account"}, "-Y-Y--"},
+        {"TPaymentLookupList", "Payment Lookup", {"Payment#", "Name"}, "-Y-Y--"},
+        {"TDepositLookupList", "Deposit Lookup", {"ID", "Date"}, "-Y-Y--"},
+        {"TInsCompLookupList", "Insurance Companies", {"Name", "State & City", "Account"}, "YY----"},
+        {"TInsCompLookupList1", "Insurance Companies", {"Name", "State & City", "Account"}, "YY-Y--"},
+        {"TInsCompSelect2", "Insurance Companies", {"Name", "State & City", "Account"}, "YY-Y--"},
+        {"TClaimLookupList", "Insurance Claims", {"Claim No.", "Name", "Date", "Not Submitted"}, "YYY---"},
+        {"TItemLookupList", "Items", {"Item", "Category", "Description"}, "YYY---"},
+        {"TItemLookupListSelect", "Items", {"Item", "Category", "Description"}, "YYYY--"},
+        {"TPersonnelLookupList", "Personnel", {"Name", "Account"}, "YYY---"},
+        {"TAccountLookupList", "Chart of Accounts", {"Account"}, "dYd---"},
+        {"TCPTCodeLookupList", "CPT Code Lookup", {"Code", "Category", "Description"}, "YYY---"},
+        {"TDiagCodeLookupList", "Diagnosis Code Lookup", {"Code", "Category", "Description"}, "YYY---"},
+        {"TPatternLookupList", "Pattern Lookup", {"ID", "Manufacturer", "Description", "Location"}, "YYY---"},
+        {"TCarryOutStatementLookupList", "Carry-Out Statement", {"Name", "Account"}, "-----Y"},
+    };
+    for (const ListCase& c : cases) {
+        SCOPED_TRACE(c.ClassName);
+        TLookupListForm* list = openList(c.ClassName);
+        ASSERT_NE(list, nullptr);
+        EXPECT_EQ(list->ClassName(), c.ClassName);
+        EXPECT_EQ(list->Caption(), c.Caption);
+        std::vector<std::string> sorts;
+        for (int i = 0; i < list->SortComboBox->Items()->Count(); ++i)
+            sorts.push_back(list->SortComboBox->Items()->Strings(i));
+        EXPECT_EQ(sorts, c.Sorts);
+        EXPECT_EQ(VisibleButtons(*list), c.Buttons);
+        EXPECT_EQ(list->Edit1->Hint(), "Incremental Search Field");
+        EXPECT_FALSE(list->SortComboBox->TabStop());
+        // Nothing to act on: the record actions do nothing and raise nothing.
+        if (std::string(c.ClassName) != "TAccountLookupList") {
+            list->DeleteButtonClick(list);
+            list->SelectButtonClick(list);
+            list->EditButtonClick(list);
+        }
+    }
+}
+
+class PatientListTest : public LookupListTest {
+protected:
+    void SetUp() override {
+        LookupListTest::SetUp();
+        CompanyFixture::AppendRows(company.DataDirectory(), "Patient.dbf",
+                                   {{{"ID", "1"}, {"RECNAME", "ADAMS JOHN"}, {"NAME", "John Adams"}, {"BALANCE", "12.5"}},
+                                    {{"ID", "2"}, {"RECNAME", "BAKER ANN"}, {"NAME", "Ann Baker"}},
+                                    {{"ID", "3"}, {"RECNAME", "CARTER SUE"}, {"NAME", "Sue Carter"}}});
+        makeFullTextIndex(3);
+    }
+    std::string currentName() { return DataModule1->PatientTable->FieldByName("RecName")->AsString(); }
+};
+
+TEST_F(PatientListTest, SearchSeeksOnEveryChangeAndBeepsOnlyInNameOrder) {
+    open();
+    TLookupListForm* list = openList("TLookupList");
+    ClearMessageBeeps();
+    list->Edit1->SetText("BAK");
+    EXPECT_EQ(currentName().substr(0, 9), "BAKER ANN");
+    EXPECT_TRUE(MessageBeepsHeard().empty());
+    list->Edit1->SetText("ZED");
+    EXPECT_EQ(MessageBeepsHeard(), std::vector<unsigned>{0});
+
+    char key = 'a';
+    list->SortComboBoxKeyPress(list->SortComboBox, key);
+    EXPECT_EQ(list->SortComboBox->Text(), "Account");
+    EXPECT_EQ(DataModule1->PatientTable->IndexName(), "ID");
+    ClearMessageBeeps();
+    for (const char* typed : {"999", "  125", "<NEW>", "ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789"})
+        list->Edit1->SetText(typed);
+    EXPECT_TRUE(MessageBeepsHeard().empty());
+    key = 'q';
+    list->SortComboBoxKeyPress(list->SortComboBox, key);
+    EXPECT_EQ(list->SortComboBox->Text(), "Account");
+}
+
+TEST_F(PatientListTest, APatientWithAReceiptIsRefusedEvenAfterNo) {
+    CompanyFixture::AppendRows(company.DataDirectory(), "Sales.dbf", {{{"RECEIPT", "1"}, {"PATID", "2"}}});
+    open();
+    TLookupListForm* list = openList("TLookupList");
+    list->Edit1->SetText("BAKER");
+    TDialogScript script;
+    script.Answer(mrNo).Answer(mrOk);
+    list->DeleteButtonClick(list);
+    ASSERT_EQ(script.Shown().size(), 2u);
+    EXPECT_NE(script.Shown()[1].Text.find("there are receipts for this patient"), std::string::npos);
+    list->Edit1->SetText("BAKER");
+    EXPECT_EQ(currentName().substr(0, 9), "BAKER ANN");
+}
+
+TEST_F(PatientListTest, DeletingAPatientTakesItsExamsAndRecallsFirst) {
+    CompanyFixture::AppendRows(company.DataDirectory(), "Incident.dbf",
+                               {{{"ACCOUNT", "2"}, {"ID", "1"}}, {{"ACCOUNT", "2"}, {"ID", "2"}},
+                                {{"ACCOUNT", "3"}, {"ID", "1"}}});
+    open();
+    TLookupListForm* list = openList("TLookupList");
+    list->Edit1->SetText("BAKER");
+    TDialogScript script;
+    script.Answer(mrYes);
+    list->DeleteButtonClick(list);
+    list->Edit1->SetText("BAKER");
+    EXPECT_NE(currentName().substr(0, 5), "BAKER");
+    list->Edit1->SetText("CARTER");
+    EXPECT_EQ(currentName().substr(0, 10), "CARTER SUE");
+    std::vector<long long> left;
+    withTable("Incident.dbf", [&] {
+        for (xb_GoTop(); !xb_Eof(); xb_Skip(1))
+            if (!xb_Deleted())
+                left.push_back(std::atoll(xb_GetTrimString("ACCOUNT")));
+    });
+    EXPECT_EQ(std::count(left.begin(), left.end(), 2), 0);
+    EXPECT_EQ(std::count(left.begin(), left.end(), 3), 1);
+}
+
+TEST_F(PatientListTest, ThePatientListIsPainted) {
+    open();
+    TLookupListForm* list = openList("TLookupList");
+    TempDir dir;
+    const std::string file = std::getenv("QM_LIST_PICTURE") ? std::getenv("QM_LIST_PICTURE") : dir.path() + "/patients.png";
+    RenderToPng(list, file);
+    QImage picture(QString::fromStdString(file));
+    EXPECT_FALSE(picture.isNull());
+}
+
+}  // namespace
