@@ -55,6 +55,20 @@ private:
     bool exact_, soft_;
 };
 
+// Turns Exact off for a seek on a key's leading part and puts the previous
+// setting back on every way out, an exception included.
+class TPrefixSeek {
+public:
+    explicit TPrefixSeek(TXbaseEnv* Env) : env_(Env), exact_(Env->Exact()) { env_->SetExact(false); }
+    ~TPrefixSeek() { env_->SetExact(exact_); }
+    TPrefixSeek(const TPrefixSeek&) = delete;
+    TPrefixSeek& operator=(const TPrefixSeek&) = delete;
+
+private:
+    TXbaseEnv* env_;
+    bool exact_;
+};
+
 // Sets an index for its lifetime and puts the previous one back.
 class TOrder {
 public:
@@ -516,12 +530,12 @@ bool TReceiptDocument::DeleteReceipt(TDateTime Today) {
 
         TTable* labRx = module_.LabRxTable;
         labRx->SetIndexName("ID");
-        const bool exact = module_.XbaseEnv1->Exact();
-        module_.XbaseEnv1->SetExact(false);
-        while (module_.LabRxXbase->Seek(key) && !labRx->Eof() &&
-               ReceiptNumbers::canonical(labRx->FieldByName("RECEIPT")->AsString()) == number_)
-            labRx->Delete();
-        module_.XbaseEnv1->SetExact(exact);
+        {
+            TPrefixSeek prefix(module_.XbaseEnv1);
+            while (module_.LabRxXbase->Seek(key) && !labRx->Eof() &&
+                   ReceiptNumbers::canonical(labRx->FieldByName("RECEIPT")->AsString()) == number_)
+                labRx->Delete();
+        }
         scope.end();
     } catch (const std::exception& e) {
         showError_(e.what());
