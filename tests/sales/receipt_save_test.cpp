@@ -4,6 +4,7 @@
 #include "MoneyFixture.h"
 
 #include "app/AppUtils.h"
+#include "xbase/Xbase.h"
 #include "xbengine/XbCodes.h"
 
 namespace {
@@ -123,6 +124,18 @@ TEST_F(MoneyTest, FailurePartWayShowsTheErrorAndTheCheckerNamesWhatIsInconsisten
     const std::vector<std::string> found = broken();
     EXPECT_TRUE(mentions(found, "I3: account 4 0")) << testing::PrintToString(found);
     EXPECT_TRUE(mentions(found, "I10")) << testing::PrintToString(found);
+}
+
+TEST_F(MoneyTest, DeleteFailingAtTheLabOrdersKeepsTheExactSetting) {
+    newReceipt("7", {{"FRAME1", "1", "100.00", true, "S"}});
+    ASSERT_TRUE(receipt->SaveReceipt());
+    module->XbaseEnv1->SetExact(true);
+    module->LabRxTable->BeforeDelete = [](TDataSet*) { throw std::runtime_error("Lab order is locked"); };
+    TDialogScript script;
+    script.Answer(mrOk);
+    EXPECT_FALSE(receipt->DeleteReceipt(EncodeDate(2026, 3, 3)));
+    EXPECT_EQ(script.Shown().size(), 1u);
+    EXPECT_TRUE(module->XbaseEnv1->Exact());
 }
 
 TEST_F(MoneyTest, CheckerNamesAnAccountBalanceOffByOneCent) {
