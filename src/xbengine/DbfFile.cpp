@@ -389,7 +389,10 @@ bool DbfFile::writeRecordPart(uint32_t recNo, int offset, int length, const char
         std::memcpy(appendImage_.data() + offset, bytes, length);
         return writeAppended();
     }
-    if (!writeAppended() || !WriteAt(fd_, bytes, length, recordOffset(recNo) + offset))
+    if (!writeAppended())
+        return false;
+    unflushed_ = true;
+    if (!WriteAt(fd_, bytes, length, recordOffset(recNo) + offset))
         return false;
     if (recNo >= aheadFirst_ && recNo - aheadFirst_ < aheadCount_)
         std::memcpy(ahead_.data() + static_cast<size_t>(recNo - aheadFirst_) * recordSize_ + offset, bytes, length);
@@ -513,6 +516,7 @@ bool DbfFile::writeAppended() {
     // The record first, then the count that makes it visible: a crash between
     // the two leaves the table as it was.
     const uint64_t at = recordOffset(recNo);
+    unflushed_ = true;
     if (!WriteAt(fd_, appendImage_.data(), appendImage_.size(), at) || !writeStamp(recNo)) {
         count_ = recNo - 1;
         return false;
@@ -524,6 +528,7 @@ bool DbfFile::writeAppended() {
 bool DbfFile::writeStamp(uint32_t count) {
     unsigned char stamp[7];
     FillUpdateStamp(stamp, count);
+    unflushed_ = true;
     if (headerMap_ && os::CopyToMapping(headerMap_ + 1, stamp, 3) &&
         os::StoreToMapping(reinterpret_cast<uint32_t*>(headerMap_ + 4), count))
         return true;
@@ -546,7 +551,18 @@ bool DbfFile::zap() {
     return true;
 }
 
-bool DbfFile::flush() { return readOnly() || (writeAppended() && syncOrDefer(fd_)); }
+bool DbfFile::flush() {
+    if (readOnly())
+        return true;
+    if (!writeAppended())
+        return false;
+    if (!unflushed_)
+        return true;
+    if (!syncOrDefer(fd_))
+        return false;
+    unflushed_ = false;
+    return true;
+}
 
 bool DbfFile::lockRecord(uint32_t recNo, int timeoutMs) {
     if (readOnly() || recNo == 0)

@@ -136,6 +136,8 @@ private:
 
     std::string path_;
     int fd_ = -1;
+    // Written since the last flush: a flush of an unchanged file is skipped.
+    bool unflushed_ = false;
     OpenMode mode_ = OpenMode::Shared;
     uint8_t version_ = 0;
     int headerSize_ = 0;

@@ -145,6 +145,8 @@ bool MemoFile::readHeader(Header* header) {
 }
 
 bool MemoFile::writeHeader(const Header& header) {
+    // Every write of the memo file ends with its header.
+    unflushed_ = true;
     unsigned char head[HeaderSize];
     std::memcpy(head, header.raw, HeaderSize);
     if (format_ == MemoFormat::Dbase) {
@@ -360,7 +362,14 @@ bool MemoFile::Clear() {
     return true;
 }
 
-bool MemoFile::Flush() { return readOnly_ || syncOrDefer(fd_); }
+bool MemoFile::Flush() {
+    if (readOnly_ || !unflushed_)
+        return true;  // an unchanged file needs no trip to the disk
+    if (!syncOrDefer(fd_))
+        return false;
+    unflushed_ = false;
+    return true;
+}
 
 std::vector<std::pair<uint32_t, uint32_t>> MemoFile::FreeRuns() {
     Header header;

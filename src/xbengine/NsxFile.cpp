@@ -631,8 +631,11 @@ void NsxFile::writeHeader(uint64_t counter) {
 }
 
 void NsxFile::flush() {
-    if (!readOnly_ && !syncOrDefer(fd_))
+    if (readOnly_ || !unflushed_)
+        return;  // an unchanged file needs no trip to the disk
+    if (!syncOrDefer(fd_))
         throw NsxError("Cannot write index file " + path_ + ": " + std::strerror(errno));
+    unflushed_ = false;
 }
 
 // ---- Pages -------------------------------------------------------------------
@@ -770,6 +773,7 @@ void NsxFile::preadPage(uint32_t no, uint8_t* into) const {
 
 void NsxFile::pwriteAll(const void* bytes, size_t size, uint64_t offset) {
     const auto* p = static_cast<const uint8_t*>(bytes);
+    unflushed_ = true;
     size_t done = 0;
     while (done < size) {
         ssize_t n = ::pwrite(fd_, p + done, size - done, off_t(offset + done));

@@ -168,6 +168,7 @@ private:
     std::string path_;
     int fd_;
     bool readOnly_;
+    bool unflushed_ = false;  // written since the last flush
     const uint8_t* header_ = nullptr;  // page 0 mapped shared, for the counter
     uint8_t* intents_ = nullptr;       // the writers' marks in it (writable opens only)
     int intentSlot_ = -1;              // this open's slot, taken at its first mark

@@ -47,3 +47,23 @@ TEST_F(StorageTest, ScopeFlushesEachTouchedFileOnceAtItsOutermostEnd) {
     EXPECT_NE(xb_Commit(), 0);
     EXPECT_EQ(xb::durableScopeFlushes(), before + 2);
 }
+
+TEST_F(StorageTest, ScopeLeavesAFileCommittedWithoutChangesAlone) {
+    const std::string a = dir.file("a.dbf"), b = dir.file("b.dbf");
+    makeTable(a);
+    makeTable(b);
+    const int areaA = xb_Use(a.c_str(), "A", XB_SHARED, XB_DRIVER_NSX);
+    const int areaB = xb_Use(b.c_str(), "B", XB_SHARED, XB_DRIVER_NSX);
+    ASSERT_TRUE(areaA && areaB);
+
+    const uint64_t before = xb::durableScopeFlushes();
+    xb_BeginScope();
+    xb_Select(areaA);
+    ASSERT_TRUE(AppendValues({{"NAME", "written"}}));
+    ASSERT_NE(xb_Commit(), 0);
+    xb_Select(areaB);
+    xb_GoTop();
+    ASSERT_NE(xb_Commit(), 0);  // read only: nothing of b to flush
+    EXPECT_NE(xb_EndScope(), 0);
+    EXPECT_EQ(xb::durableScopeFlushes(), before + 1);
+}
