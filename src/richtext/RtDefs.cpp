@@ -1,5 +1,6 @@
 #include "richtext/RtDefs.h"
 
+#include <climits>
 #include <cmath>
 
 TRtToolLanguage RtToolLanguage = trtEnglish;
@@ -33,6 +34,11 @@ const std::string& RtMessage(TRtMessage message) { return RtMessageIn(message, R
 
 int RtMulDiv(int a, int b, int c) {
     if (c == 0) return -1;
-    double v = static_cast<double>(a) * b / c;
-    return static_cast<int>(v < 0 ? std::ceil(v - 0.5) : std::floor(v + 0.5));
+    // 64-bit product: exact for every pair of ints, where a double is not.
+    long long n = static_cast<long long>(a) * b;
+    long long q = n / c, r = n % c;
+    long long absR = r < 0 ? -r : r, absC = c < 0 ? -static_cast<long long>(c) : c;
+    if (2 * absR >= absC) q += ((n < 0) != (c < 0)) ? -1 : 1;
+    if (q > INT_MAX || q < INT_MIN) return -1;
+    return static_cast<int>(q);
 }

@@ -1,0 +1,154 @@
+#pragma once
+// TRtRTFTextPaint: the layer of the rich-text stack that turns the document
+// into pixels. It takes the resolution from the canvas it is handed (times
+// Zoom), measures every character through the canvas's device (GetCharWidth
+// and GetTextMetrics, once per run of equal attributes), breaks paragraphs
+// into display lines (word wrap, tabs, justification), maps positions to x
+// and back, keeps the caret metrics and paints the lines with ExtTextOut and
+// the per-character advances the layout used, so that screen, offscreen
+// image and printed page show the same lines.
+//
+// Promises: a re-wrap builds the new chain of lines before it frees the old
+// one, so a failure leaves the old lines; the cursor and block ends always
+// name a line of the document after a re-wrap; a resolution of 0 anywhere
+// counts as 96.
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "richtext/RtRtfIO.h"
+#include "ui/Devices.h"
+#include "ui/Graphics.h"
+
+// PaintOptions bits.
+constexpr uint32_t poNoClip = 1;
+constexpr uint32_t poInert = 2;
+constexpr uint32_t poKeepTextWidth = 4;
+constexpr uint32_t poIgnoreZoom = 8;
+constexpr uint32_t poCursorFixed = 16;
+constexpr uint32_t poNoScroll = 32;
+constexpr uint32_t poNoBackground = 64;
+constexpr uint32_t poHidePageBreaks = 128;
+constexpr uint32_t poShowHidden = 256;
+constexpr uint32_t poDetached = 512;
+constexpr uint32_t poIgnoreLeftOffset = 1024;
+constexpr uint32_t poNoBlockMarks = 2048;
+constexpr uint32_t poPaintOutside = 8192;
+constexpr uint32_t poWhiteBackground = 16384;
+constexpr uint32_t poTransparent = 32768;
+constexpr uint32_t poSkipBelowWindow = 65536;
+constexpr uint32_t poNeverFillText = 131072;
+constexpr uint32_t poNoSideStrips = 262144;
+
+// Line selection marks.
+constexpr uint8_t lmNone = 0;
+constexpr uint8_t lmInside = 2;
+constexpr uint8_t lmPartly = 3;
+constexpr uint8_t lmBlockEnd = 4;
+
+// Change codes of WrapParagraph.
+constexpr int wcSame = 0;
+constexpr int wcLinesDiffer = 1;
+constexpr int wcLineHeight = 2;
+constexpr int wcParagraphHeight = 3;
+
+class TRtRTFTextPaint : public TRtRTFTextIo {
+public:
+    TRtRTFTextPaint();
+    ~TRtRTFTextPaint() override;
+
+    bool WordWrap = false;
+    int WindowWidth = 0;
+    int WindowWidthTw = 0;
+    TTextMetric CharMetrics;
+    int FontHeight = 16;
+    int FontAscent = 13;
+    uint32_t PaintOptions = poHidePageBreaks;
+    int Zoom = 100;
+    int FontScale = 100;
+    bool ObjectInsert = false;
+    TCanvas* Canvas = nullptr;
+    TNotifyEvent OnBeforePaint, OnAfterPaint;
+    std::function<void()> OnCaretMoved, OnHScrolled, OnVScrolled, OnBlockChanged;
+    int TopOffset = 0;
+    int LeftOffset = 0;
+    int DocHeight = 0;
+    int CaretX = 0, CaretHeight = 16, CaretY = 0;
+    int CaretWidth = 1;
+    bool Repainting = false;
+    int PaintTop = 0, PaintLeft = 0;
+    int WindowHeight = 0;
+    TColor BackColor = clWindow;
+    bool Visible = false;
+    bool PaintLocked = false;
+
+    // ------------------------------------------------ resolution and view
+    void SetCanvas(TCanvas* C);
+    void UpdateResolution();
+    void SetResolution(int XDpi, int YDpi);
+    void SetZoom(int Percent);
+    void SetFontScale(int Percent);
+    void SetPaintOptions(uint32_t Options);
+    void SetWindowWidth(int Pixels);
+    void SetWordWrap(bool Value);
+
+    // ------------------------------------------------ formatting
+    void ReformatAll();
+    void MeasureAll();
+    void MeasureParagraph(TParagraph* Par);
+    void WrapDirty();
+    // Change receives wcSame..wcParagraphHeight when Compare is set.
+    void WrapParagraph(TParagraph* Par, bool Compare, int& Change);
+    void FormatChanged();
+    void UpdateLinePositions() override;
+
+    // ------------------------------------------------ geometry
+    int LeftEdge(TParagraph* Par, TLine* Line) const;
+    int RightIndentPixels(TParagraph* Par) const;
+    int AvailableWidth(TParagraph* Par, TLine* Line) const;
+    int LineTextWidth(TLine* Line) const;
+    int LineStartX(TParagraph* Par, TLine* Line) const;
+    int TabPosition(TParagraph* Par, TLine* Line, int X, int Index);
+    int CharToX(TParagraph* Par, TLine* Line, int Index);
+    int XToChar(TParagraph* Par, TLine* Line, int X);
+    // X < 0: no x given.
+    void FindLineAt(int X, int Y, TParagraph*& Par, TLine*& Line) const;
+    TColor ColorOf(int Index) const;
+    void UpdateCaretMetrics();
+
+    // ------------------------------------------------ fonts
+    void ApplyAttr(const TCharAttr* Attr);
+    void SelectAttr(const TCharAttr* Attr);
+
+    // ------------------------------------------------ paragraph commands
+    void SetIndents(int First, int Left, int Right, bool Reformat);
+    void SetAlignment(int Value);
+
+    // ------------------------------------------------ painting
+    virtual void Repaint();
+    void Paint();
+    void PaintRect(int X, int Y, int Width, int Height);
+    void PaintLine(TParagraph* Par, TLine* Line);
+
+    // The pixel advances of a line's characters as layout placed them (tabs
+    // resolved, stretched spaces); the painter draws with these.
+    std::vector<int> LineAdvances(TParagraph* Par, TLine* Line);
+
+private:
+    int resX() const { return Header->ResX > 0 ? Header->ResX : 96; }
+    int resY() const { return Header->ResY > 0 ? Header->ResY : 96; }
+    int deviceDpi(int index) const;
+    bool detached() const { return (PaintOptions & poDetached) != 0; }
+    int charWidthOf(TLine* Line, int i) const;
+    int borderSpacingTw(TParagraph* Par) const;
+    int measureFollowing(TParagraph* Par, TLine* Line, int Index, int Limit, bool ThisLineOnly, char Stop);
+    void remeasureLine(TParagraph* Par, TLine* Line);
+    bool zeroWidth(const TCharAttr& a) const;
+    void paintRun(TLine* Line, TCharAttr a, int from, int to, int& x, int y, const std::vector<int>& adv);
+
+    bool formatting_ = false;
+    bool measuring_ = false;
+    bool wrapping_ = false;
+    bool painting_ = false;
+};

@@ -1,0 +1,212 @@
+// Painting half of TRtRTFTextPaint: the window, a rectangle, one line.
+// Text goes out in runs of equal attributes with the advances layout used,
+// and x is tracked explicitly from run to run.
+#include <algorithm>
+
+#include "richtext/RtRtfPA.h"
+
+namespace {
+
+constexpr int maxRunLength = 100;
+constexpr int clipMarginTop = 16;
+constexpr int clipMarginBottom = 32;
+
+bool sameRun(const TCharAttr& a, const TCharAttr& b) {
+    return a.Font == b.Font && a.Colors == b.Colors && a.Style == b.Style && a.Special == b.Special &&
+           a.Size == b.Size;
+}
+
+}  // namespace
+
+void TRtRTFTextPaint::Repaint() {
+    if (!Canvas || PaintLocked || detached() || (PaintOptions & poInert)) return;
+    PaintRect(0, 0, WindowWidth, WindowHeight);
+}
+
+void TRtRTFTextPaint::Paint() {
+    if (!Canvas || PaintLocked || LayoutLocked || detached() || (PaintOptions & poInert) || !Visible) return;
+    if (formatting_ || measuring_ || wrapping_) return;
+    if (!(PaintOptions & poNoClip)) Canvas->ResetClip();
+    if (!FirstPar) {
+        Canvas->TextOut(WindowWidth / 2, WindowHeight / 2, "<empty>");
+        return;
+    }
+    PaintRect(0, 0, WindowWidth, WindowHeight);
+}
+
+void TRtRTFTextPaint::PaintRect(int X, int Y, int Width, int Height) {
+    if (!Canvas || painting_) return;
+    painting_ = true;
+    if (OnBeforePaint) OnBeforePaint(this);
+    if (!(PaintOptions & poNoClip))
+        Canvas->SetClipRect(TRect{X - 1, Y - clipMarginTop, X + Width + 2, Y + Height + clipMarginBottom});
+    int bottom = -1;
+    for (TParagraph* p = FirstPar; p; p = p->Next)
+        for (TLine* l = p->FirstLine; l; l = l->Next) {
+            int top = l->Y - TopOffset;
+            if (top + l->Height + 1 < Y || top > Y + Height + 1) continue;
+            PaintLine(p, l);
+            bottom = std::max(bottom, top + l->Height);
+        }
+    if (bottom < Y + Height && !(PaintOptions & (poTransparent | poNoBackground))) {
+        Canvas->Brush()->SetStyle(bsSolid);
+        Canvas->Brush()->SetColor(BackColor);
+        Canvas->FillRect(TRect{X, std::max(Y, bottom + PaintTop), X + Width, WindowHeight});
+    }
+    if (OnAfterPaint) OnAfterPaint(this);
+    painting_ = false;
+}
+
+void TRtRTFTextPaint::PaintLine(TParagraph* Par, TLine* Line) {
+    if (!Canvas || !Par || !Line) return;
+    int y = Line->Y - TopOffset + PaintTop;
+    if ((PaintOptions & poSkipBelowWindow) && y + Line->Height > WindowHeight) return;
+    if (!(PaintOptions & poPaintOutside) && (y + Line->Height < 0 || y > WindowHeight)) return;
+    if (LinePainter) {
+        LinePainter->PaintLine(Canvas, Par, Line, LineStartX(Par, Line) + PaintLeft, y);
+        return;
+    }
+    // The block's characters on this line, as a range.
+    int markFrom = 0, markTo = 0;
+    bool block = !(PaintOptions & poNoBlockMarks) && BlockStartPar && BlockEndPar;
+    if (block) {
+        auto order = [&](TParagraph* p, TLine* l) {
+            long long n = 0;
+            for (TParagraph* q = FirstPar; q; q = q->Next)
+                for (TLine* m = q->FirstLine; m; m = m->Next, ++n)
+                    if (q == p && m == l) return n;
+            return -1LL;
+        };
+        long long a = order(BlockStartPar, BlockStartLine), b = order(BlockEndPar, BlockEndLine);
+        int ap = BlockStartPos, bp = BlockEndPos;
+        if (a > b || (a == b && ap > bp)) {
+            std::swap(a, b);
+            std::swap(ap, bp);
+        }
+        long long me = order(Par, Line);
+        if (me >= a && me <= b && a >= 0) {
+            markFrom = me == a ? ap : 0;
+            markTo = me == b ? bp : Line->Length;
+            if (me != b && Line->Length == 0) markTo = 1;  // an empty line inside the block shows
+        }
+        Line->Mark = markTo > markFrom ? (markFrom == 0 && markTo >= Line->Length ? lmInside : lmPartly) : lmNone;
+    }
+    std::vector<int> adv = LineAdvances(Par, Line);
+    int x = LineStartX(Par, Line) + PaintLeft + ((PaintOptions & poIgnoreLeftOffset) ? 0 : LeftOffset);
+    Canvas->Brush()->SetStyle(bsSolid);
+    if (!(PaintOptions & (poNoSideStrips | poNoBackground))) {
+        Canvas->Brush()->SetColor(BackColor);
+        Canvas->FillRect(TRect{PaintLeft, y, x, y + Line->Height});
+    }
+    if (Line->Length == 0 && markTo > markFrom) {
+        Canvas->Brush()->SetColor(clHighlight);
+        Canvas->FillRect(TRect{x, y, x + 4, y + Line->Height});
+    }
+    int i = 0;
+    while (i < Line->Length) {
+        TCharAttr a = Line->Attr ? Line->Attr[i] : CurAttr;
+        bool marked = i >= markFrom && i < markTo;
+        int j = i + 1;
+        bool blank = static_cast<unsigned char>(Line->Text[i]) <= 32;
+        bool object = (a.Special & spObject) && (Line->Text[i] == rtObjectByTag || Line->Text[i] == rtObjectByNumber);
+        if (!blank && !object)
+            while (j < Line->Length && j - i < maxRunLength && static_cast<unsigned char>(Line->Text[j]) > 32 &&
+                   (!Line->Attr || sameRun(Line->Attr[j], a)) && ((j >= markFrom && j < markTo) == marked))
+                ++j;
+        if (marked) a.Style |= stBlockMarked;
+        paintRun(Line, a, i, j, x, y, adv);
+        i = j;
+    }
+    if (!(PaintOptions & (poNoSideStrips | poNoBackground))) {
+        Canvas->Brush()->SetColor(BackColor);
+        Canvas->FillRect(TRect{x, y, std::max(x, WindowWidth + PaintLeft), y + Line->Height});
+    }
+    bool pageBreak = (!Line->Next && (Par->ParFlags & pfPageBreak)) ||
+                     ((Line->LineFlags & lfPageBreakAfter) && !(PaintOptions & poHidePageBreaks));
+    if (pageBreak && !(PaintOptions & poInert)) {
+        Canvas->Pen()->SetStyle(psDot);
+        Canvas->Pen()->SetColor(clBlack);
+        Canvas->Pen()->SetWidth(1);
+        Canvas->MoveTo(PaintLeft, y + Line->Height - 1);
+        Canvas->LineTo(PaintLeft + WindowWidth, y + Line->Height - 1);
+        Canvas->Pen()->SetStyle(psSolid);
+    }
+    Line->LineFlags &= static_cast<uint8_t>(~lfChanged);
+}
+
+// a is the run's attribute as painted: PaintLine adds the block mark to its copy.
+void TRtRTFTextPaint::paintRun(TLine* Line, TCharAttr a, int from, int to, int& x, int y,
+                               const std::vector<int>& adv) {
+    int width = 0;
+    for (int k = from; k < to; ++k) width += adv[k];
+    if (width == 0 || zeroWidth(a)) {
+        x += width;
+        return;
+    }
+    ApplyAttr(&a);
+    TDeviceContext* dc = Canvas->Handle();
+    if (!dc) return;
+    Canvas->TextExtent("");  // puts the run's font into the device
+    TColor brush = Canvas->Brush()->Color();
+    TColor textColor = Canvas->Font()->Color();
+    bool fill = !(PaintOptions & poNoBackground);
+    if ((PaintOptions & poTransparent) && (a.Colors >> 4) == 0 &&
+        (brush == BackColor || ColorToRGB(brush) == ColorToRGB(clWhite) || !(PaintOptions & poNeverFillText)))
+        fill = (a.Colors >> 4) != 0 && !(PaintOptions & poNeverFillText);
+    TRect cell{x, y, x + width, y + Line->Height};
+    std::string text(Line->Text.get() + from, to - from);
+    for (char& c : text)
+        if (static_cast<unsigned char>(c) < 32) c = ' ';
+    std::vector<int> dx(adv.begin() + from, adv.begin() + to);
+    bool object = (a.Special & spObject) && (text.size() == 1) &&
+                  (Line->Text[from] == rtObjectByTag || Line->Text[from] == rtObjectByNumber);
+    if (object) {
+        Canvas->Brush()->SetColor(BackColor);
+        if (fill) Canvas->FillRect(cell);
+        int top = y + Line->Base - a.Ascent;
+        Canvas->Pen()->SetColor(clBlack);
+        Canvas->Pen()->SetWidth(1);
+        Canvas->Pen()->SetStyle(psSolid);
+        Canvas->Brush()->SetStyle(bsClear);
+        Canvas->Rectangle(x, top, x + width, y + Line->Base);
+        Canvas->MoveTo(x, top);
+        Canvas->LineTo(x + width - 1, y + Line->Base - 1);
+        Canvas->MoveTo(x + width - 1, top);
+        Canvas->LineTo(x, y + Line->Base - 1);
+        Canvas->Brush()->SetStyle(bsSolid);
+        x += width;
+        return;
+    }
+    if (a.Style & stBlockMarked) {
+        brush = clHighlight;
+        textColor = clHighlightText;
+        fill = true;
+    }
+    dc->SetTextColor(ColorToRGB(textColor));
+    dc->SetBkColor(ColorToRGB(brush));
+    dc->SetTextAlign(TA_LEFT | TA_BASELINE);
+    int baseline = y + Line->Base;
+    if (a.Style & stSuperscript) baseline -= Line->Base / 3;
+    if (a.Style & stSubscript) baseline += Line->Base / 6;
+    bool blankOnly = text.size() == 1 && text[0] == ' ';
+    if (fill) {
+        dc->SelectBrush(bsSolid, ColorToRGB(brush));
+        dc->FillRect(cell);
+    }
+    if (!blankOnly) {
+        dc->SetBkMode(TRANSPARENT);
+        dc->ExtTextOut(x, baseline, 0, nullptr, text, dx);
+    }
+    if (a.Style & (stUnderline | stHyperlink)) {
+        int tallest = 0;
+        for (int k = 0; k < Line->Length; ++k)
+            if (!Line->Attr || !(Line->Attr[k].Special & spObject))
+                tallest = std::max<int>(tallest, Line->Attr ? Line->Attr[k].Height : LineHeight);
+        int penWidth = tallest / 20 + 1;
+        dc->SelectPen(psSolid, penWidth, (a.Style & stHyperlink) ? RGB(0, 0, 255) : ColorToRGB(textColor));
+        int uy = y + Line->Height - penWidth;
+        dc->Polyline({TPoint{x, uy}, TPoint{x + width, uy}});
+    }
+    Canvas->Refresh();
+    x += width;
+}

@@ -1,0 +1,299 @@
+// Layout and painting of rich text measured with the Liberation faces at
+// real resolutions on image devices.
+#include <gtest/gtest.h>
+
+#include <QImage>
+
+#include <string>
+#include <vector>
+
+#include "richtext/RtInvariants.h"
+#include "richtext/RtRtfPA.h"
+#include "richtext/RtTestDoc.h"
+#include "support/PageImages.h"
+#include "ui/Devices.h"
+#include "ui/Graphics.h"
+
+namespace {
+
+const char* const loremWords[] = {"optical", "frame", "lens", "the", "patient", "asked", "for", "a",
+                                  "progressive", "coating", "with", "anti-reflective", "finish", "and",
+                                  "titanium", "hinges", "delivered", "on", "Tuesday", "morning"};
+
+std::string generatedText(int words, unsigned seed) {
+    std::string s;
+    for (int i = 0; i < words; ++i) {
+        seed = seed * 1103515245u + 12345u;
+        if (i) s += ' ';
+        s += loremWords[(seed >> 16) % (sizeof(loremWords) / sizeof(*loremWords))];
+    }
+    return s;
+}
+
+// One document on a white page of the given resolution.
+struct Page {
+    explicit Page(int dpi = 96, int width = 816, int height = 1056) : device(width, height, dpi), canvas(&device) {
+        doc.SetCanvas(&canvas);
+        doc.WindowWidth = width;
+        doc.WindowHeight = height;
+    }
+    // Replaces the text by the shape in the face and size given, then lays it out.
+    void build(const std::string& shape, const std::string& face, int size, uint8_t style = 0) {
+        doc.CurAttr.Font = static_cast<uint8_t>(doc.Header->AddFont(face));
+        doc.CurAttr.Size = static_cast<uint8_t>(size);
+        doc.CurAttr.Style = style;
+        BuildShape(doc, shape);
+        doc.CurPar = doc.FirstPar;
+        doc.CurLine = doc.FirstPar->FirstLine;
+        doc.CurPos = 0;
+        doc.ReformatAll();
+    }
+    std::vector<std::string> lines(int par = 0) {
+        std::vector<std::string> out;
+        for (TLine* l = ParAt(doc, par)->FirstLine; l; l = l->Next) out.emplace_back(l->Text.get(), l->Length);
+        return out;
+    }
+    TImageDevice device;
+    TCanvas canvas;
+    TRtRTFTextPaint doc;
+};
+
+std::string trimmedRight(std::string s) {
+    while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.pop_back();
+    return s;
+}
+
+// The advance of a text as layout adds it: whole pixels per character.
+int advanceSum(const HFONT& f, const std::string& text) {
+    int w = 0;
+    for (char c : text) w += f->CharWidth(static_cast<unsigned char>(c));
+    return w;
+}
+
+HFONT fontAt(const std::string& face, int points, int dpi) {
+    TLogFont lf;
+    lf.FaceName = face;
+    lf.Height = -RtMulDiv(points, dpi, 72);
+    return CreateFontIndirect(lf);
+}
+
+}  // namespace
+
+TEST(RtMulDiv, RoundsHalvesAwayFromZeroAndReportsDivisionByZero) {
+    struct Case {
+        int a, b, c, want;
+    } cases[] = {
+        {5, 1, 2, 3},  {-5, 1, 2, -3}, {7, 2, 3, 5},   {10, 2, 3, 7}, {1, 1, 0, -1},
+        {5, -1, 2, -3}, {2000000000, 3, 4, 1500000000}, {2147483647, 2147483647, 2147483647, 2147483647},
+    };
+    for (const Case& c : cases) EXPECT_EQ(RtMulDiv(c.a, c.b, c.c), c.want) << c.a << "*" << c.b << "/" << c.c;
+}
+
+TEST(RtLayout, DefaultTextWidthAndResolutionComeFromTheDevice) {
+    Page page(96);
+    EXPECT_EQ(page.doc.Header->ResX, 96);
+    EXPECT_EQ(page.doc.Header->TextWidthPx, RtMulDiv(12240 - 2 * 1880, 96, 1440));
+    Page printer(600, 5100, 6600);
+    EXPECT_EQ(printer.doc.Header->ResX, 600);
+}
+
+TEST(RtLayout, PinnedBreaksForTimesAndArial) {
+    const std::string text = generatedText(60, 7);
+    struct Case {
+        const char* face;
+        int size;
+        std::vector<int> lengths;
+        int height;
+    } cases[] = {
+        {"Times New Roman", 12, {}, 0},
+        {"Arial", 10, {}, 0},
+    };
+    for (Case& c : cases) {
+        Page page;
+        page.build(text, c.face, c.size);
+        std::vector<int> got;
+        for (TLine* l = page.doc.FirstPar->FirstLine; l; l = l->Next) got.push_back(l->Length);
+        HFONT f = fontAt(c.face, c.size, 96);
+        int height = f->Metrics().Height + f->Metrics().ExternalLeading;
+        EXPECT_EQ(page.doc.FirstPar->FirstLine->Height, height) << c.face;
+        std::string joined;
+        for (const std::string& l : page.lines()) joined += l;
+        EXPECT_EQ(joined, text) << c.face;
+        c.lengths = got;
+        c.height = height;
+    }
+    // The faces are metric-compatible with the Windows ones, so the breaks are known.
+    EXPECT_EQ(cases[0].height, 18);
+    EXPECT_EQ(cases[1].height, 15);
+    EXPECT_EQ(cases[0].lengths, (std::vector<int>{82, 91, 80, 88, 77}));
+    EXPECT_EQ(cases[1].lengths, (std::vector<int>{98, 97, 94, 94, 35}));
+}
+
+TEST(RtLayout, EveryLineFitsAndTheNextWordWouldNot) {
+    for (auto [face, size] : {std::pair{"Times New Roman", 12}, std::pair{"Arial", 10}, std::pair{"Arial", 17}}) {
+        Page page;
+        std::string shape;
+        for (int p = 0; p < 6; ++p) shape += (p ? "|" : "") + generatedText(40 + 17 * p, 100 + p);
+        page.build(shape, face, size);
+        HFONT f = fontAt(face, size, 96);
+        for (int p = 0; p < 6; ++p) {
+            TParagraph* par = ParAt(page.doc, p);
+            std::vector<std::string> lines = page.lines(p);
+            for (size_t i = 0; i < lines.size(); ++i) {
+                int avail = page.doc.AvailableWidth(par, i ? par->FirstLine->Next : par->FirstLine);
+                EXPECT_LE(advanceSum(f, trimmedRight(lines[i])), avail) << face << " par " << p << " line " << i;
+                if (i + 1 < lines.size()) {
+                    std::string next = lines[i + 1].substr(0, lines[i + 1].find(' '));
+                    EXPECT_GT(advanceSum(f, lines[i] + next), avail) << face << " par " << p << " line " << i;
+                }
+            }
+        }
+        EXPECT_EQ(RtCheckInvariants(page.doc), "");
+    }
+}
+
+TEST(RtLayout, OverlongWordIsCutAndNoLineIsEmpty) {
+    Page page;
+    page.build(std::string(300, 'W'), "Arial", 10);
+    std::vector<std::string> lines = page.lines();
+    ASSERT_GT(lines.size(), 1u);
+    for (const std::string& l : lines) EXPECT_FALSE(l.empty());
+    EXPECT_EQ(RtCheckInvariants(page.doc), "");
+}
+
+TEST(RtLayout, MeasuresTable) {
+    // Justification: three stretchable spaces share the slack of the line.
+    {
+        Page page;
+        std::string text = generatedText(80, 3);
+        page.build(text, "Arial", 10);
+        TParagraph* par = page.doc.FirstPar;
+        par->Align = 3;
+        page.doc.ReformatAll();
+        TLine* first = par->FirstLine;
+        ASSERT_TRUE(first->Next);
+        int avail = page.doc.AvailableWidth(par, first);
+        std::vector<int> adv = page.doc.LineAdvances(par, first);
+        int drawn = 0;
+        for (int i = 0; i < first->Length - 1; ++i) drawn += adv[i];  // the break space stays outside
+        EXPECT_GE(drawn, avail - 6 - first->SpaceWidth) << "a justified line reaches the right edge less the slack";
+        EXPECT_LE(drawn, avail);
+        TLine* last = TRtRTFText::Get_LastLine(par);
+        EXPECT_EQ(last->SpaceWidth, 0) << "the last line is not stretched";
+    }
+    // Zoom 50 halves the measures; a zoom below 1 is ignored.
+    {
+        Page page;
+        page.build("Spectacle frames", "Arial", 10);
+        page.doc.FirstPar->IndentFirst = 1440;
+        page.doc.ReformatAll();
+        TLine* l = page.doc.FirstPar->FirstLine;
+        int fullWidth = page.doc.Header->TextWidthPx, fullEdge = page.doc.LeftEdge(page.doc.FirstPar, l);
+        int fullText = page.doc.CharToX(page.doc.FirstPar, l, 16) - fullEdge;
+        page.doc.SetZoom(50);
+        l = page.doc.FirstPar->FirstLine;
+        EXPECT_EQ(page.doc.Header->TextWidthPx, RtMulDiv(fullWidth, 1, 2));
+        EXPECT_EQ(page.doc.LeftEdge(page.doc.FirstPar, l) - 1, (fullEdge - 1) / 2);
+        // Glyphs at half the pixel size round differently, but stay near half.
+        int halfText = page.doc.CharToX(page.doc.FirstPar, l, 16) - page.doc.LeftEdge(page.doc.FirstPar, l);
+        EXPECT_NEAR(halfText, fullText / 2, fullText / 8);
+        page.doc.SetZoom(0);
+        EXPECT_EQ(page.doc.Zoom, 50);
+    }
+    // Superscript of 10 points measures as 7 (two thirds, rounded).
+    {
+        Page sup, plain;
+        sup.build("Wide", "Arial", 10, stSuperscript);
+        plain.build("Wide", "Arial", 7);
+        EXPECT_EQ(sup.doc.FirstPar->FirstLine->Attr[0].Width, plain.doc.FirstPar->FirstLine->Attr[0].Width);
+    }
+    // A tab past the last stop goes to the next centimetre (or third of an inch).
+    {
+        Page page;
+        page.doc.Header->Inches = false;
+        page.build("a\tb", "Arial", 10);
+        page.doc.ReformatAll();
+        TParagraph* par = page.doc.FirstPar;
+        int d = RtMulDiv(96, 100, 254);
+        int bx = page.doc.CharToX(par, par->FirstLine, 2);
+        int ax = page.doc.CharToX(par, par->FirstLine, 1);
+        EXPECT_EQ(bx, ax + d - ax % d);
+    }
+    // A left tab stop at one inch.
+    {
+        Page page;
+        page.build("a\tb", "Arial", 10);
+        uint32_t bit = page.doc.Header->AddTab(1440, tkLeft);
+        page.doc.FirstPar->TabSet = bit;
+        page.doc.ReformatAll();
+        EXPECT_EQ(page.doc.CharToX(page.doc.FirstPar, page.doc.FirstPar->FirstLine, 2), 96);
+    }
+    // XToChar: right of a character's middle is after it.
+    {
+        Page page;
+        page.build("MMM", "Arial", 10);
+        TParagraph* par = page.doc.FirstPar;
+        TLine* l = par->FirstLine;
+        int x0 = page.doc.CharToX(par, l, 0), w = l->Attr[0].Width;
+        EXPECT_EQ(page.doc.XToChar(par, l, x0 + w / 2 - 1), 0);
+        EXPECT_EQ(page.doc.XToChar(par, l, x0 + w / 2 + 1), 1);
+        EXPECT_EQ(page.doc.XToChar(par, l, 10000), 3);
+    }
+    // An empty cell line is as high as DefaultHeight.
+    {
+        Page page;
+        page.build("|", "Arial", 10);
+        TParagraph* a = page.doc.FirstPar;
+        TParagraph* b = a->Next;
+        a->ParFlags = pfTableCell | pfCellFollows;
+        a->TabSet = 0 | (127 << 8);
+        b->ParFlags = pfTableCell | pfNotFirstCell;
+        b->TabSet = 127 | (128 << 8);
+        page.doc.ReformatAll();
+        EXPECT_EQ(a->FirstLine->Height, page.doc.DefaultHeight);
+    }
+}
+
+TEST(RtLayout, RewrapKeepsCursorAndBlockOnExistingLines) {
+    Page page;
+    page.build(generatedText(50, 9), "Times New Roman", 12);
+    TLine* second = page.doc.FirstPar->FirstLine->Next;
+    ASSERT_TRUE(second);
+    page.doc.CurLine = second;
+    page.doc.CurPos = 3;
+    int before = second->Prev->Length + 3;
+    page.doc.SetIndents(720, 720, 65000, true);
+    EXPECT_EQ(RtCheckInvariants(page.doc, {{page.doc.CurPar, page.doc.CurLine, page.doc.CurPos}}), "");
+    int off = page.doc.CurPos;
+    for (TLine* l = page.doc.FirstPar->FirstLine; l != page.doc.CurLine; l = l->Next) off += l->Length;
+    EXPECT_EQ(off, before);
+    EXPECT_EQ(page.doc.FirstPar->IndentRight, 0) << "65000 leaves the right indent";
+}
+
+TEST(RtPaint, HighlightUnderlineAndMissingGraphic) {
+    Page page(96, 400, 200);
+    page.doc.Header->SetTextWidthPx(380);
+    page.build("Lens order for Mrs Smith", "Arial", 14, stUnderline);
+    page.doc.Visible = true;
+    TParagraph* par = page.doc.FirstPar;
+    page.doc.BlockStartPar = page.doc.BlockEndPar = par;
+    page.doc.BlockStartLine = page.doc.BlockEndLine = par->FirstLine;
+    page.doc.BlockStartPos = 0;
+    page.doc.BlockEndPos = 4;
+    page.doc.Paint();
+    const QImage& img = page.device.Image();
+    KeepPicture(img, "richtext_paint");
+    TLine* l = par->FirstLine;
+    int x0 = page.doc.CharToX(par, l, 0), x4 = page.doc.CharToX(par, l, 4);
+    // Inside the block the background is the highlight colour.
+    TColor hi = ColorToRGB(clHighlight);
+    QColor probe(img.pixel((x0 + x4) / 2, l->Y + 1));
+    EXPECT_EQ((probe.red() << 0) | (probe.green() << 8) | (probe.blue() << 16), static_cast<int>(hi));
+    // The underline row is ink across the unmarked text.
+    int penWidth = l->Height / 20 + 1;
+    int uy = l->Y + l->Height - penWidth;
+    int x8 = page.doc.CharToX(par, l, 8), x10 = page.doc.CharToX(par, l, 10);
+    for (int x = x8; x < x10; ++x) EXPECT_TRUE(IsInk(img.pixel(x, uy))) << x;
+    // Right of the text the page is the window colour.
+    EXPECT_FALSE(IsInk(img.pixel(390, l->Y + 2)));
+}
