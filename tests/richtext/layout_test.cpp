@@ -297,3 +297,60 @@ TEST(RtPaint, HighlightUnderlineAndMissingGraphic) {
     // Right of the text the page is the window colour.
     EXPECT_FALSE(IsInk(img.pixel(390, l->Y + 2)));
 }
+
+namespace {
+
+// A page of mixed paragraphs: left, centred, right, justified, tabs, a
+// coloured bold word, a raised word, a hyperlink and a missing picture.
+void buildMixedPage(Page& page) {
+    std::string body = generatedText(70, 21);
+    page.build("Order summary|" + body + "|Centred caption line|Right-aligned date 12.03.2026|" + body +
+                   "|Item\tQty\tPrice|Lenses\t2\t180.00",
+               "Times New Roman", 12);
+    TRtRTFTextPaint& d = page.doc;
+    ParAt(d, 0)->FirstLine->Attr[0].Size = 18;
+    for (int i = 0; i < ParAt(d, 0)->FirstLine->Length; ++i) {
+        TCharAttr& a = ParAt(d, 0)->FirstLine->Attr[i];
+        a.Size = 18;
+        a.Style = stBold;
+        a.Font = static_cast<uint8_t>(d.Header->AddFont("Arial"));
+    }
+    ParAt(d, 1)->IndentFirst = 720;
+    ParAt(d, 2)->Align = 2;
+    ParAt(d, 3)->Align = 1;
+    ParAt(d, 4)->Align = 3;
+    TLine* l = ParAt(d, 1)->FirstLine;
+    for (int i = 8; i < 14; ++i) {
+        l->Attr[i].Style = stBold;
+        l->Attr[i].Colors = 0x4C;  // colour 12 on colour 4
+    }
+    for (int i = 20; i < 26; ++i) l->Attr[i].Style = stSuperscript;
+    for (int i = 30; i < 40; ++i) l->Attr[i].Style = stHyperlink;
+    uint32_t bits = d.Header->AddTab(2880, tkLeft) | d.Header->AddTab(5040, tkRight);
+    ParAt(d, 5)->TabSet = ParAt(d, 6)->TabSet = bits;
+    d.ReformatAll();
+}
+
+}  // namespace
+
+TEST(RtPaint, MixedPageLooksAsLaidOut) {
+    Page page;
+    buildMixedPage(page);
+    page.doc.Visible = true;
+    page.doc.Paint();
+    const QImage& img = page.device.Image();
+    KeepPicture(img, "richtext_page");
+    // Each line's ink lies within its line box, from its start x.
+    for (TParagraph* p = page.doc.FirstPar; p; p = p->Next)
+        for (TLine* l = p->FirstLine; l; l = l->Next) {
+            TRect box{0, l->Y, 816, l->Y + l->Height};
+            TRect ink = InkBounds(img, box);
+            if (ink.Right <= ink.Left) continue;
+            EXPECT_GE(ink.Left, page.doc.LineStartX(p, l) - 1) << std::string(l->Text.get(), l->Length);
+            EXPECT_LE(ink.Right, page.doc.Header->TextWidthPx + 2) << std::string(l->Text.get(), l->Length);
+        }
+    // The right tab puts the price's end at the stop.
+    TParagraph* row = ParAt(page.doc, 6);
+    EXPECT_EQ(page.doc.CharToX(row, row->FirstLine, row->FirstLine->Length), 5040 * 96 / 1440);
+    EXPECT_EQ(RtCheckInvariants(page.doc), "");
+}
