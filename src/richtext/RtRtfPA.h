@@ -131,6 +131,19 @@ public:
     void PaintRect(int X, int Y, int Width, int Height);
     void PaintLine(TParagraph* Par, TLine* Line);
 
+    // ------------------------------------------------ scrolling and caret
+    void ScrollUp(int Dy);
+    void ScrollDown(int Dy);
+    void ScrollViewLeft(int Dx);
+    void ScrollViewRight(int Dx);
+    // Scroll-bar codes 0..7 (line, page, thumb track and position, top or left, end).
+    void VScroll(int Code, int Pos);
+    void HScroll(int Code, int Pos);
+    void ShowCursor();
+    void UpdateCaret();
+    // Moves the cursor to the character under a window point.
+    virtual void ClickAt(int X, int Y, bool Show, bool Extend);
+
     // The pixel advances of a line's characters as layout placed them (tabs
     // resolved, stretched spaces); the painter draws with these.
     std::vector<int> LineAdvances(TParagraph* Par, TLine* Line);
@@ -145,6 +158,8 @@ private:
     int measureFollowing(TParagraph* Par, TLine* Line, int Index, int Limit, bool ThisLineOnly, char Stop);
     void remeasureLine(TParagraph* Par, TLine* Line);
     bool zeroWidth(const TCharAttr& a) const;
+    // Moves the window's pixels and paints the band uncovered.
+    void scrollPixels(int dx, int dy);
     void paintRun(TLine* Line, TCharAttr a, int from, int to, int& x, int y, const std::vector<int>& adv);
 
     bool formatting_ = false;

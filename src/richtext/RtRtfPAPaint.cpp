@@ -210,3 +210,146 @@ void TRtRTFTextPaint::paintRun(TLine* Line, TCharAttr a, int from, int to, int& 
     Canvas->Refresh();
     x += width;
 }
+
+// ---------------------------------------------------------------- scrolling
+
+void TRtRTFTextPaint::scrollPixels(int dx, int dy) {
+    TDeviceContext* dc = Canvas ? Canvas->Handle() : nullptr;
+    bool whole = std::abs(dy) >= WindowHeight || std::abs(dx) >= WindowWidth;
+    TRect window{PaintLeft, PaintTop, PaintLeft + WindowWidth, PaintTop + WindowHeight};
+    TRect band = dc && !whole ? dc->ScrollDC(dx, dy, window) : TRect{};
+    if (band.Right > band.Left && band.Bottom > band.Top) {
+        PaintRect(band.Left - PaintLeft, band.Top - PaintTop, band.Width(), band.Height());
+        if (!(PaintOptions & poNoClip)) Canvas->ResetClip();
+    } else {
+        Paint();
+    }
+}
+
+void TRtRTFTextPaint::ScrollDown(int Dy) {
+    if ((PaintOptions & poNoScroll) || Dy <= 0) return;
+    int old = TopOffset;
+    TopOffset += Dy;
+    if (Dy > WindowHeight) {
+        // A long jump lands on the start of a line.
+        TParagraph* par = nullptr;
+        TLine* line = nullptr;
+        FindLineAt(-1, TopOffset, par, line);
+        if (line) TopOffset = line->Next ? line->Y : std::max(0, line->Y - 2 * (WindowHeight / 3));
+    }
+    if (TopOffset == old) return;
+    if (OnBeforePaint) OnBeforePaint(this);
+    scrollPixels(0, old - TopOffset);
+    if (OnVScrolled) OnVScrolled();
+    if (OnAfterPaint) OnAfterPaint(this);
+    UpdateCaret();
+}
+
+void TRtRTFTextPaint::ScrollUp(int Dy) {
+    if ((PaintOptions & poNoScroll) || Dy <= 0) return;
+    Dy = std::min(Dy, TopOffset);
+    if (Dy <= 0) return;
+    TopOffset -= Dy;
+    if (OnBeforePaint) OnBeforePaint(this);
+    scrollPixels(0, Dy);
+    if (OnVScrolled) OnVScrolled();
+    if (OnAfterPaint) OnAfterPaint(this);
+    UpdateCaret();
+}
+
+void TRtRTFTextPaint::ScrollViewRight(int Dx) {
+    if (PaintOptions & poNoScroll) return;
+    Dx = std::min(Dx, Header->TextWidthPx + LeftOffset - WindowWidth);
+    if (Dx <= 0) return;
+    LeftOffset -= Dx;
+    if (OnBeforePaint) OnBeforePaint(this);
+    scrollPixels(-Dx, 0);
+    if (OnHScrolled) OnHScrolled();
+    if (OnAfterPaint) OnAfterPaint(this);
+    UpdateCaret();
+}
+
+void TRtRTFTextPaint::ScrollViewLeft(int Dx) {
+    if (PaintOptions & poNoScroll) return;
+    Dx = std::min(Dx, -LeftOffset);
+    if (Dx <= 0) return;
+    LeftOffset += Dx;
+    if (OnBeforePaint) OnBeforePaint(this);
+    scrollPixels(Dx, 0);
+    if (OnHScrolled) OnHScrolled();
+    if (OnAfterPaint) OnAfterPaint(this);
+    UpdateCaret();
+}
+
+void TRtRTFTextPaint::VScroll(int Code, int Pos) {
+    if (PaintOptions & poInert) return;
+    constexpr int lineStep = 16;
+    bool more = TopOffset + WindowHeight < DocHeight;
+    switch (Code) {
+        case 0: ScrollUp(lineStep); break;
+        case 1: if (more) ScrollDown(lineStep); break;
+        case 2: ScrollUp(WindowHeight); break;
+        case 3: if (more) ScrollDown(WindowHeight); break;
+        case 4:
+        case 5:
+            if (Pos > TopOffset) ScrollDown(Pos - TopOffset);
+            else ScrollUp(TopOffset - Pos);
+            break;
+        case 6: ScrollUp(TopOffset); break;
+        case 7: ScrollDown(std::max(0, DocHeight - WindowHeight - TopOffset)); break;
+        default: break;
+    }
+}
+
+void TRtRTFTextPaint::HScroll(int Code, int Pos) {
+    if (PaintOptions & poInert) return;
+    constexpr int columnStep = 16;
+    int page = WindowWidth - WindowWidth / 4;
+    switch (Code) {
+        case 0: ScrollViewLeft(columnStep); break;
+        case 1: ScrollViewRight(columnStep); break;
+        case 2: ScrollViewLeft(page); break;
+        case 3: ScrollViewRight(page); break;
+        case 4:
+        case 5:
+            if (Pos > -LeftOffset) ScrollViewRight(Pos + LeftOffset);
+            else ScrollViewLeft(-LeftOffset - Pos);
+            break;
+        case 6: ScrollViewLeft(-LeftOffset); break;
+        case 7: ScrollViewRight(16777215); break;
+        default: break;
+    }
+}
+
+void TRtRTFTextPaint::UpdateCaret() {
+    UpdateCaretMetrics();
+    if (OnCaretMoved) OnCaretMoved();
+}
+
+void TRtRTFTextPaint::ShowCursor() {
+    if (!CurLine || !CurPar) return;
+    if (CurLine->Y < TopOffset) ScrollUp(TopOffset - CurLine->Y);
+    int bottom = CurLine->Y + CurLine->Height;
+    if (bottom > TopOffset + WindowHeight) ScrollDown(bottom - TopOffset - WindowHeight + 4);
+    UpdateCaretMetrics();
+    if (CaretX + LeftOffset < 0) ScrollViewLeft(-(CaretX + LeftOffset) + WindowWidth / 3);
+    else if (CaretX + LeftOffset > WindowWidth - 4) ScrollViewRight(CaretX + LeftOffset - 2 * WindowWidth / 3);
+    if (OnCaretMoved) OnCaretMoved();
+    if (OnHScrolled && !(PaintOptions & poNoScroll)) OnHScrolled();
+}
+
+void TRtRTFTextPaint::ClickAt(int X, int Y, bool Show, bool Extend) {
+    (void)Show;
+    (void)Extend;
+    if (PaintOptions & (poInert | poCursorFixed)) return;
+    TParagraph* par = nullptr;
+    TLine* line = nullptr;
+    int x = X - LeftOffset - PaintLeft, y = Y + TopOffset - PaintTop;
+    FindLineAt(x, y, par, line);
+    if (line && line->Y <= y && y <= line->Y + line->Height) {
+        CurPar = par;
+        CurLine = line;
+        CurPos = XToChar(par, line, x);
+    }
+    ShowCursor();
+}

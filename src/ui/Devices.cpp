@@ -903,6 +903,30 @@ QImage TDeviceContext::copyImage(const TRect& r) const {
     return QImage();
 }
 
+TRect TDeviceContext::ScrollDC(int dx, int dy, const TRect& scroll, const TRect* clip) {
+    if (!image_ || (dx == 0 && dy == 0)) return {};
+    QRect area = QRect(scroll.Left, scroll.Top, scroll.Width(), scroll.Height()) & image_->rect();
+    if (clip) area &= QRect(clip->Left, clip->Top, clip->Width(), clip->Height());
+    if (area.isEmpty()) return {};
+    releasePainter();
+    QImage moved = image_->copy(area);
+    {
+        QPainter p(image_);
+        p.setClipRect(area);
+        p.setCompositionMode(QPainter::CompositionMode_Source);
+        p.drawImage(area.left() + dx, area.top() + dy, moved);
+    }
+    TRect a{area.left(), area.top(), area.right() + 1, area.bottom() + 1};
+    TRect exposed = a;
+    if (std::abs(dx) >= a.Width() || std::abs(dy) >= a.Height()) return a;
+    if (dy > 0) exposed.Bottom = a.Top + dy;
+    else if (dy < 0) exposed.Top = a.Bottom + dy;
+    if (dx > 0) exposed.Right = a.Left + dx;
+    else if (dx < 0) exposed.Left = a.Right + dx;
+    // Moving both ways uncovers an L; its bounds are the whole area.
+    return dx && dy ? a : exposed;
+}
+
 // ---------------------------------------------------------------- image device
 
 namespace {

@@ -255,6 +255,10 @@ public:
                     bool monochromeSource = false);
     // The pixels of a rectangle of an image device; an empty image otherwise.
     QImage copyImage(const TRect& r) const;
+    // Moves the pixels of `scroll` by (dx, dy), within `clip` when given, on
+    // an image device, and answers the band the move uncovered (to be
+    // painted); an empty rectangle on other devices or when nothing moved.
+    TRect ScrollDC(int dx, int dy, const TRect& scroll, const TRect* clip = nullptr);
 
     // For the owners of a drawing surface (bitmaps, printers).
     void setCaps(const TDeviceCaps& caps) { caps_ = caps; }

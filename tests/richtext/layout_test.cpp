@@ -4,6 +4,8 @@
 
 #include <QImage>
 
+#include <functional>
+
 #include <string>
 #include <vector>
 
@@ -353,4 +355,73 @@ TEST(RtPaint, MixedPageLooksAsLaidOut) {
     TParagraph* row = ParAt(page.doc, 6);
     EXPECT_EQ(page.doc.CharToX(row, row->FirstLine, row->FirstLine->Length), 5040 * 96 / 1440);
     EXPECT_EQ(RtCheckInvariants(page.doc), "");
+}
+
+TEST(RtScroll, MovedPixelsMatchAFreshPaint) {
+    struct Case {
+        const char* what;
+        std::function<void(TRtRTFTextPaint&)> act;
+    } cases[] = {
+        {"line down", [](TRtRTFTextPaint& d) { d.VScroll(1, 0); }},
+        {"down 50 then up 20", [](TRtRTFTextPaint& d) { d.ScrollDown(50); d.ScrollUp(20); }},
+        {"view right", [](TRtRTFTextPaint& d) { d.HScroll(1, 0); }},
+    };
+    for (const Case& c : cases) {
+        Page scrolled(96, 300, 160), fresh(96, 300, 160);
+        for (Page* p : {&scrolled, &fresh}) {
+            buildMixedPage(*p);
+            p->doc.Visible = true;
+            p->doc.Paint();
+        }
+        c.act(scrolled.doc);
+        fresh.doc.TopOffset = scrolled.doc.TopOffset;
+        fresh.doc.LeftOffset = scrolled.doc.LeftOffset;
+        fresh.doc.Paint();
+        EXPECT_NE(scrolled.doc.TopOffset + scrolled.doc.LeftOffset, 0) << c.what;
+        std::string why;
+        EXPECT_TRUE(SameInk(scrolled.device.Image(), fresh.device.Image(), 0, &why)) << c.what << ": " << why;
+    }
+}
+
+TEST(RtScroll, OffsetsAreClampedAndLongJumpsSnap) {
+    Page page(96, 300, 160);
+    buildMixedPage(page);
+    TRtRTFTextPaint& d = page.doc;
+    d.Visible = true;
+    d.ScrollUp(40);
+    EXPECT_EQ(d.TopOffset, 0);
+    d.ScrollViewLeft(40);
+    EXPECT_EQ(d.LeftOffset, 0);
+    d.HScroll(7, 0);
+    EXPECT_EQ(d.LeftOffset, d.WindowWidth - d.Header->TextWidthPx) << "the right end stays in the window";
+    d.VScroll(7, 0);
+    EXPECT_EQ(d.TopOffset, d.DocHeight - d.WindowHeight);
+    int end = d.TopOffset;
+    d.VScroll(1, 0);
+    EXPECT_EQ(d.TopOffset, end) << "line down at the end does nothing";
+    // A jump longer than the window lands on the start of the line found
+    // there, or two thirds of a window above a paragraph's last line.
+    for (int jump : {d.WindowHeight + 7, d.WindowHeight + 60, d.WindowHeight + 100}) {
+        d.VScroll(6, 0);
+        TParagraph* par;
+        TLine* line;
+        d.FindLineAt(-1, jump, par, line);
+        d.ScrollDown(jump);
+        int want = line->Next ? line->Y : std::max(0, line->Y - 2 * (d.WindowHeight / 3));
+        EXPECT_EQ(d.TopOffset, want) << jump;
+    }
+}
+
+TEST(RtScroll, ClickPlacesTheCursorByTheMiddleRule) {
+    Page page(96, 400, 200);
+    page.build("Frames and lenses", "Arial", 12);
+    TRtRTFTextPaint& d = page.doc;
+    TParagraph* par = d.FirstPar;
+    TLine* l = par->FirstLine;
+    int x2 = d.CharToX(par, l, 2), w = l->Attr[2].Width;
+    d.ClickAt(x2 + w / 2 + 1, l->Y + 2, true, false);
+    EXPECT_EQ(d.CurPos, 3);
+    d.ClickAt(x2 + w / 2 - 1, l->Y + 2, true, false);
+    EXPECT_EQ(d.CurPos, 2);
+    EXPECT_EQ(d.CaretX, x2);
 }
