@@ -654,3 +654,27 @@ TEST(Picture, LoadsByExtension) {
     std::ofstream(dir.file("c.txt")) << "text";
     EXPECT_THROW(pic.LoadFromFile(dir.file("c.txt")), EInvalidGraphic);
 }
+
+TEST(ScrollDC, MovesPixelsWithinTheClipAndAnswersTheUncoveredBand) {
+    struct Case {
+        int dx, dy;
+        TPoint markAfter;
+        TRect exposed;
+    } cases[] = {
+        {0, -5, {10, 5}, {0, 25, 40, 30}},
+        {0, 5, {10, 15}, {0, 0, 40, 5}},
+        {-4, 0, {6, 10}, {36, 0, 40, 30}},
+        {0, -40, {10, 10}, {0, 0, 40, 30}},
+    };
+    for (const Case& c : cases) {
+        TImageDevice device(60, 40, 96);
+        device.SetPixel(10, 10, clRed);
+        device.SetPixel(50, 10, clBlue);  // outside the scrolled area: stays
+        TRect area{0, 0, 40, 30};
+        TRect exposed = device.ScrollDC(c.dx, c.dy, area);
+        EXPECT_TRUE(exposed == c.exposed) << c.dx << "," << c.dy;
+        if (std::abs(c.dy) < area.Height())
+            EXPECT_EQ(device.GetPixel(c.markAfter.X, c.markAfter.Y), clRed) << c.dx << "," << c.dy;
+        EXPECT_EQ(device.GetPixel(50, 10), clBlue);
+    }
+}
