@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QImage>
+#include <QImageReader>
 
 #include <functional>
 
@@ -13,6 +14,8 @@
 #include "richtext/RtRtfPA.h"
 #include "richtext/RtTestDoc.h"
 #include "support/PageImages.h"
+#include "support/TempDir.h"
+#include "ui/PrinterDrivers.h"
 #include "ui/Devices.h"
 #include "ui/Graphics.h"
 
@@ -424,4 +427,66 @@ TEST(RtScroll, ClickPlacesTheCursorByTheMiddleRule) {
     d.ClickAt(x2 + w / 2 - 1, l->Y + 2, true, false);
     EXPECT_EQ(d.CurPos, 2);
     EXPECT_EQ(d.CaretX, x2);
+}
+
+TEST(RtPaint, PrintedPageMatchesThePageDrawnOnAnImage) {
+    const TPrinterDriver* pdf = PdfPrinter();
+    TDeviceCaps caps = pdf->CapsFor(nullptr);
+    ASSERT_EQ(caps.LogPixelsX, 600);
+    // The text block of the page, placed at the margins.
+    auto setUp = [&](TRtRTFTextPaint& d, TCanvas& canvas, Page& source) {
+        SCOPED_TRACE("set-up");
+        d.SetCanvas(&canvas);
+        d.Header->Assign(source.doc.Header.get());
+        d.CopyParagraphs(source.doc.FirstPar, &source.doc);
+        ASSERT_EQ(d.GetParText(0), source.doc.GetParText(0));
+        d.WindowWidth = caps.HorzRes;
+        d.WindowHeight = caps.VertRes;
+        d.PaintLeft = RtMulDiv(d.Header->MarginLeft, 600, 1440) - caps.PhysicalOffsetX;
+        d.PaintTop = RtMulDiv(d.Header->MarginTop, 600, 1440) - caps.PhysicalOffsetY;
+        d.PaintOptions |= poNoSideStrips | poTransparent;
+        d.ReformatAll();
+        d.Visible = true;
+    };
+    Page source;
+    buildMixedPage(source);
+
+    TImageDevice image(caps);
+    TCanvas imageCanvas(&image);
+    TRtRTFTextPaint onImage;
+    setUp(onImage, imageCanvas, source);
+    onImage.Paint();
+
+    TempDir dir;
+    std::unique_ptr<TPrinterContext> dc = pdf->CreateDC(nullptr);
+    ASSERT_GT(dc->StartDoc("rich text", dir.file("page.pdf")), 0);
+    dc->StartPage();
+    TCanvas printerCanvas(dc.get());
+    TRtRTFTextPaint printed;
+    setUp(printed, printerCanvas, source);
+    printed.Paint();
+    dc->EndPage();
+    dc->EndDoc();
+    QImageReader::setAllocationLimit(0);  // a letter page at 600 dpi is larger than the default limit
+    QImage pdfPage = RenderPdfPage(dir.file("page.pdf"), 1, 600);
+    ASSERT_FALSE(pdfPage.isNull());
+    const QImage& drawn = image.Image();
+    KeepPicture(drawn.scaledToWidth(850), "richtext_600dpi_image");
+    KeepPicture(pdfPage.scaledToWidth(850), "richtext_600dpi_pdf");
+
+    TParagraph* pp = printed.FirstPar;
+    for (TParagraph* ip = onImage.FirstPar; ip; ip = ip->Next, pp = pp->Next) {
+        ASSERT_TRUE(pp);
+        TLine* pl = pp->FirstLine;
+        for (TLine* il = ip->FirstLine; il; il = il->Next, pl = pl->Next) {
+            ASSERT_TRUE(pl);
+            std::string text(il->Text.get(), il->Length);
+            ASSERT_EQ(text, std::string(pl->Text.get(), pl->Length)) << "same line breaks";
+            // The image device's origin is the paper's; so is the PDF page's.
+            TRect band{0, il->Y + onImage.PaintTop + caps.PhysicalOffsetY + 2, drawn.width(),
+                       il->Y + il->Height + onImage.PaintTop + caps.PhysicalOffsetY - 2};
+            TRect a = InkBounds(drawn, band), b = InkBounds(pdfPage, band);
+            EXPECT_TRUE(WithinPixels(a, b, 2)) << text << ": " << RectText(a) << " vs " << RectText(b);
+        }
+    }
 }
