@@ -7,3 +7,5 @@
 unsigned char RtLowerChar(unsigned char c);
 // Whether a and b are equal without regard to case.
 bool RtSameTextIgnoringCase(const std::string& a, const std::string& b);
+// Whether c is a letter or digit of Windows-1252 (what word moves step over).
+bool RtIsCharAlphaNumeric(unsigned char c);

@@ -82,6 +82,7 @@ public:
     TColor BackColor = clWindow;
     bool Visible = false;
     bool PaintLocked = false;
+    bool NoBlockMarking = false;
 
     // ------------------------------------------------ resolution and view
     void SetCanvas(TCanvas* C);
@@ -162,6 +163,9 @@ private:
     void scrollPixels(int dx, int dy);
     void paintRun(TLine* Line, TCharAttr a, int from, int to, int& x, int y, const std::vector<int>& adv);
 
+protected:
+    // Guards against re-entrant passes (the model's change notification
+    // arrives in the middle of an edit).
     bool formatting_ = false;
     bool measuring_ = false;
     bool wrapping_ = false;

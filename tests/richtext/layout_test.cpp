@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "richtext/RtInvariants.h"
-#include "richtext/RtRtfPA.h"
+#include "richtext/RtRtfInp.h"
 #include "richtext/RtTestDoc.h"
 #include "support/PageImages.h"
 #include "support/TempDir.h"
@@ -60,7 +60,7 @@ struct Page {
     }
     TImageDevice device;
     TCanvas canvas;
-    TRtRTFTextPaint doc;
+    TRtRTFTextInput doc;
 };
 
 std::string trimmedRight(std::string s) {
@@ -489,4 +489,121 @@ TEST(RtPaint, PrintedPageMatchesThePageDrawnOnAnImage) {
             EXPECT_TRUE(WithinPixels(a, b, 2)) << text << ": " << RectText(a) << " vs " << RectText(b);
         }
     }
+}
+
+namespace {
+
+std::string parTexts(TRtRTFText& d) {
+    std::string s;
+    for (TParagraph* p = d.FirstPar; p; p = p->Next) {
+        if (p != d.FirstPar) s += '|';
+        for (TLine* l = p->FirstLine; l; l = l->Next) s.append(l->Text.get(), l->Length);
+    }
+    return s;
+}
+
+// The cursor as "paragraph:offset within it".
+std::string cursorText(TRtRTFTextIo& d) {
+    int par = TRtRTFText::ParagraphNumber(d.FirstPar, d.CurPar), off = d.CurPos;
+    for (TLine* l = d.CurPar->FirstLine; l && l != d.CurLine; l = l->Next) off += l->Length;
+    return std::to_string(par) + ":" + std::to_string(off);
+}
+
+void putCursor(TRtRTFTextInput& d, int par, int off) {
+    d.SetCursorIndex(0, 0, par, off);
+    d.UpdateCaretMetrics();
+}
+
+void makeCells(TRtRTFTextInput& d, int count) {
+    TParagraph* p = d.FirstPar;
+    for (int i = 0; i < count; ++i, p = p->Next) {
+        p->ParFlags = pfTableCell | (i ? pfNotFirstCell : 0) | (i + 1 < count ? pfCellFollows : 0);
+        p->TabSet = static_cast<uint32_t>(255 * i / count) | (static_cast<uint32_t>(255 / count) << 8);
+    }
+    d.ReformatAll();
+}
+
+}  // namespace
+
+TEST(RtInput, ScriptsKeepTheDocumentSound) {
+    using Step = std::function<void(TRtRTFTextInput&)>;
+    auto type = [](std::string s) { return Step([s](TRtRTFTextInput& d) { d.InputText(s); }); };
+    auto at = [](int par, int off) { return Step([=](TRtRTFTextInput& d) { putCursor(d, par, off); }); };
+    struct Case {
+        const char* what;
+        std::string shape;
+        int cells;
+        std::vector<Step> steps;
+        std::string text, cursor;
+    } cases[] = {
+        {"backspace at the start", "abc|def", 0, {at(0, 0), type("\b")}, "abc|def", "0:0"},
+        {"backspace joins paragraphs", "abc|def", 0, {at(1, 0), type("\b")}, "abcdef", "0:3"},
+        {"backspace in a line", "abc|def", 0, {at(1, 2), type("\b")}, "abc|df", "1:1"},
+        {"delete at the end joins", "abc|def", 0, {at(0, 3), type("\x7f")}, "abcdef", "0:3"},
+        {"enter at the start", "abc|def", 0, {at(0, 0), type("\r")}, "|abc|def", "1:0"},
+        {"enter splits", "abc|def", 0, {at(0, 1), type("\r")}, "a|bc|def", "1:0"},
+        {"typing over a block", "abc|def", 0,
+         {at(0, 0), [](TRtRTFTextInput& d) { d.SelectRange(1, 2); }, type("X")}, "aX|def", "0:2"},
+        {"block across paragraphs", "abc|def|ghi", 0,
+         {[](TRtRTFTextInput& d) { d.SelectRange(1, 5); }, type("\x7f")}, "a|ghi", "0:1"},
+        {"tab in a cell", "ab|cd", 2, {at(0, 1), type("\t")}, "ab|cd", "1:0"},
+        {"tab in the last cell", "ab|cd", 2, {at(1, 1), type("\t")}, "ab|cd", "1:1"},
+        {"enter in a cell breaks the line", "ab|cd", 2, {at(1, 1), type("\r")}, "ab|c\nd", "1:2"},
+        {"cells are cleared, never joined", "ab|cd", 2,
+         {[](TRtRTFTextInput& d) { d.SelectRange(0, 4); }, type("\x7f")}, "|", "0:0"},
+        {"word right ends after the word", "frame lenses coating", 0,
+         {at(0, 8), [](TRtRTFTextInput& d) { d.WordRight(1, false, false); }}, "frame lenses coating", "0:12"},
+        {"word left lands on the first letter", "frame lenses coating", 0,
+         {at(0, 8), [](TRtRTFTextInput& d) { d.WordLeft(1, false, false); }}, "frame lenses coating", "0:6"},
+        {"word moves know accented letters", "caf\xe9 cr\xe8me", 0,
+         {at(0, 0), [](TRtRTFTextInput& d) { d.WordRight(1, false, false); }}, "caf\xe9 cr\xe8me", "0:4"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Page page(96, 400, 300);
+        page.build(c.shape, "Arial", 10);
+        if (c.cells) makeCells(page.doc, c.cells);
+        for (const Step& step : c.steps) {
+            step(page.doc);
+            ASSERT_EQ(RtCheckInvariants(page.doc, {{page.doc.CurPar, page.doc.CurLine, page.doc.CurPos}}), "");
+        }
+        EXPECT_EQ(parTexts(page.doc), c.text);
+        EXPECT_EQ(cursorText(page.doc), c.cursor);
+    }
+}
+
+TEST(RtInput, TypingWrapsAndTheCursorFollows) {
+    Page page(96, 400, 300);
+    page.build("", "Times New Roman", 12);
+    std::string typed = generatedText(40, 5);
+    for (char ch : typed) {
+        page.doc.InputText(std::string(1, ch));
+        ASSERT_EQ(RtCheckInvariants(page.doc, {{page.doc.CurPar, page.doc.CurLine, page.doc.CurPos}}), "");
+    }
+    EXPECT_EQ(parTexts(page.doc), typed);
+    EXPECT_GT(page.lines().size(), 1u);
+    EXPECT_EQ(cursorText(page.doc), "0:" + std::to_string(typed.size()));
+}
+
+TEST(RtInput, ShiftDownThenShiftUpLeavesNoMarks) {
+    Page page(96, 400, 300);
+    page.build(generatedText(60, 4), "Arial", 10);
+    page.doc.Visible = true;
+    putCursor(page.doc, 0, 5);
+    page.doc.CursorDown(1, true, false);
+    int start, length;
+    ASSERT_TRUE(page.doc.GetBlockRange(start, length));
+    EXPECT_GT(length, 0);
+    page.doc.CursorUp(1, true, false);
+    page.doc.GetBlockRange(start, length);
+    EXPECT_EQ(length, 0);
+    page.doc.Paint();
+    for (TLine* l = page.doc.FirstPar->FirstLine; l; l = l->Next) EXPECT_EQ(l->Mark, lmNone);
+    const QImage& img = page.device.Image();
+    TColor hi = ColorToRGB(clHighlight);
+    for (int y = 0; y < 60; ++y)
+        for (int x = 0; x < 400; ++x) {
+            QColor c(img.pixel(x, y));
+            ASSERT_NE(RGB(c.red(), c.green(), c.blue()), hi) << x << "," << y;
+        }
 }
