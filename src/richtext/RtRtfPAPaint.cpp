@@ -94,9 +94,16 @@ void TRtRTFTextPaint::PaintLine(TParagraph* Par, TLine* Line) {
     std::vector<int> adv = LineAdvances(Par, Line);
     int x = LineStartX(Par, Line) + PaintLeft + ((PaintOptions & poIgnoreLeftOffset) ? 0 : LeftOffset);
     Canvas->Brush()->SetStyle(bsSolid);
+    // A cell fills only its own column, so its neighbours stay.
+    int offsetX = PaintLeft + ((PaintOptions & poIgnoreLeftOffset) ? 0 : LeftOffset);
+    int stripLeft = PaintLeft, stripRight = WindowWidth + PaintLeft;
+    if (Par->ParFlags & pfTableCell) {
+        stripLeft = LeftEdge(Par, Line) - 1 + offsetX;
+        stripRight = Header->TextWidthPx - RightIndentPixels(Par) + offsetX;
+    }
     if (!(PaintOptions & (poNoSideStrips | poNoBackground))) {
         Canvas->Brush()->SetColor(BackColor);
-        Canvas->FillRect(TRect{PaintLeft, y, x, y + Line->Height});
+        Canvas->FillRect(TRect{stripLeft, y, x, y + Line->Height});
     }
     if (Line->Length == 0 && markTo > markFrom) {
         Canvas->Brush()->SetColor(clHighlight);
@@ -119,7 +126,7 @@ void TRtRTFTextPaint::PaintLine(TParagraph* Par, TLine* Line) {
     }
     if (!(PaintOptions & (poNoSideStrips | poNoBackground))) {
         Canvas->Brush()->SetColor(BackColor);
-        Canvas->FillRect(TRect{x, y, std::max(x, WindowWidth + PaintLeft), y + Line->Height});
+        Canvas->FillRect(TRect{x, y, std::max(x, stripRight), y + Line->Height});
     }
     bool pageBreak = (!Line->Next && (Par->ParFlags & pfPageBreak)) ||
                      ((Line->LineFlags & lfPageBreakAfter) && !(PaintOptions & poHidePageBreaks));

@@ -14,6 +14,7 @@
 #include "richtext/RtRtfInp.h"
 #include "richtext/RtTestDoc.h"
 #include "support/PageImages.h"
+#include "support/ReferenceImages.h"
 #include "support/TempDir.h"
 #include "ui/PrinterDrivers.h"
 #include "ui/Devices.h"
@@ -606,4 +607,41 @@ TEST(RtInput, ShiftDownThenShiftUpLeavesNoMarks) {
             QColor c(img.pixel(x, y));
             ASSERT_NE(RGB(c.red(), c.green(), c.blue()), hi) << x << "," << y;
         }
+}
+
+TEST(RtPaint, PagesMatchTheirReferencePictures) {
+    struct Case {
+        const char* name;
+        std::function<void(Page&)> make;
+    } cases[] = {
+        {"mixed_page", [](Page& p) { buildMixedPage(p); }},
+        {"zoomed_justified",
+         [](Page& p) {
+             p.build(generatedText(90, 31) + "|" + generatedText(40, 32), "Arial", 11);
+             p.doc.FirstPar->Align = 3;
+             p.doc.FirstPar->IndentLeft = 1440;
+             p.doc.FirstPar->IndentRight = 720;
+             p.doc.FirstPar->Next->Align = 2;
+             p.doc.SetZoom(150);
+         }},
+        {"cells_block_pagebreak",
+         [](Page& p) {
+             p.build("Right eye|Left eye|" + generatedText(30, 41) + "|After the break", "Times New Roman", 12);
+             makeCells(p.doc, 2);
+             ParAt(p.doc, 3)->ParFlags |= pfPageBreak;
+             ParAt(p.doc, 2)->ParFlags |= pfPageBreak;
+             p.doc.ReformatAll();
+             p.doc.SelectRange(20, 40);
+         }},
+    };
+    for (const Case& c : cases) {
+        Page page(96, 600, 400);
+        c.make(page);
+        page.doc.Visible = true;
+        page.doc.Paint();
+        KeepPicture(page.device.Image(), std::string("richtext_") + c.name);
+        std::string why;
+        EXPECT_TRUE(MatchesReference(page.device.Image(), std::string(RT_REFERENCE_DIR) + "/" + c.name + ".png", &why))
+            << c.name << ": " << why;
+    }
 }
