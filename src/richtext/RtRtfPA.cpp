@@ -165,21 +165,33 @@ void TRtRTFTextPaint::ApplyAttr(const TCharAttr* Attr) {
 void TRtRTFTextPaint::SelectAttr(const TCharAttr* Attr) {
     ApplyAttr(Attr);
     if (!Canvas) return;
-    Canvas->TextExtent("");  // puts the font into the device
-    TDeviceContext* dc = Canvas->Handle();
-    std::vector<int> widths;
-    if (dc) {
-        widths = dc->GetCharWidth(0, 255);
-        CharMetrics = dc->GetTextMetrics();
-    } else {
-        HFONT f = CreateFontIndirect(TLogFont{-RtMulDiv(Canvas->Font()->Size(), resY(), 72), 0, 0, 0,
-                                              Canvas->Font()->Style().Contains(fsBold) ? FW_BOLD : FW_NORMAL,
-                                              Canvas->Font()->Style().Contains(fsItalic), false, false,
-                                              DEFAULT_CHARSET, DEFAULT_PITCH, Canvas->Font()->Name()});
-        for (int c = 0; c < 256; ++c) widths.push_back(f->CharWidth(static_cast<unsigned char>(c)));
-        CharMetrics = f->Metrics();
+    TFont* font = Canvas->Font();
+    std::string key = font->Name() + '/' + std::to_string(font->Height()) + '/' +
+                      std::to_string(font->Style().Contains(fsBold)) + std::to_string(font->Style().Contains(fsItalic)) +
+                      std::to_string(font->Style().Contains(fsStrikeOut));
+    auto found = fontCache_.find(key);
+    if (found == fontCache_.end()) {
+        FontMeasures m{};
+        Canvas->TextExtent("");  // puts the font into the device
+        if (TDeviceContext* dc = Canvas->Handle()) {
+            std::vector<int> widths = dc->GetCharWidth(0, 255);
+            for (int c = 0; c < 256 && c < static_cast<int>(widths.size()); ++c) m.Widths[c] = widths[c];
+            m.Metrics = dc->GetTextMetrics();
+        } else {
+            TLogFont lf;
+            lf.FaceName = font->Name();
+            lf.Height = font->Height();
+            lf.Weight = font->Style().Contains(fsBold) ? FW_BOLD : FW_NORMAL;
+            lf.Italic = font->Style().Contains(fsItalic);
+            HFONT f = CreateFontIndirect(lf);
+            for (int c = 0; c < 256; ++c) m.Widths[c] = f->CharWidth(static_cast<unsigned char>(c));
+            m.Metrics = f->Metrics();
+        }
+        found = fontCache_.emplace(key, m).first;
     }
-    for (int c = 0; c < 256 && c < static_cast<int>(widths.size()); ++c) CharWidth[c] = widths[c];
+    const FontMeasures& m = found->second;
+    std::copy(m.Widths, m.Widths + 256, CharWidth);
+    CharMetrics = m.Metrics;
     FontHeight = CharMetrics.Height + CharMetrics.ExternalLeading;
     FontAscent = CharMetrics.Ascent;
     LineHeight = FontHeight;

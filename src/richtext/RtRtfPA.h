@@ -14,6 +14,7 @@
 // counts as 96.
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -162,6 +163,14 @@ private:
     // Moves the window's pixels and paints the band uncovered.
     void scrollPixels(int dx, int dy);
     void paintRun(TLine* Line, TCharAttr a, int from, int to, int& x, int y, const std::vector<int>& adv);
+
+    // The measures of each font met, so a run of a known font asks the
+    // device nothing.
+    struct FontMeasures {
+        int Widths[256];
+        TTextMetric Metrics;
+    };
+    std::map<std::string, FontMeasures> fontCache_;
 
 protected:
     // Guards against re-entrant passes (the model's change notification
