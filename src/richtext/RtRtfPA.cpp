@@ -503,8 +503,6 @@ void TRtRTFTextPaint::WrapParagraph(TParagraph* Par, bool Compare, int& Change) 
     std::vector<int> starts;
     int s = 0;
     do {
-        auto line = makeLine(0);
-        TLine* probe = line.get();
         bool first = built.empty();
         // Tabs read ahead through the rest of the paragraph: a scratch line holds it.
         std::unique_ptr<TLine> rest;
@@ -549,6 +547,8 @@ void TRtRTFTextPaint::WrapParagraph(TParagraph* Par, bool Compare, int& Change) 
             x = widthAtBreak;
             more = s + count < n;
         }
+        auto line = makeLine(count + 4);
+        TLine* probe = line.get();
         if (Par->Align == 3 && more && spaces > 1) {
             spaceSum = spaceSum + avail - x - justifySlack;
             probe->JustStart = static_cast<uint16_t>(tabIndex);
@@ -558,7 +558,6 @@ void TRtRTFTextPaint::WrapParagraph(TParagraph* Par, bool Compare, int& Change) 
             probe->JustStart = static_cast<uint16_t>(std::max(0, x));
         }
         if (count > 0) {
-            GrowLine(probe, count + 4);
             appendToLine(probe, text.data() + s, rich ? attrs.data() + s : nullptr, count);
         }
         if (marked) probe->Mark = lmPartly;
@@ -619,7 +618,9 @@ void TRtRTFTextPaint::WrapParagraph(TParagraph* Par, bool Compare, int& Change) 
         l->Next = l->Prev = nullptr;
         FreeLine(l);
     }
-    if (Par->ParFlags & pfTableCell) UpdateLinePositions();
+    // A cell moves its row's neighbours; a pass over many paragraphs does
+    // this once at its end instead.
+    if ((Par->ParFlags & pfTableCell) && !wrapping_) UpdateLinePositions();
 }
 
 // ---------------------------------------------------------------- passes
