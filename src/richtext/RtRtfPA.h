@@ -117,6 +117,9 @@ public:
     // X < 0: no x given.
     void FindLineAt(int X, int Y, TParagraph*& Par, TLine*& Line) const;
     TColor ColorOf(int Index) const;
+    // Left and right inner edges of a bordered paragraph's box, pixels.
+    int BoxLeft(TParagraph* Par) const;
+    int BoxRight(TParagraph* Par) const;
     void UpdateCaretMetrics();
 
     // ------------------------------------------------ fonts
@@ -160,6 +163,7 @@ private:
     int measureFollowing(TParagraph* Par, TLine* Line, int Index, int Limit, bool ThisLineOnly, char Stop);
     void remeasureLine(TParagraph* Par, TLine* Line);
     bool zeroWidth(const TCharAttr& a) const;
+    void paintBorders(TParagraph* Par, TLine* Line, int y);
     // Moves the window's pixels and paints the band uncovered.
     void scrollPixels(int dx, int dy);
     void paintRun(TLine* Line, TCharAttr a, int from, int to, int& x, int y, const std::vector<int>& adv);

@@ -128,6 +128,7 @@ void TRtRTFTextPaint::PaintLine(TParagraph* Par, TLine* Line) {
         Canvas->Brush()->SetColor(BackColor);
         Canvas->FillRect(TRect{x, y, std::max(x, stripRight), y + Line->Height});
     }
+    if (Par->TableFlags & tfBorder) paintBorders(Par, Line, y);
     bool pageBreak = (!Line->Next && (Par->ParFlags & pfPageBreak)) ||
                      ((Line->LineFlags & lfPageBreakAfter) && !(PaintOptions & poHidePageBreaks));
     if (pageBreak && !(PaintOptions & poInert)) {
@@ -359,4 +360,77 @@ void TRtRTFTextPaint::ClickAt(int X, int Y, bool Show, bool Extend) {
         CurPos = XToChar(par, line, x);
     }
     ShowCursor();
+}
+
+// ---------------------------------------------------------------- borders
+
+namespace {
+
+// The paragraphs of a bordered group: from the one after a paragraph that
+// ends a box (or the first bordered one) to the next that ends one.
+bool sameBox(TParagraph* before, TParagraph* after) {
+    return before && after && (before->TableFlags & tfBorder) && (after->TableFlags & tfBorder) &&
+           !(before->TableFlags & tfBoxEnds) && !(after->ParFlags & pfPageBreak);
+}
+
+}  // namespace
+
+int TRtRTFTextPaint::BoxLeft(TParagraph* Par) const {
+    if (Par->ParFlags & pfTableCell) return LeftEdge(Par, Par->FirstLine) - 1;
+    TParagraph* first = Par;
+    while (sameBox(first->Prev, first)) first = first->Prev;
+    int left = 32000;
+    for (TParagraph* p = first;; p = p->Next) {
+        left = std::min({left, p->IndentFirst, p->IndentLeft});
+        if (!sameBox(p, p->Next)) break;
+    }
+    return RtMulDiv(left, resX(), rtTwipsPerInch);
+}
+
+int TRtRTFTextPaint::BoxRight(TParagraph* Par) const {
+    if (Par->ParFlags & pfTableCell) return RightIndentPixels(Par);
+    TParagraph* first = Par;
+    while (sameBox(first->Prev, first)) first = first->Prev;
+    int right = 32000;
+    for (TParagraph* p = first;; p = p->Next) {
+        right = std::min(right, p->IndentRight);
+        if (!sameBox(p, p->Next)) break;
+    }
+    return RtMulDiv(right, resX(), rtTwipsPerInch);
+}
+
+void TRtRTFTextPaint::paintBorders(TParagraph* Par, TLine* Line, int y) {
+    uint32_t f = Par->TableFlags;
+    int offset = PaintLeft + LeftOffset;
+    int left = BoxLeft(Par) + offset, right = Header->TextWidthPx - BoxRight(Par) + offset - 1;
+    int top = y, bottom = y + Line->Height - 1;
+    int points = TableLineWidth(f);
+    int width = (points == 0 || (f & tfHairline)) ? 1 : std::max(1, RtMulDiv(points, resX(), 72));
+    int colour = TableLineColor(f);
+    Canvas->Pen()->SetColor(colour ? ColorOf(colour) : clBlack);
+    Canvas->Pen()->SetStyle((f & tfDotted) ? psDot : psSolid);
+    Canvas->Pen()->SetWidth(width);
+    bool all = (f & tfAllSides) != 0;
+    auto line = [&](int x1, int y1, int x2, int y2) {
+        Canvas->MoveTo(x1, y1);
+        Canvas->LineTo(x2, y2);
+    };
+    auto sides = [&](int inset) {
+        if ((all || (f & tfTop)) && Line == Par->FirstLine && !sameBox(Par->Prev, Par))
+            line(left + inset, top + inset, right - inset + 1, top + inset);
+        if ((all || (f & tfBottom)) && !Line->Next && !sameBox(Par, Par->Next))
+            line(left + inset, bottom - inset, right - inset + 1, bottom - inset);
+        if (all || (f & tfLeft)) line(left + inset, top, left + inset, bottom + 1);
+        if (all || (f & tfRight)) line(right - inset, top, right - inset, bottom + 1);
+    };
+    sides(0);
+    if (f & tfDouble) sides(2 * width);
+    if (f & tfTableLines)
+        for (int i = 0; i < rtTabsUsable; ++i)
+            if (Par->TabSet & (1u << i)) {
+                int x = Header->TabPosPx[i] + offset;
+                if (x > left && x < right) line(x, top, x, bottom + 1);
+            }
+    Canvas->Pen()->SetStyle(psSolid);
+    Canvas->Pen()->SetWidth(1);
 }

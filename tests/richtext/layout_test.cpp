@@ -645,3 +645,25 @@ TEST(RtPaint, PagesMatchTheirReferencePictures) {
             << c.name << ": " << why;
     }
 }
+
+TEST(RtPaint, BorderedParagraphsOfOneBoxShareNoMiddleLine) {
+    Page page(96, 400, 200);
+    page.doc.Header->SetTextWidthPx(380);
+    page.build("First boxed|Second boxed|Outside", "Arial", 10);
+    ParAt(page.doc, 0)->TableFlags = tfBorder | tfAllSides;
+    ParAt(page.doc, 1)->TableFlags = tfBorder | tfAllSides | tfBoxEnds;
+    page.doc.ReformatAll();
+    page.doc.Visible = true;
+    page.doc.Paint();
+    const QImage& img = page.device.Image();
+    KeepPicture(img, "richtext_borders");
+    TLine* a = ParAt(page.doc, 0)->FirstLine;
+    TLine* b = ParAt(page.doc, 1)->FirstLine;
+    TLine* c = ParAt(page.doc, 2)->FirstLine;
+    int mid = 300;  // right of the text, inside the box
+    EXPECT_TRUE(IsInk(img.pixel(mid, a->Y))) << "top of the box";
+    EXPECT_TRUE(IsInk(img.pixel(mid, b->Y + b->Height - 1))) << "bottom of the box";
+    for (int y = a->Y + 1; y < b->Y + b->Height - 1; ++y) EXPECT_FALSE(IsInk(img.pixel(mid, y))) << y;
+    EXPECT_TRUE(IsInk(img.pixel(page.doc.BoxLeft(ParAt(page.doc, 0)), b->Y + 3))) << "left side";
+    for (int y = c->Y; y < c->Y + c->Height; ++y) EXPECT_FALSE(IsInk(img.pixel(mid, y))) << "outside the box";
+}
