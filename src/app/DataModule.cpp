@@ -109,9 +109,9 @@ TDataModule1::TDataModule1(TComponent* AOwner, TMainFormLink* MainForm) : TCompo
     Fts1 = new TFts(this);
     Fts1->SetName("Fts1");
 
-    createTables_();
+    createTables();
     DataModuleFields::CreateFields(this);
-    hookTableEvents_();
+    hookTableEvents();
 
     AddLines(InsDetailTable, {"CPTCODE;LookupCombo;CPTCodeDBLookupCombo"});
     AddLines(IncidentTable, {"DESC;LookupCombo;", "FIRSTEXAM;LookupCombo;IncidentDBLookupCombo", "ID;LookupCombo;"});
@@ -121,7 +121,7 @@ TDataModule1::TDataModule1(TComponent* AOwner, TMainFormLink* MainForm) : TCompo
     AddLines(Temp2Table, {"TAX;CheckBox;True;False", "CODE;LookupCombo;ItemQmDBLookupCombo"});
     for (TQmTable* table : {PaymentTable, Temp5Table, DepositDtlTable, Temp6Table})
         AddLines(table, {"TAG;CheckBox;True;False"});
-    createReportConnections_();
+    createReportConnections();
 }
 
 TDataModule1::~TDataModule1() {
@@ -134,7 +134,7 @@ TDataModule1::~TDataModule1() {
     Temp2Source->OnDataChange = nullptr;
 }
 
-void TDataModule1::createTables_() {
+void TDataModule1::createTables() {
     const char* company = CompanyDatabase;
     const char* scratch = ScratchTables::Folder;
     MakeTable(this, PatientTable, "PatientTable", PatientSource, "PatientSource", Xbase1, "Xbase1", "Patient.dbf",
@@ -195,7 +195,7 @@ void TDataModule1::createTables_() {
               "pattern.dbf", company, NoIndex);
 }
 
-std::vector<TTable*> TDataModule1::companyTables_() const {
+std::vector<TTable*> TDataModule1::companyTables() const {
     return {PatientTable,    SalesTable,      SalesDetailTable, InsTable,     InsDetailTable, CPTCodeTable,
             DiagCodeTable,   IncidentTable,   PersonnelTable,   AccountTable, LedgerTable,    ItemTable,
             PaymentTable,    PaymentDtlTable, DepositTable,     DepositDtlTable, InsCompTable, LabRxTable,
@@ -229,7 +229,7 @@ void TDataModule1::OpenFiles() {
     // the process stands once a company is open.
     std::filesystem::current_path(os::InstallRoot());
 
-    int build = companyBuild_();
+    int build = companyBuild();
     if (build < ProgramBuild)
         UpgradeFromBuild(build);
 
@@ -244,15 +244,15 @@ void TDataModule1::OpenFiles() {
 
     os::ForceDirectories(os::MapPath(ScratchTables::Folder));
 
-    countOpening_(probeExclusive_());
+    countOpening(probeExclusive());
 
     std::string folder = os::IncludeTrailingPathDelimiter(DataDirectory);
     if (!os::FileExists(folder + "Patient.nsx") || !os::FileExists(folder + "Pattern.nsx")) {
-        rebuildIndexes_();
+        rebuildIndexes();
         // The rebuild closed the company, counting this workstation out; it
         // holds the company again from here on.
         if (!counted_)
-            countOpening_(false);
+            countOpening(false);
     }
     OpenTables();
 
@@ -261,7 +261,7 @@ void TDataModule1::OpenFiles() {
         mainForm_->SetCaption(DataDirectory);
 }
 
-int TDataModule1::companyBuild_() const {
+int TDataModule1::companyBuild() const {
     const std::string company = InstallLayout::CompanyNameOfDataFolder(DataDirectory);
     int build = CompanyRegistry::File(company).Read(CompanyRegistry::Build);
     if (build != CompanyRegistry::Build.Default)
@@ -275,7 +275,7 @@ int TDataModule1::companyBuild_() const {
     return TSettingsFile(registry).Read(CompanyRegistry::Build);
 }
 
-bool TDataModule1::probeExclusive_() {
+bool TDataModule1::probeExclusive() {
     XbaseEnv1->ErrorLevel(QuietErrorLevel);
     bool sole = false;
     PatientTable->SetExclusive(true);
@@ -291,7 +291,7 @@ bool TDataModule1::probeExclusive_() {
     return sole;
 }
 
-void TDataModule1::countOpening_(bool WarnWhenSole) {
+void TDataModule1::countOpening(bool WarnWhenSole) {
     WithSettingsMessage([&] {
         int before = CompanyIni::CountOpening(DataDirectory);
         counted_ = true;
@@ -300,12 +300,12 @@ void TDataModule1::countOpening_(bool WarnWhenSole) {
     });
 }
 
-void TDataModule1::rebuildIndexes_() {
+void TDataModule1::rebuildIndexes() {
     auto* dialog = new TRebuildDlg(nullptr, this);
     dialog->RebuildFiles(this, false);
 }
 
-void TDataModule1::stampBuild_() {
+void TDataModule1::stampBuild() {
     WithSettingsMessage([&] {
         CompanyRegistry::File(InstallLayout::CompanyNameOfDataFolder(DataDirectory))
             .Write(CompanyRegistry::Build, ProgramBuild);
@@ -314,7 +314,7 @@ void TDataModule1::stampBuild_() {
 
 void TDataModule1::OpenTables() {
     Application->ProcessMessages();
-    for (TTable* table : companyTables_())
+    for (TTable* table : companyTables())
         table->SetExclusive(false);
 
     // The name each table is reported by when it cannot be opened.
@@ -346,7 +346,7 @@ void TDataModule1::CloseFiles() {
         counted_ = false;
         WithSettingsMessage([&] { CompanyIni::CountClosing(DataDirectory); });
     }
-    for (TTable* table : companyTables_())
+    for (TTable* table : companyTables())
         table->Close();
     Application->ProcessMessages();
 }

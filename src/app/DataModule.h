@@ -229,53 +229,53 @@ public:
     void SetMainForm(TMainFormLink* Value) { mainForm_ = Value; }
 
 private:
-    void createTables_();
-    void createFields_();
-    void createReportConnections_();
+    void createTables();
+    void createFields();
+    void createReportConnections();
     // The company's build from its registry file under the installation
     // root, or under the root above VO97.ini's DataDirectory when that reads 1001.
-    int companyBuild_() const;
+    int companyBuild() const;
     // True when no other workstation has the company open.
-    bool probeExclusive_();
-    void countOpening_(bool WarnWhenSole);
-    void rebuildIndexes_();
-    void stampBuild_();
+    bool probeExclusive();
+    void countOpening(bool WarnWhenSole);
+    void rebuildIndexes();
+    void stampBuild();
     // The module's tables that make up an open company, in opening order.
-    std::vector<TTable*> companyTables_() const;
+    std::vector<TTable*> companyTables() const;
 
     // Table events.
     // Sets every table's, source's and field's handlers.
-    void hookTableEvents_();
+    void hookTableEvents();
     // Lets a numbered table's append lock go when its insert is cancelled or
     // the table closes, and, with AtPost, when its new record is posted.
-    void releaseAppendLockOn_(TTable* Table, TXbase* Engine, bool AtPost);
+    void releaseAppendLockOn(TTable* Table, TXbase* Engine, bool AtPost);
     // The first steps of every numbered insert: the append lock, then the
     // last number of the number tag.
-    int64_t captureNumber_(TTable* Table, TXbase* Engine, const char* NumberTag, const char* NumberField);
+    int64_t captureNumber(TTable* Table, TXbase* Engine, const char* NumberTag, const char* NumberField);
     // Commits the new record and puts the table back into edit state.
-    void commitAndEdit_(TTable* Table, TXbase* Engine);
+    void commitAndEdit(TTable* Table, TXbase* Engine);
     // The full-text key and the first exam of the new patient, added under
     // the patient table's append lock.
     // The full-text failure to show once the lock is let go; "" when none.
-    std::string addPatientFtsKey_();
-    void addFirstExam_();
+    std::string addPatientFtsKey();
+    void addFirstExam();
     // Deletes the leading records whose ID is 0 in the table's current order.
-    void deleteLeadingZeroIDs_(TTable* Table);
+    void deleteLeadingZeroIDs(TTable* Table);
     // Runs Step with the table's append lock held, when it can be had.
     template <class Step>
-    void underAppendLock_(TXbase* Engine, Step step);
-    std::string ftsPath_() const;
+    void underAppendLock(TXbase* Engine, Step step);
+    std::string ftsPath() const;
 
     // Upgrade helpers (Upgrades.cpp).
     // Renames the company table to BackupName (with its memo file), creates
     // it anew in Layout through Engine and appends the backup's records
     // through Table; a table that does not exist is created empty. On any
     // failure the table is put back as it was.
-    bool upgradeTable_(TTable* Table, TXbase* Engine, const char* FileName, const std::string& BackupName);
+    bool upgradeTable(TTable* Table, TXbase* Engine, const char* FileName, const std::string& BackupName);
     // Asks before an old backup is overwritten; false (flag set) on Abort.
-    bool confirmBackupOverwrite_(const std::string& TablePath, const std::string& BackupPath);
+    bool confirmBackupOverwrite(const std::string& TablePath, const std::string& BackupPath);
     // Sets OpeningAbandoned; false.
-    bool stepFailed_();
+    bool stepFailed();
 
     TMainFormLink* mainForm_;
     // This workstation is counted in the open company's OpenCount.

@@ -4,7 +4,7 @@
 #include "reporting/RSConDS.h"
 #include "xbase/Qmtable.h"
 
-void TDataModule1::createReportConnections_() {
+void TDataModule1::createReportConnections() {
     auto served = [this](const char* name, TDataSet* table) {
         auto* connection = new TRSDataSetConnection(this);
         connection->SetName(name);

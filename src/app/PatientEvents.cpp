@@ -45,7 +45,7 @@ void RefuseLockedRecord(TXbase* Engine) {
 }  // namespace
 
 template <class Step>
-void TDataModule1::underAppendLock_(TXbase* Engine, Step step) {
+void TDataModule1::underAppendLock(TXbase* Engine, Step step) {
     // Another workstation appending past the lock time-out: the clean-up is
     // left to the next opening rather than done under its feet.
     if (!Engine->lockAppend())
@@ -59,13 +59,13 @@ void TDataModule1::underAppendLock_(TXbase* Engine, Step step) {
     Engine->unlockAppend();
 }
 
-std::string TDataModule1::ftsPath_() const { return Schemas::TableFileName(DataDirectory, "Patient.ia"); }
+std::string TDataModule1::ftsPath() const { return Schemas::TableFileName(DataDirectory, "Patient.ia"); }
 
 // ---------------------------------------------------------------------------
 // A new patient
 
-std::string TDataModule1::addPatientFtsKey_() {
-    if (Fts1->Open(ftsPath_(), FtsOpenA, FtsOpenB) != 0) {
+std::string TDataModule1::addPatientFtsKey() {
+    if (Fts1->Open(ftsPath(), FtsOpenA, FtsOpenB) != 0) {
         Fts1->Close();
         return IndexNotOpened;
     }
@@ -74,7 +74,7 @@ std::string TDataModule1::addPatientFtsKey_() {
     return added ? "" : KeyNotAdded;
 }
 
-void TDataModule1::addFirstExam_() {
+void TDataModule1::addFirstExam() {
     IncidentTable->Append();
     IncidentTable->FieldByName("ID")->SetAsInteger(1);
     IncidentTable->FieldByName("ACCOUNT")->SetAsFloat(LastPatientID);
@@ -89,7 +89,7 @@ void TDataModule1::PatientTableBeforeEdit(TDataSet*) { RefuseLockedRecord(Xbase1
 void TDataModule1::IncidentTableBeforeEdit(TDataSet*) { RefuseLockedRecord(IncidentXbase); }
 
 void TDataModule1::PatientTableBeforeDelete(TDataSet*) {
-    if (Fts1->Open(ftsPath_(), FtsOpenA, FtsOpenB) != 0) {
+    if (Fts1->Open(ftsPath(), FtsOpenA, FtsOpenB) != 0) {
         Fts1->Close();
         ShowMessage(IndexNotOpened);
         return;
@@ -103,7 +103,7 @@ void TDataModule1::PatientTableBeforeDelete(TDataSet*) {
 // ---------------------------------------------------------------------------
 // Cleaning on open
 
-void TDataModule1::deleteLeadingZeroIDs_(TTable* Table) {
+void TDataModule1::deleteLeadingZeroIDs(TTable* Table) {
     Table->First();
     while (!Table->IsEmpty() && !Table->Eof() && Table->FieldByName("ID")->AsFloat() == 0) {
         Table->Delete();
@@ -115,7 +115,7 @@ void TDataModule1::PatientTableAfterOpen(TDataSet*) {
     if (PatientTable->IsEmpty())
         return;
     PatientTable->SetIndexName("ID");
-    underAppendLock_(Xbase1, [&] { deleteLeadingZeroIDs_(PatientTable); });
+    underAppendLock(Xbase1, [&] { deleteLeadingZeroIDs(PatientTable); });
     PatientTable->Last();
     if (!PatientTable->IsEmpty())
         LastPatientID = std::round(PatientTable->FieldByName("ID")->AsFloat());
@@ -126,9 +126,9 @@ void TDataModule1::IncidentTableAfterOpen(TDataSet*) {
     if (!os::FileExists(Schemas::TableFileName(DataDirectory, "Incident.nsx")))
         return;
     IncidentTable->SetIndexName("ID");
-    underAppendLock_(IncidentXbase, [&] {
+    underAppendLock(IncidentXbase, [&] {
         if (!IncidentTable->IsEmpty())
-            deleteLeadingZeroIDs_(IncidentTable);
+            deleteLeadingZeroIDs(IncidentTable);
         if (!IncidentXbase->Seek(std::string(SentinelAccount) + SentinelExam)) {
             IncidentTable->Append();
             IncidentTable->FieldByName("ACCOUNT")->SetAsString(SentinelAccount);
@@ -143,7 +143,7 @@ void TDataModule1::RecallTableAfterOpen(TDataSet*) {
     if (!os::FileExists(Schemas::TableFileName(DataDirectory, "Recall.nsx")))
         return;
     RecallTable->SetIndexName("PatientID");
-    underAppendLock_(RecallXbase, [&] {
+    underAppendLock(RecallXbase, [&] {
         if (!RecallXbase->Seek(std::string(SentinelPatient) + SentinelRecallKey)) {
             RecallTable->Append();
             RecallTable->FieldByName("PATIENTID")->SetAsString(SentinelPatient);

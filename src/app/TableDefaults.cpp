@@ -26,7 +26,7 @@ void TDataModule1::PatientTableAfterInsert(TDataSet*) {
     PatientTable->FieldByName("PHONE2DESC")->SetAsString("Work");
     PatientTable->FieldByName("PHONE3DESC")->SetAsString("Phone3");
     PatientTable->FieldByName("PHONE4DESC")->SetAsString("Phone4");
-    commitAndEdit_(PatientTable, Xbase1);
+    commitAndEdit(PatientTable, Xbase1);
 }
 
 void TDataModule1::IncidentTableAfterInsert(TDataSet*) {
@@ -41,7 +41,7 @@ void TDataModule1::InsTableAfterInsert(TDataSet*) {
 
 void TDataModule1::ItemTableAfterInsert(TDataSet*) {
     SetFalse(ItemTable, {"CTRLITEM", "TAXED", "CONSIGN"});
-    commitAndEdit_(ItemTable, ItemXbase);
+    commitAndEdit(ItemTable, ItemXbase);
 }
 
 // The lines are counted in the scope the caller has set on the claim.

@@ -20,7 +20,7 @@ constexpr const char* NewName = "<new>";
 
 }  // namespace
 
-void TDataModule1::hookTableEvents_() {
+void TDataModule1::hookTableEvents() {
     auto on = [this](void (TDataModule1::*Handler)(TDataSet*)) {
         return [this, Handler](TDataSet* DataSet) { (this->*Handler)(DataSet); };
     };
@@ -28,15 +28,15 @@ void TDataModule1::hookTableEvents_() {
 
     // Numbered tables: patients, receipts, payments and deposits keep their
     // append lock to the commit in OnNewRecord, the others to the post.
-    releaseAppendLockOn_(PatientTable, Xbase1, false);
-    releaseAppendLockOn_(SalesTable, SalesXbase, false);
-    releaseAppendLockOn_(PaymentTable, PaymentXbase, false);
-    releaseAppendLockOn_(DepositTable, DepositXbase, false);
-    releaseAppendLockOn_(AccountTable, AccountXbase, true);
-    releaseAppendLockOn_(LedgerTable, LedgerXbase, true);
-    releaseAppendLockOn_(PersonnelTable, PersonnelXbase, true);
-    releaseAppendLockOn_(InsTable, InsXbase, true);
-    releaseAppendLockOn_(InsCompTable, InsCompXbase, true);
+    releaseAppendLockOn(PatientTable, Xbase1, false);
+    releaseAppendLockOn(SalesTable, SalesXbase, false);
+    releaseAppendLockOn(PaymentTable, PaymentXbase, false);
+    releaseAppendLockOn(DepositTable, DepositXbase, false);
+    releaseAppendLockOn(AccountTable, AccountXbase, true);
+    releaseAppendLockOn(LedgerTable, LedgerXbase, true);
+    releaseAppendLockOn(PersonnelTable, PersonnelXbase, true);
+    releaseAppendLockOn(InsTable, InsXbase, true);
+    releaseAppendLockOn(InsCompTable, InsCompXbase, true);
 
     PatientTable->AfterOpen = on(&M::PatientTableAfterOpen);
     PatientTable->BeforeInsert = on(&M::PatientTableBeforeInsert);
@@ -106,7 +106,7 @@ void TDataModule1::hookTableEvents_() {
     RecallTable->AfterOpen = on(&M::RecallTableAfterOpen);
 }
 
-void TDataModule1::releaseAppendLockOn_(TTable* Table, TXbase* Engine, bool AtPost) {
+void TDataModule1::releaseAppendLockOn(TTable* Table, TXbase* Engine, bool AtPost) {
     auto release = [Engine](TDataSet*) { Engine->unlockAppend(); };
     Table->AfterCancel = release;
     Table->BeforeClose = release;
@@ -117,7 +117,7 @@ void TDataModule1::releaseAppendLockOn_(TTable* Table, TXbase* Engine, bool AtPo
 // ---------------------------------------------------------------------------
 // Capture and assignment
 
-int64_t TDataModule1::captureNumber_(TTable* Table, TXbase* Engine, const char* NumberTag, const char* NumberField) {
+int64_t TDataModule1::captureNumber(TTable* Table, TXbase* Engine, const char* NumberTag, const char* NumberField) {
     RecordNumbers::lockForInsert(Engine);
     int64_t last = 0;
     RecordNumbers::releasingOnFailure(Engine,
@@ -125,13 +125,13 @@ int64_t TDataModule1::captureNumber_(TTable* Table, TXbase* Engine, const char* 
     return last;
 }
 
-void TDataModule1::commitAndEdit_(TTable* Table, TXbase* Engine) {
+void TDataModule1::commitAndEdit(TTable* Table, TXbase* Engine) {
     Engine->Commit();
     Table->Edit();
 }
 
 void TDataModule1::PatientTableBeforeInsert(TDataSet*) {
-    LastPatientID = static_cast<double>(captureNumber_(PatientTable, Xbase1, "ID", "ID"));
+    LastPatientID = static_cast<double>(captureNumber(PatientTable, Xbase1, "ID", "ID"));
     PatientRecNo = std::max(0, Xbase1->RecNo());
     PatientRecCount = Xbase1->RecCount();
 }
@@ -144,11 +144,11 @@ void TDataModule1::PatientTableNewRecord(TDataSet*) {
         PatientTable->FieldByName("RECNAME")->SetAsString(NewName);
         for (const char* flag : {"BILLINSUR", "ACPTASSIGN", "PATSIGONFI", "PAT_EMPLYD", "INSSIGONFI"})
             PatientTable->FieldByName(flag)->SetAsBoolean(false);
-        commitAndEdit_(PatientTable, Xbase1);
+        commitAndEdit(PatientTable, Xbase1);
         // Key n belongs to record n: it is added before another workstation
         // may append the next patient.
-        ftsFailure = addPatientFtsKey_();
-        addFirstExam_();
+        ftsFailure = addPatientFtsKey();
+        addFirstExam();
         PatientTable->FieldByName("INCIDENT")->SetAsInteger(1);
         Xbase1->Commit();
     });
@@ -161,7 +161,7 @@ void TDataModule1::PatientTableNewRecord(TDataSet*) {
 }
 
 void TDataModule1::SalesTableBeforeInsert(TDataSet*) {
-    LastSalesID = static_cast<double>(captureNumber_(SalesTable, SalesXbase, "Receipt", "RECEIPT"));
+    LastSalesID = static_cast<double>(captureNumber(SalesTable, SalesXbase, "Receipt", "RECEIPT"));
     SalesRecNo = std::max(0, SalesXbase->RecNo());
     SalesRecCount = SalesXbase->RecCount();
 }
@@ -194,7 +194,7 @@ void TDataModule1::SalesTableBeforeClose(TDataSet*) {
 void TDataModule1::SalesTableBeforeDelete(TDataSet*) {}
 
 void TDataModule1::PaymentTableBeforeInsert(TDataSet*) {
-    LastPaymentID = static_cast<double>(captureNumber_(PaymentTable, PaymentXbase, "ID", "ID"));
+    LastPaymentID = static_cast<double>(captureNumber(PaymentTable, PaymentXbase, "ID", "ID"));
 }
 
 void TDataModule1::PaymentTableNewRecord(TDataSet*) {
@@ -208,7 +208,7 @@ void TDataModule1::PaymentTableNewRecord(TDataSet*) {
 }
 
 void TDataModule1::DepositTableBeforeInsert(TDataSet*) {
-    LastDepositID = static_cast<double>(captureNumber_(DepositTable, DepositXbase, "ID", "ID"));
+    LastDepositID = static_cast<double>(captureNumber(DepositTable, DepositXbase, "ID", "ID"));
 }
 
 void TDataModule1::DepositTableNewRecord(TDataSet*) {
@@ -224,7 +224,7 @@ void TDataModule1::DepositTableNewRecord(TDataSet*) {
 // The next five keep the append lock until their new record is posted.
 
 void TDataModule1::AccountTableBeforeInsert(TDataSet*) {
-    LastAccountID = static_cast<int>(captureNumber_(AccountTable, AccountXbase, "ID", "ID"));
+    LastAccountID = static_cast<int>(captureNumber(AccountTable, AccountXbase, "ID", "ID"));
 }
 
 void TDataModule1::AccountTableNewRecord(TDataSet*) {
@@ -233,13 +233,13 @@ void TDataModule1::AccountTableNewRecord(TDataSet*) {
 }
 
 void TDataModule1::LedgerTableBeforeInsert(TDataSet*) {
-    LastLedgerID = static_cast<int>(captureNumber_(LedgerTable, LedgerXbase, "ID", "ID"));
+    LastLedgerID = static_cast<int>(captureNumber(LedgerTable, LedgerXbase, "ID", "ID"));
 }
 
 void TDataModule1::LedgerTableNewRecord(TDataSet*) { LedgerTable->FieldByName("ID")->SetAsInteger(++LastLedgerID); }
 
 void TDataModule1::PersonnelTableBeforeInsert(TDataSet*) {
-    LastPersonnelID = static_cast<int>(captureNumber_(PersonnelTable, PersonnelXbase, "ID", "ID"));
+    LastPersonnelID = static_cast<int>(captureNumber(PersonnelTable, PersonnelXbase, "ID", "ID"));
 }
 
 void TDataModule1::PersonnelTableNewRecord(TDataSet*) {
@@ -250,7 +250,7 @@ void TDataModule1::PersonnelTableNewRecord(TDataSet*) {
 // For claims and carriers an empty table gives 0 (the capture reads a
 // record only when there is one, deleted ones included).
 void TDataModule1::InsTableBeforeInsert(TDataSet*) {
-    LastInsID = static_cast<int>(captureNumber_(InsTable, InsXbase, "ID", "ID"));
+    LastInsID = static_cast<int>(captureNumber(InsTable, InsXbase, "ID", "ID"));
 }
 
 void TDataModule1::InsTableNewRecord(TDataSet*) {
@@ -260,7 +260,7 @@ void TDataModule1::InsTableNewRecord(TDataSet*) {
 }
 
 void TDataModule1::InsCompTableBeforeInsert(TDataSet*) {
-    LastInsCompID = static_cast<int>(captureNumber_(InsCompTable, InsCompXbase, "ID", "ID"));
+    LastInsCompID = static_cast<int>(captureNumber(InsCompTable, InsCompXbase, "ID", "ID"));
 }
 
 void TDataModule1::InsCompTableNewRecord(TDataSet*) {

@@ -106,34 +106,34 @@ bool TDataModule1::UpgradeFromBuild(int Build) {
     if (!band)
         return true;
     if (band->Asks && MessageDlg(UpgradeQuestion, mtWarning, {mbOK, mbAbort}) != mrOk)
-        return stepFailed_();
+        return stepFailed();
     for (const TUpgradeStep& step : band->Steps)
         if (!(this->*step.Run)())
-            return stepFailed_();
-    rebuildIndexes_();
-    stampBuild_();
+            return stepFailed();
+    rebuildIndexes();
+    stampBuild();
     return true;
 }
 
-bool TDataModule1::stepFailed_() {
+bool TDataModule1::stepFailed() {
     OpeningAbandoned = true;
     return false;
 }
 
-bool TDataModule1::confirmBackupOverwrite_(const std::string& TablePath, const std::string& BackupPath) {
+bool TDataModule1::confirmBackupOverwrite(const std::string& TablePath, const std::string& BackupPath) {
     std::string question = "A backup copy of " + TablePath + " exists called " + BackupPath +
                            "\r\rPress OK if you want to overwrite this file otherwise press Abort to cancel the update.";
-    return MessageDlg(question, mtWarning, {mbOK, mbAbort}) == mrOk || stepFailed_();
+    return MessageDlg(question, mtWarning, {mbOK, mbAbort}) == mrOk || stepFailed();
 }
 
-bool TDataModule1::upgradeTable_(TTable* Table, TXbase* Engine, const char* FileName, const std::string& BackupName) {
+bool TDataModule1::upgradeTable(TTable* Table, TXbase* Engine, const char* FileName, const std::string& BackupName) {
     const std::string folder = os::IncludeTrailingPathDelimiter(DataDirectory);
     const std::string tablePath = folder + FileName;
     const std::string backupPath = folder + BackupName + ".dbf";
     const TTableSchema& layout = Layout(FileName);
 
     if (os::FileExists(backupPath)) {
-        if (!confirmBackupOverwrite_(tablePath, backupPath))
+        if (!confirmBackupOverwrite(tablePath, backupPath))
             return false;
         os::DeleteFile(backupPath);
         os::DeleteFile(MemoOf(backupPath));
@@ -143,14 +143,14 @@ bool TDataModule1::upgradeTable_(TTable* Table, TXbase* Engine, const char* File
     os::DeleteFile(IndexOf(tablePath));
 
     if (!os::FileExists(tablePath))
-        return Schemas::CreateTable(Engine, layout, tablePath) || stepFailed_();
+        return Schemas::CreateTable(Engine, layout, tablePath) || stepFailed();
 
     const bool hadMemo = os::FileExists(MemoOf(tablePath));
     if (!os::RenameFile(tablePath, backupPath))
-        return stepFailed_();
+        return stepFailed();
     if (hadMemo && !os::RenameFile(MemoOf(tablePath), MemoOf(backupPath))) {
         os::RenameFile(backupPath, tablePath);
-        return stepFailed_();
+        return stepFailed();
     }
     auto putBack = [&] {
         Table->Close();
@@ -159,7 +159,7 @@ bool TDataModule1::upgradeTable_(TTable* Table, TXbase* Engine, const char* File
         os::RenameFile(backupPath, tablePath);
         if (hadMemo)
             os::RenameFile(MemoOf(backupPath), MemoOf(tablePath));
-        return stepFailed_();
+        return stepFailed();
     };
 
     if (!Schemas::CreateTable(Engine, layout, tablePath))
@@ -181,43 +181,43 @@ bool TDataModule1::upgradeTable_(TTable* Table, TXbase* Engine, const char* File
     return true;
 }
 
-bool TDataModule1::UpgradeToBuild1002() { return upgradeTable_(RecallTable, RecallXbase, "Recall.dbf", "OldRecall"); }
+bool TDataModule1::UpgradeToBuild1002() { return upgradeTable(RecallTable, RecallXbase, "Recall.dbf", "OldRecall"); }
 
-bool TDataModule1::UpgradeToBuild1008() { return upgradeTable_(LedgerTable, LedgerXbase, "Ledger.dbf", "OldLedger"); }
+bool TDataModule1::UpgradeToBuild1008() { return upgradeTable(LedgerTable, LedgerXbase, "Ledger.dbf", "OldLedger"); }
 
 // Calendar and schedule are new in this build; a company that has them already keeps their records.
 bool TDataModule1::UpgradeToBuild1009() {
-    return upgradeTable_(CalendarTable, CalendarXbase, "Calendar.dbf", "OldCalendar") &&
-           upgradeTable_(ScheduleTable, ScheduleXbase, "Schedule.dbf", "OldSchedule");
+    return upgradeTable(CalendarTable, CalendarXbase, "Calendar.dbf", "OldCalendar") &&
+           upgradeTable(ScheduleTable, ScheduleXbase, "Schedule.dbf", "OldSchedule");
 }
 
 bool TDataModule1::UpgradeToBuild1010() {
-    return upgradeTable_(SalesDetailTable, SalesDetailXbase, "SalesDtl.dbf", "OldSalesDtl");
+    return upgradeTable(SalesDetailTable, SalesDetailXbase, "SalesDtl.dbf", "OldSalesDtl");
 }
 
 bool TDataModule1::UpgradeToBuild1015() {
-    return upgradeTable_(SalesTable, SalesXbase, "Sales.dbf", "OldSales") &&
-           upgradeTable_(PatternTable, PatternXbase, "Pattern.dbf", "OldPattern");
+    return upgradeTable(SalesTable, SalesXbase, "Sales.dbf", "OldSales") &&
+           upgradeTable(PatternTable, PatternXbase, "Pattern.dbf", "OldPattern");
 }
 
 bool TDataModule1::UpgradeToBuild1021() {
-    return upgradeTable_(IncidentTable, IncidentXbase, "Incident.dbf", "oldIncident");
+    return upgradeTable(IncidentTable, IncidentXbase, "Incident.dbf", "oldIncident");
 }
 
 bool TDataModule1::UpgradeToBuild1024() {
-    return upgradeTable_(DepositDtlTable, DepositDtlXbase, "DeposDtl.dbf", "oldDeposDtl");
+    return upgradeTable(DepositDtlTable, DepositDtlXbase, "DeposDtl.dbf", "oldDeposDtl");
 }
 
-bool TDataModule1::UpgradeItemDataStructure() { return upgradeTable_(ItemTable, ItemXbase, "Item.dbf", "OldItem"); }
+bool TDataModule1::UpgradeItemDataStructure() { return upgradeTable(ItemTable, ItemXbase, "Item.dbf", "OldItem"); }
 
 bool TDataModule1::UpgradeLabRxDataStructure() {
-    return upgradeTable_(LabRxTable, LabRxXbase, "LabRx.dbf", "OldLabRx");
+    return upgradeTable(LabRxTable, LabRxXbase, "LabRx.dbf", "OldLabRx");
 }
 
 bool TDataModule1::UpgradePatientDataStructure() {
-    return upgradeTable_(PatientTable, Xbase1, "Patient.dbf", "oldPatient");
+    return upgradeTable(PatientTable, Xbase1, "Patient.dbf", "oldPatient");
 }
 
 bool TDataModule1::UpgradeInsDtlDataStructure() {
-    return upgradeTable_(InsDetailTable, InsDetailXbase, "InsDtl.dbf", "OldInsDtl");
+    return upgradeTable(InsDetailTable, InsDetailXbase, "InsDtl.dbf", "OldInsDtl");
 }

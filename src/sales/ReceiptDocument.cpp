@@ -212,7 +212,7 @@ TReceiptFigures TReceiptDocument::Totals() const {
     return {subTotal, tax, subTotal + tax};
 }
 
-bool TReceiptDocument::checkWidths_(const TReceiptFigures& Now) {
+bool TReceiptDocument::checkWidths(const TReceiptFigures& Now) {
     struct Check {
         const char* name;
         Currency value;
@@ -252,7 +252,7 @@ bool TReceiptDocument::checkWidths_(const TReceiptFigures& Now) {
 
 bool TReceiptDocument::SaveReceipt() {
     const TReceiptFigures now = Totals();
-    if (!checkWidths_(now))
+    if (!checkWidths(now))
         return false;
     TTable* sales = module_.SalesTable;
     TTable* temp1 = module_.Temp1Table;
@@ -282,18 +282,18 @@ bool TReceiptDocument::SaveReceipt() {
             temp1->FieldByName("Receipt")->SetAsString(number_);
             temp1->Post();
             newReceipt_ = false;
-            updateSalesTables_(now);
+            updateSalesTables(now);
             scope.end();
             if (temp1->FieldByName("BillInsur")->AsBoolean() && CreateClaim)
                 CreateClaim(number_);
         } else {
             number_ = *typed;
             if (Cents::read(sales->FieldByName("TOTAL")) != now.Total || module_.ReceiptChanged)
-                updateSalesTables_(now);
+                updateSalesTables(now);
             scope.end();
         }
     } catch (const std::exception& e) {
-        showError_(e.what());
+        showError(e.what());
         return false;
     }
     module_.Temp2Table->First();
@@ -301,22 +301,22 @@ bool TReceiptDocument::SaveReceipt() {
     return true;
 }
 
-void TReceiptDocument::updateSalesTables_(const TReceiptFigures& Now) {
-    updateSalesMasterRecord_(Now);
-    updateItemTable_();
-    updateSalesDetailTable_();
+void TReceiptDocument::updateSalesTables(const TReceiptFigures& Now) {
+    updateSalesMasterRecord(Now);
+    updateItemTable();
+    updateSalesDetailTable();
     TTable* temp1 = module_.Temp1Table;
     const std::string patID = trimmed(temp1->FieldByName("PatID")->AsString());
     LedgerPostings::PostLedgerRows(
         module_, LedgerPostings::ReceiptRows(Now, posted_, number_, patID, temp1->FieldByName("Date")->AsDateTime()));
-    updatePatientBalance_(Now.Total - posted_.Total);
+    updatePatientBalance(Now.Total - posted_.Total);
     posted_ = Now;
 }
 
-void TReceiptDocument::updateSalesMasterRecord_(const TReceiptFigures& Now) {
+void TReceiptDocument::updateSalesMasterRecord(const TReceiptFigures& Now) {
     TTable* sales = module_.SalesTable;
     TTable* temp1 = module_.Temp1Table;
-    const Currency paid = paymentsApplied_();
+    const Currency paid = paymentsApplied();
     sales->Edit();
     for (const char* name : HeaderFields)
         sales->FieldByName(name)->SetAsString(temp1->FieldByName(name)->AsString());
@@ -331,7 +331,7 @@ void TReceiptDocument::updateSalesMasterRecord_(const TReceiptFigures& Now) {
     module_.SalesXbase->Commit();
 }
 
-Currency TReceiptDocument::paymentsApplied_() {
+Currency TReceiptDocument::paymentsApplied() {
     TTable* rows = module_.PaymentDtlTable;
     TOrder order(rows, "Receipt");
     const std::string key = ReceiptNumbers::fieldKey(number_);
@@ -342,7 +342,7 @@ Currency TReceiptDocument::paymentsApplied_() {
     return paid;
 }
 
-void TReceiptDocument::moveStock_(const std::string& Code, Currency Qty, int Sign) {
+void TReceiptDocument::moveStock(const std::string& Code, Currency Qty, int Sign) {
     TTable* items = module_.ItemTable;
     if (trimmed(Code).empty())
         return;
@@ -357,20 +357,20 @@ void TReceiptDocument::moveStock_(const std::string& Code, Currency Qty, int Sig
     module_.ItemXbase->Commit();
 }
 
-void TReceiptDocument::updateItemTable_() {
+void TReceiptDocument::updateItemTable() {
     TTable* detail = module_.SalesDetailTable;
     detail->SetIndexName("Receipt");
     // The stored rows give their stock back before they are overwritten.
     if (module_.SalesDetailXbase->Seek(number_))
         for (; !detail->Eof() && ReceiptNumbers::canonical(detail->FieldByName("RECEIPT")->AsString()) == number_;
              detail->Next())
-            moveStock_(detail->FieldByName("ITEMNO")->AsString(), Cents::read(detail->FieldByName("QTY")), +1);
+            moveStock(detail->FieldByName("ITEMNO")->AsString(), Cents::read(detail->FieldByName("QTY")), +1);
     TTable* temp2 = module_.Temp2Table;
     for (temp2->First(); !temp2->Eof(); temp2->Next())
-        moveStock_(temp2->FieldByName("Code")->AsString(), Cents::read(temp2->FieldByName("Qty")), -1);
+        moveStock(temp2->FieldByName("Code")->AsString(), Cents::read(temp2->FieldByName("Qty")), -1);
 }
 
-void TReceiptDocument::updateSalesDetailTable_() {
+void TReceiptDocument::updateSalesDetailTable() {
     TTable* detail = module_.SalesDetailTable;
     TTable* temp2 = module_.Temp2Table;
     detail->SetIndexName("Receipt");
@@ -402,7 +402,7 @@ void TReceiptDocument::updateSalesDetailTable_() {
         temp2->FieldByName("Item")->SetAsInteger(item);
         Cents::write(temp2->FieldByName("Cost"), Cents::read(detail->FieldByName("AMOUNT")));
         temp2->Post();
-        updateLabRxTable_(item);
+        updateLabRxTable(item);
         if (overwrite)
             detail->Next();
         else
@@ -415,7 +415,7 @@ void TReceiptDocument::updateSalesDetailTable_() {
         while (ofThisReceipt()) {
             const int stored = detail->FieldByName("ITEM")->AsInteger();
             if (stored > item) {
-                deleteLabRx_(stored);
+                deleteLabRx(stored);
                 detail->Delete();
                 if (!module_.SalesDetailXbase->Seek(number_))
                     break;
@@ -426,7 +426,7 @@ void TReceiptDocument::updateSalesDetailTable_() {
     }
 }
 
-void TReceiptDocument::updateLabRxTable_(int Item) {
+void TReceiptDocument::updateLabRxTable(int Item) {
     TTable* temp2 = module_.Temp2Table;
     if (trimmed(temp2->FieldByName("TYPE")->AsString()).empty())
         return;
@@ -445,14 +445,14 @@ void TReceiptDocument::updateLabRxTable_(int Item) {
     module_.LabRxXbase->Commit();
 }
 
-void TReceiptDocument::deleteLabRx_(int Item) {
+void TReceiptDocument::deleteLabRx(int Item) {
     TTable* labRx = module_.LabRxTable;
     labRx->SetIndexName("ID");
     while (module_.LabRxXbase->Seek(ReceiptNumbers::labRxKey(number_, Item)) && !labRx->Eof())
         labRx->Delete();
 }
 
-void TReceiptDocument::updatePatientBalance_(Currency Change) {
+void TReceiptDocument::updatePatientBalance(Currency Change) {
     if (Change == Currency())
         return;
     TTable* patients = module_.PatientTable;
@@ -466,7 +466,7 @@ void TReceiptDocument::updatePatientBalance_(Currency Change) {
     module_.Xbase1->Commit();
 }
 
-void TReceiptDocument::showError_(const std::string& Message) { ShowMessage(Message); }
+void TReceiptDocument::showError(const std::string& Message) { ShowMessage(Message); }
 
 bool TReceiptDocument::DeleteReceipt(TDateTime Today) {
     TTable* temp1 = module_.Temp1Table;
@@ -503,7 +503,7 @@ bool TReceiptDocument::DeleteReceipt(TDateTime Today) {
         detail->SetIndexName("Receipt");
         while (module_.SalesDetailXbase->Seek(number_) && !detail->Eof() &&
                ReceiptNumbers::canonical(detail->FieldByName("RECEIPT")->AsString()) == number_) {
-            moveStock_(detail->FieldByName("ITEMNO")->AsString(), Cents::read(detail->FieldByName("QTY")), +1);
+            moveStock(detail->FieldByName("ITEMNO")->AsString(), Cents::read(detail->FieldByName("QTY")), +1);
             detail->Delete();
         }
 
@@ -522,7 +522,7 @@ bool TReceiptDocument::DeleteReceipt(TDateTime Today) {
             temp1->Edit();
             temp1->FieldByName("PatID")->SetAsString(patID);
             temp1->Post();
-            updatePatientBalance_(-stored.Total);
+            updatePatientBalance(-stored.Total);
             sales->SetIndexName("Receipt");
             if (module_.SalesXbase->Seek(number_) && !sales->Eof())
                 sales->Delete();
@@ -538,7 +538,7 @@ bool TReceiptDocument::DeleteReceipt(TDateTime Today) {
         }
         scope.end();
     } catch (const std::exception& e) {
-        showError_(e.what());
+        showError(e.what());
         return false;
     }
     CreateNewReceipt(Today);

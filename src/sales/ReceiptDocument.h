@@ -58,18 +58,18 @@ public:
 
 private:
     // Refuses figures that do not fit their fields (message naming them).
-    bool checkWidths_(const LedgerPostings::TReceiptFigures& Now);
-    void updateSalesTables_(const LedgerPostings::TReceiptFigures& Now);
-    void updateSalesMasterRecord_(const LedgerPostings::TReceiptFigures& Now);
-    void updateItemTable_();
-    void updateSalesDetailTable_();
-    void updateLabRxTable_(int Item);
-    void deleteLabRx_(int Item);
-    void updatePatientBalance_(Currency Change);
+    bool checkWidths(const LedgerPostings::TReceiptFigures& Now);
+    void updateSalesTables(const LedgerPostings::TReceiptFigures& Now);
+    void updateSalesMasterRecord(const LedgerPostings::TReceiptFigures& Now);
+    void updateItemTable();
+    void updateSalesDetailTable();
+    void updateLabRxTable(int Item);
+    void deleteLabRx(int Item);
+    void updatePatientBalance(Currency Change);
     // Adds Change to the stock of a controlled item; nothing for others.
-    void moveStock_(const std::string& Code, Currency Qty, int Sign);
-    Currency paymentsApplied_();
-    void showError_(const std::string& Message);
+    void moveStock(const std::string& Code, Currency Qty, int Sign);
+    Currency paymentsApplied();
+    void showError(const std::string& Message);
 
     TDataModule1& module_;
     Cents::TaxRate defaultRate_;

@@ -42,14 +42,14 @@ TSerCustomComPort::~TSerCustomComPort() {
     hooks_.clear();
 }
 
-bool TSerCustomComPort::loadingOrDesigning_() const {
+bool TSerCustomComPort::loadingOrDesigning() const {
     return ComponentState().Contains(csLoading) || ComponentState().Contains(csDesigning);
 }
 
-int TSerCustomComPort::check_(int Code) const { return RaiseForErrorCode(this, Code); }
+int TSerCustomComPort::check(int Code) const { return RaiseForErrorCode(this, Code); }
 
 int TSerCustomComPort::portHandle() {
-    if (!loadingOrDesigning_() && !portActive_ && autoOpen_) SetOpen(true);
+    if (!loadingOrDesigning() && !portActive_ && autoOpen_) SetOpen(true);
     return portHandle_;
 }
 
@@ -116,7 +116,7 @@ void TSerCustomComPort::Loaded() {
 
 void TSerCustomComPort::SetOpen(bool Value) {
     if (Value == open_) return;
-    if (loadingOrDesigning_()) {
+    if (loadingOrDesigning()) {
         open_ = Value;
         if (Value) openPending_ = true;
         return;
@@ -132,7 +132,7 @@ void TSerCustomComPort::SetOpen(bool Value) {
 }
 
 void TSerCustomComPort::CheckComNumber() {
-    if (comNumber_ == 0) check_(ser::ecNoPortSelected);
+    if (comNumber_ == 0) check(ser::ecNoPortSelected);
 }
 
 void TSerCustomComPort::ActivateDeviceLayer() {
@@ -141,11 +141,11 @@ void TSerCustomComPort::ActivateDeviceLayer() {
         ser::installTermiosDeviceLayer();
         break;
     case dlOther:
-        if (!CustomDeviceLayerProc) check_(ser::ecNullApi);
+        if (!CustomDeviceLayerProc) check(ser::ecNullApi);
         else CustomDeviceLayerProc();
         break;
     default:
-        check_(ser::ecNullApi);
+        check(ser::ecNullApi);
     }
 }
 
@@ -171,12 +171,12 @@ void TSerCustomComPort::OpenPort() {
         throw;
     }
     DirectDeviceHandle = saved;
-    openWith_(result);
+    openWith(result);
 }
 
 void TSerCustomComPort::OpenPortDirect() {
     ActivateDeviceLayer();
-    openWith_(InitPort());
+    openWith(InitPort());
     if (!portActive_) return;
     int baud, parity, dataBits, stopBits;
     if (ser::GetLine(portHandle_, baud, parity, dataBits, stopBits) >= 0) {
@@ -187,17 +187,17 @@ void TSerCustomComPort::OpenPortDirect() {
     }
 }
 
-void TSerCustomComPort::openWith_(int Result) {
+void TSerCustomComPort::openWith(int Result) {
     if (Result == ser::ecAccessDenied) Result = ser::ecAlreadyOpen;
     if (Result == ser::ecPathNotFound || Result == ser::ecFileNotFound) Result = ser::ecBadId;
     if (Result < 1 || Result > kMaxComponentPorts) {
-        check_(Result);
+        check(Result);
         return;
     }
     portHandle_ = Result;
     portActive_ = true;
     try {
-        reapplySettings_();
+        reapplySettings();
     } catch (...) {
         // A setting the device refuses leaves no port half open.
         force_ = false;
@@ -217,7 +217,7 @@ void TSerCustomComPort::openWith_(int Result) {
     DoPortOpen();
 }
 
-void TSerCustomComPort::reapplySettings_() {
+void TSerCustomComPort::reapplySettings() {
     force_ = true;
     SetTracing(tracing_);
     SetLogging(logging_);
@@ -261,11 +261,11 @@ void TSerCustomComPort::ClosePort() {
     if (!closed) return;
     int traceResult = ser::writeTraceFile(trace, traceName_, traceHex_, false);
     int logResult = ser::writeLogFile(log, logName_, logHex_, false);
-    check_(traceResult);
-    check_(logResult);
+    check(traceResult);
+    check(logResult);
 }
 
-void TSerCustomComPort::notifyHooks_(bool Opening) {
+void TSerCustomComPort::notifyHooks(bool Opening) {
     std::vector<PortHook> hooks = hooks_;
     for (auto it = hooks.rbegin(); it != hooks.rend(); ++it) {
         if (it->Window)
@@ -276,12 +276,12 @@ void TSerCustomComPort::notifyHooks_(bool Opening) {
 }
 
 void TSerCustomComPort::DoPortOpen() {
-    notifyHooks_(true);
+    notifyHooks(true);
     if (OnPortOpen) OnPortOpen(this);
 }
 
 void TSerCustomComPort::DoPortClose() {
-    notifyHooks_(false);
+    notifyHooks(false);
     if (OnPortClose) OnPortClose(this);
 }
 
@@ -302,7 +302,7 @@ void TSerCustomComPort::SetComNumber(uint16_t Value) {
     ser::TTriggerSnapshot snapshot;
     TTraceLogState tracing = tracing_, logging = logging_;
     if (wasActive) {
-        check_(ser::GetTriggers(portHandle_, snapshot));
+        check(ser::GetTriggers(portHandle_, snapshot));
         SetOpen(false);
     }
     comNumber_ = Value;
@@ -310,7 +310,7 @@ void TSerCustomComPort::SetComNumber(uint16_t Value) {
         tracing_ = tracing;
         logging_ = logging;
         SetOpen(true);
-        check_(ser::SetTriggers(portHandle_, snapshot));
+        check(ser::SetTriggers(portHandle_, snapshot));
     }
 }
 
@@ -330,7 +330,7 @@ void TSerCustomComPort::SetDispatcherMode(TDispatcherMode Value) {
 #define QM_LINE_SETTER(Setter, Member, Type)                                                     \
     void TSerCustomComPort::Setter(Type Value) {                                                 \
         Member = Value;                                                                          \
-        if (portActive_) check_(ser::SetLine(portHandle_, baud_, parity_, dataBits_, stopBits_)); \
+        if (portActive_) check(ser::SetLine(portHandle_, baud_, parity_, dataBits_, stopBits_)); \
     }
 QM_LINE_SETTER(SetBaud, baud_, int32_t)
 QM_LINE_SETTER(SetParity, parity_, TParity)
@@ -348,7 +348,7 @@ void TSerCustomComPort::SetOutSize(uint16_t Value) {
     if (portActive_) ser::SetBufferSizes(portHandle_, inSize_, outSize_);
 }
 
-void TSerCustomComPort::applyFlowWithForce_() {
+void TSerCustomComPort::applyFlowWithForce() {
     bool force = force_;
     force_ = true;
     try {
@@ -363,12 +363,12 @@ void TSerCustomComPort::applyFlowWithForce_() {
 
 void TSerCustomComPort::SetBufferFull(uint16_t Value) {
     bufferFull_ = Value > inSize_ ? static_cast<uint16_t>(Value * 0.9) : Value;
-    applyFlowWithForce_();
+    applyFlowWithForce();
 }
 
 void TSerCustomComPort::SetBufferResume(uint16_t Value) {
     bufferResume_ = Value > bufferFull_ ? static_cast<uint16_t>(bufferFull_ * 0.1) : Value;
-    applyFlowWithForce_();
+    applyFlowWithForce();
 }
 
 void TSerCustomComPort::SetHWFlowOptions(THWFlowOptions Value) {
@@ -382,9 +382,9 @@ void TSerCustomComPort::SetHWFlowOptions(THWFlowOptions Value) {
     }
     if (portActive_) {
         if (word != 0)
-            check_(ser::HWFlowEnable(portHandle_, bufferFull_, bufferResume_, word));
+            check(ser::HWFlowEnable(portHandle_, bufferFull_, bufferResume_, word));
         else
-            check_(ser::HWFlowDisable(portHandle_));
+            check(ser::HWFlowDisable(portHandle_));
     }
     hwFlowOptions_ = Value;
 }
@@ -399,9 +399,9 @@ void TSerCustomComPort::SetSWFlowOptions(TSWFlowOptions Value) {
     }
     if (portActive_) {
         if (word != 0)
-            check_(ser::SWFlowEnable(portHandle_, bufferFull_, bufferResume_, word));
+            check(ser::SWFlowEnable(portHandle_, bufferFull_, bufferResume_, word));
         else
-            check_(ser::SWFlowDisable(portHandle_));
+            check(ser::SWFlowDisable(portHandle_));
     }
     swFlowOptions_ = Value;
 }
@@ -409,25 +409,25 @@ void TSerCustomComPort::SetSWFlowOptions(TSWFlowOptions Value) {
 void TSerCustomComPort::SetXOnChar(char Value) {
     if (Value == xOnChar_ && !force_) return;
     xOnChar_ = Value;
-    if (portActive_) check_(ser::SetFlowChars(portHandle_, xOnChar_, xOffChar_));
+    if (portActive_) check(ser::SetFlowChars(portHandle_, xOnChar_, xOffChar_));
 }
 
 void TSerCustomComPort::SetXOffChar(char Value) {
     if (Value == xOffChar_ && !force_) return;
     xOffChar_ = Value;
-    if (portActive_) check_(ser::SetFlowChars(portHandle_, xOnChar_, xOffChar_));
+    if (portActive_) check(ser::SetFlowChars(portHandle_, xOnChar_, xOffChar_));
 }
 
 void TSerCustomComPort::SetDTR(bool Value) {
     if (Value == dtr_ && !force_) return;
     dtr_ = Value;
-    if (portActive_) check_(ser::SetDTR(portHandle_, Value));
+    if (portActive_) check(ser::SetDTR(portHandle_, Value));
 }
 
 void TSerCustomComPort::SetRTS(bool Value) {
     if (Value == rts_ && !force_) return;
     rts_ = Value;
-    if (portActive_) check_(ser::SetRTS(portHandle_, Value));
+    if (portActive_) check(ser::SetRTS(portHandle_, Value));
 }
 
 namespace {
@@ -441,31 +441,31 @@ int applyOption(int handle, uint16_t option, bool on) {
 void TSerCustomComPort::SetUseMSRShadow(bool Value) {
     if (Value == useMSRShadow_ && !force_) return;
     useMSRShadow_ = Value;
-    if (portActive_) check_(applyOption(portHandle_, ser::poUseMSRShadow, Value));
+    if (portActive_) check(applyOption(portHandle_, ser::poUseMSRShadow, Value));
 }
 
 void TSerCustomComPort::SetConsumeDuringNotify(bool Value) {
     if (Value == consumeDuringNotify_ && !force_) return;
     consumeDuringNotify_ = Value;
-    if (portActive_) check_(applyOption(portHandle_, ser::poConsumeDuringNotify, Value));
+    if (portActive_) check(applyOption(portHandle_, ser::poConsumeDuringNotify, Value));
 }
 
 void TSerCustomComPort::SetUseEventWord(bool Value) {
     if (Value == useEventWord_ && !force_) return;
     useEventWord_ = Value;
-    if (portActive_) check_(applyOption(portHandle_, ser::poUseEventWord, Value));
+    if (portActive_) check(applyOption(portHandle_, ser::poUseEventWord, Value));
 }
 
 void TSerCustomComPort::SetTriggerLength(uint16_t Value) {
     if (Value == triggerLength_ && !force_) return;
     triggerLength_ = Value;
-    if (portActive_) check_(ser::SetTriggerLength(portHandle_, Value));
+    if (portActive_) check(ser::SetTriggerLength(portHandle_, Value));
 }
 
 void TSerCustomComPort::SetCommNotificationLevel(uint16_t Value) {
     if (Value == commNotificationLevel_ && !force_) return;
     commNotificationLevel_ = Value;
-    if (portActive_) check_(ser::SetCommNotificationLevel(portHandle_, Value));
+    if (portActive_) check(ser::SetCommNotificationLevel(portHandle_, Value));
 }
 
 // ---------------------------------------------------------------------------
@@ -479,27 +479,27 @@ void TSerCustomComPort::SetTracing(TTraceLogState Value) {
     }
     switch (Value) {
     case tlOff:
-        if (onOrPaused(tracing_)) check_(ser::AbortTracing(portHandle_));
+        if (onOrPaused(tracing_)) check(ser::AbortTracing(portHandle_));
         tracing_ = tlOff;
         break;
     case tlOn:
-        check_(tracing_ == tlPause && !force_ ? ser::StartTracing(portHandle_)
+        check(tracing_ == tlPause && !force_ ? ser::StartTracing(portHandle_)
                                               : ser::InitTracing(portHandle_, traceSize_));
         tracing_ = tlOn;
         break;
     case tlDump:
     case tlAppend:
-        if (onOrPaused(tracing_)) check_(ser::StartTracing(portHandle_));
+        if (onOrPaused(tracing_)) check(ser::StartTracing(portHandle_));
         tracing_ = tlOff;
-        check_(Value == tlDump ? ser::DumpTrace(portHandle_, traceName_, traceHex_)
+        check(Value == tlDump ? ser::DumpTrace(portHandle_, traceName_, traceHex_)
                                : ser::AppendTrace(portHandle_, traceName_, traceHex_));
         break;
     case tlClear:
-        if (onOrPaused(tracing_)) check_(ser::ClearTracing(portHandle_));
+        if (onOrPaused(tracing_)) check(ser::ClearTracing(portHandle_));
         break;
     case tlPause:
         if (tracing_ == tlOn) {
-            check_(ser::StopTracing(portHandle_));
+            check(ser::StopTracing(portHandle_));
             tracing_ = tlPause;
         }
         break;
@@ -514,27 +514,27 @@ void TSerCustomComPort::SetLogging(TTraceLogState Value) {
     }
     switch (Value) {
     case tlOff:
-        if (onOrPaused(logging_)) check_(ser::AbortLogging(portHandle_));
+        if (onOrPaused(logging_)) check(ser::AbortLogging(portHandle_));
         logging_ = tlOff;
         break;
     case tlOn:
-        check_(logging_ == tlPause && !force_ ? ser::StartLogging(portHandle_)
+        check(logging_ == tlPause && !force_ ? ser::StartLogging(portHandle_)
                                               : ser::InitLogging(portHandle_, logSize_));
         logging_ = tlOn;
         break;
     case tlDump:
     case tlAppend:
-        if (onOrPaused(logging_)) check_(ser::StartLogging(portHandle_));
+        if (onOrPaused(logging_)) check(ser::StartLogging(portHandle_));
         logging_ = tlOff;
-        check_(Value == tlDump ? ser::DumpLog(portHandle_, logName_, logHex_)
+        check(Value == tlDump ? ser::DumpLog(portHandle_, logName_, logHex_)
                                : ser::AppendLog(portHandle_, logName_, logHex_));
         break;
     case tlClear:
-        if (onOrPaused(logging_)) check_(ser::ClearLogging(portHandle_));
+        if (onOrPaused(logging_)) check(ser::ClearLogging(portHandle_));
         break;
     case tlPause:
         if (logging_ == tlOn) {
-            check_(ser::StopLogging(portHandle_));
+            check(ser::StopLogging(portHandle_));
             logging_ = tlPause;
         }
         break;
@@ -563,44 +563,44 @@ void TSerCustomComPort::SetLogSize(uint16_t Value) {
     }
 }
 
-void TSerCustomComPort::traceCall_(int Code, TTraceLogState Result) {
-    check_(Code);
+void TSerCustomComPort::traceCall(int Code, TTraceLogState Result) {
+    check(Code);
     tracing_ = Result;
 }
 
-void TSerCustomComPort::logCall_(int Code, TTraceLogState Result) {
-    check_(Code);
+void TSerCustomComPort::logCall(int Code, TTraceLogState Result) {
+    check(Code);
     logging_ = Result;
 }
 
 void TSerCustomComPort::InitTracing(uint16_t NumEntries) {
     if (NumEntries != 0) traceSize_ = NumEntries;
-    traceCall_(ser::InitTracing(portHandle(), traceSize_), tlOn);
+    traceCall(ser::InitTracing(portHandle(), traceSize_), tlOn);
 }
-void TSerCustomComPort::StartTracing() { traceCall_(ser::StartTracing(portHandle()), tlOn); }
-void TSerCustomComPort::StopTracing() { traceCall_(ser::StopTracing(portHandle()), tlPause); }
-void TSerCustomComPort::ClearTracing() { traceCall_(ser::ClearTracing(portHandle()), tracing_); }
-void TSerCustomComPort::AbortTracing() { traceCall_(ser::AbortTracing(portHandle()), tlOff); }
+void TSerCustomComPort::StartTracing() { traceCall(ser::StartTracing(portHandle()), tlOn); }
+void TSerCustomComPort::StopTracing() { traceCall(ser::StopTracing(portHandle()), tlPause); }
+void TSerCustomComPort::ClearTracing() { traceCall(ser::ClearTracing(portHandle()), tracing_); }
+void TSerCustomComPort::AbortTracing() { traceCall(ser::AbortTracing(portHandle()), tlOff); }
 void TSerCustomComPort::DumpTrace(const std::string& FName, bool InHex) {
-    traceCall_(ser::DumpTrace(portHandle(), FName, InHex), tlOff);
+    traceCall(ser::DumpTrace(portHandle(), FName, InHex), tlOff);
 }
 void TSerCustomComPort::AppendTrace(const std::string& FName, bool InHex) {
-    traceCall_(ser::AppendTrace(portHandle(), FName, InHex), tlOff);
+    traceCall(ser::AppendTrace(portHandle(), FName, InHex), tlOff);
 }
 
 void TSerCustomComPort::InitLogging(uint16_t Size) {
     if (Size != 0) logSize_ = Size;
-    logCall_(ser::InitLogging(portHandle(), logSize_), tlOn);
+    logCall(ser::InitLogging(portHandle(), logSize_), tlOn);
 }
-void TSerCustomComPort::StartLogging() { logCall_(ser::StartLogging(portHandle()), tlOn); }
-void TSerCustomComPort::StopLogging() { logCall_(ser::StopLogging(portHandle()), tlPause); }
-void TSerCustomComPort::ClearLogging() { logCall_(ser::ClearLogging(portHandle()), logging_); }
-void TSerCustomComPort::AbortLogging() { logCall_(ser::AbortLogging(portHandle()), tlOff); }
+void TSerCustomComPort::StartLogging() { logCall(ser::StartLogging(portHandle()), tlOn); }
+void TSerCustomComPort::StopLogging() { logCall(ser::StopLogging(portHandle()), tlPause); }
+void TSerCustomComPort::ClearLogging() { logCall(ser::ClearLogging(portHandle()), logging_); }
+void TSerCustomComPort::AbortLogging() { logCall(ser::AbortLogging(portHandle()), tlOff); }
 void TSerCustomComPort::DumpLog(const std::string& FName, bool InHex) {
-    logCall_(ser::DumpLog(portHandle(), FName, InHex), tlOff);
+    logCall(ser::DumpLog(portHandle(), FName, InHex), tlOff);
 }
 void TSerCustomComPort::AppendLog(const std::string& FName, bool InHex) {
-    logCall_(ser::AppendLog(portHandle(), FName, InHex), tlOff);
+    logCall(ser::AppendLog(portHandle(), FName, InHex), tlOff);
 }
 
 // ---------------------------------------------------------------------------
@@ -608,14 +608,14 @@ void TSerCustomComPort::AppendLog(const std::string& FName, bool InHex) {
 
 uint16_t TSerCustomComPort::AddDataTrigger(const std::string& Data, bool IgnoreCase) {
     int h = portHandle();
-    return static_cast<uint16_t>(check_(ser::AddDataTrigger(h, Data, IgnoreCase)));
+    return static_cast<uint16_t>(check(ser::AddDataTrigger(h, Data, IgnoreCase)));
 }
 
 char TSerCustomComPort::GetChar() {
     unsigned char c = 0;
     int r = ser::GetChar(portActive_ ? portHandle_ : portHandle(), c);
     if (r < 0) {
-        check_(r);
+        check(r);
         return '\0';
     }
     return static_cast<char>(c);
@@ -623,10 +623,10 @@ char TSerCustomComPort::GetChar() {
 
 void TSerCustomComPort::PutString(const std::string& S) {
     int h = portHandle();
-    check_(ser::PutBlock(h, S.data(), static_cast<int>(S.size())));
+    check(ser::PutBlock(h, S.data(), static_cast<int>(S.size())));
 }
 
-int TSerCustomComPort::ProcessCommunications() { return check_(ser::ProcessCommunications(portHandle())); }
+int TSerCustomComPort::ProcessCommunications() { return check(ser::ProcessCommunications(portHandle())); }
 
 // ---------------------------------------------------------------------------
 // Notifications

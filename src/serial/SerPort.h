@@ -202,14 +202,14 @@ private:
         }
     };
 
-    int check_(int Code) const;
-    void openWith_(int DevHandle);
-    void reapplySettings_();
-    void applyFlowWithForce_();
-    void notifyHooks_(bool Opening);
-    bool loadingOrDesigning_() const;
-    void traceCall_(int Code, TTraceLogState Result);
-    void logCall_(int Code, TTraceLogState Result);
+    int check(int Code) const;
+    void openWith(int DevHandle);
+    void reapplySettings();
+    void applyFlowWithForce();
+    void notifyHooks(bool Opening);
+    bool loadingOrDesigning() const;
+    void traceCall(int Code, TTraceLogState Result);
+    void logCall(int Code, TTraceLogState Result);
 
     std::vector<PortHook> hooks_;
     bool force_ = false;
