@@ -4,6 +4,7 @@
 
 #include "app/DataModule.h"
 #include "app/LookupListActions.h"
+#include "app/RecordInfoDialogs.h"
 #include "base/Classes.h"
 #include "base/Exceptions.h"
 #include "xbase/Qmqbe.h"
@@ -179,4 +180,5 @@ void RegisterLookupLists() {
                     TClaimLookupList, TItemLookupList, TItemLookupListSelect, TPersonnelLookupList,
                     TAccountLookupList, TCPTCodeLookupList, TDiagCodeLookupList, TPatternLookupList,
                     TCarryOutStatementLookupList>();
+    RegisterRecordInfoDialogs();
 }
