@@ -1,0 +1,194 @@
+#pragma once
+// TReportFiler: the report whose output is recorded, not drawn. Every output
+// operation of TBaseReport becomes a record of the report stream
+// (RSStreamCodes.h), written through a 16 KB buffer to a memory stream, a
+// file, the caller's stream or a temporary file named "RS...". Text and
+// fonts are still measured on the printer's information context (a 96-dpi
+// screen context without printers), so the recorded layout is the printer's.
+//
+// Promises: coordinates are stored in inches of the paper with the origin
+// and scale applied; brush, font and pen records are written only when they
+// change, and all of them again after each page start; pages form a doubly
+// linked chain and the header's page count is patched when the run ends.
+// After a failed Start nothing is written; AbortPage drops the page's bytes
+// and keeps the chain and the count consistent.
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "base/Streams.h"
+#include "reporting/RSBase.h"
+#include "reporting/RSStreamCodes.h"
+
+class TReportFiler : public TBaseReport {
+public:
+    explicit TReportFiler(TComponent* AOwner);
+    ~TReportFiler() override;
+
+    TAccuracyMethod AccuracyMethod() const { return accuracyMethod_; }
+    void SetAccuracyMethod(TAccuracyMethod Value) { accuracyMethod_ = Value; }
+    const std::string& FileName() const { return fileName_; }
+    void SetFileName(const std::string& Value) { fileName_ = Value; }
+    TStreamMode StreamMode() const { return streamMode_; }
+    void SetStreamMode(TStreamMode Value) { streamMode_ = Value; }
+    // The caller's stream for smUser; never freed by the filer.
+    TStream* Stream() const { return userStream_; }
+    void SetStream(TStream* Value) { userStream_ = Value; }
+    // The recorded bytes of the last smMemory run (until the next Start).
+    TMemoryStream* MemoryStream() const { return memory_.get(); }
+
+    std::uint8_t Destination() override { return DestStream; }
+    TCanvas* GetCanvas() override;
+    void FontChanged(TObject* Sender) override;
+    void UpdateLineHeight() override;
+
+    void PrintCenterInch(const std::string& Text, double X) override;
+    void PrintLeftInch(const std::string& Text, double X) override;
+    void PrintRightInch(const std::string& Text, double X) override;
+    void PrintBlockInch(const std::string& Text, double X, double Width) override;
+
+    void SetFrameMode(std::uint8_t Mode) override;
+    void SetBKColor(TColor Color) override;
+    void SetScaleX(double Value) override;
+    void SetScaleY(double Value) override;
+    void SetTextBKMode(TBKMode Value) override;
+    void SetOrientation(TOrientation Value) override;
+    bool SelectBin(const std::string& Name) override;
+
+    void TabRectangle(double X1, double Y1, double X2, double Y2) override;
+    void Arc(double X1, double Y1, double X2, double Y2, double X3, double Y3, double X4, double Y4) override;
+    void BrushCopy(double X1, double Y1, double X2, double Y2, TBitmap* Bitmap, double SX1, double SY1, double SX2,
+                   double SY2, TColor Color) override;
+    void Chord(double X1, double Y1, double X2, double Y2, double X3, double Y3, double X4, double Y4) override;
+    // Raises "CopyRect() not supported in file mode.".
+    void CopyRect(double X1, double Y1, double X2, double Y2, TCanvas* Canvas, double SX1, double SY1, double SX2,
+                  double SY2) override;
+    void Draw(double X, double Y, TGraphic* Graphic) override;
+    void DrawFocusRect(double X1, double Y1, double X2, double Y2) override;
+    void Ellipse(double X1, double Y1, double X2, double Y2) override;
+    void FillRect(double X1, double Y1, double X2, double Y2) override;
+    void FloodFill(double X, double Y, TColor Color, TFillStyle Style) override;
+    void FrameRect(double X1, double Y1, double X2, double Y2) override;
+    void LineTo(double X, double Y) override;
+    void MoveTo(double X, double Y) override;
+    void Pie(double X1, double Y1, double X2, double Y2, double X3, double Y3, double X4, double Y4) override;
+    void Polygon(const std::vector<std::pair<double, double>>& Points) override;
+    void Polyline(const std::vector<std::pair<double, double>>& Points) override;
+    void PrintBitmap(double X, double Y, double ScaleX, double ScaleY, TBitmap* Bitmap) override;
+    void PrintBitmapRect(double X1, double Y1, double X2, double Y2, TBitmap* Bitmap) override;
+    void PrintImageRect(double X1, double Y1, double X2, double Y2, TStream* ImageStream,
+                        const std::string& ImageType) override;
+    void Rectangle(double X1, double Y1, double X2, double Y2) override;
+    void RoundRect(double X1, double Y1, double X2, double Y2, double X3, double Y3) override;
+    void StretchDraw(double X1, double Y1, double X2, double Y2, TGraphic* Graphic) override;
+    void TextRect(const TRect& Rect, double X, double Y, const std::string& Text) override;
+    void PrintData(const std::string& Value) override;
+    // BufSize 0: from the stream's position to its end; copied 4,096 bytes
+    // at a time.
+    void PrintDataStream(TStream* Stream, std::int64_t BufSize) override;
+
+    void AllowPreviewOnly() override;
+    void AllowPrinterOnly() override;
+    void AllowAll() override;
+
+    // Index 1..10; outside it raises the operation's message.
+    void UnregisterGraphic(int Index) override;
+    void RegisterGraphic(int Index) override;
+    void ReuseGraphic(int Index) override;
+
+    std::string NamedValueToken(const std::string& Name) override;
+    void SetNamedValue(const std::string& Name, const std::string& Value) override;
+
+    // Start, the body, Finish; nothing runs after a Start that failed.
+    void Execute() override;
+    void Start() override;
+    void Finish() override;
+    void NewPage() override;
+    void AbortPage() override;
+
+private:
+    struct NamedEntry {
+        std::string Name;
+        std::int64_t Position;  // negative: a defined value; positive: a pending placeholder
+    };
+    struct StateCache {
+        TColor BrushColor = clBlack;
+        TBrushStyle BrushStyle = bsSolid;
+        bool BitmapWritten = false;
+        TFontState Font;
+        TColor PenColor = clBlack;
+        TPenMode PenMode = pmCopy;
+        TPenStyle PenStyle = psSolid;
+        double PenWidth = 0;
+        std::uint8_t Restriction = 0;
+    };
+
+    // ---- writing
+    bool recording() const;
+    bool drawing();  // the output guard passed and the page is written
+    void write(const void* Data, std::size_t Count);
+    void flush();
+    std::int64_t position();  // where the next written byte will lie
+    void patch(std::int64_t Position, const void* Data, std::size_t Count);
+    void writeByte(std::uint8_t Value) { write(&Value, 1); }
+    void writeWord(std::int16_t Value);
+    void writeLong(std::int32_t Value);
+    void writeSingle(double Value);
+    void writeString(const std::string& Value);
+    void writeX(double UnitsX);  // units, origin and scale applied
+    void writeY(double UnitsY);
+    void writePoint(double UnitsX, double UnitsY);
+    void writeRect(double X1, double Y1, double X2, double Y2);
+    void writeDeviceRect(const TRect& Rect);
+    void writeGraphic(const TGraphic* Graphic);
+    void writeEightSingles(std::uint8_t Code, const std::array<double, 8>& Values);
+    void writePoints(std::uint8_t Code, const std::vector<std::pair<double, double>>& Points);
+    void textRecord(std::uint8_t Code, const std::string& Text, double X, double Width, bool WithWidth);
+    void afterDrawing();
+
+    // ---- state records
+    void writeBrushState();
+    void writeFontState();
+    void writePenState();
+    void writeRestriction(std::uint8_t Code);
+
+    // ---- run
+    bool openStream();
+    void closeStream();
+    void writeHeader();
+    void pageStart();
+    void pageEnd(bool IsLastPage);
+    void writeValueBlock(std::uint8_t K, const std::string& Data, std::uint8_t Size);
+    void hookPenAndBrush();
+    void unhookPenAndBrush();
+    void slotGuard(int Index, const char* Message) const;
+    void endRun();
+
+    TAccuracyMethod accuracyMethod_ = amAppearance;
+    std::string fileName_;
+    TStreamMode streamMode_ = smMemory;
+    TStream* userStream_ = nullptr;
+
+    std::unique_ptr<TMemoryStream> memory_;
+    std::unique_ptr<TStream> file_;
+    TStream* output_ = nullptr;
+    std::vector<char> buffer_;
+    std::size_t bufferCount_ = 0;
+    bool noOutput_ = false;
+    bool forceState_ = false;
+    StateCache cache_;
+    std::array<std::int64_t, GraphicSlotCount> slots_{};
+    std::int64_t lastGraphicPos_ = 0, reuseGraphicPos_ = 0;
+    std::int64_t pageCountPos_ = 0, pageStartPos_ = 0, previousPageStart_ = 0, nextLinkPos_ = 0;
+    double penUnitsX_ = 0, penUnitsY_ = 0;  // the last pen point, origin not added
+    int pagesWritten_ = 0, nextPageNumber_ = 0;
+    std::vector<NamedEntry> namedValues_;
+
+    std::unique_ptr<TDeviceContext> screen_;  // measuring without printers
+    std::unique_ptr<TCanvas> screenCanvas_;
+    std::function<void(TGraphicsObject*)> savedBrushHandler_, savedPenHandler_;
+    bool penBrushHooked_ = false;
+
+};
