@@ -357,7 +357,9 @@ void TFilePrinter::fitFontWidth(double Height, double SampleWidth) {
     double measured = TextWidth(FontWidthSample);
     const double pixelsPerInch = YDPI() * ZoomFactor() / 100.0;
     double height = Height;
-    for (int step = 0; step < MaxFitSteps && measured > SampleWidth; ++step) {
+    // Widths are whole device pixels, stored as singles: half a pixel is no difference.
+    const double slack = 0.5 / (XDPI() * ZoomFactor() / 100.0);
+    for (int step = 0; step < MaxFitSteps && measured > SampleWidth + slack; ++step) {
         const double lower = (height * pixelsPerInch - 1.1) / pixelsPerInch;
         if (lower <= 0) break;
         SetFontHeight(lower);

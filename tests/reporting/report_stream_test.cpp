@@ -159,7 +159,8 @@ TEST(ReportStream, StateRecordsAreWrittenOnlyForWhatChanged) {
     EXPECT_EQ(bold.substr(0, 3), std::string("\x37\x01\x36", 3));  // rcFontBold 1, then rcFontSize
     EXPECT_EQ(bold.size(), 3u + 8u);
     EXPECT_EQ(between(bytes, "<2>", "<3>"), "\x34" + le32(clRed));
-    EXPECT_EQ(between(bytes, "<3>", "<4>"), "\x29" + le32(clRed));
+        // The first brush sets colour and style; the same brush again writes nothing.
+    EXPECT_EQ(between(bytes, "<3>", "<4>"), "\x29" + le32(clRed) + std::string("\x2A\x00", 2));
 }
 
 TEST(ReportStream, MemoryAndTemporaryFileGiveTheSameBytes) {
@@ -266,7 +267,7 @@ void threePages(TBaseReport& r, TBitmap& logo) {
         r.PrintXY(1, 1, "Quenmark Optical");
         r.SetBold(false);
         r.SetFont("Arial", 10);
-        r.PrintXY(1, 1.4, "Daily \x01" "B+\x02" "receipts\x01" "B-\x02 page " + std::to_string(page));
+        r.PrintXY(1, 1.4, "Daily \x01" "B1\x04" "receipts\x01" "B0\x04 page " + std::to_string(page));
         r.PrintBitmapRect(6.5, 0.8, 7.5, 1.3, &logo);
         r.SetPen(clBlack, psSolid, -2, pmCopy);
         r.MoveTo(1, 2);
