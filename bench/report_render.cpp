@@ -219,7 +219,13 @@ void ReplayPeerToPdf(const std::string& file) {
     QPainter p(writer.get());
     for (int page = 1; page <= kPages; ++page) {
         if (page > 1) writer->newPage();
-        sides->pictures[static_cast<std::size_t>(page - 1)].play(&p);
+        const QPicture& picture = sides->pictures[static_cast<std::size_t>(page - 1)];
+        // A picture plays scaled from its own resolution to the device's; its
+        // drawing is already in device pixels, so the scale is taken back.
+        p.save();
+        p.scale(double(picture.logicalDpiX()) / kDpi, double(picture.logicalDpiY()) / kDpi);
+        p.drawPicture(0, 0, picture);
+        p.restore();
     }
 }
 

@@ -1005,8 +1005,15 @@ void TReportFiler::AbortPage() {
     // The page's bytes go; the previous page's next link is patched again
     // when the next page starts or the run ends.
     bufferCount_ = 0;
-    output_->SetSize(pageStartPos_);
-    output_->SetPosition(pageStartPos_);
+    const std::int64_t cut = pageStartPos_;
+    output_->SetSize(cut);
+    output_->SetPosition(cut);
+    // Nothing may point into the bytes that are gone: later pages write there.
+    std::erase_if(namedValues_, [cut](const NamedEntry& e) { return std::llabs(e.Position) >= cut; });
+    for (std::int64_t& slot : slots_)
+        if (slot >= cut) slot = 0;
+    if (lastGraphicPos_ >= cut) lastGraphicPos_ = 0;
+    if (reuseGraphicPos_ >= cut) reuseGraphicPos_ = 0;
     nextLinkPos_ = previousPageStart_ > 0 ? previousPageStart_ + 5 : 0;
     pageStartPos_ = previousPageStart_;
     --pagesWritten_;

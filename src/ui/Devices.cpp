@@ -711,6 +711,16 @@ void TDeviceContext::ExtTextOut(int x, int y, unsigned options, const TRect* rec
 
     QPainter* p = activePainter();
     if (!p) return;
+    const bool framed = rect && (options & (ETO_OPAQUE | ETO_CLIPPED));
+    if (!framed && angle == 0) {
+        // Plain text needs no saved state or transform: every drawing call
+        // sets up the painter itself, and vector output stays small.
+        if (text.empty()) return;
+        if (bkMode_ == OPAQUE)
+            p->fillRect(QRect(x + left, y + baseline - tm.Ascent, width, tm.Height), qcolor(bkColor_));
+        drawText(p, x + left, y + baseline, text, dx);
+        return;
+    }
     p->save();
     if (rect && (options & ETO_OPAQUE))
         p->fillRect(QRect(rect->Left, rect->Top, rect->Width(), rect->Height()), qcolor(bkColor_));
