@@ -688,7 +688,9 @@ void TDeviceContext::ExtTextOut(int x, int y, unsigned options, const TRect* rec
     }
     const TDeviceFont& f = *(font_ ? font_ : defaultFont());
     TTextMetric tm = f.Metrics();
-    int width = textWidth(text, dx);
+    // Measuring shapes the text again: only done when the width is used.
+    const bool needWidth = (textAlign_ & TA_CENTER) != TA_LEFT || bkMode_ == OPAQUE || updateCP;
+    int width = needWidth ? textWidth(text, dx) : 0;
     int left = 0;
     switch (textAlign_ & TA_CENTER) {
     case TA_RIGHT: left = -width; break;

@@ -466,3 +466,34 @@ TEST(ReportStream, OlderHeadersAreRead) {
     for (const std::string& piece : device.RawData) played += piece;
     EXPECT_EQ(played, text);
 }
+
+TEST(ReportStream, WithoutPrintersTheFilerMeasuresOnItsFormAndThePlayerStops) {
+    {
+        TReportFiler orphan(nullptr);
+        orphan.SetDevice(NoPrinterDevice());
+        try {
+            orphan.Execute();
+            ADD_FAILURE() << "an owner that is no form was taken";
+        } catch (const EDazedeVedodev& e) {
+            EXPECT_EQ(std::string(e.what()), "TReportFiler.Owner must be a TForm if no printers are defined.");
+        }
+    }
+    TForm form(nullptr);
+    TReportFiler filer(&form);
+    filer.SetDevice(NoPrinterDevice());
+    filer.OnPrint = [&](TObject*) { filer.PrintXY(1, 1, "Preview only"); };
+    filer.Execute();
+    const std::string bytes(filer.MemoryStream()->Memory(), static_cast<std::size_t>(filer.MemoryStream()->Size()));
+    EXPECT_NE(bytes.find("Preview only"), std::string::npos);
+
+    TDialogScript script;
+    script.Answer(mrOk);
+    TStringStream input(bytes);
+    TFilePrinter player(nullptr);
+    player.SetDevice(NoPrinterDevice());
+    player.SetStreamMode(smUser);
+    player.SetStream(&input);
+    player.Execute();
+    ASSERT_EQ(script.Shown().size(), 1u);
+    EXPECT_EQ(script.Shown()[0].Text, "No printers are defined, aborting print job.");
+}
