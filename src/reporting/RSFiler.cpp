@@ -411,10 +411,13 @@ void TReportFiler::AllowAll() { writeRestriction(rcAllDevices); }
 void TReportFiler::UpdateLineHeight() {
     TBaseReport::UpdateLineHeight();
     if (!recording()) return;
+    // Positions refresh the metrics at every line; only a change is recorded.
+    const std::array<double, 3> metrics = {unitsToInch(YPos() - FontTop()), unitsToInch(FontDescent()),
+                                           unitsToInch(LineHeight())};
+    if (metrics == cache_.Metrics) return;
+    cache_.Metrics = metrics;
     writeByte(rcFontMetrics);
-    writeSingle(unitsToInch(YPos() - FontTop()));
-    writeSingle(unitsToInch(FontDescent()));
-    writeSingle(unitsToInch(LineHeight()));
+    for (double value : metrics) writeSingle(value);
 }
 
 void TReportFiler::SetFrameMode(std::uint8_t Mode) {

@@ -123,6 +123,7 @@ private:
         TPenStyle PenStyle = psSolid;
         double PenWidth = 0;
         std::uint8_t Restriction = 0;
+        std::array<double, 3> Metrics{};  // ascent, descent, line height
     };
 
     // ---- writing
