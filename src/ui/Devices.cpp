@@ -232,15 +232,25 @@ QPainter* TDeviceContext::activePainter() {
     }
     if (!painter_ || !painter_->isActive()) return nullptr;
     QPainter* p = painter_;
-    p->setRenderHint(QPainter::Antialiasing, !caps_.Raster);
-    p->setRenderHint(QPainter::TextAntialiasing, !caps_.Raster);
-    p->setRenderHint(QPainter::SmoothPixmapTransform, false);
-    p->setCompositionMode(QPainter::CompositionMode_SourceOver);
-    p->setBackgroundMode(bkMode_ == OPAQUE ? Qt::OpaqueMode : Qt::TransparentMode);
-    p->setBackground(qcolor(bkColor_));
+    // Only what differs is set: every change costs vector output a state block.
+    const QPainter::RenderHints hints = caps_.Raster ? QPainter::RenderHints()
+                                                     : QPainter::Antialiasing | QPainter::TextAntialiasing;
+    const QPainter::RenderHints kept =
+        QPainter::Antialiasing | QPainter::TextAntialiasing | QPainter::SmoothPixmapTransform;
+    if ((p->renderHints() & kept) != hints) {
+        p->setRenderHints(kept, false);
+        if (hints) p->setRenderHints(hints, true);
+    }
+    if (p->compositionMode() != QPainter::CompositionMode_SourceOver)
+        p->setCompositionMode(QPainter::CompositionMode_SourceOver);
+    const Qt::BGMode mode = bkMode_ == OPAQUE ? Qt::OpaqueMode : Qt::TransparentMode;
+    if (p->backgroundMode() != mode) p->setBackgroundMode(mode);
+    const QColor background = qcolor(bkColor_);
+    if (p->background().color() != background || p->background().style() != Qt::SolidPattern)
+        p->setBackground(background);
     if (clipped_)
         p->setClipRect(QRect(clip_.Left, clip_.Top, clip_.Width(), clip_.Height()));
-    else
+    else if (p->hasClipping())
         p->setClipping(false);
     return p;
 }
