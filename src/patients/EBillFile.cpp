@@ -112,12 +112,23 @@ void copyRange(int source, int target, uint64_t from, uint64_t to) {
 
 // The copy in place of the file: the file becomes EBill.old (an older one
 // removed first), the copy becomes the file. Called with the lock held.
+// The file keeps its name throughout where the folder allows hard links: in
+// a gap between two renames another workstation's capture would create a
+// new EBill.dat that the copy then replaces, losing its claim.
 void replaceWithCopy(const LockedFile& file, const std::string& folder, const std::string& copyPath) {
     const std::string oldPath = fileIn(folder, kOldName);
     if (::unlink(oldPath.c_str()) != 0 && errno != ENOENT) {
         int error = errno;
         ::unlink(copyPath.c_str());
         raiseSystemError(error);
+    }
+    if (::link(file.path().c_str(), oldPath.c_str()) == 0) {
+        if (::rename(copyPath.c_str(), file.path().c_str()) != 0) {
+            int error = errno;
+            ::unlink(copyPath.c_str());
+            raiseSystemError(error);
+        }
+        return;
     }
     if (::rename(file.path().c_str(), oldPath.c_str()) != 0) {
         int error = errno;
