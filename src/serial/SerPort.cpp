@@ -472,70 +472,47 @@ void TSerCustomComPort::SetCommNotificationLevel(uint16_t Value) {
 // Tracing and logging
 
 void TSerCustomComPort::SetTracing(TTraceLogState Value) {
-    if (Value == tracing_ && !force_) return;
-    if (!portActive_) {
-        tracing_ = Value == tlOn ? tlOn : tlOff;
-        return;
-    }
-    switch (Value) {
-    case tlOff:
-        if (onOrPaused(tracing_)) check(ser::AbortTracing(portHandle_));
-        tracing_ = tlOff;
-        break;
-    case tlOn:
-        check(tracing_ == tlPause && !force_ ? ser::StartTracing(portHandle_)
-                                              : ser::InitTracing(portHandle_, traceSize_));
-        tracing_ = tlOn;
-        break;
-    case tlDump:
-    case tlAppend:
-        if (onOrPaused(tracing_)) check(ser::StartTracing(portHandle_));
-        tracing_ = tlOff;
-        check(Value == tlDump ? ser::DumpTrace(portHandle_, traceName_, traceHex_)
-                               : ser::AppendTrace(portHandle_, traceName_, traceHex_));
-        break;
-    case tlClear:
-        if (onOrPaused(tracing_)) check(ser::ClearTracing(portHandle_));
-        break;
-    case tlPause:
-        if (tracing_ == tlOn) {
-            check(ser::StopTracing(portHandle_));
-            tracing_ = tlPause;
-        }
-        break;
-    }
+    static const RecorderCalls traceCalls{ser::InitTracing, ser::StartTracing, ser::StopTracing, ser::ClearTracing,
+                                          ser::AbortTracing, ser::DumpTrace,   ser::AppendTrace};
+    switchRecorder(tracing_, Value, traceCalls, traceSize_, traceName_, traceHex_);
 }
 
 void TSerCustomComPort::SetLogging(TTraceLogState Value) {
-    if (Value == logging_ && !force_) return;
+    static const RecorderCalls logCalls{ser::InitLogging, ser::StartLogging, ser::StopLogging, ser::ClearLogging,
+                                        ser::AbortLogging, ser::DumpLog,      ser::AppendLog};
+    switchRecorder(logging_, Value, logCalls, logSize_, logName_, logHex_);
+}
+
+// The trace and the log follow one state machine; only their calls differ.
+void TSerCustomComPort::switchRecorder(TTraceLogState& State, TTraceLogState Value, const RecorderCalls& Calls,
+                                       int Size, const std::string& FileName, bool InHex) {
+    if (Value == State && !force_) return;
     if (!portActive_) {
-        logging_ = Value == tlOn ? tlOn : tlOff;
+        State = Value == tlOn ? tlOn : tlOff;
         return;
     }
     switch (Value) {
     case tlOff:
-        if (onOrPaused(logging_)) check(ser::AbortLogging(portHandle_));
-        logging_ = tlOff;
+        if (onOrPaused(State)) check(Calls.abort(portHandle_));
+        State = tlOff;
         break;
     case tlOn:
-        check(logging_ == tlPause && !force_ ? ser::StartLogging(portHandle_)
-                                              : ser::InitLogging(portHandle_, logSize_));
-        logging_ = tlOn;
+        check(State == tlPause && !force_ ? Calls.start(portHandle_) : Calls.init(portHandle_, Size));
+        State = tlOn;
         break;
     case tlDump:
     case tlAppend:
-        if (onOrPaused(logging_)) check(ser::StartLogging(portHandle_));
-        logging_ = tlOff;
-        check(Value == tlDump ? ser::DumpLog(portHandle_, logName_, logHex_)
-                               : ser::AppendLog(portHandle_, logName_, logHex_));
+        if (onOrPaused(State)) check(Calls.start(portHandle_));
+        State = tlOff;
+        check(Value == tlDump ? Calls.dump(portHandle_, FileName, InHex) : Calls.append(portHandle_, FileName, InHex));
         break;
     case tlClear:
-        if (onOrPaused(logging_)) check(ser::ClearLogging(portHandle_));
+        if (onOrPaused(State)) check(Calls.clear(portHandle_));
         break;
     case tlPause:
-        if (logging_ == tlOn) {
-            check(ser::StopLogging(portHandle_));
-            logging_ = tlPause;
+        if (State == tlOn) {
+            check(Calls.stop(portHandle_));
+            State = tlPause;
         }
         break;
     }

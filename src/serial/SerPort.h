@@ -203,6 +203,18 @@ private:
     };
 
     int check(int Code) const;
+    // The dispatcher's calls for one recorder, the trace or the log.
+    struct RecorderCalls {
+        int (*init)(int Handle, int Size);
+        int (*start)(int Handle);
+        int (*stop)(int Handle);
+        int (*clear)(int Handle);
+        int (*abort)(int Handle);
+        int (*dump)(int Handle, const std::string& FileName, bool InHex);
+        int (*append)(int Handle, const std::string& FileName, bool InHex);
+    };
+    void switchRecorder(TTraceLogState& State, TTraceLogState Value, const RecorderCalls& Calls, int Size,
+                        const std::string& FileName, bool InHex);
     void openWith(int DevHandle);
     void reapplySettings();
     void applyFlowWithForce();

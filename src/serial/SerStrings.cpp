@@ -118,8 +118,8 @@ const std::string& serStrResStrings() {
 
 std::string format(const char* pattern, const std::string& argument) {
     std::string text = pattern;
-    for (const char* spec : {"%s", "%d"}) {
-        auto at = text.find(spec);
+    for (const char* placeholder : {"%s", "%d"}) {
+        auto at = text.find(placeholder);
         if (at != std::string::npos) return text.replace(at, 2, argument);
     }
     return text;
