@@ -88,9 +88,9 @@ TDuzuDataView* addView(TDuzuProjectManager& Project, const std::string& Name, co
     view->SetName(Name);
     view->SetConnectionName(Connection);
     Project.AddDataObject(view);
-    for (const FieldSpec& spec : Fields) {
+    for (const FieldSpec& column : Fields) {
         TDuzuDataField* field = nullptr;
-        switch (spec.Type) {
+        switch (column.Type) {
             case dtFloat: field = new TDuzuFloatField(&Project); break;
             case dtCurrency: field = new TDuzuCurrencyField(&Project); break;
             case dtInteger: field = new TDuzuIntegerField(&Project); break;
@@ -98,11 +98,11 @@ TDuzuDataView* addView(TDuzuProjectManager& Project, const std::string& Name, co
             case dtBoolean: field = new TDuzuBooleanField(&Project); break;
             default: field = new TDuzuStringField(&Project); break;
         }
-        field->SetName(Name + NormalizeFieldName(spec.Name));
-        field->SetFieldName(spec.Name);
-        if (spec.FullName != nullptr) field->SetFullName(spec.FullName);
-        if (auto* formatted = dynamic_cast<TDuzuFormattedField*>(field); formatted && spec.Format != nullptr)
-            formatted->SetDisplayFormat(spec.Format);
+        field->SetName(Name + NormalizeFieldName(column.Name));
+        field->SetFieldName(column.Name);
+        if (column.FullName != nullptr) field->SetFullName(column.FullName);
+        if (auto* formatted = dynamic_cast<TDuzuFormattedField*>(field); formatted && column.Format != nullptr)
+            formatted->SetDisplayFormat(column.Format);
         field->SetParent(view);
     }
     return view;

@@ -58,11 +58,11 @@ std::vector<FieldSpec> OlderLayout(const char* FileName, const std::vector<std::
     for (const TFieldSchema& f : Schemas::FindTable(FileName)->Fields) {
         if (std::find(Dropped.begin(), Dropped.end(), f.Name) != Dropped.end())
             continue;
-        FieldSpec spec{f.Name, f.FieldType, f.Width, f.Decimals};
+        FieldSpec field{f.Name, f.FieldType, f.Width, f.Decimals};
         for (const FieldSpec& c : Changed)
             if (std::string(c.name) == f.Name)
-                spec = c;
-        fields.push_back(spec);
+                field = c;
+        fields.push_back(field);
     }
     fields.insert(fields.end(), Extra.begin(), Extra.end());
     return fields;
