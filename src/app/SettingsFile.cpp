@@ -75,11 +75,7 @@ bool writeAll(int Fd, const std::string& Content) {
 
 }  // namespace
 
-std::string TSettingsFile::mappedPath() const {
-    if (fileName_.find_first_of("/\\:") == std::string::npos)
-        return os::MapPath(os::IncludeTrailingPathDelimiter(os::WindowsFolder()) + fileName_);
-    return os::MapPath(fileName_);
-}
+std::string TSettingsFile::mappedPath() const { return TIniFile(fileName_).mappedPath(); }
 
 // Opens the file at Path and locks it for writing. A writer that replaced
 // the file meanwhile leaves the lock on a file no longer there, so the lock

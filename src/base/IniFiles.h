@@ -52,9 +52,11 @@ public:
     bool ValueExists(const std::string& Section, const std::string& Ident) const;
     // Writes are never held back, so there is nothing to flush.
     void UpdateFile() {}
+    // The file on disk: a bare name lives in the Windows folder, as the class
+    // library's INI files do; other names go through the path mapping.
+    std::string mappedPath() const;
 
 private:
-    std::string mappedPath() const;
 
     std::string fileName_;
 };
