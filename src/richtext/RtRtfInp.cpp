@@ -2,6 +2,7 @@
 #include "richtext/RtRtfInp.h"
 
 #include <algorithm>
+#include <stdexcept>
 
 #include "richtext/RtChars.h"
 
@@ -21,6 +22,32 @@ struct FlagScope {
 };
 
 }  // namespace
+
+// ---------------------------------------------------------------- document
+
+void TRtRTFTextInput::Clear() {
+    TRtRTFTextPaint::Clear();
+    clearMarks();
+    BlockStartPar = BlockEndPar = nullptr;
+    BlockStartLine = BlockEndLine = nullptr;
+    BlockStartPos = BlockEndPos = 0;
+    BlockReversed = false;
+    Extending = false;
+    pendingStart_ = pendingLength_ = -1;
+    TopOffset = 0;
+    CaretX = CaretY = 0;
+    CurPar = FirstPar;
+    CurLine = FirstPar ? FirstPar->FirstLine : nullptr;
+    CurPos = 0;
+    UpdateCurrentAttr();
+}
+
+void TRtRTFTextInput::SetCursorIndex(int CharIndex, int LineIndex, int ParIndex, int ParCharIndex) {
+    TRtRTFTextPaint::SetCursorIndex(CharIndex, LineIndex, ParIndex, ParCharIndex);
+    columnKept_ = false;
+    notifyAttributesChanged();
+    notifyCursorMoved();
+}
 
 // ---------------------------------------------------------------- typing
 
@@ -68,6 +95,7 @@ int TRtRTFTextInput::inputChar(char c) {
         case 8: return backspace();
         case 127: return DeleteBlock() ? 3 : deleteAtCursor();
         case 13: return newParagraph();
+        case 12: return pageBreak();
         case 9:
             if (CurPar->ParFlags & pfTableCell) {
                 if (CurPar->Next && (CurPar->Next->ParFlags & pfTableCell)) {
@@ -142,7 +170,21 @@ int TRtRTFTextInput::backspace() {
     return 3;
 }
 
-int TRtRTFTextInput::newParagraph() {
+int TRtRTFTextInput::pageBreak() {
+    int offset = offsetOf(CurPar, CurLine, CurPos) - offsetOf(CurPar, CurPar->FirstLine, 0);
+    if (offset == 0 && (CurPar->ParFlags & pfPageBreak)) {
+        CurPar->ParFlags &= static_cast<uint8_t>(~pfPageBreak);
+    } else if (offset > 0) {
+        int code = newParagraph(true);
+        if (code < 0) return code;
+    } else {
+        CurPar->ParFlags |= pfPageBreak;
+    }
+    // The page starts move; the whole window is painted.
+    return 3;
+}
+
+int TRtRTFTextInput::newParagraph(bool PageBreak) {
     int code = DeleteBlock() ? 3 : 0;
     bool atDocStart = CurPar == FirstPar && CurLine == CurPar->FirstLine && CurPos == 0;
     if ((CurPar->ParFlags & pfTableCell) && !atDocStart) return std::max(code, typeChar('\n'));
@@ -158,7 +200,8 @@ int TRtRTFTextInput::newParagraph() {
     }
     if (!SplitParagraph(CurPar, CurLine, CurPos)) return -1;
     TParagraph* second = CurPar->Next;
-    second->ParFlags &= static_cast<uint8_t>(~pfPageBreak);
+    if (PageBreak) second->ParFlags |= pfPageBreak;
+    else second->ParFlags &= static_cast<uint8_t>(~pfPageBreak);
     rewrapCursorParagraph();
     CurPar = second;
     CurLine = second->FirstLine;
@@ -166,8 +209,60 @@ int TRtRTFTextInput::newParagraph() {
     return 3;
 }
 
+void TRtRTFTextInput::InsertObject(TObject* Object, int& Number) {
+    if (!Object) throw std::runtime_error("No object was defined");
+    bool byTag = Number != 0;
+    uint16_t tag = Number == TRtRTFText::rtNextFreeTag ? TRtRTFText::rtNextFreeTag : static_cast<uint16_t>(Number);
+    TObjectEntry* entry = byTag ? AddObject(Object, tag) : AddObject(Object, 0);
+    if (!entry) return;
+    ObjectInsert = true;
+    SetObjectSize(entry);
+    Number = byTag ? entry->Tag : entry->Number;
+    CurAttr.Tag = static_cast<uint16_t>(Number);
+    CurAttr.Width = static_cast<uint16_t>(std::max(0, RtMulDiv(entry->WidthTw, Header->ResX > 0 ? Header->ResX : 96,
+                                                               rtTwipsPerInch)));
+    CurAttr.Height = static_cast<uint16_t>(std::max(0, RtMulDiv(entry->HeightTw, Header->ResY > 0 ? Header->ResY : 96,
+                                                                rtTwipsPerInch)));
+    CurAttr.Special = static_cast<uint8_t>((CurAttr.Special | spObject) & ~(spInsertPoint | spAutomatic));
+    struct Done {
+        TRtRTFTextInput& d;
+        ~Done() {
+            d.CurAttr.Tag = 0;
+            d.CurAttr.Special &= static_cast<uint8_t>(~spObject);
+            d.ObjectInsert = false;
+        }
+    } done{*this};
+    InputText(std::string(1, byTag ? rtObjectByTag : rtObjectByNumber));
+}
+
+void TRtRTFTextInput::DeleteChars(int Count) {
+    if (ReadOnly || formatting_ || !CurPar || !CurLine || Count < 1) return;
+    bool joined = false;
+    {
+        FlagScope edit(formatting_);
+        for (int i = 0; i < Count; ++i) {
+            CurPos = std::clamp<int>(CurPos, 0, CurLine->Length);
+            bool atEnd = CurPos >= CurLine->Length;
+            if (atEnd && !CurLine->Next && (!CurPar->Next || (CurPar->ParFlags & pfTableCell) ||
+                                            (CurPar->Next->ParFlags & pfTableCell)))
+                break;  // nothing follows, or a cell: cells are never joined
+            if (!DeleteChar(CurPar, CurLine, CurPos)) break;
+            joined = joined || (atEnd && !CurLine->Next);
+        }
+    }
+    rewrapCursorParagraph();
+    if (joined) {
+        MeasureAll();
+        WrapDirty();
+    }
+    UpdateLinePositions();
+    UpdateCaretMetrics();
+    if (OnCaretMoved) OnCaretMoved();
+}
+
 void TRtRTFTextInput::UpdateCurrentAttr() {
     if (MemoryFormat != fmRichText || !CurPar || !CurLine) return;
+    bool differs = false;
     const TCharAttr* from = nullptr;
     if (CurLine->Attr && CurPos > 0 && CurPos <= CurLine->Length) from = &CurLine->Attr[CurPos - 1];
     else if (CurLine->Prev && CurLine->Prev->Attr && CurLine->Prev->Length)
@@ -177,6 +272,11 @@ void TRtRTFTextInput::UpdateCurrentAttr() {
         if (last->Attr && last->Length) from = &last->Attr[last->Length - 1];
     }
     if (from) {
+        constexpr uint8_t styleShown = stBold | stItalic | stUnderline | stHyperlink | stSuperscript | stSubscript;
+        constexpr uint8_t specialShown = spHidden | spRtfCode;
+        differs = from->Font != CurAttr.Font || from->Size != CurAttr.Size || from->Colors != CurAttr.Colors ||
+                       (from->Style & styleShown) != (CurAttr.Style & styleShown) ||
+                       (from->Special & specialShown) != (CurAttr.Special & specialShown);
         uint16_t w = CurAttr.Width, h = CurAttr.Height, a = CurAttr.Ascent;
         CurAttr = *from;
         CurAttr.Width = w;
@@ -188,6 +288,7 @@ void TRtRTFTextInput::UpdateCurrentAttr() {
         CurAttr.Special &= static_cast<uint8_t>(~(spFootnote | spInsertPoint | spAutomatic | spObject));
         CurAttr.Tag = 0;
     }
+    if (differs) notifyAttributesChanged();
 }
 
 // ---------------------------------------------------------------- cursor
@@ -211,6 +312,7 @@ void TRtRTFTextInput::afterMove(bool Extend, bool Show) {
         UpdateCaretMetrics();
         if (OnCaretMoved) OnCaretMoved();
     }
+    notifyCursorMoved();
 }
 
 bool TRtRTFTextInput::zeroWidthAt(TLine* Line, int Pos) const {
@@ -385,6 +487,13 @@ void TRtRTFTextInput::ClickAt(int X, int Y, bool Show, bool Extend) {
         SetBlockEnd(CurPar, CurLine, false, CurPos);
     }
     UpdateCurrentAttr();
+    notifyCursorMoved();
+    if (Show) {
+        ShowCursor();
+    } else {
+        UpdateCaretMetrics();
+        if (OnCaretMoved) OnCaretMoved();
+    }
 }
 
 // ---------------------------------------------------------------- the block
@@ -570,4 +679,33 @@ void TRtRTFTextInput::SelectRange(int Start, int Length) {
     CurPar = p;
     CurLine = l;
     CurPos = pos;
+}
+
+void TRtRTFTextInput::SetBlockStart(int Offset) {
+    pendingStart_ = std::max(0, Offset);
+    if (pendingLength_ < 0) return;
+    SelectRange(pendingStart_, pendingLength_);
+    pendingStart_ = pendingLength_ = -1;
+}
+
+void TRtRTFTextInput::SetBlockLength(int Count) {
+    pendingLength_ = Count;
+    if (pendingStart_ < 0) return;
+    SelectRange(pendingStart_, pendingLength_);
+    pendingStart_ = pendingLength_ = -1;
+}
+
+bool TRtRTFTextInput::SelectObject(int Number, bool FirstKey) {
+    char code = FirstKey ? rtObjectByTag : rtObjectByNumber;
+    int offset = 0;
+    for (TParagraph* p = FirstPar; p; p = p->Next)
+        for (TLine* l = p->FirstLine; l; offset += l->Length, l = l->Next) {
+            if (!l->Attr) continue;
+            for (int i = 0; i < l->Length; ++i)
+                if (l->Text[i] == code && (l->Attr[i].Special & spObject) && l->Attr[i].Tag == Number) {
+                    SelectRange(offset + i, 1);
+                    return true;
+                }
+        }
+    return false;
 }

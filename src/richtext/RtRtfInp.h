@@ -22,11 +22,26 @@ class TRtRTFTextInput : public TRtRTFTextPaint {
 public:
     bool Extending = false;
 
+    // Empties the document; the block goes, the view returns to the top and
+    // the cursor stands at the start with the current attribute read again.
+    void Clear() override;
+    // Places the cursor by flat indexes, then tells ModeControl.
+    void SetCursorIndex(int CharIndex, int LineIndex, int ParIndex, int ParCharIndex) override;
+
     // Inserts the text at the cursor, character by character: 8 backspace,
     // 127 delete, 13 new paragraph, 9 in a table cell to the next cell,
     // anything else typed with the current attribute.
     virtual void InputText(const std::string& Text);
     void UpdateCurrentAttr();
+    // Inserts an embedded object as one character at the cursor. Number
+    // 65535 takes a new tag of the application's objects, another non-zero
+    // Number is that tag, 0 makes the document own the object under a new
+    // number; Number returns the key used. Raises "No object was defined"
+    // for nil.
+    void InsertObject(TObject* Object, int& Number);
+    // Deletes Count characters at the cursor (at a paragraph's end the next
+    // paragraph is joined); stops at a protected character.
+    void DeleteChars(int Count);
 
     void MoveCursor(TRtCursorMove Kind, bool Extend);
     void CursorLeft(int Count, bool Extend, bool Show);
@@ -44,6 +59,13 @@ public:
     bool GetBlockRange(int& Start, int& Length);
     // Length below 1 removes the block.
     void SelectRange(int Start, int Length);
+    // The block by offset and length, given one after the other in either
+    // order; the block is selected once both were given.
+    void SetBlockStart(int Offset);
+    void SetBlockLength(int Count);
+    // Selects the character of the object whose first key (tag, FirstKey)
+    // or second key (number) is Number; false when there is none.
+    bool SelectObject(int Number, bool FirstKey);
 
 private:
     // 0 nothing to repaint, 1 changed lines, 2 the cursor paragraph, 3 everything.
@@ -51,7 +73,8 @@ private:
     int typeChar(char c);
     int deleteAtCursor();
     int backspace();
-    int newParagraph();
+    int newParagraph(bool PageBreak = false);
+    int pageBreak();
     int rewrapCursorParagraph();
     void afterMove(bool Extend, bool Show);
     void beginMove(bool Extend);
@@ -61,6 +84,9 @@ private:
     void placeAt(int Offset, TParagraph*& Par, TLine*& Line, int& Pos) const;
     void clearMarks();
 
+    // SetBlockStart and SetBlockLength waiting for each other; -1 not given.
+    int pendingStart_ = -1;
+    int pendingLength_ = -1;
     // The column that up and down keep while they follow one another.
     int columnX_ = 0;
     bool columnKept_ = false;

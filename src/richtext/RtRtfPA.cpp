@@ -7,6 +7,7 @@
 #include <stdexcept>
 
 #include "richtext/RtChars.h"
+#include "richtext/RtProgress.h"
 
 namespace {
 
@@ -17,6 +18,60 @@ constexpr int unchangedIndent = -1000;
 constexpr int unchangedIndentFrom = 65000;
 
 bool isSpaceOrTab(char c) { return c == ' ' || c == '\t'; }
+
+// Passes over more paragraphs than this report progress.
+constexpr int progressParagraphs = 100;
+
+// Paragraphs with any of the Dirty bits asked for.
+int dirtyCount(const TParagraph* p, uint8_t bits) {
+    int n = 0;
+    for (; p; p = p->Next)
+        if (p->Dirty & bits) ++n;
+    return n;
+}
+
+// A progress level for a measuring or wrapping pass over many paragraphs,
+// one step per paragraph done.
+class TLongPassProgress {
+public:
+    TLongPassProgress(const TParagraph* first, uint8_t bits) : count_(dirtyCount(first, bits)) {
+        if (long_()) BeginProgress(count_);
+    }
+    ~TLongPassProgress() {
+        if (long_()) EndProgress();
+    }
+    void step(int n) {
+        if (long_()) ProgressStep(n + 1);
+    }
+
+private:
+    bool long_() const { return count_ > progressParagraphs; }
+    int count_;
+};
+
+// A whole formatting pass over a long document counts 100: measuring the
+// first half, wrapping the second.
+class TFormatPassProgress {
+public:
+    explicit TFormatPassProgress(const TParagraph* first) : long_(dirtyCount(first, dfAll) > progressParagraphs) {
+        if (!long_) return;
+        BeginProgress(100);
+        SetProgressShare(50);
+    }
+    ~TFormatPassProgress() {
+        if (long_) EndProgress();
+    }
+    void measured() {
+        if (!long_) return;
+        ProgressStep(50);
+        SetProgressShare(100);
+    }
+
+private:
+    bool long_;
+};
+
+constexpr uint8_t fontStyleBits = stBold | stItalic | stUnderline | stStrikeOut | stSuperscript | stSubscript;
 
 }  // namespace
 
@@ -264,8 +319,13 @@ void TRtRTFTextPaint::MeasureAll() {
     if (detached() || !Canvas) return;
     SelectAttr(&CurAttr);
     if (MemoryFormat != fmRichText) return;
+    TLongPassProgress progress(FirstPar, dfMeasure);
+    int done = 0;
     for (TParagraph* p = FirstPar; p; p = p->Next)
-        if (p->Dirty & dfMeasure) MeasureParagraph(p);
+        if (p->Dirty & dfMeasure) {
+            MeasureParagraph(p);
+            progress.step(done++);
+        }
 }
 
 // ---------------------------------------------------------------- geometry
@@ -628,12 +688,16 @@ void TRtRTFTextPaint::WrapParagraph(TParagraph* Par, bool Compare, int& Change) 
 void TRtRTFTextPaint::WrapDirty() {
     if (detached() || wrapping_) return;
     wrapping_ = true;
-    int change = 0;
-    for (TParagraph* p = FirstPar; p; p = p->Next)
-        if (p->Dirty & dfRewrap) {
-            WrapParagraph(p, false, change);
-            p->Dirty &= static_cast<uint8_t>(~dfRewrap);
-        }
+    {
+        TLongPassProgress progress(FirstPar, dfRewrap);
+        int change = 0, done = 0;
+        for (TParagraph* p = FirstPar; p; p = p->Next)
+            if (p->Dirty & dfRewrap) {
+                WrapParagraph(p, false, change);
+                p->Dirty &= static_cast<uint8_t>(~dfRewrap);
+                progress.step(done++);
+            }
+    }
     wrapping_ = false;
     if (!PaintLocked) UpdateLinePositions();
     if (OnCaretMoved) OnCaretMoved();
@@ -645,12 +709,17 @@ void TRtRTFTextPaint::ReformatAll() {
     for (TParagraph* p = FirstPar; p; p = p->Next) p->Dirty |= dfAll;
     Header->RecalcTabPixels();
     UnmarkObjects();
-    MeasureAll();
-    FreeUnmarkedObjects();
-    WrapDirty();
+    {
+        TFormatPassProgress progress(FirstPar);
+        MeasureAll();
+        progress.measured();
+        FreeUnmarkedObjects();
+        WrapDirty();
+    }
     formatting_ = false;
     UpdateCaretMetrics();
     if (OnCaretMoved) OnCaretMoved();
+    notifyAttributesChanged();
 }
 
 void TRtRTFTextPaint::FormatChanged() {
@@ -662,8 +731,12 @@ void TRtRTFTextPaint::FormatChanged() {
     } else {
         Header->SetTextWidthPx(Header->TextAreaPx);
     }
-    MeasureAll();
-    WrapDirty();
+    {
+        TFormatPassProgress progress(FirstPar);
+        MeasureAll();
+        progress.measured();
+        WrapDirty();
+    }
     formatting_ = false;
     Paint();
 }
@@ -682,31 +755,203 @@ void TRtRTFTextPaint::UpdateLinePositions() {
     }
 }
 
+// ---------------------------------------------------------------- notifications
+
+void TRtRTFTextPaint::notifyCursorMoved() {
+    if (!ModeControl || (PaintOptions & poInert)) return;
+    ModeControl->ParagraphChanged();
+    ModeControl->PositionChanged();
+}
+
+void TRtRTFTextPaint::notifyAttributesChanged() {
+    if (ModeControl && !(PaintOptions & poInert)) ModeControl->AttributesChanged();
+}
+
+void TRtRTFTextPaint::notifyOffsetChanged() {
+    if (ModeControl && !(PaintOptions & poInert)) ModeControl->PositionChanged();
+}
+
+// ---------------------------------------------------------------- attribute commands
+
+bool TRtRTFTextPaint::orderedBlock(TParagraph*& FromPar, TLine*& FromLine, int& FromPos, TParagraph*& ToPar,
+                                   TLine*& ToLine, int& ToPos) const {
+    if (!BlockStartPar || !BlockEndPar || !BlockStartLine || !BlockEndLine) return false;
+    FromPar = BlockStartPar, FromLine = BlockStartLine, FromPos = BlockStartPos;
+    ToPar = BlockEndPar, ToLine = BlockEndLine, ToPos = BlockEndPos;
+    // Whichever end the walk meets first starts the block.
+    for (TParagraph* p = FirstPar; p; p = p->Next)
+        for (TLine* l = p->FirstLine; l; l = l->Next) {
+            bool start = l == BlockStartLine, end = l == BlockEndLine;
+            if (!start && !end) continue;
+            if (end && (!start || BlockEndPos < BlockStartPos)) {
+                std::swap(FromPar, ToPar);
+                std::swap(FromLine, ToLine);
+                std::swap(FromPos, ToPos);
+            }
+            FromPos = std::clamp<int>(FromPos, 0, FromLine->Length);
+            ToPos = std::clamp<int>(ToPos, 0, ToLine->Length);
+            return true;
+        }
+    return false;
+}
+
+void TRtRTFTextPaint::SetCharAttr(TLine* Line, int Index, int Mask, const TCharAttr& Attr) {
+    bool current = !Line || !Line->Attr;
+    if (!current && (Index < 0 || Index >= Line->Length)) return;
+    TCharAttr& a = current ? CurAttr : Line->Attr[Index];
+    if (Mask & amFont) a.Font = Attr.Font;
+    if (Mask & amSize) a.Size = Attr.Size;
+    if (Mask & amTextColor) a.Colors = static_cast<uint8_t>((a.Colors & 0xF0) | (Attr.Colors & 0x0F));
+    if (Mask & amBackColor) a.Colors = static_cast<uint8_t>((a.Colors & 0x0F) | (Attr.Colors & 0xF0));
+    if (Mask & (amNormal | amReplaceStyle)) {
+        a.Style &= static_cast<uint8_t>(~fontStyleBits);
+        if (Mask & amNormal) a.Special &= static_cast<uint8_t>(~(spHidden | spRtfCode));
+    }
+    if (Mask & (amAddStyle | amNormal | amReplaceStyle)) {
+        a.Style |= Attr.Style;
+        a.Special |= Attr.Special;
+    }
+    if (Mask & amRemoveStyle) {
+        a.Style &= static_cast<uint8_t>(~Attr.Style);
+        a.Special &= static_cast<uint8_t>(~Attr.Special);
+    }
+    // Raised and lowered script exclude each other; raised wins.
+    if ((a.Style & stSuperscript) || (a.Special & spFootnote)) a.Style &= static_cast<uint8_t>(~stSubscript);
+    if (current || detached()) return;
+
+    char c = Line->Text[Index];
+    bool object = (a.Special & spObject) && (c == rtObjectByTag || c == rtObjectByNumber);
+    if (ObjectInsert) {
+        a.Tag = CurAttr.Tag;
+        if (object) {
+            a.Width = (CurAttr.Special & spHidden) ? 0 : CurAttr.Width;
+            a.Height = CurAttr.Height;
+        }
+    }
+    if (object || !Canvas) return;
+    SelectAttr(&a);
+    a.Height = static_cast<uint16_t>(FontHeight);
+    a.Ascent = static_cast<uint16_t>(FontAscent);
+    unsigned char uc = c == '\t' ? ' ' : static_cast<unsigned char>(c);
+    a.Width = zeroWidth(a) ? 0 : static_cast<uint16_t>(std::max(0, CharWidth[uc]));
+    if (Line->Height < FontHeight) Line->Height = static_cast<uint16_t>(FontHeight);
+    if (Line->Base < FontAscent) Line->Base = static_cast<uint16_t>(FontAscent);
+}
+
+void TRtRTFTextPaint::SetCurrentAttr(const TCharAttr& Attr, int Mask) {
+    TParagraph *fromPar, *toPar;
+    TLine *fromLine, *toLine;
+    int fromPos, toPos;
+    if (orderedBlock(fromPar, fromLine, fromPos, toPar, toLine, toPos)) {
+        bool done = false;
+        for (TParagraph* p = fromPar; p && !done; p = p->Next) {
+            for (TLine* l = p == fromPar ? fromLine : p->FirstLine; l; l = l->Next) {
+                int from = l == fromLine ? fromPos : 0;
+                int to = l == toLine ? toPos : l->Length;
+                for (int i = from; i < to; ++i) SetCharAttr(l, i, Mask, Attr);
+                if (l == toLine) {
+                    done = true;
+                    break;
+                }
+            }
+            // Measured again as a whole: a changed size moves the line's base.
+            p->Dirty |= dfAll;
+        }
+        MeasureAll();
+        WrapDirty();
+        Paint();
+        UpdateCaret();
+        ShowCursor();
+    }
+    SetCharAttr(nullptr, 0, Mask, Attr);
+    if (detached()) return;
+    SelectAttr(&CurAttr);
+    if (MemoryFormat != fmRichText) ReformatAll();
+    notifyAttributesChanged();
+    notifyCursorMoved();
+}
+
+void TRtRTFTextPaint::SetBlockStyle(int Style, bool On) {
+    TCharAttr attr;
+    attr.Style = static_cast<uint8_t>(Style & 0xFF);
+    attr.Special = static_cast<uint8_t>((Style >> 8) & 0xFF);
+    SetCurrentAttr(attr, Style == 0 ? amNormal : On ? amAddStyle : amRemoveStyle);
+    UpdateLinePositions();
+    UpdateCaretMetrics();
+    Paint();
+}
+
 // ---------------------------------------------------------------- paragraph commands
+
+std::vector<TParagraph*> TRtRTFTextPaint::commandParagraphs() const {
+    std::vector<TParagraph*> out;
+    TParagraph *fromPar, *toPar;
+    TLine *fromLine, *toLine;
+    int fromPos, toPos;
+    if (!orderedBlock(fromPar, fromLine, fromPos, toPar, toLine, toPos)) {
+        if (CurPar) out.push_back(CurPar);
+        return out;
+    }
+    for (TParagraph* p = fromPar; p; p = p->Next) {
+        out.push_back(p);
+        if (p == toPar) break;
+    }
+    return out;
+}
 
 void TRtRTFTextPaint::SetIndents(int First, int Left, int Right, bool Reformat) {
     if (ReadOnly || !CurPar) return;
+    (void)Reformat;  // every changed paragraph is re-wrapped before the paint below
     auto keep = [](int v) { return v == unchangedIndent || v >= unchangedIndentFrom; };
-    TParagraph* from = BlockStartPar ? BlockStartPar : CurPar;
-    TParagraph* to = BlockEndPar ? BlockEndPar : CurPar;
-    if (BlockReversed && BlockStartPar && BlockEndPar) std::swap(from, to);
-    for (TParagraph* p = from; p; p = p->Next) {
-        if (!keep(First)) p->IndentFirst = First;
-        if (!keep(Left)) p->IndentLeft = Left;
-        if (!keep(Right)) p->IndentRight = Right;
-        p->Dirty |= dfRewrap;
-        if (p == to) break;
+    auto mark = [](TParagraph* p) { p->Dirty |= dfRewrap; };
+    for (TParagraph* p : commandParagraphs()) {
+        if (!(p->ParFlags & pfTableCell)) {
+            if (!keep(First)) p->IndentFirst = First;
+            if (!keep(Left)) p->IndentLeft = Left;
+            if (!keep(Right)) p->IndentRight = Right;
+            mark(p);
+            continue;
+        }
+        // A row is indented as a whole; its cells have no first-line indent of their own.
+        TParagraph* cell = p;
+        while ((cell->ParFlags & pfNotFirstCell) && cell->Prev && (cell->Prev->ParFlags & pfTableCell))
+            cell = cell->Prev;
+        int left = !keep(Left) ? Left : First;
+        for (; cell && (cell->ParFlags & pfTableCell); cell = cell->Next) {
+            if (!keep(left)) cell->IndentFirst = cell->IndentLeft = left;
+            if (!keep(Right)) cell->IndentRight = Right;
+            mark(cell);
+            if (!(cell->ParFlags & pfCellFollows)) break;
+        }
     }
-    (void)Reformat;
     WrapDirty();
     Paint();
 }
 
 void TRtRTFTextPaint::SetAlignment(int Value) {
     if (ReadOnly || !CurPar) return;
-    CurPar->Align = static_cast<uint8_t>(Value);
+    for (TParagraph* p : commandParagraphs())
+        if (p->Align != Value) {
+            p->Align = static_cast<uint8_t>(Value);
+            p->Dirty |= dfRewrap;
+        }
+    // The cursor paragraph at once, so the caret can be shown; the rest after.
     int change = 0;
     WrapParagraph(CurPar, false, change);
-    UpdateLinePositions();
+    CurPar->Dirty &= static_cast<uint8_t>(~dfRewrap);
+    ShowCursor();
+    WrapDirty();
     Paint();
+}
+
+void TRtRTFTextPaint::SetTabs(uint32_t Bits, bool Clear) {
+    if (ReadOnly || !CurPar) return;
+    for (TParagraph* p : commandParagraphs()) {
+        if (p->ParFlags & pfTableCell) continue;
+        p->TabSet = Clear ? (p->TabSet & ~Bits) : (p->TabSet | Bits);
+        p->Dirty |= dfRewrap;
+    }
+    WrapDirty();
+    Paint();
+    Header->Current.TabSet = (CurPar->ParFlags & pfTableCell) ? 0 : CurPar->TabSet;
 }

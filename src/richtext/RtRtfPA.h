@@ -19,8 +19,11 @@
 #include <vector>
 
 #include "richtext/RtRtfIO.h"
+#include "richtext/RtSetMode.h"
 #include "ui/Devices.h"
 #include "ui/Graphics.h"
+
+class TControl;
 
 // PaintOptions bits.
 constexpr uint32_t poNoClip = 1;
@@ -47,6 +50,33 @@ constexpr uint8_t lmNone = 0;
 constexpr uint8_t lmInside = 2;
 constexpr uint8_t lmPartly = 3;
 constexpr uint8_t lmBlockEnd = 4;
+
+// SetCharAttr masks: which parts of the given attribute a character takes.
+constexpr int amFont = 1;
+constexpr int amSize = 2;
+constexpr int amTextColor = 4;
+constexpr int amBackColor = 8;
+constexpr int amAddStyle = 16;     // add the Style and Special bits
+constexpr int amNormal = 32;       // clear the font styles, script, hidden and RTF code, then add
+constexpr int amReplaceStyle = 64; // clear the font styles and script only, then add
+constexpr int amRemoveStyle = 128; // remove the Style and Special bits
+
+// Objects whose window rectangles one Paint records for hit tests.
+constexpr int rtMaxObjectRects = 30;
+
+// Where an embedded object was painted, in document pixels.
+struct TRtObjectRect {
+    int X = 0, Y = 0, Width = 0, Height = 0;
+    TObject* Object = nullptr;
+};
+
+// The first object met inside the block while painting: its window
+// rectangle and the two keys of its entry (tag, number).
+struct TRtSelectedObject {
+    TRect Rect;
+    uint16_t Tag = 0;
+    uint16_t Number = 0;
+};
 
 // Change codes of WrapParagraph.
 constexpr int wcSame = 0;
@@ -84,6 +114,15 @@ public:
     bool Visible = false;
     bool PaintLocked = false;
     bool NoBlockMarking = false;
+    // Control that replaces the window size when the caret is kept in view.
+    TControl* ViewObject = nullptr;
+    // Told of caret, attribute and scroll changes: a moved cursor calls
+    // ParagraphChanged and PositionChanged, a changed current attribute
+    // AttributesChanged, a horizontal scroll PositionChanged.
+    TRtSetModeControl* ModeControl = nullptr;
+    TRtSelectedObject SelectedObject;
+    TRtObjectRect ObjectRects[rtMaxObjectRects];
+    int ObjectRectCount = 0;
 
     // ------------------------------------------------ resolution and view
     void SetCanvas(TCanvas* C);
@@ -126,15 +165,35 @@ public:
     void ApplyAttr(const TCharAttr* Attr);
     void SelectAttr(const TCharAttr* Attr);
 
+    // ------------------------------------------------ attribute commands
+    using TRtRTFText::SetCharAttr;
+    using TRtRTFText::SetCurrentAttr;
+    // Changes the parts of one character's attribute that Mask names (am*)
+    // and measures it again; Line nil (or without attributes) changes the
+    // current attribute. An index outside the line does nothing.
+    virtual void SetCharAttr(TLine* Line, int Index, int Mask, const TCharAttr& Attr);
+    // The same change for every character of the block, and always for the
+    // current attribute, so typing continues with it.
+    virtual void SetCurrentAttr(const TCharAttr& Attr, int Mask);
+    // Style: the Style bits in the low byte, the Special bits in the high
+    // byte; 0 makes the text normal. On adds the bits, off removes them.
+    void SetBlockStyle(int Style, bool On);
+
     // ------------------------------------------------ paragraph commands
+    // Of the block's paragraphs, or of the cursor paragraph without a block.
     void SetIndents(int First, int Left, int Right, bool Reformat);
     void SetAlignment(int Value);
+    // Clear: the tab slot bits are taken out of the paragraphs' tab sets,
+    // else added. Table cells keep theirs.
+    void SetTabs(uint32_t Bits, bool Clear);
 
     // ------------------------------------------------ painting
     virtual void Repaint();
     void Paint();
     void PaintRect(int X, int Y, int Width, int Height);
     void PaintLine(TParagraph* Par, TLine* Line);
+    // Paints one embedded object standing in Rect's bottom-left corner.
+    void PaintObject(const TRect& Rect, int Width, int Height, TObject* Object);
 
     // ------------------------------------------------ scrolling and caret
     void ScrollUp(int Dy);
@@ -164,6 +223,8 @@ private:
     void remeasureLine(TParagraph* Par, TLine* Line);
     bool zeroWidth(const TCharAttr& a) const;
     void paintBorders(TParagraph* Par, TLine* Line, int y);
+    // The paragraphs a paragraph command acts on: the block's, else the cursor's.
+    std::vector<TParagraph*> commandParagraphs() const;
     // Moves the window's pixels and paints the band uncovered.
     void scrollPixels(int dx, int dy);
     void paintRun(TLine* Line, TCharAttr a, int from, int to, int& x, int y, const std::vector<int>& adv);
@@ -177,6 +238,14 @@ private:
     std::map<std::string, FontMeasures> fontCache_;
 
 protected:
+    // The block's ends in document order; false without a spanning block.
+    bool orderedBlock(TParagraph*& FromPar, TLine*& FromLine, int& FromPos, TParagraph*& ToPar, TLine*& ToLine,
+                      int& ToPos) const;
+    // The ModeControl notifications; none while inert.
+    void notifyCursorMoved();
+    void notifyAttributesChanged();
+    void notifyOffsetChanged();
+
     // Guards against re-entrant passes (the model's change notification
     // arrives in the middle of an edit).
     bool formatting_ = false;

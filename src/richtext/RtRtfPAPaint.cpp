@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "richtext/RtRtfPA.h"
+#include "ui/Controls.h"
 
 namespace {
 
@@ -26,6 +27,8 @@ void TRtRTFTextPaint::Repaint() {
 void TRtRTFTextPaint::Paint() {
     if (!Canvas || PaintLocked || LayoutLocked || detached() || (PaintOptions & poInert) || !Visible) return;
     if (formatting_ || measuring_ || wrapping_) return;
+    ObjectRectCount = 0;
+    SelectedObject = TRtSelectedObject{};
     if (!(PaintOptions & poNoClip)) Canvas->ResetClip();
     if (!FirstPar) {
         Canvas->TextOut(WindowWidth / 2, WindowHeight / 2, "<empty>");
@@ -40,19 +43,23 @@ void TRtRTFTextPaint::PaintRect(int X, int Y, int Width, int Height) {
     if (OnBeforePaint) OnBeforePaint(this);
     if (!(PaintOptions & poNoClip))
         Canvas->SetClipRect(TRect{X - 1, Y - clipMarginTop, X + Width + 2, Y + Height + clipMarginBottom});
-    int bottom = -1;
+    int bottom = -1, firstTop = -1;
     for (TParagraph* p = FirstPar; p; p = p->Next)
         for (TLine* l = p->FirstLine; l; l = l->Next) {
             int top = l->Y - TopOffset;
             if (top + l->Height + 1 < Y || top > Y + Height + 1) continue;
             PaintLine(p, l);
+            if (bottom < 0) firstTop = top;
             bottom = std::max(bottom, top + l->Height);
         }
-    if (bottom < Y + Height && !(PaintOptions & (poTransparent | poNoBackground))) {
+    bool fill = !(PaintOptions & (poTransparent | poNoBackground));
+    if (fill) {
         Canvas->Brush()->SetStyle(bsSolid);
         Canvas->Brush()->SetColor(BackColor);
-        Canvas->FillRect(TRect{X, std::max(Y, bottom + PaintTop), X + Width, WindowHeight});
     }
+    // Above the first line (a top margin) and below the last one.
+    if (fill && bottom >= 0 && firstTop + PaintTop > Y) Canvas->FillRect(TRect{X, Y, X + Width, firstTop + PaintTop});
+    if (fill && bottom < Y + Height) Canvas->FillRect(TRect{X, std::max(Y, bottom + PaintTop), X + Width, WindowHeight});
     if (OnAfterPaint) OnAfterPaint(this);
     painting_ = false;
 }
@@ -169,19 +176,29 @@ void TRtRTFTextPaint::paintRun(TLine* Line, TCharAttr a, int from, int to, int& 
     bool object = (a.Special & spObject) && (text.size() == 1) &&
                   (Line->Text[from] == rtObjectByTag || Line->Text[from] == rtObjectByNumber);
     if (object) {
-        Canvas->Brush()->SetColor(BackColor);
-        if (fill) Canvas->FillRect(cell);
-        int top = y + Line->Base - a.Ascent;
-        Canvas->Pen()->SetColor(clBlack);
-        Canvas->Pen()->SetWidth(1);
-        Canvas->Pen()->SetStyle(psSolid);
-        Canvas->Brush()->SetStyle(bsClear);
-        Canvas->Rectangle(x, top, x + width, y + Line->Base);
-        Canvas->MoveTo(x, top);
-        Canvas->LineTo(x + width - 1, y + Line->Base - 1);
-        Canvas->MoveTo(x + width - 1, top);
-        Canvas->LineTo(x, y + Line->Base - 1);
-        Canvas->Brush()->SetStyle(bsSolid);
+        if (fill) {
+            Canvas->Brush()->SetColor(BackColor);
+            Canvas->FillRect(cell);
+        }
+        char code = Line->Text[from];
+        TObjectEntry* entry = code == rtObjectByTag ? FindObject(a.Tag, 0) : FindObject(0, a.Tag);
+        if (entry) {
+            TRect box{x, y + Line->Base - a.Ascent, x + width, y + Line->Base};
+            PaintObject(box, width, a.Ascent, entry->Obj);
+            if (a.Style & stBlockMarked) {
+                Canvas->Pen()->SetColor(clHighlight);
+                Canvas->Pen()->SetWidth(1);
+                Canvas->Pen()->SetStyle(psSolid);
+                Canvas->Brush()->SetStyle(bsClear);
+                Canvas->Rectangle(box.Left - 1, box.Top - 1, box.Right + 1, box.Bottom + 1);
+                Canvas->Brush()->SetStyle(bsSolid);
+                if (!SelectedObject.Tag && !SelectedObject.Number) {
+                    SelectedObject.Rect = box;
+                    SelectedObject.Tag = entry->Tag;
+                    SelectedObject.Number = entry->Number;
+                }
+            }
+        }
         x += width;
         return;
     }
@@ -217,6 +234,41 @@ void TRtRTFTextPaint::paintRun(TLine* Line, TCharAttr a, int from, int to, int& 
     }
     Canvas->Refresh();
     x += width;
+}
+
+void TRtRTFTextPaint::PaintObject(const TRect& Rect, int Width, int Height, TObject* Object) {
+    if (!Canvas) return;
+    if (ObjectRectCount < rtMaxObjectRects) {
+        // Kept in document pixels, so hit tests survive scrolling.
+        TRtObjectRect& r = ObjectRects[ObjectRectCount++];
+        r.X = Rect.Left - LeftOffset - PaintLeft;
+        r.Y = Rect.Top + TopOffset - PaintTop;
+        r.Width = Width;
+        r.Height = Height;
+        r.Object = Object;
+    }
+    if (LinePainter) {
+        LinePainter->PaintObject(Canvas, Rect, Object);
+        return;
+    }
+    TRect box{Rect.Left, Rect.Bottom - Height, Rect.Left + Width, Rect.Bottom};
+    TGraphic* graphic = dynamic_cast<TGraphic*>(Object);
+    if (auto* picture = dynamic_cast<TPicture*>(Object)) graphic = picture->Graphic();
+    if (graphic && !graphic->Empty()) {
+        Canvas->StretchDraw(box, graphic);
+        return;
+    }
+    // No graphic: a frame with both diagonals.
+    Canvas->Pen()->SetColor(clBlack);
+    Canvas->Pen()->SetWidth(1);
+    Canvas->Pen()->SetStyle(psSolid);
+    Canvas->Brush()->SetStyle(bsClear);
+    Canvas->Rectangle(box);
+    Canvas->MoveTo(box.Left, box.Top);
+    Canvas->LineTo(box.Right - 1, box.Bottom - 1);
+    Canvas->MoveTo(box.Right - 1, box.Top);
+    Canvas->LineTo(box.Left, box.Bottom - 1);
+    Canvas->Brush()->SetStyle(bsSolid);
 }
 
 // ---------------------------------------------------------------- scrolling
@@ -274,6 +326,7 @@ void TRtRTFTextPaint::ScrollViewRight(int Dx) {
     scrollPixels(-Dx, 0);
     if (OnHScrolled) OnHScrolled();
     if (OnAfterPaint) OnAfterPaint(this);
+    notifyOffsetChanged();
     UpdateCaret();
 }
 
@@ -286,6 +339,7 @@ void TRtRTFTextPaint::ScrollViewLeft(int Dx) {
     scrollPixels(Dx, 0);
     if (OnHScrolled) OnHScrolled();
     if (OnAfterPaint) OnAfterPaint(this);
+    notifyOffsetChanged();
     UpdateCaret();
 }
 
@@ -336,12 +390,14 @@ void TRtRTFTextPaint::UpdateCaret() {
 
 void TRtRTFTextPaint::ShowCursor() {
     if (!CurLine || !CurPar) return;
+    int viewWidth = ViewObject ? ViewObject->ClientWidth() : WindowWidth;
+    int viewHeight = ViewObject ? ViewObject->ClientHeight() : WindowHeight;
     if (CurLine->Y < TopOffset) ScrollUp(TopOffset - CurLine->Y);
     int bottom = CurLine->Y + CurLine->Height;
-    if (bottom > TopOffset + WindowHeight) ScrollDown(bottom - TopOffset - WindowHeight + 4);
+    if (bottom > TopOffset + viewHeight) ScrollDown(bottom - TopOffset - viewHeight + 4);
     UpdateCaretMetrics();
-    if (CaretX + LeftOffset < 0) ScrollViewLeft(-(CaretX + LeftOffset) + WindowWidth / 3);
-    else if (CaretX + LeftOffset > WindowWidth - 4) ScrollViewRight(CaretX + LeftOffset - 2 * WindowWidth / 3);
+    if (CaretX + LeftOffset < 0) ScrollViewLeft(-(CaretX + LeftOffset) + viewWidth / 3);
+    else if (CaretX + LeftOffset > viewWidth - 4) ScrollViewRight(CaretX + LeftOffset - 2 * viewWidth / 3);
     if (OnCaretMoved) OnCaretMoved();
     if (OnHScrolled && !(PaintOptions & poNoScroll)) OnHScrolled();
 }
