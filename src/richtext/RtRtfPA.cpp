@@ -741,6 +741,20 @@ void TRtRTFTextPaint::FormatChanged() {
     Paint();
 }
 
+int TRtRTFTextPaint::ReplaceText(TParagraph* Par, TLine* Line, const std::string& S, int Pos, int Count) {
+    if (formatting_) return 0;
+    int delta = TRtRTFTextIo::ReplaceText(Par, Line, S, Pos, Count);
+    if (!Par || detached()) return delta;
+    MeasureParagraph(Par);
+    if (!wrapping_) {
+        int change = 0;
+        WrapParagraph(Par, false, change);
+        Par->Dirty &= static_cast<uint8_t>(~dfRewrap);
+        UpdateLinePositions();
+    }
+    return delta;
+}
+
 void TRtRTFTextPaint::UpdateLinePositions() {
     TRtRTFTextIo::UpdateLinePositions();
     int h = 0;

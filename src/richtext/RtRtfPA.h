@@ -143,6 +143,11 @@ public:
     void WrapParagraph(TParagraph* Par, bool Compare, int& Change);
     void FormatChanged();
     void UpdateLinePositions() override;
+    // The model's replacement, then the paragraph measured and re-wrapped
+    // (outside a wrapping pass): its lines are new afterwards, so only the
+    // cursor and the block keep pointing into them. Nothing while a
+    // formatting pass runs.
+    int ReplaceText(TParagraph* Par, TLine* Line, const std::string& S, int Pos, int Count) override;
 
     // ------------------------------------------------ geometry
     int LeftEdge(TParagraph* Par, TLine* Line) const;

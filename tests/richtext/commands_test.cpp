@@ -242,6 +242,28 @@ TEST(RtCommands, SetIndentsGoesToEveryCellOfTheRow) {
     EXPECT_EQ(sound(page.doc), "");
 }
 
+TEST(RtCommands, AlignmentOfTheBlockAndReplacedTextAreLaidOutAtOnce) {
+    Page page(96, 600, 300);
+    page.build("one|two|three", "Arial", 10);
+    page.doc.SelectRange(1, 4);
+    page.doc.SetAlignment(1);
+    std::vector<int> aligns;
+    for (TParagraph* p = page.doc.FirstPar; p; p = p->Next) aligns.push_back(p->Align);
+    EXPECT_EQ(aligns, (std::vector<int>{1, 1, 0}));
+    TParagraph* two = ParAt(page.doc, 1);
+    EXPECT_EQ(page.doc.CharToX(two, two->FirstLine, 3), page.doc.Header->TextWidthPx) << "right-aligned";
+
+    // A replacement that needs more lines is wrapped and moves what follows.
+    std::string longer;
+    for (int i = 0; i < 30; ++i) longer += "lenses ";
+    TParagraph* three = ParAt(page.doc, 2);
+    int threeY = three->FirstLine->Y;
+    page.doc.ReplaceText(two, two->FirstLine, longer, 0, 3);
+    EXPECT_GT(page.lines(1).size(), 1u);
+    EXPECT_GT(three->FirstLine->Y, threeY);
+    EXPECT_EQ(sound(page.doc), "");
+}
+
 TEST(RtCommands, PageBreakCharacter) {
     struct Case {
         const char* what;
