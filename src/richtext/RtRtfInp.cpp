@@ -2,8 +2,8 @@
 #include "richtext/RtRtfInp.h"
 
 #include <algorithm>
-#include <stdexcept>
 
+#include "base/Exceptions.h"
 #include "richtext/RtChars.h"
 
 namespace {
@@ -210,7 +210,7 @@ int TRtRTFTextInput::newParagraph(bool PageBreak) {
 }
 
 void TRtRTFTextInput::InsertObject(TObject* Object, int& Number) {
-    if (!Object) throw std::runtime_error("No object was defined");
+    if (!Object) throw Exception("No object was defined");
     bool byTag = Number != 0;
     uint16_t tag = Number == TRtRTFText::rtNextFreeTag ? TRtRTFText::rtNextFreeTag : static_cast<uint16_t>(Number);
     TObjectEntry* entry = byTag ? AddObject(Object, tag) : AddObject(Object, 0);
@@ -219,10 +219,8 @@ void TRtRTFTextInput::InsertObject(TObject* Object, int& Number) {
     SetObjectSize(entry);
     Number = byTag ? entry->Tag : entry->Number;
     CurAttr.Tag = static_cast<uint16_t>(Number);
-    CurAttr.Width = static_cast<uint16_t>(std::max(0, RtMulDiv(entry->WidthTw, Header->ResX > 0 ? Header->ResX : 96,
-                                                               rtTwipsPerInch)));
-    CurAttr.Height = static_cast<uint16_t>(std::max(0, RtMulDiv(entry->HeightTw, Header->ResY > 0 ? Header->ResY : 96,
-                                                                rtTwipsPerInch)));
+    CurAttr.Width = static_cast<uint16_t>(std::max(0, RtMulDiv(entry->WidthTw, resX(), rtTwipsPerInch)));
+    CurAttr.Height = static_cast<uint16_t>(std::max(0, RtMulDiv(entry->HeightTw, resY(), rtTwipsPerInch)));
     CurAttr.Special = static_cast<uint8_t>((CurAttr.Special | spObject) & ~(spInsertPoint | spAutomatic));
     struct Done {
         TRtRTFTextInput& d;
@@ -246,8 +244,9 @@ void TRtRTFTextInput::DeleteChars(int Count) {
             if (atEnd && !CurLine->Next && (!CurPar->Next || (CurPar->ParFlags & pfTableCell) ||
                                             (CurPar->Next->ParFlags & pfTableCell)))
                 break;  // nothing follows, or a cell: cells are never joined
+            bool joins = atEnd && !CurLine->Next;
             if (!DeleteChar(CurPar, CurLine, CurPos)) break;
-            joined = joined || (atEnd && !CurLine->Next);
+            joined = joined || joins;
         }
     }
     rewrapCursorParagraph();

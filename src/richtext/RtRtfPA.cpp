@@ -862,7 +862,8 @@ void TRtRTFTextPaint::SetCurrentAttr(const TCharAttr& Attr, int Mask) {
             for (TLine* l = p == fromPar ? fromLine : p->FirstLine; l; l = l->Next) {
                 int from = l == fromLine ? fromPos : 0;
                 int to = l == toLine ? toPos : l->Length;
-                for (int i = from; i < to; ++i) SetCharAttr(l, i, Mask, Attr);
+                if (l->Attr)
+                    for (int i = from; i < to; ++i) SetCharAttr(l, i, Mask, Attr);
                 if (l == toLine) {
                     done = true;
                     break;

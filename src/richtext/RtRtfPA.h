@@ -6,7 +6,9 @@
 // into display lines (word wrap, tabs, justification), maps positions to x
 // and back, keeps the caret metrics and paints the lines with ExtTextOut and
 // the per-character advances the layout used, so that screen, offscreen
-// image and printed page show the same lines.
+// image and printed page show the same lines. Attribute and paragraph
+// commands act on the block when there is one, else on the current
+// attribute or the cursor paragraph.
 //
 // Promises: a re-wrap builds the new chain of lines before it frees the old
 // one, so a failure leaves the old lines; the cursor and block ends always
@@ -218,8 +220,6 @@ public:
     std::vector<int> LineAdvances(TParagraph* Par, TLine* Line);
 
 private:
-    int resX() const { return Header->ResX > 0 ? Header->ResX : 96; }
-    int resY() const { return Header->ResY > 0 ? Header->ResY : 96; }
     int deviceDpi(int index) const;
     bool detached() const { return (PaintOptions & poDetached) != 0; }
     int charWidthOf(TLine* Line, int i) const;
@@ -243,6 +243,9 @@ private:
     std::map<std::string, FontMeasures> fontCache_;
 
 protected:
+    // The header's resolution; 96 while it is not known.
+    int resX() const { return Header->ResX > 0 ? Header->ResX : 96; }
+    int resY() const { return Header->ResY > 0 ? Header->ResY : 96; }
     // The block's ends in document order; false without a spanning block.
     bool orderedBlock(TParagraph*& FromPar, TLine*& FromLine, int& FromPos, TParagraph*& ToPar, TLine*& ToLine,
                       int& ToPos) const;

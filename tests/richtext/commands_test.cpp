@@ -6,11 +6,11 @@
 #include <QImage>
 
 #include <functional>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "RtTestPage.h"
+#include "base/Exceptions.h"
 #include "richtext/RtInvariants.h"
 #include "richtext/RtProgress.h"
 #include "support/PageImages.h"
@@ -449,12 +449,14 @@ TEST(RtObjects, InsertedPicturesArePaintedRecordedAndSelected) {
     Page page(96, 400, 200);
     page.build("ab", "Arial", 12);
     page.doc.Visible = true;
-    EXPECT_THROW(
-        {
-            int n = 0;
-            page.doc.InsertObject(nullptr, n);
-        },
-        std::runtime_error);
+    try {
+        int n = 0;
+        page.doc.InsertObject(nullptr, n);
+        ADD_FAILURE() << "a nil object is refused";
+    } catch (const Exception& e) {
+        EXPECT_EQ(e.Message(), "No object was defined");
+    }
+    EXPECT_EQ(ShapeOf(page.doc), "ab");
 
     TBitmap picture(40, 30);
     picture.Canvas()->Brush()->SetColor(clRed);
