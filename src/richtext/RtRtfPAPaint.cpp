@@ -43,13 +43,15 @@ void TRtRTFTextPaint::PaintRect(int X, int Y, int Width, int Height) {
     if (OnBeforePaint) OnBeforePaint(this);
     if (!(PaintOptions & poNoClip))
         Canvas->SetClipRect(TRect{X - 1, Y - clipMarginTop, X + Width + 2, Y + Height + clipMarginBottom});
-    int bottom = -1, firstTop = -1;
+    int bottom = -1, firstTop = 0;
+    bool painted = false;
     for (TParagraph* p = FirstPar; p; p = p->Next)
         for (TLine* l = p->FirstLine; l; l = l->Next) {
             int top = l->Y - TopOffset;
             if (top + l->Height + 1 < Y || top > Y + Height + 1) continue;
             PaintLine(p, l);
-            if (bottom < 0) firstTop = top;
+            if (!painted) firstTop = top;
+            painted = true;
             bottom = std::max(bottom, top + l->Height);
         }
     bool fill = !(PaintOptions & (poTransparent | poNoBackground));
@@ -58,7 +60,7 @@ void TRtRTFTextPaint::PaintRect(int X, int Y, int Width, int Height) {
         Canvas->Brush()->SetColor(BackColor);
     }
     // Above the first line (a top margin) and below the last one.
-    if (fill && bottom >= 0 && firstTop + PaintTop > Y) Canvas->FillRect(TRect{X, Y, X + Width, firstTop + PaintTop});
+    if (fill && painted && firstTop + PaintTop > Y) Canvas->FillRect(TRect{X, Y, X + Width, firstTop + PaintTop});
     if (fill && bottom < Y + Height) Canvas->FillRect(TRect{X, std::max(Y, bottom + PaintTop), X + Width, WindowHeight});
     if (OnAfterPaint) OnAfterPaint(this);
     painting_ = false;
