@@ -1,9 +1,11 @@
 // The quenmark program. The forms of the folders above the application
 // shell register here, before the shell starts, as they are built.
 #include "patients/EbillViewer.h"
+#include "sales/PaymentForm.h"
 #include "shell/Startup.h"
 
 int main(int argc, char** argv) {
     RegisterEbillViewer();
+    RegisterPaymentForm();
     return RunQuenmark(argc, argv);
 }
