@@ -199,6 +199,11 @@ bool TPaymentDocument::SavePayment() {
         MessageDlg(ZeroPayment, mtWarning, {mbOK});
         return false;
     }
+    // Amounts typed on credit rows raise C past what the receipts hold.
+    if (CreditApplied() > header("CREDIT")) {
+        MessageDlg(CreditTooLarge, mtWarning, {mbOK});
+        return false;
+    }
     TTable* temp4 = module_.Temp4Table;
     for (temp4->First(); !temp4->Eof(); temp4->Next())
         if (text(temp4, "RECEIPT").empty() && Cents::read(temp4->FieldByName("PAYMENT")) != Currency()) {

@@ -45,7 +45,8 @@ public:
 
     // Stores the payment. False with a message and nothing written when the
     // total payment and the total distribution differ, there is no patient,
-    // both P and C are 0, or an amount stands on a row without a receipt;
+    // both P and C are 0, C exceeds the credit available, or an amount
+    // stands on a row without a receipt;
     // false with the error shown when writing failed part-way.
     bool SavePayment();
     // Loads stored payment PaymentID into the scratch tables. A payment whose

@@ -432,8 +432,6 @@ void TPaymentForm::DeleteBtnClick(TObject*) {
     SetCaption(NewCaption);
     showBalances(true);
     DeleteBtn->SetEnabled(false);
-    // The deleted payment was a stored one: closing asks nothing.
-    storedPayment_ = true;
 }
 
 void RegisterPaymentForm() {

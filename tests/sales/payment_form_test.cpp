@@ -95,6 +95,27 @@ TEST_F(PaymentFormTest, APatientWithOpenReceiptsAndACreditFillsTheWindow) {
         EXPECT_FALSE(form->PaymentAppliedDBEdit->ReadOnly());
     }
     picture(form.get(), "payment-form-open-receipts.png");
+
+    // Entering the grid fixes its rows: no row can be added there.
+    form->PaymentDBGridEnter(form->PaymentDBGrid);
+    EXPECT_EQ(module->Temp4RowLimit, 3);
+    try {
+        module->Temp4Table->Append();
+    } catch (const EAbort&) {
+        // the insert was abandoned before it began
+    }
+    EXPECT_NE(module->Temp4Table->State(), dsInsert);
+    EXPECT_EQ(distributionRows(), 3);
+
+    // The statement of the chosen patient: the walk-out statement, by class name.
+    TDialogScript script;
+    form->StatementBtnClick(form.get());
+    EXPECT_TRUE(script.Shown().empty());
+    bool statement = false;
+    for (int i = 0; i < form->ComponentCount(); ++i)
+        if (auto* window = dynamic_cast<TForm*>(form->Components(i)))
+            statement = statement || FormClassName(window) == "TStatementWalkoutReport";
+    EXPECT_TRUE(statement);
 }
 
 TEST_F(PaymentFormTest, APatientWithNothingOpenGetsAReadOnlyWindow) {

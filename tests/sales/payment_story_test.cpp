@@ -187,6 +187,8 @@ TEST_F(PaymentTest, RefusedPaymentsWriteNothing) {
         {"100 against a distribution of 90", {"90"}, "100", "",
          "The Total Payment and the Total Distribution must be equal."},
         {"P and C both zero", {}, "", "", "Nothing to save: the payment is zero."},
+        {"40 of credit used from a receipt holding 30", {"40", "-40"}, "", "",
+         "Credit applied cannot be larger than credit available."},
     };
     for (const Refusal& r : refusals) {
         SCOPED_TRACE(r.name);
@@ -202,6 +204,27 @@ TEST_F(PaymentTest, RefusedPaymentsWriteNothing) {
         EXPECT_EQ(BooksChecker::Differences(before, snapshot()), std::vector<std::string>{});
         EXPECT_EQ(snapshot().LedgerRows, before.LedgerRows);
         EXPECT_EQ(BooksChecker::CountWhere(company.DataDirectory(), "PymtDtl.dbf", "RECEIPT", first), 0);
+    }
+
+    // An amount on a row without a receipt is set back to 0 and never stored.
+    ASSERT_TRUE(payment->AddBalancesDue("7", "Pat Seven", PaymentDate));
+    apply({"15"});
+    module->Temp4Table->Append();
+    module->Temp4Table->FieldByName("PAYMENT")->SetAsString("15");
+    module->Temp4Table->Post();
+    setHeader("PYMTAPP", "15");
+    {
+        TDialogScript script;
+        script.Answer(mrOk).Answer(mrOk);
+        EXPECT_FALSE(payment->SavePayment());
+        module->Temp4Table->Last();
+        EXPECT_FALSE(payment->CheckRowHasReceipt());
+        ASSERT_EQ(script.Shown().size(), 2u);
+        EXPECT_EQ(script.Shown()[0].Text, "Payment must be made against an open receipt.");
+        EXPECT_EQ(script.Shown()[1].Text, "Payment must be made against an open receipt.");
+        EXPECT_EQ(Cents::read(module->Temp4Table->FieldByName("PAYMENT")), Currency());
+        EXPECT_EQ(payment->TotalDistribution(), Currency(15));
+        EXPECT_EQ(BooksChecker::Differences(before, snapshot()), std::vector<std::string>{});
     }
 
     // No patient chosen.
