@@ -202,6 +202,36 @@ TEST_F(PaymentFormTest, SavedThenOpenedThroughTheListShowsTheStoredPayment) {
     EXPECT_EQ(broken(), std::vector<std::string>{});
 }
 
+TEST_F(PaymentFormTest, TheGridTakesAmountsRowByRowInTheApplyColumn) {
+    receiptOf("7", "60.00");
+    receiptOf("7", "40.00");
+    form = std::make_unique<TPaymentForm>(nullptr);
+    fillFor("7");
+    TQmDBGrid* grid = form->PaymentDBGrid;
+    form->PaymentDBGridEnter(grid);
+    EXPECT_EQ(grid->SelectedIndex(), 4) << "moved on from AMOUNT to the APPLY column";
+    EXPECT_EQ(grid->SelectedField()->FieldName(), "PAYMENT");
+
+    // Typed into the cell (the field is edited, not yet posted), then Tab.
+    TTable* temp4 = module->Temp4Table;
+    auto typeAndPress = [&](const char* Amount, Word Key) {
+        temp4->Edit();
+        temp4->FieldByName("PAYMENT")->SetAsString(Amount);
+        form->PaymentDBGridKeyDown(grid, Key, {});
+        return Key;
+    };
+    EXPECT_EQ(typeAndPress("60", VK_TAB), 0) << "the grid itself does not move on";
+    EXPECT_EQ(Trim(temp4->FieldByName("RECEIPT")->AsString()), "2");
+    EXPECT_EQ(typeAndPress("40", VK_DOWN), 0);
+    EXPECT_EQ(Trim(temp4->FieldByName("RECEIPT")->AsString()), "2") << "the last row stays";
+    EXPECT_EQ(form->Document().TotalDistribution(), Currency(100));
+    EXPECT_EQ(form->TotalDistributionEdit->Text(), CurrToStrF(Currency(100), ffCurrency, 2));
+
+    // A changed amount and Enter: the distribution moves by the difference.
+    EXPECT_EQ(typeAndPress("35", VK_RETURN), VK_RETURN);
+    EXPECT_EQ(form->Document().TotalDistribution(), Currency(95));
+}
+
 TEST_F(PaymentFormTest, ClosingAnUnsavedWindowAsksFirst) {
     form = std::make_unique<TPaymentForm>(nullptr);
     TDialogScript script;
