@@ -263,8 +263,8 @@ void TFilePrinter::readHeader() {
     pageCount_ = std::max<int>(0, readWord());
     readWord();
     readWord();
-    readSingle();
-    readSingle();
+    filePageWidth_ = readSingle();
+    filePageHeight_ = readSingle();
     for (int i = 0; i < 4; ++i) readSingle();
     const std::uint8_t orientation = readByte();
     int bin = 0, collate = 0, duplex = 0;
@@ -302,8 +302,12 @@ bool TFilePrinter::SeekPage(int PageNum) {
         const std::int32_t next = readLong();
         readWord();
         if (version_ >= 2000) {
-            readSingle();
-            readSingle();
+            const double width = readSingle();
+            const double height = readSingle();
+            if (width > 0 && height > 0) {
+                filePageWidth_ = width;
+                filePageHeight_ = height;
+            }
         } else {
             readByte();
         }
@@ -330,6 +334,20 @@ bool TFilePrinter::SeekPage(int PageNum) {
     }
     land(curPagePos_);
     return PageNum == curPage_;
+}
+
+void TFilePrinter::resetPageLinks() {
+    curPage_ = 0;
+    prevPagePos_ = curPagePos_ = 0;
+    nextPagePos_ = firstPagePos_;
+}
+
+void TFilePrinter::releaseBrushBitmap() {
+    brushBitmap_.reset();
+    try {
+        GetCanvas()->Brush()->SetBitmap(nullptr);
+    } catch (const Exception&) {
+    }
 }
 
 void TFilePrinter::PlayPage(int PageNum) {
@@ -657,6 +675,12 @@ void TFilePrinter::Start() { ExecuteCustom(0, 0, 0); }
 void TFilePrinter::Execute() { ExecuteCustom(0, 0, 0); }
 
 void TFilePrinter::ExecuteCustom(int NewFirstPage, int NewLastPage, int NewCopies) {
+    runJob(NewFirstPage, NewLastPage, NewCopies, 1);
+}
+
+void TFilePrinter::ExecuteCopies(int Count) { runJob(0, 0, 0, std::max(Count, 1)); }
+
+void TFilePrinter::runJob(int NewFirstPage, int NewLastPage, int NewCopies, int Repeats) {
     if (NoPrinters()) {
         MessageDlg(ThroughMessageHook(NoPrintersMessage), mtError, {mbOK});
         return;
@@ -671,9 +695,7 @@ void TFilePrinter::ExecuteCustom(int NewFirstPage, int NewLastPage, int NewCopie
         readHeader();
         if (NewCopies > 0) SetCopies(std::min(NewCopies, MaxCopies()));
         setCurrentPage(0);
-        curPage_ = 0;
-        prevPagePos_ = curPagePos_ = 0;
-        nextPagePos_ = firstPagePos_;
+        resetPageLinks();
         namedValues_.clear();
         SetTotalPages(pageCount_);
         marginRefresh();
@@ -688,25 +710,24 @@ void TFilePrinter::ExecuteCustom(int NewFirstPage, int NewLastPage, int NewCopie
         const int first = NewFirstPage > 0 ? NewFirstPage : 1;
         const int last = NewLastPage > 0 && NewLastPage < pageCount_ ? NewLastPage : pageCount_;
         const bool reverse = UpperCase(PageSelection()).find('R') != std::string::npos;
-        for (int i = first; i <= last; ++i) {
-            const int page = reverse ? last - (i - first) : i;
-            const bool skipped = !PageSelected(page) || Aborted();
-            setPageSkipped(skipped);
-            device->NewPage(!skipped);
-            devicePageChanged();
-            processMessagesNow();
-            PlayPage(page);
-            setCurrentPage(page);
-            processMessagesNow();
+        for (int copy = 1; copy <= Repeats && !Aborted(); ++copy) {
+            if (Repeats > 1) SetCurrentCopy(copy);
+            for (int i = first; i <= last; ++i) {
+                const int page = reverse ? last - (i - first) : i;
+                const bool skipped = !PageSelected(page) || Aborted();
+                setPageSkipped(skipped);
+                device->NewPage(!skipped);
+                devicePageChanged();
+                processMessagesNow();
+                PlayPage(page);
+                setCurrentPage(page);
+                processMessagesNow();
+            }
         }
     } catch (...) {
         failure = std::current_exception();
     }
-    brushBitmap_.reset();
-    try {
-        GetCanvas()->Brush()->SetBitmap(nullptr);
-    } catch (const Exception&) {
-    }
+    releaseBrushBitmap();
     FreeFontCache();
     UnhookFont();
     if (device->Printing()) device->EndDoc();

@@ -42,10 +42,17 @@ public:
     // Pages NewFirstPage..NewLastPage (0: from the first / to the last) in
     // NewCopies copies (0: the stream's).
     void ExecuteCustom(int NewFirstPage, int NewLastPage, int NewCopies);
+    // The whole stream played Count times in one print job, CurrentCopy
+    // counting 1..Count: copies a driver cannot make. Separate jobs would
+    // each replace the last in a file destination (the PDF printer).
+    void ExecuteCopies(int Count);
     // The header's page count; opens the stream on first use (0 when it
     // cannot be opened).
     int PageCount();
     int StreamVersion() const { return version_; }
+    // The paper of the page last reached (the header's before any), inches.
+    double FilePageWidth() const { return filePageWidth_; }
+    double FilePageHeight() const { return filePageHeight_; }
 
     // Positions the reader at page PageNum's start; a page past either end
     // of the chain leaves it on the nearest page. False when not reached.
@@ -61,6 +68,12 @@ protected:
     void closeInput();
     void readHeader();
     bool inputOpen() const { return open_; }
+    // The chain is read again from the first page on the next seek.
+    void resetPageLinks();
+    // The page the last seek reached (0 before any).
+    int seekedPage() const { return curPage_; }
+    // Drops the pattern bitmap the last brush record set.
+    void releaseBrushBitmap();
 
 private:
     // ---- checked reading
@@ -80,6 +93,8 @@ private:
     std::string readValueBlock(std::size_t Depth);
 
     // ---- playing
+    // One print job: the page range played Repeats times.
+    void runJob(int NewFirstPage, int NewLastPage, int NewCopies, int Repeats);
     void playRecord(std::uint8_t Code);
     void fitFontWidth(double Height, double SampleWidth);
     void readNamedValue();
@@ -97,6 +112,7 @@ private:
     bool open_ = false;
     int version_ = ReportStreamVersion;
     int pageCount_ = 0;
+    double filePageWidth_ = 8.5, filePageHeight_ = 11.0;
     std::size_t firstPagePos_ = 0;
     std::size_t prevPagePos_ = 0, curPagePos_ = 0, nextPagePos_ = 0;
     int curPage_ = 0;

@@ -449,9 +449,10 @@ bool TForm::handleEvent(QWidget* source, QEvent* event) {
     if (source == Handle()) {
         switch (event->type()) {
         case QEvent::Close:
-            // The window's close box: the class library's Close decides.
+            // The window's close box: the class library's Close decides. A
+            // disabled window's close box does nothing.
             event->ignore();
-            Close();
+            if (Enabled()) Close();
             return true;
         case QEvent::WindowActivate:
             if (!active_) {
@@ -481,6 +482,7 @@ bool TForm::handleEvent(QWidget* source, QEvent* event) {
 int TControlScrollBar::Position() const { return bar_->value(); }
 void TControlScrollBar::SetPosition(int Value) { bar_->setValue(Value); }
 int TControlScrollBar::Range() const { return bar_->maximum() + bar_->pageStep(); }
+int TControlScrollBar::Increment() const { return bar_->singleStep(); }
 bool TControlScrollBar::Visible() const { return bar_->isVisible(); }
 
 TScrollBox::TScrollBox(TComponent* AOwner) : TWinControl(AOwner, NewWidget<QScrollArea>()) {
@@ -529,4 +531,20 @@ bool TScrollBox::handleEvent(QWidget* source, QEvent* event) {
 
 void TScrollBox::ScrollInView(TControl* AControl) {
     if (AControl && AControl->Handle()) area()->ensureWidgetVisible(AControl->Handle());
+}
+
+// ---------------------------------------------------------------- TTaskWindowsDisabled
+
+TTaskWindowsDisabled::TTaskWindowsDisabled() {
+    for (int i = 0; i < Screen->FormCount(); ++i) {
+        TForm* form = Screen->Forms(i);
+        if (!form->Visible() || !form->Enabled()) continue;
+        form->SetEnabled(false);
+        disabled_.emplace_back(form, form->lifeToken_);
+    }
+}
+
+TTaskWindowsDisabled::~TTaskWindowsDisabled() {
+    for (auto& [form, alive] : disabled_)
+        if (!alive.expired()) form->SetEnabled(true);
 }

@@ -3,6 +3,8 @@
 // behaviour, focus bookkeeping (ActiveControl, OnEnter/OnExit) and key preview.
 #include <memory>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "ui/Controls.h"
 
@@ -152,6 +154,7 @@ private:
     TWindowState windowState_ = wsNormal;
     bool keyPreview_ = false;
     std::shared_ptr<int> lifeToken_ = std::make_shared<int>(0);
+    friend class TTaskWindowsDisabled;
 };
 
 // ---------------------------------------------------------------- TScrollBox
@@ -165,6 +168,8 @@ public:
     int Position() const;
     void SetPosition(int Value);
     int Range() const;
+    // The step of one arrow click.
+    int Increment() const;
     bool Visible() const;
 
 private:
@@ -199,6 +204,21 @@ private:
     QWidget* inner_;
     std::unique_ptr<TControlScrollBar> horz_;
     std::unique_ptr<TControlScrollBar> vert_;
+};
+
+// For its lifetime, the forms shown when it was made take no input and
+// their close boxes do nothing (as windows under a modal one); forms shown
+// later are not affected. A long run that processes events uses it, so the
+// form that started the run cannot be closed under it.
+class TTaskWindowsDisabled {
+public:
+    TTaskWindowsDisabled();
+    ~TTaskWindowsDisabled();
+    TTaskWindowsDisabled(const TTaskWindowsDisabled&) = delete;
+    TTaskWindowsDisabled& operator=(const TTaskWindowsDisabled&) = delete;
+
+private:
+    std::vector<std::pair<TForm*, std::weak_ptr<int>>> disabled_;
 };
 
 // Creates a form of class T owned by AOwner and fires its OnCreate.

@@ -1,0 +1,512 @@
+#include "reporting/RSSystem.h"
+
+#include <chrono>
+#include <thread>
+
+#include "base/Streams.h"
+#include "os/Paths.h"
+#include "reporting/RSDevice.h"
+#include "reporting/RSFPrint.h"
+#include "reporting/RSFiler.h"
+#include "reporting/RSPreFrm.h"
+#include "reporting/RSPreview.h"
+#include "reporting/RSPrinter.h"
+#include "reporting/RSSetFrm.h"
+#include "reporting/RSStaFrm.h"
+#include "ui/Application.h"
+#include "ui/Dialogs.h"
+#include "ui/StdCtrls.h"
+
+namespace {
+
+const char* const DefaultTitle = "DazedeVedodev Report";
+const char* const PrintingFormat = "Printing page %p";
+const char* const GeneratingFormat = "Generating page %p";
+const char* const MonochromeRefused = "Monochrome not allowed while shadows are in effect.\rChange ShadowDepth to 0 first";
+const char* const ShadowRefused = "Shadows not allowed while monochrome in effect.\rChange Monochrome to false first";
+
+constexpr double MinimumZoom = 10;
+constexpr double MaximumZoom = 200;
+
+// Waits for a window's done flag, running the program's events meanwhile.
+void waitFor(const bool& Done) {
+    while (!Done && !Application->Terminated()) {
+        Application->ProcessMessages();
+        if (!Done) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+}
+
+}  // namespace
+
+TReportSystemHook ReportSystemHook;
+
+bool ReportSystemHookAnswer() { return ReportSystemHook ? ReportSystemHook() : true; }
+
+// ---------------------------------------------------------------- TSystemPrinter
+
+TSystemPrinter::TSystemPrinter() : statusText_(std::make_unique<TStringList>()) {
+    SetStatusFormat(PrintingFormat);
+    SetTitle(DefaultTitle);
+}
+
+TSystemPrinter::~TSystemPrinter() = default;
+
+void TSystemPrinter::SetStatusText(const TStrings* Value) { statusText_->Assign(Value); }
+
+void TSystemPrinter::SetTabShade(int Value) { tabShade_ = Value >= 100 ? 100 : Value <= 0 ? 0 : Value; }
+
+void TSystemPrinter::SetUnits(TPrintUnits Value) {
+    units_ = Value;
+    switch (Value) {
+        case unInch: unitsFactor_ = 1.0; break;
+        case unMM: unitsFactor_ = 25.4; break;
+        case unCM: unitsFactor_ = 2.54; break;
+        case unPoint: unitsFactor_ = 72.0; break;
+        case unUser: break;
+    }
+}
+
+void TSystemPrinter::SetUnitsFactor(double Value) {
+    if (Value <= 0) return;
+    unitsFactor_ = Value;
+    if (Value == 1.0) units_ = unInch;
+    else if (Value == 25.4) units_ = unMM;
+    else if (Value == 2.54) units_ = unCM;
+    else if (Value == 72.0) units_ = unPoint;
+    else units_ = unUser;
+}
+
+int TSystemPrinter::Duplex() const {
+    // Reading the device's setting builds its printer list; a form that only
+    // makes its runner does not pay for that.
+    if (duplex_ < 0) duplex_ = DefaultReportDevice()->Duplex();
+    return duplex_;
+}
+
+void TSystemPrinter::InitPrinter(TBaseReport* Report) {
+    Report->SetCopies(copies_);
+    Report->SetFirstPage(firstPage_);
+    Report->SetLastPage(lastPage_);
+    Report->SetLineHeightMethod(lineHeightMethod_);
+    Report->SetLinesPerInch(linesPerInch_);
+    Report->SetMarginBottom(marginBottom_);
+    Report->SetMarginLeft(marginLeft_);
+    Report->SetMarginRight(marginRight_);
+    Report->SetMarginTop(marginTop_);
+    Report->SetOrientation(orientation_);
+    Report->SetScaleX(scaleX_);
+    Report->SetScaleY(scaleY_);
+    Report->SetStatusFormat(statusFormat_);
+    Report->SetStatusText(statusText_.get());
+    Report->SetTabShade(tabShade_);
+    Report->SetTextBKMode(textBKMode_);
+    Report->SetTitle(title_);
+    Report->SetUnits(units_);
+    if (units_ == unUser) Report->SetUnitsFactor(unitsFactor_);
+    if (!Report->NoPrinters()) {
+        Report->SetCollate(collate_);
+        Report->SetDuplex(Duplex());
+    }
+}
+
+// ---------------------------------------------------------------- TSystemPreview
+
+TSystemPreview::TSystemPreview() : gridPen_(std::make_unique<TPen>()) {}
+
+TSystemPreview::~TSystemPreview() = default;
+
+void TSystemPreview::SetMonochrome(bool Value) {
+    if (Value && shadowDepth_ > 0) {
+        ShowMessage(ThroughMessageHook(MonochromeRefused));
+        return;
+    }
+    monochrome_ = Value;
+}
+
+void TSystemPreview::SetShadowDepth(int Value) {
+    if (Value > 0 && monochrome_) {
+        ShowMessage(ThroughMessageHook(ShadowRefused));
+        return;
+    }
+    shadowDepth_ = Value;
+}
+
+void TSystemPreview::SetZoomFactor(double Value) {
+    zoomFactor_ = Value < MinimumZoom ? MinimumZoom : Value > MaximumZoom ? MaximumZoom : Value;
+}
+
+void TSystemPreview::InitPreview(TFilePreview* Preview) {
+    if (!Preview) return;
+    Preview->SetGridHoriz(gridHoriz_);
+    Preview->SetGridPen(*gridPen_);
+    Preview->SetGridVert(gridVert_);
+    Preview->SetMarginMethod(marginMethod_);
+    Preview->SetMarginPercent(marginPercent_);
+    // The preview refuses a monochrome page while it has a shadow; these two
+    // already exclude each other here, so the order avoids a false refusal.
+    if (monochrome_) Preview->SetShadowDepth(0);
+    Preview->SetMonochrome(monochrome_);
+    Preview->SetPageInc(pageInc_);
+    Preview->SetRulerType(rulerType_);
+    Preview->SetShadowDepth(shadowDepth_);
+    Preview->SetZoomFactor(zoomFactor_);
+    Preview->SetZoomInc(zoomInc_);
+}
+
+// ---------------------------------------------------------------- TSystemFiler
+
+TSystemFiler::TSystemFiler() : statusText_(std::make_unique<TStringList>()) { SetStatusFormat(GeneratingFormat); }
+
+TSystemFiler::~TSystemFiler() = default;
+
+void TSystemFiler::SetStatusText(const TStrings* Value) { statusText_->Assign(Value); }
+
+void TSystemFiler::InitFiler(TBaseReport* Report) {
+    Report->SetNoFormatCodes(noFormatCodes_);
+    const TStreamMode mode = streamMode_ == smMemory ? smUser : streamMode_;
+    if (auto* filer = dynamic_cast<TReportFiler*>(Report)) {
+        filer->SetAccuracyMethod(accuracyMethod_);
+        filer->SetFileName(fileName_);
+        filer->SetStatusFormat(statusFormat_);
+        filer->SetStatusText(statusText_.get());
+        filer->SetStreamMode(mode);
+        filer->SetStream(stream_);
+    } else if (auto* player = dynamic_cast<TFilePrinter*>(Report)) {
+        player->SetFileName(fileName_);
+        player->SetStreamMode(mode);
+        player->SetStream(stream_);
+    }
+}
+
+// ---------------------------------------------------------------- TReportSystem
+
+TReportSystem::TReportSystem(TComponent* AOwner)
+    : TRSBaseComponent(AOwner),
+      systemSetups_{ssAllowSetup,       ssAllowCopies,      ssAllowCollate,   ssAllowDuplex,       ssAllowDestPreview,
+                    ssAllowDestPrinter, ssAllowDestFile,    ssAllowPrinterSetup, ssAllowPreviewSetup},
+      systemOptions_{soShowStatus, soAllowPrintFromPreview, soPreviewModal},
+      systemFiler_(std::make_unique<TSystemFiler>()),
+      systemPreview_(std::make_unique<TSystemPreview>()),
+      systemPrinter_(std::make_unique<TSystemPrinter>()),
+      macroData_(std::make_unique<TStringList>()) {
+    SetTitleSetup("Report Setup");
+    SetTitleStatus("Report Status");
+    SetTitlePreview("Report Preview");
+}
+
+TReportSystem::~TReportSystem() = default;
+
+void TReportSystem::Notification(TComponent* AComponent, TOperation Operation) {
+    TRSBaseComponent::Notification(AComponent, Operation);
+    if (Operation != opRemove) return;
+    if (AComponent == statusForm_) statusForm_ = nullptr;
+    if (AComponent == baseReport_) baseReport_ = nullptr;
+}
+
+void TReportSystem::InitEvents(TBaseReport* Report) {
+    Report->OnPrint = OnPrint;
+    Report->OnPrintPage = OnPrintPage;
+    Report->OnBeforePrint = OnBeforePrint;
+    Report->OnAfterPrint = OnAfterPrint;
+    Report->OnNewPage = OnNewPage;
+    Report->OnNewColumn = OnNewColumn;
+    Report->OnPrintHeader = OnPrintHeader;
+    Report->OnPrintFooter = OnPrintFooter;
+    Report->OnEndOfSection = OnEndOfSection;
+    if (auto* canvasReport = dynamic_cast<TCanvasReport*>(Report)) canvasReport->OnDecodeImage = OnDecodeImage;
+}
+
+void TReportSystem::Execute() {
+    // A handler that starts its own runner again is not run twice over.
+    if (running_) return;
+    running_ = true;
+    TTaskWindowsDisabled otherWindows;
+    std::unique_ptr<TMemoryStream> memory;
+    bool filerPath = false;
+    auto cleanUp = [&] {
+        if (statusForm_) {
+            try {
+                callStatus(OverrideFree);
+            } catch (const Exception&) {
+            }
+        }
+        if (memory) {
+            systemFiler_->SetStream(nullptr);
+            memory.reset();
+        }
+        if (filerPath && systemFiler_->StreamMode() == smTempFile) eraseTempFile();
+        running_ = false;
+    };
+    try {
+        reportDest_ = defaultDest_;
+        aborted_ = false;
+        runStatusLabel_ = nullptr;
+        if (systemSetups_.Contains(ssAllowSetup)) {
+            if (!OverrideSetup)
+                OverrideSetup = [this](TReportSystem* System, TOverrideMode Mode, TForm*& Form) {
+                    setupWindow(System, Mode, Form);
+                };
+            TForm* form = nullptr;
+            try {
+                OverrideSetup(this, OverrideCreate, form);
+                OverrideSetup(this, OverrideShow, form);
+                OverrideSetup(this, OverrideWait, form);
+            } catch (...) {
+                OverrideSetup(this, OverrideFree, form);
+                throw;
+            }
+            OverrideSetup(this, OverrideFree, form);
+        }
+        if (aborted_) {
+            cleanUp();
+            return;
+        }
+        repeatCopies_ = DefaultReportDevice()->MaxCopies() <= 1 && systemPrinter_->Copies() > 1;
+        filerPath = reportDest_ == rdPreview || systemOptions_.Contains(soUseFiler) || repeatCopies_;
+        if (filerPath && systemFiler_->StreamMode() == smMemory) {
+            memory = std::make_unique<TMemoryStream>();
+            systemFiler_->SetStream(memory.get());
+        }
+        if (filerPath) generate();
+        if (!aborted_) {
+            if (reportDest_ == rdPreview) preview();
+            else print(filerPath);
+        }
+    } catch (...) {
+        cleanUp();
+        throw;
+    }
+    cleanUp();
+}
+
+void TReportSystem::eraseTempFile() {
+    const std::string name = systemFiler_->FileName();
+    if (name.empty()) return;
+    try {
+        os::DeleteFile(name);
+    } catch (...) {
+    }
+    systemFiler_->SetFileName("");
+}
+
+void TReportSystem::callStatus(TOverrideMode Mode) {
+    if (!OverrideStatus)
+        OverrideStatus = [this](TReportSystem* System, TOverrideMode M, TForm*& Form) { statusWindow(System, M, Form); };
+    OverrideStatus(this, Mode, statusForm_);
+}
+
+void TReportSystem::generate() {
+    if (systemOptions_.Contains(soNoGenerate)) return;
+    aborted_ = true;
+    callStatus(OverrideCreate);
+    baseReport_ = nullptr;
+    auto* filer = new TReportFiler(Owner());
+    baseReport_ = filer;
+    filer->FreeNotification(this);
+    std::exception_ptr failure;
+    try {
+        systemPrinter_->InitPrinter(filer);
+        systemFiler_->InitFiler(filer);
+        InitEvents(filer);
+        filer->SetOutputFileName(outputFileName_);
+        callStatus(OverrideShow);
+        try {
+            filer->Execute();
+        } catch (const EAbort&) {
+            // Cancel in the status window: the run ends quietly.
+        }
+        macroData_->Assign(filer->MacroData());
+        aborted_ = filer->Aborted();
+    } catch (...) {
+        failure = std::current_exception();
+    }
+    runStatusLabel_ = filer->StatusLabel();
+    systemFiler_->SetFileName(filer->FileName());
+    baseReport_ = nullptr;
+    delete filer;
+    if (reportDest_ == rdPreview) callStatus(OverrideFree);
+    if (failure) std::rethrow_exception(failure);
+}
+
+void TReportSystem::print(bool FilerPath) {
+    aborted_ = true;
+    baseReport_ = nullptr;
+    const bool noGenerate = systemOptions_.Contains(soNoGenerate);
+    TBaseReport* report = nullptr;
+    TFilePrinter* player = nullptr;
+    std::exception_ptr failure;
+    try {
+        if (FilerPath) {
+            if (noGenerate) callStatus(OverrideCreate);
+            player = new TFilePrinter(Owner());
+            report = player;
+            baseReport_ = report;
+            report->FreeNotification(this);
+            player->SetMacroData(macroData_.get());
+            player->OnDecodeImage = OnDecodeImage;
+            if (noGenerate) player->SetKeepPrinterSettings(true);
+            systemPrinter_->InitPrinter(player);
+            player->SetUnits(unInch);
+            systemFiler_->InitFiler(player);
+            // The label lives in the status window, which is still open.
+            player->SetStatusLabel(statusForm_ ? runStatusLabel_ : nullptr);
+            if (noGenerate) callStatus(OverrideShow);
+        } else {
+            callStatus(OverrideCreate);
+            report = new TDazedeVedodev(Owner());
+            baseReport_ = report;
+            report->FreeNotification(this);
+            systemPrinter_->InitPrinter(report);
+            InitEvents(report);
+            report->SetOutputFileName(outputFileName_);
+            callStatus(OverrideShow);
+        }
+        int copies = 1;
+        if (repeatCopies_) {
+            copies = report->Copies();
+            report->SetCopies(1);
+        }
+        report->SetTotalCopies(copies);
+        try {
+            if (player && copies > 1) {
+                player->ExecuteCopies(copies);
+            } else {
+                report->SetCurrentCopy(1);
+                report->Execute();
+            }
+        } catch (const EAbort&) {
+            // Cancel in the status window: the run ends quietly.
+        }
+        aborted_ = report->Aborted();
+        if (!aborted_) callStatus(OverrideWait);
+    } catch (...) {
+        failure = std::current_exception();
+    }
+    baseReport_ = nullptr;
+    delete report;
+    try {
+        callStatus(OverrideFree);
+    } catch (...) {
+        if (!failure) failure = std::current_exception();
+    }
+    if (failure) std::rethrow_exception(failure);
+}
+
+void TReportSystem::preview() {
+    if (!OverridePreview)
+        OverridePreview = [this](TReportSystem* System, TOverrideMode Mode, TForm*& Form) {
+            previewWindow(System, Mode, Form);
+        };
+    TForm* form = nullptr;
+    try {
+        OverridePreview(this, OverrideCreate, form);
+        OverridePreview(this, OverrideShow, form);
+        OverridePreview(this, OverrideWait, form);
+    } catch (...) {
+        OverridePreview(this, OverrideFree, form);
+        throw;
+    }
+    OverridePreview(this, OverrideFree, form);
+}
+
+// ---------------------------------------------------------------- built-in windows
+
+void TReportSystem::setupWindow(TReportSystem* /*ReportSystem*/, TOverrideMode Mode, TForm*& Form) {
+    switch (Mode) {
+        case OverrideCreate: {
+            auto* setup = CreateForm<TRSSetupForm>(this);
+            setup->SetCaption(titleSetup_);
+            setup->ReportSystem = this;
+            Form = setup;
+            break;
+        }
+        case OverrideShow: {
+            auto* setup = static_cast<TRSSetupForm*>(Form);
+            setup->PreviewSetup = false;
+            aborted_ = setup->ShowModal() == mrCancel;
+            break;
+        }
+        case OverrideFree:
+            delete Form;
+            Form = nullptr;
+            break;
+        default: break;
+    }
+}
+
+void TReportSystem::statusWindow(TReportSystem* /*ReportSystem*/, TOverrideMode Mode, TForm*& Form) {
+    if (!systemOptions_.Contains(soShowStatus)) return;
+    switch (Mode) {
+        case OverrideCreate: {
+            if (Form) break;
+            auto* status = CreateForm<TRSStatusForm>(this);
+            status->SetCaption(titleStatus_);
+            status->ReportSystem = this;
+            Form = status;
+            Form->FreeNotification(this);
+            break;
+        }
+        case OverrideShow: {
+            auto* status = static_cast<TRSStatusForm*>(Form);
+            if (!status) break;
+            if (baseReport_) baseReport_->SetStatusLabel(status->StatusLabel);
+            status->MakeCancelButton();
+            status->Show();
+            break;
+        }
+        case OverrideWait: {
+            auto* status = static_cast<TRSStatusForm*>(Form);
+            if (!status || !systemOptions_.Contains(soWaitForOK)) break;
+            status->MakeOKButton();
+            status->Done = false;
+            waitFor(status->Done);
+            break;
+        }
+        case OverrideFree:
+            delete Form;
+            Form = nullptr;
+            break;
+        default: break;
+    }
+}
+
+void TReportSystem::previewWindow(TReportSystem* /*ReportSystem*/, TOverrideMode Mode, TForm*& Form) {
+    switch (Mode) {
+        case OverrideCreate: {
+            auto* window = CreateForm<TRSPreviewForm>(this);
+            window->ReportSystem = this;
+            window->SetCaption(titlePreview_);
+            window->SetWidth(systemPreview_->FormWidth());
+            window->SetHeight(systemPreview_->FormHeight());
+            window->SetWindowState(static_cast<TWindowState>(systemPreview_->FormState()));
+            Form = window;
+            break;
+        }
+        case OverrideShow: {
+            auto* window = static_cast<TRSPreviewForm*>(Form);
+            systemFiler_->InitFiler(window->FilePrinter1);
+            systemFiler_->InitFiler(window->FilePreview1);
+            systemPreview_->InitPreview(window->FilePreview1);
+            window->FilePrinter1->SetMacroData(macroData_.get());
+            window->FilePreview1->SetMacroData(macroData_.get());
+            window->FilePrinter1->OnDecodeImage = OnDecodeImage;
+            window->FilePreview1->OnDecodeImage = OnDecodeImage;
+            if (OnPreviewSetup) OnPreviewSetup(window->FilePreview1);
+            if (systemOptions_.Contains(soPreviewModal)) window->ShowModal();
+            else window->Show();
+            break;
+        }
+        case OverrideWait: {
+            if (systemOptions_.Contains(soPreviewModal)) break;
+            auto* window = static_cast<TRSPreviewForm*>(Form);
+            window->Done = false;
+            waitFor(window->Done);
+            break;
+        }
+        case OverrideFree:
+            delete Form;
+            Form = nullptr;
+            break;
+        default: break;
+    }
+}
