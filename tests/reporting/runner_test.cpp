@@ -342,3 +342,28 @@ TEST(RunnerOptions, DefaultsAndClamps) {
         EXPECT_EQ(printer->TabShade(), kept) << given;
     }
 }
+
+TEST_F(RunnerTest, AFileThatCannotBeWrittenFailsClearlyAndLeavesNoStreamFile) {
+    for (bool throughStream : {false, true}) {
+        const std::size_t streamsBefore = streamFiles().size();
+        TReportSystem runner(nullptr);
+        runner.SetSystemSetups({});
+        runner.SetDefaultDest(rdFile);
+        runner.SetOutputFileName(dir_.file("missing/out.pdf"));
+        if (throughStream) {
+            runner.SystemFiler()->SetStreamMode(smTempFile);
+            runner.SetSystemOptions({soUseFiler, soShowStatus});
+        }
+        runner.OnPrint = twoPages;
+        try {
+            runner.Execute();
+            ADD_FAILURE() << "the run went on without its file";
+        } catch (const Exception& e) {
+            EXPECT_NE(std::string(e.what()).find("missing/out.pdf"), std::string::npos) << e.what();
+        }
+        EXPECT_EQ(runner.BaseReport(), nullptr);
+        EXPECT_EQ(statusWindow(), nullptr);
+        EXPECT_EQ(streamFiles().size(), streamsBefore) << throughStream;
+        EXPECT_FALSE(GlobalReportDevice()->Printing());
+    }
+}
