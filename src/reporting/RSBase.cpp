@@ -390,18 +390,24 @@ bool TBaseReport::PopPos() {
 
 // ---------------------------------------------------------------- printer settings
 
+// A stream recorded on a machine without printers is meant for the preview.
+bool TBaseReport::recordingWithoutPrinters() { return Destination() == DestStream && NoPrinters(); }
+
 std::string TBaseReport::DeviceName() {
     if (Destination() == DestPreview) return ThroughMessageHook("Preview");
+    if (recordingWithoutPrinters()) return ThroughMessageHook("Preview Only");
     return Device()->Device();
 }
 
 std::string TBaseReport::DriverName() {
     if (Destination() == DestPreview) return ThroughMessageHook("Preview");
+    if (recordingWithoutPrinters()) return ThroughMessageHook("Preview Only");
     return Device()->Driver();
 }
 
 std::string TBaseReport::Port() {
     if (Destination() == DestPreview) return ThroughMessageHook("Screen");
+    if (recordingWithoutPrinters()) return ThroughMessageHook("Preview");
     return Device()->Port();
 }
 

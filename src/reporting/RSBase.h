@@ -384,6 +384,8 @@ public:
     bool PopPos();
 
     // ---- printer settings (through the device)
+    // "Preview", "Preview" and "Screen" in the preview; "Preview Only",
+    // "Preview Only" and "Preview" while a stream is recorded without printers.
     std::string DeviceName();
     std::string DriverName();
     std::string Port();
@@ -548,6 +550,7 @@ protected:
     void resetTabState();
 
 private:
+    bool recordingWithoutPrinters();
     struct FontCacheEntry {
         TFontState State;
         HFONT Handle;

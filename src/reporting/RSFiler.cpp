@@ -24,6 +24,10 @@ constexpr std::size_t FontNameLength = 60;
 const char* const CopyRectMessage = "CopyRect() not supported in file mode.";
 const char* const NoStreamMessage = "StreamMode is smUser but Stream is nil";
 const char* const OwnerMessage = "TReportFiler.Owner must be a TForm if no printers are defined.";
+const char* const TooManyPagesMessage = "A report stream holds at most 32,767 pages.";
+
+// Page numbers and the page count are signed words in the stream.
+constexpr int MaxStreamPages = 32767;
 
 // Bins, collate, duplex, copies, paper size, width and length stored when
 // no printer is installed.
@@ -984,6 +988,8 @@ void TReportFiler::Start() {
 }
 
 void TReportFiler::NewPage() {
+    if (pagesWritten_ >= MaxStreamPages && PageSelected(CurrentPage() + 1) && !Aborted())
+        RaiseReportError(ThroughMessageHook(TooManyPagesMessage));
     DoPrintFooter();
     CallReportEvents(ReportEventPageEnd);
     pageEnd(false);

@@ -497,3 +497,32 @@ TEST(ReportStream, WithoutPrintersTheFilerMeasuresOnItsFormAndThePlayerStops) {
     ASSERT_EQ(script.Shown().size(), 1u);
     EXPECT_EQ(script.Shown()[0].Text, "No printers are defined, aborting print job.");
 }
+
+TEST(ReportStream, WithoutPrintersTheRecordingNamesThePreviewAsItsDevice) {
+    TForm form(nullptr);
+    TReportFiler filer(&form);
+    filer.SetDevice(NoPrinterDevice());
+    std::string names;
+    filer.OnPrint = [&](TObject*) { names = filer.DeviceName() + "|" + filer.DriverName() + "|" + filer.Port(); };
+    filer.Execute();
+    EXPECT_EQ(names, "Preview Only|Preview Only|Preview");
+}
+
+TEST(ReportStream, A32768thPageIsRefused) {
+    ImagePagesDevice device(Dpi);
+    TReportFiler filer(nullptr);
+    filer.SetDevice(&device);
+    filer.SetLastPage(40000);
+    int pages = 1;
+    filer.OnPrint = [&](TObject*) {
+        for (; pages < 40000; ++pages) filer.NewPage();
+    };
+    try {
+        filer.Execute();
+        ADD_FAILURE() << "a stream of more than 32,767 pages was written";
+    } catch (const EDazedeVedodev& e) {
+        EXPECT_EQ(std::string(e.what()), "A report stream holds at most 32,767 pages.");
+    }
+    EXPECT_EQ(pages, 32767);
+    EXPECT_FALSE(filer.Printing());
+}
