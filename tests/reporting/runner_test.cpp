@@ -367,3 +367,73 @@ TEST_F(RunnerTest, AFileThatCannotBeWrittenFailsClearlyAndLeavesNoStreamFile) {
         EXPECT_FALSE(GlobalReportDevice()->Printing());
     }
 }
+
+namespace {
+
+// Answers the status window's OK as soon as the runner waits for it.
+class AcknowledgingRunner : public TReportSystem {
+public:
+    using TReportSystem::TReportSystem;
+    std::string Caption, Button, Label;
+
+protected:
+    void statusWindow(TReportSystem* System, TOverrideMode Mode, TForm*& Form) override {
+        if (Mode == OverrideWait && Form) {
+            auto* status = static_cast<TRSStatusForm*>(Form);
+            QueueOnMainThread([this, status] {
+                Caption = status->Caption();
+                Button = status->CancelButton->Caption();
+                Label = status->StatusLabel->Caption();
+                TempDir pictures;
+                RenderToPng(status, pictures.file("status.png"));
+                KeepPicture(QImage(QString::fromStdString(pictures.file("status.png"))), "runner-status");
+                status->CancelButton->Click();
+            });
+        }
+        TReportSystem::statusWindow(System, Mode, Form);
+    }
+};
+
+}  // namespace
+
+TEST_F(RunnerTest, WithWaitForOKTheStatusWindowWaitsForItsOKButton) {
+    AcknowledgingRunner runner(nullptr);
+    runner.SetSystemSetups({});
+    runner.SetDefaultDest(rdFile);
+    runner.SetOutputFileName(dir_.file("waited.pdf"));
+    runner.SetSystemOptions({soShowStatus, soWaitForOK});
+    runner.OnPrint = twoPages;
+    runner.Execute();
+    EXPECT_FALSE(runner.Aborted());
+    EXPECT_EQ(runner.Caption, "Report Status");
+    EXPECT_EQ(runner.Button, "OK");
+    EXPECT_EQ(runner.Label, "Printing page 2");
+    EXPECT_EQ(statusWindow(), nullptr);
+    EXPECT_EQ(PdfPageCount(dir_.file("waited.pdf")), 2);
+}
+
+TEST_F(RunnerTest, AModelessPreviewIsWaitedForUntilItCloses) {
+    TReportSystem runner(nullptr);
+    runner.SetSystemSetups({});
+    runner.SetSystemOptions({soShowStatus});
+    runner.OnPrint = twoPages;
+    TObject* setupSender = nullptr;
+    TObject* showSender = nullptr;
+    bool modal = true, senderIsPreview = false;
+    runner.OnPreviewSetup = [&](TObject* Sender) {
+        setupSender = Sender;
+        senderIsPreview = dynamic_cast<TFilePreview*>(Sender) != nullptr;
+    };
+    runner.OnPreviewShow = [&](TObject* Sender) {
+        showSender = Sender;
+        auto* window = dynamic_cast<TRSPreviewForm*>(dynamic_cast<TComponent*>(Sender)->Owner());
+        ASSERT_NE(window, nullptr);
+        modal = window->Modal();
+        QueueOnMainThread([window] { window->SBDone->Click(); });
+    };
+    runner.Execute();
+    EXPECT_FALSE(runner.Aborted());
+    EXPECT_FALSE(modal);
+    EXPECT_TRUE(senderIsPreview);
+    EXPECT_EQ(showSender, setupSender);
+}
