@@ -31,15 +31,12 @@ int duplexFor(bool Ticked, int Current) {
     return Current == 0 ? 1 : Current;
 }
 
-// A selection names at least one page and is made of page numbers, ranges
-// "a-b", commas and the "R" that reverses the order.
+// A selection is made of page numbers, ranges "a-b", commas and the "R"
+// that reverses the order; without any number it means every page.
 bool selectionReadable(const std::string& Text) {
-    bool digit = false;
-    for (char c : Text) {
-        if (c >= '0' && c <= '9') digit = true;
-        else if (c != '-' && c != ',' && c != ' ' && c != 'R' && c != 'r') return false;
-    }
-    return digit;
+    for (char c : Text)
+        if (!(c >= '0' && c <= '9') && c != '-' && c != ',' && c != ' ' && c != 'R' && c != 'r') return false;
+    return true;
 }
 
 }  // namespace

@@ -12,6 +12,7 @@
 #include "os/Paths.h"
 #include "reporting/RSDevice.h"
 #include "reporting/RSFPrint.h"
+#include "reporting/RSFiler.h"
 #include "reporting/RSPreFrm.h"
 #include "reporting/RSPreview.h"
 #include "reporting/RSSetFrm.h"
@@ -436,4 +437,40 @@ TEST_F(RunnerTest, AModelessPreviewIsWaitedForUntilItCloses) {
     EXPECT_FALSE(modal);
     EXPECT_TRUE(senderIsPreview);
     EXPECT_EQ(showSender, setupSender);
+}
+
+TEST_F(RunnerTest, TheSetupWindowFromThePreviewRefusesASelectionThatIsNotPageNumbers) {
+    TReportSystem runner(nullptr);
+    TReportFiler filer(nullptr);
+    filer.OnPrint = twoPages;
+    filer.Execute();
+    TFilePrinter player(nullptr);
+    player.SetStreamMode(smUser);
+    player.SetStream(filer.MemoryStream());
+    struct Case {
+        std::string typed;
+        bool taken;
+    } cases[] = {{"1-2,5", true}, {"R", true}, {"2-x", false}, {"first", false}};
+    for (const Case& c : cases) {
+        std::unique_ptr<TRSSetupForm> setup(CreateForm<TRSSetupForm>(nullptr));
+        setup->ReportSystem = &runner;
+        setup->FilePrinter = &player;
+        setup->PreviewSetup = true;
+        player.SetPageSelection("unchanged");
+        TDialogScript script;
+        script.Answer([&](TForm& f) {
+            TRSSetupForm& s = setupOf(f);
+            s.SelectionRB->SetChecked(true);
+            EXPECT_TRUE(s.SelectionED->Enabled());
+            EXPECT_FALSE(s.FromED->Visible());
+            s.SelectionED->SetText(c.typed);
+            s.OKBB->Click();
+            if (s.ModalResult() == mrNone) s.CancelBB->Click();
+        });
+        if (!c.taken) script.Answer(mrOk);
+        const int result = setup->ShowModal();
+        EXPECT_EQ(result, c.taken ? mrOk : mrCancel) << c.typed;
+        EXPECT_EQ(player.PageSelection(), c.taken ? c.typed : "unchanged") << c.typed;
+        EXPECT_EQ(script.Unanswered(), 0u) << c.typed;
+    }
 }
