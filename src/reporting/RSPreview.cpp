@@ -419,5 +419,8 @@ void TFilePreview::paintGrid(int PageRight, int PageBottom) {
 void TFilePreview::showBitmap(int Margin) {
     if (!image_) return;
     image_->Picture()->Bitmap()->Assign(*pageBitmap_);
-    image_->SetBounds(Margin, Margin, pageBitmap_->Width(), pageBitmap_->Height());
+    // The scroll box reaches as far as its children: the image runs a margin
+    // past the page (drawn at its top left), so the page has a margin on
+    // every side.
+    image_->SetBounds(Margin, Margin, pageBitmap_->Width() + Margin, pageBitmap_->Height() + Margin);
 }

@@ -478,7 +478,7 @@ void TReportSystem::previewWindow(TReportSystem* /*ReportSystem*/, TOverrideMode
             window->SetCaption(titlePreview_);
             window->SetWidth(systemPreview_->FormWidth());
             window->SetHeight(systemPreview_->FormHeight());
-            window->SetWindowState(static_cast<TWindowState>(systemPreview_->FormState()));
+            window->SetWindowState(systemPreview_->FormState());
             Form = window;
             break;
         }

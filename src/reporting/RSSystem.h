@@ -19,9 +19,9 @@
 #include <string>
 
 #include "reporting/RSBase.h"
+#include "ui/Forms.h"
 
 class TFilePreview;
-class TForm;
 class TLabel;
 class TMemoryStream;
 class TReportSystem;
@@ -127,9 +127,8 @@ public:
     void SetFormWidth(int Value) { formWidth_ = Value; }
     int FormHeight() const { return formHeight_; }
     void SetFormHeight(int Value) { formHeight_ = Value; }
-    // A TWindowState ordinal (normal, minimized, maximized).
-    int FormState() const { return formState_; }
-    void SetFormState(int Value) { formState_ = Value; }
+    TWindowState FormState() const { return formState_; }
+    void SetFormState(TWindowState Value) { formState_ = Value; }
     double GridHoriz() const { return gridHoriz_; }
     void SetGridHoriz(double Value) { gridHoriz_ = Value; }
     double GridVert() const { return gridVert_; }
@@ -164,7 +163,7 @@ public:
 
 private:
     int formWidth_ = 615, formHeight_ = 450;
-    int formState_ = 0;
+    TWindowState formState_ = wsNormal;
     double gridHoriz_ = 0, gridVert_ = 0;
     std::unique_ptr<TPen> gridPen_;
     TMarginMethod marginMethod_ = mmFixed;

@@ -13,6 +13,7 @@
 #include "support/PageImages.h"
 #include "support/TempDir.h"
 #include "ui/DialogResponder.h"
+#include "ui/ExtCtrls.h"
 #include "ui/OffscreenRender.h"
 #include "ui/StdCtrls.h"
 
@@ -367,4 +368,15 @@ TEST(Preview, AMonochromePageIsBlackAndWhite) {
 TEST(Preview, StartWithoutAScrollBoxRaises) {
     TFilePreview preview(nullptr);
     EXPECT_THROW(preview.Start(), EDazedeVedodev);
+}
+
+TEST(Preview, AMarginSurroundsThePageOnEverySide) {
+    TRSDevice device({PdfPrinter()}, "PDF");
+    const std::string bytes = record(device, twoPages);
+    PreviewWindow window(bytes, [](TFilePreview& p) { p.SetMarginPercent(1); });
+    const int margin = 8;  // 1 % of 816 pixels
+    EXPECT_EQ(window.preview()->PageImage()->Left(), margin);
+    EXPECT_EQ(window.preview()->PageImage()->Top(), margin);
+    EXPECT_EQ(window->ScrollBox1->HorzScrollBar()->Range(), 816 + 2 * margin);
+    EXPECT_EQ(window->ScrollBox1->VertScrollBar()->Range(), 1056 + 2 * margin);
 }
