@@ -41,7 +41,7 @@ bool selectionReadable(const std::string& Text) {
 
 }  // namespace
 
-TRSSetupForm::TRSSetupForm(TComponent* AOwner) : TForm(AOwner) {
+TRSSetupForm::TRSSetupForm(TComponent* AOwner) : TForm(AOwner), PrinterDevice(DefaultReportDevice()) {
     SetName("RSSetupForm");
     SetBorderStyle(bsDialog);
     SetPosition(poScreenCenter);
@@ -114,7 +114,7 @@ void TRSSetupForm::FormCreate(TObject*) {
 }
 
 void TRSSetupForm::showPrinterLabel() {
-    TRSDevice* device = GlobalReportDevice();
+    TReportDevice* device = PrinterDevice;
     if (!device->HasPrinters()) {
         PrinterLabel->SetCaption(ThroughMessageHook(NoPrintersInstalled));
         return;
@@ -125,7 +125,7 @@ void TRSSetupForm::showPrinterLabel() {
 
 void TRSSetupForm::FormShow(TObject*) {
     showPrinterLabel();
-    const bool printers = GlobalReportDevice()->HasPrinters();
+    const bool printers = PrinterDevice->HasPrinters();
     const TSystemSetups setups = ReportSystem ? ReportSystem->SystemSetups() : TSystemSetups{};
     if (PreviewSetup) {
         RangeGB->SetEnabled(true);
@@ -217,7 +217,7 @@ void TRSSetupForm::FileNameSBClick(TObject*) {
 }
 
 void TRSSetupForm::SetupBBClick(TObject*) {
-    GlobalReportDevice()->PrinterSetupDialog();
+    if (auto* device = dynamic_cast<TRSDevice*>(PrinterDevice)) device->PrinterSetupDialog();
     showPrinterLabel();
 }
 

@@ -19,6 +19,7 @@ class TFilePrinter;
 class TGroupBox;
 class TLabel;
 class TRadioButton;
+class TReportDevice;
 class TReportSystem;
 class TSaveDialog;
 class TSpeedButton;
@@ -60,6 +61,8 @@ public:
     // Set only when printing from the preview: the player that prints.
     TFilePrinter* FilePrinter = nullptr;
     bool PreviewSetup = false;
+    // The printer device whose printers the window offers: the process's.
+    TReportDevice* PrinterDevice;
 
     void FormCreate(TObject* Sender);
     void FormShow(TObject* Sender);

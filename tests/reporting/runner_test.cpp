@@ -474,3 +474,69 @@ TEST_F(RunnerTest, TheSetupWindowFromThePreviewRefusesASelectionThatIsNotPageNum
         EXPECT_EQ(script.Unanswered(), 0u) << c.typed;
     }
 }
+
+TEST_F(RunnerTest, WithoutPrintersTheSetupWindowOffersOnlyThePreview) {
+    for (bool previewAllowed : {true, false}) {
+        TReportSystem runner(nullptr);
+        if (!previewAllowed) runner.SetSystemSetups({ssAllowSetup, ssAllowDestFile, ssAllowCopies});
+        std::unique_ptr<TRSSetupForm> setup(CreateForm<TRSSetupForm>(nullptr));
+        setup->ReportSystem = &runner;
+        setup->PrinterDevice = NoPrinterDevice();
+        const std::string out = dir_.file("typed.pdf");
+        TDialogScript script;
+        script.Answer([&](TForm& f) {
+            TRSSetupForm& s = setupOf(f);
+            EXPECT_EQ(s.PrinterLabel->Caption(), "No printers installed!");
+            EXPECT_FALSE(s.PrinterRB->Enabled());
+            EXPECT_FALSE(s.FileRB->Enabled());
+            EXPECT_EQ(s.PreviewRB->Enabled(), previewAllowed);
+            EXPECT_EQ(s.PreviewRB->Checked(), previewAllowed);
+            EXPECT_FALSE(s.FileRB->Checked());
+            EXPECT_FALSE(s.PrinterRB->Checked());
+            for (TControl* c : {static_cast<TControl*>(s.CollateCK), static_cast<TControl*>(s.CopiesED),
+                                static_cast<TControl*>(s.CopiesLabel), static_cast<TControl*>(s.DuplexCK),
+                                static_cast<TControl*>(s.SetupBB)})
+                EXPECT_FALSE(c->Enabled()) << c->Name();
+            s.FileNameED->SetText(out);
+            s.OKBB->Click();
+        });
+        EXPECT_EQ(setup->ShowModal(), mrOk);
+        EXPECT_EQ(runner.ReportDest(), previewAllowed ? rdPreview : rdFile);
+        EXPECT_EQ(runner.OutputFileName(), previewAllowed ? "" : out);
+    }
+}
+
+TEST_F(RunnerTest, DuplexTickedKeepsTheTwoSidedKindAndClearedMeansOneSide) {
+    struct Case {
+        int before;
+        bool ticked;
+        int after;
+    } cases[] = {{0, true, 1}, {2, true, 2}, {1, true, 1}, {2, false, 0}, {0, false, 0}};
+    for (const Case& c : cases) {
+        TReportSystem runner(nullptr);
+        runner.SystemPrinter()->SetDuplex(c.before);
+        TDialogScript script;
+        script.Answer([&](TForm& f) {
+            TRSSetupForm& s = setupOf(f);
+            EXPECT_FALSE(s.DuplexCK->Checked());
+            s.DuplexCK->SetChecked(c.ticked);
+            s.CopiesED->SetText("two");
+            s.CancelBB->Click();
+        });
+        std::unique_ptr<TRSSetupForm> setup(CreateForm<TRSSetupForm>(nullptr));
+        setup->ReportSystem = &runner;
+        script.Answer([&](TForm& f) {
+            TRSSetupForm& s = setupOf(f);
+            s.DuplexCK->SetChecked(c.ticked);
+            s.CopiesED->SetText("two");
+            s.OKBB->Click();
+        });
+        std::unique_ptr<TRSSetupForm> cancelled(CreateForm<TRSSetupForm>(nullptr));
+        cancelled->ReportSystem = &runner;
+        cancelled->ShowModal();
+        EXPECT_EQ(runner.SystemPrinter()->Duplex(), c.before) << "Cancel changes nothing";
+        setup->ShowModal();
+        EXPECT_EQ(runner.SystemPrinter()->Duplex(), c.after) << c.before << " " << c.ticked;
+        EXPECT_EQ(runner.SystemPrinter()->Copies(), 1) << "copies that are no number are ignored";
+    }
+}
