@@ -380,3 +380,24 @@ TEST(Preview, AMarginSurroundsThePageOnEverySide) {
     EXPECT_EQ(window->ScrollBox1->HorzScrollBar()->Range(), 816 + 2 * margin);
     EXPECT_EQ(window->ScrollBox1->VertScrollBar()->Range(), 1056 + 2 * margin);
 }
+
+TEST(Preview, AShadowFallsRightAndBelowThePage) {
+    TRSDevice device({PdfPrinter()}, "PDF");
+    const std::string bytes = record(device, twoPages);
+    PreviewWindow window(bytes, [](TFilePreview& p) {
+        p.SetZoomFactor(50);
+        p.SetShadowDepth(6);
+    });
+    const QImage shown = window.page();
+    KeepPicture(shown, "preview-shadow");
+    ASSERT_EQ(shown.width(), 408 + 6);
+    ASSERT_EQ(shown.height(), 528 + 6);
+    const int right = shown.width() - 1, bottom = shown.height() - 1;
+    EXPECT_TRUE(IsInk(shown.pixel(right, 300)));
+    EXPECT_TRUE(IsInk(shown.pixel(200, bottom)));
+    EXPECT_TRUE(IsInk(shown.pixel(right, bottom)));
+    // The corners beside the shadow show the scroll box behind the page.
+    EXPECT_FALSE(IsInk(shown.pixel(right, 2)));
+    EXPECT_FALSE(IsInk(shown.pixel(2, bottom)));
+    EXPECT_FALSE(IsInk(shown.pixel(300, 300)));
+}
