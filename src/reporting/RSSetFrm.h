@@ -8,8 +8,9 @@
 // Promises: OK hands the choices to the runner's SystemPrinter (and, from
 // the preview, to the player); a copies entry that is not a whole number
 // leaves the copies as they were; a page range that is not made of whole
-// numbers, or a selection that names no page by number, is refused with a
-// message and the window stays open. Collate and Duplex start unticked.
+// numbers, or a selection made of anything but page numbers, ranges and
+// "R", is refused with a message and the window stays open. Collate and
+// Duplex start unticked.
 #include "ui/Forms.h"
 
 class TBitBtn;

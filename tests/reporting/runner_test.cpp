@@ -464,6 +464,11 @@ TEST_F(RunnerTest, TheSetupWindowFromThePreviewRefusesASelectionThatIsNotPageNum
             EXPECT_TRUE(s.SelectionED->Enabled());
             EXPECT_FALSE(s.FromED->Visible());
             s.SelectionED->SetText(c.typed);
+            if (c.typed == "R") {
+                TempDir pictures;
+                RenderToPng(&s, pictures.file("range.png"));
+                KeepPicture(QImage(QString::fromStdString(pictures.file("range.png"))), "runner-setup-range");
+            }
             s.OKBB->Click();
             if (s.ModalResult() == mrNone) s.CancelBB->Click();
         });
@@ -498,6 +503,9 @@ TEST_F(RunnerTest, WithoutPrintersTheSetupWindowOffersOnlyThePreview) {
                                 static_cast<TControl*>(s.SetupBB)})
                 EXPECT_FALSE(c->Enabled()) << c->Name();
             s.FileNameED->SetText(out);
+            TempDir pictures;
+            RenderToPng(&s, pictures.file("none.png"));
+            KeepPicture(QImage(QString::fromStdString(pictures.file("none.png"))), "runner-setup-no-printers");
             s.OKBB->Click();
         });
         EXPECT_EQ(setup->ShowModal(), mrOk);
