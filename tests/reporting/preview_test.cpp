@@ -401,3 +401,21 @@ TEST(Preview, AShadowFallsRightAndBelowThePage) {
     EXPECT_FALSE(IsInk(shown.pixel(2, bottom)));
     EXPECT_FALSE(IsInk(shown.pixel(300, 300)));
 }
+
+TEST(Preview, ALandscapePageIsShownWide) {
+    TRSDevice device({PdfPrinter()}, "PDF");
+    const std::string bytes = record(device, [](TBaseReport& r) {
+        r.PrintXY(1, 1, "Portrait");
+        r.SetOrientation(TOrientation::poLandScape);
+        r.NewPage();
+        r.PrintXY(1, 1, "Landscape");
+    });
+    // The page's orientation reaches the preview's printer device.
+    PreviewWindow window(bytes, [&](TFilePreview& p) { p.SetDevice(&device); });
+    EXPECT_EQ(window.preview()->PageBitmap()->Width(), 816);
+    window.preview()->NextPage();
+    EXPECT_EQ(window.preview()->PageBitmap()->Width(), 1056);
+    EXPECT_EQ(window.preview()->PageBitmap()->Height(), 816);
+    window.preview()->PrevPage();
+    EXPECT_EQ(window.preview()->PageBitmap()->Width(), 816);
+}
