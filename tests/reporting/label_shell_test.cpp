@@ -255,6 +255,19 @@ TEST(LabelShell, SkipCountLeavesPositionsBlankOnTheFirstSheetOnly) {
     EXPECT_EQ(run.pages(), 2u);
 }
 
+TEST(LabelShell, TheSheetIsInInchesWhateverUnitsTheReportUses) {
+    TLabelShell shell(nullptr);
+    shell.SetBorder(0.125);
+    RecordedRun run;
+    run.filer.SetUnits(unMM);
+    const std::vector<Placed> placed = placeLabels(shell, 2, run);
+    ASSERT_EQ(placed.size(), 2u);
+    EXPECT_NEAR(placed[1].originX, (2.75 + 0.188) * 25.4, 1e-9);
+    EXPECT_NEAR(placed[1].originY, 0.5 * 25.4, 1e-9);
+    EXPECT_NEAR(placed[1].left, 0.125 * 25.4, 1e-9);
+    EXPECT_NEAR(placed[1].right, 2.5 * 25.4, 1e-9);
+}
+
 TEST(LabelShell, StartPositionAndColumnOrder) {
     struct Case {
         bool byRow;

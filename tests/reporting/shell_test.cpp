@@ -8,7 +8,9 @@
 #include <map>
 
 #include "RecordedStream.h"
+#include "reporting/RSFPrint.h"
 #include "reporting/RSShell.h"
+#include "support/PageImages.h"
 
 namespace {
 
@@ -295,6 +297,25 @@ TEST(ReportShell, RaisesItsEventsInOrderAndBreaksThePageForARowThatDoesNotFit) {
     EXPECT_EQ(HeaderPageCount(run.bytes()), 2);
     EXPECT_FALSE(shell.Busy());
     EXPECT_EQ(shell.DazedeVedodev(), nullptr);
+
+    // Page 2 holds the page header on its first line and the row that did
+    // not fit on page 1 on its second, and nothing more.
+    ImagePagesDevice pages(RecordedRun::Dpi);
+    const std::string bytes = run.bytes();
+    TStringStream input(bytes);
+    TFilePrinter player(nullptr);
+    player.SetDevice(&pages);
+    player.SetStreamMode(smUser);
+    player.SetStream(&input);
+    player.Execute();
+    ASSERT_EQ(pages.PageCount(), 2);
+    KeepPicture(pages.Page(0), "shell-forced-break-1");
+    KeepPicture(pages.Page(1), "shell-forced-break-2");
+    const QImage& page2 = pages.Page(1);
+    const int line = RecordedRun::Dpi / 6;
+    EXPECT_FALSE(InkBounds(page2, {0, 0, page2.width(), line}).IsEmpty());
+    EXPECT_FALSE(InkBounds(page2, {0, line, page2.width(), 2 * line}).IsEmpty());
+    EXPECT_TRUE(InkBounds(page2, {0, 2 * line + 2, page2.width(), page2.height()}).IsEmpty());
 }
 
 TEST(ReportShell, ARowThatFitsStaysOnItsPage) {
