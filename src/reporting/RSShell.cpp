@@ -69,9 +69,7 @@ void TDetailShell::SetDetailReport(TDetailShell* Value) {
 
 void TDetailShell::Notification(TComponent* AComponent, TOperation Operation) {
     TBaseShell::Notification(AComponent, Operation);
-    if (Operation != opRemove) return;
-    if (AComponent == detailReport_) detailReport_ = nullptr;
-    if (AComponent == master_) master_ = nullptr;
+    if (Operation == opRemove && AComponent == detailReport_) detailReport_ = nullptr;
 }
 
 void TDetailShell::Execute(TBaseReport* Given) { runShell(Given, [this] { printBody(); }); }
