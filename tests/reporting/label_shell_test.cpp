@@ -413,3 +413,34 @@ TEST(LabelShell, SkuSheetOutlinesShowInThePreviewAndNotOnPaper) {
         }
     }
 }
+
+TEST(LabelShell, ChartLabelOutlinesLieOnTheFileFolderStock) {
+    TLabelShell shell(nullptr);
+    shell.SetLabelBrand(lbAV5366);
+    shell.SetDrawExtents(true);
+    shell.OnPageBefore = [](TBaseReport* r, TLabelShell*) { r->SetFont("Arial", 10); };
+    shell.OnLabelPrint = [](TBaseReport* r, TLabelShell*, bool& valid) {
+        r->PrintLn("DOE, JANE");
+        r->PrintLn("#10452");
+        valid = false;
+    };
+    RecordedRun run;
+    run.run(shell);
+    ImagePagesDevice preview(Dpi);
+    PreviewPlayer player(Dpi);
+    playInto(player, run.bytes(), &preview);
+    ASSERT_EQ(preview.PageCount(), 1);
+    const QImage& page = preview.Page(0);
+    KeepPicture(page, "chart-labels-preview");
+    // Across the middle of the first row: the two labels' side edges, at
+    // 0.531 and 0.531 + 3.438, and 4.531 and 4.531 + 3.438 inches.
+    const std::vector<TRect> edges = InkBoxes(page, {0, 100, page.width(), 106});
+    ASSERT_EQ(edges.size(), 4u);
+    const int expected[] = {53, 397, 453, 797};
+    for (int i = 0; i < 4; ++i) EXPECT_NEAR(edges[i].Left, expected[i], 1) << "edge " << i;
+    // The 15th row's bottom edge at 0.5 + 15 x 0.666 inches.
+    EXPECT_FALSE(InkBounds(page, {100, 1047, 300, 1052}).IsEmpty());
+    EXPECT_TRUE(InkBounds(page, {100, 1053, 300, 1100}).IsEmpty());
+    // The label's text inside its border-less section, at its top-left.
+    EXPECT_FALSE(InkBounds(page, {55, 52, 200, 80}).IsEmpty());
+}
