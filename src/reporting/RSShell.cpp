@@ -28,24 +28,25 @@ void TBaseShell::Notification(TComponent* AComponent, TOperation Operation) {
     if (Operation == opRemove && AComponent == engine_) engine_ = nullptr;
 }
 
+template <class Runner>
+TBaseReport* TBaseShell::startRun(Runner* Idle) {
+    // The engine's own handler comes back afterwards, so that it never
+    // keeps a handler into a shell that may be freed before it.
+    TNotifyEvent previous = Idle->OnPrint;
+    Idle->OnPrint = [this](TObject* Sender) {
+        auto* report = dynamic_cast<TBaseReport*>(Sender);
+        if (!report) throw Exception(InvalidCastMessage);
+        Execute(report);
+    };
+    withFinally([&] { Idle->Execute(); }, [&] { Idle->OnPrint = previous; });
+    return nullptr;
+}
+
 TBaseReport* TBaseShell::engineToRunOn(TBaseReport* Given) {
     if (Given) return Given->Printing() ? Given : startRun(Given);
     if (!engine_) RaiseReportError(ThroughMessageHook(NoEngineMessage));
     if (auto* report = dynamic_cast<TBaseReport*>(engine_)) return report->Printing() ? report : startRun(report);
     RaiseReportError(ThroughMessageHook(NoEngineMessage));
-}
-
-TBaseReport* TBaseShell::startRun(TBaseReport* Report) {
-    // The report's own handler comes back afterwards, so that the report
-    // never keeps a handler into a shell that may be freed before it.
-    TNotifyEvent previous = Report->OnPrint;
-    Report->OnPrint = [this](TObject* Sender) {
-        auto* report = dynamic_cast<TBaseReport*>(Sender);
-        if (!report) throw Exception(InvalidCastMessage);
-        Execute(report);
-    };
-    withFinally([&] { Report->Execute(); }, [&] { Report->OnPrint = previous; });
-    return nullptr;
 }
 
 // ---------------------------------------------------------------- TDetailShell

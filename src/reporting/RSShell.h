@@ -58,7 +58,9 @@ protected:
     void setDazedeVedodev(TBaseReport* Value) { dazedeVedodev_ = Value; }
 
 private:
-    TBaseReport* startRun(TBaseReport* Report);
+    // Runs an idle engine with this shell's Execute as its print handler.
+    template <class Runner>
+    TBaseReport* startRun(Runner* Idle);
 
     TRSComponent* engine_ = nullptr;
     TBaseReport* dazedeVedodev_ = nullptr;
