@@ -16,6 +16,7 @@ public:
         if (pos > bytes_.size()) ok_ = false;
         pos_ = pos;
     }
+    // A little-endian number of count bytes. REQUIRES: count <= 4.
     std::uint32_t take(int count) {
         std::uint32_t value = 0;
         for (int i = 0; i < count; ++i) {
@@ -27,6 +28,7 @@ public:
         }
         return value;
     }
+    void skip(std::size_t count) { seek(pos_ + count); }
     void skipString() {
         std::size_t length = take(1);
         if (length >= LongStringStart) length = ((length & 0x3F) << 8) | take(1);
@@ -58,19 +60,19 @@ int HeaderPageCount(const std::string& bytes) {
 std::vector<std::size_t> PageStartRecords(const std::string& bytes) {
     Reader in(bytes);
     if (!readToPageCount(in)) return {};
-    in.take(2);                 // page count
-    in.take(2 + 2);             // first and last page
-    in.take(6 * 4);             // page size and unprintable borders
-    in.take(1 + 2 + 1 + 1);     // orientation, bin, collate, duplex
-    in.take(2 + 2 + 2 + 2);     // copies, paper size, width, length
-    in.skipString();            // device name
+    in.skip(2);              // page count
+    in.skip(2 + 2);          // first and last page
+    in.skip(6 * 4);          // page size and unprintable borders
+    in.skip(1 + 2 + 1 + 1);  // orientation, bin, collate, duplex
+    in.skip(2 + 2 + 2 + 2);  // copies, paper size, width, length
+    in.skipString();         // device name
     std::vector<std::size_t> starts;
     std::size_t page = in.pos();
     while (in.ok() && page < bytes.size()) {
         in.seek(page);
         if (in.take(1) != rcPageStart) return {};
         starts.push_back(page);
-        in.take(4);  // previous page
+        in.skip(4);  // previous page
         const std::size_t next = in.take(4);
         if (next == 0) break;
         if (next <= page) return {};
