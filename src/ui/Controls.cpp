@@ -6,6 +6,7 @@
 #include <QCursor>
 #include <QEvent>
 #include <QFocusEvent>
+#include <QImage>
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QMouseEvent>
@@ -1121,6 +1122,7 @@ void TClipboard::Open() {
     if (openCount_++ == 0) {
         emptied_ = false;
         pending_.clear();
+        pendingPicture_.reset();
     }
 }
 
@@ -1132,6 +1134,7 @@ void TClipboard::Close() {
 void TClipboard::adding() {
     if (!emptied_) {
         pending_.clear();
+        pendingPicture_.reset();
         emptied_ = true;
     }
 }
@@ -1144,6 +1147,7 @@ void TClipboard::publish() {
         else
             data->setData(mimeTypeOf(format), QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size())));
     }
+    if (pendingPicture_) data->setImageData(*pendingPicture_);
     QGuiApplication::clipboard()->setMimeData(data);
 }
 
@@ -1157,6 +1161,7 @@ bool TClipboard::HasFormat(TClipboardFormat Format) const {
     const QMimeData* data = QGuiApplication::clipboard()->mimeData();
     if (!data) return false;
     if (Format == CF_TEXT) return data->hasText();
+    if (Format == CF_BITMAP) return data->hasImage();
     QString mime = mimeTypeOf(Format);
     return !mime.isEmpty() && data->hasFormat(mime);
 }
@@ -1180,6 +1185,21 @@ void TClipboard::SetData(TClipboardFormat Format, const std::string& Data) {
     adding();
     std::erase_if(pending_, [Format](auto& p) { return p.first == Format; });
     pending_.emplace_back(Format, Data);
+    Close();
+}
+
+bool TClipboard::HasPicture() const { return HasFormat(CF_BITMAP); }
+
+void TClipboard::GetPicture(TBitmap& Bitmap) const {
+    const QMimeData* data = QGuiApplication::clipboard()->mimeData();
+    QImage image = data && data->hasImage() ? qvariant_cast<QImage>(data->imageData()) : QImage();
+    Bitmap.fromImage(image);
+}
+
+void TClipboard::SetPicture(const TBitmap& Bitmap) {
+    Open();
+    adding();
+    pendingPicture_ = std::make_shared<QImage>(Bitmap.toImage());
     Close();
 }
 

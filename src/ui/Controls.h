@@ -503,6 +503,8 @@ bool CaretVisible();
 
 using TClipboardFormat = unsigned;
 constexpr TClipboardFormat CF_TEXT = 1;
+constexpr TClipboardFormat CF_BITMAP = 2;
+constexpr TClipboardFormat CF_METAFILEPICT = 3;
 
 // A named format ("Rich Text Format"); the same name gives the same number.
 TClipboardFormat RegisterClipboardFormat(const std::string& Name);
@@ -520,6 +522,11 @@ public:
     // Raw bytes of a format; empty when absent.
     std::string GetData(TClipboardFormat Format) const;
     void SetData(TClipboardFormat Format, const std::string& Data);
+    // A picture (an image on this platform's clipboard: CF_BITMAP).
+    bool HasPicture() const;
+    // Leaves Bitmap empty when the clipboard holds no picture.
+    void GetPicture(TBitmap& Bitmap) const;
+    void SetPicture(const TBitmap& Bitmap);
 
 private:
     void adding();
@@ -527,6 +534,7 @@ private:
     int openCount_ = 0;
     bool emptied_ = false;
     std::vector<std::pair<TClipboardFormat, std::string>> pending_;
+    std::shared_ptr<QImage> pendingPicture_;
 };
 
 TClipboard* Clipboard();

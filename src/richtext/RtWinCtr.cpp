@@ -1,0 +1,1002 @@
+#include "richtext/RtWinCtr.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "base/Streams.h"
+#include "richtext/RtAttrApply.h"
+#include "richtext/RtRtfReader.h"
+#include "richtext/RtTextReader.h"
+#include "ui/Forms.h"
+#include "ui/Printers.h"
+
+namespace {
+
+// WM_GETDLGCODE: arrows, all keys and characters, plus Tab when wanted.
+constexpr int dlgcArrowsKeysChars = 133;
+constexpr int dlgcTab = 2;
+
+// The set's own layout words while printing.
+constexpr uint32_t printSwitchOptions = 0x202;
+constexpr uint32_t printLayoutOptions = 0x4683E;
+constexpr int selectAllEnd = 268435455;
+
+bool isBlankOrTab(char c) { return c == ' ' || c == '\t'; }
+
+}  // namespace
+
+TRtCustomRtfEdit::TRtCustomRtfEdit(TComponent* AOwner)
+    : TCustomControl(AOwner),
+      rtfText_(std::make_unique<TRtRTFTextInput>()),
+      caret_(std::make_unique<TCaret>(this)),
+      textStrings_(std::make_unique<TRtRtfStrings>()),
+      finder_(std::make_unique<TRtTextFinder>()) {
+    textStrings_->Text = rtfText_.get();
+    // No window yet: the document keeps its model but lays out nothing.
+    rtfText_->PaintOptions = rtLayoutNoWindow;
+    rtfText_->SetCanvas(backing_.Canvas());
+    rtfText_->Visible = true;
+    rtfText_->OnCaretMoved = [this] { caretMoved(); };
+    rtfText_->OnBlockChanged = [this] { SendEditState(); };
+    rtfText_->OnHScrolled = [this] { UpdateHorzScrollBar(); };
+    rtfText_->OnVScrolled = [this] { UpdateVertScrollBar(); };
+    rtfText_->OnAfterPaint = [this](TObject*) {
+        if (!painting_) Invalidate();
+    };
+    editFont_.OnChange = [this](TGraphicsObject*) { editFontChanged(); };
+    defaultFont_.SetName("Arial");
+    defaultFont_.SetHeight(-13);
+    defaultFont_.SetColor(clBlack);
+    SetCursor(crIBeam);
+    SetParentColor(false);
+    SetColor(clWindow);
+    SetTabStop(true);
+    SetBounds(Left(), Top(), 100, 100);
+}
+
+TRtCustomRtfEdit::~TRtCustomRtfEdit() {
+    detachEvents();
+    textStrings_.reset();
+    finder_.reset();
+    caret_.reset();
+    rtfText_.reset();
+}
+
+// ---------------------------------------------------------------- window
+
+void TRtCustomRtfEdit::SetParent(TWinControl* AParent) {
+    TCustomControl::SetParent(AParent);
+    if (AParent && !windowCreated_) CreateWnd();
+}
+
+void TRtCustomRtfEdit::CreateWnd() {
+    windowCreated_ = true;
+    rtfText_->SetPaintOptions(showPageBreakFlag_ ? 0 : rtLayoutHidePageBreaks);
+    rtfText_->SetCanvas(backing_.Canvas());
+    Resize();
+}
+
+void TRtCustomRtfEdit::Resize() {
+    TCustomControl::Resize();
+    backing_.SetSize(ClientWidth(), ClientHeight());
+    if (!windowCreated_) return;
+    rtfText_->TopOffset = 0;
+    rtfText_->LeftOffset = 0;
+    rtfText_->WindowHeight = ClientHeight();
+    rtfText_->SetWindowWidth(ClientWidth());
+    UpdateVertScrollBar();
+    UpdateHorzScrollBar();
+    Invalidate();
+}
+
+void TRtCustomRtfEdit::Paint() {
+    if (rtfText_->UpdateLocked) return;
+    painting_ = true;
+    if (rtfText_->SkipPaint > 0) {
+        --rtfText_->SkipPaint;
+    } else {
+        endScrollTracking();
+        if (Visible() && windowCreated_) rtfText_->Paint();
+    }
+    backing_.ShowOn(Canvas());
+    painting_ = false;
+    if (Focused()) caret_->Show(true);
+}
+
+void TRtCustomRtfEdit::invalidateUnlessLocked() {
+    if (!rtfText_->UpdateLocked) Invalidate();
+}
+
+void TRtCustomRtfEdit::SetVisible(bool Value) {
+    TCustomControl::SetVisible(Value);
+    rtfText_->Visible = Value;
+}
+
+void TRtCustomRtfEdit::SetEditColor(TColor Value) {
+    SetColor(Value);
+    rtfText_->BackColor = Value;
+    invalidateUnlessLocked();
+}
+
+void TRtCustomRtfEdit::DoEnter() {
+    TCustomControl::DoEnter();
+    caret_->SetFocused(true);
+    if (rtfText_->CurPar) rtfText_->UpdateCaret();
+    caret_->Show(true);
+    refreshCaret();
+    SendEditState();
+}
+
+void TRtCustomRtfEdit::DoExit() {
+    caret_->Show(false);
+    caret_->SetFocused(false);
+    TCustomControl::DoExit();
+}
+
+bool TRtCustomRtfEdit::wantsKey(Word Key, TShiftState Shift) const {
+    (void)Shift;
+    int code = dlgcArrowsKeysChars | (wantTabs_ ? dlgcTab : 0);
+    if (Key == VK_TAB) return (code & dlgcTab) != 0;
+    return Key != VK_ESCAPE;
+}
+
+void TRtCustomRtfEdit::takeFocus() {
+    if (Visible() && CanFocus() && !Focused()) SetFocus();
+}
+
+// ---------------------------------------------------------------- properties
+
+void TRtCustomRtfEdit::SetReadOnly(bool Value) { rtfText_->ReadOnlyText = Value; }
+
+bool TRtCustomRtfEdit::GetReadOnly() { return rtfText_->ReadOnlyText; }
+
+void TRtCustomRtfEdit::SetNoBlockMarking(bool Value) {
+    noBlockMarking_ = Value;
+    rtfText_->NoBlockMarking = Value;
+}
+
+bool TRtCustomRtfEdit::Inserting() const { return rtfText_->InsertMode; }
+
+void TRtCustomRtfEdit::SetInserting(bool Value) {
+    rtfText_->InsertMode = Value;
+    // Overwriting shows a block caret.
+    caret_->SetCaretWidth(Value ? 1 : std::max(rtfText_->CaretWidth, 6));
+}
+
+TRtMemoryFormat TRtCustomRtfEdit::MemoryFormat() const {
+    return rtfText_->Header->HasAttributes || rtfText_->MemoryFormat == fmRichText ? fmRichText : fmPlainText;
+}
+
+void TRtCustomRtfEdit::SetMemoryFormat(TRtMemoryFormat Value) { rtfText_->SetMemoryFormat(Value); }
+
+void TRtCustomRtfEdit::SetWordWrap(bool Value) {
+    rtfText_->SetWordWrap(Value);
+    invalidateUnlessLocked();
+}
+
+void TRtCustomRtfEdit::SetZooming(int Value) {
+    rtfText_->SetZoom(Value < 1 ? 100 : Value);
+    invalidateUnlessLocked();
+}
+
+void TRtCustomRtfEdit::SetResizing(int Value) {
+    rtfText_->SetFontScale(Value < 1 ? 100 : Value);
+    invalidateUnlessLocked();
+}
+
+void TRtCustomRtfEdit::SetShowPageBreak(bool Value) {
+    showPageBreakFlag_ = Value;
+    uint32_t options = rtfText_->PaintOptions;
+    rtfText_->SetPaintOptions(Value ? options & ~rtLayoutHidePageBreaks : options | rtLayoutHidePageBreaks);
+    invalidateUnlessLocked();
+}
+
+void TRtCustomRtfEdit::SetBorderStyle(TBorderStyle Value) {
+    borderStyle_ = Value;
+    Invalidate();
+}
+
+void TRtCustomRtfEdit::SetScrollBars(TScrollStyle Value) {
+    scrollBars_ = Value;
+    if (Value == ssNone || Value == ssVertical) ShowScrollBar(sbHorizontal, false);
+    if (Value == ssNone || Value == ssHorizontal) ShowScrollBar(sbVertical, false);
+    UpdateHorzScrollBar();
+    UpdateVertScrollBar();
+}
+
+// ---------------------------------------------------------------- Font view
+
+TFont* TRtCustomRtfEdit::EditFont() {
+    const TCharAttr& a = rtfText_->CurAttr;
+    const TTextHeader& h = *rtfText_->Header;
+    fillingEditFont_ = true;
+    int colour = a.Colors & 0x0F;
+    editFont_.SetColor(colour ? RGB(h.Palette[colour].Red, h.Palette[colour].Green, h.Palette[colour].Blue)
+                              : clBlack);
+    if (a.Font < rtFontsUsable && !h.FontName[a.Font].empty()) editFont_.SetName(h.FontName[a.Font]);
+    if (a.Size) editFont_.SetSize(a.Size);
+    TFontStyles style;
+    if (a.Style & stBold) style.Include(fsBold);
+    if (a.Style & stItalic) style.Include(fsItalic);
+    if (a.Style & stUnderline) style.Include(fsUnderline);
+    if (a.Style & stStrikeOut) style.Include(fsStrikeOut);
+    editFont_.SetStyle(style);
+    fillingEditFont_ = false;
+    return &editFont_;
+}
+
+void TRtCustomRtfEdit::editFontChanged() {
+    if (fillingEditFont_) return;
+    TCharAttr a = rtfText_->CurAttr;
+    uint32_t mask = rtAttrStyle;
+    if (!editFont_.Name().empty()) {
+        int index = FontIndex(editFont_.Name());
+        if (index != a.Font) {
+            a.Font = static_cast<uint8_t>(index);
+            mask |= rtAttrFont;
+        }
+    }
+    int size = editFont_.Size();
+    a.Size = static_cast<uint8_t>(size >= 256 ? 255 : std::max(size, 1));
+    mask |= rtAttrSize;
+    uint8_t style = a.Style & 0xF0;
+    TFontStyles fs = editFont_.Style();
+    if (fs.Contains(fsBold)) style |= stBold;
+    if (fs.Contains(fsItalic)) style |= stItalic;
+    if (fs.Contains(fsUnderline)) style |= stUnderline;
+    if (fs.Contains(fsStrikeOut)) style |= stStrikeOut;
+    a.Style = style;
+    TColor rgb = ColorToRGB(editFont_.Color());
+    const TTextHeader& h = *rtfText_->Header;
+    for (int i = 0; i < 15; ++i)
+        if (RGB(h.Palette[i].Red, h.Palette[i].Green, h.Palette[i].Blue) == rgb) {
+            a.Colors = static_cast<uint8_t>((a.Colors & 0xF0) | i);
+            mask |= rtAttrTextColor;
+            break;
+        }
+    RtApplyAttr(*rtfText_, a, mask);
+    invalidateUnlessLocked();
+}
+
+int TRtCustomRtfEdit::FontIndex(const std::string& Name) {
+    return rtfText_->Header->AddFont(Name.substr(0, rtFontNameMax));
+}
+
+// ---------------------------------------------------------------- text
+
+void TRtCustomRtfEdit::Clear() {
+    rtfText_->Clear();
+    editFont_.Assign(defaultFont_);
+    rtfText_->ReformatAll();
+    invalidateUnlessLocked();
+}
+
+void TRtCustomRtfEdit::SelectAll() {
+    rtfText_->SelectRange(0, selectAllEnd);
+    invalidateUnlessLocked();
+}
+
+void TRtCustomRtfEdit::InsertText(const std::string& p) {
+    takeFocus();
+    if (!CanChange()) return;
+    bool was = rtfText_->InsertMode;
+    rtfText_->InsertMode = true;
+    rtfText_->InputText(p);
+    rtfText_->InsertMode = was;
+    Change();
+    ReformatAll();
+}
+
+void TRtCustomRtfEdit::SetTextBuf(const std::string& p) {
+    std::string text = p.substr(0, p.find('\0'));
+    if (text.empty()) {
+        Clear();
+        return;
+    }
+    TRtLoadFormat saved = rtfText_->LoadFormat;
+    if (CanChange()) {
+        rtfText_->LoadFormat = AutomaticFormat;
+        Clear();
+        TMemoryStream stream;
+        stream.Write(text.data(), static_cast<int>(text.size()));
+        stream.SetPosition(0);
+        rtfText_->LoadFromStream(&stream);
+        rtfText_->ReformatAll();
+    } else {
+        rtfText_->Status = rtStatusRefused;
+    }
+    rtfText_->LoadFormat = saved;
+    Change();
+    invalidateUnlessLocked();
+}
+
+std::string TRtCustomRtfEdit::AsString() {
+    std::string all = rtfText_->GetText();
+    return all;
+}
+
+int TRtCustomRtfEdit::SelStart() {
+    int start = 0, length = 0;
+    rtfText_->GetBlockRange(start, length);
+    return length > 0 ? start : 0;
+}
+
+int TRtCustomRtfEdit::SelLength() {
+    int start = 0, length = 0;
+    rtfText_->GetBlockRange(start, length);
+    return length;
+}
+
+int TRtCustomRtfEdit::CaretIndex() {
+    int ch = 0, line = 0, par = 0, parChar = 0;
+    rtfText_->GetCursorIndex(ch, line, par, parChar);
+    return ch;
+}
+
+void TRtCustomRtfEdit::SetCaretIndex(int Value) {
+    rtfText_->SetCursorIndex(Value, -1, -1, -1);
+    ReformatAll();
+}
+
+void TRtCustomRtfEdit::ReformatAll() {
+    rtfText_->ReformatAll();
+    rtfText_->UpdateCaret();
+    invalidateUnlessLocked();
+}
+
+void TRtCustomRtfEdit::InsertGraphic(TGraphic* obj) {
+    if (!obj || !CanChange()) return;
+    auto* picture = dynamic_cast<TPicture*>(obj);
+    TGraphic* graphic = picture ? picture->Graphic() : obj;
+    auto* bitmap = dynamic_cast<TBitmap*>(graphic);
+    if (!bitmap) return;
+    auto copy = std::make_unique<TBitmap>();
+    copy->Assign(bitmap);
+    // The document owns the copy; the object character names it by number.
+    TRtRTFTextInput& t = *rtfText_;
+    TObjectEntry* entry = t.AddObject(copy.get(), 0);
+    if (!entry) return;
+    copy.release();
+    TCharAttr saved = t.CurAttr;
+    t.CurAttr.Special = static_cast<uint8_t>(t.CurAttr.Special | spObject);
+    t.CurAttr.Tag = entry->Number;
+    t.InputText(std::string(1, rtObjectByNumber));
+    t.CurAttr = saved;
+    ReformatAll();
+}
+
+// ---------------------------------------------------------------- edits
+
+bool TRtCustomRtfEdit::CanChange() {
+    endScrollTracking();
+    if (GetReadOnly() || rtfText_->ReadOnly) return false;
+    modified_ = true;
+    return true;
+}
+
+void TRtCustomRtfEdit::Change() {
+    if (OnChange) OnChange(this);
+}
+
+void TRtCustomRtfEdit::DeleteSelection() {
+    rtfText_->DeleteBlock();
+    ReformatAll();
+}
+
+void TRtCustomRtfEdit::HideSelection() {
+    if (!rtfText_->HasBlock()) return;
+    rtfText_->SetBlockEnd(rtfText_->CurPar, rtfText_->CurLine, false, rtfText_->CurPos);
+    rtfText_->BlockStartPar = nullptr;
+    rtfText_->BlockStartLine = nullptr;
+    rtfText_->Repaint();
+}
+
+// ---------------------------------------------------------------- clipboard
+
+TClipboardFormat TRtCustomRtfEdit::RichTextFormat() { return RegisterClipboardFormat(rtClipboardFormatName); }
+
+std::string TRtCustomRtfEdit::copyAs(TRtLoadFormat Format) {
+    rtfText_->SaveFormat = Format;
+    TMemoryStream stream;
+    rtfText_->SaveBlockToStream(&stream);
+    std::string bytes(static_cast<size_t>(stream.Size()), '\0');
+    stream.SetPosition(0);
+    if (!bytes.empty()) stream.Read(bytes.data(), static_cast<int>(bytes.size()));
+    // The clipboard of this platform carries lengths, so the Windows block's trailing zeros stay off.
+    return bytes.substr(0, bytes.find('\0'));
+}
+
+void TRtCustomRtfEdit::CopyToClipboard() {
+    if (!rtfText_->HasBlock() || SelLength() == 0) return;
+    TRtLoadFormat saved = rtfText_->SaveFormat;
+    std::string rtf, text;
+    try {
+        rtf = copyAs(FormatRTF);
+        text = copyAs(FormatANSI);
+    } catch (...) {
+        rtfText_->SaveFormat = saved;
+        throw;
+    }
+    rtfText_->SaveFormat = saved;
+    TClipboard* clipboard = Clipboard();
+    clipboard->Open();
+    clipboard->Clear();
+    clipboard->SetData(RichTextFormat(), rtf);
+    clipboard->SetData(CF_TEXT, text);
+    clipboard->Close();
+    SendEditState();
+}
+
+void TRtCustomRtfEdit::CutToClipboard() {
+    if (!rtfText_->HasBlock() || SelLength() == 0) return;
+    if (GetReadOnly() || !CanChange()) return;
+    CopyToClipboard();
+    rtfText_->DeleteBlock();
+    ReformatAll();
+}
+
+void TRtCustomRtfEdit::readAtCaret(const std::string& Bytes, bool Rich) {
+    std::string bytes = Bytes.substr(0, Bytes.find('\0'));
+    TMemoryStream stream;
+    stream.Write(bytes.data(), static_cast<int>(bytes.size()));
+    char zero = 0;
+    stream.Write(&zero, 1);
+    stream.SetPosition(0);
+    if (rtfText_->HasBlock()) rtfText_->DeleteBlock();
+    if (Rich) {
+        TRtRtfReader reader;
+        rtfText_->ReadText(&stream, &reader);
+    } else {
+        TRtTextReader reader;
+        rtfText_->ReadText(&stream, &reader);
+    }
+    ReformatAll();
+}
+
+void TRtCustomRtfEdit::PasteFromClipboard() {
+    if (GetReadOnly() || !CanChange()) return;
+    TClipboard* clipboard = Clipboard();
+    if (clipboard->HasFormat(RichTextFormat())) {
+        readAtCaret(clipboard->GetData(RichTextFormat()), true);
+    } else if (clipboard->HasFormat(CF_TEXT)) {
+        readAtCaret(clipboard->GetData(CF_TEXT), false);
+    } else if (clipboard->HasPicture()) {
+        TBitmap picture;
+        clipboard->GetPicture(picture);
+        if (!picture.Empty()) InsertGraphic(&picture);
+    }
+    Invalidate();
+}
+
+void TRtCustomRtfEdit::SendEditState() {
+    TClipboard* clipboard = Clipboard();
+    bool notEmpty = clipboard->HasFormat(CF_TEXT) || clipboard->HasFormat(RichTextFormat());
+    DoEditState(this, rtfText_->HasBlock() && SelLength() > 0, notEmpty);
+}
+
+void TRtCustomRtfEdit::DoEditState(TObject* Sender, bool selection_marked, bool clipboard_not_empty) {
+    if (EditStateEvent) EditStateEvent(Sender, selection_marked, clipboard_not_empty);
+}
+
+// ---------------------------------------------------------------- caret
+
+void TRtCustomRtfEdit::caretMoved() { refreshCaret(); }
+
+void TRtCustomRtfEdit::refreshCaret() {
+    if (!windowCreated_) return;
+    TRtRTFTextInput& t = *rtfText_;
+    int x = t.CaretX + t.LeftOffset + t.PaintLeft;
+    int y = t.CaretY - t.TopOffset + t.PaintTop;
+    if (x > 0 && x < Width() && y > -t.CaretHeight && y < Height())
+        caret_->SetPosSize(x, y, caret_->CaretWidth, t.CaretHeight);
+    else
+        caret_->SetPosSize(-10, 0, caret_->CaretWidth, t.CaretHeight);
+}
+
+// ---------------------------------------------------------------- keys
+
+void TRtCustomRtfEdit::KeyDown(Word& Key, TShiftState Shift) {
+    TCustomControl::KeyDown(Key, Shift);
+    if (Key == 0 || !Visible()) return;
+    TRtRTFTextInput& t = *rtfText_;
+    bool shift = Shift.Contains(ssShift), ctrl = Shift.Contains(ssCtrl), alt = Shift.Contains(ssAlt);
+    switch (Key) {
+    case VK_TAB:
+        if (shift && !ctrl && !alt) {
+            if (ShiftTabPressed) ShiftTabPressed(this);
+        } else if (ctrl && !shift && !alt && CtrlTabPressed) {
+            CtrlTabPressed(this);
+        } else if (!shift && !ctrl && !alt) {
+            if (CanChange()) {
+                t.InputText("\t");
+                Change();
+            }
+        }
+        Key = 0;
+        break;
+    case VK_RETURN:
+        if (ctrl) {
+            // The model keeps page breaks as a paragraph flag (as RTF's \page is read and
+            // written), so the break starts a new paragraph that begins the next page.
+            if (CanChange()) {
+                t.InputText("\r");
+                if (t.CurPar) t.CurPar->ParFlags |= pfPageBreak;
+                t.ReformatAll();
+                t.UpdateCaret();
+                Change();
+            }
+            Key = 0;
+        }
+        break;
+    case VK_PRIOR:
+    case VK_NEXT:
+        if (ctrl)
+            t.VScroll(Key == VK_PRIOR ? scPageUp : scPageDown, 0);
+        else
+            t.MoveCursor(Key == VK_PRIOR ? cmPageUp : cmPageDown, shift);
+        break;
+    case VK_HOME:
+    case VK_END:
+        if (ctrl)
+            t.MoveCursor(Key == VK_HOME ? cmDocStart : cmDocEnd, shift);
+        else
+            t.MoveCursor(Key == VK_HOME ? cmLineStart : cmLineEnd, shift);
+        break;
+    case VK_LEFT:
+    case VK_RIGHT:
+        if (!shift) HideSelection();
+        if (Key == VK_LEFT)
+            ctrl ? t.WordLeft(1, shift, true) : t.CursorLeft(1, shift, true);
+        else
+            ctrl ? t.WordRight(1, shift, true) : t.CursorRight(1, shift, true);
+        break;
+    case VK_UP:
+    case VK_DOWN:
+        if (!shift) HideSelection();
+        Key == VK_UP ? t.CursorUp(1, shift, true) : t.CursorDown(1, shift, true);
+        break;
+    case VK_INSERT:
+        if (ctrl) {
+            CopyToClipboard();
+        } else if (shift) {
+            if (CanChange()) {
+                PasteFromClipboard();
+                Change();
+            }
+        } else {
+            SetInserting(!Inserting());
+        }
+        break;
+    case VK_DELETE:
+        if (shift || ctrl) {
+            if (CanChange()) {
+                CutToClipboard();
+                Change();
+            }
+        } else if (CanChange()) {
+            t.InputText(std::string(1, '\x7f'));
+            Change();
+        }
+        break;
+    default:
+        break;
+    }
+    refreshCaret();
+}
+
+void TRtCustomRtfEdit::KeyPress(char& Key) {
+    TCustomControl::KeyPress(Key);
+    switch (Key) {
+    case 0:
+        return;
+    case 3:  // Ctrl+C: copying changes nothing, so it needs no permission
+        CopyToClipboard();
+        break;
+    case 22:  // Ctrl+V: nothing lands where it cannot be stored
+        if (CanChange()) {
+            PasteFromClipboard();
+            Change();
+        }
+        break;
+    case 24:  // Ctrl+X
+        if (CanChange()) {
+            CutToClipboard();
+            ReformatAll();
+            Change();
+        }
+        break;
+    case 9:
+    case 10:
+    case 27:
+        break;
+    default:
+        if (CanChange()) {
+            rtfText_->CurAttr.Special &= static_cast<uint8_t>(~spHidden);
+            rtfText_->InputText(std::string(1, Key));
+            Change();
+        }
+        break;
+    }
+    refreshCaret();
+}
+
+// ---------------------------------------------------------------- mouse
+
+bool TRtCustomRtfEdit::hyperlinkAt(int X, int Y) {
+    TRtRTFTextInput& t = *rtfText_;
+    TParagraph* par = nullptr;
+    TLine* line = nullptr;
+    int x = X - t.LeftOffset - t.PaintLeft, y = Y + t.TopOffset - t.PaintTop;
+    t.FindLineAt(x, y, par, line);
+    if (!line || !line->Attr || y < line->Y || y > line->Y + line->Height) return false;
+    int i = t.XToChar(par, line, x);
+    if (i >= line->Length) return false;
+    return (line->Attr[i].Style & stHyperlink) != 0;
+}
+
+bool TRtCustomRtfEdit::clickTest(int X, int Y) {
+    TRtRTFTextInput& t = *rtfText_;
+    TParagraph* par = nullptr;
+    TLine* line = nullptr;
+    int x = X - t.LeftOffset - t.PaintLeft, y = Y + t.TopOffset - t.PaintTop;
+    t.FindLineAt(x, y, par, line);
+    if (!line || y < line->Y || y > line->Y + line->Height) return false;
+    int i = std::min<int>(t.XToChar(par, line, x), line->Length);
+    if (line->Attr && i < line->Length && (line->Attr[i].Style & stHyperlink)) {
+        // Back to the run's first character, across the end of earlier lines.
+        TLine* l = line;
+        while (true) {
+            if (i > 0 && (l->Attr[i - 1].Style & stHyperlink)) {
+                --i;
+            } else if (i == 0 && l->Prev && l->Prev->Length && l->Prev->Attr &&
+                       (l->Prev->Attr[l->Prev->Length - 1].Style & stHyperlink)) {
+                l = l->Prev;
+                i = l->Length - 1;
+            } else {
+                break;
+            }
+        }
+        std::string text, stamp;
+        while (l) {
+            if (i >= l->Length) {
+                l = l->Next;
+                i = 0;
+                continue;
+            }
+            const TCharAttr& a = l->Attr[i];
+            if (text.size() && (a.Special & spHidden)) {
+                if (static_cast<int>(stamp.size()) >= rtMaxStampLength) break;
+                stamp += l->Text[i];
+            } else if ((a.Style & stHyperlink) && stamp.empty()) {
+                text += l->Text[i];
+            } else {
+                break;
+            }
+            ++i;
+        }
+        int32_t lineNumber = 0;
+        for (TParagraph* p = t.FirstPar; p; p = p->Next)
+            for (TLine* m = p->FirstLine; m; m = m->Next) {
+                if (m == line) goto counted;
+                ++lineNumber;
+            }
+    counted:
+        if (HyperLinkEvent) HyperLinkEvent(this, text, stamp, lineNumber);
+        return true;
+    }
+    if (!noBlockMarking_ && !oneClickHyperlink_) {
+        t.ClickAt(X, Y, true, false);
+        selectWordAt();
+    }
+    return false;
+}
+
+void TRtCustomRtfEdit::selectWordAt() {
+    TRtRTFTextInput& t = *rtfText_;
+    TLine* l = t.CurLine;
+    if (!l) return;
+    int from = std::min<int>(t.CurPos, l->Length), to = from;
+    while (from > 0 && !isBlankOrTab(l->Text[from - 1])) --from;
+    while (to < l->Length && !isBlankOrTab(l->Text[to])) ++to;
+    t.SetBlockEnd(t.CurPar, l, false, from);
+    t.SetBlockEnd(t.CurPar, l, true, to);
+    t.CurPos = to;
+    t.UpdateCaret();
+    t.Repaint();
+}
+
+void TRtCustomRtfEdit::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) {
+    TCustomControl::MouseDown(Button, Shift, X, Y);
+    if (!rtfText_->FirstPar) return;
+    takeFocus();
+    if (!tracking_ && (Shift.Contains(ssDouble) || oneClickHyperlink_)) {
+        if (clickTest(X, Y)) return;
+        if (Shift.Contains(ssDouble)) {
+            tracking_ = false;
+            return;
+        }
+    }
+    lastButton_ = Button;
+    if (objectResizeArmed_) {
+        tracking_ = true;
+        SetMouseCapture(true);
+        return;
+    }
+    rtfText_->ClickAt(X, Y, true, Shift.Contains(ssShift));
+    tracking_ = true;
+    SetMouseCapture(true);
+    refreshCaret();
+}
+
+void TRtCustomRtfEdit::MouseMove(TShiftState Shift, int X, int Y) {
+    TCustomControl::MouseMove(Shift, X, Y);
+    endScrollTracking();
+    if (tracking_ && !objectResizeArmed_) rtfText_->ClickAt(X, Y, true, true);
+    if (hyperLinkCursor_ != crDefault) {
+        if (hyperlinkAt(X, Y)) {
+            if (!hyperCursorShown_) {
+                savedCursor_ = Cursor();
+                hyperCursorShown_ = true;
+            }
+            SetCursor(hyperLinkCursor_);
+        } else if (hyperCursorShown_) {
+            hyperCursorShown_ = false;
+            SetCursor(savedCursor_);
+        }
+    }
+    if (!hyperCursorShown_) SetCursor(crIBeam);
+    refreshCaret();
+}
+
+void TRtCustomRtfEdit::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) {
+    TCustomControl::MouseUp(Button, Shift, X, Y);
+    bool was = tracking_;
+    tracking_ = false;
+    if (was && !Shift.Contains(ssShift) && !objectResizeArmed_) rtfText_->ClickAt(X, Y, true, true);
+    refreshCaret();
+    SetMouseCapture(false);
+}
+
+// ---------------------------------------------------------------- scrolling
+
+void TRtCustomRtfEdit::endScrollTracking() {
+    if (!scrollTracking_) return;
+    scrollTracking_ = false;
+    if (horzHidePending_) {
+        horzHidePending_ = false;
+        SetScrollRange(sbHorizontal, 0, 0);
+        ShowScrollBar(sbHorizontal, false);
+    }
+}
+
+void TRtCustomRtfEdit::UpdateHorzScrollBar() {
+    if (!windowCreated_ || (scrollBars_ != ssHorizontal && scrollBars_ != ssBoth)) return;
+    TRtRTFTextInput& t = *rtfText_;
+    int docWidth = t.Header->TextWidthPx, visible = t.WindowWidth;
+    if (!t.WordWrap && docWidth >= visible && ClientWidth() <= docWidth) {
+        SetScrollRange(sbHorizontal, 0, rtScrollRange);
+        ShowScrollBar(sbHorizontal, true);
+        SetScrollPos(sbHorizontal, docWidth == visible ? 0 : -t.LeftOffset * rtScrollRange / (docWidth - visible));
+    } else if (scrollTracking_) {
+        horzHidePending_ = true;
+    } else {
+        SetScrollRange(sbHorizontal, 0, 0);
+        ShowScrollBar(sbHorizontal, false);
+    }
+}
+
+void TRtCustomRtfEdit::UpdateVertScrollBar() {
+    if (!windowCreated_ || (scrollBars_ != ssVertical && scrollBars_ != ssBoth)) return;
+    TRtRTFTextInput& t = *rtfText_;
+    int docHeight = t.DocHeight, visible = t.WindowHeight;
+    if (docHeight < visible) {
+        if (t.TopOffset > 0) {
+            t.TopOffset = 0;
+            t.ReformatAll();
+        }
+        SetScrollRange(sbVertical, 0, 0);
+        ShowScrollBar(sbVertical, false);
+        return;
+    }
+    SetScrollRange(sbVertical, 0, rtScrollRange);
+    ShowScrollBar(sbVertical, true);
+    SetScrollPos(sbVertical, docHeight == visible ? 0 : t.TopOffset * rtScrollRange / (docHeight - visible));
+}
+
+void TRtCustomRtfEdit::HScrollMessage(int Code, int Pos) {
+    if (Code < 0 || Code > scEndScroll) return;
+    scrollTracking_ = true;
+    TRtRTFTextInput& t = *rtfText_;
+    t.HScroll(Code, (Pos & 0xFFFF) * (t.Header->TextWidthPx - t.WindowWidth) / rtScrollRange);
+    refreshCaret();
+}
+
+void TRtCustomRtfEdit::VScrollMessage(int Code, int Pos) {
+    if (Code < 0 || Code > scEndScroll) return;
+    scrollTracking_ = true;
+    TRtRTFTextInput& t = *rtfText_;
+    t.VScroll(Code, (t.DocHeight - t.WindowHeight) * (Pos & 0xFFFF) / rtScrollRange);
+    refreshCaret();
+}
+
+void TRtCustomRtfEdit::Scroll(TScrollBarKind Kind, TScrollCode Code, int Pos) {
+    TCustomControl::Scroll(Kind, Code, Pos);
+    if (Kind == sbHorizontal)
+        HScrollMessage(Code, Pos);
+    else
+        VScrollMessage(Code, Pos);
+}
+
+// ---------------------------------------------------------------- hooks
+
+void TRtCustomRtfEdit::RulerChanged(TObject*, TRtSelNr&, int, int, bool) {}
+void TRtCustomRtfEdit::ToolbarIcon(TObject*, TRtSelNr&, const std::string&, int, int, int) {}
+void TRtCustomRtfEdit::ToolbarList(TObject*, TRtSelNr&, const std::string&, int) {}
+void TRtCustomRtfEdit::RulerClicked(TObject*, bool, uint32_t) {}
+void TRtCustomRtfEdit::StatusBarUpdate(TObject*) {}
+
+// ---------------------------------------------------------------- printing
+
+namespace {
+
+// What printing changes on the document, put back however it ends.
+class PrintState {
+public:
+    explicit PrintState(TRtRTFTextInput& t)
+        : t_(t),
+          canvas_(t.Canvas),
+          wordWrap_(t.WordWrap),
+          options_(t.PaintOptions),
+          width_(t.WindowWidth),
+          height_(t.WindowHeight),
+          top_(t.TopOffset),
+          left_(t.LeftOffset),
+          paintTop_(t.PaintTop),
+          paintLeft_(t.PaintLeft),
+          textWidth_(t.Header->TextWidthPx) {}
+    ~PrintState() {
+        t_.PaintOptions = printSwitchOptions;
+        t_.WordWrap = wordWrap_;
+        t_.TopOffset = top_;
+        t_.LeftOffset = left_;
+        t_.PaintTop = paintTop_;
+        t_.PaintLeft = paintLeft_;
+        t_.WindowHeight = height_;
+        t_.WindowWidth = 0;
+        t_.PaintOptions = options_;
+        t_.SetCanvas(canvas_);
+        t_.Header->SetTextWidthPx(textWidth_);
+        t_.SetWindowWidth(width_);
+        t_.ReformatAll();
+    }
+
+private:
+    TRtRTFTextInput& t_;
+    TCanvas* canvas_;
+    bool wordWrap_;
+    uint32_t options_;
+    int width_, height_, top_, left_, paintTop_, paintLeft_, textWidth_;
+};
+
+struct PrintLine {
+    TParagraph* par;
+    TLine* line;
+    bool newPage;
+};
+
+// The lines of the document in order, each marked when a page starts before it.
+std::vector<PrintLine> pagedLines(TRtRTFTextInput& t, int bodyHeight) {
+    std::vector<PrintLine> lines;
+    int pageTop = 0;
+    for (TParagraph* p = t.FirstPar; p; p = p->Next)
+        for (TLine* l = p->FirstLine; l; l = l->Next) {
+            bool first = lines.empty();
+            bool explicitBreak = (l->LineFlags & lfPageBreakAfter) ||
+                                 (l == p->FirstLine && (p->ParFlags & pfPageBreak));
+            bool full = l->Y + l->Height - pageTop > bodyHeight;
+            bool newPage = !first && (explicitBreak || full);
+            if (newPage) pageTop = l->Y;
+            lines.push_back({p, l, newPage});
+        }
+    return lines;
+}
+
+}  // namespace
+
+void TRtCustomRtfEdit::PrintPage(TCanvas* Canvas, int PageNumber) {
+    if (!Canvas || PageNumber < 1) return;
+    TRtRTFTextInput& t = *rtfText_;
+    PrintState restore(t);
+    t.PaintOptions = printSwitchOptions;
+    t.SetCanvas(Canvas);
+    t.WordWrap = false;
+    uint32_t extra = 0;
+    static const uint32_t optionBits[] = {poNoClip, poIgnoreLeftOffset, poShowHidden, poNoBlockMarks,
+                                          poNoBackground, poTransparent};
+    for (int i = 0; i < 6; ++i)
+        if (printOptions_ & (1u << i)) extra |= optionBits[i];
+    t.PaintOptions = printLayoutOptions | extra;
+    t.UpdateResolution();
+    TDeviceContext* dc = Canvas->Handle();
+    int dpiX = dc ? dc->GetDeviceCaps(LOGPIXELSX) : 96, dpiY = dc ? dc->GetDeviceCaps(LOGPIXELSY) : 96;
+    const TTextHeader& h = *t.Header;
+    int bodyWidth = RtMulDiv(h.PageWidth - h.MarginLeft - h.MarginRight, dpiX, rtTwipsPerInch);
+    int bodyHeight = RtMulDiv(h.PageHeight - h.MarginTop - h.MarginBottom, dpiY, rtTwipsPerInch);
+    t.Header->SetTextWidthPx(bodyWidth);
+    t.WindowWidth = bodyWidth;
+    t.WindowHeight = bodyHeight;
+    t.ReformatAll();
+    t.PaintLeft = RtMulDiv(h.MarginLeft, dpiX, rtTwipsPerInch);
+    t.PaintTop = RtMulDiv(h.MarginTop, dpiY, rtTwipsPerInch);
+    int page = 1;
+    for (const PrintLine& pl : pagedLines(t, bodyHeight)) {
+        if (pl.newPage) ++page;
+        if (pl.newPage || pl.line == t.FirstPar->FirstLine) t.TopOffset = pl.line->Y;
+        if (page == PageNumber) t.PaintLine(pl.par, pl.line);
+    }
+}
+
+void TRtCustomRtfEdit::Print() {
+    TPrinter* printer = Printer();
+    TRtRTFTextInput& t = *rtfText_;
+    printer->BeginDoc();
+    try {
+        TCanvas* canvas = printer->Canvas();
+        TDeviceContext* dc = canvas->Handle();
+        // The margins count from the paper's edge; the device draws from its printable area.
+        int offsetX = dc ? dc->GetDeviceCaps(PHYSICALOFFSETX) : 0;
+        int offsetY = dc ? dc->GetDeviceCaps(PHYSICALOFFSETY) : 0;
+        int dpiX = dc ? dc->GetDeviceCaps(LOGPIXELSX) : 96, dpiY = dc ? dc->GetDeviceCaps(LOGPIXELSY) : 96;
+        {
+            PrintState restore(t);
+            t.PaintOptions = printSwitchOptions;
+            t.SetCanvas(canvas);
+            t.WordWrap = false;
+            t.PaintOptions = printLayoutOptions;
+            t.UpdateResolution();
+            const TTextHeader& h = *t.Header;
+            int left = RtMulDiv(h.MarginLeft, dpiX, rtTwipsPerInch) - offsetX;
+            int top = RtMulDiv(h.MarginTop, dpiY, rtTwipsPerInch) - offsetY;
+            int bodyWidth = RtMulDiv(h.PageWidth - h.MarginLeft - h.MarginRight, dpiX, rtTwipsPerInch);
+            int bodyHeight = RtMulDiv(h.PageHeight - h.MarginTop - h.MarginBottom, dpiY, rtTwipsPerInch);
+            int bottomMargin = RtMulDiv(h.MarginBottom, dpiY, rtTwipsPerInch);
+            t.Header->SetTextWidthPx(bodyWidth);
+            t.WindowWidth = bodyWidth;
+            t.WindowHeight = bodyHeight;
+            t.ReformatAll();
+            t.PaintLeft = left;
+            t.PaintTop = top;
+            int page = 1;
+            int32_t lineNumber = 1;
+            auto header = [&] {
+                if (PrintHeader) PrintHeader(this, canvas, left, 0, bodyWidth, std::max(top, 0), page, lineNumber);
+            };
+            auto footer = [&] {
+                if (PrintFooter)
+                    PrintFooter(this, canvas, left, top + bodyHeight, bodyWidth, bottomMargin, page, lineNumber);
+            };
+            std::vector<PrintLine> lines = pagedLines(t, bodyHeight);
+            if (!lines.empty()) t.TopOffset = lines.front().line->Y;
+            header();
+            for (const PrintLine& pl : lines) {
+                if (pl.newPage) {
+                    footer();
+                    printer->NewPage();
+                    ++page;
+                    t.TopOffset = pl.line->Y;
+                    header();
+                }
+                t.PaintLine(pl.par, pl.line);
+                ++lineNumber;
+            }
+            --lineNumber;
+            footer();
+        }
+        printer->EndDoc();
+    } catch (...) {
+        if (printer->Printing()) printer->Abort();
+        invalidateUnlessLocked();
+        throw;
+    }
+    invalidateUnlessLocked();
+}
