@@ -223,6 +223,7 @@ void TRtCustomRichText::DoEnter() {
 
 void TRtCustomRichText::caretMoved() {
     TRtCustomRtfEdit::caretMoved();
+    if (painting()) return;
     if (!Focused() && !(toolBar_ && toolBar_->Editor() == this)) return;
     setMode_->ParagraphChanged();
     setMode_->AttributesChanged();
@@ -558,7 +559,7 @@ void TRtCustomRichText::selectFound(bool Forward) {
     TRtTextFinder& f = *richFinder_;
     if (!f.Found) return;
     RtfText()->SelectRange(f.FoundPos, f.FoundLen);
-    RtfText()->SetCursorIndex(Forward ? f.FoundPos + f.FoundLen : f.FoundPos, -1, -1, -1);
+    RtfText()->SetCursorIndex(Forward ? f.FoundPos + f.FoundLen : f.FoundPos, 0, 0, 0);
     RtfText()->UpdateCaret();
     RtfText()->ShowCursor();
     Invalidate();

@@ -392,12 +392,17 @@ void TRtToolBar::SetListValue(int Typ, const std::string& Str, int Num) {
     TRtTBCombo* list = nullptr;
     switch (Typ) {
     case rtSelFontName:
-        if ((list = List(rtListFontName)) && !SameText(list->Text(), Str))
-            for (int i = 0; i < list->Items()->Count(); ++i)
-                if (SameText(list->Items()->Strings(i), Str)) {
-                    list->SetItemIndex(i);
-                    break;
-                }
+        if ((list = List(rtListFontName)) && !SameText(list->Text(), Str)) {
+            int found = -1;
+            for (int i = 0; i < list->Items()->Count() && found < 0; ++i)
+                if (SameText(list->Items()->Strings(i), Str)) found = i;
+            // A face the device lists under another name ("Arial" drawn with its
+            // metric twin) still shows its own name.
+            if (found >= 0)
+                list->SetItemIndex(found);
+            else if (!Str.empty())
+                list->SetText(Str);
+        }
         break;
     case rtSelFontSize:
         if (Num >= 7 && (list = List(rtListFontSize))) {

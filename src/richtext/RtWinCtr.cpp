@@ -80,10 +80,13 @@ void TRtCustomRtfEdit::Resize() {
     TCustomControl::Resize();
     backing_.SetSize(ClientWidth(), ClientHeight());
     if (!windowCreated_) return;
+    int inset = borderInset();
     rtfText_->TopOffset = 0;
     rtfText_->LeftOffset = 0;
-    rtfText_->WindowHeight = ClientHeight();
-    rtfText_->SetWindowWidth(ClientWidth());
+    rtfText_->PaintLeft = inset;
+    rtfText_->PaintTop = inset;
+    rtfText_->WindowHeight = ClientHeight() - 2 * inset;
+    rtfText_->SetWindowWidth(ClientWidth() - 2 * inset);
     UpdateVertScrollBar();
     UpdateHorzScrollBar();
     Invalidate();
@@ -99,9 +102,14 @@ void TRtCustomRtfEdit::Paint() {
         if (Visible() && windowCreated_) rtfText_->Paint();
     }
     backing_.ShowOn(Canvas());
+    if (borderInset()) {
+        Canvas()->Brush()->SetColor(clWindowFrame);
+        Canvas()->FrameRect(ClientRect());
+    }
     painting_ = false;
-    if (Focused()) caret_->Show(true);
 }
+
+int TRtCustomRtfEdit::borderInset() const { return borderStyle_ == bsSingle ? 1 : 0; }
 
 void TRtCustomRtfEdit::invalidateUnlessLocked() {
     if (!rtfText_->UpdateLocked) Invalidate();
@@ -193,7 +201,7 @@ void TRtCustomRtfEdit::SetShowPageBreak(bool Value) {
 
 void TRtCustomRtfEdit::SetBorderStyle(TBorderStyle Value) {
     borderStyle_ = Value;
-    Invalidate();
+    Resize();
 }
 
 void TRtCustomRtfEdit::SetScrollBars(TScrollStyle Value) {
@@ -334,7 +342,7 @@ int TRtCustomRtfEdit::CaretIndex() {
 }
 
 void TRtCustomRtfEdit::SetCaretIndex(int Value) {
-    rtfText_->SetCursorIndex(Value, -1, -1, -1);
+    rtfText_->SetCursorIndex(Value, 0, 0, 0);
     ReformatAll();
 }
 
@@ -482,8 +490,11 @@ void TRtCustomRtfEdit::DoEditState(TObject* Sender, bool selection_marked, bool 
 
 void TRtCustomRtfEdit::caretMoved() { refreshCaret(); }
 
+bool TRtCustomRtfEdit::painting() const { return painting_; }
+
 void TRtCustomRtfEdit::refreshCaret() {
-    if (!windowCreated_) return;
+    // The caret is a window of its own; none is made or moved in the middle of a paint.
+    if (!windowCreated_ || painting_) return;
     TRtRTFTextInput& t = *rtfText_;
     int x = t.CaretX + t.LeftOffset + t.PaintLeft;
     int y = t.CaretY - t.TopOffset + t.PaintTop;

@@ -188,6 +188,10 @@ protected:
     void Scroll(TScrollBarKind Kind, TScrollCode Code, int Pos) override;
     bool wantsKey(Word Key, TShiftState Shift) const override;
 
+    // The border's width inside the client area (bsSingle draws one).
+    int borderInset() const;
+    // True while the window paints (no companion or caret is touched then).
+    bool painting() const;
     // Focus rule of the clipboard, mouse and insert paths.
     void takeFocus();
     void refreshCaret();

@@ -160,7 +160,7 @@ bool TDBRtRichText::CanChange() {
             t.LeftOffset = left;
             t.UpdateLocked = false;
             t.UpdateLinePositions();
-            t.SetCursorIndex(-1, -1, par, parChar);
+            t.SetCursorIndex(0, 0, par, parChar);
             t.UpdateCaret();
             Invalidate();
             if (!editing) return false;

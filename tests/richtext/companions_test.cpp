@@ -276,7 +276,7 @@ TEST(RtStatusBar, DefinitionLinesMakeTypedItems) {
         {"Hello", stString, 0, 0, "Hello"},
         {"%40stfilename=", stFileName, siDisabled, 40, ""},
         {"$5stTxtFmt=FMT", stTxtFmt, siSunken, 30, "FMT"},
-        {"@stPathName", stPathName, siFramed, 30, "@stPathName"},
+        {"@stPathName", stPathName, siFramed, 0, "@stPathName"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.line);
