@@ -99,6 +99,7 @@ void TRtRichTextSetMode::PositionChanged() {
     Ruler->SetHeader(Text->Header.get());
     Ruler->SetXOffset(Text->LeftOffset);
     Ruler->SetLeftOffset(Control->Left() - Ruler->Left() + Text->PaintLeft + 1);
+    Ruler->PlaceMarkers();
 }
 
 // ---------------------------------------------------------------- TRtCustomRichText
@@ -228,6 +229,11 @@ void TRtCustomRichText::caretMoved() {
     setMode_->ParagraphChanged();
     setMode_->AttributesChanged();
     setMode_->PositionChanged();
+}
+
+void TRtCustomRichText::Resize() {
+    TRtCustomRtfEdit::Resize();
+    if (ruler_ && ruler_->Editor() == this) setMode_->PositionChanged();
 }
 
 void TRtCustomRichText::SetWordWrap(bool Value) {

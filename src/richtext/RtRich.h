@@ -110,6 +110,7 @@ public:
     static TReplaceDialog* ReplaceDialog();
 
 protected:
+    void Resize() override;
     void DoEnter() override;
     void DoEditState(TObject* Sender, bool selection_marked, bool clipboard_not_empty) override;
     void caretMoved() override;

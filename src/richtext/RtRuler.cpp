@@ -87,6 +87,10 @@ void TRtRuler::SetShowAllTabs(bool Value) {
     Invalidate();
 }
 
+void TRtRuler::PlaceMarkers() {
+    if (updateMarkers()) Invalidate();
+}
+
 void TRtRuler::SetIndents(int First, int Left, int Right) {
     if (!header_) return;
     TRtRulerArea& c = header_->Current;

@@ -59,6 +59,8 @@ public:
     void SetNewTabKind(TTabKind Value) { newTabKind_ = Value; }
     bool ShowAllTabs() const { return showAllTabs_; }
     void SetShowAllTabs(bool Value);
+    // Places the markers again from the header (after the text's width changed).
+    void PlaceMarkers();
 
     // The marker's centre x, pixels (rtMarkerRight .. rtMarkerFirst).
     TRect MarkerRect(int Marker) const;
