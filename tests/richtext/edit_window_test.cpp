@@ -14,6 +14,8 @@
 #include "support/PageImages.h"
 #include "support/ReferenceImages.h"
 #include "support/TempDir.h"
+#include "ui/DialogResponder.h"
+#include "ui/Dialogs.h"
 #include "ui/Printers.h"
 
 namespace {
@@ -298,4 +300,84 @@ TEST_F(RtEditWindow, NarrativeSetLooksAsItsReference) {
     QImage image = picture(form.get(), "rtedit_narrative_set");
     std::string why;
     EXPECT_TRUE(MatchesReference(image, std::string(RT_REFERENCE_DIR) + "/narrative_set.png", &why)) << why;
+}
+
+TEST_F(RtEditWindow, PrintRestoresTheDocumentWhenAHeaderFails) {
+    TRtCustomRichText* e = addEditor(8, 8, 400, 160);
+    show();
+    e->SetFocus();
+    type(e, "Some text to print");
+    uint32_t options = e->RtfText()->PaintOptions;
+    int width = e->RtfText()->WindowWidth;
+    TCanvas* canvas = e->RtfText()->Canvas;
+    TempDir dir;
+    TPrinter* printer = Printer();
+    printer->SetPrinterIndex(printer->Printers()->Count() - 1);
+    printer->SetOutputFile(dir.file("failed.pdf"));
+    e->PrintHeader = [](TObject*, TCanvas*, int, int, int, int, int, int32_t) {
+        throw Exception("header failed");
+    };
+    EXPECT_THROW(e->Print(), Exception);
+    printer->SetOutputFile("");
+    EXPECT_FALSE(printer->Printing());
+    EXPECT_TRUE(e->WordWrap());
+    EXPECT_EQ(e->RtfText()->PaintOptions, options);
+    EXPECT_EQ(e->RtfText()->WindowWidth, width);
+    EXPECT_EQ(e->RtfText()->Canvas, canvas);
+    EXPECT_EQ(e->RtfText()->GetParText(0), "Some text to print");
+}
+
+TEST_F(RtEditWindow, FindWithAWildcardSelectsTheMatchAndReplaceAllChangesEveryOne) {
+    TRtCustomRichText* e = addEditor(8, 8, 400, 160);
+    show();
+    e->SetFocus();
+    type(e, "red lens, red frame");
+    e->SendKey(VK_HOME);
+    TDialogScript script;
+    TDialogAnswer find;
+    find.Result = mrOk;
+    find.Text = "l*s";
+    find.Options = FindOptionBit(frFindNext) | FindOptionBit(frDown);
+    script.Answer(find);
+    e->ShowFindDialog();
+    EXPECT_EQ(e->SelStart(), 4);
+    EXPECT_EQ(e->SelLength(), 4);
+    EXPECT_EQ(e->CaretIndex(), 8);
+
+    TDialogAnswer replaceAll;
+    replaceAll.Result = mrOk;
+    replaceAll.Text = "red";
+    replaceAll.ReplaceText = "blue";
+    replaceAll.Options = FindOptionBit(frReplaceAll);
+    script.Answer(replaceAll);
+    e->ShowReplaceDialog();
+    EXPECT_EQ(e->RtfText()->GetParText(0), "blue lens, blue frame");
+    EXPECT_TRUE(e->Modified());
+}
+
+TEST_F(RtEditWindow, SaveAsKeepsTheNameAndCancelKeepsTheDocument) {
+    TRtCustomRichText* e = addEditor(8, 8, 400, 160);
+    show();
+    e->SetFocus();
+    type(e, "to keep");
+    TempDir dir;
+    TDialogScript script;
+    script.Answer(mrCancel);
+    e->Save();
+    EXPECT_EQ(e->Status(), rtStatusCancelled);
+    EXPECT_EQ(e->FileName(), "");
+    EXPECT_TRUE(e->Modified());
+    script.Answer(mrOk, dir.file("note.rtf"));
+    e->Save();
+    EXPECT_EQ(e->Status(), rtStatusOk);
+    EXPECT_EQ(e->FileName(), dir.file("note.rtf"));
+    EXPECT_FALSE(e->Modified());
+    EXPECT_EQ(script.Shown().back().Filter, RtMessage(rtmFileFilter));
+
+    e->New();
+    EXPECT_EQ(e->RtfText()->GetParText(0), "");
+    script.Answer(mrOk, dir.file("note.rtf"));
+    e->Open();
+    EXPECT_EQ(e->RtfText()->GetParText(0), "to keep");
+    EXPECT_EQ(e->FileName(), dir.file("note.rtf"));
 }
