@@ -44,8 +44,8 @@ bool TRtTextFinder::CharMatches(char textChar, char patternChar, const TCharAttr
         if ((AttrMask & amUnderline) && !(t.Style & stUnderline)) return false;
         if ((AttrMask & amItalic) && !(t.Style & stItalic)) return false;
         if ((AttrMask & amHyperlink) && !(t.Style & stHyperlink)) return false;
-        if ((AttrMask & amTextColor) && (t.Colors & 0x0F) != (p.Colors & 0x0F)) return false;
-        if ((AttrMask & amBackColor) && (t.Colors & 0xF0) != (p.Colors & 0xF0)) return false;
+        if ((AttrMask & amFindTextColor) && (t.Colors & 0x0F) != (p.Colors & 0x0F)) return false;
+        if ((AttrMask & amFindBackColor) && (t.Colors & 0xF0) != (p.Colors & 0xF0)) return false;
     }
     if (Wildcard && patternChar == Wildcard) return true;
     unsigned char a = static_cast<unsigned char>(textChar), b = static_cast<unsigned char>(patternChar);

@@ -17,14 +17,14 @@
 
 class TRtRTFText;
 
-// AttrMask conditions.
+// AttrMask conditions (the colour ones named apart from the layout's attribute masks).
 constexpr uint8_t amFontAndSize = 1;
 constexpr uint8_t amBold = 4;
 constexpr uint8_t amUnderline = 8;
 constexpr uint8_t amItalic = 16;
 constexpr uint8_t amHyperlink = 32;
-constexpr uint8_t amTextColor = 64;
-constexpr uint8_t amBackColor = 128;
+constexpr uint8_t amFindTextColor = 64;
+constexpr uint8_t amFindBackColor = 128;
 // SpecialMask conditions.
 constexpr uint8_t smObject = 1;
 constexpr uint8_t smInsertPoint = 2;

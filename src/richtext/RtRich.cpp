@@ -1,7 +1,6 @@
 #include "richtext/RtRich.h"
 
 #include "base/Streams.h"
-#include "richtext/RtAttrApply.h"
 #include "richtext/RtHeader.h"
 #include "richtext/RtRuler.h"
 #include "richtext/RtStatus.h"
@@ -51,6 +50,11 @@ constexpr uint8_t alignOfIcon[] = {0, 0, 1, 3, 2};
 
 // ---------------------------------------------------------------- TRtRichTextSetMode
 
+// A shared toolbar or ruler shows the control it serves now, not every control linked to it.
+bool TRtRichTextSetMode::servesToolBar() const { return ToolBar && ToolBar->Editor() == Control; }
+
+bool TRtRichTextSetMode::servesRuler() const { return Ruler && Ruler->Editor() == Control; }
+
 void TRtRichTextSetMode::ParagraphChanged() {
     if (!Text || !Text->CurPar) return;
     TParagraph* p = Text->CurPar;
@@ -58,14 +62,14 @@ void TRtRichTextSetMode::ParagraphChanged() {
     h.Current.TabSet = (p->ParFlags & pfTableCell) ? 0 : p->TabSet;
     if (h.Current.IndentFirst != p->IndentFirst) {
         h.Current.IndentFirst = static_cast<uint16_t>(std::max(p->IndentFirst, 0));
-        if (Ruler) Ruler->Invalidate();
+        if (servesRuler()) Ruler->Invalidate();
     }
-    if (ToolBar && !Text->LayoutLocked) ToolBar->SetIconDown({}, rtGroupAlign, alignIcon[p->Align & 3]);
-    if (Ruler) Ruler->SetIndents(std::max(p->IndentFirst, 0), std::max(p->IndentLeft, 0), std::max(p->IndentRight, 0));
+    if (servesToolBar() && !Text->LayoutLocked) ToolBar->SetIconDown({}, rtGroupAlign, alignIcon[p->Align & 3]);
+    if (servesRuler()) Ruler->SetIndents(std::max(p->IndentFirst, 0), std::max(p->IndentLeft, 0), std::max(p->IndentRight, 0));
 }
 
 void TRtRichTextSetMode::AttributesChanged() {
-    if (!Text || !ToolBar || Text->LayoutLocked) return;
+    if (!Text || !servesToolBar() || Text->LayoutLocked) return;
     const TCharAttr& a = Text->CurAttr;
     struct Bit {
         bool special;
@@ -95,7 +99,7 @@ void TRtRichTextSetMode::AttributesChanged() {
 }
 
 void TRtRichTextSetMode::PositionChanged() {
-    if (!Ruler || !Control || !Text) return;
+    if (!servesRuler() || !Control || !Text) return;
     Ruler->SetHeader(Text->Header.get());
     Ruler->SetXOffset(Text->LeftOffset);
     Ruler->SetLeftOffset(Control->Left() - Ruler->Left() + Text->PaintLeft + 1);
@@ -112,12 +116,14 @@ TRtCustomRichText::TRtCustomRichText(TComponent* AOwner)
     setMode_->Document = RtfText();
     setMode_->Text = RtfText();
     setMode_->Control = this;
+    RtfText()->ModeControl = setMode_.get();
     RtfText()->Header->AddFont("Arial");
     SetInserting(true);
 }
 
 TRtCustomRichText::~TRtCustomRichText() {
     Disconnect();
+    RtfText()->ModeControl = nullptr;
     setMode_.reset();
 }
 
@@ -222,15 +228,6 @@ void TRtCustomRichText::DoEnter() {
     Connect();
 }
 
-void TRtCustomRichText::caretMoved() {
-    TRtCustomRtfEdit::caretMoved();
-    if (painting()) return;
-    if (!Focused() && !(toolBar_ && toolBar_->Editor() == this)) return;
-    setMode_->ParagraphChanged();
-    setMode_->AttributesChanged();
-    setMode_->PositionChanged();
-}
-
 void TRtCustomRichText::Resize() {
     TRtCustomRtfEdit::Resize();
     if (ruler_ && ruler_->Editor() == this) setMode_->PositionChanged();
@@ -288,26 +285,27 @@ void TRtCustomRichText::styleIcon(TRtSelNr& Typ, int num) {
     TRtRTFTextInput& t = *RtfText();
     if (num == iconNormal) {
         if (down && CanChange()) {
-            RtApplyStyle(t, 0, true);
+            t.SetBlockStyle(0, true);
             Change();
         }
     } else if (num == iconHidden || num == iconRtfCode) {
         if (CanChange()) {
-            RtApplySpecial(t, num == iconHidden ? spHidden : spRtfCode, down);
+            t.SetBlockStyle((num == iconHidden ? spHidden : spRtfCode) << 8, down);
             Change();
         }
     } else if (uint8_t bit = styleBitOf(num)) {
         if (down && num == iconSuper && toolBar_) toolBar_->SetIconUp({}, rtGroupStatus, iconSub);
         if (down && num == iconSub && toolBar_) toolBar_->SetIconUp({}, rtGroupStatus, iconSuper);
         if (CanChange()) {
-            if (down && num == iconSuper) RtApplyStyle(t, stSubscript, false);
-            if (down && num == iconSub) RtApplyStyle(t, stSuperscript, false);
-            RtApplyStyle(t, bit, down);
+            if (down && num == iconSuper) t.SetBlockStyle(stSubscript, false);
+            if (down && num == iconSub) t.SetBlockStyle(stSuperscript, false);
+            t.SetBlockStyle(bit, down);
             Change();
         }
     } else {
         return;
     }
+    t.ReformatAll();
     Typ = rtSelHandled;
     setMode_->AttributesChanged();
     Invalidate();
@@ -377,28 +375,29 @@ void TRtCustomRichText::ToolbarList(TObject*, TRtSelNr& Typ, const std::string& 
         return;
     }
     TCharAttr a = RtfText()->CurAttr;
-    uint32_t mask = 0;
+    int mask = 0;
     switch (Typ) {
     case rtSelFontName:
         a.Font = static_cast<uint8_t>(RtfText()->Header->AddFont(str.substr(0, 255)));
-        mask = rtAttrFont;
+        mask = amFont;
         break;
     case rtSelFontSize:
         a.Size = static_cast<uint8_t>(std::clamp(num, 1, 255));
-        mask = rtAttrSize;
+        mask = amSize;
         break;
     case rtSelTextColor:
         a.Colors = static_cast<uint8_t>((a.Colors & 0xF0) | (num & 0x0F));
-        mask = rtAttrTextColor;
+        mask = amTextColor;
         break;
     case rtSelBackColor:
         a.Colors = static_cast<uint8_t>((a.Colors & 0x0F) | ((num & 0x0F) << 4));
-        mask = rtAttrBackColor;
+        mask = amBackColor;
         break;
     default:
         return;
     }
-    RtApplyAttr(*RtfText(), a, mask);
+    RtfText()->SetCurrentAttr(a, mask);
+    RtfText()->ReformatAll();
     Typ = rtSelHandled;
     Change();
     Invalidate();
@@ -424,17 +423,8 @@ void TRtCustomRichText::RulerChanged(TObject*, TRtSelNr& Typ, int, int, bool cha
 
 void TRtCustomRichText::setTabBit(bool IsSet, uint32_t Bit) {
     TRtRTFTextInput& t = *RtfText();
-    if (t.ReadOnly || !t.CurPar) return;
-    TParagraph* from = t.HasBlock() ? t.BlockStartPar : t.CurPar;
-    TParagraph* to = t.HasBlock() ? t.BlockEndPar : t.CurPar;
-    if (t.BlockReversed && t.HasBlock()) std::swap(from, to);
-    for (TParagraph* p = from; p; p = p->Next) {
-        if (!(p->ParFlags & pfTableCell)) {
-            p->TabSet = IsSet ? (p->TabSet & ~Bit) : (p->TabSet | Bit);
-            p->Dirty |= dfAll;
-        }
-        if (p == to) break;
-    }
+    if (!t.CurPar) return;
+    t.SetTabs(Bit, IsSet);
     t.Header->Current.TabSet = (t.CurPar->ParFlags & pfTableCell) ? 0 : t.CurPar->TabSet;
 }
 

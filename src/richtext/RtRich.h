@@ -41,6 +41,10 @@ public:
     void ParagraphChanged() override;
     void AttributesChanged() override;
     void PositionChanged() override;
+
+private:
+    bool servesToolBar() const;
+    bool servesRuler() const;
 };
 
 class TRtCustomRichText : public TRtCustomRtfEdit {
@@ -113,7 +117,6 @@ protected:
     void Resize() override;
     void DoEnter() override;
     void DoEditState(TObject* Sender, bool selection_marked, bool clipboard_not_empty) override;
-    void caretMoved() override;
 
 private:
     void bindRuler();

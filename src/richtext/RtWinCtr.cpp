@@ -4,7 +4,6 @@
 #include <vector>
 
 #include "base/Streams.h"
-#include "richtext/RtAttrApply.h"
 #include "richtext/RtRtfReader.h"
 #include "richtext/RtTextReader.h"
 #include "ui/Forms.h"
@@ -20,6 +19,8 @@ constexpr int dlgcTab = 2;
 constexpr uint32_t printSwitchOptions = 0x202;
 constexpr uint32_t printLayoutOptions = 0x4683E;
 constexpr int selectAllEnd = 268435455;
+// The character Ctrl+Enter types: the text starts a new page there.
+constexpr char pageBreakChar = 12;
 
 bool isBlankOrTab(char c) { return c == ' ' || c == '\t'; }
 
@@ -236,18 +237,18 @@ TFont* TRtCustomRtfEdit::EditFont() {
 void TRtCustomRtfEdit::editFontChanged() {
     if (fillingEditFont_) return;
     TCharAttr a = rtfText_->CurAttr;
-    uint32_t mask = rtAttrStyle;
+    int mask = 0;
     if (!editFont_.Name().empty()) {
         int index = FontIndex(editFont_.Name());
         if (index != a.Font) {
             a.Font = static_cast<uint8_t>(index);
-            mask |= rtAttrFont;
+            mask |= amFont;
         }
     }
     int size = editFont_.Size();
     a.Size = static_cast<uint8_t>(size >= 256 ? 255 : std::max(size, 1));
-    mask |= rtAttrSize;
-    uint8_t style = a.Style & 0xF0;
+    mask |= amSize;
+    uint8_t style = 0;
     TFontStyles fs = editFont_.Style();
     if (fs.Contains(fsBold)) style |= stBold;
     if (fs.Contains(fsItalic)) style |= stItalic;
@@ -259,10 +260,12 @@ void TRtCustomRtfEdit::editFontChanged() {
     for (int i = 0; i < 15; ++i)
         if (RGB(h.Palette[i].Red, h.Palette[i].Green, h.Palette[i].Blue) == rgb) {
             a.Colors = static_cast<uint8_t>((a.Colors & 0xF0) | i);
-            mask |= rtAttrTextColor;
+            mask |= amTextColor;
             break;
         }
-    RtApplyAttr(*rtfText_, a, mask);
+    // The font's styles replace those of the text; script and hidden stay.
+    rtfText_->SetCurrentAttr(a, mask | amReplaceStyle);
+    rtfText_->ReformatAll();
     invalidateUnlessLocked();
 }
 
@@ -360,16 +363,10 @@ void TRtCustomRtfEdit::InsertGraphic(TGraphic* obj) {
     if (!bitmap) return;
     auto copy = std::make_unique<TBitmap>();
     copy->Assign(bitmap);
-    // The document owns the copy; the object character names it by number.
-    TRtRTFTextInput& t = *rtfText_;
-    TObjectEntry* entry = t.AddObject(copy.get(), 0);
-    if (!entry) return;
+    // The document owns the copy under a number of its own.
+    int number = 0;
+    rtfText_->InsertObject(copy.get(), number);
     copy.release();
-    TCharAttr saved = t.CurAttr;
-    t.CurAttr.Special = static_cast<uint8_t>(t.CurAttr.Special | spObject);
-    t.CurAttr.Tag = entry->Number;
-    t.InputText(std::string(1, rtObjectByNumber));
-    t.CurAttr = saved;
     ReformatAll();
 }
 
@@ -527,13 +524,8 @@ void TRtCustomRtfEdit::KeyDown(Word& Key, TShiftState Shift) {
         break;
     case VK_RETURN:
         if (ctrl) {
-            // The model keeps page breaks as a paragraph flag (as RTF's \page is read and
-            // written), so the break starts a new paragraph that begins the next page.
             if (CanChange()) {
-                t.InputText("\r");
-                if (t.CurPar) t.CurPar->ParFlags |= pfPageBreak;
-                t.ReformatAll();
-                t.UpdateCaret();
+                t.InputText(std::string(1, pageBreakChar));
                 Change();
             }
             Key = 0;

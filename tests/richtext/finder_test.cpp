@@ -83,7 +83,7 @@ TEST(RtTextFinder, AttributeConditionsNarrowTheMatch) {
         uint8_t mask;
         uint8_t colors;
         int pos;
-    } cases[] = {{0, 0, 0}, {amBold, 0, 5}, {amTextColor, 4, 10}};
+    } cases[] = {{0, 0, 0}, {amBold, 0, 5}, {amFindTextColor, 4, 10}};
     for (const Case& c : cases) {
         TRtTextFinder finder;
         finder.Text = &doc;
