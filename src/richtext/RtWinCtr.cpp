@@ -6,6 +6,7 @@
 #include "base/Streams.h"
 #include "richtext/RtRtfReader.h"
 #include "richtext/RtTextReader.h"
+#include "ui/Application.h"
 #include "ui/Forms.h"
 #include "ui/Printers.h"
 
@@ -637,8 +638,37 @@ bool TRtCustomRtfEdit::hyperlinkAt(int X, int Y) {
     return (line->Attr[i].Style & stHyperlink) != 0;
 }
 
+TObjectEntry* TRtCustomRtfEdit::objectAt(int X, int Y) {
+    TRtRTFTextInput& t = *rtfText_;
+    int x = X - t.LeftOffset - t.PaintLeft, y = Y + t.TopOffset - t.PaintTop;
+    for (int i = 0; i < t.ObjectRectCount; ++i) {
+        const TRtObjectRect& r = t.ObjectRects[i];
+        if (x < r.X || x >= r.X + r.Width || y < r.Y || y >= r.Y + r.Height) continue;
+        for (TObjectEntry& e : t.Objects)
+            if (e.Obj == r.Object) return &e;
+    }
+    return nullptr;
+}
+
+TObjectEntry* TRtCustomRtfEdit::selectedObject() {
+    TRtRTFTextInput& t = *rtfText_;
+    const TRtSelectedObject& s = t.SelectedObject;
+    if (!s.Tag && !s.Number) return nullptr;
+    return t.FindObject(s.Tag, s.Number);
+}
+
 bool TRtCustomRtfEdit::clickTest(int X, int Y) {
     TRtRTFTextInput& t = *rtfText_;
+    // Embedded objects first: a hit selects the object and ends the test.
+    if (TObjectEntry* hit = objectAt(X, Y)) {
+        if (hit->Number)
+            t.SelectObject(hit->Number, false);
+        else
+            t.SelectObject(hit->Tag, true);
+        t.Repaint();
+        Invalidate();
+        return true;
+    }
     TParagraph* par = nullptr;
     TLine* line = nullptr;
     int x = X - t.LeftOffset - t.PaintLeft, y = Y + t.TopOffset - t.PaintTop;
@@ -734,7 +764,37 @@ void TRtCustomRtfEdit::MouseDown(TMouseButton Button, TShiftState Shift, int X, 
 void TRtCustomRtfEdit::MouseMove(TShiftState Shift, int X, int Y) {
     TCustomControl::MouseMove(Shift, X, Y);
     endScrollTracking();
-    if (tracking_ && !objectResizeArmed_) rtfText_->ClickAt(X, Y, true, true);
+    TRtRTFTextInput& t = *rtfText_;
+    if (objectResizeArmed_ && tracking_) {
+        if (TObjectEntry* e = selectedObject()) {
+            const TRect& r = t.SelectedObject.Rect;
+            int w = std::max(X - r.Left, 2), h = std::max(Y - r.Top, 2);
+            int ppi = Screen->PixelsPerInch();
+            e->WidthTw = w * rtTwipsPerInch / ppi;
+            e->HeightTw = h * rtTwipsPerInch / ppi;
+            for (TParagraph* p = t.FirstPar; p; p = p->Next) p->Dirty |= dfAll;
+            ReformatAll();
+        }
+        return;
+    }
+    if (!tracking_) {
+        TObjectEntry* selected = selectedObject();
+        const TRect& r = t.SelectedObject.Rect;
+        bool inCorner = selected && X > r.Right - rtObjectSizingCorner && X < r.Right + 1 &&
+                        Y > r.Bottom - rtObjectSizingCorner && Y < r.Bottom + 1;
+        if (inCorner) {
+            if (Cursor() != crSizeNWSE) savedCursor_ = Cursor();
+            SetCursor(crSizeNWSE);
+            objectResizeArmed_ = true;
+            return;
+        }
+        // Armed state stays only while the mouse is in the corner.
+        if (objectResizeArmed_) {
+            objectResizeArmed_ = false;
+            SetCursor(savedCursor_);
+        }
+    }
+    if (tracking_) t.ClickAt(X, Y, true, true);
     if (hyperLinkCursor_ != crDefault) {
         if (hyperlinkAt(X, Y)) {
             if (!hyperCursorShown_) {
@@ -756,6 +816,10 @@ void TRtCustomRtfEdit::MouseUp(TMouseButton Button, TShiftState Shift, int X, in
     bool was = tracking_;
     tracking_ = false;
     if (was && !Shift.Contains(ssShift) && !objectResizeArmed_) rtfText_->ClickAt(X, Y, true, true);
+    if (objectResizeArmed_) {
+        objectResizeArmed_ = false;
+        SetCursor(savedCursor_);
+    }
     refreshCaret();
     SetMouseCapture(false);
 }

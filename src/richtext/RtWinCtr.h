@@ -200,6 +200,10 @@ protected:
 private:
     // True when the click was on a hyperlink (or an object took it).
     bool clickTest(int X, int Y);
+    // The embedded object painted under a window point, or nullptr.
+    TObjectEntry* objectAt(int X, int Y);
+    // The entry of the object the last paint showed selected, or nullptr.
+    TObjectEntry* selectedObject();
     void selectWordAt();
     void editFontChanged();
     void endScrollTracking();

@@ -381,3 +381,35 @@ TEST_F(RtEditWindow, SaveAsKeepsTheNameAndCancelKeepsTheDocument) {
     EXPECT_EQ(e->RtfText()->GetParText(0), "to keep");
     EXPECT_EQ(e->FileName(), dir.file("note.rtf"));
 }
+
+TEST_F(RtEditWindow, AnObjectIsSelectedByDoubleClickAndResizedFromItsCorner) {
+    TRtCustomRichText* e = addEditor(8, 8, 400, 200);
+    show();
+    e->SetFocus();
+    type(e, "x ");
+    TBitmap picture(40, 30);
+    picture.Canvas()->Brush()->SetColor(clRed);
+    picture.Canvas()->FillRect(TRect{0, 0, 40, 30});
+    e->InsertGraphic(&picture);
+    Application->ProcessMessages();
+    TRtRTFTextInput* t = e->RtfText();
+    ASSERT_EQ(t->ObjectRectCount, 1);
+    TRtObjectRect r = t->ObjectRects[0];
+    int x = r.X + t->PaintLeft + t->LeftOffset + r.Width / 2, y = r.Y - t->TopOffset + t->PaintTop + r.Height / 2;
+    doubleClick(e, x, y);
+    EXPECT_EQ(e->SelLength(), 1);
+    Application->ProcessMessages();
+    TRect box = t->SelectedObject.Rect;
+    ASSERT_GT(box.Width(), 0) << "painted as selected";
+
+    mouse(e, QEvent::MouseMove, box.Right - 3, box.Bottom - 3);
+    EXPECT_TRUE(e->ObjectResizeArmed());
+    EXPECT_EQ(e->Cursor(), crSizeNWSE);
+    mouse(e, QEvent::MouseButtonPress, box.Right - 3, box.Bottom - 3);
+    mouse(e, QEvent::MouseMove, box.Right + 20, box.Bottom + 10);
+    mouse(e, QEvent::MouseButtonRelease, box.Right + 20, box.Bottom + 10);
+    const TObjectEntry& entry = t->Objects.front();
+    EXPECT_EQ(entry.WidthTw, (box.Width() + 20) * 1440 / 96);
+    EXPECT_EQ(entry.HeightTw, (box.Height() + 10) * 1440 / 96);
+    EXPECT_FALSE(e->ObjectResizeArmed());
+}
