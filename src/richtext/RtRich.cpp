@@ -1,11 +1,14 @@
 #include "richtext/RtRich.h"
 
+#include <algorithm>
+
 #include "base/Streams.h"
 #include "richtext/RtHeader.h"
 #include "richtext/RtRuler.h"
 #include "richtext/RtStatus.h"
 #include "richtext/RtTbar.h"
 #include "ui/Dialogs.h"
+#include "ui/ScrollBar.h"
 #include "ui/StdCtrls.h"
 
 namespace {
@@ -134,6 +137,8 @@ void TRtCustomRichText::Notification(TComponent* AComponent, TOperation Operatio
     if (AComponent == toolBar_) toolBar_ = setMode_->ToolBar = nullptr;
     if (AComponent == statusBar_) statusBar_ = nullptr;
     if (AComponent == statusLabel_) statusLabel_ = nullptr;
+    if (AComponent == externVer_) externVer_ = nullptr;
+    if (AComponent == externHor_) externHor_ = nullptr;
 }
 
 // ---------------------------------------------------------------- companions
@@ -181,6 +186,40 @@ void TRtCustomRichText::SetStatusLabel(TLabel* Value) {
     if (statusLabel_) statusLabel_->RemoveFreeNotification(this);
     statusLabel_ = Value;
     if (Value) Value->FreeNotification(this);
+}
+
+void TRtCustomRichText::SetExternVerScrollBar(TScrollBar* Value) {
+    if (externVer_) externVer_->RemoveFreeNotification(this);
+    externVer_ = Value;
+    if (!Value) return;
+    Value->FreeNotification(this);
+    Value->OnScroll = [this](TObject*, TScrollCode Code, int& Pos) { VScrollMessage(Code, Pos); };
+    Value->SetParams(0, 0, rtScrollRange);
+}
+
+void TRtCustomRichText::SetExternHorScrollBar(TScrollBar* Value) {
+    if (externHor_) externHor_->RemoveFreeNotification(this);
+    externHor_ = Value;
+    if (!Value) return;
+    Value->FreeNotification(this);
+    Value->OnScroll = [this](TObject*, TScrollCode Code, int& Pos) { HScrollMessage(Code, Pos); };
+    Value->SetParams(0, 0, rtScrollRange);
+}
+
+void TRtCustomRichText::UpdateVertScrollBar() {
+    TRtCustomRtfEdit::UpdateVertScrollBar();
+    if (!externVer_) return;
+    TRtRTFTextInput& t = *RtfText();
+    int span = t.DocHeight - t.WindowHeight;
+    externVer_->SetPosition(span > 0 ? std::clamp(t.TopOffset * rtScrollRange / span, 0, rtScrollRange) : 0);
+}
+
+void TRtCustomRichText::UpdateHorzScrollBar() {
+    TRtCustomRtfEdit::UpdateHorzScrollBar();
+    if (!externHor_) return;
+    TRtRTFTextInput& t = *RtfText();
+    int span = t.Header->TextWidthPx - t.WindowWidth;
+    externHor_->SetPosition(span > 0 ? std::clamp(-t.LeftOffset * rtScrollRange / span, 0, rtScrollRange) : 0);
 }
 
 void TRtCustomRichText::Connect() {

@@ -21,6 +21,7 @@ class TRtRuler;
 class TRtStatusBarBasic;
 class TRtCustomToolPanel;
 class TLabel;
+class TScrollBar;
 class TFindDialog;
 class TReplaceDialog;
 class TRtCustomRichText;
@@ -61,6 +62,11 @@ public:
     void SetStatusBar(TRtStatusBarBasic* Value);
     TLabel* StatusLabel() const { return statusLabel_; }
     void SetStatusLabel(TLabel* Value);
+    // Outside scroll bars (range 0..1000) that scroll the text as the window's own would.
+    TScrollBar* ExternVerScrollBar() const { return externVer_; }
+    void SetExternVerScrollBar(TScrollBar* Value);
+    TScrollBar* ExternHorScrollBar() const { return externHor_; }
+    void SetExternHorScrollBar(TScrollBar* Value);
     TRtTextFinder* RichFinder() const { return richFinder_; }
     TRtRichTextSetMode* SetMode() { return setMode_.get(); }
 
@@ -114,6 +120,8 @@ public:
     static TReplaceDialog* ReplaceDialog();
 
 protected:
+    void UpdateHorzScrollBar() override;
+    void UpdateVertScrollBar() override;
     void Resize() override;
     void DoEnter() override;
     void DoEditState(TObject* Sender, bool selection_marked, bool clipboard_not_empty) override;
@@ -134,5 +142,7 @@ private:
     TRtStatusBarBasic* statusBar_ = nullptr;
     TRtCustomToolPanel* toolBar_ = nullptr;
     TLabel* statusLabel_ = nullptr;
+    TScrollBar* externVer_ = nullptr;
+    TScrollBar* externHor_ = nullptr;
     TColor colorTable_[16] = {};
 };

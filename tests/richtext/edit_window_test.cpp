@@ -5,6 +5,7 @@
 
 #include <QImage>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -17,6 +18,7 @@
 #include "ui/DialogResponder.h"
 #include "ui/Dialogs.h"
 #include "ui/Printers.h"
+#include "ui/ScrollBar.h"
 
 namespace {
 
@@ -412,4 +414,28 @@ TEST_F(RtEditWindow, AnObjectIsSelectedByDoubleClickAndResizedFromItsCorner) {
     EXPECT_EQ(entry.WidthTw, (box.Width() + 20) * 1440 / 96);
     EXPECT_EQ(entry.HeightTw, (box.Height() + 10) * 1440 / 96);
     EXPECT_FALSE(e->ObjectResizeArmed());
+}
+
+TEST_F(RtEditWindow, AnOutsideScrollBarScrollsTheTextAndFollowsIt) {
+    TRtCustomRichText* e = addEditor(8, 8, 300, 80);
+    auto* bar = new TScrollBar(form.get());
+    bar->SetParent(form.get());
+    bar->SetKind(sbVertical);
+    bar->SetBounds(310, 8, 16, 80);
+    e->SetExternVerScrollBar(bar);
+    EXPECT_EQ(bar->Max(), 1000);
+    show();
+    e->SetFocus();
+    for (int i = 0; i < 30; ++i) {
+        type(e, "line " + std::to_string(i));
+        e->SendKey(VK_RETURN);
+    }
+    TRtRTFTextInput* t = e->RtfText();
+    ASSERT_GT(t->DocHeight, t->WindowHeight);
+    EXPECT_GT(t->TopOffset, 0);
+    EXPECT_EQ(bar->Position(), std::min(t->TopOffset * 1000 / (t->DocHeight - t->WindowHeight), 1000))
+        << "follows the caret's scroll";
+    bar->Scroll(scPosition, 0);
+    EXPECT_EQ(t->TopOffset, 0);
+    EXPECT_EQ(bar->Position(), 0);
 }
