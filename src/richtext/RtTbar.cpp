@@ -85,6 +85,25 @@ void drawGlyph(TBitmap& bitmap, const IconDef& def, int size) {
     c->TextOut((size - w) / 2, (size - h) / 2, mark);
 }
 
+// The 12 x 12 mark of a scalable (TrueType) face: a grey T and a black T below right of it.
+void drawTrueTypeMark(TBitmap& bitmap) {
+    bitmap.SetSize(12, 12);
+    TCanvas* c = bitmap.Canvas();
+    c->Brush()->SetColor(clWindow);
+    c->FillRect(TRect{0, 0, 12, 12});
+    auto tee = [c](int x, int y, TColor color) {
+        c->Pen()->SetColor(color);
+        c->MoveTo(x, y);
+        c->LineTo(x + 7, y);
+        c->MoveTo(x + 3, y);
+        c->LineTo(x + 3, y + 8);
+    };
+    tee(0, 0, clGray);
+    tee(3, 3, clBlack);
+}
+
+constexpr int trueTypeCacheSize = 256;
+
 }  // namespace
 
 // ---------------------------------------------------------------- TRtTBCombo
@@ -194,6 +213,21 @@ TRtTBCombo* TRtToolBar::List(int Tag) const {
 
 int TRtToolBar::ListCount() const { return static_cast<int>(lists_.size()); }
 
+bool TRtToolBar::isTrueType(int Index, const std::string& Face) {
+    if (Index < trueTypeCacheSize && Index < static_cast<int>(trueTypeCache_.size()) && trueTypeCache_[Index] >= 0)
+        return trueTypeCache_[Index] == 1;
+    TLogFont lf;
+    lf.FaceName = Face;
+    lf.Height = 10;
+    lf.Weight = FW_NORMAL;
+    bool answer = (CreateFontIndirect(lf)->Metrics().PitchAndFamily & TMPF_TRUETYPE) != 0;
+    if (Index < trueTypeCacheSize) {
+        if (static_cast<int>(trueTypeCache_.size()) <= Index) trueTypeCache_.resize(Index + 1, -1);
+        trueTypeCache_[Index] = answer ? 1 : 0;
+    }
+    return answer;
+}
+
 TRtTBCombo* TRtToolBar::makeList(int Tag) {
     auto* list = new TRtTBCombo(this);
     list->SetParent(this);
@@ -237,9 +271,13 @@ void TRtToolBar::buildLists() {
             // The printer's fonts; the PDF printer is always there, so there always is a list.
             list->Items()->Assign(Printer()->Fonts());
             int width = 0;
-            for (int i = 0; i < list->Items()->Count(); ++i)
+            TBitmap mark;
+            drawTrueTypeMark(mark);
+            for (int i = 0; i < list->Items()->Count(); ++i) {
                 width = std::max(width, Canvas()->TextWidth(list->Items()->Strings(i)));
-            list->SetWidth(width + 24);
+                if (isTrueType(i, list->Items()->Strings(i))) list->SetItemImage(i, mark);
+            }
+            list->SetWidth(width + 24 + 16);
             break;
         }
         case rtListFontSize:
@@ -250,8 +288,18 @@ void TRtToolBar::buildLists() {
             break;
         case rtListTextColor:
         case rtListBackColor:
-            for (int i = 0; i < 16; ++i) list->Items()->Add(std::to_string(i));
-            list->SetWidth(44);
+            for (int i = 0; i < 16; ++i) {
+                list->Items()->Add(std::to_string(i));
+                // Item 0 of the background list means "none": the window's colour.
+                TColor color = (i == 0 && tag != rtListTextColor) ? clWindow : colorTable_[i];
+                TBitmap swatch(12, 12);
+                swatch.Canvas()->Brush()->SetColor(color);
+                swatch.Canvas()->FillRect(TRect{0, 0, 12, 12});
+                swatch.Canvas()->Brush()->SetColor(clGray);
+                swatch.Canvas()->FrameRect(TRect{0, 0, 12, 12});
+                list->SetItemImage(i, swatch);
+            }
+            list->SetWidth(60);
             break;
         default:
             list->SetWidth(80);

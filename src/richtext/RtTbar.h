@@ -165,6 +165,8 @@ private:
     std::string hintFor(const std::string& Name);
     TRtTBCombo* makeList(int Tag);
     std::vector<TSpeedButton*> matching(const std::string& Name, int Group, int Num) const;
+    // Whether the face is scalable; the answers for the first 256 entries are kept.
+    bool isTrueType(int Index, const std::string& Face);
 
     TRtCustomRtfEdit* editor_ = nullptr;
     TwpTbListboxen listBoxes_;
@@ -189,4 +191,5 @@ private:
     bool building_ = false;
     bool listsEnabled_ = false;
     std::vector<std::pair<TControl*, bool>> savedEnabled_;
+    std::vector<int8_t> trueTypeCache_;
 };

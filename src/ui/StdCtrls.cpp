@@ -772,6 +772,16 @@ QComboBox* TComboBox::combo() const { return static_cast<QComboBox*>(Handle()); 
 
 void TComboBox::SetItems(const TStrings& Value) { items_->Assign(&Value); }
 
+void TComboBox::SetItemImage(int Index, const TBitmap& Image) {
+    if (Index < 0 || Index >= combo()->count()) return;
+    if (Image.Empty()) {
+        combo()->setItemIcon(Index, QIcon());
+        return;
+    }
+    combo()->setIconSize(QSize(Image.Width(), Image.Height()));
+    combo()->setItemIcon(Index, QIcon(QPixmap::fromImage(Image.toImage())));
+}
+
 void TComboBox::SetStyle(TComboBoxStyle Value) {
     style_ = Value;
     bool editable = Value != csDropDownList;

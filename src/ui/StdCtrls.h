@@ -361,6 +361,9 @@ public:
     void SetSelLength(int Value);
     void SelectAll();
     void Clear();
+    // A picture shown before the item's text (a colour swatch, a font's
+    // mark), drawn as it is; an empty bitmap removes it.
+    void SetItemImage(int Index, const TBitmap& Image);
 
     // The user typed in the edit part or chose an item (after OnClick).
     TNotifyEvent OnChange;

@@ -343,3 +343,23 @@ TEST_F(RtCompanions, StatusBarShowsTheControlsPanelsAndReportsClicks) {
     EXPECT_EQ(bar->Items(bar->ItemCount() - 1).X + bar->Items(bar->ItemCount() - 1).Width, bar->Width() - 2);
     picture(bar, "rtedit_status_bar");
 }
+
+TEST_F(RtCompanions, FullToolbarShowsEveryListAndIcon) {
+    auto* bar = new TRtToolBar(form.get());
+    bar->SetParent(form.get());
+    bar->SetAlign(alTop);
+    bar->Setsel_ListBoxes({SelFontName, SelFontSize, SelFontColor, SelBackgroundColor, SelStyle});
+    bar->Setsel_StatusIcons({SelNormal, SelBold, SelItalic, SelUnder, SelHyperLink, SelStrikeOut, SelSuper, SelSub,
+                             SelLeft, SelHidden, SelRTFCode, SelRight, SelBlock, SelCenter});
+    bar->Setsel_ActionIcons({SelExit, SelNew, SelOpen, SelSave, SelClose, SelPrint, SelPrintSetup});
+    bar->Setsel_DatabaseIcons({SelToStart, SelNext, SelPrev, SelToEnd, SelEdit, SelAdd, SelDel, SelCancel, SelPost});
+    bar->Setsel_EditIcons({SelCopy, SelCut, SelPaste, SelSelAll, SelHideSel, SelFind, SelReplace, SelSpellCheck});
+    show();
+    EXPECT_EQ(bar->ListCount(), 5);
+    EXPECT_EQ(bar->IconCount(), 38);
+    TRtTBCombo* colors = bar->List(rtListTextColor);
+    ASSERT_TRUE(colors);
+    EXPECT_EQ(colors->Items()->Count(), 16);
+    EXPECT_GT(bar->Height(), 31) << "the rows wrapped";
+    picture(bar, "rtedit_full_toolbar");
+}
