@@ -264,6 +264,9 @@ void TRtCustomRichText::Disconnect() {
 
 void TRtCustomRichText::DoEnter() {
     TRtCustomRtfEdit::DoEnter();
+    // The class library tells no one which control became active, so the
+    // control that takes the focus tells its toolbar where to send it back.
+    if (auto* bar = dynamic_cast<TRtToolBar*>(toolBar_)) bar->SetLastFocused(this);
     Connect();
 }
 

@@ -195,6 +195,13 @@ void TRtToolBar::SetUpdateObject(TComponent* Value) {
     if (Value) Value->FreeNotification(this);
 }
 
+void TRtToolBar::SetLastFocused(TWinControl* Value) {
+    if (lastFocused_ == Value) return;
+    if (lastFocused_) lastFocused_->RemoveFreeNotification(this);
+    lastFocused_ = Value;
+    if (Value) Value->FreeNotification(this);
+}
+
 void TRtToolBar::Notification(TComponent* AComponent, TOperation Operation) {
     TRtCustomToolPanel::Notification(AComponent, Operation);
     if (Operation != opRemove) return;

@@ -141,7 +141,7 @@ public:
     int ListCount() const;
     // The last focused control outside any toolbar (the focus goes back there).
     TWinControl* LastFocused() const { return lastFocused_; }
-    void SetLastFocused(TWinControl* Value) { lastFocused_ = Value; }
+    void SetLastFocused(TWinControl* Value);
 
     void Notification(TComponent* AComponent, TOperation Operation) override;
 
