@@ -348,6 +348,9 @@ void TReportSystem::print(bool FilerPath) {
             systemPrinter_->InitPrinter(player);
             player->SetUnits(unInch);
             systemFiler_->InitFiler(player);
+            // Generation gave the device the output file already; a stream
+            // that was not generated now would otherwise go to the printer.
+            player->SetOutputFileName(outputFileName_);
             // The label lives in the status window, which is still open.
             player->SetStatusLabel(statusForm_ ? runStatusLabel_ : nullptr);
             if (noGenerate) callStatus(OverrideShow);

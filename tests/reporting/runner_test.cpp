@@ -548,3 +548,42 @@ TEST_F(RunnerTest, DuplexTickedKeepsTheTwoSidedKindAndClearedMeansOneSide) {
         EXPECT_EQ(runner.SystemPrinter()->Copies(), 1) << "copies that are no number are ignored";
     }
 }
+
+TEST_F(RunnerTest, WithNoGenerateAStoredStreamIsPrintedOrPreviewedWithoutTheHandler) {
+    const std::string stream = dir_.file("stored.rs");
+    {
+        TReportFiler filer(nullptr);
+        filer.SetStreamMode(smFile);
+        filer.SetFileName(stream);
+        filer.OnPrint = twoPages;
+        filer.Execute();
+    }
+    for (TReportDest dest : {rdFile, rdPreview}) {
+        TReportSystem runner(nullptr);
+        runner.SetSystemSetups({});
+        runner.SetSystemOptions({soNoGenerate, soUseFiler, soShowStatus, soPreviewModal});
+        runner.SetDefaultDest(dest);
+        runner.SystemFiler()->SetStreamMode(smFile);
+        runner.SystemFiler()->SetFileName(stream);
+        const std::string out = dir_.file("stored.pdf");
+        runner.SetOutputFileName(out);
+        int calls = 0;
+        runner.OnPrint = [&](TObject*) { ++calls; };
+        std::string label;
+        TDialogScript script;
+        if (dest == rdPreview)
+            script.Answer([&](TForm& f) {
+                label = previewOf(f).PageLabel->Caption();
+                previewOf(f).SBDone->Click();
+            });
+        runner.Execute();
+        EXPECT_EQ(calls, 0) << dest;
+        EXPECT_FALSE(runner.Aborted()) << dest;
+        if (dest == rdFile) {
+            EXPECT_EQ(PdfPageCount(out), 2);
+        } else {
+            EXPECT_EQ(label, "Page 1 of 2");
+        }
+        EXPECT_TRUE(os::FileExists(stream)) << "a stream the run did not make is kept";
+    }
+}
