@@ -1,11 +1,13 @@
 // The quenmark program. The forms of the folders above the application
 // shell register here, before the shell starts, as they are built.
 #include "patients/EbillViewer.h"
+#include "patients/PatientInfo.h"
 #include "sales/PaymentForm.h"
 #include "shell/Startup.h"
 
 int main(int argc, char** argv) {
     RegisterEbillViewer();
+    RegisterPatientForms();
     RegisterPaymentForm();
     return RunQuenmark(argc, argv);
 }

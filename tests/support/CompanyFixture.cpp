@@ -12,6 +12,7 @@
 #include "data/DbTables.h"
 #include "os/Paths.h"
 #include "xbase/EngineGlue.h"
+#include "xbase/FTS32.h"
 #include "xbase/Xbase.h"
 #include "xbengine/XbEngine.h"
 
@@ -117,6 +118,71 @@ void AddMoneyFixture(const std::string& DataDirectory) {
                  {"QTYONHAND", "10"}}});
     std::ofstream ini(DataDirectory + "/Company.ini", std::ios::app);
     ini << "[Configuration]\r\nSalesTaxRate=5\r\n";
+}
+
+namespace {
+
+std::string Padded(const Row& Record, const std::string& Field, size_t Width) {
+    std::string value;
+    for (const auto& [name, text] : Record)
+        if (name == Field)
+            value = text;
+    value.resize(Width, ' ');
+    return value;
+}
+
+// The full-text key the program keeps for a patient record.
+std::string PatientKey(const Row& Record) {
+    std::string key = Padded(Record, "RECNAME", 30) + Padded(Record, "ADDR", 30) + Padded(Record, "PHONE1", 20) +
+                      Padded(Record, "PHONE2", 20) + Padded(Record, "SSN", 11);
+    for (char& c : key)
+        if (c >= 'a' && c <= 'z')
+            c = static_cast<char>(c - 'a' + 'A');
+    return key;
+}
+
+Row Exam(const char* Account, const char* ID, const char* Date, const char* Complaint) {
+    return {{"ACCOUNT", Account}, {"ID", ID}, {"FIRSTEXAM", Date}, {"COMPLAINT", Complaint},
+            {"COND_EMPL", "F"}, {"COND_AUTO", "F"}, {"COND_ACCID", "F"}};
+}
+
+}  // namespace
+
+void AddPatientFixture(const std::string& DataDirectory) {
+    const std::vector<Row> patients{
+        {{"ID", "1"}, {"INCIDENT", "0"}, {"RECNAME", "DOE, JANE"}, {"NAME", "Jane Doe"}, {"ADDR", "12 Elm Street"},
+         {"CITY", "Springfield"}, {"STATE", "IL"}, {"ZIP", "62701"}, {"PHONE1DESC", "Home"}, {"PHONE1", "555-0101"},
+         {"PHONE2DESC", "Work"}, {"PHONE2", "555-0102"}, {"SSN", "123-45-6789"}, {"SEX", "Female"},
+         {"BIRTHDATE", "19700315"}, {"FIRSTVISIT", "20200110"}, {"BALANCE", "0"}, {"TERMS", "30"},
+         {"BILLINSUR", "T"}, {"ACPTASSIGN", "T"}, {"PATSIGONFI", "F"}, {"PAT_EMPLYD", "F"}, {"INSSIGONFI", "F"},
+         {"OTHER_INS", "F"}, {"REL_TO_INS", "Self"}, {"PAT_STATUS", "Married"}, {"PLAN_TYPE", "Group Plan"},
+         {"INS_NAME", "Jane Doe"}, {"INS_ID", "XJ1234567"}, {"CAR_NAME", "Acme Health"}},
+        {{"ID", "2"}, {"INCIDENT", "0"}, {"RECNAME", "ROE, RICHARD"}, {"NAME", "Richard Roe"},
+         {"ADDR", "4 Oak Avenue"}, {"CITY", "Shelbyville"}, {"STATE", "IL"}, {"PHONE1", "555-0201"},
+         {"BIRTHDATE", "19850704"}, {"BALANCE", "0"}, {"BILLINSUR", "F"}, {"OTHER_INS", "T"},
+         {"OTH_NAME", "Rita Roe"}},
+        {{"ID", "3"}, {"INCIDENT", "0"}, {"RECNAME", "POE, EDGAR"}, {"NAME", "Edgar Poe"},
+         {"ADDR", "9 Raven Lane"}, {"BALANCE", "0"}, {"BILLINSUR", "F"}},
+    };
+    AppendRows(DataDirectory, "Patient.dbf", patients);
+    AppendRows(DataDirectory, "Incident.dbf",
+               {Exam("1", "1", "20240105", "Blurred vision"), Exam("1", "2", "20250110", "Headaches"),
+                Exam("1", "7", "20260201", "Annual exam"), Exam("2", "1", "20230303", "New glasses"),
+                Exam("2", "2", "20240404", "Dry eyes"), Exam("2", "5", "20250505", "Contact lens fitting"),
+                {{"ACCOUNT", "9999999999"}, {"ID", "9999"}}});
+    AppendRows(DataDirectory, "DiagCode.dbf",
+               {{{"ID", "367.1"}, {"CATEGORY", "Refraction"}, {"DESC", "Myopia"}},
+                {{"ID", "367.4"}, {"CATEGORY", "Refraction"}, {"DESC", "Presbyopia"}},
+                {{"ID", "375.15"}, {"CATEGORY", "Lacrimal"}, {"DESC", "Tear film insufficiency"}}});
+    AppendRows(DataDirectory, "Personne.dbf",
+               {{{"ID", "1"}, {"RECNAME", "SMITH, ANNA OD"}, {"NAME", "Dr. Anna Smith"}},
+                {{"ID", "2"}, {"RECNAME", "JONES, BEN OD"}, {"NAME", "Dr. Ben Jones"}}});
+    TFts fts(nullptr);
+    if (fts.CreateIndex(DataDirectory + "/Patient.ia", 20, 3, 1, 1) != 0)
+        throw std::runtime_error("Patient.ia cannot be made");
+    for (const Row& patient : patients)
+        fts.Add(PatientKey(patient));
+    fts.Close();
 }
 
 }  // namespace CompanyFixture

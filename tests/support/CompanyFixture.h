@@ -32,6 +32,12 @@ void DeleteRecords(const std::string& DataDirectory, const std::string& FileName
 // 5 % in the company's Company.ini.
 void AddMoneyFixture(const std::string& DataDirectory);
 
+// The patient fixture: "DOE, JANE" (ID 1) with exams 1, 2 and 7, "ROE,
+// RICHARD" (ID 2) with exams 1, 2 and 5, "POE, EDGAR" (ID 3) without exams,
+// the exam sentinel, three diagnosis codes, two doctors in the personnel
+// table, and Patient.ia holding each patient's full-text key at its record.
+void AddPatientFixture(const std::string& DataDirectory);
+
 }  // namespace CompanyFixture
 
 // A company under the installation root: the registry file Company/<name>.ini

@@ -1,0 +1,60 @@
+#include "patients/LabelRowCol.h"
+
+#include <memory>
+
+#include "base/SysUtils.h"
+#include "ui/FormKit.h"
+#include "ui/Mask.h"
+#include "ui/StdCtrls.h"
+
+int LabelStartRow = 1;
+int LabelStartColumn = 1;
+
+namespace {
+
+const char* const TwoDigitMask = "99;1; ";
+const char* const FirstPosition = "1 ";
+
+}  // namespace
+
+int LabelStartFromText(const std::string& Text) {
+    int value = 0;
+    if (!TryStrToInt(Trim(Text), value) || value < 1)
+        return 1;
+    return value;
+}
+
+int FirstLabelSlot(int Row, int Column, int Across) { return (Row - 1) * Across + Column; }
+
+TLabelRowColDlg::TLabelRowColDlg(TComponent* AOwner) : TForm(AOwner) {
+    SetCaption("Labels");
+    SetBorderStyle(bsDialog);
+    SetPosition(poScreenCenter);
+    SetBounds(0, 0, 232, 176);
+    Label1 = place<TLabel>(this, 24, 16, 180, 16, "Start label printing at:");
+    RowLabel = place<TLabel>(this, 40, 48, 60, 16, "Row");
+    ColumnLabel = place<TLabel>(this, 120, 48, 60, 16, "Column");
+    RowEdit = place<TMaskEdit>(this, 40, 66, 40, 21);
+    ColumnEdit = place<TMaskEdit>(this, 120, 66, 40, 21);
+    for (TMaskEdit* edit : {RowEdit, ColumnEdit}) {
+        edit->SetEditMask(TwoDigitMask);
+        edit->SetText(FirstPosition);
+    }
+    RowLabel->SetFocusControl(RowEdit);
+    ColumnLabel->SetFocusControl(ColumnEdit);
+    OKBtn = place<TBitBtn>(this, 78, 104, 75, 25);
+    OKBtn->SetKind(bkOK);
+    bindEvent(OKBtn->OnClick, this, &TLabelRowColDlg::OKBtnClick);
+}
+
+void TLabelRowColDlg::OKBtnClick(TObject*) {
+    LabelStartRow = LabelStartFromText(RowEdit->Text());
+    LabelStartColumn = LabelStartFromText(ColumnEdit->Text());
+}
+
+void AskLabelStart(TComponent* Owner) {
+    LabelStartRow = 1;
+    LabelStartColumn = 1;
+    std::unique_ptr<TLabelRowColDlg> dialog(CreateForm<TLabelRowColDlg>(Owner));
+    dialog->ShowModal();
+}

@@ -1,0 +1,40 @@
+#include "patients/PatientRules.h"
+
+#include "base/SysUtils.h"
+
+namespace {
+
+constexpr int AccountKeyWidth = 10;
+constexpr size_t DateTextLength = 10;
+
+}  // namespace
+
+std::string PadLeft(const std::string& Text, int Width) {
+    if (static_cast<int>(Text.size()) >= Width)
+        return Text;
+    return std::string(Width - Text.size(), ' ') + Text;
+}
+
+int AgeOn(TDateTime Birth, TDateTime Today) {
+    int birthYear, birthMonth, birthDay, year, month, day;
+    DecodeDate(Birth, birthYear, birthMonth, birthDay);
+    DecodeDate(Today, year, month, day);
+    int age = year - birthYear;
+    if (birthMonth > month || (birthMonth == month && birthDay > day))
+        --age;
+    return age;
+}
+
+bool AgeCaption(const std::string& BirthDateText, TDateTime Today, std::string& Caption) {
+    if (BirthDateText.size() != DateTextLength)
+        return false;
+    TDateTime birth;
+    // A full-length text that is no date (a blank mask) has no age.
+    const int age = TryStrToDate(BirthDateText, birth) ? AgeOn(birth, Today) : 0;
+    Caption = age > 0 ? FormatFloat("Age:###", age) : "";
+    return true;
+}
+
+std::string ExamScopeLow(const std::string& PatientID) { return PadLeft(PatientID, AccountKeyWidth) + "   0"; }
+
+std::string ExamScopeHigh(const std::string& PatientID) { return PadLeft(PatientID, AccountKeyWidth) + "9999"; }
