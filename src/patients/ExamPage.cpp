@@ -138,16 +138,16 @@ void TPatientInfoDlg::buildExamPage() {
     HospitalizationGroupBox->SetVisible(false);
 
     TGroupBox* vision = group(4, 170, 296, 80, "Vision");
-    headings(vision, 12, 100, 64, {"OD 20/", "OS 20/", "OU 20/"});
-    rxRow(vision, 28, "Unaided", e, {"VU_R", "VU_L", "VU_B"}, 100, 64);
-    rxRow(vision, 52, "Previous Rx", e, {"VP_R", "VP_L", "VP_B"}, 100, 64);
+    headings(vision, 14, 100, 64, {"OD 20/", "OS 20/", "OU 20/"});
+    rxRow(vision, 30, "Unaided", e, {"VU_R", "VU_L", "VU_B"}, 100, 64);
+    rxRow(vision, 54, "Previous Rx", e, {"VP_R", "VP_L", "VP_B"}, 100, 64);
 
     TGroupBox* internal = group(308, 170, 296, 132, "Internal Exam");
-    headings(internal, 12, 100, 94, {"OD", "OS"});
-    eyePair(internal, 28, "Cup/Disc", e, "IE_CD_R", "IE_CD_L", 90);
-    eyePair(internal, 52, "A/V", e, "IE_AV_R", "IE_AV_L", 90);
-    eyePair(internal, 76, "ALR", e, "IE_ALR_R", "IE_ALR_L", 90);
-    eyePair(internal, 100, "Background", e, "IE_BACKG_R", "IE_BACKG_L", 90);
+    headings(internal, 14, 100, 94, {"OD", "OS"});
+    eyePair(internal, 30, "Cup/Disc", e, "IE_CD_R", "IE_CD_L", 90);
+    eyePair(internal, 54, "A/V", e, "IE_AV_R", "IE_AV_L", 90);
+    eyePair(internal, 78, "ALR", e, "IE_ALR_R", "IE_ALR_L", 90);
+    eyePair(internal, 102, "Background", e, "IE_BACKG_R", "IE_BACKG_L", 90);
 
     TGroupBox* nearExam = group(4, 254, 296, 72, "Near Subjective Exam");
     acuityRow(nearExam, 18, "OD", e, "NSE_R", "NSE_VA_R");
@@ -164,13 +164,13 @@ void TPatientInfoDlg::buildExamPage() {
     caption(tests, 10, 34, "Intraocular Pressure", pressure);
 
     TGroupBox* distance = group(308, 372, 296, 72, "Pupillary Distance");
-    headings(distance, 12, 70, 60, {"Total", "OD", "OS"});
-    caption(distance, 10, 28, "Distant");
-    caption(distance, 10, 52, "Near");
+    headings(distance, 14, 70, 60, {"Total", "OD", "OS"});
+    caption(distance, 10, 29, "Distant");
+    caption(distance, 10, 51, "Near");
     int x = 70;
     for (auto [far, near] : {std::pair{"DPD_TOT", "NPD_TOT"}, {"DPD_R", "NPD_R"}, {"DPD_L", "NPD_L"}}) {
-        edit(distance, x, 28, 48, e, far, DistanceLength);
-        edit(distance, x, 52, 48, e, near, DistanceLength);
+        edit(distance, x, 29, 48, e, far, DistanceLength);
+        edit(distance, x, 51, 48, e, near, DistanceLength);
         x += 60;
     }
 
@@ -187,16 +187,16 @@ void TPatientInfoDlg::buildExamPage() {
     }
 
     TGroupBox* spectacles = group(4, 578, 600, 80, "Spectacles Rx");
-    headings(spectacles, 12, 50, 70, {"Sphere", "Cylinder", "Axis", "Prism", "BC", "Add"});
-    rxRow(spectacles, 28, "OD", e, {"SR_SPHERE", "SR_CYL", "SR_AXIS", "SR_PRISM", "SR_BC", "SR_ADD"}, 50, 70);
-    rxRow(spectacles, 52, "OS", e, {"SL_SPHERE", "SL_CYL", "SL_AXIS", "SL_PRISM", "SL_BC", "SL_ADD"}, 50, 70);
+    headings(spectacles, 14, 50, 70, {"Sphere", "Cylinder", "Axis", "Prism", "BC", "Add"});
+    rxRow(spectacles, 30, "OD", e, {"SR_SPHERE", "SR_CYL", "SR_AXIS", "SR_PRISM", "SR_BC", "SR_ADD"}, 50, 70);
+    rxRow(spectacles, 54, "OS", e, {"SL_SPHERE", "SL_CYL", "SL_AXIS", "SL_PRISM", "SL_BC", "SL_ADD"}, 50, 70);
 
     TGroupBox* contacts = group(4, 662, 600, 106, "Contact Lens Rx");
-    headings(contacts, 12, 50, 70, {"Sphere", "Cylinder", "Axis", "BC", "Dia", "Add"});
-    rxRow(contacts, 28, "OD", e, {"CR_SPHERE", "CR_CYL", "CR_AXIS", "CR_BC", "CR_DIA", "CR_ADD"}, 50, 70);
-    rxRow(contacts, 52, "OS", e, {"CL_SPHERE", "CL_CYL", "CL_AXIS", "CL_BC", "CL_DIA", "CL_ADD"}, 50, 70);
-    TDBEdit* lensType = edit(contacts, 50, 78, 220, e, "CL_TYPE");
-    caption(contacts, 10, 78, "Type", lensType);
+    headings(contacts, 14, 50, 70, {"Sphere", "Cylinder", "Axis", "BC", "Dia", "Add"});
+    rxRow(contacts, 30, "OD", e, {"CR_SPHERE", "CR_CYL", "CR_AXIS", "CR_BC", "CR_DIA", "CR_ADD"}, 50, 70);
+    rxRow(contacts, 54, "OS", e, {"CL_SPHERE", "CL_CYL", "CL_AXIS", "CL_BC", "CL_DIA", "CL_ADD"}, 50, 70);
+    TDBEdit* lensType = edit(contacts, 50, 80, 220, e, "CL_TYPE");
+    caption(contacts, 10, 80, "Type", lensType);
 
     TGroupBox* condition = group(4, 772, 296, 104, "Condition related to:");
     checkBox(condition, 12, 20, 160, "Employment", e, "COND_EMPL");

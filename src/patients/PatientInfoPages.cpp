@@ -28,9 +28,9 @@ TDBEdit* captionedEdit(TWinControl* Parent, int Top, const char* Caption, int Wi
 // City, state (capitals) and zip on one row.
 TDBEdit* cityStateZip(TWinControl* Parent, int Top, TDataSource* Source, const char* City, const char* State,
                       const char* Zip, int CityLength = 0, int EditLeft = 88) {
-    captionedEdit(Parent, Top, "City/State/Zip", 120, Source, City, CityLength, EditLeft);
-    TDBEdit* state = upperEdit(Parent, EditLeft + 124, Top, 30, Source, State, 2);
-    edit(Parent, EditLeft + 158, Top, 82, Source, Zip, 10);
+    captionedEdit(Parent, Top, "City/State/Zip", 104, Source, City, CityLength, EditLeft);
+    TDBEdit* state = upperEdit(Parent, EditLeft + 108, Top, 30, Source, State, 2);
+    edit(Parent, EditLeft + 142, Top, 70, Source, Zip, 10);
     return state;
 }
 

@@ -529,6 +529,9 @@ TEST_F(PatientFormTest, PicturesOfEveryPageAndDialog) {
         picture(form, std::string("patient_form_") + names[page]);
     }
     EXPECT_FALSE(form->AgeLabel->Caption().empty());
+    form->ExamScrollBox->VertScrollBar()->SetPosition(430);
+    Application->ProcessMessages();
+    picture(form, "patient_form_exam_middle");
     form->ExamScrollBox->VertScrollBar()->SetPosition(form->ExamScrollBox->VertScrollBar()->Range());
     Application->ProcessMessages();
     picture(form, "patient_form_exam_bottom");

@@ -146,19 +146,39 @@ Row Exam(const char* Account, const char* ID, const char* Date, const char* Comp
             {"COND_EMPL", "F"}, {"COND_AUTO", "F"}, {"COND_ACCID", "F"}};
 }
 
+// Patient 1's last exam, filled in as an optician would.
+Row AnnualExam() {
+    Row exam = Exam("1", "7", "20260201", "Annual exam");
+    const Row findings{{"DOCTOR", "SMITH, ANNA OD"}, {"DIAG1", "367.1"}, {"DIAG2", "367.4"}, {"VU_R", "40"},
+                       {"VU_L", "50"}, {"VU_B", "40"}, {"IE_CD_R", "0.3"}, {"IE_CD_L", "0.3"}, {"IOP", "16/17"},
+                       {"SR_SPHERE", "-1.25"}, {"SR_CYL", "-0.50"}, {"SR_AXIS", "180"}, {"SR_ADD", "+1.75"},
+                       {"SL_SPHERE", "-1.50"}, {"SL_CYL", "-0.25"}, {"SL_AXIS", "175"}, {"SL_ADD", "+1.75"},
+                       {"DPD_TOT", "63"}, {"DPD_R", "31.5"}, {"DPD_L", "31.5"}, {"NSE_R", "J1"}, {"NSE_VA_R", "20"},
+                       {"DSE_R", "-1.25 -0.50 x180"}, {"DSE_VA_R", "20"}, {"EXT_EXAM", "Clear, quiet"}};
+    exam.insert(exam.end(), findings.begin(), findings.end());
+    return exam;
+}
+
 }  // namespace
 
 void AddPatientFixture(const std::string& DataDirectory) {
     const std::vector<Row> patients{
         {{"ID", "1"}, {"INCIDENT", "0"}, {"RECNAME", "DOE, JANE"}, {"NAME", "Jane Doe"}, {"ADDR", "12 Elm Street"},
-         {"CITY", "Springfield"}, {"STATE", "IL"}, {"ZIP", "62701"}, {"PHONE1DESC", "Home"}, {"PHONE1", "555-0101"},
-         {"PHONE2DESC", "Work"}, {"PHONE2", "555-0102"}, {"SSN", "123-45-6789"}, {"SEX", "Female"},
+         {"CITY", "Springfield"}, {"STATE", "IL"}, {"ZIP", "62701"}, {"PHONE1DESC", "Home"}, {"PHONE1", "(217)555-0101"},
+         {"PHONE2DESC", "Work"}, {"PHONE2", "(217)555-0102"},
+         {"PHONE3DESC", "Cell"}, {"PHONE3", "(217)555-0103"}, {"PHONE4DESC", "Phone4"}, {"SSN", "123-45-6789"}, {"SEX", "Female"},
          {"BIRTHDATE", "19700315"}, {"FIRSTVISIT", "20200110"}, {"BALANCE", "0"}, {"TERMS", "30"},
          {"BILLINSUR", "T"}, {"ACPTASSIGN", "T"}, {"PATSIGONFI", "F"}, {"PAT_EMPLYD", "F"}, {"INSSIGONFI", "F"},
          {"OTHER_INS", "F"}, {"REL_TO_INS", "Self"}, {"PAT_STATUS", "Married"}, {"PLAN_TYPE", "Group Plan"},
-         {"INS_NAME", "Jane Doe"}, {"INS_ID", "XJ1234567"}, {"CAR_NAME", "Acme Health"}},
+         {"HCFAPNAME", "Doe, Jane Q"}, {"HCFAPADDR", "12 Elm Street"}, {"HCFAPCITY", "Springfield"},
+         {"HCFAPSTATE", "IL"}, {"HCFAPZIP", "62701"}, {"PAT_STUDNT", ""}, {"INS_NAME", "Doe, John"},
+         {"INS_ADDRS", "12 Elm Street"}, {"INS_CITY", "Springfield"}, {"INS_STATE", "IL"}, {"INS_ZIP", "62701"},
+         {"INS_PHONE", "(217)555-0101"}, {"INS_BIRTH", "19680920"}, {"INS_SEX", "Male"}, {"INS_ID", "XJ1234567"},
+         {"INS_GROUP", "G-4471"}, {"INS_PLAN", "Acme Gold"}, {"INS_EMPLR", "Springfield Mills"},
+         {"CAR_NAME", "Acme Health"}, {"CAR_ADDR1", "PO Box 100"}, {"CAR_CITY", "Chicago"}, {"CAR_STATE", "IL"},
+         {"CAR_ZIP", "60601"}, {"CAR_PHONE", "(312)555-0199"}},
         {{"ID", "2"}, {"INCIDENT", "0"}, {"RECNAME", "ROE, RICHARD"}, {"NAME", "Richard Roe"},
-         {"ADDR", "4 Oak Avenue"}, {"CITY", "Shelbyville"}, {"STATE", "IL"}, {"PHONE1", "555-0201"},
+         {"ADDR", "4 Oak Avenue"}, {"CITY", "Shelbyville"}, {"STATE", "IL"}, {"PHONE1", "(217)555-0201"},
          {"BIRTHDATE", "19850704"}, {"BALANCE", "0"}, {"BILLINSUR", "F"}, {"OTHER_INS", "T"},
          {"OTH_NAME", "Rita Roe"}},
         {{"ID", "3"}, {"INCIDENT", "0"}, {"RECNAME", "POE, EDGAR"}, {"NAME", "Edgar Poe"},
@@ -167,7 +187,7 @@ void AddPatientFixture(const std::string& DataDirectory) {
     AppendRows(DataDirectory, "Patient.dbf", patients);
     AppendRows(DataDirectory, "Incident.dbf",
                {Exam("1", "1", "20240105", "Blurred vision"), Exam("1", "2", "20250110", "Headaches"),
-                Exam("1", "7", "20260201", "Annual exam"), Exam("2", "1", "20230303", "New glasses"),
+                AnnualExam(), Exam("2", "1", "20230303", "New glasses"),
                 Exam("2", "2", "20240404", "Dry eyes"), Exam("2", "5", "20250505", "Contact lens fitting"),
                 {{"ACCOUNT", "9999999999"}, {"ID", "9999"}}});
     AppendRows(DataDirectory, "DiagCode.dbf",
