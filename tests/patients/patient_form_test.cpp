@@ -241,6 +241,22 @@ TEST_F(PatientFormTest, OkStoresTheAddressAndTheFullTextKeyFollowsIt) {
     EXPECT_TRUE(fullTextMatches("ELM").empty());
 }
 
+TEST_F(PatientFormTest, ADateThatDoesNotConvertKeepsTheFormOpenAndTheStoredDate) {
+    open();
+    moveTo(1);
+    TPatientInfoDlg* form = openForm();
+    form->BirthDateDBKingDlg->SetText("13/45/1970");
+    EXPECT_ANY_THROW(form->OKbtn->Click());
+    Application->ProcessMessages();
+    EXPECT_EQ(shownForms(), std::vector<TPatientInfoDlg*>{form});
+    EXPECT_EQ(column("Patient.dbf", "BIRTHDATE")[0], "19700315");
+    // A two-digit year lands in the hundred years that end 19 years from now.
+    form->BirthDateDBKingDlg->SetText("03/15/75");
+    form->OKbtn->Click();
+    Application->ProcessMessages();
+    EXPECT_EQ(column("Patient.dbf", "BIRTHDATE")[0], "19750315");
+}
+
 TEST_F(PatientFormTest, ApplyStoresWithoutClosingAndAKeyEnablesItAgain) {
     open();
     moveTo(3);
