@@ -89,6 +89,14 @@ TEST_F(PatientFormTest, PagesCaptionsAndButtonBarAreAsThePatientRecordHasThem) {
     EXPECT_EQ(form->AcptAssignDBCheckBox->ValueChecked(), "True");
     EXPECT_TRUE(form->BillInsurDBCheckBox->Checked());
     EXPECT_FALSE(form->HospitalizationGroupBox->Visible());
+    // Every date edit drops down the form's one calendar pop-up.
+    int dateEdits = 0;
+    for (int i = 0; i < form->ComponentCount(); ++i)
+        if (auto* date = dynamic_cast<TDBKingDlg*>(form->Components(i))) {
+            ++dateEdits;
+            EXPECT_EQ(date->KingPopup(), form->KingPopup1) << date->DataField();
+        }
+    EXPECT_EQ(dateEdits, 12);
     form->Close();
 }
 
@@ -445,6 +453,66 @@ TEST_F(PatientFormTest, DiagnosisCaptionsAndTheAccidentState) {
     form->CondAutoAccidentDBCheckBoxKeyPress(form, key);  // about to become checked
     EXPECT_TRUE(form->CondStateDBEdit->Enabled());
     form->Close();
+}
+
+TEST_F(PatientFormTest, AnAccountReadingZeroCancelsThePendingChanges) {
+    open();
+    moveTo(3);
+    TPatientInfoDlg* form = openForm();
+    EditOf(form, "ADDR")->SetText("2 Gone Street");
+    patients()->FieldByName("ID")->SetAsFloat(0);
+    TDialogScript script;
+    script.Answer(mrOk);
+    form->AccountDBEditExit(form);
+    ASSERT_EQ(script.Shown().size(), 1u);
+    EXPECT_EQ(script.Shown()[0].Text, "Account Number cannot be empty");
+    EXPECT_EQ(patients()->State(), dsBrowse);
+    EXPECT_EQ(patientText("ID"), "3");
+    form->Close();
+    Application->ProcessMessages();
+    EXPECT_EQ(column("Patient.dbf", "ADDR")[2], "9 Raven Lane");
+}
+
+TEST_F(PatientFormTest, AChangedExamIsPostedBeforeTheSelectorDropsDown) {
+    open();
+    moveTo(1);
+    TPatientInfoDlg* form = openForm();
+    exams()->Edit();
+    exams()->FieldByName("COMPLAINT")->SetAsString("Itchy eyes");
+    form->IncidentDBLookupComboDropDown(form);
+    EXPECT_EQ(exams()->State(), dsBrowse);
+    EXPECT_EQ(column("Incident.dbf", "COMPLAINT")[2], "Itchy eyes");
+    form->Close();
+}
+
+TEST_F(PatientFormTest, TheCarrierListCopiesTheCompanyIntoThePatient) {
+    CompanyFixture::AppendRows(company.DataDirectory(), "InsComp.dbf",
+                               {{{"ID", "1"}, {"NAME", "Blue Lake Mutual"}, {"ADDR", "1 Shore Drive"},
+                                 {"ADDR2", "Suite 5"}, {"CITY", "Madison"}, {"STATE", "WI"}, {"ZIP", "53703"},
+                                 {"PHONE", "(608)555-0150"}}});
+    open();
+    RegisterLookupLists();
+    moveTo(2);
+    TPatientInfoDlg* form = openForm();
+    form->BitBtn3->Click();
+    TLookupListForm* list = nullptr;
+    for (int i = 0; i < Screen->FormCount(); ++i)
+        if (Screen->Forms(i)->ClassName() == "TInsCompSelect2" && Screen->Forms(i)->Visible())
+            list = dynamic_cast<TLookupListForm*>(Screen->Forms(i));
+    ASSERT_NE(list, nullptr) << "shown without waiting";
+    list->SelectButtonClick(list);
+    EXPECT_EQ(shownForms(), std::vector<TPatientInfoDlg*>{form});
+    struct Copied {
+        const char* Column;
+        const char* Value;
+    };
+    for (const Copied& c : {Copied{"CAR_NAME", "Blue Lake Mutual"}, {"CAR_ADDR1", "1 Shore Drive"},
+                            {"CAR_ADDR2", "Suite 5"}, {"CAR_CITY", "Madison"}, {"CAR_STATE", "WI"},
+                            {"CAR_ZIP", "53703"}, {"CAR_PHONE", "(608)555-0150"}})
+        EXPECT_EQ(patientText(c.Column), c.Value) << c.Column;
+    form->OKbtn->Click();
+    Application->ProcessMessages();
+    EXPECT_EQ(column("Patient.dbf", "CAR_NAME")[1], "Blue Lake Mutual");
 }
 
 TEST_F(PatientFormTest, PageDownAndUpScrollTheExamPage) {
