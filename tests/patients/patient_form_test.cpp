@@ -314,6 +314,14 @@ TEST_F(PatientFormTest, RecallOnAModalFormClosesItAfterTheRecallList) {
     EXPECT_EQ(script.Shown()[1].Caption, "Recall");
     EXPECT_TRUE(shownForms().empty());
     EXPECT_EQ(column("Patient.dbf", "CITY")[0], "Ogden");
+
+    // A modeless one stays open.
+    TPatientInfoDlg* form = openForm();
+    script.Answer(mrOk);
+    form->RecallBtn->Click();
+    Application->ProcessMessages();
+    EXPECT_EQ(shownForms(), std::vector<TPatientInfoDlg*>{form});
+    form->Close();
 }
 
 TEST_F(PatientFormTest, ExamAndPatientNotesAreDistinctMemos) {
@@ -414,6 +422,34 @@ TEST_F(PatientFormTest, APatientLockedByAnotherWorkstationIsNotOpened) {
     EXPECT_EQ(script.Shown()[0].Text, "This record currently locked by another user!");
     EXPECT_TRUE(shownForms().empty());
     EXPECT_EQ(fileBytes("Patient.dbf"), before);
+}
+
+TEST_F(PatientFormTest, MovingOntoALockedPatientClosesTheFormWithoutWriting) {
+    const std::string path = company.File("Patient.dbf");
+    ChildProcess other([&](ChildProcess& self) {
+        if (xb_Use(path.c_str(), "", XB_SHARED, XB_DRIVER_NSX) == 0 || !xb_Rlock(2))
+            throw std::runtime_error("cannot hold the record");
+        self.Send();
+        self.Receive();
+    });
+    ASSERT_TRUE(other.Receive());
+    open();
+    moveTo(1);
+    TPatientInfoDlg* form = openForm();
+    ASSERT_NE(form, nullptr);
+    EditOf(form, "CITY")->SetText("Salem");
+    TDialogScript script;
+    script.Answer(mrOk);
+    moveTo(2);
+    Application->ProcessMessages();
+    Application->ProcessMessages();
+    other.Send();
+    EXPECT_EQ(other.Wait(), 0);
+    ASSERT_EQ(script.Shown().size(), 1u);
+    EXPECT_EQ(script.Shown()[0].Text, "This record currently locked by another user!");
+    EXPECT_TRUE(shownForms().empty());
+    EXPECT_EQ(column("Patient.dbf", "CITY")[0], "Salem") << "the patient it showed is stored";
+    EXPECT_EQ(column("Patient.dbf", "INCIDENT")[1], "0") << "nothing written to the locked one";
 }
 
 TEST_F(PatientFormTest, TheOtherInsuredGroupFollowsOtherIns) {
