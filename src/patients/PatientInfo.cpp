@@ -5,7 +5,6 @@
 #include "app/DataModule.h"
 #include "app/FormOpener.h"
 #include "app/Schemas.h"
-#include "base/Exceptions.h"
 #include "base/SysUtils.h"
 #include "controls/DBKing.h"
 #include "controls/KingPop.h"
@@ -64,18 +63,6 @@ private:
 };
 
 void InformationBox(const std::string& Text) { MessageDlg(Text, mtInformation, {mbOK}); }
-
-void ReplaceFtsKey(std::string Key, int RecNo) {
-    TDataModule1* m = DataModule1;
-    if (m->Fts1->Open(Schemas::TableFileName(m->DataDirectory, "Patient.ia"), FtsOpenA, FtsOpenB) != 0)
-        ShowMessage(IndexNotOpened);
-    if (Key.size() > FtsKeyBufferSize - 1)
-        Key.resize(FtsKeyBufferSize - 1);
-    const int result = m->Fts1->Replace(Key, RecNo);
-    m->Fts1->Close();
-    if (result < 0)
-        ShowMessage(KeyNotReplaced);
-}
 
 }  // namespace
 
@@ -363,7 +350,18 @@ void TPatientInfoDlg::storeRecords() {
         m->IncidentTable->Post();
 }
 
-void TPatientInfoDlg::FTSReplace() { ReplaceFtsKey(PatientFtsKey(DataModule1->Xbase1), DataModule1->Xbase1->RecNo()); }
+void TPatientInfoDlg::FTSReplace() {
+    TDataModule1* m = DataModule1;
+    if (m->Fts1->Open(Schemas::TableFileName(m->DataDirectory, "Patient.ia"), FtsOpenA, FtsOpenB) != 0)
+        ShowMessage(IndexNotOpened);
+    std::string key = PatientFtsKey(m->Xbase1);
+    if (key.size() > FtsKeyBufferSize - 1)
+        key.resize(FtsKeyBufferSize - 1);
+    const int result = m->Fts1->Replace(key, m->Xbase1->RecNo());
+    m->Fts1->Close();
+    if (result < 0)
+        ShowMessage(KeyNotReplaced);
+}
 
 void TPatientInfoDlg::OKbtnClick(TObject*) {
     storeRecords();
