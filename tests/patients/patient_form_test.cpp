@@ -521,6 +521,27 @@ TEST_F(PatientFormTest, AChangedExamIsPostedBeforeTheSelectorDropsDown) {
     form->Close();
 }
 
+TEST_F(PatientFormTest, ChoosingAnotherExamMakesItCurrent) {
+    open();
+    moveTo(1);
+    TPatientInfoDlg* form = openForm();
+    form->PageControl1->SetActivePage(form->IncidentTabSheet);
+    form->IncidentDBLookupCombo->SetFocus();
+    exams()->Edit();
+    exams()->FieldByName("COMPLAINT")->SetAsString("Annual exam, dilated");
+    form->IncidentDBLookupCombo->SendKey(VK_DOWN, {ssAlt});
+    ASSERT_TRUE(form->IncidentDBLookupCombo->DroppedDown());
+    EXPECT_EQ(column("Incident.dbf", "COMPLAINT")[2], "Annual exam, dilated") << "posted before dropping down";
+    form->IncidentDBLookupCombo->SendKey(VK_UP);
+    form->IncidentDBLookupCombo->SendKey(VK_RETURN);
+    EXPECT_EQ(patients()->FieldByName("INCIDENT")->AsInteger(), 2);
+    EXPECT_EQ(examID(), 2);
+    EXPECT_EQ(EditOf(form, "COMPLAINT")->Text(), "Headaches");
+    form->Close();
+    Application->ProcessMessages();
+    EXPECT_EQ(column("Patient.dbf", "INCIDENT")[0], "2");
+}
+
 TEST_F(PatientFormTest, TheCarrierListCopiesTheCompanyIntoThePatient) {
     CompanyFixture::AppendRows(company.DataDirectory(), "InsComp.dbf",
                                {{{"ID", "1"}, {"NAME", "Blue Lake Mutual"}, {"ADDR", "1 Shore Drive"},
