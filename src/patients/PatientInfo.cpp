@@ -109,6 +109,7 @@ TPatientInfoDlg::TPatientInfoDlg(TComponent* AOwner) : TForm(AOwner) {
     buildOtherInsuredPage();
     buildExamPage();
     buildButtonBar();
+    buildChartLabel();
     PageControl1->SetActivePage(PatientTabSheet);
 
     cursorLink_ = std::make_unique<TCursorLink>(this);
@@ -434,8 +435,6 @@ void TPatientInfoDlg::PrintBtnClick(TObject*) {
     const TPoint at = PrintBtn->ClientToScreen({0, PrintBtn->Height()});
     PrintPopupMenu->Popup(at.X, at.Y);
 }
-
-void TPatientInfoDlg::ChartLabel1Click(TObject*) { AskLabelStart(this); }
 
 void TPatientInfoDlg::HistoryBitBtnClick(TObject*) {
     OpenForm(this, {.ClassName = "THistoryForm", .Caption = HistoryBitBtn->Caption(), .Style = osShow});

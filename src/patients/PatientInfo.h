@@ -38,7 +38,10 @@ class TLabel;
 class TMenuItem;
 class TPageControl;
 class TPopupMenu;
+class TBaseReport;
+class TLabelShell;
 class TQmDBLookupCombo;
+class TReportSystem;
 class TScrollBox;
 class TTabSheet;
 
@@ -105,6 +108,9 @@ public:
     TPopupMenu* PrintPopupMenu;
     TMenuItem* PatientInformation1;
     TMenuItem* ChartLabel1;
+    // The chart label (ChartLabel.cpp).
+    TReportSystem* ReportSystem2;
+    TLabelShell* LabelShell1;
 
     // ---- handlers
     void FormCreate(TObject* Sender);
@@ -129,6 +135,9 @@ public:
     void BitBtn3Click(TObject* Sender);
     void PrintBtnClick(TObject* Sender);
     void ChartLabel1Click(TObject* Sender);
+    void ReportSystem2Print(TObject* Sender);
+    void LabelShell1ReportBefore(TBaseReport* Report, TLabelShell* Shell);
+    void LabelShell1LabelPrint(TBaseReport* Report, TLabelShell* Shell, bool& Valid);
     void HistoryBitBtnClick(TObject* Sender);
     void FTSReplace();
 
@@ -159,6 +168,7 @@ private:
     void buildOtherInsuredPage();
     void buildExamPage();
     void buildButtonBar();
+    void buildChartLabel();
 
     // FormCreate's steps after the cursor: lock test, exam scope, last exam
     // as INCIDENT, age. False when the patient is locked (nothing written).
@@ -189,6 +199,9 @@ private:
     bool followPending_ = false;
     // Created while another patient form was open: opened when shown.
     bool openingDeferred_ = false;
+    // The chart label run: label positions visited, and the first one printed.
+    int chartLabelPosition_ = 0;
+    int chartLabelStart_ = 0;
     std::shared_ptr<int> lifeToken_ = std::make_shared<int>(0);
 };
 
