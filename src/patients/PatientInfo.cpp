@@ -14,6 +14,7 @@
 #include "data/Fields.h"
 #include "patients/ExamDlg.h"
 #include "patients/LabelRowCol.h"
+#include "patients/NarrativeForm.h"
 #include "patients/PatientNotes.h"
 #include "patients/PatientRules.h"
 #include "ui/Application.h"
@@ -441,5 +442,5 @@ void TPatientInfoDlg::HistoryBitBtnClick(TObject*) {
 }
 
 void RegisterPatientForms() {
-    RegisterClasses<TPatientInfoDlg, TPatientNotesDlg, TExamNotesDlg, TLabelRowColDlg, TExamDialog>();
+    RegisterClasses<TPatientInfoDlg, TPatientNotesDlg, TExamNotesDlg, TLabelRowColDlg, TExamDialog, TNarrativeForm>();
 }
