@@ -19,6 +19,8 @@
 //   one as if created for it.
 // - A patient another workstation holds locked is not opened: the message
 //   once, no form, nothing written.
+// - "Chart &Label" prints one label of the file-folder stock at the start
+//   position the labels dialog is given (ChartLabel.cpp).
 #include <array>
 #include <memory>
 #include <string>
