@@ -1,6 +1,7 @@
 #include "reporting/RSShell.h"
 
 #include "reporting/RSBase.h"
+#include "reporting/RSSystem.h"
 #include "reporting/RunFinally.h"
 
 namespace {
@@ -45,6 +46,10 @@ TBaseReport* TBaseShell::startRun(Runner* Idle) {
 TBaseReport* TBaseShell::engineToRunOn(TBaseReport* Given) {
     if (Given) return Given->Printing() ? Given : startRun(Given);
     if (!engine_) RaiseReportError(ThroughMessageHook(NoEngineMessage));
+    if (auto* runner = dynamic_cast<TReportSystem*>(engine_)) {
+        if (TBaseReport* running = runner->BaseReport()) return running;
+        return startRun(runner);
+    }
     if (auto* report = dynamic_cast<TBaseReport*>(engine_)) return report->Printing() ? report : startRun(report);
     RaiseReportError(ThroughMessageHook(NoEngineMessage));
 }

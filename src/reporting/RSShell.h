@@ -1,14 +1,14 @@
 #pragma once
 // The event-driven report shells: a code-driven report told as a fixed
-// sequence of events. A form points a shell's Engine at a report (or hands
-// the printing report to Execute), assigns handlers such as OnPageHeader,
-// OnRowPrint and OnGroupAfter, and calls Execute; the shell starts the
-// engine when it is not printing, then raises its events in their fixed
-// order. Before a handler with a section runs, the section is applied
-// (RSSect.h), so the handler prints inside it and a section that does not
-// fit starts a new page. Page headers and footers ride on the engine's
-// page-begin and page-end lists, so they appear on every page however the
-// break arose.
+// sequence of events. A form points a shell's Engine at its runner or at a
+// report (or hands the printing report to Execute), assigns handlers such
+// as OnPageHeader, OnRowPrint and OnGroupAfter, and calls Execute; the
+// shell starts the engine when it is not printing, then raises its events
+// in their fixed order. Before a handler with a section runs, the section
+// is applied (RSSect.h), so the handler prints inside it and a section that
+// does not fit starts a new page. Page headers and footers ride on the
+// engine's page-begin and page-end lists, so they appear on every page
+// however the break arose.
 //
 // TBaseShell     the engine and the report in use while executing
 // TDetailShell   body and row events, the group loop, a detail's masters
@@ -38,7 +38,8 @@ public:
     explicit TBaseShell(TComponent* AOwner);
     ~TBaseShell() override;
 
-    // The report or runner the shell prints on when Execute gets none.
+    // The report or runner (TReportSystem) the shell prints on when Execute
+    // gets none.
     TRSComponent* Engine() const { return engine_; }
     void SetEngine(TRSComponent* Value);
     // The report in use; set only while executing.

@@ -13,12 +13,20 @@
 #include "reporting/RSDevice.h"
 #include "reporting/RSFPrint.h"
 #include "reporting/RSLabel.h"
+#include "reporting/RSPreFrm.h"
+#include "reporting/RSPreview.h"
+#include "reporting/RSSystem.h"
 #include "support/PageImages.h"
 #include "support/TempDir.h"
+#include "ui/DialogResponder.h"
+#include "ui/Forms.h"
+#include "ui/StdCtrls.h"
 
 namespace {
 
 constexpr int Dpi = RecordedRun::Dpi;
+// The preview window's resolution at 100 percent.
+constexpr int ScreenDpi = 96;
 
 // Where one label was printed: its sheet and position, the report's
 // origin and print section there (inches).
@@ -44,14 +52,6 @@ std::vector<Placed> placeLabels(TLabelShell& shell, int count, RecordedRun& run)
 std::string where(const Placed& p) {
     return "page " + std::to_string(p.page) + " row " + std::to_string(p.row) + " col " + std::to_string(p.col);
 }
-
-// Plays a stream as the preview does, at the page image's resolution:
-// output kept for the preview shows.
-class PreviewPlayer : public TFilePrinter {
-public:
-    explicit PreviewPlayer(int dpi) : TFilePrinter(nullptr) { setResolution(dpi, dpi); }
-    std::uint8_t Destination() override { return DestPreview; }
-};
 
 // Plays a stream for the printer and notes, for every outline and every
 // text the stream holds, whether the printer is to draw it.
@@ -121,11 +121,31 @@ void printSkuLabels(TLabelShell& shell) {
     shell.OnLabelAfter = [next](TBaseReport*, TLabelShell*, bool& valid) { valid = ++*next < 6; };
 }
 
-// Ink in a band of the picture, in inches from the paper's corner.
+// A rectangle of a Letter page's picture given in inches from the paper's corner.
+TRect inches(const QImage& page, double x1, double y1, double x2, double y2) {
+    const double dpi = page.width() / 8.5;
+    return {static_cast<int>(x1 * dpi), static_cast<int>(y1 * dpi), static_cast<int>(x2 * dpi),
+            static_cast<int>(y2 * dpi)};
+}
+
 bool inkIn(const QImage& page, double x1, double y1, double x2, double y2) {
-    return !InkBounds(page, {static_cast<int>(x1 * Dpi), static_cast<int>(y1 * Dpi), static_cast<int>(x2 * Dpi),
-                             static_cast<int>(y2 * Dpi)})
-                .IsEmpty();
+    return !InkBounds(page, inches(page, x1, y1, x2, y2)).IsEmpty();
+}
+
+// Page 1 of a recorded stream as the preview window shows it at 100 percent.
+QImage previewPage(const std::string& bytes) {
+    TStringStream input(bytes);
+    auto* window = CreateForm<TRSPreviewForm>(nullptr);
+    for (TFilePrinter* player : {static_cast<TFilePrinter*>(window->FilePreview1), window->FilePrinter1}) {
+        player->SetStreamMode(smUser);
+        player->SetStream(&input);
+    }
+    window->FilePreview1->SetZoomFactor(100);
+    window->Show();
+    QImage page = window->FilePreview1->PageBitmap()->toImage().convertToFormat(QImage::Format_RGB32);
+    window->Close();
+    delete window;
+    return page;
 }
 
 }  // namespace
@@ -380,18 +400,13 @@ TEST(LabelShell, SkuSheetOutlinesShowInThePreviewAndNotOnPaper) {
         ASSERT_GE(watcher.textDrawn.size(), 18u);  // and the bar codes' digits
         EXPECT_EQ(std::count(watcher.textDrawn.begin(), watcher.textDrawn.end(), false), 0);
 
-        ImagePagesDevice preview(Dpi);
-        PreviewPlayer previewPlayer(Dpi);
-        playInto(previewPlayer, bytes, &preview);
-        ASSERT_EQ(preview.PageCount(), 1);
-
         TempDir dir;
         TRSDevice pdfDevice({PdfPrinter()}, "PDF");
         TFilePrinter printer(nullptr);
         playInto(printer, bytes, &pdfDevice, dir.file(name + ".pdf"));
         ASSERT_EQ(PdfPageCount(dir.file(name + ".pdf")), 1);
-        const QImage paper = RenderPdfPage(dir.file(name + ".pdf"), 1, Dpi);
-        const QImage shown = preview.Page(0).copy();
+        const QImage paper = RenderPdfPage(dir.file(name + ".pdf"), 1, ScreenDpi);
+        const QImage shown = previewPage(bytes);
         KeepPicture(shown, name + "-preview");
         KeepPicture(paper, name + "-pdf");
         ASSERT_EQ(paper.size(), shown.size());
@@ -426,21 +441,66 @@ TEST(LabelShell, ChartLabelOutlinesLieOnTheFileFolderStock) {
     };
     RecordedRun run;
     run.run(shell);
-    ImagePagesDevice preview(Dpi);
-    PreviewPlayer player(Dpi);
-    playInto(player, run.bytes(), &preview);
-    ASSERT_EQ(preview.PageCount(), 1);
-    const QImage& page = preview.Page(0);
+    const QImage page = previewPage(run.bytes());
     KeepPicture(page, "chart-labels-preview");
-    // Across the middle of the first row: the two labels' side edges, at
+    // Across the lower part of the first row: the two labels' side edges, at
     // 0.531 and 0.531 + 3.438, and 4.531 and 4.531 + 3.438 inches.
-    const std::vector<TRect> edges = InkBoxes(page, {0, 100, page.width(), 106});
+    const std::vector<TRect> edges = InkBoxes(page, inches(page, 0.1, 0.95, 8.4, 1.0));
     ASSERT_EQ(edges.size(), 4u);
-    const int expected[] = {53, 397, 453, 797};
-    for (int i = 0; i < 4; ++i) EXPECT_NEAR(edges[i].Left, expected[i], 1) << "edge " << i;
-    // The 15th row's bottom edge at 0.5 + 15 x 0.666 inches.
-    EXPECT_FALSE(InkBounds(page, {100, 1047, 300, 1052}).IsEmpty());
-    EXPECT_TRUE(InkBounds(page, {100, 1053, 300, 1100}).IsEmpty());
+    const double expected[] = {0.531, 3.969, 4.531, 7.969};
+    for (int i = 0; i < 4; ++i) EXPECT_NEAR(edges[i].Left, expected[i] * ScreenDpi, 1.5) << "edge " << i;
+    // The 15th row's bottom edge at 0.5 + 15 x 0.666 inches, and nothing below.
+    EXPECT_TRUE(inkIn(page, 1, 10.47, 3, 10.51));
+    EXPECT_FALSE(inkIn(page, 1, 10.53, 3, 10.9));
     // The label's text inside its border-less section, at its top-left.
-    EXPECT_FALSE(InkBounds(page, {55, 52, 200, 80}).IsEmpty());
+    EXPECT_TRUE(inkIn(page, 0.56, 0.53, 2, 0.85));
+}
+
+// ---------------------------------------------------------------- the runner
+
+TEST(LabelShell, RunsOnItsReportRunnerWithOutlinesInThePreviewOnly) {
+    ASSERT_TRUE(GlobalReportDevice()->SelectPrinter("PDF", false));
+    for (TReportDest dest : {rdPreview, rdFile}) {
+        const bool preview = dest == rdPreview;
+        TempDir dir;
+        TReportSystem runner(nullptr);
+        runner.SetSystemSetups({});
+        runner.SetDefaultDest(dest);
+        if (!preview) runner.SetOutputFileName(dir.file("labels.pdf"));
+        TLabelShell shell(nullptr);
+        skuSheet(shell);
+        printSkuLabels(shell);
+        shell.SetEngine(&runner);
+        int printed = 0;
+        const TLabelValidEvent printOne = shell.OnLabelPrint;
+        shell.OnLabelPrint = [&](TBaseReport* r, TLabelShell* s, bool& valid) {
+            EXPECT_EQ(r, runner.BaseReport());
+            ++printed;
+            printOne(r, s, valid);
+        };
+        QImage page;
+        TDialogScript script;
+        script.Answer([&](TForm& f) {
+            auto& window = dynamic_cast<TRSPreviewForm&>(f);
+            window.FilePreview1->SetZoomFactor(100);
+            page = window.FilePreview1->PageBitmap()->toImage().convertToFormat(QImage::Format_RGB32);
+            window.SBDone->Click();
+        });
+        shell.Execute(nullptr);
+        EXPECT_FALSE(runner.Aborted());
+        EXPECT_EQ(printed, 6);
+        EXPECT_FALSE(runner.OnPrint) << "the runner's own print handler is back";
+        EXPECT_EQ(shell.DazedeVedodev(), nullptr);
+        if (preview) {
+            EXPECT_EQ(script.Shown().size(), 1u);
+        } else {
+            EXPECT_TRUE(script.Shown().empty());
+            ASSERT_EQ(PdfPageCount(dir.file("labels.pdf")), 1);
+            page = RenderPdfPage(dir.file("labels.pdf"), 1, ScreenDpi);
+        }
+        ASSERT_FALSE(page.isNull());
+        KeepPicture(page, preview ? "runner-labels-preview" : "runner-labels-pdf");
+        EXPECT_EQ(inkIn(page, 0.4, 0.47, 1.9, 0.53), preview) << "the first row's outlines";
+        EXPECT_TRUE(inkIn(page, 1.5, 0.6, 1.93, 0.7)) << "the first label's item number";
+    }
 }
