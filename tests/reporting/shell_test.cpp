@@ -9,8 +9,11 @@
 
 #include "RecordedStream.h"
 #include "reporting/RSFPrint.h"
+#include "reporting/RSDevice.h"
 #include "reporting/RSShell.h"
+#include "reporting/RSSystem.h"
 #include "support/PageImages.h"
+#include "support/TempDir.h"
 
 namespace {
 
@@ -492,6 +495,41 @@ TEST(ReportShell, AnIdleEngineIsStartedAndTheShellRunsInsideItsPrint) {
         run.filer.Execute();
         EXPECT_TRUE(ownHandlerRan) << c.how;
     }
+}
+
+TEST(ReportShell, OnARunnerThatIsPrintingTheShellUsesItsRunningReport) {
+    ASSERT_TRUE(GlobalReportDevice()->SelectPrinter("PDF", false));
+    TempDir dir;
+    TReportSystem runner(nullptr);
+    runner.SetSystemSetups({});
+    runner.SetDefaultDest(rdFile);
+    runner.SetOutputFileName(dir.file("shell.pdf"));
+    TReportShell shell(nullptr);
+    shell.SetEngine(&runner);
+    EventLog log;
+    log.attachAll(shell);
+    log.groups(2);
+    std::vector<TBaseReport*> used;
+    log.then["RowPrint"] = [&](TBaseReport& r, bool&) {
+        used.push_back(&r);
+        r.PrintLn("Receipt");
+    };
+    int prints = 0;
+    runner.OnPrint = [&](TObject*) {
+        ++prints;
+        EXPECT_NE(runner.BaseReport(), nullptr);
+        shell.Execute(nullptr);
+    };
+    runner.Execute();
+    EXPECT_FALSE(runner.Aborted());
+    EXPECT_EQ(prints, 1);
+    ASSERT_EQ(used.size(), 2u);
+    EXPECT_NE(used[0], nullptr);
+    EXPECT_EQ(used[0], used[1]);
+    EXPECT_EQ(log.names.front(), "ReportBefore p1");
+    EXPECT_EQ(log.names.back(), "ReportAfter p1");
+    EXPECT_EQ(PdfPageCount(dir.file("shell.pdf")), 1);
+    EXPECT_NE(RunTool("pdftotext", {dir.file("shell.pdf"), "-"}).find("Receipt"), std::string::npos);
 }
 
 TEST(ReportShell, AFreedEngineOrDetailIsForgotten) {
