@@ -1,8 +1,9 @@
 // The label shell: geometry setters and the stock table, where labels land
 // on the sheet (skipped positions, a start position, column order), the
-// label events' Valid protocol, and the outlines of the SKU label sheet,
-// which the recorded stream keeps for the preview: the preview shows them,
-// the PDF printed from the same stream does not.
+// label events' Valid protocol, and the outlines of the SKU and chart label
+// sheets, which the recorded stream keeps for the preview: the preview
+// window shows them, the PDF printed from the same stream does not, also
+// when the sheet runs on a report runner.
 #include <gtest/gtest.h>
 
 #include <memory>
