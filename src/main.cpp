@@ -2,6 +2,7 @@
 // shell register here, before the shell starts, as they are built.
 #include "patients/EbillViewer.h"
 #include "patients/PatientInfo.h"
+#include "sales/DepositForm.h"
 #include "sales/PaymentForm.h"
 #include "shell/Startup.h"
 
@@ -9,5 +10,6 @@ int main(int argc, char** argv) {
     RegisterEbillViewer();
     RegisterPatientForms();
     RegisterPaymentForm();
+    RegisterDepositForm();
     return RunQuenmark(argc, argv);
 }

@@ -43,6 +43,11 @@ std::string AccountType(int Account, Writer Who) {
 bool CreditNormal(int Account) { return Account == 1 || Account == 2 || Account == 7 || Account == 8; }
 
 void PostLedgerRow(TDataModule1& Module, const TLedgerRow& Row) {
+    WriteLedgerRow(Module, Row);
+    MoveAccountBalance(Module, Row.Account, Row.Side, Row.Amount);
+}
+
+void WriteLedgerRow(TDataModule1& Module, const TLedgerRow& Row) {
     TQmTable* ledger = Module.LedgerTable;
     ledger->Append();
     ledger->FieldByName("ACCOUNT")->SetAsString(std::to_string(Row.Account));
@@ -54,7 +59,6 @@ void PostLedgerRow(TDataModule1& Module, const TLedgerRow& Row) {
     ledger->FieldByName("DATE")->SetAsDateTime(Row.Date);
     Cents::write(ledger->FieldByName(Row.Side == Side::Debit ? "DEBIT" : "CREDIT"), Row.Amount);
     Module.LedgerXbase->Commit();
-    MoveAccountBalance(Module, Row.Account, Row.Side, Row.Amount);
 }
 
 void PostLedgerRows(TDataModule1& Module, const std::vector<TLedgerRow>& Rows) {

@@ -43,6 +43,9 @@ struct TLedgerRow {
 // balance. An account that is not in the chart leaves the row written and
 // no balance moved.
 void PostLedgerRow(TDataModule1& Module, const TLedgerRow& Row);
+// Appends the row to the ledger and commits it, leaving every balance as it
+// is: the balance rebuild moves the balances once, at its end.
+void WriteLedgerRow(TDataModule1& Module, const TLedgerRow& Row);
 void PostLedgerRows(TDataModule1& Module, const std::vector<TLedgerRow>& Rows);
 // Adds Amount on Side to the account's BALANCE by its normal side; false,
 // with nothing changed, when the account is not in the chart.

@@ -14,4 +14,10 @@ public:
     virtual void EnableFilesOnlyMenu() = 0;
     // Starts the main form's close sequence (a table could not be opened).
     virtual void Close() = 0;
+    // A long run over the books shows its progress in the main window's
+    // gauge and status bar and keeps the window disabled meanwhile. A main
+    // window without them ignores these.
+    virtual void ShowProgress(bool /*Visible*/, int /*Percent*/) {}
+    virtual void SetStatusText(const std::string& /*Value*/) {}
+    virtual void EnableMainWindow(bool /*Value*/) {}
 };

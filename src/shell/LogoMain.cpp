@@ -367,6 +367,15 @@ void TLogoAppForm::EnableMainMenu() { applyMenuState(MainMenuItems::EnableMainMe
 
 void TLogoAppForm::DisableMainMenu() { applyMenuState(MainMenuItems::DisableMainMenu); }
 
+void TLogoAppForm::ShowProgress(bool Visible, int Percent) {
+    Gauge1->SetProgress(Percent);
+    Gauge1->SetVisible(Visible);
+}
+
+void TLogoAppForm::SetStatusText(const std::string& Value) { StatusBar1->SetSimpleText(Value); }
+
+void TLogoAppForm::EnableMainWindow(bool Value) { SetEnabled(Value); }
+
 void TLogoAppForm::EnableFilesOnlyMenu() { applyMenuState(MainMenuItems::EnableFilesOnlyMenu); }
 
 void TLogoAppForm::SetCaption(const std::string& Value) { TForm::SetCaption(Value); }

@@ -77,6 +77,9 @@ public:
     // The caption, as the data module sets it while opening a company.
     void SetCaption(const std::string& Value) override;
     void Close() override;
+    void ShowProgress(bool Visible, int Percent) override;
+    void SetStatusText(const std::string& Value) override;
+    void EnableMainWindow(bool Value) override;
 
     // ---- Menu handlers ----
     void FileNewItemClick(TObject* Sender);

@@ -2,6 +2,7 @@
 
 #include "app/LookupListMembers.h"
 #include "app/Preference.h"
+#include "app/RebuildAccountBalances.h"
 #include "os/InstanceGuard.h"
 #include "shell/AboutBox.h"
 #include "shell/CallerIDStart.h"
@@ -25,6 +26,7 @@ void CreateRegisteredForm(const char* ClassName) {
 
 void RegisterShellParts() {
     RegisterClass<TPreferencesDlg>();
+    RegisterRebuildAccountBalances();
     RegisterLookupLists();
     HookUpCallerID();
 }
