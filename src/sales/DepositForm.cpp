@@ -47,6 +47,8 @@ TLabel* placeLabel(TWinControl* Parent, int Left, int Top, const std::string& Ca
 TLabel* placeFigure(TWinControl* Parent, int Left, int Top, TBevel*& Bevel) {
     Bevel = place<TBevel>(Parent, Left, Top, 100, 22);
     auto* figure = place<TLabel>(Parent, Left + 4, Top + 4, 92, 15, "0.00");
+    figure->SetAutoSize(false);
+    figure->SetBounds(Left + 4, Top + 4, 92, 15);
     figure->SetAlignment(taRightJustify);
     return figure;
 }
@@ -137,16 +139,20 @@ void TDepositForm::FormCreate() {
     SetCaption(NewCaption);
     Module().Temp6RowLimit = 0;
     document_->NewDeposit(Date());
-    if (auto* amount = dynamic_cast<TNumericField*>(Module().Temp6Table->FindField("Amount")))
-        amount->SetDisplayFormat(MoneyFormat);
-    if (auto* coins = dynamic_cast<TNumericField*>(Module().Temp5Table->FindField("CoinTotal")))
-        coins->SetDisplayFormat(MoneyFormat);
+    showMoneyInCents();
     settingType_ = true;
     TypeDepositRadioGroup->SetItemIndex(TDepositDocument::CurrencyAndChecks);
     settingType_ = false;
     setOpenedState(false);
     showTypeControls();
     showTotals();
+}
+
+void TDepositForm::showMoneyInCents() {
+    if (auto* amount = dynamic_cast<TNumericField*>(Module().Temp6Table->FindField("Amount")))
+        amount->SetDisplayFormat(MoneyFormat);
+    if (auto* coins = dynamic_cast<TNumericField*>(Module().Temp5Table->FindField("CoinTotal")))
+        coins->SetDisplayFormat(MoneyFormat);
 }
 
 void TDepositForm::FormShow(TObject*) {
@@ -274,6 +280,7 @@ void TDepositForm::OpenBtnClick(TObject*) {
 }
 
 void TDepositForm::OpenDeposit() {
+    showMoneyInCents();
     settingType_ = true;
     TypeDepositRadioGroup->SetItemIndex(document_->DepositType());
     settingType_ = false;
@@ -337,6 +344,8 @@ TAddPaymentNumberForm::TAddPaymentNumberForm(TComponent* AOwner) : TForm(AOwner)
     MessageLabel = place<TLabel>(this, 12, 100, 390, 34,
                                  "This deposit item is not associated with a payment.  Please select a payment "
                                  "number below.");
+    MessageLabel->SetAutoSize(false);
+    MessageLabel->SetBounds(12, 100, 390, 34);
     MessageLabel->SetWordWrap(true);
     PaymentIDEdit = place<TQmDBLookupCombo>(this, 100, 144, 200, 21);
     PaymentIDEdit->SetLookupTable(m.PaymentTable);

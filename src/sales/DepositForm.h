@@ -82,6 +82,9 @@ public:
 
 private:
     void placeControls();
+    // Amounts and coins show their cents ("40.00"); the scratch tables'
+    // fields are made anew with every deposit.
+    void showMoneyInCents();
     void showTotals();
     // The controls of a currency-and-checks deposit, or of a charges one.
     void showTypeControls();
