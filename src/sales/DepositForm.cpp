@@ -10,7 +10,10 @@
 #include "controls/Qmdbgrid.h"
 #include "controls/qmdblook.h"
 #include "data/Fields.h"
+#include "reporting/RSBase.h"
+#include "reporting/RSSystem.h"
 #include "sales/DepositDocument.h"
+#include "sales/DepositRecord.h"
 #include "ui/Application.h"
 #include "ui/Colors.h"
 #include "ui/DBCtrls.h"
@@ -114,6 +117,22 @@ void TDepositForm::placeControls() {
     PrintBtn = button("PrintBtn", "&Print");
     DeleteBtn = button("DeleteBtn", "&Delete");
     NewBtn = button("NewBtn", "&New");
+
+    ReportSystem1 = new TReportSystem(this);
+    ReportSystem1->SetName("ReportSystem1");
+    ReportSystem1->SetDefaultDest(rdPrinter);
+    ReportSystem1->SetSystemSetups({ssAllowSetup, ssAllowCopies, ssAllowCollate, ssAllowDuplex, ssAllowDestPreview,
+                                    ssAllowDestPrinter, ssAllowPrinterSetup, ssAllowPreviewSetup});
+    TSystemPrinter* page = ReportSystem1->SystemPrinter();
+    page->SetMarginLeft(0.25);
+    page->SetMarginRight(0.25);
+    page->SetMarginTop(0.5);
+    page->SetMarginBottom(0.5);
+    page->SetUnits(unInch);
+    page->SetUnitsFactor(1);
+    bindEvent(ReportSystem1->OnPrint, this, &TDepositForm::ReportSystem1Print);
+    bindEvent(ReportSystem1->OnBeforePrint, this, &TDepositForm::ReportSystem1BeforePrint);
+    bindEvent(ReportSystem1->OnAfterPrint, this, &TDepositForm::ReportSystem1AfterPrint);
 
     bindEvent(OnShow, this, &TDepositForm::FormShow);
     bindEvent(OnClose, this, &TDepositForm::FormClose);
@@ -304,12 +323,21 @@ void TDepositForm::DeleteBtnClick(TObject*) {
 
 void TDepositForm::NewBtnClick(TObject*) { FormCreate(); }
 
-void TDepositForm::PrintBtnClick(TObject*) {
+void TDepositForm::PrintBtnClick(TObject*) { ReportSystem1->Execute(); }
+
+void TDepositForm::ReportSystem1BeforePrint(TObject*) {
     DepositDBGrid->SetEnabled(false);
     Module().Temp6Table->First();
-    OpenForm(this, {.ClassName = "TDepositRecord", .Caption = "&Print", .Style = osModal});
+}
+
+void TDepositForm::ReportSystem1AfterPrint(TObject*) {
     DepositDBGrid->SetEnabled(true);
     Module().Temp6Table->First();
+}
+
+void TDepositForm::ReportSystem1Print(TObject* Sender) {
+    if (auto* report = dynamic_cast<TBaseReport*>(Sender))
+        PrintDepositRecord(*report, DepositRecordOf(Module(), *document_));
 }
 
 void TDepositForm::FormClose(TObject*, TCloseAction& Action) {

@@ -25,6 +25,7 @@ class TPanel;
 class TQmDBGrid;
 class TQmDBLookupCombo;
 class TRadioGroup;
+class TReportSystem;
 
 class TDepositForm : public TForm {
 public:
@@ -53,6 +54,8 @@ public:
     TBitBtn* PrintBtn;
     TBitBtn* DeleteBtn;
     TBitBtn* NewBtn;
+    // Prints the deposit record of the deposit on screen.
+    TReportSystem* ReportSystem1;
 
     // A fresh deposit: every undeposited payment listed, nothing ticked.
     void FormCreate();
@@ -74,6 +77,10 @@ public:
     void DeleteBtnClick(TObject* Sender);
     void NewBtnClick(TObject* Sender);
     void PrintBtnClick(TObject* Sender);
+    // Draws the deposit record on the running report (Sender).
+    void ReportSystem1Print(TObject* Sender);
+    void ReportSystem1BeforePrint(TObject* Sender);
+    void ReportSystem1AfterPrint(TObject* Sender);
     void FormClose(TObject* Sender, TCloseAction& Action);
 
     TDepositDocument& Document() { return *document_; }

@@ -93,8 +93,8 @@ protected:
         TTable* temp6 = module->Temp6Table;
         for (temp6->First(); !temp6->Eof(); temp6->Next())
             if (Trim(temp6->FieldByName("PaymentID")->AsString()) == Payment) {
-                deposit->ToggleTag();
-                deposit->CalcDeposit();
+                ticking().ToggleTag();
+                ticking().CalcDeposit();
                 return;
             }
         ADD_FAILURE() << "no item for payment " << Payment;
@@ -103,7 +103,7 @@ protected:
         module->Temp5Table->Edit();
         module->Temp5Table->FieldByName("CoinTotal")->SetAsString(Coins);
         module->Temp5Table->Post();
-        deposit->CalcDeposit2();
+        ticking().CalcDeposit2();
     }
 
     // The ledger rows added since Start, as "Cr3 100" / "Dr5 100".
@@ -128,6 +128,10 @@ protected:
                Trim(payments->FieldByName("POSTREF")->AsString());
     }
 
+    // The document the ticks go to: a window's, when one is set.
+    TDepositDocument& ticking() { return windowDocument ? *windowDocument : *deposit; }
+
     std::unique_ptr<TPaymentDocument> payment;
     std::unique_ptr<TDepositDocument> deposit;
+    TDepositDocument* windowDocument = nullptr;
 };
