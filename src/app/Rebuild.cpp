@@ -203,6 +203,8 @@ void TRebuildDlg::RebuildFiles(TObject* Sender, bool Reopen) {
     // A tag the engine refused has been reported already; the rebuild is not complete then.
     else if (!fromCompany && !tagRefused_)
         ShowMessage("Rebuild Complete!");
+    if (OnRebuilt)
+        OnRebuilt(this, busy.empty() && !tagRefused_);
     Close();
 }
 

@@ -5,6 +5,7 @@
 // files stay as they were: a table that another workstation holds stops the
 // rebuild with one message naming it. It shows itself when created and frees
 // itself when closed.
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -56,6 +57,10 @@ public:
     // Makes "Patient.ia" anew from the patient table bound to Engine: key n
     // for record n, deleted records included (their keys deleted again).
     void RebuildFts(TXbase* Engine, const std::string& Label);
+
+    // Heard at the end of RebuildFiles: Complete when every table's tags
+    // and the full-text index were built.
+    std::function<void(TObject* Sender, bool Complete)> OnRebuilt;
 
     void OKBtnClick(TObject* Sender);
     // Closes the dialog, unless a rebuild is running.

@@ -160,7 +160,12 @@ void TRebuildAccountBalances::Rebuild() {
 
     // The reopen afterwards is what lets the steps below work on open tables.
     auto* indexes = new TRebuildDlg(nullptr, &module());
+    bool indexed = false;
+    indexes->OnRebuilt = [&indexed](TObject*, bool Complete) { indexed = Complete; };
     indexes->RebuildFiles(&module(), true);
+    // A table held elsewhere has been named by the index rebuild; nothing is cleared.
+    if (!indexed)
+        return;
 
     const TCursor cursor = Screen->Cursor();
     Screen->SetCursor(crHourGlass);

@@ -214,10 +214,12 @@ void TDepositForm::TypeDepositRadioGroupClick(TObject*) {
     showTotals();
 }
 
+// A stored deposit's ticks stay: its delete gives back exactly the ticked payments.
 void TDepositForm::DepositDBGridDblClick(TObject*) {
+    if (DepositDBGrid->ReadOnly())
+        return;
     document_->ToggleTag();
-    if (!DepositDBGrid->ReadOnly())
-        document_->CalcDeposit();
+    document_->CalcDeposit();
     showTotals();
 }
 

@@ -2,10 +2,17 @@
 // balance built again from the stored documents, the year boundary, and the
 // runs that must change nothing (lines that do not add up, receipts sharing
 // a number, a failure after the books were cleared).
+#include <QImage>
+
 #include "DepositFixture.h"
 
 #include "app/RebuildAccountBalances.h"
+#include "os/Paths.h"
+#include "ui/OffscreenRender.h"
+#include "ui/StdCtrls.h"
 #include "ui/DialogResponder.h"
+#include "xbengine/XbCodes.h"
+#include "xbengine/XbEngine.h"
 
 namespace {
 
@@ -18,7 +25,7 @@ protected:
 
     // The whole run with today fixed; the messages it showed.
     std::vector<std::string> rebuild(TDateTime Today, std::function<void(const std::string&)> OnStep = nullptr,
-                                     int Answers = 1) {
+                                     int Answers = 1, const std::string& Picture = "") {
         SetFixedNow(Today);
         TDialogScript script;
         for (int i = 0; i < Answers; ++i)
@@ -27,6 +34,13 @@ protected:
             TRebuildAccountBalances form(nullptr);
             form.OnStepStarted = std::move(OnStep);
             form.Rebuild();
+            if (!Picture.empty()) {
+                EXPECT_EQ(form.ProcessLabel->Caption(), "Update Deposits");
+                EXPECT_EQ(form.ProcessTime->Caption().rfind("0:00:", 0), 0u);
+                const std::string file = os::InstallRoot() + "/" + Picture;
+                RenderToPng(&form, file);
+                EXPECT_FALSE(QImage(QString::fromStdString(file)).isNull());
+            }
         }
         std::vector<std::string> shown;
         for (const TDialogRequest& r : script.Shown())
@@ -62,7 +76,7 @@ TEST_F(BalanceRebuildTest, TheStoredDocumentsGiveBackTheLedgerAndTheBalances) {
     ASSERT_EQ(broken(), std::vector<std::string>{});
     const BooksChecker::TSnapshot before = snapshot();
 
-    const auto shown = rebuild(EncodeDate(Year, 6, 1));
+    const auto shown = rebuild(EncodeDate(Year, 6, 1), nullptr, 1, "balance-rebuild.png");
     ASSERT_EQ(shown.size(), 1u);
     EXPECT_EQ(shown[0].rfind("Rebuild Account Balances Completed. Time: 0:00:", 0), 0u) << shown[0];
 
@@ -128,6 +142,24 @@ TEST_F(BalanceRebuildTest, RunsThatMustChangeNothing) {
               "There are discrepancies that must be corrected before the trial balance can be completed.");
     EXPECT_EQ(ledgerLines(), lines);
     EXPECT_EQ(BooksChecker::Differences(before, snapshot()), std::vector<std::string>{});
+}
+
+TEST_F(BalanceRebuildTest, ALedgerHeldByAnotherWorkstationStopsTheRunBeforeAnythingIsCleared) {
+    depositedReceipt();
+    const BooksChecker::TSnapshot before = snapshot();
+    const auto lines = ledgerLines();
+    const int held = xb_Use(company.File("Ledger.dbf").c_str(), "OTHERLEDGER", XB_SHARED, XB_DRIVER_NSX);
+    ASSERT_NE(held, 0);
+    const auto shown = rebuild(EncodeDate(Year, 6, 1));
+    const int previous = xb_Select(held);
+    xb_Close();
+    xb_Select(previous);
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].rfind("The indexes were not rebuilt: Ledger.dbf is in use by another user.", 0), 0u)
+        << shown[0];
+    EXPECT_EQ(ledgerLines(), lines);
+    EXPECT_EQ(BooksChecker::Differences(before, snapshot()), std::vector<std::string>{});
+    EXPECT_EQ(broken(), std::vector<std::string>{});
 }
 
 TEST_F(BalanceRebuildTest, ReceiptsSharingANumberAreNamedAndNothingIsDeleted) {
