@@ -303,14 +303,15 @@ void TDepositDocument::updatePaymentTable(bool Deleting) {
 
 bool TDepositDocument::OpenDeposit(const std::string& DepositID) {
     const auto number = ReceiptNumbers::canonical(DepositID);
+    TTable* deposits = module_.DepositTable;
+    TOrder order(deposits, "ID");
+    // A number that names no deposit leaves the deposit on screen as it is.
+    if (!number || !seekNumber(deposits, module_.DepositXbase, "ID", *number))
+        return false;
     TTable* temp5 = module_.Temp5Table;
     if (!CreateTempFiles(temp5->Active() ? temp5->FieldByName("Date")->AsDateTime() : TDateTime()))
         return false;
     ResetTotals();
-    TTable* deposits = module_.DepositTable;
-    TOrder order(deposits, "ID");
-    if (!number || !seekNumber(deposits, module_.DepositXbase, "ID", *number))
-        return false;
     selectedDepositID_ = *number;
     type_ = deposits->FieldByName("TYPE")->AsInteger() == Charges ? Charges : CurrencyAndChecks;
     temp5->Edit();

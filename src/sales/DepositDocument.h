@@ -56,7 +56,8 @@ public:
     // add up to it; false with the error shown when writing failed part-way.
     bool SaveDeposit();
     // Loads stored deposit DepositID into the scratch tables, its items
-    // ticked. False when no such deposit is stored.
+    // ticked. False, with the scratch tables untouched, when no such
+    // deposit is stored.
     bool OpenDeposit(const std::string& DepositID);
     // Deletes the opened deposit after asking, reverses its ledger pair and
     // gives its payments back to the undeposited ones; then starts a new

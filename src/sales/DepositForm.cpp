@@ -286,16 +286,13 @@ void TDepositForm::SaveBtnClick(TObject*) {
     OpenDeposit();
 }
 
+// The totals are replaced only when a deposit is chosen: a list closed
+// without a choice leaves the deposit on screen, its ticks and totals, as it was.
 void TDepositForm::OpenBtnClick(TObject*) {
-    document_->ResetTotals();
     ListSelection().SelectedDepositID.clear();
     OpenForm(this, {.ClassName = "TDepositLookupList", .Caption = "Deposit Lookup", .Style = osModal});
     const std::string chosen = Trim(ListSelection().SelectedDepositID);
-    if (chosen.empty()) {
-        showTotals();
-        return;
-    }
-    if (!document_->OpenDeposit(chosen))
+    if (chosen.empty() || !document_->OpenDeposit(chosen))
         return;
     OpenDeposit();
 }

@@ -110,6 +110,14 @@ TEST_F(DepositFormTest, SaveShowsTheStoredDepositReadOnlyAndOpenFindsItAgain) {
     form = std::make_unique<TDepositForm>(nullptr);
     clickItem(cash);
     clickItem(check);
+    // The list closed without a choice leaves the deposit being made as it is.
+    {
+        TDialogScript script;
+        script.Answer(mrCancel);
+        form->OpenBtn->Click();
+    }
+    EXPECT_EQ(form->Document().DepositTotal(), Currency(100));
+    EXPECT_EQ(form->TotalLabel->Caption(), "100.00");
     form->SaveBtn->Click();
     const std::string id = form->Document().SelectedDepositID();
     ASSERT_FALSE(id.empty());

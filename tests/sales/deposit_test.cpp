@@ -98,6 +98,7 @@ TEST_F(DepositTest, ASavedDepositPostsItsTotalMarksItsPaymentsAndIsUndoneByItsDe
     ASSERT_TRUE(reopened.OpenDeposit(id));
     EXPECT_EQ(reopened.DepositTotal(), Currency(100));
     EXPECT_FALSE(reopened.OpenDeposit("999"));
+    EXPECT_EQ(items(), (std::vector<std::string>{forty + ":40", sixty + ":60"})) << "left as it was";
 
     ASSERT_TRUE(deposit->OpenDeposit(id));
     const size_t beforeDelete = ledgerSize();
