@@ -167,6 +167,8 @@ void TLookupListForm::FormCreate(TObject*) {
         SalesDetailView = new TXbTable(this);
         SalesDetailView->SetDatabaseName(DataModule1->DataDirectory);
         SalesDetailView->SetTableName("SALESDTL.DBF");
+        // With its index file, or the tag "ItemNo" is not there to seek on.
+        SalesDetailView->SetTableType(ttSXNSX);
         SalesDetailView->SetReadOnly(true);
         SalesDetailView->SetIndexName("ItemNo");
         SalesDetailView->Open();

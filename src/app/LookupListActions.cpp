@@ -59,6 +59,7 @@ int CountMatching(const std::string& FileName, const std::string& Field, const s
     TXbTable table(nullptr);
     table.SetDatabaseName(Module().DataDirectory);
     table.SetTableName(FileName);
+    table.SetTableType(ttSXNSX);
     table.SetReadOnly(true);
     table.Open();
     int count = 0;
@@ -75,11 +76,15 @@ std::string RefusalFor(const std::string& What) {
 }
 
 // Takes the record lock of Table's current record and holds it; false, with
-// the message shown, when another user holds it.
+// the message shown once, when another user holds it.
 bool LockCurrent(TTable* Table) {
     try {
         Table->Edit();
         return true;
+    } catch (const EAbort&) {
+        // The table's own edit event has told the user already.
+        Table->Cancel();
+        return false;
     } catch (const Exception&) {
         Table->Cancel();
         MessageDlg(SRecordLockedByOther, mtWarning, {mbOK});
