@@ -111,10 +111,14 @@ void buildOurs(const std::vector<Patient>& patients) {
     // The grid as high as 20 rows; its data link then buffers 20 records.
     TQmDBGrid* grid = ours->list->qmDBGrid1;
     ours->link = grid->DataLink();
-    for (int height = 40; height < 2000 && ours->link->BufferCount() < gridRows; height += 2)
+    for (int height = 40; height < 2000 && grid->VisibleRowCount() < gridRows; height += 2)
         grid->SetHeight(height);
+    // A hidden grid gets no resize event; the next data change sizes the window.
+    ours->module->PatientTable->First();
     if (ours->link->BufferCount() != gridRows)
-        fail("the grid does not buffer 20 records");
+        fail("the grid buffers " + std::to_string(ours->link->BufferCount()) + " records, not 20 (height " +
+             std::to_string(grid->Height()) + ", client " + std::to_string(grid->ClientHeight()) + ", rows " +
+             std::to_string(grid->VisibleRowCount()) + ")");
     TTable* table = ours->module->PatientTable;
     ours->fields[0] = table->FieldByName("RECNAME");
     ours->fields[1] = table->FieldByName("ID");
