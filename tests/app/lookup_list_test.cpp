@@ -9,6 +9,7 @@
 #include "app/FormOpener.h"
 #include "app/LookupListMembers.h"
 #include "controls/Qmdbgrid.h"
+#include "data/Fields.h"
 #include "support/TempDir.h"
 #include "ui/MessageBeep.h"
 #include "ui/OffscreenRender.h"
@@ -42,7 +43,24 @@ struct ListCase {
     std::vector<std::string> Sorts;
     // Visible buttons: New, Edit, Delete, Select, Advanced, Print.
     std::string Buttons;
+    // Grid columns: field, width and title; "" for the pattern list's plain
+    // grid, which shows the table's fields. The claims and accounts tables
+    // have calculated fields, so their grids keep the fields' own layout.
+    std::string Columns;
 };
+
+std::string GridColumns(TLookupListForm& list) {
+    if (list.DBGrid1)
+        return "";
+    TQmDBGrid* grid = list.qmDBGrid1 ? list.qmDBGrid1 : list.AccountDBGrid;
+    std::string shown;
+    for (int i = 0; i < grid->FieldCount(); ++i) {
+        TField* field = grid->Fields(i);
+        shown += (i ? "|" : "") + field->FieldName() + " " + std::to_string(field->DisplayWidth()) + " " +
+                 field->DisplayLabel();
+    }
+    return shown;
+}
 
 std::string VisibleButtons(TLookupListForm& list) {
     std::string shown;
@@ -55,25 +73,45 @@ std::string VisibleButtons(TLookupListForm& list) {
 TEST_F(LookupListTest, EveryListOpensByNameWithItsCaptionSortsAndButtons) {
     open();
     const ListCase cases[] = {
-        {"TLookupList", "Patients", {"Name", "Account"}, "YYY-Y-"},
-        {"TPatientLookupList2", "Patient Lookup", {"Name", "Account"}, "YY-YY-"},
-        {"TPatientLookupList3", "Patient Lookup", {"Name", "Account"}, "YY-YY-"},
-        {"TPatientLookupList4", "Patient Lookup", {"Name", "Account"}, "YY-YY-"},
-        {"TReceiptLookupList", "Receipt Lookup", {"Receipt", "Account"}, "-Y-Y--"},
-        {"TPaymentLookupList", "Payment Lookup", {"Payment#", "Name"}, "-Y-Y--"},
-        {"TDepositLookupList", "Deposit Lookup", {"ID", "Date"}, "-Y-Y--"},
-        {"TInsCompLookupList", "Insurance Companies", {"Name", "State & City", "Account"}, "YY----"},
-        {"TInsCompLookupList1", "Insurance Companies", {"Name", "State & City", "Account"}, "YY-Y--"},
-        {"TInsCompSelect2", "Insurance Companies", {"Name", "State & City", "Account"}, "YY-Y--"},
-        {"TClaimLookupList", "Insurance Claims", {"Claim No.", "Name", "Date", "Not Submitted"}, "YYY---"},
-        {"TItemLookupList", "Items", {"Item", "Category", "Description"}, "YYY---"},
-        {"TItemLookupListSelect", "Items", {"Item", "Category", "Description"}, "YYYY--"},
-        {"TPersonnelLookupList", "Personnel", {"Name", "Account"}, "YYY---"},
-        {"TAccountLookupList", "Chart of Accounts", {"Account"}, "dYd---"},
-        {"TCPTCodeLookupList", "CPT Code Lookup", {"Code", "Category", "Description"}, "YYY---"},
-        {"TDiagCodeLookupList", "Diagnosis Code Lookup", {"Code", "Category", "Description"}, "YYY---"},
-        {"TPatternLookupList", "Pattern Lookup", {"ID", "Manufacturer", "Description", "Location"}, "YYY---"},
-        {"TCarryOutStatementLookupList", "Carry-Out Statement", {"Name", "Account"}, "-----Y"},
+        {"TLookupList", "Patients", {"Name", "Account"}, "YYY-Y-",
+         "RECNAME 33 NAME|ID 11 Account|BALANCE 10 Balance"},
+        {"TPatientLookupList2", "Patient Lookup", {"Name", "Account"}, "YY-YY-",
+         "RECNAME 33 NAME|ID 11 Account|BALANCE 10 Balance"},
+        {"TPatientLookupList3", "Patient Lookup", {"Name", "Account"}, "YY-YY-",
+         "RECNAME 33 NAME|ID 11 Account|BALANCE 10 Balance"},
+        {"TPatientLookupList4", "Patient Lookup", {"Name", "Account"}, "YY-YY-",
+         "RECNAME 33 NAME|ID 11 Account|BALANCE 10 Balance"},
+        {"TReceiptLookupList", "Receipt Lookup", {"Receipt", "Account"}, "-Y-Y--",
+         "RECEIPT 10 RECEIPT|DATE 10 DATE|PATID 10 PATID|NAME 30 NAME"},
+        {"TPaymentLookupList", "Payment Lookup", {"Payment#", "Name"}, "-Y-Y--",
+         "ID 10 Payment#|DATE 10 DATE|NAME 30 NAME"},
+        {"TDepositLookupList", "Deposit Lookup", {"ID", "Date"}, "-Y-Y--",
+         "ID 17 ID|DATE 10 DATE|TOTAL 16 TOTAL"},
+        {"TInsCompLookupList", "Insurance Companies", {"Name", "State & City", "Account"}, "YY----",
+         "NAME 30 Name|STATE 2 State|CITY 15 City|ID 5 Acct#"},
+        {"TInsCompLookupList1", "Insurance Companies", {"Name", "State & City", "Account"}, "YY-Y--",
+         "NAME 30 Name|STATE 2 State|CITY 15 City|ID 5 Acct#"},
+        {"TInsCompSelect2", "Insurance Companies", {"Name", "State & City", "Account"}, "YY-Y--",
+         "NAME 30 Name|STATE 2 State|CITY 15 City|ID 5 Acct#"},
+        {"TClaimLookupList", "Insurance Claims", {"Claim No.", "Name", "Date", "Not Submitted"}, "YYY---",
+         "ID 10 Claim#|DATE 10 Date|PAT_NAME 27 Name|ACPTASSIGN 5 ACPTASSIGN|PRINTED 10 Printed|EBILLED 10 EBilled|"
+         "PAT_SexMale 1 PAT_SexMale|PAT_SexFemale 1 PAT_SexFemale|Pat_BirthYear 4 Pat_BirthYear"},
+        {"TItemLookupList", "Items", {"Item", "Category", "Description"}, "YYY---",
+         "ID 10 Item|CATEGORY 19 Category|DESC 30 Description|QTYONHAND 10 Quantity"},
+        {"TItemLookupListSelect", "Items", {"Item", "Category", "Description"}, "YYYY--",
+         "ID 10 Item|CATEGORY 19 Category|DESC 30 Description|QTYONHAND 10 Quantity"},
+        {"TPersonnelLookupList", "Personnel", {"Name", "Account"}, "YYY---",
+         "RECNAME 30 Name|ID 14 ID"},
+        {"TAccountLookupList", "Chart of Accounts", {"Account"}, "dYd---",
+         "ID 6 ID|TYPE 25 TYPE|NAME 25 NAME|BALANCE 10 BALANCE|DC 1 DC|CalcBalance 10 Balance"},
+        {"TCPTCodeLookupList", "CPT Code Lookup", {"Code", "Category", "Description"}, "YYY---",
+         "ID 12 Code|CATEGORY 20 Category|DESC 27 Description"},
+        {"TDiagCodeLookupList", "Diagnosis Code Lookup", {"Code", "Category", "Description"}, "YYY---",
+         "ID 12 Code|CATEGORY 20 Category|DESC 27 Description"},
+        {"TPatternLookupList", "Pattern Lookup", {"ID", "Manufacturer", "Description", "Location"}, "YYY---",
+         ""},
+        {"TCarryOutStatementLookupList", "Carry-Out Statement", {"Name", "Account"}, "-----Y",
+         "RECNAME 33 NAME|ID 11 Account|BALANCE 10 Balance"},
     };
     for (const ListCase& c : cases) {
         SCOPED_TRACE(c.ClassName);
@@ -86,6 +124,7 @@ TEST_F(LookupListTest, EveryListOpensByNameWithItsCaptionSortsAndButtons) {
             sorts.push_back(list->SortComboBox->Items()->Strings(i));
         EXPECT_EQ(sorts, c.Sorts);
         EXPECT_EQ(VisibleButtons(*list), c.Buttons);
+        EXPECT_EQ(GridColumns(*list), c.Columns);
         EXPECT_EQ(list->Edit1->Hint(), "Incremental Search Field");
         EXPECT_FALSE(list->SortComboBox->TabStop());
         // Nothing to act on: the record actions do nothing and raise nothing.
@@ -179,6 +218,24 @@ TEST_F(PatientListTest, ThePatientListIsPainted) {
     RenderToPng(list, file);
     QImage picture(QString::fromStdString(file));
     EXPECT_FALSE(picture.isNull());
+}
+
+TEST_F(LookupListTest, ThePatternListShowsTheTableInItsPlainGrid) {
+    CompanyFixture::AppendRows(company.DataDirectory(), "Pattern.dbf",
+                               {{{"ID", "P100"}, {"MANF", "Safilo"}, {"DESC", "Round 48"}, {"LOC", "Drawer 1"}},
+                                {{"ID", "P200"}, {"MANF", "Luxottica"}, {"DESC", "Aviator 55"}, {"LOC", "Drawer 2"}}});
+    open();
+    TLookupListForm* list = openList("TPatternLookupList");
+    ASSERT_NE(list->DBGrid1, nullptr);
+    list->Show();
+    Application->ProcessMessages();
+    ASSERT_GE(list->DBGrid1->rowCount(), 2);
+    EXPECT_EQ(list->DBGrid1->cellText(0, 0), "P100");
+    TempDir dir;
+    const std::string file =
+        std::getenv("QM_PATTERN_PICTURE") ? std::getenv("QM_PATTERN_PICTURE") : dir.path() + "/patterns.png";
+    RenderToPng(list, file);
+    EXPECT_FALSE(QImage(QString::fromStdString(file)).isNull());
 }
 
 }  // namespace
