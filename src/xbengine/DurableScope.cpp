@@ -1,9 +1,14 @@
 #include "xbengine/DurableScope.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
+#include <condition_variable>
+#include <deque>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <system_error>
 #include <thread>
@@ -27,6 +32,98 @@ struct ScopeState {
 ScopeState& state() {
     static ScopeState s;
     return s;
+}
+
+// Threads that flush files side by side at the end of a scope. They are made
+// once and kept, so a document pays no thread start per file it touched.
+class FlushPool {
+public:
+    ~FlushPool() {
+        {
+            std::lock_guard lock(mutex_);
+            stopping_ = true;
+        }
+        wake_.notify_all();
+        for (std::thread& worker : workers_)
+            worker.join();
+    }
+
+    // Flushes every fd, this thread taking its share; true when all succeeded.
+    bool run(const std::vector<int>& fds) {
+        if (fds.empty())
+            return true;
+        auto batch = std::make_shared<Batch>();
+        batch->fds = fds;
+        batch->left = fds.size();
+        {
+            std::lock_guard lock(mutex_);
+            while (workers_.size() < std::min(fds.size() - 1, maxWorkers)) {
+                try {
+                    workers_.emplace_back([this] { work(); });
+                } catch (const std::system_error&) {
+                    break;  // no thread to spare: fewer helpers
+                }
+            }
+            queue_.push_back(batch);
+        }
+        wake_.notify_all();
+        while (takeOne(*batch)) {
+        }
+        std::unique_lock lock(batch->mutex);
+        batch->done.wait(lock, [&] { return batch->left == 0; });
+        return batch->ok;
+    }
+
+private:
+    static constexpr size_t maxWorkers = 15;
+
+    struct Batch {
+        std::vector<int> fds;
+        std::atomic<size_t> next{0};
+        std::mutex mutex;
+        std::condition_variable done;
+        size_t left = 0;
+        bool ok = true;
+    };
+
+    // Flushes the batch's next file; false when none is left to take.
+    static bool takeOne(Batch& batch) {
+        const size_t i = batch.next.fetch_add(1);
+        if (i >= batch.fds.size())
+            return false;
+        const bool synced = fdatasync(batch.fds[i]) == 0;
+        std::lock_guard lock(batch.mutex);
+        batch.ok = batch.ok && synced;
+        if (--batch.left == 0)
+            batch.done.notify_all();
+        return true;
+    }
+
+    void work() {
+        std::unique_lock lock(mutex_);
+        for (;;) {
+            wake_.wait(lock, [&] { return stopping_ || !queue_.empty(); });
+            if (stopping_)
+                return;
+            std::shared_ptr<Batch> batch = queue_.front();
+            lock.unlock();
+            const bool took = takeOne(*batch);
+            lock.lock();
+            if (!took && !queue_.empty() && queue_.front() == batch)
+                queue_.pop_front();
+        }
+    }
+
+    std::mutex mutex_;
+    std::condition_variable wake_;
+    std::deque<std::shared_ptr<Batch>> queue_;
+    std::vector<std::thread> workers_;
+    bool stopping_ = false;
+};
+
+bool syncAll(const std::vector<int>& fds) {
+    static FlushPool pool;
+    return pool.run(fds);
 }
 
 }  // namespace
@@ -71,29 +168,18 @@ bool endDurableScope() {
         files.swap(s.noted);
         s.flushes += files.size();
     }
-    // The files go to the disk side by side: the waits overlap, and the
-    // file system can carry them in one journal commit.
     std::vector<int> fds;
     for (const auto& entry : files)
         fds.push_back(entry.second);
-    std::vector<char> synced(fds.size(), 0);
-    std::vector<std::thread> helpers;
-    for (size_t i = 1; i < fds.size(); ++i) {
-        try {
-            helpers.emplace_back([&, i] { synced[i] = fdatasync(fds[i]) == 0; });
-        } catch (const std::system_error&) {
-            synced[i] = fdatasync(fds[i]) == 0;  // no thread to spare: here
-        }
-    }
-    if (!fds.empty())
-        synced[0] = fdatasync(fds[0]) == 0;
-    for (std::thread& helper : helpers)
-        helper.join();
-    bool ok = true;
-    for (size_t i = 0; i < fds.size(); ++i) {
-        ok = ok && synced[i];
-        close(fds[i]);
-    }
+    // The write-back of every file starts before the wait for any, so the
+    // disk gets all of the document's pages in one go.
+    for (int fd : fds)
+        sync_file_range(fd, 0, 0, SYNC_FILE_RANGE_WRITE);
+    // The files reach the disk side by side: the waits overlap, and the
+    // device can serve their cache flushes together.
+    const bool ok = syncAll(fds);
+    for (int fd : fds)
+        close(fd);
     return ok;
 }
 

@@ -13,8 +13,9 @@ namespace xb {
 bool syncOrDefer(int fd);
 
 void beginDurableScope();
-// Ends one level; the outermost flushes each noted file once, the files side
-// by side, and returns when all are on disk. False when a flush failed (the
+// Ends one level; the outermost starts the write-back of every noted file,
+// then flushes each once, side by side on threads kept for the purpose, and
+// returns when all are on disk. False when a flush failed (the
 // scope is ended all the same).
 bool endDurableScope();
 // Files flushed by the ends of scopes since the process started.
