@@ -6,11 +6,26 @@
 #include "xbase/EngineGlue.h"
 #include "xbase/GlueCursor.h"
 #include "xbengine/ExprCalls.h"
+#include "xbengine/XbCodes.h"
 #include "xbengine/XbEngine.h"
 
 namespace {
 
 char* Chars(uint8_t* p) { return reinterpret_cast<char*>(p); }
+
+// The dataset status of an engine append's answer.
+DBIResult AppendRefusal(int Refusal) {
+    switch (Refusal) {
+    case XB_APPEND_DONE: return DBIERR_NONE;
+    case XB_APPEND_LOCK_TIMEOUT: return DBIERR_LOCKED;
+    case XB_APPEND_RECORD_LOCK: return DBIERR_FILEBUSY;
+    case XB_APPEND_WRITE_FAILED: return DBIERR_FILEIO;
+    case XB_APPEND_TABLE_FULL: return DBIERR_RESOURCE;
+    case XB_APPEND_READ_ONLY: return DBIERR_APPENDFAILED;
+    case XB_APPEND_NO_TABLE: return DBIERR_INVALIDHNDL;
+    default: return DBIERR_APPENDFAILED;
+    }
+}
 
 bool IsBlob(const TDbiWorkArea& Area, uint16_t FieldNo) {
     return Area.LogicalDescs[FieldNo - 1].iFldType == fldBLOB;
@@ -201,17 +216,20 @@ DBIResult TEngineGlue::AppendRecord(hDBICur hCursor, uint8_t* pRecBuf, bool bUnl
     TCursor cursor(*this, hCursor);
     if (!cursor)
         return DBIERR_INVALIDHNDL;
-    switch (xb_AppendEx()) {
-    case 0: break;
-    case 1: return DBIERR_LOCKED;
-    case 2: return DBIERR_FILEBUSY;
-    case 3: return DBIERR_FILEIO;
-    case 4: return DBIERR_RESOURCE;
-    case 5: return DBIERR_APPENDFAILED;
-    case 6: return DBIERR_INVALIDHNDL;
-    default: return DBIERR_NONE;
-    }
-    DBIResult status = writeRecord(*cursor, pRecBuf);
+    // Without memos to write, the record goes in with its values in one
+    // append, so its keys reach the tags once.
+    bool blobsPending = false;
+    for (const auto& entry : cursor->PendingBlobs)
+        blobsPending = blobsPending || entry.first.first == pRecBuf;
+    const bool inOneAppend = pRecBuf && !blobsPending;
+    const int refusal = inOneAppend ? xb_AppendRecord(Chars(pRecBuf)) : xb_AppendEx();
+    if (DBIResult status = AppendRefusal(refusal); status != DBIERR_NONE)
+        return status;
+    DBIResult status = DBIERR_NONE;
+    if (inOneAppend)
+        xb_GetRecord(Chars(pRecBuf));
+    else
+        status = writeRecord(*cursor, pRecBuf);
     if (bUnlock)
         xb_Unlock(xb_RecNo());
     return status;

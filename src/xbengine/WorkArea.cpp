@@ -457,6 +457,34 @@ int WorkArea::Append() {
     return AppendDone;
 }
 
+int WorkArea::AppendFilled(const char* src) {
+    if (!staged_.empty()) {
+        const int refusal = Append();
+        if (refusal != AppendDone)
+            return refusal;
+        return PutRecord(src) ? AppendDone : AppendWriteFailed;
+    }
+    std::vector<char> record(src, src + buffer_.size());
+    record[0] = ' ';
+    // A new record points at no memo yet, as after a blank append.
+    for (int i = 0; i < static_cast<int>(fields().size()); ++i)
+        if (isMemoField(i))
+            std::fill_n(record.begin() + fields()[i].offset, fields()[i].width, ' ');
+    uint32_t recNo = 0;
+    tellWriting();
+    int refusal = table_->appendRecord(record.data(), settings_.lockTimeoutMs, &recNo);
+    if (refusal == AppendWriteFailed)
+        tellWriteFailed();
+    if (refusal != AppendDone)
+        return refusal;
+    std::copy(record.begin(), record.end(), buffer_.begin());
+    recNo_ = recNo;
+    eof_ = bof_ = false;
+    blankMemos_ = true;
+    tellWritten(recNo_, {}, buffer_.data());
+    return AppendDone;
+}
+
 bool WorkArea::Delete() {
     if (eof_)
         return false;

@@ -89,6 +89,12 @@ public:
     // Appends a blank record and stands on it; in shared use it stays locked.
     // Returns 0 or an AppendRefusal.
     int Append();
+    // Appends a record that holds src's field values at once, so its keys
+    // go into the tags once instead of a blank record's and then its own.
+    // Memo fields keep blank pointers unless memos are staged, in which case
+    // it appends a blank record and puts src over it. Returns 0 or an
+    // AppendRefusal (AppendWriteFailed when the put over the blank failed).
+    int AppendFilled(const char* src);
     bool Delete();
 
     bool Rlock(uint32_t recNo);

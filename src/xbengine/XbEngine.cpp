@@ -256,6 +256,12 @@ int xb_PutRecord(const char* buffer) { return current() && buffer && current()->
 
 int xb_AppendEx() { return current() ? current()->Append() : xb::AppendNoTable; }
 
+int xb_AppendRecord(const char* buffer) {
+    if (!current())
+        return xb::AppendNoTable;
+    return buffer ? current()->AppendFilled(buffer) : current()->Append();
+}
+
 int xb_Delete() { return current() && current()->Delete() ? 1 : 0; }
 
 int xb_Rlock(int recNo) { return current() && recNo > 0 && current()->Rlock(recNo) ? 1 : 0; }

@@ -66,6 +66,9 @@ int xb_Deleted();
 int xb_GetRecord(char* buffer);             // copies record-size bytes
 int xb_PutRecord(const char* buffer);       // non-zero when written
 int xb_AppendEx();
+// Appends a record holding buffer's field values in one write and stands on
+// it (codes as xb_AppendEx): its keys reach the tags once.
+int xb_AppendRecord(const char* buffer);
 int xb_Delete();
 int xb_Rlock(int recNo);                    // non-zero when locked (waits up to the lock time-out)
 int xb_Locked(int recNo);                   // non-zero when another holder has the record

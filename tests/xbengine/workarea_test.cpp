@@ -82,3 +82,37 @@ TEST_F(StorageTest, WriteListenerSeesEveryRecordChange) {
     ASSERT_TRUE(xb_Zap());
     EXPECT_TRUE(zapped);
 }
+
+// A record appended with its values is heard once, as new, with those values:
+// its keys reach the tags once. A new record points at no memo, unless one
+// was staged for it.
+TEST_F(StorageTest, AFilledAppendIsOneNewRecordWithItsValues) {
+    std::string path = dir.file("filled.dbf");
+    ASSERT_EQ(CreateTable(path, {{"N", "N", 3, 0}, {"C", "C", 2, 0}, {"NOTE", "M", 10, 0}}), "");
+    ASSERT_GT(xb_Use(path.c_str(), "", XB_SHARED, XB_DRIVER_NSX), 0);
+    xb::WorkArea* area = xb::Engine::Instance().Current();
+    std::vector<std::string> heard;
+    area->onRecordWritten = [&](uint32_t recNo, const char* before, const char* after) {
+        heard.push_back(std::to_string(recNo) + ":" + (before ? std::string(before, 6) : "new") + ">" +
+                        std::string(after, 6));
+    };
+
+    ASSERT_EQ(xb_AppendRecord("*  7ab      1234"), XB_APPEND_DONE);
+    EXPECT_EQ(heard, (std::vector<std::string>{"1:new>   7ab"}));
+    EXPECT_EQ(xb_RecNo(), 1);
+    EXPECT_FALSE(xb_Deleted());
+    EXPECT_EQ(Memo("NOTE"), "");
+
+    ASSERT_TRUE(xb_PutBlob("NOTE", "seen", 4));
+    ASSERT_EQ(xb_AppendRecord("   8cd          "), XB_APPEND_DONE);
+    EXPECT_EQ(xb_RecNo(), 2);
+    EXPECT_EQ(Memo("NOTE"), "seen");
+    xb_Unlock(XB_UNLOCK_ALL);
+    xb_Close();
+
+    ASSERT_GT(xb_Use(path.c_str(), "", XB_SHARED, XB_DRIVER_NSX), 0);
+    std::vector<std::string> stored;
+    for (xb_GoTop(); !xb_Eof(); xb_Skip(1))
+        stored.push_back(Str(xb_GetTrimString("N")) + Str(xb_GetTrimString("C")) + Memo("NOTE"));
+    EXPECT_EQ(stored, (std::vector<std::string>{"  7ab", "  8cdseen"}));
+}
