@@ -548,7 +548,16 @@ void NsxFile::endUpdate() {
                 }
             }
             dirty_.clear();
-            writeHeader(counter_ + 2);
+            if (headerDirty_) {
+                writeHeader(counter_ + 2);
+            } else {
+                // The directory, page count and free list are as on disk:
+                // the even counter alone ends the update.
+                markWriting();
+                uint8_t even[8];
+                put64(even, counter_ + 2);
+                pwriteAll(even, sizeof even, hdrCounter);
+            }
             counter_ += 2;
         }
         takenFromFreeList_.clear();
