@@ -485,15 +485,34 @@ char upperAscii(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 32
 TFloatRec FloatToDecimal(double Value, int Precision) {
     TFloatRec r;
     if (Value == 0 || !std::isfinite(Value)) return r;
-    // 40 significant digits are plenty to round a double correctly to 15.
+    r.Negative = Value < 0;
+    // The shortest digits that read back as the value: when they are no more
+    // than Precision (at most 15), the exact value rounds to them, since a
+    // double lies closer to them than half a step of 15 digits.
+    if (Precision <= 15) {
+        char shortest[32];
+        const auto end = std::to_chars(shortest, shortest + sizeof shortest - 1, std::fabs(Value),
+                                       std::chars_format::scientific).ptr;
+        *end = '\0';
+        const char* e = std::strchr(shortest, 'e');
+        std::string digits;
+        for (const char* p = shortest; p < e; ++p)
+            if (*p != '.') digits += *p;
+        if (static_cast<int>(digits.size()) <= Precision) {
+            r.Digits = std::move(digits);
+            r.Exponent = std::atoi(e + 1) + 1;
+            stripTrailingZeros(r);
+            return r;
+        }
+    }
     // std::to_chars gives the same correctly rounded digits as printf's
     // "%.39e" without its multi-precision arithmetic, which grids and lists
-    // pay for on every number they show.
+    // pay for on every number they show. 40 significant digits are plenty to
+    // round a double correctly to 15.
     char buf[64];
     const auto written = std::to_chars(buf, buf + sizeof buf - 1, std::fabs(Value), std::chars_format::scientific, 39);
     *written.ptr = '\0';
     const char* e = std::strchr(buf, 'e');
-    r.Negative = Value < 0;
     for (const char* p = buf; p < e; ++p)
         if (*p != '.') r.Digits += *p;
     r.Exponent = std::atoi(e + 1) + 1;

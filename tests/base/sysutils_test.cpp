@@ -188,6 +188,28 @@ TEST(FloatToStr, GeneralFormatSwitchesToScientificAtTheEnds) {
     for (const auto& c : cases) EXPECT_EQ(FloatToStr(c.value), c.expected) << c.expected;
 }
 
+// Digits come from the exact binary value, rounded half away from zero:
+// 2.675 is stored just below it and 0.125 exactly.
+TEST(FloatToDecimal, RoundsTheExactValueToThePrecision) {
+    struct Case {
+        double value;
+        int precision;
+        const char* digits;
+        int exponent;
+    } cases[] = {
+        {125.5, 15, "1255", 3},  {-0.001, 15, "1", -2},     {0.1 + 0.2, 15, "3", 0},
+        {2.675, 3, "267", 1},    {1.005, 3, "1", 1},        {0.125, 2, "13", 0},
+        {1.0 / 3, 15, "333333333333333", 0},                {9.9999999999999999e22, 15, "1", 24},
+        {123456789012345.0, 15, "123456789012345", 15},     {1234567890123456.0, 15, "123456789012346", 16},
+    };
+    for (const Case& c : cases) {
+        const TFloatRec r = FloatToDecimal(c.value, c.precision);
+        EXPECT_EQ(r.Digits, c.digits) << c.value;
+        EXPECT_EQ(r.Exponent, c.exponent) << c.value;
+        EXPECT_EQ(r.Negative, c.value < 0) << c.value;
+    }
+}
+
 TEST(FloatToStrF, EachFloatFormat) {
     EXPECT_EQ(FloatToStrF(1234.5, ffFixed, 15, 2), "1234.50");
     EXPECT_EQ(FloatToStrF(1234.5, ffNumber, 15, 1), "1,234.5");
