@@ -185,7 +185,10 @@ private:
     void describeFields(TDbiWorkArea& Area, bool ShowProblems);
     TDateWindow dateWindow() const;
     DBIResult readVirtual(hDBICur hCursor, uint8_t* pRecBuf);
-    DBIResult readRecord(TDbiWorkArea& Area, DBILockType eLock, uint8_t* pRecBuf, RECProps* pRecProps);
+    // JustMoved: the engine has just stepped onto the record and read it, so
+    // an unlocked read takes it as read.
+    DBIResult readRecord(TDbiWorkArea& Area, DBILockType eLock, uint8_t* pRecBuf, RECProps* pRecProps,
+                         bool JustMoved = false);
     bool offerToCallback(TDbiWorkArea& Area, uint8_t* pRecBuf);
     DBIResult writeRecord(TDbiWorkArea& Area, uint8_t* pRecBuf);
     std::string blobValue(TDbiWorkArea& Area, const uint8_t* pRecBuf, uint16_t iField);

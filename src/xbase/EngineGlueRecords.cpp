@@ -80,7 +80,8 @@ DBIResult TEngineGlue::readVirtual(hDBICur hCursor, uint8_t* pRecBuf) {
     return DBIERR_NONE;
 }
 
-DBIResult TEngineGlue::readRecord(TDbiWorkArea& Area, DBILockType eLock, uint8_t* pRecBuf, RECProps* pRecProps) {
+DBIResult TEngineGlue::readRecord(TDbiWorkArea& Area, DBILockType eLock, uint8_t* pRecBuf, RECProps* pRecProps,
+                                  bool JustMoved) {
     if (pRecProps) {
         *pRecProps = RECProps{};
         pRecProps->iPhyRecNum = static_cast<uint32_t>(xb_RecNo());
@@ -89,7 +90,11 @@ DBIResult TEngineGlue::readRecord(TDbiWorkArea& Area, DBILockType eLock, uint8_t
     if (eLock != dbiNOLOCK && !xb_Rlock(xb_RecNo()))
         return DBIERR_LOCKED;
     if (pRecBuf) {
-        xb_GetRecord(Chars(pRecBuf));
+        // A record locked just now is read again: it may have changed before the lock.
+        if (JustMoved && eLock == dbiNOLOCK)
+            xb_GetRecordAsMoved(Chars(pRecBuf));
+        else
+            xb_GetRecord(Chars(pRecBuf));
         Area.DropPendingBlobs(pRecBuf);
     }
     return DBIERR_NONE;
@@ -128,7 +133,7 @@ DBIResult TEngineGlue::GetNextRecord(hDBICur hCursor, DBILockType eLock, uint8_t
             xb_GoBottom();
             return DBIERR_EOF;
         }
-        if (DBIResult status = readRecord(*cursor, eLock, pRecBuf, pRecProps))
+        if (DBIResult status = readRecord(*cursor, eLock, pRecBuf, pRecProps, true))
             return status;
         if (offerToCallback(*cursor, pRecBuf))
             return DBIERR_NONE;
@@ -147,7 +152,7 @@ DBIResult TEngineGlue::GetPriorRecord(hDBICur hCursor, DBILockType eLock, uint8_
             xb_GoTop();
             return DBIERR_BOF;
         }
-        if (DBIResult status = readRecord(*cursor, eLock, pRecBuf, pRecProps))
+        if (DBIResult status = readRecord(*cursor, eLock, pRecBuf, pRecProps, true))
             return status;
         if (offerToCallback(*cursor, pRecBuf))
             return DBIERR_NONE;

@@ -245,6 +245,13 @@ int xb_Deleted() { return current() && current()->Deleted() ? 1 : 0; }
 
 // Records.
 
+int xb_GetRecordAsMoved(char* buffer) {
+    if (!current() || !buffer)
+        return 0;
+    current()->CopyRecordAsMoved(buffer);
+    return 1;
+}
+
 int xb_GetRecord(char* buffer) {
     if (!current() || !buffer)
         return 0;

@@ -64,6 +64,9 @@ int xb_Deleted();
 // Records. xb_AppendEx returns XB_APPEND_DONE, or why the append was
 // refused (the other XB_APPEND_ codes).
 int xb_GetRecord(char* buffer);             // copies record-size bytes
+// As xb_GetRecord, without reading the record again: for a caller that has
+// just moved onto it, which read it from the file.
+int xb_GetRecordAsMoved(char* buffer);
 int xb_PutRecord(const char* buffer);       // non-zero when written
 int xb_AppendEx();
 // Appends a record holding buffer's field values in one write and stands on

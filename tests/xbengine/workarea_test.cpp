@@ -116,3 +116,28 @@ TEST_F(StorageTest, AFilledAppendIsOneNewRecordWithItsValues) {
         stored.push_back(Str(xb_GetTrimString("N")) + Str(xb_GetTrimString("C")) + Memo("NOTE"));
     EXPECT_EQ(stored, (std::vector<std::string>{"  7ab", "  8cdseen"}));
 }
+
+// A record just stepped onto is handed over as the step read it; a plain
+// read takes it from the file again and sees another opener's change.
+TEST_F(StorageTest, ARecordJustMovedOntoIsHandedOverAsRead) {
+    std::string path = dir.file("moved.dbf");
+    ASSERT_EQ(CreateTable(path, {{"C", "C", 2, 0}}), "");
+    const int mine = xb_Use(path.c_str(), "MINE", XB_SHARED, XB_DRIVER_NSX);
+    ASSERT_GT(mine, 0);
+    ASSERT_TRUE(AppendValues({{"C", "ab"}}));
+    ASSERT_TRUE(AppendValues({{"C", "cd"}}));
+    xb_GoTop();
+    xb_Skip(1);
+    char asMoved[4] = {}, again[4] = {};
+    ASSERT_TRUE(xb_GetRecordAsMoved(asMoved));
+    EXPECT_EQ(std::string(asMoved, 3), " cd");
+
+    const int other = xb_Use(path.c_str(), "OTHER", XB_SHARED, XB_DRIVER_NSX);
+    ASSERT_GT(other, 0);
+    xb_Go(2);
+    ASSERT_TRUE(xb_Replace("C", XB_REPLACE_TEXT, "ef"));
+    xb_Unlock(XB_UNLOCK_ALL);
+    xb_Select(mine);
+    ASSERT_TRUE(xb_GetRecord(again));
+    EXPECT_EQ(std::string(again, 3), " ef");
+}
