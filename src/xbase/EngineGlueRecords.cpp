@@ -92,7 +92,7 @@ DBIResult TEngineGlue::readRecord(TDbiWorkArea& Area, DBILockType eLock, uint8_t
     if (pRecBuf) {
         // A record locked just now is read again: it may have changed before the lock.
         if (JustMoved && eLock == dbiNOLOCK)
-            xb_GetRecordAsMoved(Chars(pRecBuf));
+            xb_GetHeldRecord(Chars(pRecBuf));
         else
             xb_GetRecord(Chars(pRecBuf));
         Area.DropPendingBlobs(pRecBuf);
@@ -213,7 +213,7 @@ DBIResult TEngineGlue::writeRecord(TDbiWorkArea& Area, uint8_t* pRecBuf) {
         return refusal;
     }
     Area.DropPendingBlobs(pRecBuf);
-    xb_GetRecord(Chars(pRecBuf));
+    xb_GetHeldRecord(Chars(pRecBuf));  // as written, with the engine's memo pointers
     return DBIERR_NONE;
 }
 
@@ -232,7 +232,7 @@ DBIResult TEngineGlue::AppendRecord(hDBICur hCursor, uint8_t* pRecBuf, bool bUnl
         return status;
     DBIResult status = DBIERR_NONE;
     if (inOneAppend)
-        xb_GetRecord(Chars(pRecBuf));
+        xb_GetHeldRecord(Chars(pRecBuf));
     else
         status = writeRecord(*cursor, pRecBuf);
     if (bUnlock)

@@ -316,7 +316,7 @@ void WorkArea::CopyRecord(char* dest) {
     std::memcpy(dest, buffer_.data(), buffer_.size());
 }
 
-void WorkArea::CopyRecordAsMoved(char* dest) const { std::memcpy(dest, buffer_.data(), buffer_.size()); }
+void WorkArea::CopyHeldRecord(char* dest) const { std::memcpy(dest, buffer_.data(), buffer_.size()); }
 
 bool WorkArea::lockForWrite(uint32_t recNo, bool* tookLock) {
     *tookLock = false;

@@ -81,10 +81,10 @@ public:
     // Copies the current record; in shared use it is read again from the
     // file so other users' changes show.
     void CopyRecord(char* dest);
-    // Copies the current record as the last movement read it from the file.
-    // REQUIRES: the caller moved onto it just now, so reading it again would
-    // find nothing newer.
-    void CopyRecordAsMoved(char* dest) const;
+    // Copies the current record as this area last read or wrote it.
+    // REQUIRES: the caller moved onto it or wrote it just now, so reading it
+    // again would find nothing newer.
+    void CopyHeldRecord(char* dest) const;
     // Writes dest-sized bytes as the current record together with the staged
     // memos. Memo pointers are the engine's: the caller's bytes for memo
     // fields are not taken. False when refused (locked by another, read-only,

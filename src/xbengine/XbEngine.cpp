@@ -245,10 +245,10 @@ int xb_Deleted() { return current() && current()->Deleted() ? 1 : 0; }
 
 // Records.
 
-int xb_GetRecordAsMoved(char* buffer) {
+int xb_GetHeldRecord(char* buffer) {
     if (!current() || !buffer)
         return 0;
-    current()->CopyRecordAsMoved(buffer);
+    current()->CopyHeldRecord(buffer);
     return 1;
 }
 

@@ -65,8 +65,8 @@ int xb_Deleted();
 // refused (the other XB_APPEND_ codes).
 int xb_GetRecord(char* buffer);             // copies record-size bytes
 // As xb_GetRecord, without reading the record again: for a caller that has
-// just moved onto it, which read it from the file.
-int xb_GetRecordAsMoved(char* buffer);
+// just moved onto it (which read it) or written it.
+int xb_GetHeldRecord(char* buffer);
 int xb_PutRecord(const char* buffer);       // non-zero when written
 int xb_AppendEx();
 // Appends a record holding buffer's field values in one write and stands on

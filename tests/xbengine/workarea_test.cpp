@@ -129,7 +129,7 @@ TEST_F(StorageTest, ARecordJustMovedOntoIsHandedOverAsRead) {
     xb_GoTop();
     xb_Skip(1);
     char asMoved[4] = {}, again[4] = {};
-    ASSERT_TRUE(xb_GetRecordAsMoved(asMoved));
+    ASSERT_TRUE(xb_GetHeldRecord(asMoved));
     EXPECT_EQ(std::string(asMoved, 3), " cd");
 
     const int other = xb_Use(path.c_str(), "OTHER", XB_SHARED, XB_DRIVER_NSX);
