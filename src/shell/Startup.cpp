@@ -4,6 +4,7 @@
 #include "app/Preference.h"
 #include "app/RebuildAccountBalances.h"
 #include "os/InstanceGuard.h"
+#include "sales/ItemInfoDlg.h"
 #include "shell/AboutBox.h"
 #include "shell/CallerIDStart.h"
 #include "shell/LogoMain.h"
@@ -28,6 +29,7 @@ void RegisterShellParts() {
     RegisterClass<TPreferencesDlg>();
     RegisterRebuildAccountBalances();
     RegisterLookupLists();
+    RegisterItemForms();
     HookUpCallerID();
 }
 

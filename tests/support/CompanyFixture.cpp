@@ -205,6 +205,40 @@ void AddPatientFixture(const std::string& DataDirectory) {
     fts.Close();
 }
 
+void AddItemFixture(const std::string& DataDirectory) {
+    const std::pair<const char*, const char*> items[] = {
+        {"DOCTOR", "Doctor Services"}, {"OPTICIAN", "Optician Services"},    {"FRAME", "Frame"},
+        {"SPECLENS", "Spectacle Lens"}, {"CONTACT", "Contact Lens"},        {"OTHERSVC", "Other Services"},
+        {"OTHERINV", "Other Inventory Item"}, {"ADJUST", "Adjustment"}};
+    std::vector<Row> rows;
+    for (const auto& [id, type] : items) {
+        const bool frame = std::string(id) == "FRAME";
+        rows.push_back({{"ID", id},
+                        {"ITEMTYPE", type},
+                        {"CATEGORY", frame ? "Frames" : "Other"},
+                        {"DESC", std::string(type) + " item"},
+                        {"COLOR", "Tortoise"},
+                        {"SIZE", "52-18"},
+                        {"MANF", "Acme Optical"},
+                        {"VENDOR", "Lens Supply Co"},
+                        {"DISPLYLOC", "Wall 2"},
+                        {"STOCKLOC", "Drawer 7"},
+                        {"COST", "40.00"},
+                        {"SELL", "89.95"},
+                        {"QTYONHAND", frame ? "5" : "0"},
+                        {"REORDERPT", frame ? "2" : "0"},
+                        {"UNITMEAS", "Each"},
+                        {"CTRLITEM", frame ? "T" : "F"},
+                        {"TAXED", "T"},
+                        {"CONSIGN", "F"},
+                        {"RESTOCKED", "20260302"}});
+    }
+    AppendRows(DataDirectory, "Item.dbf", rows);
+    AppendRows(DataDirectory, "SalesDtl.dbf",
+               {{{"RECEIPT", "101"}, {"ITEM", "1"}, {"ITEMNO", "FRAME"}, {"DESC", "Frame item"}, {"QTY", "1"},
+                 {"PRICE", "89.95"}, {"AMOUNT", "89.95"}, {"TAXED", "T"}}});
+}
+
 }  // namespace CompanyFixture
 
 TestCompany::TestCompany(std::string Name) : name_(std::move(Name)) {

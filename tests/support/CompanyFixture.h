@@ -38,6 +38,12 @@ void AddMoneyFixture(const std::string& DataDirectory);
 // table, and Patient.ia holding each patient's full-text key at its record.
 void AddPatientFixture(const std::string& DataDirectory);
 
+// The item fixture: one item of each of the eight item types, named by type
+// ("DOCTOR", "OPTICIAN", "FRAME" (an inventory control item, 5 on hand),
+// "SPECLENS", "CONTACT", "OTHERSVC", "OTHERINV", "ADJUST"), every text field
+// filled, and a receipt line in SalesDtl.dbf that sells "FRAME".
+void AddItemFixture(const std::string& DataDirectory);
+
 }  // namespace CompanyFixture
 
 // A company under the installation root: the registry file Company/<name>.ini
