@@ -213,6 +213,20 @@ TEST_F(AdjustTest, AnItemWithoutAQuantityStartsFromNought) {
     dialog->Close();
 }
 
+TEST_F(AdjustTest, EnteringAQuantitySelectsItsWholeText) {
+    goItem("FRAME");
+    TAdjustInvDlg* dialog = adjust("12", "3", "4");
+    dialog->Show();
+    for (TEdit* edit : {dialog->AddEdit, dialog->DeductEdit, dialog->LabelQtyEdit}) {
+        edit->SetAutoSelect(false);  // the dialog's own handler does it
+        edit->SetSelLength(0);
+        edit->SetFocus();
+        Application->ProcessMessages();
+        EXPECT_EQ(edit->SelLength(), static_cast<int>(edit->Text().size())) << edit->Text();
+    }
+    dialog->Close();
+}
+
 TEST_F(AdjustTest, TheDialogIsPainted) {
     goItem("FRAME");
     TAdjustInvDlg* dialog = adjust("3", "1", "2");
