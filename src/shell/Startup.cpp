@@ -5,6 +5,7 @@
 #include "app/RebuildAccountBalances.h"
 #include "os/InstanceGuard.h"
 #include "sales/ItemInfoDlg.h"
+#include "sales/PrintSkuLabelsForm.h"
 #include "shell/AboutBox.h"
 #include "shell/CallerIDStart.h"
 #include "shell/LogoMain.h"
@@ -30,6 +31,7 @@ void RegisterShellParts() {
     RegisterRebuildAccountBalances();
     RegisterLookupLists();
     RegisterItemForms();
+    RegisterSkuLabelForms();
     HookUpCallerID();
 }
 
