@@ -9,6 +9,7 @@
 #include "app/Cents.h"
 #include "app/ClearUtilities.h"
 #include "app/DataModule.h"
+#include "app/DocumentFields.h"
 #include "app/MainFormLink.h"
 #include "app/ReceiptNumbers.h"
 #include "app/Rebuild.h"
@@ -23,6 +24,8 @@
 #include "xbase/Xbase.h"
 
 namespace {
+
+using namespace DocumentFields;
 
 using LedgerPostings::Side;
 using LedgerPostings::TLedgerRow;
@@ -49,39 +52,7 @@ std::string remakeAdvice(const std::string& Document) {
     return advice;
 }
 
-std::string trimmed(const std::string& s) {
-    const size_t first = s.find_first_not_of(' ');
-    if (first == std::string::npos)
-        return "";
-    return s.substr(first, s.find_last_not_of(' ') - first + 1);
-}
-
-std::string text(TTable* Table, const char* Field) { return trimmed(Table->FieldByName(Field)->AsString()); }
-
-std::string numberText(TTable* Table, const char* Field) {
-    const std::string stored = text(Table, Field);
-    const auto canonical = ReceiptNumbers::canonical(stored);
-    return canonical ? *canonical : stored;
-}
-
-Currency money(TTable* Table, const char* Field) { return Cents::read(Table->FieldByName(Field)); }
-
 std::string moneyText(Currency Value) { return CurrToStrF(Value, ffCurrency, 2); }
-
-// Sets an index for its lifetime and puts the previous one back.
-class TOrder {
-public:
-    TOrder(TTable* Table, const std::string& Tag) : table_(Table), previous_(Table->IndexName()) {
-        table_->SetIndexName(Tag);
-    }
-    ~TOrder() { table_->SetIndexName(previous_); }
-    TOrder(const TOrder&) = delete;
-    TOrder& operator=(const TOrder&) = delete;
-
-private:
-    TTable* table_;
-    std::string previous_;
-};
 
 // Hours without a leading zero, then minutes and seconds of two digits.
 std::string elapsedText(TDateTime Start, TDateTime End) {
@@ -241,7 +212,7 @@ TRebuildAccountBalances::TKeptBooks TRebuildAccountBalances::keepAside() {
     TKeptBooks kept;
     TTable* ledger = module().LedgerTable;
     {
-        TOrder order(ledger, "");
+        TIndexOrder order(ledger, "");
         for (ledger->First(); !ledger->Eof(); ledger->Next()) {
             std::vector<TKeptBooks::TKeptField> row;
             for (int i = 0; i < ledger->FieldCount(); ++i) {
@@ -260,13 +231,13 @@ TRebuildAccountBalances::TKeptBooks TRebuildAccountBalances::keepAside() {
     }
     TTable* accounts = module().AccountTable;
     {
-        TOrder order(accounts, "");
+        TIndexOrder order(accounts, "");
         for (accounts->First(); !accounts->Eof(); accounts->Next())
             kept.AccountBalances[accounts->RecNo()] = accounts->FieldByName("BALANCE")->AsString();
     }
     TTable* patients = module().PatientTable;
     {
-        TOrder order(patients, "");
+        TIndexOrder order(patients, "");
         for (patients->First(); !patients->Eof(); patients->Next())
             kept.PatientBalances[patients->RecNo()] = patients->FieldByName("BALANCE")->AsString();
     }
@@ -289,7 +260,7 @@ void TRebuildAccountBalances::putBack(const TKeptBooks& Kept) {
         }
     }
     auto restore = [](TTable* Table, TXbase* Engine, const std::map<int, std::string>& Balances) {
-        TOrder order(Table, "");
+        TIndexOrder order(Table, "");
         for (Table->First(); !Table->Eof(); Table->Next()) {
             const auto kept = Balances.find(Table->RecNo());
             if (kept == Balances.end())
@@ -316,8 +287,8 @@ bool TRebuildAccountBalances::NoDiscrepancy() {
 bool TRebuildAccountBalances::NoSalesDiscrepancy() {
     TTable* sales = module().SalesTable;
     TTable* lines = module().SalesDetailTable;
-    TOrder order(sales, "Receipt");
-    TOrder lineOrder(lines, "Receipt");
+    TIndexOrder order(sales, "Receipt");
+    TIndexOrder lineOrder(lines, "Receipt");
     bool passed = true;
     for (sales->First(); !sales->Eof(); sales->Next()) {
         const std::string receipt = numberText(sales, "RECEIPT");
@@ -338,8 +309,8 @@ bool TRebuildAccountBalances::NoSalesDiscrepancy() {
 bool TRebuildAccountBalances::NoPaymentDiscrepancy() {
     TTable* payments = module().PaymentTable;
     TTable* details = module().PaymentDtlTable;
-    TOrder order(payments, "ID");
-    TOrder detailOrder(details, "PaymentID");
+    TIndexOrder order(payments, "ID");
+    TIndexOrder detailOrder(details, "PaymentID");
     bool passed = true;
     for (payments->First(); !payments->Eof(); payments->Next()) {
         if (money(payments, "TOTALPAID") > Currency())
@@ -359,7 +330,7 @@ bool TRebuildAccountBalances::NoPaymentDiscrepancy() {
 
 bool TRebuildAccountBalances::RemoveDuplicateReceipts() {
     TTable* sales = module().SalesTable;
-    TOrder order(sales, "Receipt");
+    TIndexOrder order(sales, "Receipt");
     std::vector<std::string> shared;
     std::string previous = "0";
     for (sales->First(); !sales->Eof(); sales->Next()) {
@@ -420,7 +391,7 @@ void TRebuildAccountBalances::postReceipt(bool EarlierYear) {
 
 void TRebuildAccountBalances::UpdateCurrentSales() {
     TTable* sales = module().SalesTable;
-    TOrder order(sales, "Receipt");
+    TIndexOrder order(sales, "Receipt");
     for (sales->First(); !sales->Eof(); sales->Next())
         if (FormatDateTime("yyyymmdd", sales->FieldByName("DATE")->AsDateTime()) >= yearStart_)
             postReceipt(false);
@@ -428,7 +399,7 @@ void TRebuildAccountBalances::UpdateCurrentSales() {
 
 void TRebuildAccountBalances::UpdateRetainedEarnings() {
     TTable* sales = module().SalesTable;
-    TOrder order(sales, "Receipt");
+    TIndexOrder order(sales, "Receipt");
     for (sales->First(); !sales->Eof(); sales->Next())
         if (FormatDateTime("yyyymmdd", sales->FieldByName("DATE")->AsDateTime()) < yearStart_)
             postReceipt(true);
@@ -450,7 +421,7 @@ void TRebuildAccountBalances::postPayment(bool Refunds) {
 // Refunds give money back: their rows, as the payment writer posts them.
 void TRebuildAccountBalances::UpdateRefunds() {
     TTable* payments = module().PaymentTable;
-    TOrder order(payments, "ID");
+    TIndexOrder order(payments, "ID");
     for (payments->First(); !payments->Eof(); payments->Next())
         postPayment(true);
 }
@@ -458,7 +429,7 @@ void TRebuildAccountBalances::UpdateRefunds() {
 // Payments that received money or moved credit, as the payment writer posts them.
 void TRebuildAccountBalances::UpdateUndepositedFunds() {
     TTable* payments = module().PaymentTable;
-    TOrder order(payments, "ID");
+    TIndexOrder order(payments, "ID");
     for (payments->First(); !payments->Eof(); payments->Next())
         postPayment(false);
 }
@@ -466,7 +437,7 @@ void TRebuildAccountBalances::UpdateUndepositedFunds() {
 // One pair per deposit, as the deposit writer posts it.
 void TRebuildAccountBalances::UpdateDeposits() {
     TTable* deposits = module().DepositTable;
-    TOrder order(deposits, "ID");
+    TIndexOrder order(deposits, "ID");
     for (deposits->First(); !deposits->Eof(); deposits->Next()) {
         const Currency total = money(deposits, "TOTAL");
         if (total == Currency())
@@ -480,8 +451,8 @@ void TRebuildAccountBalances::UpdateDeposits() {
 void TRebuildAccountBalances::UpdatePatientBalance() {
     TTable* patients = module().PatientTable;
     TTable* sales = module().SalesTable;
-    TOrder order(patients, "ID");
-    TOrder salesOrder(sales, "Receipt");
+    TIndexOrder order(patients, "ID");
+    TIndexOrder salesOrder(sales, "Receipt");
     for (sales->First(); !sales->Eof(); sales->Next()) {
         const Currency balance = money(sales, "BALANCE");
         const std::string patID = numberText(sales, "PATID");

@@ -4,6 +4,7 @@
 
 #include "app/Cents.h"
 #include "app/DataModule.h"
+#include "app/DocumentFields.h"
 #include "app/DocumentScope.h"
 #include "app/LedgerPostings.h"
 #include "app/ReceiptNumbers.h"
@@ -15,57 +16,14 @@
 
 namespace {
 
+using namespace DocumentFields;
+
 const char* const ZeroTotal = "Cannot save a deposit with a zero total!";
 const char* const CategoriesDiffer = "Cannot save. Category totals do not equal the deposit total.";
 const char* const DeleteQuestion = "Delete this Deposit?";
 
 // The number of the undeposited-funds account the money comes from.
 const char* const FromAccount = "3";
-
-std::string trimmed(const std::string& s) {
-    const size_t first = s.find_first_not_of(' ');
-    if (first == std::string::npos)
-        return "";
-    return s.substr(first, s.find_last_not_of(' ') - first + 1);
-}
-
-std::string text(TTable* Table, const char* Field) { return trimmed(Table->FieldByName(Field)->AsString()); }
-
-// A whole number stored in a numeric field, as its plain digits ("12").
-std::string numberText(TTable* Table, const char* Field) {
-    const std::string stored = text(Table, Field);
-    const auto canonical = ReceiptNumbers::canonical(stored);
-    return canonical ? *canonical : stored;
-}
-
-Currency money(TTable* Table, const char* Field) { return Cents::read(Table->FieldByName(Field)); }
-
-// Sets an index for its lifetime and puts the previous one back.
-class TOrder {
-public:
-    TOrder(TTable* Table, const std::string& Tag) : table_(Table), previous_(Table->IndexName()) {
-        table_->SetIndexName(Tag);
-    }
-    ~TOrder() { table_->SetIndexName(previous_); }
-    TOrder(const TOrder&) = delete;
-    TOrder& operator=(const TOrder&) = delete;
-
-private:
-    TTable* table_;
-    std::string previous_;
-};
-
-// The grid over the items sees them once, whole, after a pass over them.
-class TControlsQuiet {
-public:
-    explicit TControlsQuiet(TTable* Table) : table_(Table) { table_->DisableControls(); }
-    ~TControlsQuiet() { table_->EnableControls(); }
-    TControlsQuiet(const TControlsQuiet&) = delete;
-    TControlsQuiet& operator=(const TControlsQuiet&) = delete;
-
-private:
-    TTable* table_;
-};
 
 // The record of Table whose number field Field holds Number, found through
 // the engine's current tag; false when there is none.
@@ -118,7 +76,7 @@ bool TDepositDocument::NewDeposit(TDateTime Today) {
 void TDepositDocument::AppendUndepositedFunds() {
     TTable* payments = module_.PaymentTable;
     TTable* temp6 = module_.Temp6Table;
-    TOrder order(payments, "Deposited");
+    TIndexOrder order(payments, "Deposited");
     TControlsQuiet quiet(temp6);
     for (payments->First(); !payments->Eof(); payments->Next()) {
         if (payments->FieldByName("DEPOSITED")->AsBoolean())
@@ -242,7 +200,7 @@ bool TDepositDocument::SaveDeposit() {
 void TDepositDocument::updateDepositTables() {
     TTable* temp5 = module_.Temp5Table;
     TTable* deposits = module_.DepositTable;
-    TOrder order(deposits, "ID");
+    TIndexOrder order(deposits, "ID");
     deposits->Append();  // numbered and committed by the deposit table's events
     deposits->Edit();
     deposits->FieldByName("DATE")->SetAsDateTime(temp5->FieldByName("Date")->AsDateTime());
@@ -285,7 +243,7 @@ void TDepositDocument::updateLedgerCheckingRecord(bool Deleting, Currency Total,
 
 void TDepositDocument::updatePaymentTable(bool Deleting) {
     TTable* payments = module_.PaymentTable;
-    TOrder order(payments, "ID");
+    TIndexOrder order(payments, "ID");
     TTable* temp6 = module_.Temp6Table;
     for (temp6->First(); !temp6->Eof(); temp6->Next()) {
         if (!temp6->FieldByName("Tag")->AsBoolean())
@@ -304,7 +262,7 @@ void TDepositDocument::updatePaymentTable(bool Deleting) {
 bool TDepositDocument::OpenDeposit(const std::string& DepositID) {
     const auto number = ReceiptNumbers::canonical(DepositID);
     TTable* deposits = module_.DepositTable;
-    TOrder order(deposits, "ID");
+    TIndexOrder order(deposits, "ID");
     // A number that names no deposit leaves the deposit on screen as it is.
     if (!number || !seekNumber(deposits, module_.DepositXbase, "ID", *number))
         return false;
@@ -330,7 +288,7 @@ bool TDepositDocument::OpenDeposit(const std::string& DepositID) {
     TTable* details = module_.DepositDtlTable;
     {
         TControlsQuiet quiet(temp6);
-        TOrder detailOrder(details, "DepositID");
+        TIndexOrder detailOrder(details, "DepositID");
         if (module_.DepositDtlXbase->Seek(selectedDepositID_)) {
             for (; !details->Eof() && numberText(details, "DEPOSITID") == selectedDepositID_; details->Next()) {
                 temp6->Append();
@@ -391,8 +349,8 @@ bool TDepositDocument::DeleteDeposit(TDateTime Today) {
 bool TDepositDocument::deleteDepositTables(Currency& StoredTotal, TDateTime& StoredDate) {
     TTable* deposits = module_.DepositTable;
     TTable* details = module_.DepositDtlTable;
-    TOrder order(deposits, "ID");
-    TOrder detailOrder(details, "DepositID");
+    TIndexOrder order(deposits, "ID");
+    TIndexOrder detailOrder(details, "DepositID");
     if (!seekNumber(deposits, module_.DepositXbase, "ID", selectedDepositID_))
         return false;
     if (MessageDlg(DeleteQuestion, mtConfirmation, {mbYes, mbNo}) != mrYes)

@@ -4,6 +4,7 @@
 
 #include "app/Cents.h"
 #include "app/DataModule.h"
+#include "app/DocumentFields.h"
 #include "app/DocumentScope.h"
 #include "app/LedgerPostings.h"
 #include "app/ReceiptNumbers.h"
@@ -16,6 +17,8 @@
 
 namespace {
 
+using namespace DocumentFields;
+
 const char* const CreditTooLarge = "Credit applied cannot be larger than credit available.";
 const char* const NoOpenReceipt = "Payment must be made against an open receipt.";
 const char* const TotalsDiffer = "The Total Payment and the Total Distribution must be equal.";
@@ -23,50 +26,6 @@ const char* const NoAccount = "No account number.";
 const char* const ZeroPayment = "Nothing to save: the payment is zero.";
 const char* const DepositedPayment = "You cannot delete this payment because it has been deposited.";
 const char* const DeleteQuestion = "Delete this Payment?";
-
-std::string trimmed(const std::string& s) {
-    const size_t first = s.find_first_not_of(' ');
-    if (first == std::string::npos)
-        return "";
-    return s.substr(first, s.find_last_not_of(' ') - first + 1);
-}
-
-std::string text(TTable* Table, const char* Field) { return trimmed(Table->FieldByName(Field)->AsString()); }
-
-// A whole number stored in a numeric field, as its plain digits ("12").
-std::string numberText(TTable* Table, const char* Field) {
-    const std::string stored = text(Table, Field);
-    const auto canonical = ReceiptNumbers::canonical(stored);
-    return canonical ? *canonical : stored;
-}
-
-// Sets an index for its lifetime and puts the previous one back.
-class TOrder {
-public:
-    TOrder(TTable* Table, const std::string& Tag) : table_(Table), previous_(Table->IndexName()) {
-        table_->SetIndexName(Tag);
-    }
-    ~TOrder() { table_->SetIndexName(previous_); }
-    TOrder(const TOrder&) = delete;
-    TOrder& operator=(const TOrder&) = delete;
-
-private:
-    TTable* table_;
-    std::string previous_;
-};
-
-// The grid over a table sees it once, whole, after rows are added: its
-// controls are told nothing in between.
-class TControlsQuiet {
-public:
-    explicit TControlsQuiet(TTable* Table) : table_(Table) { table_->DisableControls(); }
-    ~TControlsQuiet() { table_->EnableControls(); }
-    TControlsQuiet(const TControlsQuiet&) = delete;
-    TControlsQuiet& operator=(const TControlsQuiet&) = delete;
-
-private:
-    TTable* table_;
-};
 
 }  // namespace
 
@@ -118,7 +77,7 @@ bool TPaymentDocument::CreateTempFiles(TDateTime Today) {
 
 bool TPaymentDocument::AddBalancesDue(const std::string& PatID, const std::string& Name, TDateTime Today) {
     TTable* sales = module_.SalesTable;
-    TOrder order(sales, "PatID");
+    TIndexOrder order(sales, "PatID");
     if (!CreateTempFiles(Today))
         return false;
     TTable* temp3 = module_.Temp3Table;
@@ -264,7 +223,7 @@ void TPaymentDocument::updatePaymentTables() {
 
 void TPaymentDocument::updateReceiptBalance(bool Reversal) {
     TTable* sales = module_.SalesTable;
-    TOrder order(sales, "Receipt");
+    TIndexOrder order(sales, "Receipt");
     TTable* temp4 = module_.Temp4Table;
     for (temp4->First(); !temp4->Eof(); temp4->Next()) {
         Currency applied = Cents::read(temp4->FieldByName("PAYMENT"));
@@ -286,7 +245,7 @@ void TPaymentDocument::updatePatientBalance(bool Reversal) {
     const Currency received = Reversal ? -PaymentApplied() : PaymentApplied();
     const std::string patID = text(module_.Temp3Table, "PATID");
     TTable* patients = module_.PatientTable;
-    TOrder order(patients, "ID");
+    TIndexOrder order(patients, "ID");
     if (received == Currency() || patID.empty() || !module_.Xbase1->Seek(patID) || patients->Eof() ||
         numberText(patients, "ID") != patID)
         return;
@@ -325,7 +284,7 @@ bool TPaymentDocument::OpenPayment(const std::string& PaymentID, TDateTime Today
     Currency creditAvailable;
     TControlsQuiet quiet(temp4);
     {
-        TOrder order(details, "PaymentID");
+        TIndexOrder order(details, "PaymentID");
         if (module_.PaymentDtlXbase->Seek(paymentID_)) {
             for (; !details->Eof() && numberText(details, "PAYMENTID") == paymentID_; details->Next()) {
                 temp4->Append();

@@ -1,0 +1,26 @@
+#include "app/DocumentFields.h"
+
+#include "app/Cents.h"
+#include "app/ReceiptNumbers.h"
+#include "data/Fields.h"
+
+namespace DocumentFields {
+
+std::string trimmed(const std::string& s) {
+    const size_t first = s.find_first_not_of(' ');
+    if (first == std::string::npos)
+        return "";
+    return s.substr(first, s.find_last_not_of(' ') - first + 1);
+}
+
+std::string text(TTable* Table, const char* Field) { return trimmed(Table->FieldByName(Field)->AsString()); }
+
+std::string numberText(TTable* Table, const char* Field) {
+    const std::string stored = text(Table, Field);
+    const auto canonical = ReceiptNumbers::canonical(stored);
+    return canonical ? *canonical : stored;
+}
+
+Currency money(TTable* Table, const char* Field) { return Cents::read(Table->FieldByName(Field)); }
+
+}  // namespace DocumentFields
