@@ -242,20 +242,7 @@ void TReportSystem::Execute() {
         aborted_ = false;
         runStatusLabel_ = nullptr;
         if (systemSetups_.Contains(ssAllowSetup)) {
-            if (!OverrideSetup)
-                OverrideSetup = [this](TReportSystem* System, TOverrideMode Mode, TForm*& Form) {
-                    setupWindow(System, Mode, Form);
-                };
-            TForm* form = nullptr;
-            try {
-                OverrideSetup(this, OverrideCreate, form);
-                OverrideSetup(this, OverrideShow, form);
-                OverrideSetup(this, OverrideWait, form);
-            } catch (...) {
-                OverrideSetup(this, OverrideFree, form);
-                throw;
-            }
-            OverrideSetup(this, OverrideFree, form);
+            showWindow(OverrideSetup, &TReportSystem::setupWindow);
         }
         if (aborted_) {
             cleanUp();
@@ -395,21 +382,25 @@ void TReportSystem::print(bool FilerPath) {
     if (failure) std::rethrow_exception(failure);
 }
 
-void TReportSystem::preview() {
-    if (!OverridePreview)
-        OverridePreview = [this](TReportSystem* System, TOverrideMode Mode, TForm*& Form) {
-            previewWindow(System, Mode, Form);
+void TReportSystem::preview() { showWindow(OverridePreview, &TReportSystem::previewWindow); }
+
+// Runs a window through all four steps, the built-in one when the event is
+// empty; the window is freed on every way out.
+void TReportSystem::showWindow(TReportSystemEvent& Override, BuiltInWindow BuiltIn) {
+    if (!Override)
+        Override = [this, BuiltIn](TReportSystem* System, TOverrideMode Mode, TForm*& Form) {
+            (this->*BuiltIn)(System, Mode, Form);
         };
     TForm* form = nullptr;
     try {
-        OverridePreview(this, OverrideCreate, form);
-        OverridePreview(this, OverrideShow, form);
-        OverridePreview(this, OverrideWait, form);
+        Override(this, OverrideCreate, form);
+        Override(this, OverrideShow, form);
+        Override(this, OverrideWait, form);
     } catch (...) {
-        OverridePreview(this, OverrideFree, form);
+        Override(this, OverrideFree, form);
         throw;
     }
-    OverridePreview(this, OverrideFree, form);
+    Override(this, OverrideFree, form);
 }
 
 // ---------------------------------------------------------------- built-in windows

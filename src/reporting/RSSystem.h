@@ -285,6 +285,8 @@ private:
     void generate();
     void print(bool FilerPath);
     void preview();
+    using BuiltInWindow = void (TReportSystem::*)(TReportSystem*, TOverrideMode, TForm*&);
+    void showWindow(TReportSystemEvent& Override, BuiltInWindow BuiltIn);
     void eraseTempFile();
 
     std::string titleSetup_, titleStatus_, titlePreview_;
