@@ -20,3 +20,14 @@ TColor ShadeColor(TColor Color, std::uint8_t Percent) {
     auto mix = [percent](int c) { return c + (100 - percent) * (255 - c) / 100; };
     return RGB(mix(GetRValue(rgb)), mix(GetGValue(rgb)), mix(GetBValue(rgb)));
 }
+
+double UnitsFactorOf(TPrintUnits Units, double Current) {
+    switch (Units) {
+        case unInch: return 1.0;
+        case unMM: return 25.4;
+        case unCM: return 2.54;
+        case unPoint: return 72.0;
+        case unUser: break;
+    }
+    return Current;
+}

@@ -51,6 +51,8 @@ enum TMarginMethod { mmScaled, mmFixed };
 enum class TRulerType { rtNone, rtHorizCm, rtVertCm, rtBothCm, rtHorizIn, rtVertIn, rtBothIn };
 enum TPrintJustify { pjCenter, pjLeft, pjRight, pjBlock };
 enum TPrintUnits { unInch, unMM, unCM, unPoint, unUser };
+// Units per inch; unUser keeps the factor the caller set.
+double UnitsFactorOf(TPrintUnits Units, double Current);
 enum TLineHeightMethod { lhmLinesPerInch, lhmFont, lhmUser };
 enum TBKMode { bkTransparent, bkOpaque };
 enum TStreamMode { smMemory, smFile, smUser, smTempFile };

@@ -57,13 +57,7 @@ void TSystemPrinter::SetTabShade(int Value) { tabShade_ = Value >= 100 ? 100 : V
 
 void TSystemPrinter::SetUnits(TPrintUnits Value) {
     units_ = Value;
-    switch (Value) {
-        case unInch: unitsFactor_ = 1.0; break;
-        case unMM: unitsFactor_ = 25.4; break;
-        case unCM: unitsFactor_ = 2.54; break;
-        case unPoint: unitsFactor_ = 72.0; break;
-        case unUser: break;
-    }
+    unitsFactor_ = UnitsFactorOf(Value, unitsFactor_);
 }
 
 void TSystemPrinter::SetUnitsFactor(double Value) {
