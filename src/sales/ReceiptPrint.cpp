@@ -217,8 +217,20 @@ void TReceiptForm::PrintBitBtnClick(TObject*) {
         return;
     TDazedeVedodev report(this);
     report.SetTitle(PrinterTitle);
-    report.SetCopies(ReceiptSettings::ReceiptCopies(module_.DataDirectory));
-    report.OnPrint = [this](TObject* Sender) { ReportSystem1Print(Sender); };
+    const int copies = ReceiptSettings::ReceiptCopies(module_.DataDirectory);
+    // A printer that makes the copies itself gets one; for any other (the
+    // PDF printer) the job holds the receipt that many times.
+    const bool printerCopies = copies <= report.MaxCopies();
+    if (printerCopies)
+        report.SetCopies(copies);
+    const int rounds = printerCopies ? 1 : copies;
+    report.OnPrint = [this, rounds](TObject* Sender) {
+        for (int round = 0; round < rounds; ++round) {
+            if (round > 0)
+                static_cast<TBaseReport*>(Sender)->NewPage();
+            ReportSystem1Print(Sender);
+        }
+    };
     report.Execute();
     module_.ReceiptChanged = false;
 }
