@@ -226,16 +226,21 @@ void TReceiptForm::FormShow(TObject*) {
 }
 
 void TReceiptForm::FormClose(TObject*, TCloseAction& Action) {
-    askToSave();
+    // A receipt the user wanted saved but that could not be stays on screen.
+    if (!askToSave()) {
+        Action = caNone;
+        return;
+    }
     module_.Temp2Table->Close();
     Action = caFree;
 }
 
 void TReceiptForm::CancelBitBtnClick(TObject*) { Close(); }
 
-void TReceiptForm::askToSave() {
+bool TReceiptForm::askToSave() {
     if (module_.ReceiptChanged && MessageDlg(UnsavedQuestion, mtInformation, {mbYes, mbNo}) == mrYes)
-        SaveReceipt();
+        return SaveReceipt();
+    return true;
 }
 
 // ---------------------------------------------------------------- the receipt
@@ -276,6 +281,7 @@ bool TReceiptForm::OpenReceipt(const std::string& Receipt) {
     AccountDBEdit->SetColor(stored ? clBtnFace : clWindow);
     AccountDBEdit->SetEnabled(!stored);
     AccountBitBtn->SetEnabled(!stored);
+    InsClaimBitBtn->SetEnabled(stored);
     totals_.SetRate(document_->ReceiptTaxRate());
     countAllLines();
     module_.Temp1Table->Refresh();
@@ -328,7 +334,8 @@ void TReceiptForm::NewBitBtnClick(TObject*) {
 }
 
 void TReceiptForm::OpenBitBtnClick(TObject*) {
-    askToSave();
+    if (!askToSave())
+        return;
     ListSelection().SelectedReceipt.clear();
     (new TReceiptLookupList(this))->ShowModal();
     const std::string selected = ListSelection().SelectedReceipt;
@@ -336,7 +343,6 @@ void TReceiptForm::OpenBitBtnClick(TObject*) {
         return;
     if (!OpenReceipt(selected))
         return;
-    InsClaimBitBtn->SetEnabled(storedReceipt(document_->ReceiptNumber()));
     if (DateDBKingDlg->CanFocus())
         DateDBKingDlg->SetFocus();
 }
@@ -400,7 +406,7 @@ void RegisterReceiptForm() {
 TReceiptForm* ShowReceipt(TComponent* Owner, const std::string& Receipt) {
     auto* form = dynamic_cast<TReceiptForm*>(
         OpenForm(Owner, {.ClassName = ReceiptClass, .Caption = "Edit &Receipt", .ReuseVisible = true}));
-    if (form)
+    if (form && form->askToSave())
         form->OpenReceipt(Receipt);
     return form;
 }

@@ -90,6 +90,10 @@ public:
     bool OpenReceipt(const std::string& Receipt);
     // Stores the receipt on screen; false when it was refused or failed.
     bool SaveReceipt();
+    // With unsaved changes, asks "Changes have been made to this receipt..."
+    // and saves on Yes. False when the user wanted the receipt saved and the
+    // save was refused or failed: the receipt then stays on screen.
+    bool askToSave();
     void LoadFromLabRxTable();
 
     // ---- lines and totals
@@ -156,8 +160,7 @@ private:
     bool inColumn(const char* Name) const;
     // The choice of an item code in the line's code cell.
     void fillLineFromItem(const std::string& Code);
-    // Asks the unsaved-changes question; Yes saves.
-    void askToSave();
+    // The sales table holds the receipt numbered Number.
     bool storedReceipt(const std::string& Number) const;
 
     TDataModule1& module_;

@@ -19,7 +19,6 @@ namespace {
 const char* const PaymentClass = "TPaymentForm";
 const char* const ClaimClass = "TReceiptClaimDlg";
 const char* const LabRxClass = "TLabRxSpectaclesDlg";
-const char* const UnsavedQuestion = "Changes have been made to this receipt.\r\rSave this receipt now?";
 
 // The payment form's controls that take the payment, opened for typing.
 constexpr const char* PaymentEntryControls[] = {"DBKingDlg1",           "PaidWithDBCombo", "CheckNoDBEdit",
@@ -40,8 +39,8 @@ void TReceiptForm::DeleteBtnClick(TObject*) {
 void TReceiptForm::PaymentBitBtnClick(TObject*) {
     const std::string patient = Trim(AccountDBEdit->Text());
     module_.SalesXbase->SetScope("", "");
-    if (module_.ReceiptChanged && MessageDlg(UnsavedQuestion, mtInformation, {mbYes, mbNo}) == mrYes)
-        SaveReceipt();
+    if (!askToSave())
+        return;
 
     const TPersistentClass* paymentClass = GetClass(PaymentClass);
     if (!paymentClass) {

@@ -9,6 +9,7 @@
 #include "app/ListSelection.h"
 #include "app/Settings.h"
 #include "controls/qmdblook.h"
+#include "sales/ReceiptSettings.h"
 #include "sales/TaxRateDlg.h"
 #include "ui/DBCtrls.h"
 #include "ui/Menus.h"
@@ -118,6 +119,20 @@ TEST_F(ReceiptFormTest, AnItemCodeFillsTheLineOnlyWhenItNamesTheWholeItem) {
     EXPECT_EQ(Cents::read(temp2->FieldByName("Price")), Currency());
     EXPECT_FALSE(temp2->FieldByName("Tax")->AsBoolean());
     EXPECT_EQ(shown(form->TotalLabel), "$0.00");
+
+    // The right button on the code cell chooses from the item list.
+    TDialogScript script;
+    script.Answer([](TForm& Form) {
+        auto& list = dynamic_cast<TLookupListForm&>(Form);
+        TTable* items = list.Table();
+        for (items->First(); !items->Eof() && Trim(items->FieldByName("ID")->AsString()) != "LENS1";)
+            items->Next();
+        list.SelectButton->Click();
+    });
+    form->ItemQmDBLookupComboMouseDown(form, mbRight, {}, 0, 0);
+    EXPECT_EQ(Trim(temp2->FieldByName("Code")->AsString()), "LENS1");
+    EXPECT_EQ(Trim(temp2->FieldByName("Desc")->AsString()), "Lens");
+    EXPECT_EQ(shown(form->TotalLabel), "$42.00");
 }
 
 TEST_F(ReceiptFormTest, TheRateDialogKeepsATextThatIsNoNumberAndReTaxesOnlyTaxedLines) {
@@ -198,8 +213,14 @@ TEST_F(ReceiptFormTest, LettersInQuantityShowTheConversionMessageAndKeepTheLine)
     grid->SetSelectedIndex(0);  // Qty
     TDialogScript script;
     script.Answer(mrOk);
+    // A letter is refused at the key; a text that is no number, when the
+    // cell is left.
     grid->SendChar('x');
-    form->CalcCost();
+    for (char c : std::string("1.2.3"))
+        grid->SendChar(c);
+    grid->SetSelectedIndex(1);
+    ASSERT_EQ(script.Shown().size(), 1u);
+    EXPECT_NE(script.Shown()[0].Text.find("is not a valid"), std::string::npos) << script.Shown()[0].Text;
     EXPECT_EQ(Cents::read(module->Temp2Table->FieldByName("Cost")), Currency(100));
     EXPECT_EQ(shown(form->TotalLabel), "$105.00");
 }
@@ -310,10 +331,42 @@ TEST_F(ReceiptFormTest, RatesAndCopiesThatAreNoNumbersCountAsZeroWithOneMessage)
     delete form;
     form = nullptr;
     CompanyIni::File(company.DataDirectory()).Write(CompanyIni::SalesTaxRate, "abc");
-    TDialogScript script;
-    script.Answer(mrOk);
-    openForm();
-    ASSERT_EQ(script.Shown().size(), 1u);
-    EXPECT_NE(script.Shown()[0].Text.find("SalesTaxRate"), std::string::npos);
-    EXPECT_EQ(shown(form->TaxLabel2), "Tax 0%");
+    {
+        TDialogScript script;
+        script.Answer(mrOk);
+        openForm();
+        ASSERT_EQ(script.Shown().size(), 1u);
+        EXPECT_NE(script.Shown()[0].Text.find("SalesTaxRate"), std::string::npos);
+        EXPECT_EQ(shown(form->TaxLabel2), "Tax 0%");
+    }
+
+    TSettingsFile ini = CompanyIni::File(company.DataDirectory());
+    ini.Write(CompanyIni::ReceiptCopies, "two");
+    ini.Write(CompanyIni::AltTaxRate, "x");
+    TDialogScript more;
+    more.Answer(mrOk).Answer(mrOk);
+    EXPECT_EQ(ReceiptSettings::ReceiptCopies(company.DataDirectory()), 1);
+    EXPECT_EQ(ReceiptSettings::AltTaxRateText(company.DataDirectory()), "0");
+    ASSERT_EQ(more.Shown().size(), 2u);
+    EXPECT_NE(more.Shown()[0].Text.find("ReceiptCopies"), std::string::npos);
+    EXPECT_NE(more.Shown()[1].Text.find("AltTaxRate"), std::string::npos);
+}
+
+TEST_F(ReceiptFormTest, OtherWindowsReachTheOneReceiptWindowToOpenAStoredReceipt) {
+    choosePatient("8");
+    fillLine("EXAM");
+    ASSERT_TRUE(form->SaveReceipt());
+    const std::string number = form->Document().ReceiptNumber();
+    delete form;
+    form = nullptr;
+
+    RegisterReceiptForm();
+    TReceiptForm* shown = ShowReceipt(Application, number);
+    ASSERT_NE(shown, nullptr);
+    form = shown;
+    EXPECT_TRUE(shown->Visible());
+    EXPECT_EQ(shown->Document().ReceiptNumber(), number);
+    EXPECT_EQ(Trim(shown->TotalLabel->Caption()), "$50.00");
+    EXPECT_TRUE(shown->InsClaimBitBtn->Enabled());
+    EXPECT_EQ(ShowReceipt(Application, number), shown) << "one receipt window";
 }
