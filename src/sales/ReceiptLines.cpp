@@ -19,6 +19,9 @@
 namespace {
 
 constexpr char CtrlC = 3;
+// temp2's Cost field: N(11, 2).
+constexpr int AmountWidth = 11;
+constexpr int AmountDecimals = 2;
 constexpr char Enter = '\r';
 
 void ensureEditing(TDataSet* Table) {
@@ -47,20 +50,26 @@ void TReceiptForm::CalcCost() {
     TTable* temp2 = module_.Temp2Table;
     if (!temp2->Active())
         return;
+    TField* cost = temp2->FieldByName("Cost");
     try {
         // What is typed in the cell goes into the line first.
         LineItemDBGrid->DataLink()->UpdateRecord();
+        ensureEditing(temp2);
+        TField* price = temp2->FieldByName("Price");
+        if (Cents::read(cost) == Currency() && Cents::read(price) == Currency())
+            return;
+        const Currency amount = Cents::lineCost(Cents::read(price), Cents::read(temp2->FieldByName("Qty")));
+        // An amount too wide for its field is refused; the line keeps its old one.
+        if (!Cents::fits(amount, AmountWidth, AmountDecimals)) {
+            ShowMessage("The amount " + CurrToStr(amount) + " is too large for a receipt line.");
+            return;
+        }
+        Cents::write(cost, amount);
+        temp2->Post();
     } catch (const Exception& e) {
         ShowMessage(e.Message());
         return;
     }
-    ensureEditing(temp2);
-    TField* cost = temp2->FieldByName("Cost");
-    TField* price = temp2->FieldByName("Price");
-    if (Cents::read(cost) == Currency() && Cents::read(price) == Currency())
-        return;
-    Cents::write(cost, Cents::lineCost(Cents::read(price), Cents::read(temp2->FieldByName("Qty"))));
-    temp2->Post();
     totals_.SetLine(temp2->RecNo(), Cents::read(cost), temp2->FieldByName("Tax")->AsBoolean());
     temp2->Edit();
     DisplayTotals();

@@ -223,6 +223,18 @@ TEST_F(ReceiptFormTest, LettersInQuantityShowTheConversionMessageAndKeepTheLine)
     EXPECT_NE(script.Shown()[0].Text.find("is not a valid"), std::string::npos) << script.Shown()[0].Text;
     EXPECT_EQ(Cents::read(module->Temp2Table->FieldByName("Cost")), Currency(100));
     EXPECT_EQ(shown(form->TotalLabel), "$105.00");
+    grid->DataLink()->Reset();
+
+    // An amount too wide for its field is refused with a message.
+    script.Answer(mrOk);
+    TTable* temp2 = module->Temp2Table;
+    temp2->Edit();
+    temp2->FieldByName("Qty")->SetAsString("999");
+    temp2->FieldByName("Price")->SetAsString("9999999");
+    form->CalcCost();
+    EXPECT_EQ(script.Shown().size(), 2u);
+    EXPECT_EQ(Cents::read(temp2->FieldByName("Cost")), Currency(100));
+    EXPECT_EQ(shown(form->TotalLabel), "$105.00");
 }
 
 TEST_F(ReceiptFormTest, AStoredReceiptOpensWithItsLinesLabOrderAndStoredTotals) {
