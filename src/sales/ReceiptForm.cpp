@@ -6,6 +6,7 @@
 #include "app/ListSelection.h"
 #include "app/LookupListMembers.h"
 #include "app/ReceiptNumbers.h"
+#include "base/DateTime.h"
 #include "controls/DBKing.h"
 #include "controls/KingPop.h"
 #include "controls/Qmdbgrid.h"

@@ -15,7 +15,6 @@
 #include <memory>
 #include <string>
 
-#include "base/DateTime.h"
 #include "sales/ReceiptDocument.h"
 #include "sales/ReceiptTotals.h"
 #include "ui/Forms.h"

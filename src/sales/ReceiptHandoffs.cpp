@@ -5,6 +5,7 @@
 #include "app/DataModule.h"
 #include "app/FormOpener.h"
 #include "app/ListSelection.h"
+#include "base/DateTime.h"
 #include "base/SysUtils.h"
 #include "data/Fields.h"
 #include "sales/ReceiptForm.h"
