@@ -1,13 +1,15 @@
 // The receipt window's hand-offs: deleting the stored receipt, taking a
-// payment for the patient, and the claim and lab-order buttons, which open
-// their windows by class name (a placeholder stands in while a window is
-// not built).
+// payment for the patient in the payment window, and the claim and
+// lab-order buttons, which open their windows by class name (a placeholder
+// stands in while a window is not built).
 #include "app/DataModule.h"
 #include "app/FormOpener.h"
-#include "app/ListSelection.h"
 #include "base/DateTime.h"
 #include "base/SysUtils.h"
+#include "controls/DBKing.h"
+#include "controls/Qmdbgrid.h"
 #include "data/Fields.h"
+#include "sales/PaymentForm.h"
 #include "sales/ReceiptForm.h"
 #include "ui/DBCtrls.h"
 #include "ui/Dialogs.h"
@@ -17,14 +19,14 @@
 
 namespace {
 
-const char* const PaymentClass = "TPaymentForm";
 const char* const ClaimClass = "TReceiptClaimDlg";
 const char* const LabRxClass = "TLabRxSpectaclesDlg";
 
-// The payment form's controls that take the payment, opened for typing.
-constexpr const char* PaymentEntryControls[] = {"DBKingDlg1",           "PaidWithDBCombo", "CheckNoDBEdit",
-                                                "TenderedDBEdit",       "PaymentAppliedDBEdit",
-                                                "PaymentDBGrid"};
+template <class Control>
+void openForEntry(Control* C) {
+    C->SetReadOnly(false);
+    C->SetColor(clWindow);
+}
 
 }  // namespace
 
@@ -42,22 +44,19 @@ void TReceiptForm::PaymentBitBtnClick(TObject*) {
     module_.SalesXbase->SetScope("", "");
     if (!askToSave())
         return;
-
-    const TPersistentClass* paymentClass = GetClass(PaymentClass);
-    if (!paymentClass) {
-        OpenForm(this, {.ClassName = PaymentClass, .Caption = "P&ayment", .Style = osModal});
-        return;
-    }
-    auto* payment = dynamic_cast<TForm*>(paymentClass->Create(this));
+    auto* payment = new TPaymentForm(this);
     TTable* patients = module_.PatientTable;
     patients->SetIndexName("ID");
-    if (!patient.empty() && module_.Xbase1->Seek(patient) && !patients->Eof() && ListSelection().AddBalancesDue)
-        ListSelection().AddBalancesDue();
-    for (const char* name : PaymentEntryControls)
-        if (auto* control = dynamic_cast<TControl*>(payment->FindComponent(name))) {
-            control->SetEnabled(true);
-            control->SetColor(clWindow);
-        }
+    if (!patient.empty() && module_.Xbase1->Seek(patient) && !patients->Eof())
+        payment->AddBalancesDue(this);
+    // The payment is taken at once: date, tender, check number, amounts and
+    // the distribution are open for typing.
+    openForEntry(payment->DBKingDlg1);
+    openForEntry(payment->PaidWithDBCombo);
+    openForEntry(payment->CheckNoDBEdit);
+    openForEntry(payment->TenderedDBEdit);
+    openForEntry(payment->PaymentAppliedDBEdit);
+    openForEntry(payment->PaymentDBGrid);
     payment->ShowModal();
 }
 

@@ -9,6 +9,7 @@
 #include "app/ListSelection.h"
 #include "app/Settings.h"
 #include "controls/qmdblook.h"
+#include "sales/PaymentForm.h"
 #include "sales/ReceiptSettings.h"
 #include "sales/TaxRateDlg.h"
 #include "ui/DBCtrls.h"
@@ -325,9 +326,37 @@ TEST_F(ReceiptFormTest, ClosingWithChangesAsksAndSaves) {
     EXPECT_EQ(broken(), std::vector<std::string>{});
 }
 
-TEST_F(ReceiptFormTest, ClaimLabRxAndPaymentShowTheirPlaceholdersUntilTheirWindowsExist) {
+TEST_F(ReceiptFormTest, PaymentOpensThePaymentWindowOnThePatientsBalancesDue) {
     choosePatient("7");
-    for (TBitBtn* button : {form->InsClaimBitBtn, form->LabRxBitBtn, form->PaymentBitBtn}) {
+    fillLine("FRAME1");
+    const std::string number = [&] {
+        TDialogScript script;
+        TDialogAnswer payment;
+        payment.Result = mrCancel;
+        payment.Act = [&](TForm& Form) {
+            auto& window = dynamic_cast<TPaymentForm&>(Form);
+            EXPECT_FALSE(window.PaidWithDBCombo->ReadOnly());
+            EXPECT_FALSE(window.PaymentAppliedDBEdit->ReadOnly());
+            TTable* due = module->Temp4Table;
+            due->First();
+            ASSERT_FALSE(due->Eof());
+            EXPECT_EQ(Trim(due->FieldByName("RECEIPT")->AsString()), form->Document().ReceiptNumber());
+            EXPECT_EQ(Cents::read(due->FieldByName("BALANCE")), Currency(105));
+        };
+        // Saved first, then the payment window, closed without a payment.
+        script.Answer(mrYes).Answer(payment).Answer(mrYes);
+        form->PaymentBitBtn->Click();
+        EXPECT_EQ(script.Shown()[0].Text, "Changes have been made to this receipt.\r\rSave this receipt now?");
+        return form->Document().ReceiptNumber();
+    }();
+    EXPECT_FALSE(number.empty());
+    EXPECT_FALSE(form->NewReceiptFlag()) << "the receipt stays on screen";
+    EXPECT_EQ(broken(), std::vector<std::string>{});
+}
+
+TEST_F(ReceiptFormTest, ClaimAndLabRxShowTheirPlaceholdersUntilTheirWindowsExist) {
+    choosePatient("7");
+    for (TBitBtn* button : {form->InsClaimBitBtn, form->LabRxBitBtn}) {
         TDialogScript script;
         script.Answer(mrOk);
         button->SetEnabled(true);
