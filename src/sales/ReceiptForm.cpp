@@ -62,6 +62,7 @@ TReceiptForm::TReceiptForm(TComponent* AOwner) : TForm(AOwner), module_(*DataMod
     buildHeader();
     buildLines();
     buildTotalsAndButtons();
+    buildReportSystem();
 
     bindEvent(OnCreate, this, &TReceiptForm::FormCreate);
     bindEvent(OnShow, this, &TReceiptForm::FormShow);

@@ -32,6 +32,7 @@ class TPanel;
 class TQmDBGrid;
 class TQmDBLookupCombo;
 class TQmTable;
+class TReportSystem;
 class TDataSet;
 
 class TReceiptForm : public TForm {
@@ -77,6 +78,8 @@ public:
     TBitBtn* PrintBitBtn;
     // Hidden and disabled: removes the current line ("Delete Item").
     TBitBtn* DeleteItemBtn;
+    // Prints the receipt: to the printer by default, after the setup window.
+    TReportSystem* ReportSystem1;
 
     // ---- the receipt
     // Builds empty temp1 and temp2 with one blank record each.
@@ -149,6 +152,7 @@ private:
     void buildHeader();
     void buildLines();
     void buildTotalsAndButtons();
+    void buildReportSystem();
     // The receipt's rate becomes Rate, on screen and for the save.
     void setRate(Cents::TaxRate Rate);
     // Counts every line of temp2 afresh (after opening); ends on the last line.

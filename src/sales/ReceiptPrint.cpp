@@ -1,16 +1,17 @@
-// The printed receipt: patient box, letterhead, receipt/date/page box, the
-// line table ten lines a page, the totals box with the payments already
-// applied, and the receipt message. Positions are in inches from the top
-// left of the page.
+// The printed receipt and the receipt window's report runner: patient box,
+// letterhead, receipt/date/page box, the line table ten lines a page with
+// the continuation, the totals box with the payments already applied, and
+// the receipt message. Positions are in inches from the top left of the page.
 #include "app/DataModule.h"
 #include "app/ReceiptNumbers.h"
 #include "base/SysUtils.h"
 #include "data/Fields.h"
 #include "reporting/MemoBuf.h"
 #include "reporting/RSBase.h"
-#include "reporting/RSPrinter.h"
+#include "reporting/RSSystem.h"
 #include "sales/ReceiptForm.h"
 #include "sales/ReceiptSettings.h"
+#include "ui/FormKit.h"
 #include "ui/StdCtrls.h"
 #include "xbase/Qmtable.h"
 #include "xbase/Xbase.h"
@@ -215,22 +216,30 @@ void TReceiptForm::ReportSystem1Print(TObject* Sender) {
 void TReceiptForm::PrintBitBtnClick(TObject*) {
     if (!SaveReceipt())
         return;
-    TDazedeVedodev report(this);
-    report.SetTitle(PrinterTitle);
-    const int copies = ReceiptSettings::ReceiptCopies(module_.DataDirectory);
-    // A printer that makes the copies itself gets one; for any other (the
-    // PDF printer) the job holds the receipt that many times.
-    const bool printerCopies = copies <= report.MaxCopies();
-    if (printerCopies)
-        report.SetCopies(copies);
-    const int rounds = printerCopies ? 1 : copies;
-    report.OnPrint = [this, rounds](TObject* Sender) {
-        for (int round = 0; round < rounds; ++round) {
-            if (round > 0)
-                static_cast<TBaseReport*>(Sender)->NewPage();
-            ReportSystem1Print(Sender);
-        }
-    };
-    report.Execute();
+    ReportSystem1->SystemPrinter()->SetCopies(ReceiptSettings::ReceiptCopies(module_.DataDirectory));
+    ReportSystem1->Execute();
     module_.ReceiptChanged = false;
+}
+
+void TReceiptForm::buildReportSystem() {
+    ReportSystem1 = new TReportSystem(this);
+    ReportSystem1->SetName("ReportSystem1");
+    ReportSystem1->SetDefaultDest(rdPrinter);
+    ReportSystem1->SystemFiler()->SetStatusFormat("Generating page %p");
+    TSystemPrinter* printer = ReportSystem1->SystemPrinter();
+    printer->SetStatusFormat("Printing page %p");
+    printer->SetTitle(PrinterTitle);
+    printer->SetMarginTop(0.25);
+    printer->SetMarginBottom(0.25);
+    printer->SetUnitsFactor(1.0);
+    printer->SetScaleX(100);
+    printer->SetScaleY(100);
+    TSystemPreview* preview = ReportSystem1->SystemPreview();
+    preview->SetFormWidth(675);
+    preview->SetZoomFactor(75);
+    preview->SetZoomInc(25);
+    preview->SetShadowDepth(1);
+    preview->SetMarginMethod(mmScaled);
+    preview->SetMarginPercent(1);
+    bindEvent(ReportSystem1->OnPrint, this, &TReceiptForm::ReportSystem1Print);
 }

@@ -13,6 +13,8 @@
 #include "controls/qmdblook.h"
 #include "xbase/Xbase.h"
 #include "app/FormOpener.h"
+#include "reporting/RSDevice.h"
+#include "reporting/RSSetFrm.h"
 #include "sales/ReceiptForm.h"
 #include "support/CompanyFixture.h"
 #include "support/PageImages.h"
@@ -32,12 +34,21 @@ protected:
                                         {{"ACCOUNT", "7"}, {"ID", "7"}},
                                         {{"ACCOUNT", "8"}, {"ID", "3"}}});
         });
+        ASSERT_TRUE(GlobalReportDevice()->SelectPrinter("PDF", false));
         openForm();
     }
     void TearDown() override {
         delete form;
         form = nullptr;
         MoneyTest::TearDown();
+    }
+    // Prints with the Print button, the setup window answered with OK on
+    // the PDF printer; the PDF written.
+    std::string printReceipt() {
+        TDialogScript script;
+        script.Answer([](TForm& Setup) { dynamic_cast<TRSSetupForm&>(Setup).OKBB->Click(); });
+        form->PrintBitBtn->Click();
+        return GlobalReportDevice()->LastOutputFile();
     }
     void openForm() {
         form = new TReceiptForm(nullptr);

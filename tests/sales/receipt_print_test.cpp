@@ -6,7 +6,6 @@
 
 #include "app/MultiLineSetting.h"
 #include "app/Settings.h"
-#include "reporting/RSDevice.h"
 
 namespace {
 
@@ -40,11 +39,7 @@ protected:
                 fillLine("EXAM");
         }
     }
-    // Prints with the Print button; the PDF written.
-    std::string print() {
-        form->PrintBitBtnClick(form);
-        return GlobalReportDevice()->LastOutputFile();
-    }
+    std::string print() { return printReceipt(); }
     static std::string pageText(const std::string& File, int Page) {
         const std::string page = std::to_string(Page);
         return RunTool("pdftotext", {"-layout", "-f", page, "-l", page, File, "-"});
@@ -120,6 +115,19 @@ TEST_F(ReceiptPrintTest, PaymentsAppliedAndCopiesFromTheSettings) {
         EXPECT_TRUE(has(text, "$60.00")) << text;
         EXPECT_TRUE(has(text, "$200.00")) << "balance 260.00 - 60.00\n" << text;
     }
+}
+
+TEST_F(ReceiptPrintTest, CancelInTheSetupWindowPrintsNothingAfterTheSave) {
+    receiptOf(3);
+    const std::string before = GlobalReportDevice()->LastOutputFile();
+    TDialogScript script;
+    script.Answer([](TForm& Setup) { dynamic_cast<TRSSetupForm&>(Setup).CancelBB->Click(); });
+    form->PrintBitBtn->Click();
+    EXPECT_EQ(GlobalReportDevice()->LastOutputFile(), before) << "nothing printed";
+    EXPECT_FALSE(form->NewReceiptFlag()) << "the receipt was saved first";
+    EXPECT_EQ(figure("Patient 7"), Currency(260));
+    EXPECT_FALSE(module->ReceiptChanged);
+    EXPECT_EQ(broken(), std::vector<std::string>{});
 }
 
 }  // namespace

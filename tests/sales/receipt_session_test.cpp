@@ -9,7 +9,6 @@
 
 #include "ReceiptFormFixture.h"
 
-#include "reporting/RSDevice.h"
 
 namespace {
 
@@ -99,8 +98,7 @@ TEST_F(ReceiptSessionTest, CreateSaveReopenEditAndPrint) {
     EXPECT_EQ(Cents::read(module->Temp2Table->FieldByName("Cost")), Currency(100));
     EXPECT_EQ(shown(form->TotalLabel), "$157.50");
 
-    form->PrintBitBtn->Click();
-    const std::string file = GlobalReportDevice()->LastOutputFile();
+    const std::string file = printReceipt();
     ASSERT_EQ(PdfPageCount(file), 1);
     const std::string text = RunTool("pdftotext", {"-layout", file, "-"});
     EXPECT_NE(text.find("$157.50"), std::string::npos) << text;
