@@ -247,8 +247,6 @@ bool TReceiptForm::askToSave() {
 
 // ---------------------------------------------------------------- the receipt
 
-bool TReceiptForm::CreateTempFiles() { return document_->CreateTempFiles(); }
-
 void TReceiptForm::CreateNewReceipt() {
     AccountDBEdit->SetColor(clWindow);
     ReceiptDBEdit->SetEnabled(true);
@@ -302,8 +300,6 @@ void TReceiptForm::countAllLines() {
                         temp2->FieldByName("Tax")->AsBoolean());
     temp2->Last();
 }
-
-void TReceiptForm::LoadFromLabRxTable() { document_->LoadFromLabRxTable(); }
 
 bool TReceiptForm::SaveReceipt() {
     // What is typed but not yet in the record goes in first.

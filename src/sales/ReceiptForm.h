@@ -82,8 +82,6 @@ public:
     TReportSystem* ReportSystem1;
 
     // ---- the receipt
-    // Builds empty temp1 and temp2 with one blank record each.
-    bool CreateTempFiles();
     // Shows a new, empty receipt dated today.
     void CreateNewReceipt();
     // Loads the stored receipt Receipt (any text naming its number). A text
@@ -96,7 +94,6 @@ public:
     // and saves on Yes. False when the user wanted the receipt saved and the
     // save was refused or failed: the receipt then stays on screen.
     bool askToSave();
-    void LoadFromLabRxTable();
 
     // ---- lines and totals
     // Recomputes the current line's amount and counts it in the totals.

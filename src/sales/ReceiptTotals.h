@@ -9,7 +9,6 @@
 #include <string>
 
 #include "app/Cents.h"
-#include "app/LedgerPostings.h"
 
 class TReceiptTotals {
 public:
@@ -21,7 +20,6 @@ public:
     void RemoveLine(int RecNo) { lines_.erase(RecNo); }
     // The line at RecNo counts as taxed or not; nothing for a line not counted.
     void SetTaxed(int RecNo, bool Taxed);
-    bool Counts(int RecNo) const { return lines_.contains(RecNo); }
 
     Cents::TaxRate Rate() const { return rate_; }
     // Re-taxes the taxed lines at Rate; untaxed lines stay untaxed.
@@ -31,7 +29,6 @@ public:
     Currency Taxed() const;
     Currency Tax() const { return Cents::tax(Taxed(), rate_); }
     Currency Total() const { return SubTotal() + Tax(); }
-    LedgerPostings::TReceiptFigures Figures() const { return {SubTotal(), Tax(), Total()}; }
 
     // The texts of the totals panel: amounts as "%8.2m", the rate caption as
     // "Tax " + "%0.6g" of the percentage + "%".

@@ -48,6 +48,7 @@ protected:
 };
 
 TEST_F(ReceiptPrintTest, ThreeLinesPrintOnePageWithLetterheadTotalsAndMessage) {
+    EXPECT_EQ(form->ReceiptMessageMemo->Text(), "Thank you for your visit.\r\nSee you next year.");
     receiptOf(3);
     const std::string file = print();
     ASSERT_EQ(PdfPageCount(file), 1);
