@@ -8,8 +8,8 @@
 // rule, so what it shows is what is stored and posted.
 //
 // The program has one receipt window: it is registered by class name as a
-// single-instance form, so "Edit Receipt" and the patient history reach the
-// same window. The window opens on a new receipt; nothing of the lines can
+// single-instance form, so "Edit Receipt" reaches the same window, and
+// other windows open a stored receipt in it through ShowReceipt. The window opens on a new receipt; nothing of the lines can
 // be entered before a patient is chosen, and the patient of a stored
 // receipt cannot be changed.
 #include <memory>
@@ -21,10 +21,10 @@
 
 class TBitBtn;
 class TDataModule1;
+class TDataSet;
 class TDBCheckBox;
 class TDBEdit;
 class TDBKingDlg;
-class TField;
 class TKingPopup;
 class TLabel;
 class TMemo;
@@ -33,7 +33,6 @@ class TQmDBGrid;
 class TQmDBLookupCombo;
 class TQmTable;
 class TReportSystem;
-class TDataSet;
 
 class TReceiptForm : public TForm {
 public:
