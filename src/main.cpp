@@ -4,6 +4,7 @@
 #include "patients/PatientInfo.h"
 #include "sales/DepositForm.h"
 #include "sales/PaymentForm.h"
+#include "sales/ReceiptForm.h"
 #include "shell/Startup.h"
 
 int main(int argc, char** argv) {
@@ -11,5 +12,6 @@ int main(int argc, char** argv) {
     RegisterPatientForms();
     RegisterPaymentForm();
     RegisterDepositForm();
+    RegisterReceiptForm();
     return RunQuenmark(argc, argv);
 }

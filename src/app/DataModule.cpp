@@ -118,7 +118,8 @@ TDataModule1::TDataModule1(TComponent* AOwner, TMainFormLink* MainForm) : TCompo
     AddLines(PersonnelTable, {"RECNAME;LookupCombo;qmDBLookupCombo2"});
     AddLines(Temp1Table, {"TAX;CheckBox;True;False"});
     AddLines(Temp3Table, {"TAX;CheckBox;True;False"});
-    AddLines(Temp2Table, {"TAX;CheckBox;True;False", "CODE;LookupCombo;ItemQmDBLookupCombo"});
+    // The grid matches these to temp2's field names exactly, as the scratch table spells them.
+    AddLines(Temp2Table, {"Tax;CheckBox;True;False", "Code;LookupCombo;ItemQmDBLookupCombo"});
     for (TQmTable* table : {PaymentTable, Temp5Table, DepositDtlTable, Temp6Table})
         AddLines(table, {"TAG;CheckBox;True;False"});
     createReportConnections();

@@ -1,0 +1,69 @@
+// The receipt window's hand-offs: deleting the stored receipt, taking a
+// payment for the patient in the payment window, and the claim and
+// lab-order buttons, which open their windows by class name (a placeholder
+// stands in while a window is not built).
+#include "app/DataModule.h"
+#include "app/FormOpener.h"
+#include "base/DateTime.h"
+#include "base/SysUtils.h"
+#include "controls/DBKing.h"
+#include "controls/Qmdbgrid.h"
+#include "data/Fields.h"
+#include "sales/PaymentForm.h"
+#include "sales/ReceiptForm.h"
+#include "ui/DBCtrls.h"
+#include "ui/Dialogs.h"
+#include "ui/StdCtrls.h"
+#include "xbase/Qmtable.h"
+#include "xbase/Xbase.h"
+
+namespace {
+
+const char* const ClaimClass = "TReceiptClaimDlg";
+const char* const LabRxClass = "TLabRxSpectaclesDlg";
+
+template <class Control>
+void openForEntry(Control* C) {
+    C->SetReadOnly(false);
+    C->SetColor(clWindow);
+}
+
+}  // namespace
+
+void TReceiptForm::DeleteBtnClick(TObject*) {
+    if (!document_->DeleteReceipt(Date()))
+        return;
+    // The money core starts a new receipt after the delete; the window follows.
+    CreateNewReceipt();
+    InsClaimBitBtn->SetEnabled(false);
+    module_.ReceiptChanged = false;
+}
+
+void TReceiptForm::PaymentBitBtnClick(TObject*) {
+    const std::string patient = Trim(AccountDBEdit->Text());
+    module_.SalesXbase->SetScope("", "");
+    if (!askToSave())
+        return;
+    auto* payment = new TPaymentForm(this);
+    TTable* patients = module_.PatientTable;
+    patients->SetIndexName("ID");
+    if (!patient.empty() && module_.Xbase1->Seek(patient) && !patients->Eof())
+        payment->AddBalancesDue(this);
+    // The payment is taken at once: date, tender, check number, amounts and
+    // the distribution are open for typing.
+    openForEntry(payment->DBKingDlg1);
+    openForEntry(payment->PaidWithDBCombo);
+    openForEntry(payment->CheckNoDBEdit);
+    openForEntry(payment->TenderedDBEdit);
+    openForEntry(payment->PaymentAppliedDBEdit);
+    openForEntry(payment->PaymentDBGrid);
+    payment->ShowModal();
+}
+
+void TReceiptForm::InsClaimBitBtnClick(TObject*) {
+    OpenForm(this, {.ClassName = ClaimClass, .Caption = "&Ins. Claim", .Style = osModal});
+}
+
+void TReceiptForm::LabRxBitBtnClick(TObject*) {
+    OpenForm(this, {.ClassName = LabRxClass, .Caption = "&Lab Rx", .Style = osModal});
+}
