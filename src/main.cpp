@@ -2,6 +2,7 @@
 // shell register here, before the shell starts, as they are built.
 #include "patients/EbillViewer.h"
 #include "patients/PatientInfo.h"
+#include "reports/ReportForms.h"
 #include "sales/DepositForm.h"
 #include "sales/PaymentForm.h"
 #include "sales/ReceiptForm.h"
@@ -13,5 +14,6 @@ int main(int argc, char** argv) {
     RegisterPaymentForm();
     RegisterDepositForm();
     RegisterReceiptForm();
+    RegisterReportForms();
     return RunQuenmark(argc, argv);
 }

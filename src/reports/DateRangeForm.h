@@ -1,0 +1,46 @@
+#pragma once
+// TDateRangeForm: the window every date-range report shares: the range
+// combo, the From and Thru date edits with their calendars (both opening
+// under From), the OK button, and the key and combo handlers that keep the
+// edits in "mm/dd/yyyy". A member adds its tables, runner and shell, and
+// gives OK its work through runRange. A second OK while a run is going on
+// does nothing.
+#include <functional>
+#include <string>
+
+#include "base/DateTime.h"
+#include "controls/KingDlg.h"
+#include "controls/KingPop.h"
+#include "ui/Forms.h"
+#include "ui/StdCtrls.h"
+
+class TDateRangeForm : public TForm {
+public:
+    TComboBox* DateRangeComboBox = nullptr;
+    TLabel* Label1 = nullptr;
+    TLabel* Label2 = nullptr;
+    TKingDateDialog* FromKingDateDialog = nullptr;
+    TKingDateDialog* ThruKingDateDialog = nullptr;
+    TKingPopup* KingPopup1 = nullptr;
+    TKingPopup* KingPopup2 = nullptr;
+    TBitBtn* BitBtn1 = nullptr;
+
+    void DateRangeComboBoxChange(TObject* Sender);
+    void FromKingDateDialogKeyPress(TObject* Sender, char& Key);
+    void ThruKingDateDialogKeyPress(TObject* Sender, char& Key);
+
+protected:
+    TDateRangeForm(TComponent* AOwner, const std::string& Caption);
+
+    // Both edits to From and Thru, with their calendars.
+    void showRange(TDateTime From, TDateTime Thru);
+    // OK's first step: each edit parsed and rewritten "mm/dd/yyyy", From
+    // first. The conversion error propagates, so nothing after it runs.
+    void normaliseDates(TDateTime& From, TDateTime& Thru);
+    // Runs Body unless a run is already going on.
+    void runOnce(const std::function<void()>& Body);
+
+private:
+    void acceptTypedDate(TKingDateDialog* Edit, TKingPopup* Popup, char& Key);
+    bool running_ = false;
+};

@@ -1,0 +1,50 @@
+#include "reports/ReceiptLineScan.h"
+
+#include <chrono>
+
+#include "app/AppUtils.h"
+#include "base/SysUtils.h"
+#include "data/DbTables.h"
+#include "ui/Application.h"
+#include "xbase/Xbase.h"
+
+namespace {
+
+// Pending window messages are processed at most this often during a scan.
+void processMessagesNowAndThen() {
+    using Clock = std::chrono::steady_clock;
+    static Clock::time_point last;
+    const Clock::time_point now = Clock::now();
+    if (now - last < std::chrono::milliseconds(50)) return;
+    last = now;
+    Application->ProcessMessages();
+}
+
+std::string upper(std::string Text) {
+    for (char& c : Text)
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    return Text;
+}
+
+}  // namespace
+
+std::string ReceiptText(double Receipt) { return FormatFloat("0", Receipt); }
+
+TLineFigures ScanReceiptLines(const TReceiptLineTables& Tables, const std::string& Receipt) {
+    TLineFigures figures;
+    if (!Tables.LinesXbase->Seek(AppUtils::PadLeft(Receipt, 10)) || !Tables.LinesXbase->Found()) return figures;
+    TTable& lines = *Tables.Lines;
+    while (!lines.Eof() && ReceiptText(lines.FieldByName("RECEIPT")->AsFloat()) == Receipt) {
+        const Currency amount = lines.FieldByName("AMOUNT")->AsCurrency();
+        // Exact and upper-cased: a prefix seek would take "FR1" for "FR".
+        const std::string itemKey = AppUtils::PadRight(upper(Trim(lines.FieldByName("ITEMNO")->AsString())), 10);
+        const bool found = Tables.ItemsXbase->Seek(itemKey) && Tables.ItemsXbase->Found();
+        if (found && Trim(Tables.Items->FieldByName("ITEMTYPE")->AsString()) == "Adjustment")
+            figures.Adjustments += amount;
+        else if (amount < Currency(0))
+            figures.Discounts += amount;
+        processMessagesNowAndThen();
+        lines.Next();
+    }
+    return figures;
+}

@@ -1,0 +1,8 @@
+#include "reports/ReportForms.h"
+
+#include "base/Classes.h"
+#include "reports/SalesByDay.h"
+#include "reports/SalesByDaySummary.h"
+#include "reports/TransactionByDate.h"
+
+void RegisterReportForms() { RegisterClasses<TSalesByDayReport, TSalesByDaySummaryReport, TTransactionByDateReport>(); }

@@ -1,0 +1,167 @@
+#include "reports/SalesByDaySummary.h"
+
+#include "reporting/RSBase.h"
+#include "reports/DateRange.h"
+#include "reports/ReceiptLineScan.h"
+#include "reports/ReportTables.h"
+#include "ui/FormKit.h"
+
+namespace {
+constexpr const char* Picture = "###,###,##0.00";
+}
+
+TSalesByDaySummaryReport::TSalesByDaySummaryReport(TComponent* AOwner)
+    : TDateRangeForm(AOwner, "Sales by Day - Summary") {
+    MakeCompanyTable(this, Table1, DataSource1, Xbase1, "Sales.dbf", "DATE");
+    MakeCompanyTable(this, Table2, DataSource2, Xbase2, "SALESDTL.DBF", "RECEIPT");
+    MakeCompanyTable(this, Table3, DataSource3, Xbase3, "ITEM.DBF", "ID");
+
+    ReportSystem1 = new TReportSystem(this);
+    DateRange::PresetReportSystem(*ReportSystem1);
+    ReportShell1 = new TReportShell(this);
+    ReportShell1->SetEngine(ReportSystem1);
+
+    using F = TSalesByDaySummaryReport;
+    bindEvent(OnCreate, this, &F::FormCreate);
+    bindEvent(OnClose, this, &F::FormClose);
+    bindEvent(BitBtn1->OnClick, this, &F::BitBtn1Click);
+    bindEvent(ReportSystem1->OnPrint, this, &F::ReportSystem1Print);
+    bindEvent(ReportShell1->OnReportBefore, this, &F::ReportShell1ReportBefore);
+    bindEvent(ReportShell1->OnPageBefore, this, &F::ReportShell1PageBefore);
+    bindEvent(ReportShell1->OnPageHeader, this, &F::ReportShell1PageHeader);
+    bindEvent(ReportShell1->OnBodyBefore, this, &F::ReportShell1BodyBefore);
+    bindEvent(ReportShell1->OnGroupBeforeFirst, this, &F::ReportShell1GroupBeforeFirst);
+    bindEvent(ReportShell1->OnGroupHeader, this, &F::ReportShell1GroupHeader);
+    bindEvent(ReportShell1->OnRowPrint, this, &F::ReportShell1RowPrint);
+    bindEvent(ReportShell1->OnRowAfter, this, &F::ReportShell1RowAfter);
+    bindEvent(ReportShell1->OnGroupAfter, this, &F::ReportShell1GroupAfter);
+    bindEvent(ReportShell1->OnBodyFooter, this, &F::ReportShell1BodyFooter);
+    bindEvent(ReportShell1->OnPageAfter, this, &F::ReportShell1PageAfter);
+}
+
+void TSalesByDaySummaryReport::FormCreate(TObject*) {
+    Table1->Open();
+    Table2->Open();
+    Table3->Open();
+    DateRangeComboBoxChange(this);
+}
+
+// The closed summary is freed, as the detail report is.
+void TSalesByDaySummaryReport::FormClose(TObject*, TCloseAction& Action) {
+    Table1->Close();
+    Table2->Close();
+    Action = caFree;
+}
+
+void TSalesByDaySummaryReport::BitBtn1Click(TObject*) {
+    runOnce([this] {
+        TDateTime from = 0, thru = 0;
+        normaliseDates(from, thru);
+        Xbase1->SetScope(DateRange::Key(from), DateRange::Key(thru));
+        Table1->First();
+        ReportSystem1->Execute();
+    });
+}
+
+void TSalesByDaySummaryReport::ReportSystem1Print(TObject* Sender) {
+    ReportShell1->Execute(dynamic_cast<TBaseReport*>(Sender));
+}
+
+void TSalesByDaySummaryReport::ReportShell1ReportBefore(TBaseReport* Report, TDetailShell*) {
+    Table1->First();
+    PageNumber = 0;
+    Report->SetOriginX(0);
+    Report->SetOriginY(0);
+}
+
+void TSalesByDaySummaryReport::ReportShell1PageBefore(TBaseReport* Report, TDetailShell*) {
+    ++PageNumber;
+    Report->SetFont("Arial", 10);
+}
+
+void TSalesByDaySummaryReport::setColumns(TBaseReport& Report, std::uint8_t BoxLines) {
+    Report.ClearTabs();
+    Report.SetTab(0.5, pjLeft, 1.4, 0, BoxLines, 0);
+    for (double pos : {2.0, 3.5, 5.0, 6.5})
+        Report.SetTab(pos, pjRight, 1.4, 0, BoxLines, 0);
+}
+
+void TSalesByDaySummaryReport::ReportShell1PageHeader(TBaseReport* Report, TDetailShell*) {
+    DateRange::PrintPageHeader(*Report, "Sales by Date - Summary", FromKingDateDialog->Text(),
+                               ThruKingDateDialog->Text(), PageNumber);
+    setColumns(*Report, 0);
+    Report->GotoXY(0, 1.5);
+    for (const char* cell : {"", "", "", "Discounts &", ""})
+        Report->PrintTab(cell);
+    Report->NextLine();
+    setColumns(*Report, BOXLINEBOTTOM);
+    for (const char* title : {"Date", "Gross Sales", "Adustments", "Returns", "Net Sales"})
+        Report->PrintTab(title);
+    Report->NextLine();
+    setColumns(*Report, 0);
+    Report->GotoXY(0, 1.75);
+}
+
+void TSalesByDaySummaryReport::ReportShell1BodyBefore(TBaseReport*, TDetailShell*) {
+    SalesTotal = AdjustmentTotal = DiscountTotal = Currency(0);
+}
+
+void TSalesByDaySummaryReport::ReportShell1GroupBeforeFirst(TBaseReport*, TDetailShell*) {
+    LastDate = 0;
+    DaySales = DayAdjustments = DayDiscounts = Currency(0);
+}
+
+void TSalesByDaySummaryReport::ReportShell1GroupHeader(TBaseReport* Report, TDetailShell*) {
+    if (Table1->Eof()) return;  // an empty range prints no row
+    const TDateTime date = Table1->FieldByName("DATE")->AsDateTime();
+    if (date == LastDate) {
+        Report->PrintTab("");
+        return;
+    }
+    DaySales = DayAdjustments = DayDiscounts = Currency(0);
+    LastDate = date;
+    // The page breaks here, before the date's line, never between the date and its figures.
+    if (Report->YPos() > 10.0) Report->NewPage();
+    Report->NextLine();
+    Report->PrintTab(FormatDateTime("ddd m/d/yy", date));
+}
+
+void TSalesByDaySummaryReport::ReportShell1RowPrint(TBaseReport*, TDetailShell*, bool&) {
+    if (Table1->Eof()) return;
+    const Currency subtotal = Table1->FieldByName("SUBTOTAL")->AsCurrency();
+    SalesTotal += subtotal;
+    DaySales += subtotal;
+    const TLineFigures lines = ScanReceiptLines({Table2, Xbase2, Table3, Xbase3},
+                                                ReceiptText(Table1->FieldByName("RECEIPT")->AsFloat()));
+    AdjustmentTotal += lines.Adjustments;
+    DayAdjustments += lines.Adjustments;
+    DiscountTotal += lines.Discounts;
+    DayDiscounts += lines.Discounts;
+}
+
+void TSalesByDaySummaryReport::ReportShell1RowAfter(TBaseReport*, TDetailShell*, bool&) { Table1->Next(); }
+
+void TSalesByDaySummaryReport::ReportShell1GroupAfter(TBaseReport* Report, TDetailShell*, bool& Valid) {
+    Valid = !Table1->Eof();
+    if (LastDate == 0) return;  // nothing printed: an empty range
+    if (!Table1->Eof() && Table1->FieldByName("DATE")->AsDateTime() == LastDate) return;
+    Report->PrintTab("");
+    for (Currency figure : {DaySales - DayDiscounts - DayAdjustments, DayAdjustments, DayDiscounts, DaySales})
+        Report->PrintTab(DateRange::Money(Picture, figure));
+}
+
+void TSalesByDaySummaryReport::ReportShell1BodyFooter(TBaseReport* Report, TDetailShell*) {
+    const Currency gross = SalesTotal - AdjustmentTotal - DiscountTotal;
+    if (Report->YPos() > 9.5) Report->NewPage();
+    Report->NextLine();
+    Report->NextLine();
+    Report->ClearTabs();
+    Report->SetTab(0.5, pjLeft, 1.4, 0, 0, 0);
+    for (double pos : {2.0, 3.5, 5.0, 6.5})
+        Report->SetTab(pos, pjRight, 1.4, 0, BOXLINETOP, 0);
+    Report->PrintTab("");
+    for (Currency figure : {gross, AdjustmentTotal, DiscountTotal, SalesTotal})
+        Report->PrintTab(DateRange::Money(Picture, figure));
+}
+
+void TSalesByDaySummaryReport::ReportShell1PageAfter(TBaseReport* Report, TDetailShell*) { Report->NextLine(); }

@@ -1,0 +1,150 @@
+#include "reports/TransactionByDate.h"
+
+#include "app/AppUtils.h"
+#include "reporting/RSBase.h"
+#include "reports/DateRange.h"
+#include "reports/ReportTables.h"
+#include "ui/FormKit.h"
+
+namespace {
+
+constexpr const char* Picture = "###,##0.00";
+// The margin argument of every stop, in hundredths of an inch.
+constexpr double StopMargin = 0.1;
+
+struct TStop {
+    double Pos, Width;
+    TPrintJustify Justify;
+};
+
+void setStops(TBaseReport& Report, std::uint8_t BoxLines, TPrintJustify FirstTwo) {
+    const TStop stops[] = {{0.5, 0.8, FirstTwo}, {1.5, 0.6, FirstTwo}, {2.2, 0.9, pjLeft}, {3.2, 0.7, pjLeft},
+                           {4.0, 1.4, pjLeft},   {5.5, 0.9, pjRight},  {6.5, 0.9, pjRight}};
+    Report.ClearTabs();
+    for (const TStop& stop : stops)
+        Report.SetTab(stop.Pos, stop.Justify, stop.Width, StopMargin, BoxLines, 0);
+}
+
+}  // namespace
+
+TTransactionByDateReport::TTransactionByDateReport(TComponent* AOwner)
+    : TDateRangeForm(AOwner, "Transactions by Date") {
+    OKBtn = BitBtn1;
+    OKBtn->SetName("OKBtn");
+    MakeCompanyTable(this, Table1, DataSource1, Xbase1, "LEDGER.DBF", "DATE");
+
+    ReportSystem1 = new TReportSystem(this);
+    DateRange::PresetReportSystem(*ReportSystem1);
+    ReportSystem1->SystemPrinter()->SetMarginLeft(0.25);
+    ReportSystem1->SystemPrinter()->SetMarginRight(0.25);
+    ReportSystem1->SystemPreview()->SetPagesHigh(2);
+    // Monochrome is refused while the preview draws a shadow.
+    ReportSystem1->SystemPreview()->SetShadowDepth(0);
+    ReportSystem1->SystemPreview()->SetMonochrome(true);
+    ReportShell1 = new TReportShell(this);
+    ReportShell1->SetEngine(ReportSystem1);
+
+    using F = TTransactionByDateReport;
+    bindEvent(OnCreate, this, &F::FormCreate);
+    bindEvent(OnClose, this, &F::FormClose);
+    bindEvent(OKBtn->OnClick, this, &F::OKBtnClick);
+    bindEvent(ReportSystem1->OnPrint, this, &F::ReportSystem1Print);
+    bindEvent(ReportShell1->OnReportBefore, this, &F::ReportShell1ReportBefore);
+    bindEvent(ReportShell1->OnPageBefore, this, &F::ReportShell1PageBefore);
+    bindEvent(ReportShell1->OnPageHeader, this, &F::ReportShell1PageHeader);
+    bindEvent(ReportShell1->OnRowPrint, this, &F::ReportShell1RowPrint);
+    bindEvent(ReportShell1->OnRowAfter, this, &F::ReportShell1RowAfter);
+    bindEvent(ReportShell1->OnDetailAfter, this, &F::ReportShell1DetailAfter);
+    bindEvent(ReportShell1->OnGroupAfter, this, &F::ReportShell1GroupAfter);
+    bindEvent(ReportShell1->OnBodyFooter, this, &F::ReportShell1BodyFooter);
+    bindEvent(ReportShell1->OnPageAfter, this, &F::ReportShell1PageAfter);
+}
+
+void TTransactionByDateReport::FormCreate(TObject*) {
+    DateRangeComboBoxChange(this);
+    Table1->Open();
+    showRange(AppUtils::FirstDayOfMonth(Date()), AppUtils::LastDayOfMonth(Date()));
+}
+
+void TTransactionByDateReport::FormClose(TObject*, TCloseAction& Action) {
+    Table1->Close();
+    Action = caFree;
+}
+
+void TTransactionByDateReport::OKBtnClick(TObject*) {
+    runOnce([this] {
+        TDateTime from = 0, thru = 0;
+        normaliseDates(from, thru);
+        Xbase1->SetScope(DateRange::Key(from), DateRange::Key(thru));
+        ReportSystem1->Execute();
+    });
+}
+
+void TTransactionByDateReport::ReportSystem1Print(TObject* Sender) {
+    ReportShell1->Execute(dynamic_cast<TBaseReport*>(Sender));
+}
+
+void TTransactionByDateReport::ReportShell1ReportBefore(TBaseReport* Report, TDetailShell*) {
+    DebitTotal = CreditTotal = Currency(0);
+    Table1->First();
+    PageNumber = 0;
+    Report->SetOriginX(0);
+    Report->SetOriginY(0);
+}
+
+void TTransactionByDateReport::ReportShell1PageBefore(TBaseReport*, TDetailShell*) { ++PageNumber; }
+
+void TTransactionByDateReport::ReportShell1PageHeader(TBaseReport* Report, TDetailShell*) {
+    DateRange::PrintPageHeader(*Report, "Transactions", FromKingDateDialog->Text(), ThruKingDateDialog->Text(),
+                               PageNumber, {0.5, 0.7, 0.5});
+    setStops(*Report, BOXLINEBOTTOM, pjLeft);
+    Report->GotoXY(0, 1.5);
+    Report->SetFont("Arial", 10);
+    for (const char* title : {"ID", "Date", "Desc", "Ref", "Account", "Debit", "Credit"})
+        Report->PrintTab(title);
+    Report->NextLine();
+    Report->NextLine();
+    setStops(*Report, 0, pjRight);
+    Report->SetFont("Arial", 10);
+}
+
+void TTransactionByDateReport::ReportShell1RowPrint(TBaseReport* Report, TDetailShell*, bool&) {
+    if (Table1->Eof()) return;  // an empty range prints no row
+    const Currency debit = Table1->FieldByName("DEBIT")->AsCurrency();
+    const Currency credit = Table1->FieldByName("CREDIT")->AsCurrency();
+    Report->PrintTab(Table1->FieldByName("ID")->AsString());
+    Report->PrintTab(FormatDateTime("m/d/yy", Table1->FieldByName("DATE")->AsDateTime()));
+    Report->PrintTab(Table1->FieldByName("DESC")->AsString());
+    Report->PrintTab(Table1->FieldByName("POSTREF")->AsString());
+    Report->PrintTab(Table1->FieldByName("TYPE")->AsString());
+    Report->PrintTab(DateRange::Money(Picture, debit));
+    Report->PrintTab(DateRange::Money(Picture, credit));
+    Report->NextLine();
+    DebitTotal += debit;
+    CreditTotal += credit;
+}
+
+void TTransactionByDateReport::ReportShell1RowAfter(TBaseReport*, TDetailShell*, bool& Valid) {
+    Table1->Next();
+    Valid = !Table1->Eof();
+}
+
+void TTransactionByDateReport::ReportShell1DetailAfter(TBaseReport* Report, TDetailShell*) {
+    if (Report->YPos() > 10.5) Report->NewPage();
+}
+
+void TTransactionByDateReport::ReportShell1GroupAfter(TBaseReport*, TDetailShell*, bool& Valid) {
+    Valid = !Table1->Eof();
+}
+
+// The totals go under "Debit" and "Credit", in the row's stops.
+void TTransactionByDateReport::ReportShell1BodyFooter(TBaseReport* Report, TDetailShell*) {
+    Report->NextLine();
+    for (const char* cell : {"", "", "     Total", "", ""})
+        Report->PrintTab(cell);
+    Report->PrintTab(DateRange::Money(Picture, DebitTotal));
+    Report->PrintTab(DateRange::Money(Picture, CreditTotal));
+    Report->NextLine();
+}
+
+void TTransactionByDateReport::ReportShell1PageAfter(TBaseReport* Report, TDetailShell*) { Report->NextLine(); }

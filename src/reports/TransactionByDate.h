@@ -1,0 +1,41 @@
+#pragma once
+// TTransactionByDateReport ("Transactions by Date"): the ledger rows of the
+// chosen dates, one line each under seven columns, with the debit and credit
+// totals under "Debit" and "Credit". The column titled "Account" shows the
+// row's TYPE. The form opens on this month while the combo says "Today".
+#include "base/Currency.h"
+#include "data/DbTables.h"
+#include "reporting/RSShell.h"
+#include "reporting/RSSystem.h"
+#include "reports/DateRangeForm.h"
+#include "xbase/Xbase.h"
+
+class TTransactionByDateReport : public TDateRangeForm {
+public:
+    explicit TTransactionByDateReport(TComponent* AOwner);
+
+    TBitBtn* OKBtn = nullptr;  // the family's OK button under this form's name
+    TTable* Table1 = nullptr;
+    TDataSource* DataSource1 = nullptr;
+    TXbase* Xbase1 = nullptr;
+    TReportSystem* ReportSystem1 = nullptr;
+    TReportShell* ReportShell1 = nullptr;
+
+    void FormCreate(TObject* Sender);
+    void FormClose(TObject* Sender, TCloseAction& Action);
+    void OKBtnClick(TObject* Sender);
+    void ReportSystem1Print(TObject* Sender);
+    void ReportShell1ReportBefore(TBaseReport* Report, TDetailShell* Shell);
+    void ReportShell1PageBefore(TBaseReport* Report, TDetailShell* Shell);
+    void ReportShell1PageHeader(TBaseReport* Report, TDetailShell* Shell);
+    void ReportShell1RowPrint(TBaseReport* Report, TDetailShell* Shell, bool& Valid);
+    void ReportShell1RowAfter(TBaseReport* Report, TDetailShell* Shell, bool& Valid);
+    void ReportShell1DetailAfter(TBaseReport* Report, TDetailShell* Shell);
+    void ReportShell1GroupAfter(TBaseReport* Report, TDetailShell* Shell, bool& Valid);
+    void ReportShell1BodyFooter(TBaseReport* Report, TDetailShell* Shell);
+    void ReportShell1PageAfter(TBaseReport* Report, TDetailShell* Shell);
+
+private:
+    int PageNumber = 0;
+    Currency DebitTotal, CreditTotal;
+};
