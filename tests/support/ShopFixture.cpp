@@ -104,6 +104,7 @@ void ShopTest::SetUp() {
     xb_CloseAll();
     SetFixedNow(ShopFixture::FixtureNow());
     ShopFixture::AddDocuments(company.DataDirectory());
+    addRows(company.DataDirectory());
     module = std::make_unique<TDataModule1>(nullptr, nullptr);
     DataModule1 = module.get();
     module->ChangeDataDirectory(company.DataDirectory());

@@ -36,6 +36,8 @@ class ShopTest : public testing::Test {
 protected:
     void SetUp() override;
     void TearDown() override;
+    // Rows a test adds to the fixture's tables before the module opens them.
+    virtual void addRows(const std::string& /*DataDirectory*/) {}
 
     TestCompany company;
     std::unique_ptr<TDataModule1> module;
