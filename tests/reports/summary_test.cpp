@@ -63,3 +63,14 @@ TEST_F(SixtyDatesTest, TheSummaryBreaksOnlyBetweenDatesWithPagesInOrder) {
     ASSERT_NE(total, nullptr);
     EXPECT_EQ(total->Page, pages.PageCount);
 }
+
+TEST_F(SummaryTest, PrintedToPdf) {
+    auto* f = open<TSalesByDaySummaryReport>();
+    f->FromKingDateDialog->SetText("03/14/2024");
+    f->ThruKingDateDialog->SetText("03/15/2024");
+    const std::string pdf = ReportOutputFile("sales_by_date_summary.pdf");
+    PrintReportToPdf([f] { f->BitBtn1->Click(); }, pdf);
+    const std::string text = PdfText(pdf);
+    for (const char* expected : {"Sales by Date - Summary", "Adustments", "Fri 3/15/24", "290.00"})
+        EXPECT_NE(text.find(expected), std::string::npos) << expected;
+}

@@ -60,3 +60,14 @@ TEST_F(TransactionsTest, EachWholeDayBalances) {
         EXPECT_EQ(rows.back()[5], rows.back()[6]) << day;
     }
 }
+
+TEST_F(TransactionsTest, PrintedToPdf) {
+    auto* f = open<TTransactionByDateReport>();
+    f->FromKingDateDialog->SetText("03/14/2024");
+    f->ThruKingDateDialog->SetText("03/15/2024");
+    const std::string pdf = ReportOutputFile("transactions_by_date.pdf");
+    PrintReportToPdf([f] { f->OKBtn->Click(); }, pdf);
+    const std::string text = PdfText(pdf);
+    for (const char* expected : {"Transactions", "Accounts Receivable", "676.35"})
+        EXPECT_NE(text.find(expected), std::string::npos) << expected;
+}
