@@ -3,6 +3,8 @@
 #include "base/Classes.h"
 #include "reports/SalesByDay.h"
 #include "reports/SalesByDaySummary.h"
+#include "reports/PaymentsByDay.h"
 #include "reports/TransactionByDate.h"
 
-void RegisterReportForms() { RegisterClasses<TSalesByDayReport, TSalesByDaySummaryReport, TTransactionByDateReport>(); }
+void RegisterReportForms() { RegisterClasses<TSalesByDayReport, TSalesByDaySummaryReport, TTransactionByDateReport,
+                    TPaymentsByDayReport>(); }

@@ -5,6 +5,7 @@
 #include "app/BalanceRebuild.h"
 #include "app/ClearUtilities.h"
 #include "app/DataModule.h"
+#include "app/ProgramReportProject.h"
 #include "app/FormOpener.h"
 #include "app/HelpFile.h"
 #include "app/InstallLayout.h"
@@ -136,6 +137,7 @@ TLogoAppForm::TLogoAppForm(TComponent* AOwner) : TForm(AOwner) {
     DuzuProject1->SetName("DuzuProject1");
     LoadStoredProject(*DuzuProject1);
     DuzuProject1->SetEngine(DuzuEngine1);
+    SetProgramReportProject(DuzuProject1);
 
     SerComPort1 = new TSerComPort(this);
     SerComPort1->SetName("SerComPort1");
@@ -157,6 +159,7 @@ TLogoAppForm::TLogoAppForm(TComponent* AOwner) : TForm(AOwner) {
 }
 
 TLogoAppForm::~TLogoAppForm() {
+    if (ProgramReportProject() == DuzuProject1) SetProgramReportProject(nullptr);
     // The application outlives this window: its events must not reach it.
     Application->OnHint = nullptr;
     Application->OnActivate = nullptr;
