@@ -19,7 +19,8 @@ public:
         Xbase.GetScope(XB_SCOPE_LOW, low_);
         Xbase.GetScope(XB_SCOPE_HIGH, high_);
         filter_ = Xbase.Filter();
-        atRecord_ = Table.Active() && !Table.Eof();
+        // After Last the table reports its end while it stands on the last record.
+        atRecord_ = Table.Active() && !(Table.Bof() && Table.Eof());
         if (atRecord_) recNo_ = Xbase.RecNo();
     }
     ~TPaymentTableState() {

@@ -13,6 +13,7 @@
 #include "reporting/RSPrinter.h"
 #include "reports/PaymentsByDay.h"
 #include "support/PageImages.h"
+#include "ui/DialogResponder.h"
 #include "xbase/Qmtable.h"
 #include "xbase/Xbase.h"
 #include "xbengine/XbCodes.h"
@@ -84,4 +85,28 @@ TEST_F(PaymentsByDayTest, ThePaymentListKeepsItsOrderFilterAndRecord) {
     EXPECT_EQ(low + high, "");
     EXPECT_EQ(xbase.RecNo(), record);
     EXPECT_EQ(xbase.Count(), 2);  // payments 1 and 2 pass the list's own filter
+}
+
+TEST_F(PaymentsByDayTest, AFailedRunStillPutsThePaymentTableBack) {
+    TTable& payments = *module->PaymentTable;
+    TXbase& xbase = *module->PaymentXbase;
+    const std::string index = payments.IndexName();
+    xbase.SetFilter("amount > 50");
+    payments.Last();
+    const int record = xbase.RecNo();
+    engine.SetOutputFileName(ReportOutputFile("no-such-folder/payments.pdf"));
+    auto* f = open<TPaymentsByDayReport>();
+    f->FromKingDateDialog->SetText("03/15/2024");
+    f->ThruKingDateDialog->SetText("03/15/2024");
+    bool failed = false;
+    TDialogScript script;
+    try {
+        f->BitBtn1->Click();
+    } catch (const std::exception&) {
+        failed = true;
+    }
+    EXPECT_TRUE(failed || !script.Shown().empty()) << "the run should have failed";
+    EXPECT_EQ(payments.IndexName(), index);
+    EXPECT_EQ(xbase.Filter(), "amount > 50");
+    EXPECT_EQ(xbase.RecNo(), record);
 }
