@@ -36,6 +36,8 @@ TDateRangeForm::TDateRangeForm(TComponent* AOwner, const std::string& Caption) :
     BitBtn1 = place<TBitBtn>(this, 96, 104, 75, 25);
     BitBtn1->SetKind(bkOK);
 
+    // The form that owns a run stays open until the run ends.
+    OnCloseQuery = [this](TObject*, bool& CanClose) { CanClose = !running_; };
     bindEvent(DateRangeComboBox->OnChange, this, &TDateRangeForm::DateRangeComboBoxChange);
     bindEvent(FromKingDateDialog->OnKeyPress, this, &TDateRangeForm::FromKingDateDialogKeyPress);
     bindEvent(ThruKingDateDialog->OnKeyPress, this, &TDateRangeForm::ThruKingDateDialogKeyPress);

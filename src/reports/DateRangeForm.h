@@ -3,8 +3,8 @@
 // combo, the From and Thru date edits with their calendars (both opening
 // under From), the OK button, and the key and combo handlers that keep the
 // edits in "mm/dd/yyyy". A member adds its tables, runner and shell, and
-// gives OK its work through runRange. A second OK while a run is going on
-// does nothing.
+// gives OK its work through runOnce. A second OK while a run is going on
+// does nothing, and the form cannot be closed under its run.
 #include <functional>
 #include <string>
 

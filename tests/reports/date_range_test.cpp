@@ -6,6 +6,10 @@
 #include "ReportRun.h"
 #include "base/Exceptions.h"
 #include "reports/DateRange.h"
+#include "reports/ReportForms.h"
+#include "reporting/RSPreFrm.h"
+#include "reporting/RSSetFrm.h"
+#include "base/Classes.h"
 #include "reports/SalesByDay.h"
 #include "reports/SalesByDaySummary.h"
 #include "reports/TransactionByDate.h"
@@ -114,4 +118,29 @@ TEST_F(DateRangeFormTest, TheWindowsArePicturedAsTheyOpen) {
     RenderToPng(open<TSalesByDaySummaryReport>(), ReportOutputFile("sales_by_day_summary_form.png"));
     RenderToPng(open<TTransactionByDateReport>(), ReportOutputFile("transactions_by_date_form.png"));
     EXPECT_EQ(form->Caption(), "Transactions by Date");
+}
+
+TEST_F(DateRangeFormTest, OkAgainOrACloseDuringARunDoesNothing) {
+    auto* f = open<TSalesByDayReport>();
+    f->FromKingDateDialog->SetText("03/14/2024");
+    f->ThruKingDateDialog->SetText("03/15/2024");
+    TDialogScript script;
+    script.Answer([](TForm& setup) { dynamic_cast<TRSSetupForm&>(setup).OKBB->Click(); });
+    script.Answer([f](TForm& preview) {
+        f->BitBtn1->Click();
+        f->Close();
+        dynamic_cast<TRSPreviewForm&>(preview).SBDone->Click();
+    });
+    f->BitBtn1->Click();
+    Application->ProcessMessages();
+    EXPECT_EQ(script.Shown().size(), 2u);
+    EXPECT_EQ(script.Unanswered(), 0u);
+    EXPECT_TRUE(f->Table1->Active()) << "the form was closed under its run";
+}
+
+TEST(ReportFormRegistry, EveryFormOfTheMenuIsRegistered) {
+    RegisterReportForms();
+    for (const char* name :
+         {"TSalesByDayReport", "TSalesByDaySummaryReport", "TTransactionByDateReport", "TPaymentsByDayReport"})
+        EXPECT_NE(GetClass(name), nullptr) << name;
 }
