@@ -5,6 +5,7 @@
 
 #include "reports/SalesByDay.h"
 #include "support/BooksChecker.h"
+#include "support/CompanyFixture.h"
 #include "support/ReportPages.h"
 #include "support/ShopFixture.h"
 #include "support/TempDir.h"
@@ -106,4 +107,25 @@ TEST_F(SalesByDateTest, PrintedToPdf) {
     const std::string text = PdfText(pdf);
     for (const char* expected : {"Sales by Date", "Thu 3/14/24", "1001", "Adams", "Net Sales", "275.00"})
         EXPECT_NE(text.find(expected), std::string::npos) << expected;
+}
+
+namespace {
+
+// A receipt of nothing on 3/13.
+class ZeroReceiptTest : public SalesByDateTest {
+protected:
+    void addRows(const std::string& DataDirectory) override {
+        CompanyFixture::AppendRows(DataDirectory, "Sales.dbf",
+                                   {{{"RECEIPT", "1000"}, {"DATE", "20240313"}, {"PATID", "2"}, {"NAME", "Baker"},
+                                     {"SUBTOTAL", "0"}, {"TOTAL", "0"}}});
+    }
+};
+
+}  // namespace
+
+TEST_F(ZeroReceiptTest, AZeroLinePrintsZeroAndAZeroSubtotalPrintsCents) {
+    const ReportPages pages = run("03/13/2024", "03/13/2024");
+    const auto [body, footer] = bodyAndFooter(pages);
+    EXPECT_EQ(body, (Rows{{"Wed 3/13/24", "1000", "Baker", "0", ""}, {"", "", "     Subtotal", "", "0.00"}}));
+    EXPECT_EQ(footer.front(), (std::vector<std::string>{"Total", "0.00"}));
 }
