@@ -173,11 +173,13 @@ public:
     // Looks up the page names read with the report.
     void ResolvePageRefs();
 
-    // Runs the report into Engine: by the engine's own Execute, or straight
-    // into it when it is printing already. The data link is held for the
-    // run; every length reaches the engine in inches.
-    // REQUIRES: Engine is not nullptr.
-    void Execute(TBaseReport* Engine);
+    // Runs the report on Engine, a report runner (TReportSystem) or a report
+    // engine (TBaseReport): by its own Execute, or straight into the report
+    // it is printing already. Without an engine the report makes a runner
+    // of its own that previews (setup window, temporary stream file). The
+    // data link is held for the run; every length reaches the engine in
+    // inches. Any other kind of component raises.
+    void Execute(TRSComponent* Engine);
     // The report's printer set-up, restore step and page loop, as the
     // engine's OnBeforePrint, OnAfterPrint and OnPrint run them.
     void PrinterSetup(TBaseReport* Engine);

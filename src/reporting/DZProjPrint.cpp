@@ -1,40 +1,150 @@
-// Running a report of a project: the run around the engine, the printer
-// set-up from the report and its first page, and the page loop.
+// Running a report of a project: the run on a report runner (the caller's
+// or one of its own) or straight on an engine, the printer set-up from the
+// report and its first page, and the page loop.
 #include <memory>
 
 #include "base/SysUtils.h"
 #include "reporting/DZProj.h"
 #include "reporting/DuzuDataSystem.h"
 #include "reporting/RSBase.h"
+#include "reporting/RSSystem.h"
 
 namespace {
 
-// Puts an engine's three handlers back when the run ends.
-class HookedEngine {
+// Hooks the report's printer set-up, page loop and restore step onto a
+// runner or an engine and puts its own three handlers back when the run
+// ends. Sender of the hooked handlers is the report that runs.
+template <class Runner>
+class HookedRunner {
 public:
-    HookedEngine(TBaseReport* Engine, TDuzuReport* Report)
-        : engine_(Engine), print_(Engine->OnPrint), before_(Engine->OnBeforePrint), after_(Engine->OnAfterPrint) {
-        Engine->OnPrint = [Report, Engine](TObject*) { Report->PrintPages(Engine); };
-        Engine->OnBeforePrint = [Report, Engine](TObject*) { Report->PrinterSetup(Engine); };
-        Engine->OnAfterPrint = [Report](TObject*) { Report->RestoreEngine(); };
+    HookedRunner(Runner* Target, TDuzuReport* Report)
+        : target_(Target), print_(Target->OnPrint), before_(Target->OnBeforePrint), after_(Target->OnAfterPrint) {
+        Target->OnPrint = [Report](TObject* Sender) { Report->PrintPages(runningReport(Sender)); };
+        Target->OnBeforePrint = [Report](TObject* Sender) { Report->PrinterSetup(runningReport(Sender)); };
+        Target->OnAfterPrint = [Report](TObject*) { Report->RestoreEngine(); };
     }
-    ~HookedEngine() {
-        engine_->OnPrint = print_;
-        engine_->OnBeforePrint = before_;
-        engine_->OnAfterPrint = after_;
+    ~HookedRunner() {
+        target_->OnPrint = print_;
+        target_->OnBeforePrint = before_;
+        target_->OnAfterPrint = after_;
     }
-    HookedEngine(const HookedEngine&) = delete;
-    HookedEngine& operator=(const HookedEngine&) = delete;
+    HookedRunner(const HookedRunner&) = delete;
+    HookedRunner& operator=(const HookedRunner&) = delete;
 
 private:
-    TBaseReport* engine_;
+    static TBaseReport* runningReport(TObject* Sender) {
+        auto* report = dynamic_cast<TBaseReport*>(Sender);
+        if (report == nullptr) RaiseDesignerError("The report was started without a running report engine.");
+        return report;
+    }
+
+    Runner* target_;
     TNotifyEvent print_, before_, after_;
 };
 
+// Prints the pages straight into an engine that is printing already.
+void printInto(TDuzuReport* Report, TBaseReport* Engine) {
+    TBaseReport* savedEngine = PrintEngine;
+    PrintEngine = Engine;
+    try {
+        Report->PrintPages(Engine);
+    } catch (...) {
+        PrintEngine = savedEngine;
+        throw;
+    }
+    PrintEngine = savedEngine;
+}
+
+// The runner a report makes for itself when it is given no engine: a
+// preview with the setup window, recorded into a temporary stream file.
+void setUpOwnRunner(TReportSystem& System, bool AlwaysGenerate) {
+    System.SetDefaultDest(rdPreview);
+    TSystemSetups setups = System.SystemSetups();
+    setups.Include(ssAllowSetup);
+    System.SetSystemSetups(setups);
+    TSystemPreview* preview = System.SystemPreview();
+    preview->SetGridHoriz(0);
+    preview->SetGridVert(0);
+    TPen gridPen;
+    gridPen.SetColor(clAqua);
+    gridPen.SetStyle(psSolid);
+    preview->SetGridPen(gridPen);
+    preview->SetRulerType(TRulerType::rtNone);
+    preview->SetMarginPercent(2.5);
+    preview->SetMonochrome(false);
+    preview->SetShadowDepth(5);
+    preview->SetZoomInc(10);
+    preview->SetZoomFactor(100);
+    preview->SetFormState(wsNormal);
+    System.SystemFiler()->SetAccuracyMethod(amAppearance);
+    System.SystemFiler()->SetStreamMode(smTempFile);
+    if (AlwaysGenerate) {
+        TSystemOptions options = System.SystemOptions();
+        options.Include(soUseFiler);
+        System.SetSystemOptions(options);
+    }
+}
+
+void runOnSystem(TDuzuReport* Report, TReportSystem* System, bool AlwaysGenerate) {
+    // Every length of a project reaches the engine in inches.
+    TSystemPrinter* printer = System->SystemPrinter();
+    const double savedFactor = printer->UnitsFactor();
+    const TPrintUnits savedUnits = printer->Units();
+    auto restore = [&] {
+        printer->SetUnitsFactor(savedFactor);
+        if (savedUnits == unUser) printer->SetUnits(unUser);
+    };
+    printer->SetUnitsFactor(1.0);
+    try {
+        if (System->BaseReport() != nullptr) {
+            printInto(Report, System->BaseReport());
+        } else {
+            HookedRunner<TReportSystem> hooked(System, Report);
+            const TSystemOptions savedOptions = System->SystemOptions();
+            if (AlwaysGenerate) {
+                TSystemOptions options = savedOptions;
+                options.Include(soUseFiler);
+                System->SetSystemOptions(options);
+            }
+            try {
+                System->Execute();
+            } catch (...) {
+                System->SetSystemOptions(savedOptions);
+                throw;
+            }
+            System->SetSystemOptions(savedOptions);
+        }
+    } catch (...) {
+        restore();
+        throw;
+    }
+    restore();
+}
+
+void runOnEngine(TDuzuReport* Report, TBaseReport* Engine) {
+    const double savedFactor = Engine->UnitsFactor();
+    try {
+        Engine->SetUnitsFactor(1.0);
+        if (Engine->Printing()) {
+            printInto(Report, Engine);
+        } else {
+            HookedRunner<TBaseReport> hooked(Engine, Report);
+            Engine->Execute();
+        }
+    } catch (...) {
+        Engine->SetUnitsFactor(savedFactor);
+        throw;
+    }
+    Engine->SetUnitsFactor(savedFactor);
+}
+
 }  // namespace
 
-void TDuzuReport::Execute(TBaseReport* Engine) {
-    if (Engine == nullptr) RaiseDesignerError("A report engine is needed to run a report.");
+void TDuzuReport::Execute(TRSComponent* Engine) {
+    auto* system = dynamic_cast<TReportSystem*>(Engine);
+    auto* engine = dynamic_cast<TBaseReport*>(Engine);
+    if (Engine != nullptr && system == nullptr && engine == nullptr)
+        RaiseDesignerError("A report runs on a report system or a report engine.");
     TDuzuProjectManager* project = manager();
     if (project == nullptr) RaiseDesignerError("The report belongs to no project.");
     TDuzuProjectManager* savedProject = ProjectManager;
@@ -59,29 +169,20 @@ void TDuzuReport::Execute(TBaseReport* Engine) {
         project->SetPrinting(false);
         ProjectManager = savedProject;
     };
-    double savedFactor = Engine->UnitsFactor();
     try {
-        Engine->SetUnitsFactor(1.0);
-        if (Engine->Printing()) {
-            TBaseReport* savedEngine = PrintEngine;
-            PrintEngine = Engine;
-            try {
-                PrintPages(Engine);
-            } catch (...) {
-                PrintEngine = savedEngine;
-                throw;
-            }
-            PrintEngine = savedEngine;
+        if (system != nullptr) {
+            runOnSystem(this, system, alwaysGenerate_);
+        } else if (engine != nullptr) {
+            runOnEngine(this, engine);
         } else {
-            HookedEngine hooked(Engine, this);
-            Engine->Execute();
+            TReportSystem own(nullptr);
+            setUpOwnRunner(own, alwaysGenerate_);
+            runOnSystem(this, &own, false);
         }
     } catch (...) {
-        Engine->SetUnitsFactor(savedFactor);
         finish();
         throw;
     }
-    Engine->SetUnitsFactor(savedFactor);
     finish();
 }
 

@@ -67,7 +67,7 @@ void TDuzuProject::Loaded() {
     DoCreate();
 }
 
-void TDuzuProject::SetEngine(TBaseReport* Value) {
+void TDuzuProject::SetEngine(TRSComponent* Value) {
     if (engine_ != nullptr) engine_->RemoveFreeNotification(this);
     engine_ = Value;
     if (engine_ != nullptr) engine_->FreeNotification(this);
@@ -159,7 +159,6 @@ bool TDuzuProject::SelectReport(const std::string& ReportName, bool FullName) {
 void TDuzuProject::ExecuteReport(const std::string& ReportName) {
     Open();
     if (!SelectReport(ReportName, false)) return;
-    if (engine_ == nullptr) RaiseDesignerError("No report engine is set to run the report \"" + ReportName + "\".");
     TDuzuReport* report = manager_->ActiveReport();
     report->PrepareRun();
     try {

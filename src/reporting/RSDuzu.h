@@ -15,7 +15,6 @@
 #include "base/DateTime.h"
 #include "reporting/RSDefine.h"
 
-class TBaseReport;
 class TDuzuProjectManager;
 class TDuzuContainerControl;
 
@@ -26,8 +25,10 @@ public:
 
     const std::string& DLLFile() const { return dllFile_; }
     void SetDLLFile(const std::string& Value) { dllFile_ = Value; }
-    TBaseReport* Engine() const { return engine_; }
-    void SetEngine(TBaseReport* Value);
+    // The runner (TReportSystem) or engine (TBaseReport) the reports run
+    // on; without one a report previews on a runner of its own.
+    TRSComponent* Engine() const { return engine_; }
+    void SetEngine(TRSComponent* Value);
     bool LoadDesigner() const { return loadDesigner_; }
     void SetLoadDesigner(bool Value) { loadDesigner_ = Value; }
     const std::string& ProjectFile() const { return projectFile_; }
@@ -53,8 +54,7 @@ public:
     // Makes the first report whose Name (or, with FullName, full name) is
     // ReportName, without regard to case, the current one.
     bool SelectReport(const std::string& ReportName, bool FullName);
-    // Runs the named report into Engine; an unknown name runs nothing.
-    // Raises when no engine is set.
+    // Runs the named report on Engine; an unknown name runs nothing.
     void ExecuteReport(const std::string& ReportName);
     void SetParam(const std::string& Name, const std::string& Value);
 
@@ -80,7 +80,7 @@ private:
     void loadDesignerLibrary();
 
     std::string dllFile_;
-    TBaseReport* engine_ = nullptr;
+    TRSComponent* engine_ = nullptr;
     bool loadDesigner_ = false;
     std::string projectFile_;
     bool storeDUZ_ = false;

@@ -17,7 +17,6 @@
 #include "base/Exceptions.h"
 #include "os/Paths.h"
 #include "reporting/RSDuzu.h"
-#include "reporting/RSPrinter.h"
 #include "serial/SerPort.h"
 #include "shell/AboutBox.h"
 #include "shell/CallerIDHookup.h"
@@ -131,12 +130,10 @@ TLogoAppForm::TLogoAppForm(TComponent* AOwner) : TForm(AOwner) {
     StatusBar1->SetAlign(alBottom);
     StatusBar1->SetSimplePanel(true);
 
-    DuzuEngine1 = new TDazedeVedodev(this);
-    DuzuEngine1->SetName("DuzuEngine1");
     DuzuProject1 = new TDuzuProject(this);
     DuzuProject1->SetName("DuzuProject1");
     LoadStoredProject(*DuzuProject1);
-    DuzuProject1->SetEngine(DuzuEngine1);
+    // No engine: a report of the project previews on a runner of its own.
     SetProgramReportProject(DuzuProject1);
 
     SerComPort1 = new TSerComPort(this);

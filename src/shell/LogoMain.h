@@ -16,7 +16,6 @@
 #include "shell/MainMenuItems.h"
 #include "ui/Forms.h"
 
-class TDazedeVedodev;
 class TDuzuProject;
 class TGauge;
 class TImage;
@@ -55,7 +54,6 @@ public:
     // The program's stored report project, and the report its reports print
     // into (straight to the printer until a report runner with a preview exists).
     TDuzuProject* DuzuProject1;
-    TDazedeVedodev* DuzuEngine1;
 
     // ---- Life of the window ----
     void FormCreate(TObject* Sender);

@@ -1,11 +1,28 @@
 // Running a project report into the engine: the page loop with its go-to
-// modes and limits, the engine's handlers and settings around the run.
+// modes and limits, the engine's handlers and settings around the run; the
+// run on the caller's report runner, on a runner already running, and on a
+// runner of the report's own that previews.
 #include <gtest/gtest.h>
+
+#include <QImage>
+#include <cstdio>
 
 #include "ProjectTestComponents.h"
 #include "RecordingReport.h"
+#include "os/Paths.h"
 #include "reporting/DZProj.h"
 #include "reporting/DuzuDataSystem.h"
+#include "reporting/RSDevice.h"
+#include "reporting/RSDuzu.h"
+#include "reporting/RSPreFrm.h"
+#include "reporting/RSPreview.h"
+#include "reporting/RSSetFrm.h"
+#include "reporting/RSSystem.h"
+#include "support/PageImages.h"
+#include "support/TempDir.h"
+#include "ui/DialogResponder.h"
+#include "ui/OffscreenRender.h"
+#include "ui/StdCtrls.h"
 
 namespace {
 
@@ -148,3 +165,132 @@ TEST_F(ProjectRunTest, GainControlNestsAndRefusesAnUnderflow) {
 }
 
 }  // namespace
+
+// ---- running on a report runner: the caller's, or one of the report's own
+
+namespace {
+
+std::string pdfText(const std::string& File) {
+    std::string text;
+    if (FILE* pipe = ::popen(("pdftotext -layout '" + File + "' -").c_str(), "r")) {
+        char buffer[4096];
+        for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) text.append(buffer, n);
+        ::pclose(pipe);
+    }
+    return text;
+}
+
+std::size_t streamFileCount() { return os::ListFiles(os::TempFolder(), "RS*").size(); }
+
+class ProjectOnRunnerTest : public ProjectRunTest {
+protected:
+    void SetUp() override {
+        ProjectRunTest::SetUp();
+        ASSERT_TRUE(GlobalReportDevice()->SelectPrinter("PDF", false));
+        streamsBefore_ = streamFileCount();
+    }
+    void TearDown() override {
+        EXPECT_EQ(streamFileCount(), streamsBefore_) << "a stream file was left behind";
+        EXPECT_EQ(DuzuDataSystem().ControlCount(), 0);
+        EXPECT_FALSE(project.Printing());
+        EXPECT_EQ(PrintEngine, nullptr);
+        ProjectRunTest::TearDown();
+    }
+    // A runner that prints to a file without asking.
+    void toFile(TReportSystem& Runner, const std::string& File) {
+        Runner.SetSystemSetups({});
+        Runner.SetDefaultDest(rdFile);
+        Runner.SetOutputFileName(File);
+    }
+    TempDir dir_;
+
+private:
+    std::size_t streamsBefore_ = 0;
+};
+
+}  // namespace
+
+TEST_F(ProjectOnRunnerTest, TheCallersRunnerPrintsThePagesInInchesAndGetsItsHandlersAndUnitsBack) {
+    TReportSystem runner(nullptr);
+    toFile(runner, dir_.file("runner.pdf"));
+    runner.SystemPrinter()->SetUnits(unMM);
+    int ownHandlerRuns = 0;
+    runner.OnPrint = [&](TObject*) { ++ownHandlerRuns; };
+    text1->SetLeft(1.0);
+    page1->SetGotoPage(page2);
+    report->Execute(&runner);
+    EXPECT_FALSE(runner.Aborted());
+    EXPECT_EQ(ownHandlerRuns, 0);
+    EXPECT_EQ(PdfPageCount(dir_.file("runner.pdf")), 2);
+    const std::string text = pdfText(dir_.file("runner.pdf"));
+    EXPECT_NE(text.find("one"), std::string::npos) << text;
+    EXPECT_NE(text.find("two"), std::string::npos) << text;
+    EXPECT_EQ(runner.SystemPrinter()->Units(), unMM);
+    EXPECT_DOUBLE_EQ(runner.SystemPrinter()->UnitsFactor(), 25.4);
+    EXPECT_EQ(runner.BaseReport(), nullptr);
+
+    // The runner's own handler is back.
+    toFile(runner, dir_.file("own.pdf"));
+    runner.Execute();
+    EXPECT_EQ(ownHandlerRuns, 1);
+}
+
+TEST_F(ProjectOnRunnerTest, ARunnerRunningAReportAlreadyTakesThePagesIntoThatReport) {
+    TReportSystem runner(nullptr);
+    toFile(runner, dir_.file("nested.pdf"));
+    runner.OnPrint = [&](TObject* Sender) {
+        auto* running = dynamic_cast<TBaseReport*>(Sender);
+        ASSERT_NE(running, nullptr);
+        running->PrintXY(1, 1, "heading");
+        report->Execute(&runner);
+        EXPECT_EQ(PrintEngine, nullptr);
+    };
+    runner.Execute();
+    EXPECT_EQ(PdfPageCount(dir_.file("nested.pdf")), 1);
+    const std::string text = pdfText(dir_.file("nested.pdf"));
+    EXPECT_NE(text.find("heading"), std::string::npos) << text;
+    EXPECT_NE(text.find("one"), std::string::npos) << text;
+}
+
+TEST_F(ProjectOnRunnerTest, WithoutAnEngineTheReportPreviewsOnARunnerOfItsOwn) {
+    page1->SetGotoPage(page2);
+    report->SetAlwaysGenerate(true);
+    std::string pageLabel;
+    int shadow = -1;
+    double margin = -1;
+    std::size_t streamsDuringRun = 0;
+    TDialogScript script;
+    script.Answer([](TForm& f) {
+        auto& setup = dynamic_cast<TRSSetupForm&>(f);
+        EXPECT_TRUE(setup.PreviewRB->Checked());
+        setup.OKBB->Click();
+    });
+    script.Answer([&](TForm& f) {
+        auto& preview = dynamic_cast<TRSPreviewForm&>(f);
+        pageLabel = preview.PageLabel->Caption();
+        shadow = preview.FilePreview1->ShadowDepth();
+        margin = preview.FilePreview1->MarginPercent();
+        streamsDuringRun = streamFileCount();
+        TempDir pictures;
+        RenderToPng(&preview, pictures.file("preview.png"));
+        KeepPicture(QImage(QString::fromStdString(pictures.file("preview.png"))), "project-own-runner-preview");
+        preview.SBDone->Click();
+    });
+    report->Execute(nullptr);
+    ASSERT_EQ(script.Shown().size(), 2u);
+    EXPECT_EQ(script.Shown()[0].Caption, "Report Setup");
+    EXPECT_EQ(script.Shown()[1].Caption, "Report Preview");
+    EXPECT_EQ(pageLabel, "Page 1 of 2");
+    EXPECT_EQ(shadow, 5);
+    EXPECT_DOUBLE_EQ(margin, 2.5);
+    // The stream went to a temporary file, erased when the preview closed.
+    EXPECT_GT(streamsDuringRun, 0u);
+    EXPECT_EQ(text1->Prints, 1);
+    EXPECT_EQ(text2->Prints, 1);
+}
+
+TEST_F(ProjectOnRunnerTest, AComponentThatIsNoRunnerOrEngineIsRefusedBeforeAnythingRuns) {
+    TDuzuProject notAnEngine(nullptr);
+    EXPECT_THROW(report->Execute(&notAnEngine), std::exception);
+    EXPECT_EQ(text1->Prints, 0);
+}

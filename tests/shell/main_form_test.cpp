@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QImage>
+#include <cstdlib>
 #include <filesystem>
 #include <memory>
 #include <optional>
@@ -20,7 +21,9 @@
 #include "os/Paths.h"
 #include "reporting/RSDevice.h"
 #include "reporting/RSDuzu.h"
+#include "reporting/RSPreFrm.h"
 #include "reporting/RSPrinter.h"
+#include "reporting/RSSetFrm.h"
 #include "serial/SerPort.h"
 #include "shell/AboutBox.h"
 #include "shell/CallerIDHookup.h"
@@ -392,20 +395,47 @@ TEST_F(MainFormTest, ModalItemsShowAModalPlaceholderAndWorkOutOfSightStillShowsO
     EXPECT_EQ(captions, (std::vector<std::string>{"Aging Detail"}));
 }
 
-TEST_F(MainFormTest, AllItemsPrintsTheStoredProjectsItemsReport) {
+TEST_F(MainFormTest, AllItemsRunsTheStoredProjectsItemsReportOnARunnerOfItsOwn) {
     TestCompany company;
     CompanyFixture::AppendRows(company.DataDirectory(), "Item.dbf",
                                {{{"ID", "FR200"}, {"DESC", "Round metal"}, {"SELL", "2469"}}});
     startWith(company.DataDirectory());
+    ASSERT_TRUE(GlobalReportDevice()->SelectPrinter("PDF", false));
+    EXPECT_EQ(form->DuzuProject1->Engine(), nullptr);
     TempDir dir;
-    TRSDevice device({PdfPrinter()}, "PDF");
-    form->DuzuEngine1->SetDevice(&device);
-    form->DuzuEngine1->SetOutputFileName(dir.file("items.pdf"));
+    const std::string out = dir.file("items.pdf");
+    std::string pageLabel;
+    TDialogScript script;
+    // The runner's setup window offers the preview first; Done closes it.
+    script.Answer([](TForm& f) {
+        auto& setup = dynamic_cast<TRSSetupForm&>(f);
+        EXPECT_TRUE(setup.PreviewRB->Checked());
+        setup.OKBB->Click();
+    });
+    script.Answer([&](TForm& f) {
+        auto& preview = dynamic_cast<TRSPreviewForm&>(f);
+        pageLabel = preview.PageLabel->Caption();
+        if (const char* folder = std::getenv("QM_TEST_PICTURES"); folder && *folder)
+            RenderToPng(&preview, std::string(folder) + "/all-items-preview.png");
+        preview.SBDone->Click();
+    });
     click("AllItems");
-    form->DuzuEngine1->SetDevice(nullptr);
+    EXPECT_EQ(pageLabel, "Page 1 of 1");
+    EXPECT_FALSE(form->DuzuProject1->IsOpen());
+    ASSERT_EQ(script.Shown().size(), 2u);
+    EXPECT_EQ(script.Shown()[1].Caption, "Report Preview");
+
+    // The same run chosen to a file prints the items.
+    script.Answer([&](TForm& f) {
+        auto& setup = dynamic_cast<TRSSetupForm&>(f);
+        setup.FileRB->SetChecked(true);
+        setup.FileNameED->SetText(out);
+        setup.OKBB->Click();
+    });
+    click("AllItems");
     EXPECT_FALSE(form->DuzuProject1->IsOpen());
     std::string text;
-    if (FILE* pipe = ::popen(("pdftotext '" + dir.file("items.pdf") + "' -").c_str(), "r")) {
+    if (FILE* pipe = ::popen(("pdftotext '" + out + "' -").c_str(), "r")) {
         char buffer[4096];
         for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) text.append(buffer, n);
         ::pclose(pipe);
