@@ -209,9 +209,13 @@ void TDuzuReport::PrinterSetup(TBaseReport* Engine) {
 void TDuzuReport::RestoreEngine() { PrintEngine = savedEngine_; }
 
 void TDuzuReport::selectBin(TBaseReport* Engine, const TDuzuPage* Page) {
-    // A bin by number needs the printer's numbered bin list, which the
-    // report device does not give: only a bin named by BinCustom is chosen.
-    if (!Page->BinCustom().empty()) Engine->SelectBin(Page->BinCustom());
+    if (!Page->BinCustom().empty()) {
+        Engine->SelectBin(Page->BinCustom());
+    } else if (Page->Bin() != -1) {
+        // By its name in the printer's bin list, so that a recording engine
+        // records the choice too.
+        if (const std::string name = Engine->Device()->BinName(Page->Bin()); !name.empty()) Engine->SelectBin(name);
+    }
 }
 
 void TDuzuReport::PrintPages(TBaseReport* Engine) {

@@ -382,6 +382,13 @@ bool TRSDevice::SelectBin(const std::string& Name, bool Exact) {
     return false;
 }
 
+std::string TRSDevice::BinName(int Number) {
+    TStringList* bins = Bins();
+    for (int i = 0; i < bins->Count(); ++i)
+        if (static_cast<TRSDeviceNumber*>(bins->Objects(i))->Number == Number) return bins->Strings(i);
+    return "";
+}
+
 bool TRSDevice::SupportsPaper(int PaperSize) {
     const TDevMode* dm = devMode();
     if (!dm || (dm->Fields & DM_PAPERSIZE) == 0) return false;

@@ -119,6 +119,7 @@ public:
     // Bin and paper names as the driver lists them, each with its number.
     TStringList* Bins();
     bool SelectBin(const std::string& Name, bool Exact) override;
+    std::string BinName(int Number) override;
     TStringList* Papers();
     bool SupportsPaper(int PaperSize);
     // Smallest and largest user paper (X width, Y length), tenths of a mm.

@@ -278,10 +278,12 @@ void TFilePrinter::readHeader() {
     const int paperWidth = readWord();
     const int paperLength = readWord();
     const std::string printer = readString();
-    (void)bin;  // bins are chosen by name (rcSelectBin); the device takes no number
     if (!NoPrinters()) {
         SetOrientation(orientation ? TOrientation::poLandScape : TOrientation::poPortrait);
         if (!keepPrinterSettings_) {
+            // The bin by its number, when this printer lists that number.
+            if (const std::string binName = Device()->BinName(bin); !binName.empty())
+                Device()->SelectBin(binName, true);
             Device()->SetCollate(collate != 0);
             Device()->SetDuplex(std::clamp(duplex, 0, 2));
             if (copies > 0) SetCopies(std::min(copies, MaxCopies()));

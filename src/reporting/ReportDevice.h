@@ -55,6 +55,9 @@ public:
     virtual bool Collate() { return false; }
     virtual void SetCollate(bool /*Value*/) {}
     virtual bool SelectBin(const std::string& /*Name*/, bool /*Exact*/) { return false; }
+    // The name under which the printer lists the bin numbered Number; "" when
+    // it lists none.
+    virtual std::string BinName(int /*Number*/) { return ""; }
     virtual bool SelectPrinter(const std::string& /*Name*/, bool /*Exact*/) { return false; }
     // A file the next job prints into instead of the port ("" = the port).
     virtual void SetOutputFile(const std::string& /*FileName*/) {}

@@ -5,7 +5,11 @@
 
 #include <filesystem>
 
+#include "base/Streams.h"
+#include "reporting/DZProj.h"
 #include "reporting/RSDevice.h"
+#include "reporting/RSFPrint.h"
+#include "reporting/RSFiler.h"
 #include "reporting/RSPrinter.h"
 #include "support/PageImages.h"
 #include "support/TempDir.h"
@@ -356,4 +360,55 @@ TEST(ReportDevice, PrintSetupDialog) {
         EXPECT_EQ(raised([&] { device.PrinterSetupDialog(); }), "Invalid Printer - PDF on FILE: (Quenmark PDF)");
         EXPECT_EQ(device.Device(), "Label Writer");
     }
+}
+
+// A stream recorded on a printer with manual feed, collation and two-sided
+// printing sets them on the printer that plays it, unless that keeps its own;
+// a project page asks for its bin by number.
+TEST(ReportDevice, AStreamsBinCollateAndDuplexApplyUnlessThePlayerKeepsItsSettings) {
+    std::string bytes;
+    {
+        TRSDevice recording = twoPrinters();
+        ASSERT_TRUE(recording.SelectBin("Manual Feed", true));
+        recording.SetCollate(true);
+        recording.SetDuplex(2);
+        TReportFiler filer(nullptr);
+        filer.SetDevice(&recording);
+        filer.OnPrint = [&](TObject*) { filer.PrintXY(1, 1, "Settings"); };
+        filer.Execute();
+        bytes.assign(filer.MemoryStream()->Memory(), static_cast<std::size_t>(filer.MemoryStream()->Size()));
+    }
+    for (bool keep : {false, true}) {
+        TempDir dir;
+        TRSDevice device = twoPrinters();
+        const int defaultBin = device.DevMode()->DefaultSource;
+        ASSERT_NE(defaultBin, 4);
+        ASSERT_FALSE(device.Collate());
+        ASSERT_EQ(device.Duplex(), 0);
+        TStringStream input(bytes);
+        TFilePrinter player(nullptr);
+        player.SetDevice(&device);
+        player.SetStreamMode(smUser);
+        player.SetStream(&input);
+        player.SetKeepPrinterSettings(keep);
+        player.SetOutputFileName(dir.file("settings.pdf"));
+        player.Execute();
+        EXPECT_EQ(PdfPageCount(dir.file("settings.pdf")), 1);
+        EXPECT_EQ(device.DevMode()->DefaultSource, keep ? defaultBin : 4) << keep;
+        EXPECT_EQ(device.Collate(), !keep) << keep;
+        EXPECT_EQ(device.Duplex(), keep ? 0 : 2) << keep;
+    }
+
+    TRSDevice device = twoPrinters();
+    EXPECT_EQ(device.BinName(4), "Manual Feed");
+    EXPECT_EQ(device.BinName(3), "");
+    TDuzuProjectManager project(nullptr);
+    TDuzuReport* report = project.NewReport();
+    static_cast<TDuzuPage*>(report->GetChild(0))->SetBin(4);
+    TempDir dir;
+    TDazedeVedodev engine(nullptr);
+    engine.SetDevice(&device);
+    engine.SetOutputFileName(dir.file("bin.pdf"));
+    report->Execute(&engine);
+    EXPECT_EQ(device.DevMode()->DefaultSource, 4);
 }

@@ -14,6 +14,7 @@
 #include "reporting/RSFPrint.h"
 #include "reporting/RSFiler.h"
 #include "reporting/RSPrinter.h"
+#include "reporting/RSStreamCodes.h"
 #include "support/PageImages.h"
 #include "support/TempDir.h"
 #include "ui/DialogResponder.h"
@@ -525,4 +526,44 @@ TEST(ReportStream, A32768thPageIsRefused) {
     }
     EXPECT_EQ(pages, 32767);
     EXPECT_FALSE(filer.Printing());
+}
+
+TEST(ReportStream, AFontWiderThanWhereItWasRecordedIsFittedToTheRecordedWidth) {
+    const std::string bytes = record([&](TBaseReport& r) {
+        r.SetFont("Arial", 24);
+        r.PrintXY(1, 1, "WIDE WORDS");
+    });
+    // The font-size record: code, height (about a third of an inch), then the
+    // sample width measured when recording.
+    auto singleAt = [&](std::size_t offset) {
+        float value;
+        std::memcpy(&value, bytes.data() + offset, 4);
+        return value;
+    };
+    std::size_t at = std::string::npos;
+    for (std::size_t i = 0; i + 9 <= bytes.size() && at == std::string::npos; ++i)
+        if (static_cast<std::uint8_t>(bytes[i]) == rcFontSize && singleAt(i + 1) > 0.3f && singleAt(i + 1) < 0.37f)
+            at = i;
+    ASSERT_NE(at, std::string::npos);
+    const std::size_t sampleAt = at + 5;
+    const float sample = singleAt(sampleAt);
+    ASSERT_GT(sample, 0.0f);
+
+    // As recorded the text plays at its size; a printer whose font is wider
+    // (here: a sample recorded at 60 %) gets a lower font until it fits.
+    std::string narrowed = bytes;
+    const std::string smaller = single(sample * 0.6f);
+    narrowed.replace(sampleAt, 4, smaller);
+    ImagePagesDevice asRecorded(Dpi), fitted(Dpi);
+    play(bytes, asRecorded);
+    play(narrowed, fitted);
+    ASSERT_EQ(asRecorded.PageCount(), 1);
+    ASSERT_EQ(fitted.PageCount(), 1);
+    const auto full = InkBounds(asRecorded.Page(0));
+    const auto fit = InkBounds(fitted.Page(0));
+    const int fullWidth = full.Right - full.Left, fitWidth = fit.Right - fit.Left;
+    KeepPicture(fitted.Page(0), "stream-fitted-font");
+    EXPECT_LE(fitWidth, fullWidth * 0.6 + 3) << fullWidth;
+    EXPECT_GE(fitWidth, fullWidth * 0.5) << fullWidth << ": lowered in small steps, not more than needed";
+    EXPECT_LT(fit.Bottom - fit.Top, full.Bottom - full.Top);
 }
