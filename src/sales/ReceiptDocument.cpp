@@ -4,6 +4,7 @@
 
 #include "app/AppUtils.h"
 #include "app/DataModule.h"
+#include "app/DocumentFields.h"
 #include "app/DocumentScope.h"
 #include "app/ReceiptNumbers.h"
 #include "app/ScratchTables.h"
@@ -17,19 +18,14 @@ using LedgerPostings::TReceiptFigures;
 
 namespace {
 
+using DocumentFields::trimmed;
+
 // The scratch header fields stored with the sales record, in the order written.
 constexpr const char* HeaderFields[] = {"PatID", "Date",  "Name",     "Addr",      "City",     "State",
                                         "Zip",   "Emply", "PaidWith", "BillInsur", "Incident", "Terms"};
 
 // The line's lab order: every temp2 field from TYPE on.
 constexpr size_t FirstLabRxField = 8;
-
-std::string trimmed(const std::string& s) {
-    const size_t first = s.find_first_not_of(' ');
-    if (first == std::string::npos)
-        return "";
-    return s.substr(first, s.find_last_not_of(' ') - first + 1);
-}
 
 std::string upper(std::string s) {
     for (char& c : s)
@@ -67,19 +63,6 @@ public:
 private:
     TXbaseEnv* env_;
     bool exact_;
-};
-
-// Sets an index for its lifetime and puts the previous one back.
-class TOrder {
-public:
-    TOrder(TTable* Table, const std::string& Tag) : table_(Table), previous_(Table->IndexName()) {
-        table_->SetIndexName(Tag);
-    }
-    ~TOrder() { table_->SetIndexName(previous_); }
-
-private:
-    TTable* table_;
-    std::string previous_;
 };
 
 }  // namespace
@@ -333,7 +316,7 @@ void TReceiptDocument::updateSalesMasterRecord(const TReceiptFigures& Now) {
 
 Currency TReceiptDocument::paymentsApplied() {
     TTable* rows = module_.PaymentDtlTable;
-    TOrder order(rows, "Receipt");
+    TIndexOrder order(rows, "Receipt");
     const std::string key = ReceiptNumbers::fieldKey(number_);
     Currency paid;
     if (module_.PaymentDtlXbase->Seek(key))
@@ -456,7 +439,7 @@ void TReceiptDocument::updatePatientBalance(Currency Change) {
     if (Change == Currency())
         return;
     TTable* patients = module_.PatientTable;
-    TOrder order(patients, "ID");
+    TIndexOrder order(patients, "ID");
     const std::string patID = trimmed(module_.Temp1Table->FieldByName("PatID")->AsString());
     if (patID.empty() || !module_.Xbase1->Seek(patID) || patients->Eof())
         return;
@@ -480,7 +463,7 @@ bool TReceiptDocument::DeleteReceipt(TDateTime Today) {
         {
             TTable* rows = module_.PaymentDtlTable;
             TTable* payments = module_.PaymentTable;
-            TOrder rowOrder(rows, "Receipt");
+            TIndexOrder rowOrder(rows, "Receipt");
             payments->SetIndexName("ID");
             // Rows whose payment is gone are left-overs: they go. Any live
             // payment among the rest refuses the delete.
