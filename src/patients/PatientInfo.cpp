@@ -12,11 +12,15 @@
 #include "data/DataSource.h"
 #include "data/DbTables.h"
 #include "data/Fields.h"
+#include "patients/AdvancedSearch.h"
 #include "patients/ExamDlg.h"
+#include "patients/History.h"
 #include "patients/LabelRowCol.h"
 #include "patients/NarrativeForm.h"
 #include "patients/PatientNotes.h"
+#include "patients/PatientRecall.h"
 #include "patients/PatientRules.h"
+#include "patients/Schedule.h"
 #include "ui/Application.h"
 #include "ui/ComCtrls.h"
 #include "ui/DBCtrls.h"
@@ -442,5 +446,7 @@ void TPatientInfoDlg::HistoryBitBtnClick(TObject*) {
 }
 
 void RegisterPatientForms() {
-    RegisterClasses<TPatientInfoDlg, TPatientNotesDlg, TExamNotesDlg, TLabelRowColDlg, TExamDialog, TNarrativeForm>();
+    RegisterClasses<TPatientInfoDlg, TPatientNotesDlg, TExamNotesDlg, TLabelRowColDlg, TExamDialog, TNarrativeForm,
+                    TPatientRecallDlg, TRecallDateDlg, THistoryForm, TAdvancedSearchForm>();
+    RegisterScheduleForms();
 }

@@ -207,5 +207,6 @@ private:
     std::shared_ptr<int> lifeToken_ = std::make_shared<int>(0);
 };
 
-// Registers the patient record form and the dialogs it opens by name.
+// Registers the patient record form, the dialogs it opens by name, the
+// advanced patient search and the schedule window.
 void RegisterPatientForms();

@@ -311,7 +311,7 @@ TEST_F(PatientFormTest, RecallOnAModalFormClosesItAfterTheRecallList) {
     openForm(osModal);
     Application->ProcessMessages();
     ASSERT_EQ(script.Shown().size(), 2u);
-    EXPECT_EQ(script.Shown()[1].Caption, "Recall");
+    EXPECT_EQ(script.Shown()[1].Caption, "Patient Recall - DOE, JANE");
     EXPECT_TRUE(shownForms().empty());
     EXPECT_EQ(column("Patient.dbf", "CITY")[0], "Ogden");
 

@@ -197,6 +197,22 @@ void AddPatientFixture(const std::string& DataDirectory) {
     AppendRows(DataDirectory, "Personne.dbf",
                {{{"ID", "1"}, {"RECNAME", "SMITH, ANNA OD"}, {"NAME", "Dr. Anna Smith"}},
                 {{"ID", "2"}, {"RECNAME", "JONES, BEN OD"}, {"NAME", "Dr. Ben Jones"}}});
+    // Jane Doe is due back twice; the others have no recalls.
+    AppendRows(DataDirectory, "Recall.dbf",
+               {{{"PATIENTID", "1"}, {"NAME", "DOE, JANE"}, {"DATE", "20260315"}, {"REASON", "Eye Exam"}},
+                {{"PATIENTID", "1"}, {"NAME", "DOE, JANE"}, {"DATE", "20270110"}, {"REASON", "Contact Lens Exam"}}});
+    // One schedule day, 03/10/2026: four items entered out of clock order, and its note.
+    auto item = [](const char* Time, const char* Resource, const char* ResourceID, const char* Client,
+                   const char* ClientID, const char* Note) {
+        return Row{{"DATE", "20260310"}, {"TIME", Time},       {"ALLOT", "00:30"},     {"RESOURCE", Resource},
+                   {"RESOURCEID", ResourceID}, {"CLIENT", Client}, {"CLIENT_ID", ClientID}, {"NOTE", Note}};
+    };
+    AppendRows(DataDirectory, "Schedule.dbf",
+               {item("12:30P", "SMITH, ANNA OD", "1", "DOE, JANE", "1", "Annual exam"),
+                item("09:00A", "JONES, BEN OD", "2", "ROE, RICHARD", "2", "Contact lens check"),
+                item("12:15A", "SMITH, ANNA OD", "1", "POE, EDGAR", "3", "Emergency"),
+                item("01:00P", "JONES, BEN OD", "2", "DOE, JANE", "1", "Frame pick-up")});
+    AppendRows(DataDirectory, "Calendar.dbf", {{{"DATE", "20260310"}, {"NOTE", "Dr. Jones leaves at 3"}}});
     TFts fts(nullptr);
     if (fts.CreateIndex(DataDirectory + "/Patient.ia", 20, 3, 1, 1) != 0)
         throw std::runtime_error("Patient.ia cannot be made");

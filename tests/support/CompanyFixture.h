@@ -35,7 +35,10 @@ void AddMoneyFixture(const std::string& DataDirectory);
 // The patient fixture: "DOE, JANE" (ID 1) with exams 1, 2 and 7, "ROE,
 // RICHARD" (ID 2) with exams 1, 2 and 5, "POE, EDGAR" (ID 3) without exams,
 // the exam sentinel, three diagnosis codes, two doctors in the personnel
-// table, and Patient.ia holding each patient's full-text key at its record.
+// table, two recalls of "DOE, JANE" (03/15/2026 "Eye Exam", 01/10/2027
+// "Contact Lens Exam"), the schedule day 03/10/2026 with items at 12:30P,
+// 09:00A, 12:15A and 01:00P (in that record order) and the day's note "Dr.
+// Jones leaves at 3", and Patient.ia holding each patient's full-text key at its record.
 void AddPatientFixture(const std::string& DataDirectory);
 
 // The item fixture: one item of each of the eight item types, named by type
