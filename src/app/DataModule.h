@@ -72,7 +72,7 @@ public:
     TQmTable* Temp6Table;        TQmDataSource* Temp6Source;       TXbase* Temp6Xbase;
     TQmTable* DiagCodeTable;     TQmDataSource* DiagCodeSource;    TXbase* DiagCodeXbase;
     TQmTable* LabRxTable;        TQmDataSource* LabRxSource;       TXbase* LabRxXbase;
-    TTable* RecallTable;         TDataSource* RecallDataSource;    TXbase* RecallXbase;
+    TQmTable* RecallTable;       TDataSource* RecallDataSource;    TXbase* RecallXbase;
     TTable* CalendarTable;       TDataSource* CalendarSource;      TXbase* CalendarXbase;
     TTable* ScheduleTable;       TDataSource* ScheduleSource;      TXbase* ScheduleXbase;
     TTable* PatternTable;        TDataSource* PatternSource;       TXbase* PatternXbase;

@@ -191,7 +191,10 @@ void TScheduleDlg::ensureSentinel() {
 void TScheduleDlg::FormActivate(TObject*) {
     if (KingCalendar1->CanFocus())
         KingCalendar1->SetFocus();
-    showDay();
+    // Coming back to the window shows the day anew only when it is another
+    // day: an item in edit and a note being typed stay as they are.
+    if (dayKeyOf(KingCalendar1->CalendarDate()) != dayKey_)
+        showDay();
 }
 
 void TScheduleDlg::FormClose(TObject*, TCloseAction& Action) {
@@ -242,6 +245,12 @@ void TScheduleDlg::showDay() {
 
 void TScheduleDlg::SetScheduleScope() {
     dayKey_ = dayKeyOf(KingCalendar1->CalendarDate());
+    if (dayKey_ == SentinelKey) {
+        // The sentinel keys a blank right after its date (no time, no
+        // resource); the day shows only the keys with something there.
+        ScheduleXbase->SetScope(dayKey_ + "!", dayKey_ + "~");
+        return;
+    }
     // Low alone: the keys that begin with the day.
     ScheduleXbase->SetScope(dayKey_, "");
 }
@@ -291,8 +300,9 @@ void TScheduleDlg::NewBitBtnClick(TObject*) {
     ScheduleTable->Insert();
     ScheduleTable->FieldByName("DATE")->SetAsDateTime(KingCalendar1->CalendarDate());
     ScheduleXbase->Commit();
-    ScheduleTable->Edit();
     ScheduleTable->Refresh();
+    // The dialog's controls edit the record in place.
+    ScheduleTable->Edit();
     std::unique_ptr<TScheduleItemDlg> dialog(new TScheduleItemDlg(this, this));
     dialog->ShowModal();
     ScheduleTable->CheckBrowseMode();
@@ -305,6 +315,7 @@ void TScheduleDlg::EditBitBtnClick(TObject* Sender) {
         return;
     }
     {
+        ScheduleTable->Edit();
         std::unique_ptr<TScheduleItemDlg> dialog(new TScheduleItemDlg(this, this));
         dialog->ShowModal();
     }

@@ -136,7 +136,7 @@ private:
 
     std::string dayKey_;
     std::string savedIndexName_;
-    int pageNumber_ = 1;
+    int pageNumber_ = 0;
     std::string previousResource_;
     // The day whose note the memo holds, and whether it was entered since shown.
     TDateTime noteDay_ = 0;

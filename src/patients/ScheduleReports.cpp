@@ -119,7 +119,8 @@ void TScheduleDlg::startList(const char* IndexName) {
     savedIndexName_ = ScheduleTable->IndexName();
     ScheduleTable->SetIndexName(IndexName);
     SetScheduleScope();
-    pageNumber_ = 1;
+    // The runner starts the first page as it starts every page, through OnNewPage.
+    pageNumber_ = 0;
 }
 
 void TScheduleDlg::ReportSystem2BeforePrint(TObject*) { startList("Resource"); }
@@ -205,6 +206,9 @@ void TScheduleDlg::ReportSystem3Print(TObject* Sender) {
     report->SetFont(ReportFont, 10);
     std::string previousTime = "00:000";
     for (ScheduleTable->First(); !ScheduleTable->Eof(); ScheduleTable->Next()) {
+        // A new page only for an item still to print, so none is left blank.
+        if (report->YPos() > PageBottom)
+            report->NewPage();
         const std::string time = field(ScheduleTable, "TIME");
         if (time != previousTime) {
             report->SetFont(ReportFont, 6);
@@ -216,8 +220,6 @@ void TScheduleDlg::ReportSystem3Print(TObject* Sender) {
         for (const char* name : {"TIME", "ALLOT", "RESOURCE", "CLIENT", "NOTE"})
             report->PrintTab(field(ScheduleTable, name));
         report->NextLine();
-        if (report->YPos() > PageBottom)
-            report->NewPage();
     }
     ScheduleDBGrid->SetEnabled(true);
 }

@@ -41,7 +41,10 @@ protected:
         const auto dates = column("Recall.dbf", "DATE");
         const auto reasons = column("Recall.dbf", "REASON");
         std::vector<Recall> all;
-        for (size_t i = 0; i < ids.size(); ++i) all.push_back({ids[i], names[i], dates[i], reasons[i]});
+        // Opening the table adds the recall sentinel; it is not a recall.
+        for (size_t i = 0; i < ids.size(); ++i)
+            if (ids[i] != "9999999999")
+                all.push_back({ids[i], names[i], dates[i], reasons[i]});
         return all;
     }
 };
@@ -77,7 +80,7 @@ TEST_F(PatientRecallTest, NewRecallEnablesEditAndDeleteAndStoresTheIndexedName) 
 
     const auto all = recallFile();
     ASSERT_EQ(all.size(), 3u);
-    EXPECT_EQ(all[2], (Recall{"2", "ROE, RICHARD", "06/01/2027", "Spectacles Exam"}));
+    EXPECT_EQ(all[2], (Recall{"2", "ROE, RICHARD", "20270601", "Spectacles Exam"}));
 }
 
 TEST_F(PatientRecallTest, DeletedRecallIsKeptThenReusedByAnotherPatientsNew) {
@@ -92,7 +95,7 @@ TEST_F(PatientRecallTest, DeletedRecallIsKeptThenReusedByAnotherPatientsNew) {
     auto all = recallFile();
     ASSERT_EQ(all.size(), 3u);
     // Cleared, the date kept, the patient an explicit 0.
-    EXPECT_EQ(all[2], (Recall{"0", "", "06/01/2027", ""}));
+    EXPECT_EQ(all[2], (Recall{"0", "", "20270601", ""}));
 
     list = openRecalls(3);
     answerDate(script, EncodeDate(2028, 2, 3), "Contact Lens Exam");
@@ -101,7 +104,7 @@ TEST_F(PatientRecallTest, DeletedRecallIsKeptThenReusedByAnotherPatientsNew) {
     list->Close();
     all = recallFile();
     ASSERT_EQ(all.size(), 3u);
-    EXPECT_EQ(all[2], (Recall{"3", "POE, EDGAR", "02/03/2028", "Contact Lens Exam"}));
+    EXPECT_EQ(all[2], (Recall{"3", "POE, EDGAR", "20280203", "Contact Lens Exam"}));
 }
 
 TEST_F(PatientRecallTest, CancelStoresNothing) {
@@ -136,7 +139,7 @@ TEST_F(PatientRecallTest, EditChangesTheCurrentRecallInPlace) {
     list->Close();
     const auto all = recallFile();
     ASSERT_EQ(all.size(), 2u);
-    EXPECT_EQ(all[0], (Recall{"1", "DOE, JANE", "04/20/2026", "Eye Exam"}));
+    EXPECT_EQ(all[0], (Recall{"1", "DOE, JANE", "20260420", "Eye Exam"}));
 }
 
 }  // namespace

@@ -28,9 +28,12 @@ protected:
     void SetUp() override {
         PatientFormTest::SetUp();
         ASSERT_TRUE(GlobalReportDevice()->SelectPrinter("PDF", false));
-        open();
     }
     TScheduleDlg* openSchedule(TDateTime Day = FixtureDay) {
+        if (!opened_) {
+            open();
+            opened_ = true;
+        }
         auto* form = dynamic_cast<TScheduleDlg*>(
             OpenForm(holder.get(), {.ClassName = "TScheduleDlg", .Caption = "&Scheduling", .ReuseVisible = true}));
         EXPECT_NE(form, nullptr);
@@ -74,6 +77,7 @@ protected:
         Form->DBMemo1Enter(Form->DBMemo1);
         Form->DBMemo1->SetText(Text);
     }
+    bool opened_ = false;
     int sentinelCount() {
         const auto dates = column("Schedule.dbf", "DATE");
         return static_cast<int>(std::count_if(dates.begin(), dates.end(), [](const std::string& d) {
@@ -248,9 +252,7 @@ TEST_F(ScheduleTest, SixtyItemsTakeASecondPage) {
         many.push_back({{"DATE", "20260320"}, {"TIME", time}, {"ALLOT", "00:10"}, {"RESOURCE", "SMITH, ANNA OD"},
                         {"CLIENT", "DOE, JANE"}, {"NOTE", "Item " + std::to_string(i + 1)}});
     }
-    module->ChangeDataDirectory("");
     CompanyFixture::AppendRows(company.DataDirectory(), "Schedule.dbf", many);
-    open();
     TScheduleDlg* form = openSchedule(EncodeDate(2026, 3, 20));
     for (auto [system, item, name] : {std::tuple{form->ReportSystem3, form->Time, "schedule_60_by_time"},
                                       std::tuple{form->ReportSystem2, form->Resource, "schedule_60_by_resource"}}) {
