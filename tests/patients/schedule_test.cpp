@@ -37,9 +37,17 @@ protected:
         auto* form = dynamic_cast<TScheduleDlg*>(
             OpenForm(holder.get(), {.ClassName = "TScheduleDlg", .Caption = "&Scheduling", .ReuseVisible = true}));
         EXPECT_NE(form, nullptr);
-        form->KingCalendar1->SetCalendarDate(Day);
-        form->KingCalendar1Change(form->KingCalendar1);
+        goTo(form, Day);
         return form;
+    }
+    // The calendar moved to the day as the user moves it.
+    static void goTo(TScheduleDlg* Form, TDateTime Day) {
+        int year = 0, month = 0, day = 0;
+        DecodeDate(Day, year, month, day);
+        Form->KingCalendar1->SetDay(1);
+        Form->KingCalendar1->SetYear(year);
+        Form->KingCalendar1->SetMonth(month);
+        Form->KingCalendar1->SetDay(day);
     }
     void closeSchedule(TScheduleDlg* Form) {
         Form->Close();
@@ -104,8 +112,7 @@ TEST_F(ScheduleTest, TheDayListsInClockOrderWithItsNote) {
     EXPECT_EQ(items(form), byTime);
 
     // A day without a calendar record: an empty memo and an empty grid.
-    form->KingCalendar1->SetCalendarDate(EncodeDate(2026, 3, 11));
-    form->KingCalendar1Change(form->KingCalendar1);
+    goTo(form, EncodeDate(2026, 3, 11));
     EXPECT_EQ(form->DBMemo1->Text(), "");
     EXPECT_TRUE(items(form).empty());
     closeSchedule(form);
@@ -134,25 +141,21 @@ TEST_F(ScheduleTest, NotesAreStoredOnTheirDayAndThePlaceholderNever) {
     // Entering the memo of a day without a record makes one; left empty it shows the placeholder.
     form->DBMemo1Enter(form->DBMemo1);
     form->DBMemo1Exit(form->DBMemo1);
-    form->KingCalendar1->SetCalendarDate(EncodeDate(2026, 4, 2));
-    form->KingCalendar1Change(form->KingCalendar1);
-    form->KingCalendar1->SetCalendarDate(EncodeDate(2026, 4, 1));
-    form->KingCalendar1Change(form->KingCalendar1);
+    goTo(form, EncodeDate(2026, 4, 2));
+    goTo(form, EncodeDate(2026, 4, 1));
     EXPECT_EQ(form->DBMemo1->Text(), "<Notes>");
     EXPECT_EQ(form->DBMemo1->Font()->Color(), clInactiveCaption);
 
     // Typed, then the day changed.
     typeNote(form, "Order lens cloths");
-    form->KingCalendar1->SetCalendarDate(EncodeDate(2026, 4, 2));
-    form->KingCalendar1Change(form->KingCalendar1);
+    goTo(form, EncodeDate(2026, 4, 2));
     // Typed, then the window closed.
     typeNote(form, "Inventory day");
     closeSchedule(form);
 
     form = openSchedule(EncodeDate(2026, 4, 1));
     EXPECT_EQ(form->DBMemo1->Text(), "Order lens cloths");
-    form->KingCalendar1->SetCalendarDate(EncodeDate(2026, 4, 2));
-    form->KingCalendar1Change(form->KingCalendar1);
+    goTo(form, EncodeDate(2026, 4, 2));
     EXPECT_EQ(form->DBMemo1->Text(), "Inventory day");
     closeSchedule(form);
     const auto notes = column("Calendar.dbf", "NOTE");
