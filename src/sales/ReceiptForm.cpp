@@ -6,6 +6,7 @@
 #include "app/ListSelection.h"
 #include "app/LookupListMembers.h"
 #include "app/ReceiptNumbers.h"
+#include "app/ReceiptOpener.h"
 #include "base/DateTime.h"
 #include "controls/DBKing.h"
 #include "controls/KingPop.h"
@@ -399,6 +400,7 @@ void TReceiptForm::IncidentDBLookupComboExit(TObject*) { module_.IncidentXbase->
 void RegisterReceiptForm() {
     RegisterClass<TReceiptForm>();
     RegisterSingleInstance(ReceiptClass);
+    SetReceiptOpenHandler([](TComponent* Owner, const std::string& Receipt) { ShowReceipt(Owner, Receipt); });
 }
 
 TReceiptForm* ShowReceipt(TComponent* Owner, const std::string& Receipt) {

@@ -7,6 +7,7 @@
 
 #include "app/DataModule.h"
 #include "app/ListSelection.h"
+#include "app/ReceiptOpener.h"
 #include "app/Settings.h"
 #include "controls/qmdblook.h"
 #include "sales/PaymentForm.h"
@@ -402,7 +403,10 @@ TEST_F(ReceiptFormTest, OtherWindowsReachTheOneReceiptWindowToOpenAStoredReceipt
     form = nullptr;
 
     RegisterReceiptForm();
-    TReceiptForm* shown = ShowReceipt(Application, number);
+    OpenStoredReceipt(Application, number);  // the way the patient history asks
+    TReceiptForm* shown = nullptr;
+    for (int i = 0; i < Screen->FormCount() && !shown; ++i)
+        shown = dynamic_cast<TReceiptForm*>(Screen->Forms(i));
     ASSERT_NE(shown, nullptr);
     form = shown;
     EXPECT_TRUE(shown->Visible());
