@@ -1,7 +1,7 @@
 // The receipt window's hand-offs: deleting the stored receipt, taking a
-// payment for the patient in the payment window, and the claim and
-// lab-order buttons, which open their windows by class name (a placeholder
-// stands in while a window is not built).
+// payment for the patient in the payment window, and the claim button,
+// which opens its window by class name (a placeholder stands in while the
+// window is not built).
 #include "app/DataModule.h"
 #include "app/FormOpener.h"
 #include "base/DateTime.h"
@@ -20,7 +20,6 @@
 namespace {
 
 const char* const ClaimClass = "TReceiptClaimDlg";
-const char* const LabRxClass = "TLabRxSpectaclesDlg";
 
 template <class Control>
 void openForEntry(Control* C) {
@@ -62,8 +61,4 @@ void TReceiptForm::PaymentBitBtnClick(TObject*) {
 
 void TReceiptForm::InsClaimBitBtnClick(TObject*) {
     OpenForm(this, {.ClassName = ClaimClass, .Caption = "&Ins. Claim", .Style = osModal});
-}
-
-void TReceiptForm::LabRxBitBtnClick(TObject*) {
-    OpenForm(this, {.ClassName = LabRxClass, .Caption = "&Lab Rx", .Style = osModal});
 }
