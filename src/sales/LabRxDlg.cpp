@@ -196,7 +196,7 @@ TLabRxSpectaclesDlg::TLabRxSpectaclesDlg(TComponent* AOwner, TDataModule1& Modul
     LensMatlDBComboBox->SetDataField("LENSMATL");
     LensMatlLabel->SetFocusControl(LensMatlDBComboBox);
 
-    OptionsGroupBox = place<TGroupBox>(this, 336, 204, 320, 150, "Options");
+    OptionsGroupBox = place<TGroupBox>(this, 336, 204, 320, 176, "Options");
     optionBoxes(OptionsGroupBox, line, 10, 18, 150, 6,
                 {{"StraightTop", "STRAIT_TOP"},
                  {"Round Segment", "ROUND_SEG"},
@@ -210,10 +210,10 @@ TLabRxSpectaclesDlg::TLabRxSpectaclesDlg(TComponent* AOwner, TDataModule1& Modul
                  {"Anti-Reflective", "ANTI_REFLC"},
                  {"PGX", "PGX"},
                  {"Transition", "TRANSITION"}});
-    place<TLabel>(OptionsGroupBox, 10, 125, 30, 13, "Tint");
-    TintDBEdit = placeBound<TDBEdit>(OptionsGroupBox, 44, 122, 150, RowHeight, line, "TINT");
+    place<TLabel>(OptionsGroupBox, 10, 145, 30, 13, "Tint");
+    TintDBEdit = placeBound<TDBEdit>(OptionsGroupBox, 44, 142, 150, RowHeight, line, "TINT");
 
-    placeNotesAndButtons(360, 664);
+    placeNotesAndButtons(386, 664);
 }
 
 // ---------------------------------------------------------------- contact lenses
