@@ -355,9 +355,9 @@ TEST_F(ReceiptFormTest, PaymentOpensThePaymentWindowOnThePatientsBalancesDue) {
     EXPECT_EQ(broken(), std::vector<std::string>{});
 }
 
-TEST_F(ReceiptFormTest, ClaimAndLabRxShowTheirPlaceholdersUntilTheirWindowsExist) {
+TEST_F(ReceiptFormTest, ClaimShowsItsPlaceholderUntilItsWindowExists) {
     choosePatient("7");
-    for (TBitBtn* button : {form->InsClaimBitBtn, form->LabRxBitBtn}) {
+    for (TBitBtn* button : {form->InsClaimBitBtn}) {
         TDialogScript script;
         script.Answer(mrOk);
         button->SetEnabled(true);
