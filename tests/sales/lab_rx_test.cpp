@@ -159,6 +159,24 @@ TEST_F(LabRxTest, CancelEscapeAndTheCloseBoxLeaveLineAndFlagAsBefore) {
     }
 }
 
+TEST_F(LabRxTest, AnOrderConfirmedWithOkIsStoredWithTheReceipt) {
+    receiptWithLine("SPEC1");
+    labRx([&](TLabRxOrderDlg& Order) {
+        module->Temp2Table->FieldByName("TINT")->SetAsString("Gray");
+        Order.OkBitBtn->Click();
+    });
+    ASSERT_TRUE(form->SaveReceipt());
+    const std::string number = form->Document().ReceiptNumber();
+    form->NewBitBtnClick(form);
+    ASSERT_TRUE(form->OpenReceipt(number));
+    module->Temp2Table->First();
+    TLineValues line = lineValues();
+    EXPECT_EQ(line["TYPE"], "S");
+    EXPECT_EQ(line["TINT"], "Gray");
+    EXPECT_EQ(line["SPHERE_R"], "-2.00");
+    EXPECT_EQ(line["NPD_L"], "29.5");
+}
+
 TEST_F(LabRxTest, TheCaptionNamesTheLineItsCodeAndDescription) {
     receiptWithLine("FRAME1");
     newLine();
