@@ -85,6 +85,25 @@ std::string TDuzuDataText::PrintText() {
 
 // ---------------------------------------------------------------------------
 
+void TDuzuDataMemo::SetDataView(TDuzuProjectItem* Value) { setReference(this, dataView_, Value); }
+
+void TDuzuDataMemo::Notification(TComponent* AComponent, TOperation Operation) {
+    TDuzuMemo::Notification(AComponent, Operation);
+    if (Operation == opRemove && AComponent == dataView_) dataView_ = nullptr;
+}
+
+TDuzuDataView* TDuzuDataMemo::MergeView() const { return dynamic_cast<TDuzuDataView*>(dataView_); }
+
+void TDuzuDataMemo::LoadText(TMemoBuf& Buffer) {
+    std::string text = DataTextExpression(dataField_, MergeView());
+    if (containsRTF_)
+        Buffer.SetRTF(text);
+    else
+        Buffer.SetText(text);
+}
+
+// ---------------------------------------------------------------------------
+
 TDuzuCalcCore::~TDuzuCalcCore() {
     if (auto* publisher = dynamic_cast<TDuzuCalcPublisher*>(controller_)) publisher->Unsubscribe(kCalcNewData, this);
     if (auto* publisher = dynamic_cast<TDuzuCalcPublisher*>(initializer_))
@@ -267,7 +286,14 @@ void registerDataAwareClasses() {
           string<Op>("DestPIVar", &Op::DestPIVar, &Op::SetDestPIVar),
           string<Op>("DisplayFormat", &Op::DisplayFormat, &Op::SetDisplayFormat)},
          {}});
-    RegisterClasses<TDuzuDataText, TDuzuCalcText, TDuzuCalcTotal, TDuzuCalcController, TDuzuCalcOp>();
+    RegisterDuzuClassInfo(
+        {"TDuzuDataMemo", "TDuzuMemo",
+         {object<TDuzuDataMemo, TDuzuProjectItem>("DataView", &TDuzuDataMemo::DataView, &TDuzuDataMemo::SetDataView),
+          string<TDuzuDataMemo>("DataField", &TDuzuDataMemo::DataField, &TDuzuDataMemo::SetDataField),
+          boolean<TDuzuDataMemo>("ContainsRTF", &TDuzuDataMemo::ContainsRTF, &TDuzuDataMemo::SetContainsRTF,
+                                 false)},
+         {}});
+    RegisterClasses<TDuzuDataMemo, TDuzuDataText, TDuzuCalcText, TDuzuCalcTotal, TDuzuCalcController, TDuzuCalcOp>();
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #pragma once
 // The data-aware and calculated components of report projects: the data
 // text (a field or expression, optionally looked up in another view), the
+// data memo (a field's plain or rich text, word-wrapped), the
 // calculated text and total that accumulate a value for each row their
 // controller announces, and the controller that starts them from a value.
 #include <string>
@@ -35,6 +36,29 @@ private:
     std::string dataField_;
     TDuzuProjectItem* lookupDataView_ = nullptr;
     std::string lookupField_, lookupDisplay_, lookupInvalid_;
+};
+
+// A memo whose text is its field's text (or expression over its view);
+// with ContainsRTF the text is rich text and prints in its fonts.
+class TDuzuDataMemo : public TDuzuMemo {
+public:
+    using TDuzuMemo::TDuzuMemo;
+    TDuzuProjectItem* DataView() const { return dataView_; }
+    void SetDataView(TDuzuProjectItem* Value);
+    const std::string& DataField() const { return dataField_; }
+    void SetDataField(const std::string& Value) { dataField_ = Value; }
+    bool ContainsRTF() const { return containsRTF_; }
+    void SetContainsRTF(bool Value) { containsRTF_ = Value; }
+    void Notification(TComponent* AComponent, TOperation Operation) override;
+
+protected:
+    void LoadText(TMemoBuf& Buffer) override;
+    TDuzuDataView* MergeView() const override;
+
+private:
+    TDuzuProjectItem* dataView_ = nullptr;
+    std::string dataField_;
+    bool containsRTF_ = false;
 };
 
 // What calculated texts and totals share: the value source, the

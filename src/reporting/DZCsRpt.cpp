@@ -123,6 +123,7 @@ std::string TDuzuBand::NextGroupKeyText() {
 
 void TDuzuBand::Place(double Left, double Top) {
     placed_ = true;
+    grownHeight_ = 0;
     placedLeft_ = Left;
     placedTop_ = Top;
 }
@@ -339,6 +340,7 @@ TBandResult TDuzuRegion::PrintBand(TDuzuBand* Band, TBandPrintLoc Loc, bool Repr
     Band->Place(columnLeft, top);
     Band->PrintContents(engine_);
     Band->Unplace();
+    height = Band->PrintedHeight();
     if (Band->PositionMode() == pmAbsolute)
         y_ = std::max(y_, top + height);
     else if (Band->PositionMode() == pmOffset)

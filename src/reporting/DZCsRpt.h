@@ -9,6 +9,7 @@
 // row (read ahead through the view's look-ahead) starts another group.
 // Iterate bands tell the calculations that subscribe to them of each new
 // row ("CalcNewData") and of each start ("CalcInitData").
+#include <algorithm>
 #include <cstdint>
 #include <functional>
 #include <map>
@@ -110,6 +111,11 @@ public:
     // Where the region places the band while it prints.
     void Place(double Left, double Top);
     void Unplace() { placed_ = false; }
+    // A child that printed taller than the band (a memo) makes the band
+    // claim down to Height from its top for this print only.
+    void GrowTo(double Height) { grownHeight_ = std::max(grownHeight_, Height); }
+    // The height the band took in its last print.
+    double PrintedHeight() const { return std::max(Height(), grownHeight_); }
     double PageLeft() const override;
     double PageTop() const override;
 
@@ -137,6 +143,7 @@ private:
     bool startNewPage_ = false;
     bool placed_ = false;
     double placedLeft_ = 0, placedTop_ = 0;
+    double grownHeight_ = 0;
 };
 
 // What printing a band or a body came to.

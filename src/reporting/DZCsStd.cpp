@@ -1,9 +1,11 @@
 #include "reporting/DZCsStd.h"
 
+#include <algorithm>
 #include <cmath>
 #include <mutex>
 
 #include "base/SysUtils.h"
+#include "reporting/DZCsRpt.h"
 #include "reporting/DZData.h"
 #include "reporting/DesignerUtils.h"
 #include "reporting/DuzuProperties.h"
@@ -75,6 +77,71 @@ void TDuzuText::PrintSelf(TBaseReport* Engine) {
     }
 }
 
+// ---------------------------------------------------------------------------
+
+TDuzuMemo::TDuzuMemo(TComponent* AOwner)
+    : TDuzuCustomText(AOwner), font_(arialFont()), mailMergeItems_(std::make_unique<TDuzuPersistentList>()) {}
+
+void TDuzuMemo::SetFontMirror(TDuzuFontMaster* Value) {
+    if (fontMirror_ != nullptr) fontMirror_->RemoveFreeNotification(this);
+    fontMirror_ = Value;
+    if (fontMirror_ != nullptr) fontMirror_->FreeNotification(this);
+}
+
+void TDuzuMemo::Notification(TComponent* AComponent, TOperation Operation) {
+    TDuzuCustomText::Notification(AComponent, Operation);
+    if (Operation == opRemove && AComponent == fontMirror_) fontMirror_ = nullptr;
+}
+
+void TDuzuMemo::SetMailMergeItems(TDuzuPersistentList* Value) {
+    if (Value == mailMergeItems_.get()) return;
+    mailMergeItems_->Clear();
+    if (Value == nullptr) return;
+    for (int i = 0; i < Value->Count(); ++i)
+        if (auto* item = dynamic_cast<TDuzuMailMergeItem*>(Value->Item(i)))
+            AddMailMergeItem(item->SearchToken(), item->ReplaceString(), item->CaseMatters());
+}
+
+TDuzuMailMergeItem* TDuzuMemo::AddMailMergeItem(const std::string& SearchToken, const std::string& ReplaceString,
+                                                bool CaseMatters) {
+    auto* item = new TDuzuMailMergeItem();
+    item->SetSearchToken(SearchToken);
+    item->SetReplaceString(ReplaceString);
+    item->SetCaseMatters(CaseMatters);
+    mailMergeItems_->Add(item);
+    return item;
+}
+
+void TDuzuMemo::LoadText(TMemoBuf& Buffer) { Buffer.SetText(text_); }
+
+void TDuzuMemo::PrepareBuffer(TMemoBuf& Buffer) {
+    LoadText(Buffer);
+    for (int i = 0; i < mailMergeItems_->Count(); ++i) {
+        auto* item = dynamic_cast<TDuzuMailMergeItem*>(mailMergeItems_->Item(i));
+        if (item == nullptr || item->SearchToken().empty()) continue;
+        Buffer.ReplaceAll(item->SearchToken(), DataTextExpression(item->ReplaceString(), MergeView()),
+                          item->CaseMatters());
+    }
+    Buffer.Reset();
+}
+
+void TDuzuMemo::PrintSelf(TBaseReport* Engine) {
+    TMemoBuf buffer;
+    buffer.BaseReport = Engine;
+    buffer.PrintStart = PageLeft();
+    buffer.PrintEnd = PageRight();
+    buffer.Justify = fontJustify_;
+    PrepareBuffer(buffer);
+    if (buffer.Empty() || !FloatGreater(buffer.PrintEnd, buffer.PrintStart)) return;
+    Engine->AssignFont(fontMirror_ != nullptr ? fontMirror_->Font() : font_.get());
+    Engine->SetFontTop(PageTop());
+    const double printed = truncate_ ? buffer.PrintHeight(Height(), false) : buffer.PrintLines(0, false);
+    // What printed below the memo's own rectangle is claimed from its band.
+    if (auto* band = dynamic_cast<TDuzuBand*>(Parent());
+        band != nullptr && (expandParent_ || FloatGreater(printed, Height())))
+        band->GrowTo(Top() + std::max(printed, Height()));
+}
+
 namespace {
 
 using namespace duzu_props;
@@ -108,7 +175,29 @@ void registerStandardClasses() {
         {"TDuzuSection", "TDuzuContainerControl",
          {boolean<TDuzuSection>("WasteFit", &TDuzuSection::WasteFit, &TDuzuSection::SetWasteFit, false)},
          {}});
-    RegisterClasses<TDuzuFontMaster, TDuzuPageNumInit, TDuzuText, TDuzuSection>();
+    RegisterDuzuClassInfo(
+        {"TDuzuMailMergeItem", "",
+         {string<TDuzuMailMergeItem>("SearchToken", &TDuzuMailMergeItem::SearchToken,
+                                     &TDuzuMailMergeItem::SetSearchToken),
+          string<TDuzuMailMergeItem>("ReplaceString", &TDuzuMailMergeItem::ReplaceString,
+                                     &TDuzuMailMergeItem::SetReplaceString),
+          boolean<TDuzuMailMergeItem>("CaseMatters", &TDuzuMailMergeItem::CaseMatters,
+                                      &TDuzuMailMergeItem::SetCaseMatters, false)},
+         {}});
+    RegisterDuzuClassInfo(
+        {"TDuzuMemo", "TDuzuCustomText",
+         {integer<TDuzuMemo>("Color", &TDuzuMemo::Color, &TDuzuMemo::SetColor, 0),
+          boolean<TDuzuMemo>("ExpandParent", &TDuzuMemo::ExpandParent, &TDuzuMemo::SetExpandParent, true),
+          object<TDuzuMemo, TDuzuFont>("Font", &TDuzuMemo::Font, &TDuzuMemo::SetFont),
+          enumeration<TDuzuMemo>("FontJustify", &TDuzuMemo::FontJustify, &TDuzuMemo::SetFontJustify,
+                                 {"pjCenter", "pjLeft", "pjRight", "pjBlock"}, pjLeft),
+          object<TDuzuMemo, TDuzuFontMaster>("FontMirror", &TDuzuMemo::FontMirror, &TDuzuMemo::SetFontMirror),
+          object<TDuzuMemo, TDuzuPersistentList>("MailMergeItems", &TDuzuMemo::MailMergeItems,
+                                                 &TDuzuMemo::SetMailMergeItems),
+          string<TDuzuMemo>("Text", &TDuzuMemo::Text, &TDuzuMemo::SetText),
+          boolean<TDuzuMemo>("Truncate", &TDuzuMemo::Truncate, &TDuzuMemo::SetTruncate, false)},
+         {}});
+    RegisterClasses<TDuzuFontMaster, TDuzuPageNumInit, TDuzuText, TDuzuSection, TDuzuMailMergeItem, TDuzuMemo>();
 }
 
 }  // namespace

@@ -1,8 +1,11 @@
 // Bands of a project report over an in-process connection, run into a
 // recording engine: rows limited by MaxRows, group headers and footers with
 // their totals, breaks to new pages with the bands marked to print again,
-// a StartNewPage band that comes first, and region columns.
+// a StartNewPage band that comes first, region columns, and memos that
+// merge fields into their text and grow their band.
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 #include "RecordingReport.h"
 #include "base/SysUtils.h"
@@ -177,6 +180,66 @@ TEST_F(BandTest, RegionColumnsShareTheWidth) {
     EXPECT_NEAR(region->ColumnWidth(), 2.1667, 1e-4);
     region->SetColumns(0);
     EXPECT_EQ(region->Columns(), 3);
+}
+
+// The y of the first output whose text is Text, or -1.
+double yOf(const std::vector<Drawn>& Output, const std::string& Text, int Occurrence = 0) {
+    for (const Drawn& d : Output)
+        if (d.Text == Text && Occurrence-- == 0) return d.Y1;
+    return -1;
+}
+
+TEST_F(BandTest, MemosMergeTheirFieldsAndGrowTheirBand) {
+    GroupsConnection groups({{"A", 1}, {"B", 2}});
+    auto* memo = new TDuzuMemo(report->FirstPage());
+    memo->SetName("Memo1");
+    memo->SetParent(dataBand);
+    memo->SetBounds(MakeRect(3, 0, 4, 0.2));
+    memo->SetText("Dear NAME, your name is on file.");
+    memo->AddMailMergeItem("NAME", "GroupView.GRP");  // case ignored: "name" too
+
+    std::string out = run();
+    // Every word once per row, wrapped in the inch between 3 and 4.
+    std::string memoText;
+    int lines = 0;
+    for (const Drawn& d : engine.Output)
+        if (d.X1 >= 3.5 && d.Y1 < yOf(engine.Output, "row B2")) {
+            memoText += (memoText.empty() ? "" : " ") + d.Text;
+            ++lines;
+        }
+    EXPECT_EQ(memoText, "Dear A, your A is on file.");
+    EXPECT_GT(lines, 1);
+    // The next row starts below the memo's last line, not 0.2 below the row.
+    double lastLine = 0;
+    for (const Drawn& d : engine.Output)
+        if (d.X1 >= 3.5 && d.Y1 < yOf(engine.Output, "row B2")) lastLine = std::max(lastLine, d.Y1);
+    EXPECT_GT(yOf(engine.Output, "row B2"), lastLine);
+    EXPECT_GT(yOf(engine.Output, "row B2") - yOf(engine.Output, "row A1"), 0.3);
+    EXPECT_NE(out.find("Dear B,"), std::string::npos);
+
+    // With Truncate only what fits in its height prints, and the band keeps its height.
+    memo->SetTruncate(true);
+    memo->SetExpandParent(false);
+    run();
+    EXPECT_NEAR(yOf(engine.Output, "row B2") - yOf(engine.Output, "row A1"), 0.2, 1e-6);
+    std::vector<std::string> memoLines;
+    for (const Drawn& d : engine.Output)
+        if (d.X1 >= 3.5) memoLines.push_back(d.Text);
+    ASSERT_EQ(memoLines.size(), 2u);  // one line per row
+    EXPECT_EQ(memoLines[0].rfind("Dear A", 0), 0u);
+    EXPECT_EQ(memoLines[1].rfind("Dear B", 0), 0u);
+}
+
+TEST_F(BandTest, ADataMemoPrintsItsFieldsText) {
+    GroupsConnection groups({{"first group", 1}});
+    auto* memo = new TDuzuDataMemo(report->FirstPage());
+    memo->SetName("DataMemo1");
+    memo->SetParent(dataBand);
+    memo->SetBounds(MakeRect(3, 0, 6, 0.2));
+    memo->SetDataView(view);
+    memo->SetDataField("'Group: ' + GRP");
+    memo->AddMailMergeItem("group", "AMT", true);  // case matters: "Group" stays
+    EXPECT_EQ(run(), "/ row first group1 Group: first 1 ");
 }
 
 }  // namespace
