@@ -7,6 +7,9 @@
 #include <cstdint>
 
 enum TDuzuCalcType { ctCount, ctSum, ctMin, ctMax, ctAverage };
+// How a calculated value is shown: as a number, or as a date and time
+// (days since 12/30/1899) in the display format.
+enum TDuzuDisplayType { dtNumberFmt, dtDateTimeFmt };
 enum TDuzuCalcOperator { coAdd, coSub, coMul, coDiv, coMod, coExp, coGreater, coLesser, coAverage };
 enum TDuzuCalcFunction {
     cfNone, cfTrunc, cfFrac, cfRound, cfNeg, cfAbs, cfSin, cfCos, cfArcTan, cfSqr, cfSqrt, cfInc, cfDec,

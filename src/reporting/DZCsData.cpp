@@ -2,6 +2,7 @@
 
 #include <mutex>
 
+#include "base/DateTime.h"
 #include "base/SysUtils.h"
 #include "reporting/DZData.h"
 #include "reporting/DZProj.h"
@@ -29,7 +30,8 @@ double expressionNumber(const std::string& Expression, TDuzuDataView* View) {
     return StrToFloatDef(FilterNumber(DataTextExpression(Expression, View)), 0);
 }
 
-std::string numberText(double Value, const std::string& Format) {
+std::string numberText(double Value, const std::string& Format, TDuzuDisplayType Type) {
+    if (Type == dtDateTimeFmt) return Format.empty() ? DateTimeToStr(Value) : FormatDateTime(Format, Value);
     return Format.empty() ? FloatToStr(Value) : FormatFloat(Format, Value);
 }
 
@@ -135,7 +137,7 @@ double TDuzuCalcCore::SourceValue() const {
     return expressionNumber(dataField_, dynamic_cast<TDuzuDataView*>(dataView_));
 }
 
-std::string TDuzuCalcCore::ValueText() const { return numberText(Value(), displayFormat_); }
+std::string TDuzuCalcCore::ValueText() const { return numberText(Value(), displayFormat_, displayType_); }
 
 void TDuzuCalcCore::CalcNotify(const std::string& Event, bool HasValue, double Value) {
     if (Event == kCalcNewData)
@@ -181,7 +183,7 @@ double TDuzuCalcOp::Value() const {
 
 void TDuzuCalcOp::PrintSelf(TBaseReport* Engine) {
     (void)Engine;
-    handOn(destParam_, destPIVar_, numberText(Value(), displayFormat_));
+    handOn(destParam_, destPIVar_, numberText(Value(), displayFormat_, displayType_));
 }
 
 void TDuzuCalcOp::Notification(TComponent* AComponent, TOperation Operation) {
@@ -227,7 +229,9 @@ std::vector<TDuzuPropInfo> calcProps() {
             boolean<C>("RunningTotal", &C::RunningTotal, &C::SetRunningTotal, false),
             object<C, TDuzuProjectItem>("DataView", &C::DataView, &C::SetDataView),
             string<C>("DataField", &C::DataField, &C::SetDataField),
-            string<C>("DisplayFormat", &C::DisplayFormat, &C::SetDisplayFormat)};
+            string<C>("DisplayFormat", &C::DisplayFormat, &C::SetDisplayFormat),
+            enumeration<C>("DisplayType", &C::DisplayType, &C::SetDisplayType, {"dtNumberFmt", "dtDateTimeFmt"},
+                           dtNumberFmt)};
 }
 
 void registerDataAwareClasses() {
@@ -284,7 +288,9 @@ void registerDataAwareClasses() {
           enumeration<Op>("ResultFunction", &Op::ResultFunction, &Op::SetResultFunction, functions, cfNone),
           string<Op>("DestParam", &Op::DestParam, &Op::SetDestParam),
           string<Op>("DestPIVar", &Op::DestPIVar, &Op::SetDestPIVar),
-          string<Op>("DisplayFormat", &Op::DisplayFormat, &Op::SetDisplayFormat)},
+          string<Op>("DisplayFormat", &Op::DisplayFormat, &Op::SetDisplayFormat),
+          enumeration<Op>("DisplayType", &Op::DisplayType, &Op::SetDisplayType, {"dtNumberFmt", "dtDateTimeFmt"},
+                          dtNumberFmt)},
          {}});
     RegisterDuzuClassInfo(
         {"TDuzuDataMemo", "TDuzuMemo",

@@ -84,6 +84,8 @@ public:
     void SetDataField(const std::string& Value) { dataField_ = Value; }
     const std::string& DisplayFormat() const { return displayFormat_; }
     void SetDisplayFormat(const std::string& Value) { displayFormat_ = Value; }
+    TDuzuDisplayType DisplayType() const { return displayType_; }
+    void SetDisplayType(TDuzuDisplayType Value) { displayType_ = Value; }
 
     double Value() const { return total_.Result(); }
     std::string ValueText() const;
@@ -102,6 +104,7 @@ private:
     TDuzuComponent* initializer_ = nullptr;
     TDuzuProjectItem* dataView_ = nullptr;
     std::string dataField_, displayFormat_;
+    TDuzuDisplayType displayType_ = dtNumberFmt;
 };
 
 class TDuzuCalcText : public TDuzuText, public TDuzuCalcCore {
@@ -182,6 +185,8 @@ public:
     void SetDestPIVar(const std::string& Value) { destPIVar_ = Value; }
     const std::string& DisplayFormat() const { return displayFormat_; }
     void SetDisplayFormat(const std::string& Value) { displayFormat_ = Value; }
+    TDuzuDisplayType DisplayType() const { return displayType_; }
+    void SetDisplayType(TDuzuDisplayType Value) { displayType_ = Value; }
 
     // Works the operation out and hands its text on.
     double Value() const override;
@@ -193,6 +198,7 @@ private:
     Operand src1_, src2_;
     TDuzuCalcFunction resultFunction_ = cfNone;
     std::string destParam_, destPIVar_, displayFormat_;
+    TDuzuDisplayType displayType_ = dtNumberFmt;
 };
 
 // Starts the calculations that subscribe to it from InitCalcVar's value,

@@ -91,6 +91,16 @@ TEST(DuzuCalc, AnOperationTakesItsOperandsWithTheirFunctionsAndHandsItsTextOn) {
     EXPECT_DOUBLE_EQ(outer.Value(), 16.7);
     outer.PrintSelf(nullptr);
     EXPECT_EQ(project.GetParamValue("Half"), "16.70");
+
+    // Shown as a date and time: the value counts days.
+    TDuzuCalcOp when(nullptr);
+    when.SetSrc1Value(45000);
+    when.SetSrc2Value(0.5);
+    when.SetDestParam("When");
+    when.SetDisplayType(dtDateTimeFmt);
+    when.SetDisplayFormat("mm/dd/yyyy hh:nn");
+    when.PrintSelf(nullptr);
+    EXPECT_EQ(project.GetParamValue("When"), "03/15/2023 12:00");
     ProjectManager = saved;
 }
 
