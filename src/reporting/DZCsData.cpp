@@ -1,6 +1,8 @@
 #include "reporting/DZCsData.h"
 
+#include <algorithm>
 #include <mutex>
+#include <vector>
 
 #include "base/DateTime.h"
 #include "base/SysUtils.h"
@@ -102,6 +104,79 @@ void TDuzuDataMemo::LoadText(TMemoBuf& Buffer) {
         Buffer.SetRTF(text);
     else
         Buffer.SetText(text);
+}
+
+// ---------------------------------------------------------------------------
+
+TDuzuDataMirrorSection::TDuzuDataMirrorSection(TComponent* AOwner)
+    : TDuzuSection(AOwner), dataMirrors_(std::make_unique<TDuzuPersistentList>()) {}
+
+void TDuzuDataMirrorSection::SetDataView(TDuzuProjectItem* Value) { setReference(this, dataView_, Value); }
+
+void TDuzuDataMirrorSection::SetDataMirrors(TDuzuPersistentList* Value) {
+    if (Value == dataMirrors_.get()) return;
+    dataMirrors_->Clear();
+    if (Value == nullptr) return;
+    for (int i = 0; i < Value->Count(); ++i)
+        if (auto* mirror = dynamic_cast<TDuzuDataMirror*>(Value->Item(i)))
+            AddDataMirror(mirror->DataValue(), mirror->SectionMirror(), mirror->IsDefault());
+}
+
+TDuzuDataMirror* TDuzuDataMirrorSection::AddDataMirror(const std::string& DataValue, TDuzuSection* SectionMirror,
+                                                       bool IsDefault) {
+    auto* mirror = new TDuzuDataMirror();
+    mirror->SetDataValue(DataValue);
+    mirror->SetSectionMirror(SectionMirror);
+    mirror->SetIsDefault(IsDefault);
+    if (SectionMirror != nullptr) SectionMirror->FreeNotification(this);
+    dataMirrors_->Add(mirror);
+    return mirror;
+}
+
+void TDuzuDataMirrorSection::Notification(TComponent* AComponent, TOperation Operation) {
+    TDuzuSection::Notification(AComponent, Operation);
+    if (Operation != opRemove) return;
+    if (AComponent == dataView_) dataView_ = nullptr;
+    for (int i = 0; i < dataMirrors_->Count(); ++i)
+        if (auto* mirror = dynamic_cast<TDuzuDataMirror*>(dataMirrors_->Item(i));
+            mirror != nullptr && mirror->SectionMirror() == AComponent)
+            mirror->SetSectionMirror(nullptr);
+}
+
+TDuzuSection* TDuzuDataMirrorSection::SelectedMirror() const {
+    const std::string text = DataTextExpression(dataField_, dynamic_cast<TDuzuDataView*>(dataView_));
+    TDuzuDataMirror* fallback = nullptr;
+    for (int i = 0; i < dataMirrors_->Count(); ++i) {
+        auto* mirror = dynamic_cast<TDuzuDataMirror*>(dataMirrors_->Item(i));
+        if (mirror == nullptr) continue;
+        if (mirror->IsDefault() && fallback == nullptr) fallback = mirror;
+        if (compareCase_ ? mirror->DataValue() == text : SameText(mirror->DataValue(), text))
+            return mirror->SectionMirror();
+    }
+    return fallback != nullptr ? fallback->SectionMirror() : nullptr;
+}
+
+TDuzuSection* TDuzuDataMirrorSection::ChosenSection() {
+    TDuzuSection* chosen = this;
+    std::vector<TDuzuSection*> seen{this};
+    while (auto* mirrorSection = dynamic_cast<TDuzuDataMirrorSection*>(chosen)) {
+        TDuzuSection* next = mirrorSection->SelectedMirror();
+        // A chain that comes back on itself stops where it was.
+        if (next == nullptr || std::find(seen.begin(), seen.end(), next) != seen.end()) break;
+        seen.push_back(next);
+        chosen = next;
+    }
+    return chosen;
+}
+
+void TDuzuDataMirrorSection::Print(TBaseReport* Engine) {
+    TDuzuSection* chosen = ChosenSection();
+    if (chosen == this) {
+        TDuzuSection::Print(Engine);
+        return;
+    }
+    if (IsPrintable()) PrintSelf(Engine);
+    chosen->PrintContentsAt(Engine, PageLeft(), PageTop());
 }
 
 // ---------------------------------------------------------------------------
@@ -299,7 +374,25 @@ void registerDataAwareClasses() {
           boolean<TDuzuDataMemo>("ContainsRTF", &TDuzuDataMemo::ContainsRTF, &TDuzuDataMemo::SetContainsRTF,
                                  false)},
          {}});
-    RegisterClasses<TDuzuDataMemo, TDuzuDataText, TDuzuCalcText, TDuzuCalcTotal, TDuzuCalcController, TDuzuCalcOp>();
+    RegisterDuzuClassInfo(
+        {"TDuzuDataMirror", "",
+         {string<TDuzuDataMirror>("DataValue", &TDuzuDataMirror::DataValue, &TDuzuDataMirror::SetDataValue),
+          boolean<TDuzuDataMirror>("IsDefault", &TDuzuDataMirror::IsDefault, &TDuzuDataMirror::SetIsDefault, false),
+          object<TDuzuDataMirror, TDuzuSection>("SectionMirror", &TDuzuDataMirror::SectionMirror,
+                                                &TDuzuDataMirror::SetSectionMirror)},
+         {}});
+    RegisterDuzuClassInfo(
+        {"TDuzuDataMirrorSection", "TDuzuSection",
+         {object<TDuzuDataMirrorSection, TDuzuProjectItem>("DataView", &TDuzuDataMirrorSection::DataView,
+                                                           &TDuzuDataMirrorSection::SetDataView),
+          string<TDuzuDataMirrorSection>("DataField", &TDuzuDataMirrorSection::DataField,
+                                         &TDuzuDataMirrorSection::SetDataField),
+          boolean<TDuzuDataMirrorSection>("CompareCase", &TDuzuDataMirrorSection::CompareCase,
+                                          &TDuzuDataMirrorSection::SetCompareCase, false),
+          object<TDuzuDataMirrorSection, TDuzuPersistentList>("DataMirrors", &TDuzuDataMirrorSection::DataMirrors,
+                                                              &TDuzuDataMirrorSection::SetDataMirrors)},
+         {}});
+    RegisterClasses<TDuzuDataMirror, TDuzuDataMirrorSection, TDuzuDataMemo, TDuzuDataText, TDuzuCalcText, TDuzuCalcTotal, TDuzuCalcController, TDuzuCalcOp>();
 }
 
 }  // namespace

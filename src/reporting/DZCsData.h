@@ -4,6 +4,7 @@
 // data memo (a field's plain or rich text, word-wrapped), the
 // calculated text and total that accumulate a value for each row their
 // controller announces, and the controller that starts them from a value.
+#include <memory>
 #include <string>
 
 #include "reporting/DZCalc.h"
@@ -59,6 +60,55 @@ private:
     TDuzuProjectItem* dataView_ = nullptr;
     std::string dataField_;
     bool containsRTF_ = false;
+};
+
+// One choice of a data-mirror section: the section whose contents print
+// when the selector's text is DataValue (or, with IsDefault, when no
+// choice matches).
+class TDuzuDataMirror : public TPersistent {
+public:
+    const std::string& DataValue() const { return dataValue_; }
+    void SetDataValue(const std::string& Value) { dataValue_ = Value; }
+    bool IsDefault() const { return isDefault_; }
+    void SetIsDefault(bool Value) { isDefault_ = Value; }
+    TDuzuSection* SectionMirror() const { return sectionMirror_; }
+    void SetSectionMirror(TDuzuSection* Value) { sectionMirror_ = Value; }
+
+private:
+    std::string dataValue_;
+    bool isDefault_ = false;
+    TDuzuSection* sectionMirror_ = nullptr;
+};
+
+// A section that prints, in its own place, the contents of the section its
+// selector's text chooses among DataMirrors; a chosen data-mirror section
+// chooses in turn. Without a choice it prints its own contents.
+class TDuzuDataMirrorSection : public TDuzuSection {
+public:
+    explicit TDuzuDataMirrorSection(TComponent* AOwner);
+    TDuzuProjectItem* DataView() const { return dataView_; }
+    void SetDataView(TDuzuProjectItem* Value);
+    const std::string& DataField() const { return dataField_; }
+    void SetDataField(const std::string& Value) { dataField_ = Value; }
+    bool CompareCase() const { return compareCase_; }
+    void SetCompareCase(bool Value) { compareCase_ = Value; }
+    TDuzuPersistentList* DataMirrors() const { return dataMirrors_.get(); }
+    void SetDataMirrors(TDuzuPersistentList* Value);
+
+    // Adds a choice; the section owns it.
+    TDuzuDataMirror* AddDataMirror(const std::string& DataValue, TDuzuSection* SectionMirror, bool IsDefault = false);
+    // This section's own choice for the current row, or nullptr.
+    TDuzuSection* SelectedMirror() const;
+    // The section whose contents print, along the chain of choices.
+    TDuzuSection* ChosenSection();
+    void Print(TBaseReport* Engine) override;
+    void Notification(TComponent* AComponent, TOperation Operation) override;
+
+private:
+    TDuzuProjectItem* dataView_ = nullptr;
+    std::string dataField_;
+    bool compareCase_ = false;
+    std::unique_ptr<TDuzuPersistentList> dataMirrors_;
 };
 
 // What calculated texts and totals share: the value source, the

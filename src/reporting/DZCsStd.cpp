@@ -77,6 +77,29 @@ void TDuzuText::PrintSelf(TBaseReport* Engine) {
     }
 }
 
+double TDuzuSection::PageLeft() const { return placed_ ? placedLeft_ : TDuzuContainerControl::PageLeft(); }
+
+double TDuzuSection::PageTop() const { return placed_ ? placedTop_ : TDuzuContainerControl::PageTop(); }
+
+void TDuzuSection::PrintContentsAt(TBaseReport* Engine, double Left, double Top) {
+    const bool wasPlaced = placed_;
+    const double savedLeft = placedLeft_, savedTop = placedTop_;
+    placed_ = true;
+    placedLeft_ = Left;
+    placedTop_ = Top;
+    try {
+        for (int i = 0; i < GetChildCount(); ++i) GetChild(i)->Print(Engine);
+    } catch (...) {
+        placed_ = wasPlaced;
+        placedLeft_ = savedLeft;
+        placedTop_ = savedTop;
+        throw;
+    }
+    placed_ = wasPlaced;
+    placedLeft_ = savedLeft;
+    placedTop_ = savedTop;
+}
+
 // ---------------------------------------------------------------------------
 
 TDuzuMemo::TDuzuMemo(TComponent* AOwner)

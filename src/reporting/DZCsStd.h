@@ -163,8 +163,16 @@ public:
     bool WasteFit() const { return wasteFit_; }
     void SetWasteFit(bool Value) { wasteFit_ = Value; }
 
+    // Prints the children as if the section stood at Left, Top of the page:
+    // how a data-mirror section prints the contents it borrows.
+    void PrintContentsAt(TBaseReport* Engine, double Left, double Top);
+    double PageLeft() const override;
+    double PageTop() const override;
+
 private:
     bool wasteFit_ = false;
+    bool placed_ = false;
+    double placedLeft_ = 0, placedTop_ = 0;
 };
 
 // Registers the font master, page-number initialiser, text, memo and section.

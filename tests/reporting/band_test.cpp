@@ -1,8 +1,8 @@
 // Bands of a project report over an in-process connection, run into a
 // recording engine: rows limited by MaxRows, group headers and footers with
 // their totals, breaks to new pages with the bands marked to print again,
-// a StartNewPage band that comes first, region columns, and memos that
-// merge fields into their text and grow their band.
+// a StartNewPage band that comes first, region columns, memos that merge
+// fields into their text and grow their band, and data-mirror sections.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -240,6 +240,38 @@ TEST_F(BandTest, ADataMemoPrintsItsFieldsText) {
     memo->SetDataField("'Group: ' + GRP");
     memo->AddMailMergeItem("group", "AMT", true);  // case matters: "Group" stays
     EXPECT_EQ(run(), "/ row first group1 Group: first 1 ");
+}
+
+TEST_F(BandTest, ADataMirrorSectionPrintsTheChosenSectionInItsPlace) {
+    GroupsConnection groups({{"A", 1}, {"b", 2}});
+    auto loose = [&](const std::string& Name, const std::string& Text) {
+        auto* section = new TDuzuSection(report->FirstPage());
+        section->SetName(Name);
+        auto* t = new TDuzuText(report->FirstPage());
+        t->SetName(Name + "Text");
+        t->SetParent(section);
+        t->SetBounds(MakeRect(0.5, 0, 2, 0.2));
+        t->SetText(Text);
+        return section;
+    };
+    TDuzuSection* alpha = loose("Alpha", "alpha");
+    TDuzuSection* other = loose("Other", "other");
+    auto* mirror = new TDuzuDataMirrorSection(report->FirstPage());
+    mirror->SetName("Mirror1");
+    mirror->SetParent(dataBand);
+    mirror->SetBounds(MakeRect(3, 0, 5, 0.2));
+    mirror->SetDataView(view);
+    mirror->SetDataField("GRP");
+    mirror->AddDataMirror("a", alpha);  // case ignored
+    mirror->AddDataMirror("x", other, true);
+    EXPECT_EQ(run(), "/ row A1 alpha row b2 other ");
+    // In the mirror section's place: 3 right of the row text, and 0.5 in.
+    const double rowLeft = engine.Output[1].X1;
+    for (const Drawn& d : engine.Output)
+        if (d.Text == "alpha" || d.Text == "other") EXPECT_NEAR(d.X1, rowLeft + 3.5, 1e-6) << d.Text;
+
+    mirror->SetCompareCase(true);  // "A" is not "a": the default prints
+    EXPECT_EQ(run(), "/ row A1 other row b2 other ");
 }
 
 }  // namespace
