@@ -5,6 +5,11 @@
 #include "reports/SalesByDaySummary.h"
 #include "reports/PaymentsByDay.h"
 #include "reports/TransactionByDate.h"
+#include "reports/ReorderReport.h"
+#include "reports/SalesByPatient.h"
+#include "reports/SalesByPersonnel.h"
+#include "reports/ControlItemRpt.h"
 
 void RegisterReportForms() { RegisterClasses<TSalesByDayReport, TSalesByDaySummaryReport, TTransactionByDateReport,
-                    TPaymentsByDayReport>(); }
+                    TPaymentsByDayReport, TReorder, TControlItemReport,
+                    TSalesByPatient, TSalesByPersonnel>(); }

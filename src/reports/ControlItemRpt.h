@@ -1,0 +1,31 @@
+#pragma once
+// TControlItemReport ("Controlled Items"): every controlled item, grouped
+// by vendor, in the reorder report's layout. It runs once when created and
+// stays open; OK runs it again, then closes the form. The From and Thru
+// boxes are kept in "mm/dd/yyyy" but select nothing.
+#include "controls/KingDlg.h"
+#include "controls/KingPop.h"
+#include "reports/StockReport.h"
+
+class TControlItemReport : public TStockReportForm {
+public:
+    explicit TControlItemReport(TComponent* AOwner);
+
+    TLabel* Label1 = nullptr;
+    TLabel* Label2 = nullptr;
+    TKingDateDialog* FromKingDateDialog = nullptr;
+    TKingDateDialog* ThruKingDateDialog = nullptr;
+    TKingPopup* KingPopup1 = nullptr;
+    TKingPopup* KingPopup2 = nullptr;
+    TBitBtn* BitBtn1 = nullptr;
+
+    void FormCreate(TObject* Sender);
+    void FormClose(TObject* Sender, TCloseAction& Action);
+    void BitBtn1Click(TObject* Sender);
+    void FromKingDateDialogKeyPress(TObject* Sender, char& Key);
+    void ThruKingDateDialogKeyPress(TObject* Sender, char& Key);
+
+private:
+    // The box's text rewritten "mm/dd/yyyy" and its calendar set to it.
+    static void normalise(TKingDateDialog* Edit, TKingPopup* Popup);
+};

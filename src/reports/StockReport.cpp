@@ -1,0 +1,176 @@
+#include "reports/StockReport.h"
+
+#include "base/SysUtils.h"
+#include "reporting/RSBase.h"
+#include "reports/DateRange.h"
+#include "reports/ReportTables.h"
+#include "ui/FormKit.h"
+
+namespace {
+
+constexpr const char* CountPicture = "###,###,##0;;0";
+constexpr const char* CostPicture = "###,###,##0.00;;0";
+constexpr const char* TotalPicture = "###,###,##0.00";
+constexpr const char* NoVendor = "<no vendor>";
+
+}  // namespace
+
+TStockReportForm::TStockReportForm(TComponent* AOwner, const std::string& Caption, const char* IndexName,
+                                   const std::string& Title)
+    : TForm(AOwner), title_(Title) {
+    SetCaption(Caption);
+    SetPosition(poScreenCenter);
+    Font()->SetName("MS Sans Serif");
+    Font()->SetHeight(-11);
+    MakeCompanyTable(this, Table1, DataSource1, Xbase1, "ITEM.DBF", IndexName);
+
+    ReportSystem1 = new TReportSystem(this);
+    DateRange::PresetReportSystem(*ReportSystem1);
+    ReportShell1 = new TReportShell(this);
+    ReportShell1->SetEngine(ReportSystem1);
+
+    bindEvent(ReportSystem1->OnPrint, this, &TStockReportForm::ReportSystem1Print);
+    bindEvent(ReportSystem1->OnBeforePrint, this, &TStockReportForm::ReportSystem1BeforePrint);
+    bindEvent(ReportSystem1->OnAfterPrint, this, &TStockReportForm::ReportSystem1AfterPrint);
+    ReportSystem1->OnPreviewSetup = [this](TObject*) { Hide(); };
+    bindEvent(ReportShell1->OnReportBefore, this, &TStockReportForm::ReportShell1ReportBefore);
+    bindEvent(ReportShell1->OnPageBefore, this, &TStockReportForm::ReportShell1PageBefore);
+    bindEvent(ReportShell1->OnPageHeader, this, &TStockReportForm::ReportShell1PageHeader);
+    bindEvent(ReportShell1->OnBodyBefore, this, &TStockReportForm::ReportShell1BodyBefore);
+    bindEvent(ReportShell1->OnGroupBeforeFirst, this, &TStockReportForm::ReportShell1GroupBeforeFirst);
+    bindEvent(ReportShell1->OnGroupHeader, this, &TStockReportForm::ReportShell1GroupHeader);
+    bindEvent(ReportShell1->OnRowPrint, this, &TStockReportForm::ReportShell1RowPrint);
+    bindEvent(ReportShell1->OnRowAfter, this, &TStockReportForm::ReportShell1RowAfter);
+    bindEvent(ReportShell1->OnDetailAfter, this, &TStockReportForm::ReportShell1DetailAfter);
+    bindEvent(ReportShell1->OnGroupAfter, this, &TStockReportForm::ReportShell1GroupAfter);
+    bindEvent(ReportShell1->OnBodyFooter, this, &TStockReportForm::ReportShell1BodyFooter);
+    bindEvent(ReportShell1->OnPageAfter, this, &TStockReportForm::ReportShell1PageAfter);
+}
+
+void TStockReportForm::ReportSystem1Print(TObject* Sender) {
+    Hide();
+    ReportShell1->Execute(dynamic_cast<TBaseReport*>(Sender));
+}
+
+void TStockReportForm::ReportSystem1BeforePrint(TObject*) { Table1->Open(); }
+
+void TStockReportForm::ReportSystem1AfterPrint(TObject*) { Table1->Close(); }
+
+std::string TStockReportForm::itemVendor() const { return UpperCase(Table1->FieldByName("VENDOR")->AsString()); }
+
+void TStockReportForm::ReportShell1ReportBefore(TBaseReport* Report, TDetailShell*) {
+    Table1->First();
+    PageNumber = 0;
+    Report->SetOriginX(0);
+    Report->SetOriginY(0);
+}
+
+void TStockReportForm::ReportShell1PageBefore(TBaseReport* Report, TDetailShell*) {
+    ++PageNumber;
+    Report->SetFont("Arial", 10);
+}
+
+void TStockReportForm::setColumns(TBaseReport& Report, std::uint8_t BoxLines) {
+    Report.ClearTabs();
+    for (double pos : {0.5, 1.5, 2.5, 3.5})
+        Report.SetTab(pos, pjLeft, 0.9, 0, BoxLines, 0);
+    Report.SetTab(4.5, pjRight, 0.9, 0, BoxLines, 0);
+    Report.SetTab(5.5, pjRight, 0.6, 0, BoxLines, 0);
+    Report.SetTab(6.2, pjRight, 0.8, 0, BoxLines, 0);
+    Report.SetTab(7.1, pjRight, 0.9, 0, BoxLines, 0);
+}
+
+void TStockReportForm::ReportShell1PageHeader(TBaseReport* Report, TDetailShell*) {
+    Report->SetFont("Arial", 10);
+    Report->PrintXY(0.3, 0.5, FormatDateTime("m/d/yyyy h:nna/p", Now()));
+    Report->PrintXY(7.2, 0.5, "Page " + std::to_string(PageNumber));
+    Report->SetFont("Arial", 20);
+    Report->SetFontTop(0.25);
+    Report->PrintCenter(title_, 4.25);
+    Report->SetBold(false);
+    Report->NextLine();
+    Report->SetFont("Arial", 10);
+    setColumns(*Report, BOXLINEBOTTOM);
+    Report->GotoXY(0, 1.5);
+    for (const char* heading : {"Vendor", "Manufacturer", "ID", "Description", "On Hand", "ReorderPt", "Cost", "Total"})
+        Report->PrintTab(heading);
+    setColumns(*Report, 0);
+    Report->GotoXY(0, 1.75);
+    Report->SetFont("Arial", 9);
+}
+
+void TStockReportForm::ReportShell1BodyBefore(TBaseReport*, TDetailShell*) {
+    VendorSubtotal = GrandTotal = Currency(0);
+}
+
+void TStockReportForm::ReportShell1GroupBeforeFirst(TBaseReport*, TDetailShell*) {
+    CurrentVendor = NoVendor;
+    vendorPrinted_ = false;
+}
+
+void TStockReportForm::ReportShell1GroupHeader(TBaseReport* Report, TDetailShell*) {
+    // An empty list prints no line made from an empty record.
+    if (Table1->Eof()) return;
+    const std::string vendor = itemVendor();
+    // The first group is always headed, also when it is the empty vendor.
+    if (vendorPrinted_ && vendor == CurrentVendor) {
+        Report->PrintTab("");
+        return;
+    }
+    vendorPrinted_ = true;
+    VendorSubtotal = Currency(0);
+    CurrentVendor = vendor;
+    Report->NextLine();
+    Report->PrintTab(vendor.empty() ? NoVendor : vendor);
+}
+
+void TStockReportForm::ReportShell1RowPrint(TBaseReport* Report, TDetailShell*, bool&) {
+    if (Table1->Eof()) return;
+    const Currency cost = Table1->FieldByName("COST")->AsCurrency();
+    Report->PrintTab("");  // the row starts again at the first stop, under the vendor
+    Report->PrintTab(Table1->FieldByName("MANF")->AsString());
+    Report->PrintTab(Table1->FieldByName("ID")->AsString());
+    Report->PrintTab(Table1->FieldByName("DESC")->AsString());
+    Report->PrintTab(FormatFloat(CountPicture, Table1->FieldByName("QTYONHAND")->AsFloat()));
+    Report->PrintTab(FormatFloat(CountPicture, Table1->FieldByName("REORDERPT")->AsFloat()));
+    Report->PrintTab(DateRange::Money(CostPicture, cost));
+    VendorSubtotal += cost;
+    GrandTotal += cost;
+}
+
+void TStockReportForm::ReportShell1RowAfter(TBaseReport* Report, TDetailShell*, bool& Valid) {
+    if (Table1->Eof()) {
+        Valid = false;
+        return;
+    }
+    const std::string vendor = itemVendor();
+    Table1->Next();
+    if (!Table1->Eof() && itemVendor() == vendor) {
+        Report->NextLine();
+    } else {
+        Report->PrintTab(DateRange::Money(TotalPicture, VendorSubtotal));
+    }
+    Valid = !Table1->Eof();
+}
+
+void TStockReportForm::ReportShell1DetailAfter(TBaseReport* Report, TDetailShell*) {
+    if (Report->YPos() > 9.5) Report->NewPage();
+}
+
+void TStockReportForm::ReportShell1GroupAfter(TBaseReport* Report, TDetailShell*, bool& Valid) {
+    Valid = !Table1->Eof();
+    if (!vendorPrinted_) return;
+    if (Table1->Eof() || itemVendor() != CurrentVendor) Report->NextLine();
+}
+
+void TStockReportForm::ReportShell1BodyFooter(TBaseReport* Report, TDetailShell*) {
+    Report->NextLine();
+    Report->ClearTabs();
+    Report->SetTab(6.2, pjRight, 0.8, 0, 0, 0);
+    Report->SetTab(7.1, pjRight, 0.9, 0, BOXLINETOP, 0);
+    Report->NextLine();
+    Report->PrintTab("Total");
+    Report->PrintTab(DateRange::Money(TotalPicture, GrandTotal));
+}
+
+void TStockReportForm::ReportShell1PageAfter(TBaseReport* Report, TDetailShell*) { Report->NextLine(); }
