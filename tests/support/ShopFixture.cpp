@@ -29,13 +29,13 @@ void AddDocuments(const std::string& Dir) {
                 {{"ID", "2"}, {"RECNAME", "BAKER"}, {"NAME", "Baker"}, {"BALANCE", "0"}, {"TERMS", "30"}}});
     AppendRows(Dir, "Sales.dbf",
                {{{"RECEIPT", "1001"}, {"DATE", "20240314"}, {"PATID", "1"}, {"NAME", "Adams"}, {"EMPLY", "1"},
-                 {"SUBTOTAL", "150.00"}, {"TAXRATE", "5"}, {"SALESTAX", "5.00"}, {"TOTAL", "155.00"},
+                 {"SUBTOTAL", "150.00"}, {"TAXRATE", "0.050000"}, {"SALESTAX", "5.00"}, {"TOTAL", "155.00"},
                  {"BALANCE", "55.00"}, {"TERMS", "30"}, {"DUEDATE", "20240413"}},
                 {{"RECEIPT", "1002"}, {"DATE", "20240314"}, {"PATID", "2"}, {"NAME", "Baker"}, {"EMPLY", "2"},
-                 {"SUBTOTAL", "70.00"}, {"TAXRATE", "5"}, {"SALESTAX", "4.00"}, {"TOTAL", "74.00"},
+                 {"SUBTOTAL", "70.00"}, {"TAXRATE", "0.050000"}, {"SALESTAX", "4.00"}, {"TOTAL", "74.00"},
                  {"BALANCE", "0"}, {"TERMS", "30"}, {"DUEDATE", "20240413"}},
                 {{"RECEIPT", "1003"}, {"DATE", "20240315"}, {"PATID", "1"}, {"NAME", "Adams"}, {"EMPLY", "1"},
-                 {"SUBTOTAL", "55.00"}, {"TAXRATE", "7.25"}, {"SALESTAX", "4.35"}, {"TOTAL", "59.35"},
+                 {"SUBTOTAL", "55.00"}, {"TAXRATE", "0.072500"}, {"SALESTAX", "4.35"}, {"TOTAL", "59.35"},
                  {"BALANCE", "39.35"}, {"TERMS", "30"}, {"DUEDATE", "20240414"}}});
     AppendRows(Dir, "SalesDtl.dbf",
                {{{"RECEIPT", "1001"}, {"ITEM", "1"}, {"ITEMNO", "FR1"}, {"DESC", "Metal frame"}, {"QTY", "1"},
