@@ -1,5 +1,6 @@
 // The quenmark program. The forms of the folders above the application
 // shell register here, before the shell starts, as they are built.
+#include "patients/ClaimDialog.h"
 #include "patients/EbillViewer.h"
 #include "patients/PatientInfo.h"
 #include "reports/ReportForms.h"
@@ -11,6 +12,7 @@
 int main(int argc, char** argv) {
     RegisterEbillViewer();
     RegisterPatientForms();
+    RegisterClaimForms();
     RegisterPaymentForm();
     RegisterDepositForm();
     RegisterReceiptForm();

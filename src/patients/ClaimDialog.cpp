@@ -1,0 +1,301 @@
+// The claim dialog: its pages, the service rows' totals and the handlers
+// that enable the boxes depending on others.
+#include "patients/ClaimDialog.h"
+
+#include "app/AppUtils.h"
+#include "app/DataModule.h"
+#include "app/FormOpener.h"
+#include "base/SysUtils.h"
+#include "controls/DBKing.h"
+#include "controls/KingPop.h"
+#include "controls/Qmdbgrid.h"
+#include "data/DataSet.h"
+#include "data/Fields.h"
+#include "patients/ClaimPages.h"
+#include "patients/EBillWriter.h"
+#include "patients/PatientLayout.h"
+#include "ui/ComCtrls.h"
+#include "ui/DBCtrls.h"
+#include "ui/Dialogs.h"
+#include "ui/ExtCtrls.h"
+#include "ui/FormKit.h"
+#include "ui/StdCtrls.h"
+#include "xbase/Qmtable.h"
+#include "xbase/Xbase.h"
+
+using namespace PatientLayout;
+using ClaimPages::TBoxKind;
+
+namespace {
+
+constexpr int ServiceRows = 6;
+constexpr int ButtonWidth = 80;
+constexpr int ButtonHeight = 27;
+
+TQmTable* claim() { return DataModule1->InsTable; }
+TQmTable* rows() { return DataModule1->InsDetailTable; }
+
+void editClaim() {
+    if (claim()->State() != dsEdit && claim()->State() != dsInsert)
+        claim()->Edit();
+}
+
+void postIfEditing(TDataSet* Table) {
+    if (Table->State() == dsEdit || Table->State() == dsInsert)
+        Table->Post();
+}
+
+void enableWithColour(TWinControl* Control, bool Enabled) {
+    Control->SetEnabled(Enabled);
+    Control->SetColor(Enabled ? clWindow : clBtnFace);
+}
+
+}  // namespace
+
+TInsuranceClaimDlg::TInsuranceClaimDlg(TComponent* AOwner) : TForm(AOwner) {
+    SetName("InsuranceClaimDlg");
+    SetCaption("Health Insurance Claim Form");
+    SetBounds(0, 0, 680, 420);
+    SetPosition(poScreenCenter);
+    // The date boxes bind to the form's first pop-up calendar.
+    new TKingPopup(this);
+
+    PageControl1 = place<TPageControl>(this, 6, 6, ClientWidth() - 12, ClientHeight() - 50);
+    for (int i = 0; i < 8; ++i) {
+        Pages[size_t(i)] = new TTabSheet(this);
+        Pages[size_t(i)]->SetCaption(ClaimPages::PageCaptions[i]);
+        Pages[size_t(i)]->SetPageControl(PageControl1);
+    }
+    buildPages();
+
+    const int top = ClientHeight() - ButtonHeight - 10;
+    OKBitBtn = place<TBitBtn>(this, 8, top, ButtonWidth, ButtonHeight, "&OK");
+    PrintBtn = place<TBitBtn>(this, 96, top, ButtonWidth, ButtonHeight, "&Print");
+    BitBtn1 = place<TBitBtn>(this, 184, top, ButtonWidth, ButtonHeight, "E-Bill");
+    EbilledLED = place<TShape>(this, 270, top + 8, 12, 12);
+    EbilledLED->SetShape(stCircle);
+    EbilledLED->Brush()->SetColor(clRed);
+    bindEvent(OKBitBtn->OnClick, this, &TInsuranceClaimDlg::OKBitBtnClick);
+    bindEvent(BitBtn1->OnClick, this, &TInsuranceClaimDlg::BitBtn1Click);
+    bindEvent(OnShow, this, &TInsuranceClaimDlg::FormShow);
+    bindEvent(OnClose, this, &TInsuranceClaimDlg::FormClose);
+
+    // FormCreate: the claim's own rows, at least six of them, and its totals.
+    claimNo_ = Trim(claim()->FieldByName("ID")->AsString());
+    rows()->SetIndexName("ID");
+    DataModule1->InsDetailXbase->SetScope(AppUtils::PadLeft(claimNo_, 10), AppUtils::PadLeft(claimNo_, 10));
+    PageControl1->SetActivePage(Pages[0]);
+    ensureSixRows();
+    DataModule1->PreviousCharge = Currency();
+    DataModule1->CalcCharges = [this] { CalcCharges(); };
+    editClaim();
+    setTotals(sumOfCharges());
+    if (!Trim(claim()->FieldByName("EBILLED")->AsString()).empty())
+        EbilledLED->Brush()->SetColor(clLime);
+}
+
+TInsuranceClaimDlg::~TInsuranceClaimDlg() {
+    if (DataModule1)
+        DataModule1->CalcCharges = nullptr;
+}
+
+void TInsuranceClaimDlg::buildPages() {
+    TDataSource* source = DataModule1->InsSource;
+    for (const ClaimPages::TClaimBox& box : ClaimPages::Boxes()) {
+        TWinControl* parent = Pages[size_t(box.Page)];
+        if (box.Page == 3) {
+            if (!OtherInsuredGroupBox) {
+                OtherPlanDBRadioGroup = placeBound<TDBRadioGroup>(parent, 8, 4, 330, 40, source, "OTHER_INS");
+                OtherPlanDBRadioGroup->SetCaption("11d. Is there another health benefit plan?");
+                OtherPlanDBRadioGroup->SetColumns(2);
+                OtherPlanDBRadioGroup->Items()->Add("Yes");
+                OtherPlanDBRadioGroup->Items()->Add("No");
+                OtherPlanDBRadioGroup->Values()->Add("True");
+                OtherPlanDBRadioGroup->Values()->Add("False");
+                OtherPlanDBRadioGroup->OnChange = [this](TObject*) { OtherPlanGroupBoxActive(); };
+                OtherInsuredGroupBox = place<TGroupBox>(parent, 8, 50, 640, 170, "Other Insured's Information");
+            }
+            parent = OtherInsuredGroupBox;
+        }
+        TWinControl* control = nullptr;
+        switch (box.Kind) {
+            case TBoxKind::Edit:
+            case TBoxKind::ReadOnly: {
+                TDBEdit* e = edit(parent, box.Left, box.Top, box.Width, source, box.Column, box.MaxLength);
+                if (box.Kind == TBoxKind::ReadOnly) {
+                    e->SetReadOnly(true);
+                    e->SetTabStop(false);
+                }
+                control = e;
+                break;
+            }
+            case TBoxKind::Upper:
+                control = upperEdit(parent, box.Left, box.Top, box.Width, source, box.Column, box.MaxLength);
+                break;
+            case TBoxKind::Date:
+                control = dateEdit(parent, box.Left, box.Top, source, box.Column);
+                break;
+            case TBoxKind::List: {
+                TDBComboBox* combo = list(parent, box.Left, box.Top, box.Width, source, box.Column, {});
+                for (const std::string& item : ClaimPages::Choices(box))
+                    combo->Items()->Add(item);
+                control = combo;
+                break;
+            }
+            case TBoxKind::Check:
+                control = checkBox(parent, box.Left, box.Top, box.Width, box.Caption, source, box.Column);
+                break;
+            case TBoxKind::YesNo:
+                break;
+        }
+        TLabel* label = nullptr;
+        if (box.Kind != TBoxKind::Check && *box.Caption)
+            label = caption(parent, box.Left - (box.Page == 3 ? 90 : 100) + (box.Left >= 250 ? 50 : 0), box.Top,
+                            box.Caption, control);
+        const std::string column = box.Column;
+        if (column == "PAID")
+            DBEdit46 = static_cast<TDBEdit*>(control);
+        else if (column == "COND_AUTO")
+            CondAutoAccidentDBCheckBox = static_cast<TDBCheckBox*>(control);
+        else if (column == "COND_STATE") {
+            CondStateDBEdit = static_cast<TDBEdit*>(control);
+            CondStateLabel = label;
+        } else if (column.starts_with("DIAG")) {
+            const int n = column.back() - '1';
+            DiagnosisLabels[size_t(n)] = place<TLabel>(parent, box.Left + box.Width + 10, box.Top + 3, 300, 15, "");
+            static_cast<TDBEdit*>(control)->OnChange = [this, n](TObject*) { DiagnosisChange(n); };
+        } else if (column == "TOTAL" || column == "BALANCE") {
+            static_cast<TDBEdit*>(control)->SetReadOnly(true);
+            static_cast<TDBEdit*>(control)->SetTabStop(false);
+        }
+    }
+    bindEvent(DBEdit46->OnChange, this, &TInsuranceClaimDlg::DBEdit46Change);
+    CondAutoAccidentDBCheckBox->OnMouseUp = [this](TObject* Sender, TMouseButton, TShiftState, int, int) {
+        ChangeCondStateActive(Sender, true);
+    };
+    // A key press arrives before the box toggles.
+    CondAutoAccidentDBCheckBox->OnKeyPress = [this](TObject* Sender, char&) { ChangeCondStateActive(Sender, false); };
+
+    // Box 20, outside lab.
+    TWinControl* facility = Pages[7];
+    OutsideLabDBRadioGroup = placeBound<TDBRadioGroup>(facility, 8, 120, 200, 40, source, "OUTSIDELAB");
+    OutsideLabDBRadioGroup->SetCaption("20. Outside Lab");
+    OutsideLabDBRadioGroup->SetColumns(2);
+    OutsideLabDBRadioGroup->Items()->Add("Yes");
+    OutsideLabDBRadioGroup->Items()->Add("No");
+    OutsideLabDBRadioGroup->Values()->Add("True");
+    OutsideLabDBRadioGroup->Values()->Add("False");
+    bindEvent(OutsideLabDBRadioGroup->OnChange, this, &TInsuranceClaimDlg::OutsideLabDBRadioGroupChange);
+    OutsideLabChargesDBEdit = edit(facility, 110, 170, 90, source, "OUTLABCHGS");
+    OutsideLabChargesLabel = caption(facility, 10, 170, "Charges", OutsideLabChargesDBEdit);
+
+    // Box 24, the service rows.
+    qmDBGrid1 = place<TQmDBGrid>(Pages[5], 6, 6, 648, 232);
+    qmDBGrid1->SetName("qmDBGrid1");
+    qmDBGrid1->SetDataSource(DataModule1->InsDetailSource);
+}
+
+void TInsuranceClaimDlg::ensureSixRows() {
+    int count = 0;
+    for (rows()->First(); !rows()->Eof(); rows()->Next())
+        ++count;
+    for (; count < ServiceRows; ++count) {
+        rows()->Append();
+        rows()->FieldByName("ID")->SetAsString(claimNo_);
+        rows()->Post();
+    }
+    rows()->First();
+}
+
+Currency TInsuranceClaimDlg::sumOfCharges() {
+    Currency total;
+    TBookmark at = rows()->GetBookmark();
+    for (rows()->First(); !rows()->Eof(); rows()->Next())
+        total += rows()->FieldByName("CHARGE")->AsCurrency();
+    rows()->GotoBookmark(at);
+    rows()->FreeBookmark(at);
+    return total;
+}
+
+void TInsuranceClaimDlg::setTotals(Currency Total) {
+    runningTotal_ = Total;
+    editClaim();
+    claim()->FieldByName("TOTAL")->SetAsCurrency(Total);
+    claim()->FieldByName("BALANCE")->SetAsCurrency(Total - claim()->FieldByName("PAID")->AsCurrency());
+}
+
+void TInsuranceClaimDlg::CalcCharges() {
+    // The row's new charge replaces the one it held before the edit.
+    setTotals(runningTotal_ + (rows()->FieldByName("CHARGE")->AsCurrency() - DataModule1->PreviousCharge));
+    DataModule1->PreviousCharge = rows()->FieldByName("CHARGE")->AsCurrency();
+}
+
+void TInsuranceClaimDlg::DBEdit46Change(TObject*) {
+    editClaim();
+    claim()->FieldByName("BALANCE")->SetAsCurrency(claim()->FieldByName("TOTAL")->AsCurrency() -
+                                                   claim()->FieldByName("PAID")->AsCurrency());
+}
+
+void TInsuranceClaimDlg::FormShow(TObject*) {
+    ChangeCondStateActive(CondAutoAccidentDBCheckBox, true);
+    OtherPlanGroupBoxActive();
+    OutsideLabDBRadioGroupChange(OutsideLabDBRadioGroup);
+    for (int i = 0; i < 4; ++i)
+        DiagnosisChange(i);
+}
+
+void TInsuranceClaimDlg::FormClose(TObject*, TCloseAction& Action) {
+    postIfEditing(rows());
+    postIfEditing(claim());
+    DataModule1->InsDetailXbase->SetScope("", "");
+    DataModule1->CalcCharges = nullptr;
+    Action = caFree;
+}
+
+void TInsuranceClaimDlg::OKBitBtnClick(TObject*) { Close(); }
+
+void TInsuranceClaimDlg::BitBtn1Click(TObject*) {
+    const std::string ebilled = Trim(claim()->FieldByName("EBILLED")->AsString());
+    if (!ebilled.empty() &&
+        MessageDlg("This claim was submitted for Electronic Billing on " + ebilled + ".  Submit again?",
+                   mtInformation, {mbYes, mbNo}) != mrYes)
+        return;
+    postIfEditing(rows());
+    SubmitEBill(claim(), rows(), DataModule1->DataDirectory);
+    if (!Trim(claim()->FieldByName("EBILLED")->AsString()).empty())
+        EbilledLED->Brush()->SetColor(clLime);
+}
+
+void TInsuranceClaimDlg::ChangeCondStateActive(TObject*, bool Expected) {
+    const bool active = CondAutoAccidentDBCheckBox->Checked() == Expected;
+    CondStateLabel->SetEnabled(active);
+    enableWithColour(CondStateDBEdit, active);
+}
+
+void TInsuranceClaimDlg::OtherPlanGroupBoxActive() {
+    const bool active = claim()->FieldByName("OTHER_INS")->AsString() == "True";
+    OtherInsuredGroupBox->SetEnabled(active);
+    OtherInsuredGroupBox->Font()->SetColor(active ? clWindowText : clInactiveCaption);
+}
+
+void TInsuranceClaimDlg::OutsideLabDBRadioGroupChange(TObject*) {
+    const bool active = claim()->FieldByName("OUTSIDELAB")->AsString() == "True";
+    OutsideLabChargesLabel->SetEnabled(active);
+    enableWithColour(OutsideLabChargesDBEdit, active);
+}
+
+void TInsuranceClaimDlg::DiagnosisChange(int Index) {
+    const std::string code = Trim(claim()->FieldByName("DIAG" + std::to_string(Index + 1))->AsString());
+    std::string description;
+    if (!code.empty()) {
+        TDataSet* codes = DataModule1->DiagCodeTable;
+        if (codes && codes->Active() && codes->Locate("ID", Variant(code), {}))
+            description = codes->FieldByName("DESC")->AsString();
+    }
+    DiagnosisLabels[size_t(Index)]->SetCaption(Trim(description));
+}
+
+void RegisterClaimForms() {
+    RegisterClass<TInsuranceClaimDlg>();
+    RegisterSingleInstance("TInsuranceClaimDlg");
+}
