@@ -14,6 +14,7 @@
 #include "controls/qmdblook.h"
 #include "data/Fields.h"
 #include "base/SysUtils.h"
+#include "sales/ReceiptClaimDlg.h"
 #include "sales/ReceiptSettings.h"
 #include "ui/Application.h"
 #include "ui/DBCtrls.h"
@@ -218,6 +219,8 @@ void TReceiptForm::FormCreate(TObject*) {
     defaultTaxRate_ = ReceiptSettings::SalesTaxRate(module_.DataDirectory);
     defaultReceiptMessage_ = ReceiptSettings::ReceiptMessage(module_.DataDirectory);
     document_ = std::make_unique<TReceiptDocument>(module_, defaultTaxRate_);
+    // A new receipt stored with "Bill Insurance" ticked gets its claim.
+    document_->CreateClaim = [this](const std::string&) { CreateClaim(this, true); };
     totals_.Clear();
     totals_.SetRate(defaultTaxRate_);
 }
@@ -401,6 +404,7 @@ void RegisterReceiptForm() {
     RegisterClass<TReceiptForm>();
     RegisterSingleInstance(ReceiptClass);
     SetReceiptOpenHandler([](TComponent* Owner, const std::string& Receipt) { ShowReceipt(Owner, Receipt); });
+    RegisterClass<TReceiptClaimDlg>();
 }
 
 TReceiptForm* ShowReceipt(TComponent* Owner, const std::string& Receipt) {

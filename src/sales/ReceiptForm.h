@@ -129,6 +129,9 @@ public:
     void DeleteBtnClick(TObject* Sender);
     void PaymentBitBtnClick(TObject* Sender);
     void InsClaimBitBtnClick(TObject* Sender);
+    // Fills a new claim (NewClaim) or rewrites the one the claim table stands
+    // on from the receipt on screen (ReceiptClaim.cpp).
+    void CreateClaim(TObject* Sender, bool NewClaim);
     void LabRxBitBtnClick(TObject* Sender);
     void SalesTaxRateBitBtnClick(TObject* Sender);
     void PrintBitBtnClick(TObject* Sender);

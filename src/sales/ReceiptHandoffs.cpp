@@ -1,7 +1,6 @@
 // The receipt window's hand-offs: deleting the stored receipt, taking a
-// payment for the patient in the payment window, and the claim button,
-// which opens its window by class name (a placeholder stands in while the
-// window is not built).
+// payment for the patient in the payment window. The claim button is in
+// ReceiptClaim.cpp.
 #include "app/DataModule.h"
 #include "app/FormOpener.h"
 #include "base/DateTime.h"
@@ -18,8 +17,6 @@
 #include "xbase/Xbase.h"
 
 namespace {
-
-const char* const ClaimClass = "TReceiptClaimDlg";
 
 template <class Control>
 void openForEntry(Control* C) {
@@ -57,8 +54,4 @@ void TReceiptForm::PaymentBitBtnClick(TObject*) {
     openForEntry(payment->PaymentAppliedDBEdit);
     openForEntry(payment->PaymentDBGrid);
     payment->ShowModal();
-}
-
-void TReceiptForm::InsClaimBitBtnClick(TObject*) {
-    OpenForm(this, {.ClassName = ClaimClass, .Caption = "&Ins. Claim", .Style = osModal});
 }
