@@ -9,10 +9,12 @@
 #include "controls/DBKing.h"
 #include "controls/KingPop.h"
 #include "controls/Qmdbgrid.h"
+#include "base/DateTime.h"
 #include "data/DataSet.h"
 #include "data/Fields.h"
 #include "patients/ClaimPages.h"
 #include "patients/EBillWriter.h"
+#include "patients/HcfaPrint.h"
 #include "patients/PatientLayout.h"
 #include "ui/ComCtrls.h"
 #include "ui/DBCtrls.h"
@@ -20,6 +22,7 @@
 #include "ui/ExtCtrls.h"
 #include "ui/FormKit.h"
 #include "ui/StdCtrls.h"
+#include "reporting/RSPrinter.h"
 #include "xbase/Qmtable.h"
 #include "xbase/Xbase.h"
 
@@ -77,6 +80,11 @@ TInsuranceClaimDlg::TInsuranceClaimDlg(TComponent* AOwner) : TForm(AOwner) {
     EbilledLED->Brush()->SetColor(clRed);
     bindEvent(OKBitBtn->OnClick, this, &TInsuranceClaimDlg::OKBitBtnClick);
     bindEvent(BitBtn1->OnClick, this, &TInsuranceClaimDlg::BitBtn1Click);
+    bindEvent(PrintBtn->OnClick, this, &TInsuranceClaimDlg::PrintBtnClick);
+    DazedeVedodev1 = new TDazedeVedodev(this);
+    DazedeVedodev1->SetName("DazedeVedodev1");
+    DazedeVedodev1->SetUnits(unInch);
+    bindEvent(DazedeVedodev1->OnPrint, this, &TInsuranceClaimDlg::DazedeVedodev1Print);
     bindEvent(OnShow, this, &TInsuranceClaimDlg::FormShow);
     bindEvent(OnClose, this, &TInsuranceClaimDlg::FormClose);
 
@@ -150,8 +158,10 @@ void TInsuranceClaimDlg::buildPages() {
         }
         TLabel* label = nullptr;
         if (box.Kind != TBoxKind::Check && *box.Caption)
-            label = caption(parent, box.Left - (box.Page == 3 ? 90 : 100) + (box.Left >= 250 ? 50 : 0), box.Top,
-                            box.Caption, control);
+            label = caption(parent,
+                            box.CaptionLeft >= 0 ? box.CaptionLeft
+                                                 : box.Left - (box.Page == 3 ? 90 : 100) + (box.Left >= 250 ? 50 : 0),
+                            box.Top, box.Caption, control);
         const std::string column = box.Column;
         if (column == "PAID")
             DBEdit46 = static_cast<TDBEdit*>(control);
@@ -264,6 +274,25 @@ void TInsuranceClaimDlg::BitBtn1Click(TObject*) {
     SubmitEBill(claim(), rows(), DataModule1->DataDirectory);
     if (!Trim(claim()->FieldByName("EBILLED")->AsString()).empty())
         EbilledLED->Brush()->SetColor(clLime);
+}
+
+void TInsuranceClaimDlg::PrintBtnClick(TObject*) {
+    const std::string printed = Trim(claim()->FieldByName("PRINTED")->AsString());
+    if (printed.empty() ||
+        MessageDlg("This claim was last printed on " + printed + ".  Print again?", mtInformation, {mbYes, mbNo}) ==
+            mrYes) {
+        postIfEditing(rows());
+        DazedeVedodev1->Execute();
+    }
+    if (MessageDlg("Update the 'Submitted by Printed HCFA-1500 Form' date?", mtInformation, {mbYes, mbNo}) ==
+        mrYes) {
+        editClaim();
+        claim()->FieldByName("PRINTED")->SetAsDateTime(Date());
+    }
+}
+
+void TInsuranceClaimDlg::DazedeVedodev1Print(TObject*) {
+    Hcfa1500::PrintClaim(*DazedeVedodev1, claim(), rows(), DataModule1->DataDirectory);
 }
 
 void TInsuranceClaimDlg::ChangeCondStateActive(TObject*, bool Expected) {

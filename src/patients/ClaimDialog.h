@@ -28,6 +28,7 @@ class TLabel;
 class TPageControl;
 class TQmDBGrid;
 class TShape;
+class TDazedeVedodev;
 class TTabSheet;
 class TWinControl;
 
@@ -55,6 +56,8 @@ public:
     TBitBtn* OKBitBtn = nullptr;
     TBitBtn* PrintBtn = nullptr;
     TBitBtn* BitBtn1 = nullptr;  // E-Bill
+    // Prints the claim onto the pre-printed form (HcfaPrint.h).
+    TDazedeVedodev* DazedeVedodev1 = nullptr;
 
     // The claim number being edited.
     const std::string& ClaimNo() const { return claimNo_; }
@@ -63,6 +66,8 @@ public:
     void FormClose(TObject* Sender, TCloseAction& Action);
     void OKBitBtnClick(TObject* Sender);
     void BitBtn1Click(TObject* Sender);
+    void PrintBtnClick(TObject* Sender);
+    void DazedeVedodev1Print(TObject* Sender);
     void CalcCharges();
     void DBEdit46Change(TObject* Sender);
     void ChangeCondStateActive(TObject* Sender, bool Expected);

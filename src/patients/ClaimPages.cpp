@@ -91,9 +91,9 @@ const std::vector<TClaimBox> BoxList = {
     {Diagnosis, Edit, 130, 262, 60, "3.", "DIAG3"},
     {Diagnosis, Edit, 130, 290, 60, "4.", "DIAG4"},
     // Services: boxes 28-30 under the grid of box 24
-    {Services, Edit, 80, 250, 90, "28. Total", "TOTAL"},
-    {Services, Edit, 290, 250, 90, "29. Paid", "PAID"},
-    {Services, Edit, 500, 250, 90, "30. Balance", "BALANCE"},
+    {Services, Edit, 80, 250, 90, "28. Total", "TOTAL", "", 0, 10},
+    {Services, Edit, 300, 250, 90, "29. Paid", "PAID", "", 0, 240},
+    {Services, Edit, 540, 250, 90, "30. Balance", "BALANCE", "", 0, 460},
     // Physician/Supplier: boxes 25, 27, 31, 33
     {Physician, Edit, 110, 10, 110, "25. Fed. Tax ID", "FEDTAXID"},
     {Physician, List, 300, 10, 70, "Type", "FEDIDTYPE", "SSN|EIN"},

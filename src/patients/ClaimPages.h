@@ -25,6 +25,7 @@ struct TClaimBox {
     const char* Column;
     const char* Items = "";  // List: the choices, separated by '|'
     int MaxLength = 0;       // 0: the column's width
+    int CaptionLeft = -1;    // -1: left of the control by the page's rule
 };
 
 extern const char* const PageCaptions[8];
