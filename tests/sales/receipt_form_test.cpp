@@ -355,20 +355,6 @@ TEST_F(ReceiptFormTest, PaymentOpensThePaymentWindowOnThePatientsBalancesDue) {
     EXPECT_EQ(broken(), std::vector<std::string>{});
 }
 
-TEST_F(ReceiptFormTest, ClaimShowsItsPlaceholderUntilItsWindowExists) {
-    choosePatient("7");
-    for (TBitBtn* button : {form->InsClaimBitBtn}) {
-        TDialogScript script;
-        script.Answer(mrOk);
-        button->SetEnabled(true);
-        button->Click();
-        ASSERT_EQ(script.Shown().size(), 1u) << button->Caption();
-        auto* placeholder = dynamic_cast<TPlaceholderForm*>(script.Shown()[0].Form);
-        ASSERT_NE(placeholder, nullptr);
-        EXPECT_EQ(placeholder->Caption(), StripHotkey(button->Caption()));
-    }
-}
-
 TEST_F(ReceiptFormTest, RatesAndCopiesThatAreNoNumbersCountAsZeroWithOneMessage) {
     delete form;
     form = nullptr;
