@@ -3,7 +3,6 @@
 #include "reporting/RSBase.h"
 #include "reports/DateRange.h"
 #include "reports/ReceiptLineScan.h"
-#include "reports/ReportTables.h"
 #include "ui/FormKit.h"
 
 namespace {
@@ -13,22 +12,7 @@ constexpr const char* TotalPicture = "###,###,##0.00";
 
 }  // namespace
 
-TSalesByDayReport::TSalesByDayReport(TComponent* AOwner) : TDateRangeForm(AOwner, "Sales by Day/Receipt") {
-    MakeCompanyTable(this, Table1, DataSource1, Xbase1, "Sales.dbf", "DATE");
-    MakeCompanyTable(this, Table2, DataSource2, Xbase2, "SALESDTL.DBF", "RECEIPT");
-    MakeCompanyTable(this, Table3, DataSource3, Xbase3, "ITEM.DBF", "ID");
-
-    ReportSystem1 = new TReportSystem(this);
-    DateRange::PresetReportSystem(*ReportSystem1);
-    ReportShell1 = new TReportShell(this);
-    ReportShell1->SetEngine(ReportSystem1);
-
-    bindEvent(OnCreate, this, &TSalesByDayReport::FormCreate);
-    bindEvent(OnClose, this, &TSalesByDayReport::FormClose);
-    bindEvent(BitBtn1->OnClick, this, &TSalesByDayReport::BitBtn1Click);
-    bindEvent(ReportSystem1->OnPrint, this, &TSalesByDayReport::ReportSystem1Print);
-    bindEvent(ReportShell1->OnReportBefore, this, &TSalesByDayReport::ReportShell1ReportBefore);
-    bindEvent(ReportShell1->OnPageBefore, this, &TSalesByDayReport::ReportShell1PageBefore);
+TSalesByDayReport::TSalesByDayReport(TComponent* AOwner) : TSalesByDayForm(AOwner, "Sales by Day/Receipt") {
     bindEvent(ReportShell1->OnPageHeader, this, &TSalesByDayReport::ReportShell1PageHeader);
     bindEvent(ReportShell1->OnBodyBefore, this, &TSalesByDayReport::ReportShell1BodyBefore);
     bindEvent(ReportShell1->OnGroupBeforeFirst, this, &TSalesByDayReport::ReportShell1GroupBeforeFirst);
@@ -39,45 +23,6 @@ TSalesByDayReport::TSalesByDayReport(TComponent* AOwner) : TDateRangeForm(AOwner
     bindEvent(ReportShell1->OnGroupAfter, this, &TSalesByDayReport::ReportShell1GroupAfter);
     bindEvent(ReportShell1->OnBodyFooter, this, &TSalesByDayReport::ReportShell1BodyFooter);
     bindEvent(ReportShell1->OnPageAfter, this, &TSalesByDayReport::ReportShell1PageAfter);
-}
-
-void TSalesByDayReport::FormCreate(TObject*) {
-    Table1->Open();
-    Table2->Open();
-    Table3->Open();
-    DateRangeComboBoxChange(this);
-}
-
-void TSalesByDayReport::FormClose(TObject*, TCloseAction& Action) {
-    Table1->Close();
-    Table2->Close();
-    Action = caFree;
-}
-
-void TSalesByDayReport::BitBtn1Click(TObject*) {
-    runOnce([this] {
-        TDateTime from = 0, thru = 0;
-        normaliseDates(from, thru);
-        Xbase1->SetScope(DateRange::Key(from), DateRange::Key(thru));
-        Table1->First();
-        ReportSystem1->Execute();
-    });
-}
-
-void TSalesByDayReport::ReportSystem1Print(TObject* Sender) {
-    ReportShell1->Execute(dynamic_cast<TBaseReport*>(Sender));
-}
-
-void TSalesByDayReport::ReportShell1ReportBefore(TBaseReport* Report, TDetailShell*) {
-    Table1->First();
-    PageNumber = 0;
-    Report->SetOriginX(0);
-    Report->SetOriginY(0);
-}
-
-void TSalesByDayReport::ReportShell1PageBefore(TBaseReport* Report, TDetailShell*) {
-    ++PageNumber;
-    Report->SetFont("Arial", 10);
 }
 
 void TSalesByDayReport::setColumns(TBaseReport& Report, std::uint8_t BoxLines) {

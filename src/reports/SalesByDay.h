@@ -6,34 +6,13 @@
 // each receipt's lines.
 #include "base/Currency.h"
 #include "base/DateTime.h"
-#include "data/DbTables.h"
 #include "reporting/RSShell.h"
-#include "reporting/RSSystem.h"
-#include "reports/DateRangeForm.h"
-#include "xbase/Xbase.h"
+#include "reports/SalesByDayForm.h"
 
-class TSalesByDayReport : public TDateRangeForm {
+class TSalesByDayReport : public TSalesByDayForm {
 public:
     explicit TSalesByDayReport(TComponent* AOwner);
 
-    TTable* Table1 = nullptr;
-    TDataSource* DataSource1 = nullptr;
-    TXbase* Xbase1 = nullptr;
-    TTable* Table2 = nullptr;
-    TDataSource* DataSource2 = nullptr;
-    TXbase* Xbase2 = nullptr;
-    TTable* Table3 = nullptr;
-    TDataSource* DataSource3 = nullptr;
-    TXbase* Xbase3 = nullptr;
-    TReportSystem* ReportSystem1 = nullptr;
-    TReportShell* ReportShell1 = nullptr;
-
-    void FormCreate(TObject* Sender);
-    void FormClose(TObject* Sender, TCloseAction& Action);
-    void BitBtn1Click(TObject* Sender);
-    void ReportSystem1Print(TObject* Sender);
-    void ReportShell1ReportBefore(TBaseReport* Report, TDetailShell* Shell);
-    void ReportShell1PageBefore(TBaseReport* Report, TDetailShell* Shell);
     void ReportShell1PageHeader(TBaseReport* Report, TDetailShell* Shell);
     void ReportShell1BodyBefore(TBaseReport* Report, TDetailShell* Shell);
     void ReportShell1GroupBeforeFirst(TBaseReport* Report, TDetailShell* Shell);
@@ -49,7 +28,6 @@ private:
     // The five stops of the columns, with box-line flag BoxLines.
     static void setColumns(TBaseReport& Report, std::uint8_t BoxLines);
 
-    int PageNumber = 0;
     TDateTime LastDate = 0;
     Currency DaySubtotal, SalesTotal, AdjustmentTotal, DiscountTotal;
 };

@@ -3,7 +3,6 @@
 #include "reporting/RSBase.h"
 #include "reports/DateRange.h"
 #include "reports/ReceiptLineScan.h"
-#include "reports/ReportTables.h"
 #include "ui/FormKit.h"
 
 namespace {
@@ -11,23 +10,8 @@ constexpr const char* Picture = "###,###,##0.00";
 }
 
 TSalesByDaySummaryReport::TSalesByDaySummaryReport(TComponent* AOwner)
-    : TDateRangeForm(AOwner, "Sales by Day - Summary") {
-    MakeCompanyTable(this, Table1, DataSource1, Xbase1, "Sales.dbf", "DATE");
-    MakeCompanyTable(this, Table2, DataSource2, Xbase2, "SALESDTL.DBF", "RECEIPT");
-    MakeCompanyTable(this, Table3, DataSource3, Xbase3, "ITEM.DBF", "ID");
-
-    ReportSystem1 = new TReportSystem(this);
-    DateRange::PresetReportSystem(*ReportSystem1);
-    ReportShell1 = new TReportShell(this);
-    ReportShell1->SetEngine(ReportSystem1);
-
+    : TSalesByDayForm(AOwner, "Sales by Day - Summary") {
     using F = TSalesByDaySummaryReport;
-    bindEvent(OnCreate, this, &F::FormCreate);
-    bindEvent(OnClose, this, &F::FormClose);
-    bindEvent(BitBtn1->OnClick, this, &F::BitBtn1Click);
-    bindEvent(ReportSystem1->OnPrint, this, &F::ReportSystem1Print);
-    bindEvent(ReportShell1->OnReportBefore, this, &F::ReportShell1ReportBefore);
-    bindEvent(ReportShell1->OnPageBefore, this, &F::ReportShell1PageBefore);
     bindEvent(ReportShell1->OnPageHeader, this, &F::ReportShell1PageHeader);
     bindEvent(ReportShell1->OnBodyBefore, this, &F::ReportShell1BodyBefore);
     bindEvent(ReportShell1->OnGroupBeforeFirst, this, &F::ReportShell1GroupBeforeFirst);
@@ -37,46 +21,6 @@ TSalesByDaySummaryReport::TSalesByDaySummaryReport(TComponent* AOwner)
     bindEvent(ReportShell1->OnGroupAfter, this, &F::ReportShell1GroupAfter);
     bindEvent(ReportShell1->OnBodyFooter, this, &F::ReportShell1BodyFooter);
     bindEvent(ReportShell1->OnPageAfter, this, &F::ReportShell1PageAfter);
-}
-
-void TSalesByDaySummaryReport::FormCreate(TObject*) {
-    Table1->Open();
-    Table2->Open();
-    Table3->Open();
-    DateRangeComboBoxChange(this);
-}
-
-// The closed summary is freed, as the detail report is.
-void TSalesByDaySummaryReport::FormClose(TObject*, TCloseAction& Action) {
-    Table1->Close();
-    Table2->Close();
-    Action = caFree;
-}
-
-void TSalesByDaySummaryReport::BitBtn1Click(TObject*) {
-    runOnce([this] {
-        TDateTime from = 0, thru = 0;
-        normaliseDates(from, thru);
-        Xbase1->SetScope(DateRange::Key(from), DateRange::Key(thru));
-        Table1->First();
-        ReportSystem1->Execute();
-    });
-}
-
-void TSalesByDaySummaryReport::ReportSystem1Print(TObject* Sender) {
-    ReportShell1->Execute(dynamic_cast<TBaseReport*>(Sender));
-}
-
-void TSalesByDaySummaryReport::ReportShell1ReportBefore(TBaseReport* Report, TDetailShell*) {
-    Table1->First();
-    PageNumber = 0;
-    Report->SetOriginX(0);
-    Report->SetOriginY(0);
-}
-
-void TSalesByDaySummaryReport::ReportShell1PageBefore(TBaseReport* Report, TDetailShell*) {
-    ++PageNumber;
-    Report->SetFont("Arial", 10);
 }
 
 void TSalesByDaySummaryReport::setColumns(TBaseReport& Report, std::uint8_t BoxLines) {

@@ -1,0 +1,63 @@
+#include "reports/SalesByDayForm.h"
+
+#include "reporting/RSBase.h"
+#include "reports/DateRange.h"
+#include "reports/ReportTables.h"
+#include "ui/FormKit.h"
+
+TSalesByDayForm::TSalesByDayForm(TComponent* AOwner, const std::string& Caption) : TDateRangeForm(AOwner, Caption) {
+    MakeCompanyTable(this, Table1, DataSource1, Xbase1, "Sales.dbf", "DATE");
+    MakeCompanyTable(this, Table2, DataSource2, Xbase2, "SALESDTL.DBF", "RECEIPT");
+    MakeCompanyTable(this, Table3, DataSource3, Xbase3, "ITEM.DBF", "ID");
+
+    ReportSystem1 = new TReportSystem(this);
+    DateRange::PresetReportSystem(*ReportSystem1);
+    ReportShell1 = new TReportShell(this);
+    ReportShell1->SetEngine(ReportSystem1);
+
+    bindEvent(OnCreate, this, &TSalesByDayForm::FormCreate);
+    bindEvent(OnClose, this, &TSalesByDayForm::FormClose);
+    bindEvent(BitBtn1->OnClick, this, &TSalesByDayForm::BitBtn1Click);
+    bindEvent(ReportSystem1->OnPrint, this, &TSalesByDayForm::ReportSystem1Print);
+    bindEvent(ReportShell1->OnReportBefore, this, &TSalesByDayForm::ReportShell1ReportBefore);
+    bindEvent(ReportShell1->OnPageBefore, this, &TSalesByDayForm::ReportShell1PageBefore);
+}
+
+void TSalesByDayForm::FormCreate(TObject*) {
+    Table1->Open();
+    Table2->Open();
+    Table3->Open();
+    DateRangeComboBoxChange(this);
+}
+
+void TSalesByDayForm::FormClose(TObject*, TCloseAction& Action) {
+    Table1->Close();
+    Table2->Close();
+    Action = caFree;
+}
+
+void TSalesByDayForm::BitBtn1Click(TObject*) {
+    runOnce([this] {
+        TDateTime from = 0, thru = 0;
+        normaliseDates(from, thru);
+        Xbase1->SetScope(DateRange::Key(from), DateRange::Key(thru));
+        Table1->First();
+        ReportSystem1->Execute();
+    });
+}
+
+void TSalesByDayForm::ReportSystem1Print(TObject* Sender) {
+    ReportShell1->Execute(dynamic_cast<TBaseReport*>(Sender));
+}
+
+void TSalesByDayForm::ReportShell1ReportBefore(TBaseReport* Report, TDetailShell*) {
+    Table1->First();
+    PageNumber = 0;
+    Report->SetOriginX(0);
+    Report->SetOriginY(0);
+}
+
+void TSalesByDayForm::ReportShell1PageBefore(TBaseReport* Report, TDetailShell*) {
+    ++PageNumber;
+    Report->SetFont("Arial", 10);
+}
