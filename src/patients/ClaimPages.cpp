@@ -59,7 +59,7 @@ const std::vector<TClaimBox> BoxList = {
     {Carrier, Edit, 110, 66, 260, "", "CAR_ADDR2"},
     {Carrier, Edit, 110, 94, 200, "City", "CAR_CITY"},
     {Carrier, Upper, 110, 122, 30, "State", "CAR_STATE"},
-    {Carrier, Edit, 200, 122, 80, "Zip", "CAR_ZIP"},
+    {Carrier, Edit, 250, 122, 80, "Zip", "CAR_ZIP"},
     {Carrier, Edit, 110, 150, 110, "Phone", "CAR_PHONE"},
     {Carrier, Date, 110, 190, 0, "Printed", "PRINTED"},
     {Carrier, Date, 110, 218, 0, "E-Billed", "EBILLED"},
