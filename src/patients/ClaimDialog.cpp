@@ -2,6 +2,8 @@
 // that enable the boxes depending on others.
 #include "patients/ClaimDialog.h"
 
+#include <filesystem>
+
 #include "app/AppUtils.h"
 #include "app/DataModule.h"
 #include "app/FormOpener.h"
@@ -9,10 +11,13 @@
 #include "controls/DBKing.h"
 #include "controls/KingPop.h"
 #include "controls/Qmdbgrid.h"
+#include "controls/qmdblook.h"
 #include "base/DateTime.h"
 #include "data/DataSet.h"
 #include "data/Fields.h"
+#include "data/Variant.h"
 #include "patients/ClaimPages.h"
+#include "patients/DiagnosisDlg.h"
 #include "patients/EBillWriter.h"
 #include "patients/HcfaPrint.h"
 #include "patients/PatientLayout.h"
@@ -78,6 +83,9 @@ TInsuranceClaimDlg::TInsuranceClaimDlg(TComponent* AOwner) : TForm(AOwner) {
     EbilledLED = place<TShape>(this, 270, top + 8, 12, 12);
     EbilledLED->SetShape(stCircle);
     EbilledLED->Brush()->SetColor(clRed);
+    CancelBitBtn = place<TBitBtn>(this, 290, top, ButtonWidth, ButtonHeight, "&Cancel");
+    CancelBitBtn->SetVisible(false);
+    bindEvent(CancelBitBtn->OnClick, this, &TInsuranceClaimDlg::CancelBitBtnClick);
     bindEvent(OKBitBtn->OnClick, this, &TInsuranceClaimDlg::OKBitBtnClick);
     bindEvent(BitBtn1->OnClick, this, &TInsuranceClaimDlg::BitBtn1Click);
     bindEvent(PrintBtn->OnClick, this, &TInsuranceClaimDlg::PrintBtnClick);
@@ -87,6 +95,11 @@ TInsuranceClaimDlg::TInsuranceClaimDlg(TComponent* AOwner) : TForm(AOwner) {
     bindEvent(DazedeVedodev1->OnPrint, this, &TInsuranceClaimDlg::DazedeVedodev1Print);
     bindEvent(OnShow, this, &TInsuranceClaimDlg::FormShow);
     bindEvent(OnClose, this, &TInsuranceClaimDlg::FormClose);
+    // The Physician/Supplier page is entered by picking its tab.
+    PageControl1->OnChange = [this](TObject* Sender) {
+        if (PageControl1->ActivePage() == Pages[6])
+            PhysicianTabEnter(Sender);
+    };
 
     // FormCreate: the claim's own rows, at least six of them, and its totals.
     claimNo_ = Trim(claim()->FieldByName("ID")->AsString());
@@ -100,9 +113,14 @@ TInsuranceClaimDlg::TInsuranceClaimDlg(TComponent* AOwner) : TForm(AOwner) {
     setTotals(sumOfCharges());
     if (!Trim(claim()->FieldByName("EBILLED")->AsString()).empty())
         EbilledLED->Brush()->SetColor(clLime);
+    signer_ = Trim(claim()->FieldByName("BILLSIGRN")->AsString());
+    showSignature(claim()->FieldByName("BILLSIGNAM")->AsString(), claim()->FieldByName("BILLSIGIMG")->AsString());
 }
 
 TInsuranceClaimDlg::~TInsuranceClaimDlg() {
+    // The diagnosis window goes with the dialog; it must not reach back.
+    if (DiagnosisDlg)
+        DiagnosisDlg->OnDestroy = nullptr;
     if (DataModule1)
         DataModule1->CalcCharges = nullptr;
 }
@@ -153,6 +171,9 @@ void TInsuranceClaimDlg::buildPages() {
             case TBoxKind::Check:
                 control = checkBox(parent, box.Left, box.Top, box.Width, box.Caption, source, box.Column);
                 break;
+            case TBoxKind::Lookup:
+                control = placeLookup(parent, box.Left, box.Top, box.Width, box.Column);
+                break;
             case TBoxKind::YesNo:
                 break;
         }
@@ -172,8 +193,12 @@ void TInsuranceClaimDlg::buildPages() {
             CondStateLabel = label;
         } else if (column.starts_with("DIAG")) {
             const int n = column.back() - '1';
+            Diagnosis[size_t(n)] = static_cast<TQmDBLookupCombo*>(control);
             DiagnosisLabels[size_t(n)] = place<TLabel>(parent, box.Left + box.Width + 10, box.Top + 3, 300, 15, "");
-            static_cast<TDBEdit*>(control)->OnChange = [this, n](TObject*) { DiagnosisChange(n); };
+            Diagnosis[size_t(n)]->OnChange = [this, n](TObject*) { DiagnosisChange(n); };
+        } else if (column == "EBILLED") {
+            DBKingDlg1 = static_cast<TDBKingDlg*>(control);
+            bindEvent(DBKingDlg1->OnChange, this, &TInsuranceClaimDlg::DBKingDlg1Change);
         } else if (column == "TOTAL" || column == "BALANCE") {
             static_cast<TDBEdit*>(control)->SetReadOnly(true);
             static_cast<TDBEdit*>(control)->SetTabStop(false);
@@ -199,10 +224,65 @@ void TInsuranceClaimDlg::buildPages() {
     OutsideLabChargesDBEdit = edit(facility, 110, 170, 90, source, "OUTLABCHGS");
     OutsideLabChargesLabel = caption(facility, 10, 170, "Charges", OutsideLabChargesDBEdit);
 
-    // Box 24, the service rows.
+    // The lists that copy a patient or a carrier into the claim.
+    BitBtn2 = place<TBitBtn>(Pages[0], 330, 37, 70, 23, "Lookup");
+    bindEvent(BitBtn2->OnClick, this, &TInsuranceClaimDlg::BitBtn2Click);
+    BitBtn3 = place<TBitBtn>(Pages[2], 380, 9, 70, 23, "Lookup");
+    bindEvent(BitBtn3->OnClick, this, &TInsuranceClaimDlg::BitBtn3Click);
+
+    // Box 31: the signer chosen from personnel fills the signature.
+    bindEvent(qmDBLookupCombo2->OnChange, this, &TInsuranceClaimDlg::qmDBLookupCombo2Change);
+    bindEvent(qmDBLookupCombo2->OnExit, this, &TInsuranceClaimDlg::qmDBLookupCombo2Change);
+    qmDBLookupCombo2->OnCloseUp = [this](TObject* Sender, TQmTable*, TDataSet*, bool) {
+        qmDBLookupCombo2Change(Sender);
+    };
+    bindEvent(qmDBLookupCombo2->OnEnter, this, &TInsuranceClaimDlg::PhysicianTabEnter);
+    SignatureImage = place<TImage>(Pages[6], 110, 190, 200, 60);
+    SignatureImage->SetStretch(true);
+    SignatureImage->SetVisible(false);
+    SignatureLabel = place<TLabel>(Pages[6], 110, 256, 200, 15, "");
+
+    buildServicesGrid();
+}
+
+void TInsuranceClaimDlg::buildServicesGrid() {
+    // Box 24: the grid's CPT cells take this combo as their editor (the
+    // service-row table's ControlType names it).
+    CPTCodeDBLookupCombo = place<TQmDBLookupCombo>(this, 0, 0, 80, RowHeight);
+    CPTCodeDBLookupCombo->SetName("CPTCodeDBLookupCombo");
+    CPTCodeDBLookupCombo->SetVisible(false);
+    CPTCodeDBLookupCombo->SetLookupTable(DataModule1->CPTCodeTable);
+    CPTCodeDBLookupCombo->SetLookupField("ID");
+    for (const char* column : {"ID\t8\tCode", "CATEGORY\t20\tCategory", "DESC\t30\tDescription"})
+        CPTCodeDBLookupCombo->Selected()->Add(column);
+
     qmDBGrid1 = place<TQmDBGrid>(Pages[5], 6, 6, 648, 232);
     qmDBGrid1->SetName("qmDBGrid1");
+    for (const char* column :
+         {"DATEFROM\t10\tFrom", "DATETO\t10\tTo", "POS\t3\tPOS", "TOS\t3\tTOS", "CPTCODE\t8\tCPT Code",
+          "MODIFIER\t4\tMod", "DIAGCODES\t8\tDiagnosis", "CHARGE\t10\tCharges", "UNITS\t5\tUnits",
+          "EPSDT\t5\tEPSDT", "EMG\t3\tEMG", "COB\t3\tCOB", "LOCAL\t10\tLocal"})
+        qmDBGrid1->Selected()->Add(column);
+    qmDBGrid1->SetOptions({dgEditing, dgTitles, dgIndicator, dgColumnResize, dgColLines, dgRowLines, dgTabs,
+                           dgConfirmDelete, dgCancelOnExit});
     qmDBGrid1->SetDataSource(DataModule1->InsDetailSource);
+
+    Button1 = place<TButton>(Pages[5], 6, 280, 110, 25, "Show Diagnosis");
+    bindEvent(Button1->OnClick, this, &TInsuranceClaimDlg::Button1Click);
+}
+
+TWinControl* TInsuranceClaimDlg::placeLookup(TWinControl* Parent, int Left, int Top, int Width,
+                                             const std::string& Column) {
+    if (Column.starts_with("DIAG"))
+        return ClaimDiagnosis::placeCombo(Parent, Left, Top, Width, Column.back() - '1');
+    qmDBLookupCombo2 = place<TQmDBLookupCombo>(Parent, Left, Top, Width, RowHeight);
+    qmDBLookupCombo2->SetName("qmDBLookupCombo2");
+    qmDBLookupCombo2->SetLookupTable(DataModule1->PersonnelTable);
+    qmDBLookupCombo2->SetLookupField("RECNAME");
+    qmDBLookupCombo2->Selected()->Add("RECNAME\t30\tName");
+    qmDBLookupCombo2->SetDataSource(DataModule1->InsSource);
+    qmDBLookupCombo2->SetDataField(Column);
+    return qmDBLookupCombo2;
 }
 
 void TInsuranceClaimDlg::ensureSixRows() {
@@ -314,14 +394,78 @@ void TInsuranceClaimDlg::OutsideLabDBRadioGroupChange(TObject*) {
 }
 
 void TInsuranceClaimDlg::DiagnosisChange(int Index) {
-    const std::string code = Trim(claim()->FieldByName("DIAG" + std::to_string(Index + 1))->AsString());
-    std::string description;
-    if (!code.empty()) {
-        TDataSet* codes = DataModule1->DiagCodeTable;
-        if (codes && codes->Active() && codes->Locate("ID", Variant(code), {}))
-            description = codes->FieldByName("DESC")->AsString();
+    DiagnosisLabels[size_t(Index)]->SetCaption(ClaimDiagnosis::description(Diagnosis[size_t(Index)]->Text()));
+}
+
+void TInsuranceClaimDlg::qmDBLookupCombo2Change(TObject*) {
+    const std::string signer = Trim(claim()->FieldByName("BILLSIGRN")->AsString());
+    // Typing, or the claim's own signer shown again, chooses nothing.
+    if (signer == signer_)
+        return;
+    signer_ = signer;
+    TDataSet* people = DataModule1->PersonnelTable;
+    if (signer.empty() || !people->Active() || !people->Locate("RECNAME", Variant(signer), {loCaseInsensitive})) {
+        showSignature("", "");
+        return;
     }
-    DiagnosisLabels[size_t(Index)]->SetCaption(Trim(description));
+    editClaim();
+    claim()->FieldByName("BILLSIGNAM")->SetAsString(people->FieldByName("NAME")->AsString());
+    claim()->FieldByName("BILLSIGIMG")->SetAsString(people->FieldByName("SIGFILE")->AsString());
+    claim()->FieldByName("BILLSIGDAT")->SetAsDateTime(Date());
+    showSignature(people->FieldByName("NAME")->AsString(), people->FieldByName("SIGFILE")->AsString());
+}
+
+void TInsuranceClaimDlg::showSignature(const std::string& Name, const std::string& File) {
+    SignatureLabel->SetCaption(Trim(Name));
+    const std::string file = Trim(File);
+    std::error_code error;
+    bool shown = false;
+    if (!file.empty() && std::filesystem::is_regular_file(file, error)) {
+        try {
+            SignatureImage->Picture()->LoadFromFile(file);
+            shown = true;
+        } catch (const std::exception&) {
+            // A file that is no picture shows none.
+        }
+    }
+    SignatureImage->SetVisible(shown);
+}
+
+void TInsuranceClaimDlg::PhysicianTabEnter(TObject*) { DataModule1->PersonnelTable->SetIndexName("RecName"); }
+
+void TInsuranceClaimDlg::BitBtn2Click(TObject*) {
+    OpenForm(this, {.ClassName = "TPatientLookupList4", .Caption = "Patient Lookup", .Style = osShow});
+}
+
+void TInsuranceClaimDlg::BitBtn3Click(TObject*) {
+    OpenForm(this, {.ClassName = "TInsCompLookupList1", .Caption = "Insurance Companies", .Style = osShow});
+}
+
+void TInsuranceClaimDlg::DBKingDlg1Change(TObject*) {
+    // The marker follows the e-billed date: red while the claim was never
+    // captured, lime once it was.
+    const bool ebilled = !Trim(claim()->FieldByName("EBILLED")->AsString()).empty();
+    EbilledLED->Brush()->SetColor(ebilled ? clLime : clRed);
+}
+
+void TInsuranceClaimDlg::CancelBitBtnClick(TObject*) {
+    claim()->Cancel();
+    // The service rows are stored as they are edited; the claim's totals
+    // stay those of its rows.
+    const Currency total = sumOfCharges();
+    if (claim()->FieldByName("TOTAL")->AsCurrency() != total ||
+        claim()->FieldByName("BALANCE")->AsCurrency() != total - claim()->FieldByName("PAID")->AsCurrency())
+        setTotals(total);
+    Close();
+}
+
+void TInsuranceClaimDlg::Button1Click(TObject*) {
+    if (!DiagnosisDlg) {
+        DiagnosisDlg = new TDiagnosisDlg(this);
+        DiagnosisDlg->OnDestroy = [this](TObject*) { DiagnosisDlg = nullptr; };
+    }
+    DiagnosisDlg->Show();
+    DiagnosisDlg->BringToFront();
 }
 
 void RegisterClaimForms() {

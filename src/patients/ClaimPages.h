@@ -15,6 +15,7 @@ enum class TBoxKind {
     List,      // a drop-down list of Items
     Check,     // a check box storing "True"/"False"
     YesNo,     // a radio group "Yes"/"No" storing "True"/"False"
+    Lookup,    // a lookup combo over the table the column's codes come from
 };
 
 struct TClaimBox {

@@ -1,6 +1,8 @@
 // A claim made from the receipt on screen: its six service rows from the
 // first six lines, its totals from the rows, the patient's name, and the
 // claim button's question when the receipt has a claim.
+#include <fstream>
+
 #include "ReceiptFormFixture.h"
 #include "sales/ReceiptClaimDlg.h"
 #include "ui/ExtCtrls.h"
@@ -100,6 +102,64 @@ TEST_F(ReceiptClaimTest, WithoutAClaimTheButtonAsks) {
     form->InsClaimBitBtnClick(form);
     ASSERT_EQ(script.Shown().size(), 1u);
     EXPECT_EQ(script.Shown()[0].Text, "Create claim?");
+}
+
+TEST_F(ReceiptClaimTest, AMissingPatientExamOrBillingSectionLeavesTheirFields) {
+    struct Case {
+        const char* PatID;
+        const char* Incident;
+        const char* PatientNo;  // the claim's PAT_ID
+        const char* Name;       // the claim's PAT_NAME
+        const char* Diagnosis;  // the claim's DIAG1
+    };
+    const Case cases[] = {
+        {"7", "7", "7", "SEVEN, PAT", "367.1"},  // both found
+        {"99", "7", "", "<new>", ""},            // no such patient (nor exam)
+        {"7", "5", "7", "SEVEN, PAT", ""},       // the patient, but no exam 5
+    };
+    lines({"1"});
+    // Exam 7 of patient 7 carries a diagnosis.
+    TTable* exams = module->IncidentTable;
+    for (exams->First(); !exams->Eof(); exams->Next())
+        if (exams->FieldByName("ACCOUNT")->AsInteger() == 7 && exams->FieldByName("ID")->AsInteger() == 7)
+            break;
+    ASSERT_FALSE(exams->Eof());
+    exams->Edit();
+    exams->FieldByName("DIAG1")->SetAsString("367.1");
+    exams->Post();
+    TTable* claim = module->InsTable;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.PatID) + "/" + c.Incident);
+        TTable* temp1 = module->Temp1Table;
+        temp1->Edit();
+        temp1->FieldByName("PatID")->SetAsString(c.PatID);
+        temp1->FieldByName("Incident")->SetAsString(c.Incident);
+        temp1->Post();
+        const std::string message = createClaim(true);
+        const std::string id = Trim(claim->FieldByName("ID")->AsString());
+        EXPECT_EQ(message, "Insurance Claim " + id + " has been created for this receipt.");
+        EXPECT_EQ(Trim(claim->FieldByName("PAT_ID")->AsString()), c.PatientNo);
+        EXPECT_EQ(Trim(claim->FieldByName("PAT_NAME")->AsString()), c.Name);
+        EXPECT_EQ(Trim(claim->FieldByName("DIAG1")->AsString()), c.Diagnosis);
+        EXPECT_EQ(Trim(claim->FieldByName("RECEIPT")->AsString()), "124");
+        // Company.ini has no [Insurance] section.
+        for (const char* field : {"BILL_NAME", "BILL_PIN", "FEDTAXID", "FEDIDTYPE"})
+            EXPECT_EQ(Trim(claim->FieldByName(field)->AsString()), "") << field;
+        const std::vector<std::pair<double, std::string>> expected = {{10, "1"}, {0, ""}, {0, ""},
+                                                                       {0, ""},  {0, ""}, {0, ""}};
+        EXPECT_EQ(serviceRows(id), expected);
+        EXPECT_DOUBLE_EQ(claim->FieldByName("TOTAL")->AsFloat(), 10);
+    }
+
+    // With the section, the claim carries the practice's billing.
+    {
+        std::ofstream ini(company.DataDirectory() + "/Company.ini", std::ios::app);
+        ini << "[Insurance]\r\nBillName=Eye Care Center\r\nFedIdType=EIN\r\nPOSCode=11\r\n";
+    }
+    createClaim(true);
+    EXPECT_EQ(Trim(claim->FieldByName("BILL_NAME")->AsString()), "Eye Care Center");
+    EXPECT_EQ(Trim(claim->FieldByName("FEDIDTYPE")->AsString()), "EIN");
+    EXPECT_EQ(Trim(claim->FieldByName("BILL_PIN")->AsString()), "");
 }
 
 }  // namespace
