@@ -273,6 +273,18 @@ TEST_F(ClaimLookupTest, ShowingAClaimKeepsItsSignerAndDate) {
     EXPECT_EQ(claim()->FieldByName("BILLSIGDAT")->AsDateTime(), EncodeDate(2026, 1, 7));
     EXPECT_EQ(dlg->SignatureLabel->Caption(), "A. Jones");
     EXPECT_TRUE(dlg->SignatureImage->Visible());
+
+    // A signer typed in is chosen when the box is left.
+    dlg->Show();
+    dlg->qmDBLookupCombo2->SetFocus();
+    dlg->qmDBLookupCombo2->SetText("BROWN BOB");
+    EXPECT_EQ(text("BILLSIGNAM"), "A. Jones") << "not while typing";
+    dlg->OKBitBtn->SetFocus();
+    Application->ProcessMessages();
+    EXPECT_EQ(text("BILLSIGRN"), "BROWN BOB");
+    EXPECT_EQ(text("BILLSIGNAM"), "Bob Brown");
+    EXPECT_EQ(claim()->FieldByName("BILLSIGDAT")->AsDateTime(), EncodeDate(2026, 3, 9));
+    EXPECT_FALSE(dlg->SignatureImage->Visible());
     dlg->Close();
     Application->ProcessMessages();
 }
