@@ -1,0 +1,450 @@
+#include "reports/SalesByItem.h"
+
+#include <unistd.h>
+
+#include <atomic>
+#include <chrono>
+
+#include "app/AppUtils.h"
+#include "app/DataModule.h"
+#include "base/SysUtils.h"
+#include "os/Paths.h"
+#include "reporting/RSBase.h"
+#include "reports/DateRange.h"
+#include "reports/ReceiptLineScan.h"
+#include "reports/ReportTables.h"
+#include "ui/Application.h"
+#include "ui/Dialogs.h"
+#include "ui/FormKit.h"
+#include "xbase/Qmtable.h"
+#include "xbengine/XbCodes.h"
+
+namespace {
+
+constexpr const char* AllSales = "<All Sales>";
+constexpr const char* QtyPicture = "##0;;0";
+constexpr const char* LinePicture = "##,###,##0.00;;0";
+constexpr const char* TotalPicture = "###,###,##0.00";
+// Line amounts and category subtotals end eight blanks short of the "Total"
+// column's edge, so the type subtotals stand further right.
+constexpr const char* Indent = "        ";
+
+struct TScratchField {
+    const char* Name;
+    const char* Type;
+    int Width;
+    int Decimals;
+};
+constexpr TScratchField ScratchFields[] = {
+    {"ItemType", "C", 20, 0}, {"Category", "C", 20, 0}, {"ItemNo", "C", 10, 0}, {"Receipt", "N", 10, 0},
+    {"Qty", "N", 10, 2},      {"UM", "C", 4, 0},         {"Desc", "C", 30, 0},   {"Price", "N", 10, 2},
+    {"Amount", "N", 10, 2},   {"Emply", "C", 4, 0},
+};
+
+// Pending window messages are processed at most this often while the table fills.
+void processMessagesNowAndThen() {
+    using Clock = std::chrono::steady_clock;
+    static Clock::time_point last;
+    const Clock::time_point now = Clock::now();
+    if (now - last < std::chrono::milliseconds(50)) return;
+    last = now;
+    Application->ProcessMessages();
+}
+
+// A scratch file name no other form of this program, nor another program
+// on the same installation, is using.
+std::string uniqueScratchName() {
+    static std::atomic<int> instances{0};
+    return "temp10_" + std::to_string(getpid()) + "_" + std::to_string(++instances);
+}
+
+// The shared personnel table as the form found it, put back when it is done.
+class TPersonnelTableState {
+public:
+    TPersonnelTableState(TTable& Table, TXbase& Xbase) : table_(Table), xbase_(Xbase) {
+        indexName_ = Table.IndexName();
+        atRecord_ = Table.Active() && !(Table.Bof() && Table.Eof());
+        if (atRecord_) recNo_ = Xbase.RecNo();
+    }
+    ~TPersonnelTableState() {
+        try {
+            table_.SetIndexName(indexName_);
+            if (atRecord_) xbase_.Go(recNo_);
+        } catch (...) {
+            // The form's own error, if any, is the one the user sees.
+        }
+    }
+
+private:
+    TTable& table_;
+    TXbase& xbase_;
+    std::string indexName_;
+    bool atRecord_ = false;
+    int recNo_ = 0;
+};
+
+// The hourglass for the length of a run, however the run ends.
+class THourGlass {
+public:
+    THourGlass() {
+        Screen->SetCursor(crHourGlass);
+        Application->ProcessMessages();
+    }
+    ~THourGlass() { Screen->SetCursor(crDefault); }
+};
+
+}  // namespace
+
+TSalesByItemReport::TSalesByItemReport(TComponent* AOwner) : TSalesByItemReport(AOwner, "Sales by Item - Detail") {}
+
+TSalesByItemReport::TSalesByItemReport(TComponent* AOwner, const std::string& Caption)
+    : TDateRangeForm(AOwner, Caption), title_(Caption) {
+    SetHeight(216);
+    MakeCompanyTable(this, Table1, DataSource1, Xbase1, "SALES.DBF", "DATE");
+    MakeCompanyTable(this, Table2, DataSource2, Xbase2, "SALESDTL.DBF", "RECEIPT");
+    MakeCompanyTable(this, Table3, DataSource3, Xbase3, "ITEM.DBF", "ID");
+
+    const std::string name = uniqueScratchName();
+    scratchFile_ = os::TempFolder() + "/" + name + ".dbf";
+    scratchIndex_ = os::TempFolder() + "/" + name + ".nsx";
+    ReportTable = new TTable(this);
+    ReportTable->SetDatabaseName(os::TempFolder());
+    ReportTable->SetTableType(ttSXNSX);
+    ReportTable->SetTableName(name + ".dbf");
+    ReportTable->SetExclusive(true);
+    ReportSource = new TDataSource(this);
+    ReportSource->SetDataSet(ReportTable);
+    ReportXbase = new TXbase(this);
+    ReportXbase->SetDataSource(ReportSource);
+
+    Label3 = place<TLabel>(this, 12, 108, 36, 13, "Sold by");
+    SoldByComboBox = place<TComboBox>(this, 52, 104, 145, 21);
+    SoldByComboBox->Font()->SetName("Arial");
+    SoldByComboBox->Font()->SetHeight(-11);
+    SoldByComboBox->Font()->SetPitch(fpFixed);
+    SoldByComboBox->SetText(AllSales);
+    BitBtn1->SetTop(140);
+
+    ReportSystem1 = new TReportSystem(this);
+    DateRange::PresetReportSystem(*ReportSystem1);
+    ReportShell1 = new TReportShell(this);
+    ReportShell1->SetEngine(ReportSystem1);
+
+    bindEvent(OnCreate, this, &TSalesByItemReport::FormCreate);
+    bindEvent(OnActivate, this, &TSalesByItemReport::FormActivate);
+    bindEvent(OnClose, this, &TSalesByItemReport::FormClose);
+    bindEvent(BitBtn1->OnClick, this, &TSalesByItemReport::BitBtn1Click);
+    bindEvent(ReportSystem1->OnPrint, this, &TSalesByItemReport::ReportSystem1Print);
+    bindEvent(ReportSystem1->OnAfterPrint, this, &TSalesByItemReport::ReportSystem1AfterPrint);
+    bindEvent(ReportShell1->OnReportBefore, this, &TSalesByItemReport::ReportShell1ReportBefore);
+    bindEvent(ReportShell1->OnPageBefore, this, &TSalesByItemReport::ReportShell1PageBefore);
+    bindEvent(ReportShell1->OnPageHeader, this, &TSalesByItemReport::ReportShell1PageHeader);
+    bindEvent(ReportShell1->OnBodyBefore, this, &TSalesByItemReport::ReportShell1BodyBefore);
+    bindEvent(ReportShell1->OnGroupBeforeFirst, this, &TSalesByItemReport::ReportShell1GroupBeforeFirst);
+    bindEvent(ReportShell1->OnGroupHeader, this, &TSalesByItemReport::ReportShell1GroupHeader);
+    bindEvent(ReportShell1->OnRowPrint, this, &TSalesByItemReport::ReportShell1RowPrint);
+    bindEvent(ReportShell1->OnRowAfter, this, &TSalesByItemReport::ReportShell1RowAfter);
+    bindEvent(ReportShell1->OnDetailAfter, this, &TSalesByItemReport::ReportShell1DetailAfter);
+    bindEvent(ReportShell1->OnGroupAfter, this, &TSalesByItemReport::ReportShell1GroupAfter);
+    bindEvent(ReportShell1->OnBodyFooter, this, &TSalesByItemReport::ReportShell1BodyFooter);
+    bindEvent(ReportShell1->OnPageAfter, this, &TSalesByItemReport::ReportShell1PageAfter);
+    bindEvent(ReportShell1->OnReportAfter, this, &TSalesByItemReport::ReportShell1ReportAfter);
+}
+
+TSalesByItemReport::~TSalesByItemReport() {
+    try {
+        removeScratchTable();
+    } catch (...) {
+        // A form being freed leaves at worst a file in the temp folder.
+    }
+}
+
+void TSalesByItemReport::removeScratchTable() {
+    ReportTable->Close();
+    os::DeleteFile(scratchFile_);
+    os::DeleteFile(scratchIndex_);
+}
+
+void TSalesByItemReport::FormCreate(TObject*) {
+    DateRangeComboBoxChange(this);
+    SoldByComboBox->Items()->Add(AllSales);
+    if (!DataModule1) return;
+    TTable& personnel = *DataModule1->PersonnelTable;
+    TPersonnelTableState restore(personnel, *DataModule1->PersonnelXbase);
+    personnel.SetIndexName("RecName");
+    for (personnel.First(); !personnel.Eof(); personnel.Next())
+        SoldByComboBox->Items()->Add(AppUtils::PadRight(Trim(personnel.FieldByName("ID")->AsString()), 4) + " " +
+                                     TrimRight(personnel.FieldByName("RECNAME")->AsString()));
+}
+
+void TSalesByItemReport::FormActivate(TObject*) { Screen->SetCursor(crDefault); }
+
+void TSalesByItemReport::FormClose(TObject*, TCloseAction& Action) {
+    Table1->Close();
+    Table2->Close();
+    Table3->Close();
+    removeScratchTable();
+    Action = caFree;
+}
+
+void TSalesByItemReport::BitBtn1Click(TObject*) {
+    runOnce([this] {
+        THourGlass hourGlass;
+        Table1->Open();
+        Table2->Open();
+        Table3->Open();
+        TDateTime from = 0, thru = 0;
+        normaliseDates(from, thru);
+        Xbase1->SetScope(DateRange::Key(from), DateRange::Key(thru));
+        Table1->First();
+        if (!CreateReportTable()) return;
+        try {
+            ReportSystem1->Execute();
+        } catch (...) {
+            ReportXbase->SetFilter("");
+            throw;
+        }
+        // Also after a run that never reached its end.
+        ReportXbase->SetFilter("");
+    });
+}
+
+bool TSalesByItemReport::CreateReportTable() {
+    removeScratchTable();
+    if (ReportXbase->CreateNew(scratchFile_, XB_DRIVER_NSX, static_cast<int>(std::size(ScratchFields))) == 0) {
+        ShowMessage("Create Failed! (1)");
+        return false;
+    }
+    for (const TScratchField& field : ScratchFields)
+        ReportXbase->CreateField(field.Name, field.Type, field.Width, field.Decimals);
+    if (!ReportXbase->CreateExec()) {
+        ShowMessage("Create Failed! (2)");
+        return false;
+    }
+    ReportTable->Open();
+    fillReportTable();
+    // Categories group inside their type.
+    if (ReportXbase->Index(scratchIndex_, "ItemType + Category + ItemNo", XB_INDEX_PLAIN, false, "") == 0) {
+        ShowMessage("Create Failed! (2)");
+        return false;
+    }
+    return true;
+}
+
+void TSalesByItemReport::fillReportTable() {
+    for (Table1->First(); !Table1->Eof(); Table1->Next()) {
+        const std::string receipt = ReceiptText(Table1->FieldByName("RECEIPT")->AsFloat());
+        const std::string emply = Trim(Table1->FieldByName("EMPLY")->AsString());
+        if (!Xbase2->Seek(AppUtils::PadLeft(receipt, 10)) || !Xbase2->Found()) continue;
+        for (; !Table2->Eof() && ReceiptText(Table2->FieldByName("RECEIPT")->AsFloat()) == receipt; Table2->Next()) {
+            const std::string itemNo = TrimRight(Table2->FieldByName("ITEMNO")->AsString());
+            // Exact and upper-cased: a prefix seek would take "FR1" for "FR".
+            const std::string itemKey = AppUtils::PadRight(UpperCase(Trim(itemNo)), 10);
+            const bool found = Xbase3->Seek(itemKey) && Xbase3->Found();
+            double qty = Table2->FieldByName("QTY")->AsFloat();
+            if (qty == 0) qty = 1;
+            ReportTable->Append();
+            auto set = [this](const char* Name, const std::string& Value) {
+                ReportTable->FieldByName(Name)->SetAsString(Value);
+            };
+            set("ItemType", found ? TrimRight(Table3->FieldByName("ITEMTYPE")->AsString()) : "Other");
+            set("Category", found ? TrimRight(Table3->FieldByName("CATEGORY")->AsString()) : "No Category");
+            set("ItemNo", itemNo);
+            ReportTable->FieldByName("Receipt")->SetAsFloat(Table2->FieldByName("RECEIPT")->AsFloat());
+            ReportTable->FieldByName("Qty")->SetAsFloat(qty);
+            set("UM", found ? TrimRight(Table3->FieldByName("UNITMEAS")->AsString()) : "");
+            set("Desc", TrimRight(Table2->FieldByName("DESC")->AsString()));
+            ReportTable->FieldByName("Price")->SetAsCurrency(Table2->FieldByName("PRICE")->AsCurrency());
+            ReportTable->FieldByName("Amount")->SetAsCurrency(Table2->FieldByName("AMOUNT")->AsCurrency());
+            set("Emply", emply);
+            ReportTable->Post();
+            processMessagesNowAndThen();
+        }
+    }
+}
+
+void TSalesByItemReport::ReportSystem1Print(TObject* Sender) {
+    ReportShell1->Execute(dynamic_cast<TBaseReport*>(Sender));
+}
+
+void TSalesByItemReport::ReportSystem1AfterPrint(TObject*) { SetCursor(crDefault); }
+
+std::string TSalesByItemReport::scratchText(const char* FieldName) const {
+    return TrimRight(ReportTable->FieldByName(FieldName)->AsString());
+}
+
+void TSalesByItemReport::ReportShell1ReportBefore(TBaseReport* Report, TDetailShell*) {
+    const std::string soldBy = SoldByComboBox->Text();
+    // Set on every run, so a run of one person never limits the next.
+    ReportXbase->SetFilter(soldBy == AllSales ? "" : "Emply == \"" + soldBy.substr(0, 4) + "\"");
+    ReportTable->First();
+    PageNumber = 0;
+    Report->SetOriginX(0);
+    Report->SetOriginY(0);
+}
+
+void TSalesByItemReport::ReportShell1PageBefore(TBaseReport* Report, TDetailShell*) {
+    ++PageNumber;
+    Report->SetFont("Arial", 10);
+}
+
+const std::vector<TSalesByItemReport::TItemColumn>& TSalesByItemReport::columns() const {
+    static const std::vector<TItemColumn> detail = {
+        {0.5, false, 1.4, "Type/Category"}, {2.0, false, 0.7, "Item#"}, {2.8, false, 0.6, "Receipt"},
+        {3.5, false, 0.4, "Qty"},           {4.0, false, 0.4, "UM"},    {4.5, false, 1.4, "Description"},
+        {6.0, true, 0.9, "Amount"},         {7.0, true, 1.0, "Total"}};
+    return detail;
+}
+
+void TSalesByItemReport::setColumns(TBaseReport& Report, std::uint8_t BoxLines) const {
+    Report.ClearTabs();
+    for (const TItemColumn& column : columns())
+        Report.SetTab(column.Pos, column.Right ? pjRight : pjLeft, column.Width, 0, BoxLines, 0);
+}
+
+void TSalesByItemReport::ReportShell1PageHeader(TBaseReport* Report, TDetailShell*) {
+    const std::string from = FormatDateTime("mmmm d, yyyy", StrToDate(FromKingDateDialog->Text()));
+    const std::string thru = FormatDateTime("mmmm d, yyyy", StrToDate(ThruKingDateDialog->Text()));
+    Report->SetFont("Arial", 10);
+    Report->ClearTabs();
+    Report->SetTab(0.5, pjLeft, 1.5, 0, 0, 0);
+    Report->SetTab(6.5, pjRight, 1.5, 0, 0, 0);
+    Report->PrintTab(FormatDateTime("m/d/yyyy h:nna/p", Now()));
+    Report->PrintTab("Page " + std::to_string(PageNumber));
+    Report->ClearTabs();
+    Report->SetFont("Arial", 20);
+    Report->SetFontTop(0.25);
+    Report->PrintCenter(title_, 4.25);
+    Report->NextLine();
+    Report->SetFont("Arial", 12);
+    Report->PrintCenter(from + " thru " + thru, 4.25);
+    Report->NextLine();
+    Report->PrintCenter(SoldByComboBox->Text(), 4.25);
+    Report->SetFont("Arial", 10);
+    setColumns(*Report, BOXLINEBOTTOM);
+    Report->GotoXY(0, 1.5);
+    for (const TItemColumn& column : columns())
+        Report->PrintTab(column.Title);
+    setColumns(*Report, 0);
+    Report->GotoXY(0, 1.75);
+}
+
+void TSalesByItemReport::ReportShell1BodyBefore(TBaseReport*, TDetailShell*) {
+    LastLineAmount = TypeSubtotal = CategorySubtotal = ItemGrandTotal = Currency(0);
+}
+
+void TSalesByItemReport::ReportShell1GroupBeforeFirst(TBaseReport*, TDetailShell*) {
+    grouped_ = false;
+    LastItemType.clear();
+    LastCategory.clear();
+}
+
+void TSalesByItemReport::ReportShell1GroupHeader(TBaseReport* Report, TDetailShell*) {
+    if (ReportTable->Eof()) return;  // nothing sold: no line made of an empty record
+    const std::string type = scratchText("ItemType");
+    const std::string category = scratchText("Category");
+    const bool newType = !grouped_ || type != LastItemType;
+    grouped_ = true;
+    if (newType) {
+        TypeSubtotal = Currency(0);
+        LastItemType = type;
+        Report->NextLine();
+        Report->SetBold(true);
+        Report->PrintTab(type);
+        Report->SetBold(false);
+    }
+    // A category belongs to its type: a new type opens a new category.
+    if (newType || category != LastCategory) {
+        CategorySubtotal = Currency(0);
+        LastCategory = category;
+        Report->NextLine();
+        Report->SetBold(true);
+        Report->PrintTab("   " + category);
+        Report->SetBold(false);
+    } else {
+        Report->PrintTab("");
+    }
+}
+
+Currency TSalesByItemReport::printItemLine(TBaseReport& Report) {
+    const Currency amount = ReportTable->FieldByName("Amount")->AsCurrency();
+    Report.PrintTab("");
+    Report.PrintTab(scratchText("ItemNo"));
+    Report.PrintTab(ReceiptText(ReportTable->FieldByName("Receipt")->AsFloat()));
+    Report.PrintTab(DateRange::Money(QtyPicture, ReportTable->FieldByName("Qty")->AsCurrency()));
+    Report.PrintTab(scratchText("UM"));
+    Report.PrintTab(scratchText("Desc"));
+    Report.PrintTab(DateRange::Money(LinePicture, ReportTable->FieldByName("Price")->AsCurrency()));
+    Report.PrintTab(DateRange::Money(LinePicture, amount) + Indent);
+    return amount;
+}
+
+void TSalesByItemReport::ReportShell1RowPrint(TBaseReport* Report, TDetailShell*, bool&) {
+    if (ReportTable->Eof()) return;
+    const Currency amount = printItemLine(*Report);
+    LastLineAmount = amount;
+    TypeSubtotal += amount;
+    CategorySubtotal += amount;
+    ItemGrandTotal += amount;
+    Report->NextLine();
+}
+
+void TSalesByItemReport::ReportShell1RowAfter(TBaseReport*, TDetailShell*, bool& Valid) {
+    ReportTable->Next();
+    Valid = !ReportTable->Eof();
+}
+
+void TSalesByItemReport::ReportShell1DetailAfter(TBaseReport* Report, TDetailShell*) {
+    if (Report->YPos() > 9.0) Report->NewPage();
+}
+
+void TSalesByItemReport::printSubtotal(TBaseReport& Report, const std::string& Caption, const std::string& Amount) {
+    Report.SetBold(true);
+    for (std::size_t i = 0; i + 3 < columns().size(); ++i)
+        Report.PrintTab("");
+    Report.PrintTab("    " + Caption);
+    Report.PrintTab("Subtotal");
+    Report.PrintTab(Amount);
+    Report.NextLine();
+}
+
+void TSalesByItemReport::printCategorySubtotal(TBaseReport& Report) {
+    // A category of one line shows its amount on that line already.
+    if (LastCategory.empty() || CategorySubtotal == LastLineAmount) return;
+    printSubtotal(Report, LastCategory, DateRange::Money(TotalPicture, CategorySubtotal) + Indent);
+    Report.SetBold(false);
+}
+
+void TSalesByItemReport::printTypeSubtotal(TBaseReport& Report) {
+    printSubtotal(Report, LastItemType, DateRange::Money(TotalPicture, TypeSubtotal));
+    Report.NextLine();
+    Report.SetBold(false);
+}
+
+void TSalesByItemReport::ReportShell1GroupAfter(TBaseReport* Report, TDetailShell*, bool& Valid) {
+    Valid = !ReportTable->Eof();
+    // The last group is closed by the body footer.
+    if (!grouped_ || ReportTable->Eof()) return;
+    const bool typeChanged = scratchText("ItemType") != LastItemType;
+    if (typeChanged || scratchText("Category") != LastCategory) printCategorySubtotal(*Report);
+    if (typeChanged) printTypeSubtotal(*Report);
+}
+
+void TSalesByItemReport::ReportShell1BodyFooter(TBaseReport* Report, TDetailShell*) {
+    if (grouped_) {
+        printCategorySubtotal(*Report);
+        printTypeSubtotal(*Report);
+    }
+    Report->ClearTabs();
+    Report->SetTab(6.0, pjLeft, 0.5, 0, BOXLINETOP, 0);
+    Report->SetTab(6.5, pjRight, 1.5, 0, BOXLINETOP, 0);
+    Report->NextLine();
+    Report->SetBold(true);
+    Report->PrintTab("Total");
+    Report->PrintTab(DateRange::Money(TotalPicture, ItemGrandTotal));
+    Report->SetBold(false);
+}
+
+void TSalesByItemReport::ReportShell1PageAfter(TBaseReport* Report, TDetailShell*) { Report->NextLine(); }
+
+void TSalesByItemReport::ReportShell1ReportAfter(TBaseReport*, TDetailShell*) { ReportXbase->SetFilter(""); }

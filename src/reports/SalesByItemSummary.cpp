@@ -1,0 +1,43 @@
+#include "reports/SalesByItemSummary.h"
+
+#include "reporting/RSBase.h"
+#include "reports/DateRange.h"
+
+TSalesByItemSummaryReport::TSalesByItemSummaryReport(TComponent* AOwner)
+    : TSalesByItemReport(AOwner, "Sales by Item - Summary") {}
+
+const std::vector<TSalesByItemReport::TItemColumn>& TSalesByItemSummaryReport::columns() const {
+    static const std::vector<TItemColumn> summary = {
+        {0.5, false, 1.4, "Type/Category"}, {2.0, false, 0.9, "Item#"},       {3.0, false, 0.9, "Qty"},
+        {4.0, false, 0.4, "UM"},            {4.5, false, 1.4, "Description"}, {6.0, true, 0.9, "Amount"},
+        {7.0, true, 1.0, "Total"}};
+    return summary;
+}
+
+Currency TSalesByItemSummaryReport::printItemLine(TBaseReport& Report) {
+    // The item's lines follow one another in the scratch table's order; the
+    // table is left on the last of them, so the row-after step reaches the
+    // next item.
+    const std::string type = scratchText("ItemType"), category = scratchText("Category");
+    const std::string itemNo = scratchText("ItemNo");
+    Currency qty, amount;
+    for (;;) {
+        qty += ReportTable->FieldByName("Qty")->AsCurrency();
+        amount += ReportTable->FieldByName("Amount")->AsCurrency();
+        ReportTable->Next();
+        if (ReportTable->Eof()) break;
+        if (scratchText("ItemNo") != itemNo || scratchText("Category") != category ||
+            scratchText("ItemType") != type) {
+            ReportTable->Prior();
+            break;
+        }
+    }
+    Report.PrintTab("");
+    Report.PrintTab(itemNo);
+    Report.PrintTab(DateRange::Money("##0;;0", qty));
+    Report.PrintTab(scratchText("UM"));
+    Report.PrintTab(scratchText("Desc"));
+    Report.PrintTab(DateRange::Money("##,###,##0.00;;0", ReportTable->FieldByName("Price")->AsCurrency()));
+    Report.PrintTab(DateRange::Money("##,###,##0.00;;0", amount) + "        ");
+    return amount;
+}
