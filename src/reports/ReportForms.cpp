@@ -9,7 +9,13 @@
 #include "reports/SalesByPatient.h"
 #include "reports/SalesByPersonnel.h"
 #include "reports/ControlItemRpt.h"
+#include "reports/SalesByItem.h"
+#include "reports/SalesByItemSummary.h"
+#include "reports/SalesTax.h"
 
 void RegisterReportForms() { RegisterClasses<TSalesByDayReport, TSalesByDaySummaryReport, TTransactionByDateReport,
                     TPaymentsByDayReport, TReorder, TControlItemReport,
-                    TSalesByPatient, TSalesByPersonnel>(); }
+                    TSalesByPatient, TSalesByPersonnel,
+                    TSalesByItemReport,
+                    TSalesByItemSummaryReport,
+                    TSalesTaxReport>(); }

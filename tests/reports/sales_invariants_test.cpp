@@ -9,6 +9,8 @@
 #include "base/Currency.h"
 #include "base/SysUtils.h"
 #include "data/DbTables.h"
+#include "base/Classes.h"
+#include "reports/ReportForms.h"
 #include "reports/SalesByDay.h"
 #include "reports/SalesByItem.h"
 #include "reports/SalesByPatient.h"
@@ -93,4 +95,10 @@ TEST_F(SalesInvariantTest, EveryReportAgreesOnTheSalesOfTheRange) {
     ASSERT_EQ(taxable.size(), 1u);
     EXPECT_EQ(slotSales, amount(taxable[0][1]));
     EXPECT_EQ(slotTax, amount(taxable[0][2]));
+}
+
+TEST_F(SalesInvariantTest, TheMenuFindsTheFormsByClassName) {
+    RegisterReportForms();
+    for (const char* name : {"TSalesByItemReport", "TSalesByItemSummaryReport", "TSalesTaxReport"})
+        EXPECT_NE(GetClass(name), nullptr) << name;
 }
