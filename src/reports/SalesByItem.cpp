@@ -58,16 +58,20 @@ std::string uniqueScratchName() {
     return "temp10_" + std::to_string(getpid()) + "_" + std::to_string(++instances);
 }
 
-// The shared personnel table as the form found it, put back when it is done.
+// The shared personnel table as the form found it (open or closed, its
+// index and record), put back when it is done.
 class TPersonnelTableState {
 public:
     TPersonnelTableState(TTable& Table, TXbase& Xbase) : table_(Table), xbase_(Xbase) {
+        wasOpen_ = Table.Active();
         indexName_ = Table.IndexName();
-        atRecord_ = Table.Active() && !(Table.Bof() && Table.Eof());
+        atRecord_ = wasOpen_ && !(Table.Bof() && Table.Eof());
         if (atRecord_) recNo_ = Xbase.RecNo();
+        if (!wasOpen_) Table.Open();
     }
     ~TPersonnelTableState() {
         try {
+            if (!wasOpen_) table_.Close();
             table_.SetIndexName(indexName_);
             if (atRecord_) xbase_.Go(recNo_);
         } catch (...) {
@@ -78,6 +82,7 @@ public:
 private:
     TTable& table_;
     TXbase& xbase_;
+    bool wasOpen_ = false;
     std::string indexName_;
     bool atRecord_ = false;
     int recNo_ = 0;

@@ -7,6 +7,7 @@
 #include "ReportRun.h"
 #include "SalesMix.h"
 #include "base/SysUtils.h"
+#include "support/CompanyFixture.h"
 #include "os/Paths.h"
 #include "reports/SalesByItem.h"
 #include "reports/SalesByItemSummary.h"
@@ -226,6 +227,46 @@ TEST_F(MixedItemTest, ATypeNamedBlankIsOrdinary) {
         EXPECT_EQ(rows[1][0], "blank");
         EXPECT_EQ(total(*pages), "7.00");
     }
+}
+
+namespace {
+
+// Seventy receipts of one FR1 line of 10.00 each, in January 2023.
+class SeventyLinesTest : public SalesByItemTest {
+protected:
+    void addRows(const std::string& Dir) override {
+        std::vector<CompanyFixture::Row> receipts, lines;
+        for (int i = 0; i < 70; ++i) {
+            const std::string number = std::to_string(5000 + i);
+            receipts.push_back({{"RECEIPT", number}, {"DATE", "20230110"}, {"NAME", "Baker"}, {"EMPLY", "2"}});
+            lines.push_back({{"RECEIPT", number}, {"ITEMNO", "FR1"}, {"DESC", "Metal frame"}, {"QTY", "1"},
+                             {"PRICE", "10.00"}, {"AMOUNT", "10.00"}});
+        }
+        CompanyFixture::AppendRows(Dir, "Sales.dbf", receipts);
+        CompanyFixture::AppendRows(Dir, "SalesDtl.dbf", lines);
+    }
+};
+
+}  // namespace
+
+TEST_F(SeventyLinesTest, LongReportsBreakIntoPagesWithTheirHeadings) {
+    const ReportPages pages = run<TSalesByItemReport>("01/01/2023", "01/31/2023");
+    ASSERT_GT(pages.PageCount, 1);
+    int lines = 0;
+    for (int page = 1; page <= pages.PageCount; ++page) {
+        EXPECT_NE(pages.Find("Page " + std::to_string(page)), nullptr) << page;
+        int headings = 0;
+        for (const ReportTextItem& item : pages.On(page)) {
+            if (item.Text == "Type/Category") ++headings;
+            if (item.Text == "FR1") {
+                ++lines;
+                EXPECT_LT(item.Baseline, 10.5) << page;
+            }
+        }
+        EXPECT_EQ(headings, 1) << page;
+    }
+    EXPECT_EQ(lines, 70);
+    EXPECT_EQ(total(pages), "700.00");
 }
 
 TEST_F(SalesByItemTest, PrintedToPdf) {
