@@ -371,16 +371,22 @@ void TSalesByItemReport::ReportShell1GroupHeader(TBaseReport* Report, TDetailShe
     }
 }
 
+std::string TSalesByItemReport::qtyCell(Currency Qty) { return DateRange::Money(QtyPicture, Qty); }
+
+std::string TSalesByItemReport::priceCell(Currency Price) { return DateRange::Money(LinePicture, Price); }
+
+std::string TSalesByItemReport::amountCell(Currency Amount) { return DateRange::Money(LinePicture, Amount) + Indent; }
+
 Currency TSalesByItemReport::printItemLine(TBaseReport& Report) {
     const Currency amount = ReportTable->FieldByName("Amount")->AsCurrency();
     Report.PrintTab("");
     Report.PrintTab(scratchText("ItemNo"));
     Report.PrintTab(ReceiptText(ReportTable->FieldByName("Receipt")->AsFloat()));
-    Report.PrintTab(DateRange::Money(QtyPicture, ReportTable->FieldByName("Qty")->AsCurrency()));
+    Report.PrintTab(qtyCell(ReportTable->FieldByName("Qty")->AsCurrency()));
     Report.PrintTab(scratchText("UM"));
     Report.PrintTab(scratchText("Desc"));
-    Report.PrintTab(DateRange::Money(LinePicture, ReportTable->FieldByName("Price")->AsCurrency()));
-    Report.PrintTab(DateRange::Money(LinePicture, amount) + Indent);
+    Report.PrintTab(priceCell(ReportTable->FieldByName("Price")->AsCurrency()));
+    Report.PrintTab(amountCell(amount));
     return amount;
 }
 

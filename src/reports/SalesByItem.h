@@ -88,6 +88,11 @@ protected:
 
     // The scratch record's fields, trailing blanks removed.
     std::string scratchText(const char* FieldName) const;
+    // The cells of a line: a quantity, a price, and a line amount, which
+    // ends eight blanks short of its column's edge.
+    static std::string qtyCell(Currency Qty);
+    static std::string priceCell(Currency Price);
+    static std::string amountCell(Currency Amount);
 
 private:
     void setColumns(TBaseReport& Report, std::uint8_t BoxLines) const;

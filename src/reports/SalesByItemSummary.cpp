@@ -1,7 +1,6 @@
 #include "reports/SalesByItemSummary.h"
 
 #include "reporting/RSBase.h"
-#include "reports/DateRange.h"
 
 TSalesByItemSummaryReport::TSalesByItemSummaryReport(TComponent* AOwner)
     : TSalesByItemReport(AOwner, "Sales by Item - Summary") {}
@@ -34,10 +33,10 @@ Currency TSalesByItemSummaryReport::printItemLine(TBaseReport& Report) {
     }
     Report.PrintTab("");
     Report.PrintTab(itemNo);
-    Report.PrintTab(DateRange::Money("##0;;0", qty));
+    Report.PrintTab(qtyCell(qty));
     Report.PrintTab(scratchText("UM"));
     Report.PrintTab(scratchText("Desc"));
-    Report.PrintTab(DateRange::Money("##,###,##0.00;;0", ReportTable->FieldByName("Price")->AsCurrency()));
-    Report.PrintTab(DateRange::Money("##,###,##0.00;;0", amount) + "        ");
+    Report.PrintTab(priceCell(ReportTable->FieldByName("Price")->AsCurrency()));
+    Report.PrintTab(amountCell(amount));
     return amount;
 }
