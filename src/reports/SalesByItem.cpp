@@ -281,7 +281,15 @@ std::string TSalesByItemReport::scratchText(const char* FieldName) const {
 void TSalesByItemReport::ReportShell1ReportBefore(TBaseReport* Report, TDetailShell*) {
     const std::string soldBy = SoldByComboBox->Text();
     // Set on every run, so a run of one person never limits the next.
-    ReportXbase->SetFilter(soldBy == AllSales ? "" : "Emply == \"" + soldBy.substr(0, 4) + "\"");
+    if (soldBy == AllSales) {
+        ReportXbase->SetFilter("");
+    } else {
+        // Typed text may hold a quote: the other quote delimits it, and a
+        // filter the engine refuses shows no sales rather than everyone's.
+        const std::string id = soldBy.substr(0, 4);
+        const std::string quote = id.find('"') == std::string::npos ? "\"" : "'";
+        if (ReportXbase->Query("Emply == " + quote + id + quote) == 0) ReportXbase->SetFilter(".F.");
+    }
     ReportTable->First();
     PageNumber = 0;
     Report->SetOriginX(0);

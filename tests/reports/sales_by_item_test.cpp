@@ -126,6 +126,13 @@ TEST_F(SalesByItemTest, SoldByListsThePeopleAndLimitsTheRunToOne) {
     EXPECT_EQ(total(runSoldBy<TSalesByItemSummaryReport>("2    Bob")), "70.00");
 }
 
+TEST_F(SalesByItemTest, ATypedSoldByTextLimitsTheRunToItsFirstFourCharacters) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"2   whoever", "70.00"}, {"2", "0.00"}, {"\"2\"", "0.00"}, {"'\"", "0.00"}, {"Bob", "0.00"}};
+    for (const auto& [typed, expected] : cases)
+        EXPECT_EQ(total(runSoldBy<TSalesByItemReport>(typed)), expected) << typed;
+}
+
 TEST_F(SalesByItemTest, TheSharedPersonnelTableKeepsItsIndex) {
     TTable& personnel = *module->PersonnelTable;
     personnel.SetIndexName("ID");
