@@ -131,6 +131,8 @@ ReportPages DecodeReportStream(const std::string& Bytes) {
     return pages;
 }
 
+std::string PreviewStreamBytes(TRSPreviewForm& Preview) { return previewBytes(Preview); }
+
 ReportPages CaptureReport(const std::function<void()>& Start) {
     std::vector<std::string> captured;
     TDialogScript script;

@@ -17,6 +17,8 @@
 #include <string>
 #include <vector>
 
+class TRSPreviewForm;
+
 struct ReportTextItem {
     int Page = 0;  // 1 first
     double Left = 0, Right = 0, Baseline = 0;
@@ -54,6 +56,9 @@ ReportPages DecodeReportStream(const std::string& Bytes);
 // the run must reach the preview exactly once. Setup, when given, is called
 // with the setup window before it is answered.
 ReportPages CaptureReport(const std::function<void()>& Start);
+
+// The stream a preview window plays, for a test that answers its own dialogs.
+std::string PreviewStreamBytes(TRSPreviewForm& Preview);
 
 // The report that Start runs, printed to PdfFile on the PDF printer through
 // the setup window's file destination; a PNG of page 1 is written beside it.
