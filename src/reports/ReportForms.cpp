@@ -12,10 +12,17 @@
 #include "reports/SalesByItem.h"
 #include "reports/SalesByItemSummary.h"
 #include "reports/SalesTax.h"
+#include "reports/PrintPatientLabels.h"
+#include "reports/BDLabel.h"
+#include "reports/PrintRecallLabels.h"
 
 void RegisterReportForms() { RegisterClasses<TSalesByDayReport, TSalesByDaySummaryReport, TTransactionByDateReport,
                     TPaymentsByDayReport, TReorder, TControlItemReport,
                     TSalesByPatient, TSalesByPersonnel,
                     TSalesByItemReport,
                     TSalesByItemSummaryReport,
-                    TSalesTaxReport>(); }
+                    TSalesTaxReport>();
+    RegisterClass<TPrintPatientLabelsDlg>();
+    RegisterClass<TBirthDayLabelsForm>();
+    RegisterClass<TPrintRecallLabelsDlg>();
+}
