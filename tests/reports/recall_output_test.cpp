@@ -8,11 +8,13 @@
 
 #include <QImage>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 
 #include "MailingRun.h"
 #include "app/MultiLineSetting.h"
+#include "support/CompanyFixture.h"
 #include "app/Settings.h"
 #include "base/DateTime.h"
 #include "base/Exceptions.h"
@@ -209,6 +211,38 @@ TEST_F(RecallOutputTest, OpensOnThisMonth) {
     RenderToPng(fresh, ReportOutputFile("print_recalls_dialog.png"));
     RenderToPng(fresh->PostcardSettings, ReportOutputFile("postcard_settings_dialog.png"));
     fresh->Close();
+}
+
+class LongRecallListingTest : public RecallOutputTest {
+protected:
+    void addRows(const std::string& Dir) override {
+        RecallOutputTest::addRows(Dir);
+        std::vector<CompanyFixture::Row> rows;
+        for (int day = 2; day <= 29; ++day)
+            for (const char* id : {"10", "11"})
+                rows.push_back({{"PATIENTID", id}, {"NAME", "MORE"}, {"DATE", "202404" + std::string(day < 10 ? "0" : "") +
+                                                                         std::to_string(day)},
+                                {"REASON", "Eye Exam"}});
+        CompanyFixture::AppendRows(Dir, "Recall.dbf", rows);
+    }
+};
+
+TEST_F(LongRecallListingTest, PagesBreakBelowTenAndAHalfInchesAndEachRunCountsFromOne) {
+    open(TPrintRecallLabelsDlg::ListingIndex);
+    for (int run = 0; run < 2; ++run) {
+        const ReportPages pages = CaptureReport([this] { dialog->PrintBtn->Click(); });
+        ASSERT_EQ(pages.PageCount, 2) << run;
+        EXPECT_NE(pages.Find("Page 2"), nullptr);
+        const ReportTextItem* first = pages.FindLast("Page 1");
+        ASSERT_NE(first, nullptr) << "the page number starts again with each run";
+        EXPECT_EQ(first->Page, 1);
+        EXPECT_EQ(listing(pages).size(), 56u + 4u);
+        for (const ReportTextItem& item : pages.Items)
+            EXPECT_LT(item.Baseline, 10.5 + 0.3) << item.Text;
+        const auto second = pages.On(2);
+        EXPECT_TRUE(std::any_of(second.begin(), second.end(),
+                                [](const ReportTextItem& item) { return item.Text == "Patient Recall"; }));
+    }
 }
 
 // ---------------------------------------------------------------- postcards
