@@ -7,6 +7,7 @@
 #include <algorithm>
 
 #include "MailingRun.h"
+#include "base/Classes.h"
 #include "base/DateTime.h"
 #include "controls/TheKing.h"
 #include "data/DbTables.h"
@@ -14,6 +15,7 @@
 #include "reporting/RSSystem.h"
 #include "reports/BDLabel.h"
 #include "reports/PrintPatientLabels.h"
+#include "reports/ReportForms.h"
 #include "ui/OffscreenRender.h"
 #include "ui/StdCtrls.h"
 #include "xbase/Qmtable.h"
@@ -160,6 +162,12 @@ TEST_F(PatientLabelsTest, TheDialogsArePictured) {
     EXPECT_EQ(birthdays->KingCalendar1->Hint(), "DoubleClick on Day to print labels");
     RenderToPng(birthdays, ReportOutputFile("birthday_labels_form.png"));
     birthdays->Close();
+}
+
+TEST(MailingFormRegistry, TheMenusLabelFormsAreRegistered) {
+    RegisterReportForms();
+    for (const char* name : {"TBirthDayLabelsForm", "TPrintRecallLabelsDlg", "TPrintPatientLabelsDlg"})
+        EXPECT_NE(GetClass(name), nullptr) << name;
 }
 
 }  // namespace
