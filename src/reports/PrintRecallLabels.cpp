@@ -30,14 +30,18 @@ namespace {
 constexpr const char* RecallFilter = "PatientId > 0 .and. PatientId < 9999999999";
 constexpr double ListingPageEnd = 10.5;
 
-void setListingTabs(TBaseReport& Report, std::uint8_t BoxLines) {
+// The listing's six columns: underlined, left-aligned cells for the
+// headings; for the rows the same stops without lines, the patient number
+// right-aligned.
+void setListingTabs(TBaseReport& Report, bool Headings) {
+    const std::uint8_t lines = Headings ? BOXLINEBOTTOM : BOXLINENONE;
     Report.ClearTabs();
-    Report.SetTab(0.4, BoxLines ? pjLeft : pjRight, 0.5, 0, BoxLines, 0);
-    Report.SetTab(1.0, pjLeft, 1.4, 0, BoxLines, 0);
-    Report.SetTab(2.5, pjLeft, 0.9, 0, BoxLines, 0);
-    Report.SetTab(3.5, pjLeft, 1.9, 0, BoxLines, 0);
-    Report.SetTab(5.5, pjLeft, 1.3, 0, BoxLines, 0);
-    Report.SetTab(6.9, pjLeft, 1.3, 0, BoxLines, 0);
+    Report.SetTab(0.4, Headings ? pjLeft : pjRight, 0.5, 0, lines, 0);
+    Report.SetTab(1.0, pjLeft, 1.4, 0, lines, 0);
+    Report.SetTab(2.5, pjLeft, 0.9, 0, lines, 0);
+    Report.SetTab(3.5, pjLeft, 1.9, 0, lines, 0);
+    Report.SetTab(5.5, pjLeft, 1.3, 0, lines, 0);
+    Report.SetTab(6.9, pjLeft, 1.3, 0, lines, 0);
 }
 
 std::string field(TDataSet& Table, const char* Name) { return Trim(Table.FieldByName(Name)->AsString()); }
@@ -354,10 +358,10 @@ void TPrintRecallLabelsDlg::ListingPageHeader(TBaseReport* Report, TDetailShell*
                   4.25);
     r.SetFont("Arial", 10);
     r.SetLineTop(1.5);
-    setListingTabs(r, BOXLINEBOTTOM);
+    setListingTabs(r, true);
     for (const char* heading : {"Patient ID", "Name", "Recall", "Reason", "Phone Home", "Phone Work"})
         r.PrintTab(heading);
-    setListingTabs(r, BOXLINENONE);
+    setListingTabs(r, false);
     r.SetLineTop(1.75);
 }
 

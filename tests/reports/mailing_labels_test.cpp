@@ -151,6 +151,17 @@ TEST_F(PatientLabelsTest, EveryNamedPatientInNameOrderAndTheTableAsItWas) {
     EXPECT_EQ(patients.FieldByName("NAME")->AsString(), "Baker");
 }
 
+TEST_F(PatientLabelsTest, PrintedLabelsFillTheSheetInsideTheirRectangles) {
+    auto* dialog = CreateForm<TPrintPatientLabelsDlg>(nullptr);
+    const std::string pdf = ReportOutputFile("patient_labels.pdf");
+    PrintReportToPdf([dialog] { dialog->OKBtn->Click(); }, pdf);
+    dialog->Close();
+    ASSERT_EQ(PdfPageCount(pdf), 1);
+    const QImage page = RenderPdfPage(pdf, 1, 100);
+    KeepPicture(page, "patient_labels");
+    EXPECT_EQ(CheckInkInsideLabels(page, 100).size(), 30u);
+}
+
 TEST_F(PatientLabelsTest, TheDialogsArePictured) {
     auto* dialog = CreateForm<TPrintPatientLabelsDlg>(nullptr);
     EXPECT_EQ(dialog->Caption(), "Patient Labels");

@@ -278,6 +278,10 @@ TEST_F(RecallOutputTest, PostcardMessagesByReason) {
     const ReportTextItem* reason = pages.Find("Reason for recall: Eye Exam");
     ASSERT_TRUE(note && reason);
     EXPECT_NEAR(reason->Baseline - note->Baseline, 2 * 10.0 / 72 * 1.15, 0.08);
+    // The message between 0.4 and 2.4 in on its card, from 1.6 in down.
+    EXPECT_GE(note->Left, 5.5 + 0.4 - 0.01);
+    EXPECT_LE(reason->Right, 5.5 + 2.4 + 0.01);
+    EXPECT_GT(note->Baseline, 1.6);
     // The address in Arial 12 at 2.7 in from the card's left.
     const ReportTextItem* name = pages.Find("Evans");
     ASSERT_TRUE(name);
@@ -304,7 +308,13 @@ TEST_F(RecallOutputTest, PostcardsPrintFourToALandscapeSheet) {
     EXPECT_TRUE(GlobalReportDevice()->SelectPrinter("PDF", false));
     {
         TDialogScript script;
-        script.Answer([](TForm& f) { dynamic_cast<TPostcardSettingsForm&>(f).OKBtn->Click(); });
+        script.Answer([](TForm& f) {
+            auto& settings = dynamic_cast<TPostcardSettingsForm&>(f);
+            settings.SpectaclesNote->SetText(SpectaclesText);
+            settings.ContactLensNote->SetText(ContactText);
+            settings.OtherNote->SetText(std::string(OtherText) + " We are open six days a week.");
+            settings.OKBtn->Click();
+        });
         script.Answer([&](TForm& f) {
             auto& setup = dynamic_cast<TRSSetupForm&>(f);
             setup.FileRB->SetChecked(true);
