@@ -408,6 +408,18 @@ TEST_F(RecallOutputTest, SettingsAreReadAndEveryCloseWritesThemAll) {
     delete again;
 }
 
+TEST_F(RecallOutputTest, ClosingTheRecallDialogClosesItsSettingsWhichWriteThemselves) {
+    open(TPrintRecallLabelsDlg::LabelsIndex);
+    dialog->PostcardSettings->PrintReturnAddressCheckBox->SetChecked(false);
+    dialog->PostcardSettings->OtherNote->SetText("Call us.\r\nWe miss you.");
+    dialog->Close();
+    dialog = nullptr;
+    Application->ProcessMessages();
+    const TSettingsFile file = CompanyIni::File(module->DataDirectory);
+    EXPECT_FALSE(file.Read(CompanyIni::PrintReturnAddress));
+    EXPECT_EQ(MultiLineSetting::Read(file, CompanyIni::OtherNote), "Call us.\r\nWe miss you.");
+}
+
 TEST_F(RecallOutputTest, ASettingsFileThatCannotBeWrittenShowsItsMessageAndTheDialogCloses) {
     open(TPrintRecallLabelsDlg::LabelsIndex);
     TPostcardSettingsForm* settings = dialog->PostcardSettings;
