@@ -24,7 +24,7 @@ struct TPostalAddress {
 // The address of the patient record the table stands on, each field trimmed.
 TPostalAddress PatientAddress(TDataSet& Patients);
 
-// The lines of the block as printed.
+// The block's last line: the city, then the state and the zip when present.
 std::string CityLine(const TPostalAddress& Address);
 
 // Prints the block from the current position, a line each. AtTabStop starts

@@ -24,7 +24,6 @@
 #include "ui/Forms.h"
 
 class TBaseReport;
-class TBitBtn;
 class TButton;
 class TComboBox;
 class TDetailShell;
