@@ -15,14 +15,14 @@
 #include "reports/PrintPatientLabels.h"
 #include "reports/BDLabel.h"
 #include "reports/PrintRecallLabels.h"
+#include "reports/TrialBalance.h"
 
-void RegisterReportForms() { RegisterClasses<TSalesByDayReport, TSalesByDaySummaryReport, TTransactionByDateReport,
-                    TPaymentsByDayReport, TReorder, TControlItemReport,
-                    TSalesByPatient, TSalesByPersonnel,
-                    TSalesByItemReport,
-                    TSalesByItemSummaryReport,
-                    TSalesTaxReport>();
+void RegisterReportForms() {
+    RegisterClasses<TSalesByDayReport, TSalesByDaySummaryReport, TTransactionByDateReport, TPaymentsByDayReport,
+                    TReorder, TControlItemReport, TSalesByPatient, TSalesByPersonnel, TSalesByItemReport,
+                    TSalesByItemSummaryReport, TSalesTaxReport>();
     RegisterClass<TPrintPatientLabelsDlg>();
     RegisterClass<TBirthDayLabelsForm>();
     RegisterClass<TPrintRecallLabelsDlg>();
+    RegisterClass<TTrialBalanceForm>();
 }

@@ -82,7 +82,8 @@ const TMenuEntry Menu[] = {
     {.Depth = 2, .Name = "Reorder1", .Caption = "&Reorder", .TargetClass = "TReorder", .Style = osHiddenClosed},
     {.Depth = 1, .Name = "OtherReports1", .Caption = "&Other Reports"},
     {.Depth = 2, .Name = "SalesTax1", .Caption = "&Sales Tax", .TargetClass = "TSalesTaxReport"},
-    {.Depth = 2, .Name = "TrialBalance1", .Caption = "&Trial Balance", .TargetClass = "TTrialBalanceForm"},
+    {.Depth = 2, .Name = "TrialBalance1", .Caption = "&Trial Balance", .TargetClass = "TTrialBalanceForm",
+     .Style = osHiddenClosed},
 
     {.Depth = 0, .Name = "UtilitiesMenu", .Caption = "&Utilities", .Enabled = false},
     {.Depth = 1, .Name = "Clear1", .Caption = "&Clear", .Visible = false},

@@ -1,0 +1,151 @@
+#include "reports/TrialBalance.h"
+
+#include "base/SysUtils.h"
+#include "reporting/RSBase.h"
+#include "reports/DateRange.h"
+#include "reports/MoneyTab.h"
+#include "reports/ReportTables.h"
+#include "ui/FormKit.h"
+
+namespace {
+
+constexpr const char* DebitTypePicture = "###,###,##0.00;;0";
+constexpr const char* CreditTypePicture = "###,###,##0.00;; 0";
+constexpr const char* TotalPicture = "###,###,##0.00";
+constexpr double StopMargin = 0.1;
+// Rows stop here; the next account starts a page of its own.
+constexpr double LastRowY = 10.0;
+
+// The name column and the two money columns, the money ones justified as
+// Money and lined by BoxLines.
+void setColumns(TBaseReport& Report, TPrintJustify Money, std::uint8_t BoxLines) {
+    Report.ClearTabs();
+    Report.SetTab(2.0, pjLeft, 2.0, 0, 0, 0);
+    Report.SetTab(4.75, Money, 1.0, StopMargin, BoxLines, 0);
+    Report.SetTab(5.85, Money, 1.0, StopMargin, BoxLines, 0);
+}
+
+}  // namespace
+
+TTrialBalanceForm::TTrialBalanceForm(TComponent* AOwner) : TForm(AOwner) {
+    SetCaption("Trial Balance Report");
+    Font()->SetName("MS Sans Serif");
+    Font()->SetHeight(-11);
+
+    ReportSystem1 = new TReportSystem(this);
+    DateRange::PresetReportSystem(*ReportSystem1);
+    // This runner keeps the printer's own margins.
+    ReportSystem1->SystemPrinter()->SetMarginTop(0);
+    ReportSystem1->SystemPrinter()->SetMarginBottom(0);
+    // The company's own chart of accounts, in record order: the table has
+    // no tag named "ACCOUNT".
+    MakeCompanyTable(this, Table1, DataSource1, Xbase1, "ACCT.DBF", "ACCOUNT");
+    ReportShell1 = new TReportShell(this);
+
+    using F = TTrialBalanceForm;
+    bindEvent(OnCreate, this, &F::FormCreate);
+    bindEvent(OnClose, this, &F::FormClose);
+    bindEvent(ReportSystem1->OnPrint, this, &F::ReportSystem1Print);
+    bindEvent(ReportSystem1->OnBeforePrint, this, &F::ReportSystem1BeforePrint);
+    bindEvent(ReportSystem1->OnAfterPrint, this, &F::ReportSystem1AfterPrint);
+    bindEvent(ReportShell1->OnReportBefore, this, &F::ReportShell1ReportBefore);
+    bindEvent(ReportShell1->OnReportHeader, this, &F::ReportShell1ReportHeader);
+    bindEvent(ReportShell1->OnPageBefore, this, &F::ReportShell1PageBefore);
+    bindEvent(ReportShell1->OnPageHeader, this, &F::ReportShell1PageHeader);
+    bindEvent(ReportShell1->OnRowPrint, this, &F::ReportShell1RowPrint);
+    bindEvent(ReportShell1->OnRowAfter, this, &F::ReportShell1RowAfter);
+    bindEvent(ReportShell1->OnGroupAfter, this, &F::ReportShell1GroupAfter);
+    bindEvent(ReportShell1->OnBodyFooter, this, &F::ReportShell1BodyFooter);
+}
+
+void TTrialBalanceForm::FormCreate(TObject*) {
+    Hide();
+    const std::string setupTitle = ReportSystem1->TitleSetup();
+    ReportSystem1->SetTitleSetup("Trial Balance Report");
+    try {
+        ReportSystem1->Execute();
+    } catch (...) {
+        ReportSystem1->SetTitleSetup(setupTitle);
+        throw;
+    }
+    ReportSystem1->SetTitleSetup(setupTitle);
+}
+
+void TTrialBalanceForm::FormClose(TObject*, TCloseAction& Action) {
+    Table1->Close();
+    Action = caFree;
+}
+
+void TTrialBalanceForm::ReportSystem1Print(TObject* Sender) {
+    ReportShell1->Execute(dynamic_cast<TBaseReport*>(Sender));
+}
+
+void TTrialBalanceForm::ReportSystem1BeforePrint(TObject*) { Table1->Open(); }
+
+void TTrialBalanceForm::ReportSystem1AfterPrint(TObject*) { Table1->Close(); }
+
+void TTrialBalanceForm::ReportShell1ReportBefore(TBaseReport* Report, TDetailShell*) {
+    // The totals cover every page of the run.
+    Totals = {};
+    Table1->First();
+    Report->SetOriginX(0);
+    Report->SetOriginY(0);
+}
+
+void TTrialBalanceForm::ReportShell1ReportHeader(TBaseReport* Report, TDetailShell*) {
+    Report->SetFont("Arial", 10);
+    Report->PrintXY(0.3, 0.5, FormatDateTime("m/d/yyyy h:nna/p", Now()));
+    Report->SetFont("Arial", 20);
+    Report->SetFontTop(0.25);
+    Report->PrintCenter("Trial Balance", 4.25);
+    Report->NextLine();
+    Report->SetFont("Arial", 12);
+    Report->PrintCenter(FormatDateTime("mmmm d, yyyy", Date()), 4.25);
+}
+
+void TTrialBalanceForm::ReportShell1PageBefore(TBaseReport* Report, TDetailShell*) { Report->SetFont("Arial", 10); }
+
+void TTrialBalanceForm::ReportShell1PageHeader(TBaseReport* Report, TDetailShell*) {
+    Report->SetFont("Arial", 10);
+    setColumns(*Report, pjCenter, BOXLINEBOTTOM);
+    Report->GotoXY(0, 1.5);
+    for (const char* heading : {"", "Debit", "Credit"})
+        Report->PrintTab(heading);
+    setColumns(*Report, pjRight, 0);
+    Report->GotoXY(0, 2.0);
+}
+
+void TTrialBalanceForm::ReportShell1RowPrint(TBaseReport* Report, TDetailShell*, bool&) {
+    if (Table1->Eof()) return;  // no accounts: no row made from an empty record
+    const TAccountSide account =
+        AccountSide(Table1->FieldByName("DC")->AsString(), Table1->FieldByName("BALANCE")->AsCurrency());
+    const std::string amount =
+        DateRange::Money(account.DebitType ? DebitTypePicture : CreditTypePicture, account.Amount);
+    Report->PrintTab(Table1->FieldByName("NAME")->AsString());
+    if (account.Side == TBalanceSide::Credit) Report->PrintTab("");
+    PrintMoneyTab(*Report, amount);
+    Totals.Add(account);
+    Report->NextLine();
+}
+
+void TTrialBalanceForm::ReportShell1RowAfter(TBaseReport*, TDetailShell*, bool& Valid) {
+    if (!Table1->Eof()) Table1->Next();
+    Valid = !Table1->Eof();
+}
+
+// Each account is a group of its own: the shell goes on while accounts remain.
+void TTrialBalanceForm::ReportShell1GroupAfter(TBaseReport* Report, TDetailShell*, bool& Valid) {
+    Valid = !Table1->Eof();
+    if (Valid && Report->YPos() > LastRowY) Report->NewPage();
+}
+
+void TTrialBalanceForm::ReportShell1BodyFooter(TBaseReport* Report, TDetailShell*) {
+    Report->ClearTabs();
+    Report->SetTab(2.0, pjLeft, 2.0, 0, 0, 0);
+    Report->SetTab(4.75, pjRight, 1.0, StopMargin, BOXLINETOP, 0);
+    Report->SetTab(5.85, pjRight, 1.0, StopMargin, BOXLINETOP, 0);
+    Report->NextLine();
+    Report->PrintTab("Total");
+    PrintMoneyTab(*Report, DateRange::Money(TotalPicture, Totals.Debits));
+    PrintMoneyTab(*Report, DateRange::Money(TotalPicture, Totals.Credits));
+}

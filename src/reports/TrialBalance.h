@@ -1,0 +1,42 @@
+#pragma once
+// TTrialBalanceForm ("Trial Balance Report"): every account of the open
+// company's chart of accounts, in the order the accounts were added, with
+// its balance under "Debit" or "Credit" (AccountSide.h) and the two column
+// totals of the whole report under them. The form hides itself and runs its
+// report as soon as it is created; the setup window is titled "Trial
+// Balance Report" for that run only. Title and date print on the first
+// page, the column headings on every page.
+#include "data/DbTables.h"
+#include "reporting/RSShell.h"
+#include "reporting/RSSystem.h"
+#include "reports/AccountSide.h"
+#include "ui/Forms.h"
+#include "xbase/Xbase.h"
+
+class TTrialBalanceForm : public TForm {
+public:
+    explicit TTrialBalanceForm(TComponent* AOwner);
+
+    TReportSystem* ReportSystem1 = nullptr;
+    TTable* Table1 = nullptr;
+    TDataSource* DataSource1 = nullptr;
+    TXbase* Xbase1 = nullptr;
+    TReportShell* ReportShell1 = nullptr;
+
+    void FormCreate(TObject* Sender);
+    void FormClose(TObject* Sender, TCloseAction& Action);
+    void ReportSystem1Print(TObject* Sender);
+    void ReportSystem1BeforePrint(TObject* Sender);
+    void ReportSystem1AfterPrint(TObject* Sender);
+    void ReportShell1ReportBefore(TBaseReport* Report, TDetailShell* Shell);
+    void ReportShell1ReportHeader(TBaseReport* Report, TDetailShell* Shell);
+    void ReportShell1PageBefore(TBaseReport* Report, TDetailShell* Shell);
+    void ReportShell1PageHeader(TBaseReport* Report, TDetailShell* Shell);
+    void ReportShell1RowPrint(TBaseReport* Report, TDetailShell* Shell, bool& Valid);
+    void ReportShell1RowAfter(TBaseReport* Report, TDetailShell* Shell, bool& Valid);
+    void ReportShell1GroupAfter(TBaseReport* Report, TDetailShell* Shell, bool& Valid);
+    void ReportShell1BodyFooter(TBaseReport* Report, TDetailShell* Shell);
+
+private:
+    TSideTotals Totals;
+};
