@@ -16,13 +16,23 @@
 #include "reports/BDLabel.h"
 #include "reports/PrintRecallLabels.h"
 #include "reports/TrialBalance.h"
+#include "reports/ARReport.h"
 
 void RegisterReportForms() {
-    RegisterClasses<TSalesByDayReport, TSalesByDaySummaryReport, TTransactionByDateReport, TPaymentsByDayReport,
-                    TReorder, TControlItemReport, TSalesByPatient, TSalesByPersonnel, TSalesByItemReport,
-                    TSalesByItemSummaryReport, TSalesTaxReport>();
+    RegisterClass<TSalesByDayReport>();
+    RegisterClass<TSalesByDaySummaryReport>();
+    RegisterClass<TTransactionByDateReport>();
+    RegisterClass<TPaymentsByDayReport>();
+    RegisterClass<TReorder>();
+    RegisterClass<TControlItemReport>();
+    RegisterClass<TSalesByPatient>();
+    RegisterClass<TSalesByPersonnel>();
+    RegisterClass<TSalesByItemReport>();
+    RegisterClass<TSalesByItemSummaryReport>();
+    RegisterClass<TSalesTaxReport>();
     RegisterClass<TPrintPatientLabelsDlg>();
     RegisterClass<TBirthDayLabelsForm>();
     RegisterClass<TPrintRecallLabelsDlg>();
     RegisterClass<TTrialBalanceForm>();
+    RegisterClass<TARReportForm>();
 }

@@ -387,12 +387,12 @@ TEST_F(MainFormTest, ModalItemsShowAModalPlaceholderAndWorkOutOfSightStillShowsO
         EXPECT_EQ(script.Shown()[0].Kind, TDialogKind::ModalForm);
         EXPECT_EQ(script.Shown()[0].Caption, "Payments/Refunds");
     }
-    click("AgingDetail1");
+    click("MonthlyStatements1");
     std::vector<std::string> captions;
     for (TForm* f : ownedForms())
         if (f->Visible())
             captions.push_back(f->Caption());
-    EXPECT_EQ(captions, (std::vector<std::string>{"Aging Detail"}));
+    EXPECT_EQ(captions, (std::vector<std::string>{"Monthly Statements"}));
 }
 
 TEST_F(MainFormTest, AllItemsRunsTheStoredProjectsItemsReportOnARunnerOfItsOwn) {

@@ -1,0 +1,55 @@
+#pragma once
+// TARReportForm ("Accounts Receivable Report", the menu's "Aging Detail"):
+// every receipt with an open balance, the latest due date first, grouped by
+// the fixed aging buckets (AgingBuckets.h), one group per bucket that holds
+// a receipt, each labelled on its first line and closed by its "SubTotal";
+// "Total" ends the report. The report runs as soon as the form is created;
+// the menu hides and closes the form. The receipts are read from the form's
+// own table of SALES.DBF, filtered to open balances while the report prints.
+#include "base/Currency.h"
+#include "data/DbTables.h"
+#include "reporting/RSShell.h"
+#include "reporting/RSSystem.h"
+#include "reports/AgingBuckets.h"
+#include "ui/Forms.h"
+#include "xbase/Xbase.h"
+
+class TARReportForm : public TForm {
+public:
+    explicit TARReportForm(TComponent* AOwner);
+
+    TReportSystem* ReportSystem1 = nullptr;
+    TTable* Table1 = nullptr;
+    TDataSource* DataSource1 = nullptr;
+    TXbase* Xbase1 = nullptr;
+    TReportShell* ReportShell1 = nullptr;
+
+    void FormCreate(TObject* Sender);
+    void FormClose(TObject* Sender, TCloseAction& Action);
+    void ReportSystem1Print(TObject* Sender);
+    void ReportSystem1BeforePrint(TObject* Sender);
+    void ReportSystem1AfterPrint(TObject* Sender);
+    void ReportShell1ReportBefore(TBaseReport* Report, TDetailShell* Shell);
+    void ReportShell1PageBefore(TBaseReport* Report, TDetailShell* Shell);
+    void ReportShell1PageHeader(TBaseReport* Report, TDetailShell* Shell);
+    void ReportShell1GroupBeforeFirst(TBaseReport* Report, TDetailShell* Shell);
+    void ReportShell1GroupHeader(TBaseReport* Report, TDetailShell* Shell);
+    void ReportShell1RowPrint(TBaseReport* Report, TDetailShell* Shell, bool& Valid);
+    void ReportShell1RowAfter(TBaseReport* Report, TDetailShell* Shell, bool& Valid);
+    void ReportShell1DetailAfter(TBaseReport* Report, TDetailShell* Shell);
+    void ReportShell1GroupFooter(TBaseReport* Report, TDetailShell* Shell);
+    void ReportShell1GroupAfter(TBaseReport* Report, TDetailShell* Shell, bool& Valid);
+    void ReportShell1BodyFooter(TBaseReport* Report, TDetailShell* Shell);
+    void ReportShell1BodyAfter(TBaseReport* Report, TDetailShell* Shell);
+    void ReportShell1PageAfter(TBaseReport* Report, TDetailShell* Shell);
+
+private:
+    // The bucket of the receipt under the cursor.
+    AgingBucket currentBucket() const;
+    void breakPageBelowBottom(TBaseReport& Report);
+
+    int PageNumber = 0;
+    bool groupOpen_ = false;
+    AgingBucket groupBucket_ = AgingBucket::Current;
+    Currency SubTotal, Total;
+};
