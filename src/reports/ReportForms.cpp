@@ -17,6 +17,7 @@
 #include "reports/PrintRecallLabels.h"
 #include "reports/TrialBalance.h"
 #include "reports/ARReport.h"
+#include "reports/EndOfDayRpt.h"
 
 void RegisterReportForms() {
     RegisterClass<TSalesByDayReport>();
@@ -35,4 +36,5 @@ void RegisterReportForms() {
     RegisterClass<TPrintRecallLabelsDlg>();
     RegisterClass<TTrialBalanceForm>();
     RegisterClass<TARReportForm>();
+    RegisterClass<TEndOfDayReportDlg>();
 }

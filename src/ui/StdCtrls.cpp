@@ -341,6 +341,13 @@ private:
     TMemo* memo_;
 };
 
+void TMemo::applyColor() {
+    TWinControl::applyColor();
+    QPalette pal = memo()->palette();
+    pal.setColor(QPalette::Base, TColorToQColor(Color()));
+    memo()->setPalette(pal);
+}
+
 TMemo::TMemo(TComponent* AOwner) : TWinControl(AOwner, NewWidget<QPlainTextEdit>()), lines_(std::make_unique<MemoStrings>(this)) {
     SetTabStop(true);
     SetColor(clWindow);

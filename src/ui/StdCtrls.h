@@ -174,6 +174,8 @@ public:
 
 protected:
     QPlainTextEdit* memo() const;
+    // The text area takes the control's colour as well as its frame.
+    void applyColor() override;
     // Lines joined with CR LF, as the class library's memo text.
     std::string RealGetText() const override;
     void RealSetText(const std::string& Value) override;
