@@ -5,6 +5,8 @@
 // the printed PDF.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "ReportRun.h"
 #include "reports/ARReport.h"
 #include "reports/TrialBalance.h"
@@ -137,4 +139,39 @@ TEST_F(FiveBucketsTest, PrintedToPdf) {
     const std::string text = PdfText(pdf);
     for (const char* expected : {"Accounts Receivable", "Over 90 Days Overdue", "SubTotal", "244.35"})
         EXPECT_NE(text.find(expected), std::string::npos) << expected;
+}
+
+namespace {
+
+// Sixty receipts of 1.00, a day apart in their due dates, from due today on.
+class ManyOpenTest : public AgingTest {
+protected:
+    void addRows(const std::string& Dir) override {
+        std::vector<CompanyFixture::Row> rows;
+        for (int i = 0; i < 60; ++i)
+            rows.push_back({{"RECEIPT", std::to_string(3000 + i)}, {"DATE", "20231101"}, {"PATID", "3"},
+                            {"NAME", "Carter"}, {"BALANCE", "1.00"}, {"TERMS", "30"},
+                            {"DUEDATE", FormatDateTime("yyyymmdd", EncodeDate(2024, 3, 15) - i)}});
+        CompanyFixture::AppendRows(Dir, "Sales.dbf", rows);
+    }
+};
+
+}  // namespace
+
+TEST_F(ManyOpenTest, ALongListBreaksBelowTenInchesWithHeadingsOnEveryPage) {
+    const ReportPages pages = run<TARReportForm>();
+    ASSERT_GE(pages.PageCount, 2);
+    for (int page = 1; page <= pages.PageCount; ++page) {
+        const std::vector<std::string> texts = pages.Texts(page);
+        EXPECT_NE(std::find(texts.begin(), texts.end(), "Page " + std::to_string(page)), texts.end());
+        EXPECT_NE(std::find(texts.begin(), texts.end(), "Balance"), texts.end()) << "page " << page;
+    }
+    for (const ReportTextItem& item : pages.Items)
+        EXPECT_LT(item.Baseline, 10.5) << item.Text << " on page " << item.Page;
+    const Rows rows = body(pages);
+    int receipts = 0;
+    for (const auto& row : rows)
+        receipts += row[2].size() == 4 && row[2][0] == '3';
+    EXPECT_EQ(receipts, 60);
+    EXPECT_EQ(rows.back(), (std::vector<std::string>{"", "", "", "", "Total", "154.35"}));
 }

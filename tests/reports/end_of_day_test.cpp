@@ -13,6 +13,7 @@
 #include "ReportRun.h"
 #include "reporting/RSDevice.h"
 #include "reports/EndOfDayRpt.h"
+#include "reports/TransactionByDate.h"
 #include "support/PageImages.h"
 #include "ui/DialogResponder.h"
 #include "ui/OffscreenRender.h"
@@ -269,4 +270,28 @@ TEST_F(EndOfDayTest, TheDialogsPictureAndItsPrintedPageShowTheBoxes) {
     EXPECT_EQ(printed["Deposits "], "100.00 74.00 20.00 194.00 ");
     EXPECT_EQ(printed["Closing Cash Drawer Amounts "], "49.00 0.00 0.00 49.00 ");
     EXPECT_EQ(printed["Discrepancy "], "1.00 0.00 1234567.89 1234568.89 ");
+}
+
+namespace {
+
+class EndOfDayAgainstLedgerTest : public ReportFormTest {};
+
+}  // namespace
+
+TEST_F(EndOfDayAgainstLedgerTest, DepositsAreTheDaysCheckingDebitsAndCashInIsCashDeposited) {
+    const ReportPages transactions = run<TTransactionByDateReport>("03/15/2024", "03/15/2024");
+    const Rows ledger = Cells(transactions, {{0.5, 0.8, true}, {1.5, 0.6, true}, {2.2, 0.9}, {3.2, 0.7},
+                                             {4.0, 1.4}, {5.5, 0.9, true}, {6.5, 0.9, true}},
+                              1.6, 11);
+    ASSERT_FALSE(ledger.empty());
+    Currency checkingDebits;
+    for (std::size_t i = 0; i + 1 < ledger.size(); ++i)
+        if (ledger[i][4] == "Checking") checkingDebits += StrToCurr(ledger[i][5]);
+
+    auto* dialog = CreateForm<TEndOfDayReportDlg>(nullptr);
+    EXPECT_EQ(StrToCurr(dialog->DepositsTotalEdit->Text()), checkingDebits);
+    EXPECT_EQ(dialog->DepositsTotalEdit->Text(), "194.00");
+    EXPECT_EQ(dialog->PaymentsReceivedCashEdit->Text(), dialog->DepositsCashEdit->Text());
+    dialog->Close();
+    Application->ProcessMessages();
 }
