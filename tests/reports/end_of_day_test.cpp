@@ -195,10 +195,11 @@ TEST_F(EndOfDayTest, ADrawerCountThatIsNoNumberKeepsItsTextAndTheTotals) {
     EXPECT_EQ(grid()[4][0], "-5.00");
 }
 
-TEST_F(EndOfDayTest, LeavingABoxForAnotherShowsTheConversionMessage) {
+TEST_F(EndOfDayTest, EnteringABoxSelectsItsTextAndLeavingItShowsTheConversionMessage) {
     open();
     form->OpenDrawerCashEdit->SetFocus();
     Application->ProcessMessages();
+    EXPECT_EQ(form->OpenDrawerCashEdit->SelText(), "0.00") << "entering a box selects its text";
     form->OpenDrawerCashEdit->SetText("abc");
     TDialogScript script;
     script.Answer(mrOk);
