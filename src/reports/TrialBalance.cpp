@@ -34,7 +34,7 @@ TTrialBalanceForm::TTrialBalanceForm(TComponent* AOwner) : TForm(AOwner) {
 
     ReportSystem1 = new TReportSystem(this);
     DateRange::PresetReportSystem(*ReportSystem1);
-    // This runner keeps the printer's own margins.
+    // Unlike the date-range family, this runner sets no margins of its own.
     ReportSystem1->SystemPrinter()->SetMarginTop(0);
     ReportSystem1->SystemPrinter()->SetMarginBottom(0);
     // The company's own chart of accounts, in record order: the table has
