@@ -18,6 +18,8 @@
 #include "reports/TrialBalance.h"
 #include "reports/ARReport.h"
 #include "reports/EndOfDayRpt.h"
+#include "reports/StatementMonthly.h"
+#include "reports/StatementWalkout.h"
 
 void RegisterReportForms() {
     RegisterClass<TSalesByDayReport>();
@@ -37,4 +39,6 @@ void RegisterReportForms() {
     RegisterClass<TTrialBalanceForm>();
     RegisterClass<TARReportForm>();
     RegisterClass<TEndOfDayReportDlg>();
+    RegisterClass<TStatementMonthlyReport>();
+    RegisterClass<TStatementWalkoutReport>();
 }

@@ -109,6 +109,7 @@ void ShopTest::SetUp() {
     DataModule1 = module.get();
     module->ChangeDataDirectory(company.DataDirectory());
     ShopFixture::PostDocuments(*module);
+    postRows(*module);
 }
 
 void ShopTest::TearDown() {

@@ -38,6 +38,8 @@ protected:
     void TearDown() override;
     // Rows a test adds to the fixture's tables before the module opens them.
     virtual void addRows(const std::string& /*DataDirectory*/) {}
+    // Ledger rows a test posts once the module is open, after the fixture's own.
+    virtual void postRows(TDataModule1& /*Module*/) {}
 
     TestCompany company;
     std::unique_ptr<TDataModule1> module;

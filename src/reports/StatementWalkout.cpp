@@ -1,0 +1,138 @@
+#include "reports/StatementWalkout.h"
+
+#include "app/DataModule.h"
+#include "reporting/RSBase.h"
+#include "reports/DateRange.h"
+#include "reports/ReportTables.h"
+#include "reports/TablePlace.h"
+#include "ui/FormKit.h"
+#include "xbase/Qmtable.h"
+
+TStatementWalkoutReport::TStatementWalkoutReport(TComponent* AOwner) : TForm(AOwner) {
+    SetCaption("Statement");
+    MakeCompanyTable(this, Table1, DataSource1, Xbase1, "LEDGER.DBF", "ACCTNO");
+    rows_ = std::make_unique<Statement::TReceivableRows>(Table1, Xbase1);
+
+    ReportSystem1 = new TReportSystem(this);
+    DateRange::PresetReportSystem(*ReportSystem1);
+    ReportSystem1->SetTitleSetup("Carry Out Statement");
+    ReportShell1 = new TReportShell(this);
+    ReportShell1->SetEngine(ReportSystem1);
+
+    using F = TStatementWalkoutReport;
+    bindEvent(OnCreate, this, &F::FormCreate);
+    bindEvent(OnClose, this, &F::FormClose);
+    bindEvent(ReportSystem1->OnPrint, this, &F::ReportSystem1Print);
+    bindEvent(ReportShell1->OnReportBefore, this, &F::ReportShell1ReportBefore);
+    bindEvent(ReportShell1->OnPageBefore, this, &F::ReportShell1PageBefore);
+    bindEvent(ReportShell1->OnPageHeader, this, &F::ReportShell1PageHeader);
+    bindEvent(ReportShell1->OnRowPrint, this, &F::ReportShell1RowPrint);
+    bindEvent(ReportShell1->OnRowAfter, this, &F::ReportShell1RowAfter);
+    bindEvent(ReportShell1->OnDetailAfter, this, &F::ReportShell1DetailAfter);
+    bindEvent(ReportShell1->OnGroupAfter, this, &F::ReportShell1GroupAfter);
+    bindEvent(ReportShell1->OnPageFooter, this, &F::ReportShell1PageFooter);
+    bindEvent(ReportShell1->OnPageAfter, this, &F::ReportShell1PageAfter);
+}
+
+TStatementWalkoutReport::~TStatementWalkoutReport() = default;
+
+void TStatementWalkoutReport::FormCreate(TObject*) {
+    Table1->Open();
+    Hide();
+    TDataModule1& m = *DataModule1;
+    // A record without a patient number has no account to state.
+    if (m.PatientTable->Active() && !m.PatientTable->Eof() && !Statement::PatientNumber(*m.PatientTable).empty()) {
+        const TTablePlace patients(m.PatientTable, m.Xbase1);
+        const TTablePlace sales(m.SalesTable, m.SalesXbase);
+        ReportSystem1->Execute();
+    }
+    Close();
+}
+
+void TStatementWalkoutReport::FormClose(TObject*, TCloseAction& Action) { Action = caFree; }
+
+void TStatementWalkoutReport::ReportSystem1Print(TObject* Sender) {
+    ReportShell1->Execute(dynamic_cast<TBaseReport*>(Sender));
+}
+
+void TStatementWalkoutReport::ReportShell1ReportBefore(TBaseReport* Report, TDetailShell*) {
+    PageCounter = 0;
+    StatementDate = Statement::StatementDate();
+    TTable& patient = *DataModule1->PatientTable;
+    PatientLines = Statement::PatientLines(patient);
+    Letterhead = Statement::Letterhead(DataModule1->DataDirectory);
+    Report->SetOriginX(0);
+    Report->SetOriginY(0);
+    const std::string number = Statement::PatientNumber(patient);
+    Aging = Statement::AgeReceipts(*DataModule1, number);
+    AccountNumber = Statement::AccountNumber(number);
+    rows_->start(AccountNumber);
+}
+
+void TStatementWalkoutReport::ReportShell1PageBefore(TBaseReport* Report, TDetailShell*) {
+    ++PageCounter;
+    Report->SetFont("Arial", 10);
+}
+
+void TStatementWalkoutReport::ReportShell1PageHeader(TBaseReport* Report, TDetailShell*) {
+    using namespace Statement;
+    TBaseReport& r = *Report;
+    GreyRect(r, 0.5, 0.5, 2.2, 0.68);  // "Patient"
+    DateAccountBox(r, 0.8, StatementDate, AccountNumber);
+    TransactionTable(r, 1.3);
+
+    r.SetFont("Arial", 8);
+    r.ClearTabs();
+    r.SetTab(0.75, pjLeft, 2, 0, 0, 0);
+    r.GotoXY(0, 0.9);
+    for (const std::string& line : PatientLines) {
+        r.PrintTab(line);
+        r.NewLine();
+    }
+    r.GotoXY(0, 0.6);
+    for (std::size_t i = 0; i < Letterhead.size(); ++i) {
+        r.SetFont("Arial", i == 0 ? 10 : 8);
+        r.SetBold(i == 0);
+        r.PrintCenter(Letterhead[i], 4.25);
+        r.NewLine();
+    }
+    r.SetFont("Arial", 12);
+    r.SetBold(true);
+    r.PrintXY(7.0, 0.6, "STATEMENT");
+    r.SetBold(false);
+    r.SetFont("Arial", 10);
+    if (PageCounter > 1) {
+        r.ClearTabs();
+        r.SetTab(7.0, pjRight, 1, 0, 0, 0);
+        r.GotoXY(0, 0.75);
+        r.PrintTab("Page " + std::to_string(PageCounter));
+    }
+    r.PrintXY(0.6, 0.63, "Patient");
+
+    TransactionStops(r);
+    r.SetFont("Arial", 10);
+    r.GotoXY(0, 2.0);
+}
+
+void TStatementWalkoutReport::ReportShell1RowPrint(TBaseReport* Report, TDetailShell*, bool&) {
+    rows_->printRow(*Report);
+}
+
+void TStatementWalkoutReport::ReportShell1RowAfter(TBaseReport*, TDetailShell*, bool& Valid) {
+    rows_->next();
+    Valid = !rows_->done();
+}
+
+void TStatementWalkoutReport::ReportShell1DetailAfter(TBaseReport* Report, TDetailShell*) {
+    if (!rows_->done() && Report->YPos() > 4.0) Report->NewPage();
+}
+
+void TStatementWalkoutReport::ReportShell1GroupAfter(TBaseReport*, TDetailShell*, bool& Valid) {
+    Valid = !rows_->done();
+}
+
+void TStatementWalkoutReport::ReportShell1PageFooter(TBaseReport* Report, TDetailShell*) {
+    Statement::AgingBoxes(*Report, 4.2, Aging);
+}
+
+void TStatementWalkoutReport::ReportShell1PageAfter(TBaseReport* Report, TDetailShell*) { Report->NewLine(); }
