@@ -28,6 +28,9 @@ TStatementMonthlyReport::TStatementMonthlyReport(TComponent* AOwner) : TForm(AOw
     TBitmap scissors;
     Statement::DrawScissors(scissors);
     ImageList1->Add(&scissors, nullptr);
+    // One picture for every page, so a printed file embeds it once.
+    scissors_ = std::make_unique<TBitmap>();
+    ImageList1->GetBitmap(0, scissors_.get());
 
     ReportSystem1 = new TReportSystem(this);
     DateRange::PresetReportSystem(*ReportSystem1);
@@ -152,9 +155,7 @@ void TStatementMonthlyReport::ReportShell1PageHeader(TBaseReport* Report, TDetai
     r.PrintXY(1.0, 5.85, "Bill to");
     r.PrintXY(5.1, 5.85, "Patient");
 
-    TBitmap scissors;
-    ImageList1->GetBitmap(0, &scissors);
-    r.StretchDraw(0.5, 3.3, 1.0, 3.6, &scissors);
+    r.StretchDraw(0.5, 3.3, 1.0, 3.6, scissors_.get());
     r.SetPen(clBlack, psDash, 1, pmCopy);
     r.MoveTo(0.5, 3.5);
     r.LineTo(8, 3.5);

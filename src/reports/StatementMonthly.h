@@ -16,6 +16,7 @@
 #include "reports/StatementParts.h"
 #include "ui/ComCtrls.h"
 #include "ui/Forms.h"
+#include "ui/Graphics.h"
 #include "xbase/Xbase.h"
 
 inline const std::string NoStatementsToPrint = "No statements to print: no patient has a balance.";
@@ -55,4 +56,5 @@ private:
     Statement::TLines3 BillToLines, PatientLines;
     TAgingTotals Aging;
     std::unique_ptr<Statement::TReceivableRows> rows_;
+    std::unique_ptr<TBitmap> scissors_;
 };

@@ -67,6 +67,12 @@ Currency amount(const std::string& Text) {
     return StrToCurr(digits);
 }
 
+// The statements as the menu and the statement buttons open them.
+void openMonthly() {
+    OpenForm(nullptr, {.ClassName = "TStatementMonthlyReport", .Caption = "&Monthly Statements", .Style = osHidden});
+}
+void openCarryOut() { OpenForm(nullptr, {.ClassName = "TStatementWalkoutReport", .Caption = "Statement", .Style = osHidden}); }
+
 class StatementTest : public ShopTest {
 protected:
     void SetUp() override {
@@ -86,12 +92,12 @@ protected:
     }
 
     ReportPages monthly() {
-        return CaptureReport([] { OpenForm(nullptr, {.ClassName = "TStatementMonthlyReport", .Style = osHidden}); });
+        return CaptureReport([] { openMonthly(); });
     }
     // The patient table put on the patient, then the carry-out statement.
     ReportPages carryOut(int PatientID) {
         standOn(PatientID);
-        return CaptureReport([] { OpenForm(nullptr, {.ClassName = "TStatementWalkoutReport", .Style = osHidden}); });
+        return CaptureReport([] { openCarryOut(); });
     }
     void standOn(int PatientID) {
         module->PatientTable->SetIndexName("ID");
@@ -221,7 +227,7 @@ TEST_F(StatementTest, NobodyWithABalanceGetsAMessageAndNoRun) {
     }
     TDialogScript script;
     script.Answer(mrOk);
-    OpenForm(nullptr, {.ClassName = "TStatementMonthlyReport", .Style = osHidden});
+    openMonthly();
     ASSERT_EQ(script.Shown().size(), 1u);
     EXPECT_EQ(script.Shown()[0].Kind, TDialogKind::ShowMessage);
     EXPECT_EQ(script.Shown()[0].Text, NoStatementsToPrint);
@@ -285,13 +291,13 @@ TEST_F(BarePatientTest, APatientRecordWithoutAnIDPrintsNoCarryOutStatement) {
     module->PatientTable->Refresh();
     ASSERT_EQ(module->PatientTable->FieldByName("ID")->AsInteger(), 0);
     TDialogScript script;  // any dialog would find the script empty and fail
-    OpenForm(nullptr, {.ClassName = "TStatementWalkoutReport", .Style = osHidden});
+    openCarryOut();
     EXPECT_TRUE(script.Shown().empty());
 }
 
 TEST_F(StatementTest, TheCarryOutListPrintsByButtonEnterAndDoubleClick) {
     RegisterLookupLists();
-    auto* list = dynamic_cast<TLookupListForm*>(OpenForm(nullptr, {.ClassName = "TCarryOutStatementLookupList"}));
+    auto* list = dynamic_cast<TLookupListForm*>(OpenForm(nullptr, {.ClassName = "TCarryOutStatementLookupList", .Caption = "&Carry-Out Statement"}));
     ASSERT_NE(list, nullptr);
     list->Edit1->SetText("CARTER");
     ASSERT_EQ(currentPatient(), "3");
@@ -380,10 +386,11 @@ TEST_F(StatementTest, StatementsAgreeWithBalancesReceiptsAndReceivables) {
     EXPECT_EQ(totalDue, receivable);
 }
 
-// FX-B: one patient per receipt of 1.00, its statement's box by days overdue.
+// FX-B: one patient per receipt of 1.00, its statement's box by days
+// overdue; FX-A2's receipts 10 and 35 days overdue.
 class AgingEdgeTest : public StatementTest {
 protected:
-    std::vector<TStatementSet> sets() const override { return {FxB()}; }
+    std::vector<TStatementSet> sets() const override { return {FxB(), FxA2()}; }
 };
 
 TEST_F(AgingEdgeTest, EachDaysOverdueLandsInItsBucketOnItsOwnPage) {
@@ -392,8 +399,8 @@ TEST_F(AgingEdgeTest, EachDaysOverdueLandsInItsBucketOnItsOwnPage) {
         int Days;
         int Box;  // 0 current ... 4 over 90
     } cases[] = {{-1, 0}, {0, 0}, {1, 1}, {30, 1}, {31, 2}, {60, 2}, {61, 3}, {90, 3}, {91, 4}};
-    // Adams (94.35) comes first; "B 1" to "B 9" follow in name order.
-    ASSERT_EQ(pages.PageCount, 10);
+    // Adams (94.35) comes first; "B 1" to "B 9" follow in name order, then Fisher.
+    ASSERT_EQ(pages.PageCount, 11);
     for (int i = 0; i < 9; ++i) {
         SCOPED_TRACE(cases[i].Days);
         const int page = i + 2;
@@ -403,6 +410,8 @@ TEST_F(AgingEdgeTest, EachDaysOverdueLandsInItsBucketOnItsOwnPage) {
         expected[5] = "1.00";
         EXPECT_EQ(lineAt(pages, page, 10.3), expected);
     }
+    EXPECT_EQ(lineAt(pages, 11, 2.1).back(), "Fisher");
+    EXPECT_EQ(lineAt(pages, 11, 10.3), (std::vector<std::string>{"0.00", "30.00", "40.00", "0.00", "0.00", "70.00"}));
 }
 
 // Balances at the field's limit print whole.
@@ -424,7 +433,7 @@ TEST_F(FieldLimitTest, TheLargestBalancePrintsWhole) {
 // Printed once to the PDF printer: page n's boxes are page n's patient's.
 TEST_F(StatementTest, PrintedStatementsCarryEachPatientsTotalOnItsPage) {
     const std::string pdf = ReportOutputFile("monthly-statements.pdf");
-    PrintReportToPdf([] { OpenForm(nullptr, {.ClassName = "TStatementMonthlyReport", .Style = osHidden}); }, pdf);
+    PrintReportToPdf([] { openMonthly(); }, pdf);
     const std::string text = PdfText(pdf);
     std::vector<std::string> pageTexts;
     std::size_t from = 0;
@@ -442,6 +451,6 @@ TEST_F(StatementTest, PrintedStatementsCarryEachPatientsTotalOnItsPage) {
     }
     const std::string walkout = ReportOutputFile("carry-out-statement.pdf");
     standOn(6);
-    PrintReportToPdf([] { OpenForm(nullptr, {.ClassName = "TStatementWalkoutReport", .Style = osHidden}); }, walkout);
+    PrintReportToPdf([] { openCarryOut(); }, walkout);
     EXPECT_NE(PdfText(walkout).find("450.00"), std::string::npos);
 }

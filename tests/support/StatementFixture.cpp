@@ -40,6 +40,16 @@ Row withAddress(const std::string& Street, const std::string& City, const std::s
     return {{"ADDR", Street}, {"CITY", City}, {"STATE", State}, {"ZIP", Zip}};
 }
 
+TOpenReceipt receipt(int Number, int Patient, int DaysOverdue, Currency Total, Currency Paid = Currency(0)) {
+    TOpenReceipt r;
+    r.Receipt = Number;
+    r.Patient = Patient;
+    r.DaysOverdue = DaysOverdue;
+    r.Total = Total;
+    r.Paid = Paid;
+    return r;
+}
+
 Row join(Row A, const Row& B) {
     A.insert(A.end(), B.begin(), B.end());
     return A;
@@ -57,15 +67,15 @@ TStatementSet FxA() {
                                   {"BILLCITY", "Chicago"}, {"BILLSTATE", "IL"}, {"BILLZIP", "60601"}}))};
     const int days[] = {-5, 0, 10, 45, 100};
     for (int i = 0; i < 5; ++i)
-        set.Receipts.push_back({.Receipt = 2001 + i, .Patient = 3, .DaysOverdue = days[i], .Total = Currency(10 * (i + 1))});
+        set.Receipts.push_back(receipt(2001 + i, 3, days[i], Currency(10 * (i + 1))));
     return set;
 }
 
 TStatementSet FxA2() {
     TStatementSet set;
     set.Patients = {patient(4, "Fisher", withAddress("4 Oak Ave", "Peoria", "IL", "61602"))};
-    set.Receipts = {{.Receipt = 2101, .Patient = 4, .DaysOverdue = 10, .Total = Currency(30)},
-                    {.Receipt = 2102, .Patient = 4, .DaysOverdue = 35, .Total = Currency(40)}};
+    set.Receipts = {receipt(2101, 4, 10, Currency(30)),
+                    receipt(2102, 4, 35, Currency(40))};
     return set;
 }
 
@@ -75,7 +85,7 @@ TStatementSet FxB() {
     for (int i = 0; i < 9; ++i) {
         const int id = 21 + i;
         set.Patients.push_back(patient(id, "B " + std::to_string(i + 1), withAddress("1 Row", "Joliet", "IL", "60431")));
-        set.Receipts.push_back({.Receipt = 2201 + i, .Patient = id, .DaysOverdue = days[i], .Total = Currency(1)});
+        set.Receipts.push_back(receipt(2201 + i, id, days[i], Currency(1)));
     }
     return set;
 }
@@ -83,9 +93,10 @@ TStatementSet FxB() {
 TStatementSet FxL() {
     TStatementSet set;
     set.Patients = {patient(6, "Long", withAddress("6 Pine Rd", "Aurora", "IL", "60505"))};
-    for (int k = 1; k <= 10; ++k)
-        set.Receipts.push_back({.Receipt = 2300 + k, .Patient = 6, .DaysOverdue = 60, .Total = Currency(10 * k),
-                                .Date = key(EncodeDate(2024, 1, k))});
+    for (int k = 1; k <= 10; ++k) {
+        set.Receipts.push_back(receipt(2300 + k, 6, 60, Currency(10 * k)));
+        set.Receipts.back().Date = key(EncodeDate(2024, 1, k));
+    }
     // The four payments go to the four largest receipts, after all ten.
     for (int k = 7; k <= 10; ++k) {
         set.Receipts[k - 1].Paid = Currency(25);
@@ -98,16 +109,16 @@ TStatementSet OddPatients() {
     TStatementSet set;
     set.Patients = {patient(7, "Dunn"), patient(8, "Evans", withAddress("8 Main St", "Normal", "IL", "61761")),
                     patient(9, "Bartholomew Fairweather-Smythe", withAddress("", "Urbana", "", "61801"))};
-    set.Receipts = {{.Receipt = 2401, .Patient = 7, .DaysOverdue = 20, .Total = Currency(10), .Paid = StrToCurr("22.50")},
-                    {.Receipt = 2402, .Patient = 8, .DaysOverdue = 20, .Total = Currency(20), .Paid = Currency(20)},
-                    {.Receipt = 2403, .Patient = 9, .DaysOverdue = 0, .Total = Currency(5)}};
+    set.Receipts = {receipt(2401, 7, 20, Currency(10), StrToCurr("22.50")),
+                    receipt(2402, 8, 20, Currency(20), Currency(20)),
+                    receipt(2403, 9, 0, Currency(5))};
     return set;
 }
 
 TStatementSet FieldLimit() {
     TStatementSet set;
     set.Patients = {patient(10, "Max", withAddress("10 High St", "Elgin", "IL", "60120"))};
-    set.Receipts = {{.Receipt = 2501, .Patient = 10, .DaysOverdue = 0, .Total = StrToCurr("9999999.99")}};
+    set.Receipts = {receipt(2501, 10, 0, StrToCurr("9999999.99"))};
     set.MoveBalances = false;
     return set;
 }
