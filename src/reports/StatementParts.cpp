@@ -27,10 +27,16 @@ constexpr int PrintedRows = 10;
 
 std::string text(TDataSet& Table, const char* Field) { return Trim(Table.FieldByName(Field)->AsString()); }
 
+// "City, State Zip"; empty when all three are, so a missing address or
+// settings file leaves an empty line rather than a lone comma.
+std::string cityLine(const std::string& City, const std::string& State, const std::string& Zip) {
+    if (City.empty() && State.empty() && Zip.empty()) return "";
+    return City + ", " + State + " " + Zip;
+}
+
 TLines3 addressLines(TDataSet& Table, const char* Name, const char* Street, const char* City, const char* State,
                      const char* Zip) {
-    return {text(Table, Name), text(Table, Street),
-            text(Table, City) + ", " + text(Table, State) + " " + text(Table, Zip)};
+    return {text(Table, Name), text(Table, Street), cityLine(text(Table, City), text(Table, State), text(Table, Zip))};
 }
 
 }  // namespace
@@ -41,8 +47,8 @@ TLines5 Letterhead(const std::string& DataDirectory) {
         const TSettingsFile company = CompanyIni::File(DataDirectory);
         const auto read = [&](const TTextKey& Key) { return company.Read(Key); };
         lines = {read(CompanyIni::ReceiptName), read(CompanyIni::ReceiptAddress1), read(CompanyIni::ReceiptAddress2),
-                 read(CompanyIni::ReceiptCity) + ", " + read(CompanyIni::ReceiptState) + " " +
-                     read(CompanyIni::ReceiptZip),
+                 cityLine(read(CompanyIni::ReceiptCity), read(CompanyIni::ReceiptState),
+                          read(CompanyIni::ReceiptZip)),
                  read(CompanyIni::ReceiptPhone)};
     } catch (const Exception&) {
         // A settings file that cannot be read leaves the letterhead empty.

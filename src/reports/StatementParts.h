@@ -26,9 +26,9 @@ using TLines5 = std::array<std::string, 5>;
 
 // Company.ini [Receipt] of the data folder: name, the two address lines,
 // "City, State Zip" and the phone; empty lines when the file or a key is
-// missing or cannot be read.
+// missing or cannot be read (the city line too when city, state and zip all are).
 TLines5 Letterhead(const std::string& DataDirectory);
-// The patient's name, street and "City, State Zip".
+// The patient's name, street and "City, State Zip" (empty without all three).
 TLines3 PatientLines(TDataSet& Patient);
 // The bill-to party's lines; the patient's own when BillName is empty.
 TLines3 BillToLines(TDataSet& Patient);
