@@ -4,7 +4,7 @@
 #include "reporting/RSBase.h"
 #include "reports/DateRange.h"
 #include "reports/ReportTables.h"
-#include "reports/TablePlace.h"
+#include "reports/SharedTablePlace.h"
 #include "ui/Dialogs.h"
 #include "ui/FormKit.h"
 #include "ui/Graphics.h"
@@ -59,8 +59,8 @@ void TStatementMonthlyReport::FormCreate(TObject*) {
     Hide();
     {
         TDataModule1& m = *DataModule1;
-        const TTablePlace patients(m.PatientTable, m.Xbase1);
-        const TTablePlace sales(m.SalesTable, m.SalesXbase);
+        const TSharedTablePlace patients(*m.PatientTable, *m.Xbase1);
+        const TSharedTablePlace sales(*m.SalesTable, *m.SalesXbase);
         m.PatientTable->SetIndexName("OpenBalanc");
         m.PatientTable->First();
         if (m.PatientTable->Eof())

@@ -4,7 +4,7 @@
 #include "reporting/RSBase.h"
 #include "reports/DateRange.h"
 #include "reports/ReportTables.h"
-#include "reports/TablePlace.h"
+#include "reports/SharedTablePlace.h"
 #include "ui/FormKit.h"
 #include "xbase/Qmtable.h"
 
@@ -42,8 +42,8 @@ void TStatementWalkoutReport::FormCreate(TObject*) {
     TDataModule1& m = *DataModule1;
     // A record without a patient number has no account to state.
     if (m.PatientTable->Active() && !m.PatientTable->Eof() && !Statement::PatientNumber(*m.PatientTable).empty()) {
-        const TTablePlace patients(m.PatientTable, m.Xbase1);
-        const TTablePlace sales(m.SalesTable, m.SalesXbase);
+        const TSharedTablePlace patients(*m.PatientTable, *m.Xbase1);
+        const TSharedTablePlace sales(*m.SalesTable, *m.SalesXbase);
         ReportSystem1->Execute();
     }
     Close();
