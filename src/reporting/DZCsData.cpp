@@ -51,6 +51,7 @@ double operandValue(const TDuzuCalcOp::Operand& Source) {
 }
 
 void handOn(const std::string& DestParam, const std::string& DestPIVar, const std::string& Text) {
+    if (DuzuTrialRunning()) return;  // a layout only being tried hands on nothing
     if (ProjectManager == nullptr) return;
     if (!DestParam.empty()) ProjectManager->SetParamValue(DestParam, Text);
     if (!DestPIVar.empty() && ProjectManager->ActiveReport() != nullptr)
@@ -223,7 +224,8 @@ void TDuzuCalcCore::CalcNotify(const std::string& Event, bool HasValue, double V
 
 void TDuzuCalcText::PrintSelf(TBaseReport* Engine) {
     TDuzuText::PrintSelf(Engine);
-    if (!RunningTotal()) Reset();
+    // A trial prints the value without using it up.
+    if (!RunningTotal() && !DuzuTrialRunning()) Reset();
 }
 
 void TDuzuCalcText::BeforeReport() {

@@ -14,6 +14,9 @@ namespace {
 const char* const kCalcNewData = "CalcNewData";
 const char* const kCalcInitData = "CalcInitData";
 
+// Trials under way (a trial never starts inside another).
+int trialDepth = 0;
+
 // Sets a reference and asks to hear when it goes.
 template <class T>
 void setReference(TComponent* Self, T*& Field, T* Value) {
@@ -35,7 +38,21 @@ std::vector<std::string> keyFields(const std::string& Keys) {
     return fields;
 }
 
+// Sorts and filters View after its master's current row, or only sorts it
+// and goes to its first row when InitToFirst.
+void linkView(TDuzuDataView* View, TDuzuProjectItem* MasterView, const std::string& SortKey,
+              const std::string& DetailKey, const std::string& MasterKey, bool InitToFirst) {
+    if (auto* master = dynamic_cast<TDuzuDataView*>(MasterView)) {
+        View->LinkTo(master, SortKey, DetailKey, MasterKey);
+        return;
+    }
+    if (!Trim(SortKey).empty()) View->SetSort(keyFields(SortKey));
+    if (InitToFirst) View->First();
+}
+
 }  // namespace
+
+bool DuzuTrialRunning() { return trialDepth > 0; }
 
 // ---------------------------------------------------------------------------
 
@@ -53,6 +70,7 @@ void TDuzuCalcPublisher::Unsubscribe(const std::string& Event, TDuzuCalcListener
 }
 
 void TDuzuCalcPublisher::Fire(const std::string& Event, bool HasValue, double Value) {
+    if (DuzuTrialRunning()) return;
     auto it = subscribers_.find(Event);
     if (it == subscribers_.end()) return;
     std::vector<TDuzuCalcListener*> listeners = it->second;
@@ -108,18 +126,34 @@ std::string TDuzuBand::GroupKeyText() {
 std::string TDuzuBand::NextGroupKeyText() {
     auto* view = dynamic_cast<TDuzuDataView*>(groupDataView_);
     if (view == nullptr) return GroupKeyText();
-    view->SaveState();
+    TDuzuDataView::TLookAheadMark mark = view->BeginLookAhead();
     std::string key;
     try {
         view->Next();
         key = GroupKeyText();
     } catch (...) {
-        view->RestoreState();
+        view->EndLookAhead(mark);
         throw;
     }
-    view->RestoreState();
+    view->EndLookAhead(mark);
     return key;
 }
+
+void TDuzuBand::SaveState() {
+    if (saving_) RaiseDesignerError("SaveState called while already saving.");
+    savedGroupKey_ = LastGroupKey;
+    savePrintState();
+    saving_ = true;
+}
+
+void TDuzuBand::RestoreState() {
+    if (!saving_) RaiseDesignerError("RestoreState called while not saving.");
+    saving_ = false;
+    LastGroupKey = savedGroupKey_;
+    restorePrintState();
+}
+
+void TDuzuBand::ResetPrintState() { LastGroupKey.clear(); }
 
 void TDuzuBand::Place(double Left, double Top) {
     placed_ = true;
@@ -144,19 +178,45 @@ void TDuzuBand::PrintContents(TBaseReport* Engine) {
 
 void TDuzuBand::BeforeReport() {
     TDuzuContainerControl::BeforeReport();
-    LastGroupKey.clear();
+    ResetPrintState();
     placed_ = false;
+    saving_ = false;
 }
 
 // ---------------------------------------------------------------------------
 
 TDuzuIterateBand::TDuzuIterateBand(TComponent* AOwner) : TDuzuBand(AOwner) {}
 
-void TDuzuIterateBand::BeforeReport() {
-    TDuzuBand::BeforeReport();
+void TDuzuIterateBand::ResetPrintState() {
+    TDuzuBand::ResetPrintState();
     phase_ = kIdle;
     step_ = 0;
     rowCount_ = 0;
+    newRow_ = true;
+    widowChecked_ = false;
+}
+
+void TDuzuIterateBand::savePrintState() {
+    saved_ = {phase_, step_, rowCount_, newRow_, widowChecked_, lineTop_, lineBottom_};
+}
+
+void TDuzuIterateBand::restorePrintState() {
+    phase_ = saved_.At;
+    step_ = saved_.Step;
+    rowCount_ = saved_.RowCount;
+    newRow_ = saved_.NewRow;
+    widowChecked_ = saved_.WidowChecked;
+    lineTop_ = saved_.LineTop;
+    lineBottom_ = saved_.LineBottom;
+}
+
+double TDuzuIterateBand::RowColumnWidth(double RegionColumnWidth) const {
+    const double width = Width() > 0 ? Width() : RegionColumnWidth;
+    return (width - (columns_ - 1) * columnSpacing_) / columns_;
+}
+
+double TDuzuIterateBand::RowColumnLeft(int Column, double RegionColumnWidth) const {
+    return (RowColumnWidth(RegionColumnWidth) + columnSpacing_) * (Column - 1);
 }
 
 std::vector<std::pair<TDuzuBand*, TBandPrintLoc>> TDuzuIterateBand::rowSteps() const {
@@ -196,8 +256,13 @@ TBandResult TDuzuIterateBand::printRow(TDuzuRegion* Region, TBaseReport* Engine)
 
 TBandResult TDuzuIterateBand::Reprint(TDuzuRegion* Region, TBaseReport* Engine) {
     (void)Engine;
-    for (TDuzuBand* band : Region->BandsAt(this, plBodyHeader, false)) {
-        if (!band->PrintsOn(poNewPage) || (band->ReprintLocs() & LocBit(plBodyHeader)) == 0) continue;
+    const TBandPrintOcc occasion = Region->NewColumnPass() ? poNewColumn : poNewPage;
+    std::vector<TDuzuBand*> headers = Region->BandsAt(this, plBodyHeader, false);
+    // Headers not printed yet print in their turn, not here.
+    const std::size_t printed = phase_ == kHeaders ? std::min(step_, headers.size()) : headers.size();
+    for (std::size_t i = 0; i < printed; ++i) {
+        TDuzuBand* band = headers[i];
+        if (!band->PrintsOn(occasion) || (band->ReprintLocs() & LocBit(plBodyHeader)) == 0) continue;
         if (Region->PrintBand(band, plBodyHeader, true) != TBandResult::Printed) return TBandResult::Break;
     }
     return TBandResult::Printed;
@@ -206,6 +271,7 @@ TBandResult TDuzuIterateBand::Reprint(TDuzuRegion* Region, TBaseReport* Engine) 
 TBandResult TDuzuIterateBand::PrintBody(TDuzuRegion* Region, TBaseReport* Engine) {
     if (phase_ == kIdle) {
         rowCount_ = 0;
+        widowChecked_ = false;
         Fire(kCalcInitData, false, 0);
         StartData();
         phase_ = kHeaders;
@@ -214,6 +280,65 @@ TBandResult TDuzuIterateBand::PrintBody(TDuzuRegion* Region, TBaseReport* Engine
     } else if (Region->PassStart()) {
         if (Reprint(Region, Engine) != TBandResult::Printed) return TBandResult::Break;
     }
+    // Before anything of the body prints: the whole body, or its headers
+    // with the first OrphanRows rows, must fit where it stands.
+    if (phase_ == kHeaders && step_ == 0 && !Region->FirstInPass() && !DuzuTrialRunning()) {
+        bool kept = true;
+        if (keepBodyTogether_)
+            kept = Region->Trial([&] { return printPhases(Region, Engine, 0); });
+        else if (orphanRows_ > 0)
+            kept = Region->Trial([&] { return printPhases(Region, Engine, orphanRows_); });
+        if (!kept) return TBandResult::Break;
+    }
+    return printPhases(Region, Engine, 0);
+}
+
+bool TDuzuIterateBand::rowMayStartHere(TDuzuRegion* Region, TBaseReport* Engine) {
+    if (Region->FirstInPass() || DuzuTrialRunning()) return true;
+    // At the first of the last WidowRows rows, they and the footers go on
+    // together or not at all; the rows before them stay where they are.
+    if (widowRows_ > 0 && !widowChecked_ && rowCount_ > 0) {
+        const bool lastRows =
+            (maxRows_ > 0 && maxRows_ - rowCount_ <= widowRows_) || !RowsRemainAfter(widowRows_);
+        if (lastRows) {
+            widowChecked_ = true;
+            if (!Region->Trial([&] { return printPhases(Region, Engine, 0); })) return false;
+        }
+    }
+    if (keepRowTogether_ && !Region->Trial([&] { return printRowInColumn(Region, Engine); })) return false;
+    return true;
+}
+
+TBandResult TDuzuIterateBand::printRowInColumn(TDuzuRegion* Region, TBaseReport* Engine) {
+    if (columns_ <= 1) return printRow(Region, Engine);
+    const int column = rowCount_ % columns_ + 1;
+    if (step_ == 0) {
+        // A line of row columns starts at the position; its other columns
+        // print at the same height.
+        if (column == 1 || Region->FirstInPass()) {
+            lineTop_ = lineBottom_ = Region->PrintPosition();
+        } else {
+            Region->SetPrintPosition(lineTop_);
+        }
+    }
+    Region->SetRowColumnOffset(RowColumnLeft(column, Region->ColumnWidth()));
+    TBandResult result;
+    try {
+        result = printRow(Region, Engine);
+    } catch (...) {
+        Region->SetRowColumnOffset(0);
+        throw;
+    }
+    Region->SetRowColumnOffset(0);
+    if (result == TBandResult::Printed) {
+        // What follows the line starts below its tallest row.
+        lineBottom_ = std::max(lineBottom_, Region->PrintPosition());
+        Region->SetPrintPosition(lineBottom_);
+    }
+    return result;
+}
+
+TBandResult TDuzuIterateBand::printPhases(TDuzuRegion* Region, TBaseReport* Engine, int RowLimit) {
     if (phase_ == kHeaders) {
         std::vector<TDuzuBand*> headers = Region->BandsAt(this, plBodyHeader, false);
         for (; step_ < headers.size(); ++step_) {
@@ -226,17 +351,22 @@ TBandResult TDuzuIterateBand::PrintBody(TDuzuRegion* Region, TBaseReport* Engine
         step_ = 0;
     }
     if (phase_ == kRows) {
+        int rows = 0;
         while (!AtEnd()) {
             if (newRow_) {
+                if (!rowMayStartHere(Region, Engine)) return TBandResult::Break;
                 Fire(kCalcNewData, false, 0);
                 newRow_ = false;
             }
-            if (printRow(Region, Engine) != TBandResult::Printed) return TBandResult::Break;
+            if (printRowInColumn(Region, Engine) != TBandResult::Printed) return TBandResult::Break;
             ++rowCount_;
+            ++rows;
             step_ = 0;
             newRow_ = true;
             if (maxRows_ > 0 && rowCount_ >= maxRows_) break;
             NextRow();
+            // An orphan trial is complete once its rows printed.
+            if (RowLimit > 0 && rows >= RowLimit && !AtEnd()) return TBandResult::Printed;
         }
         phase_ = kFooters;
         step_ = 0;
@@ -268,15 +398,25 @@ void TDuzuDataBand::Notification(TComponent* AComponent, TOperation Operation) {
 }
 
 void TDuzuDataBand::StartData() {
+    if (TDuzuDataView* v = view()) linkView(v, masterDataView_, sortKey_, detailKey_, masterKey_, InitToFirst());
+}
+
+bool TDuzuDataBand::RowsRemainAfter(int Count) {
     TDuzuDataView* v = view();
-    if (v == nullptr) return;
-    auto* master = dynamic_cast<TDuzuDataView*>(masterDataView_);
-    if (master != nullptr) {
-        v->LinkTo(master, sortKey_, detailKey_, masterKey_);
-        return;
-    }
-    if (!Trim(sortKey_).empty()) v->SetSort(keyFields(sortKey_));
-    if (InitToFirst()) v->First();
+    return v != nullptr && v->Skip(Count);
+}
+
+void TDuzuDataBand::savePrintState() {
+    TDuzuIterateBand::savePrintState();
+    marks_.clear();
+    // A view not opened yet has no place to keep: it is linked when its band starts.
+    if (TDuzuDataView* v = view(); v != nullptr && v->IsActive()) marks_.push_back(v->BeginLookAhead());
+}
+
+void TDuzuDataBand::restorePrintState() {
+    TDuzuIterateBand::restorePrintState();
+    if (!marks_.empty() && view() != nullptr) view()->EndLookAhead(marks_.back());
+    marks_.clear();
 }
 
 void TDuzuDataBand::NextRow() {
@@ -303,9 +443,50 @@ double TDuzuRegion::SpaceLeft() const { return TDuzuContainerControl::PageTop() 
 void TDuzuRegion::BeforeReport() {
     TDuzuContainerControl::BeforeReport();
     finished_ = false;
-    resuming_ = false;
     resumeIndex_ = 0;
     column_ = 1;
+}
+
+void TDuzuRegion::Restart() {
+    finished_ = false;
+    resumeIndex_ = 0;
+    column_ = 1;
+    for (int i = 0; i < GetChildCount(); ++i)
+        if (auto* band = dynamic_cast<TDuzuBand*>(GetChild(i))) band->ResetPrintState();
+}
+
+bool TDuzuRegion::Trial(const std::function<TBandResult()>& Body) {
+    std::vector<TDuzuBand*> bands;
+    for (int i = 0; i < GetChildCount(); ++i)
+        if (auto* band = dynamic_cast<TDuzuBand*>(GetChild(i))) bands.push_back(band);
+    const double savedY = y_, savedOffset = rowColumnOffset_;
+    const bool savedPassStart = passStart_, savedPrinted = printedInPass_;
+    for (TDuzuBand* band : bands) band->SaveState();
+    ++trialDepth;
+    trialBroke_ = false;
+    const bool wasSuppressed = engine_ != nullptr && engine_->SuppressPageOutput(true);
+    auto restore = [&] {
+        if (engine_ != nullptr) engine_->SuppressPageOutput(wasSuppressed);
+        --trialDepth;
+        // Views shared by bands were marked in band order: back in reverse.
+        for (auto it = bands.rbegin(); it != bands.rend(); ++it) (*it)->RestoreState();
+        y_ = savedY;
+        rowColumnOffset_ = savedOffset;
+        passStart_ = savedPassStart;
+        printedInPass_ = savedPrinted;
+    };
+    try {
+        Body();
+    } catch (...) {
+        try {
+            restore();
+        } catch (...) {
+        }
+        throw;
+    }
+    const bool complete = !trialBroke_;
+    restore();
+    return complete;
 }
 
 std::vector<TDuzuBand*> TDuzuRegion::BandsAt(const TDuzuIterateBand* Controller, TBandPrintLoc Loc,
@@ -328,13 +509,16 @@ TBandResult TDuzuRegion::PrintBand(TDuzuBand* Band, TBandPrintLoc Loc, bool Repr
     } else if (Loc == plGroupFooter) {
         if (Band->NextGroupKeyText() == Band->GroupKeyText()) return TBandResult::Printed;
     }
-    if (Band->StartNewPage() && !passStart_ && !Reprint) return TBandResult::Break;
+    if (Band->StartNewPage() && !passStart_ && !Reprint) return breakBefore();
     double height = Band->Height();
     double offset = Band->PositionMode() == pmAbsolute ? 0 : Band->PositionValue();
     bool fits = Band->PositionMode() == pmAbsolute ||
                 !FloatGreater(offset + height + Band->MinHeightLeft(), SpaceLeft());
-    if (!fits && !passStart_ && !Band->AllowSplit()) return TBandResult::Break;
-    double columnLeft = TDuzuContainerControl::PageLeft() + (column_ - 1) * (ColumnWidth() + columnSpacing_);
+    // Below bands printed again on a new page a band too tall for the page
+    // prints anyway, or every page would break before it.
+    if (!fits && !FirstInPass() && !Band->AllowSplit()) return breakBefore();
+    double columnLeft = TDuzuContainerControl::PageLeft() + (column_ - 1) * (ColumnWidth() + columnSpacing_) +
+                        rowColumnOffset_;
     double top = Band->PositionMode() == pmAbsolute ? TDuzuContainerControl::PageTop() + Band->PositionValue()
                                                     : y_ + offset;
     Band->Place(columnLeft, top);
@@ -346,6 +530,7 @@ TBandResult TDuzuRegion::PrintBand(TDuzuBand* Band, TBandPrintLoc Loc, bool Repr
     else if (Band->PositionMode() == pmOffset)
         y_ = top + height;
     passStart_ = false;
+    if (!Reprint) printedInPass_ = true;
     if (Loc == plGroupHeader) Band->LastGroupKey = key;
     return Band->FinishNewPage() ? TBandResult::BreakAfter : TBandResult::Printed;
 }
@@ -359,6 +544,8 @@ void TDuzuRegion::Print(TBaseReport* Engine) {
         for (column_ = 1; column_ <= columns_; ++column_) {
             y_ = TDuzuContainerControl::PageTop();
             passStart_ = true;
+            printedInPass_ = false;
+            rowColumnOffset_ = 0;
             std::vector<TDuzuBand*> bands = BandsAt(nullptr, plMaster, true);
             bool broke = false;
             for (; resumeIndex_ < bands.size(); ++resumeIndex_) {
@@ -388,6 +575,79 @@ void TDuzuRegion::Print(TBaseReport* Engine) {
     // Anchored children print as the page prints them.
     for (int i = 0; i < GetChildCount(); ++i)
         if (dynamic_cast<TDuzuBand*>(GetChild(i)) == nullptr) GetChild(i)->Print(Engine);
+}
+
+// ---------------------------------------------------------------------------
+
+namespace {
+
+void restartRegions(TDuzuComponent* Component) {
+    for (int i = 0; i < Component->GetChildCount(); ++i) {
+        TDuzuComponent* child = Component->GetChild(i);
+        if (auto* region = dynamic_cast<TDuzuRegion*>(child)) region->Restart();
+        restartRegions(child);
+    }
+}
+
+}  // namespace
+
+TDuzuDataView* TDuzuDataCycle::view() const { return dynamic_cast<TDuzuDataView*>(dataView_); }
+
+void TDuzuDataCycle::SetDataView(TDuzuProjectItem* Value) { setReference(this, dataView_, Value); }
+
+void TDuzuDataCycle::SetMasterDataView(TDuzuProjectItem* Value) { setReference(this, masterDataView_, Value); }
+
+void TDuzuDataCycle::Notification(TComponent* AComponent, TOperation Operation) {
+    TDuzuComponent::Notification(AComponent, Operation);
+    if (Operation != opRemove) return;
+    if (AComponent == dataView_) dataView_ = nullptr;
+    if (AComponent == masterDataView_) masterDataView_ = nullptr;
+}
+
+void TDuzuDataCycle::BeforeReport() {
+    TDuzuComponent::BeforeReport();
+    started_ = false;
+    rowCount_ = 0;
+}
+
+void TDuzuDataCycle::start(TDuzuDataView* View) {
+    rowCount_ = 0;
+    linkView(View, masterDataView_, sortKey_, detailKey_, masterKey_, initToFirst_);
+    View->Open();
+}
+
+bool TDuzuDataCycle::pageDone() const {
+    TDuzuComponent* page = Parent();
+    if (page == nullptr) return true;
+    for (int i = 0; i < page->GetChildCount(); ++i) {
+        TDuzuComponent* child = page->GetChild(i);
+        if (child != this && !child->IsDone()) return false;
+    }
+    return true;
+}
+
+void TDuzuDataCycle::Print(TBaseReport* Engine) {
+    (void)Engine;
+    TDuzuDataView* v = view();
+    if (v == nullptr || !IsPrintable()) return;
+    if (started_ && !pageDone()) return;  // the page goes on with the same row
+    if (!started_ || IsDone()) {
+        // A page printed again after its rows ran out starts over, linked
+        // to the master's row of now.
+        start(v);
+        started_ = true;
+    } else {
+        v->Next();
+    }
+    if (TDuzuComponent* page = Parent()) restartRegions(page);
+    if (!v->Eof()) ++rowCount_;
+}
+
+bool TDuzuDataCycle::IsDone() const {
+    TDuzuDataView* v = view();
+    if (v == nullptr || !started_ || v->Eof()) return true;
+    if (maxRows_ > 0 && rowCount_ >= maxRows_) return true;
+    return v->Peek();
 }
 
 // ---------------------------------------------------------------------------
@@ -463,7 +723,19 @@ void registerBandClasses() {
           string<TDuzuDataBand>("MasterKey", &TDuzuDataBand::MasterKey, &TDuzuDataBand::SetMasterKey),
           string<TDuzuDataBand>("SortKey", &TDuzuDataBand::SortKey, &TDuzuDataBand::SetSortKey)},
          {}});
-    RegisterClasses<TDuzuBandStyle, TDuzuRegion, TDuzuBand, TDuzuIterateBand, TDuzuDataBand>();
+    RegisterDuzuClassInfo(
+        {"TDuzuDataCycle", "TDuzuComponent",
+         {object<TDuzuDataCycle, TDuzuProjectItem>("DataView", &TDuzuDataCycle::DataView, &TDuzuDataCycle::SetDataView),
+          string<TDuzuDataCycle>("DetailKey", &TDuzuDataCycle::DetailKey, &TDuzuDataCycle::SetDetailKey),
+          object<TDuzuDataCycle, TDuzuProjectItem>("MasterDataView", &TDuzuDataCycle::MasterDataView,
+                                                   &TDuzuDataCycle::SetMasterDataView),
+          string<TDuzuDataCycle>("MasterKey", &TDuzuDataCycle::MasterKey, &TDuzuDataCycle::SetMasterKey),
+          string<TDuzuDataCycle>("SortKey", &TDuzuDataCycle::SortKey, &TDuzuDataCycle::SetSortKey),
+          boolean<TDuzuDataCycle>("InitToFirst", &TDuzuDataCycle::InitToFirst, &TDuzuDataCycle::SetInitToFirst,
+                                  true),
+          integer<TDuzuDataCycle>("MaxRows", &TDuzuDataCycle::MaxRows, &TDuzuDataCycle::SetMaxRows, 0)},
+         {}});
+    RegisterClasses<TDuzuBandStyle, TDuzuRegion, TDuzuBand, TDuzuIterateBand, TDuzuDataBand, TDuzuDataCycle>();
 }
 
 }  // namespace

@@ -4,11 +4,20 @@
 // position when its place (PrintLoc) and occasion (PrintOcc) come, and an
 // iterate band repeats its row bands once per data row. A band that does not
 // fit ends the column or page; the region picks up there the next time its
-// page prints, with the bands marked for new pages printed again first.
+// page prints, with the body headers marked for a new page (poNewPage) or a
+// new column of the region (poNewColumn) printed again first.
 // Group headers print when their key changes; group footers when the next
 // row (read ahead through the view's look-ahead) starts another group.
 // Iterate bands tell the calculations that subscribe to them of each new
 // row ("CalcNewData") and of each start ("CalcInitData").
+//
+// Keep-together, orphan and widow rules try a body or a row before it
+// prints: the trial lays it out with the engine's output suppressed, then
+// puts back the region's position, every band's print state and the data
+// views' look-ahead, so the rows tried are read again from memory. Trials
+// do not nest, and calculations neither count nor reset during one.
+// An iterate band with Columns above 1 prints its rows side by side; a data
+// cycle repeats its page once per row of its view.
 #include <algorithm>
 #include <cstdint>
 #include <functional>
@@ -18,6 +27,7 @@
 #include <vector>
 
 #include "reporting/DZClass.h"
+#include "reporting/DZData.h"
 
 class TDuzuDataView;
 class TDuzuIterateBand;
@@ -44,7 +54,12 @@ public:
     virtual void CalcNotify(const std::string& Event, bool HasValue, double Value) = 0;
 };
 
-// Keeps the subscribers of "CalcNewData" and "CalcInitData".
+// True while a band or a body is being tried: calculations keep their
+// values and nothing is handed on.
+bool DuzuTrialRunning();
+
+// Keeps the subscribers of "CalcNewData" and "CalcInitData"; nothing is
+// fired during a trial.
 class TDuzuCalcPublisher {
 public:
     virtual ~TDuzuCalcPublisher() = default;
@@ -128,6 +143,18 @@ public:
     // The key the band printed last as a group header.
     std::string LastGroupKey;
 
+    // The band's print state kept aside and put back, around a trial.
+    // Misuse raises "SaveState called while already saving." and
+    // "RestoreState called while not saving.".
+    void SaveState();
+    void RestoreState();
+    // Forgets what the band printed, as at the start of a report.
+    virtual void ResetPrintState();
+
+protected:
+    virtual void savePrintState() {}
+    virtual void restorePrintState() {}
+
 private:
     bool allowSplit_ = false;
     std::unique_ptr<TDuzuBandStyle> bandStyle_;
@@ -144,6 +171,8 @@ private:
     bool placed_ = false;
     double placedLeft_ = 0, placedTop_ = 0;
     double grownHeight_ = 0;
+    bool saving_ = false;
+    std::string savedGroupKey_;
 };
 
 // What printing a band or a body came to.
@@ -173,10 +202,17 @@ public:
     void SetWidowRows(int Value) { widowRows_ = Value; }
 
     int RowCount() const { return rowCount_; }
+    // Width of one row column in a region column RegionColumnWidth wide
+    // (the band's own Width when it has one), and where column k (from 1)
+    // starts from the band's left edge.
+    double RowColumnWidth(double RegionColumnWidth) const;
+    double RowColumnLeft(int Column, double RegionColumnWidth) const;
     // The iteration; a plain iterate band has no rows.
     virtual void StartData() {}
     virtual void NextRow() {}
     virtual bool AtEnd() { return true; }
+    // Whether rows remain after moving Count rows on; the position stays.
+    virtual bool RowsRemainAfter(int Count) { (void)Count; return false; }
 
     // Header bands, rows and footer bands of the body into Region; resumes
     // where a break stopped it.
@@ -184,11 +220,31 @@ public:
     // The body-header bands marked for new pages, when a body goes on after a break.
     TBandResult Reprint(TDuzuRegion* Region, TBaseReport* Engine);
     bool Running() const { return phase_ != kIdle; }
-    void BeforeReport() override;
+    void ResetPrintState() override;
+
+protected:
+    void savePrintState() override;
+    void restorePrintState() override;
 
 private:
     enum Phase { kIdle, kHeaders, kRows, kFooters };
+    struct PrintState {
+        Phase At = kIdle;
+        std::size_t Step = 0;
+        int RowCount = 0;
+        bool NewRow = true;
+        bool WidowChecked = false;
+        double LineTop = 0, LineBottom = 0;
+    };
+    // The body from where it stands; a RowLimit above 0 ends it after that
+    // many rows while more remain (an orphan trial).
+    TBandResult printPhases(TDuzuRegion* Region, TBaseReport* Engine, int RowLimit);
     TBandResult printRow(TDuzuRegion* Region, TBaseReport* Engine);
+    // The row in its row column, the lines of columns kept by the band.
+    TBandResult printRowInColumn(TDuzuRegion* Region, TBaseReport* Engine);
+    // Keep-row-together and widow rules before a row starts; false when
+    // the row must begin on a new page or column.
+    bool rowMayStartHere(TDuzuRegion* Region, TBaseReport* Engine);
     std::vector<std::pair<TDuzuBand*, TBandPrintLoc>> rowSteps() const;
 
     int columns_ = 1;
@@ -203,6 +259,9 @@ private:
     Phase phase_ = kIdle;
     std::size_t step_ = 0;
     bool newRow_ = true;
+    bool widowChecked_ = false;
+    double lineTop_ = 0, lineBottom_ = 0;
+    PrintState saved_;
 };
 
 class TDuzuDataBand : public TDuzuIterateBand {
@@ -222,10 +281,17 @@ public:
     void StartData() override;
     void NextRow() override;
     bool AtEnd() override;
+    bool RowsRemainAfter(int Count) override;
     void Notification(TComponent* AComponent, TOperation Operation) override;
+
+protected:
+    // The view's look-ahead goes with the band's print state.
+    void savePrintState() override;
+    void restorePrintState() override;
 
 private:
     TDuzuDataView* view() const;
+    std::vector<TDuzuDataView::TLookAheadMark> marks_;
 
     TDuzuProjectItem* dataView_ = nullptr;
     std::string detailKey_;
@@ -259,7 +325,25 @@ public:
     std::vector<TDuzuBand*> BandsAt(const TDuzuIterateBand* Controller, TBandPrintLoc Loc, bool OwnPass) const;
     double SpaceLeft() const;
     bool PassStart() const { return passStart_; }
+    // Nothing but bands printed again for the new page or column has
+    // printed in this pass: keep-together rules do not move what starts here.
+    bool FirstInPass() const { return !printedInPass_; }
+    // The pass goes on in a further column of the page, not on a new page.
+    bool NewColumnPass() const { return column_ > 1; }
     TBaseReport* Engine() const { return engine_; }
+
+    // The print position, and the offset of a row column from the region
+    // column's left edge, for iterate bands laying out their row columns.
+    double PrintPosition() const { return y_; }
+    void SetPrintPosition(double Value) { y_ = Value; }
+    void SetRowColumnOffset(double Value) { rowColumnOffset_ = Value; }
+
+    // Lays Body out with output suppressed and puts the position, every
+    // band's print state and the data look-ahead back afterwards; true when
+    // no band asked for a new page or column before it could print.
+    bool Trial(const std::function<TBandResult()>& Body);
+    // Prints again from the first band, as on the first page.
+    void Restart();
 
 private:
     int columns_ = 1;
@@ -268,10 +352,67 @@ private:
     TBaseReport* engine_ = nullptr;
     int column_ = 1;
     double y_ = 0;
+    double rowColumnOffset_ = 0;
     bool finished_ = false;
     bool passStart_ = true;
-    bool resuming_ = false;
+    bool printedInPass_ = false;
     std::size_t resumeIndex_ = 0;
+    bool trialBroke_ = false;
+
+    // A break asked for before a band could print; it fails a trial.
+    TBandResult breakBefore() {
+        trialBroke_ = true;
+        return TBandResult::Break;
+    }
+};
+
+// Iterates its DataView for the controls of its page: the page prints once
+// per row. The cycle moves on when its page printed completely for the row
+// (every other control done); the regions of the page then start again.
+// It belongs first on its page, so that the controls after it see the row.
+class TDuzuDataCycle : public TDuzuComponent {
+public:
+    using TDuzuComponent::TDuzuComponent;
+
+    TDuzuProjectItem* DataView() const { return dataView_; }
+    void SetDataView(TDuzuProjectItem* Value);
+    const std::string& DetailKey() const { return detailKey_; }
+    void SetDetailKey(const std::string& Value) { detailKey_ = Value; }
+    TDuzuProjectItem* MasterDataView() const { return masterDataView_; }
+    void SetMasterDataView(TDuzuProjectItem* Value);
+    const std::string& MasterKey() const { return masterKey_; }
+    void SetMasterKey(const std::string& Value) { masterKey_ = Value; }
+    const std::string& SortKey() const { return sortKey_; }
+    void SetSortKey(const std::string& Value) { sortKey_ = Value; }
+    bool InitToFirst() const { return initToFirst_; }
+    void SetInitToFirst(bool Value) { initToFirst_ = Value; }
+    int MaxRows() const { return maxRows_; }
+    void SetMaxRows(int Value) { maxRows_ = Value; }
+
+    // Rows begun since the cycle started.
+    int RowCount() const { return rowCount_; }
+    void Print(TBaseReport* Engine) override;
+    // Done without a view, at the end of data, after MaxRows rows, or when
+    // the current row is the last.
+    bool IsDone() const override;
+    void BeforeReport() override;
+    void Notification(TComponent* AComponent, TOperation Operation) override;
+
+private:
+    TDuzuDataView* view() const;
+    void start(TDuzuDataView* View);
+    // Every other control of the page printed all it had.
+    bool pageDone() const;
+
+    TDuzuProjectItem* dataView_ = nullptr;
+    std::string detailKey_;
+    TDuzuProjectItem* masterDataView_ = nullptr;
+    std::string masterKey_;
+    std::string sortKey_;
+    bool initToFirst_ = true;
+    int maxRows_ = 0;
+    bool started_ = false;
+    int rowCount_ = 0;
 };
 
 void DuzuRegisterBandClasses();

@@ -490,19 +490,51 @@ void TDuzuDataView::RestoreState() {
     eof_ = savedEof_;
 }
 
+TDuzuDataView::TLookAheadMark TDuzuDataView::BeginLookAhead() {
+    if (!saving_) {
+        SaveState();
+        return {true, 0, eof_, nullptr};
+    }
+    return {false, replayAt_, eof_, currentRow_};
+}
+
+void TDuzuDataView::EndLookAhead(const TLookAheadMark& Mark) {
+    if (Mark.Outer) {
+        RestoreState();
+        return;
+    }
+    // Rows read since the mark stay in the chain and are replayed from here.
+    if (!saving_ || Mark.ReplayAt > chain_.size()) RaiseDesignerError(ThroughMessageHook("ValueList mismatch."));
+    replayAt_ = Mark.ReplayAt;
+    eof_ = Mark.Eof;
+    currentRow_ = Mark.Row;
+}
+
 bool TDuzuDataView::Peek() {
-    SaveState();
-    Next();
-    bool atEnd = eof_;
-    RestoreState();
+    TLookAheadMark mark = BeginLookAhead();
+    bool atEnd = true;
+    try {
+        Next();
+        atEnd = eof_;
+    } catch (...) {
+        EndLookAhead(mark);
+        throw;
+    }
+    EndLookAhead(mark);
     return atEnd;
 }
 
 bool TDuzuDataView::Skip(int Count) {
-    SaveState();
-    for (int i = 0; i < Count && !eof_; ++i) Next();
-    bool remains = !eof_;
-    RestoreState();
+    TLookAheadMark mark = BeginLookAhead();
+    bool remains = false;
+    try {
+        for (int i = 0; i < Count && !eof_; ++i) Next();
+        remains = !eof_;
+    } catch (...) {
+        EndLookAhead(mark);
+        throw;
+    }
+    EndLookAhead(mark);
     return remains;
 }
 

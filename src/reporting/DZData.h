@@ -277,6 +277,17 @@ public:
     void SaveState();
     void RestoreState();
     bool Saving() const { return saving_; }
+    // A look-ahead that nests: outside a look-ahead it is SaveState and
+    // RestoreState; inside one (a band being tried before it prints) it
+    // returns to its own place in the rows read ahead.
+    struct TLookAheadMark {
+        bool Outer = false;
+        std::size_t ReplayAt = 0;
+        bool Eof = true;
+        std::shared_ptr<TDuzuDataRow> Row;
+    };
+    TLookAheadMark BeginLookAhead();
+    void EndLookAhead(const TLookAheadMark& Mark);
     // Whether the row after the current one is the end of data.
     bool Peek();
     // Skips Count rows; true while data remains.

@@ -255,6 +255,13 @@ public:
     virtual void AllowAll();
     // The page is skipped, or output is not meant for this Destination.
     bool OutputSuppressed();
+    // Output of a layout that is only being tried is suppressed as a skipped
+    // page's is; returns the state to put back when the trial ends.
+    bool SuppressPageOutput(bool Value) {
+        const bool was = pageSkipped_;
+        pageSkipped_ = Value;
+        return was;
+    }
 
     // Graphic reuse of the stream writer; nothing in the base.
     virtual void UnregisterGraphic(int /*Index*/) {}

@@ -2,29 +2,42 @@
 // recording engine: rows limited by MaxRows, group headers and footers with
 // their totals, breaks to new pages with the bands marked to print again,
 // a StartNewPage band that comes first, region columns, memos that merge
-// fields into their text and grow their band, and data-mirror sections.
+// fields into their text and grow their band, and data-mirror sections;
+// row columns, headers repeated in new columns, the keep-together, orphan
+// and widow rules tried with output suppressed, and data cycles that print
+// their page once per row. One project prints to PDF for a person to see.
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <regex>
 
 #include "RecordingReport.h"
 #include "base/SysUtils.h"
 #include "reporting/DZCsData.h"
+#include "reporting/DZCsDraw.h"
 #include "reporting/DZData.h"
 #include "reporting/DZProj.h"
 #include "reporting/RSCon.h"
+#include "reporting/RSDevice.h"
 #include "reporting/RSDuzu.h"
+#include "reporting/RSPrinter.h"
+#include "support/PageImages.h"
+#include "support/TempDir.h"
+#include "ui/PrinterDrivers.h"
 
 namespace {
 
 // Rows of GRP (string) and AMT (integer).
 class GroupsConnection {
 public:
-    explicit GroupsConnection(std::vector<std::pair<std::string, int>> rows)
+    explicit GroupsConnection(std::vector<std::pair<std::string, int>> rows, const std::string& name = "Groups")
         : connection(nullptr), rows_(std::move(rows)) {
-        connection.SetName("Groups");
+        connection.SetName(name);
         connection.OnFirst = [this](TRSCustomConnection*) { row_ = 0; };
-        connection.OnNext = [this](TRSCustomConnection*) { ++row_; };
+        connection.OnNext = [this](TRSCustomConnection*) {
+            ++row_;
+            ++Nexts;
+        };
         connection.OnEOF = [this](TRSCustomConnection*, bool& eof) { eof = row_ >= rows_.size(); };
         connection.OnGetCols = [](TRSCustomConnection* c) {
             c->WriteField("GRP", dtString, 10, "", "");
@@ -36,6 +49,8 @@ public:
         };
     }
     TRSCustomConnection connection;
+    // Next requests the connection answered.
+    int Nexts = 0;
 
 private:
     std::vector<std::pair<std::string, int>> rows_;
@@ -78,6 +93,22 @@ protected:
         band->SetName(Name);
         band->SetParent(region);
         return band;
+    }
+    // A view of Connection with the fields GRP and AMT.
+    TDuzuDataView* addView(const std::string& Name, const std::string& Connection) {
+        auto* v = new TDuzuDataView(&project);
+        v->SetName(Name);
+        v->SetConnectionName(Connection);
+        project.AddDataObject(v);
+        auto* grp = new TDuzuStringField(&project);
+        grp->SetName(Name + "GRP");
+        grp->SetFieldName("GRP");
+        grp->SetParent(v);
+        auto* amt = new TDuzuIntegerField(&project);
+        amt->SetName(Name + "AMT");
+        amt->SetFieldName("AMT");
+        amt->SetParent(v);
+        return v;
     }
     TDuzuBand* controlled(const std::string& Name, TBandPrintLoc Loc) {
         TDuzuBand* band = add<TDuzuBand>(Name);
@@ -272,6 +303,240 @@ TEST_F(BandTest, ADataMirrorSectionPrintsTheChosenSectionInItsPlace) {
 
     mirror->SetCompareCase(true);  // "A" is not "a": the default prints
     EXPECT_EQ(run(), "/ row A1 other row b2 other ");
+}
+
+std::vector<std::pair<std::string, int>> rowsOf(const std::string& Group, int Count) {
+    std::vector<std::pair<std::string, int>> rows;
+    for (int i = 1; i <= Count; ++i) rows.emplace_back(Group, i);
+    return rows;
+}
+
+TEST_F(BandTest, RowColumnsFillEachLineLeftToRight) {
+    GroupsConnection groups(rowsOf("A", 7));
+    region->SetBounds(MakeRect(0.5, 0.5, 8.0, 10.5));
+    dataBand->SetColumns(3);
+    dataBand->SetColumnSpacing(0.5);
+    EXPECT_NEAR(dataBand->RowColumnWidth(region->ColumnWidth()), 2.1667, 1e-4);
+    TDuzuBand* footer = controlled("Footer", plBodyFooter);
+    text(footer, "FooterText", "'end'");
+    EXPECT_EQ(run(), "/ row A1 row A2 row A3 row A4 row A5 row A6 row A7 end ");
+
+    const double left = engine.Output.at(1).X1;  // row A1, after the page mark
+    const double top = yOf(engine.Output, "row A1");
+    struct Place {
+        const char* Text;
+        int Column, Line;
+    };
+    for (Place p : {Place{"row A1", 1, 0}, {"row A2", 2, 0}, {"row A3", 3, 0}, {"row A4", 1, 1}, {"row A6", 3, 1},
+                    {"row A7", 1, 2}, {"end", 1, 3}}) {
+        auto it = std::find_if(engine.Output.begin(), engine.Output.end(), [&](const Drawn& d) { return d.Text == p.Text; });
+        ASSERT_NE(it, engine.Output.end()) << p.Text;
+        EXPECT_NEAR(it->X1 - left, (2.1667 + 0.5) * (p.Column - 1), 1e-3) << p.Text;
+        EXPECT_NEAR(it->Y1 - top, 0.2 * p.Line, 1e-6) << p.Text;
+    }
+}
+
+TEST_F(BandTest, BodyHeadersRepeatOnTheOccasionsTheyNameInNewColumnsAndOnNewPages) {
+    struct Case {
+        TBandPrintOccSet Occasions;
+        const char* Expected;
+    };
+    for (Case c : {Case{OccBit(poFirst) | OccBit(poNewPage), "/ Heads row A1 row A2 row A3 row A4 row A5 / Heads row A6 "},
+                   {OccBit(poFirst) | OccBit(poNewColumn), "/ Heads row A1 row A2 Heads row A3 row A4 / row A5 row A6 "},
+                   {OccBit(poFirst) | OccBit(poNewPage) | OccBit(poNewColumn),
+                    "/ Heads row A1 row A2 Heads row A3 row A4 / Heads row A5 row A6 "}}) {
+        GroupsConnection groups(rowsOf("A", 6));
+        region->SetColumns(2);
+        region->SetHeight(0.7);  // a header and two rows of 0.2
+        TDuzuBand* heads = controlled("Heads", plBodyHeader);
+        heads->BandStyle()->SetPrintOcc(c.Occasions);
+        text(heads, "HeadsText", "'Heads'");
+        EXPECT_EQ(run(), c.Expected) << int(c.Occasions);
+        delete heads;
+    }
+}
+
+// A region one inch high: a band of BeforeHeight before the data band, whose
+// rows of 0.2 (with a detail band of 0.2 when asked) end in a footer that
+// sums them.
+struct KeepCase {
+    const char* Name;
+    double BeforeHeight;
+    bool KeepBody, KeepRow;
+    int Orphans, Widows;
+    bool Detail;
+    const char* Expected;
+};
+
+TEST_F(BandTest, KeepTogetherOrphanAndWidowRulesMoveWhatWouldBeLeftAlone) {
+    const KeepCase cases[] = {
+        {"plain", 0.5, false, false, 0, 0, false, "/ first row A1 row A2 / row A3 sum 6 "},
+        {"body kept", 0.5, true, false, 0, 0, false, "/ first / row A1 row A2 row A3 sum 6 "},
+        {"body fits", 0.2, true, false, 0, 0, false, "/ first row A1 row A2 row A3 sum 6 "},
+        {"orphan moved", 0.7, false, false, 2, 0, false, "/ first / row A1 row A2 row A3 sum 6 "},
+        {"orphans fit", 0.5, false, false, 2, 0, false, "/ first row A1 row A2 / row A3 sum 6 "},
+        {"footer alone", 0.3, false, false, 0, 0, false, "/ first row A1 row A2 row A3 / sum 6 "},
+        {"widows kept", 0.3, false, false, 0, 2, false, "/ first row A1 / row A2 row A3 sum 6 "},
+        {"widows fit", 0.1, false, false, 0, 2, false, "/ first row A1 row A2 row A3 sum 6 "},
+        {"row split", 0.4, false, false, 0, 0, true, "/ first row A1 detail row A2 / detail row A3 detail sum 6 "},
+        {"row kept", 0.4, false, true, 0, 0, true, "/ first row A1 detail / row A2 detail row A3 detail sum 6 "},
+    };
+    for (const KeepCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        GroupsConnection groups(rowsOf("A", 3));
+        region->SetHeight(1.0);
+        TDuzuBand* before = add<TDuzuBand>("Before");
+        region->MoveChild(before, 1);
+        before->SetHeight(c.BeforeHeight);
+        text(before, "BeforeText", "'first'");
+        TDuzuBand* detail = nullptr;
+        if (c.Detail) {
+            detail = controlled("Detail", plDetail);
+            text(detail, "DetailText", "'detail'");
+        }
+        TDuzuBand* footer = controlled("Footer", plBodyFooter);
+        sum(footer, "Sum", false)->SetDisplayFormat("'sum '0");
+        dataBand->SetKeepBodyTogether(c.KeepBody);
+        dataBand->SetKeepRowTogether(c.KeepRow);
+        dataBand->SetOrphanRows(c.Orphans);
+        dataBand->SetWidowRows(c.Widows);
+
+        EXPECT_EQ(run(), c.Expected);
+        // The rows tried were read again from the look-ahead, not asked for again.
+        EXPECT_EQ(groups.Nexts, 3);
+        delete before;
+        delete detail;
+        delete footer;
+    }
+}
+
+TEST_F(BandTest, ARowTallerThanThePageBelowItsRepeatedHeadersStillPrints) {
+    GroupsConnection groups(rowsOf("A", 3));
+    region->SetHeight(0.5);
+    TDuzuBand* heads = controlled("Heads", plBodyHeader);
+    heads->BandStyle()->SetPrintOcc(OccBit(poFirst) | OccBit(poNewPage));
+    text(heads, "HeadsText", "'Heads'");
+    dataBand->SetHeight(0.4);  // never fits below the headers
+    dataBand->SetKeepRowTogether(true);
+    // Moved once from below the first headers, then printed below the
+    // repeated ones rather than breaking page after page.
+    EXPECT_EQ(run(), "/ Heads / Heads row A1 / Heads row A2 / Heads row A3 ");
+}
+
+TEST_F(BandTest, BandStateSavedTwiceOrRestoredUnsavedRaises) {
+    struct Case {
+        std::function<void(TDuzuBand*)> Misuse;
+        const char* Message;
+    };
+    for (const Case& c : {Case{[](TDuzuBand* b) { b->SaveState(); b->SaveState(); },
+                               "SaveState called while already saving."},
+                          Case{[](TDuzuBand* b) { b->RestoreState(); }, "RestoreState called while not saving."}}) {
+        TDuzuBand band(nullptr);
+        try {
+            c.Misuse(&band);
+            ADD_FAILURE() << c.Message;
+        } catch (const EDuzuException& e) {
+            EXPECT_EQ(e.Message(), c.Message);
+        }
+    }
+}
+
+TEST_F(BandTest, ADataCyclePrintsItsPageOncePerRowAndItsRegionsAgainForEachRow) {
+    GroupsConnection pages({{"P", 1}, {"Q", 2}, {"R", 3}}, "Pages");
+    GroupsConnection groups(rowsOf("x", 3));
+    TDuzuDataView* pageView = addView("PageView", "Pages");
+
+    TDuzuPage* page = report->FirstPage();
+    auto* cycle = new TDuzuDataCycle(page);
+    cycle->SetName("DataCycle1");
+    cycle->SetParent(page);
+    page->MoveChild(cycle, 1);  // first, so the page's controls see its row
+    cycle->SetDataView(pageView);
+    auto* title = new TDuzuDataText(page);
+    title->SetName("PageTitle");
+    title->SetParent(page);
+    title->SetBounds(MakeRect(0.5, 0.1, 3, 0.3));
+    title->SetDataView(pageView);
+    title->SetDataField("'page ' + GRP");
+
+    region->SetHeight(0.5);  // two rows a page
+    EXPECT_EQ(run(), "/ row x1 row x2 page P / row x3 page P / row x1 row x2 page Q / row x3 page Q "
+                     "/ row x1 row x2 page R / row x3 page R ");
+    EXPECT_EQ(cycle->RowCount(), 3);
+
+    cycle->SetMaxRows(2);
+    region->SetHeight(10);
+    EXPECT_EQ(run(), "/ row x1 row x2 row x3 page P / row x1 row x2 row x3 page Q ");
+    EXPECT_EQ(cycle->RowCount(), 2);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(BandTest, RowColumnsAndAKeptBodyPrintToPdf) {
+    GroupsConnection groups(rowsOf("A", 9));
+    GroupsConnection others(rowsOf("B", 4), "Others");
+    TDuzuDataView* other = addView("OtherView", "Others");
+    auto frame = [&](TDuzuBand* Band, const std::string& Name, double Width) {
+        auto* r = new TDuzuRectangle(report->FirstPage());
+        r->SetName(Name);
+        r->SetParent(Band);
+        r->SetBounds(MakeRect(0, 0.02, Width, Band->Height() - 0.02));
+        Band->MoveChild(r, 1);  // under the band's text
+    };
+    TDuzuBand* title = add<TDuzuBand>("Title");
+    region->MoveChild(title, 1);
+    title->SetHeight(0.5);
+    text(title, "TitleText", "'Rows in three columns'");
+    dataBand->SetHeight(0.4);
+    dataBand->SetColumns(3);
+    dataBand->SetColumnSpacing(0.5);
+    frame(dataBand, "RowFrame", dataBand->RowColumnWidth(region->ColumnWidth()));
+    TDuzuBand* filler = add<TDuzuBand>("Filler");
+    filler->SetHeight(7.0);
+    text(filler, "FillerText", "'Filler'");
+    frame(filler, "FillerFrame", 7.5);
+
+    auto* kept = add<TDuzuDataBand>("Kept");
+    kept->SetDataView(other);
+    kept->BandStyle()->SetPrintLoc(LocBit(plMaster));
+    kept->SetHeight(0.3);
+    kept->SetKeepBodyTogether(true);
+    text(kept, "KeptText", "'kept ' + OtherView.GRP + OtherView.AMT");
+    auto* keptHeads = add<TDuzuBand>("KeptHeads");
+    keptHeads->SetControllerBand(kept);
+    keptHeads->BandStyle()->SetPrintLoc(LocBit(plBodyHeader));
+    keptHeads->SetHeight(0.3);
+    text(keptHeads, "KeptHeadsText", "'Kept together'");
+
+    TempDir dir;
+    const std::string pdf = dir.file("bands.pdf");
+    TRSDevice device({PdfPrinter()}, "PDF");
+    TDazedeVedodev pdfEngine(nullptr);
+    pdfEngine.SetDevice(&device);
+    pdfEngine.SetOutputFileName(pdf);
+    ProjectManager = &project;
+    report->Execute(&pdfEngine);
+
+    ASSERT_EQ(PdfPageCount(pdf), 2);
+    // The nine rows three to a line; the kept body does not fit below the
+    // filler, so all of it is on the second page.
+    const std::string first = RunTool("pdftotext", {"-layout", "-f", "1", "-l", "1", pdf, "-"});
+    const std::string second = RunTool("pdftotext", {"-layout", "-f", "2", "-l", "2", pdf, "-"});
+    for (const char* line : {"row A1 +row A2 +row A3", "row A4 +row A5 +row A6", "row A7 +row A8 +row A9"})
+        EXPECT_TRUE(std::regex_search(first, std::regex(line))) << line << "\n" << first;
+    EXPECT_EQ(first.find("kept"), std::string::npos);
+    EXPECT_EQ(first.find("Kept"), std::string::npos);
+    for (const char* line : {"Kept together", "kept B1", "kept B4"}) EXPECT_NE(second.find(line), std::string::npos) << line;
+
+    RunTool("pdftoppm", {"-r", "60", "-png", pdf, dir.file("bands")});
+    for (int page = 1; page <= 2; ++page) {
+        QImage image = RenderPdfPage(pdf, page, 60);
+        ASSERT_FALSE(image.isNull());
+        EXPECT_FALSE(InkBounds(image).IsEmpty()) << page;
+        KeepPicture(image, "bands-page" + std::to_string(page));
+    }
 }
 
 }  // namespace

@@ -206,6 +206,35 @@ TEST_F(DataViewTest, RowsReadAheadAreReplayedNotRequestedAgain) {
     }
 }
 
+TEST_F(DataViewTest, ALookAheadInsideAnotherReturnsToItsOwnPlace) {
+    PaymentsConnection payments("Payments", {{1, 1, "A"}, {2, 2, "B"}, {3, 3, "C"}});
+    view->First();
+    std::vector<int> kinds = requestsDuring([&] {
+        TDuzuDataView::TLookAheadMark outer = view->BeginLookAhead();
+        view->Next();
+        EXPECT_FALSE(view->Peek());  // inside: C follows B
+        EXPECT_TRUE(view->Skip(1));
+        EXPECT_EQ(id->AsInteger(), 2);
+        TDuzuDataView::TLookAheadMark inner = view->BeginLookAhead();
+        view->Next();
+        view->Next();
+        EXPECT_TRUE(view->Eof());
+        view->EndLookAhead(inner);
+        EXPECT_FALSE(view->Eof());
+        EXPECT_EQ(id->AsInteger(), 2);
+        view->EndLookAhead(outer);
+        EXPECT_EQ(id->AsInteger(), 1);
+        for (int expected : {2, 3}) {
+            view->Next();
+            EXPECT_EQ(id->AsInteger(), expected);
+        }
+        view->Next();
+        EXPECT_TRUE(view->Eof());
+    });
+    // B, C and the end were each asked for once.
+    EXPECT_EQ(kinds, (std::vector<int>{kReqNext, kReqNext, kReqNext}));
+}
+
 TEST_F(DataViewTest, ADetailFollowsItsMastersKeyAndLookupsFindOneRow) {
     PaymentsConnection payments("Payments", {{1, 10, "Ann"}, {2, 20, "Bob"}});
     PaymentsConnection lines("Lines", {{1, 4, "a"}, {2, 5, "b"}, {1, 6, "c"}});
