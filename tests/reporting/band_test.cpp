@@ -12,6 +12,7 @@
 #include <regex>
 
 #include "RecordingReport.h"
+#include "base/Streams.h"
 #include "base/SysUtils.h"
 #include "reporting/DZCsData.h"
 #include "reporting/DZCsDraw.h"
@@ -473,6 +474,82 @@ TEST_F(BandTest, ADataCyclePrintsItsPageOncePerRowAndItsRegionsAgainForEachRow) 
 }  // namespace
 
 namespace {
+
+TEST_F(BandTest, ADetailCycleStartsAgainOnItsMastersRowEachTimeItsPageIsCalled) {
+    GroupsConnection masters({{"P", 0}, {"Q", 0}});
+    GroupsConnection lines({{"P", 1}, {"P", 2}, {"Q", 3}}, "Lines");
+    TDuzuDataView* lineView = addView("LineView", "Lines");
+    delete region;  // the pages here hold only cycles and texts
+    auto cyclePage = [&](TDuzuPage* Page, TDuzuDataView* View, const std::string& Expression) {
+        auto* cycle = new TDuzuDataCycle(Page);
+        cycle->SetName(Page->Name() + "Cycle");
+        cycle->SetParent(Page);
+        cycle->SetDataView(View);
+        auto* t = new TDuzuDataText(Page);
+        t->SetName(Page->Name() + "Text");
+        t->SetParent(Page);
+        t->SetBounds(MakeRect(0.5, 0.5, 3, 0.7));
+        t->SetDataView(View);
+        t->SetDataField(Expression);
+        return cycle;
+    };
+    TDuzuPage* masterPage = report->FirstPage();
+    TDuzuPage* detailPage = report->NewPage();
+    cyclePage(masterPage, view, "'master ' + GRP");
+    TDuzuDataCycle* details = cyclePage(detailPage, lineView, "'detail ' + GRP + AMT");
+    details->SetMasterDataView(view);
+    details->SetDetailKey("GRP");
+    details->SetMasterKey("GroupView.GRP");
+    masterPage->SetGotoMode(gmCallEach);
+    masterPage->SetGotoPage(detailPage);
+    EXPECT_EQ(run(), "/ master P / detail P1 / detail P2 / master Q / detail Q3 ");
+}
+
+TEST_F(BandTest, ADataCycleAndRowColumnsReadBackFromTheProjectStream) {
+    TDuzuPage* page = report->FirstPage();
+    auto* cycle = new TDuzuDataCycle(page);
+    cycle->SetName("DataCycle1");
+    cycle->SetParent(page);
+    cycle->SetDataView(view);
+    cycle->SetMasterDataView(view);
+    cycle->SetDetailKey("GRP");
+    cycle->SetMasterKey("GroupView.GRP");
+    cycle->SetSortKey("AMT");
+    cycle->SetInitToFirst(false);
+    cycle->SetMaxRows(4);
+    dataBand->SetColumns(3);
+    dataBand->SetColumnSpacing(0.5);
+    dataBand->SetWidowRows(2);
+
+    TMemoryStream bytes;
+    project.SaveToStream(&bytes);
+    TDuzuProjectManager copy(nullptr);
+    bytes.SetPosition(0);
+    copy.LoadFromStream(&bytes);
+    ASSERT_EQ(copy.ReportList().size(), 1u);
+    TDuzuPage* readPage = copy.ReportList()[0]->FirstPage();
+    ASSERT_NE(readPage, nullptr);
+    TDuzuDataCycle* read = nullptr;
+    TDuzuDataBand* readBand = nullptr;
+    for (int i = 0; i < readPage->GetChildCount(); ++i) {
+        if (auto* c = dynamic_cast<TDuzuDataCycle*>(readPage->GetChild(i))) read = c;
+        if (auto* r = dynamic_cast<TDuzuRegion*>(readPage->GetChild(i)))
+            readBand = dynamic_cast<TDuzuDataBand*>(r->GetChild(0));
+    }
+    ASSERT_NE(read, nullptr);
+    ASSERT_EQ(copy.DataObjectList().size(), 1u);
+    EXPECT_EQ(read->DataView(), copy.DataObjectList()[0]);
+    EXPECT_EQ(read->MasterDataView(), copy.DataObjectList()[0]);
+    EXPECT_EQ(read->DetailKey(), "GRP");
+    EXPECT_EQ(read->MasterKey(), "GroupView.GRP");
+    EXPECT_EQ(read->SortKey(), "AMT");
+    EXPECT_FALSE(read->InitToFirst());
+    EXPECT_EQ(read->MaxRows(), 4);
+    ASSERT_NE(readBand, nullptr);
+    EXPECT_EQ(readBand->Columns(), 3);
+    EXPECT_DOUBLE_EQ(readBand->ColumnSpacing(), 0.5);
+    EXPECT_EQ(readBand->WidowRows(), 2);
+}
 
 TEST_F(BandTest, RowColumnsAndAKeptBodyPrintToPdf) {
     GroupsConnection groups(rowsOf("A", 9));
