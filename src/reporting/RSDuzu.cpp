@@ -11,6 +11,7 @@
 #include "reporting/DZClass.h"
 #include "reporting/DZCsData.h"
 #include "reporting/DZCsDraw.h"
+#include "reporting/DZCsImage.h"
 #include "reporting/DZCsRpt.h"
 #include "reporting/DZCsStd.h"
 #include "reporting/DZData.h"
@@ -44,6 +45,7 @@ void DuzuRegisterAllClasses() {
     DuzuRegisterDataClasses();
     DuzuRegisterStandardClasses();
     DuzuRegisterDrawClasses();
+    DuzuRegisterImageClasses();
     DuzuRegisterBandClasses();
     DuzuRegisterDataAwareClasses();
 }
