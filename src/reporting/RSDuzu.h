@@ -17,6 +17,7 @@
 
 class TDuzuProjectManager;
 class TDuzuContainerControl;
+class TStream;
 
 class TDuzuProject : public TRSComponent {
 public:
@@ -42,6 +43,10 @@ public:
     void SetStoredProject(const std::string& Bytes, TDateTime Date);
     bool HasStoredProject() const { return stored_ != nullptr; }
     TDateTime StoredDate() const { return storedDate_; }
+    // The stored copy as the component's "DuzuBlob" stream property (see
+    // DuzuBlob.h); writing without a stored copy writes nothing.
+    void WriteDuzuBlob(TStream* Stream) const;
+    void ReadDuzuBlob(TStream* Stream);
     // ProjectFile on this machine: a path on a Windows drive names the file
     // of that name in the program's folder.
     std::string ExpandedProjectFile() const;

@@ -79,6 +79,45 @@ TEST(DuzuProject, OpenChoosesTheStoredCopyOrTheNewerDiskFile) {
     }
 }
 
+TEST(DuzuProject, TheStoredCopyGoesThroughItsDuzuBlobAndRefusesBrokenOnes) {
+    const std::string bytes = projectBytes("Stored");
+    ASSERT_GT(bytes.size(), 127u);  // a 16-bit size
+    TDuzuProject source(nullptr);
+    TMemoryStream nothing;
+    source.WriteDuzuBlob(&nothing);
+    EXPECT_EQ(nothing.Size(), 0);  // no stored copy, no value
+    source.SetStoredProject(bytes, EncodeDate(2024, 1, 2) + 0.5);
+    TMemoryStream blob;
+    source.WriteDuzuBlob(&blob);
+    const std::string written(blob.Memory(), static_cast<std::size_t>(blob.Size()));
+    ASSERT_EQ(written.size(), 3 + 11 + bytes.size());
+    EXPECT_EQ(written[0], 3);  // int16 size, little-endian
+    EXPECT_EQ(static_cast<unsigned char>(written[1]) | static_cast<unsigned char>(written[2]) << 8, bytes.size());
+    EXPECT_EQ(written[3], 5);  // extended date
+    EXPECT_EQ(written.substr(14), bytes);
+
+    TDuzuProject copy(nullptr);
+    TStringStream in(written);
+    copy.ReadDuzuBlob(&in);
+    EXPECT_DOUBLE_EQ(copy.StoredDate(), EncodeDate(2024, 1, 2) + 0.5);
+    copy.Open();
+    EXPECT_EQ(reportNames(copy), "Stored ");
+    copy.Close();
+
+    // Untrusted bytes: a size past the end, a negative size, a wrong tag,
+    // a cut date. None leaves a stored copy.
+    std::string tooLong = written.substr(0, written.size() - 1);
+    std::string negative = std::string("\x02\xFF") + written.substr(3);
+    std::string wrongTag = written;
+    wrongTag[3] = 6;
+    for (const std::string& broken : {tooLong, negative, wrongTag, written.substr(0, 8), std::string()}) {
+        TDuzuProject target(nullptr);
+        TStringStream stream(broken);
+        EXPECT_THROW(target.ReadDuzuBlob(&stream), EDuzuException) << broken.size();
+        EXPECT_FALSE(target.HasStoredProject());
+    }
+}
+
 TEST(DuzuProject, AProjectThatCannotLoadLeavesItClosedAndEmpty) {
     TempDir dir;
     TDuzuProject missing(nullptr);
