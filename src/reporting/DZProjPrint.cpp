@@ -193,6 +193,8 @@ void TDuzuReport::PrinterSetup(TBaseReport* Engine) {
     if (collate_ != pcDefault) Engine->SetCollate(collate_ == pcTrue);
     // The device's duplex values: 0 simplex, 1 long edge (vertical), 2 short edge (horizontal).
     if (duplex_ != pdDefault) Engine->SetDuplex(duplex_ == pdSimplex ? 0 : duplex_ == pdVertical ? 1 : 2);
+    // prDraft..prHigh are the device's qualities -1..-4.
+    if (resolution_ != prDefault) Engine->SetPrintQuality(-1 - static_cast<int>(resolution_));
     if (copies_ > 0) Engine->SetCopies(copies_);
     TDuzuPage* first = nullptr;
     if (pageList_ && pageList_->Count() > 0) first = dynamic_cast<TDuzuPage*>(pageList_->Item(0));

@@ -428,6 +428,10 @@ bool TBaseReport::Collate() { return Device()->Collate(); }
 
 void TBaseReport::SetCollate(bool Value) { Device()->SetCollate(Value); }
 
+int TBaseReport::PrintQuality() { return Device()->PrintQuality(); }
+
+void TBaseReport::SetPrintQuality(int Value) { Device()->SetPrintQuality(Value); }
+
 bool TBaseReport::SelectBin(const std::string& Name) { return Device()->SelectBin(Name, false); }
 
 bool TBaseReport::SelectPrinter(const std::string& Name) {

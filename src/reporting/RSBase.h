@@ -403,6 +403,8 @@ public:
     void SetDuplex(int Value);
     bool Collate();
     void SetCollate(bool Value);
+    int PrintQuality();
+    void SetPrintQuality(int Value);
     bool SelectPrinter(const std::string& Name);
     const std::string& OutputFileName() const { return outputFileName_; }
     void SetOutputFileName(const std::string& Value);

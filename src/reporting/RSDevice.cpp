@@ -334,6 +334,19 @@ bool TRSDevice::CanCollate() {
     return dm && (dm->Fields & DM_COLLATE) != 0;
 }
 
+int TRSDevice::PrintQuality() {
+    const TDevMode* dm = devMode();
+    return dm ? dm->PrintQuality : 0;
+}
+
+void TRSDevice::SetPrintQuality(int Value) {
+    checkIdle();
+    TDevMode* dm = devMode();
+    if (!dm || Value == 0 || Value < DMRES_HIGH || Value == dm->PrintQuality) return;
+    dm->PrintQuality = Value;
+    settingChanged(DM_PRINTQUALITY);
+}
+
 void TRSDevice::buildNumberList(std::unique_ptr<TStringList>& List,
                                 std::vector<std::unique_ptr<TRSDeviceNumber>>& Numbers, bool BinList) {
     if (List) return;

@@ -116,6 +116,9 @@ public:
     bool Collate() override;
     void SetCollate(bool Value) override;
     bool CanCollate();
+    // Stored for the next job whatever the printer makes of it; 0 is ignored.
+    int PrintQuality() override;
+    void SetPrintQuality(int Value) override;
     // Bin and paper names as the driver lists them, each with its number.
     TStringList* Bins();
     bool SelectBin(const std::string& Name, bool Exact) override;

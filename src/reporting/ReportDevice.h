@@ -54,6 +54,9 @@ public:
     virtual void SetDuplex(int /*Value*/) {}
     virtual bool Collate() { return false; }
     virtual void SetCollate(bool /*Value*/) {}
+    // DMRES_DRAFT..DMRES_HIGH or dots per inch; 0 when the device keeps none.
+    virtual int PrintQuality() { return 0; }
+    virtual void SetPrintQuality(int /*Value*/) {}
     virtual bool SelectBin(const std::string& /*Name*/, bool /*Exact*/) { return false; }
     // The name under which the printer lists the bin numbered Number; "" when
     // it lists none.

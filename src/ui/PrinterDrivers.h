@@ -18,6 +18,7 @@ constexpr unsigned DM_PAPERLENGTH = 0x4;
 constexpr unsigned DM_PAPERWIDTH = 0x8;
 constexpr unsigned DM_COPIES = 0x100;
 constexpr unsigned DM_DEFAULTSOURCE = 0x200;
+constexpr unsigned DM_PRINTQUALITY = 0x400;
 constexpr unsigned DM_DUPLEX = 0x1000;
 constexpr unsigned DM_COLLATE = 0x8000;
 
@@ -35,6 +36,11 @@ constexpr int DMBIN_AUTO = 7;
 constexpr int DMDUP_SIMPLEX = 1;
 constexpr int DMDUP_VERTICAL = 2;
 constexpr int DMDUP_HORIZONTAL = 3;
+// Print qualities; positive values are dots per inch.
+constexpr int DMRES_DRAFT = -1;
+constexpr int DMRES_LOW = -2;
+constexpr int DMRES_MEDIUM = -3;
+constexpr int DMRES_HIGH = -4;
 
 struct TDevMode {
     std::string DeviceName;
@@ -47,6 +53,7 @@ struct TDevMode {
     int DefaultSource = DMBIN_AUTO;
     int Duplex = DMDUP_SIMPLEX;
     int Collate = 0;
+    int PrintQuality = DMRES_HIGH;
     bool operator==(const TDevMode&) const = default;
 };
 

@@ -145,6 +145,25 @@ TEST_F(ProjectRunTest, TheEngineIsGivenBackAsItWas) {
     EXPECT_EQ(engine.Output.size(), 1u);
 }
 
+TEST_F(ProjectRunTest, TheResolutionBecomesTheJobsPrintQuality) {
+    // The PDF printer keeps the quality for the job though it prints the same.
+    TRSDevice pdf({PdfPrinter()}, "PDF");
+    TRecordingReport onPdf(&pdf);
+    struct Case {
+        TDuzuPrinterResolution Resolution;
+        int Quality;
+    } cases[] = {{prDraft, DMRES_DRAFT}, {prLow, DMRES_LOW}, {prMedium, DMRES_MEDIUM},
+                 {prHigh, DMRES_HIGH},   {prDefault, DMRES_HIGH}};  // the default leaves the last
+    for (const Case& c : cases) {
+        report->SetResolution(c.Resolution);
+        report->PrinterSetup(&onPdf);
+        report->RestoreEngine();
+        EXPECT_EQ(onPdf.PrintQuality(), c.Quality) << c.Resolution;
+        EXPECT_EQ(pdf.DevMode()->PrintQuality, c.Quality) << c.Resolution;
+    }
+    EXPECT_NE(pdf.DevMode()->Fields & DM_PRINTQUALITY, 0u);
+}
+
 TEST_F(ProjectRunTest, GainControlNestsAndRefusesAnUnderflow) {
     TDuzuDataSystem& data = DuzuDataSystem();
     ASSERT_TRUE(data.GainControl());
