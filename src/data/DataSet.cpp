@@ -605,6 +605,21 @@ void TDataSet::SetFilter(const std::string& Value) {
     }
 }
 
+void TDataSet::SetFilterOptions(TFilterOptions Value) {
+    if (filterOptions_ == Value) return;
+    if (Active() && filtered_) CheckBrowseMode();
+    TFilterOptions previous = std::exchange(filterOptions_, Value);
+    if (Active() && filtered_) {
+        try {
+            SetFilterText(filter_);
+        } catch (...) {
+            filterOptions_ = previous;
+            throw;
+        }
+        First();
+    }
+}
+
 std::vector<TField*> TDataSet::GetFieldList(const std::string& FieldNames) const {
     std::vector<TField*> list;
     size_t start = 0;

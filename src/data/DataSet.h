@@ -24,6 +24,10 @@ using TFilterRecordEvent = std::function<void(TDataSet* DataSet, bool& Accept)>;
 
 enum TLocateOption { loCaseInsensitive, loPartialKey };
 using TLocateOptions = TSet<TLocateOption>;
+// foNoPartialCompare: a text the Filter compares matches only the whole
+// value (trailing blanks aside); without it "NAME = 'Sm'" matches "Smith".
+enum TFilterOption { foNoPartialCompare };
+using TFilterOptions = TSet<TFilterOption>;
 
 class TDataSet : public TComponent {
 public:
@@ -107,6 +111,9 @@ public:
     void SetFiltered(bool Value);
     const std::string& Filter() const { return filter_; }
     void SetFilter(const std::string& Value);
+    TFilterOptions FilterOptions() const { return filterOptions_; }
+    // A change while filtered and open puts the filter in again.
+    void SetFilterOptions(TFilterOptions Value);
     // KeyFields separated by ";", one value each. Found: the dataset stands
     // on the first matching record; otherwise it stays where it was.
     virtual bool Locate(const std::string& KeyFields, const std::vector<Variant>& KeyValues,
@@ -265,6 +272,7 @@ private:
     bool autoCalcFields_ = true;
     bool filtered_ = false;
     std::string filter_;
+    TFilterOptions filterOptions_;
     bool internalOpenComplete_ = false;
 
     std::vector<std::unique_ptr<std::vector<uint8_t>>> buffers_;  // bufferCount_ + 1

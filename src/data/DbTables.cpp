@@ -425,7 +425,8 @@ void TDBDataSet::dropRecordFilter() {
 void TDBDataSet::installExprFilter() {
     if (Filter().empty() || exprFilter_ > 0) return;
     hDBIFilter filter = 0;
-    Check(engine().AddFilter(handle_, reinterpret_cast<uintptr_t>(this), 0, false, Filter().c_str(), nullptr, filter));
+    Check(engine().AddFilter(handle_, reinterpret_cast<uintptr_t>(this), 0, false, Filter().c_str(), nullptr, filter,
+                             FilterOptions().Contains(foNoPartialCompare)));
     // With every filter entry taken the engine hands out no usable handle.
     if (filter <= 0) return;
     exprFilter_ = filter;

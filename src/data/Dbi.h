@@ -356,8 +356,11 @@ public:
     virtual DBIResult ResetRange(hDBICur hCursor) = 0;
 
     // Filters: pExpr is xBase expression text, or nullptr for a record callback.
+    // bNoPartialCompare: the expression's texts compare whole (trailing
+    // blanks aside), never by the leading part as xBase's "=" does.
     virtual DBIResult AddFilter(hDBICur hCursor, uintptr_t iClientData, uint16_t iPriority, bool bCanAbort,
-                                const char* pExpr, pfGENFilter pfFilter, hDBIFilter& hFilter) = 0;
+                                const char* pExpr, pfGENFilter pfFilter, hDBIFilter& hFilter,
+                                bool bNoPartialCompare = false) = 0;
     virtual DBIResult ActivateFilter(hDBICur hCursor, hDBIFilter hFilter) = 0;
     virtual DBIResult DeactivateFilter(hDBICur hCursor, hDBIFilter hFilter) = 0;
     virtual DBIResult DropFilter(hDBICur hCursor, hDBIFilter hFilter) = 0;

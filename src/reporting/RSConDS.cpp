@@ -114,6 +114,7 @@ void TRSCustomDataSetConnection::DoSetFilter() {
     }
     TDataSet* data = dataSet();
     data->SetFilter(filter);
+    data->SetFilterOptions({foNoPartialCompare});
     data->SetFiltered(!filter.empty());
 }
 
@@ -124,6 +125,7 @@ void TRSCustomDataSetConnection::DoOpen() {
     data->DisableControls();
     savedFilter_ = data->Filter();
     savedFiltered_ = data->Filtered();
+    savedFilterOptions_ = data->FilterOptions();
     if (!wasActive_) {
         data->Open();
         data->First();
@@ -137,6 +139,7 @@ void TRSCustomDataSetConnection::DoRestore() {
     data->SetActive(wasActive_);
     data->EnableControls();
     data->SetFilter(savedFilter_);
+    data->SetFilterOptions(savedFilterOptions_);
     data->SetFiltered(savedFiltered_);
     if (wasActive_ && !bookmark_.empty()) {
         data->GotoBookmark(bookmark_);

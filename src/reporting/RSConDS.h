@@ -39,6 +39,8 @@ private:
     TBookmark bookmark_;
     std::string savedFilter_;
     bool savedFiltered_ = false;
+    // The report's filter compares whole texts; the application's own may not.
+    TFilterOptions savedFilterOptions_;
 };
 
 class TRSDataSetConnection : public TRSCustomDataSetConnection {

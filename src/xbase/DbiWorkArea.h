@@ -48,6 +48,7 @@ struct TFilterEntry {
     uint8_t Kind = 0;            // 1 record callback, 0 xBase expression
     uintptr_t ClientData = 0;
     uint16_t Priority = 0;       // 2 marks a locate
+    bool NoPartialCompare = false;  // texts compare whole, as with SET EXACT on
 };
 
 // Field layout of one field, kept beside its descriptors.

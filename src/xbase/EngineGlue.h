@@ -142,7 +142,7 @@ public:
     DBIResult ResetRange(hDBICur hCursor) override;
 
     DBIResult AddFilter(hDBICur hCursor, uintptr_t iClientData, uint16_t iPriority, bool bCanAbort, const char* pExpr,
-                        pfGENFilter pfFilter, hDBIFilter& hFilter) override;
+                        pfGENFilter pfFilter, hDBIFilter& hFilter, bool bNoPartialCompare = false) override;
     DBIResult ActivateFilter(hDBICur hCursor, hDBIFilter hFilter) override;
     DBIResult DeactivateFilter(hDBICur hCursor, hDBIFilter hFilter) override;
     DBIResult DropFilter(hDBICur hCursor, hDBIFilter hFilter) override;

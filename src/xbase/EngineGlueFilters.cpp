@@ -15,23 +15,20 @@ TFilterEntry* Entry(TDbiWorkArea& Area, hDBIFilter hFilter) {
     return &Area.Filters[static_cast<size_t>(hFilter) - 1];
 }
 
-// The active expressions joined with .and., each in parentheses so that an
-// .or. inside one cannot take the others apart. A locate is a one-time
-// search and never part of the standing filter.
-std::string JoinedFilter(const TDbiWorkArea& Area) {
-    std::vector<const std::string*> parts;
+// The active expressions, which the engine joins with .and.; each keeps
+// its own way of comparing texts. A locate is a one-time search and never
+// part of the standing filter.
+std::vector<xb::FilterPart> StandingFilter(const TDbiWorkArea& Area) {
+    std::vector<xb::FilterPart> parts;
     for (const TFilterEntry& e : Area.Filters)
         if (e.Active && e.Kind == 0 && !e.Expression.empty() && e.Priority != LocatePriority)
-            parts.push_back(&e.Expression);
-    if (parts.size() == 1)
-        return *parts[0];
-    std::string joined;
-    for (const std::string* part : parts)
-        joined += (joined.empty() ? "(" : " .and. (") + *part + ")";
-    return joined;
+            parts.push_back({e.Expression, e.NoPartialCompare});
+    return parts;
 }
 
-DBIResult ApplyFilter(const std::string& Text) { return xb_Query(Text.c_str()) ? DBIERR_NONE : DBIERR_NA; }
+DBIResult ApplyFilter(const std::vector<xb::FilterPart>& Parts) {
+    return xb::SetFilterParts(Parts) ? DBIERR_NONE : DBIERR_NA;
+}
 
 bool AnyCallback(const TDbiWorkArea& Area) {
     for (const TFilterEntry& e : Area.Filters)
@@ -43,7 +40,7 @@ bool AnyCallback(const TDbiWorkArea& Area) {
 }  // namespace
 
 DBIResult TEngineGlue::AddFilter(hDBICur hCursor, uintptr_t iClientData, uint16_t iPriority, bool, const char* pExpr,
-                                 pfGENFilter pfFilter, hDBIFilter& hFilter) {
+                                 pfGENFilter pfFilter, hDBIFilter& hFilter, bool bNoPartialCompare) {
     hFilter = -1;
     TCursor cursor(*this, hCursor);
     if (!cursor)
@@ -59,6 +56,7 @@ DBIResult TEngineGlue::AddFilter(hDBICur hCursor, uintptr_t iClientData, uint16_
     entry.Priority = iPriority;
     if (pExpr) {
         entry.Expression = pExpr;
+        entry.NoPartialCompare = bNoPartialCompare;
     } else {
         entry.Kind = 1;
         entry.Callback = pfFilter;
@@ -77,7 +75,7 @@ DBIResult TEngineGlue::ActivateFilter(hDBICur hCursor, hDBIFilter hFilter) {
         for (TFilterEntry& e : cursor->Filters)
             if (!e.Expression.empty() || e.Callback)
                 e.Active = true;
-        return ApplyFilter(JoinedFilter(*cursor));
+        return ApplyFilter(StandingFilter(*cursor));
     }
     TFilterEntry* entry = Entry(*cursor, hFilter);
     if (!entry)
@@ -88,18 +86,19 @@ DBIResult TEngineGlue::ActivateFilter(hDBICur hCursor, hDBIFilter hFilter) {
     if (entry->Kind == 1)
         return DBIERR_NONE;
     if (entry->Priority != LocatePriority)
-        return ApplyFilter(JoinedFilter(*cursor));
+        return ApplyFilter(StandingFilter(*cursor));
 
     // A locate: find the first record of the standing filter that matches,
     // then stand just before it so that the next read lands on it.
-    std::string standing = xb_DBFilter();
-    std::string search = standing.empty() ? entry->Expression : "(" + standing + ") .and. (" + entry->Expression + ")";
-    if (!xb_Query(search.c_str()))
+    std::vector<xb::FilterPart> standing = StandingFilter(*cursor);
+    std::vector<xb::FilterPart> search = standing;
+    search.push_back({entry->Expression, entry->NoPartialCompare});
+    if (!xb::SetFilterParts(search))
         return DBIERR_NA;
     xb_GoTop();
     int found = xb_RecNo();
     bool none = xb_Eof() != 0;
-    xb_Query(standing.c_str());
+    xb::SetFilterParts(standing);
     restorePosition(found, none);
     xb_Skip(-1);
     return DBIERR_NONE;
@@ -112,7 +111,7 @@ DBIResult TEngineGlue::DeactivateFilter(hDBICur hCursor, hDBIFilter hFilter) {
     if (hFilter == 0) {
         for (TFilterEntry& e : cursor->Filters)
             e.Active = false;
-        return ApplyFilter("");
+        return ApplyFilter({});
     }
     TFilterEntry* entry = Entry(*cursor, hFilter);
     if (!entry)
@@ -121,7 +120,7 @@ DBIResult TEngineGlue::DeactivateFilter(hDBICur hCursor, hDBIFilter hFilter) {
         return DBIERR_NONE;
     entry->Active = false;
     if (entry->Kind == 0 && entry->Priority != LocatePriority)
-        return ApplyFilter(JoinedFilter(*cursor));
+        return ApplyFilter(StandingFilter(*cursor));
     return DBIERR_NONE;
 }
 
@@ -136,5 +135,5 @@ DBIResult TEngineGlue::DropFilter(hDBICur hCursor, hDBIFilter hFilter) {
     // Cleared active or not, so dropped entries never pile up.
     *entry = TFilterEntry{};
     cursor->HasRecordCallback = AnyCallback(*cursor);
-    return reapply ? ApplyFilter(JoinedFilter(*cursor)) : DBIERR_NONE;
+    return reapply ? ApplyFilter(StandingFilter(*cursor)) : DBIERR_NONE;
 }

@@ -33,8 +33,30 @@ std::string Text(const char* s) { return s ? std::string(s) : std::string(); }
 // only remembers it for xb_DBFilter, through a weak reference.
 struct AreaFilter {
     std::string text;
-    std::unique_ptr<Expression> expression;
+    struct Part {
+        std::unique_ptr<Expression> expression;
+        bool exact = false;
+    };
+    std::vector<Part> parts;
+
+    bool Visible(const xb::RecordView& record, const xb::Settings& settings) const {
+        for (const Part& part : parts) {
+            bool visible;
+            if (part.exact && !settings.exact) {
+                xb::Settings exact = settings;
+                exact.exact = true;
+                visible = part.expression->EvalLogical(record, exact);
+            } else {
+                visible = part.expression->EvalLogical(record, settings);
+            }
+            if (!visible)
+                return false;
+        }
+        return true;
+    }
 };
+
+bool Blank(const std::string& text) { return text.find_first_not_of(" \t\r\n") == std::string::npos; }
 
 std::map<const WorkArea*, std::weak_ptr<AreaFilter>>& filters() {
     static std::map<const WorkArea*, std::weak_ptr<AreaFilter>> table;
@@ -60,28 +82,36 @@ std::unique_ptr<Expression> CompileForCurrent(const char* text) {
     return expr;
 }
 
-// Installs (or clears, for blank text) the filter of a work area.
-bool SetAreaFilter(WorkArea& area, const std::string& text, ExprStatus& status) {
+// Installs (or clears, when every part is blank) the filter of a work area.
+bool SetAreaFilter(WorkArea& area, const std::vector<xb::FilterPart>& parts, ExprStatus& status) {
     status = ExprStatus{};
-    if (text.find_first_not_of(" \t\r\n") == std::string::npos) {
+    std::vector<const xb::FilterPart*> given;
+    for (const xb::FilterPart& part : parts)
+        if (!Blank(part.text))
+            given.push_back(&part);
+    if (given.empty()) {
         filters().erase(&area);
         area.SetVisibility(nullptr);
         return true;
     }
     const xb::Settings& settings = Engine::Instance().settings();
     auto filter = std::make_shared<AreaFilter>();
-    filter->text = text;
-    filter->expression = Expression::Compile(text, area.fields(), settings, status);
-    if (!filter->expression)
-        return false;
-    if (filter->expression->Type() != xb::ExprType::Logical) {
-        status = {xb::ExprError::TypeMismatch, "A filter must be a logical expression", 0};
-        return false;
+    for (const xb::FilterPart* part : given) {
+        auto expression = Expression::Compile(part->text, area.fields(), settings, status);
+        if (!expression)
+            return false;
+        if (expression->Type() != xb::ExprType::Logical) {
+            status = {xb::ExprError::TypeMismatch, "A filter must be a logical expression", 0};
+            return false;
+        }
+        filter->parts.push_back({std::move(expression), part->exact});
+        if (given.size() == 1)
+            filter->text = part->text;
+        else
+            filter->text += (filter->text.empty() ? "(" : " .and. (") + part->text + ")";
     }
     filters()[&area] = filter;
-    area.SetVisibility([filter, &settings](const xb::RecordView& record) {
-        return filter->expression->EvalLogical(record, settings);
-    });
+    area.SetVisibility([filter, &settings](const xb::RecordView& record) { return filter->Visible(record, settings); });
     return true;
 }
 
@@ -130,7 +160,7 @@ int xb_SetFilter(const char* expression) {
         lastStatus = {xb::ExprError::NoTable, "No table is open", 0};
         return 0;
     }
-    return SetAreaFilter(*area, Text(expression), lastStatus) ? 1 : 0;
+    return SetAreaFilter(*area, {{Text(expression), false}}, lastStatus) ? 1 : 0;
 }
 
 int xb_Query(const char* expression) { return xb_SetFilter(expression); }
@@ -148,5 +178,14 @@ int xb_QueryRecCount() {
 namespace xb {
 
 const ExprStatus& LastExpressionStatus() { return lastStatus; }
+
+bool SetFilterParts(const std::vector<FilterPart>& parts) {
+    WorkArea* area = Engine::Instance().Current();
+    if (!area) {
+        lastStatus = {ExprError::NoTable, "No table is open", 0};
+        return false;
+    }
+    return SetAreaFilter(*area, parts, lastStatus);
+}
 
 }  // namespace xb

@@ -1,6 +1,9 @@
 #pragma once
 // The engine's expression calls on the selected work area: evaluation of an
 // expression over the current record, and the area's filter.
+#include <string>
+#include <vector>
+
 #include "xbengine/ExprStatus.h"
 #include "xbengine/XbCodes.h"
 
@@ -29,5 +32,19 @@ namespace xb {
 
 // Why the last expression call refused its text (code None after a success).
 const ExprStatus& LastExpressionStatus();
+
+// One part of a filter made of several. An exact part compares texts as
+// with SET EXACT on (the whole value, trailing blanks aside) whatever the
+// setting is, so "NAME = 'Sm'" does not match "Smith".
+struct FilterPart {
+    std::string text;
+    bool exact = false;
+};
+
+// As xb_SetFilter, for the parts joined with .and.: a record is visible when
+// every part is true. xb_DBFilter gives the one part's text, or each part in
+// parentheses joined with " .and. ". No parts (or only blank ones) clears
+// the filter; a part that is refused leaves the filter in force.
+bool SetFilterParts(const std::vector<FilterPart>& parts);
 
 }  // namespace xb

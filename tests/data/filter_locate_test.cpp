@@ -136,6 +136,37 @@ TEST_F(FilterAndLocate, FilterTextShowsOnlyMatchingRecords) {
     EXPECT_EQ(IdsToEnd(t), (std::vector<int>{1, 2, 4}));
 }
 
+TEST_F(FilterAndLocate, WithoutPartialCompareAFilteredTextMatchesOnlyTheWholeField) {
+    struct Case {
+        const char* filter;
+        bool noPartialCompare;
+        std::vector<int> ids;
+    } cases[] = {
+        {"LAST = 'Sm'", false, {1, 2, 4}},
+        {"LAST = 'Sm'", true, {}},
+        {"LAST = 'Smith'", true, {2, 4}},  // the field's trailing blanks aside
+        {"LAST = 'Smith'", false, {1, 2, 4}},
+        {"LAST = 'Smith' .and. ACTIVE", true, {4}},
+    };
+    t->SetFiltered(true);
+    for (const Case& c : cases) {
+        // Changing only the options puts the filter in again.
+        t->SetFilter(c.filter);
+        t->SetFilterOptions(c.noPartialCompare ? TFilterOptions{foNoPartialCompare} : TFilterOptions{});
+        t->First();
+        EXPECT_EQ(IdsToEnd(t), c.ids) << c.filter << " " << c.noPartialCompare;
+    }
+    // A locate within a whole-text filter keeps it whole afterwards.
+    t->SetFilter("LAST = 'Smith'");
+    t->SetFilterOptions({foNoPartialCompare});
+    EXPECT_TRUE(t->Locate("ACTIVE", true, {}));
+    EXPECT_EQ(Id(), 4);
+    t->First();
+    EXPECT_EQ(IdsToEnd(t), (std::vector<int>{2, 4}));
+    // The engine's own compare stays partial for every other expression.
+    EXPECT_EQ(xb_SysProp(XB_SP_EXACT, 0), 0);
+}
+
 TEST_F(FilterAndLocate, ValuesAsVariants) {
     t->Locate("ID", 3, {});
     EXPECT_EQ(t->FieldByName("ID")->Value(), Variant(3.0));

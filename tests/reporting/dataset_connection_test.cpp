@@ -125,7 +125,9 @@ TEST_F(DatasetConnectionTest, WithoutLocalFilteringAnEmptyFilterListUnfiltersThe
     client.filter({});
     EXPECT_EQ(payments.Filter(), "");
     EXPECT_FALSE(payments.Filtered());
+    EXPECT_TRUE(payments.FilterOptions().Contains(foNoPartialCompare));
     client.send(kReqRestore);
+    EXPECT_TRUE(payments.FilterOptions().Empty());  // the application's own again
 }
 
 TEST_F(DatasetConnectionTest, AConnectionWithoutADataSetFailsAtItsFirstRequest) {
