@@ -197,7 +197,7 @@ TDuzuDefinedProp graphicData(std::string (*Bytes)(const G&), void (*Load)(G&, co
 }
 
 void registerImageClasses() {
-    RegisterDuzuClassInfo({"TBitmap", "",  {},
+    RegisterDuzuClassInfo({"TBitmap", "", {},
                            {graphicData<TBitmap>([](const TBitmap& b) { return b.saveToBytes(); },
                                                  [](TBitmap& b, const std::string& s) { b.loadFromBytes(s); })}});
     RegisterDuzuClassInfo({"TMetafile", "", {},
