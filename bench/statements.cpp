@@ -227,8 +227,6 @@ void ourPdf(const std::string& File) {
 
 // ---------------------------------------------------------------- the peer
 
-sqlite3* peerDb = nullptr;
-
 void exec(sqlite3* db, const char* sql) {
     char* message = nullptr;
     if (sqlite3_exec(db, sql, nullptr, nullptr, &message) != SQLITE_OK) {
