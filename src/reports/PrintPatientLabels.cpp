@@ -1,6 +1,7 @@
 #include "reports/PrintPatientLabels.h"
 
 #include "app/DataModule.h"
+#include "app/DocumentFields.h"
 #include "base/SysUtils.h"
 #include "data/DbTables.h"
 #include "data/Fields.h"
@@ -49,14 +50,8 @@ void TPrintPatientLabelsDlg::OKBtnClick(TObject*) {
     ReportSystem1->SystemPrinter()->SetOrientation(TOrientation::poPortrait);
     TTable& patients = *DataModule1->PatientTable;
     TSharedTablePlace place(patients, *DataModule1->Xbase1);
-    patients.DisableControls();
-    try {
-        ReportSystem1->Execute();
-    } catch (...) {
-        patients.EnableControls();
-        throw;
-    }
-    patients.EnableControls();
+    const TControlsQuiet quiet(&patients);
+    ReportSystem1->Execute();
     SetModalResult(mrOk);
 }
 

@@ -1,6 +1,7 @@
 #include "reports/PrintRecallLabels.h"
 
 #include "app/DataModule.h"
+#include "app/DocumentFields.h"
 #include "app/Settings.h"
 #include "base/Exceptions.h"
 #include "base/SysUtils.h"
@@ -209,14 +210,8 @@ void TPrintRecallLabelsDlg::PrintBtnClick(TObject*) {
     TTable& patients = *DataModule1->PatientTable;
     TSharedTablePlace recallPlace(recalls, *DataModule1->RecallXbase);
     TSharedTablePlace patientPlace(patients, *DataModule1->Xbase1);
-    patients.DisableControls();
-    try {
-        ReportSystem1->Execute();
-    } catch (...) {
-        patients.EnableControls();
-        throw;
-    }
-    patients.EnableControls();
+    const TControlsQuiet quiet(&patients);
+    ReportSystem1->Execute();
 }
 
 void TPrintRecallLabelsDlg::ReportSystem1Print(TObject* Sender) {
