@@ -142,6 +142,7 @@ std::string TDuzuBand::NextGroupKeyText() {
 void TDuzuBand::SaveState() {
     if (saving_) RaiseDesignerError("SaveState called while already saving.");
     savedGroupKey_ = LastGroupKey;
+    savedSplitAt_ = splitAt_;
     savePrintState();
     saving_ = true;
 }
@@ -150,10 +151,51 @@ void TDuzuBand::RestoreState() {
     if (!saving_) RaiseDesignerError("RestoreState called while not saving.");
     saving_ = false;
     LastGroupKey = savedGroupKey_;
+    splitAt_ = savedSplitAt_;
     restorePrintState();
 }
 
-void TDuzuBand::ResetPrintState() { LastGroupKey.clear(); }
+void TDuzuBand::ResetPrintState() {
+    LastGroupKey.clear();
+    splitAt_ = 0;
+}
+
+std::vector<double> TDuzuBand::cutsBelow(double From) const {
+    struct Span {
+        double Top, Bottom;
+    };
+    std::vector<Span> rest;
+    std::vector<double> lines;
+    for (int i = 0; i < GetChildCount(); ++i) {
+        const auto* control = dynamic_cast<const TDuzuControl*>(GetChild(i));
+        if (control == nullptr || FloatGreater(From, control->Top())) continue;
+        rest.push_back({control->Top(), control->Bottom()});
+        lines.push_back(control->Top());
+        lines.push_back(control->Bottom());
+    }
+    std::vector<double> cuts;
+    for (double line : lines) {
+        if (!FloatGreater(line, From) || !FloatGreater(Height(), line)) continue;
+        const bool crosses = std::any_of(rest.begin(), rest.end(), [&](const Span& s) {
+            return FloatGreater(line, s.Top) && FloatGreater(s.Bottom, line);
+        });
+        if (!crosses) cuts.push_back(line);
+    }
+    std::sort(cuts.begin(), cuts.end());
+    return cuts;
+}
+
+double TDuzuBand::SplitLine(double From, double Space) const {
+    double best = 0;
+    for (double cut : cutsBelow(From))
+        if (!FloatGreater(cut - From, Space)) best = cut;
+    return best;
+}
+
+double TDuzuBand::FirstSplitLine(double From) const {
+    std::vector<double> cuts = cutsBelow(From);
+    return cuts.empty() ? 0 : cuts.front();
+}
 
 void TDuzuBand::Place(double Left, double Top) {
     placed_ = true;
@@ -166,14 +208,20 @@ double TDuzuBand::PageLeft() const { return placed_ ? placedLeft_ : TDuzuContain
 
 double TDuzuBand::PageTop() const { return placed_ ? placedTop_ : TDuzuContainerControl::PageTop(); }
 
-void TDuzuBand::PrintContents(TBaseReport* Engine) {
-    OnBeforePrint()->Run();
+void TDuzuBand::PrintContents(TBaseReport* Engine, double From, double To) {
+    const bool first = From <= 0, last = To >= kWholeBand;
+    if (first) OnBeforePrint()->Run();
     selectOutputs(Engine);
     for (int i = 0; i < GetChildCount(); ++i) {
-        GetChild(i)->Print(Engine);
+        TDuzuComponent* child = GetChild(i);
+        // What is not placed (a calculation) goes with the first part.
+        const auto* control = dynamic_cast<const TDuzuControl*>(child);
+        const double top = control != nullptr ? control->Top() : 0;
+        if (!(first || !FloatGreater(From, top)) || !FloatGreater(To, top)) continue;
+        child->Print(Engine);
         selectOutputs(Engine);
     }
-    OnAfterPrint()->Run();
+    if (last) OnAfterPrint()->Run();
 }
 
 void TDuzuBand::BeforeReport() {
@@ -256,14 +304,26 @@ TBandResult TDuzuIterateBand::printRow(TDuzuRegion* Region, TBaseReport* Engine)
 
 TBandResult TDuzuIterateBand::Reprint(TDuzuRegion* Region, TBaseReport* Engine) {
     (void)Engine;
-    const TBandPrintOcc occasion = Region->NewColumnPass() ? poNewColumn : poNewPage;
+    std::vector<std::pair<TDuzuBand*, TBandPrintLoc>> again;
     std::vector<TDuzuBand*> headers = Region->BandsAt(this, plBodyHeader, false);
     // Headers not printed yet print in their turn, not here.
     const std::size_t printed = phase_ == kHeaders ? std::min(step_, headers.size()) : headers.size();
-    for (std::size_t i = 0; i < printed; ++i) {
-        TDuzuBand* band = headers[i];
-        if (!band->PrintsOn(occasion) || (band->ReprintLocs() & LocBit(plBodyHeader)) == 0) continue;
-        if (Region->PrintBand(band, plBodyHeader, true) != TBandResult::Printed) return TBandResult::Break;
+    for (std::size_t i = 0; i < printed; ++i) again.emplace_back(headers[i], plBodyHeader);
+    if (phase_ == kRows) {
+        std::vector<std::pair<TDuzuBand*, TBandPrintLoc>> steps = rowSteps();
+        for (std::size_t i = 0; i < steps.size(); ++i) {
+            auto [band, loc] = steps[i];
+            // A group header that headed the current row's group would not
+            // print in its turn; one of a new group will.
+            if (loc == plGroupHeader && !band->LastGroupKey.empty() && band->GroupKeyText() == band->LastGroupKey)
+                again.emplace_back(band, loc);
+            // Row headers only of a row broken after them.
+            if (loc == plRowHeader && !newRow_ && i < step_) again.emplace_back(band, loc);
+        }
+    }
+    for (auto [band, loc] : again) {
+        if (!Region->PrintsAgain(band, loc)) continue;
+        if (Region->PrintBand(band, loc, true) != TBandResult::Printed) return TBandResult::Break;
     }
     return TBandResult::Printed;
 }
@@ -277,7 +337,8 @@ TBandResult TDuzuIterateBand::PrintBody(TDuzuRegion* Region, TBaseReport* Engine
         phase_ = kHeaders;
         step_ = 0;
         newRow_ = true;
-    } else if (Region->PassStart()) {
+    } else if (Region->FirstInPass()) {
+        // Going on after a break: only the region's own repeats printed so far.
         if (Reprint(Region, Engine) != TBandResult::Printed) return TBandResult::Break;
     }
     // Before anything of the body prints: the whole body, or its headers
@@ -502,37 +563,71 @@ std::vector<TDuzuBand*> TDuzuRegion::BandsAt(const TDuzuIterateBand* Controller,
 
 TBandResult TDuzuRegion::PrintBand(TDuzuBand* Band, TBandPrintLoc Loc, bool Reprint) {
     if (!Band->Printable()) return TBandResult::Printed;
+    // The rest of a split band goes on where the break left it: its group
+    // and new-page rules were met when it began.
+    const bool continuing = Band->Continuing() && !Reprint;
     std::string key;
-    if (Loc == plGroupHeader && !Reprint) {
-        key = Band->GroupKeyText();
-        if (key == Band->LastGroupKey) return TBandResult::Printed;
-    } else if (Loc == plGroupFooter) {
-        if (Band->NextGroupKeyText() == Band->GroupKeyText()) return TBandResult::Printed;
+    if (!continuing) {
+        if (Loc == plGroupHeader && !Reprint) {
+            key = Band->GroupKeyText();
+            if (key == Band->LastGroupKey) return TBandResult::Printed;
+        } else if (Loc == plGroupFooter) {
+            if (Band->NextGroupKeyText() == Band->GroupKeyText()) return TBandResult::Printed;
+        }
+        if (Band->StartNewPage() && !passStart_ && !Reprint) return breakBefore();
     }
-    if (Band->StartNewPage() && !passStart_ && !Reprint) return breakBefore();
-    double height = Band->Height();
-    double offset = Band->PositionMode() == pmAbsolute ? 0 : Band->PositionValue();
-    bool fits = Band->PositionMode() == pmAbsolute ||
-                !FloatGreater(offset + height + Band->MinHeightLeft(), SpaceLeft());
+    const double from = continuing ? Band->SplitAt() : 0;
+    const bool absolute = Band->PositionMode() == pmAbsolute;
+    const double offset = absolute || continuing ? 0 : Band->PositionValue();
+    const bool fits = absolute || !FloatGreater(offset + Band->Height() - from + Band->MinHeightLeft(), SpaceLeft());
+    // Where a band that does not fit is cut; 0 prints the rest whole.
+    double cut = 0;
+    if (!fits && Band->AllowSplit() && !absolute && !Reprint) {
+        cut = Band->SplitLine(from, SpaceLeft() - offset);
+        // First in its pass a band moves on by at least its first child,
+        // or every page would break before it.
+        if (cut == 0 && FirstInPass()) cut = Band->FirstSplitLine(from);
+    }
     // Below bands printed again on a new page a band too tall for the page
     // prints anyway, or every page would break before it.
-    if (!fits && !FirstInPass() && !Band->AllowSplit()) return breakBefore();
+    if (!fits && cut == 0 && !FirstInPass()) return breakBefore();
     double columnLeft = TDuzuContainerControl::PageLeft() + (column_ - 1) * (ColumnWidth() + columnSpacing_) +
                         rowColumnOffset_;
-    double top = Band->PositionMode() == pmAbsolute ? TDuzuContainerControl::PageTop() + Band->PositionValue()
-                                                    : y_ + offset;
-    Band->Place(columnLeft, top);
-    Band->PrintContents(engine_);
+    double top = absolute ? TDuzuContainerControl::PageTop() + Band->PositionValue() : y_ + offset;
+    // Children print relative to the band's top; the rest of a split band
+    // moves up by what printed before.
+    Band->Place(columnLeft, top - from);
+    Band->PrintContents(engine_, from, cut > 0 ? cut : TDuzuBand::kWholeBand);
     Band->Unplace();
-    height = Band->PrintedHeight();
-    if (Band->PositionMode() == pmAbsolute)
-        y_ = std::max(y_, top + height);
+    const double bottom = cut > 0 ? top - from + cut : top - from + Band->PrintedHeight();
+    if (absolute)
+        y_ = std::max(y_, bottom);
     else if (Band->PositionMode() == pmOffset)
-        y_ = top + height;
+        y_ = bottom;
     passStart_ = false;
     if (!Reprint) printedInPass_ = true;
-    if (Loc == plGroupHeader) Band->LastGroupKey = key;
-    return Band->FinishNewPage() ? TBandResult::BreakAfter : TBandResult::Printed;
+    if (Loc == plGroupHeader && !Reprint && !continuing) Band->LastGroupKey = key;
+    if (cut > 0) {
+        // The rest follows after the break; a keep-together trial fails on it.
+        Band->SetSplitAt(cut);
+        trialBroke_ = true;
+        return TBandResult::Break;
+    }
+    Band->SetSplitAt(0);
+    return Band->FinishNewPage() && !Reprint ? TBandResult::BreakAfter : TBandResult::Printed;
+}
+
+TBandPrintOcc TDuzuRegion::ReprintOccasion() const { return NewColumnPass() ? poNewColumn : poNewPage; }
+
+bool TDuzuRegion::PrintsAgain(const TDuzuBand* Band, TBandPrintLoc Loc) const {
+    return dynamic_cast<const TDuzuIterateBand*>(Band) == nullptr && !Band->Continuing() &&
+           Band->PrintsOn(ReprintOccasion()) && (Band->ReprintLocs() & LocBit(Loc)) != 0;
+}
+
+void TDuzuRegion::reprintOwnBands(const std::vector<TDuzuBand*>& Bands) {
+    // Only a pass that goes on after a break repeats what came before it.
+    for (std::size_t i = 0; i < resumeIndex_ && i < Bands.size(); ++i)
+        if (PrintsAgain(Bands[i], plMaster)) PrintBand(Bands[i], plMaster, true);
 }
 
 void TDuzuRegion::Print(TBaseReport* Engine) {
@@ -547,14 +642,17 @@ void TDuzuRegion::Print(TBaseReport* Engine) {
             printedInPass_ = false;
             rowColumnOffset_ = 0;
             std::vector<TDuzuBand*> bands = BandsAt(nullptr, plMaster, true);
+            reprintOwnBands(bands);
             bool broke = false;
             for (; resumeIndex_ < bands.size(); ++resumeIndex_) {
                 TDuzuBand* band = bands[resumeIndex_];
                 TBandResult result;
                 if (auto* iterate = dynamic_cast<TDuzuIterateBand*>(band))
                     result = iterate->PrintBody(this, Engine);
-                else
+                else if (band->PrintsOn(poFirst) || band->Continuing())
                     result = PrintBand(band, plMaster);
+                else
+                    result = TBandResult::Printed;  // only for new pages or columns
                 if (result == TBandResult::Printed) continue;
                 if (result == TBandResult::BreakAfter) ++resumeIndex_;
                 broke = true;

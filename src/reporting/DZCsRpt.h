@@ -4,8 +4,16 @@
 // position when its place (PrintLoc) and occasion (PrintOcc) come, and an
 // iterate band repeats its row bands once per data row. A band that does not
 // fit ends the column or page; the region picks up there the next time its
-// page prints, with the body headers marked for a new page (poNewPage) or a
-// new column of the region (poNewColumn) printed again first.
+// page prints. There the bands marked for a new page (poNewPage) or a new
+// column of the region (poNewColumn), whose place is in their ReprintLocs,
+// print again first: the region's own bands above the one it resumes at,
+// then the body headers, the current group's headers and, in the middle of
+// a row, its row headers. Footers and rows never print twice.
+// A band with AllowSplit that does not fit is cut at the lowest line above
+// the region's bottom that crosses none of its children: the children above
+// the cut print now, the others after the break, moved up by the cut. A band
+// with no such line moves whole, unless it stands first in its pass, where
+// it is cut below its first child (or prints whole) so that every page moves on.
 // Group headers print when their key changes; group footers when the next
 // row (read ahead through the view's look-ahead) starts another group.
 // Iterate bands tell the calculations that subscribe to them of each new
@@ -134,8 +142,22 @@ public:
     double PageLeft() const override;
     double PageTop() const override;
 
-    // Prints the children at the placed position.
-    void PrintContents(TBaseReport* Engine);
+    // Prints the children at the placed position: those whose top lies in
+    // [From, To) of the band, all of them when From is 0 and To infinite.
+    // OnBeforePrint runs with the first part, OnAfterPrint with the last.
+    void PrintContents(TBaseReport* Engine, double From = 0, double To = kWholeBand);
+    static constexpr double kWholeBand = 1e300;
+
+    // Where a split band goes on: the cut already printed above, 0 when the
+    // band is not in the middle of a split.
+    double SplitAt() const { return splitAt_; }
+    void SetSplitAt(double Value) { splitAt_ = Value; }
+    bool Continuing() const { return splitAt_ > 0; }
+    // The cut furthest down below From, within From + Space, that crosses
+    // no child lying below From; 0 when there is none above the band's bottom.
+    double SplitLine(double From, double Space) const;
+    // The such cut nearest below From whatever the space; 0 when none.
+    double FirstSplitLine(double From) const;
     void BeforeReport() override;
     void Notification(TComponent* AComponent, TOperation Operation) override;
     bool AcceptParent(const TDuzuComponent* NewParent) const override;
@@ -171,8 +193,12 @@ private:
     bool placed_ = false;
     double placedLeft_ = 0, placedTop_ = 0;
     double grownHeight_ = 0;
+    double splitAt_ = 0;
     bool saving_ = false;
     std::string savedGroupKey_;
+    double savedSplitAt_ = 0;
+    // Cuts between From and the band's bottom that cross no child below From, in order.
+    std::vector<double> cutsBelow(double From) const;
 };
 
 // What printing a band or a body came to.
@@ -217,7 +243,9 @@ public:
     // Header bands, rows and footer bands of the body into Region; resumes
     // where a break stopped it.
     TBandResult PrintBody(TDuzuRegion* Region, TBaseReport* Engine);
-    // The body-header bands marked for new pages, when a body goes on after a break.
+    // When a body goes on after a break: its headers marked for the new page
+    // or column (body headers, the current group's headers, and the row
+    // headers of a row broken in the middle).
     TBandResult Reprint(TDuzuRegion* Region, TBaseReport* Engine);
     bool Running() const { return phase_ != kIdle; }
     void ResetPrintState() override;
@@ -330,6 +358,12 @@ public:
     bool FirstInPass() const { return !printedInPass_; }
     // The pass goes on in a further column of the page, not on a new page.
     bool NewColumnPass() const { return column_ > 1; }
+    // poNewColumn in a further column, else poNewPage.
+    TBandPrintOcc ReprintOccasion() const;
+    // Whether Band, printed before at Loc, prints again at the top of this
+    // pass: marked for its occasion, Loc in its ReprintLocs, not an iterate
+    // band and not in the middle of a split.
+    bool PrintsAgain(const TDuzuBand* Band, TBandPrintLoc Loc) const;
     TBaseReport* Engine() const { return engine_; }
 
     // The print position, and the offset of a row column from the region
@@ -359,6 +393,9 @@ private:
     std::size_t resumeIndex_ = 0;
     bool trialBroke_ = false;
 
+    // The region's own bands before the one a pass resumes at, marked to
+    // print again.
+    void reprintOwnBands(const std::vector<TDuzuBand*>& Bands);
     // A break asked for before a band could print; it fails a trial.
     TBandResult breakBefore() {
         trialBroke_ = true;

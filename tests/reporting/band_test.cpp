@@ -5,7 +5,9 @@
 // fields into their text and grow their band, and data-mirror sections;
 // row columns, headers repeated in new columns, the keep-together, orphan
 // and widow rules tried with output suppressed, and data cycles that print
-// their page once per row. One project prints to PDF for a person to see.
+// their page once per row; bands split over a break (AllowSplit), and the
+// region's own bands, group headers and row headers printed again after a
+// break. Two projects print to PDF for a person to see.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -136,6 +138,18 @@ protected:
         t->SetDataField("AMT");
         t->SetRunningTotal(Running);
         return t;
+    }
+    // A band of the region Height high with a text at each of Tops, named
+    // s1, s2, ..., 0.2 high unless Heights gives theirs.
+    TDuzuBand* splitBand(double Height, const std::vector<double>& Tops, const std::vector<double>& Heights = {}) {
+        TDuzuBand* band = add<TDuzuBand>("Split");
+        band->SetHeight(Height);
+        for (std::size_t i = 0; i < Tops.size(); ++i) {
+            const std::string name = "s" + std::to_string(i + 1);
+            const double height = i < Heights.size() ? Heights[i] : 0.2;
+            text(band, "Split" + name, "'" + name + "'")->SetBounds(MakeRect(0, Tops[i], 3, Tops[i] + height));
+        }
+        return band;
     }
     // The texts printed, with "/" at the start of each page.
     std::string run() {
@@ -422,6 +436,159 @@ TEST_F(BandTest, ARowTallerThanThePageBelowItsRepeatedHeadersStillPrints) {
     // Moved once from below the first headers, then printed below the
     // repeated ones rather than breaking page after page.
     EXPECT_EQ(run(), "/ Heads / Heads row A1 / Heads row A2 / Heads row A3 ");
+}
+
+struct SplitCase {
+    const char* Name;
+    double BeforeHeight;  // 0: the split band comes first
+    bool AllowSplit;
+    std::vector<double> Tops, Heights;  // heights 0.2 when not given
+    double BandHeight;
+    const char* Expected;
+};
+
+TEST_F(BandTest, ASplitBandPrintsWhatFitsAndTheRestAfterTheBreak) {
+    const SplitCase cases[] = {
+        {"moved whole", 0.5, false, {0, 0.4, 0.7}, {}, 1.0, "/ first / s1 s2 s3 / row A1 "},
+        {"cut below s1", 0.5, true, {0, 0.4, 0.7}, {}, 1.0, "/ first s1 / s2 s3 row A1 "},
+        {"cut below s2", 0.35, true, {0, 0.4, 0.7}, {}, 1.0, "/ first s1 s2 / s3 row A1 "},
+        // No child fits above the bottom: the band moves as a whole.
+        {"nothing fits", 0.9, true, {0, 0.4, 0.7}, {}, 1.0, "/ first / s1 s2 s3 / row A1 "},
+        // s2 reaches over the line below s1: it goes on with s2.
+        {"no cut through a child", 0.5, true, {0, 0.1, 0.7}, {0.2, 0.5, 0.2}, 1.0, "/ first / s1 s2 s3 / row A1 "},
+        {"two pages and a bit", 0, true, {0, 0.8, 1.6}, {}, 2.5, "/ s1 s2 / s3 / row A1 "},
+        // First in its pass with a child taller than the page: that child
+        // prints anyway, and the rest moves on.
+        {"child taller than the page", 0, true, {0, 1.6}, {1.5, 0.2}, 2.0, "/ s1 / s2 row A1 "},
+    };
+    for (const SplitCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        GroupsConnection groups(rowsOf("A", 1));
+        region->SetHeight(1.0);
+        TDuzuBand* before = nullptr;
+        if (c.BeforeHeight > 0) {
+            before = add<TDuzuBand>("Before");
+            region->MoveChild(before, 1);
+            before->SetHeight(c.BeforeHeight);
+            text(before, "BeforeText", "'first'");
+        }
+        TDuzuBand* split = splitBand(c.BandHeight, c.Tops, c.Heights);
+        region->MoveChild(split, c.BeforeHeight > 0 ? 2 : 1);
+        split->SetAllowSplit(c.AllowSplit);
+        EXPECT_EQ(run(), c.Expected);
+        delete before;
+        delete split;
+    }
+}
+
+TEST_F(BandTest, TheRestOfASplitBandMovesUpByWhatPrinted) {
+    GroupsConnection groups(rowsOf("A", 1));
+    region->SetHeight(1.0);
+    TDuzuBand* before = add<TDuzuBand>("Before");
+    region->MoveChild(before, 1);
+    before->SetHeight(0.35);
+    text(before, "BeforeText", "'first'");
+    TDuzuBand* split = splitBand(1.0, {0, 0.4, 0.7});
+    region->MoveChild(split, 2);
+    split->SetAllowSplit(true);
+    run();
+    const double top = yOf(engine.Output, "first");
+    EXPECT_NEAR(yOf(engine.Output, "s1") - top, 0.35, 1e-6);
+    EXPECT_NEAR(yOf(engine.Output, "s2") - top, 0.75, 1e-6);
+    // Cut at 0.6: s3 at 0.7 of the band is 0.1 below the next page's top,
+    // and the row follows the band's last 0.4.
+    EXPECT_NEAR(yOf(engine.Output, "s3") - top, 0.1, 1e-6);
+    EXPECT_NEAR(yOf(engine.Output, "row A1") - top, 0.4, 1e-6);
+}
+
+TEST_F(BandTest, AKeptRowWithASplitBandMovesWhole) {
+    GroupsConnection groups(rowsOf("A", 2));
+    region->SetHeight(1.2);  // room for the first row and the second's s1
+    TDuzuBand* detail = splitBand(0.6, {0, 0.2, 0.4});
+    detail->SetControllerBand(dataBand);
+    detail->BandStyle()->SetPrintLoc(LocBit(plDetail));
+    detail->SetAllowSplit(true);
+    EXPECT_EQ(run(), "/ row A1 s1 s2 s3 row A2 s1 / s2 s3 ");
+    dataBand->SetKeepRowTogether(true);
+    EXPECT_EQ(run(), "/ row A1 s1 s2 s3 / row A2 s1 s2 s3 ");
+}
+
+// Rows A1 A2 A3 B4 B5 under a group header "[A"/"[B", three bands a page.
+struct GroupRepeatCase {
+    const char* Name;
+    TBandPrintOccSet Occasions;
+    TBandPrintLocSet ReprintLocs;
+    int RegionColumns;
+    const char* Expected;
+};
+
+TEST_F(BandTest, GroupHeadersOfTheCurrentGroupRepeatAfterABreakWhenMarked) {
+    const TBandPrintLocSet all = kAllPrintLocs, noGroup = kAllPrintLocs & ~LocBit(plGroupHeader);
+    const GroupRepeatCase cases[] = {
+        {"first only", OccBit(poFirst), all, 1, "/ [A row A1 row A2 / row A3 [B row B4 / row B5 "},
+        {"new pages", OccBit(poFirst) | OccBit(poNewPage), all, 1, "/ [A row A1 row A2 / [A row A3 [B / [B row B4 row B5 "},
+        {"not in ReprintLocs", OccBit(poFirst) | OccBit(poNewPage), noGroup, 1,
+         "/ [A row A1 row A2 / row A3 [B row B4 / row B5 "},
+        {"new columns", OccBit(poFirst) | OccBit(poNewColumn), all, 2,
+         "/ [A row A1 row A2 [A row A3 [B / row B4 row B5 "},
+        {"new pages and columns", OccBit(poFirst) | OccBit(poNewPage) | OccBit(poNewColumn), all, 2,
+         "/ [A row A1 row A2 [A row A3 [B / [B row B4 row B5 "},
+    };
+    for (const GroupRepeatCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        GroupsConnection groups({{"A", 1}, {"A", 2}, {"A", 3}, {"B", 4}, {"B", 5}});
+        region->SetHeight(0.7);
+        region->SetColumns(c.RegionColumns);
+        TDuzuBand* header = controlled("Header", plGroupHeader);
+        header->SetGroupDataView(view);
+        header->SetGroupKey("GRP");
+        header->BandStyle()->SetPrintOcc(c.Occasions);
+        header->SetReprintLocs(c.ReprintLocs);
+        text(header, "HeaderText", "'[' + GRP");
+        EXPECT_EQ(run(), c.Expected);
+        delete header;
+    }
+}
+
+// Rows A1 A2 A3 with a row header "rh" and a detail "d" under the
+// region's own band "Top", three rows of three bands in a region 0.9 high.
+struct OwnRepeatCase {
+    const char* Name;
+    TBandPrintOccSet TopOccasions, RowHeaderOccasions;
+    TBandPrintLocSet TopReprintLocs;
+    const char* Expected;
+};
+
+TEST_F(BandTest, TheRegionsOwnBandsAndTheRowHeadersOfABrokenRowRepeatWhenMarked) {
+    const TBandPrintOccSet first = OccBit(poFirst), pages = OccBit(poFirst) | OccBit(poNewPage);
+    const OwnRepeatCase cases[] = {
+        {"first only", first, first, kAllPrintLocs, "/ Top rh row A1 d / rh row A2 d rh / row A3 d "},
+        {"top on new pages", pages, first, kAllPrintLocs, "/ Top rh row A1 d / Top rh row A2 d / Top rh row A3 d "},
+        {"top not in ReprintLocs", pages, first, kAllPrintLocs & ~LocBit(plMaster),
+         "/ Top rh row A1 d / rh row A2 d rh / row A3 d "},
+        {"top only on new pages", OccBit(poNewPage), first, kAllPrintLocs,
+         "/ rh row A1 d rh / Top row A2 d rh / Top row A3 d "},
+        {"row header again", OccBit(poNewPage), pages, kAllPrintLocs, "/ rh row A1 d rh / Top rh row A2 d / Top rh row A3 d "},
+    };
+    for (const OwnRepeatCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        GroupsConnection groups(rowsOf("A", 3));
+        region->SetHeight(0.9);
+        TDuzuBand* top = add<TDuzuBand>("Top");
+        region->MoveChild(top, 1);
+        top->BandStyle()->SetPrintOcc(c.TopOccasions);
+        top->SetReprintLocs(c.TopReprintLocs);
+        text(top, "TopText", "'Top'");
+        TDuzuBand* rowHeader = controlled("RowHeader", plRowHeader);
+        rowHeader->BandStyle()->SetPrintOcc(c.RowHeaderOccasions);
+        text(rowHeader, "RowHeaderText", "'rh'");
+        TDuzuBand* detail = controlled("Detail", plDetail);
+        text(detail, "DetailText", "'d'");
+        EXPECT_EQ(run(), c.Expected);
+        delete top;
+        delete rowHeader;
+        delete detail;
+    }
 }
 
 TEST_F(BandTest, BandStateSavedTwiceOrRestoredUnsavedRaises) {
