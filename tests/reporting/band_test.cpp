@@ -784,3 +784,73 @@ TEST_F(BandTest, RowColumnsAndAKeptBodyPrintToPdf) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(BandTest, RepeatedHeadingsAndASplitBandPrintToPdf) {
+    std::vector<std::pair<std::string, int>> rows = rowsOf("A", 8);
+    for (int i = 9; i <= 12; ++i) rows.emplace_back("B", i);
+    GroupsConnection groups(rows);
+    region->SetHeight(3.0);
+
+    TDuzuBand* heading = add<TDuzuBand>("Heading");
+    region->MoveChild(heading, 1);
+    heading->SetHeight(0.4);
+    heading->BandStyle()->SetPrintOcc(OccBit(poFirst) | OccBit(poNewPage));
+    text(heading, "HeadingText", "'Payments by group'");
+    TDuzuBand* groupHead = controlled("GroupHead", plGroupHeader);
+    groupHead->SetHeight(0.3);
+    groupHead->SetGroupDataView(view);
+    groupHead->SetGroupKey("GRP");
+    groupHead->BandStyle()->SetPrintOcc(OccBit(poFirst) | OccBit(poNewPage));
+    text(groupHead, "GroupHeadText", "'Group ' + GRP");
+    dataBand->SetHeight(0.25);
+
+    // Five framed notes 0.4 apart; the band does not fit below the rows.
+    TDuzuBand* notes = add<TDuzuBand>("Notes");
+    notes->SetHeight(2.0);
+    notes->SetAllowSplit(true);
+    for (int i = 0; i < 5; ++i) {
+        const double top = 0.4 * i;
+        auto* frame = new TDuzuRectangle(report->FirstPage());
+        frame->SetName("NoteFrame" + std::to_string(i + 1));
+        frame->SetParent(notes);
+        frame->SetBounds(MakeRect(0, top, 3.5, top + 0.3));
+        text(notes, "NoteText" + std::to_string(i + 1), "'note " + std::to_string(i + 1) + "'")
+            ->SetBounds(MakeRect(0.1, top + 0.05, 3, top + 0.25));
+    }
+
+    TempDir dir;
+    const std::string pdf = dir.file("split.pdf");
+    TRSDevice device({PdfPrinter()}, "PDF");
+    TDazedeVedodev pdfEngine(nullptr);
+    pdfEngine.SetDevice(&device);
+    pdfEngine.SetOutputFileName(pdf);
+    ProjectManager = &project;
+    report->Execute(&pdfEngine);
+
+    ASSERT_EQ(PdfPageCount(pdf), 3);
+    struct Page {
+        int Number;
+        std::vector<const char*> Has, HasNot;
+    };
+    for (const Page& p : {Page{1, {"Payments by group", "Group A", "row A1", "row A8", "Group B"}, {"row B", "note"}},
+                          Page{2, {"Payments by group", "Group B", "row B9", "row B12", "note 1", "note 3"},
+                           {"Group A", "note 4"}},
+                          Page{3, {"Payments by group", "note 4", "note 5"}, {"Group", "row", "note 3"}}}) {
+        const std::string page = RunTool(
+            "pdftotext", {"-layout", "-f", std::to_string(p.Number), "-l", std::to_string(p.Number), pdf, "-"});
+        for (const char* has : p.Has) EXPECT_NE(page.find(has), std::string::npos) << p.Number << ": " << has;
+        for (const char* hasNot : p.HasNot) EXPECT_EQ(page.find(hasNot), std::string::npos) << p.Number << ": " << hasNot;
+    }
+
+    RunTool("pdftoppm", {"-r", "60", "-png", pdf, dir.file("split")});
+    for (int page = 1; page <= 3; ++page) {
+        QImage image = RenderPdfPage(pdf, page, 60);
+        ASSERT_FALSE(image.isNull());
+        EXPECT_FALSE(InkBounds(image).IsEmpty()) << page;
+        KeepPicture(image, "split-page" + std::to_string(page));
+    }
+}
+
+}  // namespace
