@@ -217,7 +217,8 @@ void TDuzuBand::PrintContents(TBaseReport* Engine, double From, double To) {
         // What is not placed (a calculation) goes with the first part.
         const auto* control = dynamic_cast<const TDuzuControl*>(child);
         const double top = control != nullptr ? control->Top() : 0;
-        if (!(first || !FloatGreater(From, top)) || !FloatGreater(To, top)) continue;
+        const bool inPart = (first || !FloatGreater(From, top)) && FloatGreater(To, top);
+        if (!inPart) continue;
         child->Print(Engine);
         selectOutputs(Engine);
     }
