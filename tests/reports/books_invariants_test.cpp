@@ -188,9 +188,10 @@ TDayFigures endOfDay(TDateTime Day) {
 }
 
 // The debits of the checking account (account 5, printed by its type) in
-// Transactions by Date, and the report's own debit and credit totals.
+// Transactions by Date, the sales account's credits less its debits, and
+// the report's own debit and credit totals.
 struct TLedgerFigures {
-    Currency CheckingDebits, TotalDebits, TotalCredits;
+    Currency CheckingDebits, SalesCredits, TotalDebits, TotalCredits;
 };
 TLedgerFigures ledgerFigures(const ReportPages& Transactions) {
     const Rows rows = Cells(Transactions, LedgerColumns, 1.6, 11);
@@ -199,8 +200,10 @@ TLedgerFigures ledgerFigures(const ReportPages& Transactions) {
         ADD_FAILURE() << "no total line in Transactions by Date";
         return figures;
     }
-    for (std::size_t i = 0; i + 1 < rows.size(); ++i)
+    for (std::size_t i = 0; i + 1 < rows.size(); ++i) {
         if (rows[i][4] == "Checking") figures.CheckingDebits += amount(rows[i][5]);
+        if (rows[i][4] == "Sales") figures.SalesCredits += amount(rows[i][6]) - amount(rows[i][5]);
+    }
     figures.TotalDebits = amount(rows.back()[5]);
     figures.TotalCredits = amount(rows.back()[6]);
     return figures;
@@ -329,7 +332,8 @@ void expectReceivablesAgree(ReportRuns& Runs, TDataModule1& Module, const std::s
 }
 
 // Sales by Date, by Item, by Patient and the sales tax report over the
-// range: one total of sales, and Transactions by Date balanced.
+// range: one total of sales, the sales account's net credits in
+// Transactions by Date, which balances.
 void expectSalesAgree(ReportRuns& Runs, const std::string& From, const std::string& Thru, Currency Expected) {
     SCOPED_TRACE(From + " - " + Thru);
     const auto figureBeside = [](const ReportPages& Pages, const std::string& Caption,
@@ -357,6 +361,7 @@ void expectSalesAgree(ReportRuns& Runs, const std::string& From, const std::stri
     EXPECT_AMOUNT(byPatient, Expected) << "Sales by Patient";
     EXPECT_AMOUNT(taxReport, Expected) << "Sales Tax";
     const TLedgerFigures ledger = ledgerFigures(Runs.range<TTransactionByDateReport>(From, Thru));
+    EXPECT_AMOUNT(ledger.SalesCredits, Expected) << "the sales account in Transactions by Date";
     EXPECT_AMOUNT(ledger.TotalDebits, ledger.TotalCredits) << "Transactions by Date";
 }
 
