@@ -344,15 +344,64 @@ QList<qreal> dashPattern(TPenStyle style) {
 
 }  // namespace
 
-void TDeviceContext::applyPen(QPainter* p) const {
-    p->setPen(Qt::NoPen);
-    p->setBrush(QBrush(ropColor(rop2_, penColor_)));
+namespace {
+
+// Shapes are filled without a pen. Only a change is passed on: vector output
+// writes a state block for every brush it is handed, even an equal one.
+void setFill(QPainter* p, const QBrush& brush) {
+    if (p->pen().style() != Qt::NoPen) p->setPen(Qt::NoPen);
+    if (p->brush() != brush) p->setBrush(brush);
 }
 
+// The closed axis-parallel rectangle a path consists of, if it is one.
+bool isRectangle(const QPainterPath& path, QRectF& rect) {
+    if (path.elementCount() != 5 || !path.elementAt(0).isMoveTo()) return false;
+    for (int i = 1; i < 5; ++i) {
+        const QPainterPath::Element& from = path.elementAt(i - 1);
+        const QPainterPath::Element& to = path.elementAt(i);
+        if (!to.isLineTo() || (from.x != to.x && from.y != to.y)) return false;
+    }
+    const QPainterPath::Element &first = path.elementAt(0), &last = path.elementAt(4);
+    if (first.x != last.x || first.y != last.y) return false;
+    rect = path.boundingRect();
+    return true;
+}
+
+// The dashes of a one-pixel pen along a single horizontal or vertical
+// segment, as the stroker makes them: the pattern starts with a dash at the
+// segment's start and the last dash ends with the segment.
+bool dashRects(const QPainterPath& path, const QList<qreal>& pattern, std::vector<QRectF>& dashes) {
+    if (path.elementCount() != 2 || !path.elementAt(1).isLineTo() || pattern.isEmpty()) return false;
+    const QPointF from = path.elementAt(0), to = path.elementAt(1);
+    const bool horizontal = from.y() == to.y();
+    if (!horizontal && from.x() != to.x()) return false;
+    const double start = horizontal ? from.x() : from.y();
+    const double end = horizontal ? to.x() : to.y();
+    const double across = horizontal ? from.y() : from.x();
+    const double length = std::abs(end - start), sign = end < start ? -1.0 : 1.0;
+    double period = 0;
+    for (qreal part : pattern) period += part;
+    if (period <= 0) return false;
+    double at = 0;
+    for (int i = 0; at < length; i = (i + 1) % pattern.size()) {
+        const double next = std::min(length, at + pattern[i]);
+        if (i % 2 == 0 && next > at) {
+            const double a = start + sign * at, b = start + sign * next;
+            const double lo = std::min(a, b), extent = std::abs(b - a);
+            dashes.push_back(horizontal ? QRectF(lo, across - 0.5, extent, 1) : QRectF(across - 0.5, lo, 1, extent));
+        }
+        at = next;
+    }
+    return true;
+}
+
+}  // namespace
+
+void TDeviceContext::applyPen(QPainter* p) const { setFill(p, QBrush(ropColor(rop2_, penColor_))); }
+
 void TDeviceContext::applyBrush(QPainter* p) const {
-    p->setPen(Qt::NoPen);
     if (brushPattern_) {
-        p->setBrush(QBrush(*brushPattern_));
+        setFill(p, QBrush(*brushPattern_));
         return;
     }
     Qt::BrushStyle style = Qt::SolidPattern;
@@ -366,7 +415,7 @@ void TDeviceContext::applyBrush(QPainter* p) const {
     case bsDiagCross: style = Qt::DiagCrossPattern; break;
     default: break;
     }
-    p->setBrush(QBrush(qcolor(brushColor_), style));
+    setFill(p, QBrush(qcolor(brushColor_), style));
 }
 
 // Fills fillPath with the brush and then the outline of strokePath with the pen.
@@ -382,17 +431,47 @@ void TDeviceContext::strokeAndFill(QPainterPath& fillPath, QPainterPath& strokeP
         p->setCompositionMode(QPainter::CompositionMode_SourceOver);
     }
     if (!penVisible() || strokePath.isEmpty()) return;
+    const bool dashed = penWidth_ <= 1 && penStyle_ != psSolid && penStyle_ != psInsideFrame;
+    if (!caps_.Raster && strokeVector(p, strokePath, dashed)) return;
     QPainterPathStroker stroker;
     stroker.setWidth(penWidth_);
     stroker.setJoinStyle(Qt::MiterJoin);
     stroker.setCapStyle(Qt::FlatCap);
-    if (penWidth_ <= 1 && penStyle_ != psSolid && penStyle_ != psInsideFrame) stroker.setDashPattern(dashPattern(penStyle_));
+    if (dashed) stroker.setDashPattern(dashPattern(penStyle_));
     QPainterPath outline = stroker.createStroke(strokePath);
     outline.setFillRule(Qt::WindingFill);
     applyPen(p);
     applyROP(p);
     p->drawPath(outline);
     p->setCompositionMode(QPainter::CompositionMode_SourceOver);
+}
+
+// A vector page has no pixels to place, and every path operation is
+// written out and compressed: a dashed straight line goes out as its dashes'
+// rectangles, a rectangle's frame as its outer and inner edges. Both cover
+// what the stroker's outline covers, and are filled as it is. Answers false
+// for outlines it leaves to the stroker.
+bool TDeviceContext::strokeVector(QPainter* p, const QPainterPath& strokePath, bool dashed) {
+    if (dashed) {
+        std::vector<QRectF> dashes;
+        if (!dashRects(strokePath, dashPattern(penStyle_), dashes)) return false;
+        applyPen(p);
+        if (!dashes.empty()) p->drawRects(dashes.data(), static_cast<int>(dashes.size()));
+        return true;
+    }
+    QRectF frame;
+    if (!isRectangle(strokePath, frame)) return false;
+    const double half = penWidth_ / 2.0;
+    const QRectF inner = frame.adjusted(half, half, -half, -half);
+    // A frame without an inside keeps the stroker's outline, mitre ends and all.
+    if (inner.width() <= 0 || inner.height() <= 0) return false;
+    QPainterPath outline;
+    outline.setFillRule(Qt::OddEvenFill);
+    outline.addRect(frame.adjusted(-half, -half, half, half));
+    outline.addRect(inner);
+    applyPen(p);
+    p->drawPath(outline);
+    return true;
 }
 
 // ---- lines and shapes

@@ -275,6 +275,7 @@ private:
     void applyROP(QPainter* p) const;
     bool penVisible() const;
     void strokeAndFill(QPainterPath& fillPath, QPainterPath& strokePath, bool fill);
+    bool strokeVector(QPainter* p, const QPainterPath& strokePath, bool dashed);
     void drawText(QPainter* p, double x, double baseline, const std::string& text, const std::vector<int>& dx);
     int textWidth(const std::string& text, const std::vector<int>& dx) const;
 

@@ -168,6 +168,82 @@ TEST(PdfPrinter, APageMatchesTheSamePageOnAnImage) {
     EXPECT_EQ(boundsOf(drawn, red), Rect(150, 150, 449, 299));  // clear pen: one pixel less
 }
 
+// Pens whose outlines a PDF page receives in a compact form of its own:
+// dashed straight lines in every direction and pattern, and rectangle
+// frames of thin, wide and inside-frame pens (beside a dashed frame and
+// frames without an inside, which keep the general outline).
+void drawOutlines(TDeviceContext& dc) {
+    const TPenStyle styles[] = {psDash, psDot, psDashDot, psDashDotDot};
+    int y = 40;
+    for (TPenStyle style : styles) {
+        dc.SelectPen(style, 1, clBlack);
+        dc.MoveTo(30, y);
+        dc.LineTo(1013, y);  // rightwards, ending inside a dash
+        dc.MoveTo(1500, y + 20);
+        dc.LineTo(1020, y + 20);  // leftwards
+        y += 60;
+    }
+    int x = 1600;
+    for (TPenStyle style : styles) {
+        dc.SelectPen(style, 1, clBlack);
+        dc.MoveTo(x, 30);
+        dc.LineTo(x, 611);  // downwards
+        dc.MoveTo(x + 30, 1150);
+        dc.LineTo(x + 30, 640);  // upwards
+        x += 80;
+    }
+    dc.SelectBrush(bsClear, clWhite);
+    const struct {
+        TPenStyle style;
+        int width;
+    } frames[] = {{psSolid, 1}, {psSolid, 7}, {psInsideFrame, 7}, {psDash, 1}, {psSolid, 1}};
+    int left = 40;
+    for (const auto& f : frames) {
+        dc.SelectPen(f.style, f.width, clBlack);
+        dc.Rectangle(left, 400, left + 211, 700);
+        left += 260;
+    }
+    dc.SelectPen(psSolid, 1, clBlack);
+    dc.Rectangle(40, 760, 41, 1000);  // one pixel wide: no inside
+    dc.SelectPen(psSolid, 7, clBlack);
+    dc.Rectangle(100, 760, 400, 767);  // the wide pen meets itself inside
+}
+
+TEST(PdfPrinter, DashedLinesAndFramesMatchTheImagePixelForPixel) {
+    TempDir dir;
+    TDevMode dm = PdfPrinter()->DefaultDevMode();
+    dm.PaperSize = DMPAPER_USER;
+    dm.PaperWidth = 1016;  // 4 x 2 inches: 2400 x 1200 pixels
+    dm.PaperLength = 508;
+    auto pdf = PdfPrinter()->CreateDC(&dm);
+    ASSERT_GT(pdf->StartDoc("Outlines", dir.file("outlines.pdf")), 0);
+    ASSERT_EQ(pdf->StartPage(), 1);
+    drawOutlines(*pdf);
+    pdf->EndPage();
+    pdf->EndDoc();
+    run("pdftoppm", {"-r", "600", "-gray", "-png", "-singlefile", QString::fromStdString(dir.file("outlines.pdf")),
+                     QString::fromStdString(dir.file("outlines"))});
+    QImage printed = QImage(QString::fromStdString(dir.file("outlines.png"))).convertToFormat(QImage::Format_Grayscale8);
+    ASSERT_EQ(printed.size(), QSize(2400, 1200));
+
+    TImageDevice device(PdfPrinter()->CapsFor(&dm));
+    drawOutlines(device);
+    const QImage drawn = device.Image().convertToFormat(QImage::Format_Grayscale8);
+    ASSERT_EQ(drawn.size(), printed.size());
+    // Ink against paper; the PDF's smoothed edges may be grey where the
+    // image is either.
+    int differing = 0;
+    std::string first;
+    for (int y = 0; y < drawn.height(); ++y) {
+        const uchar* a = printed.constScanLine(y);
+        const uchar* b = drawn.constScanLine(y);
+        for (int x = 0; x < drawn.width(); ++x)
+            if (std::abs(a[x] - b[x]) > 192 && differing++ == 0)
+                first = std::to_string(x) + "," + std::to_string(y);
+    }
+    EXPECT_EQ(differing, 0) << "first at " << first;
+}
+
 TEST(PdfPrinter, TwoPageJobWithALandscapeSecondPage) {
     TempDir dir;
     TPrinter printer;
