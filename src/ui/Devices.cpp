@@ -427,7 +427,12 @@ void TDeviceContext::strokeAndFill(QPainterPath& fillPath, QPainterPath& strokeP
     if (fill && brushStyle_ != bsClear) {
         applyBrush(p);
         applyROP(p);
-        p->drawPath(fillPath);
+        // A vector page writes a rectangle in one operation, a path in five.
+        QRectF box;
+        if (!caps_.Raster && isRectangle(fillPath, box))
+            p->drawRect(box);
+        else
+            p->drawPath(fillPath);
         p->setCompositionMode(QPainter::CompositionMode_SourceOver);
     }
     if (!penVisible() || strokePath.isEmpty()) return;
@@ -448,8 +453,8 @@ void TDeviceContext::strokeAndFill(QPainterPath& fillPath, QPainterPath& strokeP
 
 // A vector page has no pixels to place, and every path operation is
 // written out and compressed: a dashed straight line goes out as its dashes'
-// rectangles, a rectangle's frame as its outer and inner edges. Both cover
-// what the stroker's outline covers, and are filled as it is. Answers false
+// rectangles, a rectangle's frame as its four sides. Both cover what the
+// stroker's outline covers, and are filled as it is. Answers false
 // for outlines it leaves to the stroker.
 bool TDeviceContext::strokeVector(QPainter* p, const QPainterPath& strokePath, bool dashed) {
     if (dashed) {
@@ -465,12 +470,15 @@ bool TDeviceContext::strokeVector(QPainter* p, const QPainterPath& strokePath, b
     const QRectF inner = frame.adjusted(half, half, -half, -half);
     // A frame without an inside keeps the stroker's outline, mitre ends and all.
     if (inner.width() <= 0 || inner.height() <= 0) return false;
-    QPainterPath outline;
-    outline.setFillRule(Qt::OddEvenFill);
-    outline.addRect(frame.adjusted(-half, -half, half, half));
-    outline.addRect(inner);
+    const QRectF outer = frame.adjusted(-half, -half, half, half);
+    const QRectF sides[] = {
+        {outer.left(), outer.top(), outer.width(), inner.top() - outer.top()},
+        {outer.left(), inner.bottom(), outer.width(), outer.bottom() - inner.bottom()},
+        {outer.left(), inner.top(), inner.left() - outer.left(), inner.height()},
+        {inner.right(), inner.top(), outer.right() - inner.right(), inner.height()},
+    };
     applyPen(p);
-    p->drawPath(outline);
+    p->drawRects(sides, 4);
     return true;
 }
 
