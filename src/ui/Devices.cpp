@@ -760,9 +760,15 @@ int TDeviceContext::textWidth(const std::string& text, const std::vector<int>& d
 void TDeviceContext::drawText(QPainter* p, double x, double baseline, const std::string& text,
                               const std::vector<int>& dx) {
     const TDeviceFont& f = *(font_ ? font_ : defaultFont());
-    p->setFont(f.qtFont(caps_.Raster));
-    p->setPen(qcolor(textColor_));
-    p->setBackgroundMode(Qt::TransparentMode);
+    // As with brushes, only changes are passed on.
+    const QFont& font = f.qtFont(caps_.Raster);
+    if (p->font() != font) p->setFont(font);
+    const QColor colour = qcolor(textColor_);
+    const QPen& pen = p->pen();
+    if (pen.style() != Qt::SolidLine || pen.color() != colour || pen.widthF() != 1 || pen.isCosmetic() ||
+        pen.brush().style() != Qt::SolidPattern)
+        p->setPen(colour);
+    if (p->backgroundMode() != Qt::TransparentMode) p->setBackgroundMode(Qt::TransparentMode);
     if (dx.empty()) {
         p->drawText(QPointF(x, baseline), ToQString(text));
         return;
