@@ -115,6 +115,7 @@ TPatientInfoDlg::TPatientInfoDlg(TComponent* AOwner) : TForm(AOwner) {
     buildExamPage();
     buildButtonBar();
     buildChartLabel();
+    buildExamReport();
     PageControl1->SetActivePage(PatientTabSheet);
 
     cursorLink_ = std::make_unique<TCursorLink>(this);

@@ -21,6 +21,8 @@
 //   once, no form, nothing written.
 // - "Chart &Label" prints one label of the file-folder stock at the start
 //   position the labels dialog is given (ChartLabel.cpp).
+// - "Patient &Exam" prints the current exam as a ruled form with its notes
+//   (ExamPrint.cpp).
 #include <array>
 #include <memory>
 #include <string>
@@ -110,6 +112,8 @@ public:
     TPopupMenu* PrintPopupMenu;
     TMenuItem* PatientInformation1;
     TMenuItem* ChartLabel1;
+    // The exam record (ExamPrint.cpp).
+    TReportSystem* ReportSystem1;
     // The chart label (ChartLabel.cpp).
     TReportSystem* ReportSystem2;
     TLabelShell* LabelShell1;
@@ -136,6 +140,8 @@ public:
     void RecallBtnClick(TObject* Sender);
     void BitBtn3Click(TObject* Sender);
     void PrintBtnClick(TObject* Sender);
+    void PatientInformation1Click(TObject* Sender);
+    void ReportSystem1Print(TObject* Sender);
     void ChartLabel1Click(TObject* Sender);
     void ReportSystem2Print(TObject* Sender);
     void LabelShell1ReportBefore(TBaseReport* Report, TLabelShell* Shell);
@@ -171,6 +177,7 @@ private:
     void buildExamPage();
     void buildButtonBar();
     void buildChartLabel();
+    void buildExamReport();
 
     // FormCreate's steps after the cursor: lock test, exam scope, last exam
     // as INCIDENT, age. False when the patient is locked (nothing written).

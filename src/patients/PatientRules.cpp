@@ -25,12 +25,19 @@ int AgeOn(TDateTime Birth, TDateTime Today) {
     return age;
 }
 
-bool AgeCaption(const std::string& BirthDateText, TDateTime Today, std::string& Caption) {
+bool AgeFromText(const std::string& BirthDateText, TDateTime Today, int& Age) {
     if (BirthDateText.size() != DateTextLength)
         return false;
     TDateTime birth;
     // A full-length text that is no date (a blank mask) has no age.
-    const int age = TryStrToDate(BirthDateText, birth) ? AgeOn(birth, Today) : 0;
+    Age = TryStrToDate(BirthDateText, birth) ? AgeOn(birth, Today) : 0;
+    return true;
+}
+
+bool AgeCaption(const std::string& BirthDateText, TDateTime Today, std::string& Caption) {
+    int age = 0;
+    if (!AgeFromText(BirthDateText, Today, age))
+        return false;
     Caption = age > 0 ? FormatFloat("Age:###", age) : "";
     return true;
 }

@@ -18,6 +18,11 @@ std::string PadLeft(const std::string& Text, int Width);
 // this year's birthday is still to come.
 int AgeOn(TDateTime Birth, TDateTime Today);
 
+// The age a birth-date text gives on Today, as the patient form reckons it:
+// AgeOn for a 10-character date, 0 for a 10-character text that is no date.
+// Any other length gives no age, reported by returning false.
+bool AgeFromText(const std::string& BirthDateText, TDateTime Today, int& Age);
+
 // The caption beside the birth date for a birth-date text: "Age:" and the
 // age when the text is a 10-character date and the age is above 0; "" for
 // a 10-character text that gives no age. Any other length gives nothing
