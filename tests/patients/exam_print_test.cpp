@@ -134,6 +134,17 @@ TEST_F(ExamPrintTest, ThePreviousBandShowsTheExamBeforeTheCurrentAndTheEngineSta
     EXPECT_EQ(textsAt(pages, 2, 4.6), Texts{"16/17"});
     EXPECT_EQ(textsAt(pages, 0.1, 0.6), Texts{"Springfield  IL  62701"});
     EXPECT_EQ(textsAt(pages, 6.55, 0.48), Texts{"(217)555-0101"});
+    // Captions in 8 points ("Internal" and "Exam" in 6), patient values in 10
+    // and the date and phones in 9, all in Arial.
+    const std::pair<const char*, double> sizes[] = {{"Patient", 8},  {"Internal", 6},         {"Exam", 6},
+                                                    {"Background", 8}, {"Jane Doe", 10},    {"02/01/2026", 9},
+                                                    {"(217)555-0102", 9}, {"16/17", 10}};
+    for (const auto& [text, size] : sizes) {
+        const ReportTextItem* item = pages.Find(text);
+        ASSERT_NE(item, nullptr) << text;
+        EXPECT_NEAR(item->Size, size, 0.1) << text;
+        EXPECT_EQ(item->Font, "Arial") << text;
+    }
     // "Referred by" and "Recall" have no value.
     EXPECT_EQ(textsIn(pages, 3.9, 0.35, 6, 0.7), Texts{"Referred by"});
     EXPECT_EQ(textsIn(pages, 6, 0.2, 7.75, 0.35), Texts{"Recall"});
