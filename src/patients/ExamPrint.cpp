@@ -256,6 +256,7 @@ public:
         r_.GotoXY(0, NotesFirstLine);
         r_.PrintMemo(&memo, NotesOnFirstPage, false);
         while (r_.MemoLines(&memo) > 0) {
+            // The new page starts with the origin at the paper's corner.
             r_.NewPage();
             r_.PrintXY(HeadingX, HeadingY, patientText("RECNAME") + NotesContinued);
             r_.SetOriginX(NotesLeft);
