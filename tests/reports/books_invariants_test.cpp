@@ -66,17 +66,6 @@ Currency amount(const std::string& Text) {
     return digits.empty() ? Currency(0) : StrToCurr(digits);
 }
 
-// The texts printed on one baseline of a page, left to right.
-std::vector<std::string> lineAt(const ReportPages& Pages, int Page, double Baseline) {
-    std::vector<ReportTextItem> items;
-    for (const ReportTextItem& item : Pages.On(Page))
-        if (std::abs(item.Baseline - Baseline) < 0.02) items.push_back(item);
-    std::sort(items.begin(), items.end(), [](const auto& a, const auto& b) { return a.Left < b.Left; });
-    std::vector<std::string> texts;
-    for (const ReportTextItem& item : items) texts.push_back(Trim(item.Text));
-    return texts;
-}
-
 // The stops of the reports read here, as the reports set them.
 const std::vector<ReportStop> StatementRows = {{0.58, 1.4}, {2.0, 3.5}, {6.05, 0.9, true}, {7.05, 0.9, true}};
 const std::vector<ReportStop> AgingColumns = {{0.5, 1.75}, {2.5, 0.6}, {3.2, 0.8},
@@ -246,7 +235,7 @@ void expectReceivablesAgree(ReportRuns& Runs, TDataModule1& Module, const std::s
         SCOPED_TRACE("patient " + std::to_string(patient.ID));
         const ReportPages pages = Runs.carryOut(Module, patient.ID);
         ASSERT_EQ(pages.PageCount, 1);
-        const std::vector<std::string> boxes = lineAt(pages, 1, CarryOutBoxes);
+        const std::vector<std::string> boxes = pages.LineAt(1, CarryOutBoxes);
         ASSERT_EQ(boxes.size(), AgingLabels.size() + 1);
         Currency buckets;
         for (std::size_t b = 0; b < AgingLabels.size(); ++b) {
@@ -269,7 +258,7 @@ void expectReceivablesAgree(ReportRuns& Runs, TDataModule1& Module, const std::s
         const ReportPages pages = Runs.monthly();
         EXPECT_EQ(pages.PageCount, static_cast<int>(owing.size()));
         for (int page = 1; page <= pages.PageCount; ++page) {
-            const std::vector<std::string> patientLine = lineAt(pages, page, MonthlyPatient);
+            const std::vector<std::string> patientLine = pages.LineAt(page, MonthlyPatient);
             ASSERT_FALSE(patientLine.empty()) << "page " << page;
             const std::string& name = patientLine.back();
             SCOPED_TRACE("monthly statement of " + name);
@@ -277,7 +266,7 @@ void expectReceivablesAgree(ReportRuns& Runs, TDataModule1& Module, const std::s
             const Rows rows = Cells(pages, StatementRows, 7.3, 9.6, page);
             ASSERT_FALSE(rows.empty());
             EXPECT_AMOUNT(amount(rows.back()[3]), owing[name]);
-            const std::vector<std::string> boxes = lineAt(pages, page, MonthlyBoxes);
+            const std::vector<std::string> boxes = pages.LineAt(page, MonthlyBoxes);
             ASSERT_FALSE(boxes.empty());
             EXPECT_AMOUNT(amount(boxes.back()), owing[name]);
         }

@@ -43,17 +43,6 @@ using AppUtils::PadLeft;
 
 const std::vector<ReportStop> RowStops = {{0.58, 1.4}, {2.0, 3.5}, {6.05, 0.9, true}, {7.05, 0.9, true}};
 
-// The texts printed on one baseline of a page, left to right.
-std::vector<std::string> lineAt(const ReportPages& Pages, int Page, double Baseline) {
-    std::vector<ReportTextItem> items;
-    for (const ReportTextItem& item : Pages.On(Page))
-        if (std::abs(item.Baseline - Baseline) < 0.02) items.push_back(item);
-    std::sort(items.begin(), items.end(), [](const auto& a, const auto& b) { return a.Left < b.Left; });
-    std::vector<std::string> texts;
-    for (const ReportTextItem& item : items) texts.push_back(Trim(item.Text));
-    return texts;
-}
-
 bool onPage(const ReportPages& Pages, int Page, const std::string& Text) {
     for (const ReportTextItem& item : Pages.On(Page))
         if (Trim(item.Text) == Text) return true;
@@ -122,25 +111,25 @@ TEST_F(StatementTest, EveryPatientWithABalanceGetsAPageInNameOrderWithItsOwnAgin
     for (int page = 1; page <= pages.PageCount; ++page) {
         SCOPED_TRACE(names[page - 1]);
         // The patient block of the stub and of the lower part.
-        EXPECT_EQ(lineAt(pages, page, 2.1).back(), names[page - 1]);
-        EXPECT_EQ(lineAt(pages, page, 10.3), boxes[page - 1]);
-        EXPECT_EQ(lineAt(pages, page, 10.04),
+        EXPECT_EQ(pages.LineAt(page, 2.1).back(), names[page - 1]);
+        EXPECT_EQ(pages.LineAt(page, 10.3), boxes[page - 1]);
+        EXPECT_EQ(pages.LineAt(page, 10.04),
                   (std::vector<std::string>{"Current", "Past Due", "Past Due", "Past Due", "Past Due", "Total Due"}));
     }
     // FX-A's statement date and account number, on the stub and below the tear line.
-    EXPECT_EQ(lineAt(pages, 3, 1.15), (std::vector<std::string>{"3/15/2024", "3"}));
-    EXPECT_EQ(lineAt(pages, 3, 4.65), (std::vector<std::string>{"3/15/2024", "3"}));
+    EXPECT_EQ(pages.LineAt(3, 1.15), (std::vector<std::string>{"3/15/2024", "3"}));
+    EXPECT_EQ(pages.LineAt(3, 4.65), (std::vector<std::string>{"3/15/2024", "3"}));
 }
 
 TEST_F(StatementTest, TheStubIsBilledToTheBillToPartyOrElseThePatient) {
     const ReportPages pages = monthly();
     // Carter is billed to Carter Holdings, at the top of the stub and under "Bill to".
-    EXPECT_EQ(lineAt(pages, 3, 0.7).front(), "Carter Holdings");
-    EXPECT_EQ(lineAt(pages, 3, 6.1).front(), "Carter Holdings");
-    EXPECT_EQ(lineAt(pages, 3, 6.1).back(), "Carter");
+    EXPECT_EQ(pages.LineAt(3, 0.7).front(), "Carter Holdings");
+    EXPECT_EQ(pages.LineAt(3, 6.1).front(), "Carter Holdings");
+    EXPECT_EQ(pages.LineAt(3, 6.1).back(), "Carter");
     // Dunn has no bill-to and no address: the patient's own lines.
-    EXPECT_EQ(lineAt(pages, 4, 0.7).front(), "Dunn");
-    EXPECT_EQ(lineAt(pages, 4, 6.1), (std::vector<std::string>{"Dunn", "Dunn"}));
+    EXPECT_EQ(pages.LineAt(4, 0.7).front(), "Dunn");
+    EXPECT_EQ(pages.LineAt(4, 6.1), (std::vector<std::string>{"Dunn", "Dunn"}));
     EXPECT_FALSE(onPage(pages, 4, ",")) << "no lone comma for an empty address";
     // A 30-character name prints whole.
     EXPECT_TRUE(onPage(pages, 2, "Bartholomew Fairweather-Smythe"));
@@ -236,11 +225,11 @@ TEST_F(StatementTest, NobodyWithABalanceGetsAMessageAndNoRun) {
 TEST_F(StatementTest, TheCarryOutStatementIsThePatientsWhateverTheBalance) {
     const ReportPages carter = carryOut(3);
     ASSERT_EQ(carter.PageCount, 1);
-    EXPECT_EQ(lineAt(carter, 1, 4.8), (std::vector<std::string>{"30.00", "30.00", "40.00", "0.00", "50.00", "150.00"}));
-    const std::vector<std::string> dateLine = lineAt(carter, 1, 1.15);
+    EXPECT_EQ(carter.LineAt(1, 4.8), (std::vector<std::string>{"30.00", "30.00", "40.00", "0.00", "50.00", "150.00"}));
+    const std::vector<std::string> dateLine = carter.LineAt(1, 1.15);
     EXPECT_EQ(std::vector<std::string>(dateLine.end() - 2, dateLine.end()),
               (std::vector<std::string>{"3/15/2024", "3"}));
-    EXPECT_EQ(lineAt(carter, 1, 0.9).front(), "Carter");
+    EXPECT_EQ(carter.LineAt(1, 0.9).front(), "Carter");
     EXPECT_FALSE(onPage(carter, 1, "Page 1"));
     const Rows rows = Cells(carter, RowStops, 1.8, 4.1, 1);
     ASSERT_EQ(rows.size(), 5u);
@@ -248,7 +237,7 @@ TEST_F(StatementTest, TheCarryOutStatementIsThePatientsWhateverTheBalance) {
 
     // Evans paid everything: all boxes 0.00, the receipt and its payment listed.
     const ReportPages evans = carryOut(8);
-    EXPECT_EQ(lineAt(evans, 1, 4.8), (std::vector<std::string>{"0.00", "0.00", "0.00", "0.00", "0.00", "0.00"}));
+    EXPECT_EQ(evans.LineAt(1, 4.8), (std::vector<std::string>{"0.00", "0.00", "0.00", "0.00", "0.00", "0.00"}));
     const Rows paid = Cells(evans, RowStops, 1.8, 4.1, 1);
     ASSERT_EQ(paid.size(), 2u);
     EXPECT_EQ(paid[1][2], "-20.00");
@@ -268,7 +257,7 @@ protected:
 TEST_F(BarePatientTest, APatientWithoutReceivableRowsGetsNoTransactionLine) {
     const ReportPages pages = carryOut(40);
     EXPECT_TRUE(Cells(pages, RowStops, 1.8, 4.1, 1).empty());
-    EXPECT_EQ(lineAt(pages, 1, 4.8), (std::vector<std::string>{"0.00", "0.00", "0.00", "0.00", "0.00", "0.00"}));
+    EXPECT_EQ(pages.LineAt(1, 4.8), (std::vector<std::string>{"0.00", "0.00", "0.00", "0.00", "0.00", "0.00"}));
 }
 
 TEST_F(BarePatientTest, APatientRecordWithoutAnIDPrintsNoCarryOutStatement) {
@@ -311,7 +300,7 @@ TEST_F(StatementTest, TheCarryOutListPrintsByButtonEnterAndDoubleClick) {
     for (const auto& way : ways) {
         const ReportPages pages = CaptureReport(way);
         ASSERT_EQ(pages.PageCount, 1);
-        EXPECT_EQ(lineAt(pages, 1, 4.8).back(), "150.00");
+        EXPECT_EQ(pages.LineAt(1, 4.8).back(), "150.00");
         Application->ProcessMessages();
     }
     delete list;
@@ -324,8 +313,8 @@ TEST_F(StatementTest, ThePaymentFormsStatementButtonPrintsThePaymentsPatient) {
     module->Temp3Table->Post();
     const ReportPages pages = CaptureReport([&] { form->StatementBtn->Click(); });
     ASSERT_EQ(pages.PageCount, 1);
-    EXPECT_EQ(lineAt(pages, 1, 0.9).front(), "Long");
-    EXPECT_EQ(lineAt(pages, 1, 4.8).back(), "450.00");
+    EXPECT_EQ(pages.LineAt(1, 0.9).front(), "Long");
+    EXPECT_EQ(pages.LineAt(1, 4.8).back(), "450.00");
     form.reset();
     Application->ProcessMessages();
 }
@@ -352,7 +341,7 @@ TEST_F(StatementTest, TheLetterheadComesFromCompanyIniAndIsEmptyWithoutIt) {
     EXPECT_EQ(unreadable.PageCount, 1);
     EXPECT_EQ(unreadable.Find("Clear View Optical"), nullptr);
     EXPECT_FALSE(onPage(unreadable, 1, ","));
-    EXPECT_EQ(lineAt(unreadable, 1, 4.8).back(), "150.00");
+    EXPECT_EQ(unreadable.LineAt(1, 4.8).back(), "150.00");
 }
 
 // The invariants of the books: each statement ends on the patient's
@@ -369,7 +358,7 @@ TEST_F(StatementTest, StatementsAgreeWithBalancesReceiptsAndReceivables) {
         SCOPED_TRACE(id);
         const ReportPages pages = carryOut(id);
         ASSERT_EQ(pages.PageCount, 1);
-        totalDue += amount(lineAt(pages, 1, 4.8).back());
+        totalDue += amount(pages.LineAt(1, 4.8).back());
         const Rows rows = Cells(pages, RowStops, 1.8, 4.1, 1);
         ASSERT_FALSE(rows.empty());
         EXPECT_EQ(amount(rows.back()[3]), balance);
@@ -404,14 +393,14 @@ TEST_F(AgingEdgeTest, EachDaysOverdueLandsInItsBucketOnItsOwnPage) {
     for (int i = 0; i < 9; ++i) {
         SCOPED_TRACE(cases[i].Days);
         const int page = i + 2;
-        EXPECT_EQ(lineAt(pages, page, 2.1).back(), "B " + std::to_string(i + 1));
+        EXPECT_EQ(pages.LineAt(page, 2.1).back(), "B " + std::to_string(i + 1));
         std::vector<std::string> expected(6, "0.00");
         expected[cases[i].Box] = "1.00";
         expected[5] = "1.00";
-        EXPECT_EQ(lineAt(pages, page, 10.3), expected);
+        EXPECT_EQ(pages.LineAt(page, 10.3), expected);
     }
-    EXPECT_EQ(lineAt(pages, 11, 2.1).back(), "Fisher");
-    EXPECT_EQ(lineAt(pages, 11, 10.3), (std::vector<std::string>{"0.00", "30.00", "40.00", "0.00", "0.00", "70.00"}));
+    EXPECT_EQ(pages.LineAt(11, 2.1).back(), "Fisher");
+    EXPECT_EQ(pages.LineAt(11, 10.3), (std::vector<std::string>{"0.00", "30.00", "40.00", "0.00", "0.00", "70.00"}));
 }
 
 // Balances at the field's limit print whole.
@@ -422,7 +411,7 @@ protected:
 
 TEST_F(FieldLimitTest, TheLargestBalancePrintsWhole) {
     const ReportPages pages = carryOut(10);
-    EXPECT_EQ(lineAt(pages, 1, 4.8), (std::vector<std::string>{"9,999,999.99", "0.00", "0.00", "0.00", "0.00",
+    EXPECT_EQ(pages.LineAt(1, 4.8), (std::vector<std::string>{"9,999,999.99", "0.00", "0.00", "0.00", "0.00",
                                                                 "9,999,999.99"}));
     const Rows rows = Cells(pages, RowStops, 1.8, 4.1, 1);
     ASSERT_EQ(rows.size(), 1u);

@@ -10,6 +10,7 @@
 #include <sstream>
 
 #include "base/Streams.h"
+#include "base/SysUtils.h"
 #include "os/Paths.h"
 #include "reporting/RSDevice.h"
 #include "reporting/RSFPrint.h"
@@ -97,6 +98,16 @@ std::vector<ReportTextItem> ReportPages::On(int Page) const {
     for (const ReportTextItem& item : Items)
         if (Page == 0 || item.Page == Page) items.push_back(item);
     return items;
+}
+
+std::vector<std::string> ReportPages::LineAt(int Page, double Baseline) const {
+    std::vector<ReportTextItem> items;
+    for (const ReportTextItem& item : On(Page))
+        if (std::abs(item.Baseline - Baseline) < 0.02) items.push_back(item);
+    std::sort(items.begin(), items.end(), [](const auto& a, const auto& b) { return a.Left < b.Left; });
+    std::vector<std::string> texts;
+    for (const ReportTextItem& item : items) texts.push_back(Trim(item.Text));
+    return texts;
 }
 
 const ReportTextItem* ReportPages::Find(const std::string& Text) const {

@@ -47,6 +47,8 @@ struct ReportPages {
     const ReportTextItem* FindLast(const std::string& Text) const;
     // Every text, one page after another, as "text" lines.
     std::vector<std::string> Texts(int Page = 0) const;
+    // The texts printed on one baseline of a page, left to right, trimmed.
+    std::vector<std::string> LineAt(int Page, double Baseline) const;
 };
 
 // Decodes a report stream.
