@@ -2,7 +2,6 @@
 // destination filter, run and page control, page selection, page-event
 // lists, the event dispatchers and the status text.
 #include <algorithm>
-#include <chrono>
 #include <cmath>
 
 #include "base/SysUtils.h"
@@ -15,9 +14,6 @@ namespace {
 
 // Lines closer than this count as one.
 constexpr double LineTolerance = 0.0001;
-
-// Long runs let the status label repaint, at most this often.
-constexpr auto MessageInterval = std::chrono::milliseconds(50);
 
 std::uint8_t destinationBit(int kind) { return static_cast<std::uint8_t>(1u << kind); }
 
@@ -376,10 +372,5 @@ std::string TBaseReport::StatusFormatText() const {
 void TBaseReport::FormatStatusText() {
     if (!statusLabel_) return;
     statusLabel_->SetCaption(StatusFormatText());
-    static auto lastMessages = std::chrono::steady_clock::time_point();
-    const auto now = std::chrono::steady_clock::now();
-    if (now - lastMessages >= MessageInterval) {
-        lastMessages = now;
-        Application->ProcessMessages();
-    }
+    if (Application) Application->ProcessMessagesNowAndThen();
 }

@@ -1,7 +1,6 @@
 #include "reporting/RSFPrint.h"
 
 #include <algorithm>
-#include <chrono>
 #include <cmath>
 #include <cstring>
 #include <exception>
@@ -31,16 +30,6 @@ constexpr int MaxPenPixels = 10000;
 constexpr std::int64_t MaxStreamSize = std::int64_t{1} << 31;
 // Width fitting never takes more steps than this.
 constexpr int MaxFitSteps = 200;
-
-constexpr auto MessageInterval = std::chrono::milliseconds(50);
-
-void processMessagesNow() {
-    static auto last = std::chrono::steady_clock::time_point{};
-    const auto now = std::chrono::steady_clock::now();
-    if (now - last < MessageInterval) return;
-    last = now;
-    if (Application) Application->ProcessMessages();
-}
 
 std::string streamBytes(TStream* stream) {
     const std::int64_t size = stream->Size();
@@ -720,10 +709,10 @@ void TFilePrinter::runJob(int NewFirstPage, int NewLastPage, int NewCopies, int 
                 setPageSkipped(skipped);
                 device->NewPage(!skipped);
                 devicePageChanged();
-                processMessagesNow();
+                if (Application) Application->ProcessMessagesNowAndThen();
                 PlayPage(page);
                 setCurrentPage(page);
-                processMessagesNow();
+                if (Application) Application->ProcessMessagesNowAndThen();
             }
         }
     } catch (...) {

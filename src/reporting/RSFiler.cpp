@@ -1,7 +1,6 @@
 #include "reporting/RSFiler.h"
 
 #include <algorithm>
-#include <chrono>
 #include <cmath>
 #include <cstring>
 #include <exception>
@@ -32,17 +31,6 @@ constexpr int MaxStreamPages = 32767;
 // Bins, collate, duplex, copies, paper size, width and length stored when
 // no printer is installed.
 constexpr std::int16_t NoPrinterBin = 265;
-
-// Window messages are processed at most this often while a run records.
-constexpr auto MessageInterval = std::chrono::milliseconds(50);
-
-void processMessagesNow() {
-    static auto last = std::chrono::steady_clock::time_point{};
-    const auto now = std::chrono::steady_clock::now();
-    if (now - last < MessageInterval) return;
-    last = now;
-    if (Application) Application->ProcessMessages();
-}
 
 std::string fileBytes(const std::string& fileName) {
     std::ifstream in(fileName, std::ios::binary);
@@ -217,7 +205,7 @@ void TReportFiler::writePoints(std::uint8_t Code, const std::vector<std::pair<do
     afterDrawing();
 }
 
-void TReportFiler::afterDrawing() { processMessagesNow(); }
+void TReportFiler::afterDrawing() { if (Application) Application->ProcessMessagesNowAndThen(); }
 
 // ---------------------------------------------------------------- text
 

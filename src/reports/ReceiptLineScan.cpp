@@ -1,6 +1,5 @@
 #include "reports/ReceiptLineScan.h"
 
-#include <chrono>
 
 #include "app/AppUtils.h"
 #include "base/SysUtils.h"
@@ -9,16 +8,6 @@
 #include "xbase/Xbase.h"
 
 namespace {
-
-// Pending window messages are processed at most this often during a scan.
-void processMessagesNowAndThen() {
-    using Clock = std::chrono::steady_clock;
-    static Clock::time_point last;
-    const Clock::time_point now = Clock::now();
-    if (now - last < std::chrono::milliseconds(50)) return;
-    last = now;
-    Application->ProcessMessages();
-}
 
 std::string upper(std::string Text) {
     for (char& c : Text)
@@ -43,7 +32,7 @@ TLineFigures ScanReceiptLines(const TReceiptLineTables& Tables, const std::strin
             figures.Adjustments += amount;
         else if (amount < Currency(0))
             figures.Discounts += amount;
-        processMessagesNowAndThen();
+        Application->ProcessMessagesNowAndThen();
         lines.Next();
     }
     return figures;

@@ -84,6 +84,13 @@ void TApplication::ProcessMessages() {
     raisePendingFailure();
 }
 
+void TApplication::ProcessMessagesNowAndThen() {
+    const auto now = std::chrono::steady_clock::now();
+    if (now - lastMessages_ < std::chrono::milliseconds(50)) return;
+    lastMessages_ = now;
+    ProcessMessages();
+}
+
 void TApplication::Terminate() {
     terminated_ = true;
     if (QCoreApplication::instance()) QCoreApplication::instance()->exit(0);

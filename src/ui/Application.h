@@ -2,6 +2,7 @@
 // The application object (title, help file, message loop, message boxes,
 // hints, exception handling), the screen (cursor, forms, active form) and
 // the hand-off through which other threads run calls on the main thread.
+#include <chrono>
 #include <exception>
 #include <functional>
 #include <string>
@@ -67,6 +68,9 @@ public:
     // Runs the events waiting now. Raises the failure of a handler that
     // showed an unscripted dialog.
     void ProcessMessages();
+    // ProcessMessages at most every 50 ms: long work keeps its windows alive
+    // without paying for the event loop on every row.
+    void ProcessMessagesNowAndThen();
     void Terminate();
     bool Terminated() const { return terminated_; }
 
@@ -106,6 +110,7 @@ private:
     bool showHint_ = true;
     TForm* mainForm_ = nullptr;
     bool terminated_ = false;
+    std::chrono::steady_clock::time_point lastMessages_{};
     bool stateWatched_ = false;
     std::exception_ptr pendingFailure_;
 };
