@@ -3,7 +3,6 @@
 #include <unistd.h>
 
 #include <atomic>
-#include <chrono>
 
 #include "app/AppUtils.h"
 #include "app/DataModule.h"
@@ -13,6 +12,7 @@
 #include "reports/DateRange.h"
 #include "reports/ReceiptLineScan.h"
 #include "reports/ReportTables.h"
+#include "reports/SharedTablePlace.h"
 #include "ui/Application.h"
 #include "ui/Dialogs.h"
 #include "ui/FormKit.h"
@@ -41,52 +41,12 @@ constexpr TScratchField ScratchFields[] = {
     {"Amount", "N", 10, 2},   {"Emply", "C", 4, 0},
 };
 
-// Pending window messages are processed at most this often while the table fills.
-void processMessagesNowAndThen() {
-    using Clock = std::chrono::steady_clock;
-    static Clock::time_point last;
-    const Clock::time_point now = Clock::now();
-    if (now - last < std::chrono::milliseconds(50)) return;
-    last = now;
-    Application->ProcessMessages();
-}
-
 // A scratch file name no other form of this program, nor another program
 // on the same installation, is using.
 std::string uniqueScratchName() {
     static std::atomic<int> instances{0};
     return "temp10_" + std::to_string(getpid()) + "_" + std::to_string(++instances);
 }
-
-// The shared personnel table as the form found it (open or closed, its
-// index and record), put back when it is done.
-class TPersonnelTableState {
-public:
-    TPersonnelTableState(TTable& Table, TXbase& Xbase) : table_(Table), xbase_(Xbase) {
-        wasOpen_ = Table.Active();
-        indexName_ = Table.IndexName();
-        atRecord_ = wasOpen_ && !(Table.Bof() && Table.Eof());
-        if (atRecord_) recNo_ = Xbase.RecNo();
-        if (!wasOpen_) Table.Open();
-    }
-    ~TPersonnelTableState() {
-        try {
-            if (!wasOpen_) table_.Close();
-            table_.SetIndexName(indexName_);
-            if (atRecord_) xbase_.Go(recNo_);
-        } catch (...) {
-            // The form's own error, if any, is the one the user sees.
-        }
-    }
-
-private:
-    TTable& table_;
-    TXbase& xbase_;
-    bool wasOpen_ = false;
-    std::string indexName_;
-    bool atRecord_ = false;
-    int recNo_ = 0;
-};
 
 // The hourglass for the length of a run, however the run ends.
 class THourGlass {
@@ -175,7 +135,8 @@ void TSalesByItemReport::FormCreate(TObject*) {
     SoldByComboBox->Items()->Add(AllSales);
     if (!DataModule1) return;
     TTable& personnel = *DataModule1->PersonnelTable;
-    TPersonnelTableState restore(personnel, *DataModule1->PersonnelXbase);
+    TSharedTablePlace restore(personnel, *DataModule1->PersonnelXbase);
+    if (!personnel.Active()) personnel.Open();
     personnel.SetIndexName("RecName");
     for (personnel.First(); !personnel.Eof(); personnel.Next())
         SoldByComboBox->Items()->Add(AppUtils::PadRight(Trim(personnel.FieldByName("ID")->AsString()), 4) + " " +
@@ -263,7 +224,7 @@ void TSalesByItemReport::fillReportTable() {
             ReportTable->FieldByName("Amount")->SetAsCurrency(Table2->FieldByName("AMOUNT")->AsCurrency());
             set("Emply", emply);
             ReportTable->Post();
-            processMessagesNowAndThen();
+            Application->ProcessMessagesNowAndThen();
         }
     }
 }
