@@ -9,7 +9,7 @@
 // FX-A   patient 3 "Carter" (billed to "Carter Holdings"): 10.00, 20.00,
 //        30.00, 40.00 and 50.00 due 3/20, 3/15, 3/5, 1/30 and 12/6/2023.
 // FX-A2  patient 4 "Fisher": 30.00 due 10 days ago, 40.00 due 35 days ago.
-// FX-B   patients 21-29 "B -1" ... "B 91": 1.00 each, due -1, 0, 1, 30, 31,
+// FX-B   patients 21-29 "B 1" ... "B 9": 1.00 each, due -1, 0, 1, 30, 31,
 //        60, 61, 90 and 91 days ago.
 // FX-L   patient 6 "Long": receipts of 10.00, 20.00 ... 100.00 dated 1-10
 //        January 2024 and four payments of 25.00 on 11-14 January: 14
