@@ -312,8 +312,11 @@ TEST_F(LabRxPrintTest, TheOffsetMovesEveryInkRightOfFiveAndAHalfInches) {
             EXPECT_GE(left, 5.5);
         else
             EXPECT_LT(left, 1.0);
-        // The stub's name sits 1.25 in right of the shift.
-        const ReportTextItem* name = page.Find("Pat Seven");
-        ASSERT_NE(name, nullptr);
+        // The stub's name (22 pt, at 7.95 in) sits 1.25 in right of the shift.
+        const ReportTextItem* stubName = nullptr;
+        for (const ReportTextItem& item : page.Items)
+            if (item.Text == "Pat Seven" && item.Baseline > 7.6) stubName = &item;
+        ASSERT_NE(stubName, nullptr);
+        EXPECT_NEAR(stubName->Left, (shifted ? 5.5 : 0.0) + 1.25, 0.01);
     }
 }

@@ -41,6 +41,11 @@ public:
         text(Text, X - w / 2, X + w / 2);
     }
     void PrintBlockInch(const std::string& Text, double X, double Width) override { text(Text, X, X + Width); }
+    // The clipping rectangle is not kept: the text is where it starts.
+    void TextRect(const TRect&, double X, double Y, const std::string& Text) override {
+        if (Text.empty()) return;
+        into_.Items.push_back({page_, X, X + TextWidth(Text), Y, FontName(), Bold(), Italic(), FontSize(), Text});
+    }
     void MoveTo(double X, double Y) override {
         penX_ = X;
         penY_ = Y;
