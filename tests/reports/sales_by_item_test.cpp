@@ -133,7 +133,7 @@ TEST_F(SalesByItemTest, ATypedSoldByTextLimitsTheRunToItsFirstFourCharacters) {
         EXPECT_EQ(total(runSoldBy<TSalesByItemReport>(typed)), expected) << typed;
 }
 
-TEST_F(SalesByItemTest, TheSharedPersonnelTableKeepsItsIndex) {
+TEST_F(SalesByItemTest, TheSharedPersonnelTableIsPutBackAsFound) {
     TTable& personnel = *module->PersonnelTable;
     personnel.SetIndexName("ID");
     personnel.Last();
@@ -141,6 +141,12 @@ TEST_F(SalesByItemTest, TheSharedPersonnelTableKeepsItsIndex) {
     open<TSalesByItemReport>();
     EXPECT_EQ(personnel.IndexName(), "ID");
     EXPECT_EQ(personnel.FieldByName("RECNAME")->AsString(), lastName);
+
+    personnel.Close();
+    auto* form = open<TSalesByItemSummaryReport>();
+    EXPECT_EQ(form->SoldByComboBox->Items()->Count(), 3);
+    EXPECT_FALSE(personnel.Active());
+    EXPECT_EQ(personnel.IndexName(), "ID");
 }
 
 TEST_F(SalesByItemTest, ASecondRunOfOneFormStartsItsGroupsAfresh) {
