@@ -4,6 +4,7 @@
 #include <fstream>
 
 #include "ReceiptFormFixture.h"
+#include "patients/ClaimDialog.h"
 #include "sales/ReceiptClaimDlg.h"
 #include "ui/ExtCtrls.h"
 
@@ -93,6 +94,32 @@ TEST_F(ReceiptClaimTest, EightLinesPutTheFirstSixAndAnUpdateRewrites) {
     EXPECT_EQ(caption, "Claim: " + id);
     EXPECT_EQ(script.Shown()[1].Text, "Insurance Claim " + id + " has been updated for this receipt.");
     EXPECT_EQ(serviceRows(id).size(), 6u);
+}
+
+TEST_F(ReceiptClaimTest, EditingTheExistingClaimOpensItsDialogAndRewritesNothing) {
+    RegisterClaimForms();
+    lines({"1", "2"});
+    createClaim(true);
+    const std::string id = Trim(module->InsTable->FieldByName("ID")->AsString());
+    const std::vector<std::pair<double, std::string>> rows = serviceRows(id);
+
+    TDialogScript script;
+    script.Answer([](TForm& F) {
+        auto& dlg = dynamic_cast<TReceiptClaimDlg&>(F);
+        dlg.RadioGroup1->SetItemIndex(0);
+        dlg.OKBtn->Click();
+    });
+    std::string shownId;
+    script.Answer(TDialogAnswer{.Result = mrOk, .Act = [&](TForm& F) {
+                                    EXPECT_NE(dynamic_cast<TInsuranceClaimDlg*>(&F), nullptr);
+                                    shownId = Trim(module->InsTable->FieldByName("ID")->AsString());
+                                }});
+    form->InsClaimBitBtnClick(form);
+    ASSERT_EQ(script.Shown().size(), 2u);  // no "updated" message
+    EXPECT_EQ(script.Shown()[1].Caption, "Health Insurance Claim Form");
+    EXPECT_EQ(shownId, id);
+    EXPECT_EQ(serviceRows(id), rows);
+    EXPECT_DOUBLE_EQ(module->InsTable->FieldByName("TOTAL")->AsFloat(), 30);
 }
 
 TEST_F(ReceiptClaimTest, WithoutAClaimTheButtonAsks) {
