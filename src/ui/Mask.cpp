@@ -137,6 +137,32 @@ int TEditMask::firstMissing(const std::string& editText) const {
     return -1;
 }
 
+bool TEditMask::shownAsGiven(const std::string& editText) const {
+    if (editText.size() != positions_.size()) return false;
+    bool allBlank = true;
+    bool eachTaken = true;
+    for (size_t i = 0; i < positions_.size(); ++i) {
+        const TMaskPosition& p = positions_[i];
+        const char c = editText[i];
+        if (p.kind == TMaskPosition::Literal) {
+            if (c != p.literal) return false;
+            continue;
+        }
+        if (c == ' ' && blank_ == ' ') {
+            // The line edit takes a blank only where a character is optional;
+            // elsewhere it looks further on and the text may shift.
+            if (p.required) eachTaken = false;
+            continue;
+        }
+        allBlank = false;
+        const auto u = static_cast<unsigned char>(c);
+        const bool plain =
+            p.kind == TMaskPosition::AnyChar ? u > ' ' && u < 0x7F : std::isalnum(u) || c == '+' || c == '-';
+        if (!plain || u >= 0x80 || c == blank_ || !accepts(i, c) || convert(i, c) != c) return false;
+    }
+    return allBlank || eachTaken;
+}
+
 std::string TEditMask::qtInputMask() const {
     std::string out;
     char charCase = 0;
@@ -174,7 +200,10 @@ void TMaskEdit::SetEditMask(const std::string& Value) {
     RealSetText(text);
 }
 
-std::string TMaskEdit::EditText() const { return FromQString(edit()->displayText()); }
+std::string TMaskEdit::EditText() const {
+    if (const std::string* text = pendingText(true)) return *text;
+    return FromQString(edit()->displayText());
+}
 
 void TMaskEdit::SetEditText(const std::string& Value) {
     if (!IsMasked()) {
@@ -185,7 +214,8 @@ void TMaskEdit::SetEditText(const std::string& Value) {
     std::string text(mask_.positions().size(), ' ');
     for (size_t i = 0; i < text.size() && i < Value.size(); ++i)
         text[i] = Value[i] == mask_.blank() ? ' ' : Value[i];
-    edit()->setText(ToQString(text));
+    const bool exact = mask_.shownAsGiven(text);
+    putText(std::move(text), true, exact);
 }
 
 std::string TMaskEdit::RealGetText() const {

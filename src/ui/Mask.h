@@ -46,6 +46,10 @@ public:
     std::string textOf(const std::string& editText) const;
     // -1 when every required position is filled, otherwise the first that is not.
     int firstMissing(const std::string& editText) const;
+    // Whether a line edit under qtInputMask() shows this edit text (blanks as
+    // spaces) just as given: every literal in place and either every other
+    // position holding a plain character it takes, or all of them blank.
+    bool shownAsGiven(const std::string& editText) const;
     // The mask in Qt's input mask notation.
     std::string qtInputMask() const;
 

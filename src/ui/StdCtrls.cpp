@@ -207,16 +207,67 @@ TCustomEdit::TCustomEdit(TComponent* AOwner, QLineEdit* widget) : TWinControl(AO
     SetTabStop(true);
     SetColor(clWindow);
     widget->resize(121, 21);
-    QObject::connect(widget, &QLineEdit::textChanged, widget, [this] { guardedCall(this, [this] { Change(); }); });
+    // A text handed over late was announced when it was set.
+    QObject::connect(widget, &QLineEdit::textChanged, widget, [this] {
+        if (!flushing_) guardedCall(this, [this] { Change(); });
+    });
     QObject::connect(widget, &QLineEdit::textEdited, widget, [this] { modified_ = true; });
     applyMaxLength();
 }
 
-QLineEdit* TCustomEdit::edit() const { return static_cast<QLineEdit*>(Handle()); }
+QLineEdit* TCustomEdit::lineEdit() const { return static_cast<QLineEdit*>(Handle()); }
 
-std::string TCustomEdit::RealGetText() const { return FromQString(edit()->text()); }
+QLineEdit* TCustomEdit::edit() const {
+    flushText();
+    return lineEdit();
+}
+
+void TCustomEdit::flushText() const {
+    if (!pendingText_) return;
+    QString text = ToQString(*pendingText_);
+    pendingText_.reset();
+    flushing_ = true;
+    lineEdit()->setText(text);
+    flushing_ = false;
+}
+
+bool TCustomEdit::handleEvent(QWidget* source, QEvent* event) {
+    flushText();
+    return TWinControl::handleEvent(source, event);
+}
+
+void TCustomEdit::putText(std::string Value, bool Masked, bool Exact) {
+    QLineEdit* widget = lineEdit();
+    if (!Exact || widget->isVisible() || widget->validator() || widget->echoMode() != QLineEdit::Normal) {
+        edit()->setText(ToQString(Value));
+        return;
+    }
+    // One byte is one character of the widget's text.
+    if (!Masked && Value.size() > static_cast<size_t>(widget->maxLength()))
+        Value.resize(static_cast<size_t>(widget->maxLength()));
+    // Whatever the text, the widget's setText also puts the caret at the end
+    // and forgets selection and undo; that happens when the text is handed over.
+    const bool changed = pendingText_ ? *pendingText_ != Value
+                                      : FromQString(Masked ? widget->displayText() : widget->text()) != Value;
+    pendingText_ = std::move(Value);
+    pendingMasked_ = Masked;
+    if (changed) guardedCall(this, [this] { Change(); });
+}
+
+const std::string* TCustomEdit::pendingText(bool Masked) const {
+    return pendingText_ && pendingMasked_ == Masked ? &*pendingText_ : nullptr;
+}
+
+std::string TCustomEdit::RealGetText() const {
+    if (const std::string* text = pendingText(false)) return *text;
+    return FromQString(edit()->text());
+}
 
 void TCustomEdit::RealSetText(const std::string& Value) {
+    if (charCase_ == ecNormal) {
+        putText(Value, false, true);
+        return;
+    }
     QString text = ToQString(Value);
     if (charCase_ == ecUpperCase) text = text.toUpper();
     if (charCase_ == ecLowerCase) text = text.toLower();

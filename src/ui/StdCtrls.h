@@ -3,6 +3,7 @@
 // speed buttons), check boxes, radio buttons, combo boxes, list boxes and
 // group boxes.
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "ui/Controls.h"
@@ -110,14 +111,32 @@ public:
 
 protected:
     TCustomEdit(TComponent* AOwner, QLineEdit* widget);
+    // The widget, holding the current text: any text still waiting for it
+    // is handed over first.
     QLineEdit* edit() const;
     std::string RealGetText() const override;
     void RealSetText(const std::string& Value) override;
     void DoEnter() override;
     virtual void Change();
+    bool handleEvent(QWidget* source, QEvent* event) override;
+
+    // Gives the widget Value as its own setText does, and Change runs when
+    // the text differs. Masked: Value is the display text of an input mask.
+    // Exact: the widget will hold Value as given (after the length limit).
+    // Laying text out is the toolkit's dearest step and a hidden edit needs
+    // none, so an exact text for a widget that cannot be seen waits for the
+    // widget's next event (show, paint, a key) or the next use of edit().
+    void putText(std::string Value, bool Masked, bool Exact);
+    // The text waiting for the widget (the display text when Masked), or nullptr.
+    const std::string* pendingText(bool Masked) const;
 
 private:
+    void flushText() const;
+    QLineEdit* lineEdit() const;
     void applyMaxLength();
+    mutable std::optional<std::string> pendingText_;
+    bool pendingMasked_ = false;
+    mutable bool flushing_ = false;
     int maxLength_ = 0;
     TEditCharCase charCase_ = ecNormal;
     bool readOnly_ = false;

@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QImage>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMouseEvent>
 #include <QScrollBar>
 #include <QTabWidget>
@@ -119,6 +120,83 @@ TEST_F(ControlsTest, EditCaseAndLengthLimitsApplyToTypingAndCode) {
     edit->SetReadOnly(true);
     edit->SendKey(VK_BACK);
     EXPECT_EQ(edit->Text(), "JONES");
+}
+
+// An edit whose window is hidden gets its text later; until then and after,
+// everything read from it is what the widget shows once it has the text.
+TEST_F(ControlsTest, TextGivenToAHiddenEditReadsShowsAndPaintsAsGivenAtOnce) {
+    struct Case {
+        const char* mask;
+        const char* text;
+    };
+    const Case cases[] = {
+        {"", "SMITH, JOHN"},
+        {"", ""},
+        {"", "tab\there"},
+        {phoneMask, "(800)555-1212 1234"},
+        {phoneMask, "(800)555-1212"},
+        {phoneMask, "(   )555-1212"},
+        {phoneMask, "(800)   -1212"},
+        {phoneMask, ""},
+        {phoneMask, "(80x)555-1212"},
+        {ssnMask, "123-45-6789"},
+        {ssnMask, "12x-45-6789"},
+        {ssnMask, ""},
+        {"000;0;_", "42"},
+        {">LL;0;_", "ny"},
+        {"ccc;0; ", "a b"},
+    };
+    place<TEdit>(form.get(), 10, 60);  // takes the focus, so the pictures show no caret
+    for (const Case& c : cases) {
+        TForm hidden(nullptr);
+        auto* edit = place<TMaskEdit>(&hidden, 10, 10);
+        edit->SetEditMask(c.mask);
+        edit->SetMaxLength(8);
+        int changes = 0;
+        edit->OnChange = [&](TObject*) { ++changes; };
+        edit->SetText(c.text);
+        edit->SetText(c.text);
+        const std::string text = edit->Text();
+        const std::string editText = edit->EditText();
+        EXPECT_EQ(changes, std::string(c.text).empty() ? 0 : 1) << c.mask << " / " << c.text;
+
+        // The picture of the same text given to an edit that is shown.
+        auto* shown = place<TMaskEdit>(form.get(), 10, 10);
+        shown->SetEditMask(c.mask);
+        shown->SetMaxLength(8);
+        show();
+        ASSERT_TRUE(shown->Showing());
+        shown->SetText(c.text);
+        const QImage expected = RenderControl(shown);
+
+        EXPECT_EQ(RenderControl(edit), expected) << c.mask << " / " << c.text;
+        EXPECT_EQ(changes, std::string(c.text).empty() ? 0 : 1) << "no second change when the widget takes the text";
+        auto* widget = static_cast<QLineEdit*>(edit->Handle());
+        EXPECT_EQ(widget->displayText(), static_cast<QLineEdit*>(shown->Handle())->displayText());
+        EXPECT_EQ(widget->text(), static_cast<QLineEdit*>(shown->Handle())->text());
+        EXPECT_EQ(edit->Text(), text) << c.mask << " / " << c.text;
+        EXPECT_EQ(edit->EditText(), editText) << c.mask << " / " << c.text;
+        EXPECT_EQ(edit->Text(), shown->Text()) << c.mask << " / " << c.text;
+        EXPECT_EQ(edit->EditText(), shown->EditText()) << c.mask << " / " << c.text;
+        delete shown;
+    }
+}
+
+TEST_F(ControlsTest, CaretSelectionAndUndoOfAHiddenEditFollowItsLastText) {
+    TForm hidden(nullptr);
+    auto* edit = place<TEdit>(&hidden, 10, 10);
+    edit->SetText("first");
+    edit->SetSelStart(2);
+    edit->SetSelLength(2);
+    EXPECT_EQ(edit->SelText(), "rs");
+    edit->SetText("second");
+    EXPECT_EQ(edit->SelLength(), 0) << "a new text drops the selection";
+    EXPECT_EQ(edit->SelStart(), 6) << "and puts the caret at its end";
+    EXPECT_FALSE(edit->CanUndo());
+    edit->SetText("third");
+    edit->SelectAll();
+    EXPECT_EQ(edit->SelText(), "third");
+    EXPECT_FALSE(edit->Modified());
 }
 
 TEST_F(ControlsTest, MemoLinesAndText) {
