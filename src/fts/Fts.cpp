@@ -123,7 +123,7 @@ int FtsVerify(int handle, const char* key, const char* text, int) {
     if (!find(handle)) return FtsErrBadHandle;
     if (!key || !text) return FtsErrBadArgument;
     return guarded([&] {
-        if (fts::SplitWords(fts::UpperText(text)).empty()) return FtsErrBadArgument;
+        if (!fts::HasWords(fts::UpperText(text))) return FtsErrBadArgument;
         return fts::KeySatisfies(key, text) ? 1 : 0;
     });
 }

@@ -50,17 +50,40 @@ std::string UpperText(std::string_view text) {
     return out;
 }
 
+namespace {
+
+// Steps through the words of an upper-cased text, each cut to MaxWordLength.
+class WordWalk {
+public:
+    explicit WordWalk(std::string_view upperText) : text_(upperText) {}
+
+    bool next(std::string_view& word) {
+        const size_t n = text_.size();
+        while (at_ < n && !wordBytes[static_cast<unsigned char>(text_[at_])]) ++at_;
+        const size_t start = at_;
+        while (at_ < n && wordBytes[static_cast<unsigned char>(text_[at_])]) ++at_;
+        if (at_ == start) return false;
+        word = text_.substr(start, std::min(at_ - start, MaxWordLength));
+        return true;
+    }
+
+private:
+    std::string_view text_;
+    size_t at_ = 0;
+};
+
+}  // namespace
+
 std::vector<std::string_view> SplitWords(std::string_view upperText) {
     std::vector<std::string_view> words;
-    size_t i = 0;
-    const size_t n = upperText.size();
-    while (i < n) {
-        while (i < n && !wordBytes[static_cast<unsigned char>(upperText[i])]) ++i;
-        const size_t start = i;
-        while (i < n && wordBytes[static_cast<unsigned char>(upperText[i])]) ++i;
-        if (i > start) words.push_back(upperText.substr(start, std::min(i - start, MaxWordLength)));
-    }
+    WordWalk walk(upperText);
+    for (std::string_view word; walk.next(word);) words.push_back(word);
     return words;
+}
+
+bool HasWords(std::string_view upperText) {
+    std::string_view word;
+    return WordWalk(upperText).next(word);
 }
 
 std::vector<std::string_view> DistinctWords(std::string_view upperText) {
@@ -73,16 +96,17 @@ std::vector<std::string_view> DistinctWords(std::string_view upperText) {
 bool KeySatisfies(std::string_view key, std::string_view text) {
     const std::string upperKey = UpperText(key);
     const std::string upperText = UpperText(text);
-    const std::vector<std::string_view> keyWords = DistinctWords(upperKey);
-    const std::vector<std::string_view> textWords = DistinctWords(upperText);
-    if (textWords.empty()) return false;
-    for (std::string_view wanted : textWords) {
-        // The first key word not below the wanted one is the only candidate
-        // that can begin with it.
-        auto at = std::lower_bound(keyWords.begin(), keyWords.end(), wanted);
-        if (at == keyWords.end() || !at->starts_with(wanted)) return false;
+    bool anyWord = false;
+    WordWalk wanted(upperText);
+    for (std::string_view word; wanted.next(word);) {
+        anyWord = true;
+        // Some key word must begin with it; keys are short, so a walk beats sorting.
+        bool found = false;
+        WordWalk keyWords(upperKey);
+        for (std::string_view keyWord; !found && keyWords.next(keyWord);) found = keyWord.starts_with(word);
+        if (!found) return false;
     }
-    return true;
+    return anyWord;
 }
 
 }  // namespace fts

@@ -19,6 +19,9 @@ std::string UpperText(std::string_view text);
 // MaxWordLength. The views point into upperText.
 std::vector<std::string_view> SplitWords(std::string_view upperText);
 
+// Whether an upper-cased text holds a word at all.
+bool HasWords(std::string_view upperText);
+
 // The same words, sorted, each once.
 std::vector<std::string_view> DistinctWords(std::string_view upperText);
 
