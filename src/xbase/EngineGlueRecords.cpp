@@ -277,15 +277,17 @@ TDateWindow TEngineGlue::dateWindow() const {
 
 DBIResult TEngineGlue::GetField(hDBICur hCursor, uint16_t iField, const uint8_t* pRecBuf, void* pDest, bool& bBlank) {
     bBlank = false;
-    TCursor cursor(*this, hCursor);
-    if (!cursor)
+    // A value is read out of the caller's buffer by the area's field list
+    // alone: the engine's selected area does not come into it.
+    const TDbiWorkArea* area = OpenWorkArea(hCursor & 0xFFFF);
+    if (!area)
         return DBIERR_INVALIDHNDL;
-    const TGlueField* field = cursor->Field(iField);
+    const TGlueField* field = area->Field(iField);
     if (!field || !pRecBuf)
         return DBIERR_NA;
-    if (IsBlob(*cursor, iField))
+    if (IsBlob(*area, iField))
         return DBIERR_NONE;
-    bBlank = ReadFieldValue(*field, cursor->LogicalDescs[iField - 1].iFldType, pRecBuf, pDest);
+    bBlank = ReadFieldValue(*field, area->LogicalDescs[iField - 1].iFldType, pRecBuf, pDest);
     return DBIERR_NONE;
 }
 
