@@ -570,7 +570,7 @@ TField* TFields::Fields(int Index) const {
 
 TField* TFields::FindField(const std::string& FieldName) const {
     for (TField* f : list_)
-        if (SameText(f->FieldName(), FieldName)) return f;
+        if (f->FieldName().size() == FieldName.size() && SameText(f->FieldName(), FieldName)) return f;
     return nullptr;
 }
 
