@@ -73,11 +73,11 @@ char TEditMask::convert(size_t i, char c) const {
 bool TEditMask::accepts(size_t i, char c) const {
     if (i >= positions_.size()) return false;
     unsigned char u = static_cast<unsigned char>(c);
-    bool letter = std::isalpha(u) || u >= 0xC0;
+    auto letter = [u] { return std::isalpha(u) || u >= 0xC0; };
     switch (positions_[i].kind) {
     case TMaskPosition::Literal: return c == positions_[i].literal;
-    case TMaskPosition::Letter: return letter;
-    case TMaskPosition::LetterOrDigit: return letter || std::isdigit(u);
+    case TMaskPosition::Letter: return letter();
+    case TMaskPosition::LetterOrDigit: return letter() || std::isdigit(u);
     case TMaskPosition::AnyChar: return u >= ' ';
     case TMaskPosition::Digit: return std::isdigit(u);
     case TMaskPosition::DigitOrSign: return std::isdigit(u) || c == '+' || c == '-';
@@ -117,6 +117,7 @@ std::string TEditMask::editTextOf(const std::string& value) const {
 
 std::string TEditMask::textOf(const std::string& editText) const {
     std::string out;
+    out.reserve(positions_.size());
     for (size_t i = 0; i < positions_.size(); ++i) {
         char c = i < editText.size() ? editText[i] : blank_;
         if (positions_[i].kind == TMaskPosition::Literal) {
@@ -155,10 +156,11 @@ bool TEditMask::shownAsGiven(const std::string& editText) const {
             continue;
         }
         allBlank = false;
-        const auto u = static_cast<unsigned char>(c);
-        const bool plain =
-            p.kind == TMaskPosition::AnyChar ? u > ' ' && u < 0x7F : std::isalnum(u) || c == '+' || c == '-';
-        if (!plain || u >= 0x80 || c == blank_ || !accepts(i, c) || convert(i, c) != c) return false;
+        const bool plain = p.kind == TMaskPosition::AnyChar
+                               ? c > ' ' && c < 0x7F
+                               : (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') ||
+                                     c == '+' || c == '-';
+        if (!plain || c == blank_ || !accepts(i, c) || convert(i, c) != c) return false;
     }
     return allBlank || eachTaken;
 }
