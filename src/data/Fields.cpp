@@ -172,9 +172,10 @@ TStringField::TStringField(TComponent* AOwner) : TField(AOwner) {
 }
 
 std::string TStringField::GetAsString() const {
-    std::vector<char> buffer(DataSize() + 1, 0);
+    std::string buffer(static_cast<size_t>(DataSize()) + 1, '\0');
     if (!GetData(buffer.data())) return {};
-    return std::string(buffer.data(), strnlen(buffer.data(), buffer.size()));
+    buffer.resize(strnlen(buffer.data(), buffer.size()));
+    return buffer;
 }
 
 void TStringField::SetAsStringValue(const std::string& Value) {
