@@ -73,14 +73,17 @@ char TEditMask::convert(size_t i, char c) const {
 bool TEditMask::accepts(size_t i, char c) const {
     if (i >= positions_.size()) return false;
     unsigned char u = static_cast<unsigned char>(c);
-    auto letter = [u] { return std::isalpha(u) || u >= 0xC0; };
+    auto letter = [c, u] {
+        return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || u >= 0xC0 || std::isalpha(u);
+    };
+    const bool digit = c >= '0' && c <= '9';
     switch (positions_[i].kind) {
     case TMaskPosition::Literal: return c == positions_[i].literal;
     case TMaskPosition::Letter: return letter();
-    case TMaskPosition::LetterOrDigit: return letter() || std::isdigit(u);
+    case TMaskPosition::LetterOrDigit: return digit || letter();
     case TMaskPosition::AnyChar: return u >= ' ';
-    case TMaskPosition::Digit: return std::isdigit(u);
-    case TMaskPosition::DigitOrSign: return std::isdigit(u) || c == '+' || c == '-';
+    case TMaskPosition::Digit: return digit;
+    case TMaskPosition::DigitOrSign: return digit || c == '+' || c == '-';
     }
     return false;
 }
@@ -90,10 +93,12 @@ std::string TEditMask::editTextOf(const std::string& value) const {
     if (saveLiterals_) {
         for (size_t i = 0; i < positions_.size(); ++i) {
             char c = i < value.size() ? value[i] : ' ';
-            if (positions_[i].kind == TMaskPosition::Literal)
+            if (positions_[i].kind == TMaskPosition::Literal) {
                 out[i] = positions_[i].literal;
-            else if (c != ' ' && c != blank_ && accepts(i, convert(i, c)))
-                out[i] = convert(i, c);
+            } else if (c != ' ' && c != blank_) {
+                const char shown = convert(i, c);
+                if (accepts(i, shown)) out[i] = shown;
+            }
         }
         return out;
     }
@@ -116,16 +121,17 @@ std::string TEditMask::editTextOf(const std::string& value) const {
 }
 
 std::string TEditMask::textOf(const std::string& editText) const {
-    std::string out;
-    out.reserve(positions_.size());
+    std::string out(positions_.size(), ' ');
+    size_t n = 0;
     for (size_t i = 0; i < positions_.size(); ++i) {
         char c = i < editText.size() ? editText[i] : blank_;
         if (positions_[i].kind == TMaskPosition::Literal) {
-            if (saveLiterals_) out += positions_[i].literal;
+            if (saveLiterals_) out[n++] = positions_[i].literal;
         } else {
-            out += c == blank_ ? ' ' : c;
+            out[n++] = c == blank_ ? ' ' : c;
         }
     }
+    out.resize(n);
     return out;
 }
 
