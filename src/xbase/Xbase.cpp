@@ -1,6 +1,7 @@
 #include "xbase/Xbase.h"
 
 #include <cstdint>
+#include <typeinfo>
 
 #include "base/Exceptions.h"
 #include "base/SysUtils.h"
@@ -165,7 +166,17 @@ TXbase::TXbase(TComponent* AOwner) : TComponent(AOwner), dataLink_(this) {
 
 TXbase::~TXbase() = default;
 
-TTable* TXbase::linkedTable() const { return dynamic_cast<TTable*>(dataLink_.DataSet()); }
+TTable* TXbase::linkedTable() const {
+    // Most calls are record moves and field reads on the same dataset, so the
+    // cast is kept for as long as the object there is of the same class.
+    TDataSet* dataSet = dataLink_.DataSet();
+    if (dataSet != castFrom_ || (dataSet && typeid(*dataSet) != *castType_)) {
+        castFrom_ = dataSet;
+        castType_ = dataSet ? &typeid(*dataSet) : nullptr;
+        castTable_ = dynamic_cast<TTable*>(dataSet);
+    }
+    return castTable_;
+}
 
 TTable* TXbase::openTable() const {
     TTable* table = linkedTable();

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <typeinfo>
 
 #include "base/Classes.h"
 #include "data/DataSource.h"
@@ -212,6 +213,10 @@ private:
     TXbaseDataLink dataLink_;
     TStringList extraIndexes_;
     std::string filter_;
+    // The last dataset linkedTable cast, its class and the result.
+    mutable const TDataSet* castFrom_ = nullptr;
+    mutable const std::type_info* castType_ = nullptr;
+    mutable TTable* castTable_ = nullptr;
     // The work area of the table being defined by CreateNew.
     int newWorkArea_ = 0;
     bool turboRead_ = false;
