@@ -172,7 +172,15 @@ TStringField::TStringField(TComponent* AOwner) : TField(AOwner) {
 }
 
 std::string TStringField::GetAsString() const {
-    std::string buffer(static_cast<size_t>(DataSize()) + 1, '\0');
+    // Most values are read into the stack and copied once at their own
+    // length, which for short values needs no allocation at all.
+    const size_t size = static_cast<size_t>(DataSize()) + 1;
+    char local[256];
+    if (size <= sizeof local) {
+        if (!GetData(local)) return {};
+        return std::string(local, strnlen(local, size));
+    }
+    std::string buffer(size, '\0');
     if (!GetData(buffer.data())) return {};
     buffer.resize(strnlen(buffer.data(), buffer.size()));
     return buffer;
