@@ -334,8 +334,10 @@ bool DbfFile::readRecord(uint32_t recNo, char* buf) {
         return false;
     if (!shared()) {
         const bool inBlock = recNo >= aheadFirst_ && recNo - aheadFirst_ < aheadCount_;
-        if (!inBlock && recNo == lastRead_ + 1) {
-            // A second record in a row: read on ahead.
+        inRow_ = recNo == lastRead_ + 1 ? inRow_ + 1 : 1;
+        if (!inBlock && inRow_ >= AheadAfterInRow) {
+            // A walk through the records: read on ahead. Two neighbours alone
+            // are common in scattered reads and would not pay for the block.
             const uint32_t perBlock = std::max<uint32_t>(1, 64 * 1024 / static_cast<uint32_t>(recordSize_));
             const uint32_t n = std::min(perBlock, count_ - recNo + 1);
             ahead_.resize(static_cast<size_t>(n) * recordSize_);
@@ -548,6 +550,7 @@ bool DbfFile::zap() {
     knownFileSize_ = headerSize_ + 1;
     aheadCount_ = 0;
     lastRead_ = 0;
+    inRow_ = 0;
     return true;
 }
 

@@ -154,6 +154,9 @@ private:
     uint32_t aheadFirst_ = 0;
     uint32_t aheadCount_ = 0;
     uint32_t lastRead_ = 0;
+    // Records read one after the other, ending at lastRead_.
+    uint32_t inRow_ = 0;
+    static constexpr uint32_t AheadAfterInRow = 3;
     // Shared and read-only opens read through a shared mapping of the file:
     // it shows every process's writes as a read would, without a system call
     // per record. The engine only lets the file grow while it is open shared
