@@ -1,6 +1,5 @@
 #include "xbase/FTS32.h"
 
-#include "base/SysUtils.h"
 #include "fts/Fts.h"
 #include "xbase/Xbase.h"
 
@@ -51,11 +50,16 @@ int TFts::Verify(const std::string& Key, const std::string& Text, int Mode) {
 }
 
 std::string PatientFtsKey(TXbase* Engine) {
+    static const std::string fields[] = {"RecName", "Addr", "Phone1", "Phone2", "SSN"};
     std::string key;
     std::string value;
-    for (const char* field : {"RecName", "Addr", "Phone1", "Phone2", "SSN"}) {
+    for (const std::string& field : fields) {
         Engine->PaddedFieldValue(field, value);
         key += value;
     }
-    return UpperCase(key);
+    // As UpperCase (a-z only), in the key itself.
+    for (char& c : key)
+        if (c >= 'a' && c <= 'z')
+            c = static_cast<char>(c - ('a' - 'A'));
+    return key;
 }
