@@ -47,7 +47,8 @@ DBIResult TEngineGlue::StartWithVersion(const char* Version) {
 DBIResult TEngineGlue::EngineExit() {
     xb_CloseAll();
     xb_SysProp(XB_SP_AT_EXIT, 0);
-    areas_.clear();
+    for (auto& area : areas_)
+        area.reset();
     fieldList_.reset();
     return DBIERR_NONE;
 }

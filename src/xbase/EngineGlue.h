@@ -197,7 +197,8 @@ private:
 
     std::vector<std::optional<std::string>> databases_;  // index = handle; 0 unused
     std::string defaultDirectory_;
-    std::map<int, std::unique_ptr<TDbiWorkArea>> areas_;
+    // Index = work area; looked up on every field read, so by position.
+    std::vector<std::unique_ptr<TDbiWorkArea>> areas_ = std::vector<std::unique_ptr<TDbiWorkArea>>(MaxWorkArea + 1);
     std::unique_ptr<TFieldList> fieldList_;
 };
 

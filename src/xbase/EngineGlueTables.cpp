@@ -24,14 +24,13 @@ bool DeletedRecordsShown() {
 TDbiWorkArea* TEngineGlue::OpenWorkArea(hDBICur hCursor) const {
     if (hCursor < 1 || hCursor > MaxWorkArea || xb_SysProp(XB_SP_AREA_IN_USE, static_cast<intptr_t>(hCursor)) == 0)
         return nullptr;
-    auto found = areas_.find(static_cast<int>(hCursor));
-    return found == areas_.end() ? nullptr : found->second.get();
+    return areas_[hCursor].get();
 }
 
 TDbiWorkArea* TEngineGlue::areaOfTable(const std::string& Path) const {
-    for (const auto& [number, area] : areas_)
-        if (SameText(area->FullPath, Path) || SameText(area->TableName, Path) ||
-            os::MapPath(area->FullPath) == os::MapPath(Path))
+    for (const auto& area : areas_)
+        if (area && (SameText(area->FullPath, Path) || SameText(area->TableName, Path) ||
+             os::MapPath(area->FullPath) == os::MapPath(Path)))
             return area.get();
     return nullptr;
 }
@@ -135,7 +134,7 @@ DBIResult TEngineGlue::CloseCursor(hDBICur& hCursor) {
             return DBIERR_INVALIDHNDL;
         xb_Close();
     }
-    areas_.erase(static_cast<int>(hCursor));
+    areas_[hCursor].reset();
     return DBIERR_NONE;
 }
 
