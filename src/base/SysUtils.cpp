@@ -734,10 +734,9 @@ std::string TrimRight(const std::string& S) {
 
 std::string Trim(const std::string& S) { return TrimLeft(TrimRight(S)); }
 
-std::string UpperCase(const std::string& S) {
-    std::string r = S;
-    for (char& c : r) c = upperAscii(c);
-    return r;
+std::string UpperCase(std::string S) {
+    for (char& c : S) c = upperAscii(c);
+    return S;
 }
 
 std::string LowerCase(const std::string& S) {

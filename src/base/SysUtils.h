@@ -123,7 +123,7 @@ bool TryStrToFloat(const std::string& S, double& Value);
 std::string Trim(const std::string& S);       // removes blanks and control characters
 std::string TrimLeft(const std::string& S);
 std::string TrimRight(const std::string& S);
-std::string UpperCase(const std::string& S);  // a-z only
+std::string UpperCase(std::string S);  // a-z only
 std::string LowerCase(const std::string& S);
 std::string AnsiUpperCase(const std::string& S);  // with the accented letters of Windows-1252
 // Case-insensitive (a-z) comparison: below, at or above zero.

@@ -1,5 +1,8 @@
 #include "xbase/FTS32.h"
 
+#include <utility>
+
+#include "base/SysUtils.h"
 #include "fts/Fts.h"
 #include "xbase/Xbase.h"
 
@@ -57,9 +60,5 @@ std::string PatientFtsKey(TXbase* Engine) {
         Engine->PaddedFieldValue(field, value);
         key += value;
     }
-    // As UpperCase (a-z only), in the key itself.
-    for (char& c : key)
-        if (c >= 'a' && c <= 'z')
-            c = static_cast<char>(c - ('a' - 'A'));
-    return key;
+    return UpperCase(std::move(key));
 }
