@@ -1,21 +1,10 @@
 #include "reports/ReceiptLineScan.h"
 
-
 #include "app/AppUtils.h"
 #include "base/SysUtils.h"
 #include "data/DbTables.h"
 #include "ui/Application.h"
 #include "xbase/Xbase.h"
-
-namespace {
-
-std::string upper(std::string Text) {
-    for (char& c : Text)
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    return Text;
-}
-
-}  // namespace
 
 std::string ReceiptText(double Receipt) { return FormatFloat("0", Receipt); }
 
@@ -26,7 +15,7 @@ TLineFigures ScanReceiptLines(const TReceiptLineTables& Tables, const std::strin
     while (!lines.Eof() && ReceiptText(lines.FieldByName("RECEIPT")->AsFloat()) == Receipt) {
         const Currency amount = lines.FieldByName("AMOUNT")->AsCurrency();
         // Exact and upper-cased: a prefix seek would take "FR1" for "FR".
-        const std::string itemKey = AppUtils::PadRight(upper(Trim(lines.FieldByName("ITEMNO")->AsString())), 10);
+        const std::string itemKey = AppUtils::PadRight(UpperCase(Trim(lines.FieldByName("ITEMNO")->AsString())), 10);
         const bool found = Tables.ItemsXbase->Seek(itemKey) && Tables.ItemsXbase->Found();
         if (found && Trim(Tables.Items->FieldByName("ITEMTYPE")->AsString()) == "Adjustment")
             figures.Adjustments += amount;
