@@ -2,19 +2,17 @@
 
 #include <sys/stat.h>
 
-#include <atomic>
 #include <cerrno>
 #include <filesystem>
 #include <stdexcept>
 #include <string>
 
 TempDir::TempDir() {
-    // Numbered folders in the test process's own temporary folder: short
-    // paths, so a file name stored in a narrow field still fits.
-    static std::atomic<int> made = 0;
+    // The lowest free number in the test process's own temporary folder:
+    // short paths, so a file name stored in a narrow field still fits.
     const std::string parent = std::filesystem::temp_directory_path().string();
-    for (;;) {
-        path_ = parent + "/" + std::to_string(++made);
+    for (int number = 1;; ++number) {
+        path_ = parent + "/" + std::to_string(number);
         if (mkdir(path_.c_str(), S_IRWXU) == 0) return;
         if (errno != EEXIST) throw std::runtime_error("cannot make a temporary folder " + path_);
     }
