@@ -161,6 +161,12 @@ uint8_t TRtRTFWriter::WriteTrailer(TStream* AStream) {
         pending_ += "\\rtrtf0 ";
         InRtfCode = false;
     }
+    // An empty last paragraph gets its own mark: a reader takes a mark at the
+    // end of the text as the end of the paragraph before.
+    const TParagraph* last = CurPar;
+    if (last && !last->Next && last != FromPar && !(last->ParFlags & pfTableCell) && (!ToPar || ToPar == last) &&
+        !last->FirstLine->Length && !last->FirstLine->Next)
+        pending_ += "\\par";
     while (!States.empty()) {
         States.pop_back();
         pending_ += '}';
@@ -321,6 +327,7 @@ uint8_t TRtRTFWriter::WriteAttr() {
     if (a.Style & stHyperlink) pending_ += "\\uldb";
     if (a.Style & stSuperscript) pending_ += "\\super";
     if (a.Style & stSubscript) pending_ += "\\sub";
+    ShiftOpen = (a.Style & (stSuperscript | stSubscript)) != 0;
     if (a.Style & stItalic) pending_ += "\\i";
     if (a.Style & stStrikeOut) pending_ += "\\strike";
     if (a.Special & spProtected) pending_ += "\\shad";
@@ -351,6 +358,10 @@ uint8_t TRtRTFWriter::WriteParEnd() {
     if (InRtfCode) {
         pending_ += "\\rtrtf0 ";
         InRtfCode = false;
+    }
+    if (ShiftOpen) {
+        pending_ += "\\nosupersub ";
+        ShiftOpen = false;
     }
     if (p->ParFlags & pfTableCell) {
         pending_ += "\\cell";

@@ -607,9 +607,11 @@ void TRtCustomRtfEdit::KeyPress(char& Key) {
         break;
     case 9:
     case 10:
-    case 27:
         break;
     default:
+        // Ctrl+letter and Escape arrive as control codes: of those only Enter
+        // and Backspace edit the text.
+        if (!IsTextByte(static_cast<unsigned char>(Key)) && Key != '\b' && Key != '\r') break;
         if (CanChange()) {
             rtfText_->CurAttr.Special &= static_cast<uint8_t>(~spHidden);
             rtfText_->InputText(std::string(1, Key));
