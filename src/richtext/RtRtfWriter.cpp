@@ -161,10 +161,11 @@ uint8_t TRtRTFWriter::WriteTrailer(TStream* AStream) {
         pending_ += "\\rtrtf0 ";
         InRtfCode = false;
     }
-    // An empty last paragraph gets its own mark: a reader takes a mark at the
-    // end of the text as the end of the paragraph before.
+    // The empty last paragraph of a whole document gets a mark of its own: a
+    // reader takes a mark at the end of a document as the end of the
+    // paragraph before. A selection keeps the marks it holds.
     const TParagraph* last = CurPar;
-    if (last && !last->Next && last != FromPar && !(last->ParFlags & pfTableCell) && (!ToPar || ToPar == last) &&
+    if (!ToPar && last && !last->Next && last != FromPar && !(last->ParFlags & pfTableCell) &&
         !last->FirstLine->Length && !last->FirstLine->Next)
         pending_ += "\\par";
     while (!States.empty()) {

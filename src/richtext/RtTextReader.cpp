@@ -78,7 +78,7 @@ bool TRtTextReader::ProcessChar(unsigned char C) {
     try {
         if (C == '\r') EndParagraph();
         else if (C == static_cast<unsigned char>(EscapeChar)) HandleEscape(C);
-        else if (IsTextByte(C)) AddChar(C);
+        else if (C != '\n') AddChar(C);
     } catch (...) {
         if (Result == rtReadOk) Result = rtReadStoreFailed;
         throw;

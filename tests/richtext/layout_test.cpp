@@ -272,12 +272,14 @@ TEST(RtPaint, HighlightUnderlineAndMissingGraphic) {
     EXPECT_FALSE(IsInk(img.pixel(390, l->Y + 2)));
     // The underline: the first row under the base line that is ink across the
     // unmarked text. It stays there when spacing makes the line taller.
-    int x8 = page.doc.CharToX(par, l, 8), x10 = page.doc.CharToX(par, l, 10);
+    // A new layout may give the paragraph new lines.
     auto underlineRow = [&](const QImage& image) {
-        for (int y = l->Y + l->Base + 1; y < l->Y + l->Height; ++y) {
+        TLine* line = par->FirstLine;
+        int x8 = page.doc.CharToX(par, line, 8), x10 = page.doc.CharToX(par, line, 10);
+        for (int y = line->Y + line->Base + 1; y < line->Y + line->Height; ++y) {
             bool across = true;
             for (int x = x8; x < x10; ++x) across = across && IsInk(image.pixel(x, y));
-            if (across) return y - (l->Y + l->Base);
+            if (across) return y - (line->Y + line->Base);
         }
         return -1;
     };

@@ -16,6 +16,7 @@
 #include "RtfDocGenerator.h"
 #include "RtfTestSupport.h"
 #include "richtext/RtInvariants.h"
+#include "richtext/RtTestDoc.h"
 #include "richtext/RtTextReader.h"
 #include "support/TempDir.h"
 #include "ui/Metafile.h"
@@ -134,8 +135,7 @@ TEST(RtfForeign, LetterFromHtml) {
     EXPECT_EQ(image.size(), QSize(4, 4));
     EXPECT_EQ(image.pixel(0, 0), qRgb(255, 0, 0));
     EXPECT_EQ(image.pixel(3, 3), qRgb(0, 0, 255));
-    EXPECT_EQ(textOf(ps.back()), "") << "after the last paragraph end";
-    EXPECT_EQ(textOf(ps[ps.size() - 2]), "Last line.");
+    EXPECT_EQ(textOf(ps.back()), "Last line.") << "no empty paragraph after the last mark";
 }
 
 TEST(RtfForeign, TabsAlignmentAndHiddenTextFromOpenDocument) {
@@ -372,5 +372,41 @@ TEST(RtfForeign, WriterDocumentsLoadAsWriterShowsThem) {
         EXPECT_EQ(fontOf(doc, last), "Liberation Serif");
         EXPECT_EQ(last.Size, 12);
         c.check(doc, ps);
+    }
+}
+
+// Documents of this editor as Writer reads them: its RTF converted by
+// Writer to plain text gives the editor's paragraphs, character for character.
+TEST(RtfForeign, EditorDocumentsReadInWriterAsTheEditorShowsThem) {
+    if (!writerInstalled()) GTEST_SKIP() << "LibreOffice Writer is not installed";
+    struct Case {
+        std::string name, shape;
+        std::function<void(TRtRTFText&)> format;
+        std::string text;  // as Writer gives it, in UTF-8
+    };
+    const std::vector<Case> cases = {
+        {"superscript-at-end", "a2|b c|d",
+         [](TRtRTFText& d) {
+             d.FirstPar->FirstLine->Attr[1].Style = stSuperscript;
+             d.FirstPar->Next->Align = 2;
+         },
+         "a2\nb c\nd\n"},
+        {"bullets", "\x95\tone|\x95\ttwo", nullptr, "\xE2\x80\xA2\tone\n\xE2\x80\xA2\ttwo\n"},
+    };
+    TempDir dir;
+    std::vector<std::string> names;
+    for (const Case& c : cases) {
+        TRtRTFTextIo doc;
+        BuildShape(doc, c.shape);
+        if (c.format) c.format(doc);
+        std::ofstream(dir.file(c.name + ".rtf"), std::ios::binary) << SaveRtf(doc);
+        names.push_back(c.name + ".rtf");
+    }
+    ASSERT_TRUE(convertWithWriter(dir, names, "txt:Text"));
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::string text = readFile(dir.file("out/" + c.name + ".txt"));
+        if (text.rfind("\xEF\xBB\xBF", 0) == 0) text.erase(0, 3);
+        EXPECT_EQ(text, c.text);
     }
 }

@@ -10,6 +10,7 @@
 
 #include "base/Streams.h"
 #include "richtext/RtRtfWriter.h"
+#include "richtext/RtTextReader.h"
 #include "RtfTestSupport.h"
 #include "richtext/RtTestDoc.h"
 #include "support/TempDir.h"
