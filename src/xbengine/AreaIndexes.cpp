@@ -54,8 +54,8 @@ AreaIndexes::AreaIndexes(WorkArea& area, const Settings& settings) : area_(area)
 
 // The area tells of its writes once there are tags to keep (or a lost file
 // to mark), so that a table without index files reads no record back before
-// writing it. (The hooks
-// stay once set: a file may go out of use while a hook runs.)
+// writing it. (The hooks stay once set: a file may go out of use while a
+// hook runs.)
 void AreaIndexes::listen() {
     if ((files_.empty() && lost_.empty()) || area_.onRecordWritten)
         return;
