@@ -259,7 +259,9 @@ void TDataModule1::OpenFiles() {
     countOpening(probeExclusive());
 
     if (const auto unusable = IndexCheck::UnusableIndexes(DataDirectory); !unusable.empty()) {
-        MessageDlg(UnusableIndexNotice(unusable), mtWarning, {mbOK});
+        // A new company has no index file yet: its first indexes are built quietly.
+        if (!os::ListFiles(os::MapPath(DataDirectory), "*.nsx").empty())
+            MessageDlg(UnusableIndexNotice(unusable), mtWarning, {mbOK});
         rebuildIndexes();
         // The rebuild closed the company, counting this workstation out; it
         // holds the company again from here on.
