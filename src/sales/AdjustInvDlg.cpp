@@ -1,6 +1,7 @@
 #include "sales/AdjustInvDlg.h"
 
 #include "app/DataModule.h"
+#include "app/DocumentTables.h"
 #include "base/Exceptions.h"
 #include "base/SysUtils.h"
 #include "data/DbTables.h"
@@ -112,6 +113,8 @@ std::string TAdjustInvDlg::refusal(int LabelCount) const {
 
 void TAdjustInvDlg::OKBitBtnClick(TObject*) {
     TTable* items = DataModule1->ItemTable;
+    if (!DocumentTables::Ready({items}, "The quantity on hand was not changed."))
+        return;
     int labelCount = 0;
     if (!TryStrToInt(Trim(LabelQtyEdit->Text()), labelCount))
         labelCount = 0;

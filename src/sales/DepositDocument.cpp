@@ -5,6 +5,7 @@
 #include "app/Cents.h"
 #include "app/DataModule.h"
 #include "app/DocumentFields.h"
+#include "app/DocumentTables.h"
 #include "app/DocumentScope.h"
 #include "app/LedgerPostings.h"
 #include "app/ReceiptNumbers.h"
@@ -175,6 +176,8 @@ void TDepositDocument::CalcDeposit2() {
 }
 
 bool TDepositDocument::SaveDeposit() {
+    if (!DocumentTables::Ready(documentTables(), "The deposit was not saved."))
+        return false;
     if (total_ == Currency()) {
         ShowMessage(ZeroTotal);
         return false;
@@ -195,6 +198,11 @@ bool TDepositDocument::SaveDeposit() {
         return false;
     }
     return OpenDeposit(selectedDepositID_);
+}
+
+std::vector<TTable*> TDepositDocument::documentTables() const {
+    return {module_.DepositTable, module_.DepositDtlTable, module_.LedgerTable, module_.AccountTable,
+            module_.PaymentTable};
 }
 
 void TDepositDocument::updateDepositTables() {
@@ -311,6 +319,8 @@ bool TDepositDocument::OpenDeposit(const std::string& DepositID) {
 }
 
 bool TDepositDocument::DeleteDeposit(TDateTime Today) {
+    if (!DocumentTables::Ready(documentTables(), "The deposit was not deleted."))
+        return false;
     if (selectedDepositID_.empty())
         return false;
     TTable* temp6 = module_.Temp6Table;

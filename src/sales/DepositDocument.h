@@ -11,11 +11,13 @@
 // An item carries the money its payment received (AMOUNT - TOTALPAID), so
 // depositing every money payment brings the undeposited-funds account to 0.
 #include <string>
+#include <vector>
 
 #include "base/Currency.h"
 #include "base/DateTime.h"
 
 class TDataModule1;
+class TTable;
 
 class TDepositDocument {
 public:
@@ -81,6 +83,8 @@ public:
     static const char* const ChargesFilter;
 
 private:
+    // The tables a save or delete writes or finds its records by.
+    std::vector<TTable*> documentTables() const;
     // Appends the deposit and its items; their number becomes SelectedDepositID.
     void updateDepositTables();
     // The deposit's ledger pair, negated when Deleting.

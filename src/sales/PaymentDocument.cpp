@@ -6,6 +6,7 @@
 #include "app/DataModule.h"
 #include "app/DocumentFields.h"
 #include "app/DocumentScope.h"
+#include "app/DocumentTables.h"
 #include "app/LedgerPostings.h"
 #include "app/ReceiptNumbers.h"
 #include "app/ScratchTables.h"
@@ -146,6 +147,8 @@ bool TPaymentDocument::CheckRowHasReceipt() {
 }
 
 bool TPaymentDocument::SavePayment() {
+    if (!DocumentTables::Ready(documentTables(), "The payment was not saved."))
+        return false;
     if (Cents::toCents(TotalDistribution()) != Cents::toCents(TotalPayment())) {
         MessageDlg(TotalsDiffer, mtWarning, {mbOK});
         return false;
@@ -179,6 +182,11 @@ bool TPaymentDocument::SavePayment() {
     }
     temp4->First();
     return true;
+}
+
+std::vector<TTable*> TPaymentDocument::documentTables() const {
+    return {module_.PaymentTable, module_.PaymentDtlTable, module_.LedgerTable,    module_.AccountTable,
+            module_.SalesTable,   module_.PatientTable,    module_.DepositDtlTable};
 }
 
 void TPaymentDocument::updateLedgerTable(bool Reversal) {
@@ -318,6 +326,8 @@ bool TPaymentDocument::OpenPayment(const std::string& PaymentID, TDateTime Today
 }
 
 bool TPaymentDocument::DeletePayment() {
+    if (!DocumentTables::Ready(documentTables(), "The payment was not deleted."))
+        return false;
     if (paymentID_.empty())
         return false;
     TTable* payments = module_.PaymentTable;

@@ -11,11 +11,13 @@
 // the credit applied (CREDITAPP), T the total payment (AMOUNT) = P + C. The
 // money received is P; the patient's balance moves by P.
 #include <string>
+#include <vector>
 
 #include "base/Currency.h"
 #include "base/DateTime.h"
 
 class TDataModule1;
+class TTable;
 
 class TPaymentDocument {
 public:
@@ -73,6 +75,8 @@ public:
     bool HasBalancesDue() const;
 
 private:
+    // The tables a save or delete writes or finds its records by.
+    std::vector<TTable*> documentTables() const;
     void updateLedgerTable(bool Reversal);
     void updatePaymentTables();
     void updateReceiptBalance(bool Reversal);

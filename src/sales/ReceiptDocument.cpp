@@ -6,6 +6,7 @@
 #include "app/DataModule.h"
 #include "app/DocumentFields.h"
 #include "app/DocumentScope.h"
+#include "app/DocumentTables.h"
 #include "app/ReceiptNumbers.h"
 #include "app/ScratchTables.h"
 #include "base/SysUtils.h"
@@ -234,6 +235,8 @@ bool TReceiptDocument::checkWidths(const TReceiptFigures& Now) {
 }
 
 bool TReceiptDocument::SaveReceipt() {
+    if (!DocumentTables::Ready(documentTables(), "The receipt was not saved."))
+        return false;
     const TReceiptFigures now = Totals();
     if (!checkWidths(now))
         return false;
@@ -451,7 +454,15 @@ void TReceiptDocument::updatePatientBalance(Currency Change) {
 
 void TReceiptDocument::showError(const std::string& Message) { ShowMessage(Message); }
 
+std::vector<TTable*> TReceiptDocument::documentTables() const {
+    return {module_.SalesTable, module_.SalesDetailTable, module_.LabRxTable,     module_.ItemTable,
+            module_.LedgerTable, module_.AccountTable,    module_.PatientTable,  module_.PaymentDtlTable,
+            module_.PaymentTable};
+}
+
 bool TReceiptDocument::DeleteReceipt(TDateTime Today) {
+    if (!DocumentTables::Ready(documentTables(), "The receipt was not deleted."))
+        return false;
     TTable* temp1 = module_.Temp1Table;
     const auto number = ReceiptNumbers::canonical(temp1->FieldByName("Receipt")->AsString());
     if (!number)

@@ -9,11 +9,13 @@
 // one document scope.
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "app/Cents.h"
 #include "app/LedgerPostings.h"
 
 class TDataModule1;
+class TTable;
 
 class TReceiptDocument {
 public:
@@ -70,6 +72,8 @@ private:
     void moveStock(const std::string& Code, Currency Qty, int Sign);
     Currency paymentsApplied();
     void showError(const std::string& Message);
+    // The tables a save or delete writes or finds its records by.
+    std::vector<TTable*> documentTables() const;
 
     TDataModule1& module_;
     Cents::TaxRate defaultRate_;

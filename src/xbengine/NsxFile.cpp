@@ -153,6 +153,28 @@ std::vector<NsxTagInfo> NsxFile::Salvage(const std::string& path) {
     return result;
 }
 
+void NsxFile::MarkForRebuild(const std::string& path) {
+    int fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC);
+    if (fd < 0) return;
+    NsxFile file(path, fd, false);
+    struct stat st {};
+    if (fstat(fd, &st) != 0 || st.st_size < off_t(pageSize)) return;
+    file.header_ = MapHeader(fd, true);
+    if (!file.header_ || std::memcmp(file.header_, magic, 8) != 0) return;
+    uint8_t* marks = const_cast<uint8_t*>(file.header_) + hdrIntents;
+    const os::FileLock lock(fd);
+    for (int slot = 0; slot < intentSlots; ++slot) {
+        const uint64_t at = intentLockBase + uint64_t(slot);
+        // The slot's lock keeps a writer from taking it while the mark goes in;
+        // let go at once, the mark is a dead writer's.
+        if (!lock.Lock(at, 1, os::LockKind::Exclusive, 0)) continue;
+        const bool free = markOf(marks, slot) == 0;
+        if (free) __atomic_store_n(marks + slot, uint8_t(1), __ATOMIC_SEQ_CST);
+        lock.Unlock(at, 1);
+        if (free) return;
+    }
+}
+
 uint64_t NsxFile::changeCounter() const {
     return __atomic_load_n(reinterpret_cast<const uint64_t*>(header_ + hdrCounter), __ATOMIC_ACQUIRE);
 }
