@@ -494,8 +494,7 @@ TEST_F(MainFormTest, ThePatientExportRunsFromTheMenu) {
     script.Answer(mrOk);
     click("PatientAddressesSDF");
     EXPECT_EQ(Texts(script),
-              std::vector<std::string>{"Patient addresses saved to " +
-                                       UpperCase(os::MapPath(company.File("patient.sdf")))});
+              std::vector<std::string>{"Patient addresses saved to " + os::MapPath(company.File("patient.sdf"))});
     EXPECT_FALSE(form->ProgressBar1->Visible());
 }
 
