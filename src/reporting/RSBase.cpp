@@ -447,14 +447,14 @@ void TBaseReport::SetOutputFileName(const std::string& Value) {
     Device()->SetOutputFile(Value);
 }
 
-std::string CaptionOfOwningForm(const TComponent* Component) {
+std::string captionOfOwningForm(const TComponent* Component) {
     for (const TComponent* c = Component; c; c = c->Owner())
         if (auto* form = dynamic_cast<const TForm*>(c)) return form->Caption();
     return "";
 }
 
 std::string TBaseReport::jobCaption() const {
-    return printCaption_.empty() ? CaptionOfOwningForm(this) : printCaption_;
+    return printCaption_.empty() ? captionOfOwningForm(this) : printCaption_;
 }
 
 const TDevMode* TBaseReport::DevMode() { return Device()->DevMode(); }

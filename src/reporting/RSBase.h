@@ -106,7 +106,7 @@ struct TReportEventMethod {
 };
 
 // The caption of the nearest form among Component's owners ("" for none).
-std::string CaptionOfOwningForm(const TComponent* Component);
+std::string captionOfOwningForm(const TComponent* Component);
 
 class TBaseReport : public TRSBaseComponent {
 public:

@@ -261,7 +261,7 @@ void TReportSystem::Execute() {
 }
 
 std::string TReportSystem::jobCaption() const {
-    return printCaption_.empty() ? CaptionOfOwningForm(this) : printCaption_;
+    return printCaption_.empty() ? captionOfOwningForm(this) : printCaption_;
 }
 
 void TReportSystem::eraseTempFile() {

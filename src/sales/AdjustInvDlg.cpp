@@ -118,10 +118,11 @@ std::string TAdjustInvDlg::refusal(long long LabelCount) const {
                " does not fit the item's quantity (-99999 to 999999). Nothing was stored.";
     if (LabelCount > 0) {
         const int queued = SkuLabelQueue::QueuedCount();
+        const std::string most = "At most " + countText(SkuLabelQueue::MaxLabelsPerRun) + " labels are printed in one run";
         if (LabelCount > SkuLabelQueue::MaxLabelsPerRun - queued)
-            return "At most " + countText(SkuLabelQueue::MaxLabelsPerRun) + " labels are printed in one run; " +
-                   (queued > 0 ? countText(queued) + " are waiting to be printed and " : std::string()) +
-                   countText(LabelCount) + " were asked for. Nothing was stored.";
+            return queued == 0 ? most + "; " + countText(LabelCount) + " were asked for. Nothing was stored."
+                               : most + ", and " + countText(queued) + " are already waiting to be printed: " +
+                                     countText(LabelCount) + " more cannot be queued. Nothing was stored.";
         const double sell = DataModule1->ItemTable->FieldByName("SELL")->AsFloat();
         if (!SkuLabelQueue::PriceFits(sell))
             return "The price " + SkuLabelQueue::PriceText(sell) +

@@ -132,7 +132,7 @@ TLogoAppForm::TLogoAppForm(TComponent* AOwner) : TForm(AOwner) {
     StatusBar1->SetAlign(alBottom);
     StatusBar1->SetSimplePanel(true);
     // Every file a print wrote is named where the user looks for it.
-    SetPrintedHook([this](const std::string& File) { SetStatusText(PrintedToText + File); });
+    setPrintedHook([this](const std::string& File) { SetStatusText(PrintedToText + File); });
 
     DuzuProject1 = new TDuzuProject(this);
     DuzuProject1->SetName("DuzuProject1");
@@ -165,7 +165,7 @@ TLogoAppForm::~TLogoAppForm() {
     Application->OnHint = nullptr;
     Application->OnActivate = nullptr;
     Application->OnDeactivate = nullptr;
-    SetPrintedHook(nullptr);
+    setPrintedHook(nullptr);
 }
 
 void TLogoAppForm::buildMenu() {

@@ -61,8 +61,8 @@ public:
 
 protected:
     bool openDevice(const TDocInfo& Doc) override {
-        outputFile_ = Doc.Output.empty() ? NewPrintFile(Doc.Caption.empty() ? Doc.DocName : Doc.Caption)
-                                         : PrintFilePath(Doc.Output);
+        outputFile_ = Doc.Output.empty() ? newPrintFile(Doc.Caption.empty() ? Doc.DocName : Doc.Caption)
+                                         : printFilePath(Doc.Output);
         QFile probe(QString::fromStdString(outputFile_));
         if (outputFile_.empty() || !probe.open(QIODevice::WriteOnly)) {
             outputFile_.clear();

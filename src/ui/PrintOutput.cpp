@@ -52,14 +52,14 @@ bool isBareName(const std::string& Name) { return os::ExtractFileName(Name) == N
 
 }  // namespace
 
-std::string PrintFolder() {
+std::string printFolder() {
     if (const char* folder = std::getenv(PrintDirVariable); folder && *folder)
         return folder;
     return QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation).toStdString() + DocumentsSubfolder;
 }
 
-std::string NewPrintFile(const std::string& Caption) {
-    const std::string folder = PrintFolder();
+std::string newPrintFile(const std::string& Caption) {
+    const std::string folder = printFolder();
     if (!os::ForceDirectories(folder))
         return "";
     const std::string stem = folder + "/" + fileNameOf(Caption) + " " + FormatDateTime(StampFormat, Now());
@@ -73,15 +73,15 @@ std::string NewPrintFile(const std::string& Caption) {
     return "";
 }
 
-std::string PrintFilePath(const std::string& Name) {
+std::string printFilePath(const std::string& Name) {
     if (!isBareName(Name))
         return os::MapPath(Name);
-    const std::string folder = PrintFolder();
+    const std::string folder = printFolder();
     os::ForceDirectories(folder);
     return folder + "/" + Name;
 }
 
-void SetPrintedHook(TPrintedHook Hook) { printedHook() = std::move(Hook); }
+void setPrintedHook(TPrintedHook Hook) { printedHook() = std::move(Hook); }
 
 void announcePrinted(const std::string& File) {
     if (printedHook())

@@ -11,18 +11,18 @@
 #include <string>
 
 // The print folder; not created here.
-std::string PrintFolder();
+std::string printFolder();
 
 // A new, empty file in the print folder (made when missing) for a job
 // printed from a window with this caption; "" when none can be made.
-std::string NewPrintFile(const std::string& Caption);
+std::string newPrintFile(const std::string& Caption);
 
 // The file a job named Name writes: a bare name in the print folder (made
 // when missing), any other path mapped as the program's paths are.
-std::string PrintFilePath(const std::string& Name);
+std::string printFilePath(const std::string& Name);
 
 // Called with the file's path after every job that wrote a file; the main
 // window shows it. Empty clears it.
 using TPrintedHook = std::function<void(const std::string& File)>;
-void SetPrintedHook(TPrintedHook Hook);
+void setPrintedHook(TPrintedHook Hook);
 void announcePrinted(const std::string& File);

@@ -109,7 +109,7 @@ protected:
         printer_ = std::make_unique<QPrinter>(qtDriver_.Info(), QPrinter::HighResolution);
         qtDriver_.configure(*printer_, devMode_);
         printer_->setDocName(ToQString(Doc.DocName));
-        outputFile_ = Doc.Output.empty() ? std::string() : PrintFilePath(Doc.Output);
+        outputFile_ = Doc.Output.empty() ? std::string() : printFilePath(Doc.Output);
         if (!outputFile_.empty()) printer_->setOutputFileName(QString::fromStdString(outputFile_));
         return printer_->isValid();
     }

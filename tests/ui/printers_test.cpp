@@ -322,7 +322,7 @@ TEST(PdfPrinter, EachPrintIsANewFileInThePrintFolderNamedFromItsWindowAndAnnounc
     ScopedEnv printDir("QUENMARK_PRINT_DIR", folder);
     SetFixedNow(EncodeDate(2026, 12, 11) + EncodeTime(14, 30, 5, 0));
     std::vector<std::string> announced;
-    SetPrintedHook([&](const std::string& File) { announced.push_back(File); });
+    setPrintedHook([&](const std::string& File) { announced.push_back(File); });
     struct Case {
         TDocInfo doc;
         std::string written;
@@ -360,7 +360,7 @@ TEST(PdfPrinter, EachPrintIsANewFileInThePrintFolderNamedFromItsWindowAndAnnounc
     EXPECT_EQ(empty->OutputFile(), "");
     EXPECT_FALSE(std::filesystem::exists(folder + "/Empty 2026-12-11 14-30-05.pdf"));
     EXPECT_EQ(announced.size(), written.size());
-    SetPrintedHook(nullptr);
+    setPrintedHook(nullptr);
     ClearFixedNow();
 }
 
