@@ -3,6 +3,7 @@
 #include "base/Classes.h"
 #include "base/DateTime.h"
 #include "base/Exceptions.h"
+#include "base/SysUtils.h"
 #include "patients/LabelRowCol.h"
 #include "reporting/RSBase.h"
 #include "reporting/RSLabel.h"

@@ -614,6 +614,7 @@ TEST_F(PatientFormTest, TheLabelsDialogReadsAStartOnTheSheetOrNone) {
     }
 
     // Beyond the sheet: refused with a message, the dialog stays for another try.
+    {
     TDialogScript script;
     script.Answer([](TForm& dialog) {
         auto& labels = dynamic_cast<TLabelRowColDlg&>(dialog);
@@ -636,6 +637,7 @@ TEST_F(PatientFormTest, TheLabelsDialogReadsAStartOnTheSheetOrNone) {
     ASSERT_EQ(script.Shown().size(), 4u);
     EXPECT_EQ(script.Shown()[1].Text,
               "The sheet has 20 rows of 4 labels: start at a row from 1 to 20 and a column from 1 to 4.");
+    }
 
     // Closed without OK: no start, nothing to print.
     TDialogScript closed;

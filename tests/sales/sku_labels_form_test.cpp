@@ -169,6 +169,7 @@ TEST_F(SkuLabelsFormTest, TheStartDialogDeclinedOrOffTheSheetPrintsNothing) {
                 dialog.ColumnEdit->SetText(c.column);
                 dialog.OKBtn->Click();
                 EXPECT_EQ(dialog.ModalResult(), mrNone) << "the dialog stays open";
+                dialog.Close();
             });
             script.Answer(mrOk);
         } else {

@@ -108,7 +108,9 @@ bool CupsServer::AddPdfQueue(const std::string& Queue, bool Default) {
     fs::create_directories(outputFolder(Queue));
     queues_.push_back(Queue);
     writeFile(queueSettings(Queue), "Out " + outputFolder(Queue) + "\nLog " + dir_.file("log") + "\n");
-    if (run({Lpadmin, "-h", Socket(), "-p", Queue, "-E", "-v", "cups-pdf:/" + Queue, "-P", PdfDriver}) != 0 ||
+    // Cairo turns the job into PostScript that keeps its text as text.
+    if (run({Lpadmin, "-h", Socket(), "-p", Queue, "-E", "-v", "cups-pdf:/" + Queue, "-P", PdfDriver, "-o",
+             "pdftops-renderer-default=pdftocairo"}) != 0 ||
         (Default && run({Lpadmin, "-h", Socket(), "-d", Queue}) != 0)) {
         skipReason_ = "CUPS refused the cups-pdf queue " + Queue + ": " + errorLogTail();
         return false;
