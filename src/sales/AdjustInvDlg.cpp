@@ -118,7 +118,8 @@ std::string TAdjustInvDlg::refusal(long long LabelCount) const {
                " does not fit the item's quantity (-99999 to 999999). Nothing was stored.";
     if (LabelCount > 0) {
         const int queued = SkuLabelQueue::QueuedCount();
-        const std::string most = "At most " + countText(SkuLabelQueue::MaxLabelsPerRun) + " labels are printed in one run";
+        const std::string most =
+            "At most " + countText(SkuLabelQueue::MaxLabelsPerRun) + " labels are printed in one run";
         if (LabelCount > SkuLabelQueue::MaxLabelsPerRun - queued)
             return queued == 0 ? most + "; " + countText(LabelCount) + " were asked for. Nothing was stored."
                                : most + ", and " + countText(queued) + " are already waiting to be printed: " +

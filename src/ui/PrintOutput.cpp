@@ -48,7 +48,9 @@ bool claim(const std::string& Path) {
     return true;
 }
 
-bool isBareName(const std::string& Name) { return os::ExtractFileName(Name) == Name && Name.find(':') == std::string::npos; }
+bool isBareName(const std::string& Name) {
+    return os::ExtractFileName(Name) == Name && Name.find(':') == std::string::npos;
+}
 
 }  // namespace
 

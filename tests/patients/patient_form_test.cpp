@@ -615,28 +615,28 @@ TEST_F(PatientFormTest, TheLabelsDialogReadsAStartOnTheSheetOrNone) {
 
     // Beyond the sheet: refused with a message, the dialog stays for another try.
     {
-    TDialogScript script;
-    script.Answer([](TForm& dialog) {
-        auto& labels = dynamic_cast<TLabelRowColDlg&>(dialog);
-        for (const char* row : {"99", "21"}) {
-            labels.RowEdit->SetText(row);
+        TDialogScript script;
+        script.Answer([](TForm& dialog) {
+            auto& labels = dynamic_cast<TLabelRowColDlg&>(dialog);
+            for (const char* row : {"99", "21"}) {
+                labels.RowEdit->SetText(row);
+                labels.OKBtn->Click();
+                EXPECT_EQ(labels.ModalResult(), mrNone) << row;
+            }
+            labels.RowEdit->SetText("2 ");
+            labels.ColumnEdit->SetText("5 ");
             labels.OKBtn->Click();
-            EXPECT_EQ(labels.ModalResult(), mrNone) << row;
-        }
-        labels.RowEdit->SetText("2 ");
-        labels.ColumnEdit->SetText("5 ");
-        labels.OKBtn->Click();
-        EXPECT_EQ(labels.ModalResult(), mrNone);
-        labels.ColumnEdit->SetText("4 ");
-        labels.OKBtn->Click();
-    });
-    script.Answer(mrOk).Answer(mrOk).Answer(mrOk);
-    EXPECT_TRUE(AskLabelStart(holder.get(), 20, 4));
-    EXPECT_EQ(LabelStartRow, 2);
-    EXPECT_EQ(LabelStartColumn, 4);
-    ASSERT_EQ(script.Shown().size(), 4u);
-    EXPECT_EQ(script.Shown()[1].Text,
-              "The sheet has 20 rows of 4 labels: start at a row from 1 to 20 and a column from 1 to 4.");
+            EXPECT_EQ(labels.ModalResult(), mrNone);
+            labels.ColumnEdit->SetText("4 ");
+            labels.OKBtn->Click();
+        });
+        script.Answer(mrOk).Answer(mrOk).Answer(mrOk);
+        EXPECT_TRUE(AskLabelStart(holder.get(), 20, 4));
+        EXPECT_EQ(LabelStartRow, 2);
+        EXPECT_EQ(LabelStartColumn, 4);
+        ASSERT_EQ(script.Shown().size(), 4u);
+        EXPECT_EQ(script.Shown()[1].Text,
+                  "The sheet has 20 rows of 4 labels: start at a row from 1 to 20 and a column from 1 to 4.");
     }
 
     // Closed without OK: no start, nothing to print.
