@@ -2,7 +2,7 @@
 BUILD_DIR ?= build
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps configure build run test bench clean
+.PHONY: all deps configure build run test stress bench clean
 
 all: build
 
@@ -21,6 +21,11 @@ run: build
 
 test: build
 	QT_QPA_PLATFORM=offscreen ctest --test-dir $(BUILD_DIR) --output-on-failure -j $(JOBS)
+
+# The long crash run: 200 trials of 4 workstations killed at random moments.
+stress: build
+	QT_QPA_PLATFORM=offscreen QM_CRASH_TRIALS=200 QM_CRASH_WORKSTATIONS=4 \
+	  ./$(BUILD_DIR)/tests/test_sales --gtest_filter='CrashTest.*'
 
 bench: build
 	@for b in $(BUILD_DIR)/bench/bench_*; do [ -x "$$b" ] && "$$b" || exit 1; done
