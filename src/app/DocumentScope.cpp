@@ -35,6 +35,8 @@ TDocumentScope::TDocumentScope(std::string Kind) : kind_(std::move(Kind)), outer
         RecoverCompany(folder);
     if (!outer_)
         os::ClearFileFailure();
+    if (!outer_)
+        editing_ = editingDataSets();
     xb_BeginScope();
     innermost = this;
     if (!outer_) {
@@ -46,8 +48,37 @@ TDocumentScope::TDocumentScope(std::string Kind) : kind_(std::move(Kind)), outer
 TDocumentScope::~TDocumentScope() {
     innermost = outer_;
     if (open_)
-        xb::rollbackDurableScope();
+        rollBack();
     closeKept();
+}
+
+std::vector<TDBDataSet*> TDocumentScope::editingDataSets() {
+    std::vector<TDBDataSet*> editing;
+    TSession* session = Session();
+    for (int d = 0; session && d < session->DatabaseCount(); ++d) {
+        TDatabase* database = session->Databases(d);
+        for (int i = 0; i < database->DataSetCount(); ++i) {
+            TDBDataSet* dataSet = database->DataSets(i);
+            if (dataSet->State() == dsEdit || dataSet->State() == dsInsert)
+                editing.push_back(dataSet);
+        }
+    }
+    return editing;
+}
+
+void TDocumentScope::rollBack() {
+    xb::rollbackDurableScope();
+    // A row the document had begun stays no longer, or the next post would write it.
+    const std::vector<TDBDataSet*>& before = outermost().editing_;
+    for (TDBDataSet* dataSet : editingDataSets()) {
+        if (std::find(before.begin(), before.end(), dataSet) != before.end())
+            continue;
+        try {
+            dataSet->Cancel();
+        } catch (const std::exception&) {
+            // Cancelling touches no file; nothing is left to undo.
+        }
+    }
 }
 
 TDocumentScope* TDocumentScope::Current() { return innermost; }
@@ -120,7 +151,7 @@ void TDocumentScope::end() {
     innermost = outer_;
     const bool written = xb_EndScope() != 0;
     if (!written)
-        xb::rollbackDurableScope();
+        rollBack();
     closeKept();
     if (!written)
         throw EDatabaseError("Cannot write the " + kind_ + "'s files to disk.");

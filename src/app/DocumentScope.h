@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+class TDBDataSet;
 class TTable;
 
 class TDocumentScope {
@@ -89,6 +90,11 @@ private:
     bool journaled_ = false;
     TDocumentScope* outer_ = nullptr;
     std::vector<int> kept_;  // the outermost scope's copies of files kept locked
+    // Datasets with a pending edit or insert when the scope began: the
+    // others' pending rows belong to the undone document and are cancelled.
+    std::vector<TDBDataSet*> editing_;
+    static std::vector<TDBDataSet*> editingDataSets();
+    void rollBack();
     TDocumentScope& outermost();
     void closeKept();
 };
