@@ -2,7 +2,7 @@
 // The money documents a workstation of the money fixture company makes, each
 // as its window fills the scratch tables before saving: a receipt, a payment
 // of a patient's open receipts, a deposit of every undeposited payment, a
-// stock adjustment of LENS1 with labels queued. Shared by the fault tests and
+// stock adjustment with labels queued. Shared by the fault tests and
 // the workstation program of the crash tests. Each returns the document's
 // own answer (false: refused or rolled back, its message shown).
 #include <memory>
@@ -92,13 +92,15 @@ public:
     bool savePayment() { return payment_.SavePayment(); }
     std::string paymentID() const { return payment_.PaymentID(); }
 
-    // A deposit of every payment waiting for one.
-    bool startDeposit() {
+    // A deposit of every payment waiting for one, or of Patient's only.
+    bool startDeposit(const std::string& Patient = "") {
         if (!deposit_.NewDeposit(EncodeDate(Year, 3, 6)))
             return false;
         TTable* temp6 = module_.Temp6Table;
         bool any = false;
         for (temp6->First(); !temp6->Eof(); temp6->Next()) {
+            if (!Patient.empty() && Trim(temp6->FieldByName("PatID")->AsString()) != Patient)
+                continue;
             deposit_.ToggleTag();
             deposit_.CalcDeposit();
             any = true;
@@ -108,15 +110,16 @@ public:
     bool saveDeposit() { return deposit_.SaveDeposit(); }
     bool deleteDeposit() { return deposit_.DeleteDeposit(EncodeDate(Year, 3, 6)); }
 
-    // The adjustment dialog on LENS1: Add more on hand and Labels labels.
-    TAdjustInvDlg* startAdjustment(TComponent* Owner, const std::string& Add, const std::string& Labels) {
+    // The adjustment dialog on Item: Add more on hand and Labels labels.
+    TAdjustInvDlg* startAdjustment(TComponent* Owner, const std::string& Item, const std::string& Add,
+                                   const std::string& Labels) {
         TTable* items = module_.ItemTable;
         items->SetIndexName("ID");
-        if (!module_.ItemXbase->Seek("LENS1     "))
+        if (!module_.ItemXbase->Seek(Item + std::string(Item.size() < 10 ? 10 - Item.size() : 0, ' ')))
             return nullptr;
         auto* dialog = new TAdjustInvDlg(Owner);
         const std::string onHand = Trim(items->FieldByName("QTYONHAND")->AsString());
-        dialog->ItemNoEdit->SetText("LENS1");
+        dialog->ItemNoEdit->SetText(Item);
         dialog->CurrentQOHEdit->SetText(onHand);
         dialog->NewQOHEdit->SetText(onHand);
         dialog->AddEdit->SetText(Add);

@@ -103,7 +103,7 @@ TEST_F(DocumentFaultTest, EveryWriteAndFlushOfEachDocumentFailingLeavesNothingAn
          [&] { return shop->saveDeposit(); }},
         {"deposit delete", "The deposit was not deleted.", true, [] {}, [&] { return shop->deleteDeposit(); }},
         {"stock adjustment", "The stock adjustment was not saved.", false,
-         [&] { ASSERT_TRUE(adjustment = shop->startAdjustment(owner.get(), "3", "2")); },
+         [&] { ASSERT_TRUE(adjustment = shop->startAdjustment(owner.get(), "LENS1", "3", "2")); },
          [&] {
              const bool saved = TShopDocuments::saveAdjustment(adjustment);
              if (saved)

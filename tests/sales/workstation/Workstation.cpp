@@ -4,11 +4,12 @@
 // document it saves is told on standard output once it is saved
 // ("saved receipt 53"), so the test can hold the books to what was said.
 //
-//   qm_workstation <data folder> <seed> <documents>
+//   qm_workstation <data folder> <seed> <documents> <patient>
 //
-// Receipts sell only items without stock; stock moves by adjustments of
-// LENS1 alone, 3 at a time with one label each, so the label queue of this
-// workstation tells how many of its adjustments landed.
+// Its documents are those of one patient (a deposit takes that patient's
+// payments). Receipts sell only items without stock; stock moves by
+// adjustments of the workstation's own item ADJ<patient> alone, 3 at a time
+// with one label each, so its label queue tells how many of them landed.
 #include <unistd.h>
 
 #include <cstdio>
@@ -31,18 +32,19 @@ void say(const std::string& line) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 4)
+    if (argc != 5)
         return 2;
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
     Application->Initialize();
     const std::string folder = argv[1];
     std::mt19937 rng(static_cast<unsigned>(std::strtoul(argv[2], nullptr, 10)));
     const int documents = std::atoi(argv[3]);
+    const std::string patient = argv[4];
 
     TDialogScript script;
     auto answerAll = [&] {
         while (script.Unanswered() < 8)
-            script.Answer(mrYes);
+            script.Answer(mrOk);
     };
     answerAll();
     auto module = std::make_unique<TDataModule1>(nullptr, nullptr);
@@ -54,7 +56,6 @@ int main(int argc, char** argv) {
 
     for (int n = 0; n < documents; ++n) {
         answerAll();
-        const std::string patient = rng() % 2 ? "7" : "8";
         switch (rng() % 8) {
         case 0:
         case 1:
@@ -70,11 +71,11 @@ int main(int argc, char** argv) {
                 say("saved payment " + shop.paymentID());
             break;
         case 5:
-            if (shop.startDeposit() && shop.saveDeposit())
+            if (shop.startDeposit(patient) && shop.saveDeposit())
                 say("saved deposit");
             break;
         default:
-            if (TAdjustInvDlg* dialog = shop.startAdjustment(&owner, "3", "1")) {
+            if (TAdjustInvDlg* dialog = shop.startAdjustment(&owner, "ADJ" + patient, "3", "1")) {
                 if (TShopDocuments::saveAdjustment(dialog))
                     say("saved adjustment");
                 else
