@@ -50,6 +50,18 @@ TDocumentScope::~TDocumentScope() {
     if (open_)
         rollBack();
     closeKept();
+    if (!outer_)
+        showRecovered();
+}
+
+void TDocumentScope::showRecovered() {
+    for (const std::string& message : xb::TakeRecoveryMessages()) {
+        try {
+            ShowMessage(message);
+        } catch (const std::exception&) {
+            // A destructor must not raise: the message is lost, not the program.
+        }
+    }
 }
 
 std::vector<TDBDataSet*> TDocumentScope::editingDataSets() {
@@ -155,6 +167,8 @@ void TDocumentScope::end() {
     closeKept();
     if (!written)
         throw EDatabaseError("Cannot write the " + kind_ + "'s files to disk.");
+    if (!outer_)
+        showRecovered();
 }
 
 std::string TDocumentScope::Failed(const std::string& Outcome, const std::exception& Error) {

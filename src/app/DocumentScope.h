@@ -95,6 +95,8 @@ private:
     std::vector<TDBDataSet*> editing_;
     static std::vector<TDBDataSet*> editingDataSets();
     void rollBack();
+    // Says which documents of stopped workstations were taken back meanwhile.
+    static void showRecovered();
     TDocumentScope& outermost();
     void closeKept();
 };

@@ -301,6 +301,7 @@ struct JournalState {
     uint64_t bytes = 0;
     uint64_t flushes = 0;
     std::string token;             // makes this process's journal name its own
+    std::vector<std::string> recovered;  // messages of journals taken back inside a scope
 };
 
 JournalState& state() {
@@ -567,6 +568,27 @@ bool JournalRollback() {
     // Not undone whole: the journal stays for recovery to try again.
     Discard(s, undone);
     return undone;
+}
+
+void JournalLockWaited() {
+    std::string folder;
+    {
+        JournalState& s = state();
+        std::lock_guard lock(s.mutex);
+        if (!s.active || s.undoing)
+            return;
+        folder = s.scopeFolder;
+    }
+    std::vector<std::string> messages = RecoverJournals(folder);
+    JournalState& s = state();
+    std::lock_guard lock(s.mutex);
+    s.recovered.insert(s.recovered.end(), messages.begin(), messages.end());
+}
+
+std::vector<std::string> TakeRecoveryMessages() {
+    JournalState& s = state();
+    std::lock_guard lock(s.mutex);
+    return std::exchange(s.recovered, {});
 }
 
 uint64_t JournalBytes() {

@@ -84,5 +84,10 @@ uint64_t JournalFlushes();
 
 // Takes back every hot journal in folder; the message of each document taken back.
 std::vector<std::string> RecoverJournals(const std::string& folder);
+// A record lock inside a scope came only after a wait: its holder may have
+// stopped in the middle of a document, so hot journals are taken back now.
+void JournalLockWaited();
+// The messages of documents taken back that way, once.
+std::vector<std::string> TakeRecoveryMessages();
 
 }  // namespace xb
