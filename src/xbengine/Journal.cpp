@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <functional>
 #include <map>
 #include <mutex>
 #include <random>
@@ -199,26 +200,41 @@ private:
 
     WorkArea* tableOf(const std::string& path) { return Engine::Instance().Area(areaOf(path)); }
 
+    // Recovery writes a record back only under its lock: a live scope that
+    // took it after the writer stopped finishes (or undoes itself) first.
+    bool underLock(WorkArea& table, uint32_t recNo, const std::function<bool()>& write) {
+        if (!checkLocks_ || table.table().holdsLock(recNo))
+            return write();
+        if (!table.Rlock(recNo))
+            return false;
+        const bool written = write();
+        table.Unlock(recNo);
+        return written;
+    }
+
     bool undoImage(const Entry& e) {
         WorkArea* table = tableOf(e.path);
         return table && static_cast<size_t>(table->recordSize()) == e.bytes.size() &&
-               table->RestoreRecord(e.recNo, e.bytes.data());
+               underLock(*table, e.recNo, [&] { return table->RestoreRecord(e.recNo, e.bytes.data()); });
     }
 
     bool undoAppend(const Entry& e) {
         WorkArea* table = tableOf(e.path);
         if (!table || static_cast<size_t>(table->recordSize()) != e.bytes.size())
             return false;
-        std::string now(e.bytes.size(), ' ');
-        if (!table->table().readRecord(e.recNo, now.data()))
+        if (e.recNo > table->RecCount())
             return true;  // never written
-        // Not known to be written: the slot may since hold another
-        // workstation's record, unless it holds what was appended and nobody has it.
-        if (e.length != AppendWritten &&
-            (now != e.bytes || (checkLocks_ && table->table().recordLockedByOther(e.recNo))))
-            return true;
-        now[0] = '*';
-        return table->RestoreRecord(e.recNo, now.data());
+        return underLock(*table, e.recNo, [&] {
+            std::string now(e.bytes.size(), ' ');
+            if (!table->table().readRecord(e.recNo, now.data()))
+                return true;
+            // Not known to be written: the slot may since hold another
+            // workstation's record, unless it holds what was appended.
+            if (e.length != AppendWritten && now != e.bytes)
+                return true;
+            now[0] = '*';
+            return table->RestoreRecord(e.recNo, now.data());
+        });
     }
 
     static bool undoLength(const Entry& e) {
