@@ -8,7 +8,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <functional>
 #include <map>
 #include <mutex>
 #include <random>
@@ -141,6 +140,9 @@ public:
     explicit Restorer(bool checkLocks) : checkLocks_(checkLocks), selected_(Engine::Instance().Selected()) {}
     ~Restorer() {
         Engine& engine = Engine::Instance();
+        for (const auto& [area, recNo] : taken_)
+            if (WorkArea* table = engine.Area(area))
+                table->Unlock(recNo);
         for (int area : opened_)
             engine.Close(area);
         engine.Select(selected_);
@@ -200,22 +202,43 @@ private:
 
     WorkArea* tableOf(const std::string& path) { return Engine::Instance().Area(areaOf(path)); }
 
-    // Recovery writes a record back only under its lock: a live scope that
-    // took it after the writer stopped finishes (or undoes itself) first.
-    bool underLock(WorkArea& table, uint32_t recNo, const std::function<bool()>& write) {
-        if (!checkLocks_ || table.table().holdsLock(recNo))
-            return write();
-        if (!table.Rlock(recNo))
-            return false;
-        const bool written = write();
-        table.Unlock(recNo);
-        return written;
+public:
+    // Recovery writes back only once it holds every record of the journal,
+    // taken in one order: a live scope that took one of them after the
+    // writer stopped finishes (or undoes itself) first, and a journal whose
+    // records cannot all be had is left whole for a later try, nothing written.
+    bool lockAll(const std::vector<Entry>& entries) {
+        if (!checkLocks_)
+            return true;
+        std::vector<std::pair<std::string, uint32_t>> records;
+        for (const Entry& e : entries)
+            if (e.kind == EntryImage || e.kind == EntryAppend)
+                records.emplace_back(e.path, e.recNo);
+        std::sort(records.begin(), records.end());
+        records.erase(std::unique(records.begin(), records.end()), records.end());
+        for (const auto& [path, recNo] : records) {
+            const int area = areaOf(path);
+            WorkArea* table = Engine::Instance().Area(area);
+            if (!table) {
+                failedFile_ = path;
+                return false;
+            }
+            if (recNo > table->RecCount() || table->table().holdsLock(recNo))
+                continue;
+            if (!table->Rlock(recNo)) {
+                failedFile_ = path;
+                return false;
+            }
+            taken_.emplace_back(area, recNo);
+        }
+        return true;
     }
+
 
     bool undoImage(const Entry& e) {
         WorkArea* table = tableOf(e.path);
         return table && static_cast<size_t>(table->recordSize()) == e.bytes.size() &&
-               underLock(*table, e.recNo, [&] { return table->RestoreRecord(e.recNo, e.bytes.data()); });
+               table->RestoreRecord(e.recNo, e.bytes.data());
     }
 
     bool undoAppend(const Entry& e) {
@@ -224,17 +247,15 @@ private:
             return false;
         if (e.recNo > table->RecCount())
             return true;  // never written
-        return underLock(*table, e.recNo, [&] {
-            std::string now(e.bytes.size(), ' ');
-            if (!table->table().readRecord(e.recNo, now.data()))
-                return true;
-            // Not known to be written: the slot may since hold another
-            // workstation's record, unless it holds what was appended.
-            if (e.length != AppendWritten && now != e.bytes)
-                return true;
-            now[0] = '*';
-            return table->RestoreRecord(e.recNo, now.data());
-        });
+        std::string now(e.bytes.size(), ' ');
+        if (!table->table().readRecord(e.recNo, now.data()))
+            return true;
+        // Not known to be written: the slot may since hold another
+        // workstation's record, unless it holds what was appended.
+        if (e.length != AppendWritten && now != e.bytes)
+            return true;
+        now[0] = '*';
+        return table->RestoreRecord(e.recNo, now.data());
     }
 
     static bool undoLength(const Entry& e) {
@@ -287,11 +308,16 @@ private:
     std::string failedFile_;
     std::map<std::string, int> areas_;
     std::vector<int> opened_;
+    std::vector<std::pair<int, uint32_t>> taken_;  // record locks recovery took
 };
 
 // Undoes entries newest first; false (with the file) when one could not be undone.
 bool Undo(const std::vector<Entry>& entries, bool checkLocks, std::string* failedFile) {
     Restorer restorer(checkLocks);
+    if (!restorer.lockAll(entries)) {
+        *failedFile = restorer.failedFile();
+        return false;
+    }
     for (auto e = entries.rbegin(); e != entries.rend(); ++e)
         restorer.undo(*e);
     restorer.flush();
