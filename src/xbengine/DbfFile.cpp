@@ -559,14 +559,12 @@ bool DbfFile::lockRecord(uint32_t recNo, int timeoutMs) {
     if (recNo > recordCount())
         return false;
     os::FileLock lock(fd_);
-    const bool waited = !lock.Lock(RecordLockBase + recNo, 1, os::LockKind::Exclusive, 0);
-    if (waited && !lock.Lock(RecordLockBase + recNo, 1, os::LockKind::Exclusive, timeoutMs))
+    if (!lock.Lock(RecordLockBase + recNo, 1, os::LockKind::Exclusive, timeoutMs))
         return false;
     locks_.insert(recNo);
     // The holder may have been a writer that stopped: what it left goes
     // before this open reads the record.
-    if (waited)
-        JournalLockWaited();
+    JournalAfterLock();
     return true;
 }
 

@@ -344,7 +344,32 @@ struct JournalState {
     uint64_t flushes = 0;
     std::string token;             // makes this process's journal name its own
     std::vector<std::string> recovered;  // messages of journals taken back inside a scope
+    // Other workstations' journals, open to see at once when a writer stops;
+    // the list is read again when the folder changed.
+    std::map<std::string, int> watched;
+    struct timespec folderTime {};
 };
+
+std::vector<std::string> JournalNames(const std::string& folder) {
+    std::vector<std::string> names;
+    if (DIR* dir = opendir(folder.c_str())) {
+        const size_t suffix = std::strlen(JournalSuffix);
+        while (dirent* entry = readdir(dir)) {
+            const std::string name = entry->d_name;
+            if (name.size() > suffix && name.compare(name.size() - suffix, suffix, JournalSuffix) == 0)
+                names.push_back(folder + "/" + name);
+        }
+        closedir(dir);
+    }
+    return names;
+}
+
+void Unwatch(JournalState& s) {
+    for (const auto& [path, fd] : s.watched)
+        os::CloseFile(fd);
+    s.watched.clear();
+    s.folderTime = {};
+}
 
 JournalState& state() {
     static JournalState s;
@@ -471,6 +496,7 @@ void SetJournalFolder(const std::string& folder) {
     JournalState& s = state();
     std::lock_guard lock(s.mutex);
     s.folder = folder.empty() ? folder : FolderPath(folder);
+    Unwatch(s);
 }
 
 std::string JournalFolder() {
@@ -612,7 +638,7 @@ bool JournalRollback() {
     return undone;
 }
 
-void JournalLockWaited() {
+void JournalAfterLock() {
     std::string folder;
     {
         JournalState& s = state();
@@ -620,6 +646,33 @@ void JournalLockWaited() {
         if (!s.active || s.undoing)
             return;
         folder = s.scopeFolder;
+        struct stat st {};
+        if (stat(folder.c_str(), &st) != 0)
+            return;
+        if (st.st_mtim.tv_sec != s.folderTime.tv_sec || st.st_mtim.tv_nsec != s.folderTime.tv_nsec) {
+            s.folderTime = st.st_mtim;
+            std::map<std::string, int> now;
+            for (const std::string& path : JournalNames(folder)) {
+                if (path == s.path)
+                    continue;
+                auto known = s.watched.find(path);
+                if (known != s.watched.end()) {
+                    now.insert(*known);
+                    s.watched.erase(known);
+                } else if (const int fd = os::OpenFile(path, O_RDONLY); fd >= 0) {
+                    now.emplace(path, fd);
+                }
+            }
+            Unwatch(s);
+            s.watched = std::move(now);
+            s.folderTime = st.st_mtim;
+        }
+        // A journal nobody holds locked is a writer that stopped.
+        bool hot = false;
+        for (const auto& [path, fd] : s.watched)
+            hot = hot || !os::FileLock(fd).LockedByOther(0, 0, os::LockKind::Shared);
+        if (!hot)
+            return;
     }
     std::vector<std::string> messages = RecoverJournals(folder);
     JournalState& s = state();
@@ -648,19 +701,7 @@ uint64_t JournalFlushes() {
 std::vector<std::string> RecoverJournals(const std::string& folderPath) {
     const std::string folder = FolderPath(folderPath);
     std::vector<std::string> messages;
-    auto journals = [&folder] {
-        std::vector<std::string> names;
-        if (DIR* dir = opendir(folder.c_str())) {
-            const size_t suffix = std::strlen(JournalSuffix);
-            while (dirent* entry = readdir(dir)) {
-                const std::string name = entry->d_name;
-                if (name.size() > suffix && name.compare(name.size() - suffix, suffix, JournalSuffix) == 0)
-                    names.push_back(folder + "/" + name);
-            }
-            closedir(dir);
-        }
-        return names;
-    };
+    auto journals = [&folder] { return JournalNames(folder); };
     const std::string own = [] {
         JournalState& s = state();
         std::lock_guard lock(s.mutex);

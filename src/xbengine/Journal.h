@@ -84,9 +84,11 @@ uint64_t JournalFlushes();
 
 // Takes back every hot journal in folder; the message of each document taken back.
 std::vector<std::string> RecoverJournals(const std::string& folder);
-// A record lock inside a scope came only after a wait: its holder may have
-// stopped in the middle of a document, so hot journals are taken back now.
-void JournalLockWaited();
+// A record was locked inside a scope: when a writer stopped in the middle of
+// a document since (its journal's lock went), what it left is taken back now,
+// before the record is read. Costs a look at the folder's time and a lock
+// test per other workstation's journal.
+void JournalAfterLock();
 // The messages of documents taken back that way, once.
 std::vector<std::string> TakeRecoveryMessages();
 
