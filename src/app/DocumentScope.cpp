@@ -1,7 +1,6 @@
 #include "app/DocumentScope.h"
 
 #include <algorithm>
-#include <cctype>
 
 #include "base/Exceptions.h"
 #include "base/SysUtils.h"
@@ -31,12 +30,12 @@ TDocumentScope* innermost = nullptr;
 TDocumentScope::TDocumentScope(std::string Kind) : kind_(std::move(Kind)), outer_(innermost) {
     const std::string folder = xb::JournalFolder();
     journaled_ = !folder.empty();
-    if (!outer_ && !folder.empty())
-        RecoverCompany(folder);
-    if (!outer_)
+    if (!outer_) {
+        if (journaled_)
+            RecoverCompany(folder);
         os::ClearFileFailure();
-    if (!outer_)
         editing_ = editingDataSets();
+    }
     xb_BeginScope();
     innermost = this;
     if (!outer_) {
