@@ -3,6 +3,7 @@
 #include <filesystem>
 
 #include "app/DataModuleFields.h"
+#include "app/DocumentScope.h"
 #include "app/IndexCheck.h"
 #include "app/InstallLayout.h"
 #include "app/MainFormLink.h"
@@ -240,6 +241,8 @@ void TDataModule1::OpenFiles() {
     // Company paths come from the installation root, which is also where
     // the process stands once a company is open.
     std::filesystem::current_path(os::InstallRoot());
+    // Documents a stopped workstation left half written go before anything reads the tables.
+    TDocumentScope::OpenCompany(DataDirectory);
 
     int build = companyBuild();
     if (build < ProgramBuild)
@@ -375,5 +378,6 @@ void TDataModule1::CloseFiles() {
     }
     for (TTable* table : companyTables())
         table->Close();
+    TDocumentScope::CloseCompany();
     Application->ProcessMessages();
 }

@@ -3,6 +3,7 @@
 #include <charconv>
 
 #include "app/DataModule.h"
+#include "app/DocumentScope.h"
 #include "app/DocumentTables.h"
 #include "base/Exceptions.h"
 #include "base/SysUtils.h"
@@ -144,15 +145,28 @@ void TAdjustInvDlg::OKBitBtnClick(TObject*) {
             MessageDlg(message, mtError, {mbOK});
             return;
         }
-        items->Edit();
-        items->FieldByName("QTYONHAND")->SetAsString(Trim(NewQOHEdit->Text()));
-        items->Post();
-        items->Edit();
     } catch (const Exception& e) {
         Application->ShowException(e);
         return;
     }
-    queueLabels(static_cast<int>(labelCount));
+    try {
+        // The quantity and its labels land together or not at all.
+        TDocumentScope scope("stock adjustment");
+        scope.Saving("The stock adjustment of item " + Trim(ItemNoEdit->Text()));
+        items->Edit();
+        items->FieldByName("QTYONHAND")->SetAsString(Trim(NewQOHEdit->Text()));
+        items->Post();
+        queueLabels(static_cast<int>(labelCount));
+        scope.end();
+    } catch (const std::exception& e) {
+        if (items->State() != dsBrowse)
+            items->Cancel();
+        items->Refresh();
+        items->Edit();
+        MessageDlg(TDocumentScope::Failed("The stock adjustment was not saved.", e), mtError, {mbOK});
+        return;
+    }
+    items->Edit();
     SetModalResult(mrOk);
     Close();
 }
@@ -169,11 +183,7 @@ void TAdjustInvDlg::queueLabels(int LabelCount) {
                                          .Size = text("SIZE"),
                                          .Manf = text("MANF"),
                                          .Vendor = text("VENDOR")};
-    try {
-        SkuLabelQueue::Append(SkuLabelQueue::LabelLine(item), LabelCount);
-    } catch (const EInOutError& e) {
-        MessageDlg("The quantity on hand was stored, but no labels were queued: " + e.Message(), mtError, {mbOK});
-    }
+    SkuLabelQueue::Append(SkuLabelQueue::LabelLine(item), LabelCount);
 }
 
 void TAdjustInvDlg::FormClose(TObject*, TCloseAction& Action) { Action = caFree; }

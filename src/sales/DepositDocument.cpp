@@ -188,13 +188,13 @@ bool TDepositDocument::SaveDeposit() {
         return false;
     }
     try {
-        TDocumentScope scope;
+        TDocumentScope scope("deposit");
         updateDepositTables();
         updateLedgerCheckingRecord(false, total_, module_.Temp5Table->FieldByName("Date")->AsDateTime());
         updatePaymentTable(false);
         scope.end();
     } catch (const std::exception& e) {
-        ShowMessage(e.what());
+        ShowMessage(TDocumentScope::Failed("The deposit was not saved.", e));
         return false;
     }
     return OpenDeposit(selectedDepositID_);
@@ -221,6 +221,8 @@ void TDepositDocument::updateDepositTables() {
     Cents::write(deposits->FieldByName("TOTAL"), total_);
     module_.DepositXbase->Commit();
     selectedDepositID_ = numberText(deposits, "ID");
+    if (TDocumentScope* scope = TDocumentScope::Current())
+        scope->Saving("Deposit " + selectedDepositID_);
 
     TTable* temp6 = module_.Temp6Table;
     TTable* details = module_.DepositDtlTable;
@@ -345,7 +347,8 @@ bool TDepositDocument::DeleteDeposit(TDateTime Today) {
     temp6->First();
 
     try {
-        TDocumentScope scope;
+        TDocumentScope scope("deposit");
+        scope.Deleting("Deposit " + selectedDepositID_);
         Currency storedTotal;
         TDateTime storedDate;
         if (!deleteDepositTables(storedTotal, storedDate))
@@ -355,7 +358,7 @@ bool TDepositDocument::DeleteDeposit(TDateTime Today) {
         updatePaymentTable(true);
         scope.end();
     } catch (const std::exception& e) {
-        ShowMessage(e.what());
+        ShowMessage(TDocumentScope::Failed("The deposit was not deleted.", e));
         return false;
     }
     NewDeposit(Today);

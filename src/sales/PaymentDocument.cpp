@@ -173,11 +173,11 @@ bool TPaymentDocument::SavePayment() {
             return false;
         }
     try {
-        TDocumentScope scope;
+        TDocumentScope scope("payment");
         updateLedgerTable(false);
         scope.end();
     } catch (const std::exception& e) {
-        ShowMessage(e.what());
+        ShowMessage(TDocumentScope::Failed("The payment was not saved.", e));
         return false;
     }
     temp4->First();
@@ -214,6 +214,8 @@ void TPaymentDocument::updatePaymentTables() {
     Cents::write(payments->FieldByName("TOTALPAID"), CreditApplied());
     module_.PaymentXbase->Commit();
     paymentID_ = numberText(payments, "ID");
+    if (TDocumentScope* scope = TDocumentScope::Current())
+        scope->Saving("Payment " + paymentID_);
 
     TTable* temp4 = module_.Temp4Table;
     TTable* details = module_.PaymentDtlTable;
@@ -351,7 +353,8 @@ bool TPaymentDocument::DeletePayment() {
     if (MessageDlg(DeleteQuestion, mtConfirmation, {mbYes, mbNo}) != mrYes)
         return false;
     try {
-        TDocumentScope scope;
+        TDocumentScope scope("payment");
+        scope.Deleting("Payment " + paymentID_);
         updateLedgerTable(true);
         while (module_.PaymentDtlXbase->Seek(paymentID_) && !details->Eof() &&
                numberText(details, "PAYMENTID") == paymentID_)
@@ -361,7 +364,7 @@ bool TPaymentDocument::DeletePayment() {
             payments->Delete();
         scope.end();
     } catch (const std::exception& e) {
-        ShowMessage(e.what());
+        ShowMessage(TDocumentScope::Failed("The payment was not deleted.", e));
         return false;
     }
     return true;

@@ -266,11 +266,17 @@ bool TReceiptDocument::SaveReceipt() {
             return false;
         }
     }
+    // Undone with the scope, should it fail: the next save starts from here again.
+    const bool wasNew = newReceipt_;
+    const std::string oldNumber = number_;
+    const TReceiptFigures oldPosted = posted_;
+    const std::string typedText = temp1->FieldByName("Receipt")->AsString();
     try {
-        TDocumentScope scope;
+        TDocumentScope scope("receipt");
         if (!found || newReceipt_) {
             sales->Append();  // numbered and committed by the sales table's events
             number_ = *ReceiptNumbers::canonical(sales->FieldByName("RECEIPT")->AsString());
+            scope.Saving("Receipt " + number_);
             temp1->Edit();
             temp1->FieldByName("Receipt")->SetAsString(number_);
             temp1->Post();
@@ -281,12 +287,21 @@ bool TReceiptDocument::SaveReceipt() {
                 CreateClaim(number_);
         } else {
             number_ = *typed;
+            scope.Changing("receipt " + number_);
             if (Cents::read(sales->FieldByName("TOTAL")) != now.Total || module_.ReceiptChanged)
                 updateSalesTables(now);
             scope.end();
         }
     } catch (const std::exception& e) {
-        showError(e.what());
+        newReceipt_ = wasNew;
+        number_ = oldNumber;
+        posted_ = oldPosted;
+        if (temp1->State() != dsBrowse)
+            temp1->Cancel();
+        temp1->Edit();
+        temp1->FieldByName("Receipt")->SetAsString(typedText);
+        temp1->Post();
+        showError(TDocumentScope::Failed("The receipt was not saved.", e));
         return false;
     }
     module_.Temp2Table->First();
@@ -479,7 +494,8 @@ bool TReceiptDocument::DeleteReceipt(TDateTime Today) {
     number_ = *number;
     const std::string key = ReceiptNumbers::fieldKey(number_);
     try {
-        TDocumentScope scope;
+        TDocumentScope scope("receipt");
+        scope.Deleting("Receipt " + number_);
         {
             TTable* rows = module_.PaymentDtlTable;
             TTable* payments = module_.PaymentTable;
@@ -541,7 +557,7 @@ bool TReceiptDocument::DeleteReceipt(TDateTime Today) {
         }
         scope.end();
     } catch (const std::exception& e) {
-        showError(e.what());
+        showError(TDocumentScope::Failed("The receipt was not deleted.", e));
         return false;
     }
     CreateNewReceipt(Today);

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "os/FileIo.h"
 #include "xbengine/Types.h"
 #include "xbengine/XbCodes.h"
 
@@ -107,6 +108,15 @@ public:
     bool holdsLock(uint32_t recNo) const;
     bool recordLockedByOther(uint32_t recNo) const;
 
+    // A record the document scope changed: its lock, when this open holds
+    // it, is kept through unlocks until releaseScopeHolds.
+    void holdForScope(uint32_t recNo);
+    void releaseScopeHolds();
+
+    // Reads the header again and drops what was read ahead, after the file
+    // was written behind this open's back (a table written back whole).
+    bool reload();
+
 private:
     DbfFile() = default;
     bool readHeader(DbfStatus* status);
@@ -146,6 +156,7 @@ private:
     uint64_t knownFileSize_ = 0;
     std::vector<FieldInfo> fields_;
     std::set<uint32_t> locks_;
+    std::set<uint32_t> scopeHeld_;
     bool appendLockHeld_ = false;
     std::vector<char> appendImage_;  // a record and the end-of-file byte, written in one go
     bool appendPending_ = false;     // exclusive use: record count_ is in appendImage_ only
@@ -179,7 +190,7 @@ inline constexpr uint64_t AppendLockOffset = LockRegionBase + 2;
 inline constexpr uint64_t RecordLockBase = LockRegionBase + 16;
 
 // Reads or writes exactly n bytes at offset; false on a short transfer.
-bool ReadAt(int fd, void* buf, size_t n, uint64_t offset);
-bool WriteAt(int fd, const void* buf, size_t n, uint64_t offset);
+using os::ReadAt;
+using os::WriteAt;
 
 }  // namespace xb

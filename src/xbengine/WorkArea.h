@@ -100,6 +100,10 @@ public:
     // AppendRefusal (AppendWriteFailed when the put over the blank failed).
     int AppendFilled(const char* src);
     bool Delete();
+    // Writes bytes back as record recNo as they stand, memo pointers
+    // included, and tells the tags; for undoing a document's changes.
+    // False when the record is not in the file or the write failed.
+    bool RestoreRecord(uint32_t recNo, const char* bytes);
 
     bool Rlock(uint32_t recNo);
     bool Locked(uint32_t recNo) const { return table_->recordLockedByOther(recNo); }

@@ -10,6 +10,7 @@
 #include "xbengine/DurableScope.h"
 #include "xbengine/Engine.h"
 #include "xbengine/FieldValue.h"
+#include "xbengine/Journal.h"
 
 using xb::Engine;
 using xb::WorkArea;
@@ -171,6 +172,14 @@ int xb_Commit() {
 void xb_BeginScope() { xb::beginDurableScope(); }
 
 int xb_EndScope() { return xb::endDurableScope() ? 1 : 0; }
+
+int xb_ScopeLock(int recNo) {
+    WorkArea* area = current();
+    if (!area || recNo <= 0 || !area->Rlock(static_cast<uint32_t>(recNo)))
+        return 0;
+    xb::JournalHold(area->table(), static_cast<uint32_t>(recNo));
+    return 1;
+}
 
 // Fields.
 

@@ -37,6 +37,9 @@ int xb_Commit();
 // (non-zero when all flushes succeeded). Scopes nest.
 void xb_BeginScope();
 int xb_EndScope();
+// Locks a record of the selected area for the rest of the outermost scope
+// (waits up to the lock time-out); non-zero when held.
+int xb_ScopeLock(int recNo);
 
 // Fields (numbered from 1).
 int xb_FieldCount();

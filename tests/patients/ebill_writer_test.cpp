@@ -96,8 +96,8 @@ TEST_F(ClaimCaptureTest, TheFixtureClaimsBlockHasTheFormsBytes) {
         EXPECT_EQ(l[size_t(line - 1)].size(), 80u + 10 + 3) << line;
     }
 
-    // Marked only now: EBILLED today, the record left in edit for the dialog to store.
-    EXPECT_EQ(claim()->State(), dsEdit);
+    // Marked only now, and stored with the block: EBILLED today.
+    EXPECT_EQ(claim()->State(), dsBrowse);
     EXPECT_EQ(claim()->FieldByName("EBILLED")->AsDateTime(), EncodeDate(2026, 3, 9));
     ASSERT_EQ(script.Shown().size(), 1u);
     EXPECT_EQ(script.Shown()[0].Text, kStored);
