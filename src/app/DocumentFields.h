@@ -1,11 +1,12 @@
 #pragma once
 // What the money documents share for reading their tables: a field's text
 // without its blank padding, a stored whole number as its plain digits, a
-// money field in cents, and guards that put a table's index order or its
-// controls back as they were on every way out.
+// money field in cents, the check that a document is dated, and guards that
+// put a table's index order or its controls back as they were on every way out.
 #include <string>
 
 #include "base/Currency.h"
+#include "base/DateTime.h"
 #include "data/DbTables.h"
 
 namespace DocumentFields {
@@ -15,6 +16,14 @@ std::string text(TTable* Table, const char* Field);
 // "12" whatever width or padding the numeric field stores it with.
 std::string numberText(TTable* Table, const char* Field);
 Currency money(TTable* Table, const char* Field);
+
+// True when the header's date field holds a date; otherwise false after
+// "Enter a date in the Date box. Nothing was saved.": an undated document
+// would stand outside every date range the reports ask for.
+bool dated(TTable* Header, const char* Field);
+// The calendar's first and last days (1/1/0001 and 12/31/9999).
+TDateTime FirstDate();
+TDateTime LastDate();
 
 }  // namespace DocumentFields
 

@@ -5,8 +5,31 @@
 #include <cmath>
 #include <cstring>
 
+#include "base/MoneyText.h"
 #include "data/DataSet.h"
 #include "data/Dbi.h"
+
+namespace {
+
+// All the decimals a Currency holds.
+constexpr int CurrencyDecimalsHeld = 4;
+
+// The decimals a money text typed into Field may carry: those its table
+// stores, since a finer value would be stored as another amount than the
+// one typed.
+int MoneyDecimals(const TField* Field) {
+    if (TDataSet* data = Field->DataSet()) {
+        const int def = data->FieldDefs().IndexOf(Field->FieldName());
+        if (def >= 0) {
+            const TFieldDef& stored = data->FieldDefs().Items(def);
+            if (stored.DataType() == ftFloat || stored.DataType() == ftCurrency)
+                return stored.Precision();
+        }
+    }
+    return CurrencyDecimalsHeld;
+}
+
+}  // namespace
 
 // ---------------------------------------------------------------------------
 // TField
@@ -376,11 +399,12 @@ void TFloatField::SetAsStringValue(const std::string& Value) {
         Clear();
         return;
     }
-    // Money typed with its currency sign or thousands separators still reads.
     if (currency_) {
-        text = StringReplace(text, CurrencyString, "", rfReplaceAll);
-        text = StringReplace(text, std::string(1, ThousandSeparator), "", rfReplaceAll);
-        text = Trim(text);
+        Currency money;
+        if (!TryMoneyTextToCurr(text, MoneyDecimals(this), money))
+            DatabaseErrorFmt(SInvalidFloatValue, {Value, DisplayName()});
+        SetAsFloatValue(money.ToDouble());
+        return;
     }
     double v = 0;
     if (!TryStrToFloat(text, v)) DatabaseErrorFmt(SInvalidFloatValue, {Value, DisplayName()});

@@ -6,6 +6,7 @@
 #include "app/DataModule.h"
 #include "app/DocumentFields.h"
 #include "app/DocumentScope.h"
+#include "app/RecordLocks.h"
 #include "app/ReceiptNumbers.h"
 #include "app/ScratchTables.h"
 #include "base/SysUtils.h"
@@ -233,9 +234,35 @@ bool TReceiptDocument::checkWidths(const TReceiptFigures& Now) {
     return true;
 }
 
+bool TReceiptDocument::checkDates() {
+    TTable* temp1 = module_.Temp1Table;
+    if (!DocumentFields::dated(temp1, "Date"))
+        return false;
+    // The due date is the date plus the terms; the calendar ends on 12/31/9999.
+    const double due = temp1->FieldByName("Date")->AsDateTime() + temp1->FieldByName("Terms")->AsInteger();
+    if (due > DocumentFields::LastDate() || due < DocumentFields::FirstDate()) {
+        ShowMessage("The Date box plus the Terms box gives a due date outside the calendar. Nothing was saved.");
+        return false;
+    }
+    return true;
+}
+
+bool TReceiptDocument::lockStored(TRecordLocks& Locks, const std::string& Number) {
+    TTable* sales = module_.SalesTable;
+    const int recNo = module_.SalesXbase->RecNo();
+    Locks.want(sales, module_.SalesXbase, recNo);
+    if (!Locks.lockAll())
+        return false;
+    if (!TRecordLocks::reread(module_.SalesXbase, recNo) ||
+        ReceiptNumbers::canonical(sales->FieldByName("RECEIPT")->AsString()) != Number) {
+        ShowMessage("Receipt " + Number + " has been deleted at another workstation. Nothing was saved.");
+        return false;
+    }
+    return true;
+}
+
 bool TReceiptDocument::SaveReceipt() {
-    const TReceiptFigures now = Totals();
-    if (!checkWidths(now))
+    if (!checkDates())
         return false;
     TTable* sales = module_.SalesTable;
     TTable* temp1 = module_.Temp1Table;
@@ -256,6 +283,17 @@ bool TReceiptDocument::SaveReceipt() {
             return false;
         }
     }
+    TRecordLocks locks;
+    if (found && !newReceipt_) {
+        // What another workstation stored is what this save changes.
+        if (!lockStored(locks, *typed))
+            return false;
+        posted_ = {Cents::read(sales->FieldByName("SUBTOTAL")), Cents::read(sales->FieldByName("SALESTAX")),
+                   Cents::read(sales->FieldByName("TOTAL"))};
+    }
+    const TReceiptFigures now = Totals();
+    if (!checkWidths(now))
+        return false;
     try {
         TDocumentScope scope;
         if (!found || newReceipt_) {
@@ -271,7 +309,7 @@ bool TReceiptDocument::SaveReceipt() {
                 CreateClaim(number_);
         } else {
             number_ = *typed;
-            if (Cents::read(sales->FieldByName("TOTAL")) != now.Total || module_.ReceiptChanged)
+            if (posted_.Total != now.Total || module_.ReceiptChanged)
                 updateSalesTables(now);
             scope.end();
         }
@@ -303,9 +341,8 @@ void TReceiptDocument::updateSalesMasterRecord(const TReceiptFigures& Now) {
     sales->Edit();
     for (const char* name : HeaderFields)
         sales->FieldByName(name)->SetAsString(temp1->FieldByName(name)->AsString());
-    const TDateTime date = temp1->FieldByName("Date")->AsDateTime();
-    if (date != 0)
-        sales->FieldByName("DUEDATE")->SetAsDateTime(date + temp1->FieldByName("Terms")->AsInteger());
+    sales->FieldByName("DUEDATE")->SetAsDateTime(temp1->FieldByName("Date")->AsDateTime() +
+                                                 temp1->FieldByName("Terms")->AsInteger());
     Cents::write(sales->FieldByName("SUBTOTAL"), Now.SubTotal);
     sales->FieldByName("TAXRATE")->SetAsString(rate_.fractionText());
     Cents::write(sales->FieldByName("SALESTAX"), Now.Tax);
@@ -459,6 +496,14 @@ bool TReceiptDocument::DeleteReceipt(TDateTime Today) {
     number_ = *number;
     const std::string key = ReceiptNumbers::fieldKey(number_);
     try {
+        TRecordLocks locks;
+        {
+            TTable* sales = module_.SalesTable;
+            sales->SetIndexName("Receipt");
+            TExactSeek exact(module_.XbaseEnv1);
+            if (module_.SalesXbase->Seek(number_) && !sales->Eof() && !lockStored(locks, number_))
+                return false;
+        }
         TDocumentScope scope;
         {
             TTable* rows = module_.PaymentDtlTable;

@@ -588,9 +588,22 @@ void DbfFile::unlockRecord(uint32_t recNo) {
         for (uint32_t held : locks_)
             lock.Unlock(RecordLockBase + held, 1);
         locks_.clear();
-    } else if (locks_.erase(recNo)) {
+        kept_.clear();
+    } else if (!kept_.count(recNo) && locks_.erase(recNo)) {
         lock.Unlock(RecordLockBase + recNo, 1);
     }
+}
+
+bool DbfFile::keepRecordLock(uint32_t recNo, int timeoutMs) {
+    if (!lockRecord(recNo, timeoutMs))
+        return false;
+    kept_.insert(recNo);
+    return true;
+}
+
+void DbfFile::releaseKeptLock(uint32_t recNo) {
+    if (kept_.erase(recNo))
+        unlockRecord(recNo);
 }
 
 bool DbfFile::holdsLock(uint32_t recNo) const { return locks_.count(recNo) > 0; }
