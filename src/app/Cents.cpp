@@ -114,7 +114,14 @@ Currency read(const TField* Field) {
     return value;
 }
 
-void write(TField* Field, Currency Value) { Field->SetAsString(CurrToStr(Value)); }
+void write(TField* Field, Currency Value) {
+    // A figure the program worked out is written as it is; the rule for
+    // money typed as text (and the widths it holds to) is the typist's.
+    if (auto* number = dynamic_cast<TFloatField*>(Field))
+        number->SetAsFloat(Value.ToDouble());
+    else
+        Field->SetAsString(CurrToStr(Value));
+}
 
 bool fits(Currency Value, int Width, int Decimals) {
     int64_t scale = 1;

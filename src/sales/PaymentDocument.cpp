@@ -275,7 +275,7 @@ bool TPaymentDocument::checkWidths() {
             continue;
         checks.push_back({"payment's PAYMENT", "PymtDtl.dbf", "PAYMENT", applied});
         if (module_.SalesXbase->Seek(*receipt) && !sales->Eof() && numberText(sales, "RECEIPT") == *receipt)
-            checks.push_back({"receipt " + *receipt + "'s BALANCE", "Sales.dbf", "BALANCE",
+            checks.push_back({"BALANCE of receipt " + *receipt, "Sales.dbf", "BALANCE",
                               Cents::read(sales->FieldByName("BALANCE")) - applied});
     }
     temp4->First();
@@ -294,7 +294,7 @@ bool TPaymentDocument::checkWidths() {
     TIndexOrder accountOrder(accounts, "ID");
     for (const auto& [account, change] : moved)
         if (module_.AccountXbase->Seek(std::to_string(account)) && !accounts->Eof())
-            checks.push_back({"account " + std::to_string(account) + "'s BALANCE", "Acct.dbf", "BALANCE",
+            checks.push_back({"BALANCE of account " + std::to_string(account), "Acct.dbf", "BALANCE",
                               Cents::read(accounts->FieldByName("BALANCE")) + change});
     for (const Check& c : checks)
         if (!fitsStored(c.table, c.field, c.value)) {

@@ -1,14 +1,17 @@
 #pragma once
 // Workstations of one shop as separate processes on one company folder.
 // Each workstation is a process of its own with an installation root of its
-// own (its own scratch tables, as a computer of its own has). It runs its
+// own: the test's Company and Data folders are shared into it (the shop's
+// shared folder), its settings are copied and its temp folder is its own
+// (its own scratch tables, as a computer of its own has). It runs its
 // Ready step (open the company, fill a window's document), tells the test it
-// is ready, then waits for the start file. The test creates that file once
+// is ready, then waits for the start file; the next one starts then. The test creates that file once
 // every workstation is ready, so their Go steps run at the same moment and
 // each one starts from what it read before any of them wrote: the race is
 // hit on every run, not by chance. What a Go step returns comes back to the
 // test as text.
 #include <chrono>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -33,12 +36,14 @@ public:
     // file and waits for all to end. The texts their Go steps returned, in
     // the order added; "failed: ..." for one that raised, died or never got ready.
     std::vector<std::string> Run() {
+        // They get ready one after another, as a shop's computers open the
+        // company in the morning; only their Go steps meet.
         std::vector<std::unique_ptr<ChildProcess>> running;
-        for (size_t n = 0; n < steps_.size(); ++n)
-            running.push_back(std::make_unique<ChildProcess>([this, n](ChildProcess& self) { work(self, n); }));
         bool allReady = true;
-        for (auto& child : running)
-            allReady = child->Receive() && allReady;
+        for (size_t n = 0; n < steps_.size(); ++n) {
+            running.push_back(std::make_unique<ChildProcess>([this, n](ChildProcess& self) { work(self, n); }));
+            allReady = running.back()->Receive() && allReady;
+        }
         std::ofstream(startFile()).put('\n');
         std::vector<std::string> results;
         for (size_t n = 0; n < running.size(); ++n) {
@@ -67,8 +72,19 @@ private:
 
     // In the workstation's process.
     void work(ChildProcess& Self, size_t N) {
+        namespace fs = std::filesystem;
         const std::string root = dir_.file("root" + std::to_string(N));
-        std::filesystem::create_directories(root);
+        fs::create_directories(root);
+        if (const char* shared = std::getenv("QUENMARK_ROOT"))
+            for (const fs::directory_entry& entry : fs::directory_iterator(shared)) {
+                const fs::path own = fs::path(root) / entry.path().filename();
+                if (entry.path().filename() == "temp")
+                    continue;
+                if (entry.is_directory())
+                    fs::create_directory_symlink(entry.path(), own);
+                else
+                    fs::copy_file(entry.path(), own);
+            }
         setenv("QUENMARK_ROOT", root.c_str(), 1);
         std::string result;
         try {
