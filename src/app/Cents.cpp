@@ -115,8 +115,6 @@ Currency read(const TField* Field) {
 }
 
 void write(TField* Field, Currency Value) {
-    // A figure the program worked out is written as it is; the rule for
-    // money typed as text (and the widths it holds to) is the typist's.
     if (auto* number = dynamic_cast<TFloatField*>(Field))
         number->SetAsFloat(Value.ToDouble());
     else

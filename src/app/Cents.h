@@ -38,8 +38,8 @@ Currency toCents(Currency Value);
 
 // A number field's value read exactly from its stored text (blank is 0).
 Currency read(const TField* Field);
-// Writes Value; the stored text is its exact decimal value, whatever the
-// rule for money typed as text would say of the text.
+// Writes Value exactly. It is a figure worked out, not typed: the rule for
+// money typed as text does not apply to it.
 void write(TField* Field, Currency Value);
 // True when Value, rounded to Decimals, fits a numeric field of Width and Decimals.
 bool fits(Currency Value, int Width, int Decimals);

@@ -31,7 +31,8 @@ bool dated(TTable* Header, const char* Field) {
     return false;
 }
 
-TDateTime FirstDate() { return EncodeDate(1, 1, 1); }
-TDateTime LastDate() { return EncodeDate(9999, 12, 31); }
+std::string changedMeanwhile(const std::string& What, const std::string& Number, const char* Done) {
+    return What + " " + Number + " has been " + Done + " at another workstation. Nothing was saved.";
+}
 
 }  // namespace DocumentFields

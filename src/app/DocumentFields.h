@@ -6,7 +6,6 @@
 #include <string>
 
 #include "base/Currency.h"
-#include "base/DateTime.h"
 #include "data/DbTables.h"
 
 namespace DocumentFields {
@@ -21,9 +20,10 @@ Currency money(TTable* Table, const char* Field);
 // "Enter a date in the Date box. Nothing was saved.": an undated document
 // would stand outside every date range the reports ask for.
 bool dated(TTable* Header, const char* Field);
-// The calendar's first and last days (1/1/0001 and 12/31/9999).
-TDateTime FirstDate();
-TDateTime LastDate();
+// What refuses a document that depends on a record another workstation
+// changed since it was shown: "Payment 14 has been deposited at another
+// workstation. Nothing was saved." (What "Payment", Done "deposited").
+std::string changedMeanwhile(const std::string& What, const std::string& Number, const char* Done);
 
 }  // namespace DocumentFields
 

@@ -13,7 +13,7 @@ const char* const TRecordLocks::LockedMessage = "Record locked by another user."
 TRecordLocks::~TRecordLocks() { releaseAll(); }
 
 void TRecordLocks::want(TTable* Table, TXbase* Engine, int RecNo) {
-    wanted_.push_back({Table, Engine, UpperCase(Table->TableName()), RecNo});
+    wanted_.push_back({Engine, UpperCase(Table->TableName()), RecNo});
 }
 
 bool TRecordLocks::lockAll() {

@@ -34,7 +34,6 @@ public:
 
 private:
     struct TRecord {
-        TTable* table;
         TXbase* engine;
         std::string file;
         int recNo;

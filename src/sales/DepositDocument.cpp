@@ -24,11 +24,6 @@ const char* const ZeroTotal = "Cannot save a deposit with a zero total!";
 const char* const CategoriesDiffer = "Cannot save. Category totals do not equal the deposit total.";
 const char* const DeleteQuestion = "Delete this Deposit?";
 
-// What another workstation did to a payment or deposit since it was shown.
-std::string ChangedMeanwhile(const std::string& What, const std::string& Number, const char* Done) {
-    return What + " " + Number + " has been " + Done + " at another workstation. Nothing was saved.";
-}
-
 // The number of the undeposited-funds account the money comes from.
 const char* const FromAccount = "3";
 
@@ -231,7 +226,7 @@ bool TDepositDocument::lockTickedPayments(TRecordLocks& Locks) {
     }
     temp6->First();
     if (!missing.empty()) {
-        ShowMessage(ChangedMeanwhile("Payment", missing, "deleted"));
+        ShowMessage(changedMeanwhile("Payment", missing, "deleted"));
         return false;
     }
     for (const Ticked& t : ticked)
@@ -247,7 +242,7 @@ bool TDepositDocument::lockTickedPayments(TRecordLocks& Locks) {
         else if (money(payments, "AMOUNT") - money(payments, "TOTALPAID") != t.amount)
             meanwhile = "changed";
         if (meanwhile) {
-            ShowMessage(ChangedMeanwhile("Payment", t.id, meanwhile));
+            ShowMessage(changedMeanwhile("Payment", t.id, meanwhile));
             return false;
         }
     }
@@ -413,7 +408,7 @@ bool TDepositDocument::lockStoredDeposit(TRecordLocks& Locks, Currency& StoredTo
     TTable* deposits = module_.DepositTable;
     TIndexOrder order(deposits, "ID");
     if (!seekNumber(deposits, module_.DepositXbase, "ID", selectedDepositID_)) {
-        ShowMessage(ChangedMeanwhile("Deposit", selectedDepositID_, "deleted"));
+        ShowMessage(changedMeanwhile("Deposit", selectedDepositID_, "deleted"));
         return false;
     }
     const int recNo = module_.DepositXbase->RecNo();
@@ -431,7 +426,7 @@ bool TDepositDocument::lockStoredDeposit(TRecordLocks& Locks, Currency& StoredTo
         return false;
     // Deleted at another workstation meanwhile: its reversal is posted already.
     if (!TRecordLocks::reread(module_.DepositXbase, recNo) || numberText(deposits, "ID") != selectedDepositID_) {
-        ShowMessage(ChangedMeanwhile("Deposit", selectedDepositID_, "deleted"));
+        ShowMessage(changedMeanwhile("Deposit", selectedDepositID_, "deleted"));
         return false;
     }
     StoredTotal = money(deposits, "TOTAL");

@@ -31,10 +31,6 @@ const char* const ZeroPayment = "Nothing to save: the payment is zero.";
 const char* const DepositedPayment = "You cannot delete this payment because it has been deposited.";
 const char* const DeleteQuestion = "Delete this Payment?";
 
-std::string ChangedMeanwhile(const std::string& What, const std::string& Number, const char* Done) {
-    return What + " " + Number + " has been " + Done + " at another workstation. Nothing was saved.";
-}
-
 // True when Value fits the stored field Field of company table Table.
 bool fitsStored(const char* Table, const char* Field, Currency Value) {
     for (const TFieldSchema& f : Schemas::FindTable(Table)->Fields)
@@ -224,7 +220,7 @@ bool TPaymentDocument::lockAppliedReceipts(TRecordLocks& Locks, bool Reversal) {
     }
     temp4->First();
     if (!missing.empty()) {
-        ShowMessage(ChangedMeanwhile("Receipt", missing, "deleted"));
+        ShowMessage(changedMeanwhile("Receipt", missing, "deleted"));
         return false;
     }
     for (const Applied& a : applied)
@@ -242,7 +238,7 @@ bool TPaymentDocument::lockAppliedReceipts(TRecordLocks& Locks, bool Reversal) {
         else if (Cents::read(sales->FieldByName("BALANCE")) != a.balance)
             meanwhile = "changed";
         if (meanwhile) {
-            ShowMessage(ChangedMeanwhile("Receipt", a.receipt, meanwhile));
+            ShowMessage(changedMeanwhile("Receipt", a.receipt, meanwhile));
             return false;
         }
     }
@@ -459,7 +455,7 @@ bool TPaymentDocument::DeletePayment() {
                         numberText(payments, "ID") == paymentID_;
     if (!stored && !(module_.PaymentDtlXbase->Seek(paymentID_) && !details->Eof() &&
                      numberText(details, "PAYMENTID") == paymentID_)) {
-        ShowMessage(ChangedMeanwhile("Payment", paymentID_, "deleted"));
+        ShowMessage(changedMeanwhile("Payment", paymentID_, "deleted"));
         return false;
     }
     if (stored && payments->FieldByName("DEPOSITED")->AsBoolean()) {
@@ -478,7 +474,7 @@ bool TPaymentDocument::DeletePayment() {
         if (stored) {
             payments->SetIndexName("ID");
             if (!TRecordLocks::reread(module_.PaymentXbase, recNo) || numberText(payments, "ID") != paymentID_) {
-                ShowMessage(ChangedMeanwhile("Payment", paymentID_, "deleted"));
+                ShowMessage(changedMeanwhile("Payment", paymentID_, "deleted"));
                 return false;
             }
             if (payments->FieldByName("DEPOSITED")->AsBoolean()) {

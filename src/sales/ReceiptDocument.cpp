@@ -238,9 +238,9 @@ bool TReceiptDocument::checkDates() {
     TTable* temp1 = module_.Temp1Table;
     if (!DocumentFields::dated(temp1, "Date"))
         return false;
-    // The due date is the date plus the terms; the calendar ends on 12/31/9999.
-    const double due = temp1->FieldByName("Date")->AsDateTime() + temp1->FieldByName("Terms")->AsInteger();
-    if (due > DocumentFields::LastDate() || due < DocumentFields::FirstDate()) {
+    // The due date is the date plus the terms, on the calendar's years 1 to 9999.
+    const TDateTime due = temp1->FieldByName("Date")->AsDateTime() + temp1->FieldByName("Terms")->AsInteger();
+    if (due < EncodeDate(1, 1, 1) || due > EncodeDate(9999, 12, 31)) {
         ShowMessage("The Date box plus the Terms box gives a due date outside the calendar. Nothing was saved.");
         return false;
     }
@@ -255,7 +255,7 @@ bool TReceiptDocument::lockStored(TRecordLocks& Locks, const std::string& Number
         return false;
     if (!TRecordLocks::reread(module_.SalesXbase, recNo) ||
         ReceiptNumbers::canonical(sales->FieldByName("RECEIPT")->AsString()) != Number) {
-        ShowMessage("Receipt " + Number + " has been deleted at another workstation. Nothing was saved.");
+        ShowMessage(DocumentFields::changedMeanwhile("Receipt", Number, "deleted"));
         return false;
     }
     return true;

@@ -3,13 +3,12 @@
 // Each workstation is a process of its own with an installation root of its
 // own: the test's Company and Data folders are shared into it (the shop's
 // shared folder), its settings are copied and its temp folder is its own
-// (its own scratch tables, as a computer of its own has). It runs its
-// Ready step (open the company, fill a window's document), tells the test it
-// is ready, then waits for the start file; the next one starts then. The test creates that file once
-// every workstation is ready, so their Go steps run at the same moment and
-// each one starts from what it read before any of them wrote: the race is
-// hit on every run, not by chance. What a Go step returns comes back to the
-// test as text.
+// (its own scratch tables, as a computer of its own has). One after another
+// they run their Ready step (open the company, fill a window's document) and
+// then wait for the start file. The test creates that file once every
+// workstation is ready, so their Go steps run at the same moment and each
+// starts from what it read before any of them wrote: the race is hit on
+// every run, not by chance. What a Go step returns comes back as text.
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
