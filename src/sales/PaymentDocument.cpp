@@ -229,9 +229,9 @@ bool TPaymentDocument::lockAppliedReceipts(TRecordLocks& Locks, bool Reversal) {
         return false;
     // A delete gives back whatever the receipts hold now; a save stands on
     // the balances it showed.
+    if (Reversal)
+        return true;
     for (const Applied& a : applied) {
-        if (Reversal)
-            break;
         const char* meanwhile = nullptr;
         if (!TRecordLocks::reread(module_.SalesXbase, a.recNo) || numberText(sales, "RECEIPT") != a.receipt)
             meanwhile = "deleted";
