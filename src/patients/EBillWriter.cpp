@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <map>
 
+#include "app/AppUtils.h"
 #include "app/DocumentScope.h"
 #include "base/DateTime.h"
 #include "base/SysUtils.h"
@@ -61,7 +62,7 @@ public:
     bool empty(const std::string& name) const { return field(name)->IsNull(); }
     std::string text(const std::string& name) const {
         const TField* f = field(name);
-        return f->IsNull() ? std::string() : cutTrailingBlanks(f->AsString());
+        return f->IsNull() ? std::string() : cutTrailingBlanks(AppUtils::FixedColumnText(f->AsString()));
     }
     bool isTrue(const std::string& name) const {
         const TField* f = field(name);

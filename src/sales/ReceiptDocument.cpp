@@ -7,6 +7,7 @@
 #include "app/DocumentFields.h"
 #include "app/DocumentScope.h"
 #include "app/DocumentTables.h"
+#include "app/RecordLocks.h"
 #include "app/ReceiptNumbers.h"
 #include "app/ScratchTables.h"
 #include "base/SysUtils.h"
@@ -241,11 +242,37 @@ bool TReceiptDocument::checkWidths(const TReceiptFigures& Now) {
     return true;
 }
 
+bool TReceiptDocument::checkDates() {
+    TTable* temp1 = module_.Temp1Table;
+    if (!DocumentFields::dated(temp1, "Date"))
+        return false;
+    // The due date is the date plus the terms, on the calendar's years 1 to 9999.
+    const TDateTime due = temp1->FieldByName("Date")->AsDateTime() + temp1->FieldByName("Terms")->AsInteger();
+    if (due < EncodeDate(1, 1, 1) || due > EncodeDate(9999, 12, 31)) {
+        ShowMessage("The Date box plus the Terms box gives a due date outside the calendar. Nothing was saved.");
+        return false;
+    }
+    return true;
+}
+
+bool TReceiptDocument::lockStored(TRecordLocks& Locks, const std::string& Number) {
+    TTable* sales = module_.SalesTable;
+    const int recNo = module_.SalesXbase->RecNo();
+    Locks.want(sales, module_.SalesXbase, recNo);
+    if (!Locks.lockAll())
+        return false;
+    if (!TRecordLocks::reread(module_.SalesXbase, recNo) ||
+        ReceiptNumbers::canonical(sales->FieldByName("RECEIPT")->AsString()) != Number) {
+        ShowMessage(DocumentFields::changedMeanwhile("Receipt", Number, "deleted"));
+        return false;
+    }
+    return true;
+}
+
 bool TReceiptDocument::SaveReceipt() {
     if (!DocumentTables::Ready(documentTables(), "The receipt was not saved."))
         return false;
-    const TReceiptFigures now = Totals();
-    if (!checkWidths(now))
+    if (!checkDates())
         return false;
     TTable* sales = module_.SalesTable;
     TTable* temp1 = module_.Temp1Table;
@@ -266,6 +293,17 @@ bool TReceiptDocument::SaveReceipt() {
             return false;
         }
     }
+    TRecordLocks locks;
+    if (found && !newReceipt_) {
+        // What another workstation stored is what this save changes.
+        if (!lockStored(locks, *typed))
+            return false;
+        posted_ = {Cents::read(sales->FieldByName("SUBTOTAL")), Cents::read(sales->FieldByName("SALESTAX")),
+                   Cents::read(sales->FieldByName("TOTAL"))};
+    }
+    const TReceiptFigures now = Totals();
+    if (!checkWidths(now))
+        return false;
     // Undone with the scope, should it fail: the next save starts from here again.
     const bool wasNew = newReceipt_;
     const std::string oldNumber = number_;
@@ -288,7 +326,7 @@ bool TReceiptDocument::SaveReceipt() {
         } else {
             number_ = *typed;
             scope.Changing("receipt " + number_);
-            if (Cents::read(sales->FieldByName("TOTAL")) != now.Total || module_.ReceiptChanged)
+            if (posted_.Total != now.Total || module_.ReceiptChanged)
                 updateSalesTables(now);
             scope.end();
         }
@@ -328,9 +366,8 @@ void TReceiptDocument::updateSalesMasterRecord(const TReceiptFigures& Now) {
     sales->Edit();
     for (const char* name : HeaderFields)
         sales->FieldByName(name)->SetAsString(temp1->FieldByName(name)->AsString());
-    const TDateTime date = temp1->FieldByName("Date")->AsDateTime();
-    if (date != 0)
-        sales->FieldByName("DUEDATE")->SetAsDateTime(date + temp1->FieldByName("Terms")->AsInteger());
+    sales->FieldByName("DUEDATE")->SetAsDateTime(temp1->FieldByName("Date")->AsDateTime() +
+                                                 temp1->FieldByName("Terms")->AsInteger());
     Cents::write(sales->FieldByName("SUBTOTAL"), Now.SubTotal);
     sales->FieldByName("TAXRATE")->SetAsString(rate_.fractionText());
     Cents::write(sales->FieldByName("SALESTAX"), Now.Tax);
@@ -494,6 +531,14 @@ bool TReceiptDocument::DeleteReceipt(TDateTime Today) {
     number_ = *number;
     const std::string key = ReceiptNumbers::fieldKey(number_);
     try {
+        TRecordLocks locks;
+        {
+            TTable* sales = module_.SalesTable;
+            sales->SetIndexName("Receipt");
+            TExactSeek exact(module_.XbaseEnv1);
+            if (module_.SalesXbase->Seek(number_) && !sales->Eof() && !lockStored(locks, number_))
+                return false;
+        }
         TDocumentScope scope("receipt");
         scope.Deleting("Receipt " + number_);
         {

@@ -577,9 +577,10 @@ void DbfFile::unlockRecord(uint32_t recNo) {
                 continue;
             }
             lock.Unlock(RecordLockBase + *held, 1);
+            kept_.erase(*held);
             held = locks_.erase(held);
         }
-    } else if (!scopeHeld_.count(recNo) && locks_.erase(recNo)) {
+    } else if (!scopeHeld_.count(recNo) && !kept_.count(recNo) && locks_.erase(recNo)) {
         lock.Unlock(RecordLockBase + recNo, 1);
     }
 }
@@ -612,6 +613,18 @@ bool DbfFile::reload() {
     unmapFile();
     mapFile();
     return true;
+}
+
+bool DbfFile::keepRecordLock(uint32_t recNo, int timeoutMs) {
+    if (!lockRecord(recNo, timeoutMs))
+        return false;
+    kept_.insert(recNo);
+    return true;
+}
+
+void DbfFile::releaseKeptLock(uint32_t recNo) {
+    if (kept_.erase(recNo))
+        unlockRecord(recNo);
 }
 
 bool DbfFile::holdsLock(uint32_t recNo) const { return locks_.count(recNo) > 0; }

@@ -104,7 +104,11 @@ public:
 
     // Record locks (only meaningful in shared use; an exclusive open holds every record).
     bool lockRecord(uint32_t recNo, int timeoutMs);
-    void unlockRecord(uint32_t recNo);  // 0 releases every lock
+    void unlockRecord(uint32_t recNo);  // 0 releases every lock, kept ones too
+    // A lock kept through the unlocks of single records that writes make,
+    // until releaseKeptLock or an unlock of every lock.
+    bool keepRecordLock(uint32_t recNo, int timeoutMs);
+    void releaseKeptLock(uint32_t recNo);
     bool holdsLock(uint32_t recNo) const;
     bool recordLockedByOther(uint32_t recNo) const;
 
@@ -157,6 +161,7 @@ private:
     std::vector<FieldInfo> fields_;
     std::set<uint32_t> locks_;
     std::set<uint32_t> scopeHeld_;
+    std::set<uint32_t> kept_;
     bool appendLockHeld_ = false;
     std::vector<char> appendImage_;  // a record and the end-of-file byte, written in one go
     bool appendPending_ = false;     // exclusive use: record count_ is in appendImage_ only

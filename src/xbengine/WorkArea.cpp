@@ -526,6 +526,8 @@ bool WorkArea::RestoreRecord(uint32_t recNo, const char* bytes) {
 
 bool WorkArea::Rlock(uint32_t recNo) { return table_->lockRecord(recNo, settings_.lockTimeoutMs); }
 
+bool WorkArea::Hold(uint32_t recNo) { return table_->keepRecordLock(recNo, settings_.lockTimeoutMs); }
+
 bool WorkArea::WriteField(int index, const std::string& bytes) {
     if (eof_ || index < 0 || index >= static_cast<int>(fields().size()) || isMemoField(index))
         return false;

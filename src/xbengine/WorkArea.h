@@ -108,6 +108,8 @@ public:
     bool Rlock(uint32_t recNo);
     bool Locked(uint32_t recNo) const { return table_->recordLockedByOther(recNo); }
     void Unlock(uint32_t recNo) { table_->unlockRecord(recNo); }
+    bool Hold(uint32_t recNo);
+    void Release(uint32_t recNo) { table_->releaseKeptLock(recNo); }
 
     // Writes one field of the current record (bytes of the field's width).
     bool WriteField(int index, const std::string& bytes);

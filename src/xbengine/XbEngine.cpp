@@ -282,6 +282,15 @@ int xb_Delete() { return current() && current()->Delete() ? 1 : 0; }
 
 int xb_Rlock(int recNo) { return current() && recNo > 0 && current()->Rlock(recNo) ? 1 : 0; }
 
+int xb_HoldRecord(int recNo) { return current() && recNo > 0 && current()->Hold(recNo) ? 1 : 0; }
+
+int xb_ReleaseRecord(int recNo) {
+    if (!current() || recNo <= 0)
+        return 0;
+    current()->Release(static_cast<uint32_t>(recNo));
+    return 1;
+}
+
 int xb_Locked(int recNo) { return current() && recNo > 0 && current()->Locked(recNo) ? 1 : 0; }
 
 int xb_Unlock(int recNo) {

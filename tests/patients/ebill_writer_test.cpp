@@ -146,12 +146,16 @@ TEST_F(ClaimCaptureTest, ChoicesConditionsAndJoinsFollowTheClaimsValues) {
         {"facility city line in upper case", set("FAC_ZIP", "62701-1234"), 62, 24,
          "SPRINGFIELD IL 62701-1234"},
         {"high bytes pass unchanged", set("PAT_NAME", "Mu\xF1oz, Jos\xE9"), 12, 3, "MU\xF1OZ, JOS\xE9"},
+        {"a pasted tab is a blank", set("PAT_NAME", "Doe,\tJane Q"), 12, 3, "DOE, JANE Q"},
+        {"a line break typed into the address keeps the line whole", set("PAT_ADDRS", "12 Elm\r\nSt"), 14, 3,
+         "12 ELM  ST"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         claim()->Edit();
         c.change(claim());
         const std::vector<std::string> l = crlfLines(BuildEBillBlock(claim(), rows()));
+        EXPECT_EQ(l.size(), 66u);
         EXPECT_EQ(at(l, c.line, c.column, int(c.text.size())), c.text);
         claim()->Cancel();
     }
