@@ -18,6 +18,7 @@
 #include "reports/MailingLabels.h"
 #include "reports/PostcardSettings.h"
 #include "reports/SharedTablePlace.h"
+#include "reports/ShellReport.h"
 #include "ui/Application.h"
 #include "ui/ExtCtrls.h"
 #include "ui/FormKit.h"
@@ -82,6 +83,7 @@ TPrintRecallLabelsDlg::TPrintRecallLabelsDlg(TComponent* AOwner) : TForm(AOwner)
     PrintBtn = place<TButton>(this, 129, 114, 75, 25, "&Print");
 
     ReportSystem1 = new TReportSystem(this);
+    ReportSystem1->SetName("ReportSystem1");
     PresetMailingReportSystem(*ReportSystem1);
     Labels = new TLabelShell(this);
     Labels->SetEngine(ReportSystem1);
@@ -108,7 +110,7 @@ TPrintRecallLabelsDlg::TPrintRecallLabelsDlg(TComponent* AOwner) : TForm(AOwner)
     bindEvent(FromKingDateDialog->OnExit, this, &TPrintRecallLabelsDlg::FromKingDateDialogExit);
     bindEvent(ThruKingDateDialog->OnExit, this, &TPrintRecallLabelsDlg::ThruKingDateDialogExit);
     bindEvent(PrintBtn->OnClick, this, &TPrintRecallLabelsDlg::PrintBtnClick);
-    bindEvent(ReportSystem1->OnPrint, this, &TPrintRecallLabelsDlg::ReportSystem1Print);
+    bindRunnerHandlers(ReportSystem1, this);
 
     for (TLabelShell* shell : {Labels, Postcards}) {
         bindEvent(shell->OnReportBefore, this, &TPrintRecallLabelsDlg::LabelsReportBefore);
