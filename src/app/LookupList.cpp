@@ -12,6 +12,7 @@
 #include "ui/Application.h"
 #include "ui/DBCtrls.h"
 #include "ui/FormKit.h"
+#include "ui/HourGlass.h"
 #include "ui/MessageBeep.h"
 #include "ui/StdCtrls.h"
 #include "xbase/Qmqbe.h"
@@ -39,15 +40,6 @@ std::string TrimBlanks(const std::string& s) {
         return "";
     return s.substr(first, s.find_last_not_of(' ') - first + 1);
 }
-
-class THourGlass {
-public:
-    THourGlass() : saved_(Screen->Cursor()) { Screen->SetCursor(crHourGlass); }
-    ~THourGlass() { Screen->SetCursor(saved_); }
-
-private:
-    TCursor saved_;
-};
 
 }  // namespace
 

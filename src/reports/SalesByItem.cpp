@@ -15,6 +15,7 @@
 #include "ui/Application.h"
 #include "ui/Dialogs.h"
 #include "ui/FormKit.h"
+#include "ui/HourGlass.h"
 #include "xbase/Qmtable.h"
 #include "xbengine/XbCodes.h"
 
@@ -46,16 +47,6 @@ std::string uniqueScratchName() {
     static std::atomic<int> instances{0};
     return "temp10_" + std::to_string(getpid()) + "_" + std::to_string(++instances);
 }
-
-// The hourglass for the length of a run, however the run ends.
-class THourGlass {
-public:
-    THourGlass() {
-        Screen->SetCursor(crHourGlass);
-        Application->ProcessMessages();
-    }
-    ~THourGlass() { Screen->SetCursor(crDefault); }
-};
 
 }  // namespace
 
@@ -135,6 +126,7 @@ void TSalesByItemReport::FormClose(TObject*, TCloseAction& Action) {
 void TSalesByItemReport::BitBtn1Click(TObject*) {
     runOnce([this] {
         THourGlass hourGlass;
+        Application->ProcessMessages();  // the hourglass shows before the tables open
         Table1->Open();
         Table2->Open();
         Table3->Open();

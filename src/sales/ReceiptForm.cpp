@@ -21,6 +21,7 @@
 #include "ui/Dialogs.h"
 #include "ui/ExtCtrls.h"
 #include "ui/FormKit.h"
+#include "ui/HourGlass.h"
 #include "ui/StdCtrls.h"
 #include "xbase/Qmtable.h"
 #include "xbase/Xbase.h"
@@ -29,13 +30,6 @@ namespace {
 
 const char* const ReceiptClass = "TReceiptForm";
 const char* const UnsavedQuestion = "Changes have been made to this receipt.\r\rSave this receipt now?";
-
-// Shows the hourglass while it lives.
-class THourGlass {
-public:
-    THourGlass() { Screen->SetCursor(crHourGlass); }
-    ~THourGlass() { Screen->SetCursor(crDefault); }
-};
 
 TLabel* placeLabel(TWinControl* Parent, int Left, int Top, const std::string& Caption) {
     return place<TLabel>(Parent, Left, Top + 3, 60, 16, Caption);
