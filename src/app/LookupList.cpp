@@ -22,9 +22,6 @@
 
 namespace {
 
-constexpr Word EnterKey = 13;
-constexpr char EnterChar = 13;
-
 bool sameText(const std::string& a, const std::string& b) { return strcasecmp(a.c_str(), b.c_str()) == 0; }
 
 std::string Upper(std::string s) {
@@ -250,7 +247,7 @@ void TLookupListForm::Edit1Change(TObject*) {
 }
 
 void TLookupListForm::Edit1KeyPress(TObject*, char& Key) {
-    if (Key == EnterChar) {
+    if (Key == VK_RETURN) {
         Key = 0;
         act(descriptor_.EnterInEdit);
     }
@@ -289,7 +286,7 @@ void TLookupListForm::SortComboBoxKeyPress(TObject*, char& Key) {
 void TLookupListForm::qmDBGrid1DblClick(TObject*) { act(descriptor_.DoubleClick); }
 
 void TLookupListForm::qmDBGrid1KeyDown(TObject*, Word& Key, TShiftState) {
-    if (Key == EnterKey)
+    if (Key == VK_RETURN)
         act(descriptor_.EnterInGrid);
 }
 

@@ -165,7 +165,7 @@ void TEndOfDayReportDlg::EndOfDayDateDialogChange(TObject*) {
 }
 
 void TEndOfDayReportDlg::EndOfDayDateDialogKeyPress(TObject*, char& Key) {
-    if (Key != 13) return;
+    if (Key != VK_RETURN) return;
     Key = 0;
     commitDate();
 }

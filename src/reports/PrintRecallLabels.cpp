@@ -164,16 +164,9 @@ void TPrintRecallLabelsDlg::DateRangeComboBoxChange(TObject*) {
     ThruKingPopup->SetDate(thru);
 }
 
-void TPrintRecallLabelsDlg::commitDate(TKingDateDialog* Edit, TKingPopup* Popup) {
-    std::string text = Edit->Text();
-    const TDateTime date = DateRange::ParseEditText(text);
-    Edit->SetText(text);
-    Popup->SetDate(date);
-}
-
 void TPrintRecallLabelsDlg::commitDateOnExit(TKingDateDialog* Edit, TKingPopup* Popup) {
     try {
-        commitDate(Edit, Popup);
+        Edit->commitTypedDate(Popup);
     } catch (const EConvertError& e) {
         // The text stays for the user to mend; "&Print" refuses it again.
         Application->ShowException(e);
@@ -181,15 +174,11 @@ void TPrintRecallLabelsDlg::commitDateOnExit(TKingDateDialog* Edit, TKingPopup* 
 }
 
 void TPrintRecallLabelsDlg::FromKingDateDialogKeyPress(TObject*, char& Key) {
-    if (Key != 13 && Key != 9) return;
-    Key = 0;
-    commitDate(FromKingDateDialog, FromKingPopup);
+    FromKingDateDialog->commitTypedDateOnKey(Key, FromKingPopup);
 }
 
 void TPrintRecallLabelsDlg::ThruKingDateDialogKeyPress(TObject*, char& Key) {
-    if (Key != 13 && Key != 9) return;
-    Key = 0;
-    commitDate(ThruKingDateDialog, ThruKingPopup);
+    ThruKingDateDialog->commitTypedDateOnKey(Key, ThruKingPopup);
 }
 
 void TPrintRecallLabelsDlg::FromKingDateDialogExit(TObject*) { commitDateOnExit(FromKingDateDialog, FromKingPopup); }
@@ -197,8 +186,8 @@ void TPrintRecallLabelsDlg::FromKingDateDialogExit(TObject*) { commitDateOnExit(
 void TPrintRecallLabelsDlg::ThruKingDateDialogExit(TObject*) { commitDateOnExit(ThruKingDateDialog, ThruKingPopup); }
 
 void TPrintRecallLabelsDlg::PrintBtnClick(TObject*) {
-    commitDate(FromKingDateDialog, FromKingPopup);
-    commitDate(ThruKingDateDialog, ThruKingPopup);
+    FromKingDateDialog->commitTypedDate(FromKingPopup);
+    ThruKingDateDialog->commitTypedDate(ThruKingPopup);
     fromText_ = FromKingDateDialog->Text();
     thruText_ = ThruKingDateDialog->Text();
     if (!DataModule1) return;
