@@ -17,9 +17,7 @@
 #include "xbase/Xbase.h"
 
 TPrintPatientLabelsDlg::TPrintPatientLabelsDlg(TComponent* AOwner) : TForm(AOwner) {
-    SetCaption("Patient Labels");
-    SetBorderStyle(bsDialog);
-    SetPosition(poScreenCenter);
+    frameDialog(this, "Patient Labels");
     SetClientWidth(281);
     SetClientHeight(97);
 

@@ -30,9 +30,7 @@ double quantity(const TEdit* Edit) { return StrToFloat(Trim(Edit->Text())); }
 }  // namespace
 
 TAdjustInvDlg::TAdjustInvDlg(TComponent* AOwner) : TForm(AOwner) {
-    SetCaption("Adjust Inventory");
-    SetBorderStyle(bsDialog);
-    SetPosition(poScreenCenter);
+    frameDialog(this, "Adjust Inventory");
     SetBounds(0, 0, 300, 270);
 
     auto row = [this](TLabel*& Label, TEdit*& Edit, const std::string& Caption, int Index, bool Editable) {
