@@ -102,9 +102,7 @@ TDataModule1& TRebuildAccountBalances::module() { return *DataModule1; }
 
 TRebuildAccountBalances::TRebuildAccountBalances(TComponent* AOwner) : TForm(AOwner) {
     SetName("RebuildAccountBalances");
-    SetCaption(FormCaption);
-    SetBorderStyle(bsDialog);
-    SetPosition(poScreenCenter);
+    frameDialog(this, FormCaption);
     SetBounds(0, 0, 360, 120);
     place<TLabel>(this, 16, 16, 80, 15, "Process:");
     ProcessLabel = place<TLabel>(this, 100, 16, 240, 15, "");
