@@ -10,6 +10,7 @@
 #include "app/ClearUtilities.h"
 #include "app/DataModule.h"
 #include "app/DocumentFields.h"
+#include "app/FormOpener.h"
 #include "app/MainFormLink.h"
 #include "app/ReceiptNumbers.h"
 #include "app/Rebuild.h"
@@ -98,7 +99,8 @@ struct TRebuildAccountBalances::TKeptBooks {
 TDataModule1& TRebuildAccountBalances::module() { return *DataModule1; }
 
 TRebuildAccountBalances::TRebuildAccountBalances(TComponent* AOwner) : TForm(AOwner) {
-    SetName("RebuildAccountBalances");
+    // Named by whoever makes it: the main form's menu item already carries
+    // the name "RebuildAccountBalances".
     SetCaption(FormCaption);
     SetBorderStyle(bsDialog);
     SetPosition(poScreenCenter);
@@ -481,4 +483,8 @@ void TRebuildAccountBalances::UpdateAccountsTable(const std::string& Account, Cu
                                        LedgerPostings::CreditNormal(account) ? Side::Credit : Side::Debit, Amount);
 }
 
-void RegisterRebuildAccountBalances() { RegisterClass<TRebuildAccountBalances>(); }
+void RegisterRebuildAccountBalances() {
+    RegisterClass<TRebuildAccountBalances>();
+    // The menu reuses the window start-up made: one rebuild window at most.
+    RegisterSingleInstance("TRebuildAccountBalances");
+}

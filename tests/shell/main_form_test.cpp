@@ -10,7 +10,6 @@
 #include <string>
 #include <vector>
 
-#include "app/BalanceRebuild.h"
 #include "app/DataModule.h"
 #include "app/FormOpener.h"
 #include "app/InstallLayout.h"
@@ -436,26 +435,19 @@ TEST_F(MainFormTest, AllItemsRunsTheStoredProjectsItemsReportOnARunnerOfItsOwn) 
         EXPECT_NE(text.find(expected), std::string::npos) << expected << "\n" << text;
 }
 
-// Stands in for the balance rebuild of a later folder.
-class TRebuildAccountBalances : public TForm, public TBalanceRebuild {
-public:
-    explicit TRebuildAccountBalances(TComponent* AOwner) : TForm(AOwner) {}
-    void Rebuild() override { ++runs; }
-    static inline int runs = 0;
-};
+TEST_F(MainFormTest, AGoodOpenCompanyEnablesTheMenuAtOnceWithoutAnotherActivation) {
+    TestCompany company("Smith");
+    startWith(os::InstallRoot() + "/Data/Gone");
+    form->EnableFilesOnlyMenu();  // as an upgrade refused at the last opening leaves it
+    ASSERT_FALSE(form->MenuItem("Preferences1")->Enabled());
 
-TEST_F(MainFormTest, ARegisteredBalanceRebuildIsMadeAndRun) {
-    TestCompany company;
-    startWith(company.DataDirectory());
-    click("RebuildAccountBalances");
-    EXPECT_EQ(FormClassName(ownedForms().back()), "TRebuildAccountBalances");
-    EXPECT_NE(dynamic_cast<TPlaceholderForm*>(ownedForms().back()), nullptr);
-
-    RegisterClass<TRebuildAccountBalances>();
-    click("RebuildAccountBalances");
-    UnRegisterClass("TRebuildAccountBalances");
-    EXPECT_NE(dynamic_cast<TRebuildAccountBalances*>(ownedForms().back()), nullptr);
-    EXPECT_EQ(TRebuildAccountBalances::runs, 1);
+    TDialogScript script;
+    script.Answer(mrOk, os::InstallRoot() + "/Company/Smith.ini");
+    click("FileOpenItem");
+    ASSERT_EQ(DataModule1->DataDirectory, company.DataDirectory());
+    EXPECT_TRUE(form->MenuItem("Preferences1")->Enabled());
+    EXPECT_TRUE(form->MenuItem("RebuildIndexes1")->Enabled());
+    EXPECT_TRUE(form->SpeedPanel->Enabled());
 }
 
 TEST_F(MainFormTest, CallerIDStartsOnceAtTheFirstActivationThatFindsAPort) {
