@@ -100,6 +100,10 @@ constexpr TFieldLook PersonnelLooks[] = {
 };
 constexpr const char* PersonnelVisible[] = {"RECNAME"};
 
+constexpr TFieldLook AccountLooks[] = {
+    {"BALANCE", "", 0, Money},
+};
+
 constexpr TCalcField AccountCalculated[] = {
     {"CalcBalance", ftFloat, 0, "Balance", "###,##0.00;;0"},
 };
@@ -127,6 +131,14 @@ constexpr TFieldLook PaymentDtlLooks[] = {
     {"DATE", "Date"},
     {"PAYMENT", "Amount", 0, MoneyBlankZero},
     {"RECEIPT", "Receipt No."},
+};
+
+constexpr TFieldLook DepositLooks[] = {
+    {"CURRENCY", "", 0, Money},
+    {"COINS", "", 0, Money},
+    {"CHECKS", "", 0, Money},
+    {"CHARGES", "", 0, Money},
+    {"TOTAL", "", 0, Money},
 };
 
 constexpr TFieldLook InsCompLooks[] = {
@@ -243,10 +255,11 @@ void CreateFields(TDataModule1* Module) {
     CreateTableFields(Module, Module->InsTable, Company("Ins.dbf"), InsLooks, InsVisible, InsCalculated);
     CreateTableFields(Module, Module->InsDetailTable, Company("InsDtl.dbf"), InsDetailLooks);
     CreateTableFields(Module, Module->PersonnelTable, Company("Personne.dbf"), PersonnelLooks, PersonnelVisible);
-    CreateTableFields(Module, Module->AccountTable, Company("Acct.dbf"), {}, {}, AccountCalculated);
+    CreateTableFields(Module, Module->AccountTable, Company("Acct.dbf"), AccountLooks, {}, AccountCalculated);
     CreateTableFields(Module, Module->ItemTable, Company("Item.dbf"), ItemLooks);
     CreateTableFields(Module, Module->PaymentTable, Company("Pymt.dbf"), PaymentLooks);
     CreateTableFields(Module, Module->PaymentDtlTable, Company("PymtDtl.dbf"), PaymentDtlLooks);
+    CreateTableFields(Module, Module->DepositTable, Company("Deposit.dbf"), DepositLooks);
     CreateTableFields(Module, Module->InsCompTable, Company("InsComp.dbf"), InsCompLooks);
     CreateTableFields(Module, Module->PatternTable, Company("Pattern.dbf"), {});
     CreateTableFields(Module, Module->Temp1Table, ScratchTables::Temp1(), Temp1Looks);

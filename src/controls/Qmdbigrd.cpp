@@ -409,7 +409,8 @@ void TQmCustomDBGrid::LinkActive(bool Value) {
 bool TQmCustomDBGrid::IsCustomEditCell(int, int) { return false; }
 
 void TQmCustomDBGrid::Scroll(int Distance) {
-    if (indicatorOffset_ > 0) InvalidateCell(0, selectedRow_);
+    // The indicator leaves the old row and is drawn on whichever row is now current.
+    if (indicatorOffset_ > 0) InvalidateCol(0);
     updateScrollBar();
     updateActive();
     if (Distance == 0) return;

@@ -258,6 +258,14 @@ void TDuzuReader::unreadable() const {
     RaiseDesignerError(ThroughMessageHook(Format("Error reading property \"%s\".", {propName_})));
 }
 
+void TDuzuReader::unknownClass(const std::string& ClassName) const {
+    RaiseDesignerError(ThroughMessageHook(Format(
+        "Unknown class \"%s\" found.  You will need to include the unit containing this component to your "
+        "uses clause and call the DuzuRegister procedure in that unit (usually \"UnitName.DuzuRegister;\" in "
+        "the DuzuProject.OnCreate event).",
+        {ClassName})));
+}
+
 void TDuzuReader::ReadIntoComponent(TDuzuComponent* Root) {
     skipDepth_ = 0;
     depth_ = 0;
@@ -276,6 +284,9 @@ void TDuzuReader::ReadIntoComponent(TDuzuComponent* Root) {
             std::uint32_t count = in->ReadIndex();
             in->CheckRemaining(count);
             for (std::uint32_t i = 0; i < count; ++i) ReadComponent(Root);
+        } else if (GetClass(className) == nullptr || FindDuzuClassInfo(className) == nullptr) {
+            // A damaged name would otherwise leave the block empty in silence.
+            unknownClass(className);
         }
     } catch (...) {
         Root->SetDuzuState(Root->DuzuState() & ~dzsReading);
@@ -293,11 +304,7 @@ void TDuzuReader::ReadComponent(TDuzuComponent* Parent) {
     std::string name = in->ReadString();
     const TPersistentClass* cls = GetClass(className);
     if (cls == nullptr || !cls->IsComponentClass() || FindDuzuClassInfo(className) == nullptr)
-        RaiseDesignerError(ThroughMessageHook(Format(
-            "Unknown class \"%s\" found.  You will need to include the unit containing this component to your "
-            "uses clause and call the DuzuRegister procedure in that unit (usually \"UnitName.DuzuRegister;\" in "
-            "the DuzuProject.OnCreate event).",
-            {className})));
+        unknownClass(className);
     TPersistent* made = cls->Create(Parent);
     auto* object = dynamic_cast<TDuzuComponent*>(made);
     if (object == nullptr) {

@@ -96,6 +96,7 @@ private:
     void skipValue(std::uint8_t Tag);
     void namedComponent(TDuzuComponent* Component);
     [[noreturn]] void unreadable() const;
+    [[noreturn]] void unknownClass(const std::string& ClassName) const;
     // Raises past the deepest nesting a project may hold.
     void enter();
     void leave() { --depth_; }

@@ -97,11 +97,11 @@ void TRSBarsBase::drawBar(double U1, double U2, double V1, double V2) {
         OnDrawBar(x1, y1, x2, y2);
         return;
     }
-    // The edge the modules advance towards loses one device pixel: the
-    // rectangle includes its far edge on a raster device.
-    if (BarCodeRotation % 2 == 0) x2 -= BaseReport->inchToUnits(1.0 / BaseReport->XDPI());
-    else y2 -= BaseReport->inchToUnits(1.0 / BaseReport->YDPI());
-    BaseReport->Rectangle(x1, y1, x2, y2);
+    // A filled area without an outline ends where the next space begins on
+    // every device: the preview at any zoom shows the bars as wide as the
+    // paper does, within a pixel. A framed rectangle would gain a pixel of
+    // the device that plays the stream back.
+    BaseReport->FillRect(x1, y1, x2, y2);
 }
 
 double TRSBarsBase::drawPattern(const std::string& Pattern, double U, bool StartWithBar, bool DataBars, double V1) {

@@ -183,9 +183,11 @@ std::unique_ptr<TGraphic> TFilePrinter::readGraphic() {
     if (type > GraphicReference) {
         // A reference points back at the length field of an earlier copy.
         const std::size_t target = readPosition();
-        if (target >= pos_) badRecord();
+        if (target == 0 || target >= pos_) badRecord();
         const std::size_t back = pos_;
-        pos_ = target;
+        // Only a full record of the same kind may be referred to.
+        pos_ = target - 1;
+        if (readByte() != kind) badRecord();
         const std::int32_t length = readLong();
         if (length < 0) badRecord();
         bytes = readRaw(static_cast<std::size_t>(length));

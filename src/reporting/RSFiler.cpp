@@ -4,7 +4,6 @@
 #include <cmath>
 #include <cstring>
 #include <exception>
-#include <fstream>
 #include <iterator>
 
 #include "base/DateTime.h"
@@ -13,6 +12,7 @@
 #include "ui/Application.h"
 #include "ui/Dialogs.h"
 #include "ui/Forms.h"
+#include "ui/IconFile.h"
 
 namespace {
 
@@ -31,11 +31,6 @@ constexpr int MaxStreamPages = 32767;
 // Bins, collate, duplex, copies, paper size, width and length stored when
 // no printer is installed.
 constexpr std::int16_t NoPrinterBin = 265;
-
-std::string fileBytes(const std::string& fileName) {
-    std::ifstream in(fileName, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
 
 float finiteSingle(double value) { return std::isfinite(value) ? static_cast<float>(value) : 0.0f; }
 
@@ -158,14 +153,7 @@ void TReportFiler::writeGraphic(const TGraphic* Graphic) {
         if (reuseGraphicPos_ == 0) bytes = bitmap->saveToBytes();
     } else if (auto* icon = dynamic_cast<const TIcon*>(Graphic)) {
         type = GraphicIcon;
-        if (reuseGraphicPos_ == 0) {
-            const std::string temp = os::TempFileName("RS");
-            if (!temp.empty()) {
-                icon->SaveToFile(temp);
-                bytes = fileBytes(temp);
-                os::DeleteFile(temp);
-            }
-        }
+        if (reuseGraphicPos_ == 0) bytes = IconFileBytes(*icon);
     } else {
         // Every other graphic goes as the bitmap of its pixels.
         if (reuseGraphicPos_ == 0) {
@@ -178,12 +166,18 @@ void TReportFiler::writeGraphic(const TGraphic* Graphic) {
         }
     }
     if (reuseGraphicPos_ > 0) {
+        // A reference to a record of another kind is not a graphic the player may read.
+        if (reuseGraphicType_ != type) {
+            reuseGraphicPos_ = 0;
+            RaiseReportError(ThroughMessageHook("ReuseGraphic: the slot holds another kind of graphic."));
+        }
         writeByte(static_cast<std::uint8_t>(type + GraphicReference));
         writeLong(static_cast<std::int32_t>(reuseGraphicPos_));
         reuseGraphicPos_ = 0;
         return;
     }
     writeByte(type);
+    lastGraphicType_ = type;
     lastGraphicPos_ = position();
     writeLong(static_cast<std::int32_t>(bytes.size()));
     write(bytes.data(), bytes.size());
@@ -687,11 +681,13 @@ void TReportFiler::UnregisterGraphic(int Index) {
 void TReportFiler::RegisterGraphic(int Index) {
     slotGuard(Index, "RegisterGraphic: Index must be between 1 and ");
     slots_[static_cast<std::size_t>(Index - 1)] = lastGraphicPos_;
+    slotTypes_[static_cast<std::size_t>(Index - 1)] = lastGraphicType_;
 }
 
 void TReportFiler::ReuseGraphic(int Index) {
     slotGuard(Index, "ReuseGraphic: Index must be between 1 and ");
     reuseGraphicPos_ = slots_[static_cast<std::size_t>(Index - 1)];
+    reuseGraphicType_ = slotTypes_[static_cast<std::size_t>(Index - 1)];
 }
 
 // ---------------------------------------------------------------- named values

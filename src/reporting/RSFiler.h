@@ -182,6 +182,9 @@ private:
     StateCache cache_;
     std::array<std::int64_t, GraphicSlotCount> slots_{};
     std::int64_t lastGraphicPos_ = 0, reuseGraphicPos_ = 0;
+    // The graphic type of the record each position above points at.
+    std::array<std::uint8_t, GraphicSlotCount> slotTypes_{};
+    std::uint8_t lastGraphicType_ = 0, reuseGraphicType_ = 0;
     std::int64_t pageCountPos_ = 0, pageStartPos_ = 0, previousPageStart_ = 0, nextLinkPos_ = 0;
     double penUnitsX_ = 0, penUnitsY_ = 0;  // the last pen point, origin not added
     int pagesWritten_ = 0, nextPageNumber_ = 0;

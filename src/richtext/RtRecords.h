@@ -33,6 +33,11 @@ constexpr uint8_t spObject = 64;      // character code 1 (by tag) or 2 (by numb
 constexpr char rtObjectByTag = 1;
 constexpr char rtObjectByNumber = 2;
 
+// A byte that may stand in the text as typed or pasted: a tab or anything from
+// the space up but Delete. Other control codes would become object codes,
+// page breaks or stray bytes.
+constexpr bool IsTextByte(unsigned char C) { return C == '\t' || (C >= ' ' && C != 127); }
+
 // TParagraph.ParFlags bits.
 constexpr uint8_t pfPageBreak = 1;
 constexpr uint8_t pfNotFirstCell = 8;  // a table cell that is not its row's first

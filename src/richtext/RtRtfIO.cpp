@@ -158,6 +158,7 @@ void TRtRTFTextIo::ReadText(TStream* Stream, TRtTextReader* Reader) {
     if (rtf) {
         rtf->Header = Header.get();
         rtf->CharProps = CurAttr;
+        rtf->WholeDocument = IsEmpty();
     }
     if (IsEmpty()) {
         Header->Title.clear();

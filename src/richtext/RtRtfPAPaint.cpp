@@ -5,6 +5,7 @@
 
 #include "richtext/RtRtfPA.h"
 #include "ui/Controls.h"
+#include "ui/FontLines.h"
 
 namespace {
 
@@ -75,6 +76,9 @@ void TRtRTFTextPaint::PaintLine(TParagraph* Par, TLine* Line) {
         LinePainter->PaintLine(Canvas, Par, Line, LineStartX(Par, Line) + PaintLeft, y);
         return;
     }
+    // The hooks let the window show a line painted outside its paint event.
+    bool hooks = !(PaintOptions & poInert);
+    if (hooks && OnBeforePaint) OnBeforePaint(this);
     // The block's characters on this line, as a range.
     int markFrom = 0, markTo = 0;
     bool block = !(PaintOptions & poNoBlockMarks) && BlockStartPar && BlockEndPar;
@@ -149,6 +153,7 @@ void TRtRTFTextPaint::PaintLine(TParagraph* Par, TLine* Line) {
         Canvas->Pen()->SetStyle(psSolid);
     }
     Line->LineFlags &= static_cast<uint8_t>(~lfChanged);
+    if (hooks && OnAfterPaint) OnAfterPaint(this);
 }
 
 // a is the run's attribute as painted: PaintLine adds the block mark to its copy.
@@ -231,7 +236,10 @@ void TRtRTFTextPaint::paintRun(TLine* Line, TCharAttr a, int from, int to, int& 
                 tallest = std::max<int>(tallest, Line->Attr ? Line->Attr[k].Height : LineHeight);
         int penWidth = tallest / 20 + 1;
         dc->SelectPen(psSolid, penWidth, (a.Style & stHyperlink) ? RGB(0, 0, 255) : ColorToRGB(textColor));
-        int uy = y + Line->Height - penWidth;
+        // Under the base line where the font puts it, not at the bottom of a
+        // line that spacing may have made taller.
+        int offset = dc->Font() ? UnderlineOffset(*dc->Font()) : penWidth;
+        int uy = std::min(baseline + offset, y + Line->Height - penWidth);
         dc->Polyline({TPoint{x, uy}, TPoint{x + width, uy}});
     }
     Canvas->Refresh();

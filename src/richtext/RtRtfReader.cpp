@@ -26,6 +26,15 @@ constexpr char rawEndMarker[] = "\\rtrtf0";
 constexpr int rawEndLength = 7;
 // A line feed inside a paragraph, as the word "line" hands it over.
 constexpr int lineBreakCode = 1010;
+// Colour-table entries kept for "\highlight"; a longer table is cut.
+constexpr size_t maxColorTable = 4096;
+// "\slN\slmult1": N in 240ths of a single line, which is about 1.15 times the font size.
+constexpr int32_t singleLineSpacing = 240;
+constexpr int32_t lineHeightPercent = 115;
+constexpr int32_t twipsPerPoint = 20;
+constexpr int32_t fallbackPointSize = 10;
+// "\up" and "\dn" without a number move by half points; only the direction is kept.
+constexpr int32_t shiftDefault = 6;
 
 // Property numbers of the table.
 enum Prop {
@@ -42,12 +51,13 @@ enum Prop {
     pWidthBytes = 65, pObjTag = 66, pObjWidth = 67, pObjHeight = 68, pRtfCode = 69, pFootnoteNumber = 70,
     pTabKind = 71, pRowGap = 72, pRowLeft = 73, pPicScaleX = 74, pPicScaleY = 75,
     // Interchange with other programs.
-    pUnicode = 80, pUnicodeSkip = 81, pFontFamily = 82, pFontCharset = 83,
+    pUnicode = 80, pUnicodeSkip = 81, pFontFamily = 82, pFontCharset = 83, pLineMultiple = 84, pUp = 85,
+    pDown = 86, pHighlight = 87, pPageBreakBefore = 88, pDefaultFont = 89, pStyle = 90, pOtherStyle = 91,
 };
 
 enum Dest {
     dSkip = 2, dFontTable = 3, dColorTable = 4, dPicture = 5, dTitle = 6, dComment = 7, dSubject = 8,
-    dFootnote = 9, dField = 10, dFieldInst = 11, dFieldResult = 12,
+    dFootnote = 9, dField = 10, dFieldInst = 11, dFieldResult = 12, dStyleSheet = 13,
 };
 
 enum Special { sBin = 1, sHex = 2, sSkipIfUnknown = 3 };
@@ -167,6 +177,17 @@ std::vector<Row> makeTable() {
         {"fscript", 0x40, true, P, pFontFamily},
         {"fdecor", 0x50, true, P, pFontFamily},
         {"fcharset", 0, false, P, pFontCharset},
+        {"slmult", 0, false, P, pLineMultiple},
+        {"up", shiftDefault, false, P, pUp},
+        {"dn", shiftDefault, false, P, pDown},
+        {"highlight", 0, false, P, pHighlight},
+        {"chcbpat", 0, false, P, pHighlight},
+        {"pagebb", 1, false, P, pPageBreakBefore},
+        {"deff", 0, false, P, pDefaultFont},
+        {"s", 0, false, P, pStyle},
+        {"cs", 0, false, P, pOtherStyle},
+        {"ds", 0, false, P, pOtherStyle},
+        {"ts", 0, false, P, pOtherStyle},
         {"line", 0, false, C, lineBreakCode},
         {"tab", 0, false, C, '\t'},
         {"ldblquote", 0, false, C, '"'},
@@ -193,7 +214,7 @@ std::vector<Row> makeTable() {
         {"private1", 0, false, D, dSkip},
         {"revtim", 0, false, D, dSkip},
         {"rxe", 0, false, D, dSkip},
-        {"stylesheet", 0, false, D, dSkip},
+        {"stylesheet", 0, false, D, dStyleSheet},
         {"tc", 0, false, D, dSkip},
         {"fonttbl", 0, false, D, dFontTable},
         {"colortbl", 0, false, D, dColorTable},
@@ -334,6 +355,7 @@ uint8_t TRtRtfReader::ReadDocument(TStream* AStream, TParagraph*& Par) {
                 eatSpace_ = false;
                 if (dest_ == rdsColorTable && c == ';') {
                     ++colorIndex_;
+                    if (colorTable_.size() < maxColorTable) colorTable_.emplace_back();
                     if (colorIndex_ >= 0 && colorIndex_ < rtColorCount - 1 && !KeepHeader)
                         Header->Palette[colorIndex_] = TRtPaletteEntry{};
                 }
@@ -382,6 +404,14 @@ void TRtRtfReader::finishAfterLoop() {
         p->IndentFirst += p->IndentLeft;
     }
     if (CurPar) TrimLines();
+    // "\par" closes a paragraph; in a whole document it opens no empty one after the last.
+    if (WholeDocument && parEndedLast_ && CurPar && CurPar->Prev && currentParagraphEmpty() &&
+        !CurPar->FirstLine->Next) {
+        TParagraph* last = CurPar;
+        CurPar = last->Prev;
+        CurLine = TRtRTFText::Get_LastLine(CurPar);
+        Text->RemoveLine(last, last->FirstLine);
+    }
     firstHandled_ = nullptr;
 }
 
@@ -479,6 +509,8 @@ uint8_t TRtRtfReader::pushState() {
     if (depth_ >= MaxDepth) return rtReadLimit;
     saveStack_.push_back({CharProps, ParProps, dest_, inState_, tabsSet_, inRow_, unicodeSkip_});
     inState_ = risNorm;
+    // A style without "\s" is style 0.
+    if (dest_ == rdsStyleSheet) styleNumber_ = 0;
     ++depth_;
     return rtReadOk;
 }
@@ -487,6 +519,8 @@ uint8_t TRtRtfReader::popState() {
     if (saveStack_.empty()) return rtReadUnbalanced;
     const TSavedState& s = saveStack_.back();
     bool empty = currentParagraphEmpty();
+    // The text after the font table and the style sheet starts in the document's default font.
+    bool defaultsRead = (dest_ == rdsFontTable || dest_ == rdsStyleSheet) && s.Dest == rdsNorm;
     // A box that was opened inside this group ends with its last paragraph.
     if (!(s.ParProps.TableFlags & tfBorder)) {
         TParagraph* last = empty ? CurPar->Prev : CurPar;
@@ -500,6 +534,10 @@ uint8_t TRtRtfReader::popState() {
     inRow_ = s.InRow;
     unicodeSkip_ = s.UnicodeSkip;
     saveStack_.pop_back();
+    if (defaultsRead) {
+        CharProps.Font = defaultFont_;
+        if (defaultSize_) CharProps.Size = defaultSize_;
+    }
     if (cellBordersSet_) CurPar->TableFlags = 0;
     // A paragraph without text or formatting of its own yet takes the formatting in force again.
     if (empty && !parTouched_ && !inRow_ && !(CurPar->ParFlags & pfTableCell)) takeParProps(CurPar, false);
@@ -523,6 +561,7 @@ uint8_t TRtRtfReader::changeDest(int index) {
     case dColorTable:
         dest_ = rdsColorTable;
         colorIndex_ = 0;
+        colorTable_.assign(1, TRtPaletteEntry{});
         break;
     case dPicture:
         resetPicture();
@@ -554,6 +593,7 @@ uint8_t TRtRtfReader::changeDest(int index) {
             fieldLine_ = nullptr;
         }
         break;
+    case dStyleSheet: dest_ = rdsStyleSheet; break;
     case dFieldInst:
         fieldStandard_ = true;
         fieldInst_.clear();
@@ -601,6 +641,7 @@ uint8_t TRtRtfReader::handleChar(int c) {
     switch (dest_) {
     case rdsNorm: storeChar(c); break;
     case rdsSkip:
+    case rdsStyleSheet:
     case rdsColorTable: break;
     case rdsFontTable:
         if (c == ';') {
@@ -612,7 +653,7 @@ uint8_t TRtRtfReader::handleChar(int c) {
                     Header->FontFamily[index] = fontFamily_;
                     Header->FontCharset[index] = fontCharset_;
                 }
-                if (fontNumber_ == 0) CharProps.Font = static_cast<uint8_t>(fontMap_[0]);
+                if (fontNumber_ == defaultFontNumber_) defaultFont_ = static_cast<uint8_t>(fontMap_[fontNumber_]);
             }
             fontNumber_ = 0;
             fontName_.clear();
@@ -674,6 +715,7 @@ void TRtRtfReader::fieldDigit(int c) {
 
 void TRtRtfReader::storeChar(int c) {
     if (c == '\n' || c == '\r' || c <= 0) return;
+    parEndedLast_ = false;
     if (c == lineBreakCode) c = '\n';
     if (c > 255) return;
     if (LinePos >= CurLine->Capacity - lineReserve) {
@@ -761,6 +803,7 @@ void TRtRtfReader::endParagraph(bool cell) {
     if (inRow_) CurPar->TableFlags = cellBorder_[std::min(cellIndex_, MaxCells)];
     tabsSet_ = false;
     parTouched_ = false;
+    parEndedLast_ = !cell && !inRow_;
 }
 
 void TRtRtfReader::setMeasure(int32_t TParProps::*field, int32_t TParagraph::*target, int32_t value) {
@@ -811,6 +854,7 @@ void TRtRtfReader::applyBorder(int which) {
 // ---------------------------------------------------------------- properties
 
 uint8_t TRtRtfReader::applyProperty(int index, int32_t value) {
+    if (dest_ == rdsStyleSheet) return styleProperty(index, value);
     TTextHeader& h = *Header;
     bool on = value != 0;
     switch (index) {
@@ -824,6 +868,16 @@ uint8_t TRtRtfReader::applyProperty(int index, int32_t value) {
         break;
     case pSub: setBit(CharProps.Style, stSubscript, on); break;
     case pNoSuperSub: CharProps.Style &= static_cast<uint8_t>(~(stSuperscript | stSubscript)); break;
+    case pUp:
+    case pDown:
+        // Raised or lowered text is superscript or subscript; 0 ends either.
+        if (dest_ != rdsNorm) break;
+        CharProps.Style &= static_cast<uint8_t>(~(stSuperscript | stSubscript));
+        if (value > 0) CharProps.Style |= index == pUp ? stSuperscript : stSubscript;
+        break;
+    case pHighlight:
+        CharProps.Colors = static_cast<uint8_t>((CharProps.Colors & 0x0F) | (nearestPaletteColor(value) << 4));
+        break;
     case pHidden: setBit(CharProps.Special, spHidden, on); break;
     case pShadow: setBit(CharProps.Special, spProtected, on); break;
     case pRtfCode:
@@ -842,7 +896,7 @@ uint8_t TRtRtfReader::applyProperty(int index, int32_t value) {
     case pAutomatic:
         if (setBit(CharProps.Special, spAutomatic, on)) CharProps.Special &= static_cast<uint8_t>(~spInsertPoint);
         break;
-    case pPlain: CharProps = TCharAttr{}; break;
+    case pPlain: CharProps = plainAttr(); break;
     case pFont:
         if (dest_ == rdsFontTable) fontNumber_ = value;
         else if (value >= 0 && value < rtFontsUsable) CharProps.Font = static_cast<uint8_t>(fontMap_[value]);
@@ -858,13 +912,14 @@ uint8_t TRtRtfReader::applyProperty(int index, int32_t value) {
         break;
     case pRed:
     case pGreen:
-    case pBlue:
-        if (dest_ == rdsColorTable && colorIndex_ >= 0 && colorIndex_ < rtColorCount - 1 && !KeepHeader) {
-            TRtPaletteEntry& e = h.Palette[colorIndex_];
-            uint8_t v = static_cast<uint8_t>(value & 0xFF);
-            (index == pRed ? e.Red : index == pGreen ? e.Green : e.Blue) = v;
-        }
+    case pBlue: {
+        if (dest_ != rdsColorTable) break;
+        uint8_t v = static_cast<uint8_t>(value & 0xFF);
+        auto set = [&](TRtPaletteEntry& e) { (index == pRed ? e.Red : index == pGreen ? e.Green : e.Blue) = v; };
+        if (colorIndex_ >= 0 && colorIndex_ < static_cast<int32_t>(colorTable_.size())) set(colorTable_[colorIndex_]);
+        if (colorIndex_ >= 0 && colorIndex_ < rtColorCount - 1 && !KeepHeader) set(h.Palette[colorIndex_]);
         break;
+    }
     case pIndentLeft:
         if (!inRow_) setMeasure(&TParProps::IndentLeft, &TParagraph::IndentLeft, std::max(0, value));
         break;
@@ -876,7 +931,19 @@ uint8_t TRtRtfReader::applyProperty(int index, int32_t value) {
         break;
     case pSpaceBefore: setMeasure(&TParProps::SpaceBefore, &TParagraph::SpaceBefore, std::max(0, value)); break;
     case pSpaceAfter: setMeasure(&TParProps::SpaceAfter, &TParagraph::SpaceAfter, std::max(0, value)); break;
-    case pLineSpacing: setMeasure(&TParProps::LineSpacing, &TParagraph::LineSpacing, std::max(0, value)); break;
+    case pLineSpacing:
+        lineSpacingWord_ = value;
+        setMeasure(&TParProps::LineSpacing, &TParagraph::LineSpacing, std::max(0, value));
+        break;
+    case pLineMultiple: {
+        if (value != 1) break;
+        // The model adds to the single line what the multiple asks beyond it.
+        int32_t points = CharProps.Size ? CharProps.Size : defaultSize_ ? defaultSize_ : fallbackPointSize;
+        int32_t line = points * twipsPerPoint * lineHeightPercent / 100;
+        int32_t extra = std::max(0, lineSpacingWord_ - singleLineSpacing);
+        setMeasure(&TParProps::LineSpacing, &TParagraph::LineSpacing, RtMulDiv(extra, line, singleLineSpacing));
+        break;
+    }
     case pAlign:
         ParProps.Align = static_cast<uint8_t>(value);
         if (inText()) {
@@ -893,6 +960,7 @@ uint8_t TRtRtfReader::applyProperty(int index, int32_t value) {
         // Standard RTF: the paragraph defaults include indents and spacing.
         ParProps.IndentFirst = ParProps.IndentLeft = ParProps.IndentRight = 0;
         ParProps.SpaceBefore = ParProps.SpaceAfter = ParProps.LineSpacing = 0;
+        lineSpacingWord_ = 0;
         inRow_ = false;
         cellBordersSet_ = false;
         if (inText()) takeParProps(CurPar, false);
@@ -905,6 +973,7 @@ uint8_t TRtRtfReader::applyProperty(int index, int32_t value) {
         if (inText()) endParagraph(true);
         break;
     case pPage:
+    case pPageBreakBefore:
         if (inText()) CurPar->ParFlags |= pfPageBreak;
         break;
     case pTab:
@@ -953,6 +1022,7 @@ uint8_t TRtRtfReader::applyProperty(int index, int32_t value) {
         cellBordersSet_ = false;
         cellCount_ = cellIndex_ = borderCell_ = 0;
         cellStart_ = rowWidth_ = 0;
+        rowLeft_ = 0;
         break;
     case pInTable:
         if (!inText()) break;
@@ -961,7 +1031,7 @@ uint8_t TRtRtfReader::applyProperty(int index, int32_t value) {
         break;
     case pCellX:
         if (inText() && inRow_ && cellCount_ < MaxCells) {
-            int32_t right = std::max(0, value - CurPar->IndentLeft);
+            int32_t right = std::max(0, value - rowLeft_);
             cellRight_[cellCount_] = right;
             rowWidth_ = std::max(rowWidth_, right);
             ++cellCount_;
@@ -979,7 +1049,9 @@ uint8_t TRtRtfReader::applyProperty(int index, int32_t value) {
         }
         break;
     case pRowLeft:
-        if (inRow_) setMeasure(&TParProps::IndentLeft, &TParagraph::IndentLeft, std::max(0, value));
+        if (!inRow_) break;
+        rowLeft_ = value;
+        setMeasure(&TParProps::IndentLeft, &TParagraph::IndentLeft, std::max(0, value));
         break;
     case pRowGap:
         if (inRow_) {
@@ -1049,9 +1121,53 @@ uint8_t TRtRtfReader::applyProperty(int index, int32_t value) {
     case pFontCharset:
         if (dest_ == rdsFontTable) fontCharset_ = std::clamp(value, 0, 255);
         break;
+    case pDefaultFont:
+        if (value >= 0 && value < rtFontsUsable) defaultFontNumber_ = value;
+        break;
+    case pStyle:
+    case pOtherStyle: break;
     default: return rtReadBadProperty;
     }
     return rtReadOk;
+}
+
+uint8_t TRtRtfReader::styleProperty(int index, int32_t value) {
+    switch (index) {
+    case pStyle: styleNumber_ = value; break;
+    case pOtherStyle: styleNumber_ = -1; break;
+    case pFont:
+        if (styleNumber_ == 0 && value >= 0 && value < rtFontsUsable) defaultFont_ = static_cast<uint8_t>(fontMap_[value]);
+        break;
+    case pFontSize:
+        if (styleNumber_ == 0) defaultSize_ = static_cast<uint8_t>(std::clamp(value / 2, 1, 255));
+        break;
+    default: break;  // the rest of a style is not kept
+    }
+    return rtReadOk;
+}
+
+TCharAttr TRtRtfReader::plainAttr() const {
+    TCharAttr a;
+    a.Font = defaultFont_;
+    a.Size = defaultSize_;
+    return a;
+}
+
+uint8_t TRtRtfReader::nearestPaletteColor(int32_t index) const {
+    if (index <= 0 || index >= static_cast<int32_t>(colorTable_.size())) return 0;
+    const TRtPaletteEntry& want = colorTable_[index];
+    uint8_t best = 0;
+    long bestDistance = -1;
+    for (int i = 1; i < rtColorCount; ++i) {
+        const TRtPaletteEntry& e = Header->Palette[i];
+        long dr = e.Red - want.Red, dg = e.Green - want.Green, db = e.Blue - want.Blue;
+        long distance = dr * dr + dg * dg + db * db;
+        if (bestDistance < 0 || distance < bestDistance) {
+            best = static_cast<uint8_t>(i);
+            bestDistance = distance;
+        }
+    }
+    return best;
 }
 
 // ---------------------------------------------------------------- pictures

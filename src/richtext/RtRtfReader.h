@@ -19,6 +19,7 @@
 #include <string>
 #include <vector>
 
+#include "richtext/RtHeader.h"
 #include "richtext/RtTextReader.h"
 
 class TMemoryStream;
@@ -47,6 +48,8 @@ public:
         rdsField,
         // Interchange with other programs: a field's instruction, and its result.
         rdsFieldInst,
+        // The style sheet: the default font and size come from style 0.
+        rdsStyleSheet,
     };
     enum TInState : uint8_t { risNorm, risBin, risHex };
     enum TActionKind : int32_t { actChar = 1, actDest = 2, actProp = 3, actSpecial = 4 };
@@ -94,6 +97,10 @@ public:
     TParProps ParProps;
     // The page size, margins and colour table of the header stay as they are.
     bool KeepHeader = false;
+    // A whole document is read: a "\par" with nothing after it ends the last
+    // paragraph rather than opening an empty one. A pasted piece keeps it, as
+    // the paragraph end it copied.
+    bool WholeDocument = false;
 
 private:
     struct TSavedState {
@@ -132,6 +139,11 @@ private:
     void unicodeChar(int32_t value);
     void finishHyperlink();
     void finishAfterLoop();
+    // The character attribute "\plain" gives: the document's default font and size.
+    TCharAttr plainAttr() const;
+    // The palette entry (1-15) nearest to a colour of the document's colour table.
+    uint8_t nearestPaletteColor(int32_t index) const;
+    uint8_t styleProperty(int index, int32_t value);
     int64_t bytesLeft();
 
     TParagraph* firstHandled_ = nullptr;
@@ -149,6 +161,19 @@ private:
     int fontFamily_ = 0;
     int fontCharset_ = 0;
     int32_t fontMap_[99] = {};
+    // "\deff": the font number of the default font; style 0's size in points (0: none given).
+    int32_t defaultFontNumber_ = 0;
+    uint8_t defaultFont_ = 0, defaultSize_ = 0;
+    // The style being defined in the style sheet (-1: not a paragraph style).
+    int32_t styleNumber_ = 0;
+    // Every entry of the colour table, also those the palette has no room for.
+    std::vector<TRtPaletteEntry> colorTable_;
+    // The last "\sl", which a following "\slmult1" turns into a multiple of the line.
+    int32_t lineSpacingWord_ = 0;
+    // "\trleft" of the row being read: "\cellx" counts from the margin, cells from the row's left.
+    int32_t rowLeft_ = 0;
+    // The last thing read was a "\par".
+    bool parEndedLast_ = false;
     std::vector<TSavedState> saveStack_;
     bool tabsSet_ = false;
     int32_t colorIndex_ = 0;

@@ -161,6 +161,13 @@ uint8_t TRtRTFWriter::WriteTrailer(TStream* AStream) {
         pending_ += "\\rtrtf0 ";
         InRtfCode = false;
     }
+    // The empty last paragraph of a whole document gets a mark of its own: a
+    // reader takes a mark at the end of a document as the end of the
+    // paragraph before. A selection keeps the marks it holds.
+    const TParagraph* last = CurPar;
+    if (!ToPar && last && !last->Next && last != FromPar && !(last->ParFlags & pfTableCell) &&
+        !last->FirstLine->Length && !last->FirstLine->Next)
+        pending_ += "\\par";
     while (!States.empty()) {
         States.pop_back();
         pending_ += '}';
@@ -321,6 +328,7 @@ uint8_t TRtRTFWriter::WriteAttr() {
     if (a.Style & stHyperlink) pending_ += "\\uldb";
     if (a.Style & stSuperscript) pending_ += "\\super";
     if (a.Style & stSubscript) pending_ += "\\sub";
+    ShiftOpen = (a.Style & (stSuperscript | stSubscript)) != 0;
     if (a.Style & stItalic) pending_ += "\\i";
     if (a.Style & stStrikeOut) pending_ += "\\strike";
     if (a.Special & spProtected) pending_ += "\\shad";
@@ -351,6 +359,10 @@ uint8_t TRtRTFWriter::WriteParEnd() {
     if (InRtfCode) {
         pending_ += "\\rtrtf0 ";
         InRtfCode = false;
+    }
+    if (ShiftOpen) {
+        pending_ += "\\nosupersub ";
+        ShiftOpen = false;
     }
     if (p->ParFlags & pfTableCell) {
         pending_ += "\\cell";

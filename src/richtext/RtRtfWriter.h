@@ -46,6 +46,9 @@ public:
     int CellCount = 0;
     bool InRtfCode = false;
     bool HiddenOpen = false;
+    // The last run is raised or lowered: it is ended before the paragraph
+    // mark, which word processors would otherwise take into the next paragraph.
+    bool ShiftOpen = false;
 
     uint8_t WriteAttr() override;
     uint8_t WriteChars(int Count) override;

@@ -439,6 +439,10 @@ void TRtCustomRtfEdit::CutToClipboard() {
 
 void TRtCustomRtfEdit::readAtCaret(const std::string& Bytes, bool Rich) {
     std::string bytes = Bytes.substr(0, Bytes.find('\0'));
+    // Plain text keeps its tabs and line ends; other control codes would
+    // become object codes, page breaks or stray bytes.
+    if (!Rich)
+        std::erase_if(bytes, [](char c) { return !IsTextByte(static_cast<unsigned char>(c)) && c != '\r' && c != '\n'; });
     TMemoryStream stream;
     stream.Write(bytes.data(), static_cast<int>(bytes.size()));
     char zero = 0;
@@ -607,9 +611,11 @@ void TRtCustomRtfEdit::KeyPress(char& Key) {
         break;
     case 9:
     case 10:
-    case 27:
         break;
     default:
+        // Ctrl+letter and Escape arrive as control codes: of those only Enter
+        // and Backspace edit the text.
+        if (!IsTextByte(static_cast<unsigned char>(Key)) && Key != '\b' && Key != '\r') break;
         if (CanChange()) {
             rtfText_->CurAttr.Special &= static_cast<uint8_t>(~spHidden);
             rtfText_->InputText(std::string(1, Key));

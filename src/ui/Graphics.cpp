@@ -13,6 +13,7 @@
 #include "base/Streams.h"
 #include "os/Paths.h"
 #include "ui/Devices.h"
+#include "ui/IconFile.h"
 
 // ---------------------------------------------------------------- graphics objects
 
@@ -714,8 +715,8 @@ void TIcon::LoadFromFile(const std::string& fileName) {
 }
 
 void TIcon::SaveToFile(const std::string& fileName) const {
-    if (Empty() || !image_->save(QString::fromStdString(os::MapPath(fileName)), "ICO"))
-        throw EFCreateError("Cannot create file \"" + fileName + "\"");
+    if (Empty()) throw EFCreateError("Cannot create file \"" + fileName + "\"");
+    writeFile(fileName, IconFileBytes(*this));
 }
 
 void TIcon::Draw(TCanvas* canvas, const TRect& r) {

@@ -8,6 +8,8 @@
 #include "ModuleFixture.h"
 #include "app/FormOpener.h"
 #include "app/LookupListMembers.h"
+#include "app/Schemas.h"
+#include "base/SysUtils.h"
 #include "controls/Qmdbgrid.h"
 #include "data/Fields.h"
 #include "support/TempDir.h"
@@ -132,6 +134,40 @@ TEST_F(LookupListTest, EveryListOpensByNameWithItsCaptionSortsAndButtons) {
             list->DeleteButtonClick(list);
             list->SelectButtonClick(list);
             list->EditButtonClick(list);
+        }
+    }
+}
+
+// A money column shows cents: 125.50, never 125.5; a money column is a
+// column of two decimals in the table, or a calculated number.
+TEST_F(LookupListTest, EveryMoneyColumnOfEveryListShowsTwoDecimals) {
+    open();
+    for (const char* name : {"TLookupList", "TPatientLookupList2", "TReceiptLookupList", "TPaymentLookupList",
+                             "TDepositLookupList", "TInsCompLookupList", "TClaimLookupList", "TItemLookupList",
+                             "TPersonnelLookupList", "TAccountLookupList", "TCPTCodeLookupList",
+                             "TDiagCodeLookupList", "TPatternLookupList", "TCarryOutStatementLookupList"}) {
+        SCOPED_TRACE(name);
+        TLookupListForm* list = openList(name);
+        ASSERT_NE(list, nullptr);
+        if (list->DBGrid1) continue;  // the pattern list: no numbers
+        TQmDBGrid* grid = list->qmDBGrid1 ? list->qmDBGrid1 : list->AccountDBGrid;
+        for (int i = 0; i < grid->FieldCount(); ++i) {
+            TField* field = grid->Fields(i);
+            auto* number = dynamic_cast<TNumericField*>(field);
+            if (!number) continue;
+            bool money = field->Calculated();
+            if (!money) {
+                auto* table = dynamic_cast<TTable*>(field->DataSet());
+                const TTableSchema* schema = table ? Schemas::FindTable(table->TableName()) : nullptr;
+                ASSERT_NE(schema, nullptr) << field->FieldName();
+                for (const TFieldSchema& f : schema->Fields)
+                    money = money || (SameText(f.Name, field->FieldName()) && f.Decimals == 2);
+            }
+            if (!money) continue;
+            SCOPED_TRACE(field->FieldName());
+            const std::string shown = FormatFloat(number->DisplayFormat(), 125.5);
+            EXPECT_EQ(shown.substr(shown.find_first_of("0123456789")), "125.50");
+            EXPECT_NE(FormatFloat(number->DisplayFormat(), 40).find("40.00"), std::string::npos);
         }
     }
 }

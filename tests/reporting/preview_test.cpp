@@ -5,6 +5,7 @@
 
 #include <QImage>
 
+#include "reporting/RSBars.h"
 #include "reporting/RSDevice.h"
 #include "reporting/RSFPrint.h"
 #include "reporting/RSFiler.h"
@@ -225,6 +226,57 @@ TEST(Preview, ZoomIsKeptWithin10And200) {
     preview->SetZoomFactor(-2);
     EXPECT_LE(preview->PageBitmap()->Width(), boxWidth);
     EXPECT_GE(preview->PageBitmap()->Width(), boxWidth - 30);
+}
+
+TEST(Preview, ABarCodeReadsOnScreenWithItsBarsAsWideAsOnPaper) {
+    TRSDevice device({PdfPrinter()}, "PDF");
+    constexpr double module = 0.02, left = 1, top = 1, height = 0.8;
+    std::vector<std::pair<double, double>> bars;  // the bars' left and right edges, in inches
+    const std::string bytes = record(device, [&](TBaseReport& r) {
+        r.SetFont("Arial", 10);
+        TRSBarsUPC upc(&r);
+        upc.BarWidth = module;
+        upc.BarHeight = height;
+        upc.SetXPosition(left);
+        upc.YPos = top;
+        upc.SetText("03600029145");
+        upc.OnDrawBar = [&](double x1, double, double x2, double) { bars.push_back({x1, x2}); };
+        upc.Print();
+        upc.OnDrawBar = nullptr;
+        upc.Print();
+    });
+    ASSERT_EQ(bars.size(), 30u);
+    PreviewWindow window(bytes);
+
+    TempDir dir;
+    const QImage at100 = window.page();
+    KeepPicture(at100, "preview-upc-100");
+    ASSERT_TRUE(at100.save(QString::fromStdString(dir.file("preview.png"))));
+    EXPECT_EQ(RunTool("zbarimg", {"-q", "-Supca.enable=1", dir.file("preview.png")}), "UPC-A:036000291452\n");
+
+    for (int zoom = 100; zoom <= 200; zoom += 25) {
+        SCOPED_TRACE(std::to_string(zoom) + " %");
+        window.preview()->SetZoomFactor(zoom);
+        const QImage shown = window.page();
+        const double pixelsPerInch = ScreenDpi * zoom / 100.0;
+        // The dark runs along a row through the bars (the page's frame left
+        // out), against the bars on paper.
+        const int y = static_cast<int>((top + height / 3) * pixelsPerInch);
+        const int from = static_cast<int>((left - 0.1) * pixelsPerInch);
+        const int to = static_cast<int>((left + 95 * module + 0.1) * pixelsPerInch);
+        std::vector<std::pair<int, int>> runs;
+        for (int x = from; x < to; ++x) {
+            bool dark = qGray(shown.pixel(x, y)) < 128;
+            if (dark && (runs.empty() || runs.back().second != x)) runs.push_back({x, x + 1});
+            else if (dark) runs.back().second = x + 1;
+        }
+        ASSERT_EQ(runs.size(), bars.size());
+        for (std::size_t i = 0; i < bars.size(); ++i) {
+            const double paper = (bars[i].second - bars[i].first) * pixelsPerInch;
+            EXPECT_NEAR(runs[i].second - runs[i].first, paper, 1.0) << "bar " << i;
+            EXPECT_NEAR(runs[i].first, bars[i].first * pixelsPerInch, 1.0) << "bar " << i;
+        }
+    }
 }
 
 TEST(Preview, PrinterOnlyRecordsAreLeftOutAndPreviewOnlyRecordsShown) {

@@ -258,23 +258,32 @@ TEST_F(ProjectStreamTest, AWrongHeaderIsRefused) {
 }
 
 TEST_F(ProjectStreamTest, AnUnknownClassEndsItsPageAndTheNextPageIsRead) {
-    TDuzuProjectManager project(nullptr);
-    SampleProject sample(project);
-    Bytes bytes = save(project, kCompressStored);
-    // Rename the class of the band's text; page 2's text keeps its class.
-    const std::string from = "\x09TTestText\x05Text1\x08";
-    auto at = std::search(bytes.begin(), bytes.end(), from.begin(), from.end());
-    ASSERT_NE(at, bytes.end());
-    std::copy_n("TTestTxxx", 9, at + 1);
+    // A damaged class name, of a component on page 1 and of page 1 itself;
+    // page 2 keeps its classes.
+    struct Case {
+        std::string record, damaged;
+    } cases[] = {
+        {"\x09TTestText\x05Text1\x08", "TTestTxxx"},
+        {"\x09TDuzuPage\x05Page1", "T@uzuPage"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.damaged);
+        Shown.clear();
+        TDuzuProjectManager project(nullptr);
+        SampleProject sample(project);
+        Bytes bytes = save(project, kCompressStored);
+        auto at = std::search(bytes.begin(), bytes.end(), c.record.begin(), c.record.end());
+        ASSERT_NE(at, bytes.end());
+        std::copy(c.damaged.begin(), c.damaged.end(), at + 1);
 
-    TDuzuProjectManager back(nullptr);
-    load(back, bytes);
-    ASSERT_EQ(Shown.size(), 1u);
-    EXPECT_EQ(Shown[0].rfind("Unknown class \"TTestTxxx\" found.", 0), 0u);
-    TDuzuReport* report = back.ReportList()[0];
-    EXPECT_EQ(report->GetChild(0)->GetChild(0)->GetChildCount(), 0);
-    ASSERT_EQ(report->GetChild(1)->GetChildCount(), 1);
-    EXPECT_EQ(static_cast<TTestText*>(report->GetChild(1)->GetChild(0))->Text(), "on page two");
+        TDuzuProjectManager back(nullptr);
+        load(back, bytes);
+        ASSERT_EQ(Shown.size(), 1u);
+        EXPECT_EQ(Shown[0].rfind("Unknown class \"" + c.damaged + "\" found.", 0), 0u);
+        TDuzuReport* report = back.ReportList()[0];
+        ASSERT_EQ(report->GetChild(1)->GetChildCount(), 1);
+        EXPECT_EQ(static_cast<TTestText*>(report->GetChild(1)->GetChild(0))->Text(), "on page two");
+    }
 }
 
 TEST_F(ProjectStreamTest, AComponentItsParentRefusesIsReadAndDropped) {

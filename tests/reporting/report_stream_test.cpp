@@ -3,6 +3,8 @@
 // orientation, named values, and streams that are damaged.
 #include <gtest/gtest.h>
 
+#include <QImage>
+
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -19,6 +21,7 @@
 #include "support/TempDir.h"
 #include "ui/DialogResponder.h"
 #include "ui/Forms.h"
+#include "ui/Graphics.h"
 
 namespace {
 
@@ -142,6 +145,57 @@ TEST(ReportStream, AGraphicRegisteredAndReusedIsStoredOnce) {
     const std::vector<TRect> boxes = InkBoxes(device.Page(0));
     ASSERT_EQ(boxes.size(), 2u);
     EXPECT_TRUE(WithinPixels(boxes[1], {300, 100, 400, 200}, 1)) << RectText(boxes[1]);
+}
+
+TEST(ReportStream, AnIconIsTheSameBytesInEveryRunAndDrawsBack) {
+    // Half of the icon is transparent: the page shows through it.
+    QImage pixels(16, 16, QImage::Format_ARGB32);
+    pixels.fill(Qt::transparent);
+    for (int y = 0; y < 16; ++y)
+        for (int x = 0; x < 8; ++x) pixels.setPixel(x, y, qRgb(200, 0, 0));
+    TIcon icon;
+    icon.fromImage(pixels);
+    const Body body = [&](TBaseReport& r) { r.StretchDraw(1, 1, 2, 2, &icon); };
+    const std::string first = record(body);
+    EXPECT_EQ(record(body), first);
+
+    ImagePagesDevice device(Dpi);
+    play(first, device);
+    ASSERT_EQ(device.PageCount(), 1);
+    const QImage& page = device.Page(0);
+    EXPECT_EQ(page.pixel(120, 150), qRgb(200, 0, 0));
+    EXPECT_EQ(page.pixel(180, 150), qRgb(255, 255, 255));
+}
+
+TEST(ReportStream, ASlotIsReusedOnlyForTheKindItHolds) {
+    TBitmap bitmap(8, 8);
+    TIcon icon;
+    QImage pixels(8, 8, QImage::Format_ARGB32);
+    pixels.fill(qRgb(0, 0, 200));
+    icon.fromImage(pixels);
+    try {
+        record([&](TBaseReport& r) {
+            r.PrintBitmapRect(1, 1, 2, 2, &bitmap);
+            r.RegisterGraphic(1);
+            r.ReuseGraphic(1);
+            r.StretchDraw(3, 1, 4, 2, &icon);
+        });
+        ADD_FAILURE() << "an icon written as a reference to a bitmap";
+    } catch (const EDazedeVedodev& e) {
+        EXPECT_EQ(std::string(e.what()), "ReuseGraphic: the slot holds another kind of graphic.");
+    }
+    // A stream that holds such a reference is refused by the player.
+    std::string bytes = record([&](TBaseReport& r) {
+        r.PrintBitmapRect(1, 1, 2, 2, &bitmap);
+        r.RegisterGraphic(1);
+        r.ReuseGraphic(1);
+        r.PrintBitmapRect(3, 1, 4, 2, &bitmap);
+    });
+    const std::size_t reference = bytes.find(std::string("\x11\x81"));
+    ASSERT_NE(reference, std::string::npos);
+    bytes[reference + 1] = static_cast<char>(GraphicReference + GraphicIcon);
+    ImagePagesDevice device(Dpi);
+    EXPECT_THROW(play(bytes, device), EDazedeVedodev);
 }
 
 TEST(ReportStream, StateRecordsAreWrittenOnlyForWhatChanged) {

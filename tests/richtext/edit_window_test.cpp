@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "RtEditFixture.h"
+#include "RtfTestSupport.h"
 #include "richtext/RtRuler.h"
 #include "richtext/RtTbar.h"
 #include "support/PageImages.h"
@@ -171,6 +172,29 @@ TEST_F(RtEditWindow, KeysMoveSelectAndEdit) {
     bool inserting = e->Inserting();
     e->SendKey(VK_INSERT);
     EXPECT_NE(e->Inserting(), inserting);
+}
+
+TEST_F(RtEditWindow, ControlCharactersFromKeysOrPastedTextNeverBecomeText) {
+    TRtCustomRichText* e = addEditor(8, 8, 400, 120);
+    show();
+    e->SetFocus();
+    type(e, "Hello world");
+    e->SendKey(VK_HOME, {ssShift});
+    // Ctrl+A, Ctrl+B, Ctrl+L, Escape, Ctrl+Backspace and two more Ctrl keys.
+    for (char key : {'\x01', '\x02', '\x0c', '\x1b', '\x7f', '\x1c', '\x1f'}) e->SendChar(key);
+    EXPECT_EQ(TextOf(*e->RtfText()), "Hello world");
+    EXPECT_EQ(e->SelLength(), 11) << "the selection stays";
+    EXPECT_NE(SaveRtf(*e->RtfText()).find("Hello world"), std::string::npos);
+    // Backspace and Enter still edit.
+    e->SendKey(VK_END);
+    e->SendChar('\b');
+    e->SendChar('\r');
+    type(e, "x");
+    EXPECT_EQ(TextOf(*e->RtfText()), "Hello worl|x");
+    // Pasted plain text keeps its tabs and line ends only.
+    Clipboard()->SetAsText("a\x01" "b\x02" "c\x08" "d\x0c" "e\x1b" "f\x7f" "g\th\r\ni");
+    e->SendChar(22);  // Ctrl+V
+    EXPECT_EQ(TextOf(*e->RtfText()), "Hello worl|xabcdefg\th|i");
 }
 
 TEST_F(RtEditWindow, DoubleClickSelectsAWordUpToSpacesAndTabs) {

@@ -268,13 +268,35 @@ TEST(RtPaint, HighlightUnderlineAndMissingGraphic) {
     TColor hi = ColorToRGB(clHighlight);
     QColor probe(img.pixel((x0 + x4) / 2, l->Y + 1));
     EXPECT_EQ((probe.red() << 0) | (probe.green() << 8) | (probe.blue() << 16), static_cast<int>(hi));
-    // The underline row is ink across the unmarked text.
-    int penWidth = l->Height / 20 + 1;
-    int uy = l->Y + l->Height - penWidth;
-    int x8 = page.doc.CharToX(par, l, 8), x10 = page.doc.CharToX(par, l, 10);
-    for (int x = x8; x < x10; ++x) EXPECT_TRUE(IsInk(img.pixel(x, uy))) << x;
     // Right of the text the page is the window colour.
     EXPECT_FALSE(IsInk(img.pixel(390, l->Y + 2)));
+    // The underline: the first row under the base line that is ink across the
+    // unmarked text. It stays there when spacing makes the line taller.
+    // A new layout may give the paragraph new lines.
+    auto underlineRow = [&](const QImage& image) {
+        TLine* line = par->FirstLine;
+        int x8 = page.doc.CharToX(par, line, 8), x10 = page.doc.CharToX(par, line, 10);
+        for (int y = line->Y + line->Base + 1; y < line->Y + line->Height; ++y) {
+            bool across = true;
+            for (int x = x8; x < x10; ++x) across = across && IsInk(image.pixel(x, y));
+            if (across) return y - (line->Y + line->Base);
+        }
+        return -1;
+    };
+    const int plain = underlineRow(img);
+    EXPECT_GE(plain, 1);
+    EXPECT_LE(plain, 4);
+    struct Spacing {
+        int after, line;
+    } spacings[] = {{600, 0}, {0, 276}, {600, 276}};
+    for (const Spacing& s : spacings) {
+        SCOPED_TRACE(std::to_string(s.after) + " after, " + std::to_string(s.line) + " line spacing");
+        par->SpaceAfter = s.after;
+        par->LineSpacing = s.line;
+        page.doc.ReformatAll();
+        page.doc.Paint();
+        EXPECT_EQ(underlineRow(page.device.Image()), plain);
+    }
 }
 
 namespace {

@@ -5,15 +5,18 @@
 
 #include <QImage>
 #include <cstdlib>
+#include <functional>
 #include <fstream>
 #include <iterator>
 #include <set>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "RtfDocGenerator.h"
 #include "RtfTestSupport.h"
 #include "richtext/RtInvariants.h"
+#include "richtext/RtTestDoc.h"
 #include "richtext/RtTextReader.h"
 #include "support/TempDir.h"
 #include "ui/Metafile.h"
@@ -132,8 +135,7 @@ TEST(RtfForeign, LetterFromHtml) {
     EXPECT_EQ(image.size(), QSize(4, 4));
     EXPECT_EQ(image.pixel(0, 0), qRgb(255, 0, 0));
     EXPECT_EQ(image.pixel(3, 3), qRgb(0, 0, 255));
-    EXPECT_EQ(textOf(ps.back()), "") << "after the last paragraph end";
-    EXPECT_EQ(textOf(ps[ps.size() - 2]), "Last line.");
+    EXPECT_EQ(textOf(ps.back()), "Last line.") << "no empty paragraph after the last mark";
 }
 
 TEST(RtfForeign, TabsAlignmentAndHiddenTextFromOpenDocument) {
@@ -264,5 +266,147 @@ TEST(RtfForeign, GeneratedDocumentsThroughLibreOffice) {
                 EXPECT_EQ(std::tie(cy.Red, cy.Green, cy.Blue), std::tie(cx.Red, cx.Green, cx.Blue));
             }
         }
+    }
+}
+
+namespace {
+
+// Converts the files in the folder with LibreOffice Writer into its "out"
+// folder. Writer keeps its profile in the folder, so runs in parallel do not
+// meet. Filter: the import filter, or "" to let Writer choose.
+bool convertWithWriter(const TempDir& dir, const std::vector<std::string>& names, const std::string& target,
+                       const std::string& filter = "") {
+    std::string command = "cd '" + dir.path() + "' && HOME='" + dir.path() + "' soffice -env:UserInstallation=file://" +
+                          dir.path() + "/profile --headless";
+    if (!filter.empty()) command += " '--infilter=" + filter + "'";
+    command += " --convert-to " + target + " --outdir out";
+    for (const std::string& name : names) command += " '" + name + "'";
+    command += " > /dev/null 2>&1";
+    return std::system(command.c_str()) == 0;
+}
+
+bool writerInstalled() { return std::system("command -v soffice > /dev/null 2>&1") == 0; }
+
+std::string fontOf(TRtRTFText& doc, const TCharAttr& a) { return doc.Header->FontName[a.Font]; }
+
+}  // namespace
+
+// Documents as a word processor writes them (Writer's own RTF, from HTML),
+// loaded: the text as Writer shows it, paragraph for paragraph with no extra
+// one, and what each document is about.
+TEST(RtfForeign, WriterDocumentsLoadAsWriterShowsThem) {
+    if (!writerInstalled()) GTEST_SKIP() << "LibreOffice Writer is not installed";
+    struct Case {
+        std::string name, html;
+        std::vector<std::string> paragraphs;
+        std::function<void(TRtRTFTextIo&, const std::vector<TParagraph*>&)> check;
+    };
+    const std::vector<Case> cases = {
+        {"superscript", "<p>x<sup>2</sup></p><p align=\"center\">b c</p>", {"x2", "b c"},
+         [](TRtRTFTextIo& doc, const std::vector<TParagraph*>& ps) {
+             EXPECT_TRUE(attrOf(doc, "2").Style & stSuperscript);
+             EXPECT_FALSE(attrOf(doc, "b c").Style & (stSuperscript | stSubscript));
+             EXPECT_EQ(ps[0]->Align, 0);
+             EXPECT_EQ(ps[1]->Align, 2);
+         }},
+        {"table-after-list",
+         "<ul><li>one</li><li>two</li></ul><table border=\"1\" cellpadding=\"0\" cellspacing=\"0\" width=\"600\">"
+         "<tr><td width=\"180\">A1</td><td width=\"240\">B1</td><td width=\"180\">C1</td></tr></table><p>after</p>",
+         {"\x95\tone", "\x95\ttwo", "A1", "B1", "C1", "after"},
+         [](TRtRTFTextIo&, const std::vector<TParagraph*>& ps) {
+             // 180, 240 and 180 of 600, in 255ths of the row.
+             const int widths[] = {76, 102, 76};
+             for (int i = 0; i < 3; ++i) {
+                 const TParagraph* cell = ps[2 + i];
+                 ASSERT_TRUE(cell->ParFlags & pfTableCell);
+                 EXPECT_NEAR(static_cast<int>((cell->TabSet >> 8) & 0xFF), widths[i], 3) << "cell " << i;
+             }
+             EXPECT_EQ(ps[0]->IndentLeft, 709) << "the list stays indented";
+         }},
+        {"spacing-and-underline", "<p style=\"line-height: 115%\"><u>under</u> line</p><p>next</p>",
+         {"under line", "next"},
+         [](TRtRTFTextIo& doc, const std::vector<TParagraph*>& ps) {
+             // 0.15 of a 12-point line, about 40 twips: nothing like a second line.
+             EXPECT_GT(ps[0]->LineSpacing, 20);
+             EXPECT_LT(ps[0]->LineSpacing, 60);
+             EXPECT_TRUE(attrOf(doc, "under").Style & stUnderline);
+             EXPECT_FALSE(attrOf(doc, "line").Style & stUnderline);
+         }},
+        {"highlight", "<p>a <span style=\"background: #ffff00\">marked</span> word</p>", {"a marked word"},
+         [](TRtRTFTextIo& doc, const std::vector<TParagraph*>&) {
+             const TRtPaletteEntry& back = doc.Header->Palette[attrOf(doc, "marked").Colors >> 4];
+             EXPECT_EQ(std::tie(back.Red, back.Green, back.Blue), std::make_tuple(255, 255, 0));
+             EXPECT_EQ(attrOf(doc, "word").Colors >> 4, 0);
+         }},
+        {"page-break", "<p>one</p><p style=\"page-break-before: always\">new page</p>", {"one", "new page"},
+         [](TRtRTFTextIo&, const std::vector<TParagraph*>& ps) {
+             EXPECT_FALSE(ps[0]->ParFlags & pfPageBreak);
+             EXPECT_TRUE(ps[1]->ParFlags & pfPageBreak);
+         }},
+        {"bullets", "<ul><li>first</li><li>second</li></ul>", {"\x95\tfirst", "\x95\tsecond"},
+         [](TRtRTFTextIo&, const std::vector<TParagraph*>& ps) {
+             EXPECT_EQ(ps[0]->IndentLeft, 709);
+             EXPECT_EQ(ps[0]->IndentFirst, 709 - 283);
+         }},
+    };
+    TempDir dir;
+    std::vector<std::string> names;
+    for (const Case& c : cases) {
+        std::ofstream(dir.file(c.name + ".html")) << "<html><body>" << c.html << "</body></html>";
+        names.push_back(c.name + ".html");
+    }
+    ASSERT_TRUE(convertWithWriter(dir, names, "rtf", "HTML (StarWriter)"));
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TRtRTFTextIo doc;
+        std::string rtf = readFile(dir.file("out/" + c.name + ".rtf"));
+        ASSERT_FALSE(rtf.empty());
+        ASSERT_EQ(LoadBytes(doc, rtf).Result, rtReadOk);
+        ASSERT_EQ(RtCheckInvariants(doc), "");
+        std::vector<TParagraph*> ps = paragraphs(doc);
+        std::vector<std::string> texts;
+        for (TParagraph* p : ps) texts.push_back(textOf(p));
+        ASSERT_EQ(texts, c.paragraphs);
+        // Writer's default: style 0's font and size, where no run names its own.
+        TCharAttr last = attrOf(doc, c.paragraphs.back().substr(c.paragraphs.back().size() - 2));
+        EXPECT_EQ(fontOf(doc, last), "Liberation Serif");
+        EXPECT_EQ(last.Size, 12);
+        c.check(doc, ps);
+    }
+}
+
+// Documents of this editor as Writer reads them: its RTF converted by
+// Writer to plain text gives the editor's paragraphs, character for character.
+TEST(RtfForeign, EditorDocumentsReadInWriterAsTheEditorShowsThem) {
+    if (!writerInstalled()) GTEST_SKIP() << "LibreOffice Writer is not installed";
+    struct Case {
+        std::string name, shape;
+        std::function<void(TRtRTFText&)> format;
+        std::string text;  // as Writer gives it, in UTF-8
+    };
+    const std::vector<Case> cases = {
+        {"superscript-at-end", "a2|b c|d",
+         [](TRtRTFText& d) {
+             d.FirstPar->FirstLine->Attr[1].Style = stSuperscript;
+             d.FirstPar->Next->Align = 2;
+         },
+         "a2\nb c\nd\n"},
+        {"bullets", "\x95\tone|\x95\ttwo", nullptr, "\xE2\x80\xA2\tone\n\xE2\x80\xA2\ttwo\n"},
+    };
+    TempDir dir;
+    std::vector<std::string> names;
+    for (const Case& c : cases) {
+        TRtRTFTextIo doc;
+        BuildShape(doc, c.shape);
+        if (c.format) c.format(doc);
+        std::ofstream(dir.file(c.name + ".rtf"), std::ios::binary) << SaveRtf(doc);
+        names.push_back(c.name + ".rtf");
+    }
+    ASSERT_TRUE(convertWithWriter(dir, names, "txt:Text"));
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::string text = readFile(dir.file("out/" + c.name + ".txt"));
+        if (text.rfind("\xEF\xBB\xBF", 0) == 0) text.erase(0, 3);
+        EXPECT_EQ(text, c.text);
     }
 }

@@ -208,6 +208,75 @@ TEST(RtfReader, EdgeCases) {
     });
 }
 
+// Words other word processors write: raised and lowered text, highlighting,
+// line spacing as a multiple, page breaks before, the default font and size,
+// the last paragraph mark and table cells after an indented paragraph.
+TEST(RtfReader, WordsOfOtherWordProcessors) {
+    // A table of 17 colours: the 16th (a yellow the palette has no room
+    // for) is nearest to the palette's 3rd.
+    std::string colours = "{\\colortbl;\\red0\\green0\\blue0;\\red255\\green255\\blue0;";
+    for (int i = 3; i < 16; ++i) colours += "\\red0\\green0\\blue" + std::to_string(i * 10) + ";";
+    colours += "\\red250\\green240\\blue20;}";
+    runSnippets({
+        {"up and dn raise and lower, 0 ends either", "{\\rtf1 a{\\up6 b}\\dn4 c\\dn0 d\\up e}", "abcde", 0, -1,
+         [](TRtRTFTextIo& d) {
+             const uint8_t expected[] = {0, stSuperscript, stSubscript, 0, stSuperscript};
+             for (int i = 0; i < 5; ++i)
+                 EXPECT_EQ(AttrAt(d, i).Style & (stSuperscript | stSubscript), expected[i]) << i;
+         }},
+        {"highlight and chcbpat take the nearest palette colour, 0 none",
+         "{\\rtf1" + colours + "\\highlight16 a\\highlight0 b\\chcbpat16 c\\chcbpat0 d}", "abcd", 0, -1,
+         [](TRtRTFTextIo& d) {
+             const int expected[] = {2, 0, 2, 0};
+             for (int i = 0; i < 4; ++i) EXPECT_EQ(AttrAt(d, i).Colors >> 4, expected[i]) << i;
+         }},
+        {"slmult1 makes sl a multiple of the line; sl alone stays as written",
+         "{\\rtf1 \\fs24\\sl276\\slmult1 a\\par\\pard\\sl360 b\\par\\pard\\sl240\\slmult1 c}", "a|b|c", 0, -1,
+         [](TRtRTFTextIo& d) {
+             EXPECT_EQ(par(d, 0)->LineSpacing, 41);  // 0.15 of 12 points x 1.15
+             EXPECT_EQ(par(d, 1)->LineSpacing, 360);
+             EXPECT_EQ(par(d, 2)->LineSpacing, 0);
+         }},
+        {"pagebb breaks before its own paragraph", "{\\rtf1 a\\par\\pagebb b\\par\\pard c}", "a|b|c", 0, -1,
+         [](TRtRTFTextIo& d) {
+             EXPECT_FALSE(par(d, 0)->ParFlags & pfPageBreak);
+             EXPECT_TRUE(par(d, 1)->ParFlags & pfPageBreak);
+             EXPECT_FALSE(par(d, 2)->ParFlags & pfPageBreak);
+         }},
+        {"deff and style 0 give the font and size of text and of plain",
+         "{\\rtf1\\deff1{\\fonttbl{\\f0 Arial;}{\\f1 Liberation Serif;}}"
+         "{\\stylesheet{\\s0\\fs24 Normal;}{\\s1\\f0\\fs40 Heading;}{\\*\\cs2\\fs8 Small;}}a\\f0\\fs16 b\\plain c}",
+         "abc", 0, -1,
+         [](TRtRTFTextIo& d) {
+             const char* fonts[] = {"Liberation Serif", "Arial", "Liberation Serif"};
+             const int sizes[] = {12, 8, 12};
+             for (int i = 0; i < 3; ++i) {
+                 EXPECT_EQ(d.Header->FontName[AttrAt(d, i).Font], fonts[i]) << i;
+                 EXPECT_EQ(AttrAt(d, i).Size, sizes[i]) << i;
+             }
+         }},
+        {"the last paragraph mark opens no paragraph", "{\\rtf1 a\\par b\\par }", "a|b", 0, -1, nullptr},
+        {"an empty paragraph before the last mark stays", "{\\rtf1 a\\par\\par }", "a|", 0, -1, nullptr},
+        {"cellx counts from the row's left, not from the indent before the row",
+         "{\\rtf1 \\li709 a\\par\\trowd\\cellx3000\\cellx6000\\pard\\intbl x\\cell y\\cell\\row\\pard z}",
+         "a|x|y|z", 0, -1,
+         [](TRtRTFTextIo& d) {
+             EXPECT_EQ(CellWidth(par(d, 1)), 128);
+             EXPECT_EQ(CellWidth(par(d, 2)), 127);
+         }},
+    });
+}
+
+TEST(RtfReader, APastedPieceKeepsItsLastParagraphMark) {
+    TRtRTFTextIo doc;
+    LoadBytes(doc, "{\\rtf1 xy}");
+    doc.SetCursorIndex(1, -1, -1, -1);
+    TStringStream piece("{\\rtf1 a\\par }");
+    TRtRtfReader reader;
+    doc.ReadText(&piece, &reader);
+    EXPECT_EQ(TextOf(doc), "xa|y");
+}
+
 TEST(RtfReader, HostileInputEndsSafely) {
     std::string nested(5000, '{');
     std::string longParagraph = "{\\rtf1 ";

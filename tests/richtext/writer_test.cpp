@@ -10,6 +10,8 @@
 
 #include "base/Streams.h"
 #include "richtext/RtRtfWriter.h"
+#include "richtext/RtTextReader.h"
+#include "RtfTestSupport.h"
 #include "richtext/RtTestDoc.h"
 #include "support/TempDir.h"
 
@@ -117,6 +119,11 @@ TEST(RtfWriter, GoldenBodies) {
         {"hidden text ends before its paragraph mark", "ab|c",
          [](auto& d) { setRun(d, 0, 1, 2, [](auto& a) { a.Special = spHidden; }); },
          "{\\plain\\f0\\fs20\\cf0 a\\plain\\f0\\fs20\\cf0\\v b\\plain\\par\n\r\\plain\\f0\\fs20\\cf0 c}\r\n}"},
+        {"superscript ends before its paragraph mark", "ab|c",
+         [](auto& d) { setRun(d, 0, 1, 2, [](auto& a) { a.Style = stSuperscript; }); },
+         "{\\plain\\f0\\fs20\\cf0 a\\plain\\f0\\fs20\\cf0\\super b\\nosupersub \\par\n\r\\plain\\f0\\fs20\\cf0 c}\r\n}"},
+        {"an empty last paragraph has a mark of its own", "a|",
+         nullptr, "{\\plain\\f0\\fs20\\cf0 a\\par\n\r\\par}\r\n}"},
         {"tabs open a group that ends when they change", "a|b|c",
          [](auto& d) {
              uint32_t right = d.Header->AddTab(2880, tkRight);
@@ -164,6 +171,19 @@ TEST(RtfWriter, GoldenBodies) {
         BuildShape(doc, c.shape);
         if (c.setup) c.setup(doc);
         EXPECT_EQ(bodyOf(doc), c.body);
+    }
+}
+
+TEST(RtfWriter, ParagraphsReadBackAsWritten) {
+    // The last paragraph mark of a text closes its paragraph; an empty last
+    // paragraph is written with a mark of its own.
+    for (const char* shape : {"a", "a|", "a||", "|", "a|b", "|b|"}) {
+        SCOPED_TRACE(shape);
+        TRtRTFTextIo doc;
+        BuildShape(doc, shape);
+        TRtRTFTextIo back;
+        ASSERT_EQ(LoadBytes(back, SaveRtf(doc)).Result, rtReadOk);
+        EXPECT_EQ(TextOf(back), shape);
     }
 }
 
