@@ -125,7 +125,7 @@ bool PatientAddressesSDF(TDataModule1& Module, TProgressBar* Progress) {
         MessageDlg(e.Message(), mtError, {mbOK});
         return false;
     }
-    ShowMessage("Patient addresses saved to " + UpperCase(path));
+    ShowMessage("Patient addresses saved to " + path);
     return true;
 }
 

@@ -3,6 +3,7 @@
 #include "app/DataModule.h"
 #include "app/Schemas.h"
 #include "base/SysUtils.h"
+#include "fts/Results.h"
 #include "ui/DBCtrls.h"
 #include "ui/Dialogs.h"
 #include "ui/FormKit.h"
@@ -99,6 +100,9 @@ void TAdvancedSearchForm::SearchButtonClick(TObject* Sender) {
         NextClick(Sender);
     } else if (result == FtsNoKeys) {
         ShowMessage("No keys in IA index!");
+    } else if (result == FtsErrBadArgument) {
+        // Punctuation alone, or nothing: the index finds words only.
+        ShowMessage("Nothing to search for");
     } else {
         ShowMessage("FTS Error: " + IntToStr(result));
     }

@@ -286,13 +286,19 @@ bool TDepositDocument::OpenDeposit(const std::string& DepositID) {
     total_ = Currency();
     TTable* temp6 = module_.Temp6Table;
     TTable* details = module_.DepositDtlTable;
+    TTable* payments = module_.PaymentTable;
     {
         TControlsQuiet quiet(temp6);
         TIndexOrder detailOrder(details, "DepositID");
+        TIndexOrder paymentOrder(payments, "ID");
         if (module_.DepositDtlXbase->Seek(selectedDepositID_)) {
             for (; !details->Eof() && numberText(details, "DEPOSITID") == selectedDepositID_; details->Next()) {
                 temp6->Append();
-                temp6->FieldByName("PaymentID")->SetAsString(numberText(details, "PAYMENTID"));
+                const std::string payment = numberText(details, "PAYMENTID");
+                temp6->FieldByName("PaymentID")->SetAsString(payment);
+                // The item's date is its payment's; the detail row does not keep it.
+                if (seekNumber(payments, module_.PaymentXbase, "ID", payment))
+                    temp6->FieldByName("Date")->SetAsDateTime(payments->FieldByName("DATE")->AsDateTime());
                 temp6->FieldByName("Name")->SetAsString(text(details, "RECDFROM"));
                 temp6->FieldByName("Type")->SetAsString(text(details, "PMTMETH"));
                 temp6->FieldByName("Number")->SetAsString(text(details, "NUMBER"));

@@ -195,6 +195,13 @@ TReceiptFigures TReceiptDocument::Totals() const {
     return {subTotal, tax, subTotal + tax};
 }
 
+Currency TReceiptDocument::LineQuantity(TDataSet* Lines) {
+    const Currency qty = Cents::read(Lines->FieldByName("Qty"));
+    const bool sells = !trimmed(Lines->FieldByName("Code")->AsString()).empty() ||
+                       Cents::read(Lines->FieldByName("Price")) != Currency();
+    return sells ? Cents::effectiveQuantity(qty) : qty;
+}
+
 bool TReceiptDocument::checkWidths(const TReceiptFigures& Now) {
     struct Check {
         const char* name;
@@ -371,7 +378,8 @@ void TReceiptDocument::updateSalesDetailTable() {
             detail->Append();
         detail->FieldByName("RECEIPT")->SetAsString(number_);
         detail->FieldByName("ITEM")->SetAsInteger(item);
-        detail->FieldByName("QTY")->SetAsString(temp2->FieldByName("Qty")->AsString());
+        const Currency quantity = LineQuantity(temp2);
+        Cents::write(detail->FieldByName("QTY"), quantity);
         detail->FieldByName("ITEMNO")->SetAsString(temp2->FieldByName("Code")->AsString());
         detail->FieldByName("DESC")->SetAsString(temp2->FieldByName("Desc")->AsString());
         detail->FieldByName("PRICE")->SetAsString(temp2->FieldByName("Price")->AsString());
@@ -383,6 +391,7 @@ void TReceiptDocument::updateSalesDetailTable() {
         temp2->Edit();
         temp2->FieldByName("Receipt")->SetAsString(number_);
         temp2->FieldByName("Item")->SetAsInteger(item);
+        Cents::write(temp2->FieldByName("Qty"), quantity);
         Cents::write(temp2->FieldByName("Cost"), Cents::read(detail->FieldByName("AMOUNT")));
         temp2->Post();
         updateLabRxTable(item);

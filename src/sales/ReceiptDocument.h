@@ -14,6 +14,7 @@
 #include "app/LedgerPostings.h"
 
 class TDataModule1;
+class TDataSet;
 
 class TReceiptDocument {
 public:
@@ -35,6 +36,10 @@ public:
 
     // The figures of the lines now in temp2, by the cents rule.
     LedgerPostings::TReceiptFigures Totals() const;
+    // The quantity the current line of Lines (temp2) is charged, counted in
+    // stock, stored and printed for: its Qty, or 1 when that is blank or 0
+    // on a line that sells an item or has a price. An empty line keeps 0.
+    static Currency LineQuantity(TDataSet* Lines);
 
     // Stores the receipt. False, with a message and nothing written, when an
     // amount does not fit its field, a controlled item has a fraction of a

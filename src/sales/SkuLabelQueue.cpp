@@ -71,6 +71,14 @@ void Append(const std::string& Line, int Count) {
         raiseError("Cannot write", errno);
 }
 
+int QueuedCount() {
+    std::ifstream in(Path(), std::ios::binary);
+    int count = 0;
+    for (std::string line; std::getline(in, line);)
+        ++count;
+    return count;
+}
+
 std::vector<std::string> ReadLines() {
     std::ifstream in(Path(), std::ios::binary);
     if (!in)

@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 #include <memory>
+#include <string>
 
 #include "support/TempDir.h"
 
@@ -14,5 +15,8 @@ int main(int argc, char** argv) {
         root = std::make_unique<TempDir>();
         setenv("QUENMARK_ROOT", root->path().c_str(), 1);
     }
+    // What the PDF printer writes stays in the root too, never in a home folder.
+    if (const char* installRoot = std::getenv("QUENMARK_ROOT"); installRoot && !std::getenv("QUENMARK_PRINT_DIR"))
+        setenv("QUENMARK_PRINT_DIR", (std::string(installRoot) + "/prints").c_str(), 1);
     return RUN_ALL_TESTS();
 }
