@@ -806,8 +806,11 @@ void TCustomGrid::HideEdit() {
         throw;
     }
     inplaceCol_ = inplaceRow_ = -1;
-    inplaceEdit_->Hide();
+    // The grid takes the focus before its editor goes: hiding a focused
+    // editor would hand the focus to the next control, and the grid would
+    // hear Exit and Enter again.
     if (hadFocus && CanFocus()) SetFocus();
+    inplaceEdit_->Hide();
 }
 
 // ---- focus
