@@ -808,8 +808,17 @@ void TCustomGrid::HideEdit() {
     inplaceCol_ = inplaceRow_ = -1;
     // The grid takes the focus before its editor goes: hiding a focused
     // editor would hand the focus to the next control, and the grid would
-    // hear Exit and Enter again.
-    if (hadFocus && CanFocus()) SetFocus();
+    // hear Exit and Enter again. The editor is not shown again meanwhile.
+    if (hadFocus && CanFocus()) {
+        hidingEditor_ = true;
+        try {
+            SetFocus();
+        } catch (...) {
+            hidingEditor_ = false;
+            throw;
+        }
+        hidingEditor_ = false;
+    }
     inplaceEdit_->Hide();
 }
 
@@ -836,7 +845,7 @@ void TCustomGrid::DoEnter() {
         focusInside_ = true;
         TCustomControl::DoEnter();
     }
-    UpdateEdit();
+    if (!hidingEditor_) UpdateEdit();
 }
 
 void TCustomGrid::DoExit() {

@@ -274,7 +274,7 @@ TEST_F(ShopDayTest, AFrontDeskDayFromANewCompanyToTheRebuiltBooks) {
         EXPECT_EQ(BooksChecker::CountWhere(data(), "Patient.dbf", "STATE", "MA"), 2);
     }
 
-    // An exam with its spectacle Rx for John Smith, and a recall a year ahead.
+    // An exam with its spectacle Rx for John Smith, and his recall a year ahead.
     {
         TDialogScript script;
         script.Answer(withAct([](TForm& Recalls) {
@@ -295,8 +295,9 @@ TEST_F(ShopDayTest, AFrontDeskDayFromANewCompanyToTheRebuiltBooks) {
             list->EditButton->Click();
             auto* patient = window<TPatientInfoDlg>();
             ASSERT_EQ(patient->Caption(), "SMITH, JOHN");
-            patient->NewIncidentBitBtn->Click();
+            // A new patient comes with a first exam: the day's exam is filled into it.
             patient->PageControl1->SetActivePage(patient->IncidentTabSheet);
+            EXPECT_EQ(patient->IncidentDBLookupCombo->Text(), "1");
             fill(editOf(patient, "COMPLAINT"), "Blurred distance vision");
             fill(editOf(patient, "SR_SPHERE"), "-1.25");
             fill(editOf(patient, "SR_CYL"), "-0.50");
@@ -309,6 +310,7 @@ TEST_F(ShopDayTest, AFrontDeskDayFromANewCompanyToTheRebuiltBooks) {
             list->Close();
         });
         EXPECT_EQ(BooksChecker::CountWhere(data(), "Incident.dbf", "SR_SPHERE", "-1.25"), 1);
+        EXPECT_EQ(BooksChecker::CountWhere(data(), "Incident.dbf", "COMPLAINT", "Blurred distance vision"), 1);
         EXPECT_EQ(BooksChecker::CountWhere(data(), "Recall.dbf", "REASON", "Eye Exam"), 1);
     }
 
@@ -557,7 +559,7 @@ TEST_F(ShopDayTest, AFrontDeskDayFromANewCompanyToTheRebuiltBooks) {
             EXPECT_TRUE(hasLine(text, pattern)) << pattern << "\n" << text;
         EXPECT_FALSE(hasLine(text, "Mary Jones")) << "she bought nothing and has no recall";
         if (PdfPageCount(pdf) > 0)
-            KeepPicture(RenderPdfPage(pdf, 1, 100), std::string("shop-day-") + print.file);
+            KeepPicture(RenderPdfPage(pdf, 1, 100), "shop-day-" + fs::path(print.file).stem().string());
     }
 }
 
