@@ -61,7 +61,7 @@ private:
 
 std::string Column(TDataSet* Table, const char* FieldName) {
     TField* field = Table->FieldByName(FieldName);
-    return AppUtils::PadRight(field->AsString(), field->Size());
+    return AppUtils::PadRight(AppUtils::FixedColumnText(field->AsString()), field->Size());
 }
 
 std::string AddressLine(TDataSet* Patients) {

@@ -3,6 +3,8 @@
 #include <charconv>
 
 #include "app/DataModule.h"
+#include "app/DocumentScope.h"
+#include "app/DocumentTables.h"
 #include "base/Exceptions.h"
 #include "base/SysUtils.h"
 #include "data/DbTables.h"
@@ -134,6 +136,8 @@ std::string TAdjustInvDlg::refusal(long long LabelCount) const {
 
 void TAdjustInvDlg::OKBitBtnClick(TObject*) {
     TTable* items = DataModule1->ItemTable;
+    if (!DocumentTables::Ready({items}, "The quantity on hand was not changed."))
+        return;
     const long long labelCount = labelCountOf(LabelQtyEdit->Text());
     try {
         TotalQOH();
@@ -141,15 +145,28 @@ void TAdjustInvDlg::OKBitBtnClick(TObject*) {
             MessageDlg(message, mtError, {mbOK});
             return;
         }
-        items->Edit();
-        items->FieldByName("QTYONHAND")->SetAsString(Trim(NewQOHEdit->Text()));
-        items->Post();
-        items->Edit();
     } catch (const Exception& e) {
         Application->ShowException(e);
         return;
     }
-    queueLabels(static_cast<int>(labelCount));
+    try {
+        // The quantity and its labels land together or not at all.
+        TDocumentScope scope("stock adjustment");
+        scope.Saving("The stock adjustment of item " + Trim(ItemNoEdit->Text()));
+        items->Edit();
+        items->FieldByName("QTYONHAND")->SetAsString(Trim(NewQOHEdit->Text()));
+        items->Post();
+        queueLabels(static_cast<int>(labelCount));
+        scope.end();
+    } catch (const std::exception& e) {
+        if (items->State() != dsBrowse)
+            items->Cancel();
+        items->Refresh();
+        items->Edit();
+        MessageDlg(TDocumentScope::Failed("The stock adjustment was not saved.", e), mtError, {mbOK});
+        return;
+    }
+    items->Edit();
     SetModalResult(mrOk);
     Close();
 }
@@ -166,11 +183,7 @@ void TAdjustInvDlg::queueLabels(int LabelCount) {
                                          .Size = text("SIZE"),
                                          .Manf = text("MANF"),
                                          .Vendor = text("VENDOR")};
-    try {
-        SkuLabelQueue::Append(SkuLabelQueue::LabelLine(item), LabelCount);
-    } catch (const EInOutError& e) {
-        MessageDlg("The quantity on hand was stored, but no labels were queued: " + e.Message(), mtError, {mbOK});
-    }
+    SkuLabelQueue::Append(SkuLabelQueue::LabelLine(item), LabelCount);
 }
 
 void TAdjustInvDlg::FormClose(TObject*, TCloseAction& Action) { Action = caFree; }

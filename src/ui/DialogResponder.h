@@ -61,8 +61,9 @@ TDialogAnswer RunDialog(const TDialogRequest& request,
 std::optional<TDialogAnswer> ScriptedAnswer(const TDialogRequest& request);
 
 bool DialogScriptInstalled();
-// True when no one can see a window (the offscreen platform): a modal
-// dialog without a script then raises EUnscriptedDialog instead of waiting.
+// True when no one can see a window (the offscreen platform) or no one sits
+// at the run (QUENMARK_NO_USER set, as tests do): a modal dialog without a
+// script then raises EUnscriptedDialog instead of waiting.
 bool NoUserToAnswer();
 // The scripted answer; nothing when a user will answer on the screen.
 // Raises EUnscriptedDialog when there is no script entry and no user.

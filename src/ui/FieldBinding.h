@@ -125,8 +125,19 @@ public:
     void SetDataField(const std::string& Value) { dataLink_.SetFieldName(Value); }
     TField* Field() const { return dataLink_.Field(); }
     // The link's read-only flag: the control refuses to change the field.
-    bool ReadOnly() const requires(Use == fuEdit) { return dataLink_.ReadOnly(); }
-    void SetReadOnly(bool Value) requires(Use == fuEdit) { dataLink_.SetReadOnly(Value); }
+    // Templates, so that they never override a virtual of the same name in
+    // TBase (a constrained function may not); a control whose base has one
+    // overrides it itself.
+    template <TFieldUse U = Use>
+        requires(U == fuEdit)
+    bool ReadOnly() const {
+        return dataLink_.ReadOnly();
+    }
+    template <TFieldUse U = Use>
+        requires(U == fuEdit)
+    void SetReadOnly(bool Value) {
+        dataLink_.SetReadOnly(Value);
+    }
 
 protected:
     explicit TFieldBinding(TComponent* AOwner) : TBase(AOwner) {

@@ -221,7 +221,7 @@ TEST_F(AdjustTest, QuantitiesThatAreNoNumbersAreRefusedByTheConversionError) {
     EXPECT_FALSE(SkuLabelQueue::Exists());
 }
 
-TEST_F(AdjustTest, AQueueThatCannotBeWrittenIsReportedAfterTheQuantityIsStored) {
+TEST_F(AdjustTest, AQueueThatCannotBeWrittenLeavesTheQuantityAsItWas) {
     // A folder where the queue file should be: opening it for writing fails.
     std::filesystem::create_directories(SkuLabelQueue::Path());
     goItem("FRAME");
@@ -230,9 +230,16 @@ TEST_F(AdjustTest, AQueueThatCannotBeWrittenIsReportedAfterTheQuantityIsStored) 
     script.Answer(mrOk);
     dialog->OKBitBtnClick(nullptr);
     ASSERT_EQ(script.Shown().size(), 1u);
-    EXPECT_NE(script.Shown()[0].Text.find("no labels were queued"), std::string::npos);
-    EXPECT_EQ(stored("FRAME", "QTYONHAND"), "7");
+    EXPECT_NE(script.Shown()[0].Text.find("SkuLabel.dat could not be created"), std::string::npos)
+        << script.Shown()[0].Text;
+    EXPECT_NE(script.Shown()[0].Text.find("The stock adjustment was not saved."), std::string::npos);
+    EXPECT_EQ(stored("FRAME", "QTYONHAND"), "5") << "the quantity lands with its labels or not at all";
+    EXPECT_NE(dialog->ModalResult(), mrOk) << "the dialog stays for another try";
     std::filesystem::remove(SkuLabelQueue::Path());
+    dialog->OKBitBtnClick(nullptr);
+    EXPECT_EQ(stored("FRAME", "QTYONHAND"), "7");
+    EXPECT_EQ(SkuLabelQueue::ReadLines().size(), 3u);
+    SkuLabelQueue::Reset();
 
     // A missing scratch folder is made.
     std::filesystem::remove_all(std::filesystem::path(SkuLabelQueue::Path()).parent_path());

@@ -158,7 +158,7 @@ TEST_F(ReceiptPrintTest, ThePrintIsANewFileInThePrintFolderNamedForTheReceipt) {
 // Run by the next test in a process of its own, whose printer list comes
 // from the private CUPS server that test started.
 TEST_F(ReceiptPrintTest, OnTheSystemsDefaultPrinter) {
-    const char* queue = std::getenv("QUENMARK_CUPS_QUEUE");
+    const char* queue = std::getenv("QM_CUPS_QUEUE");
     if (!queue)
         GTEST_SKIP() << "runs inside ReceiptOnCups.APrintedReceiptComesOutOfACupsPdfQueue";
     const std::vector<const TPrinterDriver*>& printers = InstalledPrinters();
@@ -181,7 +181,7 @@ TEST(ReceiptOnCups, APrintedReceiptComesOutOfACupsPdfQueue) {
     const pid_t child = ::fork();
     if (child == 0) {
         ::setenv("CUPS_SERVER", cups.Socket().c_str(), 1);
-        ::setenv("QUENMARK_CUPS_QUEUE", queue.c_str(), 1);
+        ::setenv("QM_CUPS_QUEUE", queue.c_str(), 1);
         ::execl("/proc/self/exe", "test_sales", "--gtest_filter=ReceiptPrintTest.OnTheSystemsDefaultPrinter",
                 static_cast<char*>(nullptr));
         ::_exit(127);

@@ -53,8 +53,15 @@ CupsServer::CupsServer() {
         skipReason_ = "the cups-pdf back end runs only as root";
         return;
     }
-    // The filters run as lp and must reach the spool.
+    // The filters run as lp and must reach the spool: the folders above it
+    // that are this process's own let others pass through.
     ::chmod(dir_.path().c_str(), 0755);
+    for (fs::path up = fs::path(dir_.path()).parent_path(); up.has_relative_path(); up = up.parent_path()) {
+        struct stat info {};
+        if (::stat(up.c_str(), &info) != 0 || info.st_uid != ::geteuid())
+            break;
+        ::chmod(up.c_str(), (info.st_mode & 07777) | S_IXGRP | S_IXOTH);
+    }
     for (const char* folder : {"spool", "cache", "state", "log", "config"})
         fs::create_directories(dir_.file(folder));
     writeFile(dir_.file("cupsd.conf"), "Listen " + Socket() +

@@ -1,14 +1,21 @@
 #include "support/TempDir.h"
 
-#include <cstdlib>
+#include <sys/stat.h>
+
+#include <cerrno>
 #include <filesystem>
 #include <stdexcept>
+#include <string>
 
 TempDir::TempDir() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "qmtest-XXXXXX").string();
-    if (!mkdtemp(pattern.data()))
-        throw std::runtime_error("cannot make a temporary folder");
-    path_ = pattern;
+    // The lowest free number in the test process's own temporary folder:
+    // short paths, so a file name stored in a narrow field still fits.
+    const std::string parent = std::filesystem::temp_directory_path().string();
+    for (int number = 1;; ++number) {
+        path_ = parent + "/" + std::to_string(number);
+        if (mkdir(path_.c_str(), S_IRWXU) == 0) return;
+        if (errno != EEXIST) throw std::runtime_error("cannot make a temporary folder " + path_);
+    }
 }
 
 TempDir::~TempDir() {

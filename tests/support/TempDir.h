@@ -1,7 +1,7 @@
 #pragma once
 #include <string>
 
-// A fresh folder under the system temp folder, removed with everything in it
+// A fresh folder under the temporary folder, removed with everything in it
 // when the object goes away.
 class TempDir {
 public:

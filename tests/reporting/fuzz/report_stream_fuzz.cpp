@@ -6,7 +6,7 @@
 //   CXX=clang++ CC=clang cmake -S . -B build-fuzz -G Ninja
 //   cmake --build build-fuzz --target report_stream_fuzz
 //   QT_QPA_PLATFORM=offscreen build-fuzz/tests/report_stream_fuzz -runs=300000 \
-//       tests/reporting/fuzz/report_stream_seeds
+//       tests/reporting/fuzz/report_stream_fuzz_seeds
 #include <QGuiApplication>
 
 #include <cstddef>
