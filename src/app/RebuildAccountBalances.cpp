@@ -104,9 +104,7 @@ TDataModule1& TRebuildAccountBalances::module() { return *DataModule1; }
 TRebuildAccountBalances::TRebuildAccountBalances(TComponent* AOwner) : TForm(AOwner) {
     // Named by whoever makes it: the main form's menu item already carries
     // the name "RebuildAccountBalances".
-    SetCaption(FormCaption);
-    SetBorderStyle(bsDialog);
-    SetPosition(poScreenCenter);
+    frameDialog(this, FormCaption);
     SetBounds(0, 0, 360, 120);
     place<TLabel>(this, 16, 16, 80, 15, "Process:");
     ProcessLabel = place<TLabel>(this, 100, 16, 240, 15, "");

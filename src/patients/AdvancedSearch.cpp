@@ -34,9 +34,7 @@ TLabel* placeLabel(TWinControl* Parent, int Left, int Top, const std::string& Ca
 }  // namespace
 
 TAdvancedSearchForm::TAdvancedSearchForm(TComponent* AOwner) : TForm(AOwner) {
-    SetCaption("Advanced Search");
-    SetBorderStyle(bsDialog);
-    SetPosition(poScreenCenter);
+    frameDialog(this, "Advanced Search");
     SetClientWidth(392);
     SetClientHeight(244);
     Fts1 = new TFts(this);

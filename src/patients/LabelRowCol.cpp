@@ -28,9 +28,7 @@ int LabelStartFromText(const std::string& Text) {
 int FirstLabelSlot(int Row, int Column, int Across) { return (Row - 1) * Across + Column; }
 
 TLabelRowColDlg::TLabelRowColDlg(TComponent* AOwner) : TForm(AOwner) {
-    SetCaption("Labels");
-    SetBorderStyle(bsDialog);
-    SetPosition(poScreenCenter);
+    frameDialog(this, "Labels");
     SetBounds(0, 0, 232, 176);
     Label1 = place<TLabel>(this, 24, 16, 180, 16, "Start label printing at:");
     RowLabel = place<TLabel>(this, 40, 48, 60, 16, "Row");

@@ -131,9 +131,7 @@ void TPatientRecallDlg::FormClose(TObject*, TCloseAction&) {
 // ---------------------------------------------------------------- TRecallDateDlg
 
 TRecallDateDlg::TRecallDateDlg(TComponent* AOwner) : TForm(AOwner) {
-    SetCaption("Recall Date");
-    SetBorderStyle(bsDialog);
-    SetPosition(poScreenCenter);
+    frameDialog(this, "Recall Date");
     SetClientWidth(330);
     SetClientHeight(318);
 

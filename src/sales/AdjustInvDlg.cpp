@@ -47,9 +47,7 @@ std::string countText(long long Count) { return FormatFloat("#,##0", static_cast
 }  // namespace
 
 TAdjustInvDlg::TAdjustInvDlg(TComponent* AOwner) : TForm(AOwner) {
-    SetCaption("Adjust Inventory");
-    SetBorderStyle(bsDialog);
-    SetPosition(poScreenCenter);
+    frameDialog(this, "Adjust Inventory");
     SetBounds(0, 0, 300, 270);
 
     auto row = [this](TLabel*& Label, TEdit*& Edit, const std::string& Caption, int Index, bool Editable) {

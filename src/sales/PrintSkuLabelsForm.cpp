@@ -41,9 +41,7 @@ void setSheet(TLabelShell* Shell) {
 }  // namespace
 
 TPrintSkuLabelsForm::TPrintSkuLabelsForm(TComponent* AOwner) : TForm(AOwner) {
-    SetCaption("Inventory Labels");
-    SetBorderStyle(bsDialog);
-    SetPosition(poScreenCenter);
+    frameDialog(this, "Inventory Labels");
     SetBounds(0, 0, 300, 160);
 
     PrintRadioGroup = place<TRadioGroup>(this, 16, 12, 129, 89, "Print");

@@ -16,7 +16,7 @@
 #include "app/StoredProject.h"
 #include "base/Exceptions.h"
 #include "os/Paths.h"
-#include "reporting/RSDuzu.h"
+#include "reporting/project/RSDuzu.h"
 #include "serial/SerPort.h"
 #include "shell/AboutBox.h"
 #include "shell/CallerIDHookup.h"

@@ -20,7 +20,7 @@
 #include "data/DbTables.h"
 #include "os/Paths.h"
 #include "reporting/RSDevice.h"
-#include "reporting/RSDuzu.h"
+#include "reporting/project/RSDuzu.h"
 #include "reporting/RSPreFrm.h"
 #include "reporting/RSPrinter.h"
 #include "reporting/RSSetFrm.h"
