@@ -453,27 +453,6 @@ TEST_F(MainFormTest, AGoodOpenCompanyEnablesTheMenuAtOnceWithoutAnotherActivatio
     EXPECT_TRUE(form->SpeedPanel->Enabled());
 }
 
-TEST_F(MainFormTest, ARegisteredBalanceRebuildIsMadeAndRun) {
-    // The window is found by its class name: a placeholder until the class
-    // is registered, then the rebuild itself, run to its end.
-    const bool wasRegistered = GetClass("TRebuildAccountBalances") != nullptr;
-    UnRegisterClass("TRebuildAccountBalances");
-    TestCompany company;
-    startWith(company.DataDirectory());
-    click("RebuildAccountBalances");
-    EXPECT_EQ(FormClassName(ownedForms().back()), "TRebuildAccountBalances");
-    EXPECT_NE(dynamic_cast<TPlaceholderForm*>(ownedForms().back()), nullptr);
-
-    RegisterRebuildAccountBalances();
-    TDialogScript script;
-    script.Answer(mrOk);
-    click("RebuildAccountBalances");
-    if (!wasRegistered) UnRegisterClass("TRebuildAccountBalances");
-    EXPECT_NE(dynamic_cast<TRebuildAccountBalances*>(ownedForms().back()), nullptr);
-    ASSERT_EQ(script.Shown().size(), 1u);
-    EXPECT_EQ(script.Shown()[0].Text.rfind("Rebuild Account Balances Completed.", 0), 0u) << script.Shown()[0].Text;
-}
-
 TEST_F(MainFormTest, CallerIDStartsOnceAtTheFirstActivationThatFindsAPort) {
     TestCompany company;
     std::vector<std::string> starts;
