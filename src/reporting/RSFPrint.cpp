@@ -696,6 +696,8 @@ void TFilePrinter::runJob(int NewFirstPage, int NewLastPage, int NewCopies, int 
         device->setJobCaption(jobCaption());
         setPrinting(true);
         setAborted(false);
+        // The file belongs to this job only: the shared device keeps no other report's.
+        device->SetOutputFile(OutputFileName());
         device->BeginDoc();
         HookFont();
         SetFontState(GetFontState());

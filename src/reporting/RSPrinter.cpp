@@ -34,6 +34,8 @@ void TDazedeVedodev::Start() {
     TReportDevice* device = Device();
     device->SetTitle(Title());
     device->setJobCaption(jobCaption());
+    // The file belongs to this job only: the shared device keeps no other report's.
+    device->SetOutputFile(OutputFileName());
     device->BeginDoc();
     try {
         marginRefresh();
