@@ -11,6 +11,7 @@
 #include "app/DataModule.h"
 #include "app/DocumentScope.h"
 #include "app/DocumentFields.h"
+#include "app/FormOpener.h"
 #include "app/MainFormLink.h"
 #include "app/ReceiptNumbers.h"
 #include "app/Rebuild.h"
@@ -101,7 +102,8 @@ struct TRebuildAccountBalances::TKeptBooks {
 TDataModule1& TRebuildAccountBalances::module() { return *DataModule1; }
 
 TRebuildAccountBalances::TRebuildAccountBalances(TComponent* AOwner) : TForm(AOwner) {
-    SetName("RebuildAccountBalances");
+    // Named by whoever makes it: the main form's menu item already carries
+    // the name "RebuildAccountBalances".
     frameDialog(this, FormCaption);
     SetBounds(0, 0, 360, 120);
     place<TLabel>(this, 16, 16, 80, 15, "Process:");
@@ -493,4 +495,8 @@ void TRebuildAccountBalances::UpdateAccountsTable(const std::string& Account, Cu
                                        LedgerPostings::CreditNormal(account) ? Side::Credit : Side::Debit, Amount);
 }
 
-void RegisterRebuildAccountBalances() { RegisterClass<TRebuildAccountBalances>(); }
+void RegisterRebuildAccountBalances() {
+    RegisterClass<TRebuildAccountBalances>();
+    // The menu reuses the window start-up made: one rebuild window at most.
+    RegisterSingleInstance("TRebuildAccountBalances");
+}

@@ -251,10 +251,7 @@ void TLogoAppForm::FormActivate(TObject*) {
                 FileOpenItemClick(this);
         }
     }
-    if (DataModule1->OpeningAbandoned)
-        EnableFilesOnlyMenu();
-    else
-        EnableMainMenu();
+    followOpening();
     startCallerID();
     readLastNumbers();
 }
@@ -419,6 +416,15 @@ void TLogoAppForm::FileOpenItemClick(TObject*) {
     if (company.empty() || !DataModule1)
         return;
     DataModule1->ChangeDataDirectory(ParentFolder(os::ExtractFilePath(file)) + "/Data/" + company);
+    // At once: the window may not be activated again after the dialog.
+    followOpening();
+}
+
+void TLogoAppForm::followOpening() {
+    if (DataModule1->OpeningAbandoned)
+        EnableFilesOnlyMenu();
+    else
+        EnableMainMenu();
 }
 
 void TLogoAppForm::PrinterSetupItemClick(TObject*) { PrinterSetupDialog1->Execute(); }

@@ -105,6 +105,8 @@ private:
     void applyMenuState(const TMenuState& State);
     // Opens the window of a menu entry (or of a button that acts as one).
     TForm* openTarget(const TMenuEntry& Entry, bool ReuseVisible);
+    // The menu state that follows an opening: files only when it was abandoned.
+    void followOpening();
     void startCallerID();
     void readLastNumbers();
     void writeLastNumbers();

@@ -60,12 +60,19 @@ TDialogScript& TDialogScript::Answer(std::function<void(TForm&)> act) {
     return Answer(std::move(answer));
 }
 
+TDialogScript& TDialogScript::AnswerRest(std::function<TDialogAnswer(const TDialogRequest&)> answer) {
+    rest_ = std::move(answer);
+    return *this;
+}
+
 bool DialogScriptInstalled() { return installed != nullptr; }
 
 std::optional<TDialogAnswer> ScriptedAnswer(const TDialogRequest& request) {
     if (!installed)
         return std::nullopt;
     installed->shown_.push_back(request);
+    if (installed->next_ >= installed->answers_.size() && installed->rest_)
+        return installed->rest_(request);
     if (installed->next_ >= installed->answers_.size())
         throw EUnscriptedDialog(std::string("No scripted answer for the ") + KindName(request.Kind) +
                                 " \"" + request.Caption + "\": " + request.Text);

@@ -82,6 +82,8 @@ public:
     TDialogScript& Answer(int result, std::string text);
     // A modal form answered by acting on it.
     TDialogScript& Answer(std::function<void(TForm&)> act);
+    // Answers every request left over once the listed answers are used up.
+    TDialogScript& AnswerRest(std::function<TDialogAnswer(const TDialogRequest&)> answer);
 
     const std::vector<TDialogRequest>& Shown() const { return shown_; }
     size_t Unanswered() const { return answers_.size() - next_; }
@@ -89,6 +91,7 @@ public:
 private:
     friend std::optional<TDialogAnswer> ScriptedAnswer(const TDialogRequest&);
     std::vector<TDialogAnswer> answers_;
+    std::function<TDialogAnswer(const TDialogRequest&)> rest_;
     size_t next_ = 0;
     std::vector<TDialogRequest> shown_;
 };

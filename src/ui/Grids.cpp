@@ -806,8 +806,20 @@ void TCustomGrid::HideEdit() {
         throw;
     }
     inplaceCol_ = inplaceRow_ = -1;
+    // The grid takes the focus before its editor goes: hiding a focused
+    // editor would hand the focus to the next control, and the grid would
+    // hear Exit and Enter again. The editor is not shown again meanwhile.
+    if (hadFocus && CanFocus()) {
+        hidingEditor_ = true;
+        try {
+            SetFocus();
+        } catch (...) {
+            hidingEditor_ = false;
+            throw;
+        }
+        hidingEditor_ = false;
+    }
     inplaceEdit_->Hide();
-    if (hadFocus && CanFocus()) SetFocus();
 }
 
 // ---- focus
@@ -833,7 +845,7 @@ void TCustomGrid::DoEnter() {
         focusInside_ = true;
         TCustomControl::DoEnter();
     }
-    UpdateEdit();
+    if (!hidingEditor_) UpdateEdit();
 }
 
 void TCustomGrid::DoExit() {

@@ -348,4 +348,6 @@ private:
     int lastMouseX_ = 0;
     int lastMouseY_ = 0;
     bool focusInside_ = false;
+    // The focus is being taken from the editor HideEdit is hiding.
+    bool hidingEditor_ = false;
 };

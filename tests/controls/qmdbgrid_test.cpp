@@ -16,6 +16,7 @@
 #include "ui/ExtCtrls.h"
 #include "ui/Dialogs.h"
 #include "ui/OffscreenRender.h"
+#include "ui/StdCtrls.h"
 
 namespace {
 
@@ -212,6 +213,30 @@ TEST_F(QmDBGridTest, AnAlwaysShownEditorComesBackWhenTheGridPaints) {
     EXPECT_TRUE(grid->InplaceEditor()->Visible());
     EXPECT_EQ(grid->InplaceEditor()->Text(), "Eye exam");
     EXPECT_EQ(grid->InplaceEditor()->BoundsRect(), grid->CellRect(1, 2));
+}
+
+// A post from the grid's own key handler redraws the rows and hides the
+// editor that has the focus: the focus goes back to the grid, not to the
+// next control, and the grid hears neither Exit nor Enter.
+TEST_F(QmDBGridTest, AnEditorHiddenByAPostLeavesTheFocusInTheGrid) {
+    auto* next = new TEdit(form.get());
+    next->SetParent(form.get());
+    next->SetBounds(8, 180, 120, 21);
+    openLines();
+    grid->SetSelectedIndex(3);  // Amount
+    int enters = 0, exits = 0;
+    grid->OnEnter = [&](TObject*) { ++enters; };
+    grid->OnExit = [&](TObject*) { ++exits; };
+    grid->OnKeyDown = [&](TObject*, Word& Key, TShiftState) {
+        if (Key == VK_RETURN) lines->Post();
+    };
+    grid->SendChar('9');
+    ASSERT_TRUE(grid->InplaceEditor() && grid->InplaceEditor()->Focused());
+    grid->SendKey(VK_RETURN);
+    EXPECT_EQ(enters, 0);
+    EXPECT_EQ(exits, 0);
+    EXPECT_FALSE(next->Focused());
+    EXPECT_EQ(form->ActiveControl(), grid);
 }
 
 TEST_F(QmDBGridTest, EscapeOnAChangedRecordAsksAndNoEndsTheKey) {

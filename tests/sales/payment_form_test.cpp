@@ -269,3 +269,43 @@ TEST_F(PaymentFormTest, TheMenuOpensOneModalWindowByClassName) {
 }
 
 }  // namespace
+
+// Typed as a user types: text after the amount already filled in is refused
+// and keeps the focus; once corrected, an amount typed in the APPLY column and
+// Enter reach the distribution, and the payment saves.
+TEST_F(PaymentFormTest, ARefusedAmountCorrectedLetsTheApplyColumnReachTheDistribution) {
+    receiptOf("7", "120.00");
+    form = std::make_unique<TPaymentForm>(nullptr);
+    fillFor("7");
+    form->Show();
+    form->PaidWithDBCombo->SetItemIndex(0);
+    form->PaidWithDBComboChange(form.get());
+    auto type = [](TWinControl* Control, const std::string& Text) {
+        Control->SetFocus();
+        for (char c : Text)
+            Control->SendChar(c);
+    };
+    type(form->TenderedDBEdit, "120.00");
+    form->TenderedDBEdit->SendKey(VK_TAB);
+    EXPECT_EQ(Trim(form->PaymentAppliedDBEdit->Text()), "120.00") << "filled in from the tender";
+
+    form->PaymentAppliedDBEdit->SetFocus();
+    form->PaymentAppliedDBEdit->SendKey(VK_END);
+    type(form->PaymentAppliedDBEdit, "100.00");
+    EXPECT_THROW(form->PaymentAppliedDBEdit->SendKey(VK_TAB), Exception);
+    EXPECT_THROW(form->PaymentDBGrid->SetFocus(), Exception) << "the focus stays on the refused text";
+
+    form->PaymentAppliedDBEdit->SetText("100.00");
+    form->PaymentAppliedDBEdit->SendKey(VK_TAB);
+    form->PaymentDBGrid->SetFocus();
+    ASSERT_EQ(form->PaymentDBGrid->SelectedField()->FieldName(), "PAYMENT");
+    type(form->PaymentDBGrid, "100");
+    form->PaymentDBGrid->SendKey(VK_RETURN);
+    EXPECT_EQ(form->TotalDistributionEdit->Text(), "$100.00");
+    EXPECT_EQ(Trim(form->AmountPaidDBEdit->Text()), "100.00");
+
+    TDialogScript script;
+    form->SaveBtn->Click();
+    EXPECT_TRUE(script.Shown().empty()) << script.Shown()[0].Text;
+    EXPECT_EQ(form->Caption(), "Payment/Refund 1");
+}

@@ -438,25 +438,19 @@ TEST_F(MainFormTest, AllItemsRunsTheStoredProjectsItemsReportOnARunnerOfItsOwn) 
         EXPECT_NE(text.find(expected), std::string::npos) << expected << "\n" << text;
 }
 
-TEST_F(MainFormTest, ARegisteredBalanceRebuildIsMadeAndRun) {
-    // The window is found by its class name: a placeholder until the class
-    // is registered, then the rebuild itself, run to its end.
-    const bool wasRegistered = GetClass("TRebuildAccountBalances") != nullptr;
-    UnRegisterClass("TRebuildAccountBalances");
-    TestCompany company;
-    startWith(company.DataDirectory());
-    click("RebuildAccountBalances");
-    EXPECT_EQ(FormClassName(ownedForms().back()), "TRebuildAccountBalances");
-    EXPECT_NE(dynamic_cast<TPlaceholderForm*>(ownedForms().back()), nullptr);
+TEST_F(MainFormTest, AGoodOpenCompanyEnablesTheMenuAtOnceWithoutAnotherActivation) {
+    TestCompany company("Smith");
+    startWith(os::InstallRoot() + "/Data/Gone");
+    form->EnableFilesOnlyMenu();  // as an upgrade refused at the last opening leaves it
+    ASSERT_FALSE(form->MenuItem("Preferences1")->Enabled());
 
-    RegisterRebuildAccountBalances();
     TDialogScript script;
-    script.Answer(mrOk);
-    click("RebuildAccountBalances");
-    if (!wasRegistered) UnRegisterClass("TRebuildAccountBalances");
-    EXPECT_NE(dynamic_cast<TRebuildAccountBalances*>(ownedForms().back()), nullptr);
-    ASSERT_EQ(script.Shown().size(), 1u);
-    EXPECT_EQ(script.Shown()[0].Text.rfind("Rebuild Account Balances Completed.", 0), 0u) << script.Shown()[0].Text;
+    script.Answer(mrOk, os::InstallRoot() + "/Company/Smith.ini");
+    click("FileOpenItem");
+    ASSERT_EQ(DataModule1->DataDirectory, company.DataDirectory());
+    EXPECT_TRUE(form->MenuItem("Preferences1")->Enabled());
+    EXPECT_TRUE(form->MenuItem("RebuildIndexes1")->Enabled());
+    EXPECT_TRUE(form->SpeedPanel->Enabled());
 }
 
 TEST_F(MainFormTest, CallerIDStartsOnceAtTheFirstActivationThatFindsAPort) {
