@@ -564,7 +564,11 @@ bool DbfFile::lockRecord(uint32_t recNo, int timeoutMs) {
     locks_.insert(recNo);
     // The holder may have been a writer that stopped: what it left goes
     // before this open reads the record.
-    JournalAfterLock();
+    if (!JournalAfterLock()) {
+        locks_.erase(recNo);
+        lock.Unlock(RecordLockBase + recNo, 1);
+        return false;
+    }
     return true;
 }
 

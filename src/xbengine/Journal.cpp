@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <ctime>
 #include <map>
 #include <mutex>
 #include <random>
@@ -202,6 +203,17 @@ private:
 
     WorkArea* tableOf(const std::string& path) { return Engine::Instance().Area(areaOf(path)); }
 
+    // Whether some open of the table in this process holds the record's lock.
+    static bool heldHere(const std::string& path, uint32_t recNo) {
+        Engine& engine = Engine::Instance();
+        for (int i = 1; i <= Engine::MaxAreas; ++i) {
+            WorkArea* table = engine.Area(i);
+            if (table && table->table().holdsLock(recNo) && SameFile(table->path(), path))
+                return true;
+        }
+        return false;
+    }
+
 public:
     // Recovery writes back only once it holds every record of the journal,
     // taken in one order: a live scope that took one of them after the
@@ -223,7 +235,7 @@ public:
                 failedFile_ = path;
                 return false;
             }
-            if (recNo > table->RecCount() || table->table().holdsLock(recNo))
+            if (recNo > table->RecCount() || heldHere(path, recNo))
                 continue;
             if (!table->Rlock(recNo)) {
                 failedFile_ = path;
@@ -364,6 +376,13 @@ std::vector<std::string> JournalNames(const std::string& folder) {
     return names;
 }
 
+// A journal removed since it was opened: its writer committed, and a new
+// journal of that writer has the same name.
+bool Removed(int fd) {
+    struct stat st {};
+    return fstat(fd, &st) == 0 && st.st_nlink == 0;
+}
+
 void Unwatch(JournalState& s) {
     for (const auto& [path, fd] : s.watched)
         os::CloseFile(fd);
@@ -484,6 +503,10 @@ bool Record(JournalState& s, Entry e) {
     s.entries.push_back(std::move(e));
     return true;
 }
+
+// Takes back every hot journal in folder, adding the message of each
+// document to said; false when one could not be taken back.
+bool Recover(const std::string& folder, std::vector<std::string>* said);
 
 void Hold(JournalState& s, DbfFile& file, uint32_t recNo) {
     file.holdForScope(recNo);
@@ -638,25 +661,28 @@ bool JournalRollback() {
     return undone;
 }
 
-void JournalAfterLock() {
+bool JournalAfterLock() {
     std::string folder;
     {
         JournalState& s = state();
         std::lock_guard lock(s.mutex);
-        if (!s.active || s.undoing)
-            return;
-        folder = s.scopeFolder;
+        if (s.undoing)
+            return true;
+        // Outside a scope too: a document re-reads what it depends on under
+        // locks it takes before its scope begins.
+        folder = s.active ? s.scopeFolder : s.folder;
+        if (folder.empty())
+            return true;
         struct stat st {};
         if (stat(folder.c_str(), &st) != 0)
-            return;
+            return true;
         if (st.st_mtim.tv_sec != s.folderTime.tv_sec || st.st_mtim.tv_nsec != s.folderTime.tv_nsec) {
-            s.folderTime = st.st_mtim;
             std::map<std::string, int> now;
             for (const std::string& path : JournalNames(folder)) {
-                if (path == s.path)
+                if (s.fd >= 0 && path == s.path)
                     continue;
                 auto known = s.watched.find(path);
-                if (known != s.watched.end()) {
+                if (known != s.watched.end() && !Removed(known->second)) {
                     now.insert(*known);
                     s.watched.erase(known);
                 } else if (const int fd = os::OpenFile(path, O_RDONLY); fd >= 0) {
@@ -665,19 +691,27 @@ void JournalAfterLock() {
             }
             Unwatch(s);
             s.watched = std::move(now);
-            s.folderTime = st.st_mtim;
+            // The folder's time moves in coarse steps: a journal made within
+            // the step just read leaves it as it is, so a time that recent
+            // does not spare the next look.
+            struct timespec clock {};
+            clock_gettime(CLOCK_REALTIME, &clock);
+            if (clock.tv_sec - st.st_mtim.tv_sec > 1)
+                s.folderTime = st.st_mtim;
         }
         // A journal nobody holds locked is a writer that stopped.
         bool hot = false;
         for (const auto& [path, fd] : s.watched)
-            hot = hot || !os::FileLock(fd).LockedByOther(0, 0, os::LockKind::Shared);
+            hot = hot || (!os::FileLock(fd).LockedByOther(0, 0, os::LockKind::Shared) && !Removed(fd));
         if (!hot)
-            return;
+            return true;
     }
-    std::vector<std::string> messages = RecoverJournals(folder);
+    std::vector<std::string> messages;
+    const bool whole = Recover(folder, &messages);
     JournalState& s = state();
     std::lock_guard lock(s.mutex);
     s.recovered.insert(s.recovered.end(), messages.begin(), messages.end());
+    return whole;
 }
 
 std::vector<std::string> TakeRecoveryMessages() {
@@ -698,9 +732,18 @@ uint64_t JournalFlushes() {
     return s.flushes;
 }
 
-std::vector<std::string> RecoverJournals(const std::string& folderPath) {
-    const std::string folder = FolderPath(folderPath);
+std::vector<std::string> RecoverJournals(const std::string& folder) {
     std::vector<std::string> messages;
+    Recover(folder, &messages);
+    return messages;
+}
+
+namespace {
+
+bool Recover(const std::string& folderPath, std::vector<std::string>* said) {
+    const std::string folder = FolderPath(folderPath);
+    std::vector<std::string>& messages = *said;
+    bool whole = true;
     auto journals = [&folder] { return JournalNames(folder); };
     const std::string own = [] {
         JournalState& s = state();
@@ -710,7 +753,7 @@ std::vector<std::string> RecoverJournals(const std::string& folderPath) {
     auto candidates = journals();
     candidates.erase(std::remove(candidates.begin(), candidates.end(), own), candidates.end());
     if (candidates.empty())
-        return messages;  // the common case costs one look at the folder
+        return true;  // the common case costs one look at the folder
     RecoveryLock exclusive(folder, LOCK_EX);
     for (const std::string& path : journals()) {
         if (path == own)
@@ -719,9 +762,12 @@ std::vector<std::string> RecoverJournals(const std::string& folderPath) {
         if (fd < 0)
             continue;
         struct stat held {}, named {};
-        // Locked: its writer is at work. Gone from the folder: committed meanwhile.
+        // Locked: its writer is at work. Removed: committed meanwhile; the
+        // name may by now be that writer's next journal, even on the same
+        // inode number, so the file opened must itself be still linked.
         if (!os::FileLock(fd).Lock(0, 0, os::LockKind::Exclusive, 0) || fstat(fd, &held) != 0 ||
-            stat(path.c_str(), &named) != 0 || held.st_ino != named.st_ino || held.st_dev != named.st_dev) {
+            held.st_nlink == 0 || stat(path.c_str(), &named) != 0 || held.st_ino != named.st_ino ||
+            held.st_dev != named.st_dev) {
             os::CloseFile(fd);
             continue;
         }
@@ -762,13 +808,16 @@ std::vector<std::string> RecoverJournals(const std::string& folderPath) {
             if (!undo.empty())
                 messages.push_back(message.empty() ? UnnamedMessage : message);
         } else {
+            whole = false;
             messages.push_back("A document left unfinished when the program stopped could not be taken back yet: " +
                                (failedFile.empty() ? path : failedFile) +
                                " could not be written. It will be tried again at the next start.");
         }
         os::CloseFile(fd);
     }
-    return messages;
+    return whole;
 }
+
+}  // namespace
 
 }  // namespace xb

@@ -25,8 +25,10 @@
 //
 // Recovery. A journal whose lock is free while the file is still there
 // belongs to a writer that stopped in the middle (a hot journal). The next
-// workstation that opens the company or begins a scope takes it back first,
-// under the company-wide recovery lock, and says which document it removed.
+// workstation that opens the company, begins a scope or locks a record takes
+// it back first, under the company-wide recovery lock, and says which
+// document it removed; a record lock is not had while a hot journal could
+// not be taken back, so nobody reads a change that is still to be undone.
 // An entry cut short by the stop is ignored: its change was never made.
 //
 // Why it is safe beside other workstations. The records a rollback writes
@@ -84,11 +86,13 @@ uint64_t JournalFlushes();
 
 // Takes back every hot journal in folder; the message of each document taken back.
 std::vector<std::string> RecoverJournals(const std::string& folder);
-// A record was locked inside a scope: when a writer stopped in the middle of
-// a document since (its journal's lock went), what it left is taken back now,
-// before the record is read. Costs a look at the folder's time and a lock
+// A record was locked, inside a scope or before one: when a writer stopped
+// in the middle of a document since (its journal's lock went), what it left
+// is taken back now, before the record is read. False when some of it could
+// not be taken back yet: the record may hold a change that is to be undone,
+// so the lock must not be used. Costs a look at the folder's time and a lock
 // test per other workstation's journal.
-void JournalAfterLock();
+bool JournalAfterLock();
 // The messages of documents taken back that way, once.
 std::vector<std::string> TakeRecoveryMessages();
 

@@ -3,7 +3,9 @@
 // records locked while alive and is taken back, with its message, by the next
 // one; a committed scope leaves no journal and no locks.
 #include <dirent.h>
+#include <fcntl.h>
 #include <signal.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <fstream>
@@ -192,13 +194,83 @@ TEST_F(JournalTest, AnEntryCutShortByTheStopIsPassedOverAsItsChangeWasNeverMade)
     const std::string path = dir.file(names[0]);
     const std::string bytes = readFile(path);
     ASSERT_EQ(truncate(path.c_str(), static_cast<off_t>(bytes.size() - 5)), 0);
+    // The table as such a stop leaves it, arranged without looking at journals.
+    xb::SetJournalFolder("");
     ASSERT_NE(xb_Use(table.c_str(), "SALES", XB_SHARED, XB_DRIVER_NSX), 0);
     ASSERT_TRUE(rename(2, "bob"));
     xb_CloseAll();
+    xb::SetJournalFolder(dir.path());
 
     EXPECT_EQ(xb::RecoverJournals(dir.path()), std::vector<std::string>{Stopped});
     ASSERT_NE(xb_Use(table.c_str(), "SALES", XB_SHARED, XB_DRIVER_NSX), 0);
     EXPECT_EQ(records(), "ann bob cid");
+}
+
+// A workstation stopped inside a scope that changed record 1 of the table;
+// its journal is left hot.
+void stopWriterAfterRename(ChildProcess& writer) {
+    ASSERT_TRUE(writer.Receive());
+    writer.KillHard();
+    writer.Wait();
+}
+
+TEST_F(JournalTest, ALockTakenBeforeAnyScopeTakesBackAStoppedWriterBeforeTheRecordIsRead) {
+    xb_CloseAll();
+    ChildProcess writer([&](ChildProcess& self) {
+        xb_CloseAll();
+        xb_Use(table.c_str(), "SALES", XB_SHARED, XB_DRIVER_NSX);
+        xb::beginDurableScope();
+        xb::SetJournalMessage(Stopped);
+        if (!rename(1, "amy"))
+            _exit(3);
+        self.Send();
+        for (;;)
+            pause();
+    });
+    stopWriterAfterRename(writer);
+
+    // A document locks what it depends on, then reads it again, before its scope.
+    ASSERT_NE(xb_Use(table.c_str(), "SALES", XB_SHARED, XB_DRIVER_NSX), 0);
+    ASSERT_NE(xb_Rlock(1), 0);
+    xb_Go(1);
+    EXPECT_STREQ(xb_GetTrimString("NAME"), "ann");
+    xb_Unlock(1);
+    EXPECT_EQ(xb::TakeRecoveryMessages(), std::vector<std::string>{Stopped});
+    EXPECT_TRUE(journals(dir.path()).empty());
+}
+
+TEST_F(JournalTest, AJournalMadeWithinTheFolderTimesStepIsStillSeenByTheNextLock) {
+    xb_CloseAll();
+    ChildProcess writer([&](ChildProcess& self) {
+        xb_CloseAll();
+        xb_Use(table.c_str(), "SALES", XB_SHARED, XB_DRIVER_NSX);
+        if (!self.Receive())
+            _exit(4);
+        xb::beginDurableScope();
+        xb::SetJournalMessage(Stopped);
+        if (!rename(1, "amy"))
+            _exit(3);
+        self.Send();
+        for (;;)
+            pause();
+    });
+    ASSERT_NE(xb_Use(table.c_str(), "SALES", XB_SHARED, XB_DRIVER_NSX), 0);
+    xb::beginDurableScope();
+    struct stat folder {};
+    ASSERT_EQ(stat(dir.path().c_str(), &folder), 0);
+    ASSERT_NE(xb_Rlock(3), 0);  // looks at the folder
+    xb_Unlock(3);
+    writer.Send();
+    stopWriterAfterRename(writer);
+    // The writer's journal came within the same step of the folder's clock.
+    const struct timespec times[2] = {folder.st_atim, folder.st_mtim};
+    ASSERT_EQ(utimensat(AT_FDCWD, dir.path().c_str(), times, 0), 0);
+
+    ASSERT_NE(xb_Rlock(1), 0);
+    xb_Go(1);
+    EXPECT_STREQ(xb_GetTrimString("NAME"), "ann");
+    EXPECT_TRUE(xb::rollbackDurableScope());
+    EXPECT_EQ(xb::TakeRecoveryMessages(), std::vector<std::string>{Stopped});
 }
 
 }  // namespace
