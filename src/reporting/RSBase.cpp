@@ -444,7 +444,6 @@ void TBaseReport::SetOutputFileName(const std::string& Value) {
     if (NoPrinters()) return;
     idleGuard();
     outputFileName_ = Value;
-    Device()->SetOutputFile(Value);
 }
 
 std::string captionOfOwningForm(const TComponent* Component) {

@@ -158,6 +158,21 @@ TEST(DirectPrint, SettingsOneReportChangesStayOnTheDeviceForTheNext) {
     EXPECT_EQ(device.Orientation(), TOrientation::poLandScape);
 }
 
+TEST(DirectPrint, AReportThatNamesNoFileDoesNotWriteTheFileOfTheOneBefore) {
+    TempDir dir;
+    TRSDevice device({PdfPrinter()}, "PDF");
+    for (const char* text : {"to the file", "to the printer"}) {
+        TDazedeVedodev report(nullptr);
+        report.SetDevice(&device);
+        if (std::string(text) == "to the file") report.SetOutputFileName(dir.file("chosen.pdf"));
+        report.OnPrint = [&](TObject*) { report.PrintXY(1, 1, text); };
+        report.Execute();
+    }
+    EXPECT_NE(device.LastOutputFile(), dir.file("chosen.pdf"));
+    EXPECT_NE(device.LastOutputFile(), "");
+    EXPECT_NE(RunTool("pdftotext", {dir.file("chosen.pdf"), "-"}).find("to the file"), std::string::npos);
+}
+
 TEST(DirectPrint, FirstPageSelectsTheDevicePages) {
     struct Case {
         int pages, firstPage, lastPage;

@@ -29,6 +29,7 @@
 #include "shell/AboutBox.h"
 #include "shell/CallerIDHookup.h"
 #include "shell/LogoMain.h"
+#include "shell/MainMenuItems.h"
 #include "support/CompanyFixture.h"
 #include "support/ScopedEnv.h"
 #include "support/ScopedRoot.h"
@@ -67,6 +68,11 @@ protected:
     void SetUp() override {
         Application->Initialize();
         xb_CloseAll();
+        // The menu's windows are stand-ins here, whatever another test of
+        // this program registered before.
+        for (const TMenuEntry& entry : MainMenuItems::Entries())
+            if (entry.TargetClass)
+                UnRegisterClass(entry.TargetClass);
         os::DeleteFile(Vo97Ini::File().FileName());
         SetCallerIDStart({});
     }
