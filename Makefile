@@ -20,8 +20,9 @@ build: configure
 run: build
 	./$(BUILD_DIR)/quenmark
 
-# Each test alone in its process (offscreen), then each test program whole in
-# a shuffled order on a virtual X server; SEED=<n> repeats an order.
+# Each test alone in its process, then each test program whole in a shuffled
+# order, both offscreen; SEED=<n> repeats an order, DISPLAY_KIND=xvfb runs the
+# whole programs on a virtual X server.
 test: build
 	QT_QPA_PLATFORM=offscreen ctest --test-dir $(BUILD_DIR) --output-on-failure -j $(JOBS)
 	scripts/run-tests-whole $(BUILD_DIR) $(JOBS)
