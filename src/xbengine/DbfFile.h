@@ -104,7 +104,8 @@ public:
 
     // Record locks (only meaningful in shared use; an exclusive open holds every record).
     bool lockRecord(uint32_t recNo, int timeoutMs);
-    void unlockRecord(uint32_t recNo);  // 0 releases every lock, kept ones too
+    // 0 releases every lock, kept ones too, but for those a document scope holds.
+    void unlockRecord(uint32_t recNo);
     // A lock kept through the unlocks of single records that writes make,
     // until releaseKeptLock or an unlock of every lock.
     bool keepRecordLock(uint32_t recNo, int timeoutMs);
