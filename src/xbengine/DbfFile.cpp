@@ -296,8 +296,8 @@ bool DbfFile::readRecord(uint32_t recNo, char* buf) {
     if (recNo == 0)
         return false;
     if (appendPending_) {
-        if (recNo == count_) {
-            std::memcpy(buf, appendImage_.data(), recordSize_);
+        if (heldBack(recNo)) {
+            std::memcpy(buf, heldRecord(recNo), recordSize_);
             return true;
         }
         if (!writeAppended())
@@ -362,9 +362,9 @@ bool DbfFile::writeRecordPart(uint32_t recNo, int offset, int length, const char
         return false;
     if (!JournalBeforeOverwrite(*this, recNo))
         return false;
-    if (appendPending_ && recNo == count_) {
-        std::memcpy(appendImage_.data() + offset, bytes, length);
-        return writeAppended();
+    if (heldBack(recNo)) {
+        std::memcpy(heldRecord(recNo) + offset, bytes, length);
+        return shared() ? writeAppended() : true;
     }
     if (!writeAppended())
         return false;
@@ -470,7 +470,8 @@ int DbfFile::appendUnderLock(const char* buf, int lockTimeoutMs, uint32_t* recNo
             return AppendWriteFailed;
         }
     } else {
-        if (!writeAppended())
+        constexpr size_t RunBytes = 64 * 1024;
+        if (appendImage_.size() + recordSize_ > RunBytes && !writeAppended())
             return AppendWriteFailed;
         if (count_ >= MaxRecords)
             return AppendTableFull;
@@ -478,11 +479,13 @@ int DbfFile::appendUnderLock(const char* buf, int lockTimeoutMs, uint32_t* recNo
         if (!JournalBeforeAppend(*this, newRecNo, buf))
             return AppendWriteFailed;
     }
-    appendImage_.resize(recordSize_ + 1);
-    std::memcpy(appendImage_.data(), buf, recordSize_);
-    appendImage_[recordSize_] = EndOfFile;
+    // The new record goes in place of the end-of-file byte, which follows it.
+    const size_t at = static_cast<size_t>(appendPending_) * recordSize_;
+    appendImage_.resize(at + recordSize_ + 1);
+    std::memcpy(appendImage_.data() + at, buf, recordSize_);
+    appendImage_[at + recordSize_] = EndOfFile;
     count_ = newRecNo;
-    appendPending_ = true;
+    ++appendPending_;
     if (shared() && !writeAppended()) {
         unlockRecord(newRecNo);
         return AppendWriteFailed;
@@ -496,17 +499,19 @@ int DbfFile::appendUnderLock(const char* buf, int lockTimeoutMs, uint32_t* recNo
 bool DbfFile::writeAppended() {
     if (!appendPending_)
         return true;
-    appendPending_ = false;
-    const uint32_t recNo = count_;
-    // The record first, then the count that makes it visible: a crash between
-    // the two leaves the table as it was.
-    const uint64_t at = recordOffset(recNo);
+    const uint32_t first = count_ - appendPending_ + 1;
+    appendPending_ = 0;
+    // The records first, then the count that makes them visible: a crash
+    // between the two leaves the table as it was.
+    const uint64_t at = recordOffset(first);
     unflushed_ = true;
-    if (!WriteAt(fd_, appendImage_.data(), appendImage_.size(), at) || !writeStamp(recNo)) {
-        count_ = recNo - 1;
+    const bool written = WriteAt(fd_, appendImage_.data(), appendImage_.size(), at) && writeStamp(count_);
+    appendImage_.clear();
+    if (!written) {
+        count_ = first - 1;
         return false;
     }
-    knownFileSize_ = std::max(knownFileSize_, at + recordSize_ + 1);
+    knownFileSize_ = std::max(knownFileSize_, recordOffset(count_) + recordSize_ + 1);
     return true;
 }
 
@@ -602,7 +607,8 @@ void DbfFile::releaseScopeHolds() {
 }
 
 bool DbfFile::reload() {
-    appendPending_ = false;
+    appendPending_ = 0;
+    appendImage_.clear();
     aheadCount_ = 0;
     lastRead_ = 0;
     inRow_ = 0;

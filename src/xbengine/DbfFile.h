@@ -82,11 +82,15 @@ public:
     // the record is written before the header count that makes it visible.
     // In shared use the new record is left locked. Returns an AppendRefusal.
     //
-    // In exclusive use the new record reaches the file, with its count, at
-    // its first write (so a record appended and then filled in is written
-    // once), or before anything else touches the file; a record appended and
-    // never written reaches it at the latest at flush or close.
+    // In exclusive use new records are held back and reach the file, with
+    // their count, in runs of up to 64 KiB (so a record appended and then
+    // filled in is written once, and a run in one system call), or before
+    // anything else touches the file, and at the latest at writeHeldBack,
+    // flush or close.
     int appendRecord(const char* buf, int lockTimeoutMs, uint32_t* recNo);
+    // Writes the records held back (exclusive use); false when the file
+    // could not be written, and the held-back records are then gone.
+    bool writeHeldBack() { return writeAppended(); }
 
     // The table's append lock, held by a caller across several calls (to
     // read the last number and append the next one, say). While this open
@@ -164,8 +168,14 @@ private:
     std::set<uint32_t> scopeHeld_;
     std::set<uint32_t> kept_;
     bool appendLockHeld_ = false;
-    std::vector<char> appendImage_;  // a record and the end-of-file byte, written in one go
-    bool appendPending_ = false;     // exclusive use: record count_ is in appendImage_ only
+    // Records appended and not yet in the file, then the end-of-file byte,
+    // written in one go: the last appendPending_ records, up to count_.
+    std::vector<char> appendImage_;
+    uint32_t appendPending_ = 0;
+    bool heldBack(uint32_t recNo) const { return recNo <= count_ && count_ - recNo < appendPending_; }
+    char* heldRecord(uint32_t recNo) {
+        return appendImage_.data() + static_cast<size_t>(appendPending_ - 1 - (count_ - recNo)) * recordSize_;
+    }
     // Read-ahead (exclusive use only): records [aheadFirst_, aheadFirst_ + aheadCount_).
     std::vector<char> ahead_;
     uint32_t aheadFirst_ = 0;
