@@ -155,7 +155,7 @@ std::unique_ptr<DbfFile> DbfFile::Open(const std::string& path, OpenMode mode, D
     if (!file->readHeader(status))
         return nullptr;
     const bool coherent = MapsCoherently(file->fd_);
-    file->mappable_ = file->shared() && coherent;
+    file->mappable_ = coherent;
     file->mapFile();
     if (!file->readOnly() && coherent) {
         void* map = mmap(nullptr, HeaderPage, PROT_READ | PROT_WRITE, MAP_SHARED, file->fd_, 0);

@@ -184,11 +184,14 @@ private:
     // Records read one after the other, ending at lastRead_.
     uint32_t inRow_ = 0;
     static constexpr uint32_t AheadAfterInRow = 3;
-    // Shared and read-only opens read through a shared mapping of the file:
-    // it shows every process's writes as a read would, without a system call
-    // per record. The engine only lets the file grow while it is open shared
-    // (emptying it needs exclusive use), but another program may cut it
-    // short: reads through the mapping then fail as reads past the end do.
+    // Records are read through a shared mapping of the file: it shows every
+    // process's writes as a read would, without a system call per record,
+    // and a record read again costs no more than a copy. (In exclusive use a
+    // walk through the records still reads blocks: mapping a page on its
+    // first touch costs more than its share of a block read.) The engine
+    // only lets the file shrink in exclusive use (emptying it), and reads no
+    // record beyond the count; another program may cut it short: reads
+    // through the mapping then fail as reads past the end do.
     bool mappable_ = false;
     const char* map_ = nullptr;
     uint64_t mapSize_ = 0;
