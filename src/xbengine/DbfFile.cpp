@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <bit>
 #include <chrono>
 #include <thread>
@@ -14,6 +15,7 @@
 #include <cerrno>
 #include <cstring>
 #include <ctime>
+#include <random>
 
 #include "os/FileIo.h"
 #include "os/FileLock.h"
@@ -33,6 +35,7 @@ constexpr char EndOfFile = 0x1A;
 constexpr uint32_t MaxRecords = 0xFFFFFFFEu;
 constexpr size_t MaxFields = 1023;
 constexpr size_t HeaderPage = 4096;
+constexpr uint64_t ChangeStampOffset = 16;
 
 static_assert(std::endian::native == std::endian::little, "the count is stored in place");
 
@@ -305,9 +308,16 @@ bool DbfFile::readRecord(uint32_t recNo, char* buf) {
     }
     if (recNo > count_ && (!shared() || recNo > recordCount()))
         return false;
-    if (!shared()) {
+    uint64_t stamp = 0;
+    if (!shared() || readStamp(&stamp)) {
+        // Someone wrote a record since the block was read: it is read again.
+        if (stamp != aheadStamp_)
+            aheadCount_ = 0;
         const bool inBlock = recNo >= aheadFirst_ && recNo - aheadFirst_ < aheadCount_;
-        inRow_ = recNo == lastRead_ + 1 ? inRow_ + 1 : 1;
+        // Reading the same record again (in shared use each copy of it is
+        // read anew) neither breaks nor extends a walk.
+        if (recNo != lastRead_)
+            inRow_ = recNo == lastRead_ + 1 ? inRow_ + 1 : 1;
         if (!inBlock && inRow_ >= AheadAfterInRow) {
             // A walk through the records: read on ahead. Two neighbours alone
             // are common in scattered reads and would not pay for the block.
@@ -318,6 +328,7 @@ bool DbfFile::readRecord(uint32_t recNo, char* buf) {
             if (ReadAt(fd_, ahead_.data(), ahead_.size(), recordOffset(recNo))) {
                 aheadFirst_ = recNo;
                 aheadCount_ = n;
+                aheadStamp_ = stamp;  // read before the block: a write during the read shows
             }
         }
         lastRead_ = recNo;
@@ -369,7 +380,9 @@ bool DbfFile::writeRecordPart(uint32_t recNo, int offset, int length, const char
     if (!writeAppended())
         return false;
     unflushed_ = true;
-    if (!WriteAt(fd_, bytes, length, recordOffset(recNo) + offset))
+    const bool written = WriteAt(fd_, bytes, length, recordOffset(recNo) + offset);
+    raiseStamp();  // also after a failed write: part of it may be in the file
+    if (!written)
         return false;
     if (recNo >= aheadFirst_ && recNo - aheadFirst_ < aheadCount_)
         std::memcpy(ahead_.data() + static_cast<size_t>(recNo - aheadFirst_) * recordSize_ + offset, bytes, length);
@@ -513,6 +526,23 @@ bool DbfFile::writeAppended() {
     }
     knownFileSize_ = std::max(knownFileSize_, recordOffset(count_) + recordSize_ + 1);
     return true;
+}
+
+bool DbfFile::readStamp(uint64_t* stamp) const {
+    return map_ && os::LoadFromMapping(reinterpret_cast<const uint64_t*>(map_ + ChangeStampOffset), stamp);
+}
+
+void DbfFile::raiseStamp() {
+    if (!shared())
+        return;  // nobody else has the table open
+    if (headerMap_ && os::AddToMapping(reinterpret_cast<uint64_t*>(headerMap_ + ChangeStampOffset), 1))
+        return;
+    // Without a mapping (a network share), where an addition would be a read
+    // and a write that another workstation's could undo: a value of this
+    // process's own that no reader can hold already.
+    static std::atomic<uint64_t> sequence{std::random_device{}() * 0x9E3779B97F4A7C15ull};
+    uint64_t stamp = sequence.fetch_add(0x9E3779B97F4A7C15ull) ^ (static_cast<uint64_t>(getpid()) << 32);
+    WriteAt(fd_, &stamp, sizeof stamp, ChangeStampOffset);
 }
 
 bool DbfFile::writeStamp(uint32_t count) {

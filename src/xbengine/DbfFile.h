@@ -6,6 +6,11 @@
 // record count, header size, record size), one 32-byte descriptor per field,
 // a 0x0D terminator, then the records (deletion flag and the fields as text)
 // and a closing 0x1A.
+//
+// Bytes 16-23 of the header, reserved in dBASE III for multi-user use, hold
+// a change stamp: every shared open raises it after each write over a
+// record, so that a reader holding records read ahead can tell, without a
+// system call, whether anyone wrote a record since.
 #include <cstdint>
 #include <memory>
 #include <set>
@@ -176,8 +181,16 @@ private:
     char* heldRecord(uint32_t recNo) {
         return appendImage_.data() + static_cast<size_t>(appendPending_ - 1 - (count_ - recNo)) * recordSize_;
     }
-    // Read-ahead (exclusive use only): records [aheadFirst_, aheadFirst_ + aheadCount_).
+    // Read ahead: records [aheadFirst_, aheadFirst_ + aheadCount_). In
+    // shared use they are served only while the change stamp is the one
+    // read before them (see readStamp).
     std::vector<char> ahead_;
+    uint64_t aheadStamp_ = 0;
+    // The change stamp through the mapping; false when it cannot be read so
+    // (a network share), and reads then go to the file every time.
+    bool readStamp(uint64_t* stamp) const;
+    // Tells shared readers that a record was written.
+    void raiseStamp();
     uint32_t aheadFirst_ = 0;
     uint32_t aheadCount_ = 0;
     uint32_t lastRead_ = 0;
