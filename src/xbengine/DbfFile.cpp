@@ -308,34 +308,38 @@ bool DbfFile::readRecord(uint32_t recNo, char* buf) {
     }
     if (recNo > count_ && (!shared() || recNo > recordCount()))
         return false;
+    // Reading the same record again (in shared use each copy of it is read
+    // anew) neither breaks nor extends a walk.
+    if (recNo != lastRead_)
+        inRow_ = recNo == lastRead_ + 1 ? inRow_ + 1 : 1;
+    lastRead_ = recNo;
+    bool inBlock = recNo >= aheadFirst_ && recNo - aheadFirst_ < aheadCount_;
+    // A walk through the records reads on ahead. Two neighbours alone are
+    // common in scattered reads and would not pay for the block.
+    const bool walking = inRow_ >= AheadAfterInRow;
     uint64_t stamp = 0;
-    if (!shared() || readStamp(&stamp)) {
+    bool useBlock = inBlock || walking;
+    if (useBlock && shared()) {
+        useBlock = readStamp(&stamp);
         // Someone wrote a record since the block was read: it is read again.
         if (stamp != aheadStamp_)
-            aheadCount_ = 0;
-        const bool inBlock = recNo >= aheadFirst_ && recNo - aheadFirst_ < aheadCount_;
-        // Reading the same record again (in shared use each copy of it is
-        // read anew) neither breaks nor extends a walk.
-        if (recNo != lastRead_)
-            inRow_ = recNo == lastRead_ + 1 ? inRow_ + 1 : 1;
-        if (!inBlock && inRow_ >= AheadAfterInRow) {
-            // A walk through the records: read on ahead. Two neighbours alone
-            // are common in scattered reads and would not pay for the block.
-            const uint32_t perBlock = std::max<uint32_t>(1, 64 * 1024 / static_cast<uint32_t>(recordSize_));
-            const uint32_t n = std::min(perBlock, count_ - recNo + 1);
-            ahead_.resize(static_cast<size_t>(n) * recordSize_);
-            aheadCount_ = 0;
-            if (ReadAt(fd_, ahead_.data(), ahead_.size(), recordOffset(recNo))) {
-                aheadFirst_ = recNo;
-                aheadCount_ = n;
-                aheadStamp_ = stamp;  // read before the block: a write during the read shows
-            }
+            inBlock = false;
+    }
+    if (useBlock && !inBlock && walking) {
+        const uint32_t perBlock = std::max<uint32_t>(1, 64 * 1024 / static_cast<uint32_t>(recordSize_));
+        const uint32_t n = std::min(perBlock, count_ - recNo + 1);
+        ahead_.resize(static_cast<size_t>(n) * recordSize_);
+        aheadCount_ = 0;
+        if (ReadAt(fd_, ahead_.data(), ahead_.size(), recordOffset(recNo))) {
+            aheadFirst_ = recNo;
+            aheadCount_ = n;
+            aheadStamp_ = stamp;  // read before the block: a write during the read shows
+            inBlock = true;
         }
-        lastRead_ = recNo;
-        if (recNo >= aheadFirst_ && recNo - aheadFirst_ < aheadCount_) {
-            std::memcpy(buf, ahead_.data() + static_cast<size_t>(recNo - aheadFirst_) * recordSize_, recordSize_);
-            return true;
-        }
+    }
+    if (useBlock && inBlock) {
+        std::memcpy(buf, ahead_.data() + static_cast<size_t>(recNo - aheadFirst_) * recordSize_, recordSize_);
+        return true;
     }
     if (!readBytes(recordOffset(recNo), recordSize_, buf))
         return false;
