@@ -197,11 +197,11 @@ private:
     // Records read one after the other, ending at lastRead_.
     uint32_t inRow_ = 0;
     static constexpr uint32_t AheadAfterInRow = 3;
-    // Records are read through a shared mapping of the file: it shows every
-    // process's writes as a read would, without a system call per record,
-    // and a record read again costs no more than a copy. (In exclusive use a
-    // walk through the records still reads blocks: mapping a page on its
-    // first touch costs more than its share of a block read.) The engine
+    // Records read out of order come through a shared mapping of the file:
+    // it shows every process's writes as a read would, without a system call
+    // per record, and a record read again costs no more than a copy. (A walk
+    // through the records reads blocks instead: mapping a page on its first
+    // touch costs more than its share of a block read.) The engine
     // only lets the file shrink in exclusive use (emptying it), and reads no
     // record beyond the count; another program may cut it short: reads
     // through the mapping then fail as reads past the end do.
