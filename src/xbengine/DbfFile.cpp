@@ -384,8 +384,13 @@ bool DbfFile::writeRecordPart(uint32_t recNo, int offset, int length, const char
     if (!writeAppended())
         return false;
     unflushed_ = true;
-    const bool written = WriteAt(fd_, bytes, length, recordOffset(recNo) + offset);
-    raiseStamp();  // also after a failed write: part of it may be in the file
+    const uint64_t at = recordOffset(recNo) + offset;
+    // Bytes written as they stand change nothing a reader holds, and the
+    // file stays as it was.
+    const bool same = shared() && storedAs(at, bytes, length);
+    const bool written = WriteAt(fd_, bytes, length, at);
+    if (!same)
+        raiseStamp();  // also after a failed write: part of it may be in the file
     if (!written)
         return false;
     if (recNo >= aheadFirst_ && recNo - aheadFirst_ < aheadCount_)
@@ -534,6 +539,12 @@ bool DbfFile::writeAppended() {
 
 bool DbfFile::readStamp(uint64_t* stamp) const {
     return map_ && os::LoadFromMapping(reinterpret_cast<const uint64_t*>(map_ + ChangeStampOffset), stamp);
+}
+
+bool DbfFile::storedAs(uint64_t offset, const char* bytes, size_t n) {
+    const char* at = mapped(offset, n);
+    std::vector<char> stored(n);
+    return at && os::CopyFromMapping(stored.data(), at, n) && std::memcmp(stored.data(), bytes, n) == 0;
 }
 
 void DbfFile::raiseStamp() {

@@ -8,8 +8,8 @@
 // and a closing 0x1A.
 //
 // Bytes 16-23 of the header, reserved in dBASE III for multi-user use, hold
-// a change stamp: every shared open raises it after each write over a
-// record, so that a reader holding records read ahead can tell, without a
+// a change stamp: every shared open raises it after each write that changes
+// a record, so that a reader holding records read ahead can tell, without a
 // system call, whether anyone wrote a record since.
 #include <cstdint>
 #include <memory>
@@ -191,6 +191,9 @@ private:
     bool readStamp(uint64_t* stamp) const;
     // Tells shared readers that a record was written.
     void raiseStamp();
+    // Whether the file's bytes [offset, offset + n), read through the
+    // mapping, are these; false when they cannot be read so.
+    bool storedAs(uint64_t offset, const char* bytes, size_t n);
     uint32_t aheadFirst_ = 0;
     uint32_t aheadCount_ = 0;
     uint32_t lastRead_ = 0;
