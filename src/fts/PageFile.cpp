@@ -170,7 +170,7 @@ PageFile::ReadScope::~ReadScope() {
 void PageFile::refresh() {
     Header fresh = readHeader(fd_);
     if (!haveHeader_ || fresh.changeCount != header_.changeCount || fresh.pageCount != header_.pageCount)
-        cache_.clear();
+        dropCache();
     header_ = fresh;
     haveHeader_ = true;
 }
@@ -227,7 +227,7 @@ void PageFile::Commit() {
 }
 
 void PageFile::Abandon() {
-    cache_.clear();
+    dropCache();
     ++cacheGeneration_;
     dirty_.clear();
     haveHeader_ = false;
@@ -258,15 +258,37 @@ void PageFile::writeHeader(bool updating) {
     writePage(0, page);
 }
 
+namespace {
+constexpr size_t SlabPages = 64;
+}
+
+PageFile::CachedPage* PageFile::newPage() {
+    if (slabs_.empty() || slabUsed_ == SlabPages) {
+        slabs_.emplace_back(new CachedPage[SlabPages]);  // left unset: every use fills it
+        slabUsed_ = 0;
+    }
+    return &slabs_.back()[slabUsed_++];
+}
+
+void PageFile::dropCache() {
+    cache_.clear();
+    slabs_.clear();
+    slabUsed_ = 0;
+}
+
 PageFile::CachedPage& PageFile::load(uint32_t page) {
     if (page == 0 || page >= header_.pageCount) throw Failure(FtsErrDamaged);
     if (cache_.size() < header_.pageCount) cache_.resize(header_.pageCount);
-    std::unique_ptr<CachedPage>& slot = cache_[page];
+    CachedPage*& slot = cache_[page];
     if (!slot) {
-        auto fresh = std::make_unique<CachedPage>();
-        if (!readFully(fd_, fresh->bytes, PageSize, uint64_t(page) * PageSize)) throw Failure(FtsErrDamaged);
-        if (Load32(fresh->bytes) != checksum(fresh->bytes)) throw Failure(FtsErrDamaged);
-        slot = std::move(fresh);
+        CachedPage* fresh = newPage();
+        fresh->dirty = false;
+        if (!readFully(fd_, fresh->bytes, PageSize, uint64_t(page) * PageSize) ||
+            Load32(fresh->bytes) != checksum(fresh->bytes)) {
+            --slabUsed_;  // the page is the slab's last: give it back
+            throw Failure(FtsErrDamaged);
+        }
+        slot = fresh;
     }
     return *slot;
 }
@@ -291,13 +313,13 @@ uint8_t* PageFile::Allocate(PageType type, uint32_t& page) {
     if (header_.pageCount >= MaxPages) throw Failure(FtsErrFull);
     page = header_.pageCount++;
     if (cache_.size() < header_.pageCount) cache_.resize(std::max<size_t>(header_.pageCount, cache_.size() * 2));
-    auto fresh = std::make_unique<CachedPage>();
+    CachedPage* fresh = newPage();
     std::memset(fresh->bytes, 0, PageSize);
     fresh->bytes[4] = static_cast<uint8_t>(type);
     fresh->dirty = true;
     dirty_.push_back(page);
-    cache_[page] = std::move(fresh);
-    return cache_[page]->bytes;
+    cache_[page] = fresh;
+    return fresh->bytes;
 }
 
 }  // namespace fts

@@ -112,6 +112,8 @@ private:
 
     PageFile(int fd, std::string path) : fd_(fd), path_(std::move(path)) {}
     CachedPage& load(uint32_t page);
+    CachedPage* newPage();
+    void dropCache();
     void refresh();
     void writePage(uint32_t page, const uint8_t* bytes);
     void writeHeader(bool updating);
@@ -123,7 +125,11 @@ private:
     bool writing_ = false;
     bool haveHeader_ = false;
     uint64_t cacheGeneration_ = 0;
-    std::vector<std::unique_ptr<CachedPage>> cache_;
+    // Pages come from slabs of many pages each: one allocation per page
+    // cost a new index a third of its time in the allocator.
+    std::vector<CachedPage*> cache_;
+    std::vector<std::unique_ptr<CachedPage[]>> slabs_;
+    size_t slabUsed_ = 0;
     std::vector<uint32_t> dirty_;
 };
 
