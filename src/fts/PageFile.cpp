@@ -8,9 +8,9 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cerrno>
 #include <climits>
 #include <new>
-#include <cerrno>
 
 #include "fts/Results.h"
 #include "os/FileLock.h"
@@ -268,7 +268,8 @@ void PageFile::writeDirtyPages() {
         } while (at < dirty_.size() && dirty_[at] == first + parts.size() && parts.size() < IOV_MAX);
         ssize_t n;
         do {
-            n = pwritev(fd_, parts.data(), static_cast<int>(parts.size()), static_cast<off_t>(uint64_t(first) * PageSize));
+            n = pwritev(fd_, parts.data(), static_cast<int>(parts.size()),
+                        static_cast<off_t>(uint64_t(first) * PageSize));
         } while (n < 0 && errno == EINTR);
         if (n <= 0) throw Failure(FtsErrIo);
         // A short write: the pages not wholly written go one by one.

@@ -114,7 +114,7 @@ private:
     // Memory for pages, many at a time: one allocation per page cost a new
     // index a third of its time in the allocator, and the large slabs may
     // be backed by huge pages, which saves a fault per page.
-    struct Slab {
+    struct FreeSlab {
         void operator()(uint8_t* memory) const { std::free(memory); }
     };
 
@@ -135,7 +135,7 @@ private:
     bool haveHeader_ = false;
     uint64_t cacheGeneration_ = 0;
     std::vector<CachedPage> cache_;  // by page number
-    std::vector<std::unique_ptr<uint8_t, Slab>> slabs_;
+    std::vector<std::unique_ptr<uint8_t, FreeSlab>> slabs_;
     size_t slabPages_ = 0, slabUsed_ = 0;
     std::vector<uint32_t> dirty_;
 };
