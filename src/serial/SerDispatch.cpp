@@ -48,6 +48,7 @@ TPortRef portRef(int Handle) {
 
 void logEntry(TPortRec& p, uint8_t type, uint8_t subType, uint16_t data, const uint8_t* more = nullptr,
               uint16_t length = 0) {
+    if (!p.Log.On) return;  // every notification passes here: no clock read for a log that is off
     addLogEntry(p.Log, type, subType, p.ticksSinceOpen(), data, more, length);
 }
 
