@@ -13,10 +13,10 @@ constexpr const char* CostPicture = "###,###,##0.00;;0";
 constexpr const char* TotalPicture = "###,###,##0.00";
 constexpr const char* NoVendor = "<no vendor>";
 
-constexpr TReportColumn Columns[] = {
-    {0.5, pjLeft, 0.9, "Vendor"},   {1.5, pjLeft, 0.9, "Manufacturer"}, {2.5, pjLeft, 0.9, "ID"},
-    {3.5, pjLeft, 0.9, "Description"}, {4.5, pjRight, 0.9, "On Hand"}, {5.5, pjRight, 0.6, "ReorderPt"},
-    {6.2, pjRight, 0.8, "Cost"},    {7.1, pjRight, 0.9, "Total"}};
+constexpr TReportColumn Columns[] = {{0.5, pjLeft, 0.9, "Vendor"},      {1.5, pjLeft, 0.9, "Manufacturer"},
+                                     {2.5, pjLeft, 0.9, "ID"},          {3.5, pjLeft, 0.9, "Description"},
+                                     {4.5, pjRight, 0.9, "On Hand"},    {5.5, pjRight, 0.6, "ReorderPt"},
+                                     {6.2, pjRight, 0.8, "Cost"},       {7.1, pjRight, 0.9, "Total"}};
 
 }  // namespace
 
