@@ -214,7 +214,12 @@ void TDataSet::DataEvent(TDataEvent Event, intptr_t Info) {
         updateCalcFields();
     }
     if (!ControlsDisabled()) {
-        for (TDataSource* source : std::vector<TDataSource*>(dataSources_)) source->DataEvent(Event, Info);
+        // Told from a copy, as a handler may add or remove sources; one
+        // source, the common case, needs no copy.
+        if (dataSources_.size() == 1)
+            dataSources_.front()->DataEvent(Event, Info);
+        else
+            for (TDataSource* source : std::vector<TDataSource*>(dataSources_)) source->DataEvent(Event, Info);
     } else if ((Event == deUpdateState && state_ == dsInactive) || Event == deLayoutChange) {
         enableEvent_ = deLayoutChange;
     }

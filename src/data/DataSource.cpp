@@ -63,9 +63,24 @@ void TDataSource::DataEvent(TDataEvent Event, intptr_t Info) {
 }
 
 void TDataSource::notifyLinks(TDataEvent Event, intptr_t Info) {
-    // A handler may remove links; only those still present are told.
-    for (TDataLink* link : std::vector<TDataLink*>(dataLinks_))
-        if (std::find(dataLinks_.begin(), dataLinks_.end(), link) != dataLinks_.end()) link->DataEvent(Event, Info);
+    // A handler may remove links; only those still present are told. The
+    // links are few and events many: they are copied onto the stack, and
+    // looked for only once a handler has removed one.
+    constexpr size_t onStack = 16;
+    TDataLink* local[onStack];
+    std::vector<TDataLink*> many;
+    TDataLink** links = local;
+    const size_t count = dataLinks_.size();
+    if (count > onStack) {
+        many = dataLinks_;
+        links = many.data();
+    } else {
+        std::copy(dataLinks_.begin(), dataLinks_.end(), local);
+    }
+    const unsigned removals = linkRemovals_;
+    for (size_t i = 0; i < count; ++i)
+        if (linkRemovals_ == removals || std::find(dataLinks_.begin(), dataLinks_.end(), links[i]) != dataLinks_.end())
+            links[i]->DataEvent(Event, Info);
 }
 
 void TDataSource::updateState() {
@@ -91,6 +106,7 @@ void TDataSource::addLink(TDataLink* Link) {
 }
 
 void TDataSource::removeLink(TDataLink* Link) {
+    ++linkRemovals_;
     Link->dataSource_ = nullptr;
     dataLinks_.erase(std::remove(dataLinks_.begin(), dataLinks_.end(), Link), dataLinks_.end());
     Link->setActive(false);

@@ -49,6 +49,7 @@ private:
     bool autoEdit_ = true;
     TDataSetState state_ = dsInactive;
     std::vector<TDataLink*> dataLinks_;
+    unsigned linkRemovals_ = 0;
 };
 
 class TDataLink : public TPersistent {

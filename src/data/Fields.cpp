@@ -615,8 +615,17 @@ TField* TFields::Fields(int Index) const {
 }
 
 TField* TFields::FindField(const std::string& FieldName) const {
-    for (TField* f : list_)
-        if (f->FieldName().size() == FieldName.size() && SameText(f->FieldName(), FieldName)) return f;
+    // Names of one length are many; their first letter tells most apart
+    // before the whole names are compared.
+    auto firstUpper = [](const std::string& Name) {
+        const char c = Name.empty() ? '\0' : Name[0];
+        return c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c;
+    };
+    const char first = firstUpper(FieldName);
+    for (TField* f : list_) {
+        const std::string& name = f->FieldName();
+        if (name.size() == FieldName.size() && firstUpper(name) == first && SameText(name, FieldName)) return f;
+    }
     return nullptr;
 }
 

@@ -52,7 +52,7 @@ std::string UpperText(std::string_view text) {
 
 namespace {
 
-// Steps through the words of an upper-cased text, each cut to MaxWordLength.
+// Steps through the words of a text, each cut to MaxWordLength.
 class WordWalk {
 public:
     explicit WordWalk(std::string_view upperText) : text_(upperText) {}
@@ -94,8 +94,21 @@ std::vector<std::string_view> DistinctWords(std::string_view upperText) {
     return words;
 }
 
+namespace {
+
+// Whether keyWord, upper-cased, begins with the upper-cased word. Upper-casing
+// keeps every byte a word byte or not, so the key is walked as it stands.
+bool beginsWith(std::string_view keyWord, std::string_view upperWord) {
+    if (keyWord.size() < upperWord.size()) return false;
+    const auto& table = upperTable();
+    for (size_t i = 0; i < upperWord.size(); ++i)
+        if (table[static_cast<unsigned char>(keyWord[i])] != upperWord[i]) return false;
+    return true;
+}
+
+}  // namespace
+
 bool KeySatisfies(std::string_view key, std::string_view text) {
-    const std::string upperKey = UpperText(key);
     const std::string upperText = UpperText(text);
     bool anyWord = false;
     WordWalk wanted(upperText);
@@ -103,8 +116,8 @@ bool KeySatisfies(std::string_view key, std::string_view text) {
         anyWord = true;
         // Some key word must begin with it; keys are short, so a walk beats sorting.
         bool found = false;
-        WordWalk keyWords(upperKey);
-        for (std::string_view keyWord; !found && keyWords.next(keyWord);) found = keyWord.starts_with(word);
+        WordWalk keyWords(key);
+        for (std::string_view keyWord; !found && keyWords.next(keyWord);) found = beginsWith(keyWord, word);
         if (!found) return false;
     }
     return anyWord;

@@ -227,16 +227,24 @@ void TMaskEdit::SetEditText(const std::string& Value) {
         TCustomEdit::RealSetText(Value);
         return;
     }
+    std::string text = Value;
+    text.resize(mask_.positions().size(), ' ');
+    putEditText(std::move(text));
+}
+
+void TMaskEdit::putEditText(std::string Text) {
     // With every position given, blanks as blanks.
-    std::string text(mask_.positions().size(), ' ');
-    for (size_t i = 0; i < text.size() && i < Value.size(); ++i)
-        text[i] = Value[i] == mask_.blank() ? ' ' : Value[i];
-    const bool exact = mask_.shownAsGiven(text);
-    putText(std::move(text), true, exact);
+    for (char& c : Text)
+        if (c == mask_.blank()) c = ' ';
+    const bool exact = mask_.shownAsGiven(Text);
+    putText(std::move(Text), true, exact);
 }
 
 std::string TMaskEdit::RealGetText() const {
     if (!IsMasked()) return TCustomEdit::RealGetText();
+    // A text not yet handed to the widget holds every position, literals in
+    // place and blanks as spaces: with literals saved it is the value itself.
+    if (const std::string* text = pendingText(true); text && mask_.saveLiterals()) return *text;
     return mask_.textOf(EditText());
 }
 
@@ -245,7 +253,7 @@ void TMaskEdit::RealSetText(const std::string& Value) {
         TCustomEdit::RealSetText(Value);
         return;
     }
-    SetEditText(mask_.editTextOf(Value));
+    putEditText(mask_.editTextOf(Value));
 }
 
 void TMaskEdit::ValidateEdit() {

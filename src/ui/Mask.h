@@ -89,6 +89,9 @@ protected:
     bool wantsKey(Word Key, TShiftState Shift) const override;
 
 private:
+    // Puts an edit text of every position, its blank characters as spaces.
+    void putEditText(std::string Text);
+
     std::string editMask_;
     TEditMask mask_;
     std::string textOnEnter_;

@@ -538,8 +538,12 @@ TButton::TButton(TComponent* AOwner, QPushButton* widget) : TWinControl(AOwner, 
 
 QPushButton* TButton::button() const { return static_cast<QPushButton*>(Handle()); }
 
-std::string TButton::RealGetText() const { return FromQString(button()->text()); }
-void TButton::RealSetText(const std::string& Value) { button()->setText(ToQString(Value)); }
+// The caption is also kept as given, so reading it back (a button that reads
+// "Search" or "Next") does not convert the widget's text each time.
+void TButton::RealSetText(const std::string& Value) {
+    TWinControl::RealSetText(Value);
+    button()->setText(ToQString(Value));
+}
 
 void TButton::SetDefault(bool Value) {
     default_ = Value;

@@ -237,7 +237,6 @@ public:
 protected:
     TButton(TComponent* AOwner, QPushButton* widget);
     QPushButton* button() const;
-    std::string RealGetText() const override;
     void RealSetText(const std::string& Value) override;
     bool clicksOnMouseUp() const override { return false; }
 

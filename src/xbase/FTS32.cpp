@@ -54,7 +54,9 @@ int TFts::Verify(const std::string& Key, const std::string& Text, int Mode) {
 
 std::string PatientFtsKey(TXbase* Engine) {
     static const std::string fields[] = {"RecName", "Addr", "Phone1", "Phone2", "SSN"};
+    constexpr size_t usualKeySize = 111;
     std::string key;
+    key.reserve(usualKeySize);
     std::string value;
     for (const std::string& field : fields) {
         Engine->PaddedFieldValue(field, value);
