@@ -559,16 +559,19 @@ bool DbfFile::lockRecord(uint32_t recNo, int timeoutMs) {
     if (recNo > recordCount())
         return false;
     os::FileLock lock(fd_);
-    if (!lock.Lock(RecordLockBase + recNo, 1, os::LockKind::Exclusive, timeoutMs))
-        return false;
-    locks_.insert(recNo);
-    // The holder may have been a writer that stopped: what it left goes
-    // before this open reads the record.
-    if (!JournalAfterLock()) {
-        locks_.erase(recNo);
+    for (;;) {
+        if (!lock.Lock(RecordLockBase + recNo, 1, os::LockKind::Exclusive, timeoutMs))
+            return false;
+        // The holder may have been a writer that stopped: what it left goes
+        // before this open reads the record. The lock is let go meanwhile,
+        // as the recovery writes back only records it holds.
+        if (JournalSettled())
+            break;
         lock.Unlock(RecordLockBase + recNo, 1);
-        return false;
+        if (!JournalTakeBack())
+            return false;
     }
+    locks_.insert(recNo);
     return true;
 }
 

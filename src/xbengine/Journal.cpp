@@ -216,9 +216,10 @@ private:
 
 public:
     // Recovery writes back only once it holds every record of the journal,
-    // taken in one order: a live scope that took one of them after the
-    // writer stopped finishes (or undoes itself) first, and a journal whose
-    // records cannot all be had is left whole for a later try, nothing written.
+    // taken in one order; a journal whose records cannot all be had is left
+    // whole for a later try, nothing written. Another workstation that
+    // locked one of them after the writer stopped lets it go unread on
+    // finding the journal hot or being taken back (JournalSettled).
     bool lockAll(const std::vector<Entry>& entries) {
         if (!checkLocks_)
             return true;
@@ -505,8 +506,10 @@ bool Record(JournalState& s, Entry e) {
 }
 
 // Takes back every hot journal in folder, adding the message of each
-// document to said; false when one could not be taken back.
-bool Recover(const std::string& folder, std::vector<std::string>* said);
+// document to said; false when one could not be taken back. With always,
+// the recovery lock is waited for even when no other journal is seen, so a
+// recovery under way at another workstation ends first.
+bool Recover(const std::string& folder, std::vector<std::string>* said, bool always = false);
 
 void Hold(JournalState& s, DbfFile& file, uint32_t recNo) {
     file.holdForScope(recNo);
@@ -661,53 +664,84 @@ bool JournalRollback() {
     return undone;
 }
 
-bool JournalAfterLock() {
+namespace {
+
+// Whether another workstation is taking hot journals back now: it holds the
+// recovery lock exclusively.
+bool RecoveryUnderWay(const std::string& folder) {
+    const int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    const bool free = flock(fd, LOCK_SH | LOCK_NB) == 0;
+    close(fd);  // lets the test's lock go
+    return !free;
+}
+
+}  // namespace
+
+bool JournalSettled() {
+    JournalState& s = state();
+    std::lock_guard lock(s.mutex);
+    if (s.undoing)
+        return true;
+    // Outside a scope too: a document re-reads what it depends on under
+    // locks it takes before its scope begins.
+    const std::string folder = s.active ? s.scopeFolder : s.folder;
+    if (folder.empty())
+        return true;
+    struct stat st {};
+    if (stat(folder.c_str(), &st) != 0)
+        return true;
+    if (st.st_mtim.tv_sec != s.folderTime.tv_sec || st.st_mtim.tv_nsec != s.folderTime.tv_nsec) {
+        std::map<std::string, int> now;
+        for (const std::string& path : JournalNames(folder)) {
+            if (s.fd >= 0 && path == s.path)
+                continue;
+            auto known = s.watched.find(path);
+            if (known != s.watched.end() && !Removed(known->second)) {
+                now.insert(*known);
+                s.watched.erase(known);
+            } else if (const int fd = os::OpenFile(path, O_RDONLY); fd >= 0) {
+                now.emplace(path, fd);
+            }
+        }
+        Unwatch(s);
+        s.watched = std::move(now);
+        // The folder's time moves in coarse steps: a journal made within
+        // the step just read leaves it as it is, so a time that recent
+        // does not spare the next look.
+        struct timespec clock {};
+        clock_gettime(CLOCK_REALTIME, &clock);
+        if (clock.tv_sec - st.st_mtim.tv_sec > 1)
+            s.folderTime = st.st_mtim;
+    }
+    // A journal nobody holds locked is a writer that stopped. One held
+    // locked is a writer at work, or a recovery taking it back: the record
+    // may be one of those it is to write back, so the recovery must end
+    // first.
+    bool locked = false;
+    for (const auto& [path, fd] : s.watched) {
+        if (Removed(fd))
+            continue;
+        if (!os::FileLock(fd).LockedByOther(0, 0, os::LockKind::Shared))
+            return false;
+        locked = true;
+    }
+    return !locked || !RecoveryUnderWay(folder);
+}
+
+bool JournalTakeBack() {
     std::string folder;
     {
         JournalState& s = state();
         std::lock_guard lock(s.mutex);
-        if (s.undoing)
-            return true;
-        // Outside a scope too: a document re-reads what it depends on under
-        // locks it takes before its scope begins.
         folder = s.active ? s.scopeFolder : s.folder;
-        if (folder.empty())
-            return true;
-        struct stat st {};
-        if (stat(folder.c_str(), &st) != 0)
-            return true;
-        if (st.st_mtim.tv_sec != s.folderTime.tv_sec || st.st_mtim.tv_nsec != s.folderTime.tv_nsec) {
-            std::map<std::string, int> now;
-            for (const std::string& path : JournalNames(folder)) {
-                if (s.fd >= 0 && path == s.path)
-                    continue;
-                auto known = s.watched.find(path);
-                if (known != s.watched.end() && !Removed(known->second)) {
-                    now.insert(*known);
-                    s.watched.erase(known);
-                } else if (const int fd = os::OpenFile(path, O_RDONLY); fd >= 0) {
-                    now.emplace(path, fd);
-                }
-            }
-            Unwatch(s);
-            s.watched = std::move(now);
-            // The folder's time moves in coarse steps: a journal made within
-            // the step just read leaves it as it is, so a time that recent
-            // does not spare the next look.
-            struct timespec clock {};
-            clock_gettime(CLOCK_REALTIME, &clock);
-            if (clock.tv_sec - st.st_mtim.tv_sec > 1)
-                s.folderTime = st.st_mtim;
-        }
-        // A journal nobody holds locked is a writer that stopped.
-        bool hot = false;
-        for (const auto& [path, fd] : s.watched)
-            hot = hot || (!os::FileLock(fd).LockedByOther(0, 0, os::LockKind::Shared) && !Removed(fd));
-        if (!hot)
-            return true;
     }
+    if (folder.empty())
+        return true;
+    // Waits for a recovery under way at another workstation to end.
     std::vector<std::string> messages;
-    const bool whole = Recover(folder, &messages);
+    const bool whole = Recover(folder, &messages, true);
     JournalState& s = state();
     std::lock_guard lock(s.mutex);
     s.recovered.insert(s.recovered.end(), messages.begin(), messages.end());
@@ -740,7 +774,7 @@ std::vector<std::string> RecoverJournals(const std::string& folder) {
 
 namespace {
 
-bool Recover(const std::string& folderPath, std::vector<std::string>* said) {
+bool Recover(const std::string& folderPath, std::vector<std::string>* said, bool always) {
     const std::string folder = FolderPath(folderPath);
     std::vector<std::string>& messages = *said;
     bool whole = true;
@@ -752,7 +786,7 @@ bool Recover(const std::string& folderPath, std::vector<std::string>* said) {
     }();
     auto candidates = journals();
     candidates.erase(std::remove(candidates.begin(), candidates.end(), own), candidates.end());
-    if (candidates.empty())
+    if (candidates.empty() && !always)
         return true;  // the common case costs one look at the folder
     RecoveryLock exclusive(folder, LOCK_EX);
     for (const std::string& path : journals()) {

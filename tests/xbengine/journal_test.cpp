@@ -13,6 +13,7 @@
 
 #include "StorageSupport.h"
 
+#include "os/FileLock.h"
 #include "support/ChildProcess.h"
 #include "xbengine/DurableScope.h"
 #include "xbengine/Journal.h"
@@ -271,6 +272,55 @@ TEST_F(JournalTest, AJournalMadeWithinTheFolderTimesStepIsStillSeenByTheNextLock
     EXPECT_STREQ(xb_GetTrimString("NAME"), "ann");
     EXPECT_TRUE(xb::rollbackDurableScope());
     EXPECT_EQ(xb::TakeRecoveryMessages(), std::vector<std::string>{Stopped});
+}
+
+TEST_F(JournalTest, ARecordOfADocumentBeingTakenBackElsewhereIsReadOnlyOnceItIsTakenBack) {
+    xb_CloseAll();
+    ChildProcess writer([&](ChildProcess& self) {
+        xb_CloseAll();
+        xb_Use(table.c_str(), "SALES", XB_SHARED, XB_DRIVER_NSX);
+        xb::beginDurableScope();
+        xb::SetJournalMessage(Stopped);
+        if (!rename(1, "amy") || !rename(3, "cyd"))
+            _exit(3);
+        self.Send();
+        for (;;)
+            pause();
+    });
+    stopWriterAfterRename(writer);
+    const std::vector<std::string> names = journals(dir.path());
+    ASSERT_EQ(names.size(), 1u);
+
+    // Record 1 held here, without a look at journals, keeps a recovery at
+    // another workstation under way: it waits for that lock.
+    xb::SetJournalFolder("");
+    ASSERT_NE(xb_Use(table.c_str(), "SALES", XB_SHARED, XB_DRIVER_NSX), 0);
+    ASSERT_NE(xb_Rlock(1), 0);
+    ChildProcess recovery([&](ChildProcess&) {
+        xb_CloseAll();
+        xb_SetLockTimeout(30000);
+        _exit(xb::RecoverJournals(dir.path()) == std::vector<std::string>{Stopped} ? 0 : 1);
+    });
+    const int journal = open(dir.file(names[0]).c_str(), O_RDONLY);
+    for (int waits = 0; waits < 10000 && !os::FileLock(journal).LockedByOther(0, 0, os::LockKind::Shared); ++waits)
+        usleep(1000);
+    close(journal);
+
+    // Another workstation locks record 3 of the document meanwhile.
+    ChildProcess reader([&](ChildProcess&) {
+        xb_CloseAll();
+        xb::SetJournalFolder(dir.path());
+        xb_Use(table.c_str(), "SALES", XB_SHARED, XB_DRIVER_NSX);
+        if (xb_Rlock(3) == 0)
+            _exit(1);
+        xb_Go(3);
+        _exit(std::string(xb_GetTrimString("NAME")) == "cid" ? 0 : 4);
+    });
+    usleep(200000);  // time enough to read the record too early
+    xb_Unlock(1);
+    EXPECT_EQ(reader.Wait(), 0) << "the record is read as it was before the stopped document";
+    EXPECT_EQ(recovery.Wait(), 0);
+    EXPECT_EQ(records(), "ann bob cid");
 }
 
 }  // namespace
