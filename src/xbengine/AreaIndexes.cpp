@@ -250,7 +250,7 @@ bool AreaIndexes::rebuildFile(File& file, std::vector<std::unique_ptr<Tag>> tags
     file.intentOpen = false;
     file.nsx.reset();
     try {
-        file.nsx = NsxFile::Create(file.path);
+        file.nsx = NsxFile::CreateForBuild(file.path);
         sizeCache(*file.nsx);
         std::vector<Tag*> build;
         for (auto& tag : tags) {
@@ -258,6 +258,7 @@ bool AreaIndexes::rebuildFile(File& file, std::vector<std::unique_ptr<Tag>> tags
             build.push_back(tag.get());
         }
         buildTags(file, build, gauge);
+        file.nsx->endUpdate();
         loadTags(file);
         lastError_ = IndexErrorRebuilt;
         return true;
