@@ -559,17 +559,20 @@ bool DbfFile::lockRecord(uint32_t recNo, int timeoutMs) {
     if (recNo > recordCount())
         return false;
     os::FileLock lock(fd_);
+    // A writer dying lets go of its journal a moment after its record locks.
+    const auto settleBy = std::chrono::steady_clock::now() + std::chrono::seconds(5);
     for (;;) {
         if (!lock.Lock(RecordLockBase + recNo, 1, os::LockKind::Exclusive, timeoutMs))
             return false;
         // The holder may have been a writer that stopped: what it left goes
         // before this open reads the record. The lock is let go meanwhile,
         // as the recovery writes back only records it holds.
-        if (JournalSettled())
+        if (JournalSettled(*this, recNo))
             break;
         lock.Unlock(RecordLockBase + recNo, 1);
-        if (!JournalTakeBack())
+        if (!JournalTakeBack() || std::chrono::steady_clock::now() > settleBy)
             return false;
+        std::this_thread::sleep_for(std::chrono::microseconds(200));
     }
     locks_.insert(recNo);
     return true;

@@ -408,16 +408,18 @@ std::string HostName() {
 }
 
 // The file's name inside the scope's folder, or its whole path when it lies elsewhere.
-std::string Relative(const JournalState& s, const std::string& path) {
+std::string Relative(const std::string& folder, const std::string& path) {
     std::string full = path;
     if (full.empty() || full[0] != '/') {
         char cwd[4096];
         if (getcwd(cwd, sizeof cwd))
             full = std::string(cwd) + "/" + full;
     }
-    const std::string prefix = s.scopeFolder + "/";
+    const std::string prefix = folder + "/";
     return full.compare(0, prefix.size(), prefix) == 0 ? full.substr(prefix.size()) : full;
 }
+
+std::string Relative(const JournalState& s, const std::string& path) { return Relative(s.scopeFolder, path); }
 
 std::string Absolute(const std::string& folder, const std::string& path) {
     return !path.empty() && path[0] == '/' ? path : folder + "/" + path;
@@ -666,20 +668,24 @@ bool JournalRollback() {
 
 namespace {
 
-// Whether another workstation is taking hot journals back now: it holds the
-// recovery lock exclusively.
-bool RecoveryUnderWay(const std::string& folder) {
-    const int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0)
+// Whether the journal open as fd holds an undo entry for the record (its
+// file named as journals name it).
+bool Names(int fd, const std::string& file, uint32_t recNo) {
+    struct stat st {};
+    if (fstat(fd, &st) != 0)
         return false;
-    const bool free = flock(fd, LOCK_SH | LOCK_NB) == 0;
-    close(fd);  // lets the test's lock go
-    return !free;
+    std::string data(static_cast<size_t>(st.st_size), '\0');
+    if (!os::ReadAt(fd, data.data(), data.size(), 0))
+        return false;
+    for (const Entry& e : Decode(data))
+        if ((e.kind == EntryImage || e.kind == EntryAppend) && e.recNo == recNo && e.path == file)
+            return true;
+    return false;
 }
 
 }  // namespace
 
-bool JournalSettled() {
+bool JournalSettled(const DbfFile& file, uint32_t recNo) {
     JournalState& s = state();
     std::lock_guard lock(s.mutex);
     if (s.undoing)
@@ -716,18 +722,19 @@ bool JournalSettled() {
             s.folderTime = st.st_mtim;
     }
     // A journal nobody holds locked is a writer that stopped. One held
-    // locked is a writer at work, or a recovery taking it back: the record
-    // may be one of those it is to write back, so the recovery must end
-    // first.
-    bool locked = false;
+    // locked is a writer at work, which never lets go of a record it changed
+    // before its journal is gone. So one that names this record is held by a
+    // writer whose locks are going as it dies (the system may let the
+    // record's go first), or by a recovery taking it back: either must end
+    // before the record is read.
+    const std::string name = Relative(folder, file.path());
     for (const auto& [path, fd] : s.watched) {
         if (Removed(fd))
             continue;
-        if (!os::FileLock(fd).LockedByOther(0, 0, os::LockKind::Shared))
+        if (!os::FileLock(fd).LockedByOther(0, 0, os::LockKind::Shared) || Names(fd, name, recNo))
             return false;
-        locked = true;
     }
-    return !locked || !RecoveryUnderWay(folder);
+    return true;
 }
 
 bool JournalTakeBack() {

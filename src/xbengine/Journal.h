@@ -88,12 +88,13 @@ uint64_t JournalFlushes();
 
 // Takes back every hot journal in folder; the message of each document taken back.
 std::vector<std::string> RecoverJournals(const std::string& folder);
-// A record was just locked, inside a scope or before one. False while a
-// writer that stopped in the middle of a document has left changes not yet
-// taken back (its journal hot, or being taken back at another workstation):
-// the record may hold one of them, so it must not be read yet. Costs a look
-// at the folder's time and a lock test per other workstation's journal.
-bool JournalSettled();
+// Record recNo of file was just locked, inside a scope or before one. False
+// while a writer that stopped in the middle of a document has left changes
+// not yet taken back (a journal hot, or one naming the record still held by
+// the dying writer or by a recovery at another workstation): the record may
+// hold one of them, so it must not be read yet. Costs a look at the
+// folder's time, and a lock test and a read per other workstation's journal.
+bool JournalSettled(const DbfFile& file, uint32_t recNo);
 // Takes back what stopped writers left, once a recovery under way at another
 // workstation has ended; false when some of it could not be taken back yet.
 // Called holding no lock taken since JournalSettled said false: the

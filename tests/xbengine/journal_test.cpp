@@ -15,6 +15,7 @@
 
 #include "os/FileLock.h"
 #include "support/ChildProcess.h"
+#include "xbengine/DbfFile.h"
 #include "xbengine/DurableScope.h"
 #include "xbengine/Journal.h"
 
@@ -320,6 +321,56 @@ TEST_F(JournalTest, ARecordOfADocumentBeingTakenBackElsewhereIsReadOnlyOnceItIsT
     xb_Unlock(1);
     EXPECT_EQ(reader.Wait(), 0) << "the record is read as it was before the stopped document";
     EXPECT_EQ(recovery.Wait(), 0);
+    EXPECT_EQ(records(), "ann bob cid");
+}
+
+// Lets go of this process's lock of the record, on every descriptor of the
+// table, as the system does when it closes a killed process's files.
+void letGoOfRecord(const std::string& table, uint32_t recNo) {
+    char real[PATH_MAX];
+    if (!realpath(table.c_str(), real))
+        return;
+    if (DIR* fds = opendir("/proc/self/fd")) {
+        while (dirent* e = readdir(fds)) {
+            char target[PATH_MAX] = {};
+            const std::string link = std::string("/proc/self/fd/") + e->d_name;
+            if (readlink(link.c_str(), target, sizeof target - 1) > 0 && std::string(target) == real)
+                os::FileLock(std::atoi(e->d_name)).Unlock(xb::RecordLockBase + recNo, 1);
+        }
+        closedir(fds);
+    }
+}
+
+// The system lets go of a killed workstation's locks one file after the
+// other, so another may have the record before the journal is free.
+TEST_F(JournalTest, ARecordLetGoBeforeItsWritersJournalIsReadOnlyOnceItIsTakenBack) {
+    xb_CloseAll();
+    ChildProcess writer([&](ChildProcess& self) {
+        xb_CloseAll();
+        xb_Use(table.c_str(), "SALES", XB_SHARED, XB_DRIVER_NSX);
+        xb::beginDurableScope();
+        xb::SetJournalMessage(Stopped);
+        if (!rename(1, "amy"))
+            _exit(3);
+        letGoOfRecord(table, 1);
+        self.Send();
+        for (;;)
+            pause();
+    });
+    ASSERT_TRUE(writer.Receive());
+    ChildProcess reader([&](ChildProcess&) {
+        xb_CloseAll();
+        xb_Use(table.c_str(), "SALES", XB_SHARED, XB_DRIVER_NSX);
+        if (xb_Rlock(1) == 0)
+            _exit(1);
+        xb_Go(1);
+        _exit(std::string(xb_GetTrimString("NAME")) == "ann" ? 0 : 4);
+    });
+    usleep(200000);  // time enough to read the record too early
+    writer.KillHard();
+    writer.Wait();
+    EXPECT_EQ(reader.Wait(), 0) << "the record is read as it was before the stopped document";
+    ASSERT_NE(xb_Use(table.c_str(), "SALES", XB_SHARED, XB_DRIVER_NSX), 0);
     EXPECT_EQ(records(), "ann bob cid");
 }
 
