@@ -7,8 +7,8 @@
 // a 0x0D terminator, then the records (deletion flag and the fields as text)
 // and a closing 0x1A.
 #include <cstdint>
+#include <map>
 #include <memory>
-#include <set>
 #include <string>
 #include <vector>
 
@@ -135,6 +135,8 @@ private:
     // Writes the date of last update and the record count into the header.
     bool writeStamp(uint32_t count);
     uint64_t recordOffset(uint32_t recNo) const;
+    // Drops keeper from the keepers of a held lock, and the lock once none is left.
+    void letGo(uint32_t recNo, uint8_t keeper);
     // The file's bytes [offset, offset + n) in the shared mapping, or null
     // when they lie beyond it (the caller then reads the file).
     const char* mapped(uint64_t offset, size_t n);
@@ -160,9 +162,11 @@ private:
     uint32_t count_ = 0;
     uint64_t knownFileSize_ = 0;
     std::vector<FieldInfo> fields_;
-    std::set<uint32_t> locks_;
-    std::set<uint32_t> scopeHeld_;
-    std::set<uint32_t> kept_;
+    // The record locks this open holds, each with what keeps it through the
+    // unlocks of that one record: a caller (keepRecordLock), the document
+    // scope (holdForScope), both, or nothing.
+    enum LockKeeper : uint8_t { KeptByCaller = 1, KeptByScope = 2 };
+    std::map<uint32_t, uint8_t> locks_;
     bool appendLockHeld_ = false;
     std::vector<char> appendImage_;  // a record and the end-of-file byte, written in one go
     bool appendPending_ = false;     // exclusive use: record count_ is in appendImage_ only
