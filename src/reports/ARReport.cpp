@@ -43,10 +43,6 @@ void TARReportForm::FormClose(TObject*, TCloseAction& Action) {
     Action = caFree;
 }
 
-void TARReportForm::ReportSystem1Print(TObject* Sender) {
-    ReportShell1->Execute(dynamic_cast<TBaseReport*>(Sender));
-}
-
 void TARReportForm::ReportSystem1BeforePrint(TObject*) {
     Table1->Open();
     Xbase1->SetFilter("balance <> 0");
@@ -60,7 +56,7 @@ void TARReportForm::ReportSystem1AfterPrint(TObject*) {
 }
 
 AgingBucket TARReportForm::currentBucket() const {
-    return BucketFor(Table1->FieldByName("DUEDATE")->AsDateTime(), Date());
+    return bucketFor(Table1->FieldByName("DUEDATE")->AsDateTime(), Date());
 }
 
 void TARReportForm::breakPageBelowBottom(TBaseReport& Report) {
@@ -70,9 +66,7 @@ void TARReportForm::breakPageBelowBottom(TBaseReport& Report) {
 void TARReportForm::ReportShell1ReportBefore(TBaseReport* Report, TDetailShell*) {
     SubTotal = Total = Currency(0);
     Table1->First();
-    PageNumber = 0;
-    Report->SetOriginX(0);
-    Report->SetOriginY(0);
+    startPages(*Report);
 }
 
 void TARReportForm::ReportShell1PageBefore(TBaseReport*, TDetailShell*) { ++PageNumber; }
@@ -118,7 +112,7 @@ void TARReportForm::ReportShell1GroupHeader(TBaseReport* Report, TDetailShell*) 
     groupBucket_ = bucket;
     SubTotal = Currency(0);
     Report->NextLine();
-    Report->PrintTab(AgingGroupLabel(bucket));
+    Report->PrintTab(agingGroupLabel(bucket));
 }
 
 void TARReportForm::ReportShell1RowPrint(TBaseReport* Report, TDetailShell*, bool&) {
@@ -129,7 +123,7 @@ void TARReportForm::ReportShell1RowPrint(TBaseReport* Report, TDetailShell*, boo
     Report->PrintTab(Table1->FieldByName("RECEIPT")->AsString());
     Report->PrintTab(FormatDateTime("m/d/yy", Table1->FieldByName("DATE")->AsDateTime()));
     Report->PrintTab(Table1->FieldByName("NAME")->AsString());
-    PrintMoneyTab(*Report, DateRange::Money(Picture, balance));
+    printMoneyTab(*Report, DateRange::Money(Picture, balance));
     Report->NextLine();
     SubTotal += balance;
     Total += balance;
@@ -163,5 +157,3 @@ void TARReportForm::ReportShell1BodyFooter(TBaseReport* Report, TDetailShell*) {
 }
 
 void TARReportForm::ReportShell1BodyAfter(TBaseReport* Report, TDetailShell*) { breakPageBelowBottom(*Report); }
-
-void TARReportForm::ReportShell1PageAfter(TBaseReport* Report, TDetailShell*) { Report->NextLine(); }

@@ -44,7 +44,7 @@ TDateRangeForm::TDateRangeForm(TComponent* AOwner, const std::string& Caption) :
 }
 
 void TDateRangeForm::DateRangeComboBoxChange(TObject*) {
-    const auto [from, thru] = DateRange::ForChoice(DateRangeComboBox->Text(), Date());
+    const auto [from, thru] = DateRange::forChoice(DateRangeComboBox->Text(), Date());
     showRange(from, thru);
 }
 
@@ -78,4 +78,12 @@ void TDateRangeForm::runOnce(const std::function<void()>& Body) {
         throw;
     }
     running_ = false;
+}
+
+void TDateRangeForm::runOnRange(const std::function<void(TDateTime From, TDateTime Thru)>& Body) {
+    runOnce([this, &Body] {
+        TDateTime from = 0, thru = 0;
+        normaliseDates(from, thru);
+        Body(from, thru);
+    });
 }

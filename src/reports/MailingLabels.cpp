@@ -7,7 +7,7 @@
 #include "reporting/RSLabel.h"
 #include "reporting/RSSystem.h"
 
-TPostalAddress PatientAddress(TDataSet& Patients) {
+TPostalAddress patientAddress(TDataSet& Patients) {
     auto field = [&Patients](const char* Name) { return Trim(Patients.FieldByName(Name)->AsString()); };
     return {field("NAME"), field("ADDR"), field("CITY"), field("STATE"), field("ZIP")};
 }
@@ -19,7 +19,7 @@ std::string CityLine(const TPostalAddress& Address) {
     return line;
 }
 
-void PrintAddressBlock(TBaseReport& Report, const TPostalAddress& Address, bool AtTabStop) {
+void printAddressBlock(TBaseReport& Report, const TPostalAddress& Address, bool AtTabStop) {
     auto line = [&Report, AtTabStop](const std::string& Text) {
         if (AtTabStop)
             Report.PrintTab(Text);
@@ -32,25 +32,31 @@ void PrintAddressBlock(TBaseReport& Report, const TPostalAddress& Address, bool 
     line(CityLine(Address));
 }
 
-void SetAddressLabelSheet(TLabelShell& Shell) {
+TLabelShell* makeAddressLabels(TComponent* Form, TReportSystem* Runner) {
+    auto* shell = new TLabelShell(Form);
+    shell->SetEngine(Runner);
     // The stock brings the geometry and the rounded outline.
-    Shell.SetLabelBrand(lbAV5260);
-    Shell.SetBorder(0.2);
-    Shell.SetDrawExtents(true);
+    shell->SetLabelBrand(lbAV5260);
+    shell->SetBorder(0.2);
+    shell->SetDrawExtents(true);
+    return shell;
 }
 
-void PresetMailingReportSystem(TReportSystem& Runner) {
-    Runner.SetTitleSetup("Report Setup");
-    Runner.SetTitleStatus("Report Status");
-    Runner.SetTitlePreview("Report Preview");
-    Runner.SystemFiler()->SetStatusFormat("Generating page %p");
-    Runner.SystemPreview()->SetMarginPercent(1.0);
-    Runner.SystemPreview()->SetShadowDepth(2);
-    Runner.SystemPreview()->SetZoomFactor(70);
-    TSystemPrinter* printer = Runner.SystemPrinter();
+TReportSystem* makeMailingReportSystem(TComponent* Form) {
+    auto* runner = new TReportSystem(Form);
+    runner->SetName("ReportSystem1");
+    runner->SetTitleSetup("Report Setup");
+    runner->SetTitleStatus("Report Status");
+    runner->SetTitlePreview("Report Preview");
+    runner->SystemFiler()->SetStatusFormat("Generating page %p");
+    runner->SystemPreview()->SetMarginPercent(1.0);
+    runner->SystemPreview()->SetShadowDepth(2);
+    runner->SystemPreview()->SetZoomFactor(70);
+    TSystemPrinter* printer = runner->SystemPrinter();
     printer->SetScaleX(100);
     printer->SetScaleY(100);
     printer->SetStatusFormat("Printing page %p");
     printer->SetTitle("DazedeVedodev Report");
     printer->SetUnitsFactor(1.0);
+    return runner;
 }

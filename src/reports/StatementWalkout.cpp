@@ -7,26 +7,18 @@
 #include "ui/FormKit.h"
 #include "xbase/Qmtable.h"
 
-TStatementWalkoutReport::TStatementWalkoutReport(TComponent* AOwner) : TShellReport(AOwner, {"LEDGER.DBF", "ACCTNO"}) {
-    SetCaption("Statement");
-    rows_ = std::make_unique<Statement::TReceivableRows>(Table1, Xbase1);
-
-    ReportSystem1->SetTitleSetup("Carry Out Statement");
-
-    using F = TStatementWalkoutReport;
-    bindEvent(OnCreate, this, &F::FormCreate);
-    bindEvent(OnClose, this, &F::FormClose);
+TStatementWalkoutReport::TStatementWalkoutReport(TComponent* AOwner)
+    : TStatementReport(AOwner, "Carry Out Statement") {
+    bindEvent(OnCreate, this, &TStatementWalkoutReport::FormCreate);
     bindReportHandlers(this);
 }
-
-TStatementWalkoutReport::~TStatementWalkoutReport() = default;
 
 void TStatementWalkoutReport::FormCreate(TObject*) {
     Table1->Open();
     Hide();
     TDataModule1& m = *DataModule1;
     // A record without a patient number has no account to state.
-    if (m.PatientTable->Active() && !m.PatientTable->Eof() && !Statement::PatientNumber(*m.PatientTable).empty()) {
+    if (m.PatientTable->Active() && !m.PatientTable->Eof() && !Statement::patientNumber(*m.PatientTable).empty()) {
         const TSharedTablePlace patients(*m.PatientTable, *m.Xbase1);
         const TSharedTablePlace sales(*m.SalesTable, *m.SalesXbase);
         ReportSystem1->Execute();
@@ -34,43 +26,30 @@ void TStatementWalkoutReport::FormCreate(TObject*) {
     Close();
 }
 
-void TStatementWalkoutReport::FormClose(TObject*, TCloseAction& Action) { Action = caFree; }
-
-void TStatementWalkoutReport::ReportSystem1Print(TObject* Sender) {
-    ReportShell1->Execute(dynamic_cast<TBaseReport*>(Sender));
-}
-
 void TStatementWalkoutReport::ReportShell1ReportBefore(TBaseReport* Report, TDetailShell*) {
-    PageCounter = 0;
-    StatementDate = Statement::StatementDate();
+    startPages(*Report);
+    statementDate = Statement::statementDate();
     TTable& patient = *DataModule1->PatientTable;
-    PatientLines = Statement::PatientLines(patient);
+    patientLines = Statement::patientLines(patient);
     Letterhead = Statement::Letterhead(DataModule1->DataDirectory);
-    Report->SetOriginX(0);
-    Report->SetOriginY(0);
-    const std::string number = Statement::PatientNumber(patient);
-    Aging = Statement::AgeReceipts(*DataModule1, number);
-    AccountNumber = Statement::AccountNumber(number);
-    rows_->start(AccountNumber);
-}
-
-void TStatementWalkoutReport::ReportShell1PageBefore(TBaseReport* Report, TDetailShell*) {
-    ++PageCounter;
-    Report->SetFont("Arial", 10);
+    const std::string number = Statement::patientNumber(patient);
+    Aging = Statement::ageReceipts(*DataModule1, number);
+    accountNumber = Statement::accountNumber(number);
+    rows_->start(accountNumber);
 }
 
 void TStatementWalkoutReport::ReportShell1PageHeader(TBaseReport* Report, TDetailShell*) {
     using namespace Statement;
     TBaseReport& r = *Report;
-    GreyRect(r, 0.5, 0.5, 2.2, 0.68);  // "Patient"
-    DateAccountBox(r, 0.8, StatementDate, AccountNumber);
-    TransactionTable(r, 1.3);
+    greyRect(r, 0.5, 0.5, 2.2, 0.68);  // "Patient"
+    dateAccountBox(r, 0.8, statementDate, accountNumber);
+    transactionTable(r, 1.3);
 
     r.SetFont("Arial", 8);
     r.ClearTabs();
     r.SetTab(0.75, pjLeft, 2, 0, 0, 0);
     r.GotoXY(0, 0.9);
-    for (const std::string& line : PatientLines) {
+    for (const std::string& line : patientLines) {
         r.PrintTab(line);
         r.NewLine();
     }
@@ -86,26 +65,17 @@ void TStatementWalkoutReport::ReportShell1PageHeader(TBaseReport* Report, TDetai
     r.PrintXY(7.0, 0.6, "STATEMENT");
     r.SetBold(false);
     r.SetFont("Arial", 10);
-    if (PageCounter > 1) {
+    if (PageNumber > 1) {
         r.ClearTabs();
         r.SetTab(7.0, pjRight, 1, 0, 0, 0);
         r.GotoXY(0, 0.75);
-        r.PrintTab("Page " + std::to_string(PageCounter));
+        r.PrintTab("Page " + std::to_string(PageNumber));
     }
     r.PrintXY(0.6, 0.63, "Patient");
 
-    TransactionStops(r);
+    transactionStops(r);
     r.SetFont("Arial", 10);
     r.GotoXY(0, 2.0);
-}
-
-void TStatementWalkoutReport::ReportShell1RowPrint(TBaseReport* Report, TDetailShell*, bool&) {
-    rows_->printRow(*Report);
-}
-
-void TStatementWalkoutReport::ReportShell1RowAfter(TBaseReport*, TDetailShell*, bool& Valid) {
-    rows_->next();
-    Valid = !rows_->done();
 }
 
 void TStatementWalkoutReport::ReportShell1DetailAfter(TBaseReport* Report, TDetailShell*) {
@@ -117,7 +87,7 @@ void TStatementWalkoutReport::ReportShell1GroupAfter(TBaseReport*, TDetailShell*
 }
 
 void TStatementWalkoutReport::ReportShell1PageFooter(TBaseReport* Report, TDetailShell*) {
-    Statement::AgingBoxes(*Report, 4.2, Aging);
+    Statement::agingBoxes(*Report, 4.2, Aging);
 }
 
 void TStatementWalkoutReport::ReportShell1PageAfter(TBaseReport* Report, TDetailShell*) { Report->NewLine(); }
