@@ -250,7 +250,7 @@ bool AreaIndexes::rebuildFile(File& file, std::vector<std::unique_ptr<Tag>> tags
     file.intentOpen = false;
     file.nsx.reset();
     try {
-        file.nsx = NsxFile::Create(file.path);
+        file.nsx = NsxFile::CreateForBuild(file.path);
         sizeCache(*file.nsx);
         std::vector<Tag*> build;
         for (auto& tag : tags) {
@@ -258,6 +258,7 @@ bool AreaIndexes::rebuildFile(File& file, std::vector<std::unique_ptr<Tag>> tags
             build.push_back(tag.get());
         }
         buildTags(file, build, gauge);
+        file.nsx->endUpdate();
         loadTags(file);
         lastError_ = IndexErrorRebuilt;
         return true;
@@ -323,7 +324,7 @@ std::unique_ptr<AreaIndexes::File> AreaIndexes::openFile(const std::string& path
     return file;
 }
 
-void AreaIndexes::repairFile(File& file, const Gauge& gauge) {
+bool AreaIndexes::rebuildKnownTags(File& file, const Gauge& gauge) {
     std::vector<std::unique_ptr<Tag>> tags;
     for (const auto& tag : file.tags)
         if (auto copy = tagOf(tag->info))
@@ -331,9 +332,23 @@ void AreaIndexes::repairFile(File& file, const Gauge& gauge) {
     if (area_.mode() == OpenMode::ReadOnly || !rebuildFile(file, std::move(tags), gauge)) {
         lastError_ = IndexErrorUnusable;
         removeFile(&file);
-        return;
+        return false;
     }
-    installOrder();  // the order read the file that was replaced
+    return true;
+}
+
+void AreaIndexes::repairFile(File& file, const Gauge& gauge) {
+    if (rebuildKnownTags(file, gauge))
+        installOrder();  // the order read the file that was replaced
+}
+
+bool AreaIndexes::unreadable(File& file) {
+    try {
+        file.nsx->tags();
+        return false;
+    } catch (const NsxError&) {
+        return true;
+    }
 }
 
 void AreaIndexes::OpenStructural(const Gauge& gauge) {
@@ -387,25 +402,35 @@ int AreaIndexes::orderOf(const Tag* tag) const {
 
 int AreaIndexes::Order() const { return orderOf(current_); }
 
-void AreaIndexes::installOrder() {
-    if (current_) {
-        try {
-            auto order = std::make_unique<TagOrder>(*current_->file->nsx, current_->info.name, *current_->key,
-                                                    current_->info.unique, current_->scope, settings_,
-                                                    [this](uint32_t recNo) { return area_.RecordVisible(recNo); });
-            // A failure here is handed to the caller of the movement, which
-            // repairs the files outside the order.
-            order->SetWriteCounter(&writes_);
-            order->SetBeforeRead([this] {
-                if (!flushPending().empty())
-                    throw NsxError("An index file of " + area_.path() + " could not be written");
-            });
-            area_.SetOrder(std::move(order));
-            return;
-        } catch (const NsxError&) {
-            current_ = nullptr;  // another user dropped the tag: record order
-        }
+bool AreaIndexes::orderFromCurrentTag() {
+    try {
+        auto order = std::make_unique<TagOrder>(*current_->file->nsx, current_->info.name, *current_->key,
+                                                current_->info.unique, current_->scope, settings_,
+                                                [this](uint32_t recNo) { return area_.RecordVisible(recNo); });
+        // A failure here is handed to the caller of the movement, which
+        // repairs the files outside the order.
+        order->SetWriteCounter(&writes_);
+        order->SetBeforeRead([this] {
+            if (!flushPending().empty())
+                throw NsxError("An index file of " + area_.path() + " could not be written");
+        });
+        area_.SetOrder(std::move(order));
+        return true;
+    } catch (const NsxError&) {
+        return false;
     }
+}
+
+void AreaIndexes::installOrder() {
+    if (current_ && orderFromCurrentTag())
+        return;
+    // A file that cannot be read (a writer stopped between a table write and
+    // its tags) is built again from the table, as under a movement: an order
+    // silently given up would let a seek miss records that are there.
+    if (current_ && unreadable(*current_->file) && rebuildKnownTags(*current_->file) && current_ &&
+        orderFromCurrentTag())
+        return;
+    current_ = nullptr;  // another user dropped the tag: record order
     area_.SetOrder(nullptr);
 }
 

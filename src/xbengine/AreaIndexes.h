@@ -139,7 +139,14 @@ private:
     // Opens (or, when damaged, builds again) an existing index file.
     std::unique_ptr<File> openFile(const std::string& path, const Gauge& gauge);
     bool rebuildFile(File& file, std::vector<std::unique_ptr<Tag>> tags, const Gauge& gauge);
+    // Builds the file again from the table with the tags this area knows;
+    // false when that is impossible, and the file then goes out of use here.
+    bool rebuildKnownTags(File& file, const Gauge& gauge = {});
     void repairFile(File& file, const Gauge& gauge = {});
+    // Whether the file's state cannot be read (damaged, or marked by a writer that died).
+    static bool unreadable(File& file);
+    // Makes the current tag the area's order; false when its file failed.
+    bool orderFromCurrentTag();
     void keepDescriptions(const std::string& path, const std::vector<std::unique_ptr<Tag>>& tags);
     // An index file whose tags could not be written goes out of use here and
     // is marked on disk for every opener to build again (NsxFile::MarkForRebuild).

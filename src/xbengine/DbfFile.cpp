@@ -16,6 +16,7 @@
 #include <cstring>
 #include <ctime>
 #include <random>
+#include <set>
 
 #include "os/FileIo.h"
 #include "os/FileLock.h"
@@ -486,7 +487,7 @@ int DbfFile::appendUnderLock(const char* buf, int lockTimeoutMs, uint32_t* recNo
         int refusal = AppendDone;
         if (!reserveSlot(lockTimeoutMs, &newRecNo, &refusal))
             return refusal;
-        locks_.insert(newRecNo);
+        locks_.emplace(newRecNo, 0);
         if (!JournalBeforeAppend(*this, newRecNo, buf)) {
             unlockRecord(newRecNo);
             return AppendWriteFailed;
@@ -609,16 +610,22 @@ bool DbfFile::lockRecord(uint32_t recNo, int timeoutMs) {
     if (recNo > recordCount())
         return false;
     os::FileLock lock(fd_);
-    if (!lock.Lock(RecordLockBase + recNo, 1, os::LockKind::Exclusive, timeoutMs))
-        return false;
-    locks_.insert(recNo);
-    // The holder may have been a writer that stopped: what it left goes
-    // before this open reads the record.
-    if (!JournalAfterLock()) {
-        locks_.erase(recNo);
+    // A writer dying lets go of its journal a moment after its record locks.
+    const auto settleBy = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    for (;;) {
+        if (!lock.Lock(RecordLockBase + recNo, 1, os::LockKind::Exclusive, timeoutMs))
+            return false;
+        // The holder may have been a writer that stopped: what it left goes
+        // before this open reads the record. The lock is let go meanwhile,
+        // as the recovery writes back only records it holds.
+        if (JournalSettled(*this, recNo))
+            break;
         lock.Unlock(RecordLockBase + recNo, 1);
-        return false;
+        if (!JournalTakeBack() || std::chrono::steady_clock::now() > settleBy)
+            return false;
+        std::this_thread::sleep_for(std::chrono::microseconds(200));
     }
+    locks_.emplace(recNo, 0);
     return true;
 }
 
@@ -626,29 +633,43 @@ void DbfFile::unlockRecord(uint32_t recNo) {
     os::FileLock lock(fd_);
     if (recNo == 0) {
         for (auto held = locks_.begin(); held != locks_.end();) {
-            if (scopeHeld_.count(*held)) {
+            if (held->second & KeptByScope) {
                 ++held;
                 continue;
             }
-            lock.Unlock(RecordLockBase + *held, 1);
-            kept_.erase(*held);
+            lock.Unlock(RecordLockBase + held->first, 1);
             held = locks_.erase(held);
         }
-    } else if (!scopeHeld_.count(recNo) && !kept_.count(recNo) && locks_.erase(recNo)) {
+        return;
+    }
+    auto held = locks_.find(recNo);
+    if (held != locks_.end() && held->second == 0) {
         lock.Unlock(RecordLockBase + recNo, 1);
+        locks_.erase(held);
     }
 }
 
+void DbfFile::letGo(uint32_t recNo, uint8_t keeper) {
+    auto held = locks_.find(recNo);
+    if (held == locks_.end() || !(held->second & keeper))
+        return;
+    held->second &= ~keeper;
+    unlockRecord(recNo);
+}
+
 void DbfFile::holdForScope(uint32_t recNo) {
-    if (locks_.count(recNo))
-        scopeHeld_.insert(recNo);
+    auto held = locks_.find(recNo);
+    if (held != locks_.end())
+        held->second |= KeptByScope;
 }
 
 void DbfFile::releaseScopeHolds() {
-    std::set<uint32_t> held;
-    held.swap(scopeHeld_);
+    std::vector<uint32_t> held;
+    for (const auto& [recNo, keepers] : locks_)
+        if (keepers & KeptByScope)
+            held.push_back(recNo);
     for (uint32_t recNo : held)
-        unlockRecord(recNo);
+        letGo(recNo, KeptByScope);
 }
 
 bool DbfFile::reload() {
@@ -673,14 +694,13 @@ bool DbfFile::reload() {
 bool DbfFile::keepRecordLock(uint32_t recNo, int timeoutMs) {
     if (!lockRecord(recNo, timeoutMs))
         return false;
-    kept_.insert(recNo);
+    auto held = locks_.find(recNo);
+    if (held != locks_.end())
+        held->second |= KeptByCaller;
     return true;
 }
 
-void DbfFile::releaseKeptLock(uint32_t recNo) {
-    if (kept_.erase(recNo))
-        unlockRecord(recNo);
-}
+void DbfFile::releaseKeptLock(uint32_t recNo) { letGo(recNo, KeptByCaller); }
 
 bool DbfFile::holdsLock(uint32_t recNo) const { return locks_.count(recNo) > 0; }
 

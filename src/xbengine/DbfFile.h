@@ -12,8 +12,8 @@
 // a record, so that a reader holding records read ahead can tell, without a
 // system call, whether anyone wrote a record since.
 #include <cstdint>
+#include <map>
 #include <memory>
-#include <set>
 #include <string>
 #include <vector>
 
@@ -144,6 +144,8 @@ private:
     // Writes the date of last update and the record count into the header.
     bool writeStamp(uint32_t count);
     uint64_t recordOffset(uint32_t recNo) const;
+    // Drops keeper from the keepers of a held lock, and the lock once none is left.
+    void letGo(uint32_t recNo, uint8_t keeper);
     // The file's bytes [offset, offset + n) in the shared mapping, or null
     // when they lie beyond it (the caller then reads the file).
     const char* mapped(uint64_t offset, size_t n);
@@ -169,9 +171,11 @@ private:
     uint32_t count_ = 0;
     uint64_t knownFileSize_ = 0;
     std::vector<FieldInfo> fields_;
-    std::set<uint32_t> locks_;
-    std::set<uint32_t> scopeHeld_;
-    std::set<uint32_t> kept_;
+    // The record locks this open holds, each with what keeps it through the
+    // unlocks of that one record: a caller (keepRecordLock), the document
+    // scope (holdForScope), both, or nothing.
+    enum LockKeeper : uint8_t { KeptByCaller = 1, KeptByScope = 2 };
+    std::map<uint32_t, uint8_t> locks_;
     bool appendLockHeld_ = false;
     // Records appended and not yet in the file, then the end-of-file byte,
     // written in one go: the last appendPending_ records, up to count_.

@@ -216,9 +216,10 @@ private:
 
 public:
     // Recovery writes back only once it holds every record of the journal,
-    // taken in one order: a live scope that took one of them after the
-    // writer stopped finishes (or undoes itself) first, and a journal whose
-    // records cannot all be had is left whole for a later try, nothing written.
+    // taken in one order; a journal whose records cannot all be had is left
+    // whole for a later try, nothing written. Another workstation that
+    // locked one of them after the writer stopped lets it go unread on
+    // finding the journal hot or being taken back (JournalSettled).
     bool lockAll(const std::vector<Entry>& entries) {
         if (!checkLocks_)
             return true;
@@ -407,16 +408,18 @@ std::string HostName() {
 }
 
 // The file's name inside the scope's folder, or its whole path when it lies elsewhere.
-std::string Relative(const JournalState& s, const std::string& path) {
+std::string Relative(const std::string& folder, const std::string& path) {
     std::string full = path;
     if (full.empty() || full[0] != '/') {
         char cwd[4096];
         if (getcwd(cwd, sizeof cwd))
             full = std::string(cwd) + "/" + full;
     }
-    const std::string prefix = s.scopeFolder + "/";
+    const std::string prefix = folder + "/";
     return full.compare(0, prefix.size(), prefix) == 0 ? full.substr(prefix.size()) : full;
 }
+
+std::string Relative(const JournalState& s, const std::string& path) { return Relative(s.scopeFolder, path); }
 
 std::string Absolute(const std::string& folder, const std::string& path) {
     return !path.empty() && path[0] == '/' ? path : folder + "/" + path;
@@ -505,8 +508,10 @@ bool Record(JournalState& s, Entry e) {
 }
 
 // Takes back every hot journal in folder, adding the message of each
-// document to said; false when one could not be taken back.
-bool Recover(const std::string& folder, std::vector<std::string>* said);
+// document to said; false when one could not be taken back. With always,
+// the recovery lock is waited for even when no other journal is seen, so a
+// recovery under way at another workstation ends first.
+bool Recover(const std::string& folder, std::vector<std::string>* said, bool always = false);
 
 void Hold(JournalState& s, DbfFile& file, uint32_t recNo) {
     file.holdForScope(recNo);
@@ -661,53 +666,89 @@ bool JournalRollback() {
     return undone;
 }
 
-bool JournalAfterLock() {
+namespace {
+
+// Whether the journal open as fd holds an undo entry for the record (its
+// file named as journals name it).
+bool Names(int fd, const std::string& file, uint32_t recNo) {
+    struct stat st {};
+    if (fstat(fd, &st) != 0)
+        return false;
+    std::string data(static_cast<size_t>(st.st_size), '\0');
+    if (!os::ReadAt(fd, data.data(), data.size(), 0))
+        return false;
+    for (const Entry& e : Decode(data))
+        if ((e.kind == EntryImage || e.kind == EntryAppend) && e.recNo == recNo && e.path == file)
+            return true;
+    return false;
+}
+
+}  // namespace
+
+bool JournalSettled(const DbfFile& file, uint32_t recNo) {
+    JournalState& s = state();
+    std::lock_guard lock(s.mutex);
+    if (s.undoing)
+        return true;
+    // Outside a scope too: a document re-reads what it depends on under
+    // locks it takes before its scope begins.
+    const std::string folder = s.active ? s.scopeFolder : s.folder;
+    if (folder.empty())
+        return true;
+    struct stat st {};
+    if (stat(folder.c_str(), &st) != 0)
+        return true;
+    if (st.st_mtim.tv_sec != s.folderTime.tv_sec || st.st_mtim.tv_nsec != s.folderTime.tv_nsec) {
+        std::map<std::string, int> now;
+        for (const std::string& path : JournalNames(folder)) {
+            if (s.fd >= 0 && path == s.path)
+                continue;
+            auto known = s.watched.find(path);
+            if (known != s.watched.end() && !Removed(known->second)) {
+                now.insert(*known);
+                s.watched.erase(known);
+            } else if (const int fd = os::OpenFile(path, O_RDONLY); fd >= 0) {
+                now.emplace(path, fd);
+            }
+        }
+        Unwatch(s);
+        s.watched = std::move(now);
+        // The folder's time moves in coarse steps: a journal made within
+        // the step just read leaves it as it is, so a time that recent
+        // does not spare the next look.
+        struct timespec clock {};
+        clock_gettime(CLOCK_REALTIME, &clock);
+        if (clock.tv_sec - st.st_mtim.tv_sec > 1)
+            s.folderTime = st.st_mtim;
+    }
+    // A journal nobody holds locked is a writer that stopped. One held
+    // locked is a writer at work, which never lets go of a record it changed
+    // before its journal is gone. So one that names this record is held by a
+    // writer whose locks are going as it dies (the system may let the
+    // record's go first), or by a recovery taking it back: either must end
+    // before the record is read.
+    const std::string name = Relative(folder, file.path());
+    for (const auto& [path, fd] : s.watched) {
+        if (Removed(fd))
+            continue;
+        if (!os::FileLock(fd).LockedByOther(0, 0, os::LockKind::Shared) || Names(fd, name, recNo))
+            return false;
+    }
+    return true;
+}
+
+bool JournalTakeBack() {
     std::string folder;
     {
         JournalState& s = state();
         std::lock_guard lock(s.mutex);
-        if (s.undoing)
-            return true;
-        // Outside a scope too: a document re-reads what it depends on under
-        // locks it takes before its scope begins.
         folder = s.active ? s.scopeFolder : s.folder;
-        if (folder.empty())
-            return true;
-        struct stat st {};
-        if (stat(folder.c_str(), &st) != 0)
-            return true;
-        if (st.st_mtim.tv_sec != s.folderTime.tv_sec || st.st_mtim.tv_nsec != s.folderTime.tv_nsec) {
-            std::map<std::string, int> now;
-            for (const std::string& path : JournalNames(folder)) {
-                if (s.fd >= 0 && path == s.path)
-                    continue;
-                auto known = s.watched.find(path);
-                if (known != s.watched.end() && !Removed(known->second)) {
-                    now.insert(*known);
-                    s.watched.erase(known);
-                } else if (const int fd = os::OpenFile(path, O_RDONLY); fd >= 0) {
-                    now.emplace(path, fd);
-                }
-            }
-            Unwatch(s);
-            s.watched = std::move(now);
-            // The folder's time moves in coarse steps: a journal made within
-            // the step just read leaves it as it is, so a time that recent
-            // does not spare the next look.
-            struct timespec clock {};
-            clock_gettime(CLOCK_REALTIME, &clock);
-            if (clock.tv_sec - st.st_mtim.tv_sec > 1)
-                s.folderTime = st.st_mtim;
-        }
-        // A journal nobody holds locked is a writer that stopped.
-        bool hot = false;
-        for (const auto& [path, fd] : s.watched)
-            hot = hot || (!os::FileLock(fd).LockedByOther(0, 0, os::LockKind::Shared) && !Removed(fd));
-        if (!hot)
-            return true;
     }
+    if (folder.empty())
+        return true;
+    // Waits for a recovery under way at another workstation to end.
     std::vector<std::string> messages;
-    const bool whole = Recover(folder, &messages);
+    const bool whole = Recover(folder, &messages, true);
     JournalState& s = state();
     std::lock_guard lock(s.mutex);
     s.recovered.insert(s.recovered.end(), messages.begin(), messages.end());
@@ -740,7 +781,7 @@ std::vector<std::string> RecoverJournals(const std::string& folder) {
 
 namespace {
 
-bool Recover(const std::string& folderPath, std::vector<std::string>* said) {
+bool Recover(const std::string& folderPath, std::vector<std::string>* said, bool always) {
     const std::string folder = FolderPath(folderPath);
     std::vector<std::string>& messages = *said;
     bool whole = true;
@@ -752,7 +793,7 @@ bool Recover(const std::string& folderPath, std::vector<std::string>* said) {
     }();
     auto candidates = journals();
     candidates.erase(std::remove(candidates.begin(), candidates.end(), own), candidates.end());
-    if (candidates.empty())
+    if (candidates.empty() && !always)
         return true;  // the common case costs one look at the folder
     RecoveryLock exclusive(folder, LOCK_EX);
     for (const std::string& path : journals()) {

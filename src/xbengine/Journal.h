@@ -7,8 +7,8 @@
 // record, the record number and the bytes appended; before it empties a
 // table, the whole file; before it appends to a plain file (EBill.dat), the
 // file's length. Index files are not journaled: they follow the table, and an
-// index a writer left half changed is built again from the table when it is
-// next opened.
+// index a writer left half changed is built again from the table by the next
+// open or read of it.
 //
 // Order of writes and flushes. The journal is a file of the company folder,
 // one per workstation process, made at the scope's first change and locked
@@ -27,13 +27,15 @@
 // belongs to a writer that stopped in the middle (a hot journal). The next
 // workstation that opens the company, begins a scope or locks a record takes
 // it back first, under the company-wide recovery lock, and says which
-// document it removed; a record lock is not had while a hot journal could
-// not be taken back, so nobody reads a change that is still to be undone.
+// document it removed; a record lock is not had while a hot journal is
+// there or another workstation is taking one back, so nobody reads a change
+// that is still to be undone (the lock is let go meanwhile: the recovery
+// needs it).
 // An entry cut short by the stop is ignored: its change was never made.
 //
 // Why it is safe beside other workstations. The records a rollback writes
 // back were held locked by the scope, so no other workstation wrote them in
-// between; appended records are only marked deleted, so records other
+// between, nor read them before a recovery had written them back; appended records are only marked deleted, so records other
 // workstations appended after them stay, and their numbers are never handed
 // out again. A new journal is made, and hot journals are looked for, under
 // the recovery lock (shared to make, exclusive to recover), so recovery never
@@ -86,13 +88,18 @@ uint64_t JournalFlushes();
 
 // Takes back every hot journal in folder; the message of each document taken back.
 std::vector<std::string> RecoverJournals(const std::string& folder);
-// A record was locked, inside a scope or before one: when a writer stopped
-// in the middle of a document since (its journal's lock went), what it left
-// is taken back now, before the record is read. False when some of it could
-// not be taken back yet: the record may hold a change that is to be undone,
-// so the lock must not be used. Costs a look at the folder's time and a lock
-// test per other workstation's journal.
-bool JournalAfterLock();
+// Record recNo of file was just locked, inside a scope or before one. False
+// while a writer that stopped in the middle of a document has left changes
+// not yet taken back (a journal hot, or one naming the record still held by
+// the dying writer or by a recovery at another workstation): the record may
+// hold one of them, so it must not be read yet. Costs a look at the
+// folder's time, and a lock test and a read per other workstation's journal.
+bool JournalSettled(const DbfFile& file, uint32_t recNo);
+// Takes back what stopped writers left, once a recovery under way at another
+// workstation has ended; false when some of it could not be taken back yet.
+// Called holding no lock taken since JournalSettled said false: the
+// recovery must be able to lock every record it writes back.
+bool JournalTakeBack();
 // The messages of documents taken back that way, once.
 std::vector<std::string> TakeRecoveryMessages();
 

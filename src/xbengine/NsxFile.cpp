@@ -64,7 +64,11 @@ NsxFile::~NsxFile() {
     if (fd_ >= 0) os::CloseFile(fd_);
 }
 
-std::unique_ptr<NsxFile> NsxFile::Create(const std::string& path) {
+std::unique_ptr<NsxFile> NsxFile::Create(const std::string& path) { return make(path, false); }
+
+std::unique_ptr<NsxFile> NsxFile::CreateForBuild(const std::string& path) { return make(path, true); }
+
+std::unique_ptr<NsxFile> NsxFile::make(const std::string& path, bool building) {
     int fd = os::OpenFile(path, O_RDWR | O_CREAT);
     if (fd < 0) throw NsxError("Cannot create index file " + path + ": " + std::strerror(errno));
     std::unique_ptr<NsxFile> file(new NsxFile(path, fd, false));
@@ -80,8 +84,15 @@ std::unique_ptr<NsxFile> NsxFile::Create(const std::string& path) {
             base = (get64(old + hdrCounter) + 1) & ~uint64_t(1);
         file->pageCount_ = 1;
         file->freeHead_ = 0;
-        file->counter_ = base + 2;
-        file->writeHeader(file->counter_);
+        if (building) {
+            // The odd counter goes first and stays until the tags are in.
+            file->counter_ = base;
+            file->markWriting();
+            file->writeHeaderBody(base + 1);
+        } else {
+            file->counter_ = base + 2;
+            file->writeHeader(file->counter_);
+        }
         if (!os::TruncateFile(fd, pageSize))
             throw NsxError("Cannot write index file " + path + ": " + std::strerror(errno));
         file->header_ = MapHeader(fd, true);
@@ -94,6 +105,11 @@ std::unique_ptr<NsxFile> NsxFile::Create(const std::string& path) {
     } catch (...) {
         file->unlockWriter();
         throw;
+    }
+    if (building) {
+        file->updateDepth_ = 1;  // the writer's lock stays, as in beginUpdate
+        file->headerDirty_ = true;
+        return file;
     }
     file->unlockWriter();
     return file;
@@ -638,6 +654,16 @@ void NsxFile::markWriting() {
 }
 
 void NsxFile::writeHeader(uint64_t counter) {
+    // The body goes out under the odd counter and the new even counter in a
+    // write of its own after it: a reader copying the page while it is being
+    // written could otherwise see the new counter beside an old directory.
+    writeHeaderBody(counter - 1);
+    uint8_t even[8];
+    put64(even, counter);
+    pwriteAll(even, sizeof even, hdrCounter);
+}
+
+void NsxFile::writeHeaderBody(uint64_t oddCounter) {
     uint8_t page[pageSize];
     const size_t used = hdrDirectory + tags_.size() * dirEntrySize;
     std::memset(page, 0, used);
@@ -646,10 +672,7 @@ void NsxFile::writeHeader(uint64_t counter) {
     put32(page + hdrPageCount, pageCount_);
     put32(page + hdrFreeHead, freeHead_);
     put32(page + hdrTagCount, uint32_t(tags_.size()));
-    // The body goes out under the odd counter and the new even counter in a
-    // write of its own after it: a reader copying the page while it is being
-    // written could otherwise see the new counter beside an old directory.
-    put64(page + hdrCounter, counter - 1);
+    put64(page + hdrCounter, oddCounter);
     for (size_t i = 0; i < tags_.size(); ++i) {
         uint8_t* dir = page + hdrDirectory + i * dirEntrySize;
         std::memcpy(dir, tags_[i].info.name.data(), tags_[i].info.name.size());
@@ -657,9 +680,6 @@ void NsxFile::writeHeader(uint64_t counter) {
     }
     // Only the used part: the rest of the page stays as it was, unread.
     pwriteAll(page, used, 0);
-    uint8_t even[8];
-    put64(even, counter);
-    pwriteAll(even, sizeof even, hdrCounter);
 }
 
 void NsxFile::flush() {

@@ -49,6 +49,12 @@ public:
 
     // A new file without tags; an existing file of that name is emptied.
     static std::unique_ptr<NsxFile> Create(const std::string& path);
+    // As Create, for a file whose tags are built at once: it comes back
+    // inside an update that the caller ends (endUpdate) once they are in.
+    // Meanwhile other opens wait for the tags instead of finding the file
+    // without them, and should this process stop first they find the file
+    // damaged and build it again.
+    static std::unique_ptr<NsxFile> CreateForBuild(const std::string& path);
     // Throws NsxError when the file is missing, not an index file or damaged.
     static std::unique_ptr<NsxFile> Open(const std::string& path, bool readOnly = false);
     // The tag descriptions of a file that may be damaged, as far as they can
@@ -166,8 +172,11 @@ private:
     CachedPage& cachePage(uint32_t no, bool load);
     void evictIfFull();
     void writeCached(CachedPage& page);
+    static std::unique_ptr<NsxFile> make(const std::string& path, bool building);
     void markWriting();
     void writeHeader(uint64_t counter);
+    // The header page's body with the odd counter of an update under way.
+    void writeHeaderBody(uint64_t oddCounter);
     void preadPage(uint32_t no, uint8_t* into) const;
     void pwriteAll(const void* bytes, size_t size, uint64_t offset);
     void requireUpdate() const;

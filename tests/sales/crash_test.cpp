@@ -166,7 +166,7 @@ TEST_F(CrashTest, WorkstationsKilledAtRandomLeaveEveryDocumentWholeOrAbsent) {
         stations[size_t(i)].output = roots.file("ws" + std::to_string(i) + ".out");
         stations[size_t(i)].patient = std::to_string(7 + i);
     }
-    int takenBack = 0;
+    int takenBack = 0, saved = 0;
 
     for (int trial = 0; trial < trials; ++trial) {
         SCOPED_TRACE("trial " + std::to_string(trial));
@@ -204,6 +204,7 @@ TEST_F(CrashTest, WorkstationsKilledAtRandomLeaveEveryDocumentWholeOrAbsent) {
             std::istringstream said(w.said());
             std::string line;
             while (std::getline(said, line)) {
+                saved += line.rfind("saved ", 0) == 0;
                 if (line.rfind("saved receipt ", 0) == 0)
                     EXPECT_EQ(live("Sales.dbf", "RECEIPT", line.substr(14)), 1) << line;
                 if (line.rfind("saved payment ", 0) == 0)
@@ -233,7 +234,8 @@ TEST_F(CrashTest, WorkstationsKilledAtRandomLeaveEveryDocumentWholeOrAbsent) {
         if (HasFailure())
             break;
     }
-    std::cout << "crash trials " << trials << ", workstations " << count << ", documents taken back " << takenBack
+    std::cout << "crash trials " << trials << ", workstations " << count << ", documents saved " << saved
+              << ", documents taken back " << takenBack
               << ", half-written documents found " << (HasFailure() ? "some" : "0") << "\n";
     reopen();
 }

@@ -163,6 +163,63 @@ TEST_F(IndexCrashTest, AWriterStillAtWorkIsNotTakenForDead) {
     ExpectOpenReportsAndTagsMatch(XB_INDEX_OK);
 }
 
+// The open in use chooses its order only after the writer died, as a
+// document does when it looks a record up by its tag: the order is built
+// again from the table, not given up for record order, where a seek would
+// find nothing and the document would go on without the record.
+TEST_F(IndexCrashTest, AnOrderChosenAfterAWriterDiedIsBuiltAgainAndSeeks) {
+    ASSERT_GT(xb_Use(path.c_str(), "", XB_SHARED, XB_DRIVER_NSX), 0);
+    ChildProcess writer([&](ChildProcess&) {
+        auto tags = xb::NsxFile::Open(index);
+        tags->beginIntent();
+        RawTable(path).Put(3, Record("zulu", 800));
+        _exit(0);  // dies before its tags follow
+    });
+    ASSERT_EQ(writer.Wait(), 0);
+
+    xb_SetOrder(1);
+    EXPECT_EQ(Str(xb_TagName(0)), "NAME");
+    EXPECT_TRUE(xb_Seek("ZULU"));
+    EXPECT_EQ(xb_RecNo(), 3);
+    ExpectEveryTagMatchesTheTable();
+    xb_CloseAll();
+    ExpectOpenReportsAndTagsMatch(XB_INDEX_OK);
+}
+
+// The workstation that finds the mark and builds the tags again is itself
+// stopped in the middle of that build: the next reader builds them again
+// too, and never takes the file for one without its tags.
+TEST_F(IndexCrashTest, AWorkstationStoppedWhileBuildingTheTagsAgainLeavesThemToBeBuiltAgain) {
+    ASSERT_GT(xb_Use(path.c_str(), "", XB_SHARED, XB_DRIVER_NSX), 0);
+    ChildProcess writer([&](ChildProcess&) {
+        auto tags = xb::NsxFile::Open(index);
+        tags->beginIntent();
+        RawTable(path).Put(3, Record("zulu", 800));
+        _exit(0);  // dies before its tags follow
+    });
+    ASSERT_EQ(writer.Wait(), 0);
+    ChildProcess builder([&](ChildProcess& self) {
+        xb_CloseAll();
+        // Heard while the table is read, before any tag is written.
+        xb_SetGaugeHook([&](int) {
+            self.Send();
+            for (;;)
+                pause();
+        });
+        xb_Use(path.c_str(), "", XB_SHARED, XB_DRIVER_NSX);
+        _exit(1);
+    });
+    ASSERT_TRUE(builder.Receive());
+    builder.KillHard();
+    builder.Wait();
+
+    xb_SetOrder(1);
+    EXPECT_EQ(Str(xb_TagName(0)), "NAME");
+    EXPECT_TRUE(xb_Seek("ZULU"));
+    EXPECT_EQ(xb_RecNo(), 3);
+    ExpectEveryTagMatchesTheTable();
+}
+
 // Exclusive use keeps tag changes in memory until commit or close.
 TEST_F(IndexCrashTest, AnExclusiveWriterThatDiesBeforeClosingLeavesTagsThatAreRebuilt) {
     struct Case {

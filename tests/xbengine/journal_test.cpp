@@ -13,7 +13,9 @@
 
 #include "StorageSupport.h"
 
+#include "os/FileLock.h"
 #include "support/ChildProcess.h"
+#include "xbengine/DbfFile.h"
 #include "xbengine/DurableScope.h"
 #include "xbengine/Journal.h"
 
@@ -271,6 +273,105 @@ TEST_F(JournalTest, AJournalMadeWithinTheFolderTimesStepIsStillSeenByTheNextLock
     EXPECT_STREQ(xb_GetTrimString("NAME"), "ann");
     EXPECT_TRUE(xb::rollbackDurableScope());
     EXPECT_EQ(xb::TakeRecoveryMessages(), std::vector<std::string>{Stopped});
+}
+
+TEST_F(JournalTest, ARecordOfADocumentBeingTakenBackElsewhereIsReadOnlyOnceItIsTakenBack) {
+    xb_CloseAll();
+    ChildProcess writer([&](ChildProcess& self) {
+        xb_CloseAll();
+        xb_Use(table.c_str(), "SALES", XB_SHARED, XB_DRIVER_NSX);
+        xb::beginDurableScope();
+        xb::SetJournalMessage(Stopped);
+        if (!rename(1, "amy") || !rename(3, "cyd"))
+            _exit(3);
+        self.Send();
+        for (;;)
+            pause();
+    });
+    stopWriterAfterRename(writer);
+    const std::vector<std::string> names = journals(dir.path());
+    ASSERT_EQ(names.size(), 1u);
+
+    // Record 1 held here, without a look at journals, keeps a recovery at
+    // another workstation under way: it waits for that lock.
+    xb::SetJournalFolder("");
+    ASSERT_NE(xb_Use(table.c_str(), "SALES", XB_SHARED, XB_DRIVER_NSX), 0);
+    ASSERT_NE(xb_Rlock(1), 0);
+    ChildProcess recovery([&](ChildProcess&) {
+        xb_CloseAll();
+        xb_SetLockTimeout(30000);
+        _exit(xb::RecoverJournals(dir.path()) == std::vector<std::string>{Stopped} ? 0 : 1);
+    });
+    const int journal = open(dir.file(names[0]).c_str(), O_RDONLY);
+    for (int waits = 0; waits < 10000 && !os::FileLock(journal).LockedByOther(0, 0, os::LockKind::Shared); ++waits)
+        usleep(1000);
+    close(journal);
+
+    // Another workstation locks record 3 of the document meanwhile.
+    ChildProcess reader([&](ChildProcess&) {
+        xb_CloseAll();
+        xb::SetJournalFolder(dir.path());
+        xb_Use(table.c_str(), "SALES", XB_SHARED, XB_DRIVER_NSX);
+        if (xb_Rlock(3) == 0)
+            _exit(1);
+        xb_Go(3);
+        _exit(std::string(xb_GetTrimString("NAME")) == "cid" ? 0 : 4);
+    });
+    usleep(200000);  // time enough to read the record too early
+    xb_Unlock(1);
+    EXPECT_EQ(reader.Wait(), 0) << "the record is read as it was before the stopped document";
+    EXPECT_EQ(recovery.Wait(), 0);
+    EXPECT_EQ(records(), "ann bob cid");
+}
+
+// Lets go of this process's lock of the record, on every descriptor of the
+// table, as the system does when it closes a killed process's files.
+void letGoOfRecord(const std::string& table, uint32_t recNo) {
+    char real[PATH_MAX];
+    if (!realpath(table.c_str(), real))
+        return;
+    if (DIR* fds = opendir("/proc/self/fd")) {
+        while (dirent* e = readdir(fds)) {
+            char target[PATH_MAX] = {};
+            const std::string link = std::string("/proc/self/fd/") + e->d_name;
+            if (readlink(link.c_str(), target, sizeof target - 1) > 0 && std::string(target) == real)
+                os::FileLock(std::atoi(e->d_name)).Unlock(xb::RecordLockBase + recNo, 1);
+        }
+        closedir(fds);
+    }
+}
+
+// The system lets go of a killed workstation's locks one file after the
+// other, so another may have the record before the journal is free.
+TEST_F(JournalTest, ARecordLetGoBeforeItsWritersJournalIsReadOnlyOnceItIsTakenBack) {
+    xb_CloseAll();
+    ChildProcess writer([&](ChildProcess& self) {
+        xb_CloseAll();
+        xb_Use(table.c_str(), "SALES", XB_SHARED, XB_DRIVER_NSX);
+        xb::beginDurableScope();
+        xb::SetJournalMessage(Stopped);
+        if (!rename(1, "amy"))
+            _exit(3);
+        letGoOfRecord(table, 1);
+        self.Send();
+        for (;;)
+            pause();
+    });
+    ASSERT_TRUE(writer.Receive());
+    ChildProcess reader([&](ChildProcess&) {
+        xb_CloseAll();
+        xb_Use(table.c_str(), "SALES", XB_SHARED, XB_DRIVER_NSX);
+        if (xb_Rlock(1) == 0)
+            _exit(1);
+        xb_Go(1);
+        _exit(std::string(xb_GetTrimString("NAME")) == "ann" ? 0 : 4);
+    });
+    usleep(200000);  // time enough to read the record too early
+    writer.KillHard();
+    writer.Wait();
+    EXPECT_EQ(reader.Wait(), 0) << "the record is read as it was before the stopped document";
+    ASSERT_NE(xb_Use(table.c_str(), "SALES", XB_SHARED, XB_DRIVER_NSX), 0);
+    EXPECT_EQ(records(), "ann bob cid");
 }
 
 }  // namespace
