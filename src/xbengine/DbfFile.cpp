@@ -3,7 +3,6 @@
 #include <fcntl.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
-#include <sys/vfs.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -85,29 +84,6 @@ bool ValidFieldName(const std::string& name) {
                        [](char c) { return std::isalnum(static_cast<unsigned char>(c)) || c == '_'; });
 }
 
-// Whether a mapping of the file shows other machines' writes as soon as a
-// read would: true on local file systems, not on network shares, whose
-// clients may keep mapped pages after another machine wrote.
-bool MapsCoherently(int fd) {
-    struct statfs info;
-    if (fstatfs(fd, &info) != 0)
-        return false;
-    switch (static_cast<uint32_t>(info.f_type)) {
-    case 0x6969u:      // NFS
-    case 0x517Bu:      // SMB
-    case 0xFF534D42u:  // CIFS
-    case 0xFE534D42u:  // SMB2
-    case 0x65735546u:  // FUSE (sshfs and the like)
-    case 0x00C36400u:  // Ceph
-    case 0x5346414Fu:  // AFS
-    case 0x01021997u:  // 9P
-    case 0x73757245u:  // Coda
-        return false;
-    default:
-        return true;
-    }
-}
-
 // A mapping grows in steps of at least this, so a table growing by a record
 // at a time is not mapped again for each one.
 constexpr uint64_t MapGrowth = 1 << 20;
@@ -154,7 +130,7 @@ std::unique_ptr<DbfFile> DbfFile::Open(const std::string& path, OpenMode mode, D
     }
     if (!file->readHeader(status))
         return nullptr;
-    const bool coherent = MapsCoherently(file->fd_);
+    const bool coherent = os::onLocalFileSystem(file->fd_);
     file->mappable_ = file->shared() && coherent;
     file->mapFile();
     if (!file->readOnly() && coherent) {
