@@ -84,8 +84,8 @@ bool ValidFieldName(const std::string& name) {
                        [](char c) { return std::isalnum(static_cast<unsigned char>(c)) || c == '_'; });
 }
 
-// A mapping grows in steps of at least this, so a table growing by a record
-// at a time is not mapped again for each one.
+// A mapping reaches this far past the file's end, so a table growing by a
+// record at a time is not mapped again for each one.
 constexpr uint64_t MapGrowth = 1 << 20;
 
 std::string Upper(std::string s) {
@@ -145,12 +145,15 @@ std::unique_ptr<DbfFile> DbfFile::Open(const std::string& path, OpenMode mode, D
 void DbfFile::mapFile() {
     if (!mappable_ || knownFileSize_ <= mapSize_)
         return;
-    void* map = mmap(nullptr, knownFileSize_, PROT_READ, MAP_SHARED, fd_, 0);
+    // With room to grow: the pages past the end become readable as the file
+    // grows into them, so the records appended since are read in place.
+    const uint64_t size = knownFileSize_ + MapGrowth;
+    void* map = mmap(nullptr, size, PROT_READ, MAP_SHARED, fd_, 0);
     if (map == MAP_FAILED)
         return;  // reads go to the file
     unmapFile();
     map_ = static_cast<const char*>(map);
-    mapSize_ = knownFileSize_;
+    mapSize_ = size;
 }
 
 void DbfFile::unmapFile() {
@@ -161,12 +164,11 @@ void DbfFile::unmapFile() {
 }
 
 const char* DbfFile::mapped(uint64_t offset, size_t n) {
+    // Only bytes the file is known to hold: the room past its end is no file's yet.
+    if (offset + n > knownFileSize_)
+        return nullptr;
     if (offset + n > mapSize_) {
-        // Records added since the file was mapped are read from the file
-        // until it has grown by a step; then it is mapped again.
-        if (offset + n > knownFileSize_ || (knownFileSize_ < mapSize_ + MapGrowth && mapSize_ > 0))
-            return nullptr;
-        mapFile();
+        mapFile();  // grown past the room: mapped again
         if (offset + n > mapSize_)
             return nullptr;
     }
@@ -284,10 +286,14 @@ bool DbfFile::readRecord(uint32_t recNo, char* buf) {
     if (!shared()) {
         const bool inBlock = recNo >= aheadFirst_ && recNo - aheadFirst_ < aheadCount_;
         inRow_ = recNo == lastRead_ + 1 ? inRow_ + 1 : 1;
-        if (!inBlock && inRow_ >= AheadAfterInRow) {
+        if (!inBlock) {
             // A walk through the records: read on ahead. Two neighbours alone
             // are common in scattered reads and would not pay for the block.
-            const uint32_t perBlock = std::max<uint32_t>(1, 64 * 1024 / static_cast<uint32_t>(recordSize_));
+            // A record read alone is kept as a block of one: the current
+            // record is often read again before the next move.
+            const uint32_t perBlock = inRow_ < AheadAfterInRow
+                                          ? 1
+                                          : std::max<uint32_t>(1, 64 * 1024 / static_cast<uint32_t>(recordSize_));
             const uint32_t n = std::min(perBlock, count_ - recNo + 1);
             ahead_.resize(static_cast<size_t>(n) * recordSize_);
             aheadCount_ = 0;

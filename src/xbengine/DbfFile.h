@@ -68,8 +68,9 @@ public:
 
     // Reads record recNo (1-based) into buf (recordSize bytes). False when it
     // is not in the file. In exclusive use records read one after another
-    // are read ahead in blocks: nobody else writes the file then, and this
-    // open's own writes go through the block too.
+    // are read ahead in blocks, and a record read alone is kept for the next
+    // read: nobody else writes the file then, and this open's own writes go
+    // through the block too.
     bool readRecord(uint32_t recNo, char* buf);
     // Reads up to n records from first on into buf; the number read.
     uint32_t readRecords(uint32_t first, uint32_t n, char* buf);

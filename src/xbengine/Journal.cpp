@@ -368,7 +368,8 @@ struct JournalState {
     // On a local folder, change notices tell when a journal may have come,
     // so the folder is read again only then, whatever its time says.
     int notices = -1;
-    pid_t noticesOf = 0;  // a child process inherits the notices, never shares them
+    // A child process makes its own: reading inherited ones takes the parent's.
+    pid_t noticesOf = 0;
     std::string noticeFolder;
 };
 
@@ -401,7 +402,7 @@ void Unwatch(JournalState& s) {
 }
 
 void stopNotices(JournalState& s) {
-    if (s.notices >= 0 && s.noticesOf == getpid())
+    if (s.notices >= 0)
         os::CloseFile(s.notices);
     s.notices = -1;
     s.noticeFolder.clear();
@@ -505,6 +506,8 @@ std::string FolderPath(std::string folder) {
 bool WriteRaw(JournalState& s, const std::string& bytes) {
     if (!os::WriteAt(s.fd, bytes.data(), bytes.size(), s.size))
         return false;
+    if (s.unflushedSince == std::chrono::steady_clock::time_point{})
+        s.unflushedSince = std::chrono::steady_clock::now();
     s.size += bytes.size();
     s.bytes += bytes.size();
     return true;
@@ -575,10 +578,7 @@ bool Record(JournalState& s, Entry e, bool flushNow = false) {
     if (!WriteRaw(s, Encode(e)))
         return false;
     e.path = stored;
-    const auto now = std::chrono::steady_clock::now();
-    if (s.unflushedSince == std::chrono::steady_clock::time_point{})
-        s.unflushedSince = now;
-    if ((flushNow || now - s.unflushedSince > FlushWithin) && !flushJournal(s))
+    if ((flushNow || std::chrono::steady_clock::now() - s.unflushedSince > FlushWithin) && !flushJournal(s))
         return false;
     s.entries.push_back(std::move(e));
     return true;
