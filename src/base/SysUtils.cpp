@@ -684,11 +684,16 @@ bool TryStrToFloat(const std::string& S, double& Value) {
     std::string text;  // rebuilt in C notation for strtod
     if (i < n && (S[i] == '-' || S[i] == '+')) text += S[i++];
     bool digits = false, point = false;
+    uint64_t mantissa = 0;
+    int digitCount = 0, fractionDigits = 0;
     for (; i < n && S[i] != 'e' && S[i] != 'E'; ++i) {
         char c = S[i];
         if (c >= '0' && c <= '9') {
             digits = true;
             text += c;
+            mantissa = mantissa * 10 + static_cast<uint64_t>(c - '0');
+            ++digitCount;
+            if (point) ++fractionDigits;
         } else if (c == DecimalSeparator && !point) {
             point = true;
             text += '.';
@@ -697,6 +702,16 @@ bool TryStrToFloat(const std::string& S, double& Value) {
         }
     }
     if (!digits) return false;
+    if (i == n && digitCount <= 15) {
+        // A plain decimal of up to 15 digits (every amount a table holds) is
+        // an exact integer over an exact power of ten, and the division
+        // rounds as strtod does.
+        static constexpr double powersOfTen[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7,
+                                                 1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+        const double v = static_cast<double>(mantissa) / powersOfTen[fractionDigits];
+        Value = !text.empty() && text[0] == '-' ? -v : v;
+        return true;
+    }
     if (i < n) {
         text += 'e';
         ++i;

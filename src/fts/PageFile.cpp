@@ -1,11 +1,16 @@
 #include "fts/PageFile.h"
 
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
+#include <sys/uio.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
+#include <climits>
+#include <new>
 
 #include "fts/Results.h"
 #include "os/FileLock.h"
@@ -170,7 +175,7 @@ PageFile::ReadScope::~ReadScope() {
 void PageFile::refresh() {
     Header fresh = readHeader(fd_);
     if (!haveHeader_ || fresh.changeCount != header_.changeCount || fresh.pageCount != header_.pageCount)
-        cache_.clear();
+        dropCache();
     header_ = fresh;
     haveHeader_ = true;
 }
@@ -205,13 +210,7 @@ void PageFile::Commit() {
     try {
         writeHeader(true);
         syncData(fd_);
-        for (uint32_t page : dirty_) {
-            CachedPage& cached = *cache_[page];
-            seal(cached.bytes);
-            writePage(page, cached.bytes);
-            cached.dirty = false;
-        }
-        dirty_.clear();
+        writeDirtyPages();
         syncData(fd_);
         ++header_.changeCount;
         writeHeader(false);
@@ -227,7 +226,7 @@ void PageFile::Commit() {
 }
 
 void PageFile::Abandon() {
-    cache_.clear();
+    dropCache();
     ++cacheGeneration_;
     dirty_.clear();
     haveHeader_ = false;
@@ -252,23 +251,79 @@ void PageFile::writePage(uint32_t page, const uint8_t* bytes) {
     }
 }
 
+// Seals and writes the changed pages, each run of neighbouring pages in one
+// call: a new index is one long run.
+void PageFile::writeDirtyPages() {
+    std::sort(dirty_.begin(), dirty_.end());
+    std::vector<iovec> parts;
+    for (size_t at = 0; at < dirty_.size();) {
+        const uint32_t first = dirty_[at];
+        parts.clear();
+        do {
+            CachedPage& cached = cache_[dirty_[at]];
+            seal(cached.bytes);
+            cached.dirty = false;
+            parts.push_back({cached.bytes, PageSize});
+            ++at;
+        } while (at < dirty_.size() && dirty_[at] == first + parts.size() && parts.size() < IOV_MAX);
+        ssize_t n;
+        do {
+            n = pwritev(fd_, parts.data(), static_cast<int>(parts.size()),
+                        static_cast<off_t>(uint64_t(first) * PageSize));
+        } while (n < 0 && errno == EINTR);
+        if (n <= 0) throw Failure(FtsErrIo);
+        // A short write: the pages not wholly written go one by one.
+        for (size_t i = static_cast<size_t>(n) / PageSize; i < parts.size(); ++i)
+            writePage(first + static_cast<uint32_t>(i), static_cast<const uint8_t*>(parts[i].iov_base));
+    }
+    dirty_.clear();
+}
+
 void PageFile::writeHeader(bool updating) {
     alignas(8) uint8_t page[PageSize];
     serialize(header_, updating ? StateUpdating : StateClean, page);
     writePage(0, page);
 }
 
+namespace {
+constexpr size_t FirstSlabPages = 16;
+constexpr size_t HugePageSize = size_t(2) << 20;
+constexpr size_t LargestSlabPages = HugePageSize / PageSize;
+}  // namespace
+
+uint8_t* PageFile::newPage() {
+    if (slabs_.empty() || slabUsed_ == slabPages_) {
+        // Each slab twice the last, up to one huge page.
+        slabPages_ = slabs_.empty() ? FirstSlabPages : std::min(slabPages_ * 2, LargestSlabPages);
+        const size_t bytes = slabPages_ * PageSize;
+        void* memory = std::aligned_alloc(bytes == HugePageSize ? HugePageSize : PageSize, bytes);
+        if (!memory) throw std::bad_alloc();
+        if (bytes == HugePageSize) madvise(memory, bytes, MADV_HUGEPAGE);
+        slabs_.emplace_back(static_cast<uint8_t*>(memory));
+        slabUsed_ = 0;
+    }
+    return slabs_.back().get() + PageSize * slabUsed_++;
+}
+
+void PageFile::dropCache() {
+    cache_.clear();
+    slabs_.clear();
+    slabPages_ = slabUsed_ = 0;
+}
+
 PageFile::CachedPage& PageFile::load(uint32_t page) {
     if (page == 0 || page >= header_.pageCount) throw Failure(FtsErrDamaged);
     if (cache_.size() < header_.pageCount) cache_.resize(header_.pageCount);
-    std::unique_ptr<CachedPage>& slot = cache_[page];
-    if (!slot) {
-        auto fresh = std::make_unique<CachedPage>();
-        if (!readFully(fd_, fresh->bytes, PageSize, uint64_t(page) * PageSize)) throw Failure(FtsErrDamaged);
-        if (Load32(fresh->bytes) != checksum(fresh->bytes)) throw Failure(FtsErrDamaged);
-        slot = std::move(fresh);
+    CachedPage& slot = cache_[page];
+    if (!slot.bytes) {
+        uint8_t* fresh = newPage();
+        if (!readFully(fd_, fresh, PageSize, uint64_t(page) * PageSize) || Load32(fresh) != checksum(fresh)) {
+            --slabUsed_;  // the page is the slab's last: give it back
+            throw Failure(FtsErrDamaged);
+        }
+        slot = {fresh, false};
     }
-    return *slot;
+    return slot;
 }
 
 const uint8_t* PageFile::Read(uint32_t page, PageType type) {
@@ -279,7 +334,7 @@ const uint8_t* PageFile::Read(uint32_t page, PageType type) {
 
 uint8_t* PageFile::Modify(uint32_t page, PageType type) {
     Read(page, type);
-    CachedPage& cached = *cache_[page];
+    CachedPage& cached = cache_[page];
     if (!cached.dirty) {
         cached.dirty = true;
         dirty_.push_back(page);
@@ -291,13 +346,12 @@ uint8_t* PageFile::Allocate(PageType type, uint32_t& page) {
     if (header_.pageCount >= MaxPages) throw Failure(FtsErrFull);
     page = header_.pageCount++;
     if (cache_.size() < header_.pageCount) cache_.resize(std::max<size_t>(header_.pageCount, cache_.size() * 2));
-    auto fresh = std::make_unique<CachedPage>();
-    std::memset(fresh->bytes, 0, PageSize);
-    fresh->bytes[4] = static_cast<uint8_t>(type);
-    fresh->dirty = true;
+    uint8_t* fresh = newPage();
+    std::memset(fresh, 0, PageSize);
+    fresh[4] = static_cast<uint8_t>(type);
     dirty_.push_back(page);
-    cache_[page] = std::move(fresh);
-    return cache_[page]->bytes;
+    cache_[page] = {fresh, true};
+    return fresh;
 }
 
 }  // namespace fts

@@ -15,6 +15,7 @@
 // until it is created anew.
 #include <array>
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -105,15 +106,25 @@ public:
     uint8_t* Allocate(PageType type, uint32_t& page);
 
 private:
+    // A page held in memory; its bytes live in one of the slabs.
     struct CachedPage {
-        alignas(8) uint8_t bytes[PageSize];
+        uint8_t* bytes = nullptr;
         bool dirty = false;
+    };
+    // Memory for pages, many at a time: one allocation per page cost a new
+    // index a third of its time in the allocator, and the large slabs may
+    // be backed by huge pages, which saves a fault per page.
+    struct FreeSlab {
+        void operator()(uint8_t* memory) const { std::free(memory); }
     };
 
     PageFile(int fd, std::string path) : fd_(fd), path_(std::move(path)) {}
     CachedPage& load(uint32_t page);
+    uint8_t* newPage();
+    void dropCache();
     void refresh();
     void writePage(uint32_t page, const uint8_t* bytes);
+    void writeDirtyPages();
     void writeHeader(bool updating);
     void releaseWriter();
 
@@ -123,7 +134,9 @@ private:
     bool writing_ = false;
     bool haveHeader_ = false;
     uint64_t cacheGeneration_ = 0;
-    std::vector<std::unique_ptr<CachedPage>> cache_;
+    std::vector<CachedPage> cache_;  // by page number
+    std::vector<std::unique_ptr<uint8_t, FreeSlab>> slabs_;
+    size_t slabPages_ = 0, slabUsed_ = 0;
     std::vector<uint32_t> dirty_;
 };
 

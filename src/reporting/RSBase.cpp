@@ -110,11 +110,7 @@ void TBaseReport::SetUnits(TPrintUnits Value) {
 void TBaseReport::SetUnitsFactor(double Value) {
     if (!(Value > 0)) return;
     unitsFactor_ = Value;
-    if (Value == 1.0) units_ = unInch;
-    else if (Value == 25.4) units_ = unMM;
-    else if (Value == 2.54) units_ = unCM;
-    else if (Value == 72.0) units_ = unPoint;
-    else units_ = unUser;
+    units_ = unitsOfFactor(Value);
 }
 
 void TBaseReport::SetTabShade(int Value) { tabShade_ = Value > 100 ? 100 : Value < 1 ? 0 : Value; }

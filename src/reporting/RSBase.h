@@ -14,6 +14,8 @@
 // Output operations outside a run raise "Invalid method call.  DazedeVedodev
 // is not printing."; after Abort they end the run's body silently (EAbort).
 #include <cstdint>
+#include <exception>
+#include <functional>
 #include <list>
 #include <memory>
 #include <string>
@@ -567,6 +569,17 @@ protected:
     // The realised font of the state; nullptr before the first selectFont.
     HFONT currentFont() const { return currentFont_; }
     void resetTabState();
+    // Execute after Start: OnPrint, else the OnPrintPage loop; Finish, also
+    // when the body raises.
+    void runPrintEvents();
+    // Finish's first step: the last page's footer and page-end events,
+    // unless the run was aborted. An abort raised in them is dropped;
+    // another failure is handed back, to be raised once the run is closed.
+    std::exception_ptr endLastPage();
+    // Finish's last step: pending lines, font cache and font hook dropped,
+    // CloseOutput (the output's own end), then printing is over and
+    // OnAfterPrint runs when it was on.
+    void closeRun(const std::function<void()>& CloseOutput);
 
 private:
     bool recordingWithoutPrinters();

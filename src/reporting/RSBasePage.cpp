@@ -170,11 +170,15 @@ bool TBaseReport::OutputSuppressed() {
 
 void TBaseReport::Execute() {
     Start();
+    runPrintEvents();
+}
+
+void TBaseReport::runPrintEvents() {
     try {
         if (OnPrint) {
             DoPrint();
         } else if (OnPrintPage) {
-            while (DoPrintPage() && !aborted_) NewPage();
+            while (DoPrintPage() && !Aborted()) NewPage();
         } else {
             DoPrint();
         }
@@ -183,6 +187,29 @@ void TBaseReport::Execute() {
         throw;
     }
     Finish();
+}
+
+std::exception_ptr TBaseReport::endLastPage() {
+    if (Aborted()) return nullptr;
+    try {
+        DoPrintFooter();
+        CallReportEvents(ReportEventPageEnd);
+    } catch (const EAbort&) {
+        // aborted while the last page closed: the run ends as aborted
+    } catch (...) {
+        return std::current_exception();
+    }
+    return nullptr;
+}
+
+void TBaseReport::closeRun(const std::function<void()>& CloseOutput) {
+    DiscardLines();
+    FreeFontCache();
+    UnhookFont();
+    CloseOutput();
+    const bool wasPrinting = Printing();
+    setPrinting(false);
+    if (wasPrinting) DoAfterPrint();
 }
 
 void TBaseReport::NewPage() {

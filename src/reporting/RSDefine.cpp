@@ -31,3 +31,9 @@ double UnitsFactorOf(TPrintUnits Units, double Current) {
     }
     return Current;
 }
+
+TPrintUnits unitsOfFactor(double Factor) {
+    for (TPrintUnits units : {unInch, unMM, unCM, unPoint})
+        if (UnitsFactorOf(units, 0) == Factor) return units;
+    return unUser;
+}

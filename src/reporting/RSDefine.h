@@ -33,6 +33,16 @@ public:
     void SetVersion(const TVersion&) {}
 };
 
+// Points Field at Value, a component Self refers to without owning it: Self
+// is told when Value is freed (its Notification then clears Field) and no
+// longer told of the one Field held before.
+template <class T>
+void setReference(TComponent* Self, T*& Field, T* Value) {
+    if (Field != nullptr) Field->RemoveFreeNotification(Self);
+    Field = Value;
+    if (Field != nullptr) Field->FreeNotification(Self);
+}
+
 class TRSBaseComponent : public TRSComponent {
 public:
     using TRSComponent::TRSComponent;
@@ -53,6 +63,8 @@ enum TPrintJustify { pjCenter, pjLeft, pjRight, pjBlock };
 enum TPrintUnits { unInch, unMM, unCM, unPoint, unUser };
 // Units per inch; unUser keeps the factor the caller set.
 double UnitsFactorOf(TPrintUnits Units, double Current);
+// The units of a factor: unUser for one no named unit has.
+TPrintUnits unitsOfFactor(double Factor);
 enum TLineHeightMethod { lhmLinesPerInch, lhmFont, lhmUser };
 enum TBKMode { bkTransparent, bkOpaque };
 enum TStreamMode { smMemory, smFile, smUser, smTempFile };

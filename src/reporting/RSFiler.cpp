@@ -905,20 +905,7 @@ void TReportFiler::unhookPenAndBrush() {
 
 void TReportFiler::Execute() {
     Start();
-    if (!Printing()) return;
-    try {
-        if (OnPrint) {
-            DoPrint();
-        } else if (OnPrintPage) {
-            while (DoPrintPage() && !Aborted()) NewPage();
-        } else {
-            DoPrint();
-        }
-    } catch (...) {
-        Finish();
-        throw;
-    }
-    Finish();
+    if (Printing()) runPrintEvents();
 }
 
 void TReportFiler::Start() {
@@ -1015,16 +1002,7 @@ void TReportFiler::AbortPage() {
 
 void TReportFiler::Finish() {
     if (!Printing()) return;
-    std::exception_ptr failure;
-    try {
-        if (!Aborted()) {
-            DoPrintFooter();
-            CallReportEvents(ReportEventPageEnd);
-        }
-    } catch (const EAbort&) {
-    } catch (...) {
-        failure = std::current_exception();
-    }
+    std::exception_ptr failure = endLastPage();
     try {
         pageEnd(true);
         if (output_) {
@@ -1043,18 +1021,15 @@ void TReportFiler::Finish() {
 
 void TReportFiler::endRun() {
     unhookPenAndBrush();
-    DiscardLines();
-    FreeFontCache();
-    UnhookFont();
-    if (streamMode_ == smMemory && memory_ && !fileName_.empty()) {
-        try {
-            memory_->SaveToFile(fileName_);
-        } catch (const Exception&) {
-            MessageDlg(ThroughMessageHook(Format("Error initializing stream \"%s\"", {fileName_})), mtError, {mbOK});
+    closeRun([this] {
+        if (streamMode_ == smMemory && memory_ && !fileName_.empty()) {
+            try {
+                memory_->SaveToFile(fileName_);
+            } catch (const Exception&) {
+                MessageDlg(ThroughMessageHook(Format("Error initializing stream \"%s\"", {fileName_})), mtError,
+                           {mbOK});
+            }
         }
-    }
-    closeStream();
-    const bool wasPrinting = Printing();
-    setPrinting(false);
-    if (wasPrinting) DoAfterPrint();
+        closeStream();
+    });
 }

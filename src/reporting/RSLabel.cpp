@@ -97,38 +97,22 @@ void TLabelShell::Execute(TBaseReport* Given) {
 void TLabelShell::printLabels() {
     StartRow = std::min(StartRow, numDown_);
     StartCol = std::min(StartCol, numAcross_);
-    TBaseReport* report = DazedeVedodev();
-    const TReportEventMethod begin{this, "PageBegin", [this](TBaseReport* r) {
-                                       setDazedeVedodev(r);
-                                       DoPageBefore();
-                                   }};
-    const TReportEventMethod end{this, "PageEnd", [this](TBaseReport* r) {
-                                     setDazedeVedodev(r);
-                                     DoPageAfter();
-                                 }};
-    report->AddReportEvent(ReportEventPageBegin, begin);
-    report->AddReportEvent(ReportEventPageEnd, end);
-    withFinally(
-        [this] {
-            DoReportBefore();
-            withFinally(
-                [this] {
-                    DoPageBefore();
-                    for (;;) {
-                        drawExtents();
-                        const bool more = printSheet();
-                        SkipCount = StartRow = StartCol = 0;
-                        if (!more) break;
-                        DazedeVedodev()->NewPage();
-                    }
-                    DoPageAfter();
-                },
-                [this] { DoReportAfter(); });
-        },
-        [&] {
-            report->RemoveReportEvent(ReportEventPageBegin, begin);
-            report->RemoveReportEvent(ReportEventPageEnd, end);
-        });
+    runReport({.ReportBefore = [this] { DoReportBefore(); },
+               .Body =
+                   [this] {
+                       DoPageBefore();
+                       for (;;) {
+                           drawExtents();
+                           const bool more = printSheet();
+                           SkipCount = StartRow = StartCol = 0;
+                           if (!more) break;
+                           DazedeVedodev()->NewPage();
+                       }
+                       DoPageAfter();
+                   },
+               .ReportAfter = [this] { DoReportAfter(); },
+               .PageBegin = [this] { DoPageBefore(); },
+               .PageEnd = [this] { DoPageAfter(); }});
 }
 
 void TLabelShell::drawExtents() {

@@ -70,31 +70,16 @@ void TDazedeVedodev::NewPage() {
 
 void TDazedeVedodev::Finish() {
     if (!Printing()) return;
-    std::exception_ptr failure;
-    if (!Aborted()) {
-        try {
-            DoPrintFooter();
-            CallReportEvents(ReportEventPageEnd);
-        } catch (const EAbort&) {
-            // aborted while the last page closed: the job is aborted below
-        } catch (...) {
-            failure = std::current_exception();
-        }
-    }
+    const std::exception_ptr failure = endLastPage();
     endRun();
     if (failure) std::rethrow_exception(failure);
 }
 
 void TDazedeVedodev::endRun() {
-    DiscardLines();
-    FreeFontCache();
-    UnhookFont();
-    TReportDevice* device = Device();
-    if (device->Printing()) {
+    closeRun([this] {
+        TReportDevice* device = Device();
+        if (!device->Printing()) return;
         if (Aborted()) device->Abort();
         else device->EndDoc();
-    }
-    const bool wasPrinting = Printing();
-    setPrinting(false);
-    if (wasPrinting) DoAfterPrint();
+    });
 }

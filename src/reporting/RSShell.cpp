@@ -29,6 +29,29 @@ void TBaseShell::Notification(TComponent* AComponent, TOperation Operation) {
     if (Operation == opRemove && AComponent == engine_) engine_ = nullptr;
 }
 
+void TBaseShell::runReport(const TReportSteps& Steps) {
+    TBaseReport* report = DazedeVedodev();
+    const TReportEventMethod begin{this, "PageBegin", [this, &Steps](TBaseReport* r) {
+                                       setDazedeVedodev(r);
+                                       Steps.PageBegin();
+                                   }};
+    const TReportEventMethod end{this, "PageEnd", [this, &Steps](TBaseReport* r) {
+                                     setDazedeVedodev(r);
+                                     Steps.PageEnd();
+                                 }};
+    report->AddReportEvent(ReportEventPageBegin, begin);
+    report->AddReportEvent(ReportEventPageEnd, end);
+    withFinally(
+        [&Steps] {
+            Steps.ReportBefore();
+            withFinally(Steps.Body, Steps.ReportAfter);
+        },
+        [&] {
+            report->RemoveReportEvent(ReportEventPageBegin, begin);
+            report->RemoveReportEvent(ReportEventPageEnd, end);
+        });
+}
+
 template <class Runner>
 TBaseReport* TBaseShell::startRun(Runner* Idle) {
     // The engine's own handler comes back afterwards, so that it never
@@ -268,34 +291,18 @@ void TReportShell::SetSectionPageFooter(const TReportSection* Value) {
 void TReportShell::Execute(TBaseReport* Given) { runShell(Given, [this] { printReport(); }); }
 
 void TReportShell::printReport() {
-    TBaseReport* report = DazedeVedodev();
-    const TReportEventMethod begin{this, "PageBegin", [this](TBaseReport* r) {
-                                       setDazedeVedodev(r);
-                                       pageBegin();
-                                   }};
-    const TReportEventMethod end{this, "PageEnd", [this](TBaseReport* r) {
-                                     setDazedeVedodev(r);
-                                     pageEnd();
-                                 }};
-    report->AddReportEvent(ReportEventPageBegin, begin);
-    report->AddReportEvent(ReportEventPageEnd, end);
-    withFinally(
-        [this] {
-            DoReportBefore();
-            withFinally(
-                [this] {
-                    DoReportHeader();
-                    pageBegin();
-                    printBody();
-                    pageEnd();
-                    DoReportFooter();
-                },
-                [this] { DoReportAfter(); });
-        },
-        [&] {
-            report->RemoveReportEvent(ReportEventPageBegin, begin);
-            report->RemoveReportEvent(ReportEventPageEnd, end);
-        });
+    runReport({.ReportBefore = [this] { DoReportBefore(); },
+               .Body =
+                   [this] {
+                       DoReportHeader();
+                       pageBegin();
+                       printBody();
+                       pageEnd();
+                       DoReportFooter();
+                   },
+               .ReportAfter = [this] { DoReportAfter(); },
+               .PageBegin = [this] { pageBegin(); },
+               .PageEnd = [this] { pageEnd(); }});
 }
 
 void TReportShell::pageBegin() {

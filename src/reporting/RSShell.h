@@ -58,6 +58,17 @@ protected:
     TBaseReport* engineToRunOn(TBaseReport* Given);
     void setDazedeVedodev(TBaseReport* Value) { dazedeVedodev_ = Value; }
 
+    // The steps of a whole report run.
+    struct TReportSteps {
+        std::function<void()> ReportBefore, Body, ReportAfter;
+        // Called by the report at each page's start and end.
+        std::function<void()> PageBegin, PageEnd;
+    };
+    // Runs Steps on the report in use. PageBegin and PageEnd are on its page
+    // event lists for the run, each first taking the page's report as the
+    // one in use; ReportAfter runs after Body also when Body raises.
+    void runReport(const TReportSteps& Steps);
+
 private:
     // Runs an idle engine with this shell's Execute as its print handler.
     template <class Runner>

@@ -43,10 +43,6 @@ void TARReportForm::FormClose(TObject*, TCloseAction& Action) {
     Action = caFree;
 }
 
-void TARReportForm::ReportSystem1Print(TObject* Sender) {
-    ReportShell1->Execute(dynamic_cast<TBaseReport*>(Sender));
-}
-
 void TARReportForm::ReportSystem1BeforePrint(TObject*) {
     Table1->Open();
     Xbase1->SetFilter("balance <> 0");
@@ -70,9 +66,7 @@ void TARReportForm::breakPageBelowBottom(TBaseReport& Report) {
 void TARReportForm::ReportShell1ReportBefore(TBaseReport* Report, TDetailShell*) {
     SubTotal = Total = Currency(0);
     Table1->First();
-    PageNumber = 0;
-    Report->SetOriginX(0);
-    Report->SetOriginY(0);
+    startPages(*Report);
 }
 
 void TARReportForm::ReportShell1PageBefore(TBaseReport*, TDetailShell*) { ++PageNumber; }
@@ -163,5 +157,3 @@ void TARReportForm::ReportShell1BodyFooter(TBaseReport* Report, TDetailShell*) {
 }
 
 void TARReportForm::ReportShell1BodyAfter(TBaseReport* Report, TDetailShell*) { breakPageBelowBottom(*Report); }
-
-void TARReportForm::ReportShell1PageAfter(TBaseReport* Report, TDetailShell*) { Report->NextLine(); }

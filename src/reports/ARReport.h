@@ -18,7 +18,7 @@ public:
 
     void FormCreate(TObject* Sender);
     void FormClose(TObject* Sender, TCloseAction& Action);
-    void ReportSystem1Print(TObject* Sender);
+    using TShellReport::ReportSystem1Print;
     void ReportSystem1BeforePrint(TObject* Sender);
     void ReportSystem1AfterPrint(TObject* Sender);
     void ReportShell1ReportBefore(TBaseReport* Report, TDetailShell* Shell);
@@ -33,14 +33,13 @@ public:
     void ReportShell1GroupAfter(TBaseReport* Report, TDetailShell* Shell, bool& Valid);
     void ReportShell1BodyFooter(TBaseReport* Report, TDetailShell* Shell);
     void ReportShell1BodyAfter(TBaseReport* Report, TDetailShell* Shell);
-    void ReportShell1PageAfter(TBaseReport* Report, TDetailShell* Shell);
+    using TShellReport::ReportShell1PageAfter;
 
 private:
     // The bucket of the receipt under the cursor.
     AgingBucket currentBucket() const;
     void breakPageBelowBottom(TBaseReport& Report);
 
-    int PageNumber = 0;
     bool groupOpen_ = false;
     AgingBucket groupBucket_ = AgingBucket::Current;
     Currency SubTotal, Total;

@@ -36,12 +36,8 @@ TBirthDayLabelsForm::TBirthDayLabelsForm(TComponent* AOwner) : TForm(AOwner) {
     OKBitBtn1 = place<TBitBtn>(this, 127, 246, 75, 25, "&Print");
 
     makeCompanyTable(this, Table1, DataSource1, Xbase1, "Patient.dbf", "BIRTHDAY");
-    ReportSystem1 = new TReportSystem(this);
-    ReportSystem1->SetName("ReportSystem1");
-    presetMailingReportSystem(*ReportSystem1);
-    LabelShell1 = new TLabelShell(this);
-    LabelShell1->SetEngine(ReportSystem1);
-    setAddressLabelSheet(*LabelShell1);
+    ReportSystem1 = makeMailingReportSystem(this);
+    LabelShell1 = makeAddressLabels(this, ReportSystem1);
 
     bindEvent(OKBitBtn1->OnClick, this, &TBirthDayLabelsForm::OKBitBtn1Click);
     bindEvent(KingCalendar1->OnDblClick, this, &TBirthDayLabelsForm::KingCalendar1DblClick);

@@ -79,3 +79,11 @@ void TDateRangeForm::runOnce(const std::function<void()>& Body) {
     }
     running_ = false;
 }
+
+void TDateRangeForm::runOnRange(const std::function<void(TDateTime From, TDateTime Thru)>& Body) {
+    runOnce([this, &Body] {
+        TDateTime from = 0, thru = 0;
+        normaliseDates(from, thru);
+        Body(from, thru);
+    });
+}

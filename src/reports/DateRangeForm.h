@@ -3,7 +3,7 @@
 // combo, the From and Thru date edits with their calendars (both opening
 // under From), the OK button, and the key and combo handlers that keep the
 // edits in "mm/dd/yyyy". A member adds its tables, runner and shell, and
-// gives OK its work through runOnce. A second OK while a run is going on
+// gives OK its work through runOnRange or runOnce. A second OK while a run is going on
 // does nothing, and the form cannot be closed under its run.
 #include <functional>
 #include <string>
@@ -39,6 +39,8 @@ protected:
     void normaliseDates(TDateTime& From, TDateTime& Thru);
     // Runs Body unless a run is already going on.
     void runOnce(const std::function<void()>& Body);
+    // OK's usual work: runOnce of Body on the normalised From and Thru.
+    void runOnRange(const std::function<void(TDateTime From, TDateTime Thru)>& Body);
 
 private:
     bool running_ = false;

@@ -32,25 +32,31 @@ void printAddressBlock(TBaseReport& Report, const TPostalAddress& Address, bool 
     line(CityLine(Address));
 }
 
-void setAddressLabelSheet(TLabelShell& Shell) {
+TLabelShell* makeAddressLabels(TComponent* Form, TReportSystem* Runner) {
+    auto* shell = new TLabelShell(Form);
+    shell->SetEngine(Runner);
     // The stock brings the geometry and the rounded outline.
-    Shell.SetLabelBrand(lbAV5260);
-    Shell.SetBorder(0.2);
-    Shell.SetDrawExtents(true);
+    shell->SetLabelBrand(lbAV5260);
+    shell->SetBorder(0.2);
+    shell->SetDrawExtents(true);
+    return shell;
 }
 
-void presetMailingReportSystem(TReportSystem& Runner) {
-    Runner.SetTitleSetup("Report Setup");
-    Runner.SetTitleStatus("Report Status");
-    Runner.SetTitlePreview("Report Preview");
-    Runner.SystemFiler()->SetStatusFormat("Generating page %p");
-    Runner.SystemPreview()->SetMarginPercent(1.0);
-    Runner.SystemPreview()->SetShadowDepth(2);
-    Runner.SystemPreview()->SetZoomFactor(70);
-    TSystemPrinter* printer = Runner.SystemPrinter();
+TReportSystem* makeMailingReportSystem(TComponent* Form) {
+    auto* runner = new TReportSystem(Form);
+    runner->SetName("ReportSystem1");
+    runner->SetTitleSetup("Report Setup");
+    runner->SetTitleStatus("Report Status");
+    runner->SetTitlePreview("Report Preview");
+    runner->SystemFiler()->SetStatusFormat("Generating page %p");
+    runner->SystemPreview()->SetMarginPercent(1.0);
+    runner->SystemPreview()->SetShadowDepth(2);
+    runner->SystemPreview()->SetZoomFactor(70);
+    TSystemPrinter* printer = runner->SystemPrinter();
     printer->SetScaleX(100);
     printer->SetScaleY(100);
     printer->SetStatusFormat("Printing page %p");
     printer->SetTitle("DazedeVedodev Report");
     printer->SetUnitsFactor(1.0);
+    return runner;
 }

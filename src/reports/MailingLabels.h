@@ -9,6 +9,7 @@
 #include <string>
 
 class TBaseReport;
+class TComponent;
 class TDataSet;
 class TLabelShell;
 class TReportSystem;
@@ -31,11 +32,12 @@ std::string CityLine(const TPostalAddress& Address);
 // every line at the report's first tab stop (the postcards' address).
 void printAddressBlock(TBaseReport& Report, const TPostalAddress& Address, bool AtTabStop = false);
 
-// The 30-up address stock: 3 x 10 labels of 2.625 x 1 in, columns 2.75 in
-// apart, the first at 0.188 / 0.5 in, a 0.2 in inset, rounded outlines on
-// the preview only.
-void setAddressLabelSheet(TLabelShell& Shell);
+// The runner ReportSystem1 of a mailing form, owned by Form: the date-range
+// family's settings with a shadow of 2, without printer margins and without
+// a stream mode of its own.
+TReportSystem* makeMailingReportSystem(TComponent* Form);
 
-// The runner of a mailing form: the date-range family's settings with a
-// shadow of 2, without printer margins and without a stream mode of its own.
-void presetMailingReportSystem(TReportSystem& Runner);
+// A label shell of Form printing on Runner, on the 30-up address stock: 3 x
+// 10 labels of 2.625 x 1 in, columns 2.75 in apart, the first at 0.188 /
+// 0.5 in, a 0.2 in inset, rounded outlines on the preview only.
+TLabelShell* makeAddressLabels(TComponent* Form, TReportSystem* Runner);

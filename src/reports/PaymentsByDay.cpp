@@ -56,9 +56,7 @@ void TPaymentsByDayReport::FormCreate(TObject*) { DateRangeComboBoxChange(this);
 void TPaymentsByDayReport::FormClose(TObject*, TCloseAction& Action) { Action = caFree; }
 
 void TPaymentsByDayReport::BitBtn1Click(TObject*) {
-    runOnce([this] {
-        TDateTime from = 0, thru = 0;
-        normaliseDates(from, thru);
+    runOnRange([this](TDateTime From, TDateTime Thru) {
         const std::string begText = FromKingDateDialog->Text(), endText = ThruKingDateDialog->Text();
         TDuzuProject* project = ProgramReportProject();
         if (!project || !DataModule1) return;
@@ -66,7 +64,7 @@ void TPaymentsByDayReport::BitBtn1Click(TObject*) {
         TXbase& xbase = *DataModule1->PaymentXbase;
         TPaymentTableState restore(payments, xbase);
         payments.SetIndexName("Date");
-        xbase.SetScope(DateRange::Key(from), DateRange::Key(thru));
+        xbase.SetScope(DateRange::Key(From), DateRange::Key(Thru));
         xbase.SetFilter(".not. empty(paidwith)");
         payments.First();
         project->Open();

@@ -28,12 +28,8 @@ TPrintPatientLabelsDlg::TPrintPatientLabelsDlg(TComponent* AOwner) : TForm(AOwne
     CancelBtn->SetCancel(true);
     CancelBtn->SetModalResult(mrCancel);
 
-    ReportSystem1 = new TReportSystem(this);
-    ReportSystem1->SetName("ReportSystem1");
-    presetMailingReportSystem(*ReportSystem1);
-    Labels = new TLabelShell(this);
-    Labels->SetEngine(ReportSystem1);
-    setAddressLabelSheet(*Labels);
+    ReportSystem1 = makeMailingReportSystem(this);
+    Labels = makeAddressLabels(this, ReportSystem1);
 
     bindEvent(OKBtn->OnClick, this, &TPrintPatientLabelsDlg::OKBtnClick);
     bindRunnerHandlers(ReportSystem1, this);

@@ -82,12 +82,8 @@ TPrintRecallLabelsDlg::TPrintRecallLabelsDlg(TComponent* AOwner) : TForm(AOwner)
     PrintRadioGroup->SetItemIndex(LabelsIndex);
     PrintBtn = place<TButton>(this, 129, 114, 75, 25, "&Print");
 
-    ReportSystem1 = new TReportSystem(this);
-    ReportSystem1->SetName("ReportSystem1");
-    presetMailingReportSystem(*ReportSystem1);
-    Labels = new TLabelShell(this);
-    Labels->SetEngine(ReportSystem1);
-    setAddressLabelSheet(*Labels);
+    ReportSystem1 = makeMailingReportSystem(this);
+    Labels = makeAddressLabels(this, ReportSystem1);
     Postcards = new TLabelShell(this);
     Postcards->SetEngine(ReportSystem1);
     Postcards->SetNumAcross(2);

@@ -3,6 +3,7 @@
 #include "reporting/RSBase.h"
 #include "reports/DateRange.h"
 #include "reports/ReceiptLineScan.h"
+#include "reports/ReportColumns.h"
 #include "ui/FormKit.h"
 
 namespace {
@@ -10,30 +11,22 @@ namespace {
 constexpr const char* LinePicture = "###,###,##0.00;;0";
 constexpr const char* TotalPicture = "###,###,##0.00";
 
+constexpr TReportColumn Columns[] = {{0.5, pjLeft, 1.4, "Date"},
+                                     {2.0, pjLeft, 0.9, "Receipt"},
+                                     {3.0, pjLeft, 2.4, "Patient"},
+                                     {5.5, pjRight, 0.9, "Amount"},
+                                     {6.5, pjRight, 1.0, "Total"}};
+
 }  // namespace
 
 TSalesByDayReport::TSalesByDayReport(TComponent* AOwner) : TSalesByDayForm(AOwner, "Sales by Day/Receipt") {
     bindReportHandlers(this);
 }
 
-void TSalesByDayReport::setColumns(TBaseReport& Report, std::uint8_t BoxLines) {
-    Report.ClearTabs();
-    Report.SetTab(0.5, pjLeft, 1.4, 0, BoxLines, 0);
-    Report.SetTab(2.0, pjLeft, 0.9, 0, BoxLines, 0);
-    Report.SetTab(3.0, pjLeft, 2.4, 0, BoxLines, 0);
-    Report.SetTab(5.5, pjRight, 0.9, 0, BoxLines, 0);
-    Report.SetTab(6.5, pjRight, 1.0, 0, BoxLines, 0);
-}
-
 void TSalesByDayReport::ReportShell1PageHeader(TBaseReport* Report, TDetailShell*) {
     DateRange::printPageHeader(*Report, "Sales by Date", FromKingDateDialog->Text(), ThruKingDateDialog->Text(),
                                PageNumber);
-    setColumns(*Report, BOXLINEBOTTOM);
-    Report->GotoXY(0, 1.5);
-    for (const char* title : {"Date", "Receipt", "Patient", "Amount", "Total"})
-        Report->PrintTab(title);
-    setColumns(*Report, 0);
-    Report->GotoXY(0, 1.75);
+    printColumnHeadings(*Report, Columns);
 }
 
 void TSalesByDayReport::ReportShell1BodyBefore(TBaseReport*, TDetailShell*) {
@@ -125,5 +118,3 @@ void TSalesByDayReport::ReportShell1BodyFooter(TBaseReport* Report, TDetailShell
     Report->NextLine();
     line("Net Sales", SalesTotal);
 }
-
-void TSalesByDayReport::ReportShell1PageAfter(TBaseReport* Report, TDetailShell*) { Report->NextLine(); }

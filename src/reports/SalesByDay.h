@@ -22,12 +22,9 @@ public:
     void ReportShell1DetailAfter(TBaseReport* Report, TDetailShell* Shell);
     void ReportShell1GroupAfter(TBaseReport* Report, TDetailShell* Shell, bool& Valid);
     void ReportShell1BodyFooter(TBaseReport* Report, TDetailShell* Shell);
-    void ReportShell1PageAfter(TBaseReport* Report, TDetailShell* Shell);
+    using TShellReport::ReportShell1PageAfter;
 
 private:
-    // The five stops of the columns, with box-line flag BoxLines.
-    static void setColumns(TBaseReport& Report, std::uint8_t BoxLines);
-
     TDateTime LastDate = 0;
     Currency DaySubtotal, SalesTotal, AdjustmentTotal, DiscountTotal;
 };

@@ -29,27 +29,14 @@ void TSalesByDayForm::FormClose(TObject*, TCloseAction& Action) {
 }
 
 void TSalesByDayForm::BitBtn1Click(TObject*) {
-    runOnce([this] {
-        TDateTime from = 0, thru = 0;
-        normaliseDates(from, thru);
-        Xbase1->SetScope(DateRange::Key(from), DateRange::Key(thru));
+    runOnRange([this](TDateTime From, TDateTime Thru) {
+        Xbase1->SetScope(DateRange::Key(From), DateRange::Key(Thru));
         Table1->First();
         ReportSystem1->Execute();
     });
 }
 
-void TSalesByDayForm::ReportSystem1Print(TObject* Sender) {
-    ReportShell1->Execute(dynamic_cast<TBaseReport*>(Sender));
-}
-
 void TSalesByDayForm::ReportShell1ReportBefore(TBaseReport* Report, TDetailShell*) {
     Table1->First();
-    PageNumber = 0;
-    Report->SetOriginX(0);
-    Report->SetOriginY(0);
-}
-
-void TSalesByDayForm::ReportShell1PageBefore(TBaseReport* Report, TDetailShell*) {
-    ++PageNumber;
-    Report->SetFont("Arial", 10);
+    startPages(*Report);
 }

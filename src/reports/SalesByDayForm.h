@@ -22,12 +22,10 @@ public:
     // The closed form frees itself.
     void FormClose(TObject* Sender, TCloseAction& Action);
     void BitBtn1Click(TObject* Sender);
-    void ReportSystem1Print(TObject* Sender);
+    using TShellReport::ReportSystem1Print;
     void ReportShell1ReportBefore(TBaseReport* Report, TDetailShell* Shell);
-    void ReportShell1PageBefore(TBaseReport* Report, TDetailShell* Shell);
+    using TShellReport::ReportShell1PageBefore;
 
 protected:
     TSalesByDayForm(TComponent* AOwner, const std::string& Caption);
-
-    int PageNumber = 0;
 };

@@ -99,5 +99,3 @@ void TSalesByDaySummaryReport::ReportShell1BodyFooter(TBaseReport* Report, TDeta
     for (Currency figure : {gross, AdjustmentTotal, DiscountTotal, SalesTotal})
         Report->PrintTab(DateRange::Money(Picture, figure));
 }
-
-void TSalesByDaySummaryReport::ReportShell1PageAfter(TBaseReport* Report, TDetailShell*) { Report->NextLine(); }

@@ -20,7 +20,7 @@ public:
     void ReportShell1RowAfter(TBaseReport* Report, TDetailShell* Shell, bool& Valid);
     void ReportShell1GroupAfter(TBaseReport* Report, TDetailShell* Shell, bool& Valid);
     void ReportShell1BodyFooter(TBaseReport* Report, TDetailShell* Shell);
-    void ReportShell1PageAfter(TBaseReport* Report, TDetailShell* Shell);
+    using TShellReport::ReportShell1PageAfter;
 
 private:
     static void setColumns(TBaseReport& Report, std::uint8_t BoxLines);

@@ -4,6 +4,7 @@
 #include "reporting/RSBase.h"
 #include "reports/DateRange.h"
 #include "reports/ReceiptLineScan.h"
+#include "reports/ReportColumns.h"
 #include "ui/FormKit.h"
 
 namespace {
@@ -22,53 +23,31 @@ TSalesByGroupReport::TSalesByGroupReport(TComponent* AOwner, const std::string& 
 }
 
 void TSalesByGroupReport::BitBtn1Click(TObject*) {
-    runOnce([this] {
-        TDateTime from = 0, thru = 0;
-        normaliseDates(from, thru);
-        Xbase1->SetFilter(DateRange::filterText(DateRange::Key(from), DateRange::Key(thru)));
+    runOnRange([this](TDateTime From, TDateTime Thru) {
+        Xbase1->SetFilter(DateRange::filterText(DateRange::Key(From), DateRange::Key(Thru)));
         Table1->First();
         ReportSystem1->Execute();
     });
-}
-
-void TSalesByGroupReport::ReportSystem1Print(TObject* Sender) {
-    ReportShell1->Execute(dynamic_cast<TBaseReport*>(Sender));
 }
 
 std::string TSalesByGroupReport::recordKey() const { return Trim(Table1->FieldByName(keyField_)->AsString()); }
 
 void TSalesByGroupReport::ReportShell1ReportBefore(TBaseReport* Report, TDetailShell*) {
     Table1->First();
-    PageNumber = 0;
     totalPage_ = false;
-    Report->SetOriginX(0);
-    Report->SetOriginY(0);
-}
-
-void TSalesByGroupReport::ReportShell1PageBefore(TBaseReport* Report, TDetailShell*) {
-    ++PageNumber;
-    Report->SetFont("Arial", 10);
+    startPages(*Report);
 }
 
 void TSalesByGroupReport::ReportShell1PageHeader(TBaseReport* Report, TDetailShell*) {
     if (totalPage_) return;
     DateRange::printPageHeader(*Report, title_, FromKingDateDialog->Text(), ThruKingDateDialog->Text(), PageNumber);
-    auto columns = [Report](std::uint8_t BoxLines) {
-        Report->ClearTabs();
-        Report->SetTab(0.5, pjLeft, 1.4, 0, BoxLines, 0);
-        Report->SetTab(2.0, pjLeft, 0.9, 0, BoxLines, 0);
-        Report->SetTab(3.0, pjLeft, 2.4, 0, BoxLines, 0);
-        Report->SetTab(5.5, pjRight, 0.9, 0, BoxLines, 0);
-        Report->SetTab(6.5, pjRight, 1.0, 0, BoxLines, 0);
-    };
+    const TReportColumn columns[] = {{0.5, pjLeft, 1.4, keyTitle_.c_str()},
+                                     {2.0, pjLeft, 0.9, "Receipt"},
+                                     {3.0, pjLeft, 2.4, "Patient Name"},
+                                     {5.5, pjRight, 0.9, "Amount"},
+                                     {6.5, pjRight, 1.0, "Total"}};
     Report->SetFont("Arial", 10);
-    columns(BOXLINEBOTTOM);
-    Report->GotoXY(0, 1.5);
-    for (const std::string& heading : {keyTitle_, std::string("Receipt"), std::string("Patient Name"),
-                                       std::string("Amount"), std::string("Total")})
-        Report->PrintTab(heading);
-    columns(0);
-    Report->GotoXY(0, 1.75);
+    printColumnHeadings(*Report, columns);
     Report->SetFont("Arial", 9);
 }
 
@@ -136,5 +115,3 @@ void TSalesByGroupReport::ReportShell1GroupAfter(TBaseReport* Report, TDetailShe
 void TSalesByGroupReport::ReportShell1BodyFooter(TBaseReport* Report, TDetailShell*) {
     printGrandTotal(*Report, GroupGrandTotal);
 }
-
-void TSalesByGroupReport::ReportShell1PageAfter(TBaseReport* Report, TDetailShell*) { Report->NextLine(); }

@@ -15,9 +15,9 @@
 class TSalesByGroupReport : public TShellReport<TDateRangeForm> {
 public:
     void BitBtn1Click(TObject* Sender);
-    void ReportSystem1Print(TObject* Sender);
+    using TShellReport::ReportSystem1Print;
     void ReportShell1ReportBefore(TBaseReport* Report, TDetailShell* Shell);
-    void ReportShell1PageBefore(TBaseReport* Report, TDetailShell* Shell);
+    using TShellReport::ReportShell1PageBefore;
     void ReportShell1PageHeader(TBaseReport* Report, TDetailShell* Shell);
     void ReportShell1BodyBefore(TBaseReport* Report, TDetailShell* Shell);
     void ReportShell1GroupBeforeFirst(TBaseReport* Report, TDetailShell* Shell);
@@ -27,7 +27,7 @@ public:
     void ReportShell1DetailAfter(TBaseReport* Report, TDetailShell* Shell);
     void ReportShell1GroupAfter(TBaseReport* Report, TDetailShell* Shell, bool& Valid);
     void ReportShell1BodyFooter(TBaseReport* Report, TDetailShell* Shell);
-    void ReportShell1PageAfter(TBaseReport* Report, TDetailShell* Shell);
+    using TShellReport::ReportShell1PageAfter;
 
 protected:
     // Title is the caption and the printed title; IndexName and KeyField
@@ -49,7 +49,6 @@ private:
     std::string recordKey() const;
 
     std::string title_, keyField_, keyTitle_;
-    int PageNumber = 0;
     std::string LastGroupKey;
     bool grouped_ = false;
     Currency GroupSubtotal, GroupGrandTotal;

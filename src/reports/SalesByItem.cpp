@@ -200,10 +200,6 @@ void TSalesByItemReport::fillReportTable() {
     }
 }
 
-void TSalesByItemReport::ReportSystem1Print(TObject* Sender) {
-    ReportShell1->Execute(dynamic_cast<TBaseReport*>(Sender));
-}
-
 void TSalesByItemReport::ReportSystem1AfterPrint(TObject*) { SetCursor(crDefault); }
 
 std::string TSalesByItemReport::scratchText(const char* FieldName) const {
@@ -223,28 +219,15 @@ void TSalesByItemReport::ReportShell1ReportBefore(TBaseReport* Report, TDetailSh
         if (ReportXbase->Query("Emply == " + quote + id + quote) == 0) ReportXbase->SetFilter(".F.");
     }
     ReportTable->First();
-    PageNumber = 0;
-    Report->SetOriginX(0);
-    Report->SetOriginY(0);
+    startPages(*Report);
 }
 
-void TSalesByItemReport::ReportShell1PageBefore(TBaseReport* Report, TDetailShell*) {
-    ++PageNumber;
-    Report->SetFont("Arial", 10);
-}
-
-const std::vector<TSalesByItemReport::TItemColumn>& TSalesByItemReport::columns() const {
-    static const std::vector<TItemColumn> detail = {
-        {0.5, false, 1.4, "Type/Category"}, {2.0, false, 0.7, "Item#"}, {2.8, false, 0.6, "Receipt"},
-        {3.5, false, 0.4, "Qty"},           {4.0, false, 0.4, "UM"},    {4.5, false, 1.4, "Description"},
-        {6.0, true, 0.9, "Amount"},         {7.0, true, 1.0, "Total"}};
+std::span<const TReportColumn> TSalesByItemReport::columns() const {
+    static constexpr TReportColumn detail[] = {
+        {0.5, pjLeft, 1.4, "Type/Category"}, {2.0, pjLeft, 0.7, "Item#"}, {2.8, pjLeft, 0.6, "Receipt"},
+        {3.5, pjLeft, 0.4, "Qty"},           {4.0, pjLeft, 0.4, "UM"},    {4.5, pjLeft, 1.4, "Description"},
+        {6.0, pjRight, 0.9, "Amount"},       {7.0, pjRight, 1.0, "Total"}};
     return detail;
-}
-
-void TSalesByItemReport::setColumns(TBaseReport& Report, std::uint8_t BoxLines) const {
-    Report.ClearTabs();
-    for (const TItemColumn& column : columns())
-        Report.SetTab(column.Pos, column.Right ? pjRight : pjLeft, column.Width, 0, BoxLines, 0);
 }
 
 void TSalesByItemReport::ReportShell1PageHeader(TBaseReport* Report, TDetailShell*) {
@@ -266,12 +249,7 @@ void TSalesByItemReport::ReportShell1PageHeader(TBaseReport* Report, TDetailShel
     Report->NextLine();
     Report->PrintCenter(SoldByComboBox->Text(), 4.25);
     Report->SetFont("Arial", 10);
-    setColumns(*Report, BOXLINEBOTTOM);
-    Report->GotoXY(0, 1.5);
-    for (const TItemColumn& column : columns())
-        Report->PrintTab(column.Title);
-    setColumns(*Report, 0);
-    Report->GotoXY(0, 1.75);
+    printColumnHeadings(*Report, columns());
 }
 
 void TSalesByItemReport::ReportShell1BodyBefore(TBaseReport*, TDetailShell*) {
@@ -396,6 +374,5 @@ void TSalesByItemReport::ReportShell1BodyFooter(TBaseReport* Report, TDetailShel
     Report->SetBold(false);
 }
 
-void TSalesByItemReport::ReportShell1PageAfter(TBaseReport* Report, TDetailShell*) { Report->NextLine(); }
 
 void TSalesByItemReport::ReportShell1ReportAfter(TBaseReport*, TDetailShell*) { ReportXbase->SetFilter(""); }

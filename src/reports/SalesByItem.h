@@ -14,11 +14,11 @@
 // TSalesByItemSummaryReport (SalesByItemSummary.h) prints one line per item
 // from the same table; it changes only the caption, the columns and the row.
 #include <string>
-#include <vector>
 
 #include "base/Currency.h"
 #include "data/DbTables.h"
 #include "reports/DateRangeForm.h"
+#include "reports/ReportColumns.h"
 #include "reports/ShellReport.h"
 #include "xbase/Xbase.h"
 
@@ -46,10 +46,10 @@ public:
     // Builds and fills the scratch table; false (after its message) when it
     // could not be made.
     bool CreateReportTable();
-    void ReportSystem1Print(TObject* Sender);
+    using TShellReport::ReportSystem1Print;
     void ReportSystem1AfterPrint(TObject* Sender);
     void ReportShell1ReportBefore(TBaseReport* Report, TDetailShell* Shell);
-    void ReportShell1PageBefore(TBaseReport* Report, TDetailShell* Shell);
+    using TShellReport::ReportShell1PageBefore;
     void ReportShell1PageHeader(TBaseReport* Report, TDetailShell* Shell);
     void ReportShell1BodyBefore(TBaseReport* Report, TDetailShell* Shell);
     void ReportShell1GroupBeforeFirst(TBaseReport* Report, TDetailShell* Shell);
@@ -59,23 +59,16 @@ public:
     void ReportShell1DetailAfter(TBaseReport* Report, TDetailShell* Shell);
     void ReportShell1GroupAfter(TBaseReport* Report, TDetailShell* Shell, bool& Valid);
     void ReportShell1BodyFooter(TBaseReport* Report, TDetailShell* Shell);
-    void ReportShell1PageAfter(TBaseReport* Report, TDetailShell* Shell);
+    using TShellReport::ReportShell1PageAfter;
     void ReportShell1ReportAfter(TBaseReport* Report, TDetailShell* Shell);
 
     // The scratch table's file.
     const std::string& ScratchFileName() const { return scratchFile_; }
 
 protected:
-    // A column of the layout: stop and heading.
-    struct TItemColumn {
-        double Pos;
-        bool Right;
-        double Width;
-        const char* Title;
-    };
     TSalesByItemReport(TComponent* AOwner, const std::string& Caption);
 
-    virtual const std::vector<TItemColumn>& columns() const;
+    virtual std::span<const TReportColumn> columns() const;
     // The line of the current scratch record (the summary: of its item);
     // the line's amount, added to the sums.
     virtual Currency printItemLine(TBaseReport& Report);
@@ -89,7 +82,6 @@ protected:
     static std::string amountCell(Currency Amount);
 
 private:
-    void setColumns(TBaseReport& Report, std::uint8_t BoxLines) const;
     void fillReportTable();
     // The closing subtotal lines of the category and of the type.
     void printCategorySubtotal(TBaseReport& Report);
@@ -99,7 +91,6 @@ private:
 
     std::string title_;
     std::string scratchFile_, scratchIndex_;
-    int PageNumber = 0;
     // Run state, reset by every run.
     bool grouped_ = false;  // a group header has printed
     std::string LastItemType, LastCategory;

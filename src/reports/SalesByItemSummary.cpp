@@ -5,11 +5,11 @@
 TSalesByItemSummaryReport::TSalesByItemSummaryReport(TComponent* AOwner)
     : TSalesByItemReport(AOwner, "Sales by Item - Summary") {}
 
-const std::vector<TSalesByItemReport::TItemColumn>& TSalesByItemSummaryReport::columns() const {
-    static const std::vector<TItemColumn> summary = {
-        {0.5, false, 1.4, "Type/Category"}, {2.0, false, 0.9, "Item#"},       {3.0, false, 0.9, "Qty"},
-        {4.0, false, 0.4, "UM"},            {4.5, false, 1.4, "Description"}, {6.0, true, 0.9, "Amount"},
-        {7.0, true, 1.0, "Total"}};
+std::span<const TReportColumn> TSalesByItemSummaryReport::columns() const {
+    static constexpr TReportColumn summary[] = {
+        {0.5, pjLeft, 1.4, "Type/Category"}, {2.0, pjLeft, 0.9, "Item#"},       {3.0, pjLeft, 0.9, "Qty"},
+        {4.0, pjLeft, 0.4, "UM"},            {4.5, pjLeft, 1.4, "Description"}, {6.0, pjRight, 0.9, "Amount"},
+        {7.0, pjRight, 1.0, "Total"}};
     return summary;
 }
 

@@ -12,6 +12,6 @@ public:
     explicit TSalesByItemSummaryReport(TComponent* AOwner);
 
 protected:
-    const std::vector<TItemColumn>& columns() const override;
+    std::span<const TReportColumn> columns() const override;
     Currency printItemLine(TBaseReport& Report) override;
 };

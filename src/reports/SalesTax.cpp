@@ -59,10 +59,8 @@ void TSalesTaxReport::FormClose(TObject*, TCloseAction& Action) {
 }
 
 void TSalesTaxReport::BitBtn1Click(TObject*) {
-    runOnce([this] {
-        TDateTime from = 0, thru = 0;
-        normaliseDates(from, thru);
-        Xbase1->SetScope(DateRange::Key(from), DateRange::Key(thru));
+    runOnRange([this](TDateTime From, TDateTime Thru) {
+        Xbase1->SetScope(DateRange::Key(From), DateRange::Key(Thru));
         Table1->First();
         ReportSystem1->Execute();
     });

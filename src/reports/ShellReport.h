@@ -10,11 +10,14 @@
 // ReportShell1RowPrint) and calls bindReportHandlers(this) at the end of
 // its constructor: every handler of that name is bound to its event, so no
 // bindEvent line can be forgotten. bindRunnerHandlers does the same for a
-// form with a runner and no shell.
+// form with a runner and no shell. The base holds the handlers most forms
+// share; a form takes one with a public using-declaration
+// (`using TShellReport::ReportSystem1Print;`), and only then is it bound.
 #include <string>
 #include <utility>
 
 #include "data/DbTables.h"
+#include "reporting/RSBase.h"
 #include "reporting/RSShell.h"
 #include "reporting/RSSystem.h"
 #include "reports/DateRange.h"
@@ -100,6 +103,26 @@ protected:
         ReportShell1 = new TReportShell(this);
         ReportShell1->SetName("ReportShell1");
         ReportShell1->SetEngine(ReportSystem1);
+    }
+
+    // The run's page number, counted by the stock ReportShell1PageBefore.
+    int PageNumber = 0;
+
+    // The stock handlers. The runner's print runs the shell on the printing
+    // report; a page is counted and starts in Arial 10; a line feed ends it.
+    void ReportSystem1Print(TObject* Sender) { ReportShell1->Execute(dynamic_cast<TBaseReport*>(Sender)); }
+    void ReportShell1PageBefore(TBaseReport* Report, TDetailShell*) {
+        ++PageNumber;
+        Report->SetFont("Arial", 10);
+    }
+    void ReportShell1PageAfter(TBaseReport* Report, TDetailShell*) { Report->NextLine(); }
+
+    // A run's first pages step: no page counted yet, the origin at the
+    // page's corner.
+    void startPages(TBaseReport& Report) {
+        PageNumber = 0;
+        Report.SetOriginX(0);
+        Report.SetOriginY(0);
     }
 
     // A further company table, owned by the form.

@@ -16,10 +16,8 @@ constexpr const char* KeepNotice = "Retain this part of the statement for your r
 
 }  // namespace
 
-TStatementMonthlyReport::TStatementMonthlyReport(TComponent* AOwner) : TShellReport(AOwner, {"LEDGER.DBF", "ACCTNO"}) {
-    SetCaption("Statement");
-    rows_ = std::make_unique<Statement::TReceivableRows>(Table1, Xbase1);
-
+TStatementMonthlyReport::TStatementMonthlyReport(TComponent* AOwner)
+    : TStatementReport(AOwner, "Monthly Statments") {
     ImageList1 = new TImageList(this);
     ImageList1->SetWidth(128);
     ImageList1->SetHeight(128);
@@ -30,11 +28,7 @@ TStatementMonthlyReport::TStatementMonthlyReport(TComponent* AOwner) : TShellRep
     scissors_ = std::make_unique<TBitmap>();
     ImageList1->GetBitmap(0, scissors_.get());
 
-    ReportSystem1->SetTitleSetup("Monthly Statments");
-
-    using F = TStatementMonthlyReport;
-    bindEvent(OnCreate, this, &F::FormCreate);
-    bindEvent(OnClose, this, &F::FormClose);
+    bindEvent(OnCreate, this, &TStatementMonthlyReport::FormCreate);
     bindReportHandlers(this);
 }
 
@@ -54,12 +48,6 @@ void TStatementMonthlyReport::FormCreate(TObject*) {
             ReportSystem1->Execute();
     }
     Close();
-}
-
-void TStatementMonthlyReport::FormClose(TObject*, TCloseAction& Action) { Action = caFree; }
-
-void TStatementMonthlyReport::ReportSystem1Print(TObject* Sender) {
-    ReportShell1->Execute(dynamic_cast<TBaseReport*>(Sender));
 }
 
 void TStatementMonthlyReport::ReportSystem1BeforePrint(TObject*) { Table1->Open(); }
@@ -156,15 +144,6 @@ void TStatementMonthlyReport::ReportShell1PageHeader(TBaseReport* Report, TDetai
     transactionStops(r);
     r.SetFont("Arial", 10);
     r.GotoXY(0, 7.5);
-}
-
-void TStatementMonthlyReport::ReportShell1RowPrint(TBaseReport* Report, TDetailShell*, bool&) {
-    rows_->printRow(*Report);
-}
-
-void TStatementMonthlyReport::ReportShell1RowAfter(TBaseReport*, TDetailShell*, bool& Valid) {
-    rows_->next();
-    Valid = !rows_->done();
 }
 
 // The patient's rows are done: the next patient, on a new page.

@@ -10,16 +10,13 @@
 #include <memory>
 #include <string>
 
-#include "data/DbTables.h"
-#include "reports/ShellReport.h"
-#include "reports/StatementParts.h"
+#include "reports/StatementReport.h"
 #include "ui/ComCtrls.h"
 #include "ui/Graphics.h"
-#include "xbase/Xbase.h"
 
 inline const std::string NoStatementsToPrint = "No statements to print: no patient has a balance.";
 
-class TStatementMonthlyReport : public TShellReport<TForm> {
+class TStatementMonthlyReport : public TStatementReport {
 public:
     explicit TStatementMonthlyReport(TComponent* AOwner);
     ~TStatementMonthlyReport() override;
@@ -27,15 +24,11 @@ public:
     TImageList* ImageList1 = nullptr;
 
     void FormCreate(TObject* Sender);
-    void FormClose(TObject* Sender, TCloseAction& Action);
-    void ReportSystem1Print(TObject* Sender);
     void ReportSystem1BeforePrint(TObject* Sender);
     void ReportSystem1AfterPrint(TObject* Sender);
     void ReportShell1ReportBefore(TBaseReport* Report, TDetailShell* Shell);
     void ReportShell1PageBefore(TBaseReport* Report, TDetailShell* Shell);
     void ReportShell1PageHeader(TBaseReport* Report, TDetailShell* Shell);
-    void ReportShell1RowPrint(TBaseReport* Report, TDetailShell* Shell, bool& Valid);
-    void ReportShell1RowAfter(TBaseReport* Report, TDetailShell* Shell, bool& Valid);
     void ReportShell1GroupAfter(TBaseReport* Report, TDetailShell* Shell, bool& Valid);
     void ReportShell1PageFooter(TBaseReport* Report, TDetailShell* Shell);
 
@@ -43,11 +36,6 @@ private:
     void printLines(TBaseReport& Report, const Statement::TLines3& Lines, double TabX, double Top);
     void printLetterhead(TBaseReport& Report, double CentreX, double Top);
 
-    std::string statementDate;
-    std::string accountNumber;
-    Statement::TLines5 Letterhead;
-    Statement::TLines3 billToLines, patientLines;
-    TAgingTotals Aging;
-    std::unique_ptr<Statement::TReceivableRows> rows_;
+    Statement::TLines3 billToLines;
     std::unique_ptr<TBitmap> scissors_;
 };

@@ -7,19 +7,11 @@
 #include "ui/FormKit.h"
 #include "xbase/Qmtable.h"
 
-TStatementWalkoutReport::TStatementWalkoutReport(TComponent* AOwner) : TShellReport(AOwner, {"LEDGER.DBF", "ACCTNO"}) {
-    SetCaption("Statement");
-    rows_ = std::make_unique<Statement::TReceivableRows>(Table1, Xbase1);
-
-    ReportSystem1->SetTitleSetup("Carry Out Statement");
-
-    using F = TStatementWalkoutReport;
-    bindEvent(OnCreate, this, &F::FormCreate);
-    bindEvent(OnClose, this, &F::FormClose);
+TStatementWalkoutReport::TStatementWalkoutReport(TComponent* AOwner)
+    : TStatementReport(AOwner, "Carry Out Statement") {
+    bindEvent(OnCreate, this, &TStatementWalkoutReport::FormCreate);
     bindReportHandlers(this);
 }
-
-TStatementWalkoutReport::~TStatementWalkoutReport() = default;
 
 void TStatementWalkoutReport::FormCreate(TObject*) {
     Table1->Open();
@@ -34,29 +26,16 @@ void TStatementWalkoutReport::FormCreate(TObject*) {
     Close();
 }
 
-void TStatementWalkoutReport::FormClose(TObject*, TCloseAction& Action) { Action = caFree; }
-
-void TStatementWalkoutReport::ReportSystem1Print(TObject* Sender) {
-    ReportShell1->Execute(dynamic_cast<TBaseReport*>(Sender));
-}
-
 void TStatementWalkoutReport::ReportShell1ReportBefore(TBaseReport* Report, TDetailShell*) {
-    PageCounter = 0;
+    startPages(*Report);
     statementDate = Statement::statementDate();
     TTable& patient = *DataModule1->PatientTable;
     patientLines = Statement::patientLines(patient);
     Letterhead = Statement::Letterhead(DataModule1->DataDirectory);
-    Report->SetOriginX(0);
-    Report->SetOriginY(0);
     const std::string number = Statement::patientNumber(patient);
     Aging = Statement::ageReceipts(*DataModule1, number);
     accountNumber = Statement::accountNumber(number);
     rows_->start(accountNumber);
-}
-
-void TStatementWalkoutReport::ReportShell1PageBefore(TBaseReport* Report, TDetailShell*) {
-    ++PageCounter;
-    Report->SetFont("Arial", 10);
 }
 
 void TStatementWalkoutReport::ReportShell1PageHeader(TBaseReport* Report, TDetailShell*) {
@@ -86,26 +65,17 @@ void TStatementWalkoutReport::ReportShell1PageHeader(TBaseReport* Report, TDetai
     r.PrintXY(7.0, 0.6, "STATEMENT");
     r.SetBold(false);
     r.SetFont("Arial", 10);
-    if (PageCounter > 1) {
+    if (PageNumber > 1) {
         r.ClearTabs();
         r.SetTab(7.0, pjRight, 1, 0, 0, 0);
         r.GotoXY(0, 0.75);
-        r.PrintTab("Page " + std::to_string(PageCounter));
+        r.PrintTab("Page " + std::to_string(PageNumber));
     }
     r.PrintXY(0.6, 0.63, "Patient");
 
     transactionStops(r);
     r.SetFont("Arial", 10);
     r.GotoXY(0, 2.0);
-}
-
-void TStatementWalkoutReport::ReportShell1RowPrint(TBaseReport* Report, TDetailShell*, bool&) {
-    rows_->printRow(*Report);
-}
-
-void TStatementWalkoutReport::ReportShell1RowAfter(TBaseReport*, TDetailShell*, bool& Valid) {
-    rows_->next();
-    Valid = !rows_->done();
 }
 
 void TStatementWalkoutReport::ReportShell1DetailAfter(TBaseReport* Report, TDetailShell*) {

@@ -3,6 +3,7 @@
 #include "base/SysUtils.h"
 #include "reporting/RSBase.h"
 #include "reports/DateRange.h"
+#include "reports/ReportColumns.h"
 #include "ui/FormKit.h"
 
 namespace {
@@ -11,6 +12,11 @@ constexpr const char* CountPicture = "###,###,##0;;0";
 constexpr const char* CostPicture = "###,###,##0.00;;0";
 constexpr const char* TotalPicture = "###,###,##0.00";
 constexpr const char* NoVendor = "<no vendor>";
+
+constexpr TReportColumn Columns[] = {{0.5, pjLeft, 0.9, "Vendor"},      {1.5, pjLeft, 0.9, "Manufacturer"},
+                                     {2.5, pjLeft, 0.9, "ID"},          {3.5, pjLeft, 0.9, "Description"},
+                                     {4.5, pjRight, 0.9, "On Hand"},    {5.5, pjRight, 0.6, "ReorderPt"},
+                                     {6.2, pjRight, 0.8, "Cost"},       {7.1, pjRight, 0.9, "Total"}};
 
 }  // namespace
 
@@ -28,7 +34,7 @@ TStockReportForm::TStockReportForm(TComponent* AOwner, const std::string& Captio
 
 void TStockReportForm::ReportSystem1Print(TObject* Sender) {
     Hide();
-    ReportShell1->Execute(dynamic_cast<TBaseReport*>(Sender));
+    TShellReport::ReportSystem1Print(Sender);
 }
 
 void TStockReportForm::ReportSystem1BeforePrint(TObject*) { Table1->Open(); }
@@ -39,24 +45,7 @@ std::string TStockReportForm::itemVendor() const { return UpperCase(Table1->Fiel
 
 void TStockReportForm::ReportShell1ReportBefore(TBaseReport* Report, TDetailShell*) {
     Table1->First();
-    PageNumber = 0;
-    Report->SetOriginX(0);
-    Report->SetOriginY(0);
-}
-
-void TStockReportForm::ReportShell1PageBefore(TBaseReport* Report, TDetailShell*) {
-    ++PageNumber;
-    Report->SetFont("Arial", 10);
-}
-
-void TStockReportForm::setColumns(TBaseReport& Report, std::uint8_t BoxLines) {
-    Report.ClearTabs();
-    for (double pos : {0.5, 1.5, 2.5, 3.5})
-        Report.SetTab(pos, pjLeft, 0.9, 0, BoxLines, 0);
-    Report.SetTab(4.5, pjRight, 0.9, 0, BoxLines, 0);
-    Report.SetTab(5.5, pjRight, 0.6, 0, BoxLines, 0);
-    Report.SetTab(6.2, pjRight, 0.8, 0, BoxLines, 0);
-    Report.SetTab(7.1, pjRight, 0.9, 0, BoxLines, 0);
+    startPages(*Report);
 }
 
 void TStockReportForm::ReportShell1PageHeader(TBaseReport* Report, TDetailShell*) {
@@ -69,12 +58,7 @@ void TStockReportForm::ReportShell1PageHeader(TBaseReport* Report, TDetailShell*
     Report->SetBold(false);
     Report->NextLine();
     Report->SetFont("Arial", 10);
-    setColumns(*Report, BOXLINEBOTTOM);
-    Report->GotoXY(0, 1.5);
-    for (const char* heading : {"Vendor", "Manufacturer", "ID", "Description", "On Hand", "ReorderPt", "Cost", "Total"})
-        Report->PrintTab(heading);
-    setColumns(*Report, 0);
-    Report->GotoXY(0, 1.75);
+    printColumnHeadings(*Report, Columns);
     Report->SetFont("Arial", 9);
 }
 
@@ -151,5 +135,3 @@ void TStockReportForm::ReportShell1BodyFooter(TBaseReport* Report, TDetailShell*
     Report->PrintTab("Total");
     Report->PrintTab(DateRange::Money(TotalPicture, GrandTotal));
 }
-
-void TStockReportForm::ReportShell1PageAfter(TBaseReport* Report, TDetailShell*) { Report->NextLine(); }

@@ -20,7 +20,7 @@ public:
     void ReportSystem1BeforePrint(TObject* Sender);
     void ReportSystem1AfterPrint(TObject* Sender);
     void ReportShell1ReportBefore(TBaseReport* Report, TDetailShell* Shell);
-    void ReportShell1PageBefore(TBaseReport* Report, TDetailShell* Shell);
+    using TShellReport::ReportShell1PageBefore;
     void ReportShell1PageHeader(TBaseReport* Report, TDetailShell* Shell);
     void ReportShell1BodyBefore(TBaseReport* Report, TDetailShell* Shell);
     void ReportShell1GroupBeforeFirst(TBaseReport* Report, TDetailShell* Shell);
@@ -30,7 +30,7 @@ public:
     void ReportShell1DetailAfter(TBaseReport* Report, TDetailShell* Shell);
     void ReportShell1GroupAfter(TBaseReport* Report, TDetailShell* Shell, bool& Valid);
     void ReportShell1BodyFooter(TBaseReport* Report, TDetailShell* Shell);
-    void ReportShell1PageAfter(TBaseReport* Report, TDetailShell* Shell);
+    using TShellReport::ReportShell1PageAfter;
 
 protected:
     // IndexName picks the items; Title is printed at the top of each page.
@@ -38,13 +38,10 @@ protected:
                      const std::string& Title);
 
 private:
-    // The eight column stops, with box-line flag BoxLines.
-    static void setColumns(TBaseReport& Report, std::uint8_t BoxLines);
     // The current item's vendor, upper-cased.
     std::string itemVendor() const;
 
     std::string title_;
-    int PageNumber = 0;
     std::string CurrentVendor;
     bool vendorPrinted_ = false;
     Currency VendorSubtotal, GrandTotal;

@@ -57,24 +57,16 @@ void TTransactionByDateReport::FormClose(TObject*, TCloseAction& Action) {
 }
 
 void TTransactionByDateReport::OKBtnClick(TObject*) {
-    runOnce([this] {
-        TDateTime from = 0, thru = 0;
-        normaliseDates(from, thru);
-        Xbase1->SetScope(DateRange::Key(from), DateRange::Key(thru));
+    runOnRange([this](TDateTime From, TDateTime Thru) {
+        Xbase1->SetScope(DateRange::Key(From), DateRange::Key(Thru));
         ReportSystem1->Execute();
     });
-}
-
-void TTransactionByDateReport::ReportSystem1Print(TObject* Sender) {
-    ReportShell1->Execute(dynamic_cast<TBaseReport*>(Sender));
 }
 
 void TTransactionByDateReport::ReportShell1ReportBefore(TBaseReport* Report, TDetailShell*) {
     DebitTotal = CreditTotal = Currency(0);
     Table1->First();
-    PageNumber = 0;
-    Report->SetOriginX(0);
-    Report->SetOriginY(0);
+    startPages(*Report);
 }
 
 void TTransactionByDateReport::ReportShell1PageBefore(TBaseReport*, TDetailShell*) { ++PageNumber; }
@@ -131,5 +123,3 @@ void TTransactionByDateReport::ReportShell1BodyFooter(TBaseReport* Report, TDeta
     Report->PrintTab(DateRange::Money(Picture, CreditTotal));
     Report->NextLine();
 }
-
-void TTransactionByDateReport::ReportShell1PageAfter(TBaseReport* Report, TDetailShell*) { Report->NextLine(); }

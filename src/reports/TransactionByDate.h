@@ -18,7 +18,7 @@ public:
     void FormCreate(TObject* Sender);
     void FormClose(TObject* Sender, TCloseAction& Action);
     void OKBtnClick(TObject* Sender);
-    void ReportSystem1Print(TObject* Sender);
+    using TShellReport::ReportSystem1Print;
     void ReportShell1ReportBefore(TBaseReport* Report, TDetailShell* Shell);
     void ReportShell1PageBefore(TBaseReport* Report, TDetailShell* Shell);
     void ReportShell1PageHeader(TBaseReport* Report, TDetailShell* Shell);
@@ -27,9 +27,8 @@ public:
     void ReportShell1DetailAfter(TBaseReport* Report, TDetailShell* Shell);
     void ReportShell1GroupAfter(TBaseReport* Report, TDetailShell* Shell, bool& Valid);
     void ReportShell1BodyFooter(TBaseReport* Report, TDetailShell* Shell);
-    void ReportShell1PageAfter(TBaseReport* Report, TDetailShell* Shell);
+    using TShellReport::ReportShell1PageAfter;
 
 private:
-    int PageNumber = 0;
     Currency DebitTotal, CreditTotal;
 };

@@ -61,10 +61,6 @@ void TTrialBalanceForm::FormClose(TObject*, TCloseAction& Action) {
     Action = caFree;
 }
 
-void TTrialBalanceForm::ReportSystem1Print(TObject* Sender) {
-    ReportShell1->Execute(dynamic_cast<TBaseReport*>(Sender));
-}
-
 void TTrialBalanceForm::ReportSystem1BeforePrint(TObject*) { Table1->Open(); }
 
 void TTrialBalanceForm::ReportSystem1AfterPrint(TObject*) { Table1->Close(); }

@@ -48,6 +48,7 @@ TPortRef portRef(int Handle) {
 
 void logEntry(TPortRec& p, uint8_t type, uint8_t subType, uint16_t data, const uint8_t* more = nullptr,
               uint16_t length = 0) {
+    if (!p.Log.On) return;  // every notification passes here: no clock read for a log that is off
     addLogEntry(p.Log, type, subType, p.ticksSinceOpen(), data, more, length);
 }
 
@@ -86,10 +87,7 @@ bool notify(TPortRec& p, uint32_t msg, uint16_t wParam, uint16_t lowWord) {
     const uint32_t lParam = (static_cast<uint32_t>(p.Handle) << 16) | lowWord;
     for (THandler& h : p.Handlers) {
         if (h.Deleted) continue;
-        {
-            Guard g(p.Lock);
-            p.PeekCount = 0;
-        }
+        p.PeekCount = 0;  // the main thread's alone, as the characters taken
         try {
             if (h.Window)
                 h.Window->WindowProc(msg, wParam, lParam);
@@ -123,6 +121,33 @@ bool notify(TPortRec& p, uint32_t msg, uint16_t wParam, uint16_t lowWord) {
     return result;
 }
 
+// True when every active trigger is one character matched as it stands (a
+// line end): such matchers keep no state, so the characters between two
+// matches need not be shown to them.
+bool onlySingleCharacters(TDataTrigger* const* active, int count) {
+    for (int i = 0; i < count; ++i)
+        if (active[i]->Length != 1 || active[i]->IgnoreCase) return false;
+    return true;
+}
+
+// The position of the first character from `from` on that one of the
+// single-character triggers matches, or `in` when none does.
+uint64_t nextSingleMatch(const TPortRec& p, TDataTrigger* const* active, int count, uint64_t from, uint64_t in) {
+    while (from < in) {
+        const size_t at = from % kReceiveBufferSize;
+        const size_t span = std::min<uint64_t>(in - from, kReceiveBufferSize - at);
+        const uint8_t* begin = &p.Rx[at];
+        const uint8_t* hit = begin + span;
+        for (int i = 0; i < count; ++i) {
+            const void* found = std::memchr(begin, active[i]->Text[0], hit - begin);
+            if (found) hit = static_cast<const uint8_t*>(found);
+        }
+        if (hit != begin + span) return from + (hit - begin);
+        from += span;
+    }
+    return in;
+}
+
 // One data-trigger check: true when it sent a notification that was taken.
 bool checkDataTriggers(TPortRec& p) {
     std::pair<uint16_t, uint16_t> fired[kMaxDataTriggers];  // handle, length
@@ -140,7 +165,12 @@ bool checkDataTriggers(TPortRec& p) {
         for (TDataTrigger& t : p.Triggers.Data)
             if (t.Handle != 0) active[activeCount++] = &t;
         bool matched = p.MatchPending;
+        const bool singles = onlySingleCharacters(active, activeCount);
         while (!matched && p.ScanPos < in) {
+            if (singles) {
+                p.ScanPos = nextSingleMatch(p, active, activeCount, p.ScanPos, in);
+                if (p.ScanPos == in) break;
+            }
             uint8_t c = p.Rx[p.ScanPos % kReceiveBufferSize];
             for (int i = 0; i < activeCount; ++i) {
                 TDataTrigger& t = *active[i];
@@ -243,16 +273,18 @@ void checkTimerTriggers(TPortRec& p) {
     if (handle != 0) notify(p, APW_TRIGGERTIMER, handle, 0);
 }
 
-bool closing(TPortRec& p) {
-    Guard g(p.Lock);
-    return p.Closing;
-}
+bool closing(const TPortRec& p) { return p.Closing.load(std::memory_order_relaxed); }
 
-bool readIntoRing(TPortRec& p);
+int readIntoRing(TPortRec& p, int waitMs = 0);
 
 // What one pass reads from the device itself before it lets other work of
 // the main thread run.
 constexpr uint64_t kPassReadLimit = 16 * kReceiveBufferSize;
+// A read this large means a burst is under way (a line at its pace brings a
+// few characters at a time): the pass then waits this long for the next
+// piece, as a plain read loop would, instead of handing it to the I/O thread.
+constexpr int kBurstPiece = 2048;
+constexpr int kBurstWaitMs = 1;
 
 // Delivers everything pending, on the main thread. While characters keep
 // arriving, the pass reads them from the device itself, as a plain read loop
@@ -261,6 +293,7 @@ constexpr uint64_t kPassReadLimit = 16 * kReceiveBufferSize;
 void runPass(const TPortRef& ref) {
     TPortRec& p = *ref;
     const uint64_t readLimit = p.RxIn + kPassReadLimit;
+    int lastRead = 0;
     for (;;) {
         uint64_t seen;
         bool timerDue;
@@ -277,7 +310,10 @@ void runPass(const TPortRef& ref) {
         if (timerDue && !closing(p)) checkTimerTriggers(p);
         while (!closing(p) && checkDataTriggers(p)) {
         }
-        if (!closing(p) && p.RxIn < readLimit && readIntoRing(p)) continue;
+        if (!closing(p) && p.RxIn < readLimit) {
+            lastRead = readIntoRing(p, lastRead >= kBurstPiece ? kBurstWaitMs : 0);
+            if (lastRead > 0) continue;
+        }
         Guard g(p.Lock);
         if (p.Closing) return;
         if (p.RxIn != seen || p.TimerDue) continue;
@@ -298,16 +334,17 @@ void requestPass(const TPortRef& ref) {
 // ---------------------------------------------------------------------------
 // The port's threads.
 
-// Reads what the ring has room for; true when characters arrived. The
-// characters go beyond RxIn, where no reader looks, and become visible when
-// RxIn moves, so the copy needs no lock but the read lock. The device is
-// asked under that lock whether anything waits: the other reader may have
-// taken what made it readable, and a read of nothing means a hang-up.
-bool readIntoRing(TPortRec& p) {
+// Reads what the ring has room for, waiting up to waitMs for something to
+// come; the count of characters that arrived. The characters go beyond
+// RxIn, where no reader looks, and become visible when RxIn moves, so the
+// copy needs no lock but the read lock. The device is asked under that lock
+// whether anything waits: the other reader may have taken what made it
+// readable, and a read of nothing means a hang-up.
+int readIntoRing(TPortRec& p, int waitMs) {
     std::lock_guard readLock(p.ReadLock);
     uint32_t room = kReceiveBufferSize - p.rxCount();
-    if (room == 0 || p.HungUp) return false;
-    if (os::waitOnDescriptor(p.Device, false, -1, 0) != os::SerialWait::Readable) return false;
+    if (room == 0 || p.HungUp) return 0;
+    if (os::waitOnDescriptor(p.Device, false, -1, waitMs) != os::SerialWait::Readable) return 0;
     std::vector<uint8_t>& scratch = p.ReadScratch;
     int n = p.Layer.Read(p.Device, scratch.data(), static_cast<int>(room));
     if (n < 0) {
@@ -315,7 +352,7 @@ bool readIntoRing(TPortRec& p) {
         p.HungUp = true;
         Guard g(p.Lock);
         logEntry(p, ltDispatch, lsReadCom, 0);
-        return false;
+        return 0;
     }
     uint64_t in = p.RxIn.load(std::memory_order_relaxed);
     for (int i = 0; i < n;) {
@@ -329,7 +366,7 @@ bool readIntoRing(TPortRec& p) {
         Guard g(p.Lock);
         logEntry(p, ltDispatch, lsReadCom, static_cast<uint16_t>(n), scratch.data(), static_cast<uint16_t>(n));
     }
-    return n > 0;
+    return n;
 }
 
 bool anyActiveStatusOrTimer(const TPortRec& p) {
@@ -384,7 +421,7 @@ void ioLoop(TPortRef ref) {
         if (p.Kill) break;
         if (w == os::SerialWait::HungUp) p.HungUp = true;
         bool wantPass = false;
-        if (w == os::SerialWait::Readable) wantPass = readIntoRing(p);
+        if (w == os::SerialWait::Readable) wantPass = readIntoRing(p) > 0;
         if (std::chrono::steady_clock::now() >= nextTimer) {
             wantPass = timerPoll(p) || wantPass;
             nextTimer = std::chrono::steady_clock::now() + std::chrono::milliseconds(kTimerPassMs);
@@ -705,7 +742,7 @@ int takeChar(TPortRec& p, unsigned char& C) {
     } else {
         if (in == out) return ecBufferIsEmpty;
         C = p.Rx[out % kReceiveBufferSize];
-        p.RxOut.store(out + 1);
+        p.RxOut.store(out + 1, std::memory_order_release);
         if (p.RxStalled) wakeReaderIfStalled(p);
     }
     return 0;

@@ -75,7 +75,7 @@ struct TPortRec {
     uint16_t TxHead = 0, TxTail = 0;
     bool TxFull = false;
 
-    bool Closing = false;
+    std::atomic<bool> Closing{false};  // a pass looks at it between handlers without the lock
     bool OverflowPending = false;
     bool OutputSent = false;
     bool RingTrailingEdge = false;

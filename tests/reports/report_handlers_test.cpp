@@ -1,7 +1,8 @@
 // Every report form binds the runner and shell handlers it declares: each
 // registered form is made as the menu makes it, and every handler its class
-// (or a base of it in this folder) declares as ReportSystem1<Event> or
-// ReportShell1<Event> must be the one its component's event calls. A
+// (or a base of it in this folder) declares or takes from its base as
+// ReportSystem1<Event> or ReportShell1<Event> must be set on its
+// component's event. A
 // handler named after no event, or one left unbound, fails here instead of
 // silently never running.
 #include <gtest/gtest.h>
@@ -32,7 +33,8 @@ struct DeclaredClass {
 // The classes of the folder's headers with the handlers each declares.
 std::map<std::string, DeclaredClass> readDeclarations() {
     static const std::regex head(R"re(class (T\w+)(?: final)? : public (?:TShellReport<)?(T\w+))re");
-    static const std::regex handler(R"re(void ((?:ReportSystem1|ReportShell1)\w+)\()re");
+    // A handler of the form's own, or a stock handler of the base it takes.
+    static const std::regex handler(R"re((?:void |using TShellReport::)((?:ReportSystem1|ReportShell1)\w+)[(;])re");
     std::map<std::string, DeclaredClass> classes;
     for (const auto& entry : std::filesystem::directory_iterator(QM_SOURCE_DIR "/src/reports")) {
         if (entry.path().extension() != ".h") continue;

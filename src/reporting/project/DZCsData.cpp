@@ -16,13 +16,6 @@ namespace {
 const char* const kCalcNewData = "CalcNewData";
 const char* const kCalcInitData = "CalcInitData";
 
-template <class T>
-void setReference(TComponent* Self, T*& Field, T* Value) {
-    if (Field != nullptr) Field->RemoveFreeNotification(Self);
-    Field = Value;
-    if (Field != nullptr) Field->FreeNotification(Self);
-}
-
 // The number in an expression's text (0 when there is none).
 double expressionNumber(const std::string& Expression, TDuzuDataView* View) {
     if (View != nullptr) {

@@ -30,9 +30,7 @@ TDuzuBaseImage::TDuzuBaseImage(TComponent* AOwner) : TDuzuControl(AOwner) {}
 TDuzuBaseImage::~TDuzuBaseImage() = default;
 
 void TDuzuBaseImage::SetDataView(TDuzuProjectItem* Value) {
-    if (dataView_ != nullptr) dataView_->RemoveFreeNotification(this);
-    dataView_ = Value;
-    if (dataView_ != nullptr) dataView_->FreeNotification(this);
+    setReference(this, dataView_, Value);
 }
 
 void TDuzuBaseImage::Notification(TComponent* AComponent, TOperation Operation) {

@@ -18,13 +18,6 @@ const char* const kCalcInitData = "CalcInitData";
 int trialDepth = 0;
 
 // Sets a reference and asks to hear when it goes.
-template <class T>
-void setReference(TComponent* Self, T*& Field, T* Value) {
-    if (Field != nullptr) Field->RemoveFreeNotification(Self);
-    Field = Value;
-    if (Field != nullptr) Field->FreeNotification(Self);
-}
-
 std::vector<std::string> keyFields(const std::string& Keys) {
     std::vector<std::string> fields;
     std::string rest = Keys;
@@ -36,18 +29,6 @@ std::vector<std::string> keyFields(const std::string& Keys) {
         if (delimiter == 0) break;
     }
     return fields;
-}
-
-// Sorts and filters View after its master's current row, or only sorts it
-// and goes to its first row when InitToFirst.
-void linkView(TDuzuDataView* View, TDuzuProjectItem* MasterView, const std::string& SortKey,
-              const std::string& DetailKey, const std::string& MasterKey, bool InitToFirst) {
-    if (auto* master = dynamic_cast<TDuzuDataView*>(MasterView)) {
-        View->LinkTo(master, SortKey, DetailKey, MasterKey);
-        return;
-    }
-    if (!Trim(SortKey).empty()) View->SetSort(keyFields(SortKey));
-    if (InitToFirst) View->First();
 }
 
 }  // namespace
@@ -446,21 +427,35 @@ TBandResult TDuzuIterateBand::printPhases(TDuzuRegion* Region, TBaseReport* Engi
 
 // ---------------------------------------------------------------------------
 
-TDuzuDataView* TDuzuDataBand::view() const { return dynamic_cast<TDuzuDataView*>(dataView_); }
+TDuzuDataView* TDuzuViewLink::view() const { return dynamic_cast<TDuzuDataView*>(dataView_); }
 
-void TDuzuDataBand::SetDataView(TDuzuProjectItem* Value) { setReference(this, dataView_, Value); }
+void TDuzuViewLink::SetDataView(TDuzuProjectItem* Value) { setReference(self_, dataView_, Value); }
 
-void TDuzuDataBand::SetMasterDataView(TDuzuProjectItem* Value) { setReference(this, masterDataView_, Value); }
+void TDuzuViewLink::SetMasterDataView(TDuzuProjectItem* Value) { setReference(self_, masterDataView_, Value); }
 
-void TDuzuDataBand::Notification(TComponent* AComponent, TOperation Operation) {
-    TDuzuIterateBand::Notification(AComponent, Operation);
-    if (Operation != opRemove) return;
+void TDuzuViewLink::linkView(TDuzuDataView* View, bool InitToFirst) const {
+    if (auto* master = dynamic_cast<TDuzuDataView*>(masterDataView_)) {
+        View->LinkTo(master, sortKey_, detailKey_, masterKey_);
+        return;
+    }
+    if (!Trim(sortKey_).empty()) View->SetSort(keyFields(sortKey_));
+    if (InitToFirst) View->First();
+}
+
+void TDuzuViewLink::viewRemoved(TComponent* AComponent) {
     if (AComponent == dataView_) dataView_ = nullptr;
     if (AComponent == masterDataView_) masterDataView_ = nullptr;
 }
 
+// ---------------------------------------------------------------------------
+
+void TDuzuDataBand::Notification(TComponent* AComponent, TOperation Operation) {
+    TDuzuIterateBand::Notification(AComponent, Operation);
+    if (Operation == opRemove) viewRemoved(AComponent);
+}
+
 void TDuzuDataBand::StartData() {
-    if (TDuzuDataView* v = view()) linkView(v, masterDataView_, sortKey_, detailKey_, masterKey_, InitToFirst());
+    if (TDuzuDataView* v = view()) linkView(v, InitToFirst());
 }
 
 bool TDuzuDataBand::RowsRemainAfter(int Count) {
@@ -690,17 +685,9 @@ void restartRegions(TDuzuComponent* Component) {
 
 }  // namespace
 
-TDuzuDataView* TDuzuDataCycle::view() const { return dynamic_cast<TDuzuDataView*>(dataView_); }
-
-void TDuzuDataCycle::SetDataView(TDuzuProjectItem* Value) { setReference(this, dataView_, Value); }
-
-void TDuzuDataCycle::SetMasterDataView(TDuzuProjectItem* Value) { setReference(this, masterDataView_, Value); }
-
 void TDuzuDataCycle::Notification(TComponent* AComponent, TOperation Operation) {
     TDuzuComponent::Notification(AComponent, Operation);
-    if (Operation != opRemove) return;
-    if (AComponent == dataView_) dataView_ = nullptr;
-    if (AComponent == masterDataView_) masterDataView_ = nullptr;
+    if (Operation == opRemove) viewRemoved(AComponent);
 }
 
 void TDuzuDataCycle::BeforeReport() {
@@ -711,7 +698,7 @@ void TDuzuDataCycle::BeforeReport() {
 
 void TDuzuDataCycle::start(TDuzuDataView* View) {
     rowCount_ = 0;
-    linkView(View, masterDataView_, sortKey_, detailKey_, masterKey_, initToFirst_);
+    linkView(View, initToFirst_);
     View->Open();
 }
 
@@ -754,6 +741,16 @@ bool TDuzuDataCycle::IsDone() const {
 namespace {
 
 using namespace duzu_props;
+
+// The published properties of a view link, as class C has them.
+template <class C>
+std::vector<TDuzuPropInfo> viewLinkProperties() {
+    return {object<C, TDuzuProjectItem>("DataView", &C::DataView, &C::SetDataView),
+            string<C>("DetailKey", &C::DetailKey, &C::SetDetailKey),
+            object<C, TDuzuProjectItem>("MasterDataView", &C::MasterDataView, &C::SetMasterDataView),
+            string<C>("MasterKey", &C::MasterKey, &C::SetMasterKey),
+            string<C>("SortKey", &C::SortKey, &C::SetSortKey)};
+}
 
 const std::vector<std::string> kPrintLocNames = {"plBodyHeader", "plGroupHeader", "plRowHeader", "plMaster",
                                                  "plDetail",     "plRowFooter",   "plGroupFooter", "plBodyFooter"};
@@ -813,27 +810,13 @@ void registerBandClasses() {
           integer<TDuzuIterateBand>("OrphanRows", &TDuzuIterateBand::OrphanRows, &TDuzuIterateBand::SetOrphanRows, 0),
           integer<TDuzuIterateBand>("WidowRows", &TDuzuIterateBand::WidowRows, &TDuzuIterateBand::SetWidowRows, 0)},
          {}});
-    RegisterDuzuClassInfo(
-        {"TDuzuDataBand", "TDuzuIterateBand",
-         {object<TDuzuDataBand, TDuzuProjectItem>("DataView", &TDuzuDataBand::DataView, &TDuzuDataBand::SetDataView),
-          string<TDuzuDataBand>("DetailKey", &TDuzuDataBand::DetailKey, &TDuzuDataBand::SetDetailKey),
-          object<TDuzuDataBand, TDuzuProjectItem>("MasterDataView", &TDuzuDataBand::MasterDataView,
-                                                  &TDuzuDataBand::SetMasterDataView),
-          string<TDuzuDataBand>("MasterKey", &TDuzuDataBand::MasterKey, &TDuzuDataBand::SetMasterKey),
-          string<TDuzuDataBand>("SortKey", &TDuzuDataBand::SortKey, &TDuzuDataBand::SetSortKey)},
-         {}});
-    RegisterDuzuClassInfo(
-        {"TDuzuDataCycle", "TDuzuComponent",
-         {object<TDuzuDataCycle, TDuzuProjectItem>("DataView", &TDuzuDataCycle::DataView, &TDuzuDataCycle::SetDataView),
-          string<TDuzuDataCycle>("DetailKey", &TDuzuDataCycle::DetailKey, &TDuzuDataCycle::SetDetailKey),
-          object<TDuzuDataCycle, TDuzuProjectItem>("MasterDataView", &TDuzuDataCycle::MasterDataView,
-                                                   &TDuzuDataCycle::SetMasterDataView),
-          string<TDuzuDataCycle>("MasterKey", &TDuzuDataCycle::MasterKey, &TDuzuDataCycle::SetMasterKey),
-          string<TDuzuDataCycle>("SortKey", &TDuzuDataCycle::SortKey, &TDuzuDataCycle::SetSortKey),
-          boolean<TDuzuDataCycle>("InitToFirst", &TDuzuDataCycle::InitToFirst, &TDuzuDataCycle::SetInitToFirst,
-                                  true),
-          integer<TDuzuDataCycle>("MaxRows", &TDuzuDataCycle::MaxRows, &TDuzuDataCycle::SetMaxRows, 0)},
-         {}});
+    RegisterDuzuClassInfo({"TDuzuDataBand", "TDuzuIterateBand", viewLinkProperties<TDuzuDataBand>(), {}});
+    std::vector<TDuzuPropInfo> cycleProperties = viewLinkProperties<TDuzuDataCycle>();
+    cycleProperties.push_back(boolean<TDuzuDataCycle>("InitToFirst", &TDuzuDataCycle::InitToFirst,
+                                                      &TDuzuDataCycle::SetInitToFirst, true));
+    cycleProperties.push_back(
+        integer<TDuzuDataCycle>("MaxRows", &TDuzuDataCycle::MaxRows, &TDuzuDataCycle::SetMaxRows, 0));
+    RegisterDuzuClassInfo({"TDuzuDataCycle", "TDuzuComponent", std::move(cycleProperties), {}});
     RegisterClasses<TDuzuBandStyle, TDuzuRegion, TDuzuBand, TDuzuIterateBand, TDuzuDataBand, TDuzuDataCycle>();
 }
 

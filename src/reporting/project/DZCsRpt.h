@@ -292,9 +292,10 @@ private:
     PrintState saved_;
 };
 
-class TDuzuDataBand : public TDuzuIterateBand {
+// The data view a data band or a data cycle walks and its link to a master
+// view, as published properties; a view is forgotten when it is freed.
+class TDuzuViewLink {
 public:
-    using TDuzuIterateBand::TDuzuIterateBand;
     TDuzuProjectItem* DataView() const { return dataView_; }
     void SetDataView(TDuzuProjectItem* Value);
     const std::string& DetailKey() const { return detailKey_; }
@@ -305,6 +306,31 @@ public:
     void SetMasterKey(const std::string& Value) { masterKey_ = Value; }
     const std::string& SortKey() const { return sortKey_; }
     void SetSortKey(const std::string& Value) { sortKey_ = Value; }
+
+protected:
+    // Self is the component that holds the link and is told of frees.
+    explicit TDuzuViewLink(TComponent* Self) : self_(Self) {}
+
+    // The DataView as a data view; nullptr for none or another item.
+    TDuzuDataView* view() const;
+    // Sorts and filters View after its master's current row, or only sorts
+    // it and goes to its first row when InitToFirst.
+    void linkView(TDuzuDataView* View, bool InitToFirst) const;
+    // For Self's Notification: AComponent is being freed.
+    void viewRemoved(TComponent* AComponent);
+
+private:
+    TComponent* self_;
+    TDuzuProjectItem* dataView_ = nullptr;
+    std::string detailKey_;
+    TDuzuProjectItem* masterDataView_ = nullptr;
+    std::string masterKey_;
+    std::string sortKey_;
+};
+
+class TDuzuDataBand : public TDuzuIterateBand, public TDuzuViewLink {
+public:
+    explicit TDuzuDataBand(TComponent* AOwner) : TDuzuIterateBand(AOwner), TDuzuViewLink(this) {}
 
     void StartData() override;
     void NextRow() override;
@@ -318,14 +344,7 @@ protected:
     void restorePrintState() override;
 
 private:
-    TDuzuDataView* view() const;
     std::vector<TDuzuDataView::TLookAheadMark> marks_;
-
-    TDuzuProjectItem* dataView_ = nullptr;
-    std::string detailKey_;
-    TDuzuProjectItem* masterDataView_ = nullptr;
-    std::string masterKey_;
-    std::string sortKey_;
 };
 
 class TDuzuRegion : public TDuzuContainerControl {
@@ -407,20 +426,10 @@ private:
 // per row. The cycle moves on when its page printed completely for the row
 // (every other control done); the regions of the page then start again.
 // It belongs first on its page, so that the controls after it see the row.
-class TDuzuDataCycle : public TDuzuComponent {
+class TDuzuDataCycle : public TDuzuComponent, public TDuzuViewLink {
 public:
-    using TDuzuComponent::TDuzuComponent;
+    explicit TDuzuDataCycle(TComponent* AOwner) : TDuzuComponent(AOwner), TDuzuViewLink(this) {}
 
-    TDuzuProjectItem* DataView() const { return dataView_; }
-    void SetDataView(TDuzuProjectItem* Value);
-    const std::string& DetailKey() const { return detailKey_; }
-    void SetDetailKey(const std::string& Value) { detailKey_ = Value; }
-    TDuzuProjectItem* MasterDataView() const { return masterDataView_; }
-    void SetMasterDataView(TDuzuProjectItem* Value);
-    const std::string& MasterKey() const { return masterKey_; }
-    void SetMasterKey(const std::string& Value) { masterKey_ = Value; }
-    const std::string& SortKey() const { return sortKey_; }
-    void SetSortKey(const std::string& Value) { sortKey_ = Value; }
     bool InitToFirst() const { return initToFirst_; }
     void SetInitToFirst(bool Value) { initToFirst_ = Value; }
     int MaxRows() const { return maxRows_; }
@@ -436,16 +445,10 @@ public:
     void Notification(TComponent* AComponent, TOperation Operation) override;
 
 private:
-    TDuzuDataView* view() const;
     void start(TDuzuDataView* View);
     // Every other control of the page printed all it had.
     bool pageDone() const;
 
-    TDuzuProjectItem* dataView_ = nullptr;
-    std::string detailKey_;
-    TDuzuProjectItem* masterDataView_ = nullptr;
-    std::string masterKey_;
-    std::string sortKey_;
     bool initToFirst_ = true;
     int maxRows_ = 0;
     bool started_ = false;

@@ -43,9 +43,7 @@ void TDuzuPageNumInit::Notification(TComponent* AComponent, TOperation Operation
 TDuzuText::TDuzuText(TComponent* AOwner) : TDuzuCustomText(AOwner), font_(arialFont()) {}
 
 void TDuzuText::SetFontMirror(TDuzuFontMaster* Value) {
-    if (fontMirror_ != nullptr) fontMirror_->RemoveFreeNotification(this);
-    fontMirror_ = Value;
-    if (fontMirror_ != nullptr) fontMirror_->FreeNotification(this);
+    setReference(this, fontMirror_, Value);
 }
 
 void TDuzuText::Notification(TComponent* AComponent, TOperation Operation) {
@@ -106,9 +104,7 @@ TDuzuMemo::TDuzuMemo(TComponent* AOwner)
     : TDuzuCustomText(AOwner), font_(arialFont()), mailMergeItems_(std::make_unique<TDuzuPersistentList>()) {}
 
 void TDuzuMemo::SetFontMirror(TDuzuFontMaster* Value) {
-    if (fontMirror_ != nullptr) fontMirror_->RemoveFreeNotification(this);
-    fontMirror_ = Value;
-    if (fontMirror_ != nullptr) fontMirror_->FreeNotification(this);
+    setReference(this, fontMirror_, Value);
 }
 
 void TDuzuMemo::Notification(TComponent* AComponent, TOperation Operation) {

@@ -380,9 +380,7 @@ TDuzuReport::~TDuzuReport() = default;
 TDuzuProjectManager* TDuzuReport::manager() const { return dynamic_cast<TDuzuProjectManager*>(Owner()); }
 
 void TDuzuReport::SetFirstPage(TDuzuPage* Value) {
-    if (firstPage_ != nullptr) firstPage_->RemoveFreeNotification(this);
-    firstPage_ = Value;
-    if (firstPage_ != nullptr) firstPage_->FreeNotification(this);
+    setReference(this, firstPage_, Value);
 }
 
 void TDuzuReport::SetPageList(TDuzuComponentList* Value) {

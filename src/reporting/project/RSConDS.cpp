@@ -152,9 +152,7 @@ TRSDataSetConnection::~TRSDataSetConnection() { SetDataSet(nullptr); }
 
 void TRSDataSetConnection::SetDataSet(TDataSet* Value) {
     if (Value == dataSet_) return;
-    if (dataSet_ != nullptr) dataSet_->RemoveFreeNotification(this);
-    dataSet_ = Value;
-    if (dataSet_ != nullptr) dataSet_->FreeNotification(this);
+    setReference(this, dataSet_, Value);
 }
 
 void TRSDataSetConnection::Notification(TComponent* AComponent, TOperation Operation) {

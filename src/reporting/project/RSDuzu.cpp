@@ -70,9 +70,7 @@ void TDuzuProject::Loaded() {
 }
 
 void TDuzuProject::SetEngine(TRSComponent* Value) {
-    if (engine_ != nullptr) engine_->RemoveFreeNotification(this);
-    engine_ = Value;
-    if (engine_ != nullptr) engine_->FreeNotification(this);
+    setReference(this, engine_, Value);
 }
 
 void TDuzuProject::Notification(TComponent* AComponent, TOperation Operation) {
