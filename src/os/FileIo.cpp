@@ -1,6 +1,7 @@
 #include "os/FileIo.h"
 
 #include <fcntl.h>
+#include <sys/vfs.h>
 #include <unistd.h>
 
 #include <array>
@@ -149,6 +150,26 @@ bool WriteAt(int fd, const void* buf, size_t n, uint64_t offset) {
         offset += static_cast<uint64_t>(put);
     }
     return true;
+}
+
+bool onLocalFileSystem(int fd) {
+    struct statfs info;
+    if (fstatfs(fd, &info) != 0)
+        return false;
+    switch (static_cast<uint32_t>(info.f_type)) {
+    case 0x6969u:      // NFS
+    case 0x517Bu:      // SMB
+    case 0xFF534D42u:  // CIFS
+    case 0xFE534D42u:  // SMB2
+    case 0x65735546u:  // FUSE (sshfs and the like)
+    case 0x00C36400u:  // Ceph
+    case 0x5346414Fu:  // AFS
+    case 0x01021997u:  // 9P
+    case 0x73757245u:  // Coda
+        return false;
+    default:
+        return true;
+    }
 }
 
 bool SyncFile(int fd) {

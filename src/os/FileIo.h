@@ -24,6 +24,10 @@ void CloseFile(int fd);
 // Exactly n bytes at offset; false on a short transfer or an error.
 bool ReadAt(int fd, void* buf, size_t n, uint64_t offset);
 bool WriteAt(int fd, const void* buf, size_t n, uint64_t offset);
+// Whether the file lies on a local file system, where every change to it is
+// made through this machine's kernel: a mapping shows other processes'
+// writes at once and change notices see every change. Not on network shares.
+bool onLocalFileSystem(int fd);
 // Hands the file's data to the disk (fdatasync).
 bool SyncFile(int fd);
 // Sets the file's length; counts as a write.

@@ -3,7 +3,6 @@
 #include <fcntl.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
-#include <sys/vfs.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -89,31 +88,8 @@ bool ValidFieldName(const std::string& name) {
                        [](char c) { return std::isalnum(static_cast<unsigned char>(c)) || c == '_'; });
 }
 
-// Whether a mapping of the file shows other machines' writes as soon as a
-// read would: true on local file systems, not on network shares, whose
-// clients may keep mapped pages after another machine wrote.
-bool MapsCoherently(int fd) {
-    struct statfs info;
-    if (fstatfs(fd, &info) != 0)
-        return false;
-    switch (static_cast<uint32_t>(info.f_type)) {
-    case 0x6969u:      // NFS
-    case 0x517Bu:      // SMB
-    case 0xFF534D42u:  // CIFS
-    case 0xFE534D42u:  // SMB2
-    case 0x65735546u:  // FUSE (sshfs and the like)
-    case 0x00C36400u:  // Ceph
-    case 0x5346414Fu:  // AFS
-    case 0x01021997u:  // 9P
-    case 0x73757245u:  // Coda
-        return false;
-    default:
-        return true;
-    }
-}
-
-// A mapping grows in steps of at least this, so a table growing by a record
-// at a time is not mapped again for each one.
+// A mapping reaches this far past the file's end, so a table growing by a
+// record at a time is not mapped again for each one.
 constexpr uint64_t MapGrowth = 1 << 20;
 
 std::string Upper(std::string s) {
@@ -158,7 +134,7 @@ std::unique_ptr<DbfFile> DbfFile::Open(const std::string& path, OpenMode mode, D
     }
     if (!file->readHeader(status))
         return nullptr;
-    const bool coherent = MapsCoherently(file->fd_);
+    const bool coherent = os::onLocalFileSystem(file->fd_);
     file->mappable_ = coherent;
     file->mapFile();
     if (!file->readOnly() && coherent) {
@@ -173,12 +149,15 @@ std::unique_ptr<DbfFile> DbfFile::Open(const std::string& path, OpenMode mode, D
 void DbfFile::mapFile() {
     if (!mappable_ || knownFileSize_ <= mapSize_)
         return;
-    void* map = mmap(nullptr, knownFileSize_, PROT_READ, MAP_SHARED, fd_, 0);
+    // With room to grow: the pages past the end become readable as the file
+    // grows into them, so the records appended since are read in place.
+    const uint64_t size = knownFileSize_ + MapGrowth;
+    void* map = mmap(nullptr, size, PROT_READ, MAP_SHARED, fd_, 0);
     if (map == MAP_FAILED)
         return;  // reads go to the file
     unmapFile();
     map_ = static_cast<const char*>(map);
-    mapSize_ = knownFileSize_;
+    mapSize_ = size;
 }
 
 void DbfFile::unmapFile() {
@@ -189,12 +168,11 @@ void DbfFile::unmapFile() {
 }
 
 const char* DbfFile::mapped(uint64_t offset, size_t n) {
+    // Only bytes the file is known to hold: the room past its end is no file's yet.
+    if (offset + n > knownFileSize_)
+        return nullptr;
     if (offset + n > mapSize_) {
-        // Records added since the file was mapped are read from the file
-        // until it has grown by a step; then it is mapped again.
-        if (offset + n > knownFileSize_ || (knownFileSize_ < mapSize_ + MapGrowth && mapSize_ > 0))
-            return nullptr;
-        mapFile();
+        mapFile();  // grown past the room: mapped again
         if (offset + n > mapSize_)
             return nullptr;
     }

@@ -175,6 +175,12 @@ bool endDurableScope() {
     std::vector<int> fds;
     for (const auto& entry : files)
         fds.push_back(entry.second);
+    // The undo of every change reaches the disk before any of the changes.
+    if (!journalToDisk()) {
+        for (int fd : fds)
+            os::CloseFile(fd);
+        return false;
+    }
     // The write-back of every file starts before the wait for any, so the
     // disk gets all of the document's pages in one go.
     for (int fd : fds)

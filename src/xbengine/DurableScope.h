@@ -14,10 +14,10 @@ namespace xb {
 bool syncOrDefer(int fd);
 
 void beginDurableScope();
-// Ends one level; the outermost starts the write-back of every noted file,
-// then flushes each once, side by side on threads kept for the purpose, and
-// returns when all are on disk. False when a flush failed (the
-// scope is ended all the same).
+// Ends one level; the outermost flushes the journal (Journal.h), then starts
+// the write-back of every noted file, then flushes each once, side by side
+// on threads kept for the purpose, and returns when all are on disk. False
+// when a flush failed (the scope is ended all the same).
 bool endDurableScope();
 // Ends every level and undoes what the scope wrote (see Journal.h); also
 // after an end whose flush failed. False when some change could not be

@@ -3,10 +3,12 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/inotify.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstring>
 #include <ctime>
 #include <map>
@@ -36,6 +38,8 @@ constexpr uint64_t AppendWritten = 1;  // an append entry's length: its record i
 
 constexpr char Magic[8] = {'Q', 'M', 'J', 'O', 'U', 'R', '1', '\n'};
 constexpr const char* JournalSuffix = ".qmj";
+// Unflushed entries older than this go to the disk before the next change.
+constexpr std::chrono::milliseconds FlushWithin{1000};
 constexpr uint32_t PlainFileKey = UINT32_MAX;  // the touched-set key of a plain file
 constexpr const char* UnnamedMessage =
     "A document was not saved completely when the program stopped; it has been removed.";
@@ -351,7 +355,8 @@ struct JournalState {
     std::string message;
     std::vector<Entry> entries;
     std::set<std::pair<std::string, uint32_t>> touched;
-    std::set<std::string> synced;  // files whose first change followed a journal flush
+    // When the oldest entry not yet flushed was written; zero: all on disk.
+    std::chrono::steady_clock::time_point unflushedSince{};
     std::set<DbfFile*> holders;    // files holding records locked for the scope
     uint64_t bytes = 0;
     uint64_t flushes = 0;
@@ -361,6 +366,12 @@ struct JournalState {
     // the list is read again when the folder changed.
     std::map<std::string, int> watched;
     struct timespec folderTime {};
+    // On a local folder, change notices tell when a journal may have come,
+    // so the folder is read again only then, whatever its time says.
+    int notices = -1;
+    // A child process makes its own: reading inherited ones takes the parent's.
+    pid_t noticesOf = 0;
+    std::string noticeFolder;
 };
 
 std::vector<std::string> JournalNames(const std::string& folder) {
@@ -389,6 +400,65 @@ void Unwatch(JournalState& s) {
         os::CloseFile(fd);
     s.watched.clear();
     s.folderTime = {};
+}
+
+void stopNotices(JournalState& s) {
+    if (s.notices >= 0)
+        os::CloseFile(s.notices);
+    s.notices = -1;
+    s.noticeFolder.clear();
+}
+
+// Whether a journal may have come into folder since the notices were last
+// taken (true also when they were lost or stopped); *known false when the
+// folder has no notices, and its time must tell.
+bool journalMayHaveCome(JournalState& s, const std::string& folder, bool* known) {
+    *known = true;
+    if (s.notices < 0 || s.noticesOf != getpid() || s.noticeFolder != folder) {
+        stopNotices(s);
+        const int dir = os::OpenFile(folder, O_RDONLY | O_DIRECTORY);
+        const bool local = dir >= 0 && os::onLocalFileSystem(dir);
+        if (dir >= 0)
+            os::CloseFile(dir);
+        const int fd = local ? inotify_init1(IN_NONBLOCK | IN_CLOEXEC) : -1;
+        if (fd >= 0 && inotify_add_watch(fd, folder.c_str(), IN_CREATE | IN_MOVED_TO) >= 0) {
+            s.notices = fd;
+            s.noticesOf = getpid();
+            s.noticeFolder = folder;
+            return true;  // what came before the notices began is read now
+        }
+        if (fd >= 0)
+            os::CloseFile(fd);
+        *known = false;
+        return true;
+    }
+    const size_t slash = s.path.rfind('/');
+    const std::string own = slash == std::string::npos ? s.path : s.path.substr(slash + 1);
+    const size_t suffix = std::strlen(JournalSuffix);
+    bool come = false;
+    alignas(inotify_event) char buffer[4096];
+    for (;;) {
+        const ssize_t n = read(s.notices, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            break;  // none left
+        for (ssize_t at = 0; at < n;) {
+            const auto* e = reinterpret_cast<const inotify_event*>(buffer + at);
+            at += static_cast<ssize_t>(sizeof(inotify_event) + e->len);
+            const std::string name = e->len ? std::string(e->name) : std::string();
+            if (e->mask & (IN_Q_OVERFLOW | IN_IGNORED))
+                come = true;
+            else if (name != own && name.size() > suffix &&
+                     name.compare(name.size() - suffix, suffix, JournalSuffix) == 0)
+                come = true;
+            if (e->mask & IN_IGNORED) {
+                stopNotices(s);  // the folder went: made anew at the next look
+                return true;
+            }
+        }
+    }
+    return come;
 }
 
 JournalState& state() {
@@ -439,6 +509,8 @@ std::string FolderPath(std::string folder) {
 bool WriteRaw(JournalState& s, const std::string& bytes) {
     if (!os::WriteAt(s.fd, bytes.data(), bytes.size(), s.size))
         return false;
+    if (s.unflushedSince == std::chrono::steady_clock::time_point{})
+        s.unflushedSince = std::chrono::steady_clock::now();
     s.size += bytes.size();
     s.bytes += bytes.size();
     return true;
@@ -481,15 +553,27 @@ void Discard(JournalState& s, bool remove) {
     s.holders.clear();
     s.entries.clear();
     s.touched.clear();
-    s.synced.clear();
+    s.unflushedSince = {};
     s.message.clear();
     s.size = 0;
     s.active = false;
 }
 
-// Writes an undo entry; before the scope's first change to a file, the
-// journal also goes to the disk.
-bool Record(JournalState& s, Entry e) {
+bool flushJournal(JournalState& s) {
+    if (s.fd < 0 || s.unflushedSince == std::chrono::steady_clock::time_point{})
+        return true;
+    if (!os::SyncFile(s.fd))
+        return false;
+    ++s.flushes;
+    s.unflushedSince = {};
+    return true;
+}
+
+// Writes an undo entry, before the change it undoes. It reaches the disk
+// with the scope's end, before any data file is flushed; a scope that runs
+// long flushes it as it goes, well before the system writes back pages on
+// its own; an emptied table's copy goes to the disk at once.
+bool Record(JournalState& s, Entry e, bool flushNow = false) {
     if (!EnsureOpen(s))
         return false;
     const std::string stored = e.path;
@@ -497,12 +581,8 @@ bool Record(JournalState& s, Entry e) {
     if (!WriteRaw(s, Encode(e)))
         return false;
     e.path = stored;
-    if (!s.synced.count(e.path)) {
-        if (!os::SyncFile(s.fd))
-            return false;
-        ++s.flushes;
-        s.synced.insert(e.path);
-    }
+    if ((flushNow || std::chrono::steady_clock::now() - s.unflushedSince > FlushWithin) && !flushJournal(s))
+        return false;
     s.entries.push_back(std::move(e));
     return true;
 }
@@ -525,6 +605,7 @@ void SetJournalFolder(const std::string& folder) {
     std::lock_guard lock(s.mutex);
     s.folder = folder.empty() ? folder : FolderPath(folder);
     Unwatch(s);
+    stopNotices(s);
 }
 
 std::string JournalFolder() {
@@ -590,7 +671,7 @@ bool JournalBeforeZap(DbfFile& file) {
         read = os::ReadAt(fd, image.data(), image.size(), 0);
     }
     os::CloseFile(fd);
-    return read && Record(s, Entry{EntryFile, file.path(), 0, image.size(), std::move(image)});
+    return read && Record(s, Entry{EntryFile, file.path(), 0, image.size(), std::move(image)}, true);
 }
 
 bool JournalBeforePlainAppend(const std::string& path, uint64_t length) {
@@ -640,6 +721,12 @@ void JournalBegin() {
     Discard(s, true);
     s.scopeFolder = s.folder;
     s.active = !s.folder.empty();
+}
+
+bool journalToDisk() {
+    JournalState& s = state();
+    std::lock_guard lock(s.mutex);
+    return flushJournal(s);
 }
 
 bool JournalCommit() {
@@ -695,10 +782,13 @@ bool JournalSettled(const DbfFile& file, uint32_t recNo) {
     const std::string folder = s.active ? s.scopeFolder : s.folder;
     if (folder.empty())
         return true;
+    bool noticed = true;
+    const bool come = journalMayHaveCome(s, folder, &noticed);
     struct stat st {};
-    if (stat(folder.c_str(), &st) != 0)
+    if (!noticed && stat(folder.c_str(), &st) != 0)
         return true;
-    if (st.st_mtim.tv_sec != s.folderTime.tv_sec || st.st_mtim.tv_nsec != s.folderTime.tv_nsec) {
+    if (noticed ? come
+                : st.st_mtim.tv_sec != s.folderTime.tv_sec || st.st_mtim.tv_nsec != s.folderTime.tv_nsec) {
         std::map<std::string, int> now;
         for (const std::string& path : JournalNames(folder)) {
             if (s.fd >= 0 && path == s.path)
@@ -718,7 +808,7 @@ bool JournalSettled(const DbfFile& file, uint32_t recNo) {
         // does not spare the next look.
         struct timespec clock {};
         clock_gettime(CLOCK_REALTIME, &clock);
-        if (clock.tv_sec - st.st_mtim.tv_sec > 1)
+        if (!noticed && clock.tv_sec - st.st_mtim.tv_sec > 1)
             s.folderTime = st.st_mtim;
     }
     // A journal nobody holds locked is a writer that stopped. One held

@@ -13,11 +13,16 @@
 // Order of writes and flushes. The journal is a file of the company folder,
 // one per workstation process, made at the scope's first change and locked
 // by its maker while the scope lasts. Each undo entry is written to it
-// before the change it undoes; before the scope's first change to each file
-// the journal is also flushed to the disk. Every record the scope overwrites
-// or appends stays locked by the scope until it ends. Commit: every data
-// file the scope touched is flushed, then the journal is removed, then the
-// locks go. Rollback: the entries are undone newest first (before-images
+// before the change it undoes, so a process stopped at any instruction
+// leaves every entry of its changes for recovery to read. The journal is
+// flushed to the disk once, before any data file of the scope is: whatever
+// part of the data a power cut lets reach the disk, its undo is there. (A
+// scope that runs on past a second flushes it as it goes, long before the
+// system writes changed pages back on its own, and an emptied table's copy
+// is flushed before the table is emptied.) Every record the scope overwrites
+// or appends stays locked by the scope until it ends. Commit: the journal is
+// flushed, then every data file the scope touched, then the journal is
+// removed, then the locks go. Rollback: the entries are undone newest first (before-images
 // written back, appended records marked deleted, never cut off, plain files
 // cut back, emptied tables written back), each record through its work area
 // so its tags follow; the restored files are flushed, then the journal is
@@ -77,6 +82,9 @@ void JournalForget(DbfFile& file);
 
 // Scope ends, called by the durable scope. REQUIRES: the outermost scope.
 void JournalBegin();
+// Before the scope's data files are flushed: the undo of every change they
+// hold reaches the disk (one flush, none when it is there already).
+bool journalToDisk();
 // The data files are on disk: the journal goes, then the locks.
 bool JournalCommit();
 // Undoes the scope's changes; false when some could not be undone (the
@@ -92,8 +100,9 @@ std::vector<std::string> RecoverJournals(const std::string& folder);
 // while a writer that stopped in the middle of a document has left changes
 // not yet taken back (a journal hot, or one naming the record still held by
 // the dying writer or by a recovery at another workstation): the record may
-// hold one of them, so it must not be read yet. Costs a look at the
-// folder's time, and a lock test and a read per other workstation's journal.
+// hold one of them, so it must not be read yet. Costs a look at the folder's
+// change notices (elsewhere its time), and a lock test and a read per other
+// workstation's journal.
 bool JournalSettled(const DbfFile& file, uint32_t recNo);
 // Takes back what stopped writers left, once a recovery under way at another
 // workstation has ended; false when some of it could not be taken back yet.
