@@ -1228,13 +1228,7 @@ void TQmDBCustomLookupCombo::DoEnter() {
 void TQmDBCustomLookupCombo::DoExit() {
     if (DroppedDown()) CloseUp(true);
     timer_->SetEnabled(false);
-    try {
-        dataLink_.UpdateRecord();
-    } catch (...) {
-        SelectAll();
-        if (CanFocus()) SetFocus();
-        throw;
-    }
+    updateRecordOnExit(this, dataLink_, [this] { SelectAll(); });
     TWinControl::DoExit();
     Invalidate();
     if (TQmCustomDBGrid* grid = hostGrid()) grid->EditorExited();
