@@ -89,4 +89,12 @@ bool StoreToMapping(uint32_t* dest, uint32_t value) {
     return Guarded(dest, sizeof value, [&] { __atomic_store_n(dest, value, __ATOMIC_RELEASE); });
 }
 
+bool LoadFromMapping(const uint64_t* src, uint64_t* value) {
+    return Guarded(src, sizeof *value, [&] { *value = __atomic_load_n(src, __ATOMIC_ACQUIRE); });
+}
+
+bool AddToMapping(uint64_t* dest, uint64_t n) {
+    return Guarded(dest, sizeof n, [&] { __atomic_fetch_add(dest, n, __ATOMIC_SEQ_CST); });
+}
+
 }  // namespace os

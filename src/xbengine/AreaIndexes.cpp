@@ -665,6 +665,10 @@ void AreaIndexes::endBatches() {
         }
     }
     repair(std::move(failed));
+    // Appends the table holds back reach it before the marks go: should
+    // they fail, the tags hold records the table lost.
+    if (!area_.table().writeHeldBack())
+        intentKept_ = true;
     endIntents();
 }
 

@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <bit>
 #include <chrono>
 #include <thread>
@@ -14,6 +15,7 @@
 #include <cerrno>
 #include <cstring>
 #include <ctime>
+#include <random>
 
 #include "os/FileIo.h"
 #include "os/FileLock.h"
@@ -33,6 +35,7 @@ constexpr char EndOfFile = 0x1A;
 constexpr uint32_t MaxRecords = 0xFFFFFFFEu;
 constexpr size_t MaxFields = 1023;
 constexpr size_t HeaderPage = 4096;
+constexpr uint64_t ChangeStampOffset = 16;
 
 static_assert(std::endian::native == std::endian::little, "the count is stored in place");
 
@@ -155,7 +158,7 @@ std::unique_ptr<DbfFile> DbfFile::Open(const std::string& path, OpenMode mode, D
     if (!file->readHeader(status))
         return nullptr;
     const bool coherent = MapsCoherently(file->fd_);
-    file->mappable_ = file->shared() && coherent;
+    file->mappable_ = coherent;
     file->mapFile();
     if (!file->readOnly() && coherent) {
         void* map = mmap(nullptr, HeaderPage, PROT_READ | PROT_WRITE, MAP_SHARED, file->fd_, 0);
@@ -296,8 +299,8 @@ bool DbfFile::readRecord(uint32_t recNo, char* buf) {
     if (recNo == 0)
         return false;
     if (appendPending_) {
-        if (recNo == count_) {
-            std::memcpy(buf, appendImage_.data(), recordSize_);
+        if (heldBack(recNo)) {
+            std::memcpy(buf, heldRecord(recNo), recordSize_);
             return true;
         }
         if (!writeAppended())
@@ -305,26 +308,38 @@ bool DbfFile::readRecord(uint32_t recNo, char* buf) {
     }
     if (recNo > count_ && (!shared() || recNo > recordCount()))
         return false;
-    if (!shared()) {
-        const bool inBlock = recNo >= aheadFirst_ && recNo - aheadFirst_ < aheadCount_;
+    // Reading the same record again (in shared use each copy of it is read
+    // anew) neither breaks nor extends a walk.
+    if (recNo != lastRead_)
         inRow_ = recNo == lastRead_ + 1 ? inRow_ + 1 : 1;
-        if (!inBlock && inRow_ >= AheadAfterInRow) {
-            // A walk through the records: read on ahead. Two neighbours alone
-            // are common in scattered reads and would not pay for the block.
-            const uint32_t perBlock = std::max<uint32_t>(1, 64 * 1024 / static_cast<uint32_t>(recordSize_));
-            const uint32_t n = std::min(perBlock, count_ - recNo + 1);
-            ahead_.resize(static_cast<size_t>(n) * recordSize_);
-            aheadCount_ = 0;
-            if (ReadAt(fd_, ahead_.data(), ahead_.size(), recordOffset(recNo))) {
-                aheadFirst_ = recNo;
-                aheadCount_ = n;
-            }
+    lastRead_ = recNo;
+    bool inBlock = recNo >= aheadFirst_ && recNo - aheadFirst_ < aheadCount_;
+    // A walk through the records reads on ahead. Two neighbours alone are
+    // common in scattered reads and would not pay for the block.
+    const bool walking = inRow_ >= AheadAfterInRow;
+    uint64_t stamp = 0;
+    bool useBlock = inBlock || walking;
+    if (useBlock && shared()) {
+        useBlock = readStamp(&stamp);
+        // Someone wrote a record since the block was read: it is read again.
+        if (stamp != aheadStamp_)
+            inBlock = false;
+    }
+    if (useBlock && !inBlock && walking) {
+        const uint32_t perBlock = std::max<uint32_t>(1, 64 * 1024 / static_cast<uint32_t>(recordSize_));
+        const uint32_t n = std::min(perBlock, count_ - recNo + 1);
+        ahead_.resize(static_cast<size_t>(n) * recordSize_);
+        aheadCount_ = 0;
+        if (ReadAt(fd_, ahead_.data(), ahead_.size(), recordOffset(recNo))) {
+            aheadFirst_ = recNo;
+            aheadCount_ = n;
+            aheadStamp_ = stamp;  // read before the block: a write during the read shows
+            inBlock = true;
         }
-        lastRead_ = recNo;
-        if (recNo >= aheadFirst_ && recNo - aheadFirst_ < aheadCount_) {
-            std::memcpy(buf, ahead_.data() + static_cast<size_t>(recNo - aheadFirst_) * recordSize_, recordSize_);
-            return true;
-        }
+    }
+    if (useBlock && inBlock) {
+        std::memcpy(buf, ahead_.data() + static_cast<size_t>(recNo - aheadFirst_) * recordSize_, recordSize_);
+        return true;
     }
     if (!readBytes(recordOffset(recNo), recordSize_, buf))
         return false;
@@ -362,14 +377,21 @@ bool DbfFile::writeRecordPart(uint32_t recNo, int offset, int length, const char
         return false;
     if (!JournalBeforeOverwrite(*this, recNo))
         return false;
-    if (appendPending_ && recNo == count_) {
-        std::memcpy(appendImage_.data() + offset, bytes, length);
-        return writeAppended();
+    if (heldBack(recNo)) {
+        std::memcpy(heldRecord(recNo) + offset, bytes, length);
+        return shared() ? writeAppended() : true;
     }
     if (!writeAppended())
         return false;
     unflushed_ = true;
-    if (!WriteAt(fd_, bytes, length, recordOffset(recNo) + offset))
+    const uint64_t at = recordOffset(recNo) + offset;
+    // Bytes written as they stand change nothing a reader holds, and the
+    // file stays as it was.
+    const bool same = shared() && storedAs(at, bytes, length);
+    const bool written = WriteAt(fd_, bytes, length, at);
+    if (!same)
+        raiseStamp();  // also after a failed write: part of it may be in the file
+    if (!written)
         return false;
     if (recNo >= aheadFirst_ && recNo - aheadFirst_ < aheadCount_)
         std::memcpy(ahead_.data() + static_cast<size_t>(recNo - aheadFirst_) * recordSize_ + offset, bytes, length);
@@ -470,7 +492,8 @@ int DbfFile::appendUnderLock(const char* buf, int lockTimeoutMs, uint32_t* recNo
             return AppendWriteFailed;
         }
     } else {
-        if (!writeAppended())
+        constexpr size_t RunBytes = 64 * 1024;
+        if (appendImage_.size() + recordSize_ > RunBytes && !writeAppended())
             return AppendWriteFailed;
         if (count_ >= MaxRecords)
             return AppendTableFull;
@@ -478,11 +501,13 @@ int DbfFile::appendUnderLock(const char* buf, int lockTimeoutMs, uint32_t* recNo
         if (!JournalBeforeAppend(*this, newRecNo, buf))
             return AppendWriteFailed;
     }
-    appendImage_.resize(recordSize_ + 1);
-    std::memcpy(appendImage_.data(), buf, recordSize_);
-    appendImage_[recordSize_] = EndOfFile;
+    // The new record goes in place of the end-of-file byte, which follows it.
+    const size_t at = static_cast<size_t>(appendPending_) * recordSize_;
+    appendImage_.resize(at + recordSize_ + 1);
+    std::memcpy(appendImage_.data() + at, buf, recordSize_);
+    appendImage_[at + recordSize_] = EndOfFile;
     count_ = newRecNo;
-    appendPending_ = true;
+    ++appendPending_;
     if (shared() && !writeAppended()) {
         unlockRecord(newRecNo);
         return AppendWriteFailed;
@@ -496,18 +521,43 @@ int DbfFile::appendUnderLock(const char* buf, int lockTimeoutMs, uint32_t* recNo
 bool DbfFile::writeAppended() {
     if (!appendPending_)
         return true;
-    appendPending_ = false;
-    const uint32_t recNo = count_;
-    // The record first, then the count that makes it visible: a crash between
-    // the two leaves the table as it was.
-    const uint64_t at = recordOffset(recNo);
+    const uint32_t first = count_ - appendPending_ + 1;
+    appendPending_ = 0;
+    // The records first, then the count that makes them visible: a crash
+    // between the two leaves the table as it was.
+    const uint64_t at = recordOffset(first);
     unflushed_ = true;
-    if (!WriteAt(fd_, appendImage_.data(), appendImage_.size(), at) || !writeStamp(recNo)) {
-        count_ = recNo - 1;
+    const bool written = WriteAt(fd_, appendImage_.data(), appendImage_.size(), at) && writeStamp(count_);
+    appendImage_.clear();
+    if (!written) {
+        count_ = first - 1;
         return false;
     }
-    knownFileSize_ = std::max(knownFileSize_, at + recordSize_ + 1);
+    knownFileSize_ = std::max(knownFileSize_, recordOffset(count_) + recordSize_ + 1);
     return true;
+}
+
+bool DbfFile::readStamp(uint64_t* stamp) const {
+    return map_ && os::LoadFromMapping(reinterpret_cast<const uint64_t*>(map_ + ChangeStampOffset), stamp);
+}
+
+bool DbfFile::storedAs(uint64_t offset, const char* bytes, size_t n) {
+    const char* at = mapped(offset, n);
+    std::vector<char> stored(n);
+    return at && os::CopyFromMapping(stored.data(), at, n) && std::memcmp(stored.data(), bytes, n) == 0;
+}
+
+void DbfFile::raiseStamp() {
+    if (!shared())
+        return;  // nobody else has the table open
+    if (headerMap_ && os::AddToMapping(reinterpret_cast<uint64_t*>(headerMap_ + ChangeStampOffset), 1))
+        return;
+    // Without a mapping (a network share), where an addition would be a read
+    // and a write that another workstation's could undo: a value of this
+    // process's own that no reader can hold already.
+    static std::atomic<uint64_t> sequence{std::random_device{}() * 0x9E3779B97F4A7C15ull};
+    uint64_t stamp = sequence.fetch_add(0x9E3779B97F4A7C15ull) ^ (static_cast<uint64_t>(getpid()) << 32);
+    WriteAt(fd_, &stamp, sizeof stamp, ChangeStampOffset);
 }
 
 bool DbfFile::writeStamp(uint32_t count) {
@@ -602,7 +652,8 @@ void DbfFile::releaseScopeHolds() {
 }
 
 bool DbfFile::reload() {
-    appendPending_ = false;
+    appendPending_ = 0;
+    appendImage_.clear();
     aheadCount_ = 0;
     lastRead_ = 0;
     inRow_ = 0;

@@ -6,6 +6,11 @@
 // record count, header size, record size), one 32-byte descriptor per field,
 // a 0x0D terminator, then the records (deletion flag and the fields as text)
 // and a closing 0x1A.
+//
+// Bytes 16-23 of the header, reserved in dBASE III for multi-user use, hold
+// a change stamp: every shared open raises it after each write that changes
+// a record, so that a reader holding records read ahead can tell, without a
+// system call, whether anyone wrote a record since.
 #include <cstdint>
 #include <memory>
 #include <set>
@@ -82,11 +87,15 @@ public:
     // the record is written before the header count that makes it visible.
     // In shared use the new record is left locked. Returns an AppendRefusal.
     //
-    // In exclusive use the new record reaches the file, with its count, at
-    // its first write (so a record appended and then filled in is written
-    // once), or before anything else touches the file; a record appended and
-    // never written reaches it at the latest at flush or close.
+    // In exclusive use new records are held back and reach the file, with
+    // their count, in runs of up to 64 KiB (so a record appended and then
+    // filled in is written once, and a run in one system call), or before
+    // anything else touches the file, and at the latest at writeHeldBack,
+    // flush or close.
     int appendRecord(const char* buf, int lockTimeoutMs, uint32_t* recNo);
+    // Writes the records held back (exclusive use); false when the file
+    // could not be written, and the held-back records are then gone.
+    bool writeHeldBack() { return writeAppended(); }
 
     // The table's append lock, held by a caller across several calls (to
     // read the last number and append the next one, say). While this open
@@ -164,21 +173,41 @@ private:
     std::set<uint32_t> scopeHeld_;
     std::set<uint32_t> kept_;
     bool appendLockHeld_ = false;
-    std::vector<char> appendImage_;  // a record and the end-of-file byte, written in one go
-    bool appendPending_ = false;     // exclusive use: record count_ is in appendImage_ only
-    // Read-ahead (exclusive use only): records [aheadFirst_, aheadFirst_ + aheadCount_).
+    // Records appended and not yet in the file, then the end-of-file byte,
+    // written in one go: the last appendPending_ records, up to count_.
+    std::vector<char> appendImage_;
+    uint32_t appendPending_ = 0;
+    bool heldBack(uint32_t recNo) const { return recNo <= count_ && count_ - recNo < appendPending_; }
+    char* heldRecord(uint32_t recNo) {
+        return appendImage_.data() + static_cast<size_t>(appendPending_ - 1 - (count_ - recNo)) * recordSize_;
+    }
+    // Read ahead: records [aheadFirst_, aheadFirst_ + aheadCount_). In
+    // shared use they are served only while the change stamp is the one
+    // read before them (see readStamp).
     std::vector<char> ahead_;
+    uint64_t aheadStamp_ = 0;
+    // The change stamp through the mapping; false when it cannot be read so
+    // (a network share), and reads then go to the file every time.
+    bool readStamp(uint64_t* stamp) const;
+    // Tells shared readers that a record was written.
+    void raiseStamp();
+    // Whether the file's bytes [offset, offset + n), read through the
+    // mapping, are these; false when they cannot be read so.
+    bool storedAs(uint64_t offset, const char* bytes, size_t n);
     uint32_t aheadFirst_ = 0;
     uint32_t aheadCount_ = 0;
     uint32_t lastRead_ = 0;
     // Records read one after the other, ending at lastRead_.
     uint32_t inRow_ = 0;
     static constexpr uint32_t AheadAfterInRow = 3;
-    // Shared and read-only opens read through a shared mapping of the file:
+    // Records read out of order come through a shared mapping of the file:
     // it shows every process's writes as a read would, without a system call
-    // per record. The engine only lets the file grow while it is open shared
-    // (emptying it needs exclusive use), but another program may cut it
-    // short: reads through the mapping then fail as reads past the end do.
+    // per record, and a record read again costs no more than a copy. (A walk
+    // through the records reads blocks instead: mapping a page on its first
+    // touch costs more than its share of a block read.) The engine
+    // only lets the file shrink in exclusive use (emptying it), and reads no
+    // record beyond the count; another program may cut it short: reads
+    // through the mapping then fail as reads past the end do.
     bool mappable_ = false;
     const char* map_ = nullptr;
     uint64_t mapSize_ = 0;

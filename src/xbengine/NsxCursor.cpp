@@ -21,6 +21,7 @@ NsxCursor::NsxCursor(NsxFile& file, std::string_view tagName)
 // another process wrote meanwhile.
 template <class F>
 bool NsxCursor::move(F&& find) {
+    searchSize_ = 0;  // a seek sets it again, with the codec it moved by
     const Where where = file_.reading([&] {
         const NsxFile::TagState& state = tag();
         NsxTree tree(file_, state);
@@ -139,8 +140,12 @@ bool NsxCursor::seek(std::string_view text, bool exact) {
         NsxTree::Path& path = scratchPath_;
         bool on = tree.lowerBound({wanted, size, false}, path);
         matched = on && std::memcmp(tree.entry(path), wanted, size) == 0;
+        std::memcpy(searchBytes_, wanted, size);
+        searchSize_ = size;
         return land(tree, path, on, Where::Eof, codec);
     });
+    searchText_.assign(text);
+    searchExact_ = exact;
     return matched;
 }
 
@@ -188,6 +193,8 @@ bool NsxCursor::isAt(std::string_view keyText, uint32_t recNo) const {
 
 int NsxCursor::compareKey(std::string_view text, bool exact) const {
     if (where_ != Where::On || entry_.size() != size_t(codec_.entryBytes())) return 1;
+    if (searchSize_ > 0 && exact == searchExact_ && text == searchText_)
+        return std::memcmp(entry_.data(), searchBytes_, searchSize_);
     uint8_t wanted[nsxMaxKeyLength];
     const size_t size = codec_.encodeSearch(text, exact, wanted);
     return std::memcmp(entry_.data(), wanted, size);

@@ -87,6 +87,12 @@ private:
     uint64_t tagVersion_ = 0;
     std::string scratchEntry_;
     NsxTree::Path scratchPath_;
+    // The last seek's text and its bytes, so that comparing the entry found
+    // with the same text again needs no second encoding.
+    std::string searchText_;
+    bool searchExact_ = false;
+    size_t searchSize_ = 0;
+    uint8_t searchBytes_[nsxMaxKeyLength];
 };
 
 }  // namespace xb

@@ -689,9 +689,17 @@ void NsxFile::forgetRecent(uint32_t no) {
     if (slot.no == no) slot = RecentPage{};
 }
 
+// A page found again since it reached the front gets a second round
+// instead of leaving: hits only set a flag, so a search through pages
+// already cached moves no list nodes.
 void NsxFile::evictIfFull() {
     while (!lru_.empty() && cached_.size() >= capacity_) {
         CachedPage& victim = lru_.back();
+        if (victim.used) {
+            victim.used = false;
+            lru_.splice(lru_.begin(), lru_, std::prev(lru_.end()));
+            continue;
+        }
         if (victim.dirty) writeCached(victim);
         forgetRecent(victim.no);
         cached_.erase(victim.no);
@@ -702,12 +710,12 @@ void NsxFile::evictIfFull() {
 NsxFile::CachedPage& NsxFile::cachePage(uint32_t no, bool load) {
     RecentPage& recent = recent_[no % recent_.size()];
     if (recent.no == no) {
-        lru_.splice(lru_.begin(), lru_, recent.at);
+        recent.at->used = true;
         return *recent.at;
     }
     auto found = cached_.find(no);
     if (found != cached_.end()) {
-        lru_.splice(lru_.begin(), lru_, found->second);
+        found->second->used = true;
         recent = RecentPage{no, found->second};
         return *found->second;
     }

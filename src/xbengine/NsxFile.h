@@ -125,6 +125,7 @@ private:
         bool dirty;
         bool fresh;  // allocated in the current update: written before older pages
         std::unique_ptr<uint8_t[]> bytes;
+        bool used = false;  // found again since it last reached the front
     };
 
     NsxFile(std::string path, int fd, bool readOnly);

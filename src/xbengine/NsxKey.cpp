@@ -34,12 +34,51 @@ NsxKeyCodec::NsxKeyCodec(char keyType, int keyLength, bool descending)
     }
 }
 
+namespace {
+
+constexpr double exactPowersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
+                                       1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+
+// The usual key or seek text, a plain decimal ("-123.45", "  12") with at
+// most 15 digits and nothing but blanks after it, read without from_chars:
+// digits and power of ten are exact doubles, so their one quotient is the
+// correctly rounded value from_chars gives too. False for anything else.
+bool parsePlainDecimal(std::string_view text, double* value) {
+    size_t i = 0;
+    const bool negative = i < text.size() && text[i] == '-';
+    if (negative) ++i;
+    uint64_t digits = 0;
+    int count = 0, scale = 0;
+    bool point = false;
+    for (; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c == '.' && !point) {
+            point = true;
+        } else if (c >= '0' && c <= '9') {
+            if (++count > 15) return false;
+            digits = digits * 10 + uint64_t(c - '0');
+            scale += point;
+        } else {
+            break;
+        }
+    }
+    if (count == 0) return false;
+    for (; i < text.size(); ++i)
+        if (text[i] != ' ') return false;
+    const double magnitude = scale == 0 ? double(digits) : double(digits) / exactPowersOfTen[scale];
+    *value = negative ? -magnitude : magnitude;
+    return true;
+}
+
+}  // namespace
+
 double NsxKeyCodec::parseNumber(std::string_view text) {
     size_t begin = 0;
     while (begin < text.size() && (text[begin] == ' ' || text[begin] == '\t')) ++begin;
     text.remove_prefix(begin);
     if (!text.empty() && text[0] == '+') text.remove_prefix(1);
     double value = 0;
+    if (parsePlainDecimal(text, &value)) return value;
     auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
     (void)end;
     if (ec != std::errc() || std::isnan(value)) return 0;

@@ -1,8 +1,10 @@
-// Records read ahead in blocks during sequential movement in exclusive use:
-// what this open writes shows at once, and nothing of a zapped table remains.
+// Records read ahead in blocks during sequential movement: in exclusive use
+// what this open writes shows at once, and nothing of a zapped table remains;
+// in shared use what another workstation writes shows at the next read.
 #include <cstring>
 
 #include "StorageSupport.h"
+#include "support/ChildProcess.h"
 
 namespace {
 
@@ -58,4 +60,57 @@ TEST_F(StorageTest, ReadAheadServesWhatThisOpenWrote) {
     for (const char* n : {"7", "8"})
         ASSERT_TRUE(AppendValues({{"N", n}}));
     EXPECT_EQ(WalkValues(), (std::vector<std::string>{"7", "8"}));
+}
+
+TEST_F(StorageTest, ReadAheadInSharedUseShowsAnotherWorkstationsWritesAtTheNextRead) {
+    std::string path = dir.file("shared ahead.dbf");
+    ASSERT_EQ(CreateTable(path, {{"N", "N", 6, 0}, {"PAD", "C", 30, 0}}), "");
+    ASSERT_GT(xb_Use(path.c_str(), "", XB_EXCLUSIVE, XB_DRIVER_NSX), 0);
+    std::vector<std::string> expected;
+    for (int i = 1; i <= 3000; ++i) {
+        ASSERT_TRUE(AppendValues({{"N", std::to_string(i)}}));
+        expected.push_back(std::to_string(i));
+    }
+    xb_CloseAll();
+
+    ASSERT_GT(xb_Use(path.c_str(), "", XB_SHARED, XB_DRIVER_NSX), 0);
+    xb_GoTop();
+    xb_Skip(4);  // a walk: the records after these are read ahead
+    ASSERT_EQ(Number(), "5");
+
+    // Another workstation writes a record this walk passed, the one it
+    // stands on and one ahead of it, by field and by whole record.
+    ChildProcess other([&](ChildProcess& self) {
+        xb_CloseAll();
+        if (!self.Receive() || xb_Use(path.c_str(), "", XB_SHARED, XB_DRIVER_NSX) == 0)
+            _exit(3);
+        for (int recNo : {3, 5}) {
+            xb_Go(recNo);
+            if (!xb_Replace("N", XB_REPLACE_TEXT, ("-" + std::to_string(recNo)).c_str()))
+                _exit(4);
+        }
+        xb_Go(10);
+        std::vector<char> record(xb_RecSize());
+        xb_GetRecord(record.data());
+        std::memcpy(record.data() + 1, "   -10", 6);
+        if (!xb_PutRecord(record.data()))
+            _exit(5);
+        xb_CloseAll();
+        self.Send();
+    });
+    ASSERT_TRUE(other.Started());
+    other.Send();
+    ASSERT_TRUE(other.Receive());
+    ASSERT_EQ(other.Wait(), 0);
+
+    std::vector<char> record(xb_RecSize());
+    xb_GetRecord(record.data());
+    EXPECT_EQ(std::string(record.data() + 1, 6), "    -5");
+    xb_Skip(5);
+    EXPECT_EQ(Number(), "-10");
+    xb_Go(3);
+    EXPECT_EQ(Number(), "-3");
+    for (int recNo : {3, 5, 10})
+        expected[recNo - 1] = "-" + std::to_string(recNo);
+    EXPECT_EQ(WalkValues(), expected);
 }

@@ -113,8 +113,18 @@ TEST_F(StorageTest, AnExclusiveAppendIsInTheFileBeforeAnythingElseTouchesIt) {
         const char* second;  // the appended record as the file holds it
     };
     const Case cases[] = {
-        {"written", [] { xb_Replace("CODE", XB_REPLACE_TEXT, "new"); }, " new  "},
-        {"written in one piece", [] { xb_PutRecord(" all  "); }, " all  "},
+        {"written, then committed",
+         [] {
+             xb_Replace("CODE", XB_REPLACE_TEXT, "new");
+             xb_Commit();
+         },
+         " new  "},
+        {"written in one piece, then another record read",
+         [] {
+             xb_PutRecord(" all  ");
+             xb_Go(1);
+         },
+         " all  "},
         {"committed", [] { xb_Commit(); }, "      "},
         {"another record read", [] { xb_Go(1); }, "      "},
         {"closed", [] { xb_CloseAll(); }, "      "},
