@@ -21,6 +21,7 @@
 #include "ui/Application.h"
 #include "ui/Forms.h"
 #include "ui/Menus.h"
+#include "ui/GuardedCall.h"
 #include "ui/Text1252.h"
 
 namespace {
@@ -111,15 +112,6 @@ protected:
         if (!isChecked()) setChecked(true);
     }
 };
-
-template <class F>
-void guardedCall(TObject* sender, F&& f) {
-    try {
-        f();
-    } catch (...) {
-        Application->HandleException(sender);
-    }
-}
 
 }  // namespace
 
