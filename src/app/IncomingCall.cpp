@@ -7,6 +7,7 @@
 #include "data/DbTables.h"
 #include "ui/Application.h"
 #include "ui/FormKit.h"
+#include "ui/HourGlass.h"
 #include "ui/StdCtrls.h"
 #include "xbase/Qmtable.h"
 #include "xbase/Xbase.h"
@@ -73,12 +74,6 @@ void TIncomingCallForm::BitBtn1Click(TObject*) {
     DataModule1->PatientTable->SetIndexName("ID");
     if (!DataModule1->Xbase1->Seek(std::to_string(foundPatientID_)))
         return;
-    Screen->SetCursor(crHourGlass);
-    try {
-        OpenForm(this, {.ClassName = PatientFormClass, .Caption = BitBtn1->Caption(), .Style = osShow});
-    } catch (...) {
-        Screen->SetCursor(crDefault);
-        throw;
-    }
-    Screen->SetCursor(crDefault);
+    THourGlass hourGlass;
+    OpenForm(this, {.ClassName = PatientFormClass, .Caption = BitBtn1->Caption(), .Style = osShow});
 }

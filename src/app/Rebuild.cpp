@@ -15,6 +15,7 @@
 #include "ui/Dialogs.h"
 #include "ui/ExtCtrls.h"
 #include "ui/FormKit.h"
+#include "ui/HourGlass.h"
 #include "ui/StdCtrls.h"
 #include "xbase/FTS32.h"
 #include "xbase/Xbase.h"
@@ -33,17 +34,12 @@ const char* const IndexFileNames[] = {
 // progress channel's message processing, undone however the rebuild ends.
 class TRebuildRun {
 public:
-    explicit TRebuildRun(bool& Running) : running_(Running) {
-        running_ = true;
-        Screen->SetCursor(crHourGlass);
-    }
-    ~TRebuildRun() {
-        Screen->SetCursor(crDefault);
-        running_ = false;
-    }
+    explicit TRebuildRun(bool& Running) : running_(Running) { running_ = true; }
+    ~TRebuildRun() { running_ = false; }
 
 private:
     bool& running_;
+    THourGlass hourGlass_;
 };
 
 // Shows deleted records for its lifetime, so that every physical record is visited.

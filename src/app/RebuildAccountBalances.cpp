@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <exception>
 #include <map>
+#include <optional>
 #include <stdexcept>
 
 #include "app/Cents.h"
@@ -21,6 +22,7 @@
 #include "ui/Application.h"
 #include "ui/Dialogs.h"
 #include "ui/FormKit.h"
+#include "ui/HourGlass.h"
 #include "ui/StdCtrls.h"
 #include "xbase/Qmtable.h"
 #include "xbase/Xbase.h"
@@ -141,8 +143,8 @@ void TRebuildAccountBalances::Rebuild() {
     if (!indexed)
         return;
 
-    const TCursor cursor = Screen->Cursor();
-    Screen->SetCursor(crHourGlass);
+    // Gone before the closing message, so that it is read under the usual cursor.
+    std::optional<THourGlass> hourGlass(std::in_place);
     progress_ = 0;
     main->ShowProgress(true, 0);
     main->SetStatusText(PleaseWait);
@@ -152,7 +154,7 @@ void TRebuildAccountBalances::Rebuild() {
         main->ShowProgress(true, 100);
         main->ShowProgress(false, 100);
         main->SetStatusText("");
-        Screen->SetCursor(cursor);
+        hourGlass.reset();
     };
 
     if (!NoDiscrepancy()) {

@@ -99,13 +99,7 @@ void TDBKingDlg::DoEnter() {
 }
 
 void TDBKingDlg::DoExit() {
-    try {
-        dataLink_.UpdateRecord();
-    } catch (...) {
-        SelectAll();
-        if (CanFocus()) SetFocus();
-        throw;
-    }
+    updateRecordOnExit(this, dataLink_, [this] { SelectAll(); });
     setFocused(false);
     SetSelStart(0);
     TFieldBinding::DoExit();

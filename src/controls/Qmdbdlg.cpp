@@ -12,18 +12,7 @@ TQmDBLookupComboDlg::TQmDBLookupComboDlg(TComponent* AOwner) : TQmDBCustomLookup
 
 void TQmDBLookupComboDlg::DrawButton(TCanvas* Canvas, const TRect& Rect, bool& DefaultPaint, TControlState State,
                                      bool Pressed) {
-    bool pushed = Pressed && !Qmqbe::IsPaintCopyState(State);
-    TRect r = Rect;
-    Canvas->Brush()->SetStyle(bsSolid);
-    Canvas->Brush()->SetColor(clBtnFace);
-    Canvas->FillRect(r);
-    if (pushed) {
-        Canvas->Brush()->SetColor(clBtnShadow);
-        Canvas->FrameRect(r);
-    } else {
-        Frame3D(Canvas, r, cl3DLight, cl3DDkShadow, 1);
-        Frame3D(Canvas, r, clBtnHighlight, clBtnShadow, 1);
-    }
+    const bool pushed = paintButtonFace(Canvas, Rect, State, Pressed);
     // Three black squares in a row, centred.
     int side = std::max(1, Rect.Width() / 8);
     int left = Rect.Left + (Rect.Width() - 5 * side) / 2 + (pushed ? 1 : 0);

@@ -1228,13 +1228,7 @@ void TQmDBCustomLookupCombo::DoEnter() {
 void TQmDBCustomLookupCombo::DoExit() {
     if (DroppedDown()) CloseUp(true);
     timer_->SetEnabled(false);
-    try {
-        dataLink_.UpdateRecord();
-    } catch (...) {
-        SelectAll();
-        if (CanFocus()) SetFocus();
-        throw;
-    }
+    updateRecordOnExit(this, dataLink_, [this] { SelectAll(); });
     TWinControl::DoExit();
     Invalidate();
     if (TQmCustomDBGrid* grid = hostGrid()) grid->EditorExited();
@@ -1283,7 +1277,19 @@ void TQmDBCustomLookupCombo::SetEnabled(bool Value) {
 
 void TQmDBCustomLookupCombo::DrawButton(TCanvas* Canvas, const TRect& Rect, bool& DefaultPaint, TControlState State,
                                         bool Pressed) {
-    bool pushed = Pressed && !Qmqbe::IsPaintCopyState(State);
+    const bool pushed = paintButtonFace(Canvas, Rect, State, Pressed);
+    // The arrow: a small triangle pointing down, grey when disabled.
+    int cx = (Rect.Left + Rect.Right) / 2 + (pushed ? 1 : 0);
+    int cy = (Rect.Top + Rect.Bottom) / 2 + (pushed ? 1 : 0);
+    TColor ink = Enabled() ? clBtnText : clGrayText;
+    Canvas->Pen()->SetColor(ink);
+    Canvas->Brush()->SetColor(ink);
+    Canvas->Polygon({{cx - 3, cy - 1}, {cx + 3, cy - 1}, {cx, cy + 2}});
+    DefaultPaint = false;
+}
+
+bool TQmDBCustomLookupCombo::paintButtonFace(TCanvas* Canvas, const TRect& Rect, TControlState State, bool Pressed) {
+    const bool pushed = Pressed && !Qmqbe::IsPaintCopyState(State);
     TRect r = Rect;
     Canvas->Brush()->SetStyle(bsSolid);
     Canvas->Brush()->SetColor(clBtnFace);
@@ -1295,14 +1301,7 @@ void TQmDBCustomLookupCombo::DrawButton(TCanvas* Canvas, const TRect& Rect, bool
         Frame3D(Canvas, r, cl3DLight, cl3DDkShadow, 1);
         Frame3D(Canvas, r, clBtnHighlight, clBtnShadow, 1);
     }
-    // The arrow: a small triangle pointing down, grey when disabled.
-    int cx = (Rect.Left + Rect.Right) / 2 + (pushed ? 1 : 0);
-    int cy = (Rect.Top + Rect.Bottom) / 2 + (pushed ? 1 : 0);
-    TColor ink = Enabled() ? clBtnText : clGrayText;
-    Canvas->Pen()->SetColor(ink);
-    Canvas->Brush()->SetColor(ink);
-    Canvas->Polygon({{cx - 3, cy - 1}, {cx + 3, cy - 1}, {cx, cy + 2}});
-    DefaultPaint = false;
+    return pushed;
 }
 
 TBitmap* TQmDBCustomLookupCombo::GetGlyph() {

@@ -280,6 +280,9 @@ public:
     virtual void DrawButton(TCanvas* Canvas, const TRect& Rect, bool& DefaultPaint, TControlState State,
                             bool Pressed);
     virtual TBitmap* GetGlyph();
+    // The button's face, raised or pushed, for DrawButton to draw its sign
+    // on; true when pushed (the sign then moves down and right by one).
+    static bool paintButtonFace(TCanvas* Canvas, const TRect& Rect, TControlState State, bool Pressed);
 
     TNotifyEvent OnDropDown;
     TNotifyCloseUpEvent OnCloseUp;

@@ -134,7 +134,7 @@ TPatientInfoDlg::~TPatientInfoDlg() { cursorLink_->SetDataSource(nullptr); }
 // ---------------------------------------------------------------- opening
 
 void TPatientInfoDlg::FormCreate(TObject*) {
-    Screen->SetCursor(crHourGlass);
+    openingHourGlass_.emplace();
     PageControl1->SetActivePage(PatientTabSheet);
     DataModule1->PersonnelTable->SetIndexName("RecName");
     // Another patient form stands on the cursor: whether this one opens is
@@ -145,7 +145,7 @@ void TPatientInfoDlg::FormCreate(TObject*) {
     }
     if (!openPatient()) {
         refused_ = true;
-        Screen->SetCursor(crDefault);
+        openingHourGlass_.reset();
     }
 }
 
@@ -186,7 +186,7 @@ void TPatientInfoDlg::showPatient() {
     patient->Refresh();
     patient->Edit();
     SetCaption(patient->FieldByName("RECNAME")->AsString());
-    Screen->SetCursor(crDefault);
+    openingHourGlass_.reset();
     if (Trim(patient->FieldByName("RECNAME")->AsString()) == NewRecordName) {
         PageControl1->SetActivePage(PatientTabSheet);
         if (Visible() && RecordNameDBEdit->CanFocus())
@@ -222,7 +222,7 @@ void TPatientInfoDlg::SetVisible(bool Value) {
             }
         }
         if (refused_) {
-            Screen->SetCursor(crDefault);
+            openingHourGlass_.reset();
             if (Modal())
                 SetModalResult(mrCancel);
             else

@@ -25,9 +25,11 @@
 //   (ExamPrint.cpp).
 #include <array>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "ui/Forms.h"
+#include "ui/HourGlass.h"
 #include "ui/StdCtrls.h"
 
 class TDBCheckBox;
@@ -208,6 +210,8 @@ private:
     bool followPending_ = false;
     // Created while another patient form was open: opened when shown.
     bool openingDeferred_ = false;
+    // From creation until the patient is shown or refused.
+    std::optional<THourGlass> openingHourGlass_;
     // The chart label run: label positions visited, and the first one printed.
     int chartLabelPosition_ = 0;
     int chartLabelStart_ = 0;

@@ -303,16 +303,18 @@ TRtLoadFormat TRtRTFTextIo::saveFormatToUse() const {
     return Header->HasAttributes ? FormatRTF : FormatANSI;
 }
 
+std::unique_ptr<TRtTextWriter> TRtRTFTextIo::newSaveWriter() const {
+    if (saveFormatToUse() == FormatRTF) return std::make_unique<TRtRTFWriter>();
+    return std::make_unique<TRtTextWriter>();
+}
+
 void TRtRTFTextIo::SaveToStream(TStream* Stream) {
     if (IoHook && IoHook->SaveDocument(this, Stream)) return;
     if (CustomWriter) {
         WriteText(Stream, CustomWriter);
         return;
     }
-    std::unique_ptr<TRtTextWriter> writer;
-    if (saveFormatToUse() == FormatRTF) writer = std::make_unique<TRtRTFWriter>();
-    else writer = std::make_unique<TRtTextWriter>();
-    WriteText(Stream, writer.get());
+    WriteText(Stream, newSaveWriter().get());
 }
 
 void TRtRTFTextIo::SaveBlockToStream(TStream* Stream) {
@@ -321,10 +323,7 @@ void TRtRTFTextIo::SaveBlockToStream(TStream* Stream) {
         WriteBlock(Stream, CustomWriter);
         return;
     }
-    std::unique_ptr<TRtTextWriter> writer;
-    if (saveFormatToUse() == FormatRTF) writer = std::make_unique<TRtRTFWriter>();
-    else writer = std::make_unique<TRtTextWriter>();
-    WriteBlock(Stream, writer.get());
+    WriteBlock(Stream, newSaveWriter().get());
 }
 
 void TRtRTFTextIo::SaveToFile(const std::string& FileName) {

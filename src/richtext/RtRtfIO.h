@@ -12,6 +12,7 @@
 // TRtRtfStrings: the paragraphs of one document as a TStrings; its stream
 // save is always plain text.
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "base/Classes.h"
@@ -112,6 +113,8 @@ private:
     void prepareWriter(TRtTextWriter* Writer);
     uint8_t runWriter(TStream* Stream, TRtTextWriter* Writer);
     TRtLoadFormat saveFormatToUse() const;
+    // A writer of that format, for a save without a custom writer.
+    std::unique_ptr<TRtTextWriter> newSaveWriter() const;
     int resolutionY() const;
     int cellHeightPx(TParagraph* p);
 };

@@ -224,14 +224,7 @@ void TDBRtRichText::DoEnter() {
 }
 
 void TDBRtRichText::DoExit() {
-    if (!isBlob() && Field()) {
-        try {
-            dataLink_.UpdateRecord();
-        } catch (...) {
-            SetFocus();
-            throw;
-        }
-    }
+    if (!isBlob() && Field()) updateRecordOnExit(this, dataLink_);
     focused_ = false;
     if (!isBlob() && Field()) dataLink_.Reset();
     TFieldBinding<TRtCustomRichText>::DoExit();

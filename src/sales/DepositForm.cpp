@@ -20,6 +20,7 @@
 #include "ui/Dialogs.h"
 #include "ui/ExtCtrls.h"
 #include "ui/FormKit.h"
+#include "ui/HourGlass.h"
 #include "ui/StdCtrls.h"
 #include "xbase/Qmtable.h"
 #include "xbase/Xbase.h"
@@ -268,13 +269,7 @@ void TDepositForm::CalcDeposit2(TObject*) {
 }
 
 void TDepositForm::SaveBtnClick(TObject*) {
-    const TCursor cursor = Screen->Cursor();
-    Screen->SetCursor(crHourGlass);
-    DepositDBGrid->SetEnabled(false);
-    const bool stored = document_->SaveDeposit();
-    DepositDBGrid->SetEnabled(true);
-    Screen->SetCursor(cursor);
-    if (!stored)
+    if (!whileGridHeld([this] { return document_->SaveDeposit(); }))
         return;
     saved_ = true;
     OpenDeposit();
@@ -304,14 +299,16 @@ void TDepositForm::OpenDeposit() {
 }
 
 void TDepositForm::DeleteBtnClick(TObject*) {
-    const TCursor cursor = Screen->Cursor();
-    Screen->SetCursor(crHourGlass);
-    DepositDBGrid->SetEnabled(false);
-    const bool deleted = document_->DeleteDeposit(Date());
-    DepositDBGrid->SetEnabled(true);
-    Screen->SetCursor(cursor);
-    if (deleted)
+    if (whileGridHeld([this] { return document_->DeleteDeposit(Date()); }))
         NewBtnClick(this);
+}
+
+bool TDepositForm::whileGridHeld(const std::function<bool()>& Work) {
+    THourGlass hourGlass;
+    DepositDBGrid->SetEnabled(false);
+    const bool done = Work();
+    DepositDBGrid->SetEnabled(true);
+    return done;
 }
 
 void TDepositForm::NewBtnClick(TObject*) { FormCreate(); }

@@ -10,6 +10,7 @@
 //
 // TAddPaymentNumberForm, "Add Payment Number": gives a stored deposit's
 // item that lost its payment number a payment of the same amount.
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -93,6 +94,8 @@ private:
     // fields are made anew with every deposit.
     void showMoneyInCents();
     void showTotals();
+    // Runs Work under the hourglass with the grid closed to the user.
+    bool whileGridHeld(const std::function<bool()>& Work);
     // The controls of a currency-and-checks deposit, or of a charges one.
     void showTypeControls();
     // An opened deposit is read-only; only Open, Print, Delete and New act.

@@ -14,18 +14,8 @@
 
 #include "ui/Application.h"
 #include "ui/Devices.h"
+#include "ui/GuardedCall.h"
 #include "ui/Text1252.h"
-
-namespace {
-template <class F>
-void guardedCall(TObject* sender, F&& f) {
-    try {
-        f();
-    } catch (...) {
-        Application->HandleException(sender);
-    }
-}
-}  // namespace
 
 // ---------------------------------------------------------------- TImageList
 

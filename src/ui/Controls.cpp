@@ -22,6 +22,7 @@
 #include "ui/Application.h"
 #include "ui/Devices.h"
 #include "ui/Forms.h"
+#include "ui/GuardedCall.h"
 #include "ui/KeyMapping.h"
 #include "ui/Menus.h"
 #include "ui/Text1252.h"
@@ -71,18 +72,6 @@ QFont qtFontOf(const TFont& font) {
     return CreateFontIndirect(lf)->qtFont(false);
 }
 
-// Runs a handler called from Qt's event dispatch: exceptions may not cross
-// Qt, so they go to the application's exception handling.
-template <class F>
-auto guarded(TObject* sender, F&& f) -> decltype(f()) {
-    try {
-        return f();
-    } catch (...) {
-        Application->HandleException(sender);
-    }
-    return decltype(f())();
-}
-
 }  // namespace
 
 bool KeyIsDown(Word vk) {
@@ -119,7 +108,7 @@ public:
     bool eventFilter(QObject* watched, QEvent* event) override {
         if (!control_ || !watched->isWidgetType()) return false;
         TControl* control = control_;
-        return guarded(control, [&] { return control->handleEvent(static_cast<QWidget*>(watched), event); });
+        return guardedCall(control, [&] { return control->handleEvent(static_cast<QWidget*>(watched), event); });
     }
 
 private:
@@ -901,10 +890,10 @@ public:
                 // The window moves the thumb itself, as a Windows scroll bar
                 // does not: put it back and let the control decide.
                 if (code != scTrack) bar->setSliderPosition(bar->value());
-                guarded(owner_, [&] { owner_->Scroll(kind, code, wanted); });
+                guardedCall(owner_, [&] { owner_->Scroll(kind, code, wanted); });
             });
             QObject::connect(bar, &QAbstractSlider::sliderReleased, bar, [this, bar, kind] {
-                guarded(owner_, [&] {
+                guardedCall(owner_, [&] {
                     owner_->Scroll(kind, scPosition, bar->sliderPosition());
                     owner_->Scroll(kind, scEndScroll, bar->value());
                 });

@@ -78,13 +78,7 @@ void TDBEdit::DoEnter() {
 }
 
 void TDBEdit::DoExit() {
-    try {
-        dataLink_.UpdateRecord();
-    } catch (...) {
-        SelectAll();
-        if (CanFocus()) SetFocus();
-        throw;
-    }
+    updateRecordOnExit(this, dataLink_, [this] { SelectAll(); });
     setFocused(false);
     // The mask was checked by the update; the text shown now is the field's.
     TCustomEdit::DoExit();
@@ -334,13 +328,7 @@ void TDBComboBox::Change() {
 }
 
 void TDBComboBox::DoExit() {
-    try {
-        dataLink_.UpdateRecord();
-    } catch (...) {
-        SelectAll();
-        if (CanFocus()) SetFocus();
-        throw;
-    }
+    updateRecordOnExit(this, dataLink_, [this] { SelectAll(); });
     TComboBox::DoExit();
 }
 

@@ -592,7 +592,14 @@ void arcAngles(const QRectF& r, int x3, int y3, int x4, int y4, double& start, d
     while (sweep <= 0) sweep += 360;
 }
 
-QPainterPath arcPath(const QRectF& r, double start, double sweep, ArcKind kind) {
+// The arc, chord or pie of the ellipse in the box (x1, y1)-(x2, y2), from
+// the radial through (x3, y3) to the one through (x4, y4).
+QPainterPath arcPath(int x1, int y1, int x2, int y2, int x3, int y3, int x4, int y4, int penWidth, bool insideFrame,
+                     ArcKind kind) {
+    normalise(x1, y1, x2, y2);
+    QRectF r = outlineRect(x1, y1, x2, y2, penWidth, insideFrame);
+    double start, sweep;
+    arcAngles(r, x3, y3, x4, y4, start, sweep);
     QPainterPath path;
     if (kind == ArcKind::Pie) {
         path.moveTo(r.center());
@@ -609,31 +616,21 @@ QPainterPath arcPath(const QRectF& r, double start, double sweep, ArcKind kind) 
 }  // namespace
 
 void TDeviceContext::Arc(int x1, int y1, int x2, int y2, int x3, int y3, int x4, int y4) {
-    normalise(x1, y1, x2, y2);
-    QRectF r = outlineRect(x1, y1, x2, y2, penWidth_, false);
-    double start, sweep;
-    arcAngles(r, x3, y3, x4, y4, start, sweep);
     QPainterPath fill;
-    QPainterPath stroke = arcPath(r, start, sweep, ArcKind::Arc);
+    QPainterPath stroke = arcPath(x1, y1, x2, y2, x3, y3, x4, y4, penWidth_, false, ArcKind::Arc);
     strokeAndFill(fill, stroke, false);
 }
 
 void TDeviceContext::Chord(int x1, int y1, int x2, int y2, int x3, int y3, int x4, int y4) {
-    normalise(x1, y1, x2, y2);
-    QRectF r = outlineRect(x1, y1, x2, y2, penWidth_, penStyle_ == psInsideFrame);
-    double start, sweep;
-    arcAngles(r, x3, y3, x4, y4, start, sweep);
-    QPainterPath path = arcPath(r, start, sweep, ArcKind::Chord);
+    QPainterPath path =
+        arcPath(x1, y1, x2, y2, x3, y3, x4, y4, penWidth_, penStyle_ == psInsideFrame, ArcKind::Chord);
     QPainterPath stroke = penVisible() ? path : QPainterPath();
     strokeAndFill(path, stroke, true);
 }
 
 void TDeviceContext::Pie(int x1, int y1, int x2, int y2, int x3, int y3, int x4, int y4) {
-    normalise(x1, y1, x2, y2);
-    QRectF r = outlineRect(x1, y1, x2, y2, penWidth_, penStyle_ == psInsideFrame);
-    double start, sweep;
-    arcAngles(r, x3, y3, x4, y4, start, sweep);
-    QPainterPath path = arcPath(r, start, sweep, ArcKind::Pie);
+    QPainterPath path =
+        arcPath(x1, y1, x2, y2, x3, y3, x4, y4, penWidth_, penStyle_ == psInsideFrame, ArcKind::Pie);
     QPainterPath stroke = penVisible() ? path : QPainterPath();
     strokeAndFill(path, stroke, true);
 }

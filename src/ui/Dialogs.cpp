@@ -262,46 +262,38 @@ std::string choosePrinter(const TDialogAnswer& answer) {
         }
     throw EPrinter("Printer selected is not valid");
 }
+
+// Asks for a printer under Caption; on OK the chosen printer becomes the
+// printer object's and its name goes into PrinterName.
+bool askForPrinter(TDialogKind Kind, const std::string& Caption, std::string& PrinterName) {
+    TDialogRequest request;
+    request.Kind = Kind;
+    request.Caption = Caption;
+    request.Buttons = {"OK", "Cancel"};
+    TDialogAnswer answer = RunDialog(request, [&] {
+        bool ok = false;
+        TDialogAnswer a;
+        a.Text = choosePrinterOnScreen(Caption, ok);
+        a.Result = ok ? mrOk : mrCancel;
+        return a;
+    });
+    if (answer.Result != mrOk) return false;
+    PrinterName = choosePrinter(answer);
+    return true;
+}
 }  // namespace
 
 TPrintDialog::TPrintDialog(TComponent* AOwner) : TComponent(AOwner) {}
 
 bool TPrintDialog::Execute() {
-    TDialogRequest request;
-    request.Kind = TDialogKind::PrintDialog;
-    request.Caption = "Print";
-    request.Buttons = {"OK", "Cancel"};
-    TDialogAnswer answer = RunDialog(request, [&] {
-        bool ok = false;
-        TDialogAnswer a;
-        a.Text = choosePrinterOnScreen("Print", ok);
-        a.Result = ok ? mrOk : mrCancel;
-        return a;
-    });
-    if (answer.Result != mrOk) return false;
-    printerName_ = choosePrinter(answer);
+    if (!askForPrinter(TDialogKind::PrintDialog, "Print", printerName_)) return false;
     Printer()->SetCopies(copies_);
     return true;
 }
 
 TPrinterSetupDialog::TPrinterSetupDialog(TComponent* AOwner) : TComponent(AOwner) {}
 
-bool TPrinterSetupDialog::Execute() {
-    TDialogRequest request;
-    request.Kind = TDialogKind::PrinterSetupDialog;
-    request.Caption = "Print Setup";
-    request.Buttons = {"OK", "Cancel"};
-    TDialogAnswer answer = RunDialog(request, [&] {
-        bool ok = false;
-        TDialogAnswer a;
-        a.Text = choosePrinterOnScreen("Print Setup", ok);
-        a.Result = ok ? mrOk : mrCancel;
-        return a;
-    });
-    if (answer.Result != mrOk) return false;
-    printerName_ = choosePrinter(answer);
-    return true;
-}
+bool TPrinterSetupDialog::Execute() { return askForPrinter(TDialogKind::PrinterSetupDialog, "Print Setup", printerName_); }
 
 // ---------------------------------------------------------------- find and replace
 

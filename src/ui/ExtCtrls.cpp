@@ -11,17 +11,10 @@
 #include <cmath>
 
 #include "ui/Application.h"
+#include "ui/GuardedCall.h"
 #include "ui/Text1252.h"
 
 namespace {
-template <class F>
-void guardedCall(TObject* sender, F&& f) {
-    try {
-        f();
-    } catch (...) {
-        Application->HandleException(sender);
-    }
-}
 
 void bevelColors(TBevelCut cut, TColor& top, TColor& bottom) {
     top = cut == bvLowered ? clBtnShadow : clBtnHighlight;

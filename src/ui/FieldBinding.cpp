@@ -82,10 +82,11 @@ void refuseInvalidChar(const TFieldDataLink& Link, char& Key) {
     }
 }
 
-void updateRecordOnExit(TWinControl* Control, TFieldDataLink& Link) {
+void updateRecordOnExit(TWinControl* Control, TFieldDataLink& Link, const std::function<void()>& Refused) {
     try {
         Link.UpdateRecord();
     } catch (...) {
+        if (Refused) Refused();
         if (Control->CanFocus()) Control->SetFocus();
         throw;
     }

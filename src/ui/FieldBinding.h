@@ -21,6 +21,7 @@
 //
 // The hooks run only after construction; a control freed detaches from its
 // link before its own members go, so no hook runs during destruction.
+#include <functional>
 #include <string>
 #include <utility>
 
@@ -88,9 +89,10 @@ private:
 bool changesText(char Key);
 // A printable character the bound field cannot hold beeps and becomes 0.
 void refuseInvalidChar(const TFieldDataLink& Link, char& Key);
-// Writes the link's pending value when Control is left; on failure the
-// control keeps the focus and the error goes on.
-void updateRecordOnExit(TWinControl* Control, TFieldDataLink& Link);
+// Writes the link's pending value when Control is left; on failure Refused
+// runs (an edit selects its text for retyping), the control keeps the focus
+// and the error goes on.
+void updateRecordOnExit(TWinControl* Control, TFieldDataLink& Link, const std::function<void()>& Refused = {});
 
 // Puts the dataset into edit for a change the user already made on the
 // screen; when the link refuses (or the edit fails), Undo shows the stored

@@ -21,6 +21,7 @@
 #include "ui/Application.h"
 #include "ui/Forms.h"
 #include "ui/Menus.h"
+#include "ui/GuardedCall.h"
 #include "ui/Text1252.h"
 
 namespace {
@@ -79,6 +80,31 @@ int sortedPosition(const TStrings& list, const std::string& s) {
     return lo;
 }
 
+// The items of a list or combo box, held in its widget: an addition goes
+// where the box's sorting puts it, and an index out of range raises.
+template <class TOwner>
+class TBoxStrings : public TStrings {
+public:
+    explicit TBoxStrings(TOwner* owner) : owner_(owner) {}
+
+    int Add(const std::string& S) override {
+        int index = owner_->Sorted() ? sortedPosition(*this, S) : Count();
+        Insert(index, S);
+        return index;
+    }
+    int AddObject(const std::string& S, TObject* AObject) override {
+        int index = Add(S);
+        PutObject(index, AObject);
+        return index;
+    }
+
+protected:
+    void check(int Index) const {
+        if (Index < 0 || Index >= Count()) IndexError(Index);
+    }
+    TOwner* owner_;
+};
+
 // A radio button that a click checks but never unchecks.
 class StickyRadioButton : public QRadioButton {
 protected:
@@ -86,15 +112,6 @@ protected:
         if (!isChecked()) setChecked(true);
     }
 };
-
-template <class F>
-void guardedCall(TObject* sender, F&& f) {
-    try {
-        f();
-    } catch (...) {
-        Application->HandleException(sender);
-    }
-}
 
 }  // namespace
 
@@ -755,20 +772,10 @@ public:
     }
 };
 
-class TComboBox::ComboStrings : public TStrings {
+class TComboBox::ComboStrings : public TBoxStrings<TComboBox> {
 public:
-    explicit ComboStrings(TComboBox* owner) : owner_(owner) {}
+    using TBoxStrings::TBoxStrings;
 
-    int Add(const std::string& S) override {
-        int index = owner_->sorted_ ? sortedPosition(*this, S) : Count();
-        Insert(index, S);
-        return index;
-    }
-    int AddObject(const std::string& S, TObject* AObject) override {
-        int index = Add(S);
-        PutObject(index, AObject);
-        return index;
-    }
     // Empties the edit part too, as the platform's combo box does.
     void Clear() override { owner_->Clear(); }
     void Delete(int Index) override {
@@ -801,12 +808,6 @@ protected:
         check(Index);
         owner_->combo()->setItemData(Index, QVariant::fromValue<qulonglong>(reinterpret_cast<qulonglong>(AObject)));
     }
-
-private:
-    void check(int Index) const {
-        if (Index < 0 || Index >= Count()) IndexError(Index);
-    }
-    TComboBox* owner_;
 };
 
 TComboBox::TComboBox(TComponent* AOwner) : TWinControl(AOwner, NewWidget<ComboWidget>()), items_(std::make_unique<ComboStrings>(this)) {
@@ -960,20 +961,10 @@ void TComboBox::DropDown() {
 
 // ---------------------------------------------------------------- TListBox
 
-class TListBox::ListStrings : public TStrings {
+class TListBox::ListStrings : public TBoxStrings<TListBox> {
 public:
-    explicit ListStrings(TListBox* owner) : owner_(owner) {}
+    using TBoxStrings::TBoxStrings;
 
-    int Add(const std::string& S) override {
-        int index = owner_->sorted_ ? sortedPosition(*this, S) : Count();
-        Insert(index, S);
-        return index;
-    }
-    int AddObject(const std::string& S, TObject* AObject) override {
-        int index = Add(S);
-        PutObject(index, AObject);
-        return index;
-    }
     void Clear() override { owner_->list()->clear(); }
     void Delete(int Index) override {
         check(Index);
@@ -1003,12 +994,6 @@ protected:
         owner_->list()->item(Index)->setData(Qt::UserRole,
                                              QVariant::fromValue<qulonglong>(reinterpret_cast<qulonglong>(AObject)));
     }
-
-private:
-    void check(int Index) const {
-        if (Index < 0 || Index >= Count()) IndexError(Index);
-    }
-    TListBox* owner_;
 };
 
 TListBox::TListBox(TComponent* AOwner) : TWinControl(AOwner, NewWidget<QListWidget>()), items_(std::make_unique<ListStrings>(this)) {
