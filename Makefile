@@ -21,7 +21,8 @@ run: build
 	./$(BUILD_DIR)/quenmark
 
 # Each test alone in its process (offscreen), then each test program whole in
-# a shuffled order on a virtual X server; SEED=<n> repeats an order.
+# a shuffled order (offscreen; DISPLAY_KIND=xvfb on a virtual X server);
+# SEED=<n> repeats an order.
 test: build
 	QT_QPA_PLATFORM=offscreen ctest --test-dir $(BUILD_DIR) --output-on-failure -j $(JOBS)
 	scripts/run-tests-whole $(BUILD_DIR) $(JOBS)
