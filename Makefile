@@ -3,7 +3,7 @@ BUILD_DIR ?= build
 FUZZ_DIR ?= build-fuzz
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps configure build run test fuzz bench clean
+.PHONY: all deps configure build run test fuzz stress bench clean
 
 all: build
 
@@ -31,6 +31,11 @@ test: build
 # seeds for FUZZ_SECONDS (30) seconds.
 fuzz: deps
 	scripts/fuzz $(FUZZ_DIR) $(JOBS)
+
+# The long crash run: 200 trials of 4 workstations killed at random moments.
+stress: build
+	QT_QPA_PLATFORM=offscreen QM_CRASH_TRIALS=200 QM_CRASH_WORKSTATIONS=4 \
+	  ./$(BUILD_DIR)/tests/test_sales --gtest_filter='CrashTest.*'
 
 bench: build
 	@for b in $(BUILD_DIR)/bench/bench_*; do [ -x "$$b" ] && "$$b" || exit 1; done

@@ -8,7 +8,8 @@
 // through one transaction per receipt. The balances and stock of both sides
 // are compared at the end. Prints
 //   RATIO receipt_save <our seconds> <sqlite seconds> <speedup>
-// and the files flushed per receipt on our side.
+// and, per receipt on our side, the files flushed at the scope's end and
+// the document journal's bytes and flushes.
 #include <sqlite3.h>
 #include <stdlib.h>
 
@@ -31,6 +32,7 @@
 #include "support/CompanyFixture.h"
 #include "ui/Application.h"
 #include "xbase/Qmtable.h"
+#include "xbengine/Journal.h"
 #include "xbengine/XbEngine.h"
 
 namespace {
@@ -123,6 +125,8 @@ using Figures = std::map<std::string, long>;
 struct OurResult {
     double seconds = 0;
     uint64_t flushes = 0;
+    uint64_t journalBytes = 0;
+    uint64_t journalFlushes = 0;
     Figures figures;
 };
 
@@ -162,6 +166,8 @@ OurResult runOurs(const std::vector<Receipt>& receipts) {
         module.ChangeDataDirectory(company.DataDirectory());
         TReceiptDocument doc(module, *Cents::TaxRate::fromPercentText("5"));
         const uint64_t flushesBefore = TDocumentScope::flushes();
+        const uint64_t journalBytesBefore = xb::JournalBytes();
+        const uint64_t journalFlushesBefore = xb::JournalFlushes();
         for (const Receipt& receipt : receipts) {
             fillReceipt(module, doc, receipt);
             const auto start = std::chrono::steady_clock::now();
@@ -169,6 +175,8 @@ OurResult runOurs(const std::vector<Receipt>& receipts) {
             result.seconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
         }
         result.flushes = TDocumentScope::flushes() - flushesBefore;
+        result.journalBytes = xb::JournalBytes() - journalBytesBefore;
+        result.journalFlushes = xb::JournalFlushes() - journalFlushesBefore;
         module.CloseFiles();
         DataModule1 = nullptr;
     }
@@ -379,6 +387,8 @@ int main() {
         compare(ours.figures, peer.figures);
         PrintRatio("receipt_save", ours.seconds, peer.seconds);
         std::printf("receipt_save flushes per receipt: %.2f\n", double(ours.flushes) / receiptCount);
+        std::printf("receipt_save journal per receipt: %.0f bytes, %.2f flushes\n",
+                    double(ours.journalBytes) / receiptCount, double(ours.journalFlushes) / receiptCount);
     } catch (const std::exception& e) {
         std::fprintf(stderr, "receipt_save: %s\n", e.what());
         return 1;

@@ -6,7 +6,7 @@
 
 #include "app/StoredProject.h"
 #include "base/Streams.h"
-#include "reporting/DZProj.h"
+#include "reporting/project/DZProj.h"
 
 int main(int argc, char** argv) {
     if (argc != 2) {

@@ -58,6 +58,12 @@ std::string PadRight(const std::string& S, int Width) {
     return S + std::string(Width - S.size(), ' ');
 }
 
+std::string FixedColumnText(std::string S) {
+    for (char& c : S)
+        if (static_cast<unsigned char>(c) < ' ' || c == '\x7f') c = ' ';
+    return S;
+}
+
 double RoundTo(int Decimals, double Value) {
     // Scaling down divides by an exact power of ten rather than multiplying
     // by an inexact 0.1, 0.01, ...

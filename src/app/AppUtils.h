@@ -19,6 +19,10 @@ TDateTime LastDayOfYear(TDateTime Date);
 // already as long or longer comes back unchanged, never cut.
 std::string PadLeft(const std::string& S, int Width);
 std::string PadRight(const std::string& S, int Width);
+// The text as a fixed-column file takes it: each control character (a tab
+// or line break typed or pasted into a field) becomes a blank, so the value
+// keeps its columns and the file its lines.
+std::string FixedColumnText(std::string S);
 
 // Rounds to Decimals places (negative: to tens, hundreds, ...), halves away
 // from zero. The value is scaled in extended precision, so a decimal half that

@@ -114,7 +114,12 @@ Currency read(const TField* Field) {
     return value;
 }
 
-void write(TField* Field, Currency Value) { Field->SetAsString(CurrToStr(Value)); }
+void write(TField* Field, Currency Value) {
+    if (auto* number = dynamic_cast<TFloatField*>(Field))
+        number->SetAsFloat(Value.ToDouble());
+    else
+        Field->SetAsString(CurrToStr(Value));
+}
 
 bool fits(Currency Value, int Width, int Decimals) {
     int64_t scale = 1;

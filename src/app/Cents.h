@@ -38,7 +38,8 @@ Currency toCents(Currency Value);
 
 // A number field's value read exactly from its stored text (blank is 0).
 Currency read(const TField* Field);
-// Writes Value as decimal text (never through binary floating point).
+// Writes Value exactly. It is a figure worked out, not typed: the rule for
+// money typed as text does not apply to it.
 void write(TField* Field, Currency Value);
 // True when Value, rounded to Decimals, fits a numeric field of Width and Decimals.
 bool fits(Currency Value, int Width, int Decimals);

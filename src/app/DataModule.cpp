@@ -3,10 +3,13 @@
 #include <filesystem>
 
 #include "app/DataModuleFields.h"
+#include "app/DocumentScope.h"
+#include "app/IndexCheck.h"
 #include "app/InstallLayout.h"
 #include "app/MainFormLink.h"
 #include "app/ProgramBuild.h"
 #include "app/ScratchTables.h"
+#include "app/Schemas.h"
 #include "app/Settings.h"
 #include "base/Exceptions.h"
 #include "data/DataSource.h"
@@ -78,6 +81,15 @@ std::string ParentFolder(const std::string& Folder) {
     while (parent.size() > 1 && (parent.back() == '/' || parent.back() == '\\'))
         parent.pop_back();
     return parent;
+}
+
+// Names the tables whose index the open is about to rebuild.
+std::string UnusableIndexNotice(const std::vector<std::string>& Tables) {
+    std::string names;
+    for (size_t i = 0; i < Tables.size(); ++i)
+        names += (i == 0 ? "" : i + 1 == Tables.size() ? " and " : ", ") + Tables[i];
+    return (Tables.size() == 1 ? "The index of " + names + " is" : "The indexes of " + names + " are") +
+           " missing or damaged. The indexes will be rebuilt now.";
 }
 
 std::string WithoutTrailingSeparator(std::string Folder) {
@@ -229,6 +241,8 @@ void TDataModule1::OpenFiles() {
     // Company paths come from the installation root, which is also where
     // the process stands once a company is open.
     std::filesystem::current_path(os::InstallRoot());
+    // Documents a stopped workstation left half written go before anything reads the tables.
+    TDocumentScope::OpenCompany(DataDirectory);
 
     int build = companyBuild();
     if (build < ProgramBuild)
@@ -247,8 +261,10 @@ void TDataModule1::OpenFiles() {
 
     countOpening(probeExclusive());
 
-    std::string folder = os::IncludeTrailingPathDelimiter(DataDirectory);
-    if (!os::FileExists(folder + "Patient.nsx") || !os::FileExists(folder + "Pattern.nsx")) {
+    if (const auto unusable = IndexCheck::UnusableIndexes(DataDirectory); !unusable.empty()) {
+        // A new company has no index file yet: its first indexes are built quietly.
+        if (!os::ListFiles(os::MapPath(DataDirectory), "*.nsx").empty())
+            MessageDlg(UnusableIndexNotice(unusable), mtWarning, {mbOK});
         rebuildIndexes();
         // The rebuild closed the company, counting this workstation out; it
         // holds the company again from here on.
@@ -329,9 +345,10 @@ void TDataModule1::OpenTables() {
         {PatternTable, "Pattern.dbf"},
     };
     for (const auto& [table, name] : opened) {
-        try {
-            table->Open();
-        } catch (const Exception&) {
+        // Another workstation opening the company at this moment holds a
+        // table for a moment (its exclusive probe): it is waited for.
+        IndexCheck::WithinTableWait([&] { return tryOpen(table) || !tableFileExists(table); });
+        if (!table->Active()) {
             MessageDlg(std::string("Could not open ") + name, mtWarning, {mbOK});
             if (mainForm_)
                 mainForm_->Close();
@@ -342,6 +359,18 @@ void TDataModule1::OpenTables() {
             table->First();
 }
 
+bool TDataModule1::tryOpen(TTable* Table) {
+    try {
+        Table->Open();
+    } catch (const Exception&) {
+    }
+    return Table->Active();
+}
+
+bool TDataModule1::tableFileExists(TTable* Table) const {
+    return os::FileExists(os::MapPath(Schemas::TableFileName(DataDirectory, Table->TableName())));
+}
+
 void TDataModule1::CloseFiles() {
     if (counted_) {
         counted_ = false;
@@ -349,5 +378,6 @@ void TDataModule1::CloseFiles() {
     }
     for (TTable* table : companyTables())
         table->Close();
+    TDocumentScope::CloseCompany();
     Application->ProcessMessages();
 }

@@ -132,10 +132,12 @@ public:
     // not exist is ignored and the open company stays.
     void ChangeDataDirectory(const std::string& Folder);
     // Opens the company of DataDirectory: build check and upgrades, the
-    // OpenCount check, index rebuild when needed, then the tables.
+    // OpenCount check, every table's index checked against the catalogue
+    // (a missing or damaged one is named and the indexes rebuilt), then the tables.
     void OpenFiles() override;
     // Opens the 19 company tables kept open, each on its first record; a
-    // table that cannot be opened is reported and the main form asked to close.
+    // table that cannot be opened (within IndexCheck::TableWaitMs while it
+    // is held) is reported and the main form asked to close.
     void OpenTables();
     // Closes the company's tables and counts this workstation out.
     void CloseFiles() override;
@@ -238,6 +240,9 @@ private:
     // True when no other workstation has the company open.
     bool probeExclusive();
     void countOpening(bool WarnWhenSole);
+    // True when the table is open afterwards.
+    bool tryOpen(TTable* Table);
+    bool tableFileExists(TTable* Table) const;
     void rebuildIndexes();
     void stampBuild();
     // The module's tables that make up an open company, in opening order.

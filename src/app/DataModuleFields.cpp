@@ -154,6 +154,24 @@ constexpr TFieldLook Temp1Looks[] = {
     {.Field = "Terms", .EditFormat = "999;; "},
 };
 
+// Money typed in the payment and deposit windows reads by the money rule.
+constexpr TFieldLook Temp3Looks[] = {
+    {.Field = "AMOUNT", .Currency = true},    {.Field = "BALANCE", .Currency = true},
+    {.Field = "PYMTAPP", .Currency = true},   {.Field = "CREDITAPP", .Currency = true},
+    {.Field = "TOTALPAID", .Currency = true}, {.Field = "CREDIT", .Currency = true},
+    {.Field = "TENDERED", .Currency = true},  {.Field = "CHANGE", .Currency = true},
+};
+
+constexpr TFieldLook Temp4Looks[] = {
+    {.Field = "AMOUNT", .Currency = true},
+    {.Field = "BALANCE", .Currency = true},
+    {.Field = "PAYMENT", .Currency = true},
+};
+
+constexpr TFieldLook Temp5Looks[] = {
+    {.Field = "CoinTotal", .Currency = true},
+};
+
 constexpr TFieldLook Temp2Looks[] = {
     {"Qty", "", 0, "#,###.##"},
     {.Field = "Price", .DisplayFormat = "$#,##0.00;; ", .Currency = true},
@@ -264,7 +282,9 @@ void CreateFields(TDataModule1* Module) {
     CreateTableFields(Module, Module->PatternTable, Company("Pattern.dbf"), {});
     CreateTableFields(Module, Module->Temp1Table, ScratchTables::Temp1(), Temp1Looks);
     CreateTableFields(Module, Module->Temp2Table, ScratchTables::Temp2(), Temp2Looks);
-    CreateTableFields(Module, Module->Temp3Table, ScratchTables::Temp3(), {}, {}, Temp3Calculated);
+    CreateTableFields(Module, Module->Temp3Table, ScratchTables::Temp3(), Temp3Looks, {}, Temp3Calculated);
+    CreateTableFields(Module, Module->Temp4Table, ScratchTables::Temp4(), Temp4Looks);
+    CreateTableFields(Module, Module->Temp5Table, ScratchTables::Temp5(), Temp5Looks);
 }
 
 }  // namespace DataModuleFields

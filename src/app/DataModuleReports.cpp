@@ -1,7 +1,7 @@
 // The data module's report data connections: four tables served to the
 // stored report project by name, and a connection without handlers.
 #include "app/DataModule.h"
-#include "reporting/RSConDS.h"
+#include "reporting/project/RSConDS.h"
 #include "xbase/Qmtable.h"
 
 void TDataModule1::createReportConnections() {

@@ -3,6 +3,7 @@
 #include "app/Cents.h"
 #include "app/ReceiptNumbers.h"
 #include "data/Fields.h"
+#include "ui/Dialogs.h"
 
 namespace DocumentFields {
 
@@ -22,5 +23,16 @@ std::string numberText(TTable* Table, const char* Field) {
 }
 
 Currency money(TTable* Table, const char* Field) { return Cents::read(Table->FieldByName(Field)); }
+
+bool dated(TTable* Header, const char* Field) {
+    if (!Header->FieldByName(Field)->IsNull())
+        return true;
+    ShowMessage("Enter a date in the Date box. Nothing was saved.");
+    return false;
+}
+
+std::string changedMeanwhile(const std::string& What, const std::string& Number, const char* Done) {
+    return What + " " + Number + " has been " + Done + " at another workstation. Nothing was saved.";
+}
 
 }  // namespace DocumentFields

@@ -1,8 +1,8 @@
 #pragma once
 // What the money documents share for reading their tables: a field's text
 // without its blank padding, a stored whole number as its plain digits, a
-// money field in cents, and guards that put a table's index order or its
-// controls back as they were on every way out.
+// money field in cents, the check that a document is dated, and guards that
+// put a table's index order or its controls back as they were on every way out.
 #include <string>
 
 #include "base/Currency.h"
@@ -15,6 +15,15 @@ std::string text(TTable* Table, const char* Field);
 // "12" whatever width or padding the numeric field stores it with.
 std::string numberText(TTable* Table, const char* Field);
 Currency money(TTable* Table, const char* Field);
+
+// True when the header's date field holds a date; otherwise false after
+// "Enter a date in the Date box. Nothing was saved.": an undated document
+// would stand outside every date range the reports ask for.
+bool dated(TTable* Header, const char* Field);
+// What refuses a document that depends on a record another workstation
+// changed since it was shown: "Payment 14 has been deposited at another
+// workstation. Nothing was saved." (What "Payment", Done "deposited").
+std::string changedMeanwhile(const std::string& What, const std::string& Number, const char* Done);
 
 }  // namespace DocumentFields
 

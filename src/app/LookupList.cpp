@@ -12,6 +12,7 @@
 #include "ui/Application.h"
 #include "ui/DBCtrls.h"
 #include "ui/FormKit.h"
+#include "ui/HourGlass.h"
 #include "ui/MessageBeep.h"
 #include "ui/StdCtrls.h"
 #include "xbase/Qmqbe.h"
@@ -20,9 +21,6 @@
 #include "xbase/Xbtable.h"
 
 namespace {
-
-constexpr Word EnterKey = 13;
-constexpr char EnterChar = 13;
 
 bool sameText(const std::string& a, const std::string& b) { return strcasecmp(a.c_str(), b.c_str()) == 0; }
 
@@ -39,15 +37,6 @@ std::string TrimBlanks(const std::string& s) {
         return "";
     return s.substr(first, s.find_last_not_of(' ') - first + 1);
 }
-
-class THourGlass {
-public:
-    THourGlass() : saved_(Screen->Cursor()) { Screen->SetCursor(crHourGlass); }
-    ~THourGlass() { Screen->SetCursor(saved_); }
-
-private:
-    TCursor saved_;
-};
 
 }  // namespace
 
@@ -258,7 +247,7 @@ void TLookupListForm::Edit1Change(TObject*) {
 }
 
 void TLookupListForm::Edit1KeyPress(TObject*, char& Key) {
-    if (Key == EnterChar) {
+    if (Key == VK_RETURN) {
         Key = 0;
         act(descriptor_.EnterInEdit);
     }
@@ -297,7 +286,7 @@ void TLookupListForm::SortComboBoxKeyPress(TObject*, char& Key) {
 void TLookupListForm::qmDBGrid1DblClick(TObject*) { act(descriptor_.DoubleClick); }
 
 void TLookupListForm::qmDBGrid1KeyDown(TObject*, Word& Key, TShiftState) {
-    if (Key == EnterKey)
+    if (Key == VK_RETURN)
         act(descriptor_.EnterInGrid);
 }
 

@@ -46,9 +46,7 @@ std::string NameProblem(const std::string& Name) {
 
 TNewCompanyDlg::TNewCompanyDlg(TComponent* AOwner) : TForm(AOwner) {
     SetName("NewCompanyDlg");
-    SetCaption("New Company");
-    SetBorderStyle(bsDialog);
-    SetPosition(poScreenCenter);
+    frameDialog(this, "New Company");
     SetBounds(0, 0, 300, 140);
 
     Label1 = place<TLabel>(this, 24, 16, 200, 16, "Filename for New Company");

@@ -61,7 +61,7 @@ private:
 
 std::string Column(TDataSet* Table, const char* FieldName) {
     TField* field = Table->FieldByName(FieldName);
-    return AppUtils::PadRight(field->AsString(), field->Size());
+    return AppUtils::PadRight(AppUtils::FixedColumnText(field->AsString()), field->Size());
 }
 
 std::string AddressLine(TDataSet* Patients) {
@@ -125,7 +125,7 @@ bool PatientAddressesSDF(TDataModule1& Module, TProgressBar* Progress) {
         MessageDlg(e.Message(), mtError, {mbOK});
         return false;
     }
-    ShowMessage("Patient addresses saved to " + UpperCase(path));
+    ShowMessage("Patient addresses saved to " + path);
     return true;
 }
 

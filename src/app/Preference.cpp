@@ -54,9 +54,7 @@ std::string OpenCompanyDirectory() {
 }  // namespace
 
 TPreferencesDlg::TPreferencesDlg(TComponent* AOwner) : TForm(AOwner) {
-    SetCaption("Preferences");
-    SetBorderStyle(bsDialog);
-    SetPosition(poScreenCenter);
+    frameDialog(this, "Preferences");
     SetClientWidth(440);
     SetClientHeight(404);
 

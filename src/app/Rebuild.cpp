@@ -143,9 +143,7 @@ std::string BusyMessage(const std::vector<std::string>& Tables) {
 }  // namespace
 
 TRebuildDlg::TRebuildDlg(TComponent* AOwner, TCompanyFiles* Company) : TForm(AOwner), company_(Company) {
-    SetCaption("Rebuild Indexes");
-    SetBorderStyle(bsDialog);
-    SetPosition(poScreenCenter);
+    frameDialog(this, "Rebuild Indexes");
     SetBounds(0, 0, 360, 210);
 
     FileLabel = place<TLabel>(this, 16, 12, 320, 16);

@@ -9,6 +9,7 @@
 #include "app/Cents.h"
 #include "app/ClearUtilities.h"
 #include "app/DataModule.h"
+#include "app/DocumentScope.h"
 #include "app/DocumentFields.h"
 #include "app/MainFormLink.h"
 #include "app/ReceiptNumbers.h"
@@ -36,6 +37,8 @@ const char* const Discrepancies =
     "There are discrepancies that must be corrected before the trial balance can be completed.";
 const char* const Completed = "Rebuild Account Balances Completed. Time: ";
 const char* const LedgerNotCleared = "The ledger could not be cleared; the account balances are unchanged.";
+const char* const StoppedMidway =
+    "The rebuild of account balances did not finish when the program stopped; the books are as they were before it.";
 
 // The advice that closes both discrepancy messages.
 const char* const RemakeAdvice =
@@ -99,9 +102,7 @@ TDataModule1& TRebuildAccountBalances::module() { return *DataModule1; }
 
 TRebuildAccountBalances::TRebuildAccountBalances(TComponent* AOwner) : TForm(AOwner) {
     SetName("RebuildAccountBalances");
-    SetCaption(FormCaption);
-    SetBorderStyle(bsDialog);
-    SetPosition(poScreenCenter);
+    frameDialog(this, FormCaption);
     SetBounds(0, 0, 360, 120);
     place<TLabel>(this, 16, 16, 80, 15, "Process:");
     ProcessLabel = place<TLabel>(this, 100, 16, 240, 15, "");
@@ -165,14 +166,25 @@ void TRebuildAccountBalances::Rebuild() {
 
     main->EnableMainWindow(false);
     TKeptBooks kept;
+    bool journaled = false;
     try {
-        kept = keepAside();
+        // The rewrite lands whole or the books stay as they were, also when
+        // the program stops midway; without a journal the books are kept
+        // aside and put back by hand.
+        TDocumentScope scope("balance rebuild");
+        scope.SetRecoveryMessage(StoppedMidway);
+        journaled = scope.Journaled();
+        if (!journaled)
+            kept = keepAside();
         rebuildBooks(kept);
+        scope.end();
     } catch (const std::exception& e) {
-        try {
-            putBack(kept);
-        } catch (const std::exception& again) {
-            ShowMessage(again.what());
+        if (!journaled) {
+            try {
+                putBack(kept);
+            } catch (const std::exception& again) {
+                ShowMessage(again.what());
+            }
         }
         finish();
         ShowMessage(e.what());

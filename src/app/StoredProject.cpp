@@ -1,13 +1,13 @@
 #include "app/StoredProject.h"
 
-#include "reporting/DZCsData.h"
-#include "reporting/DZCsDraw.h"
-#include "reporting/DZCsRpt.h"
-#include "reporting/DZCsStd.h"
-#include "reporting/DZData.h"
-#include "reporting/DZProj.h"
-#include "reporting/DesignerUtils.h"
-#include "reporting/RSDuzu.h"
+#include "reporting/project/DZCsData.h"
+#include "reporting/project/DZCsDraw.h"
+#include "reporting/project/DZCsRpt.h"
+#include "reporting/project/DZCsStd.h"
+#include "reporting/project/DZData.h"
+#include "reporting/project/DZProj.h"
+#include "reporting/project/DesignerUtils.h"
+#include "reporting/project/RSDuzu.h"
 
 const char* const kStoredProjectFile = "C:\\Project\\VO97\\Program\\QM.duz";
 

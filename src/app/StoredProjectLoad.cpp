@@ -1,7 +1,7 @@
 // Built with the embedded bytes (not into the app library), so that the
 // build step that makes them does not need them itself.
 #include "app/StoredProject.h"
-#include "reporting/RSDuzu.h"
+#include "reporting/project/RSDuzu.h"
 
 void LoadStoredProject(TDuzuProject& Project) {
     Project.SetProjectFile(kStoredProjectFile);

@@ -125,7 +125,7 @@ void TDBKingDlg::KeyPress(char& Key) {
     }
     if (changesText(Key)) {
         if (!dataLink_.Edit()) Key = 0;
-    } else if (Key == 27) {
+    } else if (Key == VK_ESCAPE) {
         Reset();
         Key = 0;
     }

@@ -27,6 +27,15 @@ public:
     // Opens the pop-up; a pick becomes the text (unless the edit is read-only).
     virtual void ButtonClick();
 
+    // A typed date made the edit's own: the text parsed in the short date
+    // format and rewritten "mm/dd/yyyy", and Popup (when given) set to it.
+    // Raises the class library's conversion error, the text left as typed,
+    // when it is no date.
+    TDateTime commitTypedDate(TKingPopup* Popup);
+    // Enter or Tab in Key commits the typed date as above and is consumed
+    // (Key becomes 0); any other key is left alone. True when it committed.
+    bool commitTypedDateOnKey(char& Key, TKingPopup* Popup);
+
 protected:
     void Resize() override;
 

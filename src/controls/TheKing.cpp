@@ -106,6 +106,10 @@ void TKingCalendar::SetDateElement(int Index, int Value) {
     if (Index != 3) {
         applyBlockedWeekends();
         layOut();
+    } else if (dayAt(Col(), Row()) != d) {
+        // A click has already moved the cell to its day; a day set by the
+        // program moves it, so the calendar never marks another day.
+        layOut();
     }
     Invalidate();
     fireChange(Index);

@@ -15,6 +15,8 @@
 //   GoToday) the month's day data goes: blocked days, day backgrounds, day
 //   text colours and colour bars. Weekends are blocked again when
 //   BlockWeekends is set.
+// - The selected cell always shows the current day: setting Day moves it
+//   there unless a click already did.
 // - CalendarDate stores a date as it is (time of day included) without any
 //   event and without moving the selected cell; layOut then selects its day.
 // - A blocked day, an empty cell, or any cell of a calendar that is not

@@ -427,7 +427,7 @@ void TQmDBLookupList::KeyDown(Word& Key, TShiftState Shift) {
 
 void TQmDBLookupList::KeyPress(char& Key) {
     TQmCustomDBGrid::KeyPress(Key);
-    if (Key == 27) {
+    if (Key == VK_ESCAPE) {
         fieldLink_.Reset();
         Key = 0;
     }
@@ -1103,7 +1103,7 @@ void TQmDBCustomLookupCombo::KeyPress(char& Key) {
         Key = 0;
         return;
     }
-    if (Key == 27) {
+    if (Key == VK_ESCAPE) {
         bool wasDropped = DroppedDown();
         if (wasDropped) CloseUp(false);
         if (Field()) {
@@ -1125,7 +1125,7 @@ void TQmDBCustomLookupCombo::KeyPress(char& Key) {
         Key = 0;
         return;
     }
-    if (isPrintable(Key) || Key == 8 || Key == 22 || Key == 24) {
+    if (isPrintable(Key) || Key == VK_BACK || Key == 22 || Key == 24) {
         if (editable()) dataLink_.Edit();
         if (!CanEdit()) Key = 0;
     } else if (Key == '\t' || Key == '\r') {

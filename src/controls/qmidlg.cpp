@@ -17,9 +17,7 @@ constexpr int kButtonHeight = 25;
 }  // namespace
 
 TQmLookupDlg::TQmLookupDlg(TComponent* AOwner) : TForm(AOwner) {
-    SetCaption("Lookup");
-    SetBorderStyle(bsDialog);
-    SetPosition(poScreenCenter);
+    frameDialog(this, "Lookup");
     SetKeyPreview(true);
     Font()->SetName("MS Sans Serif");
     Font()->SetHeight(-11);

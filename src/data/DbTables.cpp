@@ -237,7 +237,8 @@ void TDBDataSet::InternalInitFieldDefs() {
     for (const FLDDesc& desc : descs) {
         TFieldType type = fieldTypeOf(desc);
         if (type == ftUnknown) continue;
-        int size = type == ftString ? desc.iUnits1 : 0;
+        // A number's size is its width in the record.
+        int size = type == ftString || type == ftFloat || type == ftCurrency ? desc.iUnits1 : 0;
         TFieldDef& def = FieldDefs().Add(std::string(desc.szName, strnlen(desc.szName, sizeof desc.szName)), type,
                                          size, false);
         def.SetFieldNo(desc.iFldNum);

@@ -5,8 +5,44 @@
 #include <cmath>
 #include <cstring>
 
+#include "base/MoneyText.h"
 #include "data/DataSet.h"
 #include "data/Dbi.h"
+
+namespace {
+
+// All the decimals a Currency holds.
+constexpr int CurrencyDecimalsHeld = 4;
+
+// The width and decimals Field has in its table's records; nullptr when
+// the field is not bound to a stored number.
+const TFieldDef* StoredNumber(const TField* Field) {
+    TDataSet* data = Field->DataSet();
+    const int def = data ? data->FieldDefs().IndexOf(Field->FieldName()) : -1;
+    if (def < 0) return nullptr;
+    const TFieldDef& stored = data->FieldDefs().Items(def);
+    return stored.DataType() == ftFloat || stored.DataType() == ftCurrency ? &stored : nullptr;
+}
+
+// True when Value, at Decimals, needs no more characters than Width.
+bool FitsWidth(Currency Value, int Width, int Decimals) {
+    int64_t whole = Value.Raw() / Currency::Scale;
+    int chars = Value < Currency() ? 2 : 1;  // the sign and the first digit
+    for (whole = whole < 0 ? -whole : whole; whole >= 10; whole /= 10) ++chars;
+    return chars + (Decimals > 0 ? Decimals + 1 : 0) <= Width;
+}
+
+// Money typed into Field, read by the money rule and held to what the
+// field stores: a finer or wider value would be stored as another amount
+// than the one typed. False when refused.
+bool MoneyOfText(const TField* Field, const std::string& Text, Currency& Value) {
+    const TFieldDef* stored = StoredNumber(Field);
+    const int decimals = stored ? stored->Precision() : CurrencyDecimalsHeld;
+    return TryMoneyTextToCurr(Text, decimals, Value) &&
+           (!stored || stored->Size() <= 0 || FitsWidth(Value, stored->Size(), decimals));
+}
+
+}  // namespace
 
 // ---------------------------------------------------------------------------
 // TField
@@ -376,11 +412,12 @@ void TFloatField::SetAsStringValue(const std::string& Value) {
         Clear();
         return;
     }
-    // Money typed with its currency sign or thousands separators still reads.
     if (currency_) {
-        text = StringReplace(text, CurrencyString, "", rfReplaceAll);
-        text = StringReplace(text, std::string(1, ThousandSeparator), "", rfReplaceAll);
-        text = Trim(text);
+        Currency money;
+        if (!MoneyOfText(this, text, money))
+            DatabaseErrorFmt(SInvalidFloatValue, {Value, DisplayName()});
+        SetAsFloatValue(money.ToDouble());
+        return;
     }
     double v = 0;
     if (!TryStrToFloat(text, v)) DatabaseErrorFmt(SInvalidFloatValue, {Value, DisplayName()});

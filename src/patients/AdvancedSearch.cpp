@@ -3,6 +3,7 @@
 #include "app/DataModule.h"
 #include "app/Schemas.h"
 #include "base/SysUtils.h"
+#include "fts/Results.h"
 #include "ui/DBCtrls.h"
 #include "ui/Dialogs.h"
 #include "ui/FormKit.h"
@@ -33,9 +34,7 @@ TLabel* placeLabel(TWinControl* Parent, int Left, int Top, const std::string& Ca
 }  // namespace
 
 TAdvancedSearchForm::TAdvancedSearchForm(TComponent* AOwner) : TForm(AOwner) {
-    SetCaption("Advanced Search");
-    SetBorderStyle(bsDialog);
-    SetPosition(poScreenCenter);
+    frameDialog(this, "Advanced Search");
     SetClientWidth(392);
     SetClientHeight(244);
     Fts1 = new TFts(this);
@@ -99,6 +98,9 @@ void TAdvancedSearchForm::SearchButtonClick(TObject* Sender) {
         NextClick(Sender);
     } else if (result == FtsNoKeys) {
         ShowMessage("No keys in IA index!");
+    } else if (result == FtsErrBadArgument) {
+        // Punctuation alone, or nothing: the index finds words only.
+        ShowMessage("Nothing to search for");
     } else {
         ShowMessage("FTS Error: " + IntToStr(result));
     }

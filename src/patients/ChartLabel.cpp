@@ -34,8 +34,8 @@ void TPatientInfoDlg::buildChartLabel() {
 void TPatientInfoDlg::ChartLabel1Click(TObject*) {
     chartLabelPosition_ = 0;
     chartLabelStart_ = 0;
-    AskLabelStart(this);
-    ReportSystem2->Execute();
+    if (AskLabelStart(this, LabelShell1->NumDown(), LabelShell1->NumAcross()))
+        ReportSystem2->Execute();
 }
 
 void TPatientInfoDlg::ReportSystem2Print(TObject* Sender) {

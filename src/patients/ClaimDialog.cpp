@@ -8,6 +8,7 @@
 #include "app/DataModule.h"
 #include "app/FormOpener.h"
 #include "base/SysUtils.h"
+#include "controls/ControlKit.h"
 #include "controls/DBKing.h"
 #include "controls/KingPop.h"
 #include "controls/Qmdbgrid.h"
@@ -20,7 +21,6 @@
 #include "patients/DiagnosisDlg.h"
 #include "patients/EBillWriter.h"
 #include "patients/HcfaPrint.h"
-#include "patients/PatientLayout.h"
 #include "ui/ComCtrls.h"
 #include "ui/DBCtrls.h"
 #include "ui/Dialogs.h"
@@ -31,7 +31,7 @@
 #include "xbase/Qmtable.h"
 #include "xbase/Xbase.h"
 
-using namespace PatientLayout;
+using namespace FormLayout;
 using ClaimPages::TBoxKind;
 
 namespace {
@@ -159,7 +159,7 @@ void TInsuranceClaimDlg::buildPages() {
                 control = upperEdit(parent, box.Left, box.Top, box.Width, source, box.Column, box.MaxLength);
                 break;
             case TBoxKind::Date:
-                control = dateEdit(parent, box.Left, box.Top, source, box.Column);
+                control = placeDateEdit(parent, box.Left, box.Top, source, box.Column);
                 break;
             case TBoxKind::List: {
                 TDBComboBox* combo = list(parent, box.Left, box.Top, box.Width, source, box.Column, {});
@@ -248,13 +248,10 @@ void TInsuranceClaimDlg::buildPages() {
 void TInsuranceClaimDlg::buildServicesGrid() {
     // Box 24: the grid's CPT cells take this combo as their editor (the
     // service-row table's ControlType names it).
-    CPTCodeDBLookupCombo = place<TQmDBLookupCombo>(this, 0, 0, 80, RowHeight);
+    CPTCodeDBLookupCombo = placeLookupCombo(this, 0, 0, 80, DataModule1->CPTCodeTable, "ID",
+                                            {"ID\t8\tCode", "CATEGORY\t20\tCategory", "DESC\t30\tDescription"});
     CPTCodeDBLookupCombo->SetName("CPTCodeDBLookupCombo");
     CPTCodeDBLookupCombo->SetVisible(false);
-    CPTCodeDBLookupCombo->SetLookupTable(DataModule1->CPTCodeTable);
-    CPTCodeDBLookupCombo->SetLookupField("ID");
-    for (const char* column : {"ID\t8\tCode", "CATEGORY\t20\tCategory", "DESC\t30\tDescription"})
-        CPTCodeDBLookupCombo->Selected()->Add(column);
 
     qmDBGrid1 = place<TQmDBGrid>(Pages[5], 6, 6, 648, 232);
     qmDBGrid1->SetName("qmDBGrid1");
@@ -275,13 +272,9 @@ TWinControl* TInsuranceClaimDlg::placeLookup(TWinControl* Parent, int Left, int 
                                              const std::string& Column) {
     if (Column.starts_with("DIAG"))
         return ClaimDiagnosis::placeCombo(Parent, Left, Top, Width, Column.back() - '1');
-    qmDBLookupCombo2 = place<TQmDBLookupCombo>(Parent, Left, Top, Width, RowHeight);
+    qmDBLookupCombo2 = placeLookupCombo(Parent, Left, Top, Width, DataModule1->PersonnelTable, "RECNAME",
+                                        {"RECNAME\t30\tName"}, DataModule1->InsSource, Column);
     qmDBLookupCombo2->SetName("qmDBLookupCombo2");
-    qmDBLookupCombo2->SetLookupTable(DataModule1->PersonnelTable);
-    qmDBLookupCombo2->SetLookupField("RECNAME");
-    qmDBLookupCombo2->Selected()->Add("RECNAME\t30\tName");
-    qmDBLookupCombo2->SetDataSource(DataModule1->InsSource);
-    qmDBLookupCombo2->SetDataField(Column);
     return qmDBLookupCombo2;
 }
 

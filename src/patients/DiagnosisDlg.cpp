@@ -4,11 +4,11 @@
 
 #include "app/DataModule.h"
 #include "base/SysUtils.h"
+#include "controls/ControlKit.h"
 #include "data/Variant.h"
 #include "controls/qmdblook.h"
 #include "data/DataSet.h"
 #include "data/Fields.h"
-#include "patients/PatientLayout.h"
 #include "ui/FormKit.h"
 #include "ui/StdCtrls.h"
 #include "xbase/Qmtable.h"
@@ -16,14 +16,10 @@
 namespace ClaimDiagnosis {
 
 TQmDBLookupCombo* placeCombo(TWinControl* Parent, int Left, int Top, int Width, int Index) {
-    auto* combo = place<TQmDBLookupCombo>(Parent, Left, Top, Width, PatientLayout::RowHeight);
+    auto* combo = placeLookupCombo(Parent, Left, Top, Width, DataModule1->DiagCodeTable, "ID",
+                                   {"ID\t8\tCode", "DESC\t30\tDescription", "CATEGORY\t20\tCategory"},
+                                   DataModule1->InsSource, "DIAG" + std::to_string(Index + 1));
     combo->SetName("Diagnosis" + std::to_string(Index + 1));
-    combo->SetLookupTable(DataModule1->DiagCodeTable);
-    combo->SetLookupField("ID");
-    for (const char* line : {"ID\t8\tCode", "DESC\t30\tDescription", "CATEGORY\t20\tCategory"})
-        combo->Selected()->Add(line);
-    combo->SetDataSource(DataModule1->InsSource);
-    combo->SetDataField("DIAG" + std::to_string(Index + 1));
     return combo;
 }
 
@@ -51,7 +47,7 @@ TDiagnosisDlg::TDiagnosisDlg(TComponent* AOwner) : TForm(AOwner) {
     SetBorderStyle(bsToolWindow);
     for (int i = 0; i < 4; ++i) {
         const int top = 10 + 28 * i;
-        PatientLayout::caption(this, 10, top, std::to_string(i + 1) + ".");
+        FormLayout::caption(this, 10, top, std::to_string(i + 1) + ".");
         Diagnosis[size_t(i)] = ClaimDiagnosis::placeCombo(this, 30, top, 80, i);
         DiagnosisLabels[size_t(i)] = place<TLabel>(this, 120, top + 3, 250, 15, "");
         Diagnosis[size_t(i)]->OnChange = [this, i](TObject*) { DiagnosisChange(i); };

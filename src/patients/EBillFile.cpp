@@ -9,6 +9,8 @@
 #include <vector>
 
 #include "base/Exceptions.h"
+#include "app/DocumentScope.h"
+#include "os/FileIo.h"
 #include "os/FileLock.h"
 #include "os/Paths.h"
 #include "patients/EBillLayout.h"
@@ -34,13 +36,13 @@ class Descriptor {
 public:
     explicit Descriptor(int fd = -1) : fd_(fd) {}
     ~Descriptor() {
-        if (fd_ >= 0) ::close(fd_);
+        if (fd_ >= 0) os::CloseFile(fd_);
     }
     Descriptor(const Descriptor&) = delete;
     Descriptor& operator=(const Descriptor&) = delete;
     int get() const { return fd_; }
     void reset(int fd) {
-        if (fd_ >= 0) ::close(fd_);
+        if (fd_ >= 0) os::CloseFile(fd_);
         fd_ = fd;
     }
 
@@ -54,7 +56,7 @@ class LockedFile {
 public:
     LockedFile(const std::string& folder, int flags) : path_(EBillFilePath(folder)) {
         for (;;) {
-            fd_.reset(::open(path_.c_str(), flags | O_RDWR | O_CLOEXEC, 0666));
+            fd_.reset(os::OpenFile(path_, flags | O_RDWR));
             if (fd_.get() < 0) raiseLastError();
             if (!os::FileLock(fd_.get()).Lock(kLockOffset, 1, os::LockKind::Exclusive, kEBillLockTimeoutMs))
                 raiseSystemError(EWOULDBLOCK);
@@ -161,12 +163,18 @@ void finishCopy(int fd, const std::string& copyPath) {
 std::string EBillFilePath(const std::string& DataFolder) { return fileIn(DataFolder, kFileName); }
 
 void AppendEBillBlock(const std::string& DataFolder, const std::string& Block) {
-    LockedFile file(DataFolder, O_CREAT | O_APPEND);
+    LockedFile file(DataFolder, O_CREAT);
     struct stat before {};
     if (::fstat(file.fd(), &before) != 0) raiseLastError();
+    // Inside a document the block lands with the claim's mark: undone with
+    // it, and nobody appends after it before both are in.
+    if (TDocumentScope* scope = TDocumentScope::Current()) {
+        scope->BeforeFileAppend(EBillFilePath(DataFolder), uint64_t(before.st_size));
+        scope->KeepLocked(file.fd());
+    }
     try {
-        writeAll(file.fd(), Block.data(), Block.size());
-        if (::fdatasync(file.fd()) != 0) raiseLastError();
+        if (!os::WriteAt(file.fd(), Block.data(), Block.size(), uint64_t(before.st_size))) raiseLastError();
+        if (!os::SyncFile(file.fd())) raiseLastError();
     } catch (const EInOutError&) {
         // Nothing of a failed block stays behind for the claims software.
         if (::ftruncate(file.fd(), before.st_size) == 0) ::fdatasync(file.fd());

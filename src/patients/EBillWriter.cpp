@@ -1,11 +1,16 @@
 #include "patients/EBillWriter.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <map>
 
+#include "app/AppUtils.h"
+#include "app/DocumentScope.h"
 #include "base/DateTime.h"
+#include "base/SysUtils.h"
+#include "data/Db.h"
 #include "data/DataSet.h"
 #include "data/Fields.h"
 #include "patients/EBillFile.h"
@@ -15,6 +20,7 @@
 namespace {
 
 const char* const kStoredMessage = "Electronic claim stored for capture by claims processing software.";
+const char* const kNotStoredMessage = "The claim was not stored for electronic billing.";
 
 std::string cutTrailingBlanks(std::string text) {
     size_t keep = text.find_last_not_of(' ');
@@ -56,7 +62,7 @@ public:
     bool empty(const std::string& name) const { return field(name)->IsNull(); }
     std::string text(const std::string& name) const {
         const TField* f = field(name);
-        return f->IsNull() ? std::string() : cutTrailingBlanks(f->AsString());
+        return f->IsNull() ? std::string() : cutTrailingBlanks(AppUtils::FixedColumnText(f->AsString()));
     }
     bool isTrue(const std::string& name) const {
         const TField* f = field(name);
@@ -176,8 +182,22 @@ std::string BuildEBillBlock(TDataSet* Claim, TDataSet* ServiceRows) {
 }
 
 void SubmitEBill(TDataSet* Claim, TDataSet* ServiceRows, const std::string& DataFolder) {
-    AppendEBillBlock(DataFolder, BuildEBillBlock(Claim, ServiceRows));
-    Claim->Edit();
-    Claim->FieldByName("EBILLED")->SetAsDateTime(Date());
+    const std::string block = BuildEBillBlock(Claim, ServiceRows);
+    {
+        // The block and the claim's mark land together or not at all.
+        TDocumentScope scope("e-bill capture");
+        scope.Saving("The e-bill capture of claim " + Trim(Claim->FieldByName("ID")->AsString()));
+        try {
+            AppendEBillBlock(DataFolder, block);
+            Claim->Edit();
+            Claim->FieldByName("EBILLED")->SetAsDateTime(Date());
+            Claim->Post();
+            scope.end();
+        } catch (const std::exception& e) {
+            if (Claim->State() != dsBrowse) Claim->Cancel();
+            const auto* io = dynamic_cast<const EInOutError*>(&e);
+            throw EInOutError(TDocumentScope::Failed(kNotStoredMessage, e), io ? io->ErrorCode : EIO);
+        }
+    }
     ShowMessage(kStoredMessage);
 }

@@ -1,14 +1,13 @@
 #include "patients/ExamDlg.h"
 
 #include "app/DataModule.h"
-#include "patients/PatientLayout.h"
 #include "ui/Application.h"
 #include "ui/DBCtrls.h"
 #include "ui/FormKit.h"
 #include "ui/StdCtrls.h"
 #include "xbase/Qmtable.h"
 
-using namespace PatientLayout;
+using namespace FormLayout;
 
 TExamDialog* ExamDialog = nullptr;
 
@@ -42,9 +41,7 @@ constexpr int RowStep = 26;
 }  // namespace
 
 TExamDialog::TExamDialog(TComponent* AOwner) : TForm(AOwner) {
-    SetCaption("Exam & Rx");
-    SetBorderStyle(bsDialog);
-    SetPosition(poScreenCenter);
+    frameDialog(this, "Exam & Rx");
     SetBounds(0, 0, 780, 392);
     GroupBox1 = place<TGroupBox>(this, 8, 8, ClientWidth() - 16, ClientHeight() - 16, "Exam");
     int index = 0;

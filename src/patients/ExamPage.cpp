@@ -7,13 +7,13 @@
 
 #include "app/DataModule.h"
 #include "base/SysUtils.h"
+#include "controls/ControlKit.h"
 #include "controls/DBKing.h"
 #include "controls/qmdblook.h"
 #include "data/DbTables.h"
 #include "data/Fields.h"
 #include "patients/ExamDlg.h"
 #include "patients/PatientInfo.h"
-#include "patients/PatientLayout.h"
 #include "patients/PatientNotes.h"
 #include "patients/PatientRules.h"
 #include "ui/ComCtrls.h"
@@ -24,7 +24,7 @@
 #include "xbase/Qmtable.h"
 #include "xbase/Xbase.h"
 
-using namespace PatientLayout;
+using namespace FormLayout;
 
 namespace {
 
@@ -40,19 +40,6 @@ const std::vector<const char*> DiagnosisColumns{"ID\t12\tCode", "DESC\t27\tDescr
 
 // The pupillary distances take three characters ("62", "31.5" is too long).
 constexpr int DistanceLength = 3;
-
-TQmDBLookupCombo* lookupCombo(TWinControl* Parent, int Left, int Top, int Width, TQmTable* Table,
-                              const std::string& LookupField, const std::vector<const char*>& Columns,
-                              TDataSource* Source, const std::string& Column) {
-    auto* combo = place<TQmDBLookupCombo>(Parent, Left, Top, Width, RowHeight);
-    combo->SetLookupTable(Table);
-    combo->SetLookupField(LookupField);
-    for (const char* line : Columns)
-        combo->Selected()->Add(line);
-    combo->SetDataSource(Source);
-    combo->SetDataField(Column);
-    return combo;
-}
 
 // A pair of captioned OD/OS edits on one row of a two-eye group.
 void eyePair(TWinControl* Group, int Top, const char* Caption, TDataSource* Source, const char* Right,
@@ -79,9 +66,9 @@ void eyeRow(TWinControl* Group, int Top, const char* Eye, TDataSource* Source, c
 
 void dateRange(TWinControl* Group, TDataSource* Source, const char* From, const char* To) {
     caption(Group, 8, 20, "From");
-    dateEdit(Group, 40, 20, Source, From);
+    placeDateEdit(Group, 40, 20, Source, From);
     caption(Group, 146, 20, "To");
-    dateEdit(Group, 166, 20, Source, To);
+    placeDateEdit(Group, 166, 20, Source, To);
 }
 
 // Column headings over a row of edits.
@@ -120,14 +107,14 @@ void TPatientInfoDlg::buildExamPage() {
     TDBEdit* complaint = edit(visit, 140, 14, 220, e, "COMPLAINT");
     caption(visit, 10, 8, "Complaint or Reason", complaint);
     caption(visit, 10, 22, "for Visit");
-    DoctorDBLookupCombo = lookupCombo(visit, 140, 44, 220, m->PersonnelTable, "RECNAME", {"RECNAME\t30\tName"}, e,
+    DoctorDBLookupCombo = placeLookupCombo(visit, 140, 44, 220, m->PersonnelTable, "RECNAME", {"RECNAME\t30\tName"}, e,
                                       "DOCTOR");
     caption(visit, 10, 44, "Doctor", DoctorDBLookupCombo);
     TDBEdit* medication = edit(visit, 140, 74, 220, e, "MEDICATION");
     caption(visit, 10, 74, "Taking Medication for", medication);
-    TDBKingDlg* illness = dateEdit(visit, 480, 14, e, "ILLDATE");
+    TDBKingDlg* illness = placeDateEdit(visit, 480, 14, e, "ILLDATE");
     caption(visit, 390, 14, "Illness/Injury", illness);
-    TDBKingDlg* examDate = dateEdit(visit, 480, 44, e, "FIRSTEXAM");
+    TDBKingDlg* examDate = placeDateEdit(visit, 480, 44, e, "FIRSTEXAM");
     caption(visit, 390, 44, "Exam Date", examDate);
 
     dateRange(group(4, 116, 296, 50, "Similar Illness or Injury"), e, "SIMSYMFROM", "SIMSYMTO");
@@ -178,7 +165,7 @@ void TPatientInfoDlg::buildExamPage() {
     for (int i = 0; i < 4; ++i) {
         const int top = 20 + i * 26;
         const std::string column = "DIAG" + std::to_string(i + 1);
-        DiagnosisDBLookupCombos[i] = lookupCombo(diagnosis, 36, top, 96, m->DiagCodeTable, "ID",
+        DiagnosisDBLookupCombos[i] = placeLookupCombo(diagnosis, 36, top, 96, m->DiagCodeTable, "ID",
                                                  i == 0 ? FirstDiagnosisColumns : DiagnosisColumns, e, column);
         DiagnosisDBLookupCombos[i]->SetStyle(csDropDownList);
         caption(diagnosis, 12, top, std::to_string(i + 1) + ".", DiagnosisDBLookupCombos[i]);
@@ -232,7 +219,7 @@ void TPatientInfoDlg::buildExamPage() {
     const int barTop = 378;
     NewIncidentBitBtn = place<TBitBtn>(page, 6, barTop, 130, 27, "Create &New Exam");
     hint(NewIncidentBitBtn, "Press this button to create a new exam form.");
-    IncidentDBLookupCombo = lookupCombo(page, 236, barTop + 3, 70, m->IncidentTable, "ID",
+    IncidentDBLookupCombo = placeLookupCombo(page, 236, barTop + 3, 70, m->IncidentTable, "ID",
                                         {"ID\t4\tID", "FIRSTEXAM\t10\tFIRSTEXAM", "COMPLAINT\t30\tCOMPLAINT"},
                                         m->PatientSource, "INCIDENT");
     IncidentDBLookupCombo->SetStyle(csDropDownList);

@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "base/SysUtils.h"
+#include "ui/Dialogs.h"
 #include "ui/FormKit.h"
 #include "ui/Mask.h"
 #include "ui/StdCtrls.h"
@@ -27,9 +28,7 @@ int LabelStartFromText(const std::string& Text) {
 int FirstLabelSlot(int Row, int Column, int Across) { return (Row - 1) * Across + Column; }
 
 TLabelRowColDlg::TLabelRowColDlg(TComponent* AOwner) : TForm(AOwner) {
-    SetCaption("Labels");
-    SetBorderStyle(bsDialog);
-    SetPosition(poScreenCenter);
+    frameDialog(this, "Labels");
     SetBounds(0, 0, 232, 176);
     Label1 = place<TLabel>(this, 24, 16, 180, 16, "Start label printing at:");
     RowLabel = place<TLabel>(this, 40, 48, 60, 16, "Row");
@@ -48,13 +47,25 @@ TLabelRowColDlg::TLabelRowColDlg(TComponent* AOwner) : TForm(AOwner) {
 }
 
 void TLabelRowColDlg::OKBtnClick(TObject*) {
-    LabelStartRow = LabelStartFromText(RowEdit->Text());
-    LabelStartColumn = LabelStartFromText(ColumnEdit->Text());
+    const int row = LabelStartFromText(RowEdit->Text());
+    const int column = LabelStartFromText(ColumnEdit->Text());
+    if (row > SheetRows || column > SheetColumns) {
+        MessageDlg("The sheet has " + IntToStr(SheetRows) + " rows of " + IntToStr(SheetColumns) +
+                       " labels: start at a row from 1 to " + IntToStr(SheetRows) + " and a column from 1 to " +
+                       IntToStr(SheetColumns) + ".",
+                   mtError, {mbOK});
+        SetModalResult(mrNone);
+        return;
+    }
+    LabelStartRow = row;
+    LabelStartColumn = column;
 }
 
-void AskLabelStart(TComponent* Owner) {
+bool AskLabelStart(TComponent* Owner, int Rows, int Columns) {
     LabelStartRow = 1;
     LabelStartColumn = 1;
     std::unique_ptr<TLabelRowColDlg> dialog(CreateForm<TLabelRowColDlg>(Owner));
-    dialog->ShowModal();
+    dialog->SheetRows = Rows;
+    dialog->SheetColumns = Columns;
+    return dialog->ShowModal() == mrOk;
 }

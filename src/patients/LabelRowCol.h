@@ -9,6 +9,8 @@
 //   "1 "; OK stores their trimmed texts as whole numbers in LabelStartRow
 //   and LabelStartColumn.
 // - A blank or 0 row or column reads as 1, the first row or column.
+// - A row or column beyond the sheet is refused with a message and the
+//   dialog stays open; closing it without OK means nothing is printed.
 #include <string>
 
 #include "ui/Forms.h"
@@ -38,10 +40,14 @@ public:
     TMaskEdit* RowEdit;
     TMaskEdit* ColumnEdit;
     TBitBtn* OKBtn;
+    // The sheet the labels print on.
+    int SheetRows = 1;
+    int SheetColumns = 1;
 
     void OKBtnClick(TObject* Sender);
 };
 
-// Resets the start to row 1, column 1, shows the dialog modally and leaves
-// what it was given in LabelStartRow and LabelStartColumn.
-void AskLabelStart(TComponent* Owner);
+// Resets the start to row 1, column 1 and shows the dialog modally for a
+// sheet Rows down and Columns across; LabelStartRow and LabelStartColumn
+// then hold the start given. False when the dialog was closed without OK.
+bool AskLabelStart(TComponent* Owner, int Rows, int Columns);

@@ -1,8 +1,8 @@
 // The first five pages of the patient record form and its button bar.
 #include "app/DataModule.h"
+#include "controls/ControlKit.h"
 #include "controls/DBKing.h"
 #include "patients/PatientInfo.h"
-#include "patients/PatientLayout.h"
 #include "ui/ComCtrls.h"
 #include "ui/DBCtrls.h"
 #include "ui/ExtCtrls.h"
@@ -10,7 +10,7 @@
 #include "ui/Menus.h"
 #include "xbase/Qmtable.h"
 
-using namespace PatientLayout;
+using namespace FormLayout;
 
 namespace {
 
@@ -47,11 +47,11 @@ void TPatientInfoDlg::buildPatientPage() {
     caption(page, 10, 38, "Account", AccountDBEdit);
     AccountDBEdit->SetReadOnly(true);
     AccountDBEdit->SetTabStop(false);
-    FirstVisitDBKingDlg = dateEdit(page, 96, 66, p, "FIRSTVISIT");
+    FirstVisitDBKingDlg = placeDateEdit(page, 96, 66, p, "FIRSTVISIT");
     caption(page, 10, 66, "First Visit", FirstVisitDBKingDlg);
     SexDBComboBox = list(page, 96, 94, 96, p, "SEX", {"Male", "Female"});
     caption(page, 10, 94, "Sex", SexDBComboBox);
-    BirthDateDBKingDlg = dateEdit(page, 96, 122, p, "BIRTHDATE");
+    BirthDateDBKingDlg = placeDateEdit(page, 96, 122, p, "BIRTHDATE");
     caption(page, 10, 122, "Birthdate", BirthDateDBKingDlg);
     AgeLabel = place<TLabel>(page, 200, 125, 80, 15);
     TDBEdit* ssn = edit(page, 96, 150, 110, p, "SSN");
@@ -127,7 +127,7 @@ void TPatientInfoDlg::buildInsuredPage() {
     captionedEdit(page, 38, "Address", 210, p, "INS_ADDRS", 27, 100);
     cityStateZip(page, 66, p, "INS_CITY", "INS_STATE", "INS_ZIP", 24, 100);
     captionedEdit(page, 94, "Phone", 120, p, "INS_PHONE", 13, 100);
-    TDBKingDlg* birth = dateEdit(page, 100, 122, p, "INS_BIRTH");
+    TDBKingDlg* birth = placeDateEdit(page, 100, 122, p, "INS_BIRTH");
     caption(page, 10, 122, "Birthdate", birth);
     TDBComboBox* sex = list(page, 100, 150, 96, p, "INS_SEX", {"Male", "Female", ""});
     caption(page, 10, 150, "Sex", sex);
@@ -176,7 +176,7 @@ void TPatientInfoDlg::buildOtherInsuredPage() {
     captionedEdit(group, 50, "Address", 210, p, "OTH_ADDRS", 27);
     cityStateZip(group, 78, p, "OTH_CITY", "OTH_STATE", "OTH_ZIP", 24);
     captionedEdit(group, 106, "Phone", 120, p, "OTH_PHONE", 13);
-    TDBKingDlg* birth = dateEdit(group, 88, 134, p, "OTH_BIRTH");
+    TDBKingDlg* birth = placeDateEdit(group, 88, 134, p, "OTH_BIRTH");
     caption(group, 10, 134, "Birthdate", birth);
     TDBComboBox* sex = list(group, 88, 162, 96, p, "OTH_SEX", {"Male", "Female"});
     caption(group, 10, 162, "Sex", sex);

@@ -20,9 +20,7 @@ TPatientNotesDlg::TPatientNotesDlg(TComponent* AOwner)
 TPatientNotesDlg::TPatientNotesDlg(TComponent* AOwner, const std::string& Caption, TDataSource* Source,
                                    int MaxLength)
     : TForm(AOwner) {
-    SetCaption(Caption);
-    SetBorderStyle(bsDialog);
-    SetPosition(poScreenCenter);
+    frameDialog(this, Caption);
     SetBounds(0, 0, 424, 300);
     DBMemo1 = placeBound<TDBMemo>(this, 8, 8, ClientWidth() - 16, ClientHeight() - 56, Source, "Note");
     DBMemo1->SetMaxLength(MaxLength);

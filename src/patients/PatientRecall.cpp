@@ -131,9 +131,7 @@ void TPatientRecallDlg::FormClose(TObject*, TCloseAction&) {
 // ---------------------------------------------------------------- TRecallDateDlg
 
 TRecallDateDlg::TRecallDateDlg(TComponent* AOwner) : TForm(AOwner) {
-    SetCaption("Recall Date");
-    SetBorderStyle(bsDialog);
-    SetPosition(poScreenCenter);
+    frameDialog(this, "Recall Date");
     SetClientWidth(330);
     SetClientHeight(318);
 
@@ -148,6 +146,9 @@ TRecallDateDlg::TRecallDateDlg(TComponent* AOwner) : TForm(AOwner) {
     KingNavigator1->SetBounds(8, 216, 314, 24);
     KingNavigator1->SetCalendarSource(KingCalendar1);
     KingNavigator1->SetTodayText("Today");
+    // Today's date on the button, beside a calendar on another day, reads as
+    // the day the window shows.
+    KingNavigator1->SetCaptionInToday(true);
     MonthBar1->SetCalendarSource(KingCalendar1);
 
     ReasonLabel = place<TLabel>(this, 8, 252, 120, 16, "Reason for Recall");

@@ -87,6 +87,9 @@ void TScheduleDlg::buildControls() {
     KingNavigator1->SetBounds(8, 166, 264, 24);
     KingNavigator1->SetCalendarSource(KingCalendar1);
     KingNavigator1->SetTodayText("Today");
+    // Today's date on the button, beside a calendar on another day, reads as
+    // the day the window shows.
+    KingNavigator1->SetCaptionInToday(true);
     MonthBar1->SetCalendarSource(KingCalendar1);
     bindEvent(KingCalendar1->OnChange, this, &TScheduleDlg::KingCalendar1Change);
 

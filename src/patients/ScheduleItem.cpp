@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "controls/DBKing.h"
+#include "controls/ControlKit.h"
 #include "controls/KingPop.h"
 #include "controls/qmdblook.h"
 #include "data/DbTables.h"
@@ -23,12 +24,8 @@ constexpr int NoteLength = 35;
 constexpr int RowHeight = 21;
 constexpr const char* NotAClockTime = "The time must be a clock time, for example 09:15A.";
 
-TLabel* caption(TWinControl* Parent, int Left, int Top, const char* Text) {
-    return place<TLabel>(Parent, Left, Top + 3, 90, 16, Text);
-}
-
 TDBEdit* readOnlyID(TWinControl* Parent, int Left, int Top, TDataSource* Source, const char* Field) {
-    caption(Parent, Left, Top, "ID");
+    FormLayout::caption(Parent, Left, Top, "ID");
     auto* edit = placeBound<TDBEdit>(Parent, Left + 22, Top, 80, RowHeight, Source, Field);
     edit->SetReadOnly(true);
     edit->SetColor(clBtnFace);
@@ -37,14 +34,8 @@ TDBEdit* readOnlyID(TWinControl* Parent, int Left, int Top, TDataSource* Source,
 }
 
 TQmDBLookupCombo* lookup(TWinControl* Parent, int Top, TQmTable* Table, TDataSource* Source, const char* Field) {
-    auto* combo = place<TQmDBLookupCombo>(Parent, 104, Top, 220, RowHeight);
-    combo->SetLookupTable(Table);
-    combo->SetLookupField("RECNAME");
-    combo->Selected()->Add("RECNAME\t30\tName");
-    combo->Selected()->Add("ID\t10\tID");
-    combo->SetDataSource(Source);
-    combo->SetDataField(Field);
-    return combo;
+    return placeLookupCombo(Parent, 104, Top, 220, Table, "RECNAME", {"RECNAME\t30\tName", "ID\t10\tID"}, Source,
+                            Field);
 }
 
 bool twoDigits(const std::string& Text, int& Value) {
@@ -59,43 +50,41 @@ bool twoDigits(const std::string& Text, int& Value) {
 
 TScheduleItemDlg::TScheduleItemDlg(TComponent* AOwner, TScheduleDlg* Schedule)
     : TForm(AOwner), schedule_(Schedule) {
-    SetCaption("Edit Schedule Item");
-    SetBorderStyle(bsDialog);
-    SetPosition(poScreenCenter);
+    frameDialog(this, "Edit Schedule Item");
     SetClientWidth(440);
     SetClientHeight(236);
     TDataSource* items = schedule_->ScheduleSource;
 
-    caption(this, 12, 12, "Time");
+    FormLayout::caption(this, 12, 12, "Time");
     TimeDBEdit = placeBound<TDBEdit>(this, 104, 12, 70, RowHeight, items, "TIME");
     TimeDBEdit->SetMaxLength(TimeLength);
     TimeDBEdit->SetHint("Time format example:  09:15A");
     TimeDBEdit->SetShowHint(true);
-    caption(this, 190, 12, "Time to Allot");
+    FormLayout::caption(this, 190, 12, "Time to Allot");
     AllotDBEdit = placeBound<TDBEdit>(this, 280, 12, 60, RowHeight, items, "ALLOT");
     AllotDBEdit->SetMaxLength(AllotLength);
     AllotDBEdit->SetHint("Time to Allot format example:   00:15   is 15 minutes.");
     AllotDBEdit->SetShowHint(true);
 
-    caption(this, 12, 44, "Date");
+    FormLayout::caption(this, 12, 44, "Date");
     KingPopup1 = new TKingPopup(this);
     DateDBKingDlg = placeBound<TDBKingDlg>(this, 104, 44, 100, RowHeight, items, "DATE");
     DateDBKingDlg->SetTabStop(false);
 
-    caption(this, 12, 76, "Resource");
+    FormLayout::caption(this, 12, 76, "Resource");
     ResourceDBLookupCombo = lookup(this, 76, schedule_->ResourceTable, items, "RESOURCE");
     ResourceIDDBEdit = readOnlyID(this, 332, 76, items, "RESOURCEID");
     ResourceDBLookupCombo->OnCloseUp = [this](TObject* Sender, TQmTable* Table, TDataSet* Fill, bool Modified) {
         ResourceDBLookupComboCloseUp(Sender, Table, Fill, Modified);
     };
-    caption(this, 12, 108, "Patient");
+    FormLayout::caption(this, 12, 108, "Patient");
     ClientDBLookupCombo = lookup(this, 108, schedule_->PatientTable, items, "CLIENT");
     ClientIDDBEdit = readOnlyID(this, 332, 108, items, "CLIENT_ID");
     ClientDBLookupCombo->OnCloseUp = [this](TObject* Sender, TQmTable* Table, TDataSet* Fill, bool Modified) {
         ClientDBLookupComboCloseUp(Sender, Table, Fill, Modified);
     };
 
-    caption(this, 12, 140, "Note");
+    FormLayout::caption(this, 12, 140, "Note");
     NoteDBEdit = placeBound<TDBEdit>(this, 104, 140, 320, RowHeight, items, "NOTE");
     NoteDBEdit->SetMaxLength(NoteLength);
 

@@ -4,6 +4,7 @@
 #include "reporting/RSBase.h"
 
 #include "reporting/ReportRounding.h"
+#include "ui/Forms.h"
 #include "ui/StdCtrls.h"
 
 namespace {
@@ -444,6 +445,16 @@ void TBaseReport::SetOutputFileName(const std::string& Value) {
     idleGuard();
     outputFileName_ = Value;
     Device()->SetOutputFile(Value);
+}
+
+std::string captionOfOwningForm(const TComponent* Component) {
+    for (const TComponent* c = Component; c; c = c->Owner())
+        if (auto* form = dynamic_cast<const TForm*>(c)) return form->Caption();
+    return "";
+}
+
+std::string TBaseReport::jobCaption() const {
+    return printCaption_.empty() ? captionOfOwningForm(this) : printCaption_;
 }
 
 const TDevMode* TBaseReport::DevMode() { return Device()->DevMode(); }

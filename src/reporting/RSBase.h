@@ -105,6 +105,9 @@ struct TReportEventMethod {
     std::function<void(class TBaseReport* Report)> Call;
 };
 
+// The caption of the nearest form among Component's owners ("" for none).
+std::string captionOfOwningForm(const TComponent* Component);
+
 class TBaseReport : public TRSBaseComponent {
 public:
     explicit TBaseReport(TComponent* AOwner);
@@ -408,6 +411,13 @@ public:
     bool SelectPrinter(const std::string& Name);
     const std::string& OutputFileName() const { return outputFileName_; }
     void SetOutputFileName(const std::string& Value);
+    // The caption of the window the report is printed from; it names the
+    // file the PDF printer writes. "" stands for the caption of the form
+    // that owns the report.
+    const std::string& printCaption() const { return printCaption_; }
+    void setPrintCaption(const std::string& Value) { printCaption_ = Value; }
+    // printCaption, or the caption of the owning form.
+    std::string jobCaption() const;
     const TDevMode* DevMode();
 
     // ---- font properties
@@ -629,6 +639,7 @@ private:
     std::unique_ptr<TStrings> statusText_;
     int tabShade_ = 0;
     std::string outputFileName_;
+    std::string printCaption_;
     TDateTime startDateTime_ = 0;
     int currentCopy_ = 1, totalCopies_ = 1;
 

@@ -464,7 +464,7 @@ void TRSDevice::BeginDoc() {
     aborted_ = false;
     pageStarted_ = false;
     if (canvas_) canvas_->Refresh();
-    if (dc_->StartDoc(title_, outputFile_) <= 0) {
+    if (dc_->StartDoc({title_, outputFile_, jobCaption_}) <= 0) {
         printing_ = false;
         SetDeviceState(0);
         if (!outputFile_.empty()) RaiseReportError(Format(ThroughMessageHook(CannotWriteFileMessage), {outputFile_}));

@@ -133,6 +133,7 @@ public:
     // ---- the print job
     const std::string& Title() const { return title_; }
     void SetTitle(const std::string& Value) override { title_ = Value; }
+    void setJobCaption(const std::string& Value) override { jobCaption_ = Value; }
     const std::string& OutputFile() const { return outputFile_; }
     // "" prints to the printer's own destination.
     void SetOutputFile(const std::string& Value) override;
@@ -187,6 +188,7 @@ private:
     std::vector<std::unique_ptr<TRSDeviceNumber>> binNumbers_, paperNumbers_;
 
     std::string title_;
+    std::string jobCaption_;
     std::string outputFile_;
     std::string lastOutputFile_;
     bool printing_ = false;

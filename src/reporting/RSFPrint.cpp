@@ -693,6 +693,7 @@ void TFilePrinter::runJob(int NewFirstPage, int NewLastPage, int NewCopies, int 
         SetTotalPages(pageCount_);
         marginRefresh();
         device->SetTitle(Title());
+        device->setJobCaption(jobCaption());
         setPrinting(true);
         setAborted(false);
         device->BeginDoc();

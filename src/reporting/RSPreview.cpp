@@ -8,6 +8,7 @@
 #include "ui/Dialogs.h"
 #include "ui/ExtCtrls.h"
 #include "ui/Forms.h"
+#include "ui/HourGlass.h"
 #include "ui/SystemMetrics.h"
 
 namespace {
@@ -54,16 +55,6 @@ bool verticalRuler(TRulerType Type) {
 bool inchRuler(TRulerType Type) {
     return Type == TRulerType::rtHorizIn || Type == TRulerType::rtVertIn || Type == TRulerType::rtBothIn;
 }
-
-// The hourglass for the lifetime of a page's painting.
-class THourGlass {
-public:
-    THourGlass() : saved_(Screen->Cursor()) { Screen->SetCursor(crHourGlass); }
-    ~THourGlass() { Screen->SetCursor(saved_); }
-
-private:
-    TCursor saved_;
-};
 
 }  // namespace
 

@@ -33,6 +33,7 @@ void TDazedeVedodev::Start() {
     DoBeforePrint();
     TReportDevice* device = Device();
     device->SetTitle(Title());
+    device->setJobCaption(jobCaption());
     device->BeginDoc();
     try {
         marginRefresh();

@@ -260,6 +260,10 @@ void TReportSystem::Execute() {
     cleanUp();
 }
 
+std::string TReportSystem::jobCaption() const {
+    return printCaption_.empty() ? captionOfOwningForm(this) : printCaption_;
+}
+
 void TReportSystem::eraseTempFile() {
     const std::string name = systemFiler_->FileName();
     if (name.empty()) return;
@@ -327,6 +331,7 @@ void TReportSystem::print(bool FilerPath) {
             player->OnDecodeImage = OnDecodeImage;
             if (noGenerate) player->SetKeepPrinterSettings(true);
             systemPrinter_->InitPrinter(player);
+            player->setPrintCaption(jobCaption());
             player->SetUnits(unInch);
             systemFiler_->InitFiler(player);
             // Generation gave the device the output file already; a stream
@@ -341,6 +346,7 @@ void TReportSystem::print(bool FilerPath) {
             baseReport_ = report;
             report->FreeNotification(this);
             systemPrinter_->InitPrinter(report);
+            report->setPrintCaption(jobCaption());
             InitEvents(report);
             report->SetOutputFileName(outputFileName_);
             callStatus(OverrideShow);
@@ -475,6 +481,7 @@ void TReportSystem::previewWindow(TReportSystem* /*ReportSystem*/, TOverrideMode
             systemFiler_->InitFiler(window->FilePrinter1);
             systemFiler_->InitFiler(window->FilePreview1);
             systemPreview_->InitPreview(window->FilePreview1);
+            window->FilePrinter1->setPrintCaption(jobCaption());
             window->FilePrinter1->SetMacroData(macroData_.get());
             window->FilePreview1->SetMacroData(macroData_.get());
             window->FilePrinter1->OnDecodeImage = OnDecodeImage;

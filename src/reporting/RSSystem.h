@@ -263,6 +263,10 @@ public:
     void SetReportDest(TReportDest Value) { reportDest_ = Value; }
     const std::string& OutputFileName() const { return outputFileName_; }
     void SetOutputFileName(const std::string& Value) { outputFileName_ = Value; }
+    // The caption the prints of this runner are named from (the PDF
+    // printer's files); "" stands for the caption of the form that owns it.
+    void setPrintCaption(const std::string& Value) { printCaption_ = Value; }
+    std::string jobCaption() const;
     bool RepeatCopies() const { return repeatCopies_; }
     TLabel* RunStatusLabel() const { return runStatusLabel_; }
     TStrings* MacroData() const { return macroData_.get(); }
@@ -301,6 +305,7 @@ private:
     bool aborted_ = false;
     TReportDest reportDest_ = rdPreview;
     std::string outputFileName_;
+    std::string printCaption_;
     bool repeatCopies_ = false;
     TLabel* runStatusLabel_ = nullptr;
     std::unique_ptr<TStrings> macroData_;

@@ -30,6 +30,9 @@ public:
     // (StartNext false closes the open page without opening another), then
     // EndDoc, or Abort, which ends the job without output.
     virtual void SetTitle(const std::string& /*Value*/) {}
+    // The caption of the window the next job is printed from; it names the
+    // file the PDF printer writes.
+    virtual void setJobCaption(const std::string& /*Value*/) {}
     virtual void BeginDoc() {}
     virtual void NewPage(bool /*StartNext*/) {}
     virtual void EndDoc() {}

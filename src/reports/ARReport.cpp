@@ -4,7 +4,6 @@
 #include "reporting/RSBase.h"
 #include "reports/DateRange.h"
 #include "reports/MoneyTab.h"
-#include "reports/ReportTables.h"
 #include "ui/FormKit.h"
 
 namespace {
@@ -16,14 +15,12 @@ constexpr double LastLineY = 10.0;
 
 }  // namespace
 
-TARReportForm::TARReportForm(TComponent* AOwner) : TForm(AOwner) {
+TARReportForm::TARReportForm(TComponent* AOwner) : TShellReport(AOwner, {"SALES.DBF", "DATEDUE"}) {
     SetCaption("Accounts Receivable Report");
     SetPosition(poScreenCenter);
     Font()->SetName("MS Sans Serif");
     Font()->SetHeight(-11);
 
-    ReportSystem1 = new TReportSystem(this);
-    DateRange::PresetReportSystem(*ReportSystem1);
     ReportSystem1->SetTitleSetup("Accounts Receivable Report");
     ReportSystem1->SystemPreview()->SetPagesHigh(2);
     // Monochrome is refused while the preview draws a shadow.
@@ -31,30 +28,12 @@ TARReportForm::TARReportForm(TComponent* AOwner) : TForm(AOwner) {
     ReportSystem1->SystemPreview()->SetMonochrome(true);
     ReportSystem1->SystemPrinter()->SetMarginLeft(0.25);
     ReportSystem1->SystemPrinter()->SetMarginRight(0.25);
-    MakeCompanyTable(this, Table1, DataSource1, Xbase1, "SALES.DBF", "DATEDUE");
-    ReportShell1 = new TReportShell(this);
-    ReportShell1->SetEngine(ReportSystem1);
     ReportShell1->SectionRow()->SetBottom(0.5);
 
     using F = TARReportForm;
     bindEvent(OnCreate, this, &F::FormCreate);
     bindEvent(OnClose, this, &F::FormClose);
-    bindEvent(ReportSystem1->OnPrint, this, &F::ReportSystem1Print);
-    bindEvent(ReportSystem1->OnBeforePrint, this, &F::ReportSystem1BeforePrint);
-    bindEvent(ReportSystem1->OnAfterPrint, this, &F::ReportSystem1AfterPrint);
-    bindEvent(ReportShell1->OnReportBefore, this, &F::ReportShell1ReportBefore);
-    bindEvent(ReportShell1->OnPageBefore, this, &F::ReportShell1PageBefore);
-    bindEvent(ReportShell1->OnPageHeader, this, &F::ReportShell1PageHeader);
-    bindEvent(ReportShell1->OnGroupBeforeFirst, this, &F::ReportShell1GroupBeforeFirst);
-    bindEvent(ReportShell1->OnGroupHeader, this, &F::ReportShell1GroupHeader);
-    bindEvent(ReportShell1->OnRowPrint, this, &F::ReportShell1RowPrint);
-    bindEvent(ReportShell1->OnRowAfter, this, &F::ReportShell1RowAfter);
-    bindEvent(ReportShell1->OnDetailAfter, this, &F::ReportShell1DetailAfter);
-    bindEvent(ReportShell1->OnGroupFooter, this, &F::ReportShell1GroupFooter);
-    bindEvent(ReportShell1->OnGroupAfter, this, &F::ReportShell1GroupAfter);
-    bindEvent(ReportShell1->OnBodyFooter, this, &F::ReportShell1BodyFooter);
-    bindEvent(ReportShell1->OnBodyAfter, this, &F::ReportShell1BodyAfter);
-    bindEvent(ReportShell1->OnPageAfter, this, &F::ReportShell1PageAfter);
+    bindReportHandlers(this);
 }
 
 void TARReportForm::FormCreate(TObject*) { ReportSystem1->Execute(); }

@@ -8,21 +8,13 @@
 // own table of SALES.DBF, filtered to open balances while the report prints.
 #include "base/Currency.h"
 #include "data/DbTables.h"
-#include "reporting/RSShell.h"
-#include "reporting/RSSystem.h"
 #include "reports/AgingBuckets.h"
-#include "ui/Forms.h"
+#include "reports/ShellReport.h"
 #include "xbase/Xbase.h"
 
-class TARReportForm : public TForm {
+class TARReportForm : public TShellReport<TForm> {
 public:
     explicit TARReportForm(TComponent* AOwner);
-
-    TReportSystem* ReportSystem1 = nullptr;
-    TTable* Table1 = nullptr;
-    TDataSource* DataSource1 = nullptr;
-    TXbase* Xbase1 = nullptr;
-    TReportShell* ReportShell1 = nullptr;
 
     void FormCreate(TObject* Sender);
     void FormClose(TObject* Sender, TCloseAction& Action);

@@ -9,6 +9,7 @@
 #include "reporting/RSSystem.h"
 #include "reports/MailingLabels.h"
 #include "reports/ReportTables.h"
+#include "reports/ShellReport.h"
 #include "ui/FormKit.h"
 #include "ui/StdCtrls.h"
 #include "xbase/Xbase.h"
@@ -36,6 +37,7 @@ TBirthDayLabelsForm::TBirthDayLabelsForm(TComponent* AOwner) : TForm(AOwner) {
 
     MakeCompanyTable(this, Table1, DataSource1, Xbase1, "Patient.dbf", "BIRTHDAY");
     ReportSystem1 = new TReportSystem(this);
+    ReportSystem1->SetName("ReportSystem1");
     PresetMailingReportSystem(*ReportSystem1);
     LabelShell1 = new TLabelShell(this);
     LabelShell1->SetEngine(ReportSystem1);
@@ -43,9 +45,7 @@ TBirthDayLabelsForm::TBirthDayLabelsForm(TComponent* AOwner) : TForm(AOwner) {
 
     bindEvent(OKBitBtn1->OnClick, this, &TBirthDayLabelsForm::OKBitBtn1Click);
     bindEvent(KingCalendar1->OnDblClick, this, &TBirthDayLabelsForm::KingCalendar1DblClick);
-    bindEvent(ReportSystem1->OnBeforePrint, this, &TBirthDayLabelsForm::ReportSystem1BeforePrint);
-    bindEvent(ReportSystem1->OnAfterPrint, this, &TBirthDayLabelsForm::ReportSystem1AfterPrint);
-    bindEvent(ReportSystem1->OnPrint, this, &TBirthDayLabelsForm::ReportSystem1Print);
+    bindRunnerHandlers(ReportSystem1, this);
     bindEvent(OnClose, this, &TBirthDayLabelsForm::FormClose);
     bindEvent(LabelShell1->OnReportBefore, this, &TBirthDayLabelsForm::LabelShell1ReportBefore);
     bindEvent(LabelShell1->OnLabelPrint, this, &TBirthDayLabelsForm::LabelShell1LabelPrint);

@@ -44,29 +44,17 @@ void TControlItemReport::FormClose(TObject*, TCloseAction& Action) {
     Action = caFree;
 }
 
-void TControlItemReport::normalise(TKingDateDialog* Edit, TKingPopup* Popup) {
-    std::string text = Edit->Text();
-    const TDateTime date = DateRange::ParseEditText(text);
-    Edit->SetText(text);
-    Edit->Repaint();
-    Popup->SetDate(date);
-}
-
 void TControlItemReport::FromKingDateDialogKeyPress(TObject*, char& Key) {
-    if (Key != 13 && Key != 9) return;
-    Key = 0;
-    normalise(FromKingDateDialog, KingPopup1);
+    FromKingDateDialog->commitTypedDateOnKey(Key, KingPopup1);
 }
 
 void TControlItemReport::ThruKingDateDialogKeyPress(TObject*, char& Key) {
-    if (Key != 13 && Key != 9) return;
-    Key = 0;
-    normalise(ThruKingDateDialog, KingPopup2);
+    ThruKingDateDialog->commitTypedDateOnKey(Key, KingPopup2);
 }
 
 void TControlItemReport::BitBtn1Click(TObject*) {
-    normalise(FromKingDateDialog, KingPopup1);
-    normalise(ThruKingDateDialog, KingPopup2);
+    FromKingDateDialog->commitTypedDate(KingPopup1);
+    ThruKingDateDialog->commitTypedDate(KingPopup2);
     Hide();
     ReportSystem1->SetTitleSetup("Controlled Items");
     try {

@@ -24,8 +24,4 @@ public:
     void BitBtn1Click(TObject* Sender);
     void FromKingDateDialogKeyPress(TObject* Sender, char& Key);
     void ThruKingDateDialogKeyPress(TObject* Sender, char& Key);
-
-private:
-    // The box's text rewritten "mm/dd/yyyy" and its calendar set to it.
-    static void normalise(TKingDateDialog* Edit, TKingPopup* Popup);
 };

@@ -30,12 +30,6 @@ std::pair<TDateTime, TDateTime> ForChoice(const std::string& Text, TDateTime Tod
 
 std::string EditText(TDateTime Date) { return FormatDateTime("mm/dd/yyyy", Date); }
 
-TDateTime ParseEditText(std::string& Text) {
-    const TDateTime date = StrToDate(Text);
-    Text = EditText(date);
-    return date;
-}
-
 std::string Key(TDateTime Date) { return FormatDateTime("yyyymmdd", Date); }
 
 std::string FilterText(const std::string& FromKey, const std::string& ThruKey) {

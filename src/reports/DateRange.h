@@ -24,9 +24,6 @@ std::pair<TDateTime, TDateTime> ForChoice(const std::string& Text, TDateTime Tod
 
 // The date edits' text.
 std::string EditText(TDateTime Date);
-// The text of a date edit parsed in the short date format and rewritten as
-// "mm/dd/yyyy"; raises the class library's conversion error when it is no date.
-TDateTime ParseEditText(std::string& Text);
 // The key of a date tag ("yyyymmdd").
 std::string Key(TDateTime Date);
 // The xBase filter text of the members whose index is not the date.

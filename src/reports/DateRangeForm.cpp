@@ -56,30 +56,16 @@ void TDateRangeForm::showRange(TDateTime From, TDateTime Thru) {
 }
 
 void TDateRangeForm::FromKingDateDialogKeyPress(TObject*, char& Key) {
-    acceptTypedDate(FromKingDateDialog, KingPopup1, Key);
+    FromKingDateDialog->commitTypedDateOnKey(Key, KingPopup1);
 }
 
 void TDateRangeForm::ThruKingDateDialogKeyPress(TObject*, char& Key) {
-    acceptTypedDate(ThruKingDateDialog, KingPopup2, Key);
-}
-
-void TDateRangeForm::acceptTypedDate(TKingDateDialog* Edit, TKingPopup* Popup, char& Key) {
-    if (Key != 13 && Key != 9) return;
-    Key = 0;
-    std::string text = Edit->Text();
-    const TDateTime date = DateRange::ParseEditText(text);
-    Edit->SetText(text);
-    Edit->Repaint();
-    Popup->SetDate(date);
+    ThruKingDateDialog->commitTypedDateOnKey(Key, KingPopup2);
 }
 
 void TDateRangeForm::normaliseDates(TDateTime& From, TDateTime& Thru) {
-    for (auto [edit, date] : {std::pair{FromKingDateDialog, &From}, std::pair{ThruKingDateDialog, &Thru}}) {
-        std::string text = edit->Text();
-        *date = DateRange::ParseEditText(text);
-        edit->SetText(text);
-        edit->Repaint();
-    }
+    From = FromKingDateDialog->commitTypedDate(nullptr);
+    Thru = ThruKingDateDialog->commitTypedDate(nullptr);
 }
 
 void TDateRangeForm::runOnce(const std::function<void()>& Body) {

@@ -41,6 +41,5 @@ protected:
     void runOnce(const std::function<void()>& Body);
 
 private:
-    void acceptTypedDate(TKingDateDialog* Edit, TKingPopup* Popup, char& Key);
     bool running_ = false;
 };

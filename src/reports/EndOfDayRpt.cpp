@@ -23,9 +23,7 @@ constexpr const char* ColumnTitles[4] = {"Cash", "Check", "Charge", "Total"};
 }  // namespace
 
 TEndOfDayReportDlg::TEndOfDayReportDlg(TComponent* AOwner) : TForm(AOwner) {
-    SetCaption("End of Day Report");
-    SetBorderStyle(bsDialog);
-    SetPosition(poScreenCenter);
+    frameDialog(this, "End of Day Report");
     Font()->SetName("Arial");
     Font()->SetHeight(-12);
     SetClientWidth(FirstColumn + 4 * ColumnStep + 8);
@@ -165,7 +163,7 @@ void TEndOfDayReportDlg::EndOfDayDateDialogChange(TObject*) {
 }
 
 void TEndOfDayReportDlg::EndOfDayDateDialogKeyPress(TObject*, char& Key) {
-    if (Key != 13) return;
+    if (Key != VK_RETURN) return;
     Key = 0;
     commitDate();
 }

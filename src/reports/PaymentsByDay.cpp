@@ -2,7 +2,7 @@
 
 #include "app/DataModule.h"
 #include "app/ProgramReportProject.h"
-#include "reporting/RSDuzu.h"
+#include "reporting/project/RSDuzu.h"
 #include "reports/DateRange.h"
 #include "ui/FormKit.h"
 #include "xbase/Qmtable.h"

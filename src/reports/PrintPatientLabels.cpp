@@ -10,15 +10,14 @@
 #include "reporting/RSSystem.h"
 #include "reports/MailingLabels.h"
 #include "reports/SharedTablePlace.h"
+#include "reports/ShellReport.h"
 #include "ui/FormKit.h"
 #include "ui/StdCtrls.h"
 #include "xbase/Qmtable.h"
 #include "xbase/Xbase.h"
 
 TPrintPatientLabelsDlg::TPrintPatientLabelsDlg(TComponent* AOwner) : TForm(AOwner) {
-    SetCaption("Patient Labels");
-    SetBorderStyle(bsDialog);
-    SetPosition(poScreenCenter);
+    frameDialog(this, "Patient Labels");
     SetClientWidth(281);
     SetClientHeight(97);
 
@@ -30,13 +29,14 @@ TPrintPatientLabelsDlg::TPrintPatientLabelsDlg(TComponent* AOwner) : TForm(AOwne
     CancelBtn->SetModalResult(mrCancel);
 
     ReportSystem1 = new TReportSystem(this);
+    ReportSystem1->SetName("ReportSystem1");
     PresetMailingReportSystem(*ReportSystem1);
     Labels = new TLabelShell(this);
     Labels->SetEngine(ReportSystem1);
     SetAddressLabelSheet(*Labels);
 
     bindEvent(OKBtn->OnClick, this, &TPrintPatientLabelsDlg::OKBtnClick);
-    bindEvent(ReportSystem1->OnPrint, this, &TPrintPatientLabelsDlg::ReportSystem1Print);
+    bindRunnerHandlers(ReportSystem1, this);
     bindEvent(OnClose, this, &TPrintPatientLabelsDlg::FormClose);
     bindEvent(Labels->OnReportBefore, this, &TPrintPatientLabelsDlg::LabelsReportBefore);
     bindEvent(Labels->OnLabelBefore, this, &TPrintPatientLabelsDlg::LabelsLabelBefore);

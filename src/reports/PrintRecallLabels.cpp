@@ -18,6 +18,7 @@
 #include "reports/MailingLabels.h"
 #include "reports/PostcardSettings.h"
 #include "reports/SharedTablePlace.h"
+#include "reports/ShellReport.h"
 #include "ui/Application.h"
 #include "ui/ExtCtrls.h"
 #include "ui/FormKit.h"
@@ -82,6 +83,7 @@ TPrintRecallLabelsDlg::TPrintRecallLabelsDlg(TComponent* AOwner) : TForm(AOwner)
     PrintBtn = place<TButton>(this, 129, 114, 75, 25, "&Print");
 
     ReportSystem1 = new TReportSystem(this);
+    ReportSystem1->SetName("ReportSystem1");
     PresetMailingReportSystem(*ReportSystem1);
     Labels = new TLabelShell(this);
     Labels->SetEngine(ReportSystem1);
@@ -108,7 +110,7 @@ TPrintRecallLabelsDlg::TPrintRecallLabelsDlg(TComponent* AOwner) : TForm(AOwner)
     bindEvent(FromKingDateDialog->OnExit, this, &TPrintRecallLabelsDlg::FromKingDateDialogExit);
     bindEvent(ThruKingDateDialog->OnExit, this, &TPrintRecallLabelsDlg::ThruKingDateDialogExit);
     bindEvent(PrintBtn->OnClick, this, &TPrintRecallLabelsDlg::PrintBtnClick);
-    bindEvent(ReportSystem1->OnPrint, this, &TPrintRecallLabelsDlg::ReportSystem1Print);
+    bindRunnerHandlers(ReportSystem1, this);
 
     for (TLabelShell* shell : {Labels, Postcards}) {
         bindEvent(shell->OnReportBefore, this, &TPrintRecallLabelsDlg::LabelsReportBefore);
@@ -162,16 +164,9 @@ void TPrintRecallLabelsDlg::DateRangeComboBoxChange(TObject*) {
     ThruKingPopup->SetDate(thru);
 }
 
-void TPrintRecallLabelsDlg::commitDate(TKingDateDialog* Edit, TKingPopup* Popup) {
-    std::string text = Edit->Text();
-    const TDateTime date = DateRange::ParseEditText(text);
-    Edit->SetText(text);
-    Popup->SetDate(date);
-}
-
 void TPrintRecallLabelsDlg::commitDateOnExit(TKingDateDialog* Edit, TKingPopup* Popup) {
     try {
-        commitDate(Edit, Popup);
+        Edit->commitTypedDate(Popup);
     } catch (const EConvertError& e) {
         // The text stays for the user to mend; "&Print" refuses it again.
         Application->ShowException(e);
@@ -179,15 +174,11 @@ void TPrintRecallLabelsDlg::commitDateOnExit(TKingDateDialog* Edit, TKingPopup* 
 }
 
 void TPrintRecallLabelsDlg::FromKingDateDialogKeyPress(TObject*, char& Key) {
-    if (Key != 13 && Key != 9) return;
-    Key = 0;
-    commitDate(FromKingDateDialog, FromKingPopup);
+    FromKingDateDialog->commitTypedDateOnKey(Key, FromKingPopup);
 }
 
 void TPrintRecallLabelsDlg::ThruKingDateDialogKeyPress(TObject*, char& Key) {
-    if (Key != 13 && Key != 9) return;
-    Key = 0;
-    commitDate(ThruKingDateDialog, ThruKingPopup);
+    ThruKingDateDialog->commitTypedDateOnKey(Key, ThruKingPopup);
 }
 
 void TPrintRecallLabelsDlg::FromKingDateDialogExit(TObject*) { commitDateOnExit(FromKingDateDialog, FromKingPopup); }
@@ -195,8 +186,8 @@ void TPrintRecallLabelsDlg::FromKingDateDialogExit(TObject*) { commitDateOnExit(
 void TPrintRecallLabelsDlg::ThruKingDateDialogExit(TObject*) { commitDateOnExit(ThruKingDateDialog, ThruKingPopup); }
 
 void TPrintRecallLabelsDlg::PrintBtnClick(TObject*) {
-    commitDate(FromKingDateDialog, FromKingPopup);
-    commitDate(ThruKingDateDialog, ThruKingPopup);
+    FromKingDateDialog->commitTypedDate(FromKingPopup);
+    ThruKingDateDialog->commitTypedDate(ThruKingPopup);
     fromText_ = FromKingDateDialog->Text();
     thruText_ = ThruKingDateDialog->Text();
     if (!DataModule1) return;

@@ -90,10 +90,8 @@ public:
     std::string PostcardMessage(const std::string& Reason) const;
 
 private:
-    // A typed date made "mm/dd/yyyy" and given to its calendar; raises the
-    // conversion error when the text is no date.
-    void commitDate(TKingDateDialog* Edit, TKingPopup* Popup);
-    // The same when the user leaves the box: a bad date shows its message.
+    // A typed date committed when the user leaves the box: a bad date shows
+    // its message.
     void commitDateOnExit(TKingDateDialog* Edit, TKingPopup* Popup);
     // Recalls of the range, patients by ID; what every shell starts with.
     void startRecalls(TBaseReport* Report);

@@ -13,16 +13,7 @@ constexpr const char* TotalPicture = "###,###,##0.00";
 }  // namespace
 
 TSalesByDayReport::TSalesByDayReport(TComponent* AOwner) : TSalesByDayForm(AOwner, "Sales by Day/Receipt") {
-    bindEvent(ReportShell1->OnPageHeader, this, &TSalesByDayReport::ReportShell1PageHeader);
-    bindEvent(ReportShell1->OnBodyBefore, this, &TSalesByDayReport::ReportShell1BodyBefore);
-    bindEvent(ReportShell1->OnGroupBeforeFirst, this, &TSalesByDayReport::ReportShell1GroupBeforeFirst);
-    bindEvent(ReportShell1->OnGroupHeader, this, &TSalesByDayReport::ReportShell1GroupHeader);
-    bindEvent(ReportShell1->OnRowPrint, this, &TSalesByDayReport::ReportShell1RowPrint);
-    bindEvent(ReportShell1->OnRowAfter, this, &TSalesByDayReport::ReportShell1RowAfter);
-    bindEvent(ReportShell1->OnDetailAfter, this, &TSalesByDayReport::ReportShell1DetailAfter);
-    bindEvent(ReportShell1->OnGroupAfter, this, &TSalesByDayReport::ReportShell1GroupAfter);
-    bindEvent(ReportShell1->OnBodyFooter, this, &TSalesByDayReport::ReportShell1BodyFooter);
-    bindEvent(ReportShell1->OnPageAfter, this, &TSalesByDayReport::ReportShell1PageAfter);
+    bindReportHandlers(this);
 }
 
 void TSalesByDayReport::setColumns(TBaseReport& Report, std::uint8_t BoxLines) {

@@ -2,25 +2,17 @@
 
 #include "reporting/RSBase.h"
 #include "reports/DateRange.h"
-#include "reports/ReportTables.h"
 #include "ui/FormKit.h"
 
-TSalesByDayForm::TSalesByDayForm(TComponent* AOwner, const std::string& Caption) : TDateRangeForm(AOwner, Caption) {
-    MakeCompanyTable(this, Table1, DataSource1, Xbase1, "Sales.dbf", "DATE");
-    MakeCompanyTable(this, Table2, DataSource2, Xbase2, "SALESDTL.DBF", "RECEIPT");
-    MakeCompanyTable(this, Table3, DataSource3, Xbase3, "ITEM.DBF", "ID");
-
-    ReportSystem1 = new TReportSystem(this);
-    DateRange::PresetReportSystem(*ReportSystem1);
-    ReportShell1 = new TReportShell(this);
-    ReportShell1->SetEngine(ReportSystem1);
+TSalesByDayForm::TSalesByDayForm(TComponent* AOwner, const std::string& Caption)
+    : TShellReport(AOwner, {"Sales.dbf", "DATE"}, Caption) {
+    companyTable(Table2, DataSource2, Xbase2, {"SALESDTL.DBF", "RECEIPT"});
+    companyTable(Table3, DataSource3, Xbase3, {"ITEM.DBF", "ID"});
 
     bindEvent(OnCreate, this, &TSalesByDayForm::FormCreate);
     bindEvent(OnClose, this, &TSalesByDayForm::FormClose);
     bindEvent(BitBtn1->OnClick, this, &TSalesByDayForm::BitBtn1Click);
-    bindEvent(ReportSystem1->OnPrint, this, &TSalesByDayForm::ReportSystem1Print);
-    bindEvent(ReportShell1->OnReportBefore, this, &TSalesByDayForm::ReportShell1ReportBefore);
-    bindEvent(ReportShell1->OnPageBefore, this, &TSalesByDayForm::ReportShell1PageBefore);
+    bindReportHandlers(this);
 }
 
 void TSalesByDayForm::FormCreate(TObject*) {

@@ -5,24 +5,18 @@
 // receipts to the chosen dates, start the run and count the pages. Each
 // report adds the shell handlers that lay out its own lines.
 #include "data/DbTables.h"
-#include "reporting/RSShell.h"
-#include "reporting/RSSystem.h"
 #include "reports/DateRangeForm.h"
+#include "reports/ShellReport.h"
 #include "xbase/Xbase.h"
 
-class TSalesByDayForm : public TDateRangeForm {
+class TSalesByDayForm : public TShellReport<TDateRangeForm> {
 public:
-    TTable* Table1 = nullptr;
-    TDataSource* DataSource1 = nullptr;
-    TXbase* Xbase1 = nullptr;
     TTable* Table2 = nullptr;
     TDataSource* DataSource2 = nullptr;
     TXbase* Xbase2 = nullptr;
     TTable* Table3 = nullptr;
     TDataSource* DataSource3 = nullptr;
     TXbase* Xbase3 = nullptr;
-    TReportSystem* ReportSystem1 = nullptr;
-    TReportShell* ReportShell1 = nullptr;
 
     void FormCreate(TObject* Sender);
     // The closed form frees itself.

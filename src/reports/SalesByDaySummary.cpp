@@ -12,15 +12,7 @@ constexpr const char* Picture = "###,###,##0.00";
 TSalesByDaySummaryReport::TSalesByDaySummaryReport(TComponent* AOwner)
     : TSalesByDayForm(AOwner, "Sales by Day - Summary") {
     using F = TSalesByDaySummaryReport;
-    bindEvent(ReportShell1->OnPageHeader, this, &F::ReportShell1PageHeader);
-    bindEvent(ReportShell1->OnBodyBefore, this, &F::ReportShell1BodyBefore);
-    bindEvent(ReportShell1->OnGroupBeforeFirst, this, &F::ReportShell1GroupBeforeFirst);
-    bindEvent(ReportShell1->OnGroupHeader, this, &F::ReportShell1GroupHeader);
-    bindEvent(ReportShell1->OnRowPrint, this, &F::ReportShell1RowPrint);
-    bindEvent(ReportShell1->OnRowAfter, this, &F::ReportShell1RowAfter);
-    bindEvent(ReportShell1->OnGroupAfter, this, &F::ReportShell1GroupAfter);
-    bindEvent(ReportShell1->OnBodyFooter, this, &F::ReportShell1BodyFooter);
-    bindEvent(ReportShell1->OnPageAfter, this, &F::ReportShell1PageAfter);
+    bindReportHandlers(this);
 }
 
 void TSalesByDaySummaryReport::setColumns(TBaseReport& Report, std::uint8_t BoxLines) {

@@ -4,7 +4,6 @@
 #include "reporting/RSBase.h"
 #include "reports/DateRange.h"
 #include "reports/ReceiptLineScan.h"
-#include "reports/ReportTables.h"
 #include "ui/FormKit.h"
 
 namespace {
@@ -17,27 +16,9 @@ constexpr const char* NoId = "<no id>";
 
 TSalesByGroupReport::TSalesByGroupReport(TComponent* AOwner, const std::string& Title, const char* IndexName,
                                          const char* KeyField, const char* KeyTitle)
-    : TDateRangeForm(AOwner, Title), title_(Title), keyField_(KeyField), keyTitle_(KeyTitle) {
-    MakeCompanyTable(this, Table1, DataSource1, Xbase1, "Sales.dbf", IndexName);
-    ReportSystem1 = new TReportSystem(this);
-    DateRange::PresetReportSystem(*ReportSystem1);
-    ReportShell1 = new TReportShell(this);
-    ReportShell1->SetEngine(ReportSystem1);
-
+    : TShellReport(AOwner, {"Sales.dbf", IndexName}, Title), title_(Title), keyField_(KeyField), keyTitle_(KeyTitle) {
     bindEvent(BitBtn1->OnClick, this, &TSalesByGroupReport::BitBtn1Click);
-    bindEvent(ReportSystem1->OnPrint, this, &TSalesByGroupReport::ReportSystem1Print);
-    bindEvent(ReportShell1->OnReportBefore, this, &TSalesByGroupReport::ReportShell1ReportBefore);
-    bindEvent(ReportShell1->OnPageBefore, this, &TSalesByGroupReport::ReportShell1PageBefore);
-    bindEvent(ReportShell1->OnPageHeader, this, &TSalesByGroupReport::ReportShell1PageHeader);
-    bindEvent(ReportShell1->OnBodyBefore, this, &TSalesByGroupReport::ReportShell1BodyBefore);
-    bindEvent(ReportShell1->OnGroupBeforeFirst, this, &TSalesByGroupReport::ReportShell1GroupBeforeFirst);
-    bindEvent(ReportShell1->OnGroupHeader, this, &TSalesByGroupReport::ReportShell1GroupHeader);
-    bindEvent(ReportShell1->OnRowPrint, this, &TSalesByGroupReport::ReportShell1RowPrint);
-    bindEvent(ReportShell1->OnRowAfter, this, &TSalesByGroupReport::ReportShell1RowAfter);
-    bindEvent(ReportShell1->OnDetailAfter, this, &TSalesByGroupReport::ReportShell1DetailAfter);
-    bindEvent(ReportShell1->OnGroupAfter, this, &TSalesByGroupReport::ReportShell1GroupAfter);
-    bindEvent(ReportShell1->OnBodyFooter, this, &TSalesByGroupReport::ReportShell1BodyFooter);
-    bindEvent(ReportShell1->OnPageAfter, this, &TSalesByGroupReport::ReportShell1PageAfter);
+    bindReportHandlers(this);
 }
 
 void TSalesByGroupReport::BitBtn1Click(TObject*) {

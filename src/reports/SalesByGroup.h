@@ -8,19 +8,12 @@
 
 #include "base/Currency.h"
 #include "data/DbTables.h"
-#include "reporting/RSShell.h"
-#include "reporting/RSSystem.h"
 #include "reports/DateRangeForm.h"
+#include "reports/ShellReport.h"
 #include "xbase/Xbase.h"
 
-class TSalesByGroupReport : public TDateRangeForm {
+class TSalesByGroupReport : public TShellReport<TDateRangeForm> {
 public:
-    TTable* Table1 = nullptr;
-    TDataSource* DataSource1 = nullptr;
-    TXbase* Xbase1 = nullptr;
-    TReportSystem* ReportSystem1 = nullptr;
-    TReportShell* ReportShell1 = nullptr;
-
     void BitBtn1Click(TObject* Sender);
     void ReportSystem1Print(TObject* Sender);
     void ReportShell1ReportBefore(TBaseReport* Report, TDetailShell* Shell);

@@ -11,11 +11,11 @@
 #include "reporting/RSBase.h"
 #include "reports/DateRange.h"
 #include "reports/ReceiptLineScan.h"
-#include "reports/ReportTables.h"
 #include "reports/SharedTablePlace.h"
 #include "ui/Application.h"
 #include "ui/Dialogs.h"
 #include "ui/FormKit.h"
+#include "ui/HourGlass.h"
 #include "xbase/Qmtable.h"
 #include "xbengine/XbCodes.h"
 
@@ -48,26 +48,15 @@ std::string uniqueScratchName() {
     return "temp10_" + std::to_string(getpid()) + "_" + std::to_string(++instances);
 }
 
-// The hourglass for the length of a run, however the run ends.
-class THourGlass {
-public:
-    THourGlass() {
-        Screen->SetCursor(crHourGlass);
-        Application->ProcessMessages();
-    }
-    ~THourGlass() { Screen->SetCursor(crDefault); }
-};
-
 }  // namespace
 
 TSalesByItemReport::TSalesByItemReport(TComponent* AOwner) : TSalesByItemReport(AOwner, "Sales by Item - Detail") {}
 
 TSalesByItemReport::TSalesByItemReport(TComponent* AOwner, const std::string& Caption)
-    : TDateRangeForm(AOwner, Caption), title_(Caption) {
+    : TShellReport(AOwner, {"SALES.DBF", "DATE"}, Caption), title_(Caption) {
     SetHeight(216);
-    MakeCompanyTable(this, Table1, DataSource1, Xbase1, "SALES.DBF", "DATE");
-    MakeCompanyTable(this, Table2, DataSource2, Xbase2, "SALESDTL.DBF", "RECEIPT");
-    MakeCompanyTable(this, Table3, DataSource3, Xbase3, "ITEM.DBF", "ID");
+    companyTable(Table2, DataSource2, Xbase2, {"SALESDTL.DBF", "RECEIPT"});
+    companyTable(Table3, DataSource3, Xbase3, {"ITEM.DBF", "ID"});
 
     const std::string name = uniqueScratchName();
     scratchFile_ = os::TempFolder() + "/" + name + ".dbf";
@@ -90,30 +79,11 @@ TSalesByItemReport::TSalesByItemReport(TComponent* AOwner, const std::string& Ca
     SoldByComboBox->SetText(AllSales);
     BitBtn1->SetTop(140);
 
-    ReportSystem1 = new TReportSystem(this);
-    DateRange::PresetReportSystem(*ReportSystem1);
-    ReportShell1 = new TReportShell(this);
-    ReportShell1->SetEngine(ReportSystem1);
-
     bindEvent(OnCreate, this, &TSalesByItemReport::FormCreate);
     bindEvent(OnActivate, this, &TSalesByItemReport::FormActivate);
     bindEvent(OnClose, this, &TSalesByItemReport::FormClose);
     bindEvent(BitBtn1->OnClick, this, &TSalesByItemReport::BitBtn1Click);
-    bindEvent(ReportSystem1->OnPrint, this, &TSalesByItemReport::ReportSystem1Print);
-    bindEvent(ReportSystem1->OnAfterPrint, this, &TSalesByItemReport::ReportSystem1AfterPrint);
-    bindEvent(ReportShell1->OnReportBefore, this, &TSalesByItemReport::ReportShell1ReportBefore);
-    bindEvent(ReportShell1->OnPageBefore, this, &TSalesByItemReport::ReportShell1PageBefore);
-    bindEvent(ReportShell1->OnPageHeader, this, &TSalesByItemReport::ReportShell1PageHeader);
-    bindEvent(ReportShell1->OnBodyBefore, this, &TSalesByItemReport::ReportShell1BodyBefore);
-    bindEvent(ReportShell1->OnGroupBeforeFirst, this, &TSalesByItemReport::ReportShell1GroupBeforeFirst);
-    bindEvent(ReportShell1->OnGroupHeader, this, &TSalesByItemReport::ReportShell1GroupHeader);
-    bindEvent(ReportShell1->OnRowPrint, this, &TSalesByItemReport::ReportShell1RowPrint);
-    bindEvent(ReportShell1->OnRowAfter, this, &TSalesByItemReport::ReportShell1RowAfter);
-    bindEvent(ReportShell1->OnDetailAfter, this, &TSalesByItemReport::ReportShell1DetailAfter);
-    bindEvent(ReportShell1->OnGroupAfter, this, &TSalesByItemReport::ReportShell1GroupAfter);
-    bindEvent(ReportShell1->OnBodyFooter, this, &TSalesByItemReport::ReportShell1BodyFooter);
-    bindEvent(ReportShell1->OnPageAfter, this, &TSalesByItemReport::ReportShell1PageAfter);
-    bindEvent(ReportShell1->OnReportAfter, this, &TSalesByItemReport::ReportShell1ReportAfter);
+    bindReportHandlers(this);
 }
 
 TSalesByItemReport::~TSalesByItemReport() {
@@ -156,6 +126,7 @@ void TSalesByItemReport::FormClose(TObject*, TCloseAction& Action) {
 void TSalesByItemReport::BitBtn1Click(TObject*) {
     runOnce([this] {
         THourGlass hourGlass;
+        Application->ProcessMessages();  // the hourglass shows before the tables open
         Table1->Open();
         Table2->Open();
         Table3->Open();

@@ -18,19 +18,15 @@
 
 #include "base/Currency.h"
 #include "data/DbTables.h"
-#include "reporting/RSShell.h"
-#include "reporting/RSSystem.h"
 #include "reports/DateRangeForm.h"
+#include "reports/ShellReport.h"
 #include "xbase/Xbase.h"
 
-class TSalesByItemReport : public TDateRangeForm {
+class TSalesByItemReport : public TShellReport<TDateRangeForm> {
 public:
     explicit TSalesByItemReport(TComponent* AOwner);
     ~TSalesByItemReport() override;
 
-    TTable* Table1 = nullptr;
-    TDataSource* DataSource1 = nullptr;
-    TXbase* Xbase1 = nullptr;
     TTable* Table2 = nullptr;
     TDataSource* DataSource2 = nullptr;
     TXbase* Xbase2 = nullptr;
@@ -42,8 +38,6 @@ public:
     TXbase* ReportXbase = nullptr;
     TLabel* Label3 = nullptr;
     TComboBox* SoldByComboBox = nullptr;
-    TReportSystem* ReportSystem1 = nullptr;
-    TReportShell* ReportShell1 = nullptr;
 
     void FormCreate(TObject* Sender);
     void FormActivate(TObject* Sender);

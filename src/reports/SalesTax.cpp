@@ -9,6 +9,7 @@
 #include "reports/DateRange.h"
 #include "reports/ReceiptLineScan.h"
 #include "reports/ReportTables.h"
+#include "reports/ShellReport.h"
 #include "ui/FormKit.h"
 
 namespace {
@@ -29,6 +30,7 @@ TSalesTaxReport::TSalesTaxReport(TComponent* AOwner) : TDateRangeForm(AOwner, "S
     MakeCompanyTable(this, Table1, DataSource1, Xbase1, "SALES.DBF", "DATE");
     MakeCompanyTable(this, Table2, DataSource2, Xbase2, "SALESDTL.DBF", "RECEIPT");
     ReportSystem1 = new TReportSystem(this);
+    ReportSystem1->SetName("ReportSystem1");
     DateRange::PresetReportSystem(*ReportSystem1);
     ReportSystem1->SystemFiler()->SetStatusFormat("Compiling Report... Please Wait");
     TStringList compiling;
@@ -38,10 +40,7 @@ TSalesTaxReport::TSalesTaxReport(TComponent* AOwner) : TDateRangeForm(AOwner, "S
     bindEvent(OnCreate, this, &TSalesTaxReport::FormCreate);
     bindEvent(OnClose, this, &TSalesTaxReport::FormClose);
     bindEvent(BitBtn1->OnClick, this, &TSalesTaxReport::BitBtn1Click);
-    bindEvent(ReportSystem1->OnBeforePrint, this, &TSalesTaxReport::ReportSystem1BeforePrint);
-    bindEvent(ReportSystem1->OnNewPage, this, &TSalesTaxReport::ReportSystem1NewPage);
-    bindEvent(ReportSystem1->OnPrintHeader, this, &TSalesTaxReport::ReportSystem1PrintHeader);
-    bindEvent(ReportSystem1->OnPrint, this, &TSalesTaxReport::ReportSystem1Print);
+    bindRunnerHandlers(ReportSystem1, this);
 }
 
 void TSalesTaxReport::FormCreate(TObject*) {

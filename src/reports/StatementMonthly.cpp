@@ -3,7 +3,6 @@
 #include "app/DataModule.h"
 #include "reporting/RSBase.h"
 #include "reports/DateRange.h"
-#include "reports/ReportTables.h"
 #include "reports/SharedTablePlace.h"
 #include "ui/Dialogs.h"
 #include "ui/FormKit.h"
@@ -17,9 +16,8 @@ constexpr const char* KeepNotice = "Retain this part of the statement for your r
 
 }  // namespace
 
-TStatementMonthlyReport::TStatementMonthlyReport(TComponent* AOwner) : TForm(AOwner) {
+TStatementMonthlyReport::TStatementMonthlyReport(TComponent* AOwner) : TShellReport(AOwner, {"LEDGER.DBF", "ACCTNO"}) {
     SetCaption("Statement");
-    MakeCompanyTable(this, Table1, DataSource1, Xbase1, "LEDGER.DBF", "ACCTNO");
     rows_ = std::make_unique<Statement::TReceivableRows>(Table1, Xbase1);
 
     ImageList1 = new TImageList(this);
@@ -32,25 +30,12 @@ TStatementMonthlyReport::TStatementMonthlyReport(TComponent* AOwner) : TForm(AOw
     scissors_ = std::make_unique<TBitmap>();
     ImageList1->GetBitmap(0, scissors_.get());
 
-    ReportSystem1 = new TReportSystem(this);
-    DateRange::PresetReportSystem(*ReportSystem1);
     ReportSystem1->SetTitleSetup("Monthly Statments");
-    ReportShell1 = new TReportShell(this);
-    ReportShell1->SetEngine(ReportSystem1);
 
     using F = TStatementMonthlyReport;
     bindEvent(OnCreate, this, &F::FormCreate);
     bindEvent(OnClose, this, &F::FormClose);
-    bindEvent(ReportSystem1->OnPrint, this, &F::ReportSystem1Print);
-    bindEvent(ReportSystem1->OnBeforePrint, this, &F::ReportSystem1BeforePrint);
-    bindEvent(ReportSystem1->OnAfterPrint, this, &F::ReportSystem1AfterPrint);
-    bindEvent(ReportShell1->OnReportBefore, this, &F::ReportShell1ReportBefore);
-    bindEvent(ReportShell1->OnPageBefore, this, &F::ReportShell1PageBefore);
-    bindEvent(ReportShell1->OnPageHeader, this, &F::ReportShell1PageHeader);
-    bindEvent(ReportShell1->OnRowPrint, this, &F::ReportShell1RowPrint);
-    bindEvent(ReportShell1->OnRowAfter, this, &F::ReportShell1RowAfter);
-    bindEvent(ReportShell1->OnGroupAfter, this, &F::ReportShell1GroupAfter);
-    bindEvent(ReportShell1->OnPageFooter, this, &F::ReportShell1PageFooter);
+    bindReportHandlers(this);
 }
 
 TStatementMonthlyReport::~TStatementMonthlyReport() = default;

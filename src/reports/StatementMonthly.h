@@ -11,26 +11,19 @@
 #include <string>
 
 #include "data/DbTables.h"
-#include "reporting/RSShell.h"
-#include "reporting/RSSystem.h"
+#include "reports/ShellReport.h"
 #include "reports/StatementParts.h"
 #include "ui/ComCtrls.h"
-#include "ui/Forms.h"
 #include "ui/Graphics.h"
 #include "xbase/Xbase.h"
 
 inline const std::string NoStatementsToPrint = "No statements to print: no patient has a balance.";
 
-class TStatementMonthlyReport : public TForm {
+class TStatementMonthlyReport : public TShellReport<TForm> {
 public:
     explicit TStatementMonthlyReport(TComponent* AOwner);
     ~TStatementMonthlyReport() override;
 
-    TReportSystem* ReportSystem1 = nullptr;
-    TReportShell* ReportShell1 = nullptr;
-    TTable* Table1 = nullptr;
-    TDataSource* DataSource1 = nullptr;
-    TXbase* Xbase1 = nullptr;
     TImageList* ImageList1 = nullptr;
 
     void FormCreate(TObject* Sender);

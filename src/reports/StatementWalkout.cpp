@@ -3,35 +3,20 @@
 #include "app/DataModule.h"
 #include "reporting/RSBase.h"
 #include "reports/DateRange.h"
-#include "reports/ReportTables.h"
 #include "reports/SharedTablePlace.h"
 #include "ui/FormKit.h"
 #include "xbase/Qmtable.h"
 
-TStatementWalkoutReport::TStatementWalkoutReport(TComponent* AOwner) : TForm(AOwner) {
+TStatementWalkoutReport::TStatementWalkoutReport(TComponent* AOwner) : TShellReport(AOwner, {"LEDGER.DBF", "ACCTNO"}) {
     SetCaption("Statement");
-    MakeCompanyTable(this, Table1, DataSource1, Xbase1, "LEDGER.DBF", "ACCTNO");
     rows_ = std::make_unique<Statement::TReceivableRows>(Table1, Xbase1);
 
-    ReportSystem1 = new TReportSystem(this);
-    DateRange::PresetReportSystem(*ReportSystem1);
     ReportSystem1->SetTitleSetup("Carry Out Statement");
-    ReportShell1 = new TReportShell(this);
-    ReportShell1->SetEngine(ReportSystem1);
 
     using F = TStatementWalkoutReport;
     bindEvent(OnCreate, this, &F::FormCreate);
     bindEvent(OnClose, this, &F::FormClose);
-    bindEvent(ReportSystem1->OnPrint, this, &F::ReportSystem1Print);
-    bindEvent(ReportShell1->OnReportBefore, this, &F::ReportShell1ReportBefore);
-    bindEvent(ReportShell1->OnPageBefore, this, &F::ReportShell1PageBefore);
-    bindEvent(ReportShell1->OnPageHeader, this, &F::ReportShell1PageHeader);
-    bindEvent(ReportShell1->OnRowPrint, this, &F::ReportShell1RowPrint);
-    bindEvent(ReportShell1->OnRowAfter, this, &F::ReportShell1RowAfter);
-    bindEvent(ReportShell1->OnDetailAfter, this, &F::ReportShell1DetailAfter);
-    bindEvent(ReportShell1->OnGroupAfter, this, &F::ReportShell1GroupAfter);
-    bindEvent(ReportShell1->OnPageFooter, this, &F::ReportShell1PageFooter);
-    bindEvent(ReportShell1->OnPageAfter, this, &F::ReportShell1PageAfter);
+    bindReportHandlers(this);
 }
 
 TStatementWalkoutReport::~TStatementWalkoutReport() = default;

@@ -10,22 +10,14 @@
 #include <string>
 
 #include "data/DbTables.h"
-#include "reporting/RSShell.h"
-#include "reporting/RSSystem.h"
+#include "reports/ShellReport.h"
 #include "reports/StatementParts.h"
-#include "ui/Forms.h"
 #include "xbase/Xbase.h"
 
-class TStatementWalkoutReport : public TForm {
+class TStatementWalkoutReport : public TShellReport<TForm> {
 public:
     explicit TStatementWalkoutReport(TComponent* AOwner);
     ~TStatementWalkoutReport() override;
-
-    TReportSystem* ReportSystem1 = nullptr;
-    TReportShell* ReportShell1 = nullptr;
-    TTable* Table1 = nullptr;
-    TDataSource* DataSource1 = nullptr;
-    TXbase* Xbase1 = nullptr;
 
     void FormCreate(TObject* Sender);
     void FormClose(TObject* Sender, TCloseAction& Action);

@@ -3,7 +3,6 @@
 #include "base/SysUtils.h"
 #include "reporting/RSBase.h"
 #include "reports/DateRange.h"
-#include "reports/ReportTables.h"
 #include "ui/FormKit.h"
 
 namespace {
@@ -17,34 +16,14 @@ constexpr const char* NoVendor = "<no vendor>";
 
 TStockReportForm::TStockReportForm(TComponent* AOwner, const std::string& Caption, const char* IndexName,
                                    const std::string& Title)
-    : TForm(AOwner), title_(Title) {
+    : TShellReport(AOwner, {"ITEM.DBF", IndexName}), title_(Title) {
     SetCaption(Caption);
     SetPosition(poScreenCenter);
     Font()->SetName("MS Sans Serif");
     Font()->SetHeight(-11);
-    MakeCompanyTable(this, Table1, DataSource1, Xbase1, "ITEM.DBF", IndexName);
 
-    ReportSystem1 = new TReportSystem(this);
-    DateRange::PresetReportSystem(*ReportSystem1);
-    ReportShell1 = new TReportShell(this);
-    ReportShell1->SetEngine(ReportSystem1);
-
-    bindEvent(ReportSystem1->OnPrint, this, &TStockReportForm::ReportSystem1Print);
-    bindEvent(ReportSystem1->OnBeforePrint, this, &TStockReportForm::ReportSystem1BeforePrint);
-    bindEvent(ReportSystem1->OnAfterPrint, this, &TStockReportForm::ReportSystem1AfterPrint);
+    bindReportHandlers(this);
     ReportSystem1->OnPreviewSetup = [this](TObject*) { Hide(); };
-    bindEvent(ReportShell1->OnReportBefore, this, &TStockReportForm::ReportShell1ReportBefore);
-    bindEvent(ReportShell1->OnPageBefore, this, &TStockReportForm::ReportShell1PageBefore);
-    bindEvent(ReportShell1->OnPageHeader, this, &TStockReportForm::ReportShell1PageHeader);
-    bindEvent(ReportShell1->OnBodyBefore, this, &TStockReportForm::ReportShell1BodyBefore);
-    bindEvent(ReportShell1->OnGroupBeforeFirst, this, &TStockReportForm::ReportShell1GroupBeforeFirst);
-    bindEvent(ReportShell1->OnGroupHeader, this, &TStockReportForm::ReportShell1GroupHeader);
-    bindEvent(ReportShell1->OnRowPrint, this, &TStockReportForm::ReportShell1RowPrint);
-    bindEvent(ReportShell1->OnRowAfter, this, &TStockReportForm::ReportShell1RowAfter);
-    bindEvent(ReportShell1->OnDetailAfter, this, &TStockReportForm::ReportShell1DetailAfter);
-    bindEvent(ReportShell1->OnGroupAfter, this, &TStockReportForm::ReportShell1GroupAfter);
-    bindEvent(ReportShell1->OnBodyFooter, this, &TStockReportForm::ReportShell1BodyFooter);
-    bindEvent(ReportShell1->OnPageAfter, this, &TStockReportForm::ReportShell1PageAfter);
 }
 
 void TStockReportForm::ReportSystem1Print(TObject* Sender) {

@@ -10,20 +10,12 @@
 
 #include "base/Currency.h"
 #include "data/DbTables.h"
-#include "reporting/RSShell.h"
-#include "reporting/RSSystem.h"
-#include "ui/Forms.h"
+#include "reports/ShellReport.h"
 #include "ui/StdCtrls.h"
 #include "xbase/Xbase.h"
 
-class TStockReportForm : public TForm {
+class TStockReportForm : public TShellReport<TForm> {
 public:
-    TTable* Table1 = nullptr;
-    TDataSource* DataSource1 = nullptr;
-    TXbase* Xbase1 = nullptr;
-    TReportSystem* ReportSystem1 = nullptr;
-    TReportShell* ReportShell1 = nullptr;
-
     void ReportSystem1Print(TObject* Sender);
     void ReportSystem1BeforePrint(TObject* Sender);
     void ReportSystem1AfterPrint(TObject* Sender);

@@ -3,7 +3,6 @@
 #include "app/AppUtils.h"
 #include "reporting/RSBase.h"
 #include "reports/DateRange.h"
-#include "reports/ReportTables.h"
 #include "ui/FormKit.h"
 
 namespace {
@@ -28,36 +27,22 @@ void setStops(TBaseReport& Report, std::uint8_t BoxLines, TPrintJustify FirstTwo
 }  // namespace
 
 TTransactionByDateReport::TTransactionByDateReport(TComponent* AOwner)
-    : TDateRangeForm(AOwner, "Transactions by Date") {
+    : TShellReport(AOwner, {"LEDGER.DBF", "DATE"}, "Transactions by Date") {
     OKBtn = BitBtn1;
     OKBtn->SetName("OKBtn");
-    MakeCompanyTable(this, Table1, DataSource1, Xbase1, "LEDGER.DBF", "DATE");
 
-    ReportSystem1 = new TReportSystem(this);
-    DateRange::PresetReportSystem(*ReportSystem1);
     ReportSystem1->SystemPrinter()->SetMarginLeft(0.25);
     ReportSystem1->SystemPrinter()->SetMarginRight(0.25);
     ReportSystem1->SystemPreview()->SetPagesHigh(2);
     // Monochrome is refused while the preview draws a shadow.
     ReportSystem1->SystemPreview()->SetShadowDepth(0);
     ReportSystem1->SystemPreview()->SetMonochrome(true);
-    ReportShell1 = new TReportShell(this);
-    ReportShell1->SetEngine(ReportSystem1);
 
     using F = TTransactionByDateReport;
     bindEvent(OnCreate, this, &F::FormCreate);
     bindEvent(OnClose, this, &F::FormClose);
     bindEvent(OKBtn->OnClick, this, &F::OKBtnClick);
-    bindEvent(ReportSystem1->OnPrint, this, &F::ReportSystem1Print);
-    bindEvent(ReportShell1->OnReportBefore, this, &F::ReportShell1ReportBefore);
-    bindEvent(ReportShell1->OnPageBefore, this, &F::ReportShell1PageBefore);
-    bindEvent(ReportShell1->OnPageHeader, this, &F::ReportShell1PageHeader);
-    bindEvent(ReportShell1->OnRowPrint, this, &F::ReportShell1RowPrint);
-    bindEvent(ReportShell1->OnRowAfter, this, &F::ReportShell1RowAfter);
-    bindEvent(ReportShell1->OnDetailAfter, this, &F::ReportShell1DetailAfter);
-    bindEvent(ReportShell1->OnGroupAfter, this, &F::ReportShell1GroupAfter);
-    bindEvent(ReportShell1->OnBodyFooter, this, &F::ReportShell1BodyFooter);
-    bindEvent(ReportShell1->OnPageAfter, this, &F::ReportShell1PageAfter);
+    bindReportHandlers(this);
 }
 
 void TTransactionByDateReport::FormCreate(TObject*) {

@@ -5,21 +5,15 @@
 // row's TYPE. The form opens on this month while the combo says "Today".
 #include "base/Currency.h"
 #include "data/DbTables.h"
-#include "reporting/RSShell.h"
-#include "reporting/RSSystem.h"
 #include "reports/DateRangeForm.h"
+#include "reports/ShellReport.h"
 #include "xbase/Xbase.h"
 
-class TTransactionByDateReport : public TDateRangeForm {
+class TTransactionByDateReport : public TShellReport<TDateRangeForm> {
 public:
     explicit TTransactionByDateReport(TComponent* AOwner);
 
     TBitBtn* OKBtn = nullptr;  // the family's OK button under this form's name
-    TTable* Table1 = nullptr;
-    TDataSource* DataSource1 = nullptr;
-    TXbase* Xbase1 = nullptr;
-    TReportSystem* ReportSystem1 = nullptr;
-    TReportShell* ReportShell1 = nullptr;
 
     void FormCreate(TObject* Sender);
     void FormClose(TObject* Sender, TCloseAction& Action);

@@ -4,7 +4,6 @@
 #include "reporting/RSBase.h"
 #include "reports/DateRange.h"
 #include "reports/MoneyTab.h"
-#include "reports/ReportTables.h"
 #include "ui/FormKit.h"
 
 namespace {
@@ -27,35 +26,21 @@ void setColumns(TBaseReport& Report, TPrintJustify Money, std::uint8_t BoxLines)
 
 }  // namespace
 
-TTrialBalanceForm::TTrialBalanceForm(TComponent* AOwner) : TForm(AOwner) {
+// The company's own chart of accounts, in record order: the table has no tag
+// named "ACCOUNT".
+TTrialBalanceForm::TTrialBalanceForm(TComponent* AOwner) : TShellReport(AOwner, {"ACCT.DBF", "ACCOUNT"}) {
     SetCaption("Trial Balance Report");
     Font()->SetName("MS Sans Serif");
     Font()->SetHeight(-11);
 
-    ReportSystem1 = new TReportSystem(this);
-    DateRange::PresetReportSystem(*ReportSystem1);
     // Unlike the date-range family, this runner sets no margins of its own.
     ReportSystem1->SystemPrinter()->SetMarginTop(0);
     ReportSystem1->SystemPrinter()->SetMarginBottom(0);
-    // The company's own chart of accounts, in record order: the table has
-    // no tag named "ACCOUNT".
-    MakeCompanyTable(this, Table1, DataSource1, Xbase1, "ACCT.DBF", "ACCOUNT");
-    ReportShell1 = new TReportShell(this);
 
     using F = TTrialBalanceForm;
     bindEvent(OnCreate, this, &F::FormCreate);
     bindEvent(OnClose, this, &F::FormClose);
-    bindEvent(ReportSystem1->OnPrint, this, &F::ReportSystem1Print);
-    bindEvent(ReportSystem1->OnBeforePrint, this, &F::ReportSystem1BeforePrint);
-    bindEvent(ReportSystem1->OnAfterPrint, this, &F::ReportSystem1AfterPrint);
-    bindEvent(ReportShell1->OnReportBefore, this, &F::ReportShell1ReportBefore);
-    bindEvent(ReportShell1->OnReportHeader, this, &F::ReportShell1ReportHeader);
-    bindEvent(ReportShell1->OnPageBefore, this, &F::ReportShell1PageBefore);
-    bindEvent(ReportShell1->OnPageHeader, this, &F::ReportShell1PageHeader);
-    bindEvent(ReportShell1->OnRowPrint, this, &F::ReportShell1RowPrint);
-    bindEvent(ReportShell1->OnRowAfter, this, &F::ReportShell1RowAfter);
-    bindEvent(ReportShell1->OnGroupAfter, this, &F::ReportShell1GroupAfter);
-    bindEvent(ReportShell1->OnBodyFooter, this, &F::ReportShell1BodyFooter);
+    bindReportHandlers(this);
 }
 
 void TTrialBalanceForm::FormCreate(TObject*) {

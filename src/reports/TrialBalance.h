@@ -7,21 +7,13 @@
 // Balance Report" for that run only. Title and date print on the first
 // page, the column headings on every page.
 #include "data/DbTables.h"
-#include "reporting/RSShell.h"
-#include "reporting/RSSystem.h"
 #include "reports/AccountSide.h"
-#include "ui/Forms.h"
+#include "reports/ShellReport.h"
 #include "xbase/Xbase.h"
 
-class TTrialBalanceForm : public TForm {
+class TTrialBalanceForm : public TShellReport<TForm> {
 public:
     explicit TTrialBalanceForm(TComponent* AOwner);
-
-    TReportSystem* ReportSystem1 = nullptr;
-    TTable* Table1 = nullptr;
-    TDataSource* DataSource1 = nullptr;
-    TXbase* Xbase1 = nullptr;
-    TReportShell* ReportShell1 = nullptr;
 
     void FormCreate(TObject* Sender);
     void FormClose(TObject* Sender, TCloseAction& Action);

@@ -1,6 +1,10 @@
 #include "sales/AdjustInvDlg.h"
 
+#include <charconv>
+
 #include "app/DataModule.h"
+#include "app/DocumentScope.h"
+#include "app/DocumentTables.h"
 #include "base/Exceptions.h"
 #include "base/SysUtils.h"
 #include "data/DbTables.h"
@@ -27,12 +31,23 @@ constexpr double HighestQuantity = 999999;
 
 double quantity(const TEdit* Edit) { return StrToFloat(Trim(Edit->Text())); }
 
+// The whole number typed for the labels; 0 for anything else. Read wide, so
+// a count too large for the queue is refused rather than taken for no count.
+long long labelCountOf(const std::string& Text) {
+    long long count = 0;
+    const std::string digits = Trim(Text);
+    const char* first = digits.data() + (digits.starts_with('+') ? 1 : 0);
+    const char* last = digits.data() + digits.size();
+    const auto [end, error] = std::from_chars(first, last, count);
+    return error == std::errc() && end == last ? count : 0;
+}
+
+std::string countText(long long Count) { return FormatFloat("#,##0", static_cast<double>(Count)); }
+
 }  // namespace
 
 TAdjustInvDlg::TAdjustInvDlg(TComponent* AOwner) : TForm(AOwner) {
-    SetCaption("Adjust Inventory");
-    SetBorderStyle(bsDialog);
-    SetPosition(poScreenCenter);
+    frameDialog(this, "Adjust Inventory");
     SetBounds(0, 0, 300, 270);
 
     auto row = [this](TLabel*& Label, TEdit*& Edit, const std::string& Caption, int Index, bool Editable) {
@@ -96,12 +111,19 @@ void TAdjustInvDlg::TotalQOH() {
     NewQOHEdit->SetText(FloatToStrF(total, ffFixed, 15, 0));
 }
 
-std::string TAdjustInvDlg::refusal(int LabelCount) const {
+std::string TAdjustInvDlg::refusal(long long LabelCount) const {
     const double newQuantity = quantity(NewQOHEdit);
     if (newQuantity < LowestQuantity || newQuantity > HighestQuantity)
         return "The new quantity on hand " + Trim(NewQOHEdit->Text()) +
                " does not fit the item's quantity (-99999 to 999999). Nothing was stored.";
     if (LabelCount > 0) {
+        const int queued = SkuLabelQueue::QueuedCount();
+        const std::string most =
+            "At most " + countText(SkuLabelQueue::MaxLabelsPerRun) + " labels are printed in one run";
+        if (LabelCount > SkuLabelQueue::MaxLabelsPerRun - queued)
+            return queued == 0 ? most + "; " + countText(LabelCount) + " were asked for. Nothing was stored."
+                               : most + ", and " + countText(queued) + " are already waiting to be printed: " +
+                                     countText(LabelCount) + " more cannot be queued. Nothing was stored.";
         const double sell = DataModule1->ItemTable->FieldByName("SELL")->AsFloat();
         if (!SkuLabelQueue::PriceFits(sell))
             return "The price " + SkuLabelQueue::PriceText(sell) +
@@ -112,24 +134,37 @@ std::string TAdjustInvDlg::refusal(int LabelCount) const {
 
 void TAdjustInvDlg::OKBitBtnClick(TObject*) {
     TTable* items = DataModule1->ItemTable;
-    int labelCount = 0;
-    if (!TryStrToInt(Trim(LabelQtyEdit->Text()), labelCount))
-        labelCount = 0;
+    if (!DocumentTables::Ready({items}, "The quantity on hand was not changed."))
+        return;
+    const long long labelCount = labelCountOf(LabelQtyEdit->Text());
     try {
         TotalQOH();
         if (const std::string message = refusal(labelCount); !message.empty()) {
             MessageDlg(message, mtError, {mbOK});
             return;
         }
-        items->Edit();
-        items->FieldByName("QTYONHAND")->SetAsString(Trim(NewQOHEdit->Text()));
-        items->Post();
-        items->Edit();
     } catch (const Exception& e) {
         Application->ShowException(e);
         return;
     }
-    queueLabels(labelCount);
+    try {
+        // The quantity and its labels land together or not at all.
+        TDocumentScope scope("stock adjustment");
+        scope.Saving("The stock adjustment of item " + Trim(ItemNoEdit->Text()));
+        items->Edit();
+        items->FieldByName("QTYONHAND")->SetAsString(Trim(NewQOHEdit->Text()));
+        items->Post();
+        queueLabels(static_cast<int>(labelCount));
+        scope.end();
+    } catch (const std::exception& e) {
+        if (items->State() != dsBrowse)
+            items->Cancel();
+        items->Refresh();
+        items->Edit();
+        MessageDlg(TDocumentScope::Failed("The stock adjustment was not saved.", e), mtError, {mbOK});
+        return;
+    }
+    items->Edit();
     SetModalResult(mrOk);
     Close();
 }
@@ -146,11 +181,7 @@ void TAdjustInvDlg::queueLabels(int LabelCount) {
                                          .Size = text("SIZE"),
                                          .Manf = text("MANF"),
                                          .Vendor = text("VENDOR")};
-    try {
-        SkuLabelQueue::Append(SkuLabelQueue::LabelLine(item), LabelCount);
-    } catch (const EInOutError& e) {
-        MessageDlg("The quantity on hand was stored, but no labels were queued: " + e.Message(), mtError, {mbOK});
-    }
+    SkuLabelQueue::Append(SkuLabelQueue::LabelLine(item), LabelCount);
 }
 
 void TAdjustInvDlg::FormClose(TObject*, TCloseAction& Action) { Action = caFree; }

@@ -9,11 +9,12 @@
 //
 // OK computes the new quantity again and refuses, with a message and
 // nothing stored, a quantity the item's QTYONHAND cannot hold and (when
-// labels are asked for) a price too wide for its label column. Otherwise it
-// stores the quantity, then appends one queue line per label in one write;
-// a label count that is not a positive whole number queues nothing. A queue
-// that cannot be written after the quantity was stored is reported. Cancel
-// changes nothing. The dialog frees itself when closed.
+// labels are asked for) a price too wide for its label column, or more
+// labels than one printing run takes (counting those already queued).
+// Otherwise it stores the quantity, then appends one queue line per label in
+// one write; a label count that is not a positive whole number queues
+// nothing. A queue that cannot be written after the quantity was stored is
+// reported. Cancel changes nothing. The dialog frees itself when closed.
 #include <string>
 
 #include "ui/Forms.h"
@@ -44,6 +45,6 @@ private:
     void quantityEditExit(TObject* Sender);
     void selectAllOnEnter(TObject* Sender);
     // A message for what OK must refuse; "" when the adjustment can be stored.
-    std::string refusal(int LabelCount) const;
+    std::string refusal(long long LabelCount) const;
     void queueLabels(int LabelCount);
 };

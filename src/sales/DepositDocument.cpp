@@ -1,12 +1,15 @@
 #include "sales/DepositDocument.h"
 
 #include <exception>
+#include <vector>
 
 #include "app/Cents.h"
 #include "app/DataModule.h"
 #include "app/DocumentFields.h"
+#include "app/DocumentTables.h"
 #include "app/DocumentScope.h"
 #include "app/LedgerPostings.h"
+#include "app/RecordLocks.h"
 #include "app/ReceiptNumbers.h"
 #include "app/ScratchTables.h"
 #include "data/Fields.h"
@@ -175,6 +178,8 @@ void TDepositDocument::CalcDeposit2() {
 }
 
 bool TDepositDocument::SaveDeposit() {
+    if (!DocumentTables::Ready(documentTables(), "The deposit was not saved."))
+        return false;
     if (total_ == Currency()) {
         ShowMessage(ZeroTotal);
         return false;
@@ -184,17 +189,72 @@ bool TDepositDocument::SaveDeposit() {
         ShowMessage(CategoriesDiffer);
         return false;
     }
+    if (!dated(module_.Temp5Table, "Date"))
+        return false;
     try {
-        TDocumentScope scope;
+        TRecordLocks locks;
+        if (!lockTickedPayments(locks))
+            return false;
+        TDocumentScope scope("deposit");
         updateDepositTables();
         updateLedgerCheckingRecord(false, total_, module_.Temp5Table->FieldByName("Date")->AsDateTime());
         updatePaymentTable(false);
         scope.end();
     } catch (const std::exception& e) {
-        ShowMessage(e.what());
+        ShowMessage(TDocumentScope::Failed("The deposit was not saved.", e));
         return false;
     }
     return OpenDeposit(selectedDepositID_);
+}
+
+std::vector<TTable*> TDepositDocument::documentTables() const {
+    return {module_.DepositTable, module_.DepositDtlTable, module_.LedgerTable, module_.AccountTable,
+            module_.PaymentTable};
+}
+
+bool TDepositDocument::lockTickedPayments(TRecordLocks& Locks) {
+    struct Ticked {
+        std::string id;
+        Currency amount;
+        int recNo;
+    };
+    std::vector<Ticked> ticked;
+    TTable* payments = module_.PaymentTable;
+    TIndexOrder order(payments, "ID");
+    TTable* temp6 = module_.Temp6Table;
+    std::string missing;
+    for (temp6->First(); !temp6->Eof() && missing.empty(); temp6->Next()) {
+        const std::string id = numberText(temp6, "PaymentID");
+        if (!temp6->FieldByName("Tag")->AsBoolean() || id.empty() || id == "0")
+            continue;
+        if (!seekNumber(payments, module_.PaymentXbase, "ID", id))
+            missing = id;
+        else
+            ticked.push_back({id, money(temp6, "Amount"), module_.PaymentXbase->RecNo()});
+    }
+    temp6->First();
+    if (!missing.empty()) {
+        ShowMessage(changedMeanwhile("Payment", missing, "deleted"));
+        return false;
+    }
+    for (const Ticked& t : ticked)
+        Locks.want(payments, module_.PaymentXbase, t.recNo);
+    if (!Locks.lockAll())
+        return false;
+    for (const Ticked& t : ticked) {
+        const char* meanwhile = nullptr;
+        if (!TRecordLocks::reread(module_.PaymentXbase, t.recNo) || numberText(payments, "ID") != t.id)
+            meanwhile = "deleted";
+        else if (payments->FieldByName("DEPOSITED")->AsBoolean() || !text(payments, "POSTREF").empty())
+            meanwhile = "deposited";
+        else if (money(payments, "AMOUNT") - money(payments, "TOTALPAID") != t.amount)
+            meanwhile = "changed";
+        if (meanwhile) {
+            ShowMessage(changedMeanwhile("Payment", t.id, meanwhile));
+            return false;
+        }
+    }
+    return true;
 }
 
 void TDepositDocument::updateDepositTables() {
@@ -213,6 +273,8 @@ void TDepositDocument::updateDepositTables() {
     Cents::write(deposits->FieldByName("TOTAL"), total_);
     module_.DepositXbase->Commit();
     selectedDepositID_ = numberText(deposits, "ID");
+    if (TDocumentScope* scope = TDocumentScope::Current())
+        scope->Saving("Deposit " + selectedDepositID_);
 
     TTable* temp6 = module_.Temp6Table;
     TTable* details = module_.DepositDtlTable;
@@ -250,6 +312,10 @@ void TDepositDocument::updatePaymentTable(bool Deleting) {
             continue;
         if (!seekNumber(payments, module_.PaymentXbase, "ID", numberText(temp6, "PaymentID")))
             continue;
+        // A payment another deposit holds is that deposit's to give back.
+        const std::string postRef = numberText(payments, "POSTREF");
+        if (Deleting && !postRef.empty() && postRef != selectedDepositID_)
+            continue;
         payments->Edit();
         payments->FieldByName("DEPOSITED")->SetAsBoolean(!Deleting);
         payments->FieldByName("POSTREF")->SetAsString(Deleting ? "" : selectedDepositID_);
@@ -286,13 +352,19 @@ bool TDepositDocument::OpenDeposit(const std::string& DepositID) {
     total_ = Currency();
     TTable* temp6 = module_.Temp6Table;
     TTable* details = module_.DepositDtlTable;
+    TTable* payments = module_.PaymentTable;
     {
         TControlsQuiet quiet(temp6);
         TIndexOrder detailOrder(details, "DepositID");
+        TIndexOrder paymentOrder(payments, "ID");
         if (module_.DepositDtlXbase->Seek(selectedDepositID_)) {
             for (; !details->Eof() && numberText(details, "DEPOSITID") == selectedDepositID_; details->Next()) {
                 temp6->Append();
-                temp6->FieldByName("PaymentID")->SetAsString(numberText(details, "PAYMENTID"));
+                const std::string payment = numberText(details, "PAYMENTID");
+                temp6->FieldByName("PaymentID")->SetAsString(payment);
+                // The item's date is its payment's; the detail row does not keep it.
+                if (seekNumber(payments, module_.PaymentXbase, "ID", payment))
+                    temp6->FieldByName("Date")->SetAsDateTime(payments->FieldByName("DATE")->AsDateTime());
                 temp6->FieldByName("Name")->SetAsString(text(details, "RECDFROM"));
                 temp6->FieldByName("Type")->SetAsString(text(details, "PMTMETH"));
                 temp6->FieldByName("Number")->SetAsString(text(details, "NUMBER"));
@@ -311,6 +383,8 @@ bool TDepositDocument::OpenDeposit(const std::string& DepositID) {
 }
 
 bool TDepositDocument::DeleteDeposit(TDateTime Today) {
+    if (!DocumentTables::Ready(documentTables(), "The deposit was not deleted."))
+        return false;
     if (selectedDepositID_.empty())
         return false;
     TTable* temp6 = module_.Temp6Table;
@@ -329,37 +403,63 @@ bool TDepositDocument::DeleteDeposit(TDateTime Today) {
     temp6->First();
 
     try {
-        TDocumentScope scope;
+        TRecordLocks locks;
         Currency storedTotal;
         TDateTime storedDate;
-        if (!deleteDepositTables(storedTotal, storedDate))
+        if (!lockStoredDeposit(locks, storedTotal, storedDate))
             return false;
+        TDocumentScope scope("deposit");
+        scope.Deleting("Deposit " + selectedDepositID_);
+        deleteDepositTables();
         // The stored total is what the save posted.
         updateLedgerCheckingRecord(true, storedTotal, storedDate);
         updatePaymentTable(true);
         scope.end();
     } catch (const std::exception& e) {
-        ShowMessage(e.what());
+        ShowMessage(TDocumentScope::Failed("The deposit was not deleted.", e));
         return false;
     }
     NewDeposit(Today);
     return true;
 }
 
-bool TDepositDocument::deleteDepositTables(Currency& StoredTotal, TDateTime& StoredDate) {
+bool TDepositDocument::lockStoredDeposit(TRecordLocks& Locks, Currency& StoredTotal, TDateTime& StoredDate) {
+    TTable* deposits = module_.DepositTable;
+    TIndexOrder order(deposits, "ID");
+    if (!seekNumber(deposits, module_.DepositXbase, "ID", selectedDepositID_)) {
+        ShowMessage(changedMeanwhile("Deposit", selectedDepositID_, "deleted"));
+        return false;
+    }
+    const int recNo = module_.DepositXbase->RecNo();
+    if (MessageDlg(DeleteQuestion, mtConfirmation, {mbYes, mbNo}) != mrYes)
+        return false;
+    Locks.want(deposits, module_.DepositXbase, recNo);
+    TTable* payments = module_.PaymentTable;
+    TIndexOrder paymentOrder(payments, "ID");
+    TTable* temp6 = module_.Temp6Table;
+    for (temp6->First(); !temp6->Eof(); temp6->Next())
+        if (seekNumber(payments, module_.PaymentXbase, "ID", numberText(temp6, "PaymentID")))
+            Locks.want(payments, module_.PaymentXbase, module_.PaymentXbase->RecNo());
+    temp6->First();
+    if (!Locks.lockAll())
+        return false;
+    // Deleted at another workstation meanwhile: its reversal is posted already.
+    if (!TRecordLocks::reread(module_.DepositXbase, recNo) || numberText(deposits, "ID") != selectedDepositID_) {
+        ShowMessage(changedMeanwhile("Deposit", selectedDepositID_, "deleted"));
+        return false;
+    }
+    StoredTotal = money(deposits, "TOTAL");
+    StoredDate = deposits->FieldByName("DATE")->AsDateTime();
+    return true;
+}
+
+void TDepositDocument::deleteDepositTables() {
     TTable* deposits = module_.DepositTable;
     TTable* details = module_.DepositDtlTable;
     TIndexOrder order(deposits, "ID");
     TIndexOrder detailOrder(details, "DepositID");
-    if (!seekNumber(deposits, module_.DepositXbase, "ID", selectedDepositID_))
-        return false;
-    if (MessageDlg(DeleteQuestion, mtConfirmation, {mbYes, mbNo}) != mrYes)
-        return false;
-    StoredTotal = money(deposits, "TOTAL");
-    StoredDate = deposits->FieldByName("DATE")->AsDateTime();
     while (seekNumber(details, module_.DepositDtlXbase, "DEPOSITID", selectedDepositID_))
         details->Delete();
     if (seekNumber(deposits, module_.DepositXbase, "ID", selectedDepositID_))
         deposits->Delete();
-    return true;
 }

@@ -11,11 +11,14 @@
 // An item carries the money its payment received (AMOUNT - TOTALPAID), so
 // depositing every money payment brings the undeposited-funds account to 0.
 #include <string>
+#include <vector>
 
 #include "base/Currency.h"
 #include "base/DateTime.h"
 
 class TDataModule1;
+class TRecordLocks;
+class TTable;
 
 class TDepositDocument {
 public:
@@ -52,8 +55,10 @@ public:
     void CalcDeposit2();
 
     // Stores the deposit and opens it. False, with the message and nothing
-    // written (the ticks stay), when the total is 0 or the categories do not
-    // add up to it; false with the error shown when writing failed part-way.
+    // written (the ticks stay), when the total is 0, the categories do not
+    // add up to it, the date is empty, or a ticked payment was deposited,
+    // changed or deleted at another workstation since it was listed; false
+    // with the error shown when writing failed part-way.
     bool SaveDeposit();
     // Loads stored deposit DepositID into the scratch tables, its items
     // ticked. False, with the scratch tables untouched, when no such
@@ -62,8 +67,8 @@ public:
     // Deletes the opened deposit after asking, reverses its ledger pair and
     // gives its payments back to the undeposited ones; then starts a new
     // deposit dated Today. Items without a payment number are named first.
-    // False when the question was answered No or nothing is stored under
-    // the number (nothing changed).
+    // False when the question was answered No, or nothing is stored under
+    // the number any more (said so; nothing changed).
     bool DeleteDeposit(TDateTime Today);
 
     // The deposit number saved or opened last ("" for a new deposit).
@@ -81,15 +86,25 @@ public:
     static const char* const ChargesFilter;
 
 private:
+    // The tables a save or delete writes or finds its records by.
+    std::vector<TTable*> documentTables() const;
     // Appends the deposit and its items; their number becomes SelectedDepositID.
     void updateDepositTables();
     // The deposit's ledger pair, negated when Deleting.
     void updateLedgerCheckingRecord(bool Deleting, Currency Total, TDateTime Date);
     // The ticked items' payments marked deposited (or undeposited).
     void updatePaymentTable(bool Deleting);
-    // Deletes the deposit's items and record; false (nothing changed) when
-    // the deposit is not stored or the question was answered No.
-    bool deleteDepositTables(Currency& StoredTotal, TDateTime& StoredDate);
+    // Locks every ticked payment and reads it again. False, with the payment
+    // named, when another workstation deposited, changed or deleted it since
+    // it was listed, or with the lock message when it is held.
+    bool lockTickedPayments(TRecordLocks& Locks);
+    // Asks, then locks the opened deposit and its payments and reads the
+    // deposit again for the total and date its save posted. False (nothing
+    // to change) when it is not stored, the question was answered No, or
+    // another workstation deleted it meanwhile (said so).
+    bool lockStoredDeposit(TRecordLocks& Locks, Currency& StoredTotal, TDateTime& StoredDate);
+    // Deletes the deposit's items and record.
+    void deleteDepositTables();
     void setCoinTotal(Currency Value);
 
     TDataModule1& module_;

@@ -42,10 +42,6 @@ void setEditable(Control* C, bool Editable) {
     C->SetColor(Editable ? clWindow : clScrollBar);
 }
 
-TLabel* placeLabel(TWinControl* Parent, int Left, int Top, const std::string& Caption) {
-    return place<TLabel>(Parent, Left, Top + 3, 90, 15, Caption);
-}
-
 // A figure in a lowered bevel, right-aligned.
 TLabel* placeFigure(TWinControl* Parent, int Left, int Top, TBevel*& Bevel) {
     Bevel = place<TBevel>(Parent, Left, Top, 100, 22);
@@ -61,9 +57,7 @@ TLabel* placeFigure(TWinControl* Parent, int Left, int Top, TBevel*& Bevel) {
 TDepositForm::TDepositForm(TComponent* AOwner)
     : TForm(AOwner), document_(std::make_unique<TDepositDocument>(Module())) {
     SetName("DepositForm");
-    SetCaption(NewCaption);
-    SetBorderStyle(bsDialog);
-    SetPosition(poScreenCenter);
+    frameDialog(this, NewCaption);
     SetBounds(0, 0, 660, 470);
     placeControls();
     FormCreate();
@@ -76,7 +70,7 @@ void TDepositForm::placeControls() {
     TDataSource* header = m.Temp5Source;
     new TKingPopup(this);
 
-    placeLabel(this, 12, 12, "Date");
+    FormLayout::caption(this, 12, 12, "Date");
     DateDBKingDlg = placeBound<TDBKingDlg>(this, 60, 12, 110, 21, header, "Date");
 
     TypeDepositRadioGroup = place<TRadioGroup>(this, 200, 4, 310, 44, "Type of Deposit");
@@ -92,15 +86,15 @@ void TDepositForm::placeControls() {
         DepositDBGrid->Selected()->Add(column);
     DepositDBGrid->SetDataSource(m.Temp6Source);
 
-    CurrencyCaption = placeLabel(this, 12, 322, "Currency");
+    CurrencyCaption = FormLayout::caption(this, 12, 322, "Currency");
     CurrencyLabel = placeFigure(this, 100, 322, CurrencyBevel);
-    CoinsCaption = placeLabel(this, 12, 350, "Coins");
+    CoinsCaption = FormLayout::caption(this, 12, 350, "Coins");
     CoinsDBEdit = placeBound<TDBEdit>(this, 100, 350, 100, 22, header, "CoinTotal");
-    ChecksCaption = placeLabel(this, 12, 378, "Checks");
+    ChecksCaption = FormLayout::caption(this, 12, 378, "Checks");
     ChecksLabel = placeFigure(this, 100, 378, ChecksBevel);
-    BatchNoCaption = placeLabel(this, 12, 322, "Batch Number");
+    BatchNoCaption = FormLayout::caption(this, 12, 322, "Batch Number");
     BatchNoDBEdit = placeBound<TDBEdit>(this, 100, 322, 100, 22, header, "BatchNo");
-    TotalCaption = placeLabel(this, 300, 350, "Deposit Total");
+    TotalCaption = FormLayout::caption(this, 300, 350, "Deposit Total");
     TotalLabel = placeFigure(this, 400, 350, TotalBevel);
 
     ButtonPanel = place<TPanel>(this, 536, 0, 124, 470);
@@ -353,18 +347,16 @@ void TDepositForm::FormClose(TObject*, TCloseAction& Action) {
 TAddPaymentNumberForm::TAddPaymentNumberForm(TComponent* AOwner) : TForm(AOwner) {
     TDataModule1& m = Module();
     SetName("AddPaymentNumberForm");
-    SetCaption("Add Payment Number");
-    SetBorderStyle(bsDialog);
-    SetPosition(poScreenCenter);
+    frameDialog(this, "Add Payment Number");
     SetBounds(0, 0, 420, 250);
     TDataSource* item = m.Temp6Source;
-    placeLabel(this, 12, 12, "Name");
+    FormLayout::caption(this, 12, 12, "Name");
     NameDBEdit = placeBound<TDBEdit>(this, 100, 12, 300, 21, item, "Name");
-    placeLabel(this, 12, 40, "Amount");
+    FormLayout::caption(this, 12, 40, "Amount");
     AmountDBEdit = placeBound<TDBEdit>(this, 100, 40, 100, 21, item, "Amount");
-    placeLabel(this, 12, 68, "Number");
+    FormLayout::caption(this, 12, 68, "Number");
     NumberDBEdit = placeBound<TDBEdit>(this, 100, 68, 100, 21, item, "Number");
-    placeLabel(this, 220, 40, "Type");
+    FormLayout::caption(this, 220, 40, "Type");
     TypeDBEdit = placeBound<TDBEdit>(this, 300, 40, 100, 21, item, "Type");
     for (TDBEdit* shown : {NameDBEdit, AmountDBEdit, NumberDBEdit, TypeDBEdit})
         setEditable(shown, false);

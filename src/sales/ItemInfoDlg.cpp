@@ -5,6 +5,7 @@
 #include "app/FormOpener.h"
 #include "base/Classes.h"
 #include "base/SysUtils.h"
+#include "controls/ControlKit.h"
 #include "controls/DBKing.h"
 #include "controls/KingPop.h"
 #include "controls/qmdblook.h"
@@ -114,14 +115,9 @@ TItemInfoDlg::TItemInfoDlg(TComponent* AOwner)
     CategoryTable->SetTableType(ttSXNSX);
     CategoryTable->SetIndexName("UCATEGORY");
     CategoryTable->SetReadOnly(true);
-    CategoryDBLookupCombo = place<TQmDBLookupCombo>(this, EditLeft, 0, 161, RowHeight);
-    CategoryDBLookupCombo->SetLookupTable(CategoryTable);
-    CategoryDBLookupCombo->SetLookupField("CATEGORY");
-    CategoryDBLookupCombo->Selected()->Add("CATEGORY\t20\tCategory");
-    CategoryDBLookupCombo->SetDataSource(items);
-    CategoryDBLookupCombo->SetDataField("CATEGORY");
-    CategoryDBLookupCombo->SetHint("User defined category.");
-    CategoryDBLookupCombo->SetShowHint(true);
+    CategoryDBLookupCombo = placeLookupCombo(this, EditLeft, 0, 161, CategoryTable, "CATEGORY",
+                                             {"CATEGORY\t20\tCategory"}, items, "CATEGORY");
+    FormLayout::hint(CategoryDBLookupCombo, "User defined category.");
     left(CategoryLabel, "Category", 3, CategoryDBLookupCombo);
 
     DescriptionDBEdit = edit(DescriptionLabel, "Description", 4, "DESC", 217);

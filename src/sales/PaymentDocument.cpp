@@ -1,12 +1,17 @@
 #include "sales/PaymentDocument.h"
 
 #include <exception>
+#include <map>
+#include <vector>
 
 #include "app/Cents.h"
 #include "app/DataModule.h"
 #include "app/DocumentFields.h"
 #include "app/DocumentScope.h"
+#include "app/DocumentTables.h"
 #include "app/LedgerPostings.h"
+#include "app/RecordLocks.h"
+#include "app/Schemas.h"
 #include "app/ReceiptNumbers.h"
 #include "app/ScratchTables.h"
 #include "base/SysUtils.h"
@@ -26,6 +31,14 @@ const char* const NoAccount = "No account number.";
 const char* const ZeroPayment = "Nothing to save: the payment is zero.";
 const char* const DepositedPayment = "You cannot delete this payment because it has been deposited.";
 const char* const DeleteQuestion = "Delete this Payment?";
+
+// True when Value fits the stored field Field of company table Table.
+bool fitsStored(const char* Table, const char* Field, Currency Value) {
+    for (const TFieldSchema& f : Schemas::FindTable(Table)->Fields)
+        if (SameText(f.Name, Field))
+            return Cents::fits(Value, f.Width, f.Decimals);
+    return true;
+}
 
 }  // namespace
 
@@ -146,6 +159,8 @@ bool TPaymentDocument::CheckRowHasReceipt() {
 }
 
 bool TPaymentDocument::SavePayment() {
+    if (!DocumentTables::Ready(documentTables(), "The payment was not saved."))
+        return false;
     if (Cents::toCents(TotalDistribution()) != Cents::toCents(TotalPayment())) {
         MessageDlg(TotalsDiffer, mtWarning, {mbOK});
         return false;
@@ -169,15 +184,127 @@ bool TPaymentDocument::SavePayment() {
             MessageDlg(NoOpenReceipt, mtWarning, {mbOK});
             return false;
         }
+    if (!dated(module_.Temp3Table, "DATE"))
+        return false;
     try {
-        TDocumentScope scope;
+        TRecordLocks locks;
+        if (!lockAppliedReceipts(locks, false) || !checkWidths())
+            return false;
+        TDocumentScope scope("payment");
         updateLedgerTable(false);
         scope.end();
     } catch (const std::exception& e) {
-        ShowMessage(e.what());
+        ShowMessage(TDocumentScope::Failed("The payment was not saved.", e));
         return false;
     }
     temp4->First();
+    return true;
+}
+
+std::vector<TTable*> TPaymentDocument::documentTables() const {
+    return {module_.PaymentTable, module_.PaymentDtlTable, module_.LedgerTable,    module_.AccountTable,
+            module_.SalesTable,   module_.PatientTable,    module_.DepositDtlTable};
+}
+
+bool TPaymentDocument::lockAppliedReceipts(TRecordLocks& Locks, bool Reversal) {
+    struct Applied {
+        std::string receipt;
+        Currency balance;
+        int recNo;
+    };
+    std::vector<Applied> applied;
+    TTable* sales = module_.SalesTable;
+    TIndexOrder order(sales, "Receipt");
+    TTable* temp4 = module_.Temp4Table;
+    std::string missing;
+    for (temp4->First(); !temp4->Eof() && missing.empty(); temp4->Next()) {
+        const auto receipt = ReceiptNumbers::canonical(text(temp4, "RECEIPT"));
+        if (Cents::read(temp4->FieldByName("PAYMENT")) == Currency() || !receipt)
+            continue;
+        if (module_.SalesXbase->Seek(*receipt) && !sales->Eof() && numberText(sales, "RECEIPT") == *receipt)
+            applied.push_back({*receipt, Cents::read(temp4->FieldByName("BALANCE")), module_.SalesXbase->RecNo()});
+        else if (!Reversal)
+            missing = *receipt;
+    }
+    temp4->First();
+    if (!missing.empty()) {
+        ShowMessage(changedMeanwhile("Receipt", missing, "deleted"));
+        return false;
+    }
+    for (const Applied& a : applied)
+        Locks.want(sales, module_.SalesXbase, a.recNo);
+    if (!Locks.lockAll())
+        return false;
+    // A delete gives back whatever the receipts hold now; a save stands on
+    // the balances it showed.
+    if (Reversal)
+        return true;
+    for (const Applied& a : applied) {
+        const char* meanwhile = nullptr;
+        if (!TRecordLocks::reread(module_.SalesXbase, a.recNo) || numberText(sales, "RECEIPT") != a.receipt)
+            meanwhile = "deleted";
+        else if (Cents::read(sales->FieldByName("BALANCE")) != a.balance)
+            meanwhile = "changed";
+        if (meanwhile) {
+            ShowMessage(changedMeanwhile("Receipt", a.receipt, meanwhile));
+            return false;
+        }
+    }
+    return true;
+}
+
+bool TPaymentDocument::checkWidths() {
+    struct Check {
+        std::string what;
+        const char* table;
+        const char* field;
+        Currency value;
+    };
+    const Currency P = PaymentApplied(), C = CreditApplied(), T = P + C;
+    TTable* temp3 = module_.Temp3Table;
+    std::vector<Check> checks = {
+        {"payment's AMOUNT", "Pymt.dbf", "AMOUNT", T},
+        {"payment's PYMTAPP", "Ledger.dbf", "DEBIT", P},
+        {"payment's CREDITAPP", "Ledger.dbf", "DEBIT", C},
+        {"payment's TOTALPAID", "Pymt.dbf", "TOTALPAID", C},
+        {"payment's BALANCE", "Pymt.dbf", "BALANCE", header("BALANCE")},
+    };
+    TTable* sales = module_.SalesTable;
+    TIndexOrder salesOrder(sales, "Receipt");
+    TTable* temp4 = module_.Temp4Table;
+    for (temp4->First(); !temp4->Eof(); temp4->Next()) {
+        const Currency applied = Cents::read(temp4->FieldByName("PAYMENT"));
+        const auto receipt = ReceiptNumbers::canonical(text(temp4, "RECEIPT"));
+        if (applied == Currency() || !receipt)
+            continue;
+        checks.push_back({"payment's PAYMENT", "PymtDtl.dbf", "PAYMENT", applied});
+        if (module_.SalesXbase->Seek(*receipt) && !sales->Eof() && numberText(sales, "RECEIPT") == *receipt)
+            checks.push_back({"BALANCE of receipt " + *receipt, "Sales.dbf", "BALANCE",
+                              Cents::read(sales->FieldByName("BALANCE")) - applied});
+    }
+    temp4->First();
+    const std::string patID = text(temp3, "PATID");
+    TTable* patients = module_.PatientTable;
+    TIndexOrder patientOrder(patients, "ID");
+    if (module_.Xbase1->Seek(patID) && !patients->Eof() && numberText(patients, "ID") == patID)
+        checks.push_back({"patient's BALANCE", "Patient.dbf", "BALANCE", Cents::read(patients->FieldByName("BALANCE")) - P});
+    // Each account as its rows leave it.
+    std::map<int, Currency> moved;
+    for (const LedgerPostings::TLedgerRow& row : LedgerPostings::PaymentRows(P, C, "", patID, TDateTime())) {
+        const bool grows = (row.Side == LedgerPostings::Side::Credit) == LedgerPostings::CreditNormal(row.Account);
+        moved[row.Account] += grows ? row.Amount : -row.Amount;
+    }
+    TTable* accounts = module_.AccountTable;
+    TIndexOrder accountOrder(accounts, "ID");
+    for (const auto& [account, change] : moved)
+        if (module_.AccountXbase->Seek(std::to_string(account)) && !accounts->Eof())
+            checks.push_back({"BALANCE of account " + std::to_string(account), "Acct.dbf", "BALANCE",
+                              Cents::read(accounts->FieldByName("BALANCE")) + change});
+    for (const Check& c : checks)
+        if (!fitsStored(c.table, c.field, c.value)) {
+            ShowMessage("The amount " + CurrToStr(c.value) + " is too large for the " + c.what + ". Nothing was saved.");
+            return false;
+        }
     return true;
 }
 
@@ -206,6 +333,8 @@ void TPaymentDocument::updatePaymentTables() {
     Cents::write(payments->FieldByName("TOTALPAID"), CreditApplied());
     module_.PaymentXbase->Commit();
     paymentID_ = numberText(payments, "ID");
+    if (TDocumentScope* scope = TDocumentScope::Current())
+        scope->Saving("Payment " + paymentID_);
 
     TTable* temp4 = module_.Temp4Table;
     TTable* details = module_.PaymentDtlTable;
@@ -317,7 +446,17 @@ bool TPaymentDocument::OpenPayment(const std::string& PaymentID, TDateTime Today
     return true;
 }
 
+void TPaymentDocument::refuseDeposited() {
+    MessageDlg(DepositedPayment, mtWarning, {mbOK});
+    TTable* deposits = module_.DepositDtlTable;
+    deposits->SetIndexName("PaymentID");
+    if (module_.DepositDtlXbase->Seek(paymentID_) && !deposits->Eof() && numberText(deposits, "PAYMENTID") == paymentID_)
+        ShowMessage("Deposited with deposit " + numberText(deposits, "DEPOSITID"));
+}
+
 bool TPaymentDocument::DeletePayment() {
+    if (!DocumentTables::Ready(documentTables(), "The payment was not deleted."))
+        return false;
     if (paymentID_.empty())
         return false;
     TTable* payments = module_.PaymentTable;
@@ -327,21 +466,36 @@ bool TPaymentDocument::DeletePayment() {
     const bool stored = module_.PaymentXbase->Seek(paymentID_) && !payments->Eof() &&
                         numberText(payments, "ID") == paymentID_;
     if (!stored && !(module_.PaymentDtlXbase->Seek(paymentID_) && !details->Eof() &&
-                     numberText(details, "PAYMENTID") == paymentID_))
-        return false;
-    if (stored && payments->FieldByName("DEPOSITED")->AsBoolean()) {
-        MessageDlg(DepositedPayment, mtWarning, {mbOK});
-        TTable* deposits = module_.DepositDtlTable;
-        deposits->SetIndexName("PaymentID");
-        if (module_.DepositDtlXbase->Seek(paymentID_) && !deposits->Eof() &&
-            numberText(deposits, "PAYMENTID") == paymentID_)
-            ShowMessage("Deposited with deposit " + numberText(deposits, "DEPOSITID"));
+                     numberText(details, "PAYMENTID") == paymentID_)) {
+        ShowMessage(changedMeanwhile("Payment", paymentID_, "deleted"));
         return false;
     }
+    if (stored && payments->FieldByName("DEPOSITED")->AsBoolean()) {
+        refuseDeposited();
+        return false;
+    }
+    const int recNo = stored ? module_.PaymentXbase->RecNo() : 0;
     if (MessageDlg(DeleteQuestion, mtConfirmation, {mbYes, mbNo}) != mrYes)
         return false;
     try {
-        TDocumentScope scope;
+        TRecordLocks locks;
+        if (stored)
+            locks.want(payments, module_.PaymentXbase, recNo);
+        if (!lockAppliedReceipts(locks, true))
+            return false;
+        if (stored) {
+            payments->SetIndexName("ID");
+            if (!TRecordLocks::reread(module_.PaymentXbase, recNo) || numberText(payments, "ID") != paymentID_) {
+                ShowMessage(changedMeanwhile("Payment", paymentID_, "deleted"));
+                return false;
+            }
+            if (payments->FieldByName("DEPOSITED")->AsBoolean()) {
+                refuseDeposited();
+                return false;
+            }
+        }
+        TDocumentScope scope("payment");
+        scope.Deleting("Payment " + paymentID_);
         updateLedgerTable(true);
         while (module_.PaymentDtlXbase->Seek(paymentID_) && !details->Eof() &&
                numberText(details, "PAYMENTID") == paymentID_)
@@ -351,7 +505,7 @@ bool TPaymentDocument::DeletePayment() {
             payments->Delete();
         scope.end();
     } catch (const std::exception& e) {
-        ShowMessage(e.what());
+        ShowMessage(TDocumentScope::Failed("The payment was not deleted.", e));
         return false;
     }
     return true;

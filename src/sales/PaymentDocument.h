@@ -11,11 +11,14 @@
 // the credit applied (CREDITAPP), T the total payment (AMOUNT) = P + C. The
 // money received is P; the patient's balance moves by P.
 #include <string>
+#include <vector>
 
 #include "base/Currency.h"
 #include "base/DateTime.h"
 
 class TDataModule1;
+class TRecordLocks;
+class TTable;
 
 class TPaymentDocument {
 public:
@@ -45,8 +48,10 @@ public:
 
     // Stores the payment. False with a message and nothing written when the
     // total payment and the total distribution differ, there is no patient,
-    // both P and C are 0, C exceeds the credit available, or an amount
-    // stands on a row without a receipt;
+    // both P and C are 0, C exceeds the credit available, an amount stands
+    // on a row without a receipt, the date is empty, a receipt it applies to
+    // was changed or deleted at another workstation since the distribution
+    // was filled, or an amount or a balance it changes would not fit its field;
     // false with the error shown when writing failed part-way.
     bool SavePayment();
     // Loads stored payment PaymentID into the scratch tables. A payment whose
@@ -55,7 +60,8 @@ public:
     bool OpenPayment(const std::string& PaymentID, TDateTime Today);
     // Deletes the opened payment after asking, with the reversal of its
     // postings and balances. False when it was deposited (said so), the
-    // question was answered No, or nothing is stored under its number.
+    // question was answered No, or nothing is stored under its number any
+    // more: another workstation deleted it meanwhile (said so).
     bool DeletePayment();
 
     // The payment number stored or opened last ("" for a new payment).
@@ -73,6 +79,20 @@ public:
     bool HasBalancesDue() const;
 
 private:
+    // The tables a save or delete writes or finds its records by.
+    std::vector<TTable*> documentTables() const;
+    // Locks the receipts the distribution applies money to (with whatever
+    // Locks already wants) and, for a save, reads each again: false, with
+    // the receipt named and nothing written, when another workstation
+    // changed its balance or deleted it since the distribution was filled,
+    // or with the lock message when one is held.
+    bool lockAppliedReceipts(TRecordLocks& Locks, bool Reversal);
+    // False, with a message naming the field, when an amount of the payment
+    // or a balance it changes would not fit its field.
+    bool checkWidths();
+    // "You cannot delete this payment because it has been deposited." and
+    // the deposit that holds it.
+    void refuseDeposited();
     void updateLedgerTable(bool Reversal);
     void updatePaymentTables();
     void updateReceiptBalance(bool Reversal);

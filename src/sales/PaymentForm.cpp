@@ -49,18 +49,12 @@ void setEditable(Control* C, bool Editable) {
     C->SetColor(Editable ? clWindow : clScrollBar);
 }
 
-TLabel* placeLabel(TWinControl* Parent, int Left, int Top, const std::string& Caption) {
-    return place<TLabel>(Parent, Left, Top + 3, 120, 15, Caption);
-}
-
 }  // namespace
 
 TPaymentForm::TPaymentForm(TComponent* AOwner)
     : TForm(AOwner), document_(std::make_unique<TPaymentDocument>(Module())) {
     SetName("PaymentForm");
-    SetCaption(NewCaption);
-    SetBorderStyle(bsDialog);
-    SetPosition(poScreenCenter);
+    frameDialog(this, NewCaption);
     SetBounds(0, 0, 640, 468);
     placeControls();
 
@@ -99,20 +93,20 @@ void TPaymentForm::placeControls() {
     TDataSource* header = m.Temp3Source;
     new TKingPopup(this);
 
-    placeLabel(this, 12, 12, "Date");
+    FormLayout::caption(this, 12, 12, "Date");
     DBKingDlg1 = placeBound<TDBKingDlg>(this, 132, 12, 110, 21, header, "DATE");
-    placeLabel(this, 260, 12, "Payment Method");
+    FormLayout::caption(this, 260, 12, "Payment Method");
     PaidWithDBCombo = placeBound<TDBComboBox>(this, 360, 12, 100, 21, header, "PAIDWITH");
     PaidWithDBCombo->SetStyle(csDropDownList);
     for (const char* method : {"Cash", "Check", "Charge"})
         PaidWithDBCombo->Items()->Add(method);
-    CheckNumberLabel = placeLabel(this, 260, 40, "Check Number");
+    CheckNumberLabel = FormLayout::caption(this, 260, 40, "Check Number");
     CheckNoDBEdit = placeBound<TDBEdit>(this, 360, 40, 100, 21, header, "CHECKNO");
 
-    placeLabel(this, 12, 40, "Account");
+    FormLayout::caption(this, 12, 40, "Account");
     AccountDBEdit = placeBound<TDBEdit>(this, 132, 40, 86, 21, header, "PATID");
     AccountBitBtn = place<TBitBtn>(this, 220, 40, 22, 21, "...");
-    placeLabel(this, 12, 68, "Patient");
+    FormLayout::caption(this, 12, 68, "Patient");
     PatientDBEdit = placeBound<TDBEdit>(this, 132, 68, 328, 21, header, "NAME");
     for (TDBEdit* shown : {AccountDBEdit, PatientDBEdit})
         setEditable(shown, false);
@@ -127,13 +121,13 @@ void TPaymentForm::placeControls() {
     PaymentDBGrid->SetDataSource(m.Temp4Source);
 
     // The patient's receipts on the left, the payment on the right.
-    BalanceLabel = placeLabel(this, 12, 262, "Total Due on Receipts");
+    BalanceLabel = FormLayout::caption(this, 12, 262, "Total Due on Receipts");
     BalanceDBEdit = placeBound<TDBEdit>(this, 150, 262, 90, 21, header, "BALANCE");
-    CreditLabel = placeLabel(this, 12, 290, "Credit Available");
+    CreditLabel = FormLayout::caption(this, 12, 290, "Credit Available");
     CreditDBEdit = placeBound<TDBEdit>(this, 150, 290, 90, 21, header, "CREDIT");
-    NetBalanceDueLabel = placeLabel(this, 12, 318, "Net Balance Due");
+    NetBalanceDueLabel = FormLayout::caption(this, 12, 318, "Net Balance Due");
     NetBalanceDueDBEdit = placeBound<TDBEdit>(this, 150, 318, 90, 21, header, "NetBalDue");
-    placeLabel(this, 12, 360, "Total Distribution");
+    FormLayout::caption(this, 12, 360, "Total Distribution");
     TotalDistributionEdit = place<TEdit>(this, 150, 360, 90, 21);
     TotalDistributionEdit->SetText("0");
     TotalDistributionEdit->SetReadOnly(true);
@@ -141,15 +135,15 @@ void TPaymentForm::placeControls() {
     for (TDBEdit* shown : {BalanceDBEdit, CreditDBEdit, NetBalanceDueDBEdit})
         setEditable(shown, false);
 
-    placeLabel(this, 270, 262, "Amount Tendered");
+    FormLayout::caption(this, 270, 262, "Amount Tendered");
     TenderedDBEdit = placeBound<TDBEdit>(this, 414, 262, 90, 21, header, "TENDERED");
-    placeLabel(this, 270, 290, "Payment/Refund");
+    FormLayout::caption(this, 270, 290, "Payment/Refund");
     PaymentAppliedDBEdit = placeBound<TDBEdit>(this, 414, 290, 90, 21, header, "PYMTAPP");
-    placeLabel(this, 270, 318, "Credit to Apply");
+    FormLayout::caption(this, 270, 318, "Credit to Apply");
     CreditAppDBEdit = placeBound<TDBEdit>(this, 414, 318, 90, 21, header, "CREDITAPP");
-    placeLabel(this, 270, 360, "Total Payment");
+    FormLayout::caption(this, 270, 360, "Total Payment");
     AmountPaidDBEdit = placeBound<TDBEdit>(this, 414, 360, 90, 21, header, "AMOUNT");
-    placeLabel(this, 270, 388, "Change Due");
+    FormLayout::caption(this, 270, 388, "Change Due");
     ChangeDBEdit = placeBound<TDBEdit>(this, 414, 388, 90, 21, header, "CHANGE");
     setEditable(ChangeDBEdit, false);
     DBEdit1 = placeBound<TDBEdit>(this, 150, 388, 90, 21, header, "TOTALPAID");

@@ -3,6 +3,7 @@
 #include "base/Classes.h"
 #include "base/DateTime.h"
 #include "base/Exceptions.h"
+#include "base/SysUtils.h"
 #include "patients/LabelRowCol.h"
 #include "reporting/RSBase.h"
 #include "reporting/RSLabel.h"
@@ -40,9 +41,7 @@ void setSheet(TLabelShell* Shell) {
 }  // namespace
 
 TPrintSkuLabelsForm::TPrintSkuLabelsForm(TComponent* AOwner) : TForm(AOwner) {
-    SetCaption("Inventory Labels");
-    SetBorderStyle(bsDialog);
-    SetPosition(poScreenCenter);
+    frameDialog(this, "Inventory Labels");
     SetBounds(0, 0, 300, 160);
 
     PrintRadioGroup = place<TRadioGroup>(this, 16, 12, 129, 89, "Print");
@@ -94,6 +93,15 @@ bool TPrintSkuLabelsForm::readQueue() {
         Application->ShowException(e);
         return false;
     }
+    if (lines_.size() > static_cast<size_t>(SkuLabelQueue::MaxLabelsPerRun)) {
+        MessageDlg("The label file holds " + FormatFloat("#,##0", static_cast<double>(lines_.size())) +
+                       " labels; one run prints at most " +
+                       FormatFloat("#,##0", SkuLabelQueue::MaxLabelsPerRun) +
+                       ". Reset Labels and queue them again in smaller batches.",
+                   mtError, {mbOK});
+        lines_.clear();
+        return false;
+    }
     return true;
 }
 
@@ -101,7 +109,8 @@ void TPrintSkuLabelsForm::PrintLabelsBtnClick(TObject*) {
     if (!readQueue())
         return;
     if (labelsChosen()) {
-        AskLabelStart(this);
+        if (!AskLabelStart(this, LabelShell1->NumDown(), LabelShell1->NumAcross()))
+            return;
         startSlot_ = FirstLabelSlot(LabelStartRow, LabelStartColumn, LabelsAcross);
     }
     ReportSystem1->Execute();

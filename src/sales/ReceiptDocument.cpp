@@ -6,6 +6,8 @@
 #include "app/DataModule.h"
 #include "app/DocumentFields.h"
 #include "app/DocumentScope.h"
+#include "app/DocumentTables.h"
+#include "app/RecordLocks.h"
 #include "app/ReceiptNumbers.h"
 #include "app/ScratchTables.h"
 #include "base/SysUtils.h"
@@ -195,6 +197,13 @@ TReceiptFigures TReceiptDocument::Totals() const {
     return {subTotal, tax, subTotal + tax};
 }
 
+Currency TReceiptDocument::LineQuantity(TDataSet* Lines) {
+    const Currency qty = Cents::read(Lines->FieldByName("Qty"));
+    const bool sells = !trimmed(Lines->FieldByName("Code")->AsString()).empty() ||
+                       Cents::read(Lines->FieldByName("Price")) != Currency();
+    return sells ? Cents::effectiveQuantity(qty) : qty;
+}
+
 bool TReceiptDocument::checkWidths(const TReceiptFigures& Now) {
     struct Check {
         const char* name;
@@ -233,9 +242,37 @@ bool TReceiptDocument::checkWidths(const TReceiptFigures& Now) {
     return true;
 }
 
+bool TReceiptDocument::checkDates() {
+    TTable* temp1 = module_.Temp1Table;
+    if (!DocumentFields::dated(temp1, "Date"))
+        return false;
+    // The due date is the date plus the terms, on the calendar's years 1 to 9999.
+    const TDateTime due = temp1->FieldByName("Date")->AsDateTime() + temp1->FieldByName("Terms")->AsInteger();
+    if (due < EncodeDate(1, 1, 1) || due > EncodeDate(9999, 12, 31)) {
+        ShowMessage("The Date box plus the Terms box gives a due date outside the calendar. Nothing was saved.");
+        return false;
+    }
+    return true;
+}
+
+bool TReceiptDocument::lockStored(TRecordLocks& Locks, const std::string& Number) {
+    TTable* sales = module_.SalesTable;
+    const int recNo = module_.SalesXbase->RecNo();
+    Locks.want(sales, module_.SalesXbase, recNo);
+    if (!Locks.lockAll())
+        return false;
+    if (!TRecordLocks::reread(module_.SalesXbase, recNo) ||
+        ReceiptNumbers::canonical(sales->FieldByName("RECEIPT")->AsString()) != Number) {
+        ShowMessage(DocumentFields::changedMeanwhile("Receipt", Number, "deleted"));
+        return false;
+    }
+    return true;
+}
+
 bool TReceiptDocument::SaveReceipt() {
-    const TReceiptFigures now = Totals();
-    if (!checkWidths(now))
+    if (!DocumentTables::Ready(documentTables(), "The receipt was not saved."))
+        return false;
+    if (!checkDates())
         return false;
     TTable* sales = module_.SalesTable;
     TTable* temp1 = module_.Temp1Table;
@@ -256,11 +293,28 @@ bool TReceiptDocument::SaveReceipt() {
             return false;
         }
     }
+    TRecordLocks locks;
+    if (found && !newReceipt_) {
+        // What another workstation stored is what this save changes.
+        if (!lockStored(locks, *typed))
+            return false;
+        posted_ = {Cents::read(sales->FieldByName("SUBTOTAL")), Cents::read(sales->FieldByName("SALESTAX")),
+                   Cents::read(sales->FieldByName("TOTAL"))};
+    }
+    const TReceiptFigures now = Totals();
+    if (!checkWidths(now))
+        return false;
+    // Undone with the scope, should it fail: the next save starts from here again.
+    const bool wasNew = newReceipt_;
+    const std::string oldNumber = number_;
+    const TReceiptFigures oldPosted = posted_;
+    const std::string typedText = temp1->FieldByName("Receipt")->AsString();
     try {
-        TDocumentScope scope;
+        TDocumentScope scope("receipt");
         if (!found || newReceipt_) {
             sales->Append();  // numbered and committed by the sales table's events
             number_ = *ReceiptNumbers::canonical(sales->FieldByName("RECEIPT")->AsString());
+            scope.Saving("Receipt " + number_);
             temp1->Edit();
             temp1->FieldByName("Receipt")->SetAsString(number_);
             temp1->Post();
@@ -271,12 +325,21 @@ bool TReceiptDocument::SaveReceipt() {
                 CreateClaim(number_);
         } else {
             number_ = *typed;
-            if (Cents::read(sales->FieldByName("TOTAL")) != now.Total || module_.ReceiptChanged)
+            scope.Changing("receipt " + number_);
+            if (posted_.Total != now.Total || module_.ReceiptChanged)
                 updateSalesTables(now);
             scope.end();
         }
     } catch (const std::exception& e) {
-        showError(e.what());
+        newReceipt_ = wasNew;
+        number_ = oldNumber;
+        posted_ = oldPosted;
+        if (temp1->State() != dsBrowse)
+            temp1->Cancel();
+        temp1->Edit();
+        temp1->FieldByName("Receipt")->SetAsString(typedText);
+        temp1->Post();
+        showError(TDocumentScope::Failed("The receipt was not saved.", e));
         return false;
     }
     module_.Temp2Table->First();
@@ -303,9 +366,8 @@ void TReceiptDocument::updateSalesMasterRecord(const TReceiptFigures& Now) {
     sales->Edit();
     for (const char* name : HeaderFields)
         sales->FieldByName(name)->SetAsString(temp1->FieldByName(name)->AsString());
-    const TDateTime date = temp1->FieldByName("Date")->AsDateTime();
-    if (date != 0)
-        sales->FieldByName("DUEDATE")->SetAsDateTime(date + temp1->FieldByName("Terms")->AsInteger());
+    sales->FieldByName("DUEDATE")->SetAsDateTime(temp1->FieldByName("Date")->AsDateTime() +
+                                                 temp1->FieldByName("Terms")->AsInteger());
     Cents::write(sales->FieldByName("SUBTOTAL"), Now.SubTotal);
     sales->FieldByName("TAXRATE")->SetAsString(rate_.fractionText());
     Cents::write(sales->FieldByName("SALESTAX"), Now.Tax);
@@ -371,7 +433,8 @@ void TReceiptDocument::updateSalesDetailTable() {
             detail->Append();
         detail->FieldByName("RECEIPT")->SetAsString(number_);
         detail->FieldByName("ITEM")->SetAsInteger(item);
-        detail->FieldByName("QTY")->SetAsString(temp2->FieldByName("Qty")->AsString());
+        const Currency quantity = LineQuantity(temp2);
+        Cents::write(detail->FieldByName("QTY"), quantity);
         detail->FieldByName("ITEMNO")->SetAsString(temp2->FieldByName("Code")->AsString());
         detail->FieldByName("DESC")->SetAsString(temp2->FieldByName("Desc")->AsString());
         detail->FieldByName("PRICE")->SetAsString(temp2->FieldByName("Price")->AsString());
@@ -383,6 +446,7 @@ void TReceiptDocument::updateSalesDetailTable() {
         temp2->Edit();
         temp2->FieldByName("Receipt")->SetAsString(number_);
         temp2->FieldByName("Item")->SetAsInteger(item);
+        Cents::write(temp2->FieldByName("Qty"), quantity);
         Cents::write(temp2->FieldByName("Cost"), Cents::read(detail->FieldByName("AMOUNT")));
         temp2->Post();
         updateLabRxTable(item);
@@ -451,7 +515,15 @@ void TReceiptDocument::updatePatientBalance(Currency Change) {
 
 void TReceiptDocument::showError(const std::string& Message) { ShowMessage(Message); }
 
+std::vector<TTable*> TReceiptDocument::documentTables() const {
+    return {module_.SalesTable, module_.SalesDetailTable, module_.LabRxTable,     module_.ItemTable,
+            module_.LedgerTable, module_.AccountTable,    module_.PatientTable,  module_.PaymentDtlTable,
+            module_.PaymentTable};
+}
+
 bool TReceiptDocument::DeleteReceipt(TDateTime Today) {
+    if (!DocumentTables::Ready(documentTables(), "The receipt was not deleted."))
+        return false;
     TTable* temp1 = module_.Temp1Table;
     const auto number = ReceiptNumbers::canonical(temp1->FieldByName("Receipt")->AsString());
     if (!number)
@@ -459,7 +531,16 @@ bool TReceiptDocument::DeleteReceipt(TDateTime Today) {
     number_ = *number;
     const std::string key = ReceiptNumbers::fieldKey(number_);
     try {
-        TDocumentScope scope;
+        TRecordLocks locks;
+        {
+            TTable* sales = module_.SalesTable;
+            sales->SetIndexName("Receipt");
+            TExactSeek exact(module_.XbaseEnv1);
+            if (module_.SalesXbase->Seek(number_) && !sales->Eof() && !lockStored(locks, number_))
+                return false;
+        }
+        TDocumentScope scope("receipt");
+        scope.Deleting("Receipt " + number_);
         {
             TTable* rows = module_.PaymentDtlTable;
             TTable* payments = module_.PaymentTable;
@@ -521,7 +602,7 @@ bool TReceiptDocument::DeleteReceipt(TDateTime Today) {
         }
         scope.end();
     } catch (const std::exception& e) {
-        showError(e.what());
+        showError(TDocumentScope::Failed("The receipt was not deleted.", e));
         return false;
     }
     CreateNewReceipt(Today);

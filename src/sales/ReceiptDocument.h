@@ -9,11 +9,15 @@
 // one document scope.
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "app/Cents.h"
 #include "app/LedgerPostings.h"
 
 class TDataModule1;
+class TDataSet;
+class TRecordLocks;
+class TTable;
 
 class TReceiptDocument {
 public:
@@ -35,11 +39,18 @@ public:
 
     // The figures of the lines now in temp2, by the cents rule.
     LedgerPostings::TReceiptFigures Totals() const;
+    // The quantity the current line of Lines (temp2) is charged, counted in
+    // stock, stored and printed for: its Qty, or 1 when that is blank or 0
+    // on a line that sells an item or has a price. An empty line keeps 0.
+    static Currency LineQuantity(TDataSet* Lines);
 
-    // Stores the receipt. False, with a message and nothing written, when an
-    // amount does not fit its field, a controlled item has a fraction of a
-    // unit, or the receipt index points at another receipt; false, with the
-    // error shown, when writing failed part-way.
+    // Stores the receipt. False, with a message and nothing written, when
+    // the date is empty or its due date is off the calendar, an amount does
+    // not fit its field, a controlled item has a fraction of a unit, the
+    // receipt index points at another receipt, or another workstation
+    // deleted the receipt meanwhile; false, with the error shown, when
+    // writing failed part-way. The postings are the difference to the
+    // figures stored when the save begins, whoever stored them.
     bool SaveReceipt();
     // Deletes the stored receipt on screen with its lines, lab orders,
     // stock and postings, then starts a new receipt. False, with the
@@ -59,6 +70,12 @@ public:
 private:
     // Refuses figures that do not fit their fields (message naming them).
     bool checkWidths(const LedgerPostings::TReceiptFigures& Now);
+    // Refuses an empty Date and a due date (Date + Terms) off the calendar.
+    bool checkDates();
+    // Locks the sales record the table stands on and reads it again; false,
+    // with the receipt named, when another workstation deleted it meanwhile,
+    // or with the lock message when it is held.
+    bool lockStored(TRecordLocks& Locks, const std::string& Number);
     void updateSalesTables(const LedgerPostings::TReceiptFigures& Now);
     void updateSalesMasterRecord(const LedgerPostings::TReceiptFigures& Now);
     void updateItemTable();
@@ -70,6 +87,8 @@ private:
     void moveStock(const std::string& Code, Currency Qty, int Sign);
     Currency paymentsApplied();
     void showError(const std::string& Message);
+    // The tables a save or delete writes or finds its records by.
+    std::vector<TTable*> documentTables() const;
 
     TDataModule1& module_;
     Cents::TaxRate defaultRate_;

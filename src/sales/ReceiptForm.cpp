@@ -8,6 +8,7 @@
 #include "app/ReceiptNumbers.h"
 #include "app/ReceiptOpener.h"
 #include "base/DateTime.h"
+#include "controls/ControlKit.h"
 #include "controls/DBKing.h"
 #include "controls/KingPop.h"
 #include "controls/Qmdbgrid.h"
@@ -21,6 +22,7 @@
 #include "ui/Dialogs.h"
 #include "ui/ExtCtrls.h"
 #include "ui/FormKit.h"
+#include "ui/HourGlass.h"
 #include "ui/StdCtrls.h"
 #include "xbase/Qmtable.h"
 #include "xbase/Xbase.h"
@@ -29,17 +31,6 @@ namespace {
 
 const char* const ReceiptClass = "TReceiptForm";
 const char* const UnsavedQuestion = "Changes have been made to this receipt.\r\rSave this receipt now?";
-
-// Shows the hourglass while it lives.
-class THourGlass {
-public:
-    THourGlass() { Screen->SetCursor(crHourGlass); }
-    ~THourGlass() { Screen->SetCursor(crDefault); }
-};
-
-TLabel* placeLabel(TWinControl* Parent, int Left, int Top, const std::string& Caption) {
-    return place<TLabel>(Parent, Left, Top + 3, 60, 16, Caption);
-}
 
 TDBEdit* placeShownField(TWinControl* Parent, int Left, int Top, int Width, TDataSource* Source,
                          const std::string& Field) {
@@ -75,7 +66,7 @@ TReceiptForm::~TReceiptForm() = default;
 
 void TReceiptForm::buildHeader() {
     TDataSource* header = module_.Temp1Source;
-    placeLabel(this, 8, 8, "Account");
+    FormLayout::caption(this, 8, 8, "Account");
     AccountDBEdit = placeBound<TDBEdit>(this, 64, 8, 90, 21, header, "PATID");
     AccountDBEdit->SetReadOnly(true);
     AccountDBEdit->SetEnabled(false);
@@ -88,37 +79,28 @@ void TReceiptForm::buildHeader() {
     StateDBEdit = placeShownField(this, 196, 80, 30, header, "STATE");
     ZipDBEdit = placeShownField(this, 228, 80, 66, header, "ZIP");
 
-    placeLabel(this, 340, 8, "Receipt");
+    FormLayout::caption(this, 340, 8, "Receipt");
     ReceiptDBEdit = placeBound<TDBEdit>(this, 404, 8, 90, 21, header, "RECEIPT");
     ReceiptDBEdit->SetReadOnly(true);
     bindEvent(ReceiptDBEdit->OnKeyPress, this, &TReceiptForm::ReceiptDBEditKeyPress);
-    placeLabel(this, 340, 32, "Date");
+    FormLayout::caption(this, 340, 32, "Date");
     KingPopup1 = new TKingPopup(this);
     KingPopup1->SetName("KingPopup1");
     DateDBKingDlg = placeBound<TDBKingDlg>(this, 404, 32, 100, 21, header, "DATE");
     DateDBKingDlg->SetKingPopup(KingPopup1);
-    placeLabel(this, 340, 56, "Employee");
-    EmployeeLookupCombo = place<TQmDBLookupCombo>(this, 404, 56, 160, 21);
+    FormLayout::caption(this, 340, 56, "Employee");
+    EmployeeLookupCombo = placeLookupCombo(this, 404, 56, 160, module_.PersonnelTable, "ID",
+                                           {"ID\t4\tID", "NAME\t30\tName"}, header, "EMPLY");
     EmployeeLookupCombo->SetName("EmployeeLookupCombo");
-    EmployeeLookupCombo->SetLookupTable(module_.PersonnelTable);
-    EmployeeLookupCombo->SetLookupField("ID");
-    for (const char* column : {"ID\t4\tID", "NAME\t30\tName"})
-        EmployeeLookupCombo->Selected()->Add(column);
-    EmployeeLookupCombo->SetDataSource(header);
-    EmployeeLookupCombo->SetDataField("EMPLY");
-    placeLabel(this, 340, 80, "Terms");
+    FormLayout::caption(this, 340, 80, "Terms");
     TermsDBEdit = placeBound<TDBEdit>(this, 404, 80, 40, 21, header, "Terms");
     TermsDBEdit->SetMaxLength(3);
     place<TLabel>(this, 450, 83, 40, 16, "Days");
-    placeLabel(this, 340, 104, "Exam");
-    IncidentDBLookupCombo = place<TQmDBLookupCombo>(this, 404, 104, 160, 21);
+    FormLayout::caption(this, 340, 104, "Exam");
+    IncidentDBLookupCombo =
+        placeLookupCombo(this, 404, 104, 160, module_.IncidentTable, "id",
+                         {"ID\t4\tExam", "FIRSTEXAM\t10\tDate", "COMPLAINT\t30\tComplaint"}, header, "INCIDENT");
     IncidentDBLookupCombo->SetName("IncidentDBLookupCombo");
-    IncidentDBLookupCombo->SetLookupTable(module_.IncidentTable);
-    IncidentDBLookupCombo->SetLookupField("id");
-    for (const char* column : {"ID\t4\tExam", "FIRSTEXAM\t10\tDate", "COMPLAINT\t30\tComplaint"})
-        IncidentDBLookupCombo->Selected()->Add(column);
-    IncidentDBLookupCombo->SetDataSource(header);
-    IncidentDBLookupCombo->SetDataField("INCIDENT");
     bindEvent(IncidentDBLookupCombo->OnEnter, this, &TReceiptForm::IncidentDBLookupComboEnter);
     bindEvent(IncidentDBLookupCombo->OnExit, this, &TReceiptForm::IncidentDBLookupComboExit);
     BillInsuranceCheckBox = placeBound<TDBCheckBox>(this, 64, 108, 120, 17, header, "BILLINSUR");
@@ -130,13 +112,10 @@ void TReceiptForm::buildHeader() {
 void TReceiptForm::buildLines() {
     // The grid's code cells take this combo as their editor (temp2's
     // ControlType names it), so it is made first and found by its name.
-    ItemQmDBLookupCombo = place<TQmDBLookupCombo>(this, 0, 0, 100, 21);
+    ItemQmDBLookupCombo = placeLookupCombo(this, 0, 0, 100, module_.ItemTable, "ID",
+                                           {"ID\t10\tItem", "CATEGORY\t19\tCategory", "DESC\t30\tDescription"});
     ItemQmDBLookupCombo->SetName("ItemQmDBLookupCombo");
     ItemQmDBLookupCombo->SetVisible(false);
-    ItemQmDBLookupCombo->SetLookupTable(module_.ItemTable);
-    ItemQmDBLookupCombo->SetLookupField("ID");
-    for (const char* column : {"ID\t10\tItem", "CATEGORY\t19\tCategory", "DESC\t30\tDescription"})
-        ItemQmDBLookupCombo->Selected()->Add(column);
     ItemQmDBLookupCombo->SetHint("Right Click on this field to select a sales item.");
     ItemQmDBLookupCombo->SetShowHint(true);
     bindEvent(ItemQmDBLookupCombo->OnClick, this, &TReceiptForm::ItemQmDBLookupComboClick);

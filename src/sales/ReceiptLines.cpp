@@ -56,6 +56,10 @@ void TReceiptForm::CalcCost() {
         LineItemDBGrid->DataLink()->UpdateRecord();
         ensureEditing(temp2);
         TField* price = temp2->FieldByName("Price");
+        // A line with no quantity is sold as one: the cell shows what is stored.
+        TField* qty = temp2->FieldByName("Qty");
+        if (Cents::read(qty) != TReceiptDocument::LineQuantity(temp2))
+            Cents::write(qty, TReceiptDocument::LineQuantity(temp2));
         if (Cents::read(cost) == Currency() && Cents::read(price) == Currency())
             return;
         const Currency amount = Cents::lineCost(Cents::read(price), Cents::read(temp2->FieldByName("Qty")));

@@ -112,7 +112,7 @@ void lineTable(TBaseReport& r) {
 }
 
 void printLine(TBaseReport& r, TTable* Lines) {
-    const Currency qty = Cents::read(Lines->FieldByName("Qty"));
+    const Currency qty = TReceiptDocument::LineQuantity(Lines);
     r.PrintTab(qty == Currency() ? "" : FloatToStr(qty.ToDouble()));
     r.PrintTab(text(Lines, "Code"));
     r.PrintTab(text(Lines, "Desc"));
@@ -217,6 +217,9 @@ void TReceiptForm::PrintBitBtnClick(TObject*) {
     if (!SaveReceipt())
         return;
     ReportSystem1->SystemPrinter()->SetCopies(ReceiptSettings::ReceiptCopies(module_.DataDirectory));
+    // The window shows one receipt after another: the print carries its number.
+    const auto number = ReceiptNumbers::canonical(module_.Temp1Table->FieldByName("Receipt")->AsString());
+    ReportSystem1->setPrintCaption(Caption() + " " + number.value_or(""));
     ReportSystem1->Execute();
     module_.ReceiptChanged = false;
 }

@@ -1,6 +1,7 @@
 #include "sales/SkuLabelQueue.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -8,8 +9,10 @@
 #include <fstream>
 
 #include "app/AppUtils.h"
+#include "app/DocumentScope.h"
 #include "base/Exceptions.h"
 #include "base/SysUtils.h"
+#include "os/FileIo.h"
 #include "os/Paths.h"
 
 namespace SkuLabelQueue {
@@ -52,23 +55,34 @@ void Append(const std::string& Line, int Count) {
     block.reserve((Line.size() + 2) * static_cast<size_t>(Count));
     for (int i = 0; i < Count; ++i)
         block += Line + "\r\n";
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0666);
+    const int fd = os::OpenFile(path, O_WRONLY | O_CREAT);
     if (fd < 0)
         raiseError("Cannot open", errno);
-    size_t written = 0;
-    while (written < block.size()) {
-        const ssize_t n = ::write(fd, block.data() + written, block.size() - written);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0) {
-            const int error = n < 0 ? errno : EIO;
-            ::close(fd);
-            raiseError("Cannot write", error);
-        }
-        written += static_cast<size_t>(n);
+    struct stat before {};
+    try {
+        if (fstat(fd, &before) != 0)
+            raiseError("Cannot open", errno);
+        // Inside a stock adjustment the labels land with the quantity.
+        TDocumentScope* scope = TDocumentScope::Current();
+        if (scope)
+            scope->BeforeFileAppend(path, static_cast<uint64_t>(before.st_size));
+        if (!os::WriteAt(fd, block.data(), block.size(), static_cast<uint64_t>(before.st_size)))
+            raiseError("Cannot write", errno);
+        if (scope)
+            scope->FlushAtEnd(fd);
+    } catch (...) {
+        os::CloseFile(fd);
+        throw;
     }
-    if (::close(fd) != 0)
-        raiseError("Cannot write", errno);
+    os::CloseFile(fd);
+}
+
+int QueuedCount() {
+    std::ifstream in(Path(), std::ios::binary);
+    int count = 0;
+    for (std::string line; std::getline(in, line);)
+        ++count;
+    return count;
 }
 
 std::vector<std::string> ReadLines() {

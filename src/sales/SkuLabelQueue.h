@@ -19,6 +19,8 @@ inline const std::string FileName = "c:\\temp\\SkuLabel.dat";
 constexpr int LineLength = 130;
 // The widest price text the price column holds (99,999.99).
 constexpr int PriceWidth = 10;
+// The most labels one printing run takes: the queue is never let grow past it.
+constexpr int MaxLabelsPerRun = 10000;
 
 // One column of a queue line: 1-based first character and width.
 struct TColumn {
@@ -58,6 +60,9 @@ std::string LabelLine(const TLabelItem& Item);
 // scratch folder when it is missing. Raises EInOutError when the file cannot
 // be opened or written.
 void Append(const std::string& Line, int Count);
+
+// The number of labels queued (0 without a queue).
+int QueuedCount();
 
 // The queue's lines without their line ends; raises EInOutError when the file
 // cannot be read.

@@ -9,9 +9,7 @@
 TSalesTaxRateDlg::TSalesTaxRateDlg(TComponent* AOwner, Cents::TaxRate Rate, std::string DataDirectory)
     : TForm(AOwner), rate_(Rate), dataDirectory_(std::move(DataDirectory)) {
     SetName("SalesTaxRateDlg");
-    SetCaption("Sales Tax Rate");
-    SetBorderStyle(bsDialog);
-    SetPosition(poScreenCenter);
+    frameDialog(this, "Sales Tax Rate");
     SetClientWidth(330);
     SetClientHeight(172);
 

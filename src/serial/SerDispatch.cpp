@@ -248,9 +248,19 @@ bool closing(TPortRec& p) {
     return p.Closing;
 }
 
-// Delivers everything pending, on the main thread.
+bool readIntoRing(TPortRec& p);
+
+// What one pass reads from the device itself before it lets other work of
+// the main thread run.
+constexpr uint64_t kPassReadLimit = 16 * kReceiveBufferSize;
+
+// Delivers everything pending, on the main thread. While characters keep
+// arriving, the pass reads them from the device itself, as a plain read loop
+// would, instead of waiting for the I/O thread to be scheduled and hand them
+// over.
 void runPass(const TPortRef& ref) {
     TPortRec& p = *ref;
+    const uint64_t readLimit = p.RxIn + kPassReadLimit;
     for (;;) {
         uint64_t seen;
         bool timerDue;
@@ -267,6 +277,7 @@ void runPass(const TPortRef& ref) {
         if (timerDue && !closing(p)) checkTimerTriggers(p);
         while (!closing(p) && checkDataTriggers(p)) {
         }
+        if (!closing(p) && p.RxIn < readLimit && readIntoRing(p)) continue;
         Guard g(p.Lock);
         if (p.Closing) return;
         if (p.RxIn != seen || p.TimerDue) continue;
@@ -289,10 +300,15 @@ void requestPass(const TPortRef& ref) {
 
 // Reads what the ring has room for; true when characters arrived. The
 // characters go beyond RxIn, where no reader looks, and become visible when
-// RxIn moves, so the copy needs no lock.
-bool readIntoRing(TPortRec& p, std::vector<uint8_t>& scratch) {
+// RxIn moves, so the copy needs no lock but the read lock. The device is
+// asked under that lock whether anything waits: the other reader may have
+// taken what made it readable, and a read of nothing means a hang-up.
+bool readIntoRing(TPortRec& p) {
+    std::lock_guard readLock(p.ReadLock);
     uint32_t room = kReceiveBufferSize - p.rxCount();
-    if (room == 0) return false;
+    if (room == 0 || p.HungUp) return false;
+    if (os::waitOnDescriptor(p.Device, false, -1, 0) != os::SerialWait::Readable) return false;
+    std::vector<uint8_t>& scratch = p.ReadScratch;
     int n = p.Layer.Read(p.Device, scratch.data(), static_cast<int>(room));
     if (n < 0) {
         // The device failed (the far end hung up): stop polling it.
@@ -347,7 +363,6 @@ bool timerPoll(TPortRec& p) {
 
 void ioLoop(TPortRef ref) {
     TPortRec& p = *ref;
-    std::vector<uint8_t> scratch(kReceiveBufferSize);
     p.Layer.SetEventMask(p.Device, p.EventMask);
     auto nextTimer = std::chrono::steady_clock::now() + std::chrono::milliseconds(kTimerPassMs);
     for (;;) {
@@ -369,7 +384,7 @@ void ioLoop(TPortRef ref) {
         if (p.Kill) break;
         if (w == os::SerialWait::HungUp) p.HungUp = true;
         bool wantPass = false;
-        if (w == os::SerialWait::Readable) wantPass = readIntoRing(p, scratch);
+        if (w == os::SerialWait::Readable) wantPass = readIntoRing(p);
         if (std::chrono::steady_clock::now() >= nextTimer) {
             wantPass = timerPoll(p) || wantPass;
             nextTimer = std::chrono::steady_clock::now() + std::chrono::milliseconds(kTimerPassMs);
@@ -515,6 +530,7 @@ int InitPort(int& Handle, int /*Mode*/, const std::string& Name, int Baud, int P
     }
     p->Layer.SetBufferSizes(p->Device, InSize, OutSize);
     p->Rx.assign(kReceiveBufferSize, 0);
+    p->ReadScratch.assign(kReceiveBufferSize, 0);
     p->Tx.assign(OutSize, 0);
     p->Handle = static_cast<uint16_t>(slot);
     p->Name = Name.substr(0, 6);

@@ -8,9 +8,10 @@
 //
 // Trigger notifications run on the main thread: the I/O thread hands the
 // main thread one pass that delivers everything pending, to each registered
-// handler, newest registration first. The I/O thread never waits for the
-// main thread, so a busy main thread loses nothing (the device holds what
-// the ring cannot) and a close always completes at once.
+// handler, newest registration first; while characters keep coming, the
+// pass reads them from the device itself. The I/O thread never waits for
+// the main thread beyond one read, so a busy main thread loses nothing (the
+// device holds what the ring cannot) and a close always completes at once.
 //
 // Every routine returns 0 or a positive value for success and a negative
 // code (SerErrors.h) for failure.

@@ -49,7 +49,12 @@ struct TPortRec {
     // Receive ring. Positions count characters since the open; the ring
     // index is the position modulo its size. The I/O thread alone moves
     // RxIn and the reader alone RxOut, so taking a character needs no lock.
+    // Whoever reads the device into the ring (the I/O thread, or the main
+    // thread at the end of a pass) holds ReadLock, which keeps RxIn and
+    // ReadScratch its own.
     std::vector<uint8_t> Rx;
+    std::mutex ReadLock;
+    std::vector<uint8_t> ReadScratch;
     std::atomic<uint64_t> RxIn{0};   // next write
     std::atomic<uint64_t> RxOut{0};  // next read
     uint64_t ScanPos = 0;     // next character for the matchers

@@ -16,7 +16,7 @@
 #include "app/StoredProject.h"
 #include "base/Exceptions.h"
 #include "os/Paths.h"
-#include "reporting/RSDuzu.h"
+#include "reporting/project/RSDuzu.h"
 #include "serial/SerPort.h"
 #include "shell/AboutBox.h"
 #include "shell/CallerIDHookup.h"
@@ -26,6 +26,7 @@
 #include "ui/ExtCtrls.h"
 #include "ui/FormKit.h"
 #include "ui/Menus.h"
+#include "ui/PrintOutput.h"
 #include "ui/StdCtrls.h"
 #include "xbase/Xbase.h"
 #include "xbengine/XbCodes.h"
@@ -49,6 +50,7 @@ constexpr int FormClientWidth = 520;
 constexpr int SpeedPanelHeight = 38;
 constexpr int LogoHeight = 210;
 constexpr int StatusBarHeight = 20;
+const char* const PrintedToText = "Printed to ";
 constexpr int SpeedButtonWidth = 80;
 constexpr int SpeedButtonHeight = 30;
 
@@ -129,6 +131,8 @@ TLogoAppForm::TLogoAppForm(TComponent* AOwner) : TForm(AOwner) {
     StatusBar1->SetName("StatusBar1");
     StatusBar1->SetAlign(alBottom);
     StatusBar1->SetSimplePanel(true);
+    // Every file a print wrote is named where the user looks for it.
+    setPrintedHook([this](const std::string& File) { SetStatusText(PrintedToText + File); });
 
     DuzuProject1 = new TDuzuProject(this);
     DuzuProject1->SetName("DuzuProject1");
@@ -161,6 +165,7 @@ TLogoAppForm::~TLogoAppForm() {
     Application->OnHint = nullptr;
     Application->OnActivate = nullptr;
     Application->OnDeactivate = nullptr;
+    setPrintedHook(nullptr);
 }
 
 void TLogoAppForm::buildMenu() {

@@ -100,7 +100,7 @@ void TDBEdit::KeyPress(char& Key) {
     refuseInvalidChar(dataLink_, Key);
     if (changesText(Key)) {
         if (!dataLink_.Edit()) Key = 0;
-    } else if (Key == 27) {
+    } else if (Key == VK_ESCAPE) {
         dataLink_.Reset();
         SelectAll();
         Key = 0;
@@ -203,7 +203,7 @@ void TDBMemo::KeyPress(char& Key) {
     refuseInvalidChar(dataLink_, Key);
     if (changesText(Key) || Key == '\t' || Key == '\n' || Key == '\r') {
         if (!dataLink_.Edit()) Key = 0;
-    } else if (Key == 27) {
+    } else if (Key == VK_ESCAPE) {
         dataLink_.Reset();
         Key = 0;
     }
@@ -349,7 +349,7 @@ void TDBComboBox::KeyPress(char& Key) {
     refuseInvalidChar(dataLink_, Key);
     if (changesText(Key)) {
         if (!dataLink_.Edit()) Key = 0;
-    } else if (Key == 27) {
+    } else if (Key == VK_ESCAPE) {
         dataLink_.Reset();
         SelectAll();
     }

@@ -73,7 +73,7 @@ namespace {
 bool isPrintable(char Key) { return static_cast<unsigned char>(Key) >= 32; }
 }  // namespace
 
-bool changesText(char Key) { return Key == 8 || Key == 22 || Key == 24 || isPrintable(Key); }
+bool changesText(char Key) { return Key == VK_BACK || Key == 22 || Key == 24 || isPrintable(Key); }
 
 void refuseInvalidChar(const TFieldDataLink& Link, char& Key) {
     if (isPrintable(Key) && Link.Field() && !Link.Field()->IsValidChar(Key)) {

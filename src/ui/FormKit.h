@@ -12,13 +12,24 @@
 // itself when that lies on no form), so the form frees it with everything
 // else it owns; the parent only shows it. Bounds are left, top, width and
 // height in pixels, as forms are laid out.
+//
+// FormLayout is the vocabulary of a record's pages: a caption with the
+// control it names, and the data-aware edits, lists and boxes of one column
+// each, all one row high, so a page's code reads as its list of columns.
+// frameDialog gives a window the frame every dialog has.
 #include <functional>
+#include <initializer_list>
 #include <string>
 #include <utility>
 
 #include "ui/Controls.h"
 
 class TDataSource;
+class TDBCheckBox;
+class TDBComboBox;
+class TDBEdit;
+class TForm;
+class TLabel;
 
 // The owner of a control placed on parent.
 TComponent* placementOwner(TWinControl* parent);
@@ -69,3 +80,30 @@ template <class... Args, class Object, class Handler>
 void bindEvent(std::function<void(Args...)>& event, Object* object, Handler handler) {
     event = [object, handler](Args... args) { (object->*handler)(std::forward<Args>(args)...); };
 }
+
+// A fixed-size dialog in the middle of the screen, titled Caption.
+void frameDialog(TForm* Form, const std::string& Caption);
+
+namespace FormLayout {
+
+constexpr int RowHeight = 21;
+
+// A caption at (Left, Top + 3) naming the control placed beside it.
+TLabel* caption(TWinControl* Parent, int Left, int Top, const std::string& Text, TWinControl* Control = nullptr);
+// An edit of Column; MaxLength 0 takes the column's width.
+TDBEdit* edit(TWinControl* Parent, int Left, int Top, int Width, TDataSource* Source, const std::string& Column,
+              int MaxLength = 0);
+// The same, typed in capitals (state codes).
+TDBEdit* upperEdit(TWinControl* Parent, int Left, int Top, int Width, TDataSource* Source, const std::string& Column,
+                   int MaxLength = 0);
+// A drop-down list allowing only Items.
+TDBComboBox* list(TWinControl* Parent, int Left, int Top, int Width, TDataSource* Source, const std::string& Column,
+                  std::initializer_list<const char*> Items);
+// A check box storing Checked / Unchecked ("True"/"False" unless given).
+TDBCheckBox* checkBox(TWinControl* Parent, int Left, int Top, int Width, const std::string& Caption,
+                      TDataSource* Source, const std::string& Column, const std::string& Checked = "True",
+                      const std::string& Unchecked = "False");
+// A hint shown over the control.
+void hint(TWinControl* Control, const std::string& Text);
+
+}  // namespace FormLayout

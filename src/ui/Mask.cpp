@@ -60,6 +60,14 @@ TEditMask::TEditMask(const std::string& mask) {
         }
         positions_.push_back(p);
     }
+    // Setting a value goes through every position; the answers are looked up.
+    for (size_t i = 0; i < positions_.size(); ++i) {
+        if (positions_[i].kind == TMaskPosition::Literal) continue;
+        for (int u = 1; u < 256; ++u) {
+            const char shown = convert(i, static_cast<char>(u));
+            if (accepts(i, shown)) positions_[i].shown[static_cast<size_t>(u)] = shown;
+        }
+    }
 }
 
 char TEditMask::convert(size_t i, char c) const {
@@ -96,8 +104,7 @@ std::string TEditMask::editTextOf(const std::string& value) const {
             if (positions_[i].kind == TMaskPosition::Literal) {
                 out[i] = positions_[i].literal;
             } else if (c != ' ' && c != blank_) {
-                const char shown = convert(i, c);
-                if (accepts(i, shown)) out[i] = shown;
+                if (const char shown = positions_[i].shown[static_cast<unsigned char>(c)]) out[i] = shown;
             }
         }
         return out;
@@ -115,7 +122,8 @@ std::string TEditMask::editTextOf(const std::string& value) const {
         }
         char c = next < chars.size() ? chars[next] : ' ';
         ++next;
-        if (c != ' ' && c != blank_ && accepts(i, convert(i, c))) out[i] = convert(i, c);
+        if (c == ' ' || c == blank_) continue;
+        if (const char shown = positions_[i].shown[static_cast<unsigned char>(c)]) out[i] = shown;
     }
     return out;
 }
@@ -166,7 +174,8 @@ bool TEditMask::shownAsGiven(const std::string& editText) const {
                                ? c > ' ' && c < 0x7F
                                : (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') ||
                                      c == '+' || c == '-';
-        if (!plain || c == blank_ || !accepts(i, c) || convert(i, c) != c) return false;
+        // Taken as it is: the position shows it unchanged.
+        if (!plain || c == blank_ || p.shown[static_cast<unsigned char>(c)] != c) return false;
     }
     return allBlank || eachTaken;
 }

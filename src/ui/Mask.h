@@ -6,6 +6,7 @@
 // < lower case, <> no case change, \ literal next, _ a blank literal,
 // : and / the time and date separators, ! optional characters as leading
 // blanks. Other characters are literals.
+#include <array>
 #include <string>
 #include <vector>
 
@@ -20,6 +21,9 @@ struct TMaskPosition {
     bool required = false;
     char literal = 0;   // for Literal
     char charCase = 0;  // '>' upper, '<' lower, 0 as typed
+    // For an input position: what each character is shown as (after case
+    // conversion), or 0 where the position refuses it.
+    std::array<char, 256> shown{};
 };
 
 // A parsed edit mask.

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "ui/PrintOutput.h"
 #include "ui/PrinterDrivers.h"
 
 class QPaintDevice;
@@ -24,9 +25,9 @@ public:
         if (started_) AbortDoc();
     }
 
-    int StartDoc(const std::string& docName, const std::string& output) override {
+    int StartDoc(const TDocInfo& Doc) override {
         if (started_) return 0;
-        if (!openDevice(docName, output)) return 0;
+        if (!openDevice(Doc)) return 0;
         started_ = true;
         pages_ = 0;
         layoutPending_ = false;
@@ -63,6 +64,7 @@ public:
         if (painter_.isActive()) painter_.end();
         closeDevice(false);
         started_ = false;
+        if (!outputFile_.empty()) announcePrinted(outputFile_);
         return 1;
     }
 
@@ -88,7 +90,8 @@ public:
     }
 
 protected:
-    virtual bool openDevice(const std::string& docName, const std::string& output) = 0;
+    // Sets outputFile_ when the job writes a file.
+    virtual bool openDevice(const TDocInfo& Doc) = 0;
     virtual QPaintDevice* paintDevice() = 0;
     virtual void applyLayout() = 0;
     virtual bool newPage() = 0;

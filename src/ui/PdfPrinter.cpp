@@ -1,13 +1,12 @@
 // The PDF printer: always installed, last in the list; a job becomes a PDF
-// file at 600 dpi, in the temp folder under the document name unless the job
-// names its output file.
+// file at 600 dpi, a new file in the print folder unless the job names one.
 #include <QFile>
 #include <QPdfWriter>
 
 #include <cmath>
 
-#include "os/Paths.h"
 #include "ui/PagedPrinter.h"
+#include "ui/PrintOutput.h"
 #include "ui/Text1252.h"
 
 namespace {
@@ -61,14 +60,18 @@ public:
     using PagedPrinterContext::PagedPrinterContext;
 
 protected:
-    bool openDevice(const std::string& docName, const std::string& output) override {
-        outputFile_ = output.empty() ? PdfOutputFileFor(docName) : os::MapPath(output);
+    bool openDevice(const TDocInfo& Doc) override {
+        outputFile_ = Doc.Output.empty() ? newPrintFile(Doc.Caption.empty() ? Doc.DocName : Doc.Caption)
+                                         : printFilePath(Doc.Output);
         QFile probe(QString::fromStdString(outputFile_));
-        if (!probe.open(QIODevice::WriteOnly)) return false;
+        if (outputFile_.empty() || !probe.open(QIODevice::WriteOnly)) {
+            outputFile_.clear();
+            return false;
+        }
         probe.close();
         writer_ = std::make_unique<QPdfWriter>(QString::fromStdString(outputFile_));
         writer_->setResolution(kPdfDpi);
-        writer_->setTitle(ToQString(docName));
+        writer_->setTitle(ToQString(Doc.DocName));
         writer_->setCreator("Quenmark");
         return true;
     }

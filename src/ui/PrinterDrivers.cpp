@@ -5,7 +5,6 @@
 #include <utility>
 
 #include "base/SysUtils.h"
-#include "os/Paths.h"
 #include "ui/PagedPrinter.h"
 
 TPrinterDriver::TPrinterDriver(std::string device, std::string driver, std::string port)
@@ -33,16 +32,6 @@ TPrinterContext::TPrinterContext(const TPrinterDriver& driver, const TDevMode& d
 TPrinterContext::~TPrinterContext() = default;
 
 namespace {
-
-std::string sanitiseFileName(const std::string& name) {
-    std::string result;
-    for (char c : name) {
-        unsigned char u = static_cast<unsigned char>(c);
-        result.push_back(u < 32 || std::string("/\\:*?\"<>|").find(c) != std::string::npos ? '_' : c);
-    }
-    while (!result.empty() && (result.back() == ' ' || result.back() == '.')) result.pop_back();
-    return result.empty() ? "Document" : result;
-}
 
 struct PrinterRegistry {
     std::unique_ptr<TPrinterDriver> pdf = makePdfPrinterDriver();
@@ -81,8 +70,4 @@ const TPrinterDriver* DefaultPrinter() {
     const std::string& name = registry().systemDefault;
     const TPrinterDriver* found = name.empty() ? nullptr : FindPrinter(name);
     return found ? found : PdfPrinter();
-}
-
-std::string PdfOutputFileFor(const std::string& docName) {
-    return os::TempFolder() + "/" + sanitiseFileName(docName) + ".pdf";
 }

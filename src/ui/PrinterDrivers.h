@@ -71,6 +71,16 @@ struct TBinInfo {
 
 class TPrinterContext;
 
+// A print job as it is opened: the spooler's document name, a file to print
+// into ("" = the printer's own destination; a bare name goes into the print
+// folder) and the caption of the window that printed, which names the file
+// the PDF printer writes when the job names none.
+struct TDocInfo {
+    std::string DocName;
+    std::string Output;
+    std::string Caption;
+};
+
 // One installed printer: its names, capabilities and default settings.
 class TPrinterDriver {
 public:
@@ -110,9 +120,8 @@ private:
 class TPrinterContext : public TDeviceContext {
 public:
     ~TPrinterContext() override;
-    // Opens the job; output is a file to print into ("" = the printer's own
-    // destination). Returns a positive job number, or 0 on failure.
-    virtual int StartDoc(const std::string& docName, const std::string& output) = 0;
+    // Opens the job. Returns a positive job number, or 0 on failure.
+    virtual int StartDoc(const TDocInfo& Doc) = 0;
     virtual int StartPage() = 0;
     virtual int EndPage() = 0;
     virtual int EndDoc() = 0;
@@ -120,7 +129,8 @@ public:
     // New settings; between pages they apply from the next StartPage.
     virtual bool ResetDC(const TDevMode& devMode) = 0;
     const TDevMode& DevMode() const { return devMode_; }
-    // The file the last job was written to ("" when it went to a printer).
+    // The file the job writes or wrote ("" when it went to a printer or was
+    // abandoned).
     const std::string& OutputFile() const { return outputFile_; }
 
 protected:
@@ -130,14 +140,11 @@ protected:
     std::string outputFile_;
 };
 
-// The installed printers: the system's printers (through Qt) and the PDF
-// printer, which is always present and always last.
+// The installed printers: the system's printers (through Qt, the system's
+// default first) and the PDF printer, which is always present and always last.
 const std::vector<const TPrinterDriver*>& InstalledPrinters();
 // The system's default printer, or the PDF printer when the system has none.
 const TPrinterDriver* DefaultPrinter();
 const TPrinterDriver* PdfPrinter();
 // The printer whose device name equals name (case ignored), or nullptr.
 const TPrinterDriver* FindPrinter(const std::string& device);
-// Where the PDF printer writes a job that names no output file: the temp
-// folder, under the document name.
-std::string PdfOutputFileFor(const std::string& docName);

@@ -128,7 +128,7 @@ void TPrinter::BeginDoc() {
     canvas_->SetHandle(nullptr);
     dc_ = Driver()->CreateDC(&devMode_);
     devModeChanged_ = false;
-    if (dc_->StartDoc(title_, outputFile_) <= 0 || dc_->StartPage() <= 0) {
+    if (dc_->StartDoc({title_, outputFile_, ""}) <= 0 || dc_->StartPage() <= 0) {
         dc_.reset();
         throw EPrinter("Printer selected is not valid");
     }

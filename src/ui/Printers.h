@@ -38,7 +38,7 @@ public:
     const std::string& Title() const { return title_; }
     void SetTitle(const std::string& value) { title_ = value; }
     // A file to print into instead of the printer ("" = the printer's own
-    // destination; the PDF printer then writes to the temp folder).
+    // destination; the PDF printer then writes a new file in the print folder).
     const std::string& OutputFile() const { return outputFile_; }
     void SetOutputFile(const std::string& value);
     // The file the last job was written to ("" when it went to a printer).

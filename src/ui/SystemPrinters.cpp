@@ -6,8 +6,8 @@
 #include <algorithm>
 #include <cmath>
 
-#include "os/Paths.h"
 #include "ui/PagedPrinter.h"
+#include "ui/PrintOutput.h"
 #include "ui/Text1252.h"
 
 namespace {
@@ -105,11 +105,11 @@ public:
         : PagedPrinterContext(driver, devMode), qtDriver_(driver) {}
 
 protected:
-    bool openDevice(const std::string& docName, const std::string& output) override {
+    bool openDevice(const TDocInfo& Doc) override {
         printer_ = std::make_unique<QPrinter>(qtDriver_.Info(), QPrinter::HighResolution);
         qtDriver_.configure(*printer_, devMode_);
-        printer_->setDocName(ToQString(docName));
-        outputFile_ = output.empty() ? std::string() : os::MapPath(output);
+        printer_->setDocName(ToQString(Doc.DocName));
+        outputFile_ = Doc.Output.empty() ? std::string() : printFilePath(Doc.Output);
         if (!outputFile_.empty()) printer_->setOutputFileName(QString::fromStdString(outputFile_));
         return printer_->isValid();
     }
@@ -121,7 +121,10 @@ protected:
     }
     bool newPage() override { return printer_->newPage(); }
     void abortDevice() override { printer_->abort(); }
-    void closeDevice(bool) override { printer_.reset(); }
+    void closeDevice(bool aborted) override {
+        printer_.reset();
+        if (aborted) outputFile_.clear();
+    }
 
 private:
     const QtPrinterDriver& qtDriver_;
@@ -136,7 +139,10 @@ std::unique_ptr<TPrinterContext> QtPrinterDriver::CreateDC(const TDevMode* devMo
 
 std::vector<std::unique_ptr<TPrinterDriver>> makeSystemPrinterDrivers(std::string& defaultName) {
     std::vector<std::unique_ptr<TPrinterDriver>> drivers;
-    for (const QPrinterInfo& info : QPrinterInfo::availablePrinters()) drivers.push_back(std::make_unique<QtPrinterDriver>(info));
+    QList<QPrinterInfo> printers = QPrinterInfo::availablePrinters();
+    // The system's default printer leads the list.
+    std::stable_partition(printers.begin(), printers.end(), [](const QPrinterInfo& info) { return info.isDefault(); });
+    for (const QPrinterInfo& info : printers) drivers.push_back(std::make_unique<QtPrinterDriver>(info));
     defaultName = QPrinterInfo::defaultPrinterName().toStdString();
     return drivers;
 }

@@ -6,6 +6,7 @@
 #include "ui/Application.h"
 #include "ui/Controls.h"
 #include "ui/Dialogs.h"
+#include "ui/HourGlass.h"
 #include "xbase/Qmquery.h"
 #include "xbase/Qmtable.h"
 #include "xbase/Qmutils.h"
@@ -31,18 +32,6 @@ namespace {
 // A link list holds at most six pairs (the key searches take six values).
 constexpr int MaxLinkPairs = 6;
 
-// Shows the hourglass for its lifetime.
-class HourGlass {
-public:
-    HourGlass() : saved_(Screen->Cursor()) { Screen->SetCursor(crHourGlass); }
-    ~HourGlass() { Screen->SetCursor(saved_); }
-    HourGlass(const HourGlass&) = delete;
-    HourGlass& operator=(const HourGlass&) = delete;
-
-private:
-    TCursor saved_;
-};
-
 // The hourglass, and the dataset's controls held back, for one call.
 class BusyDataSet {
 public:
@@ -52,7 +41,7 @@ public:
     BusyDataSet& operator=(const BusyDataSet&) = delete;
 
 private:
-    HourGlass hourGlass_;
+    THourGlass hourGlass_;
     TDataSet* dataSet_;
 };
 
@@ -404,7 +393,7 @@ void TQmQBE::PurgeMissingFieldEntries() {
 }
 
 hDBICur TQmQBE::CreateHandle() {
-    HourGlass hourGlass;
+    THourGlass hourGlass;
     return Qmqbe::OpenQueryCursor(this, qbe_.Text());
 }
 

@@ -390,6 +390,20 @@ void TXbase::Commit() {
     xb_Commit();
 }
 
+bool TXbase::lockRecord(int RecNo) {
+    TTable* table = openTable();
+    if (!table || RecNo <= 0) return false;
+    AreaSelection area(table);
+    return xb_HoldRecord(RecNo) != 0;
+}
+
+void TXbase::unlockRecord(int RecNo) {
+    TTable* table = openTable();
+    if (!table || RecNo <= 0) return;
+    AreaSelection area(table);
+    xb_ReleaseRecord(RecNo);
+}
+
 bool TXbase::lockAppend() {
     TTable* table = openTable();
     if (!table) return false;

@@ -135,6 +135,13 @@ public:
     // ---- Writing ----
     // Posts a pending edit or insert, then flushes the work area to disk.
     void Commit();
+    // Holds the lock of record RecNo for this work area until unlockRecord
+    // or the table's close, through posts and deletes of the record: other
+    // users' writes of it wait up to the lock time-out. Waits that long
+    // itself; false when another user kept it, or the table is not open.
+    bool lockRecord(int RecNo);
+    // Lets the lock of RecNo go; nothing when this work area does not hold it.
+    void unlockRecord(int RecNo);
     // Holds the table's append lock until unlockAppend or the table's close:
     // this work area's appends go ahead, other users' appends wait up to the
     // lock time-out. Waits up to the time-out itself; false when another user

@@ -52,11 +52,12 @@ void Report(const AreaIndexes::Gauge& gauge, int percent) {
 
 AreaIndexes::AreaIndexes(WorkArea& area, const Settings& settings) : area_(area), settings_(settings) {}
 
-// The area tells of its writes once there are tags to keep, so that a table
-// without index files reads no record back before writing it. (The hooks
-// stay once set: a file may go out of use while a hook runs.)
+// The area tells of its writes once there are tags to keep (or a lost file
+// to mark), so that a table without index files reads no record back before
+// writing it. (The hooks stay once set: a file may go out of use while a
+// hook runs.)
 void AreaIndexes::listen() {
-    if (files_.empty() || area_.onRecordWritten)
+    if ((files_.empty() && lost_.empty()) || area_.onRecordWritten)
         return;
     area_.onRecordWritten = [this](uint32_t recNo, const char* before, const char* after) {
         recordWritten(recNo, before, after);
@@ -117,6 +118,7 @@ AreaIndexes::File* AreaIndexes::findFile(const std::string& path) const {
 
 AreaIndexes::File* AreaIndexes::addFile(std::unique_ptr<File> file) {
     File* added = file.get();
+    lost_.erase(std::remove(lost_.begin(), lost_.end(), added->path), lost_.end());
     for (auto& tag : file->tags)
         tag->file = added;
     if (file->structural)
@@ -262,8 +264,35 @@ bool AreaIndexes::rebuildFile(File& file, std::vector<std::unique_ptr<Tag>> tags
     } catch (const NsxError&) {
         file.nsx.reset();
         lastError_ = IndexErrorUnusable;
+        keepDescriptions(file.path, tags);
+        markLost(file.path);
         return false;
     }
+}
+
+// A build cut short leaves the file without the tags it had not reached. The
+// descriptions alone, over empty trees, take a few pages where the build
+// freed many, and let the next open build every tag again.
+void AreaIndexes::keepDescriptions(const std::string& path, const std::vector<std::unique_ptr<Tag>>& tags) {
+    try {
+        auto nsx = NsxFile::Create(path);
+        for (const auto& tag : tags)
+            nsx->addTag(NsxKeyList(tag->info));
+    } catch (const NsxError&) {
+        // Not even that fits: the file no longer names its tags.
+    }
+}
+
+void AreaIndexes::markLost(const std::string& path) {
+    if (std::find(lost_.begin(), lost_.end(), path) == lost_.end())
+        lost_.push_back(path);
+    NsxFile::MarkForRebuild(path);
+    listen();
+}
+
+void AreaIndexes::remarkLost() {
+    for (const std::string& path : lost_)
+        NsxFile::MarkForRebuild(path);
 }
 
 std::unique_ptr<AreaIndexes::File> AreaIndexes::openFile(const std::string& path, const Gauge& gauge) {
@@ -674,6 +703,7 @@ std::vector<AreaIndexes::File*> AreaIndexes::flushPending() {
 
 void AreaIndexes::recordWritten(uint32_t recNo, const char* before, const char* after) {
     ++writes_;
+    remarkLost();
     if (area_.mode() == OpenMode::Exclusive && !files_.empty()) {
         if (!before) {
             repair(flushPending());
@@ -758,6 +788,7 @@ std::vector<AreaIndexes::File*> AreaIndexes::writeKeys(uint32_t recNo, const cha
 }
 
 void AreaIndexes::zapped() {
+    remarkLost();
     pending_ = PendingAppend{};  // its record is gone
     endBatches();
     std::vector<File*> failed;

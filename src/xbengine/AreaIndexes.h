@@ -140,6 +140,13 @@ private:
     std::unique_ptr<File> openFile(const std::string& path, const Gauge& gauge);
     bool rebuildFile(File& file, std::vector<std::unique_ptr<Tag>> tags, const Gauge& gauge);
     void repairFile(File& file, const Gauge& gauge = {});
+    void keepDescriptions(const std::string& path, const std::vector<std::unique_ptr<Tag>>& tags);
+    // An index file whose tags could not be written goes out of use here and
+    // is marked on disk for every opener to build again (NsxFile::MarkForRebuild).
+    void markLost(const std::string& path);
+    // This area's writes do not reach a lost file's tags: each one marks it
+    // again, since another user may have built it meanwhile.
+    void remarkLost();
     int finishBuild(File* file, const std::string& tagName, std::unique_ptr<Tag> tag, const Gauge& gauge);
 
     // Marks every file before the table changes; the marks are cleared once
@@ -178,6 +185,8 @@ private:
         std::vector<char> record;
     } pending_;
     int lastError_ = IndexErrorNone;
+    // Index files that went out of use because they could not be written.
+    std::vector<std::string> lost_;
 };
 
 }  // namespace xb

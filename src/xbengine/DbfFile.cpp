@@ -15,10 +15,12 @@
 #include <cstring>
 #include <ctime>
 
+#include "os/FileIo.h"
 #include "os/FileLock.h"
 #include "os/MappedCopy.h"
 #include "xbengine/DurableScope.h"
 #include "xbengine/FieldValue.h"
+#include "xbengine/Journal.h"
 
 namespace xb {
 
@@ -118,43 +120,14 @@ std::string Upper(std::string s) {
 
 }  // namespace
 
-bool ReadAt(int fd, void* buf, size_t n, uint64_t offset) {
-    char* p = static_cast<char*>(buf);
-    while (n > 0) {
-        ssize_t got = pread(fd, p, n, static_cast<off_t>(offset));
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got <= 0)
-            return false;
-        p += got;
-        n -= static_cast<size_t>(got);
-        offset += static_cast<uint64_t>(got);
-    }
-    return true;
-}
-
-bool WriteAt(int fd, const void* buf, size_t n, uint64_t offset) {
-    const char* p = static_cast<const char*>(buf);
-    while (n > 0) {
-        ssize_t put = pwrite(fd, p, n, static_cast<off_t>(offset));
-        if (put < 0 && errno == EINTR)
-            continue;
-        if (put <= 0)
-            return false;
-        p += put;
-        n -= static_cast<size_t>(put);
-        offset += static_cast<uint64_t>(put);
-    }
-    return true;
-}
-
 DbfFile::~DbfFile() {
+    JournalForget(*this);
     writeAppended();
     unmapFile();
     if (headerMap_)
         munmap(headerMap_, HeaderPage);
     if (fd_ >= 0)
-        close(fd_);  // releases every lock of this open
+        os::CloseFile(fd_);  // releases every lock of this open
 }
 
 std::unique_ptr<DbfFile> DbfFile::Open(const std::string& path, OpenMode mode, DbfStatus* status) {
@@ -162,7 +135,7 @@ std::unique_ptr<DbfFile> DbfFile::Open(const std::string& path, OpenMode mode, D
     file->path_ = path;
     file->mode_ = mode;
     int flags = (mode == OpenMode::ReadOnly ? O_RDONLY : O_RDWR) | O_CLOEXEC;
-    file->fd_ = ::open(path.c_str(), flags);
+    file->fd_ = os::OpenFile(path, flags);
     if (file->fd_ < 0) {
         *status = DbfStatus::NotFound;
         return nullptr;
@@ -387,6 +360,8 @@ bool DbfFile::writeRecordPart(uint32_t recNo, int offset, int length, const char
         return false;
     if (recNo > count_ && (!shared() || recNo > recordCount()))
         return false;
+    if (!JournalBeforeOverwrite(*this, recNo))
+        return false;
     if (appendPending_ && recNo == count_) {
         std::memcpy(appendImage_.data() + offset, bytes, length);
         return writeAppended();
@@ -490,12 +465,18 @@ int DbfFile::appendUnderLock(const char* buf, int lockTimeoutMs, uint32_t* recNo
         if (!reserveSlot(lockTimeoutMs, &newRecNo, &refusal))
             return refusal;
         locks_.insert(newRecNo);
+        if (!JournalBeforeAppend(*this, newRecNo, buf)) {
+            unlockRecord(newRecNo);
+            return AppendWriteFailed;
+        }
     } else {
         if (!writeAppended())
             return AppendWriteFailed;
         if (count_ >= MaxRecords)
             return AppendTableFull;
         newRecNo = count_ + 1;
+        if (!JournalBeforeAppend(*this, newRecNo, buf))
+            return AppendWriteFailed;
     }
     appendImage_.resize(recordSize_ + 1);
     std::memcpy(appendImage_.data(), buf, recordSize_);
@@ -506,6 +487,8 @@ int DbfFile::appendUnderLock(const char* buf, int lockTimeoutMs, uint32_t* recNo
         unlockRecord(newRecNo);
         return AppendWriteFailed;
     }
+    // Exclusive use: nobody else appends, so the slot is this record's.
+    JournalAfterAppend(*this, newRecNo);
     *recNo = newRecNo;
     return AppendDone;
 }
@@ -538,13 +521,12 @@ bool DbfFile::writeStamp(uint32_t count) {
 }
 
 bool DbfFile::zap() {
-    if (mode_ != OpenMode::Exclusive)
+    if (mode_ != OpenMode::Exclusive || !writeAppended() || !JournalBeforeZap(*this))
         return false;
-    appendPending_ = false;
     char eof = EndOfFile;
     if (!writeStamp(0) || !WriteAt(fd_, &eof, 1, headerSize_))
         return false;
-    if (ftruncate(fd_, headerSize_ + 1) != 0)
+    if (!os::TruncateFile(fd_, headerSize_ + 1))
         return false;
     count_ = 0;
     knownFileSize_ = headerSize_ + 1;
@@ -576,21 +558,73 @@ bool DbfFile::lockRecord(uint32_t recNo, int timeoutMs) {
         return true;
     if (recNo > recordCount())
         return false;
-    if (!os::FileLock(fd_).Lock(RecordLockBase + recNo, 1, os::LockKind::Exclusive, timeoutMs))
+    os::FileLock lock(fd_);
+    if (!lock.Lock(RecordLockBase + recNo, 1, os::LockKind::Exclusive, timeoutMs))
         return false;
     locks_.insert(recNo);
+    // The holder may have been a writer that stopped: what it left goes
+    // before this open reads the record.
+    JournalAfterLock();
     return true;
 }
 
 void DbfFile::unlockRecord(uint32_t recNo) {
     os::FileLock lock(fd_);
     if (recNo == 0) {
-        for (uint32_t held : locks_)
-            lock.Unlock(RecordLockBase + held, 1);
-        locks_.clear();
-    } else if (locks_.erase(recNo)) {
+        for (auto held = locks_.begin(); held != locks_.end();) {
+            if (scopeHeld_.count(*held)) {
+                ++held;
+                continue;
+            }
+            lock.Unlock(RecordLockBase + *held, 1);
+            kept_.erase(*held);
+            held = locks_.erase(held);
+        }
+    } else if (!scopeHeld_.count(recNo) && !kept_.count(recNo) && locks_.erase(recNo)) {
         lock.Unlock(RecordLockBase + recNo, 1);
     }
+}
+
+void DbfFile::holdForScope(uint32_t recNo) {
+    if (locks_.count(recNo))
+        scopeHeld_.insert(recNo);
+}
+
+void DbfFile::releaseScopeHolds() {
+    std::set<uint32_t> held;
+    held.swap(scopeHeld_);
+    for (uint32_t recNo : held)
+        unlockRecord(recNo);
+}
+
+bool DbfFile::reload() {
+    appendPending_ = false;
+    aheadCount_ = 0;
+    lastRead_ = 0;
+    inRow_ = 0;
+    const std::vector<FieldInfo> layout = std::move(fields_);
+    fields_.clear();
+    DbfStatus status;
+    const int size = recordSize_;
+    if (!readHeader(&status) || fields_.size() != layout.size() || recordSize_ != size) {
+        fields_ = layout;
+        return false;
+    }
+    unmapFile();
+    mapFile();
+    return true;
+}
+
+bool DbfFile::keepRecordLock(uint32_t recNo, int timeoutMs) {
+    if (!lockRecord(recNo, timeoutMs))
+        return false;
+    kept_.insert(recNo);
+    return true;
+}
+
+void DbfFile::releaseKeptLock(uint32_t recNo) {
+    if (kept_.erase(recNo))
+        unlockRecord(recNo);
 }
 
 bool DbfFile::holdsLock(uint32_t recNo) const { return locks_.count(recNo) > 0; }
@@ -657,11 +691,11 @@ bool DbfFile::Create(const std::string& path, const std::vector<FieldInfo>& give
     image[headerSize] = EndOfFile;
 
     // O_EXCL: an existing table is never overwritten.
-    int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    int fd = os::OpenFile(path, O_WRONLY | O_CREAT | O_EXCL);
     if (fd < 0)
         return false;
     bool written = WriteAt(fd, image.data(), image.size(), 0);
-    close(fd);
+    os::CloseFile(fd);
     if (!written)
         unlink(path.c_str());
     return written;

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "os/FileIo.h"
 #include "xbengine/Types.h"
 #include "xbengine/XbCodes.h"
 
@@ -103,9 +104,22 @@ public:
 
     // Record locks (only meaningful in shared use; an exclusive open holds every record).
     bool lockRecord(uint32_t recNo, int timeoutMs);
-    void unlockRecord(uint32_t recNo);  // 0 releases every lock
+    void unlockRecord(uint32_t recNo);  // 0 releases every lock, kept ones too
+    // A lock kept through the unlocks of single records that writes make,
+    // until releaseKeptLock or an unlock of every lock.
+    bool keepRecordLock(uint32_t recNo, int timeoutMs);
+    void releaseKeptLock(uint32_t recNo);
     bool holdsLock(uint32_t recNo) const;
     bool recordLockedByOther(uint32_t recNo) const;
+
+    // A record the document scope changed: its lock, when this open holds
+    // it, is kept through unlocks until releaseScopeHolds.
+    void holdForScope(uint32_t recNo);
+    void releaseScopeHolds();
+
+    // Reads the header again and drops what was read ahead, after the file
+    // was written behind this open's back (a table written back whole).
+    bool reload();
 
 private:
     DbfFile() = default;
@@ -146,6 +160,8 @@ private:
     uint64_t knownFileSize_ = 0;
     std::vector<FieldInfo> fields_;
     std::set<uint32_t> locks_;
+    std::set<uint32_t> scopeHeld_;
+    std::set<uint32_t> kept_;
     bool appendLockHeld_ = false;
     std::vector<char> appendImage_;  // a record and the end-of-file byte, written in one go
     bool appendPending_ = false;     // exclusive use: record count_ is in appendImage_ only
@@ -179,7 +195,7 @@ inline constexpr uint64_t AppendLockOffset = LockRegionBase + 2;
 inline constexpr uint64_t RecordLockBase = LockRegionBase + 16;
 
 // Reads or writes exactly n bytes at offset; false on a short transfer.
-bool ReadAt(int fd, void* buf, size_t n, uint64_t offset);
-bool WriteAt(int fd, const void* buf, size_t n, uint64_t offset);
+using os::ReadAt;
+using os::WriteAt;
 
 }  // namespace xb

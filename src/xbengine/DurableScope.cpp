@@ -1,5 +1,8 @@
 #include "xbengine/DurableScope.h"
 
+#include "os/FileIo.h"
+#include "xbengine/Journal.h"
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -91,7 +94,7 @@ private:
         const size_t i = batch.next.fetch_add(1);
         if (i >= batch.fds.size())
             return false;
-        const bool synced = fdatasync(batch.fds[i]) == 0;
+        const bool synced = os::SyncFile(batch.fds[i]);
         std::lock_guard lock(batch.mutex);
         batch.ok = batch.ok && synced;
         if (--batch.left == 0)
@@ -138,7 +141,7 @@ bool syncOrDefer(int fd) {
                 auto key = std::make_pair(st.st_dev, st.st_ino);
                 if (s.noted.count(key))
                     return true;
-                int copy = dup(fd);
+                int copy = os::DuplicateFile(fd);
                 if (copy >= 0) {
                     s.noted.emplace(key, copy);
                     return true;
@@ -147,13 +150,14 @@ bool syncOrDefer(int fd) {
             // Cannot note it: flush now rather than lose durability.
         }
     }
-    return fdatasync(fd) == 0;
+    return os::SyncFile(fd);
 }
 
 void beginDurableScope() {
     ScopeState& s = state();
     std::lock_guard lock(s.mutex);
-    ++s.depth;
+    if (++s.depth == 1)
+        JournalBegin();
 }
 
 bool endDurableScope() {
@@ -179,8 +183,21 @@ bool endDurableScope() {
     // device can serve their cache flushes together.
     const bool ok = syncAll(fds);
     for (int fd : fds)
-        close(fd);
-    return ok;
+        os::CloseFile(fd);
+    // Only once the data is on disk may its undo go.
+    return ok && JournalCommit();
+}
+
+bool rollbackDurableScope() {
+    ScopeState& s = state();
+    {
+        std::lock_guard lock(s.mutex);
+        s.depth = 0;
+        for (const auto& entry : s.noted)
+            os::CloseFile(entry.second);
+        s.noted.clear();
+    }
+    return JournalRollback();
 }
 
 uint64_t durableScopeFlushes() {

@@ -3,7 +3,8 @@
 // (so other workstations see them at once) but leaves the wait for the disk to
 // the end of the scope, where every file the scope touched is flushed once.
 // Scopes nest; only the outermost end flushes. Outside a scope every flush
-// reaches the disk before it returns, as before.
+// reaches the disk before it returns, as before. With a journal folder set,
+// the scope is also journaled, so it can be undone whole (Journal.h).
 #include <cstdint>
 
 namespace xb {
@@ -18,6 +19,10 @@ void beginDurableScope();
 // returns when all are on disk. False when a flush failed (the
 // scope is ended all the same).
 bool endDurableScope();
+// Ends every level and undoes what the scope wrote (see Journal.h); also
+// after an end whose flush failed. False when some change could not be
+// undone (its journal is kept for recovery).
+bool rollbackDurableScope();
 // Files flushed by the ends of scopes since the process started.
 uint64_t durableScopeFlushes();
 

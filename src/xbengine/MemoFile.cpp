@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "os/FileIo.h"
 #include "os/FileLock.h"
 #include "xbengine/DbfFile.h"
 
@@ -50,7 +51,7 @@ struct MemoFile::Header {
 
 MemoFile::~MemoFile() {
     if (fd_ >= 0)
-        close(fd_);
+        os::CloseFile(fd_);
 }
 
 std::unique_ptr<MemoFile> MemoFile::Open(const std::string& path, MemoFormat format, bool readOnly,
@@ -59,7 +60,7 @@ std::unique_ptr<MemoFile> MemoFile::Open(const std::string& path, MemoFormat for
     file->format_ = format;
     file->readOnly_ = readOnly;
     file->exclusive_ = exclusive && !readOnly;
-    file->fd_ = ::open(path.c_str(), (readOnly ? O_RDONLY : O_RDWR) | O_CLOEXEC);
+    file->fd_ = os::OpenFile(path, readOnly ? O_RDONLY : O_RDWR);
     if (file->fd_ < 0)
         return nullptr;
     unsigned char head[HeaderSize];
@@ -89,11 +90,11 @@ bool MemoFile::Create(const std::string& path, MemoFormat format, int blockSize)
         WriteLe32(head, 1);
         head[16] = 0x03;
     }
-    int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    int fd = os::OpenFile(path, O_WRONLY | O_CREAT | O_TRUNC);
     if (fd < 0)
         return false;
     bool written = WriteAt(fd, head, HeaderSize, 0);
-    close(fd);
+    os::CloseFile(fd);
     return written;
 }
 
@@ -334,7 +335,7 @@ void MemoFile::Free(uint32_t block, int lockTimeoutMs) {
             if (run->first + run->second == header.nextFree) {
                 header.nextFree = run->first;
                 runs.erase(run);
-                if (ftruncate(fd_, static_cast<off_t>(header.nextFree) * blockSize_) == 0)
+                if (os::TruncateFile(fd_, static_cast<uint64_t>(header.nextFree) * blockSize_))
                     knownFileSize_ = static_cast<uint64_t>(header.nextFree) * blockSize_;
             }
             // The header holds a bounded list; the smallest runs are let go.
@@ -356,7 +357,7 @@ bool MemoFile::Clear() {
     header.freeRuns.clear();
     header.nextFree = format_ == MemoFormat::Dbase ? 1 : firstBlock();
     uint64_t size = std::max<uint64_t>(HeaderSize, static_cast<uint64_t>(header.nextFree) * blockSize_);
-    if (!writeHeader(header) || ftruncate(fd_, static_cast<off_t>(size)) != 0)
+    if (!writeHeader(header) || !os::TruncateFile(fd_, size))
         return false;
     knownFileSize_ = size;
     return true;

@@ -10,6 +10,7 @@
 #include <cerrno>
 #include <cstring>
 
+#include "os/FileIo.h"
 #include "os/FileLock.h"
 #include "xbengine/NsxPage.h"
 #include "xbengine/NsxTree.h"
@@ -60,11 +61,11 @@ NsxFile::~NsxFile() {
     // A mark still set stays: the tags did not follow the table, so the
     // next open builds them again. Closing releases the slot's lock.
     if (header_) munmap(const_cast<uint8_t*>(header_), pageSize);
-    if (fd_ >= 0) ::close(fd_);
+    if (fd_ >= 0) os::CloseFile(fd_);
 }
 
 std::unique_ptr<NsxFile> NsxFile::Create(const std::string& path) {
-    int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+    int fd = os::OpenFile(path, O_RDWR | O_CREAT);
     if (fd < 0) throw NsxError("Cannot create index file " + path + ": " + std::strerror(errno));
     std::unique_ptr<NsxFile> file(new NsxFile(path, fd, false));
     file->lockWriter();
@@ -81,7 +82,7 @@ std::unique_ptr<NsxFile> NsxFile::Create(const std::string& path) {
         file->freeHead_ = 0;
         file->counter_ = base + 2;
         file->writeHeader(file->counter_);
-        if (::ftruncate(fd, pageSize) != 0)
+        if (!os::TruncateFile(fd, pageSize))
             throw NsxError("Cannot write index file " + path + ": " + std::strerror(errno));
         file->header_ = MapHeader(fd, true);
         if (!file->header_) throw NsxError("Cannot map index file " + path);
@@ -99,7 +100,7 @@ std::unique_ptr<NsxFile> NsxFile::Create(const std::string& path) {
 }
 
 std::unique_ptr<NsxFile> NsxFile::Open(const std::string& path, bool readOnly) {
-    int fd = ::open(path.c_str(), (readOnly ? O_RDONLY : O_RDWR) | O_CLOEXEC);
+    int fd = os::OpenFile(path, readOnly ? O_RDONLY : O_RDWR);
     if (fd < 0) throw NsxError("Cannot open index file " + path + ": " + std::strerror(errno));
     std::unique_ptr<NsxFile> file(new NsxFile(path, fd, readOnly));
     struct stat st {};
@@ -113,7 +114,7 @@ std::unique_ptr<NsxFile> NsxFile::Open(const std::string& path, bool readOnly) {
 }
 
 std::vector<NsxTagInfo> NsxFile::Salvage(const std::string& path) {
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    int fd = os::OpenFile(path, O_RDONLY);
     if (fd < 0) return {};
     NsxFile file(path, fd, true);
     std::vector<NsxTagInfo> result;
@@ -151,6 +152,28 @@ std::vector<NsxTagInfo> NsxFile::Salvage(const std::string& path) {
         if (!info.name.empty() && !info.keyExpression.empty()) result.push_back(std::move(info));
     }
     return result;
+}
+
+void NsxFile::MarkForRebuild(const std::string& path) {
+    int fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC);
+    if (fd < 0) return;
+    NsxFile file(path, fd, false);
+    struct stat st {};
+    if (fstat(fd, &st) != 0 || st.st_size < off_t(pageSize)) return;
+    file.header_ = MapHeader(fd, true);
+    if (!file.header_ || std::memcmp(file.header_, magic, 8) != 0) return;
+    uint8_t* marks = const_cast<uint8_t*>(file.header_) + hdrIntents;
+    const os::FileLock lock(fd);
+    for (int slot = 0; slot < intentSlots; ++slot) {
+        const uint64_t at = intentLockBase + uint64_t(slot);
+        // The slot's lock keeps a writer from taking it while the mark goes in;
+        // let go at once, the mark is a dead writer's.
+        if (!lock.Lock(at, 1, os::LockKind::Exclusive, 0)) continue;
+        const bool free = markOf(marks, slot) == 0;
+        if (free) __atomic_store_n(marks + slot, uint8_t(1), __ATOMIC_SEQ_CST);
+        lock.Unlock(at, 1);
+        if (free) return;
+    }
 }
 
 uint64_t NsxFile::changeCounter() const {
@@ -783,13 +806,8 @@ void NsxFile::preadPage(uint32_t no, uint8_t* into) const {
 void NsxFile::pwriteAll(const void* bytes, size_t size, uint64_t offset) {
     const auto* p = static_cast<const uint8_t*>(bytes);
     unflushed_ = true;
-    size_t done = 0;
-    while (done < size) {
-        ssize_t n = ::pwrite(fd_, p + done, size - done, off_t(offset + done));
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) throw NsxError("Cannot write index file " + path_ + ": " + std::strerror(errno));
-        done += size_t(n);
-    }
+    if (!os::WriteAt(fd_, p, size, offset))
+        throw NsxError("Cannot write index file " + path_ + ": " + std::strerror(errno));
 }
 
 void NsxFile::damaged(const std::string& what) const {

@@ -54,6 +54,13 @@ public:
     // The tag descriptions of a file that may be damaged, as far as they can
     // be read, so that its tags can be built again; empty when none can.
     static std::vector<NsxTagInfo> Salvage(const std::string& path);
+    // Leaves a mark in the file that no live writer holds (see beginIntent):
+    // every later open or read then finds it damaged and builds it again from
+    // the table. For a file whose tags could not be written (a full disk): it
+    // is never served stale. The mark is a store into the mapped header, so
+    // it needs no free space. Nothing happens to a file that is missing or no
+    // index file at all, since no open takes that for sound either.
+    static void MarkForRebuild(const std::string& path);
 
     const std::string& path() const { return path_; }
     bool readOnly() const { return readOnly_; }

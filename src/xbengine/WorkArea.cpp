@@ -507,7 +507,26 @@ bool WorkArea::Delete() {
     return ok;
 }
 
+bool WorkArea::RestoreRecord(uint32_t recNo, const char* bytes) {
+    std::vector<char> stored(buffer_.size());
+    if (!table_->readRecord(recNo, stored.data()))
+        return false;
+    if (std::equal(stored.begin(), stored.end(), bytes))
+        return true;
+    tellWriting();
+    if (!table_->writeRecord(recNo, bytes)) {
+        tellWriteFailed();
+        return false;
+    }
+    if (recNo == recNo_ && !eof_)
+        std::copy_n(bytes, buffer_.size(), buffer_.begin());
+    tellWritten(recNo, stored, bytes);
+    return true;
+}
+
 bool WorkArea::Rlock(uint32_t recNo) { return table_->lockRecord(recNo, settings_.lockTimeoutMs); }
+
+bool WorkArea::Hold(uint32_t recNo) { return table_->keepRecordLock(recNo, settings_.lockTimeoutMs); }
 
 bool WorkArea::WriteField(int index, const std::string& bytes) {
     if (eof_ || index < 0 || index >= static_cast<int>(fields().size()) || isMemoField(index))

@@ -100,10 +100,16 @@ public:
     // AppendRefusal (AppendWriteFailed when the put over the blank failed).
     int AppendFilled(const char* src);
     bool Delete();
+    // Writes bytes back as record recNo as they stand, memo pointers
+    // included, and tells the tags; for undoing a document's changes.
+    // False when the record is not in the file or the write failed.
+    bool RestoreRecord(uint32_t recNo, const char* bytes);
 
     bool Rlock(uint32_t recNo);
     bool Locked(uint32_t recNo) const { return table_->recordLockedByOther(recNo); }
     void Unlock(uint32_t recNo) { table_->unlockRecord(recNo); }
+    bool Hold(uint32_t recNo);
+    void Release(uint32_t recNo) { table_->releaseKeptLock(recNo); }
 
     // Writes one field of the current record (bytes of the field's width).
     bool WriteField(int index, const std::string& bytes);

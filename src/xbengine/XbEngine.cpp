@@ -10,6 +10,7 @@
 #include "xbengine/DurableScope.h"
 #include "xbengine/Engine.h"
 #include "xbengine/FieldValue.h"
+#include "xbengine/Journal.h"
 
 using xb::Engine;
 using xb::WorkArea;
@@ -172,6 +173,14 @@ void xb_BeginScope() { xb::beginDurableScope(); }
 
 int xb_EndScope() { return xb::endDurableScope() ? 1 : 0; }
 
+int xb_ScopeLock(int recNo) {
+    WorkArea* area = current();
+    if (!area || recNo <= 0 || !area->Rlock(static_cast<uint32_t>(recNo)))
+        return 0;
+    xb::JournalHold(area->table(), static_cast<uint32_t>(recNo));
+    return 1;
+}
+
 // Fields.
 
 int xb_FieldCount() { return current() ? static_cast<int>(current()->fields().size()) : 0; }
@@ -272,6 +281,15 @@ int xb_AppendRecord(const char* buffer) {
 int xb_Delete() { return current() && current()->Delete() ? 1 : 0; }
 
 int xb_Rlock(int recNo) { return current() && recNo > 0 && current()->Rlock(recNo) ? 1 : 0; }
+
+int xb_HoldRecord(int recNo) { return current() && recNo > 0 && current()->Hold(recNo) ? 1 : 0; }
+
+int xb_ReleaseRecord(int recNo) {
+    if (!current() || recNo <= 0)
+        return 0;
+    current()->Release(static_cast<uint32_t>(recNo));
+    return 1;
+}
 
 int xb_Locked(int recNo) { return current() && recNo > 0 && current()->Locked(recNo) ? 1 : 0; }
 

@@ -37,6 +37,9 @@ int xb_Commit();
 // (non-zero when all flushes succeeded). Scopes nest.
 void xb_BeginScope();
 int xb_EndScope();
+// Locks a record of the selected area for the rest of the outermost scope
+// (waits up to the lock time-out); non-zero when held.
+int xb_ScopeLock(int recNo);
 
 // Fields (numbered from 1).
 int xb_FieldCount();
@@ -76,6 +79,11 @@ int xb_Delete();
 int xb_Rlock(int recNo);                    // non-zero when locked (waits up to the lock time-out)
 int xb_Locked(int recNo);                   // non-zero when another holder has the record
 int xb_Unlock(int recNo);                   // XB_UNLOCK_ALL releases every lock of the area
+// A record lock held across writes: the writes of the record do not let it
+// go, only xb_ReleaseRecord, xb_Unlock(XB_UNLOCK_ALL) or the table's close.
+// xb_HoldRecord waits up to the lock time-out; non-zero when held.
+int xb_HoldRecord(int recNo);
+int xb_ReleaseRecord(int recNo);
 // The table's append lock, held across several calls (to read the last
 // number of a table and append the next, say). While this area holds it, its
 // own appends go ahead and every other area's appends wait up to the lock

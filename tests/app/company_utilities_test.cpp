@@ -70,8 +70,9 @@ protected:
 TEST_F(CompanyUtilitiesTest, ExportWritesOneFixedLinePerPatientInNameOrder) {
     const std::string longName(34, 'W');
     append("Patient.dbf", {
-                              {{"ID", "125"}, {"RECNAME", "SMITH, JOHN"}, {"NAME", "John Smith"},
-                               {"ADDR", "12 Main St"}, {"CITY", "Springfield"}, {"STATE", "IL"}, {"ZIP", "62701"}},
+                              // A tab and a line break pasted into fields are written as blanks.
+                              {{"ID", "125"}, {"RECNAME", "SMITH, JOHN"}, {"NAME", "John\r\nSmith"},
+                               {"ADDR", "12 Main\tSt"}, {"CITY", "Springfield"}, {"STATE", "IL"}, {"ZIP", "62701"}},
                               {{"ID", "7"}, {"RECNAME", "ADAMS, ANN"}, {"NAME", "Ann Adams"}},
                           });
     open();
@@ -83,9 +84,10 @@ TEST_F(CompanyUtilitiesTest, ExportWritesOneFixedLinePerPatientInNameOrder) {
     ASSERT_TRUE(PatientExport::PatientAddressesSDF(*module, &bar));
 
     const std::string file = os::MapPath(company.File("patient.sdf"));
-    EXPECT_EQ(Texts(script), std::vector<std::string>{"Patient addresses saved to " + UpperCase(file)});
-    const std::string smith = std::string("SMITH, JOHN") + std::string(19, ' ') + "125       " + "John Smith" +
-                              std::string(20, ' ') + "12 Main St" + std::string(20, ' ') + "Springfield" +
+    // The path as it stands on disk: the file read below is the one named.
+    EXPECT_EQ(Texts(script), std::vector<std::string>{"Patient addresses saved to " + file});
+    const std::string smith = std::string("SMITH, JOHN") + std::string(19, ' ') + "125       " + "John  Smith" +
+                              std::string(19, ' ') + "12 Main St" + std::string(20, ' ') + "Springfield" +
                               std::string(9, ' ') + "IL" + "62701     ";
     const std::string adams = std::string("ADAMS, ANN") + std::string(20, ' ') + "7         " + "Ann Adams" +
                               std::string(21, ' ') + std::string(30 + 20 + 2 + 10, ' ');

@@ -142,23 +142,37 @@ TEST_F(DataModuleTest, IndexesAreRebuiltWhenAnIndexIsMissingOrTheBuildIsOlder) {
         int build;
         bool deletePatternIndex;
         bool rebuilt;
+        std::vector<std::string> messages;
     } cases[] = {
-        {"current build, indexes present", 1084, false, false},
-        {"current build, Pattern.nsx deleted", 1084, true, true},
-        {"build 1080", 1080, false, true},
-        {"newer build", 1090, false, false},
+        {"current build, indexes present", 1084, false, false, {}},
+        {"current build, Pattern.nsx deleted", 1084, true, true,
+         {"The index of Pattern.dbf is missing or damaged. The indexes will be rebuilt now."}},
+        {"build 1080", 1080, false, true, {}},
+        {"newer build", 1090, false, false, {}},
+    };
+    // Only a rebuild drops a tag the catalogue does not list.
+    const std::string accounts = company.File("Acct.dbf");
+    auto hasExtraTag = [&] {
+        EXPECT_NE(xb_Use(accounts.c_str(), "EXTRA", XB_READONLY, XB_DRIVER_NSX), 0);
+        const bool has = xb_TagArea("EXTRA") != 0;
+        xb_Close();
+        return has;
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         setBuild(c.build);
-        // Only a rebuild brings back an index nobody else looks for.
-        os::DeleteFile(company.File("Acct.nsx"));
+        ASSERT_NE(xb_Use(accounts.c_str(), "EXTRA", XB_EXCLUSIVE, XB_DRIVER_NSX), 0);
+        ASSERT_NE(xb_IndexTag("", "EXTRA", "name", XB_INDEX_PLAIN, XB_ASCENDING, ""), 0);
+        xb_Close();
         if (c.deletePatternIndex)
             ASSERT_TRUE(os::DeleteFile(company.File("Pattern.nsx")));
-        TDialogScript script;  // never a question
+        TDialogScript script;
+        for (size_t i = 0; i < c.messages.size(); ++i)
+            script.Answer(mrOk);
         open();
         Application->ProcessMessages();
-        EXPECT_EQ(os::FileExists(company.File("Acct.nsx")), c.rebuilt);
+        EXPECT_EQ(texts(script), c.messages);
+        EXPECT_EQ(hasExtraTag(), !c.rebuilt);
         EXPECT_EQ(build(), std::max(c.build, 1084));
         EXPECT_EQ(openTableNames().size(), keptOpen().size());
         EXPECT_EQ(openCount(), 1);

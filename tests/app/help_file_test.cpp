@@ -12,6 +12,7 @@
 
 #include "app/HelpFile.h"
 #include "os/Paths.h"
+#include "support/ScopedEnv.h"
 #include "support/TempDir.h"
 #include "ui/Application.h"
 #include "ui/DialogResponder.h"
@@ -29,27 +30,6 @@ void WriteFile(const std::string& Path, const std::string& Text) {
     fs::create_directories(fs::path(Path).parent_path());
     std::ofstream(Path, std::ios::binary) << Text;
 }
-
-// Sets an environment variable for its lifetime.
-class ScopedEnv {
-public:
-    ScopedEnv(const char* Name, const std::string& Value) : name_(Name) {
-        if (const char* old = std::getenv(Name))
-            saved_ = old, had_ = true;
-        setenv(Name, Value.c_str(), 1);
-    }
-    ~ScopedEnv() {
-        if (had_)
-            setenv(name_, saved_.c_str(), 1);
-        else
-            unsetenv(name_);
-    }
-
-private:
-    const char* name_;
-    std::string saved_;
-    bool had_ = false;
-};
 
 class HelpFileTest : public testing::Test {
 protected:
@@ -108,6 +88,17 @@ TEST_F(HelpFileTest, ThePdfFileServesWhenThereIsNoHtmlFile) {
     TDialogScript script;
     EXPECT_TRUE(HelpFile::ShowContents());
     EXPECT_EQ(waitForRecord(), "1\n" + pdf + "\n");
+}
+
+TEST_F(HelpFileTest, AnInstallationWithoutTheHelpContentSaysSoAndStartsNoViewer) {
+    ScopedEnv rootEnv("QUENMARK_ROOT", root);
+    ScopedEnv path("PATH", viewerFolder + ":/usr/bin:/bin");
+    installViewer();
+    TDialogScript script;
+    script.Answer(mrOk);
+    EXPECT_FALSE(HelpFile::ShowContents());
+    EXPECT_EQ(texts(script), std::vector<std::string>{"Error: Failed to execute QMHelp.html"});
+    EXPECT_FALSE(fs::exists(record));
 }
 
 TEST_F(HelpFileTest, NoViewerOrNoHelpFileIsReported) {

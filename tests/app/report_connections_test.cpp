@@ -6,8 +6,8 @@
 
 #include "app/DataModule.h"
 #include "data/DbTables.h"
-#include "reporting/DuzuDataSystem.h"
-#include "reporting/RSConDS.h"
+#include "reporting/project/DuzuDataSystem.h"
+#include "reporting/project/RSConDS.h"
 #include "support/CompanyFixture.h"
 #include "ui/Application.h"
 #include "ui/DialogResponder.h"

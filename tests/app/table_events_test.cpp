@@ -238,9 +238,10 @@ TEST_F(TableEventsTest, OpeningAddsTheExamAndRecallSentinelsOnce) {
 }
 
 TEST_F(TableEventsTest, WithoutTheirIndexFilesNoSentinelIsAdded) {
-    os::DeleteFile(company.File("Recall.nsx"));
     TDialogScript script;
     open();
+    // Gone after the open, which would have rebuilt it.
+    os::DeleteFile(company.File("Recall.nsx"));
     module->RecallTable->Open();
     EXPECT_TRUE(numbersOf("Recall.dbf", "PATIENTID").empty());
 }

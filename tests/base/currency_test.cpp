@@ -6,6 +6,7 @@
 #include <string>
 
 #include "base/Currency.h"
+#include "base/MoneyText.h"
 #include "base/Exceptions.h"
 
 namespace {
@@ -118,6 +119,32 @@ TEST(Currency, FormatCurrUsesTheExactDigits) {
     EXPECT_EQ(FormatCurr("0.00;(0.00)", raw(-50)), "(0.01)");
     EXPECT_EQ(FormatCurr("0.00;(0.00);nil", raw(-49)), "nil");
     EXPECT_EQ(FormatCurr("$#,##0.0000", raw(INT64_MAX)), "$922,337,203,685,477.5807");
+}
+
+}  // namespace
+
+namespace {
+
+TEST(Currency, MoneyTypedAsTextTakesWholeThousandsGroupsOneDecimalPointAndNoFinerThanAsked) {
+    struct Case {
+        const char* text;
+        bool taken;
+        int64_t raw;
+    } cases[] = {
+        {"1,234.56", true, 12345600},   {"-1,234,567.5", true, -12345675000}, {" 5 ", true, 50000},
+        {"$12.30", true, 123000},       {"-$0.05", true, -500},               {"+7", true, 70000},
+        {".5", true, 5000},             {"12.500", true, 125000},              // trailing zeros are no finer
+        {"12,34", false, 0},            {"1,2,3", false, 0},                   {"1234,567", false, 0},
+        {",123", false, 0},             {"1,234,56", false, 0},                {"1e9", false, 0},
+        {"-0.005", false, 0},           {"", false, 0},                        {"abc", false, 0},
+        {"1.2.3", false, 0},            {"-", false, 0},                       {"5-", false, 0},
+        {"99999999999999999999", false, 0},
+    };
+    for (const Case& c : cases) {
+        Currency value = Currency::FromRaw(-1);
+        EXPECT_EQ(TryMoneyTextToCurr(c.text, 2, value), c.taken) << c.text;
+        EXPECT_EQ(value.Raw(), c.taken ? c.raw : -1) << c.text;
+    }
 }
 
 }  // namespace

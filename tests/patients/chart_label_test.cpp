@@ -1,6 +1,8 @@
 // The chart label of the patient record printed through the report runner
 // to the PDF printer: one label, at the start position the labels dialog
 // was given, with the patient's name and account.
+#include <filesystem>
+
 #include "PatientFormSupport.h"
 #include "patients/LabelRowCol.h"
 #include "reporting/RSDevice.h"
@@ -75,6 +77,23 @@ TEST_F(ChartLabelTest, OneLabelPrintsAtTheStartPositionWithNameAndAccount) {
         // Two lines of 14 points and nothing else on the sheet.
         EXPECT_LE(ink.Bottom, (c.Top + 0.666) * Dpi + 4);
     }
+}
+
+TEST_F(ChartLabelTest, ClosingTheLabelsDialogWithoutOKPrintsNoLabel) {
+    open();
+    moveTo(1);
+    TPatientInfoDlg* form = openForm();
+    const std::string pdf = pictures.file("chart-label-declined.pdf");
+    form->ReportSystem2->SetSystemSetups({});
+    form->ReportSystem2->SetDefaultDest(rdFile);
+    form->ReportSystem2->SetOutputFileName(pdf);
+    TDialogScript script;
+    script.Answer(mrCancel);
+    form->ChartLabel1->Click();
+    EXPECT_EQ(script.Unanswered(), 0u);
+    EXPECT_FALSE(std::filesystem::exists(pdf));
+    form->Close();
+    Application->ProcessMessages();
 }
 
 }  // namespace

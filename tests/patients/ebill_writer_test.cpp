@@ -96,8 +96,8 @@ TEST_F(ClaimCaptureTest, TheFixtureClaimsBlockHasTheFormsBytes) {
         EXPECT_EQ(l[size_t(line - 1)].size(), 80u + 10 + 3) << line;
     }
 
-    // Marked only now: EBILLED today, the record left in edit for the dialog to store.
-    EXPECT_EQ(claim()->State(), dsEdit);
+    // Marked only now, and stored with the block: EBILLED today.
+    EXPECT_EQ(claim()->State(), dsBrowse);
     EXPECT_EQ(claim()->FieldByName("EBILLED")->AsDateTime(), EncodeDate(2026, 3, 9));
     ASSERT_EQ(script.Shown().size(), 1u);
     EXPECT_EQ(script.Shown()[0].Text, kStored);
@@ -146,12 +146,16 @@ TEST_F(ClaimCaptureTest, ChoicesConditionsAndJoinsFollowTheClaimsValues) {
         {"facility city line in upper case", set("FAC_ZIP", "62701-1234"), 62, 24,
          "SPRINGFIELD IL 62701-1234"},
         {"high bytes pass unchanged", set("PAT_NAME", "Mu\xF1oz, Jos\xE9"), 12, 3, "MU\xF1OZ, JOS\xE9"},
+        {"a pasted tab is a blank", set("PAT_NAME", "Doe,\tJane Q"), 12, 3, "DOE, JANE Q"},
+        {"a line break typed into the address keeps the line whole", set("PAT_ADDRS", "12 Elm\r\nSt"), 14, 3,
+         "12 ELM  ST"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         claim()->Edit();
         c.change(claim());
         const std::vector<std::string> l = crlfLines(BuildEBillBlock(claim(), rows()));
+        EXPECT_EQ(l.size(), 66u);
         EXPECT_EQ(at(l, c.line, c.column, int(c.text.size())), c.text);
         claim()->Cancel();
     }

@@ -587,30 +587,62 @@ TEST_F(PatientFormTest, PageDownAndUpScrollTheExamPage) {
     form->Close();
 }
 
-TEST_F(PatientFormTest, TheLabelsDialogReadsRowAndColumn) {
+TEST_F(PatientFormTest, TheLabelsDialogReadsAStartOnTheSheetOrNone) {
     open();
-    TDialogScript script;
-    script.Answer([](TForm& dialog) {
-        auto& labels = dynamic_cast<TLabelRowColDlg&>(dialog);
-        EXPECT_EQ(labels.Caption(), "Labels");
-        EXPECT_EQ(labels.RowEdit->EditMask(), "99;1; ");
-        EXPECT_EQ(labels.RowEdit->Text(), "1 ");
-        labels.RowEdit->SetText("3 ");
-        labels.ColumnEdit->SetText("2 ");
-        labels.OKBtn->Click();
-    });
-    AskLabelStart(holder.get());
-    EXPECT_EQ(LabelStartRow, 3);
-    EXPECT_EQ(LabelStartColumn, 2);
-    script.Answer([](TForm& dialog) {
-        auto& labels = dynamic_cast<TLabelRowColDlg&>(dialog);
-        labels.RowEdit->SetText("  ");
-        labels.ColumnEdit->SetText("0 ");
-        labels.OKBtn->Click();
-    });
-    AskLabelStart(holder.get());
-    EXPECT_EQ(LabelStartRow, 1);
-    EXPECT_EQ(LabelStartColumn, 1);
+    // A sheet 20 labels down and 4 across.
+    struct Case {
+        const char* row;
+        const char* column;
+        bool started;
+        int startRow, startColumn;
+    };
+    const Case cases[] = {{"3 ", "2 ", true, 3, 2}, {"  ", "0 ", true, 1, 1}, {"20", "4 ", true, 20, 4}};
+    for (const Case& c : cases) {
+        TDialogScript script;
+        script.Answer([&](TForm& dialog) {
+            auto& labels = dynamic_cast<TLabelRowColDlg&>(dialog);
+            EXPECT_EQ(labels.Caption(), "Labels");
+            EXPECT_EQ(labels.RowEdit->EditMask(), "99;1; ");
+            EXPECT_EQ(labels.RowEdit->Text(), "1 ");
+            labels.RowEdit->SetText(c.row);
+            labels.ColumnEdit->SetText(c.column);
+            labels.OKBtn->Click();
+        });
+        EXPECT_EQ(AskLabelStart(holder.get(), 20, 4), c.started) << c.row << "," << c.column;
+        EXPECT_EQ(LabelStartRow, c.startRow) << c.row;
+        EXPECT_EQ(LabelStartColumn, c.startColumn) << c.column;
+    }
+
+    // Beyond the sheet: refused with a message, the dialog stays for another try.
+    {
+        TDialogScript script;
+        script.Answer([](TForm& dialog) {
+            auto& labels = dynamic_cast<TLabelRowColDlg&>(dialog);
+            for (const char* row : {"99", "21"}) {
+                labels.RowEdit->SetText(row);
+                labels.OKBtn->Click();
+                EXPECT_EQ(labels.ModalResult(), mrNone) << row;
+            }
+            labels.RowEdit->SetText("2 ");
+            labels.ColumnEdit->SetText("5 ");
+            labels.OKBtn->Click();
+            EXPECT_EQ(labels.ModalResult(), mrNone);
+            labels.ColumnEdit->SetText("4 ");
+            labels.OKBtn->Click();
+        });
+        script.Answer(mrOk).Answer(mrOk).Answer(mrOk);
+        EXPECT_TRUE(AskLabelStart(holder.get(), 20, 4));
+        EXPECT_EQ(LabelStartRow, 2);
+        EXPECT_EQ(LabelStartColumn, 4);
+        ASSERT_EQ(script.Shown().size(), 4u);
+        EXPECT_EQ(script.Shown()[1].Text,
+                  "The sheet has 20 rows of 4 labels: start at a row from 1 to 20 and a column from 1 to 4.");
+    }
+
+    // Closed without OK: no start, nothing to print.
+    TDialogScript closed;
+    closed.Answer(mrCancel);
+    EXPECT_FALSE(AskLabelStart(holder.get(), 20, 4));
 }
 
 TEST_F(PatientFormTest, TheExamDialogIsOneInstanceBoundToTheExam) {
@@ -683,7 +715,7 @@ TEST_F(PatientFormTest, PicturesOfEveryPageAndDialog) {
     script.Answer(Ok([&](TForm& notes) { picture(&notes, "exam_notes"); }));
     form->BitBtn1->Click();
     script.Answer(Ok([&](TForm& labels) { picture(&labels, "labels_dialog"); }));
-    AskLabelStart(form);
+    AskLabelStart(form, 15, 2);
     form->Close();
 }
 

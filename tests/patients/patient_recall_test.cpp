@@ -1,7 +1,10 @@
 // The recall list of a patient and the recall date dialog over the fixture
 // company's recall table: the patient's scope, the buttons that follow it,
 // deleted recalls kept and reused, and Cancel storing nothing.
+#include <functional>
+
 #include "PatientFormSupport.h"
+#include "controls/KingTool.h"
 #include "controls/TheKing.h"
 #include "patients/PatientRecall.h"
 #include "ui/DialogResponder.h"
@@ -140,6 +143,35 @@ TEST_F(PatientRecallTest, EditChangesTheCurrentRecallInPlace) {
     const auto all = recallFile();
     ASSERT_EQ(all.size(), 2u);
     EXPECT_EQ(all[0], (Recall{"1", "DOE, JANE", "20260420", "Eye Exam"}));
+}
+
+TEST_F(PatientRecallTest, TheCalendarMarksTheRecallsDayAndNothingShowsAnotherDay) {
+    TPatientRecallDlg* list = openRecalls(1);
+    TDialogScript script;
+    script.Answer([&](TForm& dialog) {
+        auto& date = dynamic_cast<TRecallDateDlg&>(dialog);
+        TKingCalendar* calendar = date.KingCalendar1;
+        struct Case {
+            const char* step;
+            std::function<void()> act;
+            const char* shown;
+        };
+        const Case cases[] = {
+            {"opened", [] {}, "20260315"},
+            {"a year ahead", [&] { date.KingNavigator1->Buttons(nbNextYear)->Click(); }, "20270315"},
+            {"a month back", [&] { date.KingNavigator1->Buttons(nbPrevMonth)->Click(); }, "20270215"},
+        };
+        for (const Case& c : cases) {
+            c.act();
+            EXPECT_EQ(FormatDateTime("yyyymmdd", calendar->CalendarDate()), c.shown) << c.step;
+            EXPECT_EQ(calendar->dayAt(calendar->Col(), calendar->Row()), 15) << c.step << ": the day marked";
+            EXPECT_EQ(date.KingNavigator1->Buttons(nbToday)->Caption(), "Today") << c.step;
+        }
+        picture(&date, "recall_date_a_year_ahead");
+        date.CancelBtn->Click();
+    });
+    list->EditBtn->Click();
+    list->Close();
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 
 #include "PatientFormSupport.h"
 #include "controls/DBKing.h"
+#include "controls/KingTool.h"
 #include "controls/TheKing.h"
 #include "controls/qmdblook.h"
 #include "controls/Qmdbgrid.h"
@@ -115,6 +116,25 @@ TEST_F(ScheduleTest, TheDayListsInClockOrderWithItsNote) {
     goTo(form, EncodeDate(2026, 3, 11));
     EXPECT_EQ(form->DBMemo1->Text(), "");
     EXPECT_TRUE(items(form).empty());
+    closeSchedule(form);
+}
+
+TEST_F(ScheduleTest, TheCalendarMarksTheDayTheWindowShows) {
+    TScheduleDlg* form = openSchedule();
+    TKingCalendar* calendar = form->KingCalendar1;
+    for (TDateTime day : {FixtureDay, EncodeDate(2026, 3, 31), EncodeDate(2025, 11, 2)}) {
+        goTo(form, day);
+        const std::string shown = FormatDateTime("dddd, mmmm d, yyyy", day);
+        EXPECT_EQ(form->DayLabel->Caption(), shown);
+        int year = 0, month = 0, dayOfMonth = 0;
+        DecodeDate(day, year, month, dayOfMonth);
+        EXPECT_EQ(calendar->dayAt(calendar->Col(), calendar->Row()), dayOfMonth) << shown;
+        EXPECT_EQ(form->MonthBar1->markedMonth(), month - 1) << shown;
+        EXPECT_EQ(form->KingNavigator1->Buttons(nbToday)->Caption(), "Today") << shown;
+    }
+    goTo(form, FixtureDay);
+    form->SetBounds(0, 0, 720, 560);
+    picture(form, "schedule_day_marked");
     closeSchedule(form);
 }
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "reporting/DuzuDataSystem.h"
+#include "reporting/project/DuzuDataSystem.h"
 
 struct LinkColumn {
     std::map<std::string, std::string> Tags;  // "N", "T", "W", "L", "D"

@@ -3,7 +3,7 @@
 #include <mutex>
 
 #include "base/SysUtils.h"
-#include "reporting/DuzuProperties.h"
+#include "reporting/project/DuzuProperties.h"
 #include "reporting/RSBase.h"
 
 void TTestText::PrintSelf(TBaseReport* Engine) {

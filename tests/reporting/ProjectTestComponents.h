@@ -5,7 +5,7 @@
 // published property, for comparing trees.
 #include <string>
 
-#include "reporting/DZClass.h"
+#include "reporting/project/DZClass.h"
 
 class TTestText : public TDuzuControl {
 public:

@@ -6,11 +6,11 @@
 #include <cmath>
 
 #include "RecordingReport.h"
-#include "reporting/DZCalc.h"
-#include "reporting/DZCsData.h"
-#include "reporting/DZProj.h"
-#include "reporting/RSDuzu.h"
-#include "reporting/DZCsDraw.h"
+#include "reporting/project/DZCalc.h"
+#include "reporting/project/DZCsData.h"
+#include "reporting/project/DZProj.h"
+#include "reporting/project/RSDuzu.h"
+#include "reporting/project/DZCsDraw.h"
 
 namespace {
 

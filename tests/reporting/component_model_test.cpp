@@ -6,7 +6,7 @@
 
 #include "ProjectTestComponents.h"
 #include "RecordingReport.h"
-#include "reporting/DZProj.h"
+#include "reporting/project/DZProj.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "LinkClient.h"
-#include "reporting/DesignerUtils.h"
+#include "reporting/project/DesignerUtils.h"
 
 namespace {
 

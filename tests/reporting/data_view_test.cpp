@@ -7,10 +7,10 @@
 
 #include "base/Streams.h"
 #include "base/SysUtils.h"
-#include "reporting/DZData.h"
-#include "reporting/DZProj.h"
-#include "reporting/DuzuDataSystem.h"
-#include "reporting/RSCon.h"
+#include "reporting/project/DZData.h"
+#include "reporting/project/DZProj.h"
+#include "reporting/project/DuzuDataSystem.h"
+#include "reporting/project/RSCon.h"
 #include "ui/DialogResponder.h"
 #include "ui/Dialogs.h"
 

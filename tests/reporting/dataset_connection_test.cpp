@@ -7,8 +7,8 @@
 
 #include "LinkClient.h"
 #include "data/DbTables.h"
-#include "reporting/Extended80.h"
-#include "reporting/RSConDS.h"
+#include "reporting/project/Extended80.h"
+#include "reporting/project/RSConDS.h"
 #include "support/CompanyFixture.h"
 #include "xbase/EngineGlue.h"
 

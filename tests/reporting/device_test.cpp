@@ -6,7 +6,7 @@
 #include <filesystem>
 
 #include "base/Streams.h"
-#include "reporting/DZProj.h"
+#include "reporting/project/DZProj.h"
 #include "reporting/RSDevice.h"
 #include "reporting/RSFPrint.h"
 #include "reporting/RSFiler.h"

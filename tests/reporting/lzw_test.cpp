@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "reporting/DesignerUtils.h"
-#include "reporting/LzwCodec.h"
+#include "reporting/project/DesignerUtils.h"
+#include "reporting/project/LzwCodec.h"
 
 namespace {
 

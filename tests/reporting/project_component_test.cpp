@@ -10,9 +10,9 @@
 #include "support/TempDir.h"
 #include "base/Streams.h"
 #include "os/Paths.h"
-#include "reporting/DZProj.h"
-#include "reporting/DesignerUtils.h"
-#include "reporting/RSDuzu.h"
+#include "reporting/project/DZProj.h"
+#include "reporting/project/DesignerUtils.h"
+#include "reporting/project/RSDuzu.h"
 #include "ui/DialogResponder.h"
 #include "ui/Dialogs.h"
 

@@ -10,11 +10,11 @@
 
 #include "RecordingReport.h"
 #include "base/Streams.h"
-#include "reporting/DZCsData.h"
-#include "reporting/DZData.h"
-#include "reporting/DZProj.h"
-#include "reporting/RSCon.h"
-#include "reporting/RSDuzu.h"
+#include "reporting/project/DZCsData.h"
+#include "reporting/project/DZData.h"
+#include "reporting/project/DZProj.h"
+#include "reporting/project/RSCon.h"
+#include "reporting/project/RSDuzu.h"
 
 namespace {
 

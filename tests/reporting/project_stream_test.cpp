@@ -9,9 +9,9 @@
 #include <memory>
 
 #include "ProjectTestComponents.h"
-#include "reporting/DZFiler.h"
-#include "reporting/DZProj.h"
-#include "reporting/Extended80.h"
+#include "reporting/project/DZFiler.h"
+#include "reporting/project/DZProj.h"
+#include "reporting/project/Extended80.h"
 #include "support/TempDir.h"
 
 namespace {

@@ -6,8 +6,8 @@
 #include <limits>
 
 #include "base/SysUtils.h"
-#include "reporting/Extended80.h"
-#include "reporting/StreamHelper.h"
+#include "reporting/project/Extended80.h"
+#include "reporting/project/StreamHelper.h"
 
 namespace {
 

@@ -32,7 +32,7 @@
 #include "base/SysUtils.h"
 #include "data/DbTables.h"
 #include "reporting/RSDevice.h"
-#include "reporting/RSDuzu.h"
+#include "reporting/project/RSDuzu.h"
 #include "reporting/RSPrinter.h"
 #include "reports/ARReport.h"
 #include "reports/EndOfDayRpt.h"

@@ -107,7 +107,7 @@ TEST_F(EndOfDayTest, AnotherDayResetsTheDrawersAndOnlyAWholeDateIsTaken) {
     EXPECT_EQ(form->OpenDrawerCashEdit->Text(), "80.00");
     // Enter takes the typed date and writes it in the short date format.
     form->EndOfDayDateDialog->SetText("3/14/2024");
-    char enter = 13;
+    char enter = VK_RETURN;
     form->EndOfDayDateDialogKeyPress(form->EndOfDayDateDialog, enter);
     EXPECT_EQ(form->EndOfDayDateDialog->Text(), DateToStr(EncodeDate(2024, 3, 14)));
     EXPECT_EQ(form->KingPopup1->PopupDate(), EncodeDate(2024, 3, 14));
@@ -124,7 +124,7 @@ TEST_F(EndOfDayTest, AnotherDayResetsTheDrawersAndOnlyAWholeDateIsTaken) {
     EXPECT_EQ(form->CloseDrawerCashEdit->Text(), "3.00");
     // No such day: the conversion error, and the figures stay.
     form->EndOfDayDateDialog->SetText("2/30/2024");
-    EXPECT_THROW(form->EndOfDayDateDialogKeyPress(form->EndOfDayDateDialog, enter = 13), EConvertError);
+    EXPECT_THROW(form->EndOfDayDateDialogKeyPress(form->EndOfDayDateDialog, enter = VK_RETURN), EConvertError);
     EXPECT_EQ(form->ShownDate(), EncodeDate(2024, 3, 16));
     EXPECT_EQ(form->CloseDrawerCashEdit->Text(), "3.00");
 }

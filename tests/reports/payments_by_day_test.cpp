@@ -9,7 +9,7 @@
 #include "app/ProgramReportProject.h"
 #include "app/StoredProject.h"
 #include "reporting/RSDevice.h"
-#include "reporting/RSDuzu.h"
+#include "reporting/project/RSDuzu.h"
 #include "reporting/RSPrinter.h"
 #include "reports/PaymentsByDay.h"
 #include "support/PageImages.h"

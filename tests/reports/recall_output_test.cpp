@@ -169,7 +169,7 @@ TEST_F(RecallOutputTest, ThroughTheSentinelsYearOnlyRecallsWithAPatientPrint) {
 TEST_F(RecallOutputTest, TypedDatesAreTakenWhenCommitted) {
     open(TPrintRecallLabelsDlg::ListingIndex, "4/10/24", "4/30/2024");
     // Enter commits a box: rewritten, and its calendar follows.
-    char enter = 13;
+    char enter = VK_RETURN;
     dialog->FromKingDateDialog->OnKeyPress(dialog->FromKingDateDialog, enter);
     EXPECT_EQ(enter, 0);
     EXPECT_EQ(dialog->FromKingDateDialog->Text(), "04/10/2024");

@@ -293,7 +293,7 @@ TEST_F(StatementTest, TheCarryOutListPrintsByButtonEnterAndDoubleClick) {
     const std::vector<std::function<void()>> ways = {
         [list] { list->BitBtn1->Click(); },
         [list] {
-            Word key = 13;
+            Word key = VK_RETURN;
             list->qmDBGrid1KeyDown(list, key, {});
         },
         [list] { list->qmDBGrid1DblClick(list); }};

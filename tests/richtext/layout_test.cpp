@@ -455,7 +455,7 @@ TEST(RtPaint, PrintedPageMatchesThePageDrawnOnAnImage) {
 
     TempDir dir;
     std::unique_ptr<TPrinterContext> dc = pdf->CreateDC(nullptr);
-    ASSERT_GT(dc->StartDoc("rich text", dir.file("page.pdf")), 0);
+    ASSERT_GT(dc->StartDoc({"rich text", dir.file("page.pdf")}), 0);
     dc->StartPage();
     TCanvas printerCanvas(dc.get());
     TRtRTFTextPaint printed;

@@ -166,6 +166,45 @@ TEST_F(AdjustTest, WhatTheFieldsCannotHoldIsRefusedBeforeAnythingIsStored) {
     EXPECT_EQ(stored("FRAME", "QTYONHAND"), "6");
 }
 
+TEST_F(AdjustTest, OneRunsWorthOfLabelsAtMostCountingThoseAlreadyQueued) {
+    struct Case {
+        const char* labels;
+        int queuedAfter;
+        const char* message;  // "" when the labels are queued
+    };
+    const Case cases[] = {
+        {"10001", 0, "At most 10,000 labels are printed in one run; 10,001 were asked for. Nothing was stored."},
+        {"999999999", 0, "999,999,999 were asked for"},
+        {"99999999999", 0, "99,999,999,999 were asked for"},
+        {"9999", 9999, ""},
+        {"2", 9999,
+         "At most 10,000 labels are printed in one run, and 9,999 are already waiting to be printed: 2 more cannot be "
+         "queued. Nothing was stored."},
+        {"1", 10000, ""},
+    };
+    goItem("FRAME");
+    int onHand = 5;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.labels);
+        TAdjustInvDlg* dialog = adjust("1", "0", c.labels);
+        TDialogScript script;
+        script.Answer(mrOk);
+        dialog->OKBitBtnClick(nullptr);
+        if (*c.message) {
+            ASSERT_EQ(script.Shown().size(), 1u);
+            EXPECT_NE(script.Shown()[0].Text.find(c.message), std::string::npos) << script.Shown()[0].Text;
+            EXPECT_EQ(dialog->ModalResult(), mrNone) << "the dialog stays open";
+            dialog->Close();
+        } else {
+            EXPECT_TRUE(script.Shown().empty());
+            ++onHand;
+        }
+        EXPECT_EQ(stored("FRAME", "QTYONHAND"), std::to_string(onHand)) << "stored only with the labels";
+        EXPECT_EQ(SkuLabelQueue::QueuedCount(), c.queuedAfter);
+        Application->ProcessMessages();
+    }
+}
+
 TEST_F(AdjustTest, QuantitiesThatAreNoNumbersAreRefusedByTheConversionError) {
     goItem("FRAME");
     TAdjustInvDlg* dialog = adjust("3", "1", "1");
@@ -182,7 +221,7 @@ TEST_F(AdjustTest, QuantitiesThatAreNoNumbersAreRefusedByTheConversionError) {
     EXPECT_FALSE(SkuLabelQueue::Exists());
 }
 
-TEST_F(AdjustTest, AQueueThatCannotBeWrittenIsReportedAfterTheQuantityIsStored) {
+TEST_F(AdjustTest, AQueueThatCannotBeWrittenLeavesTheQuantityAsItWas) {
     // A folder where the queue file should be: opening it for writing fails.
     std::filesystem::create_directories(SkuLabelQueue::Path());
     goItem("FRAME");
@@ -191,9 +230,16 @@ TEST_F(AdjustTest, AQueueThatCannotBeWrittenIsReportedAfterTheQuantityIsStored) 
     script.Answer(mrOk);
     dialog->OKBitBtnClick(nullptr);
     ASSERT_EQ(script.Shown().size(), 1u);
-    EXPECT_NE(script.Shown()[0].Text.find("no labels were queued"), std::string::npos);
-    EXPECT_EQ(stored("FRAME", "QTYONHAND"), "7");
+    EXPECT_NE(script.Shown()[0].Text.find("SkuLabel.dat could not be created"), std::string::npos)
+        << script.Shown()[0].Text;
+    EXPECT_NE(script.Shown()[0].Text.find("The stock adjustment was not saved."), std::string::npos);
+    EXPECT_EQ(stored("FRAME", "QTYONHAND"), "5") << "the quantity lands with its labels or not at all";
+    EXPECT_NE(dialog->ModalResult(), mrOk) << "the dialog stays for another try";
     std::filesystem::remove(SkuLabelQueue::Path());
+    dialog->OKBitBtnClick(nullptr);
+    EXPECT_EQ(stored("FRAME", "QTYONHAND"), "7");
+    EXPECT_EQ(SkuLabelQueue::ReadLines().size(), 3u);
+    SkuLabelQueue::Reset();
 
     // A missing scratch folder is made.
     std::filesystem::remove_all(std::filesystem::path(SkuLabelQueue::Path()).parent_path());

@@ -164,6 +164,30 @@ TEST_F(DepositFormTest, SaveShowsTheStoredDepositReadOnlyAndOpenFindsItAgain) {
     EXPECT_EQ(broken(), std::vector<std::string>{});
 }
 
+TEST_F(DepositFormTest, TheStoredDepositShowsEachItemsPaymentDate) {
+    const std::string cash = paidReceipt("7", "60.00", "Cash");
+    const std::string check = paidReceipt("8", "40.00", "Check", "1042");
+    form = std::make_unique<TDepositForm>(nullptr);
+    auto dated = [&] {
+        std::vector<std::string> shown;
+        TTable* temp6 = module->Temp6Table;
+        for (temp6->First(); !temp6->Eof(); temp6->Next())
+            shown.push_back(Trim(temp6->FieldByName("PaymentID")->AsString()) + " " +
+                            temp6->FieldByName("Date")->DisplayText());
+        return shown;
+    };
+    const std::vector<std::string> offered = dated();
+    ASSERT_EQ(offered.size(), 2u);
+    for (const std::string& item : offered)
+        EXPECT_GT(item.size(), cash.size() + 1) << "dated: " << item;
+    clickItem(cash);
+    clickItem(check);
+    form->SaveBtn->Click();
+    ASSERT_TRUE(form->Saved());
+    EXPECT_EQ(dated(), offered) << "the stored deposit, shown again";
+    picture(form.get(), "deposit-form-stored-dates.png");
+}
+
 TEST_F(DepositFormTest, OneWindowAtATimeAndAnUnsavedOneAsksBeforeClosing) {
     EXPECT_TRUE(IsSingleInstance("TDepositForm"));
     TForm* first = OpenForm(nullptr, {.ClassName = "TDepositForm", .Caption = "Make &Deposits"});

@@ -183,8 +183,9 @@ TEST_F(DepositTest, AnItemThatLostItsPaymentIsNamedBeforeTheDeleteGoesOn) {
     TDialogScript script;
     script.Answer(mrOk).Answer(mrYes);
     ASSERT_TRUE(deposit->DeleteDeposit(Today));
+    // Without its payment the item has no payment date: the window lists it first.
     EXPECT_EQ(script.Shown().at(0).Text,
-              "Item 2 does not have an associated payment number.  With your right mouse button click on item 2 "
+              "Item 1 does not have an associated payment number.  With your right mouse button click on item 1 "
               "to add the payment number.");
     EXPECT_EQ(script.Shown().at(1).Text, "Delete this Deposit?");
     EXPECT_EQ(depositedMark(first), "F ");

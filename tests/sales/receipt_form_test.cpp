@@ -284,6 +284,39 @@ TEST_F(ReceiptFormTest, AStoredReceiptOpensWithItsLinesLabOrderAndStoredTotals) 
     EXPECT_FALSE(form->OpenReceipt("12a"));
 }
 
+TEST_F(ReceiptFormTest, ABlankOrZeroQuantityIsShownStoredAndCountedAsOne) {
+    choosePatient("7");
+    TTable* temp2 = module->Temp2Table;
+    // The item cell's rule leaves the quantity as typed: blank, 0, or 2.
+    struct Case {
+        const char* code;
+        const char* qty;
+        const char* shown;
+    };
+    const Case cases[] = {{"LENS1", "", "1"}, {"EXAM", "0", "1"}, {"LENS1", "2", "2"}};
+    for (const Case& c : cases) {
+        if (&c != cases)
+            newLine();
+        fillLine(c.code, c.qty);
+        EXPECT_EQ(Trim(temp2->FieldByName("Qty")->DisplayText()), c.shown) << c.code << " qty '" << c.qty << "'";
+    }
+    EXPECT_EQ(shown(form->SubTotalLabel), "$170.00");
+    form->SaveBitBtnClick(form);
+    EXPECT_EQ(broken(), std::vector<std::string>{});
+
+    // What the window showed is what was stored, and the stock agrees.
+    std::vector<std::string> stored;
+    TTable* detail = module->SalesDetailTable;
+    for (detail->First(); !detail->Eof(); detail->Next())
+        stored.push_back(Trim(detail->FieldByName("ITEMNO")->AsString()) + " " +
+                         Trim(detail->FieldByName("QTY")->AsString()));
+    EXPECT_EQ(stored, (std::vector<std::string>{"LENS1 1", "EXAM 1", "LENS1 2"}));
+    TTable* items = module->ItemTable;
+    items->SetIndexName("ID");
+    ASSERT_TRUE(module->ItemXbase->Seek("LENS1"));
+    EXPECT_EQ(Trim(items->FieldByName("QTYONHAND")->AsString()), "7");
+}
+
 TEST_F(ReceiptFormTest, SaveStartsANewReceiptAndDeleteReversesTheStoredOne) {
     choosePatient("8");
     fillLine("FRAME1");

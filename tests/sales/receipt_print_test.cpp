@@ -1,11 +1,19 @@
 // The printed receipt, printed from the receipt window through the report
 // engine to the PDF printer and read back with pdftotext and pdftoppm: the
 // page breaks after ten lines, the totals with the payments applied, the
-// letterhead and message from the settings, and the copies.
+// letterhead and message from the settings, the copies, the file it makes in
+// the print folder, and the same receipt on a real CUPS printer.
 #include "ReceiptFormFixture.h"
+
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include "app/MultiLineSetting.h"
 #include "app/Settings.h"
+#include "support/CupsServer.h"
+#include "support/ScopedEnv.h"
+#include "support/TempDir.h"
+#include "ui/PrinterDrivers.h"
 
 namespace {
 
@@ -27,7 +35,7 @@ protected:
     }
 
     // A receipt for patient 7 with Lines lines: frames (taxed) and exams
-    // (untaxed, quantity 0) in turn.
+    // (untaxed, quantity left blank) in turn.
     void receiptOf(int Lines) {
         choosePatient("7");
         for (int i = 0; i < Lines; ++i) {
@@ -60,13 +68,14 @@ TEST_F(ReceiptPrintTest, ThreeLinesPrintOnePageWithLetterheadTotalsAndMessage) {
                              "Balance this Receipt", "Thank you for your visit.", "See you next year."})
         EXPECT_TRUE(has(text, part)) << part << "\n" << text;
     EXPECT_FALSE(has(text, "Continued on Page"));
-    // A taxed line is marked "T"; the exam, of quantity 0, shows no quantity.
+    // A taxed line is marked "T"; the exam, left without a quantity, is sold,
+    // stored and printed as one.
     std::istringstream lines(text);
     for (std::string line; std::getline(lines, line);) {
         if (has(line, "FRAME1"))
             EXPECT_TRUE(line.back() == 'T' && Trim(line).front() == '1') << line;
         if (has(line, "EXAM"))
-            EXPECT_TRUE(line.back() != 'T' && Trim(line).rfind("EXAM", 0) == 0) << line;
+            EXPECT_TRUE(line.back() != 'T' && Trim(line).rfind("1 ", 0) == 0) << line;
     }
     EXPECT_FALSE(module->ReceiptChanged);
     EXPECT_EQ(broken(), std::vector<std::string>{}) << "printing saved the receipt first";
@@ -129,6 +138,66 @@ TEST_F(ReceiptPrintTest, CancelInTheSetupWindowPrintsNothingAfterTheSave) {
     EXPECT_EQ(figure("Patient 7"), Currency(260));
     EXPECT_FALSE(module->ReceiptChanged);
     EXPECT_EQ(broken(), std::vector<std::string>{});
+}
+
+TEST_F(ReceiptPrintTest, ThePrintIsANewFileInThePrintFolderNamedForTheReceipt) {
+    TempDir prints;
+    ScopedEnv folder("QUENMARK_PRINT_DIR", prints.path());
+    receiptOf(1);
+    SetFixedNow(EncodeDate(2026, 12, 11) + EncodeTime(14, 30, 5, 0));
+    const std::string first = print();
+    const std::string again = print();
+    ClearFixedNow();
+    const std::string name = prints.path() + "/Receipt " + form->Document().ReceiptNumber() + " 2026-12-11 14-30-05";
+    EXPECT_EQ(first, name + ".pdf");
+    EXPECT_EQ(again, name + " (2).pdf");
+    for (const std::string& file : {first, again})
+        EXPECT_TRUE(has(pageText(file, 1), "FRAME1")) << file;
+}
+
+// Run by the next test in a process of its own, whose printer list comes
+// from the private CUPS server that test started.
+TEST_F(ReceiptPrintTest, OnTheSystemsDefaultPrinter) {
+    const char* queue = std::getenv("QM_CUPS_QUEUE");
+    if (!queue)
+        GTEST_SKIP() << "runs inside ReceiptOnCups.APrintedReceiptComesOutOfACupsPdfQueue";
+    const std::vector<const TPrinterDriver*>& printers = InstalledPrinters();
+    ASSERT_EQ(printers.size(), 3u) << "two queues and the PDF printer";
+    EXPECT_EQ(printers.front()->Device(), queue) << "the system's default printer leads the list";
+    EXPECT_EQ(printers.back(), PdfPrinter());
+    ASSERT_TRUE(GlobalReportDevice()->SelectPrinter(queue, true));
+    receiptOf(3);
+    EXPECT_EQ(print(), "") << "a printer, not a file";
+}
+
+TEST(ReceiptOnCups, APrintedReceiptComesOutOfACupsPdfQueue) {
+    CupsServer cups;
+    const std::string queue = "quenmark" + std::to_string(::getpid());
+    if (cups.SkipReason().empty() && cups.AddPdfQueue(queue + "b", false))
+        cups.AddPdfQueue(queue, true);
+    if (!cups.SkipReason().empty())
+        GTEST_SKIP() << "No CUPS to print on: " << cups.SkipReason();
+
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::setenv("CUPS_SERVER", cups.Socket().c_str(), 1);
+        ::setenv("QM_CUPS_QUEUE", queue.c_str(), 1);
+        ::execl("/proc/self/exe", "test_sales", "--gtest_filter=ReceiptPrintTest.OnTheSystemsDefaultPrinter",
+                static_cast<char*>(nullptr));
+        ::_exit(127);
+    }
+    int status = -1;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "the printing process failed";
+
+    const std::string pdf = cups.WaitForPdf(queue, 60);
+    ASSERT_FALSE(pdf.empty()) << "cups-pdf wrote nothing";
+    // cups-pdf names its file from the spooler's document name.
+    EXPECT_NE(pdf.find("DazedeVedodev"), std::string::npos) << pdf;
+    const std::string text = RunTool("pdftotext", {"-layout", pdf, "-"});
+    for (const char* part : {"Quenmark Optical", "Pat Seven", "FRAME1", "Eye exam", "$260.00", "See you next year."})
+        EXPECT_NE(text.find(part), std::string::npos) << part << "\n" << text;
+    KeepPicture(RenderPdfPage(pdf, 1, 100), "receipt-print-cups");
 }
 
 }  // namespace

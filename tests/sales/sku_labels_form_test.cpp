@@ -7,6 +7,7 @@
 #include <QImage>
 
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <memory>
 #include <sstream>
@@ -145,6 +146,44 @@ TEST_F(SkuLabelsFormTest, LabelsStartAtTheChosenSlotAndStopAfterTheLastLine) {
                         &why))
         << why;
     EXPECT_EQ(queueText(), before);
+}
+
+TEST_F(SkuLabelsFormTest, TheStartDialogDeclinedOrOffTheSheetPrintsNothing) {
+    queue(3);
+    reopen();
+    form->ReportSystem1->SetSystemSetups({});
+    form->ReportSystem1->SetDefaultDest(rdFile);
+    form->ReportSystem1->SetOutputFileName(dir.file("declined.pdf"));
+    struct Case {
+        const char* row;
+        const char* column;
+    };
+    // Closed without OK, and starts beyond a sheet of 20 rows of 4, each
+    // refused before the dialog is closed.
+    for (const Case& c : {Case{nullptr, nullptr}, Case{"99", "1 "}, Case{"21", "1 "}, Case{"1 ", "5 "}}) {
+        TDialogScript script;
+        if (c.row) {
+            script.Answer([&](TForm& Form) {
+                auto& dialog = dynamic_cast<TLabelRowColDlg&>(Form);
+                dialog.RowEdit->SetText(c.row);
+                dialog.ColumnEdit->SetText(c.column);
+                dialog.OKBtn->Click();
+                EXPECT_EQ(dialog.ModalResult(), mrNone) << "the dialog stays open";
+                dialog.Close();
+            });
+            script.Answer(mrOk);
+        } else {
+            script.Answer(mrCancel);
+        }
+        form->PrintLabelsBtn->Click();
+        EXPECT_EQ(script.Unanswered(), 0u);
+        if (c.row) {
+            ASSERT_EQ(script.Shown().size(), 2u);
+            EXPECT_EQ(script.Shown()[1].Text,
+                      "The sheet has 20 rows of 4 labels: start at a row from 1 to 20 and a column from 1 to 4.");
+        }
+        EXPECT_FALSE(std::filesystem::exists(dir.file("declined.pdf"))) << (c.row ? c.row : "closed");
+    }
 }
 
 TEST_F(SkuLabelsFormTest, MoreLabelsThanASheetGoOnTheNextSheet) {

@@ -20,15 +20,17 @@
 #include "data/DbTables.h"
 #include "os/Paths.h"
 #include "reporting/RSDevice.h"
-#include "reporting/RSDuzu.h"
+#include "reporting/project/RSDuzu.h"
 #include "reporting/RSPreFrm.h"
 #include "reporting/RSPrinter.h"
 #include "reporting/RSSetFrm.h"
+#include "reports/EndOfDayRpt.h"
 #include "serial/SerPort.h"
 #include "shell/AboutBox.h"
 #include "shell/CallerIDHookup.h"
 #include "shell/LogoMain.h"
 #include "support/CompanyFixture.h"
+#include "support/ScopedEnv.h"
 #include "support/ScopedRoot.h"
 #include "support/TempDir.h"
 #include "ui/Application.h"
@@ -493,9 +495,30 @@ TEST_F(MainFormTest, ThePatientExportRunsFromTheMenu) {
     script.Answer(mrOk);
     click("PatientAddressesSDF");
     EXPECT_EQ(Texts(script),
-              std::vector<std::string>{"Patient addresses saved to " +
-                                       UpperCase(os::MapPath(company.File("patient.sdf")))});
+              std::vector<std::string>{"Patient addresses saved to " + os::MapPath(company.File("patient.sdf"))});
     EXPECT_FALSE(form->ProgressBar1->Visible());
+}
+
+TEST_F(MainFormTest, EndOfDayPrintsANewFileInThePrintFolderAndTheStatusBarNamesIt) {
+    TempDir prints;
+    ScopedEnv folder("QUENMARK_PRINT_DIR", prints.file("Quenmark prints"));
+    TestCompany company;
+    startWith(company.DataDirectory());
+    ASSERT_TRUE(GlobalReportDevice()->SelectPrinter("PDF", false));
+    RegisterClass<TEndOfDayReportDlg>();
+    click("DailyReconciliation1");
+    auto* endOfDay = dynamic_cast<TEndOfDayReportDlg*>(ownedForms().back());
+    ASSERT_NE(endOfDay, nullptr);
+    SetFixedNow(EncodeDate(2026, 12, 11) + EncodeTime(17, 45, 0, 0));
+    endOfDay->PrintBtn->Click();
+    endOfDay->PrintBtn->Click();
+    ClearFixedNow();
+    const std::string file = prints.file("Quenmark prints/End of Day Report 2026-12-11 17-45-00");
+    EXPECT_TRUE(fs::exists(file + ".pdf"));
+    EXPECT_TRUE(fs::exists(file + " (2).pdf")) << "the second print keeps the first";
+    EXPECT_EQ(form->StatusBar1->SimpleText(), "Printed to " + file + " (2).pdf");
+    endOfDay->Close();
+    Application->ProcessMessages();
 }
 
 TEST_F(MainFormTest, TheMainWindowWithACompanyOpenIsPainted) {

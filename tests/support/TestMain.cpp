@@ -58,6 +58,8 @@ int main(int argc, char** argv) {
     const std::string root = makeRoot();
     forgetMachineSettings();
     setenv("QUENMARK_ROOT", makeFolder(root, "root").c_str(), 1);
+    // What the PDF printer writes stays in the root too.
+    setenv("QUENMARK_PRINT_DIR", (root + "/prints").c_str(), 1);
     setenv("HOME", makeFolder(root, "home").c_str(), 1);
     setenv("TMPDIR", makeFolder(root, "tmp").c_str(), 1);
     setenv("XDG_RUNTIME_DIR", makeFolder(root, "run").c_str(), 1);

@@ -10,8 +10,11 @@
 #include <cmath>
 #include <filesystem>
 
+#include "base/DateTime.h"
 #include "os/Paths.h"
+#include "support/ScopedEnv.h"
 #include "support/TempDir.h"
+#include "ui/PrintOutput.h"
 #include "ui/Devices.h"
 #include "ui/Graphics.h"
 #include "ui/Printers.h"
@@ -216,7 +219,7 @@ TEST(PdfPrinter, DashedLinesAndFramesMatchTheImagePixelForPixel) {
     dm.PaperWidth = 1016;  // 4 x 2 inches: 2400 x 1200 pixels
     dm.PaperLength = 508;
     auto pdf = PdfPrinter()->CreateDC(&dm);
-    ASSERT_GT(pdf->StartDoc("Outlines", dir.file("outlines.pdf")), 0);
+    ASSERT_GT(pdf->StartDoc({"Outlines", dir.file("outlines.pdf")}), 0);
     ASSERT_EQ(pdf->StartPage(), 1);
     drawOutlines(*pdf);
     pdf->EndPage();
@@ -313,16 +316,52 @@ TEST(Printer, JobRulesAndErrors) {
     EXPECT_EQ(printer.lastOutputFile(), "");
 }
 
-TEST(Printer, WithoutAnOutputFileThePdfGoesToTheTempFolder) {
-    TPrinter printer;
-    printer.SetPrinterIndex(pdfPrinterIndex(printer));
-    printer.SetTitle("Daily: Report/1");
-    printer.BeginDoc();
-    printer.Canvas()->Rectangle(0, 0, 100, 100);
-    printer.EndDoc();
-    EXPECT_EQ(printer.lastOutputFile(), os::TempFolder() + "/Daily_ Report_1.pdf");
-    EXPECT_TRUE(std::filesystem::exists(printer.lastOutputFile()));
-    std::filesystem::remove(printer.lastOutputFile());
+TEST(PdfPrinter, EachPrintIsANewFileInThePrintFolderNamedFromItsWindowAndAnnounced) {
+    TempDir dir;
+    const std::string folder = dir.file("prints");
+    ScopedEnv printDir("QUENMARK_PRINT_DIR", folder);
+    SetFixedNow(EncodeDate(2026, 12, 11) + EncodeTime(14, 30, 5, 0));
+    std::vector<std::string> announced;
+    setPrintedHook([&](const std::string& File) { announced.push_back(File); });
+    struct Case {
+        TDocInfo doc;
+        std::string written;
+    };
+    const std::string title = "DazedeVedodev Report";
+    const Case cases[] = {
+        {{title, "", "Receipt 12"}, folder + "/Receipt 12 2026-12-11 14-30-05.pdf"},
+        // The same window in the same second: never overwritten.
+        {{title, "", "Receipt 12"}, folder + "/Receipt 12 2026-12-11 14-30-05 (2).pdf"},
+        {{title, "", "Receipt 12"}, folder + "/Receipt 12 2026-12-11 14-30-05 (3).pdf"},
+        {{title, "", "Daily: Report/1"}, folder + "/Daily_ Report_1 2026-12-11 14-30-05.pdf"},
+        // No window: the document's name.
+        {{title, "", ""}, folder + "/DazedeVedodev Report 2026-12-11 14-30-05.pdf"},
+        // A file named for the job: a bare name in the print folder, a path as given.
+        {{title, "deposit.pdf", "Deposit 5"}, folder + "/deposit.pdf"},
+        {{title, dir.file("kept.pdf"), "Deposit 5"}, dir.file("kept.pdf")},
+    };
+    std::vector<std::string> written;
+    for (const Case& c : cases) {
+        auto dc = PdfPrinter()->CreateDC(nullptr);
+        ASSERT_GT(dc->StartDoc(c.doc), 0) << c.written;
+        dc->StartPage();
+        dc->EndPage();
+        dc->EndDoc();
+        EXPECT_EQ(dc->OutputFile(), c.written);
+        EXPECT_GT(std::filesystem::file_size(c.written), 0u) << c.written;
+        written.push_back(c.written);
+    }
+    EXPECT_EQ(announced, written);
+
+    // A job without a page leaves no file and no word.
+    auto empty = PdfPrinter()->CreateDC(nullptr);
+    ASSERT_GT(empty->StartDoc({title, "", "Empty"}), 0);
+    empty->EndDoc();
+    EXPECT_EQ(empty->OutputFile(), "");
+    EXPECT_FALSE(std::filesystem::exists(folder + "/Empty 2026-12-11 14-30-05.pdf"));
+    EXPECT_EQ(announced.size(), written.size());
+    setPrintedHook(nullptr);
+    ClearFixedNow();
 }
 
 TEST(PrinterContext, InformationAndDeviceContextsMeasureAlike) {

@@ -12,8 +12,8 @@
 #include <cstdlib>
 #include <vector>
 
-#include "reporting/DesignerUtils.h"
-#include "reporting/LzwCodec.h"
+#include "reporting/project/DesignerUtils.h"
+#include "reporting/project/LzwCodec.h"
 
 namespace {
 

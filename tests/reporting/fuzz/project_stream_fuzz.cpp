@@ -12,8 +12,8 @@
 #include <string>
 
 #include "base/Streams.h"
-#include "reporting/DZFiler.h"
-#include "reporting/DZProj.h"
+#include "reporting/project/DZFiler.h"
+#include "reporting/project/DZProj.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     static const bool quiet = [] {

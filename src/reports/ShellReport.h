@@ -1,0 +1,116 @@
+#pragma once
+// TShellReport<Base>: the base of a report form that prints through a
+// runner and a report shell. It owns what every such form places the same
+// way: the first company table (Table1 with DataSource1 and Xbase1), the
+// runner ReportSystem1 with the family's preset, and ReportShell1 printing
+// on it. Base is the window the form is (TForm, or TDateRangeForm for the
+// date-range family); its constructor arguments follow the table's.
+//
+// A form names its handlers after the event they serve (ReportSystem1Print,
+// ReportShell1RowPrint) and calls bindReportHandlers(this) at the end of
+// its constructor: every handler of that name is bound to its event, so no
+// bindEvent line can be forgotten. bindRunnerHandlers does the same for a
+// form with a runner and no shell.
+#include <string>
+#include <utility>
+
+#include "data/DbTables.h"
+#include "reporting/RSShell.h"
+#include "reporting/RSSystem.h"
+#include "reports/DateRange.h"
+#include "reports/ReportTables.h"
+#include "ui/FormKit.h"
+#include "ui/Forms.h"
+#include "xbase/Xbase.h"
+
+// A company table by its file and index tag.
+struct TCompanyTable {
+    const char* FileName;
+    const char* IndexName;
+};
+
+// Binds each ReportSystem1... handler Form declares to the runner's event of
+// the same name.
+template <class Form>
+void bindRunnerHandlers(TReportSystem* Runner, Form* form) {
+#define QM_BIND_RUNNER(Event) \
+    if constexpr (requires { &Form::ReportSystem1##Event; }) bindEvent(Runner->On##Event, form, &Form::ReportSystem1##Event)
+    QM_BIND_RUNNER(Print);
+    QM_BIND_RUNNER(BeforePrint);
+    QM_BIND_RUNNER(AfterPrint);
+    QM_BIND_RUNNER(NewPage);
+    QM_BIND_RUNNER(NewColumn);
+    QM_BIND_RUNNER(PrintHeader);
+    QM_BIND_RUNNER(PrintFooter);
+    QM_BIND_RUNNER(EndOfSection);
+    QM_BIND_RUNNER(PreviewSetup);
+    QM_BIND_RUNNER(PreviewShow);
+#undef QM_BIND_RUNNER
+}
+
+// Binds each ReportShell1... handler Form declares to the shell's event of
+// the same name.
+template <class Form>
+void bindShellHandlers(TReportShell* Shell, Form* form) {
+#define QM_BIND_SHELL(Event) \
+    if constexpr (requires { &Form::ReportShell1##Event; }) bindEvent(Shell->On##Event, form, &Form::ReportShell1##Event)
+    QM_BIND_SHELL(ReportBefore);
+    QM_BIND_SHELL(ReportHeader);
+    QM_BIND_SHELL(PageBefore);
+    QM_BIND_SHELL(PageHeader);
+    QM_BIND_SHELL(BodyBefore);
+    QM_BIND_SHELL(BodyHeader);
+    QM_BIND_SHELL(GroupBeforeFirst);
+    QM_BIND_SHELL(GroupBefore);
+    QM_BIND_SHELL(GroupHeader);
+    QM_BIND_SHELL(DetailBefore);
+    QM_BIND_SHELL(RowBefore);
+    QM_BIND_SHELL(RowPrint);
+    QM_BIND_SHELL(RowAfter);
+    QM_BIND_SHELL(DetailAfter);
+    QM_BIND_SHELL(GroupFooter);
+    QM_BIND_SHELL(GroupAfter);
+    QM_BIND_SHELL(GroupAfterLast);
+    QM_BIND_SHELL(BodyFooter);
+    QM_BIND_SHELL(BodyAfter);
+    QM_BIND_SHELL(PageFooter);
+    QM_BIND_SHELL(PageAfter);
+    QM_BIND_SHELL(ReportFooter);
+    QM_BIND_SHELL(ReportAfter);
+#undef QM_BIND_SHELL
+}
+
+template <class Base>
+class TShellReport : public Base {
+public:
+    TTable* Table1 = nullptr;
+    TDataSource* DataSource1 = nullptr;
+    TXbase* Xbase1 = nullptr;
+    TReportSystem* ReportSystem1 = nullptr;
+    TReportShell* ReportShell1 = nullptr;
+
+protected:
+    template <class... BaseArgs>
+    TShellReport(TComponent* AOwner, TCompanyTable First, BaseArgs&&... Args)
+        : Base(AOwner, std::forward<BaseArgs>(Args)...) {
+        companyTable(Table1, DataSource1, Xbase1, First);
+        ReportSystem1 = new TReportSystem(this);
+        ReportSystem1->SetName("ReportSystem1");
+        DateRange::PresetReportSystem(*ReportSystem1);
+        ReportShell1 = new TReportShell(this);
+        ReportShell1->SetName("ReportShell1");
+        ReportShell1->SetEngine(ReportSystem1);
+    }
+
+    // A further company table, owned by the form.
+    void companyTable(TTable*& Table, TDataSource*& Source, TXbase*& Engine, TCompanyTable Which) {
+        MakeCompanyTable(this, Table, Source, Engine, Which.FileName, Which.IndexName);
+    }
+
+    // REQUIRES: form is this form, as its most derived class knows it.
+    template <class Form>
+    void bindReportHandlers(Form* form) {
+        bindRunnerHandlers(ReportSystem1, form);
+        bindShellHandlers(ReportShell1, form);
+    }
+};

@@ -1,0 +1,95 @@
+#pragma once
+// The document journal: a write-ahead undo log that makes everything a
+// document scope writes land whole or not at all.
+//
+// What is journaled. Before a scope changes a record of a table for the
+// first time, the record as it stood (its before-image); before it appends a
+// record, the record number and the bytes appended; before it empties a
+// table, the whole file; before it appends to a plain file (EBill.dat), the
+// file's length. Index files are not journaled: they follow the table, and an
+// index a writer left half changed is built again from the table when it is
+// next opened.
+//
+// Order of writes and flushes. The journal is a file of the company folder,
+// one per workstation process, made at the scope's first change and locked
+// by its maker while the scope lasts. Each undo entry is written to it
+// before the change it undoes; before the scope's first change to each file
+// the journal is also flushed to the disk. Every record the scope overwrites
+// or appends stays locked by the scope until it ends. Commit: every data
+// file the scope touched is flushed, then the journal is removed, then the
+// locks go. Rollback: the entries are undone newest first (before-images
+// written back, appended records marked deleted, never cut off, plain files
+// cut back, emptied tables written back), each record through its work area
+// so its tags follow; the restored files are flushed, then the journal is
+// removed.
+//
+// Recovery. A journal whose lock is free while the file is still there
+// belongs to a writer that stopped in the middle (a hot journal). The next
+// workstation that opens the company or begins a scope takes it back first,
+// under the company-wide recovery lock, and says which document it removed.
+// An entry cut short by the stop is ignored: its change was never made.
+//
+// Why it is safe beside other workstations. The records a rollback writes
+// back were held locked by the scope, so no other workstation wrote them in
+// between; appended records are only marked deleted, so records other
+// workstations appended after them stay, and their numbers are never handed
+// out again. A new journal is made, and hot journals are looked for, under
+// the recovery lock (shared to make, exclusive to recover), so recovery never
+// takes a journal that is being made; a journal is removed before its lock
+// goes, so a free lock on a journal still present always means its writer
+// is gone. An appended record is taken back only when it still holds the
+// bytes the scope appended and nobody holds its lock: a slot the writer
+// reserved but never filled may since hold another workstation's record.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace xb {
+
+class DbfFile;
+
+// The folder journals are kept in (the open company's); empty: scopes are
+// not journaled.
+void SetJournalFolder(const std::string& folder);
+std::string JournalFolder();
+
+// What the recovery of this scope's journal should say, should the process
+// stop before the scope ends ("Receipt 53 was not saved completely...").
+void SetJournalMessage(const std::string& message);
+
+// Hooks of the file layer. Each writes the undo of the change that follows;
+// false when it could not be written, and then the change must not be made.
+bool JournalBeforeOverwrite(DbfFile& file, uint32_t recNo);
+bool JournalBeforeAppend(DbfFile& file, uint32_t recNo, const char* image);
+bool JournalBeforeZap(DbfFile& file);
+// The record of the append before is in the file.
+void JournalAfterAppend(DbfFile& file, uint32_t recNo);
+// Before appending to a plain file now length bytes long.
+bool JournalBeforePlainAppend(const std::string& path, uint64_t length);
+// Keeps a record this open has locked locked until the scope ends.
+void JournalHold(DbfFile& file, uint32_t recNo);
+// The file is being closed: its held locks go with it.
+void JournalForget(DbfFile& file);
+
+// Scope ends, called by the durable scope. REQUIRES: the outermost scope.
+void JournalBegin();
+// The data files are on disk: the journal goes, then the locks.
+bool JournalCommit();
+// Undoes the scope's changes; false when some could not be undone (the
+// journal then stays, for recovery to try again).
+bool JournalRollback();
+// Journal bytes written and journal flushes since the process started.
+uint64_t JournalBytes();
+uint64_t JournalFlushes();
+
+// Takes back every hot journal in folder; the message of each document taken back.
+std::vector<std::string> RecoverJournals(const std::string& folder);
+// A record was locked inside a scope: when a writer stopped in the middle of
+// a document since (its journal's lock went), what it left is taken back now,
+// before the record is read. Costs a look at the folder's time and a lock
+// test per other workstation's journal.
+void JournalAfterLock();
+// The messages of documents taken back that way, once.
+std::vector<std::string> TakeRecoveryMessages();
+
+}  // namespace xb
