@@ -221,8 +221,10 @@ void TForm::SetVisible(bool Value) {
         case wsMaximized: Handle()->showMaximized(); break;
         }
         layoutClientArea();
-        awaitActivation();
+        // The focus is chosen first: the window, once active, gives the
+        // keyboard to the control it holds.
         focusFirstControl();
+        awaitActivation();
     } else {
         visible_ = false;
         Handle()->hide();
