@@ -402,8 +402,15 @@ void TForm::focusControl(TWinControl* Control) {
     if (!Handle()->isActiveWindow()) Handle()->activateWindow();
     int before = focusRequests_;
     if (Control->Handle()) Control->Handle()->setFocus(Qt::OtherFocusReason);
-    // An inactive window gets its focus event later; the form knows now.
-    if (focusRequests_ == before) controlFocused(Control);
+    if (focusRequests_ != before) return;
+    // An inactive window gets its focus event later; the form knows now. What
+    // the old control's OnExit raises is shown, as it is when an active
+    // window hears of the change through its focus event.
+    try {
+        controlFocused(Control);
+    } catch (...) {
+        Application->HandleException(this);
+    }
 }
 
 // The focus moved to Control: the old control hears OnExit (with
