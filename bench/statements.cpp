@@ -509,7 +509,7 @@ int runPeer(const std::function<void(const std::array<std::string, 5>&)>& Start,
                                                            column(patients, 10)};
         sqlite3_bind_int(sales, 1, id);
         while (sqlite3_step(sales) == SQLITE_ROW)
-            page.aging[static_cast<int>(BucketFor(fromKey(column(sales, 0)), now))] += sqlite3_column_int64(sales, 1);
+            page.aging[static_cast<int>(bucketFor(fromKey(column(sales, 0)), now))] += sqlite3_column_int64(sales, 1);
         sqlite3_reset(sales);
         sqlite3_bind_text(ledger, 1, page.account.c_str(), -1, SQLITE_TRANSIENT);
         long balance = 0;
@@ -626,7 +626,7 @@ int main(int argc, char** argv) {
         Application->Initialize();
         xb_CloseAll();
         SetFixedNow(today() + 0.5);
-        RegisterReportForms();
+        registerReportForms();
 
         ScratchFolder peerFolder;
         scratch = &peerFolder;

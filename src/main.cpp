@@ -5,5 +5,5 @@
 
 int main(int argc, char** argv) {
     registerProgramForms();
-    return RunQuenmark(argc, argv);
+    return runQuenmark(argc, argv);
 }

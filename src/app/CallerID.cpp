@@ -12,7 +12,7 @@ void TCallerIDLines::SerComPort1TriggerAvail(TObject*, uint16_t Count) {
 }
 
 void TCallerIDLines::SerComPort1TriggerData(TObject*, uint16_t) {
-    const std::optional<TIncomingCall> call = ParseCallerIDLine(buffer_.takeLine());
+    const std::optional<TIncomingCall> call = parseCallerIDLine(buffer_.takeLine());
     if (!call)
         return;
     auto* form = new TIncomingCallForm(Owner());

@@ -9,7 +9,7 @@ constexpr size_t LineIndicatorLength = 3;
 
 }  // namespace
 
-std::optional<TIncomingCall> ParseCallerIDLine(const std::string& Line) {
+std::optional<TIncomingCall> parseCallerIDLine(const std::string& Line) {
     const std::string line = Trim(Line);
     if (line.compare(0, 2, "+1") != 0 || line.size() < NumberLineLength)
         return std::nullopt;

@@ -14,7 +14,7 @@ struct TIncomingCall {
     std::string Line;    // the line indicator, "001"
 };
 
-std::optional<TIncomingCall> ParseCallerIDLine(const std::string& Line);
+std::optional<TIncomingCall> parseCallerIDLine(const std::string& Line);
 
 // The characters received since the last line end. At most MaxLength of
 // them: a longer run without a line end is garbage from the line and is

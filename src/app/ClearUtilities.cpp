@@ -95,7 +95,7 @@ void ClearPatientBalances(TDataModule1& Module) { ZeroBalances(Module.PatientTab
 
 void ClearChartofAccounts(TDataModule1& Module) { ZeroBalances(Module.AccountTable); }
 
-void ClearAll(TDataModule1& Module) {
+void clearAll(TDataModule1& Module) {
     ClearPatientBalances(Module);
     ClearChartofAccounts(Module);
     ClearReceipts(Module);

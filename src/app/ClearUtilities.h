@@ -26,6 +26,6 @@ void ClearPatientBalances(TDataModule1& Module);
 void ClearChartofAccounts(TDataModule1& Module);
 // Patient balances, account balances, then the receipt, ledger, payment and
 // deposit tables, in that order.
-void ClearAll(TDataModule1& Module);
+void clearAll(TDataModule1& Module);
 
 }  // namespace ClearUtilities

@@ -279,7 +279,7 @@ void TDataModule1::OpenFiles() {
 }
 
 int TDataModule1::companyBuild() const {
-    const std::string company = InstallLayout::CompanyNameOfDataFolder(DataDirectory);
+    const std::string company = InstallLayout::companyNameOfDataFolder(DataDirectory);
     int build = CompanyRegistry::File(company).Read(CompanyRegistry::Build);
     if (build != CompanyRegistry::Build.Default)
         return build;
@@ -324,7 +324,7 @@ void TDataModule1::rebuildIndexes() {
 
 void TDataModule1::stampBuild() {
     WithSettingsMessage([&] {
-        CompanyRegistry::File(InstallLayout::CompanyNameOfDataFolder(DataDirectory))
+        CompanyRegistry::File(InstallLayout::companyNameOfDataFolder(DataDirectory))
             .Write(CompanyRegistry::Build, ProgramBuild);
     });
 }
@@ -368,13 +368,13 @@ bool TDataModule1::tryOpen(TTable* Table) {
 }
 
 bool TDataModule1::tableFileExists(TTable* Table) const {
-    return os::FileExists(os::MapPath(Schemas::TableFileName(DataDirectory, Table->TableName())));
+    return os::FileExists(os::MapPath(Schemas::tableFileName(DataDirectory, Table->TableName())));
 }
 
 void TDataModule1::CloseFiles() {
     if (counted_) {
         counted_ = false;
-        WithSettingsMessage([&] { CompanyIni::CountClosing(DataDirectory); });
+        WithSettingsMessage([&] { CompanyIni::countClosing(DataDirectory); });
     }
     for (TTable* table : companyTables())
         table->Close();

@@ -262,7 +262,7 @@ void CreateTableFields(TDataModule1* Module, TTable* Table, const TTableSchema& 
     }
 }
 
-const TTableSchema& Company(const char* FileName) { return *Schemas::FindTable(FileName); }
+const TTableSchema& Company(const char* FileName) { return *Schemas::findTable(FileName); }
 
 }  // namespace
 

@@ -11,7 +11,7 @@ namespace {
 // The table's file as the catalogue spells it ("Ledger.dbf", not "LEDGER.DBF").
 std::string ShownName(const TTable* Table) {
     const std::string name = os::ExtractFileName(Table->TableName());
-    const TIndexedTable* catalogued = IndexCatalog::FindTable(name);
+    const TIndexedTable* catalogued = IndexCatalog::findTable(name);
     return catalogued ? catalogued->FileName : name;
 }
 

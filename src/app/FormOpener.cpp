@@ -23,7 +23,7 @@ std::set<std::string, TCaseBlindLess>& SingleInstanceClasses() {
 }
 
 bool SameClass(const TForm* Form, const std::string& ClassName) {
-    return strcasecmp(FormClassName(Form).c_str(), ClassName.c_str()) == 0;
+    return strcasecmp(formClassName(Form).c_str(), ClassName.c_str()) == 0;
 }
 
 bool Going(const TForm* Form) { return Form->ComponentState().Contains(csDestroying); }
@@ -77,18 +77,18 @@ TForm* CreateRegistered(const TPersistentClass& Class, TComponent* Owner) {
 
 }  // namespace
 
-void RegisterSingleInstance(const std::string& ClassName) { SingleInstanceClasses().insert(ClassName); }
+void registerSingleInstance(const std::string& ClassName) { SingleInstanceClasses().insert(ClassName); }
 
-bool IsSingleInstance(const std::string& ClassName) { return SingleInstanceClasses().count(ClassName) != 0; }
+bool isSingleInstance(const std::string& ClassName) { return SingleInstanceClasses().count(ClassName) != 0; }
 
-std::string FormClassName(const TForm* Form) {
+std::string formClassName(const TForm* Form) {
     if (auto* placeholder = dynamic_cast<const TPlaceholderForm*>(Form))
         return placeholder->TargetClassName();
     return Form->ClassName();
 }
 
 TForm* OpenForm(TComponent* Owner, const TFormTarget& Target) {
-    TForm* open = IsSingleInstance(Target.ClassName) ? OpenInstance(Target.ClassName) : nullptr;
+    TForm* open = isSingleInstance(Target.ClassName) ? OpenInstance(Target.ClassName) : nullptr;
     if (!open && Target.ReuseVisible)
         open = VisibleOwned(Owner, Target.ClassName);
     if (open) {

@@ -36,8 +36,8 @@ struct TFormTarget {
 };
 
 // Marks the class as having at most one window in the program.
-void RegisterSingleInstance(const std::string& ClassName);
-bool IsSingleInstance(const std::string& ClassName);
+void registerSingleInstance(const std::string& ClassName);
+bool isSingleInstance(const std::string& ClassName);
 
 // Opens the target's window owned by Owner, or shows again the one it
 // reuses, and returns it. A modal window has been closed when this returns;
@@ -46,7 +46,7 @@ TForm* OpenForm(TComponent* Owner, const TFormTarget& Target);
 
 // The form class a window stands for: its class name, or the class a
 // placeholder stands in for.
-std::string FormClassName(const TForm* Form);
+std::string formClassName(const TForm* Form);
 
 // The stand-in for a window whose class is not registered yet. Frees itself
 // when closed.

@@ -18,7 +18,7 @@ std::string InProgramFolder(const char* Name) {
 
 namespace HelpFile {
 
-std::string HelpFileName() {
+std::string helpFileName() {
     for (const char* name : {HtmlHelp, PdfHelp}) {
         std::string path = InProgramFolder(name);
         if (os::FileExists(path))
@@ -27,8 +27,8 @@ std::string HelpFileName() {
     return "";
 }
 
-bool ShowContents() {
-    std::string path = HelpFileName();
+bool showContents() {
+    std::string path = helpFileName();
     // The path is one argument however many blanks or quotes it holds.
     if (!path.empty() && os::StartProgram(Viewer, {path}))
         return true;

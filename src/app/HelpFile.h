@@ -9,10 +9,10 @@ namespace HelpFile {
 
 // The help file to open: the HTML file when it exists, else the PDF file
 // when that exists, else "" (none).
-std::string HelpFileName();
+std::string helpFileName();
 // Starts the viewer on the help file without waiting for it. When there is
 // no help file, or the viewer cannot be started, an error box says "Failed
 // to execute " and the file's name; false then.
-bool ShowContents();
+bool showContents();
 
 }  // namespace HelpFile

@@ -172,7 +172,7 @@ namespace IndexCatalog {
 
 std::span<const TIndexedTable> Tables() { return Catalogue; }
 
-const TIndexedTable* FindTable(const std::string& FileName) {
+const TIndexedTable* findTable(const std::string& FileName) {
     for (const TIndexedTable& table : Catalogue)
         if (SameText(FileName, table.FileName))
             return &table;
@@ -180,7 +180,7 @@ const TIndexedTable* FindTable(const std::string& FileName) {
 }
 
 const TIndexTagDef* FindTag(const std::string& FileName, const std::string& TagName) {
-    const TIndexedTable* table = FindTable(FileName);
+    const TIndexedTable* table = findTable(FileName);
     if (!table)
         return nullptr;
     for (const TIndexTagDef& tag : table->Tags)

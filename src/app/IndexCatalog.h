@@ -29,7 +29,7 @@ namespace IndexCatalog {
 // The indexed tables in the order the rebuild visits them.
 std::span<const TIndexedTable> Tables();
 // A table of the catalogue by file name, any case; nullptr when it has no tags.
-const TIndexedTable* FindTable(const std::string& FileName);
+const TIndexedTable* findTable(const std::string& FileName);
 // A tag of a table by name, any case; nullptr when unknown.
 const TIndexTagDef* FindTag(const std::string& FileName, const std::string& TagName);
 

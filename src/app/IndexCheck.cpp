@@ -75,7 +75,7 @@ std::vector<std::string> UnusableIndexes(const std::string& DataDirectory) {
     const std::string folder = os::MapPath(DataDirectory);
     std::vector<std::string> unusable;
     for (const TIndexedTable& table : IndexCatalog::Tables()) {
-        const std::string tablePath = os::MapPath(Schemas::TableFileName(folder, table.FileName));
+        const std::string tablePath = os::MapPath(Schemas::tableFileName(folder, table.FileName));
         if (!os::FileExists(tablePath))
             continue;
         const std::string indexPath = os::MapPath(os::ChangeFileExt(tablePath, ".nsx"));
@@ -86,7 +86,7 @@ std::vector<std::string> UnusableIndexes(const std::string& DataDirectory) {
 }
 
 bool TagsInUse(TTable* Table) {
-    const TIndexedTable* table = IndexCatalog::FindTable(os::ExtractFileName(Table->TableName()));
+    const TIndexedTable* table = IndexCatalog::findTable(os::ExtractFileName(Table->TableName()));
     if (!table)
         return true;
     if (!Table->Active() || Table->Handle() == 0)

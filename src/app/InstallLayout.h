@@ -6,13 +6,13 @@
 
 namespace InstallLayout {
 
-std::string CompanyFolder();
+std::string companyFolder();
 std::string DataFolder();
-std::string CompanyRegistryFileName(const std::string& CompanyName);
-std::string CompanyDataFolder(const std::string& CompanyName);
+std::string companyRegistryFileName(const std::string& CompanyName);
+std::string companyDataFolder(const std::string& CompanyName);
 // The company's own settings file inside its data folder.
-std::string CompanySettingsFileName(const std::string& DataDirectory);
+std::string companySettingsFileName(const std::string& DataDirectory);
 // The company name is the data folder's last component ("" for an empty path).
-std::string CompanyNameOfDataFolder(const std::string& DataDirectory);
+std::string companyNameOfDataFolder(const std::string& DataDirectory);
 
 }  // namespace InstallLayout

@@ -28,12 +28,12 @@ constexpr AccountTypeText TypeTexts[] = {
 
 TLedgerRow row(int Account, Side OnSide, Currency Amount, const std::string& AcctNo, const std::string& PostRef,
                const std::string& Desc, TDateTime Date, Writer Who = Writer::Standard) {
-    return TLedgerRow{Account, AccountType(Account, Who), AcctNo, PostRef, Desc, Date, OnSide, Amount};
+    return TLedgerRow{Account, accountType(Account, Who), AcctNo, PostRef, Desc, Date, OnSide, Amount};
 }
 
 }  // namespace
 
-std::string AccountType(int Account, Writer Who) {
+std::string accountType(int Account, Writer Who) {
     for (const AccountTypeText& t : TypeTexts)
         if (t.account == Account)
             return Who == Writer::Deposit ? t.deposit : t.standard;
@@ -42,12 +42,12 @@ std::string AccountType(int Account, Writer Who) {
 
 bool CreditNormal(int Account) { return Account == 1 || Account == 2 || Account == 7 || Account == 8; }
 
-void PostLedgerRow(TDataModule1& Module, const TLedgerRow& Row) {
-    WriteLedgerRow(Module, Row);
-    MoveAccountBalance(Module, Row.Account, Row.Side, Row.Amount);
+void postLedgerRow(TDataModule1& Module, const TLedgerRow& Row) {
+    writeLedgerRow(Module, Row);
+    moveAccountBalance(Module, Row.Account, Row.Side, Row.Amount);
 }
 
-void WriteLedgerRow(TDataModule1& Module, const TLedgerRow& Row) {
+void writeLedgerRow(TDataModule1& Module, const TLedgerRow& Row) {
     TQmTable* ledger = Module.LedgerTable;
     ledger->Append();
     ledger->FieldByName("ACCOUNT")->SetAsString(std::to_string(Row.Account));
@@ -61,12 +61,12 @@ void WriteLedgerRow(TDataModule1& Module, const TLedgerRow& Row) {
     Module.LedgerXbase->Commit();
 }
 
-void PostLedgerRows(TDataModule1& Module, const std::vector<TLedgerRow>& Rows) {
+void postLedgerRows(TDataModule1& Module, const std::vector<TLedgerRow>& Rows) {
     for (const TLedgerRow& r : Rows)
-        PostLedgerRow(Module, r);
+        postLedgerRow(Module, r);
 }
 
-bool MoveAccountBalance(TDataModule1& Module, int Account, Side OnSide, Currency Amount) {
+bool moveAccountBalance(TDataModule1& Module, int Account, Side OnSide, Currency Amount) {
     TQmTable* accounts = Module.AccountTable;
     accounts->SetIndexName("ID");
     if (!Module.AccountXbase->Seek(std::to_string(Account)) || accounts->Eof())
@@ -87,7 +87,7 @@ TLedgerRow Reversal(const TLedgerRow& Row) {
     return undone;
 }
 
-std::vector<TLedgerRow> ReceiptRows(const TReceiptFigures& Now, const TReceiptFigures& Posted,
+std::vector<TLedgerRow> receiptRows(const TReceiptFigures& Now, const TReceiptFigures& Posted,
                                     const std::string& Receipt, const std::string& PatID, TDateTime Date) {
     std::vector<TLedgerRow> rows;
     const Currency zero;
@@ -100,7 +100,7 @@ std::vector<TLedgerRow> ReceiptRows(const TReceiptFigures& Now, const TReceiptFi
     return rows;
 }
 
-std::vector<TLedgerRow> ReceiptDeleteRows(const TReceiptFigures& Stored, const std::string& Receipt,
+std::vector<TLedgerRow> receiptDeleteRows(const TReceiptFigures& Stored, const std::string& Receipt,
                                           const std::string& PatID, TDateTime Date) {
     std::vector<TLedgerRow> rows;
     rows.push_back(row(1, Side::Credit, -Stored.SubTotal, PatID, Receipt, "Receipt", Date));

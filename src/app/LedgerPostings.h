@@ -22,7 +22,7 @@ enum class Side { Debit, Credit };
 enum class Writer { Standard, Deposit };
 
 // The TYPE text of an account as the given writer writes it ("" for 6 and unknown).
-std::string AccountType(int Account, Writer Who = Writer::Standard);
+std::string accountType(int Account, Writer Who = Writer::Standard);
 // Accounts 1, 2, 7 and 8 grow with credits; 3, 4, 5 and 6 with debits.
 bool CreditNormal(int Account);
 
@@ -42,14 +42,14 @@ struct TLedgerRow {
 // Appends the row to the ledger and commits it, then moves its account's
 // balance. An account that is not in the chart leaves the row written and
 // no balance moved.
-void PostLedgerRow(TDataModule1& Module, const TLedgerRow& Row);
+void postLedgerRow(TDataModule1& Module, const TLedgerRow& Row);
 // Appends the row to the ledger and commits it, leaving every balance as it
 // is: the balance rebuild moves the balances once, at its end.
-void WriteLedgerRow(TDataModule1& Module, const TLedgerRow& Row);
-void PostLedgerRows(TDataModule1& Module, const std::vector<TLedgerRow>& Rows);
+void writeLedgerRow(TDataModule1& Module, const TLedgerRow& Row);
+void postLedgerRows(TDataModule1& Module, const std::vector<TLedgerRow>& Rows);
 // Adds Amount on Side to the account's BALANCE by its normal side; false,
 // with nothing changed, when the account is not in the chart.
-bool MoveAccountBalance(TDataModule1& Module, int Account, Side OnSide, Currency Amount);
+bool moveAccountBalance(TDataModule1& Module, int Account, Side OnSide, Currency Amount);
 
 // The row undone: the same account, side and fields with the amount negated;
 // "Reversal - " goes in front of a payment's or refund's description, a
@@ -66,11 +66,11 @@ struct TReceiptFigures {
 
 // The rows of a receipt save: sales credit, tax credit and receivable debit
 // of the differences Now - Posted, each only when not zero.
-std::vector<TLedgerRow> ReceiptRows(const TReceiptFigures& Now, const TReceiptFigures& Posted,
+std::vector<TLedgerRow> receiptRows(const TReceiptFigures& Now, const TReceiptFigures& Posted,
                                     const std::string& Receipt, const std::string& PatID, TDateTime Date);
 // The rows of a receipt delete: the stored figures negated (sales and
 // receivable always, tax when not zero), with the patient as the save writes it.
-std::vector<TLedgerRow> ReceiptDeleteRows(const TReceiptFigures& Stored, const std::string& Receipt,
+std::vector<TLedgerRow> receiptDeleteRows(const TReceiptFigures& Stored, const std::string& Receipt,
                                           const std::string& PatID, TDateTime Date);
 // The rows of a payment: P the money received (negative for a refund), C
 // the credit applied, T = P + C.

@@ -308,14 +308,14 @@ void TLookupListForm::act(TListAction Action) {
 
 void TLookupListForm::NewButtonClick(TObject*) {
     if (descriptor_.New != TListNew::None)
-        NewListRecord(*this);
+        newListRecord(*this);
 }
 
 void TLookupListForm::EditButtonClick(TObject*) { ShowInfo(); }
 
 void TLookupListForm::DeleteButtonClick(TObject*) {
     if (descriptor_.Delete != TListDelete::None && !empty())
-        DeleteListRecord(*this);
+        deleteListRecord(*this);
 }
 
 void TLookupListForm::SelectButtonClick(TObject*) {

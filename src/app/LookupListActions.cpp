@@ -257,7 +257,7 @@ void ItemDelete(TLookupListForm& List) {
 
 }  // namespace
 
-void NewListRecord(TLookupListForm& List) {
+void newListRecord(TLookupListForm& List) {
     TTable* table = List.Table();
     if (!table || !table->Active())
         return;
@@ -286,7 +286,7 @@ void NewListRecord(TLookupListForm& List) {
     }
 }
 
-void DeleteListRecord(TLookupListForm& List) {
+void deleteListRecord(TLookupListForm& List) {
     if (List.empty())
         return;
     switch (List.Descriptor().Delete) {

@@ -8,8 +8,8 @@
 class TLookupListForm;
 
 // New and Delete, by the kind the descriptor names.
-void NewListRecord(TLookupListForm& List);
-void DeleteListRecord(TLookupListForm& List);
+void newListRecord(TLookupListForm& List);
+void deleteListRecord(TLookupListForm& List);
 
 // Receipts: the start order, the sort choices and the scope cleared on close.
 void ReceiptListStart(TLookupListForm& List);

@@ -167,14 +167,14 @@ const std::map<std::string, TListDescriptor>& Members() {
 
 }  // namespace
 
-const TListDescriptor& ListDescriptor(const std::string& ClassName) {
+const TListDescriptor& listDescriptor(const std::string& ClassName) {
     auto found = Members().find(ClassName);
     if (found == Members().end())
         throw EInvalidOperation("No lookup list " + ClassName);
     return found->second;
 }
 
-void RegisterLookupLists() {
+void registerLookupLists() {
     RegisterClasses<TLookupList, TPatientLookupList2, TPatientLookupList3, TPatientLookupList4, TReceiptLookupList,
                     TPaymentLookupList, TDepositLookupList, TInsCompLookupList, TInsCompLookupList1, TInsCompSelect2,
                     TClaimLookupList, TItemLookupList, TItemLookupListSelect, TPersonnelLookupList,

@@ -5,15 +5,15 @@
 #include "app/LookupList.h"
 
 // The descriptor of the list class named ClassName; raises when unknown.
-const TListDescriptor& ListDescriptor(const std::string& ClassName);
+const TListDescriptor& listDescriptor(const std::string& ClassName);
 
 // Registers the nineteen list classes and the record info dialogs.
-void RegisterLookupLists();
+void registerLookupLists();
 
 #define QM_LOOKUP_LIST(Name)                                                        \
     class Name : public TLookupListForm {                                           \
     public:                                                                         \
-        explicit Name(TComponent* AOwner) : TLookupListForm(AOwner, ListDescriptor(#Name)) {} \
+        explicit Name(TComponent* AOwner) : TLookupListForm(AOwner, listDescriptor(#Name)) {} \
     };
 
 QM_LOOKUP_LIST(TLookupList)

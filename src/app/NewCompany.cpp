@@ -29,7 +29,7 @@ bool PlainCharacter(char c) {
 
 namespace NewCompany {
 
-std::string NameProblem(const std::string& Name) {
+std::string nameProblem(const std::string& Name) {
     if (Name.find(' ') != std::string::npos)
         return NoSpaces;
     // Anything else would reach outside the Company and Data folders ("..",
@@ -80,13 +80,13 @@ void TNewCompanyDlg::OKBtnClick(TObject*) {
         SetModalResult(mrCancel);
         return;
     }
-    std::string problem = NewCompany::NameProblem(name);
+    std::string problem = NewCompany::nameProblem(name);
     if (!problem.empty()) {
         ShowMessage(problem);
         CompanyFilenameEdit->SetFocus();
         return;
     }
-    const std::string folder = InstallLayout::CompanyDataFolder(name);
+    const std::string folder = InstallLayout::companyDataFolder(name);
     if (os::DirectoryExists(folder)) {
         ShowMessage(AlreadyExists);
         SetModalResult(mrCancel);
@@ -94,7 +94,7 @@ void TNewCompanyDlg::OKBtnClick(TObject*) {
     }
 
     try {
-        os::ForceDirectories(InstallLayout::CompanyFolder());
+        os::ForceDirectories(InstallLayout::companyFolder());
         TSettingsFile registry = CompanyRegistry::File(name);
         registry.Write(CompanyRegistry::CompanyFileName, name);
         registry.Write(CompanyRegistry::Build, ProgramBuild);

@@ -43,6 +43,6 @@ namespace NewCompany {
 
 inline constexpr int MaxNameLength = 16;
 // Why a non-empty name cannot be a company name; "" when it can.
-std::string NameProblem(const std::string& Name);
+std::string nameProblem(const std::string& Name);
 
 }  // namespace NewCompany

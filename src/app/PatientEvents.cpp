@@ -35,7 +35,7 @@ constexpr const char* SentinelRecallKey = "29990101";
 
 // Another workstation holds the record the engine component stands on:
 // the message, and the edit is abandoned without a further error.
-void RefuseLockedRecord(TXbase* Engine) {
+void refuseLockedRecord(TXbase* Engine) {
     if (Engine->Locked(Engine->RecNo())) {
         ShowMessage(RecordLockedMessage);
         Abort();
@@ -59,7 +59,7 @@ void TDataModule1::underAppendLock(TXbase* Engine, Step step) {
     Engine->unlockAppend();
 }
 
-std::string TDataModule1::ftsPath() const { return Schemas::TableFileName(DataDirectory, "Patient.ia"); }
+std::string TDataModule1::ftsPath() const { return Schemas::tableFileName(DataDirectory, "Patient.ia"); }
 
 // ---------------------------------------------------------------------------
 // A new patient
@@ -84,9 +84,9 @@ void TDataModule1::addFirstExam() {
 // ---------------------------------------------------------------------------
 // Locks and deleting
 
-void TDataModule1::PatientTableBeforeEdit(TDataSet*) { RefuseLockedRecord(Xbase1); }
+void TDataModule1::PatientTableBeforeEdit(TDataSet*) { refuseLockedRecord(Xbase1); }
 
-void TDataModule1::IncidentTableBeforeEdit(TDataSet*) { RefuseLockedRecord(IncidentXbase); }
+void TDataModule1::IncidentTableBeforeEdit(TDataSet*) { refuseLockedRecord(IncidentXbase); }
 
 void TDataModule1::PatientTableBeforeDelete(TDataSet*) {
     if (Fts1->Open(ftsPath(), FtsOpenA, FtsOpenB) != 0) {
@@ -123,7 +123,7 @@ void TDataModule1::PatientTableAfterOpen(TDataSet*) {
 }
 
 void TDataModule1::IncidentTableAfterOpen(TDataSet*) {
-    if (!os::FileExists(Schemas::TableFileName(DataDirectory, "Incident.nsx")))
+    if (!os::FileExists(Schemas::tableFileName(DataDirectory, "Incident.nsx")))
         return;
     IncidentTable->SetIndexName("ID");
     underAppendLock(IncidentXbase, [&] {
@@ -140,7 +140,7 @@ void TDataModule1::IncidentTableAfterOpen(TDataSet*) {
 }
 
 void TDataModule1::RecallTableAfterOpen(TDataSet*) {
-    if (!os::FileExists(Schemas::TableFileName(DataDirectory, "Recall.nsx")))
+    if (!os::FileExists(Schemas::tableFileName(DataDirectory, "Recall.nsx")))
         return;
     RecallTable->SetIndexName("PatientID");
     underAppendLock(RecallXbase, [&] {

@@ -104,7 +104,7 @@ private:
 
 namespace PatientExport {
 
-bool PatientAddressesSDF(TDataModule1& Module, TProgressBar* Progress) {
+bool patientAddressesSDF(TDataModule1& Module, TProgressBar* Progress) {
     const std::string path =
         os::MapPath(os::IncludeTrailingPathDelimiter(Module.DataDirectory) + ExportFileName);
     TQmTable* patients = Module.PatientTable;

@@ -15,6 +15,6 @@ namespace PatientExport {
 // patient. The patient table is left on its name tag. On success it says
 // "Patient addresses saved to " and the file's full path in upper case; when
 // the file cannot be written it shows the error instead. True when written.
-bool PatientAddressesSDF(TDataModule1& Module, TProgressBar* Progress);
+bool patientAddressesSDF(TDataModule1& Module, TProgressBar* Progress);
 
 }  // namespace PatientExport

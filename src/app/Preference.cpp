@@ -296,4 +296,4 @@ void TPreferencesDlg::OKBtnClick(TObject*) {
 
 void TPreferencesDlg::CancelBtnClick(TObject*) { Close(); }
 
-void TPreferencesDlg::HelpBtnClick(TObject*) { HelpFile::ShowContents(); }
+void TPreferencesDlg::HelpBtnClick(TObject*) { HelpFile::showContents(); }

@@ -5,4 +5,4 @@ TDuzuProject* programProject = nullptr;
 }
 
 TDuzuProject* ProgramReportProject() { return programProject; }
-void SetProgramReportProject(TDuzuProject* Project) { programProject = Project; }
+void setProgramReportProject(TDuzuProject* Project) { programProject = Project; }

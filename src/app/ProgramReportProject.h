@@ -6,4 +6,4 @@
 class TDuzuProject;
 
 TDuzuProject* ProgramReportProject();
-void SetProgramReportProject(TDuzuProject* Project);
+void setProgramReportProject(TDuzuProject* Project);

@@ -296,7 +296,7 @@ void TRebuildDlg::RebuildFts(TXbase* Engine, const std::string& Label) {
     IndexGauge->SetProgress(0);
 
     fts_->Close();
-    std::string path = Schemas::TableFileName(company_->DataFolder(), "Patient.ia");
+    std::string path = Schemas::tableFileName(company_->DataFolder(), "Patient.ia");
     if (fts_->CreateIndex(path, 20, 3, 1, 1) != 0) {
         // Without an index every add would fail; say so once.
         ShowMessage("Error adding IA key!");

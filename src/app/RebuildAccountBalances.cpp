@@ -392,12 +392,12 @@ void TRebuildAccountBalances::postReceipt(bool EarlierYear) {
     TTable* sales = module().SalesTable;
     const LedgerPostings::TReceiptFigures figures{money(sales, "SUBTOTAL"), money(sales, "SALESTAX"),
                                                  money(sales, "TOTAL")};
-    auto rows = LedgerPostings::ReceiptRows(figures, {}, numberText(sales, "RECEIPT"), numberText(sales, "PATID"),
+    auto rows = LedgerPostings::receiptRows(figures, {}, numberText(sales, "RECEIPT"), numberText(sales, "PATID"),
                                             sales->FieldByName("DATE")->AsDateTime());
     for (TLedgerRow& row : rows) {
         if (EarlierYear && row.Account == 1) {
             row.Account = 7;
-            row.Type = LedgerPostings::AccountType(7);
+            row.Type = LedgerPostings::accountType(7);
         }
         UpdateLedgerTable(row);
     }
@@ -482,7 +482,7 @@ void TRebuildAccountBalances::UpdatePatientBalance() {
 }
 
 void TRebuildAccountBalances::UpdateLedgerTable(const TLedgerRow& Row) {
-    LedgerPostings::WriteLedgerRow(module(), Row);
+    LedgerPostings::writeLedgerRow(module(), Row);
     if (Row.Account < 1 || Row.Account > 8)
         return;
     const bool grows = (Row.Side == Side::Credit) == LedgerPostings::CreditNormal(Row.Account);
@@ -491,12 +491,12 @@ void TRebuildAccountBalances::UpdateLedgerTable(const TLedgerRow& Row) {
 
 void TRebuildAccountBalances::UpdateAccountsTable(const std::string& Account, Currency Amount) {
     const int account = std::stoi(Account);
-    LedgerPostings::MoveAccountBalance(module(), account,
+    LedgerPostings::moveAccountBalance(module(), account,
                                        LedgerPostings::CreditNormal(account) ? Side::Credit : Side::Debit, Amount);
 }
 
-void RegisterRebuildAccountBalances() {
+void registerRebuildAccountBalances() {
     RegisterClass<TRebuildAccountBalances>();
     // The menu reuses the window start-up made: one rebuild window at most.
-    RegisterSingleInstance("TRebuildAccountBalances");
+    registerSingleInstance("TRebuildAccountBalances");
 }

@@ -86,4 +86,4 @@ private:
 };
 
 // Makes TRebuildAccountBalances known by class name.
-void RegisterRebuildAccountBalances();
+void registerRebuildAccountBalances();

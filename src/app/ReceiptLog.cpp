@@ -21,7 +21,7 @@ std::string Line(TDateTime When, int RecNo, int RecCount) {
 }
 
 bool Append(const std::string& DataFolder, const std::string& Line) {
-    const std::string path = os::MapPath(Schemas::TableFileName(DataFolder, FileName));
+    const std::string path = os::MapPath(Schemas::tableFileName(DataFolder, FileName));
     // O_APPEND puts the whole line at the end of the file in one write,
     // whoever else is appending.
     int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666);

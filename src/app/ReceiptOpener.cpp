@@ -13,11 +13,11 @@ TReceiptOpenHandler& handler() {
 
 }  // namespace
 
-void SetReceiptOpenHandler(TReceiptOpenHandler Handler) { handler() = std::move(Handler); }
+void setReceiptOpenHandler(TReceiptOpenHandler Handler) { handler() = std::move(Handler); }
 
-bool HasReceiptOpenHandler() { return static_cast<bool>(handler()); }
+bool hasReceiptOpenHandler() { return static_cast<bool>(handler()); }
 
-void OpenStoredReceipt(TComponent* Owner, const std::string& ReceiptNo) {
+void openStoredReceipt(TComponent* Owner, const std::string& ReceiptNo) {
     if (handler()) {
         handler()(Owner, ReceiptNo);
         return;

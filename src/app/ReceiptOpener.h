@@ -13,8 +13,8 @@ class TComponent;
 using TReceiptOpenHandler = std::function<void(TComponent* Owner, const std::string& ReceiptNo)>;
 
 // Replaces the handler; an empty one brings the placeholder back.
-void SetReceiptOpenHandler(TReceiptOpenHandler Handler);
-bool HasReceiptOpenHandler();
+void setReceiptOpenHandler(TReceiptOpenHandler Handler);
+bool hasReceiptOpenHandler();
 
 // Runs the handler, or shows the receipt window's placeholder when none is set.
-void OpenStoredReceipt(TComponent* Owner, const std::string& ReceiptNo);
+void openStoredReceipt(TComponent* Owner, const std::string& ReceiptNo);

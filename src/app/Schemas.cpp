@@ -601,8 +601,8 @@ constexpr TDefaultAccount DefaultAccountList[] = {
 const char* const CreateFailed = "Create Failed";
 
 bool CreateNamed(TXbase* Engine, const char* FileName, const std::string& DataDirectory) {
-    return Schemas::CreateTable(Engine, *Schemas::FindTable(FileName),
-                                Schemas::TableFileName(DataDirectory, FileName));
+    return Schemas::CreateTable(Engine, *Schemas::findTable(FileName),
+                                Schemas::tableFileName(DataDirectory, FileName));
 }
 
 }  // namespace
@@ -611,16 +611,16 @@ namespace Schemas {
 
 std::span<const TTableSchema> CompanyTables() { return CompanyTableList; }
 
-const TTableSchema* FindTable(const std::string& FileName) {
+const TTableSchema* findTable(const std::string& FileName) {
     for (const TTableSchema& table : CompanyTableList)
         if (strcasecmp(FileName.c_str(), table.FileName) == 0)
             return &table;
     return nullptr;
 }
 
-std::span<const TDefaultAccount> DefaultAccounts() { return DefaultAccountList; }
+std::span<const TDefaultAccount> defaultAccounts() { return DefaultAccountList; }
 
-std::string TableFileName(const std::string& DataDirectory, const std::string& FileName) {
+std::string tableFileName(const std::string& DataDirectory, const std::string& FileName) {
     return DataDirectory.empty() ? FileName : os::IncludeTrailingPathDelimiter(DataDirectory) + FileName;
 }
 
@@ -640,7 +640,7 @@ bool CreateTable(TXbase* Engine, const TTableSchema& Schema, const std::string& 
     return true;
 }
 
-void AppendDefaultAccounts(TTable* Table) {
+void appendDefaultAccounts(TTable* Table) {
     TDataSource source(nullptr);
     source.SetDataSet(Table);
     TXbase engine(nullptr);
@@ -731,6 +731,6 @@ bool CreateAcct(TXbase* Engine, TTable* AcctTable, const std::string& DataDirect
     AcctTable->SetDatabaseName(DataDirectory);
     AcctTable->SetTableType(ttSXNSX);
     AcctTable->SetTableName("Acct");
-    Schemas::AppendDefaultAccounts(AcctTable);
+    Schemas::appendDefaultAccounts(AcctTable);
     return true;
 }

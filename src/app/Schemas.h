@@ -36,20 +36,20 @@ namespace Schemas {
 // The company tables in the order a new company creates them.
 std::span<const TTableSchema> CompanyTables();
 // A company table by file name, any case; nullptr when it is none.
-const TTableSchema* FindTable(const std::string& FileName);
+const TTableSchema* findTable(const std::string& FileName);
 // The eight accounts a new company's chart of accounts starts with.
-std::span<const TDefaultAccount> DefaultAccounts();
+std::span<const TDefaultAccount> defaultAccounts();
 
 // Defines the table through Engine and writes it, empty, as FileName. When
 // the engine refuses the definition or the write, "Create Failed" is shown
 // and the result is false.
 bool CreateTable(TXbase* Engine, const TTableSchema& Schema, const std::string& FileName);
 // The path of a company table's file in the data folder.
-std::string TableFileName(const std::string& DataDirectory, const std::string& FileName);
+std::string tableFileName(const std::string& DataDirectory, const std::string& FileName);
 
 // Appends the default accounts to Table (an empty, closed Acct.dbf whose
 // database names the data folder), flushing each to disk before the next.
-void AppendDefaultAccounts(TTable* Table);
+void appendDefaultAccounts(TTable* Table);
 
 }  // namespace Schemas
 

@@ -11,14 +11,14 @@ TSettingsFile File() { return TSettingsFile("VO97.ini"); }
 namespace CompanyIni {
 
 TSettingsFile File(const std::string& DataDirectory) {
-    return TSettingsFile(InstallLayout::CompanySettingsFileName(DataDirectory));
+    return TSettingsFile(InstallLayout::companySettingsFileName(DataDirectory));
 }
 
 int CountOpening(const std::string& DataDirectory) {
     return File(DataDirectory).Update(OpenCount, [](int Old) { return Old < 0 ? 1 : Old + 1; });
 }
 
-void CountClosing(const std::string& DataDirectory) {
+void countClosing(const std::string& DataDirectory) {
     File(DataDirectory).Update(OpenCount, [](int Old) { return Old > 0 ? Old - 1 : 0; });
 }
 
@@ -27,7 +27,7 @@ void CountClosing(const std::string& DataDirectory) {
 namespace CompanyRegistry {
 
 TSettingsFile File(const std::string& CompanyName) {
-    return TSettingsFile(InstallLayout::CompanyRegistryFileName(CompanyName));
+    return TSettingsFile(InstallLayout::companyRegistryFileName(CompanyName));
 }
 
 }  // namespace CompanyRegistry

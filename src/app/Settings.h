@@ -85,7 +85,7 @@ TSettingsFile File(const std::string& DataDirectory);
 // count found before.
 int CountOpening(const std::string& DataDirectory);
 // A workstation closing it: OpenCount - 1 under the file's lock, never below 0.
-void CountClosing(const std::string& DataDirectory);
+void countClosing(const std::string& DataDirectory);
 
 }  // namespace CompanyIni
 

@@ -11,7 +11,7 @@
 
 const char* const kStoredProjectFile = "C:\\Project\\VO97\\Program\\QM.duz";
 
-TDateTime StoredProjectDate() { return EncodeDate(2024, 1, 1); }
+TDateTime storedProjectDate() { return EncodeDate(2024, 1, 1); }
 
 namespace {
 

@@ -15,7 +15,7 @@ class TDuzuProjectManager;
 // The project file the main form's project component names.
 extern const char* const kStoredProjectFile;
 // The date the embedded copy carries (the disk file wins only when newer).
-TDateTime StoredProjectDate();
+TDateTime storedProjectDate();
 
 void DefineStoredProject(TDuzuProjectManager& Project);
 

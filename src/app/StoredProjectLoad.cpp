@@ -5,5 +5,5 @@
 
 void LoadStoredProject(TDuzuProject& Project) {
     Project.SetProjectFile(kStoredProjectFile);
-    Project.SetStoredProject(StoredProjectBytes(), StoredProjectDate());
+    Project.SetStoredProject(StoredProjectBytes(), storedProjectDate());
 }

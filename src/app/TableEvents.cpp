@@ -176,7 +176,7 @@ void TDataModule1::SalesTableNewRecord(TDataSet*) {
     // Logged once the receipt is in the file: a log that cannot be written
     // is reported and the receipt keeps its number.
     if (!ReceiptLog::Append(DataDirectory, ReceiptLog::Line(Now(), SalesRecNo, SalesRecCount)))
-        ShowMessage("Unable to write to " + Schemas::TableFileName(DataDirectory, ReceiptLog::FileName));
+        ShowMessage("Unable to write to " + Schemas::tableFileName(DataDirectory, ReceiptLog::FileName));
     SalesTable->Edit();
 }
 

@@ -56,7 +56,7 @@ const char* const UpgradeQuestion =
     "possibility of data being lost.\r\rPress OK to proceed with update.\r\rPress Abort if you want to cancel "
     "and do a backup.";
 
-const TTableSchema& Layout(const char* FileName) { return *Schemas::FindTable(FileName); }
+const TTableSchema& Layout(const char* FileName) { return *Schemas::findTable(FileName); }
 
 // Records of a table that an append-from carries (deleted ones are hidden);
 // -1 when the table cannot be read.
@@ -92,7 +92,7 @@ private:
 
 namespace Upgrades {
 
-const TBuildBand* BandOf(int Build) {
+const TBuildBand* bandOf(int Build) {
     for (const TBuildBand& band : BuildBands)
         if (Build < band.Below)
             return &band;
@@ -102,7 +102,7 @@ const TBuildBand* BandOf(int Build) {
 }  // namespace Upgrades
 
 bool TDataModule1::UpgradeFromBuild(int Build) {
-    const TBuildBand* band = Upgrades::BandOf(Build);
+    const TBuildBand* band = Upgrades::bandOf(Build);
     if (!band)
         return true;
     if (band->Asks && MessageDlg(UpgradeQuestion, mtWarning, {mbOK, mbAbort}) != mrOk)

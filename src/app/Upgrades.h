@@ -23,6 +23,6 @@ struct TBuildBand {
 namespace Upgrades {
 
 // The band a company of Build falls in; nullptr when it needs nothing.
-const TBuildBand* BandOf(int Build);
+const TBuildBand* bandOf(int Build);
 
 }  // namespace Upgrades

@@ -73,7 +73,7 @@ TAdvancedSearchForm::TAdvancedSearchForm(TComponent* AOwner) : TForm(AOwner) {
 void TAdvancedSearchForm::FormCreate(TObject*) { FtsOpen(); }
 
 void TAdvancedSearchForm::FtsOpen() {
-    const std::string path = Schemas::TableFileName(DataModule1->DataDirectory, "Patient.ia");
+    const std::string path = Schemas::tableFileName(DataModule1->DataDirectory, "Patient.ia");
     if (Fts1->Open(path, FtsOpenA, FtsOpenB) != 0)
         ShowMessage("IA Index did not open!");
 }

@@ -34,7 +34,7 @@ void TPatientInfoDlg::buildChartLabel() {
 void TPatientInfoDlg::ChartLabel1Click(TObject*) {
     chartLabelPosition_ = 0;
     chartLabelStart_ = 0;
-    if (AskLabelStart(this, LabelShell1->NumDown(), LabelShell1->NumAcross()))
+    if (askLabelStart(this, LabelShell1->NumDown(), LabelShell1->NumAcross()))
         ReportSystem2->Execute();
 }
 
@@ -44,7 +44,7 @@ void TPatientInfoDlg::ReportSystem2Print(TObject* Sender) {
 }
 
 void TPatientInfoDlg::LabelShell1ReportBefore(TBaseReport*, TLabelShell*) {
-    chartLabelStart_ = FirstLabelSlot(LabelStartRow, LabelStartColumn, ChartLabelsAcross);
+    chartLabelStart_ = firstLabelSlot(LabelStartRow, LabelStartColumn, ChartLabelsAcross);
     chartLabelPosition_ = 0;
 }
 

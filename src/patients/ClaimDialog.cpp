@@ -365,7 +365,7 @@ void TInsuranceClaimDlg::PrintBtnClick(TObject*) {
 }
 
 void TInsuranceClaimDlg::DazedeVedodev1Print(TObject*) {
-    Hcfa1500::PrintClaim(*DazedeVedodev1, claim(), rows(), DataModule1->DataDirectory);
+    Hcfa1500::printClaim(*DazedeVedodev1, claim(), rows(), DataModule1->DataDirectory);
 }
 
 void TInsuranceClaimDlg::ChangeCondStateActive(TObject*, bool Expected) {
@@ -461,7 +461,7 @@ void TInsuranceClaimDlg::Button1Click(TObject*) {
     DiagnosisDlg->BringToFront();
 }
 
-void RegisterClaimForms() {
+void registerClaimForms() {
     RegisterClass<TInsuranceClaimDlg>();
-    RegisterSingleInstance("TInsuranceClaimDlg");
+    registerSingleInstance("TInsuranceClaimDlg");
 }

@@ -122,4 +122,4 @@ private:
 };
 
 // Registers the claim dialog by class name (single instance).
-void RegisterClaimForms();
+void registerClaimForms();

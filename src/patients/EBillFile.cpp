@@ -54,7 +54,7 @@ private:
 // another workstation replaced the file, the new file is opened and locked.
 class LockedFile {
 public:
-    LockedFile(const std::string& folder, int flags) : path_(EBillFilePath(folder)) {
+    LockedFile(const std::string& folder, int flags) : path_(eBillFilePath(folder)) {
         for (;;) {
             fd_.reset(os::OpenFile(path_, flags | O_RDWR));
             if (fd_.get() < 0) raiseLastError();
@@ -160,16 +160,16 @@ void finishCopy(int fd, const std::string& copyPath) {
 
 }  // namespace
 
-std::string EBillFilePath(const std::string& DataFolder) { return fileIn(DataFolder, kFileName); }
+std::string eBillFilePath(const std::string& DataFolder) { return fileIn(DataFolder, kFileName); }
 
-void AppendEBillBlock(const std::string& DataFolder, const std::string& Block) {
+void appendEBillBlock(const std::string& DataFolder, const std::string& Block) {
     LockedFile file(DataFolder, O_CREAT);
     struct stat before {};
     if (::fstat(file.fd(), &before) != 0) raiseLastError();
     // Inside a document the block lands with the claim's mark: undone with
     // it, and nobody appends after it before both are in.
     if (TDocumentScope* scope = TDocumentScope::Current()) {
-        scope->BeforeFileAppend(EBillFilePath(DataFolder), uint64_t(before.st_size));
+        scope->BeforeFileAppend(eBillFilePath(DataFolder), uint64_t(before.st_size));
         scope->KeepLocked(file.fd());
     }
     try {
@@ -182,9 +182,9 @@ void AppendEBillBlock(const std::string& DataFolder, const std::string& Block) {
     }
 }
 
-bool ReadEBillFile(const std::string& DataFolder, int PageNo, TEBillPage& Page) {
+bool readEBillFile(const std::string& DataFolder, int PageNo, TEBillPage& Page) {
     Page = TEBillPage();
-    Descriptor fd(::open(EBillFilePath(DataFolder).c_str(), O_RDONLY | O_CLOEXEC));
+    Descriptor fd(::open(eBillFilePath(DataFolder).c_str(), O_RDONLY | O_CLOEXEC));
     if (fd.get() < 0) {
         if (errno == ENOENT) return false;
         raiseLastError();
@@ -192,11 +192,11 @@ bool ReadEBillFile(const std::string& DataFolder, int PageNo, TEBillPage& Page) 
     // A capture in progress finishes before the block is read; when another
     // workstation holds the file too long, what is there is shown.
     os::FileLock(fd.get()).Lock(kLockOffset, 1, os::LockKind::Shared, kEBillLockTimeoutMs);
-    Page = ReadEBillPage(readerOf(fd.get()), PageNo);
+    Page = readEBillPage(readerOf(fd.get()), PageNo);
     return true;
 }
 
-bool RemoveEBillBlock(const std::string& DataFolder, int PageNo) {
+bool removeEBillBlock(const std::string& DataFolder, int PageNo) {
     LockedFile file(DataFolder, 0);
     struct stat info {};
     if (::fstat(file.fd(), &info) != 0) raiseLastError();
@@ -227,7 +227,7 @@ bool RemoveEBillBlock(const std::string& DataFolder, int PageNo) {
     return blockStart > 0 || blockEnd < size;
 }
 
-void ClearEBillFile(const std::string& DataFolder) {
+void clearEBillFile(const std::string& DataFolder) {
     LockedFile file(DataFolder, 0);
     const std::string copyPath = fileIn(DataFolder, kCopyName);
     Descriptor copy(createCopy(copyPath));

@@ -16,22 +16,22 @@
 constexpr int kEBillLockTimeoutMs = 10000;
 
 // The path of EBill.dat in DataFolder (it need not exist).
-std::string EBillFilePath(const std::string& DataFolder);
+std::string eBillFilePath(const std::string& DataFolder);
 
 // Appends Block in one write, creating the file when it is missing. A
 // write that fails leaves the file as it was.
-void AppendEBillBlock(const std::string& DataFolder, const std::string& Block);
+void appendEBillBlock(const std::string& DataFolder, const std::string& Block);
 
 // Reads block PageNo into Page; false, with Page empty, when there is no
 // EBill.dat.
-bool ReadEBillFile(const std::string& DataFolder, int PageNo, TEBillPage& Page);
+bool readEBillFile(const std::string& DataFolder, int PageNo, TEBillPage& Page);
 
 // Removes the lines of block PageNo: they are left out of a copy
 // "ebill.tmp", the file becomes "EBill.old" (replacing the previous one)
 // and the copy becomes EBill.dat. True when the copy received a line.
 // Raises when EBill.dat is missing, and then changes nothing.
-bool RemoveEBillBlock(const std::string& DataFolder, int PageNo);
+bool removeEBillBlock(const std::string& DataFolder, int PageNo);
 
 // Removes every block the same way: EBill.dat becomes "EBill.old" and an
 // empty file takes its place. Raises when EBill.dat is missing.
-void ClearEBillFile(const std::string& DataFolder);
+void clearEBillFile(const std::string& DataFolder);

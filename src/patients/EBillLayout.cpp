@@ -172,7 +172,7 @@ std::vector<TEBillColumn> allColumns() {
     std::vector<TEBillColumn> columns = claimColumns();
     for (int row = 1; row <= kEBillServiceLines; ++row) {
         for (TEBillColumn c : serviceColumns()) {
-            c.Line = EBillServiceLine(row);
+            c.Line = eBillServiceLine(row);
             c.LabelName.replace(c.LabelName.find('#'), 1, std::to_string(row));
             c.ServiceRow = true;
             columns.push_back(std::move(c));
@@ -183,11 +183,11 @@ std::vector<TEBillColumn> allColumns() {
 
 }  // namespace
 
-const std::vector<TEBillColumn>& EBillColumns() {
+const std::vector<TEBillColumn>& eBillColumns() {
     static const std::vector<TEBillColumn> columns = allColumns();
     return columns;
 }
 
-int EBillServiceLine(int Row) { return 44 + 2 * Row; }
+int eBillServiceLine(int Row) { return 44 + 2 * Row; }
 
-bool EBillHeaderLine(int Line) { return Line == 1 || (Line >= 4 && Line <= 7); }
+bool eBillHeaderLine(int Line) { return Line == 1 || (Line >= 4 && Line <= 7); }

@@ -63,9 +63,9 @@ struct TEBillColumn {
 // Every piece of a block, the claim's own in rising line and column order,
 // then the service columns of service lines 1 to 6: 180 entries, one per
 // viewer label.
-const std::vector<TEBillColumn>& EBillColumns();
+const std::vector<TEBillColumn>& eBillColumns();
 
 // The line of service line Row (1 to 6).
-int EBillServiceLine(int Row);
+int eBillServiceLine(int Row);
 // Lines 1 and 4 to 7: 40 blanks and the text.
-bool EBillHeaderLine(int Line);
+bool eBillHeaderLine(int Line);

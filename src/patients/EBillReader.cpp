@@ -52,7 +52,7 @@ bool TEBillLineScanner::nextLine(std::string* Text, size_t Keep) {
     }
 }
 
-TEBillByteSource EBillBytes(std::string_view Bytes) {
+TEBillByteSource eBillBytes(std::string_view Bytes) {
     return [Bytes, at = size_t(0)](char* Buffer, size_t Size) mutable {
         size_t n = std::min(Size, Bytes.size() - at);
         if (n) std::memcpy(Buffer, Bytes.data() + at, n);
@@ -61,7 +61,7 @@ TEBillByteSource EBillBytes(std::string_view Bytes) {
     };
 }
 
-std::string EBillLabelText(const std::vector<std::string>& Lines, const TEBillColumn& Column) {
+std::string eBillLabelText(const std::vector<std::string>& Lines, const TEBillColumn& Column) {
     const size_t index = size_t(Column.Line - 1);
     if (index >= Lines.size()) return {};
     const std::string& line = Lines[index];
@@ -69,7 +69,7 @@ std::string EBillLabelText(const std::vector<std::string>& Lines, const TEBillCo
     return line.substr(size_t(Column.Column - 1), size_t(Column.Width));
 }
 
-TEBillPage ReadEBillPage(const TEBillByteSource& Source, int PageNo) {
+TEBillPage readEBillPage(const TEBillByteSource& Source, int PageNo) {
     TEBillPage page;
     TEBillLineScanner scanner(Source);
     page.FileEmpty = scanner.atEnd();
@@ -87,13 +87,13 @@ TEBillPage ReadEBillPage(const TEBillByteSource& Source, int PageNo) {
         }
         if (!page.Lines.empty()) page.MoreLines = !scanner.atEnd();
     }
-    for (const TEBillColumn& column : EBillColumns()) page.Labels.push_back(EBillLabelText(page.Lines, column));
+    for (const TEBillColumn& column : eBillColumns()) page.Labels.push_back(eBillLabelText(page.Lines, column));
     return page;
 }
 
-TEBillPage ReadEBillPage(std::string_view Bytes, int PageNo) { return ReadEBillPage(EBillBytes(Bytes), PageNo); }
+TEBillPage readEBillPage(std::string_view Bytes, int PageNo) { return readEBillPage(eBillBytes(Bytes), PageNo); }
 
-int CountEBillBlocks(const TEBillByteSource& Source) {
+int countEBillBlocks(const TEBillByteSource& Source) {
     TEBillLineScanner scanner(Source);
     int64_t lines = 0;
     while (scanner.nextLine(nullptr, 0)) ++lines;

@@ -53,20 +53,20 @@ struct TEBillPage {
     std::vector<std::string> Lines;
     // A line follows the block's last line.
     bool MoreLines = false;
-    // One text per entry of EBillColumns(): Width characters from Column of
+    // One text per entry of eBillColumns(): Width characters from Column of
     // the entry's line, empty when the line is missing or shorter.
     std::vector<std::string> Labels;
 };
 
 // Reads block PageNo (1 for the first) from the file's bytes.
-TEBillPage ReadEBillPage(const TEBillByteSource& Source, int PageNo);
-TEBillPage ReadEBillPage(std::string_view Bytes, int PageNo);
+TEBillPage readEBillPage(const TEBillByteSource& Source, int PageNo);
+TEBillPage readEBillPage(std::string_view Bytes, int PageNo);
 
 // A label's text from a block's lines.
-std::string EBillLabelText(const std::vector<std::string>& Lines, const TEBillColumn& Column);
+std::string eBillLabelText(const std::vector<std::string>& Lines, const TEBillColumn& Column);
 
 // Blocks in the file, the short last one included; reads the whole file.
-int CountEBillBlocks(const TEBillByteSource& Source);
+int countEBillBlocks(const TEBillByteSource& Source);
 
 // A byte source over bytes held in memory.
-TEBillByteSource EBillBytes(std::string_view Bytes);
+TEBillByteSource eBillBytes(std::string_view Bytes);

@@ -104,10 +104,10 @@ std::string pieceText(const TEBillColumn& c, const RecordReader& r) {
         case R::Choice: return r.text(c.Field) == c.Value ? "X" : "";
         case R::WhenTrue: return r.isTrue(c.Field) ? (c.Value.empty() ? "X" : c.Value) : "";
         case R::WhenFalse: return r.isTrue(c.Field) ? "" : "X";
-        case R::Money8: return EBillMoney(r.money(c.Field), 8);
-        case R::LabCharges: return r.empty(c.Field) ? "" : EBillMoney(r.money(c.Field), 8);
-        case R::Money10: return EBillMoney(r.money(c.Field), 10);
-        case R::Units: return EBillUnits(r.number(c.Field));
+        case R::Money8: return eBillMoney(r.money(c.Field), 8);
+        case R::LabCharges: return r.empty(c.Field) ? "" : eBillMoney(r.money(c.Field), 8);
+        case R::Money10: return eBillMoney(r.money(c.Field), 10);
+        case R::Units: return eBillUnits(r.number(c.Field));
         case R::ViewerOnly: return {};
     }
     return {};
@@ -124,7 +124,7 @@ std::string dataLine(std::vector<std::pair<int, std::string>> pieces) {
 
 }  // namespace
 
-std::string EBillMoney(Currency Value, int Width) {
+std::string eBillMoney(Currency Value, int Width) {
     // Rounded to cents, halves away from zero, as the picture does.
     int64_t raw = Value.Raw();
     int64_t cents = (raw >= 0 ? raw + 50 : raw - 50) / 100;
@@ -136,7 +136,7 @@ std::string EBillMoney(Currency Value, int Width) {
     return padLeft(text, Width);
 }
 
-std::string EBillUnits(double Value) {
+std::string eBillUnits(double Value) {
     double whole = std::round(Value);
     if (whole == 0 || !std::isfinite(whole)) return "   ";
     char text[40];
@@ -144,10 +144,10 @@ std::string EBillUnits(double Value) {
     return padLeft(text, 3);
 }
 
-std::string BuildEBillBlock(TDataSet* Claim, TDataSet* ServiceRows) {
+std::string buildEBillBlock(TDataSet* Claim, TDataSet* ServiceRows) {
     std::map<int, std::vector<std::pair<int, std::string>>> pieces;  // by line
     const RecordReader claim(Claim);
-    for (const TEBillColumn& c : EBillColumns())
+    for (const TEBillColumn& c : eBillColumns())
         if (!c.ServiceRow) pieces[c.Line].emplace_back(c.Column, pieceText(c, claim));
 
     // No end-of-rows test: moving past the last row stays on it, so the
@@ -156,10 +156,10 @@ std::string BuildEBillBlock(TDataSet* Claim, TDataSet* ServiceRows) {
     if (hasRows) ServiceRows->First();
     const RecordReader row(ServiceRows);
     for (int number = 1; number <= kEBillServiceLines; ++number) {
-        const int line = EBillServiceLine(number);
+        const int line = eBillServiceLine(number);
         pieces[line];
         if (hasRows) {
-            for (const TEBillColumn& c : EBillColumns())
+            for (const TEBillColumn& c : eBillColumns())
                 if (c.ServiceRow && c.Line == line) pieces[line].emplace_back(c.Column, pieceText(c, row));
             ServiceRows->Next();
         }
@@ -170,7 +170,7 @@ std::string BuildEBillBlock(TDataSet* Claim, TDataSet* ServiceRows) {
         auto found = pieces.find(line);
         if (found == pieces.end()) {
             block += " ";
-        } else if (EBillHeaderLine(line)) {
+        } else if (eBillHeaderLine(line)) {
             block += std::string(kEBillHeaderBlanks, ' ');
             for (const auto& piece : found->second) block += piece.second;
         } else {
@@ -182,13 +182,13 @@ std::string BuildEBillBlock(TDataSet* Claim, TDataSet* ServiceRows) {
 }
 
 void SubmitEBill(TDataSet* Claim, TDataSet* ServiceRows, const std::string& DataFolder) {
-    const std::string block = BuildEBillBlock(Claim, ServiceRows);
+    const std::string block = buildEBillBlock(Claim, ServiceRows);
     {
         // The block and the claim's mark land together or not at all.
         TDocumentScope scope("e-bill capture");
         scope.Saving("The e-bill capture of claim " + Trim(Claim->FieldByName("ID")->AsString()));
         try {
-            AppendEBillBlock(DataFolder, block);
+            appendEBillBlock(DataFolder, block);
             Claim->Edit();
             Claim->FieldByName("EBILLED")->SetAsDateTime(Date());
             Claim->Post();

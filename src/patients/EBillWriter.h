@@ -17,15 +17,15 @@ class TDataSet;
 
 // "####0.00;; " padded on the left with blanks to Width: blanks for zero,
 // a leading minus for a negative amount, "." whatever the locale.
-std::string EBillMoney(Currency Value, int Width);
+std::string eBillMoney(Currency Value, int Width);
 // "###;; " padded on the left with blanks to 3.
-std::string EBillUnits(double Value);
+std::string eBillUnits(double Value);
 
 // The block of the claim on which Claim stands: 66 lines, each ended by CR
 // LF. ServiceRows holds the claim's service rows (and no others); the
 // first six are written, the last one again when there are fewer, blank
 // lines when there is none. Moves ServiceRows.
-std::string BuildEBillBlock(TDataSet* Claim, TDataSet* ServiceRows);
+std::string buildEBillBlock(TDataSet* Claim, TDataSet* ServiceRows);
 
 // Appends the claim's block to EBill.dat in DataFolder, creating the file
 // when it is missing, then puts the claim into edit state, sets EBILLED to

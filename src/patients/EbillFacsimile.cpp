@@ -88,7 +88,7 @@ std::vector<THcfaBox> makeBoxes() {
     // Box 24's six service lines, one cell per column.
     static const double kServiceEdges[] = {1, 10.5, 19, 22, 26, 32.5, 43, 49, 60, 63, 65.5, 68, 70.5, 85};
     for (int row = 1; row <= kEBillServiceLines; ++row) {
-        const int line = EBillServiceLine(row);
+        const int line = eBillServiceLine(row);
         for (size_t i = 0; i + 1 < std::size(kServiceEdges); ++i)
             b.push_back({kServiceEdges[i], kServiceEdges[i + 1], line - 1, line, ""});
     }
@@ -180,7 +180,7 @@ std::vector<THcfaText> makeTexts() {
         {65, 38, "PLEASE PRINT OR TYPE"},
         {65, 68, "FORM HCFA-1500 (12-90)"},
     };
-    for (const TEBillColumn& column : EBillColumns())
+    for (const TEBillColumn& column : eBillColumns())
         if (const CheckCaption* caption = checkCaption(column.LabelName))
             texts.push_back({column.Line - 1, column.Column - 0.25, caption->Text, P::Lower});
     return texts;
@@ -188,7 +188,7 @@ std::vector<THcfaText> makeTexts() {
 
 // The square around a check mark's cell.
 TRect checkSquare(const TEBillColumn& column) {
-    const TRect cell = HcfaLabelRect(column);
+    const TRect cell = hcfaLabelRect(column);
     const int side = kHcfaColumnWidth + 2 * kCheckOverhang;
     return Bounds(cell.Left - kCheckOverhang, cell.Top + (cell.Height() - side) / 2, side, side);
 }
@@ -205,33 +205,33 @@ int textTop(const THcfaText& text) {
 
 }  // namespace
 
-const std::vector<THcfaBox>& HcfaBoxes() {
+const std::vector<THcfaBox>& hcfaBoxes() {
     static const std::vector<THcfaBox> boxes = makeBoxes();
     return boxes;
 }
 
-const std::vector<THcfaText>& HcfaTexts() {
+const std::vector<THcfaText>& hcfaTexts() {
     static const std::vector<THcfaText> texts = makeTexts();
     return texts;
 }
 
-TRect HcfaBoxRect(const THcfaBox& Box) {
+TRect hcfaBoxRect(const THcfaBox& Box) {
     return Rect(columnX(Box.Left), lineY(Box.Top), columnX(Box.Right), lineY(Box.Bottom + 1));
 }
 
-TRect HcfaLabelRect(const TEBillColumn& Column) {
+TRect hcfaLabelRect(const TEBillColumn& Column) {
     // A label wider than the rest of the page (box 7's street) ends at the page's edge.
     const int columns = std::min(Column.Width, kHcfaPageColumns + 1 - Column.Column);
     return Bounds(columnX(Column.Column), lineY(Column.Line), columns * kHcfaColumnWidth, kHcfaLineHeight);
 }
 
-bool HcfaIsCheck(const TEBillColumn& Column) { return checkCaption(Column.LabelName) != nullptr; }
+bool hcfaIsCheck(const TEBillColumn& Column) { return checkCaption(Column.LabelName) != nullptr; }
 
-int HcfaWidth() { return 2 * kHcfaMargin + kHcfaPageColumns * kHcfaColumnWidth; }
-int HcfaHeight() { return 2 * kHcfaMargin + kHcfaPageLines * kHcfaLineHeight; }
+int hcfaWidth() { return 2 * kHcfaMargin + kHcfaPageColumns * kHcfaColumnWidth; }
+int hcfaHeight() { return 2 * kHcfaMargin + kHcfaPageLines * kHcfaLineHeight; }
 
 THcfaFacsimile::THcfaFacsimile(TComponent* AOwner) : TGraphicControl(AOwner) {
-    SetBounds(0, 0, HcfaWidth(), HcfaHeight());
+    SetBounds(0, 0, hcfaWidth(), hcfaHeight());
 }
 
 void THcfaFacsimile::Paint() {
@@ -248,8 +248,8 @@ void THcfaFacsimile::Paint() {
     canvas->Font()->SetStyle({});
     canvas->Font()->SetHeight(-kHcfaCaptionHeight);
 
-    for (const THcfaBox& box : HcfaBoxes()) {
-        const TRect r = HcfaBoxRect(box);
+    for (const THcfaBox& box : hcfaBoxes()) {
+        const TRect r = hcfaBoxRect(box);
         canvas->MoveTo(r.Left, r.Bottom);
         canvas->LineTo(r.Left, r.Top);
         canvas->LineTo(r.Right, r.Top);
@@ -257,10 +257,10 @@ void THcfaFacsimile::Paint() {
         canvas->LineTo(r.Left, r.Bottom);
         if (!box.Caption.empty()) canvas->TextOut(r.Left + 2, r.Top + 1, box.Caption);
     }
-    for (const TEBillColumn& column : EBillColumns())
-        if (HcfaIsCheck(column)) canvas->Rectangle(checkSquare(column));
+    for (const TEBillColumn& column : eBillColumns())
+        if (hcfaIsCheck(column)) canvas->Rectangle(checkSquare(column));
 
-    for (const THcfaText& text : HcfaTexts()) {
+    for (const THcfaText& text : hcfaTexts()) {
         const bool title = text.Place == THcfaTextPlace::Title;
         canvas->Font()->SetHeight(-(title ? kTitleHeight : kHcfaCaptionHeight));
         canvas->Font()->SetStyle(title ? TFontStyles{fsBold} : TFontStyles{});

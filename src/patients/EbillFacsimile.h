@@ -49,18 +49,18 @@ struct THcfaText {
 constexpr int kHcfaCaptionHeight = 8;
 
 // Every box of the form, in drawing order.
-const std::vector<THcfaBox>& HcfaBoxes();
+const std::vector<THcfaBox>& hcfaBoxes();
 // Every fixed text that is not a box caption, check-square captions included.
-const std::vector<THcfaText>& HcfaTexts();
+const std::vector<THcfaText>& hcfaTexts();
 
 // The pixel bounds of a box, and of the label showing a capture-file column.
-TRect HcfaBoxRect(const THcfaBox& Box);
-TRect HcfaLabelRect(const TEBillColumn& Column);
+TRect hcfaBoxRect(const THcfaBox& Box);
+TRect hcfaLabelRect(const TEBillColumn& Column);
 // The capture-file columns that hold a check mark ("X"), drawn as squares.
-bool HcfaIsCheck(const TEBillColumn& Column);
+bool hcfaIsCheck(const TEBillColumn& Column);
 // The facsimile's size in pixels.
-int HcfaWidth();
-int HcfaHeight();
+int hcfaWidth();
+int hcfaHeight();
 
 // The form's printed matter on a white page.
 class THcfaFacsimile : public TGraphicControl {

@@ -25,7 +25,7 @@ constexpr int kDataFontHeight = 13;
 TEbillViewer::TEbillViewer(TComponent* AOwner) : TForm(AOwner) {
     SetBorderStyle(bsDialog);
     SetPosition(poScreenCenter);
-    SetClientWidth(HcfaWidth() + kScrollBarRoom);
+    SetClientWidth(hcfaWidth() + kScrollBarRoom);
     SetClientHeight(kShownFacsimileHeight + kButtonBarHeight);
 
     ButtonPanel = place<TPanel>(this, 0, 0, ClientWidth(), kButtonBarHeight);
@@ -50,8 +50,8 @@ TEbillViewer::TEbillViewer(TComponent* AOwner) : TForm(AOwner) {
     ScrollBox1->SetAlign(alClient);
     ScrollBox1->SetColor(clWhite);
     Facsimile = place<THcfaFacsimile>(ScrollBox1, 0, 0);
-    for (const TEBillColumn& column : EBillColumns()) {
-        const TRect r = HcfaLabelRect(column);
+    for (const TEBillColumn& column : eBillColumns()) {
+        const TRect r = hcfaLabelRect(column);
         TLabel* label = place<TLabel>(ScrollBox1, r.Left, r.Top, r.Width(), r.Height());
         label->SetName(column.LabelName);
         label->SetAutoSize(false);
@@ -87,7 +87,7 @@ void TEbillViewer::FormClose(TObject*, TCloseAction& Action) { Action = caFree; 
 void TEbillViewer::DisplayHCFAForm() {
     Memo1->Lines()->Clear();
     TEBillPage page;
-    const bool found = !dataFolder_.empty() && ReadEBillFile(dataFolder_, PageNo, page);
+    const bool found = !dataFolder_.empty() && readEBillFile(dataFolder_, PageNo, page);
     if (!found || page.FileEmpty) {
         PageNo = 0;
         for (TButton* button : {DeleteBtn, PreviousBtn, NextBtn, ClearButton}) button->SetEnabled(false);
@@ -116,7 +116,7 @@ void TEbillViewer::PreviousBtnClick(TObject*) {
 
 void TEbillViewer::DeleteBtnClick(TObject*) {
     if (MessageDlg("Remove this claim from captured E-Bills?", mtConfirmation, {mbYes, mbNo}) != mrYes) return;
-    const bool linesLeft = RemoveEBillBlock(dataFolder_, PageNo);
+    const bool linesLeft = removeEBillBlock(dataFolder_, PageNo);
     if (!NextBtn->Enabled()) --PageNo;
     if (!linesLeft) PageNo = 0;
     DisplayHCFAForm();
@@ -124,7 +124,7 @@ void TEbillViewer::DeleteBtnClick(TObject*) {
 
 void TEbillViewer::ClearButtonClick(TObject*) {
     if (MessageDlg("Remove all claims from captured E-Bills?", mtConfirmation, {mbYes, mbNo}) != mrYes) return;
-    ClearEBillFile(dataFolder_);
+    clearEBillFile(dataFolder_);
     PageNo = 0;
     DisplayHCFAForm();
 }
@@ -135,4 +135,4 @@ TLabel* TEbillViewer::DataLabel(const std::string& Name) const {
     return nullptr;
 }
 
-void RegisterEbillViewer() { RegisterClass<TEbillViewer>(); }
+void registerEbillViewer() { RegisterClass<TEbillViewer>(); }

@@ -56,4 +56,4 @@ private:
 };
 
 // Makes the viewer known to the class registry, for the main menu.
-void RegisterEbillViewer();
+void registerEbillViewer();

@@ -60,7 +60,7 @@ TExamDialog::~TExamDialog() {
         ExamDialog = nullptr;
 }
 
-void ShowExamDialog() {
+void showExamDialog() {
     if (!ExamDialog || !ExamDialog->Visible()) {
         if (ExamDialog)
             ExamDialog->Release();

@@ -19,4 +19,4 @@ public:
 extern TExamDialog* ExamDialog;
 
 // Shows the exam dialog, made anew when there is none in view.
-void ShowExamDialog();
+void showExamDialog();

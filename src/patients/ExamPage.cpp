@@ -309,4 +309,4 @@ void TPatientInfoDlg::BitBtn1Click(TObject*) {
     notes->ShowModal();
 }
 
-void TPatientInfoDlg::NewClaimBitBtnClick(TObject*) { ShowExamDialog(); }
+void TPatientInfoDlg::NewClaimBitBtnClick(TObject*) { showExamDialog(); }

@@ -305,7 +305,7 @@ private:
                 break;
             case TStep::Age: {
                 int years = 0;
-                if (AgeFromText(sources_.BirthDateText, sources_.Today, years) && years > 0)
+                if (ageFromText(sources_.BirthDateText, sources_.Today, years) && years > 0)
                     r_.PrintXY(Ink.X1, y, FormatFloat("###", years));
                 break;
             }
@@ -320,7 +320,7 @@ private:
 
 namespace ExamPrint {
 
-void PrintExamRecord(TBaseReport& Report, const TExamSources& Sources) {
+void printExamRecord(TBaseReport& Report, const TExamSources& Sources) {
     TExamPage page(Report, Sources);
     page.atForm();
     page.shading();

@@ -38,6 +38,6 @@ struct TExamSources {
 };
 
 // Prints the exam record from the current page of Report (units: inches).
-void PrintExamRecord(TBaseReport& Report, const TExamSources& Sources);
+void printExamRecord(TBaseReport& Report, const TExamSources& Sources);
 
 }  // namespace ExamPrint

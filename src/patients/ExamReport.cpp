@@ -24,7 +24,7 @@ void TPatientInfoDlg::ReportSystem1Print(TObject* Sender) {
     auto* report = dynamic_cast<TBaseReport*>(Sender);
     if (!report)
         return;
-    ExamPrint::PrintExamRecord(*report, {.Patient = DataModule1->PatientTable,
+    ExamPrint::printExamRecord(*report, {.Patient = DataModule1->PatientTable,
                                          .Exam = DataModule1->IncidentTable,
                                          .ExamEngine = DataModule1->IncidentXbase,
                                          .BirthDateText = BirthDateDBKingDlg->Text(),

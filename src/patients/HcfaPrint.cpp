@@ -203,7 +203,7 @@ void printSignature(TBaseReport& R, const std::string& File) {
 
 }  // namespace
 
-void PrintClaim(TBaseReport& R, TDataSet* Claim, TDataSet* Rows, const std::string& DataDirectory) {
+void printClaim(TBaseReport& R, TDataSet* Claim, TDataSet* Rows, const std::string& DataDirectory) {
     const TSettingsFile ini = CompanyIni::File(DataDirectory);
     R.SetOriginX(offset(ini, CompanyIni::HCFA1500XOffset));
     R.SetOriginY(offset(ini, CompanyIni::HCFA1500YOffset));

@@ -19,6 +19,6 @@ namespace Hcfa1500 {
 
 // Lays the claim Claim and its service rows Rows (already restricted to the
 // claim) onto the current page of Report, whose units are inches.
-void PrintClaim(TBaseReport& Report, TDataSet* Claim, TDataSet* Rows, const std::string& DataDirectory);
+void printClaim(TBaseReport& Report, TDataSet* Claim, TDataSet* Rows, const std::string& DataDirectory);
 
 }  // namespace Hcfa1500

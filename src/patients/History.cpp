@@ -175,7 +175,7 @@ void THistoryForm::TreeView1DblClick(TObject*) {
     TDataModule1* m = DataModule1;
     m->SalesTable->SetIndexName("Receipt");
     if (!number.empty() && m->SalesXbase->Seek(number) && m->SalesXbase->Found())
-        OpenStoredReceipt(this, number);
+        openStoredReceipt(this, number);
     else
         ShowMessage("Not Found!");
 }

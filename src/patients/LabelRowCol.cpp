@@ -18,14 +18,14 @@ const char* const FirstPosition = "1 ";
 
 }  // namespace
 
-int LabelStartFromText(const std::string& Text) {
+int labelStartFromText(const std::string& Text) {
     int value = 0;
     if (!TryStrToInt(Trim(Text), value) || value < 1)
         return 1;
     return value;
 }
 
-int FirstLabelSlot(int Row, int Column, int Across) { return (Row - 1) * Across + Column; }
+int firstLabelSlot(int Row, int Column, int Across) { return (Row - 1) * Across + Column; }
 
 TLabelRowColDlg::TLabelRowColDlg(TComponent* AOwner) : TForm(AOwner) {
     frameDialog(this, "Labels");
@@ -47,8 +47,8 @@ TLabelRowColDlg::TLabelRowColDlg(TComponent* AOwner) : TForm(AOwner) {
 }
 
 void TLabelRowColDlg::OKBtnClick(TObject*) {
-    const int row = LabelStartFromText(RowEdit->Text());
-    const int column = LabelStartFromText(ColumnEdit->Text());
+    const int row = labelStartFromText(RowEdit->Text());
+    const int column = labelStartFromText(ColumnEdit->Text());
     if (row > SheetRows || column > SheetColumns) {
         MessageDlg("The sheet has " + IntToStr(SheetRows) + " rows of " + IntToStr(SheetColumns) +
                        " labels: start at a row from 1 to " + IntToStr(SheetRows) + " and a column from 1 to " +
@@ -61,7 +61,7 @@ void TLabelRowColDlg::OKBtnClick(TObject*) {
     LabelStartColumn = column;
 }
 
-bool AskLabelStart(TComponent* Owner, int Rows, int Columns) {
+bool askLabelStart(TComponent* Owner, int Rows, int Columns) {
     LabelStartRow = 1;
     LabelStartColumn = 1;
     std::unique_ptr<TLabelRowColDlg> dialog(CreateForm<TLabelRowColDlg>(Owner));

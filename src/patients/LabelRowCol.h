@@ -25,10 +25,10 @@ extern int LabelStartColumn;
 
 // A row or column text as a start position: its whole number, 1 for a
 // blank, 0 or unreadable text.
-int LabelStartFromText(const std::string& Text);
+int labelStartFromText(const std::string& Text);
 
 // The 1-based label slot where printing starts on a sheet Across labels wide.
-int FirstLabelSlot(int Row, int Column, int Across);
+int firstLabelSlot(int Row, int Column, int Across);
 
 class TLabelRowColDlg : public TForm {
 public:
@@ -50,4 +50,4 @@ public:
 // Resets the start to row 1, column 1 and shows the dialog modally for a
 // sheet Rows down and Columns across; LabelStartRow and LabelStartColumn
 // then hold the start given. False when the dialog was closed without OK.
-bool AskLabelStart(TComponent* Owner, int Rows, int Columns);
+bool askLabelStart(TComponent* Owner, int Rows, int Columns);

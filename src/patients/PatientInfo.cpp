@@ -159,7 +159,7 @@ bool TPatientInfoDlg::openPatient() {
     }
     const std::string id = IntToStr(std::llround(m->PatientTable->FieldByName("ID")->AsFloat()));
     m->IncidentTable->SetIndexName("ID");
-    m->IncidentXbase->SetScope(ExamScopeLow(id), ExamScopeHigh(id));
+    m->IncidentXbase->SetScope(examScopeLow(id), examScopeHigh(id));
     m->IncidentXbase->GoBottom();
     const int lastExam = m->IncidentTable->IsEmpty() ? 0 : m->IncidentTable->FieldByName("ID")->AsInteger();
     m->PatientTable->Edit();
@@ -339,7 +339,7 @@ void TPatientInfoDlg::BirthDateDBKingDlgExit(TObject*) { DisplayAge(); }
 
 void TPatientInfoDlg::DisplayAge() {
     std::string caption;
-    if (AgeCaption(BirthDateDBKingDlg->Text(), Date(), caption))
+    if (ageCaption(BirthDateDBKingDlg->Text(), Date(), caption))
         AgeLabel->SetCaption(caption);
 }
 
@@ -359,7 +359,7 @@ void TPatientInfoDlg::storeRecords() {
 
 void TPatientInfoDlg::FTSReplace() {
     TDataModule1* m = DataModule1;
-    if (m->Fts1->Open(Schemas::TableFileName(m->DataDirectory, "Patient.ia"), FtsOpenA, FtsOpenB) != 0)
+    if (m->Fts1->Open(Schemas::tableFileName(m->DataDirectory, "Patient.ia"), FtsOpenA, FtsOpenB) != 0)
         ShowMessage(IndexNotOpened);
     std::string key = PatientFtsKey(m->Xbase1);
     if (key.size() > FtsKeyBufferSize - 1)
@@ -446,8 +446,8 @@ void TPatientInfoDlg::HistoryBitBtnClick(TObject*) {
     OpenForm(this, {.ClassName = "THistoryForm", .Caption = HistoryBitBtn->Caption(), .Style = osShow});
 }
 
-void RegisterPatientForms() {
+void registerPatientForms() {
     RegisterClasses<TPatientInfoDlg, TPatientNotesDlg, TExamNotesDlg, TLabelRowColDlg, TExamDialog, TNarrativeForm,
                     TPatientRecallDlg, TRecallDateDlg, THistoryForm, TAdvancedSearchForm>();
-    RegisterScheduleForms();
+    registerScheduleForms();
 }

@@ -216,4 +216,4 @@ private:
 
 // Registers the patient record form, the dialogs it opens by name, the
 // advanced patient search and the schedule window.
-void RegisterPatientForms();
+void registerPatientForms();

@@ -25,7 +25,7 @@ int AgeOn(TDateTime Birth, TDateTime Today) {
     return age;
 }
 
-bool AgeFromText(const std::string& BirthDateText, TDateTime Today, int& Age) {
+bool ageFromText(const std::string& BirthDateText, TDateTime Today, int& Age) {
     if (BirthDateText.size() != DateTextLength)
         return false;
     TDateTime birth;
@@ -34,14 +34,14 @@ bool AgeFromText(const std::string& BirthDateText, TDateTime Today, int& Age) {
     return true;
 }
 
-bool AgeCaption(const std::string& BirthDateText, TDateTime Today, std::string& Caption) {
+bool ageCaption(const std::string& BirthDateText, TDateTime Today, std::string& Caption) {
     int age = 0;
-    if (!AgeFromText(BirthDateText, Today, age))
+    if (!ageFromText(BirthDateText, Today, age))
         return false;
     Caption = age > 0 ? FormatFloat("Age:###", age) : "";
     return true;
 }
 
-std::string ExamScopeLow(const std::string& PatientID) { return PadLeft(PatientID, AccountKeyWidth) + "   0"; }
+std::string examScopeLow(const std::string& PatientID) { return PadLeft(PatientID, AccountKeyWidth) + "   0"; }
 
-std::string ExamScopeHigh(const std::string& PatientID) { return PadLeft(PatientID, AccountKeyWidth) + "9999"; }
+std::string examScopeHigh(const std::string& PatientID) { return PadLeft(PatientID, AccountKeyWidth) + "9999"; }

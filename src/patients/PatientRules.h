@@ -21,15 +21,15 @@ int AgeOn(TDateTime Birth, TDateTime Today);
 // The age a birth-date text gives on Today, as the patient form reckons it:
 // AgeOn for a 10-character date, 0 for a 10-character text that is no date.
 // Any other length gives no age, reported by returning false.
-bool AgeFromText(const std::string& BirthDateText, TDateTime Today, int& Age);
+bool ageFromText(const std::string& BirthDateText, TDateTime Today, int& Age);
 
 // The caption beside the birth date for a birth-date text: "Age:" and the
 // age when the text is a 10-character date and the age is above 0; "" for
 // a 10-character text that gives no age. Any other length gives nothing
 // (the caption keeps its text), reported by returning false.
-bool AgeCaption(const std::string& BirthDateText, TDateTime Today, std::string& Caption);
+bool ageCaption(const std::string& BirthDateText, TDateTime Today, std::string& Caption);
 
 // The low and high ends of the scope that holds exactly one patient's exams
 // in the exam tag "ID" (account as 10 characters, exam number as 4).
-std::string ExamScopeLow(const std::string& PatientID);
-std::string ExamScopeHigh(const std::string& PatientID);
+std::string examScopeLow(const std::string& PatientID);
+std::string examScopeHigh(const std::string& PatientID);

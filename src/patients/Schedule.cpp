@@ -350,7 +350,7 @@ void TScheduleDlg::SortSchedulebyResource1Click(TObject*) {
 
 void TScheduleDlg::Schedules1Click(TObject*) {}
 
-void RegisterScheduleForms() {
+void registerScheduleForms() {
     RegisterClass<TScheduleDlg>();
-    RegisterSingleInstance("TScheduleDlg");
+    registerSingleInstance("TScheduleDlg");
 }

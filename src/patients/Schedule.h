@@ -174,4 +174,4 @@ private:
 };
 
 // Registers the schedule window by name, as one window for the program.
-void RegisterScheduleForms();
+void registerScheduleForms();

@@ -60,7 +60,7 @@ void TARReportForm::ReportSystem1AfterPrint(TObject*) {
 }
 
 AgingBucket TARReportForm::currentBucket() const {
-    return BucketFor(Table1->FieldByName("DUEDATE")->AsDateTime(), Date());
+    return bucketFor(Table1->FieldByName("DUEDATE")->AsDateTime(), Date());
 }
 
 void TARReportForm::breakPageBelowBottom(TBaseReport& Report) {
@@ -118,7 +118,7 @@ void TARReportForm::ReportShell1GroupHeader(TBaseReport* Report, TDetailShell*) 
     groupBucket_ = bucket;
     SubTotal = Currency(0);
     Report->NextLine();
-    Report->PrintTab(AgingGroupLabel(bucket));
+    Report->PrintTab(agingGroupLabel(bucket));
 }
 
 void TARReportForm::ReportShell1RowPrint(TBaseReport* Report, TDetailShell*, bool&) {
@@ -129,7 +129,7 @@ void TARReportForm::ReportShell1RowPrint(TBaseReport* Report, TDetailShell*, boo
     Report->PrintTab(Table1->FieldByName("RECEIPT")->AsString());
     Report->PrintTab(FormatDateTime("m/d/yy", Table1->FieldByName("DATE")->AsDateTime()));
     Report->PrintTab(Table1->FieldByName("NAME")->AsString());
-    PrintMoneyTab(*Report, DateRange::Money(Picture, balance));
+    printMoneyTab(*Report, DateRange::Money(Picture, balance));
     Report->NextLine();
     SubTotal += balance;
     Total += balance;

@@ -1,6 +1,6 @@
 #include "reports/AccountSide.h"
 
-TAccountSide AccountSide(const std::string& DC, Currency Balance) {
+TAccountSide accountSide(const std::string& DC, Currency Balance) {
     TAccountSide account;
     account.DebitType = DC == "D";
     const bool negative = Balance < Currency(0);

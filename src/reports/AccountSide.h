@@ -17,7 +17,7 @@ struct TAccountSide {
     Currency Amount;
 };
 
-TAccountSide AccountSide(const std::string& DC, Currency Balance);
+TAccountSide accountSide(const std::string& DC, Currency Balance);
 
 // Debits and credits of a chart of accounts added up side by side.
 struct TSideTotals {

@@ -9,9 +9,9 @@ long long dayOf(TDateTime Value) { return static_cast<long long>(std::trunc(Valu
 
 }  // namespace
 
-int DaysOverdue(TDateTime DueDate, TDateTime Today) { return static_cast<int>(dayOf(Today) - dayOf(DueDate)); }
+int daysOverdue(TDateTime DueDate, TDateTime Today) { return static_cast<int>(dayOf(Today) - dayOf(DueDate)); }
 
-AgingBucket BucketForDaysOverdue(int Days) {
+AgingBucket bucketForDaysOverdue(int Days) {
     if (Days <= 0) return AgingBucket::Current;
     if (Days <= 30) return AgingBucket::Days1To30;
     if (Days <= 60) return AgingBucket::Days31To60;
@@ -19,11 +19,11 @@ AgingBucket BucketForDaysOverdue(int Days) {
     return AgingBucket::Over90;
 }
 
-AgingBucket BucketFor(TDateTime DueDate, TDateTime Today) {
-    return BucketForDaysOverdue(DaysOverdue(DueDate, Today));
+AgingBucket bucketFor(TDateTime DueDate, TDateTime Today) {
+    return bucketForDaysOverdue(daysOverdue(DueDate, Today));
 }
 
-const char* AgingGroupLabel(AgingBucket Bucket) {
+const char* agingGroupLabel(AgingBucket Bucket) {
     switch (Bucket) {
     case AgingBucket::Current: return "Current";
     case AgingBucket::Days1To30: return "1-30 Days Overdue";
@@ -35,7 +35,7 @@ const char* AgingGroupLabel(AgingBucket Bucket) {
 }
 
 void TAgingTotals::add(TDateTime DueDate, TDateTime Today, Currency Balance) {
-    amounts_[static_cast<int>(BucketFor(DueDate, Today))] += Balance;
+    amounts_[static_cast<int>(bucketFor(DueDate, Today))] += Balance;
 }
 
 Currency TAgingTotals::Total() const {

@@ -13,13 +13,13 @@ enum class AgingBucket { Current, Days1To30, Days31To60, Days61To90, Over90 };
 constexpr int AgingBucketCount = 5;
 
 // Whole days from DueDate to Today; negative when not yet due.
-int DaysOverdue(TDateTime DueDate, TDateTime Today);
-AgingBucket BucketForDaysOverdue(int Days);
-AgingBucket BucketFor(TDateTime DueDate, TDateTime Today);
+int daysOverdue(TDateTime DueDate, TDateTime Today);
+AgingBucket bucketForDaysOverdue(int Days);
+AgingBucket bucketFor(TDateTime DueDate, TDateTime Today);
 
 // The aging report's group label ("Current", "1-30 Days Overdue",
 // "30-60 Days Overdue", "61-90 Days Overdue", "Over 90 Days Overdue").
-const char* AgingGroupLabel(AgingBucket Bucket);
+const char* agingGroupLabel(AgingBucket Bucket);
 
 class TAgingTotals {
 public:

@@ -35,13 +35,13 @@ TBirthDayLabelsForm::TBirthDayLabelsForm(TComponent* AOwner) : TForm(AOwner) {
     MonthBar1->SetCalendarSource(KingCalendar1);
     OKBitBtn1 = place<TBitBtn>(this, 127, 246, 75, 25, "&Print");
 
-    MakeCompanyTable(this, Table1, DataSource1, Xbase1, "Patient.dbf", "BIRTHDAY");
+    makeCompanyTable(this, Table1, DataSource1, Xbase1, "Patient.dbf", "BIRTHDAY");
     ReportSystem1 = new TReportSystem(this);
     ReportSystem1->SetName("ReportSystem1");
-    PresetMailingReportSystem(*ReportSystem1);
+    presetMailingReportSystem(*ReportSystem1);
     LabelShell1 = new TLabelShell(this);
     LabelShell1->SetEngine(ReportSystem1);
-    SetAddressLabelSheet(*LabelShell1);
+    setAddressLabelSheet(*LabelShell1);
 
     bindEvent(OKBitBtn1->OnClick, this, &TBirthDayLabelsForm::OKBitBtn1Click);
     bindEvent(KingCalendar1->OnDblClick, this, &TBirthDayLabelsForm::KingCalendar1DblClick);
@@ -95,7 +95,7 @@ void TBirthDayLabelsForm::LabelShell1LabelPrint(TBaseReport* Report, TLabelShell
         Report->Print("Birthday(s)  on  " + FormatDateTime("mmmm d", KingCalendar1->CalendarDate()));
         Report->NewLine();
     } else if (!Table1->Eof()) {
-        PrintAddressBlock(*Report, PatientAddress(*Table1));
+        printAddressBlock(*Report, patientAddress(*Table1));
     }
 }
 

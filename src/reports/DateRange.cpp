@@ -11,7 +11,7 @@ namespace DateRange {
 
 const char* const Choices[6] = {"Today", "Yesterday", "This Month", "Last Month", "This Year", "Last Year"};
 
-std::pair<TDateTime, TDateTime> ForChoice(const std::string& Text, TDateTime Today) {
+std::pair<TDateTime, TDateTime> forChoice(const std::string& Text, TDateTime Today) {
     using namespace AppUtils;
     const TDateTime t = std::floor(Today);
     if (Text == "Yesterday") return {t - 1, t - 1};
@@ -32,13 +32,13 @@ std::string EditText(TDateTime Date) { return FormatDateTime("mm/dd/yyyy", Date)
 
 std::string Key(TDateTime Date) { return FormatDateTime("yyyymmdd", Date); }
 
-std::string FilterText(const std::string& FromKey, const std::string& ThruKey) {
+std::string filterText(const std::string& FromKey, const std::string& ThruKey) {
     return "DTOS(date) >=\"" + FromKey + "\".and. DTOS(date) <=\"" + ThruKey + "\"";
 }
 
 std::string Money(const std::string& Picture, Currency Value) { return FormatFloatRec(Picture, CurrToDecimal(Value)); }
 
-void PresetReportSystem(TReportSystem& Runner) {
+void presetReportSystem(TReportSystem& Runner) {
     Runner.SetTitleSetup("Report Setup");
     Runner.SetTitleStatus("Report Status");
     Runner.SetTitlePreview("Report Preview");
@@ -57,7 +57,7 @@ void PresetReportSystem(TReportSystem& Runner) {
     printer->SetUnitsFactor(1.0);
 }
 
-void PrintPageHeader(TBaseReport& Report, const std::string& Title, const std::string& FromText,
+void printPageHeader(TBaseReport& Report, const std::string& Title, const std::string& FromText,
                      const std::string& ThruText, int PageNumber, const THeaderPlace& Place) {
     const std::string from = FormatDateTime("mmmm d, yyyy", StrToDate(FromText));
     const std::string thru = FormatDateTime("mmmm d, yyyy", StrToDate(ThruText));

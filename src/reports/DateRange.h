@@ -20,20 +20,20 @@ extern const char* const Choices[6];
 
 // From and Thru for a combo text compared exactly with the choices; any
 // other text gives today to today.
-std::pair<TDateTime, TDateTime> ForChoice(const std::string& Text, TDateTime Today);
+std::pair<TDateTime, TDateTime> forChoice(const std::string& Text, TDateTime Today);
 
 // The date edits' text.
 std::string EditText(TDateTime Date);
 // The key of a date tag ("yyyymmdd").
 std::string Key(TDateTime Date);
 // The xBase filter text of the members whose index is not the date.
-std::string FilterText(const std::string& FromKey, const std::string& ThruKey);
+std::string filterText(const std::string& FromKey, const std::string& ThruKey);
 
 // Money by a picture ("###,###,##0.00"), on the exact value.
 std::string Money(const std::string& Picture, Currency Value);
 
 // The runner's settings shared by every shell-driven member.
-void PresetReportSystem(TReportSystem& Runner);
+void presetReportSystem(TReportSystem& Runner);
 
 // Where a member's page header puts its lines.
 struct THeaderPlace {
@@ -44,7 +44,7 @@ struct THeaderPlace {
 // The date and time, "Page n", the Arial 20 title centred at 4.25 and the
 // Arial 12 line of the two long dates joined by " thru ". FromText and
 // ThruText are the edits' texts.
-void PrintPageHeader(TBaseReport& Report, const std::string& Title, const std::string& FromText,
+void printPageHeader(TBaseReport& Report, const std::string& Title, const std::string& FromText,
                      const std::string& ThruText, int PageNumber, const THeaderPlace& Place = {});
 
 }  // namespace DateRange

@@ -44,7 +44,7 @@ TDateRangeForm::TDateRangeForm(TComponent* AOwner, const std::string& Caption) :
 }
 
 void TDateRangeForm::DateRangeComboBoxChange(TObject*) {
-    const auto [from, thru] = DateRange::ForChoice(DateRangeComboBox->Text(), Date());
+    const auto [from, thru] = DateRange::forChoice(DateRangeComboBox->Text(), Date());
     showRange(from, thru);
 }
 

@@ -89,7 +89,7 @@ TEndOfDayReportDlg::TEndOfDayReportDlg(TComponent* AOwner) : TForm(AOwner) {
     BitBtn2->SetModalResult(mrNone);
     BitBtn2->SetVisible(false);
 
-    MakeCompanyTable(this, Table1, DataSource1, Xbase1, "", "");
+    makeCompanyTable(this, Table1, DataSource1, Xbase1, "", "");
     DazedeVedodev1 = new TDazedeVedodev(this);
     DazedeVedodev1->SetName("DazedeVedodev1");
     DazedeVedodev1->SetStatusFormat("Printing page %p");
@@ -234,7 +234,7 @@ void TEndOfDayReportDlg::CheckTrialBalance() {
     Table1->Open();
     try {
         for (Table1->First(); !Table1->Eof(); Table1->Next())
-            totals.Add(AccountSide(Table1->FieldByName("DC")->AsString(),
+            totals.Add(accountSide(Table1->FieldByName("DC")->AsString(),
                                    Table1->FieldByName("BALANCE")->AsCurrency()));
     } catch (...) {
         Table1->Close();
@@ -348,7 +348,7 @@ void TEndOfDayReportDlg::DazedeVedodev1Print(TObject*) {
     for (const TGridRow& row : gridRows()) {
         r.PrintTab(row.Caption);
         for (TMemo* box : row.Boxes)
-            PrintMoneyTab(r, Trim(box->Text()));
+            printMoneyTab(r, Trim(box->Text()));
         const int newLines = row.Boxes[0] == CloseDrawerCashEdit ? 3 : 2;
         for (int i = 0; i < newLines; ++i) r.NextLine();
     }

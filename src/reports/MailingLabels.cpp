@@ -7,7 +7,7 @@
 #include "reporting/RSLabel.h"
 #include "reporting/RSSystem.h"
 
-TPostalAddress PatientAddress(TDataSet& Patients) {
+TPostalAddress patientAddress(TDataSet& Patients) {
     auto field = [&Patients](const char* Name) { return Trim(Patients.FieldByName(Name)->AsString()); };
     return {field("NAME"), field("ADDR"), field("CITY"), field("STATE"), field("ZIP")};
 }
@@ -19,7 +19,7 @@ std::string CityLine(const TPostalAddress& Address) {
     return line;
 }
 
-void PrintAddressBlock(TBaseReport& Report, const TPostalAddress& Address, bool AtTabStop) {
+void printAddressBlock(TBaseReport& Report, const TPostalAddress& Address, bool AtTabStop) {
     auto line = [&Report, AtTabStop](const std::string& Text) {
         if (AtTabStop)
             Report.PrintTab(Text);
@@ -32,14 +32,14 @@ void PrintAddressBlock(TBaseReport& Report, const TPostalAddress& Address, bool 
     line(CityLine(Address));
 }
 
-void SetAddressLabelSheet(TLabelShell& Shell) {
+void setAddressLabelSheet(TLabelShell& Shell) {
     // The stock brings the geometry and the rounded outline.
     Shell.SetLabelBrand(lbAV5260);
     Shell.SetBorder(0.2);
     Shell.SetDrawExtents(true);
 }
 
-void PresetMailingReportSystem(TReportSystem& Runner) {
+void presetMailingReportSystem(TReportSystem& Runner) {
     Runner.SetTitleSetup("Report Setup");
     Runner.SetTitleStatus("Report Status");
     Runner.SetTitlePreview("Report Preview");

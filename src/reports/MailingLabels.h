@@ -22,20 +22,20 @@ struct TPostalAddress {
 };
 
 // The address of the patient record the table stands on, each field trimmed.
-TPostalAddress PatientAddress(TDataSet& Patients);
+TPostalAddress patientAddress(TDataSet& Patients);
 
 // The block's last line: the city, then the state and the zip when present.
 std::string CityLine(const TPostalAddress& Address);
 
 // Prints the block from the current position, a line each. AtTabStop starts
 // every line at the report's first tab stop (the postcards' address).
-void PrintAddressBlock(TBaseReport& Report, const TPostalAddress& Address, bool AtTabStop = false);
+void printAddressBlock(TBaseReport& Report, const TPostalAddress& Address, bool AtTabStop = false);
 
 // The 30-up address stock: 3 x 10 labels of 2.625 x 1 in, columns 2.75 in
 // apart, the first at 0.188 / 0.5 in, a 0.2 in inset, rounded outlines on
 // the preview only.
-void SetAddressLabelSheet(TLabelShell& Shell);
+void setAddressLabelSheet(TLabelShell& Shell);
 
 // The runner of a mailing form: the date-range family's settings with a
 // shadow of 2, without printer margins and without a stream mode of its own.
-void PresetMailingReportSystem(TReportSystem& Runner);
+void presetMailingReportSystem(TReportSystem& Runner);

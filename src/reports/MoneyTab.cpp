@@ -2,7 +2,7 @@
 
 #include "reporting/RSBase.h"
 
-void PrintMoneyTab(TBaseReport& Report, const std::string& Text) {
+void printMoneyTab(TBaseReport& Report, const std::string& Text) {
     Report.Tab();
     Report.PrintTabbedText(Text);
 }

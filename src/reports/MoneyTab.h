@@ -6,4 +6,4 @@
 
 class TBaseReport;
 
-void PrintMoneyTab(TBaseReport& Report, const std::string& Text);
+void printMoneyTab(TBaseReport& Report, const std::string& Text);

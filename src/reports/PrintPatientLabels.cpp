@@ -30,10 +30,10 @@ TPrintPatientLabelsDlg::TPrintPatientLabelsDlg(TComponent* AOwner) : TForm(AOwne
 
     ReportSystem1 = new TReportSystem(this);
     ReportSystem1->SetName("ReportSystem1");
-    PresetMailingReportSystem(*ReportSystem1);
+    presetMailingReportSystem(*ReportSystem1);
     Labels = new TLabelShell(this);
     Labels->SetEngine(ReportSystem1);
-    SetAddressLabelSheet(*Labels);
+    setAddressLabelSheet(*Labels);
 
     bindEvent(OKBtn->OnClick, this, &TPrintPatientLabelsDlg::OKBtnClick);
     bindRunnerHandlers(ReportSystem1, this);
@@ -82,7 +82,7 @@ void TPrintPatientLabelsDlg::LabelsLabelBefore(TBaseReport*, TLabelShell*, bool&
 }
 
 void TPrintPatientLabelsDlg::LabelsLabelPrint(TBaseReport* Report, TLabelShell*, bool&) {
-    PrintAddressBlock(*Report, PatientAddress(*DataModule1->PatientTable));
+    printAddressBlock(*Report, patientAddress(*DataModule1->PatientTable));
 }
 
 void TPrintPatientLabelsDlg::LabelsLabelAfter(TBaseReport*, TLabelShell*, bool& Valid) {

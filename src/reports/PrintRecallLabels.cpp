@@ -84,10 +84,10 @@ TPrintRecallLabelsDlg::TPrintRecallLabelsDlg(TComponent* AOwner) : TForm(AOwner)
 
     ReportSystem1 = new TReportSystem(this);
     ReportSystem1->SetName("ReportSystem1");
-    PresetMailingReportSystem(*ReportSystem1);
+    presetMailingReportSystem(*ReportSystem1);
     Labels = new TLabelShell(this);
     Labels->SetEngine(ReportSystem1);
-    SetAddressLabelSheet(*Labels);
+    setAddressLabelSheet(*Labels);
     Postcards = new TLabelShell(this);
     Postcards->SetEngine(ReportSystem1);
     Postcards->SetNumAcross(2);
@@ -157,7 +157,7 @@ void TPrintRecallLabelsDlg::readReturnAddress() {
 }
 
 void TPrintRecallLabelsDlg::DateRangeComboBoxChange(TObject*) {
-    const auto [from, thru] = DateRange::ForChoice(DateRangeComboBox->Text(), Date());
+    const auto [from, thru] = DateRange::forChoice(DateRangeComboBox->Text(), Date());
     FromKingDateDialog->SetText(DateRange::EditText(from));
     ThruKingDateDialog->SetText(DateRange::EditText(thru));
     FromKingPopup->SetDate(from);
@@ -255,7 +255,7 @@ void TPrintRecallLabelsDlg::LabelsLabelBefore(TBaseReport*, TLabelShell*, bool& 
 }
 
 void TPrintRecallLabelsDlg::LabelsLabelPrint(TBaseReport* Report, TLabelShell*, bool&) {
-    if (findPatient()) PrintAddressBlock(*Report, PatientAddress(*DataModule1->PatientTable));
+    if (findPatient()) printAddressBlock(*Report, patientAddress(*DataModule1->PatientTable));
 }
 
 void TPrintRecallLabelsDlg::LabelsLabelAfter(TBaseReport*, TLabelShell*, bool& Valid) {
@@ -307,7 +307,7 @@ void TPrintRecallLabelsDlg::PostcardsLabelPrint(TBaseReport* Report, TLabelShell
     r.SetTab(2.7, pjLeft, 2.3, 0, BOXLINENONE, 0);
     r.GotoXY(0, 2.75);
     r.SetFont("Arial", 12);
-    PrintAddressBlock(r, PatientAddress(*DataModule1->PatientTable), true);
+    printAddressBlock(r, patientAddress(*DataModule1->PatientTable), true);
     r.ClearTabs();
 }
 

@@ -6,13 +6,13 @@
 #include "ui/Application.h"
 #include "xbase/Xbase.h"
 
-std::string ReceiptText(double Receipt) { return FormatFloat("0", Receipt); }
+std::string receiptText(double Receipt) { return FormatFloat("0", Receipt); }
 
-TLineFigures ScanReceiptLines(const TReceiptLineTables& Tables, const std::string& Receipt) {
+TLineFigures scanReceiptLines(const TReceiptLineTables& Tables, const std::string& Receipt) {
     TLineFigures figures;
     if (!Tables.LinesXbase->Seek(AppUtils::PadLeft(Receipt, 10)) || !Tables.LinesXbase->Found()) return figures;
     TTable& lines = *Tables.Lines;
-    while (!lines.Eof() && ReceiptText(lines.FieldByName("RECEIPT")->AsFloat()) == Receipt) {
+    while (!lines.Eof() && receiptText(lines.FieldByName("RECEIPT")->AsFloat()) == Receipt) {
         const Currency amount = lines.FieldByName("AMOUNT")->AsCurrency();
         // Exact and upper-cased: a prefix seek would take "FR1" for "FR".
         const std::string itemKey = AppUtils::PadRight(UpperCase(Trim(lines.FieldByName("ITEMNO")->AsString())), 10);

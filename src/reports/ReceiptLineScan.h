@@ -25,7 +25,7 @@ struct TReceiptLineTables {
 };
 
 // The receipt number's text as the receipt tables hold it ("1001").
-std::string ReceiptText(double Receipt);
+std::string receiptText(double Receipt);
 
 // The adjustments and discounts of the receipt's lines.
-TLineFigures ScanReceiptLines(const TReceiptLineTables& Tables, const std::string& Receipt);
+TLineFigures scanReceiptLines(const TReceiptLineTables& Tables, const std::string& Receipt);

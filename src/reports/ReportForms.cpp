@@ -21,7 +21,7 @@
 #include "reports/StatementMonthly.h"
 #include "reports/StatementWalkout.h"
 
-void RegisterReportForms() {
+void registerReportForms() {
     RegisterClass<TSalesByDayReport>();
     RegisterClass<TSalesByDaySummaryReport>();
     RegisterClass<TTransactionByDateReport>();

@@ -7,7 +7,7 @@ namespace {
 constexpr const char* CompanyDatabase = "DODurodor";
 }
 
-void MakeCompanyTable(TComponent* Owner, TTable*& Table, TDataSource*& Source, TXbase*& Engine,
+void makeCompanyTable(TComponent* Owner, TTable*& Table, TDataSource*& Source, TXbase*& Engine,
                       const char* FileName, const char* IndexName) {
     Table = new TTable(Owner);
     Table->SetDatabaseName(CompanyDatabase);

@@ -6,5 +6,5 @@ class TTable;
 class TDataSource;
 class TXbase;
 
-void MakeCompanyTable(TComponent* Owner, TTable*& Table, TDataSource*& Source, TXbase*& Engine,
+void makeCompanyTable(TComponent* Owner, TTable*& Table, TDataSource*& Source, TXbase*& Engine,
                       const char* FileName, const char* IndexName);

@@ -26,7 +26,7 @@ void TSalesByDayReport::setColumns(TBaseReport& Report, std::uint8_t BoxLines) {
 }
 
 void TSalesByDayReport::ReportShell1PageHeader(TBaseReport* Report, TDetailShell*) {
-    DateRange::PrintPageHeader(*Report, "Sales by Date", FromKingDateDialog->Text(), ThruKingDateDialog->Text(),
+    DateRange::printPageHeader(*Report, "Sales by Date", FromKingDateDialog->Text(), ThruKingDateDialog->Text(),
                                PageNumber);
     setColumns(*Report, BOXLINEBOTTOM);
     Report->GotoXY(0, 1.5);
@@ -57,7 +57,7 @@ void TSalesByDayReport::ReportShell1GroupHeader(TBaseReport* Report, TDetailShel
 
 void TSalesByDayReport::ReportShell1RowPrint(TBaseReport* Report, TDetailShell*, bool&) {
     if (Table1->Eof()) return;
-    const std::string receipt = ReceiptText(Table1->FieldByName("RECEIPT")->AsFloat());
+    const std::string receipt = receiptText(Table1->FieldByName("RECEIPT")->AsFloat());
     const Currency subtotal = Table1->FieldByName("SUBTOTAL")->AsCurrency();
     Report->PrintTab("");
     Report->PrintTab(receipt);
@@ -65,7 +65,7 @@ void TSalesByDayReport::ReportShell1RowPrint(TBaseReport* Report, TDetailShell*,
     Report->PrintTab(DateRange::Money(LinePicture, subtotal));
     DaySubtotal += subtotal;
     SalesTotal += subtotal;
-    const TLineFigures lines = ScanReceiptLines({Table2, Xbase2, Table3, Xbase3}, receipt);
+    const TLineFigures lines = scanReceiptLines({Table2, Xbase2, Table3, Xbase3}, receipt);
     AdjustmentTotal += lines.Adjustments;
     DiscountTotal += lines.Discounts;
     Report->NextLine();

@@ -23,7 +23,7 @@ void TSalesByDaySummaryReport::setColumns(TBaseReport& Report, std::uint8_t BoxL
 }
 
 void TSalesByDaySummaryReport::ReportShell1PageHeader(TBaseReport* Report, TDetailShell*) {
-    DateRange::PrintPageHeader(*Report, "Sales by Date - Summary", FromKingDateDialog->Text(),
+    DateRange::printPageHeader(*Report, "Sales by Date - Summary", FromKingDateDialog->Text(),
                                ThruKingDateDialog->Text(), PageNumber);
     setColumns(*Report, 0);
     Report->GotoXY(0, 1.5);
@@ -67,8 +67,8 @@ void TSalesByDaySummaryReport::ReportShell1RowPrint(TBaseReport*, TDetailShell*,
     const Currency subtotal = Table1->FieldByName("SUBTOTAL")->AsCurrency();
     SalesTotal += subtotal;
     DaySales += subtotal;
-    const TLineFigures lines = ScanReceiptLines({Table2, Xbase2, Table3, Xbase3},
-                                                ReceiptText(Table1->FieldByName("RECEIPT")->AsFloat()));
+    const TLineFigures lines = scanReceiptLines({Table2, Xbase2, Table3, Xbase3},
+                                                receiptText(Table1->FieldByName("RECEIPT")->AsFloat()));
     AdjustmentTotal += lines.Adjustments;
     DayAdjustments += lines.Adjustments;
     DiscountTotal += lines.Discounts;

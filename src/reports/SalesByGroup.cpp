@@ -25,7 +25,7 @@ void TSalesByGroupReport::BitBtn1Click(TObject*) {
     runOnce([this] {
         TDateTime from = 0, thru = 0;
         normaliseDates(from, thru);
-        Xbase1->SetFilter(DateRange::FilterText(DateRange::Key(from), DateRange::Key(thru)));
+        Xbase1->SetFilter(DateRange::filterText(DateRange::Key(from), DateRange::Key(thru)));
         Table1->First();
         ReportSystem1->Execute();
     });
@@ -52,7 +52,7 @@ void TSalesByGroupReport::ReportShell1PageBefore(TBaseReport* Report, TDetailShe
 
 void TSalesByGroupReport::ReportShell1PageHeader(TBaseReport* Report, TDetailShell*) {
     if (totalPage_) return;
-    DateRange::PrintPageHeader(*Report, title_, FromKingDateDialog->Text(), ThruKingDateDialog->Text(), PageNumber);
+    DateRange::printPageHeader(*Report, title_, FromKingDateDialog->Text(), ThruKingDateDialog->Text(), PageNumber);
     auto columns = [Report](std::uint8_t BoxLines) {
         Report->ClearTabs();
         Report->SetTab(0.5, pjLeft, 1.4, 0, BoxLines, 0);
@@ -99,7 +99,7 @@ void TSalesByGroupReport::ReportShell1RowPrint(TBaseReport* Report, TDetailShell
     if (Table1->Eof()) return;
     const Currency subtotal = Table1->FieldByName("SUBTOTAL")->AsCurrency();
     Report->PrintTab("");  // the row starts again at the first stop, under the key
-    Report->PrintTab(ReceiptText(Table1->FieldByName("RECEIPT")->AsFloat()));
+    Report->PrintTab(receiptText(Table1->FieldByName("RECEIPT")->AsFloat()));
     Report->PrintTab(Table1->FieldByName("NAME")->AsString());
     Report->PrintTab(DateRange::Money(LinePicture, subtotal));
     GroupSubtotal += subtotal;

@@ -170,10 +170,10 @@ bool TSalesByItemReport::CreateReportTable() {
 
 void TSalesByItemReport::fillReportTable() {
     for (Table1->First(); !Table1->Eof(); Table1->Next()) {
-        const std::string receipt = ReceiptText(Table1->FieldByName("RECEIPT")->AsFloat());
+        const std::string receipt = receiptText(Table1->FieldByName("RECEIPT")->AsFloat());
         const std::string emply = Trim(Table1->FieldByName("EMPLY")->AsString());
         if (!Xbase2->Seek(AppUtils::PadLeft(receipt, 10)) || !Xbase2->Found()) continue;
-        for (; !Table2->Eof() && ReceiptText(Table2->FieldByName("RECEIPT")->AsFloat()) == receipt; Table2->Next()) {
+        for (; !Table2->Eof() && receiptText(Table2->FieldByName("RECEIPT")->AsFloat()) == receipt; Table2->Next()) {
             const std::string itemNo = TrimRight(Table2->FieldByName("ITEMNO")->AsString());
             // Exact and upper-cased: a prefix seek would take "FR1" for "FR".
             const std::string itemKey = AppUtils::PadRight(UpperCase(Trim(itemNo)), 10);
@@ -321,7 +321,7 @@ Currency TSalesByItemReport::printItemLine(TBaseReport& Report) {
     const Currency amount = ReportTable->FieldByName("Amount")->AsCurrency();
     Report.PrintTab("");
     Report.PrintTab(scratchText("ItemNo"));
-    Report.PrintTab(ReceiptText(ReportTable->FieldByName("Receipt")->AsFloat()));
+    Report.PrintTab(receiptText(ReportTable->FieldByName("Receipt")->AsFloat()));
     Report.PrintTab(qtyCell(ReportTable->FieldByName("Qty")->AsCurrency()));
     Report.PrintTab(scratchText("UM"));
     Report.PrintTab(scratchText("Desc"));

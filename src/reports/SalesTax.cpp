@@ -27,11 +27,11 @@ Currency taxAt(std::int64_t MicroRate, Currency Amount) {
 }  // namespace
 
 TSalesTaxReport::TSalesTaxReport(TComponent* AOwner) : TDateRangeForm(AOwner, "Sales Tax Report") {
-    MakeCompanyTable(this, Table1, DataSource1, Xbase1, "SALES.DBF", "DATE");
-    MakeCompanyTable(this, Table2, DataSource2, Xbase2, "SALESDTL.DBF", "RECEIPT");
+    makeCompanyTable(this, Table1, DataSource1, Xbase1, "SALES.DBF", "DATE");
+    makeCompanyTable(this, Table2, DataSource2, Xbase2, "SALESDTL.DBF", "RECEIPT");
     ReportSystem1 = new TReportSystem(this);
     ReportSystem1->SetName("ReportSystem1");
-    DateRange::PresetReportSystem(*ReportSystem1);
+    DateRange::presetReportSystem(*ReportSystem1);
     ReportSystem1->SystemFiler()->SetStatusFormat("Compiling Report... Please Wait");
     TStringList compiling;
     compiling.Add("Compiling");
@@ -92,13 +92,13 @@ void TSalesTaxReport::ReportSystem1BeforePrint(TObject* Sender) {
     OtherRatesAmount = OtherRateTax = TaxableSales = NonTaxableSales = TaxCharged = TotalSales = Currency(0);
     for (Table1->First(); !Table1->Eof(); Table1->Next()) {
         if (report) report->FormatStatusText();
-        const std::string receipt = ReceiptText(Table1->FieldByName("RECEIPT")->AsFloat());
+        const std::string receipt = receiptText(Table1->FieldByName("RECEIPT")->AsFloat());
         if (!Xbase2->Seek(AppUtils::PadLeft(receipt, 10)) || !Xbase2->Found()) continue;
         TaxCharged += Table1->FieldByName("SALESTAX")->AsCurrency();
         // The field holds six decimals; compared as whole millionths, equal
         // rates always meet in one slot.
         const auto microRate = static_cast<std::int64_t>(std::llround(Table1->FieldByName("TAXRATE")->AsFloat() * 1e6));
-        for (; !Table2->Eof() && ReceiptText(Table2->FieldByName("RECEIPT")->AsFloat()) == receipt; Table2->Next()) {
+        for (; !Table2->Eof() && receiptText(Table2->FieldByName("RECEIPT")->AsFloat()) == receipt; Table2->Next()) {
             const Currency amount = Table2->FieldByName("AMOUNT")->AsCurrency();
             if (Table2->FieldByName("TAXED")->AsBoolean())
                 addTaxedLine(microRate, amount);

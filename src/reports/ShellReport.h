@@ -96,7 +96,7 @@ protected:
         companyTable(Table1, DataSource1, Xbase1, First);
         ReportSystem1 = new TReportSystem(this);
         ReportSystem1->SetName("ReportSystem1");
-        DateRange::PresetReportSystem(*ReportSystem1);
+        DateRange::presetReportSystem(*ReportSystem1);
         ReportShell1 = new TReportShell(this);
         ReportShell1->SetName("ReportShell1");
         ReportShell1->SetEngine(ReportSystem1);
@@ -104,7 +104,7 @@ protected:
 
     // A further company table, owned by the form.
     void companyTable(TTable*& Table, TDataSource*& Source, TXbase*& Engine, TCompanyTable Which) {
-        MakeCompanyTable(this, Table, Source, Engine, Which.FileName, Which.IndexName);
+        makeCompanyTable(this, Table, Source, Engine, Which.FileName, Which.IndexName);
     }
 
     // REQUIRES: form is this form, as its most derived class knows it.

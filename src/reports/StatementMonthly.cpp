@@ -24,7 +24,7 @@ TStatementMonthlyReport::TStatementMonthlyReport(TComponent* AOwner) : TShellRep
     ImageList1->SetWidth(128);
     ImageList1->SetHeight(128);
     TBitmap scissors;
-    Statement::DrawScissors(scissors);
+    Statement::drawScissors(scissors);
     ImageList1->Add(&scissors, nullptr);
     // One picture for every page, so a printed file embeds it once.
     scissors_ = std::make_unique<TBitmap>();
@@ -67,7 +67,7 @@ void TStatementMonthlyReport::ReportSystem1BeforePrint(TObject*) { Table1->Open(
 void TStatementMonthlyReport::ReportSystem1AfterPrint(TObject*) { Table1->Close(); }
 
 void TStatementMonthlyReport::ReportShell1ReportBefore(TBaseReport*, TDetailShell*) {
-    StatementDate = Statement::StatementDate();
+    statementDate = Statement::statementDate();
     Letterhead = Statement::Letterhead(DataModule1->DataDirectory);
     DataModule1->PatientTable->SetIndexName("OpenBalanc");
     DataModule1->PatientTable->First();
@@ -76,15 +76,15 @@ void TStatementMonthlyReport::ReportShell1ReportBefore(TBaseReport*, TDetailShel
 // Loads the patient the page is for.
 void TStatementMonthlyReport::ReportShell1PageBefore(TBaseReport* Report, TDetailShell*) {
     TTable& patient = *DataModule1->PatientTable;
-    PatientLines = Statement::PatientLines(patient);
-    BillToLines = Statement::BillToLines(patient);
+    patientLines = Statement::patientLines(patient);
+    billToLines = Statement::billToLines(patient);
     Report->SetOriginX(0);
     Report->SetOriginY(0);
     Aging.clear();
-    const std::string number = Statement::PatientNumber(patient);
-    AccountNumber = Statement::AccountNumber(number);
-    if (!number.empty()) Aging = Statement::AgeReceipts(*DataModule1, number);
-    rows_->start(number.empty() ? std::string() : AccountNumber);
+    const std::string number = Statement::patientNumber(patient);
+    accountNumber = Statement::accountNumber(number);
+    if (!number.empty()) Aging = Statement::ageReceipts(*DataModule1, number);
+    rows_->start(number.empty() ? std::string() : accountNumber);
     Report->SetFont("Arial", 10);
 }
 
@@ -114,18 +114,18 @@ void TStatementMonthlyReport::printLetterhead(TBaseReport& Report, double Centre
 void TStatementMonthlyReport::ReportShell1PageHeader(TBaseReport* Report, TDetailShell*) {
     using namespace Statement;
     TBaseReport& r = *Report;
-    GreyRect(r, 1.2, 1.7, 3.2, 1.88);  // "Remit to"
-    GreyRect(r, 5, 1.7, 7, 1.88);      // stub "Patient"
-    GreyRect(r, 0.9, 5.7, 2.9, 5.88);  // "Bill to"
-    GreyRect(r, 5, 5.7, 7, 5.88);      // lower "Patient"
-    DateAccountBox(r, 0.8, StatementDate, AccountNumber);
-    DateAccountBox(r, 4.3, StatementDate, AccountNumber);
-    TransactionTable(r, 6.8);
+    greyRect(r, 1.2, 1.7, 3.2, 1.88);  // "Remit to"
+    greyRect(r, 5, 1.7, 7, 1.88);      // stub "Patient"
+    greyRect(r, 0.9, 5.7, 2.9, 5.88);  // "Bill to"
+    greyRect(r, 5, 5.7, 7, 5.88);      // lower "Patient"
+    dateAccountBox(r, 0.8, statementDate, accountNumber);
+    dateAccountBox(r, 4.3, statementDate, accountNumber);
+    transactionTable(r, 6.8);
 
-    printLines(r, BillToLines, 1.3, 0.7);
-    printLines(r, BillToLines, 1.0, 6.1);
-    printLines(r, PatientLines, 5.1, 2.1);
-    printLines(r, PatientLines, 5.1, 6.1);
+    printLines(r, billToLines, 1.3, 0.7);
+    printLines(r, billToLines, 1.0, 6.1);
+    printLines(r, patientLines, 5.1, 2.1);
+    printLines(r, patientLines, 5.1, 6.1);
     printLetterhead(r, 2.25, 2.1);
     printLetterhead(r, 1.75, 4.5);
 
@@ -153,7 +153,7 @@ void TStatementMonthlyReport::ReportShell1PageHeader(TBaseReport* Report, TDetai
     r.PrintCenter(KeepNotice, 4.25);
     r.SetItalic(false);
 
-    TransactionStops(r);
+    transactionStops(r);
     r.SetFont("Arial", 10);
     r.GotoXY(0, 7.5);
 }
@@ -179,5 +179,5 @@ void TStatementMonthlyReport::ReportShell1GroupAfter(TBaseReport* Report, TDetai
 }
 
 void TStatementMonthlyReport::ReportShell1PageFooter(TBaseReport* Report, TDetailShell*) {
-    Statement::AgingBoxes(*Report, 9.7, Aging);
+    Statement::agingBoxes(*Report, 9.7, Aging);
 }

@@ -43,10 +43,10 @@ private:
     void printLines(TBaseReport& Report, const Statement::TLines3& Lines, double TabX, double Top);
     void printLetterhead(TBaseReport& Report, double CentreX, double Top);
 
-    std::string StatementDate;
-    std::string AccountNumber;
+    std::string statementDate;
+    std::string accountNumber;
     Statement::TLines5 Letterhead;
-    Statement::TLines3 BillToLines, PatientLines;
+    Statement::TLines3 billToLines, patientLines;
     TAgingTotals Aging;
     std::unique_ptr<Statement::TReceivableRows> rows_;
     std::unique_ptr<TBitmap> scissors_;

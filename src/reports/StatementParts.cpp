@@ -57,14 +57,14 @@ TLines5 Letterhead(const std::string& DataDirectory) {
     return lines;
 }
 
-TLines3 PatientLines(TDataSet& Patient) { return addressLines(Patient, "NAME", "ADDR", "CITY", "STATE", "ZIP"); }
+TLines3 patientLines(TDataSet& Patient) { return addressLines(Patient, "NAME", "ADDR", "CITY", "STATE", "ZIP"); }
 
-TLines3 BillToLines(TDataSet& Patient) {
-    if (text(Patient, "BILLNAME").empty()) return PatientLines(Patient);
+TLines3 billToLines(TDataSet& Patient) {
+    if (text(Patient, "BILLNAME").empty()) return patientLines(Patient);
     return addressLines(Patient, "BILLNAME", "BILLADDR", "BILLCITY", "BILLSTATE", "BILLZIP");
 }
 
-std::string PatientNumber(TDataSet& Patient) {
+std::string patientNumber(TDataSet& Patient) {
     TField* id = Patient.FieldByName("ID");
     if (id->IsNull() || text(Patient, "ID").empty()) return "";
     // Patients are numbered from 1; a blank number may read as 0.
@@ -72,17 +72,17 @@ std::string PatientNumber(TDataSet& Patient) {
     return number > 0 ? IntToStr(number) : "";
 }
 
-std::string AccountNumber(const std::string& PatientNumber) { return AppUtils::PadRight(PatientNumber, 10); }
+std::string accountNumber(const std::string& patientNumber) { return AppUtils::PadRight(patientNumber, 10); }
 
-std::string StatementDate() { return FormatDateTime("m/d/yyyy", Date()); }
+std::string statementDate() { return FormatDateTime("m/d/yyyy", Date()); }
 
-TAgingTotals AgeReceipts(TDataModule1& Module, const std::string& PatientNumber) {
+TAgingTotals ageReceipts(TDataModule1& Module, const std::string& patientNumber) {
     TAgingTotals aging;
     TTable* sales = Module.SalesTable;
     sales->SetIndexName("PatID");
-    if (PatientNumber.empty()) return aging;
+    if (patientNumber.empty()) return aging;
     // PATID is numeric: its key is the number right-aligned in 10 places.
-    Module.SalesXbase->SetScope(AppUtils::PadLeft(PatientNumber, 10), "");
+    Module.SalesXbase->SetScope(AppUtils::PadLeft(patientNumber, 10), "");
     const TDateTime today = Date();
     for (sales->First(); !sales->Eof(); sales->Next())
         aging.add(sales->FieldByName("DUEDATE")->AsDateTime(), today, sales->FieldByName("BALANCE")->AsCurrency());
@@ -90,13 +90,13 @@ TAgingTotals AgeReceipts(TDataModule1& Module, const std::string& PatientNumber)
     return aging;
 }
 
-void TReceivableRows::start(const std::string& AccountNumber) {
+void TReceivableRows::start(const std::string& accountNumber) {
     rowCount_ = rowNumber_ = 0;
     balance_ = Currency(0);
-    scoped_ = !Trim(AccountNumber).empty();
+    scoped_ = !Trim(accountNumber).empty();
     if (!scoped_) return;
     ledger_->SetIndexName("AcctNo");
-    const std::string key = AccountNumber + ReceivableAccount;
+    const std::string key = accountNumber + ReceivableAccount;
     engine_->SetScope(key + "19000101", key + "21000101");
     ledger_->First();
     rowCount_ = engine_->Count();
@@ -124,7 +124,7 @@ void TReceivableRows::next() {
     if (scoped_) ledger_->Next();
 }
 
-void DrawScissors(TBitmap& Picture) {
+void drawScissors(TBitmap& Picture) {
     Picture.SetSize(128, 128);
     TCanvas* canvas = Picture.Canvas();
     canvas->Brush()->SetStyle(bsSolid);
@@ -146,27 +146,27 @@ void DrawScissors(TBitmap& Picture) {
     canvas->Ellipse(70, 58, 82, 70);
 }
 
-void GreyRect(TBaseReport& Report, double X1, double Y1, double X2, double Y2) {
+void greyRect(TBaseReport& Report, double X1, double Y1, double X2, double Y2) {
     Report.SetPen(clBlack, psSolid, 1, pmCopy);
     Report.SetBrush(Grey, bsSolid, nullptr);
     Report.Rectangle(X1, Y1, X2, Y2);
 }
 
-void WhiteRect(TBaseReport& Report, double X1, double Y1, double X2, double Y2) {
+void whiteRect(TBaseReport& Report, double X1, double Y1, double X2, double Y2) {
     Report.SetPen(clBlack, psSolid, 1, pmCopy);
     Report.SetBrush(clWhite, bsSolid, nullptr);
     Report.Rectangle(X1, Y1, X2, Y2);
 }
 
-void VerticalLine(TBaseReport& Report, double X, double Y1, double Y2) {
+void verticalLine(TBaseReport& Report, double X, double Y1, double Y2) {
     Report.MoveTo(X, Y1);
     Report.LineTo(X, Y2);
 }
 
-void DateAccountBox(TBaseReport& Report, double Top, const std::string& Date, const std::string& Account) {
-    GreyRect(Report, 6.3, Top, 8, Top + 0.15);
-    WhiteRect(Report, 6.3, Top + 0.15, 8, Top + 0.4);
-    VerticalLine(Report, 7.05, Top, Top + 0.4);
+void dateAccountBox(TBaseReport& Report, double Top, const std::string& Date, const std::string& Account) {
+    greyRect(Report, 6.3, Top, 8, Top + 0.15);
+    whiteRect(Report, 6.3, Top + 0.15, 8, Top + 0.4);
+    verticalLine(Report, 7.05, Top, Top + 0.4);
     Report.SetFont("Arial", 8);
     Report.PrintXY(6.55, Top + 0.1, "Date");
     Report.PrintXY(7.1, Top + 0.1, "Account Number");
@@ -175,11 +175,11 @@ void DateAccountBox(TBaseReport& Report, double Top, const std::string& Date, co
     Report.PrintXY(7.1, Top + 0.35, Account);
 }
 
-void TransactionTable(TBaseReport& Report, double Top) {
-    GreyRect(Report, 0.5, Top, 8, Top + 0.35);
-    WhiteRect(Report, 0.5, Top + 0.35, 8, Top + 2.8);
+void transactionTable(TBaseReport& Report, double Top) {
+    greyRect(Report, 0.5, Top, 8, Top + 0.35);
+    whiteRect(Report, 0.5, Top + 0.35, 8, Top + 2.8);
     for (double x : {1.5, 6.0, 7.0})
-        VerticalLine(Report, x, Top, Top + 2.8);
+        verticalLine(Report, x, Top, Top + 2.8);
     Report.SetFont("Arial", 12);
     Report.PrintXY(0.8, Top + 0.2, "Date");
     Report.PrintXY(3.35, Top + 0.2, "Description");
@@ -187,7 +187,7 @@ void TransactionTable(TBaseReport& Report, double Top) {
     Report.PrintXY(7.2, Top + 0.2, "Balance");
 }
 
-void TransactionStops(TBaseReport& Report) {
+void transactionStops(TBaseReport& Report) {
     Report.ClearTabs();
     Report.SetTab(0.58, pjLeft, 1.4, 0, 0, 0);
     Report.SetTab(2.0, pjLeft, 3.5, 0, 0, 0);
@@ -195,12 +195,12 @@ void TransactionStops(TBaseReport& Report) {
     Report.SetTab(7.05, pjRight, 0.9, 0, 0, 0);
 }
 
-void AgingBoxes(TBaseReport& Report, double Top, const TAgingTotals& Aging) {
-    GreyRect(Report, 0.5, Top, 8, Top + 0.4);
-    GreyRect(Report, 0.5, Top, 2, Top + 0.8);
-    WhiteRect(Report, 2, Top + 0.4, 8, Top + 0.8);
+void agingBoxes(TBaseReport& Report, double Top, const TAgingTotals& Aging) {
+    greyRect(Report, 0.5, Top, 8, Top + 0.4);
+    greyRect(Report, 0.5, Top, 2, Top + 0.8);
+    whiteRect(Report, 2, Top + 0.4, 8, Top + 0.8);
     for (double x : {3.0, 4.0, 5.0, 6.0, 7.0})
-        VerticalLine(Report, x, Top, Top + 0.8);
+        verticalLine(Report, x, Top, Top + 0.8);
     Report.SetFont("Arial", 10);
     Report.SetYPos(Top + 0.17);
     Report.PrintCenter("1-30 Days", 3.5);

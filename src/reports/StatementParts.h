@@ -29,21 +29,21 @@ using TLines5 = std::array<std::string, 5>;
 // missing or cannot be read (the city line too when city, state and zip all are).
 TLines5 Letterhead(const std::string& DataDirectory);
 // The patient's name, street and "City, State Zip" (empty without all three).
-TLines3 PatientLines(TDataSet& Patient);
+TLines3 patientLines(TDataSet& Patient);
 // The bill-to party's lines; the patient's own when BillName is empty.
-TLines3 BillToLines(TDataSet& Patient);
+TLines3 billToLines(TDataSet& Patient);
 // The patient's number as text; "" when the record has none (blank or 0).
-std::string PatientNumber(TDataSet& Patient);
+std::string patientNumber(TDataSet& Patient);
 // The account number of the boxes and the ledger's key: the patient number
 // padded with blanks on the right to 10 characters.
-std::string AccountNumber(const std::string& PatientNumber);
+std::string accountNumber(const std::string& patientNumber);
 // Today as the statements print it ("m/d/yyyy").
-std::string StatementDate();
+std::string statementDate();
 
 // The patient's receipts aged by their due dates as of today. The sales
 // table is put on its "PatID" order, scoped to the patient, read, and left
 // on that order with the scope cleared.
-TAgingTotals AgeReceipts(TDataModule1& Module, const std::string& PatientNumber);
+TAgingTotals ageReceipts(TDataModule1& Module, const std::string& patientNumber);
 
 // The receivable rows of one patient (account 4, in date order) on a
 // statement's own ledger table, with the running balance; only the last
@@ -54,7 +54,7 @@ public:
 
     // Scopes the ledger to the account and goes to its first row; a blank
     // account scopes nothing and has no rows.
-    void start(const std::string& AccountNumber);
+    void start(const std::string& accountNumber);
     // True when no row is left to print (or there never was one).
     bool done();
     // Adds the current row to the balance and prints it on the four
@@ -74,21 +74,21 @@ private:
 };
 
 // The pair of scissors the tear-off line carries, 128 x 128 pixels, black on white.
-void DrawScissors(TBitmap& Picture);
+void drawScissors(TBitmap& Picture);
 
 // Grey $E8E8E8 and white filled rectangles with the black pen.
-void GreyRect(TBaseReport& Report, double X1, double Y1, double X2, double Y2);
-void WhiteRect(TBaseReport& Report, double X1, double Y1, double X2, double Y2);
-void VerticalLine(TBaseReport& Report, double X, double Y1, double Y2);
+void greyRect(TBaseReport& Report, double X1, double Y1, double X2, double Y2);
+void whiteRect(TBaseReport& Report, double X1, double Y1, double X2, double Y2);
+void verticalLine(TBaseReport& Report, double X, double Y1, double Y2);
 
 // The "Date" / "Account Number" heading from Top, its values below.
-void DateAccountBox(TBaseReport& Report, double Top, const std::string& Date, const std::string& Account);
+void dateAccountBox(TBaseReport& Report, double Top, const std::string& Date, const std::string& Account);
 // The transaction table: heading bar from Top, the columns' rules, the
 // Arial 12 headings.
-void TransactionTable(TBaseReport& Report, double Top);
+void transactionTable(TBaseReport& Report, double Top);
 // The four stops of the transaction lines.
-void TransactionStops(TBaseReport& Report);
+void transactionStops(TBaseReport& Report);
 // The aging boxes from Top: headings, the five buckets and "Total Due".
-void AgingBoxes(TBaseReport& Report, double Top, const TAgingTotals& Aging);
+void agingBoxes(TBaseReport& Report, double Top, const TAgingTotals& Aging);
 
 }  // namespace Statement

@@ -26,7 +26,7 @@ void TStatementWalkoutReport::FormCreate(TObject*) {
     Hide();
     TDataModule1& m = *DataModule1;
     // A record without a patient number has no account to state.
-    if (m.PatientTable->Active() && !m.PatientTable->Eof() && !Statement::PatientNumber(*m.PatientTable).empty()) {
+    if (m.PatientTable->Active() && !m.PatientTable->Eof() && !Statement::patientNumber(*m.PatientTable).empty()) {
         const TSharedTablePlace patients(*m.PatientTable, *m.Xbase1);
         const TSharedTablePlace sales(*m.SalesTable, *m.SalesXbase);
         ReportSystem1->Execute();
@@ -42,16 +42,16 @@ void TStatementWalkoutReport::ReportSystem1Print(TObject* Sender) {
 
 void TStatementWalkoutReport::ReportShell1ReportBefore(TBaseReport* Report, TDetailShell*) {
     PageCounter = 0;
-    StatementDate = Statement::StatementDate();
+    statementDate = Statement::statementDate();
     TTable& patient = *DataModule1->PatientTable;
-    PatientLines = Statement::PatientLines(patient);
+    patientLines = Statement::patientLines(patient);
     Letterhead = Statement::Letterhead(DataModule1->DataDirectory);
     Report->SetOriginX(0);
     Report->SetOriginY(0);
-    const std::string number = Statement::PatientNumber(patient);
-    Aging = Statement::AgeReceipts(*DataModule1, number);
-    AccountNumber = Statement::AccountNumber(number);
-    rows_->start(AccountNumber);
+    const std::string number = Statement::patientNumber(patient);
+    Aging = Statement::ageReceipts(*DataModule1, number);
+    accountNumber = Statement::accountNumber(number);
+    rows_->start(accountNumber);
 }
 
 void TStatementWalkoutReport::ReportShell1PageBefore(TBaseReport* Report, TDetailShell*) {
@@ -62,15 +62,15 @@ void TStatementWalkoutReport::ReportShell1PageBefore(TBaseReport* Report, TDetai
 void TStatementWalkoutReport::ReportShell1PageHeader(TBaseReport* Report, TDetailShell*) {
     using namespace Statement;
     TBaseReport& r = *Report;
-    GreyRect(r, 0.5, 0.5, 2.2, 0.68);  // "Patient"
-    DateAccountBox(r, 0.8, StatementDate, AccountNumber);
-    TransactionTable(r, 1.3);
+    greyRect(r, 0.5, 0.5, 2.2, 0.68);  // "Patient"
+    dateAccountBox(r, 0.8, statementDate, accountNumber);
+    transactionTable(r, 1.3);
 
     r.SetFont("Arial", 8);
     r.ClearTabs();
     r.SetTab(0.75, pjLeft, 2, 0, 0, 0);
     r.GotoXY(0, 0.9);
-    for (const std::string& line : PatientLines) {
+    for (const std::string& line : patientLines) {
         r.PrintTab(line);
         r.NewLine();
     }
@@ -94,7 +94,7 @@ void TStatementWalkoutReport::ReportShell1PageHeader(TBaseReport* Report, TDetai
     }
     r.PrintXY(0.6, 0.63, "Patient");
 
-    TransactionStops(r);
+    transactionStops(r);
     r.SetFont("Arial", 10);
     r.GotoXY(0, 2.0);
 }
@@ -117,7 +117,7 @@ void TStatementWalkoutReport::ReportShell1GroupAfter(TBaseReport*, TDetailShell*
 }
 
 void TStatementWalkoutReport::ReportShell1PageFooter(TBaseReport* Report, TDetailShell*) {
-    Statement::AgingBoxes(*Report, 4.2, Aging);
+    Statement::agingBoxes(*Report, 4.2, Aging);
 }
 
 void TStatementWalkoutReport::ReportShell1PageAfter(TBaseReport* Report, TDetailShell*) { Report->NewLine(); }

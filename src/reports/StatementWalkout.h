@@ -34,10 +34,10 @@ public:
 
 private:
     int PageCounter = 0;
-    std::string StatementDate;
-    std::string AccountNumber;
+    std::string statementDate;
+    std::string accountNumber;
     Statement::TLines5 Letterhead;
-    Statement::TLines3 PatientLines;
+    Statement::TLines3 patientLines;
     TAgingTotals Aging;
     std::unique_ptr<Statement::TReceivableRows> rows_;
 };

@@ -80,7 +80,7 @@ void TTransactionByDateReport::ReportShell1ReportBefore(TBaseReport* Report, TDe
 void TTransactionByDateReport::ReportShell1PageBefore(TBaseReport*, TDetailShell*) { ++PageNumber; }
 
 void TTransactionByDateReport::ReportShell1PageHeader(TBaseReport* Report, TDetailShell*) {
-    DateRange::PrintPageHeader(*Report, "Transactions", FromKingDateDialog->Text(), ThruKingDateDialog->Text(),
+    DateRange::printPageHeader(*Report, "Transactions", FromKingDateDialog->Text(), ThruKingDateDialog->Text(),
                                PageNumber, {0.5, 0.7, 0.5});
     setStops(*Report, BOXLINEBOTTOM, pjLeft);
     Report->GotoXY(0, 1.5);

@@ -103,12 +103,12 @@ void TTrialBalanceForm::ReportShell1PageHeader(TBaseReport* Report, TDetailShell
 void TTrialBalanceForm::ReportShell1RowPrint(TBaseReport* Report, TDetailShell*, bool&) {
     if (Table1->Eof()) return;  // no accounts: no row made from an empty record
     const TAccountSide account =
-        AccountSide(Table1->FieldByName("DC")->AsString(), Table1->FieldByName("BALANCE")->AsCurrency());
+        accountSide(Table1->FieldByName("DC")->AsString(), Table1->FieldByName("BALANCE")->AsCurrency());
     const std::string amount =
         DateRange::Money(account.DebitType ? DebitTypePicture : CreditTypePicture, account.Amount);
     Report->PrintTab(Table1->FieldByName("NAME")->AsString());
     if (account.Side == TBalanceSide::Credit) Report->PrintTab("");
-    PrintMoneyTab(*Report, amount);
+    printMoneyTab(*Report, amount);
     Totals.Add(account);
     Report->NextLine();
 }
@@ -131,6 +131,6 @@ void TTrialBalanceForm::ReportShell1BodyFooter(TBaseReport* Report, TDetailShell
     Report->SetTab(5.85, pjRight, 1.0, StopMargin, BOXLINETOP, 0);
     Report->NextLine();
     Report->PrintTab("Total");
-    PrintMoneyTab(*Report, DateRange::Money(TotalPicture, Totals.Debits));
-    PrintMoneyTab(*Report, DateRange::Money(TotalPicture, Totals.Credits));
+    printMoneyTab(*Report, DateRange::Money(TotalPicture, Totals.Debits));
+    printMoneyTab(*Report, DateRange::Money(TotalPicture, Totals.Credits));
 }

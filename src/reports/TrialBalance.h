@@ -1,7 +1,7 @@
 #pragma once
 // TTrialBalanceForm ("Trial Balance Report"): every account of the open
 // company's chart of accounts, in the order the accounts were added, with
-// its balance under "Debit" or "Credit" (AccountSide.h) and the two column
+// its balance under "Debit" or "Credit" (accountSide.h) and the two column
 // totals of the whole report under them. The form hides itself and runs its
 // report as soon as it is created; the setup window is titled "Trial
 // Balance Report" for that run only. Title and date print on the first

@@ -125,8 +125,8 @@ std::string TAdjustInvDlg::refusal(long long LabelCount) const {
                                : most + ", and " + countText(queued) + " are already waiting to be printed: " +
                                      countText(LabelCount) + " more cannot be queued. Nothing was stored.";
         const double sell = DataModule1->ItemTable->FieldByName("SELL")->AsFloat();
-        if (!SkuLabelQueue::PriceFits(sell))
-            return "The price " + SkuLabelQueue::PriceText(sell) +
+        if (!SkuLabelQueue::priceFits(sell))
+            return "The price " + SkuLabelQueue::priceText(sell) +
                    " is too wide for a label (at most $99,999.99). Nothing was stored.";
     }
     return "";
@@ -181,7 +181,7 @@ void TAdjustInvDlg::queueLabels(int LabelCount) {
                                          .Size = text("SIZE"),
                                          .Manf = text("MANF"),
                                          .Vendor = text("VENDOR")};
-    SkuLabelQueue::Append(SkuLabelQueue::LabelLine(item), LabelCount);
+    SkuLabelQueue::Append(SkuLabelQueue::labelLine(item), LabelCount);
 }
 
 void TAdjustInvDlg::FormClose(TObject*, TCloseAction& Action) { Action = caFree; }

@@ -28,7 +28,7 @@ bool allDigits(const std::string& s) {
 
 namespace CashDrawer {
 
-std::optional<uint16_t> PortNumber(const std::string& PortText) {
+std::optional<uint16_t> portNumber(const std::string& PortText) {
     if (PortText == Vo97Ini::NoCashDrawer)
         return std::nullopt;
     int number = 0;
@@ -40,7 +40,7 @@ std::optional<uint16_t> PortNumber(const std::string& PortText) {
     return static_cast<uint16_t>(number);
 }
 
-std::optional<std::string> ControlString(const std::string& ControlCode) {
+std::optional<std::string> controlString(const std::string& ControlCode) {
     const size_t groups = static_cast<size_t>(std::lround(static_cast<double>(ControlCode.size()) / GroupWidth));
     std::string bytes;
     for (size_t i = 0; i < groups; ++i) {
@@ -61,7 +61,7 @@ TCashDrawer::~TCashDrawer() { Close(); }
 
 bool TCashDrawer::Open(const std::string& PortText, const std::string& ControlCode) {
     controlCode_ = ControlCode;
-    const auto number = CashDrawer::PortNumber(PortText);
+    const auto number = CashDrawer::portNumber(PortText);
     if (!number)
         return false;
     try {
@@ -80,7 +80,7 @@ bool TCashDrawer::Available() const { return port_->Open(); }
 bool TCashDrawer::Kick() {
     if (!Available())
         return false;
-    const auto bytes = CashDrawer::ControlString(controlCode_);
+    const auto bytes = CashDrawer::controlString(controlCode_);
     if (!bytes)
         return false;
     if (!bytes->empty())

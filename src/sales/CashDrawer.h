@@ -19,13 +19,13 @@ namespace CashDrawer {
 // The port number of a CashDrawerPort text; nothing for "No Cash Drawer",
 // and nothing, after one message naming the key, for a text that is not a
 // whole port number.
-std::optional<uint16_t> PortNumber(const std::string& PortText);
+std::optional<uint16_t> portNumber(const std::string& PortText);
 
 // The bytes a control code stands for. The group count is the text's length
 // divided by 3, rounded to the nearest whole number; an empty code is no
 // bytes. Nothing, after a message naming the code, when a group is not all
 // digits or is above 255.
-std::optional<std::string> ControlString(const std::string& ControlCode);
+std::optional<std::string> controlString(const std::string& ControlCode);
 
 }  // namespace CashDrawer
 

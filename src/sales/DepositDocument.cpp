@@ -300,7 +300,7 @@ void TDepositDocument::updateLedgerCheckingRecord(bool Deleting, Currency Total,
     if (Deleting)
         for (LedgerPostings::TLedgerRow& row : rows)
             row = LedgerPostings::Reversal(row);
-    LedgerPostings::PostLedgerRows(module_, rows);
+    LedgerPostings::postLedgerRows(module_, rows);
 }
 
 void TDepositDocument::updatePaymentTable(bool Deleting) {

@@ -330,7 +330,7 @@ void TDepositForm::ReportSystem1AfterPrint(TObject*) {
 
 void TDepositForm::ReportSystem1Print(TObject* Sender) {
     if (auto* report = dynamic_cast<TBaseReport*>(Sender))
-        PrintDepositRecord(*report, DepositRecordOf(Module(), *document_));
+        printDepositRecord(*report, depositRecordOf(Module(), *document_));
 }
 
 void TDepositForm::FormClose(TObject*, TCloseAction& Action) {
@@ -420,7 +420,7 @@ void TAddPaymentNumberForm::FormClose(TObject*, TCloseAction& Action) {
     SetModalResult(mrCancel);
 }
 
-void RegisterDepositForm() {
+void registerDepositForm() {
     RegisterClass<TDepositForm>();
-    RegisterSingleInstance("TDepositForm");
+    registerSingleInstance("TDepositForm");
 }

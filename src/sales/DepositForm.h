@@ -127,4 +127,4 @@ private:
 };
 
 // Makes TDepositForm known by class name, as a single-instance window.
-void RegisterDepositForm();
+void registerDepositForm();

@@ -28,7 +28,7 @@ void setTabs(TBaseReport& R, double Pos, TPrintJustify First, TPrintJustify Seco
 
 }  // namespace
 
-TDepositRecord DepositRecordOf(TDataModule1& Module, const TDepositDocument& Document) {
+TDepositRecord depositRecordOf(TDataModule1& Module, const TDepositDocument& Document) {
     TDepositRecord record;
     TTable* temp5 = Module.Temp5Table;
     record.Date = temp5->FieldByName("Date")->AsDateTime();
@@ -57,7 +57,7 @@ TDepositRecord DepositRecordOf(TDataModule1& Module, const TDepositDocument& Doc
     return record;
 }
 
-void PrintDepositRecord(TBaseReport& R, const TDepositRecord& Record) {
+void printDepositRecord(TBaseReport& R, const TDepositRecord& Record) {
     const bool charges = Record.Type == 1;
     // A charges deposit holds no currency or coins.
     const Currency currency = charges ? Currency() : Record.CurrencyAmount;

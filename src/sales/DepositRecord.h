@@ -37,7 +37,7 @@ struct TDepositRecord {
 
 // The deposit on screen: the scratch header and items in their order, the
 // document's totals and number, and the company's settings.
-TDepositRecord DepositRecordOf(TDataModule1& Module, const TDepositDocument& Document);
+TDepositRecord depositRecordOf(TDataModule1& Module, const TDepositDocument& Document);
 
 // Draws the record on Report, which measures in inches.
-void PrintDepositRecord(TBaseReport& Report, const TDepositRecord& Record);
+void printDepositRecord(TBaseReport& Report, const TDepositRecord& Record);

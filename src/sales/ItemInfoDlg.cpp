@@ -401,7 +401,7 @@ void TItemInfoDlg::AdjustInvBtnClick(TObject*) {
     dialog->ShowModal();
 }
 
-void RegisterItemForms() {
+void registerItemForms() {
     RegisterClass<TItemInfoDlg>();
-    RegisterSingleInstance("TItemInfoDlg");
+    registerSingleInstance("TItemInfoDlg");
 }

@@ -110,4 +110,4 @@ private:
 };
 
 // Registers TItemInfoDlg (one at a time) for the item lists.
-void RegisterItemForms();
+void registerItemForms();

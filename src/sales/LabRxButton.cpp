@@ -38,7 +38,7 @@ void TReceiptForm::LabRxBitBtnClick(TObject*) {
     const std::string code = line->FieldByName("Code")->AsString();
     const bool itemFound = module_.ItemXbase->Seek(AppUtils::PadRight(UpperCase(code), 10)) && !items->Eof() &&
                            items->FieldByName("ID")->AsString() == code;
-    const auto route = itemFound ? LabRxCopy::RouteOf(Trim(items->FieldByName("ITEMTYPE")->AsString()))
+    const auto route = itemFound ? LabRxCopy::routeOf(Trim(items->FieldByName("ITEMTYPE")->AsString()))
                                  : std::nullopt;
     items->SetIndexName(itemOrder);
     if (!route) {
@@ -58,7 +58,7 @@ void TReceiptForm::LabRxBitBtnClick(TObject*) {
     const bool examFound = module_.IncidentXbase->Seek(examKey) && !exams->Eof();
     if (examFound && Trim(line->FieldByName("TYPE")->AsString()).empty()) {
         line->Edit();
-        LabRxCopy::CopyExamRx(*route, *exams, *line);
+        LabRxCopy::copyExamRx(*route, *exams, *line);
     }
     exams->SetIndexName(examOrder);
 

@@ -35,7 +35,7 @@ void copyText(const TCopiedField (&Fields)[N], TDataSet& Exam, TDataSet& Line) {
 
 namespace LabRxCopy {
 
-std::optional<TLabRxRoute> RouteOf(const std::string& ItemType) {
+std::optional<TLabRxRoute> routeOf(const std::string& ItemType) {
     if (ItemType == "Spectacle Lens")
         return TLabRxRoute::Spectacles;
     if (ItemType == "Contact Lens")
@@ -43,7 +43,7 @@ std::optional<TLabRxRoute> RouteOf(const std::string& ItemType) {
     return std::nullopt;
 }
 
-void CopyExamRx(TLabRxRoute Route, TDataSet& Exam, TDataSet& Line) {
+void copyExamRx(TLabRxRoute Route, TDataSet& Exam, TDataSet& Line) {
     if (Route == TLabRxRoute::Spectacles)
         copyText(SpectacleRx, Exam, Line);
     else

@@ -13,11 +13,11 @@ namespace LabRxCopy {
 
 // The route of an item of type ItemType: "Spectacle Lens" or "Contact Lens";
 // none for any other type.
-std::optional<TLabRxRoute> RouteOf(const std::string& ItemType);
+std::optional<TLabRxRoute> routeOf(const std::string& ItemType);
 
 // Copies the exam's Rx of Route into the current record of Line (which
 // must be in edit): the spectacle or contact-lens Rx, the six pupillary
 // distances (as numbers) and the doctor. Nothing is posted.
-void CopyExamRx(TLabRxRoute Route, TDataSet& Exam, TDataSet& Line);
+void copyExamRx(TLabRxRoute Route, TDataSet& Exam, TDataSet& Line);
 
 }  // namespace LabRxCopy

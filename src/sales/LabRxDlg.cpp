@@ -257,10 +257,10 @@ TLabRxContactLensDlg::TLabRxContactLensDlg(TComponent* AOwner, TDataModule1& Mod
 
 void TLabRxSpectaclesDlg::ReportSystem1Print(TObject* Sender) {
     if (auto* report = dynamic_cast<TBaseReport*>(Sender))
-        LabRxPrint::PrintSpectacleOrder(*report, module_, NotesDBMemo->Text(), LabRxPrint::PageShift());
+        LabRxPrint::printSpectacleOrder(*report, module_, NotesDBMemo->Text(), LabRxPrint::pageShift());
 }
 
 void TLabRxContactLensDlg::ReportSystem1Print(TObject* Sender) {
     if (auto* report = dynamic_cast<TBaseReport*>(Sender))
-        LabRxPrint::PrintContactLensOrder(*report, module_, NotesDBMemo->Text(), LabRxPrint::PageShift());
+        LabRxPrint::printContactLensOrder(*report, module_, NotesDBMemo->Text(), LabRxPrint::pageShift());
 }

@@ -308,13 +308,13 @@ void printOrder(TBaseReport& R, TDataModule1& Module, const std::string& Notes, 
 
 namespace LabRxPrint {
 
-double PageShift() { return Vo97Ini::File().Read(Vo97Ini::PrntOffset) ? 5.5 : 0.0; }
+double pageShift() { return Vo97Ini::File().Read(Vo97Ini::PrntOffset) ? 5.5 : 0.0; }
 
-void PrintSpectacleOrder(TBaseReport& R, TDataModule1& Module, const std::string& Notes, double Shift) {
+void printSpectacleOrder(TBaseReport& R, TDataModule1& Module, const std::string& Notes, double Shift) {
     printOrder(R, Module, Notes, Shift, "Spectacles Rx", SpectacleForm, 2.35, SpectacleData);
 }
 
-void PrintContactLensOrder(TBaseReport& R, TDataModule1& Module, const std::string& Notes, double Shift) {
+void printContactLensOrder(TBaseReport& R, TDataModule1& Module, const std::string& Notes, double Shift) {
     printOrder(R, Module, Notes, Shift, "Contact Lens Rx", ContactLensForm, 2.35, ContactLensData);
 }
 

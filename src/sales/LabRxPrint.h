@@ -14,11 +14,11 @@ namespace LabRxPrint {
 
 // The horizontal shift of the whole page in inches: 5.5 when the
 // workstation's [LabRx] PrntOffset is true, otherwise 0.
-double PageShift();
+double pageShift();
 
 // Prints the spectacle order of the current temp2 line with Notes on R.
-void PrintSpectacleOrder(TBaseReport& R, TDataModule1& Module, const std::string& Notes, double Shift);
+void printSpectacleOrder(TBaseReport& R, TDataModule1& Module, const std::string& Notes, double Shift);
 // Prints the contact-lens order of the current temp2 line with Notes on R.
-void PrintContactLensOrder(TBaseReport& R, TDataModule1& Module, const std::string& Notes, double Shift);
+void printContactLensOrder(TBaseReport& R, TDataModule1& Module, const std::string& Notes, double Shift);
 
 }  // namespace LabRxPrint

@@ -34,7 +34,7 @@ const char* const DeleteQuestion = "Delete this Payment?";
 
 // True when Value fits the stored field Field of company table Table.
 bool fitsStored(const char* Table, const char* Field, Currency Value) {
-    for (const TFieldSchema& f : Schemas::FindTable(Table)->Fields)
+    for (const TFieldSchema& f : Schemas::findTable(Table)->Fields)
         if (SameText(f.Name, Field))
             return Cents::fits(Value, f.Width, f.Decimals);
     return true;
@@ -317,7 +317,7 @@ void TPaymentDocument::updateLedgerTable(bool Reversal) {
     if (Reversal)
         for (LedgerPostings::TLedgerRow& row : rows)
             row = LedgerPostings::Reversal(row);
-    LedgerPostings::PostLedgerRows(module_, rows);
+    LedgerPostings::postLedgerRows(module_, rows);
     updateReceiptBalance(Reversal);
     updatePatientBalance(Reversal);
 }

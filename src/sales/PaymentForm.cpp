@@ -428,7 +428,7 @@ void TPaymentForm::DeleteBtnClick(TObject*) {
     DeleteBtn->SetEnabled(false);
 }
 
-void RegisterPaymentForm() {
+void registerPaymentForm() {
     RegisterClass<TPaymentForm>();
-    RegisterSingleInstance("TPaymentForm");
+    registerSingleInstance("TPaymentForm");
 }

@@ -109,5 +109,5 @@ private:
 };
 
 // Makes TPaymentForm known by class name, as a single-instance window.
-void RegisterPaymentForm();
+void registerPaymentForm();
 

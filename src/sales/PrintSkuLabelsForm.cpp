@@ -88,7 +88,7 @@ bool TPrintSkuLabelsForm::readQueue() {
         return false;
     }
     try {
-        lines_ = SkuLabelQueue::ReadLines();
+        lines_ = SkuLabelQueue::readLines();
     } catch (const EInOutError& e) {
         Application->ShowException(e);
         return false;
@@ -109,9 +109,9 @@ void TPrintSkuLabelsForm::PrintLabelsBtnClick(TObject*) {
     if (!readQueue())
         return;
     if (labelsChosen()) {
-        if (!AskLabelStart(this, LabelShell1->NumDown(), LabelShell1->NumAcross()))
+        if (!askLabelStart(this, LabelShell1->NumDown(), LabelShell1->NumAcross()))
             return;
-        startSlot_ = FirstLabelSlot(LabelStartRow, LabelStartColumn, LabelsAcross);
+        startSlot_ = firstLabelSlot(LabelStartRow, LabelStartColumn, LabelsAcross);
     }
     ReportSystem1->Execute();
 }
@@ -158,14 +158,14 @@ void TPrintSkuLabelsForm::listingBefore(TBaseReport*, TDetailShell*) {
 }
 
 void TPrintSkuLabelsForm::listingPageHeader(TBaseReport* Report, TDetailShell*) {
-    SkuLabelPrint::PrintListingHeader(Report, ++page_, Now());
-    SkuLabelPrint::StartListingBody(Report);
+    SkuLabelPrint::printListingHeader(Report, ++page_, Now());
+    SkuLabelPrint::startListingBody(Report);
 }
 
 void TPrintSkuLabelsForm::listingRowBefore(TBaseReport*, TDetailShell*, bool& Valid) { Valid = linesLeft(); }
 
 void TPrintSkuLabelsForm::listingRowPrint(TBaseReport* Report, TDetailShell*, bool&) {
-    SkuLabelPrint::PrintListingRow(Report, lines_[next_++]);
+    SkuLabelPrint::printListingRow(Report, lines_[next_++]);
 }
 
 void TPrintSkuLabelsForm::listingGroupAfter(TBaseReport* Report, TDetailShell*, bool& Valid) {
@@ -174,4 +174,4 @@ void TPrintSkuLabelsForm::listingGroupAfter(TBaseReport* Report, TDetailShell*, 
         Report->NewPage();
 }
 
-void RegisterSkuLabelForms() { RegisterClass<TPrintSkuLabelsForm>(); }
+void registerSkuLabelForms() { RegisterClass<TPrintSkuLabelsForm>(); }

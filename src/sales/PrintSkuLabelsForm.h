@@ -73,4 +73,4 @@ private:
 };
 
 // Registers TPrintSkuLabelsForm for the main menu.
-void RegisterSkuLabelForms();
+void registerSkuLabelForms();

@@ -353,8 +353,8 @@ void TReceiptDocument::updateSalesTables(const TReceiptFigures& Now) {
     updateSalesDetailTable();
     TTable* temp1 = module_.Temp1Table;
     const std::string patID = trimmed(temp1->FieldByName("PatID")->AsString());
-    LedgerPostings::PostLedgerRows(
-        module_, LedgerPostings::ReceiptRows(Now, posted_, number_, patID, temp1->FieldByName("Date")->AsDateTime()));
+    LedgerPostings::postLedgerRows(
+        module_, LedgerPostings::receiptRows(Now, posted_, number_, patID, temp1->FieldByName("Date")->AsDateTime()));
     updatePatientBalance(Now.Total - posted_.Total);
     posted_ = Now;
 }
@@ -580,8 +580,8 @@ bool TReceiptDocument::DeleteReceipt(TDateTime Today) {
                                          Cents::read(sales->FieldByName("TOTAL"))};
             const std::string patID = trimmed(sales->FieldByName("PATID")->AsString());
             const TDateTime date = temp1->FieldByName("Date")->AsDateTime();
-            LedgerPostings::PostLedgerRows(module_,
-                                           LedgerPostings::ReceiptDeleteRows(stored, number_, patID, date));
+            LedgerPostings::postLedgerRows(module_,
+                                           LedgerPostings::receiptDeleteRows(stored, number_, patID, date));
             // The patient of the stored receipt, whatever temp1 holds now.
             temp1->Edit();
             temp1->FieldByName("PatID")->SetAsString(patID);

@@ -379,10 +379,10 @@ void TReceiptForm::IncidentDBLookupComboExit(TObject*) { module_.IncidentXbase->
 
 // ---------------------------------------------------------------- registration
 
-void RegisterReceiptForm() {
+void registerReceiptForm() {
     RegisterClass<TReceiptForm>();
-    RegisterSingleInstance(ReceiptClass);
-    SetReceiptOpenHandler([](TComponent* Owner, const std::string& Receipt) { ShowReceipt(Owner, Receipt); });
+    registerSingleInstance(ReceiptClass);
+    setReceiptOpenHandler([](TComponent* Owner, const std::string& Receipt) { ShowReceipt(Owner, Receipt); });
     RegisterClass<TReceiptClaimDlg>();
 }
 

@@ -174,7 +174,7 @@ private:
 
 // Makes the receipt window known to the class registry as the program's one
 // receipt window.
-void RegisterReceiptForm();
+void registerReceiptForm();
 
 // Shows the program's receipt window (making it when there is none) owned
 // by Owner and opens the stored receipt Receipt in it.

@@ -24,18 +24,18 @@ std::string rateText(const std::string& DataDirectory, const TTextKey& Key) {
 
 namespace ReceiptSettings {
 
-std::string SalesTaxRateText(const std::string& DataDirectory) {
+std::string salesTaxRateText(const std::string& DataDirectory) {
     return rateText(DataDirectory, CompanyIni::SalesTaxRate);
 }
 
-std::string AltTaxRateText(const std::string& DataDirectory) { return rateText(DataDirectory, CompanyIni::AltTaxRate); }
+std::string altTaxRateText(const std::string& DataDirectory) { return rateText(DataDirectory, CompanyIni::AltTaxRate); }
 
 Cents::TaxRate SalesTaxRate(const std::string& DataDirectory) {
-    return *Cents::TaxRate::fromPercentText(SalesTaxRateText(DataDirectory));
+    return *Cents::TaxRate::fromPercentText(salesTaxRateText(DataDirectory));
 }
 
 Cents::TaxRate AltTaxRate(const std::string& DataDirectory) {
-    return *Cents::TaxRate::fromPercentText(AltTaxRateText(DataDirectory));
+    return *Cents::TaxRate::fromPercentText(altTaxRateText(DataDirectory));
 }
 
 int ReceiptCopies(const std::string& DataDirectory) {

@@ -16,8 +16,8 @@ Cents::TaxRate SalesTaxRate(const std::string& DataDirectory);
 Cents::TaxRate AltTaxRate(const std::string& DataDirectory);
 // The two rate texts as stored (for the rate dialog's list), each replaced
 // by "0" (after the message) when it is no number.
-std::string SalesTaxRateText(const std::string& DataDirectory);
-std::string AltTaxRateText(const std::string& DataDirectory);
+std::string salesTaxRateText(const std::string& DataDirectory);
+std::string altTaxRateText(const std::string& DataDirectory);
 // [Receipt] ReceiptCopies; 1 when it is no whole number of at least 1.
 int ReceiptCopies(const std::string& DataDirectory);
 // [Receipt] ReceiptMessage with its line breaks.

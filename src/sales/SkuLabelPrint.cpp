@@ -39,7 +39,7 @@ void setListingTabs(TBaseReport* Report, std::uint8_t BoxLines) {
 
 }  // namespace
 
-std::string UpcDigits(const std::string& ItemNo) {
+std::string upcDigits(const std::string& ItemNo) {
     std::string digits;
     for (char c : ItemNo)
         if (c >= '0' && c <= '9')
@@ -65,11 +65,11 @@ void PrintLabel(TBaseReport* Report, const std::string& QueueLine) {
     upc.BarHeight = BarHeight;
     upc.SetXPosition(Report->MarginLeft() + BarLeft);
     upc.YPos = Report->MarginTop() + BarTop;
-    upc.SetText(UpcDigits(item));
+    upc.SetText(upcDigits(item));
     upc.Print();
 }
 
-void PrintListingHeader(TBaseReport* Report, int Page, TDateTime Now) {
+void printListingHeader(TBaseReport* Report, int Page, TDateTime Now) {
     Report->SetFont("Arial", 10);
     Report->SetLineTop(0.25);
     Report->ClearTabs();
@@ -91,13 +91,13 @@ void PrintListingHeader(TBaseReport* Report, int Page, TDateTime Now) {
         Report->PrintTab(column.Heading);
 }
 
-void StartListingBody(TBaseReport* Report) {
+void startListingBody(TBaseReport* Report) {
     setListingTabs(Report, BOXLINENONE);
     Report->SetFont("Arial", 8);
     Report->SetLineTop(1.75);
 }
 
-void PrintListingRow(TBaseReport* Report, const std::string& QueueLine) {
+void printListingRow(TBaseReport* Report, const std::string& QueueLine) {
     for (const SkuLabelQueue::TColumn& column : SkuLabelQueue::Columns)
         Report->PrintTab(ColumnText(QueueLine, column));
     Report->NewLine();

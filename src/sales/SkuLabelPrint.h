@@ -15,16 +15,16 @@ namespace SkuLabelPrint {
 
 // The 11 UPC data digits of an item number: its digits only, left-padded
 // with "0" to 11, or the first 11 when longer ("A56-78" gives "00000005678").
-std::string UpcDigits(const std::string& ItemNo);
+std::string upcDigits(const std::string& ItemNo);
 
 // One label from a queue line (Arial 8; the caller sets the font per page).
 void PrintLabel(TBaseReport* Report, const std::string& QueueLine);
 
 // The listing: its page header for page Page printed at Now, with the
 // column headings; the body's tab stops and font; one row per queue line.
-void PrintListingHeader(TBaseReport* Report, int Page, TDateTime Now);
-void StartListingBody(TBaseReport* Report);
-void PrintListingRow(TBaseReport* Report, const std::string& QueueLine);
+void printListingHeader(TBaseReport* Report, int Page, TDateTime Now);
+void startListingBody(TBaseReport* Report);
+void printListingRow(TBaseReport* Report, const std::string& QueueLine);
 // A row printed below this position ends the page.
 constexpr double ListingPageEnd = 10.5;
 

@@ -34,13 +34,13 @@ bool Reset() {
     return !Exists();
 }
 
-std::string PriceText(double Sell) { return FormatFloat("$##,##0.00", Sell); }
+std::string priceText(double Sell) { return FormatFloat("$##,##0.00", Sell); }
 
-bool PriceFits(double Sell) { return static_cast<int>(PriceText(Sell).size()) <= PriceWidth; }
+bool priceFits(double Sell) { return static_cast<int>(priceText(Sell).size()) <= PriceWidth; }
 
-std::string LabelLine(const TLabelItem& Item) {
+std::string labelLine(const TLabelItem& Item) {
     using AppUtils::PadRight;
-    return PadRight(Item.ItemNo, ItemColumn.Width) + PadRight(PriceText(Item.Sell), PriceColumn.Width) +
+    return PadRight(Item.ItemNo, ItemColumn.Width) + PadRight(priceText(Item.Sell), PriceColumn.Width) +
            PadRight(Item.Desc, DescColumn.Width) + PadRight(Item.Color, ColorColumn.Width) +
            PadRight(Item.Size, SizeColumn.Width) + PadRight(Item.Manf, ManfColumn.Width) +
            PadRight(Item.Vendor, VendorColumn.Width);
@@ -85,7 +85,7 @@ int QueuedCount() {
     return count;
 }
 
-std::vector<std::string> ReadLines() {
+std::vector<std::string> readLines() {
     std::ifstream in(Path(), std::ios::binary);
     if (!in)
         raiseError("Cannot read", errno ? errno : ENOENT);

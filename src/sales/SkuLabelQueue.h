@@ -51,11 +51,11 @@ bool Exists();
 bool Reset();
 
 // "$##,##0.00" with the system's separators.
-std::string PriceText(double Sell);
+std::string priceText(double Sell);
 // The price text fits its column, so every later column stays in place.
-bool PriceFits(double Sell);
+bool priceFits(double Sell);
 // The queue line of Item, without the line end.
-std::string LabelLine(const TLabelItem& Item);
+std::string labelLine(const TLabelItem& Item);
 // Appends Count copies of Line (each ended by CR LF) in one write, making the
 // scratch folder when it is missing. Raises EInOutError when the file cannot
 // be opened or written.
@@ -66,7 +66,7 @@ int QueuedCount();
 
 // The queue's lines without their line ends; raises EInOutError when the file
 // cannot be read.
-std::vector<std::string> ReadLines();
+std::vector<std::string> readLines();
 // The column's text of Line, untrimmed; shorter (or empty) when Line is.
 std::string ColumnText(const std::string& Line, TColumn Column);
 

@@ -29,8 +29,8 @@ TSalesTaxRateDlg::TSalesTaxRateDlg(TComponent* AOwner, Cents::TaxRate Rate, std:
 }
 
 void TSalesTaxRateDlg::FormCreate(TObject*) {
-    TaxRateComboBox->Items()->Add(ReceiptSettings::SalesTaxRateText(dataDirectory_));
-    TaxRateComboBox->Items()->Add(ReceiptSettings::AltTaxRateText(dataDirectory_));
+    TaxRateComboBox->Items()->Add(ReceiptSettings::salesTaxRateText(dataDirectory_));
+    TaxRateComboBox->Items()->Add(ReceiptSettings::altTaxRateText(dataDirectory_));
     TaxRateComboBox->SetText(FloatToStr(static_cast<double>(rate_.Millionths) / 10000.0));
 }
 

@@ -9,6 +9,6 @@ TCallerIDStart& Hook() {
 
 }  // namespace
 
-void SetCallerIDStart(TCallerIDStart Start) { Hook() = std::move(Start); }
+void setCallerIDStart(TCallerIDStart Start) { Hook() = std::move(Start); }
 
 const TCallerIDStart& CallerIDStart() { return Hook(); }

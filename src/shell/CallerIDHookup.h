@@ -13,5 +13,5 @@ class TSerComPort;
 using TCallerIDStart = std::function<void(TForm* MainForm, TSerComPort* Port, const std::string& PortText)>;
 
 // Empty until caller ID is hooked up: the port then stays closed.
-void SetCallerIDStart(TCallerIDStart Start);
+void setCallerIDStart(TCallerIDStart Start);
 const TCallerIDStart& CallerIDStart();

@@ -17,7 +17,7 @@ const char* const LineEnd = "\r";
 const char* const CallerIDCommand = "ATSN\r";
 
 // The port number of the text; raises the conversion error when it is none.
-uint16_t PortNumber(const std::string& PortText) {
+uint16_t portNumber(const std::string& PortText) {
     const int number = StrToInt(PortText);
     if (number < 0 || number > std::numeric_limits<uint16_t>::max())
         throw EConvertError("'" + PortText + "' is not a valid integer value");
@@ -28,7 +28,7 @@ uint16_t PortNumber(const std::string& PortText) {
 
 void StartCallerID(TForm* MainForm, TSerComPort* Port, const std::string& PortText) {
     try {
-        Port->SetComNumber(PortNumber(PortText));
+        Port->SetComNumber(portNumber(PortText));
         Port->SetOpen(true);
         auto* lines = new TCallerIDLines(MainForm, Port);
         bindEvent(Port->OnTriggerAvail, lines, &TCallerIDLines::SerComPort1TriggerAvail);
@@ -50,4 +50,4 @@ void StartCallerID(TForm* MainForm, TSerComPort* Port, const std::string& PortTe
     }
 }
 
-void HookUpCallerID() { SetCallerIDStart(StartCallerID); }
+void hookUpCallerID() { setCallerIDStart(StartCallerID); }

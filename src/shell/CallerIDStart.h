@@ -13,4 +13,4 @@ class TSerComPort;
 void StartCallerID(TForm* MainForm, TSerComPort* Port, const std::string& PortText);
 
 // Fills the main window's start hook with StartCallerID.
-void HookUpCallerID();
+void hookUpCallerID();

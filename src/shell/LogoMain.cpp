@@ -138,7 +138,7 @@ TLogoAppForm::TLogoAppForm(TComponent* AOwner) : TForm(AOwner) {
     DuzuProject1->SetName("DuzuProject1");
     LoadStoredProject(*DuzuProject1);
     // No engine: a report of the project previews on a runner of its own.
-    SetProgramReportProject(DuzuProject1);
+    setProgramReportProject(DuzuProject1);
 
     SerComPort1 = new TSerComPort(this);
     SerComPort1->SetName("SerComPort1");
@@ -160,7 +160,7 @@ TLogoAppForm::TLogoAppForm(TComponent* AOwner) : TForm(AOwner) {
 }
 
 TLogoAppForm::~TLogoAppForm() {
-    if (ProgramReportProject() == DuzuProject1) SetProgramReportProject(nullptr);
+    if (ProgramReportProject() == DuzuProject1) setProgramReportProject(nullptr);
     // The application outlives this window: its events must not reach it.
     Application->OnHint = nullptr;
     Application->OnActivate = nullptr;
@@ -406,7 +406,7 @@ void TLogoAppForm::FileOpenItemClick(TObject*) {
     OpenDialog1->SetTitle("Select Company");
     OpenDialog1->SetFilter("Company Files|*.ini");
     OpenDialog1->SetOptions({ofHideReadOnly, ofFileMustExist, ofNoChangeDir});
-    OpenDialog1->SetInitialDir(InstallLayout::CompanyFolder());
+    OpenDialog1->SetInitialDir(InstallLayout::companyFolder());
     if (!OpenDialog1->Execute())
         return;
     const std::string file = OpenDialog1->FileName();
@@ -438,7 +438,7 @@ void TLogoAppForm::FileExit(TObject*) { Close(); }
 
 void TLogoAppForm::PatientAddressesSDFClick(TObject*) {
     if (DataModule1)
-        PatientExport::PatientAddressesSDF(*DataModule1, ProgressBar1);
+        PatientExport::patientAddressesSDF(*DataModule1, ProgressBar1);
 }
 
 void TLogoAppForm::AllItemsClick(TObject*) {
@@ -464,7 +464,7 @@ void TLogoAppForm::Deposits1Click(TObject*) {
 
 void TLogoAppForm::ClearAll1Click(TObject*) {
     if (DataModule1)
-        ClearUtilities::ClearAll(*DataModule1);
+        ClearUtilities::clearAll(*DataModule1);
 }
 
 void TLogoAppForm::RebuildAccountBalancesClick(TObject*) {
@@ -475,7 +475,7 @@ void TLogoAppForm::RebuildAccountBalancesClick(TObject*) {
         rebuild->Rebuild();
 }
 
-void TLogoAppForm::Contents1Click(TObject*) { HelpFile::ShowContents(); }
+void TLogoAppForm::Contents1Click(TObject*) { HelpFile::showContents(); }
 
 void TLogoAppForm::About(TObject*) {
     if (AboutBox) {

@@ -10,12 +10,12 @@
 #include "shell/Startup.h"
 
 void registerProgramForms() {
-    RegisterEbillViewer();
-    RegisterPatientForms();
-    RegisterClaimForms();
-    RegisterPaymentForm();
-    RegisterDepositForm();
-    RegisterReceiptForm();
-    RegisterReportForms();
-    RegisterShellParts();
+    registerEbillViewer();
+    registerPatientForms();
+    registerClaimForms();
+    registerPaymentForm();
+    registerDepositForm();
+    registerReceiptForm();
+    registerReportForms();
+    registerShellParts();
 }

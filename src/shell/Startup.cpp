@@ -26,16 +26,16 @@ void CreateRegisteredForm(const char* ClassName) {
 
 }  // namespace
 
-void RegisterShellParts() {
+void registerShellParts() {
     RegisterClass<TPreferencesDlg>();
-    RegisterRebuildAccountBalances();
-    RegisterLookupLists();
-    RegisterItemForms();
-    RegisterSkuLabelForms();
-    HookUpCallerID();
+    registerRebuildAccountBalances();
+    registerLookupLists();
+    registerItemForms();
+    registerSkuLabelForms();
+    hookUpCallerID();
 }
 
-int RunQuenmark(int argc, char** argv) {
+int runQuenmark(int argc, char** argv) {
     // Held until the process ends; the system drops it however the process ends.
     static os::InstanceGuard guard(InstanceGuardName);
     if (!guard.Acquire())
@@ -44,7 +44,7 @@ int RunQuenmark(int argc, char** argv) {
     Application->Initialize(argc, argv);
     Application->SetTitle("Quenmark 2003");
     Application->SetHelpFile(".\\program\\QMHelp.HLP");
-    RegisterShellParts();
+    registerShellParts();
 
     TLogoAppForm* mainForm = nullptr;
     Application->CreateForm(mainForm);

@@ -9,8 +9,8 @@
 // What the start does for the shell's own parts: the preferences dialog
 // registered by class name, caller ID's start put into the main window's
 // hook.
-void RegisterShellParts();
+void registerShellParts();
 
 // The process's exit status. A second copy ends at once, before any window,
 // with status 0.
-int RunQuenmark(int argc, char** argv);
+int runQuenmark(int argc, char** argv);

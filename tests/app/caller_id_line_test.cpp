@@ -37,7 +37,7 @@ TEST(CallerIDLineTest, OnlyAFullPlusOneLineNamesACall) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.Line);
-        const auto call = ParseCallerIDLine(c.Line);
+        const auto call = parseCallerIDLine(c.Line);
         if (!c.Number) {
             EXPECT_FALSE(call.has_value());
             continue;

@@ -61,11 +61,11 @@ using Values = std::vector<std::string>;
 
 TEST(IndexCatalogTest, CoversEveryCompanyTable) {
     for (const TIndexedTable& table : IndexCatalog::Tables()) {
-        EXPECT_NE(Schemas::FindTable(table.FileName), nullptr) << table.FileName;
+        EXPECT_NE(Schemas::findTable(table.FileName), nullptr) << table.FileName;
         EXPECT_FALSE(table.Tags.empty()) << table.FileName;
     }
     for (const TTableSchema& schema : Schemas::CompanyTables())
-        EXPECT_NE(IndexCatalog::FindTable(schema.FileName), nullptr) << schema.FileName;
+        EXPECT_NE(IndexCatalog::findTable(schema.FileName), nullptr) << schema.FileName;
 }
 
 TEST(IndexCatalogTest, ProgressMarksRiseTableByTable) {
@@ -86,7 +86,7 @@ TEST(IndexCatalogTest, TagsAreFoundByNameInAnyCase) {
     for (const char* name : {"RECNAME", "RecName", "recname"})
         EXPECT_NE(IndexCatalog::FindTag("PATIENT.DBF", name), nullptr) << name;
     EXPECT_EQ(IndexCatalog::FindTag("Patient.dbf", "NoSuchTag"), nullptr);
-    EXPECT_EQ(IndexCatalog::FindTable("temp1.dbf"), nullptr);
+    EXPECT_EQ(IndexCatalog::findTable("temp1.dbf"), nullptr);
 }
 
 TEST(IndexCatalogTest, EveryTagBuildsOnAFreshCompany) {

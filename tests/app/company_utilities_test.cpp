@@ -81,7 +81,7 @@ TEST_F(CompanyUtilitiesTest, ExportWritesOneFixedLinePerPatientInNameOrder) {
 
     TDialogScript script;
     script.Answer(mrOk);
-    ASSERT_TRUE(PatientExport::PatientAddressesSDF(*module, &bar));
+    ASSERT_TRUE(PatientExport::patientAddressesSDF(*module, &bar));
 
     const std::string file = os::MapPath(company.File("patient.sdf"));
     // The path as it stands on disk: the file read below is the one named.
@@ -104,7 +104,7 @@ TEST_F(CompanyUtilitiesTest, AnExportThatCannotBeWrittenShowsTheErrorAndNeverCla
     std::filesystem::create_directory(company.File("patient.sdf"));
     TDialogScript script;
     script.Answer(mrOk);
-    EXPECT_FALSE(PatientExport::PatientAddressesSDF(*module, nullptr));
+    EXPECT_FALSE(PatientExport::patientAddressesSDF(*module, nullptr));
     ASSERT_EQ(script.Shown().size(), 1u);
     EXPECT_EQ(script.Shown()[0].Caption, "Error");
     EXPECT_NE(script.Shown()[0].Text.find("patient.sdf"), std::string::npos);
@@ -191,7 +191,7 @@ TEST_F(CompanyUtilitiesTest, ClearAllZeroesEveryBalanceAndEmptiesTheMoneyTables)
     module->PatientTable->SetIndexName("OpenBalance");
 
     TDialogScript script;
-    ClearUtilities::ClearAll(*module);
+    ClearUtilities::clearAll(*module);
     EXPECT_EQ(module->PatientTable->IndexName(), "OpenBalance");
     module->PatientTable->SetIndexName("");
     for (TQmTable* table : {module->PatientTable, module->AccountTable})
@@ -208,7 +208,7 @@ TEST_F(CompanyUtilitiesTest, WithNoCompanyOpenNothingIsClearedOrWritten) {
     // A file of the name in the current folder must not be touched.
     TDialogScript script;
     EXPECT_THROW(ClearUtilities::ClearReceipts(*module), EDatabaseError);
-    EXPECT_THROW(PatientExport::PatientAddressesSDF(*module, nullptr), EDatabaseError);
+    EXPECT_THROW(PatientExport::patientAddressesSDF(*module, nullptr), EDatabaseError);
     EXPECT_FALSE(os::FileExists("patient.sdf"));
 }
 

@@ -31,7 +31,7 @@ protected:
     static void SetUpTestSuite() {
         RegisterClass<TOpenerProbeForm>();
         RegisterClass<TOpenerSingleForm>();
-        RegisterSingleInstance("TOpenerSingleForm");
+        registerSingleInstance("TOpenerSingleForm");
     }
     void SetUp() override {
         Application->Initialize();
@@ -80,8 +80,8 @@ TEST_F(FormOpenerTest, ASingleInstanceClassBringsItsOpenWindowForwardWhoeverOwns
     TComponent other(nullptr);
     EXPECT_EQ(OpenForm(&other, target("TOpenerSingleForm")), first);
     EXPECT_TRUE(first->Visible());
-    EXPECT_TRUE(IsSingleInstance("topenersingleform"));
-    EXPECT_FALSE(IsSingleInstance("TOpenerProbeForm"));
+    EXPECT_TRUE(isSingleInstance("topenersingleform"));
+    EXPECT_FALSE(isSingleInstance("TOpenerProbeForm"));
 }
 
 TEST_F(FormOpenerTest, HiddenAndClosedAtOnceLeavesNoWindow) {
@@ -98,7 +98,7 @@ TEST_F(FormOpenerTest, AnUnregisteredClassGetsAPlaceholderCaptionedLikeTheItem) 
     EXPECT_EQ(placeholder->Caption(), "Edit Receipt");
     EXPECT_EQ(placeholder->MessageLabel->Caption(), "This window is not available yet.");
     EXPECT_EQ(placeholder->Name(), "NotBuiltYetForm");
-    EXPECT_EQ(FormClassName(placeholder), "TNotBuiltYetForm");
+    EXPECT_EQ(formClassName(placeholder), "TNotBuiltYetForm");
     EXPECT_TRUE(placeholder->Visible());
     // The reuse rules hold for it as for the window it stands for.
     EXPECT_EQ(OpenForm(owner.get(), target("TNotBuiltYetForm", osShow, true)), form);

@@ -74,7 +74,7 @@ TEST_F(HelpFileTest, TheViewerGetsTheHtmlFileAsOneArgument) {
     WriteFile(root + "/program/QMHelp.pdf", "%PDF");
 
     TDialogScript script;  // no message
-    EXPECT_TRUE(HelpFile::ShowContents());
+    EXPECT_TRUE(HelpFile::showContents());
     EXPECT_EQ(waitForRecord(), "1\n" + html + "\n");
 }
 
@@ -86,7 +86,7 @@ TEST_F(HelpFileTest, ThePdfFileServesWhenThereIsNoHtmlFile) {
     WriteFile(pdf, "%PDF");
 
     TDialogScript script;
-    EXPECT_TRUE(HelpFile::ShowContents());
+    EXPECT_TRUE(HelpFile::showContents());
     EXPECT_EQ(waitForRecord(), "1\n" + pdf + "\n");
 }
 
@@ -96,7 +96,7 @@ TEST_F(HelpFileTest, AnInstallationWithoutTheHelpContentSaysSoAndStartsNoViewer)
     installViewer();
     TDialogScript script;
     script.Answer(mrOk);
-    EXPECT_FALSE(HelpFile::ShowContents());
+    EXPECT_FALSE(HelpFile::showContents());
     EXPECT_EQ(texts(script), std::vector<std::string>{"Error: Failed to execute QMHelp.html"});
     EXPECT_FALSE(fs::exists(record));
 }
@@ -107,14 +107,14 @@ TEST_F(HelpFileTest, NoViewerOrNoHelpFileIsReported) {
     {
         TDialogScript script;
         script.Answer(mrOk);
-        EXPECT_FALSE(HelpFile::ShowContents());
+        EXPECT_FALSE(HelpFile::showContents());
         EXPECT_EQ(texts(script), std::vector<std::string>{"Error: Failed to execute QMHelp.html"});
     }
     WriteFile(root + "/program/QMHelp.pdf", "%PDF");
     {
         TDialogScript script;
         script.Answer(mrOk);
-        EXPECT_FALSE(HelpFile::ShowContents());
+        EXPECT_FALSE(HelpFile::showContents());
         EXPECT_EQ(texts(script), std::vector<std::string>{"Error: Failed to execute QMHelp.pdf"});
     }
 }

@@ -22,7 +22,7 @@ class ListActionTest : public ModuleTest {
 protected:
     void SetUp() override {
         ModuleTest::SetUp();
-        RegisterLookupLists();
+        registerLookupLists();
         CompanyFixture::AppendRows(
             company.DataDirectory(), "Patient.dbf",
             {{{"ID", "1"}, {"RECNAME", "ADAMS JOHN"}, {"NAME", "John Adams"}},

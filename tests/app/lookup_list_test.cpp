@@ -24,7 +24,7 @@ class LookupListTest : public ModuleTest {
 protected:
     void SetUp() override {
         ModuleTest::SetUp();
-        RegisterLookupLists();
+        registerLookupLists();
     }
     TLookupListForm* openList(const std::string& ClassName) {
         auto* list = dynamic_cast<TLookupListForm*>(OpenForm(nullptr, {.ClassName = ClassName}));
@@ -158,7 +158,7 @@ TEST_F(LookupListTest, EveryMoneyColumnOfEveryListShowsTwoDecimals) {
             bool money = field->Calculated();
             if (!money) {
                 auto* table = dynamic_cast<TTable*>(field->DataSet());
-                const TTableSchema* schema = table ? Schemas::FindTable(table->TableName()) : nullptr;
+                const TTableSchema* schema = table ? Schemas::findTable(table->TableName()) : nullptr;
                 ASSERT_NE(schema, nullptr) << field->FieldName();
                 for (const TFieldSchema& f : schema->Fields)
                     money = money || (SameText(f.Name, field->FieldName()) && f.Decimals == 2);

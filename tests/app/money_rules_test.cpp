@@ -65,13 +65,13 @@ TEST(LedgerRowSets, ReceiptPaymentAndDepositRows) {
     };
     // Case C: 10.00 at 8.25 % gives 0.83 tax and 10.83 total; debits equal credits.
     const Currency tax = Cents::tax(c("10"), *Cents::TaxRate::fromPercentText("8.25"));
-    EXPECT_EQ(summary(ReceiptRows({c("10"), tax, c("10") + tax}, {}, "9", "7", 0)),
+    EXPECT_EQ(summary(receiptRows({c("10"), tax, c("10") + tax}, {}, "9", "7", 0)),
               (std::vector<std::string>{"Cr1 10 Sales/7/Receipt", "Cr2 0.83 Sales Tax Payable//Receipt",
                                         "Dr4 10.83 Accounts Receivable/7/Receipt"}));
     // Only differences, only when not zero.
-    EXPECT_EQ(summary(ReceiptRows({c("150"), c("5"), c("155")}, {c("150"), c("5"), c("155")}, "9", "7", 0)),
+    EXPECT_EQ(summary(receiptRows({c("150"), c("5"), c("155")}, {c("150"), c("5"), c("155")}, "9", "7", 0)),
               std::vector<std::string>{});
-    EXPECT_EQ(summary(ReceiptDeleteRows({c("150"), c("0"), c("150")}, "9", "7", 0)),
+    EXPECT_EQ(summary(receiptDeleteRows({c("150"), c("0"), c("150")}, "9", "7", 0)),
               (std::vector<std::string>{"Cr1 -150 Sales/7/Receipt", "Dr4 -150 Accounts Receivable/7/Receipt"}));
     // Payments: P 100 with C 20; a refund of 20; a refund equal to the credit.
     EXPECT_EQ(summary(PaymentRows(c("100"), c("20"), "3", "7", 0)),

@@ -158,9 +158,9 @@ TEST_F(NewCompanyTest, TheNameHoldsSixteenCharacters) {
     dialog.CompanyFilenameEdit->SetText("ABCDEFGHIJKLMNOPQ");
     EXPECT_EQ(dialog.CompanyFilenameEdit->Text(), "ABCDEFGHIJKLMNOP");
     EXPECT_EQ(dialog.CompanyFilenameEdit->Hint(), "Enter the filename that you will use to select the new company.");
-    EXPECT_EQ(NewCompany::NameProblem("ABCDEFGHIJKLMNOPQ"),
+    EXPECT_EQ(NewCompany::nameProblem("ABCDEFGHIJKLMNOPQ"),
               "Only letters, digits, _ and - are allowed in company filename.");
-    EXPECT_EQ(NewCompany::NameProblem("Smith_2-b"), "");
+    EXPECT_EQ(NewCompany::nameProblem("Smith_2-b"), "");
 }
 
 TEST_F(NewCompanyTest, CreateDataFilesRefusesAFolderThatDoesNotExist) {

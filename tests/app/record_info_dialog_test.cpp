@@ -22,7 +22,7 @@ class RecordInfoDialogTest : public ModuleTest {
 protected:
     void SetUp() override {
         ModuleTest::SetUp();
-        RegisterLookupLists();
+        registerLookupLists();
         holder = std::make_unique<TComponent>(nullptr);
     }
     void TearDown() override {

@@ -177,11 +177,11 @@ TEST(SettingsDefaults, FreshFilesReadAsTheProgramExpects) {
 TEST(SettingsFiles, LiveWhereTheInstallationKeepsThem) {
     const std::string root = os::IncludeTrailingPathDelimiter(os::InstallRoot());
 
-    Vo97Ini::File().Write(Vo97Ini::DataDirectory, InstallLayout::CompanyDataFolder("Smith2"));
+    Vo97Ini::File().Write(Vo97Ini::DataDirectory, InstallLayout::companyDataFolder("Smith2"));
     EXPECT_NE(readText(root + "VO97.ini").find("DataDirectory=" + root + "Data/Smith2"), std::string::npos);
 
-    ASSERT_TRUE(os::ForceDirectories(InstallLayout::CompanyDataFolder("Smith2")));
-    CompanyIni::File(InstallLayout::CompanyDataFolder("Smith2")).Write(CompanyIni::OpenCount, 1);
+    ASSERT_TRUE(os::ForceDirectories(InstallLayout::companyDataFolder("Smith2")));
+    CompanyIni::File(InstallLayout::companyDataFolder("Smith2")).Write(CompanyIni::OpenCount, 1);
     EXPECT_TRUE(os::FileExists(root + "Data/Smith2/Company.ini"));
 
     // A registry file without a build counts as build 1001; names match without case.
@@ -206,7 +206,7 @@ TEST(SettingsFiles, CompanyNameIsTheDataFolderName) {
         {"Smith2", "Smith2"},
         {"", ""},
     };
-    for (const Case& c : cases) EXPECT_EQ(InstallLayout::CompanyNameOfDataFolder(c.folder), c.name) << c.folder;
+    for (const Case& c : cases) EXPECT_EQ(InstallLayout::companyNameOfDataFolder(c.folder), c.name) << c.folder;
 }
 
 }  // namespace
@@ -243,8 +243,8 @@ TEST_F(SettingsFileTest, OpenCountCountsOpenersAndNeverGoesBelowZero) {
             writeText(folder + "/Company.ini", *c.content);
         CompanyIni::CountOpening(folder);
         EXPECT_EQ(CompanyIni::File(folder).Read(CompanyIni::OpenCount), c.afterOpening);
-        CompanyIni::CountClosing(folder);
-        CompanyIni::CountClosing(folder);
+        CompanyIni::countClosing(folder);
+        CompanyIni::countClosing(folder);
         EXPECT_EQ(CompanyIni::File(folder).Read(CompanyIni::OpenCount), c.afterClosingTwice);
     }
 }
@@ -258,7 +258,7 @@ TEST_F(SettingsFileTest, SimultaneousOpensAndClosesCountExactlyAndReadersNeverSe
     auto openAndClose = [&](ChildProcess&) {
         for (int i = 0; i < 200; ++i) {
             CompanyIni::CountOpening(folder);
-            CompanyIni::CountClosing(folder);
+            CompanyIni::countClosing(folder);
         }
     };
     auto priceReceipts = [&](ChildProcess&) {

@@ -55,7 +55,7 @@ std::string readBytes(const std::string& path) {
 std::vector<FieldSpec> OlderLayout(const char* FileName, const std::vector<std::string>& Dropped,
                                    const std::vector<FieldSpec>& Changed, const std::vector<FieldSpec>& Extra) {
     std::vector<FieldSpec> fields;
-    for (const TFieldSchema& f : Schemas::FindTable(FileName)->Fields) {
+    for (const TFieldSchema& f : Schemas::findTable(FileName)->Fields) {
         if (std::find(Dropped.begin(), Dropped.end(), f.Name) != Dropped.end())
             continue;
         FieldSpec field{f.Name, f.FieldType, f.Width, f.Decimals};
@@ -163,7 +163,7 @@ TEST(BuildBands, EachBuildRunsTheStepsItsTablesNeed) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.build);
-        const TBuildBand* band = Upgrades::BandOf(c.build);
+        const TBuildBand* band = Upgrades::bandOf(c.build);
         ASSERT_NE(band, nullptr);
         EXPECT_EQ(band->Asks, c.asks);
         std::vector<std::string> steps;
@@ -171,8 +171,8 @@ TEST(BuildBands, EachBuildRunsTheStepsItsTablesNeed) {
             steps.push_back(step.Name);
         EXPECT_EQ(steps, c.steps);
     }
-    EXPECT_EQ(Upgrades::BandOf(1084), nullptr);
-    EXPECT_EQ(Upgrades::BandOf(2000), nullptr);
+    EXPECT_EQ(Upgrades::bandOf(1084), nullptr);
+    EXPECT_EQ(Upgrades::bandOf(2000), nullptr);
 }
 
 TEST_F(UpgradeTest, ABuild1050CompanyCarriesItsRecordsAndMemosIntoTheCurrentLayouts) {
@@ -227,7 +227,7 @@ TEST_F(UpgradeTest, ABuild1001CompanyKeepsEveryRecordOfItsTables) {
     appendRows("Recall.dbf", {{{"PATIENTID", "7"}, {"REASON", "Annual"}}});
     appendRows("Ledger.dbf", {{{"ID", "1"}, {"DEBIT", "10.00"}}});
     // A registry file without a build.
-    ASSERT_TRUE(os::DeleteFile(InstallLayout::CompanyRegistryFileName(company.Name())));
+    ASSERT_TRUE(os::DeleteFile(InstallLayout::companyRegistryFileName(company.Name())));
     CompanyRegistry::File(company.Name()).Write(CompanyRegistry::CompanyFileName, company.Name());
 
     TDialogScript script;
@@ -249,7 +249,7 @@ TEST_F(UpgradeTest, ABuild1001CompanyKeepsEveryRecordOfItsTables) {
 TEST_F(UpgradeTest, ABuildRead1001IsReadAgainBesideTheLastCompanyUsed) {
     // The installation's registry file has no build; the one beside the
     // folder VO97.ini names has the current build.
-    ASSERT_TRUE(os::DeleteFile(InstallLayout::CompanyRegistryFileName(company.Name())));
+    ASSERT_TRUE(os::DeleteFile(InstallLayout::companyRegistryFileName(company.Name())));
     const std::string elsewhere = os::InstallRoot() + "/moved";
     ASSERT_TRUE(os::ForceDirectories(elsewhere + "/Company"));
     TSettingsFile(elsewhere + "/Company/" + company.Name() + ".ini").Write(CompanyRegistry::Build, 1084);

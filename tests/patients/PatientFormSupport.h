@@ -36,7 +36,7 @@ protected:
         Application->Initialize();
         xb_CloseAll();
         CompanyFixture::AddPatientFixture(company.DataDirectory());
-        RegisterPatientForms();
+        registerPatientForms();
         module = std::make_unique<TDataModule1>(nullptr, nullptr);
         DataModule1 = module.get();
         holder = std::make_unique<TComponent>(nullptr);

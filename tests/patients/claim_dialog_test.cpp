@@ -35,7 +35,7 @@ class ClaimDialogTest : public ebill_test::ClaimCompany {
 protected:
     void SetUp() override {
         ClaimCompany::SetUp();
-        RegisterClaimForms();
+        registerClaimForms();
         holder = std::make_unique<TComponent>(nullptr);
     }
     void TearDown() override {
@@ -167,7 +167,7 @@ class ClaimLookupTest : public ClaimDialogTest {
 protected:
     void SetUp() override {
         ClaimDialogTest::SetUp();
-        RegisterLookupLists();
+        registerLookupLists();
         TBitmap signature;
         signature.SetSize(200, 60);
         signature.Canvas()->Brush()->SetColor(clBlack);

@@ -18,7 +18,7 @@ using EBillFaultTest = ClaimCompany;
 
 TEST_F(EBillFaultTest, EachWriteOrFlushFailingLeavesTheFileAndTheClaimAsTheyWere) {
     open();
-    const std::string path = EBillFilePath(folder());
+    const std::string path = eBillFilePath(folder());
     const std::string before = "earlier claims\r\n";
     for (os::FileOp op : {os::FileOp::Write, os::FileOp::Flush}) {
         writeFile(path, before);

@@ -19,20 +19,20 @@ std::string numberedLines(int first, int count, const std::string& end, const st
 }
 
 const TEBillColumn& column(const std::string& label) {
-    for (const TEBillColumn& c : EBillColumns())
+    for (const TEBillColumn& c : eBillColumns())
         if (c.LabelName == label) return c;
     throw std::runtime_error("no column " + label);
 }
 
 std::string labelOf(const TEBillPage& page, const std::string& label) {
-    const auto& columns = EBillColumns();
+    const auto& columns = eBillColumns();
     for (size_t i = 0; i < columns.size(); ++i)
         if (columns[i].LabelName == label) return page.Labels.at(i);
     throw std::runtime_error("no label " + label);
 }
 
 TEST(EBillLayoutTest, EveryLabelOnceWithItsPlaceOnTheForm) {
-    const auto& columns = EBillColumns();
+    const auto& columns = eBillColumns();
     EXPECT_EQ(columns.size(), 180u);
     std::set<std::string> names;
     for (const TEBillColumn& c : columns) {
@@ -65,7 +65,7 @@ TEST(EBillReaderTest, LabelsTakeTheirWidthFromTheirColumnOfTheirLine) {
     block += numberedLines(2, 8, "\r\n");
     block += " X      X" + std::string(42, ' ') + "ID-123\r\n";  // line 10
     block += numberedLines(11, 56, "\r\n");
-    const TEBillPage page = ReadEBillPage(block, 1);
+    const TEBillPage page = readEBillPage(block, 1);
     ASSERT_EQ(page.Lines.size(), 66u);
     EXPECT_EQ(labelOf(page, "ClaimNoLabel"), "Claim: 1234567890");
     EXPECT_EQ(labelOf(page, "CF1Medicare"), "X");
@@ -92,43 +92,43 @@ TEST(EBillReaderTest, LinesEndAtCrLfLfOrCrAndBlocksAre66LinesLong) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        EXPECT_EQ(CountEBillBlocks(EBillBytes(c.bytes)), 3);
-        const TEBillPage first = ReadEBillPage(c.bytes, 1);
+        EXPECT_EQ(countEBillBlocks(eBillBytes(c.bytes)), 3);
+        const TEBillPage first = readEBillPage(c.bytes, 1);
         ASSERT_EQ(first.Lines.size(), 66u);
         EXPECT_TRUE(first.MoreLines);
         EXPECT_EQ(first.Lines.back().substr(first.Lines.back().find('L')), "L66");
-        const TEBillPage last = ReadEBillPage(c.bytes, 3);
+        const TEBillPage last = readEBillPage(c.bytes, 3);
         ASSERT_EQ(last.Lines.size(), 8u);  // a short last block
         EXPECT_EQ(last.Lines.front().substr(last.Lines.front().find('L')), "L133");
         EXPECT_FALSE(last.MoreLines);
-        EXPECT_TRUE(ReadEBillPage(c.bytes, 4).Lines.empty());
+        EXPECT_TRUE(readEBillPage(c.bytes, 4).Lines.empty());
     }
 }
 
 TEST(EBillReaderTest, UntrustedBytesPassThroughAndAreCutOnlyForDisplay) {
     // Trailing blanks go; NUL and high bytes stay.
     std::string nulAndHigh = std::string("A\0B\xE9\xFF  ", 7);
-    const TEBillPage bytes = ReadEBillPage(nulAndHigh + "\r\nnext", 1);
+    const TEBillPage bytes = readEBillPage(nulAndHigh + "\r\nnext", 1);
     ASSERT_EQ(bytes.Lines.size(), 2u);
     EXPECT_EQ(bytes.Lines[0], std::string("A\0B\xE9\xFF", 5));
 
     // A line of megabytes is cut for display; the lines after it are whole.
     const std::string huge = "H" + std::string(3 * 1024 * 1024, 'x') + "\n";
-    const TEBillPage cut = ReadEBillPage(huge + numberedLines(2, 70, "\n"), 1);
+    const TEBillPage cut = readEBillPage(huge + numberedLines(2, 70, "\n"), 1);
     ASSERT_EQ(cut.Lines.size(), 66u);
     EXPECT_EQ(cut.Lines[0].size(), kEBillShownLineMax);
     EXPECT_EQ(cut.Lines[1], "L2");
     EXPECT_TRUE(cut.MoreLines);
     // A CR LF split between two reads is one line end.
-    const TEBillPage split = ReadEBillPage(std::string(64 * 1024 - 1, 'a') + "\r\nL2\r\n", 1);
+    const TEBillPage split = readEBillPage(std::string(64 * 1024 - 1, 'a') + "\r\nL2\r\n", 1);
     EXPECT_EQ(split.Lines, (std::vector<std::string>{std::string(kEBillShownLineMax, 'a'), "L2"}));
 
     // An empty file has no page; a file of one blank line has one.
-    const TEBillPage empty = ReadEBillPage("", 1);
+    const TEBillPage empty = readEBillPage("", 1);
     EXPECT_TRUE(empty.FileEmpty);
     EXPECT_TRUE(empty.Lines.empty());
-    EXPECT_EQ(empty.Labels.size(), EBillColumns().size());
-    const TEBillPage blank = ReadEBillPage("\r\n", 1);
+    EXPECT_EQ(empty.Labels.size(), eBillColumns().size());
+    const TEBillPage blank = readEBillPage("\r\n", 1);
     EXPECT_FALSE(blank.FileEmpty);
     EXPECT_EQ(blank.Lines, std::vector<std::string>{""});
     EXPECT_FALSE(blank.MoreLines);
@@ -145,7 +145,7 @@ TEST(EBillReaderTest, AFirstPageOfAMillionLinesReadsLittleMoreThanItsBlock) {
         delivered += n;
         return n;
     };
-    const TEBillPage page = ReadEBillPage(source, 1);
+    const TEBillPage page = readEBillPage(source, 1);
     EXPECT_EQ(page.Lines.size(), 66u);
     EXPECT_TRUE(page.MoreLines);
     EXPECT_LE(delivered, 128u * 1024);

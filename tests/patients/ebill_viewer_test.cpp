@@ -41,7 +41,7 @@ protected:
     void openViewer() {
         viewer.reset(CreateForm<TEbillViewer>(nullptr));
     }
-    std::string file() const { return EBillFilePath(folder()); }
+    std::string file() const { return eBillFilePath(folder()); }
     std::string label(const char* name) const { return viewer->DataLabel(name)->Caption(); }
     std::vector<bool> enabled() const {
         return {viewer->DeleteBtn->Enabled(), viewer->PreviousBtn->Enabled(), viewer->NextBtn->Enabled(),
@@ -59,7 +59,7 @@ protected:
         if (!keep) return;
         RenderToPng(viewer.get(), std::string(keep) + "/" + name + ".png");
         const int height = viewer->ClientHeight();
-        viewer->SetClientHeight(HcfaHeight() + viewer->ButtonPanel->Height() + 4);
+        viewer->SetClientHeight(hcfaHeight() + viewer->ButtonPanel->Height() + 4);
         RenderToPng(viewer.get(), std::string(keep) + "/" + name + "-whole.png");
         viewer->SetClientHeight(height);
     }
@@ -185,7 +185,7 @@ TEST_F(EbillViewerTest, ClearThenACaptureGivesOneBlock) {
 
     script.Answer(mrOk);
     SubmitEBill(claim(), rows(), folder());
-    EXPECT_EQ(CountEBillBlocks(EBillBytes(readFile(file()))), 1);
+    EXPECT_EQ(countEBillBlocks(eBillBytes(readFile(file()))), 1);
     openViewer();
     EXPECT_EQ(viewer->PageLabel->Caption(), "Page 1");
     EXPECT_EQ(label("ClaimNoLabel"), "Claim: 14");
@@ -220,15 +220,15 @@ TEST(EbillViewerLayoutTest, EveryLabelSitsInABoxOfTheForm) {
     Application->Initialize();
     DataModule1 = nullptr;
     std::unique_ptr<TEbillViewer> viewer(CreateForm<TEbillViewer>(nullptr));
-    const auto& columns = EBillColumns();
+    const auto& columns = eBillColumns();
     ASSERT_EQ(viewer->DataLabels.size(), columns.size());
     for (size_t i = 0; i < columns.size(); ++i) {
         TLabel* l = viewer->DataLabels[i];
         EXPECT_EQ(l->Name(), columns[i].LabelName);
         EXPECT_EQ(viewer->FindComponent(columns[i].LabelName), l);
         bool inside = false;
-        for (const THcfaBox& box : HcfaBoxes()) {
-            const TRect r = HcfaBoxRect(box);
+        for (const THcfaBox& box : hcfaBoxes()) {
+            const TRect r = hcfaBoxRect(box);
             inside = inside || (l->Left() >= r.Left && l->Top() >= r.Top && l->Left() + l->Width() <= r.Right &&
                                 l->Top() + l->Height() <= r.Bottom);
         }
@@ -246,8 +246,8 @@ TEST(EbillViewerLayoutTest, EveryBoxCaptionFitsItsBox) {
     canvas->Font()->SetName("Arial");
     canvas->Font()->SetHeight(-kHcfaCaptionHeight);
     ASSERT_GT(canvas->TextWidth("CARRIER"), 20);  // text is measured
-    for (const THcfaBox& box : HcfaBoxes()) {
-        const TRect r = HcfaBoxRect(box);
+    for (const THcfaBox& box : hcfaBoxes()) {
+        const TRect r = hcfaBoxRect(box);
         EXPECT_LE(2 + canvas->TextWidth(box.Caption), r.Width()) << box.Caption;
     }
 }
@@ -255,7 +255,7 @@ TEST(EbillViewerLayoutTest, EveryBoxCaptionFitsItsBox) {
 TEST(EbillViewerLayoutTest, TheMenuFindsTheViewerByItsClassName) {
     Application->Initialize();
     DataModule1 = nullptr;
-    RegisterEbillViewer();
+    registerEbillViewer();
     const TPersistentClass* registered = GetClass("TEbillViewer");
     ASSERT_NE(registered, nullptr);
     std::unique_ptr<TPersistent> made(registered->Create(nullptr));

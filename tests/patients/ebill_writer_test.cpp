@@ -31,7 +31,7 @@ TEST_F(ClaimCaptureTest, TheFixtureClaimsBlockHasTheFormsBytes) {
     script.Answer(mrOk);
     SubmitEBill(claim(), rows(), folder());
 
-    const std::string bytes = readFile(EBillFilePath(folder()));
+    const std::string bytes = readFile(eBillFilePath(folder()));
     const std::vector<std::string> l = crlfLines(bytes);
     ASSERT_EQ(l.size(), 66u);
     EXPECT_EQ(l[0], blanks(40) + "Claim: 12");
@@ -105,7 +105,7 @@ TEST_F(ClaimCaptureTest, TheFixtureClaimsBlockHasTheFormsBytes) {
     // A second capture appends the claim again.
     script.Answer(mrOk);
     SubmitEBill(claim(), rows(), folder());
-    const std::string twice = readFile(EBillFilePath(folder()));
+    const std::string twice = readFile(eBillFilePath(folder()));
     EXPECT_EQ(crlfLines(twice).size(), 132u);
     EXPECT_EQ(twice, bytes + bytes);
 }
@@ -154,7 +154,7 @@ TEST_F(ClaimCaptureTest, ChoicesConditionsAndJoinsFollowTheClaimsValues) {
         SCOPED_TRACE(c.name);
         claim()->Edit();
         c.change(claim());
-        const std::vector<std::string> l = crlfLines(BuildEBillBlock(claim(), rows()));
+        const std::vector<std::string> l = crlfLines(buildEBillBlock(claim(), rows()));
         EXPECT_EQ(l.size(), 66u);
         EXPECT_EQ(at(l, c.line, c.column, int(c.text.size())), c.text);
         claim()->Cancel();
@@ -163,13 +163,13 @@ TEST_F(ClaimCaptureTest, ChoicesConditionsAndJoinsFollowTheClaimsValues) {
 
 TEST_F(ClaimCaptureTest, FewerThanSixRowsRepeatTheLastAndNoRowsGiveBlankLines) {
     open(2);
-    const std::vector<std::string> two = crlfLines(BuildEBillBlock(claim(), rows()));
+    const std::vector<std::string> two = crlfLines(buildEBillBlock(claim(), rows()));
     for (int line : {50, 52, 54, 56}) EXPECT_EQ(two[size_t(line - 1)], two[47]) << line;
     EXPECT_EQ(at(two, 56, 50, 10), "     -5.00");
 
     rows()->First();
     while (!rows()->IsEmpty()) rows()->Delete();
-    const std::vector<std::string> none = crlfLines(BuildEBillBlock(claim(), rows()));
+    const std::vector<std::string> none = crlfLines(buildEBillBlock(claim(), rows()));
     for (int line = 46; line <= 56; line += 2) EXPECT_EQ(none[size_t(line - 1)], blanks(80)) << line;
 }
 
@@ -216,11 +216,11 @@ TEST(EBillFormatTest, MoneyAndUnitsPictures) {
                                            {99999.99, 8, "99999.99"},
                                            {-99999.99, 8, "-99999.99"},
                                            {1234567.895, 10, "1234567.90"}})
-        EXPECT_EQ(EBillMoney(Currency(c.value), c.width), c.text) << c.value;
-    EXPECT_EQ(EBillUnits(0), "   ");
-    EXPECT_EQ(EBillUnits(3), "  3");
-    EXPECT_EQ(EBillUnits(-2), " -2");
-    EXPECT_EQ(EBillUnits(120), "120");
+        EXPECT_EQ(eBillMoney(Currency(c.value), c.width), c.text) << c.value;
+    EXPECT_EQ(eBillUnits(0), "   ");
+    EXPECT_EQ(eBillUnits(3), "  3");
+    EXPECT_EQ(eBillUnits(-2), " -2");
+    EXPECT_EQ(eBillUnits(120), "120");
 }
 
 // Every block of a capture file: 66 lines of one tag, numbered 1 to 66.
@@ -245,21 +245,21 @@ std::string taggedBlock(const std::string& tag) {
 
 TEST(EBillFileTest, CapturesAndRemovalsAtOnceKeepEveryBlockWholeAndInOrder) {
     TempDir dir;
-    for (int i = 0; i < 10; ++i) AppendEBillBlock(dir.path(), taggedBlock("S" + std::to_string(i)));
+    for (int i = 0; i < 10; ++i) appendEBillBlock(dir.path(), taggedBlock("S" + std::to_string(i)));
 
     constexpr int kWriters = 4, kBlocks = 20, kRemovals = 10;
     std::vector<std::thread> threads;
     for (int w = 0; w < kWriters; ++w)
         threads.emplace_back([&, w] {
             for (int n = 0; n < kBlocks; ++n)
-                AppendEBillBlock(dir.path(), taggedBlock("W" + std::to_string(w) + "-" + std::to_string(n)));
+                appendEBillBlock(dir.path(), taggedBlock("W" + std::to_string(w) + "-" + std::to_string(n)));
         });
     threads.emplace_back([&] {
-        for (int n = 0; n < kRemovals; ++n) RemoveEBillBlock(dir.path(), 1);
+        for (int n = 0; n < kRemovals; ++n) removeEBillBlock(dir.path(), 1);
     });
     for (std::thread& t : threads) t.join();
 
-    const std::vector<std::string> tags = blockTags(readFile(EBillFilePath(dir.path())));
+    const std::vector<std::string> tags = blockTags(readFile(eBillFilePath(dir.path())));
     ASSERT_EQ(tags.size(), size_t(kWriters * kBlocks));  // the ten seeded blocks went first
     for (int w = 0; w < kWriters; ++w) {
         int next = 0;

@@ -161,7 +161,7 @@ TEST_F(ExamPrintTest, TheAgePrintsOnlyWhenTheBirthDateGivesMoreThanNothing) {
     int year, month, day;
     DecodeDate(Date(), year, month, day);
     int expected = 0;
-    ASSERT_TRUE(AgeFromText("03/15/1970", Date(), expected));
+    ASSERT_TRUE(ageFromText("03/15/1970", Date(), expected));
     struct Case {
         std::string Birth;
         Texts Age;

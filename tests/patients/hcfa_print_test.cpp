@@ -46,7 +46,7 @@ class HcfaPrintTest : public ebill_test::ClaimCompany {
 protected:
     void SetUp() override {
         ClaimCompany::SetUp();
-        RegisterClaimForms();
+        registerClaimForms();
         holder = std::make_unique<TComponent>(nullptr);
         pdf = dir.file("claim.pdf");
     }

@@ -25,7 +25,7 @@ protected:
         open();
     }
     void TearDown() override {
-        SetReceiptOpenHandler({});
+        setReceiptOpenHandler({});
         PatientFormTest::TearDown();
     }
     THistoryForm* openHistory(int PatientID) {
@@ -105,7 +105,7 @@ TEST_F(HistoryTest, TagsAndScopesAreLeftAsTheyWere) {
 
 TEST_F(HistoryTest, DoubleClickOpensOnlyAReceiptLeaf) {
     std::vector<std::string> opened;
-    SetReceiptOpenHandler([&](TComponent*, const std::string& Number) { opened.push_back(Number); });
+    setReceiptOpenHandler([&](TComponent*, const std::string& Number) { opened.push_back(Number); });
     THistoryForm* form = openHistory(1);
     TDialogScript script;
     for (const char* text : {"Incident1 - ", "Receipts", "102     01/20/2024"}) {
@@ -121,7 +121,7 @@ TEST_F(HistoryTest, DoubleClickOpensOnlyAReceiptLeaf) {
 }
 
 TEST_F(HistoryTest, AReceiptGoneSinceShowsNotFound) {
-    SetReceiptOpenHandler([](TComponent*, const std::string&) { ADD_FAILURE() << "opened"; });
+    setReceiptOpenHandler([](TComponent*, const std::string&) { ADD_FAILURE() << "opened"; });
     THistoryForm* form = openHistory(1);
     module->SalesTable->SetIndexName("Receipt");
     ASSERT_TRUE(module->SalesXbase->Seek("101"));
@@ -141,7 +141,7 @@ TEST_F(HistoryTest, WithoutAHandlerTheReceiptPlaceholderShows) {
     form->TreeView1DblClick(form->TreeView1);
     bool placeholder = false;
     for (int i = 0; i < Screen->FormCount(); ++i)
-        placeholder = placeholder || FormClassName(Screen->Forms(i)) == "TReceiptForm";
+        placeholder = placeholder || formClassName(Screen->Forms(i)) == "TReceiptForm";
     EXPECT_TRUE(placeholder);
     form->Close();
 }

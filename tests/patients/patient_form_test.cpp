@@ -548,7 +548,7 @@ TEST_F(PatientFormTest, TheCarrierListCopiesTheCompanyIntoThePatient) {
                                  {"ADDR2", "Suite 5"}, {"CITY", "Madison"}, {"STATE", "WI"}, {"ZIP", "53703"},
                                  {"PHONE", "(608)555-0150"}}});
     open();
-    RegisterLookupLists();
+    registerLookupLists();
     moveTo(2);
     TPatientInfoDlg* form = openForm();
     form->BitBtn3->Click();
@@ -608,7 +608,7 @@ TEST_F(PatientFormTest, TheLabelsDialogReadsAStartOnTheSheetOrNone) {
             labels.ColumnEdit->SetText(c.column);
             labels.OKBtn->Click();
         });
-        EXPECT_EQ(AskLabelStart(holder.get(), 20, 4), c.started) << c.row << "," << c.column;
+        EXPECT_EQ(askLabelStart(holder.get(), 20, 4), c.started) << c.row << "," << c.column;
         EXPECT_EQ(LabelStartRow, c.startRow) << c.row;
         EXPECT_EQ(LabelStartColumn, c.startColumn) << c.column;
     }
@@ -631,7 +631,7 @@ TEST_F(PatientFormTest, TheLabelsDialogReadsAStartOnTheSheetOrNone) {
             labels.OKBtn->Click();
         });
         script.Answer(mrOk).Answer(mrOk).Answer(mrOk);
-        EXPECT_TRUE(AskLabelStart(holder.get(), 20, 4));
+        EXPECT_TRUE(askLabelStart(holder.get(), 20, 4));
         EXPECT_EQ(LabelStartRow, 2);
         EXPECT_EQ(LabelStartColumn, 4);
         ASSERT_EQ(script.Shown().size(), 4u);
@@ -642,13 +642,13 @@ TEST_F(PatientFormTest, TheLabelsDialogReadsAStartOnTheSheetOrNone) {
     // Closed without OK: no start, nothing to print.
     TDialogScript closed;
     closed.Answer(mrCancel);
-    EXPECT_FALSE(AskLabelStart(holder.get(), 20, 4));
+    EXPECT_FALSE(askLabelStart(holder.get(), 20, 4));
 }
 
 TEST_F(PatientFormTest, TheExamDialogIsOneInstanceBoundToTheExam) {
     open();
     moveTo(1);
-    ShowExamDialog();
+    showExamDialog();
     ASSERT_NE(ExamDialog, nullptr);
     TExamDialog* dialog = ExamDialog;
     EXPECT_EQ(dialog->Caption(), "Exam & Rx");
@@ -660,11 +660,11 @@ TEST_F(PatientFormTest, TheExamDialogIsOneInstanceBoundToTheExam) {
         }
     EXPECT_EQ(edits, 35);
     EXPECT_EQ(EditOf(dialog, "COMPLAINT")->Text(), "Blurred vision");
-    ShowExamDialog();
+    showExamDialog();
     EXPECT_EQ(ExamDialog, dialog) << "in view: the same one";
     picture(dialog, "exam_dialog");
     dialog->Close();
-    ShowExamDialog();
+    showExamDialog();
     EXPECT_NE(ExamDialog, nullptr);
     ExamDialog->Release();
     ExamDialog = nullptr;
@@ -673,7 +673,7 @@ TEST_F(PatientFormTest, TheExamDialogIsOneInstanceBoundToTheExam) {
 
 TEST_F(PatientFormTest, ThePatientsListOpensThisFormNotThePlaceholder) {
     open();
-    RegisterLookupLists();
+    registerLookupLists();
     auto* list = dynamic_cast<TLookupListForm*>(OpenForm(holder.get(), {.ClassName = "TLookupList", .Caption = "Patients"}));
     ASSERT_NE(list, nullptr);
     list->setOrder("ID", false);
@@ -715,7 +715,7 @@ TEST_F(PatientFormTest, PicturesOfEveryPageAndDialog) {
     script.Answer(Ok([&](TForm& notes) { picture(&notes, "exam_notes"); }));
     form->BitBtn1->Click();
     script.Answer(Ok([&](TForm& labels) { picture(&labels, "labels_dialog"); }));
-    AskLabelStart(form, 15, 2);
+    askLabelStart(form, 15, 2);
     form->Close();
 }
 

@@ -37,7 +37,7 @@ TEST(PatientRules, TheAgeCaptionCountsWholeYearsAndShowsNothingForNone) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.Text);
         std::string caption = "unchanged";
-        EXPECT_EQ(AgeCaption(c.Text, today, caption), c.Shown);
+        EXPECT_EQ(ageCaption(c.Text, today, caption), c.Shown);
         EXPECT_EQ(caption, c.Shown ? c.Caption : "unchanged");
     }
 }
@@ -45,19 +45,19 @@ TEST(PatientRules, TheAgeCaptionCountsWholeYearsAndShowsNothingForNone) {
 TEST(PatientRules, PaddingAndTheExamScopeHoldOnePatientsExams) {
     EXPECT_EQ(PadLeft("7", 10), "         7");
     EXPECT_EQ(PadLeft("12345678901", 10), "12345678901");
-    EXPECT_EQ(ExamScopeLow("7"), "         7   0");
-    EXPECT_EQ(ExamScopeHigh("7"), "         79999");
+    EXPECT_EQ(examScopeLow("7"), "         7   0");
+    EXPECT_EQ(examScopeHigh("7"), "         79999");
 }
 
 TEST(LabelStart, BlankOrZeroReadsAsOneAndTheSlotCountsAcross) {
-    EXPECT_EQ(LabelStartFromText("3 "), 3);
-    EXPECT_EQ(LabelStartFromText("12"), 12);
+    EXPECT_EQ(labelStartFromText("3 "), 3);
+    EXPECT_EQ(labelStartFromText("12"), 12);
     for (const char* first : {"  ", "", "0 ", "00"})
-        EXPECT_EQ(LabelStartFromText(first), 1) << "'" << first << "'";
+        EXPECT_EQ(labelStartFromText(first), 1) << "'" << first << "'";
     // The chart labels are 2 across, the shelf labels 4.
-    EXPECT_EQ(FirstLabelSlot(3, 2, 2), 6);
-    EXPECT_EQ(FirstLabelSlot(1, 1, 2), 1);
-    EXPECT_EQ(FirstLabelSlot(2, 3, 4), 7);
+    EXPECT_EQ(firstLabelSlot(3, 2, 2), 6);
+    EXPECT_EQ(firstLabelSlot(1, 1, 2), 1);
+    EXPECT_EQ(firstLabelSlot(2, 3, 4), 7);
 }
 
 }  // namespace

@@ -20,8 +20,8 @@ TEST(AgingBucketsTest, DaysOverdueAtEachEdgeFallIntoOneBucket) {
     for (const auto& c : cases) {
         // Due dates that carry a time of day age by their date alone.
         const TDateTime due = Today - c.Days + 0.75;
-        EXPECT_EQ(DaysOverdue(due, Today + 0.4), c.Days) << c.Days;
-        EXPECT_EQ(BucketFor(due, Today + 0.4), c.Bucket) << c.Days;
+        EXPECT_EQ(daysOverdue(due, Today + 0.4), c.Days) << c.Days;
+        EXPECT_EQ(bucketFor(due, Today + 0.4), c.Bucket) << c.Days;
     }
 }
 
@@ -36,5 +36,5 @@ TEST(AgingBucketsTest, TotalsSumEachBucketAndAllFive) {
     EXPECT_EQ(totals[AgingBucket::Days31To60], Currency(0));
     EXPECT_EQ(totals[AgingBucket::Over90], StrToCurr("-12.50"));
     EXPECT_EQ(totals.Total(), StrToCurr("27.50"));
-    EXPECT_STREQ(AgingGroupLabel(AgingBucket::Days31To60), "30-60 Days Overdue");
+    EXPECT_STREQ(agingGroupLabel(AgingBucket::Days31To60), "30-60 Days Overdue");
 }

@@ -136,7 +136,7 @@ public:
         LoadStoredProject(project);
         engine.SetDevice(&device);
         project.SetEngine(&engine);
-        SetProgramReportProject(&project);
+        setProgramReportProject(&project);
         const std::string pdf = ReportOutputFile(PdfName);
         engine.SetOutputFileName(pdf);
         auto* f = CreateForm<TPaymentsByDayReport>(nullptr);
@@ -145,7 +145,7 @@ public:
         f->BitBtn1->Click();
         f->Close();
         Application->ProcessMessages();
-        SetProgramReportProject(nullptr);
+        setProgramReportProject(nullptr);
         std::istringstream words(PdfText(pdf));
         Currency total;
         for (std::string word; words >> word;)
@@ -372,7 +372,7 @@ class ShopBooksTest : public ShopTest {
 protected:
     void SetUp() override {
         ShopTest::SetUp();
-        RegisterReportForms();
+        registerReportForms();
     }
     void TearDown() override {
         runs.closeForm();
@@ -431,7 +431,7 @@ class MoneyStoryBooksTest : public DepositTest {
 protected:
     void SetUp() override {
         DepositTest::SetUp();
-        RegisterReportForms();
+        registerReportForms();
     }
     void TearDown() override {
         runs.closeForm();

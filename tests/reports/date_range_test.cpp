@@ -48,7 +48,7 @@ TEST(DateRangeRules, EachChoiceGivesItsRange) {
         {"Today ", EncodeDate(2024, 2, 10) + 0.75, "02/10/2024", "02/10/2024"},
     };
     for (const Case& c : cases) {
-        const auto [from, thru] = DateRange::ForChoice(c.choice, c.today);
+        const auto [from, thru] = DateRange::forChoice(c.choice, c.today);
         EXPECT_EQ(text(from), c.from) << c.choice << " " << text(c.today);
         EXPECT_EQ(text(thru), c.thru) << c.choice << " " << text(c.today);
         EXPECT_EQ(from, std::floor(from)) << "a range starts at midnight";
@@ -56,7 +56,7 @@ TEST(DateRangeRules, EachChoiceGivesItsRange) {
 }
 
 TEST(DateRangeRules, TheFilterTextHasNoBlankBeforeAnd) {
-    EXPECT_EQ(DateRange::FilterText("20240314", "20240315"),
+    EXPECT_EQ(DateRange::filterText("20240314", "20240315"),
               "DTOS(date) >=\"20240314\".and. DTOS(date) <=\"20240315\"");
 }
 
@@ -139,7 +139,7 @@ TEST_F(DateRangeFormTest, OkAgainOrACloseDuringARunDoesNothing) {
 }
 
 TEST(ReportFormRegistry, EveryFormOfTheMenuIsRegistered) {
-    RegisterReportForms();
+    registerReportForms();
     for (const char* name :
          {"TSalesByDayReport", "TSalesByDaySummaryReport", "TTransactionByDateReport", "TPaymentsByDayReport"})
         EXPECT_NE(GetClass(name), nullptr) << name;

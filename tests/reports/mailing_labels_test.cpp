@@ -176,7 +176,7 @@ TEST_F(PatientLabelsTest, TheDialogsArePictured) {
 }
 
 TEST(MailingFormRegistry, TheMenusLabelFormsAreRegistered) {
-    RegisterReportForms();
+    registerReportForms();
     for (const char* name : {"TBirthDayLabelsForm", "TPrintRecallLabelsDlg", "TPrintPatientLabelsDlg"})
         EXPECT_NE(GetClass(name), nullptr) << name;
 }

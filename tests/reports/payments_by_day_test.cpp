@@ -28,10 +28,10 @@ protected:
         LoadStoredProject(project);
         engine.SetDevice(&device);
         project.SetEngine(&engine);
-        SetProgramReportProject(&project);
+        setProgramReportProject(&project);
     }
     void TearDown() override {
-        SetProgramReportProject(nullptr);
+        setProgramReportProject(nullptr);
         ReportFormTest::TearDown();
     }
     std::string print(const std::string& From, const std::string& Thru, const std::string& Name) {

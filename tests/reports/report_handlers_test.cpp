@@ -105,7 +105,7 @@ const std::map<std::string, EventSet>& events() {
 class ReportHandlersTest : public ShopTest {};
 
 TEST_F(ReportHandlersTest, EveryDeclaredHandlerOfEveryReportFormIsBound) {
-    RegisterReportForms();
+    registerReportForms();
     const auto classes = readDeclarations();
     // The scan reads the folder at all (a moved folder would otherwise pass).
     ASSERT_TRUE(classes.count("TTrialBalanceForm"));

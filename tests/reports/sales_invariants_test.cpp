@@ -98,7 +98,7 @@ TEST_F(SalesInvariantTest, EveryReportAgreesOnTheSalesOfTheRange) {
 }
 
 TEST_F(SalesInvariantTest, TheMenuFindsTheFormsByClassName) {
-    RegisterReportForms();
+    registerReportForms();
     for (const char* name : {"TSalesByItemReport", "TSalesByItemSummaryReport", "TSalesTaxReport"})
         EXPECT_NE(GetClass(name), nullptr) << name;
 }

@@ -66,7 +66,7 @@ class StatementTest : public ShopTest {
 protected:
     void SetUp() override {
         ShopTest::SetUp();
-        RegisterReportForms();
+        registerReportForms();
     }
     void TearDown() override {
         Application->ProcessMessages();
@@ -267,7 +267,7 @@ TEST_F(BarePatientTest, APatientRecordWithoutAnIDPrintsNoCarryOutStatement) {
         TDataSource* source = nullptr;
         TXbase* engine = nullptr;
         TComponent owner(nullptr);
-        MakeCompanyTable(&owner, table, source, engine, "PATIENT.DBF", "RecName");
+        makeCompanyTable(&owner, table, source, engine, "PATIENT.DBF", "RecName");
         table->Open();
         ASSERT_TRUE(engine->Seek("GRAY"));
         table->Edit();
@@ -285,7 +285,7 @@ TEST_F(BarePatientTest, APatientRecordWithoutAnIDPrintsNoCarryOutStatement) {
 }
 
 TEST_F(StatementTest, TheCarryOutListPrintsByButtonEnterAndDoubleClick) {
-    RegisterLookupLists();
+    registerLookupLists();
     auto* list = dynamic_cast<TLookupListForm*>(OpenForm(nullptr, {.ClassName = "TCarryOutStatementLookupList", .Caption = "&Carry-Out Statement"}));
     ASSERT_NE(list, nullptr);
     list->Edit1->SetText("CARTER");

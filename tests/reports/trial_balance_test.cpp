@@ -32,7 +32,7 @@ protected:
 
 }  // namespace
 
-TEST(AccountSide, DebitTypeOnlyForCapitalDAndNegativeBalancesChangeSides) {
+TEST(accountSide, DebitTypeOnlyForCapitalDAndNegativeBalancesChangeSides) {
     struct Case {
         const char* DC;
         const char* Balance;
@@ -49,7 +49,7 @@ TEST(AccountSide, DebitTypeOnlyForCapitalDAndNegativeBalancesChangeSides) {
     };
     TSideTotals totals;
     for (const Case& c : cases) {
-        const TAccountSide side = AccountSide(c.DC, StrToCurr(c.Balance));
+        const TAccountSide side = accountSide(c.DC, StrToCurr(c.Balance));
         EXPECT_EQ(side.DebitType, c.DebitType) << c.DC << " " << c.Balance;
         EXPECT_EQ(side.Side, c.Side) << c.DC << " " << c.Balance;
         EXPECT_EQ(CurrToStr(side.Amount), c.Amount) << c.DC << " " << c.Balance;

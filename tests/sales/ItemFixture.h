@@ -36,7 +36,7 @@ protected:
         module = std::make_unique<TDataModule1>(nullptr, nullptr);
         DataModule1 = module.get();
         module->ChangeDataDirectory(company.DataDirectory());
-        RegisterItemForms();
+        registerItemForms();
         owner = std::make_unique<TComponent>(nullptr);
     }
     void TearDown() override {

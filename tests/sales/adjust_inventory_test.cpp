@@ -63,7 +63,7 @@ TEST_F(AdjustTest, FivePlusThreeMinusOneStoresSevenAndQueuesTwoEqualLines) {
     goItem("FRAME");
     adjust("0", "2", " 1 ")->OKBitBtnClick(nullptr);
     EXPECT_EQ(stored("FRAME", "QTYONHAND"), "5");
-    EXPECT_EQ(SkuLabelQueue::ReadLines(), std::vector<std::string>(3, FrameLine));
+    EXPECT_EQ(SkuLabelQueue::readLines(), std::vector<std::string>(3, FrameLine));
 }
 
 TEST_F(AdjustTest, TheAdjustButtonOpensTheDialogOnTheItem) {
@@ -106,14 +106,14 @@ TEST_F(AdjustTest, TheLabelLineKeepsEveryColumnInPlace) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        const std::string line = SkuLabelQueue::LabelLine(c.item);
+        const std::string line = SkuLabelQueue::labelLine(c.item);
         EXPECT_EQ(line, c.line);
         EXPECT_EQ(line.size(), 130u);
         EXPECT_EQ(SkuLabelQueue::ColumnText(line, SkuLabelQueue::SizeColumn).substr(0, c.item.Size.size()),
                   c.item.Size);
     }
-    EXPECT_FALSE(SkuLabelQueue::PriceFits(100000.00));
-    EXPECT_EQ(SkuLabelQueue::PriceText(100000.00), "$100,000.00");
+    EXPECT_FALSE(SkuLabelQueue::priceFits(100000.00));
+    EXPECT_EQ(SkuLabelQueue::priceText(100000.00), "$100,000.00");
 }
 
 TEST_F(AdjustTest, ALabelCountThatIsNoPositiveWholeNumberQueuesNothing) {
@@ -238,7 +238,7 @@ TEST_F(AdjustTest, AQueueThatCannotBeWrittenLeavesTheQuantityAsItWas) {
     std::filesystem::remove(SkuLabelQueue::Path());
     dialog->OKBitBtnClick(nullptr);
     EXPECT_EQ(stored("FRAME", "QTYONHAND"), "7");
-    EXPECT_EQ(SkuLabelQueue::ReadLines().size(), 3u);
+    EXPECT_EQ(SkuLabelQueue::readLines().size(), 3u);
     SkuLabelQueue::Reset();
 
     // A missing scratch folder is made.
@@ -246,7 +246,7 @@ TEST_F(AdjustTest, AQueueThatCannotBeWrittenLeavesTheQuantityAsItWas) {
     Application->ProcessMessages();
     goItem("FRAME");
     adjust("0", "0", "1")->OKBitBtnClick(nullptr);
-    EXPECT_EQ(SkuLabelQueue::ReadLines().size(), 1u);
+    EXPECT_EQ(SkuLabelQueue::readLines().size(), 1u);
 }
 
 TEST_F(AdjustTest, AnItemWithoutAQuantityStartsFromNought) {

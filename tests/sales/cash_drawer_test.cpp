@@ -37,7 +37,7 @@ TEST(CashDrawerCode, GroupsOfThreeDigitsBecomeBytes) {
         TDialogScript script;
         if (!c.bytes)
             script.Answer(mrOk);
-        EXPECT_EQ(CashDrawer::ControlString(c.code), c.bytes);
+        EXPECT_EQ(CashDrawer::controlString(c.code), c.bytes);
         EXPECT_EQ(script.Unanswered(), 0u);
         if (!c.bytes) {
             ASSERT_EQ(script.Shown().size(), 1u);
@@ -48,11 +48,11 @@ TEST(CashDrawerCode, GroupsOfThreeDigitsBecomeBytes) {
 
 TEST(CashDrawerPort, OnlyAWholeNumberNamesAPort) {
     TDialogScript script;
-    EXPECT_EQ(CashDrawer::PortNumber("No Cash Drawer"), std::nullopt);
-    EXPECT_EQ(CashDrawer::PortNumber("2"), std::optional<uint16_t>(2));
+    EXPECT_EQ(CashDrawer::portNumber("No Cash Drawer"), std::nullopt);
+    EXPECT_EQ(CashDrawer::portNumber("2"), std::optional<uint16_t>(2));
     EXPECT_TRUE(script.Shown().empty());
     script.Answer(mrOk);
-    EXPECT_EQ(CashDrawer::PortNumber("COM2"), std::nullopt);
+    EXPECT_EQ(CashDrawer::portNumber("COM2"), std::nullopt);
     ASSERT_EQ(script.Shown().size(), 1u);
     EXPECT_NE(script.Shown()[0].Text.find("CashDrawerPort"), std::string::npos);
 }

@@ -32,7 +32,7 @@ TagOrders ReadTagOrders(const std::string& Folder, const std::string& FileName) 
         ADD_FAILURE() << "cannot open " << path;
         return orders;
     }
-    for (const TIndexTagDef& tag : IndexCatalog::FindTable(FileName)->Tags) {
+    for (const TIndexTagDef& tag : IndexCatalog::findTable(FileName)->Tags) {
         std::vector<int>& order = orders[tag.TagName];
         const int number = xb_TagArea(tag.TagName);
         if (number == 0) {

@@ -26,7 +26,7 @@ class DepositFormTest : public DepositTest {
 protected:
     void SetUp() override {
         DepositTest::SetUp();
-        RegisterDepositForm();
+        registerDepositForm();
     }
     void TearDown() override {
         form.reset();
@@ -189,7 +189,7 @@ TEST_F(DepositFormTest, TheStoredDepositShowsEachItemsPaymentDate) {
 }
 
 TEST_F(DepositFormTest, OneWindowAtATimeAndAnUnsavedOneAsksBeforeClosing) {
-    EXPECT_TRUE(IsSingleInstance("TDepositForm"));
+    EXPECT_TRUE(isSingleInstance("TDepositForm"));
     TForm* first = OpenForm(nullptr, {.ClassName = "TDepositForm", .Caption = "Make &Deposits"});
     ASSERT_NE(dynamic_cast<TDepositForm*>(first), nullptr);
     TForm* second = OpenForm(nullptr, {.ClassName = "TDepositForm", .Caption = "Make &Deposits"});

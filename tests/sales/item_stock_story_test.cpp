@@ -14,7 +14,7 @@ TEST_F(MoneyTest, ASavedSaleLowersTheStockTheItemDialogShowsAndLocksTheNumber) {
     newReceipt("7", {{"LENS1", "2", "40.00", true}});
     ASSERT_TRUE(receipt->SaveReceipt());
 
-    RegisterItemForms();
+    registerItemForms();
     std::unique_ptr<TComponent> owner = std::make_unique<TComponent>(nullptr);
     module->ItemTable->SetIndexName("ID");
     ASSERT_TRUE(module->ItemXbase->Seek(AppUtils::PadRight("LENS1", 10)));

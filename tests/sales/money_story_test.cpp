@@ -91,7 +91,7 @@ TEST_F(MoneyStoryTest, EveryStepKeepsTheBooksAndTheRebuildGivesThemBack) {
         runner.SetDefaultDest(rdFile);
         runner.SetOutputFileName(dir.file("story.pdf"));
         runner.OnPrint = [&](TObject* Sender) {
-            PrintDepositRecord(*dynamic_cast<TBaseReport*>(Sender), DepositRecordOf(*module, *deposit));
+            printDepositRecord(*dynamic_cast<TBaseReport*>(Sender), depositRecordOf(*module, *deposit));
         };
         runner.Execute();
     }

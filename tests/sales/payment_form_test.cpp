@@ -26,7 +26,7 @@ class PaymentFormTest : public MoneyTest {
 protected:
     void SetUp() override {
         MoneyTest::SetUp();
-        RegisterPaymentForm();
+        registerPaymentForm();
     }
     std::string receiptOf(const std::string& Patient, const std::string& Price) {
         newReceipt(Patient, {{"EXAM", "1", Price, false}});
@@ -116,7 +116,7 @@ TEST_F(PaymentFormTest, APatientWithOpenReceiptsAndACreditFillsTheWindow) {
     bool statement = false;
     for (int i = 0; i < form->ComponentCount(); ++i)
         if (auto* window = dynamic_cast<TForm*>(form->Components(i)))
-            statement = statement || FormClassName(window) == "TStatementWalkoutReport";
+            statement = statement || formClassName(window) == "TStatementWalkoutReport";
     EXPECT_TRUE(statement);
 }
 
@@ -257,7 +257,7 @@ TEST_F(PaymentFormTest, ClosingAnUnsavedWindowAsksFirst) {
 }
 
 TEST_F(PaymentFormTest, TheMenuOpensOneModalWindowByClassName) {
-    EXPECT_TRUE(IsSingleInstance("TPaymentForm"));
+    EXPECT_TRUE(isSingleInstance("TPaymentForm"));
     TDialogScript script;
     script.Answer([](TForm& window) {
         EXPECT_EQ(window.Caption(), "New Payment/Refund");

@@ -97,7 +97,7 @@ TEST_F(ReceiptClaimTest, EightLinesPutTheFirstSixAndAnUpdateRewrites) {
 }
 
 TEST_F(ReceiptClaimTest, EditingTheExistingClaimOpensItsDialogAndRewritesNothing) {
-    RegisterClaimForms();
+    registerClaimForms();
     lines({"1", "2"});
     createClaim(true);
     const std::string id = Trim(module->InsTable->FieldByName("ID")->AsString());

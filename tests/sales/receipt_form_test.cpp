@@ -407,7 +407,7 @@ TEST_F(ReceiptFormTest, RatesAndCopiesThatAreNoNumbersCountAsZeroWithOneMessage)
     TDialogScript more;
     more.Answer(mrOk).Answer(mrOk);
     EXPECT_EQ(ReceiptSettings::ReceiptCopies(company.DataDirectory()), 1);
-    EXPECT_EQ(ReceiptSettings::AltTaxRateText(company.DataDirectory()), "0");
+    EXPECT_EQ(ReceiptSettings::altTaxRateText(company.DataDirectory()), "0");
     ASSERT_EQ(more.Shown().size(), 2u);
     EXPECT_NE(more.Shown()[0].Text.find("ReceiptCopies"), std::string::npos);
     EXPECT_NE(more.Shown()[1].Text.find("AltTaxRate"), std::string::npos);
@@ -421,8 +421,8 @@ TEST_F(ReceiptFormTest, OtherWindowsReachTheOneReceiptWindowToOpenAStoredReceipt
     delete form;
     form = nullptr;
 
-    RegisterReceiptForm();
-    OpenStoredReceipt(Application, number);  // the way the patient history asks
+    registerReceiptForm();
+    openStoredReceipt(Application, number);  // the way the patient history asks
     TReceiptForm* shown = nullptr;
     for (int i = 0; i < Screen->FormCount() && !shown; ++i)
         shown = dynamic_cast<TReceiptForm*>(Screen->Forms(i));

@@ -20,7 +20,7 @@
 namespace {
 
 std::string queueLine(const std::string& Item, double Sell, const std::string& Size) {
-    return SkuLabelQueue::LabelLine({Item, Sell, "Round metal frame", "Gunmetal", Size, "Acme Optical", "Lens Supply"});
+    return SkuLabelQueue::labelLine({Item, Sell, "Round metal frame", "Gunmetal", Size, "Acme Optical", "Lens Supply"});
 }
 
 // Runs Body on a report printing to File on the PDF printer.
@@ -45,7 +45,7 @@ TEST(SkuLabelPrint, TheUpcDigitsAreTheItemNumbersDigitsPaddedOrCutToEleven) {
         {"12345678901", "12345678901"}, {"1234567890123", "12345678901"}, {"\xe9" "7", "00000000007"},
     };
     for (const auto& [item, digits] : cases)
-        EXPECT_EQ(SkuLabelPrint::UpcDigits(item), digits) << item;
+        EXPECT_EQ(SkuLabelPrint::upcDigits(item), digits) << item;
 }
 
 TEST(SkuLabelPrint, ALabelsBarCodeReadsBackAsTheItemNumbersUpc) {
@@ -92,13 +92,13 @@ TEST(SkuLabelPrint, TheListingBreaksItsPagesPastTenAndAHalfInches) {
     int pages = 0;
     printPdf(pdf, [&](TBaseReport& report) {
         auto header = [&] {
-            SkuLabelPrint::PrintListingHeader(&report, ++pages, EncodeDate(2026, 12, 10) + EncodeTime(14, 5, 0, 0));
-            SkuLabelPrint::StartListingBody(&report);
+            SkuLabelPrint::printListingHeader(&report, ++pages, EncodeDate(2026, 12, 10) + EncodeTime(14, 5, 0, 0));
+            SkuLabelPrint::startListingBody(&report);
         };
         header();
         for (size_t i = 0; i < lines.size(); ++i) {
             rowTops.push_back(report.LineTop());
-            SkuLabelPrint::PrintListingRow(&report, lines[i]);
+            SkuLabelPrint::printListingRow(&report, lines[i]);
             if (report.YPos() > SkuLabelPrint::ListingPageEnd && i + 1 < lines.size()) {
                 report.NewPage();
                 header();

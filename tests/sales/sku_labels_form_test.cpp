@@ -39,7 +39,7 @@ std::string queueText() {
 
 void queue(int Count) {
     for (int n = 1; n <= Count; ++n)
-        SkuLabelQueue::Append(SkuLabelQueue::LabelLine({"A56-7" + std::to_string(n), 10.0 * n, "Frame", "Black",
+        SkuLabelQueue::Append(SkuLabelQueue::labelLine({"A56-7" + std::to_string(n), 10.0 * n, "Frame", "Black",
                                                         "5" + std::to_string(n), "Acme", "Supply"}),
                               1);
 }

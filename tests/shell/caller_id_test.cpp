@@ -60,7 +60,7 @@ protected:
         Application->Initialize();
         xb_CloseAll();
         os::DeleteFile(Vo97Ini::File().FileName());
-        RegisterShellParts();
+        registerShellParts();
         ASSERT_TRUE(pty.valid());
         pty.exportAs(ModemPort);
         CompanyFixture::AppendRows(company.DataDirectory(), "Patient.dbf",
@@ -77,7 +77,7 @@ protected:
         Application->ProcessMessages();
         Session()->Close();
         xb_CloseAll();
-        SetCallerIDStart({});
+        setCallerIDStart({});
     }
 
     // The main window's first activation with the company open and the
@@ -173,7 +173,7 @@ TEST_F(CallerIDTest, EditOpensThePatientsRecordOverTheCallWindow) {
         if (auto* opened = dynamic_cast<TForm*>(known->Components(i)))
             record = opened;
     ASSERT_NE(record, nullptr);
-    EXPECT_EQ(FormClassName(record), "TPatientInfoDlg");
+    EXPECT_EQ(formClassName(record), "TPatientInfoDlg");
     EXPECT_EQ(DataModule1->PatientTable->IndexName(), "ID");
     EXPECT_EQ(DataModule1->PatientTable->FieldByName("NAME")->AsString(), "DOE, JANE");
 

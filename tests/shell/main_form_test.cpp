@@ -74,7 +74,7 @@ protected:
             if (entry.TargetClass)
                 UnRegisterClass(entry.TargetClass);
         os::DeleteFile(Vo97Ini::File().FileName());
-        SetCallerIDStart({});
+        setCallerIDStart({});
     }
     void TearDown() override {
         if (form) {
@@ -84,7 +84,7 @@ protected:
         Application->ProcessMessages();
         Session()->Close();
         xb_CloseAll();
-        SetCallerIDStart({});
+        setCallerIDStart({});
     }
     TLogoAppForm* make() {
         form = CreateForm<TLogoAppForm>(nullptr);
@@ -373,7 +373,7 @@ TEST_F(MainFormTest, WindowsAreReusedWhereTheMenuSaysSo) {
     click("PatientsMenuItem");
     std::vector<std::string> classes;
     for (TForm* f : ownedForms())
-        classes.push_back(FormClassName(f));
+        classes.push_back(formClassName(f));
     EXPECT_EQ(classes, (std::vector<std::string>{"TReceiptForm", "TScheduleDlg", "TLookupList", "TLookupList"}));
     EXPECT_EQ(ownedForms()[0]->Caption(), "Edit Receipt");
 
@@ -381,7 +381,7 @@ TEST_F(MainFormTest, WindowsAreReusedWhereTheMenuSaysSo) {
     ownedForms()[0]->Close();
     Application->ProcessMessages();
     click("CreateReceipt1");
-    EXPECT_EQ(FormClassName(ownedForms().back()), "TReceiptForm");
+    EXPECT_EQ(formClassName(ownedForms().back()), "TReceiptForm");
 }
 
 TEST_F(MainFormTest, ReceivePaymentsOpensThePaymentWindowModally) {
@@ -462,7 +462,7 @@ TEST_F(MainFormTest, AGoodOpenCompanyEnablesTheMenuAtOnceWithoutAnotherActivatio
 TEST_F(MainFormTest, CallerIDStartsOnceAtTheFirstActivationThatFindsAPort) {
     TestCompany company;
     std::vector<std::string> starts;
-    SetCallerIDStart([&](TForm* MainForm, TSerComPort* Port, const std::string& PortText) {
+    setCallerIDStart([&](TForm* MainForm, TSerComPort* Port, const std::string& PortText) {
         EXPECT_EQ(MainForm, form);
         EXPECT_EQ(Port, form->SerComPort1);
         starts.push_back(PortText);

@@ -25,7 +25,7 @@ void Fail(const std::string& what) { throw std::runtime_error(what); }
 template <class Action>
 void WithTable(const std::string& DataDirectory, const std::string& FileName, Action action) {
     int previous = xb_Select(0);
-    std::string path = Schemas::TableFileName(DataDirectory, FileName);
+    std::string path = Schemas::tableFileName(DataDirectory, FileName);
     if (xb_Use(path.c_str(), "FIXTURE", XB_EXCLUSIVE, XB_DRIVER_NSX) == 0) {
         xb_Select(previous);
         Fail("cannot open " + path);
@@ -46,11 +46,11 @@ void WithTable(const std::string& DataDirectory, const std::string& FileName, Ac
 namespace CompanyFixture {
 
 void CreateTable(const std::string& DataDirectory, const std::string& FileName) {
-    const TTableSchema* schema = Schemas::FindTable(FileName);
+    const TTableSchema* schema = Schemas::findTable(FileName);
     if (!schema)
         Fail("no company table " + FileName);
     TXbase engine(nullptr);
-    if (!Schemas::CreateTable(&engine, *schema, Schemas::TableFileName(DataDirectory, schema->FileName)))
+    if (!Schemas::CreateTable(&engine, *schema, Schemas::tableFileName(DataDirectory, schema->FileName)))
         Fail("cannot create " + FileName);
 }
 
@@ -64,11 +64,11 @@ void CreateTables(const std::string& DataDirectory) {
     accounts.SetDatabaseName(DataDirectory);
     accounts.SetTableType(ttSXNSX);
     accounts.SetTableName("Acct");
-    Schemas::AppendDefaultAccounts(&accounts);
+    Schemas::appendDefaultAccounts(&accounts);
 }
 
 void BuildIndex(const std::string& DataDirectory, const std::string& FileName) {
-    const TIndexedTable* table = IndexCatalog::FindTable(FileName);
+    const TIndexedTable* table = IndexCatalog::findTable(FileName);
     if (!table)
         Fail("no tags for " + FileName);
     WithTable(DataDirectory, FileName, [&] {
@@ -261,10 +261,10 @@ TestCompany::TestCompany(std::string Name) : name_(std::move(Name)) {
     static int made = 0;
     if (name_.empty())
         name_ = "Company" + std::to_string(++made);
-    dataDirectory_ = InstallLayout::CompanyDataFolder(name_);
+    dataDirectory_ = InstallLayout::companyDataFolder(name_);
     if (os::DirectoryExists(dataDirectory_))
         Fail("company " + name_ + " exists already");
-    for (const std::string& folder : {InstallLayout::CompanyFolder(), InstallLayout::DataFolder()})
+    for (const std::string& folder : {InstallLayout::companyFolder(), InstallLayout::DataFolder()})
         if (!os::DirectoryExists(folder) && os::ForceDirectories(folder))
             madeFolders_.push_back(folder);
     TSettingsFile registry = CompanyRegistry::File(name_);
@@ -277,7 +277,7 @@ TestCompany::TestCompany(std::string Name) : name_(std::move(Name)) {
 TestCompany::~TestCompany() {
     std::error_code ignored;
     std::filesystem::remove_all(dataDirectory_, ignored);
-    std::filesystem::remove(InstallLayout::CompanyRegistryFileName(name_), ignored);
+    std::filesystem::remove(InstallLayout::companyRegistryFileName(name_), ignored);
     for (const std::string& folder : madeFolders_)
         std::filesystem::remove(folder, ignored);  // only when empty
 }

@@ -86,15 +86,15 @@ void PostDocuments(TDataModule1& Module) {
     auto receipt = [&](const char* Number, const char* Patient, TDateTime Date, const char* Sub, const char* Tax,
                        const char* Total) {
         const TReceiptFigures now{StrToCurr(Sub), StrToCurr(Tax), StrToCurr(Total)};
-        PostLedgerRows(Module, ReceiptRows(now, none, Number, Patient, Date));
+        postLedgerRows(Module, receiptRows(now, none, Number, Patient, Date));
     };
     receipt("1001", "1", d14, "150.00", "5.00", "155.00");
     receipt("1002", "2", d14, "70.00", "4.00", "74.00");
     receipt("1003", "1", d15, "55.00", "4.35", "59.35");
-    PostLedgerRows(Module, PaymentRows(Currency(100), Currency(0), "1", "1", d15));
-    PostLedgerRows(Module, PaymentRows(Currency(74), Currency(0), "2", "2", d15));
-    PostLedgerRows(Module, PaymentRows(Currency(20), Currency(0), "3", "1", d15));
-    PostLedgerRows(Module, DepositRows(Currency(194), "1", d15));
+    postLedgerRows(Module, PaymentRows(Currency(100), Currency(0), "1", "1", d15));
+    postLedgerRows(Module, PaymentRows(Currency(74), Currency(0), "2", "2", d15));
+    postLedgerRows(Module, PaymentRows(Currency(20), Currency(0), "3", "1", d15));
+    postLedgerRows(Module, DepositRows(Currency(194), "1", d15));
 }
 
 }  // namespace ShopFixture

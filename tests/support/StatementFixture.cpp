@@ -15,7 +15,7 @@ using CompanyFixture::Row;
 
 TDateTime today() { return EncodeDate(2024, 3, 15); }
 
-TDateTime dueDate(const TOpenReceipt& R) { return today() - R.DaysOverdue; }
+TDateTime dueDate(const TOpenReceipt& R) { return today() - R.daysOverdue; }
 
 TDateTime fromKey(const std::string& Key) {
     return EncodeDate(std::stoi(Key.substr(0, 4)), std::stoi(Key.substr(4, 2)), std::stoi(Key.substr(6, 2)));
@@ -40,11 +40,11 @@ Row withAddress(const std::string& Street, const std::string& City, const std::s
     return {{"ADDR", Street}, {"CITY", City}, {"STATE", State}, {"ZIP", Zip}};
 }
 
-TOpenReceipt receipt(int Number, int Patient, int DaysOverdue, Currency Total, Currency Paid = Currency(0)) {
+TOpenReceipt receipt(int Number, int Patient, int daysOverdue, Currency Total, Currency Paid = Currency(0)) {
     TOpenReceipt r;
     r.Receipt = Number;
     r.Patient = Patient;
-    r.DaysOverdue = DaysOverdue;
+    r.daysOverdue = daysOverdue;
     r.Total = Total;
     r.Paid = Paid;
     return r;
@@ -152,16 +152,16 @@ void Post(TDataModule1& Module, const TStatementSet& Set) {
     using namespace LedgerPostings;
     const auto write = [&](const std::vector<TLedgerRow>& Rows) {
         if (Set.MoveBalances)
-            PostLedgerRows(Module, Rows);
+            postLedgerRows(Module, Rows);
         else
-            for (const TLedgerRow& row : Rows) WriteLedgerRow(Module, row);
+            for (const TLedgerRow& row : Rows) writeLedgerRow(Module, row);
     };
     int payment = 300;
     std::vector<std::pair<TDateTime, std::vector<TLedgerRow>>> payments;
     for (const TOpenReceipt& r : Set.Receipts) {
         const TDateTime date = receiptDate(r);
         const std::string patient = std::to_string(r.Patient);
-        write(ReceiptRows({r.Total, Currency(0), r.Total}, {}, std::to_string(r.Receipt), patient, date));
+        write(receiptRows({r.Total, Currency(0), r.Total}, {}, std::to_string(r.Receipt), patient, date));
         if (r.Paid != Currency(0)) {
             const TDateTime paid = paymentDate(r);
             payments.push_back({paid, PaymentRows(r.Paid, Currency(0), std::to_string(++payment), patient, paid)});

@@ -1,7 +1,7 @@
 #pragma once
 // Patients with open receipts for the statement and aging tests, added to
 // the shop fixture (whose clock stands at 15 March 2024). Each receipt is a
-// Sales.dbf record without tax, due DaysOverdue days before today (dated 30
+// Sales.dbf record without tax, due daysOverdue days before today (dated 30
 // days before its due date), posted to the ledger on its date through the
 // program's posting service; a paid part is posted as a cash payment the day
 // after unless said otherwise. A patient's BALANCE is the sum of the balances of its receipts.
@@ -32,7 +32,7 @@ namespace StatementFixture {
 struct TOpenReceipt {
     int Receipt = 0;
     int Patient = 0;
-    int DaysOverdue = 0;
+    int daysOverdue = 0;
     Currency Total;
     Currency Paid;
     // Overrides the date 30 days before the due date (FX-L's January dates).

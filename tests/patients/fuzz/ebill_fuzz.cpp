@@ -33,12 +33,12 @@ void check(bool condition) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string_view bytes(reinterpret_cast<const char*>(data), size);
     const int64_t lines = countLines(bytes);
-    const int blocks = CountEBillBlocks(EBillBytes(bytes));
+    const int blocks = countEBillBlocks(eBillBytes(bytes));
     check(blocks == (lines + kEBillBlockLines - 1) / kEBillBlockLines);
 
-    const auto& columns = EBillColumns();
+    const auto& columns = eBillColumns();
     for (int pageNo = 0; pageNo <= blocks + 1; ++pageNo) {
-        const TEBillPage page = ReadEBillPage(bytes, pageNo);
+        const TEBillPage page = readEBillPage(bytes, pageNo);
         check(page.FileEmpty == bytes.empty());
         check(page.Labels.size() == columns.size());
         for (size_t i = 0; i < columns.size(); ++i) check(page.Labels[i].size() <= size_t(columns[i].Width));
