@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDeadlineTimer>
 #include <QEventLoop>
 #include <QMenuBar>
 #include <QScreen>
@@ -220,12 +221,35 @@ void TForm::SetVisible(bool Value) {
         case wsMaximized: Handle()->showMaximized(); break;
         }
         layoutClientArea();
+        // The focus is chosen first: the window, once active, gives the
+        // keyboard to the control it holds.
         focusFirstControl();
+        awaitActivation();
     } else {
         visible_ = false;
         Handle()->hide();
         DoHide();
     }
+}
+
+// A window system maps a shown window and activates it some time later;
+// without a window manager nothing activates it unless asked. The form is
+// active when Show returns, as it is offscreen, so that the focus it gives
+// its first control is the keyboard's. Only window-system events are taken
+// meanwhile: no input, no timers.
+namespace {
+// Long enough for a loaded X server to map a window, short enough that a
+// window which never becomes active (another program holds the focus) costs
+// little.
+constexpr int kActivationWaitMs = 500;
+}  // namespace
+
+void TForm::awaitActivation() {
+    if (QGuiApplication::platformName() == "offscreen" || Handle()->isActiveWindow()) return;
+    Handle()->activateWindow();
+    QDeadlineTimer deadline(kActivationWaitMs);
+    while (!Handle()->isActiveWindow() && Handle()->isVisible() && !deadline.hasExpired())
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents | QEventLoop::X11ExcludeTimers, 10);
 }
 
 void TForm::focusFirstControl() {
@@ -378,8 +402,15 @@ void TForm::focusControl(TWinControl* Control) {
     if (!Handle()->isActiveWindow()) Handle()->activateWindow();
     int before = focusRequests_;
     if (Control->Handle()) Control->Handle()->setFocus(Qt::OtherFocusReason);
-    // An inactive window gets its focus event later; the form knows now.
-    if (focusRequests_ == before) controlFocused(Control);
+    if (focusRequests_ != before) return;
+    // An inactive window gets its focus event later; the form knows now. What
+    // the old control's OnExit raises is shown, as it is when an active
+    // window hears of the change through its focus event.
+    try {
+        controlFocused(Control);
+    } catch (...) {
+        Application->HandleException(this);
+    }
 }
 
 // The focus moved to Control: the old control hears OnExit (with

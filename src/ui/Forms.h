@@ -131,6 +131,7 @@ private:
     void applyWindowFlags();
     void placeOnFirstShow();
     void focusFirstControl();
+    void awaitActivation();
     void fireDestroy();
 
     QWidget* client_;
