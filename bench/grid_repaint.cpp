@@ -182,7 +182,7 @@ int main(int argc, char** argv) {
     setenv("QT_QPA_PLATFORM", "offscreen", 1);
     QApplication app(argc, argv);
     Application->Initialize();
-    RegisterEngineGlue();
+    registerEngineGlue();
     ScratchFolder folder;
     MakeTable(folder.file("people.dbf"));
     Build(folder);

@@ -291,7 +291,7 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     Application->Initialize();
     sides = new Sides;
-    sides->device = std::make_unique<TRSDevice>(std::vector<const TPrinterDriver*>{PdfPrinter()}, "PDF");
+    sides->device = std::make_unique<TRSDevice>(std::vector<const TPrinterDriver*>{pdfPrinter()}, "PDF");
     sides->stream = RecordStream();
     sides->pictures = PeerRecord();
 

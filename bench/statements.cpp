@@ -625,7 +625,7 @@ int main(int argc, char** argv) {
         setenv("QT_QPA_PLATFORM", "offscreen", 0);
         Application->Initialize();
         xb_CloseAll();
-        SetFixedNow(today() + 0.5);
+        setFixedNow(today() + 0.5);
         registerReportForms();
 
         ScratchFolder peerFolder;

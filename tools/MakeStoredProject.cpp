@@ -1,5 +1,5 @@
 // Build step: writes the program's stored report project as a C++ source
-// that embeds the project stream's bytes (StoredProjectBytes).
+// that embeds the project stream's bytes (storedProjectBytes).
 #include <cstdio>
 #include <fstream>
 #include <iostream>
@@ -15,7 +15,7 @@ int main(int argc, char** argv) {
     }
     try {
         TDuzuProjectManager project(nullptr);
-        DefineStoredProject(project);
+        defineStoredProject(project);
         TMemoryStream bytes;
         project.SaveToStream(&bytes);
         std::ofstream out(argv[1], std::ios::binary | std::ios::trunc);
@@ -30,7 +30,7 @@ int main(int argc, char** argv) {
             out << text;
         }
         out << "\n};\n}  // namespace\n\n"
-            << "const std::string& StoredProjectBytes() {\n"
+            << "const std::string& storedProjectBytes() {\n"
             << "    static const std::string bytes(reinterpret_cast<const char*>(kBytes), sizeof kBytes);\n"
             << "    return bytes;\n}\n";
         return out.good() ? 0 : 1;

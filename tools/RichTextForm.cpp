@@ -45,7 +45,7 @@ std::string makeTable() {
 
 int main(int argc, char** argv) {
     Application->Initialize(argc, argv);
-    RegisterEngineGlue();
+    registerEngineGlue();
     std::string folder = makeTable();
 
     TForm form(nullptr);
@@ -89,7 +89,7 @@ int main(int argc, char** argv) {
     editor->SetFocus();
     Application->ProcessMessages();
     if (argc > 1) {
-        RenderToPng(&form, argv[1]);
+        renderToPng(&form, argv[1]);
         return 0;
     }
     Application->Run();

@@ -102,7 +102,7 @@ std::string WithoutTrailingSeparator(std::string Folder) {
 
 TDataModule1::TDataModule1(TComponent* AOwner, TMainFormLink* MainForm) : TComponent(AOwner), mainForm_(MainForm) {
     SetName("DataModule1");
-    RegisterEngineGlue();
+    registerEngineGlue();
 
     Database1 = new TDatabase(this);
     Database1->SetName("Database1");

@@ -221,7 +221,7 @@ void ApplyFormats(TField* Field, const char* DisplayFormat, const char* EditForm
 }
 
 TField* NewField(TDataModule1* Module, TTable* Table, const std::string& Name, TFieldType Type) {
-    TField* field = CreateFieldOfType(Type, Module);
+    TField* field = createFieldOfType(Type, Module);
     field->SetName(Table->Name() + Name);
     field->SetFieldName(Name);
     return field;

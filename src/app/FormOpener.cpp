@@ -133,7 +133,7 @@ TForm* OpenForm(TComponent* Owner, const TFormTarget& Target) {
 TPlaceholderForm::TPlaceholderForm(TComponent* AOwner, const std::string& TargetClassName,
                                    const std::string& Caption)
     : TForm(AOwner), targetClassName_(TargetClassName) {
-    SetCaption(StripHotkey(Caption));
+    SetCaption(stripHotkey(Caption));
     SetBorderStyle(bsDialog);
     SetPosition(poOwnerFormCenter);
     SetBounds(0, 0, 300, 110);

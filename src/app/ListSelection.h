@@ -17,4 +17,4 @@ struct TListSelection {
 };
 
 // The one shared selection state of the program.
-TListSelection& ListSelection();
+TListSelection& listSelection();

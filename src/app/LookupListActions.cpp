@@ -326,16 +326,16 @@ void ReceiptOrder(TLookupListForm& List) {
 
 }  // namespace
 
-void ReceiptListStart(TLookupListForm& List) {
+void receiptListStart(TLookupListForm& List) {
     if (ReceiptPatient().empty()) {
         ReceiptOrder(List);
         return;
     }
     List.SortComboBox->SetText("Account");
-    ReceiptListSort(List, "Account");
+    receiptListSort(List, "Account");
 }
 
-bool ReceiptListSort(TLookupListForm& List, const std::string& Text) {
+bool receiptListSort(TLookupListForm& List, const std::string& Text) {
     std::string upper = Text;
     for (char& c : upper)
         c = char(std::toupper(static_cast<unsigned char>(c)));
@@ -358,14 +358,14 @@ bool ReceiptListSort(TLookupListForm& List, const std::string& Text) {
     return false;
 }
 
-void ReceiptListClosing(TLookupListForm&) {
+void receiptListClosing(TLookupListForm&) {
     if (Module().SalesTable->Active())
         Module().SalesXbase->SetScope("", "");
 }
 
 // ---- Select ----
 
-void SelectPatientIntoReceipt(TLookupListForm& List) {
+void selectPatientIntoReceipt(TLookupListForm& List) {
     TDataModule1& module = Module();
     TTable* patient = List.Table();
     TTable* header = module.Temp1Table;
@@ -385,13 +385,13 @@ void SelectPatientIntoReceipt(TLookupListForm& List) {
     List.Close();
 }
 
-void SelectPatientForPayment(TLookupListForm& List) {
-    if (ListSelection().AddBalancesDue)
-        ListSelection().AddBalancesDue();
+void selectPatientForPayment(TLookupListForm& List) {
+    if (listSelection().AddBalancesDue)
+        listSelection().AddBalancesDue();
     List.Close();
 }
 
-void SelectPatientIntoClaim(TLookupListForm& List) {
+void selectPatientIntoClaim(TLookupListForm& List) {
     TDataModule1& module = Module();
     TTable* patient = List.Table();
     TTable* claim = module.InsTable;
@@ -414,18 +414,18 @@ void SelectPatientIntoClaim(TLookupListForm& List) {
     List.Close();
 }
 
-void SelectReceiptNumber(TLookupListForm& List) {
-    ListSelection().SelectedReceipt = AppUtils::PadLeft(TrimBlanks(Text(List.Table(), "Receipt")), 10);
+void selectReceiptNumber(TLookupListForm& List) {
+    listSelection().SelectedReceipt = AppUtils::PadLeft(TrimBlanks(Text(List.Table(), "Receipt")), 10);
     List.Close();
 }
 
-void SelectPaymentID(TLookupListForm& List) {
-    ListSelection().SelectedPaymentID = Text(List.Table(), "ID");
+void selectPaymentID(TLookupListForm& List) {
+    listSelection().SelectedPaymentID = Text(List.Table(), "ID");
     List.Close();
 }
 
-void SelectDepositID(TLookupListForm& List) {
-    ListSelection().SelectedDepositID = Text(List.Table(), "ID");
+void selectDepositID(TLookupListForm& List) {
+    listSelection().SelectedDepositID = Text(List.Table(), "ID");
     List.Close();
 }
 
@@ -443,17 +443,17 @@ void CopyCarrier(TTable* Carrier, TTable* Target) {
 
 }  // namespace
 
-void SelectCarrierIntoClaim(TLookupListForm& List) {
+void selectCarrierIntoClaim(TLookupListForm& List) {
     CopyCarrier(List.Table(), Module().InsTable);
     List.Close();
 }
 
-void SelectCarrierIntoPatient(TLookupListForm& List) {
+void selectCarrierIntoPatient(TLookupListForm& List) {
     CopyCarrier(List.Table(), Module().PatientTable);
     List.Close();
 }
 
-void SelectItemIntoReceiptLine(TLookupListForm& List) {
+void selectItemIntoReceiptLine(TLookupListForm& List) {
     TTable* item = List.Table();
     TTable* line = Module().Temp2Table;
     line->Edit();
@@ -464,7 +464,7 @@ void SelectItemIntoReceiptLine(TLookupListForm& List) {
     List.Close();
 }
 
-TListSelection& ListSelection() {
+TListSelection& listSelection() {
     static TListSelection selection;
     return selection;
 }

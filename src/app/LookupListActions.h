@@ -12,20 +12,20 @@ void newListRecord(TLookupListForm& List);
 void deleteListRecord(TLookupListForm& List);
 
 // Receipts: the start order, the sort choices and the scope cleared on close.
-void ReceiptListStart(TLookupListForm& List);
-bool ReceiptListSort(TLookupListForm& List, const std::string& Text);
-void ReceiptListClosing(TLookupListForm& List);
+void receiptListStart(TLookupListForm& List);
+bool receiptListSort(TLookupListForm& List, const std::string& Text);
+void receiptListClosing(TLookupListForm& List);
 
 // Select copies; each closes the list.
-void SelectPatientIntoReceipt(TLookupListForm& List);
-void SelectPatientForPayment(TLookupListForm& List);
-void SelectPatientIntoClaim(TLookupListForm& List);
-void SelectReceiptNumber(TLookupListForm& List);
-void SelectPaymentID(TLookupListForm& List);
-void SelectDepositID(TLookupListForm& List);
-void SelectCarrierIntoClaim(TLookupListForm& List);
-void SelectCarrierIntoPatient(TLookupListForm& List);
-void SelectItemIntoReceiptLine(TLookupListForm& List);
+void selectPatientIntoReceipt(TLookupListForm& List);
+void selectPatientForPayment(TLookupListForm& List);
+void selectPatientIntoClaim(TLookupListForm& List);
+void selectReceiptNumber(TLookupListForm& List);
+void selectPaymentID(TLookupListForm& List);
+void selectDepositID(TLookupListForm& List);
+void selectCarrierIntoClaim(TLookupListForm& List);
+void selectCarrierIntoPatient(TLookupListForm& List);
+void selectItemIntoReceiptLine(TLookupListForm& List);
 
 // Messages.
 inline const std::string SRecordLockedByOther = "This record currently locked by another user!";

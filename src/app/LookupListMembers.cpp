@@ -85,37 +85,37 @@ TListDescriptor CodeList(std::string Caption, TListDescriptor Base) {
 std::map<std::string, TListDescriptor> MakeMembers() {
     std::map<std::string, TListDescriptor> m;
     m["TLookupList"] = PatientList("Patients");
-    m["TPatientLookupList2"] = PatientSelectList(SelectPatientIntoReceipt);
+    m["TPatientLookupList2"] = PatientSelectList(selectPatientIntoReceipt);
     m["TPatientLookupList2"].EnterInGrid = A::Info;
     m["TPatientLookupList2"].StartSortText = "Name";
     m["TPatientLookupList2"].Activation = TListActivation::PatientsToName;
     m["TPatientLookupList2"].InfoModal = true;
-    m["TPatientLookupList3"] = PatientSelectList(SelectPatientForPayment);
-    m["TPatientLookupList4"] = PatientSelectList(SelectPatientIntoClaim);
+    m["TPatientLookupList3"] = PatientSelectList(selectPatientForPayment);
+    m["TPatientLookupList4"] = PatientSelectList(selectPatientIntoClaim);
     m["TReceiptLookupList"] = {
         .Caption = "Receipt Lookup", QM_TABLE(SalesTable, SalesXbase, SalesSource),
         .Columns = {"RECEIPT\t10\tRECEIPT", "DATE\t10\tDATE", "PATID\t10\tPATID", "NAME\t30\tNAME"},
         .Sorts = {{"Receipt", "Receipt"}, {"Account", "PatID"}}, .EnterInGrid = A::Nothing,
         .EnterInEdit = A::Select, .DoubleClick = A::Select, .NewButton = Hidden, .DeleteButton = Hidden,
-        .Select = SelectReceiptNumber, .Start = ReceiptListStart, .Activation = TListActivation::Nothing,
-        .Sort = ReceiptListSort, .Closing = ReceiptListClosing};
+        .Select = selectReceiptNumber, .Start = receiptListStart, .Activation = TListActivation::Nothing,
+        .Sort = receiptListSort, .Closing = receiptListClosing};
     m["TPaymentLookupList"] = {
         .Caption = "Payment Lookup", QM_TABLE(PaymentTable, PaymentXbase, PaymentSource),
         .Columns = {"ID\t10\tPayment#", "DATE\t10\tDATE", "NAME\t30\tNAME"},
         .Sorts = {{"Payment#", "ID", true, 'P'}, {"Name", "Name", false, 'N'}}, .PaddedIdSearch = true,
         .EnterInGrid = A::Select, .EnterInEdit = A::Select, .DoubleClick = A::Select, .NewButton = Hidden,
-        .DeleteButton = Hidden, .Select = SelectPaymentID, .StartTag = "ID", .StartLast = true};
+        .DeleteButton = Hidden, .Select = selectPaymentID, .StartTag = "ID", .StartLast = true};
     m["TDepositLookupList"] = {
         .Caption = "Deposit Lookup", QM_TABLE(DepositTable, DepositXbase, DepositSource),
         .Columns = {"ID\t17\tID", "DATE\t10\tDATE", "TOTAL\t16\tTOTAL"},
         .Sorts = {{"ID", "ID", false, 'I'}, {"Date", "Date", false, 'D'}}, .BeepTag = "ID",
         .EnterInGrid = A::Select, .EnterInEdit = A::Select, .DoubleClick = A::Select, .New = TListNew::Plain,
         .NewTag = "ID", .NewButton = Hidden, .Delete = TListDelete::Plain, .DeleteButton = Hidden,
-        .Select = SelectDepositID, .StartTag = "ID", .LastWhenShown = true};
+        .Select = selectDepositID, .StartTag = "ID", .LastWhenShown = true};
     m["TInsCompLookupList"] = CarrierList(A::Info, nullptr);
     m["TInsCompLookupList"].SortClearsSearch = true;
-    m["TInsCompLookupList1"] = CarrierList(A::Select, SelectCarrierIntoClaim);
-    m["TInsCompSelect2"] = CarrierList(A::Select, SelectCarrierIntoPatient);
+    m["TInsCompLookupList1"] = CarrierList(A::Select, selectCarrierIntoClaim);
+    m["TInsCompSelect2"] = CarrierList(A::Select, selectCarrierIntoPatient);
     m["TClaimLookupList"] = {
         .Caption = "Insurance Claims", QM_TABLE(InsTable, InsXbase, InsSource),
         .Columns = {"ID\t10\tClaim#", "DATE\t10\tDate", "PAT_NAME\t26\tName", "EBILLED\t10\tEBilled",
@@ -125,7 +125,7 @@ std::map<std::string, TListDescriptor> MakeMembers() {
         .BeepTag = "ID", .New = TListNew::Claim, .Delete = TListDelete::Claim, .StartTag = "ID",
         .StartLast = true, .Activation = TListActivation::RefreshPatients, .InfoClass = "TInsuranceClaimDlg"};
     m["TItemLookupList"] = ItemList(nullptr);
-    m["TItemLookupListSelect"] = ItemList(SelectItemIntoReceiptLine);
+    m["TItemLookupListSelect"] = ItemList(selectItemIntoReceiptLine);
     m["TItemLookupListSelect"].EnterInEdit = A::Info;
     m["TPersonnelLookupList"] = {
         .Caption = "Personnel", QM_TABLE(PersonnelTable, PersonnelXbase, PersonnelSource),
@@ -180,5 +180,5 @@ void registerLookupLists() {
                     TClaimLookupList, TItemLookupList, TItemLookupListSelect, TPersonnelLookupList,
                     TAccountLookupList, TCPTCodeLookupList, TDiagCodeLookupList, TPatternLookupList,
                     TCarryOutStatementLookupList>();
-    RegisterRecordInfoDialogs();
+    registerRecordInfoDialogs();
 }

@@ -64,7 +64,7 @@ TNewCompanyDlg::TNewCompanyDlg(TComponent* AOwner) : TForm(AOwner) {
     bindEvent(CancelBtn->OnClick, this, &TNewCompanyDlg::CancelBtnClick);
 
     // The accounts are written through the dataset classes.
-    RegisterEngineGlue();
+    registerEngineGlue();
     Xbase1 = new TXbase(this);
     Table1 = new TTable(this);
     Table1->SetTableType(ttSXNSX);

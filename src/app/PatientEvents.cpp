@@ -69,7 +69,7 @@ std::string TDataModule1::addPatientFtsKey() {
         Fts1->Close();
         return IndexNotOpened;
     }
-    const bool added = Fts1->Add(PatientFtsKey(Xbase1)) >= 0;
+    const bool added = Fts1->Add(patientFtsKey(Xbase1)) >= 0;
     Fts1->Close();
     return added ? "" : KeyNotAdded;
 }

@@ -4,5 +4,5 @@ namespace {
 TDuzuProject* programProject = nullptr;
 }
 
-TDuzuProject* ProgramReportProject() { return programProject; }
+TDuzuProject* programReportProject() { return programProject; }
 void setProgramReportProject(TDuzuProject* Project) { programProject = Project; }

@@ -5,5 +5,5 @@
 // nullptr while there is none.
 class TDuzuProject;
 
-TDuzuProject* ProgramReportProject();
+TDuzuProject* programReportProject();
 void setProgramReportProject(TDuzuProject* Project);

@@ -307,7 +307,7 @@ void TRebuildDlg::RebuildFts(TXbase* Engine, const std::string& Label) {
         int i = 0;
         Engine->GoTop();
         while (!Engine->Eof()) {
-            if (fts_->Add(PatientFtsKey(Engine)) < 0)
+            if (fts_->Add(patientFtsKey(Engine)) < 0)
                 ShowMessage("Error adding IA key!");
             if (Engine->RecordDeleted())
                 fts_->Delete(Engine->RecNo());

@@ -147,7 +147,7 @@ TPatternInfoDlg::TPatternInfoDlg(TComponent* AOwner)
     DBEdit4 = addEdit(Label4, "Location", 112, "LOC", 0, 225);
 }
 
-void RegisterRecordInfoDialogs() {
+void registerRecordInfoDialogs() {
     RegisterClasses<TCPTCodeInfoDlg, TDiagCodeInfoDlg, TPersonnelInfoDlg, TAccountInfoDlg, TInsCompInfoDlg,
                     TPatternInfoDlg>();
 }

@@ -3,7 +3,7 @@
 // through the data module's data sources: procedure codes, diagnosis codes,
 // personnel, chart-of-accounts entries, insurance carriers and frame
 // patterns. Each is opened without waiting by its lookup list, found by
-// class name once RegisterRecordInfoDialogs has run.
+// class name once registerRecordInfoDialogs has run.
 //
 // All six share one behaviour (TRecordInfoDlg): OK posts the record only
 // when it is being edited or inserted and was modified, then closes; a
@@ -104,4 +104,4 @@ public:
 };
 
 // Registers the six dialog classes so the lists open them by name.
-void RegisterRecordInfoDialogs();
+void registerRecordInfoDialogs();

@@ -98,7 +98,7 @@ TDuzuDataView* addView(TDuzuProjectManager& Project, const std::string& Name, co
             case dtBoolean: field = new TDuzuBooleanField(&Project); break;
             default: field = new TDuzuStringField(&Project); break;
         }
-        field->SetName(Name + NormalizeFieldName(column.Name));
+        field->SetName(Name + normalizeFieldName(column.Name));
         field->SetFieldName(column.Name);
         if (column.FullName != nullptr) field->SetFullName(column.FullName);
         if (auto* formatted = dynamic_cast<TDuzuFormattedField*>(field); formatted && column.Format != nullptr)
@@ -124,18 +124,18 @@ void definePaymentsReport(TDuzuProjectManager& Project, TDuzuDataView* Payments,
     PageBuilder b(report->FirstPage());
     TDuzuRegion* region = b.region("PaymentDataViewRegion", kRegionLeft, 0.5, kRegionWidth, 10.0);
 
-    auto* title = b.band<TDuzuBand>(region, "PaymentDataViewTitleBand", 0.85, nullptr, LocBit(plBodyHeader));
-    auto* columns = b.band<TDuzuBand>(region, "PaymentDataViewBand", 0.35, nullptr, LocBit(plBodyHeader));
-    columns->BandStyle()->SetPrintOcc(OccBit(poFirst) | OccBit(poNewPage));
-    auto* group = b.band<TDuzuBand>(region, "Band1", 0.25, nullptr, LocBit(plGroupHeader));
-    auto* master = b.band<TDuzuDataBand>(region, "PaymentDataViewDataBand", 0, nullptr, LocBit(plMaster));
+    auto* title = b.band<TDuzuBand>(region, "PaymentDataViewTitleBand", 0.85, nullptr, locBit(plBodyHeader));
+    auto* columns = b.band<TDuzuBand>(region, "PaymentDataViewBand", 0.35, nullptr, locBit(plBodyHeader));
+    columns->BandStyle()->SetPrintOcc(occBit(poFirst) | occBit(poNewPage));
+    auto* group = b.band<TDuzuBand>(region, "Band1", 0.25, nullptr, locBit(plGroupHeader));
+    auto* master = b.band<TDuzuDataBand>(region, "PaymentDataViewDataBand", 0, nullptr, locBit(plMaster));
     master->SetDataView(Payments);
-    auto* detail = b.band<TDuzuDataBand>(region, "PaymentDtlDataViewDataBand", 0.2, master, LocBit(plDetail));
+    auto* detail = b.band<TDuzuDataBand>(region, "PaymentDtlDataViewDataBand", 0.2, master, locBit(plDetail));
     detail->SetDataView(Lines);
     detail->SetMasterDataView(Payments);
     detail->SetDetailKey("PAYMENTID");
     detail->SetMasterKey("ID+DATE");
-    auto* footer = b.band<TDuzuBand>(region, "Band2", 0.55, master, LocBit(plGroupFooter));
+    auto* footer = b.band<TDuzuBand>(region, "Band2", 0.55, master, locBit(plGroupFooter));
     for (TDuzuBand* band : {title, columns, group}) band->SetControllerBand(master);
     for (TDuzuBand* band : {group, footer}) {
         band->SetGroupDataView(Payments);
@@ -191,12 +191,12 @@ void defineItemsReport(TDuzuProjectManager& Project, TDuzuDataView* Items) {
     TDuzuReport* report = newReport(Project, "Items_All_Report", "ItemsPage");
     PageBuilder b(report->FirstPage());
     TDuzuRegion* region = b.region("ItemDataViewRegion", kRegionLeft, 0.5, kRegionWidth, 10.0);
-    auto* header = b.band<TDuzuBand>(region, "ItemHeaderBand", 0.65, nullptr, LocBit(plBodyHeader));
-    header->BandStyle()->SetPrintOcc(OccBit(poFirst) | OccBit(poNewPage));
-    auto* rows = b.band<TDuzuDataBand>(region, "ItemDataViewDataBand", 0.2, nullptr, LocBit(plMaster));
+    auto* header = b.band<TDuzuBand>(region, "ItemHeaderBand", 0.65, nullptr, locBit(plBodyHeader));
+    header->BandStyle()->SetPrintOcc(occBit(poFirst) | occBit(poNewPage));
+    auto* rows = b.band<TDuzuDataBand>(region, "ItemDataViewDataBand", 0.2, nullptr, locBit(plMaster));
     rows->SetDataView(Items);
     rows->SetSortKey("ID");
-    auto* footer = b.band<TDuzuBand>(region, "ItemFooterBand", 0.35, rows, LocBit(plBodyFooter));
+    auto* footer = b.band<TDuzuBand>(region, "ItemFooterBand", 0.35, rows, locBit(plBodyFooter));
     header->SetControllerBand(rows);
 
     b.label(header, "Text1", "All Items", 0, 0.05, kRegionWidth, pjCenter, 14, true);
@@ -229,7 +229,7 @@ void defineItemsReport(TDuzuProjectManager& Project, TDuzuDataView* Items) {
 
 }  // namespace
 
-void DefineStoredProject(TDuzuProjectManager& Project) {
+void defineStoredProject(TDuzuProjectManager& Project) {
     DuzuRegisterAllClasses();
     Project.Clear();
     TDuzuDataView* payments = addView(Project, "PaymentDataView", "PaymentRSDataset",

@@ -1,9 +1,9 @@
 #pragma once
-// The program's stored report project. DefineStoredProject builds its data
+// The program's stored report project. defineStoredProject builds its data
 // views and its two reports, "Pmt_Report" (payments by date) and
 // "Items_All_Report" (every item), with the project classes; a build step
 // saves it through the project writer and the program embeds the bytes with
-// a fixed date, so every build gives the same bytes. LoadStoredProject hands
+// a fixed date, so every build gives the same bytes. loadStoredProject hands
 // the embedded copy to a project component.
 #include <string>
 
@@ -17,9 +17,9 @@ extern const char* const kStoredProjectFile;
 // The date the embedded copy carries (the disk file wins only when newer).
 TDateTime storedProjectDate();
 
-void DefineStoredProject(TDuzuProjectManager& Project);
+void defineStoredProject(TDuzuProjectManager& Project);
 
 // The embedded project stream (made at build time).
-const std::string& StoredProjectBytes();
+const std::string& storedProjectBytes();
 // ProjectFile and the stored copy of the program's project.
-void LoadStoredProject(TDuzuProject& Project);
+void loadStoredProject(TDuzuProject& Project);

@@ -3,7 +3,7 @@
 #include "app/StoredProject.h"
 #include "reporting/project/RSDuzu.h"
 
-void LoadStoredProject(TDuzuProject& Project) {
+void loadStoredProject(TDuzuProject& Project) {
     Project.SetProjectFile(kStoredProjectFile);
-    Project.SetStoredProject(StoredProjectBytes(), storedProjectDate());
+    Project.SetStoredProject(storedProjectBytes(), storedProjectDate());
 }

@@ -403,12 +403,12 @@ TDateTime Date() { return std::trunc(Now()); }
 
 TDateTime Time() { return timeOf(Now()); }
 
-void SetFixedNow(TDateTime Value) {
+void setFixedNow(TDateTime Value) {
     fixedNow.store(Value);
     clockFixed.store(true);
 }
 
-void ClearFixedNow() { clockFixed.store(false); }
+void clearFixedNow() { clockFixed.store(false); }
 
 std::string FormatDateTime(const std::string& Format, TDateTime Value) {
     std::string out;

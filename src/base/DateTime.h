@@ -32,13 +32,13 @@ int DayOfWeek(TDateTime Value);
 // becomes its last day (January 31 + 1 month is February 28 or 29).
 TDateTime IncMonth(TDateTime Value, int NumberOfMonths = 1);
 
-// The clock. Tests fix it with SetFixedNow so results do not depend on the
+// The clock. Tests fix it with setFixedNow so results do not depend on the
 // day they run.
 TDateTime Now();
 TDateTime Date();
 TDateTime Time();
-void SetFixedNow(TDateTime Value);
-void ClearFixedNow();
+void setFixedNow(TDateTime Value);
+void clearFixedNow();
 
 // Specifiers: c d dd ddd dddd ddddd dddddd m mm mmm mmmm (minutes right
 // after h) yy yyyy h hh n nn s ss z zzz t tt am/pm a/p ampm, "/" the date

@@ -2,7 +2,7 @@
 
 #include "base/SysUtils.h"
 
-bool TryMoneyTextToCurr(const std::string& S, int MaxDecimals, Currency& Value) {
+bool tryMoneyTextToCurr(const std::string& S, int MaxDecimals, Currency& Value) {
     const std::string text = Trim(S);
     auto digit = [](char c) { return c >= '0' && c <= '9'; };
     std::string plain;  // sign, digits and decimal separator only

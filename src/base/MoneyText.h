@@ -10,4 +10,4 @@
 // ("1,234.56"), and at most one DecimalSeparator followed by no more than
 // MaxDecimals significant digits. False for anything else ("12,34", "1,2,3",
 // "1e9", "-0.005" with 2 decimals, "", "abc"); Value is then untouched.
-bool TryMoneyTextToCurr(const std::string& S, int MaxDecimals, Currency& Value);
+bool tryMoneyTextToCurr(const std::string& S, int MaxDecimals, Currency& Value);

@@ -63,7 +63,7 @@ bool TQmDBLookupComboDlg::runDialog() {
     settings.UserButton1Caption = userButton1Caption_;
     settings.UserButton2Caption = userButton2Caption_;
     settings.OnInitDialog = OnInitDialog;
-    return RunLookupDialog(settings);
+    return runLookupDialog(settings);
 }
 
 void TQmDBLookupComboDlg::DropDown() {

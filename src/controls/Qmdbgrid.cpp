@@ -74,7 +74,7 @@ std::vector<std::unique_ptr<TQmCellEditorKind>>& kinds() {
 }
 }  // namespace
 
-void RegisterCellEditorKind(std::unique_ptr<TQmCellEditorKind> Kind) {
+void registerCellEditorKind(std::unique_ptr<TQmCellEditorKind> Kind) {
     for (auto& k : kinds())
         if (k->Kind() == Kind->Kind()) {
             k = std::move(Kind);
@@ -83,7 +83,7 @@ void RegisterCellEditorKind(std::unique_ptr<TQmCellEditorKind> Kind) {
     kinds().push_back(std::move(Kind));
 }
 
-const TQmCellEditorKind* FindCellEditorKind(const std::string& Kind) {
+const TQmCellEditorKind* findCellEditorKind(const std::string& Kind) {
     for (auto& k : kinds())
         if (k->Kind() == Kind) return k.get();
     return nullptr;
@@ -187,7 +187,7 @@ void TQmDBGrid::checkControlTypes() {
         std::vector<std::string> items = splitItems(lines->Strings(i), ';');
         // A combo line needs its control's name; a shorter one is ignored.
         if (items.size() < 3) continue;
-        const TQmCellEditorKind* kind = FindCellEditorKind(items[1]);
+        const TQmCellEditorKind* kind = findCellEditorKind(items[1]);
         if (!kind) continue;
         TWinControl* control = kind->FindControl(form, items[2]);
         if (!control) continue;
@@ -576,7 +576,7 @@ void TQmDBGrid::charInput(char Key) {
         shown_->SetFocus();
         TWinControl* target = shown_;
         // Handed over as the user's next key, after this one is done.
-        QueueOnMainThread([target, Key] { target->SendChar(Key); });
+        queueOnMainThread([target, Key] { target->SendChar(Key); });
         return;
     }
     TQmCustomDBGrid::charInput(Key);

@@ -88,8 +88,8 @@ public:
 };
 
 // Makes a kind known to every grid ("Combo" is known from the start).
-void RegisterCellEditorKind(std::unique_ptr<TQmCellEditorKind> Kind);
-const TQmCellEditorKind* FindCellEditorKind(const std::string& Kind);
+void registerCellEditorKind(std::unique_ptr<TQmCellEditorKind> Kind);
+const TQmCellEditorKind* findCellEditorKind(const std::string& Kind);
 
 // ---------------------------------------------------------------- TQmDBGrid
 

@@ -77,7 +77,7 @@ void registerLookupComboKind() {
     static bool registered = false;
     if (registered) return;
     registered = true;
-    RegisterCellEditorKind(std::make_unique<LookupComboKind>());
+    registerCellEditorKind(std::make_unique<LookupComboKind>());
 }
 
 }  // namespace
@@ -881,7 +881,7 @@ void TQmDBCustomLookupCombo::DropDown() {
     Qmqbe::ApplySelectedFields(table, *Selected());
     if (OnDropDown) OnDropDown(this);
     rowsToShow_ = std::max(dropDownCount_, 1);
-    FloatOverForm(grid_, this);
+    floatOverForm(grid_, this);
     grid_->LayoutChanged();
     positionDropDown();
     grid_->updateRowCount();
@@ -898,7 +898,7 @@ void TQmDBCustomLookupCombo::DropDown() {
     grid_->LayoutChanged();
     grid_->updateRowCount();
     grid_->Show();
-    SetFloatingTopmost(grid_, GetParentForm(this) && GetParentForm(this)->FormStyle() == fsStayOnTop);
+    setFloatingTopmost(grid_, GetParentForm(this) && GetParentForm(this)->FormStyle() == fsStayOnTop);
     Invalidate();
     lastSearched_ = grid_->DisplayValue();
     if (CanFocus() && !Focused()) SetFocus();
@@ -1001,7 +1001,7 @@ bool TQmDBCustomLookupCombo::wantsKey(Word Key, TShiftState Shift) const {
 }
 
 void TQmDBCustomLookupCombo::KeyDown(Word& Key, TShiftState Shift) {
-    if (KeyIsDown(VK_MENU)) Shift.Include(ssAlt);
+    if (keyIsDown(VK_MENU)) Shift.Include(ssAlt);
     bool alt = Shift.Contains(ssAlt);
     bool dropped = DroppedDown();
     if (TQmCustomDBGrid* grid = hostGrid(); grid && !dropped) {
@@ -1219,7 +1219,7 @@ void TQmDBCustomLookupCombo::DoEnter() {
         savedText_ = Text();
         savedValue_ = grid_->Value();
     }
-    if (AutoSelect() && !KeyIsDown(VK_LBUTTON) && editable()) SelectAll();
+    if (AutoSelect() && !keyIsDown(VK_LBUTTON) && editable()) SelectAll();
     TWinControl::DoEnter();
     if (!editable()) Invalidate();
     lastSearched_ = Text();
@@ -1267,7 +1267,7 @@ void TQmDBCustomLookupCombo::placeButton() {
     int height = std::max(Height() - 2 * edge, 0);
     panel_->SetBounds(Width() - width - edge, edge, width, height);
     button_->SetBounds(0, 0, width, height);
-    SetEditMargins(this, 0, 0, panel_->Visible() ? width + 2 : 0, 0);
+    setEditMargins(this, 0, 0, panel_->Visible() ? width + 2 : 0, 0);
 }
 
 void TQmDBCustomLookupCombo::SetEnabled(bool Value) {

@@ -293,7 +293,7 @@ void TQmLookupDlg::KeyUp(Word& Key, TShiftState Shift) {
 
 // ---------------------------------------------------------------- running it
 
-bool RunLookupDialog(const TQmLookupDialogSettings& Settings) {
+bool runLookupDialog(const TQmLookupDialogSettings& Settings) {
     TQmTable* lookup = Settings.LookupTable;
     auto dialog = std::make_unique<TQmLookupDlg>(nullptr);
     dialog->SetCaption(Settings.Caption);

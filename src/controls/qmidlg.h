@@ -111,4 +111,4 @@ struct TQmLookupDialogSettings {
 
 // Shows the dialog modally over the lookup table. True when the user closed
 // it with OK on a record; OK on an empty table counts as Cancel.
-bool RunLookupDialog(const TQmLookupDialogSettings& Settings);
+bool runLookupDialog(const TQmLookupDialogSettings& Settings);

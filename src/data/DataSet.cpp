@@ -128,7 +128,7 @@ void TDataSet::layoutBuffers() {
 void TDataSet::CreateFields() {
     for (int i = 0; i < fieldDefs_.Count(); ++i) {
         const TFieldDef& def = fieldDefs_.Items(i);
-        TField* field = CreateFieldOfType(def.DataType(), this);
+        TField* field = createFieldOfType(def.DataType(), this);
         if (!field) continue;
         field->SetFieldName(def.Name());
         if (def.DataType() == ftString) field->SetSize(def.Size());
@@ -163,7 +163,7 @@ void TDataSet::BindFields(bool Binding) {
         const TFieldDef& def = fieldDefs_.Items(index);
         if (!compatibleTypes(field->DataType(), def.DataType()))
             DatabaseErrorFmt(SFieldTypeMismatch,
-                             {field->DisplayName(), FieldTypeName(field->DataType()), FieldTypeName(def.DataType())},
+                             {field->DisplayName(), fieldTypeName(field->DataType()), fieldTypeName(def.DataType())},
                              this);
         if (def.DataType() == ftString) field->size_ = def.Size();
         field->fieldNo_ = def.FieldNo();

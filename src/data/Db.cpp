@@ -1,6 +1,6 @@
 #include "data/Db.h"
 
-std::string FieldTypeName(TFieldType Type) {
+std::string fieldTypeName(TFieldType Type) {
     static const char* const names[] = {
         "Unknown", "String", "Smallint", "Integer", "Word", "Boolean", "Float", "Currency",
         "BCD", "Date", "Time", "DateTime", "Bytes", "VarBytes", "AutoInc", "Blob", "Memo",

@@ -31,7 +31,7 @@ enum TFieldType {
     ftGraphic, ftFmtMemo, ftParadoxOle, ftDBaseOle, ftTypedBinary
 };
 // "String", "Smallint", ... as the class library names the types in messages.
-std::string FieldTypeName(TFieldType Type);
+std::string fieldTypeName(TFieldType Type);
 
 enum TFieldKind { fkData, fkCalculated, fkLookup, fkInternalCalc };
 

@@ -9,7 +9,7 @@
 // ---------------------------------------------------------------------------
 // Errors
 
-std::string DbiErrorText(DBIResult Status) {
+std::string dbiErrorText(DBIResult Status) {
     switch (Status) {
         case DBIERR_LOCKED: return SRecordLocked;
         case DBIERR_FLDTOOWIDE: return "Field value out of range.";
@@ -22,7 +22,7 @@ std::string DbiErrorText(DBIResult Status) {
 }
 
 void Check(DBIResult Status) {
-    if (Status != DBIERR_NONE) throw EDBEngineError(Status, DbiErrorText(Status));
+    if (Status != DBIERR_NONE) throw EDBEngineError(Status, dbiErrorText(Status));
 }
 
 // ---------------------------------------------------------------------------
@@ -486,7 +486,7 @@ bool TDBDataSet::locateRecord(const std::string& Expression, uint8_t* Buffer) {
 bool TDBDataSet::Locate(const std::string& KeyFields, const std::vector<Variant>& KeyValues,
                         TLocateOptions Options) {
     CheckBrowseMode();
-    std::string expression = XBaseLocateExpression(GetFieldList(KeyFields), KeyValues,
+    std::string expression = xBaseLocateExpression(GetFieldList(KeyFields), KeyValues,
                                                     Options.Contains(loCaseInsensitive),
                                                     Options.Contains(loPartialKey));
     DoBeforeScroll();
@@ -501,7 +501,7 @@ Variant TDBDataSet::Lookup(const std::string& KeyFields, const std::vector<Varia
                            const std::string& ResultFields) {
     CheckBrowseMode();
     std::vector<TField*> results = GetFieldList(ResultFields);
-    std::string expression = XBaseLocateExpression(GetFieldList(KeyFields), KeyValues, false, false);
+    std::string expression = xBaseLocateExpression(GetFieldList(KeyFields), KeyValues, false, false);
     std::vector<uint8_t> scratch(RecordBufferSize());
     if (!locateRecord(expression, scratch.data())) return {};
     GetCalcFields(scratch.data());
@@ -575,7 +575,7 @@ hDBICur TTable::CreateHandle() {
                                           indexName_.c_str(), 0, readOnly_ ? dbiREADONLY : dbiREADWRITE,
                                           exclusive_ ? dbiOPENEXCL : dbiOPENSHARED, xltFIELD, false, nullptr,
                                           handle);
-    if (status != DBIERR_NONE) throw EDBEngineError(status, DbiErrorText(status) + "\nTable: " + tableName_);
+    if (status != DBIERR_NONE) throw EDBEngineError(status, dbiErrorText(status) + "\nTable: " + tableName_);
     return handle;
 }
 

@@ -25,7 +25,7 @@ private:
 // The class library's text for a status: its own texts for the statuses the
 // program meets (a refused record lock is "Record locked by another user."),
 // otherwise the engine's.
-std::string DbiErrorText(DBIResult Status);
+std::string dbiErrorText(DBIResult Status);
 // Raises EDBEngineError for a non-zero status.
 void Check(DBIResult Status);
 

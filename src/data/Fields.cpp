@@ -38,7 +38,7 @@ bool FitsWidth(Currency Value, int Width, int Decimals) {
 bool MoneyOfText(const TField* Field, const std::string& Text, Currency& Value) {
     const TFieldDef* stored = StoredNumber(Field);
     const int decimals = stored ? stored->Precision() : CurrencyDecimalsHeld;
-    return TryMoneyTextToCurr(Text, decimals, Value) &&
+    return tryMoneyTextToCurr(Text, decimals, Value) &&
            (!stored || stored->Size() <= 0 || FitsWidth(Value, stored->Size(), decimals));
 }
 
@@ -653,7 +653,7 @@ void TFields::Move(int CurIndex, int NewIndex) {
     list_.insert(list_.begin() + NewIndex, f);
 }
 
-TField* CreateFieldOfType(TFieldType Type, TComponent* AOwner) {
+TField* createFieldOfType(TFieldType Type, TComponent* AOwner) {
     switch (Type) {
         case ftString: return new TStringField(AOwner);
         case ftSmallint: return new TSmallintField(AOwner);

@@ -361,4 +361,4 @@ private:
 };
 
 // The field class for a field type; nullptr for types without one.
-TField* CreateFieldOfType(TFieldType Type, TComponent* AOwner);
+TField* createFieldOfType(TFieldType Type, TComponent* AOwner);

@@ -2,7 +2,7 @@
 
 #include "base/SysUtils.h"
 
-std::string XBaseQuoted(const std::string& Text) {
+std::string xBaseQuoted(const std::string& Text) {
     std::string result;
     std::string run;
     auto flush = [&] {
@@ -44,8 +44,8 @@ std::string condition(const TField* field, const Variant& value, bool caseInsens
                 text = TrimRight(text);
                 left = "RTRIM(" + name + ")";
             }
-            if (caseInsensitive) return "UPPER(" + left + ")==UPPER(" + XBaseQuoted(text) + ")";
-            return left + "==" + XBaseQuoted(text);
+            if (caseInsensitive) return "UPPER(" + left + ")==UPPER(" + xBaseQuoted(text) + ")";
+            return left + "==" + xBaseQuoted(text);
         }
         case ftSmallint:
         case ftInteger:
@@ -63,7 +63,7 @@ std::string condition(const TField* field, const Variant& value, bool caseInsens
 }
 }  // namespace
 
-std::string XBaseLocateExpression(const std::vector<TField*>& Fields, const std::vector<Variant>& Values,
+std::string xBaseLocateExpression(const std::vector<TField*>& Fields, const std::vector<Variant>& Values,
                                   bool CaseInsensitive, bool PartialKey) {
     if (Fields.size() != Values.size() || Fields.empty()) DatabaseError("Invalid variant type conversion");
     std::string expression;

@@ -126,7 +126,7 @@ void TAdvancedSearchForm::NextClick(TObject*) {
         // record n; they are passed over, never shown as a match.
         if (engine->RecNo() != recNo_ || engine->RecordDeleted())
             continue;
-        keyBuffer_ = clipped(PatientFtsKey(engine));
+        keyBuffer_ = clipped(patientFtsKey(engine));
         if (Fts1->Verify(keyBuffer_, searchText_, FtsVerifyMode) == 1)
             searching_ = false;
         confirmed = !searchText_.empty() && keyBuffer_.find(searchText_) != std::string::npos;

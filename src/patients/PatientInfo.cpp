@@ -254,7 +254,7 @@ void TPatientInfoDlg::patientCursorMoved() {
     // Not inside the dataset's own move: once it is done.
     followPending_ = true;
     std::weak_ptr<int> alive = lifeToken_;
-    QueueOnMainThread([this, alive] {
+    queueOnMainThread([this, alive] {
         if (alive.expired())
             return;
         followPending_ = false;
@@ -361,7 +361,7 @@ void TPatientInfoDlg::FTSReplace() {
     TDataModule1* m = DataModule1;
     if (m->Fts1->Open(Schemas::tableFileName(m->DataDirectory, "Patient.ia"), FtsOpenA, FtsOpenB) != 0)
         ShowMessage(IndexNotOpened);
-    std::string key = PatientFtsKey(m->Xbase1);
+    std::string key = patientFtsKey(m->Xbase1);
     if (key.size() > FtsKeyBufferSize - 1)
         key.resize(FtsKeyBufferSize - 1);
     const int result = m->Fts1->Replace(key, m->Xbase1->RecNo());

@@ -15,7 +15,7 @@ std::string PadLeft(const std::string& Text, int Width) {
     return std::string(Width - Text.size(), ' ') + Text;
 }
 
-int AgeOn(TDateTime Birth, TDateTime Today) {
+int ageOn(TDateTime Birth, TDateTime Today) {
     int birthYear, birthMonth, birthDay, year, month, day;
     DecodeDate(Birth, birthYear, birthMonth, birthDay);
     DecodeDate(Today, year, month, day);
@@ -30,7 +30,7 @@ bool ageFromText(const std::string& BirthDateText, TDateTime Today, int& Age) {
         return false;
     TDateTime birth;
     // A full-length text that is no date (a blank mask) has no age.
-    Age = TryStrToDate(BirthDateText, birth) ? AgeOn(birth, Today) : 0;
+    Age = TryStrToDate(BirthDateText, birth) ? ageOn(birth, Today) : 0;
     return true;
 }
 

@@ -16,10 +16,10 @@ std::string PadLeft(const std::string& Text, int Width);
 
 // Whole years from Birth to Today: the years between them, less one while
 // this year's birthday is still to come.
-int AgeOn(TDateTime Birth, TDateTime Today);
+int ageOn(TDateTime Birth, TDateTime Today);
 
 // The age a birth-date text gives on Today, as the patient form reckons it:
-// AgeOn for a 10-character date, 0 for a 10-character text that is no date.
+// ageOn for a 10-character date, 0 for a 10-character text that is no date.
 // Any other length gives no age, reported by returning false.
 bool ageFromText(const std::string& BirthDateText, TDateTime Today, int& Age);
 

@@ -106,7 +106,7 @@ int CodedTextWidth(TBaseReport* Report, const std::string& Text) {
 }
 
 int PlainTextWidth(TBaseReport* Report, const std::string& Text, int Start) {
-    const int tab = RoundToInt(Report->unitsToInch(Report->TabSpacing()) * Report->XDPI());
+    const int tab = roundToInt(Report->unitsToInch(Report->TabSpacing()) * Report->XDPI());
     int width = Start;
     std::size_t start = 0;
     for (std::size_t at = Text.find('\t'); at != std::string::npos; at = Text.find('\t', start)) {

@@ -245,8 +245,8 @@ void TMemoBuf::ReplaceAll(const std::string& SearchText, const std::string& Repl
 // ---------------------------------------------------------------- lines
 
 void TMemoBuf::checkReport() const {
-    if (!BaseReport) RaiseReportError(ThroughMessageHook(NoReportMessage));
-    if (PrintEnd <= PrintStart) RaiseReportError(ThroughMessageHook(BadEdgesMessage));
+    if (!BaseReport) RaiseReportError(throughMessageHook(NoReportMessage));
+    if (PrintEnd <= PrintStart) RaiseReportError(throughMessageHook(BadEdgesMessage));
 }
 
 std::string TMemoBuf::nextWord(int& Start) {
@@ -317,7 +317,7 @@ std::string TMemoBuf::GetLine(bool& EndOfParagraph) {
                 prefix = CodesForState(format);
                 leftIndent_ = format.LeftIndent + (startsParagraph ? format.FirstIndent : 0);
                 rightIndent_ = format.RightIndent;
-                const int indent = RoundToInt((leftIndent_ + rightIndent_) * BaseReport->XDPI());
+                const int indent = roundToInt((leftIndent_ + rightIndent_) * BaseReport->XDPI());
                 if (indent != 0) width = std::max(width - indent, std::min(width, BaseReport->XDPI()));
             }
         }
@@ -435,7 +435,7 @@ double TMemoBuf::PrintHeight(double Height, bool PrintTabs) {
     }
     const double lineHeight = BaseReport->LineHeight();
     if (!(lineHeight > 0)) return 0;
-    const int lines = TruncToInt(Height / lineHeight + 0.00001);
+    const int lines = truncToInt(Height / lineHeight + 0.00001);
     // No whole line fits: nothing, not "all that remain".
     if (lines <= 0) return 0;
     return PrintLines(lines, PrintTabs);

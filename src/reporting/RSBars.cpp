@@ -197,7 +197,7 @@ void TRSBarsUPC::fitReadableFont() {
 }
 
 void TRSBarsUPC::Print() {
-    if (!BaseReport) RaiseReportError(ThroughMessageHook(NoReportMessage));
+    if (!BaseReport) RaiseReportError(throughMessageHook(NoReportMessage));
     const bool ownDrawing = !OnDrawBar;
     TCanvas* canvas = ownDrawing ? BaseReport->GetCanvas() : nullptr;
     TBrush savedBrush;

@@ -17,7 +17,7 @@ const char* const CanvasNotActiveMessage = "Error!  Canvas not yet active.";
 
 TBaseReport::TBaseReport(TComponent* AOwner)
     : TRSBaseComponent(AOwner),
-      statusFormat_(ThroughMessageHook("Printing page %p")),
+      statusFormat_(throughMessageHook("Printing page %p")),
       statusText_(std::make_unique<TStringList>()),
       macroData_(std::make_unique<TStringList>()) {
     for (TFontState& saved : savedFonts_) saved = TFontState();
@@ -104,7 +104,7 @@ void TBaseReport::SetLinesPerInch(int Value) {
 
 void TBaseReport::SetUnits(TPrintUnits Value) {
     units_ = Value;
-    unitsFactor_ = UnitsFactorOf(Value, unitsFactor_);
+    unitsFactor_ = unitsFactorOf(Value, unitsFactor_);
 }
 
 void TBaseReport::SetUnitsFactor(double Value) {
@@ -144,28 +144,28 @@ void TBaseReport::SetZoomFactor(double Value) {
 // ---------------------------------------------------------------- guards
 
 void TBaseReport::outputGuard() const {
-    if (!printing_) RaiseReportError(ThroughMessageHook(NotPrintingMessage));
+    if (!printing_) RaiseReportError(throughMessageHook(NotPrintingMessage));
     if (aborted_) ::Abort();
 }
 
 void TBaseReport::idleGuard() const {
-    if (printing_) RaiseReportError(ThroughMessageHook(AlreadyPrintingMessage));
+    if (printing_) RaiseReportError(throughMessageHook(AlreadyPrintingMessage));
 }
 
 TCanvas* TBaseReport::GetCanvas() {
     TCanvas* canvas = Device()->Canvas();
-    if (!canvas) RaiseReportError(ThroughMessageHook(CanvasNotActiveMessage));
+    if (!canvas) RaiseReportError(throughMessageHook(CanvasNotActiveMessage));
     return canvas;
 }
 
 // ---------------------------------------------------------------- conversions
 
 int TBaseReport::xInchToDevice(double X) const {
-    return RoundToInt(((X + originX_) * scaleX_ * zoomFactor_ * 0.0001 - leftWaste_) * xdpi_) + deviceOffsetX_;
+    return roundToInt(((X + originX_) * scaleX_ * zoomFactor_ * 0.0001 - leftWaste_) * xdpi_) + deviceOffsetX_;
 }
 
 int TBaseReport::yInchToDevice(double Y) const {
-    return RoundToInt(((Y + originY_) * scaleY_ * zoomFactor_ * 0.0001 - topWaste_) * ydpi_) + deviceOffsetY_;
+    return roundToInt(((Y + originY_) * scaleY_ * zoomFactor_ * 0.0001 - topWaste_) * ydpi_) + deviceOffsetY_;
 }
 
 double TBaseReport::xDeviceToInch(int X) const {
@@ -344,7 +344,7 @@ int TBaseReport::LinesLeft() const {
     if (lineBottom > sectionBottom_) return 0;
     // Without a line height every line fits; the limit keeps the count finite.
     if (!(lineHeight_ > 0)) return static_cast<int>(ReportIntLimit);
-    return TruncToInt((sectionBottom_ - lineBottom) / lineHeight_) + 1;
+    return truncToInt((sectionBottom_ - lineBottom) / lineHeight_) + 1;
 }
 
 void TBaseReport::SetFontTop(double Value) {
@@ -385,20 +385,20 @@ bool TBaseReport::PopPos() {
 bool TBaseReport::recordingWithoutPrinters() { return Destination() == DestStream && NoPrinters(); }
 
 std::string TBaseReport::DeviceName() {
-    if (Destination() == DestPreview) return ThroughMessageHook("Preview");
-    if (recordingWithoutPrinters()) return ThroughMessageHook("Preview Only");
+    if (Destination() == DestPreview) return throughMessageHook("Preview");
+    if (recordingWithoutPrinters()) return throughMessageHook("Preview Only");
     return Device()->Device();
 }
 
 std::string TBaseReport::DriverName() {
-    if (Destination() == DestPreview) return ThroughMessageHook("Preview");
-    if (recordingWithoutPrinters()) return ThroughMessageHook("Preview Only");
+    if (Destination() == DestPreview) return throughMessageHook("Preview");
+    if (recordingWithoutPrinters()) return throughMessageHook("Preview Only");
     return Device()->Driver();
 }
 
 std::string TBaseReport::Port() {
-    if (Destination() == DestPreview) return ThroughMessageHook("Screen");
-    if (recordingWithoutPrinters()) return ThroughMessageHook("Preview");
+    if (Destination() == DestPreview) return throughMessageHook("Screen");
+    if (recordingWithoutPrinters()) return throughMessageHook("Preview");
     return Device()->Port();
 }
 
@@ -410,7 +410,7 @@ bool TBaseReport::SetPaperSize(int Size, double Width, double Height) {
         storedPageHeight_ = unitsToInch(Height);
         return true;
     }
-    bool result = Device()->SetPaperSize(Size, RoundToInt(unitsToInch(Width) * 254), RoundToInt(unitsToInch(Height) * 254));
+    bool result = Device()->SetPaperSize(Size, roundToInt(unitsToInch(Width) * 254), roundToInt(unitsToInch(Height) * 254));
     pageGeometryRefresh();
     return result;
 }

@@ -119,7 +119,7 @@ public:
     void Notification(TComponent* AComponent, TOperation Operation) override;
 
     // ---- the printer device (default: the process-wide printer device)
-    TReportDevice* Device() const { return device_ ? device_ : DefaultReportDevice(); }
+    TReportDevice* Device() const { return device_ ? device_ : defaultReportDevice(); }
     // REQUIRES: not printing. Refreshes the geometry and margins.
     void SetDevice(TReportDevice* Value);
     bool NoPrinters() const;

@@ -28,8 +28,8 @@ void TBaseReport::SetPen(TColor Color, TPenStyle Style, int Width, TPenMode Mode
     int width = Width;
     if (Width < 0) {
         const double factor = xdpi_ * scaleX_ * zoomFactor_ * 0.0001;
-        width = Width >= -10000 ? RoundToInt(-static_cast<double>(Width) * 0.01 * factor)
-                                : RoundToInt((-static_cast<double>(Width) - 10000) * 0.0001 * factor);
+        width = Width >= -10000 ? roundToInt(-static_cast<double>(Width) * 0.01 * factor)
+                                : roundToInt((-static_cast<double>(Width) - 10000) * 0.0001 * factor);
         if (width == 0) width = 1;
     }
     pen->SetWidth(width);

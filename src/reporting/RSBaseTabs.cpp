@@ -93,7 +93,7 @@ void TBaseReport::ClearColumns() {
 
 int TBaseReport::boxPenWidth(int Width) const {
     if (Width >= 0) return Width;
-    int pixels = RoundToInt(-static_cast<double>(Width) * xdpi_ * scaleX_ * zoomFactor_ * 0.000001);
+    int pixels = roundToInt(-static_cast<double>(Width) * xdpi_ * scaleX_ * zoomFactor_ * 0.000001);
     return pixels == 0 ? 1 : pixels;
 }
 

@@ -36,7 +36,7 @@ constexpr int MaxFontPixels = 32767;
 // ---------------------------------------------------------------- font properties
 
 int TBaseReport::canvasHeightFor(double inches) const {
-    int pixels = RoundToInt(inches * ydpi_ * scaleY_ * zoomFactor_ * 0.0001);
+    int pixels = roundToInt(inches * ydpi_ * scaleY_ * zoomFactor_ * 0.0001);
     return std::clamp(pixels, 1, MaxFontPixels);
 }
 
@@ -295,9 +295,9 @@ void TBaseReport::selectFont() {
         const bool script = font_.Superscript || font_.Subscript;
         const double pixelsPerInch = ydpi_ * scaleY_ * zoomFactor_ * 0.0001;
         TLogFont logFont;
-        int height = RoundToInt((script ? ScriptHeightFactor : 1.0) * font_.Height * pixelsPerInch);
+        int height = roundToInt((script ? ScriptHeightFactor : 1.0) * font_.Height * pixelsPerInch);
         logFont.Height = -std::clamp(height, 1, MaxFontPixels);
-        logFont.Width = std::clamp(RoundToInt(xdpi_ * font_.Width * scaleX_ * zoomFactor_ * 0.0001), 0, MaxFontPixels);
+        logFont.Width = std::clamp(roundToInt(xdpi_ * font_.Width * scaleX_ * zoomFactor_ * 0.0001), 0, MaxFontPixels);
         logFont.Escapement = font_.Rotation * 10;
         logFont.Orientation = 0;
         logFont.Weight = font_.Bold ? FW_BOLD : FW_NORMAL;
@@ -433,7 +433,7 @@ void TBaseReport::printLeftWithTabs(const std::string& Text, double X, double Ma
             PrintLeftInch(Text.substr(start, tab - start), pos);
             pos = xPos_;
         }
-        if (spacing > 0) pos = X + (TruncToInt((pos - X + 0.001) / spacing) + 1) * spacing;
+        if (spacing > 0) pos = X + (truncToInt((pos - X + 0.001) / spacing) + 1) * spacing;
         start = tab + 1;
     }
     PrintLeftInch(Text.substr(start), pos);

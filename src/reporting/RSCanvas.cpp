@@ -168,7 +168,7 @@ void TCanvasReport::PrintBlockInch(const std::string& Text, double X, double Wid
         const std::string word = text.substr(wordStart, wordEnd - wordStart);
         const double space = static_cast<double>(blanks) * gap;
         const double end = x + space + measureInch(word);
-        const int fillers = blank > 0 ? TruncToInt(space / blank) : 0;
+        const int fillers = blank > 0 ? truncToInt(space / blank) : 0;
         if (fillers > 0) textOut(std::string(static_cast<std::size_t>(fillers), ' '), TA_LEFT, x);
         textOut(" ", TA_RIGHT, x + space);
         printWord(word, end, true);
@@ -235,8 +235,8 @@ void TCanvasReport::TabRectangle(double X1, double Y1, double X2, double Y2) {
 
 void TCanvasReport::RoundRect(double X1, double Y1, double X2, double Y2, double X3, double Y3) {
     if (!guardDrawing()) return;
-    const int cornerWidth = RoundToInt(unitsToInch(X3) * ScaleX() * ZoomFactor() / 10000.0 * XDPI());
-    const int cornerHeight = RoundToInt(unitsToInch(Y3) * ScaleY() * ZoomFactor() / 10000.0 * YDPI());
+    const int cornerWidth = roundToInt(unitsToInch(X3) * ScaleX() * ZoomFactor() / 10000.0 * XDPI());
+    const int cornerHeight = roundToInt(unitsToInch(Y3) * ScaleY() * ZoomFactor() / 10000.0 * YDPI());
     GetCanvas()->RoundRect(xUnitsToDevice(X1), yUnitsToDevice(Y1), xUnitsToDevice(X2), yUnitsToDevice(Y2),
                            cornerWidth, cornerHeight);
 }
@@ -308,14 +308,14 @@ void TCanvasReport::BrushCopy(double X1, double Y1, double X2, double Y2, TBitma
                               double SX2, double SY2, TColor Color) {
     if (!guardDrawing() || !Bitmap) return;
     GetCanvas()->BrushCopy(CreateRect(X1, Y1, X2, Y2), Bitmap,
-                           {RoundToInt(SX1), RoundToInt(SY1), RoundToInt(SX2), RoundToInt(SY2)}, Color);
+                           {roundToInt(SX1), roundToInt(SY1), roundToInt(SX2), roundToInt(SY2)}, Color);
 }
 
 void TCanvasReport::CopyRect(double X1, double Y1, double X2, double Y2, TCanvas* Canvas, double SX1, double SY1,
                              double SX2, double SY2) {
     if (!guardDrawing() || !Canvas) return;
     GetCanvas()->CopyRect(CreateRect(X1, Y1, X2, Y2), Canvas,
-                          {RoundToInt(SX1), RoundToInt(SY1), RoundToInt(SX2), RoundToInt(SY2)});
+                          {roundToInt(SX1), roundToInt(SY1), roundToInt(SX2), roundToInt(SY2)});
 }
 
 // ---------------------------------------------------------------- lines
@@ -354,8 +354,8 @@ void TCanvasReport::stretchBitmap(const TRect& Dest, TBitmap* Bitmap) {
 
 void TCanvasReport::PrintBitmap(double X, double Y, double ScaleX, double ScaleY, TBitmap* Bitmap) {
     if (!guardDrawing() || !Bitmap || Bitmap->Empty()) return;
-    stretchBitmap(Bounds(xUnitsToDevice(X), yUnitsToDevice(Y), RoundToInt(Bitmap->Width() * ScaleX),
-                         RoundToInt(Bitmap->Height() * ScaleY)),
+    stretchBitmap(Bounds(xUnitsToDevice(X), yUnitsToDevice(Y), roundToInt(Bitmap->Width() * ScaleX),
+                         roundToInt(Bitmap->Height() * ScaleY)),
                   Bitmap);
 }
 

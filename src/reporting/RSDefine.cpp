@@ -6,7 +6,7 @@ void DefaultMessageHook(const std::string& Source, std::string& Dest) { Dest = S
 
 TMessageHook MessageHook = DefaultMessageHook;
 
-std::string ThroughMessageHook(const std::string& Source) {
+std::string throughMessageHook(const std::string& Source) {
     std::string result;
     (MessageHook ? MessageHook : DefaultMessageHook)(Source, result);
     return result;
@@ -21,7 +21,7 @@ TColor ShadeColor(TColor Color, std::uint8_t Percent) {
     return RGB(mix(GetRValue(rgb)), mix(GetGValue(rgb)), mix(GetBValue(rgb)));
 }
 
-double UnitsFactorOf(TPrintUnits Units, double Current) {
+double unitsFactorOf(TPrintUnits Units, double Current) {
     switch (Units) {
         case unInch: return 1.0;
         case unMM: return 25.4;
@@ -34,6 +34,6 @@ double UnitsFactorOf(TPrintUnits Units, double Current) {
 
 TPrintUnits unitsOfFactor(double Factor) {
     for (TPrintUnits units : {unInch, unMM, unCM, unPoint})
-        if (UnitsFactorOf(units, 0) == Factor) return units;
+        if (unitsFactorOf(units, 0) == Factor) return units;
     return unUser;
 }

@@ -62,7 +62,7 @@ enum class TRulerType { rtNone, rtHorizCm, rtVertCm, rtBothCm, rtHorizIn, rtVert
 enum TPrintJustify { pjCenter, pjLeft, pjRight, pjBlock };
 enum TPrintUnits { unInch, unMM, unCM, unPoint, unUser };
 // Units per inch; unUser keeps the factor the caller set.
-double UnitsFactorOf(TPrintUnits Units, double Current);
+double unitsFactorOf(TPrintUnits Units, double Current);
 // The units of a factor: unUser for one no named unit has.
 TPrintUnits unitsOfFactor(double Factor);
 enum TLineHeightMethod { lhmLinesPerInch, lhmFont, lhmUser };
@@ -98,7 +98,7 @@ void DefaultMessageHook(const std::string& Source, std::string& Dest);
 extern TMessageHook MessageHook;
 
 // The text as MessageHook gives it back.
-std::string ThroughMessageHook(const std::string& Source);
+std::string throughMessageHook(const std::string& Source);
 
 // Raises EDazedeVedodev with Msg; callers pass Msg through the hook first.
 [[noreturn]] void RaiseReportError(const std::string& Msg);

@@ -43,9 +43,9 @@ TRSDevice::~TRSDevice() {
     resetPrinter();
 }
 
-void TRSDevice::raiseNotPrinting() const { RaiseReportError(ThroughMessageHook(DeviceNotPrintingMessage)); }
+void TRSDevice::raiseNotPrinting() const { RaiseReportError(throughMessageHook(DeviceNotPrintingMessage)); }
 
-void TRSDevice::raiseAlreadyPrinting() const { RaiseReportError(ThroughMessageHook(DeviceAlreadyPrintingMessage)); }
+void TRSDevice::raiseAlreadyPrinting() const { RaiseReportError(throughMessageHook(DeviceAlreadyPrintingMessage)); }
 
 void TRSDevice::checkIdle() const {
     if (printing_) raiseAlreadyPrinting();
@@ -55,8 +55,8 @@ void TRSDevice::checkIdle() const {
 
 void TRSDevice::buildPrinters() {
     if (installed_) {
-        drivers_ = InstalledPrinters();
-        defaultDevice_ = DefaultPrinter()->Device();
+        drivers_ = installedPrinters();
+        defaultDevice_ = defaultPrinter()->Device();
         installed_ = false;
     }
     printers_ = std::make_unique<TStringList>();
@@ -159,8 +159,8 @@ bool TRSDevice::PrinterSetupDialog() {
         if (sameText(item(i)->Device, name)) found = i;
     if (current >= 0 && sameText(item(current)->Device, name)) found = current;
     if (found < 0) {
-        const TPrinterDriver* installed = FindPrinter(name);
-        RaiseReportError(Format(ThroughMessageHook(InvalidPrinterMessage),
+        const TPrinterDriver* installed = findPrinter(name);
+        RaiseReportError(Format(throughMessageHook(InvalidPrinterMessage),
                                 {name, installed ? installed->Port() : std::string(),
                                  installed ? installed->Driver() : std::string()}));
     }
@@ -204,7 +204,7 @@ void TRSDevice::SetDeviceState(int Value) {
         if (Value == 1) ic_ = printer_->CreateIC(settings);
         else dc_ = printer_->CreateDC(settings);
         if (!context())
-            RaiseReportError(Format(ThroughMessageHook(InvalidPrinterMessage), {device_, port_, driver_}));
+            RaiseReportError(Format(throughMessageHook(InvalidPrinterMessage), {device_, port_, driver_}));
         if (Value == 2) devModeChanged_ = false;
         if (canvas_) {
             canvasSaved_ = true;
@@ -467,8 +467,8 @@ void TRSDevice::BeginDoc() {
     if (dc_->StartDoc({title_, outputFile_, jobCaption_}) <= 0) {
         printing_ = false;
         SetDeviceState(0);
-        if (!outputFile_.empty()) RaiseReportError(Format(ThroughMessageHook(CannotWriteFileMessage), {outputFile_}));
-        RaiseReportError(Format(ThroughMessageHook(CannotStartJobMessage), {device_ + " on " + port_}));
+        if (!outputFile_.empty()) RaiseReportError(Format(throughMessageHook(CannotWriteFileMessage), {outputFile_}));
+        RaiseReportError(Format(throughMessageHook(CannotStartJobMessage), {device_ + " on " + port_}));
     }
 }
 
@@ -516,9 +516,9 @@ TRSDevice* GlobalReportDevice() {
     return device;
 }
 
-TReportDevice* DefaultReportDevice() { return GlobalReportDevice(); }
+TReportDevice* defaultReportDevice() { return GlobalReportDevice(); }
 
-TReportDevice* NoPrinterDevice() {
+TReportDevice* noPrinterDevice() {
     static TRSDevice* const device = new TRSDevice({}, "");
     return device;
 }

@@ -74,13 +74,13 @@ bool TFilePrinter::openInput() {
                 break;
             }
             case smUser:
-                if (!userStream_) RaiseReportError(ThroughMessageHook(NoStreamMessage));
+                if (!userStream_) RaiseReportError(throughMessageHook(NoStreamMessage));
                 data_ = streamBytes(userStream_);
                 break;
         }
     } catch (const Exception&) {
         data_.clear();
-        MessageDlg(ThroughMessageHook(Format("Error initializing input stream \"%s\"", {fileName_})), mtError, {mbOK});
+        MessageDlg(throughMessageHook(Format("Error initializing input stream \"%s\"", {fileName_})), mtError, {mbOK});
         return false;
     }
     pos_ = 0;
@@ -108,7 +108,7 @@ int TFilePrinter::PageCount() {
 void TFilePrinter::badRecord() {
     setAborted(true);
     setPageSkipped(true);
-    RaiseReportError(ThroughMessageHook(UnexpectedCodeMessage));
+    RaiseReportError(throughMessageHook(UnexpectedCodeMessage));
 }
 
 void TFilePrinter::need(std::size_t Count) {
@@ -244,12 +244,12 @@ std::unique_ptr<TBitmap> TFilePrinter::readBitmap() {
 void TFilePrinter::readHeader() {
     const std::size_t back = pos_;
     pos_ = 0;
-    if (data_.empty()) RaiseReportError(ThroughMessageHook(UnexpectedHeaderMessage));
+    if (data_.empty()) RaiseReportError(throughMessageHook(UnexpectedHeaderMessage));
     const std::uint8_t code = readByte();
     if (code == StreamHeaderQ) version_ = 1101;
     else if (code == StreamHeaderY) version_ = 2009;
     else if (code == StreamHeaderZ) version_ = readWord();
-    else RaiseReportError(ThroughMessageHook(UnexpectedHeaderMessage));
+    else RaiseReportError(throughMessageHook(UnexpectedHeaderMessage));
     if (version_ >= 2010) SetTitle(readString());
     pageCount_ = std::max<int>(0, readWord());
     readWord();
@@ -360,7 +360,7 @@ void TFilePrinter::PlayPage(int PageNum) {
 // ---------------------------------------------------------------- records
 
 void TFilePrinter::setPenWidthInches(double Width) {
-    const int pixels = RoundToInt(std::fabs(Width) * XDPI() * ScaleX() * ZoomFactor() / 10000.0);
+    const int pixels = roundToInt(std::fabs(Width) * XDPI() * ScaleX() * ZoomFactor() / 10000.0);
     GetCanvas()->Pen()->SetWidth(std::clamp(pixels, 0, MaxPenPixels));
 }
 
@@ -675,7 +675,7 @@ void TFilePrinter::ExecuteCopies(int Count) { runJob(0, 0, 0, std::max(Count, 1)
 
 void TFilePrinter::runJob(int NewFirstPage, int NewLastPage, int NewCopies, int Repeats) {
     if (NoPrinters()) {
-        MessageDlg(ThroughMessageHook(NoPrintersMessage), mtError, {mbOK});
+        MessageDlg(throughMessageHook(NoPrintersMessage), mtError, {mbOK});
         return;
     }
     idleGuard();

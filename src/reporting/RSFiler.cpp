@@ -153,7 +153,7 @@ void TReportFiler::writeGraphic(const TGraphic* Graphic) {
         if (reuseGraphicPos_ == 0) bytes = bitmap->saveToBytes();
     } else if (auto* icon = dynamic_cast<const TIcon*>(Graphic)) {
         type = GraphicIcon;
-        if (reuseGraphicPos_ == 0) bytes = IconFileBytes(*icon);
+        if (reuseGraphicPos_ == 0) bytes = iconFileBytes(*icon);
     } else {
         // Every other graphic goes as the bitmap of its pixels.
         if (reuseGraphicPos_ == 0) {
@@ -169,7 +169,7 @@ void TReportFiler::writeGraphic(const TGraphic* Graphic) {
         // A reference to a record of another kind is not a graphic the player may read.
         if (reuseGraphicType_ != type) {
             reuseGraphicPos_ = 0;
-            RaiseReportError(ThroughMessageHook("ReuseGraphic: the slot holds another kind of graphic."));
+            RaiseReportError(throughMessageHook("ReuseGraphic: the slot holds another kind of graphic."));
         }
         writeByte(static_cast<std::uint8_t>(type + GraphicReference));
         writeLong(static_cast<std::int32_t>(reuseGraphicPos_));
@@ -490,7 +490,7 @@ void TReportFiler::BrushCopy(double X1, double Y1, double X2, double Y2, TBitmap
 }
 
 void TReportFiler::CopyRect(double, double, double, double, TCanvas*, double, double, double, double) {
-    RaiseReportError(ThroughMessageHook(CopyRectMessage));
+    RaiseReportError(throughMessageHook(CopyRectMessage));
 }
 
 void TReportFiler::Draw(double X, double Y, TGraphic* Graphic) {
@@ -670,7 +670,7 @@ void TReportFiler::PrintDataStream(TStream* Stream, std::int64_t BufSize) {
 // ---------------------------------------------------------------- graphic slots
 
 void TReportFiler::slotGuard(int Index, const char* Message) const {
-    if (Index < 1 || Index > GraphicSlotCount) RaiseReportError(ThroughMessageHook(Message + IntToStr(GraphicSlotCount)));
+    if (Index < 1 || Index > GraphicSlotCount) RaiseReportError(throughMessageHook(Message + IntToStr(GraphicSlotCount)));
 }
 
 void TReportFiler::UnregisterGraphic(int Index) {
@@ -761,7 +761,7 @@ bool TReportFiler::openStream() {
                 output_ = file_.get();
                 break;
             case smUser:
-                if (!userStream_) RaiseReportError(ThroughMessageHook(NoStreamMessage));
+                if (!userStream_) RaiseReportError(throughMessageHook(NoStreamMessage));
                 userStream_->SetPosition(0);
                 output_ = userStream_;
                 break;
@@ -777,7 +777,7 @@ bool TReportFiler::openStream() {
         return true;
     } catch (const Exception&) {
         closeStream();
-        MessageDlg(ThroughMessageHook(Format("Error initializing stream \"%s\"", {fileName_})), mtError, {mbOK});
+        MessageDlg(throughMessageHook(Format("Error initializing stream \"%s\"", {fileName_})), mtError, {mbOK});
         return false;
     }
 }
@@ -924,7 +924,7 @@ void TReportFiler::Start() {
     lastGraphicPos_ = reuseGraphicPos_ = 0;
     setAborted(false);
     DoBeforePrint();
-    if (NoPrinters() && !dynamic_cast<TForm*>(Owner())) RaiseReportError(ThroughMessageHook(OwnerMessage));
+    if (NoPrinters() && !dynamic_cast<TForm*>(Owner())) RaiseReportError(throughMessageHook(OwnerMessage));
     if (!openStream()) return;
     buffer_.assign(BufferSize, '\0');
     bufferCount_ = 0;
@@ -960,7 +960,7 @@ void TReportFiler::Start() {
 
 void TReportFiler::NewPage() {
     if (pagesWritten_ >= MaxStreamPages && PageSelected(CurrentPage() + 1) && !Aborted())
-        RaiseReportError(ThroughMessageHook(TooManyPagesMessage));
+        RaiseReportError(throughMessageHook(TooManyPagesMessage));
     DoPrintFooter();
     CallReportEvents(ReportEventPageEnd);
     pageEnd(false);
@@ -1026,7 +1026,7 @@ void TReportFiler::endRun() {
             try {
                 memory_->SaveToFile(fileName_);
             } catch (const Exception&) {
-                MessageDlg(ThroughMessageHook(Format("Error initializing stream \"%s\"", {fileName_})), mtError,
+                MessageDlg(throughMessageHook(Format("Error initializing stream \"%s\"", {fileName_})), mtError,
                            {mbOK});
             }
         }

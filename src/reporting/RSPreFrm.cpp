@@ -138,7 +138,7 @@ void TRSPreviewForm::SBPrintClick(TObject*) {
 void TRSPreviewForm::FilePreview1PageChange(TObject*) {
     const int page = FilePreview1->CurrentPage();
     PageEdit->SetText(IntToStr(page));
-    PageLabel->SetCaption(ThroughMessageHook("Page") + " " + IntToStr(page) + " " + ThroughMessageHook("of") + " " +
+    PageLabel->SetCaption(throughMessageHook("Page") + " " + IntToStr(page) + " " + throughMessageHook("of") + " " +
                           IntToStr(FilePreview1->PageCount()));
 }
 

@@ -101,7 +101,7 @@ void TFilePreview::SetZoomFactor(double Value) {
 
 void TFilePreview::SetMonochrome(bool Value) {
     if (Value && shadowDepth_ > 0) {
-        ShowMessage(ThroughMessageHook(MonochromeRefused1) + "\r" + ThroughMessageHook(MonochromeRefused2));
+        ShowMessage(throughMessageHook(MonochromeRefused1) + "\r" + throughMessageHook(MonochromeRefused2));
         return;
     }
     monochrome_ = Value;
@@ -109,7 +109,7 @@ void TFilePreview::SetMonochrome(bool Value) {
 
 void TFilePreview::SetShadowDepth(int Value) {
     if (Value > 0 && monochrome_) {
-        ShowMessage(ThroughMessageHook(ShadowRefused1) + "\r" + ThroughMessageHook(ShadowRefused2));
+        ShowMessage(throughMessageHook(ShadowRefused1) + "\r" + throughMessageHook(ShadowRefused2));
         return;
     }
     shadowDepth_ = std::max(Value, 0);
@@ -201,7 +201,7 @@ void TFilePreview::measureScrollBox() {
 
 void TFilePreview::Start() {
     if (Running()) return;
-    if (!scrollBox_) RaiseReportError(ThroughMessageHook(ScrollBoxMessage));
+    if (!scrollBox_) RaiseReportError(throughMessageHook(ScrollBoxMessage));
     setStartDateTime(Now());
     DoZoomChange();
     measureScrollBox();

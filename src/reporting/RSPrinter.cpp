@@ -15,7 +15,7 @@ TDazedeVedodev::TDazedeVedodev(TComponent* AOwner) : TCanvasReport(AOwner) {}
 
 bool TDazedeVedodev::noPrinters() {
     if (!NoPrinters()) return false;
-    MessageDlg(ThroughMessageHook(NoPrintersMessage), mtError, {mbOK});
+    MessageDlg(throughMessageHook(NoPrintersMessage), mtError, {mbOK});
     return true;
 }
 

@@ -41,7 +41,7 @@ bool selectionReadable(const std::string& Text) {
 
 }  // namespace
 
-TRSSetupForm::TRSSetupForm(TComponent* AOwner) : TForm(AOwner), PrinterDevice(DefaultReportDevice()) {
+TRSSetupForm::TRSSetupForm(TComponent* AOwner) : TForm(AOwner), PrinterDevice(defaultReportDevice()) {
     SetName("RSSetupForm");
     SetBorderStyle(bsDialog);
     SetPosition(poScreenCenter);
@@ -116,11 +116,11 @@ void TRSSetupForm::FormCreate(TObject*) {
 void TRSSetupForm::showPrinterLabel() {
     TReportDevice* device = PrinterDevice;
     if (!device->HasPrinters()) {
-        PrinterLabel->SetCaption(ThroughMessageHook(NoPrintersInstalled));
+        PrinterLabel->SetCaption(throughMessageHook(NoPrintersInstalled));
         return;
     }
     device->Handle();  // resolves the default printer
-    PrinterLabel->SetCaption(Format(ThroughMessageHook(PrinterOnPort), {device->Device(), device->Port()}));
+    PrinterLabel->SetCaption(Format(throughMessageHook(PrinterOnPort), {device->Device(), device->Port()}));
 }
 
 void TRSSetupForm::FormShow(TObject*) {
@@ -228,12 +228,12 @@ bool TRSSetupForm::takePageRange() {
     if (SelectionRB->Checked()) {
         selection = Trim(SelectionED->Text());
         if (!selection.empty() && !selectionReadable(selection)) {
-            MessageDlg(ThroughMessageHook(BadSelection), mtError, {mbOK});
+            MessageDlg(throughMessageHook(BadSelection), mtError, {mbOK});
             return false;
         }
     } else if (PagesRB->Checked()) {
         if (!TryStrToInt(Trim(FromED->Text()), first) || !TryStrToInt(Trim(ToED->Text()), last)) {
-            MessageDlg(ThroughMessageHook(BadPageRange), mtError, {mbOK});
+            MessageDlg(throughMessageHook(BadPageRange), mtError, {mbOK});
             return false;
         }
     }
@@ -277,7 +277,7 @@ void TRSSetupForm::OKBBClick(TObject*) {
             ReportSystem->SetOutputFileName("");
         } else {
             if (!writableFileName(FileNameED->Text())) {
-                MessageDlg(Format(ThroughMessageHook(BadOutputFile), {FileNameED->Text()}), mtError, {mbOK});
+                MessageDlg(Format(throughMessageHook(BadOutputFile), {FileNameED->Text()}), mtError, {mbOK});
                 SetModalResult(mrNone);
                 return;
             }

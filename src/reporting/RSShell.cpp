@@ -68,13 +68,13 @@ TBaseReport* TBaseShell::startRun(Runner* Idle) {
 
 TBaseReport* TBaseShell::engineToRunOn(TBaseReport* Given) {
     if (Given) return Given->Printing() ? Given : startRun(Given);
-    if (!engine_) RaiseReportError(ThroughMessageHook(NoEngineMessage));
+    if (!engine_) RaiseReportError(throughMessageHook(NoEngineMessage));
     if (auto* runner = dynamic_cast<TReportSystem*>(engine_)) {
         if (TBaseReport* running = runner->BaseReport()) return running;
         return startRun(runner);
     }
     if (auto* report = dynamic_cast<TBaseReport*>(engine_)) return report->Printing() ? report : startRun(report);
-    RaiseReportError(ThroughMessageHook(NoEngineMessage));
+    RaiseReportError(throughMessageHook(NoEngineMessage));
 }
 
 // ---------------------------------------------------------------- TDetailShell

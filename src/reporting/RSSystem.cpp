@@ -40,7 +40,7 @@ void waitFor(const bool& Done) {
 
 TReportSystemHook ReportSystemHook;
 
-bool ReportSystemHookAnswer() { return ReportSystemHook ? ReportSystemHook() : true; }
+bool reportSystemHookAnswer() { return ReportSystemHook ? ReportSystemHook() : true; }
 
 // ---------------------------------------------------------------- TSystemPrinter
 
@@ -57,7 +57,7 @@ void TSystemPrinter::SetTabShade(int Value) { tabShade_ = Value >= 100 ? 100 : V
 
 void TSystemPrinter::SetUnits(TPrintUnits Value) {
     units_ = Value;
-    unitsFactor_ = UnitsFactorOf(Value, unitsFactor_);
+    unitsFactor_ = unitsFactorOf(Value, unitsFactor_);
 }
 
 void TSystemPrinter::SetUnitsFactor(double Value) {
@@ -69,7 +69,7 @@ void TSystemPrinter::SetUnitsFactor(double Value) {
 int TSystemPrinter::Duplex() const {
     // Reading the device's setting builds its printer list; a form that only
     // makes its runner does not pay for that.
-    if (duplex_ < 0) duplex_ = DefaultReportDevice()->Duplex();
+    if (duplex_ < 0) duplex_ = defaultReportDevice()->Duplex();
     return duplex_;
 }
 
@@ -107,7 +107,7 @@ TSystemPreview::~TSystemPreview() = default;
 
 void TSystemPreview::SetMonochrome(bool Value) {
     if (Value && shadowDepth_ > 0) {
-        ShowMessage(ThroughMessageHook(MonochromeRefused));
+        ShowMessage(throughMessageHook(MonochromeRefused));
         return;
     }
     monochrome_ = Value;
@@ -115,7 +115,7 @@ void TSystemPreview::SetMonochrome(bool Value) {
 
 void TSystemPreview::SetShadowDepth(int Value) {
     if (Value > 0 && monochrome_) {
-        ShowMessage(ThroughMessageHook(ShadowRefused));
+        ShowMessage(throughMessageHook(ShadowRefused));
         return;
     }
     shadowDepth_ = Value;
@@ -238,7 +238,7 @@ void TReportSystem::Execute() {
             cleanUp();
             return;
         }
-        repeatCopies_ = DefaultReportDevice()->MaxCopies() <= 1 && systemPrinter_->Copies() > 1;
+        repeatCopies_ = defaultReportDevice()->MaxCopies() <= 1 && systemPrinter_->Copies() > 1;
         filerPath = reportDest_ == rdPreview || systemOptions_.Contains(soUseFiler) || repeatCopies_;
         if (filerPath && systemFiler_->StreamMode() == smMemory) {
             memory = std::make_unique<TMemoryStream>();

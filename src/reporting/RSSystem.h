@@ -69,7 +69,7 @@ public:
     double ScaleY() const { return scaleY_; }
     void SetScaleY(double Value) { scaleY_ = Value; }
     const std::string& StatusFormat() const { return statusFormat_; }
-    void SetStatusFormat(const std::string& Value) { statusFormat_ = ThroughMessageHook(Value); }
+    void SetStatusFormat(const std::string& Value) { statusFormat_ = throughMessageHook(Value); }
     TStrings* StatusText() const { return statusText_.get(); }
     // Copies the lines.
     void SetStatusText(const TStrings* Value);
@@ -79,7 +79,7 @@ public:
     TBKMode TextBKMode() const { return textBKMode_; }
     void SetTextBKMode(TBKMode Value) { textBKMode_ = Value; }
     const std::string& Title() const { return title_; }
-    void SetTitle(const std::string& Value) { title_ = ThroughMessageHook(Value); }
+    void SetTitle(const std::string& Value) { title_ = throughMessageHook(Value); }
     TPrintUnits Units() const { return units_; }
     // Also sets UnitsFactor, except for unUser.
     void SetUnits(TPrintUnits Value);
@@ -188,7 +188,7 @@ public:
     const std::string& FileName() const { return fileName_; }
     void SetFileName(const std::string& Value) { fileName_ = Value; }
     const std::string& StatusFormat() const { return statusFormat_; }
-    void SetStatusFormat(const std::string& Value) { statusFormat_ = ThroughMessageHook(Value); }
+    void SetStatusFormat(const std::string& Value) { statusFormat_ = throughMessageHook(Value); }
     TStrings* StatusText() const { return statusText_.get(); }
     void SetStatusText(const TStrings* Value);
     TStreamMode StreamMode() const { return streamMode_; }
@@ -220,11 +220,11 @@ public:
 
     // ---- published properties
     const std::string& TitleSetup() const { return titleSetup_; }
-    void SetTitleSetup(const std::string& Value) { titleSetup_ = ThroughMessageHook(Value); }
+    void SetTitleSetup(const std::string& Value) { titleSetup_ = throughMessageHook(Value); }
     const std::string& TitleStatus() const { return titleStatus_; }
-    void SetTitleStatus(const std::string& Value) { titleStatus_ = ThroughMessageHook(Value); }
+    void SetTitleStatus(const std::string& Value) { titleStatus_ = throughMessageHook(Value); }
     const std::string& TitlePreview() const { return titlePreview_; }
-    void SetTitlePreview(const std::string& Value) { titlePreview_ = ThroughMessageHook(Value); }
+    void SetTitlePreview(const std::string& Value) { titlePreview_ = throughMessageHook(Value); }
     TSystemSetups SystemSetups() const { return systemSetups_; }
     void SetSystemSetups(TSystemSetups Value) { systemSetups_ = Value; }
     TSystemOptions SystemOptions() const { return systemOptions_; }
@@ -317,4 +317,4 @@ private:
 // assigned (nothing in the program assigns one).
 using TReportSystemHook = std::function<bool()>;
 extern TReportSystemHook ReportSystemHook;
-bool ReportSystemHookAnswer();
+bool reportSystemHookAnswer();

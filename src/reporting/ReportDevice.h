@@ -70,6 +70,6 @@ public:
 };
 
 // The device of a machine without printers: no context, no canvas.
-TReportDevice* NoPrinterDevice();
+TReportDevice* noPrinterDevice();
 // The process-wide printer device every report uses unless given another.
-TReportDevice* DefaultReportDevice();
+TReportDevice* defaultReportDevice();

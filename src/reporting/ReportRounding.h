@@ -6,14 +6,14 @@
 
 constexpr double ReportIntLimit = 1 << 30;
 
-inline int RoundToInt(double value) {
+inline int roundToInt(double value) {
     if (std::isnan(value)) return 0;
     if (value > ReportIntLimit) return static_cast<int>(ReportIntLimit);
     if (value < -ReportIntLimit) return -static_cast<int>(ReportIntLimit);
     return static_cast<int>(std::nearbyint(value));
 }
 
-inline int TruncToInt(double value) {
+inline int truncToInt(double value) {
     if (std::isnan(value)) return 0;
     if (value > ReportIntLimit) return static_cast<int>(ReportIntLimit);
     if (value < -ReportIntLimit) return -static_cast<int>(ReportIntLimit);

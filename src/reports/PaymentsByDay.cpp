@@ -58,7 +58,7 @@ void TPaymentsByDayReport::FormClose(TObject*, TCloseAction& Action) { Action = 
 void TPaymentsByDayReport::BitBtn1Click(TObject*) {
     runOnRange([this](TDateTime From, TDateTime Thru) {
         const std::string begText = FromKingDateDialog->Text(), endText = ThruKingDateDialog->Text();
-        TDuzuProject* project = ProgramReportProject();
+        TDuzuProject* project = programReportProject();
         if (!project || !DataModule1) return;
         TTable& payments = *DataModule1->PaymentTable;
         TXbase& xbase = *DataModule1->PaymentXbase;

@@ -4,7 +4,7 @@
 #include "richtext/RtRtfTxt.h"
 #include "ui/Controls.h"
 
-TRtTextFinder::TRtTextFinder() : IsCancelPressed([] { return KeyIsDown(VK_ESCAPE); }) {}
+TRtTextFinder::TRtTextFinder() : IsCancelPressed([] { return keyIsDown(VK_ESCAPE); }) {}
 
 int TRtTextFinder::paragraphLength(const TParagraph* par) {
     int n = 0;

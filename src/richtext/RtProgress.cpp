@@ -86,4 +86,4 @@ void EndAllProgress() {
     report(0);
 }
 
-int ProgressDepth() { return static_cast<int>(levels().size()); }
+int progressDepth() { return static_cast<int>(levels().size()); }

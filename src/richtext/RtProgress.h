@@ -19,4 +19,4 @@ void SetProgressShare(int Value);
 void EndProgress();
 void EndAllProgress();
 // Levels open now.
-int ProgressDepth();
+int progressDepth();

@@ -36,7 +36,7 @@ constexpr char rtObjectByNumber = 2;
 // A byte that may stand in the text as typed or pasted: a tab or anything from
 // the space up but Delete. Other control codes would become object codes,
 // page breaks or stray bytes.
-constexpr bool IsTextByte(unsigned char C) { return C == '\t' || (C >= ' ' && C != 127); }
+constexpr bool isTextByte(unsigned char C) { return C == '\t' || (C >= ' ' && C != 127); }
 
 // TParagraph.ParFlags bits.
 constexpr uint8_t pfPageBreak = 1;

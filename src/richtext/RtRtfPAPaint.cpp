@@ -238,7 +238,7 @@ void TRtRTFTextPaint::paintRun(TLine* Line, TCharAttr a, int from, int to, int& 
         dc->SelectPen(psSolid, penWidth, (a.Style & stHyperlink) ? RGB(0, 0, 255) : ColorToRGB(textColor));
         // Under the base line where the font puts it, not at the bottom of a
         // line that spacing may have made taller.
-        int offset = dc->Font() ? UnderlineOffset(*dc->Font()) : penWidth;
+        int offset = dc->Font() ? underlineOffset(*dc->Font()) : penWidth;
         int uy = std::min(baseline + offset, y + Line->Height - penWidth);
         dc->Polyline({TPoint{x, uy}, TPoint{x + width, uy}});
     }

@@ -751,7 +751,7 @@ void TRtRtfReader::storeChar(int c) {
 void TRtRtfReader::unicodeChar(int32_t value) {
     if (value < -32768 || value > 65535) return;
     uint32_t codePoint = static_cast<uint32_t>(value < 0 ? value + 65536 : value);
-    int byte = CodePointTo1252(codePoint);
+    int byte = codePointTo1252(codePoint);
     // Without a Windows-1252 byte the fallback that follows is kept.
     if (byte <= 0) return;
     handleChar(byte);
@@ -1220,8 +1220,8 @@ void TRtRtfReader::finishPicture() {
     TObjectEntry* entry = nullptr;
     if (picKind_ == 2 || picKind_ == 1) {
         auto bitmap = std::make_unique<TBitmap>();
-        bool ok = picKind_ == 2 ? LoadDeviceBits(*bitmap, {picW_, picH_, planes_, bitsPixel_, widthBytes_, data})
-                                : LoadPackedDib(*bitmap, data);
+        bool ok = picKind_ == 2 ? loadDeviceBits(*bitmap, {picW_, picH_, planes_, bitsPixel_, widthBytes_, data})
+                                : loadPackedDib(*bitmap, data);
         if (ok) entry = Text->AddObject(bitmap.release(), 0);
     } else if (data.size() >= static_cast<size_t>(TMetafile::PlaceableHeaderSize)) {
         TMetafile::writePlaceableHeader(data, picW_, picH_);

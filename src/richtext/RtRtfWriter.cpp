@@ -392,12 +392,12 @@ uint8_t TRtRTFWriter::WriteObject(uint16_t Tag, uint16_t Number) {
                         hexBytes(metafile->windowsMetafileBytes()) + "}";
         } else if (auto* bitmap = dynamic_cast<TBitmap*>(obj)) {
             if (bitmap->Empty()) return rtWriteOk;
-            TDeviceBits bits = DeviceBitsOf(*bitmap);
+            TDeviceBits bits = deviceBitsOf(*bitmap);
             std::string sizes = "\\wbmbitspixel" + num(bits.BitsPixel) + "\\wbmplanes" + num(bits.Planes) +
                                 "\\wbmwidthbytes" + num(bits.WidthBytes) + "\\picw" + num(bits.Width) + "\\pich" +
                                 num(bits.Height) + goal;
             if (WriteBitmapAsDib)
-                pending_ += "{\\pict\\dibitmap0" + sizes + hexBytes(PackedDibOf(*bitmap)) + "}";
+                pending_ += "{\\pict\\dibitmap0" + sizes + hexBytes(packedDibOf(*bitmap)) + "}";
             else
                 pending_ += "{\\pict\\wbitmap0" + sizes + hexBytes(bits.Bits) + "}";
         } else {

@@ -442,7 +442,7 @@ void TRtCustomRtfEdit::readAtCaret(const std::string& Bytes, bool Rich) {
     // Plain text keeps its tabs and line ends; other control codes would
     // become object codes, page breaks or stray bytes.
     if (!Rich)
-        std::erase_if(bytes, [](char c) { return !IsTextByte(static_cast<unsigned char>(c)) && c != '\r' && c != '\n'; });
+        std::erase_if(bytes, [](char c) { return !isTextByte(static_cast<unsigned char>(c)) && c != '\r' && c != '\n'; });
     TMemoryStream stream;
     stream.Write(bytes.data(), static_cast<int>(bytes.size()));
     char zero = 0;
@@ -615,7 +615,7 @@ void TRtCustomRtfEdit::KeyPress(char& Key) {
     default:
         // Ctrl+letter and Escape arrive as control codes: of those only Enter
         // and Backspace edit the text.
-        if (!IsTextByte(static_cast<unsigned char>(Key)) && Key != '\b' && Key != '\r') break;
+        if (!isTextByte(static_cast<unsigned char>(Key)) && Key != '\b' && Key != '\r') break;
         if (CanChange()) {
             rtfText_->CurAttr.Special &= static_cast<uint8_t>(~spHidden);
             rtfText_->InputText(std::string(1, Key));

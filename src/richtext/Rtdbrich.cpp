@@ -207,7 +207,7 @@ void TDBRtRichText::KeyPress(char& Key) {
         Key = 0;
         return;
     }
-    bool changing = IsTextByte(c) || Key == 8 || Key == 10 || Key == 13 || Key == 22 || Key == 24;
+    bool changing = isTextByte(c) || Key == 8 || Key == 10 || Key == 13 || Key == 22 || Key == 24;
     if (changing && !dataLink_.Editing() && !CanChange()) return;
     TFieldBinding<TRtCustomRichText>::KeyPress(Key);
 }

@@ -278,9 +278,9 @@ void TDepositForm::SaveBtnClick(TObject*) {
 // The totals are replaced only when a deposit is chosen: a list closed
 // without a choice leaves the deposit on screen, its ticks and totals, as it was.
 void TDepositForm::OpenBtnClick(TObject*) {
-    ListSelection().SelectedDepositID.clear();
+    listSelection().SelectedDepositID.clear();
     OpenForm(this, {.ClassName = "TDepositLookupList", .Caption = "Deposit Lookup", .Style = osModal});
-    const std::string chosen = Trim(ListSelection().SelectedDepositID);
+    const std::string chosen = Trim(listSelection().SelectedDepositID);
     if (chosen.empty() || !document_->OpenDeposit(chosen))
         return;
     OpenDeposit();

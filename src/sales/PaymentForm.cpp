@@ -68,12 +68,12 @@ TPaymentForm::TPaymentForm(TComponent* AOwner)
     CashDrawerBtn->SetEnabled(drawer);
 
     // The receipt's Payment button and the patient list fill this window.
-    ListSelection().AddBalancesDue = [this] { AddBalancesDue(nullptr); };
+    listSelection().AddBalancesDue = [this] { AddBalancesDue(nullptr); };
     FormCreate();
 }
 
 TPaymentForm::~TPaymentForm() {
-    ListSelection().AddBalancesDue = nullptr;
+    listSelection().AddBalancesDue = nullptr;
     cashDrawer_.reset();
 }
 
@@ -190,7 +190,7 @@ void TPaymentForm::placeControls() {
 
 void TPaymentForm::FormCreate() {
     storedPayment_ = false;
-    ListSelection().SelectedPaymentID.clear();
+    listSelection().SelectedPaymentID.clear();
     Module().Temp4RowLimit = 0;
     CreateTempFiles();
     for (TDBEdit* figure : {TenderedDBEdit, PaymentAppliedDBEdit, CreditAppDBEdit})
@@ -384,9 +384,9 @@ void TPaymentForm::SaveBtnClick(TObject*) {
 }
 
 void TPaymentForm::OpenBitBtnClick(TObject*) {
-    ListSelection().SelectedPaymentID.clear();
+    listSelection().SelectedPaymentID.clear();
     OpenForm(this, {.ClassName = "TPaymentLookupList", .Caption = "Payment Lookup", .Style = osModal});
-    const std::string chosen = Trim(ListSelection().SelectedPaymentID);
+    const std::string chosen = Trim(listSelection().SelectedPaymentID);
     if (chosen.empty())
         return;
     SetCaption("Payment/Refund " + chosen);
@@ -406,7 +406,7 @@ void TPaymentForm::OpenBitBtnClick(TObject*) {
 }
 
 void TPaymentForm::OpenPayment() {
-    const std::string id = Trim(ListSelection().SelectedPaymentID);
+    const std::string id = Trim(listSelection().SelectedPaymentID);
     document_->OpenPayment(id, Date());
     showMoneyInCents();
     if (!document_->DepositID().empty())

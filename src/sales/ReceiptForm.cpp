@@ -317,9 +317,9 @@ void TReceiptForm::NewBitBtnClick(TObject*) {
 void TReceiptForm::OpenBitBtnClick(TObject*) {
     if (!askToSave())
         return;
-    ListSelection().SelectedReceipt.clear();
+    listSelection().SelectedReceipt.clear();
     (new TReceiptLookupList(this))->ShowModal();
-    const std::string selected = ListSelection().SelectedReceipt;
+    const std::string selected = listSelection().SelectedReceipt;
     if (Trim(selected).empty())
         return;
     if (!OpenReceipt(selected))
@@ -382,11 +382,11 @@ void TReceiptForm::IncidentDBLookupComboExit(TObject*) { module_.IncidentXbase->
 void registerReceiptForm() {
     RegisterClass<TReceiptForm>();
     registerSingleInstance(ReceiptClass);
-    setReceiptOpenHandler([](TComponent* Owner, const std::string& Receipt) { ShowReceipt(Owner, Receipt); });
+    setReceiptOpenHandler([](TComponent* Owner, const std::string& Receipt) { showReceipt(Owner, Receipt); });
     RegisterClass<TReceiptClaimDlg>();
 }
 
-TReceiptForm* ShowReceipt(TComponent* Owner, const std::string& Receipt) {
+TReceiptForm* showReceipt(TComponent* Owner, const std::string& Receipt) {
     auto* form = dynamic_cast<TReceiptForm*>(
         OpenForm(Owner, {.ClassName = ReceiptClass, .Caption = "Edit &Receipt", .ReuseVisible = true}));
     if (form && form->askToSave())

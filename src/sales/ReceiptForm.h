@@ -9,7 +9,7 @@
 //
 // The program has one receipt window: it is registered by class name as a
 // single-instance form, so "Edit Receipt" reaches the same window, and
-// other windows open a stored receipt in it through ShowReceipt. The window opens on a new receipt; nothing of the lines can
+// other windows open a stored receipt in it through showReceipt. The window opens on a new receipt; nothing of the lines can
 // be entered before a patient is chosen, and the patient of a stored
 // receipt cannot be changed.
 #include <memory>
@@ -178,4 +178,4 @@ void registerReceiptForm();
 
 // Shows the program's receipt window (making it when there is none) owned
 // by Owner and opens the stored receipt Receipt in it.
-TReceiptForm* ShowReceipt(TComponent* Owner, const std::string& Receipt);
+TReceiptForm* showReceipt(TComponent* Owner, const std::string& Receipt);

@@ -328,7 +328,7 @@ void runPass(const TPortRef& ref) {
 
 void requestPass(const TPortRef& ref) {
     if (ref->PassPending.exchange(true)) return;
-    QueueOnMainThread([ref] { runPass(ref); });
+    queueOnMainThread([ref] { runPass(ref); });
 }
 
 // ---------------------------------------------------------------------------

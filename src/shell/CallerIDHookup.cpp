@@ -11,4 +11,4 @@ TCallerIDStart& Hook() {
 
 void setCallerIDStart(TCallerIDStart Start) { Hook() = std::move(Start); }
 
-const TCallerIDStart& CallerIDStart() { return Hook(); }
+const TCallerIDStart& callerIDStart() { return Hook(); }

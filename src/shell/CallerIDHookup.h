@@ -14,4 +14,4 @@ using TCallerIDStart = std::function<void(TForm* MainForm, TSerComPort* Port, co
 
 // Empty until caller ID is hooked up: the port then stays closed.
 void setCallerIDStart(TCallerIDStart Start);
-const TCallerIDStart& CallerIDStart();
+const TCallerIDStart& callerIDStart();

@@ -136,7 +136,7 @@ TLogoAppForm::TLogoAppForm(TComponent* AOwner) : TForm(AOwner) {
 
     DuzuProject1 = new TDuzuProject(this);
     DuzuProject1->SetName("DuzuProject1");
-    LoadStoredProject(*DuzuProject1);
+    loadStoredProject(*DuzuProject1);
     // No engine: a report of the project previews on a runner of its own.
     setProgramReportProject(DuzuProject1);
 
@@ -160,7 +160,7 @@ TLogoAppForm::TLogoAppForm(TComponent* AOwner) : TForm(AOwner) {
 }
 
 TLogoAppForm::~TLogoAppForm() {
-    if (ProgramReportProject() == DuzuProject1) setProgramReportProject(nullptr);
+    if (programReportProject() == DuzuProject1) setProgramReportProject(nullptr);
     // The application outlives this window: its events must not reach it.
     Application->OnHint = nullptr;
     Application->OnActivate = nullptr;
@@ -264,7 +264,7 @@ void TLogoAppForm::startCallerID() {
         return;
     // Once per run, whatever the start makes of the port.
     callerIDStarted_ = true;
-    if (const TCallerIDStart& start = CallerIDStart())
+    if (const TCallerIDStart& start = callerIDStart())
         start(this, SerComPort1, port);
 }
 

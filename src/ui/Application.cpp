@@ -61,7 +61,7 @@ void TApplication::SetTitle(const std::string& Value) {
 }
 
 std::string TApplication::ExeName() const { return os::ProgramFolder() + "/" + os::ExtractFileName(
-    QCoreApplication::instance() ? FromQString(QCoreApplication::applicationFilePath()) : std::string("quenmark")); }
+    QCoreApplication::instance() ? fromQString(QCoreApplication::applicationFilePath()) : std::string("quenmark")); }
 
 void TApplication::Run() {
     Initialize();
@@ -238,7 +238,7 @@ bool onMainThread() {
 }
 }  // namespace
 
-void QueueOnMainThread(std::function<void()> Call) {
+void queueOnMainThread(std::function<void()> Call) {
     QCoreApplication* app = QCoreApplication::instance();
     if (!app) {
         Call();
@@ -253,7 +253,7 @@ void QueueOnMainThread(std::function<void()> Call) {
     }, Qt::QueuedConnection);
 }
 
-bool SendToMainThread(std::function<void()> Call, int TimeoutMs) {
+bool sendToMainThread(std::function<void()> Call, int TimeoutMs) {
     if (onMainThread()) {
         Call();
         return true;
@@ -264,7 +264,7 @@ bool SendToMainThread(std::function<void()> Call, int TimeoutMs) {
         bool finished = false;
     };
     auto shared = std::make_shared<Shared>();
-    QueueOnMainThread([shared, call = std::move(Call)] {
+    queueOnMainThread([shared, call = std::move(Call)] {
         try {
             call();
         } catch (...) {

@@ -148,8 +148,8 @@ extern TScreen* const Screen;
 
 // Queues Call to run on the main thread when it next processes its events
 // (from the main thread too, as a posted message would).
-void QueueOnMainThread(std::function<void()> Call);
+void queueOnMainThread(std::function<void()> Call);
 // Runs Call on the main thread and waits for it up to TimeoutMs milliseconds
 // (negative waits for ever). False when it did not finish in time; the call
 // then still runs later.
-bool SendToMainThread(std::function<void()> Call, int TimeoutMs);
+bool sendToMainThread(std::function<void()> Call, int TimeoutMs);

@@ -42,7 +42,7 @@ QRgb pixelAt(const unsigned char* row, int x, int bitsPixel) {
 
 }  // namespace
 
-bool LoadDeviceBits(TBitmap& bitmap, const TDeviceBits& b) {
+bool loadDeviceBits(TBitmap& bitmap, const TDeviceBits& b) {
     if (b.Planes > 1 || b.Width <= 0 || b.Height <= 0) return false;
     if (b.BitsPixel != 1 && b.BitsPixel != 4 && b.BitsPixel != 8 && b.BitsPixel != 16 && b.BitsPixel != 24 &&
         b.BitsPixel != 32)
@@ -64,7 +64,7 @@ bool LoadDeviceBits(TBitmap& bitmap, const TDeviceBits& b) {
     return true;
 }
 
-TDeviceBits DeviceBitsOf(const TBitmap& bitmap) {
+TDeviceBits deviceBitsOf(const TBitmap& bitmap) {
     TDeviceBits b;
     b.Width = bitmap.Width();
     b.Height = bitmap.Height();
@@ -90,7 +90,7 @@ TDeviceBits DeviceBitsOf(const TBitmap& bitmap) {
     return b;
 }
 
-bool LoadPackedDib(TBitmap& bitmap, const std::string& dib) {
+bool loadPackedDib(TBitmap& bitmap, const std::string& dib) {
     if (dib.size() < static_cast<size_t>(infoHeaderSize)) return false;
     unsigned headerSize = get32(dib, 0);
     if (headerSize < static_cast<unsigned>(infoHeaderSize) || headerSize > dib.size()) return false;
@@ -128,7 +128,7 @@ bool LoadPackedDib(TBitmap& bitmap, const std::string& dib) {
     return true;
 }
 
-std::string PackedDibOf(const TBitmap& bitmap) {
+std::string packedDibOf(const TBitmap& bitmap) {
     std::string file = bitmap.saveToBytes();
     if (file.size() <= static_cast<size_t>(fileHeaderSize)) return std::string();
     return file.substr(fileHeaderSize);

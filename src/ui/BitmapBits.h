@@ -23,12 +23,12 @@ constexpr long long MaxBitmapPixels = 16LL * 1024 * 1024;
 
 // One plane (0 counts as one) of 1, 4, 8, 16, 24 or 32 bits per pixel. 1 bit: 0 black, 1
 // white; 4 bits: the 16 standard colours; 8 bits: grey levels; 16 bits: 5-5-5.
-bool LoadDeviceBits(TBitmap& bitmap, const TDeviceBits& bits);
+bool loadDeviceBits(TBitmap& bitmap, const TDeviceBits& bits);
 // 24 bits per pixel, 1 for a monochrome bitmap.
-TDeviceBits DeviceBitsOf(const TBitmap& bitmap);
+TDeviceBits deviceBitsOf(const TBitmap& bitmap);
 
 // Loads a packed device-independent bitmap.
-bool LoadPackedDib(TBitmap& bitmap, const std::string& dib);
+bool loadPackedDib(TBitmap& bitmap, const std::string& dib);
 // The bitmap as a packed device-independent bitmap (a BMP file without its
 // 14-byte file header).
-std::string PackedDibOf(const TBitmap& bitmap);
+std::string packedDibOf(const TBitmap& bitmap);

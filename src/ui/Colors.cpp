@@ -56,14 +56,14 @@ TColor ColorToRGB(TColor color) {
     if (color >= 0) return color & 0xFFFFFF;
     int index = color & 0xFF;
     QColor c;
-    if (paletteColor(index, c)) return QColorToTColor(c);
+    if (paletteColor(index, c)) return qColorToTColor(c);
     if (index < static_cast<int>(std::size(kClassicSystemColors))) return kClassicSystemColors[index];
     return clBlack;
 }
 
-QColor TColorToQColor(TColor color) {
+QColor tColorToQColor(TColor color) {
     TColor rgb = ColorToRGB(color);
     return QColor(GetRValue(rgb), GetGValue(rgb), GetBValue(rgb));
 }
 
-TColor QColorToTColor(const QColor& color) { return RGB(color.red(), color.green(), color.blue()); }
+TColor qColorToTColor(const QColor& color) { return RGB(color.red(), color.green(), color.blue()); }

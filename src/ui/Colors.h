@@ -31,32 +31,32 @@ constexpr TColor clWhite = 0xFFFFFF;
 constexpr TColor clNone = 0x1FFFFFFF;
 constexpr TColor clDefault = 0x20000000;
 
-constexpr TColor SystemColor(int index) { return static_cast<TColor>(0x80000000u | static_cast<unsigned>(index)); }
-constexpr TColor clScrollBar = SystemColor(0);
-constexpr TColor clBackground = SystemColor(1);
-constexpr TColor clActiveCaption = SystemColor(2);
-constexpr TColor clInactiveCaption = SystemColor(3);
-constexpr TColor clMenu = SystemColor(4);
-constexpr TColor clWindow = SystemColor(5);
-constexpr TColor clWindowFrame = SystemColor(6);
-constexpr TColor clMenuText = SystemColor(7);
-constexpr TColor clWindowText = SystemColor(8);
-constexpr TColor clCaptionText = SystemColor(9);
-constexpr TColor clActiveBorder = SystemColor(10);
-constexpr TColor clInactiveBorder = SystemColor(11);
-constexpr TColor clAppWorkSpace = SystemColor(12);
-constexpr TColor clHighlight = SystemColor(13);
-constexpr TColor clHighlightText = SystemColor(14);
-constexpr TColor clBtnFace = SystemColor(15);
-constexpr TColor clBtnShadow = SystemColor(16);
-constexpr TColor clGrayText = SystemColor(17);
-constexpr TColor clBtnText = SystemColor(18);
-constexpr TColor clInactiveCaptionText = SystemColor(19);
-constexpr TColor clBtnHighlight = SystemColor(20);
-constexpr TColor cl3DDkShadow = SystemColor(21);
-constexpr TColor cl3DLight = SystemColor(22);
-constexpr TColor clInfoText = SystemColor(23);
-constexpr TColor clInfoBk = SystemColor(24);
+constexpr TColor systemColor(int index) { return static_cast<TColor>(0x80000000u | static_cast<unsigned>(index)); }
+constexpr TColor clScrollBar = systemColor(0);
+constexpr TColor clBackground = systemColor(1);
+constexpr TColor clActiveCaption = systemColor(2);
+constexpr TColor clInactiveCaption = systemColor(3);
+constexpr TColor clMenu = systemColor(4);
+constexpr TColor clWindow = systemColor(5);
+constexpr TColor clWindowFrame = systemColor(6);
+constexpr TColor clMenuText = systemColor(7);
+constexpr TColor clWindowText = systemColor(8);
+constexpr TColor clCaptionText = systemColor(9);
+constexpr TColor clActiveBorder = systemColor(10);
+constexpr TColor clInactiveBorder = systemColor(11);
+constexpr TColor clAppWorkSpace = systemColor(12);
+constexpr TColor clHighlight = systemColor(13);
+constexpr TColor clHighlightText = systemColor(14);
+constexpr TColor clBtnFace = systemColor(15);
+constexpr TColor clBtnShadow = systemColor(16);
+constexpr TColor clGrayText = systemColor(17);
+constexpr TColor clBtnText = systemColor(18);
+constexpr TColor clInactiveCaptionText = systemColor(19);
+constexpr TColor clBtnHighlight = systemColor(20);
+constexpr TColor cl3DDkShadow = systemColor(21);
+constexpr TColor cl3DLight = systemColor(22);
+constexpr TColor clInfoText = systemColor(23);
+constexpr TColor clInfoBk = systemColor(24);
 
 constexpr TColor RGB(int r, int g, int b) { return (r & 0xFF) | ((g & 0xFF) << 8) | ((b & 0xFF) << 16); }
 constexpr int GetRValue(TColor c) { return c & 0xFF; }
@@ -67,5 +67,5 @@ constexpr int GetBValue(TColor c) { return (c >> 16) & 0xFF; }
 // Windows colours when no application object exists); a plain colour unchanged.
 // clNone and clDefault give black.
 TColor ColorToRGB(TColor color);
-QColor TColorToQColor(TColor color);
-TColor QColorToTColor(const QColor& color);
+QColor tColorToQColor(TColor color);
+TColor qColorToTColor(const QColor& color);

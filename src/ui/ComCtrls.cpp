@@ -47,7 +47,7 @@ int TImageList::Add(TBitmap* Image, TBitmap* Mask) {
 int TImageList::AddMasked(TBitmap* Image, TColor MaskColor) {
     if (!Image) return -1;
     QImage image = Image->toImage().convertToFormat(QImage::Format_ARGB32);
-    QRgb key = TColorToQColor(MaskColor).rgb() & 0xFFFFFF;
+    QRgb key = tColorToQColor(MaskColor).rgb() & 0xFFFFFF;
     for (int y = 0; y < image.height(); ++y)
         for (int x = 0; x < image.width(); ++x)
             if ((image.pixel(x, y) & 0xFFFFFF) == key) image.setPixel(x, y, qRgba(0, 0, 0, 0));

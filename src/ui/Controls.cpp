@@ -74,7 +74,7 @@ QFont qtFontOf(const TFont& font) {
 
 }  // namespace
 
-bool KeyIsDown(Word vk) {
+bool keyIsDown(Word vk) {
     auto mods = QGuiApplication::queryKeyboardModifiers();
     switch (vk) {
     case VK_SHIFT: return mods & Qt::ShiftModifier;
@@ -260,7 +260,7 @@ void TControl::parentColorChanged() {
 void TControl::applyColor() {
     if (!widget_) return;
     QPalette pal = widget_->palette();
-    pal.setColor(widget_->backgroundRole(), TColorToQColor(color_));
+    pal.setColor(widget_->backgroundRole(), tColorToQColor(color_));
     widget_->setPalette(pal);
     widget_->setAutoFillBackground(true);
     widget_->update();
@@ -297,7 +297,7 @@ void TControl::applyFont() {
     if (!widget_) return;
     widget_->setFont(qtFontOf(font_));
     QPalette pal = widget_->palette();
-    QColor text = TColorToQColor(font_.Color());
+    QColor text = tColorToQColor(font_.Color());
     // Only the enabled groups: a disabled control keeps the greyed text that
     // tells the user it cannot be used.
     for (auto group : {QPalette::Active, QPalette::Inactive})
@@ -772,7 +772,7 @@ bool TWinControl::handleKeyPress(QWidget* source, QEvent* event) {
     auto* ke = static_cast<QKeyEvent*>(event);
     Word vk = qtKeyToVK(ke->key(), ke->modifiers());
     TShiftState shift = shiftOf(ke->modifiers());
-    std::string text = FromQString(ke->text());
+    std::string text = fromQString(ke->text());
     TForm* form = GetParentForm(this);
     if (vk && form && !wantsKey(vk, shift) && !shift.Contains(ssAlt) && form->DialogKey(this, vk, shift))
         return true;
@@ -852,7 +852,7 @@ TDeviceCaps screenCaps(QWidget* w) {
 void paintThroughCanvas(QWidget* target, TCanvas* canvas, TColor background, bool erase,
                         const std::function<void()>& paint) {
     QPainter painter(target);
-    if (erase) painter.fillRect(target->rect(), TColorToQColor(background));
+    if (erase) painter.fillRect(target->rect(), tColorToQColor(background));
     TDeviceContext dc(&painter, screenCaps(target));
     canvas->SetHandle(&dc);
     try {
@@ -1075,7 +1075,7 @@ bool HideCaret(TWinControl* Control) {
     return true;
 }
 
-bool CaretVisible() { return caret.bar && caret.owner && caret.hideCount == 0; }
+bool caretVisible() { return caret.bar && caret.owner && caret.hideCount == 0; }
 
 // ---------------------------------------------------------------- clipboard
 
@@ -1162,7 +1162,7 @@ void TClipboard::SetAsText(const std::string& Value) { SetData(CF_TEXT, Value); 
 std::string TClipboard::GetData(TClipboardFormat Format) const {
     const QMimeData* data = QGuiApplication::clipboard()->mimeData();
     if (!data) return {};
-    if (Format == CF_TEXT) return FromQString(data->text());
+    if (Format == CF_TEXT) return fromQString(data->text());
     QString mime = mimeTypeOf(Format);
     if (mime.isEmpty()) return {};
     QByteArray bytes = data->data(mime);

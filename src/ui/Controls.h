@@ -110,7 +110,7 @@ enum TShiftStateItem { ssShift, ssAlt, ssCtrl, ssLeft, ssRight, ssMiddle, ssDoub
 using TShiftState = TSet<TShiftStateItem>;
 
 // Whether the key is held down now, as GetKeyState's high bit tells.
-bool KeyIsDown(Word vk);
+bool keyIsDown(Word vk);
 
 // ---------------------------------------------------------------- events
 
@@ -497,7 +497,7 @@ TPoint GetCaretPos();
 bool ShowCaret(TWinControl* Control);
 bool HideCaret(TWinControl* Control);
 // Whether the caret is shown now (tests and painting look at it).
-bool CaretVisible();
+bool caretVisible();
 
 // ---------------------------------------------------------------- clipboard
 

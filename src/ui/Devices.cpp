@@ -24,7 +24,7 @@ std::string upper(std::string s) {
     return s;
 }
 
-QColor qcolor(TColor c) { return TColorToQColor(c); }
+QColor qcolor(TColor c) { return tColorToQColor(c); }
 
 // Fractional pixel-centre coordinate of pixel p.
 double centre(int p) { return p + 0.5; }
@@ -33,7 +33,7 @@ double centre(int p) { return p + 0.5; }
 
 // ---------------------------------------------------------------- fonts
 
-std::string MapFaceName(const std::string& face) {
+std::string mapFaceName(const std::string& face) {
     static const struct {
         const char* windows;
         const char* here;
@@ -58,7 +58,7 @@ std::string MapFaceName(const std::string& face) {
 }
 
 TDeviceFont::TDeviceFont(const TLogFont& logFont) : logFont_(logFont) {
-    QFont f(QString::fromStdString(MapFaceName(logFont.FaceName)));
+    QFont f(QString::fromStdString(mapFaceName(logFont.FaceName)));
     f.setKerning(false);
     f.setHintingPreference(QFont::PreferNoHinting);
     int weight = logFont.Weight <= 0 ? FW_NORMAL : std::clamp(logFont.Weight, 1, 1000);
@@ -108,7 +108,7 @@ TDeviceFont::TDeviceFont(const TLogFont& logFont) : logFont_(logFont) {
     metrics_.PitchAndFamily = static_cast<std::uint8_t>(TMPF_TRUETYPE | TMPF_VECTOR | (fixed ? 0 : TMPF_FIXED_PITCH));
     metrics_.CharSet = ANSI_CHARSET;
     for (int c = 0; c < 256; ++c) {
-        advances_[c] = fm.horizontalAdvance(CharToQChar(static_cast<unsigned char>(c)));
+        advances_[c] = fm.horizontalAdvance(charToQChar(static_cast<unsigned char>(c)));
         charWidths_[c] = static_cast<int>(std::lround(advances_[c]));
     }
 }
@@ -328,7 +328,7 @@ namespace {
 QColor ropColor(TPenMode mode, TColor c) {
     if (mode == pmBlack) return Qt::black;
     if (mode == pmWhite) return Qt::white;
-    return TColorToQColor(c);
+    return tColorToQColor(c);
 }
 
 // Windows' cosmetic dash patterns, in pixels (for one-pixel pens).
@@ -706,7 +706,7 @@ void TDeviceContext::DrawFocusRect(const TRect& r) {
 
 TColor TDeviceContext::GetPixel(int x, int y) const {
     if (!image_ || x < 0 || y < 0 || x >= image_->width() || y >= image_->height()) return clNone;
-    return QColorToTColor(QColor::fromRgb(image_->pixel(x, y)));
+    return qColorToTColor(QColor::fromRgb(image_->pixel(x, y)));
 }
 
 void TDeviceContext::SetPixel(int x, int y, TColor c) {
@@ -772,7 +772,7 @@ void TDeviceContext::drawText(QPainter* p, double x, double baseline, const std:
     }
     double pos = x;
     for (size_t i = 0; i < text.size(); ++i) {
-        p->drawText(QPointF(pos, baseline), QString(CharToQChar(static_cast<unsigned char>(text[i]))));
+        p->drawText(QPointF(pos, baseline), QString(charToQChar(static_cast<unsigned char>(text[i]))));
         pos += i < dx.size() ? dx[i] : f.CharWidth(static_cast<unsigned char>(text[i]));
     }
 }

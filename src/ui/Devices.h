@@ -103,7 +103,7 @@ struct TTextMetric {
 // The face a font name is drawn with: "Arial", "Times New Roman" and
 // "Courier New" (and the old screen faces) map to the metric-compatible
 // Liberation faces, so text measures the same on every machine.
-std::string MapFaceName(const std::string& face);
+std::string mapFaceName(const std::string& face);
 
 // A realised font (a font handle). Measures are in device pixels and do not
 // depend on the device, since the height is given in pixels.

@@ -65,7 +65,7 @@ TDialogScript& TDialogScript::AnswerRest(std::function<TDialogAnswer(const TDial
     return *this;
 }
 
-bool DialogScriptInstalled() { return installed != nullptr; }
+bool dialogScriptInstalled() { return installed != nullptr; }
 
 std::optional<TDialogAnswer> ScriptedAnswer(const TDialogRequest& request) {
     if (!installed)
@@ -79,16 +79,16 @@ std::optional<TDialogAnswer> ScriptedAnswer(const TDialogRequest& request) {
     return installed->answers_[installed->next_++];
 }
 
-bool NoUserToAnswer() {
+bool noUserToAnswer() {
     if (const char* noUser = std::getenv("QUENMARK_NO_USER"); noUser && *noUser) return true;
     return QGuiApplication::platformName() == "offscreen";
 }
 
-std::optional<TDialogAnswer> AnswerWithoutUser(const TDialogRequest& request) {
+std::optional<TDialogAnswer> answerWithoutUser(const TDialogRequest& request) {
     if (auto answer = ScriptedAnswer(request))
         return answer;
     // A window nobody can see would wait for ever.
-    if (NoUserToAnswer())
+    if (noUserToAnswer())
         throw EUnscriptedDialog(std::string("No screen to show the ") + KindName(request.Kind) + " \"" +
                                 request.Caption + "\": " + request.Text);
     return std::nullopt;
@@ -96,7 +96,7 @@ std::optional<TDialogAnswer> AnswerWithoutUser(const TDialogRequest& request) {
 
 TDialogAnswer RunDialog(const TDialogRequest& request,
                         const std::function<TDialogAnswer()>& onScreen) {
-    if (auto answer = AnswerWithoutUser(request))
+    if (auto answer = answerWithoutUser(request))
         return *answer;
     return onScreen();
 }

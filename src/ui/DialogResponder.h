@@ -60,14 +60,14 @@ TDialogAnswer RunDialog(const TDialogRequest& request,
 // (raising EUnscriptedDialog when none is left). Without one: nothing.
 std::optional<TDialogAnswer> ScriptedAnswer(const TDialogRequest& request);
 
-bool DialogScriptInstalled();
+bool dialogScriptInstalled();
 // True when no one can see a window (the offscreen platform) or no one sits
 // at the run (QUENMARK_NO_USER set, as tests do): a modal dialog without a
 // script then raises EUnscriptedDialog instead of waiting.
-bool NoUserToAnswer();
+bool noUserToAnswer();
 // The scripted answer; nothing when a user will answer on the screen.
 // Raises EUnscriptedDialog when there is no script entry and no user.
-std::optional<TDialogAnswer> AnswerWithoutUser(const TDialogRequest& request);
+std::optional<TDialogAnswer> answerWithoutUser(const TDialogRequest& request);
 
 // Installs itself for its lifetime; one at a time.
 class TDialogScript {

@@ -158,7 +158,7 @@ bool InputQuery(const std::string& ACaption, const std::string& APrompt, std::st
                                              ToQString(Value), &ok);
         TDialogAnswer a;
         a.Result = ok ? mrOk : mrCancel;
-        a.Text = FromQString(text);
+        a.Text = fromQString(text);
         return a;
     });
     if (answer.Result != mrOk) return false;
@@ -198,7 +198,7 @@ TDialogAnswer TOpenDialog::showOnScreen() const {
     TDialogAnswer answer;
     answer.Result = dialog.exec() == QDialog::Accepted ? mrOk : mrCancel;
     QStringList chosen = dialog.selectedFiles();
-    if (!chosen.isEmpty()) answer.Text = FromQString(chosen.join('\n'));
+    if (!chosen.isEmpty()) answer.Text = fromQString(chosen.join('\n'));
     return answer;
 }
 
@@ -240,21 +240,21 @@ namespace {
 std::string choosePrinterOnScreen(const std::string& caption, bool& ok) {
     Application->Initialize();
     QStringList names;
-    for (const TPrinterDriver* p : InstalledPrinters()) names << ToQString(p->Device());
+    for (const TPrinterDriver* p : installedPrinters()) names << ToQString(p->Device());
     int current = std::max(Printer()->PrinterIndex(), 0);
     QString chosen = QInputDialog::getItem(nullptr, ToQString(caption), "Printer:", names, current, false, &ok);
-    return FromQString(chosen);
+    return fromQString(chosen);
 }
 
 // The printer a scripted or on-screen answer names (the current one when
 // none) becomes the printer object's printer.
 std::string choosePrinter(const TDialogAnswer& answer) {
     if (answer.Text.empty()) {
-        const auto& list = InstalledPrinters();
+        const auto& list = installedPrinters();
         int index = Printer()->PrinterIndex();
         return index >= 0 && index < static_cast<int>(list.size()) ? list[index]->Device() : std::string();
     }
-    const auto& list = InstalledPrinters();
+    const auto& list = installedPrinters();
     for (size_t i = 0; i < list.size(); ++i)
         if (QString::compare(ToQString(list[i]->Device()), ToQString(answer.Text), Qt::CaseInsensitive) == 0) {
             Printer()->SetPrinterIndex(static_cast<int>(i));
@@ -367,12 +367,12 @@ private:
         connect(b, &QPushButton::clicked, this, [this, action] {
             TDialogAnswer a;
             a.Result = mrOk;
-            a.Text = FromQString(findEdit_->text());
-            if (replaceEdit_) a.ReplaceText = FromQString(replaceEdit_->text());
-            a.Options = FindOptionBit(action);
-            if (wholeWord_->isChecked()) a.Options |= FindOptionBit(frWholeWord);
-            if (matchCase_->isChecked()) a.Options |= FindOptionBit(frMatchCase);
-            if (down_->isChecked()) a.Options |= FindOptionBit(frDown);
+            a.Text = fromQString(findEdit_->text());
+            if (replaceEdit_) a.ReplaceText = fromQString(replaceEdit_->text());
+            a.Options = findOptionBit(action);
+            if (wholeWord_->isChecked()) a.Options |= findOptionBit(frWholeWord);
+            if (matchCase_->isChecked()) a.Options |= findOptionBit(frMatchCase);
+            if (down_->isChecked()) a.Options |= findOptionBit(frDown);
             try {
                 owner_->applyAnswer(a);
             } catch (...) {

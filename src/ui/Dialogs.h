@@ -154,7 +154,7 @@ enum TFindOption {
 };
 using TFindOptions = TSet<TFindOption>;
 // Bit of a find option in TDialogAnswer::Options.
-constexpr unsigned FindOptionBit(TFindOption Option) { return 1u << Option; }
+constexpr unsigned findOptionBit(TFindOption Option) { return 1u << Option; }
 
 // Modeless: Execute shows the dialog; each "Find Next" fires OnFind with
 // FindText and Options set. A scripted answer with Result mrOk stands for

@@ -6,7 +6,7 @@
 
 #include "ui/Devices.h"
 
-void SetEditMargins(TCustomEdit* Edit, int Left, int Top, int Right, int Bottom) {
+void setEditMargins(TCustomEdit* Edit, int Left, int Top, int Right, int Bottom) {
     if (auto* edit = qobject_cast<QLineEdit*>(Edit->Handle())) edit->setTextMargins(Left, Top, Right, Bottom);
 }
 

@@ -10,7 +10,7 @@
 class QWidget;
 
 // The text of Edit stays clear of the given pixels at its edges.
-void SetEditMargins(TCustomEdit* Edit, int Left, int Top, int Right, int Bottom);
+void setEditMargins(TCustomEdit* Edit, int Left, int Top, int Right, int Bottom);
 // Runs Paint with Canvas drawing on Target (the control's window, as handed
 // to its paintWidget); the canvas is released afterwards.
 void PaintThroughCanvas(QWidget* Target, TCanvas* Canvas, const std::function<void()>& Paint);

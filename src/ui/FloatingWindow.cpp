@@ -22,7 +22,7 @@ Qt::WindowFlags floatingFlags(bool topmost) {
 }
 }  // namespace
 
-void FloatOverForm(TWinControl* Control, const TControl* Anchor) {
+void floatOverForm(TWinControl* Control, const TControl* Anchor) {
     QWidget* widget = Control->Handle();
     if (!widget || !Anchor->Handle()) return;
     QWidget* form = Anchor->Handle()->window();
@@ -38,13 +38,13 @@ void FloatOverForm(TWinControl* Control, const TControl* Anchor) {
     widget->setProperty("qmFloating", true);
 }
 
-bool IsFloating(const TControl* Control) {
+bool isFloating(const TControl* Control) {
     return Control->Handle() && Control->Handle()->property("qmFloating").toBool();
 }
 
-void SetFloatingTopmost(TWinControl* Control, bool Topmost) {
+void setFloatingTopmost(TWinControl* Control, bool Topmost) {
     QWidget* widget = Control->Handle();
-    if (!widget || !IsFloating(Control)) return;
+    if (!widget || !isFloating(Control)) return;
     if (widget->windowFlags().testFlag(Qt::WindowStaysOnTopHint) == Topmost) {
         if (widget->isVisible()) raise(widget);
         return;

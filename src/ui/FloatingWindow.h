@@ -9,9 +9,9 @@
 
 // Makes Control's window float over the window Anchor lies in. Calling it
 // again follows the anchor to another form.
-void FloatOverForm(TWinControl* Control, const TControl* Anchor);
-// Whether Control's window floats (FloatOverForm was called on it).
-bool IsFloating(const TControl* Control);
+void floatOverForm(TWinControl* Control, const TControl* Anchor);
+// Whether Control's window floats (floatOverForm was called on it).
+bool isFloating(const TControl* Control);
 // Keeps the floating window in front of every window (a form that stays on
 // top), or only in front of its own form.
-void SetFloatingTopmost(TWinControl* Control, bool Topmost);
+void setFloatingTopmost(TWinControl* Control, bool Topmost);

@@ -7,7 +7,7 @@
 
 #include "ui/Devices.h"
 
-int UnderlineOffset(const TDeviceFont& Font) {
+int underlineOffset(const TDeviceFont& Font) {
     QFontMetricsF metrics(Font.qtFont(false));
     return std::max(1, static_cast<int>(std::lround(metrics.underlinePos())));
 }

@@ -4,4 +4,4 @@
 class TDeviceFont;
 
 // Pixels from the base line down to the middle of the underline; at least 1.
-int UnderlineOffset(const TDeviceFont& Font);
+int underlineOffset(const TDeviceFont& Font);

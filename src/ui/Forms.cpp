@@ -60,7 +60,7 @@ void TForm::AfterConstruction() {
 
 QWidget* TForm::clientWidget() const { return client_; }
 
-std::string TForm::RealGetText() const { return FromQString(Handle()->windowTitle()); }
+std::string TForm::RealGetText() const { return fromQString(Handle()->windowTitle()); }
 
 void TForm::RealSetText(const std::string& Value) { Handle()->setWindowTitle(ToQString(Value)); }
 
@@ -341,7 +341,7 @@ int TForm::ShowModal() {
     request.Kind = TDialogKind::ModalForm;
     request.Caption = Caption();
     request.Form = this;
-    std::optional<TDialogAnswer> scripted = AnswerWithoutUser(request);
+    std::optional<TDialogAnswer> scripted = answerWithoutUser(request);
 
     modalResult_ = mrNone;
     modalCloseAction_ = caHide;

@@ -455,8 +455,8 @@ void TCanvas::CopyRect(const TRect& dest, TCanvas* canvas, const TRect& source) 
 void TCanvas::BrushCopy(const TRect& dest, TBitmap* bitmap, const TRect& source, TColor color) {
     if (!bitmap || bitmap->Empty()) return;
     QImage pixels = bitmap->Image().copy(source.Left, source.Top, source.Width(), source.Height());
-    QRgb from = TColorToQColor(color).rgb();
-    QRgb to = TColorToQColor(brush_.Color()).rgb();
+    QRgb from = tColorToQColor(color).rgb();
+    QRgb to = tColorToQColor(brush_.Color()).rgb();
     for (int y = 0; y < pixels.height(); ++y)
         for (int x = 0; x < pixels.width(); ++x)
             if ((pixels.pixel(x, y) | 0xFF000000u) == (from | 0xFF000000u)) pixels.setPixel(x, y, to);
@@ -716,7 +716,7 @@ void TIcon::LoadFromFile(const std::string& fileName) {
 
 void TIcon::SaveToFile(const std::string& fileName) const {
     if (Empty()) throw EFCreateError("Cannot create file \"" + fileName + "\"");
-    writeFile(fileName, IconFileBytes(*this));
+    writeFile(fileName, iconFileBytes(*this));
 }
 
 void TIcon::Draw(TCanvas* canvas, const TRect& r) {

@@ -996,7 +996,7 @@ bool TCustomGrid::handleEvent(QWidget* source, QEvent* event) {
     // left back as a copy, which the control does not take: that copy is
     // the character reaching the grid itself.
     if (TCustomControl::handleEvent(source, event)) return true;
-    std::string text = FromQString(static_cast<QKeyEvent*>(event)->text());
+    std::string text = fromQString(static_cast<QKeyEvent*>(event)->text());
     if (text.size() == 1) charInput(text[0]);
     return true;
 }

@@ -23,7 +23,7 @@ constexpr unsigned largestSizeByte = 256;  // written as 0
 
 }  // namespace
 
-std::string IconFileBytes(const TIcon& Icon) {
+std::string iconFileBytes(const TIcon& Icon) {
     if (Icon.Empty()) return std::string();
     QImage argb = Icon.toImage().convertToFormat(QImage::Format_ARGB32);
     unsigned w = static_cast<unsigned>(argb.width()), h = static_cast<unsigned>(argb.height());

@@ -7,4 +7,4 @@
 class TIcon;
 
 // Empty for an empty icon.
-std::string IconFileBytes(const TIcon& Icon);
+std::string iconFileBytes(const TIcon& Icon);

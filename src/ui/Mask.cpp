@@ -219,7 +219,7 @@ void TMaskEdit::SetEditMask(const std::string& Value) {
 
 std::string TMaskEdit::EditText() const {
     if (const std::string* text = pendingText(true)) return *text;
-    return FromQString(edit()->displayText());
+    return fromQString(edit()->displayText());
 }
 
 void TMaskEdit::SetEditText(const std::string& Value) {

@@ -116,7 +116,7 @@ std::string ShortCutToText(TShortCut ShortCut) {
     return text + name;
 }
 
-std::string StripHotkey(const std::string& Text) {
+std::string stripHotkey(const std::string& Text) {
     std::string out;
     for (size_t i = 0; i < Text.size(); ++i) {
         if (Text[i] == '&') {
@@ -234,9 +234,9 @@ void TMenuItem::Clear() {
 }
 
 TMenuItem* TMenuItem::Find(const std::string& Caption) const {
-    std::string wanted = StripHotkey(Caption);
+    std::string wanted = stripHotkey(Caption);
     for (TMenuItem* item : items_) {
-        if (StripHotkey(item->caption_) == wanted) return item;
+        if (stripHotkey(item->caption_) == wanted) return item;
         if (TMenuItem* found = item->Find(Caption)) return found;
     }
     return nullptr;

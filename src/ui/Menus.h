@@ -26,7 +26,7 @@ void ShortCutToKey(TShortCut ShortCut, Word& Key, TShiftState& Shift);
 TShortCut TextToShortCut(const std::string& Text);
 std::string ShortCutToText(TShortCut ShortCut);
 // The caption without its "&" marks ("&&" stays as one "&").
-std::string StripHotkey(const std::string& Text);
+std::string stripHotkey(const std::string& Text);
 
 class TMenuItem : public TComponent {
 public:

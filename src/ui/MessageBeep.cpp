@@ -14,6 +14,6 @@ void MessageBeep(unsigned Type) {
     if (QApplication::instance()) QApplication::beep();
 }
 
-const std::vector<unsigned>& MessageBeepsHeard() { return heard(); }
+const std::vector<unsigned>& messageBeepsHeard() { return heard(); }
 
-void ClearMessageBeeps() { heard().clear(); }
+void clearMessageBeeps() { heard().clear(); }

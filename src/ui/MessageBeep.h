@@ -6,6 +6,6 @@
 // Sounds the beep of the given kind (0 the default beep, or an MB_ICON code).
 void MessageBeep(unsigned Type);
 
-// The kinds beeped since the last ClearMessageBeeps, in order.
-const std::vector<unsigned>& MessageBeepsHeard();
-void ClearMessageBeeps();
+// The kinds beeped since the last clearMessageBeeps, in order.
+const std::vector<unsigned>& messageBeepsHeard();
+void clearMessageBeeps();

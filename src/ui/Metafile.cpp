@@ -133,7 +133,7 @@ void TMetafile::findBitmapRecord() {
             prefix = dibStretchBltPrefix;
         if (prefix && size > prefix) {
             auto bitmap = std::make_unique<TBitmap>();
-            if (LoadPackedDib(*bitmap, bytes_.substr(at + prefix, size - prefix))) {
+            if (loadPackedDib(*bitmap, bytes_.substr(at + prefix, size - prefix))) {
                 bitmap_ = std::move(bitmap);
                 return;
             }

@@ -11,7 +11,7 @@
 #include "ui/Controls.h"
 #include "ui/Text1252.h"
 
-QImage RenderControl(TControl* Control) {
+QImage renderControl(TControl* Control) {
     Application->Initialize();
     QWidget* widget = Control ? Control->Handle() : nullptr;
     if (!widget) return {};
@@ -31,8 +31,8 @@ QImage RenderControl(TControl* Control) {
     return image;
 }
 
-void RenderToPng(TControl* Control, const std::string& FileName) {
-    QImage image = RenderControl(Control);
+void renderToPng(TControl* Control, const std::string& FileName) {
+    QImage image = renderControl(Control);
     std::string path = os::MapPath(FileName);
     if (image.isNull() || !image.save(ToQString(path), "PNG"))
         throw EFCreateError("Cannot create file " + FileName);

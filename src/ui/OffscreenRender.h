@@ -8,7 +8,7 @@ class TControl;
 
 // The control as drawn now. A form that is not shown is laid out and shown
 // off the screen for the moment it takes.
-QImage RenderControl(TControl* Control);
-// Saves RenderControl's picture as a PNG file; raises EFCreateError when
+QImage renderControl(TControl* Control);
+// Saves renderControl's picture as a PNG file; raises EFCreateError when
 // the file cannot be written.
-void RenderToPng(TControl* Control, const std::string& FileName);
+void renderToPng(TControl* Control, const std::string& FileName);

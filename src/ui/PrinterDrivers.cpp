@@ -55,19 +55,19 @@ PrinterRegistry& registry() {
 
 }  // namespace
 
-const std::vector<const TPrinterDriver*>& InstalledPrinters() { return registry().all; }
+const std::vector<const TPrinterDriver*>& installedPrinters() { return registry().all; }
 
-const TPrinterDriver* PdfPrinter() { return registry().pdf.get(); }
+const TPrinterDriver* pdfPrinter() { return registry().pdf.get(); }
 
-const TPrinterDriver* FindPrinter(const std::string& device) {
+const TPrinterDriver* findPrinter(const std::string& device) {
     std::string key = UpperCase(device);
-    for (const TPrinterDriver* p : InstalledPrinters())
+    for (const TPrinterDriver* p : installedPrinters())
         if (UpperCase(p->Device()) == key) return p;
     return nullptr;
 }
 
-const TPrinterDriver* DefaultPrinter() {
+const TPrinterDriver* defaultPrinter() {
     const std::string& name = registry().systemDefault;
-    const TPrinterDriver* found = name.empty() ? nullptr : FindPrinter(name);
-    return found ? found : PdfPrinter();
+    const TPrinterDriver* found = name.empty() ? nullptr : findPrinter(name);
+    return found ? found : pdfPrinter();
 }

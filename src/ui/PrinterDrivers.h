@@ -142,9 +142,9 @@ protected:
 
 // The installed printers: the system's printers (through Qt, the system's
 // default first) and the PDF printer, which is always present and always last.
-const std::vector<const TPrinterDriver*>& InstalledPrinters();
+const std::vector<const TPrinterDriver*>& installedPrinters();
 // The system's default printer, or the PDF printer when the system has none.
-const TPrinterDriver* DefaultPrinter();
-const TPrinterDriver* PdfPrinter();
+const TPrinterDriver* defaultPrinter();
+const TPrinterDriver* pdfPrinter();
 // The printer whose device name equals name (case ignored), or nullptr.
-const TPrinterDriver* FindPrinter(const std::string& device);
+const TPrinterDriver* findPrinter(const std::string& device);

@@ -20,7 +20,7 @@ void TPrinter::checkPrinting(bool printing) const {
 TStrings* TPrinter::Printers() {
     if (!printers_) {
         printers_ = std::make_unique<TStringList>();
-        for (const TPrinterDriver* p : InstalledPrinters()) printers_->Add(p->DisplayName());
+        for (const TPrinterDriver* p : installedPrinters()) printers_->Add(p->DisplayName());
     }
     return printers_.get();
 }
@@ -28,13 +28,13 @@ TStrings* TPrinter::Printers() {
 TStrings* TPrinter::Fonts() {
     if (!fonts_) {
         fonts_ = std::make_unique<TStringList>();
-        for (const QString& family : QFontDatabase::families()) fonts_->Add(FromQString(family));
+        for (const QString& family : QFontDatabase::families()) fonts_->Add(fromQString(family));
     }
     return fonts_.get();
 }
 
 void TPrinter::loadPrinter(int index) {
-    const auto& all = InstalledPrinters();
+    const auto& all = installedPrinters();
     canvas_->SetHandle(nullptr);
     ic_.reset();
     index_ = index;
@@ -50,9 +50,9 @@ int TPrinter::PrinterIndex() {
 
 void TPrinter::SetPrinterIndex(int value) {
     checkPrinting(false);
-    const auto& all = InstalledPrinters();
+    const auto& all = installedPrinters();
     if (value == -1) {
-        const TPrinterDriver* def = DefaultPrinter();
+        const TPrinterDriver* def = defaultPrinter();
         for (size_t i = 0; i < all.size(); ++i)
             if (all[i] == def) value = static_cast<int>(i);
     } else if (value < 0 || value >= static_cast<int>(all.size())) {

@@ -141,7 +141,7 @@ std::string TLabel::shownText() const {
         return doubled;
     }
     // With a control to focus, Qt shows the "&" mnemonic itself.
-    return focusControl_ ? caption_ : StripHotkey(caption_);
+    return focusControl_ ? caption_ : stripHotkey(caption_);
 }
 
 void TLabel::SetShowAccelChar(bool Value) {
@@ -265,7 +265,7 @@ void TCustomEdit::putText(std::string Value, bool Masked, bool Exact) {
     // Whatever the text, the widget's setText also puts the caret at the end
     // and forgets selection and undo; that happens when the text is handed over.
     const bool changed = pendingText_ ? *pendingText_ != Value
-                                      : FromQString(Masked ? widget->displayText() : widget->text()) != Value;
+                                      : fromQString(Masked ? widget->displayText() : widget->text()) != Value;
     pendingText_ = std::move(Value);
     pendingMasked_ = Masked;
     if (changed) guardedCall(this, [this] { Change(); });
@@ -277,7 +277,7 @@ const std::string* TCustomEdit::pendingText(bool Masked) const {
 
 std::string TCustomEdit::RealGetText() const {
     if (const std::string* text = pendingText(false)) return *text;
-    return FromQString(edit()->text());
+    return fromQString(edit()->text());
 }
 
 void TCustomEdit::RealSetText(const std::string& Value) {
@@ -333,7 +333,7 @@ void TCustomEdit::SetSelLength(int Value) {
     edit()->setSelection(start, Value);
 }
 
-std::string TCustomEdit::SelText() const { return FromQString(edit()->selectedText()); }
+std::string TCustomEdit::SelText() const { return fromQString(edit()->selectedText()); }
 
 void TCustomEdit::SetSelText(const std::string& Value) { edit()->insert(ToQString(Value)); }
 
@@ -393,7 +393,7 @@ protected:
 
 private:
     std::vector<std::string> all() const {
-        std::string text = FromQString(memo_->memo()->toPlainText());
+        std::string text = fromQString(memo_->memo()->toPlainText());
         std::vector<std::string> lines;
         size_t start = 0;
         for (size_t nl; (nl = text.find('\n', start)) != std::string::npos; start = nl + 1)
@@ -412,7 +412,7 @@ private:
 void TMemo::applyColor() {
     TWinControl::applyColor();
     QPalette pal = memo()->palette();
-    pal.setColor(QPalette::Base, TColorToQColor(Color()));
+    pal.setColor(QPalette::Base, tColorToQColor(Color()));
     memo()->setPalette(pal);
 }
 
@@ -447,7 +447,7 @@ QPlainTextEdit* TMemo::memo() const { return static_cast<QPlainTextEdit*>(Handle
 void TMemo::SetLines(const TStrings& Value) { lines_->Assign(&Value); }
 
 std::string TMemo::RealGetText() const {
-    std::string text = FromQString(memo()->toPlainText());
+    std::string text = fromQString(memo()->toPlainText());
     std::string out;
     for (char c : text) {
         if (c == '\n') out += '\r';
@@ -518,7 +518,7 @@ void TMemo::SetSelLength(int Value) {
 }
 
 std::string TMemo::SelText() const {
-    return FromQString(memo()->textCursor().selectedText().replace(QChar::ParagraphSeparator, '\n'));
+    return fromQString(memo()->textCursor().selectedText().replace(QChar::ParagraphSeparator, '\n'));
 }
 
 void TMemo::SetSelText(const std::string& Value) { memo()->textCursor().insertText(ToQString(Value)); }
@@ -635,7 +635,7 @@ TSpeedButton::TSpeedButton(TComponent* AOwner) : TControl(AOwner, NewWidget<QToo
 
 QToolButton* TSpeedButton::button() const { return static_cast<QToolButton*>(Handle()); }
 
-std::string TSpeedButton::RealGetText() const { return FromQString(button()->text()); }
+std::string TSpeedButton::RealGetText() const { return fromQString(button()->text()); }
 
 void TSpeedButton::RealSetText(const std::string& Value) {
     button()->setText(ToQString(Value));
@@ -704,7 +704,7 @@ TCheckBox::TCheckBox(TComponent* AOwner) : TWinControl(AOwner, NewWidget<QCheckB
 
 QCheckBox* TCheckBox::box() const { return static_cast<QCheckBox*>(Handle()); }
 
-std::string TCheckBox::RealGetText() const { return FromQString(box()->text()); }
+std::string TCheckBox::RealGetText() const { return fromQString(box()->text()); }
 void TCheckBox::RealSetText(const std::string& Value) { box()->setText(ToQString(Value)); }
 
 void TCheckBox::SetState(TCheckBoxState Value) {
@@ -743,7 +743,7 @@ TRadioButton::TRadioButton(TComponent* AOwner) : TWinControl(AOwner, NewWidget<S
 
 QRadioButton* TRadioButton::radio() const { return static_cast<QRadioButton*>(Handle()); }
 
-std::string TRadioButton::RealGetText() const { return FromQString(radio()->text()); }
+std::string TRadioButton::RealGetText() const { return fromQString(radio()->text()); }
 void TRadioButton::RealSetText(const std::string& Value) { radio()->setText(ToQString(Value)); }
 
 bool TRadioButton::Checked() const { return radio()->isChecked(); }
@@ -793,7 +793,7 @@ public:
 protected:
     std::string Get(int Index) const override {
         check(Index);
-        return FromQString(owner_->combo()->itemText(Index));
+        return fromQString(owner_->combo()->itemText(Index));
     }
     int GetCount() const override { return owner_->combo()->count(); }
     void Put(int Index, const std::string& S) override {
@@ -932,7 +932,7 @@ void TComboBox::Clear() {
     if (combo()->isEditable()) combo()->setEditText(QString());
 }
 
-std::string TComboBox::RealGetText() const { return FromQString(combo()->currentText()); }
+std::string TComboBox::RealGetText() const { return fromQString(combo()->currentText()); }
 
 void TComboBox::RealSetText(const std::string& Value) {
     QSignalBlocker block(combo());
@@ -978,7 +978,7 @@ public:
 protected:
     std::string Get(int Index) const override {
         check(Index);
-        return FromQString(owner_->list()->item(Index)->text());
+        return fromQString(owner_->list()->item(Index)->text());
     }
     int GetCount() const override { return owner_->list()->count(); }
     void Put(int Index, const std::string& S) override {
@@ -1076,5 +1076,5 @@ TGroupBox::TGroupBox(TComponent* AOwner, QGroupBox* widget) : TWinControl(AOwner
 
 QGroupBox* TGroupBox::group() const { return static_cast<QGroupBox*>(Handle()); }
 
-std::string TGroupBox::RealGetText() const { return FromQString(group()->title()); }
+std::string TGroupBox::RealGetText() const { return fromQString(group()->title()); }
 void TGroupBox::RealSetText(const std::string& Value) { group()->setTitle(ToQString(Value)); }

@@ -14,12 +14,12 @@ constexpr char16_t kHighControls[32] = {
 
 }  // namespace
 
-QChar CharToQChar(unsigned char c) {
+QChar charToQChar(unsigned char c) {
     if (c >= 0x80 && c <= 0x9F) return QChar(kHighControls[c - 0x80]);
     return QChar(static_cast<char16_t>(c));
 }
 
-char QCharToChar(QChar c) {
+char qCharToChar(QChar c) {
     char16_t u = c.unicode();
     if (u < 0x80 || (u >= 0xA0 && u <= 0xFF)) return static_cast<char>(u);
     for (int i = 0; i < 32; ++i)
@@ -27,7 +27,7 @@ char QCharToChar(QChar c) {
     return '?';
 }
 
-int CodePointTo1252(uint32_t codePoint) {
+int codePointTo1252(uint32_t codePoint) {
     if (codePoint < 0x80 || (codePoint >= 0xA0 && codePoint <= 0xFF)) return static_cast<int>(codePoint);
     for (int i = 0; i < 32; ++i)
         if (kHighControls[i] == codePoint) return 0x80 + i;
@@ -37,18 +37,18 @@ int CodePointTo1252(uint32_t codePoint) {
 QString ToQString(const std::string& text) {
     QString result;
     result.reserve(static_cast<qsizetype>(text.size()));
-    for (char c : text) result.append(CharToQChar(static_cast<unsigned char>(c)));
+    for (char c : text) result.append(charToQChar(static_cast<unsigned char>(c)));
     return result;
 }
 
-std::string FromQString(const QString& text) {
+std::string fromQString(const QString& text) {
     std::string result;
     result.reserve(static_cast<size_t>(text.size()));
     for (qsizetype i = 0; i < text.size(); ++i) {
         QChar c = text.at(i);
         // A surrogate pair is one character outside 1252: one '?'.
         if (c.isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate()) ++i;
-        result.push_back(QCharToChar(c));
+        result.push_back(qCharToChar(c));
     }
     return result;
 }

@@ -12,10 +12,10 @@ class QString;
 // so every byte string survives the round trip.
 QString ToQString(const std::string& text);
 // Characters outside Windows-1252 become '?'.
-std::string FromQString(const QString& text);
-QChar CharToQChar(unsigned char c);
+std::string fromQString(const QString& text);
+QChar charToQChar(unsigned char c);
 // '?' when the character has no Windows-1252 byte.
-char QCharToChar(QChar c);
+char qCharToChar(QChar c);
 // The Windows-1252 byte of a Unicode code point, or -1 when 1252 has none.
 // The five undefined bytes answer for their own code points, as above.
-int CodePointTo1252(uint32_t codePoint);
+int codePointTo1252(uint32_t codePoint);

@@ -12,7 +12,7 @@
 #include "xbengine/XbEngine.h"
 
 void ReportUnsupported(const std::string& CallName) {
-    ShowGlueMessage("This DBI function not supported in xBase driver: " + CallName);
+    showGlueMessage("This DBI function not supported in xBase driver: " + CallName);
 }
 
 TEngineGlue::TEngineGlue() = default;
@@ -25,7 +25,7 @@ TEngineGlue& EngineGlue() {
     return *glue;
 }
 
-void RegisterEngineGlue() { SetDbiEngine(&EngineGlue()); }
+void registerEngineGlue() { SetDbiEngine(&EngineGlue()); }
 
 // ---------------------------------------------------------------- engine
 
@@ -38,7 +38,7 @@ DBIResult TEngineGlue::StartWithVersion(const char* Version) {
     int number = 0;
     // A version text that holds no number is as unusable as an old engine.
     if (text.empty() || !TryStrToInt(text.size() > 6 ? text.substr(6) : std::string(), number) || number < 0) {
-        ShowGlueMessage(tooOld);
+        showGlueMessage(tooOld);
         return DBIERR_ENGINESTART;
     }
     return DBIERR_NONE;
@@ -60,7 +60,7 @@ DBIResult TEngineGlue::DllExit() { return DBIERR_NONE; }
 DBIResult TEngineGlue::OpenDatabase(const char*, const char*, DBIOpenMode, DBIShareMode, const char*, uint16_t,
                                     const FLDDesc*, const char* pOptParams, hDBIDb& hDb) {
     std::string dir = pOptParams ? pOptParams : (!defaultDirectory_.empty() ? defaultDirectory_ : ".\\");
-    dir = NormalizeDirectory(dir);
+    dir = normalizeDirectory(dir);
     if (databases_.empty())
         databases_.resize(1);  // handle 0 is never given out
     size_t slot = 1;
@@ -87,11 +87,11 @@ std::optional<std::string> TEngineGlue::DatabaseDirectory(hDBIDb hDb) const {
 
 DBIResult TEngineGlue::DbiSetDirectory(hDBIDb hDb, const char* pszDir) {
     if (hDb == 0) {
-        ShowGlueMessage("DbiSetDirectory : hDb = 0");
+        showGlueMessage("DbiSetDirectory : hDb = 0");
         return DBIERR_NONE;
     }
     if (pszDir && hDb < databases_.size() && databases_[hDb])
-        databases_[hDb] = NormalizeDirectory(pszDir);
+        databases_[hDb] = normalizeDirectory(pszDir);
     return DBIERR_NONE;
 }
 
@@ -103,11 +103,11 @@ DBIResult TEngineGlue::DbiSetPrivateDir(const char*) {
 DBIResult TEngineGlue::GetDatabaseDesc(const char*, DBDesc*) { return DBIERR_OBJNOTFOUND; }
 
 std::optional<std::string> TEngineGlue::filePath(hDBIDb hDb, const std::string& FileName) const {
-    if (HasDirectory(FileName))
+    if (hasDirectory(FileName))
         return FileName;
     std::optional<std::string> dir = DatabaseDirectory(hDb);
     if (!dir) {
-        ShowGlueMessage("Could not find directory associated with this database");
+        showGlueMessage("Could not find directory associated with this database");
         return std::nullopt;
     }
     return *dir + FileName;
@@ -241,7 +241,7 @@ DBIResult TEngineGlue::DbiGetProp(hDBIObj hObj, uint32_t iProp, void* pPropValue
     case 0x20003:
     case 0x4040009: return DBIERR_NONE;
     default:
-        ShowGlueMessage("DbiGetProp: iProp = " + IntToHex(iProp, 8));
+        showGlueMessage("DbiGetProp: iProp = " + IntToHex(iProp, 8));
         return DBIERR_NONE;
     }
 }

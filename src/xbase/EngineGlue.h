@@ -204,4 +204,4 @@ private:
 
 // The one glue of the program, registered as the dataset classes' engine.
 TEngineGlue& EngineGlue();
-void RegisterEngineGlue();
+void registerEngineGlue();

@@ -49,7 +49,7 @@ std::string CurrentKeyText() {
 
 // The fields of the current order's key, by number; empty for an expression key.
 std::vector<int> CurrentKeyFields() {
-    return KeyFieldsOf(xb_IndexKey(), [](const std::string& name) { return xb_FieldNum(name.c_str()); });
+    return keyFieldsOf(xb_IndexKey(), [](const std::string& name) { return xb_FieldNum(name.c_str()); });
 }
 
 // The key text of a record buffer, cut to the first FieldCount key fields.
@@ -217,7 +217,7 @@ DBIResult TEngineGlue::SetToKey(hDBICur hCursor, DBISearchCond eSearchCond, bool
         break;
     case keySEARCHGT:
         settings.Set(true, false);
-        key = NextKey(key);
+        key = nextKey(key);
         break;
     default: settings.Set(true, false); break;
     }

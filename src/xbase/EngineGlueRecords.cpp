@@ -287,7 +287,7 @@ DBIResult TEngineGlue::GetField(hDBICur hCursor, uint16_t iField, const uint8_t*
         return DBIERR_NA;
     if (IsBlob(*area, iField))
         return DBIERR_NONE;
-    bBlank = ReadFieldValue(*field, area->LogicalDescs[iField - 1].iFldType, pRecBuf, pDest);
+    bBlank = readFieldValue(*field, area->LogicalDescs[iField - 1].iFldType, pRecBuf, pDest);
     return DBIERR_NONE;
 }
 
@@ -300,7 +300,7 @@ DBIResult TEngineGlue::PutField(hDBICur hCursor, uint16_t iField, uint8_t* pRecB
         return DBIERR_NA;
     uint16_t type = cursor->LogicalDescs[iField - 1].iFldType;
     TDateWindow window = type == fldDATE ? dateWindow() : TDateWindow{};
-    return WriteFieldValue(*field, type, pRecBuf, pSrc, window);
+    return writeFieldValue(*field, type, pRecBuf, pSrc, window);
 }
 
 // ---------------------------------------------------------------- blobs

@@ -41,9 +41,9 @@ void TEngineGlue::describeFields(TDbiWorkArea& Area, bool ShowProblems) {
     Area.PhysicalDescs.resize(count);
     for (size_t i = 0; i < count; ++i) {
         const TGlueField& field = Area.Fields[i];
-        DescribeField(field, static_cast<uint16_t>(i + 1), Area.LogicalDescs[i], Area.PhysicalDescs[i]);
+        describeField(field, static_cast<uint16_t>(i + 1), Area.LogicalDescs[i], Area.PhysicalDescs[i]);
         if (ShowProblems && Area.LogicalDescs[i].iFldType == fldINVALID)
-            ShowGlueMessage(std::string("Invalid Field Type ") + field.Letter);
+            showGlueMessage(std::string("Invalid Field Type ") + field.Letter);
     }
 }
 
@@ -58,7 +58,7 @@ DBIResult TEngineGlue::OpenTable(hDBIDb hDb, const char* pszTableName, const cha
 
     int driver = XB_DRIVER_FOX;
     if (!pszDriverType)
-        driver = ProbeDriver(*path, false);
+        driver = probeDriver(*path, false);
     else if (int named = DriverFromName(pszDriverType))
         driver = named;
 
@@ -68,7 +68,7 @@ DBIResult TEngineGlue::OpenTable(hDBIDb hDb, const char* pszTableName, const cha
         mode = XB_SHARED;
     if (eOpenMode == dbiREADONLY)
         mode = XB_READONLY;
-    std::string alias = TableAlias(*path, [](const std::string& a) { return xb_WorkArea(a.c_str()) != 0; });
+    std::string alias = tableAlias(*path, [](const std::string& a) { return xb_WorkArea(a.c_str()) != 0; });
 
     int previous = xb_WorkArea(nullptr);
     int area = xb_Use(path->c_str(), alias.c_str(), mode, driver);
@@ -173,7 +173,7 @@ DBIResult TEngineGlue::GetCursorProps(hDBICur hCursor, CURProps* pCurProps) {
 DBIResult TEngineGlue::DbiGetFieldDescs(hDBICur hCursor, std::vector<FLDDesc>& Descs) {
     TCursor cursor(*this, hCursor);
     if (!cursor) {
-        ShowGlueMessage("Error in DbiGetFieldDescs");
+        showGlueMessage("Error in DbiGetFieldDescs");
         return DBIERR_INVALIDHNDL;
     }
     describeFields(*cursor, true);
@@ -218,10 +218,10 @@ DBIResult TEngineGlue::DeleteTable(hDBIDb hDb, const char* pszTableName, const c
     std::optional<std::string> path = tablePath(hDb, pszTableName ? pszTableName : "");
     if (!path)
         return DBIERR_CANTDELETE;
-    int driver = pszDriverType ? DriverFromName(pszDriverType) : ProbeDriver(*path, true);
+    int driver = pszDriverType ? DriverFromName(pszDriverType) : probeDriver(*path, true);
     if (areaOfTable(*path) || !os::FileExists(os::MapPath(*path)))
         return DBIERR_NONE;
-    for (const std::string& file : TableFiles(*path, driver)) {
+    for (const std::string& file : tableFiles(*path, driver)) {
         std::string mapped = os::MapPath(file);
         if (os::FileExists(mapped) && !os::DeleteFile(mapped))
             return DBIERR_CANTDELETE;

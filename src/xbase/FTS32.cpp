@@ -52,7 +52,7 @@ int TFts::Verify(const std::string& Key, const std::string& Text, int Mode) {
     return FtsVerify(handle_, Key.c_str(), Text.c_str(), Mode + 1);
 }
 
-std::string PatientFtsKey(TXbase* Engine) {
+std::string patientFtsKey(TXbase* Engine) {
     static const std::string fields[] = {"RecName", "Addr", "Phone1", "Phone2", "SSN"};
     constexpr size_t usualKeySize = 111;
     std::string key;

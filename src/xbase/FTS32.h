@@ -42,4 +42,4 @@ private:
 // The full-text key of the patient record Engine's table stands on: the
 // upper-cased concatenation of RecName, Addr, Phone1, Phone2 and SSN, each
 // padded with blanks to its field's width.
-std::string PatientFtsKey(TXbase* Engine);
+std::string patientFtsKey(TXbase* Engine);

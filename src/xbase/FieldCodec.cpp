@@ -102,7 +102,7 @@ std::string DateText(TDateTime date, const TDateWindow& window) {
 
 }  // namespace
 
-void DescribeField(const TGlueField& Field, uint16_t FieldNo, FLDDesc& Logical, FLDDesc& Physical) {
+void describeField(const TGlueField& Field, uint16_t FieldNo, FLDDesc& Logical, FLDDesc& Physical) {
     TTypeMap map = MapType(Field);
     Logical = FLDDesc{};
     Logical.iFldNum = FieldNo;
@@ -120,7 +120,7 @@ void DescribeField(const TGlueField& Field, uint16_t FieldNo, FLDDesc& Logical, 
     Physical.iUnits2 = static_cast<int16_t>(Field.Letter == 'N' ? Field.Decimals : 0);
 }
 
-bool ReadFieldValue(const TGlueField& Field, uint16_t LogicalType, const uint8_t* RecBuf, void* Dest) {
+bool readFieldValue(const TGlueField& Field, uint16_t LogicalType, const uint8_t* RecBuf, void* Dest) {
     if (LogicalType == fldZSTRING) {
         // Straight from the record, the most frequent read: no copy of the text on the way.
         const std::string_view text(reinterpret_cast<const char*>(RecBuf) + Field.Offset,
@@ -186,7 +186,7 @@ bool ReadFieldValue(const TGlueField& Field, uint16_t LogicalType, const uint8_t
     }
 }
 
-DBIResult WriteFieldValue(const TGlueField& Field, uint16_t LogicalType, uint8_t* RecBuf, const void* Src,
+DBIResult writeFieldValue(const TGlueField& Field, uint16_t LogicalType, uint8_t* RecBuf, const void* Src,
                           const TDateWindow& Window) {
     switch (LogicalType) {
     case fldZSTRING:

@@ -10,7 +10,7 @@
 
 // Logical and physical descriptor of a field; both types fldINVALID for an
 // unknown type letter.
-void DescribeField(const TGlueField& Field, uint16_t FieldNo, FLDDesc& Logical, FLDDesc& Physical);
+void describeField(const TGlueField& Field, uint16_t FieldNo, FLDDesc& Logical, FLDDesc& Physical);
 
 // How dates are written when the engine shows two-digit years: the year is
 // moved into the century window that begins at Epoch.
@@ -22,10 +22,10 @@ struct TDateWindow {
 // Reads a non-blob field from the record buffer. Returns true when the field
 // holds only blanks (or text that is no value of its type), and then leaves
 // Dest untouched; Dest null makes it a blank test only.
-bool ReadFieldValue(const TGlueField& Field, uint16_t LogicalType, const uint8_t* RecBuf, void* Dest);
+bool readFieldValue(const TGlueField& Field, uint16_t LogicalType, const uint8_t* RecBuf, void* Dest);
 
 // Writes a native value (Src null: a blank value) into the field's bytes of
 // the record buffer. DBIERR_FLDTOOWIDE, with the buffer untouched, when the
 // value does not fit the field.
-DBIResult WriteFieldValue(const TGlueField& Field, uint16_t LogicalType, uint8_t* RecBuf, const void* Src,
+DBIResult writeFieldValue(const TGlueField& Field, uint16_t LogicalType, uint8_t* RecBuf, const void* Src,
                           const TDateWindow& Window);

@@ -2,4 +2,4 @@
 
 #include "ui/Dialogs.h"
 
-void ShowGlueMessage(const std::string& Text) { MessageDlg(Text, mtInformation, TMsgDlgButtons{mbOK}); }
+void showGlueMessage(const std::string& Text) { MessageDlg(Text, mtInformation, TMsgDlgButtons{mbOK}); }

@@ -2,4 +2,4 @@
 // The information boxes of the engine glue (an OK button only).
 #include <string>
 
-void ShowGlueMessage(const std::string& Text);
+void showGlueMessage(const std::string& Text);

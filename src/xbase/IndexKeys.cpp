@@ -24,7 +24,7 @@ std::string TermField(std::string term) {
 
 }  // namespace
 
-std::vector<int> KeyFieldsOf(const std::string& Expression, const std::function<int(const std::string&)>& FieldNumber) {
+std::vector<int> keyFieldsOf(const std::string& Expression, const std::function<int(const std::string&)>& FieldNumber) {
     std::vector<int> fields;
     size_t start = 0;
     while (start <= Expression.size()) {
@@ -51,7 +51,7 @@ std::string PartialKey(const std::string& Key, const std::vector<int>& FieldWidt
     return Key.substr(0, length);
 }
 
-std::string NextKey(std::string Key) {
+std::string nextKey(std::string Key) {
     if (!Key.empty())
         Key.back() = static_cast<char>(static_cast<unsigned char>(Key.back()) + 1);
     return Key;

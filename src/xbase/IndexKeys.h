@@ -9,11 +9,11 @@
 // in upper() ("upper(Last)+upper(First)"): their numbers in order. Empty for
 // any other expression, which is then an expression key. FieldNumber gives
 // 0 for a name that is no field.
-std::vector<int> KeyFieldsOf(const std::string& Expression, const std::function<int(const std::string&)>& FieldNumber);
+std::vector<int> keyFieldsOf(const std::string& Expression, const std::function<int(const std::string&)>& FieldNumber);
 
 // The part of a key text that the first FieldCount key fields fill, given
 // their widths; the whole text when the count is 0 or covers every field.
 std::string PartialKey(const std::string& Key, const std::vector<int>& FieldWidths, int FieldCount);
 
 // The search text for "greater than": the key with its last character raised by one.
-std::string NextKey(std::string Key);
+std::string nextKey(std::string Key);

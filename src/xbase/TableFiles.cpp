@@ -31,7 +31,7 @@ bool CompanionExists(const std::string& Path, const char* Ext) {
 
 }  // namespace
 
-int ProbeDriver(const std::string& Path, bool ForDelete) {
+int probeDriver(const std::string& Path, bool ForDelete) {
     std::ifstream file(os::MapPath(Path), std::ios::binary);
     char first = 0;
     const int unknown = ForDelete ? UnknownDriver : XB_DRIVER_FOX;
@@ -57,7 +57,7 @@ int ProbeDriver(const std::string& Path, bool ForDelete) {
     }
 }
 
-std::string TableAlias(const std::string& FileName, const std::function<bool(const std::string&)>& AliasTaken) {
+std::string tableAlias(const std::string& FileName, const std::function<bool(const std::string&)>& AliasTaken) {
     std::string base = os::ExtractFileName(FileName);
     std::string ext = os::ExtractFileExt(base);
     base = base.substr(0, base.size() - ext.size()).substr(0, 8);
@@ -70,7 +70,7 @@ std::string TableAlias(const std::string& FileName, const std::function<bool(con
     return alias;
 }
 
-std::vector<std::string> TableFiles(const std::string& TablePath, int Driver) {
+std::vector<std::string> tableFiles(const std::string& TablePath, int Driver) {
     std::vector<const char*> companions;
     switch (Driver) {
     case XB_DRIVER_NTX: companions = {".DBT"}; break;
@@ -84,11 +84,11 @@ std::vector<std::string> TableFiles(const std::string& TablePath, int Driver) {
     return files;
 }
 
-bool HasDirectory(const std::string& TableName) {
+bool hasDirectory(const std::string& TableName) {
     return TableName.find_first_of("\\:") != std::string::npos || (!TableName.empty() && TableName[0] == '/');
 }
 
-std::string NormalizeDirectory(const std::string& Dir) {
+std::string normalizeDirectory(const std::string& Dir) {
     if (Dir.empty())
         return ".\\";
     char last = Dir.back();

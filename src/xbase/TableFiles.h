@@ -20,19 +20,19 @@ std::string DriverName(int Driver);
 // The driver of the table at Path from its first byte and the index files
 // beside it. ForDelete: unknown first bytes (and a .MDX beside a dBASE
 // table) give UnknownDriver instead of XB_DRIVER_FOX.
-int ProbeDriver(const std::string& Path, bool ForDelete);
+int probeDriver(const std::string& Path, bool ForDelete);
 
 // The alias a table opens under: its file name cut to 8 characters with
 // "~", "-" and blanks made "_"; while AliasTaken says the alias is in use,
 // the next of the 8 characters as they stand followed by "_1", "_2", ...
-std::string TableAlias(const std::string& FileName, const std::function<bool(const std::string&)>& AliasTaken);
+std::string tableAlias(const std::string& FileName, const std::function<bool(const std::string&)>& AliasTaken);
 
 // The files that make up a table of the driver, the .DBF first.
-std::vector<std::string> TableFiles(const std::string& TablePath, int Driver);
+std::vector<std::string> tableFiles(const std::string& TablePath, int Driver);
 
 // A table name with a folder or drive is used as it stands; a bare name
 // lies in the database's directory.
-bool HasDirectory(const std::string& TableName);
+bool hasDirectory(const std::string& TableName);
 // The directory of a database as kept: empty becomes ".\", and a separator
 // is appended unless it ends in one or in ":".
-std::string NormalizeDirectory(const std::string& Dir);
+std::string normalizeDirectory(const std::string& Dir);

@@ -224,11 +224,11 @@ TEST_F(ListActionTest, EachSelectCopiesItsFieldsAndClosesTheList) {
              EXPECT_TRUE(line->FieldByName("Tax")->AsBoolean());
          }},
         {"TReceiptLookupList", "", nullptr,  // starts in the receipt patient's order
-         [&](ListActionTest&) { EXPECT_EQ(ListSelection().SelectedReceipt, "       124"); }},
+         [&](ListActionTest&) { EXPECT_EQ(listSelection().SelectedReceipt, "       124"); }},
         {"TPaymentLookupList", "77", nullptr,
-         [&](ListActionTest&) { EXPECT_EQ(ListSelection().SelectedPaymentID, "77"); }},
+         [&](ListActionTest&) { EXPECT_EQ(listSelection().SelectedPaymentID, "77"); }},
         {"TDepositLookupList", "", nullptr,
-         [&](ListActionTest&) { EXPECT_EQ(ListSelection().SelectedDepositID, "12"); }},
+         [&](ListActionTest&) { EXPECT_EQ(listSelection().SelectedDepositID, "12"); }},
     };
     for (const SelectCase& c : cases) {
         SCOPED_TRACE(std::string(c.List) + " " + c.Search);
@@ -250,11 +250,11 @@ TEST_F(ListActionTest, EachSelectCopiesItsFieldsAndClosesTheList) {
 TEST_F(ListActionTest, ThePaymentPatientListCallsItsOpenersCallback) {
     open();
     std::string chosen;
-    ListSelection().AddBalancesDue = [&] { chosen = text(module->PatientTable, "RecName"); };
+    listSelection().AddBalancesDue = [&] { chosen = text(module->PatientTable, "RecName"); };
     TLookupListForm* list = openList("TPatientLookupList3");
     list->Edit1->SetText("CARTER");
     list->SelectButtonClick(list);
-    ListSelection().AddBalancesDue = nullptr;
+    listSelection().AddBalancesDue = nullptr;
     EXPECT_EQ(chosen, "CARTER SUE");
 }
 

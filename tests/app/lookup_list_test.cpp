@@ -188,21 +188,21 @@ protected:
 TEST_F(PatientListTest, SearchSeeksOnEveryChangeAndBeepsOnlyInNameOrder) {
     open();
     TLookupListForm* list = openList("TLookupList");
-    ClearMessageBeeps();
+    clearMessageBeeps();
     list->Edit1->SetText("BAK");
     EXPECT_EQ(currentName().substr(0, 9), "BAKER ANN");
-    EXPECT_TRUE(MessageBeepsHeard().empty());
+    EXPECT_TRUE(messageBeepsHeard().empty());
     list->Edit1->SetText("ZED");
-    EXPECT_EQ(MessageBeepsHeard(), std::vector<unsigned>{0});
+    EXPECT_EQ(messageBeepsHeard(), std::vector<unsigned>{0});
 
     char key = 'a';
     list->SortComboBoxKeyPress(list->SortComboBox, key);
     EXPECT_EQ(list->SortComboBox->Text(), "Account");
     EXPECT_EQ(DataModule1->PatientTable->IndexName(), "ID");
-    ClearMessageBeeps();
+    clearMessageBeeps();
     for (const char* typed : {"999", "  125", "<NEW>", "ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789"})
         list->Edit1->SetText(typed);
-    EXPECT_TRUE(MessageBeepsHeard().empty());
+    EXPECT_TRUE(messageBeepsHeard().empty());
     key = 'q';
     list->SortComboBoxKeyPress(list->SortComboBox, key);
     EXPECT_EQ(list->SortComboBox->Text(), "Account");
@@ -251,7 +251,7 @@ TEST_F(PatientListTest, ThePatientListIsPainted) {
     TLookupListForm* list = openList("TLookupList");
     TempDir dir;
     const std::string file = std::getenv("QM_LIST_PICTURE") ? std::getenv("QM_LIST_PICTURE") : dir.path() + "/patients.png";
-    RenderToPng(list, file);
+    renderToPng(list, file);
     QImage picture(QString::fromStdString(file));
     EXPECT_FALSE(picture.isNull());
 }
@@ -270,7 +270,7 @@ TEST_F(LookupListTest, ThePatternListShowsTheTableInItsPlainGrid) {
     TempDir dir;
     const std::string file =
         std::getenv("QM_PATTERN_PICTURE") ? std::getenv("QM_PATTERN_PICTURE") : dir.path() + "/patterns.png";
-    RenderToPng(list, file);
+    renderToPng(list, file);
     EXPECT_FALSE(QImage(QString::fromStdString(file)).isNull());
 }
 

@@ -290,7 +290,7 @@ void AddPatientsAndReceipts(ChildProcess& Self, const std::string& Folder, char 
         module.PatientTable->FieldByName("RECNAME")->SetAsString(PatientName(Who, i));
         module.PatientTable->Post();
         if (module.Fts1->Open(index, 20, 0) != 0 ||
-            module.Fts1->Replace(PatientFtsKey(module.Xbase1), module.Xbase1->RecNo()) < 0)
+            module.Fts1->Replace(patientFtsKey(module.Xbase1), module.Xbase1->RecNo()) < 0)
             throw std::runtime_error("full-text key not replaced");
         module.Fts1->Close();
         AppendRetrying(module.SalesTable);

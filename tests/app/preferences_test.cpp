@@ -84,7 +84,7 @@ TEST_F(PreferencesTest, AFreshCompanyShowsTheDefaultsOnEachPage) {
         dlg->PageControl1->SetActivePage(page);
         // Kept under the installation root, so QUENMARK_KEEP_ROOT keeps it for a look.
         const std::string file = os::InstallRoot() + "/preferences-" + caption + ".png";
-        RenderToPng(dlg, file);
+        renderToPng(dlg, file);
         QImage image(QString::fromStdString(file));
         ASSERT_FALSE(image.isNull());
         EXPECT_EQ(image.size(), QSize(dlg->Width(), dlg->Height()));

@@ -361,7 +361,7 @@ TEST_F(RebuildTest, TableOpenedElsewhereWhileRebuildingPutsEveryIndexFileBack) {
     // Another workstation opens Sales.dbf once the rebuild has begun, after
     // the check and while Patient.dbf is being rebuilt.
     owner.whileClosing = [this] {
-        QueueOnMainThread([this] {
+        queueOnMainThread([this] {
             EXPECT_NE(xb_Use(owner.company.File("Sales.dbf").c_str(), "LATECOMER", XB_SHARED, XB_DRIVER_NSX), 0);
         });
     };

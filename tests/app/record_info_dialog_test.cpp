@@ -161,7 +161,7 @@ TEST_F(RecordInfoDialogTest, TheCarrierAndCodeDialogsArePainted) {
     const char* folder = std::getenv("QM_INFO_PICTURES");
     for (const char* name : {"TInsCompInfoDlg", "TCPTCodeInfoDlg"}) {
         const std::string file = (folder ? std::string(folder) : dir.path()) + "/" + name + ".png";
-        RenderToPng(openDialog(name), file);
+        renderToPng(openDialog(name), file);
         EXPECT_FALSE(QImage(QString::fromStdString(file)).isNull());
     }
 }

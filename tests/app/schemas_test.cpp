@@ -165,7 +165,7 @@ const TableCreator kCreators[] = {
 class SchemasTest : public testing::Test {
 protected:
     void SetUp() override {
-        RegisterEngineGlue();
+        registerEngineGlue();
         xb_CloseAll();
     }
     void TearDown() override {

@@ -67,8 +67,8 @@ protected:
     void print(const std::string& Report, const std::string& File,
                const std::vector<std::pair<std::string, std::string>>& Params = {}) {
         project = std::make_unique<TDuzuProject>(nullptr);
-        LoadStoredProject(*project);
-        TRSDevice device({PdfPrinter()}, "PDF");
+        loadStoredProject(*project);
+        TRSDevice device({pdfPrinter()}, "PDF");
         TDazedeVedodev engine(nullptr);
         engine.SetDevice(&device);
         engine.SetOutputFileName(File);
@@ -172,14 +172,14 @@ TEST_F(StoredProjectTest, AllItemsListEveryItemOnceInIdOrderWithItsFormats) {
 TEST_F(StoredProjectTest, AFailedRunLeavesNoViewOpenAndTheDataLinkFree) {
     openCompany();
     project = std::make_unique<TDuzuProject>(nullptr);
-    LoadStoredProject(*project);
-    TRSDevice device({PdfPrinter()}, "PDF");
+    loadStoredProject(*project);
+    TRSDevice device({pdfPrinter()}, "PDF");
     TDazedeVedodev engine(nullptr);
     engine.SetDevice(&device);
     engine.SetOutputFileName(folder + "/failed.pdf");
     project->SetEngine(&engine);
     project->Open();
-    auto* payments = FindDataView("PaymentDataView");
+    auto* payments = findDataView("PaymentDataView");
     ASSERT_NE(payments, nullptr);
     payments->SetConnectionName("NoSuchConnection");
     TDialogScript script;
@@ -198,12 +198,12 @@ TEST_F(StoredProjectTest, AFailedRunLeavesNoViewOpenAndTheDataLinkFree) {
 
 TEST_F(StoredProjectTest, TheEmbeddedProjectIsTheDefinitionSavedAgain) {
     TDuzuProjectManager again(nullptr);
-    DefineStoredProject(again);
+    defineStoredProject(again);
     TMemoryStream bytes;
     again.SaveToStream(&bytes);
-    EXPECT_EQ(std::string(bytes.Memory(), static_cast<std::size_t>(bytes.Size())), StoredProjectBytes());
+    EXPECT_EQ(std::string(bytes.Memory(), static_cast<std::size_t>(bytes.Size())), storedProjectBytes());
     TDuzuProject project(nullptr);
-    LoadStoredProject(project);
+    loadStoredProject(project);
     project.Open();
     EXPECT_EQ(project.ProjectManager()->CurrentReportName(), "Pmt_Report");
     EXPECT_TRUE(project.SelectReport("Items_All_Report", false));

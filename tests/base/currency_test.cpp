@@ -142,7 +142,7 @@ TEST(Currency, MoneyTypedAsTextTakesWholeThousandsGroupsOneDecimalPointAndNoFine
     };
     for (const Case& c : cases) {
         Currency value = Currency::FromRaw(-1);
-        EXPECT_EQ(TryMoneyTextToCurr(c.text, 2, value), c.taken) << c.text;
+        EXPECT_EQ(tryMoneyTextToCurr(c.text, 2, value), c.taken) << c.text;
         EXPECT_EQ(value.Raw(), c.taken ? c.raw : -1) << c.text;
     }
 }

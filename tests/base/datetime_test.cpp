@@ -16,12 +16,12 @@ protected:
     void SetUp() override {
         ShortDateFormat = "m/d/yyyy";
         DateSeparator = '/';
-        SetFixedNow(EncodeDate(2026, 12, 10) + EncodeTime(9, 30, 0, 0));
+        setFixedNow(EncodeDate(2026, 12, 10) + EncodeTime(9, 30, 0, 0));
     }
     void TearDown() override {
         ShortDateFormat = shortDate_;
         DateSeparator = dateSeparator_;
-        ClearFixedNow();
+        clearFixedNow();
     }
 
 private:
@@ -229,7 +229,7 @@ TEST_F(DateSettings, TwoDigitYearsFallInTheHundredYearsEndingNineteenAhead) {
         {2030, "1/5/50", "1950-1-5"},   {2081, "1/5/00", "2100-1-5"},     {2081, "1/5/01", "2001-1-5"},
     };
     for (const Case& c : cases) {
-        SetFixedNow(EncodeDate(c.today, 6, 1));
+        setFixedNow(EncodeDate(c.today, 6, 1));
         EXPECT_EQ(ymd(StrToDate(c.text)), c.expected) << c.text << " in " << c.today;
     }
 }
@@ -260,11 +260,11 @@ TEST_F(DateSettings, StrToTimeAndStrToDateTime) {
 
 TEST(Clock, FixedForTestsAndRealOtherwise) {
     const TDateTime fixed = EncodeDate(2003, 7, 4) + 0.25;
-    SetFixedNow(fixed);
+    setFixedNow(fixed);
     EXPECT_EQ(Now(), fixed);
     EXPECT_EQ(Date(), EncodeDate(2003, 7, 4));
     EXPECT_DOUBLE_EQ(Time(), 0.25);
-    ClearFixedNow();
+    clearFixedNow();
     EXPECT_NE(Now(), fixed);
     int y, m, d;
     DecodeDate(Now(), y, m, d);

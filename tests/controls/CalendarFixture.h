@@ -21,13 +21,13 @@ class CalendarFixture : public ::testing::Test {
 protected:
     void SetUp() override {
         Application->Initialize();
-        SetFixedNow(EncodeDate(2024, 3, 14) + EncodeTime(10, 30, 0, 0));
+        setFixedNow(EncodeDate(2024, 3, 14) + EncodeTime(10, 30, 0, 0));
         form = std::make_unique<TForm>(nullptr);
         form->SetBounds(0, 0, 420, 260);
     }
     void TearDown() override {
         form.reset();
-        ClearFixedNow();
+        clearFixedNow();
     }
 
     void show() {
@@ -55,8 +55,8 @@ protected:
     // tests folder) for a person to look at.
     static QImage picture(TControl* control, const std::string& name) {
         std::filesystem::create_directories("pictures");
-        RenderToPng(control, "pictures/" + name + ".png");
-        return RenderControl(control);
+        renderToPng(control, "pictures/" + name + ".png");
+        return renderControl(control);
     }
 
     std::unique_ptr<TForm> form;

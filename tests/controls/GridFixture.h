@@ -33,10 +33,10 @@ class GridFixture : public ::testing::Test {
 protected:
     void SetUp() override {
         Application->Initialize();
-        RegisterEngineGlue();
+        registerEngineGlue();
         xb_CloseAll();
         xb_SetDeleted(XB_ON);
-        ClearMessageBeeps();
+        clearMessageBeeps();
         form = std::make_unique<TForm>(nullptr);
         form->SetBounds(0, 0, 560, 320);
     }

@@ -62,12 +62,12 @@ protected:
     // The form as the screen shows it, with any window floating over it
     // (an open drop-down) painted in its place.
     static QImage screenPicture(TForm* form, const std::vector<TControl*>& floating) {
-        QImage picture = RenderControl(form);
+        QImage picture = renderControl(form);
         QPainter painter(&picture);
         QPoint origin = form->Handle()->mapToGlobal(QPoint(0, 0));
         for (TControl* window : floating) {
             if (!window->Handle()->isVisible()) continue;
-            QImage image = RenderControl(window);
+            QImage image = renderControl(window);
             painter.drawImage(window->Handle()->mapToGlobal(QPoint(0, 0)) - origin, image);
         }
         return picture;

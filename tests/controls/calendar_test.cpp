@@ -282,15 +282,15 @@ TEST_F(CalendarTest, ThePictureShowsTheSelectedDayBlockedWeekendsAndColouredDays
         TRect r = calendar->CellRect(cell.X, cell.Y);
         return QColor(image.pixel(r.Left + 2, r.Bottom - 2));
     };
-    EXPECT_EQ(fillOf(14), TColorToQColor(clHighlight));  // selected
-    EXPECT_EQ(fillOf(16), TColorToQColor(clSilver));     // Saturday, blocked
-    EXPECT_EQ(fillOf(20), TColorToQColor(clYellow));
-    EXPECT_EQ(fillOf(19), TColorToQColor(clWhite));
+    EXPECT_EQ(fillOf(14), tColorToQColor(clHighlight));  // selected
+    EXPECT_EQ(fillOf(16), tColorToQColor(clSilver));     // Saturday, blocked
+    EXPECT_EQ(fillOf(20), tColorToQColor(clYellow));
+    EXPECT_EQ(fillOf(19), tColorToQColor(clWhite));
     TRect header = calendar->CellRect(3, 0);
-    EXPECT_EQ(QColor(image.pixel(header.Left + 3, header.Bottom - 2)), TColorToQColor(clSilver));
+    EXPECT_EQ(QColor(image.pixel(header.Left + 3, header.Bottom - 2)), tColorToQColor(clSilver));
     // Black lines under the header, grey ones between days.
-    EXPECT_EQ(QColor(image.pixel(header.Left + 5, header.Bottom)), TColorToQColor(clBlack));
+    EXPECT_EQ(QColor(image.pixel(header.Left + 5, header.Bottom)), tColorToQColor(clBlack));
     TGridCoord cell = calendar->cellOfDay(19);
     TRect day = calendar->CellRect(cell.X, cell.Y);
-    EXPECT_EQ(QColor(image.pixel(day.Right, day.Top + 3)), TColorToQColor(clGray));
+    EXPECT_EQ(QColor(image.pixel(day.Right, day.Top + 3)), tColorToQColor(clGray));
 }

@@ -28,7 +28,7 @@ class DateEditTest : public CalendarFixture {
 protected:
     void SetUp() override {
         CalendarFixture::SetUp();
-        RegisterEngineGlue();
+        registerEngineGlue();
         xb_CloseAll();
         ASSERT_EQ(CreateTable(dir.file("exam.dbf"), {{"NAME", "C", 20, 0}, {"SEEN", "D", 8, 0}}), "");
         ASSERT_EQ(FillTable(dir.file("exam.dbf"), {{"EMPTY", ""}, {"DATED", "19960305"}}), "");
@@ -39,7 +39,7 @@ protected:
         source = new TQmDataSource(form.get());
         source->SetDataSet(table);
         popup = new TKingPopup(form.get());
-        ClearMessageBeeps();
+        clearMessageBeeps();
     }
     void TearDown() override {
         CalendarFixture::TearDown();

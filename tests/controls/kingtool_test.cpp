@@ -208,7 +208,7 @@ TEST_F(KingToolTest, PicturesOfTheNavigatorAndTheMonthBar) {
     QImage months = picture(bar, "monthbar");
     // Shared borders: black at each join, button face inside.
     TKingBarButton* second = navigator->button(1);
-    EXPECT_EQ(QColor(nav.pixel(second->Left(), 10)), TColorToQColor(clBlack));
-    EXPECT_EQ(QColor(nav.pixel(second->Left() + second->Width() / 2, 2)), TColorToQColor(clBtnFace));
-    EXPECT_EQ(QColor(months.pixel(bar->button(5)->Left(), 9)), TColorToQColor(clBlack));
+    EXPECT_EQ(QColor(nav.pixel(second->Left(), 10)), tColorToQColor(clBlack));
+    EXPECT_EQ(QColor(nav.pixel(second->Left() + second->Width() / 2, 2)), tColorToQColor(clBtnFace));
+    EXPECT_EQ(QColor(months.pixel(bar->button(5)->Left(), 9)), tColorToQColor(clBlack));
 }

@@ -162,7 +162,7 @@ TEST_F(LookupComboTest, TypingIntoADropDownListChangesNothingAndAPressOnTheTextO
     EXPECT_TRUE(combo->DroppedDown()) << "a press on the text opens the list";
     // Dragged down two rows past AB2's and released there: that row is picked.
     TQmPopupGrid* list = combo->PopupGrid();
-    RenderControl(list);
+    renderControl(list);
     ASSERT_GE(list->ChosenRow(), 0);
     TRect row = list->CellRect(0, list->ChosenRow() + 2);
     QPoint over = list->Handle()->mapToGlobal(QPoint(row.Left + 5, row.Top + 3));
@@ -307,10 +307,10 @@ TEST_F(LookupComboTest, PictureOfAnOpenListWithItsChosenRowHighlighted) {
     openSale({"AB2", "Frames", "Plastic frame", "1"});
     dropDown();
     TQmPopupGrid* list = combo->PopupGrid();
-    QImage image = RenderControl(list);
+    QImage image = renderControl(list);
     auto colour = [&](int row) {
         TRect r = list->CellRect(0, row);
-        return QColorToTColor(image.pixelColor(r.Left + 2, r.Bottom - 2));
+        return qColorToTColor(image.pixelColor(r.Left + 2, r.Bottom - 2));
     };
     ASSERT_EQ(item(), "AB2");
     ASSERT_EQ(list->ChosenRow(), list->Row()) << "the field's item is the chosen row";
@@ -349,7 +349,7 @@ TEST_F(LookupComboTest, TheGridsLookupCellHostsTheComboAndPicksWithIt) {
     sale->Open();
     show();
     grid->SetFocus();
-    RenderControl(form.get());
+    renderControl(form.get());
     ASSERT_EQ(grid->EmbeddedControl(), combo);
     EXPECT_EQ(combo->Parent(), grid);
     EXPECT_EQ(combo->DataField(), "CODE");
@@ -381,7 +381,7 @@ TEST_F(LookupComboTest, TheGridsLookupCellHostsTheComboAndPicksWithIt) {
 
     // A character typed on the cell goes to the combo.
     grid->SetSelectedIndex(0);
-    RenderControl(form.get());
+    renderControl(form.get());
     grid->SendChar('B');
     Application->ProcessMessages();
     EXPECT_TRUE(combo->Focused());

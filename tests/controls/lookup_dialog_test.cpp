@@ -89,8 +89,8 @@ TEST_F(LookupDialogTest, TypedTextAndEnterPickThePaymentEvenBeforeTheSearchRan) 
         EXPECT_TRUE(dialog.qmIncrementalSearch1->SearchPending());
         dialog.qmIncrementalSearch1->SendKey(VK_RETURN);
         EXPECT_EQ(dialog.ModalResult(), mrOk);
-        RenderToPng(&dialog, dir.file("dialog.png"));
-        if (const char* keep = std::getenv("QM_KEEP_PICTURES")) RenderToPng(&dialog, std::string(keep) + "/lookup_dialog.png");
+        renderToPng(&dialog, dir.file("dialog.png"));
+        if (const char* keep = std::getenv("QM_KEEP_PICTURES")) renderToPng(&dialog, std::string(keep) + "/lookup_dialog.png");
     });
     EXPECT_EQ(stored(), "1003") << "the waiting search ran before the dialog closed";
     EXPECT_EQ(combo->Text(), "1003");
@@ -225,12 +225,12 @@ TEST_F(LookupDialogTest, TheComboPaintsItsOwnFaceAndThreeDotsOnItsButton) {
     plain->SetLookupTable(payments);
     plain->SetLookupField("PYMTNO");
     combo->SetFocus();
-    QImage picture = RenderControl(form.get());
+    QImage picture = renderControl(form.get());
     if (const char* keep = std::getenv("QM_KEEP_PICTURES"))
         picture.save(QString::fromStdString(std::string(keep) + "/lookup_faces.png"));
     auto colour = [&](TControl* control, int x, int y) {
         QPoint at = control->Handle()->mapTo(form->Handle(), QPoint(x, y));
-        return QColorToTColor(picture.pixelColor(at));
+        return qColorToTColor(picture.pixelColor(at));
     };
     EXPECT_EQ(combo->Text(), "1001");
     EXPECT_EQ(colour(combo, 6, combo->Height() - 6), ColorToRGB(clHighlight))

@@ -108,7 +108,7 @@ TEST_F(QmDBGridTest, SpaceAndDoubleClickToggleACheckBoxOfAnEditableGrid) {
 TEST_F(QmDBGridTest, TheComboIsPlacedOverTheCurrentCell) {
     openLines();
     grid->SetSelectedIndex(2);
-    RenderControl(form.get());
+    renderControl(form.get());
     ASSERT_EQ(grid->EmbeddedControl(), combo);
     EXPECT_TRUE(combo->Visible());
     EXPECT_EQ(combo->Parent(), grid);
@@ -124,7 +124,7 @@ TEST_F(QmDBGridTest, CharactersTypedOnAComboCellGoToTheCombo) {
     openLines();
     combo->SetStyle(csDropDownList);
     grid->SetSelectedIndex(2);
-    RenderControl(form.get());  // places the combo
+    renderControl(form.get());  // places the combo
     ASSERT_EQ(grid->EmbeddedControl(), combo);
     grid->SendChar('S');
     Application->ProcessMessages();
@@ -155,7 +155,7 @@ TEST_F(QmDBGridTest, ABottomOrRightAlignmentIsSetAsideWhileTheComboShows) {
         panel->SetAlign(c.panel);
         grid->SetFocus();
         grid->SetSelectedIndex(2);
-        RenderControl(form.get());
+        renderControl(form.get());
         ASSERT_EQ(grid->EmbeddedControl(), combo);
         auto whileShown = [](TAlign a) { return a == alBottom || a == alRight ? alNone : a; };
         EXPECT_EQ(grid->Align(), whileShown(c.grid));
@@ -208,7 +208,7 @@ TEST_F(QmDBGridTest, AnAlwaysShownEditorComesBackWhenTheGridPaints) {
     mouseAt(QEvent::MouseButtonRelease, {1, 2});
     EXPECT_EQ(text("DESC"), "Eye exam");
     EXPECT_FALSE(grid->InplaceEditor() && grid->InplaceEditor()->Visible());
-    RenderControl(form.get());
+    renderControl(form.get());
     ASSERT_NE(grid->InplaceEditor(), nullptr);
     EXPECT_TRUE(grid->InplaceEditor()->Visible());
     EXPECT_EQ(grid->InplaceEditor()->Text(), "Eye exam");
@@ -367,9 +367,9 @@ TEST_F(QmDBGridTest, BadColumnLinesAndFixedColsAreRefused) {
 TEST_F(QmDBGridTest, PicturesOfAListGridAndAnEntryGrid) {
     openLines();
     grid->SetSelectedIndex(2);
-    RenderControl(form.get());  // places the combo
-    QImage entry = RenderControl(grid);
-    auto colour = [](const QImage& image, int x, int y) { return QColorToTColor(image.pixelColor(x, y)); };
+    renderControl(form.get());  // places the combo
+    QImage entry = renderControl(grid);
+    auto colour = [](const QImage& image, int x, int y) { return qColorToTColor(image.pixelColor(x, y)); };
     TRect title = grid->CellRect(1, 0);
     EXPECT_EQ(colour(entry, title.Right - 3, title.Bottom - 3), ColorToRGB(clBtnFace)) << "title colour";
     auto indicatorInk = [&](int row) {
@@ -403,11 +403,11 @@ TEST_F(QmDBGridTest, PicturesOfAListGridAndAnEntryGrid) {
     list->SetDataSource(sourceOf(people));
     people->Open();
     people->MoveBy(2);
-    RenderToPng(form.get(), dir.file("grids.png"));
-    QImage listImage = RenderControl(list);
+    renderToPng(form.get(), dir.file("grids.png"));
+    QImage listImage = renderControl(list);
     TRect third = list->CellRect(1, 3);
     EXPECT_EQ(colour(listImage, third.Right - 3, third.Top + 3), ColorToRGB(clHighlight)) << "the selected row";
-    if (const char* keep = std::getenv("QM_KEEP_PICTURES")) RenderToPng(form.get(), std::string(keep) + "/grids.png");
+    if (const char* keep = std::getenv("QM_KEEP_PICTURES")) renderToPng(form.get(), std::string(keep) + "/grids.png");
 }
 
 }  // namespace

@@ -17,7 +17,7 @@
 class DataTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        RegisterEngineGlue();
+        registerEngineGlue();
         xb_CloseAll();
         // As the program runs: deleted records hidden, short lock waits.
         xb_SetDeleted(XB_ON);

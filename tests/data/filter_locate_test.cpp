@@ -17,7 +17,7 @@ TEST(XBaseQuoting, EveryTextBecomesOneLiteral) {
         {"it's 'x'", "'it'+\"'\"+'s '+\"'\"+'x'+\"'\""},
         {"say \"hi\"", "'say \"hi\"'"},
     };
-    for (const Case& c : cases) EXPECT_EQ(XBaseQuoted(c.text), c.literal) << c.text;
+    for (const Case& c : cases) EXPECT_EQ(xBaseQuoted(c.text), c.literal) << c.text;
 }
 
 class FilterAndLocate : public DataTest {

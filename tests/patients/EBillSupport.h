@@ -61,14 +61,14 @@ protected:
     void SetUp() override {
         Application->Initialize();
         xb_CloseAll();
-        SetFixedNow(EncodeDate(2026, 3, 9) + 0.5);
+        setFixedNow(EncodeDate(2026, 3, 9) + 0.5);
     }
     void TearDown() override {
         module.reset();
         Application->ProcessMessages();
         Session()->Close();
         xb_CloseAll();
-        ClearFixedNow();
+        clearFixedNow();
     }
     // Writes the claim with Rows service rows and opens the company.
     void open(int Rows = 6) {

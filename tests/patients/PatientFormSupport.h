@@ -109,9 +109,9 @@ protected:
     }
 
     void picture(TControl* Control, const std::string& Name) {
-        RenderToPng(Control, pictures.file(Name + ".png"));
+        renderToPng(Control, pictures.file(Name + ".png"));
         if (const char* keep = std::getenv("QM_KEEP_PICTURES"))
-            RenderToPng(Control, std::string(keep) + "/" + Name + ".png");
+            renderToPng(Control, std::string(keep) + "/" + Name + ".png");
         EXPECT_TRUE(std::filesystem::file_size(pictures.file(Name + ".png")) > 0);
     }
 

@@ -142,9 +142,9 @@ TEST_F(ClaimDialogTest, EightPagesRenderInOrder) {
         EXPECT_EQ(dlg->Pages[size_t(i)]->Caption(), names[i]);
         dlg->PageControl1->SetActivePage(dlg->Pages[size_t(i)]);
         const std::string file = pictures.file("claim_page" + std::to_string(i + 1) + ".png");
-        RenderToPng(dlg, file);
+        renderToPng(dlg, file);
         if (const char* keep = std::getenv("QM_KEEP_PICTURES"))
-            RenderToPng(dlg, std::string(keep) + "/claim_page" + std::to_string(i + 1) + ".png");
+            renderToPng(dlg, std::string(keep) + "/claim_page" + std::to_string(i + 1) + ".png");
         EXPECT_GT(std::filesystem::file_size(file), 0u);
     }
     dlg->Close();
@@ -237,7 +237,7 @@ TEST_F(ClaimLookupTest, TheDiagnosisWindowIsOneWindowShowingTheCodes) {
     EXPECT_FALSE(window->Diagnosis[0]->ReadOnly());
     EXPECT_TRUE(window->Diagnosis[3]->ReadOnly());
     if (const char* keep = std::getenv("QM_KEEP_PICTURES"))
-        RenderToPng(window, std::string(keep) + "/diagnosis.png");
+        renderToPng(window, std::string(keep) + "/diagnosis.png");
 
     // A code chosen in either window shows its description in both.
     claim()->FieldByName("DIAG3")->SetAsString("367.4");
@@ -330,7 +330,7 @@ TEST_F(ClaimLookupTest, ChoosingASignerFillsTheSignature) {
         EXPECT_EQ(dlg->SignatureImage->Visible(), c.Picture);
         if (c.Picture)
             if (const char* keep = std::getenv("QM_KEEP_PICTURES"))
-                RenderToPng(dlg, std::string(keep) + "/claim_signer.png");
+                renderToPng(dlg, std::string(keep) + "/claim_signer.png");
         dlg->Close();
         Application->ProcessMessages();
         EXPECT_EQ(text("BILLSIGNAM"), c.Name) << "stored";
@@ -417,7 +417,7 @@ TEST_F(ClaimLookupTest, TheServicesGridLooksUpCptCodes) {
     rows()->First();
     grid->SetSelectedIndex(4);
     ASSERT_EQ(grid->GetSelectedField()->FieldName(), "CPTCODE");
-    RenderControl(dlg);  // places the combo over the cell
+    renderControl(dlg);  // places the combo over the cell
     EXPECT_EQ(grid->EmbeddedControl(), dlg->CPTCodeDBLookupCombo);
     TQmDBLookupCombo* combo = dlg->CPTCodeDBLookupCombo;
     EXPECT_EQ(combo->Text(), "92004");
@@ -432,7 +432,7 @@ TEST_F(ClaimLookupTest, TheServicesGridLooksUpCptCodes) {
     rows()->Next();
     EXPECT_EQ(rows()->FieldByName("CHARGE")->DisplayText(), "");
     if (const char* keep = std::getenv("QM_KEEP_PICTURES"))
-        RenderToPng(dlg, std::string(keep) + "/claim_services_cpt.png");
+        renderToPng(dlg, std::string(keep) + "/claim_services_cpt.png");
     dlg->Close();
     Application->ProcessMessages();
     EXPECT_EQ(rows()->FieldByName("CPTCODE")->AsString().substr(0, 5), "92015");

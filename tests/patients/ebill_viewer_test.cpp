@@ -54,13 +54,13 @@ protected:
     }
     // Renders the viewer as shown and, taller, its whole facsimile.
     void picture(const std::string& name) {
-        RenderToPng(viewer.get(), pictures.file(name + ".png"));
+        renderToPng(viewer.get(), pictures.file(name + ".png"));
         const char* keep = std::getenv("QM_KEEP_PICTURES");
         if (!keep) return;
-        RenderToPng(viewer.get(), std::string(keep) + "/" + name + ".png");
+        renderToPng(viewer.get(), std::string(keep) + "/" + name + ".png");
         const int height = viewer->ClientHeight();
         viewer->SetClientHeight(hcfaHeight() + viewer->ButtonPanel->Height() + 4);
-        RenderToPng(viewer.get(), std::string(keep) + "/" + name + "-whole.png");
+        renderToPng(viewer.get(), std::string(keep) + "/" + name + "-whole.png");
         viewer->SetClientHeight(height);
     }
 

@@ -71,7 +71,7 @@ protected:
         }
         return dlg;
     }
-    TRSDevice device{{PdfPrinter()}, "PDF"};
+    TRSDevice device{{pdfPrinter()}, "PDF"};
     std::unique_ptr<TComponent> holder;
     TempDir dir;
     std::string pdf;

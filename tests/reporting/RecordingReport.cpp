@@ -9,9 +9,9 @@ TDeviceCaps letterCaps(int dpi, double waste, int numColors) {
     TDeviceCaps caps;
     caps.Technology = DT_RASPRINTER;
     caps.LogPixelsX = caps.LogPixelsY = dpi;
-    caps.PhysicalWidth = RoundToInt(8.5 * dpi);
-    caps.PhysicalHeight = RoundToInt(11.0 * dpi);
-    caps.PhysicalOffsetX = caps.PhysicalOffsetY = RoundToInt(waste * dpi);
+    caps.PhysicalWidth = roundToInt(8.5 * dpi);
+    caps.PhysicalHeight = roundToInt(11.0 * dpi);
+    caps.PhysicalOffsetX = caps.PhysicalOffsetY = roundToInt(waste * dpi);
     caps.HorzRes = caps.PhysicalWidth - 2 * caps.PhysicalOffsetX;
     caps.VertRes = caps.PhysicalHeight - 2 * caps.PhysicalOffsetY;
     caps.NumColors = numColors;

@@ -85,7 +85,7 @@ protected:
         region->SetBounds(MakeRect(0.5, 0.5, 8.0, 10.5));
         dataBand = add<TDuzuDataBand>("DataBand");
         dataBand->SetDataView(view);
-        dataBand->BandStyle()->SetPrintLoc(LocBit(plMaster));
+        dataBand->BandStyle()->SetPrintLoc(locBit(plMaster));
         text(dataBand, "DataText1", "'row ' + GroupView.GRP + AMT");
         engine.OnNewPage = [this](TObject*) { engine.Output.push_back({"page", 0, 0, 0, 0, "/"}); };
     }
@@ -116,7 +116,7 @@ protected:
     TDuzuBand* controlled(const std::string& Name, TBandPrintLoc Loc) {
         TDuzuBand* band = add<TDuzuBand>(Name);
         band->SetControllerBand(dataBand);
-        band->BandStyle()->SetPrintLoc(LocBit(Loc));
+        band->BandStyle()->SetPrintLoc(locBit(Loc));
         return band;
     }
     TDuzuDataText* text(TDuzuBand* Band, const std::string& Name, const std::string& Expression) {
@@ -200,7 +200,7 @@ TEST_F(BandTest, ABreakGoesOnOnTheNextPageWithTheBandsMarkedForNewPages) {
     TDuzuBand* title = controlled("Title", plBodyHeader);
     text(title, "TitleText", "'Title'");
     TDuzuBand* columns = controlled("Columns", plBodyHeader);
-    columns->BandStyle()->SetPrintOcc(OccBit(poFirst) | OccBit(poNewPage));
+    columns->BandStyle()->SetPrintOcc(occBit(poFirst) | occBit(poNewPage));
     text(columns, "ColumnsText", "'Heads'");
     EXPECT_EQ(run(), "/ Title Heads row A1 / Heads row A2 row A3 ");
     EXPECT_EQ(engine.CurrentPage(), 2);
@@ -356,9 +356,9 @@ TEST_F(BandTest, BodyHeadersRepeatOnTheOccasionsTheyNameInNewColumnsAndOnNewPage
         TBandPrintOccSet Occasions;
         const char* Expected;
     };
-    for (Case c : {Case{OccBit(poFirst) | OccBit(poNewPage), "/ Heads row A1 row A2 row A3 row A4 row A5 / Heads row A6 "},
-                   {OccBit(poFirst) | OccBit(poNewColumn), "/ Heads row A1 row A2 Heads row A3 row A4 / row A5 row A6 "},
-                   {OccBit(poFirst) | OccBit(poNewPage) | OccBit(poNewColumn),
+    for (Case c : {Case{occBit(poFirst) | occBit(poNewPage), "/ Heads row A1 row A2 row A3 row A4 row A5 / Heads row A6 "},
+                   {occBit(poFirst) | occBit(poNewColumn), "/ Heads row A1 row A2 Heads row A3 row A4 / row A5 row A6 "},
+                   {occBit(poFirst) | occBit(poNewPage) | occBit(poNewColumn),
                     "/ Heads row A1 row A2 Heads row A3 row A4 / Heads row A5 row A6 "}}) {
         GroupsConnection groups(rowsOf("A", 6));
         region->SetColumns(2);
@@ -429,7 +429,7 @@ TEST_F(BandTest, ARowTallerThanThePageBelowItsRepeatedHeadersStillPrints) {
     GroupsConnection groups(rowsOf("A", 3));
     region->SetHeight(0.5);
     TDuzuBand* heads = controlled("Heads", plBodyHeader);
-    heads->BandStyle()->SetPrintOcc(OccBit(poFirst) | OccBit(poNewPage));
+    heads->BandStyle()->SetPrintOcc(occBit(poFirst) | occBit(poNewPage));
     text(heads, "HeadsText", "'Heads'");
     dataBand->SetHeight(0.4);  // never fits below the headers
     dataBand->SetKeepRowTogether(true);
@@ -506,7 +506,7 @@ TEST_F(BandTest, AKeptRowWithASplitBandMovesWhole) {
     region->SetHeight(1.2);  // room for the first row and the second's s1
     TDuzuBand* detail = splitBand(0.6, {0, 0.2, 0.4});
     detail->SetControllerBand(dataBand);
-    detail->BandStyle()->SetPrintLoc(LocBit(plDetail));
+    detail->BandStyle()->SetPrintLoc(locBit(plDetail));
     detail->SetAllowSplit(true);
     EXPECT_EQ(run(), "/ row A1 s1 s2 s3 row A2 s1 / s2 s3 ");
     dataBand->SetKeepRowTogether(true);
@@ -523,15 +523,15 @@ struct GroupRepeatCase {
 };
 
 TEST_F(BandTest, GroupHeadersOfTheCurrentGroupRepeatAfterABreakWhenMarked) {
-    const TBandPrintLocSet all = kAllPrintLocs, noGroup = kAllPrintLocs & ~LocBit(plGroupHeader);
+    const TBandPrintLocSet all = kAllPrintLocs, noGroup = kAllPrintLocs & ~locBit(plGroupHeader);
     const GroupRepeatCase cases[] = {
-        {"first only", OccBit(poFirst), all, 1, "/ [A row A1 row A2 / row A3 [B row B4 / row B5 "},
-        {"new pages", OccBit(poFirst) | OccBit(poNewPage), all, 1, "/ [A row A1 row A2 / [A row A3 [B / [B row B4 row B5 "},
-        {"not in ReprintLocs", OccBit(poFirst) | OccBit(poNewPage), noGroup, 1,
+        {"first only", occBit(poFirst), all, 1, "/ [A row A1 row A2 / row A3 [B row B4 / row B5 "},
+        {"new pages", occBit(poFirst) | occBit(poNewPage), all, 1, "/ [A row A1 row A2 / [A row A3 [B / [B row B4 row B5 "},
+        {"not in ReprintLocs", occBit(poFirst) | occBit(poNewPage), noGroup, 1,
          "/ [A row A1 row A2 / row A3 [B row B4 / row B5 "},
-        {"new columns", OccBit(poFirst) | OccBit(poNewColumn), all, 2,
+        {"new columns", occBit(poFirst) | occBit(poNewColumn), all, 2,
          "/ [A row A1 row A2 [A row A3 [B / row B4 row B5 "},
-        {"new pages and columns", OccBit(poFirst) | OccBit(poNewPage) | OccBit(poNewColumn), all, 2,
+        {"new pages and columns", occBit(poFirst) | occBit(poNewPage) | occBit(poNewColumn), all, 2,
          "/ [A row A1 row A2 [A row A3 [B / [B row B4 row B5 "},
     };
     for (const GroupRepeatCase& c : cases) {
@@ -560,15 +560,15 @@ struct OwnRepeatCase {
 };
 
 TEST_F(BandTest, TheRegionsOwnBandsAndTheRowHeadersOfABrokenRowRepeatWhenMarked) {
-    const TBandPrintOccSet first = OccBit(poFirst), pages = OccBit(poFirst) | OccBit(poNewPage);
+    const TBandPrintOccSet first = occBit(poFirst), pages = occBit(poFirst) | occBit(poNewPage);
     const OwnRepeatCase cases[] = {
         {"first only", first, first, kAllPrintLocs, "/ Top rh row A1 d / rh row A2 d rh / row A3 d "},
         {"top on new pages", pages, first, kAllPrintLocs, "/ Top rh row A1 d / Top rh row A2 d / Top rh row A3 d "},
-        {"top not in ReprintLocs", pages, first, kAllPrintLocs & ~LocBit(plMaster),
+        {"top not in ReprintLocs", pages, first, kAllPrintLocs & ~locBit(plMaster),
          "/ Top rh row A1 d / rh row A2 d rh / row A3 d "},
-        {"top only on new pages", OccBit(poNewPage), first, kAllPrintLocs,
+        {"top only on new pages", occBit(poNewPage), first, kAllPrintLocs,
          "/ rh row A1 d rh / Top row A2 d rh / Top row A3 d "},
-        {"row header again", OccBit(poNewPage), pages, kAllPrintLocs, "/ rh row A1 d rh / Top rh row A2 d / Top rh row A3 d "},
+        {"row header again", occBit(poNewPage), pages, kAllPrintLocs, "/ rh row A1 d rh / Top rh row A2 d / Top rh row A3 d "},
     };
     for (const OwnRepeatCase& c : cases) {
         SCOPED_TRACE(c.Name);
@@ -744,19 +744,19 @@ TEST_F(BandTest, RowColumnsAndAKeptBodyPrintToPdf) {
 
     auto* kept = add<TDuzuDataBand>("Kept");
     kept->SetDataView(other);
-    kept->BandStyle()->SetPrintLoc(LocBit(plMaster));
+    kept->BandStyle()->SetPrintLoc(locBit(plMaster));
     kept->SetHeight(0.3);
     kept->SetKeepBodyTogether(true);
     text(kept, "KeptText", "'kept ' + OtherView.GRP + OtherView.AMT");
     auto* keptHeads = add<TDuzuBand>("KeptHeads");
     keptHeads->SetControllerBand(kept);
-    keptHeads->BandStyle()->SetPrintLoc(LocBit(plBodyHeader));
+    keptHeads->BandStyle()->SetPrintLoc(locBit(plBodyHeader));
     keptHeads->SetHeight(0.3);
     text(keptHeads, "KeptHeadsText", "'Kept together'");
 
     TempDir dir;
     const std::string pdf = dir.file("bands.pdf");
-    TRSDevice device({PdfPrinter()}, "PDF");
+    TRSDevice device({pdfPrinter()}, "PDF");
     TDazedeVedodev pdfEngine(nullptr);
     pdfEngine.SetDevice(&device);
     pdfEngine.SetOutputFileName(pdf);
@@ -796,13 +796,13 @@ TEST_F(BandTest, RepeatedHeadingsAndASplitBandPrintToPdf) {
     TDuzuBand* heading = add<TDuzuBand>("Heading");
     region->MoveChild(heading, 1);
     heading->SetHeight(0.4);
-    heading->BandStyle()->SetPrintOcc(OccBit(poFirst) | OccBit(poNewPage));
+    heading->BandStyle()->SetPrintOcc(occBit(poFirst) | occBit(poNewPage));
     text(heading, "HeadingText", "'Payments by group'");
     TDuzuBand* groupHead = controlled("GroupHead", plGroupHeader);
     groupHead->SetHeight(0.3);
     groupHead->SetGroupDataView(view);
     groupHead->SetGroupKey("GRP");
-    groupHead->BandStyle()->SetPrintOcc(OccBit(poFirst) | OccBit(poNewPage));
+    groupHead->BandStyle()->SetPrintOcc(occBit(poFirst) | occBit(poNewPage));
     text(groupHead, "GroupHeadText", "'Group ' + GRP");
     dataBand->SetHeight(0.25);
 
@@ -822,7 +822,7 @@ TEST_F(BandTest, RepeatedHeadingsAndASplitBandPrintToPdf) {
 
     TempDir dir;
     const std::string pdf = dir.file("split.pdf");
-    TRSDevice device({PdfPrinter()}, "PDF");
+    TRSDevice device({pdfPrinter()}, "PDF");
     TDazedeVedodev pdfEngine(nullptr);
     pdfEngine.SetDevice(&device);
     pdfEngine.SetOutputFileName(pdf);

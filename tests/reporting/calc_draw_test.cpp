@@ -25,8 +25,8 @@ TEST(DuzuCalc, FunctionsAndOperators) {
         {cfSecsToTime, 43200, 0.5},   {cfHoursToTime, 6, 0.25},    {cfTimeToHours, 0.5, 12},
         {cfTimeToSecs, 1, 86400},     {cfSqr, -3, 9},              {cfInc, 1, 2},
     };
-    for (const Case& c : functions) EXPECT_DOUBLE_EQ(ApplyCalcFunction(c.Function, c.X), c.Result) << c.Function;
-    double r = ApplyCalcFunction(cfRandom, 10);
+    for (const Case& c : functions) EXPECT_DOUBLE_EQ(applyCalcFunction(c.Function, c.X), c.Result) << c.Function;
+    double r = applyCalcFunction(cfRandom, 10);
     EXPECT_TRUE(r >= 0 && r < 10);
 
     struct OpCase {
@@ -38,7 +38,7 @@ TEST(DuzuCalc, FunctionsAndOperators) {
         {coGreater, 7, 2, 7}, {coLesser, 7, 2, 2}, {coAverage, 7, 2, 4.5},
     };
     for (const OpCase& c : operators)
-        EXPECT_DOUBLE_EQ(ApplyCalcOperator(c.Operator, c.A, c.B), c.Result) << c.Operator;
+        EXPECT_DOUBLE_EQ(applyCalcOperator(c.Operator, c.A, c.B), c.Result) << c.Operator;
 }
 
 TEST(DuzuCalc, TotalsByType) {

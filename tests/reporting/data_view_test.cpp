@@ -278,7 +278,7 @@ TEST_F(DataViewTest, ExpressionsJoinFieldsLiteralsAndParameters) {
         {"NoField", "(invalid)"},
         {"PIVAR.Nothing", "(invalid)"},
     };
-    for (const Case& c : cases) EXPECT_EQ(DataTextExpression(c.Expression, view), c.Text) << c.Expression;
+    for (const Case& c : cases) EXPECT_EQ(dataTextExpression(c.Expression, view), c.Text) << c.Expression;
 }
 
 TEST_F(DataViewTest, AViewWithItsFieldsReadsBackFromTheProjectStream) {

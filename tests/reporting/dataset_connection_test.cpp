@@ -17,7 +17,7 @@ namespace {
 class DatasetConnectionTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        RegisterEngineGlue();
+        registerEngineGlue();
         CompanyFixture::AppendRows(company.DataDirectory(), "Pymt.dbf",
                                    {{{"ID", "1"}, {"DATE", "20260105"}, {"NAME", "Ann Lee"}, {"PAIDWITH", "CASH"},
                                      {"AMOUNT", "25.50"}, {"TAG", "T"}},
@@ -52,7 +52,7 @@ double doubleOf(const std::string& raw) {
 double extendedOf(const std::string& raw) {
     TExtended80 bytes;
     std::memcpy(bytes.data(), raw.data(), 10);
-    return DecodeExtended(bytes);
+    return decodeExtended(bytes);
 }
 
 TEST_F(DatasetConnectionTest, ServesTheTablesColumnsAndRows) {

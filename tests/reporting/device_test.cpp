@@ -56,7 +56,7 @@ public:
         return caps;
     }
     std::unique_ptr<TPrinterContext> CreateDC(const TDevMode* devMode) const override {
-        return PdfPrinter()->CreateDC(devMode);
+        return pdfPrinter()->CreateDC(devMode);
     }
 
 private:
@@ -70,7 +70,7 @@ const StandInPrinter& standIn() {
 
 // The stand-in first, the PDF printer last, as on a machine with one printer.
 TRSDevice twoPrinters(const std::string& defaultDevice = "Label Writer") {
-    return TRSDevice({&standIn(), PdfPrinter()}, defaultDevice);
+    return TRSDevice({&standIn(), pdfPrinter()}, defaultDevice);
 }
 
 std::string raised(const std::function<void()>& call) {
@@ -104,7 +104,7 @@ TEST(ReportDevice, ListsDeviceOnPortWithThePdfPrinterLast) {
     EXPECT_EQ(device.Printers()->Text(), "Label Writer on USB001\r\nPDF on FILE:\r\n");
 }
 
-TEST(ReportDevice, DefaultPrinter) {
+TEST(ReportDevice, defaultPrinter) {
     struct Case {
         const char* defaultDevice;
         int index;

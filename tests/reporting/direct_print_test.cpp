@@ -79,7 +79,7 @@ TEST(DirectPrint, TheSamePagesOnImagesAndOnThePdfPrinter) {
     ASSERT_EQ(images.PageCount(), 2);
 
     TempDir dir;
-    TRSDevice device({PdfPrinter()}, "PDF");
+    TRSDevice device({pdfPrinter()}, "PDF");
     const std::string file = dir.file("two pages.pdf");
     {
         TDazedeVedodev report(nullptr);
@@ -142,7 +142,7 @@ TEST(DirectPrint, TheSamePagesOnImagesAndOnThePdfPrinter) {
 
 TEST(DirectPrint, SettingsOneReportChangesStayOnTheDeviceForTheNext) {
     TempDir dir;
-    TRSDevice device({PdfPrinter()}, "PDF");
+    TRSDevice device({pdfPrinter()}, "PDF");
     for (const char* name : {"first.pdf", "second.pdf"}) {
         TDazedeVedodev report(nullptr);
         report.SetDevice(&device);
@@ -160,7 +160,7 @@ TEST(DirectPrint, SettingsOneReportChangesStayOnTheDeviceForTheNext) {
 
 TEST(DirectPrint, AReportThatNamesNoFileDoesNotWriteTheFileOfTheOneBefore) {
     TempDir dir;
-    TRSDevice device({PdfPrinter()}, "PDF");
+    TRSDevice device({pdfPrinter()}, "PDF");
     for (const char* text : {"to the file", "to the printer"}) {
         TDazedeVedodev report(nullptr);
         report.SetDevice(&device);
@@ -181,7 +181,7 @@ TEST(DirectPrint, FirstPageSelectsTheDevicePages) {
     const Case cases[] = {{2, 2, 9999, 1}, {3, 2, 9999, 2}, {3, 1, 2, 2}, {3, 2, 2, 1}};
     for (const Case& c : cases) {
         TempDir dir;
-        TRSDevice device({PdfPrinter()}, "PDF");
+        TRSDevice device({pdfPrinter()}, "PDF");
         TDazedeVedodev report(nullptr);
         report.SetDevice(&device);
         report.SetOutputFileName(dir.file("pages.pdf"));
@@ -202,7 +202,7 @@ TEST(DirectPrint, FirstPageSelectsTheDevicePages) {
 
 TEST(DirectPrint, CancelAbortsTheJobAndLeavesNoFile) {
     TempDir dir;
-    TRSDevice device({PdfPrinter()}, "PDF");
+    TRSDevice device({pdfPrinter()}, "PDF");
     TDazedeVedodev report(nullptr);
     report.SetDevice(&device);
     report.SetOutputFileName(dir.file("cancelled.pdf"));
@@ -236,7 +236,7 @@ TEST(DirectPrint, WithoutPrintersTheRunStopsWithAMessage) {
     TDialogScript script;
     script.Answer(mrOk);
     TDazedeVedodev report(nullptr);
-    report.SetDevice(NoPrinterDevice());
+    report.SetDevice(noPrinterDevice());
     bool printed = false;
     report.OnPrint = [&](TObject*) { printed = true; };
     report.Execute();
@@ -247,7 +247,7 @@ TEST(DirectPrint, WithoutPrintersTheRunStopsWithAMessage) {
 
 TEST(DirectPrint, AnOutputFileThatCannotBeWrittenFailsTheStartAndLeavesNoJob) {
     TempDir dir;
-    TRSDevice device({PdfPrinter()}, "PDF");
+    TRSDevice device({pdfPrinter()}, "PDF");
     TDazedeVedodev report(nullptr);
     report.SetDevice(&device);
     const std::string bad = dir.file("no such folder/out.pdf");

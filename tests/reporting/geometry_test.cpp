@@ -61,7 +61,7 @@ TEST(ReportGeometry, PageSizeComesFromThePrinterOrIsLetterWithout) {
     EXPECT_DOUBLE_EQ(withPrinter.BottomWaste(), 0.25);
     EXPECT_EQ(withPrinter.XDPI(), 300);
 
-    TRecordingReport without(NoPrinterDevice());
+    TRecordingReport without(noPrinterDevice());
     EXPECT_TRUE(without.NoPrinters());
     EXPECT_EQ(without.XDPI(), 96);
     EXPECT_DOUBLE_EQ(without.PageWidth(), 8.5);

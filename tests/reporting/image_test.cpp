@@ -116,7 +116,7 @@ TEST(DuzuImage, MatchSideSizesTheGraphic) {
         {msInside, 2, 1, 3, 1.5}, {msInside, 1, 2, 1.5, 3}, {msWidth, 0, 1, 3, 3},  // no size: as set
     };
     for (const Case& c : cases) {
-        TDuzuImageSize size = MatchSideSize(c.Side, 3, 3, c.GraphicWidth, c.GraphicHeight);
+        TDuzuImageSize size = matchSideSize(c.Side, 3, 3, c.GraphicWidth, c.GraphicHeight);
         EXPECT_DOUBLE_EQ(size.Width, c.Width) << c.Side << " " << c.GraphicWidth;
         EXPECT_DOUBLE_EQ(size.Height, c.Height) << c.Side << " " << c.GraphicWidth;
     }

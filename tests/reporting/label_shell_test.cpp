@@ -402,7 +402,7 @@ TEST(LabelShell, SkuSheetOutlinesShowInThePreviewAndNotOnPaper) {
         EXPECT_EQ(std::count(watcher.textDrawn.begin(), watcher.textDrawn.end(), false), 0);
 
         TempDir dir;
-        TRSDevice pdfDevice({PdfPrinter()}, "PDF");
+        TRSDevice pdfDevice({pdfPrinter()}, "PDF");
         TFilePrinter printer(nullptr);
         playInto(printer, bytes, &pdfDevice, dir.file(name + ".pdf"));
         ASSERT_EQ(PdfPageCount(dir.file(name + ".pdf")), 1);

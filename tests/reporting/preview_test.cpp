@@ -98,7 +98,7 @@ bool anyInk(const QImage& image, const TRect& area) { return !InkBounds(image, a
 }  // namespace
 
 TEST(Preview, ThePageAt100PercentIsThePagePrintedToPdf) {
-    TRSDevice device({PdfPrinter()}, "PDF");
+    TRSDevice device({pdfPrinter()}, "PDF");
     const std::string bytes = record(device, twoPages);
     TempDir dir;
     const QImage printed = printedPage(device, bytes, dir, 1);
@@ -151,14 +151,14 @@ TEST(Preview, ThePageAt100PercentIsThePagePrintedToPdf) {
     EXPECT_EQ(window->PageEdit->Text(), "1");
     EXPECT_EQ(window->ZoomEdit->Text(), "100.0");
     const std::string picture = dir.file("preview-window.png");
-    RenderToPng(window.operator->(), picture);
+    renderToPng(window.operator->(), picture);
     const QImage whole(QString::fromStdString(picture));
     EXPECT_FALSE(whole.isNull());
     KeepPicture(whole, "preview-window");
 }
 
 TEST(Preview, InchRulersTickEvery12PixelsAndLabelEvery96At96Dpi) {
-    TRSDevice device({PdfPrinter()}, "PDF");
+    TRSDevice device({pdfPrinter()}, "PDF");
     const std::string bytes = record(device, twoPages);
     PreviewWindow window(bytes, [](TFilePreview& p) { p.SetRulerType(TRulerType::rtBothIn); });
     const QImage shown = window.page();
@@ -190,7 +190,7 @@ TEST(Preview, InchRulersTickEvery12PixelsAndLabelEvery96At96Dpi) {
 }
 
 TEST(Preview, ZoomIsKeptWithin10And200) {
-    TRSDevice device({PdfPrinter()}, "PDF");
+    TRSDevice device({pdfPrinter()}, "PDF");
     const std::string bytes = record(device, twoPages);
     PreviewWindow window(bytes);
     TFilePreview* preview = window.preview();
@@ -229,7 +229,7 @@ TEST(Preview, ZoomIsKeptWithin10And200) {
 }
 
 TEST(Preview, ABarCodeReadsOnScreenWithItsBarsAsWideAsOnPaper) {
-    TRSDevice device({PdfPrinter()}, "PDF");
+    TRSDevice device({pdfPrinter()}, "PDF");
     constexpr double module = 0.02, left = 1, top = 1, height = 0.8;
     std::vector<std::pair<double, double>> bars;  // the bars' left and right edges, in inches
     const std::string bytes = record(device, [&](TBaseReport& r) {
@@ -280,7 +280,7 @@ TEST(Preview, ABarCodeReadsOnScreenWithItsBarsAsWideAsOnPaper) {
 }
 
 TEST(Preview, PrinterOnlyRecordsAreLeftOutAndPreviewOnlyRecordsShown) {
-    TRSDevice device({PdfPrinter()}, "PDF");
+    TRSDevice device({pdfPrinter()}, "PDF");
     const std::string bytes = record(device, [](TBaseReport& r) {
         r.SetFont("Arial", 14);
         r.PrintXY(1, 1, "Everywhere");
@@ -310,7 +310,7 @@ TEST(Preview, PrinterOnlyRecordsAreLeftOutAndPreviewOnlyRecordsShown) {
 }
 
 TEST(Preview, PagesMoveWithinTheReport) {
-    TRSDevice device({PdfPrinter()}, "PDF");
+    TRSDevice device({pdfPrinter()}, "PDF");
     const std::string bytes = record(device, [](TBaseReport& r) {
         for (int page = 1; page <= 3; ++page) {
             if (page > 1) r.NewPage();
@@ -366,7 +366,7 @@ TEST(Preview, PagesMoveWithinTheReport) {
 }
 
 TEST(Preview, KeysScrollThePage) {
-    TRSDevice device({PdfPrinter()}, "PDF");
+    TRSDevice device({pdfPrinter()}, "PDF");
     const std::string bytes = record(device, twoPages);
     PreviewWindow window(bytes, [](TFilePreview& p) { p.SetZoomFactor(200); });
     TControlScrollBar* vertical = window->ScrollBox1->VertScrollBar();
@@ -409,7 +409,7 @@ TEST(Preview, MonochromeAndShadowExcludeEachOther) {
 }
 
 TEST(Preview, AMonochromePageIsBlackAndWhite) {
-    TRSDevice device({PdfPrinter()}, "PDF");
+    TRSDevice device({pdfPrinter()}, "PDF");
     const std::string bytes = record(device, twoPages);
     PreviewWindow window(bytes, [](TFilePreview& p) { p.SetMonochrome(true); });
     EXPECT_TRUE(window.preview()->PageBitmap()->Monochrome());
@@ -423,7 +423,7 @@ TEST(Preview, StartWithoutAScrollBoxRaises) {
 }
 
 TEST(Preview, AMarginSurroundsThePageOnEverySide) {
-    TRSDevice device({PdfPrinter()}, "PDF");
+    TRSDevice device({pdfPrinter()}, "PDF");
     const std::string bytes = record(device, twoPages);
     PreviewWindow window(bytes, [](TFilePreview& p) { p.SetMarginPercent(1); });
     const int margin = 8;  // 1 % of 816 pixels
@@ -434,7 +434,7 @@ TEST(Preview, AMarginSurroundsThePageOnEverySide) {
 }
 
 TEST(Preview, AShadowFallsRightAndBelowThePage) {
-    TRSDevice device({PdfPrinter()}, "PDF");
+    TRSDevice device({pdfPrinter()}, "PDF");
     const std::string bytes = record(device, twoPages);
     PreviewWindow window(bytes, [](TFilePreview& p) {
         p.SetZoomFactor(50);
@@ -455,7 +455,7 @@ TEST(Preview, AShadowFallsRightAndBelowThePage) {
 }
 
 TEST(Preview, ALandscapePageIsShownWide) {
-    TRSDevice device({PdfPrinter()}, "PDF");
+    TRSDevice device({pdfPrinter()}, "PDF");
     const std::string bytes = record(device, [](TBaseReport& r) {
         r.PrintXY(1, 1, "Portrait");
         r.SetOrientation(TOrientation::poLandScape);

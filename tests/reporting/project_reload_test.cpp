@@ -80,7 +80,7 @@ void defineReport(TDuzuProjectManager& Project) {
     region->SetBounds(MakeRect(0.5, 0.5, 8.0, 10.5));
     auto* band = make<TDuzuDataBand>(page, region, "DataBand");
     band->SetDataView(view);
-    band->BandStyle()->SetPrintLoc(LocBit(plMaster));
+    band->BandStyle()->SetPrintLoc(locBit(plMaster));
     auto* row = make<TDuzuDataText>(page, band, "RowText");
     row->SetBounds(MakeRect(0, 0, 1, 0.2));
     row->SetDataView(view);

@@ -147,7 +147,7 @@ TEST_F(ProjectRunTest, TheEngineIsGivenBackAsItWas) {
 
 TEST_F(ProjectRunTest, TheResolutionBecomesTheJobsPrintQuality) {
     // The PDF printer keeps the quality for the job though it prints the same.
-    TRSDevice pdf({PdfPrinter()}, "PDF");
+    TRSDevice pdf({pdfPrinter()}, "PDF");
     TRecordingReport onPdf(&pdf);
     struct Case {
         TDuzuPrinterResolution Resolution;
@@ -291,7 +291,7 @@ TEST_F(ProjectOnRunnerTest, WithoutAnEngineTheReportPreviewsOnARunnerOfItsOwn) {
         margin = preview.FilePreview1->MarginPercent();
         streamsDuringRun = streamFileCount();
         TempDir pictures;
-        RenderToPng(&preview, pictures.file("preview.png"));
+        renderToPng(&preview, pictures.file("preview.png"));
         KeepPicture(QImage(QString::fromStdString(pictures.file("preview.png"))), "project-own-runner-preview");
         preview.SBDone->Click();
     });

@@ -72,7 +72,7 @@ Bytes entry(const std::string& name, Bytes value) {
 }
 
 Bytes floatEntry(const std::string& name, double value) {
-    TExtended80 bytes = EncodeExtended(value);
+    TExtended80 bytes = encodeExtended(value);
     Bytes v{5};
     v.insert(v.end(), bytes.begin(), bytes.end());
     return entry(name, v);
@@ -193,7 +193,7 @@ TEST_F(ProjectStreamTest, AProjectReadsBackAsTheSameTree) {
     auto* inBand = static_cast<TTestText*>(report->GetChild(0)->GetChild(0)->GetChild(0));
     EXPECT_EQ(inBand->Link(), page2->GetChild(0));  // the forward reference Page2.Text1
     EXPECT_EQ(back.Units(), unCM);
-    EXPECT_FALSE(HasForwardRefs());
+    EXPECT_FALSE(hasForwardRefs());
     EXPECT_EQ(save(back), bytes);  // written again byte for byte
 }
 
@@ -316,7 +316,7 @@ TEST_F(ProjectStreamTest, EveryCutOfAProjectLoadsOrRaises) {
                 load(back, Bytes(bytes.begin(), bytes.begin() + static_cast<long>(cut)));
             } catch (const Exception&) {
             }
-            EXPECT_FALSE(HasForwardRefs());
+            EXPECT_FALSE(hasForwardRefs());
         }
     }
 }

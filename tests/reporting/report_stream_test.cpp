@@ -407,7 +407,7 @@ TEST(ReportStream, AnOrientationChangeInsidePage1AppliesFromPage2) {
         r.PrintXY(1, 1, "Landscape");
     });
     TempDir dir;
-    TRSDevice device({PdfPrinter()}, "PDF");
+    TRSDevice device({pdfPrinter()}, "PDF");
     TStringStream input(bytes);
     TFilePrinter player(nullptr);
     player.SetDevice(&device);
@@ -525,7 +525,7 @@ TEST(ReportStream, OlderHeadersAreRead) {
 TEST(ReportStream, WithoutPrintersTheFilerMeasuresOnItsFormAndThePlayerStops) {
     {
         TReportFiler orphan(nullptr);
-        orphan.SetDevice(NoPrinterDevice());
+        orphan.SetDevice(noPrinterDevice());
         try {
             orphan.Execute();
             ADD_FAILURE() << "an owner that is no form was taken";
@@ -535,7 +535,7 @@ TEST(ReportStream, WithoutPrintersTheFilerMeasuresOnItsFormAndThePlayerStops) {
     }
     TForm form(nullptr);
     TReportFiler filer(&form);
-    filer.SetDevice(NoPrinterDevice());
+    filer.SetDevice(noPrinterDevice());
     filer.OnPrint = [&](TObject*) { filer.PrintXY(1, 1, "Preview only"); };
     filer.Execute();
     const std::string bytes(filer.MemoryStream()->Memory(), static_cast<std::size_t>(filer.MemoryStream()->Size()));
@@ -545,7 +545,7 @@ TEST(ReportStream, WithoutPrintersTheFilerMeasuresOnItsFormAndThePlayerStops) {
     script.Answer(mrOk);
     TStringStream input(bytes);
     TFilePrinter player(nullptr);
-    player.SetDevice(NoPrinterDevice());
+    player.SetDevice(noPrinterDevice());
     player.SetStreamMode(smUser);
     player.SetStream(&input);
     player.Execute();
@@ -556,7 +556,7 @@ TEST(ReportStream, WithoutPrintersTheFilerMeasuresOnItsFormAndThePlayerStops) {
 TEST(ReportStream, WithoutPrintersTheRecordingNamesThePreviewAsItsDevice) {
     TForm form(nullptr);
     TReportFiler filer(&form);
-    filer.SetDevice(NoPrinterDevice());
+    filer.SetDevice(noPrinterDevice());
     std::string names;
     filer.OnPrint = [&](TObject*) { names = filer.DeviceName() + "|" + filer.DriverName() + "|" + filer.Port(); };
     filer.Execute();

@@ -223,7 +223,7 @@ TEST_F(RunnerTest, TheSetupWindowChoosesAFileDestination) {
             setup.OKBB->Click();
             EXPECT_EQ(setup.ModalResult(), mrOk);
             TempDir pictures;
-            RenderToPng(&setup, pictures.file("setup.png"));
+            renderToPng(&setup, pictures.file("setup.png"));
             KeepPicture(QImage(QString::fromStdString(pictures.file("setup.png"))), "runner-setup");
         });
         script.Answer(mrOk);  // the refused file's message
@@ -381,12 +381,12 @@ protected:
     void statusWindow(TReportSystem* System, TOverrideMode Mode, TForm*& Form) override {
         if (Mode == OverrideWait && Form) {
             auto* status = static_cast<TRSStatusForm*>(Form);
-            QueueOnMainThread([this, status] {
+            queueOnMainThread([this, status] {
                 Caption = status->Caption();
                 Button = status->CancelButton->Caption();
                 Label = status->StatusLabel->Caption();
                 TempDir pictures;
-                RenderToPng(status, pictures.file("status.png"));
+                renderToPng(status, pictures.file("status.png"));
                 KeepPicture(QImage(QString::fromStdString(pictures.file("status.png"))), "runner-status");
                 status->CancelButton->Click();
             });
@@ -430,7 +430,7 @@ TEST_F(RunnerTest, AModelessPreviewIsWaitedForUntilItCloses) {
         auto* window = dynamic_cast<TRSPreviewForm*>(dynamic_cast<TComponent*>(Sender)->Owner());
         ASSERT_NE(window, nullptr);
         modal = window->Modal();
-        QueueOnMainThread([window] { window->SBDone->Click(); });
+        queueOnMainThread([window] { window->SBDone->Click(); });
     };
     runner.Execute();
     EXPECT_FALSE(runner.Aborted());
@@ -466,7 +466,7 @@ TEST_F(RunnerTest, TheSetupWindowFromThePreviewRefusesASelectionThatIsNotPageNum
             s.SelectionED->SetText(c.typed);
             if (c.typed == "R") {
                 TempDir pictures;
-                RenderToPng(&s, pictures.file("range.png"));
+                renderToPng(&s, pictures.file("range.png"));
                 KeepPicture(QImage(QString::fromStdString(pictures.file("range.png"))), "runner-setup-range");
             }
             s.OKBB->Click();
@@ -486,7 +486,7 @@ TEST_F(RunnerTest, WithoutPrintersTheSetupWindowOffersOnlyThePreview) {
         if (!previewAllowed) runner.SetSystemSetups({ssAllowSetup, ssAllowDestFile, ssAllowCopies});
         std::unique_ptr<TRSSetupForm> setup(CreateForm<TRSSetupForm>(nullptr));
         setup->ReportSystem = &runner;
-        setup->PrinterDevice = NoPrinterDevice();
+        setup->PrinterDevice = noPrinterDevice();
         const std::string out = dir_.file("typed.pdf");
         TDialogScript script;
         script.Answer([&](TForm& f) {
@@ -504,7 +504,7 @@ TEST_F(RunnerTest, WithoutPrintersTheSetupWindowOffersOnlyThePreview) {
                 EXPECT_FALSE(c->Enabled()) << c->Name();
             s.FileNameED->SetText(out);
             TempDir pictures;
-            RenderToPng(&s, pictures.file("none.png"));
+            renderToPng(&s, pictures.file("none.png"));
             KeepPicture(QImage(QString::fromStdString(pictures.file("none.png"))), "runner-setup-no-printers");
             s.OKBB->Click();
         });

@@ -143,11 +143,11 @@ TEST(Extended80, CodesDoublesExactly) {
         {std::numeric_limits<double>::quiet_NaN(), {}},
         {std::numeric_limits<double>::infinity(), {}},
     };
-    for (const Case& c : cases) EXPECT_EQ(EncodeExtended(c.value), c.bytes) << c.value;
+    for (const Case& c : cases) EXPECT_EQ(encodeExtended(c.value), c.bytes) << c.value;
     for (double v : {0.1, -1e300, 1e-310, 25.4, 1.0 / 3.0, 0.1 / 25.4})
-        EXPECT_EQ(DecodeExtended(EncodeExtended(v)), v) << v;
+        EXPECT_EQ(decodeExtended(encodeExtended(v)), v) << v;
     TExtended80 beyond = {0, 0, 0, 0, 0, 0, 0, 0x80, 0xFF, 0x7F};  // 2^16384
-    EXPECT_EQ(DecodeExtended(beyond), 0.0);
+    EXPECT_EQ(decodeExtended(beyond), 0.0);
 }
 
 TEST(DesignerUtils, FloatsCompareWithATolerance) {

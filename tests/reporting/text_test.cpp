@@ -225,7 +225,7 @@ TEST(ReportText, OutputOutsideARunRaisesTheGuardText) {
             EXPECT_EQ(e.Message(), "Invalid method call.  DazedeVedodev is not printing.");
         }
     }
-    TRecordingReport noCanvas(NoPrinterDevice());
+    TRecordingReport noCanvas(noPrinterDevice());
     try {
         noCanvas.GetCanvas();
         ADD_FAILURE() << "no error";
@@ -235,7 +235,7 @@ TEST(ReportText, OutputOutsideARunRaisesTheGuardText) {
 }
 
 TEST(ReportMacros, MacroTextsAndTokens) {
-    SetFixedNow(EncodeDate(2024, 3, 5) + EncodeTime(14, 7, 0, 0));
+    setFixedNow(EncodeDate(2024, 3, 5) + EncodeTime(14, 7, 0, 0));
     TestDevice device;
     TRecordingReport printer(&device);
     TRecordingReport writer(&device, DestStream);
@@ -251,7 +251,7 @@ TEST(ReportMacros, MacroTextsAndTokens) {
         r.SetMacroData(&data);
         texts[20] = r.Macro(20);
     });
-    ClearFixedNow();
+    clearFixedNow();
     const std::map<int, std::string> expected = {
         {2, "03/05/24"}, {3, "05/03/24"}, {6, "02:07 PM"}, {7, "14:07"}, {8, "1"}, {9, "9999"},
         {11, "1"}, {12, "11"}, {13, "Test Printer"}, {15, "LPT9:"}, {16, "one"}, {18, "three"},

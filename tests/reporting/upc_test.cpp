@@ -232,7 +232,7 @@ TEST(UpcBars, ReadableLineFitsUnderTheSymbol) {
 
 TEST(UpcBars, ThePrintedSymbolReadsBackWithZbar) {
     TempDir dir;
-    TRSDevice device({PdfPrinter()}, "PDF");
+    TRSDevice device({pdfPrinter()}, "PDF");
     TDazedeVedodev report(nullptr);
     report.SetDevice(&device);
     report.SetOutputFileName(dir.file("tag.pdf"));

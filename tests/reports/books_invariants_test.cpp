@@ -130,10 +130,10 @@ public:
     // running total, the last dollar figure of the page (0 when none).
     Currency paymentsByDay(const std::string& From, const std::string& Thru, const std::string& PdfName) {
         closeForm();
-        TRSDevice device{{PdfPrinter()}, "PDF"};
+        TRSDevice device{{pdfPrinter()}, "PDF"};
         TDazedeVedodev engine{nullptr};
         TDuzuProject project{nullptr};
-        LoadStoredProject(project);
+        loadStoredProject(project);
         engine.SetDevice(&device);
         project.SetEngine(&engine);
         setProgramReportProject(&project);
@@ -435,7 +435,7 @@ protected:
     }
     void TearDown() override {
         runs.closeForm();
-        ClearFixedNow();
+        clearFixedNow();
         DepositTest::TearDown();
     }
     void tellStory() {
@@ -477,7 +477,7 @@ protected:
         ASSERT_TRUE(receipt->OpenReceipt(exam));
         ASSERT_TRUE(receipt->DeleteReceipt(EncodeDate(Year, 3, 20)));
 
-        SetFixedNow(EncodeDate(Year, 12, 31));
+        setFixedNow(EncodeDate(Year, 12, 31));
         TDialogScript script;
         script.Answer(mrOk);
         TRebuildAccountBalances rebuild(nullptr);
@@ -492,7 +492,7 @@ protected:
 TEST_F(MoneyStoryBooksTest, EveryReportPartAgreesAtTheEndOfTheStory) {
     ASSERT_NO_FATAL_FAILURE(tellStory());
     // The reports run on 15 May: the receipts of 2 March are 44 days overdue.
-    SetFixedNow(EncodeDate(Year, 5, 15) + 10.0 / 24);
+    setFixedNow(EncodeDate(Year, 5, 15) + 10.0 / 24);
 
     // What is left: the frame 105.00, the credits -20.00 and -30.00, the 150.00.
     expectSalesAgree(runs, "03/01/2026", "03/31/2026", StrToCurr("200"));

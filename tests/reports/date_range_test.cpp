@@ -114,9 +114,9 @@ TEST_F(DateRangeFormTest, TheWindowsArePicturedAsTheyOpen) {
     EXPECT_EQ(detail->Width(), 253);
     EXPECT_EQ(detail->Height(), 173);
     EXPECT_EQ(detail->Position(), poScreenCenter);
-    RenderToPng(detail, ReportOutputFile("sales_by_day_form.png"));
-    RenderToPng(open<TSalesByDaySummaryReport>(), ReportOutputFile("sales_by_day_summary_form.png"));
-    RenderToPng(open<TTransactionByDateReport>(), ReportOutputFile("transactions_by_date_form.png"));
+    renderToPng(detail, ReportOutputFile("sales_by_day_form.png"));
+    renderToPng(open<TSalesByDaySummaryReport>(), ReportOutputFile("sales_by_day_summary_form.png"));
+    renderToPng(open<TTransactionByDateReport>(), ReportOutputFile("transactions_by_date_form.png"));
     EXPECT_EQ(form->Caption(), "Transactions by Date");
 }
 

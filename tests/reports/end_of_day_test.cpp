@@ -239,9 +239,9 @@ TEST_F(EndOfDayTest, TheDialogsPictureAndItsPrintedPageShowTheBoxes) {
     type(form->OpenDrawerCashEdit, "50");
     type(form->CloseDrawerCashEdit, "49");
     type(form->OpenDrawerChargeEdit, "1234567.89");
-    RenderToPng(form, ReportOutputFile("end_of_day.png"));
+    renderToPng(form, ReportOutputFile("end_of_day.png"));
 
-    TRSDevice device{{PdfPrinter()}, "PDF"};
+    TRSDevice device{{pdfPrinter()}, "PDF"};
     const std::string pdf = ReportOutputFile("end_of_day.pdf");
     form->DazedeVedodev1->SetDevice(&device);
     form->DazedeVedodev1->SetOutputFileName(pdf);

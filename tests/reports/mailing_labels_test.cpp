@@ -167,11 +167,11 @@ TEST_F(PatientLabelsTest, TheDialogsArePictured) {
     EXPECT_EQ(dialog->Caption(), "Patient Labels");
     EXPECT_EQ(dialog->Labels->LabelBrand(), lbAV5260);
     EXPECT_EQ(dialog->ReportSystem1->SystemPreview()->ShadowDepth(), 2);
-    RenderToPng(dialog, ReportOutputFile("patient_labels_dialog.png"));
+    renderToPng(dialog, ReportOutputFile("patient_labels_dialog.png"));
     dialog->Close();
     auto* birthdays = CreateForm<TBirthDayLabelsForm>(nullptr);
     EXPECT_EQ(birthdays->KingCalendar1->Hint(), "DoubleClick on Day to print labels");
-    RenderToPng(birthdays, ReportOutputFile("birthday_labels_form.png"));
+    renderToPng(birthdays, ReportOutputFile("birthday_labels_form.png"));
     birthdays->Close();
 }
 

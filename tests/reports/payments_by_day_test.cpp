@@ -25,7 +25,7 @@ class PaymentsByDayTest : public ReportFormTest {
 protected:
     void SetUp() override {
         ReportFormTest::SetUp();
-        LoadStoredProject(project);
+        loadStoredProject(project);
         engine.SetDevice(&device);
         project.SetEngine(&engine);
         setProgramReportProject(&project);
@@ -48,7 +48,7 @@ protected:
         return PdfText(pdf);
     }
 
-    TRSDevice device{{PdfPrinter()}, "PDF"};
+    TRSDevice device{{pdfPrinter()}, "PDF"};
     TDazedeVedodev engine{nullptr};
     TDuzuProject project{nullptr};
 };

@@ -208,8 +208,8 @@ TEST_F(RecallOutputTest, OpensOnThisMonth) {
     fresh->DateRangeComboBoxChange(fresh->DateRangeComboBox);
     EXPECT_EQ(fresh->FromKingDateDialog->Text(), "01/01/2023");
     EXPECT_EQ(fresh->ThruKingDateDialog->Text(), "12/31/2023");
-    RenderToPng(fresh, ReportOutputFile("print_recalls_dialog.png"));
-    RenderToPng(fresh->PostcardSettings, ReportOutputFile("postcard_settings_dialog.png"));
+    renderToPng(fresh, ReportOutputFile("print_recalls_dialog.png"));
+    renderToPng(fresh->PostcardSettings, ReportOutputFile("postcard_settings_dialog.png"));
     fresh->Close();
 }
 

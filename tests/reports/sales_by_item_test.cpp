@@ -115,10 +115,10 @@ TEST_F(SalesByItemTest, SoldByListsThePeopleAndLimitsTheRunToOne) {
     EXPECT_EQ(entries, (std::vector<std::string>{"<All Sales>", "1    Ann", "2    Bob"}));
     EXPECT_EQ(form->SoldByComboBox->Text(), "<All Sales>");
     EXPECT_EQ(form->Height(), 216);
-    RenderToPng(form, ReportOutputFile("sales_by_item_form.png"));
+    renderToPng(form, ReportOutputFile("sales_by_item_form.png"));
     auto* summary = open<TSalesByItemSummaryReport>();  // the detail form closes
     EXPECT_EQ(summary->Caption(), "Sales by Item - Summary");
-    RenderToPng(summary, ReportOutputFile("sales_by_item_summary_form.png"));
+    renderToPng(summary, ReportOutputFile("sales_by_item_summary_form.png"));
 
     const ReportPages ann = runSoldBy<TSalesByItemReport>("1    Ann");
     EXPECT_NE(ann.Find("1    Ann"), nullptr);

@@ -96,7 +96,7 @@ TEST_F(SalesTaxTest, OpensOnThisMonthWhileTheComboSaysToday) {
     EXPECT_EQ(form->ThruKingDateDialog->Text(), "03/31/2024");
     EXPECT_EQ(form->ReportSystem1->SystemFiler()->StatusFormat(), "Compiling Report... Please Wait");
     EXPECT_EQ(form->Caption(), "Sales Tax Report");
-    RenderToPng(form, ReportOutputFile("sales_tax_form.png"));
+    renderToPng(form, ReportOutputFile("sales_tax_form.png"));
 }
 
 TEST_F(SalesTaxTest, PrintedToPdf) {

@@ -62,7 +62,7 @@ protected:
     }
 
     static QImage picture(TControl* control, const std::string& name) {
-        QImage image = RenderControl(control);
+        QImage image = renderControl(control);
         KeepPicture(image, name);
         return image;
     }

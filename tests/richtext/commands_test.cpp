@@ -426,7 +426,7 @@ TEST(RtCommands, LongDocumentsReportFormattingProgress) {
         EXPECT_TRUE(std::is_sorted(rising.begin(), rising.end()));
         EXPECT_NE(std::find(rising.begin(), rising.end(), 50), rising.end()) << "measuring is the first half";
         EXPECT_EQ(rising.back(), 100);
-        EXPECT_EQ(ProgressDepth(), 0);
+        EXPECT_EQ(progressDepth(), 0);
     }
 }
 

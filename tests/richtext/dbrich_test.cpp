@@ -20,7 +20,7 @@ class RtDataAware : public RtEditFixture {
 protected:
     void SetUp() override {
         RtEditFixture::SetUp();
-        RegisterEngineGlue();
+        registerEngineGlue();
         xb_CloseAll();
         xb_SetDeleted(XB_ON);
         xb_SetLockTimeout(50);

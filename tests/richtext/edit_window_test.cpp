@@ -363,7 +363,7 @@ TEST_F(RtEditWindow, FindWithAWildcardSelectsTheMatchAndReplaceAllChangesEveryOn
     TDialogAnswer find;
     find.Result = mrOk;
     find.Text = "l*s";
-    find.Options = FindOptionBit(frFindNext) | FindOptionBit(frDown);
+    find.Options = findOptionBit(frFindNext) | findOptionBit(frDown);
     script.Answer(find);
     e->ShowFindDialog();
     EXPECT_EQ(e->SelStart(), 4);
@@ -374,7 +374,7 @@ TEST_F(RtEditWindow, FindWithAWildcardSelectsTheMatchAndReplaceAllChangesEveryOn
     replaceAll.Result = mrOk;
     replaceAll.Text = "red";
     replaceAll.ReplaceText = "blue";
-    replaceAll.Options = FindOptionBit(frReplaceAll);
+    replaceAll.Options = findOptionBit(frReplaceAll);
     script.Answer(replaceAll);
     e->ShowReplaceDialog();
     EXPECT_EQ(e->RtfText()->GetParText(0), "blue lens, blue frame");

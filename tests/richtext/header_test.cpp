@@ -137,21 +137,21 @@ TEST(Caret, FollowsFocusLockAndMinimumSizes) {
     form->Show();
     TCaret caret(edit);
     caret.Show(true);
-    EXPECT_FALSE(CaretVisible()) << "not focused";
+    EXPECT_FALSE(caretVisible()) << "not focused";
     caret.SetFocused(true);
     caret.Show(true);
-    EXPECT_TRUE(CaretVisible());
+    EXPECT_TRUE(caretVisible());
     caret.SetPosSize(10, 20, 3, 2);
     EXPECT_EQ(caret.CaretHeight, 4);
-    EXPECT_TRUE(CaretVisible());
+    EXPECT_TRUE(caretVisible());
     EXPECT_EQ(GetCaretPos().X, 10);
     caret.SetLocked(true);
-    EXPECT_FALSE(CaretVisible());
+    EXPECT_FALSE(caretVisible());
     caret.Show(true);
-    EXPECT_FALSE(CaretVisible()) << "a locked caret stays away";
+    EXPECT_FALSE(caretVisible()) << "a locked caret stays away";
     caret.SetLocked(false);
     caret.Show(true);
-    EXPECT_TRUE(CaretVisible());
+    EXPECT_TRUE(caretVisible());
     caret.Show(false);
-    EXPECT_FALSE(CaretVisible());
+    EXPECT_FALSE(caretVisible());
 }

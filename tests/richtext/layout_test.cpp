@@ -426,7 +426,7 @@ TEST(RtScroll, ClickPlacesTheCursorByTheMiddleRule) {
 }
 
 TEST(RtPaint, PrintedPageMatchesThePageDrawnOnAnImage) {
-    const TPrinterDriver* pdf = PdfPrinter();
+    const TPrinterDriver* pdf = pdfPrinter();
     TDeviceCaps caps = pdf->CapsFor(nullptr);
     ASSERT_EQ(caps.LogPixelsX, 600);
     // The text block of the page, placed at the margins.

@@ -301,5 +301,5 @@ TEST(RtProgress, NestedLevelsShareTheRangeOfTheirParent) {
     EndProgress();
     RtProgressEvent = nullptr;
     EXPECT_EQ(reported, (std::vector<int>{50, 75, 75, 100, 0}));
-    EXPECT_EQ(ProgressDepth(), 0);
+    EXPECT_EQ(progressDepth(), 0);
 }

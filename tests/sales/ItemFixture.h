@@ -86,7 +86,7 @@ protected:
     void picture(TControl* Control, const std::string& Name) {
         const char* keep = std::getenv("QM_KEEP_PICTURES");
         const std::string file = (keep ? std::string(keep) : pictures.path()) + "/" + Name + ".png";
-        RenderToPng(Control, file);
+        renderToPng(Control, file);
     }
 
     TestCompany company;

@@ -93,7 +93,7 @@ protected:
     std::string shown(TLabel* Label) { return Trim(Label->Caption()); }
 
     void keepPicture(const std::string& Name) {
-        const QImage picture = RenderControl(form);
+        const QImage picture = renderControl(form);
         ASSERT_FALSE(picture.isNull());
         KeepPicture(picture, Name);
     }

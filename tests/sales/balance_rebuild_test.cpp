@@ -19,14 +19,14 @@ namespace {
 class BalanceRebuildTest : public DepositTest {
 protected:
     void TearDown() override {
-        ClearFixedNow();
+        clearFixedNow();
         DepositTest::TearDown();
     }
 
     // The whole run with today fixed; the messages it showed.
     std::vector<std::string> rebuild(TDateTime Today, std::function<void(const std::string&)> OnStep = nullptr,
                                      int Answers = 1, const std::string& Picture = "") {
-        SetFixedNow(Today);
+        setFixedNow(Today);
         TDialogScript script;
         for (int i = 0; i < Answers; ++i)
             script.Answer(mrOk);
@@ -38,7 +38,7 @@ protected:
                 EXPECT_EQ(form.ProcessLabel->Caption(), "Update Deposits");
                 EXPECT_EQ(form.ProcessTime->Caption().rfind("0:00:", 0), 0u);
                 const std::string file = os::InstallRoot() + "/" + Picture;
-                RenderToPng(&form, file);
+                renderToPng(&form, file);
                 EXPECT_FALSE(QImage(QString::fromStdString(file)).isNull());
             }
         }

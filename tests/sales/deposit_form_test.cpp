@@ -34,7 +34,7 @@ protected:
     }
     void picture(TForm* Form, const std::string& Name) {
         const std::string file = os::InstallRoot() + "/" + Name;
-        RenderToPng(Form, file);
+        renderToPng(Form, file);
         QImage image(QString::fromStdString(file));
         ASSERT_FALSE(image.isNull());
         EXPECT_EQ(image.size(), QSize(Form->Width(), Form->Height()));
@@ -143,7 +143,7 @@ TEST_F(DepositFormTest, SaveShowsTheStoredDepositReadOnlyAndOpenFindsItAgain) {
     {
         TDialogScript script;
         script.Answer([&](TForm& list) {
-            ListSelection().SelectedDepositID = "         " + id;
+            listSelection().SelectedDepositID = "         " + id;
             list.SetModalResult(mrOk);
         });
         form->OpenBtn->Click();

@@ -221,14 +221,14 @@ TEST_F(LabRxTest, OrderWindowsPictures) {
     receiptWithLine("SPEC1");
     module->Temp2Table->Post();
     labRx([&](TLabRxOrderDlg& Order) {
-        KeepPicture(RenderControl(&Order), "lab_rx_spectacles");
+        KeepPicture(renderControl(&Order), "lab_rx_spectacles");
         Order.CancelBitBtn->Click();
     });
     form->CreateNewReceipt();
     receiptWithLine("CL1");
     module->Temp2Table->Post();
     labRx([&](TLabRxOrderDlg& Order) {
-        KeepPicture(RenderControl(&Order), "lab_rx_contact_lens");
+        KeepPicture(renderControl(&Order), "lab_rx_contact_lens");
         Order.CancelBitBtn->Click();
     });
 }

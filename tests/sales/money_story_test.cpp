@@ -20,7 +20,7 @@ namespace {
 class MoneyStoryTest : public DepositTest {
 protected:
     void TearDown() override {
-        ClearFixedNow();
+        clearFixedNow();
         DepositTest::TearDown();
     }
     void expectBooksClean(const std::string& Step) {
@@ -142,7 +142,7 @@ TEST_F(MoneyStoryTest, EveryStepKeepsTheBooksAndTheRebuildGivesThemBack) {
 
     // The rebuild gives back every balance.
     const BooksChecker::TSnapshot incremental = snapshot();
-    SetFixedNow(EncodeDate(Year, 12, 31));
+    setFixedNow(EncodeDate(Year, 12, 31));
     {
         TDialogScript script;
         script.Answer(mrOk);

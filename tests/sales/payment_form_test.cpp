@@ -38,12 +38,12 @@ protected:
     void fillFor(const std::string& Patient) {
         module->PatientTable->SetIndexName("ID");
         ASSERT_TRUE(module->Xbase1->Seek(Patient));
-        ASSERT_TRUE(ListSelection().AddBalancesDue);
-        ListSelection().AddBalancesDue();
+        ASSERT_TRUE(listSelection().AddBalancesDue);
+        listSelection().AddBalancesDue();
     }
     void picture(TPaymentForm* Form, const std::string& Name) {
         const std::string file = os::InstallRoot() + "/" + Name;
-        RenderToPng(Form, file);
+        renderToPng(Form, file);
         QImage image(QString::fromStdString(file));
         ASSERT_FALSE(image.isNull());
         EXPECT_EQ(image.size(), QSize(Form->Width(), Form->Height()));
@@ -175,7 +175,7 @@ TEST_F(PaymentFormTest, SavedThenOpenedThroughTheListShowsTheStoredPayment) {
     {
         TDialogScript script;
         script.Answer([&](TForm& list) {
-            ListSelection().SelectedPaymentID = id;
+            listSelection().SelectedPaymentID = id;
             list.SetModalResult(mrOk);
         });
         form->OpenBitBtn->Click();

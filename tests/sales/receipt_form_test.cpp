@@ -326,7 +326,7 @@ TEST_F(ReceiptFormTest, SaveStartsANewReceiptAndDeleteReversesTheStoredOne) {
     EXPECT_EQ(figure("Patient 8"), Currency(105));
     EXPECT_EQ(broken(), std::vector<std::string>{});
 
-    ListSelection().SelectedReceipt.clear();
+    listSelection().SelectedReceipt.clear();
     TDialogScript script;
     script.Answer([](TForm& Form) {
         auto& list = dynamic_cast<TLookupListForm&>(Form);
@@ -432,5 +432,5 @@ TEST_F(ReceiptFormTest, OtherWindowsReachTheOneReceiptWindowToOpenAStoredReceipt
     EXPECT_EQ(shown->Document().ReceiptNumber(), number);
     EXPECT_EQ(Trim(shown->TotalLabel->Caption()), "$50.00");
     EXPECT_TRUE(shown->InsClaimBitBtn->Enabled());
-    EXPECT_EQ(ShowReceipt(Application, number), shown) << "one receipt window";
+    EXPECT_EQ(showReceipt(Application, number), shown) << "one receipt window";
 }

@@ -144,10 +144,10 @@ TEST_F(ReceiptPrintTest, ThePrintIsANewFileInThePrintFolderNamedForTheReceipt) {
     TempDir prints;
     ScopedEnv folder("QUENMARK_PRINT_DIR", prints.path());
     receiptOf(1);
-    SetFixedNow(EncodeDate(2026, 12, 11) + EncodeTime(14, 30, 5, 0));
+    setFixedNow(EncodeDate(2026, 12, 11) + EncodeTime(14, 30, 5, 0));
     const std::string first = print();
     const std::string again = print();
-    ClearFixedNow();
+    clearFixedNow();
     const std::string name = prints.path() + "/Receipt " + form->Document().ReceiptNumber() + " 2026-12-11 14-30-05";
     EXPECT_EQ(first, name + ".pdf");
     EXPECT_EQ(again, name + " (2).pdf");
@@ -161,10 +161,10 @@ TEST_F(ReceiptPrintTest, OnTheSystemsDefaultPrinter) {
     const char* queue = std::getenv("QM_CUPS_QUEUE");
     if (!queue)
         GTEST_SKIP() << "runs inside ReceiptOnCups.APrintedReceiptComesOutOfACupsPdfQueue";
-    const std::vector<const TPrinterDriver*>& printers = InstalledPrinters();
+    const std::vector<const TPrinterDriver*>& printers = installedPrinters();
     ASSERT_EQ(printers.size(), 3u) << "two queues and the PDF printer";
     EXPECT_EQ(printers.front()->Device(), queue) << "the system's default printer leads the list";
-    EXPECT_EQ(printers.back(), PdfPrinter());
+    EXPECT_EQ(printers.back(), pdfPrinter());
     ASSERT_TRUE(GlobalReportDevice()->SelectPrinter(queue, true));
     receiptOf(3);
     EXPECT_EQ(print(), "") << "a printer, not a file";

@@ -18,7 +18,7 @@ protected:
     // Types Code into the current line's code cell and leaves it with Tab.
     void typeCode(const std::string& Code) {
         grid()->SetSelectedIndex(1);
-        RenderControl(form);  // the cell's combo is placed as the grid paints
+        renderControl(form);  // the cell's combo is placed as the grid paints
         grid()->SendChar(Code[0]);
         Application->ProcessMessages();
         for (size_t i = 1; i < Code.size(); ++i)

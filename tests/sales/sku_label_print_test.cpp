@@ -26,7 +26,7 @@ std::string queueLine(const std::string& Item, double Sell, const std::string& S
 // Runs Body on a report printing to File on the PDF printer.
 template <class Body>
 void printPdf(const std::string& File, Body body) {
-    TRSDevice device({PdfPrinter()}, "PDF");
+    TRSDevice device({pdfPrinter()}, "PDF");
     TDazedeVedodev report(nullptr);
     report.SetDevice(&device);
     report.SetOutputFileName(File);

@@ -214,7 +214,7 @@ TEST_F(SkuLabelsFormTest, TheFormIsPainted) {
     queue(1);
     reopen();
     const char* keepFolder = std::getenv("QM_KEEP_PICTURES");
-    RenderToPng(form.get(), (keepFolder ? std::string(keepFolder) : dir.path()) + "/sku-labels-form.png");
+    renderToPng(form.get(), (keepFolder ? std::string(keepFolder) : dir.path()) + "/sku-labels-form.png");
 }
 
 }  // namespace

@@ -88,7 +88,7 @@ protected:
         form = CreateForm<TLogoAppForm>(nullptr);
         form->OnDestroy = [this](TObject*) { form = nullptr; };
         std::optional<TDialogScript> quiet;
-        if (!DialogScriptInstalled())
+        if (!dialogScriptInstalled())
             quiet.emplace();
         form->FormActivate(form);
     }
@@ -135,7 +135,7 @@ TEST_F(CallerIDTest, ACallOpensAWindowNamingItsPatient) {
 
     // Kept under the installation root, so QUENMARK_KEEP_ROOT keeps it for a look.
     const std::string file = os::InstallRoot() + "/incoming-call.png";
-    RenderToPng(call, file);
+    renderToPng(call, file);
     QImage image(QString::fromStdString(file));
     ASSERT_FALSE(image.isNull());
     EXPECT_EQ(image.size(), QSize(call->Width(), call->Height()));

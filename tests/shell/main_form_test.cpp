@@ -96,7 +96,7 @@ protected:
         Vo97Ini::File().Write(Vo97Ini::DataDirectory, Folder);
         make();
         std::optional<TDialogScript> quiet;
-        if (!DialogScriptInstalled())
+        if (!dialogScriptInstalled())
             quiet.emplace();
         form->FormActivate(form);
         return form;
@@ -416,7 +416,7 @@ TEST_F(MainFormTest, AllItemsRunsTheStoredProjectsItemsReportOnARunnerOfItsOwn) 
         auto& preview = dynamic_cast<TRSPreviewForm&>(f);
         pageLabel = preview.PageLabel->Caption();
         if (const char* folder = std::getenv("QM_TEST_PICTURES"); folder && *folder)
-            RenderToPng(&preview, std::string(folder) + "/all-items-preview.png");
+            renderToPng(&preview, std::string(folder) + "/all-items-preview.png");
         preview.SBDone->Click();
     });
     click("AllItems");
@@ -509,10 +509,10 @@ TEST_F(MainFormTest, EndOfDayPrintsANewFileInThePrintFolderAndTheStatusBarNamesI
     click("DailyReconciliation1");
     auto* endOfDay = dynamic_cast<TEndOfDayReportDlg*>(ownedForms().back());
     ASSERT_NE(endOfDay, nullptr);
-    SetFixedNow(EncodeDate(2026, 12, 11) + EncodeTime(17, 45, 0, 0));
+    setFixedNow(EncodeDate(2026, 12, 11) + EncodeTime(17, 45, 0, 0));
     endOfDay->PrintBtn->Click();
     endOfDay->PrintBtn->Click();
-    ClearFixedNow();
+    clearFixedNow();
     const std::string file = prints.file("Quenmark prints/End of Day Report 2026-12-11 17-45-00");
     EXPECT_TRUE(fs::exists(file + ".pdf"));
     EXPECT_TRUE(fs::exists(file + " (2).pdf")) << "the second print keeps the first";
@@ -529,7 +529,7 @@ TEST_F(MainFormTest, TheMainWindowWithACompanyOpenIsPainted) {
 
     // Kept under the installation root, so QUENMARK_KEEP_ROOT keeps it for a look.
     const std::string file = os::InstallRoot() + "/main-window.png";
-    RenderToPng(form, file);
+    renderToPng(form, file);
     QImage image(QString::fromStdString(file));
     ASSERT_FALSE(image.isNull());
     EXPECT_EQ(image.size(), QSize(form->Width(), form->Height()));
@@ -553,7 +553,7 @@ TEST_F(MainFormTest, TheSmallWindowsArePainted) {
     for (const auto& [window, name] : windows) {
         SCOPED_TRACE(name);
         const std::string file = os::InstallRoot() + "/" + name;
-        RenderToPng(window, file);
+        renderToPng(window, file);
         QImage image(QString::fromStdString(file));
         ASSERT_FALSE(image.isNull());
         EXPECT_EQ(image.size(), QSize(window->Width(), window->Height()));

@@ -134,7 +134,7 @@ protected:
         Application->Initialize();
         xb_CloseAll();
         registerProgramForms();
-        SetFixedNow(Today + EncodeTime(9, 0, 0, 0));
+        setFixedNow(Today + EncodeTime(9, 0, 0, 0));
         // The shop has no system printer: the PDF printer is the one it prints on.
         ASSERT_TRUE(GlobalReportDevice()->SelectPrinter("PDF", false));
         main = CreateForm<TLogoAppForm>(nullptr);
@@ -150,11 +150,11 @@ protected:
         delete main;
         Application->ProcessMessages();
         xb_CloseAll();
-        ClearFixedNow();
+        clearFixedNow();
     }
 
     // The clock moves on between the day's steps.
-    void later(int Minutes) { SetFixedNow(Now() + Minutes / (24.0 * 60)); }
+    void later(int Minutes) { setFixedNow(Now() + Minutes / (24.0 * 60)); }
 
     // Runs a step as the user does it, the script answering its dialogs and
     // the day's answers the rest. The step shows the Expected messages and
@@ -199,7 +199,7 @@ protected:
     }
     std::string data() const { return DataModule1->DataDirectory; }
     void expectBooksAgree() const { EXPECT_EQ(BooksChecker::Check(data()), std::vector<std::string>{}); }
-    void picture(TControl* Control, const std::string& Name) { KeepPicture(RenderControl(Control), Name); }
+    void picture(TControl* Control, const std::string& Name) { KeepPicture(renderControl(Control), Name); }
 
     const TDateTime Today = EncodeDate(2026, 12, 11);
     ScopedRoot root;
@@ -380,7 +380,7 @@ TEST_F(ShopDayTest, AFrontDeskDayFromANewCompanyToTheRebuiltBooks) {
             TQmDBGrid* grid = receipt->LineItemDBGrid;
             auto typeCode = [&](const std::string& Code) {
                 grid->SetSelectedIndex(1);
-                RenderControl(receipt);  // the code cell's combo is placed as the grid paints
+                renderControl(receipt);  // the code cell's combo is placed as the grid paints
                 grid->SendChar(Code[0]);
                 Application->ProcessMessages();
                 for (size_t i = 1; i < Code.size(); ++i)
@@ -442,7 +442,7 @@ TEST_F(ShopDayTest, AFrontDeskDayFromANewCompanyToTheRebuiltBooks) {
             for (char c : std::string("150"))
                 payment.PaymentDBGrid->SendChar(c);
             payment.PaymentDBGrid->SendKey(VK_RETURN);
-            KeepPicture(RenderControl(&payment), "shop-day-check-payment");
+            KeepPicture(renderControl(&payment), "shop-day-check-payment");
             payment.SaveBtn->Click();
             payment.Close();
         }));

@@ -59,7 +59,7 @@ void CreateTables(const std::string& DataDirectory) {
         Fail("cannot make " + DataDirectory);
     for (const TTableSchema& schema : Schemas::CompanyTables())
         CreateTable(DataDirectory, schema.FileName);
-    RegisterEngineGlue();
+    registerEngineGlue();
     TTable accounts(nullptr);
     accounts.SetDatabaseName(DataDirectory);
     accounts.SetTableType(ttSXNSX);

@@ -102,7 +102,7 @@ void PostDocuments(TDataModule1& Module) {
 void ShopTest::SetUp() {
     Application->Initialize();
     xb_CloseAll();
-    SetFixedNow(ShopFixture::FixtureNow());
+    setFixedNow(ShopFixture::FixtureNow());
     ShopFixture::AddDocuments(company.DataDirectory());
     addRows(company.DataDirectory());
     module = std::make_unique<TDataModule1>(nullptr, nullptr);
@@ -117,5 +117,5 @@ void ShopTest::TearDown() {
     Application->ProcessMessages();
     Session()->Close();
     xb_CloseAll();
-    ClearFixedNow();
+    clearFixedNow();
 }

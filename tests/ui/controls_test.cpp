@@ -167,9 +167,9 @@ TEST_F(ControlsTest, TextGivenToAHiddenEditReadsShowsAndPaintsAsGivenAtOnce) {
         show();
         ASSERT_TRUE(shown->Showing());
         shown->SetText(c.text);
-        const QImage expected = RenderControl(shown);
+        const QImage expected = renderControl(shown);
 
-        EXPECT_EQ(RenderControl(edit), expected) << c.mask << " / " << c.text;
+        EXPECT_EQ(renderControl(edit), expected) << c.mask << " / " << c.text;
         EXPECT_EQ(changes, std::string(c.text).empty() ? 0 : 1) << "no second change when the widget takes the text";
         auto* widget = static_cast<QLineEdit*>(edit->Handle());
         EXPECT_EQ(widget->displayText(), static_cast<QLineEdit*>(shown->Handle())->displayText());
@@ -415,7 +415,7 @@ TEST_F(ControlsTest, CustomControlPaintsThroughItsCanvas) {
     swatch->SetParent(form.get());
     swatch->SetBounds(0, 0, 60, 60);
     swatch->SetColor(clWhite);
-    QImage image = RenderControl(swatch);
+    QImage image = renderControl(swatch);
     ASSERT_EQ(image.size(), QSize(60, 60));
     EXPECT_EQ(image.pixelColor(20, 20), QColor(255, 0, 0));
     EXPECT_EQ(image.pixelColor(25, 40), QColor(0, 0, 255));
@@ -475,21 +475,21 @@ TEST_F(ControlsTest, CaretShowsOnlyWhenEveryHideIsUndone) {
     auto* swatch = new Swatch(form.get());
     swatch->SetParent(form.get());
     ASSERT_TRUE(CreateCaret(swatch, 1, 14));
-    EXPECT_FALSE(CaretVisible()) << "created hidden";
+    EXPECT_FALSE(caretVisible()) << "created hidden";
     ShowCaret(swatch);
-    EXPECT_TRUE(CaretVisible());
+    EXPECT_TRUE(caretVisible());
     HideCaret(swatch);
     HideCaret(swatch);
     ShowCaret(swatch);
-    EXPECT_FALSE(CaretVisible());
+    EXPECT_FALSE(caretVisible());
     ShowCaret(swatch);
-    EXPECT_TRUE(CaretVisible());
+    EXPECT_TRUE(caretVisible());
     SetCaretPos(12, 3);
     EXPECT_EQ(GetCaretPos(), Point(12, 3));
     auto* other = place<TEdit>(form.get(), 10, 10);
     EXPECT_FALSE(HideCaret(other)) << "the caret belongs to one window";
     DestroyCaret();
-    EXPECT_FALSE(CaretVisible());
+    EXPECT_FALSE(caretVisible());
 }
 
 TEST_F(ControlsTest, ClipboardHoldsTextAndNamedFormats) {
@@ -618,13 +618,13 @@ TEST_F(ControlsTest, GraphicControlsPaintTheirShapes) {
     image->Picture()->Bitmap()->Canvas()->FillRect(Rect(0, 0, 8, 8));
     image->SetStretch(true);
 
-    QImage shot = RenderControl(form.get());
+    QImage shot = renderControl(form.get());
     QPoint origin(0, form->Height() - form->ClientHeight());  // the client area
     auto at = [&](int x, int y) { return shot.pixelColor(origin + QPoint(x, y)); };
     EXPECT_EQ(at(32, 32), QColor(255, 0, 0)) << "inside the ellipse";
     EXPECT_EQ(at(1, 1), QColor(255, 255, 255)) << "outside the ellipse the form shows";
-    EXPECT_EQ(at(100, 10), TColorToQColor(clBtnShadow)) << "a lowered bevel's left edge";
-    EXPECT_EQ(at(149, 10), TColorToQColor(clBtnHighlight)) << "and its right edge";
+    EXPECT_EQ(at(100, 10), tColorToQColor(clBtnShadow)) << "a lowered bevel's left edge";
+    EXPECT_EQ(at(149, 10), tColorToQColor(clBtnHighlight)) << "and its right edge";
     EXPECT_EQ(at(250, 50), QColor(0, 0, 255)) << "the stretched picture";
 }
 
@@ -633,7 +633,7 @@ TEST_F(ControlsTest, ADisabledButtonShowsGreyedText) {
     auto* disabled = place<TButton>(form.get(), 0, 40, 120, 30, "Receipt");
     disabled->SetEnabled(false);
 
-    QImage shot = RenderControl(form.get());
+    QImage shot = renderControl(form.get());
     QPoint origin(0, form->Height() - form->ClientHeight());
     auto darkest = [&](TControl* button) {
         int least = 255;
@@ -652,7 +652,7 @@ TEST_F(ControlsTest, GaugeTextStaysReadableOverItsFilledPart) {
     gauge->SetBackColor(clWhite);
     gauge->SetProgress(90);
 
-    QImage shot = RenderControl(form.get());
+    QImage shot = renderControl(form.get());
     QPoint origin(0, form->Height() - form->ClientHeight());
     int light = 0;  // text pixels drawn in the back colour inside the black bar
     for (int x = 60; x < 140; ++x)

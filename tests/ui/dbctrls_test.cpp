@@ -52,7 +52,7 @@ class DBCtrlsTest : public ::testing::Test {
 protected:
     void SetUp() override {
         Application->Initialize();
-        RegisterEngineGlue();
+        registerEngineGlue();
         xb_CloseAll();
         xb_SetDeleted(XB_ON);
         xb_SetLockTimeout(50);
@@ -448,8 +448,8 @@ TEST_F(DBGridTest, LeavingCancelsAnUntouchedInsert) {
 
 TEST_F(DBGridTest, APictureShowsTitlesTheIndicatorAndTheSelectedRow) {
     table->Next();
-    QImage image = RenderControl(grid);
-    auto colour = [&](int x, int y) { return QColorToTColor(image.pixelColor(x, y)); };
+    QImage image = renderControl(grid);
+    auto colour = [&](int x, int y) { return qColorToTColor(image.pixelColor(x, y)); };
     int left = grid->indicatorWidth();
     auto rowTop = [&](int row) { return grid->titleHeight() + row * grid->rowHeight(); };
     EXPECT_EQ(colour(left + grid->columnWidth(0) - 4, grid->titleHeight() - 4), ColorToRGB(clBtnFace)) << "titles";
@@ -466,7 +466,7 @@ TEST_F(DBGridTest, APictureShowsTitlesTheIndicatorAndTheSelectedRow) {
         TColor wanted = ColorToRGB(row == 1 ? clHighlight : clWindow);
         EXPECT_EQ(colour(left + grid->columnWidth(0) + grid->columnWidth(1) - 5, rowTop(row) + 3), wanted) << "row " << row;
     }
-    if (const char* keep = std::getenv("QM_KEEP_PICTURES")) RenderToPng(form.get(), std::string(keep) + "/dbgrid.png");
+    if (const char* keep = std::getenv("QM_KEEP_PICTURES")) renderToPng(form.get(), std::string(keep) + "/dbgrid.png");
 }
 
 // ---------------------------------------------------------------- picture
@@ -497,7 +497,7 @@ TEST_F(DBCtrlsTest, OffscreenPictureShowsTheFieldInADataAwareEdit) {
     table->Open();
 
     std::string file = dir.file("form.png");
-    RenderToPng(form.get(), file);
+    renderToPng(form.get(), file);
     QImage image(QString::fromStdString(file));
     ASSERT_FALSE(image.isNull());
     QPoint origin = name->Handle()->mapTo(form->Handle(), QPoint(0, 0));

@@ -144,12 +144,12 @@ TEST_F(DialogsTest, OpenDialogReturnsTheChoiceAndKeepsTheFolderWhenAsked) {
 
 TEST_F(DialogsTest, PrintDialogsChooseThePrinter) {
     TDialogScript script;
-    std::string pdf = PdfPrinter()->Device();
+    std::string pdf = pdfPrinter()->Device();
     script.Answer(mrOk, pdf).Answer(mrCancel).Answer(mrOk, "No Such Printer");
     TPrinterSetupDialog setup(nullptr);
     EXPECT_TRUE(setup.Execute());
     EXPECT_EQ(setup.PrinterName(), pdf);
-    EXPECT_EQ(InstalledPrinters()[Printer()->PrinterIndex()], PdfPrinter());
+    EXPECT_EQ(installedPrinters()[Printer()->PrinterIndex()], pdfPrinter());
     TPrintDialog print(nullptr);
     EXPECT_FALSE(print.Execute());
     EXPECT_THROW(print.Execute(), EPrinter);
@@ -172,12 +172,12 @@ TEST_F(DialogsTest, FindAndReplaceDialogsFireTheirEvents) {
     TDialogAnswer findNext;
     findNext.Result = mrOk;
     findNext.Text = "Jones";
-    findNext.Options = FindOptionBit(frFindNext) | FindOptionBit(frMatchCase) | FindOptionBit(frDown);
+    findNext.Options = findOptionBit(frFindNext) | findOptionBit(frMatchCase) | findOptionBit(frDown);
     TDialogAnswer replaceAll;
     replaceAll.Result = mrOk;
     replaceAll.Text = "Jones";
     replaceAll.ReplaceText = "JONES";
-    replaceAll.Options = FindOptionBit(frReplaceAll);
+    replaceAll.Options = findOptionBit(frReplaceAll);
     script.Answer(findNext).Answer(replaceAll).Answer(mrCancel);
     dialog.Execute();
     dialog.Execute();

@@ -546,7 +546,7 @@ TEST_F(FormsTest, RunEndsWhenTheMainFormClosesAndFreesTheForms) {
     EXPECT_EQ(Application->MainForm(), main);
     bool otherFreed = false;
     other->OnDestroy = [&](TObject*) { otherFreed = true; };
-    QueueOnMainThread([main] { main->Close(); });
+    queueOnMainThread([main] { main->Close(); });
     Application->Run();
     EXPECT_TRUE(otherFreed);
     EXPECT_EQ(Application->MainForm(), nullptr);
@@ -557,7 +557,7 @@ TEST_F(FormsTest, OtherThreadsHandCallsToTheMainThread) {
     std::thread::id ranOn;
     std::atomic<bool> sent{false};
     std::thread worker([&] {
-        sent = SendToMainThread([&] { ranOn = std::this_thread::get_id(); }, -1);
+        sent = sendToMainThread([&] { ranOn = std::this_thread::get_id(); }, -1);
     });
     while (!sent) Application->ProcessMessages();
     worker.join();
@@ -567,7 +567,7 @@ TEST_F(FormsTest, OtherThreadsHandCallsToTheMainThread) {
     // the call still runs later, safely.
     bool late = false;
     bool inTime = true;
-    std::thread impatient([&] { inTime = SendToMainThread([&] { late = true; }, 20); });
+    std::thread impatient([&] { inTime = sendToMainThread([&] { late = true; }, 20); });
     impatient.join();
     EXPECT_FALSE(inTime);
     Application->ProcessMessages();
@@ -603,11 +603,11 @@ TEST_F(FormsTest, OffscreenPictureShowsMenuEditsAndPages) {
 
     TempDir dir;
     std::string file = dir.file("form.png");
-    RenderToPng(&form, file);
+    renderToPng(&form, file);
     QImage image(QString::fromStdString(file));
     ASSERT_FALSE(image.isNull());
     EXPECT_EQ(image.size(), QSize(form.Width(), form.Height()));
-    const QColor face = TColorToQColor(clBtnFace);
+    const QColor face = tColorToQColor(clBtnFace);
     int menuHeight = form.Height() - form.ClientHeight();
     ASSERT_GT(menuHeight, 0);
 

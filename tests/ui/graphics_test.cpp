@@ -41,7 +41,7 @@ TRect inkBounds(const QImage& image) {
 }
 
 int countPixels(const QImage& image, TColor color) {
-    QRgb want = TColorToQColor(color).rgb() & 0xFFFFFF;
+    QRgb want = tColorToQColor(color).rgb() & 0xFFFFFF;
     int n = 0;
     for (int y = 0; y < image.height(); ++y)
         for (int x = 0; x < image.width(); ++x)
@@ -65,12 +65,12 @@ TEST(Text1252, BytesAndCharactersMapBothWays) {
     for (const Case& c : cases) {
         std::string bytes(1, static_cast<char>(c.byte));
         EXPECT_EQ(ToQString(bytes), QString(QChar(c.unicode))) << int(c.byte);
-        EXPECT_EQ(FromQString(QString(QChar(c.unicode))), bytes) << int(c.byte);
+        EXPECT_EQ(fromQString(QString(QChar(c.unicode))), bytes) << int(c.byte);
     }
     std::string all;
     for (int b = 0; b < 256; ++b) all.push_back(static_cast<char>(b));
-    EXPECT_EQ(FromQString(ToQString(all)), all);
-    EXPECT_EQ(FromQString(QString::fromUtf8("a\u4E2Db\U0001F600c")), "a?b?c");
+    EXPECT_EQ(fromQString(ToQString(all)), all);
+    EXPECT_EQ(fromQString(QString::fromUtf8("a\u4E2Db\U0001F600c")), "a?b?c");
 }
 
 TEST(Colors, PlainColoursPassAndSystemColoursFollowThePalette) {
@@ -79,9 +79,9 @@ TEST(Colors, PlainColoursPassAndSystemColoursFollowThePalette) {
     EXPECT_EQ(GetBValue(clNavy), 0x80);
     EXPECT_EQ(ColorToRGB(clNone), clBlack);
     EXPECT_LT(clBtnFace, 0);
-    EXPECT_EQ(ColorToRGB(clWindow), QColorToTColor(QGuiApplication::palette().color(QPalette::Base)));
-    EXPECT_EQ(ColorToRGB(clHighlight), QColorToTColor(QGuiApplication::palette().color(QPalette::Highlight)));
-    EXPECT_EQ(TColorToQColor(clTeal), QColor(0, 0x80, 0x80));
+    EXPECT_EQ(ColorToRGB(clWindow), qColorToTColor(QGuiApplication::palette().color(QPalette::Base)));
+    EXPECT_EQ(ColorToRGB(clHighlight), qColorToTColor(QGuiApplication::palette().color(QPalette::Highlight)));
+    EXPECT_EQ(tColorToQColor(clTeal), QColor(0, 0x80, 0x80));
 }
 
 // ---------------------------------------------------------------- graphics objects

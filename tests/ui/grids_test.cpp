@@ -89,7 +89,7 @@ class GridTest : public ::testing::Test {
 protected:
     void SetUp() override {
         Application->Initialize();
-        ClearMessageBeeps();
+        clearMessageBeeps();
         form = std::make_unique<TForm>(nullptr);
         form->SetBounds(0, 0, 400, 300);
         grid = new TextGrid(form.get());
@@ -234,7 +234,7 @@ TEST_F(GridTest, TheEditorOpensOverTheCurrentCellAndHandsItsTextBack) {
     editor->SelectAll();
     for (char c : std::string("4x2")) editor->SendChar(c);
     EXPECT_EQ(grid->cells[std::make_pair(1, 1)], "42") << "typing reaches SetEditText";
-    EXPECT_EQ(MessageBeepsHeard().size(), 1u) << "the refused key beeps";
+    EXPECT_EQ(messageBeepsHeard().size(), 1u) << "the refused key beeps";
 
     editor->SendKey(VK_DOWN);  // the editor hands moving keys to the grid
     EXPECT_EQ(grid->Row(), 2);
@@ -326,8 +326,8 @@ TEST_F(GridTest, ARenderShowsFixedCellsSelectionAndLineColoursPerArea) {
     grid->SetFixedColor(clYellow);
     grid->SetOptions({goFixedVertLine, goFixedHorzLine, goVertLine, goHorzLine, goDrawFocusSelected});
     show();
-    QImage image = RenderControl(grid);
-    auto colour = [&](int x, int y) { return QColorToTColor(image.pixelColor(x, y)); };
+    QImage image = renderControl(grid);
+    auto colour = [&](int x, int y) { return qColorToTColor(image.pixelColor(x, y)); };
     EXPECT_EQ(colour(45, 3), clYellow) << "fixed cell";
     EXPECT_EQ(colour(50, 10), clRed) << "line in the fixed column";
     EXPECT_EQ(colour(80, 20), clRed) << "line under the fixed row";

@@ -68,7 +68,7 @@ TEST(Text1252, CodePointsFindTheirByte) {
         int byte;
     } cases[] = {{'A', 'A'}, {0xE9, 0xE9}, {0x20AC, 0x80}, {0x2019, 0x92}, {0x2013, 0x96},
                  {0x81, 0x81}, {0x80, -1}, {0x4E2D, -1}, {0x1F600, -1}};
-    for (const Case& c : cases) EXPECT_EQ(CodePointTo1252(c.codePoint), c.byte) << c.codePoint;
+    for (const Case& c : cases) EXPECT_EQ(codePointTo1252(c.codePoint), c.byte) << c.codePoint;
 }
 
 TEST(BitmapBits, DeviceBitsRoundTripAndRefuseShortData) {
@@ -77,11 +77,11 @@ TEST(BitmapBits, DeviceBitsRoundTripAndRefuseShortData) {
     for (int y = 0; y < 2; ++y)
         for (int x = 0; x < 3; ++x) image.setPixel(x, y, qRgb(40 * x, 100 * y, 7));
     bitmap.fromImage(image);
-    TDeviceBits bits = DeviceBitsOf(bitmap);
+    TDeviceBits bits = deviceBitsOf(bitmap);
     EXPECT_EQ(bits.BitsPixel, 24);
     EXPECT_EQ(bits.WidthBytes, 10) << "rows padded to 16 bits";
     TBitmap back;
-    ASSERT_TRUE(LoadDeviceBits(back, bits));
+    ASSERT_TRUE(loadDeviceBits(back, bits));
     EXPECT_EQ(back.toImage(), bitmap.toImage());
 
     struct Case {
@@ -94,13 +94,13 @@ TEST(BitmapBits, DeviceBitsRoundTripAndRefuseShortData) {
         {"odd bit count", {3, 2, 1, 7, 10, std::string(20, '\0')}},
         {"too many pixels", {100000, 100000, 1, 1, 12500, std::string(16, '\0')}},
     };
-    for (const Case& c : refused) EXPECT_FALSE(LoadDeviceBits(back, c.bits)) << c.name;
+    for (const Case& c : refused) EXPECT_FALSE(loadDeviceBits(back, c.bits)) << c.name;
     EXPECT_EQ(back.toImage(), bitmap.toImage()) << "a refused load leaves the bitmap";
 
     TBitmap dib;
-    ASSERT_TRUE(LoadPackedDib(dib, PackedDibOf(bitmap)));
+    ASSERT_TRUE(loadPackedDib(dib, packedDibOf(bitmap)));
     EXPECT_EQ(dib.toImage(), bitmap.toImage());
-    EXPECT_FALSE(LoadPackedDib(dib, twoPixelDib().substr(0, 45)));
+    EXPECT_FALSE(loadPackedDib(dib, twoPixelDib().substr(0, 45)));
 }
 
 TEST(Metafile, KeepsItsBytesAndDrawsItsBitmapOrAFrame) {

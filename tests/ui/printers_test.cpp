@@ -93,23 +93,23 @@ void expectWithinAPixel(const TRect& a, const TRect& b, const char* what) {
 }  // namespace
 
 TEST(PrinterList, ThePdfPrinterIsAlwaysThere) {
-    const auto& printers = InstalledPrinters();
+    const auto& printers = installedPrinters();
     ASSERT_FALSE(printers.empty());
-    EXPECT_EQ(printers.back(), PdfPrinter());
-    EXPECT_EQ(PdfPrinter()->DisplayName(), "PDF on FILE:");
-    EXPECT_EQ(FindPrinter("pdf"), PdfPrinter());
-    EXPECT_EQ(FindPrinter("no such printer"), nullptr);
-    ASSERT_NE(DefaultPrinter(), nullptr);
+    EXPECT_EQ(printers.back(), pdfPrinter());
+    EXPECT_EQ(pdfPrinter()->DisplayName(), "PDF on FILE:");
+    EXPECT_EQ(findPrinter("pdf"), pdfPrinter());
+    EXPECT_EQ(findPrinter("no such printer"), nullptr);
+    ASSERT_NE(defaultPrinter(), nullptr);
 
     TPrinter printer;
     EXPECT_EQ(printer.Printers()->Count(), static_cast<int>(printers.size()));
     EXPECT_EQ(printer.Printers()->Strings(pdfPrinterIndex(printer)), "PDF on FILE:");
-    EXPECT_EQ(printer.Driver(), DefaultPrinter());  // index -1 resolves to the default
+    EXPECT_EQ(printer.Driver(), defaultPrinter());  // index -1 resolves to the default
     EXPECT_EQ(Printer(), Printer());
 }
 
-TEST(PdfPrinter, PapersSettingsAndPageSizes) {
-    const TPrinterDriver* pdf = PdfPrinter();
+TEST(pdfPrinter, PapersSettingsAndPageSizes) {
+    const TPrinterDriver* pdf = pdfPrinter();
     TDevMode dm = pdf->DefaultDevMode();
     EXPECT_EQ(dm.PaperSize, DMPAPER_LETTER);
     EXPECT_FALSE(dm.Fields & DM_COPIES);  // one copy per file
@@ -142,7 +142,7 @@ TEST(PdfPrinter, PapersSettingsAndPageSizes) {
     }
 }
 
-TEST(PdfPrinter, APageMatchesTheSamePageOnAnImage) {
+TEST(pdfPrinter, APageMatchesTheSamePageOnAnImage) {
     TempDir dir;
     TPrinter printer;
     printer.SetPrinterIndex(pdfPrinterIndex(printer));
@@ -212,13 +212,13 @@ void drawOutlines(TDeviceContext& dc) {
     dc.Rectangle(100, 760, 400, 767);  // the wide pen meets itself inside
 }
 
-TEST(PdfPrinter, DashedLinesAndFramesMatchTheImagePixelForPixel) {
+TEST(pdfPrinter, DashedLinesAndFramesMatchTheImagePixelForPixel) {
     TempDir dir;
-    TDevMode dm = PdfPrinter()->DefaultDevMode();
+    TDevMode dm = pdfPrinter()->DefaultDevMode();
     dm.PaperSize = DMPAPER_USER;
     dm.PaperWidth = 1016;  // 4 x 2 inches: 2400 x 1200 pixels
     dm.PaperLength = 508;
-    auto pdf = PdfPrinter()->CreateDC(&dm);
+    auto pdf = pdfPrinter()->CreateDC(&dm);
     ASSERT_GT(pdf->StartDoc({"Outlines", dir.file("outlines.pdf")}), 0);
     ASSERT_EQ(pdf->StartPage(), 1);
     drawOutlines(*pdf);
@@ -229,7 +229,7 @@ TEST(PdfPrinter, DashedLinesAndFramesMatchTheImagePixelForPixel) {
     QImage printed = QImage(QString::fromStdString(dir.file("outlines.png"))).convertToFormat(QImage::Format_Grayscale8);
     ASSERT_EQ(printed.size(), QSize(2400, 1200));
 
-    TImageDevice device(PdfPrinter()->CapsFor(&dm));
+    TImageDevice device(pdfPrinter()->CapsFor(&dm));
     drawOutlines(device);
     const QImage drawn = device.Image().convertToFormat(QImage::Format_Grayscale8);
     ASSERT_EQ(drawn.size(), printed.size());
@@ -247,7 +247,7 @@ TEST(PdfPrinter, DashedLinesAndFramesMatchTheImagePixelForPixel) {
     EXPECT_EQ(differing, 0) << "first at " << first;
 }
 
-TEST(PdfPrinter, TwoPageJobWithALandscapeSecondPage) {
+TEST(pdfPrinter, TwoPageJobWithALandscapeSecondPage) {
     TempDir dir;
     TPrinter printer;
     printer.SetPrinterIndex(pdfPrinterIndex(printer));
@@ -316,11 +316,11 @@ TEST(Printer, JobRulesAndErrors) {
     EXPECT_EQ(printer.lastOutputFile(), "");
 }
 
-TEST(PdfPrinter, EachPrintIsANewFileInThePrintFolderNamedFromItsWindowAndAnnounced) {
+TEST(pdfPrinter, EachPrintIsANewFileInThePrintFolderNamedFromItsWindowAndAnnounced) {
     TempDir dir;
     const std::string folder = dir.file("prints");
     ScopedEnv printDir("QUENMARK_PRINT_DIR", folder);
-    SetFixedNow(EncodeDate(2026, 12, 11) + EncodeTime(14, 30, 5, 0));
+    setFixedNow(EncodeDate(2026, 12, 11) + EncodeTime(14, 30, 5, 0));
     std::vector<std::string> announced;
     setPrintedHook([&](const std::string& File) { announced.push_back(File); });
     struct Case {
@@ -342,7 +342,7 @@ TEST(PdfPrinter, EachPrintIsANewFileInThePrintFolderNamedFromItsWindowAndAnnounc
     };
     std::vector<std::string> written;
     for (const Case& c : cases) {
-        auto dc = PdfPrinter()->CreateDC(nullptr);
+        auto dc = pdfPrinter()->CreateDC(nullptr);
         ASSERT_GT(dc->StartDoc(c.doc), 0) << c.written;
         dc->StartPage();
         dc->EndPage();
@@ -354,18 +354,18 @@ TEST(PdfPrinter, EachPrintIsANewFileInThePrintFolderNamedFromItsWindowAndAnnounc
     EXPECT_EQ(announced, written);
 
     // A job without a page leaves no file and no word.
-    auto empty = PdfPrinter()->CreateDC(nullptr);
+    auto empty = pdfPrinter()->CreateDC(nullptr);
     ASSERT_GT(empty->StartDoc({title, "", "Empty"}), 0);
     empty->EndDoc();
     EXPECT_EQ(empty->OutputFile(), "");
     EXPECT_FALSE(std::filesystem::exists(folder + "/Empty 2026-12-11 14-30-05.pdf"));
     EXPECT_EQ(announced.size(), written.size());
     setPrintedHook(nullptr);
-    ClearFixedNow();
+    clearFixedNow();
 }
 
 TEST(PrinterContext, InformationAndDeviceContextsMeasureAlike) {
-    const TPrinterDriver* pdf = PdfPrinter();
+    const TPrinterDriver* pdf = pdfPrinter();
     auto ic = pdf->CreateIC(nullptr);
     auto dc = pdf->CreateDC(nullptr);
     TLogFont lf;

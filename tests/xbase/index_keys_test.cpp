@@ -34,7 +34,7 @@ TEST(IndexKeys, FieldsOfUpperAndJoinedKeys) {
         {"", {}},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(KeyFieldsOf(c.expression, number), c.fields) << c.expression;
+        EXPECT_EQ(keyFieldsOf(c.expression, number), c.fields) << c.expression;
 }
 
 TEST(IndexKeys, PartialKeysCoverTheGivenFields) {
@@ -48,9 +48,9 @@ TEST(IndexKeys, PartialKeysCoverTheGivenFields) {
 }
 
 TEST(IndexKeys, GreaterThanRaisesTheLastCharacter) {
-    EXPECT_EQ(NextKey("SMITHA"), "SMITHB");
-    EXPECT_EQ(NextKey("12"), "13");
-    EXPECT_EQ(NextKey(""), "");
+    EXPECT_EQ(nextKey("SMITHA"), "SMITHB");
+    EXPECT_EQ(nextKey("12"), "13");
+    EXPECT_EQ(nextKey(""), "");
 }
 
 }  // namespace

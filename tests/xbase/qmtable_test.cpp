@@ -38,7 +38,7 @@ void SetLines(TStringList& List, const std::vector<std::string>& Lines) {
 class QmTableTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        RegisterEngineGlue();
+        registerEngineGlue();
         xb_CloseAll();
         xb_SetDeleted(XB_ON);
         xb_SetLockTimeout(50);

@@ -158,12 +158,12 @@ protected:
         savedSeparator_ = DateSeparator;
         ShortDateFormat = "M/d/yyyy";
         DateSeparator = '/';
-        SetFixedNow(EncodeDate(2003, 6, 15) + 0.5);
+        setFixedNow(EncodeDate(2003, 6, 15) + 0.5);
     }
     void TearDown() override {
         ShortDateFormat = savedFormat_;
         DateSeparator = savedSeparator_;
-        ClearFixedNow();
+        clearFixedNow();
     }
 
 private:
@@ -206,7 +206,7 @@ TEST_F(QmutilsDates, TwoDigitYearsAndMissingYears) {
     EXPECT_TRUE(IsValidDateText("2/29/0096"));  // read as 96, so 1996
     // Two parts take the current year.
     EXPECT_FALSE(IsValidDateText("2/29"));
-    SetFixedNow(EncodeDate(2004, 1, 1));
+    setFixedNow(EncodeDate(2004, 1, 1));
     EXPECT_TRUE(IsValidDateText("2/29"));
 }
 

@@ -10,7 +10,7 @@
 namespace {
 
 TEST(TableTypes, EachTypeOpensWithItsDriver) {
-    RegisterEngineGlue();
+    registerEngineGlue();
     TempDir dir;
     std::string path = dir.file("PATIENT.DBF");
     ASSERT_NE(xb_CreateNew(path.c_str(), "", XB_DRIVER_NSX, 1), 0);

@@ -15,7 +15,7 @@ void WriteFile(const std::string& path, const std::string& bytes) {
     out << bytes;
 }
 
-TEST(TableAlias, NameIsCutCleanedAndNumberedWhileTaken) {
+TEST(tableAlias, NameIsCutCleanedAndNumberedWhileTaken) {
     struct Case {
         const char* file;
         std::set<std::string> taken;
@@ -28,7 +28,7 @@ TEST(TableAlias, NameIsCutCleanedAndNumberedWhileTaken) {
         {"my file.dbf", {}, "my_file"},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(TableAlias(c.file, [&](const std::string& a) { return c.taken.count(a) > 0; }), c.alias) << c.file;
+        EXPECT_EQ(tableAlias(c.file, [&](const std::string& a) { return c.taken.count(a) > 0; }), c.alias) << c.file;
 }
 
 TEST(DriverNames, NamesMapWithoutRegardToCase) {
@@ -60,8 +60,8 @@ TEST(DriverProbe, FirstByteAndIndexFilesBesideIt) {
         WriteFile(dir.file("T.DBF"), std::string(1, static_cast<char>(c.first)) + "rest");
         for (const char* ext : c.beside)
             WriteFile(dir.file(std::string("T") + ext), "x");
-        EXPECT_EQ(ProbeDriver(dir.file("T.DBF"), false), c.opening) << int(c.first);
-        EXPECT_EQ(ProbeDriver(dir.file("T.DBF"), true), c.deleting) << int(c.first);
+        EXPECT_EQ(probeDriver(dir.file("T.DBF"), false), c.opening) << int(c.first);
+        EXPECT_EQ(probeDriver(dir.file("T.DBF"), true), c.deleting) << int(c.first);
     }
 }
 

@@ -54,7 +54,7 @@ int OpenAreaCount() {
 class XbaseComponents : public ::testing::Test {
 protected:
     void SetUp() override {
-        RegisterEngineGlue();
+        registerEngineGlue();
         xb_CloseAll();
         for (auto setting : engineSettings) {
             int value = setting(0);

@@ -30,7 +30,7 @@ double randomFraction() {
 
 }  // namespace
 
-double ApplyCalcFunction(TDuzuCalcFunction Function, double X) {
+double applyCalcFunction(TDuzuCalcFunction Function, double X) {
     switch (Function) {
         case cfNone: return X;
         case cfTrunc: return std::trunc(X);
@@ -62,7 +62,7 @@ double ApplyCalcFunction(TDuzuCalcFunction Function, double X) {
     return X;
 }
 
-double ApplyCalcOperator(TDuzuCalcOperator Operator, double A, double B) {
+double applyCalcOperator(TDuzuCalcOperator Operator, double A, double B) {
     switch (Operator) {
         case coAdd: return A + B;
         case coSub: return A - B;

@@ -17,9 +17,9 @@ enum TDuzuCalcFunction {
     cfTimeToSecs, cfTimeToMins, cfTimeToHours, cfPercent
 };
 
-double ApplyCalcFunction(TDuzuCalcFunction Function, double X);
+double applyCalcFunction(TDuzuCalcFunction Function, double X);
 // 0 for a division by 0 and for an operator out of range.
-double ApplyCalcOperator(TDuzuCalcOperator Operator, double A, double B);
+double applyCalcOperator(TDuzuCalcOperator Operator, double A, double B);
 
 // A running total and count.
 class TDuzuCalcAccumulator {

@@ -114,7 +114,7 @@ void TDuzuComponent::SetParent(TDuzuComponent* Value) {
 }
 
 void TDuzuComponent::AddChild(TDuzuComponent*) {
-    throw EDuzuClass(ThroughMessageHook(Format("Class cannot accept children classes: \"%s\"", {ClassName()})));
+    throw EDuzuClass(throughMessageHook(Format("Class cannot accept children classes: \"%s\"", {ClassName()})));
 }
 
 void TDuzuComponent::RemoveChild(TDuzuComponent* Child) { listRemoveChild(Child); }

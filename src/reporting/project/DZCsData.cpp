@@ -22,7 +22,7 @@ double expressionNumber(const std::string& Expression, TDuzuDataView* View) {
         TDuzuDataField* field = View->FindField(Expression);
         if (field != nullptr) return field->AsFloat();
     }
-    return StrToFloatDef(FilterNumber(DataTextExpression(Expression, View)), 0);
+    return StrToFloatDef(FilterNumber(dataTextExpression(Expression, View)), 0);
 }
 
 std::string numberText(double Value, const std::string& Format, TDuzuDisplayType Type) {
@@ -40,7 +40,7 @@ double operandValue(const TDuzuCalcOp::Operand& Source) {
         value = Source.CalcVar->Value();
     else if (!Source.DataField.empty())
         value = expressionNumber(Source.DataField, dynamic_cast<TDuzuDataView*>(Source.DataView));
-    return ApplyCalcFunction(Source.Function, value);
+    return applyCalcFunction(Source.Function, value);
 }
 
 void handOn(const std::string& DestParam, const std::string& DestPIVar, const std::string& Text) {
@@ -72,12 +72,12 @@ std::string TDuzuDataText::PrintText() {
     auto* view = dynamic_cast<TDuzuDataView*>(dataView_);
     auto* lookup = dynamic_cast<TDuzuDataView*>(lookupDataView_);
     if (lookup == nullptr || lookupField_.empty() || lookupDisplay_.empty())
-        return DataTextExpression(dataField_, view);
+        return dataTextExpression(dataField_, view);
     if (lookup == view) {
         TDuzuDataField* display = lookup->FindField(lookupDisplay_);
         return display != nullptr ? display->AsString() : lookupInvalid_;
     }
-    std::string value = DataTextExpression(dataField_, view);
+    std::string value = dataTextExpression(dataField_, view);
     return lookup->LookupText(lookupField_, value, lookupDisplay_, lookupInvalid_);
 }
 
@@ -93,7 +93,7 @@ void TDuzuDataMemo::Notification(TComponent* AComponent, TOperation Operation) {
 TDuzuDataView* TDuzuDataMemo::MergeView() const { return dynamic_cast<TDuzuDataView*>(dataView_); }
 
 void TDuzuDataMemo::LoadText(TMemoBuf& Buffer) {
-    std::string text = DataTextExpression(dataField_, MergeView());
+    std::string text = dataTextExpression(dataField_, MergeView());
     if (containsRTF_)
         Buffer.SetRTF(text);
     else
@@ -138,7 +138,7 @@ void TDuzuDataMirrorSection::Notification(TComponent* AComponent, TOperation Ope
 }
 
 TDuzuSection* TDuzuDataMirrorSection::SelectedMirror() const {
-    const std::string text = DataTextExpression(dataField_, dynamic_cast<TDuzuDataView*>(dataView_));
+    const std::string text = dataTextExpression(dataField_, dynamic_cast<TDuzuDataView*>(dataView_));
     TDuzuDataMirror* fallback = nullptr;
     for (int i = 0; i < dataMirrors_->Count(); ++i) {
         auto* mirror = dynamic_cast<TDuzuDataMirror*>(dataMirrors_->Item(i));
@@ -247,8 +247,8 @@ void TDuzuCalcTotal::Notification(TComponent* AComponent, TOperation Operation) 
 }
 
 double TDuzuCalcOp::Value() const {
-    double result = ApplyCalcOperator(operator_, operandValue(src1_), operandValue(src2_));
-    return ApplyCalcFunction(resultFunction_, result);
+    double result = applyCalcOperator(operator_, operandValue(src1_), operandValue(src2_));
+    return applyCalcFunction(resultFunction_, result);
 }
 
 void TDuzuCalcOp::PrintSelf(TBaseReport* Engine) {

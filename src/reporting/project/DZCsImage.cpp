@@ -10,7 +10,7 @@
 #include "ui/Graphics.h"
 #include "ui/Metafile.h"
 
-TDuzuImageSize MatchSideSize(TMatchSide MatchSide, double Width, double Height, double GraphicWidth,
+TDuzuImageSize matchSideSize(TMatchSide MatchSide, double Width, double Height, double GraphicWidth,
                              double GraphicHeight) {
     const double w = GraphicWidth, h = GraphicHeight;
     if (w <= 0 || h <= 0) return {Width, Height};
@@ -83,7 +83,7 @@ void TDuzuBaseImage::PrintSelf(TBaseReport* Engine) {
         printFrame(Engine, left, top, PageRight(), PageBottom());
         return;
     }
-    const TDuzuImageSize size = MatchSideSize(matchSide_, Width(), Height(), graphic->Width(), graphic->Height());
+    const TDuzuImageSize size = matchSideSize(matchSide_, Width(), Height(), graphic->Width(), graphic->Height());
     if (drawable())
         Engine->StretchDraw(left, top, left + size.Width, top + size.Height, graphic);
     else
@@ -189,7 +189,7 @@ TDuzuDefinedProp graphicData(std::string (*Bytes)(const G&), void (*Load)(G&, co
                 try {
                     Load(*static_cast<G*>(o), bytes);
                 } catch (const Exception&) {
-                    RaiseDesignerError(ThroughMessageHook("Error reading property \"Image\"."));
+                    RaiseDesignerError(throughMessageHook("Error reading property \"Image\"."));
                 }
             }};
 }

@@ -26,7 +26,7 @@ struct TDuzuImageSize {
 // The size a GraphicWidth x GraphicHeight graphic takes in a Width x Height
 // rectangle: msWidth keeps the width, msHeight the height, msBoth both
 // (stretched), msInside the larger size that fits inside.
-TDuzuImageSize MatchSideSize(TMatchSide MatchSide, double Width, double Height, double GraphicWidth,
+TDuzuImageSize matchSideSize(TMatchSide MatchSide, double Width, double Height, double GraphicWidth,
                              double GraphicHeight);
 
 class TDuzuBaseImage : public TDuzuControl {

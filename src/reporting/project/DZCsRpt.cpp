@@ -617,7 +617,7 @@ TBandPrintOcc TDuzuRegion::ReprintOccasion() const { return NewColumnPass() ? po
 
 bool TDuzuRegion::PrintsAgain(const TDuzuBand* Band, TBandPrintLoc Loc) const {
     return dynamic_cast<const TDuzuIterateBand*>(Band) == nullptr && !Band->Continuing() &&
-           Band->PrintsOn(ReprintOccasion()) && (Band->ReprintLocs() & LocBit(Loc)) != 0;
+           Band->PrintsOn(ReprintOccasion()) && (Band->ReprintLocs() & locBit(Loc)) != 0;
 }
 
 void TDuzuRegion::reprintOwnBands(const std::vector<TDuzuBand*>& Bands) {
@@ -769,7 +769,7 @@ void registerBandClasses() {
          {setProp(ordinal<TDuzuBandStyle>("PrintLoc", pkSet, &TDuzuBandStyle::PrintLoc, &TDuzuBandStyle::SetPrintLoc),
                   kPrintLocNames, 0),
           setProp(ordinal<TDuzuBandStyle>("PrintOcc", pkSet, &TDuzuBandStyle::PrintOcc, &TDuzuBandStyle::SetPrintOcc),
-                  {"poFirst", "poNewPage", "poNewColumn"}, OccBit(poFirst))},
+                  {"poFirst", "poNewPage", "poNewColumn"}, occBit(poFirst))},
          {}});
     RegisterDuzuClassInfo(
         {"TDuzuRegion", "TDuzuContainerControl",

@@ -50,8 +50,8 @@ enum TBandPrintOcc { poFirst, poNewPage, poNewColumn };
 using TBandPrintOccSet = std::uint8_t;
 enum TBandPositionMode { pmOffset, pmOverlay, pmAbsolute };
 
-constexpr std::uint8_t LocBit(TBandPrintLoc Loc) { return static_cast<std::uint8_t>(1u << Loc); }
-constexpr std::uint8_t OccBit(TBandPrintOcc Occ) { return static_cast<std::uint8_t>(1u << Occ); }
+constexpr std::uint8_t locBit(TBandPrintLoc Loc) { return static_cast<std::uint8_t>(1u << Loc); }
+constexpr std::uint8_t occBit(TBandPrintOcc Occ) { return static_cast<std::uint8_t>(1u << Occ); }
 constexpr TBandPrintLocSet kAllPrintLocs = 0xFF;
 
 // Told of a controller's calculation events; HasValue is false when the
@@ -90,7 +90,7 @@ public:
 
 private:
     TBandPrintLocSet printLoc_ = 0;
-    TBandPrintOccSet printOcc_ = OccBit(poFirst);
+    TBandPrintOccSet printOcc_ = occBit(poFirst);
 };
 
 class TDuzuBand : public TDuzuContainerControl {
@@ -123,8 +123,8 @@ public:
     bool StartNewPage() const { return startNewPage_; }
     void SetStartNewPage(bool Value) { startNewPage_ = Value; }
 
-    bool PrintsAt(TBandPrintLoc Loc) const { return (bandStyle_->PrintLoc() & LocBit(Loc)) != 0; }
-    bool PrintsOn(TBandPrintOcc Occ) const { return (bandStyle_->PrintOcc() & OccBit(Occ)) != 0; }
+    bool PrintsAt(TBandPrintLoc Loc) const { return (bandStyle_->PrintLoc() & locBit(Loc)) != 0; }
+    bool PrintsOn(TBandPrintOcc Occ) const { return (bandStyle_->PrintOcc() & occBit(Occ)) != 0; }
     // Each GroupKey field's text followed by "|" ("|(invalid)" for a field
     // that is not found; an empty part at the end of data).
     std::string GroupKeyText();

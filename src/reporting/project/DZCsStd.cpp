@@ -27,7 +27,7 @@ TDuzuFontMaster::TDuzuFontMaster(TComponent* AOwner) : TDuzuComponent(AOwner), f
 
 int TDuzuPageNumInit::StartValue() const {
     if (initDataField_.empty()) return initValue_;
-    std::string text = DataTextExpression(initDataField_, dynamic_cast<TDuzuDataView*>(initDataView_));
+    std::string text = dataTextExpression(initDataField_, dynamic_cast<TDuzuDataView*>(initDataView_));
     return static_cast<int>(std::trunc(StrToFloatDef(FilterNumber(text), 1)));
 }
 
@@ -56,7 +56,7 @@ void TDuzuText::selectFont(TBaseReport* Engine) const {
     Engine->SetFontRotation(rotation_);
 }
 
-std::string TruncateToWidth(TBaseReport* Engine, const std::string& Text, double Width) {
+std::string truncateToWidth(TBaseReport* Engine, const std::string& Text, double Width) {
     std::string text = Text;
     while (!text.empty() && FloatGreater(Engine->TextWidth(text), Width)) text.pop_back();
     return text;
@@ -66,7 +66,7 @@ void TDuzuText::PrintSelf(TBaseReport* Engine) {
     selectFont(Engine);
     Engine->SetFontTop(PageTop());
     std::string text = PrintText();
-    if (truncate_) text = TruncateToWidth(Engine, text, Width());
+    if (truncate_) text = truncateToWidth(Engine, text, Width());
     switch (fontJustify_) {
         case pjCenter: Engine->PrintCenter(text, PageLeft() + Width() / 2); break;
         case pjRight: Engine->PrintRight(text, PageRight()); break;
@@ -138,7 +138,7 @@ void TDuzuMemo::PrepareBuffer(TMemoBuf& Buffer) {
     for (int i = 0; i < mailMergeItems_->Count(); ++i) {
         auto* item = dynamic_cast<TDuzuMailMergeItem*>(mailMergeItems_->Item(i));
         if (item == nullptr || item->SearchToken().empty()) continue;
-        Buffer.ReplaceAll(item->SearchToken(), DataTextExpression(item->ReplaceString(), MergeView()),
+        Buffer.ReplaceAll(item->SearchToken(), dataTextExpression(item->ReplaceString(), MergeView()),
                           item->CaseMatters());
     }
     Buffer.Reset();

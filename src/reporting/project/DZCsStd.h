@@ -155,7 +155,7 @@ private:
 };
 
 // Text cut to what fits in Width in the engine's current font.
-std::string TruncateToWidth(TBaseReport* Engine, const std::string& Text, double Width);
+std::string truncateToWidth(TBaseReport* Engine, const std::string& Text, double Width);
 
 class TDuzuSection : public TDuzuContainerControl {
 public:

@@ -52,7 +52,7 @@ std::string nativeFromText(TRSDataType Type, const std::string& Text) {
         case dtInteger: return bytesOf(static_cast<std::uint32_t>(StrToIntDef(Trim(Text), 0)), 4);
         case dtBoolean: return std::string(1, SameText(Trim(Text), "True") ? '\1' : '\0');
         case dtFloat: {
-            TExtended80 bytes = EncodeExtended(StrToFloatDef(Text, 0));
+            TExtended80 bytes = encodeExtended(StrToFloatDef(Text, 0));
             return std::string(bytes.begin(), bytes.end());
         }
         case dtCurrency:
@@ -66,7 +66,7 @@ std::string nativeFromText(TRSDataType Type, const std::string& Text) {
 
 TRSDataType dataTypeByName(const std::string& Name) {
     for (int t = dtString; t <= dtGraphic; ++t)
-        if (SameText(DataTypeName(static_cast<TRSDataType>(t)), Name)) return static_cast<TRSDataType>(t);
+        if (SameText(dataTypeName(static_cast<TRSDataType>(t)), Name)) return static_cast<TRSDataType>(t);
     RaiseDesignerError(Format("Unknown data type \"%s\".", {Name}));
 }
 
@@ -89,7 +89,7 @@ std::vector<std::string> splitKeys(const std::string& Text) {
         char delimiter = 0;
         std::string token;
         GetToken(rest, "+", delimiter, token);
-        if (!token.empty()) parts.push_back(NormalizeFieldName(token));
+        if (!token.empty()) parts.push_back(normalizeFieldName(token));
         if (delimiter == 0) break;
     }
     return parts;
@@ -97,7 +97,7 @@ std::vector<std::string> splitKeys(const std::string& Text) {
 
 }  // namespace
 
-std::string NormalizeFieldName(const std::string& Name) { return Trim(StripMarkup(Trim(Name))); }
+std::string normalizeFieldName(const std::string& Name) { return Trim(StripMarkup(Trim(Name))); }
 
 // ---------------------------------------------------------------------------
 
@@ -137,7 +137,7 @@ std::string TDuzuDataRow::Value(int Slot, int Width) const {
 TDuzuDataField::TDuzuDataField(TComponent* AOwner) : TDuzuComponent(AOwner) {}
 
 void TDuzuDataField::SetFieldName(const std::string& Value) {
-    std::string name = NormalizeFieldName(Value);
+    std::string name = normalizeFieldName(Value);
     if (fullName_ == fieldName_) fullName_ = name;
     fieldName_ = name;
 }
@@ -156,7 +156,7 @@ bool TDuzuDataField::IsNull() const {
 
 std::string TDuzuDataField::NativeValue() const {
     if (IsNull()) return "";
-    return DataView()->CurrentRow()->Value(slot_, DataTypeWidth(DataType()));
+    return DataView()->CurrentRow()->Value(slot_, dataTypeWidth(DataType()));
 }
 
 bool TDuzuDataField::connectionText(std::string& Text) const {
@@ -217,7 +217,7 @@ double TDuzuFloatField::numberValue() const {
     if (raw.size() < 10) return 0;
     TExtended80 bytes;
     std::memcpy(bytes.data(), raw.data(), bytes.size());
-    return DecodeExtended(bytes);
+    return decodeExtended(bytes);
 }
 std::string TDuzuFloatField::formatted() const { return FormatFloat(DisplayFormat(), numberValue()); }
 std::string TDuzuFloatField::defaultText() const { return FloatToStr(numberValue()); }
@@ -275,11 +275,11 @@ void TDuzuDataView::Open() {
     if (active_) return;
     TDuzuDataSystem& system = DuzuDataSystem();
     if (system.DuplicateConnection(connectionName_))
-        abortWithMessage(ThroughMessageHook(Format(
+        abortWithMessage(throughMessageHook(Format(
             "Error!  Duplicate data connections found with name \"%s\".  Aborting report.", {connectionName_})));
     if (connection_ == nullptr) connection_ = system.OpenConnection(connectionName_);
     if (connection_ == nullptr)
-        abortWithMessage(ThroughMessageHook(
+        abortWithMessage(throughMessageHook(
             Format("Error!  Could not open data connection \"%s\".  Aborting report.", {connectionName_})));
     request(kReqOpen);
     active_ = true;
@@ -301,7 +301,7 @@ void TDuzuDataView::readColumns() {
         for (std::string tag = buffer.ReadString(); !tag.empty(); tag = buffer.ReadString()) {
             std::string value = buffer.ReadString();
             if (tag == "N")
-                name = NormalizeFieldName(value);
+                name = normalizeFieldName(value);
             else if (tag == "T")
                 type = dataTypeByName(value);
         }
@@ -312,9 +312,9 @@ void TDuzuDataView::readColumns() {
         }
         if (match != nullptr) {
             if (match->DataType() != type)
-                RaiseDesignerError(ThroughMessageHook(
+                RaiseDesignerError(throughMessageHook(
                     Format("Field %0:s:%1:s.  Datatype expected: %2:s  Datatype found: %3:s",
-                           {Name(), match->FieldName(), DataTypeName(match->DataType()), DataTypeName(type)})));
+                           {Name(), match->FieldName(), dataTypeName(match->DataType()), dataTypeName(type)})));
             match->SetSlot(slot);
         }
         columns_.emplace_back(name, match);
@@ -397,7 +397,7 @@ TDuzuDataField* TDuzuDataView::FindField(const std::string& Name) {
     std::string prefix = this->Name() + ".";
     if (name.size() > prefix.size() && SameText(name.substr(0, prefix.size()), prefix))
         name = name.substr(prefix.size());
-    name = NormalizeFieldName(name);
+    name = normalizeFieldName(name);
     for (const auto& column : columns_)
         if (SameText(column.first, name)) return column.second;
     return nullptr;
@@ -414,7 +414,7 @@ void TDuzuDataView::SetFilter(const std::vector<TDuzuFilterItem>& Items) {
         buffer.WriteString(item.Value);
         TDuzuDataField* field = nullptr;
         for (const auto& column : columns_)
-            if (SameText(column.first, NormalizeFieldName(item.Column))) field = column.second;
+            if (SameText(column.first, normalizeFieldName(item.Column))) field = column.second;
         if (field == nullptr) {
             buffer.WriteInt32(0);
             continue;
@@ -471,7 +471,7 @@ std::string TDuzuDataView::LookupText(const std::string& Column, const std::stri
 }
 
 void TDuzuDataView::SaveState() {
-    if (saving_) RaiseDesignerError(ThroughMessageHook("DataView.SaveState called while Saving."));
+    if (saving_) RaiseDesignerError(throughMessageHook("DataView.SaveState called while Saving."));
     std::vector<Entry> chain;
     chain.push_back(eof_ || currentRow_ == nullptr ? Entry{Entry::kEnd, nullptr} : Entry{Entry::kRow, currentRow_});
     chain.insert(chain.end(), chain_.begin() + static_cast<std::ptrdiff_t>(replayAt_), chain_.end());
@@ -482,8 +482,8 @@ void TDuzuDataView::SaveState() {
 }
 
 void TDuzuDataView::RestoreState() {
-    if (!saving_) RaiseDesignerError(ThroughMessageHook("DataView.RestoreState called when not saving."));
-    if (chain_.empty()) RaiseDesignerError(ThroughMessageHook("ValueList mismatch."));
+    if (!saving_) RaiseDesignerError(throughMessageHook("DataView.RestoreState called when not saving."));
+    if (chain_.empty()) RaiseDesignerError(throughMessageHook("ValueList mismatch."));
     saving_ = false;
     replayAt_ = 0;
     replay();
@@ -504,7 +504,7 @@ void TDuzuDataView::EndLookAhead(const TLookAheadMark& Mark) {
         return;
     }
     // Rows read since the mark stay in the chain and are replayed from here.
-    if (!saving_ || Mark.ReplayAt > chain_.size()) RaiseDesignerError(ThroughMessageHook("ValueList mismatch."));
+    if (!saving_ || Mark.ReplayAt > chain_.size()) RaiseDesignerError(throughMessageHook("ValueList mismatch."));
     replayAt_ = Mark.ReplayAt;
     eof_ = Mark.Eof;
     currentRow_ = Mark.Row;
@@ -544,14 +544,14 @@ void TDuzuDataView::LoadFromStreamHelper(TStreamHelper* Helper) { TDuzuReader(He
 
 // ---------------------------------------------------------------------------
 
-TDuzuDataView* FindDataView(const std::string& Name) {
+TDuzuDataView* findDataView(const std::string& Name) {
     if (ProjectManager == nullptr) return nullptr;
     for (TDuzuProjectItem* item : ProjectManager->DataObjectList())
         if (SameText(item->Name(), Trim(Name))) return dynamic_cast<TDuzuDataView*>(item);
     return nullptr;
 }
 
-const std::vector<std::string>& ReportVariableNames() {
+const std::vector<std::string>& reportVariableNames() {
     static const std::vector<std::string> names = {
         "DateShort", "DateLong",   "DateUS",      "DateInter",   "TimeShort",    "TimeLong",
         "TimeAMPM",  "Time24",     "FirstPage",   "LastPage",    "TotalPages",   "CurrentPage",
@@ -582,7 +582,7 @@ std::string nameText(const std::string& Item, TDuzuDataView* DefaultView) {
     std::string head = Trim(Item.substr(0, dot));
     std::string name = Trim(Item.substr(dot + 1));
     if (SameText(head, "REPORT")) {
-        const std::vector<std::string>& names = ReportVariableNames();
+        const std::vector<std::string>& names = reportVariableNames();
         for (std::size_t i = 0; i < names.size(); ++i)
             if (SameText(names[i], name)) return PrintEngine != nullptr ? PrintEngine->Macro(static_cast<int>(i)) : "";
         return kInvalidText;
@@ -600,7 +600,7 @@ std::string nameText(const std::string& Item, TDuzuDataView* DefaultView) {
         std::string value;
         return report != nullptr && namedValue(report->PIVars(), name, value) ? value : kInvalidText;
     }
-    TDuzuDataView* view = FindDataView(head);
+    TDuzuDataView* view = findDataView(head);
     if (view == nullptr) return kInvalidText;
     TDuzuDataField* field = view->FindField(name);
     return field != nullptr ? field->AsString() : kInvalidText;
@@ -608,7 +608,7 @@ std::string nameText(const std::string& Item, TDuzuDataView* DefaultView) {
 
 }  // namespace
 
-std::string DataTextExpression(const std::string& Expression, TDuzuDataView* DefaultView) {
+std::string dataTextExpression(const std::string& Expression, TDuzuDataView* DefaultView) {
     std::string result;
     char joiner = '+';
     std::size_t at = 0;

@@ -28,7 +28,7 @@ extern const char* const kInvalidText;
 
 // Column and field names compared in one form: trimmed, without the "<" and
 // ">" of markup.
-std::string NormalizeFieldName(const std::string& Name);
+std::string normalizeFieldName(const std::string& Name);
 
 // One row record of the link: per column a value offset (negative: null) and
 // a display-text offset (0: none), both from the start of the record.
@@ -323,16 +323,16 @@ private:
 };
 
 // The data view of that name in the current project, or nullptr.
-TDuzuDataView* FindDataView(const std::string& Name);
+TDuzuDataView* findDataView(const std::string& Name);
 
 // The text of an expression of data-aware components: items joined by "+"
 // (directly) or "&" (one blank between two non-empty parts); quoted
 // literals; View.Field, REPORT.<variable>, PIVAR.<name>, PARAM.<name>, or a
 // bare field of DefaultView. What cannot be resolved is "(invalid)".
-std::string DataTextExpression(const std::string& Expression, TDuzuDataView* DefaultView);
+std::string dataTextExpression(const std::string& Expression, TDuzuDataView* DefaultView);
 
 // The report variables in the order of the engine's macro IDs.
-const std::vector<std::string>& ReportVariableNames();
+const std::vector<std::string>& reportVariableNames();
 
 // Registers the view and the twelve field classes and the data-view hook of
 // the project reader; safe to call more than once.

@@ -192,7 +192,7 @@ void TDuzuWriter::writeProperty(TObject* Object, const TDuzuPropInfo& Prop) {
             return;
         }
         case pkFloat: {
-            TExtended80 bytes = EncodeExtended(Prop.GetFloat(Object));
+            TExtended80 bytes = encodeExtended(Prop.GetFloat(Object));
             out->WriteString(Prop.Name);
             out->WriteByte(tagFloat);
             out->WriteBuf(bytes.data(), static_cast<std::int64_t>(bytes.size()));
@@ -240,7 +240,7 @@ void TDuzuWriter::writeProperty(TObject* Object, const TDuzuPropInfo& Prop) {
     } else if (dynamic_cast<TPersistent*>(value) != nullptr) {
         WriteProperties(value);  // its 8 is the tag
     } else {
-        RaiseDesignerError(ThroughMessageHook("Attempt to write invalid class type."));
+        RaiseDesignerError(throughMessageHook("Attempt to write invalid class type."));
     }
 }
 
@@ -255,11 +255,11 @@ void TDuzuReader::enter() {
 }
 
 void TDuzuReader::unreadable() const {
-    RaiseDesignerError(ThroughMessageHook(Format("Error reading property \"%s\".", {propName_})));
+    RaiseDesignerError(throughMessageHook(Format("Error reading property \"%s\".", {propName_})));
 }
 
 void TDuzuReader::unknownClass(const std::string& ClassName) const {
-    RaiseDesignerError(ThroughMessageHook(Format(
+    RaiseDesignerError(throughMessageHook(Format(
         "Unknown class \"%s\" found.  You will need to include the unit containing this component to your "
         "uses clause and call the DuzuRegister procedure in that unit (usually \"UnitName.DuzuRegister;\" in "
         "the DuzuProject.OnCreate event).",
@@ -309,7 +309,7 @@ void TDuzuReader::ReadComponent(TDuzuComponent* Parent) {
     auto* object = dynamic_cast<TDuzuComponent*>(made);
     if (object == nullptr) {
         delete made;
-        RaiseDesignerError(ThroughMessageHook(Format("Unknown class \"%s\" found.", {className})));
+        RaiseDesignerError(throughMessageHook(Format("Unknown class \"%s\" found.", {className})));
     }
     object->SetDuzuState(object->DuzuState() | dzsReading);
     bool accepted = object->AcceptParent(Parent) && Parent->AcceptChild(object);
@@ -427,7 +427,7 @@ void TDuzuReader::readValue(TObject* Object, const TDuzuPropInfo* Prop) {
             if (tag != tagFloat) unreadable();
             TExtended80 bytes;
             in->ReadBuf(bytes.data(), static_cast<std::int64_t>(bytes.size()));
-            if (apply) Prop->SetFloat(Object, DecodeExtended(bytes));
+            if (apply) Prop->SetFloat(Object, decodeExtended(bytes));
             return;
         }
         case pkString: {
@@ -597,6 +597,6 @@ void ResolveForwardRefs() {
     }
 }
 
-void DiscardForwardRefs() { forwardRefs().clear(); }
+void discardForwardRefs() { forwardRefs().clear(); }
 
-bool HasForwardRefs() { return !forwardRefs().empty(); }
+bool hasForwardRefs() { return !forwardRefs().empty(); }

@@ -111,5 +111,5 @@ private:
 // activation); those that cannot be found stay empty.
 void ResolveForwardRefs();
 // Forgets every open reference, as after a load that failed.
-void DiscardForwardRefs();
-bool HasForwardRefs();
+void discardForwardRefs();
+bool hasForwardRefs();

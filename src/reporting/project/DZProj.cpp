@@ -25,7 +25,7 @@ void eraseItem(std::vector<T*>& List, const TComponent* Item) {
 
 }  // namespace
 
-void ReadBlockReportingErrors(TStreamHelper* Helper, const std::function<void()>& Body) {
+void readBlockReportingErrors(TStreamHelper* Helper, const std::function<void()>& Body) {
     Helper->BeginReadBlock();
     int depth = Helper->BlockDepth();
     try {
@@ -269,7 +269,7 @@ void TDuzuProjectManager::SetModified(bool Value) {
         struct stat info {};
         std::string path = os::MapPath(fileName_);
         if (::stat(path.c_str(), &info) == 0 && (info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0)
-            DuzuShowMessage(ThroughMessageHook(
+            DuzuShowMessage(throughMessageHook(
                 "The report project file you are modifying is marked read only.  You will be prompted for another "
                 "file name when saving."));
     }
@@ -307,7 +307,7 @@ void TDuzuProjectManager::SaveToStreamHelper(TStreamHelper* Helper) {
 }
 
 void TDuzuProjectManager::readBlock(TStreamHelper* Helper, const std::function<void()>& Body) {
-    ReadBlockReportingErrors(Helper, Body);
+    readBlockReportingErrors(Helper, Body);
 }
 
 void TDuzuProjectManager::readItem(TStreamHelper* Helper, std::uint8_t Kind, const std::string& Name) {
@@ -317,7 +317,7 @@ void TDuzuProjectManager::readItem(TStreamHelper* Helper, std::uint8_t Kind, con
         if (item == nullptr) {
             Helper->BeginReadBlock();
             Helper->EndReadBlock();
-            DuzuShowMessage(ThroughMessageHook(Format("Unknown class \"%s\" found.", {"TDuzuDataView"})));
+            DuzuShowMessage(throughMessageHook(Format("Unknown class \"%s\" found.", {"TDuzuDataView"})));
             return;
         }
         dataObjectList_.push_back(item);
@@ -341,10 +341,10 @@ void TDuzuProjectManager::LoadFromStreamHelper(TStreamHelper* Helper) {
     char magic[4];
     Helper->ReadBuf(magic, sizeof magic);
     if (std::memcmp(magic, kMagic, sizeof magic) != 0)
-        RaiseDesignerError(ThroughMessageHook("Invalid Project Format"));
+        RaiseDesignerError(throughMessageHook("Invalid Project Format"));
     fileVersion_ = Helper->ReadInt32();
-    if (Helper->ReadByte() != 0) RaiseDesignerError(ThroughMessageHook("Invalid Project Header Code"));
-    DiscardForwardRefs();
+    if (Helper->ReadByte() != 0) RaiseDesignerError(throughMessageHook("Invalid Project Header Code"));
+    discardForwardRefs();
     try {
         if (fileVersion_ >= kProjectVersionReportName) currentReportName_ = Helper->ReadString();
         if (fileVersion_ >= kProjectVersionSettings) TDuzuReader(Helper).ReadIntoComponent(this);
@@ -355,7 +355,7 @@ void TDuzuProjectManager::LoadFromStreamHelper(TStreamHelper* Helper) {
         }
     } catch (...) {
         // Objects named in open references may not survive the failure.
-        DiscardForwardRefs();
+        discardForwardRefs();
         throw;
     }
     ResolveForwardRefs();
@@ -500,7 +500,7 @@ void TDuzuReport::LoadFromStreamHelper(TStreamHelper* Helper) {
     TDuzuReader(Helper).ReadIntoComponent(this);
     for (int i = 0; i < GetChildCount(); ++i) {
         auto* page = static_cast<TDuzuPage*>(GetChild(i));
-        ReadBlockReportingErrors(Helper, [&] { page->LoadFromStreamHelper(Helper); });
+        readBlockReportingErrors(Helper, [&] { page->LoadFromStreamHelper(Helper); });
     }
 }
 

@@ -54,7 +54,7 @@ extern std::function<TDuzuProjectItem*(TComponent* AOwner)> CreateDuzuDataView;
 
 // Reads one block with Body; an error inside it is shown and the stream
 // stands after the block. A block that cannot be decompressed raises.
-void ReadBlockReportingErrors(TStreamHelper* Helper, const std::function<void()>& Body);
+void readBlockReportingErrors(TStreamHelper* Helper, const std::function<void()>& Body);
 
 class TDuzuProjectManager : public TDuzuProjectItem {
 public:

@@ -61,7 +61,7 @@ void WriteDuzuBlob(TStream& Stream, const std::string& ProjectBytes, TDateTime D
         writeLittleEndian(Stream, static_cast<std::uint32_t>(size), 4);
     }
     writeLittleEndian(Stream, vaExtended, 1);
-    const TExtended80 date = EncodeExtended(Date);
+    const TExtended80 date = encodeExtended(Date);
     Stream.WriteBuffer(date.data(), static_cast<std::int64_t>(date.size()));
     if (size > 0) Stream.WriteBuffer(ProjectBytes.data(), size);
 }
@@ -73,7 +73,7 @@ void ReadDuzuBlob(TStream& Stream, std::string& ProjectBytes, TDateTime& Date) {
     if (tag != vaExtended) invalidBlob();
     TExtended80 date;
     readExactly(Stream, date.data(), static_cast<std::int64_t>(date.size()));
-    const double when = DecodeExtended(date);
+    const double when = decodeExtended(date);
     if (size < 0 || size > Stream.Size() - Stream.Position() || !std::isfinite(when)) invalidBlob();
     std::string bytes(static_cast<std::size_t>(size), '\0');
     readExactly(Stream, bytes.data(), size);

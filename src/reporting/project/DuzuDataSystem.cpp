@@ -18,7 +18,7 @@ bool TDuzuDataSystem::GainControl() {
         return true;
     }
     while (!control_.try_lock_for(ControlWait)) {
-        int answer = MessageDlg(ThroughMessageHook("Unable to gain control of DUZU Data Communication System."),
+        int answer = MessageDlg(throughMessageHook("Unable to gain control of DUZU Data Communication System."),
                                 mtError, TMsgDlgButtons{mbRetry, mbCancel});
         if (answer != mrRetry) return false;
     }
@@ -31,7 +31,7 @@ void TDuzuDataSystem::ReleaseControl() {
     --controlCount_;
     if (controlCount_ < 0) {
         controlCount_ = 0;
-        RaiseDesignerError(ThroughMessageHook("Control count underflow on ReleaseControl"));
+        RaiseDesignerError(throughMessageHook("Control count underflow on ReleaseControl"));
     }
     if (controlCount_ == 0) {
         control_.unlock();

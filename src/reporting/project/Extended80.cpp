@@ -6,7 +6,7 @@ namespace {
 constexpr int kBias = 16383;
 }
 
-TExtended80 EncodeExtended(double Value) {
+TExtended80 encodeExtended(double Value) {
     TExtended80 bytes{};
     if (!std::isfinite(Value) || Value == 0) {
         if (std::signbit(Value) && std::isfinite(Value)) bytes[9] = 0x80;
@@ -26,7 +26,7 @@ TExtended80 EncodeExtended(double Value) {
     return bytes;
 }
 
-double DecodeExtended(const TExtended80& Bytes) {
+double decodeExtended(const TExtended80& Bytes) {
     std::uint64_t mantissa = 0;
     for (int i = 7; i >= 0; --i) mantissa = (mantissa << 8) | Bytes[i];
     std::uint16_t top = static_cast<std::uint16_t>(Bytes[8] | (Bytes[9] << 8));

@@ -9,6 +9,6 @@
 using TExtended80 = std::array<std::uint8_t, 10>;
 
 // The exact value of Value; a value that is not finite gives 0.
-TExtended80 EncodeExtended(double Value);
+TExtended80 encodeExtended(double Value);
 // The nearest double; infinities, NaNs and values beyond double give 0.
-double DecodeExtended(const TExtended80& Bytes);
+double decodeExtended(const TExtended80& Bytes);

@@ -14,7 +14,7 @@ constexpr std::uint16_t kNone = 0xFFFF;
 
 const char* const kInvalidData = "Invalid compressed data.";
 
-[[noreturn]] void invalidData() { RaiseDesignerError(ThroughMessageHook(kInvalidData)); }
+[[noreturn]] void invalidData() { RaiseDesignerError(throughMessageHook(kInvalidData)); }
 
 void checkWidths(int DataBits, int MaxBits) {
     int first = DataBits + 1 == 2 ? 3 : DataBits + 1;
@@ -222,7 +222,7 @@ private:
         unsigned code = last_ + 1;
         widened_ = false;
         if (code == (1u << width_) - 1) {
-            if (width_ == maxBits_) RaiseDesignerError(ThroughMessageHook("Hash Table overflow."));
+            if (width_ == maxBits_) RaiseDesignerError(throughMessageHook("Hash Table overflow."));
             ++width_;
             widened_ = true;
         }
@@ -321,10 +321,10 @@ void LzwCompress(int DataBits, int MaxBits, const TLzwReadFunc& Read, const TLzw
 }
 
 void LzwDecompress(int DataBits, int MaxBits, const TLzwReadFunc& Read, const TLzwWriteFunc& Write) {
-    LzwDecompressLimited(DataBits, MaxBits, Read, Write, 0);
+    lzwDecompressLimited(DataBits, MaxBits, Read, Write, 0);
 }
 
-void LzwDecompressLimited(int DataBits, int MaxBits, const TLzwReadFunc& Read, const TLzwWriteFunc& Write,
+void lzwDecompressLimited(int DataBits, int MaxBits, const TLzwReadFunc& Read, const TLzwWriteFunc& Write,
                           std::int64_t Limit) {
     checkWidths(DataBits, MaxBits);
     Decompressor(DataBits, MaxBits, Read, Write, Limit).run();

@@ -32,5 +32,5 @@ void LzwDecompress(int DataBits, int MaxBits, const TLzwReadFunc& Read, const TL
 
 // Stops a decompression once it has produced more than Limit bytes
 // ("Invalid compressed data."); 0 means no limit.
-void LzwDecompressLimited(int DataBits, int MaxBits, const TLzwReadFunc& Read, const TLzwWriteFunc& Write,
+void lzwDecompressLimited(int DataBits, int MaxBits, const TLzwReadFunc& Read, const TLzwWriteFunc& Write,
                           std::int64_t Limit);

@@ -41,14 +41,14 @@ double doubleOf(const std::string& Raw) {
 double extendedOf(const std::string& Raw) {
     TExtended80 bytes;
     std::memcpy(bytes.data(), Raw.data(), bytes.size());
-    return DecodeExtended(bytes);
+    return decodeExtended(bytes);
 }
 
 [[noreturn]] void linkError() { RaiseDesignerError("Data link message ended early."); }
 
 }  // namespace
 
-int DataTypeWidth(TRSDataType Type) {
+int dataTypeWidth(TRSDataType Type) {
     switch (Type) {
         case dtInteger: return 4;
         case dtBoolean: return 1;
@@ -62,7 +62,7 @@ int DataTypeWidth(TRSDataType Type) {
     }
 }
 
-std::string DataTypeName(TRSDataType Type) {
+std::string dataTypeName(TRSDataType Type) {
     int i = static_cast<int>(Type);
     return i >= 0 && i <= static_cast<int>(dtGraphic) ? kTypeNames[i] : "";
 }
@@ -375,7 +375,7 @@ bool TRSCustomConnection::ReadFilterItem() {
     std::int32_t type = buffer.ReadInt32();
     if (type < 0 || type > static_cast<std::int32_t>(dtGraphic)) RaiseDesignerError("Invalid data type in filter.");
     auto dataType = static_cast<TRSDataType>(type);
-    std::string raw(static_cast<std::size_t>(DataTypeWidth(dataType)), '\0');
+    std::string raw(static_cast<std::size_t>(dataTypeWidth(dataType)), '\0');
     buffer.ReadBytes(raw.data(), static_cast<std::int32_t>(raw.size()));
     for (TDataConnectFieldDef& def : fieldDefs_) {
         if (!SameText(def.Name, filterName_) || def.DataType != dataType) continue;
@@ -393,7 +393,7 @@ bool TRSCustomConnection::ReadFilterItem() {
 
 void TRSCustomConnection::DoGetCols() { WriteField("FieldName", dtString, 30, "FieldName", ""); }
 
-void TRSCustomConnection::DoGetRow() { WriteStrData("", "[" + ThroughMessageHook("Inactive at design-time") + "]"); }
+void TRSCustomConnection::DoGetRow() { WriteStrData("", "[" + throughMessageHook("Inactive at design-time") + "]"); }
 
 void TRSCustomConnection::WriteField(const std::string& Name, TRSDataType DataType, int Width,
                                      const std::string& LongName, const std::string& Description) {
@@ -419,7 +419,7 @@ void TRSCustomConnection::WriteField(const std::string& Name, TRSDataType DataTy
     buffer.WriteString(alias);
     if (DataType != dtString) {
         buffer.WriteString("T");
-        buffer.WriteString(DataTypeName(DataType));
+        buffer.WriteString(dataTypeName(DataType));
     }
     if (Width > 0) {
         buffer.WriteString("W");
@@ -438,10 +438,10 @@ void TRSCustomConnection::WriteField(const std::string& Name, TRSDataType DataTy
 
 bool TRSCustomConnection::beginWrite(std::initializer_list<TRSDataType> Allowed) {
     int count = static_cast<int>(fieldDefs_.size());
-    if (columnIndex_ >= count) RaiseReportError(ThroughMessageHook("Attempt to write more fields than defined."));
+    if (columnIndex_ >= count) RaiseReportError(throughMessageHook("Attempt to write more fields than defined."));
     const TDataConnectFieldDef& def = fieldDefs_[static_cast<std::size_t>(columnIndex_)];
     if (std::find(Allowed.begin(), Allowed.end(), def.DataType) == Allowed.end())
-        RaiseReportError(ThroughMessageHook(
+        RaiseReportError(throughMessageHook(
             Format("Attempt to write different data type than defined (Column %0:s/%1:s).",
                    {IntToStr(columnIndex_ + 1), IntToStr(count)})));
     return true;
@@ -497,7 +497,7 @@ void TRSCustomConnection::WriteBoolData(const std::string& Text, bool Value) {
 
 void TRSCustomConnection::WriteFloatData(const std::string& Text, double Value) {
     beginWrite({dtFloat});
-    TExtended80 bytes = EncodeExtended(Value);
+    TExtended80 bytes = encodeExtended(Value);
     writeValue(Text, !Text.empty(), std::string(bytes.begin(), bytes.end()), false);
     endWrite();
 }
@@ -529,7 +529,7 @@ void TRSCustomConnection::WriteBlobData(const void* Buffer, std::int32_t Size) {
 
 void TRSCustomConnection::WriteNullData() {
     if (columnIndex_ >= static_cast<int>(fieldDefs_.size()))
-        RaiseReportError(ThroughMessageHook("Attempt to write more fields than defined."));
+        RaiseReportError(throughMessageHook("Attempt to write more fields than defined."));
     const TDataConnectFieldDef& def = fieldDefs_[static_cast<std::size_t>(columnIndex_)];
     // A null equals no filter value: the row does not pass.
     if (localFilter_ && def.FilterSize > 0) rowPasses_ = false;

@@ -41,9 +41,9 @@ constexpr std::int32_t kLinkHeaderSize = 8;
 constexpr std::int32_t kRowTableOffset = kLinkHeaderSize + 1 + 4;
 
 // The bytes of a value of a data type in the link (strings and blobs: 0).
-int DataTypeWidth(TRSDataType Type);
+int dataTypeWidth(TRSDataType Type);
 // "dtString", "dtInteger", ...
-std::string DataTypeName(TRSDataType Type);
+std::string dataTypeName(TRSDataType Type);
 
 // The main buffer and the two alternate buffers, with one cursor.
 class TDuzuLinkBuffer {

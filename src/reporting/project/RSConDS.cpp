@@ -28,7 +28,7 @@ Currency currencyOf(double Value) { return Currency::FromRaw(std::llround(Value 
 
 }  // namespace
 
-TRSDataType DataTypeOfField(TFieldType Type) {
+TRSDataType dataTypeOfField(TFieldType Type) {
     switch (Type) {
         case ftSmallint:
         case ftInteger:
@@ -54,7 +54,7 @@ TRSDataType DataTypeOfField(TFieldType Type) {
 
 TDataSet* TRSCustomDataSetConnection::dataSet() {
     TDataSet* result = GetDataSet();
-    if (result == nullptr) RaiseReportError(ThroughMessageHook(Format("%s: no dataset to serve.", {Name()})));
+    if (result == nullptr) RaiseReportError(throughMessageHook(Format("%s: no dataset to serve.", {Name()})));
     return result;
 }
 
@@ -63,7 +63,7 @@ void TRSCustomDataSetConnection::DoGetCols() {
     for (int i = 0; i < data->FieldCount(); ++i) {
         TField* field = data->Fields()[i];
         std::string longName = field->DisplayName() != field->FieldName() ? field->DisplayName() : std::string();
-        WriteField(field->FieldName(), DataTypeOfField(field->DataType()), field->DisplayWidth(), longName, "");
+        WriteField(field->FieldName(), dataTypeOfField(field->DataType()), field->DisplayWidth(), longName, "");
     }
 }
 

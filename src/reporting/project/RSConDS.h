@@ -11,7 +11,7 @@
 #include "reporting/project/RSCon.h"
 
 // The link's data type of a field type.
-TRSDataType DataTypeOfField(TFieldType Type);
+TRSDataType dataTypeOfField(TFieldType Type);
 
 class TRSCustomDataSetConnection : public TRSCustomConnection {
 public:

@@ -100,7 +100,7 @@ std::string TDuzuProject::ExpandedProjectFile() const {
 void TDuzuProject::loadDesignerLibrary() {
     std::string file = dllFile_.empty() ? "DUZU.DLL" : dllFile_;
     // No designer library exists for this program.
-    RaiseReportError(ThroughMessageHook("Error loading") + " " + file);
+    RaiseReportError(throughMessageHook("Error loading") + " " + file);
 }
 
 void TDuzuProject::Open() {

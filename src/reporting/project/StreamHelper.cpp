@@ -11,7 +11,7 @@ constexpr int kLzwDataBits = 8;
 constexpr int kLzwMaxBits = 13;
 
 [[noreturn]] void unknownMethod(std::uint8_t Method) {
-    RaiseDesignerError(ThroughMessageHook(Format("Unknown compression method %s", {IntToStr(Method)})));
+    RaiseDesignerError(throughMessageHook(Format("Unknown compression method %s", {IntToStr(Method)})));
 }
 
 int readPiece(TStream* Source, std::uint8_t* Buffer, int Count) {
@@ -47,7 +47,7 @@ void DefaultDecompressStream(std::uint8_t Method, TStream* Source, TStream* Targ
     if (Method == kCompressStored) {
         copyRest(Source, Target);
     } else if (Method == kCompressLzw) {
-        LzwDecompressLimited(
+        lzwDecompressLimited(
             kLzwDataBits, kLzwMaxBits, [&](std::uint8_t* b, int n) { return readPiece(Source, b, n); },
             [&](const std::uint8_t* b, int n) { return writePiece(Target, b, n); }, kMaxBlockSize);
     } else {

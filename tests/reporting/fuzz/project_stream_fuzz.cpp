@@ -30,7 +30,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     } catch (const Exception&) {
         loaded = false;
     }
-    if (HasForwardRefs()) std::abort();
+    if (hasForwardRefs()) std::abort();
     if (!loaded) return 0;
 
     TStringStream written;
