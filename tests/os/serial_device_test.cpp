@@ -133,7 +133,7 @@ TEST(SerialDevice, HangUpIsSeenAndWakeEventsWake) {
     EXPECT_TRUE(seen == SerialWait::HungUp || (seen == SerialWait::Readable && device.read(&c, 1) < 0));
 }
 
-TEST(serialDevicePath, EnvironmentThenSettingThenDefault) {
+TEST(SerialDevicePath, EnvironmentThenSettingThenDefault) {
     unsetenv("QUENMARK_COM7");
     EXPECT_EQ(serialDevicePath(7, ""), "/dev/ttyS6");
     EXPECT_EQ(serialDevicePath(7, "/dev/ttyUSB0"), "/dev/ttyUSB0");

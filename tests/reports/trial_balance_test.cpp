@@ -32,7 +32,7 @@ protected:
 
 }  // namespace
 
-TEST(accountSide, DebitTypeOnlyForCapitalDAndNegativeBalancesChangeSides) {
+TEST(AccountSide, DebitTypeOnlyForCapitalDAndNegativeBalancesChangeSides) {
     struct Case {
         const char* DC;
         const char* Balance;

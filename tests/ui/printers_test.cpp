@@ -108,7 +108,7 @@ TEST(PrinterList, ThePdfPrinterIsAlwaysThere) {
     EXPECT_EQ(Printer(), Printer());
 }
 
-TEST(pdfPrinter, PapersSettingsAndPageSizes) {
+TEST(PdfPrinter, PapersSettingsAndPageSizes) {
     const TPrinterDriver* pdf = pdfPrinter();
     TDevMode dm = pdf->DefaultDevMode();
     EXPECT_EQ(dm.PaperSize, DMPAPER_LETTER);
@@ -142,7 +142,7 @@ TEST(pdfPrinter, PapersSettingsAndPageSizes) {
     }
 }
 
-TEST(pdfPrinter, APageMatchesTheSamePageOnAnImage) {
+TEST(PdfPrinter, APageMatchesTheSamePageOnAnImage) {
     TempDir dir;
     TPrinter printer;
     printer.SetPrinterIndex(pdfPrinterIndex(printer));
@@ -212,7 +212,7 @@ void drawOutlines(TDeviceContext& dc) {
     dc.Rectangle(100, 760, 400, 767);  // the wide pen meets itself inside
 }
 
-TEST(pdfPrinter, DashedLinesAndFramesMatchTheImagePixelForPixel) {
+TEST(PdfPrinter, DashedLinesAndFramesMatchTheImagePixelForPixel) {
     TempDir dir;
     TDevMode dm = pdfPrinter()->DefaultDevMode();
     dm.PaperSize = DMPAPER_USER;
@@ -247,7 +247,7 @@ TEST(pdfPrinter, DashedLinesAndFramesMatchTheImagePixelForPixel) {
     EXPECT_EQ(differing, 0) << "first at " << first;
 }
 
-TEST(pdfPrinter, TwoPageJobWithALandscapeSecondPage) {
+TEST(PdfPrinter, TwoPageJobWithALandscapeSecondPage) {
     TempDir dir;
     TPrinter printer;
     printer.SetPrinterIndex(pdfPrinterIndex(printer));
@@ -316,7 +316,7 @@ TEST(Printer, JobRulesAndErrors) {
     EXPECT_EQ(printer.lastOutputFile(), "");
 }
 
-TEST(pdfPrinter, EachPrintIsANewFileInThePrintFolderNamedFromItsWindowAndAnnounced) {
+TEST(PdfPrinter, EachPrintIsANewFileInThePrintFolderNamedFromItsWindowAndAnnounced) {
     TempDir dir;
     const std::string folder = dir.file("prints");
     ScopedEnv printDir("QUENMARK_PRINT_DIR", folder);

@@ -15,7 +15,7 @@ void WriteFile(const std::string& path, const std::string& bytes) {
     out << bytes;
 }
 
-TEST(tableAlias, NameIsCutCleanedAndNumberedWhileTaken) {
+TEST(TableAlias, NameIsCutCleanedAndNumberedWhileTaken) {
     struct Case {
         const char* file;
         std::set<std::string> taken;
