@@ -4,6 +4,7 @@
 #include <QIcon>
 #include <QImage>
 #include <QLabel>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QProgressBar>
 #include <QTabBar>
@@ -261,14 +262,44 @@ void TPageControl::showPage(TTabSheet* Page) {
     if (Page && Page->OnShow) Page->OnShow(Page);
 }
 
-void TPageControl::tabChosen(int tabIndex) {
+TTabSheet* TPageControl::pageOfTab(int tabIndex) const {
     QWidget* widget = tabs()->widget(tabIndex);
-    TTabSheet* page = nullptr;
     for (TTabSheet* p : pages_)
-        if (p->Handle() == widget) page = p;
+        if (p->Handle() == widget) return p;
+    return nullptr;
+}
+
+// Tab presses are decided here, before the tab bar would switch: a refused
+// change must leave the page and the focus where they were.
+bool TPageControl::handleEvent(QWidget* source, QEvent* event) {
+    QTabBar* bar = tabs()->tabBar();
+    if (source == bar && event->type() == QEvent::MouseButtonPress) {
+        auto* mouse = static_cast<QMouseEvent*>(event);
+        int index = bar->tabAt(mouse->position().toPoint());
+        if (mouse->button() == Qt::LeftButton && index >= 0 && bar->isTabEnabled(index)) {
+            userSelects(pageOfTab(index));
+            TWinControl::handleEvent(source, event);
+            return true;
+        }
+    }
+    return TWinControl::handleEvent(source, event);
+}
+
+// The arrow keys on the tabs, likewise.
+void TPageControl::KeyDown(Word& Key, TShiftState Shift) {
+    TWinControl::KeyDown(Key, Shift);
+    if ((Key == VK_LEFT || Key == VK_RIGHT) && Shift.Empty() && tabs()->tabBar()->hasFocus()) {
+        SelectNextPage(Key == VK_RIGHT);
+        Key = 0;
+    }
+}
+
+// Any other way Qt switches pages (a wheel over the tabs) is asked after the
+// fact; a refusal puts the old page back.
+void TPageControl::tabChosen(int tabIndex) {
+    TTabSheet* page = pageOfTab(tabIndex);
     if (!page || page == activePage_) return;
     if (!CanChange()) {
-        // Refused: the old page comes back.
         syncing_ = true;
         if (activePage_) tabs()->setCurrentWidget(activePage_->Handle());
         syncing_ = false;
@@ -276,6 +307,13 @@ void TPageControl::tabChosen(int tabIndex) {
     }
     showPage(page);
     Change();
+}
+
+void TPageControl::userSelects(TTabSheet* Page) {
+    if (Page && Page != activePage_ && CanChange()) {
+        SetActivePage(Page);
+        Change();
+    }
 }
 
 bool TPageControl::CanChange() {
@@ -302,11 +340,7 @@ TTabSheet* TPageControl::FindNextPage(TTabSheet* CurPage, bool GoForward, bool C
 }
 
 void TPageControl::SelectNextPage(bool GoForward) {
-    TTabSheet* page = FindNextPage(activePage_, GoForward, true);
-    if (page && page != activePage_ && CanChange()) {
-        SetActivePage(page);
-        Change();
-    }
+    userSelects(FindNextPage(activePage_, GoForward, true));
 }
 
 void TPageControl::SetImages(TImageList* Value) {

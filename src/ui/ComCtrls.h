@@ -115,11 +115,15 @@ protected:
     void removeChildWidget(TControl* AControl) override;
     virtual bool CanChange();
     virtual void Change();
+    bool handleEvent(QWidget* source, QEvent* event) override;
+    void KeyDown(Word& Key, TShiftState Shift) override;
 
 private:
     friend class TTabSheet;
     void updateTabs();
+    TTabSheet* pageOfTab(int tabIndex) const;
     void tabChosen(int tabIndex);
+    void userSelects(TTabSheet* Page);
     void showPage(TTabSheet* Page);
     std::vector<TTabSheet*> pages_;
     TTabSheet* activePage_ = nullptr;

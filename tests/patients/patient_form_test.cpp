@@ -2,6 +2,9 @@
 // exam current, the exam numbering, "Indexed as", storing with the full-text
 // key, the modal Recall, one form following the shared cursor, a locked
 // patient refused, and the pictures of every page.
+#include <QApplication>
+#include <QMouseEvent>
+#include <QTabBar>
 #include <QTabWidget>
 
 #include <stdexcept>
@@ -43,10 +46,15 @@ TDialogAnswer Ok(std::function<void(TForm&)> Act) {
     return answer;
 }
 
-// Picks a tab as a click would; true when the page changed.
+// Presses and releases the mouse on a tab; true when the page changed.
 bool ClickTab(TPatientInfoDlg* Form, int Index) {
-    auto* tabs = static_cast<QTabWidget*>(Form->PageControl1->Handle());
-    tabs->setCurrentIndex(Index);
+    QTabBar* bar = static_cast<QTabWidget*>(Form->PageControl1->Handle())->tabBar();
+    QPointF at = bar->tabRect(Index).center();
+    for (QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
+        QMouseEvent event(type, at, bar->mapToGlobal(at), Qt::LeftButton,
+                          type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(bar, &event);
+    }
     return Form->PageControl1->ActivePageIndex() == Index;
 }
 

@@ -7,10 +7,12 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QImage>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QScrollBar>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QWidget>
 
@@ -359,9 +361,12 @@ TEST_F(ControlsTest, PageChangesByTheUserCanBeRefused) {
     }
     auto* edit = new TEdit(form.get());
     edit->SetParent(sheets[1]);
+    auto* first = new TEdit(form.get());
+    first->SetParent(sheets[0]);
     show();
     EXPECT_EQ(pages->ActivePage(), sheets[0]);
     EXPECT_FALSE(edit->CanFocus()) << "on a page not shown";
+    first->SetFocus();
 
     bool allow = false;
     std::vector<std::string> events;
@@ -371,15 +376,31 @@ TEST_F(ControlsTest, PageChangesByTheUserCanBeRefused) {
     };
     pages->OnChange = [&](TObject*) { events.push_back("change"); };
     auto* tabs = static_cast<QTabWidget*>(pages->Handle());
-    tabs->setCurrentIndex(1);  // as a click on the tab
+    QTabBar* bar = tabs->tabBar();
+    auto pressTab = [&](int index) {
+        QPointF at = bar->tabRect(index).center();
+        QMouseEvent press(QEvent::MouseButtonPress, at, bar->mapToGlobal(at), Qt::LeftButton, Qt::LeftButton,
+                          Qt::NoModifier);
+        QCoreApplication::sendEvent(bar, &press);
+    };
+    pressTab(1);
+    EXPECT_EQ(pages->ActivePage(), sheets[0]);
+    EXPECT_EQ(tabs->currentIndex(), 0);
+    EXPECT_TRUE(first->Focused()) << "a refused change leaves the focus where it was";
+    bar->setFocus();
+    QKeyEvent right(QEvent::KeyPress, Qt::Key_Right, Qt::NoModifier);
+    QCoreApplication::sendEvent(bar, &right);
+    EXPECT_EQ(tabs->currentIndex(), 0) << "the arrow keys are asked first too";
+    tabs->setCurrentIndex(1);  // as the wheel over the tabs switches: asked after, put back
     EXPECT_EQ(pages->ActivePage(), sheets[0]);
     EXPECT_EQ(tabs->currentIndex(), 0);
     allow = true;
-    tabs->setCurrentIndex(1);
+    pressTab(1);
     EXPECT_EQ(pages->ActivePage(), sheets[1]);
+    EXPECT_EQ(tabs->currentIndex(), 1);
     EXPECT_TRUE(edit->CanFocus());
     pages->SetActivePageIndex(2);  // by code: no events
-    EXPECT_EQ(events, (std::vector<std::string>{"changing", "changing", "change"}));
+    EXPECT_EQ(events, (std::vector<std::string>{"changing", "changing", "changing", "changing", "change"}));
     EXPECT_EQ(tabs->currentIndex(), 2);
 
     sheets[1]->SetPageIndex(0);
