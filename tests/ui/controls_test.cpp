@@ -375,6 +375,7 @@ TEST_F(ControlsTest, PageChangesByTheUserCanBeRefused) {
         allowChange = allow;
     };
     pages->OnChange = [&](TObject*) { events.push_back("change"); };
+    first->OnExit = [&](TObject*) { events.push_back("exit"); };
     auto* tabs = static_cast<QTabWidget*>(pages->Handle());
     QTabBar* bar = tabs->tabBar();
     auto pressTab = [&](int index) {
@@ -386,7 +387,8 @@ TEST_F(ControlsTest, PageChangesByTheUserCanBeRefused) {
     pressTab(1);
     EXPECT_EQ(pages->ActivePage(), sheets[0]);
     EXPECT_EQ(tabs->currentIndex(), 0);
-    EXPECT_TRUE(first->Focused()) << "a refused change leaves the focus where it was";
+    EXPECT_TRUE(first->Focused());
+    EXPECT_EQ(events, std::vector<std::string>{"changing"}) << "a refused change leaves the focus where it was";
     bar->setFocus();
     QKeyEvent right(QEvent::KeyPress, Qt::Key_Right, Qt::NoModifier);
     QCoreApplication::sendEvent(bar, &right);
@@ -400,7 +402,7 @@ TEST_F(ControlsTest, PageChangesByTheUserCanBeRefused) {
     EXPECT_EQ(tabs->currentIndex(), 1);
     EXPECT_TRUE(edit->CanFocus());
     pages->SetActivePageIndex(2);  // by code: no events
-    EXPECT_EQ(events, (std::vector<std::string>{"changing", "changing", "changing", "changing", "change"}));
+    EXPECT_EQ(events, (std::vector<std::string>{"changing", "exit", "changing", "changing", "changing", "change"}));
     EXPECT_EQ(tabs->currentIndex(), 2);
 
     sheets[1]->SetPageIndex(0);
