@@ -233,10 +233,11 @@ void TForm::SetVisible(bool Value) {
 }
 
 // A window system maps a shown window and activates it some time later;
-// without a window manager nothing activates it unless asked. The form is
-// active when Show returns, as it is offscreen, so that the focus it gives
-// its first control is the keyboard's. Only window-system events are taken
-// meanwhile: no input, no timers.
+// without a window manager nothing activates it unless asked. Show waits for
+// the activation, so that the focus it gives its first control is the
+// keyboard's; OnActivate thus runs inside Show. Offscreen the activation is
+// only queued: OnActivate runs at the next ProcessMessages. Only
+// window-system events are taken meanwhile: no input, no timers.
 namespace {
 // Long enough for a loaded X server to map a window, short enough that a
 // window which never becomes active (another program holds the focus) costs

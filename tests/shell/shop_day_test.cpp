@@ -138,7 +138,6 @@ protected:
         // The shop has no system printer: the PDF printer is the one it prints on.
         ASSERT_TRUE(GlobalReportDevice()->SelectPrinter("PDF", false));
         main = CreateForm<TLogoAppForm>(nullptr);
-        main->Show();
     }
     void TearDown() override {
         TDialogScript quiet;
@@ -208,12 +207,14 @@ protected:
 };
 
 TEST_F(ShopDayTest, AFrontDeskDayFromANewCompanyToTheRebuiltBooks) {
-    // First start: no company yet; the user declines the question and the
-    // open dialog, then makes the company from the File menu.
+    // First start: no company yet; the window's first activation asks. The
+    // user declines the question and the open dialog, then makes the
+    // company from the File menu.
     {
         TDialogScript script;
         script.Answer(mrNo).Answer(mrCancel);
-        main->FormActivate(main);
+        main->Show();
+        Application->ProcessMessages();
         ASSERT_EQ(script.Shown().size(), 2u);
         EXPECT_EQ(script.Shown()[1].Caption, "Select Company");
     }
