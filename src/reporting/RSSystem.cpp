@@ -483,15 +483,16 @@ void TReportSystem::previewWindow(TReportSystem* /*ReportSystem*/, TOverrideMode
             window->FilePrinter1->OnDecodeImage = OnDecodeImage;
             window->FilePreview1->OnDecodeImage = OnDecodeImage;
             if (OnPreviewSetup) OnPreviewSetup(window->FilePreview1);
+            // Before the show: on a real display the window can be closed
+            // while Show waits for it to become active.
+            window->Done = false;
             if (systemOptions_.Contains(soPreviewModal)) window->ShowModal();
             else window->Show();
             break;
         }
         case OverrideWait: {
             if (systemOptions_.Contains(soPreviewModal)) break;
-            auto* window = static_cast<TRSPreviewForm*>(Form);
-            window->Done = false;
-            waitFor(window->Done);
+            waitFor(static_cast<TRSPreviewForm*>(Form)->Done);
             break;
         }
         case OverrideFree:
