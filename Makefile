@@ -20,12 +20,12 @@ build: configure
 run: build
 	./$(BUILD_DIR)/quenmark
 
-# Each test alone in its process, then each test program whole in a shuffled
-# order, both offscreen; SEED=<n> repeats an order, DISPLAY_KIND=xvfb runs the
-# whole programs on a virtual X server.
+# Each test alone in its process offscreen, then each test program whole in a
+# shuffled order, offscreen and on virtual X servers; SEED=<n> repeats an order.
 test: build
 	QT_QPA_PLATFORM=offscreen ctest --test-dir $(BUILD_DIR) --output-on-failure -j $(JOBS)
 	scripts/run-tests-whole $(BUILD_DIR) $(JOBS)
+	DISPLAY_KIND=xvfb scripts/run-tests-whole $(BUILD_DIR) $(JOBS)
 
 # The fuzz targets, built by clang in a folder of their own, each run on its
 # seeds for FUZZ_SECONDS (30) seconds.
