@@ -215,6 +215,45 @@ void TFileStream::closeHandles() {
 }
 
 // ---------------------------------------------------------------------------
+// The memory and string streams keep their bytes in a growable buffer (a
+// vector or a string) and a position of their own; these move bytes there.
+
+namespace {
+
+template <class Buffer>
+int64_t readAt(const Buffer& data, int64_t& position, void* buffer, int64_t count) {
+    if (position < 0 || count <= 0)
+        return 0;
+    int64_t n = std::min(count, static_cast<int64_t>(data.size()) - position);
+    if (n <= 0)
+        return 0;
+    std::memcpy(buffer, data.data() + position, static_cast<size_t>(n));
+    position += n;
+    return n;
+}
+
+// Writing past the end grows the buffer.
+template <class Buffer>
+int64_t writeAt(Buffer& data, int64_t& position, const void* buffer, int64_t count) {
+    if (position < 0 || count <= 0)
+        return 0;
+    int64_t end = position + count;
+    if (end > static_cast<int64_t>(data.size()))
+        data.resize(static_cast<size_t>(end));
+    std::memcpy(data.data() + position, buffer, static_cast<size_t>(count));
+    position = end;
+    return count;
+}
+
+template <class Buffer>
+void resizeTo(Buffer& data, int64_t& position, int64_t newSize) {
+    data.resize(static_cast<size_t>(std::max<int64_t>(newSize, 0)));
+    position = std::min(position, static_cast<int64_t>(data.size()));
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------
 // TMemoryStream
 
 void TMemoryStream::Clear() {
@@ -222,27 +261,9 @@ void TMemoryStream::Clear() {
     position_ = 0;
 }
 
-int64_t TMemoryStream::Read(void* buffer, int64_t count) {
-    if (position_ < 0 || count <= 0)
-        return 0;
-    int64_t n = std::min(count, Size() - position_);
-    if (n <= 0)
-        return 0;
-    std::memcpy(buffer, data_.data() + position_, static_cast<size_t>(n));
-    position_ += n;
-    return n;
-}
+int64_t TMemoryStream::Read(void* buffer, int64_t count) { return readAt(data_, position_, buffer, count); }
 
-int64_t TMemoryStream::Write(const void* buffer, int64_t count) {
-    if (position_ < 0 || count <= 0)
-        return 0;
-    int64_t end = position_ + count;
-    if (end > Size())
-        data_.resize(static_cast<size_t>(end));
-    std::memcpy(data_.data() + position_, buffer, static_cast<size_t>(count));
-    position_ = end;
-    return count;
-}
+int64_t TMemoryStream::Write(const void* buffer, int64_t count) { return writeAt(data_, position_, buffer, count); }
 
 int64_t TMemoryStream::Seek(int64_t offset, uint16_t origin) {
     if (origin == soFromCurrent)
@@ -254,10 +275,7 @@ int64_t TMemoryStream::Seek(int64_t offset, uint16_t origin) {
     return position_;
 }
 
-void TMemoryStream::SetSize(int64_t newSize) {
-    data_.resize(static_cast<size_t>(std::max<int64_t>(newSize, 0)));
-    position_ = std::min(position_, Size());
-}
+void TMemoryStream::SetSize(int64_t newSize) { resizeTo(data_, position_, newSize); }
 
 void TMemoryStream::LoadFromStream(TStream* stream) {
     stream->SetPosition(0);
@@ -283,25 +301,9 @@ void TMemoryStream::SaveToFile(const std::string& fileName) {
 // ---------------------------------------------------------------------------
 // TStringStream
 
-int64_t TStringStream::Read(void* buffer, int64_t count) {
-    int64_t n = std::min(count, Size() - position_);
-    if (n <= 0)
-        return 0;
-    std::memcpy(buffer, data_.data() + position_, static_cast<size_t>(n));
-    position_ += n;
-    return n;
-}
+int64_t TStringStream::Read(void* buffer, int64_t count) { return readAt(data_, position_, buffer, count); }
 
-int64_t TStringStream::Write(const void* buffer, int64_t count) {
-    if (count <= 0)
-        return 0;
-    int64_t end = position_ + count;
-    if (end > Size())
-        data_.resize(static_cast<size_t>(end));
-    std::memcpy(data_.data() + position_, buffer, static_cast<size_t>(count));
-    position_ = end;
-    return count;
-}
+int64_t TStringStream::Write(const void* buffer, int64_t count) { return writeAt(data_, position_, buffer, count); }
 
 int64_t TStringStream::Seek(int64_t offset, uint16_t origin) {
     int64_t target = origin == soFromCurrent ? position_ + offset : origin == soFromEnd ? Size() + offset : offset;
@@ -309,10 +311,7 @@ int64_t TStringStream::Seek(int64_t offset, uint16_t origin) {
     return position_;
 }
 
-void TStringStream::SetSize(int64_t newSize) {
-    data_.resize(static_cast<size_t>(std::max<int64_t>(newSize, 0)));
-    position_ = std::min(position_, Size());
-}
+void TStringStream::SetSize(int64_t newSize) { resizeTo(data_, position_, newSize); }
 
 std::string TStringStream::ReadString(int64_t count) {
     int64_t n = std::min(count, Size() - position_);
