@@ -371,63 +371,48 @@ void TSerCustomComPort::SetBufferResume(uint16_t Value) {
     applyFlowWithForce();
 }
 
-void TSerCustomComPort::SetHWFlowOptions(THWFlowOptions Value) {
-    if (Value == hwFlowOptions_ && !force_) return;
-    uint16_t word = (Value.Contains(hwfUseDTR) ? 1 : 0) | (Value.Contains(hwfUseRTS) ? 2 : 0) |
-                    (Value.Contains(hwfRequireDSR) ? 4 : 0) | (Value.Contains(hwfRequireCTS) ? 8 : 0);
-    if (word != 0) {
+// A flow control switched on gets thresholds that fit the input buffer when
+// it has none or they no longer fit; Word 0 switches it off.
+void TSerCustomComPort::applyFlow(uint16_t Word,
+                                  int (*Enable)(int Handle, uint16_t Full, uint16_t Resume, uint16_t Options),
+                                  int (*Disable)(int Handle)) {
+    if (Word != 0) {
         if (bufferFull_ == 0 || bufferFull_ > inSize_) bufferFull_ = static_cast<uint16_t>(inSize_ * 0.9);
         if (bufferResume_ == 0 || bufferResume_ > bufferFull_)
             bufferResume_ = static_cast<uint16_t>(inSize_ * 0.1);
     }
-    if (portActive_) {
-        if (word != 0)
-            check(ser::HWFlowEnable(portHandle_, bufferFull_, bufferResume_, word));
-        else
-            check(ser::HWFlowDisable(portHandle_));
-    }
+    if (portActive_) check(Word != 0 ? Enable(portHandle_, bufferFull_, bufferResume_, Word) : Disable(portHandle_));
+}
+
+void TSerCustomComPort::SetHWFlowOptions(THWFlowOptions Value) {
+    if (Value == hwFlowOptions_ && !force_) return;
+    uint16_t word = (Value.Contains(hwfUseDTR) ? 1 : 0) | (Value.Contains(hwfUseRTS) ? 2 : 0) |
+                    (Value.Contains(hwfRequireDSR) ? 4 : 0) | (Value.Contains(hwfRequireCTS) ? 8 : 0);
+    applyFlow(word, ser::HWFlowEnable, ser::HWFlowDisable);
     hwFlowOptions_ = Value;
 }
 
 void TSerCustomComPort::SetSWFlowOptions(TSWFlowOptions Value) {
     if (Value == swFlowOptions_ && !force_) return;
     uint16_t word = Value == swfReceive ? 2 : Value == swfTransmit ? 1 : Value == swfBoth ? 3 : 0;
-    if (word != 0) {
-        if (bufferFull_ == 0 || bufferFull_ > inSize_) bufferFull_ = static_cast<uint16_t>(inSize_ * 0.9);
-        if (bufferResume_ == 0 || bufferResume_ > bufferFull_)
-            bufferResume_ = static_cast<uint16_t>(inSize_ * 0.1);
-    }
-    if (portActive_) {
-        if (word != 0)
-            check(ser::SWFlowEnable(portHandle_, bufferFull_, bufferResume_, word));
-        else
-            check(ser::SWFlowDisable(portHandle_));
-    }
+    applyFlow(word, ser::SWFlowEnable, ser::SWFlowDisable);
     swFlowOptions_ = Value;
 }
 
 void TSerCustomComPort::SetXOnChar(char Value) {
-    if (Value == xOnChar_ && !force_) return;
-    xOnChar_ = Value;
-    if (portActive_) check(ser::SetFlowChars(portHandle_, xOnChar_, xOffChar_));
+    changeSetting(xOnChar_, Value, [&] { return ser::SetFlowChars(portHandle_, xOnChar_, xOffChar_); });
 }
 
 void TSerCustomComPort::SetXOffChar(char Value) {
-    if (Value == xOffChar_ && !force_) return;
-    xOffChar_ = Value;
-    if (portActive_) check(ser::SetFlowChars(portHandle_, xOnChar_, xOffChar_));
+    changeSetting(xOffChar_, Value, [&] { return ser::SetFlowChars(portHandle_, xOnChar_, xOffChar_); });
 }
 
 void TSerCustomComPort::SetDTR(bool Value) {
-    if (Value == dtr_ && !force_) return;
-    dtr_ = Value;
-    if (portActive_) check(ser::SetDTR(portHandle_, Value));
+    changeSetting(dtr_, Value, [&] { return ser::SetDTR(portHandle_, Value); });
 }
 
 void TSerCustomComPort::SetRTS(bool Value) {
-    if (Value == rts_ && !force_) return;
-    rts_ = Value;
-    if (portActive_) check(ser::SetRTS(portHandle_, Value));
+    changeSetting(rts_, Value, [&] { return ser::SetRTS(portHandle_, Value); });
 }
 
 namespace {
@@ -439,33 +424,24 @@ int applyOption(int handle, uint16_t option, bool on) {
 }  // namespace
 
 void TSerCustomComPort::SetUseMSRShadow(bool Value) {
-    if (Value == useMSRShadow_ && !force_) return;
-    useMSRShadow_ = Value;
-    if (portActive_) check(applyOption(portHandle_, ser::poUseMSRShadow, Value));
+    changeSetting(useMSRShadow_, Value, [&] { return applyOption(portHandle_, ser::poUseMSRShadow, Value); });
 }
 
 void TSerCustomComPort::SetConsumeDuringNotify(bool Value) {
-    if (Value == consumeDuringNotify_ && !force_) return;
-    consumeDuringNotify_ = Value;
-    if (portActive_) check(applyOption(portHandle_, ser::poConsumeDuringNotify, Value));
+    changeSetting(consumeDuringNotify_, Value,
+                  [&] { return applyOption(portHandle_, ser::poConsumeDuringNotify, Value); });
 }
 
 void TSerCustomComPort::SetUseEventWord(bool Value) {
-    if (Value == useEventWord_ && !force_) return;
-    useEventWord_ = Value;
-    if (portActive_) check(applyOption(portHandle_, ser::poUseEventWord, Value));
+    changeSetting(useEventWord_, Value, [&] { return applyOption(portHandle_, ser::poUseEventWord, Value); });
 }
 
 void TSerCustomComPort::SetTriggerLength(uint16_t Value) {
-    if (Value == triggerLength_ && !force_) return;
-    triggerLength_ = Value;
-    if (portActive_) check(ser::SetTriggerLength(portHandle_, Value));
+    changeSetting(triggerLength_, Value, [&] { return ser::SetTriggerLength(portHandle_, Value); });
 }
 
 void TSerCustomComPort::SetCommNotificationLevel(uint16_t Value) {
-    if (Value == commNotificationLevel_ && !force_) return;
-    commNotificationLevel_ = Value;
-    if (portActive_) check(ser::SetCommNotificationLevel(portHandle_, Value));
+    changeSetting(commNotificationLevel_, Value, [&] { return ser::SetCommNotificationLevel(portHandle_, Value); });
 }
 
 // ---------------------------------------------------------------------------

@@ -218,6 +218,16 @@ private:
     void openWith(int DevHandle);
     void reapplySettings();
     void applyFlowWithForce();
+    // Stores a setting that changed (any, while forced) and hands it to the
+    // open port.
+    template <class T, class Apply>
+    void changeSetting(T& Member, T Value, Apply ApplyToPort) {
+        if (Value == Member && !force_) return;
+        Member = Value;
+        if (portActive_) check(ApplyToPort());
+    }
+    void applyFlow(uint16_t Word, int (*Enable)(int Handle, uint16_t Full, uint16_t Resume, uint16_t Options),
+                   int (*Disable)(int Handle));
     void notifyHooks(bool Opening);
     bool loadingOrDesigning() const;
     void traceCall(int Code, TTraceLogState Result);
