@@ -190,6 +190,11 @@ private:
     DBIResult readRecord(TDbiWorkArea& Area, DBILockType eLock, uint8_t* pRecBuf, RECProps* pRecProps,
                          bool JustMoved = false);
     bool offerToCallback(TDbiWorkArea& Area, uint8_t* pRecBuf);
+    // Moves with StepOnce, which answers the end it met (or DBIERR_NONE),
+    // until it reads a record the record callback accepts.
+    template <class Step>
+    DBIResult stepToAccepted(TDbiWorkArea& Area, DBILockType eLock, uint8_t* pRecBuf, RECProps* pRecProps,
+                             Step StepOnce);
     DBIResult writeRecord(TDbiWorkArea& Area, uint8_t* pRecBuf);
     std::string blobValue(TDbiWorkArea& Area, const uint8_t* pRecBuf, uint16_t iField);
     void goToEnd();

@@ -116,28 +116,37 @@ bool TEngineGlue::offerToCallback(TDbiWorkArea& Area, uint8_t* pRecBuf) {
     return entry->Callback(entry->ClientData, pRecBuf, static_cast<uint32_t>(xb_RecNo())) != 0;
 }
 
+template <class Step>
+DBIResult TEngineGlue::stepToAccepted(TDbiWorkArea& Area, DBILockType eLock, uint8_t* pRecBuf, RECProps* pRecProps,
+                                      Step StepOnce) {
+    for (;;) {
+        if (DBIResult end = StepOnce())
+            return end;
+        if (DBIResult status = readRecord(Area, eLock, pRecBuf, pRecProps, true))
+            return status;
+        if (offerToCallback(Area, pRecBuf))
+            return DBIERR_NONE;
+    }
+}
+
 DBIResult TEngineGlue::GetNextRecord(hDBICur hCursor, DBILockType eLock, uint8_t* pRecBuf, RECProps* pRecProps) {
     if (hCursor > MaxWorkArea)
         return readVirtual(hCursor, pRecBuf);
     TCursor cursor(*this, hCursor);
     if (!cursor)
         return DBIERR_INVALIDHNDL;
-    for (;;) {
+    return stepToAccepted(*cursor, eLock, pRecBuf, pRecProps, [&] {
         if (xb_Bof())
             xb_GoTop();
         else
             xb_Skip(1);
-        if (xb_Eof()) {
-            if (pRecBuf)
-                xb_GetRecord(Chars(pRecBuf));
-            xb_GoBottom();
-            return DBIERR_EOF;
-        }
-        if (DBIResult status = readRecord(*cursor, eLock, pRecBuf, pRecProps, true))
-            return status;
-        if (offerToCallback(*cursor, pRecBuf))
+        if (!xb_Eof())
             return DBIERR_NONE;
-    }
+        if (pRecBuf)
+            xb_GetRecord(Chars(pRecBuf));
+        xb_GoBottom();
+        return DBIERR_EOF;
+    });
 }
 
 DBIResult TEngineGlue::GetPriorRecord(hDBICur hCursor, DBILockType eLock, uint8_t* pRecBuf, RECProps* pRecProps) {
@@ -146,17 +155,13 @@ DBIResult TEngineGlue::GetPriorRecord(hDBICur hCursor, DBILockType eLock, uint8_
     TCursor cursor(*this, hCursor);
     if (!cursor)
         return DBIERR_INVALIDHNDL;
-    for (;;) {
+    return stepToAccepted(*cursor, eLock, pRecBuf, pRecProps, [] {
         xb_Skip(-1);
-        if (xb_Bof()) {
-            xb_GoTop();
-            return DBIERR_BOF;
-        }
-        if (DBIResult status = readRecord(*cursor, eLock, pRecBuf, pRecProps, true))
-            return status;
-        if (offerToCallback(*cursor, pRecBuf))
+        if (!xb_Bof())
             return DBIERR_NONE;
-    }
+        xb_GoTop();
+        return DBIERR_BOF;
+    });
 }
 
 DBIResult TEngineGlue::GetCurrentRecord(hDBICur hCursor, DBILockType eLock, uint8_t* pRecBuf, RECProps* pRecProps) {
