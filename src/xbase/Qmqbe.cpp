@@ -374,7 +374,7 @@ hDBICur OpenQueryCursor(TDBDataSet* DataSet, const std::string& QueryText) {
 // ---------------------------------------------------------------------------
 // TQmQBE
 
-TQmQBE::TQmQBE(TComponent* AOwner) : TDBDataSet(AOwner) {}
+TQmQBE::TQmQBE(TComponent* AOwner) : TQmLookupDataSet(AOwner) {}
 
 TQmQBE::~TQmQBE() {
     try {
@@ -384,13 +384,6 @@ TQmQBE::~TQmQBE() {
 }
 
 void TQmQBE::SetQBE(const TStrings* Value) { qbe_.Assign(Value); }
-void TQmQBE::SetControlType(const TStrings* Value) { controlType_.Assign(Value); }
-void TQmQBE::SetLookupFields(const TStrings* Value) { lookupFields_.Assign(Value); }
-void TQmQBE::SetLookupLinks(const TStrings* Value) { lookupLinks_.Assign(Value); }
-
-void TQmQBE::PurgeMissingFieldEntries() {
-    Qmqbe::PurgeMissingFieldEntries(this, &lookupFields_, &lookupLinks_, &controlType_);
-}
 
 hDBICur TQmQBE::CreateHandle() {
     THourGlass hourGlass;
@@ -400,10 +393,4 @@ hDBICur TQmQBE::CreateHandle() {
 void TQmQBE::ExecQBE() {
     hDBICur cursor = CreateHandle();
     Session()->Engine().CloseCursor(cursor);
-}
-
-void TQmQBE::DoOnCalcFields() {
-    PurgeMissingFieldEntries();
-    Qmqbe::CalcLookupFields(this, lookupFields_, lookupLinks_, lookupCache_);
-    TDBDataSet::DoOnCalcFields();
 }

@@ -115,10 +115,48 @@ hDBICur OpenQueryCursor(TDBDataSet* DataSet, const std::string& QueryText);
 }  // namespace Qmqbe
 
 // ---------------------------------------------------------------------------
+// TQmLookupDataSet: the lookup-aware lists of TQmTable, TQmQuery and TQmQBE
+// over the dataset class each extends. Every calculated-fields pass first
+// drops the lines naming no field of the dataset, then fills the lookup
+// fields, then runs the dataset's own pass.
+
+template <class DataSetClass>
+class TQmLookupDataSet : public DataSetClass {
+public:
+    using DataSetClass::DataSetClass;
+
+    // Setting a list copies its lines.
+    TStringList* LookupFields() { return &lookupFields_; }
+    void SetLookupFields(const TStrings* Value) { lookupFields_.Assign(Value); }
+    TStringList* LookupLinks() { return &lookupLinks_; }
+    void SetLookupLinks(const TStrings* Value) { lookupLinks_.Assign(Value); }
+    TStringList* ControlType() { return &controlType_; }
+    TStringList* GetControlType() { return &controlType_; }
+    void SetControlType(const TStrings* Value) { controlType_.Assign(Value); }
+    void PurgeMissingFieldEntries() {
+        Qmqbe::PurgeMissingFieldEntries(this, &lookupFields_, &lookupLinks_, &controlType_);
+    }
+
+protected:
+    void DoOnCalcFields() override {
+        PurgeMissingFieldEntries();
+        Qmqbe::CalcLookupFields(this, lookupFields_, lookupLinks_, lookupCache_);
+        DataSetClass::DoOnCalcFields();
+    }
+
+    TLookupCache lookupCache_;
+
+private:
+    TStringList lookupFields_;
+    TStringList lookupLinks_;
+    TStringList controlType_;
+};
+
+// ---------------------------------------------------------------------------
 // TQmQBE: a query-by-example dataset. The xBase engine runs no queries, so
 // opening one fails after the engine has reported the call it lacks.
 
-class TQmQBE : public TDBDataSet {
+class TQmQBE : public TQmLookupDataSet<TDBDataSet> {
 public:
     explicit TQmQBE(TComponent* AOwner);
     ~TQmQBE() override;
@@ -130,27 +168,13 @@ public:
     const std::string& AnswerTable() const { return answerTable_; }
     void SetAnswerTable(const std::string& Value) { answerTable_ = Value; }
 
-    TStringList* ControlType() { return &controlType_; }
-    TStringList* GetControlType() { return &controlType_; }
-    void SetControlType(const TStrings* Value);
-    TStringList* LookupFields() { return &lookupFields_; }
-    void SetLookupFields(const TStrings* Value);
-    TStringList* LookupLinks() { return &lookupLinks_; }
-    void SetLookupLinks(const TStrings* Value);
-    void PurgeMissingFieldEntries();
-
     // Runs the query lines; raises, as the engine carries no queries.
     virtual void ExecQBE();
 
 protected:
     hDBICur CreateHandle() override;
-    void DoOnCalcFields() override;
 
 private:
     TStringList qbe_;
     std::string answerTable_;
-    TStringList controlType_;
-    TStringList lookupFields_;
-    TStringList lookupLinks_;
-    TLookupCache lookupCache_;
 };

@@ -8,7 +8,7 @@
 #include "data/DbTables.h"
 #include "xbase/Qmqbe.h"
 
-class TQmQuery : public TDBDataSet {
+class TQmQuery : public TQmLookupDataSet<TDBDataSet> {
 public:
     explicit TQmQuery(TComponent* AOwner);
     ~TQmQuery() override;
@@ -17,24 +17,9 @@ public:
     TStringList* SQL() { return &sql_; }
     void SetSQL(const TStrings* Value);
 
-    // Setting a list copies its lines.
-    TStringList* ControlType() { return &controlType_; }
-    TStringList* GetControlType() { return &controlType_; }
-    void SetControlType(const TStrings* Value);
-    TStringList* LookupFields() { return &lookupFields_; }
-    void SetLookupFields(const TStrings* Value);
-    TStringList* LookupLinks() { return &lookupLinks_; }
-    void SetLookupLinks(const TStrings* Value);
-    void PurgeMissingFieldEntries();
-
 protected:
     hDBICur CreateHandle() override;
-    void DoOnCalcFields() override;
 
 private:
     TStringList sql_;
-    TStringList controlType_;
-    TStringList lookupFields_;
-    TStringList lookupLinks_;
-    TLookupCache lookupCache_;
 };

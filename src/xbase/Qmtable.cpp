@@ -63,7 +63,7 @@ private:
 // ---------------------------------------------------------------------------
 // TQmTable
 
-TQmTable::TQmTable(TComponent* AOwner) : TTable(AOwner) {}
+TQmTable::TQmTable(TComponent* AOwner) : TQmLookupDataSet(AOwner) {}
 
 TQmTable::~TQmTable() {
     destroying_ = true;
@@ -73,20 +73,6 @@ TQmTable::~TQmTable() {
     } catch (...) {
     }
     lookupCache_.Clear();
-}
-
-void TQmTable::SetLookupFields(const TStrings* Value) { lookupFields_.Assign(Value); }
-void TQmTable::SetLookupLinks(const TStrings* Value) { lookupLinks_.Assign(Value); }
-void TQmTable::SetControlType(const TStrings* Value) { controlType_.Assign(Value); }
-
-void TQmTable::PurgeMissingFieldEntries() {
-    Qmqbe::PurgeMissingFieldEntries(this, &lookupFields_, &lookupLinks_, &controlType_);
-}
-
-void TQmTable::DoOnCalcFields() {
-    PurgeMissingFieldEntries();
-    Qmqbe::CalcLookupFields(this, lookupFields_, lookupLinks_, lookupCache_);
-    TTable::DoOnCalcFields();
 }
 
 void TQmTable::PrepareCursor() {

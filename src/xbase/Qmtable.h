@@ -22,21 +22,11 @@ using TQmTableFilterEvent = std::function<void(TQmTable* Table, bool& Accept)>;
 
 inline const std::string SFailToSetFilter = "Fail to set filter";
 
-class TQmTable : public TTable {
+class TQmTable : public TQmLookupDataSet<TTable> {
 public:
     explicit TQmTable(TComponent* AOwner);
     // Frees the lookup tables it opened.
     ~TQmTable() override;
-
-    // Setting a list copies its lines.
-    TStringList* LookupFields() { return &lookupFields_; }
-    void SetLookupFields(const TStrings* Value);
-    TStringList* LookupLinks() { return &lookupLinks_; }
-    void SetLookupLinks(const TStrings* Value);
-    TStringList* ControlType() { return &controlType_; }
-    TStringList* GetControlType() { return &controlType_; }
-    void SetControlType(const TStrings* Value);
-    void PurgeMissingFieldEntries();
 
     // Filter condition lines, joined with AND. Set on an open table the
     // filter is installed at once; a refused one shows "Fail to set filter"
@@ -69,7 +59,6 @@ public:
     bool IsParadoxTable() const;
 
 protected:
-    void DoOnCalcFields() override;
     void PrepareCursor() override;
     void InternalClose() override;
 
@@ -92,14 +81,10 @@ private:
     // text of directly; raises for a text the parser refuses.
     std::string translatedFilter(const std::string& Text);
 
-    TStringList lookupFields_;
-    TStringList lookupLinks_;
-    TStringList controlType_;
     TStringList qmFilter_;
     bool syncSQLByRange_ = true;
     bool narrowSearch_ = false;
     TQmTableFilterEvent onFilter_;
-    TLookupCache lookupCache_;
     hDBIFilter exprFilter_ = 0;
     hDBIFilter recordFilter_ = 0;
     // The record handed to the current OnFilter call, in a full record buffer.
