@@ -1,5 +1,6 @@
 #include "app/ScratchTables.h"
 
+#include "data/DbTables.h"
 #include "os/Paths.h"
 
 namespace {
@@ -85,6 +86,15 @@ bool Recreate(TXbase* Engine, const TTableSchema& Layout) {
     for (const char* extension : {".dbf", ".nsx", ".smt"})
         os::DeleteFile(os::ChangeFileExt(table, extension));
     return Schemas::CreateTable(Engine, Layout, table);
+}
+
+bool Reopen(TTable* Table, TXbase* Engine, const TTableSchema& Layout) {
+    Table->Close();
+    Table->SetIndexName("");
+    if (!Recreate(Engine, Layout))
+        return false;
+    Table->Open();
+    return true;
 }
 
 }  // namespace ScratchTables

@@ -8,6 +8,7 @@
 
 #include "app/Schemas.h"
 
+class TTable;
 class TXbase;
 
 namespace ScratchTables {
@@ -33,5 +34,9 @@ std::string FileName(const TTableSchema& Layout);
 // "Create Failed", when the engine refuses the table.
 // REQUIRES: no dataset has the table open.
 bool Recreate(TXbase* Engine, const TTableSchema& Layout);
+// Closes Table, recreates its files through Engine and opens it again,
+// empty and in record order. False, leaving it closed, when the engine
+// refuses the table.
+bool Reopen(TTable* Table, TXbase* Engine, const TTableSchema& Layout);
 
 }  // namespace ScratchTables

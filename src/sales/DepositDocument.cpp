@@ -43,19 +43,9 @@ const char* const TDepositDocument::ChargesFilter = "upper(trim(Type)) == \"CHAR
 TDepositDocument::TDepositDocument(TDataModule1& Module) : module_(Module) {}
 
 bool TDepositDocument::CreateTempFiles(TDateTime Today) {
-    struct Scratch {
-        TTable* table;
-        TXbase* engine;
-        const TTableSchema& layout;
-    };
-    for (const Scratch& s : {Scratch{module_.Temp5Table, module_.Temp5Xbase, ScratchTables::Temp5()},
-                             Scratch{module_.Temp6Table, module_.Temp6Xbase, ScratchTables::Temp6()}}) {
-        s.table->Close();
-        s.table->SetIndexName("");
-        if (!ScratchTables::Recreate(s.engine, s.layout))
-            return false;
-        s.table->Open();
-    }
+    if (!ScratchTables::Reopen(module_.Temp5Table, module_.Temp5Xbase, ScratchTables::Temp5()) ||
+        !ScratchTables::Reopen(module_.Temp6Table, module_.Temp6Xbase, ScratchTables::Temp6()))
+        return false;
     module_.Temp6Xbase->IndexTag("", "Date", "date", 0, false, "");
     TTable* temp5 = module_.Temp5Table;
     temp5->Append();

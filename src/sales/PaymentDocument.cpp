@@ -69,18 +69,9 @@ bool TPaymentDocument::CreateTempFiles(TDateTime Today) {
     module_.PreviousPayment = 0;
     paymentID_.clear();
     depositID_.clear();
-    struct Scratch {
-        TTable* table;
-        TXbase* engine;
-        const TTableSchema& layout;
-    };
-    for (const Scratch& s : {Scratch{module_.Temp3Table, module_.Temp3Xbase, ScratchTables::Temp3()},
-                             Scratch{module_.Temp4Table, module_.Temp4Xbase, ScratchTables::Temp4()}}) {
-        s.table->Close();
-        if (!ScratchTables::Recreate(s.engine, s.layout))
-            return false;
-        s.table->Open();
-    }
+    if (!ScratchTables::Reopen(module_.Temp3Table, module_.Temp3Xbase, ScratchTables::Temp3()) ||
+        !ScratchTables::Reopen(module_.Temp4Table, module_.Temp4Xbase, ScratchTables::Temp4()))
+        return false;
     TTable* temp3 = module_.Temp3Table;
     temp3->Append();
     temp3->FieldByName("DATE")->SetAsDateTime(Today);

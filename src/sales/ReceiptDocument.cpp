@@ -1,6 +1,7 @@
 #include "sales/ReceiptDocument.h"
 
 #include <exception>
+#include <tuple>
 
 #include "app/AppUtils.h"
 #include "app/DataModule.h"
@@ -73,19 +74,13 @@ TReceiptDocument::TReceiptDocument(TDataModule1& Module, Cents::TaxRate DefaultR
     : module_(Module), defaultRate_(DefaultRate), rate_(DefaultRate) {}
 
 bool TReceiptDocument::CreateTempFiles() {
-    struct Scratch {
-        TTable* table;
-        TXbase* engine;
-        const TTableSchema& layout;
-    };
-    for (const Scratch& s : {Scratch{module_.Temp1Table, module_.Temp1Xbase, ScratchTables::Temp1()},
-                             Scratch{module_.Temp2Table, module_.Temp2Xbase, ScratchTables::Temp2()}}) {
-        s.table->Close();
-        if (!ScratchTables::Recreate(s.engine, s.layout))
+    // Each starts with one blank record.
+    for (auto [table, engine, layout] : {std::tuple{module_.Temp1Table, module_.Temp1Xbase, &ScratchTables::Temp1()},
+                                         std::tuple{module_.Temp2Table, module_.Temp2Xbase, &ScratchTables::Temp2()}}) {
+        if (!ScratchTables::Reopen(table, engine, *layout))
             return false;
-        s.table->Open();
-        s.table->Insert();
-        s.table->Post();
+        table->Insert();
+        table->Post();
     }
     return true;
 }
