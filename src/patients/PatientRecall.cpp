@@ -12,6 +12,7 @@
 #include "data/DataSet.h"
 #include "data/DbTables.h"
 #include "data/Fields.h"
+#include "patients/CalendarColumn.h"
 #include "ui/FormKit.h"
 #include "ui/StdCtrls.h"
 #include "xbase/Qmtable.h"
@@ -135,21 +136,10 @@ TRecallDateDlg::TRecallDateDlg(TComponent* AOwner) : TForm(AOwner) {
     SetClientWidth(330);
     SetClientHeight(318);
 
-    MonthBar1 = place<TMonthBar>(this, 8, 8, 314, 40);
-    KingCalendar1 = place<TKingCalendar>(this, 8, 52, 314, 160);
-    TStringList names;
-    for (const char* name : {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"}) names.Add(name);
-    KingCalendar1->SetDowNames(names);
-    KingCalendar1->SetCalendarDate(Date());
-    KingCalendar1->layOut();
-    KingNavigator1 = place<TKingNavigator>(this, 8, 216);
-    KingNavigator1->SetBounds(8, 216, 314, 24);
-    KingNavigator1->SetCalendarSource(KingCalendar1);
-    KingNavigator1->SetTodayText("Today");
-    // Today's date on the button, beside a calendar on another day, reads as
-    // the day the window shows.
-    KingNavigator1->SetCaptionInToday(true);
-    MonthBar1->SetCalendarSource(KingCalendar1);
+    auto [bar, calendar, navigator] = placeCalendarColumn(this, 8, 8, 52, 314, 160);
+    MonthBar1 = bar;
+    KingCalendar1 = calendar;
+    KingNavigator1 = navigator;
 
     ReasonLabel = place<TLabel>(this, 8, 252, 120, 16, "Reason for Recall");
     ReasonComboBox = place<TComboBox>(this, 130, 248, 192, 21);

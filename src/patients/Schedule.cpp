@@ -10,6 +10,7 @@
 #include "controls/TheKing.h"
 #include "data/DbTables.h"
 #include "data/Fields.h"
+#include "patients/CalendarColumn.h"
 #include "reporting/RSSystem.h"
 #include "ui/ExtCtrls.h"
 #include "ui/FormKit.h"
@@ -76,21 +77,10 @@ TScheduleDlg::~TScheduleDlg() = default;
 void TScheduleDlg::buildControls() {
     Panel1 = place<TPanel>(this, 0, 0, ClientWidth(), 196);
     Panel1->SetAlign(alTop);
-    MonthBar1 = place<TMonthBar>(Panel1, 8, 8, 264, 40);
-    KingCalendar1 = place<TKingCalendar>(Panel1, 8, 50, 264, 112);
-    TStringList names;
-    for (const char* name : {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"}) names.Add(name);
-    KingCalendar1->SetDowNames(names);
-    KingCalendar1->SetCalendarDate(Date());
-    KingCalendar1->layOut();
-    KingNavigator1 = place<TKingNavigator>(Panel1, 8, 166);
-    KingNavigator1->SetBounds(8, 166, 264, 24);
-    KingNavigator1->SetCalendarSource(KingCalendar1);
-    KingNavigator1->SetTodayText("Today");
-    // Today's date on the button, beside a calendar on another day, reads as
-    // the day the window shows.
-    KingNavigator1->SetCaptionInToday(true);
-    MonthBar1->SetCalendarSource(KingCalendar1);
+    auto [bar, calendar, navigator] = placeCalendarColumn(Panel1, 8, 8, 50, 264, 112);
+    MonthBar1 = bar;
+    KingCalendar1 = calendar;
+    KingNavigator1 = navigator;
     bindEvent(KingCalendar1->OnChange, this, &TScheduleDlg::KingCalendar1Change);
 
     DayLabel = place<TLabel>(Panel1, 284, 8, 340, 20);
