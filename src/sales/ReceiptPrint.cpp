@@ -27,14 +27,20 @@ std::string money(Currency Value) { return CurrToStrF(Value, ffCurrency, 2); }
 
 std::string text(TTable* Table, const char* Field) { return Trim(Table->FieldByName(Field)->AsString()); }
 
+// A box at (Left, Top), which becomes the origin, with a grey title band
+// across its top; the brush is left clear for the text.
+void titledBox(TBaseReport& r, double Left, double Top, double Width, double Height) {
+    r.SetOriginX(Left);
+    r.SetOriginY(Top);
+    r.Rectangle(0, 0, Width, Height);
+    r.SetBrush(LightGrey, bsSolid, nullptr);
+    r.Rectangle(0, 0, Width, 0.25);
+    r.SetBrush(clWhite, bsClear, nullptr);
+}
+
 void patientBox(TBaseReport& r, TTable* Header) {
     r.SetFont("Arial", 10);
-    r.SetOriginX(0.25);
-    r.SetOriginY(0.25);
-    r.Rectangle(0, 0, 2.5, 1.0);
-    r.SetBrush(LightGrey, bsSolid, nullptr);
-    r.Rectangle(0, 0, 2.5, 0.25);
-    r.SetBrush(clWhite, bsClear, nullptr);
+    titledBox(r, 0.25, 0.25, 2.5, 1.0);
     r.PrintXY(0.25, 0.15, "Patient");
     r.SetSectionLeft(1.0);
     r.SetSectionTop(0.1);
@@ -85,12 +91,7 @@ void receiptBox(TBaseReport& r, TTable* Header, int Page) {
 }
 
 void lineTable(TBaseReport& r) {
-    r.SetOriginX(0.25);
-    r.SetOriginY(1.5);
-    r.Rectangle(0, 0, 8.0, 2.25);
-    r.SetBrush(LightGrey, bsSolid, nullptr);
-    r.Rectangle(0, 0, 8.0, 0.25);
-    r.SetBrush(clWhite, bsClear, nullptr);
+    titledBox(r, 0.25, 1.5, 8.0, 2.25);
     for (double x : {0.8, 1.9, 5.7, 6.8}) {
         r.MoveTo(x, 0.25);
         r.LineTo(x, 2.25);
