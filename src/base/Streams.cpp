@@ -57,11 +57,16 @@ void TStream::SetSize(int64_t) {}
 // ---------------------------------------------------------------------------
 // THandleStream
 
-int64_t THandleStream::Read(void* buffer, int64_t count) {
+namespace {
+
+// Repeats a transfer that may move fewer bytes than asked (Step gets the
+// bytes done so far) until all count have moved, the handle has no more or
+// it fails; an interrupted call is tried again. The bytes moved.
+template <class Step>
+int64_t transferAll(int64_t count, Step step) {
     int64_t done = 0;
-    char* bytes = static_cast<char*>(buffer);
     while (done < count) {
-        ssize_t n = ::read(handle_, bytes + done, static_cast<size_t>(count - done));
+        ssize_t n = step(done);
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0)
@@ -71,18 +76,20 @@ int64_t THandleStream::Read(void* buffer, int64_t count) {
     return done;
 }
 
+}  // namespace
+
+int64_t THandleStream::Read(void* buffer, int64_t count) {
+    char* bytes = static_cast<char*>(buffer);
+    return transferAll(count, [&](int64_t done) {
+        return ::read(handle_, bytes + done, static_cast<size_t>(count - done));
+    });
+}
+
 int64_t THandleStream::Write(const void* buffer, int64_t count) {
-    int64_t done = 0;
     const char* bytes = static_cast<const char*>(buffer);
-    while (done < count) {
-        ssize_t n = ::write(handle_, bytes + done, static_cast<size_t>(count - done));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            break;
-        done += n;
-    }
-    return done;
+    return transferAll(count, [&](int64_t done) {
+        return ::write(handle_, bytes + done, static_cast<size_t>(count - done));
+    });
 }
 
 int64_t THandleStream::Seek(int64_t offset, uint16_t origin) {
