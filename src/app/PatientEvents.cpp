@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "app/DataModule.h"
+#include "app/LookupListActions.h"
 #include "app/Schemas.h"
 #include "base/DateTime.h"
 #include "base/Exceptions.h"
@@ -17,14 +18,7 @@
 
 namespace {
 
-// The settings the patients' full-text index is opened with.
-constexpr int FtsOpenA = 20;
-constexpr int FtsOpenB = 0;
-
-const char* const IndexNotOpened = "IA Index did not open!";
-const char* const KeyNotAdded = "Error adding IA key!";
 const char* const KeyNotDeleted = "Error deleting IA key!";
-const char* const RecordLockedMessage = "This record currently locked by another user!";
 
 // The exam sentinel sorts last in the tag "ID" (account, then exam number).
 constexpr const char* SentinelAccount = "9999999999";
@@ -37,7 +31,7 @@ constexpr const char* SentinelRecallKey = "29990101";
 // the message, and the edit is abandoned without a further error.
 void refuseLockedRecord(TXbase* Engine) {
     if (Engine->Locked(Engine->RecNo())) {
-        ShowMessage(RecordLockedMessage);
+        ShowMessage(SRecordLockedByOther);
         Abort();
     }
 }
@@ -65,13 +59,13 @@ std::string TDataModule1::ftsPath() const { return Schemas::tableFileName(DataDi
 // A new patient
 
 std::string TDataModule1::addPatientFtsKey() {
-    if (Fts1->Open(ftsPath(), FtsOpenA, FtsOpenB) != 0) {
+    if (openPatientFts(Fts1, ftsPath()) != 0) {
         Fts1->Close();
-        return IndexNotOpened;
+        return SFtsNotOpened;
     }
     const bool added = Fts1->Add(patientFtsKey(Xbase1)) >= 0;
     Fts1->Close();
-    return added ? "" : KeyNotAdded;
+    return added ? "" : SFtsKeyNotAdded;
 }
 
 void TDataModule1::addFirstExam() {
@@ -89,9 +83,9 @@ void TDataModule1::PatientTableBeforeEdit(TDataSet*) { refuseLockedRecord(Xbase1
 void TDataModule1::IncidentTableBeforeEdit(TDataSet*) { refuseLockedRecord(IncidentXbase); }
 
 void TDataModule1::PatientTableBeforeDelete(TDataSet*) {
-    if (Fts1->Open(ftsPath(), FtsOpenA, FtsOpenB) != 0) {
+    if (openPatientFts(Fts1, ftsPath()) != 0) {
         Fts1->Close();
-        ShowMessage(IndexNotOpened);
+        ShowMessage(SFtsNotOpened);
         return;
     }
     const bool deleted = Fts1->Delete(Xbase1->RecNo()) >= 0;

@@ -4,6 +4,7 @@
 
 #include "app/DataModule.h"
 #include "app/FormOpener.h"
+#include "app/LookupListActions.h"
 #include "app/Schemas.h"
 #include "base/SysUtils.h"
 #include "controls/DBKing.h"
@@ -34,18 +35,12 @@
 
 namespace {
 
-// The values the patients' full-text index is opened with.
-constexpr int FtsOpenA = 20;
-constexpr int FtsOpenB = 0;
 // The library takes the key in a 256-byte zero-terminated buffer.
 constexpr size_t FtsKeyBufferSize = 256;
 // Page Up and Page Down move the exam page by this many pixels.
 constexpr int ExamPageStep = 242;
 
 const char* const NewRecordName = "<new>";
-const char* const IndexNotOpened = "IA Index did not open!";
-const char* const KeyNotReplaced = "Error adding IA key!";
-const char* const RecordLockedMessage = "This record currently locked by another user!";
 const char* const IndexedAsEmpty = "\"Indexed As\" field cannot be empty!";
 const char* const IndexedAsNew =
     "You must complete the \"Indexed As\" field with a valid patient name (lastname, firstname) to continue.";
@@ -154,7 +149,7 @@ bool TPatientInfoDlg::openPatient() {
     TDataModule1* m = DataModule1;
     const int recNo = m->Xbase1->RecNo();
     if (m->Xbase1->Locked(recNo)) {
-        ShowMessage(RecordLockedMessage);
+        ShowMessage(SRecordLockedByOther);
         return false;
     }
     const std::string id = IntToStr(std::llround(m->PatientTable->FieldByName("ID")->AsFloat()));
@@ -359,15 +354,15 @@ void TPatientInfoDlg::storeRecords() {
 
 void TPatientInfoDlg::FTSReplace() {
     TDataModule1* m = DataModule1;
-    if (m->Fts1->Open(Schemas::tableFileName(m->DataDirectory, "Patient.ia"), FtsOpenA, FtsOpenB) != 0)
-        ShowMessage(IndexNotOpened);
+    if (openPatientFts(m->Fts1, Schemas::tableFileName(m->DataDirectory, "Patient.ia")) != 0)
+        ShowMessage(SFtsNotOpened);
     std::string key = patientFtsKey(m->Xbase1);
     if (key.size() > FtsKeyBufferSize - 1)
         key.resize(FtsKeyBufferSize - 1);
     const int result = m->Fts1->Replace(key, m->Xbase1->RecNo());
     m->Fts1->Close();
     if (result < 0)
-        ShowMessage(KeyNotReplaced);
+        ShowMessage(SFtsKeyNotAdded);
 }
 
 void TPatientInfoDlg::OKbtnClick(TObject*) {

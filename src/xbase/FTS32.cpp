@@ -52,6 +52,8 @@ int TFts::Verify(const std::string& Key, const std::string& Text, int Mode) {
     return FtsVerify(handle_, Key.c_str(), Text.c_str(), Mode + 1);
 }
 
+int openPatientFts(TFts* Fts, const std::string& Path) { return Fts->Open(Path, 20, 0); }
+
 std::string patientFtsKey(TXbase* Engine) {
     static const std::string fields[] = {"RecName", "Addr", "Phone1", "Phone2", "SSN"};
     constexpr size_t usualKeySize = 111;

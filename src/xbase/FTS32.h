@@ -43,3 +43,11 @@ private:
 // upper-cased concatenation of RecName, Addr, Phone1, Phone2 and SSN, each
 // padded with blanks to its field's width.
 std::string patientFtsKey(TXbase* Engine);
+
+// Opens the patients' index at Path with the settings the program uses; 0
+// when opened.
+int openPatientFts(TFts* Fts, const std::string& Path);
+
+// What the patients' index reports when it cannot be opened or take a key.
+inline const char* const SFtsNotOpened = "IA Index did not open!";
+inline const char* const SFtsKeyNotAdded = "Error adding IA key!";
