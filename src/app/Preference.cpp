@@ -1,5 +1,7 @@
 #include "app/Preference.h"
 
+#include <tuple>
+
 #include "app/DataModule.h"
 #include "app/HelpFile.h"
 #include "app/MultiLineSetting.h"
@@ -35,6 +37,31 @@ TMaskEdit* placePhone(TWinControl* Parent, int Left, int Top) {
 
 void placeLabel(TWinControl* Parent, int Left, int Top, int Width, const std::string& Caption) {
     place<TLabel>(Parent, Left, Top + 3, Width, 16, Caption);
+}
+
+// The business name, address, city/state/zip and phone rows of a box, a row
+// every 26 pixels from Top; a second address line, when asked for, sits 24
+// under the first (none is placed otherwise).
+std::tuple<TEdit*, TEdit*, TEdit*, TEdit*, TEdit*, TEdit*, TMaskEdit*> placeAddress(TWinControl* Box, int Top,
+                                                                                   bool SecondLine) {
+    placeLabel(Box, 12, Top, 96, "Business Name");
+    TEdit* name = placeEdit<TEdit>(Box, 112, Top, 210, 27);
+    Top += 26;
+    placeLabel(Box, 12, Top, 96, "Address");
+    TEdit* address = placeEdit<TEdit>(Box, 112, Top, 210, 27);
+    TEdit* address2 = nullptr;
+    if (SecondLine) {
+        Top += 24;
+        address2 = placeEdit<TEdit>(Box, 112, Top, 210, 27);
+    }
+    Top += 26;
+    placeLabel(Box, 12, Top, 96, "City/State/Zip");
+    TEdit* city = placeEdit<TEdit>(Box, 112, Top, 120, 13);
+    TEdit* state = placeEdit<TEdit>(Box, 236, Top, 30, 2);
+    TEdit* zip = placeEdit<TEdit>(Box, 270, Top, 84, 10);
+    Top += 26;
+    placeLabel(Box, 12, Top, 96, "Phone");
+    return {name, address, address2, city, state, zip, placePhone(Box, 112, Top)};
 }
 
 TTabSheet* placeSheet(TForm* Form, TPageControl* Pages, const std::string& Caption) {
@@ -99,18 +126,8 @@ void TPreferencesDlg::buildReceiptPage() {
     placeLabel(page, 174, 134, 220, "Copy/Copies of each receipt.");
 
     ReceiptAddressBox = place<TGroupBox>(page, 8, 164, 400, 152, "Your business address at top of receipt");
-    TGroupBox* box = ReceiptAddressBox;
-    placeLabel(box, 12, 22, 96, "Business Name");
-    ReceiptNameEdit = placeEdit<TEdit>(box, 112, 22, 210, 27);
-    placeLabel(box, 12, 48, 96, "Address");
-    ReceiptAddress1Edit = placeEdit<TEdit>(box, 112, 48, 210, 27);
-    ReceiptAddress2Edit = placeEdit<TEdit>(box, 112, 72, 210, 27);
-    placeLabel(box, 12, 98, 96, "City/State/Zip");
-    ReceiptCityEdit = placeEdit<TEdit>(box, 112, 98, 120, 13);
-    ReceiptStateEdit = placeEdit<TEdit>(box, 236, 98, 30, 2);
-    ReceiptZipEdit = placeEdit<TEdit>(box, 270, 98, 84, 10);
-    placeLabel(box, 12, 124, 96, "Phone");
-    ReceiptPhoneEdit = placePhone(box, 112, 124);
+    std::tie(ReceiptNameEdit, ReceiptAddress1Edit, ReceiptAddress2Edit, ReceiptCityEdit, ReceiptStateEdit,
+             ReceiptZipEdit, ReceiptPhoneEdit) = placeAddress(ReceiptAddressBox, 22, true);
 }
 
 void TPreferencesDlg::buildInsurancePage() {
@@ -126,17 +143,9 @@ void TPreferencesDlg::buildInsurancePage() {
     YOffsetEdit = placeEdit<TEdit>(HCFABox, 290, 46, 50, 5);
 
     BillingBox = place<TGroupBox>(page, 8, 88, 400, 152, "Physician/Suppliers Billing Address and Information");
+    std::tie(BillNameEdit, BillAddrsEdit, std::ignore, BillCityEdit, BillStateEdit, BillZipEdit, BillPhoneEdit) =
+        placeAddress(BillingBox, 20, false);
     TGroupBox* box = BillingBox;
-    placeLabel(box, 12, 20, 96, "Business Name");
-    BillNameEdit = placeEdit<TEdit>(box, 112, 20, 210, 27);
-    placeLabel(box, 12, 46, 96, "Address");
-    BillAddrsEdit = placeEdit<TEdit>(box, 112, 46, 210, 27);
-    placeLabel(box, 12, 72, 96, "City/State/Zip");
-    BillCityEdit = placeEdit<TEdit>(box, 112, 72, 120, 13);
-    BillStateEdit = placeEdit<TEdit>(box, 236, 72, 30, 2);
-    BillZipEdit = placeEdit<TEdit>(box, 270, 72, 84, 10);
-    placeLabel(box, 12, 98, 96, "Phone");
-    BillPhoneEdit = placePhone(box, 112, 98);
     placeLabel(box, 12, 124, 96, "PIN#");
     BillPinEdit = placeEdit<TEdit>(box, 112, 124, 100, 12);
     placeLabel(box, 226, 124, 40, "GRP#");
