@@ -18,6 +18,17 @@ namespace {
 
 constexpr const char* NewName = "<new>";
 
+// Gives the new record the number after Last in Field and commits it, then
+// lets the append lock go; a failure lets it go too.
+void commitNextNumber(TTable* Table, TXbase* Engine, const char* Field, double& Last) {
+    RecordNumbers::releasingOnFailure(Engine, [&] {
+        Last += 1;
+        Table->FieldByName(Field)->SetAsFloat(Last);
+        Engine->Commit();
+    });
+    Engine->unlockAppend();
+}
+
 }  // namespace
 
 void TDataModule1::hookTableEvents() {
@@ -167,12 +178,7 @@ void TDataModule1::SalesTableBeforeInsert(TDataSet*) {
 }
 
 void TDataModule1::SalesTableNewRecord(TDataSet*) {
-    RecordNumbers::releasingOnFailure(SalesXbase, [&] {
-        LastSalesID += 1;
-        SalesTable->FieldByName("RECEIPT")->SetAsFloat(LastSalesID);
-        SalesXbase->Commit();
-    });
-    SalesXbase->unlockAppend();
+    commitNextNumber(SalesTable, SalesXbase, "RECEIPT", LastSalesID);
     // Logged once the receipt is in the file: a log that cannot be written
     // is reported and the receipt keeps its number.
     if (!ReceiptLog::Append(DataDirectory, ReceiptLog::Line(Now(), SalesRecNo, SalesRecCount)))
@@ -198,12 +204,7 @@ void TDataModule1::PaymentTableBeforeInsert(TDataSet*) {
 }
 
 void TDataModule1::PaymentTableNewRecord(TDataSet*) {
-    RecordNumbers::releasingOnFailure(PaymentXbase, [&] {
-        LastPaymentID += 1;
-        PaymentTable->FieldByName("ID")->SetAsFloat(LastPaymentID);
-        PaymentXbase->Commit();
-    });
-    PaymentXbase->unlockAppend();
+    commitNextNumber(PaymentTable, PaymentXbase, "ID", LastPaymentID);
     PaymentTable->Edit();
 }
 
@@ -212,12 +213,7 @@ void TDataModule1::DepositTableBeforeInsert(TDataSet*) {
 }
 
 void TDataModule1::DepositTableNewRecord(TDataSet*) {
-    RecordNumbers::releasingOnFailure(DepositXbase, [&] {
-        LastDepositID += 1;
-        DepositTable->FieldByName("ID")->SetAsFloat(LastDepositID);
-        DepositXbase->Commit();
-    });
-    DepositXbase->unlockAppend();
+    commitNextNumber(DepositTable, DepositXbase, "ID", LastDepositID);
     DepositTable->Edit();
 }
 
