@@ -111,42 +111,43 @@ void PatientNew(TLookupListForm& List, bool SelectKind) {
     List.ShowInfo();
 }
 
-void PlainNew(TLookupListForm& List, const std::string& Tag) {
+// Puts the list on Tag, adds the new record with Add and leaves the list on
+// it ("<NEW>" sorts it first), its edit focused.
+template <class Add>
+void addNew(TLookupListForm& List, const std::string& Tag, Add add) {
     TTable* table = List.Table();
     TXbase* engine = List.Engine();
     table->SetIndexName(Tag);
     engine->Seek("<NEW>");
-    table->Insert();
-    table->Post();
+    add(table, engine);
     engine->Seek("<NEW>");
     FocusEdit(List);
+}
+
+void PlainNew(TLookupListForm& List, const std::string& Tag) {
+    addNew(List, Tag, [](TTable* table, TXbase*) {
+        table->Insert();
+        table->Post();
+    });
 }
 
 void CodedNew(TLookupListForm& List) {
-    TTable* table = List.Table();
-    TXbase* engine = List.Engine();
-    table->SetIndexName("ID");
-    engine->Seek("<NEW>");
-    table->Append();
-    table->FieldByName("ID")->SetAsString("<new>");
-    table->Post();
-    engine->Seek("<NEW>");
-    FocusEdit(List);
+    addNew(List, "ID", [](TTable* table, TXbase*) {
+        table->Append();
+        table->FieldByName("ID")->SetAsString("<new>");
+        table->Post();
+    });
 }
 
 void ItemNew(TLookupListForm& List) {
-    TTable* table = List.Table();
-    TXbase* engine = List.Engine();
-    table->SetIndexName("ID");
-    engine->Seek("<NEW>");
-    table->Append();
-    table->Post();
-    table->First();
-    table->Edit();
-    table->FieldByName("ID")->SetAsString("<new>");
-    engine->Commit();
-    engine->Seek("<NEW>");
-    FocusEdit(List);
+    addNew(List, "ID", [](TTable* table, TXbase* engine) {
+        table->Append();
+        table->Post();
+        table->First();
+        table->Edit();
+        table->FieldByName("ID")->SetAsString("<new>");
+        engine->Commit();
+    });
 }
 
 void ClaimNew(TLookupListForm& List) {
