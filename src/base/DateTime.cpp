@@ -422,38 +422,38 @@ std::string TimeToStr(TDateTime Value) { return FormatDateTime("tt", Value); }
 
 std::string DateTimeToStr(TDateTime Value) { return FormatDateTime("c", Value); }
 
-bool TryStrToDate(const std::string& S, TDateTime& Value) {
+namespace {
+
+// Value is set only when the whole of S scans.
+bool scanWhole(const std::string& S, TDateTime& Value, bool (*Scan)(Scanner&, TDateTime&)) {
     Scanner in(S);
     TDateTime v;
-    if (!scanDate(in, v) || !in.atEnd()) return false;
+    if (!Scan(in, v) || !in.atEnd()) return false;
     Value = v;
     return true;
 }
 
-TDateTime StrToDate(const std::string& S) {
+// The value S gives, or EConvertError naming What it is not.
+TDateTime converted(const std::string& S, bool (*TryConvert)(const std::string&, TDateTime&), const char* What) {
     TDateTime v;
-    if (!TryStrToDate(S, v)) throw EConvertError("'" + S + "' is not a valid date");
+    if (!TryConvert(S, v)) throw EConvertError("'" + S + "' is not a valid " + What);
     return v;
 }
+
+}  // namespace
+
+bool TryStrToDate(const std::string& S, TDateTime& Value) { return scanWhole(S, Value, scanDate); }
+
+TDateTime StrToDate(const std::string& S) { return converted(S, TryStrToDate, "date"); }
 
 TDateTime StrToDateDef(const std::string& S, TDateTime Default) {
     TDateTime v;
     return TryStrToDate(S, v) ? v : Default;
 }
 
-bool TryStrToTime(const std::string& S, TDateTime& Value) {
-    Scanner in(S);
-    TDateTime v;
-    if (!scanTime(in, v) || !in.atEnd()) return false;
-    Value = v;
-    return true;
-}
+bool TryStrToTime(const std::string& S, TDateTime& Value) { return scanWhole(S, Value, scanTime); }
 
-TDateTime StrToTime(const std::string& S) {
-    TDateTime v;
-    if (!TryStrToTime(S, v)) throw EConvertError("'" + S + "' is not a valid time");
-    return v;
-}
+TDateTime StrToTime(const std::string& S) { return converted(S, TryStrToTime, "time"); }
 
 bool TryStrToDateTime(const std::string& S, TDateTime& Value) {
     Scanner in(S);
@@ -464,8 +464,4 @@ bool TryStrToDateTime(const std::string& S, TDateTime& Value) {
     return true;
 }
 
-TDateTime StrToDateTime(const std::string& S) {
-    TDateTime v;
-    if (!TryStrToDateTime(S, v)) throw EConvertError("'" + S + "' is not a valid date and time");
-    return v;
-}
+TDateTime StrToDateTime(const std::string& S) { return converted(S, TryStrToDateTime, "date and time"); }
