@@ -232,6 +232,20 @@ void update(const std::string& path, const std::string& fileName, Change change)
     if (!writeFile(path, text.content())) throw EIniFileException("Unable to write to " + fileName);
 }
 
+// Replaces the lines of Strings with those Fill adds, as one update.
+template <class Fill>
+void refill(TStrings& Strings, Fill fill) {
+    Strings.BeginUpdate();
+    try {
+        Strings.Clear();
+        fill();
+    } catch (...) {
+        Strings.EndUpdate();
+        throw;
+    }
+    Strings.EndUpdate();
+}
+
 }  // namespace
 
 std::string TIniFile::mappedPath() const {
@@ -295,44 +309,26 @@ TDateTime TIniFile::ReadDate(const std::string& Section, const std::string& Iden
 
 void TIniFile::ReadSection(const std::string& Section, TStrings& Strings) const {
     std::vector<std::string> keys = load(mappedPath()).keys(trimBlanks(Section));
-    Strings.BeginUpdate();
-    try {
-        Strings.Clear();
+    refill(Strings, [&] {
         for (const std::string& k : keys) Strings.Add(k);
-    } catch (...) {
-        Strings.EndUpdate();
-        throw;
-    }
-    Strings.EndUpdate();
+    });
 }
 
 void TIniFile::ReadSections(TStrings& Strings) const {
     std::vector<std::string> sections = load(mappedPath()).sections();
-    Strings.BeginUpdate();
-    try {
-        Strings.Clear();
+    refill(Strings, [&] {
         for (const std::string& s : sections) Strings.Add(s);
-    } catch (...) {
-        Strings.EndUpdate();
-        throw;
-    }
-    Strings.EndUpdate();
+    });
 }
 
 void TIniFile::ReadSectionValues(const std::string& Section, TStrings& Strings) const {
     // One reading of the file for all the values, so they belong together.
     IniText text = load(mappedPath());
     std::string section = trimBlanks(Section);
-    Strings.BeginUpdate();
-    try {
-        Strings.Clear();
+    refill(Strings, [&] {
         for (const std::string& k : text.keys(section))
             Strings.Add(k + "=" + unquote(text.line(text.findKey(section, k)).value));
-    } catch (...) {
-        Strings.EndUpdate();
-        throw;
-    }
-    Strings.EndUpdate();
+    });
 }
 
 void TIniFile::EraseSection(const std::string& Section) {
