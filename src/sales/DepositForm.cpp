@@ -14,6 +14,7 @@
 #include "reporting/RSSystem.h"
 #include "sales/DepositDocument.h"
 #include "sales/DepositRecord.h"
+#include "sales/FormParts.h"
 #include "ui/Application.h"
 #include "ui/Colors.h"
 #include "ui/DBCtrls.h"
@@ -36,12 +37,6 @@ const char* const MoneyFormat = "0.00";
 constexpr int TagColumn = 0;
 
 TDataModule1& Module() { return *DataModule1; }
-
-template <class Control>
-void setEditable(Control* C, bool Editable) {
-    C->SetReadOnly(!Editable);
-    C->SetColor(Editable ? clWindow : clScrollBar);
-}
 
 // A figure in a lowered bevel, right-aligned.
 TLabel* placeFigure(TWinControl* Parent, int Left, int Top, TBevel*& Bevel) {
@@ -100,18 +95,12 @@ void TDepositForm::placeControls() {
 
     ButtonPanel = place<TPanel>(this, 536, 0, 124, 470);
     ButtonPanel->SetCaption("");
-    int top = 12;
-    auto button = [&](const char* Name, const char* Caption) {
-        auto* made = place<TBitBtn>(ButtonPanel, 18, top, 88, 28, Caption);
-        made->SetName(Name);
-        top += 40;
-        return made;
-    };
-    SaveBtn = button("SaveBtn", "&Save");
-    OpenBtn = button("OpenBtn", "&Open");
-    PrintBtn = button("PrintBtn", "&Print");
-    DeleteBtn = button("DeleteBtn", "&Delete");
-    NewBtn = button("NewBtn", "&New");
+    TButtonColumn button(ButtonPanel, 18);
+    SaveBtn = button.add("SaveBtn", "&Save");
+    OpenBtn = button.add("OpenBtn", "&Open");
+    PrintBtn = button.add("PrintBtn", "&Print");
+    DeleteBtn = button.add("DeleteBtn", "&Delete");
+    NewBtn = button.add("NewBtn", "&New");
 
     ReportSystem1 = new TReportSystem(this);
     ReportSystem1->SetName("ReportSystem1");

@@ -11,6 +11,7 @@
 #include "controls/Qmdbgrid.h"
 #include "data/Fields.h"
 #include "sales/CashDrawer.h"
+#include "sales/FormParts.h"
 #include "sales/PaymentDocument.h"
 #include "serial/SerPort.h"
 #include "ui/Colors.h"
@@ -40,13 +41,6 @@ std::string upper(std::string s) {
         if (c >= 'a' && c <= 'z')
             c = static_cast<char>(c - 'a' + 'A');
     return s;
-}
-
-// Editable on the window colour, or read-only on the scroll-bar colour.
-template <class Control>
-void setEditable(Control* C, bool Editable) {
-    C->SetReadOnly(!Editable);
-    C->SetColor(Editable ? clWindow : clScrollBar);
 }
 
 }  // namespace
@@ -151,19 +145,13 @@ void TPaymentForm::placeControls() {
 
     ButtonPanel = place<TPanel>(this, 520, 0, 120, 468);
     ButtonPanel->SetCaption("");
-    int top = 12;
-    auto button = [&](const char* Name, const char* Caption) {
-        auto* made = place<TBitBtn>(ButtonPanel, 16, top, 88, 28, Caption);
-        made->SetName(Name);
-        top += 40;
-        return made;
-    };
-    SaveBtn = button("SaveBtn", "&Save");
-    OpenBitBtn = button("OpenBitBtn", "&Open");
-    CashDrawerBtn = button("CashDrawerBtn", "Cash Drawer");
-    DeleteBtn = button("DeleteBtn", "&Delete");
-    NewBtn = button("NewBtn", "&New");
-    StatementBtn = button("StatementBtn", "&Statement");
+    TButtonColumn button(ButtonPanel, 16);
+    SaveBtn = button.add("SaveBtn", "&Save");
+    OpenBitBtn = button.add("OpenBitBtn", "&Open");
+    CashDrawerBtn = button.add("CashDrawerBtn", "Cash Drawer");
+    DeleteBtn = button.add("DeleteBtn", "&Delete");
+    NewBtn = button.add("NewBtn", "&New");
+    StatementBtn = button.add("StatementBtn", "&Statement");
     DeleteBtn->SetEnabled(false);
 
     bindEvent(OnActivate, this, &TPaymentForm::FormActivate);
