@@ -183,6 +183,13 @@ void TReportFiler::writeGraphic(const TGraphic* Graphic) {
     write(bytes.data(), bytes.size());
 }
 
+void TReportFiler::writeRectRecord(std::uint8_t Code, double X1, double Y1, double X2, double Y2) {
+    if (!drawing()) return;
+    writeByte(Code);
+    writeRect(X1, Y1, X2, Y2);
+    afterDrawing();
+}
+
 void TReportFiler::writeEightSingles(std::uint8_t Code, const std::array<double, 8>& Values) {
     if (!drawing()) return;
     writeByte(Code);
@@ -459,12 +466,7 @@ bool TReportFiler::SelectBin(const std::string& Name) {
 
 // ---------------------------------------------------------------- drawing records
 
-void TReportFiler::TabRectangle(double X1, double Y1, double X2, double Y2) {
-    if (!drawing()) return;
-    writeByte(rcTabRectangle);
-    writeRect(X1, Y1, X2, Y2);
-    afterDrawing();
-}
+void TReportFiler::TabRectangle(double X1, double Y1, double X2, double Y2) { writeRectRecord(rcTabRectangle, X1, Y1, X2, Y2); }
 
 void TReportFiler::Arc(double X1, double Y1, double X2, double Y2, double X3, double Y3, double X4, double Y4) {
     writeEightSingles(rcArc, {X1, Y1, X2, Y2, X3, Y3, X4, Y4});
@@ -501,26 +503,11 @@ void TReportFiler::Draw(double X, double Y, TGraphic* Graphic) {
     afterDrawing();
 }
 
-void TReportFiler::DrawFocusRect(double X1, double Y1, double X2, double Y2) {
-    if (!drawing()) return;
-    writeByte(rcDrawFocusRect);
-    writeRect(X1, Y1, X2, Y2);
-    afterDrawing();
-}
+void TReportFiler::DrawFocusRect(double X1, double Y1, double X2, double Y2) { writeRectRecord(rcDrawFocusRect, X1, Y1, X2, Y2); }
 
-void TReportFiler::Ellipse(double X1, double Y1, double X2, double Y2) {
-    if (!drawing()) return;
-    writeByte(rcEllipse);
-    writeRect(X1, Y1, X2, Y2);
-    afterDrawing();
-}
+void TReportFiler::Ellipse(double X1, double Y1, double X2, double Y2) { writeRectRecord(rcEllipse, X1, Y1, X2, Y2); }
 
-void TReportFiler::FillRect(double X1, double Y1, double X2, double Y2) {
-    if (!drawing()) return;
-    writeByte(rcFillRect);
-    writeRect(X1, Y1, X2, Y2);
-    afterDrawing();
-}
+void TReportFiler::FillRect(double X1, double Y1, double X2, double Y2) { writeRectRecord(rcFillRect, X1, Y1, X2, Y2); }
 
 void TReportFiler::FloodFill(double X, double Y, TColor Color, TFillStyle Style) {
     if (!drawing()) return;
@@ -531,12 +518,7 @@ void TReportFiler::FloodFill(double X, double Y, TColor Color, TFillStyle Style)
     afterDrawing();
 }
 
-void TReportFiler::FrameRect(double X1, double Y1, double X2, double Y2) {
-    if (!drawing()) return;
-    writeByte(rcFrameRect);
-    writeRect(X1, Y1, X2, Y2);
-    afterDrawing();
-}
+void TReportFiler::FrameRect(double X1, double Y1, double X2, double Y2) { writeRectRecord(rcFrameRect, X1, Y1, X2, Y2); }
 
 void TReportFiler::MoveTo(double X, double Y) {
     outputGuard();
@@ -611,12 +593,7 @@ void TReportFiler::PrintImageRect(double X1, double Y1, double X2, double Y2, TS
     afterDrawing();
 }
 
-void TReportFiler::Rectangle(double X1, double Y1, double X2, double Y2) {
-    if (!drawing()) return;
-    writeByte(rcRectangle);
-    writeRect(X1, Y1, X2, Y2);
-    afterDrawing();
-}
+void TReportFiler::Rectangle(double X1, double Y1, double X2, double Y2) { writeRectRecord(rcRectangle, X1, Y1, X2, Y2); }
 
 void TReportFiler::RoundRect(double X1, double Y1, double X2, double Y2, double X3, double Y3) {
     if (!drawing()) return;

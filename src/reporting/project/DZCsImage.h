@@ -14,8 +14,10 @@
 
 #include "reporting/project/DZClass.h"
 
+class TBitmap;
 class TDuzuDataView;
 class TGraphic;
+class TMetafile;
 
 enum TMatchSide { msWidth, msHeight, msBoth, msInside };
 
@@ -80,35 +82,38 @@ protected:
     TGraphic* storedGraphic() const override;
 };
 
-class TDuzuBitmap : public TDuzuGraphicImage {
+// An image whose stored graphic and blob bytes are a graphic of kind G
+// (made for TBitmap and TMetafile).
+template <class G>
+class TDuzuImageOf : public TDuzuGraphicImage {
 public:
-    explicit TDuzuBitmap(TComponent* AOwner);
-    ~TDuzuBitmap() override;
+    explicit TDuzuImageOf(TComponent* AOwner);
+    ~TDuzuImageOf() override;
     TGraphic* Image() const override;
     void SetImage(TGraphic* Value) override;
 
 protected:
     std::unique_ptr<TGraphic> graphicFromBytes(const std::string& Bytes) const override;
-    std::unique_ptr<TGraphic> graphicFromFile(const std::string& FileName) const override;
 
 private:
     std::unique_ptr<TGraphic> image_;
 };
 
-class TDuzuMetaFile : public TDuzuGraphicImage {
+class TDuzuBitmap : public TDuzuImageOf<TBitmap> {
 public:
-    explicit TDuzuMetaFile(TComponent* AOwner);
-    ~TDuzuMetaFile() override;
-    TGraphic* Image() const override;
-    void SetImage(TGraphic* Value) override;
+    using TDuzuImageOf::TDuzuImageOf;
 
 protected:
-    std::unique_ptr<TGraphic> graphicFromBytes(const std::string& Bytes) const override;
+    std::unique_ptr<TGraphic> graphicFromFile(const std::string& FileName) const override;
+};
+
+class TDuzuMetaFile : public TDuzuImageOf<TMetafile> {
+public:
+    using TDuzuImageOf::TDuzuImageOf;
+
+protected:
     std::unique_ptr<TGraphic> graphicFromFile(const std::string& FileName) const override;
     bool drawable() const override { return false; }
-
-private:
-    std::unique_ptr<TGraphic> image_;
 };
 
 // Registers the bitmap and metafile components and the stored graphics'

@@ -282,23 +282,17 @@ bool TRSCustomConnection::HandleRequest() {
     }
 }
 
-bool TRSCustomConnection::atEof() {
-    bool eof = false;
-    if (OnEOF)
-        OnEOF(this, eof);
-    else
-        eof = DoEOF();
-    return eof;
+bool TRSCustomConnection::ask(const TRSEOFEvent& Event, bool (TRSCustomConnection::*Default)(), bool Answer) {
+    if (!Event) return (this->*Default)();
+    Event(this, Answer);
+    return Answer;
 }
+
+bool TRSCustomConnection::atEof() { return ask(OnEOF, &TRSCustomConnection::DoEOF, false); }
 
 bool TRSCustomConnection::rowValid() {
     if (localFilter_ && !rowPasses_) return false;
-    bool valid = true;
-    if (OnValidateRow)
-        OnValidateRow(this, valid);
-    else
-        valid = DoValidateRow();
-    return valid;
+    return ask(OnValidateRow, &TRSCustomConnection::DoValidateRow, true);
 }
 
 void TRSCustomConnection::getRow() {
