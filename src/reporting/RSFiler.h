@@ -143,6 +143,12 @@ private:
     void writeEightSingles(std::uint8_t Code, const std::array<double, 8>& Values);
     void writePoints(std::uint8_t Code, const std::vector<std::pair<double, double>>& Points);
     void textRecord(std::uint8_t Code, const std::string& Text, double X, double Width, bool WithWidth);
+    // A state record: Code, then Value written as a Written (a string, a
+    // single, a long or a byte), when Value differs from Cached, the
+    // stream's, or all state is written again; Cached takes Value. True
+    // when written.
+    template <class Written, class T>
+    bool writeState(std::uint8_t Code, const T& Value, T& Cached);
     void afterDrawing();
 
     // ---- state records

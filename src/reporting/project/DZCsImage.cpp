@@ -25,24 +25,20 @@ TDuzuImageSize matchSideSize(TMatchSide MatchSide, double Width, double Height, 
     return {Width, Height};
 }
 
-TDuzuBaseImage::TDuzuBaseImage(TComponent* AOwner) : TDuzuControl(AOwner) {}
+TDuzuBaseImage::TDuzuBaseImage(TComponent* AOwner) : TDuzuControl(AOwner), TDuzuFieldLink(this) {}
 
 TDuzuBaseImage::~TDuzuBaseImage() = default;
 
-void TDuzuBaseImage::SetDataView(TDuzuProjectItem* Value) {
-    setReference(this, dataView_, Value);
-}
-
 void TDuzuBaseImage::Notification(TComponent* AComponent, TOperation Operation) {
     TDuzuControl::Notification(AComponent, Operation);
-    if (Operation == opRemove && AComponent == dataView_) dataView_ = nullptr;
+    if (Operation == opRemove) fieldViewRemoved(AComponent);
 }
 
 TDuzuBaseImage::Source TDuzuBaseImage::findGraphic(std::unique_ptr<TGraphic>& Owned, TGraphic*& Graphic) const {
     Graphic = nullptr;
-    auto* view = dynamic_cast<TDuzuDataView*>(dataView_);
-    if (view != nullptr && !dataField_.empty()) {
-        TDuzuDataField* field = view->FindField(dataField_);
+    TDuzuDataView* view = fieldView();
+    if (view != nullptr && !DataField().empty()) {
+        TDuzuDataField* field = view->FindField(DataField());
         if (field == nullptr) return Source::None;
         if (field->IsNull()) return Source::Null;
         // Blobs carry the graphic itself; any other field names its file.

@@ -13,9 +13,9 @@
 #include <string>
 
 #include "reporting/project/DZClass.h"
+#include "reporting/project/DZData.h"
 
 class TBitmap;
-class TDuzuDataView;
 class TGraphic;
 class TMetafile;
 
@@ -31,7 +31,7 @@ struct TDuzuImageSize {
 TDuzuImageSize matchSideSize(TMatchSide MatchSide, double Width, double Height, double GraphicWidth,
                              double GraphicHeight);
 
-class TDuzuBaseImage : public TDuzuControl {
+class TDuzuBaseImage : public TDuzuControl, public TDuzuFieldLink {
 public:
     explicit TDuzuBaseImage(TComponent* AOwner);
     ~TDuzuBaseImage() override;
@@ -40,10 +40,6 @@ public:
     void SetMatchSide(TMatchSide Value) { matchSide_ = Value; }
     const std::string& FileLink() const { return fileLink_; }
     void SetFileLink(const std::string& Value) { fileLink_ = Value; }
-    TDuzuProjectItem* DataView() const { return dataView_; }
-    void SetDataView(TDuzuProjectItem* Value);
-    const std::string& DataField() const { return dataField_; }
-    void SetDataField(const std::string& Value) { dataField_ = Value; }
 
     void PrintSelf(TBaseReport* Engine) override;
     void Notification(TComponent* AComponent, TOperation Operation) override;
@@ -66,8 +62,6 @@ private:
 
     TMatchSide matchSide_ = msWidth;
     std::string fileLink_;
-    TDuzuProjectItem* dataView_ = nullptr;
-    std::string dataField_;
 };
 
 // An image whose graphic may be stored in the project (Image).
