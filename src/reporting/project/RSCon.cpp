@@ -266,20 +266,14 @@ bool TRSCustomConnection::HandleRequest() {
             run(OnGetSorts, &TRSCustomConnection::DoGetSorts);
             buffer.FinishMessage();
             return true;
-        case kReqSetSort:
-            run(OnSetSort, &TRSCustomConnection::DoSetSort);
-            buffer.FinishEmpty();
-            return true;
-        case kReqOpen:
-            run(OnOpen, &TRSCustomConnection::DoOpen);
-            buffer.FinishEmpty();
-            return true;
-        case kReqRestore:
-            run(OnRestore, &TRSCustomConnection::DoRestore);
-            buffer.FinishEmpty();
-            return true;
+        case kReqSetSort: run(OnSetSort, &TRSCustomConnection::DoSetSort); break;
+        case kReqOpen: run(OnOpen, &TRSCustomConnection::DoOpen); break;
+        case kReqRestore: run(OnRestore, &TRSCustomConnection::DoRestore); break;
         default: return false;
     }
+    // The requests that only set something are answered with an empty reply.
+    buffer.FinishEmpty();
+    return true;
 }
 
 bool TRSCustomConnection::ask(const TRSEOFEvent& Event, bool (TRSCustomConnection::*Default)(), bool Answer) {
