@@ -5,6 +5,7 @@
 #include <cstring>
 #include <exception>
 #include <iterator>
+#include <type_traits>
 
 #include "base/DateTime.h"
 #include "base/SysUtils.h"
