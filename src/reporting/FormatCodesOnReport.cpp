@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "base/SysUtils.h"
+#include "reporting/FontKeeper.h"
 #include "reporting/RSBase.h"
 #include "reporting/ReportRounding.h"
 #include "reporting/TextFormatCodes.h"
@@ -19,21 +20,6 @@ void resetStyle(TFontState& font) {
     font.Color = clBlack;
     font.Pitch = fpDefault;
 }
-
-// Keeps the report's font across a measurement.
-class FontKeeper {
-public:
-    explicit FontKeeper(TBaseReport* report) : report_(report), saved_(report->GetFontState()) {}
-    ~FontKeeper() {
-        try { report_->SetFontState(saved_); } catch (const Exception&) {}
-    }
-    FontKeeper(const FontKeeper&) = delete;
-    FontKeeper& operator=(const FontKeeper&) = delete;
-
-private:
-    TBaseReport* report_;
-    TFontState saved_;
-};
 
 }  // namespace
 
@@ -93,7 +79,7 @@ void PrintNextPiece(TBaseReport* Report, const std::string& Text, int& Index, st
 }
 
 int CodedTextWidth(TBaseReport* Report, const std::string& Text) {
-    FontKeeper keep(Report);
+    TFontKeeper keep(Report);
     int total = 0;
     int index = 1;
     const int end = static_cast<int>(Text.size());
@@ -119,7 +105,7 @@ int PlainTextWidth(TBaseReport* Report, const std::string& Text, int Start) {
 }
 
 double CodedLineHeight(TBaseReport* Report, const std::string& Text) {
-    FontKeeper keep(Report);
+    TFontKeeper keep(Report);
     double tallest = Report->FontHeight();
     int index = 1;
     const int end = static_cast<int>(Text.size());

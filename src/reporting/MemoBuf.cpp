@@ -5,6 +5,7 @@
 
 #include "base/Streams.h"
 #include "base/SysUtils.h"
+#include "reporting/FontKeeper.h"
 #include "reporting/RSBase.h"
 #include "reporting/ReportRounding.h"
 
@@ -23,24 +24,9 @@ constexpr double MemoHeightLimit = 99999999.0;
 bool isBlank(char c) { return c == ' ' || c == '\t'; }
 bool isWordEnd(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 
-// Keeps a report's font across a measurement.
-class KeepFont {
-public:
-    explicit KeepFont(TBaseReport* report) : report_(report), font_(report->GetFontState()) {}
-    ~KeepFont() {
-        try { report_->SetFontState(font_); } catch (const Exception&) {}
-    }
-    KeepFont(const KeepFont&) = delete;
-    KeepFont& operator=(const KeepFont&) = delete;
-
-private:
-    TBaseReport* report_;
-    TFontState font_;
-};
-
 // The font state of the tallest font a coded line selects.
 TFontState tallestFont(TBaseReport* report, const std::string& line) {
-    KeepFont keep(report);
+    TFontKeeper keep(report);
     TFontState tallest = report->GetFontState();
     bool any = false;
     const int end = static_cast<int>(line.size());
@@ -349,7 +335,7 @@ std::string TMemoBuf::GetLine(bool& EndOfParagraph) {
 int TMemoBuf::MemoLinesLeft() {
     checkReport();
     const State saved = saveState();
-    KeepFont keep(BaseReport);
+    TFontKeeper keep(BaseReport);
     int count = 0;
     bool endOfParagraph;
     while (Pos < Size()) {
@@ -382,7 +368,7 @@ double TMemoBuf::PrintLines(int Lines, bool PrintTabs) {
         bool endOfParagraph;
         std::string line;
         {
-            KeepFont keep(report);
+            TFontKeeper keep(report);
             line = GetLine(endOfParagraph);
         }
         if (lineHeightsByFont()) {
@@ -450,7 +436,7 @@ double TMemoBuf::MemoHeightMax(double Limit) {
         while (Pos < Size()) {
             std::string line;
             {
-                KeepFont keep(BaseReport);
+                TFontKeeper keep(BaseReport);
                 line = GetLine(endOfParagraph);
             }
             const double height = codedLineHeight(line);

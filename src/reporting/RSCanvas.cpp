@@ -1,6 +1,7 @@
 #include "reporting/RSCanvas.h"
 
 #include <algorithm>
+#include <array>
 #include <utility>
 
 #include "base/Streams.h"
@@ -39,6 +40,24 @@ std::string spreadLetters(const std::string& text, int& count) {
         spread += c;
     }
     return spread;
+}
+
+// Points in units as device pixels.
+std::vector<TPoint> devicePoints(const TBaseReport& Report, const std::vector<std::pair<double, double>>& Points) {
+    std::vector<TPoint> points;
+    for (const auto& [x, y] : Points) points.push_back({Report.xUnitsToDevice(x), Report.yUnitsToDevice(y)});
+    return points;
+}
+
+// An arc, chord or pie: Shape drawn through four points given in units.
+using TArcShape = void (TCanvas::*)(int, int, int, int, int, int, int, int);
+void drawArcShape(const TBaseReport& Report, TCanvas* Canvas, TArcShape Shape, const std::array<double, 8>& Units) {
+    std::array<int, 8> p{};
+    for (std::size_t i = 0; i < p.size(); i += 2) {
+        p[i] = Report.xUnitsToDevice(Units[i]);
+        p[i + 1] = Report.yUnitsToDevice(Units[i + 1]);
+    }
+    (Canvas->*Shape)(p[0], p[1], p[2], p[3], p[4], p[5], p[6], p[7]);
 }
 
 }  // namespace
@@ -243,34 +262,27 @@ void TCanvasReport::RoundRect(double X1, double Y1, double X2, double Y2, double
 
 void TCanvasReport::Arc(double X1, double Y1, double X2, double Y2, double X3, double Y3, double X4, double Y4) {
     if (!guardDrawing()) return;
-    GetCanvas()->Arc(xUnitsToDevice(X1), yUnitsToDevice(Y1), xUnitsToDevice(X2), yUnitsToDevice(Y2),
-                     xUnitsToDevice(X3), yUnitsToDevice(Y3), xUnitsToDevice(X4), yUnitsToDevice(Y4));
+    drawArcShape(*this, GetCanvas(), &TCanvas::Arc, {X1, Y1, X2, Y2, X3, Y3, X4, Y4});
 }
 
 void TCanvasReport::Chord(double X1, double Y1, double X2, double Y2, double X3, double Y3, double X4, double Y4) {
     if (!guardDrawing()) return;
-    GetCanvas()->Chord(xUnitsToDevice(X1), yUnitsToDevice(Y1), xUnitsToDevice(X2), yUnitsToDevice(Y2),
-                       xUnitsToDevice(X3), yUnitsToDevice(Y3), xUnitsToDevice(X4), yUnitsToDevice(Y4));
+    drawArcShape(*this, GetCanvas(), &TCanvas::Chord, {X1, Y1, X2, Y2, X3, Y3, X4, Y4});
 }
 
 void TCanvasReport::Pie(double X1, double Y1, double X2, double Y2, double X3, double Y3, double X4, double Y4) {
     if (!guardDrawing()) return;
-    GetCanvas()->Pie(xUnitsToDevice(X1), yUnitsToDevice(Y1), xUnitsToDevice(X2), yUnitsToDevice(Y2),
-                     xUnitsToDevice(X3), yUnitsToDevice(Y3), xUnitsToDevice(X4), yUnitsToDevice(Y4));
+    drawArcShape(*this, GetCanvas(), &TCanvas::Pie, {X1, Y1, X2, Y2, X3, Y3, X4, Y4});
 }
 
 void TCanvasReport::Polygon(const std::vector<std::pair<double, double>>& Points) {
     if (!guardDrawing()) return;
-    std::vector<TPoint> points;
-    for (const auto& [x, y] : Points) points.push_back({xUnitsToDevice(x), yUnitsToDevice(y)});
-    GetCanvas()->Polygon(points);
+    GetCanvas()->Polygon(devicePoints(*this, Points));
 }
 
 void TCanvasReport::Polyline(const std::vector<std::pair<double, double>>& Points) {
     if (!guardDrawing()) return;
-    std::vector<TPoint> points;
-    for (const auto& [x, y] : Points) points.push_back({xUnitsToDevice(x), yUnitsToDevice(y)});
-    GetCanvas()->Polyline(points);
+    GetCanvas()->Polyline(devicePoints(*this, Points));
 }
 
 void TCanvasReport::FillRect(double X1, double Y1, double X2, double Y2) {

@@ -18,19 +18,13 @@
 #include "base/Streams.h"
 #include "reporting/RSCanvas.h"
 #include "reporting/RSStreamCodes.h"
+#include "reporting/RSStreamOptions.h"
 
-class TFilePrinter : public TCanvasReport {
+class TFilePrinter : public TCanvasReport, public TReportStreamOptions {
 public:
     explicit TFilePrinter(TComponent* AOwner);
     ~TFilePrinter() override;
 
-    const std::string& FileName() const { return fileName_; }
-    void SetFileName(const std::string& Value) { fileName_ = Value; }
-    TStreamMode StreamMode() const { return streamMode_; }
-    void SetStreamMode(TStreamMode Value) { streamMode_ = Value; }
-    // The caller's stream for smUser; never freed by the player.
-    TStream* Stream() const { return userStream_; }
-    void SetStream(TStream* Value) { userStream_ = Value; }
     // Set: the header's bin, collate, duplex and copies are not applied.
     bool KeepPrinterSettings() const { return keepPrinterSettings_; }
     void SetKeepPrinterSettings(bool Value) { keepPrinterSettings_ = Value; }
@@ -102,9 +96,6 @@ private:
     void readBrushBitmap();
     void setPenWidthInches(double Width);
 
-    std::string fileName_;
-    TStreamMode streamMode_ = smMemory;
-    TStream* userStream_ = nullptr;
     bool keepPrinterSettings_ = false;
 
     std::string data_;

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <exception>
 #include <iterator>
+#include <type_traits>
 
 #include "base/DateTime.h"
 #include "base/SysUtils.h"
@@ -183,6 +184,13 @@ void TReportFiler::writeGraphic(const TGraphic* Graphic) {
     write(bytes.data(), bytes.size());
 }
 
+void TReportFiler::writeRectRecord(std::uint8_t Code, double X1, double Y1, double X2, double Y2) {
+    if (!drawing()) return;
+    writeByte(Code);
+    writeRect(X1, Y1, X2, Y2);
+    afterDrawing();
+}
+
 void TReportFiler::writeEightSingles(std::uint8_t Code, const std::array<double, 8>& Values) {
     if (!drawing()) return;
     writeByte(Code);
@@ -268,19 +276,27 @@ void TReportFiler::FontChanged(TObject* Sender) {
     writeFontState();
 }
 
+template <class Written, class T>
+bool TReportFiler::writeState(std::uint8_t Code, const T& Value, T& Cached) {
+    if (Value == Cached && !forceState_) return false;
+    writeByte(Code);
+    if constexpr (std::is_same_v<Written, std::string>)
+        writeString(Value);
+    else if constexpr (std::is_floating_point_v<Written>)
+        writeSingle(Value);
+    else if constexpr (std::is_same_v<Written, std::int32_t>)
+        writeLong(static_cast<std::int32_t>(Value));
+    else
+        writeByte(static_cast<std::uint8_t>(Value));
+    Cached = Value;
+    return true;
+}
+
 void TReportFiler::writeBrushState() {
     if (!recording()) return;
     const TBrush* brush = GetCanvas()->Brush();
-    if (brush->Color() != cache_.BrushColor || forceState_) {
-        writeByte(rcBrushColor);
-        writeLong(static_cast<std::int32_t>(brush->Color()));
-        cache_.BrushColor = brush->Color();
-    }
-    if (brush->Style() != cache_.BrushStyle || forceState_) {
-        writeByte(rcBrushStyle);
-        writeByte(static_cast<std::uint8_t>(brush->Style()));
-        cache_.BrushStyle = brush->Style();
-    }
+    writeState<std::int32_t>(rcBrushColor, brush->Color(), cache_.BrushColor);
+    writeState<std::uint8_t>(rcBrushStyle, brush->Style(), cache_.BrushStyle);
     if (brush->Bitmap() && !brush->Bitmap()->Empty()) {
         writeByte(rcBrushBitmap);
         writeByte(1);
@@ -298,53 +314,24 @@ void TReportFiler::writeFontState() {
     const TFontState font = GetFontState();
     TFontState& last = cache_.Font;
     bool sizeNeeded = forceState_ || font.Height != last.Height;
-    auto flag = [&](std::uint8_t code, bool value, bool& cached, bool sizeFollows) {
-        if (value == cached && !forceState_) return;
-        writeByte(code);
-        writeByte(value ? 1 : 0);
-        cached = value;
-        if (sizeFollows) sizeNeeded = true;
-    };
+    // Name, pitch, character set and the four styles change the size record.
     const std::string name = font.Name.substr(0, FontNameLength);
-    if (name != last.Name || forceState_) {
-        writeByte(rcFontName);
-        writeString(name);
-        last.Name = name;
-        sizeNeeded = true;
-    }
-    if (font.Color != last.Color || forceState_) {
-        writeByte(rcFontColor);
-        writeLong(static_cast<std::int32_t>(font.Color));
-        last.Color = font.Color;
-    }
-    if (font.Pitch != last.Pitch || forceState_) {
-        writeByte(rcFontPitch);
-        writeByte(static_cast<std::uint8_t>(font.Pitch));
-        last.Pitch = font.Pitch;
-        sizeNeeded = true;
-    }
-    if (font.CharSet != last.CharSet || forceState_) {
-        writeByte(rcFontCharSet);
-        writeByte(static_cast<std::uint8_t>(font.CharSet));
-        last.CharSet = font.CharSet;
-        sizeNeeded = true;
-    }
-    flag(rcFontBold, font.Bold, last.Bold, true);
-    flag(rcFontItalic, font.Italic, last.Italic, true);
-    flag(rcFontUnderline, font.Underline, last.Underline, true);
-    flag(rcFontStrikeout, font.Strikeout, last.Strikeout, true);
-    flag(rcFontSuperscript, font.Superscript, last.Superscript, false);
-    flag(rcFontSubscript, font.Subscript, last.Subscript, false);
+    if (writeState<std::string>(rcFontName, name, last.Name)) sizeNeeded = true;
+    writeState<std::int32_t>(rcFontColor, font.Color, last.Color);
+    if (writeState<std::uint8_t>(rcFontPitch, font.Pitch, last.Pitch)) sizeNeeded = true;
+    if (writeState<std::uint8_t>(rcFontCharSet, font.CharSet, last.CharSet)) sizeNeeded = true;
+    if (writeState<std::uint8_t>(rcFontBold, font.Bold, last.Bold)) sizeNeeded = true;
+    if (writeState<std::uint8_t>(rcFontItalic, font.Italic, last.Italic)) sizeNeeded = true;
+    if (writeState<std::uint8_t>(rcFontUnderline, font.Underline, last.Underline)) sizeNeeded = true;
+    if (writeState<std::uint8_t>(rcFontStrikeout, font.Strikeout, last.Strikeout)) sizeNeeded = true;
+    writeState<std::uint8_t>(rcFontSuperscript, font.Superscript, last.Superscript);
+    writeState<std::uint8_t>(rcFontSubscript, font.Subscript, last.Subscript);
     if (font.Rotation != last.Rotation || forceState_) {
         writeByte(rcFontRotation);
         writeWord(static_cast<std::int16_t>(((font.Rotation % 360) + 360) % 360));
         last.Rotation = font.Rotation;
     }
-    if (font.Align != last.Align || forceState_) {
-        writeByte(rcFontAlign);
-        writeByte(font.Align);
-        last.Align = font.Align;
-    }
+    writeState<std::uint8_t>(rcFontAlign, font.Align, last.Align);
     if (sizeNeeded) {
         writeByte(rcFontSize);
         writeSingle(font.Height);
@@ -360,27 +347,10 @@ void TReportFiler::writeFontState() {
 void TReportFiler::writePenState() {
     if (!recording()) return;
     const TPen* pen = GetCanvas()->Pen();
-    if (pen->Color() != cache_.PenColor || forceState_) {
-        writeByte(rcPenColor);
-        writeLong(static_cast<std::int32_t>(pen->Color()));
-        cache_.PenColor = pen->Color();
-    }
-    if (pen->Mode() != cache_.PenMode || forceState_) {
-        writeByte(rcPenMode);
-        writeByte(static_cast<std::uint8_t>(pen->Mode()));
-        cache_.PenMode = pen->Mode();
-    }
-    if (pen->Style() != cache_.PenStyle || forceState_) {
-        writeByte(rcPenStyle);
-        writeByte(static_cast<std::uint8_t>(pen->Style()));
-        cache_.PenStyle = pen->Style();
-    }
-    const double width = static_cast<double>(pen->Width()) / XDPI();
-    if (width != cache_.PenWidth || forceState_) {
-        writeByte(rcPenWidth);
-        writeSingle(width);
-        cache_.PenWidth = width;
-    }
+    writeState<std::int32_t>(rcPenColor, pen->Color(), cache_.PenColor);
+    writeState<std::uint8_t>(rcPenMode, pen->Mode(), cache_.PenMode);
+    writeState<std::uint8_t>(rcPenStyle, pen->Style(), cache_.PenStyle);
+    writeState<double>(rcPenWidth, static_cast<double>(pen->Width()) / XDPI(), cache_.PenWidth);
 }
 
 void TReportFiler::writeRestriction(std::uint8_t Code) {
@@ -459,12 +429,7 @@ bool TReportFiler::SelectBin(const std::string& Name) {
 
 // ---------------------------------------------------------------- drawing records
 
-void TReportFiler::TabRectangle(double X1, double Y1, double X2, double Y2) {
-    if (!drawing()) return;
-    writeByte(rcTabRectangle);
-    writeRect(X1, Y1, X2, Y2);
-    afterDrawing();
-}
+void TReportFiler::TabRectangle(double X1, double Y1, double X2, double Y2) { writeRectRecord(rcTabRectangle, X1, Y1, X2, Y2); }
 
 void TReportFiler::Arc(double X1, double Y1, double X2, double Y2, double X3, double Y3, double X4, double Y4) {
     writeEightSingles(rcArc, {X1, Y1, X2, Y2, X3, Y3, X4, Y4});
@@ -501,26 +466,11 @@ void TReportFiler::Draw(double X, double Y, TGraphic* Graphic) {
     afterDrawing();
 }
 
-void TReportFiler::DrawFocusRect(double X1, double Y1, double X2, double Y2) {
-    if (!drawing()) return;
-    writeByte(rcDrawFocusRect);
-    writeRect(X1, Y1, X2, Y2);
-    afterDrawing();
-}
+void TReportFiler::DrawFocusRect(double X1, double Y1, double X2, double Y2) { writeRectRecord(rcDrawFocusRect, X1, Y1, X2, Y2); }
 
-void TReportFiler::Ellipse(double X1, double Y1, double X2, double Y2) {
-    if (!drawing()) return;
-    writeByte(rcEllipse);
-    writeRect(X1, Y1, X2, Y2);
-    afterDrawing();
-}
+void TReportFiler::Ellipse(double X1, double Y1, double X2, double Y2) { writeRectRecord(rcEllipse, X1, Y1, X2, Y2); }
 
-void TReportFiler::FillRect(double X1, double Y1, double X2, double Y2) {
-    if (!drawing()) return;
-    writeByte(rcFillRect);
-    writeRect(X1, Y1, X2, Y2);
-    afterDrawing();
-}
+void TReportFiler::FillRect(double X1, double Y1, double X2, double Y2) { writeRectRecord(rcFillRect, X1, Y1, X2, Y2); }
 
 void TReportFiler::FloodFill(double X, double Y, TColor Color, TFillStyle Style) {
     if (!drawing()) return;
@@ -531,12 +481,7 @@ void TReportFiler::FloodFill(double X, double Y, TColor Color, TFillStyle Style)
     afterDrawing();
 }
 
-void TReportFiler::FrameRect(double X1, double Y1, double X2, double Y2) {
-    if (!drawing()) return;
-    writeByte(rcFrameRect);
-    writeRect(X1, Y1, X2, Y2);
-    afterDrawing();
-}
+void TReportFiler::FrameRect(double X1, double Y1, double X2, double Y2) { writeRectRecord(rcFrameRect, X1, Y1, X2, Y2); }
 
 void TReportFiler::MoveTo(double X, double Y) {
     outputGuard();
@@ -611,12 +556,7 @@ void TReportFiler::PrintImageRect(double X1, double Y1, double X2, double Y2, TS
     afterDrawing();
 }
 
-void TReportFiler::Rectangle(double X1, double Y1, double X2, double Y2) {
-    if (!drawing()) return;
-    writeByte(rcRectangle);
-    writeRect(X1, Y1, X2, Y2);
-    afterDrawing();
-}
+void TReportFiler::Rectangle(double X1, double Y1, double X2, double Y2) { writeRectRecord(rcRectangle, X1, Y1, X2, Y2); }
 
 void TReportFiler::RoundRect(double X1, double Y1, double X2, double Y2, double X3, double Y3) {
     if (!drawing()) return;

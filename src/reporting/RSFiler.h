@@ -21,21 +21,15 @@
 #include "base/Streams.h"
 #include "reporting/RSBase.h"
 #include "reporting/RSStreamCodes.h"
+#include "reporting/RSStreamOptions.h"
 
-class TReportFiler : public TBaseReport {
+class TReportFiler : public TBaseReport, public TReportStreamOptions {
 public:
     explicit TReportFiler(TComponent* AOwner);
     ~TReportFiler() override;
 
     TAccuracyMethod AccuracyMethod() const { return accuracyMethod_; }
     void SetAccuracyMethod(TAccuracyMethod Value) { accuracyMethod_ = Value; }
-    const std::string& FileName() const { return fileName_; }
-    void SetFileName(const std::string& Value) { fileName_ = Value; }
-    TStreamMode StreamMode() const { return streamMode_; }
-    void SetStreamMode(TStreamMode Value) { streamMode_ = Value; }
-    // The caller's stream for smUser; never freed by the filer.
-    TStream* Stream() const { return userStream_; }
-    void SetStream(TStream* Value) { userStream_ = Value; }
     // The recorded bytes of the last smMemory run (until the next Start).
     TMemoryStream* MemoryStream() const { return memory_.get(); }
 
@@ -144,9 +138,17 @@ private:
     void writeRect(double X1, double Y1, double X2, double Y2);
     void writeDeviceRect(const TRect& Rect);
     void writeGraphic(const TGraphic* Graphic);
+    // Drawing records: the code, then a rectangle, eight coordinates or the points.
+    void writeRectRecord(std::uint8_t Code, double X1, double Y1, double X2, double Y2);
     void writeEightSingles(std::uint8_t Code, const std::array<double, 8>& Values);
     void writePoints(std::uint8_t Code, const std::vector<std::pair<double, double>>& Points);
     void textRecord(std::uint8_t Code, const std::string& Text, double X, double Width, bool WithWidth);
+    // A state record: Code, then Value written as a Written (a string, a
+    // single, a long or a byte), when Value differs from Cached, the
+    // stream's, or all state is written again; Cached takes Value. True
+    // when written.
+    template <class Written, class T>
+    bool writeState(std::uint8_t Code, const T& Value, T& Cached);
     void afterDrawing();
 
     // ---- state records
@@ -168,9 +170,6 @@ private:
     void endRun();
 
     TAccuracyMethod accuracyMethod_ = amAppearance;
-    std::string fileName_;
-    TStreamMode streamMode_ = smMemory;
-    TStream* userStream_ = nullptr;
 
     std::unique_ptr<TMemoryStream> memory_;
     std::unique_ptr<TStream> file_;

@@ -71,10 +71,7 @@ TFilePreview::~TFilePreview() {
 }
 
 void TFilePreview::SetScrollBox(TScrollBox* Value) {
-    if (scrollBox_ == Value) return;
-    if (scrollBox_) scrollBox_->RemoveFreeNotification(this);
-    scrollBox_ = Value;
-    if (scrollBox_) scrollBox_->FreeNotification(this);
+    if (scrollBox_ != Value) setReference(this, scrollBox_, Value);
 }
 
 void TFilePreview::Notification(TComponent* AComponent, TOperation Operation) {

@@ -18,10 +18,7 @@ TBaseShell::TBaseShell(TComponent* AOwner) : TRSBaseComponent(AOwner) {}
 TBaseShell::~TBaseShell() = default;
 
 void TBaseShell::SetEngine(TRSComponent* Value) {
-    if (Value == engine_) return;
-    if (engine_) RemoveFreeNotification(engine_);
-    engine_ = Value;
-    if (engine_) engine_->FreeNotification(this);
+    if (Value != engine_) setReference(this, engine_, Value);
 }
 
 void TBaseShell::Notification(TComponent* AComponent, TOperation Operation) {
@@ -90,10 +87,7 @@ TDetailShell::TDetailShell(TComponent* AOwner)
 TDetailShell::~TDetailShell() = default;
 
 void TDetailShell::SetDetailReport(TDetailShell* Value) {
-    if (Value == detailReport_) return;
-    if (detailReport_) RemoveFreeNotification(detailReport_);
-    detailReport_ = Value;
-    if (detailReport_) detailReport_->FreeNotification(this);
+    if (Value != detailReport_) setReference(this, detailReport_, Value);
 }
 
 void TDetailShell::Notification(TComponent* AComponent, TOperation Operation) {

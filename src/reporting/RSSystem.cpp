@@ -13,6 +13,7 @@
 #include "reporting/RSPrinter.h"
 #include "reporting/RSSetFrm.h"
 #include "reporting/RSStaFrm.h"
+#include "reporting/RunFinally.h"
 #include "ui/Application.h"
 #include "ui/Dialogs.h"
 #include "ui/StdCtrls.h"
@@ -34,6 +35,21 @@ void waitFor(const bool& Done) {
         Application->ProcessMessages();
         if (!Done) std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
+}
+
+// A built-in window of the runner, with its title.
+template <class TWindow>
+TWindow* createWindow(TReportSystem* System, const std::string& Title) {
+    auto* window = CreateForm<TWindow>(System);
+    window->SetCaption(Title);
+    window->ReportSystem = System;
+    return window;
+}
+
+// The last step of every built-in window.
+void freeWindow(TForm*& Form) {
+    delete Form;
+    Form = nullptr;
 }
 
 }  // namespace
@@ -153,18 +169,15 @@ void TSystemFiler::SetStatusText(const TStrings* Value) { statusText_->Assign(Va
 
 void TSystemFiler::InitFiler(TBaseReport* Report) {
     Report->SetNoFormatCodes(noFormatCodes_);
-    const TStreamMode mode = streamMode_ == smMemory ? smUser : streamMode_;
+    if (auto* stream = dynamic_cast<TReportStreamOptions*>(Report)) {
+        stream->SetFileName(fileName_);
+        stream->SetStreamMode(streamMode_ == smMemory ? smUser : streamMode_);
+        stream->SetStream(userStream_);
+    }
     if (auto* filer = dynamic_cast<TReportFiler*>(Report)) {
         filer->SetAccuracyMethod(accuracyMethod_);
-        filer->SetFileName(fileName_);
         filer->SetStatusFormat(statusFormat_);
         filer->SetStatusText(statusText_.get());
-        filer->SetStreamMode(mode);
-        filer->SetStream(stream_);
-    } else if (auto* player = dynamic_cast<TFilePrinter*>(Report)) {
-        player->SetFileName(fileName_);
-        player->SetStreamMode(mode);
-        player->SetStream(stream_);
     }
 }
 
@@ -227,33 +240,28 @@ void TReportSystem::Execute() {
         if (filerPath && systemFiler_->StreamMode() == smTempFile) eraseTempFile();
         running_ = false;
     };
-    try {
-        reportDest_ = defaultDest_;
-        aborted_ = false;
-        runStatusLabel_ = nullptr;
-        if (systemSetups_.Contains(ssAllowSetup)) {
-            showWindow(OverrideSetup, &TReportSystem::setupWindow);
-        }
-        if (aborted_) {
-            cleanUp();
-            return;
-        }
-        repeatCopies_ = defaultReportDevice()->MaxCopies() <= 1 && systemPrinter_->Copies() > 1;
-        filerPath = reportDest_ == rdPreview || systemOptions_.Contains(soUseFiler) || repeatCopies_;
-        if (filerPath && systemFiler_->StreamMode() == smMemory) {
-            memory = std::make_unique<TMemoryStream>();
-            systemFiler_->SetStream(memory.get());
-        }
-        if (filerPath) generate();
-        if (!aborted_) {
-            if (reportDest_ == rdPreview) preview();
-            else print(filerPath);
-        }
-    } catch (...) {
-        cleanUp();
-        throw;
-    }
-    cleanUp();
+    withFinally(
+        [&] {
+            reportDest_ = defaultDest_;
+            aborted_ = false;
+            runStatusLabel_ = nullptr;
+            if (systemSetups_.Contains(ssAllowSetup)) {
+                showWindow(OverrideSetup, &TReportSystem::setupWindow);
+            }
+            if (aborted_) return;
+            repeatCopies_ = defaultReportDevice()->MaxCopies() <= 1 && systemPrinter_->Copies() > 1;
+            filerPath = reportDest_ == rdPreview || systemOptions_.Contains(soUseFiler) || repeatCopies_;
+            if (filerPath && systemFiler_->StreamMode() == smMemory) {
+                memory = std::make_unique<TMemoryStream>();
+                systemFiler_->SetStream(memory.get());
+            }
+            if (filerPath) generate();
+            if (!aborted_) {
+                if (reportDest_ == rdPreview) preview();
+                else print(filerPath);
+            }
+        },
+        cleanUp);
 }
 
 std::string TReportSystem::jobCaption() const {
@@ -388,15 +396,13 @@ void TReportSystem::showWindow(TReportSystemEvent& Override, BuiltInWindow Built
             (this->*BuiltIn)(System, Mode, Form);
         };
     TForm* form = nullptr;
-    try {
-        Override(this, OverrideCreate, form);
-        Override(this, OverrideShow, form);
-        Override(this, OverrideWait, form);
-    } catch (...) {
-        Override(this, OverrideFree, form);
-        throw;
-    }
-    Override(this, OverrideFree, form);
+    withFinally(
+        [&] {
+            Override(this, OverrideCreate, form);
+            Override(this, OverrideShow, form);
+            Override(this, OverrideWait, form);
+        },
+        [&] { Override(this, OverrideFree, form); });
 }
 
 // ---------------------------------------------------------------- built-in windows
@@ -404,10 +410,7 @@ void TReportSystem::showWindow(TReportSystemEvent& Override, BuiltInWindow Built
 void TReportSystem::setupWindow(TReportSystem* /*ReportSystem*/, TOverrideMode Mode, TForm*& Form) {
     switch (Mode) {
         case OverrideCreate: {
-            auto* setup = CreateForm<TRSSetupForm>(this);
-            setup->SetCaption(titleSetup_);
-            setup->ReportSystem = this;
-            Form = setup;
+            Form = createWindow<TRSSetupForm>(this, titleSetup_);
             break;
         }
         case OverrideShow: {
@@ -416,10 +419,7 @@ void TReportSystem::setupWindow(TReportSystem* /*ReportSystem*/, TOverrideMode M
             aborted_ = setup->ShowModal() == mrCancel;
             break;
         }
-        case OverrideFree:
-            delete Form;
-            Form = nullptr;
-            break;
+        case OverrideFree: freeWindow(Form); break;
         default: break;
     }
 }
@@ -429,10 +429,7 @@ void TReportSystem::statusWindow(TReportSystem* /*ReportSystem*/, TOverrideMode 
     switch (Mode) {
         case OverrideCreate: {
             if (Form) break;
-            auto* status = CreateForm<TRSStatusForm>(this);
-            status->SetCaption(titleStatus_);
-            status->ReportSystem = this;
-            Form = status;
+            Form = createWindow<TRSStatusForm>(this, titleStatus_);
             Form->FreeNotification(this);
             break;
         }
@@ -452,10 +449,7 @@ void TReportSystem::statusWindow(TReportSystem* /*ReportSystem*/, TOverrideMode 
             waitFor(status->Done);
             break;
         }
-        case OverrideFree:
-            delete Form;
-            Form = nullptr;
-            break;
+        case OverrideFree: freeWindow(Form); break;
         default: break;
     }
 }
@@ -463,9 +457,7 @@ void TReportSystem::statusWindow(TReportSystem* /*ReportSystem*/, TOverrideMode 
 void TReportSystem::previewWindow(TReportSystem* /*ReportSystem*/, TOverrideMode Mode, TForm*& Form) {
     switch (Mode) {
         case OverrideCreate: {
-            auto* window = CreateForm<TRSPreviewForm>(this);
-            window->ReportSystem = this;
-            window->SetCaption(titlePreview_);
+            auto* window = createWindow<TRSPreviewForm>(this, titlePreview_);
             window->SetWidth(systemPreview_->FormWidth());
             window->SetHeight(systemPreview_->FormHeight());
             window->SetWindowState(systemPreview_->FormState());
@@ -495,10 +487,7 @@ void TReportSystem::previewWindow(TReportSystem* /*ReportSystem*/, TOverrideMode
             waitFor(static_cast<TRSPreviewForm*>(Form)->Done);
             break;
         }
-        case OverrideFree:
-            delete Form;
-            Form = nullptr;
-            break;
+        case OverrideFree: freeWindow(Form); break;
         default: break;
     }
 }

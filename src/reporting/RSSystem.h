@@ -19,6 +19,7 @@
 #include <string>
 
 #include "reporting/RSBase.h"
+#include "reporting/RSStreamOptions.h"
 #include "ui/Forms.h"
 
 class TFilePreview;
@@ -177,25 +178,18 @@ private:
     int zoomInc_ = 10;
 };
 
-// Options of the report stream.
-class TSystemFiler : public TPersistent {
+// Options of the report stream; Execute sets Stream for smMemory.
+class TSystemFiler : public TPersistent, public TReportStreamOptions {
 public:
     TSystemFiler();
     ~TSystemFiler() override;
 
     TAccuracyMethod AccuracyMethod() const { return accuracyMethod_; }
     void SetAccuracyMethod(TAccuracyMethod Value) { accuracyMethod_ = Value; }
-    const std::string& FileName() const { return fileName_; }
-    void SetFileName(const std::string& Value) { fileName_ = Value; }
     const std::string& StatusFormat() const { return statusFormat_; }
     void SetStatusFormat(const std::string& Value) { statusFormat_ = throughMessageHook(Value); }
     TStrings* StatusText() const { return statusText_.get(); }
     void SetStatusText(const TStrings* Value);
-    TStreamMode StreamMode() const { return streamMode_; }
-    void SetStreamMode(TStreamMode Value) { streamMode_ = Value; }
-    // The stream of smUser; Execute sets it for smMemory.
-    TStream* Stream() const { return stream_; }
-    void SetStream(TStream* Value) { stream_ = Value; }
     bool NoFormatCodes() const { return noFormatCodes_; }
     void SetNoFormatCodes(bool Value) { noFormatCodes_ = Value; }
 
@@ -205,11 +199,8 @@ public:
 
 private:
     TAccuracyMethod accuracyMethod_ = amPositioning;
-    std::string fileName_;
     std::string statusFormat_;
     std::unique_ptr<TStrings> statusText_;
-    TStreamMode streamMode_ = smMemory;
-    TStream* stream_ = nullptr;
     bool noFormatCodes_ = false;
 };
 

@@ -212,10 +212,6 @@ TDuzuComponent* TDuzuComponent::listChild(int Index) const {
     return children_[Index];
 }
 
-TDuzuContainerComponent::TDuzuContainerComponent(TComponent* AOwner) : TDuzuComponent(AOwner) { enableChildren(); }
-
-TDuzuContainerControl::TDuzuContainerControl(TComponent* AOwner) : TDuzuControl(AOwner) { enableChildren(); }
-
 // ---------------------------------------------------------------------------
 // TDuzuProjectItem
 

@@ -196,14 +196,21 @@ private:
     std::vector<TDuzuComponent*> children_;
 };
 
-class TDuzuContainerComponent : public TDuzuComponent {
+// A component or control that holds children: they live in its own list.
+template <class Base>
+class TDuzuContainer : public Base {
 public:
-    explicit TDuzuContainerComponent(TComponent* AOwner);
-    void AddChild(TDuzuComponent* Child) override { listAddChild(Child); }
-    void RemoveChild(TDuzuComponent* Child) override { listRemoveChild(Child); }
-    TDuzuComponent* GetChild(int Index) const override { return listChild(Index); }
-    int GetChildCount() const override { return listCount(); }
-    void MoveChild(TDuzuComponent* Child, int How) override { listMoveChild(Child, How); }
+    explicit TDuzuContainer(TComponent* AOwner) : Base(AOwner) { this->enableChildren(); }
+    void AddChild(TDuzuComponent* Child) override { this->listAddChild(Child); }
+    void RemoveChild(TDuzuComponent* Child) override { this->listRemoveChild(Child); }
+    TDuzuComponent* GetChild(int Index) const override { return this->listChild(Index); }
+    int GetChildCount() const override { return this->listCount(); }
+    void MoveChild(TDuzuComponent* Child, int How) override { this->listMoveChild(Child, How); }
+};
+
+class TDuzuContainerComponent : public TDuzuContainer<TDuzuComponent> {
+public:
+    using TDuzuContainer::TDuzuContainer;
 };
 
 // ---------------------------------------------------------------------------
@@ -395,14 +402,9 @@ private:
     bool holdChanges_ = false;
 };
 
-class TDuzuContainerControl : public TDuzuControl {
+class TDuzuContainerControl : public TDuzuContainer<TDuzuControl> {
 public:
-    explicit TDuzuContainerControl(TComponent* AOwner);
-    void AddChild(TDuzuComponent* Child) override { listAddChild(Child); }
-    void RemoveChild(TDuzuComponent* Child) override { listRemoveChild(Child); }
-    TDuzuComponent* GetChild(int Index) const override { return listChild(Index); }
-    int GetChildCount() const override { return listCount(); }
-    void MoveChild(TDuzuComponent* Child, int How) override { listMoveChild(Child, How); }
+    using TDuzuContainer::TDuzuContainer;
 };
 
 // A region of the next units sets this while it prints its direct children.

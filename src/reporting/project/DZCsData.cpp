@@ -55,45 +55,39 @@ void handOn(const std::string& DestParam, const std::string& DestPIVar, const st
 
 // ---------------------------------------------------------------------------
 
-TDuzuDataText::TDuzuDataText(TComponent* AOwner) : TDuzuText(AOwner) { SetTruncate(true); }
-
-void TDuzuDataText::SetDataView(TDuzuProjectItem* Value) { setReference(this, dataView_, Value); }
+TDuzuDataText::TDuzuDataText(TComponent* AOwner) : TDuzuText(AOwner), TDuzuFieldLink(this) { SetTruncate(true); }
 
 void TDuzuDataText::SetLookupDataView(TDuzuProjectItem* Value) { setReference(this, lookupDataView_, Value); }
 
 void TDuzuDataText::Notification(TComponent* AComponent, TOperation Operation) {
     TDuzuText::Notification(AComponent, Operation);
     if (Operation != opRemove) return;
-    if (AComponent == dataView_) dataView_ = nullptr;
+    fieldViewRemoved(AComponent);
     if (AComponent == lookupDataView_) lookupDataView_ = nullptr;
 }
 
 std::string TDuzuDataText::PrintText() {
-    auto* view = dynamic_cast<TDuzuDataView*>(dataView_);
     auto* lookup = dynamic_cast<TDuzuDataView*>(lookupDataView_);
-    if (lookup == nullptr || lookupField_.empty() || lookupDisplay_.empty())
-        return dataTextExpression(dataField_, view);
-    if (lookup == view) {
+    if (lookup == nullptr || lookupField_.empty() || lookupDisplay_.empty()) return fieldText();
+    if (lookup == fieldView()) {
         TDuzuDataField* display = lookup->FindField(lookupDisplay_);
         return display != nullptr ? display->AsString() : lookupInvalid_;
     }
-    std::string value = dataTextExpression(dataField_, view);
+    std::string value = fieldText();
     return lookup->LookupText(lookupField_, value, lookupDisplay_, lookupInvalid_);
 }
 
 // ---------------------------------------------------------------------------
 
-void TDuzuDataMemo::SetDataView(TDuzuProjectItem* Value) { setReference(this, dataView_, Value); }
-
 void TDuzuDataMemo::Notification(TComponent* AComponent, TOperation Operation) {
     TDuzuMemo::Notification(AComponent, Operation);
-    if (Operation == opRemove && AComponent == dataView_) dataView_ = nullptr;
+    if (Operation == opRemove) fieldViewRemoved(AComponent);
 }
 
-TDuzuDataView* TDuzuDataMemo::MergeView() const { return dynamic_cast<TDuzuDataView*>(dataView_); }
+TDuzuDataView* TDuzuDataMemo::MergeView() const { return fieldView(); }
 
 void TDuzuDataMemo::LoadText(TMemoBuf& Buffer) {
-    std::string text = dataTextExpression(dataField_, MergeView());
+    std::string text = fieldText();
     if (containsRTF_)
         Buffer.SetRTF(text);
     else
@@ -103,9 +97,7 @@ void TDuzuDataMemo::LoadText(TMemoBuf& Buffer) {
 // ---------------------------------------------------------------------------
 
 TDuzuDataMirrorSection::TDuzuDataMirrorSection(TComponent* AOwner)
-    : TDuzuSection(AOwner), dataMirrors_(std::make_unique<TDuzuPersistentList>()) {}
-
-void TDuzuDataMirrorSection::SetDataView(TDuzuProjectItem* Value) { setReference(this, dataView_, Value); }
+    : TDuzuSection(AOwner), TDuzuFieldLink(this), dataMirrors_(std::make_unique<TDuzuPersistentList>()) {}
 
 void TDuzuDataMirrorSection::SetDataMirrors(TDuzuPersistentList* Value) {
     if (Value == dataMirrors_.get()) return;
@@ -130,7 +122,7 @@ TDuzuDataMirror* TDuzuDataMirrorSection::AddDataMirror(const std::string& DataVa
 void TDuzuDataMirrorSection::Notification(TComponent* AComponent, TOperation Operation) {
     TDuzuSection::Notification(AComponent, Operation);
     if (Operation != opRemove) return;
-    if (AComponent == dataView_) dataView_ = nullptr;
+    fieldViewRemoved(AComponent);
     for (int i = 0; i < dataMirrors_->Count(); ++i)
         if (auto* mirror = dynamic_cast<TDuzuDataMirror*>(dataMirrors_->Item(i));
             mirror != nullptr && mirror->SectionMirror() == AComponent)
@@ -138,7 +130,7 @@ void TDuzuDataMirrorSection::Notification(TComponent* AComponent, TOperation Ope
 }
 
 TDuzuSection* TDuzuDataMirrorSection::SelectedMirror() const {
-    const std::string text = dataTextExpression(dataField_, dynamic_cast<TDuzuDataView*>(dataView_));
+    const std::string text = fieldText();
     TDuzuDataMirror* fallback = nullptr;
     for (int i = 0; i < dataMirrors_->Count(); ++i) {
         auto* mirror = dynamic_cast<TDuzuDataMirror*>(dataMirrors_->Item(i));
@@ -194,17 +186,13 @@ void TDuzuCalcCore::SetInitializer(TDuzuComponent* Value) {
     if (auto* publisher = dynamic_cast<TDuzuCalcPublisher*>(initializer_)) publisher->Subscribe(kCalcInitData, this);
 }
 
-void TDuzuCalcCore::SetDataView(TDuzuProjectItem* Value) { setReference(self_, dataView_, Value); }
-
 void TDuzuCalcCore::Forget(TComponent* AComponent) {
     if (AComponent == controller_) controller_ = nullptr;
     if (AComponent == initializer_) initializer_ = nullptr;
-    if (AComponent == dataView_) dataView_ = nullptr;
+    fieldViewRemoved(AComponent);
 }
 
-double TDuzuCalcCore::SourceValue() const {
-    return expressionNumber(dataField_, dynamic_cast<TDuzuDataView*>(dataView_));
-}
+double TDuzuCalcCore::SourceValue() const { return expressionNumber(DataField(), fieldView()); }
 
 std::string TDuzuCalcCore::ValueText() const { return numberText(Value(), displayFormat_, displayType_); }
 

@@ -10,16 +10,13 @@
 #include "reporting/project/DZCalc.h"
 #include "reporting/project/DZCsRpt.h"
 #include "reporting/project/DZCsStd.h"
+#include "reporting/project/DZData.h"
 
 class TDuzuDataView;
 
-class TDuzuDataText : public TDuzuText {
+class TDuzuDataText : public TDuzuText, public TDuzuFieldLink {
 public:
     explicit TDuzuDataText(TComponent* AOwner);
-    TDuzuProjectItem* DataView() const { return dataView_; }
-    void SetDataView(TDuzuProjectItem* Value);
-    const std::string& DataField() const { return dataField_; }
-    void SetDataField(const std::string& Value) { dataField_ = Value; }
     TDuzuProjectItem* LookupDataView() const { return lookupDataView_; }
     void SetLookupDataView(TDuzuProjectItem* Value);
     const std::string& LookupField() const { return lookupField_; }
@@ -33,21 +30,15 @@ public:
     void Notification(TComponent* AComponent, TOperation Operation) override;
 
 private:
-    TDuzuProjectItem* dataView_ = nullptr;
-    std::string dataField_;
     TDuzuProjectItem* lookupDataView_ = nullptr;
     std::string lookupField_, lookupDisplay_, lookupInvalid_;
 };
 
 // A memo whose text is its field's text (or expression over its view);
 // with ContainsRTF the text is rich text and prints in its fonts.
-class TDuzuDataMemo : public TDuzuMemo {
+class TDuzuDataMemo : public TDuzuMemo, public TDuzuFieldLink {
 public:
-    using TDuzuMemo::TDuzuMemo;
-    TDuzuProjectItem* DataView() const { return dataView_; }
-    void SetDataView(TDuzuProjectItem* Value);
-    const std::string& DataField() const { return dataField_; }
-    void SetDataField(const std::string& Value) { dataField_ = Value; }
+    explicit TDuzuDataMemo(TComponent* AOwner) : TDuzuMemo(AOwner), TDuzuFieldLink(this) {}
     bool ContainsRTF() const { return containsRTF_; }
     void SetContainsRTF(bool Value) { containsRTF_ = Value; }
     void Notification(TComponent* AComponent, TOperation Operation) override;
@@ -57,8 +48,6 @@ protected:
     TDuzuDataView* MergeView() const override;
 
 private:
-    TDuzuProjectItem* dataView_ = nullptr;
-    std::string dataField_;
     bool containsRTF_ = false;
 };
 
@@ -83,13 +72,9 @@ private:
 // A section that prints, in its own place, the contents of the section its
 // selector's text chooses among DataMirrors; a chosen data-mirror section
 // chooses in turn. Without a choice it prints its own contents.
-class TDuzuDataMirrorSection : public TDuzuSection {
+class TDuzuDataMirrorSection : public TDuzuSection, public TDuzuFieldLink {
 public:
     explicit TDuzuDataMirrorSection(TComponent* AOwner);
-    TDuzuProjectItem* DataView() const { return dataView_; }
-    void SetDataView(TDuzuProjectItem* Value);
-    const std::string& DataField() const { return dataField_; }
-    void SetDataField(const std::string& Value) { dataField_ = Value; }
     bool CompareCase() const { return compareCase_; }
     void SetCompareCase(bool Value) { compareCase_ = Value; }
     TDuzuPersistentList* DataMirrors() const { return dataMirrors_.get(); }
@@ -105,17 +90,15 @@ public:
     void Notification(TComponent* AComponent, TOperation Operation) override;
 
 private:
-    TDuzuProjectItem* dataView_ = nullptr;
-    std::string dataField_;
     bool compareCase_ = false;
     std::unique_ptr<TDuzuPersistentList> dataMirrors_;
 };
 
 // What calculated texts and totals share: the value source, the
 // subscriptions to a controller and an initializer, and the accumulation.
-class TDuzuCalcCore : public TDuzuCalcListener {
+class TDuzuCalcCore : public TDuzuCalcListener, public TDuzuFieldLink {
 public:
-    explicit TDuzuCalcCore(TComponent* Self) : self_(Self) {}
+    explicit TDuzuCalcCore(TComponent* Self) : TDuzuFieldLink(Self), self_(Self) {}
     ~TDuzuCalcCore() override;
 
     TDuzuCalcType CalcType() const { return total_.CalcType; }
@@ -128,10 +111,6 @@ public:
     void SetController(TDuzuComponent* Value);
     TDuzuComponent* Initializer() const { return initializer_; }
     void SetInitializer(TDuzuComponent* Value);
-    TDuzuProjectItem* DataView() const { return dataView_; }
-    void SetDataView(TDuzuProjectItem* Value);
-    const std::string& DataField() const { return dataField_; }
-    void SetDataField(const std::string& Value) { dataField_ = Value; }
     const std::string& DisplayFormat() const { return displayFormat_; }
     void SetDisplayFormat(const std::string& Value) { displayFormat_ = Value; }
     TDuzuDisplayType DisplayType() const { return displayType_; }
@@ -152,8 +131,7 @@ private:
     bool runningTotal_ = false;
     TDuzuComponent* controller_ = nullptr;
     TDuzuComponent* initializer_ = nullptr;
-    TDuzuProjectItem* dataView_ = nullptr;
-    std::string dataField_, displayFormat_;
+    std::string displayFormat_;
     TDuzuDisplayType displayType_ = dtNumberFmt;
 };
 

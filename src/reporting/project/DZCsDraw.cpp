@@ -65,29 +65,9 @@ void TDuzuRectangle::PrintSelf(TBaseReport* Engine) {
         Engine->RoundRect(PageLeft(), PageTop(), PageRight(), PageBottom(), 2 * hRadius_, 2 * vRadius_);
 }
 
-void TDuzuSquare::SetWidth(double Value) {
-    TDuzuRectangle::SetWidth(Value);
-    TDuzuRectangle::SetHeight(Value);
-}
-
-void TDuzuSquare::SetHeight(double Value) {
-    TDuzuRectangle::SetHeight(Value);
-    TDuzuRectangle::SetWidth(Value);
-}
-
 void TDuzuEllipse::PrintSelf(TBaseReport* Engine) {
     setPenAndBrush(Engine);
     Engine->Ellipse(PageLeft(), PageTop(), PageRight(), PageBottom());
-}
-
-void TDuzuCircle::SetWidth(double Value) {
-    TDuzuEllipse::SetWidth(Value);
-    TDuzuEllipse::SetHeight(Value);
-}
-
-void TDuzuCircle::SetHeight(double Value) {
-    TDuzuEllipse::SetHeight(Value);
-    TDuzuEllipse::SetWidth(Value);
 }
 
 namespace {

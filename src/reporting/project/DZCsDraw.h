@@ -108,12 +108,24 @@ private:
     double hRadius_ = 0, vRadius_ = 0;
 };
 
-// A rectangle whose width and height stay equal.
-class TDuzuSquare : public TDuzuRectangle {
+// A Shape whose width and height stay equal: setting one sets both.
+template <class Shape>
+class TDuzuEqualSides : public Shape {
 public:
-    using TDuzuRectangle::TDuzuRectangle;
-    void SetWidth(double Value) override;
-    void SetHeight(double Value) override;
+    using Shape::Shape;
+    void SetWidth(double Value) override {
+        Shape::SetWidth(Value);
+        Shape::SetHeight(Value);
+    }
+    void SetHeight(double Value) override {
+        Shape::SetHeight(Value);
+        Shape::SetWidth(Value);
+    }
+};
+
+class TDuzuSquare : public TDuzuEqualSides<TDuzuRectangle> {
+public:
+    using TDuzuEqualSides::TDuzuEqualSides;
 };
 
 class TDuzuEllipse : public TDuzuSurface {
@@ -122,12 +134,9 @@ public:
     void PrintSelf(TBaseReport* Engine) override;
 };
 
-// An ellipse whose width and height stay equal.
-class TDuzuCircle : public TDuzuEllipse {
+class TDuzuCircle : public TDuzuEqualSides<TDuzuEllipse> {
 public:
-    using TDuzuEllipse::TDuzuEllipse;
-    void SetWidth(double Value) override;
-    void SetHeight(double Value) override;
+    using TDuzuEqualSides::TDuzuEqualSides;
 };
 
 void DuzuRegisterDrawClasses();

@@ -25,24 +25,20 @@ TDuzuImageSize matchSideSize(TMatchSide MatchSide, double Width, double Height, 
     return {Width, Height};
 }
 
-TDuzuBaseImage::TDuzuBaseImage(TComponent* AOwner) : TDuzuControl(AOwner) {}
+TDuzuBaseImage::TDuzuBaseImage(TComponent* AOwner) : TDuzuControl(AOwner), TDuzuFieldLink(this) {}
 
 TDuzuBaseImage::~TDuzuBaseImage() = default;
 
-void TDuzuBaseImage::SetDataView(TDuzuProjectItem* Value) {
-    setReference(this, dataView_, Value);
-}
-
 void TDuzuBaseImage::Notification(TComponent* AComponent, TOperation Operation) {
     TDuzuControl::Notification(AComponent, Operation);
-    if (Operation == opRemove && AComponent == dataView_) dataView_ = nullptr;
+    if (Operation == opRemove) fieldViewRemoved(AComponent);
 }
 
 TDuzuBaseImage::Source TDuzuBaseImage::findGraphic(std::unique_ptr<TGraphic>& Owned, TGraphic*& Graphic) const {
     Graphic = nullptr;
-    auto* view = dynamic_cast<TDuzuDataView*>(dataView_);
-    if (view != nullptr && !dataField_.empty()) {
-        TDuzuDataField* field = view->FindField(dataField_);
+    TDuzuDataView* view = fieldView();
+    if (view != nullptr && !DataField().empty()) {
+        TDuzuDataField* field = view->FindField(DataField());
         if (field == nullptr) return Source::None;
         if (field->IsNull()) return Source::Null;
         // Blobs carry the graphic itself; any other field names its file.
@@ -110,24 +106,34 @@ std::unique_ptr<TGraphic> readGraphic(Load&& load) {
 
 }  // namespace
 
-TDuzuBitmap::TDuzuBitmap(TComponent* AOwner) : TDuzuGraphicImage(AOwner), image_(std::make_unique<TBitmap>()) {}
+template <class G>
+TDuzuImageOf<G>::TDuzuImageOf(TComponent* AOwner) : TDuzuGraphicImage(AOwner), image_(std::make_unique<G>()) {}
 
-TDuzuBitmap::~TDuzuBitmap() = default;
+template <class G>
+TDuzuImageOf<G>::~TDuzuImageOf() = default;
 
-TGraphic* TDuzuBitmap::Image() const { return image_.get(); }
+template <class G>
+TGraphic* TDuzuImageOf<G>::Image() const {
+    return image_.get();
+}
 
-void TDuzuBitmap::SetImage(TGraphic* Value) {
+template <class G>
+void TDuzuImageOf<G>::SetImage(TGraphic* Value) {
     if (Value == image_.get()) return;
-    auto* bitmap = static_cast<TBitmap*>(image_.get());
-    if (auto* source = dynamic_cast<TBitmap*>(Value))
-        bitmap->Assign(*source);
+    auto* graphic = static_cast<G*>(image_.get());
+    if (auto* source = dynamic_cast<G*>(Value))
+        graphic->Assign(*source);
     else
-        image_ = std::make_unique<TBitmap>();
+        image_ = std::make_unique<G>();
 }
 
-std::unique_ptr<TGraphic> TDuzuBitmap::graphicFromBytes(const std::string& Bytes) const {
-    return readGraphic<TBitmap>([&](TBitmap& b) { b.loadFromBytes(Bytes); });
+template <class G>
+std::unique_ptr<TGraphic> TDuzuImageOf<G>::graphicFromBytes(const std::string& Bytes) const {
+    return readGraphic<G>([&](G& g) { g.loadFromBytes(Bytes); });
 }
+
+template class TDuzuImageOf<TBitmap>;
+template class TDuzuImageOf<TMetafile>;
 
 std::unique_ptr<TGraphic> TDuzuBitmap::graphicFromFile(const std::string& FileName) const {
     // Any image the picture reads: BMP files and the common image formats.
@@ -147,26 +153,6 @@ std::unique_ptr<TGraphic> TDuzuBitmap::graphicFromFile(const std::string& FileNa
         loaded->Draw(bitmap->Canvas(), {0, 0, loaded->Width(), loaded->Height()});
     }
     return bitmap;
-}
-
-TDuzuMetaFile::TDuzuMetaFile(TComponent* AOwner)
-    : TDuzuGraphicImage(AOwner), image_(std::make_unique<TMetafile>()) {}
-
-TDuzuMetaFile::~TDuzuMetaFile() = default;
-
-TGraphic* TDuzuMetaFile::Image() const { return image_.get(); }
-
-void TDuzuMetaFile::SetImage(TGraphic* Value) {
-    if (Value == image_.get()) return;
-    auto* metafile = static_cast<TMetafile*>(image_.get());
-    if (auto* source = dynamic_cast<TMetafile*>(Value))
-        metafile->Assign(*source);
-    else
-        image_ = std::make_unique<TMetafile>();
-}
-
-std::unique_ptr<TGraphic> TDuzuMetaFile::graphicFromBytes(const std::string& Bytes) const {
-    return readGraphic<TMetafile>([&](TMetafile& m) { m.loadFromBytes(Bytes); });
 }
 
 std::unique_ptr<TGraphic> TDuzuMetaFile::graphicFromFile(const std::string& FileName) const {

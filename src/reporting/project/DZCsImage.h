@@ -13,9 +13,11 @@
 #include <string>
 
 #include "reporting/project/DZClass.h"
+#include "reporting/project/DZData.h"
 
-class TDuzuDataView;
+class TBitmap;
 class TGraphic;
+class TMetafile;
 
 enum TMatchSide { msWidth, msHeight, msBoth, msInside };
 
@@ -29,7 +31,7 @@ struct TDuzuImageSize {
 TDuzuImageSize matchSideSize(TMatchSide MatchSide, double Width, double Height, double GraphicWidth,
                              double GraphicHeight);
 
-class TDuzuBaseImage : public TDuzuControl {
+class TDuzuBaseImage : public TDuzuControl, public TDuzuFieldLink {
 public:
     explicit TDuzuBaseImage(TComponent* AOwner);
     ~TDuzuBaseImage() override;
@@ -38,10 +40,6 @@ public:
     void SetMatchSide(TMatchSide Value) { matchSide_ = Value; }
     const std::string& FileLink() const { return fileLink_; }
     void SetFileLink(const std::string& Value) { fileLink_ = Value; }
-    TDuzuProjectItem* DataView() const { return dataView_; }
-    void SetDataView(TDuzuProjectItem* Value);
-    const std::string& DataField() const { return dataField_; }
-    void SetDataField(const std::string& Value) { dataField_ = Value; }
 
     void PrintSelf(TBaseReport* Engine) override;
     void Notification(TComponent* AComponent, TOperation Operation) override;
@@ -64,8 +62,6 @@ private:
 
     TMatchSide matchSide_ = msWidth;
     std::string fileLink_;
-    TDuzuProjectItem* dataView_ = nullptr;
-    std::string dataField_;
 };
 
 // An image whose graphic may be stored in the project (Image).
@@ -80,35 +76,38 @@ protected:
     TGraphic* storedGraphic() const override;
 };
 
-class TDuzuBitmap : public TDuzuGraphicImage {
+// An image whose stored graphic and blob bytes are a graphic of kind G
+// (made for TBitmap and TMetafile).
+template <class G>
+class TDuzuImageOf : public TDuzuGraphicImage {
 public:
-    explicit TDuzuBitmap(TComponent* AOwner);
-    ~TDuzuBitmap() override;
+    explicit TDuzuImageOf(TComponent* AOwner);
+    ~TDuzuImageOf() override;
     TGraphic* Image() const override;
     void SetImage(TGraphic* Value) override;
 
 protected:
     std::unique_ptr<TGraphic> graphicFromBytes(const std::string& Bytes) const override;
-    std::unique_ptr<TGraphic> graphicFromFile(const std::string& FileName) const override;
 
 private:
     std::unique_ptr<TGraphic> image_;
 };
 
-class TDuzuMetaFile : public TDuzuGraphicImage {
+class TDuzuBitmap : public TDuzuImageOf<TBitmap> {
 public:
-    explicit TDuzuMetaFile(TComponent* AOwner);
-    ~TDuzuMetaFile() override;
-    TGraphic* Image() const override;
-    void SetImage(TGraphic* Value) override;
+    using TDuzuImageOf::TDuzuImageOf;
 
 protected:
-    std::unique_ptr<TGraphic> graphicFromBytes(const std::string& Bytes) const override;
+    std::unique_ptr<TGraphic> graphicFromFile(const std::string& FileName) const override;
+};
+
+class TDuzuMetaFile : public TDuzuImageOf<TMetafile> {
+public:
+    using TDuzuImageOf::TDuzuImageOf;
+
+protected:
     std::unique_ptr<TGraphic> graphicFromFile(const std::string& FileName) const override;
     bool drawable() const override { return false; }
-
-private:
-    std::unique_ptr<TGraphic> image_;
 };
 
 // Registers the bitmap and metafile components and the stored graphics'

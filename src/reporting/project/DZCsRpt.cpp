@@ -755,21 +755,13 @@ std::vector<TDuzuPropInfo> viewLinkProperties() {
 const std::vector<std::string> kPrintLocNames = {"plBodyHeader", "plGroupHeader", "plRowHeader", "plMaster",
                                                  "plDetail",     "plRowFooter",   "plGroupFooter", "plBodyFooter"};
 
-
-TDuzuPropInfo setProp(TDuzuPropInfo Prop, std::vector<std::string> Names, std::int64_t Default) {
-    Prop.Names = std::move(Names);
-    Prop.HasDefault = true;
-    Prop.Default = Default;
-    return Prop;
-}
-
 void registerBandClasses() {
     RegisterDuzuClassInfo(
         {"TDuzuBandStyle", "",
-         {setProp(ordinal<TDuzuBandStyle>("PrintLoc", pkSet, &TDuzuBandStyle::PrintLoc, &TDuzuBandStyle::SetPrintLoc),
-                  kPrintLocNames, 0),
-          setProp(ordinal<TDuzuBandStyle>("PrintOcc", pkSet, &TDuzuBandStyle::PrintOcc, &TDuzuBandStyle::SetPrintOcc),
-                  {"poFirst", "poNewPage", "poNewColumn"}, occBit(poFirst))},
+         {setMembers<TDuzuBandStyle>("PrintLoc", &TDuzuBandStyle::PrintLoc, &TDuzuBandStyle::SetPrintLoc, kPrintLocNames,
+                                     0),
+          setMembers<TDuzuBandStyle>("PrintOcc", &TDuzuBandStyle::PrintOcc, &TDuzuBandStyle::SetPrintOcc,
+                                     {"poFirst", "poNewPage", "poNewColumn"}, occBit(poFirst))},
          {}});
     RegisterDuzuClassInfo(
         {"TDuzuRegion", "TDuzuContainerControl",
@@ -791,8 +783,8 @@ void registerBandClasses() {
           enumeration<TDuzuBand>("PositionMode", &TDuzuBand::PositionMode, &TDuzuBand::SetPositionMode,
                                  {"pmOffset", "pmOverlay", "pmAbsolute"}, pmOffset),
           floating<TDuzuBand>("PositionValue", &TDuzuBand::PositionValue, &TDuzuBand::SetPositionValue),
-          setProp(ordinal<TDuzuBand>("ReprintLocs", pkSet, &TDuzuBand::ReprintLocs, &TDuzuBand::SetReprintLocs),
-                  kPrintLocNames, kAllPrintLocs),
+          setMembers<TDuzuBand>("ReprintLocs", &TDuzuBand::ReprintLocs, &TDuzuBand::SetReprintLocs, kPrintLocNames,
+                                kAllPrintLocs),
           boolean<TDuzuBand>("StartNewPage", &TDuzuBand::StartNewPage, &TDuzuBand::SetStartNewPage, false)},
          {}});
     RegisterDuzuClassInfo(

@@ -10,6 +10,7 @@
 #include "reporting/project/DesignerUtils.h"
 #include "reporting/project/DuzuProperties.h"
 #include "reporting/RSBase.h"
+#include "reporting/RunFinally.h"
 
 namespace {
 
@@ -40,19 +41,21 @@ void TDuzuPageNumInit::Notification(TComponent* AComponent, TOperation Operation
     if (Operation == opRemove && AComponent == initDataView_) initDataView_ = nullptr;
 }
 
-TDuzuText::TDuzuText(TComponent* AOwner) : TDuzuCustomText(AOwner), font_(arialFont()) {}
+TDuzuCustomText::TDuzuCustomText(TComponent* AOwner) : TDuzuControl(AOwner), font_(arialFont()) {}
 
-void TDuzuText::SetFontMirror(TDuzuFontMaster* Value) {
+void TDuzuCustomText::SetFontMirror(TDuzuFontMaster* Value) {
     setReference(this, fontMirror_, Value);
 }
 
-void TDuzuText::Notification(TComponent* AComponent, TOperation Operation) {
-    TDuzuCustomText::Notification(AComponent, Operation);
+void TDuzuCustomText::Notification(TComponent* AComponent, TOperation Operation) {
+    TDuzuControl::Notification(AComponent, Operation);
     if (Operation == opRemove && AComponent == fontMirror_) fontMirror_ = nullptr;
 }
 
+TDuzuFont* TDuzuCustomText::printFont() const { return fontMirror_ != nullptr ? fontMirror_->Font() : font_.get(); }
+
 void TDuzuText::selectFont(TBaseReport* Engine) const {
-    Engine->AssignFont(fontMirror_ != nullptr ? fontMirror_->Font() : font_.get());
+    Engine->AssignFont(printFont());
     Engine->SetFontRotation(rotation_);
 }
 
@@ -66,8 +69,8 @@ void TDuzuText::PrintSelf(TBaseReport* Engine) {
     selectFont(Engine);
     Engine->SetFontTop(PageTop());
     std::string text = PrintText();
-    if (truncate_) text = truncateToWidth(Engine, text, Width());
-    switch (fontJustify_) {
+    if (Truncate()) text = truncateToWidth(Engine, text, Width());
+    switch (FontJustify()) {
         case pjCenter: Engine->PrintCenter(text, PageLeft() + Width() / 2); break;
         case pjRight: Engine->PrintRight(text, PageRight()); break;
         case pjLeft:
@@ -85,32 +88,18 @@ void TDuzuSection::PrintContentsAt(TBaseReport* Engine, double Left, double Top)
     placed_ = true;
     placedLeft_ = Left;
     placedTop_ = Top;
-    try {
-        for (int i = 0; i < GetChildCount(); ++i) GetChild(i)->Print(Engine);
-    } catch (...) {
-        placed_ = wasPlaced;
-        placedLeft_ = savedLeft;
-        placedTop_ = savedTop;
-        throw;
-    }
-    placed_ = wasPlaced;
-    placedLeft_ = savedLeft;
-    placedTop_ = savedTop;
+    withFinally([&] { for (int i = 0; i < GetChildCount(); ++i) GetChild(i)->Print(Engine); },
+                [&] {
+                    placed_ = wasPlaced;
+                    placedLeft_ = savedLeft;
+                    placedTop_ = savedTop;
+                });
 }
 
 // ---------------------------------------------------------------------------
 
 TDuzuMemo::TDuzuMemo(TComponent* AOwner)
-    : TDuzuCustomText(AOwner), font_(arialFont()), mailMergeItems_(std::make_unique<TDuzuPersistentList>()) {}
-
-void TDuzuMemo::SetFontMirror(TDuzuFontMaster* Value) {
-    setReference(this, fontMirror_, Value);
-}
-
-void TDuzuMemo::Notification(TComponent* AComponent, TOperation Operation) {
-    TDuzuCustomText::Notification(AComponent, Operation);
-    if (Operation == opRemove && AComponent == fontMirror_) fontMirror_ = nullptr;
-}
+    : TDuzuCustomText(AOwner), mailMergeItems_(std::make_unique<TDuzuPersistentList>()) {}
 
 void TDuzuMemo::SetMailMergeItems(TDuzuPersistentList* Value) {
     if (Value == mailMergeItems_.get()) return;
@@ -131,7 +120,7 @@ TDuzuMailMergeItem* TDuzuMemo::AddMailMergeItem(const std::string& SearchToken, 
     return item;
 }
 
-void TDuzuMemo::LoadText(TMemoBuf& Buffer) { Buffer.SetText(text_); }
+void TDuzuMemo::LoadText(TMemoBuf& Buffer) { Buffer.SetText(Text()); }
 
 void TDuzuMemo::PrepareBuffer(TMemoBuf& Buffer) {
     LoadText(Buffer);
@@ -149,12 +138,12 @@ void TDuzuMemo::PrintSelf(TBaseReport* Engine) {
     buffer.BaseReport = Engine;
     buffer.PrintStart = PageLeft();
     buffer.PrintEnd = PageRight();
-    buffer.Justify = fontJustify_;
+    buffer.Justify = FontJustify();
     PrepareBuffer(buffer);
     if (buffer.Empty() || !FloatGreater(buffer.PrintEnd, buffer.PrintStart)) return;
-    Engine->AssignFont(fontMirror_ != nullptr ? fontMirror_->Font() : font_.get());
+    Engine->AssignFont(printFont());
     Engine->SetFontTop(PageTop());
-    const double printed = truncate_ ? buffer.PrintHeight(Height(), false) : buffer.PrintLines(0, false);
+    const double printed = Truncate() ? buffer.PrintHeight(Height(), false) : buffer.PrintLines(0, false);
     // What printed below the memo's own rectangle is claimed from its band.
     if (auto* band = dynamic_cast<TDuzuBand*>(Parent());
         band != nullptr && (expandParent_ || FloatGreater(printed, Height())))
@@ -164,6 +153,24 @@ void TDuzuMemo::PrintSelf(TBaseReport* Engine) {
 namespace {
 
 using namespace duzu_props;
+
+// The published properties of a text or memo class C: those TDuzuCustomText
+// gives it and its own, in the alphabetical order the classes declare them.
+template <class C>
+std::vector<TDuzuPropInfo> customTextProps(std::vector<TDuzuPropInfo> Own) {
+    std::vector<TDuzuPropInfo> props{
+        integer<C>("Color", &C::Color, &C::SetColor, 0),
+        object<C, TDuzuFont>("Font", &C::Font, &C::SetFont),
+        enumeration<C>("FontJustify", &C::FontJustify, &C::SetFontJustify, {"pjCenter", "pjLeft", "pjRight", "pjBlock"},
+                       pjLeft),
+        object<C, TDuzuFontMaster>("FontMirror", &C::FontMirror, &C::SetFontMirror),
+        string<C>("Text", &C::Text, &C::SetText),
+        boolean<C>("Truncate", &C::Truncate, &C::SetTruncate, false)};
+    for (auto& prop : Own) props.push_back(std::move(prop));
+    std::stable_sort(props.begin(), props.end(),
+                     [](const TDuzuPropInfo& A, const TDuzuPropInfo& B) { return A.Name < B.Name; });
+    return props;
+}
 
 void registerStandardClasses() {
     RegisterDuzuClassInfo({"TDuzuFontMaster", "TDuzuComponent",
@@ -181,14 +188,7 @@ void registerStandardClasses() {
     RegisterDuzuClassInfo({"TDuzuCustomText", "TDuzuControl", {}, {}});
     RegisterDuzuClassInfo(
         {"TDuzuText", "TDuzuCustomText",
-         {integer<TDuzuText>("Color", &TDuzuText::Color, &TDuzuText::SetColor, 0),
-          object<TDuzuText, TDuzuFont>("Font", &TDuzuText::Font, &TDuzuText::SetFont),
-          enumeration<TDuzuText>("FontJustify", &TDuzuText::FontJustify, &TDuzuText::SetFontJustify,
-                                 {"pjCenter", "pjLeft", "pjRight", "pjBlock"}, pjLeft),
-          object<TDuzuText, TDuzuFontMaster>("FontMirror", &TDuzuText::FontMirror, &TDuzuText::SetFontMirror),
-          integer<TDuzuText>("Rotation", &TDuzuText::Rotation, &TDuzuText::SetRotation, 0),
-          string<TDuzuText>("Text", &TDuzuText::Text, &TDuzuText::SetText),
-          boolean<TDuzuText>("Truncate", &TDuzuText::Truncate, &TDuzuText::SetTruncate, false)},
+         customTextProps<TDuzuText>({integer<TDuzuText>("Rotation", &TDuzuText::Rotation, &TDuzuText::SetRotation, 0)}),
          {}});
     RegisterDuzuClassInfo(
         {"TDuzuSection", "TDuzuContainerControl",
@@ -205,16 +205,10 @@ void registerStandardClasses() {
          {}});
     RegisterDuzuClassInfo(
         {"TDuzuMemo", "TDuzuCustomText",
-         {integer<TDuzuMemo>("Color", &TDuzuMemo::Color, &TDuzuMemo::SetColor, 0),
-          boolean<TDuzuMemo>("ExpandParent", &TDuzuMemo::ExpandParent, &TDuzuMemo::SetExpandParent, true),
-          object<TDuzuMemo, TDuzuFont>("Font", &TDuzuMemo::Font, &TDuzuMemo::SetFont),
-          enumeration<TDuzuMemo>("FontJustify", &TDuzuMemo::FontJustify, &TDuzuMemo::SetFontJustify,
-                                 {"pjCenter", "pjLeft", "pjRight", "pjBlock"}, pjLeft),
-          object<TDuzuMemo, TDuzuFontMaster>("FontMirror", &TDuzuMemo::FontMirror, &TDuzuMemo::SetFontMirror),
-          object<TDuzuMemo, TDuzuPersistentList>("MailMergeItems", &TDuzuMemo::MailMergeItems,
-                                                 &TDuzuMemo::SetMailMergeItems),
-          string<TDuzuMemo>("Text", &TDuzuMemo::Text, &TDuzuMemo::SetText),
-          boolean<TDuzuMemo>("Truncate", &TDuzuMemo::Truncate, &TDuzuMemo::SetTruncate, false)},
+         customTextProps<TDuzuMemo>(
+             {boolean<TDuzuMemo>("ExpandParent", &TDuzuMemo::ExpandParent, &TDuzuMemo::SetExpandParent, true),
+              object<TDuzuMemo, TDuzuPersistentList>("MailMergeItems", &TDuzuMemo::MailMergeItems,
+                                                     &TDuzuMemo::SetMailMergeItems)}),
          {}});
     RegisterClasses<TDuzuFontMaster, TDuzuPageNumInit, TDuzuText, TDuzuSection, TDuzuMailMergeItem, TDuzuMemo>();
 }

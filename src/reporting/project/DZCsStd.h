@@ -45,14 +45,11 @@ private:
     std::string initDataField_;
 };
 
+// What texts and memos share: their colour, font (their own, or the font
+// master they mirror), justification, text and truncation.
 class TDuzuCustomText : public TDuzuControl {
 public:
-    using TDuzuControl::TDuzuControl;
-};
-
-class TDuzuText : public TDuzuCustomText {
-public:
-    explicit TDuzuText(TComponent* AOwner);
+    explicit TDuzuCustomText(TComponent* AOwner);
 
     TColor Color() const { return color_; }
     void SetColor(TColor Value) { color_ = Value; }
@@ -62,30 +59,43 @@ public:
     void SetFontJustify(TPrintJustify Value) { fontJustify_ = Value; }
     TDuzuFontMaster* FontMirror() const { return fontMirror_; }
     void SetFontMirror(TDuzuFontMaster* Value);
-    int Rotation() const { return rotation_; }
-    void SetRotation(int Value) { rotation_ = Value; }
     const std::string& Text() const { return text_; }
     void SetText(const std::string& Value) { text_ = Value; }
     bool Truncate() const { return truncate_; }
     void SetTruncate(bool Value) { truncate_ = Value; }
 
-    // The text to print; data-aware texts compute theirs.
-    virtual std::string PrintText() { return text_; }
-    void PrintSelf(TBaseReport* Engine) override;
     void Notification(TComponent* AComponent, TOperation Operation) override;
 
 protected:
-    // Selects the mirrored or own font with the rotation.
-    void selectFont(TBaseReport* Engine) const;
+    // The font that prints: the mirrored master's, else the own one.
+    TDuzuFont* printFont() const;
 
 private:
     TColor color_ = 0;
     std::unique_ptr<TDuzuFont> font_;
     TPrintJustify fontJustify_ = pjLeft;
     TDuzuFontMaster* fontMirror_ = nullptr;
-    int rotation_ = 0;
     std::string text_;
     bool truncate_ = false;
+};
+
+class TDuzuText : public TDuzuCustomText {
+public:
+    using TDuzuCustomText::TDuzuCustomText;
+
+    int Rotation() const { return rotation_; }
+    void SetRotation(int Value) { rotation_ = Value; }
+
+    // The text to print; data-aware texts compute theirs.
+    virtual std::string PrintText() { return Text(); }
+    void PrintSelf(TBaseReport* Engine) override;
+
+protected:
+    // Selects the mirrored or own font with the rotation.
+    void selectFont(TBaseReport* Engine) const;
+
+private:
+    int rotation_ = 0;
 };
 
 // One mail-merge replacement of a memo: every SearchToken in the text
@@ -112,22 +122,10 @@ class TDuzuMemo : public TDuzuCustomText {
 public:
     explicit TDuzuMemo(TComponent* AOwner);
 
-    TColor Color() const { return color_; }
-    void SetColor(TColor Value) { color_ = Value; }
     bool ExpandParent() const { return expandParent_; }
     void SetExpandParent(bool Value) { expandParent_ = Value; }
-    TDuzuFont* Font() const { return font_.get(); }
-    void SetFont(TDuzuFont* Value) { font_->Assign(Value); }
-    TPrintJustify FontJustify() const { return fontJustify_; }
-    void SetFontJustify(TPrintJustify Value) { fontJustify_ = Value; }
-    TDuzuFontMaster* FontMirror() const { return fontMirror_; }
-    void SetFontMirror(TDuzuFontMaster* Value);
     TDuzuPersistentList* MailMergeItems() const { return mailMergeItems_.get(); }
     void SetMailMergeItems(TDuzuPersistentList* Value);
-    const std::string& Text() const { return text_; }
-    void SetText(const std::string& Value) { text_ = Value; }
-    bool Truncate() const { return truncate_; }
-    void SetTruncate(bool Value) { truncate_ = Value; }
 
     // Adds a replacement; the memo owns it.
     TDuzuMailMergeItem* AddMailMergeItem(const std::string& SearchToken, const std::string& ReplaceString,
@@ -135,7 +133,6 @@ public:
     // The buffer as it prints: the text loaded, the replacements made.
     void PrepareBuffer(TMemoBuf& Buffer);
     void PrintSelf(TBaseReport* Engine) override;
-    void Notification(TComponent* AComponent, TOperation Operation) override;
 
 protected:
     // Puts the memo's text into the buffer; data memos load their field.
@@ -144,14 +141,8 @@ protected:
     virtual TDuzuDataView* MergeView() const { return nullptr; }
 
 private:
-    TColor color_ = 0;
     bool expandParent_ = true;
-    std::unique_ptr<TDuzuFont> font_;
-    TPrintJustify fontJustify_ = pjLeft;
-    TDuzuFontMaster* fontMirror_ = nullptr;
     std::unique_ptr<TDuzuPersistentList> mailMergeItems_;
-    std::string text_;
-    bool truncate_ = false;
 };
 
 // Text cut to what fits in Width in the engine's current font.

@@ -331,6 +331,35 @@ TDuzuDataView* findDataView(const std::string& Name);
 // bare field of DefaultView. What cannot be resolved is "(invalid)".
 std::string dataTextExpression(const std::string& Expression, TDuzuDataView* DefaultView);
 
+// The data view and the field (or expression) a data-aware component reads,
+// as its published properties DataView and DataField; the view is
+// forgotten when it is freed.
+class TDuzuFieldLink {
+public:
+    TDuzuProjectItem* DataView() const { return dataView_; }
+    void SetDataView(TDuzuProjectItem* Value) { setReference(self_, dataView_, Value); }
+    const std::string& DataField() const { return dataField_; }
+    void SetDataField(const std::string& Value) { dataField_ = Value; }
+
+protected:
+    // Self is the component that holds the link and is told of frees.
+    explicit TDuzuFieldLink(TComponent* Self) : self_(Self) {}
+
+    // The DataView as a data view; nullptr for none or another item.
+    TDuzuDataView* fieldView() const { return dynamic_cast<TDuzuDataView*>(dataView_); }
+    // The text of DataField read as an expression over the view.
+    std::string fieldText() const { return dataTextExpression(dataField_, fieldView()); }
+    // For Self's Notification: AComponent is being freed.
+    void fieldViewRemoved(TComponent* AComponent) {
+        if (AComponent == dataView_) dataView_ = nullptr;
+    }
+
+private:
+    TComponent* self_;
+    TDuzuProjectItem* dataView_ = nullptr;
+    std::string dataField_;
+};
+
 // The report variables in the order of the engine's macro IDs.
 const std::vector<std::string>& reportVariableNames();
 

@@ -5,6 +5,7 @@
 #include "base/SysUtils.h"
 #include "reporting/project/DZProj.h"
 #include "reporting/project/Extended80.h"
+#include "reporting/RunFinally.h"
 
 namespace {
 
@@ -370,14 +371,7 @@ void TDuzuReader::ReadProperties(TObject* Object) {
         }
         const TDuzuPropInfo* prop = DuzuFindProp(Object, propName_);
         if (prop == nullptr) {
-            ++skipDepth_;
-            try {
-                readValue(Object, nullptr);
-            } catch (...) {
-                --skipDepth_;
-                throw;
-            }
-            --skipDepth_;
+            skipping([&] { readValue(Object, nullptr); });
         } else {
             readValue(Object, prop);
         }
@@ -526,6 +520,11 @@ void TDuzuReader::readClassValue(TObject* Object, const TDuzuPropInfo* Prop, std
     }
 }
 
+void TDuzuReader::skipping(const std::function<void()>& Body) {
+    ++skipDepth_;
+    withFinally(Body, [this] { --skipDepth_; });
+}
+
 // A value of a property the object does not have: read and dropped.
 void TDuzuReader::skipValue(std::uint8_t Tag) {
     TStreamHelper* in = TypedStream();
@@ -548,31 +547,18 @@ void TDuzuReader::skipValue(std::uint8_t Tag) {
             return;
         case tagObject: {
             TPersistent nothing;
-            ++skipDepth_;
-            try {
-                ReadProperties(&nothing);
-            } catch (...) {
-                --skipDepth_;
-                throw;
-            }
-            --skipDepth_;
+            skipping([&] { ReadProperties(&nothing); });
             return;
         }
-        case tagPersistentList: {
-            ++skipDepth_;
-            try {
+        case tagPersistentList:
+            skipping([&] {
                 while (!in->ReadString().empty()) {
                     if (in->ReadByte() != kPropertiesMarker) unreadable();
                     TPersistent nothing;
                     ReadProperties(&nothing);
                 }
-            } catch (...) {
-                --skipDepth_;
-                throw;
-            }
-            --skipDepth_;
+            });
             return;
-        }
         default: unreadable();
     }
 }

@@ -94,6 +94,8 @@ private:
     void readValue(TObject* Object, const TDuzuPropInfo* Prop);
     void readClassValue(TObject* Object, const TDuzuPropInfo* Prop, std::uint8_t Tag);
     void skipValue(std::uint8_t Tag);
+    // Runs Body with the values it reads dropped, not applied.
+    void skipping(const std::function<void()>& Body);
     void namedComponent(TDuzuComponent* Component);
     [[noreturn]] void unreadable() const;
     [[noreturn]] void unknownClass(const std::string& ClassName) const;

@@ -47,9 +47,8 @@ void registerLibraryClasses() {
 }
 
 void registerFont() {
-    TDuzuPropInfo style = ordinal<TDuzuFont>("Style", pkSet, &TDuzuFont::styleBits, &TDuzuFont::setStyleBits);
-    style.Names = {"fsBold", "fsItalic", "fsUnderline", "fsStrikeOut"};
-    style.HasDefault = true;
+    TDuzuPropInfo style = setMembers<TDuzuFont>("Style", &TDuzuFont::styleBits, &TDuzuFont::setStyleBits,
+                                                {"fsBold", "fsItalic", "fsUnderline", "fsStrikeOut"}, 0);
     RegisterDuzuClassInfo(
         {"TDuzuFont", "",
          {integer<TFont>("Charset", &TFont::Charset, &TFont::SetCharset, DEFAULT_CHARSET),

@@ -97,12 +97,20 @@ TDuzuPropInfo ordinal(std::string Name, TDuzuPropKind Kind, G Get, S Set) {
     return p;
 }
 
+// An ordinal property with its enumeration or set names and declared default.
 template <class C, class G, class S>
-TDuzuPropInfo integer(std::string Name, G Get, S Set, std::int64_t Default) {
-    TDuzuPropInfo p = ordinal<C>(std::move(Name), pkInteger, Get, Set);
+TDuzuPropInfo ordinalWithDefault(std::string Name, TDuzuPropKind Kind, G Get, S Set, std::vector<std::string> Names,
+                                 std::int64_t Default) {
+    TDuzuPropInfo p = ordinal<C>(std::move(Name), Kind, Get, Set);
+    p.Names = std::move(Names);
     p.HasDefault = true;
     p.Default = Default;
     return p;
+}
+
+template <class C, class G, class S>
+TDuzuPropInfo integer(std::string Name, G Get, S Set, std::int64_t Default) {
+    return ordinalWithDefault<C>(std::move(Name), pkInteger, Get, Set, {}, Default);
 }
 
 // An integer without a declared default: always written.
@@ -113,20 +121,18 @@ TDuzuPropInfo integerNoDefault(std::string Name, G Get, S Set) {
 
 template <class C, class G, class S>
 TDuzuPropInfo boolean(std::string Name, G Get, S Set, bool Default) {
-    TDuzuPropInfo p = ordinal<C>(std::move(Name), pkEnumeration, Get, Set);
-    p.Names = {"False", "True"};
-    p.HasDefault = true;
-    p.Default = Default ? 1 : 0;
-    return p;
+    return ordinalWithDefault<C>(std::move(Name), pkEnumeration, Get, Set, {"False", "True"}, Default ? 1 : 0);
 }
 
 template <class C, class G, class S>
 TDuzuPropInfo enumeration(std::string Name, G Get, S Set, std::vector<std::string> Names, std::int64_t Default) {
-    TDuzuPropInfo p = ordinal<C>(std::move(Name), pkEnumeration, Get, Set);
-    p.Names = std::move(Names);
-    p.HasDefault = true;
-    p.Default = Default;
-    return p;
+    return ordinalWithDefault<C>(std::move(Name), pkEnumeration, Get, Set, std::move(Names), Default);
+}
+
+// A set: its value holds one bit a member, by the member's place in Names.
+template <class C, class G, class S>
+TDuzuPropInfo setMembers(std::string Name, G Get, S Set, std::vector<std::string> Names, std::int64_t Default) {
+    return ordinalWithDefault<C>(std::move(Name), pkSet, Get, Set, std::move(Names), Default);
 }
 
 template <class C, class G, class S>

@@ -266,39 +266,27 @@ bool TRSCustomConnection::HandleRequest() {
             run(OnGetSorts, &TRSCustomConnection::DoGetSorts);
             buffer.FinishMessage();
             return true;
-        case kReqSetSort:
-            run(OnSetSort, &TRSCustomConnection::DoSetSort);
-            buffer.FinishEmpty();
-            return true;
-        case kReqOpen:
-            run(OnOpen, &TRSCustomConnection::DoOpen);
-            buffer.FinishEmpty();
-            return true;
-        case kReqRestore:
-            run(OnRestore, &TRSCustomConnection::DoRestore);
-            buffer.FinishEmpty();
-            return true;
+        case kReqSetSort: run(OnSetSort, &TRSCustomConnection::DoSetSort); break;
+        case kReqOpen: run(OnOpen, &TRSCustomConnection::DoOpen); break;
+        case kReqRestore: run(OnRestore, &TRSCustomConnection::DoRestore); break;
         default: return false;
     }
+    // The requests that only set something are answered with an empty reply.
+    buffer.FinishEmpty();
+    return true;
 }
 
-bool TRSCustomConnection::atEof() {
-    bool eof = false;
-    if (OnEOF)
-        OnEOF(this, eof);
-    else
-        eof = DoEOF();
-    return eof;
+bool TRSCustomConnection::ask(const TRSEOFEvent& Event, bool (TRSCustomConnection::*Default)(), bool Answer) {
+    if (!Event) return (this->*Default)();
+    Event(this, Answer);
+    return Answer;
 }
+
+bool TRSCustomConnection::atEof() { return ask(OnEOF, &TRSCustomConnection::DoEOF, false); }
 
 bool TRSCustomConnection::rowValid() {
     if (localFilter_ && !rowPasses_) return false;
-    bool valid = true;
-    if (OnValidateRow)
-        OnValidateRow(this, valid);
-    else
-        valid = DoValidateRow();
-    return valid;
+    return ask(OnValidateRow, &TRSCustomConnection::DoValidateRow, true);
 }
 
 void TRSCustomConnection::getRow() {

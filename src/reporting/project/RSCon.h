@@ -183,6 +183,8 @@ private:
     void getCols();
     void setFilter();
     void run(const TRSConnectorEvent& Event, void (TRSCustomConnection::*Default)());
+    // The handler's answer, starting from Answer; without a handler, Default's.
+    bool ask(const TRSEOFEvent& Event, bool (TRSCustomConnection::*Default)(), bool Answer);
     // Checks the column and the type; false when the value is not to be
     // written (an unlisted column, or a row the filter already refused).
     bool beginWrite(std::initializer_list<TRSDataType> Allowed);
