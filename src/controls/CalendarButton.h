@@ -1,10 +1,13 @@
 #pragma once
 // What both date edits share: the small calendar button inside the edit's
-// right edge, the edit's minimum height, and finding the form's pop-up.
+// right edge, the edit's minimum height, and finding the form's pop-up;
+// TCalendarEdit puts all of it into an edit class.
 //
 // Promises: the button is 21 x 17 with its calendar glyph, sits at the
 // edit's right edge over its full height, and the edit's text stops 2
 // pixels short of it; an edit lower than its minimum height is raised to it.
+#include <string>
+
 #include "controls/KingPop.h"
 #include "ui/StdCtrls.h"
 
@@ -24,3 +27,65 @@ int allowedEditHeight(TCustomEdit* Edit, int Height);
 void placeCalendarButton(TCustomEdit* Edit, TSpeedButton* Button);
 // The first TKingPopup among Owner's components, or nullptr.
 TKingPopup* firstPopupOf(TComponent* Owner);
+
+// An edit class TBase (a TCustomEdit constructed from its owner) with the
+// calendar button, 113 pixels wide, bound to a TKingPopup. The button runs
+// ButtonClick; the pop-up forgets the edit when it is freed.
+template <class TBase>
+class TCalendarEdit : public TBase {
+public:
+    TKingPopup* KingPopup() const { return kingPopup_; }
+    void SetKingPopup(TKingPopup* Value) {
+        if (Value == kingPopup_) return;
+        if (kingPopup_) kingPopup_->RemoveFreeNotification(this);
+        kingPopup_ = Value;
+        if (kingPopup_) kingPopup_->FreeNotification(this);
+    }
+    const std::string& About() const { return about_; }
+    void SetAbout(const std::string& Value) { about_ = Value; }
+    TSpeedButton* calendarButton() const { return button_; }
+
+    void SetBounds(int ALeft, int ATop, int AWidth, int AHeight) override {
+        TBase::SetBounds(ALeft, ATop, AWidth, allowedEditHeight(this, AHeight));
+        if (button_) placeCalendarButton(this, button_);
+    }
+    // Without a pop-up yet, takes the owner's first one.
+    void Loaded() override {
+        TBase::Loaded();
+        if (!kingPopup_) bindFirstPopup(this->Owner());
+    }
+    void Notification(TComponent* AComponent, TOperation Operation) override {
+        TBase::Notification(AComponent, Operation);
+        if (Operation == opRemove && AComponent == kingPopup_) kingPopup_ = nullptr;
+    }
+
+    virtual void ButtonClick() = 0;
+
+protected:
+    explicit TCalendarEdit(TComponent* AOwner) : TBase(AOwner) {
+        button_ = makeCalendarButton(this);
+        button_->OnClick = [this](TObject*) { ButtonClick(); };
+        SetBounds(this->Left(), this->Top(), 113, this->Height());
+    }
+
+    // Binds to Owner's first TKingPopup; the edit becomes its AlignSource
+    // when it has none.
+    void bindFirstPopup(TComponent* Owner) {
+        SetKingPopup(firstPopupOf(Owner));
+        if (kingPopup_ && !kingPopup_->AlignSource()) kingPopup_->SetAlignSource(this);
+    }
+
+    void Resize() override {
+        if (this->Height() < allowedEditHeight(this, this->Height()))
+            this->SetHeight(allowedEditHeight(this, this->Height()));
+        else if (button_)
+            placeCalendarButton(this, button_);
+        TBase::Resize();
+    }
+
+    TKingPopup* kingPopup_ = nullptr;
+
+private:
+    TSpeedButton* button_ = nullptr;
+    std::string about_;
+};

@@ -1,52 +1,12 @@
 #include "controls/DBKing.h"
 
 #include "base/DateTime.h"
-#include "controls/CalendarButton.h"
 #include "data/Fields.h"
 #include "ui/MessageBeep.h"
 
-TDBKingDlg::TDBKingDlg(TComponent* AOwner) : TFieldBinding(AOwner) {
-    button_ = makeCalendarButton(this);
-    button_->OnClick = [this](TObject*) { ButtonClick(); };
-    SetBounds(Left(), Top(), 113, Height());
+TDBKingDlg::TDBKingDlg(TComponent* AOwner) : TCalendarEdit(AOwner) {
     editingChange();
-    SetKingPopup(firstPopupOf(AOwner));
-    if (kingPopup_ && !kingPopup_->AlignSource()) kingPopup_->SetAlignSource(this);
-}
-
-void TDBKingDlg::SetKingPopup(TKingPopup* Value) {
-    if (Value == kingPopup_) return;
-    if (kingPopup_) kingPopup_->RemoveFreeNotification(this);
-    kingPopup_ = Value;
-    if (kingPopup_) kingPopup_->FreeNotification(this);
-}
-
-void TDBKingDlg::Loaded() {
-    TFieldBinding::Loaded();
-    if (!kingPopup_) {
-        SetKingPopup(firstPopupOf(Owner()));
-        if (kingPopup_ && !kingPopup_->AlignSource()) kingPopup_->SetAlignSource(this);
-    }
-}
-
-void TDBKingDlg::Notification(TComponent* AComponent, TOperation Operation) {
-    TFieldBinding::Notification(AComponent, Operation);
-    if (Operation == opRemove && AComponent == kingPopup_) kingPopup_ = nullptr;
-}
-
-// ---- size
-
-void TDBKingDlg::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {
-    TFieldBinding::SetBounds(ALeft, ATop, AWidth, allowedEditHeight(this, AHeight));
-    if (button_) placeCalendarButton(this, button_);
-}
-
-void TDBKingDlg::Resize() {
-    if (Height() < allowedEditHeight(this, Height()))
-        SetHeight(allowedEditHeight(this, Height()));
-    else if (button_)
-        placeCalendarButton(this, button_);
-    TFieldBinding::Resize();
+    bindFirstPopup(AOwner);
 }
 
 // ---- the field
@@ -107,7 +67,7 @@ void TDBKingDlg::DoExit() {
 
 void TDBKingDlg::KeyDown(Word& Key, TShiftState Shift) {
     TFieldBinding::KeyDown(Key, Shift);
-    if (Key == VK_DELETE || (Key == VK_INSERT && Shift.Contains(ssShift))) dataLink_.Edit();
+    if (deletesOrPastes(Key, Shift)) dataLink_.Edit();
 }
 
 void TDBKingDlg::KeyPress(char& Key) {
@@ -117,10 +77,8 @@ void TDBKingDlg::KeyPress(char& Key) {
         MessageBeep(0);
         Key = 0;
     }
-    if (changesText(Key)) {
-        if (!dataLink_.Edit()) Key = 0;
-    } else if (Key == VK_ESCAPE) {
-        Reset();
+    if (editFieldOnKey(dataLink_, Key)) {
+        SelectAll();
         Key = 0;
     }
 }

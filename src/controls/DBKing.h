@@ -15,35 +15,23 @@
 //   field's date (now, when the field is empty) and writes a pick into the
 //   field as AsDateTime. A pick that can't be written changes nothing: the
 //   record is left as it was, not in edit.
-#include <string>
-
-#include "controls/KingPop.h"
+#include "controls/CalendarButton.h"
 #include "ui/FieldBinding.h"
 #include "ui/Mask.h"
 
-class TDBKingDlg : public TFieldBinding<TMaskEdit> {
+class TDBKingDlg : public TCalendarEdit<TFieldBinding<TMaskEdit>> {
 public:
     // Binds to the owner's first TKingPopup; the edit becomes its
     // AlignSource when it has none.
     explicit TDBKingDlg(TComponent* AOwner);
-
-    TKingPopup* KingPopup() const { return kingPopup_; }
-    void SetKingPopup(TKingPopup* Value);
-    const std::string& About() const { return about_; }
-    void SetAbout(const std::string& Value) { about_ = Value; }
-    TSpeedButton* calendarButton() const { return button_; }
 
     // Puts the link in edit; whether it could.
     bool EditCanModify();
     // The field's value comes back, all selected.
     void Reset();
 
-    void SetBounds(int ALeft, int ATop, int AWidth, int AHeight) override;
-    void Loaded() override;
-    void Notification(TComponent* AComponent, TOperation Operation) override;
-
     // Opens the pop-up on the field's date; a pick is written into the field.
-    virtual void ButtonClick();
+    void ButtonClick() override;
 
 protected:
     void DoEnter() override;
@@ -51,7 +39,6 @@ protected:
     void KeyDown(Word& Key, TShiftState Shift) override;
     void KeyPress(char& Key) override;
     void Change() override;
-    void Resize() override;
 
 private:
     void dataChange() override;
@@ -60,8 +47,5 @@ private:
     void setFocused(bool Value);
     void writePick(TDateTime Value);
 
-    TSpeedButton* button_ = nullptr;
-    TKingPopup* kingPopup_ = nullptr;
-    std::string about_;
     bool focused_ = false;
 };

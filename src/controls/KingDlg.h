@@ -3,29 +3,16 @@
 // edge. The button opens the form's date pop-up on whatever PopupDate the
 // caller last set (not on the edit's text), and a pick writes the date into
 // the text in the short date format; the text is the caller's to parse.
-#include <string>
+#include "controls/CalendarButton.h"
 
-#include "controls/KingPop.h"
-#include "ui/StdCtrls.h"
-
-class TKingDateDialog : public TCustomEdit {
+class TKingDateDialog : public TCalendarEdit<TCustomEdit> {
 public:
     // Binds to the owner's first TKingPopup; the edit becomes its
     // AlignSource when it has none.
     explicit TKingDateDialog(TComponent* AOwner);
 
-    TKingPopup* KingPopup() const { return kingPopup_; }
-    void SetKingPopup(TKingPopup* Value);
-    const std::string& About() const { return about_; }
-    void SetAbout(const std::string& Value) { about_ = Value; }
-    TSpeedButton* calendarButton() const { return button_; }
-
-    void SetBounds(int ALeft, int ATop, int AWidth, int AHeight) override;
-    void Loaded() override;
-    void Notification(TComponent* AComponent, TOperation Operation) override;
-
     // Opens the pop-up; a pick becomes the text (unless the edit is read-only).
-    virtual void ButtonClick();
+    void ButtonClick() override;
 
     // A typed date made the edit's own: the text parsed in the short date
     // format and rewritten "mm/dd/yyyy", and Popup (when given) set to it.
@@ -35,12 +22,4 @@ public:
     // Enter or Tab in Key commits the typed date as above and is consumed
     // (Key becomes 0); any other key is left alone. True when it committed.
     bool commitTypedDateOnKey(char& Key, TKingPopup* Popup);
-
-protected:
-    void Resize() override;
-
-private:
-    TSpeedButton* button_ = nullptr;
-    TKingPopup* kingPopup_ = nullptr;
-    std::string about_;
 };

@@ -32,18 +32,6 @@ TBitmap* TQmDBLookupComboDlg::GetGlyph() {
     return dots;
 }
 
-void TQmDBLookupComboDlg::closeUp(TDataSet* DataSet, bool OK) {
-    if (!OnCloseUp) return;
-    if (DataSet) DataSet->DisableControls();
-    try {
-        OnCloseUp(this, LookupTable(), DataSet, OK);
-    } catch (...) {
-        if (DataSet) DataSet->EnableControls();
-        throw;
-    }
-    if (DataSet) DataSet->EnableControls();
-}
-
 bool TQmDBLookupComboDlg::runDialog() {
     TQmLookupDialogSettings settings;
     settings.Caption = caption_;
@@ -81,15 +69,10 @@ void TQmDBLookupComboDlg::DropDown() {
         Qmqbe::LocateLookupRecord(Field()->DataSet(), Field()->FieldName(), table);
         Qmtable::SelectIndexForFirstField(table, *Selected());
         bool ok = runDialog();
-        if (data) data->DisableControls();
-        try {
+        withControlsDisabled(data, [&] {
             if (ok) copyLinkValues();
-        } catch (...) {
-            if (data) data->EnableControls();
-            throw;
-        }
-        if (data) data->EnableControls();
-        closeUp(data, ok);
+        });
+        fireCloseUp(data, ok);
     } else {
         TField* key = grid->KeyField();
         std::string value = LookupValue();
@@ -113,7 +96,7 @@ void TQmDBLookupComboDlg::DropDown() {
                 if (Field()) Field()->SetAsString(picked);
             }
         }
-        closeUp(data, ok);
+        fireCloseUp(data, ok);
     }
     if (Style() == csDropDownList || AutoDropDown()) SelectAll();
     releaseButton();

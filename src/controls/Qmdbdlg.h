@@ -45,7 +45,6 @@ public:
 
 private:
     bool runDialog();
-    void closeUp(TDataSet* DataSet, bool OK);
 
     TQmDBGridOptions gridOptions_{dgTitles, dgIndicator, dgColumnResize, dgColLines, dgRowLines,
                                   dgTabs, dgRowSelect, dgAlwaysShowSelection, dgConfirmDelete};

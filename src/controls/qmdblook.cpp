@@ -406,14 +406,7 @@ void TQmDBLookupList::KeyDown(Word& Key, TShiftState Shift) {
     inKeyDown_ = true;
     TQmTable* table = LookupTable();
     try {
-        if (table) table->DisableControls();
-        try {
-            TQmCustomDBGrid::KeyDown(Key, Shift);
-        } catch (...) {
-            if (table) table->EnableControls();
-            throw;
-        }
-        if (table) table->EnableControls();
+        withControlsDisabled(table, [&] { TQmCustomDBGrid::KeyDown(Key, Shift); });
         if (CanChoose()) {
             Invalidate();
             choose();
@@ -939,6 +932,10 @@ void TQmDBCustomLookupCombo::positionDropDown() {
     grid_->SetBounds(left, top, width, height);
 }
 
+void TQmDBCustomLookupCombo::fireCloseUp(TDataSet* DataSet, bool Modified) {
+    if (OnCloseUp) withControlsDisabled(DataSet, [&] { OnCloseUp(this, LookupTable(), DataSet, Modified); });
+}
+
 void TQmDBCustomLookupCombo::CloseUp(bool Modified) {
     if (!DroppedDown()) return;
     listTookMouse_ = false;
@@ -979,17 +976,7 @@ void TQmDBCustomLookupCombo::CloseUp(bool Modified) {
     grid_->Hide();
     Invalidate();
     editingChange();
-    if (OnCloseUp) {
-        TDataSet* data = DataSource() ? DataSource()->DataSet() : nullptr;
-        if (data) data->DisableControls();
-        try {
-            OnCloseUp(this, LookupTable(), data, Modified);
-        } catch (...) {
-            if (data) data->EnableControls();
-            throw;
-        }
-        if (data) data->EnableControls();
-    }
+    fireCloseUp(DataSource() ? DataSource()->DataSet() : nullptr, Modified);
 }
 
 // ---- keyboard

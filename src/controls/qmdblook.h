@@ -323,6 +323,8 @@ protected:
     TQmCustomDBGrid* hostGrid() const;
     // The button comes up again after a drop-down that did not happen.
     void releaseButton();
+    // Runs OnCloseUp (when set) with DataSet's controls disabled meanwhile.
+    void fireCloseUp(TDataSet* DataSet, bool Modified);
     // Without column lines, the list shows the lookup field alone.
     void addLookupColumn();
     // The lookup table's current record becomes the chosen value.

@@ -115,8 +115,7 @@ void TQmLookupDlg::reapplyColumns() {
     TTable* lookup = table();
     qmIncrementalSearch1->SetSearchField("");
     if (!lookup || !lookup->Active()) return;
-    lookup->DisableControls();
-    try {
+    withControlsDisabled(lookup, [&] {
         if (selected_.Count() > 0) Qmqbe::ApplySelectedFields(lookup, selected_);
         int front = 0;
         for (int i = 0; i < lookup->IndexFieldCount(); ++i) {
@@ -125,11 +124,7 @@ void TQmLookupDlg::reapplyColumns() {
             if (front == 0) qmIncrementalSearch1->SetSearchField(field->FieldName());
             field->SetIndex(front++);
         }
-    } catch (...) {
-        lookup->EnableControls();
-        throw;
-    }
-    lookup->EnableControls();
+    });
     qmDBGrid1->LayoutChanged();
 }
 

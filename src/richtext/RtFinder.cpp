@@ -114,6 +114,15 @@ TRtTextFinder::Span TRtTextFinder::matchFrom(int from) {
     return {};
 }
 
+void TRtTextFinder::setFound(TParagraph* par, int parStart, Span m) {
+    CurPar = par;
+    ParStart = parStart;
+    ParPos = m.Start;
+    FoundPos = parStart + m.Start;
+    FoundLen = m.End - m.Start;
+    Found = true;
+}
+
 void TRtTextFinder::SearchForward(const std::string& S) {
     setPattern(S);
     Found = false;
@@ -124,15 +133,7 @@ void TRtTextFinder::SearchForward(const std::string& S) {
         loadParagraph(par);
         if (pos <= static_cast<int>(chars_.size())) {
             Span m = matchFrom(pos);
-            if (m.ok()) {
-                CurPar = par;
-                ParStart = parStart;
-                ParPos = m.Start;
-                FoundPos = parStart + m.Start;
-                FoundLen = m.End - m.Start;
-                Found = true;
-                return;
-            }
+            if (m.ok()) return setFound(par, parStart, m);
         }
         parStart += static_cast<int>(chars_.size());
         pos = 0;
@@ -150,15 +151,7 @@ void TRtTextFinder::SearchBackward(const std::string& S) {
         loadParagraph(par);
         for (int s = std::min<int>(pos, static_cast<int>(chars_.size()) - 1); s >= 0; --s) {
             Span m = matchFrom(s);
-            if (m.ok() && m.Start == s) {
-                CurPar = par;
-                ParStart = parStart;
-                ParPos = s;
-                FoundPos = parStart + s;
-                FoundLen = m.End - m.Start;
-                Found = true;
-                return;
-            }
+            if (m.ok() && m.Start == s) return setFound(par, parStart, m);
         }
         par = par->Prev;
         if (par) {

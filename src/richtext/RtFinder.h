@@ -95,5 +95,7 @@ private:
     Span runStep(int from);
     Span matchFrom(int from);
     void setPattern(const std::string& S);
+    // The match m in par (which starts at parStart) becomes the found place.
+    void setFound(TParagraph* par, int parStart, Span m);
     static int paragraphLength(const TParagraph* par);
 };

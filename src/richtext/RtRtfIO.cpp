@@ -193,24 +193,10 @@ void TRtRTFTextIo::ReadText(TStream* Stream, TRtTextReader* Reader) {
             Reader->ReadDocument(Stream, chain);
         } catch (...) {
             // The detached chain is freed; the document stays as it was.
-            while (chain) {
-                TParagraph* next = chain->Next;
-                chain->Next = nullptr;
-                if (next) next->Prev = nullptr;
-                FreeParagraph(chain);
-                chain = next;
-            }
+            FreeParagraphs(chain);
             throw;
         }
-        if (chain && !InsertParagraphs(CurPar, CurLine, chain, CurPos)) {
-            while (chain) {
-                TParagraph* next = chain->Next;
-                chain->Next = nullptr;
-                if (next) next->Prev = nullptr;
-                FreeParagraph(chain);
-                chain = next;
-            }
-        }
+        if (chain && !InsertParagraphs(CurPar, CurLine, chain, CurPos)) FreeParagraphs(chain);
     }
     ProgressStep(100);
     Changed();
@@ -303,27 +289,25 @@ TRtLoadFormat TRtRTFTextIo::saveFormatToUse() const {
     return Header->HasAttributes ? FormatRTF : FormatANSI;
 }
 
-std::unique_ptr<TRtTextWriter> TRtRTFTextIo::newSaveWriter() const {
-    if (saveFormatToUse() == FormatRTF) return std::make_unique<TRtRTFWriter>();
-    return std::make_unique<TRtTextWriter>();
+TRtTextWriter* TRtRTFTextIo::saveWriter(std::unique_ptr<TRtTextWriter>& Made) const {
+    if (CustomWriter) return CustomWriter;
+    if (saveFormatToUse() == FormatRTF)
+        Made = std::make_unique<TRtRTFWriter>();
+    else
+        Made = std::make_unique<TRtTextWriter>();
+    return Made.get();
 }
 
 void TRtRTFTextIo::SaveToStream(TStream* Stream) {
     if (IoHook && IoHook->SaveDocument(this, Stream)) return;
-    if (CustomWriter) {
-        WriteText(Stream, CustomWriter);
-        return;
-    }
-    WriteText(Stream, newSaveWriter().get());
+    std::unique_ptr<TRtTextWriter> made;
+    WriteText(Stream, saveWriter(made));
 }
 
 void TRtRTFTextIo::SaveBlockToStream(TStream* Stream) {
     if (IoHook && IoHook->SaveBlock(this, Stream)) return;
-    if (CustomWriter) {
-        WriteBlock(Stream, CustomWriter);
-        return;
-    }
-    WriteBlock(Stream, newSaveWriter().get());
+    std::unique_ptr<TRtTextWriter> made;
+    WriteBlock(Stream, saveWriter(made));
 }
 
 void TRtRTFTextIo::SaveToFile(const std::string& FileName) {

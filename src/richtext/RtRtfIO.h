@@ -113,8 +113,9 @@ private:
     void prepareWriter(TRtTextWriter* Writer);
     uint8_t runWriter(TStream* Stream, TRtTextWriter* Writer);
     TRtLoadFormat saveFormatToUse() const;
-    // A writer of that format, for a save without a custom writer.
-    std::unique_ptr<TRtTextWriter> newSaveWriter() const;
+    // The custom writer when set, otherwise a new writer of that format,
+    // held in Made.
+    TRtTextWriter* saveWriter(std::unique_ptr<TRtTextWriter>& Made) const;
     int resolutionY() const;
     int cellHeightPx(TParagraph* p);
 };

@@ -273,11 +273,7 @@ void TRtRTFTextPaint::PaintObject(const TRect& Rect, int Width, int Height, TObj
     Canvas->Pen()->SetWidth(1);
     Canvas->Pen()->SetStyle(psSolid);
     Canvas->Brush()->SetStyle(bsClear);
-    Canvas->Rectangle(box);
-    Canvas->MoveTo(box.Left, box.Top);
-    Canvas->LineTo(box.Right - 1, box.Bottom - 1);
-    Canvas->MoveTo(box.Right - 1, box.Top);
-    Canvas->LineTo(box.Left, box.Bottom - 1);
+    drawCrossedFrame(Canvas, box);
     Canvas->Brush()->SetStyle(bsSolid);
 }
 

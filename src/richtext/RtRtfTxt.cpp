@@ -43,15 +43,7 @@ TRtRTFText::~TRtRTFText() {
     Stamps.clear();
 }
 
-void TRtRTFText::freeAllParagraphs() {
-    while (FirstPar) {
-        TParagraph* next = FirstPar->Next;
-        FirstPar->Next = nullptr;
-        FreeParagraph(FirstPar);
-        FirstPar = next;
-        if (FirstPar) FirstPar->Prev = nullptr;
-    }
-}
+void TRtRTFText::freeAllParagraphs() { FreeParagraphs(FirstPar); }
 
 // ---------------------------------------------------------------- lines and paragraphs
 
@@ -169,6 +161,16 @@ void TRtRTFText::FreeParagraph(TParagraph*& par) {
     }
     delete par;
     par = nullptr;
+}
+
+void TRtRTFText::FreeParagraphs(TParagraph*& par) {
+    while (par) {
+        TParagraph* next = par->Next;
+        par->Next = nullptr;
+        FreeParagraph(par);
+        par = next;
+        if (par) par->Prev = nullptr;
+    }
 }
 
 void TRtRTFText::RemoveLine(TParagraph* par, TLine* line) {

@@ -99,6 +99,9 @@ public:
     static void FreeLine(TLine*& line);
     // Frees a paragraph that is linked nowhere, with its lines.
     static void FreeParagraph(TParagraph*& par);
+    // Frees a chain of paragraphs linked nowhere else, first to last; par
+    // ends as nullptr.
+    static void FreeParagraphs(TParagraph*& par);
     void RemoveLine(TParagraph* par, TLine* line);
     void Changed();
     void SetMemoryFormat(TRtMemoryFormat format);

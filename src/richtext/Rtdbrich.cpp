@@ -95,21 +95,13 @@ void TDBRtRichText::showText(const std::string& Text) {
 
 void TDBRtRichText::dataChange() {
     if (loading_ || !linkUsable()) return;
-    TField* field = Field();
-    if (!field) {
-        showText({});
+    TMemoFieldView view = memoFieldView(dataLink_, autoDisplay_, memoLoaded_, focused_);
+    if (view.Load) {
         memoLoaded_ = false;
-    } else if (field->IsBlob()) {
-        if (autoDisplay_ || (dataLink_.Editing() && memoLoaded_)) {
-            memoLoaded_ = false;
-            LoadMemo();
-        } else {
-            showText("(" + field->DisplayLabel() + ")");
-            memoLoaded_ = false;
-        }
+        LoadMemo();
     } else {
-        showText(focused_ && dataLink_.CanModify() ? field->EditText() : field->DisplayText());
-        memoLoaded_ = true;
+        showText(view.Text);
+        memoLoaded_ = view.Loaded;
     }
     editingChange();
     Invalidate();
@@ -187,7 +179,7 @@ void TDBRtRichText::KeyDown(Word& Key, TShiftState Shift) {
         Key = 0;
         return;
     }
-    if (Key == VK_DELETE || (Key == VK_INSERT && Shift.Contains(ssShift))) dataLink_.Edit();
+    if (deletesOrPastes(Key, Shift)) dataLink_.Edit();
 }
 
 void TDBRtRichText::KeyPress(char& Key) {

@@ -42,6 +42,16 @@ QRgb pixelAt(const unsigned char* row, int x, int bitsPixel) {
 
 }  // namespace
 
+void put16(std::string& s, unsigned v) {
+    s.push_back(static_cast<char>(v & 0xFF));
+    s.push_back(static_cast<char>((v >> 8) & 0xFF));
+}
+
+void put32(std::string& s, unsigned v) {
+    put16(s, v & 0xFFFF);
+    put16(s, v >> 16);
+}
+
 bool loadDeviceBits(TBitmap& bitmap, const TDeviceBits& b) {
     if (b.Planes > 1 || b.Width <= 0 || b.Height <= 0) return false;
     if (b.BitsPixel != 1 && b.BitsPixel != 4 && b.BitsPixel != 8 && b.BitsPixel != 16 && b.BitsPixel != 24 &&

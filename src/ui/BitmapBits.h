@@ -32,3 +32,7 @@ bool loadPackedDib(TBitmap& bitmap, const std::string& dib);
 // The bitmap as a packed device-independent bitmap (a BMP file without its
 // 14-byte file header).
 std::string packedDibOf(const TBitmap& bitmap);
+
+// Little-endian words as the bitmap and icon formats store them, appended to s.
+void put16(std::string& s, unsigned v);
+void put32(std::string& s, unsigned v);

@@ -25,6 +25,7 @@
 #include "ui/GuardedCall.h"
 #include "ui/KeyMapping.h"
 #include "ui/Menus.h"
+#include "ui/ScrollBar.h"
 #include "ui/Text1252.h"
 
 namespace {
@@ -876,21 +877,12 @@ public:
             QScrollBar* bar = bars_[i];
             QObject::connect(bar, &QAbstractSlider::actionTriggered, bar, [this, bar, kind](int action) {
                 int wanted = bar->sliderPosition();
-                TScrollCode code;
-                switch (action) {
-                case QAbstractSlider::SliderSingleStepAdd: code = scLineDown; break;
-                case QAbstractSlider::SliderSingleStepSub: code = scLineUp; break;
-                case QAbstractSlider::SliderPageStepAdd: code = scPageDown; break;
-                case QAbstractSlider::SliderPageStepSub: code = scPageUp; break;
-                case QAbstractSlider::SliderToMinimum: code = scTop; break;
-                case QAbstractSlider::SliderToMaximum: code = scBottom; break;
-                case QAbstractSlider::SliderMove: code = scTrack; break;
-                default: return;
-                }
+                std::optional<TScrollCode> code = scrollCodeOfAction(action);
+                if (!code) return;
                 // The window moves the thumb itself, as a Windows scroll bar
                 // does not: put it back and let the control decide.
-                if (code != scTrack) bar->setSliderPosition(bar->value());
-                guardedCall(owner_, [&] { owner_->Scroll(kind, code, wanted); });
+                if (*code != scTrack) bar->setSliderPosition(bar->value());
+                guardedCall(owner_, [&] { owner_->Scroll(kind, *code, wanted); });
             });
             QObject::connect(bar, &QAbstractSlider::sliderReleased, bar, [this, bar, kind] {
                 guardedCall(owner_, [&] {

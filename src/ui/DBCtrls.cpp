@@ -86,16 +86,13 @@ void TDBEdit::DoExit() {
 
 void TDBEdit::KeyDown(Word& Key, TShiftState Shift) {
     TMaskEdit::KeyDown(Key, Shift);
-    if (Key == VK_DELETE || (Key == VK_INSERT && Shift.Contains(ssShift))) dataLink_.Edit();
+    if (deletesOrPastes(Key, Shift)) dataLink_.Edit();
 }
 
 void TDBEdit::KeyPress(char& Key) {
     TMaskEdit::KeyPress(Key);
     refuseInvalidChar(dataLink_, Key);
-    if (changesText(Key)) {
-        if (!dataLink_.Edit()) Key = 0;
-    } else if (Key == VK_ESCAPE) {
-        dataLink_.Reset();
+    if (editFieldOnKey(dataLink_, Key)) {
         SelectAll();
         Key = 0;
     }
@@ -128,22 +125,15 @@ void TDBMemo::LoadMemo() {
 }
 
 void TDBMemo::dataChange() {
-    TField* field = dataLink_.Field();
-    if (!field) {
-        SetText("");
+    TMemoFieldView view = memoFieldView(dataLink_, autoDisplay_, memoLoaded_, focused_);
+    if (view.Load) {
         memoLoaded_ = false;
-    } else if (field->IsBlob()) {
-        if (autoDisplay_ || (dataLink_.Editing() && memoLoaded_)) {
-            memoLoaded_ = false;
-            LoadMemo();
-        } else {
-            SetText("(" + field->DisplayLabel() + ")");
-            memoLoaded_ = false;
-        }
+        LoadMemo();
     } else {
-        std::string text = focused_ && dataLink_.CanModify() ? field->Text() : field->DisplayText();
-        if (Text() != text) SetText(text);
-        memoLoaded_ = true;
+        // The field's value is set only when different, so a refresh while
+        // typing keeps the caret.
+        if (!view.Loaded || Text() != view.Text) SetText(view.Text);
+        memoLoaded_ = view.Loaded;
     }
     editingChange();
 }
@@ -183,7 +173,7 @@ void TDBMemo::DoExit() {
 
 void TDBMemo::KeyDown(Word& Key, TShiftState Shift) {
     TMemo::KeyDown(Key, Shift);
-    if (memoLoaded_ && (Key == VK_DELETE || (Key == VK_INSERT && Shift.Contains(ssShift)))) dataLink_.Edit();
+    if (memoLoaded_ && deletesOrPastes(Key, Shift)) dataLink_.Edit();
 }
 
 void TDBMemo::KeyPress(char& Key) {
@@ -335,12 +325,7 @@ void TDBComboBox::DoExit() {
 void TDBComboBox::KeyPress(char& Key) {
     TComboBox::KeyPress(Key);
     refuseInvalidChar(dataLink_, Key);
-    if (changesText(Key)) {
-        if (!dataLink_.Edit()) Key = 0;
-    } else if (Key == VK_ESCAPE) {
-        dataLink_.Reset();
-        SelectAll();
-    }
+    if (editFieldOnKey(dataLink_, Key)) SelectAll();
 }
 
 // ---------------------------------------------------------------- TDBRadioGroup

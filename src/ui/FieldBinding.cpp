@@ -75,11 +75,35 @@ bool isPrintable(char Key) { return static_cast<unsigned char>(Key) >= 32; }
 
 bool changesText(char Key) { return Key == VK_BACK || Key == 22 || Key == 24 || isPrintable(Key); }
 
+bool deletesOrPastes(Word Key, TShiftState Shift) {
+    return Key == VK_DELETE || (Key == VK_INSERT && Shift.Contains(ssShift));
+}
+
 void refuseInvalidChar(const TFieldDataLink& Link, char& Key) {
     if (isPrintable(Key) && Link.Field() && !Link.Field()->IsValidChar(Key)) {
         QApplication::beep();
         Key = 0;
     }
+}
+
+TMemoFieldView memoFieldView(const TFieldDataLink& Link, bool AutoDisplay, bool MemoLoaded, bool Focused) {
+    TField* field = Link.Field();
+    if (!field) return {};
+    if (field->IsBlob()) {
+        if (AutoDisplay || (Link.Editing() && MemoLoaded)) return {.Load = true};
+        return {.Text = "(" + field->DisplayLabel() + ")"};
+    }
+    return {.Text = Focused && Link.CanModify() ? field->Text() : field->DisplayText(), .Loaded = true};
+}
+
+bool editFieldOnKey(TFieldDataLink& Link, char& Key) {
+    if (changesText(Key)) {
+        if (!Link.Edit()) Key = 0;
+    } else if (Key == VK_ESCAPE) {
+        Link.Reset();
+        return true;
+    }
+    return false;
 }
 
 void updateRecordOnExit(TWinControl* Control, TFieldDataLink& Link, const std::function<void()>& Refused) {

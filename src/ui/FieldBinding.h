@@ -87,8 +87,14 @@ private:
 
 // Keys that change an edit's text: backspace, Ctrl+V, Ctrl+X and printable characters.
 bool changesText(char Key);
+// Key presses that change an edit's text: Delete and Shift+Insert (paste).
+bool deletesOrPastes(Word Key, TShiftState Shift);
 // A printable character the bound field cannot hold beeps and becomes 0.
 void refuseInvalidChar(const TFieldDataLink& Link, char& Key);
+// A key typed into a bound edit: one that changes the text puts the link in
+// edit (the key becomes 0 when it cannot); Escape shows the field's value
+// again. True for Escape, which the edit finishes (it selects all).
+bool editFieldOnKey(TFieldDataLink& Link, char& Key);
 // Writes the link's pending value when Control is left; on failure Refused
 // runs (an edit selects its text for retyping), the control keeps the focus
 // and the error goes on.
@@ -108,6 +114,32 @@ bool editOrUndo(TFieldDataLink& Link, F Undo) {
     }
     if (!editing) Undo();
     return editing;
+}
+
+// What a memo control over Link's field shows when the record changes: a
+// memo field is loaded (Load) when AutoDisplay is set or while a loaded memo
+// is being edited, otherwise stands as "(its label)"; any other field shows
+// its edit text while Focused and changeable, its display text otherwise.
+struct TMemoFieldView {
+    bool Load = false;
+    // When not loading: the text to show, and whether it is the field's value.
+    std::string Text;
+    bool Loaded = false;
+};
+TMemoFieldView memoFieldView(const TFieldDataLink& Link, bool AutoDisplay, bool MemoLoaded, bool Focused);
+
+// Runs Work with DataSet's controls disabled (none when DataSet is nullptr);
+// they are enabled again however Work ends.
+template <class F>
+void withControlsDisabled(TDataSet* DataSet, F Work) {
+    if (DataSet) DataSet->DisableControls();
+    try {
+        Work();
+    } catch (...) {
+        if (DataSet) DataSet->EnableControls();
+        throw;
+    }
+    if (DataSet) DataSet->EnableControls();
 }
 
 // ---------------------------------------------------------------- TFieldBinding

@@ -12,6 +12,7 @@
 
 #include "base/Streams.h"
 #include "os/Paths.h"
+#include "ui/BitmapBits.h"
 #include "ui/Devices.h"
 #include "ui/IconFile.h"
 
@@ -54,50 +55,24 @@ void TFont::Assign(const TFont& s) {
 }
 
 void TFont::SetName(const std::string& v) {
-    if (v.empty() || v == name_) return;
-    name_ = v;
-    Changed();
+    if (!v.empty()) change(name_, v);
 }
 
 int TFont::Size() const { return -mulDiv(height_, 72, pixelsPerInch_); }
 
 void TFont::SetSize(int points) { SetHeight(-mulDiv(points, pixelsPerInch_, 72)); }
 
-void TFont::SetHeight(int pixels) {
-    if (pixels == height_) return;
-    height_ = pixels;
-    Changed();
-}
+void TFont::SetHeight(int pixels) { change(height_, pixels); }
 
-void TFont::SetColor(TColor v) {
-    if (v == color_) return;
-    color_ = v;
-    Changed();
-}
+void TFont::SetColor(TColor v) { change(color_, v); }
 
-void TFont::SetStyle(TFontStyles v) {
-    if (v == style_) return;
-    style_ = v;
-    Changed();
-}
+void TFont::SetStyle(TFontStyles v) { change(style_, v); }
 
-void TFont::SetPitch(TFontPitch v) {
-    if (v == pitch_) return;
-    pitch_ = v;
-    Changed();
-}
+void TFont::SetPitch(TFontPitch v) { change(pitch_, v); }
 
-void TFont::SetCharset(TFontCharset v) {
-    if (v == charset_) return;
-    charset_ = v;
-    Changed();
-}
+void TFont::SetCharset(TFontCharset v) { change(charset_, v); }
 
-void TFont::SetOrientation(int tenthsOfDegree) {
-    if (tenthsOfDegree == orientation_) return;
-    orientation_ = tenthsOfDegree;
-    Changed();
-}
+void TFont::SetOrientation(int tenthsOfDegree) { change(orientation_, tenthsOfDegree); }
 
 void TFont::SetPixelsPerInch(int v) {
     if (v > 0) pixelsPerInch_ = v;
@@ -122,29 +97,15 @@ void TPen::Assign(const TPen& s) {
     Changed();
 }
 
-void TPen::SetColor(TColor v) {
-    if (v == color_) return;
-    color_ = v;
-    Changed();
-}
+void TPen::SetColor(TColor v) { change(color_, v); }
 
 void TPen::SetWidth(int v) {
-    if (v < 0 || v == width_) return;
-    width_ = v;
-    Changed();
+    if (v >= 0) change(width_, v);
 }
 
-void TPen::SetStyle(TPenStyle v) {
-    if (v == style_) return;
-    style_ = v;
-    Changed();
-}
+void TPen::SetStyle(TPenStyle v) { change(style_, v); }
 
-void TPen::SetMode(TPenMode v) {
-    if (v == mode_) return;
-    mode_ = v;
-    Changed();
-}
+void TPen::SetMode(TPenMode v) { change(mode_, v); }
 
 void TBrush::Assign(const TPersistent* Source) {
     if (auto* b = dynamic_cast<const TBrush*>(Source)) return Assign(*b);
@@ -167,11 +128,7 @@ void TBrush::SetColor(TColor v) {
     Changed();
 }
 
-void TBrush::SetStyle(TBrushStyle v) {
-    if (v == style_) return;
-    style_ = v;
-    Changed();
-}
+void TBrush::SetStyle(TBrushStyle v) { change(style_, v); }
 
 void TBrush::SetBitmap(TBitmap* v) {
     bitmap_ = v;
@@ -179,6 +136,14 @@ void TBrush::SetBitmap(TBitmap* v) {
 }
 
 // ---------------------------------------------------------------- canvas
+
+void drawCrossedFrame(TCanvas* Canvas, const TRect& R) {
+    Canvas->Rectangle(R);
+    Canvas->MoveTo(R.Left, R.Top);
+    Canvas->LineTo(R.Right - 1, R.Bottom - 1);
+    Canvas->MoveTo(R.Right - 1, R.Top);
+    Canvas->LineTo(R.Left, R.Bottom - 1);
+}
 
 TCanvas::TCanvas() {
     font_.OnChange = [this](TGraphicsObject*) { fontValid_ = false; };
@@ -484,16 +449,6 @@ void writeFile(const std::string& fileName, const std::string& bytes) {
     if (!out) throw EFCreateError("Cannot create file \"" + fileName + "\". Permission denied");
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     if (!out) throw EWriteError("Stream write error");
-}
-
-void put16(std::string& s, unsigned v) {
-    s.push_back(static_cast<char>(v & 0xFF));
-    s.push_back(static_cast<char>((v >> 8) & 0xFF));
-}
-
-void put32(std::string& s, unsigned v) {
-    put16(s, v & 0xFFFF);
-    put16(s, v >> 16);
 }
 
 // A bottom-up Windows BMP, 24 bits per pixel or 1 bit with a black/white palette.

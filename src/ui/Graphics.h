@@ -39,6 +39,13 @@ public:
 
 protected:
     void Changed();
+    // Gives Field the new Value; a change fires Changed.
+    template <class T>
+    void change(T& Field, const T& Value) {
+        if (Value == Field) return;
+        Field = Value;
+        Changed();
+    }
 };
 
 class TFont : public TGraphicsObject {
@@ -233,6 +240,10 @@ private:
     bool penValid_ = false;
     bool brushValid_ = false;
 };
+
+// A frame over R crossed from corner to corner, in the canvas's pen and
+// brush: what stands in for a graphic that is missing.
+void drawCrossedFrame(TCanvas* Canvas, const TRect& R);
 
 // ---------------------------------------------------------------- graphics
 

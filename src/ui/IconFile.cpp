@@ -2,19 +2,10 @@
 
 #include <QImage>
 
+#include "ui/BitmapBits.h"
 #include "ui/Graphics.h"
 
 namespace {
-
-void put16(std::string& s, unsigned v) {
-    s.push_back(static_cast<char>(v & 0xFF));
-    s.push_back(static_cast<char>((v >> 8) & 0xFF));
-}
-
-void put32(std::string& s, unsigned v) {
-    put16(s, v & 0xFFFF);
-    put16(s, v >> 16);
-}
 
 constexpr unsigned fileHeaderBytes = 6 + 16;  // the directory and its one entry
 constexpr unsigned infoHeaderBytes = 40;

@@ -153,11 +153,7 @@ void TMetafile::Draw(TCanvas* canvas, const TRect& r) {
     // The missing-graphic frame: a grey box crossed from corner to corner.
     canvas->Pen()->SetColor(clGray);
     canvas->Brush()->SetColor(clWhite);
-    canvas->Rectangle(r);
-    canvas->MoveTo(r.Left, r.Top);
-    canvas->LineTo(r.Right - 1, r.Bottom - 1);
-    canvas->MoveTo(r.Right - 1, r.Top);
-    canvas->LineTo(r.Left, r.Bottom - 1);
+    drawCrossedFrame(canvas, r);
 }
 
 QImage TMetafile::toImage() const {

@@ -5,26 +5,30 @@
 
 #include "ui/Application.h"
 
+std::optional<TScrollCode> scrollCodeOfAction(int Action) {
+    switch (Action) {
+    case QAbstractSlider::SliderSingleStepAdd: return scLineDown;
+    case QAbstractSlider::SliderSingleStepSub: return scLineUp;
+    case QAbstractSlider::SliderPageStepAdd: return scPageDown;
+    case QAbstractSlider::SliderPageStepSub: return scPageUp;
+    case QAbstractSlider::SliderToMinimum: return scTop;
+    case QAbstractSlider::SliderToMaximum: return scBottom;
+    case QAbstractSlider::SliderMove: return scTrack;
+    default: return std::nullopt;
+    }
+}
+
 TScrollBar::TScrollBar(TComponent* AOwner) : TWinControl(AOwner, NewWidget<QScrollBar>(Qt::Horizontal)) {
     SetTabStop(true);
     bar()->resize(121, 16);
     bar()->setRange(0, 100);
     QObject::connect(bar(), &QAbstractSlider::actionTriggered, bar(), [this](int action) {
         if (updating_) return;
-        TScrollCode code;
-        switch (action) {
-        case QAbstractSlider::SliderSingleStepAdd: code = scLineDown; break;
-        case QAbstractSlider::SliderSingleStepSub: code = scLineUp; break;
-        case QAbstractSlider::SliderPageStepAdd: code = scPageDown; break;
-        case QAbstractSlider::SliderPageStepSub: code = scPageUp; break;
-        case QAbstractSlider::SliderToMinimum: code = scTop; break;
-        case QAbstractSlider::SliderToMaximum: code = scBottom; break;
-        case QAbstractSlider::SliderMove: code = scTrack; break;
-        default: return;
-        }
+        std::optional<TScrollCode> code = scrollCodeOfAction(action);
+        if (!code) return;
         int pos = bar()->sliderPosition();
         try {
-            Scroll(code, pos);
+            Scroll(*code, pos);
         } catch (...) {
             Application->HandleException(this);
         }

@@ -3,10 +3,15 @@
 // arrive in OnScroll with the scroll code and the position the bar would
 // take; the handler may change the position before the bar takes it.
 #include <functional>
+#include <optional>
 
 #include "ui/Controls.h"
 
 class QScrollBar;
+
+// The scroll code a slider action of the window (a QAbstractSlider::SliderAction)
+// stands for; none for an action that has none.
+std::optional<TScrollCode> scrollCodeOfAction(int Action);
 
 using TScrollEvent = std::function<void(TObject* Sender, TScrollCode ScrollCode, int& ScrollPos)>;
 
