@@ -13,8 +13,7 @@ TControlItemReport::TControlItemReport(TComponent* AOwner)
     BitBtn1 = place<TBitBtn>(this, 96, 104, 75, 25);
     BitBtn1->SetKind(bkOK);
 
-    bindEvent(OnCreate, this, &TControlItemReport::FormCreate);
-    bindEvent(OnClose, this, &TControlItemReport::FormClose);
+    bindFormHandlers(this);
     bindEvent(BitBtn1->OnClick, this, &TControlItemReport::BitBtn1Click);
     bindEvent(FromKingDateDialog->OnKeyPress, this, &TControlItemReport::FromKingDateDialogKeyPress);
     bindEvent(ThruKingDateDialog->OnKeyPress, this, &TControlItemReport::ThruKingDateDialogKeyPress);
@@ -25,11 +24,6 @@ void TControlItemReport::FormCreate(TObject*) {
     showDateRange(*FromKingDateDialog, *ThruKingDateDialog, AppUtils::FirstDayOfMonth(today),
                   AppUtils::LastDayOfMonth(today));
     ReportSystem1->Execute();
-}
-
-void TControlItemReport::FormClose(TObject*, TCloseAction& Action) {
-    Table1->Close();
-    Action = caFree;
 }
 
 void TControlItemReport::FromKingDateDialogKeyPress(TObject*, char& Key) {

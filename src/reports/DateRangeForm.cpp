@@ -1,8 +1,11 @@
 #include "reports/DateRangeForm.h"
 
+#include "data/DbTables.h"
+#include "reporting/RSSystem.h"
 #include "reports/DateRange.h"
 #include "reports/DateRows.h"
 #include "ui/FormKit.h"
+#include "xbase/Xbase.h"
 
 TDateRangeForm::TDateRangeForm(TComponent* AOwner, const std::string& Caption) : TForm(AOwner) {
     SetCaption(Caption);
@@ -69,5 +72,13 @@ void TDateRangeForm::runOnRange(const std::function<void(TDateTime From, TDateTi
         TDateTime from = 0, thru = 0;
         normaliseDates(from, thru);
         Body(from, thru);
+    });
+}
+
+void TDateRangeForm::runScopedOnRange(TXbase* Engine, TTable* Table, TReportSystem* Runner) {
+    runOnRange([Engine, Table, Runner](TDateTime From, TDateTime Thru) {
+        Engine->SetScope(DateRange::Key(From), DateRange::Key(Thru));
+        Table->First();
+        Runner->Execute();
     });
 }

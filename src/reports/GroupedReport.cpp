@@ -10,6 +10,16 @@ constexpr const char* TotalPicture = "###,###,##0.00";
 
 }  // namespace
 
+void printRuledTotal(TBaseReport& Report, const TReportColumn& Caption, const TReportColumn& Amount, Currency Total) {
+    Report.NextLine();
+    Report.ClearTabs();
+    Report.SetTab(Caption.Pos, Caption.Justify, Caption.Width, 0, 0, 0);
+    Report.SetTab(Amount.Pos, Amount.Justify, Amount.Width, 0, BOXLINETOP, 0);
+    Report.NextLine();
+    Report.PrintTab(Caption.Title);
+    Report.PrintTab(DateRange::Money(TotalPicture, Total));
+}
+
 template <class Base>
 void TGroupedReport<Base>::ReportShell1ReportBefore(TBaseReport* Report, TDetailShell*) {
     this->Table1->First();

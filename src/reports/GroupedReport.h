@@ -13,7 +13,12 @@
 #include <string>
 
 #include "base/Currency.h"
+#include "reports/ReportColumns.h"
 #include "reports/ShellReport.h"
+
+// The usual grand total of a grouped list: after a blank line, Caption's
+// title at its stop, and Total at Amount's stop under a rule.
+void printRuledTotal(TBaseReport& Report, const TReportColumn& Caption, const TReportColumn& Amount, Currency Total);
 
 template <class Base>
 class TGroupedReport : public TShellReport<Base> {

@@ -10,7 +10,6 @@ namespace {
 
 constexpr const char* CountPicture = "###,###,##0;;0";
 constexpr const char* CostPicture = "###,###,##0.00;;0";
-constexpr const char* TotalPicture = "###,###,##0.00";
 
 constexpr TReportColumn Columns[] = {{0.5, pjLeft, 0.9, "Vendor"},      {1.5, pjLeft, 0.9, "Manufacturer"},
                                      {2.5, pjLeft, 0.9, "ID"},          {3.5, pjLeft, 0.9, "Description"},
@@ -35,10 +34,6 @@ void TStockReportForm::ReportSystem1Print(TObject* Sender) {
     Hide();
     TShellReport::ReportSystem1Print(Sender);
 }
-
-void TStockReportForm::ReportSystem1BeforePrint(TObject*) { Table1->Open(); }
-
-void TStockReportForm::ReportSystem1AfterPrint(TObject*) { Table1->Close(); }
 
 std::string TStockReportForm::groupKey() const { return UpperCase(Table1->FieldByName("VENDOR")->AsString()); }
 
@@ -74,11 +69,5 @@ Currency TStockReportForm::printRecord(TBaseReport& Report) {
 void TStockReportForm::endGroup(TBaseReport& Report, bool) { Report.NextLine(); }
 
 void TStockReportForm::printGrandTotal(TBaseReport& Report, Currency Total) {
-    Report.NextLine();
-    Report.ClearTabs();
-    Report.SetTab(6.2, pjRight, 0.8, 0, 0, 0);
-    Report.SetTab(7.1, pjRight, 0.9, 0, BOXLINETOP, 0);
-    Report.NextLine();
-    Report.PrintTab("Total");
-    Report.PrintTab(DateRange::Money(TotalPicture, Total));
+    printRuledTotal(Report, {6.2, pjRight, 0.8, "Total"}, {7.1, pjRight, 0.9}, Total);
 }

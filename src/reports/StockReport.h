@@ -17,8 +17,8 @@
 class TStockReportForm : public TGroupedReport<TForm> {
 public:
     void ReportSystem1Print(TObject* Sender);
-    void ReportSystem1BeforePrint(TObject* Sender);
-    void ReportSystem1AfterPrint(TObject* Sender);
+    using TShellReport::ReportSystem1BeforePrint;
+    using TShellReport::ReportSystem1AfterPrint;
     void ReportShell1PageHeader(TBaseReport* Report, TDetailShell* Shell);
 
 protected:
