@@ -30,18 +30,10 @@ TARReportForm::TARReportForm(TComponent* AOwner) : TShellReport(AOwner, {"SALES.
     ReportSystem1->SystemPrinter()->SetMarginRight(0.25);
     ReportShell1->SectionRow()->SetBottom(0.5);
 
-    using F = TARReportForm;
-    bindEvent(OnCreate, this, &F::FormCreate);
-    bindEvent(OnClose, this, &F::FormClose);
     bindReportHandlers(this);
 }
 
 void TARReportForm::FormCreate(TObject*) { ReportSystem1->Execute(); }
-
-void TARReportForm::FormClose(TObject*, TCloseAction& Action) {
-    Table1->Close();
-    Action = caFree;
-}
 
 void TARReportForm::ReportSystem1BeforePrint(TObject*) {
     Table1->Open();

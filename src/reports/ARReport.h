@@ -17,7 +17,7 @@ public:
     explicit TARReportForm(TComponent* AOwner);
 
     void FormCreate(TObject* Sender);
-    void FormClose(TObject* Sender, TCloseAction& Action);
+    using TShellReport::FormClose;
     using TShellReport::ReportSystem1Print;
     void ReportSystem1BeforePrint(TObject* Sender);
     void ReportSystem1AfterPrint(TObject* Sender);

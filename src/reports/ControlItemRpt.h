@@ -20,7 +20,7 @@ public:
     TBitBtn* BitBtn1 = nullptr;
 
     void FormCreate(TObject* Sender);
-    void FormClose(TObject* Sender, TCloseAction& Action);
+    using TShellReport::FormClose;
     void BitBtn1Click(TObject* Sender);
     void FromKingDateDialogKeyPress(TObject* Sender, char& Key);
     void ThruKingDateDialogKeyPress(TObject* Sender, char& Key);

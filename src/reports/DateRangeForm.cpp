@@ -1,7 +1,11 @@
 #include "reports/DateRangeForm.h"
 
+#include "data/DbTables.h"
+#include "reporting/RSSystem.h"
 #include "reports/DateRange.h"
+#include "reports/DateRows.h"
 #include "ui/FormKit.h"
+#include "xbase/Xbase.h"
 
 TDateRangeForm::TDateRangeForm(TComponent* AOwner, const std::string& Caption) : TForm(AOwner) {
     SetCaption(Caption);
@@ -12,23 +16,9 @@ TDateRangeForm::TDateRangeForm(TComponent* AOwner, const std::string& Caption) :
     Font()->SetName("MS Sans Serif");
     Font()->SetHeight(-11);
 
-    KingPopup1 = new TKingPopup(this);
-    KingPopup1->SetName("KingPopup1");
-    KingPopup2 = new TKingPopup(this);
-    KingPopup2->SetName("KingPopup2");
-
-    DateRangeComboBox = place<TComboBox>(this, 52, 4, 145, 21);
-    DateRangeComboBox->SetStyle(csDropDown);
-    for (const char* choice : DateRange::Choices)
-        DateRangeComboBox->Items()->Add(choice);
-    DateRangeComboBox->SetText("Today");
-
-    Label1 = place<TLabel>(this, 52, 36, 26, 13, "From");
-    Label2 = place<TLabel>(this, 52, 72, 26, 13, "Thru");
-    FromKingDateDialog = place<TKingDateDialog>(this, 84, 32, 113, 22);
-    ThruKingDateDialog = place<TKingDateDialog>(this, 84, 68, 113, 22);
-    FromKingDateDialog->SetKingPopup(KingPopup1);
-    ThruKingDateDialog->SetKingPopup(KingPopup2);
+    DateRangeComboBox = placeRangeComboBox(this, 4, "Today");
+    std::tie(Label1, Label2, FromKingDateDialog, ThruKingDateDialog, KingPopup1, KingPopup2) =
+        placeDateRows(this, {52, 84, 113, 32}, "KingPopup1", "KingPopup2");
     // Both calendars open under the From edit.
     KingPopup1->SetAlignSource(FromKingDateDialog);
     KingPopup2->SetAlignSource(FromKingDateDialog);
@@ -49,10 +39,7 @@ void TDateRangeForm::DateRangeComboBoxChange(TObject*) {
 }
 
 void TDateRangeForm::showRange(TDateTime From, TDateTime Thru) {
-    FromKingDateDialog->SetText(DateRange::EditText(From));
-    ThruKingDateDialog->SetText(DateRange::EditText(Thru));
-    KingPopup1->SetDate(StrToDate(FromKingDateDialog->Text()));
-    KingPopup2->SetDate(StrToDate(ThruKingDateDialog->Text()));
+    showDateRange(*FromKingDateDialog, *ThruKingDateDialog, From, Thru);
 }
 
 void TDateRangeForm::FromKingDateDialogKeyPress(TObject*, char& Key) {
@@ -85,5 +72,13 @@ void TDateRangeForm::runOnRange(const std::function<void(TDateTime From, TDateTi
         TDateTime from = 0, thru = 0;
         normaliseDates(from, thru);
         Body(from, thru);
+    });
+}
+
+void TDateRangeForm::runScopedOnRange(TXbase* Engine, TTable* Table, TReportSystem* Runner) {
+    runOnRange([Engine, Table, Runner](TDateTime From, TDateTime Thru) {
+        Engine->SetScope(DateRange::Key(From), DateRange::Key(Thru));
+        Table->First();
+        Runner->Execute();
     });
 }

@@ -14,6 +14,10 @@
 #include "ui/Forms.h"
 #include "ui/StdCtrls.h"
 
+class TReportSystem;
+class TTable;
+class TXbase;
+
 class TDateRangeForm : public TForm {
 public:
     TComboBox* DateRangeComboBox = nullptr;
@@ -41,6 +45,9 @@ protected:
     void runOnce(const std::function<void()>& Body);
     // OK's usual work: runOnce of Body on the normalised From and Thru.
     void runOnRange(const std::function<void(TDateTime From, TDateTime Thru)>& Body);
+    // runOnRange for a report over a table on a date tag: Engine scoped to
+    // the range, Table on its first record, then Runner run.
+    void runScopedOnRange(TXbase* Engine, TTable* Table, TReportSystem* Runner);
 
 private:
     bool running_ = false;

@@ -15,6 +15,7 @@
 #include "reporting/RSShell.h"
 #include "reporting/RSSystem.h"
 #include "reports/DateRange.h"
+#include "reports/DateRows.h"
 #include "reports/MailingLabels.h"
 #include "reports/PostcardSettings.h"
 #include "reports/SharedTablePlace.h"
@@ -56,22 +57,9 @@ TPrintRecallLabelsDlg::TPrintRecallLabelsDlg(TComponent* AOwner) : TForm(AOwner)
     SetClientWidth(333);
     SetClientHeight(150);
 
-    FromKingPopup = new TKingPopup(this);
-    FromKingPopup->SetName("FromKingPopup");
-    ThruKingPopup = new TKingPopup(this);
-    ThruKingPopup->SetName("ThruKingPopup");
-
-    DateRangeComboBox = place<TComboBox>(this, 52, 8, 145, 21);
-    DateRangeComboBox->SetStyle(csDropDown);
-    for (const char* choice : DateRange::Choices)
-        DateRangeComboBox->Items()->Add(choice);
-    DateRangeComboBox->SetText("This Month");
-    Label1 = place<TLabel>(this, 20, 44, 26, 13, "From");
-    Label2 = place<TLabel>(this, 20, 80, 26, 13, "Thru");
-    FromKingDateDialog = place<TKingDateDialog>(this, 52, 40, 145, 22);
-    ThruKingDateDialog = place<TKingDateDialog>(this, 52, 76, 145, 22);
-    FromKingDateDialog->SetKingPopup(FromKingPopup);
-    ThruKingDateDialog->SetKingPopup(ThruKingPopup);
+    DateRangeComboBox = placeRangeComboBox(this, 8, "This Month");
+    std::tie(Label1, Label2, FromKingDateDialog, ThruKingDateDialog, FromKingPopup, ThruKingPopup) =
+        placeDateRows(this, {20, 52, 145, 40}, "FromKingPopup", "ThruKingPopup");
     // Each calendar opens under its own box.
     FromKingPopup->SetAlignSource(FromKingDateDialog);
     ThruKingPopup->SetAlignSource(ThruKingDateDialog);
@@ -154,10 +142,7 @@ void TPrintRecallLabelsDlg::readReturnAddress() {
 
 void TPrintRecallLabelsDlg::DateRangeComboBoxChange(TObject*) {
     const auto [from, thru] = DateRange::forChoice(DateRangeComboBox->Text(), Date());
-    FromKingDateDialog->SetText(DateRange::EditText(from));
-    ThruKingDateDialog->SetText(DateRange::EditText(thru));
-    FromKingPopup->SetDate(from);
-    ThruKingPopup->SetDate(thru);
+    showDateRange(*FromKingDateDialog, *ThruKingDateDialog, from, thru);
 }
 
 void TPrintRecallLabelsDlg::commitDateOnExit(TKingDateDialog* Edit, TKingPopup* Popup) {

@@ -8,16 +8,10 @@ TReorder::TReorder(TComponent* AOwner) : TStockReportForm(AOwner, "Reorder Repor
     ReportSystem1->SetTitleSetup("Reorder Report");
     BitBtn1 = place<TBitBtn>(this, 96, 104, 75, 25);
     BitBtn1->SetKind(bkOK);
-    bindEvent(OnCreate, this, &TReorder::FormCreate);
-    bindEvent(OnClose, this, &TReorder::FormClose);
+    bindFormHandlers(this);
 }
 
 void TReorder::FormCreate(TObject*) {
     Hide();
     ReportSystem1->Execute();
-}
-
-void TReorder::FormClose(TObject*, TCloseAction& Action) {
-    Table1->Close();
-    Action = caFree;
 }

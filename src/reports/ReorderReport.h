@@ -11,5 +11,5 @@ public:
     TBitBtn* BitBtn1 = nullptr;
 
     void FormCreate(TObject* Sender);
-    void FormClose(TObject* Sender, TCloseAction& Action);
+    using TShellReport::FormClose;
 };

@@ -1,7 +1,6 @@
 #include "reports/SalesByDayForm.h"
 
 #include "reporting/RSBase.h"
-#include "reports/DateRange.h"
 #include "ui/FormKit.h"
 
 TSalesByDayForm::TSalesByDayForm(TComponent* AOwner, const std::string& Caption)
@@ -9,8 +8,6 @@ TSalesByDayForm::TSalesByDayForm(TComponent* AOwner, const std::string& Caption)
     companyTable(Table2, DataSource2, Xbase2, {"SALESDTL.DBF", "RECEIPT"});
     companyTable(Table3, DataSource3, Xbase3, {"ITEM.DBF", "ID"});
 
-    bindEvent(OnCreate, this, &TSalesByDayForm::FormCreate);
-    bindEvent(OnClose, this, &TSalesByDayForm::FormClose);
     bindEvent(BitBtn1->OnClick, this, &TSalesByDayForm::BitBtn1Click);
     bindReportHandlers(this);
 }
@@ -28,13 +25,7 @@ void TSalesByDayForm::FormClose(TObject*, TCloseAction& Action) {
     Action = caFree;
 }
 
-void TSalesByDayForm::BitBtn1Click(TObject*) {
-    runOnRange([this](TDateTime From, TDateTime Thru) {
-        Xbase1->SetScope(DateRange::Key(From), DateRange::Key(Thru));
-        Table1->First();
-        ReportSystem1->Execute();
-    });
-}
+void TSalesByDayForm::BitBtn1Click(TObject*) { runScopedOnRange(Xbase1, Table1, ReportSystem1); }
 
 void TSalesByDayForm::ReportShell1ReportBefore(TBaseReport* Report, TDetailShell*) {
     Table1->First();

@@ -11,7 +11,6 @@ constexpr const char* Picture = "###,###,##0.00";
 
 TSalesByDaySummaryReport::TSalesByDaySummaryReport(TComponent* AOwner)
     : TSalesByDayForm(AOwner, "Sales by Day - Summary") {
-    using F = TSalesByDaySummaryReport;
     bindReportHandlers(this);
 }
 

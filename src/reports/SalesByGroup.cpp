@@ -10,14 +10,12 @@
 namespace {
 
 constexpr const char* LinePicture = "###,###,##0.00;;0";
-constexpr const char* TotalPicture = "###,###,##0.00";
-constexpr const char* NoId = "<no id>";
 
 }  // namespace
 
 TSalesByGroupReport::TSalesByGroupReport(TComponent* AOwner, const std::string& Title, const char* IndexName,
                                          const char* KeyField, const char* KeyTitle)
-    : TShellReport(AOwner, {"Sales.dbf", IndexName}, Title), title_(Title), keyField_(KeyField), keyTitle_(KeyTitle) {
+    : TGroupedReport(AOwner, {"Sales.dbf", IndexName}, "<no id>", Title), title_(Title), keyField_(KeyField), keyTitle_(KeyTitle) {
     bindEvent(BitBtn1->OnClick, this, &TSalesByGroupReport::BitBtn1Click);
     bindReportHandlers(this);
 }
@@ -30,12 +28,11 @@ void TSalesByGroupReport::BitBtn1Click(TObject*) {
     });
 }
 
-std::string TSalesByGroupReport::recordKey() const { return Trim(Table1->FieldByName(keyField_)->AsString()); }
+std::string TSalesByGroupReport::groupKey() const { return Trim(Table1->FieldByName(keyField_)->AsString()); }
 
-void TSalesByGroupReport::ReportShell1ReportBefore(TBaseReport* Report, TDetailShell*) {
-    Table1->First();
+void TSalesByGroupReport::ReportShell1ReportBefore(TBaseReport* Report, TDetailShell* Shell) {
     totalPage_ = false;
-    startPages(*Report);
+    TGroupedReport::ReportShell1ReportBefore(Report, Shell);
 }
 
 void TSalesByGroupReport::ReportShell1PageHeader(TBaseReport* Report, TDetailShell*) {
@@ -51,67 +48,10 @@ void TSalesByGroupReport::ReportShell1PageHeader(TBaseReport* Report, TDetailShe
     Report->SetFont("Arial", 9);
 }
 
-void TSalesByGroupReport::ReportShell1BodyBefore(TBaseReport*, TDetailShell*) {
-    GroupSubtotal = GroupGrandTotal = Currency(0);
-}
-
-void TSalesByGroupReport::ReportShell1GroupBeforeFirst(TBaseReport*, TDetailShell*) {
-    LastGroupKey = NoId;
-    grouped_ = false;
-}
-
-void TSalesByGroupReport::ReportShell1GroupHeader(TBaseReport* Report, TDetailShell*) {
-    if (Table1->Eof()) return;  // an empty range prints no row
-    const std::string key = recordKey();
-    if (grouped_ && key == LastGroupKey) {
-        Report->PrintTab("");
-        return;
-    }
-    grouped_ = true;
-    GroupSubtotal = Currency(0);
-    LastGroupKey = key;
-    Report->NextLine();
-    printGroupHeading(*Report, key.empty() ? std::string(NoId) : key, !key.empty());
-}
-
-void TSalesByGroupReport::ReportShell1RowPrint(TBaseReport* Report, TDetailShell*, bool&) {
-    if (Table1->Eof()) return;
+Currency TSalesByGroupReport::printRecord(TBaseReport& Report) {
     const Currency subtotal = Table1->FieldByName("SUBTOTAL")->AsCurrency();
-    Report->PrintTab("");  // the row starts again at the first stop, under the key
-    Report->PrintTab(receiptText(Table1->FieldByName("RECEIPT")->AsFloat()));
-    Report->PrintTab(Table1->FieldByName("NAME")->AsString());
-    Report->PrintTab(DateRange::Money(LinePicture, subtotal));
-    GroupSubtotal += subtotal;
-    GroupGrandTotal += subtotal;
-}
-
-void TSalesByGroupReport::ReportShell1RowAfter(TBaseReport* Report, TDetailShell*, bool& Valid) {
-    if (Table1->Eof()) {
-        Valid = false;
-        return;
-    }
-    const std::string key = recordKey();
-    Table1->Next();
-    if (!Table1->Eof() && recordKey() == key)
-        Report->NextLine();
-    else
-        Report->PrintTab(DateRange::Money(TotalPicture, GroupSubtotal));
-    Valid = !Table1->Eof();
-}
-
-void TSalesByGroupReport::ReportShell1DetailAfter(TBaseReport* Report, TDetailShell*) {
-    if (Report->YPos() > 9.5) Report->NewPage();
-}
-
-void TSalesByGroupReport::ReportShell1GroupAfter(TBaseReport* Report, TDetailShell*, bool& Valid) {
-    Valid = !Table1->Eof();
-    if (!grouped_) return;
-    if (Table1->Eof())
-        endGroup(*Report, true);
-    else if (recordKey() != LastGroupKey)
-        endGroup(*Report, false);
-}
-
-void TSalesByGroupReport::ReportShell1BodyFooter(TBaseReport* Report, TDetailShell*) {
-    printGrandTotal(*Report, GroupGrandTotal);
+    Report.PrintTab(receiptText(Table1->FieldByName("RECEIPT")->AsFloat()));
+    Report.PrintTab(Table1->FieldByName("NAME")->AsString());
+    Report.PrintTab(DateRange::Money(LinePicture, subtotal));
+    return subtotal;
 }

@@ -9,25 +9,15 @@
 #include "base/Currency.h"
 #include "data/DbTables.h"
 #include "reports/DateRangeForm.h"
-#include "reports/ShellReport.h"
+#include "reports/GroupedReport.h"
 #include "xbase/Xbase.h"
 
-class TSalesByGroupReport : public TShellReport<TDateRangeForm> {
+class TSalesByGroupReport : public TGroupedReport<TDateRangeForm> {
 public:
     void BitBtn1Click(TObject* Sender);
     using TShellReport::ReportSystem1Print;
     void ReportShell1ReportBefore(TBaseReport* Report, TDetailShell* Shell);
-    using TShellReport::ReportShell1PageBefore;
     void ReportShell1PageHeader(TBaseReport* Report, TDetailShell* Shell);
-    void ReportShell1BodyBefore(TBaseReport* Report, TDetailShell* Shell);
-    void ReportShell1GroupBeforeFirst(TBaseReport* Report, TDetailShell* Shell);
-    void ReportShell1GroupHeader(TBaseReport* Report, TDetailShell* Shell);
-    void ReportShell1RowPrint(TBaseReport* Report, TDetailShell* Shell, bool& Valid);
-    void ReportShell1RowAfter(TBaseReport* Report, TDetailShell* Shell, bool& Valid);
-    void ReportShell1DetailAfter(TBaseReport* Report, TDetailShell* Shell);
-    void ReportShell1GroupAfter(TBaseReport* Report, TDetailShell* Shell, bool& Valid);
-    void ReportShell1BodyFooter(TBaseReport* Report, TDetailShell* Shell);
-    using TShellReport::ReportShell1PageAfter;
 
 protected:
     // Title is the caption and the printed title; IndexName and KeyField
@@ -35,21 +25,12 @@ protected:
     TSalesByGroupReport(TComponent* AOwner, const std::string& Title, const char* IndexName,
                         const char* KeyField, const char* KeyTitle);
 
-    // The group heading (Shown: the key, or "<no id>" for a blank one, then
-    // Known: whether it is a real key), and what ends a group and the report.
-    virtual void printGroupHeading(TBaseReport& Report, const std::string& Shown, bool Known) = 0;
-    // Last: no receipt follows.
-    virtual void endGroup(TBaseReport& Report, bool Last) = 0;
-    virtual void printGrandTotal(TBaseReport& Report, Currency Total) = 0;
+    std::string groupKey() const override;
+    Currency printRecord(TBaseReport& Report) override;
 
     // Set for a page that holds the grand total alone, without the page header.
     bool totalPage_ = false;
 
 private:
-    std::string recordKey() const;
-
     std::string title_, keyField_, keyTitle_;
-    std::string LastGroupKey;
-    bool grouped_ = false;
-    Currency GroupSubtotal, GroupGrandTotal;
 };

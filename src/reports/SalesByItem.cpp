@@ -79,9 +79,6 @@ TSalesByItemReport::TSalesByItemReport(TComponent* AOwner, const std::string& Ca
     SoldByComboBox->SetText(AllSales);
     BitBtn1->SetTop(140);
 
-    bindEvent(OnCreate, this, &TSalesByItemReport::FormCreate);
-    bindEvent(OnActivate, this, &TSalesByItemReport::FormActivate);
-    bindEvent(OnClose, this, &TSalesByItemReport::FormClose);
     bindEvent(BitBtn1->OnClick, this, &TSalesByItemReport::BitBtn1Click);
     bindReportHandlers(this);
 }

@@ -8,7 +8,7 @@ public:
     explicit TSalesByPatient(TComponent* AOwner);
 
     void FormCreate(TObject* Sender);
-    void FormClose(TObject* Sender, TCloseAction& Action);
+    using TShellReport::FormClose;
 
 protected:
     void printGroupHeading(TBaseReport& Report, const std::string& Shown, bool Known) override;

@@ -8,8 +8,7 @@
 TSalesByPersonnel::TSalesByPersonnel(TComponent* AOwner)
     : TSalesByGroupReport(AOwner, "Sales by Personnel", "Personnel", "EMPLY", "Personnel ID") {
     makeCompanyTable(this, Table2, DataSource2, Xbase2, "PERSONNE.DBF", "ID");
-    bindEvent(OnCreate, this, &TSalesByPersonnel::FormCreate);
-    bindEvent(OnClose, this, &TSalesByPersonnel::FormClose);
+    bindFormHandlers(this);
 }
 
 void TSalesByPersonnel::FormCreate(TObject*) {

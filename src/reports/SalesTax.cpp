@@ -58,13 +58,7 @@ void TSalesTaxReport::FormClose(TObject*, TCloseAction& Action) {
     Action = caFree;
 }
 
-void TSalesTaxReport::BitBtn1Click(TObject*) {
-    runOnRange([this](TDateTime From, TDateTime Thru) {
-        Xbase1->SetScope(DateRange::Key(From), DateRange::Key(Thru));
-        Table1->First();
-        ReportSystem1->Execute();
-    });
-}
+void TSalesTaxReport::BitBtn1Click(TObject*) { runScopedOnRange(Xbase1, Table1, ReportSystem1); }
 
 void TSalesTaxReport::addTaxedLine(std::int64_t MicroRate, Currency Amount) {
     TaxableSales += Amount;

@@ -6,11 +6,12 @@
 // on it. Base is the window the form is (TForm, or TDateRangeForm for the
 // date-range family); its constructor arguments follow the table's.
 //
-// A form names its handlers after the event they serve (ReportSystem1Print,
-// ReportShell1RowPrint) and calls bindReportHandlers(this) at the end of
-// its constructor: every handler of that name is bound to its event, so no
-// bindEvent line can be forgotten. bindRunnerHandlers does the same for a
-// form with a runner and no shell. The base holds the handlers most forms
+// A form names its handlers after the event they serve (FormCreate,
+// ReportSystem1Print, ReportShell1RowPrint) and calls bindReportHandlers(this)
+// at the end of its constructor: every handler of that name is bound to its
+// event, so no bindEvent line can be forgotten. bindRunnerHandlers does the
+// same for a form with a runner and no shell, bindFormHandlers for the
+// form's own events of a member whose base binds the rest. The base holds the handlers most forms
 // share; a form takes one with a public using-declaration
 // (`using TShellReport::ReportSystem1Print;`), and only then is it bound.
 #include <string>
@@ -83,6 +84,15 @@ void bindShellHandlers(TReportShell* Shell, Form* form) {
 #undef QM_BIND_SHELL
 }
 
+// Binds each Form... handler Form declares to the form's event of the same
+// name.
+template <class Form>
+void bindFormHandlers(Form* form) {
+    if constexpr (requires { &Form::FormCreate; }) bindEvent(form->OnCreate, form, &Form::FormCreate);
+    if constexpr (requires { &Form::FormActivate; }) bindEvent(form->OnActivate, form, &Form::FormActivate);
+    if constexpr (requires { &Form::FormClose; }) bindEvent(form->OnClose, form, &Form::FormClose);
+}
+
 template <class Base>
 class TShellReport : public Base {
 public:
@@ -108,8 +118,16 @@ protected:
     // The run's page number, counted by the stock ReportShell1PageBefore.
     int PageNumber = 0;
 
-    // The stock handlers. The runner's print runs the shell on the printing
-    // report; a page is counted and starts in Arial 10; a line feed ends it.
+    // The stock handlers. A closed form closes the first table and frees
+    // itself. The first table is open only while the runner prints; the
+    // runner's print runs the shell on the printing report; a page is
+    // counted and starts in Arial 10; a line feed ends it.
+    void FormClose(TObject*, TCloseAction& Action) {
+        Table1->Close();
+        Action = caFree;
+    }
+    void ReportSystem1BeforePrint(TObject*) { Table1->Open(); }
+    void ReportSystem1AfterPrint(TObject*) { Table1->Close(); }
     void ReportSystem1Print(TObject* Sender) { ReportShell1->Execute(dynamic_cast<TBaseReport*>(Sender)); }
     void ReportShell1PageBefore(TBaseReport* Report, TDetailShell*) {
         ++PageNumber;
@@ -133,6 +151,7 @@ protected:
     // REQUIRES: form is this form, as its most derived class knows it.
     template <class Form>
     void bindReportHandlers(Form* form) {
+        bindFormHandlers(form);
         bindRunnerHandlers(ReportSystem1, form);
         bindShellHandlers(ReportShell1, form);
     }

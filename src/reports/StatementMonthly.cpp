@@ -28,7 +28,6 @@ TStatementMonthlyReport::TStatementMonthlyReport(TComponent* AOwner)
     scissors_ = std::make_unique<TBitmap>();
     ImageList1->GetBitmap(0, scissors_.get());
 
-    bindEvent(OnCreate, this, &TStatementMonthlyReport::FormCreate);
     bindReportHandlers(this);
 }
 

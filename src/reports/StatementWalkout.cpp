@@ -9,7 +9,6 @@
 
 TStatementWalkoutReport::TStatementWalkoutReport(TComponent* AOwner)
     : TStatementReport(AOwner, "Carry Out Statement") {
-    bindEvent(OnCreate, this, &TStatementWalkoutReport::FormCreate);
     bindReportHandlers(this);
 }
 

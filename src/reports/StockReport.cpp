@@ -10,8 +10,6 @@ namespace {
 
 constexpr const char* CountPicture = "###,###,##0;;0";
 constexpr const char* CostPicture = "###,###,##0.00;;0";
-constexpr const char* TotalPicture = "###,###,##0.00";
-constexpr const char* NoVendor = "<no vendor>";
 
 constexpr TReportColumn Columns[] = {{0.5, pjLeft, 0.9, "Vendor"},      {1.5, pjLeft, 0.9, "Manufacturer"},
                                      {2.5, pjLeft, 0.9, "ID"},          {3.5, pjLeft, 0.9, "Description"},
@@ -22,7 +20,7 @@ constexpr TReportColumn Columns[] = {{0.5, pjLeft, 0.9, "Vendor"},      {1.5, pj
 
 TStockReportForm::TStockReportForm(TComponent* AOwner, const std::string& Caption, const char* IndexName,
                                    const std::string& Title)
-    : TShellReport(AOwner, {"ITEM.DBF", IndexName}), title_(Title) {
+    : TGroupedReport(AOwner, {"ITEM.DBF", IndexName}, "<no vendor>"), title_(Title) {
     SetCaption(Caption);
     SetPosition(poScreenCenter);
     Font()->SetName("MS Sans Serif");
@@ -37,16 +35,7 @@ void TStockReportForm::ReportSystem1Print(TObject* Sender) {
     TShellReport::ReportSystem1Print(Sender);
 }
 
-void TStockReportForm::ReportSystem1BeforePrint(TObject*) { Table1->Open(); }
-
-void TStockReportForm::ReportSystem1AfterPrint(TObject*) { Table1->Close(); }
-
-std::string TStockReportForm::itemVendor() const { return UpperCase(Table1->FieldByName("VENDOR")->AsString()); }
-
-void TStockReportForm::ReportShell1ReportBefore(TBaseReport* Report, TDetailShell*) {
-    Table1->First();
-    startPages(*Report);
-}
+std::string TStockReportForm::groupKey() const { return UpperCase(Table1->FieldByName("VENDOR")->AsString()); }
 
 void TStockReportForm::ReportShell1PageHeader(TBaseReport* Report, TDetailShell*) {
     Report->SetFont("Arial", 10);
@@ -62,76 +51,23 @@ void TStockReportForm::ReportShell1PageHeader(TBaseReport* Report, TDetailShell*
     Report->SetFont("Arial", 9);
 }
 
-void TStockReportForm::ReportShell1BodyBefore(TBaseReport*, TDetailShell*) {
-    VendorSubtotal = GrandTotal = Currency(0);
+void TStockReportForm::printGroupHeading(TBaseReport& Report, const std::string& Shown, bool) {
+    Report.PrintTab(Shown);
 }
 
-void TStockReportForm::ReportShell1GroupBeforeFirst(TBaseReport*, TDetailShell*) {
-    CurrentVendor = NoVendor;
-    vendorPrinted_ = false;
-}
-
-void TStockReportForm::ReportShell1GroupHeader(TBaseReport* Report, TDetailShell*) {
-    // An empty list prints no line made from an empty record.
-    if (Table1->Eof()) return;
-    const std::string vendor = itemVendor();
-    // The first group is always headed, also when it is the empty vendor.
-    if (vendorPrinted_ && vendor == CurrentVendor) {
-        Report->PrintTab("");
-        return;
-    }
-    vendorPrinted_ = true;
-    VendorSubtotal = Currency(0);
-    CurrentVendor = vendor;
-    Report->NextLine();
-    Report->PrintTab(vendor.empty() ? NoVendor : vendor);
-}
-
-void TStockReportForm::ReportShell1RowPrint(TBaseReport* Report, TDetailShell*, bool&) {
-    if (Table1->Eof()) return;
+Currency TStockReportForm::printRecord(TBaseReport& Report) {
     const Currency cost = Table1->FieldByName("COST")->AsCurrency();
-    Report->PrintTab("");  // the row starts again at the first stop, under the vendor
-    Report->PrintTab(Table1->FieldByName("MANF")->AsString());
-    Report->PrintTab(Table1->FieldByName("ID")->AsString());
-    Report->PrintTab(Table1->FieldByName("DESC")->AsString());
-    Report->PrintTab(FormatFloat(CountPicture, Table1->FieldByName("QTYONHAND")->AsFloat()));
-    Report->PrintTab(FormatFloat(CountPicture, Table1->FieldByName("REORDERPT")->AsFloat()));
-    Report->PrintTab(DateRange::Money(CostPicture, cost));
-    VendorSubtotal += cost;
-    GrandTotal += cost;
+    Report.PrintTab(Table1->FieldByName("MANF")->AsString());
+    Report.PrintTab(Table1->FieldByName("ID")->AsString());
+    Report.PrintTab(Table1->FieldByName("DESC")->AsString());
+    Report.PrintTab(FormatFloat(CountPicture, Table1->FieldByName("QTYONHAND")->AsFloat()));
+    Report.PrintTab(FormatFloat(CountPicture, Table1->FieldByName("REORDERPT")->AsFloat()));
+    Report.PrintTab(DateRange::Money(CostPicture, cost));
+    return cost;
 }
 
-void TStockReportForm::ReportShell1RowAfter(TBaseReport* Report, TDetailShell*, bool& Valid) {
-    if (Table1->Eof()) {
-        Valid = false;
-        return;
-    }
-    const std::string vendor = itemVendor();
-    Table1->Next();
-    if (!Table1->Eof() && itemVendor() == vendor) {
-        Report->NextLine();
-    } else {
-        Report->PrintTab(DateRange::Money(TotalPicture, VendorSubtotal));
-    }
-    Valid = !Table1->Eof();
-}
+void TStockReportForm::endGroup(TBaseReport& Report, bool) { Report.NextLine(); }
 
-void TStockReportForm::ReportShell1DetailAfter(TBaseReport* Report, TDetailShell*) {
-    if (Report->YPos() > 9.5) Report->NewPage();
-}
-
-void TStockReportForm::ReportShell1GroupAfter(TBaseReport* Report, TDetailShell*, bool& Valid) {
-    Valid = !Table1->Eof();
-    if (!vendorPrinted_) return;
-    if (Table1->Eof() || itemVendor() != CurrentVendor) Report->NextLine();
-}
-
-void TStockReportForm::ReportShell1BodyFooter(TBaseReport* Report, TDetailShell*) {
-    Report->NextLine();
-    Report->ClearTabs();
-    Report->SetTab(6.2, pjRight, 0.8, 0, 0, 0);
-    Report->SetTab(7.1, pjRight, 0.9, 0, BOXLINETOP, 0);
-    Report->NextLine();
-    Report->PrintTab("Total");
-    Report->PrintTab(DateRange::Money(TotalPicture, GrandTotal));
+void TStockReportForm::printGrandTotal(TBaseReport& Report, Currency Total) {
+    printRuledTotal(Report, {6.2, pjRight, 0.8, "Total"}, {7.1, pjRight, 0.9}, Total);
 }

@@ -10,39 +10,29 @@
 
 #include "base/Currency.h"
 #include "data/DbTables.h"
-#include "reports/ShellReport.h"
+#include "reports/GroupedReport.h"
 #include "ui/StdCtrls.h"
 #include "xbase/Xbase.h"
 
-class TStockReportForm : public TShellReport<TForm> {
+class TStockReportForm : public TGroupedReport<TForm> {
 public:
     void ReportSystem1Print(TObject* Sender);
-    void ReportSystem1BeforePrint(TObject* Sender);
-    void ReportSystem1AfterPrint(TObject* Sender);
-    void ReportShell1ReportBefore(TBaseReport* Report, TDetailShell* Shell);
-    using TShellReport::ReportShell1PageBefore;
+    using TShellReport::ReportSystem1BeforePrint;
+    using TShellReport::ReportSystem1AfterPrint;
     void ReportShell1PageHeader(TBaseReport* Report, TDetailShell* Shell);
-    void ReportShell1BodyBefore(TBaseReport* Report, TDetailShell* Shell);
-    void ReportShell1GroupBeforeFirst(TBaseReport* Report, TDetailShell* Shell);
-    void ReportShell1GroupHeader(TBaseReport* Report, TDetailShell* Shell);
-    void ReportShell1RowPrint(TBaseReport* Report, TDetailShell* Shell, bool& Valid);
-    void ReportShell1RowAfter(TBaseReport* Report, TDetailShell* Shell, bool& Valid);
-    void ReportShell1DetailAfter(TBaseReport* Report, TDetailShell* Shell);
-    void ReportShell1GroupAfter(TBaseReport* Report, TDetailShell* Shell, bool& Valid);
-    void ReportShell1BodyFooter(TBaseReport* Report, TDetailShell* Shell);
-    using TShellReport::ReportShell1PageAfter;
 
 protected:
     // IndexName picks the items; Title is printed at the top of each page.
     TStockReportForm(TComponent* AOwner, const std::string& Caption, const char* IndexName,
                      const std::string& Title);
 
-private:
     // The current item's vendor, upper-cased.
-    std::string itemVendor() const;
+    std::string groupKey() const override;
+    void printGroupHeading(TBaseReport& Report, const std::string& Shown, bool Known) override;
+    Currency printRecord(TBaseReport& Report) override;
+    void endGroup(TBaseReport& Report, bool Last) override;
+    void printGrandTotal(TBaseReport& Report, Currency Total) override;
 
+private:
     std::string title_;
-    std::string CurrentVendor;
-    bool vendorPrinted_ = false;
-    Currency VendorSubtotal, GrandTotal;
 };

@@ -38,10 +38,7 @@ TTransactionByDateReport::TTransactionByDateReport(TComponent* AOwner)
     ReportSystem1->SystemPreview()->SetShadowDepth(0);
     ReportSystem1->SystemPreview()->SetMonochrome(true);
 
-    using F = TTransactionByDateReport;
-    bindEvent(OnCreate, this, &F::FormCreate);
-    bindEvent(OnClose, this, &F::FormClose);
-    bindEvent(OKBtn->OnClick, this, &F::OKBtnClick);
+    bindEvent(OKBtn->OnClick, this, &TTransactionByDateReport::OKBtnClick);
     bindReportHandlers(this);
 }
 
@@ -49,11 +46,6 @@ void TTransactionByDateReport::FormCreate(TObject*) {
     DateRangeComboBoxChange(this);
     Table1->Open();
     showRange(AppUtils::FirstDayOfMonth(Date()), AppUtils::LastDayOfMonth(Date()));
-}
-
-void TTransactionByDateReport::FormClose(TObject*, TCloseAction& Action) {
-    Table1->Close();
-    Action = caFree;
 }
 
 void TTransactionByDateReport::OKBtnClick(TObject*) {

@@ -16,7 +16,7 @@ public:
     TBitBtn* OKBtn = nullptr;  // the family's OK button under this form's name
 
     void FormCreate(TObject* Sender);
-    void FormClose(TObject* Sender, TCloseAction& Action);
+    using TShellReport::FormClose;
     void OKBtnClick(TObject* Sender);
     using TShellReport::ReportSystem1Print;
     void ReportShell1ReportBefore(TBaseReport* Report, TDetailShell* Shell);

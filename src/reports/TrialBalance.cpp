@@ -37,9 +37,6 @@ TTrialBalanceForm::TTrialBalanceForm(TComponent* AOwner) : TShellReport(AOwner, 
     ReportSystem1->SystemPrinter()->SetMarginTop(0);
     ReportSystem1->SystemPrinter()->SetMarginBottom(0);
 
-    using F = TTrialBalanceForm;
-    bindEvent(OnCreate, this, &F::FormCreate);
-    bindEvent(OnClose, this, &F::FormClose);
     bindReportHandlers(this);
 }
 
@@ -55,15 +52,6 @@ void TTrialBalanceForm::FormCreate(TObject*) {
     }
     ReportSystem1->SetTitleSetup(setupTitle);
 }
-
-void TTrialBalanceForm::FormClose(TObject*, TCloseAction& Action) {
-    Table1->Close();
-    Action = caFree;
-}
-
-void TTrialBalanceForm::ReportSystem1BeforePrint(TObject*) { Table1->Open(); }
-
-void TTrialBalanceForm::ReportSystem1AfterPrint(TObject*) { Table1->Close(); }
 
 void TTrialBalanceForm::ReportShell1ReportBefore(TBaseReport* Report, TDetailShell*) {
     // The totals cover every page of the run.

@@ -16,10 +16,10 @@ public:
     explicit TTrialBalanceForm(TComponent* AOwner);
 
     void FormCreate(TObject* Sender);
-    void FormClose(TObject* Sender, TCloseAction& Action);
+    using TShellReport::FormClose;
     using TShellReport::ReportSystem1Print;
-    void ReportSystem1BeforePrint(TObject* Sender);
-    void ReportSystem1AfterPrint(TObject* Sender);
+    using TShellReport::ReportSystem1BeforePrint;
+    using TShellReport::ReportSystem1AfterPrint;
     void ReportShell1ReportBefore(TBaseReport* Report, TDetailShell* Shell);
     void ReportShell1ReportHeader(TBaseReport* Report, TDetailShell* Shell);
     void ReportShell1PageBefore(TBaseReport* Report, TDetailShell* Shell);
