@@ -341,8 +341,24 @@ void TControl::Notification(TComponent* AComponent, TOperation Operation) {
     if (Operation == opRemove && AComponent == popupMenu_) popupMenu_ = nullptr;
 }
 
+namespace {
+// Marks the scroll bars a custom control keeps in its own window.
+constexpr char kOwnScrollBar[] = "qmOwnScrollBar";
+
+// What invalidating a control repaints: its window, less its own scroll
+// bars. They repaint themselves when they change, and painting one costs as
+// much as painting a whole screen of grid cells.
+QRegion pictureRegion(const QWidget* widget) {
+    QRegion region(widget->rect());
+    for (QObject* child : widget->children())
+        if (auto* bar = qobject_cast<QScrollBar*>(child); bar && bar->isVisible() && bar->property(kOwnScrollBar).toBool())
+            region -= bar->geometry();
+    return region;
+}
+}  // namespace
+
 void TControl::Invalidate() {
-    if (widget_) widget_->update();
+    if (widget_) widget_->update(pictureRegion(widget_));
 }
 
 void TControl::Update() {
@@ -350,7 +366,7 @@ void TControl::Update() {
 }
 
 void TControl::Repaint() {
-    if (widget_) widget_->repaint();
+    if (widget_) widget_->repaint(pictureRegion(widget_));
 }
 
 void TControl::BringToFront() {
@@ -873,6 +889,7 @@ public:
             bars_[i] = new QScrollBar(i == sbHorizontal ? Qt::Horizontal : Qt::Vertical, owner->Handle());
             bars_[i]->hide();
             bars_[i]->setFocusPolicy(Qt::NoFocus);
+            bars_[i]->setProperty(kOwnScrollBar, true);
             auto kind = static_cast<TScrollBarKind>(i);
             QScrollBar* bar = bars_[i];
             QObject::connect(bar, &QAbstractSlider::actionTriggered, bar, [this, bar, kind](int action) {

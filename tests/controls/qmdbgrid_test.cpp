@@ -1,13 +1,19 @@
 // The published data grid: a list grid with its column lines, an entry grid
 // over receipt lines with check boxes, a combo over its cell, a two-line
 // title and memo cells, the discard question, the memo dialog run through
-// the dialog script, and the pictures of both grids.
+// the dialog script, the pictures of both grids, and the window showing what
+// the grid draws after moves that change its scroll bar and after ones that
+// do not.
 #include <gtest/gtest.h>
 
+#include <QBackingStore>
 #include <QCoreApplication>
 #include <QImage>
 #include <QMouseEvent>
+#include <QPixmap>
 #include <QWidget>
+
+#include <functional>
 
 #include "GridFixture.h"
 #include "controls/Qmdbcomb.h"
@@ -408,6 +414,46 @@ TEST_F(QmDBGridTest, PicturesOfAListGridAndAnEntryGrid) {
     TRect third = list->CellRect(1, 3);
     EXPECT_EQ(colour(listImage, third.Right - 3, third.Top + 3), ColorToRGB(clHighlight)) << "the selected row";
     if (const char* keep = std::getenv("QM_KEEP_PICTURES")) renderToPng(form.get(), std::string(keep) + "/grids.png");
+}
+
+TEST_F(QmDBGridTest, TheWindowShowsWhatTheGridDrawsAfterEveryMove) {
+    makePeople(40);
+    TQmTable* people = openTable("people.dbf");
+    TQmDBGrid* list = placeGrid("PeopleGrid", 8, 8, 360, 140);
+    list->SetDataSource(sourceOf(people));
+    people->Open();
+    show();
+    QWidget* widget = list->Handle();
+    QWidget* window = widget->window();
+    QRect onWindow(widget->mapTo(window, QPoint(0, 0)), widget->size());
+    struct Move {
+        const char* name;
+        std::function<void()> go;
+        bool repaint;  // the grid repaints itself at once, or on the event loop
+    };
+    const Move moves[] = {
+        {"page down", [&] { people->MoveBy(list->VisibleRowCount()); }, true},
+        {"last", [&] { people->Last(); }, true},
+        {"prior", [&] { people->Prior(); }, false},
+        {"first", [&] { people->First(); }, false},
+        {"into the middle", [&] { people->MoveBy(20); }, true},
+        {"one down", [&] { people->Next(); }, false},
+    };
+    for (const Move& move : moves) {
+        SCOPED_TRACE(move.name);
+        move.go();
+        if (move.repaint) list->Repaint();
+        Application->ProcessMessages();
+        QPaintDevice* device = window->backingStore() ? window->backingStore()->paintDevice() : nullptr;
+        ASSERT_TRUE(device && device->devType() == QInternal::Image) << "the window keeps its picture in an image";
+        QImage shown = static_cast<QImage*>(device)->copy(onWindow).convertToFormat(QImage::Format_RGB32);
+        QImage drawn = widget->grab().toImage().convertToFormat(QImage::Format_RGB32);
+        ASSERT_EQ(shown.size(), drawn.size());
+        int differing = 0;
+        for (int y = 0; y < drawn.height(); ++y)
+            for (int x = 0; x < drawn.width(); ++x) differing += shown.pixel(x, y) != drawn.pixel(x, y);
+        EXPECT_EQ(differing, 0);
+    }
 }
 
 }  // namespace
