@@ -274,7 +274,7 @@ uint32_t DbfFile::recordCount() {
     return count_;
 }
 
-bool DbfFile::readRecord(uint32_t recNo, char* buf) {
+bool DbfFile::readRecordAs(uint32_t recNo, char* buf, bool alone) {
     if (recNo == 0)
         return false;
     if (appendPending_) {
@@ -290,7 +290,7 @@ bool DbfFile::readRecord(uint32_t recNo, char* buf) {
     // Reading the same record again (in shared use each copy of it is read
     // anew) neither breaks nor extends a walk.
     if (recNo != lastRead_)
-        inRow_ = recNo == lastRead_ + 1 ? inRow_ + 1 : 1;
+        inRow_ = recNo == lastRead_ + 1 && !alone ? inRow_ + 1 : 1;
     lastRead_ = recNo;
     bool inBlock = recNo >= aheadFirst_ && recNo - aheadFirst_ < aheadCount_;
     // A walk through the records reads on ahead. Two neighbours alone are

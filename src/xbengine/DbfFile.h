@@ -75,7 +75,11 @@ public:
     // is not in the file. In exclusive use records read one after another
     // are read ahead in blocks: nobody else writes the file then, and this
     // open's own writes go through the block too.
-    bool readRecord(uint32_t recNo, char* buf);
+    bool readRecord(uint32_t recNo, char* buf) { return readRecordAs(recNo, buf, false); }
+    // Reads record recNo as readRecord does, for a move straight to it (by
+    // its number): only a walk's next step extends a walk, so moves to
+    // records that happen to lie side by side read no block ahead.
+    bool readRecordAlone(uint32_t recNo, char* buf) { return readRecordAs(recNo, buf, true); }
     // Reads up to n records from first on into buf; the number read.
     uint32_t readRecords(uint32_t first, uint32_t n, char* buf);
     // Writes a whole record, or the bytes [offset, offset+length) of it.
@@ -134,6 +138,7 @@ public:
 private:
     DbfFile() = default;
     bool readHeader(DbfStatus* status);
+    bool readRecordAs(uint32_t recNo, char* buf, bool alone);
     bool reserveSlot(int lockTimeoutMs, uint32_t* slot, int* refusal);
     // REQUIRES: exclusive use, or this open holds the append lock.
     int appendUnderLock(const char* buf, int lockTimeoutMs, uint32_t* recNo);

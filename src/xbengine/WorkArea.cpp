@@ -115,8 +115,8 @@ RecordOrder& WorkArea::currentOrder() { return order_ ? *order_ : *natural_; }
 
 void WorkArea::SetOrder(std::unique_ptr<RecordOrder> order) { order_ = std::move(order); }
 
-bool WorkArea::load(uint32_t recNo) {
-    if (!table_->readRecord(recNo, buffer_.data()))
+bool WorkArea::load(uint32_t recNo, bool alone) {
+    if (!(alone ? table_->readRecordAlone(recNo, buffer_.data()) : table_->readRecord(recNo, buffer_.data())))
         return false;
     recNo_ = recNo;
     eof_ = false;
@@ -190,7 +190,7 @@ void WorkArea::GoBottom() {
 void WorkArea::Go(uint32_t recNo) {
     staged_.clear();
     bof_ = false;
-    if (!load(recNo))
+    if (!load(recNo, true))
         goPhantom();
 }
 

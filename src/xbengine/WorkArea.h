@@ -159,7 +159,8 @@ private:
     WorkArea(std::unique_ptr<DbfFile> table, std::unique_ptr<MemoFile> memo, int driver, const Settings& settings);
 
     RecordOrder& currentOrder();
-    bool load(uint32_t recNo);
+    // alone: a move straight to the record, no step of a walk.
+    bool load(uint32_t recNo, bool alone = false);
     void goPhantom();
     bool visible() const;
     bool visibleRecord(const char* record, uint32_t recNo) const;
