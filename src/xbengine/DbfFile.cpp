@@ -34,7 +34,6 @@ constexpr char Terminator = 0x0D;
 constexpr char EndOfFile = 0x1A;
 constexpr uint32_t MaxRecords = 0xFFFFFFFEu;
 constexpr size_t MaxFields = 1023;
-constexpr size_t HeaderPage = 4096;
 constexpr uint64_t ChangeStampOffset = 16;
 
 static_assert(std::endian::native == std::endian::little, "the count is stored in place");
@@ -104,8 +103,6 @@ DbfFile::~DbfFile() {
     JournalForget(*this);
     writeAppended();
     unmapFile();
-    if (headerMap_)
-        munmap(headerMap_, HeaderPage);
     if (fd_ >= 0)
         os::CloseFile(fd_);  // releases every lock of this open
 }
@@ -137,11 +134,6 @@ std::unique_ptr<DbfFile> DbfFile::Open(const std::string& path, OpenMode mode, D
     const bool coherent = os::onLocalFileSystem(file->fd_);
     file->mappable_ = coherent;
     file->mapFile();
-    if (!file->readOnly() && coherent) {
-        void* map = mmap(nullptr, HeaderPage, PROT_READ | PROT_WRITE, MAP_SHARED, file->fd_, 0);
-        if (map != MAP_FAILED)
-            file->headerMap_ = static_cast<char*>(map);
-    }
     *status = DbfStatus::Ok;
     return file;
 }
@@ -269,8 +261,14 @@ uint32_t DbfFile::countFromHeader() {
 }
 
 uint32_t DbfFile::recordCount() {
-    if (shared())
-        count_ = countFromHeader();
+    if (shared()) {
+        // The count is written as any write of the file, which a reader at
+        // that moment may see part of: a count read higher than the file
+        // holds is cut to its records, and one lower than seen before (a
+        // table the engine lets only grow) is read again.
+        const uint32_t count = countFromHeader();
+        count_ = count < count_ ? countFromHeader() : count;
+    }
     return count_;
 }
 
@@ -368,13 +366,14 @@ bool DbfFile::writeRecordPart(uint32_t recNo, int offset, int length, const char
     // file stays as it was.
     const bool same = shared() && storedAs(at, bytes, length);
     const bool written = WriteAt(fd_, bytes, length, at);
-    if (!same)
-        raiseStamp();  // also after a failed write: part of it may be in the file
+    // Also after a failed write: part of it may be in the file. A stamp not
+    // raised fails the write: readers would go on serving what it changed.
+    const bool told = same || raiseStamp();
     if (!written)
         return false;
     if (recNo >= aheadFirst_ && recNo - aheadFirst_ < aheadCount_)
         std::memcpy(ahead_.data() + static_cast<size_t>(recNo - aheadFirst_) * recordSize_ + offset, bytes, length);
-    return true;
+    return told;
 }
 
 // In shared use the append lock is the lock of the record slot after the
@@ -526,26 +525,23 @@ bool DbfFile::storedAs(uint64_t offset, const char* bytes, size_t n) {
     return at && os::CopyFromMapping(stored.data(), at, n) && std::memcmp(stored.data(), bytes, n) == 0;
 }
 
-void DbfFile::raiseStamp() {
+bool DbfFile::raiseStamp() {
     if (!shared())
-        return;  // nobody else has the table open
-    if (headerMap_ && os::AddToMapping(reinterpret_cast<uint64_t*>(headerMap_ + ChangeStampOffset), 1))
-        return;
-    // Without a mapping (a network share), where an addition would be a read
-    // and a write that another workstation's could undo: a value of this
-    // process's own that no reader can hold already.
+        return true;  // nobody else has the table open
+    // A value of this process's own that no reader can hold already, written
+    // as any other write is (an addition in place would be a read and a
+    // write that another workstation's could undo). Through a writable
+    // mapping each change would cost a page fault after every write-back
+    // and a clean of the mapping with a flush of its TLB entries.
     static std::atomic<uint64_t> sequence{std::random_device{}() * 0x9E3779B97F4A7C15ull};
     uint64_t stamp = sequence.fetch_add(0x9E3779B97F4A7C15ull) ^ (static_cast<uint64_t>(getpid()) << 32);
-    WriteAt(fd_, &stamp, sizeof stamp, ChangeStampOffset);
+    return WriteAt(fd_, &stamp, sizeof stamp, ChangeStampOffset);
 }
 
 bool DbfFile::writeStamp(uint32_t count) {
     unsigned char stamp[7];
     FillUpdateStamp(stamp, count);
     unflushed_ = true;
-    if (headerMap_ && os::CopyToMapping(headerMap_ + 1, stamp, 3) &&
-        os::StoreToMapping(reinterpret_cast<uint32_t*>(headerMap_ + 4), count))
-        return true;
     return WriteAt(fd_, stamp, sizeof stamp, 1);
 }
 
@@ -572,7 +568,7 @@ bool DbfFile::flush() {
         return false;
     if (!unflushed_)
         return true;
-    if (!syncOrDefer(fd_))
+    if (!syncOrDefer(fd_, &deferredIn_))
         return false;
     unflushed_ = false;
     return true;

@@ -8,9 +8,14 @@
 // and a closing 0x1A.
 //
 // Bytes 16-23 of the header, reserved in dBASE III for multi-user use, hold
-// a change stamp: every shared open raises it after each write that changes
-// a record, so that a reader holding records read ahead can tell, without a
-// system call, whether anyone wrote a record since.
+// a change stamp: every shared open sets it to a value of its own after each
+// write that changes a record, so that a reader holding records read ahead
+// can tell, without a system call, whether anyone wrote a record since.
+//
+// Every write, the header's count and stamp included, is a write to the
+// file, never a store through a writable mapping: such a mapping makes each
+// write-back of the page clean it and flush its TLB entries, and the next
+// store fault it in again.
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -169,6 +174,7 @@ private:
     int fd_ = -1;
     // Written since the last flush: a flush of an unchanged file is skipped.
     bool unflushed_ = false;
+    uint64_t deferredIn_ = 0;  // the document scope that flushes it at its end
     OpenMode mode_ = OpenMode::Shared;
     uint8_t version_ = 0;
     int headerSize_ = 0;
@@ -198,8 +204,9 @@ private:
     // The change stamp through the mapping; false when it cannot be read so
     // (a network share), and reads then go to the file every time.
     bool readStamp(uint64_t* stamp) const;
-    // Tells shared readers that a record was written.
-    void raiseStamp();
+    // Tells shared readers that a record was written; false when the
+    // stamp could not be written.
+    bool raiseStamp();
     // Whether the file's bytes [offset, offset + n), read through the
     // mapping, are these; false when they cannot be read so.
     bool storedAs(uint64_t offset, const char* bytes, size_t n);
@@ -220,10 +227,6 @@ private:
     bool mappable_ = false;
     const char* map_ = nullptr;
     uint64_t mapSize_ = 0;
-    // Writable opens on a local file system also map the header's page for
-    // writing: the count of each append is stored there, without a system
-    // call, in one store that readers never see half done.
-    char* headerMap_ = nullptr;
 };
 
 // Lock regions lie far beyond any real file size, so they never cover data.

@@ -25,6 +25,7 @@ namespace {
 struct ScopeState {
     std::mutex mutex;
     int depth = 0;
+    uint64_t scope = 0;  // the outermost scope open, numbered from 1
     // One duplicate descriptor per touched file, keyed by device and inode,
     // so a file reached through two work areas is flushed once and a file
     // closed inside the scope can still be flushed at its end.
@@ -131,19 +132,24 @@ bool syncAll(const std::vector<int>& fds) {
 
 }  // namespace
 
-bool syncOrDefer(int fd) {
+bool syncOrDefer(int fd, uint64_t* noted) {
     ScopeState& s = state();
     {
         std::lock_guard lock(s.mutex);
         if (s.depth > 0) {
+            if (noted && *noted == s.scope)
+                return true;
             struct stat st {};
             if (fstat(fd, &st) == 0) {
-                auto key = std::make_pair(st.st_dev, st.st_ino);
-                if (s.noted.count(key))
-                    return true;
-                int copy = os::DuplicateFile(fd);
-                if (copy >= 0) {
-                    s.noted.emplace(key, copy);
+                auto found = s.noted.find(std::make_pair(st.st_dev, st.st_ino));
+                if (found == s.noted.end()) {
+                    const int copy = os::DuplicateFile(fd);
+                    if (copy >= 0)
+                        found = s.noted.emplace(std::make_pair(st.st_dev, st.st_ino), copy).first;
+                }
+                if (found != s.noted.end()) {
+                    if (noted)
+                        *noted = s.scope;
                     return true;
                 }
             }
@@ -156,8 +162,10 @@ bool syncOrDefer(int fd) {
 void beginDurableScope() {
     ScopeState& s = state();
     std::lock_guard lock(s.mutex);
-    if (++s.depth == 1)
+    if (++s.depth == 1) {
+        ++s.scope;
         JournalBegin();
+    }
 }
 
 bool endDurableScope() {

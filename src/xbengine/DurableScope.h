@@ -10,8 +10,10 @@
 namespace xb {
 
 // Flushes fd to disk now, or, inside a scope, notes it for the scope's end.
-// False when an immediate flush failed.
-bool syncOrDefer(int fd);
+// False when an immediate flush failed. noted, kept by the caller for its
+// file, spares the look at the file when it was noted in this scope already
+// (its flush at the end covers every write made until then).
+bool syncOrDefer(int fd, uint64_t* noted = nullptr);
 
 void beginDurableScope();
 // Ends one level; the outermost flushes the journal (Journal.h), then starts

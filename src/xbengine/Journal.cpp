@@ -29,7 +29,7 @@ namespace {
 enum EntryKind : uint32_t {
     EntryMessage = 1,  // what recovery says about the document
     EntryImage = 2,    // a record as it stood before the scope overwrote it
-    EntryAppend = 3,   // a record the scope appended, with the bytes appended
+    EntryAppend = 3,   // a record the scope appended, with the fingerprint of its bytes
     EntryLength = 4,   // a plain file's length before the scope appended to it
     EntryFile = 5,     // a whole table before the scope emptied it
     EntryAppended = 6, // the append of the entry before it is in the file
@@ -61,6 +61,18 @@ uint32_t Checksum(const char* p, size_t n) {
 
 void Put32(std::string& out, uint32_t v) { out.append(reinterpret_cast<const char*>(&v), 4); }
 void Put64(std::string& out, uint64_t v) { out.append(reinterpret_cast<const char*>(&v), 8); }
+
+// What tells an appended record from another one in its slot: an append is
+// undone by its record number alone, and this, rather than the record, is
+// kept to make sure the slot still holds it.
+std::string Fingerprint(const char* p, size_t n) {
+    uint64_t h = 14695981039346656037ull;  // FNV-1a, 64 bits
+    for (size_t i = 0; i < n; ++i)
+        h = (h ^ static_cast<unsigned char>(p[i])) * 1099511628211ull;
+    std::string out;
+    Put64(out, h);
+    return out;
+}
 
 std::string Encode(const Entry& e) {
     std::string out;
@@ -260,16 +272,16 @@ public:
 
     bool undoAppend(const Entry& e) {
         WorkArea* table = tableOf(e.path);
-        if (!table || static_cast<size_t>(table->recordSize()) != e.bytes.size())
+        if (!table)
             return false;
         if (e.recNo > table->RecCount())
             return true;  // never written
-        std::string now(e.bytes.size(), ' ');
+        std::string now(static_cast<size_t>(table->recordSize()), ' ');
         if (!table->table().readRecord(e.recNo, now.data()))
             return true;
         // Not known to be written: the slot may since hold another
         // workstation's record, unless it holds what was appended.
-        if (e.length != AppendWritten && now != e.bytes)
+        if (e.length != AppendWritten && Fingerprint(now.data(), now.size()) != e.bytes)
             return true;
         now[0] = '*';
         return table->RestoreRecord(e.recNo, now.data());
@@ -648,7 +660,7 @@ bool JournalBeforeAppend(DbfFile& file, uint32_t recNo, const char* image) {
     std::lock_guard lock(s.mutex);
     if (!s.active || s.undoing)
         return true;
-    if (!Record(s, Entry{EntryAppend, file.path(), recNo, 0, std::string(image, file.recordSize())}))
+    if (!Record(s, Entry{EntryAppend, file.path(), recNo, 0, Fingerprint(image, file.recordSize())}))
         return false;
     s.touched.insert(std::make_pair(file.path(), recNo));
     Hold(s, file, recNo);

@@ -4,11 +4,12 @@
 //
 // What is journaled. Before a scope changes a record of a table for the
 // first time, the record as it stood (its before-image); before it appends a
-// record, the record number and the bytes appended; before it empties a
-// table, the whole file; before it appends to a plain file (EBill.dat), the
-// file's length. Index files are not journaled: they follow the table, and an
-// index a writer left half changed is built again from the table by the next
-// open or read of it.
+// record, the record number and a fingerprint of the bytes appended (enough
+// to tell them from another workstation's record in the slot); before it
+// empties a table, the whole file; before it appends to a plain file
+// (EBill.dat), the file's length. Index files are not journaled: they follow
+// the table, and an index a writer left half changed is built again from the
+// table by the next open or read of it.
 //
 // Order of writes and flushes. The journal is a file of the company folder,
 // one per workstation process, made at the scope's first change and locked
@@ -47,8 +48,9 @@
 // takes a journal that is being made; a journal is removed before its lock
 // goes, so a free lock on a journal still present always means its writer
 // is gone. An appended record is taken back only when it still holds the
-// bytes the scope appended and nobody holds its lock: a slot the writer
-// reserved but never filled may since hold another workstation's record.
+// bytes the scope appended (by their fingerprint) and nobody holds its lock:
+// a slot the writer reserved but never filled may since hold another
+// workstation's record.
 #include <cstdint>
 #include <string>
 #include <vector>

@@ -366,7 +366,7 @@ bool MemoFile::Clear() {
 bool MemoFile::Flush() {
     if (readOnly_ || !unflushed_)
         return true;  // an unchanged file needs no trip to the disk
-    if (!syncOrDefer(fd_))
+    if (!syncOrDefer(fd_, &deferredIn_))
         return false;
     unflushed_ = false;
     return true;

@@ -67,6 +67,7 @@ private:
     int fd_ = -1;
     bool readOnly_ = false;
     bool unflushed_ = false;  // written since the last flush
+    uint64_t deferredIn_ = 0;  // the document scope that flushes it at its end
     bool exclusive_ = false;
     std::unique_ptr<Header> kept_;  // exclusive use: the header as last read or written
     MemoFormat format_ = MemoFormat::Block;

@@ -38,12 +38,29 @@ constexpr uint64_t intentLockBase = writerLockOffset + 1;
 constexpr size_t maxTags = (hdrIntents - hdrDirectory) / dirEntrySize;
 static_assert(hdrIntents % 8 == 0 && hdrIntents + intentSlots == NsxFile::pageSize);
 
-const uint8_t* MapHeader(int fd, bool writable) {
-    void* map = mmap(nullptr, NsxFile::pageSize, PROT_READ | (writable ? PROT_WRITE : 0), MAP_SHARED, fd, 0);
+// The header page, mapped for reading only: the counter and the marks are
+// read in place, and written with writes to the file. (A store through a
+// writable mapping would make each write-back of the page clean it and flush
+// its TLB entries, and the next store fault it in again.)
+const uint8_t* MapHeader(int fd) {
+    void* map = mmap(nullptr, NsxFile::pageSize, PROT_READ, MAP_SHARED, fd, 0);
     return map == MAP_FAILED ? nullptr : static_cast<const uint8_t*>(map);
 }
 
 uint8_t markOf(const uint8_t* marks, int slot) { return __atomic_load_n(marks + slot, __ATOMIC_ACQUIRE); }
+
+// Sets or clears the mark of a writer's slot: one byte written in place, so
+// it needs no free space, and a reader sees it whole. Not a change of the
+// index: it is no reason to flush the file.
+bool putMark(int fd, int slot, uint8_t mark) {
+    const off_t at = off_t(hdrIntents + slot);
+    for (;;) {
+        const ssize_t n = ::pwrite(fd, &mark, 1, at);
+        if (n == 1) return true;
+        if (n < 0 && errno == EINTR) continue;
+        return false;
+    }
+}
 
 void report(const std::function<void(int)>& progress, int percent) {
     if (progress) progress(percent);
@@ -95,9 +112,8 @@ std::unique_ptr<NsxFile> NsxFile::make(const std::string& path, bool building) {
         }
         if (!os::TruncateFile(fd, pageSize))
             throw NsxError("Cannot write index file " + path + ": " + std::strerror(errno));
-        file->header_ = MapHeader(fd, true);
+        file->header_ = MapHeader(fd);
         if (!file->header_) throw NsxError("Cannot map index file " + path);
-        file->intents_ = const_cast<uint8_t*>(file->header_) + hdrIntents;
         // The tags are about to be built from the table as it is now, which
         // settles what dead writers left undone.
         file->clearDeadIntents();
@@ -121,9 +137,8 @@ std::unique_ptr<NsxFile> NsxFile::Open(const std::string& path, bool readOnly) {
     std::unique_ptr<NsxFile> file(new NsxFile(path, fd, readOnly));
     struct stat st {};
     if (fstat(fd, &st) != 0 || st.st_size < off_t(pageSize)) file->damaged("it is not an index file");
-    file->header_ = MapHeader(fd, !readOnly);
+    file->header_ = MapHeader(fd);
     if (!file->header_) throw NsxError("Cannot map index file " + path);
-    if (!readOnly) file->intents_ = const_cast<uint8_t*>(file->header_) + hdrIntents;
     if (std::memcmp(file->header_, magic, 8) != 0) file->damaged("it is not an index file");
     file->syncForRead();
     return file;
@@ -176,19 +191,18 @@ void NsxFile::MarkForRebuild(const std::string& path) {
     NsxFile file(path, fd, false);
     struct stat st {};
     if (fstat(fd, &st) != 0 || st.st_size < off_t(pageSize)) return;
-    file.header_ = MapHeader(fd, true);
+    file.header_ = MapHeader(fd);
     if (!file.header_ || std::memcmp(file.header_, magic, 8) != 0) return;
-    uint8_t* marks = const_cast<uint8_t*>(file.header_) + hdrIntents;
+    const uint8_t* marks = file.header_ + hdrIntents;
     const os::FileLock lock(fd);
     for (int slot = 0; slot < intentSlots; ++slot) {
         const uint64_t at = intentLockBase + uint64_t(slot);
         // The slot's lock keeps a writer from taking it while the mark goes in;
         // let go at once, the mark is a dead writer's.
         if (!lock.Lock(at, 1, os::LockKind::Exclusive, 0)) continue;
-        const bool free = markOf(marks, slot) == 0;
-        if (free) __atomic_store_n(marks + slot, uint8_t(1), __ATOMIC_SEQ_CST);
+        const bool marked = markOf(marks, slot) == 0 && putMark(fd, slot, 1);
         lock.Unlock(at, 1);
-        if (free) return;
+        if (marked) return;
     }
 }
 
@@ -325,13 +339,14 @@ bool NsxFile::deadIntent() const {
 
 void NsxFile::clearDeadIntents() {
     const os::FileLock lock(fd_);
+    const uint8_t* marks = header_ + hdrIntents;
     for (int slot = 0; slot < intentSlots; ++slot) {
-        if (markOf(intents_, slot) == 0) continue;
+        if (markOf(marks, slot) == 0) continue;
         const uint64_t at = intentLockBase + uint64_t(slot);
         if (lock.LockedByOther(at, 1, os::LockKind::Shared)) continue;  // a live writer's
         // A reader making sure the slot is dead holds it only for a moment.
         if (!lock.Lock(at, 1, os::LockKind::Exclusive, 50)) continue;
-        __atomic_store_n(intents_ + slot, uint8_t(0), __ATOMIC_SEQ_CST);
+        putMark(fd_, slot, 0);
         lock.Unlock(at, 1);
     }
 }
@@ -345,7 +360,7 @@ void NsxFile::takeIntentSlot() {
         if (!lock.Lock(at, 1, os::LockKind::Exclusive, 0)) continue;
         // A mark in a free slot is a dead writer's: it stays for the next
         // open or read to find.
-        if (markOf(intents_, slot) == 0) {
+        if (markOf(header_ + hdrIntents, slot) == 0) {
             intentSlot_ = slot;
             return;
         }
@@ -355,7 +370,7 @@ void NsxFile::takeIntentSlot() {
 }
 
 void NsxFile::beginIntent() {
-    if (!intents_) throw NsxError("Index file " + path_ + " is open read-only");
+    if (readOnly_) throw NsxError("Index file " + path_ + " is open read-only");
     if (intentDepth_++ > 0) return;
     if (intentSlot_ < 0) {
         try {
@@ -365,12 +380,16 @@ void NsxFile::beginIntent() {
             throw;
         }
     }
-    __atomic_store_n(intents_ + intentSlot_, uint8_t(1), __ATOMIC_SEQ_CST);
+    if (!putMark(fd_, intentSlot_, 1)) {
+        intentDepth_ = 0;
+        throw NsxError("Cannot write index file " + path_ + ": " + std::strerror(errno));
+    }
 }
 
 void NsxFile::endIntent() {
     if (intentDepth_ <= 0 || --intentDepth_ > 0) return;
-    __atomic_store_n(intents_ + intentSlot_, uint8_t(0), __ATOMIC_SEQ_CST);
+    // Should it fail, the mark stays: the next open builds the tags again.
+    putMark(fd_, intentSlot_, 0);
 }
 
 // ---- Tags --------------------------------------------------------------------
@@ -685,7 +704,7 @@ void NsxFile::writeHeaderBody(uint64_t oddCounter) {
 void NsxFile::flush() {
     if (readOnly_ || !unflushed_)
         return;  // an unchanged file needs no trip to the disk
-    if (!syncOrDefer(fd_))
+    if (!syncOrDefer(fd_, &deferredIn_))
         throw NsxError("Cannot write index file " + path_ + ": " + std::strerror(errno));
     unflushed_ = false;
 }

@@ -63,9 +63,10 @@ public:
     // Leaves a mark in the file that no live writer holds (see beginIntent):
     // every later open or read then finds it damaged and builds it again from
     // the table. For a file whose tags could not be written (a full disk): it
-    // is never served stale. The mark is a store into the mapped header, so
-    // it needs no free space. Nothing happens to a file that is missing or no
-    // index file at all, since no open takes that for sound either.
+    // is never served stale. The mark is one byte written in place in the
+    // header, so it needs no free space. Nothing happens to a file that is
+    // missing or no index file at all, since no open takes that for sound
+    // either.
     static void MarkForRebuild(const std::string& path);
 
     const std::string& path() const { return path_; }
@@ -105,7 +106,8 @@ public:
     // lock, for as long as it is open: a mark in a slot whose lock nobody
     // holds is a writer that died in between, and every later open or read
     // reports the file damaged, so that it is built again from the table.
-    // The mark is a store into the mapped header, no system call.
+    // The mark is one byte written in place in the header (a write of the
+    // file, not a change of the index: it calls for no flush).
     void beginIntent();
     void endIntent();
 
@@ -186,8 +188,8 @@ private:
     int fd_;
     bool readOnly_;
     bool unflushed_ = false;  // written since the last flush
-    const uint8_t* header_ = nullptr;  // page 0 mapped shared, for the counter
-    uint8_t* intents_ = nullptr;       // the writers' marks in it (writable opens only)
+    uint64_t deferredIn_ = 0;  // the document scope that flushes it at its end
+    const uint8_t* header_ = nullptr;  // page 0 mapped shared, read-only: the counter and the marks
     int intentSlot_ = -1;              // this open's slot, taken at its first mark
     int intentDepth_ = 0;
 

@@ -97,6 +97,19 @@ protected:
         xb_CloseAll();
     }
 
+    // A writer marks the index, makes change to the table behind it and dies
+    // before its tags follow.
+    void WriterDiesBeforeItsTagsFollow(const std::function<void(RawTable&)>& change) {
+        ChildProcess writer([&](ChildProcess&) {
+            auto tags = xb::NsxFile::Open(index);
+            tags->beginIntent();
+            RawTable table(path);
+            change(table);
+            _exit(0);
+        });
+        ASSERT_EQ(writer.Wait(), 0);
+    }
+
     // Opens the table shared and checks what the open reported and the tags.
     void ExpectOpenReportsAndTagsMatch(int indexError) {
         ASSERT_GT(xb_Use(path.c_str(), "", XB_SHARED, XB_DRIVER_NSX), 0);
@@ -124,14 +137,7 @@ TEST_F(IndexCrashTest, AWriterThatDiedBetweenTableAndTagsMakesTheNextOpenRebuild
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         MakeTable();
-        ChildProcess writer([&](ChildProcess&) {
-            auto tags = xb::NsxFile::Open(index);
-            tags->beginIntent();
-            RawTable table(path);
-            c.change(table);
-            _exit(0);  // dies before its tags follow
-        });
-        ASSERT_EQ(writer.Wait(), 0);
+        WriterDiesBeforeItsTagsFollow(c.change);
         ExpectOpenReportsAndTagsMatch(XB_INDEX_REBUILT);
         // The rebuild cleared the mark: the open after it finds nothing to mend.
         ExpectOpenReportsAndTagsMatch(XB_INDEX_OK);
@@ -169,13 +175,7 @@ TEST_F(IndexCrashTest, AWriterStillAtWorkIsNotTakenForDead) {
 // find nothing and the document would go on without the record.
 TEST_F(IndexCrashTest, AnOrderChosenAfterAWriterDiedIsBuiltAgainAndSeeks) {
     ASSERT_GT(xb_Use(path.c_str(), "", XB_SHARED, XB_DRIVER_NSX), 0);
-    ChildProcess writer([&](ChildProcess&) {
-        auto tags = xb::NsxFile::Open(index);
-        tags->beginIntent();
-        RawTable(path).Put(3, Record("zulu", 800));
-        _exit(0);  // dies before its tags follow
-    });
-    ASSERT_EQ(writer.Wait(), 0);
+    WriterDiesBeforeItsTagsFollow([](RawTable& t) { t.Put(3, Record("zulu", 800)); });
 
     xb_SetOrder(1);
     EXPECT_EQ(Str(xb_TagName(0)), "NAME");
@@ -191,13 +191,7 @@ TEST_F(IndexCrashTest, AnOrderChosenAfterAWriterDiedIsBuiltAgainAndSeeks) {
 // too, and never takes the file for one without its tags.
 TEST_F(IndexCrashTest, AWorkstationStoppedWhileBuildingTheTagsAgainLeavesThemToBeBuiltAgain) {
     ASSERT_GT(xb_Use(path.c_str(), "", XB_SHARED, XB_DRIVER_NSX), 0);
-    ChildProcess writer([&](ChildProcess&) {
-        auto tags = xb::NsxFile::Open(index);
-        tags->beginIntent();
-        RawTable(path).Put(3, Record("zulu", 800));
-        _exit(0);  // dies before its tags follow
-    });
-    ASSERT_EQ(writer.Wait(), 0);
+    WriterDiesBeforeItsTagsFollow([](RawTable& t) { t.Put(3, Record("zulu", 800)); });
     ChildProcess builder([&](ChildProcess& self) {
         xb_CloseAll();
         // Heard while the table is read, before any tag is written.

@@ -93,6 +93,25 @@ protected:
         return out;
     }
 
+    // A workstation that changes the table inside a scope (exit 3: a change
+    // failed) and is killed there, leaving its journal hot.
+    void StopWriterInsideScope(const std::function<bool()>& changes) {
+        ChildProcess writer([&](ChildProcess& self) {
+            xb_CloseAll();
+            xb_Use(table.c_str(), "SALES", XB_SHARED, XB_DRIVER_NSX);
+            xb::beginDurableScope();
+            xb::SetJournalMessage(Stopped);
+            if (!changes())
+                _exit(3);
+            self.Send();
+            for (;;)
+                pause();
+        });
+        ASSERT_TRUE(writer.Receive());
+        writer.KillHard();
+        writer.Wait();
+    }
+
     std::string table;
 };
 
@@ -174,20 +193,7 @@ TEST_F(JournalTest, AWorkstationKilledInsideAScopeIsTakenBackByTheNext) {
 
 TEST_F(JournalTest, AnEntryCutShortByTheStopIsPassedOverAsItsChangeWasNeverMade) {
     xb_CloseAll();
-    ChildProcess writer([&](ChildProcess& self) {
-        xb_CloseAll();
-        xb_Use(table.c_str(), "SALES", XB_SHARED, XB_DRIVER_NSX);
-        xb::beginDurableScope();
-        xb::SetJournalMessage(Stopped);
-        if (!rename(1, "amy") || !rename(2, "bea"))
-            _exit(3);
-        self.Send();
-        for (;;)
-            pause();
-    });
-    ASSERT_TRUE(writer.Receive());
-    writer.KillHard();
-    writer.Wait();
+    StopWriterInsideScope([] { return rename(1, "amy") && rename(2, "bea"); });
 
     // As if the stop came while record 2's entry was being written: the
     // entry is cut short and its change not made.
@@ -208,28 +214,9 @@ TEST_F(JournalTest, AnEntryCutShortByTheStopIsPassedOverAsItsChangeWasNeverMade)
     EXPECT_EQ(records(), "ann bob cid");
 }
 
-// A workstation stopped inside a scope that changed record 1 of the table;
-// its journal is left hot.
-void stopWriterAfterRename(ChildProcess& writer) {
-    ASSERT_TRUE(writer.Receive());
-    writer.KillHard();
-    writer.Wait();
-}
-
 TEST_F(JournalTest, ALockTakenBeforeAnyScopeTakesBackAStoppedWriterBeforeTheRecordIsRead) {
     xb_CloseAll();
-    ChildProcess writer([&](ChildProcess& self) {
-        xb_CloseAll();
-        xb_Use(table.c_str(), "SALES", XB_SHARED, XB_DRIVER_NSX);
-        xb::beginDurableScope();
-        xb::SetJournalMessage(Stopped);
-        if (!rename(1, "amy"))
-            _exit(3);
-        self.Send();
-        for (;;)
-            pause();
-    });
-    stopWriterAfterRename(writer);
+    StopWriterInsideScope([] { return rename(1, "amy"); });
 
     // A document locks what it depends on, then reads it again, before its scope.
     ASSERT_NE(xb_Use(table.c_str(), "SALES", XB_SHARED, XB_DRIVER_NSX), 0);
@@ -263,7 +250,9 @@ TEST_F(JournalTest, AJournalMadeWithinTheFolderTimesStepIsStillSeenByTheNextLock
     ASSERT_NE(xb_Rlock(3), 0);  // looks at the folder
     xb_Unlock(3);
     writer.Send();
-    stopWriterAfterRename(writer);
+    ASSERT_TRUE(writer.Receive());
+    writer.KillHard();
+    writer.Wait();
     // The writer's journal came within the same step of the folder's clock.
     const struct timespec times[2] = {folder.st_atim, folder.st_mtim};
     ASSERT_EQ(utimensat(AT_FDCWD, dir.path().c_str(), times, 0), 0);
@@ -277,18 +266,7 @@ TEST_F(JournalTest, AJournalMadeWithinTheFolderTimesStepIsStillSeenByTheNextLock
 
 TEST_F(JournalTest, ARecordOfADocumentBeingTakenBackElsewhereIsReadOnlyOnceItIsTakenBack) {
     xb_CloseAll();
-    ChildProcess writer([&](ChildProcess& self) {
-        xb_CloseAll();
-        xb_Use(table.c_str(), "SALES", XB_SHARED, XB_DRIVER_NSX);
-        xb::beginDurableScope();
-        xb::SetJournalMessage(Stopped);
-        if (!rename(1, "amy") || !rename(3, "cyd"))
-            _exit(3);
-        self.Send();
-        for (;;)
-            pause();
-    });
-    stopWriterAfterRename(writer);
+    StopWriterInsideScope([] { return rename(1, "amy") && rename(3, "cyd"); });
     const std::vector<std::string> names = journals(dir.path());
     ASSERT_EQ(names.size(), 1u);
 
