@@ -5,23 +5,14 @@
 // boxes are kept in "mm/dd/yyyy" but select nothing.
 #include "controls/KingDlg.h"
 #include "controls/KingPop.h"
+#include "reports/DateRows.h"
 #include "reports/StockReport.h"
 
-class TControlItemReport : public TStockReportForm {
+class TControlItemReport : public TStockReportForm, public TDateRowsPart {
 public:
     explicit TControlItemReport(TComponent* AOwner);
-
-    TLabel* Label1 = nullptr;
-    TLabel* Label2 = nullptr;
-    TKingDateDialog* FromKingDateDialog = nullptr;
-    TKingDateDialog* ThruKingDateDialog = nullptr;
-    TKingPopup* KingPopup1 = nullptr;
-    TKingPopup* KingPopup2 = nullptr;
-    TBitBtn* BitBtn1 = nullptr;
 
     void FormCreate(TObject* Sender);
     using TShellReport::FormClose;
     void BitBtn1Click(TObject* Sender);
-    void FromKingDateDialogKeyPress(TObject* Sender, char& Key);
-    void ThruKingDateDialogKeyPress(TObject* Sender, char& Key);
 };

@@ -3,7 +3,6 @@
 #include "data/DbTables.h"
 #include "reporting/RSSystem.h"
 #include "reports/DateRange.h"
-#include "reports/DateRows.h"
 #include "ui/FormKit.h"
 #include "xbase/Xbase.h"
 
@@ -17,20 +16,14 @@ TDateRangeForm::TDateRangeForm(TComponent* AOwner, const std::string& Caption) :
     Font()->SetHeight(-11);
 
     DateRangeComboBox = placeRangeComboBox(this, 4, "Today");
-    std::tie(Label1, Label2, FromKingDateDialog, ThruKingDateDialog, KingPopup1, KingPopup2) =
-        placeDateRows(this, {52, 84, 113, 32}, "KingPopup1", "KingPopup2");
+    placeRows(this);
     // Both calendars open under the From edit.
     KingPopup1->SetAlignSource(FromKingDateDialog);
     KingPopup2->SetAlignSource(FromKingDateDialog);
 
-    BitBtn1 = place<TBitBtn>(this, 96, 104, 75, 25);
-    BitBtn1->SetKind(bkOK);
-
     // The form that owns a run stays open until the run ends.
     OnCloseQuery = [this](TObject*, bool& CanClose) { CanClose = !running_; };
     bindEvent(DateRangeComboBox->OnChange, this, &TDateRangeForm::DateRangeComboBoxChange);
-    bindEvent(FromKingDateDialog->OnKeyPress, this, &TDateRangeForm::FromKingDateDialogKeyPress);
-    bindEvent(ThruKingDateDialog->OnKeyPress, this, &TDateRangeForm::ThruKingDateDialogKeyPress);
 }
 
 void TDateRangeForm::DateRangeComboBoxChange(TObject*) {
@@ -40,14 +33,6 @@ void TDateRangeForm::DateRangeComboBoxChange(TObject*) {
 
 void TDateRangeForm::showRange(TDateTime From, TDateTime Thru) {
     showDateRange(*FromKingDateDialog, *ThruKingDateDialog, From, Thru);
-}
-
-void TDateRangeForm::FromKingDateDialogKeyPress(TObject*, char& Key) {
-    FromKingDateDialog->commitTypedDateOnKey(Key, KingPopup1);
-}
-
-void TDateRangeForm::ThruKingDateDialogKeyPress(TObject*, char& Key) {
-    ThruKingDateDialog->commitTypedDateOnKey(Key, KingPopup2);
 }
 
 void TDateRangeForm::normaliseDates(TDateTime& From, TDateTime& Thru) {

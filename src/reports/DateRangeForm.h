@@ -11,6 +11,7 @@
 #include "base/DateTime.h"
 #include "controls/KingDlg.h"
 #include "controls/KingPop.h"
+#include "reports/DateRows.h"
 #include "ui/Forms.h"
 #include "ui/StdCtrls.h"
 
@@ -18,20 +19,11 @@ class TReportSystem;
 class TTable;
 class TXbase;
 
-class TDateRangeForm : public TForm {
+class TDateRangeForm : public TForm, public TDateRowsPart {
 public:
     TComboBox* DateRangeComboBox = nullptr;
-    TLabel* Label1 = nullptr;
-    TLabel* Label2 = nullptr;
-    TKingDateDialog* FromKingDateDialog = nullptr;
-    TKingDateDialog* ThruKingDateDialog = nullptr;
-    TKingPopup* KingPopup1 = nullptr;
-    TKingPopup* KingPopup2 = nullptr;
-    TBitBtn* BitBtn1 = nullptr;
 
     void DateRangeComboBoxChange(TObject* Sender);
-    void FromKingDateDialogKeyPress(TObject* Sender, char& Key);
-    void ThruKingDateDialogKeyPress(TObject* Sender, char& Key);
 
 protected:
     TDateRangeForm(TComponent* AOwner, const std::string& Caption);

@@ -39,3 +39,20 @@ void showDateRange(TKingDateDialog& FromEdit, TKingDateDialog& ThruEdit, TDateTi
     FromEdit.KingPopup()->SetDate(StrToDate(FromEdit.Text()));
     ThruEdit.KingPopup()->SetDate(StrToDate(ThruEdit.Text()));
 }
+
+void TDateRowsPart::placeRows(TForm* Form) {
+    std::tie(Label1, Label2, FromKingDateDialog, ThruKingDateDialog, KingPopup1, KingPopup2) =
+        placeDateRows(Form, {52, 84, 113, 32}, "KingPopup1", "KingPopup2");
+    BitBtn1 = place<TBitBtn>(Form, 96, 104, 75, 25);
+    BitBtn1->SetKind(bkOK);
+    bindEvent(FromKingDateDialog->OnKeyPress, this, &TDateRowsPart::FromKingDateDialogKeyPress);
+    bindEvent(ThruKingDateDialog->OnKeyPress, this, &TDateRowsPart::ThruKingDateDialogKeyPress);
+}
+
+void TDateRowsPart::FromKingDateDialogKeyPress(TObject*, char& Key) {
+    FromKingDateDialog->commitTypedDateOnKey(Key, KingPopup1);
+}
+
+void TDateRowsPart::ThruKingDateDialogKeyPress(TObject*, char& Key) {
+    ThruKingDateDialog->commitTypedDateOnKey(Key, KingPopup2);
+}

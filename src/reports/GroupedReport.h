@@ -4,8 +4,8 @@
 // by patient or personnel). Each group is headed on its first line; a blank
 // key is headed by the blank label. Each record's amount adds to the
 // group's subtotal, which stands in the "Total" column of the group's last
-// line, and to the grand total that closes the report. Below 9.5 inches a
-// line starts a new page.
+// line, and to the grand total that closes the report. Once a line ends
+// below 9.5 inches, the next one starts a new page.
 //
 // A member lays out its page header and says what its key is, how a group
 // is headed, what a line prints, how a group ends and how the grand total

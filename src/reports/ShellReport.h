@@ -11,9 +11,10 @@
 // at the end of its constructor: every handler of that name is bound to its
 // event, so no bindEvent line can be forgotten. bindRunnerHandlers does the
 // same for a form with a runner and no shell, bindFormHandlers for the
-// form's own events of a member whose base binds the rest. The base holds the handlers most forms
-// share; a form takes one with a public using-declaration
-// (`using TShellReport::ReportSystem1Print;`), and only then is it bound.
+// form's own events of a member whose base binds the rest. The base holds
+// the handlers most forms share; a form takes one with a public
+// using-declaration (`using TShellReport::ReportSystem1Print;`), and only
+// then is it bound.
 #include <string>
 #include <utility>
 
