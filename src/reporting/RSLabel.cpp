@@ -26,45 +26,21 @@ TLabelShell::~TLabelShell() = default;
 
 // ---------------------------------------------------------------- geometry
 
-void TLabelShell::SetNumAcross(int Value) {
-    if (Value >= 1) numAcross_ = Value;
-    labelBrand_ = lbCustom;
-}
+void TLabelShell::SetNumAcross(int Value) { setGeometry(numAcross_, Value, Value >= 1); }
 
-void TLabelShell::SetNumDown(int Value) {
-    if (Value >= 1) numDown_ = Value;
-    labelBrand_ = lbCustom;
-}
+void TLabelShell::SetNumDown(int Value) { setGeometry(numDown_, Value, Value >= 1); }
 
-void TLabelShell::SetLabelWidth(double Value) {
-    if (Value > 0) labelWidth_ = Value;
-    labelBrand_ = lbCustom;
-}
+void TLabelShell::SetLabelWidth(double Value) { setGeometry(labelWidth_, Value, Value > 0); }
 
-void TLabelShell::SetLabelHeight(double Value) {
-    if (Value > 0) labelHeight_ = Value;
-    labelBrand_ = lbCustom;
-}
+void TLabelShell::SetLabelHeight(double Value) { setGeometry(labelHeight_, Value, Value > 0); }
 
-void TLabelShell::SetSpacingLeft(double Value) {
-    spacingLeft_ = spacingValue(Value);
-    labelBrand_ = lbCustom;
-}
+void TLabelShell::SetSpacingLeft(double Value) { setGeometry(spacingLeft_, spacingValue(Value)); }
 
-void TLabelShell::SetSpacingTop(double Value) {
-    spacingTop_ = spacingValue(Value);
-    labelBrand_ = lbCustom;
-}
+void TLabelShell::SetSpacingTop(double Value) { setGeometry(spacingTop_, spacingValue(Value)); }
 
-void TLabelShell::SetSpacingWidth(double Value) {
-    spacingWidth_ = spacingValue(Value);
-    labelBrand_ = lbCustom;
-}
+void TLabelShell::SetSpacingWidth(double Value) { setGeometry(spacingWidth_, spacingValue(Value)); }
 
-void TLabelShell::SetSpacingHeight(double Value) {
-    spacingHeight_ = spacingValue(Value);
-    labelBrand_ = lbCustom;
-}
+void TLabelShell::SetSpacingHeight(double Value) { setGeometry(spacingHeight_, spacingValue(Value)); }
 
 void TLabelShell::SetDrawPen(const TPen* Value) {
     if (Value) drawPen_->Assign(*Value);

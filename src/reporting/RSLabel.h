@@ -116,6 +116,13 @@ private:
     // One label position; false ends the run.
     bool printLabel(int Row, int Col);
     void moveToLabel(int Row, int Col);
+    // Stores a geometry value when Accepted; setting any geometry, accepted
+    // or not, makes the stock lbCustom.
+    template <class T>
+    void setGeometry(T& Field, T Value, bool Accepted = true) {
+        if (Accepted) Field = Value;
+        labelBrand_ = lbCustom;
+    }
 
     int numAcross_ = 3, numDown_ = 10;
     double labelWidth_ = 2.625, labelHeight_ = 1;

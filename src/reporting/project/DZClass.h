@@ -90,6 +90,16 @@ public:
     static TPersistent* CreateItem(const std::string& ClassName, TComponent* AOwner);
     // Frees the items that have no owner, then empties the list.
     void Clear() override;
+    // Empties the list, then adds through AddCopy a copy of each item of
+    // class Item that Source holds; nothing when Source is this list.
+    template <class Item, class AddCopy>
+    void assignItems(const TDuzuPersistentList* Source, AddCopy&& Add) {
+        if (Source == this) return;
+        Clear();
+        if (Source == nullptr) return;
+        for (int i = 0; i < Source->Count(); ++i)
+            if (auto* item = dynamic_cast<Item*>(Source->Item(i))) Add(*item);
+    }
 };
 
 // Component references, streamed by name.

@@ -100,12 +100,9 @@ TDuzuDataMirrorSection::TDuzuDataMirrorSection(TComponent* AOwner)
     : TDuzuSection(AOwner), TDuzuFieldLink(this), dataMirrors_(std::make_unique<TDuzuPersistentList>()) {}
 
 void TDuzuDataMirrorSection::SetDataMirrors(TDuzuPersistentList* Value) {
-    if (Value == dataMirrors_.get()) return;
-    dataMirrors_->Clear();
-    if (Value == nullptr) return;
-    for (int i = 0; i < Value->Count(); ++i)
-        if (auto* mirror = dynamic_cast<TDuzuDataMirror*>(Value->Item(i)))
-            AddDataMirror(mirror->DataValue(), mirror->SectionMirror(), mirror->IsDefault());
+    dataMirrors_->assignItems<TDuzuDataMirror>(Value, [this](const TDuzuDataMirror& Mirror) {
+        AddDataMirror(Mirror.DataValue(), Mirror.SectionMirror(), Mirror.IsDefault());
+    });
 }
 
 TDuzuDataMirror* TDuzuDataMirrorSection::AddDataMirror(const std::string& DataValue, TDuzuSection* SectionMirror,

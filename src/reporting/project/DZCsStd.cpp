@@ -102,12 +102,9 @@ TDuzuMemo::TDuzuMemo(TComponent* AOwner)
     : TDuzuCustomText(AOwner), mailMergeItems_(std::make_unique<TDuzuPersistentList>()) {}
 
 void TDuzuMemo::SetMailMergeItems(TDuzuPersistentList* Value) {
-    if (Value == mailMergeItems_.get()) return;
-    mailMergeItems_->Clear();
-    if (Value == nullptr) return;
-    for (int i = 0; i < Value->Count(); ++i)
-        if (auto* item = dynamic_cast<TDuzuMailMergeItem*>(Value->Item(i)))
-            AddMailMergeItem(item->SearchToken(), item->ReplaceString(), item->CaseMatters());
+    mailMergeItems_->assignItems<TDuzuMailMergeItem>(Value, [this](const TDuzuMailMergeItem& Item) {
+        AddMailMergeItem(Item.SearchToken(), Item.ReplaceString(), Item.CaseMatters());
+    });
 }
 
 TDuzuMailMergeItem* TDuzuMemo::AddMailMergeItem(const std::string& SearchToken, const std::string& ReplaceString,
