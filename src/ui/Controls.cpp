@@ -350,9 +350,10 @@ constexpr char kOwnScrollBar[] = "qmOwnScrollBar";
 // much as painting a whole screen of grid cells.
 QRegion pictureRegion(const QWidget* widget) {
     QRegion region(widget->rect());
-    for (QObject* child : widget->children())
-        if (auto* bar = qobject_cast<QScrollBar*>(child); bar && bar->isVisible() && bar->property(kOwnScrollBar).toBool())
-            region -= bar->geometry();
+    for (QObject* child : widget->children()) {
+        auto* bar = qobject_cast<QScrollBar*>(child);
+        if (bar && bar->isVisible() && bar->property(kOwnScrollBar).toBool()) region -= bar->geometry();
+    }
     return region;
 }
 }  // namespace
