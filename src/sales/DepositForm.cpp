@@ -96,11 +96,11 @@ void TDepositForm::placeControls() {
     ButtonPanel = place<TPanel>(this, 536, 0, 124, 470);
     ButtonPanel->SetCaption("");
     TButtonColumn button(ButtonPanel, 18);
-    SaveBtn = button.add("SaveBtn", "&Save");
-    OpenBtn = button.add("OpenBtn", "&Open");
-    PrintBtn = button.add("PrintBtn", "&Print");
-    DeleteBtn = button.add("DeleteBtn", "&Delete");
-    NewBtn = button.add("NewBtn", "&New");
+    SaveBtn = button("SaveBtn", "&Save");
+    OpenBtn = button("OpenBtn", "&Open");
+    PrintBtn = button("PrintBtn", "&Print");
+    DeleteBtn = button("DeleteBtn", "&Delete");
+    NewBtn = button("NewBtn", "&New");
 
     ReportSystem1 = new TReportSystem(this);
     ReportSystem1->SetName("ReportSystem1");

@@ -18,7 +18,8 @@ void setEditable(Control* C, bool Editable) {
 class TButtonColumn {
 public:
     TButtonColumn(TWinControl* Panel, int Left) : panel_(Panel), left_(Left) {}
-    TBitBtn* add(const char* Name, const char* Caption);
+    // The next button.
+    TBitBtn* operator()(const char* Name, const char* Caption);
 
 private:
     TWinControl* panel_;

@@ -146,12 +146,12 @@ void TPaymentForm::placeControls() {
     ButtonPanel = place<TPanel>(this, 520, 0, 120, 468);
     ButtonPanel->SetCaption("");
     TButtonColumn button(ButtonPanel, 16);
-    SaveBtn = button.add("SaveBtn", "&Save");
-    OpenBitBtn = button.add("OpenBitBtn", "&Open");
-    CashDrawerBtn = button.add("CashDrawerBtn", "Cash Drawer");
-    DeleteBtn = button.add("DeleteBtn", "&Delete");
-    NewBtn = button.add("NewBtn", "&New");
-    StatementBtn = button.add("StatementBtn", "&Statement");
+    SaveBtn = button("SaveBtn", "&Save");
+    OpenBitBtn = button("OpenBitBtn", "&Open");
+    CashDrawerBtn = button("CashDrawerBtn", "Cash Drawer");
+    DeleteBtn = button("DeleteBtn", "&Delete");
+    NewBtn = button("NewBtn", "&New");
+    StatementBtn = button("StatementBtn", "&Statement");
     DeleteBtn->SetEnabled(false);
 
     bindEvent(OnActivate, this, &TPaymentForm::FormActivate);
