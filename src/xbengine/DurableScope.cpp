@@ -141,11 +141,12 @@ bool syncOrDefer(int fd, uint64_t* noted) {
                 return true;
             struct stat st {};
             if (fstat(fd, &st) == 0) {
-                auto found = s.noted.find(std::make_pair(st.st_dev, st.st_ino));
+                const auto key = std::make_pair(st.st_dev, st.st_ino);
+                auto found = s.noted.find(key);
                 if (found == s.noted.end()) {
                     const int copy = os::DuplicateFile(fd);
                     if (copy >= 0)
-                        found = s.noted.emplace(std::make_pair(st.st_dev, st.st_ino), copy).first;
+                        found = s.noted.emplace(key, copy).first;
                 }
                 if (found != s.noted.end()) {
                     if (noted)

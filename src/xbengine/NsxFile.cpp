@@ -51,7 +51,8 @@ uint8_t markOf(const uint8_t* marks, int slot) { return __atomic_load_n(marks + 
 
 // Sets or clears the mark of a writer's slot: one byte written in place, so
 // it needs no free space, and a reader sees it whole. Not a change of the
-// index: it is no reason to flush the file.
+// index: it is no reason to flush the file, and it bypasses the file layer's
+// count of data writes (a mark that cannot be written fails no document).
 bool putMark(int fd, int slot, uint8_t mark) {
     const off_t at = off_t(hdrIntents + slot);
     for (;;) {
