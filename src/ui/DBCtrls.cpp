@@ -45,13 +45,8 @@ void TDBEdit::dataChange() {
     if (EditMask() != field->EditMask()) SetEditMask(field->EditMask());
     if (field->DataType() == ftString && MaxLength() == 0) SetMaxLength(field->Size());
     // Set only when different, so a refresh while typing keeps the caret and selection.
-    if (focused_ && dataLink_.CanModify()) {
-        std::string text = field->Text();
-        if (Text() != text) SetText(text);
-    } else {
-        std::string text = field->DisplayText();
-        if (Text() != text) SetText(text);
-    }
+    const std::string text = focused_ && dataLink_.CanModify() ? field->Text() : field->DisplayText();
+    if (!hasText(text)) SetText(text);
 }
 
 void TDBEdit::editingChange() { TCustomEdit::SetReadOnly(!dataLink_.Editing()); }

@@ -240,12 +240,22 @@ void TMaskEdit::putEditText(std::string Text) {
     putText(std::move(Text), true, exact);
 }
 
-std::string TMaskEdit::RealGetText() const {
-    if (!IsMasked()) return TCustomEdit::RealGetText();
+const std::string* TMaskEdit::waitingText() const {
+    if (!IsMasked()) return pendingText(false);
     // A text not yet handed to the widget holds every position, literals in
     // place and blanks as spaces: with literals saved it is the value itself.
-    if (const std::string* text = pendingText(true); text && mask_.saveLiterals()) return *text;
+    return mask_.saveLiterals() ? pendingText(true) : nullptr;
+}
+
+std::string TMaskEdit::RealGetText() const {
+    if (const std::string* text = waitingText()) return *text;
+    if (!IsMasked()) return TCustomEdit::RealGetText();
     return mask_.textOf(EditText());
+}
+
+bool TMaskEdit::hasText(const std::string& Value) const {
+    const std::string* text = waitingText();
+    return text ? *text == Value : RealGetText() == Value;
 }
 
 void TMaskEdit::RealSetText(const std::string& Value) {

@@ -83,6 +83,8 @@ public:
 protected:
     std::string RealGetText() const override;
     void RealSetText(const std::string& Value) override;
+    // Text() == Value, without a copy of a text still waiting for the widget.
+    bool hasText(const std::string& Value) const;
     void DoEnter() override;
     void DoExit() override;
     void KeyDown(Word& Key, TShiftState Shift) override;
@@ -91,6 +93,8 @@ protected:
 private:
     // Puts an edit text of every position, its blank characters as spaces.
     void putEditText(std::string Text);
+    // The text waiting for the widget when it is Text() itself, or nullptr.
+    const std::string* waitingText() const;
 
     std::string editMask_;
     TEditMask mask_;
