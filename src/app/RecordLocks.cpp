@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <tuple>
 
+#include "app/DocumentFields.h"
 #include "base/SysUtils.h"
 #include "data/DbTables.h"
 #include "ui/Dialogs.h"
@@ -35,6 +36,31 @@ bool TRecordLocks::lockAll() {
 bool TRecordLocks::reread(TXbase* Engine, int RecNo) {
     Engine->Go(RecNo);
     return Engine->RecNo() == RecNo && !Engine->RecordDeleted();
+}
+
+bool TRecordLocks::lockShown(TTable* Table, TXbase* Engine, const char* NumberField, const std::string& What,
+                             const std::vector<TShown>& Shown, const std::string& Gone,
+                             const TChangedCheck& Changed) {
+    using DocumentFields::changedMeanwhile;
+    if (!Gone.empty()) {
+        ShowMessage(changedMeanwhile(What, Gone, "deleted"));
+        return false;
+    }
+    for (const TShown& s : Shown)
+        want(Table, Engine, s.recNo);
+    if (!lockAll())
+        return false;
+    if (!Changed)
+        return true;
+    for (const TShown& s : Shown) {
+        const bool gone = !reread(Engine, s.recNo) || DocumentFields::numberText(Table, NumberField) != s.number;
+        const char* meanwhile = gone ? "deleted" : Changed(s);
+        if (meanwhile) {
+            ShowMessage(changedMeanwhile(What, s.number, meanwhile));
+            return false;
+        }
+    }
+    return true;
 }
 
 void TRecordLocks::releaseAll() {

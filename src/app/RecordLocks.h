@@ -7,8 +7,11 @@
 // same records queue instead of each holding what the other waits for; a
 // lock not had within the lock time-out refuses the document before it
 // writes anything. Every lock goes when the holder ends.
+#include <functional>
 #include <string>
 #include <vector>
+
+#include "base/Currency.h"
 
 class TTable;
 class TXbase;
@@ -29,6 +32,25 @@ public:
     // Stands the engine's table on record RecNo read again from the disk;
     // false when the record is deleted.
     static bool reread(TXbase* Engine, int RecNo);
+
+    // A stored record a document was shown: its number, the amount the
+    // document counted on, and where it lies.
+    struct TShown {
+        std::string number;
+        Currency amount;
+        int recNo;
+    };
+    // What became of a shown record, asked with its table on the record read
+    // again: "changed", "deposited", or nullptr while it stands as shown.
+    using TChangedCheck = std::function<const char*(const TShown&)>;
+    // Locks the Shown records of Table (reached through Engine) with lockAll
+    // and, where Changed is given, reads each again. False, with the message
+    // shown, when Gone names a record already found deleted, when a lock is
+    // not had, or when a record was deleted (its NumberField no longer the
+    // number shown) or Changed names what became of it; the messages name
+    // the record as What ("Payment 14 has been deposited ...").
+    bool lockShown(TTable* Table, TXbase* Engine, const char* NumberField, const std::string& What,
+                   const std::vector<TShown>& Shown, const std::string& Gone, const TChangedCheck& Changed);
 
     static const char* const LockedMessage;
 

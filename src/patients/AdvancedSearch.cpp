@@ -14,8 +14,6 @@
 
 namespace {
 
-constexpr int FtsOpenA = 20;
-constexpr int FtsOpenB = 0;
 constexpr int FtsVerifyMode = 2;
 constexpr int FtsNoKeys = -13;
 // The search text and a key are held as zero-terminated text in 256 bytes.
@@ -74,8 +72,8 @@ void TAdvancedSearchForm::FormCreate(TObject*) { FtsOpen(); }
 
 void TAdvancedSearchForm::FtsOpen() {
     const std::string path = Schemas::tableFileName(DataModule1->DataDirectory, "Patient.ia");
-    if (Fts1->Open(path, FtsOpenA, FtsOpenB) != 0)
-        ShowMessage("IA Index did not open!");
+    if (openPatientFts(Fts1, path) != 0)
+        ShowMessage(SFtsNotOpened);
 }
 
 void TAdvancedSearchForm::SearchStringEditChange(TObject*) { SearchButton->SetCaption("Search"); }

@@ -203,12 +203,7 @@ std::vector<TTable*> TDepositDocument::documentTables() const {
 }
 
 bool TDepositDocument::lockTickedPayments(TRecordLocks& Locks) {
-    struct Ticked {
-        std::string id;
-        Currency amount;
-        int recNo;
-    };
-    std::vector<Ticked> ticked;
+    std::vector<TRecordLocks::TShown> ticked;
     TTable* payments = module_.PaymentTable;
     TIndexOrder order(payments, "ID");
     TTable* temp6 = module_.Temp6Table;
@@ -223,28 +218,14 @@ bool TDepositDocument::lockTickedPayments(TRecordLocks& Locks) {
             ticked.push_back({id, money(temp6, "Amount"), module_.PaymentXbase->RecNo()});
     }
     temp6->First();
-    if (!missing.empty()) {
-        ShowMessage(changedMeanwhile("Payment", missing, "deleted"));
-        return false;
-    }
-    for (const Ticked& t : ticked)
-        Locks.want(payments, module_.PaymentXbase, t.recNo);
-    if (!Locks.lockAll())
-        return false;
-    for (const Ticked& t : ticked) {
-        const char* meanwhile = nullptr;
-        if (!TRecordLocks::reread(module_.PaymentXbase, t.recNo) || numberText(payments, "ID") != t.id)
-            meanwhile = "deleted";
-        else if (payments->FieldByName("DEPOSITED")->AsBoolean() || !text(payments, "POSTREF").empty())
-            meanwhile = "deposited";
-        else if (money(payments, "AMOUNT") - money(payments, "TOTALPAID") != t.amount)
-            meanwhile = "changed";
-        if (meanwhile) {
-            ShowMessage(changedMeanwhile("Payment", t.id, meanwhile));
-            return false;
-        }
-    }
-    return true;
+    const auto depositedOrChanged = [&](const TRecordLocks::TShown& t) -> const char* {
+        if (payments->FieldByName("DEPOSITED")->AsBoolean() || !text(payments, "POSTREF").empty())
+            return "deposited";
+        if (money(payments, "AMOUNT") - money(payments, "TOTALPAID") != t.amount)
+            return "changed";
+        return nullptr;
+    };
+    return Locks.lockShown(payments, module_.PaymentXbase, "ID", "Payment", ticked, missing, depositedOrChanged);
 }
 
 void TDepositDocument::updateDepositTables() {

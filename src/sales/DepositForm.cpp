@@ -14,7 +14,6 @@
 #include "reporting/RSSystem.h"
 #include "sales/DepositDocument.h"
 #include "sales/DepositRecord.h"
-#include "sales/FormParts.h"
 #include "ui/Application.h"
 #include "ui/Colors.h"
 #include "ui/DBCtrls.h"

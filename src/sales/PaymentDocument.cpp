@@ -198,12 +198,7 @@ std::vector<TTable*> TPaymentDocument::documentTables() const {
 }
 
 bool TPaymentDocument::lockAppliedReceipts(TRecordLocks& Locks, bool Reversal) {
-    struct Applied {
-        std::string receipt;
-        Currency balance;
-        int recNo;
-    };
-    std::vector<Applied> applied;
+    std::vector<TRecordLocks::TShown> applied;
     TTable* sales = module_.SalesTable;
     TIndexOrder order(sales, "Receipt");
     TTable* temp4 = module_.Temp4Table;
@@ -218,30 +213,14 @@ bool TPaymentDocument::lockAppliedReceipts(TRecordLocks& Locks, bool Reversal) {
             missing = *receipt;
     }
     temp4->First();
-    if (!missing.empty()) {
-        ShowMessage(changedMeanwhile("Receipt", missing, "deleted"));
-        return false;
-    }
-    for (const Applied& a : applied)
-        Locks.want(sales, module_.SalesXbase, a.recNo);
-    if (!Locks.lockAll())
-        return false;
     // A delete gives back whatever the receipts hold now; a save stands on
     // the balances it showed.
-    if (Reversal)
-        return true;
-    for (const Applied& a : applied) {
-        const char* meanwhile = nullptr;
-        if (!TRecordLocks::reread(module_.SalesXbase, a.recNo) || numberText(sales, "RECEIPT") != a.receipt)
-            meanwhile = "deleted";
-        else if (Cents::read(sales->FieldByName("BALANCE")) != a.balance)
-            meanwhile = "changed";
-        if (meanwhile) {
-            ShowMessage(changedMeanwhile("Receipt", a.receipt, meanwhile));
-            return false;
-        }
-    }
-    return true;
+    TRecordLocks::TChangedCheck balanceChanged;
+    if (!Reversal)
+        balanceChanged = [&](const TRecordLocks::TShown& a) -> const char* {
+            return Cents::read(sales->FieldByName("BALANCE")) != a.amount ? "changed" : nullptr;
+        };
+    return Locks.lockShown(sales, module_.SalesXbase, "RECEIPT", "Receipt", applied, missing, balanceChanged);
 }
 
 bool TPaymentDocument::checkWidths() {

@@ -11,7 +11,6 @@
 #include "controls/Qmdbgrid.h"
 #include "data/Fields.h"
 #include "sales/CashDrawer.h"
-#include "sales/FormParts.h"
 #include "sales/PaymentDocument.h"
 #include "serial/SerPort.h"
 #include "ui/Colors.h"
@@ -124,8 +123,7 @@ void TPaymentForm::placeControls() {
     FormLayout::caption(this, 12, 360, "Total Distribution");
     TotalDistributionEdit = place<TEdit>(this, 150, 360, 90, 21);
     TotalDistributionEdit->SetText("0");
-    TotalDistributionEdit->SetReadOnly(true);
-    TotalDistributionEdit->SetColor(clScrollBar);
+    setEditable(TotalDistributionEdit, false);
     for (TDBEdit* shown : {BalanceDBEdit, CreditDBEdit, NetBalanceDueDBEdit})
         setEditable(shown, false);
 

@@ -12,19 +12,10 @@
 #include "sales/ReceiptForm.h"
 #include "ui/DBCtrls.h"
 #include "ui/Dialogs.h"
+#include "ui/FormKit.h"
 #include "ui/StdCtrls.h"
 #include "xbase/Qmtable.h"
 #include "xbase/Xbase.h"
-
-namespace {
-
-template <class Control>
-void openForEntry(Control* C) {
-    C->SetReadOnly(false);
-    C->SetColor(clWindow);
-}
-
-}  // namespace
 
 void TReceiptForm::DeleteBtnClick(TObject*) {
     if (!document_->DeleteReceipt(Date()))
@@ -47,11 +38,11 @@ void TReceiptForm::PaymentBitBtnClick(TObject*) {
         payment->AddBalancesDue(this);
     // The payment is taken at once: date, tender, check number, amounts and
     // the distribution are open for typing.
-    openForEntry(payment->DBKingDlg1);
-    openForEntry(payment->PaidWithDBCombo);
-    openForEntry(payment->CheckNoDBEdit);
-    openForEntry(payment->TenderedDBEdit);
-    openForEntry(payment->PaymentAppliedDBEdit);
-    openForEntry(payment->PaymentDBGrid);
+    setEditable(payment->DBKingDlg1, true);
+    setEditable(payment->PaidWithDBCombo, true);
+    setEditable(payment->CheckNoDBEdit, true);
+    setEditable(payment->TenderedDBEdit, true);
+    setEditable(payment->PaymentAppliedDBEdit, true);
+    setEditable(payment->PaymentDBGrid, true);
     payment->ShowModal();
 }

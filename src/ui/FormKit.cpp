@@ -15,6 +15,13 @@ void frameDialog(TForm* Form, const std::string& Caption) {
     Form->SetPosition(poScreenCenter);
 }
 
+TBitBtn* TButtonColumn::operator()(const char* Name, const char* Caption) {
+    auto* made = place<TBitBtn>(panel_, left_, top_, 88, 28, Caption);
+    made->SetName(Name);
+    top_ += 40;
+    return made;
+}
+
 namespace FormLayout {
 
 namespace {

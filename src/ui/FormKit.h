@@ -16,14 +16,17 @@
 // FormLayout is the vocabulary of a record's pages: a caption with the
 // control it names, and the data-aware edits, lists and boxes of one column
 // each, all one row high, so a page's code reads as its list of columns.
-// frameDialog gives a window the frame every dialog has.
+// frameDialog gives a window the frame every dialog has; setEditable and
+// TButtonColumn are the money windows' editable figures and button column.
 #include <functional>
 #include <initializer_list>
 #include <string>
 #include <utility>
 
+#include "ui/Colors.h"
 #include "ui/Controls.h"
 
+class TBitBtn;
 class TDataSource;
 class TDBCheckBox;
 class TDBComboBox;
@@ -83,6 +86,27 @@ void bindEvent(std::function<void(Args...)>& event, Object* object, Handler hand
 
 // A fixed-size dialog in the middle of the screen, titled Caption.
 void frameDialog(TForm* Form, const std::string& Caption);
+
+// Editable on the window colour, or read-only on the scroll-bar colour.
+template <class Control>
+void setEditable(Control* C, bool Editable) {
+    C->SetReadOnly(!Editable);
+    C->SetColor(Editable ? clWindow : clScrollBar);
+}
+
+// Buttons 88 by 28 at Left on Panel, one every 40 pixels from the top down,
+// each named as the form names it.
+class TButtonColumn {
+public:
+    TButtonColumn(TWinControl* Panel, int Left) : panel_(Panel), left_(Left) {}
+    // The next button.
+    TBitBtn* operator()(const char* Name, const char* Caption);
+
+private:
+    TWinControl* panel_;
+    int left_;
+    int top_ = 12;
+};
 
 namespace FormLayout {
 

@@ -183,15 +183,24 @@ TTable* TXbase::openTable() const {
     return table && table->Active() && table->Handle() != 0 ? table : nullptr;
 }
 
-void TXbase::beforeMove(TTable* Table) {
+template <class Step>
+auto TXbase::engineMove(TTable* Table, Step step) {
     Table->CheckBrowseMode();
     Table->UpdateCursorPos();
+    AreaSelection area(Table);
+    return step();
 }
 
 void TXbase::afterMove(TTable* Table) {
     // Re-read around the engine's position; the dataset's old record is
     // forgotten, so seeks and scopes show in every control.
     Table->Resync({});
+}
+
+template <class Step>
+void TXbase::moved(TTable* Table, Step step) {
+    engineMove(Table, step);
+    afterMove(Table);
 }
 
 void TXbase::indexChanged(TTable* Table, int Order) {
@@ -204,17 +213,20 @@ void TXbase::indexChanged(TTable* Table, int Order) {
     Table->SetIndexName(tag);
 }
 
+template <class Step>
+int TXbase::indexMove(TTable* Table, Step step) {
+    const int order = engineMove(Table, step);
+    if (order > 0) indexChanged(Table, order);
+    afterMove(Table);
+    return order;
+}
+
 // ---- Seeking and limiting ----
 
 bool TXbase::Seek(const std::string& Key) {
     TTable* table = openTable();
     if (!table) return false;
-    beforeMove(table);
-    bool found;
-    {
-        AreaSelection area(table);
-        found = xb_Seek(Key.c_str()) != 0;
-    }
+    const bool found = engineMove(table, [&] { return xb_Seek(Key.c_str()) != 0; });
     if (found) {
         afterMove(table);
     } else {
@@ -235,12 +247,7 @@ bool TXbase::Found() {
 bool TXbase::SetScope(const std::string& Low, const std::string& High) {
     TTable* table = openTable();
     if (!table) return false;
-    beforeMove(table);
-    bool taken;
-    {
-        AreaSelection area(table);
-        taken = xb_SetScope(Low.c_str(), High.c_str()) != 0;
-    }
+    const bool taken = engineMove(table, [&] { return xb_SetScope(Low.c_str(), High.c_str()) != 0; });
     table->First();
     return taken;
 }
@@ -259,12 +266,7 @@ int TXbase::Query(const std::string& Expression) {
     filter_ = Expression;
     TTable* table = openTable();
     if (!table) return 0;
-    beforeMove(table);
-    int result;
-    {
-        AreaSelection area(table);
-        result = xb_Query(Expression.c_str());
-    }
+    const int result = engineMove(table, [&] { return xb_Query(Expression.c_str()); });
     afterMove(table);
     return result;
 }
@@ -273,12 +275,7 @@ void TXbase::SetFilter(const std::string& Expression) {
     filter_ = Expression;
     TTable* table = openTable();
     if (!table) return;
-    beforeMove(table);
-    {
-        AreaSelection area(table);
-        xb_SetFilter(Expression.c_str());
-    }
-    afterMove(table);
+    moved(table, [&] { xb_SetFilter(Expression.c_str()); });
 }
 
 // ---- Counts and positions ----
@@ -319,34 +316,19 @@ bool TXbase::Locked(int RecNo) {
 void TXbase::Go(int RecNo) {
     TTable* table = openTable();
     if (!table) return;
-    beforeMove(table);
-    {
-        AreaSelection area(table);
-        xb_Go(RecNo);
-    }
-    afterMove(table);
+    moved(table, [&] { xb_Go(RecNo); });
 }
 
 void TXbase::GoTop() {
     TTable* table = openTable();
     if (!table) return;
-    beforeMove(table);
-    {
-        AreaSelection area(table);
-        xb_GoTop();
-    }
-    afterMove(table);
+    moved(table, [&] { xb_GoTop(); });
 }
 
 void TXbase::GoBottom() {
     TTable* table = openTable();
     if (!table) return;
-    beforeMove(table);
-    {
-        AreaSelection area(table);
-        xb_GoBottom();
-    }
-    afterMove(table);
+    moved(table, [&] { xb_GoBottom(); });
 }
 
 void TXbase::Skip(int Count) {
@@ -421,23 +403,13 @@ void TXbase::unlockAppend() {
 void TXbase::Zap() {
     TTable* table = openTable();
     if (!table) return;
-    beforeMove(table);
-    {
-        AreaSelection area(table);
-        xb_Zap();
-    }
-    afterMove(table);
+    moved(table, [&] { xb_Zap(); });
 }
 
 void TXbase::AppendFrom(const std::string& FileName, int Driver, const std::string& Condition) {
     TTable* table = openTable();
     if (!table) return;
-    beforeMove(table);
-    {
-        AreaSelection area(table);
-        xb_AppendFrom(FileName.c_str(), Driver, Condition.c_str());
-    }
-    afterMove(table);
+    moved(table, [&] { xb_AppendFrom(FileName.c_str(), Driver, Condition.c_str()); });
 }
 
 // ---- Creating tables ----
@@ -474,46 +446,26 @@ int TXbase::Index(const std::string& FileName, const std::string& Expression, in
                   const std::string& Condition) {
     TTable* table = openTable();
     if (!table) return 0;
-    beforeMove(table);
-    int order;
-    {
-        AreaSelection area(table);
-        order = xb_Index(FileName.c_str(), Expression.c_str(), Option, Descending ? XB_DESCENDING : XB_ASCENDING,
-                         Condition.c_str());
-    }
-    if (order > 0) indexChanged(table, order);
-    afterMove(table);
-    return order;
+    return indexMove(table, [&] {
+        return xb_Index(FileName.c_str(), Expression.c_str(), Option, Descending ? XB_DESCENDING : XB_ASCENDING,
+                        Condition.c_str());
+    });
 }
 
 int TXbase::IndexTag(const std::string& FileName, const std::string& TagName, const std::string& Expression,
                      int Option, bool Descending, const std::string& Condition) {
     TTable* table = openTable();
     if (!table) return 0;
-    beforeMove(table);
-    int order;
-    {
-        AreaSelection area(table);
-        order = xb_IndexTag(FileName.c_str(), TagName.c_str(), Expression.c_str(), Option,
-                            Descending ? XB_DESCENDING : XB_ASCENDING, Condition.c_str());
-    }
-    if (order > 0) indexChanged(table, order);
-    afterMove(table);
-    return order;
+    return indexMove(table, [&] {
+        return xb_IndexTag(FileName.c_str(), TagName.c_str(), Expression.c_str(), Option,
+                           Descending ? XB_DESCENDING : XB_ASCENDING, Condition.c_str());
+    });
 }
 
 int TXbase::IndexOpen(const std::string& FileName) {
     TTable* table = openTable();
     if (!table) return 0;
-    beforeMove(table);
-    int order;
-    {
-        AreaSelection area(table);
-        order = xb_IndexOpen(FileName.c_str());
-    }
-    if (order > 0) indexChanged(table, order);
-    afterMove(table);
-    return order;
+    return indexMove(table, [&] { return xb_IndexOpen(FileName.c_str()); });
 }
 
 int TXbase::IndexOrd() {

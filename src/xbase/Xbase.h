@@ -207,11 +207,21 @@ private:
     TTable* linkedTable() const;
     // The bound table when it is open, else null.
     TTable* openTable() const;
-    // Before an engine move: a pending edit is posted (or cancelled) and the
-    // engine put on the dataset's record.
-    void beforeMove(TTable* Table);
+    // An engine move of Table: first a pending edit is posted (or cancelled)
+    // and the engine put on the dataset's record, then Step, the engine call,
+    // runs in the table's work area. Step's result.
+    template <class Step>
+    auto engineMove(TTable* Table, Step step);
+    // An engine move the dataset then follows (afterMove).
+    template <class Step>
+    void moved(TTable* Table, Step step);
     // After an engine move: the dataset re-reads from the engine's position.
     void afterMove(TTable* Table);
+    // An engine move that opens or makes an index (Step's result: its order,
+    // 0 when refused): the table's index settings follow a new order, then
+    // the dataset follows the move. The order.
+    template <class Step>
+    int indexMove(TTable* Table, Step step);
     // The table's index settings follow the order the engine has made current.
     void indexChanged(TTable* Table, int Order);
     void openExtraIndexes();
