@@ -36,7 +36,10 @@ enum EntryKind : uint32_t {
 };
 constexpr uint64_t AppendWritten = 1;  // an append entry's length: its record is in the file
 
-constexpr char Magic[8] = {'Q', 'M', 'J', 'O', 'U', 'R', '1', '\n'};
+constexpr char Magic[8] = {'Q', 'M', 'J', 'O', 'U', 'R', '2', '\n'};
+// The first journals kept an appended record whole; one left hot by a
+// program of that time is still taken back.
+constexpr char WholeAppendsMagic[8] = {'Q', 'M', 'J', 'O', 'U', 'R', '1', '\n'};
 constexpr const char* JournalSuffix = ".qmj";
 // Unflushed entries older than this go to the disk before the next change.
 constexpr std::chrono::milliseconds FlushWithin{1000};
@@ -91,7 +94,10 @@ std::string Encode(const Entry& e) {
 // Reads entries until the end or the first one cut short.
 std::vector<Entry> Decode(const std::string& data) {
     std::vector<Entry> entries;
-    if (data.size() < sizeof Magic || std::memcmp(data.data(), Magic, sizeof Magic) != 0)
+    if (data.size() < sizeof Magic)
+        return entries;
+    const bool wholeAppends = std::memcmp(data.data(), WholeAppendsMagic, sizeof Magic) == 0;
+    if (!wholeAppends && std::memcmp(data.data(), Magic, sizeof Magic) != 0)
         return entries;
     size_t at = sizeof Magic;
     auto take = [&](void* into, size_t n) {
@@ -116,6 +122,8 @@ std::vector<Entry> Decode(const std::string& data) {
         const uint32_t expected = Checksum(data.data() + start, at - start);
         if (!take(&sum, 4) || sum != expected)
             break;
+        if (wholeAppends && e.kind == EntryAppend)
+            e.bytes = Fingerprint(e.bytes.data(), e.bytes.size());
         entries.push_back(std::move(e));
     }
     return entries;

@@ -191,6 +191,44 @@ TEST_F(JournalTest, AWorkstationKilledInsideAScopeIsTakenBackByTheNext) {
     EXPECT_EQ(tagOrder(), "ann bob cid dan");
 }
 
+// A journal entry as the engine writes it: kind, path, record number,
+// length and bytes, closed by the FNV-1a checksum of all of them.
+std::string journalEntry(uint32_t kind, const std::string& path, uint32_t recNo, const std::string& bytes) {
+    std::string out;
+    auto put = [&out](const void* p, size_t n) { out.append(static_cast<const char*>(p), n); };
+    const uint32_t pathSize = static_cast<uint32_t>(path.size()), bytesSize = static_cast<uint32_t>(bytes.size());
+    const uint64_t length = 0;
+    put(&kind, 4);
+    put(&pathSize, 4);
+    out += path;
+    put(&recNo, 4);
+    put(&length, 8);
+    put(&bytesSize, 4);
+    out += bytes;
+    uint32_t h = 2166136261u;
+    for (unsigned char c : out)
+        h = (h ^ c) * 16777619u;
+    put(&h, 4);
+    return out;
+}
+
+TEST_F(JournalTest, AHotJournalThatKeptAppendedRecordsWholeIsStillTakenBack) {
+    // Left by a program whose journal held each appended record whole.
+    ASSERT_TRUE(AppendValues({{"NAME", "dan"}}));
+    xb_CloseAll();
+    const std::string dbf = readFile(table);
+    const size_t headerSize = static_cast<unsigned char>(dbf[8]) | static_cast<unsigned char>(dbf[9]) << 8;
+    const size_t recordSize = static_cast<unsigned char>(dbf[10]) | static_cast<unsigned char>(dbf[11]) << 8;
+    const std::string dan = dbf.substr(headerSize + 3 * recordSize, recordSize);
+    ASSERT_EQ(dan.substr(1, 3), "dan");
+    writeFile(dir.file("Journal-old.qmj"),
+              std::string("QMJOUR1\n") + journalEntry(1, "", 0, Stopped) + journalEntry(3, table, 4, dan));
+
+    EXPECT_EQ(xb::RecoverJournals(dir.path()), std::vector<std::string>{Stopped});
+    ASSERT_NE(xb_Use(table.c_str(), "SALES", XB_SHARED, XB_DRIVER_NSX), 0);
+    EXPECT_EQ(records(), "ann bob cid *dan");
+}
+
 TEST_F(JournalTest, AnEntryCutShortByTheStopIsPassedOverAsItsChangeWasNeverMade) {
     xb_CloseAll();
     StopWriterInsideScope([] { return rename(1, "amy") && rename(2, "bea"); });
