@@ -35,6 +35,14 @@ constexpr char EndOfFile = 0x1A;
 constexpr uint32_t MaxRecords = 0xFFFFFFFEu;
 constexpr size_t MaxFields = 1023;
 constexpr uint64_t ChangeStampOffset = 16;
+constexpr size_t HeaderPage = 4096;
+// The change stamp's top 16 bits count the writers at work on a record; the
+// rest changes with every write.
+constexpr uint64_t WriterInStamp = uint64_t(1) << 48;
+bool writerAt(uint64_t stamp) { return stamp >= WriterInStamp; }
+// Copies of a record taken while a writer is counted before two equal ones
+// settle it (the count of a writer that died stays).
+constexpr int SettleTries = 8;
 
 static_assert(std::endian::native == std::endian::little, "the count is stored in place");
 
@@ -103,6 +111,8 @@ DbfFile::~DbfFile() {
     JournalForget(*this);
     writeAppended();
     unmapFile();
+    if (stampMap_)
+        munmap(stampMap_, HeaderPage);
     if (fd_ >= 0)
         os::CloseFile(fd_);  // releases every lock of this open
 }
@@ -134,6 +144,18 @@ std::unique_ptr<DbfFile> DbfFile::Open(const std::string& path, OpenMode mode, D
     const bool coherent = os::onLocalFileSystem(file->fd_);
     file->mappable_ = coherent;
     file->mapFile();
+    // Alone with the table: a writer counted in its stamp died at work.
+    uint64_t stamp = 0;
+    if (!file->shared() && !file->readOnly() && file->readBytes(ChangeStampOffset, sizeof stamp, &stamp) &&
+        writerAt(stamp)) {
+        stamp %= WriterInStamp;
+        WriteAt(file->fd_, &stamp, sizeof stamp, ChangeStampOffset);
+    }
+    if (file->shared() && !file->readOnly() && coherent) {
+        void* map = mmap(nullptr, HeaderPage, PROT_READ | PROT_WRITE, MAP_SHARED, file->fd_, 0);
+        if (map != MAP_FAILED)
+            file->stampMap_ = static_cast<char*>(map);
+    }
     *status = DbfStatus::Ok;
     return file;
 }
@@ -294,15 +316,40 @@ bool DbfFile::readRecordAs(uint32_t recNo, char* buf, bool alone) {
     // A walk through the records reads on ahead. Two neighbours alone are
     // common in scattered reads and would not pay for the block.
     const bool walking = inRow_ >= AheadAfterInRow;
-    uint64_t stamp = 0;
-    bool useBlock = inBlock || walking;
-    if (useBlock && shared()) {
-        useBlock = readStamp(&stamp);
-        // Someone wrote a record since the block was read: it is read again.
-        if (stamp != aheadStamp_)
-            inBlock = false;
+    if (!shared())
+        return fetchRecord(recNo, buf, walking, true, 0);
+    // Another workstation may be writing the record while it is copied.
+    // Writers are counted in the stamp from before their write until after
+    // it, and the stamp changes then: a copy is whole when no writer was
+    // counted and the stamp was the same on both sides. The count of a
+    // writer that died is settled by two equal copies.
+    for (int tries = 0;; ++tries) {
+        uint64_t before = 0, after = 0;
+        if (!readStamp(&before))
+            return fetchRecord(recNo, buf, false, false, 0);  // a network share: read from the file
+        if (!fetchRecord(recNo, buf, walking, !writerAt(before), before))
+            return false;
+        std::atomic_thread_fence(std::memory_order_acquire);  // the copy is read before the second stamp
+        if (readStamp(&after) && after == before &&
+            (!writerAt(before) || (tries >= SettleTries && sameAgain(recNo, buf))))
+            return true;
+        if (tries >= SettleTries)
+            std::this_thread::yield();
     }
-    if (useBlock && !inBlock && walking) {
+}
+
+bool DbfFile::sameAgain(uint32_t recNo, const char* buf) {
+    std::string again(static_cast<size_t>(recordSize_), '\0');
+    return readBytes(recordOffset(recNo), recordSize_, again.data()) &&
+           std::memcmp(again.data(), buf, recordSize_) == 0;
+}
+
+bool DbfFile::fetchRecord(uint32_t recNo, char* buf, bool walking, bool blockAllowed, uint64_t stamp) {
+    // In shared use a block is served only while the stamp is the one read
+    // before it: someone wrote a record since, and it is read again.
+    bool inBlock = blockAllowed && recNo >= aheadFirst_ && recNo - aheadFirst_ < aheadCount_ &&
+                   (!shared() || stamp == aheadStamp_);
+    if (blockAllowed && !inBlock && walking) {
         const uint32_t perBlock = std::max<uint32_t>(1, 64 * 1024 / static_cast<uint32_t>(recordSize_));
         const uint32_t n = std::min(perBlock, count_ - recNo + 1);
         ahead_.resize(static_cast<size_t>(n) * recordSize_);
@@ -314,7 +361,7 @@ bool DbfFile::readRecordAs(uint32_t recNo, char* buf, bool alone) {
             inBlock = true;
         }
     }
-    if (useBlock && inBlock) {
+    if (inBlock) {
         std::memcpy(buf, ahead_.data() + static_cast<size_t>(recNo - aheadFirst_) * recordSize_, recordSize_);
         return true;
     }
@@ -365,10 +412,14 @@ bool DbfFile::writeRecordPart(uint32_t recNo, int offset, int length, const char
     // Bytes written as they stand change nothing a reader holds, and the
     // file stays as it was.
     const bool same = shared() && storedAs(at, bytes, length);
+    // The stamp is odd while the bytes go in, so no reader takes a copy
+    // made meanwhile for whole.
+    if (!same && !raiseStamp(true))
+        return false;
     const bool written = WriteAt(fd_, bytes, length, at);
     // Also after a failed write: part of it may be in the file. A stamp not
     // raised fails the write: readers would go on serving what it changed.
-    const bool told = same || raiseStamp();
+    const bool told = same || raiseStamp(false);
     if (!written)
         return false;
     if (recNo >= aheadFirst_ && recNo - aheadFirst_ < aheadCount_)
@@ -525,16 +576,19 @@ bool DbfFile::storedAs(uint64_t offset, const char* bytes, size_t n) {
     return at && os::CopyFromMapping(stored.data(), at, n) && std::memcmp(stored.data(), bytes, n) == 0;
 }
 
-bool DbfFile::raiseStamp() {
+bool DbfFile::raiseStamp(bool writing) {
     if (!shared())
         return true;  // nobody else has the table open
-    // A value of this process's own that no reader can hold already, written
-    // as any other write is (an addition in place would be a read and a
-    // write that another workstation's could undo). Through a writable
-    // mapping each change would cost a page fault after every write-back
-    // and a clean of the mapping with a flush of its TLB entries.
+    if (stampMap_)
+        return os::AddToMapping(reinterpret_cast<uint64_t*>(stampMap_ + ChangeStampOffset),
+                                writing ? WriterInStamp + 1 : 1 - WriterInStamp);
+    if (writing)
+        return true;  // without a mapping (a network share) readers go to the file every time
+    // A value of this process's own that no reader can hold already, with no
+    // writer counted (an addition would be a read and a write that another
+    // workstation's could undo).
     static std::atomic<uint64_t> sequence{std::random_device{}() * 0x9E3779B97F4A7C15ull};
-    uint64_t stamp = sequence.fetch_add(0x9E3779B97F4A7C15ull) ^ (static_cast<uint64_t>(getpid()) << 32);
+    const uint64_t stamp = (sequence.fetch_add(0x9E3779B97F4A7C15ull) ^ static_cast<uint64_t>(getpid())) % WriterInStamp;
     return WriteAt(fd_, &stamp, sizeof stamp, ChangeStampOffset);
 }
 

@@ -144,6 +144,11 @@ private:
     DbfFile() = default;
     bool readHeader(DbfStatus* status);
     bool readRecordAs(uint32_t recNo, char* buf, bool alone);
+    // One copy of the record, from the read-ahead block where allowed;
+    // stamp is the change stamp read before it (shared use).
+    bool fetchRecord(uint32_t recNo, char* buf, bool walking, bool blockAllowed, uint64_t stamp);
+    // Whether the record, read again, is still these bytes.
+    bool sameAgain(uint32_t recNo, const char* buf);
     bool reserveSlot(int lockTimeoutMs, uint32_t* slot, int* refusal);
     // REQUIRES: exclusive use, or this open holds the append lock.
     int appendUnderLock(const char* buf, int lockTimeoutMs, uint32_t* recNo);
@@ -204,9 +209,13 @@ private:
     // The change stamp through the mapping; false when it cannot be read so
     // (a network share), and reads then go to the file every time.
     bool readStamp(uint64_t* stamp) const;
-    // Tells shared readers that a record was written; false when the
-    // stamp could not be written.
-    bool raiseStamp();
+    // Tells shared readers that a record is being written (writing) or was
+    // written; false when the stamp could not be written.
+    bool raiseStamp(bool writing);
+    // Writable shared opens on a local file system map the header's page
+    // for writing the stamp: a writer at work is counted in it with one
+    // atomic addition, which no other writer's can undo.
+    char* stampMap_ = nullptr;
     // Whether the file's bytes [offset, offset + n), read through the
     // mapping, are these; false when they cannot be read so.
     bool storedAs(uint64_t offset, const char* bytes, size_t n);

@@ -1,6 +1,7 @@
 // Records read ahead in blocks during sequential movement: in exclusive use
 // what this open writes shows at once, and nothing of a zapped table remains;
 // in shared use what another workstation writes shows at the next read.
+#include <cstdio>
 #include <cstring>
 
 #include "StorageSupport.h"
@@ -113,4 +114,38 @@ TEST_F(StorageTest, ReadAheadInSharedUseShowsAnotherWorkstationsWritesAtTheNextR
     for (int recNo : {3, 5, 10})
         expected[recNo - 1] = "-" + std::to_string(recNo);
     EXPECT_EQ(WalkValues(), expected);
+}
+
+TEST_F(StorageTest, AWriterThatDiedAtWorkLeavesRecordsReadableAndAnExclusiveOpenClearsIt) {
+    std::string path = dir.file("died.dbf");
+    ASSERT_EQ(CreateTable(path, {{"N", "N", 6, 0}}), "");
+    ASSERT_EQ(FillTable(path, {{"1"}, {"2"}, {"3"}, {"4"}, {"5"}}), "");
+    // The header's change stamp as a workstation killed inside a record
+    // write leaves it: one writer still counted in its top bits.
+    auto stamp = [&path] {
+        uint64_t value = 0;
+        FILE* f = std::fopen(path.c_str(), "rb");
+        std::fseek(f, 16, SEEK_SET);
+        EXPECT_EQ(std::fread(&value, sizeof value, 1, f), 1u);
+        std::fclose(f);
+        return value;
+    };
+    {
+        const uint64_t counted = (uint64_t(1) << 48) + 7;
+        FILE* f = std::fopen(path.c_str(), "r+b");
+        std::fseek(f, 16, SEEK_SET);
+        std::fwrite(&counted, sizeof counted, 1, f);
+        std::fclose(f);
+    }
+
+    ASSERT_GT(xb_Use(path.c_str(), "", XB_SHARED, XB_DRIVER_NSX), 0);
+    EXPECT_EQ(WalkValues(), (std::vector<std::string>{"1", "2", "3", "4", "5"}));
+    xb_Go(3);
+    EXPECT_EQ(Number(), "3");
+    xb_CloseAll();
+    EXPECT_GE(stamp(), uint64_t(1) << 48) << "a shared open leaves other writers' counts alone";
+
+    ASSERT_GT(xb_Use(path.c_str(), "", XB_EXCLUSIVE, XB_DRIVER_NSX), 0);
+    xb_CloseAll();
+    EXPECT_EQ(stamp(), 7u);
 }
