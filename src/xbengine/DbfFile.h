@@ -8,12 +8,17 @@
 // and a closing 0x1A.
 //
 // Bytes 16-23 of the header, reserved in dBASE III for multi-user use, hold
-// a change stamp: every shared open sets it to a value of its own after each
-// write that changes a record, so that a reader holding records read ahead
-// can tell, without a system call, whether anyone wrote a record since.
+// a change stamp. Its top 16 bits count the shared writers at work on a
+// record: each adds one before its bytes go in and takes it off after,
+// changing the low bits, with one atomic addition through a mapping of the
+// header's page. A reader takes a copy of a record, or holds records read
+// ahead, only while no writer is counted and the stamp stays as it was, so
+// it never serves a record half written or one written since, without a
+// system call. (On a network share, without the mapping, the stamp is a
+// value of the writer's own, and reads go to the file every time.)
 //
-// Every write, the header's count and stamp included, is a write to the
-// file, never a store through a writable mapping: such a mapping makes each
+// Every other write, the header's count included, is a write to the file,
+// never a store through a writable mapping: such a mapping makes each
 // write-back of the page clean it and flush its TLB entries, and the next
 // store fault it in again.
 #include <cstdint>
