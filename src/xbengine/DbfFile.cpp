@@ -412,8 +412,8 @@ bool DbfFile::writeRecordPart(uint32_t recNo, int offset, int length, const char
     // Bytes written as they stand change nothing a reader holds, and the
     // file stays as it was.
     const bool same = shared() && storedAs(at, bytes, length);
-    // The stamp is odd while the bytes go in, so no reader takes a copy
-    // made meanwhile for whole.
+    // This writer is counted in the stamp while the bytes go in, so no
+    // reader takes a copy made meanwhile for whole.
     if (!same && !raiseStamp(true))
         return false;
     const bool written = WriteAt(fd_, bytes, length, at);
