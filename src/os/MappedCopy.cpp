@@ -81,14 +81,6 @@ bool CopyFromMapping(void* dest, const void* src, size_t n) {
     return Guarded(src, n, [&] { std::memcpy(dest, src, n); });
 }
 
-bool CopyToMapping(void* dest, const void* src, size_t n) {
-    return Guarded(dest, n, [&] { std::memcpy(dest, src, n); });
-}
-
-bool StoreToMapping(uint32_t* dest, uint32_t value) {
-    return Guarded(dest, sizeof value, [&] { __atomic_store_n(dest, value, __ATOMIC_RELEASE); });
-}
-
 bool LoadFromMapping(const uint64_t* src, uint64_t* value) {
     return Guarded(src, sizeof *value, [&] { *value = __atomic_load_n(src, __ATOMIC_ACQUIRE); });
 }

@@ -12,13 +12,9 @@ namespace os {
 // part of the source is no longer backed by the file (dest then holds an
 // unspecified part of it). Other faults reach whatever handled SIGBUS before.
 bool CopyFromMapping(void* dest, const void* src, size_t n);
-// The same the other way: dest lies in a writable file mapping.
-bool CopyToMapping(void* dest, const void* src, size_t n);
-// Stores value at dest (4-byte aligned, in a writable file mapping) in one
-// store, so that no reader sees part of it.
-bool StoreToMapping(uint32_t* dest, uint32_t value);
-// The same for a 64-bit value (8-byte aligned) read in one load, and one
-// added to in one atomic step, which other processes' additions never undo.
+// A 64-bit value (8-byte aligned) read in one load, and one in a writable
+// mapping added to in one atomic step, which other processes' additions
+// never undo.
 bool LoadFromMapping(const uint64_t* src, uint64_t* value);
 bool AddToMapping(uint64_t* dest, uint64_t n);
 

@@ -53,9 +53,8 @@ TEST(MappedCopy, WorksWhileTheFileIsWholeAndFailsPastItsNewEnd) {
              char into[16] = {};
              return os::CopyFromMapping(into, f.at(offset), sizeof into) && std::string(into, 16) == std::string(16, 'a');
          }},
-        {"copy in", [](const MappedFile& f, size_t offset) { return os::CopyToMapping(f.at(offset), "bbbb", 4); }},
-        {"store", [](const MappedFile& f, size_t offset) {
-             return os::StoreToMapping(reinterpret_cast<uint32_t*>(f.at(offset)), 7u);
+        {"add", [](const MappedFile& f, size_t offset) {
+             return os::AddToMapping(reinterpret_cast<uint64_t*>(f.at(offset)), 7u);
          }},
     };
     for (const Case& c : cases) {
