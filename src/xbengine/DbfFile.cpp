@@ -312,7 +312,6 @@ bool DbfFile::readRecordAs(uint32_t recNo, char* buf, bool alone) {
     if (recNo != lastRead_)
         inRow_ = recNo == lastRead_ + 1 && !alone ? inRow_ + 1 : 1;
     lastRead_ = recNo;
-    bool inBlock = recNo >= aheadFirst_ && recNo - aheadFirst_ < aheadCount_;
     // A walk through the records reads on ahead. Two neighbours alone are
     // common in scattered reads and would not pay for the block.
     const bool walking = inRow_ >= AheadAfterInRow;
