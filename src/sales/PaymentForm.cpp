@@ -325,14 +325,18 @@ void TPaymentForm::StatementBtnClick(TObject*) {
     OpenForm(this, {.ClassName = "TStatementWalkoutReport", .Caption = "&Statement", .Style = osHidden});
 }
 
-void TPaymentForm::NewBtnClick(TObject*) {
-    FormCreate();
+void TPaymentForm::openForEntry() {
     setEditable(DBKingDlg1, true);
     setEditable(PaidWithDBCombo, true);
     setEditable(CheckNoDBEdit, true);
     setEditable(TenderedDBEdit, true);
     setEditable(PaymentAppliedDBEdit, true);
     setEditable(PaymentDBGrid, true);
+}
+
+void TPaymentForm::NewBtnClick(TObject*) {
+    FormCreate();
+    openForEntry();
     DeleteBtn->SetEnabled(false);
     SaveBtn->SetEnabled(true);
     storedPayment_ = true;

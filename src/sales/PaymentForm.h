@@ -69,6 +69,9 @@ public:
     // Fills the distribution: for the header's patient when Sender is this
     // window, else for the patient the patient table stands on.
     void AddBalancesDue(TObject* Sender);
+    // Opens date, tender, check number, amounts and the distribution for
+    // typing a new payment.
+    void openForEntry();
     void PaidWithDBComboChange(TObject* Sender);
     void TotalAmountPaid(TObject* Sender);
     void CreditAppDBEditExit(TObject* Sender);

@@ -36,13 +36,6 @@ void TReceiptForm::PaymentBitBtnClick(TObject*) {
     patients->SetIndexName("ID");
     if (!patient.empty() && module_.Xbase1->Seek(patient) && !patients->Eof())
         payment->AddBalancesDue(this);
-    // The payment is taken at once: date, tender, check number, amounts and
-    // the distribution are open for typing.
-    setEditable(payment->DBKingDlg1, true);
-    setEditable(payment->PaidWithDBCombo, true);
-    setEditable(payment->CheckNoDBEdit, true);
-    setEditable(payment->TenderedDBEdit, true);
-    setEditable(payment->PaymentAppliedDBEdit, true);
-    setEditable(payment->PaymentDBGrid, true);
+    payment->openForEntry();  // the payment is taken at once
     payment->ShowModal();
 }
