@@ -133,9 +133,11 @@ protected:
             script.Answer(mrOk);
         openCompany();
     }
-    // Live records whose field holds the number.
-    int live(const char* file, const char* field, const std::string& number) {
-        return BooksChecker::CountWhere(company.DataDirectory(), file, field, number);
+    // Live records of the table holding each number in the field, read once a
+    // trial: reading the table again for every saved document made the long
+    // run quadratic.
+    std::map<std::string, int> live(const char* file, const char* field) {
+        return BooksChecker::CountsOf(company.DataDirectory(), file, field);
     }
 };
 
@@ -198,6 +200,12 @@ TEST_F(CrashTest, WorkstationsKilledAtRandomLeaveEveryDocumentWholeOrAbsent) {
                     ++takenBack;
         }
 
+        const std::map<std::string, int> receipts = live("Sales.dbf", "RECEIPT");
+        const std::map<std::string, int> payments = live("Pymt.dbf", "ID");
+        auto held = [](const std::map<std::string, int>& counts, const std::string& number) {
+            auto it = counts.find(number);
+            return it == counts.end() ? 0 : it->second;
+        };
         for (const Workstation& w : stations) {
             EXPECT_EQ(figure("Item ADJ" + w.patient), Currency(10 + 3 * w.labels()))
                 << "an adjustment lands with its label";
@@ -206,9 +214,9 @@ TEST_F(CrashTest, WorkstationsKilledAtRandomLeaveEveryDocumentWholeOrAbsent) {
             while (std::getline(said, line)) {
                 saved += line.rfind("saved ", 0) == 0;
                 if (line.rfind("saved receipt ", 0) == 0)
-                    EXPECT_EQ(live("Sales.dbf", "RECEIPT", line.substr(14)), 1) << line;
+                    EXPECT_EQ(held(receipts, line.substr(14)), 1) << line;
                 if (line.rfind("saved payment ", 0) == 0)
-                    EXPECT_EQ(live("Pymt.dbf", "ID", line.substr(14)), 1) << line;
+                    EXPECT_EQ(held(payments, line.substr(14)), 1) << line;
             }
         }
         EXPECT_EQ(BooksChecker::Check(folder), std::vector<std::string>{});

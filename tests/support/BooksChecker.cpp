@@ -334,12 +334,19 @@ std::vector<TLedgerLine> Ledger(const std::string& DataDirectory) {
     return lines;
 }
 
+std::map<std::string, int> CountsOf(const std::string& DataDirectory, const std::string& FileName,
+                                    const std::string& Field) {
+    std::map<std::string, int> counts;
+    for (const Record& r : readTable(DataDirectory, FileName).rows)
+        ++counts[text(r, Field)];
+    return counts;
+}
+
 int CountWhere(const std::string& DataDirectory, const std::string& FileName, const std::string& Field,
                const std::string& Value) {
-    int n = 0;
-    for (const Record& r : readTable(DataDirectory, FileName).rows)
-        n += text(r, Field) == Value;
-    return n;
+    const std::map<std::string, int> counts = CountsOf(DataDirectory, FileName, Field);
+    auto it = counts.find(Value);
+    return it == counts.end() ? 0 : it->second;
 }
 
 }  // namespace BooksChecker

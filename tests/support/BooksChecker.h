@@ -38,5 +38,9 @@ std::vector<TLedgerLine> Ledger(const std::string& DataDirectory);
 // Live records of a table whose field Field has the trimmed text Value.
 int CountWhere(const std::string& DataDirectory, const std::string& FileName, const std::string& Field,
                const std::string& Value);
+// How many live records of a table hold each trimmed text of field Field,
+// read in one pass for callers that look up many values.
+std::map<std::string, int> CountsOf(const std::string& DataDirectory, const std::string& FileName,
+                                    const std::string& Field);
 
 }  // namespace BooksChecker
