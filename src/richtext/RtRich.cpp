@@ -182,7 +182,8 @@ void TRtCustomRichText::SetStatusBar(TRtStatusBarBasic* Value) {
 
 void TRtCustomRichText::SetStatusLabel(TLabel* Value) { relink(this, statusLabel_, Value); }
 
-void TRtCustomRichText::bindScrollBar(TScrollBar*& Slot, TScrollBar* Value, void (TRtCustomRtfEdit::*scroll)(int, int)) {
+void TRtCustomRichText::bindScrollBar(TScrollBar*& Slot, TScrollBar* Value,
+                                      void (TRtCustomRtfEdit::*scroll)(int, int)) {
     if (!relink(this, Slot, Value)) return;
     Value->OnScroll = [this, scroll](TObject*, TScrollCode Code, int& Pos) { (this->*scroll)(Code, Pos); };
     Value->SetParams(0, 0, rtScrollRange);
