@@ -23,7 +23,11 @@ void TRtTextFinder::loadParagraph(const TParagraph* par) {
     }
 }
 
-void TRtTextFinder::setPattern(const std::string& S) { Pattern = S.substr(0, MaxPattern); }
+TRtTextFinder::Walk TRtTextFinder::beginSearch(const std::string& S) {
+    Pattern = S.substr(0, MaxPattern);
+    Found = false;
+    return {CurPar, ParStart, ParPos};
+}
 
 bool TRtTextFinder::IsDelimiter(char C) {
     unsigned char c = static_cast<unsigned char>(C);
@@ -124,12 +128,7 @@ void TRtTextFinder::setFound(TParagraph* par, int parStart, Span m) {
 }
 
 void TRtTextFinder::SearchForward(const std::string& S) {
-    setPattern(S);
-    Found = false;
-    TParagraph* par = CurPar;
-    int parStart = ParStart;
-    int pos = ParPos;
-    while (par) {
+    for (auto [par, parStart, pos] = beginSearch(S); par;) {
         loadParagraph(par);
         if (pos <= static_cast<int>(chars_.size())) {
             Span m = matchFrom(pos);
@@ -142,12 +141,7 @@ void TRtTextFinder::SearchForward(const std::string& S) {
 }
 
 void TRtTextFinder::SearchBackward(const std::string& S) {
-    setPattern(S);
-    Found = false;
-    TParagraph* par = CurPar;
-    int parStart = ParStart;
-    int pos = ParPos;
-    while (par) {
+    for (auto [par, parStart, pos] = beginSearch(S); par;) {
         loadParagraph(par);
         for (int s = std::min<int>(pos, static_cast<int>(chars_.size()) - 1); s >= 0; --s) {
             Span m = matchFrom(s);

@@ -94,7 +94,14 @@ private:
     Span literalStep(const std::string& piece, int from);
     Span runStep(int from);
     Span matchFrom(int from);
-    void setPattern(const std::string& S);
+    // Where a search walks from: a paragraph, its flat start and the offset in it.
+    struct Walk {
+        TParagraph* Par;
+        int ParStart;
+        int Pos;
+    };
+    // Takes the pattern and forgets the last match; the walk starts at the current place.
+    Walk beginSearch(const std::string& S);
     // The match m in par (which starts at parStart) becomes the found place.
     void setFound(TParagraph* par, int parStart, Span m);
     static int paragraphLength(const TParagraph* par);

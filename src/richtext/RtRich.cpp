@@ -24,6 +24,17 @@ SharedDialogs& sharedDialogs() {
     return dialogs;
 }
 
+// Moves the free notification of Owner from the companion in Slot to Value,
+// which takes its place; true when there is a new companion.
+template <class T>
+bool relink(TComponent* Owner, T*& Slot, T* Value) {
+    if (Slot) Slot->RemoveFreeNotification(Owner);
+    Slot = Value;
+    if (!Value) return false;
+    Value->FreeNotification(Owner);
+    return true;
+}
+
 // Style icons of group 1 and the Style bit each stands for.
 uint8_t styleBitOf(int num) {
     switch (num) {
@@ -153,57 +164,37 @@ void TRtCustomRichText::bindRuler() {
 }
 
 void TRtCustomRichText::SetRtRuler(TRtRuler* Value) {
-    if (ruler_) ruler_->RemoveFreeNotification(this);
-    ruler_ = Value;
     setMode_->Ruler = Value;
-    if (Value) {
-        Value->FreeNotification(this);
-        bindRuler();
-    }
+    if (relink(this, ruler_, Value)) bindRuler();
 }
 
 void TRtCustomRichText::SetRtToolBar(TRtCustomToolPanel* Value) {
-    if (toolBar_) toolBar_->RemoveFreeNotification(this);
-    toolBar_ = Value;
     setMode_->ToolBar = Value;
-    if (Value) {
-        Value->FreeNotification(this);
-        Value->SetEditor(this);
-    }
+    if (relink(this, toolBar_, Value)) Value->SetEditor(this);
 }
 
 void TRtCustomRichText::SetStatusBar(TRtStatusBarBasic* Value) {
-    if (statusBar_) statusBar_->RemoveFreeNotification(this);
-    statusBar_ = Value;
-    if (Value) {
-        Value->FreeNotification(this);
+    if (relink(this, statusBar_, Value)) {
         Value->SetEditor(this);
         StatusBarUpdate(Value);
     }
 }
 
-void TRtCustomRichText::SetStatusLabel(TLabel* Value) {
-    if (statusLabel_) statusLabel_->RemoveFreeNotification(this);
-    statusLabel_ = Value;
-    if (Value) Value->FreeNotification(this);
+void TRtCustomRichText::SetStatusLabel(TLabel* Value) { relink(this, statusLabel_, Value); }
+
+void TRtCustomRichText::bindScrollBar(TScrollBar*& Slot, TScrollBar* Value,
+                                      void (TRtCustomRtfEdit::*scroll)(int, int)) {
+    if (!relink(this, Slot, Value)) return;
+    Value->OnScroll = [this, scroll](TObject*, TScrollCode Code, int& Pos) { (this->*scroll)(Code, Pos); };
+    Value->SetParams(0, 0, rtScrollRange);
 }
 
 void TRtCustomRichText::SetExternVerScrollBar(TScrollBar* Value) {
-    if (externVer_) externVer_->RemoveFreeNotification(this);
-    externVer_ = Value;
-    if (!Value) return;
-    Value->FreeNotification(this);
-    Value->OnScroll = [this](TObject*, TScrollCode Code, int& Pos) { VScrollMessage(Code, Pos); };
-    Value->SetParams(0, 0, rtScrollRange);
+    bindScrollBar(externVer_, Value, &TRtCustomRtfEdit::VScrollMessage);
 }
 
 void TRtCustomRichText::SetExternHorScrollBar(TScrollBar* Value) {
-    if (externHor_) externHor_->RemoveFreeNotification(this);
-    externHor_ = Value;
-    if (!Value) return;
-    Value->FreeNotification(this);
-    Value->OnScroll = [this](TObject*, TScrollCode Code, int& Pos) { HScrollMessage(Code, Pos); };
-    Value->SetParams(0, 0, rtScrollRange);
+    bindScrollBar(externHor_, Value, &TRtCustomRtfEdit::HScrollMessage);
 }
 
 void TRtCustomRichText::UpdateVertScrollBar() {

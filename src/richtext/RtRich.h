@@ -128,6 +128,8 @@ protected:
 
 private:
     void bindRuler();
+    // Puts Value in Slot as an outside scroll bar whose moves call scroll.
+    void bindScrollBar(TScrollBar*& Slot, TScrollBar* Value, void (TRtCustomRtfEdit::*scroll)(int, int));
     void setPanel(uint8_t Kind, const std::string& Text);
     void styleIcon(TRtSelNr& Typ, int num);
     void setTabBit(bool IsSet, uint32_t Bit);

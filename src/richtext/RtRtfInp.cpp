@@ -318,90 +318,95 @@ bool TRtRTFTextInput::zeroWidthAt(TLine* Line, int Pos) const {
     return !ShowZeroWidth && Line->Attr && Pos >= 0 && Pos < Line->Length && Line->Attr[Pos].Width == 0;
 }
 
-void TRtRTFTextInput::CursorUp(int Count, bool Extend, bool Show) {
-    if ((PaintOptions & poCursorFixed) || Count < 1 || !CurLine) return;
+bool TRtRTFTextInput::toPrevLine() {
+    if (CurLine->Prev) {
+        CurLine = CurLine->Prev;
+    } else if (CurPar->Prev) {
+        CurPar = CurPar->Prev;
+        CurLine = Get_LastLine(CurPar);
+    } else {
+        return false;
+    }
+    return true;
+}
+
+bool TRtRTFTextInput::toNextLine() {
+    if (CurLine->Next) {
+        CurLine = CurLine->Next;
+    } else if (CurPar->Next) {
+        CurPar = CurPar->Next;
+        CurLine = CurPar->FirstLine;
+    } else {
+        return false;
+    }
+    return true;
+}
+
+bool TRtRTFTextInput::canMove(int Count) const {
+    return !(PaintOptions & poCursorFixed) && Count >= 1 && CurLine;
+}
+
+template <class Step>
+void TRtRTFTextInput::moveBy(int Count, bool Extend, bool Show, Step step) {
+    if (!canMove(Count)) return;
+    beginMove(Extend);
+    int steps = 0;
+    while (steps < Count && step()) ++steps;
+    afterMove(Extend, Show);
+}
+
+void TRtRTFTextInput::moveLines(int Count, bool Extend, bool Show, bool (TRtRTFTextInput::*step)()) {
+    if (!canMove(Count)) return;
     beginMove(Extend);
     int x = columnKept_ ? columnX_ : CaretX;
-    for (int i = 0; i < Count; ++i) {
-        if (CurLine->Prev) CurLine = CurLine->Prev;
-        else if (CurPar->Prev) {
-            CurPar = CurPar->Prev;
-            CurLine = Get_LastLine(CurPar);
-        } else break;
-    }
+    int steps = 0;
+    while (steps < Count && (this->*step)()) ++steps;
     CurPos = XToChar(CurPar, CurLine, x);
     afterMove(Extend, Show);
     columnX_ = x;
     columnKept_ = true;
+}
+
+void TRtRTFTextInput::CursorUp(int Count, bool Extend, bool Show) {
+    moveLines(Count, Extend, Show, &TRtRTFTextInput::toPrevLine);
 }
 
 void TRtRTFTextInput::CursorDown(int Count, bool Extend, bool Show) {
-    if ((PaintOptions & poCursorFixed) || Count < 1 || !CurLine) return;
-    beginMove(Extend);
-    int x = columnKept_ ? columnX_ : CaretX;
-    for (int i = 0; i < Count; ++i) {
-        if (CurLine->Next) CurLine = CurLine->Next;
-        else if (CurPar->Next) {
-            CurPar = CurPar->Next;
-            CurLine = CurPar->FirstLine;
-        } else break;
-    }
-    CurPos = XToChar(CurPar, CurLine, x);
-    afterMove(Extend, Show);
-    columnX_ = x;
-    columnKept_ = true;
+    moveLines(Count, Extend, Show, &TRtRTFTextInput::toNextLine);
 }
 
 void TRtRTFTextInput::CursorLeft(int Count, bool Extend, bool Show) {
-    if ((PaintOptions & poCursorFixed) || Count < 1 || !CurLine) return;
-    beginMove(Extend);
-    for (int i = 0; i < Count; ++i) {
+    moveBy(Count, Extend, Show, [this] {
         if (CurPos > 0) {
             --CurPos;
             while (CurPos > 0 && zeroWidthAt(CurLine, CurPos)) --CurPos;
-        } else if (CurLine->Prev) {
-            CurLine = CurLine->Prev;
-            CurPos = CurLine->Length;
-        } else if (CurPar->Prev) {
-            CurPar = CurPar->Prev;
-            CurLine = Get_LastLine(CurPar);
-            CurPos = CurLine->Length;
+            return true;
         }
-    }
-    afterMove(Extend, Show);
+        if (!toPrevLine()) return false;
+        CurPos = CurLine->Length;
+        return true;
+    });
 }
 
 void TRtRTFTextInput::CursorRight(int Count, bool Extend, bool Show) {
-    if ((PaintOptions & poCursorFixed) || Count < 1 || !CurLine) return;
-    beginMove(Extend);
-    for (int i = 0; i < Count; ++i) {
+    moveBy(Count, Extend, Show, [this] {
         if (CurPos < CurLine->Length) {
             ++CurPos;
             while (CurPos < CurLine->Length && zeroWidthAt(CurLine, CurPos - 1)) ++CurPos;
-        } else if (CurLine->Next) {
-            CurLine = CurLine->Next;
-            CurPos = 0;
-        } else if (CurPar->Next) {
-            CurPar = CurPar->Next;
-            CurLine = CurPar->FirstLine;
-            CurPos = 0;
+            return true;
         }
-    }
-    afterMove(Extend, Show);
+        if (!toNextLine()) return false;
+        CurPos = 0;
+        return true;
+    });
 }
 
 void TRtRTFTextInput::WordLeft(int Count, bool Extend, bool Show) {
-    if ((PaintOptions & poCursorFixed) || Count < 1 || !CurLine) return;
-    beginMove(Extend);
-    for (int i = 0; i < Count; ++i) {
+    moveBy(Count, Extend, Show, [this] {
         if (CurPos == 0) {
-            if (CurLine->Prev) CurLine = CurLine->Prev;
-            else if (CurPar->Prev) {
-                CurPar = CurPar->Prev;
-                CurLine = Get_LastLine(CurPar);
-            } else continue;
+            if (!toPrevLine()) return false;
             CurPos = CurLine->Length;
-            continue;
+            return true;
         }
         const char* t = CurLine->Text.get();
         int p = CurPos - 1;
@@ -409,30 +414,24 @@ void TRtRTFTextInput::WordLeft(int Count, bool Extend, bool Show) {
         while (p > 0 && isWordChar(t[p - 1])) --p;
         if (p > 0 && t[p - 1] == 8) --p;
         CurPos = p;
-    }
-    afterMove(Extend, Show);
+        return true;
+    });
 }
 
 void TRtRTFTextInput::WordRight(int Count, bool Extend, bool Show) {
-    if ((PaintOptions & poCursorFixed) || Count < 1 || !CurLine) return;
-    beginMove(Extend);
-    for (int i = 0; i < Count; ++i) {
+    moveBy(Count, Extend, Show, [this] {
         if (CurPos >= CurLine->Length) {
-            if (CurLine->Next) CurLine = CurLine->Next;
-            else if (CurPar->Next) {
-                CurPar = CurPar->Next;
-                CurLine = CurPar->FirstLine;
-            } else continue;
+            if (!toNextLine()) return false;
             CurPos = 0;
-            continue;
+            return true;
         }
         const char* t = CurLine->Text.get();
         int p = CurPos;
         while (p < CurLine->Length && !isWordChar(t[p])) ++p;
         while (p < CurLine->Length && isWordChar(t[p])) ++p;
         CurPos = p;
-    }
-    afterMove(Extend, Show);
+        return true;
+    });
 }
 
 void TRtRTFTextInput::MoveCursor(TRtCursorMove Kind, bool Extend) {

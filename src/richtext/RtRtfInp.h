@@ -78,6 +78,17 @@ private:
     int rewrapCursorParagraph();
     void afterMove(bool Extend, bool Show);
     void beginMove(bool Extend);
+    // The cursor line steps to the line before or after it, across paragraphs;
+    // false at the document's first or last line, where it stays.
+    bool toPrevLine();
+    bool toNextLine();
+    // A movement by Count steps may start: the cursor is not fixed and stands on a line.
+    bool canMove(int Count) const;
+    // Count steps between beginMove and afterMove; a step answering false ends the run.
+    template <class Step>
+    void moveBy(int Count, bool Extend, bool Show, Step step);
+    // Count lines up or down, keeping the column while such moves follow one another.
+    void moveLines(int Count, bool Extend, bool Show, bool (TRtRTFTextInput::*step)());
     bool zeroWidthAt(TLine* Line, int Pos) const;
     long long orderOf(TParagraph* Par, TLine* Line, int Pos) const;
     int offsetOf(TParagraph* Par, TLine* Line, int Pos) const;

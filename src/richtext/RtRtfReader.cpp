@@ -740,12 +740,7 @@ void TRtRtfReader::storeChar(int c) {
             e->Used = 1;
         }
     }
-    CurLine->Text[LinePos] = static_cast<char>(c);
-    if (CurLine->Attr) CurLine->Attr[LinePos] = attr;
-    ++LinePos;
-    ++ParChars;
-    CurLine->Text[LinePos] = 0;
-    CurLine->Length = static_cast<uint16_t>(LinePos);
+    appendToLine(static_cast<char>(c), attr);
 }
 
 void TRtRtfReader::unicodeChar(int32_t value) {

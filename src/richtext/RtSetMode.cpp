@@ -6,27 +6,22 @@ namespace {
 
 const TParagraph* cursorParagraph(const TRtRTFTextIo* doc) { return doc ? doc->CurPar : nullptr; }
 
+// A setting of the cursor's paragraph, 0 without one.
+template <class T>
+T cursorSetting(const TRtRTFTextIo* doc, T TParagraph::*field) {
+    const TParagraph* p = cursorParagraph(doc);
+    return p ? p->*field : T{};
+}
+
 }  // namespace
 
-int32_t TRtSetModeControl::GetIndentFirst() const {
-    const TParagraph* p = cursorParagraph(Document);
-    return p ? p->IndentFirst : 0;
-}
+int32_t TRtSetModeControl::GetIndentFirst() const { return cursorSetting(Document, &TParagraph::IndentFirst); }
 
-int32_t TRtSetModeControl::GetIndentLeft() const {
-    const TParagraph* p = cursorParagraph(Document);
-    return p ? p->IndentLeft : 0;
-}
+int32_t TRtSetModeControl::GetIndentLeft() const { return cursorSetting(Document, &TParagraph::IndentLeft); }
 
-int32_t TRtSetModeControl::GetIndentRight() const {
-    const TParagraph* p = cursorParagraph(Document);
-    return p ? p->IndentRight : 0;
-}
+int32_t TRtSetModeControl::GetIndentRight() const { return cursorSetting(Document, &TParagraph::IndentRight); }
 
-uint8_t TRtSetModeControl::GetAlignment() const {
-    const TParagraph* p = cursorParagraph(Document);
-    return p ? p->Align : 0;
-}
+uint8_t TRtSetModeControl::GetAlignment() const { return cursorSetting(Document, &TParagraph::Align); }
 
 uint32_t TRtSetModeControl::GetTabs() const {
     const TParagraph* p = cursorParagraph(Document);

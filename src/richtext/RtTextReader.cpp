@@ -94,16 +94,20 @@ void TRtTextReader::AddChar(unsigned char C) {
             CurPar->Dirty |= dfAll;
             LinePos = 0;
         }
-        CurLine->Text[LinePos] = static_cast<char>(C);
-        if (CurLine->Attr) CurLine->Attr[LinePos] = ReadAttr;
-        ++LinePos;
-        ++ParChars;
-        CurLine->Text[LinePos] = 0;
-        CurLine->Length = static_cast<uint16_t>(LinePos);
+        appendToLine(static_cast<char>(C), ReadAttr);
     } catch (...) {
         Result = rtReadStoreFailed;
         throw;
     }
+}
+
+void TRtTextReader::appendToLine(char C, const TCharAttr& Attr) {
+    CurLine->Text[LinePos] = C;
+    if (CurLine->Attr) CurLine->Attr[LinePos] = Attr;
+    ++LinePos;
+    ++ParChars;
+    CurLine->Text[LinePos] = 0;
+    CurLine->Length = static_cast<uint16_t>(LinePos);
 }
 
 void TRtTextReader::TrimLines() {

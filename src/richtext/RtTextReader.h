@@ -65,4 +65,7 @@ public:
 
 protected:
     int64_t consumedPosition() const { return BufStart + BufPos; }
+    // Stores C with Attr at LinePos and moves past it. REQUIRES: CurLine has room
+    // for it and its terminator.
+    void appendToLine(char C, const TCharAttr& Attr);
 };

@@ -525,6 +525,11 @@ TEST(RtInput, ScriptsKeepTheDocumentSound) {
     using Step = std::function<void(TRtRTFTextInput&)>;
     auto type = [](std::string s) { return Step([s](TRtRTFTextInput& d) { d.InputText(s); }); };
     auto at = [](int par, int off) { return Step([=](TRtRTFTextInput& d) { putCursor(d, par, off); }); };
+    using Move = void (TRtRTFTextInput::*)(int, bool, bool);
+    auto go = [](Move move, int count) { return Step([=](TRtRTFTextInput& d) { (d.*move)(count, false, false); }); };
+    const Move left = &TRtRTFTextInput::CursorLeft, right = &TRtRTFTextInput::CursorRight;
+    const Move up = &TRtRTFTextInput::CursorUp, down = &TRtRTFTextInput::CursorDown;
+    const Move wordLeft = &TRtRTFTextInput::WordLeft, wordRight = &TRtRTFTextInput::WordRight;
     struct Case {
         const char* what;
         std::string shape;
@@ -553,6 +558,25 @@ TEST(RtInput, ScriptsKeepTheDocumentSound) {
          {at(0, 8), [](TRtRTFTextInput& d) { d.WordLeft(1, false, false); }}, "frame lenses coating", "0:6"},
         {"word moves know accented letters", "caf\xe9 cr\xe8me", 0,
          {at(0, 0), [](TRtRTFTextInput& d) { d.WordRight(1, false, false); }}, "caf\xe9 cr\xe8me", "0:4"},
+        {"left at a paragraph's start ends the one before", "abc|def", 0, {at(1, 0), go(left, 1)}, "abc|def", "0:3"},
+        {"right at a paragraph's end starts the next", "abc|def", 0, {at(0, 3), go(right, 1)}, "abc|def", "1:0"},
+        {"left counts across paragraphs", "ab|cd", 0, {at(1, 1), go(left, 3)}, "ab|cd", "0:1"},
+        {"left stops at the document's start", "ab|cd", 0, {at(0, 1), go(left, 5)}, "ab|cd", "0:0"},
+        {"right stops at the document's end", "ab|cd", 0, {at(1, 0), go(right, 9)}, "ab|cd", "1:2"},
+        {"word left at a paragraph's start ends the one before", "frame lenses|coating", 0,
+         {at(1, 0), go(wordLeft, 1)}, "frame lenses|coating", "0:12"},
+        {"word right at a paragraph's end starts the next", "frame|lenses", 0, {at(0, 5), go(wordRight, 1)},
+         "frame|lenses", "1:0"},
+        {"word left stops at the document's start", "frame lenses", 0, {at(0, 8), go(wordLeft, 5)}, "frame lenses",
+         "0:0"},
+        {"word right stops at the document's end", "frame|lenses", 0, {at(0, 2), go(wordRight, 9)}, "frame|lenses",
+         "1:6"},
+        {"up stops at the first line", "abc|abc", 0, {at(1, 2), go(up, 4)}, "abc|abc", "0:2"},
+        {"down stops at the last line", "abc|abc", 0, {at(0, 1), go(down, 4)}, "abc|abc", "1:1"},
+        {"down keeps the column through a short line", "abcdef|ab|abcdef", 0,
+         {at(0, 5), go(down, 1), go(down, 1)}, "abcdef|ab|abcdef", "2:5"},
+        {"a move sideways forgets the kept column", "abcdef|ab|abcdef", 0,
+         {at(0, 5), go(down, 1), go(left, 1), go(down, 1)}, "abcdef|ab|abcdef", "2:1"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
