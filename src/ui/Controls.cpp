@@ -331,14 +331,7 @@ void TControl::SetCursor(TCursor Value) {
 }
 
 void TControl::SetPopupMenu(TPopupMenu* Value) {
-    if (popupMenu_) popupMenu_->RemoveFreeNotification(this);
-    popupMenu_ = Value;
-    if (Value) Value->FreeNotification(this);
-}
-
-void TControl::Notification(TComponent* AComponent, TOperation Operation) {
-    TComponent::Notification(AComponent, Operation);
-    if (Operation == opRemove && AComponent == popupMenu_) popupMenu_ = nullptr;
+    popupMenu_.set(Value);
 }
 
 namespace {

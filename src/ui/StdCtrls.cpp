@@ -120,6 +120,7 @@ protected:
 TLabel::TLabel(TComponent* AOwner) : TControl(AOwner, NewWidget<QLabel>()) {
     label()->setTextFormat(Qt::PlainText);
     label()->setFocusPolicy(Qt::NoFocus);
+    focusControl_.OnClear = [this] { label()->setBuddy(nullptr); };
     applyAlignment();
     adjustBounds();
 }
@@ -201,19 +202,9 @@ void TLabel::applyColor() {
 }
 
 void TLabel::SetFocusControl(TWinControl* Value) {
-    if (focusControl_) focusControl_->RemoveFreeNotification(this);
-    focusControl_ = Value;
-    if (Value) Value->FreeNotification(this);
+    focusControl_.set(Value);
     label()->setBuddy(Value ? Value->Handle() : nullptr);
     RealSetText(caption_);
-}
-
-void TLabel::Notification(TComponent* AComponent, TOperation Operation) {
-    TControl::Notification(AComponent, Operation);
-    if (Operation == opRemove && AComponent == focusControl_) {
-        focusControl_ = nullptr;
-        label()->setBuddy(nullptr);
-    }
 }
 
 // ---------------------------------------------------------------- TCustomEdit

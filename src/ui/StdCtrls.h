@@ -46,8 +46,6 @@ public:
     TWinControl* FocusControl() const { return focusControl_; }
     void SetFocusControl(TWinControl* Value);
 
-    void Notification(TComponent* AComponent, TOperation Operation) override;
-
 protected:
     std::string RealGetText() const override { return caption_; }
     void RealSetText(const std::string& Value) override;
@@ -65,7 +63,7 @@ private:
     bool wordWrap_ = false;
     bool transparent_ = true;
     bool showAccelChar_ = true;
-    TWinControl* focusControl_ = nullptr;
+    TComponentRef<TWinControl> focusControl_{this};
 };
 
 // ---------------------------------------------------------------- edits

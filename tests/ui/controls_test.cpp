@@ -28,6 +28,7 @@
 #include "ui/FormKit.h"
 #include "ui/Forms.h"
 #include "ui/Mask.h"
+#include "ui/Menus.h"
 #include "ui/OffscreenRender.h"
 #include "ui/StdCtrls.h"
 
@@ -701,6 +702,40 @@ TEST_F(ControlsTest, LabelsShowAmpersandsAsTheyAreWhenAsked) {
         EXPECT_EQ(static_cast<QLabel*>(label->Handle())->text().toStdString(), c.shown);
         delete label;
     }
+}
+
+TEST_F(ControlsTest, ReferencesToOtherComponentsEmptyWhenTheyAreFreed) {
+    // The targets belong to another owner, so only free notification tells.
+    TComponent dataModule(nullptr);
+    auto* buddy = new TEdit(&dataModule);
+    auto* popup = new TPopupMenu(&dataModule);
+    auto* images = new TImageList(&dataModule);
+    auto* menu = new TMainMenu(&dataModule);
+    auto* file = new TMenuItem(&dataModule);
+    file->SetCaption("&File");
+    menu->Items()->Add(file);
+    auto* label = place<TLabel>(form.get(), 0, 0, 100, 16);
+    auto* pages = place<TPageControl>(form.get(), 0, 20, 200, 100);
+    auto* tree = place<TTreeView>(form.get(), 0, 130, 200, 100);
+    label->SetFocusControl(buddy);
+    label->SetPopupMenu(popup);
+    pages->SetImages(images);
+    tree->SetImages(images);
+    form->SetMenu(menu);
+    show();
+    const int clientWithMenu = form->ClientHeight();
+
+    delete buddy;
+    EXPECT_EQ(label->FocusControl(), nullptr);
+    EXPECT_EQ(static_cast<QLabel*>(label->Handle())->buddy(), nullptr);
+    delete popup;
+    EXPECT_EQ(label->PopupMenu(), nullptr);
+    delete images;
+    EXPECT_EQ(pages->Images(), nullptr);
+    EXPECT_EQ(tree->Images(), nullptr);
+    delete menu;
+    EXPECT_EQ(form->Menu(), nullptr);
+    EXPECT_GT(form->ClientHeight(), clientWithMenu) << "the menu bar's room goes to the client area";
 }
 
 // ---------------------------------------------------------------- form kit
