@@ -231,6 +231,53 @@ TEST_F(ControlsTest, MemoLinesAndText) {
     EXPECT_EQ(memo->Text(), "x\r\ny");
 }
 
+TEST_F(ControlsTest, EditAndMemoShareSelectionClipboardAndUndo) {
+    struct Case {
+        const char* what;
+        TEditControl* (*make)(TForm*);
+    } cases[] = {{"edit", [](TForm* f) -> TEditControl* { return place<TEdit>(f, 10, 10); }},
+                 {"memo", [](TForm* f) -> TEditControl* { return place<TMemo>(f, 10, 40); }}};
+    show();
+    for (const Case& c : cases) {
+        TEditControl* control = c.make(form.get());
+        std::vector<std::string> changes;
+        control->OnChange = [&](TObject*) { changes.push_back(control->Text()); };
+        control->SetText("abcdef");
+        control->SetSelStart(1);
+        control->SetSelLength(3);
+        EXPECT_EQ(control->SelStart(), 1) << c.what;
+        EXPECT_EQ(control->SelText(), "bcd") << c.what;
+
+        control->CutToClipboard();
+        EXPECT_EQ(control->Text(), "aef") << c.what;
+        EXPECT_EQ(Clipboard()->AsText(), "bcd") << c.what;
+        control->SetSelStart(3);
+        control->PasteFromClipboard();
+        EXPECT_EQ(control->Text(), "aefbcd") << c.what;
+        ASSERT_TRUE(control->CanUndo()) << c.what;
+        control->Undo();
+        EXPECT_EQ(control->Text(), "aef") << c.what;
+
+        control->SetSelStart(0);
+        control->SetSelLength(1);
+        control->SetSelText("X");
+        EXPECT_EQ(control->Text(), "Xef") << c.what;
+        control->SelectAll();
+        control->CopyToClipboard();
+        EXPECT_EQ(Clipboard()->AsText(), "Xef") << c.what;
+        control->ClearSelection();
+        EXPECT_EQ(control->Text(), "") << c.what;
+        EXPECT_EQ(changes.front(), "abcdef") << c.what;
+        EXPECT_EQ(changes.back(), "") << c.what;
+
+        control->SetReadOnly(true);
+        EXPECT_TRUE(control->ReadOnly()) << c.what;
+        control->SetFocus();
+        control->SendChar('z');
+        EXPECT_EQ(control->Text(), "") << c.what << ": read-only refuses typing";
+    }
+}
+
 TEST_F(ControlsTest, ComboBoxItemsTextAndEvents) {
     auto* combo = place<TComboBox>(form.get(), 10, 10);
     combo->SetSorted(true);
