@@ -29,33 +29,18 @@ std::vector<std::string> splitItems(const std::string& Line, char Separator) {
 
 // ---- the "Combo" kind
 
-class ComboKind : public TQmCellEditorKind {
+class ComboKind : public TQmBoundCellEditorKind<TQmDBComboBox> {
 public:
     std::string Kind() const override { return "Combo"; }
-    TWinControl* FindControl(TComponent* Form, const std::string& Name) const override {
-        if (!Form) return nullptr;
-        for (int i = 0; i < Form->ComponentCount(); ++i)
-            if (auto* combo = dynamic_cast<TQmDBComboBox*>(Form->Components(i)); combo && combo->Name() == Name)
-                return combo;
-        return nullptr;
-    }
-    void Bind(TWinControl* Control, TDataSource* Source, const std::string& FieldName) const override {
-        auto* combo = static_cast<TQmDBComboBox*>(Control);
-        combo->SetDataSource(Source);
-        combo->SetDataField(FieldName);
-    }
-    std::string BoundField(TWinControl* Control) const override {
-        return static_cast<TQmDBComboBox*>(Control)->DataField();
-    }
     void ShowText(TWinControl* Control, const std::string& Text) const override {
-        auto* combo = static_cast<TQmDBComboBox*>(Control);
+        TQmDBComboBox* combo = bound(Control);
         if (combo->Style() == csDropDownList)
             combo->SetItemIndex(combo->Items()->IndexOf(Text));
         else
             combo->SetText(Text);
     }
     void DropDown(TWinControl* Control, Word& Key, TShiftState) const override {
-        auto* combo = static_cast<TQmDBComboBox*>(Control);
+        TQmDBComboBox* combo = bound(Control);
         if (combo->CanFocus()) combo->SetFocus();
         combo->SetDroppedDown(true);
         Key = 0;

@@ -41,30 +41,15 @@ bool editingState(TDataSet* DataSet) {
 
 // ---- the data grid's "LookupCombo" cells
 
-class LookupComboKind : public TQmCellEditorKind {
+class LookupComboKind : public TQmBoundCellEditorKind<TQmDBCustomLookupCombo> {
 public:
     std::string Kind() const override { return "LookupCombo"; }
-    TWinControl* FindControl(TComponent* Form, const std::string& Name) const override {
-        if (!Form) return nullptr;
-        for (int i = 0; i < Form->ComponentCount(); ++i)
-            if (auto* combo = dynamic_cast<TQmDBCustomLookupCombo*>(Form->Components(i)); combo && combo->Name() == Name)
-                return combo;
-        return nullptr;
-    }
-    void Bind(TWinControl* Control, TDataSource* Source, const std::string& FieldName) const override {
-        auto* combo = static_cast<TQmDBCustomLookupCombo*>(Control);
-        combo->SetDataSource(Source);
-        combo->SetDataField(FieldName);
-    }
-    std::string BoundField(TWinControl* Control) const override {
-        return static_cast<TQmDBCustomLookupCombo*>(Control)->DataField();
-    }
     // The combo shows the looked-up display text of the field's value.
     void ShowText(TWinControl* Control, const std::string&) const override {
-        static_cast<TQmDBCustomLookupCombo*>(Control)->showFieldValue();
+        bound(Control)->showFieldValue();
     }
     void DropDown(TWinControl* Control, Word& Key, TShiftState Shift) const override {
-        auto* combo = static_cast<TQmDBCustomLookupCombo*>(Control);
+        TQmDBCustomLookupCombo* combo = bound(Control);
         if (combo->CanFocus()) combo->SetFocus();
         combo->keyFromGrid(Key, Shift);
         Key = 0;
