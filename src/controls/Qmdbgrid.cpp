@@ -8,6 +8,7 @@
 #include "ui/Application.h"
 #include "ui/Dialogs.h"
 #include "xbase/Qmquery.h"
+#include "ui/RepaintingSetter.h"
 #include "xbase/Qmtable.h"
 
 namespace {
@@ -99,10 +100,7 @@ void TQmDBGrid::SetMemoAttributes(TQmMemoAttributes Value) {
     applySelected();
 }
 
-void TQmDBGrid::SetTitleAlignment(TAlignment Value) {
-    titleAlignment_ = Value;
-    Invalidate();
-}
+void TQmDBGrid::SetTitleAlignment(TAlignment Value) { repaintWith(this, titleAlignment_, Value); }
 
 void TQmDBGrid::SetFixedCols(int Value) {
     if (Value < 0) {

@@ -7,6 +7,7 @@
 #include "ui/Dialogs.h"
 #include "ui/Forms.h"
 #include "xbase/Qmtable.h"
+#include "ui/RepaintingSetter.h"
 
 namespace {
 constexpr int kIndicatorWidth = 11;
@@ -175,15 +176,9 @@ void TQmCustomDBGrid::SetOptions(TQmDBGridOptions Value) {
         }
 }
 
-void TQmCustomDBGrid::SetTitleColor(TColor Value) {
-    titleColor_ = Value;
-    Invalidate();
-}
+void TQmCustomDBGrid::SetTitleColor(TColor Value) { repaintWith(this, titleColor_, Value); }
 
-void TQmCustomDBGrid::SetIndicatorColor(TIndicatorColorType Value) {
-    indicatorColor_ = Value;
-    Invalidate();
-}
+void TQmCustomDBGrid::SetIndicatorColor(TIndicatorColorType Value) { repaintWith(this, indicatorColor_, Value); }
 
 void TQmCustomDBGrid::SetShowVertScrollBar(bool Value) {
     showVertScrollBar_ = Value;
