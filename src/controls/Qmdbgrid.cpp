@@ -2,13 +2,14 @@
 
 #include <algorithm>
 
+#include "base/FlagScope.h"
 #include "base/SysUtils.h"
 #include "controls/Qmdbcomb.h"
 #include "data/Fields.h"
 #include "ui/Application.h"
 #include "ui/Dialogs.h"
-#include "xbase/Qmquery.h"
 #include "ui/RepaintingSetter.h"
+#include "xbase/Qmquery.h"
 #include "xbase/Qmtable.h"
 
 namespace {
@@ -134,8 +135,8 @@ void TQmDBGrid::applySelected() {
         SetDataSource(nullptr);
         return;
     }
-    applying_ = true;
-    try {
+    {
+        TFlagScope busy(applying_);
         checkControlTypes();
         ds->DisableControls();
         try {
@@ -150,11 +151,7 @@ void TQmDBGrid::applySelected() {
             throw;
         }
         ds->EnableControls();
-    } catch (...) {
-        applying_ = false;
-        throw;
     }
-    applying_ = false;
     appliedOnce_ = true;
 }
 

@@ -2,9 +2,10 @@
 
 #include <algorithm>
 
+#include "base/FlagScope.h"
 #include "base/SysUtils.h"
-
 #include "ui/RepaintingSetter.h"
+
 // ---------------------------------------------------------------- TKingColoring
 
 TKingColoring::TKingColoring()
@@ -207,14 +208,8 @@ void TKingCalendar::layOut() {
     int day = Day();
     if (day <= 0) return;
     int index = day - offset_;
-    layingOut_ = true;
-    try {
-        MoveColRow(index % 7, index / 7 + 1, false, false);
-    } catch (...) {
-        layingOut_ = false;
-        throw;
-    }
-    layingOut_ = false;
+    TFlagScope busy(layingOut_);
+    MoveColRow(index % 7, index / 7 + 1, false, false);
 }
 
 int TKingCalendar::dayAt(int ACol, int ARow) const {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "base/FlagScope.h"
 #include "base/SysUtils.h"
 #include "controls/Qmdbgrid.h"
 #include "data/Fields.h"
@@ -882,14 +883,10 @@ void TQmDBCustomLookupCombo::DropDown() {
     if (CanFocus() && !Focused()) SetFocus();
     TCustomEdit::SetReadOnly(!CanEdit());
     if (!typingDropDown_) SelectAll();
-    recreating_ = true;
-    try {
+    {
+        TFlagScope busy(recreating_);
         dataLink_.Edit();
-    } catch (...) {
-        recreating_ = false;
-        throw;
     }
-    recreating_ = false;
     editingChange();
 }
 
@@ -934,17 +931,13 @@ void TQmDBCustomLookupCombo::CloseUp(bool Modified) {
         } else {
             Modified = false;
             if (TField* field = Field()) {
-                writingValue_ = true;
-                try {
+                {
+                    TFlagScope busy(writingValue_);
                     if (field->AsString() != grid_->Value()) {
                         field->SetAsString(grid_->Value());
                         Modified = true;
                     }
-                } catch (...) {
-                    writingValue_ = false;
-                    throw;
                 }
-                writingValue_ = false;
                 if (TDataSet* data = DataSource()->DataSet())
                     for (TField* lookupField : {grid_->SecondField(), grid_->ThirdField()}) {
                         if (!lookupField) continue;
@@ -1117,14 +1110,8 @@ void TQmDBCustomLookupCombo::KeyUp(Word& Key, TShiftState Shift) {
         } else if (autoDropDown_ && !Text().empty() && LookupTable() && LookupTable()->Active()) {
             Qmtable::SelectIndexForFirstField(LookupTable(), *Selected());
             searchStep();
-            typingDropDown_ = true;
-            try {
-                DropDown();
-            } catch (...) {
-                typingDropDown_ = false;
-                throw;
-            }
-            typingDropDown_ = false;
+            TFlagScope busy(typingDropDown_);
+            DropDown();
         }
     }
     // Only a record being edited may take the text on leaving.

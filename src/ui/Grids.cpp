@@ -5,6 +5,7 @@
 
 #include <algorithm>
 
+#include "base/FlagScope.h"
 #include "ui/ExtCtrls.h"
 #include "ui/Forms.h"
 #include "ui/MessageBeep.h"
@@ -28,18 +29,12 @@ TInplaceEdit::TInplaceEdit(TCustomGrid* Grid) : TMaskEdit(Grid), grid_(Grid) {
 }
 
 void TInplaceEdit::UpdateContents() {
-    loading_ = true;
-    try {
-        SetText("");
-        SetEditMask(grid_->GetEditMask(grid_->Col(), grid_->Row()));
-        SetText(grid_->GetEditText(grid_->Col(), grid_->Row()));
-        SetMaxLength(grid_->GetEditLimit());
-        SetModified(false);
-    } catch (...) {
-        loading_ = false;
-        throw;
-    }
-    loading_ = false;
+    TFlagScope busy(loading_);
+    SetText("");
+    SetEditMask(grid_->GetEditMask(grid_->Col(), grid_->Row()));
+    SetText(grid_->GetEditText(grid_->Col(), grid_->Row()));
+    SetMaxLength(grid_->GetEditLimit());
+    SetModified(false);
 }
 
 void TInplaceEdit::Move(const TRect& Rect) {
@@ -795,14 +790,8 @@ void TCustomGrid::HideEdit() {
     // editor would hand the focus to the next control, and the grid would
     // hear Exit and Enter again. The editor is not shown again meanwhile.
     if (hadFocus && CanFocus()) {
-        hidingEditor_ = true;
-        try {
-            SetFocus();
-        } catch (...) {
-            hidingEditor_ = false;
-            throw;
-        }
-        hidingEditor_ = false;
+        TFlagScope busy(hidingEditor_);
+        SetFocus();
     }
     inplaceEdit_->Hide();
 }
