@@ -316,7 +316,11 @@ void TComponent::SetReading(bool Value) {
 }
 
 void TComponent::Notification(TComponent* AComponent, TOperation Operation) {
-    if (Operation == opRemove && AComponent) RemoveFreeNotification(AComponent);
+    if (Operation == opRemove && AComponent) {
+        RemoveFreeNotification(AComponent);
+        // By index: an OnClear may add or drop references.
+        for (size_t i = 0; i < links_.size(); ++i) links_[i]->forget(AComponent);
+    }
     // Walk a copy: a handler may free or add components.
     std::vector<TComponent*> children(components_);
     for (TComponent* c : children) {
@@ -326,6 +330,27 @@ void TComponent::Notification(TComponent* AComponent, TOperation Operation) {
 }
 
 void TComponent::Loaded() { state_.Exclude(csLoading); }
+
+// ---------------------------------------------------------------------------
+// TComponentLink
+
+TComponentLink::TComponentLink(TComponent* Holder) : holder_(Holder) { Holder->links_.push_back(this); }
+
+TComponentLink::~TComponentLink() { std::erase(holder_->links_, this); }
+
+void TComponentLink::point(TComponent* Target, void* Value) {
+    if (target_) target_->RemoveFreeNotification(holder_);
+    target_ = Target;
+    value_ = Value;
+    if (Target) Target->FreeNotification(holder_);
+}
+
+void TComponentLink::forget(TComponent* AComponent) {
+    if (AComponent != target_) return;
+    target_ = nullptr;
+    value_ = nullptr;
+    if (OnClear) OnClear();
+}
 
 // ---------------------------------------------------------------------------
 // TList

@@ -122,6 +122,8 @@ enum TOperation { opInsert, opRemove };
 enum TComponentStateItem { csLoading, csReading, csDestroying, csDesigning };
 using TComponentState = TSet<TComponentStateItem>;
 
+class TComponentLink;
+
 class TComponent : public TPersistent {
 public:
     explicit TComponent(TComponent* AOwner);
@@ -177,14 +179,59 @@ protected:
                                 const std::string& NewName);
 
 private:
+    friend class TComponentLink;
     void dropFreeNotify(TComponent* AComponent);
 
     TComponent* owner_ = nullptr;
     std::vector<TComponent*> components_;
     std::vector<TComponent*> freeNotifies_;
+    std::vector<TComponentLink*> links_;
     std::string name_;
     int tag_ = 0;
     TComponentState state_;
+};
+
+// A component's reference to another component it does not own. Pointing
+// it asks the other for free notification (and tells the one held before
+// that it is no longer wanted); when the other is freed or leaves the owner
+// tree, the holder's Notification(opRemove) empties it and then runs
+// OnClear. The holder's Notification overrides must pass the news on to
+// TComponent::Notification, as they all do.
+class TComponentLink {
+public:
+    TComponentLink(const TComponentLink&) = delete;
+    TComponentLink& operator=(const TComponentLink&) = delete;
+
+    std::function<void()> OnClear;
+
+protected:
+    explicit TComponentLink(TComponent* Holder);
+    ~TComponentLink();
+    // Target is Value seen as a component; Value is kept as given.
+    void point(TComponent* Target, void* Value);
+    void* value() const { return value_; }
+
+private:
+    friend class TComponent;
+    void forget(TComponent* AComponent);
+
+    TComponent* holder_;
+    TComponent* target_ = nullptr;
+    void* value_ = nullptr;
+};
+
+template <class T>
+class TComponentRef : public TComponentLink {
+public:
+    explicit TComponentRef(TComponent* Holder) : TComponentLink(Holder) {}
+    TComponentRef(TComponent* Holder, std::function<void()> Cleared) : TComponentLink(Holder) {
+        OnClear = std::move(Cleared);
+    }
+
+    T* get() const { return static_cast<T*>(value()); }
+    operator T*() const { return get(); }
+    T* operator->() const { return get(); }
+    void set(T* Value) { point(Value, Value); }
 };
 
 // True for a valid identifier: a letter or "_" first, then letters, digits or "_".

@@ -429,20 +429,18 @@ std::string formatArgs(const std::string& fmt, const TVarRec* args, size_t count
                 if (precision >= 0 && static_cast<size_t>(precision) < text.size()) text.resize(precision);
                 break;
             case 'e':
-                if (!special(text)) text = FloatRecToStrF(decimalOf(), ffExponent, prec < 0 ? 15 : prec, 3);
+            case 'g':
+                // The precision counts significant digits.
+                if (!special(text))
+                    text = FloatRecToStrF(decimalOf(), type == 'e' ? ffExponent : ffGeneral, prec < 0 ? 15 : prec, 3);
                 break;
             case 'f':
-                if (!special(text)) text = FloatRecToStrF(decimalOf(), ffFixed, 18, prec < 0 ? 2 : prec);
-                break;
-            case 'g':
-                if (!special(text)) text = FloatRecToStrF(decimalOf(), ffGeneral, prec < 0 ? 15 : prec, 3);
-                break;
             case 'n':
-                if (!special(text)) text = FloatRecToStrF(decimalOf(), ffNumber, 18, prec < 0 ? 2 : prec);
-                break;
             case 'm':
+                // The precision counts decimals.
                 if (!special(text))
-                    text = FloatRecToStrF(decimalOf(), ffCurrency, 18, prec < 0 ? CurrencyDecimals : prec);
+                    text = FloatRecToStrF(decimalOf(), type == 'f' ? ffFixed : type == 'n' ? ffNumber : ffCurrency, 18,
+                                          prec >= 0 ? prec : type == 'm' ? CurrencyDecimals : 2);
                 break;
             default:
                 invalidFormat(fmt);

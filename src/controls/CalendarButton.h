@@ -36,10 +36,7 @@ class TCalendarEdit : public TBase {
 public:
     TKingPopup* KingPopup() const { return kingPopup_; }
     void SetKingPopup(TKingPopup* Value) {
-        if (Value == kingPopup_) return;
-        if (kingPopup_) kingPopup_->RemoveFreeNotification(this);
-        kingPopup_ = Value;
-        if (kingPopup_) kingPopup_->FreeNotification(this);
+        if (Value != kingPopup_) kingPopup_.set(Value);
     }
     const std::string& About() const { return about_; }
     void SetAbout(const std::string& Value) { about_ = Value; }
@@ -53,10 +50,6 @@ public:
     void Loaded() override {
         TBase::Loaded();
         if (!kingPopup_) bindFirstPopup(this->Owner());
-    }
-    void Notification(TComponent* AComponent, TOperation Operation) override {
-        TBase::Notification(AComponent, Operation);
-        if (Operation == opRemove && AComponent == kingPopup_) kingPopup_ = nullptr;
     }
 
     virtual void ButtonClick() = 0;
@@ -83,7 +76,7 @@ protected:
         TBase::Resize();
     }
 
-    TKingPopup* kingPopup_ = nullptr;
+    TComponentRef<TKingPopup> kingPopup_{this};
 
 private:
     TSpeedButton* button_ = nullptr;

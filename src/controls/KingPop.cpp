@@ -129,15 +129,7 @@ void TkcPopup::FormClose(TObject*, TCloseAction&) {
 TKingPopup::TKingPopup(TComponent* AOwner) : TComponent(AOwner), popupDate_(Date()) {}
 
 void TKingPopup::SetAlignSource(TWinControl* Value) {
-    if (Value == alignSource_) return;
-    if (alignSource_) alignSource_->RemoveFreeNotification(this);
-    alignSource_ = Value;
-    if (alignSource_) alignSource_->FreeNotification(this);
-}
-
-void TKingPopup::Notification(TComponent* AComponent, TOperation Operation) {
-    TComponent::Notification(AComponent, Operation);
-    if (Operation == opRemove && AComponent == alignSource_) alignSource_ = nullptr;
+    if (Value != alignSource_) alignSource_.set(Value);
 }
 
 void TKingPopup::placeUnder(TkcPopup* Form) const {

@@ -67,12 +67,10 @@ public:
     TDateTime PopupDate() const { return popupDate_; }
     void SetDate(TDateTime Value) { popupDate_ = Value; }
 
-    void Notification(TComponent* AComponent, TOperation Operation) override;
-
 private:
     void placeUnder(TkcPopup* Form) const;
 
-    TWinControl* alignSource_ = nullptr;
+    TComponentRef<TWinControl> alignSource_{this};
     std::string about_;
     bool showHint_ = true;
     TDateTime popupDate_;

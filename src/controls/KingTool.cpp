@@ -125,21 +125,10 @@ void TKingBasePanel::stopListening() {
 void TKingBasePanel::SetCalendarSource(TKingCalendar* Value) {
     if (Value == calendar_) return;
     stopListening();
-    if (calendar_) calendar_->RemoveFreeNotification(this);
-    calendar_ = Value;
+    calendar_.set(Value);
     if (!calendar_) return;
-    calendar_->FreeNotification(this);
     listen();
     calendarChanged();
-}
-
-void TKingBasePanel::Notification(TComponent* AComponent, TOperation Operation) {
-    TCustomControl::Notification(AComponent, Operation);
-    if (Operation == opRemove && AComponent == calendar_) {
-        // The calendar is going and takes its listeners with it.
-        calendar_ = nullptr;
-        listener_ = 0;
-    }
 }
 
 void TKingBasePanel::Loaded() {

@@ -74,7 +74,6 @@ public:
 
     void SetBounds(int ALeft, int ATop, int AWidth, int AHeight) override;
     void Loaded() override;
-    void Notification(TComponent* AComponent, TOperation Operation) override;
 
     // A button was pressed (mouse) or clicked.
     void buttonMouseDown(int Index);
@@ -109,7 +108,8 @@ private:
     void arrange(int& W, int& H);
 
     std::vector<TKingBarButton*> buttons_;
-    TKingCalendar* calendar_ = nullptr;
+    // A calendar that is going takes its listeners with it.
+    TComponentRef<TKingCalendar> calendar_{this, [this] { listener_ = 0; }};
     int listener_ = 0;
     int focused_ = 0;
     bool arranging_ = false;

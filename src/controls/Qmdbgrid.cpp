@@ -2,11 +2,13 @@
 
 #include <algorithm>
 
+#include "base/FlagScope.h"
 #include "base/SysUtils.h"
 #include "controls/Qmdbcomb.h"
 #include "data/Fields.h"
 #include "ui/Application.h"
 #include "ui/Dialogs.h"
+#include "ui/RepaintingSetter.h"
 #include "xbase/Qmquery.h"
 #include "xbase/Qmtable.h"
 
@@ -29,33 +31,18 @@ std::vector<std::string> splitItems(const std::string& Line, char Separator) {
 
 // ---- the "Combo" kind
 
-class ComboKind : public TQmCellEditorKind {
+class ComboKind : public TQmBoundCellEditorKind<TQmDBComboBox> {
 public:
     std::string Kind() const override { return "Combo"; }
-    TWinControl* FindControl(TComponent* Form, const std::string& Name) const override {
-        if (!Form) return nullptr;
-        for (int i = 0; i < Form->ComponentCount(); ++i)
-            if (auto* combo = dynamic_cast<TQmDBComboBox*>(Form->Components(i)); combo && combo->Name() == Name)
-                return combo;
-        return nullptr;
-    }
-    void Bind(TWinControl* Control, TDataSource* Source, const std::string& FieldName) const override {
-        auto* combo = static_cast<TQmDBComboBox*>(Control);
-        combo->SetDataSource(Source);
-        combo->SetDataField(FieldName);
-    }
-    std::string BoundField(TWinControl* Control) const override {
-        return static_cast<TQmDBComboBox*>(Control)->DataField();
-    }
     void ShowText(TWinControl* Control, const std::string& Text) const override {
-        auto* combo = static_cast<TQmDBComboBox*>(Control);
+        TQmDBComboBox* combo = bound(Control);
         if (combo->Style() == csDropDownList)
             combo->SetItemIndex(combo->Items()->IndexOf(Text));
         else
             combo->SetText(Text);
     }
     void DropDown(TWinControl* Control, Word& Key, TShiftState) const override {
-        auto* combo = static_cast<TQmDBComboBox*>(Control);
+        TQmDBComboBox* combo = bound(Control);
         if (combo->CanFocus()) combo->SetFocus();
         combo->SetDroppedDown(true);
         Key = 0;
@@ -114,10 +101,7 @@ void TQmDBGrid::SetMemoAttributes(TQmMemoAttributes Value) {
     applySelected();
 }
 
-void TQmDBGrid::SetTitleAlignment(TAlignment Value) {
-    titleAlignment_ = Value;
-    Invalidate();
-}
+void TQmDBGrid::SetTitleAlignment(TAlignment Value) { repaintWith(this, titleAlignment_, Value); }
 
 void TQmDBGrid::SetFixedCols(int Value) {
     if (Value < 0) {
@@ -151,8 +135,8 @@ void TQmDBGrid::applySelected() {
         SetDataSource(nullptr);
         return;
     }
-    applying_ = true;
-    try {
+    {
+        TFlagScope busy(applying_);
         checkControlTypes();
         ds->DisableControls();
         try {
@@ -167,11 +151,7 @@ void TQmDBGrid::applySelected() {
             throw;
         }
         ds->EnableControls();
-    } catch (...) {
-        applying_ = false;
-        throw;
     }
-    applying_ = false;
     appliedOnce_ = true;
 }
 

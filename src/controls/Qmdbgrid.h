@@ -87,6 +87,28 @@ public:
     virtual int TextTop() const = 0;
 };
 
+// What every kind of data-aware control class TBound (with DataSource and
+// DataField) does alike: found on the form by its name, bound by its link.
+template <class TBound>
+class TQmBoundCellEditorKind : public TQmCellEditorKind {
+public:
+    TWinControl* FindControl(TComponent* Form, const std::string& Name) const override {
+        if (!Form) return nullptr;
+        for (int i = 0; i < Form->ComponentCount(); ++i)
+            if (auto* control = dynamic_cast<TBound*>(Form->Components(i)); control && control->Name() == Name)
+                return control;
+        return nullptr;
+    }
+    void Bind(TWinControl* Control, TDataSource* Source, const std::string& FieldName) const override {
+        bound(Control)->SetDataSource(Source);
+        bound(Control)->SetDataField(FieldName);
+    }
+    std::string BoundField(TWinControl* Control) const override { return bound(Control)->DataField(); }
+
+protected:
+    static TBound* bound(TWinControl* Control) { return static_cast<TBound*>(Control); }
+};
+
 // Makes a kind known to every grid ("Combo" is known from the start).
 void registerCellEditorKind(std::unique_ptr<TQmCellEditorKind> Kind);
 const TQmCellEditorKind* findCellEditorKind(const std::string& Kind);

@@ -2,10 +2,12 @@
 
 #include <algorithm>
 
+#include "base/FlagScope.h"
 #include "data/Dbi.h"
 #include "data/Fields.h"
 #include "ui/Dialogs.h"
 #include "ui/Forms.h"
+#include "ui/RepaintingSetter.h"
 #include "xbase/Qmtable.h"
 
 namespace {
@@ -98,15 +100,11 @@ void TQmGridDataLink::RecordChanged(TField* Field) {
 }
 
 void TQmGridDataLink::UpdateData() {
-    inUpdateData_ = true;
-    try {
+    {
+        TFlagScope busy(inUpdateData_);
         if (modified_)
             if (TField* field = grid_->SelectedField()) field->SetEditText(grid_->editText_);
-    } catch (...) {
-        inUpdateData_ = false;
-        throw;
     }
-    inUpdateData_ = false;
     modified_ = false;
 }
 
@@ -175,15 +173,9 @@ void TQmCustomDBGrid::SetOptions(TQmDBGridOptions Value) {
         }
 }
 
-void TQmCustomDBGrid::SetTitleColor(TColor Value) {
-    titleColor_ = Value;
-    Invalidate();
-}
+void TQmCustomDBGrid::SetTitleColor(TColor Value) { repaintWith(this, titleColor_, Value); }
 
-void TQmCustomDBGrid::SetIndicatorColor(TIndicatorColorType Value) {
-    indicatorColor_ = Value;
-    Invalidate();
-}
+void TQmCustomDBGrid::SetIndicatorColor(TIndicatorColorType Value) { repaintWith(this, indicatorColor_, Value); }
 
 void TQmCustomDBGrid::SetShowVertScrollBar(bool Value) {
     showVertScrollBar_ = Value;
@@ -201,14 +193,8 @@ void TQmCustomDBGrid::titleFontChanged() {
 void TQmCustomDBGrid::afterFontChange(bool FromParent) {
     TCustomGrid::afterFontChange(FromParent);
     if (FromParent && ParentFont()) {
-        selfChangingTitleFont_ = true;
-        try {
-            titleFont_.Assign(*Font());
-        } catch (...) {
-            selfChangingTitleFont_ = false;
-            throw;
-        }
-        selfChangingTitleFont_ = false;
+        TFlagScope busy(selfChangingTitleFont_);
+        titleFont_.Assign(*Font());
     }
     LayoutChanged();
 }
@@ -344,23 +330,17 @@ void TQmCustomDBGrid::ColExit() {
 
 void TQmCustomDBGrid::updateRowCount() {
     if (rowCountLock_) return;
-    rowCountLock_ = true;
-    try {
-        if (RowCount() <= titleOffset_) SetRowCount(titleOffset_ + 1);
-        SetFixedRows(titleOffset_);
-        if (dataLink_.Active() && dataLink_.RecordCount() > 0) {
-            int visible = VisibleRowCount();
-            if (dataLink_.BufferCount() != visible) dataLink_.SetBufferCount(visible);
-            SetRowCount(dataLink_.RecordCount() + titleOffset_);
-            updateActive();
-        } else {
-            SetRowCount(titleOffset_ + 1);
-        }
-    } catch (...) {
-        rowCountLock_ = false;
-        throw;
+    TFlagScope busy(rowCountLock_);
+    if (RowCount() <= titleOffset_) SetRowCount(titleOffset_ + 1);
+    SetFixedRows(titleOffset_);
+    if (dataLink_.Active() && dataLink_.RecordCount() > 0) {
+        int visible = VisibleRowCount();
+        if (dataLink_.BufferCount() != visible) dataLink_.SetBufferCount(visible);
+        SetRowCount(dataLink_.RecordCount() + titleOffset_);
+        updateActive();
+    } else {
+        SetRowCount(titleOffset_ + 1);
     }
-    rowCountLock_ = false;
 }
 
 void TQmCustomDBGrid::updateActive() {
@@ -535,14 +515,10 @@ void TQmCustomDBGrid::MoveCol(int To) {
     }
     if (!inColExit_) {
         int before = Col();
-        inColExit_ = true;
-        try {
+        {
+            TFlagScope busy(inColExit_);
             ColExit();
-        } catch (...) {
-            inColExit_ = false;
-            throw;
         }
-        inColExit_ = false;
         // The handler moved the column itself.
         if (Col() != before) return;
     }

@@ -2,7 +2,9 @@
 
 #include <algorithm>
 
+#include "base/FlagScope.h"
 #include "base/SysUtils.h"
+#include "ui/RepaintingSetter.h"
 
 // ---------------------------------------------------------------- TKingColoring
 
@@ -138,10 +140,7 @@ void TKingCalendar::fireChange(int Index) {
             l.event(this);
 }
 
-void TKingCalendar::SetCalendarDate(TDateTime Value) {
-    date_ = Value;
-    Invalidate();
-}
+void TKingCalendar::SetCalendarDate(TDateTime Value) { repaintWith(this, date_, Value); }
 
 void TKingCalendar::NextMonth() {
     if (Month() == 12) {
@@ -209,14 +208,8 @@ void TKingCalendar::layOut() {
     int day = Day();
     if (day <= 0) return;
     int index = day - offset_;
-    layingOut_ = true;
-    try {
-        MoveColRow(index % 7, index / 7 + 1, false, false);
-    } catch (...) {
-        layingOut_ = false;
-        throw;
-    }
-    layingOut_ = false;
+    TFlagScope busy(layingOut_);
+    MoveColRow(index % 7, index / 7 + 1, false, false);
 }
 
 int TKingCalendar::dayAt(int ACol, int ARow) const {
@@ -379,25 +372,16 @@ void TKingCalendar::SetBlockWeekends(bool Value) {
 
 void TKingCalendar::applyLineColor() { SetLineColor(showGridLines_ ? gridLineColor_ : cellColor_); }
 
-void TKingCalendar::SetHighlight(TColor Value) {
-    highlight_ = Value;
-    Invalidate();
-}
+void TKingCalendar::SetHighlight(TColor Value) { repaintWith(this, highlight_, Value); }
 
-void TKingCalendar::SetHighlightText(TColor Value) {
-    highlightText_ = Value;
-    Invalidate();
-}
+void TKingCalendar::SetHighlightText(TColor Value) { repaintWith(this, highlightText_, Value); }
 
 void TKingCalendar::SetShowGridLines(bool Value) {
     showGridLines_ = Value;
     applyLineColor();
 }
 
-void TKingCalendar::SetIsActive(bool Value) {
-    isActive_ = Value;
-    Invalidate();
-}
+void TKingCalendar::SetIsActive(bool Value) { repaintWith(this, isActive_, Value); }
 
 void TKingCalendar::SetTitleColor(TColor Value) {
     if (Value == titleColor_) return;
@@ -416,25 +400,16 @@ void TKingCalendar::SetGridLineColor(TColor Value) {
     applyLineColor();
 }
 
-void TKingCalendar::SetTextPlacement(TKingText Value) {
-    textPlacement_ = Value;
-    Invalidate();
-}
+void TKingCalendar::SetTextPlacement(TKingText Value) { repaintWith(this, textPlacement_, Value); }
 
-void TKingCalendar::SetColorOrder(TColorarchy Value) {
-    colorOrder_ = Value;
-    Invalidate();
-}
+void TKingCalendar::SetColorOrder(TColorarchy Value) { repaintWith(this, colorOrder_, Value); }
 
 void TKingCalendar::SetDowNames(const TStrings& Value) {
     dowNames_.Assign(&Value);
     Invalidate();
 }
 
-void TKingCalendar::SetTodayColor(TColor Value) {
-    todayColor_ = Value;
-    Invalidate();
-}
+void TKingCalendar::SetTodayColor(TColor Value) { repaintWith(this, todayColor_, Value); }
 
 void TKingCalendar::SetStartingDay(TDaysInWeek Value) {
     if (Value < 0 || Value > 6 || Value == startingDay_) return;
@@ -469,25 +444,13 @@ void TKingCalendar::SetHeaderUseFixed(bool Value) {
     Invalidate();
 }
 
-void TKingCalendar::SetColorCellText(bool Value) {
-    colorCellText_ = Value;
-    Invalidate();
-}
+void TKingCalendar::SetColorCellText(bool Value) { repaintWith(this, colorCellText_, Value); }
 
-void TKingCalendar::SetColorCellDay(bool Value) {
-    colorCellDay_ = Value;
-    Invalidate();
-}
+void TKingCalendar::SetColorCellDay(bool Value) { repaintWith(this, colorCellDay_, Value); }
 
-void TKingCalendar::SetBlockedBkGnd(TColor Value) {
-    blockedBkGnd_ = Value;
-    Invalidate();
-}
+void TKingCalendar::SetBlockedBkGnd(TColor Value) { repaintWith(this, blockedBkGnd_, Value); }
 
-void TKingCalendar::SetBlockedFrGnd(TColor Value) {
-    blockedFrGnd_ = Value;
-    Invalidate();
-}
+void TKingCalendar::SetBlockedFrGnd(TColor Value) { repaintWith(this, blockedFrGnd_, Value); }
 
 void TKingCalendar::SetSuspendUpdate(bool Value) {
     bool resumed = suspendUpdate_ && !Value;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "base/FlagScope.h"
 #include "base/SysUtils.h"
 #include "controls/Qmdbgrid.h"
 #include "data/Fields.h"
@@ -41,30 +42,15 @@ bool editingState(TDataSet* DataSet) {
 
 // ---- the data grid's "LookupCombo" cells
 
-class LookupComboKind : public TQmCellEditorKind {
+class LookupComboKind : public TQmBoundCellEditorKind<TQmDBCustomLookupCombo> {
 public:
     std::string Kind() const override { return "LookupCombo"; }
-    TWinControl* FindControl(TComponent* Form, const std::string& Name) const override {
-        if (!Form) return nullptr;
-        for (int i = 0; i < Form->ComponentCount(); ++i)
-            if (auto* combo = dynamic_cast<TQmDBCustomLookupCombo*>(Form->Components(i)); combo && combo->Name() == Name)
-                return combo;
-        return nullptr;
-    }
-    void Bind(TWinControl* Control, TDataSource* Source, const std::string& FieldName) const override {
-        auto* combo = static_cast<TQmDBCustomLookupCombo*>(Control);
-        combo->SetDataSource(Source);
-        combo->SetDataField(FieldName);
-    }
-    std::string BoundField(TWinControl* Control) const override {
-        return static_cast<TQmDBCustomLookupCombo*>(Control)->DataField();
-    }
     // The combo shows the looked-up display text of the field's value.
     void ShowText(TWinControl* Control, const std::string&) const override {
-        static_cast<TQmDBCustomLookupCombo*>(Control)->showFieldValue();
+        bound(Control)->showFieldValue();
     }
     void DropDown(TWinControl* Control, Word& Key, TShiftState Shift) const override {
-        auto* combo = static_cast<TQmDBCustomLookupCombo*>(Control);
+        TQmDBCustomLookupCombo* combo = bound(Control);
         if (combo->CanFocus()) combo->SetFocus();
         combo->keyFromGrid(Key, Shift);
         Key = 0;
@@ -897,14 +883,10 @@ void TQmDBCustomLookupCombo::DropDown() {
     if (CanFocus() && !Focused()) SetFocus();
     TCustomEdit::SetReadOnly(!CanEdit());
     if (!typingDropDown_) SelectAll();
-    recreating_ = true;
-    try {
+    {
+        TFlagScope busy(recreating_);
         dataLink_.Edit();
-    } catch (...) {
-        recreating_ = false;
-        throw;
     }
-    recreating_ = false;
     editingChange();
 }
 
@@ -949,17 +931,13 @@ void TQmDBCustomLookupCombo::CloseUp(bool Modified) {
         } else {
             Modified = false;
             if (TField* field = Field()) {
-                writingValue_ = true;
-                try {
+                {
+                    TFlagScope busy(writingValue_);
                     if (field->AsString() != grid_->Value()) {
                         field->SetAsString(grid_->Value());
                         Modified = true;
                     }
-                } catch (...) {
-                    writingValue_ = false;
-                    throw;
                 }
-                writingValue_ = false;
                 if (TDataSet* data = DataSource()->DataSet())
                     for (TField* lookupField : {grid_->SecondField(), grid_->ThirdField()}) {
                         if (!lookupField) continue;
@@ -1132,14 +1110,8 @@ void TQmDBCustomLookupCombo::KeyUp(Word& Key, TShiftState Shift) {
         } else if (autoDropDown_ && !Text().empty() && LookupTable() && LookupTable()->Active()) {
             Qmtable::SelectIndexForFirstField(LookupTable(), *Selected());
             searchStep();
-            typingDropDown_ = true;
-            try {
-                DropDown();
-            } catch (...) {
-                typingDropDown_ = false;
-                throw;
-            }
-            typingDropDown_ = false;
+            TFlagScope busy(typingDropDown_);
+            DropDown();
         }
     }
     // Only a record being edited may take the text on leaving.

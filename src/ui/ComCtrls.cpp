@@ -180,6 +180,9 @@ int TTabSheet::TabIndex() const {
 
 TPageControl::TPageControl(TComponent* AOwner) : TWinControl(AOwner, NewWidget<QTabWidget>()) {
     SetTabStop(true);
+    images_.OnClear = [this] {
+        if (!ComponentState().Contains(csDestroying)) updateTabs();
+    };
     tabs()->resize(289, 193);
     addEventSource(tabs()->tabBar());
     QObject::connect(tabs(), &QTabWidget::currentChanged, tabs(), [this](int index) {
@@ -344,18 +347,8 @@ void TPageControl::SelectNextPage(bool GoForward) {
 }
 
 void TPageControl::SetImages(TImageList* Value) {
-    if (images_) images_->RemoveFreeNotification(this);
-    images_ = Value;
-    if (Value) Value->FreeNotification(this);
+    images_.set(Value);
     updateTabs();
-}
-
-void TPageControl::Notification(TComponent* AComponent, TOperation Operation) {
-    TWinControl::Notification(AComponent, Operation);
-    if (Operation == opRemove && AComponent == images_) {
-        images_ = nullptr;
-        if (!ComponentState().Contains(csDestroying)) updateTabs();
-    }
 }
 
 // ---------------------------------------------------------------- TStatusBar
@@ -693,6 +686,9 @@ void TTreeNodes::EndUpdate() {
 
 TTreeView::TTreeView(TComponent* AOwner) : TWinControl(AOwner, NewWidget<QTreeWidget>()), nodes_(new TTreeNodes(this)) {
     SetTabStop(true);
+    images_.OnClear = [this] {
+        if (nodes_ && !ComponentState().Contains(csDestroying)) refreshIcons(nodes_->roots_);
+    };
     SetColor(clWindow);
     tree()->setHeaderHidden(true);
     tree()->setColumnCount(1);
@@ -751,10 +747,8 @@ void TTreeView::SetSelected(TTreeNode* Node) {
 }
 
 void TTreeView::SetImages(TImageList* Value) {
-    if (images_) images_->RemoveFreeNotification(this);
-    images_ = Value;
+    images_.set(Value);
     if (Value) {
-        Value->FreeNotification(this);
         tree()->setIconSize(QSize(Value->Width(), Value->Height()));
     }
     refreshIcons(nodes_->roots_);
@@ -764,14 +758,6 @@ void TTreeView::refreshIcons(std::vector<std::unique_ptr<TTreeNode>>& nodes) {
     for (auto& n : nodes) {
         n->updateIcon();
         refreshIcons(n->children_);
-    }
-}
-
-void TTreeView::Notification(TComponent* AComponent, TOperation Operation) {
-    TWinControl::Notification(AComponent, Operation);
-    if (Operation == opRemove && AComponent == images_) {
-        images_ = nullptr;
-        if (nodes_ && !ComponentState().Contains(csDestroying)) refreshIcons(nodes_->roots_);
     }
 }
 

@@ -107,8 +107,6 @@ public:
     std::function<void(TObject* Sender, bool& AllowChange)> OnChanging;
     TNotifyEvent OnChange;
 
-    void Notification(TComponent* AComponent, TOperation Operation) override;
-
 protected:
     QTabWidget* tabs() const;
     void insertChildWidget(TControl* AControl) override;
@@ -127,7 +125,7 @@ private:
     void showPage(TTabSheet* Page);
     std::vector<TTabSheet*> pages_;
     TTabSheet* activePage_ = nullptr;
-    TImageList* images_ = nullptr;
+    TComponentRef<TImageList> images_{this};
     bool syncing_ = false;
 };
 
@@ -325,8 +323,6 @@ public:
     TTVChangedEvent OnExpanded;
     TTVChangedEvent OnCollapsed;
 
-    void Notification(TComponent* AComponent, TOperation Operation) override;
-
 protected:
     QTreeWidget* tree() const;
 
@@ -336,7 +332,7 @@ private:
     TTreeNode* nodeOf(QTreeWidgetItem* item) const;
     void refreshIcons(std::vector<std::unique_ptr<TTreeNode>>& nodes);
     std::unique_ptr<TTreeNodes> nodes_;
-    TImageList* images_ = nullptr;
+    TComponentRef<TImageList> images_{this};
     bool readOnly_ = false;
     bool showRoot_ = true;
     bool hideSelection_ = true;

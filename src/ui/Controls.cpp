@@ -19,6 +19,7 @@
 #include <algorithm>
 #include <map>
 
+#include "base/FlagScope.h"
 #include "ui/Application.h"
 #include "ui/Devices.h"
 #include "ui/Forms.h"
@@ -274,14 +275,8 @@ void TControl::SetParentFont(bool Value) {
 
 void TControl::parentFontChanged() {
     if (!parent_ || !parentFont_) return;
-    settingParentFont_ = true;
-    try {
-        font_.Assign(*parent_->Font());
-    } catch (...) {
-        settingParentFont_ = false;
-        throw;
-    }
-    settingParentFont_ = false;
+    TFlagScope busy(settingParentFont_);
+    font_.Assign(*parent_->Font());
 }
 
 void TControl::fontChanged() {
@@ -331,14 +326,7 @@ void TControl::SetCursor(TCursor Value) {
 }
 
 void TControl::SetPopupMenu(TPopupMenu* Value) {
-    if (popupMenu_) popupMenu_->RemoveFreeNotification(this);
-    popupMenu_ = Value;
-    if (Value) Value->FreeNotification(this);
-}
-
-void TControl::Notification(TComponent* AComponent, TOperation Operation) {
-    TComponent::Notification(AComponent, Operation);
-    if (Operation == opRemove && AComponent == popupMenu_) popupMenu_ = nullptr;
+    popupMenu_.set(Value);
 }
 
 namespace {
@@ -622,14 +610,8 @@ void TWinControl::Realign() {
     lastClientWidth_ = w;
     lastClientHeight_ = h;
     TRect r = ClientRect();
-    aligning_ = true;
-    try {
-        AlignControls(r);
-    } catch (...) {
-        aligning_ = false;
-        throw;
-    }
-    aligning_ = false;
+    TFlagScope busy(aligning_);
+    AlignControls(r);
 }
 
 void TWinControl::anchorChildren(int oldWidth, int oldHeight) {

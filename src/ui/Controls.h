@@ -264,8 +264,6 @@ public:
     TMouseEvent OnMouseUp;
     TNotifyEvent OnResize;
 
-    void Notification(TComponent* AComponent, TOperation Operation) override;
-
 protected:
     // widget becomes this control's window; the control owns it.
     TControl(TComponent* AOwner, QWidget* widget);
@@ -328,7 +326,7 @@ private:
     std::string hint_;
     bool showHint_ = false;
     TCursor cursor_ = crDefault;
-    TPopupMenu* popupMenu_ = nullptr;
+    TComponentRef<TPopupMenu> popupMenu_{this};
     bool leftPressed_ = false;
     TControlState controlState_;
 };

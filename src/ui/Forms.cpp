@@ -38,8 +38,7 @@ TForm::~TForm() {
     lifeToken_.reset();
     Screen->removeForm(this);
     if (Application->mainForm_ == this) Application->mainForm_ = nullptr;
-    if (menu_) menu_->RemoveFreeNotification(this);
-    menu_ = nullptr;
+    menu_.set(nullptr);
 }
 
 void TForm::fireDestroy() {
@@ -88,24 +87,10 @@ void TForm::layoutClientArea() {
 
 void TForm::SetMenu(TMainMenu* Value) {
     if (menu_ == Value) return;
-    if (menu_) {
-        menu_->detachFrom(this);
-        menu_->RemoveFreeNotification(this);
-    }
-    menu_ = Value;
-    if (menu_) {
-        menu_->FreeNotification(this);
-        menu_->attachTo(this);
-    }
+    if (menu_) menu_->detachFrom(this);
+    menu_.set(Value);
+    if (menu_) menu_->attachTo(this);
     layoutClientArea();
-}
-
-void TForm::Notification(TComponent* AComponent, TOperation Operation) {
-    TWinControl::Notification(AComponent, Operation);
-    if (Operation == opRemove && AComponent == menu_) {
-        menu_ = nullptr;
-        if (!ComponentState().Contains(csDestroying)) layoutClientArea();
-    }
 }
 
 void TForm::SetFormStyle(TFormStyle Value) {

@@ -103,8 +103,6 @@ public:
     TCloseEvent OnClose;
     TCloseQueryEvent OnCloseQuery;
 
-    void Notification(TComponent* AComponent, TOperation Operation) override;
-
 protected:
     QWidget* clientWidget() const override;
     bool wantsKey(Word Key, TShiftState Shift) const override;
@@ -135,7 +133,9 @@ private:
     void fireDestroy();
 
     QWidget* client_;
-    TMainMenu* menu_ = nullptr;
+    TComponentRef<TMainMenu> menu_{this, [this] {
+        if (!ComponentState().Contains(csDestroying)) layoutClientArea();
+    }};
     TWinControl* activeControl_ = nullptr;   // has or gets the focus
     TWinControl* enteredControl_ = nullptr;  // heard OnEnter last
     TWinControl* requestedControl_ = nullptr;

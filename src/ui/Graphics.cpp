@@ -31,14 +31,21 @@ int mulDiv(int a, int b, int c) {
     return static_cast<int>(v < 0 ? std::ceil(v - 0.5) : std::floor(v + 0.5));
 }
 
+// Source through Self's own typed Assign when it is of Self's class, else as
+// the class library's persistent object assigns (or refuses) it.
+template <class T>
+void assignAs(T* Self, const TPersistent* Source) {
+    if (auto* same = dynamic_cast<const T*>(Source))
+        Self->Assign(*same);
+    else
+        Self->TPersistent::Assign(Source);
+}
+
 }  // namespace
 
 TFont::TFont() = default;
 
-void TFont::Assign(const TPersistent* Source) {
-    if (auto* f = dynamic_cast<const TFont*>(Source)) return Assign(*f);
-    TPersistent::Assign(Source);
-}
+void TFont::Assign(const TPersistent* Source) { assignAs(this, Source); }
 
 void TFont::Assign(const TFont& s) {
     if (&s == this) return;
@@ -83,10 +90,7 @@ bool TFont::operator==(const TFont& o) const {
            pitch_ == o.pitch_ && charset_ == o.charset_ && orientation_ == o.orientation_;
 }
 
-void TPen::Assign(const TPersistent* Source) {
-    if (auto* p = dynamic_cast<const TPen*>(Source)) return Assign(*p);
-    TPersistent::Assign(Source);
-}
+void TPen::Assign(const TPersistent* Source) { assignAs(this, Source); }
 
 void TPen::Assign(const TPen& s) {
     if (&s == this) return;
@@ -107,10 +111,7 @@ void TPen::SetStyle(TPenStyle v) { change(style_, v); }
 
 void TPen::SetMode(TPenMode v) { change(mode_, v); }
 
-void TBrush::Assign(const TPersistent* Source) {
-    if (auto* b = dynamic_cast<const TBrush*>(Source)) return Assign(*b);
-    TPersistent::Assign(Source);
-}
+void TBrush::Assign(const TPersistent* Source) { assignAs(this, Source); }
 
 void TBrush::Assign(const TBrush& s) {
     if (&s == this) return;
@@ -553,10 +554,7 @@ void TBitmap::resize(int width, int height) {
     Changed();
 }
 
-void TBitmap::Assign(const TPersistent* Source) {
-    if (auto* b = dynamic_cast<const TBitmap*>(Source)) return Assign(*b);
-    TPersistent::Assign(Source);
-}
+void TBitmap::Assign(const TPersistent* Source) { assignAs(this, Source); }
 
 void TBitmap::Assign(const TBitmap& source) {
     if (&source == this) return;
@@ -756,10 +754,7 @@ void TPicture::SaveToFile(const std::string& fileName) const {
     if (graphic_) graphic_->SaveToFile(fileName);
 }
 
-void TPicture::Assign(const TPersistent* Source) {
-    if (auto* p = dynamic_cast<const TPicture*>(Source)) return Assign(*p);
-    TPersistent::Assign(Source);
-}
+void TPicture::Assign(const TPersistent* Source) { assignAs(this, Source); }
 
 void TPicture::Assign(const TPicture& source) {
     if (&source == this) return;

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 
+#include "base/FlagScope.h"
 #include "ui/ExtCtrls.h"
 #include "ui/Forms.h"
 #include "ui/MessageBeep.h"
@@ -28,18 +29,12 @@ TInplaceEdit::TInplaceEdit(TCustomGrid* Grid) : TMaskEdit(Grid), grid_(Grid) {
 }
 
 void TInplaceEdit::UpdateContents() {
-    loading_ = true;
-    try {
-        SetText("");
-        SetEditMask(grid_->GetEditMask(grid_->Col(), grid_->Row()));
-        SetText(grid_->GetEditText(grid_->Col(), grid_->Row()));
-        SetMaxLength(grid_->GetEditLimit());
-        SetModified(false);
-    } catch (...) {
-        loading_ = false;
-        throw;
-    }
-    loading_ = false;
+    TFlagScope busy(loading_);
+    SetText("");
+    SetEditMask(grid_->GetEditMask(grid_->Col(), grid_->Row()));
+    SetText(grid_->GetEditText(grid_->Col(), grid_->Row()));
+    SetMaxLength(grid_->GetEditLimit());
+    SetModified(false);
 }
 
 void TInplaceEdit::Move(const TRect& Rect) {
@@ -172,9 +167,7 @@ void TCustomGrid::SetColCount(int Value) {
     colWidths_.resize(Value, defaultColWidth_);
     tabStops_.resize(Value, true);
     current_.X = std::clamp(current_.X, fixedCols_, Value - 1);
-    clampTopLeft();
-    updateScrollBars();
-    Invalidate();
+    layoutChanged();
 }
 
 void TCustomGrid::SetRowCount(int Value) {
@@ -183,9 +176,7 @@ void TCustomGrid::SetRowCount(int Value) {
     if (Value <= fixedRows_) fixedRows_ = Value - 1;
     rowHeights_.resize(Value, defaultRowHeight_);
     current_.Y = std::clamp(current_.Y, fixedRows_, Value - 1);
-    clampTopLeft();
-    updateScrollBars();
-    Invalidate();
+    layoutChanged();
 }
 
 void TCustomGrid::SetFixedCols(int Value) {
@@ -197,9 +188,7 @@ void TCustomGrid::SetFixedCols(int Value) {
     fixedCols_ = Value;
     current_.X = std::max(current_.X, fixedCols_);
     topLeft_.X = std::max(topLeft_.X, fixedCols_);
-    clampTopLeft();
-    updateScrollBars();
-    Invalidate();
+    layoutChanged();
 }
 
 void TCustomGrid::SetFixedRows(int Value) {
@@ -210,27 +199,32 @@ void TCustomGrid::SetFixedRows(int Value) {
     fixedRows_ = Value;
     current_.Y = std::max(current_.Y, fixedRows_);
     topLeft_.Y = std::max(topLeft_.Y, fixedRows_);
-    clampTopLeft();
-    updateScrollBars();
-    Invalidate();
+    layoutChanged();
 }
 
 void TCustomGrid::SetDefaultColWidth(int Value) {
     defaultColWidth_ = Value;
     std::fill(colWidths_.begin(), colWidths_.end(), Value);
-    clampTopLeft();
-    updateScrollBars();
-    ColWidthsChanged();
-    Invalidate();
+    layoutChanged(&TCustomGrid::ColWidthsChanged);
 }
 
 void TCustomGrid::SetDefaultRowHeight(int Value) {
     defaultRowHeight_ = Value;
     std::fill(rowHeights_.begin(), rowHeights_.end(), Value);
+    layoutChanged(&TCustomGrid::RowHeightsChanged);
+}
+
+void TCustomGrid::layoutChanged(void (TCustomGrid::*Told)()) {
     clampTopLeft();
     updateScrollBars();
-    RowHeightsChanged();
+    if (Told) (this->*Told)();
     Invalidate();
+}
+
+void TCustomGrid::setSize(int& Size, int Value, void (TCustomGrid::*Told)()) {
+    if (Size == Value) return;
+    Size = Value;
+    layoutChanged(Told);
 }
 
 int TCustomGrid::ColWidths(int Index) const {
@@ -240,12 +234,7 @@ int TCustomGrid::ColWidths(int Index) const {
 
 void TCustomGrid::SetColWidths(int Index, int Value) {
     checkColumnIndex(Index);
-    if (colWidths_[Index] == Value) return;
-    colWidths_[Index] = Value;
-    clampTopLeft();
-    updateScrollBars();
-    ColWidthsChanged();
-    Invalidate();
+    setSize(colWidths_[Index], Value, &TCustomGrid::ColWidthsChanged);
 }
 
 int TCustomGrid::RowHeights(int Index) const {
@@ -255,12 +244,7 @@ int TCustomGrid::RowHeights(int Index) const {
 
 void TCustomGrid::SetRowHeights(int Index, int Value) {
     checkRowIndex(Index);
-    if (rowHeights_[Index] == Value) return;
-    rowHeights_[Index] = Value;
-    clampTopLeft();
-    updateScrollBars();
-    RowHeightsChanged();
-    Invalidate();
+    setSize(rowHeights_[Index], Value, &TCustomGrid::RowHeightsChanged);
 }
 
 bool TCustomGrid::TabStops(int Index) const {
@@ -275,9 +259,7 @@ void TCustomGrid::SetTabStops(int Index, bool Value) {
 
 void TCustomGrid::SetGridLineWidth(int Value) {
     gridLineWidth_ = std::max(Value, 0);
-    clampTopLeft();
-    updateScrollBars();
-    Invalidate();
+    layoutChanged();
 }
 
 void TCustomGrid::SetOptions(TGridOptions Value) {
@@ -286,9 +268,7 @@ void TCustomGrid::SetOptions(TGridOptions Value) {
     if (!options_.Contains(goEditing)) HideEditor();
     else if (options_.Contains(goAlwaysShowEditor)) ShowEditor();
     else if (!editorMode_) HideEdit();
-    clampTopLeft();
-    updateScrollBars();
-    Invalidate();
+    layoutChanged();
 }
 
 void TCustomGrid::SetScrollBars(TScrollStyle Value) {
@@ -810,14 +790,8 @@ void TCustomGrid::HideEdit() {
     // editor would hand the focus to the next control, and the grid would
     // hear Exit and Enter again. The editor is not shown again meanwhile.
     if (hadFocus && CanFocus()) {
-        hidingEditor_ = true;
-        try {
-            SetFocus();
-        } catch (...) {
-            hidingEditor_ = false;
-            throw;
-        }
-        hidingEditor_ = false;
+        TFlagScope busy(hidingEditor_);
+        SetFocus();
     }
     inplaceEdit_->Hide();
 }

@@ -305,6 +305,11 @@ private:
     void checkColumnIndex(int Index) const;
     void checkRowIndex(int Index) const;
     void clampTopLeft();
+    // The cells' sizes or counts changed: the top-left cell is kept in range,
+    // the scroll bars follow, Told (when given) hears of it, the grid repaints.
+    void layoutChanged(void (TCustomGrid::*Told)() = nullptr);
+    // Size (a column's width or a row's height) becomes Value.
+    void setSize(int& Size, int Value, void (TCustomGrid::*Told)());
     void scrollIntoView(int ACol, int ARow);
     void invalidateCurrent();
     void paintCell(int ACol, int ARow, const TRect& R, bool focusedGrid);

@@ -359,15 +359,7 @@ void TPopupMenu::Popup(int X, int Y) {
 }
 
 void TPopupMenu::SetPopupComponent(TComponent* Value) {
-    if (popupComponent_ == Value) return;
-    if (popupComponent_) popupComponent_->RemoveFreeNotification(this);
-    popupComponent_ = Value;
-    if (Value) Value->FreeNotification(this);
-}
-
-void TPopupMenu::Notification(TComponent* AComponent, TOperation Operation) {
-    TMenu::Notification(AComponent, Operation);
-    if (Operation == opRemove && AComponent == popupComponent_) popupComponent_ = nullptr;
+    if (popupComponent_ != Value) popupComponent_.set(Value);
 }
 
 void TPopupMenu::MenuChanged() {

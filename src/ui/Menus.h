@@ -161,13 +161,11 @@ public:
 
     TNotifyEvent OnPopup;
 
-    void Notification(TComponent* AComponent, TOperation Operation) override;
-
 protected:
     void MenuChanged() override;
 
 private:
     std::unique_ptr<QMenu> menu_;
-    TComponent* popupComponent_ = nullptr;
+    TComponentRef<TComponent> popupComponent_{this};
     bool autoPopup_ = true;
 };

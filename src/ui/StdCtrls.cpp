@@ -120,6 +120,7 @@ protected:
 TLabel::TLabel(TComponent* AOwner) : TControl(AOwner, NewWidget<QLabel>()) {
     label()->setTextFormat(Qt::PlainText);
     label()->setFocusPolicy(Qt::NoFocus);
+    focusControl_.OnClear = [this] { label()->setBuddy(nullptr); };
     applyAlignment();
     adjustBounds();
 }
@@ -201,26 +202,102 @@ void TLabel::applyColor() {
 }
 
 void TLabel::SetFocusControl(TWinControl* Value) {
-    if (focusControl_) focusControl_->RemoveFreeNotification(this);
-    focusControl_ = Value;
-    if (Value) Value->FreeNotification(this);
+    focusControl_.set(Value);
     label()->setBuddy(Value ? Value->Handle() : nullptr);
     RealSetText(caption_);
 }
 
-void TLabel::Notification(TComponent* AComponent, TOperation Operation) {
-    TControl::Notification(AComponent, Operation);
-    if (Operation == opRemove && AComponent == focusControl_) {
-        focusControl_ = nullptr;
-        label()->setBuddy(nullptr);
-    }
+// ---------------------------------------------------------------- TEditControl
+
+namespace {
+// Runs Call on the edit control's widget as what it is: a one-line edit or
+// a memo's plain text edit.
+template <class F>
+decltype(auto) onTextWidget(QWidget* Widget, F Call) {
+    if (auto* line = qobject_cast<QLineEdit*>(Widget)) return Call(line);
+    return Call(static_cast<QPlainTextEdit*>(Widget));
+}
+}  // namespace
+
+void TEditControl::SetReadOnly(bool Value) {
+    readOnly_ = Value;
+    onTextWidget(textWidget(), [Value](auto* w) { w->setReadOnly(Value); });
+}
+
+int TEditControl::SelStart() const {
+    if (auto* e = qobject_cast<QLineEdit*>(textWidget()))
+        return e->hasSelectedText() ? e->selectionStart() : e->cursorPosition();
+    return static_cast<QPlainTextEdit*>(textWidget())->textCursor().selectionStart();
+}
+
+void TEditControl::SetSelStart(int Value) {
+    QWidget* widget = textWidget();
+    if (auto* e = qobject_cast<QLineEdit*>(widget)) return e->setCursorPosition(Value);
+    auto* memo = static_cast<QPlainTextEdit*>(widget);
+    QTextCursor c = memo->textCursor();
+    c.setPosition(Value);
+    memo->setTextCursor(c);
+}
+
+int TEditControl::SelLength() const {
+    QWidget* widget = textWidget();
+    if (auto* e = qobject_cast<QLineEdit*>(widget)) return static_cast<int>(e->selectedText().size());
+    QTextCursor c = static_cast<QPlainTextEdit*>(widget)->textCursor();
+    return c.selectionEnd() - c.selectionStart();
+}
+
+void TEditControl::SetSelLength(int Value) {
+    QWidget* widget = textWidget();
+    if (auto* e = qobject_cast<QLineEdit*>(widget)) return e->setSelection(SelStart(), Value);
+    auto* memo = static_cast<QPlainTextEdit*>(widget);
+    QTextCursor c = memo->textCursor();
+    int start = c.selectionStart();
+    c.setPosition(start);
+    c.setPosition(start + Value, QTextCursor::KeepAnchor);
+    memo->setTextCursor(c);
+}
+
+std::string TEditControl::SelText() const {
+    QWidget* widget = textWidget();
+    if (auto* e = qobject_cast<QLineEdit*>(widget)) return fromQString(e->selectedText());
+    QString text = static_cast<QPlainTextEdit*>(widget)->textCursor().selectedText();
+    return fromQString(text.replace(QChar::ParagraphSeparator, '\n'));
+}
+
+void TEditControl::SetSelText(const std::string& Value) {
+    QWidget* widget = textWidget();
+    if (auto* e = qobject_cast<QLineEdit*>(widget)) return e->insert(ToQString(Value));
+    static_cast<QPlainTextEdit*>(widget)->textCursor().insertText(ToQString(Value));
+}
+
+void TEditControl::SelectAll() { onTextWidget(textWidget(), [](auto* w) { w->selectAll(); }); }
+void TEditControl::Clear() { onTextWidget(textWidget(), [](auto* w) { w->clear(); }); }
+void TEditControl::CopyToClipboard() { onTextWidget(textWidget(), [](auto* w) { w->copy(); }); }
+void TEditControl::CutToClipboard() { onTextWidget(textWidget(), [](auto* w) { w->cut(); }); }
+void TEditControl::PasteFromClipboard() { onTextWidget(textWidget(), [](auto* w) { w->paste(); }); }
+void TEditControl::Undo() { onTextWidget(textWidget(), [](auto* w) { w->undo(); }); }
+
+void TEditControl::ClearSelection() {
+    QWidget* widget = textWidget();
+    if (auto* e = qobject_cast<QLineEdit*>(widget)) return e->del();
+    static_cast<QPlainTextEdit*>(widget)->textCursor().removeSelectedText();
+}
+
+bool TEditControl::CanUndo() const {
+    QWidget* widget = textWidget();
+    if (auto* e = qobject_cast<QLineEdit*>(widget)) return e->isUndoAvailable();
+    return static_cast<QPlainTextEdit*>(widget)->document()->isUndoAvailable();
+}
+
+void TEditControl::Change() {
+    if (OnChange) OnChange(this);
 }
 
 // ---------------------------------------------------------------- TCustomEdit
 
 TCustomEdit::TCustomEdit(TComponent* AOwner) : TCustomEdit(AOwner, NewWidget<QLineEdit>()) {}
 
-TCustomEdit::TCustomEdit(TComponent* AOwner, QLineEdit* widget) : TWinControl(AOwner, widget) {
+TCustomEdit::TCustomEdit(TComponent* AOwner, QLineEdit* widget) : TEditControl(AOwner, widget) {
     SetTabStop(true);
     SetColor(clWindow);
     widget->resize(121, 21);
@@ -228,7 +305,7 @@ TCustomEdit::TCustomEdit(TComponent* AOwner, QLineEdit* widget) : TWinControl(AO
     QObject::connect(widget, &QLineEdit::textChanged, widget, [this] {
         if (!flushing_) guardedCall(this, [this] { Change(); });
     });
-    QObject::connect(widget, &QLineEdit::textEdited, widget, [this] { modified_ = true; });
+    QObject::connect(widget, &QLineEdit::textEdited, widget, [this] { SetModified(true); });
     applyMaxLength();
 }
 
@@ -238,6 +315,8 @@ QLineEdit* TCustomEdit::edit() const {
     flushText();
     return lineEdit();
 }
+
+QWidget* TCustomEdit::textWidget() const { return edit(); }
 
 void TCustomEdit::flushText() const {
     if (!pendingText_) return;
@@ -303,11 +382,6 @@ void TCustomEdit::SetCharCase(TEditCharCase Value) {
     applyCharCase(edit(), Value);
 }
 
-void TCustomEdit::SetReadOnly(bool Value) {
-    readOnly_ = Value;
-    edit()->setReadOnly(Value);
-}
-
 void TCustomEdit::SetPasswordChar(char Value) {
     passwordChar_ = Value;
     edit()->setEchoMode(Value ? QLineEdit::Password : QLineEdit::Normal);
@@ -320,39 +394,9 @@ void TCustomEdit::SetBorderStyle(TBorderStyle Value) {
 
 void TCustomEdit::setRightTextMargin(int Pixels) { edit()->setTextMargins(0, 0, Pixels, 0); }
 
-int TCustomEdit::SelStart() const {
-    return edit()->hasSelectedText() ? edit()->selectionStart() : edit()->cursorPosition();
-}
-
-void TCustomEdit::SetSelStart(int Value) { edit()->setCursorPosition(Value); }
-
-int TCustomEdit::SelLength() const { return static_cast<int>(edit()->selectedText().size()); }
-
-void TCustomEdit::SetSelLength(int Value) {
-    int start = SelStart();
-    edit()->setSelection(start, Value);
-}
-
-std::string TCustomEdit::SelText() const { return fromQString(edit()->selectedText()); }
-
-void TCustomEdit::SetSelText(const std::string& Value) { edit()->insert(ToQString(Value)); }
-
-void TCustomEdit::SelectAll() { edit()->selectAll(); }
-void TCustomEdit::Clear() { edit()->clear(); }
-void TCustomEdit::ClearSelection() { edit()->del(); }
-void TCustomEdit::CopyToClipboard() { edit()->copy(); }
-void TCustomEdit::CutToClipboard() { edit()->cut(); }
-void TCustomEdit::PasteFromClipboard() { edit()->paste(); }
-bool TCustomEdit::CanUndo() const { return edit()->isUndoAvailable(); }
-void TCustomEdit::Undo() { edit()->undo(); }
-
 void TCustomEdit::DoEnter() {
     if (autoSelect_) edit()->selectAll();
     TWinControl::DoEnter();
-}
-
-void TCustomEdit::Change() {
-    if (OnChange) OnChange(this);
 }
 
 // ---------------------------------------------------------------- TMemo
@@ -416,7 +460,7 @@ void TMemo::applyColor() {
     memo()->setPalette(pal);
 }
 
-TMemo::TMemo(TComponent* AOwner) : TWinControl(AOwner, NewWidget<QPlainTextEdit>()), lines_(std::make_unique<MemoStrings>(this)) {
+TMemo::TMemo(TComponent* AOwner) : TEditControl(AOwner, NewWidget<QPlainTextEdit>()), lines_(std::make_unique<MemoStrings>(this)) {
     SetTabStop(true);
     SetColor(clWindow);
     memo()->resize(185, 89);
@@ -484,47 +528,12 @@ void TMemo::SetWordWrap(bool Value) {
 
 void TMemo::SetWantTabs(bool Value) { wantTabs_ = Value; }
 
-void TMemo::SetReadOnly(bool Value) {
-    readOnly_ = Value;
-    memo()->setReadOnly(Value);
-}
-
 void TMemo::SetAlignment(TAlignment Value) {
     alignment_ = Value;
     QTextOption option = memo()->document()->defaultTextOption();
     option.setAlignment(qtAlignment(Value));
     memo()->document()->setDefaultTextOption(option);
 }
-
-int TMemo::SelStart() const { return memo()->textCursor().selectionStart(); }
-
-void TMemo::SetSelStart(int Value) {
-    QTextCursor c = memo()->textCursor();
-    c.setPosition(Value);
-    memo()->setTextCursor(c);
-}
-
-int TMemo::SelLength() const {
-    QTextCursor c = memo()->textCursor();
-    return c.selectionEnd() - c.selectionStart();
-}
-
-void TMemo::SetSelLength(int Value) {
-    QTextCursor c = memo()->textCursor();
-    int start = c.selectionStart();
-    c.setPosition(start);
-    c.setPosition(start + Value, QTextCursor::KeepAnchor);
-    memo()->setTextCursor(c);
-}
-
-std::string TMemo::SelText() const {
-    return fromQString(memo()->textCursor().selectedText().replace(QChar::ParagraphSeparator, '\n'));
-}
-
-void TMemo::SetSelText(const std::string& Value) { memo()->textCursor().insertText(ToQString(Value)); }
-
-void TMemo::SelectAll() { memo()->selectAll(); }
-void TMemo::Clear() { memo()->clear(); }
 
 void TMemo::KeyPress(char& Key) {
     TWinControl::KeyPress(Key);
@@ -538,8 +547,8 @@ bool TMemo::wantsKey(Word Key, TShiftState Shift) const {
 }
 
 void TMemo::Change() {
-    modified_ = true;
-    if (OnChange) OnChange(this);
+    SetModified(true);
+    TEditControl::Change();
 }
 
 // ---------------------------------------------------------------- TButton

@@ -46,8 +46,6 @@ public:
     TWinControl* FocusControl() const { return focusControl_; }
     void SetFocusControl(TWinControl* Value);
 
-    void Notification(TComponent* AComponent, TOperation Operation) override;
-
 protected:
     std::string RealGetText() const override { return caption_; }
     void RealSetText(const std::string& Value) override;
@@ -65,32 +63,21 @@ private:
     bool wordWrap_ = false;
     bool transparent_ = true;
     bool showAccelChar_ = true;
-    TWinControl* focusControl_ = nullptr;
+    TComponentRef<TWinControl> focusControl_{this};
 };
 
 // ---------------------------------------------------------------- edits
 
-class TCustomEdit : public TWinControl {
+// What an edit and a memo share, as the class library builds the memo on
+// the edit: the read-only and modified flags, the selection, the clipboard,
+// undo and the change event. The text widget is a one-line edit or a plain
+// text edit.
+class TEditControl : public TWinControl {
 public:
-    explicit TCustomEdit(TComponent* AOwner);
-
-    int MaxLength() const { return maxLength_; }
-    void SetMaxLength(int Value);
-    TEditCharCase CharCase() const { return charCase_; }
-    void SetCharCase(TEditCharCase Value);
     bool ReadOnly() const { return readOnly_; }
     void SetReadOnly(bool Value);
-    char PasswordChar() const { return passwordChar_; }
-    void SetPasswordChar(char Value);
-    bool AutoSelect() const { return autoSelect_; }
-    void SetAutoSelect(bool Value) { autoSelect_ = Value; }
-    TBorderStyle BorderStyle() const { return borderStyle_; }
-    void SetBorderStyle(TBorderStyle Value);
     bool Modified() const { return modified_; }
     void SetModified(bool Value) { modified_ = Value; }
-    // Keeps the text this many pixels clear of the right edge, for a button
-    // that sits inside the edit there.
-    void setRightTextMargin(int Pixels);
 
     int SelStart() const;
     void SetSelStart(int Value);
@@ -110,14 +97,43 @@ public:
     TNotifyEvent OnChange;
 
 protected:
+    using TWinControl::TWinControl;
+    // The widget holding the text, up to date.
+    virtual QWidget* textWidget() const { return Handle(); }
+    virtual void Change();
+
+private:
+    bool readOnly_ = false;
+    bool modified_ = false;
+};
+
+class TCustomEdit : public TEditControl {
+public:
+    explicit TCustomEdit(TComponent* AOwner);
+
+    int MaxLength() const { return maxLength_; }
+    void SetMaxLength(int Value);
+    TEditCharCase CharCase() const { return charCase_; }
+    void SetCharCase(TEditCharCase Value);
+    char PasswordChar() const { return passwordChar_; }
+    void SetPasswordChar(char Value);
+    bool AutoSelect() const { return autoSelect_; }
+    void SetAutoSelect(bool Value) { autoSelect_ = Value; }
+    TBorderStyle BorderStyle() const { return borderStyle_; }
+    void SetBorderStyle(TBorderStyle Value);
+    // Keeps the text this many pixels clear of the right edge, for a button
+    // that sits inside the edit there.
+    void setRightTextMargin(int Pixels);
+
+protected:
     TCustomEdit(TComponent* AOwner, QLineEdit* widget);
     // The widget, holding the current text: any text still waiting for it
     // is handed over first.
     QLineEdit* edit() const;
+    QWidget* textWidget() const override;
     std::string RealGetText() const override;
     void RealSetText(const std::string& Value) override;
     void DoEnter() override;
-    virtual void Change();
     bool handleEvent(QWidget* source, QEvent* event) override;
 
     // Gives the widget Value as its own setText does, and Change runs when
@@ -139,11 +155,9 @@ private:
     mutable bool flushing_ = false;
     int maxLength_ = 0;
     TEditCharCase charCase_ = ecNormal;
-    bool readOnly_ = false;
     char passwordChar_ = 0;
     bool autoSelect_ = true;
     TBorderStyle borderStyle_ = bsSingle;
-    bool modified_ = false;
 };
 
 class TEdit : public TCustomEdit {
@@ -154,7 +168,7 @@ protected:
     using TCustomEdit::TCustomEdit;
 };
 
-class TMemo : public TWinControl {
+class TMemo : public TEditControl {
 public:
     explicit TMemo(TComponent* AOwner);
     ~TMemo() override;
@@ -171,25 +185,10 @@ public:
     void SetWantReturns(bool Value) { wantReturns_ = Value; }
     bool WantTabs() const { return wantTabs_; }
     void SetWantTabs(bool Value);
-    bool ReadOnly() const { return readOnly_; }
-    void SetReadOnly(bool Value);
     int MaxLength() const { return maxLength_; }
     void SetMaxLength(int Value) { maxLength_ = Value; }
     TAlignment Alignment() const { return alignment_; }
     void SetAlignment(TAlignment Value);
-    bool Modified() const { return modified_; }
-    void SetModified(bool Value) { modified_ = Value; }
-
-    int SelStart() const;
-    void SetSelStart(int Value);
-    int SelLength() const;
-    void SetSelLength(int Value);
-    std::string SelText() const;
-    void SetSelText(const std::string& Value);
-    void SelectAll();
-    void Clear();
-
-    TNotifyEvent OnChange;
 
 protected:
     QPlainTextEdit* memo() const;
@@ -201,7 +200,8 @@ protected:
     bool wantsKey(Word Key, TShiftState Shift) const override;
     // Enter is no character of a memo that does not want returns.
     void KeyPress(char& Key) override;
-    virtual void Change();
+    // The memo counts as modified by any change of its text.
+    void Change() override;
 
 private:
     class MemoStrings;
@@ -210,10 +210,8 @@ private:
     bool wordWrap_ = true;
     bool wantReturns_ = true;
     bool wantTabs_ = false;
-    bool readOnly_ = false;
     int maxLength_ = 0;
     TAlignment alignment_ = taLeftJustify;
-    bool modified_ = false;
     bool limiting_ = false;
 };
 

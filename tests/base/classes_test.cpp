@@ -221,6 +221,72 @@ TEST(ComponentTest, RemovedFreeNotificationIsNotSent) {
     grid.Target = nullptr;
 }
 
+// A component pointing at another through a TComponentRef, counting the
+// times the reference was emptied under it.
+class TPointer : public TComponent {
+public:
+    explicit TPointer(TComponent* AOwner) : TComponent(AOwner) {}
+    TComponentRef<TComponent> Target{this, [this] { ++Cleared; }};
+    int Cleared = 0;
+};
+
+TEST(ComponentRefTest, EmptiesWhenTheTargetGoes) {
+    struct Case {
+        const char* what;
+        bool sameOwner;    // the target is a sibling of the holder
+        int ending;        // 0 target freed, 1 target's owner freed, 2 target leaves the owner
+    } cases[] = {{"target freed", false, 0},
+                 {"target's owner freed", false, 1},
+                 {"sibling freed", true, 0},
+                 {"sibling removed from the owner", true, 2}};
+    for (const Case& c : cases) {
+        auto* dataModule = new TComponent(nullptr);
+        TComponent form(nullptr);
+        auto* target = new TComponent(c.sameOwner ? &form : dataModule);
+        auto* grid = new TPointer(&form);
+        grid->Target.set(target);
+        ASSERT_EQ(grid->Target.get(), target) << c.what;
+
+        if (c.ending == 0) delete target;
+        if (c.ending == 1) delete dataModule;
+        if (c.ending == 2) form.RemoveComponent(target);
+        EXPECT_EQ(grid->Target.get(), nullptr) << c.what;
+        EXPECT_EQ(grid->Cleared, 1) << c.what;
+        if (c.ending == 2) delete target;
+        if (c.ending != 1) delete dataModule;
+    }
+}
+
+TEST(ComponentRefTest, RepointingForgetsTheFormerTarget) {
+    TComponent dataModule(nullptr);
+    auto* first = new TComponent(&dataModule);
+    auto* second = new TComponent(&dataModule);
+    TPointer grid(nullptr);
+    grid.Target.set(first);
+    grid.Target.set(second);
+    delete first;  // no longer held: the reference stays
+    EXPECT_EQ(grid.Target.get(), second);
+    EXPECT_EQ(grid.Cleared, 0);
+    grid.Target.set(nullptr);
+    delete second;
+    EXPECT_EQ(grid.Cleared, 0);
+}
+
+TEST(ComponentRefTest, HolderFreedFirstIsNotTold) {
+    TComponent dataModule(nullptr);
+    auto* source = new TComponent(&dataModule);
+    int cleared = 0;
+    {
+        TComponent form(nullptr);
+        auto* grid = new TPointer(&form);
+        grid->Target.set(source);
+        grid->Target.OnClear = [&cleared] { ++cleared; };
+    }
+    delete source;  // must not reach the freed holder
+    EXPECT_EQ(cleared, 0);
+    EXPECT_EQ(dataModule.ComponentCount(), 0);
+}
+
 TEST(ComponentTest, SiblingsHearOfEachOtherThroughTheOwner) {
     std::vector<std::string> log;
     TProbe form(nullptr, &log);

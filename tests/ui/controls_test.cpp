@@ -28,6 +28,7 @@
 #include "ui/FormKit.h"
 #include "ui/Forms.h"
 #include "ui/Mask.h"
+#include "ui/Menus.h"
 #include "ui/OffscreenRender.h"
 #include "ui/StdCtrls.h"
 
@@ -228,6 +229,53 @@ TEST_F(ControlsTest, MemoLinesAndText) {
     memo->SetWantReturns(false);
     memo->SendKey(VK_RETURN);
     EXPECT_EQ(memo->Text(), "x\r\ny");
+}
+
+TEST_F(ControlsTest, EditAndMemoShareSelectionClipboardAndUndo) {
+    struct Case {
+        const char* what;
+        TEditControl* (*make)(TForm*);
+    } cases[] = {{"edit", [](TForm* f) -> TEditControl* { return place<TEdit>(f, 10, 10); }},
+                 {"memo", [](TForm* f) -> TEditControl* { return place<TMemo>(f, 10, 40); }}};
+    show();
+    for (const Case& c : cases) {
+        TEditControl* control = c.make(form.get());
+        std::vector<std::string> changes;
+        control->OnChange = [&](TObject*) { changes.push_back(control->Text()); };
+        control->SetText("abcdef");
+        control->SetSelStart(1);
+        control->SetSelLength(3);
+        EXPECT_EQ(control->SelStart(), 1) << c.what;
+        EXPECT_EQ(control->SelText(), "bcd") << c.what;
+
+        control->CutToClipboard();
+        EXPECT_EQ(control->Text(), "aef") << c.what;
+        EXPECT_EQ(Clipboard()->AsText(), "bcd") << c.what;
+        control->SetSelStart(3);
+        control->PasteFromClipboard();
+        EXPECT_EQ(control->Text(), "aefbcd") << c.what;
+        ASSERT_TRUE(control->CanUndo()) << c.what;
+        control->Undo();
+        EXPECT_EQ(control->Text(), "aef") << c.what;
+
+        control->SetSelStart(0);
+        control->SetSelLength(1);
+        control->SetSelText("X");
+        EXPECT_EQ(control->Text(), "Xef") << c.what;
+        control->SelectAll();
+        control->CopyToClipboard();
+        EXPECT_EQ(Clipboard()->AsText(), "Xef") << c.what;
+        control->ClearSelection();
+        EXPECT_EQ(control->Text(), "") << c.what;
+        EXPECT_EQ(changes.front(), "abcdef") << c.what;
+        EXPECT_EQ(changes.back(), "") << c.what;
+
+        control->SetReadOnly(true);
+        EXPECT_TRUE(control->ReadOnly()) << c.what;
+        control->SetFocus();
+        control->SendChar('z');
+        EXPECT_EQ(control->Text(), "") << c.what << ": read-only refuses typing";
+    }
 }
 
 TEST_F(ControlsTest, ComboBoxItemsTextAndEvents) {
@@ -701,6 +749,40 @@ TEST_F(ControlsTest, LabelsShowAmpersandsAsTheyAreWhenAsked) {
         EXPECT_EQ(static_cast<QLabel*>(label->Handle())->text().toStdString(), c.shown);
         delete label;
     }
+}
+
+TEST_F(ControlsTest, ReferencesToOtherComponentsEmptyWhenTheyAreFreed) {
+    // The targets belong to another owner, so only free notification tells.
+    TComponent dataModule(nullptr);
+    auto* buddy = new TEdit(&dataModule);
+    auto* popup = new TPopupMenu(&dataModule);
+    auto* images = new TImageList(&dataModule);
+    auto* menu = new TMainMenu(&dataModule);
+    auto* file = new TMenuItem(&dataModule);
+    file->SetCaption("&File");
+    menu->Items()->Add(file);
+    auto* label = place<TLabel>(form.get(), 0, 0, 100, 16);
+    auto* pages = place<TPageControl>(form.get(), 0, 20, 200, 100);
+    auto* tree = place<TTreeView>(form.get(), 0, 130, 200, 100);
+    label->SetFocusControl(buddy);
+    label->SetPopupMenu(popup);
+    pages->SetImages(images);
+    tree->SetImages(images);
+    form->SetMenu(menu);
+    show();
+    const int clientWithMenu = form->ClientHeight();
+
+    delete buddy;
+    EXPECT_EQ(label->FocusControl(), nullptr);
+    EXPECT_EQ(static_cast<QLabel*>(label->Handle())->buddy(), nullptr);
+    delete popup;
+    EXPECT_EQ(label->PopupMenu(), nullptr);
+    delete images;
+    EXPECT_EQ(pages->Images(), nullptr);
+    EXPECT_EQ(tree->Images(), nullptr);
+    delete menu;
+    EXPECT_EQ(form->Menu(), nullptr);
+    EXPECT_GT(form->ClientHeight(), clientWithMenu) << "the menu bar's room goes to the client area";
 }
 
 // ---------------------------------------------------------------- form kit
