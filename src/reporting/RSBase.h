@@ -601,6 +601,12 @@ private:
     void lineFeedStep();
     double columnLeft() const { return sectionLeft_ + (columnNum_ - 1) * columnWidth_; }
     void setMarginEdges();
+    // A margin (units) with its edge (inches, from the page's left or top),
+    // which becomes the section's edge.
+    void setMargin(double& Margin, double& Edge, double Value, double EdgeInch,
+                   void (TBaseReport::*SetSection)(double));
+    // A section edge from units; the print position is kept inside it.
+    void setSectionEdge(double& Edge, double Value, double& Pos, bool FarEdge);
     void updateFont();  // font properties end here
     TFont* canvasFont() { return GetCanvas()->Font(); }
     int canvasHeightFor(double inches) const;
