@@ -4,10 +4,7 @@
 #include "ui/FormKit.h"
 
 TSalesByDayForm::TSalesByDayForm(TComponent* AOwner, const std::string& Caption)
-    : TShellReport(AOwner, {"Sales.dbf", "DATE"}, Caption) {
-    companyTable(Table2, DataSource2, Xbase2, {"SALESDTL.DBF", "RECEIPT"});
-    companyTable(Table3, DataSource3, Xbase3, {"ITEM.DBF", "ID"});
-
+    : TReceiptTablesForm(AOwner, "Sales.dbf", Caption) {
     bindEvent(BitBtn1->OnClick, this, &TSalesByDayForm::BitBtn1Click);
     bindReportHandlers(this);
 }

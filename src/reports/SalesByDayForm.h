@@ -12,21 +12,11 @@
 
 #include "base/Currency.h"
 #include "base/DateTime.h"
-#include "data/DbTables.h"
 #include "reports/ReceiptLineScan.h"
-#include "reports/DateRangeForm.h"
-#include "reports/ShellReport.h"
-#include "xbase/Xbase.h"
+#include "reports/ReceiptTablesForm.h"
 
-class TSalesByDayForm : public TShellReport<TDateRangeForm> {
+class TSalesByDayForm : public TReceiptTablesForm {
 public:
-    TTable* Table2 = nullptr;
-    TDataSource* DataSource2 = nullptr;
-    TXbase* Xbase2 = nullptr;
-    TTable* Table3 = nullptr;
-    TDataSource* DataSource3 = nullptr;
-    TXbase* Xbase3 = nullptr;
-
     void FormCreate(TObject* Sender);
     // The closed form frees itself.
     void FormClose(TObject* Sender, TCloseAction& Action);
