@@ -110,7 +110,21 @@ struct TReportEventMethod {
 // The caption of the nearest form among Component's owners ("" for none).
 std::string captionOfOwningForm(const TComponent* Component);
 
-class TBaseReport : public TRSBaseComponent {
+// The events of a report run. A report has them; a runner has them too and
+// hands them to the report it runs.
+struct TReportEvents {
+    TNotifyEvent OnPrint;
+    TPrintPageEvent OnPrintPage;
+    TNotifyEvent OnBeforePrint;
+    TNotifyEvent OnAfterPrint;
+    TNotifyEvent OnNewPage;
+    TNotifyEvent OnNewColumn;
+    TNotifyEvent OnPrintHeader;
+    TNotifyEvent OnPrintFooter;
+    TNotifyEvent OnEndOfSection;
+};
+
+class TBaseReport : public TRSBaseComponent, public TReportEvents {
 public:
     explicit TBaseReport(TComponent* AOwner);
     ~TBaseReport() override;
@@ -170,16 +184,6 @@ public:
     virtual void SetScaleX(double Value);
     double ScaleY() const { return scaleY_; }
     virtual void SetScaleY(double Value);
-
-    TNotifyEvent OnPrint;
-    TPrintPageEvent OnPrintPage;
-    TNotifyEvent OnBeforePrint;
-    TNotifyEvent OnAfterPrint;
-    TNotifyEvent OnNewPage;
-    TNotifyEvent OnNewColumn;
-    TNotifyEvent OnPrintHeader;
-    TNotifyEvent OnPrintFooter;
-    TNotifyEvent OnEndOfSection;
 
     // ---- event dispatchers: each calls its event with this report as Sender
     virtual void DoPrint();
