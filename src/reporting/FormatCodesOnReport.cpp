@@ -13,8 +13,6 @@ namespace {
 // The largest point size a run may set; larger sizes are cut to it.
 constexpr double MaxCodedSize = 1638;
 
-bool flagOn(const std::string& value) { return value == "1"; }
-
 void resetStyle(TFontState& font) {
     font.Bold = font.Italic = font.Underline = font.Strikeout = false;
     font.Color = clBlack;
@@ -25,20 +23,11 @@ void resetStyle(TFontState& font) {
 
 void ApplyFontCodes(TBaseReport* Report, const std::string& Codes) {
     TFontState font = Report->GetFontState();
-    int index = 1;
-    char letter;
-    std::string value;
-    for (;;) {
-        NextCode(Codes, index, letter, value);
-        if (letter == ' ') break;
+    const TCodedStyle style{font.Bold,      font.Italic,      font.Underline, font.Strikeout,
+                            font.Subscript, font.Superscript, font.Name,      font.Pitch};
+    forEachCode(Codes, [&font, &style](char letter, const std::string& value) {
+        if (applyStyleCode(style, letter, value)) return true;
         switch (letter) {
-            case 'B': font.Bold = flagOn(value); break;
-            case 'I': font.Italic = flagOn(value); break;
-            case 'U': font.Underline = flagOn(value); break;
-            case 'K': font.Strikeout = flagOn(value); break;
-            case 'S': font.Subscript = flagOn(value); break;
-            case 'P': font.Superscript = flagOn(value); break;
-            case 'N': font.Name = value.substr(0, FormatNameLength); break;
             case 'Z': {
                 double size;
                 if (TryStrToFloat(value, size) && size > 0) {
@@ -52,11 +41,6 @@ void ApplyFontCodes(TBaseReport* Report, const std::string& Codes) {
                 if (TryStrToInt(value, color)) font.Color = color & 0xFFFFFF;
                 break;
             }
-            case 'H':
-                if (!value.empty() && value[0] == 'D') font.Pitch = fpDefault;
-                if (!value.empty() && value[0] == 'F') font.Pitch = fpFixed;
-                if (!value.empty() && value[0] == 'V') font.Pitch = fpVariable;
-                break;
             case 'R': {
                 TFontState fresh;
                 fresh.Name = "Arial";
@@ -68,7 +52,8 @@ void ApplyFontCodes(TBaseReport* Report, const std::string& Codes) {
             case 'r': resetStyle(font); break;
             default: break;
         }
-    }
+        return true;
+    });
     Report->SetFontState(font);
 }
 

@@ -233,51 +233,44 @@ double TBaseReport::PageWidth() { return inchToUnits(pageWidthInches()); }
 
 double TBaseReport::PageHeight() { return inchToUnits(pageHeightInches()); }
 
+void TBaseReport::setMargin(double& Margin, double& Edge, double Value, double EdgeInch,
+                            void (TBaseReport::*SetSection)(double)) {
+    Margin = Value;
+    Edge = EdgeInch;
+    (this->*SetSection)(inchToUnits(Edge));
+}
+
 void TBaseReport::SetMarginLeft(double Value) {
-    marginLeft_ = Value;
-    leftEdge_ = unitsToInch(Value);
-    SetSectionLeft(inchToUnits(leftEdge_));
+    setMargin(marginLeft_, leftEdge_, Value, unitsToInch(Value), &TBaseReport::SetSectionLeft);
 }
 
 void TBaseReport::SetMarginRight(double Value) {
-    marginRight_ = Value;
-    rightEdge_ = pageWidthInches() - unitsToInch(Value);
-    SetSectionRight(inchToUnits(rightEdge_));
+    setMargin(marginRight_, rightEdge_, Value, pageWidthInches() - unitsToInch(Value), &TBaseReport::SetSectionRight);
 }
 
 void TBaseReport::SetMarginTop(double Value) {
-    marginTop_ = Value;
-    topEdge_ = unitsToInch(Value);
-    SetSectionTop(inchToUnits(topEdge_));
+    setMargin(marginTop_, topEdge_, Value, unitsToInch(Value), &TBaseReport::SetSectionTop);
 }
 
 void TBaseReport::SetMarginBottom(double Value) {
-    marginBottom_ = Value;
-    bottomEdge_ = pageHeightInches() - unitsToInch(Value);
-    SetSectionBottom(inchToUnits(bottomEdge_));
+    setMargin(marginBottom_, bottomEdge_, Value, pageHeightInches() - unitsToInch(Value),
+              &TBaseReport::SetSectionBottom);
 }
 
 // ---------------------------------------------------------------- section
 
-void TBaseReport::SetSectionLeft(double Value) {
-    sectionLeft_ = unitsToInch(Value);
-    if (xPos_ < sectionLeft_) xPos_ = sectionLeft_;
+void TBaseReport::setSectionEdge(double& Edge, double Value, double& Pos, bool FarEdge) {
+    Edge = unitsToInch(Value);
+    if (FarEdge ? Pos > Edge : Pos < Edge) Pos = Edge;
 }
 
-void TBaseReport::SetSectionRight(double Value) {
-    sectionRight_ = unitsToInch(Value);
-    if (xPos_ > sectionRight_) xPos_ = sectionRight_;
-}
+void TBaseReport::SetSectionLeft(double Value) { setSectionEdge(sectionLeft_, Value, xPos_, false); }
 
-void TBaseReport::SetSectionTop(double Value) {
-    sectionTop_ = unitsToInch(Value);
-    if (yPos_ < sectionTop_) yPos_ = sectionTop_;
-}
+void TBaseReport::SetSectionRight(double Value) { setSectionEdge(sectionRight_, Value, xPos_, true); }
 
-void TBaseReport::SetSectionBottom(double Value) {
-    sectionBottom_ = unitsToInch(Value);
-    if (yPos_ > sectionBottom_) yPos_ = sectionBottom_;
-}
+void TBaseReport::SetSectionTop(double Value) { setSectionEdge(sectionTop_, Value, yPos_, false); }
+
+void TBaseReport::SetSectionBottom(double Value) { setSectionEdge(sectionBottom_, Value, yPos_, true); }
 
 void TBaseReport::ResetSection() {
     sectionLeft_ = leftEdge_;

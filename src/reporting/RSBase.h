@@ -110,7 +110,21 @@ struct TReportEventMethod {
 // The caption of the nearest form among Component's owners ("" for none).
 std::string captionOfOwningForm(const TComponent* Component);
 
-class TBaseReport : public TRSBaseComponent {
+// The events of a report run. A report has them; a runner has them too and
+// hands them to the report it runs.
+struct TReportEvents {
+    TNotifyEvent OnPrint;
+    TPrintPageEvent OnPrintPage;
+    TNotifyEvent OnBeforePrint;
+    TNotifyEvent OnAfterPrint;
+    TNotifyEvent OnNewPage;
+    TNotifyEvent OnNewColumn;
+    TNotifyEvent OnPrintHeader;
+    TNotifyEvent OnPrintFooter;
+    TNotifyEvent OnEndOfSection;
+};
+
+class TBaseReport : public TRSBaseComponent, public TReportEvents {
 public:
     explicit TBaseReport(TComponent* AOwner);
     ~TBaseReport() override;
@@ -170,16 +184,6 @@ public:
     virtual void SetScaleX(double Value);
     double ScaleY() const { return scaleY_; }
     virtual void SetScaleY(double Value);
-
-    TNotifyEvent OnPrint;
-    TPrintPageEvent OnPrintPage;
-    TNotifyEvent OnBeforePrint;
-    TNotifyEvent OnAfterPrint;
-    TNotifyEvent OnNewPage;
-    TNotifyEvent OnNewColumn;
-    TNotifyEvent OnPrintHeader;
-    TNotifyEvent OnPrintFooter;
-    TNotifyEvent OnEndOfSection;
 
     // ---- event dispatchers: each calls its event with this report as Sender
     virtual void DoPrint();
@@ -601,6 +605,12 @@ private:
     void lineFeedStep();
     double columnLeft() const { return sectionLeft_ + (columnNum_ - 1) * columnWidth_; }
     void setMarginEdges();
+    // A margin (units) with its edge (inches, from the page's left or top),
+    // which becomes the section's edge.
+    void setMargin(double& Margin, double& Edge, double Value, double EdgeInch,
+                   void (TBaseReport::*SetSection)(double));
+    // A section edge from units; the print position is kept inside it.
+    void setSectionEdge(double& Edge, double Value, double& Pos, bool FarEdge);
     void updateFont();  // font properties end here
     TFont* canvasFont() { return GetCanvas()->Font(); }
     int canvasHeightFor(double inches) const;
@@ -690,3 +700,35 @@ private:
     LineList verticalLines_, horizontalLines_;
     std::vector<TReportEventMethod> pageBeginEvents_, pageEndEvents_;
 };
+
+// The drawing operations of TBaseReport as an output kind that implements
+// them all declares them (TCanvasReport, TReportFiler).
+#define QM_REPORT_DRAWING_OVERRIDES                                                                                  \
+    void TabRectangle(double X1, double Y1, double X2, double Y2) override;                                          \
+    void Arc(double X1, double Y1, double X2, double Y2, double X3, double Y3, double X4, double Y4) override;       \
+    void BrushCopy(double X1, double Y1, double X2, double Y2, TBitmap* Bitmap, double SX1, double SY1, double SX2, \
+                   double SY2, TColor Color) override;                                                              \
+    void Chord(double X1, double Y1, double X2, double Y2, double X3, double Y3, double X4, double Y4) override;     \
+    void CopyRect(double X1, double Y1, double X2, double Y2, TCanvas* Canvas, double SX1, double SY1, double SX2,  \
+                  double SY2) override;                                                                             \
+    void Draw(double X, double Y, TGraphic* Graphic) override;                                                       \
+    void DrawFocusRect(double X1, double Y1, double X2, double Y2) override;                                         \
+    void Ellipse(double X1, double Y1, double X2, double Y2) override;                                               \
+    void FillRect(double X1, double Y1, double X2, double Y2) override;                                              \
+    void FloodFill(double X, double Y, TColor Color, TFillStyle Style) override;                                     \
+    void FrameRect(double X1, double Y1, double X2, double Y2) override;                                             \
+    void LineTo(double X, double Y) override;                                                                        \
+    void MoveTo(double X, double Y) override;                                                                        \
+    void Pie(double X1, double Y1, double X2, double Y2, double X3, double Y3, double X4, double Y4) override;       \
+    void Polygon(const std::vector<std::pair<double, double>>& Points) override;                                    \
+    void Polyline(const std::vector<std::pair<double, double>>& Points) override;                                   \
+    void PrintBitmap(double X, double Y, double ScaleX, double ScaleY, TBitmap* Bitmap) override;                    \
+    void PrintBitmapRect(double X1, double Y1, double X2, double Y2, TBitmap* Bitmap) override;                      \
+    void PrintImageRect(double X1, double Y1, double X2, double Y2, TStream* ImageStream,                           \
+                        const std::string& ImageType) override;                                                      \
+    void Rectangle(double X1, double Y1, double X2, double Y2) override;                                             \
+    void RoundRect(double X1, double Y1, double X2, double Y2, double X3, double Y3) override;                       \
+    void StretchDraw(double X1, double Y1, double X2, double Y2, TGraphic* Graphic) override;                        \
+    void TextRect(const TRect& Rect, double X, double Y, const std::string& Text) override;                          \
+    void PrintData(const std::string& Value) override;                                                               \
+    void PrintDataStream(TStream* Stream, std::int64_t BufSize) override;

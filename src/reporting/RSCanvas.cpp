@@ -197,6 +197,8 @@ void TCanvasReport::PrintBlockInch(const std::string& Text, double X, double Wid
     SetXPos(inchToUnits(x));
 }
 
+// Text on the baseline Y, clipped to Rect (device pixels); the rectangle is
+// filled with the background colour unless the brush is clear.
 void TCanvasReport::TextRect(const TRect& Rect, double X, double Y, const std::string& Text) {
     if (!guardDrawing() || Text.empty()) return;
     TCanvas* canvas = GetCanvas();
@@ -242,16 +244,20 @@ void TCanvasReport::Rectangle(double X1, double Y1, double X2, double Y2) {
     GetCanvas()->Rectangle(framedRect(X1, Y1, X2, Y2));
 }
 
+// Normalised, then set in or out by the pen's width by the frame mode: 0
+// inside the box, 1 the pen on its edge, 2 outside it.
 void TCanvasReport::Ellipse(double X1, double Y1, double X2, double Y2) {
     if (!guardDrawing()) return;
     GetCanvas()->Ellipse(framedRect(X1, Y1, X2, Y2));
 }
 
+// A filled rectangle one pixel past X2 and Y2, without pen adjustment.
 void TCanvasReport::TabRectangle(double X1, double Y1, double X2, double Y2) {
     if (!guardDrawing()) return;
     GetCanvas()->Rectangle(xUnitsToDevice(X1), yUnitsToDevice(Y1), xUnitsToDevice(X2) + 1, yUnitsToDevice(Y2) + 1);
 }
 
+// X3 and Y3 are the corner sizes.
 void TCanvasReport::RoundRect(double X1, double Y1, double X2, double Y2, double X3, double Y3) {
     if (!guardDrawing()) return;
     const int cornerWidth = roundToInt(unitsToInch(X3) * ScaleX() * ZoomFactor() / 10000.0 * XDPI());
@@ -340,6 +346,7 @@ void TCanvasReport::MoveTo(double X, double Y) {
     moveY_ = Y + OriginY();
 }
 
+// Straight lines go to the line merging unless lines are drawn directly.
 void TCanvasReport::LineTo(double X, double Y) {
     outputGuard();
     const double fromX = moveX_ - OriginX(), fromY = moveY_ - OriginY();
@@ -364,6 +371,9 @@ void TCanvasReport::stretchBitmap(const TRect& Dest, TBitmap* Bitmap) {
                    ImageMode() != 0 ? SRCAND : SRCCOPY);
 }
 
+// The bitmap at (X, Y), ScaleX and ScaleY device pixels per bitmap pixel;
+// copied, or ANDed onto the page when the image mode is set. An empty bitmap
+// draws nothing.
 void TCanvasReport::PrintBitmap(double X, double Y, double ScaleX, double ScaleY, TBitmap* Bitmap) {
     if (!guardDrawing() || !Bitmap || Bitmap->Empty()) return;
     stretchBitmap(Bounds(xUnitsToDevice(X), yUnitsToDevice(Y), roundToInt(Bitmap->Width() * ScaleX),
@@ -386,6 +396,8 @@ void TCanvasReport::PrintImageRect(double X1, double Y1, double X2, double Y2, T
 
 // ---------------------------------------------------------------- raw data
 
+// Raw bytes go to a device that takes them, in chunks of at most 255
+// (PrintData) or 4,096 bytes (PrintDataStream; BufSize 0 = to the end).
 void TCanvasReport::PrintData(const std::string& Value) {
     if (!guardDrawing() || Value.empty() || !Device()->CanPassThrough()) return;
     for (std::size_t at = 0; at < Value.size(); at += DataChunk) Device()->PassThrough(Value.substr(at, DataChunk));

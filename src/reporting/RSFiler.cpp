@@ -454,6 +454,7 @@ void TReportFiler::BrushCopy(double X1, double Y1, double X2, double Y2, TBitmap
     afterDrawing();
 }
 
+// Raises "CopyRect() not supported in file mode.".
 void TReportFiler::CopyRect(double, double, double, double, TCanvas*, double, double, double, double) {
     RaiseReportError(throughMessageHook(CopyRectMessage));
 }
@@ -590,6 +591,8 @@ void TReportFiler::PrintData(const std::string& Value) {
     writeString(Value);
 }
 
+// BufSize 0: from the stream's position to its end; copied 4,096 bytes at a
+// time.
 void TReportFiler::PrintDataStream(TStream* Stream, std::int64_t BufSize) {
     if (!drawing() || !Stream) return;
     std::int64_t count = BufSize > 0 ? BufSize : Stream->Size() - Stream->Position();

@@ -51,37 +51,8 @@ public:
     void SetOrientation(TOrientation Value) override;
     bool SelectBin(const std::string& Name) override;
 
-    void TabRectangle(double X1, double Y1, double X2, double Y2) override;
-    void Arc(double X1, double Y1, double X2, double Y2, double X3, double Y3, double X4, double Y4) override;
-    void BrushCopy(double X1, double Y1, double X2, double Y2, TBitmap* Bitmap, double SX1, double SY1, double SX2,
-                   double SY2, TColor Color) override;
-    void Chord(double X1, double Y1, double X2, double Y2, double X3, double Y3, double X4, double Y4) override;
-    // Raises "CopyRect() not supported in file mode.".
-    void CopyRect(double X1, double Y1, double X2, double Y2, TCanvas* Canvas, double SX1, double SY1, double SX2,
-                  double SY2) override;
-    void Draw(double X, double Y, TGraphic* Graphic) override;
-    void DrawFocusRect(double X1, double Y1, double X2, double Y2) override;
-    void Ellipse(double X1, double Y1, double X2, double Y2) override;
-    void FillRect(double X1, double Y1, double X2, double Y2) override;
-    void FloodFill(double X, double Y, TColor Color, TFillStyle Style) override;
-    void FrameRect(double X1, double Y1, double X2, double Y2) override;
-    void LineTo(double X, double Y) override;
-    void MoveTo(double X, double Y) override;
-    void Pie(double X1, double Y1, double X2, double Y2, double X3, double Y3, double X4, double Y4) override;
-    void Polygon(const std::vector<std::pair<double, double>>& Points) override;
-    void Polyline(const std::vector<std::pair<double, double>>& Points) override;
-    void PrintBitmap(double X, double Y, double ScaleX, double ScaleY, TBitmap* Bitmap) override;
-    void PrintBitmapRect(double X1, double Y1, double X2, double Y2, TBitmap* Bitmap) override;
-    void PrintImageRect(double X1, double Y1, double X2, double Y2, TStream* ImageStream,
-                        const std::string& ImageType) override;
-    void Rectangle(double X1, double Y1, double X2, double Y2) override;
-    void RoundRect(double X1, double Y1, double X2, double Y2, double X3, double Y3) override;
-    void StretchDraw(double X1, double Y1, double X2, double Y2, TGraphic* Graphic) override;
-    void TextRect(const TRect& Rect, double X, double Y, const std::string& Text) override;
-    void PrintData(const std::string& Value) override;
-    // BufSize 0: from the stream's position to its end; copied 4,096 bytes
-    // at a time.
-    void PrintDataStream(TStream* Stream, std::int64_t BufSize) override;
+    // The drawing operations, each written as its record.
+    QM_REPORT_DRAWING_OVERRIDES
 
     void AllowPreviewOnly() override;
     void AllowPrinterOnly() override;

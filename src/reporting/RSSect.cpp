@@ -22,25 +22,25 @@ void TReportSection::SetMinHeight(double Value) { minHeight_ = notNegative(Value
 
 // Each method setter passes its distance through the distance setter again,
 // so the new method's rule applies at once.
+void TReportSection::setMethod(TDistMethod& Method, TDistMethod Value, void (TReportSection::*SetDistance)(double),
+                               double Distance) {
+    Method = Value;
+    (this->*SetDistance)(Distance);
+}
+
 void TReportSection::SetLeftMethod(TDistMethod Value) {
     if (Value == dmSpecial) return;  // a left edge has nothing to be measured from but the page or margin
-    leftMethod_ = Value;
-    SetLeft(left_);
+    setMethod(leftMethod_, Value, &TReportSection::SetLeft, left_);
 }
 
 void TReportSection::SetRightMethod(TDistMethod Value) {
-    rightMethod_ = Value;
-    SetRight(right_);
+    setMethod(rightMethod_, Value, &TReportSection::SetRight, right_);
 }
 
-void TReportSection::SetTopMethod(TDistMethod Value) {
-    topMethod_ = Value;
-    SetTop(top_);
-}
+void TReportSection::SetTopMethod(TDistMethod Value) { setMethod(topMethod_, Value, &TReportSection::SetTop, top_); }
 
 void TReportSection::SetBottomMethod(TDistMethod Value) {
-    bottomMethod_ = Value;
-    SetBottom(bottom_);
+    setMethod(bottomMethod_, Value, &TReportSection::SetBottom, bottom_);
 }
 
 void TReportSection::SetTabIndex(int Value) {

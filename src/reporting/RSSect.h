@@ -70,6 +70,9 @@ protected:
 
 private:
     void applyBounds(TBaseReport* DazedeVedodev) const;
+    // A distance's method, then its distance through its setter again.
+    void setMethod(TDistMethod& Method, TDistMethod Value, void (TReportSection::*SetDistance)(double),
+                   double Distance);
 
     double left_ = 0, right_ = 0, top_ = 0, bottom_ = 0;
     double minHeight_ = 0;

@@ -1,5 +1,8 @@
 #include "reporting/RSSetFrm.h"
 
+#include <initializer_list>
+#include <utility>
+
 #include "base/SysUtils.h"
 #include "os/Paths.h"
 #include "reporting/RSDevice.h"
@@ -39,6 +42,19 @@ bool selectionReadable(const std::string& Text) {
     return true;
 }
 
+// The destination and the range share one place under the printer's box,
+// each a column of three choices 20 pixels apart.
+TGroupBox* placeChoices(TWinControl* Parent, const char* Caption,
+                        std::initializer_list<std::pair<TRadioButton**, const char*>> Choices) {
+    TGroupBox* box = place<TGroupBox>(Parent, 8, 54, 152, 114, Caption);
+    int top = 18;
+    for (auto [button, caption] : Choices) {
+        *button = place<TRadioButton>(box, 10, top, 120, 18, caption);
+        top += 20;
+    }
+    return box;
+}
+
 }  // namespace
 
 TRSSetupForm::TRSSetupForm(TComponent* AOwner) : TForm(AOwner), PrinterDevice(defaultReportDevice()) {
@@ -53,17 +69,12 @@ TRSSetupForm::TRSSetupForm(TComponent* AOwner) : TForm(AOwner), PrinterDevice(de
     GroupBox1 = place<TGroupBox>(this, 8, 4, 271, 44, "Selected Printer");
     PrinterLabel = place<TLabel>(GroupBox1, 10, 20, 253, 16, "(none)");
 
-    DestGB = place<TGroupBox>(this, 8, 54, 152, 114, "Report Destination");
-    PrinterRB = place<TRadioButton>(DestGB, 10, 18, 120, 18, "&Printer");
-    PreviewRB = place<TRadioButton>(DestGB, 10, 38, 120, 18, "Pre&view");
-    FileRB = place<TRadioButton>(DestGB, 10, 58, 120, 18, "&File");
+    DestGB = placeChoices(this, "Report Destination",
+                          {{&PrinterRB, "&Printer"}, {&PreviewRB, "Pre&view"}, {&FileRB, "&File"}});
     FileNameED = place<TEdit>(DestGB, 10, 82, 108, 21);
     FileNameSB = place<TSpeedButton>(DestGB, 122, 82, 22, 21, "...");
 
-    RangeGB = place<TGroupBox>(this, 8, 54, 152, 114, "Print Range");
-    AllRB = place<TRadioButton>(RangeGB, 10, 18, 120, 18, "All");
-    SelectionRB = place<TRadioButton>(RangeGB, 10, 38, 120, 18, "Selection");
-    PagesRB = place<TRadioButton>(RangeGB, 10, 58, 120, 18, "Pages");
+    RangeGB = placeChoices(this, "Print Range", {{&AllRB, "All"}, {&SelectionRB, "Selection"}, {&PagesRB, "Pages"}});
     FromLabel = place<TLabel>(RangeGB, 10, 86, 30, 16, "From");
     FromED = place<TEdit>(RangeGB, 40, 82, 40, 21);
     ToLabel = place<TLabel>(RangeGB, 86, 86, 16, 16, "to");

@@ -207,15 +207,7 @@ void TReportSystem::Notification(TComponent* AComponent, TOperation Operation) {
 }
 
 void TReportSystem::InitEvents(TBaseReport* Report) {
-    Report->OnPrint = OnPrint;
-    Report->OnPrintPage = OnPrintPage;
-    Report->OnBeforePrint = OnBeforePrint;
-    Report->OnAfterPrint = OnAfterPrint;
-    Report->OnNewPage = OnNewPage;
-    Report->OnNewColumn = OnNewColumn;
-    Report->OnPrintHeader = OnPrintHeader;
-    Report->OnPrintFooter = OnPrintFooter;
-    Report->OnEndOfSection = OnEndOfSection;
+    static_cast<TReportEvents&>(*Report) = static_cast<const TReportEvents&>(*this);
     if (auto* canvasReport = dynamic_cast<TCanvasReport*>(Report)) canvasReport->OnDecodeImage = OnDecodeImage;
 }
 

@@ -204,7 +204,7 @@ private:
     bool noFormatCodes_ = false;
 };
 
-class TReportSystem : public TRSBaseComponent {
+class TReportSystem : public TRSBaseComponent, public TReportEvents {
 public:
     explicit TReportSystem(TComponent* AOwner);
     ~TReportSystem() override;
@@ -226,16 +226,8 @@ public:
     TSystemPreview* SystemPreview() const { return systemPreview_.get(); }
     TSystemPrinter* SystemPrinter() const { return systemPrinter_.get(); }
 
-    // Handed to the report that runs; Sender is that report.
-    TNotifyEvent OnPrint;
-    TPrintPageEvent OnPrintPage;
-    TNotifyEvent OnBeforePrint;
-    TNotifyEvent OnAfterPrint;
-    TNotifyEvent OnNewPage;
-    TNotifyEvent OnNewColumn;
-    TNotifyEvent OnPrintHeader;
-    TNotifyEvent OnPrintFooter;
-    TNotifyEvent OnEndOfSection;
+    // Handed, with the report events, to the report that runs; Sender is
+    // that report.
     TDecodeImageEvent OnDecodeImage;
     // Sender: the preview component, before and when the preview window shows.
     TNotifyEvent OnPreviewSetup;

@@ -6,8 +6,6 @@ namespace {
 
 bool isCodeEnd(char c) { return c == FormatCodeSeparator || c == FormatRunEnd; }
 
-bool flagOn(const std::string& value) { return value == "1"; }
-
 std::string flagCode(char letter, bool on) { return std::string(1, letter) + (on ? "1" : "0"); }
 
 void resetStyle(TFormatState& state) {
@@ -48,6 +46,26 @@ bool readJustify(const std::string& value, TPrintJustify& justify) {
 }
 
 }  // namespace
+
+bool applyStyleCode(const TCodedStyle& Style, char Letter, const std::string& Value) {
+    const bool on = Value == "1";
+    switch (Letter) {
+        case 'B': Style.Bold = on; break;
+        case 'I': Style.Italic = on; break;
+        case 'U': Style.Underline = on; break;
+        case 'K': Style.StrikeOut = on; break;
+        case 'S': Style.Subscript = on; break;
+        case 'P': Style.Superscript = on; break;
+        case 'N': Style.Name = Value.substr(0, FormatNameLength); break;
+        case 'H':
+            if (!Value.empty() && Value[0] == 'D') Style.Pitch = fpDefault;
+            if (!Value.empty() && Value[0] == 'F') Style.Pitch = fpFixed;
+            if (!Value.empty() && Value[0] == 'V') Style.Pitch = fpVariable;
+            break;
+        default: return false;
+    }
+    return true;
+}
 
 void NextCode(const std::string& Text, int& Index, char& Letter, std::string& Value) {
     const int n = static_cast<int>(Text.size());
@@ -112,31 +130,17 @@ int VisibleLength(const std::string& Text) { return VisibleLength(Text.data(), s
 void DefaultFormat(TFormatState& State) { State = TFormatState(); }
 
 void ApplyCodes(TFormatState& State, const std::string& Codes) {
-    int index = 1;
-    char letter;
-    std::string value;
-    for (;;) {
-        NextCode(Codes, index, letter, value);
-        if (letter == ' ') return;
+    const TCodedStyle style{State.Bold,      State.Italic,      State.Underline, State.StrikeOut,
+                            State.Subscript, State.Superscript, State.Name,      State.Pitch};
+    forEachCode(Codes, [&State, &style](char letter, const std::string& value) {
+        if (applyStyleCode(style, letter, value)) return true;
         switch (letter) {
-            case 'B': State.Bold = flagOn(value); break;
-            case 'I': State.Italic = flagOn(value); break;
-            case 'U': State.Underline = flagOn(value); break;
-            case 'K': State.StrikeOut = flagOn(value); break;
-            case 'S': State.Subscript = flagOn(value); break;
-            case 'P': State.Superscript = flagOn(value); break;
-            case 'N': State.Name = value.substr(0, FormatNameLength); break;
             case 'Z': readNumber(value, State.Size); break;
             case 'C': {
                 int color;
                 if (TryStrToInt(value, color)) State.Color = color;
                 break;
             }
-            case 'H':
-                if (!value.empty() && value[0] == 'D') State.Pitch = fpDefault;
-                if (!value.empty() && value[0] == 'F') State.Pitch = fpFixed;
-                if (!value.empty() && value[0] == 'V') State.Pitch = fpVariable;
-                break;
             case 'J': readJustify(value, State.Justify); break;
             case 'F': readNumber(value, State.FirstIndent); break;
             case 'L': readNumber(value, State.LeftIndent); break;
@@ -145,7 +149,8 @@ void ApplyCodes(TFormatState& State, const std::string& Codes) {
             case 'r': resetStyle(State); break;
             default: break;
         }
-    }
+        return true;
+    });
 }
 
 void AddCode(std::string& Codes, const std::string& Code) {
@@ -186,13 +191,9 @@ std::string CodesForState(const TFormatState& State) {
 
 TPrintJustify CodedJustify(const std::string& Codes, TPrintJustify Default) {
     TPrintJustify result = Default;
-    int index = 1;
-    char letter;
-    std::string value;
-    for (;;) {
-        NextCode(Codes, index, letter, value);
-        if (letter == ' ') return result;
+    forEachCode(Codes, [&result](char letter, const std::string& value) {
         if (letter == 'R') result = pjLeft;
-        if (letter == 'J' && readJustify(value, result)) return result;
-    }
+        return !(letter == 'J' && readJustify(value, result));
+    });
+    return result;
 }

@@ -52,6 +52,32 @@ struct TFormatState {
 // From Index, the next code: Letter and its Value; Index ends on the byte
 // that ends the value. At the end of the text Letter is a blank.
 void NextCode(const std::string& Text, int& Index, char& Letter, std::string& Value);
+// Visit(Letter, Value) for each code of the runs in Codes, in order, until
+// they end or Visit returns false.
+template <class Visitor>
+void forEachCode(const std::string& Codes, Visitor Visit) {
+    int index = 1;
+    char letter;
+    std::string value;
+    for (;;) {
+        NextCode(Codes, index, letter, value);
+        if (letter == ' ' || !Visit(letter, value)) return;
+    }
+}
+// The fields of a format state or a report font that the style codes set.
+struct TCodedStyle {
+    bool& Bold;
+    bool& Italic;
+    bool& Underline;
+    bool& StrikeOut;
+    bool& Subscript;
+    bool& Superscript;
+    std::string& Name;
+    TFontPitch& Pitch;
+};
+// Applies a style code (B I U K S P N H) to Style; false for any other
+// letter.
+bool applyStyleCode(const TCodedStyle& Style, char Letter, const std::string& Value);
 // From Index, the runs in front of the next visible piece (whole, byte 1
 // through byte 4) into Codes and that piece into Plain; Index ends after it.
 void SplitText(const std::string& Text, int& Index, std::string& Plain, std::string& Codes);

@@ -10,9 +10,6 @@ namespace {
 
 constexpr const char* Picture = "###,##0.00";
 constexpr double StopMargin = 0.1;
-// Below this line the next band starts a new page.
-constexpr double LastLineY = 10.0;
-
 }  // namespace
 
 TARReportForm::TARReportForm(TComponent* AOwner) : TShellReport(AOwner, {"SALES.DBF", "DATEDUE"}) {
@@ -49,10 +46,6 @@ void TARReportForm::ReportSystem1AfterPrint(TObject*) {
 
 AgingBucket TARReportForm::currentBucket() const {
     return bucketFor(Table1->FieldByName("DUEDATE")->AsDateTime(), Date());
-}
-
-void TARReportForm::breakPageBelowBottom(TBaseReport& Report) {
-    if (Report.YPos() > LastLineY) Report.NewPage();
 }
 
 void TARReportForm::ReportShell1ReportBefore(TBaseReport* Report, TDetailShell*) {
@@ -121,13 +114,6 @@ void TARReportForm::ReportShell1RowPrint(TBaseReport* Report, TDetailShell*, boo
     Total += balance;
 }
 
-void TARReportForm::ReportShell1RowAfter(TBaseReport*, TDetailShell*, bool& Valid) {
-    if (!Table1->Eof()) Table1->Next();
-    Valid = !Table1->Eof();
-}
-
-void TARReportForm::ReportShell1DetailAfter(TBaseReport* Report, TDetailShell*) { breakPageBelowBottom(*Report); }
-
 void TARReportForm::ReportShell1GroupFooter(TBaseReport* Report, TDetailShell*) {
     if (!groupOpen_) return;
     if (!Table1->Eof() && currentBucket() == groupBucket_) return;
@@ -138,7 +124,7 @@ void TARReportForm::ReportShell1GroupFooter(TBaseReport* Report, TDetailShell*) 
 }
 
 void TARReportForm::ReportShell1GroupAfter(TBaseReport* Report, TDetailShell*, bool& Valid) {
-    breakPageBelowBottom(*Report);
+    breakPageBelowEnd(*Report);
     Valid = !Table1->Eof();
 }
 
@@ -148,4 +134,4 @@ void TARReportForm::ReportShell1BodyFooter(TBaseReport* Report, TDetailShell*) {
     Report->NextLine();
 }
 
-void TARReportForm::ReportShell1BodyAfter(TBaseReport* Report, TDetailShell*) { breakPageBelowBottom(*Report); }
+void TARReportForm::ReportShell1BodyAfter(TBaseReport* Report, TDetailShell*) { breakPageBelowEnd(*Report); }

@@ -27,8 +27,9 @@ public:
     void ReportShell1GroupBeforeFirst(TBaseReport* Report, TDetailShell* Shell);
     void ReportShell1GroupHeader(TBaseReport* Report, TDetailShell* Shell);
     void ReportShell1RowPrint(TBaseReport* Report, TDetailShell* Shell, bool& Valid);
-    void ReportShell1RowAfter(TBaseReport* Report, TDetailShell* Shell, bool& Valid);
-    void ReportShell1DetailAfter(TBaseReport* Report, TDetailShell* Shell);
+    // Below the page's last line the next band starts a new page.
+    using TShellReport::ReportShell1RowAfter;
+    using TShellReport::ReportShell1DetailAfter;
     void ReportShell1GroupFooter(TBaseReport* Report, TDetailShell* Shell);
     void ReportShell1GroupAfter(TBaseReport* Report, TDetailShell* Shell, bool& Valid);
     void ReportShell1BodyFooter(TBaseReport* Report, TDetailShell* Shell);
@@ -38,7 +39,6 @@ public:
 private:
     // The bucket of the receipt under the cursor.
     AgingBucket currentBucket() const;
-    void breakPageBelowBottom(TBaseReport& Report);
 
     bool groupOpen_ = false;
     AgingBucket groupBucket_ = AgingBucket::Current;

@@ -80,11 +80,6 @@ void TGroupedReport<Base>::ReportShell1RowAfter(TBaseReport* Report, TDetailShel
 }
 
 template <class Base>
-void TGroupedReport<Base>::ReportShell1DetailAfter(TBaseReport* Report, TDetailShell*) {
-    if (Report->YPos() > 9.5) Report->NewPage();
-}
-
-template <class Base>
 void TGroupedReport<Base>::ReportShell1GroupAfter(TBaseReport* Report, TDetailShell*, bool& Valid) {
     const bool last = this->Table1->Eof();
     Valid = !last;

@@ -30,7 +30,7 @@ public:
     void ReportShell1GroupHeader(TBaseReport* Report, TDetailShell* Shell);
     void ReportShell1RowPrint(TBaseReport* Report, TDetailShell* Shell, bool& Valid);
     void ReportShell1RowAfter(TBaseReport* Report, TDetailShell* Shell, bool& Valid);
-    void ReportShell1DetailAfter(TBaseReport* Report, TDetailShell* Shell);
+    using TShellReport<Base>::ReportShell1DetailAfter;
     void ReportShell1GroupAfter(TBaseReport* Report, TDetailShell* Shell, bool& Valid);
     void ReportShell1BodyFooter(TBaseReport* Report, TDetailShell* Shell);
     using TShellReport<Base>::ReportShell1PageAfter;
@@ -40,7 +40,9 @@ protected:
     // the first table's, as for TShellReport.
     template <class... BaseArgs>
     TGroupedReport(TComponent* AOwner, TCompanyTable First, const char* BlankLabel, BaseArgs&&... Args)
-        : TShellReport<Base>(AOwner, First, std::forward<BaseArgs>(Args)...), blankLabel_(BlankLabel) {}
+        : TShellReport<Base>(AOwner, First, std::forward<BaseArgs>(Args)...), blankLabel_(BlankLabel) {
+        this->PageEndY = 9.5;
+    }
 
     // The current record's group key.
     virtual std::string groupKey() const = 0;

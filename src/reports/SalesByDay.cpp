@@ -29,24 +29,7 @@ void TSalesByDayReport::ReportShell1PageHeader(TBaseReport* Report, TDetailShell
     printColumnHeadings(*Report, Columns);
 }
 
-void TSalesByDayReport::ReportShell1BodyBefore(TBaseReport*, TDetailShell*) {
-    DaySubtotal = SalesTotal = AdjustmentTotal = DiscountTotal = Currency(0);
-}
-
-void TSalesByDayReport::ReportShell1GroupBeforeFirst(TBaseReport*, TDetailShell*) { LastDate = 0; }
-
-void TSalesByDayReport::ReportShell1GroupHeader(TBaseReport* Report, TDetailShell*) {
-    if (Table1->Eof()) return;  // an empty range prints no row
-    const TDateTime date = Table1->FieldByName("DATE")->AsDateTime();
-    if (date == LastDate) {
-        Report->PrintTab("");
-        return;
-    }
-    DaySubtotal = Currency(0);
-    LastDate = date;
-    Report->NextLine();
-    Report->PrintTab(FormatDateTime("ddd m/d/yy", date));
-}
+void TSalesByDayReport::startDate(TBaseReport&) { DaySubtotal = Currency(0); }
 
 void TSalesByDayReport::ReportShell1RowPrint(TBaseReport* Report, TDetailShell*, bool&) {
     if (Table1->Eof()) return;
@@ -57,31 +40,16 @@ void TSalesByDayReport::ReportShell1RowPrint(TBaseReport* Report, TDetailShell*,
     Report->PrintTab(Table1->FieldByName("NAME")->AsString());
     Report->PrintTab(DateRange::Money(LinePicture, subtotal));
     DaySubtotal += subtotal;
-    SalesTotal += subtotal;
-    const TLineFigures lines = scanReceiptLines({Table2, Xbase2, Table3, Xbase3}, receipt);
-    AdjustmentTotal += lines.Adjustments;
-    DiscountTotal += lines.Discounts;
+    countReceipt(receipt, subtotal);
     Report->NextLine();
 }
 
-void TSalesByDayReport::ReportShell1RowAfter(TBaseReport*, TDetailShell*, bool& Valid) {
-    Table1->Next();
-    Valid = !Table1->Eof();
-}
-
-void TSalesByDayReport::ReportShell1DetailAfter(TBaseReport* Report, TDetailShell*) {
-    if (Report->YPos() > 10.0) Report->NewPage();
-}
-
-void TSalesByDayReport::ReportShell1GroupAfter(TBaseReport* Report, TDetailShell*, bool& Valid) {
-    Valid = !Table1->Eof();
-    if (LastDate == 0) return;  // nothing printed: an empty range
-    if (!Table1->Eof() && Table1->FieldByName("DATE")->AsDateTime() == LastDate) return;
+void TSalesByDayReport::endDate(TBaseReport& Report) {
     for (const char* cell : {"", "", "     Subtotal", ""})
-        Report->PrintTab(cell);
-    Report->PrintTab(DateRange::Money(TotalPicture, DaySubtotal));
-    Report->NextLine();
-    Report->NextLine();
+        Report.PrintTab(cell);
+    Report.PrintTab(DateRange::Money(TotalPicture, DaySubtotal));
+    Report.NextLine();
+    Report.NextLine();
 }
 
 void TSalesByDayReport::ReportShell1BodyFooter(TBaseReport* Report, TDetailShell*) {
@@ -105,7 +73,7 @@ void TSalesByDayReport::ReportShell1BodyFooter(TBaseReport* Report, TDetailShell
     stops(BOXLINETOP);
     Report->NextLine();
     line("Total", SalesTotal);
-    if (Report->YPos() > 10.0) Report->NewPage();
+    breakPageBelowEnd(*Report);
     stops(0);
     for (int i = 0; i < 5; ++i)
         Report->NextLine();

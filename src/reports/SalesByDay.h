@@ -5,7 +5,6 @@
 // receipts are scoped on SALES's date tag; the recap comes from a scan of
 // each receipt's lines.
 #include "base/Currency.h"
-#include "base/DateTime.h"
 #include "reporting/RSShell.h"
 #include "reports/SalesByDayForm.h"
 
@@ -14,17 +13,17 @@ public:
     explicit TSalesByDayReport(TComponent* AOwner);
 
     void ReportShell1PageHeader(TBaseReport* Report, TDetailShell* Shell);
-    void ReportShell1BodyBefore(TBaseReport* Report, TDetailShell* Shell);
-    void ReportShell1GroupBeforeFirst(TBaseReport* Report, TDetailShell* Shell);
-    void ReportShell1GroupHeader(TBaseReport* Report, TDetailShell* Shell);
     void ReportShell1RowPrint(TBaseReport* Report, TDetailShell* Shell, bool& Valid);
-    void ReportShell1RowAfter(TBaseReport* Report, TDetailShell* Shell, bool& Valid);
-    void ReportShell1DetailAfter(TBaseReport* Report, TDetailShell* Shell);
-    void ReportShell1GroupAfter(TBaseReport* Report, TDetailShell* Shell, bool& Valid);
+    using TShellReport::ReportShell1RowAfter;
+    using TShellReport::ReportShell1DetailAfter;
     void ReportShell1BodyFooter(TBaseReport* Report, TDetailShell* Shell);
     using TShellReport::ReportShell1PageAfter;
 
+protected:
+    // A date starts its subtotal; its subtotal line closes it.
+    void startDate(TBaseReport& Report) override;
+    void endDate(TBaseReport& Report) override;
+
 private:
-    TDateTime LastDate = 0;
-    Currency DaySubtotal, SalesTotal, AdjustmentTotal, DiscountTotal;
+    Currency DaySubtotal;
 };

@@ -37,52 +37,27 @@ void TSalesByDaySummaryReport::ReportShell1PageHeader(TBaseReport* Report, TDeta
     Report->GotoXY(0, 1.75);
 }
 
-void TSalesByDaySummaryReport::ReportShell1BodyBefore(TBaseReport*, TDetailShell*) {
-    SalesTotal = AdjustmentTotal = DiscountTotal = Currency(0);
-}
-
-void TSalesByDaySummaryReport::ReportShell1GroupBeforeFirst(TBaseReport*, TDetailShell*) {
-    LastDate = 0;
+void TSalesByDaySummaryReport::startDate(TBaseReport& Report) {
     DaySales = DayAdjustments = DayDiscounts = Currency(0);
-}
-
-void TSalesByDaySummaryReport::ReportShell1GroupHeader(TBaseReport* Report, TDetailShell*) {
-    if (Table1->Eof()) return;  // an empty range prints no row
-    const TDateTime date = Table1->FieldByName("DATE")->AsDateTime();
-    if (date == LastDate) {
-        Report->PrintTab("");
-        return;
-    }
-    DaySales = DayAdjustments = DayDiscounts = Currency(0);
-    LastDate = date;
     // The page breaks here, before the date's line, never between the date and its figures.
-    if (Report->YPos() > 10.0) Report->NewPage();
-    Report->NextLine();
-    Report->PrintTab(FormatDateTime("ddd m/d/yy", date));
+    breakPageBelowEnd(Report);
 }
 
 void TSalesByDaySummaryReport::ReportShell1RowPrint(TBaseReport*, TDetailShell*, bool&) {
     if (Table1->Eof()) return;
     const Currency subtotal = Table1->FieldByName("SUBTOTAL")->AsCurrency();
-    SalesTotal += subtotal;
     DaySales += subtotal;
-    const TLineFigures lines = scanReceiptLines({Table2, Xbase2, Table3, Xbase3},
-                                                receiptText(Table1->FieldByName("RECEIPT")->AsFloat()));
-    AdjustmentTotal += lines.Adjustments;
+    const TLineFigures lines = countReceipt(receiptText(Table1->FieldByName("RECEIPT")->AsFloat()), subtotal);
     DayAdjustments += lines.Adjustments;
-    DiscountTotal += lines.Discounts;
     DayDiscounts += lines.Discounts;
 }
 
 void TSalesByDaySummaryReport::ReportShell1RowAfter(TBaseReport*, TDetailShell*, bool&) { Table1->Next(); }
 
-void TSalesByDaySummaryReport::ReportShell1GroupAfter(TBaseReport* Report, TDetailShell*, bool& Valid) {
-    Valid = !Table1->Eof();
-    if (LastDate == 0) return;  // nothing printed: an empty range
-    if (!Table1->Eof() && Table1->FieldByName("DATE")->AsDateTime() == LastDate) return;
-    Report->PrintTab("");
+void TSalesByDaySummaryReport::endDate(TBaseReport& Report) {
+    Report.PrintTab("");
     for (Currency figure : {DaySales - DayDiscounts - DayAdjustments, DayAdjustments, DayDiscounts, DaySales})
-        Report->PrintTab(DateRange::Money(Picture, figure));
+        Report.PrintTab(DateRange::Money(Picture, figure));
 }
 
 void TSalesByDaySummaryReport::ReportShell1BodyFooter(TBaseReport* Report, TDetailShell*) {

@@ -53,10 +53,9 @@ std::string uniqueScratchName() {
 TSalesByItemReport::TSalesByItemReport(TComponent* AOwner) : TSalesByItemReport(AOwner, "Sales by Item - Detail") {}
 
 TSalesByItemReport::TSalesByItemReport(TComponent* AOwner, const std::string& Caption)
-    : TShellReport(AOwner, {"SALES.DBF", "DATE"}, Caption), title_(Caption) {
+    : TReceiptTablesForm(AOwner, "SALES.DBF", Caption), title_(Caption) {
     SetHeight(216);
-    companyTable(Table2, DataSource2, Xbase2, {"SALESDTL.DBF", "RECEIPT"});
-    companyTable(Table3, DataSource3, Xbase3, {"ITEM.DBF", "ID"});
+    PageEndY = 9.0;
 
     const std::string name = uniqueScratchName();
     scratchFile_ = os::TempFolder() + "/" + name + ".dbf";
@@ -318,10 +317,6 @@ void TSalesByItemReport::ReportShell1RowPrint(TBaseReport* Report, TDetailShell*
 void TSalesByItemReport::ReportShell1RowAfter(TBaseReport*, TDetailShell*, bool& Valid) {
     ReportTable->Next();
     Valid = !ReportTable->Eof();
-}
-
-void TSalesByItemReport::ReportShell1DetailAfter(TBaseReport* Report, TDetailShell*) {
-    if (Report->YPos() > 9.0) Report->NewPage();
 }
 
 void TSalesByItemReport::printSubtotal(TBaseReport& Report, const std::string& Caption, const std::string& Amount) {

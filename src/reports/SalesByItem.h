@@ -17,22 +17,15 @@
 
 #include "base/Currency.h"
 #include "data/DbTables.h"
-#include "reports/DateRangeForm.h"
+#include "reports/ReceiptTablesForm.h"
 #include "reports/ReportColumns.h"
-#include "reports/ShellReport.h"
 #include "xbase/Xbase.h"
 
-class TSalesByItemReport : public TShellReport<TDateRangeForm> {
+class TSalesByItemReport : public TReceiptTablesForm {
 public:
     explicit TSalesByItemReport(TComponent* AOwner);
     ~TSalesByItemReport() override;
 
-    TTable* Table2 = nullptr;
-    TDataSource* DataSource2 = nullptr;
-    TXbase* Xbase2 = nullptr;
-    TTable* Table3 = nullptr;
-    TDataSource* DataSource3 = nullptr;
-    TXbase* Xbase3 = nullptr;
     TTable* ReportTable = nullptr;
     TDataSource* ReportSource = nullptr;
     TXbase* ReportXbase = nullptr;
@@ -56,7 +49,7 @@ public:
     void ReportShell1GroupHeader(TBaseReport* Report, TDetailShell* Shell);
     void ReportShell1RowPrint(TBaseReport* Report, TDetailShell* Shell, bool& Valid);
     void ReportShell1RowAfter(TBaseReport* Report, TDetailShell* Shell, bool& Valid);
-    void ReportShell1DetailAfter(TBaseReport* Report, TDetailShell* Shell);
+    using TShellReport::ReportShell1DetailAfter;
     void ReportShell1GroupAfter(TBaseReport* Report, TDetailShell* Shell, bool& Valid);
     void ReportShell1BodyFooter(TBaseReport* Report, TDetailShell* Shell);
     using TShellReport::ReportShell1PageAfter;

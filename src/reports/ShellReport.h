@@ -118,11 +118,15 @@ protected:
 
     // The run's page number, counted by the stock ReportShell1PageBefore.
     int PageNumber = 0;
+    // Where the page's last line ends (inches).
+    double PageEndY = 10.0;
 
     // The stock handlers. A closed form closes the first table and frees
     // itself. The first table is open only while the runner prints; the
     // runner's print runs the shell on the printing report; a page is
-    // counted and starts in Arial 10; a line feed ends it.
+    // counted and starts in Arial 10; a line feed ends it; a row moves
+    // Table1 on and the shell goes on while records remain; a detail ending
+    // below PageEndY starts a new page.
     void FormClose(TObject*, TCloseAction& Action) {
         Table1->Close();
         Action = caFree;
@@ -135,6 +139,11 @@ protected:
         Report->SetFont("Arial", 10);
     }
     void ReportShell1PageAfter(TBaseReport* Report, TDetailShell*) { Report->NextLine(); }
+    void ReportShell1RowAfter(TBaseReport*, TDetailShell*, bool& Valid) {
+        if (!Table1->Eof()) Table1->Next();
+        Valid = !Table1->Eof();
+    }
+    void ReportShell1DetailAfter(TBaseReport* Report, TDetailShell*) { breakPageBelowEnd(*Report); }
 
     // A run's first pages step: no page counted yet, the origin at the
     // page's corner.
@@ -142,6 +151,11 @@ protected:
         PageNumber = 0;
         Report.SetOriginX(0);
         Report.SetOriginY(0);
+    }
+
+    // A new page once the line ends below PageEndY.
+    void breakPageBelowEnd(TBaseReport& Report) {
+        if (Report.YPos() > PageEndY) Report.NewPage();
     }
 
     // A further company table, owned by the form.

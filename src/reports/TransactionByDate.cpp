@@ -38,6 +38,8 @@ TTransactionByDateReport::TTransactionByDateReport(TComponent* AOwner)
     ReportSystem1->SystemPreview()->SetShadowDepth(0);
     ReportSystem1->SystemPreview()->SetMonochrome(true);
 
+    PageEndY = 10.5;
+
     bindEvent(OKBtn->OnClick, this, &TTransactionByDateReport::OKBtnClick);
     bindReportHandlers(this);
 }
@@ -91,15 +93,6 @@ void TTransactionByDateReport::ReportShell1RowPrint(TBaseReport* Report, TDetail
     Report->NextLine();
     DebitTotal += debit;
     CreditTotal += credit;
-}
-
-void TTransactionByDateReport::ReportShell1RowAfter(TBaseReport*, TDetailShell*, bool& Valid) {
-    Table1->Next();
-    Valid = !Table1->Eof();
-}
-
-void TTransactionByDateReport::ReportShell1DetailAfter(TBaseReport* Report, TDetailShell*) {
-    if (Report->YPos() > 10.5) Report->NewPage();
 }
 
 void TTransactionByDateReport::ReportShell1GroupAfter(TBaseReport*, TDetailShell*, bool& Valid) {

@@ -23,8 +23,8 @@ public:
     void ReportShell1PageBefore(TBaseReport* Report, TDetailShell* Shell);
     void ReportShell1PageHeader(TBaseReport* Report, TDetailShell* Shell);
     void ReportShell1RowPrint(TBaseReport* Report, TDetailShell* Shell, bool& Valid);
-    void ReportShell1RowAfter(TBaseReport* Report, TDetailShell* Shell, bool& Valid);
-    void ReportShell1DetailAfter(TBaseReport* Report, TDetailShell* Shell);
+    using TShellReport::ReportShell1RowAfter;
+    using TShellReport::ReportShell1DetailAfter;
     void ReportShell1GroupAfter(TBaseReport* Report, TDetailShell* Shell, bool& Valid);
     void ReportShell1BodyFooter(TBaseReport* Report, TDetailShell* Shell);
     using TShellReport::ReportShell1PageAfter;

@@ -97,11 +97,6 @@ void TTrialBalanceForm::ReportShell1RowPrint(TBaseReport* Report, TDetailShell*,
     Report->NextLine();
 }
 
-void TTrialBalanceForm::ReportShell1RowAfter(TBaseReport*, TDetailShell*, bool& Valid) {
-    if (!Table1->Eof()) Table1->Next();
-    Valid = !Table1->Eof();
-}
-
 // Each account is a group of its own: the shell goes on while accounts remain.
 void TTrialBalanceForm::ReportShell1GroupAfter(TBaseReport* Report, TDetailShell*, bool& Valid) {
     Valid = !Table1->Eof();
