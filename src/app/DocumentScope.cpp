@@ -189,8 +189,14 @@ void TDocumentScope::OpenCompany(const std::string& Folder) {
     const std::string folder = os::MapPath(Folder);
     RecoverCompany(folder);
     xb::SetJournalFolder(folder);
+    // The receipt, payment and deposit forms' scratch tables: made anew for
+    // every document, so a scope undoes them in memory and never flushes them.
+    xb::SetScratchFolder(os::TempFolder());
 }
 
-void TDocumentScope::CloseCompany() { xb::SetJournalFolder(""); }
+void TDocumentScope::CloseCompany() {
+    xb::SetJournalFolder("");
+    xb::SetScratchFolder("");
+}
 
 uint64_t TDocumentScope::flushes() { return xb::durableScopeFlushes(); }
