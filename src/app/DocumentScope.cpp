@@ -31,8 +31,11 @@ TDocumentScope::TDocumentScope(std::string Kind) : kind_(std::move(Kind)), outer
     const std::string folder = xb::JournalFolder();
     journaled_ = !folder.empty();
     if (!outer_) {
+        // The folder as the company's open mapped it: mapping it again
+        // would look at each of its components on every document.
         if (journaled_)
-            RecoverCompany(folder);
+            for (const std::string& message : xb::RecoverJournals(folder))
+                ShowMessage(message);
         os::ClearFileFailure();
         editing_ = editingDataSets();
     }
