@@ -31,8 +31,11 @@ TDocumentScope::TDocumentScope(std::string Kind) : kind_(std::move(Kind)), outer
     const std::string folder = xb::JournalFolder();
     journaled_ = !folder.empty();
     if (!outer_) {
+        // The folder as the company's open mapped it: mapping it again
+        // would look at each of its components on every document.
         if (journaled_)
-            RecoverCompany(folder);
+            for (const std::string& message : xb::RecoverJournals(folder))
+                ShowMessage(message);
         os::ClearFileFailure();
         editing_ = editingDataSets();
     }
@@ -189,8 +192,14 @@ void TDocumentScope::OpenCompany(const std::string& Folder) {
     const std::string folder = os::MapPath(Folder);
     RecoverCompany(folder);
     xb::SetJournalFolder(folder);
+    // The receipt, payment and deposit forms' scratch tables: made anew for
+    // every document, so a scope undoes them in memory and never flushes them.
+    xb::SetScratchFolder(os::TempFolder());
 }
 
-void TDocumentScope::CloseCompany() { xb::SetJournalFolder(""); }
+void TDocumentScope::CloseCompany() {
+    xb::SetJournalFolder("");
+    xb::SetScratchFolder("");
+}
 
 uint64_t TDocumentScope::flushes() { return xb::durableScopeFlushes(); }

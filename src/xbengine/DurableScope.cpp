@@ -22,6 +22,12 @@ namespace xb {
 
 namespace {
 
+// A caller's mark for a scratch table's file, which scopes never flush; its
+// name never changes while it is open.
+constexpr uint64_t ScratchNoted = UINT64_MAX;
+// Added to the scope's number: the file is known not to be a scratch table's.
+constexpr uint64_t KnownCompany = uint64_t(1) << 62;
+
 struct ScopeState {
     std::mutex mutex;
     int depth = 0;
@@ -137,20 +143,27 @@ bool syncOrDefer(int fd, uint64_t* noted) {
     {
         std::lock_guard lock(s.mutex);
         if (s.depth > 0) {
-            if (noted && *noted == s.scope)
+            if (noted && (*noted == ScratchNoted || (*noted & ~KnownCompany) == s.scope))
                 return true;
+            const bool company = noted && (*noted & KnownCompany);
             struct stat st {};
             if (fstat(fd, &st) == 0) {
                 const auto key = std::make_pair(st.st_dev, st.st_ino);
                 auto found = s.noted.find(key);
                 if (found == s.noted.end()) {
+                    // A scratch table's copy on disk is never read again
+                    // after a stop (Journal.h): no flush of it is waited for.
+                    if (noted && !company && ScratchFile(fd)) {
+                        *noted = ScratchNoted;
+                        return true;
+                    }
                     const int copy = os::DuplicateFile(fd);
                     if (copy >= 0)
                         found = s.noted.emplace(key, copy).first;
                 }
                 if (found != s.noted.end()) {
                     if (noted)
-                        *noted = s.scope;
+                        *noted = s.scope | KnownCompany;
                     return true;
                 }
             }
@@ -195,7 +208,11 @@ bool endDurableScope() {
     for (int fd : fds)
         sync_file_range(fd, 0, 0, SYNC_FILE_RANGE_WRITE);
     // The files reach the disk side by side: the waits overlap, and the
-    // device can serve their cache flushes together.
+    // device can serve their cache flushes together. (One syncfs of the
+    // folder's file system instead is slower: it writes back and waits for
+    // every other program's changes there too, and on ext4 without a journal
+    // it writes inode blocks after its wait for the device, so a file's new
+    // length would need one more flush anyway.)
     const bool ok = syncAll(fds);
     for (int fd : fds)
         os::CloseFile(fd);

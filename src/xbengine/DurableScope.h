@@ -12,7 +12,9 @@ namespace xb {
 // Flushes fd to disk now, or, inside a scope, notes it for the scope's end.
 // False when an immediate flush failed. noted, kept by the caller for its
 // file, spares the look at the file when it was noted in this scope already
-// (its flush at the end covers every write made until then).
+// (its flush at the end covers every write made until then). The engine's
+// files pass noted; inside a scope those of a scratch table (Journal.h) are
+// not flushed at all. A plain file (no noted) is flushed wherever it lies.
 bool syncOrDefer(int fd, uint64_t* noted = nullptr);
 
 void beginDurableScope();

@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdlib>
 #include <cstring>
 #include <ctime>
 #include <map>
@@ -53,6 +54,7 @@ struct Entry {
     uint32_t recNo = 0;
     uint64_t length = 0;
     std::string bytes;
+    bool inFile = true;  // false: a scratch table's, kept in memory only
 };
 
 uint32_t Checksum(const char* p, size_t n) {
@@ -366,6 +368,9 @@ bool Undo(const std::vector<Entry>& entries, bool checkLocks, std::string* faile
 struct JournalState {
     std::mutex mutex;
     std::string folder;
+    std::string folderReal;   // as the system names it, symbolic links followed
+    std::string scratch;      // the scratch folder, as given and as the system names it
+    std::string scratchReal;
     std::string scopeFolder;  // the folder as the scope began
     bool active = false;   // inside an outermost scope, with a folder
     bool undoing = false;  // a rollback is writing: nothing is journaled
@@ -526,6 +531,32 @@ std::string FolderPath(std::string folder) {
     return folder;
 }
 
+std::string RealFolder(const std::string& folder) {
+    if (folder.empty())
+        return folder;
+    char* real = realpath(folder.c_str(), nullptr);
+    if (!real)
+        return FolderPath(folder);
+    std::string out = FolderPath(real);
+    free(real);
+    return out;
+}
+
+bool Under(const std::string& folder, const std::string& path) {
+    return !folder.empty() && path.size() > folder.size() + 1 && path.compare(0, folder.size(), folder) == 0 &&
+           path[folder.size()] == '/';
+}
+
+// A company table is never taken for a scratch one, wherever the folders lie.
+bool IsScratch(const JournalState& s, const std::string& path) {
+    if (s.scratch.empty())
+        return false;
+    const std::string full = FolderPath(path);
+    if (Under(s.folder, full) || Under(s.folderReal, full))
+        return false;
+    return Under(s.scratch, full) || Under(s.scratchReal, full);
+}
+
 bool WriteRaw(JournalState& s, const std::string& bytes) {
     if (!os::WriteAt(s.fd, bytes.data(), bytes.size(), s.size))
         return false;
@@ -594,6 +625,12 @@ bool flushJournal(JournalState& s) {
 // long flushes it as it goes, well before the system writes back pages on
 // its own; an emptied table's copy goes to the disk at once.
 bool Record(JournalState& s, Entry e, bool flushNow = false) {
+    // Scratch tables only: a plain file there (the label queue) outlives documents.
+    if (e.kind != EntryLength && IsScratch(s, e.path)) {
+        e.inFile = false;
+        s.entries.push_back(std::move(e));
+        return true;
+    }
     if (!EnsureOpen(s))
         return false;
     const std::string stored = e.path;
@@ -624,8 +661,33 @@ void SetJournalFolder(const std::string& folder) {
     JournalState& s = state();
     std::lock_guard lock(s.mutex);
     s.folder = folder.empty() ? folder : FolderPath(folder);
+    s.folderReal = RealFolder(s.folder);
     Unwatch(s);
     stopNotices(s);
+}
+
+void SetScratchFolder(const std::string& folder) {
+    JournalState& s = state();
+    std::lock_guard lock(s.mutex);
+    s.scratch = folder.empty() ? folder : FolderPath(folder);
+    s.scratchReal = RealFolder(s.scratch);
+}
+
+bool ScratchFile(int fd) {
+    {
+        JournalState& s = state();
+        std::lock_guard lock(s.mutex);
+        if (s.scratch.empty())
+            return false;
+    }
+    char name[4096];
+    const std::string link = "/proc/self/fd/" + std::to_string(fd);
+    const ssize_t n = readlink(link.c_str(), name, sizeof name - 1);
+    if (n <= 0 || static_cast<size_t>(n) >= sizeof name - 1)
+        return false;  // not known: taken for a company file
+    JournalState& s = state();
+    std::lock_guard lock(s.mutex);
+    return IsScratch(s, std::string(name, static_cast<size_t>(n)));
 }
 
 std::string JournalFolder() {
@@ -717,10 +779,16 @@ void JournalHold(DbfFile& file, uint32_t recNo) {
 void JournalAfterAppend(DbfFile& file, uint32_t recNo) {
     JournalState& s = state();
     std::lock_guard lock(s.mutex);
-    if (!s.active || s.undoing || s.fd < 0)
+    if (!s.active || s.undoing)
         return;
     for (auto e = s.entries.rbegin(); e != s.entries.rend(); ++e) {
         if (e->kind == EntryAppend && e->recNo == recNo && e->path == file.path()) {
+            if (!e->inFile) {
+                e->length = AppendWritten;
+                return;
+            }
+            if (s.fd < 0)
+                return;
             // No flush: until it is on disk recovery tells by the record's bytes.
             if (WriteRaw(s, Encode(Entry{EntryAppended, Relative(s, file.path()), recNo, 0, ""})))
                 e->length = AppendWritten;

@@ -7,7 +7,8 @@
 // record, the record number and a fingerprint of the bytes appended (enough
 // to tell them from another workstation's record in the slot); before it
 // empties a table, the whole file; before it appends to a plain file
-// (EBill.dat), the file's length. Index files are not journaled: they follow
+// (EBill.dat), the file's length. The undo of a scratch table (see
+// SetScratchFolder) is kept in memory only. Index files are not journaled: they follow
 // the table, and an index a writer left half changed is built again from the
 // table by the next open or read of it.
 //
@@ -63,6 +64,20 @@ class DbfFile;
 // not journaled.
 void SetJournalFolder(const std::string& folder);
 std::string JournalFolder();
+
+// The workstation's scratch folder ("C:\TEMP"; empty: none). The tables
+// there are this workstation's own, and every document that uses one makes
+// it anew, empty, before it reads it: a copy left by a stopped program is
+// never read, and another workstation has no business with it. So what a
+// scope writes to them is undone in this process only: their undo entries
+// stay in memory, never in the journal file, and the scope's end does not
+// flush them. A file of the journal folder is never taken for one, nor is
+// a plain file there (the label queue outlives documents).
+void SetScratchFolder(const std::string& folder);
+// Whether the open file fd lies in the scratch folder and not in the
+// journal folder (by the name the system gives it). REQUIRES: fd is a
+// table's, its memo's or its index's.
+bool ScratchFile(int fd);
 
 // What the recovery of this scope's journal should say, should the process
 // stop before the scope ends ("Receipt 53 was not saved completely...").

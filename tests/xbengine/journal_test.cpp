@@ -8,6 +8,7 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <fstream>
 #include <sstream>
 
@@ -391,3 +392,120 @@ TEST_F(JournalTest, ARecordLetGoBeforeItsWritersJournalIsReadOnlyOnceItIsTakenBa
 }
 
 }  // namespace
+
+// A workstation's scratch table (its own, made anew for each document) beside
+// the company's: what a scope writes to it is undone in the process, but it
+// is neither in the journal file nor flushed at the scope's end, so a
+// recovery at another workstation, where the scratch folder does not even
+// exist, still takes the document back.
+class ScratchJournalTest : public JournalTest {
+protected:
+    void SetUp() override {
+        JournalTest::SetUp();
+        scratchFolder = workstation.file("temp");
+        ASSERT_EQ(mkdir(scratchFolder.c_str(), 0777), 0);
+        scratch = scratchFolder + "/TEMP2.DBF";
+        ASSERT_EQ(CreateTable(scratch, {{"NAME", "C", 10, 0}}), "");
+        ASSERT_EQ(FillTable(scratch, {{"line1"}, {"line2"}}), "");
+        xb::SetScratchFolder(scratchFolder);
+    }
+    void TearDown() override {
+        xb::SetScratchFolder("");
+        JournalTest::TearDown();
+    }
+
+    // Changes company record 1 and scratch record 2 in the open scope.
+    bool changeBoth() {
+        const int company = xb_WorkArea("SALES");
+        const int temp = xb_Use(scratch.c_str(), "TEMP2", XB_EXCLUSIVE, XB_DRIVER_NSX);
+        if (temp == 0)
+            return false;
+        xb_Go(2);
+        const bool scratchWritten = xb_Replace("NAME", XB_REPLACE_TEXT, "edited") != 0 && xb_Commit() != 0;
+        xb_Select(company);
+        return scratchWritten && rename(1, "amy");
+    }
+    // The scratch table's names in record order. REQUIRES: no table open.
+    std::string scratchNames() {
+        if (xb_Use(scratch.c_str(), "TEMP2", XB_SHARED, XB_DRIVER_NSX) == 0)
+            return "(not opened)";
+        std::string out;
+        for (int n = 1; n <= xb_RecCount(); ++n) {
+            xb_Go(n);
+            out += std::string(out.empty() ? "" : " ") + xb_GetTrimString("NAME");
+        }
+        xb_Close();
+        return out;
+    }
+
+    TempDir workstation;  // beside the company's folder, not in it
+    std::string scratchFolder;
+    std::string scratch;
+};
+
+TEST_F(ScratchJournalTest, AScopeUndoneInTheProcessPutsBackItsScratchTablesFromMemory) {
+    xb::beginDurableScope();
+    ASSERT_TRUE(changeBoth());
+    const std::vector<std::string> names = journals(dir.path());
+    ASSERT_EQ(names.size(), 1u);
+    const std::string journal = readFile(dir.file(names[0]));
+    EXPECT_NE(journal.find("Sales.dbf"), std::string::npos);
+    EXPECT_EQ(journal.find("TEMP2"), std::string::npos) << "the scratch table stays out of the journal file";
+    EXPECT_TRUE(xb::rollbackDurableScope());
+
+    xb_CloseAll();
+    EXPECT_EQ(scratchNames(), "line1 line2");
+    ASSERT_NE(xb_Use(table.c_str(), "SALES", XB_SHARED, XB_DRIVER_NSX), 0);
+    EXPECT_EQ(records(), "ann bob cid");
+}
+
+TEST_F(ScratchJournalTest, ACommittedScopeFlushesTheCompanyTableAndNotTheScratchOne) {
+    const uint64_t before = xb::durableScopeFlushes();
+    xb::beginDurableScope();
+    ASSERT_TRUE(changeBoth());
+    ASSERT_TRUE(xb::endDurableScope());
+    EXPECT_EQ(xb::durableScopeFlushes() - before, 2u) << "Sales.dbf and its tags alone";
+    EXPECT_TRUE(journals(dir.path()).empty());
+    xb_CloseAll();
+    EXPECT_EQ(scratchNames(), "line1 edited");
+}
+
+TEST_F(ScratchJournalTest, AStoppedWritersDocumentIsTakenBackWhereItsScratchFolderIsUnknown) {
+    xb_CloseAll();
+    StopWriterInsideScope([this] { return changeBoth(); });
+    // The next workstation is another machine: no such scratch folder there.
+    const std::string moved = workstation.file("elsewhere");
+    ASSERT_EQ(std::rename(scratchFolder.c_str(), moved.c_str()), 0);
+    xb::SetScratchFolder("");
+
+    EXPECT_EQ(xb::RecoverJournals(dir.path()), std::vector<std::string>{Stopped});
+    EXPECT_TRUE(journals(dir.path()).empty());
+    ASSERT_NE(xb_Use(table.c_str(), "SALES", XB_SHARED, XB_DRIVER_NSX), 0);
+    EXPECT_EQ(records(), "ann bob cid");
+}
+
+TEST_F(ScratchJournalTest, ACompanyFolderInsideTheScratchFolderIsJournaledAsEver) {
+    xb_CloseAll();
+    xb::SetScratchFolder(dir.path());  // the company's folder lies in it
+    StopWriterInsideScope([] { return rename(1, "amy"); });
+    EXPECT_EQ(xb::RecoverJournals(dir.path()), std::vector<std::string>{Stopped});
+    ASSERT_NE(xb_Use(table.c_str(), "SALES", XB_SHARED, XB_DRIVER_NSX), 0);
+    EXPECT_EQ(records(), "ann bob cid");
+}
+
+TEST_F(ScratchJournalTest, APlainFileBesideTheScratchTablesIsJournaledAndFlushedAsEver) {
+    // The label queue lies there and outlives documents.
+    const std::string queue = scratchFolder + "/SkuLabel.dat";
+    writeFile(queue, "earlier\r\n");
+    xb_CloseAll();
+    StopWriterInsideScope([&] {
+        if (!changeBoth() || !xb::JournalBeforePlainAppend(queue, 9))
+            return false;
+        writeFile(queue, "earlier\r\nlabel\r\n");
+        return true;
+    });
+    EXPECT_EQ(xb::RecoverJournals(dir.path()), std::vector<std::string>{Stopped});
+    EXPECT_EQ(readFile(queue), "earlier\r\n");
+    ASSERT_NE(xb_Use(table.c_str(), "SALES", XB_SHARED, XB_DRIVER_NSX), 0);
+    EXPECT_EQ(records(), "ann bob cid");
+}
