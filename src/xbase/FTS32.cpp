@@ -1,6 +1,7 @@
 #include "xbase/FTS32.h"
 
 #include <utility>
+#include <vector>
 
 #include "base/SysUtils.h"
 #include "fts/Fts.h"
@@ -55,14 +56,10 @@ int TFts::Verify(const std::string& Key, const std::string& Text, int Mode) {
 int openPatientFts(TFts* Fts, const std::string& Path) { return Fts->Open(Path, 20, 0); }
 
 std::string patientFtsKey(TXbase* Engine) {
-    static const std::string fields[] = {"RecName", "Addr", "Phone1", "Phone2", "SSN"};
+    static const std::vector<std::string> fields = {"RecName", "Addr", "Phone1", "Phone2", "SSN"};
     constexpr size_t usualKeySize = 111;
     std::string key;
     key.reserve(usualKeySize);
-    std::string value;
-    for (const std::string& field : fields) {
-        Engine->PaddedFieldValue(field, value);
-        key += value;
-    }
+    Engine->AppendPaddedFieldValues(fields, key);
     return UpperCase(std::move(key));
 }

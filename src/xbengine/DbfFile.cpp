@@ -379,6 +379,18 @@ bool DbfFile::fetchRecord(uint32_t recNo, char* buf, bool walking, bool blockAll
     return true;
 }
 
+void DbfFile::prefetchRecord(uint32_t recNo) const {
+    if (!map_ || recNo == 0)
+        return;
+    const uint64_t at = recordOffset(recNo);
+    if (at + recordSize_ > knownFileSize_ || at + recordSize_ > mapSize_)
+        return;
+    // A prefetch never faults, also on a page a shrinking file no longer backs.
+    constexpr uint64_t line = 64;
+    for (uint64_t offset = at & ~(line - 1); offset < at + recordSize_; offset += line)
+        __builtin_prefetch(map_ + offset);
+}
+
 uint32_t DbfFile::readRecords(uint32_t first, uint32_t n, char* buf) {
     if (!writeAppended())
         return 0;

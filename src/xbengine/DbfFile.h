@@ -90,6 +90,10 @@ public:
     // its number): only a walk's next step extends a walk, so moves to
     // records that happen to lie side by side read no block ahead.
     bool readRecordAlone(uint32_t recNo, char* buf) { return readRecordAs(recNo, buf, true); }
+    // A hint that record recNo is read soon: its bytes are brought towards
+    // the processor from the mapped file. Reads nothing and changes nothing,
+    // so what the read then sees is the file's as ever.
+    void prefetchRecord(uint32_t recNo) const;
     // Reads up to n records from first on into buf; the number read.
     uint32_t readRecords(uint32_t first, uint32_t n, char* buf);
     // Writes a whole record, or the bytes [offset, offset+length) of it.
