@@ -295,6 +295,7 @@ uint32_t DbfFile::recordCount() {
 }
 
 bool DbfFile::readRecordAs(uint32_t recNo, char* buf, bool alone) {
+    lastReadStamped_ = false;
     if (recNo == 0)
         return false;
     if (appendPending_) {
@@ -330,8 +331,11 @@ bool DbfFile::readRecordAs(uint32_t recNo, char* buf, bool alone) {
             return false;
         std::atomic_thread_fence(std::memory_order_acquire);  // the copy is read before the second stamp
         if (readStamp(&after) && after == before &&
-            (!writerAt(before) || (tries >= SettleTries && sameAgain(recNo, buf))))
+            (!writerAt(before) || (tries >= SettleTries && sameAgain(recNo, buf)))) {
+            lastReadStamp_ = before;
+            lastReadStamped_ = !writerAt(before);
             return true;
+        }
         if (tries >= SettleTries)
             std::this_thread::yield();
     }
