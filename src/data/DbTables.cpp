@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <string_view>
 
 #include "data/BlobStream.h"
 #include "data/LocateExpression.h"
@@ -203,6 +204,15 @@ void TDBDataSet::InternalOpen() {
     Check(engine().GetCursorProps(handle_, &cursorProps_));
     recordDataSize_ = std::max<int>(cursorProps_.iRecSize, cursorProps_.iRecBufSize);
     InternalInitFieldDefs();
+    textSpans_.clear();
+    for (int i = 0; i < FieldDefs().Count(); ++i) {
+        const int number = FieldDefs().Items(i).FieldNo();
+        if (number <= 0) continue;
+        TTextSpan span;
+        if (!engine().StoredTextSpan(handle_, static_cast<uint16_t>(number), span.Offset, span.Width)) continue;
+        if (textSpans_.size() < static_cast<size_t>(number)) textSpans_.resize(static_cast<size_t>(number));
+        textSpans_[static_cast<size_t>(number) - 1] = span;
+    }
     if (DefaultFields()) CreateFields();
     BindFields(true);
     PrepareCursor();
@@ -216,6 +226,7 @@ void TDBDataSet::InternalOpen() {
 void TDBDataSet::InternalClose() {
     dropRecordFilter();
     dropExprFilter();
+    textSpans_.clear();
     hDBICur handle = handle_;
     handle_ = 0;
     if (TDbiEngine* e = DbiEngine()) e->CloseCursor(handle);
@@ -360,6 +371,21 @@ int TDBDataSet::CompareBookmarks(const TBookmark& Bookmark1, const TBookmark& Bo
 }
 
 bool TDBDataSet::GetRecordFieldData(TField* Field, const uint8_t* RecBuf, void* Buffer) const {
+    // Text fields, most of what is read, straight from the record as the engine reads them.
+    const size_t number = static_cast<size_t>(Field->FieldNo());
+    if (number > 0 && number <= textSpans_.size() && textSpans_[number - 1].Width > 0 && RecBuf) {
+        const TTextSpan span = textSpans_[number - 1];
+        const std::string_view text(reinterpret_cast<const char*>(RecBuf) + span.Offset, span.Width);
+        size_t n = text.size();
+        while (n > 0 && static_cast<unsigned char>(text[n - 1]) <= ' ') --n;
+        // Only blanks: no value (other bytes below a blank make an empty one).
+        if (n == 0 && text.find_first_not_of(' ') == std::string_view::npos) return false;
+        if (Buffer) {
+            std::memcpy(Buffer, text.data(), n);
+            static_cast<char*>(Buffer)[n] = '\0';
+        }
+        return true;
+    }
     bool blank = false;
     Check(engine().GetField(handle_, static_cast<uint16_t>(Field->FieldNo()), RecBuf, Buffer, blank));
     return !blank;

@@ -174,6 +174,13 @@ private:
     hDBICur handle_ = 0;
     CURProps cursorProps_;
     int recordDataSize_ = 0;
+    // By field number less one: where a field read as stored text stands in
+    // the record (width 0: read through the engine).
+    struct TTextSpan {
+        uint16_t Offset = 0;
+        uint16_t Width = 0;
+    };
+    std::vector<TTextSpan> textSpans_;
     hDBIFilter recordFilter_ = 0;
     hDBIFilter exprFilter_ = 0;
 };

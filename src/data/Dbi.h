@@ -310,6 +310,14 @@ public:
     virtual DBIResult GetField(hDBICur hCursor, uint16_t iField, const uint8_t* pRecBuf, void* pDest,
                                bool& bBlank) = 0;
     virtual DBIResult PutField(hDBICur hCursor, uint16_t iField, uint8_t* pRecBuf, const void* pSrc) = 0;
+    // Where field iField stands in a record buffer when GetField reads it as
+    // the text stored there, up to its last character above a blank (all
+    // blanks: a blank value): its offset and width. A caller may then read it
+    // without the engine. False for any other field.
+    virtual bool StoredTextSpan(hDBICur, uint16_t, uint16_t& iOffset, uint16_t& iWidth) {
+        iOffset = iWidth = 0;
+        return false;
+    }
 
     // Blobs.
     virtual DBIResult OpenBlob(hDBICur hCursor, uint8_t* pRecBuf, uint16_t iField, DBIBlobOpenMode eOpenMode) = 0;

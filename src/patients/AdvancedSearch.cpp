@@ -84,6 +84,7 @@ void TAdvancedSearchForm::SearchButtonClick(TObject* Sender) {
         return;
     }
     Fts1->Close();
+    haveAhead_ = false;
     FtsOpen();
     DataModule1->Xbase1->GoTop();
     searchText_ = clipped(UpperCase(SearchStringEdit->Text()));
@@ -109,7 +110,7 @@ void TAdvancedSearchForm::NextClick(TObject*) {
     bool confirmed = false;
     recNo_ = 1;
     while (!confirmed && recNo_ >= 1) {
-        recNo_ = Fts1->NextRec();
+        recNo_ = nextCandidate();
         if (recNo_ < 1) {
             searching_ = false;
             engine->GoTop();
@@ -119,6 +120,12 @@ void TAdvancedSearchForm::NextClick(TObject*) {
             SearchStringEdit->SelectAll();
             break;
         }
+        // The candidate after this one is taken from the index now, so that its
+        // record is on its way from memory while this one is read and shown.
+        aheadRecNo_ = Fts1->NextRec();
+        haveAhead_ = true;
+        if (aheadRecNo_ >= 1)
+            engine->Prefetch(aheadRecNo_);
         engine->Go(recNo_);
         // A rebuild keeps deleted patients in the index so that key n stays on
         // record n; they are passed over, never shown as a match.
@@ -131,6 +138,16 @@ void TAdvancedSearchForm::NextClick(TObject*) {
     }
 }
 
+int TAdvancedSearchForm::nextCandidate() {
+    if (!haveAhead_)
+        return Fts1->NextRec();
+    haveAhead_ = false;
+    return aheadRecNo_;
+}
+
 void TAdvancedSearchForm::BitBtn1Click(TObject*) { Close(); }
 
-void TAdvancedSearchForm::FormClose(TObject*, TCloseAction&) { Fts1->Close(); }
+void TAdvancedSearchForm::FormClose(TObject*, TCloseAction&) {
+    Fts1->Close();
+    haveAhead_ = false;
+}

@@ -42,8 +42,13 @@ public:
     void FormClose(TObject* Sender, TCloseAction& Action);
 
 private:
+    // The index's next candidate, taken one ahead of the one shown.
+    int nextCandidate();
+
     std::string searchText_;
     std::string keyBuffer_;
     int recNo_ = 0;
+    int aheadRecNo_ = 0;
+    bool haveAhead_ = false;
     bool searching_ = false;
 };

@@ -68,6 +68,13 @@ TEditMask::TEditMask(const std::string& mask) {
             if (accepts(i, shown)) positions_[i].shown[static_cast<size_t>(u)] = shown;
         }
     }
+    for (size_t i = 0; i < positions_.size(); ++i) {
+        for (int u = 0; u < 256; ++u) {
+            ShownState state = NotAsGiven;
+            positions_[i].given[static_cast<size_t>(u)] = givenAt(i, static_cast<char>(u), state);
+            positions_[i].givenState[static_cast<size_t>(u)] = state;
+        }
+    }
 }
 
 char TEditMask::convert(size_t i, char c) const {
@@ -180,6 +187,55 @@ bool TEditMask::shownAsGiven(const std::string& editText) const {
     return allBlank || eachTaken;
 }
 
+char TEditMask::givenAt(size_t i, char v, ShownState& state) const {
+    const TMaskPosition& p = positions_[i];
+    char c = blank_;
+    if (p.kind == TMaskPosition::Literal) {
+        c = p.literal;
+    } else if (v != ' ' && v != blank_) {
+        if (const char shown = p.shown[static_cast<unsigned char>(v)]) c = shown;
+    }
+    if (c == blank_) c = ' ';
+    if (p.kind == TMaskPosition::Literal) {
+        state = c == p.literal ? LiteralInPlace : NotAsGiven;
+    } else if (c == ' ' && blank_ == ' ') {
+        state = p.required ? RequiredBlank : OptionalBlank;
+    } else {
+        const bool plain = p.kind == TMaskPosition::AnyChar
+                               ? c > ' ' && c < 0x7F
+                               : (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') ||
+                                     c == '+' || c == '-';
+        state = plain && c != blank_ && p.shown[static_cast<unsigned char>(c)] == c ? Taken : NotAsGiven;
+    }
+    return c;
+}
+
+std::string TEditMask::shownTextOf(const std::string& value, bool& exact) const {
+    if (!saveLiterals_) {
+        std::string text = editTextOf(value);
+        for (char& c : text)
+            if (c == blank_) c = ' ';
+        exact = shownAsGiven(text);
+        return text;
+    }
+    // Every value shown goes through here: each position's answers are looked up.
+    std::string text(positions_.size(), ' ');
+    unsigned seen = 0;
+    for (size_t i = 0; i < positions_.size(); ++i) {
+        const TMaskPosition& p = positions_[i];
+        const unsigned char v = static_cast<unsigned char>(i < value.size() ? value[i] : ' ');
+        text[i] = p.given[v];
+        seen |= 1u << p.givenState[v];
+    }
+    // As shownAsGiven: nothing shown otherwise, and either every input
+    // position blank or no required one blank.
+    const bool given = !(seen & (1u << NotAsGiven));
+    const bool allBlank = !(seen & (1u << Taken));
+    const bool eachTaken = !(seen & (1u << RequiredBlank));
+    exact = given && (allBlank || eachTaken);
+    return text;
+}
+
 std::string TEditMask::qtInputMask() const {
     std::string out;
     char charCase = 0;
@@ -263,7 +319,9 @@ void TMaskEdit::RealSetText(const std::string& Value) {
         TCustomEdit::RealSetText(Value);
         return;
     }
-    putEditText(mask_.editTextOf(Value));
+    bool exact = false;
+    std::string text = mask_.shownTextOf(Value, exact);
+    putText(std::move(text), true, exact);
 }
 
 void TMaskEdit::ValidateEdit() {

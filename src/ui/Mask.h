@@ -7,6 +7,7 @@
 // : and / the time and date separators, ! optional characters as leading
 // blanks. Other characters are literals.
 #include <array>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -24,6 +25,11 @@ struct TMaskPosition {
     // For an input position: what each character is shown as (after case
     // conversion), or 0 where the position refuses it.
     std::array<char, 256> shown{};
+    // For a saved-literals mask, by the value's character at this position:
+    // what the edit is given there (blank characters as spaces), and how that
+    // counts for shownAsGiven (a TEditMask::ShownState).
+    std::array<char, 256> given{};
+    std::array<uint8_t, 256> givenState{};
 };
 
 // A parsed edit mask.
@@ -54,10 +60,27 @@ public:
     // spaces) just as given: every literal in place and either every other
     // position holding a plain character it takes, or all of them blank.
     bool shownAsGiven(const std::string& editText) const;
+    // What an edit under qtInputMask() is given for a value: editTextOf(value)
+    // with its blank characters as spaces. Exact tells whether that text is
+    // shown just as given (shownAsGiven).
+    std::string shownTextOf(const std::string& value, bool& exact) const;
     // The mask in Qt's input mask notation.
     std::string qtInputMask() const;
 
+    // How one position of a text counts for shownAsGiven.
+    enum ShownState : uint8_t {
+        LiteralInPlace,  // a literal as it is
+        Taken,           // a plain character the position shows unchanged
+        OptionalBlank,   // a space where a character is optional
+        RequiredBlank,   // a space where one is required
+        NotAsGiven,      // the widget would show something else
+    };
+
 private:
+    // The character the edit is given at position i for the value's
+    // character v, and how it counts.
+    char givenAt(size_t i, char v, ShownState& state) const;
+
     std::vector<TMaskPosition> positions_;
     bool saveLiterals_ = true;
     char blank_ = '_';

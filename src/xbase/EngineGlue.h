@@ -104,6 +104,7 @@ public:
 
     DBIResult GetField(hDBICur hCursor, uint16_t iField, const uint8_t* pRecBuf, void* pDest, bool& bBlank) override;
     DBIResult PutField(hDBICur hCursor, uint16_t iField, uint8_t* pRecBuf, const void* pSrc) override;
+    bool StoredTextSpan(hDBICur hCursor, uint16_t iField, uint16_t& iOffset, uint16_t& iWidth) override;
 
     DBIResult OpenBlob(hDBICur hCursor, uint8_t* pRecBuf, uint16_t iField, DBIBlobOpenMode eOpenMode) override;
     DBIResult GetBlobSize(hDBICur hCursor, uint8_t* pRecBuf, uint16_t iField, uint32_t& iSize) override;

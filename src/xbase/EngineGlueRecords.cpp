@@ -296,6 +296,18 @@ DBIResult TEngineGlue::GetField(hDBICur hCursor, uint16_t iField, const uint8_t*
     return DBIERR_NONE;
 }
 
+bool TEngineGlue::StoredTextSpan(hDBICur hCursor, uint16_t iField, uint16_t& iOffset, uint16_t& iWidth) {
+    iOffset = iWidth = 0;
+    const TDbiWorkArea* area = OpenWorkArea(hCursor & 0xFFFF);
+    const TGlueField* field = area ? area->Field(iField) : nullptr;
+    // A character field; GetField reads it straight from the record as well.
+    if (!field || field->Letter != 'C' || area->LogicalDescs[iField - 1].iFldType != fldZSTRING || field->Width <= 0)
+        return false;
+    iOffset = static_cast<uint16_t>(field->Offset);
+    iWidth = static_cast<uint16_t>(field->Width);
+    return true;
+}
+
 DBIResult TEngineGlue::PutField(hDBICur hCursor, uint16_t iField, uint8_t* pRecBuf, const void* pSrc) {
     TCursor cursor(*this, hCursor);
     if (!cursor)

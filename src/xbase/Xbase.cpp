@@ -1,6 +1,8 @@
 #include "xbase/Xbase.h"
 
 #include <cstdint>
+#include <cstring>
+#include <string_view>
 #include <typeinfo>
 
 #include "base/Exceptions.h"
@@ -319,6 +321,13 @@ void TXbase::Go(int RecNo) {
     moved(table, [&] { xb_Go(RecNo); });
 }
 
+void TXbase::Prefetch(int RecNo) {
+    TTable* table = openTable();
+    if (!table) return;
+    AreaSelection area(table);
+    xb_Prefetch(RecNo);
+}
+
 void TXbase::GoTop() {
     TTable* table = openTable();
     if (!table) return;
@@ -359,6 +368,57 @@ void TXbase::PaddedFieldValue(const std::string& FieldName, std::string& Value) 
     if (field->DataType() == ftString) {
         size_t width = static_cast<size_t>(field->DataSize() - 1);
         if (Value.size() < width) Value.append(width - Value.size(), ' ');
+    }
+}
+
+const std::vector<TXbase::FieldPlace>& TXbase::fieldPlaces(TTable* Table, const std::vector<std::string>& FieldNames) {
+    bool known = placesTable_ == Table && places_.size() == FieldNames.size();
+    for (size_t i = 0; known && i < FieldNames.size(); ++i) known = places_[i].Name == FieldNames[i];
+    if (known) return places_;
+    places_.clear();
+    placesTable_ = Table;
+    AreaSelection area(Table);
+    for (const std::string& name : FieldNames) {
+        FieldPlace place{name};
+        // Read straight only where the field reads the stored text as it is.
+        const int number = xb_FieldNum(name.c_str());
+        TField* field = Table->FindField(name);
+        if (number > 0 && std::string_view(xb_FieldType(number)) == "C" && field && field->FieldKind() == fkData &&
+            field->DataType() == ftString && field->DataSize() == xb_FieldWidth(number) + 1) {
+            place.Offset = xb_FieldOffset(number) - 1;
+            place.Width = xb_FieldWidth(number);
+        }
+        places_.push_back(std::move(place));
+    }
+    return places_;
+}
+
+void TXbase::AppendPaddedFieldValues(const std::vector<std::string>& FieldNames, std::string& Key) {
+    TTable* table = openTable();
+    const uint8_t* record = table ? table->GetActiveRecBuf() : nullptr;
+    if (!record) {
+        std::string value;
+        for (const std::string& name : FieldNames) {
+            PaddedFieldValue(name, value);
+            Key += value;
+        }
+        return;
+    }
+    for (const FieldPlace& place : fieldPlaces(table, FieldNames)) {
+        if (place.Width == 0) {
+            std::string value;
+            PaddedFieldValue(place.Name, value);
+            Key += value;
+            continue;
+        }
+        // As the field reads it: up to its last character above a blank and
+        // its first zero byte, then blanks to its width.
+        const char* text = reinterpret_cast<const char*>(record) + place.Offset;
+        size_t n = static_cast<size_t>(place.Width);
+        while (n > 0 && static_cast<unsigned char>(text[n - 1]) <= ' ') --n;
+        n = strnlen(text, n);
+        Key.append(text, n);
+        Key.append(static_cast<size_t>(place.Width) - n, ' ');
     }
 }
 
@@ -543,6 +603,8 @@ void TXbase::openExtraIndexes() {
 }
 
 void TXbase::activeChanged() {
+    // Another table, or the same one opened again, may place its fields elsewhere.
+    placesTable_ = nullptr;
     if (!openTable()) return;
     if (!filter_.empty()) Query(filter_);
     if (extraIndexes_.Count() > 0) openExtraIndexes();

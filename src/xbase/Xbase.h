@@ -8,6 +8,7 @@
 #include <functional>
 #include <string>
 #include <typeinfo>
+#include <vector>
 
 #include "base/Classes.h"
 #include "data/DataSource.h"
@@ -121,6 +122,9 @@ public:
     // True when another user holds the lock of record RecNo.
     bool Locked(int RecNo);
     void Go(int RecNo);
+    // A hint that the dataset moves to record RecNo soon: its bytes are
+    // fetched towards the processor meanwhile. Moves and reads nothing.
+    void Prefetch(int RecNo);
     void GoTop();
     void GoBottom();
     // Moves the dataset Count records (negative: back).
@@ -131,6 +135,10 @@ public:
     // The field's text; a string field is padded with blanks to its full
     // width, as it appears in a key.
     void PaddedFieldValue(const std::string& FieldName, std::string& Value);
+    // PaddedFieldValue of each field in turn, appended to Key. Character
+    // fields are read straight from the record; where they stand in it is
+    // looked up once while the table stays open.
+    void AppendPaddedFieldValues(const std::vector<std::string>& FieldNames, std::string& Key);
 
     // ---- Writing ----
     // Posts a pending edit or insert, then flushes the work area to disk.
@@ -234,6 +242,16 @@ private:
     mutable const TDataSet* castFrom_ = nullptr;
     mutable const std::type_info* castType_ = nullptr;
     mutable TTable* castTable_ = nullptr;
+    // Where the character fields AppendPaddedFieldValues read stand in the
+    // record (Width 0: read through the field); for placesTable_ while open.
+    struct FieldPlace {
+        std::string Name;
+        int Offset = 0;
+        int Width = 0;
+    };
+    const std::vector<FieldPlace>& fieldPlaces(TTable* Table, const std::vector<std::string>& FieldNames);
+    std::vector<FieldPlace> places_;
+    const TTable* placesTable_ = nullptr;
     // The work area of the table being defined by CreateNew.
     int newWorkArea_ = 0;
     bool turboRead_ = false;

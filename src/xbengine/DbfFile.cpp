@@ -295,6 +295,7 @@ uint32_t DbfFile::recordCount() {
 }
 
 bool DbfFile::readRecordAs(uint32_t recNo, char* buf, bool alone) {
+    lastReadStamped_ = false;
     if (recNo == 0)
         return false;
     if (appendPending_) {
@@ -330,8 +331,11 @@ bool DbfFile::readRecordAs(uint32_t recNo, char* buf, bool alone) {
             return false;
         std::atomic_thread_fence(std::memory_order_acquire);  // the copy is read before the second stamp
         if (readStamp(&after) && after == before &&
-            (!writerAt(before) || (tries >= SettleTries && sameAgain(recNo, buf))))
+            (!writerAt(before) || (tries >= SettleTries && sameAgain(recNo, buf)))) {
+            lastReadStamp_ = before;
+            lastReadStamped_ = !writerAt(before);
             return true;
+        }
         if (tries >= SettleTries)
             std::this_thread::yield();
     }
@@ -377,6 +381,18 @@ bool DbfFile::fetchRecord(uint32_t recNo, char* buf, bool walking, bool blockAll
         }
     }
     return true;
+}
+
+void DbfFile::prefetchRecord(uint32_t recNo) const {
+    if (!map_ || recNo == 0)
+        return;
+    const uint64_t at = recordOffset(recNo);
+    if (at + recordSize_ > knownFileSize_ || at + recordSize_ > mapSize_)
+        return;
+    // A prefetch never faults, also on a page a shrinking file no longer backs.
+    constexpr uint64_t line = 64;
+    for (uint64_t offset = at & ~(line - 1); offset < at + recordSize_; offset += line)
+        __builtin_prefetch(map_ + offset);
 }
 
 uint32_t DbfFile::readRecords(uint32_t first, uint32_t n, char* buf) {

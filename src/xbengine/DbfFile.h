@@ -90,6 +90,23 @@ public:
     // its number): only a walk's next step extends a walk, so moves to
     // records that happen to lie side by side read no block ahead.
     bool readRecordAlone(uint32_t recNo, char* buf) { return readRecordAs(recNo, buf, true); }
+    // In shared use: the change stamp the last record read was whole at,
+    // with no writer counted in it; false when there is none (a network
+    // share, a held-back append, a copy settled past a writer's count).
+    bool lastReadStamp(uint64_t* stamp) const {
+        *stamp = lastReadStamp_;
+        return lastReadStamped_;
+    }
+    // Nobody has written the table since the stamp was read: a record read
+    // then is still the file's.
+    bool unchangedSince(uint64_t stamp) const {
+        uint64_t now = 0;
+        return appendPending_ == 0 && readStamp(&now) && now == stamp;
+    }
+    // A hint that record recNo is read soon: its bytes are brought towards
+    // the processor from the mapped file. Reads nothing and changes nothing,
+    // so what the read then sees is the file's as ever.
+    void prefetchRecord(uint32_t recNo) const;
     // Reads up to n records from first on into buf; the number read.
     uint32_t readRecords(uint32_t first, uint32_t n, char* buf);
     // Writes a whole record, or the bytes [offset, offset+length) of it.
@@ -211,6 +228,8 @@ private:
     // read before them (see readStamp).
     std::vector<char> ahead_;
     uint64_t aheadStamp_ = 0;
+    uint64_t lastReadStamp_ = 0;
+    bool lastReadStamped_ = false;
     // The change stamp through the mapping; false when it cannot be read so
     // (a network share), and reads then go to the file every time.
     bool readStamp(uint64_t* stamp) const;

@@ -121,10 +121,12 @@ bool WorkArea::load(uint32_t recNo, bool alone) {
     recNo_ = recNo;
     eof_ = false;
     blankMemos_ = false;
+    loadStamped_ = table_->lastReadStamp(&loadStamp_);
     return true;
 }
 
 void WorkArea::goPhantom() {
+    loadStamped_ = false;
     std::fill(buffer_.begin(), buffer_.end(), ' ');
     recNo_ = table_->recordCount() + 1;
     eof_ = true;
@@ -242,6 +244,8 @@ uint32_t WorkArea::Count() {
     std::vector<char> saved = buffer_;
     uint32_t savedRecNo = recNo_;
     bool savedEof = eof_, savedBof = bof_, savedBlank = blankMemos_;
+    const bool savedStamped = loadStamped_;
+    const uint64_t savedStamp = loadStamp_;
     uint32_t n = 0;
     RecordOrder& order = currentOrder();
     for (uint32_t rec = firstVisible(order.First(), true); rec != 0; rec = firstVisible(order.Next(view()), true))
@@ -251,6 +255,8 @@ uint32_t WorkArea::Count() {
     eof_ = savedEof;
     bof_ = savedBof;
     blankMemos_ = savedBlank;
+    loadStamped_ = savedStamped;
+    loadStamp_ = savedStamp;
     return n;
 }
 
@@ -268,6 +274,8 @@ uint32_t WorkArea::OrderRecNo() {
     std::vector<char> saved = buffer_;
     uint32_t target = recNo_;
     bool savedBof = bof_, savedBlank = blankMemos_;
+    const bool savedStamped = loadStamped_;
+    const uint64_t savedStamp = loadStamp_;
     uint32_t position = 0, n = 0;
     RecordOrder& order = currentOrder();
     for (uint32_t rec = firstVisible(order.First(), true); rec != 0; rec = firstVisible(order.Next(view()), true)) {
@@ -282,6 +290,8 @@ uint32_t WorkArea::OrderRecNo() {
     eof_ = false;
     bof_ = savedBof;
     blankMemos_ = savedBlank;
+    loadStamped_ = savedStamped;
+    loadStamp_ = savedStamp;
     return position;
 }
 
@@ -308,7 +318,9 @@ bool WorkArea::RecordVisible(uint32_t recNo) {
 }
 
 void WorkArea::CopyRecord(char* dest) {
-    if (!eof_ && table_->shared()) {
+    // In shared use the record is read again, as another workstation may
+    // have written it; unless nobody wrote the table since it was read.
+    if (!eof_ && table_->shared() && !(loadStamped_ && table_->unchangedSince(loadStamp_))) {
         bool blank = blankMemos_;
         if (load(recNo_))
             blankMemos_ = blank;
@@ -431,6 +443,7 @@ bool WorkArea::PutRecord(const char* src) {
     for (uint32_t block : ok ? oldBlocks : newBlocks)
         memo_->Free(block, settings_.lockTimeoutMs);
     if (ok) {
+        loadStamped_ = false;
         std::copy(record.begin(), record.end(), buffer_.begin());
         staged_.clear();
         blankMemos_ = false;
@@ -451,6 +464,7 @@ int WorkArea::Append() {
         tellWriteFailed();
     if (refusal != AppendDone)
         return refusal;
+    loadStamped_ = false;
     std::copy(blank_.begin(), blank_.end(), buffer_.begin());
     recNo_ = recNo;
     eof_ = bof_ = false;
@@ -479,6 +493,7 @@ int WorkArea::AppendFilled(const char* src) {
         tellWriteFailed();
     if (refusal != AppendDone)
         return refusal;
+    loadStamped_ = false;
     std::copy(record.begin(), record.end(), buffer_.begin());
     recNo_ = recNo;
     eof_ = bof_ = false;
@@ -499,6 +514,7 @@ bool WorkArea::Delete() {
     if (!ok)
         tellWriteFailed();
     if (ok) {
+        loadStamped_ = false;
         buffer_[0] = '*';
         tellPartWritten(before);
     }
@@ -519,6 +535,7 @@ bool WorkArea::RestoreRecord(uint32_t recNo, const char* bytes) {
         return false;
     }
     if (recNo == recNo_ && !eof_)
+        loadStamped_ = false;
         std::copy_n(bytes, buffer_.size(), buffer_.begin());
     tellWritten(recNo, stored, bytes);
     return true;
@@ -543,6 +560,7 @@ bool WorkArea::WriteField(int index, const std::string& bytes) {
     if (!ok)
         tellWriteFailed();
     if (ok) {
+        loadStamped_ = false;
         std::copy(bytes.begin(), bytes.end(), buffer_.begin() + f.offset);
         tellPartWritten(before);
     }

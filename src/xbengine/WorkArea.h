@@ -190,6 +190,10 @@ private:
     bool bof_ = false;
     bool eof_ = true;
     bool blankMemos_ = false;     // the current record was just appended, its memo pointers blank
+    // In shared use: buffer_ is the file's record as read at this change
+    // stamp, and nothing has been put into it since.
+    bool loadStamped_ = false;
+    uint64_t loadStamp_ = 0;
     bool found_ = false;          // the last seek's result
     std::vector<char> probe_;     // scratch record for RecordVisible
     std::map<int, StagedMemo> staged_;

@@ -231,6 +231,11 @@ void xb_Go(int recNo) {
         current()->Go(recNo > 0 ? static_cast<uint32_t>(recNo) : 0);
 }
 
+void xb_Prefetch(int recNo) {
+    if (current() && recNo > 0)
+        current()->table().prefetchRecord(static_cast<uint32_t>(recNo));
+}
+
 void xb_Skip(int count) {
     if (current())
         xb::GuardedMove([count] { current()->Skip(count); });

@@ -55,6 +55,8 @@ int xb_RecSize();
 void xb_GoTop();
 void xb_GoBottom();
 void xb_Go(int recNo);
+// A hint that record recNo of the selected table is read soon; moves nothing.
+void xb_Prefetch(int recNo);
 void xb_Skip(int count);
 int xb_Bof();
 int xb_Eof();

@@ -1,8 +1,11 @@
 // The full-text patient search over the fixture company's Patient.ia: the
 // upper-cased text, matches by phone digits, deleted patients passed over,
 // the end of the matches, the caption reset by typing, and bad search texts.
+#include <stdexcept>
+
 #include "PatientFormSupport.h"
 #include "patients/AdvancedSearch.h"
+#include "support/ChildProcess.h"
 #include "ui/DBCtrls.h"
 #include "ui/DialogResponder.h"
 #include "ui/StdCtrls.h"
@@ -84,6 +87,48 @@ TEST_F(AdvancedSearchTest, FindsByAnyPartOfTheKeyUpperCased) {
     };
     for (const auto& c : cases)
         EXPECT_EQ(allMatches(form, c.Text), c.Names) << c.Text;
+    form->Close();
+}
+
+// The form takes the next match from the index while one is shown; what
+// another workstation does to that patient meanwhile is seen all the same
+// when Next moves on: renamed shows renamed, deleted is passed over.
+TEST_F(AdvancedSearchTest, NextShowsTheFollowingMatchAsAnotherWorkstationLeftIt) {
+    open();
+    const std::vector<int> roe = fullTextMatches("ROE");
+    ASSERT_EQ(roe.size(), 1u);
+    const std::string path = company.File("Patient.dbf");
+    const struct {
+        bool Delete;
+        std::vector<std::string> Names;
+    } cases[] = {
+        {false, {"DOE, JANE", "ROE, RICHARD-SMITH"}},
+        {true, {"DOE, JANE"}},
+    };
+    TAdvancedSearchForm* form = openSearch();
+    for (const auto& c : cases) {
+        search(form, "(217)555-0");
+        ASSERT_EQ(form->SearchButton->Caption(), "Next");
+        std::vector<std::string> names{form->RecNameDBEdit->Text()};
+        ChildProcess other([&](ChildProcess&) {
+            if (xb_Use(path.c_str(), "OTHER", XB_SHARED, XB_DRIVER_NSX) == 0)
+                throw std::runtime_error("cannot open the patients");
+            xb_Go(roe[0]);
+            const bool changed = c.Delete ? xb_Delete() != 0
+                                          : xb_Replace("RECNAME", XB_REPLACE_TEXT, "ROE, RICHARD-SMITH") != 0;
+            if (xb_RecNo() != roe[0] || !changed)
+                throw std::runtime_error("cannot change the patient");
+            xb_Commit();
+            xb_Close();
+        });
+        ASSERT_EQ(other.Wait(), 0);
+        form->SearchButton->Click();
+        while (form->SearchButton->Caption() == "Next" && names.size() < 5) {
+            names.push_back(form->RecNameDBEdit->Text());
+            form->SearchButton->Click();
+        }
+        EXPECT_EQ(names, c.Names) << (c.Delete ? "deleted" : "renamed");
+    }
     form->Close();
 }
 

@@ -77,6 +77,27 @@ TEST_F(ControlsTest, EditMasksFormatTextAndEditText) {
     }
 }
 
+// The one-pass text of a value an edit is given agrees with the edit text,
+// its blanks as spaces, and with whether the widget shows that as given.
+TEST(EditMask, ShownTextAgreesWithEditTextAndShownAsGiven) {
+    const char* const masks[] = {phoneMask, ssnMask, "000;0;_", ">LL;0;_", "ccc;0; ", "<aa-99;1;*",
+                                 "LL_LL;1;_", "##0;1; ", "CC-cc;1;-", "AA\\-00;1;\\"};
+    const char* const values[] = {"", "(800)555-1212 1234", "(   )555-1212", "(80x)555-1212", "123-45-6789",
+                                  "12x-45-6789", "42", "ny", "a b", "Ab-12", "AB CD", "-12", "ab--c", "**-**",
+                                  "ab\\-12", "   ", "\t\x01z", "\xe9\xc9-00"};
+    for (const char* mask : masks) {
+        const TEditMask editMask(mask);
+        for (const char* value : values) {
+            std::string expected = editMask.editTextOf(value);
+            for (char& c : expected)
+                if (c == editMask.blank()) c = ' ';
+            bool exact = !editMask.shownAsGiven(expected);
+            EXPECT_EQ(editMask.shownTextOf(value, exact), expected) << mask << " / " << value;
+            EXPECT_EQ(exact, editMask.shownAsGiven(expected)) << mask << " / " << value;
+        }
+    }
+}
+
 TEST_F(ControlsTest, MaskedEditTakesOnlyWhatTheMaskAllowsAndValidatesOnExit) {
     auto* ssn = place<TMaskEdit>(form.get(), 10, 10);
     ssn->SetEditMask(ssnMask);

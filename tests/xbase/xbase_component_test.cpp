@@ -16,6 +16,7 @@
 #include "support/EngineTables.h"
 #include "support/TempDir.h"
 #include "xbase/EngineGlue.h"
+#include "xbase/FTS32.h"
 #include "xbase/Xbase.h"
 #include "xbase/Xbtable.h"
 #include "xbengine/XbEngine.h"
@@ -435,6 +436,62 @@ TEST_F(XbaseComponents, PaddedFieldValueFillsStringFieldsToTheirWidth) {
     EXPECT_EQ(value, "Baker     ");
     b.xbase->PaddedFieldValue("ID", value);
     EXPECT_EQ(value, "2");
+}
+
+// The full-text key of a patient, made straight from the record, is what the
+// fields read give: each padded to its width, all upper-cased (letters only,
+// ASCII only). Also while the record is edited, and for a table opened anew
+// with its fields elsewhere.
+TEST_F(XbaseComponents, PatientKeyIsTheUpperCasedPaddedFieldsAsTheyRead) {
+    const std::vector<std::vector<std::string>> rows = {
+        {"smith, john", "12 elm st", "(555)123-4567", "", "123-45-6789"},
+        {"`az{ AZ@[ mixed Case", "\xe1\xe9\xf1 caf\xe9 \x7f~", "a\tb", "tab at end\t\t", "x"},
+        {"", "", "", "", ""},
+        {"abcdefghijklmnopqrstuvwxyz0123", "ABCDEFGHIJKLMNOPQRSTUVWXYZ_-+*", "zzzzzzzzzzzzzzzzzzzz", "aaaa", "qwertyuiopa"},
+    };
+    const char* const names[] = {"RecName", "Addr", "Phone1", "Phone2", "SSN"};
+    auto expected = [&](TXbase* Engine) {
+        std::string key, value;
+        for (const char* name : names) {
+            Engine->PaddedFieldValue(name, value);
+            key += value;
+        }
+        return UpperCase(key);
+    };
+    const std::vector<std::vector<FieldSpec>> layouts = {
+        {{"RECNAME", "C", 30, 0}, {"ADDR", "C", 30, 0}, {"PHONE1", "C", 20, 0}, {"PHONE2", "C", 20, 0},
+         {"SSN", "C", 11, 0}},
+        // The same fields elsewhere in the record and in another order, with a number first.
+        {{"ID", "N", 6, 0}, {"SSN", "C", 11, 0}, {"PHONE2", "C", 20, 0}, {"NOTE", "C", 7, 0}, {"PHONE1", "C", 20, 0},
+         {"ADDR", "C", 30, 0}, {"RECNAME", "C", 30, 0}},
+    };
+    Bound b = Bind("patients.dbf", "", false);
+    for (size_t layout = 0; layout < layouts.size(); ++layout) {
+        std::vector<std::vector<std::string>> filled;
+        for (const auto& row : rows) {
+            if (layout == 0) {
+                filled.push_back(row);
+            } else {
+                filled.push_back({"7", row[4], row[3], "note", row[2], row[1], row[0]});
+            }
+        }
+        const std::string file = "patients" + std::to_string(layout) + ".dbf";
+        MakeTable(file, layouts[layout], filled, {});
+        b.table->Close();
+        b.table->SetTableName(file);
+        b.table->Open();
+        for (size_t r = 0; r < rows.size(); ++r) {
+            b.xbase->Go(static_cast<int>(r + 1));
+            const std::string key = patientFtsKey(b.xbase);
+            EXPECT_EQ(key.size(), 111u) << file << " record " << r + 1;
+            EXPECT_EQ(key, expected(b.xbase)) << file << " record " << r + 1;
+        }
+        b.table->Edit();
+        b.table->FieldByName("ADDR")->SetAsString("edited street");
+        EXPECT_EQ(patientFtsKey(b.xbase).substr(30, 30), "EDITED STREET" + std::string(17, ' ')) << file;
+        EXPECT_EQ(patientFtsKey(b.xbase), expected(b.xbase)) << file;
+        b.table->Cancel();
+    }
 }
 
 // Every engine call selects the table's area and puts the previous one back.
