@@ -43,7 +43,11 @@ bool NsxCursor::move(F&& find) {
 NsxCursor::Where NsxCursor::land(NsxTree& tree, const NsxTree::Path& path, bool onEntry, Where otherwise,
                                  const NsxKeyCodec& codec) {
     if (!onEntry) return otherwise;
-    scratchEntry_.assign(reinterpret_cast<const char*>(tree.entry(path)), codec.entryBytes());
+    return land(tree.entry(path), codec);
+}
+
+NsxCursor::Where NsxCursor::land(const uint8_t* entry, const NsxKeyCodec& codec) {
+    scratchEntry_.assign(reinterpret_cast<const char*>(entry), codec.entryBytes());
     return Where::On;
 }
 
@@ -138,11 +142,12 @@ bool NsxCursor::seek(std::string_view text, bool exact) {
         uint8_t wanted[nsxMaxKeyLength];
         const size_t size = codec.encodeSearch(text, exact, wanted);
         NsxTree::Path& path = scratchPath_;
-        bool on = tree.lowerBound({wanted, size, false}, path);
-        matched = on && std::memcmp(tree.entry(path), wanted, size) == 0;
         std::memcpy(searchBytes_, wanted, size);
         searchSize_ = size;
-        return land(tree, path, on, Where::Eof, codec);
+        if (!tree.lowerBound({wanted, size, false}, path)) return Where::Eof;
+        const uint8_t* entry = tree.entry(path);
+        matched = std::memcmp(entry, wanted, size) == 0;
+        return land(entry, codec);
     });
     searchText_.assign(text);
     searchExact_ = exact;

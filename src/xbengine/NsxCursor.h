@@ -21,6 +21,8 @@ public:
     NsxCursor(NsxFile& file, std::string_view tagName);
 
     const std::string& tagName() const { return tagName_; }
+    // The tag's key type ('C', 'N' or 'D') as of the last move.
+    char keyType() const { return codec_.keyType(); }
 
     // Each is true when the cursor stands on an entry afterwards.
     bool first();
@@ -69,6 +71,7 @@ private:
     bool move(F&& find);
     // The scratch entry takes the path's entry when onEntry.
     Where land(NsxTree& tree, const NsxTree::Path& path, bool onEntry, Where otherwise, const NsxKeyCodec& codec);
+    Where land(const uint8_t* entry, const NsxKeyCodec& codec);
     void firstOfKey(NsxTree& tree, NsxTree::Path& path, const NsxKeyCodec& codec) const;
     bool pathValid() const;
     // The tag's state in the file, looked up again only when the file's

@@ -65,6 +65,10 @@ private:
         seenWrites_ = writes_ ? *writes_ : 0;
         return recNo;
     }
+    // The record's key text without working it out, where the key is a
+    // bare field whose own bytes give the same stored key: a C field, or an
+    // N field holding a number as the table writes it. False otherwise.
+    bool ownKeyText(const RecordView& record, std::string_view* text) const;
     bool belowScope() const;
     bool aboveScope() const;
     // From an entry reached going forward: the record to show, 0 past the end.
