@@ -5,6 +5,7 @@
 // another, it finds its way back by (key, record number) and moves on from
 // there.
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <string_view>
 
@@ -66,6 +67,22 @@ public:
 
 private:
     enum class Where { Bof, On, Eof };
+    // An entry's bytes, held without an allocation or a string's upkeep:
+    // every move copies one.
+    class EntryBytes {
+    public:
+        const uint8_t* data() const { return bytes_; }
+        size_t size() const { return size_; }
+        void assign(const uint8_t* bytes, size_t size) {
+            std::memcpy(bytes_, bytes, size);
+            size_ = size;
+        }
+        void clear() { size_ = 0; }
+
+    private:
+        uint8_t bytes_[nsxMaxKeyLength + 4];
+        size_t size_ = 0;
+    };
 
     template <class F>
     bool move(F&& find);
@@ -83,12 +100,12 @@ private:
     NsxKeyCodec codec_;
     bool uniqueView_;
     Where where_ = Where::Bof;
-    std::string entry_;  // stored key and record number
+    EntryBytes entry_;  // stored key and record number
     NsxTree::Path path_;
     uint64_t pathVersion_ = 0;
     const NsxFile::TagState* tag_ = nullptr;
     uint64_t tagVersion_ = 0;
-    std::string scratchEntry_;
+    EntryBytes scratchEntry_;
     NsxTree::Path scratchPath_;
     // The last seek's text and its bytes, so that comparing the entry found
     // with the same text again needs no second encoding.
