@@ -90,6 +90,9 @@ public:
     // its number): only a walk's next step extends a walk, so moves to
     // records that happen to lie side by side read no block ahead.
     bool readRecordAlone(uint32_t recNo, char* buf) { return readRecordAs(recNo, buf, true); }
+    // Asks the processor to fetch record recNo's bytes from the mapping
+    // ahead of a read that will follow soon; nothing else happens.
+    void prefetchRecord(uint32_t recNo) const;
     // Reads up to n records from first on into buf; the number read.
     uint32_t readRecords(uint32_t first, uint32_t n, char* buf);
     // Writes a whole record, or the bytes [offset, offset+length) of it.

@@ -140,6 +140,7 @@ bool NsxCursor::seek(std::string_view text, bool exact) {
         searchSize_ = size;
         if (!tree.lowerBound({wanted, size, false}, path)) return Where::Eof;
         const uint8_t* entry = tree.entry(path);
+        if (landingHint_) landingHint_(nsxGetRecNo(entry + codec.keyBytes()));
         matched = std::memcmp(entry, wanted, size) == 0;
         return land(entry, codec);
     });

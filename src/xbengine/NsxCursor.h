@@ -6,6 +6,7 @@
 // there.
 #include <cstdint>
 #include <cstring>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -61,6 +62,10 @@ public:
     // entries the cursor compares after every text.
     int compareKey(std::string_view text, bool exact) const;
 
+    // Told of the record number of the entry a seek lands on, before the
+    // seek has finished its checks (a hint: the seek may still move on).
+    void setLandingHint(std::function<void(uint32_t recNo)> hint) { landingHint_ = std::move(hint); }
+
     // Whether only the first entry (lowest record number) of each key shows.
     bool uniqueView() const { return uniqueView_; }
     void setUniqueView(bool on) { uniqueView_ = on; }
@@ -99,6 +104,7 @@ private:
     std::string tagName_;
     NsxKeyCodec codec_;
     bool uniqueView_;
+    std::function<void(uint32_t)> landingHint_;
     Where where_ = Where::Bof;
     EntryBytes entry_;  // stored key and record number
     NsxTree::Path path_;

@@ -51,6 +51,8 @@ public:
     // stands on the current record's entry, the order moves on from there
     // without working out the record's key again.
     void SetWriteCounter(const uint64_t* writes) { writes_ = writes; }
+    // Told of the record a seek lands on as soon as the tag gives it.
+    void SetLandingHint(std::function<void(uint32_t recNo)> hint) { cursor_.setLandingHint(std::move(hint)); }
 
 private:
     // Puts the cursor on the current record's entry; false when the record
