@@ -763,7 +763,9 @@ NsxFile::CachedPage& NsxFile::cachePage(uint32_t no, bool load) {
         return *found->second;
     }
     evictIfFull();
-    CachedPage page{no, false, false, std::make_unique<uint8_t[]>(pageSize)};
+    CachedPage page{no, false, false,
+                    std::unique_ptr<uint8_t[], PageFree>(static_cast<uint8_t*>(
+                        ::operator new[](pageSize, std::align_val_t(pageSize))))};
     if (load) preadPage(no, page.bytes.get());
     lru_.push_front(std::move(page));
     cached_[no] = lru_.begin();
