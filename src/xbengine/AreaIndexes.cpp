@@ -410,6 +410,9 @@ bool AreaIndexes::orderFromCurrentTag() {
         // A failure here is handed to the caller of the movement, which
         // repairs the files outside the order.
         order->SetWriteCounter(&writes_);
+        // A seek knows the record it lands on before the rest of its way
+        // back: the record's bytes are on their way meanwhile.
+        order->SetLandingHint([this](uint32_t recNo) { area_.PrefetchRecord(recNo); });
         order->SetBeforeRead([this] {
             if (!flushPending().empty())
                 throw NsxError("An index file of " + area_.path() + " could not be written");

@@ -4,12 +4,6 @@
 
 namespace xb {
 
-namespace {
-
-const uint8_t* bytesOf(const std::string& s) { return reinterpret_cast<const uint8_t*>(s.data()); }
-
-}  // namespace
-
 NsxCursor::NsxCursor(NsxFile& file, std::string_view tagName)
     : file_(file),
       tagName_(nsxTagName(tagName)),
@@ -30,7 +24,7 @@ bool NsxCursor::move(F&& find) {
     codec_ = tag().codec;
     where_ = where;
     if (where == Where::On) {
-        entry_.swap(scratchEntry_);
+        entry_.assign(scratchEntry_.data(), scratchEntry_.size());
         path_.swap(scratchPath_);
     } else {
         entry_.clear();
@@ -43,7 +37,11 @@ bool NsxCursor::move(F&& find) {
 NsxCursor::Where NsxCursor::land(NsxTree& tree, const NsxTree::Path& path, bool onEntry, Where otherwise,
                                  const NsxKeyCodec& codec) {
     if (!onEntry) return otherwise;
-    scratchEntry_.assign(reinterpret_cast<const char*>(tree.entry(path)), codec.entryBytes());
+    return land(tree.entry(path), codec);
+}
+
+NsxCursor::Where NsxCursor::land(const uint8_t* entry, const NsxKeyCodec& codec) {
+    scratchEntry_.assign(entry, size_t(codec.entryBytes()));
     return Where::On;
 }
 
@@ -95,11 +93,11 @@ bool NsxCursor::next() {
         if (entry_.size() != size_t(codec.entryBytes()))
             on = tree.first(path);  // the tag was rebuilt with another key layout
         else if (uniqueView_)
-            on = tree.lowerBound({bytesOf(entry_), size_t(codec.keyBytes()), true}, path);
+            on = tree.lowerBound({entry_.data(), size_t(codec.keyBytes()), true}, path);
         else if (pathValid())
             on = tree.next(path);
         else
-            on = tree.lowerBound({bytesOf(entry_), entry_.size(), true}, path);
+            on = tree.lowerBound({entry_.data(), entry_.size(), true}, path);
         return land(tree, path, on, Where::Eof, codec);
     });
 }
@@ -117,7 +115,7 @@ bool NsxCursor::prev() {
             // Step back from the first entry of this key (unique) or from
             // where this entry is or would be.
             const size_t size = uniqueView_ ? size_t(codec.keyBytes()) : entry_.size();
-            on = tree.lowerBound({bytesOf(entry_), size, false}, path) ? tree.prev(path) : tree.last(path);
+            on = tree.lowerBound({entry_.data(), size, false}, path) ? tree.prev(path) : tree.last(path);
         } else {
             on = tree.prev(path);
         }
@@ -138,11 +136,13 @@ bool NsxCursor::seek(std::string_view text, bool exact) {
         uint8_t wanted[nsxMaxKeyLength];
         const size_t size = codec.encodeSearch(text, exact, wanted);
         NsxTree::Path& path = scratchPath_;
-        bool on = tree.lowerBound({wanted, size, false}, path);
-        matched = on && std::memcmp(tree.entry(path), wanted, size) == 0;
         std::memcpy(searchBytes_, wanted, size);
         searchSize_ = size;
-        return land(tree, path, on, Where::Eof, codec);
+        if (!tree.lowerBound({wanted, size, false}, path)) return Where::Eof;
+        const uint8_t* entry = tree.entry(path);
+        if (landingHint_) landingHint_(nsxGetRecNo(entry + codec.keyBytes()));
+        matched = std::memcmp(entry, wanted, size) == 0;
+        return land(entry, codec);
     });
     searchText_.assign(text);
     searchExact_ = exact;
@@ -180,7 +180,7 @@ bool NsxCursor::position(std::string_view keyText, uint32_t recNo) {
 
 std::string NsxCursor::key() const {
     if (where_ != Where::On) return {};
-    return codec_.decodeKey(bytesOf(entry_));
+    return codec_.decodeKey(entry_.data());
 }
 
 bool NsxCursor::isAt(std::string_view keyText, uint32_t recNo) const {
@@ -202,7 +202,7 @@ int NsxCursor::compareKey(std::string_view text, bool exact) const {
 
 uint32_t NsxCursor::recNo() const {
     if (where_ != Where::On) return 0;
-    return nsxGetRecNo(bytesOf(entry_) + codec_.keyBytes());
+    return nsxGetRecNo(entry_.data() + codec_.keyBytes());
 }
 
 }  // namespace xb

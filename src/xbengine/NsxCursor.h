@@ -5,6 +5,8 @@
 // another, it finds its way back by (key, record number) and moves on from
 // there.
 #include <cstdint>
+#include <cstring>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -21,6 +23,8 @@ public:
     NsxCursor(NsxFile& file, std::string_view tagName);
 
     const std::string& tagName() const { return tagName_; }
+    // The tag's key type ('C', 'N' or 'D') as of the last move.
+    char keyType() const { return codec_.keyType(); }
 
     // Each is true when the cursor stands on an entry afterwards.
     bool first();
@@ -58,17 +62,38 @@ public:
     // entries the cursor compares after every text.
     int compareKey(std::string_view text, bool exact) const;
 
+    // Told of the record number of the entry a seek lands on, before the
+    // seek has finished its checks (a hint: the seek may still move on).
+    void setLandingHint(std::function<void(uint32_t recNo)> hint) { landingHint_ = std::move(hint); }
+
     // Whether only the first entry (lowest record number) of each key shows.
     bool uniqueView() const { return uniqueView_; }
     void setUniqueView(bool on) { uniqueView_ = on; }
 
 private:
     enum class Where { Bof, On, Eof };
+    // An entry's bytes, held without an allocation or a string's upkeep:
+    // every move copies one.
+    class EntryBytes {
+    public:
+        const uint8_t* data() const { return bytes_; }
+        size_t size() const { return size_; }
+        void assign(const uint8_t* bytes, size_t size) {
+            std::memcpy(bytes_, bytes, size);
+            size_ = size;
+        }
+        void clear() { size_ = 0; }
+
+    private:
+        uint8_t bytes_[nsxMaxKeyLength + 4];
+        size_t size_ = 0;
+    };
 
     template <class F>
     bool move(F&& find);
     // The scratch entry takes the path's entry when onEntry.
     Where land(NsxTree& tree, const NsxTree::Path& path, bool onEntry, Where otherwise, const NsxKeyCodec& codec);
+    Where land(const uint8_t* entry, const NsxKeyCodec& codec);
     void firstOfKey(NsxTree& tree, NsxTree::Path& path, const NsxKeyCodec& codec) const;
     bool pathValid() const;
     // The tag's state in the file, looked up again only when the file's
@@ -79,13 +104,14 @@ private:
     std::string tagName_;
     NsxKeyCodec codec_;
     bool uniqueView_;
+    std::function<void(uint32_t)> landingHint_;
     Where where_ = Where::Bof;
-    std::string entry_;  // stored key and record number
+    EntryBytes entry_;  // stored key and record number
     NsxTree::Path path_;
     uint64_t pathVersion_ = 0;
     const NsxFile::TagState* tag_ = nullptr;
     uint64_t tagVersion_ = 0;
-    std::string scratchEntry_;
+    EntryBytes scratchEntry_;
     NsxTree::Path scratchPath_;
     // The last seek's text and its bytes, so that comparing the entry found
     // with the same text again needs no second encoding.

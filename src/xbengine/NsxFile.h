@@ -26,6 +26,7 @@
 #include <functional>
 #include <list>
 #include <memory>
+#include <new>
 #include <string>
 #include <string_view>
 #include <type_traits>
@@ -128,11 +129,16 @@ private:
         uint32_t tagPage;
         uint32_t root;
     };
+    // Cached pages lie each on one page of memory: a search through one
+    // then needs one address translation, not two.
+    struct PageFree {
+        void operator()(uint8_t* bytes) const { ::operator delete[](bytes, std::align_val_t(pageSize)); }
+    };
     struct CachedPage {
         uint32_t no;
         bool dirty;
         bool fresh;  // allocated in the current update: written before older pages
-        std::unique_ptr<uint8_t[]> bytes;
+        std::unique_ptr<uint8_t[], PageFree> bytes;
         bool used = false;  // found again since it last reached the front
     };
 

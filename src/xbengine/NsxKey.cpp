@@ -44,27 +44,27 @@ constexpr double exactPowersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6, 
 // digits and power of ten are exact doubles, so their one quotient is the
 // correctly rounded value from_chars gives too. False for anything else.
 bool parsePlainDecimal(std::string_view text, double* value) {
-    size_t i = 0;
-    const bool negative = i < text.size() && text[i] == '-';
-    if (negative) ++i;
+    const char* p = text.data();
+    const char* const end = p + text.size();
+    const bool negative = p < end && *p == '-';
+    p += negative;
+    // Digits past nineteen wrap the sum, but more than fifteen are refused anyway.
     uint64_t digits = 0;
-    int count = 0, scale = 0;
-    bool point = false;
-    for (; i < text.size(); ++i) {
-        const char c = text[i];
-        if (c == '.' && !point) {
-            point = true;
-        } else if (c >= '0' && c <= '9') {
-            if (++count > 15) return false;
-            digits = digits * 10 + uint64_t(c - '0');
-            scale += point;
-        } else {
-            break;
-        }
+    const char* const wholeAt = p;
+    for (; p < end && static_cast<unsigned char>(*p - '0') < 10; ++p)
+        digits = digits * 10 + uint64_t(*p - '0');
+    size_t count = size_t(p - wholeAt);
+    size_t scale = 0;
+    if (p < end && *p == '.') {
+        const char* const fractionAt = ++p;
+        for (; p < end && static_cast<unsigned char>(*p - '0') < 10; ++p)
+            digits = digits * 10 + uint64_t(*p - '0');
+        scale = size_t(p - fractionAt);
+        count += scale;
     }
-    if (count == 0) return false;
-    for (; i < text.size(); ++i)
-        if (text[i] != ' ') return false;
+    if (count == 0 || count > 15) return false;
+    for (; p < end; ++p)
+        if (*p != ' ') return false;
     const double magnitude = scale == 0 ? double(digits) : double(digits) / exactPowersOfTen[scale];
     *value = negative ? -magnitude : magnitude;
     return true;

@@ -48,9 +48,15 @@ void initNode(uint8_t* page, int level, uint32_t owner, int count) {
 }  // namespace
 
 NsxTree::NsxTree(NsxFile& file, const NsxFile::TagState& tag)
-    : file_(file), root_(tag.root), tagPage_(tag.tagPage), entryBytes_(tag.codec.entryBytes()) {}
+    : file_(file),
+      root_(tag.root),
+      tagPage_(tag.tagPage),
+      entryBytes_(tag.codec.entryBytes()),
+      // Every page read checks its count against these: worked out once.
+      leafCapacity_(int(NsxFile::pageSize - nodeEntries) / entryBytes_),
+      branchCapacity_(int(NsxFile::pageSize - nodeEntries) / (entryBytes_ + 4)) {}
 
-int NsxTree::capacity(int level) const { return int(NsxFile::pageSize - nodeEntries) / entrySize(level); }
+int NsxTree::capacity(int level) const { return level == 0 ? leafCapacity_ : branchCapacity_; }
 
 // Reads a tree page and checks that it is what the way down expects; level
 // -1 accepts the root at any level. Levels fall by one per step down, so no

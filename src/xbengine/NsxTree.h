@@ -70,6 +70,8 @@ private:
     uint32_t root_;
     uint32_t tagPage_;
     int entryBytes_;
+    int leafCapacity_;
+    int branchCapacity_;
 };
 
 }  // namespace xb

@@ -123,10 +123,55 @@ uint32_t TagOrder::SeekFirst(std::string_view text, bool exact) {
 
 bool TagOrder::KeyMatches(const RecordView& record, std::string_view text, bool exact) {
     ready();
-    std::string keyText = key_.KeyText(record, settings_);
-    if (!cursor_.isAt(keyText, record.recNo) && !cursor_.position(keyText, record.recNo))
-        return false;  // the record is not in the tag
+    std::string_view own;
+    if (!(ownKeyText(record, &own) && cursor_.isAt(own, record.recNo))) {
+        const std::string keyText = key_.KeyText(record, settings_);
+        if (!cursor_.isAt(keyText, record.recNo) && !cursor_.position(keyText, record.recNo))
+            return false;  // the record is not in the tag
+    }
     return cursor_.compareKey(text, exact) == 0;
+}
+
+namespace {
+
+// Whether the text of an N field with the given decimals is as the table
+// writes it: blanks, an optional minus, digits, and the decimals after a
+// point (none without decimals), fifteen digits at most. Such a text is the
+// key text's number itself: both read as the same double, and its key text
+// prints that double back to the same digits, within the field's width.
+bool plainNumberText(std::string_view text, int decimals) {
+    size_t i = 0;
+    while (i < text.size() && text[i] == ' ')
+        ++i;
+    if (i < text.size() && text[i] == '-')
+        ++i;
+    size_t digits = 0, whole = 0;
+    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i)
+        ++whole;
+    digits = whole;
+    if (decimals > 0) {
+        if (i == text.size() || text[i] != '.')
+            return false;
+        for (++i; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i)
+            ++digits;
+        if (digits - whole != static_cast<size_t>(decimals))
+            return false;
+    }
+    return i == text.size() && whole > 0 && digits <= 15;
+}
+
+}  // namespace
+
+bool TagOrder::ownKeyText(const RecordView& record, std::string_view* text) const {
+    const FieldInfo* field = key_.BareField();
+    if (!field || !record.buffer || field->offset < 0 || field->width <= 0)
+        return false;
+    *text = std::string_view(record.buffer + field->offset, static_cast<size_t>(field->width));
+    if (field->type == 'C')
+        return cursor_.keyType() == 'C';
+    if (field->type == 'N')
+        return cursor_.keyType() == 'N' && plainNumberText(*text, field->decimals);
+    return false;
 }
 
 bool TagOrder::CountEntries(uint32_t* count) {

@@ -51,6 +51,8 @@ public:
     // stands on the current record's entry, the order moves on from there
     // without working out the record's key again.
     void SetWriteCounter(const uint64_t* writes) { writes_ = writes; }
+    // Told of the record a seek lands on as soon as the tag gives it.
+    void SetLandingHint(std::function<void(uint32_t recNo)> hint) { cursor_.setLandingHint(std::move(hint)); }
 
 private:
     // Puts the cursor on the current record's entry; false when the record
@@ -65,6 +67,10 @@ private:
         seenWrites_ = writes_ ? *writes_ : 0;
         return recNo;
     }
+    // The record's key text without working it out, where the key is a
+    // bare field whose own bytes give the same stored key: a C field, or an
+    // N field holding a number as the table writes it. False otherwise.
+    bool ownKeyText(const RecordView& record, std::string_view* text) const;
     bool belowScope() const;
     bool aboveScope() const;
     // From an entry reached going forward: the record to show, 0 past the end.

@@ -70,6 +70,8 @@ public:
     // file. False also when the order has no keys (the position stays).
     bool Seek(std::string_view text);
     bool Found() const { return found_; }
+    // A hint from an order that record recNo is about to be read.
+    void PrefetchRecord(uint32_t recNo) const { table_->prefetchRecord(recNo); }
     // Whether record recNo is one the area shows (deleted setting, filter).
     bool RecordVisible(uint32_t recNo);
 

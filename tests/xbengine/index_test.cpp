@@ -122,6 +122,41 @@ TEST_F(IndexTest, SeeksFollowExactSoftSeekAndTheKeyType) {
     }
 }
 
+// A number field another program wrote in a form of its own is found by the
+// number its key text reads, which may round what the field holds.
+TEST_F(IndexTest, SeeksFindNumbersHoweverTheirFieldIsWritten) {
+    struct Case {
+        const char* stored;  // the field's 8 bytes
+        const char* text;
+        bool found;
+    };
+    const Case cases[] = {
+        {"   42.50", "42.5", true},      // as the table writes it
+        {"    42.5", "42.5", true},      // a decimal short
+        {"  042.50", "42.5", true},      // a leading zero
+        {"42.50   ", "42.5", true},      // on the left
+        {"   -0.00", "0", true},
+        {"  -17.25", "-17.25", true},
+        {"       7", "7", true},         // no point at all
+        {"  12.505", "12.51", true},     // a decimal too many rounds in the key text
+        {"  12.505", "12.505", false},
+        {"  12.5x0", "12.5", true},      // the number ends at the first other byte
+    };
+    UseTag("AMT");
+    const int at = xb_FieldOffset(xb_FieldNum("AMT")) - 1;
+    std::vector<char> record(static_cast<size_t>(xb_RecSize()));
+    for (const Case& c : cases) {
+        xb_Go(1);
+        ASSERT_TRUE(xb_GetRecord(record.data()));
+        std::memcpy(record.data() + at, c.stored, 8);
+        ASSERT_TRUE(xb_PutRecord(record.data())) << c.stored;
+        EXPECT_EQ(xb_Seek(c.text) != 0, c.found) << c.stored << " " << c.text;
+        if (c.found) {
+            EXPECT_EQ(xb_RecNo(), 1) << c.stored << " " << c.text;
+        }
+    }
+}
+
 TEST_F(IndexTest, SeeksSearchOnlyTheVisibleRecords) {
     UseTag("NAME");
     xb_SetDeleted(XB_ON);
