@@ -16,6 +16,12 @@ constexpr int EditLeft = 128;
 constexpr int RowHeight = 21;
 constexpr int ButtonWidth = 75;
 constexpr int ButtonHeight = 25;
+// The rows of the two layouts; the dialog's width, and its height beside
+// its rows.
+constexpr int FirstRowTop = 16;
+constexpr int RowStep = 32;
+constexpr int DialogWidth = 392;
+constexpr int DialogFrame = 74;
 
 }  // namespace
 
@@ -83,16 +89,6 @@ void TRecordInfoDlg::BitBtn2Click(TObject*) { Close(); }
 void TRecordInfoDlg::FormClose(TObject*, TCloseAction& Action) { Action = caFree; }
 
 // ---------------------------------------------------------------- the two layouts
-
-namespace {
-
-constexpr int FirstRowTop = 16;
-constexpr int RowStep = 32;
-// The dialog's width, and its height beside its rows and buttons.
-constexpr int DialogWidth = 392;
-constexpr int DialogFrame = 74;
-
-}  // namespace
 
 TEditsComboInfoDlg::TEditsComboInfoDlg(TComponent* AOwner, const std::string& Caption, TDataSource* Source,
                                        const TRecordInfoRow (&Edits)[2], const TRecordInfoRow& Combo,
