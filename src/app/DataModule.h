@@ -257,6 +257,8 @@ private:
     // The first steps of every numbered insert: the append lock, then the
     // last number of the number tag.
     int64_t captureNumber(TTable* Table, TXbase* Engine, const char* NumberTag, const char* NumberField);
+    // The same for the tables numbered in an integer ID under the tag "ID".
+    int captureID(TTable* Table, TXbase* Engine);
     // Commits the new record and puts the table back into edit state.
     void commitAndEdit(TTable* Table, TXbase* Engine);
     // The full-text key and the first exam of the new patient, added under

@@ -1,5 +1,6 @@
 #include "app/NewCompany.h"
 
+#include "app/DialogButtons.h"
 #include "app/InstallLayout.h"
 #include "app/ProgramBuild.h"
 #include "app/Schemas.h"
@@ -56,12 +57,7 @@ TNewCompanyDlg::TNewCompanyDlg(TComponent* AOwner) : TForm(AOwner) {
     CompanyFilenameEdit->SetShowHint(true);
     Label1->SetFocusControl(CompanyFilenameEdit);
 
-    OKBtn = place<TButton>(this, 64, 72, 75, 25, "OK");
-    OKBtn->SetDefault(true);
-    bindEvent(OKBtn->OnClick, this, &TNewCompanyDlg::OKBtnClick);
-    CancelBtn = place<TButton>(this, 152, 72, 75, 25, "Cancel");
-    CancelBtn->SetCancel(true);
-    bindEvent(CancelBtn->OnClick, this, &TNewCompanyDlg::CancelBtnClick);
+    placeOKCancel(this, 64, 152, 72, OKBtn, CancelBtn, &TNewCompanyDlg::OKBtnClick, &TNewCompanyDlg::CancelBtnClick);
 
     // The accounts are written through the dataset classes.
     registerEngineGlue();

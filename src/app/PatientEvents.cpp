@@ -2,6 +2,7 @@
 // keys, a new patient's first exam, the record-lock test before an edit, and
 // the clean-up and sentinel records when the tables open.
 #include <cmath>
+#include <string>
 
 #include "app/DataModule.h"
 #include "app/LookupListActions.h"
@@ -34,6 +35,18 @@ void refuseLockedRecord(TXbase* Engine) {
         ShowMessage(SRecordLockedByOther);
         Abort();
     }
+}
+
+// Appends the sentinel record, filled by Fill, unless Key finds it in the
+// engine's current tag; a new one is committed and left in edit state.
+template <class Fill>
+void appendSentinelUnlessFound(TTable* Table, TXbase* Engine, const std::string& Key, Fill fill) {
+    if (Engine->Seek(Key))
+        return;
+    Table->Append();
+    fill();
+    Engine->Commit();
+    Table->Edit();
 }
 
 }  // namespace
@@ -123,13 +136,10 @@ void TDataModule1::IncidentTableAfterOpen(TDataSet*) {
     underAppendLock(IncidentXbase, [&] {
         if (!IncidentTable->IsEmpty())
             deleteLeadingZeroIDs(IncidentTable);
-        if (!IncidentXbase->Seek(std::string(SentinelAccount) + SentinelExam)) {
-            IncidentTable->Append();
+        appendSentinelUnlessFound(IncidentTable, IncidentXbase, std::string(SentinelAccount) + SentinelExam, [&] {
             IncidentTable->FieldByName("ACCOUNT")->SetAsString(SentinelAccount);
             IncidentTable->FieldByName("ID")->SetAsString(SentinelExam);
-            IncidentXbase->Commit();
-            IncidentTable->Edit();
-        }
+        });
     });
 }
 
@@ -138,12 +148,9 @@ void TDataModule1::RecallTableAfterOpen(TDataSet*) {
         return;
     RecallTable->SetIndexName("PatientID");
     underAppendLock(RecallXbase, [&] {
-        if (!RecallXbase->Seek(std::string(SentinelPatient) + SentinelRecallKey)) {
-            RecallTable->Append();
+        appendSentinelUnlessFound(RecallTable, RecallXbase, std::string(SentinelPatient) + SentinelRecallKey, [&] {
             RecallTable->FieldByName("PATIENTID")->SetAsString(SentinelPatient);
             RecallTable->FieldByName("DATE")->SetAsDateTime(EncodeDate(2999, 1, 1));
-            RecallXbase->Commit();
-            RecallTable->Edit();
-        }
+        });
     });
 }

@@ -3,6 +3,7 @@
 #include <tuple>
 
 #include "app/DataModule.h"
+#include "app/DialogButtons.h"
 #include "app/HelpFile.h"
 #include "app/MultiLineSetting.h"
 #include "app/Settings.h"
@@ -91,12 +92,8 @@ TPreferencesDlg::TPreferencesDlg(TComponent* AOwner) : TForm(AOwner) {
     buildGeneralPage();
     PageControl1->SetActivePage(ReceiptSheet);
 
-    OKBtn = place<TButton>(this, 188, 370, 75, 25, "OK");
-    OKBtn->SetDefault(true);
-    bindEvent(OKBtn->OnClick, this, &TPreferencesDlg::OKBtnClick);
-    CancelBtn = place<TButton>(this, 272, 370, 75, 25, "Cancel");
-    CancelBtn->SetCancel(true);
-    bindEvent(CancelBtn->OnClick, this, &TPreferencesDlg::CancelBtnClick);
+    placeOKCancel(this, 188, 272, 370, OKBtn, CancelBtn, &TPreferencesDlg::OKBtnClick,
+                  &TPreferencesDlg::CancelBtnClick);
     HelpBtn = place<TButton>(this, 356, 370, 75, 25, "&Help");
     bindEvent(HelpBtn->OnClick, this, &TPreferencesDlg::HelpBtnClick);
 

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <functional>
 
+#include "app/DialogButtons.h"
 #include "app/IndexCatalog.h"
 #include "app/Schemas.h"
 #include "app/Settings.h"
@@ -147,13 +148,8 @@ TRebuildDlg::TRebuildDlg(TComponent* AOwner, TCompanyFiles* Company) : TForm(AOw
     TagLabel = place<TLabel>(this, 16, 64, 320, 16);
     IndexGauge = place<TGauge>(this, 16, 84, 320, 20);
 
-    OKBtn = place<TButton>(this, 56, 130, 75, 25, "OK");
-    OKBtn->SetDefault(true);
-    bindEvent(OKBtn->OnClick, this, &TRebuildDlg::OKBtnClick);
+    placeOKCancel(this, 56, 142, 130, OKBtn, CancelBtn, &TRebuildDlg::OKBtnClick, &TRebuildDlg::CancelBtnClick);
     bindEvent(OKBtn->OnKeyDown, this, &TRebuildDlg::OKBtnKeyDown);
-    CancelBtn = place<TButton>(this, 142, 130, 75, 25, "Cancel");
-    CancelBtn->SetCancel(true);
-    bindEvent(CancelBtn->OnClick, this, &TRebuildDlg::CancelBtnClick);
     HelpBtn = place<TButton>(this, 228, 130, 75, 25, "&Help");
 
     table_ = new TTable(this);

@@ -52,6 +52,41 @@ const char* const RemakeAdvice =
     " deleting it to use as a reference.  After correcting this you will need to"
     " rebuild account balances again.";
 
+// The detail rows of a kind of document: their table and engine, the tag
+// that files them by document, the field holding the document's number and
+// the amount they add up.
+struct TDetailRows {
+    TTable* Table;
+    TXbase* Engine;
+    const char* Tag;
+    const char* KeyField;
+    const char* AmountField;
+};
+
+// Walks Headers in the order of HeaderTag and hands Agrees each document's
+// number (its NumberField) and the sum of its detail rows, passing over
+// the documents for which Skip is true; false when any did not agree.
+template <class Agrees, class Skip = bool (*)()>
+bool everyDocumentAgrees(TTable* Headers, const char* HeaderTag, const char* NumberField, const TDetailRows& Details,
+                         Agrees agrees, Skip skip = [] { return false; }) {
+    TIndexOrder order(Headers, HeaderTag);
+    TIndexOrder detailOrder(Details.Table, Details.Tag);
+    bool passed = true;
+    for (Headers->First(); !Headers->Eof(); Headers->Next()) {
+        if (skip())
+            continue;
+        const std::string number = numberText(Headers, NumberField);
+        Currency sum;
+        if (Details.Engine->Seek(number))
+            for (TTable* rows = Details.Table; !rows->Eof() && numberText(rows, Details.KeyField) == number;
+                 rows->Next())
+                sum += money(rows, Details.AmountField);
+        if (!agrees(number, sum))
+            passed = false;
+    }
+    return passed;
+}
+
 std::string remakeAdvice(const std::string& Document) {
     std::string advice = RemakeAdvice;
     advice.replace(advice.find("%s"), 2, Document);
@@ -302,46 +337,31 @@ bool TRebuildAccountBalances::NoDiscrepancy() {
 
 bool TRebuildAccountBalances::NoSalesDiscrepancy() {
     TTable* sales = module().SalesTable;
-    TTable* lines = module().SalesDetailTable;
-    TIndexOrder order(sales, "Receipt");
-    TIndexOrder lineOrder(lines, "Receipt");
-    bool passed = true;
-    for (sales->First(); !sales->Eof(); sales->Next()) {
-        const std::string receipt = numberText(sales, "RECEIPT");
-        Currency sum;
-        if (module().SalesDetailXbase->Seek(receipt))
-            for (; !lines->Eof() && numberText(lines, "RECEIPT") == receipt; lines->Next())
-                sum += money(lines, "AMOUNT");
-        const Currency subTotal = money(sales, "SUBTOTAL");
-        if (sum == subTotal)
-            continue;
-        passed = false;
-        ShowMessage(moneyText(subTotal) + "     " + moneyText(sum));
-        ShowMessage("There appears to be a problem with Receipt#  " + receipt + remakeAdvice("receipt"));
-    }
-    return passed;
+    return everyDocumentAgrees(
+        sales, "Receipt", "RECEIPT",
+        {module().SalesDetailTable, module().SalesDetailXbase, "Receipt", "RECEIPT", "AMOUNT"},
+        [&](const std::string& receipt, Currency sum) {
+            const Currency subTotal = money(sales, "SUBTOTAL");
+            if (sum == subTotal)
+                return true;
+            ShowMessage(moneyText(subTotal) + "     " + moneyText(sum));
+            ShowMessage("There appears to be a problem with Receipt#  " + receipt + remakeAdvice("receipt"));
+            return false;
+        });
 }
 
 bool TRebuildAccountBalances::NoPaymentDiscrepancy() {
     TTable* payments = module().PaymentTable;
-    TTable* details = module().PaymentDtlTable;
-    TIndexOrder order(payments, "ID");
-    TIndexOrder detailOrder(details, "PaymentID");
-    bool passed = true;
-    for (payments->First(); !payments->Eof(); payments->Next()) {
-        if (money(payments, "TOTALPAID") > Currency())
-            continue;
-        const std::string id = numberText(payments, "ID");
-        Currency sum;
-        if (module().PaymentDtlXbase->Seek(id))
-            for (; !details->Eof() && numberText(details, "PAYMENTID") == id; details->Next())
-                sum += money(details, "PAYMENT");
-        if (sum == money(payments, "AMOUNT"))
-            continue;
-        passed = false;
-        ShowMessage("There appears to be a problem with payment#  " + id + remakeAdvice("payment"));
-    }
-    return passed;
+    // A payment with credit applied is checked through its receipts.
+    return everyDocumentAgrees(
+        payments, "ID", "ID", {module().PaymentDtlTable, module().PaymentDtlXbase, "PaymentID", "PAYMENTID", "PAYMENT"},
+        [&](const std::string& id, Currency sum) {
+            if (sum == money(payments, "AMOUNT"))
+                return true;
+            ShowMessage("There appears to be a problem with payment#  " + id + remakeAdvice("payment"));
+            return false;
+        },
+        [&] { return money(payments, "TOTALPAID") > Currency(); });
 }
 
 bool TRebuildAccountBalances::RemoveDuplicateReceipts() {

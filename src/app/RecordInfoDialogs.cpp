@@ -16,6 +16,12 @@ constexpr int EditLeft = 128;
 constexpr int RowHeight = 21;
 constexpr int ButtonWidth = 75;
 constexpr int ButtonHeight = 25;
+// The rows of the two layouts; the dialog's width, and its height beside
+// its rows.
+constexpr int FirstRowTop = 16;
+constexpr int RowStep = 32;
+constexpr int DialogWidth = 392;
+constexpr int DialogFrame = 74;
 
 }  // namespace
 
@@ -82,42 +88,60 @@ void TRecordInfoDlg::BitBtn2Click(TObject*) { Close(); }
 
 void TRecordInfoDlg::FormClose(TObject*, TCloseAction& Action) { Action = caFree; }
 
+// ---------------------------------------------------------------- the two layouts
+
+TEditsComboInfoDlg::TEditsComboInfoDlg(TComponent* AOwner, const std::string& Caption, TDataSource* Source,
+                                       const TRecordInfoRow (&Edits)[2], const TRecordInfoRow& Combo,
+                                       const std::vector<std::string>& Items)
+    : TRecordInfoDlg(AOwner, Caption, Source, DialogWidth, DialogFrame + 3 * RowStep) {
+    TLabel** labels[] = {&Label1, &Label2};
+    TDBEdit** edits[] = {&DBEdit1, &DBEdit2};
+    for (int i = 0; i < 2; ++i)
+        *edits[i] = addEdit(*labels[i], Edits[i].Caption, FirstRowTop + i * RowStep, Edits[i].Field,
+                            Edits[i].MaxLength, Edits[i].Width);
+    DBComboBox1 = addCombo(Label3, Combo.Caption, FirstRowTop + 2 * RowStep, Combo.Field, Items, Combo.Width);
+}
+
+TFourEditsInfoDlg::TFourEditsInfoDlg(TComponent* AOwner, const std::string& Caption, TDataSource* Source,
+                                     const TRecordInfoRow (&Edits)[4])
+    : TRecordInfoDlg(AOwner, Caption, Source, DialogWidth, DialogFrame + 4 * RowStep) {
+    TLabel** labels[] = {&Label1, &Label2, &Label3, &Label4};
+    TDBEdit** edits[] = {&DBEdit1, &DBEdit2, &DBEdit3, &DBEdit4};
+    for (int i = 0; i < 4; ++i)
+        *edits[i] = addEdit(*labels[i], Edits[i].Caption, FirstRowTop + i * RowStep, Edits[i].Field,
+                            Edits[i].MaxLength, Edits[i].Width);
+}
+
 // ---------------------------------------------------------------- the six dialogs
 
 TCPTCodeInfoDlg::TCPTCodeInfoDlg(TComponent* AOwner)
-    : TRecordInfoDlg(AOwner, "CPT Code Information", DataModule1->CPTCodeSource, 392, 170) {
-    DBEdit1 = addEdit(Label1, "CPT Code", 16, "ID", 5, 64);
-    DBEdit2 = addEdit(Label2, "Description", 48, "DESC", 30, 225);
-    DBComboBox1 = addCombo(Label3, "Category", 80, "CATEGORY", {}, 225);
-}
+    : TEditsComboInfoDlg(AOwner, "CPT Code Information", DataModule1->CPTCodeSource,
+                         {{"CPT Code", "ID", 5, 64}, {"Description", "DESC", 30, 225}},
+                         {"Category", "CATEGORY", 0, 225}, {}) {}
 
 TDiagCodeInfoDlg::TDiagCodeInfoDlg(TComponent* AOwner)
-    : TRecordInfoDlg(AOwner, "Diagnosis Code Information", DataModule1->DiagCodeSource, 392, 170) {
+    : TEditsComboInfoDlg(AOwner, "Diagnosis Code Information", DataModule1->DiagCodeSource,
+                         // The code's edit is as long as the field: five would cut the longer codes.
+                         {{"Diagnosis Code", "ID", 6, 64}, {"Description", "DESC", 30, 225}},
+                         {"Category", "CATEGORY", 0, 225}, {""}) {
     SetPosition(poScreenCenter);
-    // As long as the field holds: five would cut the longer codes.
-    DBEdit1 = addEdit(Label1, "Diagnosis Code", 16, "ID", 6, 64);
-    DBEdit2 = addEdit(Label2, "Description", 48, "DESC", 30, 225);
-    DBComboBox1 = addCombo(Label3, "Category", 80, "CATEGORY", {""}, 225);
 }
 
 TPersonnelInfoDlg::TPersonnelInfoDlg(TComponent* AOwner)
-    : TRecordInfoDlg(AOwner, "Personnel Info", DataModule1->PersonnelSource, 392, 202) {
-    DBEdit1 = addEdit(Label1, "Name", 16, "NAME", 30, 225);
-    DBEdit2 = addEdit(Label2, "ID", 48, "ID", 0, 64);
-    DBEdit3 = addEdit(Label3, "Indexed as", 80, "RECNAME", 30, 225);
-    DBEdit4 = addEdit(Label4, "Signature Filename", 112, "SIGFILE", 30, 225);
+    : TFourEditsInfoDlg(AOwner, "Personnel Info", DataModule1->PersonnelSource,
+                        {{"Name", "NAME", 30, 225}, {"ID", "ID", 0, 64}, {"Indexed as", "RECNAME", 30, 225},
+                         {"Signature Filename", "SIGFILE", 30, 225}}) {
     Label4->SetVisible(false);
     DBEdit4->SetVisible(false);
 }
 
 TAccountInfoDlg::TAccountInfoDlg(TComponent* AOwner)
-    : TRecordInfoDlg(AOwner, "Account Info", DataModule1->AccountSource, 392, 170) {
-    DBEdit1 = addEdit(Label1, "Account Name", 16, "NAME", 25, 193);
+    : TEditsComboInfoDlg(AOwner, "Account Info", DataModule1->AccountSource,
+                         {{"Account Name", "NAME", 25, 193}, {"Balance", "BALANCE", 0, 97}},
+                         {"Account Type", "TYPE", 0, 193},
+                         {"Accounts Receivable", "Sales", "Sales Tax Payable", "Undeposited Funds"}) {
     DBEdit1->SetReadOnly(true);
-    DBEdit2 = addEdit(Label2, "Balance", 48, "BALANCE", 0, 97);
     DBEdit2->SetReadOnly(true);
-    DBComboBox1 = addCombo(Label3, "Account Type", 80, "TYPE",
-                           {"Accounts Receivable", "Sales", "Sales Tax Payable", "Undeposited Funds"}, 193);
     DBComboBox1->SetReadOnly(true);
 }
 
@@ -139,12 +163,10 @@ TInsCompInfoDlg::TInsCompInfoDlg(TComponent* AOwner)
 }
 
 TPatternInfoDlg::TPatternInfoDlg(TComponent* AOwner)
-    : TRecordInfoDlg(AOwner, "Pattern Information", DataModule1->PatternSource, 392, 202) {
+    : TFourEditsInfoDlg(AOwner, "Pattern Information", DataModule1->PatternSource,
+                        {{"ID", "ID", 0, 97}, {"Description", "DESC", 0, 225}, {"Manufacturer", "MANF", 0, 225},
+                         {"Location", "LOC", 0, 225}}) {
     SetPosition(poScreenCenter);
-    DBEdit1 = addEdit(Label1, "ID", 16, "ID", 0, 97);
-    DBEdit2 = addEdit(Label2, "Description", 48, "DESC", 0, 225);
-    DBEdit3 = addEdit(Label3, "Manufacturer", 80, "MANF", 0, 225);
-    DBEdit4 = addEdit(Label4, "Location", 112, "LOC", 0, 225);
 }
 
 void registerRecordInfoDialogs() {

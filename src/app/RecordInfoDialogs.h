@@ -47,37 +47,60 @@ private:
     TDataSet* dataSet() const;
 };
 
-class TCPTCodeInfoDlg : public TRecordInfoDlg {
-public:
-    explicit TCPTCodeInfoDlg(TComponent* AOwner);
-    TLabel* Label1; TDBEdit* DBEdit1;      // "ID"
-    TLabel* Label2; TDBEdit* DBEdit2;      // "DESC"
-    TLabel* Label3; TDBComboBox* DBComboBox1;  // "CATEGORY"
+// One captioned row of a record dialog: the field it edits, its length limit
+// (0: the field's size) and the width of its control.
+struct TRecordInfoRow {
+    const char* Caption;
+    const char* Field;
+    int MaxLength;
+    int Width;
 };
 
-class TDiagCodeInfoDlg : public TRecordInfoDlg {
+// Two edits over a combo box, rows 32 pixels apart: the code and account
+// dialogs.
+class TEditsComboInfoDlg : public TRecordInfoDlg {
 public:
-    explicit TDiagCodeInfoDlg(TComponent* AOwner);
     TLabel* Label1; TDBEdit* DBEdit1;
     TLabel* Label2; TDBEdit* DBEdit2;
     TLabel* Label3; TDBComboBox* DBComboBox1;
+
+protected:
+    TEditsComboInfoDlg(TComponent* AOwner, const std::string& Caption, TDataSource* Source,
+                       const TRecordInfoRow (&Edits)[2], const TRecordInfoRow& Combo,
+                       const std::vector<std::string>& Items);
 };
 
-class TPersonnelInfoDlg : public TRecordInfoDlg {
+// Four edits, rows 32 pixels apart: the personnel and pattern dialogs.
+class TFourEditsInfoDlg : public TRecordInfoDlg {
 public:
-    explicit TPersonnelInfoDlg(TComponent* AOwner);
-    TLabel* Label1; TDBEdit* DBEdit1;  // "NAME"
-    TLabel* Label2; TDBEdit* DBEdit2;  // "ID"
-    TLabel* Label3; TDBEdit* DBEdit3;  // "RECNAME"
-    TLabel* Label4; TDBEdit* DBEdit4;  // "SIGFILE", hidden
+    TLabel* Label1; TDBEdit* DBEdit1;
+    TLabel* Label2; TDBEdit* DBEdit2;
+    TLabel* Label3; TDBEdit* DBEdit3;
+    TLabel* Label4; TDBEdit* DBEdit4;
+
+protected:
+    TFourEditsInfoDlg(TComponent* AOwner, const std::string& Caption, TDataSource* Source,
+                      const TRecordInfoRow (&Edits)[4]);
 };
 
-class TAccountInfoDlg : public TRecordInfoDlg {
+class TCPTCodeInfoDlg : public TEditsComboInfoDlg {
 public:
-    explicit TAccountInfoDlg(TComponent* AOwner);
-    TLabel* Label1; TDBEdit* DBEdit1;          // "NAME"
-    TLabel* Label2; TDBEdit* DBEdit2;          // "BALANCE"
-    TLabel* Label3; TDBComboBox* DBComboBox1;  // "TYPE"
+    explicit TCPTCodeInfoDlg(TComponent* AOwner);  // "ID", "DESC", "CATEGORY"
+};
+
+class TDiagCodeInfoDlg : public TEditsComboInfoDlg {
+public:
+    explicit TDiagCodeInfoDlg(TComponent* AOwner);  // "ID", "DESC", "CATEGORY"
+};
+
+class TPersonnelInfoDlg : public TFourEditsInfoDlg {
+public:
+    explicit TPersonnelInfoDlg(TComponent* AOwner);  // "NAME", "ID", "RECNAME", "SIGFILE" hidden
+};
+
+class TAccountInfoDlg : public TEditsComboInfoDlg {
+public:
+    explicit TAccountInfoDlg(TComponent* AOwner);  // "NAME", "BALANCE", "TYPE"
 };
 
 class TInsCompInfoDlg : public TRecordInfoDlg {
@@ -94,13 +117,9 @@ public:
     TLabel* Label6; TDBEdit* DBEdit9;  // "PHONE"
 };
 
-class TPatternInfoDlg : public TRecordInfoDlg {
+class TPatternInfoDlg : public TFourEditsInfoDlg {
 public:
-    explicit TPatternInfoDlg(TComponent* AOwner);
-    TLabel* Label1; TDBEdit* DBEdit1;  // "ID"
-    TLabel* Label2; TDBEdit* DBEdit2;  // "DESC"
-    TLabel* Label3; TDBEdit* DBEdit3;  // "MANF"
-    TLabel* Label4; TDBEdit* DBEdit4;  // "LOC"
+    explicit TPatternInfoDlg(TComponent* AOwner);  // "ID", "DESC", "MANF", "LOC"
 };
 
 // Registers the six dialog classes so the lists open them by name.

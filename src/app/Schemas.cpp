@@ -2,7 +2,11 @@
 
 #include <strings.h>
 
+#include <algorithm>
+#include <array>
+#include <iterator>
 #include <memory>
+#include <type_traits>
 
 #include "data/DataSource.h"
 #include "data/DbTables.h"
@@ -13,7 +17,84 @@
 
 namespace {
 
-constexpr TFieldSchema PatientFields[] = {
+// A field name made of a prefix and a stem at compile time, so that one list
+// of stems can name the fields of several people on a claim.
+template <std::size_t N>
+struct FieldName {
+    char Text[N]{};
+    constexpr FieldName(const char (&text)[N]) { std::copy_n(text, N, Text); }
+};
+
+template <FieldName Prefix, FieldName Stem>
+constexpr auto JoinedName = [] {
+    constexpr std::size_t prefixLength = sizeof(Prefix.Text) - 1;
+    std::array<char, prefixLength + sizeof(Stem.Text)> name{};
+    std::copy_n(Prefix.Text, prefixLength, name.begin());
+    std::copy_n(Stem.Text, sizeof(Stem.Text), name.begin() + prefixLength);
+    return name;
+}();
+
+template <FieldName Prefix, FieldName Stem>
+constexpr const char* named = JoinedName<Prefix, Stem>.data();
+
+// The number of fields in a group, whether written out or joined.
+template <class Group>
+struct FieldCount;
+template <std::size_t N>
+struct FieldCount<TFieldSchema[N]> : std::integral_constant<std::size_t, N> {};
+template <std::size_t N>
+struct FieldCount<std::array<TFieldSchema, N>> : std::integral_constant<std::size_t, N> {};
+
+// One table's fields in order, from the groups it is made of.
+template <class... Groups>
+constexpr auto joinFields(const Groups&... groups) {
+    std::array<TFieldSchema, (FieldCount<Groups>::value + ...)> fields{};
+    auto out = fields.begin();
+    ((out = std::copy(std::begin(groups), std::end(groups), out)), ...);
+    return fields;
+}
+
+// The claim form's person: patient, insured and other insured are kept in
+// the same widths.
+template <FieldName Prefix>
+constexpr TFieldSchema contactFields[] = {
+    {named<Prefix, "NAME">, "C", 27, 0},
+    {named<Prefix, "ADDRS">, "C", 27, 0},
+    {named<Prefix, "CITY">, "C", 24, 0},
+    {named<Prefix, "STATE">, "C", 2, 0},
+    {named<Prefix, "ZIP">, "C", 10, 0},
+    {named<Prefix, "PHONE">, "C", 14, 0},
+    {named<Prefix, "BIRTH">, "D", 8, 0},
+    {named<Prefix, "SEX">, "C", 6, 0},
+};
+
+// The employer and plan of an insured person.
+template <FieldName Prefix>
+constexpr TFieldSchema coverageFields[] = {
+    {named<Prefix, "EMPLR">, "C", 18, 0},
+    {named<Prefix, "PLAN">, "C", 18, 0},
+    {named<Prefix, "GROUP">, "C", 14, 0},
+};
+
+// The insured and the other insured, as the patient record and the claim
+// both carry them.
+constexpr TFieldSchema InsuredIdField[] = {{"INS_ID", "C", 15, 0}};
+constexpr TFieldSchema OtherInsuredIdFields[] = {{"OTHER_INS", "L", 1, 0}, {"OTH_POLICY", "C", 15, 0}};
+constexpr auto InsuredFields = joinFields(InsuredIdField, contactFields<"INS_">, coverageFields<"INS_">);
+constexpr auto OtherInsuredFields = joinFields(OtherInsuredIdFields, contactFields<"OTH_">, coverageFields<"OTH_">);
+
+// The insurance carrier a claim is sent to.
+constexpr TFieldSchema CarrierFields[] = {
+    {"CAR_NAME", "C", 32, 0},
+    {"CAR_ADDR1", "C", 32, 0},
+    {"CAR_ADDR2", "C", 32, 0},
+    {"CAR_CITY", "C", 32, 0},
+    {"CAR_STATE", "C", 2, 0},
+    {"CAR_ZIP", "C", 10, 0},
+    {"CAR_PHONE", "C", 14, 0},
+};
+
+constexpr TFieldSchema PatientOwnFields[] = {
     {"ID", "N", 10, 0},
     {"INCIDENT", "N", 4, 0},
     {"RECNAME", "C", 30, 0},
@@ -57,41 +138,13 @@ constexpr TFieldSchema PatientFields[] = {
     {"PATSIGONFI", "L", 1, 0},
     {"REL_TO_INS", "C", 6, 0},
     {"PLAN_TYPE", "C", 10, 0},
-    {"INS_ID", "C", 15, 0},
-    {"INS_NAME", "C", 27, 0},
-    {"INS_ADDRS", "C", 27, 0},
-    {"INS_CITY", "C", 24, 0},
-    {"INS_STATE", "C", 2, 0},
-    {"INS_ZIP", "C", 10, 0},
-    {"INS_PHONE", "C", 14, 0},
-    {"INS_BIRTH", "D", 8, 0},
-    {"INS_SEX", "C", 6, 0},
-    {"INS_EMPLR", "C", 18, 0},
-    {"INS_PLAN", "C", 18, 0},
-    {"INS_GROUP", "C", 14, 0},
-    {"INSSIGONFI", "L", 1, 0},
-    {"OTHER_INS", "L", 1, 0},
-    {"OTH_POLICY", "C", 15, 0},
-    {"OTH_NAME", "C", 27, 0},
-    {"OTH_ADDRS", "C", 27, 0},
-    {"OTH_CITY", "C", 24, 0},
-    {"OTH_STATE", "C", 2, 0},
-    {"OTH_ZIP", "C", 10, 0},
-    {"OTH_PHONE", "C", 14, 0},
-    {"OTH_BIRTH", "D", 8, 0},
-    {"OTH_SEX", "C", 6, 0},
-    {"OTH_EMPLR", "C", 18, 0},
-    {"OTH_PLAN", "C", 18, 0},
-    {"OTH_GROUP", "C", 14, 0},
-    {"CAR_NAME", "C", 32, 0},
-    {"CAR_ADDR1", "C", 32, 0},
-    {"CAR_ADDR2", "C", 32, 0},
-    {"CAR_CITY", "C", 32, 0},
-    {"CAR_STATE", "C", 2, 0},
-    {"CAR_ZIP", "C", 10, 0},
-    {"CAR_PHONE", "C", 14, 0},
-    {"NOTE", "M", 10, 0},
 };
+
+constexpr TFieldSchema InsuredSignatureField[] = {{"INSSIGONFI", "L", 1, 0}};
+constexpr TFieldSchema PatientNoteField[] = {{"NOTE", "M", 10, 0}};
+
+constexpr auto PatientFields = joinFields(PatientOwnFields, InsuredFields, InsuredSignatureField,
+                                          OtherInsuredFields, CarrierFields, PatientNoteField);
 
 constexpr TFieldSchema SalesFields[] = {
     {"RECEIPT", "N", 10, 0},
@@ -197,18 +250,8 @@ constexpr TFieldSchema ItemFields[] = {
     {"StockLoc", "C", 10, 0},
 };
 
-constexpr TFieldSchema InsFields[] = {
-    {"ID", "N", 10, 0},
-    {"DATE", "D", 8, 0},
-    {"PAT_ID", "C", 9, 0},
-    {"PAT_NAME", "C", 27, 0},
-    {"PAT_ADDRS", "C", 27, 0},
-    {"PAT_CITY", "C", 24, 0},
-    {"PAT_STATE", "C", 2, 0},
-    {"PAT_ZIP", "C", 10, 0},
-    {"PAT_PHONE", "C", 14, 0},
-    {"PAT_BIRTH", "D", 8, 0},
-    {"PAT_SEX", "C", 6, 0},
+constexpr TFieldSchema ClaimOwnFields[] = {{"ID", "N", 10, 0}, {"DATE", "D", 8, 0}, {"PAT_ID", "C", 9, 0}};
+constexpr TFieldSchema ClaimConditionFields[] = {
     {"PAT_STATUS", "C", 7, 0},
     {"PAT_EMPLYD", "L", 1, 0},
     {"PAT_STUDNT", "C", 9, 0},
@@ -218,31 +261,9 @@ constexpr TFieldSchema InsFields[] = {
     {"COND_AUTO", "L", 1, 0},
     {"COND_STATE", "C", 2, 0},
     {"COND_ACCID", "L", 1, 0},
-    {"INS_ID", "C", 15, 0},
-    {"INS_NAME", "C", 27, 0},
-    {"INS_ADDRS", "C", 27, 0},
-    {"INS_CITY", "C", 24, 0},
-    {"INS_STATE", "C", 2, 0},
-    {"INS_ZIP", "C", 10, 0},
-    {"INS_PHONE", "C", 14, 0},
-    {"INS_BIRTH", "D", 8, 0},
-    {"INS_SEX", "C", 6, 0},
-    {"INS_EMPLR", "C", 18, 0},
-    {"INS_PLAN", "C", 18, 0},
-    {"INS_GROUP", "C", 14, 0},
-    {"OTHER_INS", "L", 1, 0},
-    {"OTH_POLICY", "C", 15, 0},
-    {"OTH_NAME", "C", 27, 0},
-    {"OTH_ADDRS", "C", 27, 0},
-    {"OTH_CITY", "C", 24, 0},
-    {"OTH_STATE", "C", 2, 0},
-    {"OTH_ZIP", "C", 10, 0},
-    {"OTH_PHONE", "C", 14, 0},
-    {"OTH_BIRTH", "D", 8, 0},
-    {"OTH_SEX", "C", 6, 0},
-    {"OTH_EMPLR", "C", 18, 0},
-    {"OTH_PLAN", "C", 18, 0},
-    {"OTH_GROUP", "C", 14, 0},
+};
+
+constexpr TFieldSchema ClaimBillingFields[] = {
     {"REF_PHYS", "C", 20, 0},
     {"REF_PHYSID", "C", 12, 0},
     {"DIAG1", "C", 6, 0},
@@ -287,13 +308,9 @@ constexpr TFieldSchema InsFields[] = {
     {"MRESUBCODE", "C", 10, 0},
     {"ORIGREFNO", "C", 10, 0},
     {"PRI_AUTHNO", "C", 10, 0},
-    {"CAR_NAME", "C", 32, 0},
-    {"CAR_ADDR1", "C", 32, 0},
-    {"CAR_ADDR2", "C", 32, 0},
-    {"CAR_CITY", "C", 32, 0},
-    {"CAR_STATE", "C", 2, 0},
-    {"CAR_ZIP", "C", 10, 0},
-    {"CAR_PHONE", "C", 14, 0},
+};
+
+constexpr TFieldSchema ClaimRecordFields[] = {
     {"PRINTED", "D", 8, 0},
     {"EBILLED", "D", 8, 0},
     {"PATSIGONFI", "L", 1, 0},
@@ -301,6 +318,10 @@ constexpr TFieldSchema InsFields[] = {
     {"LOCAL_10D", "C", 15, 0},
     {"RECEIPT", "C", 10, 0},
 };
+
+constexpr auto InsFields =
+    joinFields(ClaimOwnFields, contactFields<"PAT_">, ClaimConditionFields, InsuredFields, OtherInsuredFields,
+               ClaimBillingFields, CarrierFields, ClaimRecordFields);
 
 constexpr TFieldSchema InsDtlFields[] = {
     {"ID", "N", 10, 0},

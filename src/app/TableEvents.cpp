@@ -1,5 +1,6 @@
 // The data module's table events: which handler serves which table, and the
 // numbering of new records in the nine numbered tables.
+#include <algorithm>
 #include <cmath>
 
 #include "app/DataModule.h"
@@ -27,6 +28,21 @@ void commitNextNumber(TTable* Table, TXbase* Engine, const char* Field, double& 
         Engine->Commit();
     });
     Engine->unlockAppend();
+}
+
+// Gives the new record of a table numbered at its post the number after
+// Last and, when NameField is given, the new-record name there.
+void giveNextID(TTable* Table, int& Last, const char* NameField = nullptr) {
+    Table->FieldByName("ID")->SetAsInteger(++Last);
+    if (NameField)
+        Table->FieldByName(NameField)->SetAsString(NewName);
+}
+
+// Where the new record stands when the insert begins: the current record
+// number and the record count.
+void notePlace(TXbase* Engine, int& RecNo, int& RecCount) {
+    RecNo = std::max(0, Engine->RecNo());
+    RecCount = Engine->RecCount();
 }
 
 }  // namespace
@@ -136,6 +152,10 @@ int64_t TDataModule1::captureNumber(TTable* Table, TXbase* Engine, const char* N
     return last;
 }
 
+int TDataModule1::captureID(TTable* Table, TXbase* Engine) {
+    return static_cast<int>(captureNumber(Table, Engine, "ID", "ID"));
+}
+
 void TDataModule1::commitAndEdit(TTable* Table, TXbase* Engine) {
     Engine->Commit();
     Table->Edit();
@@ -143,8 +163,7 @@ void TDataModule1::commitAndEdit(TTable* Table, TXbase* Engine) {
 
 void TDataModule1::PatientTableBeforeInsert(TDataSet*) {
     LastPatientID = static_cast<double>(captureNumber(PatientTable, Xbase1, "ID", "ID"));
-    PatientRecNo = std::max(0, Xbase1->RecNo());
-    PatientRecCount = Xbase1->RecCount();
+    notePlace(Xbase1, PatientRecNo, PatientRecCount);
 }
 
 void TDataModule1::PatientTableNewRecord(TDataSet*) {
@@ -173,8 +192,7 @@ void TDataModule1::PatientTableNewRecord(TDataSet*) {
 
 void TDataModule1::SalesTableBeforeInsert(TDataSet*) {
     LastSalesID = static_cast<double>(captureNumber(SalesTable, SalesXbase, "Receipt", "RECEIPT"));
-    SalesRecNo = std::max(0, SalesXbase->RecNo());
-    SalesRecCount = SalesXbase->RecCount();
+    notePlace(SalesXbase, SalesRecNo, SalesRecCount);
 }
 
 void TDataModule1::SalesTableNewRecord(TDataSet*) {
@@ -219,47 +237,29 @@ void TDataModule1::DepositTableNewRecord(TDataSet*) {
 
 // The next five keep the append lock until their new record is posted.
 
-void TDataModule1::AccountTableBeforeInsert(TDataSet*) {
-    LastAccountID = static_cast<int>(captureNumber(AccountTable, AccountXbase, "ID", "ID"));
-}
+void TDataModule1::AccountTableBeforeInsert(TDataSet*) { LastAccountID = captureID(AccountTable, AccountXbase); }
 
-void TDataModule1::AccountTableNewRecord(TDataSet*) {
-    AccountTable->FieldByName("ID")->SetAsInteger(++LastAccountID);
-    AccountTable->FieldByName("NAME")->SetAsString(NewName);
-}
+void TDataModule1::AccountTableNewRecord(TDataSet*) { giveNextID(AccountTable, LastAccountID, "NAME"); }
 
-void TDataModule1::LedgerTableBeforeInsert(TDataSet*) {
-    LastLedgerID = static_cast<int>(captureNumber(LedgerTable, LedgerXbase, "ID", "ID"));
-}
+void TDataModule1::LedgerTableBeforeInsert(TDataSet*) { LastLedgerID = captureID(LedgerTable, LedgerXbase); }
 
-void TDataModule1::LedgerTableNewRecord(TDataSet*) { LedgerTable->FieldByName("ID")->SetAsInteger(++LastLedgerID); }
+void TDataModule1::LedgerTableNewRecord(TDataSet*) { giveNextID(LedgerTable, LastLedgerID); }
 
 void TDataModule1::PersonnelTableBeforeInsert(TDataSet*) {
-    LastPersonnelID = static_cast<int>(captureNumber(PersonnelTable, PersonnelXbase, "ID", "ID"));
+    LastPersonnelID = captureID(PersonnelTable, PersonnelXbase);
 }
 
-void TDataModule1::PersonnelTableNewRecord(TDataSet*) {
-    PersonnelTable->FieldByName("ID")->SetAsInteger(++LastPersonnelID);
-    PersonnelTable->FieldByName("RECNAME")->SetAsString(NewName);
-}
+void TDataModule1::PersonnelTableNewRecord(TDataSet*) { giveNextID(PersonnelTable, LastPersonnelID, "RECNAME"); }
 
 // For claims and carriers an empty table gives 0 (the capture reads a
 // record only when there is one, deleted ones included).
-void TDataModule1::InsTableBeforeInsert(TDataSet*) {
-    LastInsID = static_cast<int>(captureNumber(InsTable, InsXbase, "ID", "ID"));
-}
+void TDataModule1::InsTableBeforeInsert(TDataSet*) { LastInsID = captureID(InsTable, InsXbase); }
 
 void TDataModule1::InsTableNewRecord(TDataSet*) {
-    InsTable->FieldByName("ID")->SetAsInteger(++LastInsID);
-    InsTable->FieldByName("PAT_NAME")->SetAsString(NewName);
+    giveNextID(InsTable, LastInsID, "PAT_NAME");
     InsTable->FieldByName("DATE")->SetAsDateTime(Date());
 }
 
-void TDataModule1::InsCompTableBeforeInsert(TDataSet*) {
-    LastInsCompID = static_cast<int>(captureNumber(InsCompTable, InsCompXbase, "ID", "ID"));
-}
+void TDataModule1::InsCompTableBeforeInsert(TDataSet*) { LastInsCompID = captureID(InsCompTable, InsCompXbase); }
 
-void TDataModule1::InsCompTableNewRecord(TDataSet*) {
-    InsCompTable->FieldByName("ID")->SetAsInteger(++LastInsCompID);
-    InsCompTable->FieldByName("NAME")->SetAsString(NewName);
-}
+void TDataModule1::InsCompTableNewRecord(TDataSet*) { giveNextID(InsCompTable, LastInsCompID, "NAME"); }

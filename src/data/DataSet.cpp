@@ -441,32 +441,33 @@ int TDataSet::getPriorRecords() {
 // ---------------------------------------------------------------------------
 // Navigation
 
-void TDataSet::First() {
+template <class Fill>
+void TDataSet::refillFromEnd(bool& AtEnd, Fill fill) {
     CheckBrowseMode();
     doBeforeScroll();
     clearBuffers();
-    Finally done([this] {
-        bof_ = true;
+    Finally done([this, &AtEnd] {
+        AtEnd = true;
         DataEvent(deDataSetChange, 0);
         doAfterScroll();
     });
-    InternalFirst();
-    getNextRecord();
-    getNextRecords();
+    fill();
+}
+
+void TDataSet::First() {
+    refillFromEnd(bof_, [this] {
+        InternalFirst();
+        getNextRecord();
+        getNextRecords();
+    });
 }
 
 void TDataSet::Last() {
-    CheckBrowseMode();
-    doBeforeScroll();
-    clearBuffers();
-    Finally done([this] {
-        eof_ = true;
-        DataEvent(deDataSetChange, 0);
-        doAfterScroll();
+    refillFromEnd(eof_, [this] {
+        InternalLast();
+        getPriorRecord();
+        getPriorRecords();
     });
-    InternalLast();
-    getPriorRecord();
-    getPriorRecords();
 }
 
 int TDataSet::MoveBy(int Distance) {
@@ -595,35 +596,25 @@ void TDataSet::SetFiltered(bool Value) {
     }
 }
 
-void TDataSet::SetFilter(const std::string& Value) {
-    if (filter_ == Value) return;
+template <class T>
+void TDataSet::changeFilterSetting(T& Setting, const T& Value) {
+    if (Setting == Value) return;
     if (Active() && filtered_) CheckBrowseMode();
-    std::string previous = std::exchange(filter_, Value);
+    T previous = std::exchange(Setting, Value);
     if (Active() && filtered_) {
         try {
-            SetFilterText(Value);
+            SetFilterText(std::string(filter_));
         } catch (...) {
-            filter_ = previous;
+            Setting = previous;
             throw;
         }
         First();
     }
 }
 
-void TDataSet::SetFilterOptions(TFilterOptions Value) {
-    if (filterOptions_ == Value) return;
-    if (Active() && filtered_) CheckBrowseMode();
-    TFilterOptions previous = std::exchange(filterOptions_, Value);
-    if (Active() && filtered_) {
-        try {
-            SetFilterText(filter_);
-        } catch (...) {
-            filterOptions_ = previous;
-            throw;
-        }
-        First();
-    }
-}
+void TDataSet::SetFilter(const std::string& Value) { changeFilterSetting(filter_, Value); }
+
+void TDataSet::SetFilterOptions(TFilterOptions Value) { changeFilterSetting(filterOptions_, Value); }
 
 std::vector<TField*> TDataSet::GetFieldList(const std::string& FieldNames) const {
     std::vector<TField*> list;
@@ -750,16 +741,20 @@ void TDataSet::PostKeyBuffer(bool) {
     DataEvent(deDataSetChange, 0);
 }
 
+bool TDataSet::beginEditEnd(bool Commit, const TDataSetNotifyEvent& Before) {
+    if (state_ == dsSetKey) {
+        PostKeyBuffer(Commit);
+        return false;
+    }
+    if (!isEditMode(state_)) return false;
+    DataEvent(deCheckBrowseMode, 0);
+    if (Before) Before(this);
+    return isEditMode(state_);
+}
+
 void TDataSet::Post() {
     UpdateRecord();
-    if (state_ == dsSetKey) {
-        PostKeyBuffer(true);
-        return;
-    }
-    if (!isEditMode(state_)) return;
-    DataEvent(deCheckBrowseMode, 0);
-    if (BeforePost) BeforePost(this);
-    if (!isEditMode(state_)) return;
+    if (!beginEditEnd(true, BeforePost)) return;
     InternalPost();
     SetState(dsBrowse);
     Resync({});
@@ -767,14 +762,7 @@ void TDataSet::Post() {
 }
 
 void TDataSet::Cancel() {
-    if (state_ == dsSetKey) {
-        PostKeyBuffer(false);
-        return;
-    }
-    if (!isEditMode(state_)) return;
-    DataEvent(deCheckBrowseMode, 0);
-    if (BeforeCancel) BeforeCancel(this);
-    if (!isEditMode(state_)) return;
+    if (!beginEditEnd(false, BeforeCancel)) return;
     bool scrolls = state_ == dsInsert;
     if (scrolls) doBeforeScroll();
     UpdateCursorPos();

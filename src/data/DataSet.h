@@ -238,6 +238,18 @@ private:
 
     void openCursor();
     void closeCursor();
+    // Changes the filter or its options; an active filter is applied anew,
+    // and the former setting is put back when the new one is refused.
+    template <class T>
+    void changeFilterSetting(T& Setting, const T& Value);
+    // The start of Post (Commit) and Cancel: a key buffer is posted or
+    // dropped; a record being edited is announced and Before runs. True when
+    // the record is still being edited then.
+    bool beginEditEnd(bool Commit, const TDataSetNotifyEvent& Before);
+    // First and Last: the buffers refilled by Fill from one end, then
+    // AtEnd (bof_ or eof_) set and the change announced, even on failure.
+    template <class Fill>
+    void refillFromEnd(bool& AtEnd, Fill fill);
     void doAfterScroll();
     void doBeforeScroll();
     void beginInsertAppend();

@@ -58,6 +58,20 @@ void enableWithColour(TWinControl* Control, bool Enabled) {
     Control->SetColor(Enabled ? clWindow : clBtnFace);
 }
 
+// A logical field as a "Yes"/"No" radio group in two columns, storing
+// "True" or "False".
+TDBRadioGroup* yesNoGroup(TWinControl* Parent, int Left, int Top, int Width, TDataSource* Source, const char* Field,
+                          const char* Caption) {
+    auto* group = placeBound<TDBRadioGroup>(Parent, Left, Top, Width, 40, Source, Field);
+    group->SetCaption(Caption);
+    group->SetColumns(2);
+    group->Items()->Add("Yes");
+    group->Items()->Add("No");
+    group->Values()->Add("True");
+    group->Values()->Add("False");
+    return group;
+}
+
 }  // namespace
 
 TInsuranceClaimDlg::TInsuranceClaimDlg(TComponent* AOwner) : TForm(AOwner) {
@@ -131,13 +145,8 @@ void TInsuranceClaimDlg::buildPages() {
         TWinControl* parent = Pages[size_t(box.Page)];
         if (box.Page == 3) {
             if (!OtherInsuredGroupBox) {
-                OtherPlanDBRadioGroup = placeBound<TDBRadioGroup>(parent, 8, 4, 330, 40, source, "OTHER_INS");
-                OtherPlanDBRadioGroup->SetCaption("11d. Is there another health benefit plan?");
-                OtherPlanDBRadioGroup->SetColumns(2);
-                OtherPlanDBRadioGroup->Items()->Add("Yes");
-                OtherPlanDBRadioGroup->Items()->Add("No");
-                OtherPlanDBRadioGroup->Values()->Add("True");
-                OtherPlanDBRadioGroup->Values()->Add("False");
+                OtherPlanDBRadioGroup = yesNoGroup(parent, 8, 4, 330, source, "OTHER_INS",
+                                                   "11d. Is there another health benefit plan?");
                 OtherPlanDBRadioGroup->OnChange = [this](TObject*) { OtherPlanGroupBoxActive(); };
                 OtherInsuredGroupBox = place<TGroupBox>(parent, 8, 50, 640, 170, "Other Insured's Information");
             }
@@ -213,13 +222,7 @@ void TInsuranceClaimDlg::buildPages() {
 
     // Box 20, outside lab.
     TWinControl* facility = Pages[7];
-    OutsideLabDBRadioGroup = placeBound<TDBRadioGroup>(facility, 8, 120, 200, 40, source, "OUTSIDELAB");
-    OutsideLabDBRadioGroup->SetCaption("20. Outside Lab");
-    OutsideLabDBRadioGroup->SetColumns(2);
-    OutsideLabDBRadioGroup->Items()->Add("Yes");
-    OutsideLabDBRadioGroup->Items()->Add("No");
-    OutsideLabDBRadioGroup->Values()->Add("True");
-    OutsideLabDBRadioGroup->Values()->Add("False");
+    OutsideLabDBRadioGroup = yesNoGroup(facility, 8, 120, 200, source, "OUTSIDELAB", "20. Outside Lab");
     bindEvent(OutsideLabDBRadioGroup->OnChange, this, &TInsuranceClaimDlg::OutsideLabDBRadioGroupChange);
     OutsideLabChargesDBEdit = edit(facility, 110, 170, 90, source, "OUTLABCHGS");
     OutsideLabChargesLabel = caption(facility, 10, 170, "Charges", OutsideLabChargesDBEdit);

@@ -1,5 +1,9 @@
 #include "patients/EBillLayout.h"
 
+#include <algorithm>
+#include <initializer_list>
+#include <iterator>
+
 namespace {
 
 using R = TEBillRule;
@@ -9,10 +13,56 @@ TEBillColumn piece(int line, int column, int width, R rule, std::string field, s
     return c;
 }
 
-TEBillColumn choice(int line, int column, std::string field, std::string value, std::string label) {
-    TEBillColumn c = piece(line, column, 1, R::Choice, std::move(field), std::move(label));
-    c.Value = std::move(value);
-    return c;
+void append(std::vector<TEBillColumn>& columns, TEBillColumn column) { columns.push_back(std::move(column)); }
+
+void append(std::vector<TEBillColumn>& columns, std::vector<TEBillColumn> group) {
+    columns.insert(columns.end(), std::make_move_iterator(group.begin()), std::make_move_iterator(group.end()));
+}
+
+// One box of a choice: its column, the value that marks it and its label.
+struct TChoiceBox {
+    int Column;
+    const char* Value;
+    const char* Label;
+};
+
+// An "X" box per value of Field, all on one line.
+std::vector<TEBillColumn> choices(int line, const std::string& field, std::initializer_list<TChoiceBox> boxes) {
+    std::vector<TEBillColumn> columns;
+    for (const TChoiceBox& box : boxes) {
+        columns.push_back(piece(line, box.Column, 1, R::Choice, field, box.Label));
+        columns.back().Value = box.Value;
+    }
+    return columns;
+}
+
+// The "yes" and "no" boxes of a logical field.
+std::vector<TEBillColumn> yesNo(int line, int yesColumn, int noColumn, const std::string& field, std::string yesLabel,
+                                std::string noLabel) {
+    return {piece(line, yesColumn, 1, R::WhenTrue, field, std::move(yesLabel)),
+            piece(line, noColumn, 1, R::WhenFalse, field, std::move(noLabel))};
+}
+
+// A person's birth date and the two sex boxes beside it (boxes 3, 9b and 11a).
+std::vector<TEBillColumn> birthAndSex(int line, int birthColumn, int maleColumn, int femaleColumn,
+                                      const std::string& prefix, std::string birthLabel, const char* maleLabel,
+                                      const char* femaleLabel) {
+    std::vector<TEBillColumn> columns = {
+        piece(line, birthColumn, 8, R::BoxDate, prefix + "BIRTH", std::move(birthLabel))};
+    append(columns,
+           choices(line, prefix + "SEX", {{maleColumn, "Male", maleLabel}, {femaleColumn, "Female", femaleLabel}}));
+    return columns;
+}
+
+// A person's address over three lines from Line: the street Width wide,
+// city and state, then zip and the telephone at PhoneColumn.
+std::vector<TEBillColumn> address(int line, int column, int width, int phoneColumn, const std::string& prefix,
+                                  const char* const (&labels)[5]) {
+    return {piece(line, column, width, R::Text, prefix + "ADDRS", labels[0]),
+            piece(line + 2, column, 24, R::Text, prefix + "CITY", labels[1]),
+            piece(line + 2, column + 25, 2, R::Text, prefix + "STATE", labels[2]),
+            piece(line + 4, column, 10, R::Text, prefix + "ZIP", labels[3]),
+            piece(line + 4, phoneColumn, 14, R::Text, prefix + "PHONE", labels[4])};
 }
 
 TEBillColumn joined(int line, int column, int width, R rule, std::string prefix, std::string label) {
@@ -27,83 +77,67 @@ TEBillColumn onlyWhen(TEBillColumn c, std::string condition) {
     return c;
 }
 
-TEBillColumn withValue(TEBillColumn c, std::string value) {
-    c.Value = std::move(value);
+// "SIGNATURE ON FILE." when the logical field is true.
+TEBillColumn signatureOnFile(int line, int column, std::string field, std::string label) {
+    TEBillColumn c = piece(line, column, 18, R::WhenTrue, std::move(field), std::move(label));
+    c.Value = "SIGNATURE ON FILE.";
     return c;
 }
 
+// The pieces and groups of pieces in the order given.
+template <class... Parts>
+std::vector<TEBillColumn> columnsOf(Parts... parts) {
+    std::vector<TEBillColumn> columns;
+    (append(columns, std::move(parts)), ...);
+    return columns;
+}
+
 std::vector<TEBillColumn> claimColumns() {
-    return {
+    return columnsOf(
         piece(1, 41, 17, R::ClaimNumber, "ID", "ClaimNoLabel"),
         piece(4, 41, 32, R::Text, "CAR_NAME", "CarrierLabel1"),
         piece(5, 41, 32, R::Text, "CAR_ADDR1", "CarrierLabel2"),
         piece(6, 41, 32, R::Text, "CAR_ADDR2", "CarrierLabel3"),
         joined(7, 41, 40, R::CarrierCity, "CAR_", "CarrierLabel4"),
         // Box 1 and 1a.
-        choice(10, 2, "PLAN_TYPE", "Medicare", "CF1Medicare"),
-        choice(10, 9, "PLAN_TYPE", "Medicaid", "CF1Medicaid"),
-        choice(10, 16, "PLAN_TYPE", "Champus", "CF1Champus"),
-        choice(10, 25, "PLAN_TYPE", "ChampVA", "CF1ChampVA"),
-        choice(10, 32, "PLAN_TYPE", "Group Plan", "CF1Group"),
-        choice(10, 40, "PLAN_TYPE", "Feca", "CF1Feca"),
-        choice(10, 46, "PLAN_TYPE", "Other", "CF1Other"),
+        choices(10, "PLAN_TYPE",
+                {{2, "Medicare", "CF1Medicare"}, {9, "Medicaid", "CF1Medicaid"}, {16, "Champus", "CF1Champus"},
+                 {25, "ChampVA", "CF1ChampVA"}, {32, "Group Plan", "CF1Group"}, {40, "Feca", "CF1Feca"},
+                 {46, "Other", "CF1Other"}}),
         piece(10, 52, 15, R::Text, "INS_ID", "CF1A"),
         // Boxes 2 to 4.
         piece(12, 3, 27, R::Text, "PAT_NAME", "CF2"),
-        piece(12, 32, 8, R::BoxDate, "PAT_BIRTH", "CF3BirthDate"),
-        choice(12, 43, "PAT_SEX", "Male", "CF3Male"),
-        choice(12, 48, "PAT_SEX", "Female", "CF3Female"),
+        birthAndSex(12, 32, 43, 48, "PAT_", "CF3BirthDate", "CF3Male", "CF3Female"),
         piece(12, 52, 27, R::Text, "INS_NAME", "CF4"),
-        // Boxes 5 to 7, first line.
-        piece(14, 3, 27, R::Text, "PAT_ADDRS", "CF5addr"),
-        choice(14, 33, "REL_TO_INS", "Self", "CF6a"),
-        choice(14, 38, "REL_TO_INS", "Spouse", "CF6b"),
-        choice(14, 42, "REL_TO_INS", "Child", "CF6c"),
-        choice(14, 47, "REL_TO_INS", "Other", "CF6d"),
-        piece(14, 52, 47, R::Text, "INS_ADDRS", "CF7"),
-        // Cities, states and box 8.
-        piece(16, 3, 24, R::Text, "PAT_CITY", "CF5city"),
-        piece(16, 28, 2, R::Text, "PAT_STATE", "CF5state"),
-        choice(16, 35, "PAT_STATUS", "Single", "CF8s"),
-        choice(16, 41, "PAT_STATUS", "Married", "CF8m"),
-        choice(16, 47, "PAT_STATUS", "Other", "CF8o"),
-        piece(16, 52, 24, R::Text, "INS_CITY", "CF7city"),
-        piece(16, 77, 2, R::Text, "INS_STATE", "CF7state"),
-        // Zip codes, telephones, employment and student status.
-        piece(18, 3, 10, R::Text, "PAT_ZIP", "CF5zip"),
-        piece(18, 15, 14, R::Text, "PAT_PHONE", "CF5phone"),
+        // Boxes 5 and 7: the patient's and the insured's address.
+        address(14, 3, 27, 15, "PAT_", {"CF5addr", "CF5city", "CF5state", "CF5zip", "CF5phone"}),
+        address(14, 52, 47, 65, "INS_", {"CF7", "CF7city", "CF7state", "CF7zip", "CF7phone"}),
+        // Box 6.
+        choices(14, "REL_TO_INS",
+                {{33, "Self", "CF6a"}, {38, "Spouse", "CF6b"}, {42, "Child", "CF6c"}, {47, "Other", "CF6d"}}),
+        // Box 8.
+        choices(16, "PAT_STATUS", {{35, "Single", "CF8s"}, {41, "Married", "CF8m"}, {47, "Other", "CF8o"}}),
         piece(18, 35, 1, R::WhenTrue, "PAT_EMPLYD", "CF8e"),
-        choice(18, 41, "PAT_STUDNT", "Full-Time", "CF8f"),
-        choice(18, 47, "PAT_STUDNT", "Part-Time", "CF8p"),
-        piece(18, 52, 10, R::Text, "INS_ZIP", "CF7zip"),
-        piece(18, 65, 14, R::Text, "INS_PHONE", "CF7phone"),
+        choices(18, "PAT_STUDNT", {{41, "Full-Time", "CF8f"}, {47, "Part-Time", "CF8p"}}),
         // Boxes 9 to 11.
         piece(20, 3, 27, R::Text, "OTH_NAME", "CF9"),
         piece(20, 52, 14, R::Text, "INS_GROUP", "CF11"),
         piece(22, 3, 14, R::Text, "OTH_GROUP", "CF9a"),
-        piece(22, 35, 1, R::WhenTrue, "COND_EMPL", "CF10aY"),
-        piece(22, 41, 1, R::WhenFalse, "COND_EMPL", "CF10aN"),
-        piece(22, 54, 8, R::BoxDate, "INS_BIRTH", "CF11aBirth"),
-        choice(22, 68, "INS_SEX", "Male", "CF11aM"),
-        choice(22, 75, "INS_SEX", "Female", "CF11aF"),
-        piece(24, 3, 8, R::BoxDate, "OTH_BIRTH", "CF9bBirthDate"),
-        choice(24, 18, "OTH_SEX", "Male", "CF9bM"),
-        choice(24, 24, "OTH_SEX", "Female", "CF9bF"),
-        piece(24, 35, 1, R::WhenTrue, "COND_AUTO", "CF10bY"),
-        piece(24, 41, 1, R::WhenFalse, "COND_AUTO", "CF10bN"),
+        yesNo(22, 35, 41, "COND_EMPL", "CF10aY", "CF10aN"),
+        birthAndSex(22, 54, 68, 75, "INS_", "CF11aBirth", "CF11aM", "CF11aF"),
+        birthAndSex(24, 3, 18, 24, "OTH_", "CF9bBirthDate", "CF9bM", "CF9bF"),
+        yesNo(24, 35, 41, "COND_AUTO", "CF10bY", "CF10bN"),
         onlyWhen(piece(24, 47, 2, R::AsStored, "COND_STATE", "CF10bP"), "COND_AUTO"),
         piece(24, 52, 18, R::Text, "INS_EMPLR", "CF11b"),
         piece(26, 3, 27, R::Text, "OTH_EMPLR", "CF9c"),
-        piece(26, 35, 1, R::WhenTrue, "COND_ACCID", "CF10cY"),
-        piece(26, 41, 1, R::WhenFalse, "COND_ACCID", "CF10cN"),
+        yesNo(26, 35, 41, "COND_ACCID", "CF10cY", "CF10cN"),
         piece(26, 52, 18, R::Text, "INS_PLAN", "CF11c"),
         piece(28, 3, 27, R::Text, "OTH_PLAN", "CF9d"),
         piece(28, 32, 15, R::ViewerOnly, "LOCAL_10D", "CF10d"),
-        piece(28, 52, 1, R::WhenTrue, "OTHER_INS", "CF11dY"),
-        piece(28, 57, 1, R::WhenFalse, "OTHER_INS", "CF11dN"),
+        yesNo(28, 52, 57, "OTHER_INS", "CF11dY", "CF11dN"),
         // Boxes 12 to 20.
-        withValue(piece(32, 7, 18, R::WhenTrue, "PATSIGONFI", "CF12"), "SIGNATURE ON FILE."),
-        withValue(piece(32, 56, 18, R::WhenTrue, "INSSIGONFI", "CF13"), "SIGNATURE ON FILE."),
+        signatureOnFile(32, 7, "PATSIGONFI", "CF12"),
+        signatureOnFile(32, 56, "INSSIGONFI", "CF13"),
         piece(34, 3, 8, R::BoxDate, "CURILLNESS", "CF14"),
         piece(34, 38, 8, R::BoxDate, "SIMILLNESS", "CF15"),
         piece(34, 55, 8, R::BoxDate, "NOWORKFROM", "CF16From"),
@@ -114,8 +148,7 @@ std::vector<TEBillColumn> claimColumns() {
         piece(36, 55, 8, R::BoxDate, "HOSP_FROM", "CF18From"),
         piece(36, 69, 8, R::BoxDate, "HOSP_TO", "CF18To"),
         piece(38, 3, 40, R::Text, "LOCAL_19", "CF19"),
-        piece(38, 52, 1, R::WhenTrue, "OUTSIDELAB", "CF20Y"),
-        piece(38, 57, 1, R::WhenFalse, "OUTSIDELAB", "CF20N"),
+        yesNo(38, 52, 57, "OUTSIDELAB", "CF20Y", "CF20N"),
         onlyWhen(piece(38, 63, 8, R::LabCharges, "OUTLABCHGS", "CF20Charges"), "OUTSIDELAB"),
         // Boxes 21 to 23.
         piece(40, 3, 6, R::Text, "DIAG1", "CF21a"),
@@ -127,11 +160,9 @@ std::vector<TEBillColumn> claimColumns() {
         piece(42, 51, 10, R::Text, "PRI_AUTHNO", "CF23"),
         // Boxes 25 to 33.
         piece(58, 3, 12, R::Text, "FEDTAXID", "CF25"),
-        choice(58, 17, "FEDIDTYPE", "SSN", "CF25SSN"),
-        choice(58, 20, "FEDIDTYPE", "EIN", "CF25EIN"),
+        choices(58, "FEDIDTYPE", {{17, "SSN", "CF25SSN"}, {20, "EIN", "CF25EIN"}}),
         piece(58, 25, 10, R::Text, "PAT_ID", "CF26"),
-        piece(58, 38, 1, R::WhenTrue, "ACPTASSIGN", "CF27Y"),
-        piece(58, 43, 1, R::WhenFalse, "ACPTASSIGN", "CF27N"),
+        yesNo(58, 38, 43, "ACPTASSIGN", "CF27Y", "CF27N"),
         piece(58, 52, 8, R::Money8, "TOTAL", "CF28"),
         piece(58, 62, 8, R::Money8, "PAID", "CF29"),
         piece(58, 72, 8, R::Money8, "BALANCE", "CF30"),
@@ -145,8 +176,7 @@ std::vector<TEBillColumn> claimColumns() {
         joined(62, 52, 27, R::CityLine, "BILL_", "CF33C"),
         piece(63, 3, 27, R::Text, "BILLSIGNAM", "CF31SIGNED"),
         piece(63, 52, 12, R::Text, "BILL_PIN", "CF33PIN"),
-        piece(63, 66, 14, R::Text, "BILL_GRP", "CF33GRP"),
-    };
+        piece(63, 66, 14, R::Text, "BILL_GRP", "CF33GRP"));
 }
 
 // One service line (box 24); "#" in a label name stands for the line's number.
@@ -170,6 +200,10 @@ std::vector<TEBillColumn> serviceColumns() {
 
 std::vector<TEBillColumn> allColumns() {
     std::vector<TEBillColumn> columns = claimColumns();
+    // The groups above are listed by box; the block is written by line.
+    std::stable_sort(columns.begin(), columns.end(), [](const TEBillColumn& a, const TEBillColumn& b) {
+        return a.Line != b.Line ? a.Line < b.Line : a.Column < b.Column;
+    });
     for (int row = 1; row <= kEBillServiceLines; ++row) {
         for (TEBillColumn c : serviceColumns()) {
             c.Line = eBillServiceLine(row);

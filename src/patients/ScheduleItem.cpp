@@ -46,6 +46,12 @@ bool twoDigits(const std::string& Text, int& Value) {
     return true;
 }
 
+// Puts the ID of the record chosen in Chosen into the item's Field.
+void takeChosenID(TQmTable* Items, TQmTable* Chosen, const char* Field) {
+    Items->Edit();
+    Items->FieldByName(Field)->SetAsFloat(Chosen->FieldByName("ID")->AsFloat());
+}
+
 }  // namespace
 
 TScheduleItemDlg::TScheduleItemDlg(TComponent* AOwner, TScheduleDlg* Schedule)
@@ -96,19 +102,13 @@ TScheduleItemDlg::TScheduleItemDlg(TComponent* AOwner, TScheduleDlg* Schedule)
 }
 
 void TScheduleItemDlg::ResourceDBLookupComboCloseUp(TObject*, TQmTable*, TDataSet*, bool Modified) {
-    if (!Modified)
-        return;
-    TQmTable* items = schedule_->ScheduleTable;
-    items->Edit();
-    items->FieldByName("RESOURCEID")->SetAsFloat(schedule_->ResourceTable->FieldByName("ID")->AsFloat());
+    if (Modified)
+        takeChosenID(schedule_->ScheduleTable, schedule_->ResourceTable, "RESOURCEID");
 }
 
 void TScheduleItemDlg::ClientDBLookupComboCloseUp(TObject*, TQmTable*, TDataSet*, bool Modified) {
-    if (!Modified)
-        return;
-    TQmTable* items = schedule_->ScheduleTable;
-    items->Edit();
-    items->FieldByName("CLIENT_ID")->SetAsFloat(schedule_->PatientTable->FieldByName("ID")->AsFloat());
+    if (Modified)
+        takeChosenID(schedule_->ScheduleTable, schedule_->PatientTable, "CLIENT_ID");
 }
 
 bool TScheduleItemDlg::IsClockTime(const std::string& Time) {

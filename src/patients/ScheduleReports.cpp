@@ -64,6 +64,19 @@ void setStops(TBaseReport* Report, const TTabStop (&Stops)[N], bool Lines, bool 
 
 std::string field(TDataSet* Items, const char* Name) { return Items->FieldByName(Name)->AsString(); }
 
+// Prints a list of the day's items through Sender's report in the 10-point
+// report font, with the grid held still while Items walks the table.
+template <class Items>
+void printItemList(TObject* Sender, TQmDBGrid* Grid, Items items) {
+    TBaseReport* report = reportOf(Sender);
+    if (!report)
+        return;
+    Grid->SetEnabled(false);
+    report->SetFont(ReportFont, 10);
+    items(report);
+    Grid->SetEnabled(true);
+}
+
 }  // namespace
 
 void TScheduleDlg::buildReports() {
@@ -168,58 +181,50 @@ void TScheduleDlg::ReportSystem3PrintHeader(TObject* Sender) {
 }
 
 void TScheduleDlg::ReportSystem2Print(TObject* Sender) {
-    TBaseReport* report = reportOf(Sender);
-    if (!report)
-        return;
-    ScheduleDBGrid->SetEnabled(false);
-    report->SetFont(ReportFont, 10);
-    previousResource_.clear();
-    bool first = true;
-    for (ScheduleTable->First(); !ScheduleTable->Eof(); ScheduleTable->Next()) {
-        const std::string resource = field(ScheduleTable, "RESOURCE");
-        bool heading = false;
-        if (first || resource != previousResource_) {
-            report->SetFont(ReportFont, 12);
-            report->SetBold(true);
+    printItemList(Sender, ScheduleDBGrid, [&](TBaseReport* report) {
+        previousResource_.clear();
+        bool first = true;
+        for (ScheduleTable->First(); !ScheduleTable->Eof(); ScheduleTable->Next()) {
+            const std::string resource = field(ScheduleTable, "RESOURCE");
+            bool heading = false;
+            if (first || resource != previousResource_) {
+                report->SetFont(ReportFont, 12);
+                report->SetBold(true);
+                report->NextLine();
+                report->PrintLeft(resource, 0);
+                report->NextLine();
+                report->SetBold(false);
+                report->SetFont(ReportFont, 10);
+                previousResource_ = resource;
+                heading = true;
+                first = false;
+            }
+            if (!heading && report->YPos() > PageBottom)
+                report->NewPage();
+            for (const char* name : {"TIME", "ALLOT", "CLIENT", "NOTE"}) report->PrintTab(field(ScheduleTable, name));
             report->NextLine();
-            report->PrintLeft(resource, 0);
-            report->NextLine();
-            report->SetBold(false);
-            report->SetFont(ReportFont, 10);
-            previousResource_ = resource;
-            heading = true;
-            first = false;
         }
-        if (!heading && report->YPos() > PageBottom)
-            report->NewPage();
-        for (const char* name : {"TIME", "ALLOT", "CLIENT", "NOTE"}) report->PrintTab(field(ScheduleTable, name));
-        report->NextLine();
-    }
-    ScheduleDBGrid->SetEnabled(true);
+    });
 }
 
 void TScheduleDlg::ReportSystem3Print(TObject* Sender) {
-    TBaseReport* report = reportOf(Sender);
-    if (!report)
-        return;
-    ScheduleDBGrid->SetEnabled(false);
-    report->SetFont(ReportFont, 10);
-    std::string previousTime = "00:000";
-    for (ScheduleTable->First(); !ScheduleTable->Eof(); ScheduleTable->Next()) {
-        // A new page only for an item still to print, so none is left blank.
-        if (report->YPos() > PageBottom)
-            report->NewPage();
-        const std::string time = field(ScheduleTable, "TIME");
-        if (time != previousTime) {
-            report->SetFont(ReportFont, 6);
+    printItemList(Sender, ScheduleDBGrid, [&](TBaseReport* report) {
+        std::string previousTime = "00:000";
+        for (ScheduleTable->First(); !ScheduleTable->Eof(); ScheduleTable->Next()) {
+            // A new page only for an item still to print, so none is left blank.
+            if (report->YPos() > PageBottom)
+                report->NewPage();
+            const std::string time = field(ScheduleTable, "TIME");
+            if (time != previousTime) {
+                report->SetFont(ReportFont, 6);
+                report->NextLine();
+                previousTime = time;
+                report->SetFont(ReportFont, 10);
+            }
+            report->PrintTab("");
+            for (const char* name : {"TIME", "ALLOT", "RESOURCE", "CLIENT", "NOTE"})
+                report->PrintTab(field(ScheduleTable, name));
             report->NextLine();
-            previousTime = time;
-            report->SetFont(ReportFont, 10);
         }
-        report->PrintTab("");
-        for (const char* name : {"TIME", "ALLOT", "RESOURCE", "CLIENT", "NOTE"})
-            report->PrintTab(field(ScheduleTable, name));
-        report->NextLine();
-    }
-    ScheduleDBGrid->SetEnabled(true);
+    });
 }

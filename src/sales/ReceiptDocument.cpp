@@ -68,6 +68,17 @@ private:
     bool exact_;
 };
 
+// Puts Table on a receipt line's record, the one it stands on when
+// Overwrite and a new one otherwise, keyed by the receipt and the item.
+void keyLineRecord(TTable* Table, bool Overwrite, const std::string& Receipt, int Item) {
+    if (Overwrite)
+        Table->Edit();
+    else
+        Table->Append();
+    Table->FieldByName("RECEIPT")->SetAsString(Receipt);
+    Table->FieldByName("ITEM")->SetAsInteger(Item);
+}
+
 }  // namespace
 
 TReceiptDocument::TReceiptDocument(TDataModule1& Module, Cents::TaxRate DefaultRate)
@@ -422,12 +433,7 @@ void TReceiptDocument::updateSalesDetailTable() {
     for (temp2->First(); !temp2->Eof(); temp2->Next()) {
         ++item;
         const bool overwrite = any && ofThisReceipt();
-        if (overwrite)
-            detail->Edit();
-        else
-            detail->Append();
-        detail->FieldByName("RECEIPT")->SetAsString(number_);
-        detail->FieldByName("ITEM")->SetAsInteger(item);
+        keyLineRecord(detail, overwrite, number_, item);
         const Currency quantity = LineQuantity(temp2);
         Cents::write(detail->FieldByName("QTY"), quantity);
         detail->FieldByName("ITEMNO")->SetAsString(temp2->FieldByName("Code")->AsString());
@@ -475,12 +481,7 @@ void TReceiptDocument::updateLabRxTable(int Item) {
     TTable* labRx = module_.LabRxTable;
     labRx->SetIndexName("ID");
     const bool found = module_.LabRxXbase->Seek(ReceiptNumbers::labRxKey(number_, Item)) && !labRx->Eof();
-    if (found)
-        labRx->Edit();
-    else
-        labRx->Append();
-    labRx->FieldByName("RECEIPT")->SetAsString(number_);
-    labRx->FieldByName("ITEM")->SetAsInteger(Item);
+    keyLineRecord(labRx, found, number_, Item);
     const auto fields = ScratchTables::Temp2().Fields;
     for (size_t f = FirstLabRxField; f < fields.size(); ++f)
         labRx->FieldByName(fields[f].Name)->SetAsString(temp2->FieldByName(fields[f].Name)->AsString());

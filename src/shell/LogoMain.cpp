@@ -105,6 +105,12 @@ void DrawLogo(TBitmap* Logo, int Width, int Height) {
     canvas->TextOut(centre - canvas->TextWidth(name) / 2, lensTop + lensHeight + 24, name);
 }
 
+// Runs a clear of the Utilities > Clear menu when a company is open.
+void clearOpenCompany(void (*Clear)(TDataModule1& Module)) {
+    if (DataModule1)
+        Clear(*DataModule1);
+}
+
 }  // namespace
 
 TLogoAppForm::TLogoAppForm(TComponent* AOwner) : TForm(AOwner) {
@@ -447,25 +453,13 @@ void TLogoAppForm::AllItemsClick(TObject*) {
     DuzuProject1->Close();
 }
 
-void TLogoAppForm::Receipts1Click(TObject*) {
-    if (DataModule1)
-        ClearUtilities::ClearReceipts(*DataModule1);
-}
+void TLogoAppForm::Receipts1Click(TObject*) { clearOpenCompany(ClearUtilities::ClearReceipts); }
 
-void TLogoAppForm::Payments1Click(TObject*) {
-    if (DataModule1)
-        ClearUtilities::ClearPayments(*DataModule1);
-}
+void TLogoAppForm::Payments1Click(TObject*) { clearOpenCompany(ClearUtilities::ClearPayments); }
 
-void TLogoAppForm::Deposits1Click(TObject*) {
-    if (DataModule1)
-        ClearUtilities::ClearDeposits(*DataModule1);
-}
+void TLogoAppForm::Deposits1Click(TObject*) { clearOpenCompany(ClearUtilities::ClearDeposits); }
 
-void TLogoAppForm::ClearAll1Click(TObject*) {
-    if (DataModule1)
-        ClearUtilities::clearAll(*DataModule1);
-}
+void TLogoAppForm::ClearAll1Click(TObject*) { clearOpenCompany(ClearUtilities::clearAll); }
 
 void TLogoAppForm::RebuildAccountBalancesClick(TObject*) {
     TFormTarget target;

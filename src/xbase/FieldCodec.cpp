@@ -100,6 +100,29 @@ std::string DateText(TDateTime date, const TDateWindow& window) {
     return text;
 }
 
+template <class T>
+T storedValue(const void* Src) {
+    T value;
+    std::memcpy(&value, Src, sizeof value);
+    return value;
+}
+
+// Writes the text Make gives for the value at Src, right-aligned when
+// Numeric: no value writes blanks, an empty text (a value that does not fit)
+// is refused.
+template <class Make>
+DBIResult putValue(const TGlueField& Field, uint8_t* RecBuf, const void* Src, bool Numeric, Make make) {
+    if (!Src) {
+        PutText(Field, RecBuf, "", Numeric);
+        return DBIERR_NONE;
+    }
+    const std::string text = make();
+    if (text.empty())
+        return DBIERR_FLDTOOWIDE;
+    PutText(Field, RecBuf, text, Numeric);
+    return DBIERR_NONE;
+}
+
 }  // namespace
 
 void describeField(const TGlueField& Field, uint16_t FieldNo, FLDDesc& Logical, FLDDesc& Physical) {
@@ -192,19 +215,10 @@ DBIResult writeFieldValue(const TGlueField& Field, uint16_t LogicalType, uint8_t
     case fldZSTRING:
         PutText(Field, RecBuf, Src ? static_cast<const char*>(Src) : "", false);
         return DBIERR_NONE;
-    case fldDATE: {
-        if (!Src) {
-            PutText(Field, RecBuf, "", false);
-            return DBIERR_NONE;
-        }
-        int32_t days;
-        std::memcpy(&days, Src, sizeof days);
-        std::string text = DateText(static_cast<TDateTime>(days - DateDelta), Window);
-        if (text.empty())
-            return DBIERR_FLDTOOWIDE;
-        PutText(Field, RecBuf, text, false);
-        return DBIERR_NONE;
-    }
+    case fldDATE:
+        return putValue(Field, RecBuf, Src, false, [&] {
+            return DateText(static_cast<TDateTime>(storedValue<int32_t>(Src) - DateDelta), Window);
+        });
     case fldBOOL: {
         int16_t value = 0;
         if (Src)
@@ -212,19 +226,11 @@ DBIResult writeFieldValue(const TGlueField& Field, uint16_t LogicalType, uint8_t
         PutText(Field, RecBuf, value != 0 ? "T" : "F", false);
         return DBIERR_NONE;
     }
-    case fldINT16: {
-        if (!Src) {
-            PutText(Field, RecBuf, "", true);
-            return DBIERR_NONE;
-        }
-        int16_t value;
-        std::memcpy(&value, Src, sizeof value);
-        std::string text = std::to_string(value);
-        if (static_cast<int>(text.size()) > Field.Width)
-            return DBIERR_FLDTOOWIDE;
-        PutText(Field, RecBuf, text, true);
-        return DBIERR_NONE;
-    }
+    case fldINT16:
+        return putValue(Field, RecBuf, Src, true, [&] {
+            const std::string text = std::to_string(storedValue<int16_t>(Src));
+            return static_cast<int>(text.size()) > Field.Width ? std::string() : text;
+        });
     case fldFLOAT: {
         double value = 0;
         if (Src)

@@ -373,22 +373,32 @@ private:
         return node;
     }
 
-    std::unique_ptr<TNode> orExpression() {
-        std::unique_ptr<TNode> left = andExpression();
-        while (atKeyword("OR")) {
+    // The operands of one level joined left to right: Op names the operator
+    // at the current token when it belongs to the level, "" otherwise.
+    template <class Op>
+    std::unique_ptr<TNode> chain(std::unique_ptr<TNode> (FilterParser::*next)(), Op op) {
+        std::unique_ptr<TNode> left = (this->*next)();
+        for (std::string name = op(); !name.empty(); name = op()) {
             advance();
-            left = makeOperator("OR", std::move(left), andExpression());
+            left = makeOperator(name, std::move(left), (this->*next)());
         }
         return left;
     }
 
+    std::string keywordOperator(const char* Keyword) const { return atKeyword(Keyword) ? Keyword : ""; }
+
+    // The current operator when it is First or Second, "" otherwise.
+    std::string operatorAmong(const char* First, const char* Second) const {
+        const bool among = current_.kind == Tok::Operator && (current_.text == First || current_.text == Second);
+        return among ? current_.text : "";
+    }
+
+    std::unique_ptr<TNode> orExpression() {
+        return chain(&FilterParser::andExpression, [this] { return keywordOperator("OR"); });
+    }
+
     std::unique_ptr<TNode> andExpression() {
-        std::unique_ptr<TNode> left = comparison();
-        while (atKeyword("AND")) {
-            advance();
-            left = makeOperator("AND", std::move(left), comparison());
-        }
-        return left;
+        return chain(&FilterParser::comparison, [this] { return keywordOperator("AND"); });
     }
 
     std::unique_ptr<TNode> comparison() {
@@ -402,23 +412,11 @@ private:
     }
 
     std::unique_ptr<TNode> sum() {
-        std::unique_ptr<TNode> left = product();
-        while (current_.kind == Tok::Operator && (current_.text == "+" || current_.text == "-")) {
-            std::string op = current_.text;
-            advance();
-            left = makeOperator(op, std::move(left), product());
-        }
-        return left;
+        return chain(&FilterParser::product, [this] { return operatorAmong("+", "-"); });
     }
 
     std::unique_ptr<TNode> product() {
-        std::unique_ptr<TNode> left = operand();
-        while (current_.kind == Tok::Operator && (current_.text == "*" || current_.text == "/")) {
-            std::string op = current_.text;
-            advance();
-            left = makeOperator(op, std::move(left), operand());
-        }
-        return left;
+        return chain(&FilterParser::operand, [this] { return operatorAmong("*", "/"); });
     }
 
     std::unique_ptr<TNode> operand() {

@@ -40,6 +40,18 @@ DateLayout layoutOf(TXbaseDateFrmt format) {
     return {'/', "m/d/yy"};
 }
 
+// Hands a setting to the engine, then keeps it for the property; a switch
+// goes to the engine as on or off.
+void keepSetting(int& Member, int Value, int (*Set)(int)) {
+    Set(Value);
+    Member = Value;
+}
+
+void keepSetting(bool& Member, bool Value, int (*Set)(int)) {
+    Set(Value ? XB_ON : XB_OFF);
+    Member = Value;
+}
+
 }  // namespace
 
 TXbaseEnv::TXbaseEnv(TComponent* AOwner) : TComponent(AOwner) {
@@ -52,14 +64,10 @@ TXbaseEnv::~TXbaseEnv() {
     if (theXbaseEnv == this) theXbaseEnv = nullptr;
 }
 
-void TXbaseEnv::SetExact(bool Value) {
-    xb_SetExact(Value ? XB_ON : XB_OFF);
-    exact_ = Value;
-}
+void TXbaseEnv::SetExact(bool Value) { keepSetting(exact_, Value, xb_SetExact); }
 
 void TXbaseEnv::SetCentury(bool Value) {
-    xb_SetCentury(Value ? XB_ON : XB_OFF);
-    century_ = Value;
+    keepSetting(century_, Value, xb_SetCentury);
     applyCentury();
 }
 
@@ -99,25 +107,13 @@ void TXbaseEnv::SetDateFormat(TXbaseDateFrmt Value) {
     if (century_) applyCentury();
 }
 
-void TXbaseEnv::SetLockTimeout(int Value) {
-    xb_SetLockTimeout(Value);
-    lockTimeout_ = Value;
-}
+void TXbaseEnv::SetLockTimeout(int Value) { keepSetting(lockTimeout_, Value, xb_SetLockTimeout); }
 
-void TXbaseEnv::SetMemoBlockSize(int Value) {
-    xb_SetMemoBlockSize(Value);
-    memoBlockSize_ = Value;
-}
+void TXbaseEnv::SetMemoBlockSize(int Value) { keepSetting(memoBlockSize_, Value, xb_SetMemoBlockSize); }
 
-void TXbaseEnv::SetSoftSeek(bool Value) {
-    xb_SetSoftSeek(Value ? XB_ON : XB_OFF);
-    softSeek_ = Value;
-}
+void TXbaseEnv::SetSoftSeek(bool Value) { keepSetting(softSeek_, Value, xb_SetSoftSeek); }
 
-void TXbaseEnv::SetDeleted(bool Value) {
-    xb_SetDeleted(Value ? XB_ON : XB_OFF);
-    deleted_ = Value;
-}
+void TXbaseEnv::SetDeleted(bool Value) { keepSetting(deleted_, Value, xb_SetDeleted); }
 
 int TXbaseEnv::ErrorLevel(int Level) { return static_cast<int16_t>(xb_ErrorLevel(Level)); }
 
@@ -161,6 +157,22 @@ const char* extensionFor(TTableType type) {
 }
 
 }  // namespace
+
+template <class T, class Call>
+T TXbase::inOpenArea(T Closed, Call call) const {
+    TTable* table = openTable();
+    if (!table) return Closed;
+    AreaSelection area(table);
+    return call();
+}
+
+template <class Call>
+void TXbase::inOpenArea(Call call) const {
+    TTable* table = openTable();
+    if (!table) return;
+    AreaSelection area(table);
+    call();
+}
 
 TXbase::TXbase(TComponent* AOwner) : TComponent(AOwner), dataLink_(this) {
     xb_SetStringType(XB_STRING_ZERO_TERMINATED);
@@ -240,10 +252,7 @@ bool TXbase::Seek(const std::string& Key) {
 }
 
 bool TXbase::Found() {
-    TTable* table = openTable();
-    if (!table) return false;
-    AreaSelection area(table);
-    return xb_Found() != 0;
+    return inOpenArea(false, [] { return xb_Found() != 0; });
 }
 
 bool TXbase::SetScope(const std::string& Low, const std::string& High) {
@@ -255,13 +264,7 @@ bool TXbase::SetScope(const std::string& Low, const std::string& High) {
 }
 
 void TXbase::GetScope(int Which, std::string& Value) {
-    TTable* table = openTable();
-    if (!table) {
-        Value.clear();
-        return;
-    }
-    AreaSelection area(table);
-    Value = xb_GetScope(Which);
+    Value = inOpenArea(std::string(), [&] { return std::string(xb_GetScope(Which)); });
 }
 
 int TXbase::Query(const std::string& Expression) {
@@ -283,24 +286,15 @@ void TXbase::SetFilter(const std::string& Expression) {
 // ---- Counts and positions ----
 
 int TXbase::Count() {
-    TTable* table = openTable();
-    if (!table) return 0;
-    AreaSelection area(table);
-    return xb_Count();
+    return inOpenArea(0, [] { return xb_Count(); });
 }
 
 int TXbase::RecCount() {
-    TTable* table = openTable();
-    if (!table) return 0;
-    AreaSelection area(table);
-    return xb_RecCount();
+    return inOpenArea(0, [] { return xb_RecCount(); });
 }
 
 int TXbase::RecSize() {
-    TTable* table = openTable();
-    if (!table) return 0;
-    AreaSelection area(table);
-    return xb_RecSize();
+    return inOpenArea(0, [] { return xb_RecSize(); });
 }
 
 int TXbase::RecNo() {
@@ -309,10 +303,7 @@ int TXbase::RecNo() {
 }
 
 bool TXbase::Locked(int RecNo) {
-    TTable* table = openTable();
-    if (!table) return false;
-    AreaSelection area(table);
-    return xb_Locked(RecNo) != 0;
+    return inOpenArea(false, [&] { return xb_Locked(RecNo) != 0; });
 }
 
 void TXbase::Go(int RecNo) {
@@ -433,31 +424,21 @@ void TXbase::Commit() {
 }
 
 bool TXbase::lockRecord(int RecNo) {
-    TTable* table = openTable();
-    if (!table || RecNo <= 0) return false;
-    AreaSelection area(table);
-    return xb_HoldRecord(RecNo) != 0;
+    if (RecNo <= 0) return false;
+    return inOpenArea(false, [&] { return xb_HoldRecord(RecNo) != 0; });
 }
 
 void TXbase::unlockRecord(int RecNo) {
-    TTable* table = openTable();
-    if (!table || RecNo <= 0) return;
-    AreaSelection area(table);
-    xb_ReleaseRecord(RecNo);
+    if (RecNo <= 0) return;
+    inOpenArea([&] { xb_ReleaseRecord(RecNo); });
 }
 
 bool TXbase::lockAppend() {
-    TTable* table = openTable();
-    if (!table) return false;
-    AreaSelection area(table);
-    return xb_AppendLock() != 0;
+    return inOpenArea(false, [] { return xb_AppendLock() != 0; });
 }
 
 void TXbase::unlockAppend() {
-    TTable* table = openTable();
-    if (!table) return;
-    AreaSelection area(table);
-    xb_AppendUnlock();
+    inOpenArea([] { xb_AppendUnlock(); });
 }
 
 void TXbase::Zap() {
@@ -529,10 +510,7 @@ int TXbase::IndexOpen(const std::string& FileName) {
 }
 
 int TXbase::IndexOrd() {
-    TTable* table = openTable();
-    if (!table) return 0;
-    AreaSelection area(table);
-    return xb_IndexOrd();
+    return inOpenArea(0, [] { return xb_IndexOrd(); });
 }
 
 int TXbase::SetOrder(int Order) {
@@ -552,10 +530,7 @@ int TXbase::SetOrder(int Order) {
 }
 
 std::string TXbase::TagName(int Order) {
-    TTable* table = openTable();
-    if (!table) return std::string();
-    AreaSelection area(table);
-    return xb_TagName(Order);
+    return inOpenArea(std::string(), [&] { return std::string(xb_TagName(Order)); });
 }
 
 void TXbase::SetGaugeHook(std::function<void(int Percent)> Hook) { xb_SetGaugeHook(std::move(Hook)); }
@@ -571,10 +546,7 @@ bool TXbase::hideDeleted(bool Hide) { return xb_SetDeleted(Hide ? XB_ON : XB_OFF
 
 void TXbase::SetTurboRead(bool Value) {
     turboRead_ = Value;
-    TTable* table = openTable();
-    if (!table) return;
-    AreaSelection area(table);
-    xb_SetTurboRead(Value ? XB_ON : XB_OFF);
+    inOpenArea([&] { xb_SetTurboRead(Value ? XB_ON : XB_OFF); });
 }
 
 // ---- Binding ----

@@ -215,6 +215,12 @@ private:
     TTable* linkedTable() const;
     // The bound table when it is open, else null.
     TTable* openTable() const;
+    // Call's result in the open table's work area; Closed (nothing for a
+    // call without a result) when no table is open.
+    template <class T, class Call>
+    T inOpenArea(T Closed, Call call) const;
+    template <class Call>
+    void inOpenArea(Call call) const;
     // An engine move of Table: first a pending edit is posted (or cancelled)
     // and the engine put on the dataset's record, then Step, the engine call,
     // runs in the table's work area. Step's result.
