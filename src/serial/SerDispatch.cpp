@@ -292,6 +292,14 @@ constexpr int kBurstWaitMs = 1;
 // over.
 void runPass(const TPortRef& ref) {
     TPortRec& p = *ref;
+    struct Reading {
+        TPortRec& p;
+        explicit Reading(TPortRec& port) : p(port) { p.PassReading = true; }
+        ~Reading() {
+            p.PassReading = false;
+            if (p.IoParked.exchange(false)) p.IoWake.signal();
+        }
+    } reading(p);
     const uint64_t readLimit = p.RxIn + kPassReadLimit;
     int lastRead = 0;
     for (;;) {
@@ -312,7 +320,10 @@ void runPass(const TPortRef& ref) {
         }
         if (!closing(p) && p.RxIn < readLimit) {
             lastRead = readIntoRing(p, lastRead >= kBurstPiece ? kBurstWaitMs : 0);
-            if (lastRead > 0) continue;
+            if (lastRead > 0) {
+                p.PassReads.fetch_add(1, std::memory_order_relaxed);
+                continue;
+            }
         }
         Guard g(p.Lock);
         if (p.Closing) return;
@@ -398,10 +409,15 @@ bool timerPoll(TPortRec& p) {
     return true;
 }
 
+// How long the I/O thread leaves the device to a reading pass before it
+// looks whether the pass still reads.
+constexpr int kParkMs = 10;
+
 void ioLoop(TPortRef ref) {
     TPortRec& p = *ref;
     p.Layer.SetEventMask(p.Device, p.EventMask);
     auto nextTimer = std::chrono::steady_clock::now() + std::chrono::milliseconds(kTimerPassMs);
+    uint32_t passReadsSeen = ~0u;
     for (;;) {
         if (p.Kill) break;
         bool room = p.rxCount() < kReceiveBufferSize;
@@ -416,7 +432,25 @@ void ioLoop(TPortRef ref) {
         auto now = std::chrono::steady_clock::now();
         int timeout = static_cast<int>(
             std::max<long>(0, std::chrono::duration_cast<std::chrono::milliseconds>(nextTimer - now).count()));
+        bool parked = false;
+        if (watch && p.PassReading) {
+            const uint32_t reads = p.PassReads.load(std::memory_order_relaxed);
+            if (reads != passReadsSeen) {  // else the pass is held up in a handler: read as usual
+                passReadsSeen = reads;
+                // The pass looks at the flag after clearing PassReading, so
+                // one of the two sees the other.
+                p.IoParked = true;
+                parked = p.PassReading;
+                if (parked) {
+                    watch = false;
+                    timeout = std::min(timeout, kParkMs);
+                } else {
+                    p.IoParked = false;
+                }
+            }
+        }
         os::SerialWait w = os::waitOnDescriptor(watch ? p.Device : -1, false, p.IoWake.fd(), timeout);
+        if (parked) p.IoParked = false;
         if (w == os::SerialWait::Woken) p.IoWake.reset();
         if (p.Kill) break;
         if (w == os::SerialWait::HungUp) p.HungUp = true;

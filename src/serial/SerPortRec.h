@@ -82,6 +82,13 @@ struct TPortRec {
     std::atomic<bool> HungUp{false};       // the far end went away: input is no longer polled
     std::atomic<bool> PassPending{false};  // a notification pass waits for the main thread
     std::atomic<bool> RxStalled{false};  // the ring is full and the I/O thread waits for room
+    // While a pass reads the device itself the I/O thread leaves the device
+    // alone: both waiting on it would wake both for every piece and queue
+    // them on ReadLock. PassReads counts the pass's reads, so a pass held up
+    // in a handler does not keep the I/O thread away for long.
+    std::atomic<bool> PassReading{false};
+    std::atomic<bool> IoParked{false};  // the I/O thread waits without the device; wake it at the pass end
+    std::atomic<uint32_t> PassReads{0};
     bool TimerDue = false;
 
     // Threads. The lock is recursive, as the critical section it stands for.
