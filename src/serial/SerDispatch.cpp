@@ -73,14 +73,22 @@ void wakeReaderIfStalled(TPortRec& p, uint32_t wantRoom = kReceiveBufferSize / 2
         p.IoWake.signal();
 }
 
+[[gnu::noinline]] void wakeStalledReader(TPortRec& p) { wakeReaderIfStalled(p); }
+
+bool closing(const TPortRec& p) { return p.Closing.load(std::memory_order_relaxed); }
+
 // Hands one notification to every handler; false when the port is closing.
+// The notification state and the handler list are the main thread's (passes
+// run there and handlers call back from there), so a notification takes the
+// port lock only for the log, which the I/O thread writes too, and for
+// dropping handlers deregistered during it.
 bool notify(TPortRec& p, uint32_t msg, uint16_t wParam, uint16_t lowWord) {
-    {
+    p.InDispatch = true;
+    p.PeekMode = msg == APW_TRIGGERAVAIL || msg == APW_TRIGGERDATA;
+    p.LargestConsumed = 0;
+    std::fill(std::begin(p.StopFlags), std::end(p.StopFlags), false);
+    if (p.Log.On) {
         Guard g(p.Lock);
-        p.InDispatch = true;
-        p.PeekMode = msg == APW_TRIGGERAVAIL || msg == APW_TRIGGERDATA;
-        p.LargestConsumed = 0;
-        std::fill(std::begin(p.StopFlags), std::end(p.StopFlags), false);
         logEntry(p, ltTrigger, subTypeOf(msg), wParam);
     }
     bool result = true;
@@ -96,8 +104,7 @@ bool notify(TPortRec& p, uint32_t msg, uint16_t wParam, uint16_t lowWord) {
         } catch (...) {
             Application->HandleException(Application);
         }
-        Guard g(p.Lock);
-        if (p.Closing) {
+        if (closing(p)) {
             result = false;
             break;
         }
@@ -105,12 +112,14 @@ bool notify(TPortRec& p, uint32_t msg, uint16_t wParam, uint16_t lowWord) {
         if (!h.PassOn) break;
         if (msg != APW_TRIGGERAVAIL && wParam <= kMaxTriggerHandles && p.StopFlags[wParam]) break;
     }
-    Guard g(p.Lock);
-    p.Handlers.remove_if([](const THandler& h) { return h.Deleted; });
-    p.HandlerDeleted = false;
-    if (p.PeekMode && !p.Closing) {
+    if (p.HandlerDeleted) {
+        Guard g(p.Lock);
+        p.Handlers.remove_if([](const THandler& h) { return h.Deleted; });
+        p.HandlerDeleted = false;
+    }
+    if (p.PeekMode && !closing(p) && p.LargestConsumed > 0) {
         uint64_t advance = std::min<uint64_t>(p.LargestConsumed, p.rxCount());
-        p.RxOut += advance;
+        p.RxOut.store(p.RxOut.load(std::memory_order_relaxed) + advance, std::memory_order_release);
         // An avail the handlers did not wholly take does not hold back the
         // data notification that follows: it would wait for the next
         // character from the line, for ever after the last line.
@@ -149,12 +158,14 @@ uint64_t nextSingleMatch(const TPortRec& p, TDataTrigger* const* active, int cou
 }
 
 // One data-trigger check: true when it sent a notification that was taken.
+// No lock: the data triggers and the scan state are the main thread's, as the
+// notification state is; the I/O thread looks at status and timer triggers
+// alone.
 bool checkDataTriggers(TPortRec& p) {
     std::pair<uint16_t, uint16_t> fired[kMaxDataTriggers];  // handle, length
     int firedCount = 0;
     uint16_t availCount = 0;
     {
-        Guard g(p.Lock);
         uint64_t out = p.RxOut, in = p.RxIn;
         if (p.ScanPos < out) {  // a handler took characters never scanned
             p.ScanPos = out;
@@ -273,7 +284,6 @@ void checkTimerTriggers(TPortRec& p) {
     if (handle != 0) notify(p, APW_TRIGGERTIMER, handle, 0);
 }
 
-bool closing(const TPortRec& p) { return p.Closing.load(std::memory_order_relaxed); }
 
 int readIntoRing(TPortRec& p, int waitMs = 0);
 
@@ -765,21 +775,29 @@ int SetBreak(int Handle, bool On) {
 
 namespace {
 
-int takeChar(TPortRec& p, unsigned char& C) {
+// Taken once per character: kept inline, with what is rare out of line.
+inline int takeChar(TPortRec& p, unsigned char& C) {
     bool peek = p.InDispatch && p.PeekMode && !(p.Options & poConsumeDuringNotify);
     uint64_t out = p.RxOut.load(std::memory_order_relaxed);
     uint64_t in = p.RxIn.load(std::memory_order_acquire);
-    if (peek) {
+    if (peek) {  // the component's default
         if (p.PeekCount >= in - out) return ecBufferIsEmpty;
         C = p.Rx[(out + p.PeekCount) % kReceiveBufferSize];
         ++p.PeekCount;
     } else {
-        if (in == out) return ecBufferIsEmpty;
+        if (in == out) [[unlikely]] return ecBufferIsEmpty;
         C = p.Rx[out % kReceiveBufferSize];
         p.RxOut.store(out + 1, std::memory_order_release);
-        if (p.RxStalled) wakeReaderIfStalled(p);
+        if (p.RxStalled.load(std::memory_order_relaxed)) [[unlikely]] wakeStalledReader(p);
     }
     return 0;
+}
+
+[[gnu::noinline]] int takeTracedChar(TPortRec& p, unsigned char& C) {
+    Guard g(p.Lock);
+    int r = takeChar(p, C);
+    if (r == 0) addTraceEntry(p.Trace, 'R', C);
+    return r;
 }
 
 }  // namespace
@@ -788,12 +806,9 @@ int takeChar(TPortRec& p, unsigned char& C) {
 // component's, the main thread).
 int GetChar(int Handle, unsigned char& C) {
     TPortRec* p = port(Handle);
-    if (!p) return ecBadHandle;
-    if (!p->Trace.On) return takeChar(*p, C);
-    Guard g(p->Lock);
-    int r = takeChar(*p, C);
-    if (r == 0) addTraceEntry(p->Trace, 'R', C);
-    return r;
+    if (!p) [[unlikely]] return ecBadHandle;
+    if (p->Trace.On) [[unlikely]] return takeTracedChar(*p, C);
+    return takeChar(*p, C);
 }
 
 int PeekChar(int Handle, unsigned char& C, int Index) {
