@@ -26,19 +26,7 @@ std::array<TPortRef, kMaxPorts + 1>& portTable() {
     return table;
 }
 
-// The port table owns the records; lookups by handle read a parallel table
-// of plain pointers, so the per-character calls take no table lock. A port's
-// calls and its DonePort come from one thread (the component's), so a
-// record found here outlives the call.
-std::array<std::atomic<TPortRec*>, kMaxPorts + 1>& fastTable() {
-    static std::array<std::atomic<TPortRec*>, kMaxPorts + 1> table{};
-    return table;
-}
-
-TPortRec* port(int Handle) {
-    if (Handle < 1 || Handle > kMaxPorts) return nullptr;
-    return fastTable()[Handle].load(std::memory_order_acquire);
-}
+TPortRec* port(int Handle) { return portOf(Handle); }
 
 TPortRef portRef(int Handle) {
     if (Handle < 1 || Handle > kMaxPorts) return nullptr;
@@ -72,8 +60,6 @@ void wakeReaderIfStalled(TPortRec& p, uint32_t wantRoom = kReceiveBufferSize / 2
         p.RxStalled.exchange(false))
         p.IoWake.signal();
 }
-
-[[gnu::noinline]] void wakeStalledReader(TPortRec& p) { wakeReaderIfStalled(p); }
 
 bool closing(const TPortRec& p) { return p.Closing.load(std::memory_order_relaxed); }
 
@@ -628,7 +614,7 @@ int InitPort(int& Handle, int /*Mode*/, const std::string& Name, int Baud, int P
     p->OutRunning = true;
     p->IoThread = std::thread(ioLoop, p);
     p->OutThread = std::thread(outLoop, p.get());
-    fastTable()[slot].store(p.get(), std::memory_order_release);
+    openPorts()[slot].store(p.get(), std::memory_order_release);
     Handle = slot;
     return 0;
 }
@@ -643,7 +629,7 @@ int DonePort(int Handle) {
         Guard g(p->Lock);
         p->Closing = true;
     }
-    fastTable()[Handle].store(nullptr, std::memory_order_release);
+    openPorts()[Handle].store(nullptr, std::memory_order_release);
     std::lock_guard lock(tableMutex());
     portTable()[Handle] = nullptr;
     return 0;
@@ -773,25 +759,7 @@ int SetBreak(int Handle, bool On) {
     return On ? p->Layer.SetBreak(p->Device) : p->Layer.ClearBreak(p->Device);
 }
 
-namespace {
-
-// Taken once per character: kept inline, with what is rare out of line.
-inline int takeChar(TPortRec& p, unsigned char& C) {
-    bool peek = p.InDispatch && p.PeekMode && !(p.Options & poConsumeDuringNotify);
-    uint64_t out = p.RxOut.load(std::memory_order_relaxed);
-    uint64_t in = p.RxIn.load(std::memory_order_acquire);
-    if (peek) {  // the component's default
-        if (p.PeekCount >= in - out) return ecBufferIsEmpty;
-        C = p.Rx[(out + p.PeekCount) % kReceiveBufferSize];
-        ++p.PeekCount;
-    } else {
-        if (in == out) [[unlikely]] return ecBufferIsEmpty;
-        C = p.Rx[out % kReceiveBufferSize];
-        p.RxOut.store(out + 1, std::memory_order_release);
-        if (p.RxStalled.load(std::memory_order_relaxed)) [[unlikely]] wakeStalledReader(p);
-    }
-    return 0;
-}
+[[gnu::noinline]] void wakeStalledReader(TPortRec& p) { wakeReaderIfStalled(p); }
 
 [[gnu::noinline]] int takeTracedChar(TPortRec& p, unsigned char& C) {
     Guard g(p.Lock);
@@ -800,16 +768,9 @@ inline int takeChar(TPortRec& p, unsigned char& C) {
     return r;
 }
 
-}  // namespace
-
 // REQUIRES: one thread at a time takes characters from a port (the
 // component's, the main thread).
-int GetChar(int Handle, unsigned char& C) {
-    TPortRec* p = port(Handle);
-    if (!p) [[unlikely]] return ecBadHandle;
-    if (p->Trace.On) [[unlikely]] return takeTracedChar(*p, C);
-    return takeChar(*p, C);
-}
+int GetChar(int Handle, unsigned char& C) { return takeNextChar(Handle, C); }
 
 int PeekChar(int Handle, unsigned char& C, int Index) {
     QM_PORT_OR_FAIL(Handle);
