@@ -288,10 +288,19 @@ constexpr int kBurstWaitMs = 1;
 // over.
 void runPass(const TPortRef& ref) {
     TPortRec& p = *ref;
+    // A queue without an event loop runs a call at once: a pass queued from
+    // a pass then runs inside it, and must not queue another.
+    static thread_local int depth = 0;
     struct Reading {
         TPortRec& p;
-        explicit Reading(TPortRec& port) : p(port) { p.PassReading = true; }
+        bool goesOn = false;  // a pass queued to go on reading keeps the I/O thread off the device
+        explicit Reading(TPortRec& port) : p(port) {
+            p.PassReading = true;
+            ++depth;
+        }
         ~Reading() {
+            --depth;
+            if (goesOn) return;
             p.PassReading = false;
             if (p.IoParked.exchange(false)) p.IoWake.signal();
         }
@@ -321,14 +330,28 @@ void runPass(const TPortRef& ref) {
                 continue;
             }
         }
-        Guard g(p.Lock);
-        if (p.Closing) return;
-        if (p.RxIn != seen || p.TimerDue) continue;
-        // The I/O thread posts no pass while one is pending: clear the flag,
-        // then look again, so characters stored meanwhile are never left.
-        p.PassPending = false;
-        if (p.RxIn != seen && !p.PassPending.exchange(true)) continue;
-        wakeReaderIfStalled(p, 1);
+        {
+            Guard g(p.Lock);
+            if (p.Closing) return;
+            if (p.RxIn != seen || p.TimerDue) continue;
+            const bool burstGoesOn = p.RxIn >= readLimit && lastRead >= kBurstPiece && depth == 1;
+            if (!burstGoesOn) {
+                // The I/O thread posts no pass while one is pending: clear the
+                // flag, then look again, so characters stored meanwhile are
+                // never left.
+                p.PassPending = false;
+                if (p.RxIn != seen && !p.PassPending.exchange(true)) continue;
+                wakeReaderIfStalled(p, 1);
+                return;
+            }
+        }
+        // The read limit stopped a burst: other work of the main thread runs,
+        // then the next pass goes on reading. Handing the device back to the
+        // I/O thread instead would cost two thread wake-ups; the pass stays
+        // pending, and should the next one be held up, the I/O thread sees no
+        // reads and takes the device back.
+        reading.goesOn = true;
+        queueOnMainThread([ref] { runPass(ref); });
         return;
     }
 }
