@@ -26,19 +26,7 @@ std::array<TPortRef, kMaxPorts + 1>& portTable() {
     return table;
 }
 
-// The port table owns the records; lookups by handle read a parallel table
-// of plain pointers, so the per-character calls take no table lock. A port's
-// calls and its DonePort come from one thread (the component's), so a
-// record found here outlives the call.
-std::array<std::atomic<TPortRec*>, kMaxPorts + 1>& fastTable() {
-    static std::array<std::atomic<TPortRec*>, kMaxPorts + 1> table{};
-    return table;
-}
-
-TPortRec* port(int Handle) {
-    if (Handle < 1 || Handle > kMaxPorts) return nullptr;
-    return fastTable()[Handle].load(std::memory_order_acquire);
-}
+TPortRec* port(int Handle) { return portOf(Handle); }
 
 TPortRef portRef(int Handle) {
     if (Handle < 1 || Handle > kMaxPorts) return nullptr;
@@ -73,14 +61,20 @@ void wakeReaderIfStalled(TPortRec& p, uint32_t wantRoom = kReceiveBufferSize / 2
         p.IoWake.signal();
 }
 
+bool closing(const TPortRec& p) { return p.Closing.load(std::memory_order_relaxed); }
+
 // Hands one notification to every handler; false when the port is closing.
+// The notification state and the handler list are the main thread's (passes
+// run there and handlers call back from there), so a notification takes the
+// port lock only for the log, which the I/O thread writes too, and for
+// dropping handlers deregistered during it.
 bool notify(TPortRec& p, uint32_t msg, uint16_t wParam, uint16_t lowWord) {
-    {
+    p.InDispatch = true;
+    p.PeekMode = msg == APW_TRIGGERAVAIL || msg == APW_TRIGGERDATA;
+    p.LargestConsumed = 0;
+    std::fill(std::begin(p.StopFlags), std::end(p.StopFlags), false);
+    if (p.Log.On) {
         Guard g(p.Lock);
-        p.InDispatch = true;
-        p.PeekMode = msg == APW_TRIGGERAVAIL || msg == APW_TRIGGERDATA;
-        p.LargestConsumed = 0;
-        std::fill(std::begin(p.StopFlags), std::end(p.StopFlags), false);
         logEntry(p, ltTrigger, subTypeOf(msg), wParam);
     }
     bool result = true;
@@ -96,8 +90,7 @@ bool notify(TPortRec& p, uint32_t msg, uint16_t wParam, uint16_t lowWord) {
         } catch (...) {
             Application->HandleException(Application);
         }
-        Guard g(p.Lock);
-        if (p.Closing) {
+        if (closing(p)) {
             result = false;
             break;
         }
@@ -105,12 +98,14 @@ bool notify(TPortRec& p, uint32_t msg, uint16_t wParam, uint16_t lowWord) {
         if (!h.PassOn) break;
         if (msg != APW_TRIGGERAVAIL && wParam <= kMaxTriggerHandles && p.StopFlags[wParam]) break;
     }
-    Guard g(p.Lock);
-    p.Handlers.remove_if([](const THandler& h) { return h.Deleted; });
-    p.HandlerDeleted = false;
-    if (p.PeekMode && !p.Closing) {
+    if (p.HandlerDeleted) {
+        Guard g(p.Lock);
+        p.Handlers.remove_if([](const THandler& h) { return h.Deleted; });
+        p.HandlerDeleted = false;
+    }
+    if (p.PeekMode && !closing(p) && p.LargestConsumed > 0) {
         uint64_t advance = std::min<uint64_t>(p.LargestConsumed, p.rxCount());
-        p.RxOut += advance;
+        p.RxOut.store(p.RxOut.load(std::memory_order_relaxed) + advance, std::memory_order_release);
         // An avail the handlers did not wholly take does not hold back the
         // data notification that follows: it would wait for the next
         // character from the line, for ever after the last line.
@@ -149,12 +144,14 @@ uint64_t nextSingleMatch(const TPortRec& p, TDataTrigger* const* active, int cou
 }
 
 // One data-trigger check: true when it sent a notification that was taken.
+// No lock: the data triggers and the scan state are the main thread's, as the
+// notification state is; the I/O thread looks at status and timer triggers
+// alone.
 bool checkDataTriggers(TPortRec& p) {
     std::pair<uint16_t, uint16_t> fired[kMaxDataTriggers];  // handle, length
     int firedCount = 0;
     uint16_t availCount = 0;
     {
-        Guard g(p.Lock);
         uint64_t out = p.RxOut, in = p.RxIn;
         if (p.ScanPos < out) {  // a handler took characters never scanned
             p.ScanPos = out;
@@ -273,7 +270,6 @@ void checkTimerTriggers(TPortRec& p) {
     if (handle != 0) notify(p, APW_TRIGGERTIMER, handle, 0);
 }
 
-bool closing(const TPortRec& p) { return p.Closing.load(std::memory_order_relaxed); }
 
 int readIntoRing(TPortRec& p, int waitMs = 0);
 
@@ -292,6 +288,23 @@ constexpr int kBurstWaitMs = 1;
 // over.
 void runPass(const TPortRef& ref) {
     TPortRec& p = *ref;
+    // A queue without an event loop runs a call at once: a pass queued from
+    // a pass then runs inside it, and must not queue another.
+    static thread_local int depth = 0;
+    struct Reading {
+        TPortRec& p;
+        bool goesOn = false;  // a pass queued to go on reading keeps the I/O thread off the device
+        explicit Reading(TPortRec& port) : p(port) {
+            p.PassReading = true;
+            ++depth;
+        }
+        ~Reading() {
+            --depth;
+            if (goesOn) return;
+            p.PassReading = false;
+            if (p.IoParked.exchange(false)) p.IoWake.signal();
+        }
+    } reading(p);
     const uint64_t readLimit = p.RxIn + kPassReadLimit;
     int lastRead = 0;
     for (;;) {
@@ -312,16 +325,33 @@ void runPass(const TPortRef& ref) {
         }
         if (!closing(p) && p.RxIn < readLimit) {
             lastRead = readIntoRing(p, lastRead >= kBurstPiece ? kBurstWaitMs : 0);
-            if (lastRead > 0) continue;
+            if (lastRead > 0) {
+                p.PassReads.fetch_add(1, std::memory_order_relaxed);
+                continue;
+            }
         }
-        Guard g(p.Lock);
-        if (p.Closing) return;
-        if (p.RxIn != seen || p.TimerDue) continue;
-        // The I/O thread posts no pass while one is pending: clear the flag,
-        // then look again, so characters stored meanwhile are never left.
-        p.PassPending = false;
-        if (p.RxIn != seen && !p.PassPending.exchange(true)) continue;
-        wakeReaderIfStalled(p, 1);
+        {
+            Guard g(p.Lock);
+            if (p.Closing) return;
+            if (p.RxIn != seen || p.TimerDue) continue;
+            const bool burstGoesOn = p.RxIn >= readLimit && lastRead >= kBurstPiece && depth == 1;
+            if (!burstGoesOn) {
+                // The I/O thread posts no pass while one is pending: clear the
+                // flag, then look again, so characters stored meanwhile are
+                // never left.
+                p.PassPending = false;
+                if (p.RxIn != seen && !p.PassPending.exchange(true)) continue;
+                wakeReaderIfStalled(p, 1);
+                return;
+            }
+        }
+        // The read limit stopped a burst: other work of the main thread runs,
+        // then the next pass goes on reading. Handing the device back to the
+        // I/O thread instead would cost two thread wake-ups; the pass stays
+        // pending, and should the next one be held up, the I/O thread sees no
+        // reads and takes the device back.
+        reading.goesOn = true;
+        queueOnMainThread([ref] { runPass(ref); });
         return;
     }
 }
@@ -398,10 +428,15 @@ bool timerPoll(TPortRec& p) {
     return true;
 }
 
+// How long the I/O thread leaves the device to a reading pass before it
+// looks whether the pass still reads.
+constexpr int kParkMs = 10;
+
 void ioLoop(TPortRef ref) {
     TPortRec& p = *ref;
     p.Layer.SetEventMask(p.Device, p.EventMask);
     auto nextTimer = std::chrono::steady_clock::now() + std::chrono::milliseconds(kTimerPassMs);
+    uint32_t passReadsSeen = ~0u;
     for (;;) {
         if (p.Kill) break;
         bool room = p.rxCount() < kReceiveBufferSize;
@@ -416,7 +451,25 @@ void ioLoop(TPortRef ref) {
         auto now = std::chrono::steady_clock::now();
         int timeout = static_cast<int>(
             std::max<long>(0, std::chrono::duration_cast<std::chrono::milliseconds>(nextTimer - now).count()));
+        bool parked = false;
+        if (watch && p.PassReading) {
+            const uint32_t reads = p.PassReads.load(std::memory_order_relaxed);
+            if (reads != passReadsSeen) {  // else the pass is held up in a handler: read as usual
+                passReadsSeen = reads;
+                // The pass looks at the flag after clearing PassReading, so
+                // one of the two sees the other.
+                p.IoParked = true;
+                parked = p.PassReading;
+                if (parked) {
+                    watch = false;
+                    timeout = std::min(timeout, kParkMs);
+                } else {
+                    p.IoParked = false;
+                }
+            }
+        }
         os::SerialWait w = os::waitOnDescriptor(watch ? p.Device : -1, false, p.IoWake.fd(), timeout);
+        if (parked) p.IoParked = false;
         if (w == os::SerialWait::Woken) p.IoWake.reset();
         if (p.Kill) break;
         if (w == os::SerialWait::HungUp) p.HungUp = true;
@@ -584,7 +637,7 @@ int InitPort(int& Handle, int /*Mode*/, const std::string& Name, int Baud, int P
     p->OutRunning = true;
     p->IoThread = std::thread(ioLoop, p);
     p->OutThread = std::thread(outLoop, p.get());
-    fastTable()[slot].store(p.get(), std::memory_order_release);
+    openPorts()[slot].store(p.get(), std::memory_order_release);
     Handle = slot;
     return 0;
 }
@@ -599,7 +652,7 @@ int DonePort(int Handle) {
         Guard g(p->Lock);
         p->Closing = true;
     }
-    fastTable()[Handle].store(nullptr, std::memory_order_release);
+    openPorts()[Handle].store(nullptr, std::memory_order_release);
     std::lock_guard lock(tableMutex());
     portTable()[Handle] = nullptr;
     return 0;
@@ -729,38 +782,18 @@ int SetBreak(int Handle, bool On) {
     return On ? p->Layer.SetBreak(p->Device) : p->Layer.ClearBreak(p->Device);
 }
 
-namespace {
+[[gnu::noinline]] void wakeStalledReader(TPortRec& p) { wakeReaderIfStalled(p); }
 
-int takeChar(TPortRec& p, unsigned char& C) {
-    bool peek = p.InDispatch && p.PeekMode && !(p.Options & poConsumeDuringNotify);
-    uint64_t out = p.RxOut.load(std::memory_order_relaxed);
-    uint64_t in = p.RxIn.load(std::memory_order_acquire);
-    if (peek) {
-        if (p.PeekCount >= in - out) return ecBufferIsEmpty;
-        C = p.Rx[(out + p.PeekCount) % kReceiveBufferSize];
-        ++p.PeekCount;
-    } else {
-        if (in == out) return ecBufferIsEmpty;
-        C = p.Rx[out % kReceiveBufferSize];
-        p.RxOut.store(out + 1, std::memory_order_release);
-        if (p.RxStalled) wakeReaderIfStalled(p);
-    }
-    return 0;
+[[gnu::noinline]] int takeTracedChar(TPortRec& p, unsigned char& C) {
+    Guard g(p.Lock);
+    int r = takeChar(p, C);
+    if (r == 0) addTraceEntry(p.Trace, 'R', C);
+    return r;
 }
-
-}  // namespace
 
 // REQUIRES: one thread at a time takes characters from a port (the
 // component's, the main thread).
-int GetChar(int Handle, unsigned char& C) {
-    TPortRec* p = port(Handle);
-    if (!p) return ecBadHandle;
-    if (!p->Trace.On) return takeChar(*p, C);
-    Guard g(p->Lock);
-    int r = takeChar(*p, C);
-    if (r == 0) addTraceEntry(p->Trace, 'R', C);
-    return r;
-}
+int GetChar(int Handle, unsigned char& C) { return takeNextChar(Handle, C); }
 
 int PeekChar(int Handle, unsigned char& C, int Index) {
     QM_PORT_OR_FAIL(Handle);

@@ -9,9 +9,13 @@
 // Trigger notifications run on the main thread: the I/O thread hands the
 // main thread one pass that delivers everything pending, to each registered
 // handler, newest registration first; while characters keep coming, the
-// pass reads them from the device itself. The I/O thread never waits for
-// the main thread beyond one read, so a busy main thread loses nothing (the
-// device holds what the ring cannot) and a close always completes at once.
+// pass reads them from the device itself, and the I/O thread leaves the
+// device to it (looking again every 10 ms, and reading itself again once the
+// pass reads no more); a pass that reached its read limit queues the next
+// one behind the main thread's other work. The I/O thread never waits for
+// the main thread beyond one read and that look, so a busy main thread loses
+// nothing (the device holds what the ring cannot) and a close always
+// completes at once.
 //
 // Every routine returns 0 or a positive value for success and a negative
 // code (SerErrors.h) for failure.

@@ -6,6 +6,7 @@
 
 #include "SerErrors.h"
 #include "SerExcept.h"
+#include "SerPortRec.h"
 #include "SerTermiosLayer.h"
 #include "ui/Application.h"
 
@@ -566,7 +567,7 @@ uint16_t TSerCustomComPort::AddDataTrigger(const std::string& Data, bool IgnoreC
 
 char TSerCustomComPort::GetChar() {
     unsigned char c = 0;
-    int r = ser::GetChar(portActive_ ? portHandle_ : portHandle(), c);
+    int r = ser::takeNextChar(portActive_ ? portHandle_ : portHandle(), c);  // ser::GetChar, inline
     if (r < 0) {
         check(r);
         return '\0';

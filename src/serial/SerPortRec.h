@@ -2,6 +2,7 @@
 // Inside the port dispatcher: the record of one open port, shared by the
 // dispatcher, its two threads and the device layer that fronts the output
 // ring. Not for use outside src/serial.
+#include <array>
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
@@ -14,6 +15,7 @@
 
 #include "SerDeviceLayer.h"
 #include "SerDispatch.h"
+#include "SerErrors.h"
 #include "SerTrace.h"
 #include "SerTriggers.h"
 #include "os/SerialDevice.h"
@@ -82,6 +84,13 @@ struct TPortRec {
     std::atomic<bool> HungUp{false};       // the far end went away: input is no longer polled
     std::atomic<bool> PassPending{false};  // a notification pass waits for the main thread
     std::atomic<bool> RxStalled{false};  // the ring is full and the I/O thread waits for room
+    // While a pass reads the device itself the I/O thread leaves the device
+    // alone: both waiting on it would wake both for every piece and queue
+    // them on ReadLock. PassReads counts the pass's reads, so a pass held up
+    // in a handler does not keep the I/O thread away for long.
+    std::atomic<bool> PassReading{false};
+    std::atomic<bool> IoParked{false};  // the I/O thread waits without the device; wake it at the pass end
+    std::atomic<uint32_t> PassReads{0};
     bool TimerDue = false;
 
     // Threads. The lock is recursive, as the critical section it stands for.
@@ -111,6 +120,50 @@ struct TPortRec {
 };
 
 using TPortRef = std::shared_ptr<TPortRec>;
+
+// The open ports by handle as plain pointers, so the per-character calls take
+// no table lock (the port table in SerDispatch.cpp owns the records). A
+// port's calls and its DonePort come from one thread (the component's), so a
+// record found here outlives the call.
+inline std::array<std::atomic<TPortRec*>, kMaxPorts + 1>& openPorts() {
+    static std::array<std::atomic<TPortRec*>, kMaxPorts + 1> table{};
+    return table;
+}
+
+inline TPortRec* portOf(int Handle) {
+    if (Handle < 1 || Handle > kMaxPorts) return nullptr;
+    return openPorts()[Handle].load(std::memory_order_acquire);
+}
+
+// What taking a character rarely needs, out of line.
+int takeTracedChar(TPortRec& p, unsigned char& C);
+void wakeStalledReader(TPortRec& p);
+
+// Taking a character, inline: the component takes each one with a call.
+inline int takeChar(TPortRec& p, unsigned char& C) {
+    bool peek = p.InDispatch && p.PeekMode && !(p.Options & poConsumeDuringNotify);
+    uint64_t out = p.RxOut.load(std::memory_order_relaxed);
+    uint64_t in = p.RxIn.load(std::memory_order_acquire);
+    if (peek) {  // the component's default
+        if (p.PeekCount >= in - out) return ecBufferIsEmpty;
+        C = p.Rx[(out + p.PeekCount) % kReceiveBufferSize];
+        ++p.PeekCount;
+    } else {
+        if (in == out) [[unlikely]] return ecBufferIsEmpty;
+        C = p.Rx[out % kReceiveBufferSize];
+        p.RxOut.store(out + 1, std::memory_order_release);
+        if (p.RxStalled.load(std::memory_order_relaxed)) [[unlikely]] wakeStalledReader(p);
+    }
+    return 0;
+}
+
+// GetChar (SerDispatch.h) itself.
+inline int takeNextChar(int Handle, unsigned char& C) {
+    TPortRec* p = portOf(Handle);
+    if (!p) [[unlikely]] return ecBadHandle;
+    if (p->Trace.On) [[unlikely]] return takeTracedChar(*p, C);
+    return takeChar(*p, C);
+}
 
 // The open port whose device handle is Dev, or null.
 TPortRef findPortByDevice(int Dev);

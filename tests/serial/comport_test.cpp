@@ -322,6 +322,43 @@ TEST_F(ComPort, LinesArriveWholeAndInOrderWhileTheMainThreadIsBusy) {
     EXPECT_EQ(lines, expected);
 }
 
+// A burst several times what one pass reads before other work of the main
+// thread gets its turn: every line arrives whole and in order, and work
+// queued meanwhile runs before the end.
+TEST_F(ComPort, ABurstBeyondOnePassArrivesWholeAndLetsOtherWorkRun) {
+    std::vector<std::string> lines;
+    std::string current;
+    size_t linesWhenOtherWorkRan = 0;
+    port_->OnTriggerAvail = [&](TObject*, uint16_t Count) {
+        for (int i = 0; i < Count; ++i) current += port_->GetChar();
+    };
+    port_->OnTriggerData = [&](TObject*, uint16_t) {
+        current += port_->GetChar();
+        lines.push_back(current);
+        current.clear();
+        if (lines.size() == 100) queueOnMainThread([&] { linesWhenOtherWorkRan = lines.size(); });
+    };
+    port_->SetOpen(true);
+    port_->AddDataTrigger("\r", false);
+    std::string all;
+    std::vector<std::string> expected;
+    for (int i = 0; i < 6000; ++i) {  // 480,000 bytes
+        std::string line = "burst line " + std::to_string(i) + " ";
+        line.resize(79, '.');
+        expected.push_back(line + '\r');
+        all += expected.back();
+    }
+    std::thread writer([&] { pty_.write(all); });
+    ASSERT_TRUE(runEventsUntil([&] { return lines.size() >= expected.size(); }, 20000));
+    writer.join();
+    EXPECT_EQ(lines, expected);
+    EXPECT_GE(linesWhenOtherWorkRan, 100u);
+    EXPECT_LT(linesWhenOtherWorkRan, expected.size()) << "queued work waited for the whole burst";
+    auto start = std::chrono::steady_clock::now();
+    port_->SetOpen(false);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(500));
+}
+
 TEST_F(ComPort, OpenCloseCyclesLeaveNoThreadOrDescriptor) {
     port_->SetOpen(true);
     port_->AddDataTrigger("\r", false);
