@@ -5,6 +5,7 @@
 #include <cstring>
 #include <sys/stat.h>
 
+#include "base/FlagScope.h"
 #include "base/SysUtils.h"
 #include "os/Paths.h"
 #include "reporting/project/DZFiler.h"
@@ -89,26 +90,20 @@ void TDuzuProjectManager::Notification(TComponent* AComponent, TOperation Operat
 }
 
 void TDuzuProjectManager::Load() {
-    loading_ = true;
-    try {
-        struct stat info {};
-        std::string path = os::MapPath(fileName_);
-        if (::stat(path.c_str(), &info) == 0) {
-            if (info.st_size < 1) {
-                New();
-            } else {
-                TFileStream file(fileName_, fmOpenRead | fmShareDenyWrite);
-                LoadFromStream(&file);
-                fileLoaded_ = true;
-            }
-        } else {
+    TFlagScope busy(loading_);
+    struct stat info {};
+    std::string path = os::MapPath(fileName_);
+    if (::stat(path.c_str(), &info) == 0) {
+        if (info.st_size < 1) {
             New();
+        } else {
+            TFileStream file(fileName_, fmOpenRead | fmShareDenyWrite);
+            LoadFromStream(&file);
+            fileLoaded_ = true;
         }
-    } catch (...) {
-        loading_ = false;
-        throw;
+    } else {
+        New();
     }
-    loading_ = false;
 }
 
 void TDuzuProjectManager::New() {
