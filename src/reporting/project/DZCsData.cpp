@@ -57,17 +57,16 @@ void handOn(const std::string& DestParam, const std::string& DestPIVar, const st
 
 TDuzuDataText::TDuzuDataText(TComponent* AOwner) : TDuzuText(AOwner), TDuzuFieldLink(this) { SetTruncate(true); }
 
-void TDuzuDataText::SetLookupDataView(TDuzuProjectItem* Value) { setReference(this, lookupDataView_, Value); }
+void TDuzuDataText::SetLookupDataView(TDuzuProjectItem* Value) { lookupDataView_.set(Value); }
 
 void TDuzuDataText::Notification(TComponent* AComponent, TOperation Operation) {
     TDuzuText::Notification(AComponent, Operation);
     if (Operation != opRemove) return;
     fieldViewRemoved(AComponent);
-    if (AComponent == lookupDataView_) lookupDataView_ = nullptr;
 }
 
 std::string TDuzuDataText::PrintText() {
-    auto* lookup = dynamic_cast<TDuzuDataView*>(lookupDataView_);
+    auto* lookup = dynamic_cast<TDuzuDataView*>(lookupDataView_.get());
     if (lookup == nullptr || lookupField_.empty() || lookupDisplay_.empty()) return fieldText();
     if (lookup == fieldView()) {
         TDuzuDataField* display = lookup->FindField(lookupDisplay_);
@@ -261,11 +260,6 @@ void TDuzuCalcController::PrintSelf(TBaseReport* Engine) {
     double value = StartValue();
     Fire(kCalcNewData, true, value);
     Fire(kCalcInitData, true, value);
-}
-
-void TDuzuCalcController::Notification(TComponent* AComponent, TOperation Operation) {
-    TDuzuComponent::Notification(AComponent, Operation);
-    if (Operation == opRemove && AComponent == initCalcVar_) initCalcVar_ = nullptr;
 }
 
 // ---------------------------------------------------------------------------

@@ -30,7 +30,7 @@ public:
     void Notification(TComponent* AComponent, TOperation Operation) override;
 
 private:
-    TDuzuProjectItem* lookupDataView_ = nullptr;
+    TComponentRef<TDuzuProjectItem> lookupDataView_{this};
     std::string lookupField_, lookupDisplay_, lookupInvalid_;
 };
 
@@ -235,7 +235,7 @@ class TDuzuCalcController : public TDuzuComponent, public TDuzuCalcPublisher {
 public:
     using TDuzuComponent::TDuzuComponent;
     TDuzuCalcVariable* InitCalcVar() const { return initCalcVar_; }
-    void SetInitCalcVar(TDuzuCalcVariable* Value) { initCalcVar_ = Value; }
+    void SetInitCalcVar(TDuzuCalcVariable* Value) { initCalcVar_.set(Value); }
     const std::string& InitDataField() const { return initDataField_; }
     void SetInitDataField(const std::string& Value) { initDataField_ = Value; }
     double InitValue() const { return initValue_; }
@@ -243,10 +243,9 @@ public:
 
     double StartValue() const;
     void PrintSelf(TBaseReport* Engine) override;
-    void Notification(TComponent* AComponent, TOperation Operation) override;
 
 private:
-    TDuzuCalcVariable* initCalcVar_ = nullptr;
+    TComponentRef<TDuzuCalcVariable> initCalcVar_{this};
     std::string initDataField_;
     double initValue_ = 0;
 };

@@ -80,19 +80,12 @@ bool TDuzuBand::AcceptParent(const TDuzuComponent* NewParent) const {
     return dynamic_cast<const TDuzuRegion*>(NewParent) != nullptr;
 }
 
-void TDuzuBand::SetControllerBand(TDuzuIterateBand* Value) { setReference<TDuzuIterateBand>(this, controllerBand_, Value); }
+void TDuzuBand::SetControllerBand(TDuzuIterateBand* Value) { controllerBand_.set(Value); }
 
-void TDuzuBand::SetGroupDataView(TDuzuProjectItem* Value) { setReference(this, groupDataView_, Value); }
-
-void TDuzuBand::Notification(TComponent* AComponent, TOperation Operation) {
-    TDuzuContainerControl::Notification(AComponent, Operation);
-    if (Operation != opRemove) return;
-    if (AComponent == controllerBand_) controllerBand_ = nullptr;
-    if (AComponent == groupDataView_) groupDataView_ = nullptr;
-}
+void TDuzuBand::SetGroupDataView(TDuzuProjectItem* Value) { groupDataView_.set(Value); }
 
 std::string TDuzuBand::GroupKeyText() {
-    auto* view = dynamic_cast<TDuzuDataView*>(groupDataView_);
+    auto* view = dynamic_cast<TDuzuDataView*>(groupDataView_.get());
     std::string key;
     for (const std::string& name : keyFields(groupKey_)) {
         TDuzuDataField* field = view != nullptr ? view->FindField(name) : nullptr;
@@ -105,7 +98,7 @@ std::string TDuzuBand::GroupKeyText() {
 }
 
 std::string TDuzuBand::NextGroupKeyText() {
-    auto* view = dynamic_cast<TDuzuDataView*>(groupDataView_);
+    auto* view = dynamic_cast<TDuzuDataView*>(groupDataView_.get());
     if (view == nullptr) return GroupKeyText();
     TDuzuDataView::TLookAheadMark mark = view->BeginLookAhead();
     std::string key;

@@ -159,7 +159,6 @@ public:
     // The such cut nearest below From whatever the space; 0 when none.
     double FirstSplitLine(double From) const;
     void BeforeReport() override;
-    void Notification(TComponent* AComponent, TOperation Operation) override;
     bool AcceptParent(const TDuzuComponent* NewParent) const override;
 
     // The key the band printed last as a group header.
@@ -180,10 +179,10 @@ protected:
 private:
     bool allowSplit_ = false;
     std::unique_ptr<TDuzuBandStyle> bandStyle_;
-    TDuzuIterateBand* controllerBand_ = nullptr;
+    TComponentRef<TDuzuIterateBand> controllerBand_{this};
     bool designerHide_ = false;
     bool finishNewPage_ = false;
-    TDuzuProjectItem* groupDataView_ = nullptr;
+    TComponentRef<TDuzuProjectItem> groupDataView_{this};
     std::string groupKey_;
     double minHeightLeft_ = 0;
     TBandPositionMode positionMode_ = pmOffset;

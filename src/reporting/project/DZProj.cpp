@@ -375,7 +375,7 @@ TDuzuReport::~TDuzuReport() = default;
 TDuzuProjectManager* TDuzuReport::manager() const { return dynamic_cast<TDuzuProjectManager*>(Owner()); }
 
 void TDuzuReport::SetFirstPage(TDuzuPage* Value) {
-    setReference(this, firstPage_, Value);
+    firstPage_.set(Value);
 }
 
 void TDuzuReport::SetPageList(TDuzuComponentList* Value) {
@@ -392,7 +392,6 @@ void TDuzuReport::SetPageList(TDuzuComponentList* Value) {
 void TDuzuReport::Notification(TComponent* AComponent, TOperation Operation) {
     TDuzuProjectItem::Notification(AComponent, Operation);
     if (Operation != opRemove) return;
-    if (static_cast<TComponent*>(firstPage_) == AComponent) firstPage_ = nullptr;
     if (pageList_) {
         for (int i = pageList_->Count() - 1; i >= 0; --i)
             if (pageList_->Item(i) == AComponent) pageList_->Delete(i);
