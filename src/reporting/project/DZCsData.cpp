@@ -59,12 +59,6 @@ TDuzuDataText::TDuzuDataText(TComponent* AOwner) : TDuzuText(AOwner), TDuzuField
 
 void TDuzuDataText::SetLookupDataView(TDuzuProjectItem* Value) { lookupDataView_.set(Value); }
 
-void TDuzuDataText::Notification(TComponent* AComponent, TOperation Operation) {
-    TDuzuText::Notification(AComponent, Operation);
-    if (Operation != opRemove) return;
-    fieldViewRemoved(AComponent);
-}
-
 std::string TDuzuDataText::PrintText() {
     auto* lookup = dynamic_cast<TDuzuDataView*>(lookupDataView_.get());
     if (lookup == nullptr || lookupField_.empty() || lookupDisplay_.empty()) return fieldText();
@@ -77,11 +71,6 @@ std::string TDuzuDataText::PrintText() {
 }
 
 // ---------------------------------------------------------------------------
-
-void TDuzuDataMemo::Notification(TComponent* AComponent, TOperation Operation) {
-    TDuzuMemo::Notification(AComponent, Operation);
-    if (Operation == opRemove) fieldViewRemoved(AComponent);
-}
 
 TDuzuDataView* TDuzuDataMemo::MergeView() const { return fieldView(); }
 
@@ -118,7 +107,6 @@ TDuzuDataMirror* TDuzuDataMirrorSection::AddDataMirror(const std::string& DataVa
 void TDuzuDataMirrorSection::Notification(TComponent* AComponent, TOperation Operation) {
     TDuzuSection::Notification(AComponent, Operation);
     if (Operation != opRemove) return;
-    fieldViewRemoved(AComponent);
     for (int i = 0; i < dataMirrors_->Count(); ++i)
         if (auto* mirror = dynamic_cast<TDuzuDataMirror*>(dataMirrors_->Item(i));
             mirror != nullptr && mirror->SectionMirror() == AComponent)
@@ -164,28 +152,22 @@ void TDuzuDataMirrorSection::Print(TBaseReport* Engine) {
 // ---------------------------------------------------------------------------
 
 TDuzuCalcCore::~TDuzuCalcCore() {
-    if (auto* publisher = dynamic_cast<TDuzuCalcPublisher*>(controller_)) publisher->Unsubscribe(kCalcNewData, this);
-    if (auto* publisher = dynamic_cast<TDuzuCalcPublisher*>(initializer_))
+    if (auto* publisher = dynamic_cast<TDuzuCalcPublisher*>(controller_.get())) publisher->Unsubscribe(kCalcNewData, this);
+    if (auto* publisher = dynamic_cast<TDuzuCalcPublisher*>(initializer_.get()))
         publisher->Unsubscribe(kCalcInitData, this);
 }
 
 void TDuzuCalcCore::SetController(TDuzuComponent* Value) {
-    if (auto* publisher = dynamic_cast<TDuzuCalcPublisher*>(controller_)) publisher->Unsubscribe(kCalcNewData, this);
-    setReference(self_, controller_, Value);
-    if (auto* publisher = dynamic_cast<TDuzuCalcPublisher*>(controller_)) publisher->Subscribe(kCalcNewData, this);
+    if (auto* publisher = dynamic_cast<TDuzuCalcPublisher*>(controller_.get())) publisher->Unsubscribe(kCalcNewData, this);
+    controller_.set(Value);
+    if (auto* publisher = dynamic_cast<TDuzuCalcPublisher*>(controller_.get())) publisher->Subscribe(kCalcNewData, this);
 }
 
 void TDuzuCalcCore::SetInitializer(TDuzuComponent* Value) {
-    if (auto* publisher = dynamic_cast<TDuzuCalcPublisher*>(initializer_))
+    if (auto* publisher = dynamic_cast<TDuzuCalcPublisher*>(initializer_.get()))
         publisher->Unsubscribe(kCalcInitData, this);
-    setReference(self_, initializer_, Value);
-    if (auto* publisher = dynamic_cast<TDuzuCalcPublisher*>(initializer_)) publisher->Subscribe(kCalcInitData, this);
-}
-
-void TDuzuCalcCore::Forget(TComponent* AComponent) {
-    if (AComponent == controller_) controller_ = nullptr;
-    if (AComponent == initializer_) initializer_ = nullptr;
-    fieldViewRemoved(AComponent);
+    initializer_.set(Value);
+    if (auto* publisher = dynamic_cast<TDuzuCalcPublisher*>(initializer_.get())) publisher->Subscribe(kCalcInitData, this);
 }
 
 double TDuzuCalcCore::SourceValue() const { return expressionNumber(DataField(), fieldView()); }
@@ -210,11 +192,6 @@ void TDuzuCalcText::BeforeReport() {
     Reset();
 }
 
-void TDuzuCalcText::Notification(TComponent* AComponent, TOperation Operation) {
-    TDuzuText::Notification(AComponent, Operation);
-    if (Operation == opRemove) Forget(AComponent);
-}
-
 void TDuzuCalcTotal::CalcNotify(const std::string& Event, bool HasValue, double Value) {
     TDuzuCalcCore::CalcNotify(Event, HasValue, Value);
     handOn(destParam_, destPIVar_, ValueText());
@@ -223,11 +200,6 @@ void TDuzuCalcTotal::CalcNotify(const std::string& Event, bool HasValue, double 
 void TDuzuCalcTotal::BeforeReport() {
     TDuzuCalcVariable::BeforeReport();
     Reset();
-}
-
-void TDuzuCalcTotal::Notification(TComponent* AComponent, TOperation Operation) {
-    TDuzuCalcVariable::Notification(AComponent, Operation);
-    if (Operation == opRemove) Forget(AComponent);
 }
 
 double TDuzuCalcOp::Value() const {

@@ -420,14 +420,14 @@ TBandResult TDuzuIterateBand::printPhases(TDuzuRegion* Region, TBaseReport* Engi
 
 // ---------------------------------------------------------------------------
 
-TDuzuDataView* TDuzuViewLink::view() const { return dynamic_cast<TDuzuDataView*>(dataView_); }
+TDuzuDataView* TDuzuViewLink::view() const { return dynamic_cast<TDuzuDataView*>(dataView_.get()); }
 
-void TDuzuViewLink::SetDataView(TDuzuProjectItem* Value) { setReference(self_, dataView_, Value); }
+void TDuzuViewLink::SetDataView(TDuzuProjectItem* Value) { dataView_.set(Value); }
 
-void TDuzuViewLink::SetMasterDataView(TDuzuProjectItem* Value) { setReference(self_, masterDataView_, Value); }
+void TDuzuViewLink::SetMasterDataView(TDuzuProjectItem* Value) { masterDataView_.set(Value); }
 
 void TDuzuViewLink::linkView(TDuzuDataView* View, bool InitToFirst) const {
-    if (auto* master = dynamic_cast<TDuzuDataView*>(masterDataView_)) {
+    if (auto* master = dynamic_cast<TDuzuDataView*>(masterDataView_.get())) {
         View->LinkTo(master, sortKey_, detailKey_, masterKey_);
         return;
     }
@@ -435,17 +435,7 @@ void TDuzuViewLink::linkView(TDuzuDataView* View, bool InitToFirst) const {
     if (InitToFirst) View->First();
 }
 
-void TDuzuViewLink::viewRemoved(TComponent* AComponent) {
-    if (AComponent == dataView_) dataView_ = nullptr;
-    if (AComponent == masterDataView_) masterDataView_ = nullptr;
-}
-
 // ---------------------------------------------------------------------------
-
-void TDuzuDataBand::Notification(TComponent* AComponent, TOperation Operation) {
-    TDuzuIterateBand::Notification(AComponent, Operation);
-    if (Operation == opRemove) viewRemoved(AComponent);
-}
 
 void TDuzuDataBand::StartData() {
     if (TDuzuDataView* v = view()) linkView(v, InitToFirst());
@@ -677,11 +667,6 @@ void restartRegions(TDuzuComponent* Component) {
 }
 
 }  // namespace
-
-void TDuzuDataCycle::Notification(TComponent* AComponent, TOperation Operation) {
-    TDuzuComponent::Notification(AComponent, Operation);
-    if (Operation == opRemove) viewRemoved(AComponent);
-}
 
 void TDuzuDataCycle::BeforeReport() {
     TDuzuComponent::BeforeReport();

@@ -308,21 +308,18 @@ public:
 
 protected:
     // Self is the component that holds the link and is told of frees.
-    explicit TDuzuViewLink(TComponent* Self) : self_(Self) {}
+    explicit TDuzuViewLink(TComponent* Self) : dataView_(Self), masterDataView_(Self) {}
 
     // The DataView as a data view; nullptr for none or another item.
     TDuzuDataView* view() const;
     // Sorts and filters View after its master's current row, or only sorts
     // it and goes to its first row when InitToFirst.
     void linkView(TDuzuDataView* View, bool InitToFirst) const;
-    // For Self's Notification: AComponent is being freed.
-    void viewRemoved(TComponent* AComponent);
 
 private:
-    TComponent* self_;
-    TDuzuProjectItem* dataView_ = nullptr;
+    TComponentRef<TDuzuProjectItem> dataView_;
     std::string detailKey_;
-    TDuzuProjectItem* masterDataView_ = nullptr;
+    TComponentRef<TDuzuProjectItem> masterDataView_;
     std::string masterKey_;
     std::string sortKey_;
 };
@@ -335,7 +332,6 @@ public:
     void NextRow() override;
     bool AtEnd() override;
     bool RowsRemainAfter(int Count) override;
-    void Notification(TComponent* AComponent, TOperation Operation) override;
 
 protected:
     // The view's look-ahead goes with the band's print state.
@@ -441,7 +437,6 @@ public:
     // the current row is the last.
     bool IsDone() const override;
     void BeforeReport() override;
-    void Notification(TComponent* AComponent, TOperation Operation) override;
 
 private:
     void start(TDuzuDataView* View);
