@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "base/FlagScope.h"
 #include "data/DataSet.h"
 
 namespace {
@@ -165,14 +166,8 @@ bool TDataLink::Edit() {
 }
 
 void TDataLink::UpdateRecord() {
-    updating_ = true;
-    try {
-        UpdateData();
-    } catch (...) {
-        updating_ = false;
-        throw;
-    }
-    updating_ = false;
+    TFlagScope busy(updating_);
+    UpdateData();
 }
 
 void TDataLink::updateRange() {

@@ -73,11 +73,6 @@ void TBaseReport::AssignTo(TPersistent* Dest) const {
     dest->OnPrintFooter = OnPrintFooter;
 }
 
-void TBaseReport::Notification(TComponent* AComponent, TOperation Operation) {
-    TRSBaseComponent::Notification(AComponent, Operation);
-    if (Operation == opRemove && AComponent == statusLabel_) statusLabel_ = nullptr;
-}
-
 void TBaseReport::SetDevice(TReportDevice* Value) {
     idleGuard();
     FreeFontCache();
@@ -88,8 +83,7 @@ void TBaseReport::SetDevice(TReportDevice* Value) {
 bool TBaseReport::NoPrinters() const { return !Device()->HasPrinters(); }
 
 void TBaseReport::SetStatusLabel(TLabel* Value) {
-    statusLabel_ = Value;
-    if (Value) Value->FreeNotification(this);
+    statusLabel_.set(Value);
 }
 
 void TBaseReport::SetStatusText(const TStrings* Value) { statusText_->Assign(Value); }

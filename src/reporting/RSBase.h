@@ -130,7 +130,6 @@ public:
     ~TBaseReport() override;
 
     void AssignTo(TPersistent* Dest) const override;
-    void Notification(TComponent* AComponent, TOperation Operation) override;
 
     // ---- the printer device (default: the process-wide printer device)
     TReportDevice* Device() const { return device_ ? device_ : defaultReportDevice(); }
@@ -657,7 +656,7 @@ private:
     int firstPage_ = 1, lastPage_ = 9999;
     int totalPages_ = 9999;
     std::string pageSelection_;
-    TLabel* statusLabel_ = nullptr;
+    TComponentRef<TLabel> statusLabel_{this};
     std::string statusFormat_;
     std::unique_ptr<TStrings> statusText_;
     int tabShade_ = 0;

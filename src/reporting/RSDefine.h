@@ -33,16 +33,6 @@ public:
     void SetVersion(const TVersion&) {}
 };
 
-// Points Field at Value, a component Self refers to without owning it: Self
-// is told when Value is freed (its Notification then clears Field) and no
-// longer told of the one Field held before.
-template <class T>
-void setReference(TComponent* Self, T*& Field, T* Value) {
-    if (Field != nullptr) Field->RemoveFreeNotification(Self);
-    Field = Value;
-    if (Field != nullptr) Field->FreeNotification(Self);
-}
-
 class TRSBaseComponent : public TRSComponent {
 public:
     using TRSComponent::TRSComponent;

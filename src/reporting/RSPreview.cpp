@@ -58,7 +58,10 @@ bool inchRuler(TRulerType Type) {
 
 }  // namespace
 
-TFilePreview::TFilePreview(TComponent* AOwner) : TFilePrinter(AOwner) {}
+TFilePreview::TFilePreview(TComponent* AOwner) : TFilePrinter(AOwner) {
+    // The page image is owned by the scroll box's form, which is going.
+    scrollBox_.OnClear = [this] { image_ = nullptr; };
+}
 
 TFilePreview::~TFilePreview() {
     if (Running()) {
@@ -67,22 +70,16 @@ TFilePreview::~TFilePreview() {
         } catch (const Exception&) {
         }
     }
-    if (scrollBox_) scrollBox_->RemoveFreeNotification(this);
+    scrollBox_.set(nullptr);
 }
 
 void TFilePreview::SetScrollBox(TScrollBox* Value) {
-    if (scrollBox_ != Value) setReference(this, scrollBox_, Value);
+    if (scrollBox_ != Value) scrollBox_.set(Value);
 }
 
 void TFilePreview::Notification(TComponent* AComponent, TOperation Operation) {
     TFilePrinter::Notification(AComponent, Operation);
-    if (Operation != opRemove) return;
-    if (AComponent == scrollBox_) {
-        scrollBox_ = nullptr;
-        image_ = nullptr;  // owned by the scroll box's form, which is going
-    } else if (AComponent == image_) {
-        image_ = nullptr;
-    }
+    if (Operation == opRemove && AComponent == image_) image_ = nullptr;
 }
 
 // ---------------------------------------------------------------- properties

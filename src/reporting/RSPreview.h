@@ -103,7 +103,7 @@ private:
     void paintGrid(int PageRight, int PageBottom);
     void showBitmap(int Margin);
 
-    TScrollBox* scrollBox_ = nullptr;
+    TComponentRef<TScrollBox> scrollBox_{this};
     int zoomInc_ = 10;
     bool monochrome_ = false;
     TMarginMethod marginMethod_ = mmFixed;

@@ -18,12 +18,7 @@ TBaseShell::TBaseShell(TComponent* AOwner) : TRSBaseComponent(AOwner) {}
 TBaseShell::~TBaseShell() = default;
 
 void TBaseShell::SetEngine(TRSComponent* Value) {
-    if (Value != engine_) setReference(this, engine_, Value);
-}
-
-void TBaseShell::Notification(TComponent* AComponent, TOperation Operation) {
-    TRSBaseComponent::Notification(AComponent, Operation);
-    if (Operation == opRemove && AComponent == engine_) engine_ = nullptr;
+    if (Value != engine_) engine_.set(Value);
 }
 
 void TBaseShell::runReport(const TReportSteps& Steps) {
@@ -66,11 +61,11 @@ TBaseReport* TBaseShell::startRun(Runner* Idle) {
 TBaseReport* TBaseShell::engineToRunOn(TBaseReport* Given) {
     if (Given) return Given->Printing() ? Given : startRun(Given);
     if (!engine_) RaiseReportError(throughMessageHook(NoEngineMessage));
-    if (auto* runner = dynamic_cast<TReportSystem*>(engine_)) {
+    if (auto* runner = dynamic_cast<TReportSystem*>(engine_.get())) {
         if (TBaseReport* running = runner->BaseReport()) return running;
         return startRun(runner);
     }
-    if (auto* report = dynamic_cast<TBaseReport*>(engine_)) return report->Printing() ? report : startRun(report);
+    if (auto* report = dynamic_cast<TBaseReport*>(engine_.get())) return report->Printing() ? report : startRun(report);
     RaiseReportError(throughMessageHook(NoEngineMessage));
 }
 
@@ -87,12 +82,7 @@ TDetailShell::TDetailShell(TComponent* AOwner)
 TDetailShell::~TDetailShell() = default;
 
 void TDetailShell::SetDetailReport(TDetailShell* Value) {
-    if (Value != detailReport_) setReference(this, detailReport_, Value);
-}
-
-void TDetailShell::Notification(TComponent* AComponent, TOperation Operation) {
-    TBaseShell::Notification(AComponent, Operation);
-    if (Operation == opRemove && AComponent == detailReport_) detailReport_ = nullptr;
+    if (Value != detailReport_) detailReport_.set(Value);
 }
 
 void TDetailShell::Execute(TBaseReport* Given) { runShell(Given, [this] { printBody(); }); }

@@ -48,7 +48,6 @@ public:
     // Runs the shell on DazedeVedodev, or on the Engine when it is nullptr.
     virtual void Execute(TBaseReport* DazedeVedodev) = 0;
 
-    void Notification(TComponent* AComponent, TOperation Operation) override;
 
 protected:
     // The report to run on now. When the report is not printing yet, it is
@@ -74,7 +73,7 @@ private:
     template <class Runner>
     TBaseReport* startRun(Runner* Idle);
 
-    TRSComponent* engine_ = nullptr;
+    TComponentRef<TRSComponent> engine_{this};
     TBaseReport* dazedeVedodev_ = nullptr;
 };
 
@@ -113,7 +112,6 @@ public:
     TDetailShell* Master() const { return master_; }
 
     void Execute(TBaseReport* DazedeVedodev) override;
-    void Notification(TComponent* AComponent, TOperation Operation) override;
 
     // Each raises the event of its name; a descendant may override one
     // instead of assigning the handler. Those with a section do nothing at
@@ -179,7 +177,7 @@ private:
     std::unique_ptr<TReportSection> sectionGroupHeader_, sectionGroupFooter_;
     bool startNewPage_ = false;
     bool reprint_ = false;
-    TDetailShell* detailReport_ = nullptr;
+    TComponentRef<TDetailShell> detailReport_{this};
     bool busy_ = false, reprinting_ = false, pendingNewPage_ = false, rowValid_ = false;
     TDetailShell* master_ = nullptr;
 };

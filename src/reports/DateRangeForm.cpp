@@ -1,5 +1,6 @@
 #include "reports/DateRangeForm.h"
 
+#include "base/FlagScope.h"
 #include "data/DbTables.h"
 #include "reporting/RSSystem.h"
 #include "reports/DateRange.h"
@@ -42,14 +43,8 @@ void TDateRangeForm::normaliseDates(TDateTime& From, TDateTime& Thru) {
 
 void TDateRangeForm::runOnce(const std::function<void()>& Body) {
     if (running_) return;
-    running_ = true;
-    try {
-        Body();
-    } catch (...) {
-        running_ = false;
-        throw;
-    }
-    running_ = false;
+    TFlagScope busy(running_);
+    Body();
 }
 
 void TDateRangeForm::runOnRange(const std::function<void(TDateTime From, TDateTime Thru)>& Body) {

@@ -24,17 +24,6 @@ SharedDialogs& sharedDialogs() {
     return dialogs;
 }
 
-// Moves the free notification of Owner from the companion in Slot to Value,
-// which takes its place; true when there is a new companion.
-template <class T>
-bool relink(TComponent* Owner, T*& Slot, T* Value) {
-    if (Slot) Slot->RemoveFreeNotification(Owner);
-    Slot = Value;
-    if (!Value) return false;
-    Value->FreeNotification(Owner);
-    return true;
-}
-
 // Style icons of group 1 and the Style bit each stands for.
 uint8_t styleBitOf(int num) {
     switch (num) {
@@ -131,6 +120,8 @@ TRtCustomRichText::TRtCustomRichText(TComponent* AOwner)
     setMode_->Text = RtfText();
     setMode_->Control = this;
     RtfText()->ModeControl = setMode_.get();
+    ruler_.OnClear = [this] { setMode_->Ruler = nullptr; };
+    toolBar_.OnClear = [this] { setMode_->ToolBar = nullptr; };
     RtfText()->Header->AddFont("Arial");
     SetInserting(true);
 }
@@ -139,17 +130,6 @@ TRtCustomRichText::~TRtCustomRichText() {
     Disconnect();
     RtfText()->ModeControl = nullptr;
     setMode_.reset();
-}
-
-void TRtCustomRichText::Notification(TComponent* AComponent, TOperation Operation) {
-    TRtCustomRtfEdit::Notification(AComponent, Operation);
-    if (Operation != opRemove) return;
-    if (AComponent == ruler_) ruler_ = setMode_->Ruler = nullptr;
-    if (AComponent == toolBar_) toolBar_ = setMode_->ToolBar = nullptr;
-    if (AComponent == statusBar_) statusBar_ = nullptr;
-    if (AComponent == statusLabel_) statusLabel_ = nullptr;
-    if (AComponent == externVer_) externVer_ = nullptr;
-    if (AComponent == externHor_) externHor_ = nullptr;
 }
 
 // ---------------------------------------------------------------- companions
@@ -165,26 +145,30 @@ void TRtCustomRichText::bindRuler() {
 
 void TRtCustomRichText::SetRtRuler(TRtRuler* Value) {
     setMode_->Ruler = Value;
-    if (relink(this, ruler_, Value)) bindRuler();
+    ruler_.set(Value);
+    if (Value) bindRuler();
 }
 
 void TRtCustomRichText::SetRtToolBar(TRtCustomToolPanel* Value) {
     setMode_->ToolBar = Value;
-    if (relink(this, toolBar_, Value)) Value->SetEditor(this);
+    toolBar_.set(Value);
+    if (Value) Value->SetEditor(this);
 }
 
 void TRtCustomRichText::SetStatusBar(TRtStatusBarBasic* Value) {
-    if (relink(this, statusBar_, Value)) {
+    statusBar_.set(Value);
+    if (Value) {
         Value->SetEditor(this);
         StatusBarUpdate(Value);
     }
 }
 
-void TRtCustomRichText::SetStatusLabel(TLabel* Value) { relink(this, statusLabel_, Value); }
+void TRtCustomRichText::SetStatusLabel(TLabel* Value) { statusLabel_.set(Value); }
 
-void TRtCustomRichText::bindScrollBar(TScrollBar*& Slot, TScrollBar* Value,
+void TRtCustomRichText::bindScrollBar(TComponentRef<TScrollBar>& Slot, TScrollBar* Value,
                                       void (TRtCustomRtfEdit::*scroll)(int, int)) {
-    if (!relink(this, Slot, Value)) return;
+    Slot.set(Value);
+    if (!Value) return;
     Value->OnScroll = [this, scroll](TObject*, TScrollCode Code, int& Pos) { (this->*scroll)(Code, Pos); };
     Value->SetParams(0, 0, rtScrollRange);
 }
@@ -257,7 +241,7 @@ void TRtCustomRichText::DoEnter() {
     TRtCustomRtfEdit::DoEnter();
     // The class library tells no one which control became active, so the
     // control that takes the focus tells its toolbar where to send it back.
-    if (auto* bar = dynamic_cast<TRtToolBar*>(toolBar_)) bar->SetLastFocused(this);
+    if (auto* bar = dynamic_cast<TRtToolBar*>(toolBar_.get())) bar->SetLastFocused(this);
     Connect();
 }
 

@@ -113,7 +113,6 @@ public:
     void StatusBarUpdate(TObject* Sender) override;
     void SetWordWrap(bool Value) override;
 
-    void Notification(TComponent* AComponent, TOperation Operation) override;
 
     // The shared find and replace dialogs (made on first use).
     static TFindDialog* FindDialog();
@@ -129,7 +128,7 @@ protected:
 private:
     void bindRuler();
     // Puts Value in Slot as an outside scroll bar whose moves call scroll.
-    void bindScrollBar(TScrollBar*& Slot, TScrollBar* Value, void (TRtCustomRtfEdit::*scroll)(int, int));
+    void bindScrollBar(TComponentRef<TScrollBar>& Slot, TScrollBar* Value, void (TRtCustomRtfEdit::*scroll)(int, int));
     void setPanel(uint8_t Kind, const std::string& Text);
     void styleIcon(TRtSelNr& Typ, int num);
     void setTabBit(bool IsSet, uint32_t Bit);
@@ -140,11 +139,11 @@ private:
     std::unique_ptr<TRtRichTextSetMode> setMode_;
     std::string fileName_;
     std::string templateName_;
-    TRtRuler* ruler_ = nullptr;
-    TRtStatusBarBasic* statusBar_ = nullptr;
-    TRtCustomToolPanel* toolBar_ = nullptr;
-    TLabel* statusLabel_ = nullptr;
-    TScrollBar* externVer_ = nullptr;
-    TScrollBar* externHor_ = nullptr;
+    TComponentRef<TRtRuler> ruler_{this};
+    TComponentRef<TRtStatusBarBasic> statusBar_{this};
+    TComponentRef<TRtCustomToolPanel> toolBar_{this};
+    TComponentRef<TLabel> statusLabel_{this};
+    TComponentRef<TScrollBar> externVer_{this};
+    TComponentRef<TScrollBar> externHor_{this};
     TColor colorTable_[16] = {};
 };

@@ -190,23 +190,16 @@ void TRtToolBar::EndLoad() {
 }
 
 void TRtToolBar::SetUpdateObject(TComponent* Value) {
-    if (updateObject_) updateObject_->RemoveFreeNotification(this);
-    updateObject_ = Value;
-    if (Value) Value->FreeNotification(this);
+    updateObject_.set(Value);
 }
 
 void TRtToolBar::SetLastFocused(TWinControl* Value) {
-    if (lastFocused_ == Value) return;
-    if (lastFocused_) lastFocused_->RemoveFreeNotification(this);
-    lastFocused_ = Value;
-    if (Value) Value->FreeNotification(this);
+    if (lastFocused_ != Value) lastFocused_.set(Value);
 }
 
 void TRtToolBar::Notification(TComponent* AComponent, TOperation Operation) {
     TRtCustomToolPanel::Notification(AComponent, Operation);
     if (Operation != opRemove) return;
-    if (AComponent == updateObject_) updateObject_ = nullptr;
-    if (AComponent == lastFocused_) lastFocused_ = nullptr;
     if (AComponent == editor_) editor_ = nullptr;
 }
 

@@ -184,9 +184,9 @@ private:
     std::vector<TRtTBCombo*> lists_;
     TColor colorTable_[16];
     const TColor* documentColors_ = nullptr;
-    TComponent* updateObject_ = nullptr;
+    TComponentRef<TComponent> updateObject_{this};
     std::string updateObjectName_;
-    TWinControl* lastFocused_ = nullptr;
+    TComponentRef<TWinControl> lastFocused_{this};
     bool loading_ = false;
     bool building_ = false;
     bool listsEnabled_ = false;

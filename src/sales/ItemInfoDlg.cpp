@@ -4,6 +4,7 @@
 #include "app/DataModule.h"
 #include "app/FormOpener.h"
 #include "base/Classes.h"
+#include "base/FlagScope.h"
 #include "base/SysUtils.h"
 #include "controls/ControlKit.h"
 #include "controls/DBKing.h"
@@ -262,14 +263,8 @@ void TItemInfoDlg::itemMoved() {
         return;
     if (DataModule1->ItemXbase->RecNo() == shownRecNo_)
         return;
-    following_ = true;
-    try {
-        openingSteps();
-    } catch (...) {
-        following_ = false;
-        throw;
-    }
-    following_ = false;
+    TFlagScope busy(following_);
+    openingSteps();
 }
 
 // ---------------------------------------------------------------- the type rules

@@ -6,6 +6,9 @@
 
 #include "ProjectTestComponents.h"
 #include "RecordingReport.h"
+#include "reporting/project/DZCsData.h"
+#include "reporting/project/DZCsRpt.h"
+#include "reporting/project/DZCsStd.h"
 #include "reporting/project/DZProj.h"
 
 namespace {
@@ -26,6 +29,49 @@ protected:
 
     TDuzuProjectManager manager{nullptr};
 };
+
+// Points a fresh Holder's reference at one Target and then at another, frees
+// them in turn and checks what the reference shows. Nothing here shares an
+// owner, so only the targets' free notification can reach the holder.
+template <class Holder, class Target, class SetterOf, class GetterOf, class Value>
+void checkReference(const char* What, void (SetterOf::*Set)(Value*), Value* (GetterOf::*Get)() const) {
+    SCOPED_TRACE(What);
+    auto holder = std::make_unique<Holder>(nullptr);
+    auto* first = new Target(nullptr);
+    auto* second = new Target(nullptr);
+    ((*holder).*Set)(first);
+    ((*holder).*Set)(second);
+    delete first;  // no longer referred to: must not empty the reference
+    EXPECT_EQ(((*holder).*Get)(), second);
+    delete second;
+    EXPECT_EQ(((*holder).*Get)(), nullptr);
+}
+
+TEST(DuzuReferences, AReferenceEmptiesWhenItsTargetIsFreed) {
+    using Item = TDuzuProjectItem;
+    checkReference<TDuzuPage, TDuzuPage>("goto page", &TDuzuPage::SetGotoPage, &TDuzuPage::GotoPage);
+    checkReference<TDuzuPageNumInit, Item>("page number init data view", &TDuzuPageNumInit::SetInitDataView,
+                                           &TDuzuPageNumInit::InitDataView);
+    checkReference<TDuzuCalcController, TDuzuCalcTotal>("controller init variable",
+                                                        &TDuzuCalcController::SetInitCalcVar,
+                                                        &TDuzuCalcController::InitCalcVar);
+    checkReference<TDuzuText, TDuzuFontMaster>("font mirror", &TDuzuText::SetFontMirror, &TDuzuText::FontMirror);
+    checkReference<TDuzuDataText, Item>("lookup data view", &TDuzuDataText::SetLookupDataView,
+                                        &TDuzuDataText::LookupDataView);
+    checkReference<TDuzuDataText, Item>("text data view", &TDuzuDataText::SetDataView, &TDuzuDataText::DataView);
+    checkReference<TDuzuCalcTotal, TDuzuCalcController>("total controller", &TDuzuCalcTotal::SetController,
+                                                        &TDuzuCalcTotal::Controller);
+    checkReference<TDuzuCalcTotal, TDuzuCalcController>("total initializer", &TDuzuCalcTotal::SetInitializer,
+                                                        &TDuzuCalcTotal::Initializer);
+    checkReference<TDuzuDataBand, TDuzuDataBand>("controller band", &TDuzuDataBand::SetControllerBand,
+                                                 &TDuzuDataBand::ControllerBand);
+    checkReference<TDuzuDataBand, Item>("group data view", &TDuzuDataBand::SetGroupDataView,
+                                        &TDuzuDataBand::GroupDataView);
+    checkReference<TDuzuDataBand, Item>("band data view", &TDuzuDataBand::SetDataView, &TDuzuDataBand::DataView);
+    checkReference<TDuzuDataBand, Item>("band master view", &TDuzuDataBand::SetMasterDataView,
+                                        &TDuzuDataBand::MasterDataView);
+    checkReference<TDuzuDataCycle, Item>("cycle data view", &TDuzuDataCycle::SetDataView, &TDuzuDataCycle::DataView);
+}
 
 TEST_F(ComponentModelTest, ParametersTurnAngleBracketsIntoUnderscores) {
     TStringList lines;

@@ -12,6 +12,8 @@
 #include "richtext/RtRuler.h"
 #include "richtext/RtStatus.h"
 #include "richtext/RtTbar.h"
+#include "ui/ScrollBar.h"
+#include "ui/StdCtrls.h"
 
 namespace {
 
@@ -185,6 +187,49 @@ TEST_F(RtCompanions, SharedToolbarFollowsTheFocusedControl) {
     EXPECT_EQ(bar->Editor(), bold);
     EXPECT_TRUE(bar->FindIcon("RTI_BOLD")->Down());
     EXPECT_FALSE(bar->FindIcon("RTI_NORMAL")->Down());
+}
+
+TEST_F(RtCompanions, FreedCompanionsAreDroppedAndTheEditorGoesOn) {
+    TRtToolBar* bar = addNarrativeToolBar();
+    TRtRuler* ruler = addRuler(32);
+    TRtCustomRichText* e = addEditor(0, 60, 480, 200);
+    auto* label = new TLabel(form.get());
+    label->SetParent(form.get());
+    auto* scroll = new TScrollBar(form.get());
+    scroll->SetParent(form.get());
+    e->SetRtToolBar(bar);
+    e->SetRtRuler(ruler);
+    e->SetStatusLabel(label);
+    e->SetExternVerScrollBar(scroll);
+    show();
+    e->SetFocus();
+    type(e, "before");
+    EXPECT_EQ(bar->LastFocused(), e);
+
+    delete bar;
+    delete ruler;
+    delete label;
+    delete scroll;
+    EXPECT_EQ(e->RtToolBar(), nullptr);
+    EXPECT_EQ(e->RtRuler(), nullptr);
+    EXPECT_EQ(e->StatusLabel(), nullptr);
+    EXPECT_EQ(e->ExternVerScrollBar(), nullptr);
+    // Typing and a new paragraph update the ruler and toolbar when there are
+    // any; with both gone they must not be reached.
+    type(e, " after");
+    e->SendChar('\r');
+    type(e, "next line");
+    Application->ProcessMessages();
+
+    // The other way round: the toolbar forgets a focused control that goes.
+    TRtToolBar* second = addNarrativeToolBar();
+    TRtCustomRichText* other = addEditor(0, 270, 480, 60);
+    other->SetRtToolBar(second);
+    other->SetFocus();
+    Application->ProcessMessages();
+    EXPECT_EQ(second->LastFocused(), other);
+    delete other;
+    EXPECT_EQ(second->LastFocused(), nullptr);
 }
 
 TEST_F(RtCompanions, BoldFromTheToolbarSetsAndClearsTheSelection) {

@@ -334,11 +334,6 @@ void TDuzuPage::Assign(const TPersistent* Source) {
     pageHeight_ = source->pageHeight_;
 }
 
-void TDuzuPage::Notification(TComponent* AComponent, TOperation Operation) {
-    TDuzuProjectItem::Notification(AComponent, Operation);
-    if (Operation == opRemove && AComponent == gotoPage_) gotoPage_ = nullptr;
-}
-
 // ---------------------------------------------------------------------------
 // TDuzuControl
 

@@ -298,7 +298,7 @@ public:
     // The page belongs to the project itself.
     bool Global() const;
     TDuzuPage* GotoPage() const { return gotoPage_; }
-    void SetGotoPage(TDuzuPage* Value) { gotoPage_ = Value; }
+    void SetGotoPage(TDuzuPage* Value) { gotoPage_.set(Value); }
 
     // Resets the layout, fits sticking-out controls into the printable area
     // when WasteFit is set, saves the layout and prints each child.
@@ -307,7 +307,6 @@ public:
     void LoadFromStreamHelper(TStreamHelper* Helper) override;
     // Takes the name (the source is left without one), Tag, PageWidth and PageHeight.
     void Assign(const TPersistent* Source) override;
-    void Notification(TComponent* AComponent, TOperation Operation) override;
 
 private:
     void childrenFollowSize(double OldWidth, double OldHeight);
@@ -322,7 +321,7 @@ private:
     int gridLines_ = 5;
     double gridSpacing_ = 0.1;
     bool wasteFit_ = false;
-    TDuzuPage* gotoPage_ = nullptr;
+    TComponentRef<TDuzuPage> gotoPage_{this};
 };
 
 // ---------------------------------------------------------------------------

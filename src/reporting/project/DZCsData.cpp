@@ -57,17 +57,10 @@ void handOn(const std::string& DestParam, const std::string& DestPIVar, const st
 
 TDuzuDataText::TDuzuDataText(TComponent* AOwner) : TDuzuText(AOwner), TDuzuFieldLink(this) { SetTruncate(true); }
 
-void TDuzuDataText::SetLookupDataView(TDuzuProjectItem* Value) { setReference(this, lookupDataView_, Value); }
-
-void TDuzuDataText::Notification(TComponent* AComponent, TOperation Operation) {
-    TDuzuText::Notification(AComponent, Operation);
-    if (Operation != opRemove) return;
-    fieldViewRemoved(AComponent);
-    if (AComponent == lookupDataView_) lookupDataView_ = nullptr;
-}
+void TDuzuDataText::SetLookupDataView(TDuzuProjectItem* Value) { lookupDataView_.set(Value); }
 
 std::string TDuzuDataText::PrintText() {
-    auto* lookup = dynamic_cast<TDuzuDataView*>(lookupDataView_);
+    auto* lookup = dynamic_cast<TDuzuDataView*>(lookupDataView_.get());
     if (lookup == nullptr || lookupField_.empty() || lookupDisplay_.empty()) return fieldText();
     if (lookup == fieldView()) {
         TDuzuDataField* display = lookup->FindField(lookupDisplay_);
@@ -78,11 +71,6 @@ std::string TDuzuDataText::PrintText() {
 }
 
 // ---------------------------------------------------------------------------
-
-void TDuzuDataMemo::Notification(TComponent* AComponent, TOperation Operation) {
-    TDuzuMemo::Notification(AComponent, Operation);
-    if (Operation == opRemove) fieldViewRemoved(AComponent);
-}
 
 TDuzuDataView* TDuzuDataMemo::MergeView() const { return fieldView(); }
 
@@ -119,7 +107,6 @@ TDuzuDataMirror* TDuzuDataMirrorSection::AddDataMirror(const std::string& DataVa
 void TDuzuDataMirrorSection::Notification(TComponent* AComponent, TOperation Operation) {
     TDuzuSection::Notification(AComponent, Operation);
     if (Operation != opRemove) return;
-    fieldViewRemoved(AComponent);
     for (int i = 0; i < dataMirrors_->Count(); ++i)
         if (auto* mirror = dynamic_cast<TDuzuDataMirror*>(dataMirrors_->Item(i));
             mirror != nullptr && mirror->SectionMirror() == AComponent)
@@ -165,28 +152,22 @@ void TDuzuDataMirrorSection::Print(TBaseReport* Engine) {
 // ---------------------------------------------------------------------------
 
 TDuzuCalcCore::~TDuzuCalcCore() {
-    if (auto* publisher = dynamic_cast<TDuzuCalcPublisher*>(controller_)) publisher->Unsubscribe(kCalcNewData, this);
-    if (auto* publisher = dynamic_cast<TDuzuCalcPublisher*>(initializer_))
+    if (auto* publisher = dynamic_cast<TDuzuCalcPublisher*>(controller_.get())) publisher->Unsubscribe(kCalcNewData, this);
+    if (auto* publisher = dynamic_cast<TDuzuCalcPublisher*>(initializer_.get()))
         publisher->Unsubscribe(kCalcInitData, this);
 }
 
 void TDuzuCalcCore::SetController(TDuzuComponent* Value) {
-    if (auto* publisher = dynamic_cast<TDuzuCalcPublisher*>(controller_)) publisher->Unsubscribe(kCalcNewData, this);
-    setReference(self_, controller_, Value);
-    if (auto* publisher = dynamic_cast<TDuzuCalcPublisher*>(controller_)) publisher->Subscribe(kCalcNewData, this);
+    if (auto* publisher = dynamic_cast<TDuzuCalcPublisher*>(controller_.get())) publisher->Unsubscribe(kCalcNewData, this);
+    controller_.set(Value);
+    if (auto* publisher = dynamic_cast<TDuzuCalcPublisher*>(controller_.get())) publisher->Subscribe(kCalcNewData, this);
 }
 
 void TDuzuCalcCore::SetInitializer(TDuzuComponent* Value) {
-    if (auto* publisher = dynamic_cast<TDuzuCalcPublisher*>(initializer_))
+    if (auto* publisher = dynamic_cast<TDuzuCalcPublisher*>(initializer_.get()))
         publisher->Unsubscribe(kCalcInitData, this);
-    setReference(self_, initializer_, Value);
-    if (auto* publisher = dynamic_cast<TDuzuCalcPublisher*>(initializer_)) publisher->Subscribe(kCalcInitData, this);
-}
-
-void TDuzuCalcCore::Forget(TComponent* AComponent) {
-    if (AComponent == controller_) controller_ = nullptr;
-    if (AComponent == initializer_) initializer_ = nullptr;
-    fieldViewRemoved(AComponent);
+    initializer_.set(Value);
+    if (auto* publisher = dynamic_cast<TDuzuCalcPublisher*>(initializer_.get())) publisher->Subscribe(kCalcInitData, this);
 }
 
 double TDuzuCalcCore::SourceValue() const { return expressionNumber(DataField(), fieldView()); }
@@ -211,11 +192,6 @@ void TDuzuCalcText::BeforeReport() {
     Reset();
 }
 
-void TDuzuCalcText::Notification(TComponent* AComponent, TOperation Operation) {
-    TDuzuText::Notification(AComponent, Operation);
-    if (Operation == opRemove) Forget(AComponent);
-}
-
 void TDuzuCalcTotal::CalcNotify(const std::string& Event, bool HasValue, double Value) {
     TDuzuCalcCore::CalcNotify(Event, HasValue, Value);
     handOn(destParam_, destPIVar_, ValueText());
@@ -224,11 +200,6 @@ void TDuzuCalcTotal::CalcNotify(const std::string& Event, bool HasValue, double 
 void TDuzuCalcTotal::BeforeReport() {
     TDuzuCalcVariable::BeforeReport();
     Reset();
-}
-
-void TDuzuCalcTotal::Notification(TComponent* AComponent, TOperation Operation) {
-    TDuzuCalcVariable::Notification(AComponent, Operation);
-    if (Operation == opRemove) Forget(AComponent);
 }
 
 double TDuzuCalcOp::Value() const {
@@ -261,11 +232,6 @@ void TDuzuCalcController::PrintSelf(TBaseReport* Engine) {
     double value = StartValue();
     Fire(kCalcNewData, true, value);
     Fire(kCalcInitData, true, value);
-}
-
-void TDuzuCalcController::Notification(TComponent* AComponent, TOperation Operation) {
-    TDuzuComponent::Notification(AComponent, Operation);
-    if (Operation == opRemove && AComponent == initCalcVar_) initCalcVar_ = nullptr;
 }
 
 // ---------------------------------------------------------------------------

@@ -27,10 +27,9 @@ public:
     void SetLookupInvalid(const std::string& Value) { lookupInvalid_ = Value; }
 
     std::string PrintText() override;
-    void Notification(TComponent* AComponent, TOperation Operation) override;
 
 private:
-    TDuzuProjectItem* lookupDataView_ = nullptr;
+    TComponentRef<TDuzuProjectItem> lookupDataView_{this};
     std::string lookupField_, lookupDisplay_, lookupInvalid_;
 };
 
@@ -41,7 +40,6 @@ public:
     explicit TDuzuDataMemo(TComponent* AOwner) : TDuzuMemo(AOwner), TDuzuFieldLink(this) {}
     bool ContainsRTF() const { return containsRTF_; }
     void SetContainsRTF(bool Value) { containsRTF_ = Value; }
-    void Notification(TComponent* AComponent, TOperation Operation) override;
 
 protected:
     void LoadText(TMemoBuf& Buffer) override;
@@ -98,7 +96,7 @@ private:
 // subscriptions to a controller and an initializer, and the accumulation.
 class TDuzuCalcCore : public TDuzuCalcListener, public TDuzuFieldLink {
 public:
-    explicit TDuzuCalcCore(TComponent* Self) : TDuzuFieldLink(Self), self_(Self) {}
+    explicit TDuzuCalcCore(TComponent* Self) : TDuzuFieldLink(Self), controller_(Self), initializer_(Self) {}
     ~TDuzuCalcCore() override;
 
     TDuzuCalcType CalcType() const { return total_.CalcType; }
@@ -122,15 +120,12 @@ public:
     double SourceValue() const;
     void CalcNotify(const std::string& Event, bool HasValue, double Value) override;
     void Reset() { total_.Reset(); }
-    // Forgets a component that goes.
-    void Forget(TComponent* AComponent);
 
 private:
-    TComponent* self_;
     TDuzuCalcAccumulator total_;
     bool runningTotal_ = false;
-    TDuzuComponent* controller_ = nullptr;
-    TDuzuComponent* initializer_ = nullptr;
+    TComponentRef<TDuzuComponent> controller_;
+    TComponentRef<TDuzuComponent> initializer_;
     std::string displayFormat_;
     TDuzuDisplayType displayType_ = dtNumberFmt;
 };
@@ -143,7 +138,6 @@ public:
     std::string PrintText() override { return ValueText(); }
     void PrintSelf(TBaseReport* Engine) override;
     void BeforeReport() override;
-    void Notification(TComponent* AComponent, TOperation Operation) override;
 };
 
 class TDuzuCalcVariable : public TDuzuComponent {
@@ -163,7 +157,6 @@ public:
     // Also hands the result text to DestParam and DestPIVar.
     void CalcNotify(const std::string& Event, bool HasValue, double Value) override;
     void BeforeReport() override;
-    void Notification(TComponent* AComponent, TOperation Operation) override;
 
 private:
     std::string destParam_, destPIVar_;
@@ -235,7 +228,7 @@ class TDuzuCalcController : public TDuzuComponent, public TDuzuCalcPublisher {
 public:
     using TDuzuComponent::TDuzuComponent;
     TDuzuCalcVariable* InitCalcVar() const { return initCalcVar_; }
-    void SetInitCalcVar(TDuzuCalcVariable* Value) { initCalcVar_ = Value; }
+    void SetInitCalcVar(TDuzuCalcVariable* Value) { initCalcVar_.set(Value); }
     const std::string& InitDataField() const { return initDataField_; }
     void SetInitDataField(const std::string& Value) { initDataField_ = Value; }
     double InitValue() const { return initValue_; }
@@ -243,10 +236,9 @@ public:
 
     double StartValue() const;
     void PrintSelf(TBaseReport* Engine) override;
-    void Notification(TComponent* AComponent, TOperation Operation) override;
 
 private:
-    TDuzuCalcVariable* initCalcVar_ = nullptr;
+    TComponentRef<TDuzuCalcVariable> initCalcVar_{this};
     std::string initDataField_;
     double initValue_ = 0;
 };

@@ -29,10 +29,6 @@ TDuzuBaseImage::TDuzuBaseImage(TComponent* AOwner) : TDuzuControl(AOwner), TDuzu
 
 TDuzuBaseImage::~TDuzuBaseImage() = default;
 
-void TDuzuBaseImage::Notification(TComponent* AComponent, TOperation Operation) {
-    TDuzuControl::Notification(AComponent, Operation);
-    if (Operation == opRemove) fieldViewRemoved(AComponent);
-}
 
 TDuzuBaseImage::Source TDuzuBaseImage::findGraphic(std::unique_ptr<TGraphic>& Owned, TGraphic*& Graphic) const {
     Graphic = nullptr;

@@ -42,7 +42,6 @@ public:
     void SetFileLink(const std::string& Value) { fileLink_ = Value; }
 
     void PrintSelf(TBaseReport* Engine) override;
-    void Notification(TComponent* AComponent, TOperation Operation) override;
 
 protected:
     // The graphic of this kind read from a blob's bytes or from a file;

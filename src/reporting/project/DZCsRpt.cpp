@@ -80,19 +80,12 @@ bool TDuzuBand::AcceptParent(const TDuzuComponent* NewParent) const {
     return dynamic_cast<const TDuzuRegion*>(NewParent) != nullptr;
 }
 
-void TDuzuBand::SetControllerBand(TDuzuIterateBand* Value) { setReference<TDuzuIterateBand>(this, controllerBand_, Value); }
+void TDuzuBand::SetControllerBand(TDuzuIterateBand* Value) { controllerBand_.set(Value); }
 
-void TDuzuBand::SetGroupDataView(TDuzuProjectItem* Value) { setReference(this, groupDataView_, Value); }
-
-void TDuzuBand::Notification(TComponent* AComponent, TOperation Operation) {
-    TDuzuContainerControl::Notification(AComponent, Operation);
-    if (Operation != opRemove) return;
-    if (AComponent == controllerBand_) controllerBand_ = nullptr;
-    if (AComponent == groupDataView_) groupDataView_ = nullptr;
-}
+void TDuzuBand::SetGroupDataView(TDuzuProjectItem* Value) { groupDataView_.set(Value); }
 
 std::string TDuzuBand::GroupKeyText() {
-    auto* view = dynamic_cast<TDuzuDataView*>(groupDataView_);
+    auto* view = dynamic_cast<TDuzuDataView*>(groupDataView_.get());
     std::string key;
     for (const std::string& name : keyFields(groupKey_)) {
         TDuzuDataField* field = view != nullptr ? view->FindField(name) : nullptr;
@@ -105,7 +98,7 @@ std::string TDuzuBand::GroupKeyText() {
 }
 
 std::string TDuzuBand::NextGroupKeyText() {
-    auto* view = dynamic_cast<TDuzuDataView*>(groupDataView_);
+    auto* view = dynamic_cast<TDuzuDataView*>(groupDataView_.get());
     if (view == nullptr) return GroupKeyText();
     TDuzuDataView::TLookAheadMark mark = view->BeginLookAhead();
     std::string key;
@@ -427,14 +420,14 @@ TBandResult TDuzuIterateBand::printPhases(TDuzuRegion* Region, TBaseReport* Engi
 
 // ---------------------------------------------------------------------------
 
-TDuzuDataView* TDuzuViewLink::view() const { return dynamic_cast<TDuzuDataView*>(dataView_); }
+TDuzuDataView* TDuzuViewLink::view() const { return dynamic_cast<TDuzuDataView*>(dataView_.get()); }
 
-void TDuzuViewLink::SetDataView(TDuzuProjectItem* Value) { setReference(self_, dataView_, Value); }
+void TDuzuViewLink::SetDataView(TDuzuProjectItem* Value) { dataView_.set(Value); }
 
-void TDuzuViewLink::SetMasterDataView(TDuzuProjectItem* Value) { setReference(self_, masterDataView_, Value); }
+void TDuzuViewLink::SetMasterDataView(TDuzuProjectItem* Value) { masterDataView_.set(Value); }
 
 void TDuzuViewLink::linkView(TDuzuDataView* View, bool InitToFirst) const {
-    if (auto* master = dynamic_cast<TDuzuDataView*>(masterDataView_)) {
+    if (auto* master = dynamic_cast<TDuzuDataView*>(masterDataView_.get())) {
         View->LinkTo(master, sortKey_, detailKey_, masterKey_);
         return;
     }
@@ -442,17 +435,7 @@ void TDuzuViewLink::linkView(TDuzuDataView* View, bool InitToFirst) const {
     if (InitToFirst) View->First();
 }
 
-void TDuzuViewLink::viewRemoved(TComponent* AComponent) {
-    if (AComponent == dataView_) dataView_ = nullptr;
-    if (AComponent == masterDataView_) masterDataView_ = nullptr;
-}
-
 // ---------------------------------------------------------------------------
-
-void TDuzuDataBand::Notification(TComponent* AComponent, TOperation Operation) {
-    TDuzuIterateBand::Notification(AComponent, Operation);
-    if (Operation == opRemove) viewRemoved(AComponent);
-}
 
 void TDuzuDataBand::StartData() {
     if (TDuzuDataView* v = view()) linkView(v, InitToFirst());
@@ -684,11 +667,6 @@ void restartRegions(TDuzuComponent* Component) {
 }
 
 }  // namespace
-
-void TDuzuDataCycle::Notification(TComponent* AComponent, TOperation Operation) {
-    TDuzuComponent::Notification(AComponent, Operation);
-    if (Operation == opRemove) viewRemoved(AComponent);
-}
 
 void TDuzuDataCycle::BeforeReport() {
     TDuzuComponent::BeforeReport();

@@ -159,7 +159,6 @@ public:
     // The such cut nearest below From whatever the space; 0 when none.
     double FirstSplitLine(double From) const;
     void BeforeReport() override;
-    void Notification(TComponent* AComponent, TOperation Operation) override;
     bool AcceptParent(const TDuzuComponent* NewParent) const override;
 
     // The key the band printed last as a group header.
@@ -180,10 +179,10 @@ protected:
 private:
     bool allowSplit_ = false;
     std::unique_ptr<TDuzuBandStyle> bandStyle_;
-    TDuzuIterateBand* controllerBand_ = nullptr;
+    TComponentRef<TDuzuIterateBand> controllerBand_{this};
     bool designerHide_ = false;
     bool finishNewPage_ = false;
-    TDuzuProjectItem* groupDataView_ = nullptr;
+    TComponentRef<TDuzuProjectItem> groupDataView_{this};
     std::string groupKey_;
     double minHeightLeft_ = 0;
     TBandPositionMode positionMode_ = pmOffset;
@@ -309,21 +308,18 @@ public:
 
 protected:
     // Self is the component that holds the link and is told of frees.
-    explicit TDuzuViewLink(TComponent* Self) : self_(Self) {}
+    explicit TDuzuViewLink(TComponent* Self) : dataView_(Self), masterDataView_(Self) {}
 
     // The DataView as a data view; nullptr for none or another item.
     TDuzuDataView* view() const;
     // Sorts and filters View after its master's current row, or only sorts
     // it and goes to its first row when InitToFirst.
     void linkView(TDuzuDataView* View, bool InitToFirst) const;
-    // For Self's Notification: AComponent is being freed.
-    void viewRemoved(TComponent* AComponent);
 
 private:
-    TComponent* self_;
-    TDuzuProjectItem* dataView_ = nullptr;
+    TComponentRef<TDuzuProjectItem> dataView_;
     std::string detailKey_;
-    TDuzuProjectItem* masterDataView_ = nullptr;
+    TComponentRef<TDuzuProjectItem> masterDataView_;
     std::string masterKey_;
     std::string sortKey_;
 };
@@ -336,7 +332,6 @@ public:
     void NextRow() override;
     bool AtEnd() override;
     bool RowsRemainAfter(int Count) override;
-    void Notification(TComponent* AComponent, TOperation Operation) override;
 
 protected:
     // The view's look-ahead goes with the band's print state.
@@ -442,7 +437,6 @@ public:
     // the current row is the last.
     bool IsDone() const override;
     void BeforeReport() override;
-    void Notification(TComponent* AComponent, TOperation Operation) override;
 
 private:
     void start(TDuzuDataView* View);

@@ -28,7 +28,7 @@ TDuzuFontMaster::TDuzuFontMaster(TComponent* AOwner) : TDuzuComponent(AOwner), f
 
 int TDuzuPageNumInit::StartValue() const {
     if (initDataField_.empty()) return initValue_;
-    std::string text = dataTextExpression(initDataField_, dynamic_cast<TDuzuDataView*>(initDataView_));
+    std::string text = dataTextExpression(initDataField_, dynamic_cast<TDuzuDataView*>(initDataView_.get()));
     return static_cast<int>(std::trunc(StrToFloatDef(FilterNumber(text), 1)));
 }
 
@@ -36,20 +36,10 @@ void TDuzuPageNumInit::PrintSelf(TBaseReport* Engine) {
     Engine->SetPageNumOffset(StartValue() - Engine->CurrentPage());
 }
 
-void TDuzuPageNumInit::Notification(TComponent* AComponent, TOperation Operation) {
-    TDuzuComponent::Notification(AComponent, Operation);
-    if (Operation == opRemove && AComponent == initDataView_) initDataView_ = nullptr;
-}
-
 TDuzuCustomText::TDuzuCustomText(TComponent* AOwner) : TDuzuControl(AOwner), font_(arialFont()) {}
 
 void TDuzuCustomText::SetFontMirror(TDuzuFontMaster* Value) {
-    setReference(this, fontMirror_, Value);
-}
-
-void TDuzuCustomText::Notification(TComponent* AComponent, TOperation Operation) {
-    TDuzuControl::Notification(AComponent, Operation);
-    if (Operation == opRemove && AComponent == fontMirror_) fontMirror_ = nullptr;
+    fontMirror_.set(Value);
 }
 
 TDuzuFont* TDuzuCustomText::printFont() const { return fontMirror_ != nullptr ? fontMirror_->Font() : font_.get(); }

@@ -31,17 +31,16 @@ public:
     int InitValue() const { return initValue_; }
     void SetInitValue(int Value) { initValue_ = Value; }
     TDuzuProjectItem* InitDataView() const { return initDataView_; }
-    void SetInitDataView(TDuzuProjectItem* Value) { initDataView_ = Value; }
+    void SetInitDataView(TDuzuProjectItem* Value) { initDataView_.set(Value); }
     const std::string& InitDataField() const { return initDataField_; }
     void SetInitDataField(const std::string& Value) { initDataField_ = Value; }
 
     int StartValue() const;
     void PrintSelf(TBaseReport* Engine) override;
-    void Notification(TComponent* AComponent, TOperation Operation) override;
 
 private:
     int initValue_ = 1;
-    TDuzuProjectItem* initDataView_ = nullptr;
+    TComponentRef<TDuzuProjectItem> initDataView_{this};
     std::string initDataField_;
 };
 
@@ -64,7 +63,6 @@ public:
     bool Truncate() const { return truncate_; }
     void SetTruncate(bool Value) { truncate_ = Value; }
 
-    void Notification(TComponent* AComponent, TOperation Operation) override;
 
 protected:
     // The font that prints: the mirrored master's, else the own one.
@@ -74,7 +72,7 @@ private:
     TColor color_ = 0;
     std::unique_ptr<TDuzuFont> font_;
     TPrintJustify fontJustify_ = pjLeft;
-    TDuzuFontMaster* fontMirror_ = nullptr;
+    TComponentRef<TDuzuFontMaster> fontMirror_{this};
     std::string text_;
     bool truncate_ = false;
 };

@@ -337,26 +337,21 @@ std::string dataTextExpression(const std::string& Expression, TDuzuDataView* Def
 class TDuzuFieldLink {
 public:
     TDuzuProjectItem* DataView() const { return dataView_; }
-    void SetDataView(TDuzuProjectItem* Value) { setReference(self_, dataView_, Value); }
+    void SetDataView(TDuzuProjectItem* Value) { dataView_.set(Value); }
     const std::string& DataField() const { return dataField_; }
     void SetDataField(const std::string& Value) { dataField_ = Value; }
 
 protected:
     // Self is the component that holds the link and is told of frees.
-    explicit TDuzuFieldLink(TComponent* Self) : self_(Self) {}
+    explicit TDuzuFieldLink(TComponent* Self) : dataView_(Self) {}
 
     // The DataView as a data view; nullptr for none or another item.
-    TDuzuDataView* fieldView() const { return dynamic_cast<TDuzuDataView*>(dataView_); }
+    TDuzuDataView* fieldView() const { return dynamic_cast<TDuzuDataView*>(dataView_.get()); }
     // The text of DataField read as an expression over the view.
     std::string fieldText() const { return dataTextExpression(dataField_, fieldView()); }
-    // For Self's Notification: AComponent is being freed.
-    void fieldViewRemoved(TComponent* AComponent) {
-        if (AComponent == dataView_) dataView_ = nullptr;
-    }
 
 private:
-    TComponent* self_;
-    TDuzuProjectItem* dataView_ = nullptr;
+    TComponentRef<TDuzuProjectItem> dataView_;
     std::string dataField_;
 };
 

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <sys/stat.h>
 
+#include "base/FlagScope.h"
 #include "base/SysUtils.h"
 #include "os/Paths.h"
 #include "reporting/project/DZFiler.h"
@@ -89,26 +90,20 @@ void TDuzuProjectManager::Notification(TComponent* AComponent, TOperation Operat
 }
 
 void TDuzuProjectManager::Load() {
-    loading_ = true;
-    try {
-        struct stat info {};
-        std::string path = os::MapPath(fileName_);
-        if (::stat(path.c_str(), &info) == 0) {
-            if (info.st_size < 1) {
-                New();
-            } else {
-                TFileStream file(fileName_, fmOpenRead | fmShareDenyWrite);
-                LoadFromStream(&file);
-                fileLoaded_ = true;
-            }
-        } else {
+    TFlagScope busy(loading_);
+    struct stat info {};
+    std::string path = os::MapPath(fileName_);
+    if (::stat(path.c_str(), &info) == 0) {
+        if (info.st_size < 1) {
             New();
+        } else {
+            TFileStream file(fileName_, fmOpenRead | fmShareDenyWrite);
+            LoadFromStream(&file);
+            fileLoaded_ = true;
         }
-    } catch (...) {
-        loading_ = false;
-        throw;
+    } else {
+        New();
     }
-    loading_ = false;
 }
 
 void TDuzuProjectManager::New() {
@@ -380,7 +375,7 @@ TDuzuReport::~TDuzuReport() = default;
 TDuzuProjectManager* TDuzuReport::manager() const { return dynamic_cast<TDuzuProjectManager*>(Owner()); }
 
 void TDuzuReport::SetFirstPage(TDuzuPage* Value) {
-    setReference(this, firstPage_, Value);
+    firstPage_.set(Value);
 }
 
 void TDuzuReport::SetPageList(TDuzuComponentList* Value) {
@@ -397,7 +392,6 @@ void TDuzuReport::SetPageList(TDuzuComponentList* Value) {
 void TDuzuReport::Notification(TComponent* AComponent, TOperation Operation) {
     TDuzuProjectItem::Notification(AComponent, Operation);
     if (Operation != opRemove) return;
-    if (static_cast<TComponent*>(firstPage_) == AComponent) firstPage_ = nullptr;
     if (pageList_) {
         for (int i = pageList_->Count() - 1; i >= 0; --i)
             if (pageList_->Item(i) == AComponent) pageList_->Delete(i);

@@ -195,7 +195,7 @@ private:
     bool alwaysGenerate_ = false;
     std::string category_;
     int copies_ = 0;
-    TDuzuPage* firstPage_ = nullptr;
+    TComponentRef<TDuzuPage> firstPage_{this};
     std::unique_ptr<TDuzuComponentList> pageList_;
     TDuzuPrinterCollate collate_ = pcDefault;
     TDuzuPrinterDuplex duplex_ = pdDefault;

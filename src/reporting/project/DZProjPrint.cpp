@@ -224,7 +224,7 @@ void TDuzuReport::PrintPages(TBaseReport* Engine) {
     Engine->SetDirectLines(true);
     bool fromList = pageList_ && pageList_->Count() > 0;
     int index = 0;
-    TDuzuPage* current = fromList ? nullptr : firstPage_;
+    TDuzuPage* current = fromList ? nullptr : firstPage_.get();
     TDuzuStackList returns;
     int remaining = maxPages_;
     int printed = 0;

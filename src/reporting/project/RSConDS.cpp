@@ -152,10 +152,5 @@ TRSDataSetConnection::~TRSDataSetConnection() { SetDataSet(nullptr); }
 
 void TRSDataSetConnection::SetDataSet(TDataSet* Value) {
     if (Value == dataSet_) return;
-    setReference(this, dataSet_, Value);
-}
-
-void TRSDataSetConnection::Notification(TComponent* AComponent, TOperation Operation) {
-    TRSCustomDataSetConnection::Notification(AComponent, Operation);
-    if (Operation == opRemove && AComponent == dataSet_) dataSet_ = nullptr;
+    dataSet_.set(Value);
 }

@@ -50,11 +50,10 @@ public:
 
     TDataSet* DataSet() const { return dataSet_; }
     void SetDataSet(TDataSet* Value);
-    void Notification(TComponent* AComponent, TOperation Operation) override;
 
 protected:
     TDataSet* GetDataSet() override { return dataSet_; }
 
 private:
-    TDataSet* dataSet_ = nullptr;
+    TComponentRef<TDataSet> dataSet_{this};
 };

@@ -70,12 +70,7 @@ void TDuzuProject::Loaded() {
 }
 
 void TDuzuProject::SetEngine(TRSComponent* Value) {
-    setReference(this, engine_, Value);
-}
-
-void TDuzuProject::Notification(TComponent* AComponent, TOperation Operation) {
-    TRSComponent::Notification(AComponent, Operation);
-    if (Operation == opRemove && AComponent == engine_) engine_ = nullptr;
+    engine_.set(Value);
 }
 
 void TDuzuProject::SetProjectFile(const std::string& Value) {

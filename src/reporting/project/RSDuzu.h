@@ -64,7 +64,6 @@ public:
     void SetParam(const std::string& Name, const std::string& Value);
 
     void Loaded() override;
-    void Notification(TComponent* AComponent, TOperation Operation) override;
 
     TNotifyEvent OnCreate, OnDestroy, OnDesignerSave, OnDesignerSaveAs, OnDesignerShow, OnBeforeOpen, OnAfterOpen,
         OnBeforeClose, OnAfterClose;
@@ -85,7 +84,7 @@ private:
     void loadDesignerLibrary();
 
     std::string dllFile_;
-    TRSComponent* engine_ = nullptr;
+    TComponentRef<TRSComponent> engine_{this};
     bool loadDesigner_ = false;
     std::string projectFile_;
     bool storeDUZ_ = false;
