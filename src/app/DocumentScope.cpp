@@ -25,17 +25,22 @@ std::string Sentence(std::string Text) {
 
 TDocumentScope* innermost = nullptr;
 
+// Folder as the system names it (already mapped): mapping it again would
+// look at each of its components.
+void recoverMapped(const std::string& folder) {
+    for (const std::string& message : xb::RecoverJournals(folder))
+        ShowMessage(message);
+}
+
 }  // namespace
 
 TDocumentScope::TDocumentScope(std::string Kind) : kind_(std::move(Kind)), outer_(innermost) {
     const std::string folder = xb::JournalFolder();
     journaled_ = !folder.empty();
     if (!outer_) {
-        // The folder as the company's open mapped it: mapping it again
-        // would look at each of its components on every document.
+        // The folder as the company's open mapped it.
         if (journaled_)
-            for (const std::string& message : xb::RecoverJournals(folder))
-                ShowMessage(message);
+            recoverMapped(folder);
         os::ClearFileFailure();
         editing_ = editingDataSets();
     }
@@ -183,14 +188,11 @@ std::string TDocumentScope::Failed(const std::string& Outcome, const std::except
     return Sentence(Error.what()) + " " + Outcome;
 }
 
-void TDocumentScope::RecoverCompany(const std::string& Folder) {
-    for (const std::string& message : xb::RecoverJournals(os::MapPath(Folder)))
-        ShowMessage(message);
-}
+void TDocumentScope::RecoverCompany(const std::string& Folder) { recoverMapped(os::MapPath(Folder)); }
 
 void TDocumentScope::OpenCompany(const std::string& Folder) {
     const std::string folder = os::MapPath(Folder);
-    RecoverCompany(folder);
+    recoverMapped(folder);
     xb::SetJournalFolder(folder);
     // The receipt, payment and deposit forms' scratch tables: made anew for
     // every document, so a scope undoes them in memory and never flushes them.
