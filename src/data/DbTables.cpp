@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <string_view>
 
 #include "data/BlobStream.h"
 #include "data/LocateExpression.h"
@@ -375,16 +374,7 @@ bool TDBDataSet::GetRecordFieldData(TField* Field, const uint8_t* RecBuf, void* 
     const size_t number = static_cast<size_t>(Field->FieldNo());
     if (number > 0 && number <= textSpans_.size() && textSpans_[number - 1].Width > 0 && RecBuf) {
         const TTextSpan span = textSpans_[number - 1];
-        const std::string_view text(reinterpret_cast<const char*>(RecBuf) + span.Offset, span.Width);
-        size_t n = text.size();
-        while (n > 0 && static_cast<unsigned char>(text[n - 1]) <= ' ') --n;
-        // Only blanks: no value (other bytes below a blank make an empty one).
-        if (n == 0 && text.find_first_not_of(' ') == std::string_view::npos) return false;
-        if (Buffer) {
-            std::memcpy(Buffer, text.data(), n);
-            static_cast<char*>(Buffer)[n] = '\0';
-        }
-        return true;
+        return !TDbiEngine::ReadStoredText(reinterpret_cast<const char*>(RecBuf) + span.Offset, span.Width, Buffer);
     }
     bool blank = false;
     Check(engine().GetField(handle_, static_cast<uint16_t>(Field->FieldNo()), RecBuf, Buffer, blank));

@@ -21,7 +21,9 @@
 //   (the dataset calls it on Cancel and after Post).
 #include <array>
 #include <cstdint>
+#include <cstring>
 #include <string>
+#include <string_view>
 #include <vector>
 
 using DBIResult = uint16_t;
@@ -316,6 +318,22 @@ public:
     // without the engine. False for any other field.
     virtual bool StoredTextSpan(hDBICur, uint16_t, uint16_t& iOffset, uint16_t& iWidth) {
         iOffset = iWidth = 0;
+        return false;
+    }
+    // How GetField reads such a field from its Width bytes at Text: true when
+    // they are all blanks (a blank value); else the text up to its last
+    // character above a blank goes to Dest (when given), ended by a zero byte.
+    static bool ReadStoredText(const char* Text, size_t Width, void* Dest) {
+        const std::string_view text(Text, Width);
+        if (text.find_first_not_of(' ') == std::string_view::npos)
+            return true;
+        size_t n = text.size();
+        while (n > 0 && static_cast<unsigned char>(text[n - 1]) <= ' ')
+            --n;
+        if (Dest) {
+            std::memcpy(Dest, text.data(), n);
+            static_cast<char*>(Dest)[n] = '\0';
+        }
         return false;
     }
 

@@ -3,7 +3,6 @@
 #include <cmath>
 #include <cstring>
 #include <string>
-#include <string_view>
 
 #include "base/DateTime.h"
 #include "base/SysUtils.h"
@@ -146,18 +145,8 @@ void describeField(const TGlueField& Field, uint16_t FieldNo, FLDDesc& Logical, 
 bool readFieldValue(const TGlueField& Field, uint16_t LogicalType, const uint8_t* RecBuf, void* Dest) {
     if (LogicalType == fldZSTRING) {
         // Straight from the record, the most frequent read: no copy of the text on the way.
-        const std::string_view text(reinterpret_cast<const char*>(RecBuf) + Field.Offset,
-                                    static_cast<size_t>(Field.Width));
-        if (text.find_first_not_of(' ') == std::string_view::npos)
-            return true;
-        size_t n = text.size();
-        while (n > 0 && static_cast<unsigned char>(text[n - 1]) <= ' ')
-            --n;
-        if (Dest) {
-            std::memcpy(Dest, text.data(), n);
-            static_cast<char*>(Dest)[n] = '\0';
-        }
-        return false;
+        return TDbiEngine::ReadStoredText(reinterpret_cast<const char*>(RecBuf) + Field.Offset,
+                                          static_cast<size_t>(Field.Width), Dest);
     }
     std::string text = FieldText(Field, RecBuf);
     if (text.find_first_not_of(' ') == std::string::npos)
