@@ -159,30 +159,31 @@ int TEditMask::firstMissing(const std::string& editText) const {
     return -1;
 }
 
+TEditMask::ShownState TEditMask::stateOf(const TMaskPosition& p, char c) const {
+    if (p.kind == TMaskPosition::Literal) return c == p.literal ? LiteralInPlace : NotAsGiven;
+    // The line edit takes a blank only where a character is optional;
+    // elsewhere it looks further on and the text may shift.
+    if (c == ' ' && blank_ == ' ') return p.required ? RequiredBlank : OptionalBlank;
+    const bool plain = p.kind == TMaskPosition::AnyChar
+                           ? c > ' ' && c < 0x7F
+                           : (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') ||
+                                 c == '+' || c == '-';
+    // Taken as it is: the position shows it unchanged.
+    return plain && c != blank_ && p.shown[static_cast<unsigned char>(c)] == c ? Taken : NotAsGiven;
+}
+
 bool TEditMask::shownAsGiven(const std::string& editText) const {
     if (editText.size() != positions_.size()) return false;
     bool allBlank = true;
     bool eachTaken = true;
     for (size_t i = 0; i < positions_.size(); ++i) {
-        const TMaskPosition& p = positions_[i];
-        const char c = editText[i];
-        if (p.kind == TMaskPosition::Literal) {
-            if (c != p.literal) return false;
-            continue;
+        switch (stateOf(positions_[i], editText[i])) {
+        case NotAsGiven: return false;
+        case RequiredBlank: eachTaken = false; break;
+        case Taken: allBlank = false; break;
+        case LiteralInPlace:
+        case OptionalBlank: break;
         }
-        if (c == ' ' && blank_ == ' ') {
-            // The line edit takes a blank only where a character is optional;
-            // elsewhere it looks further on and the text may shift.
-            if (p.required) eachTaken = false;
-            continue;
-        }
-        allBlank = false;
-        const bool plain = p.kind == TMaskPosition::AnyChar
-                               ? c > ' ' && c < 0x7F
-                               : (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') ||
-                                     c == '+' || c == '-';
-        // Taken as it is: the position shows it unchanged.
-        if (!plain || c == blank_ || p.shown[static_cast<unsigned char>(c)] != c) return false;
     }
     return allBlank || eachTaken;
 }
@@ -196,17 +197,7 @@ char TEditMask::givenAt(size_t i, char v, ShownState& state) const {
         if (const char shown = p.shown[static_cast<unsigned char>(v)]) c = shown;
     }
     if (c == blank_) c = ' ';
-    if (p.kind == TMaskPosition::Literal) {
-        state = c == p.literal ? LiteralInPlace : NotAsGiven;
-    } else if (c == ' ' && blank_ == ' ') {
-        state = p.required ? RequiredBlank : OptionalBlank;
-    } else {
-        const bool plain = p.kind == TMaskPosition::AnyChar
-                               ? c > ' ' && c < 0x7F
-                               : (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') ||
-                                     c == '+' || c == '-';
-        state = plain && c != blank_ && p.shown[static_cast<unsigned char>(c)] == c ? Taken : NotAsGiven;
-    }
+    state = stateOf(p, c);
     return c;
 }
 

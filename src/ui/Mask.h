@@ -80,6 +80,8 @@ private:
     // The character the edit is given at position i for the value's
     // character v, and how it counts.
     char givenAt(size_t i, char v, ShownState& state) const;
+    // How the character c shown at position p counts for shownAsGiven.
+    ShownState stateOf(const TMaskPosition& p, char c) const;
 
     std::vector<TMaskPosition> positions_;
     bool saveLiterals_ = true;
