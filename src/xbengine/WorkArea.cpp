@@ -241,22 +241,12 @@ uint32_t WorkArea::Count() {
     uint32_t entries = 0;
     if (!visibility_ && !settings_.deleted && order_->CountEntries(&entries))
         return entries;
-    std::vector<char> saved = buffer_;
-    uint32_t savedRecNo = recNo_;
-    bool savedEof = eof_, savedBof = bof_, savedBlank = blankMemos_;
-    const bool savedStamped = loadStamped_;
-    const uint64_t savedStamp = loadStamp_;
+    const HeldPosition held = holdPosition();
     uint32_t n = 0;
     RecordOrder& order = currentOrder();
     for (uint32_t rec = firstVisible(order.First(), true); rec != 0; rec = firstVisible(order.Next(view()), true))
         ++n;
-    std::copy(saved.begin(), saved.end(), buffer_.begin());
-    recNo_ = savedRecNo;
-    eof_ = savedEof;
-    bof_ = savedBof;
-    blankMemos_ = savedBlank;
-    loadStamped_ = savedStamped;
-    loadStamp_ = savedStamp;
+    restorePosition(held);
     return n;
 }
 
@@ -271,11 +261,8 @@ uint32_t WorkArea::OrderRecNo() {
     uint32_t entry = 0;
     if (!visibility_ && !settings_.deleted && order_->EntryPosition(view(), &entry))
         return entry;
-    std::vector<char> saved = buffer_;
-    uint32_t target = recNo_;
-    bool savedBof = bof_, savedBlank = blankMemos_;
-    const bool savedStamped = loadStamped_;
-    const uint64_t savedStamp = loadStamp_;
+    const HeldPosition held = holdPosition();
+    const uint32_t target = recNo_;
     uint32_t position = 0, n = 0;
     RecordOrder& order = currentOrder();
     for (uint32_t rec = firstVisible(order.First(), true); rec != 0; rec = firstVisible(order.Next(view()), true)) {
@@ -285,14 +272,22 @@ uint32_t WorkArea::OrderRecNo() {
             break;
         }
     }
-    std::copy(saved.begin(), saved.end(), buffer_.begin());
-    recNo_ = target;
-    eof_ = false;
-    bof_ = savedBof;
-    blankMemos_ = savedBlank;
-    loadStamped_ = savedStamped;
-    loadStamp_ = savedStamp;
+    restorePosition(held);
     return position;
+}
+
+WorkArea::HeldPosition WorkArea::holdPosition() const {
+    return {buffer_, recNo_, eof_, bof_, blankMemos_, loadStamped_, loadStamp_};
+}
+
+void WorkArea::restorePosition(const HeldPosition& held) {
+    std::copy(held.buffer.begin(), held.buffer.end(), buffer_.begin());
+    recNo_ = held.recNo;
+    eof_ = held.eof;
+    bof_ = held.bof;
+    blankMemos_ = held.blankMemos;
+    loadStamped_ = held.loadStamped;
+    loadStamp_ = held.loadStamp;
 }
 
 bool WorkArea::Seek(std::string_view text) {

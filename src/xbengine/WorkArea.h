@@ -160,6 +160,16 @@ private:
     };
     WorkArea(std::unique_ptr<DbfFile> table, std::unique_ptr<MemoFile> memo, int driver, const Settings& settings);
 
+    // The current record and its state, put back after a walk over the order.
+    struct HeldPosition {
+        std::vector<char> buffer;
+        uint32_t recNo;
+        bool eof, bof, blankMemos, loadStamped;
+        uint64_t loadStamp;
+    };
+    HeldPosition holdPosition() const;
+    void restorePosition(const HeldPosition& held);
+
     RecordOrder& currentOrder();
     // alone: a move straight to the record, no step of a walk.
     bool load(uint32_t recNo, bool alone = false);
